@@ -1,0 +1,46 @@
+# The two commands a person needs: `make run` and `make test`.
+BUILD    ?= build
+JOBS     ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all build run test deps bench sanitize fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/kiv $(ARGS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
+
+# The Qt-free cores under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B build-asan -DKIV_CORE_ONLY=ON -DKIV_SANITIZE=ON -DKIV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets built with clang; each runs for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 20
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKIV_CORE_ONLY=ON -DKIV_FUZZ=ON -DKIV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-fuzz -j $(JOBS)
+	@set -e; for f in build-fuzz/bin/fuzz_*; do \
+	  echo "== $$f"; mkdir -p build-fuzz/corpus/$$(basename $$f); \
+	  seeds=tests/fuzz/seeds/$$(basename $$f); [ -d $$seeds ] || seeds=; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 build-fuzz/corpus/$$(basename $$f) $$seeds; \
+	done
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz

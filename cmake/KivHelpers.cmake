@@ -1,0 +1,40 @@
+# kiv_library(NAME DIR [QT] LINKS ...): a static library from every .cpp in DIR.
+function(kiv_library name dir)
+  cmake_parse_arguments(ARG "QT" "" "LINKS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h ${dir}/*.qrc)
+  file(GLOB cpps CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT cpps)
+    # Nothing written here yet: an interface target keeps the dependency graph whole.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_LINKS})
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  if(NOT ARG_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+  endif()
+endfunction()
+
+# kiv_test(NAME DIR [OWN_MAIN] LINKS ...): one GoogleTest executable from every .cpp in DIR.
+# OWN_MAIN: the folder brings its main() (the Qt tests make their QApplication there).
+function(kiv_test name dir)
+  cmake_parse_arguments(ARG "OWN_MAIN" "" "LINKS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gmock)
+  if(NOT ARG_OWN_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;KIV_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KIV_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    TIMEOUT 600)
+endfunction()

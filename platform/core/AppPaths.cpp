@@ -1,0 +1,106 @@
+#include "platform/core/AppPaths.h"
+
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/core/KivError.h"
+
+namespace kiv {
+
+namespace {
+std::string g_appDir;
+std::string g_tempDir;
+bool g_cleanupRegistered = false;
+
+std::string WithSlash(std::string s) {
+    if (!s.empty() && s.back() != '/') s += '/';
+    return s;
+}
+
+std::string ChooseAppDir() {
+    if (const char* h = std::getenv("KIV_HOME"); h && *h) return WithSlash(h);
+    std::string exe = ExecutableDir();
+    if (!exe.empty()) {
+        std::string ini = exe + "kiv.ini";
+        if (::access(ini.c_str(), F_OK) == 0 && ::access(exe.c_str(), W_OK) == 0) return exe;
+    }
+    std::string base;
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x && x[0] == '/') base = x;
+    else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.local/share";
+    else base = "/tmp";
+    return WithSlash(base) + "kiv/";
+}
+
+void CleanupTemp() {
+    if (!g_tempDir.empty()) RemoveTree(g_tempDir);
+}
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+    ::remove(path);
+    return 0;
+}
+}  // namespace
+
+std::string ExecutableDir() {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    std::string p(buf, size_t(n));
+    auto slash = p.find_last_of('/');
+    return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+}
+
+bool MakeDirs(const std::string& dir) {
+    if (dir.empty()) return false;
+    std::string cur;
+    for (size_t i = 0; i <= dir.size(); ++i) {
+        if (i == dir.size() || dir[i] == '/') {
+            if (!cur.empty() && ::mkdir(cur.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        }
+        if (i < dir.size()) cur += dir[i];
+    }
+    struct stat st {};
+    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void RemoveTree(const std::string& dir) {
+    ::nftw(dir.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+void InitAppPaths() {
+    if (g_appDir.empty()) {
+        g_appDir = ChooseAppDir();
+        MakeDirs(g_appDir);
+    }
+}
+
+void ResetAppPaths() { g_appDir.clear(); }
+
+const std::string& AppDir() {
+    InitAppPaths();
+    return g_appDir;
+}
+
+const std::string& TempDir() {
+    if (g_tempDir.empty()) {
+        std::string base;
+        if (const char* t = std::getenv("TMPDIR"); t && *t) base = t;
+        else base = "/tmp";
+        std::string tmpl = WithSlash(base) + "kiv-XXXXXX";
+        if (!::mkdtemp(tmpl.data())) throw EFileError("Cannot create temporary folder", tmpl, errno);
+        ::chmod(tmpl.c_str(), 0700);
+        g_tempDir = WithSlash(tmpl);
+        if (!g_cleanupRegistered) {
+            std::atexit(CleanupTemp);
+            g_cleanupRegistered = true;
+        }
+    }
+    return g_tempDir;
+}
+
+}  // namespace kiv

@@ -1,0 +1,25 @@
+#pragma once
+// The program folder and the private temporary folder, each with a trailing "/".
+#include <string>
+
+namespace kiv {
+
+// AppDir: $KIV_HOME when set; else the executable's folder when it holds "kiv.ini" and is
+// writable (a portable install); else $XDG_DATA_HOME/kiv/ (~/.local/share/kiv/), created.
+// Fixed by the first call (or by InitAppPaths); ResetAppPaths lets tests choose again.
+const std::string& AppDir();
+// A private folder (mode 0700) made at first use and removed at exit.
+const std::string& TempDir();
+
+void InitAppPaths();
+void ResetAppPaths();
+
+// The folder of the running executable, with a trailing "/".
+std::string ExecutableDir();
+
+// Creates the folder and its parents; false when it cannot be made.
+bool MakeDirs(const std::string& dir);
+// Removes a folder with everything below it; best effort.
+void RemoveTree(const std::string& dir);
+
+}  // namespace kiv
