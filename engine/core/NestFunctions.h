@@ -1,0 +1,62 @@
+#pragma once
+// The outline file: the root header and the nests of topics, chains of nest blocks.
+// All numbers little-endian; addresses are absolute offsets, 0 means none.
+#include <cstdint>
+#include <vector>
+
+#include "engine/core/NesterError.h"
+#include "platform/core/BlockFile.h"
+
+namespace kiv {
+
+// One topic's place: its card directory in the card file and its child nest here.
+struct TNestItem {
+    uint32_t CardDir = 0;
+    uint32_t ChildNest = 0;  // 0 none; kExternalNest: stands for an external datastructure
+    bool operator==(const TNestItem&) const = default;
+};
+
+constexpr uint32_t kExternalNest = 0xFFFFFFFF;
+// Only a child nest above 0, read as signed, is followed.
+inline bool NestFollowed(uint32_t nest) { return int32_t(nest) > 0; }
+
+struct TNestHeader {
+    uint32_t Next = 0;
+    uint16_t Capacity = 0;
+    uint16_t Count = 0;
+};
+
+using TItemArray = std::vector<TNestItem>;
+using TIArray = std::vector<int32_t>;
+
+constexpr int kMaxNestBlocks = 7000;
+constexpr int kNestSlack = 5;
+constexpr int kMinNestCapacity = 10;
+constexpr uint32_t kRootHeaderSize = 8;
+
+// A null handle stands for the class library's "handle 0": reads find nothing.
+void ReadNestHeader(BlockFile* f, uint32_t block, TNestHeader& header);
+void WriteNestHeader(BlockFile* f, uint32_t block, const TNestHeader& header);
+void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items);
+bool GetNestItem(BlockFile* f, uint32_t nest, int index, TNestItem& item);
+bool SetNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
+bool CheckNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
+uint32_t AppendNestBlock(BlockFile* f, const TItemArray& items);
+uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
+void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
+int InsertNestItems(BlockFile* f, uint32_t nest, int index, const TItemArray& items);
+
+// The root header: the invisible root's item at offset 0; its child nest (offset 4) is the
+// nest of the top-level topics.
+uint32_t ReadRootNest(BlockFile* f);
+void WriteRootNest(BlockFile* f, uint32_t nest);
+// A new outline file: exactly 8 zero bytes.
+void InitOutlineFile(BlockFile* f);
+
+bool NestItemsEqual(const TNestItem& a, const TNestItem& b);
+bool NestItemsMatch(const TNestItem& a, const TNestItem& b);
+void DeleteItemsAt(TItemArray& items, const TIArray& indexes);
+void ConcatItems(const TItemArray& a, const TItemArray& b, TItemArray& result);
+int InsertItemsAt(TItemArray& items, const TItemArray& newItems, int index);
+
+}  // namespace kiv
