@@ -142,7 +142,7 @@ public:
     void SetCardFile(BlockFile* f) { file_ = f; }
 
     // Empty when the directory is 0; launch cards come with their targets expanded.
-    void ReadCard(uint8_t kind, uint32_t& directory, std::string& text);
+    void ReadCard(uint8_t kind, uint32_t directory, std::string& text);
     // Launch cards have their targets made relative first. A directory is made when it is 0
     // (its address returned through directory). False when nothing was stored (no entry
     // left for a new kind, or kind 0).
@@ -150,7 +150,7 @@ public:
     // Stores the text as it stands.
     bool StoreCard(uint32_t& directory, uint8_t kind, std::string_view text);
     // Card kind 1 without its prefix.
-    void ReadCaption(uint32_t& directory, std::string& text);
+    void ReadCaption(uint32_t directory, std::string& text);
     // Reads, appends and writes back with the conversion of WriteCard, so a launch card's
     // older targets keep their relative form.
     bool AppendToCard(uint32_t& directory, uint8_t kind, std::string_view text);

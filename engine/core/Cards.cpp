@@ -1,0 +1,372 @@
+#include "engine/core/Cards.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+#include "platform/core/AppPaths.h"
+#include "platform/core/KivStrings.h"
+
+namespace kiv {
+
+namespace {
+
+const char* const kMsgCurBytes = "Datastructure corrupted. Card retrieving error. CurBytes>MaxBytes.";
+const char* const kMsgWatchDog = "WatchDog. Can't get Card Data";
+const char* const kMsgChunkAddress = "Datastructure corrupted. Card retrieving error. Wrong chunk address.";
+const char* const kMsgDirAddress = "Datastructure corrupted. Card retrieving error. Wrong directory address.";
+const char* const kMsgFull = "Datastructure is full, the card file can't grow past 4 GB";
+
+// The offset where bytes may be appended. Addresses are u32 and 0..3 is the header, so the
+// header is completed first and nothing may land past 4 GB.
+uint32_t AppendOffset(BlockFile* f, uint64_t bytes) {
+    uint64_t end = f->Size();
+    if (end < kCardFileHeaderSize) {
+        static const char zeros[kCardFileHeaderSize] = {};
+        f->WriteAt(end, zeros, kCardFileHeaderSize - end);
+        end = kCardFileHeaderSize;
+    }
+    if (end + bytes > 0xFFFFFFFFull) throw ENesterError(kMsgFull);
+    return uint32_t(end);
+}
+
+// Guards a chain walk against loops and runaway length.
+class ChainGuard {
+public:
+    void Visit(uint32_t chunk) {
+        if (++count_ > kMaxCardChunks || !seen_.insert(chunk).second) throw ENesterError(kMsgWatchDog);
+    }
+
+private:
+    int count_ = 0;
+    std::unordered_set<uint32_t> seen_;
+};
+
+bool IsDrivePath(std::string_view s) {
+    return s.size() >= 3 && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')) &&
+           s[1] == ':' && (s[2] == '\\' || s[2] == '/');
+}
+
+}  // namespace
+
+void InitCardFile(BlockFile* f) { f->WriteAll(std::string(kCardFileHeaderSize, '\0')); }
+
+// ---- chunks ----
+
+void ReadChunkHeader(BlockFile* f, uint32_t chunk, TChunkHeader& header) {
+    unsigned char b[kChunkHeaderSize];
+    if (chunk == 0 || !f->ReadExact(chunk, b, sizeof b)) throw ENesterError(kMsgChunkAddress);
+    header.Capacity = GetU32(b);
+    header.Used = GetU32(b + 4);
+    header.Next = GetU32(b + 8);
+}
+
+void WriteChunkHeader(BlockFile* f, uint32_t chunk, const TChunkHeader& header) {
+    unsigned char b[kChunkHeaderSize];
+    PutU32(b, header.Capacity);
+    PutU32(b + 4, header.Used);
+    PutU32(b + 8, header.Next);
+    f->WriteAt(chunk, b, sizeof b);
+}
+
+void ReadCardChain(BlockFile* f, uint32_t first, std::string& text) {
+    text.clear();
+    if (!f || first == 0) return;
+    // A sound chain's chunks are disjoint parts of the file, so its text is never longer
+    // than the file: this bounds what a damaged chain can make us read.
+    const uint64_t size = f->Size();
+    std::string out;
+    ChainGuard guard;
+    uint32_t cur = first;
+    for (;;) {
+        guard.Visit(cur);
+        TChunkHeader h;
+        ReadChunkHeader(f, cur, h);
+        if (h.Used > h.Capacity) throw ENesterError(kMsgCurBytes);
+        if (h.Used > 0) {
+            if (uint64_t(cur) + kChunkHeaderSize + h.Used > size || out.size() + h.Used > size)
+                throw ENesterError(kMsgChunkAddress);
+            size_t old = out.size();
+            out.resize(old + h.Used);
+            if (!f->ReadExact(uint64_t(cur) + kChunkHeaderSize, out.data() + old, h.Used))
+                throw ENesterError(kMsgChunkAddress);
+        }
+        if (h.Used < h.Capacity || h.Next == 0) break;
+        cur = h.Next;
+    }
+    text = std::move(out);
+}
+
+void AppendCardChunk(BlockFile* f, uint32_t& address, std::string_view text, size_t start) {
+    if (start >= text.size()) return;
+    const uint64_t rest = text.size() - start;
+    const uint64_t capacity = std::max<uint64_t>(rest + kChunkSlack, kMinChunkCapacity);
+    const uint32_t at = AppendOffset(f, kChunkHeaderSize + capacity);
+    std::string buf(kChunkHeaderSize + capacity, ' ');
+    PutU32(buf.data(), uint32_t(capacity));
+    PutU32(buf.data() + 4, uint32_t(rest));
+    PutU32(buf.data() + 8, 0);
+    std::memcpy(buf.data() + kChunkHeaderSize, text.data() + start, rest);
+    f->WriteAt(at, buf.data(), buf.size());
+    address = at;
+}
+
+void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t start) {
+    if (first == 0) {
+        AppendCardChunk(f, first, text, start);
+        return;
+    }
+    size_t pos = std::min(start, text.size());
+    uint64_t remaining = text.size() - pos;
+    ChainGuard guard;
+    uint32_t cur = first;
+    for (;;) {
+        guard.Visit(cur);
+        TChunkHeader h;
+        ReadChunkHeader(f, cur, h);
+        bool finished = false;
+        if (remaining > h.Capacity) {
+            if (h.Capacity > 0)
+                f->WriteAt(uint64_t(cur) + kChunkHeaderSize, text.data() + pos, h.Capacity);
+            h.Used = h.Capacity;
+            pos += h.Capacity;
+            remaining -= h.Capacity;
+            if (h.Next == 0) {
+                uint32_t added = 0;
+                AppendCardChunk(f, added, text, pos);
+                h.Next = added;
+                remaining = 0;
+                finished = true;
+            }
+        } else if (remaining > 0) {
+            f->WriteAt(uint64_t(cur) + kChunkHeaderSize, text.data() + pos, remaining);
+            h.Used = uint32_t(remaining);
+            pos += remaining;
+            remaining = 0;
+        } else {
+            h.Used = 0;
+        }
+        WriteChunkHeader(f, cur, h);
+        if (finished) break;
+        // After the text ends one more chunk gets used 0, so that a reader stops there.
+        if (remaining > 0 || (h.Next != 0 && h.Used != 0)) cur = h.Next;
+        else break;
+    }
+}
+
+// ---- directories ----
+
+void ReadCardDirectory(BlockFile* f, uint32_t directory, TCardArray& entries) {
+    entries.clear();
+    if (!f || directory == 0) return;
+    unsigned char head[3];
+    if (!f->ReadExact(directory, head, 3)) throw ENesterError(kMsgDirAddress);
+    const size_t n = head[2];
+    std::string raw(n * kCardDirEntrySize, '\0');
+    if (n > 0 && !f->ReadExact(uint64_t(directory) + 3, raw.data(), raw.size()))
+        throw ENesterError(kMsgDirAddress);
+    entries.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        entries[i].Kind = uint8_t(raw[i * kCardDirEntrySize]);
+        entries[i].FirstChunk = GetU32(raw.data() + i * kCardDirEntrySize + 1);
+    }
+}
+
+static const TCardEntry* FindKind(const TCardArray& entries, uint8_t kind) {
+    for (const auto& e : entries)
+        if (e.Kind == kind) return &e;
+    return nullptr;
+}
+
+void ReadCardOfKind(BlockFile* f, const TCardArray& entries, uint8_t kind, std::string& text) {
+    text.clear();
+    if (const TCardEntry* e = FindKind(entries, kind)) ReadCardChain(f, e->FirstChunk, text);
+}
+
+bool CardOfKindHasText(BlockFile* f, const TCardArray& entries, uint8_t kind) {
+    const TCardEntry* e = FindKind(entries, kind);
+    if (!f || !e || e->FirstChunk == 0) return false;
+    TChunkHeader h;
+    ReadChunkHeader(f, e->FirstChunk, h);
+    return h.Used > 0;
+}
+
+void WriteDirEntry(BlockFile* f, uint32_t directory, const TCardEntry& entry, int index) {
+    unsigned char b[kCardDirEntrySize];
+    b[0] = entry.Kind;
+    PutU32(b + 1, entry.FirstChunk);
+    f->WriteAt(uint64_t(directory) + 3 + uint64_t(index) * kCardDirEntrySize, b, sizeof b);
+}
+
+uint32_t AppendCardDirectory(BlockFile* f) {
+    const uint32_t at = AppendOffset(f, kCardDirSize);
+    std::string d(kCardDirSize, '\0');
+    d[2] = char(kCardDirEntries);
+    f->WriteAt(at, d.data(), d.size());
+    return at;
+}
+
+// ---- caption prefix ----
+
+bool HasCaptionPrefix(std::string_view card) {
+    return card.size() >= kCaptionPrefixSize && card[5] == kCaptionPrefixMarker;
+}
+
+TCaptionCard SplitCaptionCard(std::string_view card) {
+    TCaptionCard c;
+    if (HasCaptionPrefix(card)) {
+        c.HasPrefix = true;
+        c.FontColor = int32_t(GetU32(card.data()));
+        c.Flags = uint8_t(card[4]);
+        c.Caption = std::string(card.substr(kCaptionPrefixSize));
+    } else {
+        c.Caption = std::string(card);
+    }
+    return c;
+}
+
+std::string MakeCaptionPrefix(int32_t fontColor, uint8_t flags) {
+    std::string p(kCaptionPrefixSize, '\0');
+    PutU32(p.data(), uint32_t(fontColor));
+    p[4] = char(flags);
+    p[5] = kCaptionPrefixMarker;
+    return p;
+}
+
+std::string StripCaptionPrefix(std::string_view card) {
+    return std::string(HasCaptionPrefix(card) ? card.substr(kCaptionPrefixSize) : card);
+}
+
+// ---- relative link targets ----
+
+const std::string& RelativePathBase() { return AppDir(); }
+
+std::string MakeRelativePath(std::string_view base, std::string_view path) {
+    const bool drive = IsDrivePath(base);
+    if (base.empty() || (!drive && base[0] != '/') || base.size() > path.size())
+        return std::string(path);
+    std::string_view head = path.substr(0, base.size());
+    // Windows folders ignore case; ours do not, and folding would name another file.
+    if (drive ? !SameText(head, base) : head != base) return std::string(path);
+    return "||" + std::string(path.substr(base.size()));
+}
+
+std::string ExpandRelativePath(std::string_view base, std::string_view path) {
+    if (path.size() < 2 || path[0] != '|' || path[1] != '|') return std::string(path);
+    std::string rest(path.substr(2));
+    if (!IsDrivePath(base)) std::replace(rest.begin(), rest.end(), '\\', '/');
+    return std::string(base) + rest;
+}
+
+void ConvertLinkPaths(bool toRelative, std::string_view base, std::string_view text,
+                      std::string& out) {
+    if (text.empty()) {
+        out.clear();
+        return;
+    }
+    std::vector<std::string> lines = SplitLines(text);
+    for (auto& line : lines) {
+        size_t p = line.find('\x01');
+        if (p == std::string::npos || p == 0) continue;
+        std::string_view target(line.data(), p);
+        std::string conv = toRelative ? MakeRelativePath(base, target) : ExpandRelativePath(base, target);
+        line = conv + line.substr(p);
+    }
+    out = JoinLines(lines);
+}
+
+void ConvertLinkPaths(bool toRelative, std::string_view text, std::string& out) {
+    ConvertLinkPaths(toRelative, RelativePathBase(), text, out);
+}
+
+// ---- TCards ----
+
+void TCards::ReadCard(uint8_t kind, uint32_t directory, std::string& text) {
+    text.clear();
+    if (!file_ || directory == 0) return;
+    ReadCardDirectory(file_, directory, cards_);
+    std::string raw;
+    ReadCardOfKind(file_, cards_, kind, raw);
+    if (kind == kCardLaunch) ConvertLinkPaths(false, raw, text);
+    else text = std::move(raw);
+}
+
+bool TCards::WriteCard(uint8_t kind, uint32_t& directory, std::string_view text) {
+    if (kind != kCardLaunch) return StoreCard(directory, kind, text);
+    std::string rel;
+    ConvertLinkPaths(true, text, rel);
+    return StoreCard(directory, kind, rel);
+}
+
+bool TCards::StoreCard(uint32_t& directory, uint8_t kind, std::string_view text) {
+    if (!file_ || kind == 0) return false;
+    if (directory == 0) {
+        const uint32_t dir = AppendCardDirectory(file_);
+        TCardEntry e{kind, 0};
+        WriteCardChain(file_, e.FirstChunk, text);
+        WriteDirEntry(file_, dir, e, 0);
+        cards_.assign(kCardDirEntries, TCardEntry{});
+        cards_[0] = e;
+        directory = dir;
+        return true;
+    }
+    ReadCardDirectory(file_, directory, cards_);
+    for (size_t i = 0; i < cards_.size(); ++i) {
+        TCardEntry& e = cards_[i];
+        if (e.Kind != kind && e.Kind != 0) continue;
+        if (e.Kind == kind && e.FirstChunk != 0) {
+            WriteCardChain(file_, e.FirstChunk, text);  // reused in place; the entry stays
+            return true;
+        }
+        e.Kind = kind;
+        WriteCardChain(file_, e.FirstChunk, text);
+        WriteDirEntry(file_, directory, e, int(i));
+        return true;
+    }
+    return false;  // every entry holds another kind
+}
+
+void TCards::ReadCaption(uint32_t directory, std::string& text) {
+    std::string card;
+    ReadCard(kCardCaption, directory, card);
+    text = StripCaptionPrefix(card);
+}
+
+bool TCards::AppendToCard(uint32_t& directory, uint8_t kind, std::string_view text) {
+    std::string card;
+    ReadCard(kind, directory, card);
+    card.append(text);
+    return WriteCard(kind, directory, card);
+}
+
+bool TCards::HasCard(uint32_t directory, uint8_t kind) {
+    if (!file_ || directory == 0) return false;
+    ReadCardDirectory(file_, directory, cards_);
+    return CardOfKindHasText(file_, cards_, kind);
+}
+
+// ---- TDBCards ----
+
+void TDBCards::LoadDirAddress() {
+    uint32_t v = 0;
+    DirAddress = (file_ && file_->ReadU32(0, v)) ? v : 0;
+}
+
+void TDBCards::ReadCard(uint8_t kind, std::string& text) {
+    text.clear();
+    if (!file_ || DirAddress == 0) return;
+    ReadCardDirectory(file_, DirAddress, cards_);
+    ReadCardOfKind(file_, cards_, kind, text);
+}
+
+bool TDBCards::WriteCard(uint8_t kind, std::string_view text) {
+    uint32_t dir = DirAddress;
+    const bool stored = StoreCard(dir, kind, text);
+    if (DirAddress == 0 && dir != 0) {
+        file_->WriteU32(0, dir);
+        DirAddress = dir;
+    }
+    return stored;
+}
+
+}  // namespace kiv
