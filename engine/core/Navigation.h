@@ -16,27 +16,9 @@
 
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
+#include "engine/core/Node.h"
 
 namespace kiv {
-
-// One step of a trail. The first four fields are what a TNodeArray and the stored string
-// form hold; the caption lives only in a TNavigator.
-struct TNode {
-    uint32_t ParentNest = 0;  // the nest that holds the topic's item
-    uint32_t Index = 0;       // the item's index in that nest
-    uint32_t CardDir = 0;
-    uint32_t ChildNest = 0;
-    std::string Caption;
-
-    TNestItem Item() const { return {CardDir, ChildNest}; }
-    // Same place: the four stored fields, caption aside.
-    bool SamePlace(const TNode& o) const {
-        return ParentNest == o.ParentNest && Index == o.Index && CardDir == o.CardDir &&
-               ChildNest == o.ChildNest;
-    }
-};
-// Nodes without their captions (hoisted nodes, marked nodes of a panel).
-using TNodeArray = std::vector<TNode>;
 
 constexpr size_t kNodeRecordSize = 16;
 constexpr size_t kShortCaptionLength = 35;
