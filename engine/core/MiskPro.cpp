@@ -1,0 +1,139 @@
+#include "engine/core/MiskPro.h"
+
+#include <cstdlib>
+
+#include "platform/core/BlockFile.h"
+#include "platform/core/KivError.h"
+#include "platform/core/KivStrings.h"
+
+namespace kiv {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Percent escapes become their bytes. "+" is a literal character of a file name, and "%00"
+// stays as written: a NUL would cut the path short when it reaches the system.
+std::string PercentDecode(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size()) {
+            int hi = HexValue(s[i + 1]), lo = HexValue(s[i + 2]);
+            if (hi >= 0 && lo >= 0 && (hi | lo) != 0) {
+                out += char(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+bool HasDriveColon(std::string_view s) { return s.size() >= 2 && s[1] == ':'; }
+
+}  // namespace
+
+std::string IncludeTrailingBackslash(std::string_view folder, char sep) {
+    std::string s(folder);
+    if (!s.empty() && s.back() != sep) s += sep;
+    return s;
+}
+
+std::string GetTempFolder() {
+    std::string dir;
+    if (const char* t = std::getenv("TMPDIR")) dir = Trim(t);
+    if (dir.empty()) dir = "/tmp";
+    return IncludeTrailingBackslash(dir);
+}
+
+std::string ReadFileToString(const std::string& path) {
+    try {
+        return PosixBlockFile::Open(path, OpenMode::ReadOnly)->ReadAll();
+    } catch (const EKivError&) {
+        return {};
+    }
+}
+
+bool WriteStringToFile(const std::string& path, std::string_view text) {
+    try {
+        auto f = PosixBlockFile::Open(path, OpenMode::Truncate);
+        if (!text.empty()) f->WriteAt(0, text.data(), text.size());
+        return true;
+    } catch (const EKivError&) {
+        return false;
+    }
+}
+
+bool AppendLineToFile(const std::string& path, std::string_view line) {
+    try {
+        auto f = PosixBlockFile::Open(path, OpenMode::Create);
+        std::string bytes(line);
+        bytes += "\r\n";
+        f->Append(bytes.data(), bytes.size());
+        return true;
+    } catch (const EKivError&) {
+        return false;
+    }
+}
+
+uint64_t FileSizeOf(const std::string& path) {
+    return PosixBlockFile::Open(path, OpenMode::ReadOnly)->Size();
+}
+
+std::string PathToURL(std::string_view path) {
+    std::string s(path);
+    if (HasDriveColon(s)) {
+        for (char& c : s)
+            if (c == '\\') c = '/';
+        return "file:///" + s;
+    }
+    if (!s.empty() && s[0] == '/') return "file://" + s;
+    if (s.find("://") == std::string::npos) return "http://" + s;
+    return s;
+}
+
+std::string URLToPath(std::string_view address) {
+    constexpr std::string_view kFilePrefix = "file:///";
+    if (address.substr(0, kFilePrefix.size()) != kFilePrefix) return std::string(address);
+    std::string rest = PercentDecode(address.substr(kFilePrefix.size()));
+    if (HasDriveColon(rest)) {
+        for (char& c : rest)
+            if (c == '/') c = '\\';
+        return rest;
+    }
+    return "/" + rest;
+}
+
+std::string ExtractBetween(std::string_view text, size_t& pos, std::string_view startTag,
+                           std::string_view endTag, int n) {
+    if (pos == std::string_view::npos || startTag.empty()) return {};
+    if (n < 1) {
+        pos = std::string_view::npos;
+        return {};
+    }
+    size_t p = pos;
+    for (int i = 0; i < n; ++i) {
+        size_t at = PosText(startTag, text, p);
+        if (at == std::string_view::npos) {
+            pos = std::string_view::npos;
+            return {};
+        }
+        p = at + startTag.size();
+    }
+    size_t end = PosText(endTag, text, p);
+    if (end == std::string_view::npos) {
+        pos = std::string_view::npos;
+        return {};
+    }
+    pos = end + endTag.size();
+    return Trim(text.substr(p, end - p));
+}
+
+}  // namespace kiv
