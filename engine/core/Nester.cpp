@@ -1,0 +1,533 @@
+#include "engine/core/Nester.h"
+
+#include <algorithm>
+
+#include "platform/core/KivStrings.h"
+
+namespace kiv {
+
+void ClearBranch(TBranch& branch) { branch = TBranch{}; }
+
+// ---- TACards ----
+
+uint32_t TACards::RowCardDir(int row) const {
+    return Owner->ValidRow(row) ? Owner->CardDir(row) : 1;
+}
+
+void TACards::ReadRowCard(uint8_t kind, int row, std::string& text) {
+    const uint32_t dir = RowCardDir(row);
+    if (dir == 1) {
+        text.clear();
+        return;
+    }
+    ReadCard(kind, dir, text);
+}
+
+bool TACards::WriteRowCard(uint8_t kind, int row, std::string_view text) {
+    if (!Owner->ValidRow(row)) return false;
+    uint32_t dir = Owner->CardDir(row);
+    const bool stored = WriteCard(kind, dir, text);
+    if (Owner->CardDir(row) == 0 && dir != 0) {
+        Owner->SetCardDir(row, dir);
+        Owner->SaveRowItem(row);
+    }
+    return stored;
+}
+
+bool TACards::AppendRowCard(int row, uint8_t kind, std::string_view text) {
+    if (!Owner->ValidRow(row)) return false;
+    uint32_t dir = Owner->CardDir(row);
+    const bool stored = AppendToCard(dir, kind, text);
+    if (Owner->CardDir(row) == 0 && dir != 0) {
+        Owner->SetCardDir(row, dir);
+        Owner->SaveRowItem(row);
+    }
+    return stored;
+}
+
+// ---- TLaunchList ----
+
+std::string TLaunchList::GetLinks(int row) const { return Owner->GetRow(row).Links; }
+
+void TLaunchList::SetLinks(int row, std::string_view text) {
+    TNestPack p = Owner->GetRow(row);
+    p.Links = std::string(text);
+    Owner->SetRow(row, p);
+    Owner->Cards().WriteRowCard(kCardLaunch, row, text);
+}
+
+int TLaunchList::Count(int row) const { return int(SplitLines(GetLinks(row)).size()); }
+
+std::string TLaunchList::GetPath(int row, int i) const {
+    const auto lines = SplitLines(GetLinks(row));
+    if (i < 0 || i >= int(lines.size())) return {};
+    const size_t p = lines[i].find('\x01');
+    return p == std::string::npos ? std::string() : lines[i].substr(0, p);
+}
+
+void TLaunchList::AddLinks(int row, std::string_view text) {
+    const std::string old = GetLinks(row);
+    const std::string sep = (old.size() > 2 && old.back() != '\n') ? "\r\n" : "";
+    std::string added(text);
+    if (added.size() > 1 && added.back() != '\n') added += "\r\n";
+    TNestPack p = Owner->GetRow(row);
+    p.Links = old + sep + added;
+    Owner->SetRow(row, p);
+    // The card store converts the whole card, so the targets already stored stay relative.
+    Owner->Cards().AppendRowCard(row, kCardLaunch, sep + added);
+}
+
+void TLaunchList::DeleteLink(int row, int i) {
+    auto lines = SplitLines(GetLinks(row));
+    if (i >= 0 && i < int(lines.size())) lines.erase(lines.begin() + i);
+    SetLinks(row, JoinLines(lines));
+}
+
+// ---- TNester: rows ----
+
+TNester::TNester()
+    : cards_(std::make_unique<TACards>(this)), launchList_(std::make_unique<TLaunchList>(this)) {}
+
+TNester::~TNester() = default;
+
+TNestPack& TNester::At(int row) {
+    if (!ValidRow(row)) throw EKivError("List index out of bounds (" + IntToStr(row) + ")");
+    return rows_[size_t(row)];
+}
+
+const TNestPack& TNester::At(int row) const { return const_cast<TNester*>(this)->At(row); }
+
+void TNester::InsertRow(int index, const TNestPack& pack) {
+    if (index < 0 || index > RowCount())
+        throw EKivError("List index out of bounds (" + IntToStr(index) + ")");
+    rows_.insert(rows_.begin() + index, pack);
+}
+
+void TNester::SetItem(int row, const TNestItem& item) {
+    TNestPack& p = At(row);
+    p.CardDir = item.CardDir;
+    p.ChildNest = int32_t(item.ChildNest);
+}
+
+void TNester::SetFlagBit(int row, uint8_t bit, bool on) {
+    TNestPack& p = At(row);
+    p.Flags = on ? uint8_t(p.Flags | bit) : uint8_t(p.Flags & ~bit);
+}
+
+void TNester::SetFontStyle(int row, uint8_t style) {
+    TNestPack& p = At(row);
+    p.Flags = uint8_t((p.Flags & (kFlagLocked | kFlagClone)) | (style & kFontStyleMask));
+}
+
+void TNester::SetLocked(int row, bool on) { SetFlagBit(row, kFlagLocked, on); }
+void TNester::SetClone(int row, bool on) { SetFlagBit(row, kFlagClone, on); }
+
+void TNester::SetMarked(int row, bool on) {
+    TNestPack& p = At(row);
+    if (on && row == currentRow_) return;
+    p.Marked = on;
+}
+
+void TNester::SetCurrentRow(int row) {
+    currentRow_ = row;
+    if (ValidRow(row)) rows_[size_t(row)].Marked = 0;
+}
+
+void TNester::TagRow(int row) {
+    At(row);
+    for (auto& p : rows_) p.RowTag = 0;
+    rows_[size_t(row)].RowTag = 1;
+}
+
+int TNester::FindTaggedRow() const {
+    for (int i = 0; i < RowCount(); ++i)
+        if (rows_[size_t(i)].RowTag) return i;
+    return -1;
+}
+
+void TNester::TagTargetRow(int row) {
+    At(row);
+    for (auto& p : rows_) p.TargetTag = 0;
+    rows_[size_t(row)].TargetTag = 1;
+}
+
+int TNester::FindTaggedTarget() const {
+    for (int i = 0; i < RowCount(); ++i)
+        if (rows_[size_t(i)].TargetTag) return i;
+    return -1;
+}
+
+TNode TNester::GetNode(int row) const {
+    const TNestPack& p = At(row);
+    TNode n;
+    n.ParentNest = p.ParentNest;
+    n.Index = uint32_t(p.NestIndex >= 0 ? p.NestIndex : SiblingIndex(row));
+    n.CardDir = p.CardDir;
+    n.ChildNest = uint32_t(p.ChildNest);
+    n.Caption = p.Caption;
+    return n;
+}
+
+void TNester::SetNode(int row, const TNode& node) {
+    TNestPack& p = At(row);
+    p.ParentNest = node.ParentNest;
+    p.CardDir = node.CardDir;
+    p.ChildNest = int32_t(node.ChildNest);
+    p.NestIndex = int32_t(node.Index);
+}
+
+// ---- loading and shape ----
+
+void TNester::LoadBranch(int row, bool fire) {
+    uint32_t nest;
+    int position;
+    if (row == -1) {
+        Clear();
+        nest = RootNest;
+        position = 0;
+    } else {
+        nest = uint32_t(ChildNest(row));
+        position = row + 1;
+    }
+    if (NestFollowed(nest)) {
+        TItemArray items;
+        ReadNestItems(nestFile_, nest, items);
+        InsertItemRows(items, 0, false, position);
+    }
+    if (fire && OnChange) OnChange(this);
+}
+
+void TNester::InsertItemRows(const TItemArray& items, int reference, bool asSiblings, int position) {
+    uint32_t parent = RootNest;
+    int level = 0;
+    if (position > 0) {
+        if (asSiblings) {
+            const TNestPack& sibling = At(reference + position);
+            parent = sibling.ParentNest;
+            level = sibling.Level;
+        } else {
+            const TNestPack& up = At(position - 1);
+            parent = uint32_t(up.ChildNest);
+            level = up.Level + 1;
+        }
+    }
+    for (const TNestItem& item : items) {
+        TNestPack p;
+        p.ParentNest = parent;
+        p.Level = level;
+        p.CardDir = item.CardDir;
+        p.ChildNest = int32_t(item.ChildNest);
+        InsertRow(position, p);
+        LoadRowCards(position);
+        if (position <= currentRow_ && currentRow_ + 1 < RowCount()) ++currentRow_;
+        ++position;
+    }
+}
+
+void TNester::LoadRowCards(int row) {
+    TNestPack& p = At(row);
+    p.Marked = 0;
+    p.HeightBox = 0;
+    p.RowTag = 0;
+    p.TargetTag = 0;
+    p.FontColor = kDefaultFontColor;
+    p.Flags = 0;
+    p.NestIndex = -1;
+    p.Caption.clear();
+    p.Links.clear();
+    p.HasText = 0;
+    BlockFile* f = CardFile();
+    if (!f || p.CardDir == 0) return;
+    // One directory read serves the three cards; the text card is only asked whether it is
+    // empty, which its first chunk's header answers.
+    TCardArray entries;
+    ReadCardDirectory(f, p.CardDir, entries);
+    std::string card;
+    ReadCardOfKind(f, entries, kCardCaption, card);
+    TCaptionCard c = SplitCaptionCard(card);
+    if (c.HasPrefix) {
+        p.FontColor = c.FontColor;
+        p.Flags = c.Flags;
+    }
+    p.Caption = std::move(c.Caption);
+    ReadCardOfKind(f, entries, kCardLaunch, card);
+    ConvertLinkPaths(false, card, p.Links);
+    p.HasText = CardOfKindHasText(f, entries, kCardText);
+}
+
+bool TNester::IsExpanded(int row) const {
+    return ValidRow(row) && row + 1 < RowCount() && Level(row + 1) > Level(row);
+}
+
+void TNester::Expand(int row) {
+    if (IsExpanded(row) || !NestFollowed(uint32_t(ChildNest(row)))) return;
+    TItemArray items;
+    ReadNestItems(nestFile_, uint32_t(ChildNest(row)), items);
+    InsertItemRows(items, 0, false, row + 1);
+}
+
+void TNester::Collapse(int row) {
+    if (!IsExpanded(row)) return;
+    const int level = Level(row);
+    while (row + 1 < RowCount() && Level(row + 1) > level) DeleteRow(row + 1);
+}
+
+void TNester::DeleteRow(int row) {
+    At(row);
+    if (row < currentRow_) {
+        --currentRow_;
+    } else if (row == currentRow_ && row != 0 && Level(row - 1) < Level(row)) {
+        TBranch b;
+        GetBranch(row, false, b);
+        if (b.Count == 1) --currentRow_;  // the only child: its parent becomes current
+    }
+    rows_.erase(rows_.begin() + row);
+}
+
+void TNester::Clear() {
+    while (RowCount() > 0) DeleteRow(0);
+}
+
+void TNester::RemoveMarkedRows(bool removeCurrent, int row, TBranch& branch) {
+    GetBranch(row, false, branch);
+    if (row == -1) {
+        // Decided before anything moves: the marked rows and the row current at the start.
+        TIArray doomed;
+        for (int i = 0; i < RowCount(); ++i)
+            if (TakesRow(i, removeCurrent)) doomed.push_back(i);
+        int removed = 0;
+        for (int i : doomed) DeleteRow(i - removed++);
+        return;
+    }
+    if (!ValidRow(row)) return;
+    const int level = branch.Level;
+    if (removeCurrent && currentRow_ >= branch.FirstRow && currentRow_ <= branch.LastRow &&
+        Level(currentRow_) == level) {
+        DeleteRow(currentRow_);
+        --branch.LastRow;
+        branch.Modified = 1;
+    }
+    int i = branch.FirstRow;
+    while (i <= branch.LastRow) {
+        if (Level(i) == level && IsMarked(i)) {
+            DeleteRow(i);
+            --branch.LastRow;
+            branch.Modified = 1;
+            continue;
+        }
+        if (Level(i) == level) branch.Items.push_back(GetItem(i));
+        ++i;
+    }
+}
+
+// ---- sibling groups and selections ----
+
+void TNester::GetBranch(int row, bool collect, TBranch& branch) const {
+    ClearBranch(branch);
+    if (!ValidRow(row)) return;
+    const int level = Level(row);
+    branch.Level = level;
+    for (int i = row; i >= 0; --i) {
+        const int l = Level(i);
+        if (l == level) {
+            branch.FirstRow = i;
+        } else if (l < level) {
+            branch.ParentRow = i;
+            branch.ParentItem = GetItem(i);
+            branch.ParentNest = uint32_t(ChildNest(i));
+            break;
+        }
+    }
+    if (branch.ParentRow == -1) branch.ParentNest = RootNest;
+    for (int i = row; i < RowCount(); ++i) {
+        const int l = Level(i);
+        if (l == level) branch.LastRow = i;
+        else if (l < level) break;
+    }
+    for (int i = branch.FirstRow; i <= branch.LastRow; ++i) {
+        if (Level(i) != level) continue;
+        ++branch.Count;
+        if (i <= row) ++branch.Index;
+        if (collect) branch.Items.push_back(GetItem(i));
+    }
+}
+
+int TNester::SiblingIndex(int row) const {
+    TBranch b;
+    GetBranch(row, false, b);
+    return b.Index;
+}
+
+int TNester::PrevSibling(int row) const {
+    if (!ValidRow(row) || row == 0) return -1;
+    const int level = Level(row);
+    for (int i = row - 1; i >= 0; --i) {
+        if (Level(i) == level) return i;
+        if (Level(i) < level) return -1;
+    }
+    return -1;
+}
+
+int TNester::NextSibling(int row, bool toBranchEnd) const {
+    if (!ValidRow(row)) return -1;
+    const int level = Level(row);
+    for (int i = row + 1; i < RowCount(); ++i) {
+        if (Level(i) == level) return i;
+        if (Level(i) < level) return toBranchEnd ? i : -1;
+    }
+    return toBranchEnd ? RowCount() : -1;
+}
+
+TItemArray TNester::GetSiblingItems(int row) const {
+    TItemArray items;
+    if (row == -1) {
+        for (const auto& p : rows_) items.push_back(p.Item());
+        return items;
+    }
+    TBranch b;
+    GetBranch(row, true, b);
+    return b.Items;
+}
+
+TNestPackArray TNester::GetSubtreeRows(int row) const {
+    TNestPackArray out;
+    if (!ValidRow(row)) return out;
+    const int level = Level(row);
+    out.push_back(rows_[size_t(row)]);
+    for (int i = row + 1; i < RowCount() && Level(i) > level; ++i) out.push_back(rows_[size_t(i)]);
+    return out;
+}
+
+TNestPackArray TNester::GetMarkedSubtrees(bool withCurrent, bool storeIndex) const {
+    TNestPackArray out;
+    int i = 0;
+    while (i < RowCount()) {
+        if (!TakesRow(i, withCurrent)) {
+            ++i;
+            continue;
+        }
+        TNestPackArray sub = GetSubtreeRows(i);
+        const int base = Level(i);
+        for (auto& p : sub) p.Level -= base;
+        if (storeIndex) sub[0].NestIndex = SiblingIndex(i);
+        out.insert(out.end(), sub.begin(), sub.end());
+        i += int(sub.size());  // marks inside a taken sub-tree are not taken twice
+    }
+    return out;
+}
+
+TIArray TNester::GetMarkedRows(bool withCurrent) const {
+    TIArray out;
+    for (int i = 0; i < RowCount(); ++i)
+        if (TakesRow(i, withCurrent)) out.push_back(i);
+    return out;
+}
+
+TItemArray TNester::GetMarkedItems(bool withCurrent) const {
+    TItemArray out;
+    for (int i = 0; i < RowCount(); ++i)
+        if (TakesRow(i, withCurrent)) out.push_back(GetItem(i));
+    return out;
+}
+
+TNodeArray TNester::GetMarkedNodes(bool withCurrent) const {
+    TNodeArray out;
+    for (int i = 0; i < RowCount(); ++i) {
+        if (!TakesRow(i, withCurrent)) continue;
+        TNode n;
+        n.ParentNest = ParentNest(i);
+        n.Index = uint32_t(SiblingIndex(i));
+        n.CardDir = CardDir(i);
+        n.ChildNest = uint32_t(ChildNest(i));
+        out.push_back(n);
+    }
+    return out;
+}
+
+void TNester::UnmarkAll() {
+    for (auto& p : rows_) p.Marked = 0;
+}
+
+// ---- writing back ----
+
+void TNester::SetCaption(int row, std::string_view text) {
+    TNestPack& p = At(row);
+    p.Caption = std::string(text);
+    const bool plain = (text.empty() && p.Flags != kFlagClone && p.Flags != kFlagLocked) ||
+                       (p.FontColor == kDefaultFontColor && p.Flags == 0);
+    std::string card = plain ? std::string(text) : MakeCaptionPrefix(p.FontColor, p.Flags) + std::string(text);
+    cards_->WriteRowCard(kCardCaption, row, card);
+}
+
+bool TNester::SaveRowItem(int row) {
+    const TNestPack& p = At(row);
+    const int slot = p.NestIndex >= 0 ? p.NestIndex : SiblingIndex(row);
+    const TNestItem item = p.Item();
+    if (!CheckNestItem(nestFile_, p.ParentNest, slot, item)) return false;
+    return SetNestItem(nestFile_, p.ParentNest, slot, item);
+}
+
+void TNester::ReloadRowItem(int row) {
+    TNestItem item;
+    if (!GetNestItem(nestFile_, ParentNest(row), SiblingIndex(row), item)) return;
+    SetItem(row, item);
+    LoadRowCards(row);
+}
+
+void TNester::SaveSiblingItems(int row, bool fire) {
+    if (row == -1) row = currentRow_;
+    if (ValidRow(row)) {
+        TBranch b;
+        GetBranch(row, true, b);
+        WriteNestItems(nestFile_, b.ParentNest, b.Items);
+    }
+    if (fire && OnChange) OnChange(this);
+}
+
+// ---- walking the file ----
+
+void TNester::WalkNestItems(uint32_t startNest, int startIndex, bool& stopped,
+                            const TWalkCallback& callback) {
+    struct Entry {
+        uint32_t nest;
+        size_t next;
+        size_t end;
+        TItemArray items;
+    };
+    stopped = false;
+    std::vector<Entry> stack;
+    {
+        Entry e{startNest, 0, 0, {}};
+        ReadNestItems(nestFile_, startNest, e.items);
+        e.end = e.items.size();
+        if (startIndex != -1) {
+            e.next = size_t(std::max(startIndex, 0));
+            e.end = std::min(e.end, e.next + 1);
+        }
+        stack.push_back(std::move(e));
+    }
+    while (!stack.empty()) {
+        Entry& top = stack.back();
+        if (top.next >= top.end) {
+            stack.pop_back();
+            continue;
+        }
+        const size_t index = top.next++;
+        const TNestItem item = top.items[index];
+        const uint32_t nest = top.nest;
+        if (!callback(nest, int(index), item, int(stack.size()) - 1)) {
+            stopped = true;
+            return;
+        }
+        if (item.ChildNest == 0) continue;
+        const bool onPath = std::any_of(stack.begin(), stack.end(),
+                                        [&](const Entry& e) { return e.nest == item.ChildNest; });
+        if (onPath) continue;
+        Entry child{item.ChildNest, 0, 0, {}};
+        ReadNestItems(nestFile_, item.ChildNest, child.items);
+        child.end = child.items.size();
+        stack.push_back(std::move(child));
+    }
+}
+
+}  // namespace kiv
