@@ -1,0 +1,77 @@
+// kivtree: builds and shows open datastructure pairs for tests and by hand.
+//   kivtree make PATH.kiv 'TREE'   fresh PATH.kiv + PATH.dsc holding TREE, e.g. 'a(b "c d") e'
+//   kivtree dump PATH.kiv          one topic per line, two blanks of indent per level
+// Errors: one line on stderr, exit status 1.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "engine/core/TreeText.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;
+    size_t argc;  // arguments after the command name
+    int (*run)(const Args&);
+};
+
+int Make(const Args& a) {
+    kiv::MakeTreePair(a[0], a[1]);
+    return 0;
+}
+
+int Dump(const Args& a) {
+    std::string out = kiv::DumpTreePair(a[0]);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+const Command kCommands[] = {
+    {"make", "make PATH.kiv 'TREE'", 2, Make},
+    {"dump", "dump PATH.kiv", 1, Dump},
+};
+
+void Usage() {
+    std::string u = "usage:";
+    for (const auto& c : kCommands) u += std::string(" kivtree ") + c.usage + " |";
+    u.pop_back();
+    std::fprintf(stderr, "%s\n", u.c_str());
+}
+
+// One line, whatever the message holds.
+void Error(const std::string& what) {
+    std::string line = what;
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
+    std::fprintf(stderr, "kivtree: %s\n", line.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        Usage();
+        return 1;
+    }
+    const std::string name = argv[1];
+    for (const auto& c : kCommands) {
+        if (name != c.name) continue;
+        if (size_t(argc - 2) != c.argc) {
+            Usage();
+            return 1;
+        }
+        try {
+            return c.run(Args(argv + 2, argv + argc));
+        } catch (const std::exception& e) {
+            Error(e.what());
+            return 1;
+        }
+    }
+    Usage();
+    return 1;
+}
