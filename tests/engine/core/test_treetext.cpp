@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "engine/core/Cards.h"
+#include "engine/core/NestFunctions.h"
+#include "engine/core/TreeText.h"
+#include "platform/core/AppPaths.h"
+#include "platform/core/BlockFile.h"
+#include "platform/core/KivStrings.h"
+#include "tests/engine/core/TreeFixture.h"
+
+using namespace kiv;
+using kiv::test::TempHome;
+using kiv::test::TreePair;
+
+namespace {
+
+TTreeTopic T(std::string caption, TTreeTopics children = {}) {
+    return TTreeTopic{std::move(caption), std::move(children)};
+}
+
+std::string ParseError(std::string_view text) {
+    try {
+        ParseTreeText(text);
+    } catch (const ETreeTextError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+ToolRun Kivtree(const std::vector<std::string>& args) {
+    const char* bin = std::getenv("KIV_BIN_DIR");
+    std::string tool = (bin && *bin ? std::string(bin) + "/" : ExecutableDir()) + "kivtree";
+    std::string cmd = Quote(tool);
+    for (const auto& a : args) cmd += " " + Quote(a);
+    const std::string out = TempDir() + "kivtree.out", err = TempDir() + "kivtree.err";
+    cmd += " >" + out + " 2>" + err;
+    int st = std::system(cmd.c_str());
+    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(out), Slurp(err)};
+}
+
+}  // namespace
+
+TEST(TreeText, Parses) {
+    struct Case {
+        const char* text;
+        TTreeTopics topics;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"  \n ", {}},
+        {"a", {T("a")}},
+        {"a(b c) d", {T("a", {T("b"), T("c")}), T("d")}},
+        {"alpha(beta \"gamma delta\") epsilon(zeta(eta))",
+         {T("alpha", {T("beta"), T("gamma delta")}), T("epsilon", {T("zeta", {T("eta")})})}},
+        {"a (b) c()", {T("a", {T("b")}), T("c")}},
+        {"\"\" \"(x)\"", {T(""), T("(x)")}},
+        {"Früh", {T("Früh")}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseTreeText(c.text), c.topics) << c.text;
+}
+
+TEST(TreeText, RefusesBadText) {
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"a(b", "tree text: unbalanced parentheses: '(' without ')' at column 2"},
+        {"a(b(c)", "tree text: unbalanced parentheses: '(' without ')' at column 2"},
+        {"a) b", "tree text: unbalanced parentheses: ')' without '(' at column 2"},
+        {"(a)", "tree text: '(' without a caption before it at column 1"},
+        {"a \"b c", "tree text: '\"' without its closing '\"' at column 3"},
+        {"a\"b", "tree text: '\"' inside a caption at column 2"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseError(c.text), c.error) << c.text;
+
+    std::string deep;
+    for (int i = 0; i < 5000; ++i) deep += "x(";
+    EXPECT_NE(ParseError(deep).find("nesting deeper than 1000 levels"), std::string::npos);
+}
+
+TEST(TreeText, PairRoundTripsThroughTheFiles) {
+    TreePair pair("a(b c) d");
+    EXPECT_EQ(pair.Dump(), "a\n  b\n  c\nd\n");
+    EXPECT_EQ(DumpTreePair(pair.Path()), "a\n  b\n  c\nd\n");
+
+    // Appending at the top level keeps what is there.
+    InsertTreeTopics(pair.kiv.get(), pair.dsc.get(), ParseTreeText("e(f)"));
+    EXPECT_EQ(pair.Dump(), "a\n  b\n  c\nd\ne\n  f\n");
+}
+
+TEST(TreeText, CaptionsAreStoredThroughTheCodec) {
+    TreePair pair("Früh \"naïve 漢字\"");
+    TNester model;
+    pair.Attach(model);
+    model.LoadBranch(-1, false);
+    ASSERT_EQ(model.RowCount(), 2);
+    EXPECT_EQ(model.Caption(0), "Fr\xFCh");             // Windows-1252 where it fits
+    EXPECT_EQ(model.Caption(1), "naïve 漢字");           // UTF-8 where it does not
+    EXPECT_EQ(pair.Dump(), "Früh\nnaïve 漢字\n");
+}
+
+TEST(TreeText, EmptyTreeMakesANewPair) {
+    TempHome home;
+    const std::string path = home.Dir() + "empty.kiv";
+    MakeTreePair(path, "");
+    EXPECT_EQ(ReadWholeFile(path), std::string(8, '\0'));
+    EXPECT_EQ(ReadWholeFile(home.Dir() + "empty.dsc"), std::string(4, '\0'));
+    EXPECT_EQ(DumpTreePair(path), "");
+    // A bad tree leaves the existing pair alone.
+    MakeTreePair(path, "x");
+    EXPECT_THROW(MakeTreePair(path, "x(("), ETreeTextError);
+    EXPECT_EQ(DumpTreePair(path), "x\n");
+}
+
+TEST(Kivtree, MakesAndDumps) {
+    TempHome home;
+    const std::string path = home.Dir() + "t.kiv";
+    ToolRun made = Kivtree({"make", path, "alpha(beta \"gamma delta\") epsilon(zeta(eta))"});
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "");
+    ToolRun dumped = Kivtree({"dump", path});
+    EXPECT_EQ(dumped.status, 0) << dumped.err;
+    EXPECT_EQ(dumped.out, "alpha\n  beta\n  gamma delta\nepsilon\n  zeta\n    eta\n");
+}
+
+TEST(Kivtree, BadInputIsOneLineAndStatusOne) {
+    TempHome home;
+    const std::string good = home.Dir() + "good.kiv";
+    ASSERT_EQ(Kivtree({"make", good, "a(b) c"}).status, 0);
+    const std::string goodKiv = ReadWholeFile(good), goodDsc = ReadWholeFile(home.Dir() + "good.dsc");
+
+    auto damaged = [&](const std::string& name, const std::string& kiv, const std::string& dsc) {
+        WriteFileAtomic(home.Dir() + name + ".kiv", kiv);
+        if (!dsc.empty()) WriteFileAtomic(home.Dir() + name + ".dsc", dsc);
+        return home.Dir() + name + ".kiv";
+    };
+    std::string rootPastEnd = goodKiv;
+    PutU32(rootPastEnd.data() + 4, 0x7FFFFF00);
+    std::string cardsCut = goodDsc.substr(0, 40);  // directories point past the end
+    std::string usedTooBig = goodDsc;
+    PutU32(usedTooBig.data() + 4 + 28 + 4, 0xFFFF);  // first chunk's used > capacity
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        const char* message;  // part of the one line
+    };
+    const Case cases[] = {
+        {"no command", {}, "usage:"},
+        {"unknown command", {"frob", good}, "usage:"},
+        {"missing argument", {"make", good}, "usage:"},
+        {"unbalanced", {"make", home.Dir() + "x.kiv", "a(b"}, "unbalanced parentheses"},
+        {"missing file", {"dump", home.Dir() + "none.kiv"}, "Cannot open file"},
+        {"missing card file", {"dump", damaged("nodsc", goodKiv, "")}, "Cannot open file"},
+        {"short outline", {"dump", damaged("short", "abc", goodDsc)}, "is not an open datastructure"},
+        {"root past end", {"dump", damaged("root", rootPastEnd, goodDsc)}, "Datastructure is corrupted"},
+        {"cards cut", {"dump", damaged("cut", goodKiv, cardsCut)}, "Datastructure corrupted"},
+        {"used too big", {"dump", damaged("used", goodKiv, usedTooBig)}, "CurBytes>MaxBytes"},
+    };
+    for (const auto& c : cases) {
+        ToolRun r = Kivtree(c.args);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_EQ(r.out, "") << c.name;
+        ASSERT_FALSE(r.err.empty()) << c.name;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    }
+    EXPECT_FALSE(FileExists(home.Dir() + "x.kiv"));  // a bad tree makes no files
+}
