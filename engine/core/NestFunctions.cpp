@@ -64,40 +64,76 @@ bool ReadItemsAt(BlockFile* f, uint64_t off, TNestItem* out, size_t n) {
     return true;
 }
 
+// Items go straight from the array where its bytes are the file's.
+void WriteItemsAt(BlockFile* f, uint64_t off, const TNestItem* items, size_t n) {
+    if (n == 0) return;
+    if constexpr (std::endian::native == std::endian::little) {
+        f->WriteAt(off, items, n * kItemSize);
+    } else {
+        std::string buf(n * kItemSize, '\0');
+        EncodeItems(buf.data(), items, n);
+        f->WriteAt(off, buf.data(), buf.size());
+    }
+}
+
+// Up to this many item bytes, one combined write is cheaper than copying nothing.
+constexpr size_t kGatherLimit = 4096;
+
+// Writes a block's header and its used slots; with zeroSpare also the unused slots, as a
+// new block has them.
+void WriteBlock(BlockFile* f, uint32_t at, const TNestHeader& h, const TNestItem* items, bool zeroSpare) {
+    const size_t slots = zeroSpare ? h.Capacity : h.Count;
+    if (size_t(h.Count) * kItemSize <= kGatherLimit) {
+        std::string buf(kHeaderSize + slots * kItemSize, '\0');
+        EncodeHeader(buf.data(), h);
+        EncodeItems(buf.data() + kHeaderSize, items, h.Count);
+        f->WriteAt(at, buf.data(), buf.size());
+        return;
+    }
+    // Slots first, so the header never counts items that are not there yet.
+    WriteItemsAt(f, SlotOffset(at, 0), items, h.Count);
+    if (slots > h.Count) {
+        const std::string zeros((slots - h.Count) * kItemSize, '\0');
+        f->WriteAt(SlotOffset(at, h.Count), zeros.data(), zeros.size());
+    }
+    char hb[kHeaderSize];
+    EncodeHeader(hb, h);
+    f->WriteAt(at, hb, kHeaderSize);
+}
+
 // Writes n items as consecutive blocks at the end of the file, each holding at most
 // kMaxBlockItems so that capacity never wraps; the blocks are chained in order.
 uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n) {
     if (!f || n == 0) return 0;
     // Offset 0 is the root header and means "none": a file not yet laid out gets its
     // 8 zero bytes implicitly (the write fills the gap with zeros).
-    uint64_t at = std::max<uint64_t>(f->Size(), kRootHeaderSize);
+    const uint64_t at = std::max<uint64_t>(f->Size(), kRootHeaderSize);
 
-    size_t blocks = (n + kMaxBlockItems - 1) / kMaxBlockItems;
-    uint64_t total = 0;
+    auto capacityFor = [](size_t k) { return uint16_t(std::max<size_t>(k + kNestSlack, kMinNestCapacity)); };
+    auto blockBytes = [](uint16_t capacity) { return kHeaderSize + uint64_t(capacity) * kItemSize; };
+
+    // Place every block before writing any: none may start past the followable range.
     uint64_t lastAt = at;
-    for (size_t b = 0, left = n; b < blocks; ++b) {
-        size_t k = std::min(left, kMaxBlockItems);
-        lastAt = at + total;
-        total += kHeaderSize + std::max<size_t>(k + kNestSlack, kMinNestCapacity) * kItemSize;
-        left -= k;
+    for (size_t done = 0, pos = 0; done < n;) {
+        size_t k = std::min(n - done, kMaxBlockItems);
+        lastAt = at + pos;
+        pos += blockBytes(capacityFor(k));
+        done += k;
     }
     if (lastAt > kMaxAddress) throw EFileError("Cannot write", f->Path(), EFBIG);
 
-    std::string buf(total, '\0');
-    uint64_t pos = 0;
-    for (size_t b = 0, done = 0; b < blocks; ++b) {
+    uint64_t blockAt = at;
+    for (size_t done = 0; done < n;) {
         size_t k = std::min(n - done, kMaxBlockItems);
         TNestHeader h;
-        h.Capacity = uint16_t(std::max<size_t>(k + kNestSlack, kMinNestCapacity));
+        h.Capacity = capacityFor(k);
         h.Count = uint16_t(k);
-        uint64_t size = kHeaderSize + uint64_t(h.Capacity) * kItemSize;
-        h.Next = (b + 1 < blocks) ? uint32_t(at + pos + size) : 0;
-        EncodeHeader(buf.data() + pos, h);
-        EncodeItems(buf.data() + pos + kHeaderSize, items + done, k);
-        pos += size;
+        uint64_t nextAt = blockAt + blockBytes(h.Capacity);
+        h.Next = done + k < n ? uint32_t(nextAt) : 0;
+        WriteBlock(f, uint32_t(blockAt), h, items + done, true);
+        blockAt = nextAt;
         done += k;
     }
-    f->WriteAt(at, buf.data(), buf.size());
     return uint32_t(at);
 }
 
@@ -147,23 +183,26 @@ void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items) {
     // Blocks of a sound file never overlap, so a nest cannot hold more items than the file
     // has 8-byte slots; a damaged chain is stopped there instead of filling memory.
     const uint64_t maxItems = f ? f->Size() / kItemSize : 0;
-    TItemArray out;
-    uint32_t block = nest;
-    int visited = 0;
-    for (;;) {
-        if (++visited > kMaxNestBlocks) Corrupt(kCantGetItems);
-        TNestHeader h;
-        ReadNestHeader(f, block, h);
-        if (h.Count > h.Capacity || out.size() + h.Count > maxItems) Corrupt(kCantGetItems);
-        if (h.Count) {
-            size_t old = out.size();
-            out.resize(old + h.Count);
-            if (!ReadItemsAt(f, SlotOffset(block, 0), out.data() + old, h.Count)) Corrupt(kCantGetItems);
+    try {
+        uint32_t block = nest;
+        int visited = 0;
+        for (;;) {
+            if (++visited > kMaxNestBlocks) Corrupt(kCantGetItems);
+            TNestHeader h;
+            ReadNestHeader(f, block, h);
+            if (h.Count > h.Capacity || items.size() + h.Count > maxItems) Corrupt(kCantGetItems);
+            if (h.Count) {
+                size_t old = items.size();
+                items.resize(old + h.Count);
+                if (!ReadItemsAt(f, SlotOffset(block, 0), items.data() + old, h.Count)) Corrupt(kCantGetItems);
+            }
+            if (h.Next == 0) return;
+            block = h.Next;
         }
-        if (h.Next == 0) break;
-        block = h.Next;
+    } catch (...) {
+        items.clear();  // nothing half-read reaches the caller
+        throw;
     }
-    items = std::move(out);
 }
 
 bool GetNestItem(BlockFile* f, uint32_t nest, int index, TNestItem& item) {
@@ -214,9 +253,7 @@ uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
 
     size_t take = std::min<size_t>(items.size(), h.Capacity - h.Count);
     if (take) {
-        std::string buf(take * kItemSize, '\0');
-        EncodeItems(buf.data(), items.data(), take);
-        f->WriteAt(SlotOffset(last, h.Count), buf.data(), buf.size());
+        WriteItemsAt(f, SlotOffset(last, h.Count), items.data(), take);
         h.Count = uint16_t(h.Count + take);
     }
     // The rest goes behind, written before it is linked so the chain never points at nothing.
@@ -268,7 +305,6 @@ void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
             if (spans[i].first < spans[i - 1].second) Corrupt(kCantSaveItem);
     }
 
-    std::string buf;
     for (size_t i = 0; i < plan.size(); ++i) {
         const Placed& p = plan[i];
         TNestHeader out = p.h;
@@ -278,10 +314,7 @@ void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
             // It was too short: the excess goes to new blocks at the end.
             out.Next = done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
         }
-        buf.assign(kHeaderSize + p.count * kItemSize, '\0');
-        EncodeHeader(buf.data(), out);
-        EncodeItems(buf.data() + kHeaderSize, items.data() + p.from, p.count);
-        f->WriteAt(p.at, buf.data(), buf.size());
+        WriteBlock(f, p.at, out, items.data() + p.from, false);
     }
 }
 
