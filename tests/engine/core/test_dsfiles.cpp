@@ -567,6 +567,54 @@ TEST_F(ReadOnlyFolder, PackUnpackAndBackupReportTheFolderAndTheReason) {
     EXPECT_EQ(Entries(dir), (Names{"ds.kiv"}));
 }
 
+// ---- the tree fixture tool ----
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+ToolRun Kivtree(const std::vector<std::string>& args) {
+    auto quote = [](const std::string& s) {
+        std::string q = "'";
+        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    };
+    const char* bin = std::getenv("KIV_BIN_DIR");
+    std::string cmd = quote((bin && *bin ? std::string(bin) + "/" : ExecutableDir()) + "kivtree");
+    for (const auto& a : args) cmd += " " + quote(a);
+    const std::string out = TempDir() + "dsfiles-tool.out", err = TempDir() + "dsfiles-tool.err";
+    cmd += " >" + out + " 2>" + err;
+    int st = std::system(cmd.c_str());
+    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, ReadWholeFile(out), ReadWholeFile(err)};
+}
+
+TEST_F(DsFiles, KivtreePacksUnpacksAndDumpsAJoinedFileWithoutTouchingIt) {
+    ToolRun r = Kivtree({"pack", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string joined = ReadWholeFile(path);
+    EXPECT_EQ(joined, Joined(cards0, outline0));
+
+    r = Kivtree({"dump", path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dump0);
+    EXPECT_TRUE(ReadWholeFile(path) == joined);
+    EXPECT_EQ(Entries(Folder()), (Names{"ds.kiv"}));
+
+    r = Kivtree({"unpack", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(ReadWholeFile(path) == outline0);
+    EXPECT_TRUE(ReadWholeFile(dsc) == cards0);
+    EXPECT_EQ(Kivtree({"dump", path}).out, dump0);
+
+    const std::string foreign = Folder() + "foreign.kiv";
+    Put(foreign, "not a datastructure at all");
+    r = Kivtree({"unpack", foreign});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is not a KIV datastructure"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWholeFile(foreign), "not a datastructure at all");
+}
+
 // ---- captions of paths and the recent-files list ----
 
 TEST(ShortenPath, KeepsShortPathsAndCutsInnerFolders) {
