@@ -276,7 +276,9 @@ void ConvertLinkPaths(bool toRelative, std::string_view base, std::string_view t
 }
 
 void ConvertLinkPaths(bool toRelative, std::string_view text, std::string& out) {
-    ConvertLinkPaths(toRelative, RelativePathBase(), text, out);
+    // The program folder is asked for only when there is a target to convert.
+    const bool targets = text.find('\x01') != std::string_view::npos;
+    ConvertLinkPaths(toRelative, targets ? std::string_view(RelativePathBase()) : std::string_view(), text, out);
 }
 
 // ---- TCards ----
