@@ -34,13 +34,17 @@ constexpr int kNestSlack = 5;
 constexpr int kMinNestCapacity = 10;
 constexpr uint32_t kRootHeaderSize = 8;
 
-// A null handle stands for the class library's "handle 0": reads find nothing.
+// A null handle stands for the class library's "handle 0": reads find nothing (or raise the
+// wrong-address error), writes do nothing. A damaged chain raises ENesterError before anything
+// is written; a short write raises EFileError.
 void ReadNestHeader(BlockFile* f, uint32_t block, TNestHeader& header);
 void WriteNestHeader(BlockFile* f, uint32_t block, const TNestHeader& header);
 void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items);
 bool GetNestItem(BlockFile* f, uint32_t nest, int index, TNestItem& item);
 bool SetNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
 bool CheckNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
+// More than 65530 items go to several chained blocks, so a capacity never wraps. A block that
+// would start past 0x7FFFFFFF (no longer followable) raises EFileError and nothing is written.
 uint32_t AppendNestBlock(BlockFile* f, const TItemArray& items);
 uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
 void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
