@@ -194,6 +194,29 @@ TEST_F(DsFiles, TheOpenPairIsLockedAgainstAJoinFromOutside) {
     EXPECT_EQ(Entries(Folder()), (Names{"ds.dsc", "ds.kiv"}));
 }
 
+TEST_F(DsFiles, APairThatCouldNotBeSplitAgainIsNotJoined) {
+    // A damaged outline would make a joined file that the split refuses.
+    Put(path, "abc");
+    EXPECT_THROW(PackDatastructure(path), EKivError);
+    EXPECT_EQ(ReadWholeFile(path), "abc");
+    EXPECT_TRUE(ReadWholeFile(dsc) == cards0);
+
+    // More than the u32 total can say (a sparse card file of 4 GB costs no disk).
+    Put(path, outline0);
+    ASSERT_EQ(::truncate(dsc.c_str(), off_t(4) << 30), 0);
+    try {
+        PackDatastructure(path);
+        ADD_FAILURE() << "joined";
+    } catch (const EKivError& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(ReadWholeFile(path) == outline0);
+    struct stat st {};
+    ASSERT_EQ(::stat(dsc.c_str(), &st), 0);
+    EXPECT_EQ(uint64_t(st.st_size), uint64_t(4) << 30);
+    EXPECT_EQ(Entries(Folder()), (Names{"ds.dsc", "ds.kiv"}));
+}
+
 // ---- files that are not datastructures ----
 
 struct Foreign {
