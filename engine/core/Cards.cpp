@@ -30,17 +30,28 @@ uint32_t AppendOffset(BlockFile* f, uint64_t bytes) {
     return uint32_t(end);
 }
 
-// Guards a chain walk against loops and runaway length.
+// Guards a chain walk against loops and runaway length. Most chains are one chunk, so the
+// set of visited chunks is made only for the second.
 class ChainGuard {
 public:
     void Visit(uint32_t chunk) {
-        if (++count_ > kMaxCardChunks || !seen_.insert(chunk).second) throw ENesterError(kMsgWatchDog);
+        if (count_++ == 0) {
+            first_ = chunk;
+            return;
+        }
+        if (count_ > kMaxCardChunks) throw ENesterError(kMsgWatchDog);
+        if (seen_.empty()) seen_.insert(first_);
+        if (!seen_.insert(chunk).second) throw ENesterError(kMsgWatchDog);
     }
 
 private:
     int count_ = 0;
+    uint32_t first_ = 0;
     std::unordered_set<uint32_t> seen_;
 };
+
+// A caption's chunk comes in one read together with its header.
+constexpr size_t kChunkProbe = 512;
 
 bool IsDrivePath(std::string_view s) {
     return s.size() >= 3 && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')) &&
@@ -73,22 +84,34 @@ void ReadCardChain(BlockFile* f, uint32_t first, std::string& text) {
     text.clear();
     if (!f || first == 0) return;
     // A sound chain's chunks are disjoint parts of the file, so its text is never longer
-    // than the file: this bounds what a damaged chain can make us read.
-    const uint64_t size = f->Size();
+    // than the file: this bounds what a damaged chain can make us allocate. The file's size
+    // is asked for only when what was read so far does not already show it is large enough.
+    uint64_t known = 0;  // the file reaches at least this far
+    auto require = [&](uint64_t end) {
+        if (end <= known) return;
+        known = std::max(known, f->Size());
+        if (end > known) throw ENesterError(kMsgChunkAddress);
+    };
     std::string out;
     ChainGuard guard;
+    unsigned char probe[kChunkProbe];
     uint32_t cur = first;
     for (;;) {
         guard.Visit(cur);
-        TChunkHeader h;
-        ReadChunkHeader(f, cur, h);
+        const size_t got = f->ReadAt(cur, probe, sizeof probe);
+        if (got < kChunkHeaderSize) throw ENesterError(kMsgChunkAddress);
+        known = std::max<uint64_t>(known, uint64_t(cur) + got);
+        const TChunkHeader h{GetU32(probe), GetU32(probe + 4), GetU32(probe + 8)};
         if (h.Used > h.Capacity) throw ENesterError(kMsgCurBytes);
         if (h.Used > 0) {
-            if (uint64_t(cur) + kChunkHeaderSize + h.Used > size || out.size() + h.Used > size)
-                throw ENesterError(kMsgChunkAddress);
-            size_t old = out.size();
+            const size_t inProbe = std::min<size_t>(h.Used, got - kChunkHeaderSize);
+            require(uint64_t(cur) + kChunkHeaderSize + h.Used);
+            require(out.size() + h.Used);
+            const size_t old = out.size();
             out.resize(old + h.Used);
-            if (!f->ReadExact(uint64_t(cur) + kChunkHeaderSize, out.data() + old, h.Used))
+            std::memcpy(out.data() + old, probe + kChunkHeaderSize, inProbe);
+            if (inProbe < h.Used &&
+                !f->ReadExact(uint64_t(cur) + got, out.data() + old + inProbe, h.Used - inProbe))
                 throw ENesterError(kMsgChunkAddress);
         }
         if (h.Used < h.Capacity || h.Next == 0) break;
@@ -159,11 +182,16 @@ void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t
 void ReadCardDirectory(BlockFile* f, uint32_t directory, TCardArray& entries) {
     entries.clear();
     if (!f || directory == 0) return;
-    unsigned char head[3];
-    if (!f->ReadExact(directory, head, 3)) throw ENesterError(kMsgDirAddress);
-    const size_t n = head[2];
+    // Directories are written with 5 entries: one read takes them all.
+    unsigned char buf[kCardDirSize];
+    const size_t got = f->ReadAt(directory, buf, sizeof buf);
+    if (got < 3) throw ENesterError(kMsgDirAddress);
+    const size_t n = buf[2];
     std::string raw(n * kCardDirEntrySize, '\0');
-    if (n > 0 && !f->ReadExact(uint64_t(directory) + 3, raw.data(), raw.size()))
+    const size_t have = std::min(raw.size(), got - 3);
+    std::memcpy(raw.data(), buf + 3, have);
+    if (have < raw.size() &&
+        !f->ReadExact(uint64_t(directory) + 3 + have, raw.data() + have, raw.size() - have))
         throw ENesterError(kMsgDirAddress);
     entries.resize(n);
     for (size_t i = 0; i < n; ++i) {

@@ -285,7 +285,10 @@ void TNester::DeleteRow(int row) {
 }
 
 void TNester::Clear() {
-    while (RowCount() > 0) DeleteRow(0);
+    // What deleting row 0 until none is left does to the current row, without the
+    // quadratic cost: it moves up once per row while it is above 0.
+    if (currentRow_ > 0) currentRow_ = std::max(currentRow_ - RowCount(), 0);
+    rows_.clear();
 }
 
 void TNester::RemoveMarkedRows(bool removeCurrent, int row, TBranch& branch) {
