@@ -148,6 +148,13 @@ TEST_F(CardStore, LongChainAppendsOnlyTheExcess) {
     ReadCardChain(&m, 4, text);
     EXPECT_EQ(text, big);
 
+    // A chunk larger than one small read.
+    uint32_t big100k = 0;
+    const std::string large = std::string(70000, 'L') + std::string(30000, 'M');
+    WriteCardChain(&m, big100k, large);
+    ReadCardChain(&m, big100k, text);
+    EXPECT_EQ(text, large);
+
     // The start position skips the head of the text.
     uint32_t none = 0;
     AppendCardChunk(&m, none, "abcdef", 6);
@@ -287,6 +294,24 @@ TEST_F(CardStore, EmptyCardTakesAnEntryAndGetsItsChunkLater) {
     std::string text;
     cards.ReadCard(kCardText, dir, text);
     EXPECT_EQ(text, "now text");
+}
+
+TEST(CardDirectory, EntryCountComesFromTheThirdByte) {
+    std::string f = NewCardFile() + std::string("\0\0\x07", 3);
+    for (uint8_t k = 1; k <= 7; ++k) {
+        f += char(k);
+        AppendU32(f, 1000u + k);
+    }
+    f += std::string("\0\0\0", 3);  // an empty directory at the very end
+    MemoryBlockFile m(f);
+    TCardArray entries;
+    ReadCardDirectory(&m, 4, entries);
+    ASSERT_EQ(entries.size(), 7u);
+    EXPECT_EQ(entries[6], (TCardEntry{7, 1007}));
+    ReadCardDirectory(&m, uint32_t(f.size() - 3), entries);
+    EXPECT_TRUE(entries.empty());
+    MemoryBlockFile cut(f.substr(0, 4 + 3 + 30));
+    EXPECT_THROW(ReadCardDirectory(&cut, 4, entries), ENesterError);
 }
 
 TEST_F(CardStore, HasCardReadsOnlyTheFirstChunkHeader) {

@@ -210,6 +210,7 @@ TEST_F(Outline, DeletingRowsMovesTheCurrentRow) {
     EXPECT_EQ(RowsText(model), "a\ne\n");
     model.Clear();
     EXPECT_EQ(model.RowCount(), 0);
+    EXPECT_EQ(model.CurrentRow(), 0);
     // The file is not touched by any of it.
     EXPECT_EQ(pair.Dump(), "a\n  b\n  c\n    c1\nd\ne\n  e1\n");
 }
