@@ -1,5 +1,7 @@
 #include "platform/qt/ExceptionGuard.h"
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -9,7 +11,12 @@ namespace kiv {
 
 namespace {
 bool g_showing = false;
+bool g_pending = false;
+int g_paintDepth = 0;
 }  // namespace
+
+PaintEventScope::PaintEventScope() { ++g_paintDepth; }
+PaintEventScope::~PaintEventScope() { --g_paintDepth; }
 
 QString ExceptionBoxText(const QString& message) {
     QString m = message;
@@ -19,8 +26,16 @@ QString ExceptionBoxText(const QString& message) {
 
 void ShowExceptionMessage(const QString& message) {
     // A failing paint or timer would otherwise pile box upon box while the first is open.
-    if (g_showing) {
+    if (g_showing || g_pending) {
         qWarning("kiv: error while an error box is open: %s", qPrintable(message));
+        return;
+    }
+    if (g_paintDepth > 0 && QCoreApplication::instance()) {
+        g_pending = true;
+        QTimer::singleShot(0, QCoreApplication::instance(), [message] {
+            g_pending = false;
+            ShowExceptionMessage(message);
+        });
         return;
     }
     FlagGuard showing(g_showing);

@@ -16,11 +16,22 @@ namespace kiv {
 
 // The error box for an exception: its message, with a final "." added unless the text
 // already ends in a character up to "." (as the class library did), captioned with the
-// program's title. While one such box is open, further ones are not stacked on it.
+// program's title. While one such box is open, further ones are not stacked on it. Caught
+// during a paint event, the box waits until the painting is over (a modal loop inside a
+// paint would paint recursively), and further failures before it shows add no box.
 void ShowException(const std::exception& e);
 void ShowExceptionMessage(const QString& message);
 // The message as the box shows it.
 QString ExceptionBoxText(const QString& message);
+
+// Marks the delivery of a paint event (KivApplication::notify sets it).
+class PaintEventScope {
+public:
+    PaintEventScope();
+    ~PaintEventScope();
+    PaintEventScope(const PaintEventScope&) = delete;
+    PaintEventScope& operator=(const PaintEventScope&) = delete;
+};
 
 // Runs f; an exception is shown and swallowed. Returns whether f completed.
 template <class F>

@@ -1,6 +1,7 @@
 #include "platform/qt/KivApplication.h"
 
 #include <QEvent>
+#include <optional>
 
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/KeyPreview.h"
@@ -12,8 +13,8 @@ KivApplication::KivApplication(int& argc, char** argv) : QApplication(argc, argv
 KivApplication::~KivApplication() = default;
 
 bool KivApplication::notify(QObject* receiver, QEvent* event) {
+    const QEvent::Type t = event->type();
     try {
-        const QEvent::Type t = event->type();
         const bool key = t == QEvent::KeyPress || t == QEvent::KeyRelease;
         if (key && event != keyEvent_) {
             // A new key event starts its way to the focus widget (its passing on to the
@@ -28,10 +29,19 @@ bool KivApplication::notify(QObject* receiver, QEvent* event) {
             } restore{keyEvent_, outer};
             return QApplication::notify(receiver, event);
         }
+        if (t == QEvent::Paint) {
+            PaintEventScope painting;
+            return QApplication::notify(receiver, event);
+        }
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
+        // Still inside Qt's painting when a paint event failed: the box has to wait.
+        std::optional<PaintEventScope> painting;
+        if (t == QEvent::Paint) painting.emplace();
         ShowException(e);
     } catch (...) {
+        std::optional<PaintEventScope> painting;
+        if (t == QEvent::Paint) painting.emplace();
         ShowExceptionMessage(QStringLiteral("An unexpected error occurred"));
     }
     return false;
