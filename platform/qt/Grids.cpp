@@ -589,6 +589,12 @@ void TCustomGrid::ScrollBarMoved(bool vertical, int value) {
     UpdateScrollPos();
 }
 
+void TCustomGrid::resizeEvent(QResizeEvent* e) {
+    QAbstractScrollArea::resizeEvent(e);
+    UpdateScrollRange();
+    UpdateEdit();
+}
+
 void TCustomGrid::scrollContentsBy(int, int) {
     // Scrolling is by whole cells through TopRow and LeftCol, never by pixels.
 }

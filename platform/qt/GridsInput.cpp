@@ -576,9 +576,10 @@ void TCustomGrid::focusOutEvent(QFocusEvent* e) {
 }
 
 void TCustomGrid::FocusArrived(QFocusEvent* e, bool fromEditor) {
-    if (IsEnterOrExit(e) && !entered_) {
+    // Focus that came with the window's activation is held but was not entered.
+    if (!entered_) {
         entered_ = true;
-        DoEnter();
+        if (IsEnterOrExit(e)) DoEnter();
     }
     if (!fromEditor && !focusHandOver_) {
         Invalidate();
