@@ -386,6 +386,8 @@ private:
     void SelectingMove(int X, int Y);
     void MovingMove(int X, int Y);
     void TimerTick();
+    // Ends sizing, moving and selecting by the mouse without applying them.
+    void CancelMode();
     void UpdateSizingCursor(int X, int Y);
 
     void DrawArea(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow, int startX,

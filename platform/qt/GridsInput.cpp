@@ -572,7 +572,16 @@ void TCustomGrid::focusInEvent(QFocusEvent* e) {
 void TCustomGrid::focusOutEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusOutEvent(e);
     Invalidate();
+    // Another window or control took over: a drag of the mouse will not see its release.
+    if (e->reason() != Qt::PopupFocusReason) CancelMode();
     FocusLeft(e);
+}
+
+void TCustomGrid::CancelMode() {
+    if (gridState_ == gsNormal) return;
+    gridState_ = gsNormal;
+    timer_.stop();
+    Invalidate();
 }
 
 void TCustomGrid::FocusArrived(QFocusEvent* e, bool fromEditor) {
@@ -589,7 +598,10 @@ void TCustomGrid::FocusArrived(QFocusEvent* e, bool fromEditor) {
 
 void TCustomGrid::FocusLeft(QFocusEvent* e) {
     if (!IsEnterOrExit(e)) return;
-    if (IsActiveControl()) return;  // moved between the grid and its own children
+    // Only the grid's own cell editor counts as the grid; any other control, a child of
+    // the grid or not, takes the focus away from it (as on Windows).
+    const QWidget* f = QApplication::focusWidget();
+    if (f && (f == this || (editor_ && f == editor_))) return;
     if (!entered_) return;
     entered_ = false;
     DoExit();

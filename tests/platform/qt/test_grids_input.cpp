@@ -386,6 +386,16 @@ TEST_F(GridEditor, EnterAndExitCountOnlyLeavingTheGridAndItsEditor) {
     Key(Qt::Key_F2);
     other->setFocus(Qt::TabFocusReason);   // straight from the editor
     EXPECT_EQ(log, (std::vector<std::string>{"exit", "enter", "exit"}));
+
+    // A control of the grid's own other than its cell editor is not the grid.
+    log.clear();
+    grid->setFocus(Qt::MouseFocusReason);
+    auto* child = new QLineEdit(grid);
+    child->setGeometry(10, 10, 40, 20);
+    child->show();
+    child->setFocus(Qt::MouseFocusReason);
+    grid->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(log, (std::vector<std::string>{"enter", "exit", "enter"}));
 }
 
 // ---- Sizing and moving by the mouse ----
@@ -406,6 +416,16 @@ TEST_F(GridInput, ColumnSizingInTheFixedRow) {
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(border + 29, 40));
     EXPECT_EQ(grid->GridState(), gsSelecting);
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(border + 29, 40));
+
+    // Sizing ended by the focus going elsewhere applies nothing.
+    Activate();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(border + 29, 10));
+    ASSERT_EQ(grid->GridState(), gsColSizing);
+    QTest::mouseMove(grid->viewport(), QPoint(border + 60, 10));
+    other->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(border + 60, 10));
+    EXPECT_EQ(grid->ColWidths(1), 94);
 }
 
 TEST_F(GridInput, RowMovingInTheFixedColumn) {
