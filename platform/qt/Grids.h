@@ -314,6 +314,9 @@ protected:
     // The mouse state (sizing, moving, selecting) and the row or column being sized.
     TGridState GridState() const { return gridState_; }
     int SizingIndex() const { return sizingIndex_; }
+    // Ends sizing, moving and selecting by the mouse without applying them. A grid that
+    // starts a drag calls it: the button's release then goes to the drag, not the grid.
+    void CancelMode();
 
     // Qt plumbing.
     void paintEvent(QPaintEvent* e) override;
@@ -331,6 +334,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     bool event(QEvent* e) override;
     bool viewportEvent(QEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
     // One axis of the view (columns across, rows down), as the class library's draw info.
@@ -386,8 +390,6 @@ private:
     void SelectingMove(int X, int Y);
     void MovingMove(int X, int Y);
     void TimerTick();
-    // Ends sizing, moving and selecting by the mouse without applying them.
-    void CancelMode();
     void UpdateSizingCursor(int X, int Y);
 
     void DrawArea(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow, int startX,

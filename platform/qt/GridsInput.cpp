@@ -193,7 +193,15 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
     if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
 }
 
+void TCustomGrid::hideEvent(QHideEvent* e) {
+    QAbstractScrollArea::hideEvent(e);
+    CancelMode();
+}
+
 void TCustomGrid::MouseLeave() {
+    // While a button is held the view keeps the mouse and hears no leave: a leave now means
+    // the mouse went to something else (a drag, a popup) and the release will not come here.
+    CancelMode();
     if (sizingCursor_) {
         viewport()->unsetCursor();
         sizingCursor_ = false;

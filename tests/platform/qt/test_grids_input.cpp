@@ -91,6 +91,14 @@ TEST_F(GridInput, DragSelectsARangeOrMovesTheCurrentCell) {
     EXPECT_EQ(grid->Row(), 3);
     EXPECT_EQ(grid->Selection(), (TGridRect{1, 3, 1, 3}));
     EXPECT_EQ(asked, 3);
+
+    // A drag taking the mouse away (the view hears a leave) ends the selecting.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, Centre(1, 1));
+    ASSERT_EQ(grid->GridState(), gsSelecting);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(grid->viewport(), &leave);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, Centre(1, 1));
 }
 
 void SendWheel(QWidget* target, QPoint at, int delta) {
