@@ -378,6 +378,18 @@ TEST_F(GridEditor, EditorFollowsScrolling) {
     EXPECT_EQ(Editor()->geometry(), grid->CellRect(1, 1));
 }
 
+TEST_F(GridEditor, DestroyedWhileItsEditorHasTheFocus) {
+    int exits = 0;
+    grid->OnExit = [&](TCustomGrid*) { ++exits; };
+    Key(Qt::Key_F2);
+    ASSERT_EQ(QApplication::focusWidget(), Editor());
+    delete grid;
+    grid = nullptr;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(exits, 0);  // no event from a grid that is going away
+    other->setFocus();
+}
+
 // ---- Focus ----
 
 TEST_F(GridEditor, EnterAndExitCountOnlyLeavingTheGridAndItsEditor) {
