@@ -1,0 +1,717 @@
+#include "engine/core/OutlineEdits.h"
+
+#include <algorithm>
+#include <set>
+
+namespace kiv {
+
+namespace {
+
+TRecycledBin& BinOf(const TPanelContext& c) { return c.Recycled ? *c.Recycled : RecycledBin(); }
+
+bool TakesRow(const TNester& m, int row, bool withCurrent) {
+    return m.IsMarked(row) || (withCurrent && row == m.CurrentRow());
+}
+
+// The last row of the row's shown sub-tree.
+int SubtreeEnd(const TNester& m, int row) {
+    const int level = m.Level(row);
+    int end = row;
+    while (end + 1 < m.RowCount() && m.Level(end + 1) > level) ++end;
+    return end;
+}
+
+struct TRowSpan {
+    int First;
+    int Last;
+};
+
+// The outermost marked (and current) rows with their shown sub-trees, in row order.
+std::vector<TRowSpan> TakenSpans(const TNester& m, bool withCurrent) {
+    std::vector<TRowSpan> spans;
+    for (int r = 0; r < m.RowCount();) {
+        if (!TakesRow(m, r, withCurrent)) {
+            ++r;
+            continue;
+        }
+        const int end = SubtreeEnd(m, r);
+        spans.push_back({r, end});
+        r = end + 1;
+    }
+    return spans;
+}
+
+// The outermost marked ancestor of the row as shown, or -1.
+int MarkedAncestor(const TNester& m, int row) {
+    int found = -1;
+    int level = m.Level(row);
+    for (int i = row - 1; i >= 0 && level > 0; --i) {
+        if (m.Level(i) >= level) continue;
+        level = m.Level(i);
+        if (m.IsMarked(i)) found = i;
+    }
+    return found;
+}
+
+void UnmarkStoredNodes(TNester& m) {
+    for (int r = 0; r < m.RowCount(); ++r)
+        if (m.IsMarked(r) && IsStoredNodeRow(m, r)) m.SetMarked(r, false);
+}
+
+// Rows of one sibling group leave the model and their nest; an emptied group leaves its
+// parent row without children. Returns the rows removed at the group's level.
+int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent) {
+    TNester& m = *c.Model;
+    TBranch b;
+    const int before = m.RowCount();
+    m.RemoveMarkedRows(removeCurrent, row, b);
+    if (!b.Modified) return 0;
+    WriteNestItems(m.NestFile(), b.ParentNest, b.Items);
+    if (b.Items.empty() && b.ParentRow >= 0 && m.ValidRow(b.ParentRow)) {
+        m.SetChildNest(b.ParentRow, 0);
+        m.SaveRowItem(b.ParentRow);
+        UpdateHoistedNode(c, b.ParentRow);
+    }
+    return before - m.RowCount();
+}
+
+void AppendSeparated(std::string& acc, std::string_view sep, std::string_view text) {
+    if (!acc.empty() && !sep.empty()) acc += sep;
+    acc += text;
+}
+
+bool EndsWithLineBreak(std::string_view s) { return !s.empty() && s.back() == '\n'; }
+
+}  // namespace
+
+// ---- row tests ----
+
+bool IsStoredNodeRow(const TNester& model, int row) {
+    return model.ValidRow(row) && model.NestIndex(row) >= 0;
+}
+
+bool IsHoistedRow(const TPanelContext& c, int row) {
+    return c.Panel == 1 && c.BookMark && c.BookMark->IsHoisted() && IsStoredNodeRow(*c.Model, row);
+}
+
+bool IsHoistedTopRow(const TPanelContext& c, int row) {
+    return c.Panel == 1 && c.Trail && !c.Trail->GetHoistedNodes().empty() &&
+           IsStoredNodeRow(*c.Model, row) && c.Model->Level(row) == 0;
+}
+
+bool HasSinglePanelRoot(const TPanelContext& c) {
+    return !c.TreeMode && c.PanelCount == 1 && c.Model->RowCount() > 0 && c.Model->NestIndex(0) >= 0;
+}
+
+bool IsSinglePanelRootRow(const TPanelContext& c, int row) { return row == 0 && HasSinglePanelRoot(c); }
+
+bool ShowsChildrenInline(const TPanelContext& c, int row) {
+    return c.TreeMode || IsSinglePanelRootRow(c, row);
+}
+
+void UpdateHoistedNode(const TPanelContext& c, int row) {
+    if (!IsHoistedTopRow(c, row)) return;
+    TNodeArray nodes = c.Trail->GetHoistedNodes();
+    const int i = c.Model->SiblingIndex(row);
+    if (i < 0 || i >= int(nodes.size())) return;
+    const TNestItem item = c.Model->GetItem(row);
+    if (nodes[size_t(i)].Item() == item) return;
+    nodes[size_t(i)].CardDir = item.CardDir;
+    nodes[size_t(i)].ChildNest = item.ChildNest;
+    c.Trail->SetHoistedNodes(nodes);
+}
+
+uint32_t AppendEmptyNest(BlockFile* f) {
+    // One zero item gives the smallest block (capacity 10); emptying it leaves count 0.
+    const uint32_t nest = AppendNestBlock(f, TItemArray(1));
+    WriteNestItems(f, nest, {});
+    return nest;
+}
+
+void ReloadRow(TNester& m, int row) {
+    const int index = m.NestIndex(row);
+    if (index < 0) {
+        m.ReloadRowItem(row);
+        return;
+    }
+    TNestItem item;
+    if (!GetNestItem(m.NestFile(), m.ParentNest(row), index, item)) return;
+    m.SetItem(row, item);
+    m.LoadRowCards(row);
+    m.SetNestIndex(row, index);
+}
+
+// ---- inserting ----
+
+namespace {
+
+// Panel k > 1 without rows: the items go under the current topic of panel k - 1.
+bool InsertUnderPreviousPanel(const TPanelContext& c, const TItemArray& items, TInsertResult& r) {
+    TNester* prev = c.PrevModel;
+    if (!prev || !prev->ValidRow(prev->CurrentRow())) return false;
+    const int p = prev->CurrentRow();
+    const int32_t child = prev->ChildNest(p);
+    if (child < 0) return false;  // an external datastructure's marker is never replaced
+    BlockFile* f = c.Model->NestFile();
+    const uint32_t nest = AddNestItems(f, child > 0 ? uint32_t(child) : 0, items);
+    if (child == 0) {
+        prev->SetChildNest(p, int32_t(nest));
+        if (!prev->SaveRowItem(p)) {  // the topic is no longer where the row says
+            prev->SetChildNest(p, 0);
+            return false;
+        }
+        TPanelContext pc = c;
+        pc.Model = prev;
+        pc.Panel = c.Panel - 1;
+        UpdateHoistedNode(pc, p);
+        r.PrevRowChanged = true;
+    }
+    c.Model->RootNest = nest;
+    c.Model->LoadBranch(-1, false);
+    return true;
+}
+
+// Panel 1 without rows and without a trail: the datastructure's root level.
+bool InsertAtRootLevel(const TPanelContext& c, const TItemArray& items) {
+    TNester& m = *c.Model;
+    BlockFile* f = m.NestFile();
+    uint32_t root = m.RootNest;
+    if (!NestFollowed(root)) root = ReadRootNest(f);
+    if (!NestFollowed(root)) root = 0;
+    const uint32_t nest = AddNestItems(f, root, items);
+    if (ReadRootNest(f) != nest) WriteRootNest(f, nest);
+    if (c.BookMark) c.BookMark->RootNest = nest;
+    m.RootNest = nest;
+    m.LoadBranch(-1, false);
+    return true;
+}
+
+// Panel 1 without rows under the trail's last topic.
+bool InsertUnderTrail(const TPanelContext& c, const TItemArray& items) {
+    TNester& m = *c.Model;
+    BlockFile* f = m.NestFile();
+    TNavigator& trail = *c.Trail;
+    const int last = trail.LastIndex();
+    TNode node = trail.GetNode(last);
+    uint32_t parent = node.ParentNest;
+    uint32_t index = node.Index;
+    TNodeArray hoisted = trail.GetHoistedNodes();
+    int hoistedAt = -1;
+    if (c.BookMark && c.BookMark->IsHoisted() && trail.Count() == 1 && node.Index < hoisted.size()) {
+        hoistedAt = int(node.Index);
+        parent = hoisted[size_t(hoistedAt)].ParentNest;
+        index = hoisted[size_t(hoistedAt)].Index;
+    }
+    TNestItem item;
+    if (!GetNestItem(f, parent, int(index), item)) return false;
+    if (!NestItemsMatch(item, node.Item())) return false;  // the trail no longer names it
+    const int32_t child = int32_t(item.ChildNest);
+    if (child < 0) return false;
+    const uint32_t nest = AddNestItems(f, child > 0 ? uint32_t(child) : 0, items);
+    if (child == 0) {
+        item.ChildNest = nest;
+        SetNestItem(f, parent, int(index), item);
+    }
+    node.CardDir = item.CardDir;
+    node.ChildNest = item.ChildNest;
+    trail.SetNode(last, node);
+    if (hoistedAt >= 0) {
+        hoisted[size_t(hoistedAt)].CardDir = item.CardDir;
+        hoisted[size_t(hoistedAt)].ChildNest = item.ChildNest;
+        trail.SetHoistedNodes(hoisted);
+    }
+    m.RootNest = nest;
+    m.LoadBranch(-1, false);
+    return true;
+}
+
+}  // namespace
+
+TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, int pos,
+                               bool asSiblings, int offset) {
+    TInsertResult r;
+    TNester& m = *c.Model;
+    BlockFile* f = m.NestFile();
+    if (m.RootNest == kExternalNest || items.empty()) return r;
+
+    if (m.RowCount() == 0) {
+        bool done;
+        if (c.Panel > 1) done = InsertUnderPreviousPanel(c, items, r);
+        else if (!c.Trail || c.Trail->Count() == 0) done = InsertAtRootLevel(c, items);
+        else done = InsertUnderTrail(c, items);
+        if (!done) return r;
+        r.Inserted = int(items.size());
+        r.RootChanged = true;
+        r.Pos = 0;
+        r.FirstRow = m.RowCount() > 0 ? 0 : -1;
+        return r;
+    }
+
+    const int n = m.RowCount();
+    if (pos < 0) pos = 0;
+    else if (pos > n) pos = n;
+
+    int parent = -1;
+    bool siblings = asSiblings || pos == 0;
+    if (siblings) {
+        // The row whose sibling group takes the items.
+        int s = 0;
+        if (pos > 0) {
+            const int64_t ref = int64_t(pos) + offset;
+            s = (ref >= 0 && ref < n) ? int(ref) : pos - 1;
+        }
+        if (IsStoredNodeRow(m, s)) {
+            // Its group is no nest of this panel: the items go under it.
+            siblings = false;
+            parent = s;
+            pos = s + 1;
+        } else {
+            TBranch b;
+            m.GetBranch(s, false, b);
+            if (!NestFollowed(b.ParentNest)) return r;
+            m.InsertItemRows(items, s - pos, true, pos);
+            m.SaveSiblingItems(pos, false);
+            TBranch g;
+            m.GetBranch(pos, false, g);
+            UpdateHoistedNode(c, g.ParentRow);
+            r.FromRow = pos;
+        }
+    } else {
+        parent = pos - 1;
+    }
+
+    if (!siblings) {
+        const int32_t child = m.ChildNest(parent);
+        if (child < 0) return r;  // an external datastructure's marker is never replaced
+        const bool inline_ = ShowsChildrenInline(c, parent);
+        if (child == 0) {
+            const uint32_t nest = AddNestItems(f, 0, items);
+            m.SetChildNest(parent, int32_t(nest));
+            if (!m.SaveRowItem(parent)) {
+                m.SetChildNest(parent, 0);
+                return r;
+            }
+            if (inline_) m.Expand(parent);
+        } else {
+            if (inline_) m.Expand(parent);
+            if (m.IsExpanded(parent)) {
+                m.InsertItemRows(items, 0, false, pos);
+                m.SaveSiblingItems(pos, false);
+            } else {
+                // Not shown here: the children already there stay, the new ones come first.
+                InsertNestItems(f, uint32_t(child), 0, items);
+            }
+        }
+        UpdateHoistedNode(c, parent);
+        r.FromRow = parent;
+    }
+
+    r.Inserted = int(items.size());
+    r.Pos = pos;
+    r.FirstRow = (siblings || m.IsExpanded(parent)) ? pos : -1;
+    return r;
+}
+
+// ---- deleting ----
+
+int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
+    TNester& m = *c.Model;
+    if (m.RowCount() == 0) return 0;
+    UnmarkStoredNodes(m);
+    const int current = m.CurrentRow();
+    if (withCurrent && (!m.ValidRow(current) || IsStoredNodeRow(m, current))) withCurrent = false;
+    if (m.ValidRow(current)) {
+        // A current row shown inside a marked row's sub-tree goes with that row.
+        const int a = MarkedAncestor(m, current);
+        if (a >= 0) {
+            m.SetCurrentRow(a);
+            withCurrent = true;
+        }
+    }
+
+    for (int r = 0; r < m.RowCount(); ++r)
+        if (TakesRow(m, r, withCurrent)) m.Collapse(r);
+
+    const TIArray taken = m.GetMarkedRows(withCurrent);
+    if (taken.empty()) return 0;
+    if (recycle) {
+        TRecycledBin& bin = BinOf(c);
+        for (int r : taken) {
+            const TNode node = m.GetNode(r);
+            bin.Add({node.ParentNest, node.CardDir, node.ChildNest});
+            TNavigatorPtr trail = bin.Trails.AddNavigator();
+            if (c.Trail) trail->Assign(*c.Trail);
+            trail->Add(node.ParentNest, node.Index, false, node.Caption, node.Item());
+        }
+    }
+
+    if (!c.TreeMode && !HasSinglePanelRoot(c)) {
+        TBranch b;
+        const int before = m.RowCount();
+        m.RemoveMarkedRows(withCurrent, -1, b);
+        if (m.RowCount() != before && NestFollowed(m.RootNest))
+            WriteNestItems(m.NestFile(), m.RootNest, m.GetSiblingItems(-1));
+    } else {
+        for (;;) {
+            int marked = -1;
+            for (int r = 0; r < m.RowCount() && marked < 0; ++r)
+                if (m.IsMarked(r)) marked = r;
+            if (marked < 0) break;
+            if (RemoveGroup(c, marked, false) == 0) break;  // nothing more could go
+        }
+        if (withCurrent && m.ValidRow(m.CurrentRow())) RemoveGroup(c, m.CurrentRow(), true);
+    }
+    if (m.ValidRow(m.CurrentRow())) UpdateHoistedNode(c, m.CurrentRow());
+    return int(taken.size());
+}
+
+// ---- moving ----
+
+bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside) {
+    TNester& m = *c.Model;
+    if (!m.ValidRow(target) || !m.ValidRow(m.CurrentRow())) return false;
+    BlockFile* f = m.NestFile();
+    const std::vector<TRowSpan> spans = TakenSpans(m, true);
+    if (spans.empty()) return false;
+    for (const TRowSpan& s : spans) {
+        if (IsStoredNodeRow(m, s.First)) return false;
+        if (target >= s.First && target <= s.Last) return false;  // into its own branch
+    }
+    if (beside && IsStoredNodeRow(m, target)) return false;
+    if (!beside && m.ChildNest(target) < 0) return false;  // external: its marker stays
+
+    int destLevel;
+    uint32_t destNest;
+    if (beside) {
+        TBranch b;
+        m.GetBranch(target, false, b);
+        if (!NestFollowed(b.ParentNest)) return false;
+        destLevel = b.Level;
+        destNest = b.ParentNest;
+    } else {
+        destLevel = m.Level(target) + 1;
+        if (m.ChildNest(target) == 0) {
+            destNest = AppendEmptyNest(f);
+            m.SetChildNest(target, int32_t(destNest));
+            if (!m.SaveRowItem(target)) {
+                m.SetChildNest(target, 0);
+                return false;
+            }
+            UpdateHoistedNode(c, target);
+        } else {
+            destNest = uint32_t(m.ChildNest(target));
+        }
+    }
+    m.TagRow(m.CurrentRow());
+    m.TagTargetRow(target);
+
+    TNestPackArray rows = m.GetMarkedSubtrees(true, false);
+    DeleteMarkedRows(c, false, true);
+
+    int t = m.FindTaggedTarget();
+    if (t < 0) return false;  // cannot happen: the target was outside every moved sub-tree
+    if (!beside && m.ChildNest(t) != int32_t(destNest)) {
+        // Moving a topic's only children under it again emptied it on the way.
+        m.SetChildNest(t, int32_t(destNest));
+        m.SaveRowItem(t);
+        UpdateHoistedNode(c, t);
+    }
+    // The moved topics join the children already there. Shown only after the removal, so
+    // that a panel showing one nest never writes them into it.
+    if (!beside) m.Expand(t);
+    int at = beside ? (after ? m.NextSibling(t, true) : t) : t + 1;
+    const int first = at;
+    for (TNestPack& p : rows) {
+        if (p.Level == 0) p.ParentNest = destNest;
+        p.Level += destLevel;
+        p.NestIndex = -1;
+        m.InsertRow(at++, p);
+    }
+    m.SaveSiblingItems(first, false);
+    t = m.FindTaggedTarget();
+    if (!beside) {
+        if (!IsStoredNodeRow(m, t)) m.SaveSiblingItems(t, false);
+        if (!ShowsChildrenInline(c, t)) m.Collapse(t);  // this panel shows one nest
+    }
+    int current = m.FindTaggedRow();
+    if (current < 0) current = t;
+    m.SetCurrentRow(current);
+    return true;
+}
+
+int UnmarkShownDescendantsRow(const TPanelContext& c) {
+    TNester& m = *c.Model;
+    if (!c.TreeMode) return -1;
+    const int current = m.CurrentRow();
+    int newCurrent = -1;
+    for (int r = 0; r < m.RowCount();) {
+        if (!TakesRow(m, r, true) || !m.IsExpanded(r)) {
+            ++r;
+            continue;
+        }
+        const int end = SubtreeEnd(m, r);
+        for (int d = r + 1; d <= end; ++d) {
+            m.SetMarked(d, false);
+            if (d == current) newCurrent = r;
+        }
+        r = end + 1;
+    }
+    return newCurrent;
+}
+
+int KeyMoveTarget(const TPanelContext& c, int direction, bool& after, bool& beside) {
+    TNester& m = *c.Model;
+    after = true;
+    beside = true;
+    if (m.RowCount() == 0) return -1;
+    const TIArray rows = m.GetMarkedRows(true);
+    if (rows.empty()) return -1;
+    for (int r : rows)
+        if (IsStoredNodeRow(m, r)) return -1;
+    const int firstRow = rows.front();
+    const int lastRow = rows.back();
+    // The target for going into row s: after the last of its children when it shows any
+    // now, else under s itself.
+    auto into = [&](int s) {
+        m.Expand(s);
+        if (m.IsExpanded(s)) {
+            TBranch g;
+            m.GetBranch(s + 1, false, g);
+            after = true;
+            return g.LastRow;
+        }
+        beside = false;
+        return s;
+    };
+    auto parentOf = [&](int row) {
+        TBranch b;
+        m.GetBranch(row, false, b);
+        return b.ParentRow;
+    };
+
+    switch (direction) {
+        case mdUp: {
+            const int s = m.PrevSibling(firstRow);
+            if (s >= 0) {
+                after = false;
+                return s;
+            }
+            const int p = parentOf(firstRow);
+            if (p < 0) return -1;
+            const int ps = m.PrevSibling(p);
+            if (ps >= 0) return into(ps);
+            if (IsStoredNodeRow(m, p)) return -1;
+            after = false;
+            return p;
+        }
+        case mdDown: {
+            const int nx = m.NextSibling(lastRow, false);
+            if (nx >= 0) return nx;
+            const int p = parentOf(lastRow);
+            if (p < 0) return -1;
+            int n = m.NextSibling(p, false);
+            if (n < 0) {
+                n = m.NextSibling(p, true);  // the row after p's sub-tree
+                if (n >= m.RowCount()) return -1;
+            }
+            m.Expand(n);
+            if (m.IsExpanded(n)) {
+                after = false;
+                return n + 1;
+            }
+            beside = false;
+            return n;
+        }
+        case mdIn: {
+            if (!c.TreeMode || firstRow == 0) return -1;
+            const int s = m.PrevSibling(firstRow);
+            if (s < 0) return -1;
+            return into(s);
+        }
+        case mdOut: {
+            if (!c.TreeMode || m.Level(firstRow) == 0) return -1;
+            if (m.Level(firstRow) == 1 && IsHoistedTopRow(c, 0)) return -1;
+            const int p = parentOf(firstRow);
+            if (p < 0) return -1;
+            return p;
+        }
+        default:
+            return -1;
+    }
+}
+
+bool MoveMarkedRowsByKey(const TPanelContext& c, int direction) {
+    TNester& m = *c.Model;
+    if (m.RowCount() == 0) return false;
+    const int current = UnmarkShownDescendantsRow(c);
+    if (current >= 0) m.SetCurrentRow(current);
+    bool after, beside;
+    const int target = KeyMoveTarget(c, direction, after, beside);
+    if (target < 0) return false;
+    return MoveMarkedRows(c, target, after, beside);
+}
+
+// ---- joining and splitting ----
+
+bool JoinMarkedRows(const TPanelContext& c, const TPlainTextOf& plainText) {
+    TNester& m = *c.Model;
+    if (m.RowCount() == 0 || !m.ValidRow(m.CurrentRow())) return false;
+    BlockFile* f = m.NestFile();
+    UnmarkStoredNodes(m);
+    // A marked ancestor cannot be joined into its own descendant.
+    for (int a = MarkedAncestor(m, m.CurrentRow()); a >= 0; a = MarkedAncestor(m, m.CurrentRow()))
+        m.SetMarked(a, false);
+
+    // The survivor is the first of the taken rows; refuse before anything changes when it
+    // stands for an external datastructure and another one brings children.
+    const std::vector<TRowSpan> spans = TakenSpans(m, true);
+    if (spans.size() > 1 && m.ChildNest(spans.front().First) < 0)
+        for (size_t i = 1; i < spans.size(); ++i)
+            if (m.ChildNest(spans[i].First) > 0) return false;
+
+    for (int r = 0; r < m.RowCount(); ++r)
+        if (TakesRow(m, r, true)) m.Collapse(r);
+    TIArray marked = m.GetMarkedRows(false);
+    if (marked.empty()) return false;
+    if (m.CurrentRow() > marked.front()) {
+        const int old = m.CurrentRow();
+        m.SetCurrentRow(marked.front());
+        m.SetMarked(old, true);
+        marked = m.GetMarkedRows(false);
+    }
+    const int s = m.CurrentRow();
+
+    // Children first: should the survivor's slot be gone, nothing has changed yet.
+    std::set<int32_t> joinedNests;
+    if (m.ChildNest(s) > 0) joinedNests.insert(m.ChildNest(s));
+    for (int r : marked) {
+        const int32_t child = m.ChildNest(r);
+        if (child <= 0 || joinedNests.count(child)) continue;  // a clone's children are there
+        joinedNests.insert(child);
+        TItemArray items;
+        ReadNestItems(f, uint32_t(child), items);
+        if (items.empty()) continue;
+        if (m.ChildNest(s) > 0) {
+            AddNestItems(f, uint32_t(m.ChildNest(s)), items);
+            continue;
+        }
+        const uint32_t nest = AddNestItems(f, 0, items);
+        m.SetChildNest(s, int32_t(nest));
+        if (!m.SaveRowItem(s)) {
+            m.SetChildNest(s, 0);
+            return false;
+        }
+        joinedNests.insert(int32_t(nest));
+        UpdateHoistedNode(c, s);
+    }
+
+    TACards& cards = m.Cards();
+    for (uint8_t kind = kCardCaption; kind <= kCardExternal; ++kind) {
+        std::string acc;
+        if (kind == kCardText) acc = plainText(s);
+        else cards.ReadRowCard(kind, s, acc);
+        bool changed = false;
+        for (int r : marked) {
+            std::string t;
+            if (kind == kCardText) t = plainText(r);
+            else cards.ReadRowCard(kind, r, t);
+            if (kind == kCardCaption) t = StripCaptionPrefix(t);
+            if (t.empty()) continue;
+            switch (kind) {
+                case kCardCaption: {
+                    // The survivor's prefix stays in front; a blank only between captions.
+                    const bool none = StripCaptionPrefix(acc).empty();
+                    if (!none) acc += ' ';
+                    acc += t;
+                    break;
+                }
+                case kCardText:
+                    AppendSeparated(acc, "\r\n", t);
+                    break;
+                case kCardGraphic:
+                case kCardLaunch:
+                    // One path or link per line: lines must not run together.
+                    AppendSeparated(acc, EndsWithLineBreak(acc) ? "" : "\r\n", t);
+                    break;
+                default:
+                    // One external path: the survivor's stays, else the first one found.
+                    if (!acc.empty()) continue;
+                    acc = t;
+                    break;
+            }
+            changed = true;
+        }
+        if (changed) cards.WriteRowCard(kind, s, acc);
+    }
+
+    DeleteMarkedRows(c, false, false);
+    ReloadRow(m, m.CurrentRow());
+    return true;
+}
+
+int SplitRowCaption(const TPanelContext& c, std::string_view head, std::string_view tail,
+                    TInsertResult* result) {
+    TNester& m = *c.Model;
+    const int current = m.CurrentRow();
+    if (!m.ValidRow(current) || IsStoredNodeRow(m, current)) return -1;
+    const int next = m.NextSibling(current, true);
+    const TInsertResult r = InsertTopicItems(c, TItemArray(1), next, true, current - next);
+    if (result) *result = r;
+    if (r.Inserted == 0 || r.FirstRow < 0) return -1;
+    if (tail.substr(0, 2) == "\r\n") tail.remove_prefix(2);
+    m.SetCaption(m.CurrentRow(), head);
+    m.SetCaption(r.FirstRow, tail);
+    return r.FirstRow;
+}
+
+// ---- finding and checking ----
+
+int FindItemRow(const TNester& m, const TNestItem& item, int startRow) {
+    int first = 0, last = m.RowCount() - 1, level = 0;
+    if (m.ValidRow(startRow)) {
+        TBranch b;
+        m.GetBranch(startRow, false, b);
+        first = b.FirstRow;
+        last = b.LastRow;
+        level = b.Level;
+    }
+    for (int r = first; r <= last; ++r)
+        if (m.Level(r) == level && m.GetItem(r) == item) return r;
+    return -1;
+}
+
+bool ValidateTrail(BlockFile* nestFile, TCards& cards, TNavigator& trail) {
+    for (int i = trail.LastIndex(); i >= 0; --i) {
+        TNode node = trail.GetNode(i);
+        TItemArray items;
+        try {
+            ReadNestItems(nestFile, node.ParentNest, items);
+        } catch (const ENesterError&) {
+            items.clear();  // a stored address that names no nest: the topic is not there
+        }
+        auto sameCards = [&](const TNestItem& it) {
+            return node.ChildNest == 0 && node.CardDir != 0 && it.CardDir == node.CardDir;
+        };
+        int found = -1;
+        // The slot the node names first, so that of two clones the right one is kept.
+        if (node.Index < items.size() &&
+            (items[node.Index] == node.Item() || sameCards(items[node.Index])))
+            found = int(node.Index);
+        for (size_t k = 0; found < 0 && k < items.size(); ++k)
+            if (items[k] == node.Item()) found = int(k);
+        for (size_t k = 0; found < 0 && k < items.size(); ++k)
+            if (sameCards(items[k])) found = int(k);
+        if (found < 0) {
+            trail.Clear();
+            return false;
+        }
+        node.Index = uint32_t(found);
+        node.CardDir = items[size_t(found)].CardDir;
+        node.ChildNest = items[size_t(found)].ChildNest;
+        cards.ReadCaption(node.CardDir, node.Caption);
+        trail.SetNode(i, node);
+    }
+    return trail.Count() > 0;
+}
+
+}  // namespace kiv
