@@ -1,0 +1,282 @@
+// The handlers of the three outline panels: storing the topic that is left and loading the
+// one that becomes current, keys, mouse clicks and hints.
+#include <QLabel>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include "engine/core/Navigation.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/MainWindow.h"
+#include "platform/core/KivStrings.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/WidgetState.h"
+
+namespace kiv {
+
+void TForm1::WirePanel(TKivStringGrid* g) {
+    g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
+    g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
+    g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
+    g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
+    g->OnKeyPress = [this](TCustomGrid* s, QChar& k) { sgdSecondKeyPress(static_cast<TKivStringGrid*>(s), k); };
+    g->OnKeyUp = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyUp(static_cast<TKivStringGrid*>(s), k, sh); };
+    g->OnMouseDown = [this](TCustomGrid* s, TCustomGrid::TMouseButton b, TShiftState sh, int x, int y) {
+        sgdSecondMouseDown(static_cast<TKivStringGrid*>(s), b, sh, x, y);
+    };
+    g->OnMouseMove = [this](TCustomGrid* s, TShiftState sh, int x, int y) {
+        sgdSecondMouseMove(static_cast<TKivStringGrid*>(s), sh, x, y);
+    };
+    g->OnMouseUp = [this](TCustomGrid* s, TCustomGrid::TMouseButton b, TShiftState sh, int x, int y) {
+        sgdSecondMouseUp(static_cast<TKivStringGrid*>(s), b, sh, x, y);
+    };
+    g->OnEndDrag = [this](TKivStringGrid* s) { sgdSecondEndDrag(s); };
+}
+
+TKivStringGrid* TForm1::CurrentGrid() const {
+    if (!PanelsManagerExists()) return nullptr;
+    return PanelsManager().PanelByNumber(CurrentPanel);
+}
+
+void TForm1::FlushCurrentRow() {
+    if (TKivStringGrid* g = CurrentGrid()) sgdSecondSelRowChanged(g, g->CurrentRow(), -1);
+}
+
+void TForm1::ReloadCurrentRow() {
+    if (TKivStringGrid* g = CurrentGrid()) sgdSecondSelRowChanged(g, -1, g->CurrentRow());
+}
+
+void TForm1::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow) {
+    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
+    TNester& model = *Sender->Nester;
+    if (OldRow >= 0 && OldRow < model.RowCount() && !model.IsLocked(OldRow)) {
+        Sender->StoreEditedCaption();
+        StoreTextCard(Sender, OldRow);
+    }
+    if (NewRow <= -1) return;
+    autoLaunchTarget_.clear();
+    tmrAutoLaunch->stop();
+    const bool active = Sender->Tag == CurrentPanel;
+    const bool valid = Sender->IsRowValid(NewRow);
+    if (CurrentNavigator && active && valid) {
+        if (NewRow == Sender->CurrentRow()) {
+            const uint8_t style = model.GetFontStyle(NewRow);
+            acBold->SetChecked(style & kFlagBold);
+            acItalic->SetChecked(style & kFlagItalic);
+            acUnderline->SetChecked(style & kFlagUnderline);
+            btnStrike->setChecked(style & kFlagStrikeOut);
+        }
+        CurrentNavigator->ThreadTitle = ShortCaption(model.Caption(NewRow), 25);
+    }
+    if (active) {
+        std::string caption = valid ? Trim(LineBreaksToBlanks(model.Caption(NewRow))) : std::string();
+        lblCurDescr->setText(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption));
+        LoadTextCardIntoEditor(Sender, NewRow);
+        if (valid) UpdateEditorReadOnly(model.IsLocked(NewRow));
+        pnlLaunchCard->hide();
+    }
+}
+
+void TForm1::UpdateEditorReadOnly(bool locked) {
+    if (TKivStringGrid* g = CurrentGrid()) g->CaptionEditor->setReadOnly(locked);
+    txtSimpleText->setReadOnly(locked);
+    txtPinText->setReadOnly(locked);
+    for (KivAction* a : {acBold, acItalic, acUnderline}) a->SetEnabled(!locked);
+    btnStrike->setEnabled(!locked);
+}
+
+void TForm1::sgdSecondEnter(TKivStringGrid* Sender) {
+    const int row = Sender->CurrentRow();
+    if (!Sender->IsRowValid(row)) return;
+    const bool locked = Sender->Nester->IsLocked(row);
+    UpdateEditorReadOnly(locked);
+    if (locked) return;
+    const uint8_t style = Sender->Nester->GetFontStyle(row);
+    acBold->SetChecked(style & kFlagBold);
+    acItalic->SetChecked(style & kFlagItalic);
+    acUnderline->SetChecked(style & kFlagUnderline);
+    btnStrike->setChecked(style & kFlagStrikeOut);
+}
+
+void TForm1::sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow) {
+    if (!Sender->IsRowValid(ARow)) return;
+    TLaunchList& links = Sender->Nester->LaunchList();
+    const int n = links.Count(ARow);
+    if (n <= 0) return;
+    QString hint = QStringLiteral("Attachment:\r\n");
+    for (int i = 0; i < n; ++i) hint += StoredToText(links.GetPath(ARow, i)) + QStringLiteral("\r\n");
+    hint.chop(2);
+    Sender->setToolTip(hint);
+}
+
+void TForm1::sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState, int X, int Y) {
+    if (Busy) return;
+    QString hint;
+    const int row = Sender->HoverRow;
+    if (Sender->IsRowValid(row)) {
+        TNester& m = *Sender->Nester;
+        const int links = m.LaunchList().Count(row);
+        if (links > 0 && Sender->IsOverLaunchIcon(X, Y)) {
+            hint = links == 1 ? StoredToText(m.LaunchList().GetPath(row, 0)) + QStringLiteral(", double click for launching")
+                              : QString::number(links) + QStringLiteral(" links attached, double click for opening of Launch Card");
+        } else if (Sender->IsOverTextIcon(X, Y)) {
+            hint = QStringLiteral("There is text in Text Card");
+        } else if (Sender->IsOverHeightBox(X, Y)) {
+            hint = Sender->RowHeights(row) != Sender->DefaultRowHeight() ? QStringLiteral("Click for compact topic text view")
+                                                                         : QStringLiteral("Click for full topic text view");
+        } else if (Sender->TreeMode && Sender->IsOverBadge(X, Y) && m.ChildNest(row) > 0) {
+            hint = m.IsExpanded(row) ? QStringLiteral("Click for branch collapsing") : QStringLiteral("Click for branch expanding");
+        }
+    }
+    ShowStatusHint(hint);
+    if (!Sender->IsOverLaunchIcon(X, Y)) Sender->setToolTip(QString());
+}
+
+void TForm1::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftState Shift) {
+    if (Busy) return;
+    const TShiftState keys = Shift.Keys();
+    const int row = Sender->CurrentRow();
+    switch (Key) {
+    case VK_ADD:
+        if (keys == TShiftState(ssCtrl)) {
+            Sender->SetExpandAll(!Sender->GetExpandAll());
+        } else if (keys.Empty() && Sender->IsRowValid(row)) {
+            if (Sender->RowHeights(row) != Sender->DefaultRowHeight()) Sender->ResetRowHeight(row);
+            else Sender->FitRowHeight(row);
+            Sender->DrawRow(row);
+        }
+        break;
+    case VK_HOME:
+        if (!keys.Contains(ssCtrl)) Sender->SelectRow(0);
+        break;
+    case VK_END:
+        if (keys.Contains(ssCtrl)) {
+            Key = 0;
+            if (TKivStringGrid* last = PanelsManager().PanelByNumber(PanelCount); last && isShown(last))
+                last->setFocus(Qt::OtherFocusReason);
+        } else {
+            Sender->SelectRow(Sender->Nester->RowCount() - 1);
+        }
+        break;
+    case VK_RETURN:
+    case VK_SPACE:
+        PanelsManager().SetEditMode(true);
+        break;
+    default:
+        break;
+    }
+    if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU) Sender->KeyDownSeen = true;
+}
+
+void TForm1::sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key) {
+    if (Busy) return;
+    if (!Sender->KeyDownSeen || Sender->Editing()) return;
+    if (Key.unicode() < 37 || Key == QLatin1Char('+') || Key == QLatin1Char('-')) return;
+    PanelsManager().SetEditMode(true);
+    if (!Sender->Editing()) return;
+    Sender->CaptionEditor->SetSelStart(10000);
+    Sender->CaptionEditor->insertPlainText(QString(Key));
+    Key = QChar(0);
+}
+
+void TForm1::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftState) {
+    Sender->KeyDownSeen = false;
+    if (Busy) return;
+    switch (Key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+        Sender->SelectRow(Sender->Row());
+        PanelsManager().RefreshPanelsFrom(Sender->Tag);
+        break;
+    case VK_RIGHT:
+        if (!Sender->TreeMode && Sender->Nester->RowCount() == 0) {
+            if (Sender->Nester->RootNest == kExternalNest) {
+                if (!Sender->ExternalPath.empty()) OpenDatastructureFile(Sender->ExternalPath);
+            } else {
+                Sender->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y) {
+    if (Busy || Button != TCustomGrid::mbLeft) return;
+    TNester& m = *Sender->Nester;
+    const int row = Sender->RowAt(X, Y);
+    if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
+        if (!Sender->ExternalPath.empty()) OpenDatastructureFile(Sender->ExternalPath);
+        return;
+    }
+    if (!Sender->IsRowValid(row)) return;
+    const TShiftState keys = Shift.Keys();
+    const bool dbl = Shift.Contains(ssDouble);
+    if (Sender->IsOverHeightBox(X, Y)) {
+        if (!keys.Contains(ssCtrl)) {
+            if (Sender->RowHeights(row) > Sender->DefaultRowHeight()) Sender->ResetRowHeight(row);
+            else Sender->FitRowHeight(row);
+            Sender->DrawRow(row);
+        } else if (m.HasHeightBox(row)) {
+            Sender->SetExpandAll(Sender->RowHeights(row) <= Sender->DefaultRowHeight());
+        }
+        Sender->SetRow(Sender->CurrentRow());
+        return;
+    }
+    if (Sender->Tag > 1) {
+        TKivStringGrid* prev = PanelsManager().PanelByNumber(Sender->Tag - 1);
+        if (prev && prev->Nester->RowCount() == 0) {
+            if (TKivStringGrid* g = CurrentGrid()) g->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    const int current = Sender->CurrentRow();
+    if ((keys.Contains(ssCtrl) || keys.Contains(ssShift)) && row != current && !Sender->IsOverLaunchIcon(X, Y)) {
+        if (keys.Contains(ssCtrl)) {
+            m.SetMarked(row, !m.IsMarked(row));
+            Sender->DrawRow(row);
+        } else if (keys == TShiftState(ssShift)) {
+            for (int r = 0; r < m.RowCount(); ++r)
+                if (m.IsMarked(r)) {
+                    m.SetMarked(r, false);
+                    Sender->DrawRow(r);
+                }
+            const int from = row > current ? current + 1 : row, to = row > current ? row : current - 1;
+            for (int r = from; r <= to; ++r) {
+                m.SetMarked(r, true);
+                Sender->DrawRow(r);
+            }
+        }
+        Sender->SetRow(current);
+        return;
+    }
+    if (dbl && keys.Empty()) return;
+    if (!m.IsMarked(row) && row != current) {
+        Sender->SelectRow(row);
+        PanelsManager().RefreshPanelsFrom(Sender->Tag);
+        Sender->ClearMarks();
+    }
+    if (m.HasText(row) && Sender->IsOverTextIcon(X, Y) && pnlCards->isHidden()) pnlCards->show();
+    if (!Sender->TreeMode && Sender->IsOverBadge(X, Y))
+        MessageDlg(QStringLiteral("Error: Clicking numbered area only shows/hides next level when in classic dataviews."),
+                   MsgType::Error, MsgButtons::OK);
+}
+
+void TForm1::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState, int X, int Y) {
+    if (Busy || Button != TCustomGrid::mbLeft || Sender->DragStarted) return;
+    const int row = Sender->RowAt(X, Y);
+    if (Sender->IsRowValid(row) && row != Sender->CurrentRow()) PanelsManager().RefreshPanelsFrom(Sender->Tag);
+}
+
+void TForm1::sgdSecondEndDrag(TKivStringGrid* Sender) {
+    Sender->DragStarted = false;
+    pnlDropBox->hide();
+}
+
+}  // namespace kiv
