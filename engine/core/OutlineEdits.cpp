@@ -84,6 +84,19 @@ bool EndsWithLineBreak(std::string_view s) { return !s.empty() && s.back() == '\
 
 }  // namespace
 
+// ---- the open datastructure ----
+
+namespace {
+TOpenDatastructureSource& Source() {
+    static TOpenDatastructureSource source;
+    return source;
+}
+}  // namespace
+
+void SetOpenDatastructureSource(TOpenDatastructureSource source) { Source() = std::move(source); }
+TBookMark* OpenBookMark() { return Source().BookMark ? Source().BookMark() : nullptr; }
+TNavigator* OpenTrail() { return Source().Trail ? Source().Trail() : nullptr; }
+
 // ---- row tests ----
 
 bool IsStoredNodeRow(const TNester& model, int row) {

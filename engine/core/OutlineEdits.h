@@ -21,6 +21,17 @@
 
 namespace kiv {
 
+// The open datastructure as the outline panels see it: its entry of InterBase() and the
+// trail of its current topic. The main window owns both and installs the source at start;
+// without one (or with nothing open) the panels see no datastructure and an empty trail.
+struct TOpenDatastructureSource {
+    std::function<TBookMark*()> BookMark;
+    std::function<TNavigator*()> Trail;
+};
+void SetOpenDatastructureSource(TOpenDatastructureSource source);
+TBookMark* OpenBookMark();
+TNavigator* OpenTrail();
+
 // What an edit needs to know about the panel it works in.
 struct TPanelContext {
     TNester* Model = nullptr;       // the panel's rows; its nest file is the outline file
