@@ -70,7 +70,7 @@ public:
     TKivStringGrid* Grid() const { return grid_; }
 
     QString Text() const;
-    // Loads a text; the modified flag is left as it was (callers clear it when loading).
+    // Loads a text and clears the modified flag, as setting an edit control's text does.
     void SetText(const QString& text);
     bool Modified() const;
     void SetModified(bool on);
@@ -272,8 +272,12 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseLeave() override;
-    void KeyDown(Word& Key, TShiftState Shift) override;
-    void KeyUp(Word& Key, TShiftState Shift) override;
+    void TopLeftChanged() override;
+    void RowHeightsChanged() override;
+
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
@@ -286,7 +290,8 @@ private:
         bool modelRow = false;
         QRect cell, content, caption;
         TColor base = 0, fill = 0, pen = 0;
-        bool frame = false;           // a rectangle over the content, else a separator line
+        bool frame = false;           // a rectangle over the content
+        bool separator = false;       // a line along the content's top
         bool editorHere = false;      // the caption editor covers the caption
         QString text;                 // caption with trailing blanks removed
         TColor textColor = 0;
@@ -294,14 +299,24 @@ private:
         bool heightBox = false;
         bool external = false;        // "External database " + file name
     };
-    RowLayout LayoutRow(int r);
+    RowLayout LayoutRow(int r) const;
     void ApplyLayout(int r, const RowLayout& l);
+    // Lays out every visible row, then repaints the grid.
+    void Repaint();
+    // Over the rectangle with the fill; height 0 while not editing, without rows, or when
+    // the current row is scrolled out of view.
+    void PlaceEditorAt(const QRect& rect, bool withColour, TColor fill);
+    // The panel's own enter and exit handling (DoEnter and DoExit guard them).
+    void EnterPanel();
+    void ExitPanel();
+    QFont SchemeFont(TFontStyles style) const;
     void PaintRow(QPainter& p, int r, const RowLayout& l);
     void PaintBadge(QPainter& p, int r, const RowLayout& l);
     bool IsActivePanel() const;
-    bool LaunchIconBesideBadge(int r, int height) const;
+    // The row shows a launch icon (in any place) under the view flags.
+    bool ShowsLaunchIcon(int r) const;
     QPixmap LaunchIconPixmap(int r) const;
-    int CaptionWidth(int r, int height) const;
+    void BeginPendingDrag(int x, int y);
     void StartDrag();
 
     // Caption editor handlers.
@@ -323,8 +338,8 @@ private:
     bool docViewSizer_ = false;
     bool expandAll_ = false;
     bool entered_ = false;        // DoEnter ran and DoExit has not yet
-    QPoint dragOrigin_;           // where the left button went down
-    bool leftDown_ = false;
+    bool dragPending_ = false;    // a drag waits for the mouse to move 8 pixels
+    QPoint dragOrigin_;           // where the pending drag began
 };
 
 }  // namespace kiv
