@@ -126,10 +126,17 @@ TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const Q
         g.Main = workArea.isValid() ? workArea : QRect(0, 0, W, H);
         g.Collector = QPoint(g.Main.left() + g.Main.width() - kCollectorWidth - 50, g.Main.top() + 50);
     }
-    if (H - g.Main.top() < 10) g.Main.moveTop(0);
-    if (W - g.Main.left() < 10) g.Main.moveLeft(0);
-    if (H - g.Collector.y() < 10) g.Collector.setY(0);
-    if (W - g.Collector.x() < 10) g.Collector.setX(0);
+    // The far edges are those of the whole desktop, so a second screen to the right or
+    // below keeps its windows.
+    int right = W, bottom = H;
+    for (const QRect& r : screens) {
+        right = qMax(right, r.x() + r.width());
+        bottom = qMax(bottom, r.y() + r.height());
+    }
+    if (bottom - g.Main.top() < 10) g.Main.moveTop(0);
+    if (right - g.Main.left() < 10) g.Main.moveLeft(0);
+    if (bottom - g.Collector.y() < 10) g.Collector.setY(0);
+    if (right - g.Collector.x() < 10) g.Collector.setX(0);
     return g;
 }
 

@@ -80,7 +80,7 @@ struct TStartGeometry {
 // The saved geometry when "ScreenHxW" matches the screen (height x width) and the saved
 // main window lies on one of the screens; otherwise the main window fills the work area
 // and the collector sits 50 pixels below its top, 50 pixels left of its right edge.
-// Either way a window less than 10 pixels from the screen's right or bottom edge moves
+// Either way a window less than 10 pixels from the desktop's right or bottom edge moves
 // to the left or top edge.
 TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const QRect& workArea,
                                     const QList<QRect>& screens);
