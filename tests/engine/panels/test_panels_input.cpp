@@ -208,12 +208,16 @@ TEST_F(Input, ALockedTopicCannotBeTyped) {
 TEST_F(Input, AHeldKeyIsOnePress) {
     Open("a b");
     ASSERT_NO_FATAL_FAILURE(Activate(p[0]));
-    // A handler that acts on a new press only, as the main window's key handling does.
+    // Down on the last row inserts a topic after it, on a new press only, as the main
+    // window's key handling does.
+    p[0]->SelectRow(1);
     int acted = 0, downs = 0, ups = 0;
     p[0]->OnKeyDown = [&](TCustomGrid*, Word& Key, TShiftState) {
         ++downs;
-        if (Key == VK_DOWN && !p[0]->KeyDownSeen) ++acted;
-        p[0]->KeyDownSeen = true;
+        TKivStringGrid* g = p[0];
+        if (Key == VK_DOWN && g->CurrentRow() == g->Nester->LastRow() && !g->KeyDownSeen)
+            acted += g->InsertTopics(TItemArray{TNestItem{0, 0}}, g->Nester->RowCount(), true, true, 0);
+        g->KeyDownSeen = true;
         Key = 0;
     };
     p[0]->OnKeyUp = [&](TCustomGrid*, Word&, TShiftState) {
@@ -230,9 +234,12 @@ TEST_F(Input, AHeldKeyIsOnePress) {
     EXPECT_EQ(ups, 1);
     EXPECT_EQ(acted, 1);
     EXPECT_FALSE(p[0]->KeyDownSeen);
+    EXPECT_EQ(pair->Dump(), "a\nb\n\n");
+    EXPECT_EQ(p[0]->CurrentRow(), 2);
 
     // The caption editor's key-up work (fitting the row) runs once per press too, and the
     // key-down mark stays while the key repeats.
+    p[0]->SelectRow(0);
     PanelsManager().SetEditMode(true);
     TKivMemo* ed = p[0]->CaptionEditor;
     ed->SetSelStart(10000);
@@ -400,7 +407,7 @@ TEST_F(Input, DoubleClickingAnEmptyPanelMakesItsFirstTopic) {
     EXPECT_EQ(p[1]->Nester->RowCount(), 1);
     EXPECT_EQ(p[1]->CurrentRow(), 0);
     EXPECT_GT(p[0]->Nester->ChildNest(1), 0);
-    EXPECT_EQ(pair->Dump(), "a\n  b\nc\n  \"\"\n");
+    EXPECT_EQ(pair->Dump(), "a\n  b\nc\n  \n");
 }
 
 TEST_F(Input, MakeActiveFocusesThisPanel) {
