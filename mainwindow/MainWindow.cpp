@@ -15,6 +15,7 @@
 #include <QToolBar>
 
 #include "engine/core/Cards.h"
+#include "engine/core/OutlineEdits.h"
 #include "engine/core/Navigation.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
@@ -62,6 +63,7 @@ void TForm1::FormCreate(const QStringList& args) {
     // The file type is registered at every start; nothing there may stop the start.
     RegisterKivFileType(QCoreApplication::applicationFilePath().toStdString());
     InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) { OpenDatastructure(path, true); };
+    SetOpenDatastructureSource({[] { return CurrentBookMark.get(); }, [] { return CurrentNavigator.get(); }});
     TextBinEditor = txtTextBin;
 
     pnlBrowser->hide();

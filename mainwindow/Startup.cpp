@@ -57,7 +57,6 @@ int RunKiv(int argc, char** argv) {
         CloseOnTerminationSignals([&form] { form.close(); });
         form.show();
         form.activateWindow();
-        form.raise();
         rc = KivApplication::exec();
         RestoreTerminationSignals();
         receiver.SetWindow(nullptr);

@@ -4,6 +4,7 @@
 // nor a running KIV are touched.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <QFont>
 #include <memory>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     const std::string root = tmpl + "/";
     kiv::MakeDirs(root + "data/");
     kiv::MakeDirs(root + "runtime/");
+    ::chmod((root + "runtime").c_str(), 0700);
     ::setenv("XDG_DATA_HOME", (root + "data").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root + "runtime").c_str(), 1);
     int rc;

@@ -1,0 +1,88 @@
+// The text card in its editor: loaded from card kind 2 of the current topic, stored back
+// when it was modified.
+#include <QLabel>
+#include <QTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/MainWindow.h"
+#include "platform/core/KivStrings.h"
+#include "platform/qt/Colors.h"
+#include "platform/qt/Fonts.h"
+#include "platform/qt/RtfDocument.h"
+#include "platform/qt/RtfWriter.h"
+
+namespace kiv {
+
+namespace {
+
+// The default text-card font, for cards that were never formatted and for new text.
+QTextCharFormat DefaultCardFormat() {
+    QTextCharFormat f;
+    f.setFont(FontFromStored(DefaultFontName, DefaultFontSize, DefaultFontStyle));
+    SetStoredFontName(f, DefaultFontName);
+    f.setFontPointSize(DefaultFontSize);
+    f.setFontWeight(DefaultFontStyle & fsBold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(DefaultFontStyle & fsItalic);
+    f.setFontUnderline(DefaultFontStyle & fsUnderline);
+    f.setFontStrikeOut(DefaultFontStyle & fsStrikeOut);
+    f.setForeground(toQColor(DefaultFontColor));
+    return f;
+}
+
+}  // namespace
+
+void TForm1::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
+    QTextEdit* e = txtSimpleText;
+    const bool blocked = e->blockSignals(true);
+    e->clear();
+    const QTextCharFormat plain = DefaultCardFormat();
+    e->document()->setDefaultFont(plain.font());
+    e->setCurrentCharFormat(plain);
+    std::string card;
+    textOwner_ = {};
+    if (grid && grid->IsRowValid(row)) {
+        grid->Nester->Cards().ReadRowCard(kCardText, row, card);
+        textOwner_ = {grid, row, grid->Nester->ParentNest(row), grid->Nester->CardDir(row)};
+    }
+    LoadRichText(*e->document(), card, plain);
+    if (!e->document()->isEmpty() && e->document()->characterAt(0) == QChar(1)) {
+        QTextCursor c(e->document());
+        c.deleteChar();
+    }
+    e->moveCursor(QTextCursor::Start);
+    if (e->document()->isEmpty()) e->setCurrentCharFormat(plain);
+    e->document()->setModified(false);
+    e->blockSignals(blocked);
+}
+
+void TForm1::StoreTextCard(TKivStringGrid* grid, int row) {
+    QTextEdit* e = txtSimpleText;
+    if (!e->document()->isModified()) return;
+    // The editor holds the text of one topic; it goes back to that topic only.
+    const TextCardOwner o = textOwner_;
+    if (o.Grid != grid || o.Row != row || !grid->IsRowValid(row) || grid->Nester->ParentNest(row) != o.ParentNest ||
+        (o.CardDir != 0 && grid->Nester->CardDir(row) != o.CardDir))
+        return;
+    const bool hasText = !Trim(e->toPlainText().toStdString()).empty();
+    const std::string card = hasText ? WriteRtf(*e->document()) : std::string();
+    grid->Nester->Cards().WriteRowCard(kCardText, row, card);
+    grid->Nester->SetHasText(row, hasText);
+    textOwner_.CardDir = grid->Nester->CardDir(row);
+    e->document()->setModified(false);
+    grid->DrawRow(row);
+}
+
+void TForm1::ShowNoTopic() {
+    const bool blocked = txtSimpleText->blockSignals(true);
+    txtSimpleText->clear();
+    txtSimpleText->document()->setModified(false);
+    txtSimpleText->blockSignals(blocked);
+    textOwner_ = {};
+    lblCurDescr->setText(QString::fromLatin1(kUntitled));
+}
+
+}  // namespace kiv

@@ -1,0 +1,206 @@
+// The program from start to shut-down: the first start, typing topics and a text card,
+// the joined file, and a second start that shows it all again.
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <csignal>
+
+#include "platform/qt/Program.h"
+#include "tests/mainwindow/WindowFixture.h"
+
+namespace kiv::wintest {
+namespace {
+
+using Window = WindowFixture;
+
+TEST_F(Window, FirstStartMakesFirstKivDBWithOneTopicReadyForTyping) {
+    TForm1* f = Start();
+    EXPECT_TRUE(f->DatastructureOpen());
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+    EXPECT_TRUE(FileExists(Home() + "FirstKivDB.kiv"));
+    EXPECT_TRUE(FileExists(Home() + "FirstKivDB.dsc")) << "open: the pair";
+    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
+    EXPECT_TRUE(f->sgdFirst->Editing());
+    EXPECT_TRUE(PanelsManager().EditMode);
+    EXPECT_TRUE(f->EditMode->Checked());
+    EXPECT_EQ(QApplication::focusWidget(), f->sgdFirst->CaptionEditor) << "the caret is in the caption";
+    EXPECT_FALSE(Loading);
+    // The window's components carry their names.
+    for (const char* name : {"sgdFirst", "sgdSecond", "sgdThird", "txtSimpleText", "lblCurDescr", "pnlKiv", "pnlCards",
+                             "pnlMain", "Splitter1", "cbTools", "StatusBar", "txtTextBin", "lbxLaunchBin", "pnlLaunchCard",
+                             "pnlTextBin", "pnlHider", "miLast1", "acSaveDatabaseAs", "pmLastOpened"})
+        EXPECT_NE(f->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
+}
+
+TEST_F(Window, TopicsAndBoldTextSurviveCloseAndStartAgain) {
+    TForm1* f = Start();
+    TKivStringGrid* g = f->sgdFirst;
+    TypeCaption(g, QStringLiteral("Groceries"));
+    AddTopicAfter(g);
+    ASSERT_EQ(g->Nester->RowCount(), 2);
+    ASSERT_EQ(g->CurrentRow(), 1);
+    TypeCaption(g, QStringLiteral("Recipes"));
+    EXPECT_EQ(g->Nester->Caption(0), "Groceries") << "the first caption was stored when the row changed";
+
+    // The text card of the second topic: plain text, then bold text.
+    f->txtSimpleText->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(f->txtSimpleText, QStringLiteral("Flour and "));
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    f->txtSimpleText->mergeCurrentCharFormat(bold);
+    QTest::keyClicks(f->txtSimpleText, QStringLiteral("sugar"));
+    f->move(40, 30);
+    f->resize(700, 560);
+    QCoreApplication::processEvents();
+    const QRect geometry = f->geometry();
+    Stop();
+
+    // One joined file: both topics, the text card as rich text.
+    EXPECT_FALSE(FileExists(Home() + "FirstKivDB.dsc"));
+    const TJoinedContent c = ReadJoined(Home() + "FirstKivDB.kiv");
+    EXPECT_EQ(c.Tree, "Groceries\nRecipes\n");
+    ASSERT_EQ(c.TextCards.size(), 2u);
+    EXPECT_EQ(c.TextCards[0], "");
+    EXPECT_EQ(c.TextCards[1].rfind("{\\rtf1", 0), 0u) << c.TextCards[1];
+    EXPECT_NE(c.TextCards[1].find("\\b"), std::string::npos) << c.TextCards[1];
+    EXPECT_NE(c.TextCards[1].find("sugar"), std::string::npos) << c.TextCards[1];
+    {
+        IniFile ini(Home() + "kiv.ini");
+        EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||FirstKivDB.kiv");
+    }
+
+    ResetGlobals();
+    f = Start();
+    g = f->sgdFirst;
+    ASSERT_EQ(g->Nester->RowCount(), 2);
+    EXPECT_EQ(g->Nester->Caption(0), "Groceries");
+    EXPECT_EQ(g->Nester->Caption(1), "Recipes");
+    EXPECT_FALSE(g->Editing()) << "a datastructure with topics opens for browsing";
+    EXPECT_EQ(f->geometry(), geometry);
+    EXPECT_TRUE(g->Nester->HasText(1));
+    ClickRow(g, 1);
+    ASSERT_EQ(g->CurrentRow(), 1);
+    EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("Recipes"));
+    QTextDocument* doc = f->txtSimpleText->document();
+    EXPECT_EQ(doc->toPlainText(), QStringLiteral("Flour and sugar"));
+    const int at = int(doc->toPlainText().indexOf(QStringLiteral("sugar")));
+    QTextCursor cur(doc);
+    cur.setPosition(at + 1);
+    EXPECT_EQ(cur.charFormat().fontWeight(), QFont::Bold);
+    cur.setPosition(2);
+    EXPECT_NE(cur.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_FALSE(doc->isModified());
+    EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
+}
+
+TEST_F(Window, ATextCardGoesToItsOwnTopicOnly) {
+    MakeJoined(Home() + "FirstKivDB.kiv", "a(a1 a2) b");
+    TForm1* f = Start();
+    TKivStringGrid* g = f->sgdFirst;
+    ASSERT_EQ(g->Nester->RowCount(), 2);
+    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 2) << "panel 2 shows the children of a";
+    f->txtSimpleText->setPlainText(QStringLiteral("about a"));
+    f->txtSimpleText->document()->setModified(true);
+    // A row change in panel 2 while panel 1 is active: the editor shows a's text, not a1's.
+    f->sgdSecond->SelectRow(1);
+    EXPECT_FALSE(f->sgdSecond->Nester->HasText(0));
+    EXPECT_TRUE(f->txtSimpleText->document()->isModified());
+    ClickRow(g, 1);
+    EXPECT_TRUE(g->Nester->HasText(0));
+    EXPECT_FALSE(g->Nester->HasText(1));
+    EXPECT_EQ(f->txtSimpleText->toPlainText(), QString());
+    // Blank text is stored as an empty card and clears the flag.
+    ClickRow(g, 0);
+    EXPECT_EQ(f->txtSimpleText->toPlainText(), QStringLiteral("about a"));
+    f->txtSimpleText->setPlainText(QStringLiteral("   \n  "));
+    f->txtSimpleText->document()->setModified(true);
+    ClickRow(g, 1);
+    EXPECT_FALSE(g->Nester->HasText(0));
+    Stop();
+    const TJoinedContent c = ReadJoined(Home() + "FirstKivDB.kiv");
+    EXPECT_EQ(c.Tree, "a\n  a1\n  a2\nb\n");
+    EXPECT_EQ(c.TextCards, (std::vector<std::string>{"", ""}));
+}
+
+TEST_F(Window, TheTextBinAndPasswordAreKeptWithTheDatastructure) {
+    TForm1* f = Start();
+    TypeCaption(f->sgdFirst, QStringLiteral("x"));
+    f->txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
+    Stop();
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").TextBinCard, "\x01" "first line\r\nsecond line");
+    ResetGlobals();
+    f = Start();
+    EXPECT_EQ(f->txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
+    EXPECT_TRUE(CurrentBookMark->Password.empty());
+}
+
+TEST_F(Window, TerminationSignalsCloseTheWindowAndNothingTypedIsLost) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        ResetGlobals();
+        TForm1* f = Start();
+        CloseOnTerminationSignals([f] { f->close(); });
+        TypeCaption(f->sgdFirst, sig == SIGTERM ? QStringLiteral("term") : QStringLiteral("interrupt"));
+        std::raise(sig);
+        ProcessEventsFor(200);
+        EXPECT_FALSE(f->isVisible()) << sig;
+        RestoreTerminationSignals();
+        form->FormDestroy();
+        form.reset();
+        EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, sig == SIGTERM ? "term\n" : "interrupt\n");
+        IniFile ini(Home() + "kiv.ini");
+        EXPECT_TRUE(ini.ValueExists("Settings", "MainW_Width")) << sig;
+        RemoveFile(Home() + "FirstKivDB.kiv");
+        RemoveFile(Home() + "kiv.ini");
+    }
+}
+
+TEST_F(Window, SettingsActOnTheWindowAndItsGeometryIsSaved) {
+    WriteFileAtomic(Home() + "kiv.ini",
+                    "[Settings]\r\nScreenHxW=786432\r\nMainW_Top=20\r\nMainW_Left=10\r\nMainW_Height=520\r\n"
+                    "MainW_Width=640\r\nBookMark2View=0\r\nInterBaseView=0\r\nNavArrows=0\r\nAutoviewDelay=1000\r\n"
+                    "dfName=Courier New\r\ndfSize=14\r\ndfStyle=2\r\nBookMarkView=1\r\nBoxedTopicView=1\r\n");
+    TForm1* f = Start();
+    EXPECT_EQ(f->pos(), QPoint(10, 20)) << "the frame's place";
+    EXPECT_EQ(f->size(), QSize(640, 520));
+    EXPECT_TRUE(f->pnlQuickJumps->isHidden());
+    EXPECT_FALSE(f->acShowQuickJumpsTabs->Checked());
+    EXPECT_TRUE(f->tsInterBase->isHidden());
+    EXPECT_TRUE(f->pnlThreads->isHidden()) << "the Threads strip starts hidden";
+    EXPECT_TRUE(f->pnlArrows->isHidden());
+    EXPECT_EQ(f->tmrAutoLaunch->interval(), 1000);
+    EXPECT_EQ(DefaultFontName, QStringLiteral("Courier New"));
+    EXPECT_EQ(DefaultFontStyle, fsItalic);
+    EXPECT_TRUE(f->sgdFirst->BoxedView() && f->sgdThird->BoxedView());
+    int checked = 0;
+    for (QAction* a : f->AutoviewDelay1->actions())
+        if (a->isChecked()) {
+            ++checked;
+            EXPECT_EQ(a->data().toInt(), 1000);
+        }
+    EXPECT_EQ(checked, 1);
+    f->move(30, 40);
+    QCoreApplication::processEvents();
+    Stop();
+    IniFile ini(Home() + "kiv.ini");
+    EXPECT_EQ(ini.ReadInteger("Settings", "MainW_Left", 0), 30);
+    EXPECT_EQ(ini.ReadInteger("Settings", "MainW_Top", 0), 40);
+    EXPECT_EQ(ini.ReadInteger("Settings", "ScreenHxW", 0), 768 * 1024);
+    EXPECT_EQ(ini.ReadString("Settings", "BookMarkView", ""), "0");
+    EXPECT_EQ(ini.ReadString("Settings", "dfName", ""), "Courier New");
+    EXPECT_EQ(ini.ReadString("Settings", "AutoviewDelay", ""), "1000") << "kept as it was";
+    EXPECT_EQ(ini.ReadString("BookMarked DBs", "0", ""), "FirstKivDB_~^_||FirstKivDB.kiv");
+}
+
+TEST_F(Window, ARecentFileThatIsGoneFallsBackToFirstKivDB) {
+    WriteFileAtomic(Home() + "kiv.ini", "[LastOpened]\r\n1=||deleted.kiv\r\n");
+    TForm1* f = Start();
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+    IniFile ini(Home() + "kiv.ini");
+    EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||FirstKivDB.kiv");
+    EXPECT_EQ(ini.ReadString("LastOpened", "2", "x"), "");
+}
+
+}  // namespace
+}  // namespace kiv::wintest
