@@ -164,6 +164,7 @@ void TKivMemo::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QPlainTextEdit::keyPressEvent(e);
+    e->accept();  // keys belong to the focused control only, never to the grid behind it
 }
 
 void TKivMemo::keyReleaseEvent(QKeyEvent* e) {
@@ -174,6 +175,7 @@ void TKivMemo::keyReleaseEvent(QKeyEvent* e) {
     Word key = WinKeyOf(e);
     if (OnKeyUp) OnKeyUp(this, key, ShiftStateOf(e));
     QPlainTextEdit::keyReleaseEvent(e);
+    e->accept();
 }
 
 void TKivMemo::inputMethodEvent(QInputMethodEvent* e) {

@@ -162,6 +162,7 @@ void TKivPanelsManager::RefreshPanelsFrom(int k) {
             }
         }
         p->SelectRow(0);
+        p->DrawRow(p->CurrentRow());
         p->Invalidate();
     }
 }
@@ -170,7 +171,10 @@ void TKivPanelsManager::RefreshPanelsFrom(int k) {
 
 void TKivPanelsManager::SetEditMode(bool on) {
     EditMode = on;
-    for (TKivStringGrid* g : Panels) {
+    std::vector<TKivStringGrid*> byNumber = Panels;
+    std::stable_sort(byNumber.begin(), byNumber.end(),
+                     [](const TKivStringGrid* a, const TKivStringGrid* b) { return a->Tag < b->Tag; });
+    for (TKivStringGrid* g : byNumber) {
         g->SetEditing(on);
         if (on)
             for (int r = 0; r < g->Nester->RowCount(); ++r)

@@ -114,6 +114,7 @@ TKivStringGrid::TKivStringGrid(QWidget* parent) : TStringGrid(parent) {
     Nester->SetCurrentRow(0);
     CaptionEditor = new TKivMemo(this);
     CaptionEditor->SetColor(0xE4E2FD);
+    CaptionEditor->SetSchemeFont(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
     CaptionEditor->OnKeyDown = [this](TKivMemo*, Word& Key, TShiftState Shift) { EditorKeyDown(Key, Shift); };
     CaptionEditor->OnKeyPress = [this](TKivMemo*, QChar& Key) { EditorKeyPress(Key); };
     CaptionEditor->OnKeyUp = [this](TKivMemo*, Word& Key, TShiftState Shift) { EditorKeyUp(Key, Shift); };

@@ -160,9 +160,24 @@ TEST_F(Input, EditorKeys) {
     QTest::keyClick(ed, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(ed, Qt::Key_J, Qt::ControlModifier);
     QTest::keyClick(ed, Qt::Key_S, Qt::ControlModifier);
+    std::vector<QString> changes;
+    p[0]->OnEditChanged = [&](TKivStringGrid*, const QString& t) { changes.push_back(t); };
     QTest::keyClick(ed, Qt::Key_Q);
     EXPECT_EQ(ed->Text(), "aq");
     EXPECT_FALSE(ed->textCursor().hasSelection());
+    EXPECT_EQ(changes, std::vector<QString>{"aq"});
+
+    // Page Down goes to the grid as a key down and up and does nothing in the editor.
+    std::vector<std::string> gridKeys;
+    p[0]->OnKeyDown = [&](TCustomGrid*, Word& k, TShiftState) { gridKeys.push_back("down " + std::to_string(k)); };
+    p[0]->OnKeyUp = [&](TCustomGrid*, Word& k, TShiftState) { gridKeys.push_back("up " + std::to_string(k)); };
+    ed->SetSelStart(1);
+    QTest::keyClick(ed, Qt::Key_PageDown);
+    EXPECT_EQ(gridKeys, (std::vector<std::string>{"down 34", "up 34"}));
+    EXPECT_EQ(ed->SelStart(), 1);
+    p[0]->OnKeyDown = nullptr;
+    p[0]->OnKeyUp = nullptr;
+    ed->SetSelStart(10000);
 
     // A character without a key that went down here is dropped.
     p[0]->KeyDownSeen = false;
