@@ -225,6 +225,21 @@ TEST_F(Edits, DeleteTakesTheSubTreeAndRecyclesIt) {
     EXPECT_EQ(kids.size(), 1u);
 }
 
+TEST_F(Edits, DeleteInSeveralSiblingGroups) {
+    Open("a(b c) d(e f) g", true);
+    Mark("c");
+    Mark("e");
+    Current("f");
+    EXPECT_EQ(DeleteMarkedRows(ctx, true, true), 3);
+    EXPECT_EQ(Dump(), DumpOf("a(b) d g"));
+    EXPECT_EQ(model.ChildNest(Row("d")), 0);  // its group went empty
+    ASSERT_EQ(bin.Count(), 3);
+    const char* order[] = {"c", "e", "f"};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(bin.Trails.Navigator(i)->GetCaption(0), order[i]);
+    pair->Reopen();
+    EXPECT_EQ(Dump(), DumpOf("a(b) d g"));
+}
+
 TEST_F(Edits, DeletingTheOnlyChildLeavesTheParentWithoutChildren) {
     Open("a(b) c", true);
     Current("b");
@@ -443,6 +458,16 @@ TEST_F(Joins, LinkAndGraphicLinesStaySeparate) {
     Mark("b");
     ASSERT_TRUE(JoinMarkedRows(ctx, Plain()));
     EXPECT_EQ(SplitLines(Card(kCardGraphic, 0)), (std::vector<std::string>{"/p/one.png", "/p/two.png"}));
+}
+
+TEST_F(Joins, ClonesDoNotDoubleTheirChildren) {
+    Open("a(x) b");
+    model.SetChildNest(Row("b"), model.ChildNest(Row("a")));  // b shares a's children
+    ASSERT_TRUE(model.SaveRowItem(Row("b")));
+    Current("a");
+    Mark("b");
+    ASSERT_TRUE(JoinMarkedRows(ctx, Plain()));
+    EXPECT_EQ(Dump(), DumpOf("\"a b\"(x)"));
 }
 
 TEST_F(Joins, NothingMarkedJoinsNothing) {
