@@ -107,7 +107,8 @@ void TKivStringGrid::DoEnter() {
 }
 
 void TKivStringGrid::DoExit() {
-    if (!entered_) return;
+    // The caption editor is part of the panel: focus moving into it leaves nothing.
+    if (!entered_ || HasFocusHere()) return;
     entered_ = false;
     ExitPanel();
 }

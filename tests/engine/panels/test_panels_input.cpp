@@ -68,6 +68,22 @@ TEST_F(Input, SwitchingPanelsCommitsTheOldTopicBeforeTheNewOneIsLoaded) {
     QCoreApplication::processEvents();
     EXPECT_EQ(log, (std::vector<std::string>{"2 enter"}));
 
+    // The caption editor is part of the panel: moving between the two enters nothing.
+    log.clear();
+    int exits = 0;
+    p[1]->OnExit = [&](TCustomGrid*) { ++exits; };
+    PanelsManager().SetEditMode(true);
+    ASSERT_TRUE(p[1]->CaptionEditor->hasFocus());
+    p[1]->setFocus(Qt::MouseFocusReason);
+    p[1]->CaptionEditor->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(exits, 0);
+    other->setFocus(Qt::MouseFocusReason);  // straight from the editor
+    EXPECT_EQ(exits, 1);
+    p[1]->CaptionEditor->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(log, (std::vector<std::string>{"2 enter"}));
+    PanelsManager().SetEditMode(false);
+
     // Window activation and popups move Qt's focus but enter nothing.
     log.clear();
     QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
