@@ -1,0 +1,274 @@
+// Opening, refusing, creating and copying datastructures from the main window.
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTextEdit>
+
+#include "mainwindow/Marks.h"
+#include "tests/mainwindow/WindowFixture.h"
+
+namespace kiv::wintest {
+namespace {
+
+using Datastructure = WindowFixture;
+
+ino_t Inode(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// What a refused open must leave: the window usable, nothing open, the file as it was.
+void ExpectNothingOpen(TForm1* f) {
+    EXPECT_FALSE(f->DatastructureOpen());
+    EXPECT_FALSE(Loading);
+    EXPECT_EQ(CurrentBookMark, nullptr);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV"));
+    for (TKivStringGrid* g : {f->sgdFirst, f->sgdSecond, f->sgdThird}) {
+        EXPECT_EQ(g->Nester->RowCount(), 0) << g->Tag;
+        EXPECT_EQ(g->Nester->NestFile(), nullptr) << g->Tag;
+        EXPECT_EQ(g->Nester->CardFile(), nullptr) << g->Tag;
+    }
+    EXPECT_EQ(PanelsManager().NestFile, nullptr);
+    EXPECT_FALSE(f->pnlKiv->isEnabled());
+    EXPECT_FALSE(f->acSaveDatabaseAs->isEnabled());
+    EXPECT_TRUE(f->isEnabled());
+}
+
+struct BadFile {
+    const char* name;
+    std::string bytes;
+};
+
+std::vector<BadFile> BadFiles() {
+    // Sound trailer (K = 8, T = 20) but the root nest points far past the end.
+    std::string damaged(4, '\0');
+    damaged += std::string(4, '\0');
+    AppendU32(damaged, 0x00100000);
+    AppendU32(damaged, 8);
+    AppendU32(damaged, 20);
+    return {{"foreign.kiv", "Just some notes, not a datastructure at all.\r\n"},
+            {"damaged.kiv", damaged},
+            {"short.kiv", std::string("\x01\x02", 2)}};
+}
+
+TEST_F(Datastructure, ABadFileOnTheCommandLineIsRefusedAndLeftAsItWas) {
+    for (const BadFile& b : BadFiles()) {
+        ResetGlobals();
+        Dialogs().Clear();
+        const std::string path = Home() + b.name;
+        WriteFileAtomic(path, b.bytes);
+        TForm1* f = Start({QStringLiteral(" ") + QString::fromStdString(path)});
+        ExpectNothingOpen(f);
+        ASSERT_EQ(Dialogs().Messages.size(), 1u) << b.name;
+        EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QString::fromStdString(path))) << b.name;
+        EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Error);
+        EXPECT_EQ(ReadWholeFile(path), b.bytes) << b.name;
+        EXPECT_FALSE(FileExists(CardFileName(path))) << b.name;
+        EXPECT_EQ(InterBase().IndexOfPath(path), -1) << "a refused file is not listed";
+
+        // Still usable: the recent datastructure opens from the menu.
+        f->OpenLastDatastructure(1);
+        EXPECT_TRUE(f->DatastructureOpen()) << b.name;
+        EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+        EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
+        Stop();
+        EXPECT_EQ(ReadWholeFile(path), b.bytes) << b.name;
+        IniFile ini(Home() + "kiv.ini");
+        EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||FirstKivDB.kiv") << "only opened files are recent";
+    }
+}
+
+TEST_F(Datastructure, ARefusedOpenClosesTheOldOneCleanly) {
+    MakeJoined(Home() + "good.kiv", "one two");
+    const std::string bad = Home() + "bad.kiv";
+    WriteFileAtomic(bad, BadFiles()[1].bytes);
+    TForm1* f = Start({QString::fromStdString(Home() + "good.kiv")});
+    ASSERT_TRUE(f->DatastructureOpen());
+    f->OpenDatastructureFile(bad);
+    ExpectNothingOpen(f);
+    EXPECT_FALSE(FileExists(Home() + "good.dsc")) << "the old one was joined";
+    EXPECT_EQ(ReadJoined(Home() + "good.kiv").Tree, "one\ntwo\n");
+    // Clicking and typing into the empty window does nothing harmful.
+    QTest::mouseClick(f->sgdFirst->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+    QTest::keyClicks(f->sgdFirst, QStringLiteral("abc"));
+    f->FlushCurrentRow();
+    f->OpenDatastructureFile(Home() + "good.kiv");
+    EXPECT_TRUE(f->DatastructureOpen());
+    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 2);
+}
+
+TEST_F(Datastructure, AnInterruptedPairIsOpenedAsItStands) {
+    MakeTreePair(Home() + "split.kiv", "left(over)");
+    TForm1* f = Start({QString::fromStdString(Home() + "split.kiv")});
+    ASSERT_TRUE(f->DatastructureOpen());
+    EXPECT_EQ(f->sgdFirst->Nester->Caption(0), "left");
+    EXPECT_EQ(f->sgdSecond->Nester->Caption(0), "over");
+    Stop();
+    EXPECT_FALSE(FileExists(Home() + "split.dsc"));
+    EXPECT_EQ(ReadJoined(Home() + "split.kiv").Tree, "left\n  over\n");
+}
+
+TEST_F(Datastructure, RecentFilesKeepTheFourMostRecentThatExist) {
+    TForm1* f = Start();
+    for (const char* n : {"d1", "d2", "d3", "d4", "d5"}) {
+        MakeJoined(Home() + n + ".kiv", n);
+        f->OpenDatastructureFile(Home() + n + ".kiv");
+    }
+    IniFile ini(Home() + "kiv.ini");
+    EXPECT_EQ(ini.ReadSection("LastOpened"), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||d5.kiv");
+    EXPECT_EQ(ini.ReadString("LastOpened", "4", ""), "||d2.kiv");
+    EXPECT_EQ(f->miLast1->text(), QStringLiteral("1 ") + QString::fromStdString(ShortenPath(Home() + "d5.kiv")));
+    // A recent entry whose file is gone drops out at the next open.
+    RemoveFile(Home() + "d4.kiv");
+    f->miLast4Click(3);  // "3" is d3
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - d3.kiv"));
+    EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||d3.kiv");
+    EXPECT_EQ(ini.ReadString("LastOpened", "2", ""), "||d5.kiv");
+    EXPECT_EQ(ini.ReadString("LastOpened", "3", ""), "||d2.kiv");
+    EXPECT_EQ(ini.ReadString("LastOpened", "4", "x"), "");
+    EXPECT_FALSE(f->miLast4->isVisible());
+    // The popup lists the open datastructures of this run.
+    f->pmLastOpened->popup(QPoint(0, 0));
+    f->pmLastOpened->hide();
+    EXPECT_EQ(f->pmLastOpened->actions().size(), InterBase().Count());
+    EXPECT_TRUE(f->pmLastOpened->actions().first()->text().startsWith(QStringLiteral("1: ")));
+}
+
+TEST_F(Datastructure, AutoBackupOncePerRunAndOnlyOfASoundFile) {
+    MakeJoined(Home() + "a.kiv", "alpha");
+    MakeJoined(Home() + "b.kiv", "beta");
+    WriteFileAtomic(Home() + "bad.kiv", BadFiles()[0].bytes);
+    const std::string joinedA = ReadWholeFile(Home() + "a.kiv");
+    TForm1* f = Start();
+    f->acAutoBackup->SetChecked(true);
+    f->OpenDatastructureFile(Home() + "a.kiv");
+    ASSERT_TRUE(FileExists(Home() + "a.bak"));
+    EXPECT_EQ(ReadWholeFile(Home() + "a.bak"), joinedA);
+    const ino_t first = Inode(Home() + "a.bak");
+    EXPECT_TRUE(f->acReturnToBackup->isEnabled());
+    f->OpenDatastructureFile(Home() + "b.kiv");
+    f->OpenDatastructureFile(Home() + "a.kiv");
+    EXPECT_EQ(Inode(Home() + "a.bak"), first) << "one backup per datastructure and run";
+    Dialogs().Clear();
+    f->OpenDatastructureFile(Home() + "bad.kiv");
+    EXPECT_FALSE(FileExists(Home() + "bad.bak"));
+    EXPECT_EQ(Dialogs().Messages.size(), 1u) << "only the refusal, no backup complaint";
+}
+
+// ---- New and Save As ----
+
+class NewAndSaveAs : public WindowFixture {
+protected:
+    TForm1* f = nullptr;
+    void SetUp() override {
+        WindowFixture::SetUp();
+        f = Start();
+        TypeCaption(f->sgdFirst, QStringLiteral("Alpha"));
+        f->txtTextBin->setPlainText(QStringLiteral("bin text"));
+        f->FlushCurrentRow();
+    }
+    void Run(KivAction* a, const std::string& name) {
+        Dialogs().AnswerSave(QString::fromStdString(name));
+        a->Execute();
+    }
+};
+
+TEST_F(NewAndSaveAs, RefuseTheOpenDatastructureAndTheTemplate) {
+    const std::string open = Home() + "FirstKivDB.kiv";
+    for (KivAction* a : {f->acSaveDatabaseAs, f->acCreateDatabase}) {
+        for (const std::string& target : {open, Home() + "template.kiv", Home() + "TEMPLATE.KIV"}) {
+            Dialogs().Clear();
+            Run(a, target);
+            ASSERT_EQ(Dialogs().Messages.size(), 1u) << target;
+            EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Warning);
+            EXPECT_TRUE(f->DatastructureOpen());
+            EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+            EXPECT_EQ(f->sgdFirst->Nester->Caption(0), "Alpha") << "nothing was emptied";
+        }
+    }
+    EXPECT_FALSE(FileExists(Home() + "template.kiv"));
+    EXPECT_FALSE(FileExists(Home() + "TEMPLATE.KIV"));
+}
+
+TEST_F(NewAndSaveAs, SaveAsCopiesTopicsBinsAndMarksAndKeepsTheOpenOne) {
+    Run(f->acSaveDatabaseAs, Home() + "copy");  // the extension is added
+    ASSERT_TRUE(FileExists(Home() + "copy.kiv"));
+    EXPECT_FALSE(FileExists(Home() + "copy.dsc"));
+    const TJoinedContent c = ReadJoined(Home() + "copy.kiv");
+    EXPECT_EQ(c.Tree, "Alpha\n");
+    EXPECT_EQ(c.TextBinCard, "\x01" "bin text");
+    EXPECT_EQ(c.MarksCard, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps));
+    EXPECT_TRUE(f->DatastructureOpen());
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+    EXPECT_TRUE(FileExists(Home() + "FirstKivDB.dsc")) << "the open one stays open";
+    EXPECT_TRUE(Dialogs().Messages.empty());
+
+    // An existing target: the user is asked; No leaves it, Yes replaces it.
+    TypeCaption(f->sgdFirst, QStringLiteral(" changed"));
+    const ino_t before = Inode(Home() + "copy.kiv");
+    Dialogs().AnswerMessage(IDNO);
+    Run(f->acSaveDatabaseAs, Home() + "copy.kiv");
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    EXPECT_EQ(Inode(Home() + "copy.kiv"), before);
+    Dialogs().AnswerMessage(IDYES);
+    Run(f->acSaveDatabaseAs, Home() + "copy.kiv");
+    EXPECT_EQ(ReadJoined(Home() + "copy.kiv").Tree, "Alpha changed\n");
+}
+
+TEST_F(NewAndSaveAs, NewOpensAFreshDatastructureAndAsksBeforeReplacing) {
+    Run(f->acCreateDatabase, Home() + "fresh.kiv");
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - fresh.kiv"));
+    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
+    EXPECT_TRUE(f->sgdFirst->Editing());
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "Alpha\n") << "the old one was closed and joined";
+
+    MakeJoined(Home() + "kept.kiv", "precious");
+    Dialogs().AnswerMessage(IDNO);
+    Run(f->acCreateDatabase, Home() + "kept.kiv");
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - fresh.kiv"));
+    EXPECT_EQ(ReadJoined(Home() + "kept.kiv").Tree, "precious\n");
+    Dialogs().AnswerMessage(IDYES);
+    Run(f->acCreateDatabase, Home() + "kept.kiv");
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - kept.kiv"));
+    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
+    EXPECT_EQ(f->sgdFirst->Nester->Caption(0), "");
+
+    // A target that is split (open elsewhere or interrupted) is not replaced.
+    MakeTreePair(Home() + "busy.kiv", "busy");
+    Dialogs().Clear();
+    Run(f->acCreateDatabase, Home() + "busy.kiv");
+    EXPECT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(DumpTreePair(Home() + "busy.kiv"), "busy\n");
+}
+
+TEST_F(NewAndSaveAs, CancelledDialogChangesNothing) {
+    Dialogs().CancelSave();
+    f->acSaveDatabaseAs->Execute();
+    Dialogs().CancelSave();
+    f->acCreateDatabase->Execute();
+    EXPECT_TRUE(Dialogs().Messages.empty());
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+}
+
+// ---- the hand-over's receiving side ----
+
+TEST_F(Datastructure, AHandedOverPathOpensKivFilesOnly) {
+    MakeJoined(Home() + "Other.KIV", "other");
+    WriteFileAtomic(Home() + "notes.txt", "text");
+    TForm1* f = Start();
+    f->WMCopyData(Home() + "missing.kiv");
+    f->WMCopyData(Home() + "notes.txt");
+    f->WMCopyData("");
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+    f->hide();
+    f->WMCopyData(Home() + "Other.KIV");
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - Other.KIV"));
+    EXPECT_TRUE(f->isVisible()) << "a hidden window comes back";
+    EXPECT_TRUE(Dialogs().Messages.empty());
+}
+
+}  // namespace
+}  // namespace kiv::wintest
