@@ -240,6 +240,8 @@ int TKivPanelsManager::SystemIconIndex(const std::string& path) {
     const QString qpath = QString::fromStdString(path);
     const QFileInfo info(qpath);
     if (!info.exists()) return -1;
+    if (const auto known = pathIcon_.find(path); known != pathIcon_.end()) return known->second;
+    if (pathIcon_.size() > 4096) pathIcon_.clear();
     // Folders and executables have their own icons; other files share their type's.
     QString key;
     if (info.isDir())
@@ -247,8 +249,9 @@ int TKivPanelsManager::SystemIconIndex(const std::string& path) {
     else
         key = QMimeDatabase().mimeTypeForFile(info).name();
     const auto it = iconIndex_.find(key);
-    if (it != iconIndex_.end()) return it->second;
-    return AddIcon(key, QFileIconProvider().icon(info));
+    const int i = it != iconIndex_.end() ? it->second : AddIcon(key, QFileIconProvider().icon(info));
+    pathIcon_[path] = i;
+    return i;
 }
 
 QPixmap TKivPanelsManager::SystemSmallIcon(int i) const {

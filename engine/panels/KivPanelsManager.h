@@ -95,6 +95,7 @@ private:
     std::string pathUpper_;
     std::vector<QIcon> icons_;
     std::map<QString, int> iconIndex_;  // by type key
+    std::map<std::string, int> pathIcon_;  // icon index of paths already asked for (painting asks often)
 };
 
 // The text looks like a web address or a web page: after trimming and upper-casing it
