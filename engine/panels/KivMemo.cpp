@@ -32,6 +32,9 @@ TKivMemo::TKivMemo(TKivStringGrid* grid) : QPlainTextEdit(grid->viewport()), gri
         if (!loading_ && OnChange) OnChange(this);
     });
     ApplyPalette();
+    // Setting the document's margin counts as an edit: a new editor holds nothing typed.
+    document()->clearUndoRedoStacks();
+    document()->setModified(false);
 }
 
 QString TKivMemo::Text() const { return toPlainText(); }

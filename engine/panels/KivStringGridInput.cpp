@@ -182,6 +182,8 @@ void TKivStringGrid::SetEditing(bool on) {
             CaptionEditor->SetFontStyle(Nester->GetFontStyle(row));
         }
         DrawRow(row);
+        // Switched on again while on: what was typed is stored, not dropped by the reload.
+        StoreEditedCaption();
         if (IsRowValid(row)) CaptionEditor->SetText(CaptionToText(Nester->Caption(row)));
         if (IsActivePanel()) {
             FitRowHeight(row);

@@ -146,6 +146,16 @@ TEST_F(Input, ACaptionEditIsStoredBeforeTheRowChangesAndSurvivesReopening) {
     EXPECT_EQ(p[0]->Nester->Caption(0), "alpha \xE9");
 }
 
+TEST_F(Input, ANewEditorHoldsNoEditThatCouldOverwriteACaption) {
+    for (auto* g : p) EXPECT_FALSE(g->CaptionEditor->Modified());
+    PanelsManager().SetEditMode(true);  // before anything is open
+    Open("a(b) c");
+    EXPECT_EQ(p[0]->CaptionEditor->Text(), "a");
+    p[0]->SelectRow(1);
+    PanelsManager().RefreshPanelsFrom(1);
+    EXPECT_EQ(pair->Dump(), "a\n  b\nc\n");
+}
+
 TEST_F(Input, SelectingTheCurrentRowKeepsAnUnsavedEdit) {
     Open("a b");
     ASSERT_NO_FATAL_FAILURE(Activate(p[0]));
@@ -158,10 +168,17 @@ TEST_F(Input, SelectingTheCurrentRowKeepsAnUnsavedEdit) {
     p[0]->SelectRow(0);
     EXPECT_EQ(ed->Text(), "azz");
     EXPECT_TRUE(log.empty());
+    // Edit mode switched on again keeps it too, stored to its topic.
+    p[0]->SetEditing(true);
+    EXPECT_EQ(ed->Text(), "azz");
+    EXPECT_EQ(p[0]->Nester->Caption(0), "azz");
+    EXPECT_EQ(log, (std::vector<std::string>{"1 title 0"}));
+    QTest::keyClicks(ed, "y");
+    log.clear();
     // Leaving edit mode stores it.
     PanelsManager().SetEditMode(false);
     EXPECT_EQ(log, (std::vector<std::string>{"1 title 0"}));
-    EXPECT_EQ(p[0]->Nester->Caption(0), "azz");
+    EXPECT_EQ(p[0]->Nester->Caption(0), "azzy");
     EXPECT_TRUE(p[0]->hasFocus());
     EXPECT_EQ(ed->height(), 0);
 }
