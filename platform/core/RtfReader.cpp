@@ -1,15 +1,18 @@
 #include "platform/core/RtfReader.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "platform/core/LegacyText.h"
 #include "platform/core/RtfCodePage.h"
 #include "platform/core/RtfTokenizer.h"
+#include "platform/core/RtfWords.h"
 
 namespace kiv {
 
 namespace {
+
+using rtfwords::W;
+using rtfwords::WordEntry;
 
 // Deeper groups share the state of this depth; real documents stay far below it.
 constexpr size_t kMaxStateDepth = 1000;
@@ -30,134 +33,6 @@ enum class Dest : uint8_t {
     Upr,         // {\upr {ansi}{\*\ud {unicode}}}
     UprChild,    // a group of \upr: skipped unless it is \ud
 };
-
-enum class W : uint8_t {
-    // destinations
-    FontTbl, ColorTbl, Pict, Object, PnText, ListText, Pn, PnTxtB, PnTxtA, Upr, Ud,
-    Transparent,  // destinations whose text is document text
-    Skip,         // destinations whose text is never shown
-    // document
-    Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U,
-    // paragraphs
-    Par, Line, Tab, Cell, Row, Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa,
-    // characters
-    Plain, F, Fs, Cf, B, I, Ul, UlNone, Strike, StrikeD,
-    // specials
-    Special,
-    // font table
-    FCharset, FPrq, Cpg, FFamily,
-    // colour table
-    Red, Green, Blue,
-    // numbering
-    PnLvlBlt, PnLvlBody, PnLvlCont, PnLvl, PnStyle, PnStart,
-};
-
-struct WordEntry {
-    W id;
-    char32_t value = 0;  // Special: the character; PnStyle: the list kind
-};
-
-const std::unordered_map<std::string_view, WordEntry>& Words() {
-    static const std::unordered_map<std::string_view, WordEntry> words = [] {
-        std::unordered_map<std::string_view, WordEntry> m;
-        auto add = [&](std::string_view w, W id, char32_t v = 0) { m.emplace(w, WordEntry{id, v}); };
-        add("fonttbl", W::FontTbl);
-        add("colortbl", W::ColorTbl);
-        add("pict", W::Pict);
-        add("object", W::Object);
-        add("pntext", W::PnText);
-        add("listtext", W::ListText);
-        add("pn", W::Pn);
-        add("pntxtb", W::PnTxtB);
-        add("pntxta", W::PnTxtA);
-        add("upr", W::Upr);
-        add("ud", W::Ud);
-        for (auto w : {"shppict", "field", "fldrslt", "result"}) add(w, W::Transparent);
-        for (auto w : {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-                       "footerr", "footerf", "footnote", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc",
-                       "aftncn", "xe", "tc", "txe", "rxe", "fldinst", "nonshppict", "listtable",
-                       "listoverridetable", "revtbl", "rsidtbl", "filetbl", "template", "pnseclvl",
-                       "bkmkstart", "bkmkend", "annotation", "atnid", "atnauthor", "comment", "author",
-                       "operator", "title", "subject", "keywords", "doccomm", "generator", "themedata",
-                       "colorschememapping", "datastore", "latentstyles", "pgdsctbl", "xmlnstbl",
-                       "mmathPr", "docvar", "userprops", "private", "fchars", "lchars", "shpinst", "do",
-                       "falt", "panose", "fname", "objdata", "objclass", "picprop", "blipuid", "datafield",
-                       "formfield", "passwordhash", "wgrffmtfilter", "ftnalt"})
-            add(w, W::Skip);
-        add("ansi", W::Ansi);
-        add("mac", W::Mac);
-        add("pc", W::Pc);
-        add("pca", W::Pca);
-        add("ansicpg", W::AnsiCpg);
-        add("deff", W::Deff);
-        add("uc", W::Uc);
-        add("u", W::U);
-        for (auto w : {"par", "sect", "page"}) add(w, W::Par);
-        add("line", W::Line);
-        add("tab", W::Tab);
-        for (auto w : {"cell", "nestcell"}) add(w, W::Cell);
-        for (auto w : {"row", "nestrow"}) add(w, W::Row);
-        add("pard", W::Pard);
-        add("ql", W::Ql);
-        add("qc", W::Qc);
-        add("qr", W::Qr);
-        add("qj", W::Qj);
-        add("qd", W::Qj);
-        add("li", W::Li);
-        add("ri", W::Ri);
-        add("fi", W::Fi);
-        add("sb", W::Sb);
-        add("sa", W::Sa);
-        add("plain", W::Plain);
-        add("f", W::F);
-        add("fs", W::Fs);
-        add("cf", W::Cf);
-        add("b", W::B);
-        add("i", W::I);
-        for (auto w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-                       "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-                       "ulwave"})
-            add(w, W::Ul);
-        add("ulnone", W::UlNone);
-        add("strike", W::Strike);
-        add("striked", W::StrikeD);
-        add("emdash", W::Special, 0x2014);
-        add("endash", W::Special, 0x2013);
-        add("bullet", W::Special, 0x2022);
-        add("lquote", W::Special, 0x2018);
-        add("rquote", W::Special, 0x2019);
-        add("ldblquote", W::Special, 0x201C);
-        add("rdblquote", W::Special, 0x201D);
-        add("emspace", W::Special, 0x2003);
-        add("enspace", W::Special, 0x2002);
-        add("qmspace", W::Special, 0x2005);
-        add("zwj", W::Special, 0x200D);
-        add("zwnj", W::Special, 0x200C);
-        add("zwbo", W::Special, 0x200B);
-        add("ltrmark", W::Special, 0x200E);
-        add("rtlmark", W::Special, 0x200F);
-        add("fcharset", W::FCharset);
-        add("fprq", W::FPrq);
-        add("cpg", W::Cpg);
-        for (auto w : {"fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor", "ftech", "fbidi"})
-            add(w, W::FFamily);
-        add("red", W::Red);
-        add("green", W::Green);
-        add("blue", W::Blue);
-        add("pnlvlblt", W::PnLvlBlt);
-        add("pnlvlbody", W::PnLvlBody);
-        add("pnlvlcont", W::PnLvlCont);
-        add("pnlvl", W::PnLvl);
-        add("pndec", W::PnStyle, char32_t(RtfListKind::Decimal));
-        add("pnucltr", W::PnStyle, char32_t(RtfListKind::UpperAlpha));
-        add("pnlcltr", W::PnStyle, char32_t(RtfListKind::LowerAlpha));
-        add("pnucrm", W::PnStyle, char32_t(RtfListKind::UpperRoman));
-        add("pnlcrm", W::PnStyle, char32_t(RtfListKind::LowerRoman));
-        add("pnstart", W::PnStart);
-        return m;
-    }();
-    return words;
-}
 
 struct State {
     RtfCharFormat chr;
@@ -390,11 +265,7 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
         --skip_;
         return;
     }
-    const WordEntry* e = nullptr;
-    if (t.word.size() <= kMaxWordLength) {
-        auto it = Words().find(t.word);
-        if (it != Words().end()) e = &it->second;
-    }
+    const WordEntry* e = t.word.size() <= kMaxWordLength ? rtfwords::Find(t.word) : nullptr;
     if (!e) {
         if (starred) SkipRestOfGroup();
         return;
@@ -849,63 +720,6 @@ const RtfFont* RtfReader::FontOf(const RtfCharFormat& format) const {
 RtfColor RtfReader::ColorAt(int32_t index) const {
     if (index <= 0 || size_t(index) >= colors_.size()) return RtfColor{};
     return colors_[size_t(index)];
-}
-
-namespace {
-
-class PlainTextHandler : public RtfHandler {
-public:
-    explicit PlainTextHandler(const char* eol) : eol_(eol) {}
-    void OnText(std::string_view utf8, const RtfCharFormat&) override {
-        Separate();
-        out_ += utf8;
-    }
-    void OnLineBreak(const RtfCharFormat&) override {
-        Separate();
-        out_ += eol_;
-    }
-    void OnParagraphEnd(const RtfParaFormat&, const RtfCharFormat&) override {
-        Separate();
-        pending_ = true;
-    }
-    void OnGroup(RtfGroupKind, std::string_view, const RtfCharFormat&) override { Separate(); }
-    std::string Take() { return std::move(out_); }
-
-private:
-    void Separate() {
-        if (pending_) out_ += eol_;
-        pending_ = false;
-    }
-    const char* eol_;
-    std::string out_;
-    bool pending_ = false;
-};
-
-}  // namespace
-
-std::string RtfToPlainText(std::string_view stored, RtfLineEnd lineEnd) {
-    const char* eol = lineEnd == RtfLineEnd::CrLf ? "\r\n" : "\n";
-    if (IsRtf(stored)) {
-        RtfReader reader;
-        PlainTextHandler h(eol);
-        reader.Read(stored, h);
-        return h.Take();
-    }
-    const std::string text = LegacyText::Decode(stored);
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += eol;
-        } else if (c == '\n') {
-            out += eol;
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace kiv
