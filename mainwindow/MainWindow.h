@@ -250,6 +250,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void BuildComponents();
@@ -257,6 +258,8 @@ private:
     void BuildPanes();
     void BuildFloatingPanels();
     void WirePanel(TKivStringGrid* grid);
+    // A panel's one column takes the panel's whole width.
+    void FitPanelColumn(TKivStringGrid* grid);
     void acHideAllCardsExecute();
     void UpdateTextBinIcon();
     void UpdateEditorReadOnly(bool locked);

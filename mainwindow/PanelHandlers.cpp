@@ -1,5 +1,6 @@
 // The handlers of the three outline panels: storing the topic that is left and loading the
 // one that becomes current, keys, mouse clicks and hints.
+#include <QEvent>
 #include <QLabel>
 #include <QTextEdit>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include "mainwindow/MainWindow.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
+#include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
 namespace kiv {
@@ -34,6 +36,21 @@ void TForm1::WirePanel(TKivStringGrid* g) {
         sgdSecondMouseUp(static_cast<TKivStringGrid*>(s), b, sh, x, y);
     };
     g->OnEndDrag = [this](TKivStringGrid* s) { sgdSecondEndDrag(s); };
+    g->viewport()->installEventFilter(this);
+}
+
+void TForm1::FitPanelColumn(TKivStringGrid* g) {
+    const int w = g->ClientWidth();
+    if (w <= 0 || w == g->DefaultColWidth()) return;
+    g->SetDefaultColWidth(w);
+    g->UpdateRowHeights(0);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Resize)
+        for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird})
+            if (watched == g->viewport()) GuardCall([this, g] { FitPanelColumn(g); });
+    return QMainWindow::eventFilter(watched, e);
 }
 
 TKivStringGrid* TForm1::CurrentGrid() const {
@@ -173,10 +190,13 @@ void TForm1::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftState Shi
 
 void TForm1::sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key) {
     if (Busy) return;
-    if (!Sender->KeyDownSeen || Sender->Editing()) return;
+    if (!Sender->KeyDownSeen) return;
     if (Key.unicode() < 37 || Key == QLatin1Char('+') || Key == QLatin1Char('-')) return;
-    PanelsManager().SetEditMode(true);
-    if (!Sender->Editing()) return;
+    // In edit mode the panel itself can hold the focus (a topic just made by a double click):
+    // the letter goes to the caption editor then too, instead of being lost.
+    if (!Sender->Editing()) PanelsManager().SetEditMode(true);
+    if (!Sender->Editing() || !Sender->IsRowValid(Sender->CurrentRow()) || Sender->CaptionEditor->isReadOnly()) return;
+    if (!Sender->CaptionEditor->hasFocus()) Sender->CaptionEditor->setFocus(Qt::OtherFocusReason);
     Sender->CaptionEditor->SetSelStart(10000);
     Sender->CaptionEditor->insertPlainText(QString(Key));
     Key = QChar(0);

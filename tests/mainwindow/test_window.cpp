@@ -193,6 +193,29 @@ TEST_F(Window, SettingsActOnTheWindowAndItsGeometryIsSaved) {
     EXPECT_EQ(ini.ReadString("BookMarked DBs", "0", ""), "FirstKivDB_~^_||FirstKivDB.kiv");
 }
 
+TEST_F(Window, LettersTypedOnAPanelGoToTheCaption) {
+    MakeJoined(Home() + "FirstKivDB.kiv", "first");
+    TForm1* f = Start();
+    TKivStringGrid* g = f->sgdFirst;
+    ASSERT_FALSE(g->Editing());
+    g->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(g, QStringLiteral("+"));
+    EXPECT_FALSE(g->Editing()) << "'+' does not start editing";
+    QTest::keyClicks(g, QStringLiteral("X"));
+    ASSERT_TRUE(g->Editing());
+    EXPECT_EQ(g->CaptionEditor->Text(), QStringLiteral("firstX")) << "appended at the end";
+
+    // A first sub-topic made by a double click in edit mode: the panel holds the focus, and
+    // what is typed still lands in the new caption.
+    QTest::mouseDClick(f->sgdSecond->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
+    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 1);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Garden"));
+    f->FlushCurrentRow();
+    EXPECT_EQ(f->sgdSecond->Nester->Caption(0), "Garden");
+    Stop();
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "firstX\n  Garden\n");
+}
+
 TEST_F(Window, ARecentFileThatIsGoneFallsBackToFirstKivDB) {
     WriteFileAtomic(Home() + "kiv.ini", "[LastOpened]\r\n1=||deleted.kiv\r\n");
     TForm1* f = Start();
