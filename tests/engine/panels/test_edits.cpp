@@ -82,7 +82,9 @@ protected:
     void ExpectGridFollows(int panel = 0) {
         TKivStringGrid* g = p[panel];
         EXPECT_EQ(g->RowCount(), std::max(1, g->Nester->RowCount()));
-        if (g->IsRowValid(g->CurrentRow())) EXPECT_EQ(g->Row(), g->CurrentRow());
+        if (g->IsRowValid(g->CurrentRow())) {
+            EXPECT_EQ(g->Row(), g->CurrentRow());
+        }
     }
     void MakeExternal(std::string_view caption) {
         TNester& m = *p[0]->Nester;
