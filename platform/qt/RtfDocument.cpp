@@ -261,6 +261,9 @@ void InsertRichText(QTextCursor& cursor, std::string_view stored, const QTextCha
 }
 
 void LoadRichText(QTextDocument& doc, std::string_view stored, const QTextCharFormat& plainFormat) {
+    // A loaded card is where undo starts: it never takes the text back to the last card.
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
     doc.clear();
     QTextCursor cursor(&doc);
     if (!IsRtf(stored)) {
@@ -269,9 +272,10 @@ void LoadRichText(QTextDocument& doc, std::string_view stored, const QTextCharFo
             cursor.setCharFormat(plainFormat);
         }
         InsertPlain(cursor, stored, plainFormat);
-        return;
+    } else {
+        InsertRichText(cursor, stored, plainFormat);
     }
-    InsertRichText(cursor, stored, plainFormat);
+    doc.setUndoRedoEnabled(undo);
 }
 
 }  // namespace kiv

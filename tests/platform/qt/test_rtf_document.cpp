@@ -436,6 +436,18 @@ TEST(RtfDocument, PlainTextCardsTakeTheDefaultFont) {
     EXPECT_TRUE(doc.isEmpty());
 }
 
+TEST(RtfDocument, LoadingACardIsNotUndoable) {
+    QTextDocument doc;
+    LoadRichText(doc, ReadFixture("re_plain.rtf"));
+    QTextCursor(&doc).insertText("typed ");
+    LoadRichText(doc, ReadFixture("re_styles.rtf"));
+    EXPECT_FALSE(doc.isUndoAvailable());
+    EXPECT_TRUE(doc.isUndoRedoEnabled());
+    QTextCursor(&doc).insertText("x");
+    doc.undo();
+    EXPECT_EQ(TextOf(doc).toStdString(), ReadFixture("re_styles.txt"));
+}
+
 TEST(RtfWriter, WritesTheRichEditControlsForm) {
     Doc d(ReadFixture("re_codepages.rtf"));
     const std::string out = WriteRtf(d.doc);
