@@ -1,6 +1,7 @@
 // The text card in its editor: loaded from card kind 2 of the current topic, stored back
 // when it was modified.
 #include <QLabel>
+#include <QPointer>
 #include <QTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -37,26 +38,31 @@ QTextCharFormat DefaultCardFormat() {
 
 void TForm1::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     QTextEdit* e = txtSimpleText;
-    const bool blocked = e->blockSignals(true);
-    e->clear();
     const QTextCharFormat plain = DefaultCardFormat();
-    e->document()->setDefaultFont(plain.font());
-    e->setCurrentCharFormat(plain);
     std::string card;
     textOwner_ = {};
     if (grid && grid->IsRowValid(row)) {
         grid->Nester->Cards().ReadRowCard(kCardText, row, card);
         textOwner_ = {grid, row, grid->Nester->ParentNest(row), grid->Nester->CardDir(row)};
     }
-    LoadRichText(*e->document(), card, plain);
-    if (!e->document()->isEmpty() && e->document()->characterAt(0) == QChar(1)) {
-        QTextCursor c(e->document());
+    // Built apart from the editor and laid out once when it is put in: a long card would
+    // otherwise be laid out again at every insertion.
+    auto* doc = new QTextDocument(e);
+    doc->setDefaultFont(plain.font());
+    LoadRichText(*doc, card, plain);
+    if (!doc->isEmpty() && doc->characterAt(0) == QChar(1)) {
+        QTextCursor c(doc);
         c.deleteChar();
     }
+    doc->setModified(false);
+    doc->clearUndoRedoStacks();
+    const QPointer<QTextDocument> old = e->document();
+    const bool blocked = e->blockSignals(true);
+    e->setDocument(doc);
     e->moveCursor(QTextCursor::Start);
-    if (e->document()->isEmpty()) e->setCurrentCharFormat(plain);
-    e->document()->setModified(false);
+    if (doc->isEmpty()) e->setCurrentCharFormat(plain);
     e->blockSignals(blocked);
+    if (old && old != doc) delete old.data();
 }
 
 void TForm1::StoreTextCard(TKivStringGrid* grid, int row) {
