@@ -62,17 +62,16 @@ QImage PictureImage(const RtfPicture& p) {
     return img;
 }
 
-// A grey box of the picture's size, for what we cannot draw.
-QImage Placeholder(int w, int h) {
-    w = std::clamp(w, 8, 4000);
-    h = std::clamp(h, 8, 4000);
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+// A grey box for what we cannot draw; the format scales it to the picture's size.
+QImage Placeholder() {
+    constexpr int kSide = 32;
+    QImage img(kSide, kSide, QImage::Format_ARGB32_Premultiplied);
     img.fill(QColor(0xE8, 0xE8, 0xE8));
     QPainter painter(&img);
     painter.setPen(QColor(0x90, 0x90, 0x90));
-    painter.drawRect(0, 0, w - 1, h - 1);
-    painter.drawLine(0, 0, w - 1, h - 1);
-    painter.drawLine(0, h - 1, w - 1, 0);
+    painter.drawRect(0, 0, kSide - 1, kSide - 1);
+    painter.drawLine(0, 0, kSide - 1, kSide - 1);
+    painter.drawLine(0, kSide - 1, kSide - 1, 0);
     return img;
 }
 
@@ -175,7 +174,7 @@ public:
         int w = tw > 0 ? int(tw / kTwipsPerPixel + 0.5) : img.width();
         int h = th > 0 ? int(th / kTwipsPerPixel + 0.5) : img.height();
         if (w <= 0 || h <= 0) w = h = 32;
-        if (img.isNull()) img = Placeholder(w, h);
+        if (img.isNull()) img = Placeholder();
         const QString name = QStringLiteral("kiv-rtf-object:%1").arg(gResourceCounter.fetchAndAddRelaxed(1) + 1);
         cursor_.document()->addResource(QTextDocument::ImageResource, QUrl(name), img);
         QTextImageFormat f;

@@ -448,6 +448,36 @@ TEST(RtfDocument, LoadingACardIsNotUndoable) {
     EXPECT_EQ(TextOf(doc).toStdString(), ReadFixture("re_styles.txt"));
 }
 
+TEST(RtfDocument, DamagedInputBuildsWhatThePlainReaderReads) {
+    const std::string deep(100000, '{');
+    const std::string undeep(100000, '}');
+    const std::string cases[] = {
+        "{\\rtf1 {\\b a\\par {{b",
+        "{\\rtf1 a}}} b}",
+        "{\\rtf1 " + deep + "x\\par y" + undeep + "z}",
+        "{\\rtf1 " + deep + "x",
+        "{\\rtf1 a\\bin999999999 b}",
+        "{\\rtf1 a{\\pict\\pngblip\\picwgoal99999999999\\pichgoal99999999999 89504e47}b{\\object\\objw-5\\objh99999999}c",
+        "{\\rtf1 a\\" + std::string(10000, 'x') + " b\\fs99999999999 c\\li-99999999999 d\\par}",
+        "{\\rtf1{\\fonttbl" + deep + "}x",
+        "{\\rtf1 \\pard{\\*\\pn\\pnlvlbody\\pnstart-99999999999{\\pntxta " + deep + "}}n\\par}",
+    };
+    for (const std::string& rtf : cases) {
+        SCOPED_TRACE(rtf.substr(0, 60));
+        Doc d(rtf);
+        const std::string text = RtfToPlainText(rtf, RtfLineEnd::Lf);
+        EXPECT_EQ(TextOf(d.doc).toStdString(), text);
+        Doc back(WriteRtf(d.doc));
+        EXPECT_EQ(TextOf(back.doc).toStdString(), text);
+        for (QTextBlock b = d.doc.begin(); b.isValid(); b = b.next())
+            for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
+                if (it.fragment().charFormat().isImageFormat()) {
+                    EXPECT_LE(it.fragment().charFormat().toImageFormat().width(), 10000);
+                    EXPECT_GT(it.fragment().charFormat().toImageFormat().width(), 0);
+                }
+    }
+}
+
 TEST(RtfWriter, WritesTheRichEditControlsForm) {
     Doc d(ReadFixture("re_codepages.rtf"));
     const std::string out = WriteRtf(d.doc);
