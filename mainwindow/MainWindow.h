@@ -94,6 +94,9 @@ public:
     void sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState Shift, int X, int Y);
     void sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y);
     void sgdSecondEndDrag(TKivStringGrid* Sender);
+    // Topics dragged from an outline panel onto a panel.
+    void sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept);
+    void sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, int X, int Y);
     // Stores the active panel's current topic / loads it again.
     void FlushCurrentRow();
     void ReloadCurrentRow();

@@ -36,6 +36,10 @@ void TForm1::WirePanel(TKivStringGrid* g) {
         sgdSecondMouseUp(static_cast<TKivStringGrid*>(s), b, sh, x, y);
     };
     g->OnEndDrag = [this](TKivStringGrid* s) { sgdSecondEndDrag(s); };
+    g->OnDragOver = [this](TKivStringGrid* s, QObject* src, int x, int y, bool& accept) {
+        sgdSecondDragOver(s, src, x, y, accept);
+    };
+    g->OnDragDrop = [this](TKivStringGrid* s, QObject* src, int x, int y) { sgdSecondDragDrop(s, src, x, y); };
     g->viewport()->installEventFilter(this);
 }
 
@@ -297,6 +301,91 @@ void TForm1::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState, i
 void TForm1::sgdSecondEndDrag(TKivStringGrid* Sender) {
     Sender->DragStarted = false;
     pnlDropBox->hide();
+}
+
+namespace {
+
+// Whether the nest lies inside the sub-tree of one of the items (or is its child nest).
+bool NestInsideItems(TNester& m, uint32_t nest, const TItemArray& items) {
+    if (!NestFollowed(nest)) return false;
+    for (const TNestItem& it : items) {
+        if (!NestFollowed(it.ChildNest)) continue;
+        if (it.ChildNest == nest) return true;
+        bool stopped = false, found = false;
+        m.WalkNestItems(it.ChildNest, -1, stopped, [&](uint32_t n, int, const TNestItem& item, int) {
+            if (n == nest || item.ChildNest == nest) found = true;
+            return !found;
+        });
+        if (found) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void TForm1::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
+    Accept = false;
+    auto* src = qobject_cast<TKivStringGrid*>(Source);
+    // Entries of the bins are dropped here once the bins can be dragged from.
+    if (!src || Busy) {
+        ShowStatusHint(QString());
+        return;
+    }
+    TNester& target = *Sender->Nester;
+    const int row = Sender->RowAt(X, Y);
+    int col = -1, cell = -1;
+    Sender->MouseToCell(X, Y, col, cell);
+    TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
+    Accept = true;
+    if (Sender->Tag >= 3 && target.RowCount() == 0 && prev && prev->Nester->RowCount() == 0) Accept = false;
+    if (src->Tag < Sender->Tag && src->Nester->GetMarkedRows(false).empty()) Accept = false;
+    if (target.RowCount() > 0 ? !Sender->IsRowValid(row) : cell != 0) Accept = false;
+    if (src == Sender && (row == Sender->CurrentRow() || target.IsMarked(row))) Accept = false;
+    if (src->IsHoistedTopRow(src->CurrentRow())) Accept = false;
+    if (Sender->IsSinglePanelRootRow(row)) Accept = false;
+    for (int r : src->Nester->GetMarkedRows(false))
+        if (src->IsHoistedTopRow(r)) Accept = false;
+    if (Sender->Tag > 1 && target.RowCount() == 0 && (!prev || prev->Nester->RowCount() == 0)) Accept = false;
+    ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
+}
+
+void TForm1::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, int X, int Y) {
+    auto* src = qobject_cast<TKivStringGrid*>(Source);
+    if (!src || Busy) return;
+    FlushCurrentRow();
+    ShowStatusHint(QString());
+    TNester& target = *Sender->Nester;
+    const int row = Sender->RowAt(X, Y);
+    const bool withCurrent = src->Tag >= Sender->Tag;
+    src->UnmarkShownDescendants();
+    const TItemArray items = src->Nester->GetMarkedItems(withCurrent);
+    if (items.empty()) return;
+
+    // The nest the topics would go into must not lie inside one of them.
+    uint32_t destination = 0;
+    if (target.RowCount() > 0 && target.ValidRow(row)) {
+        destination = target.ParentNest(row);
+    } else if (TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
+        if (prev->IsRowValid(prev->CurrentRow())) destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
+    }
+    if (NestInsideItems(*src->Nester, destination, items)) {
+        MessageDlg(QStringLiteral("It is not possible to move a topic to its own branch."), MsgType::Error, MsgButtons::OK);
+        return;
+    }
+
+    if (target.RowCount() == 0) {
+        if (Sender->InsertTopics(items, 0, false, true, 0) > 0) src->DeleteMarkedTopics(false, withCurrent, true);
+    } else if (src == Sender) {
+        if (target.ValidRow(row) && target.NestIndex(row) < 0)
+            Sender->MoveMarkedTopics(row, Sender->CurrentRow() < row, true);
+    } else {
+        // Taken out of the source first: putting them in reloads the panels after the target.
+        src->DeleteMarkedTopics(false, withCurrent, true);
+        const int pos = target.ValidRow(row) ? row + int(target.GetSubtreeRows(row).size()) : target.RowCount();
+        if (Sender->InsertTopics(items, pos, false, true, 0) == 0)
+            src->InsertTopics(items, src->Nester->RowCount(), false, true, 0);  // back where they came from
+    }
+    ReloadCurrentRow();
 }
 
 }  // namespace kiv

@@ -52,7 +52,8 @@ int RunKiv(int argc, char** argv) {
         TForm1 form;
         QStringList args = KivApplication::arguments();
         args.removeFirst();
-        form.FormCreate(args);
+        // A failure in the creation is reported; the window still comes up and can be closed.
+        GuardCall([&] { form.FormCreate(args); });
         receiver.SetWindow(&form);
         CloseOnTerminationSignals([&form] { form.close(); });
         form.show();

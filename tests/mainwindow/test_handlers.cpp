@@ -1,0 +1,148 @@
+// The main window's handlers of the outline panels: clicks that mark, the badge, keys, and
+// topics dragged from one panel onto another.
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+
+#include "tests/mainwindow/WindowFixture.h"
+
+namespace kiv::wintest {
+namespace {
+
+class Handlers : public WindowFixture {
+protected:
+    TForm1* f = nullptr;
+    TKivStringGrid* p1 = nullptr;
+    TKivStringGrid* p2 = nullptr;
+
+    void Open(std::string_view tree) {
+        MakeJoined(Home() + "FirstKivDB.kiv", tree);
+        f = Start();
+        p1 = f->sgdFirst;
+        p2 = f->sgdSecond;
+    }
+
+    void ClickWith(TKivStringGrid* g, int row, Qt::KeyboardModifiers mods) {
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, mods, g->CaptionRect(row).center());
+        QCoreApplication::processEvents();
+    }
+
+    // The program's own topic drag from a panel, over a row of a panel, then dropped there.
+    bool DragOver(TKivStringGrid* from, TKivStringGrid* onto, QPoint at) {
+        mime_.setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), QByteArray());
+        TKivStringGrid::SetInternalDragSource(from);
+        QDragEnterEvent enter(at, Qt::MoveAction, &mime_, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(onto->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::MoveAction, &mime_, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(onto->viewport(), &move);
+        return move.isAccepted();
+    }
+    void Drop(TKivStringGrid* onto, QPoint at) {
+        QDropEvent drop(at, Qt::MoveAction, &mime_, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(onto->viewport(), &drop);
+        TKivStringGrid::SetInternalDragSource(nullptr);
+        QCoreApplication::processEvents();
+    }
+    std::string Tree() {
+        f->FlushCurrentRow();
+        return DumpTree(PanelsManager().NestFile, PanelsManager().CardFile);
+    }
+
+private:
+    QMimeData mime_;
+};
+
+TEST_F(Handlers, CtrlAndShiftClicksMarkAndKeepTheCurrentRow) {
+    Open("a b c d e");
+    ClickWith(p1, 1, {});
+    ASSERT_EQ(p1->CurrentRow(), 1);
+    ClickWith(p1, 3, Qt::ControlModifier);
+    EXPECT_TRUE(p1->Nester->IsMarked(3));
+    EXPECT_EQ(p1->CurrentRow(), 1);
+    ClickWith(p1, 3, Qt::ControlModifier);
+    EXPECT_FALSE(p1->Nester->IsMarked(3));
+    ClickWith(p1, 1, Qt::ControlModifier);
+    EXPECT_FALSE(p1->Nester->IsMarked(1)) << "Ctrl on the current row changes nothing";
+    ClickWith(p1, 4, Qt::ShiftModifier);
+    EXPECT_EQ(p1->Nester->GetMarkedRows(false), (TIArray{2, 3, 4}));
+    EXPECT_EQ(p1->CurrentRow(), 1);
+    // A plain click on a marked row keeps the current row; on another row it moves and
+    // clears the marks.
+    ClickWith(p1, 3, {});
+    EXPECT_EQ(p1->CurrentRow(), 1);
+    ClickWith(p1, 0, {});
+    EXPECT_EQ(p1->CurrentRow(), 0);
+    EXPECT_TRUE(p1->Nester->GetMarkedRows(false).empty());
+}
+
+TEST_F(Handlers, ABadgeClickOutsideTreeModeSaysWhatItDoes) {
+    Open("a b");
+    const QRect badge = TKivStringGrid::BadgeRect(p1->RowContentRect(1));
+    QTest::mouseClick(p1->viewport(), Qt::LeftButton, {}, badge.center());
+    EXPECT_EQ(p1->CurrentRow(), 1);
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("Error: Clicking numbered area only shows/hides next level when in classic dataviews."));
+}
+
+TEST_F(Handlers, RightOnAnEmptyPanelMakesItsFirstTopic) {
+    Open("a b");
+    p2->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(p2, Qt::Key_Right);
+    ASSERT_EQ(p2->Nester->RowCount(), 1);
+    EXPECT_EQ(Tree(), "a\n  \nb\n");
+}
+
+TEST_F(Handlers, EnterStartsEditMode) {
+    Open("a");
+    p1->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(p1, Qt::Key_Return);
+    EXPECT_TRUE(PanelsManager().EditMode);
+    EXPECT_TRUE(f->EditMode->Checked());
+    QTest::keyClick(p1->CaptionEditor, Qt::Key_Escape);
+    EXPECT_FALSE(PanelsManager().EditMode);
+    EXPECT_FALSE(f->EditMode->Checked());
+    EXPECT_TRUE(f->CompactNavigate->Checked());
+}
+
+TEST_F(Handlers, DraggingTheCurrentTopicForwardNeedsMarks) {
+    Open("a(a1) b");
+    p1->setFocus(Qt::OtherFocusReason);
+    const QPoint onA1 = p2->CaptionRect(0).center();
+    EXPECT_FALSE(DragOver(p1, p2, onA1)) << "only marked topics go to a later panel";
+    ClickWith(p1, 1, Qt::ControlModifier);  // mark b
+    ASSERT_TRUE(DragOver(p1, p2, onA1));
+    Drop(p2, onA1);
+    EXPECT_EQ(Tree(), "a\n  a1\n  b\n");
+    EXPECT_EQ(p1->Nester->RowCount(), 1);
+    EXPECT_EQ(p2->Nester->RowCount(), 2);
+    EXPECT_TRUE(Dialogs().Messages.empty());
+}
+
+TEST_F(Handlers, DraggingBackTakesTheCurrentTopicAlong) {
+    Open("a b c(c1 c2)");
+    ClickWith(p1, 2, {});
+    ASSERT_EQ(p2->Nester->RowCount(), 2);
+    ClickWith(p2, 1, {});  // c2 is current in panel 2
+    ASSERT_EQ(CurrentPanel, 2);
+    const QPoint onA = p1->CaptionRect(0).center();
+    EXPECT_FALSE(DragOver(p2, p2, p2->CaptionRect(1).center())) << "not onto itself";
+    ASSERT_TRUE(DragOver(p2, p1, onA));
+    Drop(p1, onA);
+    EXPECT_EQ(Tree(), "a\nc2\nb\nc\n  c1\n");
+    EXPECT_TRUE(Dialogs().Messages.empty());
+}
+
+TEST_F(Handlers, DraggingWithinAPanelMovesTheTopic) {
+    Open("a b c");
+    ClickWith(p1, 0, {});
+    ASSERT_TRUE(DragOver(p1, p1, p1->CaptionRect(2).center()));
+    Drop(p1, p1->CaptionRect(2).center());
+    EXPECT_EQ(Tree(), "b\nc\na\n");
+    EXPECT_EQ(p1->Nester->Caption(p1->CurrentRow()), "a") << "the moved topic stays current";
+    EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("a"));
+}
+
+}  // namespace
+}  // namespace kiv::wintest
