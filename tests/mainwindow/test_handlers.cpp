@@ -144,5 +144,24 @@ TEST_F(Handlers, DraggingWithinAPanelMovesTheTopic) {
     EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("a"));
 }
 
+TEST_F(Handlers, ATopicIsNotMovedIntoItsOwnBranch) {
+    Open("a(a1(a2)) b");
+    PanelsManager().SetTreeMode(true);
+    p1->Nester->Clear();
+    p1->Nester->LoadBranch(-1, false);
+    p1->RowsChanged(0);
+    p1->ExpandRow(0);
+    p1->ExpandRow(1);
+    ASSERT_EQ(p1->Nester->RowCount(), 4);  // a, a1, a2, b
+    ASSERT_EQ(p1->Nester->Caption(2), "a2");
+    p1->SelectRow(0);
+    const QPoint onA2 = p1->CaptionRect(2).center();
+    ASSERT_TRUE(DragOver(p1, p1, onA2));
+    Drop(p1, onA2);
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("It is not possible to move a topic to its own branch."));
+    EXPECT_EQ(Tree(), "a\n  a1\n    a2\nb\n");
+}
+
 }  // namespace
 }  // namespace kiv::wintest
