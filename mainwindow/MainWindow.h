@@ -86,6 +86,8 @@ public:
     // The topic change: the old topic is stored, the new one loaded into the panes.
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
+    // The rows of a panel were reloaded: the panes follow the active panel's current topic.
+    void sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t NestStart);
     void sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow);
     void sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftState Shift);
     void sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key);
@@ -268,6 +270,11 @@ private:
     void UpdateEditorReadOnly(bool locked);
     void LoadTextCardIntoEditor(TKivStringGrid* grid, int row);
     void StoreTextCard(TKivStringGrid* grid, int row);
+    // Whether the text card editor shows that topic, and the row of the topic it shows.
+    bool ShowsTextCardOf(TKivStringGrid* grid, int row) const;
+    int TextOwnerRow() const;
+    // Gives the topic being written a card directory, so it is found again when rows move.
+    void AnchorTextOwner();
     void ShowNoTopic();
     void ReadDatastructureCards();
     void WriteDatastructureCards();

@@ -22,6 +22,7 @@ namespace kiv {
 void TForm1::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
+    g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
     g->OnKeyPress = [this](TCustomGrid* s, QChar& k) { sgdSecondKeyPress(static_cast<TKivStringGrid*>(s), k); };
@@ -120,6 +121,21 @@ void TForm1::sgdSecondEnter(TKivStringGrid* Sender) {
     acItalic->SetChecked(style & kFlagItalic);
     acUnderline->SetChecked(style & kFlagUnderline);
     btnStrike->setChecked(style & kFlagStrikeOut);
+}
+
+void TForm1::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
+    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating || Sender->Tag != CurrentPanel) return;
+    const int row = Sender->CurrentRow();
+    if (Sender->IsRowValid(row) ? ShowsTextCardOf(Sender, row) : textOwner_.Grid != Sender) return;
+    // A topic became current without a topic change (the first one of an empty panel, rows
+    // moved under the editor): what the editor holds goes to its own topic, then the panes
+    // show the current one.
+    if (textOwner_.Grid) {
+        const int owner = TextOwnerRow();
+        if (owner >= 0) StoreTextCard(textOwner_.Grid, owner);
+    }
+    if (Sender->IsRowValid(row)) ReloadCurrentRow();
+    else ShowNoTopic();
 }
 
 void TForm1::sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow) {

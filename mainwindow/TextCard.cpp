@@ -12,6 +12,7 @@
 #include "mainwindow/MainWindow.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Colors.h"
+#include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Fonts.h"
 #include "platform/qt/RtfDocument.h"
 #include "platform/qt/RtfWriter.h"
@@ -56,6 +57,9 @@ void TForm1::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     }
     doc->setModified(false);
     doc->clearUndoRedoStacks();
+    connect(doc, &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (modified) GuardCall([this] { AnchorTextOwner(); });
+    });
     const QPointer<QTextDocument> old = e->document();
     const bool blocked = e->blockSignals(true);
     e->setDocument(doc);
@@ -65,18 +69,43 @@ void TForm1::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     if (old && old != doc) delete old.data();
 }
 
+bool TForm1::ShowsTextCardOf(TKivStringGrid* grid, int row) const {
+    const TextCardOwner& o = textOwner_;
+    if (!grid || o.Grid != grid || !grid->IsRowValid(row) || grid->Nester->ParentNest(row) != o.ParentNest) return false;
+    // A topic with a card directory is known by it wherever its row moved; one without
+    // (new, nothing stored yet) only by its row.
+    return o.CardDir != 0 ? grid->Nester->CardDir(row) == o.CardDir : row == o.Row;
+}
+
+int TForm1::TextOwnerRow() const {
+    TKivStringGrid* g = textOwner_.Grid;
+    if (!g) return -1;
+    if (ShowsTextCardOf(g, textOwner_.Row)) return textOwner_.Row;
+    if (textOwner_.CardDir == 0) return -1;
+    for (int r = 0; r < g->Nester->RowCount(); ++r)
+        if (ShowsTextCardOf(g, r)) return r;
+    return -1;
+}
+
+void TForm1::AnchorTextOwner() {
+    TextCardOwner& o = textOwner_;
+    if (o.CardDir != 0 || !ShowsTextCardOf(o.Grid, o.Row) || o.Grid->Nester->IsLocked(o.Row)) return;
+    // A topic that had nothing stored is known only by its row, and rows can move before
+    // the text goes back. Its card directory, made now, names it wherever it goes.
+    o.Grid->Nester->Cards().WriteRowCard(kCardText, o.Row, std::string());
+    o.CardDir = o.Grid->Nester->CardDir(o.Row);
+}
+
 void TForm1::StoreTextCard(TKivStringGrid* grid, int row) {
     QTextEdit* e = txtSimpleText;
     if (!e->document()->isModified()) return;
     // The editor holds the text of one topic; it goes back to that topic only.
-    const TextCardOwner o = textOwner_;
-    if (o.Grid != grid || o.Row != row || !grid->IsRowValid(row) || grid->Nester->ParentNest(row) != o.ParentNest ||
-        (o.CardDir != 0 && grid->Nester->CardDir(row) != o.CardDir))
-        return;
+    if (!ShowsTextCardOf(grid, row)) return;
     const bool hasText = !Trim(e->toPlainText().toStdString()).empty();
     const std::string card = hasText ? WriteRtf(*e->document()) : std::string();
     grid->Nester->Cards().WriteRowCard(kCardText, row, card);
     grid->Nester->SetHasText(row, hasText);
+    textOwner_.Row = row;
     textOwner_.CardDir = grid->Nester->CardDir(row);
     e->document()->setModified(false);
     grid->DrawRow(row);

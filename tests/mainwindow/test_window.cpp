@@ -124,6 +124,36 @@ TEST_F(Window, ATextCardGoesToItsOwnTopicOnly) {
     EXPECT_EQ(c.TextCards, (std::vector<std::string>{"", ""}));
 }
 
+TEST_F(Window, TheTextCardFollowsATopicMadeInAnEmptyPanelAndRowsThatMove) {
+    MakeJoined(Home() + "FirstKivDB.kiv", "a b");
+    TForm1* f = Start();
+    ClickRow(f->sgdFirst, 0);
+    f->txtSimpleText->setPlainText(QStringLiteral("about a"));
+    f->txtSimpleText->document()->setModified(true);
+    // A first sub-topic by a double click: it becomes current without a row change.
+    QTest::mouseDClick(f->sgdSecond->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
+    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 1);
+    ASSERT_EQ(CurrentPanel, 2);
+    EXPECT_EQ(f->txtSimpleText->toPlainText(), QString()) << "the editor shows the new topic";
+    EXPECT_TRUE(f->sgdFirst->Nester->HasText(0)) << "a's text went to a";
+    f->txtSimpleText->setPlainText(QStringLiteral("about the child"));
+    f->txtSimpleText->document()->setModified(true);
+    // Rows inserted above the current one: the text stays with its topic.
+    f->sgdSecond->InsertTopics(TItemArray{TNestItem{}, TNestItem{}}, 0, false, true, 0);
+    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 3);
+    Stop();
+    const TJoinedContent c = ReadJoined(Home() + "FirstKivDB.kiv");
+    EXPECT_EQ(c.Tree, "a\n  \n  \n  \nb\n");
+    ASSERT_EQ(c.TextCards.size(), 2u);
+    EXPECT_NE(c.TextCards[0].find("about a"), std::string::npos);
+    ResetGlobals();
+    f = Start();
+    ClickRow(f->sgdSecond, 2);
+    EXPECT_EQ(f->txtSimpleText->toPlainText(), QStringLiteral("about the child"));
+    ClickRow(f->sgdSecond, 0);
+    EXPECT_EQ(f->txtSimpleText->toPlainText(), QString());
+}
+
 TEST_F(Window, TheTextBinAndPasswordAreKeptWithTheDatastructure) {
     TForm1* f = Start();
     TypeCaption(f->sgdFirst, QStringLiteral("x"));
