@@ -41,6 +41,7 @@ void MakePanelSizeable(QWidget* panel) {
     };
     panel->installEventFilter(new Corner(panel, grip));
     panel->resize(panel->width(), panel->height() - 1);
+    grip->move(panel->width() - grip->width(), panel->height() - grip->height());
 }
 
 int GetFontTextHeight(const QWidget* control, const QFont& font) {

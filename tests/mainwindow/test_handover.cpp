@@ -43,8 +43,21 @@ TEST_F(HandOver, ALaterStartHandsItsFileToThisWindowAndEnds) {
     const std::string dir = Home() + "elsewhere/";
     MakeDirs(dir);
     MakeJoined(dir + "handed.kiv", "handed(over)");
+    MakeJoined(dir + "early.kiv", "early");
+    // Handed over while the window is still being made: it waits for the window.
+    {
+        QProcess early;
+        early.start(KivBinary(), {QString::fromStdString(dir + "early.kiv")});
+        ASSERT_TRUE(early.waitForStarted(5000));
+        RunWhileServing(early);
+        EXPECT_EQ(early.exitCode(), 0);
+    }
     TForm1* f = Start();
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
     receiver.SetWindow(f);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - early.kiv"));
+    f->OpenLastDatastructure(2);
+    ASSERT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
 
     // No argument, and a file that is not there: the later start ends and nothing changes.
     for (const QStringList& args : {QStringList{}, QStringList{QString::fromStdString(dir + "missing.kiv")}}) {
