@@ -232,11 +232,6 @@ bool TForm1::OpenDatastructure(const std::string& path, bool createWhenMissing) 
         for (int n = int(last.Section.size()) + 1; n <= kLastOpenedCount; ++n)
             KivIni().WriteString(kLastOpenedSection, IntToStr(n), "");
         SetLastOpenedCaptions(last.Entries);
-
-        Loading = false;
-        ReloadCurrentRow();
-        CurrentBookMark->MarksPending = false;
-        return true;
     } catch (const std::exception& e) {
         // Nothing of the failed datastructure stays open; its files go back as they were.
         ReleaseOpenPair();
@@ -253,6 +248,11 @@ bool TForm1::OpenDatastructure(const std::string& path, bool createWhenMissing) 
                    MsgType::Error, MsgButtons::OK);
         return false;
     }
+    Loading = false;
+    // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
+    GuardCall([this] { ReloadCurrentRow(); });
+    CurrentBookMark->MarksPending = false;
+    return true;
 }
 
 void TForm1::CloseDatastructure() {

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QTextEdit>
 
@@ -96,6 +97,33 @@ TEST_F(Datastructure, ARefusedOpenClosesTheOldOneCleanly) {
     f->OpenDatastructureFile(Home() + "good.kiv");
     EXPECT_TRUE(f->DatastructureOpen());
     EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 2);
+}
+
+TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
+    const std::string path = Home() + "FirstKivDB.kiv";
+    MakeTreePair(path, "a b");
+    {
+        auto kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite);
+        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::ReadWrite);
+        TItemArray items;
+        ReadNestItems(kiv.get(), ReadRootNest(kiv.get()), items);
+        TCards cards;
+        cards.SetCardFile(dsc.get());
+        cards.WriteCard(kCardText, items[0].CardDir, "text of a");
+        TCardArray entries;
+        ReadCardDirectory(dsc.get(), items[0].CardDir, entries);
+        for (const TCardEntry& e : entries)
+            if (e.Kind == kCardText) WriteChunkHeader(dsc.get(), e.FirstChunk, TChunkHeader{10, 999, 0});
+    }
+    PackDatastructure(path);
+    TForm1* f = Start();
+    EXPECT_TRUE(f->DatastructureOpen());
+    EXPECT_FALSE(Loading);
+    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 2);
+    EXPECT_EQ(Dialogs().Messages.size(), 1u) << "the damaged card is reported";
+    ClickRow(f->sgdFirst, 1);
+    EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("b"));
+    EXPECT_TRUE(f->txtSimpleText->isEnabled());
 }
 
 TEST_F(Datastructure, AnInterruptedPairIsOpenedAsItStands) {
