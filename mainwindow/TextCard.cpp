@@ -43,7 +43,14 @@ void TForm1::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     std::string card;
     textOwner_ = {};
     if (grid && grid->IsRowValid(row)) {
-        grid->Nester->Cards().ReadRowCard(kCardText, row, card);
+        try {
+            grid->Nester->Cards().ReadRowCard(kCardText, row, card);
+        } catch (...) {
+            // What is typed over a card that could not be read would have nowhere to go.
+            ShowNoTopic();
+            e->setReadOnly(true);
+            throw;
+        }
         textOwner_ = {grid, row, grid->Nester->ParentNest(row), grid->Nester->CardDir(row)};
     }
     // Built apart from the editor and laid out once when it is put in: a long card would

@@ -121,7 +121,9 @@ TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
     EXPECT_FALSE(Loading);
     EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 2);
     EXPECT_EQ(Dialogs().Messages.size(), 1u) << "the damaged card is reported";
+    EXPECT_TRUE(f->txtSimpleText->isReadOnly()) << "nothing can be typed over it";
     ClickRow(f->sgdFirst, 1);
+    EXPECT_FALSE(f->txtSimpleText->isReadOnly());
     EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("b"));
     EXPECT_TRUE(f->txtSimpleText->isEnabled());
 }
