@@ -158,7 +158,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
 void TForm1::FormClose() { FlushCurrentRow(); }
 
 void TForm1::FormDestroy() {
-    if (destroyed_) return;
+    if (destroyed_ || !created_) return;
     destroyed_ = true;
     acExitKIV->SetChecked(true);
     // Each step runs even when one before it failed: the settings and the datastructure are
