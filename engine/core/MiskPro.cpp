@@ -10,13 +10,6 @@ namespace kiv {
 
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Percent escapes become their bytes. "+" is a literal character of a file name, and "%00"
 // stays as written: a NUL would cut the path short when it reaches the system.
 std::string PercentDecode(std::string_view s) {
@@ -24,7 +17,7 @@ std::string PercentDecode(std::string_view s) {
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size()) {
-            int hi = HexValue(s[i + 1]), lo = HexValue(s[i + 2]);
+            int hi = HexDigitValue(s[i + 1]), lo = HexDigitValue(s[i + 2]);
             if (hi >= 0 && lo >= 0 && (hi | lo) != 0) {
                 out += char(hi * 16 + lo);
                 i += 2;

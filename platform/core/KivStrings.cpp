@@ -103,11 +103,8 @@ bool TryStrToInt(std::string_view s, int64_t& v) {
                                : uint64_t(std::numeric_limits<int64_t>::max());
     for (; i < s.size(); ++i) {
         char c = s[i];
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        int d = HexDigitValue(c);
+        if (d < 0 || d >= base) return false;
         if (acc > (limit - d) / base) return false;
         acc = acc * base + d;
     }

@@ -27,6 +27,14 @@ bool EndsText(std::string_view suffix, std::string_view s);
 // Position of needle in hay without regard to ASCII case, or npos.
 size_t PosText(std::string_view needle, std::string_view hay, size_t from = 0);
 
+// The value of a hexadecimal digit, or -1.
+inline int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 std::string IntToStr(int64_t v);
 // Strict: optional sign, then decimal digits, or "$"/"0x" and hex digits; nothing else.
 bool TryStrToInt(std::string_view s, int64_t& v);

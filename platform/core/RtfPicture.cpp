@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/core/RtfTokenizer.h"
+#include "platform/core/KivStrings.h"
 
 namespace kiv {
 
@@ -11,13 +12,6 @@ namespace {
 
 constexpr size_t kMaxTrackedDepth = 64;
 constexpr int64_t kMaxTwips = 31680 * 4;
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The group that starts at offset, whole (closed or to the end of the input).
 std::string_view GroupAt(std::string_view data, size_t offset) {
@@ -70,7 +64,7 @@ bool ReadPictureGroup(std::string_view group, RtfPicture& out) {
             out.data.append(t.text);
         } else if (t.kind == RtfTokenKind::Text) {
             for (char c : t.text) {
-                const int v = HexValue(c);
+                const int v = HexDigitValue(c);
                 if (v < 0) continue;
                 if (nibble < 0) {
                     nibble = v;

@@ -1,17 +1,11 @@
 #include "platform/core/RtfTokenizer.h"
+#include "platform/core/KivStrings.h"
 
 #include <limits>
 
 namespace kiv {
 
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool IsTextByte(char c) { return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n' && c != '\0'; }
 
@@ -54,8 +48,8 @@ RtfToken RtfTokenizer::Next() {
         if (d == '\'') {
             // \'hh: up to two hex digits; none makes an empty symbol the reader ignores.
             int v = 0, digits = 0;
-            while (digits < 2 && pos_ < n && HexValue(data_[pos_]) >= 0) {
-                v = v * 16 + HexValue(data_[pos_]);
+            while (digits < 2 && pos_ < n && HexDigitValue(data_[pos_]) >= 0) {
+                v = v * 16 + HexDigitValue(data_[pos_]);
                 ++pos_;
                 ++digits;
             }
