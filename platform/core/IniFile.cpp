@@ -307,30 +307,28 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
     WriteString(section, key, value ? "1" : "0");
 }
 
-std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
+// Each key of the section once, at its first line, as the profile functions list them.
+template <typename F>
+void IniFile::ForEachKey(std::string_view section, F&& f) const {
     Refresh();
     const std::string fs = FoldName(section);
-    std::vector<std::string> keys;
     std::set<std::string> seen;
     bool in = false;
     for (const auto& l : lines_) {
         if (l.kind == Kind::Section) in = l.folded == fs;
-        else if (in && l.kind == Kind::Key && seen.insert(l.folded).second) keys.push_back(KeyName(l));
+        else if (in && l.kind == Kind::Key && seen.insert(l.folded).second) f(l);
     }
+}
+
+std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
+    std::vector<std::string> keys;
+    ForEachKey(section, [&](const Line& l) { keys.push_back(KeyName(l)); });
     return keys;
 }
 
 std::vector<std::string> IniFile::ReadSectionValues(std::string_view section) const {
-    Refresh();
-    const std::string fs = FoldName(section);
     std::vector<std::string> out;
-    std::set<std::string> seen;
-    bool in = false;
-    for (const auto& l : lines_) {
-        if (l.kind == Kind::Section) in = l.folded == fs;
-        else if (in && l.kind == Kind::Key && seen.insert(l.folded).second)
-            out.push_back(KeyName(l) + "=" + Value(l));
-    }
+    ForEachKey(section, [&](const Line& l) { out.push_back(KeyName(l) + "=" + Value(l)); });
     return out;
 }
 

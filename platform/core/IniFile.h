@@ -70,6 +70,8 @@ private:
     // Index of the key's first line, or -1.
     long FindKey(const std::string& foldedSection, const std::string& foldedKey) const;
     std::string KeyName(const Line& l) const;
+    template <typename F>
+    void ForEachKey(std::string_view section, F&& f) const;
     std::string Value(const Line& l) const;
 
     std::string path_;

@@ -9,6 +9,7 @@
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
+#include "tests/engine/core/ExactBytes.h"
 
 using namespace kiv;
 
@@ -23,17 +24,6 @@ std::string Record(uint32_t parent, uint32_t index, uint32_t dir, uint32_t child
     return s;
 }
 const std::string kSep(16, '\x01');
-
-// A string exactly as long as its bytes, so that a read past the end is seen by the
-// address sanitizer (a std::string has room behind its end).
-struct ExactBytes {
-    explicit ExactBytes(const std::string& s) : n(s.size()), p(new char[s.size() ? s.size() : 1]) {
-        std::copy(s.begin(), s.end(), p.get());
-    }
-    std::string_view View() const { return {p.get(), n}; }
-    size_t n;
-    std::unique_ptr<char[]> p;
-};
 
 void AddNode(TNavigator& nav, uint32_t parent, uint32_t index, uint32_t dir, uint32_t child,
              const std::string& caption = "c") {

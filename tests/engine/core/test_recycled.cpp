@@ -8,6 +8,7 @@
 #include "engine/core/RecycledBin.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
+#include "tests/engine/core/ExactBytes.h"
 
 using namespace kiv;
 
@@ -28,15 +29,6 @@ void Recycle(TRecycledBin& bin, uint32_t parent, uint32_t index, uint32_t dir, u
     trail->Add(8, 0, false, "top", {50, parent});
     trail->Add(parent, index, false, "topic", {dir, child});
 }
-
-struct ExactBytes {
-    explicit ExactBytes(const std::string& s) : n(s.size()), p(new char[s.size() ? s.size() : 1]) {
-        std::copy(s.begin(), s.end(), p.get());
-    }
-    std::string_view View() const { return {p.get(), n}; }
-    size_t n;
-    std::unique_ptr<char[]> p;
-};
 
 TEST(RecycledBin, OldFormStaysOldUntilATrailExists) {
     TRecycledBin bin;
