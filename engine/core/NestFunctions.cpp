@@ -122,6 +122,7 @@ uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n) {
     }
     if (lastAt > kMaxAddress) throw EFileError("Cannot write", f->Path(), EFBIG);
 
+    AppendRollback rollback(f);
     uint64_t blockAt = at;
     for (size_t done = 0; done < n;) {
         size_t k = std::min(n - done, kMaxBlockItems);
@@ -251,13 +252,14 @@ uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
     // Free slots must lie inside the file, or the block appended below would overlap them.
     if (h.Count > h.Capacity || BlockEnd(last, h) > f->Size()) Corrupt(kCantAddItems);
 
+    AppendRollback rollback(f);
     size_t take = std::min<size_t>(items.size(), h.Capacity - h.Count);
+    // The rest goes behind first: should that fail, not even the free slots have changed.
+    if (take < items.size()) h.Next = AppendBlocks(f, items.data() + take, items.size() - take);
     if (take) {
         WriteItemsAt(f, SlotOffset(last, h.Count), items.data(), take);
         h.Count = uint16_t(h.Count + take);
     }
-    // The rest goes behind, written before it is linked so the chain never points at nothing.
-    if (take < items.size()) h.Next = AppendBlocks(f, items.data() + take, items.size() - take);
     WriteNestHeader(f, last, h);
     return nest;
 }
@@ -305,15 +307,16 @@ void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
             if (spans[i].first < spans[i - 1].second) Corrupt(kCantSaveItem);
     }
 
+    // The chain was too short: the excess goes to new blocks at the end, written before any
+    // block of the nest is touched. It was long enough: it is cut after the last block used
+    // (the blocks behind are left unused).
+    AppendRollback rollback(f);
+    const uint32_t excess = done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
     for (size_t i = 0; i < plan.size(); ++i) {
         const Placed& p = plan[i];
         TNestHeader out = p.h;
         out.Count = uint16_t(p.count);
-        if (i + 1 == plan.size()) {
-            // The chain was long enough: cut it here (the blocks behind are left unused).
-            // It was too short: the excess goes to new blocks at the end.
-            out.Next = done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
-        }
+        if (i + 1 == plan.size()) out.Next = excess;
         WriteBlock(f, p.at, out, items.data() + p.from, false);
     }
 }

@@ -1,6 +1,11 @@
 #pragma once
 // The outline file: the root header and the nests of topics, chains of nest blocks.
 // All numbers little-endian; addresses are absolute offsets, 0 means none.
+//
+// Allocate before overwrite: a nest that grows gets its new blocks appended (and linked by
+// nothing yet) before any block of it is rewritten in place, so a failure (a full disk, a
+// size limit) leaves the old nest byte for byte and the file as long as it was. A nest keeps
+// the address of its first block for life, so its rewrites are always in place.
 #include <cstdint>
 #include <vector>
 
@@ -40,9 +45,9 @@ constexpr uint32_t kRootHeaderSize = 8;
 void ReadNestHeader(BlockFile* f, uint32_t block, TNestHeader& header);
 void WriteNestHeader(BlockFile* f, uint32_t block, const TNestHeader& header);
 void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items);
-bool GetNestItem(BlockFile* f, uint32_t nest, int index, TNestItem& item);
-bool SetNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
-bool CheckNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
+[[nodiscard]] bool GetNestItem(BlockFile* f, uint32_t nest, int index, TNestItem& item);
+[[nodiscard]] bool SetNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
+[[nodiscard]] bool CheckNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
 // More than 65530 items go to several chained blocks, so a capacity never wraps. A block that
 // would start past 0x7FFFFFFF (no longer followable) raises EFileError and nothing is written.
 uint32_t AppendNestBlock(BlockFile* f, const TItemArray& items);
