@@ -47,7 +47,7 @@ protected:
     // Makes the topic stand for an external datastructure, in the row and in the file.
     void MakeExternal(std::string_view caption) {
         const int r = Row(caption);
-        model.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv");
+        ASSERT_TRUE(model.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv"));
         model.SetChildNest(r, -1);
         ASSERT_TRUE(model.SaveRowItem(r));
     }
@@ -420,7 +420,7 @@ protected:
 
 TEST_F(Joins, ThreeTopicsBecomeOne) {
     Open("a b c d");
-    for (const char* t : {"a", "b", "c"}) model.Cards().WriteRowCard(kCardText, Row(t), std::string("text ") + t);
+    for (const char* t : {"a", "b", "c"}) ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, Row(t), std::string("text ") + t));
     Current("a");
     Mark("b");
     Mark("c");
@@ -434,7 +434,7 @@ TEST_F(Joins, ThreeTopicsBecomeOne) {
 
 TEST_F(Joins, TheFirstMarkedTopicSurvivesAndTakesTheChildren) {
     Open("a(x) b c(y z)", true);
-    model.Cards().WriteRowCard(kCardText, Row("c"), "only c");
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, Row("c"), "only c"));
     // The survivor's colour prefix stays; the joined caption loses its own.
     model.SetFontColor(Row("a"), 0xFF);
     model.SetCaption(Row("a"), "a");
@@ -452,8 +452,8 @@ TEST_F(Joins, TheFirstMarkedTopicSurvivesAndTakesTheChildren) {
 
 TEST_F(Joins, LinkAndGraphicLinesStaySeparate) {
     Open("a b");
-    model.Cards().WriteRowCard(kCardGraphic, 0, "/p/one.png");
-    model.Cards().WriteRowCard(kCardGraphic, 1, "/p/two.png");
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardGraphic, 0, "/p/one.png"));
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardGraphic, 1, "/p/two.png"));
     Current("a");
     Mark("b");
     ASSERT_TRUE(JoinMarkedRows(ctx, Plain()));

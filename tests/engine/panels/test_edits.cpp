@@ -89,7 +89,7 @@ protected:
     void MakeExternal(std::string_view caption) {
         TNester& m = *p[0]->Nester;
         const int r = Row(caption);
-        m.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv");
+        ASSERT_TRUE(m.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv"));
         m.SetChildNest(r, -1);
         ASSERT_TRUE(m.SaveRowItem(r));
     }
@@ -295,9 +295,9 @@ TEST_F(PanelEdits, AnExternalTopicIsKeptAsItWasAfterARefusedMove) {
 TEST_F(PanelEdits, JoinMakesOneTopicAndRecyclesNothing) {
     Open("a b c d");
     TNester& m = *p[0]->Nester;
-    m.Cards().WriteRowCard(kCardText, Row("a"), "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 text \\b a\\b0\\par}");
-    m.Cards().WriteRowCard(kCardText, Row("b"), "text b");
-    m.Cards().WriteRowCard(kCardText, Row("c"), "text c");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("a"), "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 text \\b a\\b0\\par}"));
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("b"), "text b"));
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("c"), "text c"));
     Select("a");
     Mark("b");
     Mark("c");
@@ -314,9 +314,9 @@ TEST_F(PanelEdits, JoinMakesOneTopicAndRecyclesNothing) {
 TEST_F(PanelEdits, TextCardPlainText) {
     Open("a");
     TNester& m = *p[0]->Nester;
-    m.Cards().WriteRowCard(kCardText, 0, "\x01{\\rtf1\\ansi caf\\'e9\\par second}");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, 0, "\x01{\\rtf1\\ansi caf\\'e9\\par second}"));
     EXPECT_EQ(p[0]->TextCardPlainText(0), "caf\xE9\r\nsecond");  // stored text
-    m.Cards().WriteRowCard(kCardText, 0, "never formatted\r\nplain");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, 0, "never formatted\r\nplain"));
     EXPECT_EQ(p[0]->TextCardPlainText(0), "never formatted\r\nplain");
 }
 
