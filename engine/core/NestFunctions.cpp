@@ -102,8 +102,9 @@ void WriteBlock(BlockFile* f, uint32_t at, const TNestHeader& h, const TNestItem
 }
 
 // Writes n items as consecutive blocks at the end of the file, each holding at most
-// kMaxBlockItems so that capacity never wraps; the blocks are chained in order.
-uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n) {
+// kMaxBlockItems so that capacity never wraps; the blocks are chained in order. With room
+// only, the blocks have the capacity for n items and hold none.
+uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n, bool roomOnly = false) {
     if (!f || n == 0) return 0;
     // Offset 0 is the root header and means "none": a file not yet laid out gets its
     // 8 zero bytes implicitly (the write fills the gap with zeros).
@@ -128,10 +129,10 @@ uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n) {
         size_t k = std::min(n - done, kMaxBlockItems);
         TNestHeader h;
         h.Capacity = capacityFor(k);
-        h.Count = uint16_t(k);
+        h.Count = roomOnly ? 0 : uint16_t(k);
         uint64_t nextAt = blockAt + blockBytes(h.Capacity);
         h.Next = done + k < n ? uint32_t(nextAt) : 0;
-        WriteBlock(f, uint32_t(blockAt), h, items + done, true);
+        WriteBlock(f, uint32_t(blockAt), h, roomOnly ? nullptr : items + done, true);
         blockAt = nextAt;
         done += k;
     }
@@ -158,6 +159,23 @@ bool LocateSlot(BlockFile* f, uint32_t nest, int index, const char* message, uin
         }
         slot = SlotOffset(block, uint64_t(index - base));
         return true;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The last block of the chain and its header; the chain's total capacity through slots.
+void LastBlock(BlockFile* f, uint32_t nest, uint32_t& last, TNestHeader& h, uint64_t* slots = nullptr) {
+    last = nest;
+    int visited = 0;
+    for (;;) {
+        if (++visited > kMaxNestBlocks) Corrupt(kCantAddItems);
+        ReadNestHeader(f, last, h);
+        if (slots) *slots += h.Capacity;
+        if (h.Next == 0) return;
+        last = h.Next;
     }
 }
 
@@ -239,15 +257,9 @@ uint32_t AppendNestBlock(BlockFile* f, const TItemArray& items) {
 uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
     if (nest == 0) return AppendNestBlock(f, items);
 
-    uint32_t last = nest;
+    uint32_t last;
     TNestHeader h;
-    int visited = 0;
-    for (;;) {
-        if (++visited > kMaxNestBlocks) Corrupt(kCantAddItems);
-        ReadNestHeader(f, last, h);
-        if (h.Next == 0) break;
-        last = h.Next;
-    }
+    LastBlock(f, nest, last, h);
     if (items.empty()) return nest;
     // Free slots must lie inside the file, or the block appended below would overlap them.
     if (h.Count > h.Capacity || BlockEnd(last, h) > f->Size()) Corrupt(kCantAddItems);
@@ -262,6 +274,19 @@ uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
     }
     WriteNestHeader(f, last, h);
     return nest;
+}
+
+void ReserveNestItems(BlockFile* f, uint32_t nest, size_t total) {
+    if (!NestFollowed(nest)) return;
+    uint32_t last;
+    TNestHeader h;
+    uint64_t slots = 0;
+    LastBlock(f, nest, last, h, &slots);
+    if (slots >= total) return;
+    if (h.Count > h.Capacity || BlockEnd(last, h) > f->Size()) Corrupt(kCantAddItems);
+    AppendRollback rollback(f);
+    h.Next = AppendBlocks(f, nullptr, size_t(total - slots), true);
+    WriteNestHeader(f, last, h);
 }
 
 void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {

@@ -53,6 +53,10 @@ void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items);
 uint32_t AppendNestBlock(BlockFile* f, const TItemArray& items);
 uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
 void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
+// Gives the nest's chain room for total items (an empty block linked behind its last one
+// when it has less), so that an edit which first shrinks another nest and then grows this
+// one cannot fail half-way for want of space.
+void ReserveNestItems(BlockFile* f, uint32_t nest, size_t total);
 int InsertNestItems(BlockFile* f, uint32_t nest, int index, const TItemArray& items);
 
 // The root header: the invisible root's item at offset 0; its child nest (offset 4) is the

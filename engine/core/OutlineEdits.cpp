@@ -160,6 +160,20 @@ void ReloadRow(TNester& m, int row) {
 
 namespace {
 
+// New rows and their sibling group written to its nest; should the write fail (a full
+// disk), the rows go again, so the panel shows what the file holds.
+void InsertAndSaveRows(TNester& m, const TItemArray& items, int reference, bool asSiblings, int pos) {
+    const int current = m.CurrentRow();
+    m.InsertItemRows(items, reference, asSiblings, pos);
+    try {
+        m.SaveSiblingItems(pos, false);
+    } catch (...) {
+        for (size_t i = 0; i < items.size(); ++i) m.DeleteRow(pos);
+        m.SetCurrentRow(current);
+        throw;
+    }
+}
+
 // Panel k > 1 without rows: the items go under the current topic of panel k - 1.
 bool InsertUnderPreviousPanel(const TPanelContext& c, const TItemArray& items, TInsertResult& r) {
     TNester* prev = c.PrevModel;
@@ -284,8 +298,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
             TBranch b;
             m.GetBranch(s, false, b);
             if (!NestFollowed(b.ParentNest)) return r;
-            m.InsertItemRows(items, s - pos, true, pos);
-            m.SaveSiblingItems(pos, false);
+            InsertAndSaveRows(m, items, s - pos, true, pos);
             TBranch g;
             m.GetBranch(pos, false, g);
             UpdateHoistedNode(c, g.ParentRow);
@@ -310,8 +323,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
         } else {
             if (inline_) m.Expand(parent);
             if (m.IsExpanded(parent)) {
-                m.InsertItemRows(items, 0, false, pos);
-                m.SaveSiblingItems(pos, false);
+                InsertAndSaveRows(m, items, 0, false, pos);
             } else {
                 // Not shown here: the children already there stay, the new ones come first.
                 InsertNestItems(f, uint32_t(child), 0, items);
@@ -425,6 +437,16 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
         } else {
             destNest = uint32_t(m.ChildNest(target));
         }
+    }
+    // The removal shrinks the nests the topics leave before the destination grows: its room
+    // is made first, so a full disk stops the move before any topic has left its nest.
+    {
+        TItemArray there;
+        ReadNestItems(f, destNest, there);
+        size_t arriving = 0;
+        for (const TRowSpan& s : spans)
+            if (m.ParentNest(s.First) != destNest) ++arriving;
+        ReserveNestItems(f, destNest, there.size() + arriving);
     }
     m.TagRow(m.CurrentRow());
     m.TagTargetRow(target);

@@ -483,6 +483,22 @@ TEST(NestStorage, RewritesWithinTheChainNeedNoRoom) {
     EXPECT_EQ(after, want);
     InsertNestItems(&n.m, n.nest, 0, {});
     EXPECT_EQ(InsertNestItems(&n.m, n.nest, 99, Items(0)), 20);
+
+    // Room made beforehand: an empty block behind the chain, the items unchanged.
+    n.m.UnlimitedGrowth();
+    ReserveNestItems(&n.m, n.nest, 26);
+    ReadNestItems(&n.m, n.nest, after);
+    EXPECT_EQ(after, want);
+    const uint64_t reserved = n.m.Size();
+    ReserveNestItems(&n.m, n.nest, 26);  // there already
+    EXPECT_EQ(n.m.Size(), reserved);
+    n.m.FailGrowthPast(reserved);
+    want = Items(26, 70);
+    WriteNestItems(&n.m, n.nest, want);
+    ReadNestItems(&n.m, n.nest, after);
+    EXPECT_EQ(after, want);
+    EXPECT_THROW(ReserveNestItems(&n.m, n.nest, 40), EFileError);
+    EXPECT_EQ(n.m.Size(), reserved);
 }
 
 TEST(NestStorage, ShortWritesRaise) {
