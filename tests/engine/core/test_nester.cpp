@@ -7,6 +7,7 @@
 #include "engine/core/Nester.h"
 #include "engine/core/OutlineEdits.h"
 #include "platform/core/KivError.h"
+#include "tests/engine/core/CloneChain.h"
 #include "tests/engine/core/TreeFixture.h"
 
 using namespace kiv;
@@ -510,25 +511,14 @@ protected:
     CloneChain() : pair("top probe") {
         pair.Attach(model);
         model.LoadBranch(-1, false);
-        TCards cards;
-        cards.SetCardFile(pair.dsc.get());
-        uint32_t child = 0;
-        for (int level = kDepth; level >= 1; --level) {
-            TItemArray two(2);
-            for (int k = 0; k < 2; ++k) {
-                uint32_t dir = 0;
-                EXPECT_TRUE(cards.WriteCard(kCardCaption, dir, Name(level, k)));
-                two[size_t(k)] = {dir, child};
-            }
-            child = AppendNestBlock(pair.kiv.get(), two);
-            if (level == kDepth) deepest = child;
-        }
-        model.SetChildNest(0, int32_t(child));
+        const test::TCloneChain chain = test::AppendCloneChain(pair.kiv.get(), pair.dsc.get(), kDepth);
+        deepest = chain.Deepest;
+        model.SetChildNest(0, int32_t(chain.Top));
         EXPECT_TRUE(model.SaveRowItem(0));
         model.SetChildNest(1, int32_t(deepest));
         EXPECT_TRUE(model.SaveRowItem(1));
     }
-    static std::string Name(int level, int k) { return "L" + std::to_string(level) + (k ? "b" : "a"); }
+    static std::string Name(int level, int k) { return test::CloneChainCaption(level, k); }
     // Each nest written out once, under its first topic.
     static std::string Dump() {
         std::string out = "top\n";
