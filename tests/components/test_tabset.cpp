@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
+#include <QTest>
 #include <string>
 #include <vector>
 
@@ -379,6 +380,25 @@ TEST_F(TabSetTest, AcceleratorOfACaptionSelectsItsTab) {
     EXPECT_FALSE(strip.DialogChar('n'));
     EXPECT_TRUE(strip.DialogChar('a'));
     EXPECT_EQ(strip.TabIndex(), 0);
+}
+
+TEST_F(TabSetTest, AltAndTheAcceleratorReachTheStripFromItsWindow) {
+    QWidget window;
+    QWidget other(&window);
+    other.setFocusPolicy(Qt::StrongFocus);
+    strip.setParent(&window);
+    strip.SetTabs({"&Alpha", "&Beta"});
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other.setFocus();
+    QTest::keyClick(&other, Qt::Key_B, Qt::AltModifier);
+    EXPECT_EQ(strip.TabIndex(), 1);
+    strip.Tabs().Put(1, "Beta");  // the accelerator is gone with it
+    strip.SetTabIndex(0);
+    QTest::keyClick(&other, Qt::Key_B, Qt::AltModifier);
+    EXPECT_EQ(strip.TabIndex(), 0);
+    strip.setParent(nullptr);
 }
 
 // ---- painting -------------------------------------------------------------------------
