@@ -170,7 +170,8 @@ void TFourthTabSet::SetTabIndex(int v) {
     if (!TabEnabled(v)) return;
     bool allow = true;
     if (OnChange) OnChange(this, v, allow);
-    if (!allow) return;
+    // A handler that refilled the strip may have taken the tab away.
+    if (!allow || v >= tabs_.Count()) return;
     EnsureLayout();  // what changed before is laid out before this tab is brought into view
     tabIndex_ = v;
     fixPending_ = true;

@@ -296,6 +296,19 @@ TEST_F(TabSetTest, OnChangeAsksAndOnClickFollows) {
     EXPECT_EQ(log, (std::vector<std::string>{"change -1 from 1", "click -1"}));
 }
 
+TEST_F(TabSetTest, HandlerThatRefillsTheStripKeepsTheIndexValid) {
+    OwnerMeasured({"A", "B", "C"});
+    strip.OnChange = [&](TFourthTabSet* s, int, bool&) {
+        s->Tabs().Clear();
+        s->Tabs().Add("Only");
+    };
+    int clicks = 0;
+    strip.OnClick = [&](TFourthTabSet*) { ++clicks; };
+    Click(&strip, {120, 15});  // tab 2, gone once the handler returns
+    EXPECT_EQ(strip.TabIndex(), -1);
+    EXPECT_EQ(clicks, 0);
+}
+
 TEST_F(TabSetTest, TabIndexOutOfBounds) {
     OwnerMeasured({"A", "B", "C"});
     strip.SetTabIndex(1);
