@@ -162,10 +162,6 @@ bool LocateSlot(BlockFile* f, uint32_t nest, int index, const char* message, uin
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The last block of the chain and its header; the chain's total capacity through slots.
 void LastBlock(BlockFile* f, uint32_t nest, uint32_t& last, TNestHeader& h, uint64_t* slots = nullptr) {
     last = nest;
