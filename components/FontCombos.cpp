@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -50,6 +51,17 @@ QString SelectedTextOf(QWidget* edit) {
     s.replace(QChar(0x2029), QLatin1Char(' ')).replace(QChar(0x2028), QLatin1Char(' '));
     return s;
 }
+
+// Styles that open a list box as a menu over the current item (Fusion) ignore the
+// number of rows to show; this one drops the list below the box, as Windows does.
+class DropDownListStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 }  // namespace
 
@@ -227,6 +239,9 @@ private:
 };
 
 TWPopOutFntCBox::TWPopOutFntCBox(QWidget* parent) : QComboBox(parent) {
+    auto* style = new DropDownListStyle;  // follows the application's style
+    style->setParent(this);
+    setStyle(style);
     setItemDelegate(new FontItemDelegate(this));
     setMaxVisibleItems(8);
     preview_ = new TPForm(this);

@@ -218,6 +218,10 @@ TEST_F(FontNameBox, StartsWithTheStoredDefault) {
 
 TEST_F(FontNameBox, ChosenFontsMoveToTheTop) {
     UseNames();
+    box->showPopup();  // the list drops below the box with DropDownCount rows
+    EXPECT_EQ(box->view()->viewport()->height() / box->view()->sizeHintForRow(0), 8);
+    EXPECT_GE(box->view()->mapToGlobal(QPoint(0, 0)).y(), box->mapToGlobal(QPoint(0, box->height())).y());
+    box->hidePopup();
     PickFromList(*box, 4);
     EXPECT_EQ(Items(*box).mid(0, 6), (QStringList{"F4", "F0", "F1", "F2", "F3", "F5"}));
     EXPECT_EQ(box->currentIndex(), 0);
