@@ -148,7 +148,8 @@ int TFontSizeComboBox::Size() const {
     int64_t v = 0;
     const std::string text = currentText().trimmed().toStdString();
     // Decimal digits only: "$10" and "0x10" are integers to the ini reader, not sizes.
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool digits =
+        !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!digits || text.size() > 6 || !TryStrToInt(text, v) || v < 1 || v > kMaxFontSize) return 0;
     return int(v);
 }

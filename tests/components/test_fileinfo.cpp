@@ -186,9 +186,9 @@ TEST(FileInfo, VersionInfoOfAWindowsExecutable) {
 
 TEST(FileInfo, FilesWithoutVersionGiveTheTypeNameOnly) {
     TempFolder tmp;
-    const TFileVersionInfo none;
-    for (const std::string& path : {tmp.Write("notes.txt", "just text\n"), tmp.Write("damaged.exe", "MZ" + std::string(100, 'x')),
-                                    QCoreApplication::applicationFilePath().toStdString() + ".nothing"}) {
+    for (const std::string& path :
+         {tmp.Write("notes.txt", "just text\n"), tmp.Write("damaged.exe", "MZ" + std::string(100, 'x')),
+          QCoreApplication::applicationFilePath().toStdString() + ".nothing"}) {
         TFileVersionInfo v;
         v.CompanyName = "stale";
         v.Debug = true;

@@ -160,8 +160,8 @@ TEST(PeVersion, DamagedBlocksEndTheWalkInsideTheirBounds) {
         // A text value whose length runs past its block ends with the block.
         std::string t = TextBlock("CompanyName", "Acme");
         PutU16(&t[2], 0x4000);
-        std::string r = VersionBlock("VS_VERSION_INFO", 0, "", 0,
-                                     {VersionBlock("StringFileInfo", 1, "", 0, {VersionBlock("040904b0", 1, "", 0, {t})})});
+        const std::string table = VersionBlock("040904b0", 1, "", 0, {t});
+        std::string r = VersionBlock("VS_VERSION_INFO", 0, "", 0, {VersionBlock("StringFileInfo", 1, "", 0, {table})});
         std::string value;
         ASSERT_TRUE(VersionResource(r).QueryText("\\StringFileInfo\\040904b0\\CompanyName", value));
         EXPECT_EQ(value, "Acme");
