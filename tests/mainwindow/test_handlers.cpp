@@ -19,8 +19,8 @@ protected:
     void Open(std::string_view tree) {
         MakeJoined(Home() + "FirstKivDB.kiv", tree);
         f = Start();
-        p1 = f->sgdFirst;
-        p2 = f->sgdSecond;
+        p1 = f->Panels().sgdFirst;
+        p2 = f->Panels().sgdSecond;
     }
 
     void ClickWith(TKivStringGrid* g, int row, Qt::KeyboardModifiers mods) {
@@ -99,11 +99,11 @@ TEST_F(Handlers, EnterStartsEditMode) {
     p1->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(p1, Qt::Key_Return);
     EXPECT_TRUE(PanelsManager().EditMode);
-    EXPECT_TRUE(f->EditMode->Checked());
+    EXPECT_TRUE(f->Panels().EditMode->Checked());
     QTest::keyClick(p1->CaptionEditor, Qt::Key_Escape);
     EXPECT_FALSE(PanelsManager().EditMode);
-    EXPECT_FALSE(f->EditMode->Checked());
-    EXPECT_TRUE(f->CompactNavigate->Checked());
+    EXPECT_FALSE(f->Panels().EditMode->Checked());
+    EXPECT_TRUE(f->Panels().CompactNavigate->Checked());
 }
 
 TEST_F(Handlers, DraggingTheCurrentTopicForwardNeedsMarks) {
@@ -141,7 +141,7 @@ TEST_F(Handlers, DraggingWithinAPanelMovesTheTopic) {
     Drop(p1, p1->CaptionRect(2).center());
     EXPECT_EQ(Tree(), "b\nc\na\n");
     EXPECT_EQ(p1->Nester->Caption(p1->CurrentRow()), "a") << "the moved topic stays current";
-    EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("a"));
+    EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("a"));
 }
 
 TEST_F(Handlers, ATopicIsNotMovedIntoItsOwnBranch) {

@@ -1,15 +1,24 @@
 // The text card in its editor: loaded from card kind 2 of the current topic, stored back
 // when it was modified.
+#include "mainwindow/textcard/TextCard.h"
+
+#include <QBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPointer>
 #include <QTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolBar>
+#include <QToolButton>
 
+#include "engine/core/Navigation.h"
 #include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -37,7 +46,83 @@ QTextCharFormat DefaultCardFormat() {
 
 }  // namespace
 
-void TForm1::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
+TTextCard::TTextCard(IWindowContext& ctx) : ctx_(ctx) {}
+
+void TTextCard::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    TWindowSkeleton& k = ctx_.Skeleton();
+    acBold = Action(w, "acBold", QStringLiteral("Bold"), true);
+    acItalic = Action(w, "acItalic", QStringLiteral("Italic"), true);
+    acUnderline = Action(w, "acUnderline", QStringLiteral("Uderline"), true);
+    btnStrike = Named(new QToolButton(k.tbModes), "btnStrike");
+    btnStrike->setCheckable(true);
+    btnStrike->setText(QStringLiteral("S"));
+    btnStrike->hide();
+
+    // The caption line over the text row: pin card, text card, graphic card.
+    QWidget* pane = k.pnlSimpleText;
+    auto* simple = static_cast<QBoxLayout*>(pane->layout());
+    pnlCurDescr = Panel(pane, "pnlCurDescr");
+    auto* descr = HBox(pnlCurDescr);
+    descr->setContentsMargins(4, 2, 4, 2);
+    lblCurDescr = Named(new QLabel(QStringLiteral("[untitled]"), pnlCurDescr), "lblCurDescr");
+    lblCurDescr->setTextFormat(Qt::PlainText);
+    QFont bold = lblCurDescr->font();
+    bold.setBold(true);
+    lblCurDescr->setFont(bold);
+    descr->addWidget(lblCurDescr, 1);
+    simple->addWidget(pnlCurDescr);
+    auto* textRow = Panel(pane, "pnlTextRow");
+    auto* row = HBox(textRow);
+    pnlTextLeft = Panel(textRow, "pnlTextLeft");
+    pnlPinCard = Panel(pnlTextLeft, "pnlPinCard");
+    txtPinText = Named(new QTextEdit(pnlPinCard), "txtPinText");
+    VBox(pnlTextLeft)->addWidget(pnlPinCard);
+    VBox(pnlPinCard)->addWidget(txtPinText);
+    pnlTextLeft->hide();
+    txtSimpleText = Named(new QTextEdit(textRow), "txtSimpleText");
+    txtSimpleText->setFrameShape(QFrame::NoFrame);
+    txtSimpleText->setAcceptRichText(true);
+    pnlTextRight = Panel(textRow, "pnlTextRight");
+    pnlGraphicCard = Panel(pnlTextRight, "pnlGraphicCard");
+    VBox(pnlTextRight)->addWidget(pnlGraphicCard);
+    pnlTextRight->hide();
+    row->addWidget(pnlTextLeft);
+    row->addWidget(txtSimpleText, 1);
+    row->addWidget(pnlTextRight);
+    simple->addWidget(textRow, 1);
+}
+
+void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
+    const bool valid = grid && grid->IsRowValid(row);
+    const std::string caption = valid ? Trim(LineBreaksToBlanks(grid->Nester->Caption(row))) : std::string();
+    lblCurDescr->setText(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption));
+    LoadTextCardIntoEditor(grid, row);
+    if (valid) UpdateEditorReadOnly(grid->Nester->IsLocked(row));
+}
+
+void TTextCard::UpdateEditorReadOnly(bool locked) {
+    if (TKivStringGrid* g = ctx_.CurrentGrid()) g->CaptionEditor->setReadOnly(locked);
+    txtSimpleText->setReadOnly(locked);
+    txtPinText->setReadOnly(locked);
+    for (KivAction* a : {acBold, acItalic, acUnderline}) a->SetEnabled(!locked);
+    btnStrike->setEnabled(!locked);
+}
+
+void TTextCard::ShowTopicStyle(uint8_t style) {
+    acBold->SetChecked(style & kFlagBold);
+    acItalic->SetChecked(style & kFlagItalic);
+    acUnderline->SetChecked(style & kFlagUnderline);
+    btnStrike->setChecked(style & kFlagStrikeOut);
+}
+
+void TTextCard::StoreToOwner() {
+    if (!textOwner_.Grid) return;
+    const int owner = TextOwnerRow();
+    if (owner >= 0) StoreTextCard(textOwner_.Grid, owner);
+}
+
+void TTextCard::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     QTextEdit* e = txtSimpleText;
     const QTextCharFormat plain = DefaultCardFormat();
     std::string card;
@@ -76,7 +161,7 @@ void TForm1::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     if (old && old != doc) delete old.data();
 }
 
-bool TForm1::ShowsTextCardOf(TKivStringGrid* grid, int row) const {
+bool TTextCard::ShowsTextCardOf(TKivStringGrid* grid, int row) const {
     const TextCardOwner& o = textOwner_;
     if (!grid || o.Grid != grid || !grid->IsRowValid(row) || grid->Nester->ParentNest(row) != o.ParentNest) return false;
     // A topic with a card directory is known by it wherever its row moved; one without
@@ -84,7 +169,7 @@ bool TForm1::ShowsTextCardOf(TKivStringGrid* grid, int row) const {
     return o.CardDir != 0 ? grid->Nester->CardDir(row) == o.CardDir : row == o.Row;
 }
 
-int TForm1::TextOwnerRow() const {
+int TTextCard::TextOwnerRow() const {
     TKivStringGrid* g = textOwner_.Grid;
     if (!g) return -1;
     if (ShowsTextCardOf(g, textOwner_.Row)) return textOwner_.Row;
@@ -94,7 +179,7 @@ int TForm1::TextOwnerRow() const {
     return -1;
 }
 
-void TForm1::AnchorTextOwner() {
+void TTextCard::AnchorTextOwner() {
     TextCardOwner& o = textOwner_;
     if (o.CardDir != 0 || !ShowsTextCardOf(o.Grid, o.Row) || o.Grid->Nester->IsLocked(o.Row)) return;
     // A topic that had nothing stored is known only by its row, and rows can move before
@@ -103,7 +188,7 @@ void TForm1::AnchorTextOwner() {
     o.CardDir = o.Grid->Nester->CardDir(o.Row);
 }
 
-void TForm1::StoreTextCard(TKivStringGrid* grid, int row) {
+void TTextCard::StoreTextCard(TKivStringGrid* grid, int row) {
     QTextEdit* e = txtSimpleText;
     if (!e->document()->isModified()) return;
     // The editor holds the text of one topic; it goes back to that topic only.
@@ -118,7 +203,7 @@ void TForm1::StoreTextCard(TKivStringGrid* grid, int row) {
     grid->DrawRow(row);
 }
 
-void TForm1::ShowNoTopic() {
+void TTextCard::ShowNoTopic() {
     const bool blocked = txtSimpleText->blockSignals(true);
     txtSimpleText->clear();
     txtSimpleText->document()->setModified(false);
