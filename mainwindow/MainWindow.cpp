@@ -127,7 +127,10 @@ void TForm1::showEvent(QShowEvent* e) {
     GuardCall([this] { FormShow(); });
 }
 
-void TForm1::FormShow() { startup_->FormShow(); }
+void TForm1::FormShow() {
+    windowSettings_->FitFrame();
+    startup_->FormShow();
+}
 
 void TForm1::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
@@ -149,7 +152,13 @@ void TForm1::resizeEvent(QResizeEvent* e) {
     GuardCall([this] { FormResize(); });
 }
 
+void TForm1::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    GuardCall([this] { windowSettings_->FitFrame(); });
+}
+
 void TForm1::FormResize() {
+    windowSettings_->FitFrame();
     if (skeleton_.pnlHider) skeleton_.pnlHider->setGeometry(0, 0, width(), height());
 }
 

@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <exception>
+#include <optional>
 
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
@@ -85,6 +86,8 @@ std::string EmptyJoinedDatastructure() {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+constexpr const char* kUsableWithoutDatastructure = "UsableWithoutDatastructure";
+
 }  // namespace
 
 // ---- components ----
@@ -130,7 +133,7 @@ void TDatastructureLife::BuildComponents() {
     open->setText(QStringLiteral("Open"));
     open->setMenu(pmLastOpened);
     open->setPopupMode(QToolButton::MenuButtonPopup);
-    k.tbModes->addWidget(open);
+    UsableWithoutDatastructure(k.tbModes->addWidget(open));
 
     connect(k.txtTextBin, &QTextEdit::textChanged, this, [this] { UpdateTextBinIcon(); });
 
@@ -171,10 +174,16 @@ void TDatastructureLife::ReleaseOpenPair() {
     ctx_.Pair().Cards.reset();
 }
 
+void TDatastructureLife::UsableWithoutDatastructure(QAction* a) { a->setProperty(kUsableWithoutDatastructure, true); }
+
 void TDatastructureLife::EnableDatastructureMenus(bool on) {
     ctx_.Skeleton().pnlCards->setEnabled(on);
     ctx_.Skeleton().pnlKiv->setEnabled(on);
-    ctx_.Skeleton().cbTools->setEnabled(on);
+    // A refused open must not take away the way to open another: the tool bars stay, only
+    // their commands that need a datastructure follow.
+    for (QToolBar* bar : {ctx_.Skeleton().tbModes, ctx_.Skeleton().tbBins})
+        for (QAction* a : bar->actions())
+            if (!a->property(kUsableWithoutDatastructure).toBool()) a->setEnabled(on);
     ctx_.Skeleton().View1->setEnabled(on);
     ctx_.Skeleton().Cards1->setEnabled(on);
     acSaveDatabaseAs->SetEnabled(on);
@@ -203,6 +212,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     } catch (const std::exception& e) {
         ShowException(e);
     }
+    // Until the new outline stands, row changes of the panels are not topic changes.
+    std::optional<FlagGuard> loading(std::in_place, Loading);
     ctx_.Skeleton().lblNavigateMode->setText(QStringLiteral("whole"));
 
     int index = InterBase().CurrentIndex();
@@ -305,7 +316,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         CurrentNavigator = Navigator();
         CurrentNavigator->Clear();
         InterBase().SetCurrentIndex(-1);
-        Loading = false;
+        loading.reset();
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
         EnableDatastructureMenus(false);
         ctx_.TextCard().ShowNoTopic();
@@ -313,7 +324,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                    MsgType::Error, MsgButtons::OK);
         return false;
     }
-    Loading = false;
+    loading.reset();
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     CurrentBookMark->MarksPending = false;
@@ -322,7 +333,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
 
 void TDatastructureLife::CloseDatastructure() {
     ctx_.FlushCurrentRow();
-    Loading = true;
+    const FlagGuard loading(Loading);
     SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 17);
     SetImageIndex(ctx_.Skeleton().acShowTextBin, 18);
     SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 6);

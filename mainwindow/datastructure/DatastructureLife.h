@@ -34,7 +34,10 @@ public:
     bool OpenDatastructure(const std::string& path, bool createWhenMissing);
     void CloseDatastructure();
     void OpenLastDatastructure(int n);
+    // The panes and the commands that need an open datastructure follow on; the tool
+    // bars' commands marked by UsableWithoutDatastructure stay enabled.
     void EnableDatastructureMenus(bool on);
+    static void UsableWithoutDatastructure(QAction* toolBarAction);
 
     void acOpenDataBaseExecute();
     void acCreateDatabaseExecute(KivAction* Sender);

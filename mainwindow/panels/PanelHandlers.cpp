@@ -27,6 +27,10 @@
 
 namespace kiv {
 
+namespace {
+const char* const kBadgeOutsideTreeHint = "Clicking numbered area only shows/hides next level when in classic dataviews.";
+}  // namespace
+
 TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx) {}
 
 void TPanelHandlers::BuildComponents() {
@@ -174,6 +178,8 @@ void TPanelHandlers::sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState, int
                                                                          : QStringLiteral("Click for full topic text view");
         } else if (Sender->TreeMode && Sender->IsOverBadge(X, Y) && m.ChildNest(row) > 0) {
             hint = m.IsExpanded(row) ? QStringLiteral("Click for branch collapsing") : QStringLiteral("Click for branch expanding");
+        } else if (!Sender->TreeMode && Sender->IsOverBadge(X, Y)) {
+            hint = QString::fromLatin1(kBadgeOutsideTreeHint);
         }
     }
     ctx_.ShowStatusHint(hint);
@@ -311,9 +317,11 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
         Sender->ClearMarks();
     }
     if (m.HasText(row) && Sender->IsOverTextIcon(X, Y) && ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();
+    // The badge shows or hides the next level only in the classic (tree) views; elsewhere the
+    // click has chosen the row, and the hint says what the badge would do. A modal error box
+    // for a click that selects a row would stop the user at every badge.
     if (!Sender->TreeMode && Sender->IsOverBadge(X, Y))
-        MessageDlg(QStringLiteral("Error: Clicking numbered area only shows/hides next level when in classic dataviews."),
-                   MsgType::Error, MsgButtons::OK);
+        ctx_.ShowStatusHint(QString::fromLatin1(kBadgeOutsideTreeHint));
 }
 
 void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState, int X, int Y) {

@@ -100,8 +100,26 @@ void TWindowSettings::BuildComponents() {
 void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
     ctx_.Window().move(g.Main.topLeft());
     ctx_.Window().resize(g.Main.size());
+    // The saved size is the inside, as it was saved; the work area is for the whole frame.
+    frameTarget_.reset();
+    if (!g.Saved) frameTarget_ = g.Main;
+    FitFrame();
     CollectorLeft = g.Collector.x();
     CollectorTop = g.Collector.y();
+}
+
+void TWindowSettings::FitFrame() {
+    if (!frameTarget_) return;
+    QMainWindow& w = ctx_.Window();
+    const QRect frame = w.frameGeometry(), inside = w.geometry();
+    const QMargins m(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                     frame.bottom() - inside.bottom());
+    const QRect target = *frameTarget_;
+    // Fitted once the frame is known; until then the inside stands in for it.
+    if (!m.isNull()) frameTarget_.reset();
+    const QSize size = target.marginsRemoved(m).size();
+    if (w.size() != size) w.resize(size);
+    if (w.pos() != target.topLeft()) w.move(target.topLeft());
 }
 
 void TWindowSettings::LoadSettings() {

@@ -3,7 +3,10 @@
 // switches, the default font, the autoview delay) and collected at shut-down. Commands:
 // the view switches it restores (acShowInterBaseTabs .. acDocViewSizer, SetDefault1,
 // BoxedTopicView1, CompactLayoutSelection1, Circle1, Number1) and the AutoviewDelay1 menu.
+#include <QMargins>
 #include <QObject>
+#include <QRect>
+#include <optional>
 
 #include "platform/qt/KivAction.h"
 
@@ -23,6 +26,10 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // A window that fills the work area at a first start does so with its frame, whose size
+    // is known only once the window is on the screen: the frame calls this when the window
+    // is shown, moved or resized, until the frame has been fitted.
+    void FitFrame();
 
     KivAction* acShowInterBaseTabs = nullptr;
     KivAction* acShowThreadsTabs = nullptr;
@@ -56,6 +63,7 @@ private:
     void ApplyGeometry(const TStartGeometry& g);
 
     IWindowContext& ctx_;
+    std::optional<QRect> frameTarget_;
 };
 
 }  // namespace kiv
