@@ -111,7 +111,9 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     TNester& model = *Sender->Nester;
     if (OldRow >= 0 && OldRow < model.RowCount() && !model.IsLocked(OldRow)) {
         Sender->StoreEditedCaption();
-        ctx_.TextCard().StoreTextCard(Sender, OldRow);
+        // The editor's text of a topic of this panel goes to that topic, wherever it stands
+        // now (after a store that failed it is not the row that was left).
+        if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();

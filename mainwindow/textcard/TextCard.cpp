@@ -2,6 +2,8 @@
 // when it was modified.
 #include "mainwindow/textcard/TextCard.h"
 
+#include <exception>
+
 #include <QBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
@@ -21,6 +23,7 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Colors.h"
+#include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Fonts.h"
 #include "platform/qt/RtfDocument.h"
@@ -94,6 +97,8 @@ void TTextCard::BuildComponents() {
 }
 
 void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
+    // Text that could not be stored is not replaced: it stays with its own topic.
+    if (HoldsUnsavedText()) return;
     const bool valid = grid && grid->IsRowValid(row);
     const std::string caption = valid ? Trim(LineBreaksToBlanks(grid->Nester->Caption(row))) : std::string();
     lblCurDescr->setText(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption));
@@ -116,14 +121,15 @@ void TTextCard::ShowTopicStyle(uint8_t style) {
     btnStrike->setChecked(style & kFlagStrikeOut);
 }
 
-void TTextCard::StoreToOwner() {
-    if (!textOwner_.Grid) return;
+bool TTextCard::StoreToOwner() {
+    if (!textOwner_.Grid) return true;
     const int owner = TextOwnerRow();
-    if (owner >= 0) StoreTextCard(textOwner_.Grid, owner);
+    return owner < 0 || StoreTextCard(textOwner_.Grid, owner);
 }
 
 void TTextCard::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     QTextEdit* e = txtSimpleText;
+    storeFailureShown_ = false;
     const QTextCharFormat plain = DefaultCardFormat();
     std::string card;
     textOwner_ = {};
@@ -188,19 +194,44 @@ void TTextCard::AnchorTextOwner() {
     o.CardDir = o.Grid->Nester->CardDir(o.Row);
 }
 
-void TTextCard::StoreTextCard(TKivStringGrid* grid, int row) {
+bool TTextCard::StoreTextCard(TKivStringGrid* grid, int row) {
     QTextEdit* e = txtSimpleText;
-    if (!e->document()->isModified()) return;
+    if (!e->document()->isModified()) return true;
     // The editor holds the text of one topic; it goes back to that topic only.
-    if (!ShowsTextCardOf(grid, row)) return;
+    if (!ShowsTextCardOf(grid, row) || grid->Nester->IsLocked(row)) return true;
     const bool hasText = !Trim(e->toPlainText().toStdString()).empty();
     const std::string card = hasText ? WriteRtf(*e->document()) : std::string();
-    grid->Nester->Cards().WriteRowCard(kCardText, row, card);
+    QString failure;
+    bool stored = false;
+    try {
+        stored = grid->Nester->Cards().WriteRowCard(kCardText, row, card);
+    } catch (const std::exception& ex) {
+        failure = QString::fromUtf8(ex.what());
+    }
+    if (!stored) {
+        // The text stays in the editor, modified and with its own topic, for the next try.
+        if (!storeFailureShown_) {
+            storeFailureShown_ = true;
+            const std::string caption = Trim(LineBreaksToBlanks(grid->Nester->Caption(row)));
+            MessageDlg(QStringLiteral("The text card of \"%1\" could not be stored%2\n\nIts text stays in the editor and is "
+                                      "stored when you go to another topic.")
+                           .arg(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption),
+                                failure.isEmpty() ? QString() : QStringLiteral(": ") + failure),
+                       MsgType::Error, MsgButtons::OK);
+        }
+        return false;
+    }
+    storeFailureShown_ = false;
     grid->Nester->SetHasText(row, hasText);
     textOwner_.Row = row;
     textOwner_.CardDir = grid->Nester->CardDir(row);
     e->document()->setModified(false);
     grid->DrawRow(row);
+    return true;
+}
+
+bool TTextCard::HoldsUnsavedText() const {
+    return txtSimpleText->document()->isModified() && textOwner_.Grid && TextOwnerRow() >= 0;
 }
 
 void TTextCard::ShowNoTopic() {

@@ -25,13 +25,18 @@ public:
     // The caption line and the editor into the skeleton's text pane; the style commands.
     void BuildComponents();
 
-    // The caption and the text card of that row (or of no topic) into the panes.
+    // The caption and the text card of that row (or of no topic) into the panes; nothing
+    // while the editor holds text that could not be stored.
     void ShowTopic(TKivStringGrid* grid, int row);
     void LoadTextCardIntoEditor(TKivStringGrid* grid, int row);
     // The editor's text, when modified, back to that row when it is the editor's topic.
-    void StoreTextCard(TKivStringGrid* grid, int row);
+    // False when that store failed: the user is told (once until a store succeeds) and the
+    // text stays in the editor, modified, with its own topic.
+    bool StoreTextCard(TKivStringGrid* grid, int row);
     // The editor's text, when modified, back to its own topic wherever its row moved.
-    void StoreToOwner();
+    bool StoreToOwner();
+    // The editor holds modified text of a topic that is still there (a store failed).
+    bool HoldsUnsavedText() const;
     void ShowNoTopic();
     // Whether the text card editor shows that topic; the panel of the topic it shows.
     bool ShowsTextCardOf(TKivStringGrid* grid, int row) const;
@@ -61,6 +66,7 @@ private:
     void AnchorTextOwner();
 
     IWindowContext& ctx_;
+    bool storeFailureShown_ = false;
     // The topic whose text card the editor shows: its text goes back only there.
     struct TextCardOwner {
         TKivStringGrid* Grid = nullptr;
