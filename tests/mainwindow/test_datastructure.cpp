@@ -109,7 +109,7 @@ TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
         ReadNestItems(kiv.get(), ReadRootNest(kiv.get()), items);
         TCards cards;
         cards.SetCardFile(dsc.get());
-        cards.WriteCard(kCardText, items[0].CardDir, "text of a");
+        ASSERT_TRUE(cards.WriteCard(kCardText, items[0].CardDir, "text of a"));
         TCardArray entries;
         ReadCardDirectory(dsc.get(), items[0].CardDir, entries);
         for (const TCardEntry& e : entries)
@@ -126,6 +126,28 @@ TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
     EXPECT_FALSE(f->TextCard().txtSimpleText->isReadOnly());
     EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("b"));
     EXPECT_TRUE(f->TextCard().txtSimpleText->isEnabled());
+}
+
+TEST_F(Datastructure, BinsWithoutRoomInTheCardDirectoryAreReportedAtClose) {
+    // A damaged datastructure-level directory: all five entries hold kinds of no bin.
+    const std::string path = Home() + "FirstKivDB.kiv";
+    MakeTreePair(path, "a(b)");
+    {
+        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::ReadWrite);
+        TDBCards db;
+        db.SetCardFile(dsc.get());
+        for (uint8_t kind = 7; kind < 12; ++kind) ASSERT_TRUE(db.WriteCard(kind, "x"));
+    }
+    PackDatastructure(path);
+    TForm1* f = Start();
+    ASSERT_TRUE(f->DatastructureOpen());
+    try {
+        f->Datastructure().CloseDatastructure();
+        ADD_FAILURE() << "the bins were dropped without a word";
+    } catch (const EKivError& e) {
+        EXPECT_NE(std::string(e.what()).find("no room for the text bin, the launch bin"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadJoined(path).Tree, "a\n  b\n");  // the topics are joined back all the same
 }
 
 TEST_F(Datastructure, AnInterruptedPairIsOpenedAsItStands) {
