@@ -466,8 +466,10 @@ bool TNester::SetCaption(int row, std::string_view text) {
     const bool plain = (caption.empty() && p.Flags != kFlagClone && p.Flags != kFlagLocked) ||
                        (p.FontColor == kDefaultFontColor && p.Flags == 0);
     const std::string card = plain ? caption : MakeCaptionPrefix(p.FontColor, p.Flags) + caption;
-    p.Caption = std::move(caption);
-    return cards_->WriteRowCard(kCardCaption, row, card);
+    // The row shows what is stored: a store that fails or raises leaves its caption.
+    if (!cards_->WriteRowCard(kCardCaption, row, card)) return false;
+    At(row).Caption = std::move(caption);
+    return true;
 }
 
 int TNester::SlotOf(int row) const {

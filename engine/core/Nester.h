@@ -192,7 +192,8 @@ public:
     // ---- writing back ----
     // Stores the caption card: the plain text, or the 6-byte prefix and the text when the
     // row has a colour or flags (an empty caption keeps only a lone clone or lock mark).
-    // The text may be the row's own caption. False when the card was not stored.
+    // The text may be the row's own caption. False when the card was not stored; the row
+    // keeps its caption then (also when the store raises), so it shows what is stored.
     bool SetCaption(int row, std::string_view text);
     // Writes the row's item into its slot of the parent nest when the slot still holds the
     // same topic; false when nothing was written.

@@ -374,6 +374,18 @@ TEST_F(Outline, SettersTakeTheRowsOwnText) {
     EXPECT_EQ(model.GetRow(1).Links, link);
 }
 
+TEST_F(Outline, CaptionNotStoredOnAFullDiskStaysAsStored) {
+    MemoryBlockFile disk(pair.dsc->ReadAll());
+    model.SetCardFile(&disk);
+    disk.FailGrowthPast(disk.Size());
+    const std::string before = disk.Bytes();
+    EXPECT_THROW((void)model.SetCaption(0, std::string(300, 'x')), EFileError);
+    EXPECT_EQ(model.Caption(0), "a");
+    EXPECT_EQ(disk.Bytes(), before);
+    EXPECT_TRUE(model.SetCaption(0, "short"));  // fits in place
+    EXPECT_EQ(model.Caption(0), "short");
+}
+
 // A topic's first card makes a directory that only the topic's item can name: when the
 // row's slot holds another topic, nothing is written and the store says so.
 TEST_F(Outline, FirstCardIsRefusedWhenNoItemWouldNameIt) {
