@@ -55,11 +55,13 @@ bool TACards::AppendRowCard(int row, uint8_t kind, std::string_view text) {
 std::string TLaunchList::GetLinks(int row) const { return Owner->GetRow(row).Links; }
 
 bool TLaunchList::SetLinks(int row, std::string_view text) {
-    const std::string links(text);  // text may be the row's own Links
+    std::string links(text);  // text may be the row's own Links
+    Owner->GetItem(row);      // a row that does not exist raises before anything is stored
+    if (!Owner->Cards().WriteRowCard(kCardLaunch, row, links)) return false;
     TNestPack p = Owner->GetRow(row);
-    p.Links = links;
+    p.Links = std::move(links);
     Owner->SetRow(row, p);
-    return Owner->Cards().WriteRowCard(kCardLaunch, row, links);
+    return true;
 }
 
 int TLaunchList::Count(int row) const { return int(SplitLines(GetLinks(row)).size()); }
@@ -76,11 +78,12 @@ bool TLaunchList::AddLinks(int row, std::string_view text) {
     const std::string sep = (old.size() > 2 && old.back() != '\n') ? "\r\n" : "";
     std::string added(text);
     if (added.size() > 1 && added.back() != '\n') added += "\r\n";
+    // The card store converts the whole card, so the targets already stored stay relative.
+    if (!Owner->Cards().AppendRowCard(row, kCardLaunch, sep + added)) return false;
     TNestPack p = Owner->GetRow(row);
     p.Links = old + sep + added;
     Owner->SetRow(row, p);
-    // The card store converts the whole card, so the targets already stored stay relative.
-    return Owner->Cards().AppendRowCard(row, kCardLaunch, sep + added);
+    return true;
 }
 
 bool TLaunchList::DeleteLink(int row, int i) {

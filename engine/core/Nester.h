@@ -82,8 +82,8 @@ public:
     TNester* Owner;
 
     std::string GetLinks(int row) const;
-    // Links := text; the launch card is written (targets made relative). The text may be
-    // the row's own Links. False when the card was not stored (Links is set all the same).
+    // The launch card is written (targets made relative) and Links := text. The text may be
+    // the row's own Links. False when the card was not stored; Links stays as stored then.
     bool SetLinks(int row, std::string_view text);
     int Count(int row) const;
     // The part of line i before its first 0x01; empty when it has none.
