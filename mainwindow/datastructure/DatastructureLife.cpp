@@ -1,4 +1,6 @@
 // Opening, closing, creating and copying the datastructure, and the recent-files list.
+// Commands: acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup,
+// acReturnToBackup, Template1, miLast1..miLast4, pmLastOpened.
 #include "mainwindow/datastructure/DatastructureLife.h"
 
 #include <QDesktopServices>
