@@ -16,6 +16,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
@@ -47,12 +48,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     panels_ = std::make_unique<TPanelHandlers>(*this);
     textCard_ = std::make_unique<TTextCard>(*this);
     startup_ = std::make_unique<TStartup>(*this);
+    launchCard_ = std::make_unique<TLaunchCard>(*this);
     datastructure_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
     panels_->BuildComponents();
+    launchCard_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
@@ -73,7 +76,6 @@ void TForm1::FormCreate(const QStringList& args) {
     for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
-    k.odLaunchCard.InitialDir = QString::fromStdString(appDir);
     // The file type is registered at every start; nothing there may stop the start.
     fileType_->Register();
     InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) {
@@ -111,7 +113,7 @@ void TForm1::FormCreate(const QStringList& args) {
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    const std::pair<QWidget*, int> floating[] = {{k.pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
+    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
                                                  {k.pnlLaunchBin, 262},  {k.pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
     for (const auto& [panel, height] : floating) {
         panel->setParent(this);
