@@ -35,7 +35,7 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
 // One topic per line, two blanks of indent per level, the caption without its prefix, UTF-8.
 // A sub-tree shared by clones is written under its first topic only (each nest once). With
 // cards, each topic's text card follows its caption as plain text, one "| " line per line,
-// indented one level deeper.
+// then its links, one "@ target | title" line each, indented one level deeper.
 std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false);
 // A stored text card as plain UTF-8 text with LF line ends: RTF through the reader, other
 // text as stored text; a leading character 1 is dropped.

@@ -298,9 +298,9 @@ void TLaunchCard::AddLinksToTopic(TKivStringGrid* grid, int row, std::string_vie
         grid->DrawRow(row);
     }
     if (!duplicates.empty()) {
-        std::string list;
-        for (const std::string& d : duplicates) list += d + "\r\n";
-        MessageDlg(StoredToText(list) + QStringLiteral("\r\nfile/link(s) has already been added to this topic."),
+        QString list;
+        for (const std::string& d : duplicates) list += StoredToText(d) + QStringLiteral("\r\n");
+        MessageDlg(list + QStringLiteral("\r\nfile/link(s) has already been added to this topic."),
                    MsgType::Information, MsgButtons::OK);
     }
 }
