@@ -353,6 +353,13 @@ void TLaunchCard::FillLaunchCard(std::string_view text) {
     listRow_ = ctx_.CurrentRow();
 }
 
+void TLaunchCard::FillLaunchCard(TKivStringGrid* grid, int row) {
+    const bool valid = grid && grid->IsRowValid(row);
+    FillLaunchCard(valid ? grid->Nester->LaunchList().GetLinks(row) : std::string());
+    listGrid_ = valid ? grid : nullptr;
+    listRow_ = valid ? row : -1;
+}
+
 int TLaunchCard::LaunchCardRow() const { return listGrid_ == ctx_.CurrentGrid() ? listRow_ : -1; }
 
 void TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
@@ -381,9 +388,8 @@ void TLaunchCard::ShowLaunchCard() {
     }
     TKivStringGrid* g = ctx_.CurrentGrid();
     const int row = ctx_.CurrentRow();
-    const bool valid = g && g->IsRowValid(row);
-    FillLaunchCard(valid ? g->Nester->LaunchList().GetLinks(row) : std::string());
-    if (valid) {
+    FillLaunchCard(g, row);
+    if (g && g->IsRowValid(row)) {
         const QRect r = g->RowContentRect(row);
         const QPoint at = g->viewport()->mapTo(&ctx_.Window(), QPoint(r.left() + 5, r.bottom() + 4));
         pnlLaunchCard->move(at);

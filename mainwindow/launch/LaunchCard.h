@@ -50,6 +50,8 @@ public:
     // ---- the launch card list ----
     void AddLaunchCardItem(const std::string& title, const std::string& target);
     void FillLaunchCard(std::string_view text);
+    // The list filled with that topic's links (none for a row that is not there).
+    void FillLaunchCard(TKivStringGrid* grid, int row);
     // Writes the list back as the row's links, only when it was changed.
     void SaveLaunchCard(TKivStringGrid* grid, int row);
     // The current topic's links in the panel, placed at its row and shown; hidden (and

@@ -131,7 +131,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);
         TLaunchCard& launch = ctx_.LaunchCard();
-        if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(valid ? model.LaunchList().GetLinks(NewRow) : std::string());
+        if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(Sender, NewRow);
         launch.pnlLaunchCard->hide();
     }
 }
