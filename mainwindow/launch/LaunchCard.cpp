@@ -127,6 +127,9 @@ void TLaunchCard::BuildActions() {
     });
     ctx_.Skeleton().acShowLaunchCard->OnExecute = [this](KivAction*) { ShowLaunchCard(); };
     ctx_.Skeleton().acShowLaunchCard->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    // Their shortcuts work wherever the focus is in the window.
+    w->addAction(acAddFile);
+    w->addAction(ctx_.Skeleton().acShowLaunchCard);
 }
 
 void TLaunchCard::AddLaunchCommands(QMenu* menu, QMenu* openWith) {
@@ -347,6 +350,9 @@ void TLaunchCard::FillLaunchCard(std::string_view text) {
         const size_t p = line.find(kLinkSeparator);
         if (p != std::string::npos) AddLaunchCardItem(line.substr(p + 1), line.substr(0, p));
     }
+    // Titles are short and targets long: the titles get what they need, up to half the list.
+    lvLaunchCard->resizeColumnToContents(0);
+    lvLaunchCard->setColumnWidth(0, std::min(lvLaunchCard->columnWidth(0), lvLaunchCard->width() / 2));
     lvLaunchCard->setUpdatesEnabled(true);
     lvLaunchCardTag = 0;
     listGrid_ = ctx_.CurrentGrid();

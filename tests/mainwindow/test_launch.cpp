@@ -371,6 +371,25 @@ TEST_F(Launch, BuildLaunchPopupActsOnTheOneLinkOfARowOrTheChosenLaunchCardRow) {
     EXPECT_EQ(L->acDeleteFile->Tag, TLaunchCard::kLaunchCardTag + 1);
 }
 
+TEST_F(Launch, ARenamedFileTakesItsLinkAlong) {
+    Open("a.txt other");
+    const std::string a = File("a.txt"), b = File("b.txt");
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, a + S + "a.txt\r\n"));
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(1, a + S + "a.txt\r\n" + b + S + "b\r\n"));
+    L->FileRenamed(0, a, Home() + "c.txt");
+    EXPECT_EQ(StoredLinks(0), Home() + "c.txt" + S + "c.txt\r\n");
+    EXPECT_EQ(g->Nester->Caption(0), "c.txt") << "the caption was the old file name";
+
+    ClickRow(g, 1);
+    L->ShowLaunchCard();
+    L->FileRenamed(TLaunchCard::kLaunchCardTag + 1, b, Home() + "d.txt");
+    EXPECT_EQ(L->lvLaunchCard->topLevelItem(1)->text(0), QStringLiteral("d.txt"));
+    EXPECT_EQ(L->lvLaunchCardTag, 1);
+    L->SaveLaunchCard(g, 1);
+    EXPECT_EQ(StoredLinks(1), a + S + "a.txt\r\n" + Home() + "d.txt" + S + "d.txt\r\n");
+    EXPECT_EQ(g->Nester->Caption(1), "other");
+}
+
 TEST_F(Launch, DeletingTheFileTrashesItAndThenRemovesTheLink) {
     Open("t");
     const std::string a = File("a.txt");
