@@ -1,6 +1,7 @@
 #include "dragdrop/MimeBridge.h"
 
-#include <QRegularExpression>
+#include <cctype>
+#include <string_view>
 
 #include "dragdrop/core/DropSource.h"
 
@@ -55,11 +56,24 @@ QByteArray Render(IDataObject& data, TFormatEtc f) {
     return QByteArray(m.data.data(), qsizetype(m.data.size()));
 }
 
+// "type/subtype" and parameters, as the Linux twins are named; Windows names such as
+// "Internet Message (rfc822/rfc1522)" have blanks and brackets a MIME type cannot have.
+bool IsMimeType(const std::string& name) {
+    const std::string head = name.substr(0, name.find(';'));
+    const size_t slash = head.find('/');
+    if (slash == std::string::npos || slash == 0 || slash + 1 == head.size() || head.find('/', slash + 1) != std::string::npos)
+        return false;
+    for (char c : head)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && std::string_view("!#$&^_.+-/").find(c) == std::string_view::npos)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 QString MimeNameOf(uint16_t id) {
     std::string name = ClipboardFormatNameOf(id);
-    if (name.find('/') != std::string::npos) return QString::fromStdString(name);
+    if (IsMimeType(name)) return QString::fromStdString(name);
     if (name.empty())
         for (const auto& p : kPredefined)
             if (p.id == id) name = p.name;
@@ -113,7 +127,7 @@ bool TMimeDataObject::Bytes(const TFormatEtc& format, QByteArray* bytes) const {
         return true;
     }
     // Other programs' text comes as text/plain or as X strings; Qt knows their encodings.
-    if (name == kUtf8Text && mime_->hasText()) {
+    if (name == kUtf8Text && mime_->hasFormat(kPlainText)) {
         if (bytes) *bytes = mime_->text().toUtf8();
         return true;
     }
