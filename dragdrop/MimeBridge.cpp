@@ -1,5 +1,7 @@
 #include "dragdrop/MimeBridge.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <cctype>
 #include <string_view>
 
@@ -12,6 +14,8 @@ namespace {
 const char* const kPrivatePrefix = "application/x-kiv-cf;name=\"";
 const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
 const QString kPlainText = QStringLiteral("text/plain");
+// Qt's own image type; the X side of Qt offers it in the image formats X programs know.
+const QString kQtImage = QStringLiteral("application/x-qt-image");
 
 struct Predefined {
     uint16_t id;
@@ -103,14 +107,20 @@ QVariant TSourceMimeData::retrieveData(const QString& mime, QMetaType) const {
     const QStringList names = MimeTypesOf(*o, &formats);
     const qsizetype i = names.indexOf(mime);
     if (i < 0) return {};
-    return Render(*o, formats[size_t(i)]);
+    const QByteArray bytes = Render(*o, formats[size_t(i)]);
+    if (mime == kQtImage) return QImage::fromData(bytes, "BMP");
+    return bytes;
 }
 
 std::unique_ptr<QMimeData> RenderMimeData(IDataObject& data) {
     auto mime = std::make_unique<QMimeData>();
     std::vector<TFormatEtc> formats;
     const QStringList names = MimeTypesOf(data, &formats);
-    for (qsizetype i = 0; i < names.size(); ++i) mime->setData(names[i], Render(data, formats[size_t(i)]));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QByteArray bytes = Render(data, formats[size_t(i)]);
+        if (names[i] == kQtImage) mime->setImageData(QImage::fromData(bytes, "BMP"));
+        else mime->setData(names[i], bytes);
+    }
     return mime;
 }
 
@@ -122,6 +132,16 @@ IDataObject* TMimeDataObject::Own() const {
 bool TMimeDataObject::Bytes(const TFormatEtc& format, QByteArray* bytes) const {
     if (!mime_ || !(format.tymed & (TYMED_HGLOBAL | TYMED_ISTREAM)) || format.lindex > 0) return false;
     const QString name = MimeNameOf(format.cfFormat);
+    if (name == kQtImage) {
+        if (!mime_->hasImage()) return false;
+        if (bytes) {
+            const QImage image = qvariant_cast<QImage>(mime_->imageData());
+            QBuffer buffer(bytes);
+            buffer.open(QIODevice::WriteOnly);
+            if (!image.save(&buffer, "BMP")) return false;
+        }
+        return true;
+    }
     if (mime_->hasFormat(name)) {
         if (bytes) *bytes = mime_->data(name);
         return true;

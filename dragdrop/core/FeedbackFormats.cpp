@@ -18,10 +18,9 @@ bool TTargetCLSIDClipboardFormat::WriteData(char* buffer, size_t size) {
 
 namespace {
 
-// The field of a feedback data format that a 32-bit feedback format carries.
 template <class F>
 bool Is(TClipboardFormat& c) {
-    return c.ClassType().InheritsFrom(F::StaticClass());
+    return ClipboardFormatAs<F>(c) != nullptr;
 }
 
 }  // namespace

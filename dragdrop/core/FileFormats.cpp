@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dragdrop/core/ClipboardCodecs.h"
+#include "dragdrop/core/ShellFormats.h"
 
 namespace kiv {
 
@@ -31,6 +32,11 @@ bool TFileClipboardFormat::WriteData(char* buffer, size_t size) {
 std::string TFileClipboardFormat::Bytes() const { return ClipCodec::DropFilesBytes(names_); }
 
 bool TFileClipboardFormat::Assign(TCustomDataFormat& source) {
+    if (auto* p = DataFormatAs<TPIDLDataFormat>(source)) {
+        names_ = p->Filenames();
+        std::erase(names_, std::string());
+        return !names_.empty();
+    }
     auto* f = DataFormatAs<TFileDataFormat>(source);
     if (!f) return false;
     names_ = f->Files().Items();
@@ -38,6 +44,12 @@ bool TFileClipboardFormat::Assign(TCustomDataFormat& source) {
 }
 
 bool TFileClipboardFormat::AssignTo(TCustomDataFormat& dest) {
+    if (auto* p = DataFormatAs<TPIDLDataFormat>(dest)) {
+        std::vector<std::string> lists;
+        if (!FilenamesToPIDLs(names_, lists)) return false;
+        p->SetPIDLs(std::move(lists));
+        return true;
+    }
     auto* f = DataFormatAs<TFileDataFormat>(dest);
     if (!f) return false;
     f->Files().Assign(names_);

@@ -181,6 +181,11 @@ T* DataFormatAs(TCustomDataFormat& f) {
     return f.ClassType().InheritsFrom(T::StaticClass()) ? static_cast<T*>(&f) : nullptr;
 }
 
+template <class T>
+T* ClipboardFormatAs(TClipboardFormat& c) {
+    return c.ClassType().InheritsFrom(T::StaticClass()) ? static_cast<T*>(&c) : nullptr;
+}
+
 // A list of data formats that does not own them.
 class TDataFormats {
 public:

@@ -4,6 +4,9 @@
 #include "dragdrop/core/FeedbackFormats.h"
 #include "dragdrop/core/FileFormats.h"
 #include "dragdrop/core/Formats.h"
+#include "dragdrop/core/GraphicsFormats.h"
+#include "dragdrop/core/InternetFormats.h"
+#include "dragdrop/core/ShellFormats.h"
 #include "dragdrop/core/TextFormats.h"
 
 namespace kiv {
@@ -45,19 +48,45 @@ void RegisterTextContentsFeedback(Registrar& r) {
     r.Pair<TDataStreamDataFormat, TFileContentsStreamClipboardFormat>(0, csTarget);
 }
 
+void RegisterShellItems(Registrar& r) {
+    r.Classes<TPIDLDataFormat>();
+    r.Pair<TPIDLDataFormat, TPIDLClipboardFormat>(0);
+    r.PairWithTwin<TPIDLDataFormat, TFileClipboardFormat, TURIListClipboardFormat>(1);
+}
+
 void RegisterFiles(Registrar& r) {
     r.Classes<TFileDataFormat, TFileMapDataFormat>();
     r.PairWithTwin<TFileDataFormat, TFileClipboardFormat, TURIListClipboardFormat>(0);
+    r.Pair<TFileDataFormat, TPIDLClipboardFormat>(1);
     r.Pair<TFileDataFormat, TFilenameClipboardFormat>(2);
     r.Pair<TFileDataFormat, TFilenameWClipboardFormat>(2);
     r.Pair<TFileMapDataFormat, TFilenameMapClipboardFormat>(0);
     r.Pair<TFileMapDataFormat, TFilenameMapWClipboardFormat>(0);
 }
 
-// The text pairs of the internet formats.
-void RegisterInternetText(Registrar& r) {
+void RegisterInternet(Registrar& r) {
+    r.Classes<TURLDataFormat, THTMLDataFormat>();
+    r.Pair<TURLDataFormat, TNetscapeBookmarkClipboardFormat>(0);
+    r.Pair<TURLDataFormat, TMozURLClipboardFormat>(0);
+    r.Pair<TURLDataFormat, TNetscapeURLClipboardFormat>(0);
+    r.Pair<TURLDataFormat, TNetscapeImageClipboardFormat>(1);
+    r.Pair<TURLDataFormat, TFileContentsClipboardFormat>(2);
+    r.Pair<TURLDataFormat, TFileGroupDescritorClipboardFormat>(2);
+    r.Pair<TURLDataFormat, TURLClipboardFormat>(2);
+    r.PairWithTwin<TURLDataFormat, TTextClipboardFormat, TUTF8TextClipboardFormat>(3);
+    r.PairWithTwin<TURLDataFormat, TFileClipboardFormat, TURIListClipboardFormat>(4, csTarget);
+    r.PairWithTwin<THTMLDataFormat, THTMLClipboardFormat, THTMLMimeClipboardFormat>(0);
     r.Pair<TTextDataFormat, TRFC822ClipboardFormat>(1);
     r.PairWithTwin<TTextDataFormat, THTMLClipboardFormat, THTMLMimeClipboardFormat>(2);
+}
+
+void RegisterGraphics(Registrar& r) {
+    r.Classes<TBitmapDataFormat, TMetaFileDataFormat>();
+    r.PairWithTwin<TBitmapDataFormat, TDIBClipboardFormat, TQtImageClipboardFormat>(0);
+    r.Pair<TBitmapDataFormat, TBitmapClipboardFormat>(1);
+    r.Pair<TBitmapDataFormat, TPaletteClipboardFormat>(1);
+    r.Pair<TMetaFileDataFormat, TEnhMetaFileClipboardFormat>(0, csTarget);
+    r.Pair<TMetaFileDataFormat, TMetaFileClipboardFormat>(1, csTarget);
 }
 
 void RegisterTextForms(Registrar& r) {
@@ -72,8 +101,10 @@ void RegisterTextForms(Registrar& r) {
 void RegisterStandardFormats(TDataFormatMap& map, TDataFormatClasses& classes) {
     Registrar r{map, classes};
     RegisterTextContentsFeedback(r);
+    RegisterShellItems(r);
     RegisterFiles(r);
-    RegisterInternetText(r);
+    RegisterInternet(r);
+    RegisterGraphics(r);
     RegisterTextForms(r);
 }
 

@@ -16,10 +16,11 @@ bool TCustomSimpleClipboardFormat::DoGetData(IDataObject*, const TStgMedium& med
 bool TCustomSimpleClipboardFormat::DoSetData(const TFormatEtc& format, TStgMedium& medium) {
     const size_t size = GetSize();
     if (size < 1) return false;
-    uint32_t tymed;
-    if (format.tymed & TYMED_ISTREAM) tymed = TYMED_ISTREAM;
-    else if (format.tymed & TYMED_HGLOBAL) tymed = TYMED_HGLOBAL;
-    else return false;
+    const uint32_t allowed = format.tymed & format_.tymed;
+    if (allowed == 0) return false;
+    const uint32_t tymed = (allowed & TYMED_ISTREAM) ? TYMED_ISTREAM
+                           : (allowed & TYMED_HGLOBAL) ? TYMED_HGLOBAL
+                                                       : allowed & (~allowed + 1);  // the lowest medium offered
     std::string block(size, '\0');
     if (!WriteData(block.data(), size)) return false;
     medium.tymed = tymed;

@@ -8,7 +8,12 @@
 
 #include "dragdrop/core/ClipboardCodecs.h"
 #include "dragdrop/core/FileFormats.h"
+#include "dragdrop/core/GraphicsFormats.h"
+#include "dragdrop/core/InternetFormats.h"
+#include "dragdrop/core/ShellCodecs.h"
+#include "dragdrop/core/ShellFormats.h"
 #include "dragdrop/core/TextFormats.h"
+#include "platform/core/KivStrings.h"
 
 using namespace kiv;
 using namespace kiv::ClipCodec;
@@ -75,10 +80,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const auto& f : ReadUriListFiles(block)) Check(!f.empty() && f[0] == '/' && f.find('\0') == std::string::npos);
 
+    // Shell item lists, bookmarks, the image format, shortcuts, vCards, bitmaps.
+    std::vector<std::string> lists;
+    if (ReadCIDA(block, lists)) {
+        Check(lists.size() >= 2);
+        for (const auto& l : lists) Check(l.size() <= size && ItemIdListLength(l) == l.size());
+        std::vector<std::string> again;
+        Check(ReadCIDA(CIDABytes(lists), again) && again == lists);
+        std::string path;
+        for (const auto& name : PIDLFilenames(lists))
+            if (!name.empty()) Check(name[0] == '/' && PIDLToPath(PathToPIDL(name), path) && path == name);
+    }
+    std::string url, title;
+    ReadNetscapeBookmark(block, url, title);
+    Check(url.size() <= 1024 && title.size() + 1024 <= std::max<size_t>(size, 1024));
+    NetscapeImage image;
+    if (ReadNetscapeImage(block, image)) {
+        std::string out(NetscapeImageSize(image), '\0');
+        Check(WriteNetscapeImage(out.data(), out.size(), image));
+        NetscapeImage again;
+        Check(ReadNetscapeImage(out, again) && again.url == image.url && again.title == image.title);
+    }
+    if (ShortcutURL(block, url)) Check(url.size() <= size);
+    Check(URLToShortcutFilename(block).size() <= 124 + 8);
+    VCardToLines(block);
+    std::string bmp, dib;
+    if (DIBToBMP(block, bmp)) Check(BMPToDIB(bmp, dib) && dib == block && GetU32(bmp.data() + 10) <= bmp.size() + (1u << 10));
+
     for (uint16_t id : {CF_HDROP, CF_TEXT, CF_UNICODETEXT, RegisterClipboardFormat("FileNameW"),
                         RegisterClipboardFormat("FileNameMapW"), RegisterClipboardFormat("FileGroupDescriptor"),
                         RegisterClipboardFormat("FileGroupDescriptorW"), RegisterClipboardFormat("text/uri-list"),
-                        RegisterClipboardFormat("HTML Format"), RegisterClipboardFormat("FileContents")}) {
+                        RegisterClipboardFormat("HTML Format"), RegisterClipboardFormat("FileContents"),
+                        RegisterClipboardFormat("Shell IDList Array"), RegisterClipboardFormat("Netscape Bookmark"),
+                        RegisterClipboardFormat("Netscape Image Format"), RegisterClipboardFormat("_NETSCAPE_URL"),
+                        RegisterClipboardFormat("text/x-moz-url"), CF_DIB, CF_BITMAP}) {
         OneBlock offered(id, block);
         TFileDataFormat fileData;
         fileData.GetData(offered);
@@ -91,6 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         virtualFiles.GetData(offered);
         TDataStreamDataFormat streams;
         streams.GetData(offered);
+        TURLDataFormat link;
+        link.GetData(offered);
+        TPIDLDataFormat items;
+        items.GetData(offered);
+        TBitmapDataFormat bitmap;
+        bitmap.GetData(offered);
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // A data object holding fixed blocks per format and index, as another program would offer them.
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -39,6 +40,16 @@ inline std::vector<std::string> ClassNames(const TClipboardFormats& list) {
     std::vector<std::string> names;
     for (auto* f : list.Items()) names.push_back(f->ClassType().name);
     return names;
+}
+
+// The message a call raises.
+inline std::string MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EDragDropError& e) {
+        return e.what();
+    }
+    return "(nothing raised)";
 }
 
 inline std::string Bytes(std::initializer_list<int> b) {

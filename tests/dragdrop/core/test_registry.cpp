@@ -2,11 +2,15 @@
 
 #include "dragdrop/core/DropSource.h"
 #include "dragdrop/core/FileFormats.h"
+#include "dragdrop/core/GraphicsFormats.h"
+#include "dragdrop/core/InternetFormats.h"
+#include "dragdrop/core/ShellFormats.h"
 #include "dragdrop/core/TextFormats.h"
 #include "tests/dragdrop/core/FakeDataObject.h"
 
 using namespace kiv;
 using kiv::test::ClassNames;
+using kiv::test::MessageOf;
 
 namespace {
 
@@ -42,7 +46,7 @@ TEST(FormatMap, TextFormatsInReadingOrder) {
 }
 
 TEST(FormatMap, FileFormatsInReadingOrder) {
-    const std::vector<std::string> files = {"TURIListClipboardFormat", "TFileClipboardFormat",
+    const std::vector<std::string> files = {"TURIListClipboardFormat", "TFileClipboardFormat", "TPIDLClipboardFormat",
                                             "TFilenameWClipboardFormat", "TFilenameClipboardFormat"};
     EXPECT_EQ(TargetList<TFileDataFormat>(), files);
     EXPECT_EQ(SourceList<TFileDataFormat>(), files);
@@ -54,6 +58,25 @@ TEST(FormatMap, FileFormatsInReadingOrder) {
                                         "TPerformedDropEffectClipboardFormat", "TPreferredDropEffectClipboardFormat"}));
     EXPECT_EQ(TargetList<TDataStreamDataFormat>(), (std::vector<std::string>{"TFileContentsStreamClipboardFormat"}));
     EXPECT_TRUE(SourceList<TDataStreamDataFormat>().empty());
+    EXPECT_EQ(TargetList<TPIDLDataFormat>(),
+              (std::vector<std::string>{"TPIDLClipboardFormat", "TURIListClipboardFormat", "TFileClipboardFormat"}));
+}
+
+TEST(FormatMap, URLAndPictureFormatsInReadingOrder) {
+    const std::vector<std::string> source = {
+        "TNetscapeURLClipboardFormat", "TMozURLClipboardFormat", "TNetscapeBookmarkClipboardFormat",
+        "TNetscapeImageClipboardFormat", "TURLClipboardFormat", "TFileGroupDescritorClipboardFormat",
+        "TFileContentsClipboardFormat", "TUTF8TextClipboardFormat", "TTextClipboardFormat"};
+    EXPECT_EQ(SourceList<TURLDataFormat>(), source);
+    std::vector<std::string> target = source;
+    target.insert(target.end(), {"TURIListClipboardFormat", "TFileClipboardFormat"});  // ".url" files, read only
+    EXPECT_EQ(TargetList<TURLDataFormat>(), target);
+    EXPECT_EQ(TargetList<THTMLDataFormat>(), (std::vector<std::string>{"THTMLMimeClipboardFormat", "THTMLClipboardFormat"}));
+    EXPECT_EQ(TargetList<TBitmapDataFormat>(), (std::vector<std::string>{"TQtImageClipboardFormat", "TDIBClipboardFormat",
+                                                                          "TPaletteClipboardFormat", "TBitmapClipboardFormat"}));
+    EXPECT_EQ(TargetList<TMetaFileDataFormat>(),
+              (std::vector<std::string>{"TEnhMetaFileClipboardFormat", "TMetaFileClipboardFormat"}));
+    EXPECT_TRUE(SourceList<TMetaFileDataFormat>().empty());
 }
 
 TEST(FormatMap, ReRegisteringAPairMovesItAndMergesScopeAndDirection) {
@@ -74,16 +97,19 @@ TEST(FormatMap, ReRegisteringAPairMovesItAndMergesScopeAndDirection) {
                               {"TFilenameClipboardFormat", ddRead | ddWrite},
                               {"TURIListClipboardFormat", ddRead},
                               {"TFileClipboardFormat", ddRead},
+                              {"TPIDLClipboardFormat", ddRead},
                               {"TFilenameWClipboardFormat", ddRead}}));
     // Behind every entry of lower priority, before those of equal and higher.
     map.AddPair(TFileDataFormat::StaticClass(), TFilenameClipboardFormat::StaticClass(), 1, csTarget, ddRead);
     EXPECT_EQ(fileList()[2].first, "TFilenameClipboardFormat");
     // Removing a clipboard class removes its pairs; removing a data class all of its own.
     map.RemoveClipboardFormatClass(TFileClipboardFormat::StaticClass());  // and the twin derived from it
-    EXPECT_EQ(fileList().size(), 2u);
+    EXPECT_EQ(fileList().size(), 3u);
+    for (const auto& e : map.Entries()) EXPECT_FALSE(e.clipboardFormat->InheritsFrom(TFileClipboardFormat::StaticClass()));
+    const size_t left = map.Entries().size();
     map.RemoveDataFormatClass(TFileDataFormat::StaticClass());
     EXPECT_TRUE(fileList().empty());
-    EXPECT_EQ(map.Entries().size(), entries - 4);
+    EXPECT_EQ(map.Entries().size(), left - 3);
 }
 
 TEST(FormatMap, AFirstPairOfANewClassGoesLast) {
@@ -167,15 +193,6 @@ class NoId : public TClipboardFormat {
 public:
     void Clear() override {}
 };
-
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDragDropError& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 }  // namespace
 

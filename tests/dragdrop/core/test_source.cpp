@@ -240,7 +240,7 @@ TEST(Enumerator, NextSkipResetClone) {
     ASSERT_EQ(e->Next(1, got, nullptr), S_OK);
     EXPECT_EQ(got[0].cfFormat, CF_HDROP);
     EXPECT_EQ(e->Next(5, got, &fetched), S_FALSE);
-    EXPECT_EQ(fetched, 2u);  // FileNameW, FileName
+    EXPECT_EQ(fetched, 3u);  // Shell IDList Array, FileNameW, FileName
     EXPECT_EQ(e->Skip(1), S_FALSE);
     EXPECT_EQ(e->Next(1, got, &fetched), S_FALSE);
     EXPECT_EQ(fetched, 0u);
