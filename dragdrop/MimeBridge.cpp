@@ -63,6 +63,7 @@ QByteArray Render(IDataObject& data, TFormatEtc f) {
 // "type/subtype" and parameters, as the Linux twins are named; Windows names such as
 // "Internet Message (rfc822/rfc1522)" have blanks and brackets a MIME type cannot have.
 bool IsMimeType(const std::string& name) {
+    if (name == "_NETSCAPE_URL") return true;  // an X target name that browsers use as a type
     const std::string head = name.substr(0, name.find(';'));
     const size_t slash = head.find('/');
     if (slash == std::string::npos || slash == 0 || slash + 1 == head.size() || head.find('/', slash + 1) != std::string::npos)
