@@ -101,8 +101,6 @@ void TCustomDropTarget::AddTargetControl(QWidget* control) {
             break;
         }
     controls_.insert(controls_.begin() + ptrdiff_t(at), control);
-    // A rich-text editor's own drop handling gives way to ours, and does not come back.
-    if (auto* edit = qobject_cast<QTextEdit*>(control)) edit->setAcceptDrops(false);
     control->setAcceptDrops(true);
     control->installEventFilter(this);
     if (auto* area = qobject_cast<QAbstractScrollArea*>(control)) {
@@ -120,6 +118,8 @@ void TCustomDropTarget::RemoveTargetControl(QWidget* control) {
     if (current_ == control) current_ = nullptr;
     controls_.erase(controls_.begin() + i);
     control->removeEventFilter(this);
+    // A rich-text editor's own drop handling gave way to ours, and does not come back.
+    if (auto* edit = qobject_cast<QTextEdit*>(control)) edit->setAcceptDrops(false);
     if (auto* area = qobject_cast<QAbstractScrollArea*>(control)) area->viewport()->removeEventFilter(this);
     disconnect(control, &QObject::destroyed, this, nullptr);
 }

@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTextEdit>
+#include <QUrl>
 #include <QWidget>
 
 #include "dragdrop/ComboTarget.h"
@@ -14,6 +16,7 @@
 #include "dragdrop/QtDragDrop.h"
 #include "dragdrop/core/ClipboardCodecs.h"
 #include "dragdrop/core/FileFormats.h"
+#include "dragdrop/core/GraphicsFormats.h"
 #include "dragdrop/core/InternetFormats.h"
 #include "dragdrop/core/TextFormats.h"
 #include "tests/dragdrop/core/FakeDataObject.h"
@@ -190,6 +193,50 @@ TEST_F(TargetFixture, RegistrationOrderAndMultiTarget) {
     EXPECT_EQ(target.Targets().size(), 1u);
     target.RemoveAllTargets();
     EXPECT_EQ(target.Target(), nullptr);
+}
+
+TEST_F(TargetFixture, ARichTextEditorGivesUpItsOwnDrops) {
+    QTextEdit edit(&window);
+    edit.setGeometry(0, 0, 100, 100);
+    target.MultiTarget = true;
+    target.AddTargetControl(&edit);
+    QMimeData mime;
+    mime.setText("into the editor");
+    int drops = 0;
+    target.OnDrop = [&](auto*, TShiftState, QPoint, uint32_t&) { ++drops; };
+    const QPoint at(20, 20);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit.viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(edit.viewport(), &drop);
+    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(edit.toPlainText(), "");  // ours, not the editor's
+    target.RemoveTargetControl(&edit);
+    EXPECT_FALSE(edit.acceptDrops());
+}
+
+TEST_F(TargetFixture, SevenDataFormatsInOrderAllEmptyAfterADrop) {
+    std::vector<std::string> names;
+    for (auto* f : target.DataFormats().Items()) names.push_back(f->ClassType().name);
+    EXPECT_EQ(names, (std::vector<std::string>{"TFileDataFormat", "TURLDataFormat", "TBitmapDataFormat", "TMetaFileDataFormat",
+                                               "TTextDataFormat", "TFileMapDataFormat", "TDataStreamDataFormat"}));
+    target.Formats = 0x7F;
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile("/tmp/f")});
+    mime.setText("t");
+    mime.setData("_NETSCAPE_URL", "http://u/\nU");
+    mime.setImageData(QImage(2, 2, QImage::Format_RGB32));
+    mime.setData("application/x-kiv-cf;name=\"FileNameMap\"", QByteArray("m\0\0", 3));
+    TMimeDataObject data(&mime);
+    int filled = 0;
+    target.OnDrop = [&](auto*, TShiftState, QPoint, uint32_t&) {
+        for (auto* f : target.DataFormats().Items()) filled += f->HasData();
+    };
+    uint32_t effect = DROPEFFECT_COPY;
+    ASSERT_EQ(target.DragEnter(&data, 0, Screen(panel), effect), S_OK);
+    ASSERT_EQ(target.Drop(&data, 0, Screen(panel), effect), S_OK);
+    EXPECT_EQ(filled, 5);  // files, link, picture, text, name map
+    for (auto* f : target.DataFormats().Items()) EXPECT_FALSE(f->HasData()) << f->ClassType().name;
 }
 
 TEST(AutoScroll, OneLinePerTickInTheBandOnly) {
