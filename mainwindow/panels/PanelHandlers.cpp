@@ -1,5 +1,6 @@
 // The handlers of the three outline panels: storing the topic that is left and loading the
-// one that becomes current, keys, mouse clicks and hints.
+// one that becomes current, keys, mouse clicks, hints and topic drags. Commands: EditMode,
+// CompactNavigate, ExpandedNavigate; the autoview timer tmrAutoLaunch.
 #include "mainwindow/panels/PanelHandlers.h"
 
 #include <QBoxLayout>

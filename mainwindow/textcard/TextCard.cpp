@@ -1,5 +1,5 @@
 // The text card in its editor: loaded from card kind 2 of the current topic, stored back
-// when it was modified.
+// when it was modified. Commands: acBold, acItalic, acUnderline, btnStrike.
 #include "mainwindow/textcard/TextCard.h"
 
 #include <exception>

@@ -300,5 +300,50 @@ TEST_F(Datastructure, AHandedOverPathOpensKivFilesOnly) {
     EXPECT_TRUE(Dialogs().Messages.empty());
 }
 
+// ---- the text bin card ----
+
+TEST(TextBinCard, APasswordEndsOnlyWithinTheFirstSixteenCharacters) {
+    struct Case {
+        std::string card, password, textBin;
+    };
+    const std::string sixteen = "0123456789abcdef";
+    const Case cases[] = {
+        {"", "", ""},
+        {"just text", "", "just text"},
+        {"\x01" "bin", "", "bin"},
+        {"secret\x01" "bin\x01" "more", "secret", "bin\x01" "more"},
+        {"123456789012345\x01" "bin", "123456789012345", "bin"},
+        // The 0x01 is the 17th character or later: no password, every character is the bin's.
+        {sixteen + "\x01" "bin", "", sixteen + "\x01" "bin"},
+        {sixteen + "XYZ\x01" "rest", "", sixteen + "XYZ\x01" "rest"},
+    };
+    for (const Case& c : cases) {
+        const TTextBinCard t = SplitTextBinCard(c.card);
+        EXPECT_EQ(t.Password, c.password) << c.card;
+        EXPECT_EQ(t.TextBin, c.textBin) << c.card;
+    }
+}
+
+TEST_F(Datastructure, ATextBinCardWithoutAPasswordKeepsAllItsText) {
+    const std::string path = Home() + "FirstKivDB.kiv";
+    MakeTreePair(path, "a");
+    const std::string card = "notes of a long line\x01 and on";
+    {
+        auto kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite);
+        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::ReadWrite);
+        TDBCards db;
+        db.SetCardFile(dsc.get());
+        db.LoadDirAddress();
+        ASSERT_TRUE(db.WriteCard(kDBCardTextBin, card));
+    }
+    PackDatastructure(path);
+    TForm1* f = Start();
+    ASSERT_TRUE(f->DatastructureOpen());
+    EXPECT_TRUE(CurrentBookMark->Password.empty());
+    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QString::fromLatin1(card.data(), int(card.size())));
+    Stop();
+    EXPECT_EQ(ReadJoined(path).TextBinCard, "\x01" + card) << "written back whole, after an empty password";
+}
+
 }  // namespace
 }  // namespace kiv::wintest
