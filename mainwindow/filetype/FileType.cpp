@@ -1,5 +1,8 @@
-#include "mainwindow/FileType.h"
+// The ".kiv" file type (TFileType): the shared-mime-info package and the desktop entry,
+// written at every start. No command.
+#include "mainwindow/filetype/FileType.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -100,5 +103,7 @@ bool RegisterKivFileType(const std::string& executablePath) {
         return false;
     }
 }
+
+bool TFileType::Register() { return RegisterKivFileType(QCoreApplication::applicationFilePath().toStdString()); }
 
 }  // namespace kiv
