@@ -1,0 +1,75 @@
+// The printer's page rectangle and the printing of a document on a PDF printer.
+#include <gtest/gtest.h>
+
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "platform/core/KivError.h"
+#include "platform/qt/Printer.h"
+#include "platform/qt/TestHarness.h"
+
+using namespace kiv;
+
+namespace {
+
+QString PdfInfo(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST(Printer, ThePageRectangleIsThePageLessSevenTenthsOfAnInchInPrinterPixels) {
+    struct Case { int dpi; int margin; };
+    const Case cases[] = {{600, 420}, {1200, 840}, {300, 210}, {96, 67}, {72, 50}};
+    for (const Case& c : cases) {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setResolution(c.dpi);
+        const QRect r = PrintPageRect(printer);
+        const QRect full = printer.pageLayout().fullRectPixels(c.dpi);
+        EXPECT_EQ(r.left(), c.margin) << c.dpi;
+        EXPECT_EQ(r.top(), c.margin) << c.dpi;
+        EXPECT_EQ(r.x() + r.width(), full.width() - c.margin) << c.dpi;
+        EXPECT_EQ(r.y() + r.height(), full.height() - c.margin) << c.dpi;
+        EXPECT_EQ(full.width(), int(8.5 * c.dpi)) << c.dpi;  // the whole paper, not its printable part
+    }
+}
+
+TEST(Printer, ALongDocumentGoesOnAsManyPagesAsItNeedsUnderItsTitle) {
+    TestEnvironment env;
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    for (int i = 0; i < 200; ++i) {
+        c.insertText(QStringLiteral("Line %1 of a document long enough for several pages").arg(i));
+        c.insertBlock();
+    }
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setResolution(600);
+    const QString pdf = QString::fromStdString(env.Dir() + "long.pdf");
+    printer.setOutputFileName(pdf);
+    PrintDocument(doc, printer, QStringLiteral("Text Card"));
+    const QString info = PdfInfo(pdf);
+    const QRegularExpressionMatch pages = QRegularExpression("Pages:\\s+(\\d+)").match(info);
+    ASSERT_TRUE(pages.hasMatch()) << info.toStdString();
+    EXPECT_GE(pages.captured(1).toInt(), 3);
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Text Card")));
+    EXPECT_EQ(doc.pageCount(), 1) << "the document itself is not paginated by printing";
+}
+
+TEST(Printer, APrinterThatCannotStartIsReported) {
+    TestEnvironment env;
+    QTextDocument doc;
+    doc.setPlainText("x");
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(env.Dir() + "no/such/folder/x.pdf"));
+    EXPECT_THROW(PrintDocument(doc, printer, QStringLiteral("Text Card")), EKivError);
+}
+
+}  // namespace
