@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -22,6 +21,7 @@
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/KivAction.h"
 #include "platform/qt/Printer.h"
+#include "tests/PdfProbe.h"
 #include "tests/dialogs/OutlineFixture.h"
 
 namespace kiv::test {
@@ -211,31 +211,6 @@ TEST_F(PrintWindow, SaveAsUsesTheWindowsDialogAndAddsTxtToABareName) {
     frm->btnSaveAsClick();
     EXPECT_EQ(ReadWholeFile(env.Dir() + "out.rtf").rfind("{\\rtf1", 0), 0u);
     EXPECT_TRUE(env.Dialogs().Messages.empty());
-}
-
-// The bounding box of the ink on a page rendered by pdftoppm at the given resolution.
-QRect InkOfPage(const QString& pdf, int page, int dpi) {
-    const QString base = pdf + QStringLiteral(".page");
-    QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {"-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                                         QString::number(page), "-png", "-singlefile", pdf, base});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "pdftoppm failed: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    const QImage img(base + QStringLiteral(".png"));
-    QRect ink;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (qGray(img.pixel(x, y)) < 160) ink |= QRect(x, y, 1, 1);
-    return ink;
-}
-
-QString PdfInfo(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 TEST_F(PrintWindow, PrintsOnA600DpiPdfPrinterWithMarginsOfSevenTenthsOfAnInch) {

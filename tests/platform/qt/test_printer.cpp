@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -10,17 +9,12 @@
 #include "platform/core/KivError.h"
 #include "platform/qt/Printer.h"
 #include "platform/qt/TestHarness.h"
+#include "tests/PdfProbe.h"
 
 using namespace kiv;
+using kiv::test::PdfInfo;
 
 namespace {
-
-QString PdfInfo(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 TEST(Printer, ThePageRectangleIsThePageLessSevenTenthsOfAnInchInPrinterPixels) {
     struct Case { int dpi; int margin; };
