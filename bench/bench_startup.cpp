@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchHome.h"
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/Navigation.h"
@@ -164,17 +165,9 @@ BENCHMARK(BM_Read100KBTextCard)->Unit(benchmark::kMicrosecond);
 }  // namespace kiv
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::string base = std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
-    std::string tmpl = base + "/kiv-bench-XXXXXX";
-    if (!::mkdtemp(tmpl.data())) return 2;
-    kiv::g_home = tmpl + "/";
-    for (const char* d : {"home/", "data/", "run/"}) kiv::MakeDirs(kiv::g_home + d);
-    ::setenv("XDG_DATA_HOME", (kiv::g_home + "data").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (kiv::g_home + "run").c_str(), 1);
-    kiv::g_home += "home/";
-    ::setenv("KIV_HOME", kiv::g_home.c_str(), 1);
-    kiv::ResetAppPaths();
+    kiv::BenchHome home;
+    if (!home.Made()) return 2;
+    kiv::g_home = home.Home();
     int rc = 0;
     {
         kiv::KivApplication app(argc, argv);
@@ -183,6 +176,5 @@ int main(int argc, char** argv) {
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
     }
-    kiv::RemoveTree(tmpl + "/");
     return rc;
 }

@@ -18,6 +18,7 @@
 //   an empty paragraph
 #include <QTextDocument>
 #include <functional>
+#include <string>
 
 #include "engine/core/Cards.h"
 #include "engine/core/Nester.h"
@@ -53,6 +54,12 @@ using TOutlineProgress = std::function<void(int topics)>;
 // clipboard is never used.
 int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNester& model, TCards& cards,
                      const TOutlineProgress& progress = {});
+
+// The same topics as the text of a ".txt" file of that document (what DocumentTextFile
+// gives for it), written straight into text, UTF-8 with LF line ends, without a document
+// in between: the plain-text export.
+int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, TNester& model, TCards& cards,
+                         const TOutlineProgress& progress = {});
 
 // Where a paragraph's first line starts: its left margin plus its first-line indent.
 qreal FirstLineIndent(const QTextBlock& block);

@@ -244,9 +244,10 @@ void GenerateOutlineText(TfrmPrint& options, QTextEdit& target) {
         throw;
     }
     doc->clearUndoRedoStacks();
-    QTextDocument* old = target.document();
+    // The editor's own first document goes with setDocument; ours are deleted here.
+    const QPointer<QTextDocument> old = target.document();
     target.setDocument(doc);
-    if (old && old->parent() == &target) delete old;
+    if (old && old != doc && old->parent() == &target) delete old.data();
     target.moveCursor(QTextCursor::Start);
     target.ensureCursorVisible();
 }

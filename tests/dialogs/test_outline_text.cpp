@@ -5,6 +5,7 @@
 
 #include "platform/core/AppPaths.h"
 #include "platform/core/RtfReader.h"
+#include "platform/qt/EditorFile.h"
 #include "platform/qt/RtfDocument.h"
 #include "platform/qt/RtfWriter.h"
 #include "tests/dialogs/OutlineFixture.h"
@@ -195,6 +196,27 @@ TEST_F(OutlineText, TheRtfOfTheDocumentReadsBackWithTheSameParagraphsAndLooks) {
             EXPECT_EQ(LookOf(back.findBlockByNumber(i)), At(i)) << cards << " paragraph " << i;
         }
     }
+}
+
+TEST_F(OutlineText, ThePlainTextExportIsTheTextOfTheDocument) {
+    Open("a(b(c) d) \"e f\" g");
+    model.Expand(0);
+    model.Expand(1);  // rows: a b c d "e f" g
+    model.SetCurrentRow(1);
+    Card("a", kCardText, kCard);
+    Card("b", kCardText, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 no\\~break, line\\line broken\\tab tab\\par\\par}");
+    Card("c", kCardText, "\x01plain\r\ncard \xE9");
+    Card("d", kCardLaunch, "http://example.org/\x01X\r\nbare\r\n");
+    Card("e f", kCardCaption, std::string("\xFF\x00\x00\x00\x03\x01" "two\r\nlines", 16));
+    Card("g", kCardText, "{\\rtf1 \\par}");
+    for (TOutlineScope scope : {TOutlineScope::Panel, TOutlineScope::Outline, TOutlineScope::Branch})
+        for (int bits = 0; bits < 16; ++bits) {
+            const TOutlineTextOptions o = Opt(scope, bits & 1, bits & 2, bits & 4, bits & 8);
+            const int n = BuildOutlineText(doc, o, model, cards);
+            std::string text;
+            EXPECT_EQ(BuildOutlineTextFile(text, o, model, cards), n);
+            EXPECT_EQ(text, DocumentTextFile(doc)) << int(scope) << " options " << bits;
+        }
 }
 
 TEST_F(OutlineText, ProgressIsReportedWhileTheWalkGoesOn) {

@@ -86,9 +86,14 @@ std::string ExportPair(const std::string& path, const kiv::TOutlineTextOptions& 
     model.SetCardFile(dsc.get());
     kiv::TCards cards;
     cards.SetCardFile(dsc.get());
+    if (!rtf) {
+        std::string text;
+        kiv::BuildOutlineTextFile(text, options, model, cards);
+        return text;
+    }
     QTextDocument doc;
     kiv::BuildOutlineText(doc, options, model, cards);
-    return kiv::EditorFileBytes(doc, rtf ? kiv::TEditorFileKind::RichText : kiv::TEditorFileKind::PlainText);
+    return kiv::EditorFileBytes(doc, kiv::TEditorFileKind::RichText);
 }
 
 int Export(const Args& a) {
