@@ -1,32 +1,22 @@
 // kivtree export as a person runs it: the whole outline through the print window's
 // generator to standard output, plain text or RTF, from an open pair or a closed file.
-#include <QCoreApplication>
-#include <QProcess>
-
 #include "engine/core/DatastructureFiles.h"
 #include "platform/qt/EditorFile.h"
 #include "platform/qt/RtfDocument.h"
+#include "tests/ToolRun.h"
 #include "tests/dialogs/OutlineFixture.h"
 
 namespace kiv::test {
 namespace {
 
-struct ToolRun {
+struct ToolText {
     int status = -1;
     std::string out, err;
 };
 
-ToolRun Kivtree(const QStringList& args) {
-    QString dir = qEnvironmentVariable("KIV_BIN_DIR");
-    if (dir.isEmpty()) dir = QCoreApplication::applicationDirPath();
-    QProcess p;
-    p.start(dir + "/kivtree", args);
-    ToolRun r;
-    if (!p.waitForFinished(60000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
+ToolText Kivtree(const QStringList& args) {
+    const ToolRun r = RunTool(QStringLiteral("kivtree"), args);
+    return {r.status, r.out.toStdString(), r.err.toStdString()};
 }
 
 class KivtreeExport : public OutlineFixture {
@@ -55,17 +45,17 @@ TEST_F(KivtreeExport, WritesTheWholeOutlineAsThePrintWindowGeneratesIt) {
         {{"--links", "--numbers", "--cards"}, {TOutlineScope::Outline, true, true, false, true}},
     };
     for (const Case& c : cases) {
-        const ToolRun r = Kivtree(QStringList{"export", Path()} + c.flags);
+        const ToolText r = Kivtree(QStringList{"export", Path()} + c.flags);
         ASSERT_EQ(r.status, 0) << r.err;
         BuildOutlineText(doc, c.options, model, cards);
         EXPECT_EQ(r.out, DocumentTextFile(doc)) << c.flags.join(' ').toStdString();
     }
-    const ToolRun r = Kivtree({"export", Path(), "--numbers"});
+    const ToolText r = Kivtree({"export", Path(), "--numbers"});
     EXPECT_EQ(r.out, "1. Garden\n\n1. Shed\n\n1. Roof\n\n2. Beds\n\n2. Caf\xC3\xA9\n\n3. Taxes\n\n");
 }
 
 TEST_F(KivtreeExport, RtfKeepsTheCardsFormattingAndReadsBackWithTheSameParagraphs) {
-    const ToolRun r = Kivtree({"export", Path(), "--rtf", "--cards"});
+    const ToolText r = Kivtree({"export", Path(), "--rtf", "--cards"});
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.out.rfind("{\\rtf1", 0), 0u);
     BuildOutlineText(doc, {TOutlineScope::Outline, false, true, true, false}, model, cards);
@@ -76,12 +66,12 @@ TEST_F(KivtreeExport, RtfKeepsTheCardsFormattingAndReadsBackWithTheSameParagraph
 }
 
 TEST_F(KivtreeExport, AClosedDatastructureIsReadFromACopyAndLeftAsItIs) {
-    const ToolRun open = Kivtree({"export", Path(), "--cards"});
+    const ToolText open = Kivtree({"export", Path(), "--cards"});
     kiv.reset();
     dsc.reset();
     PackDatastructure(path);
     const std::string joined = ReadWholeFile(path);
-    const ToolRun closed = Kivtree({"export", Path(), "--cards"});
+    const ToolText closed = Kivtree({"export", Path(), "--cards"});
     ASSERT_EQ(closed.status, 0) << closed.err;
     EXPECT_EQ(closed.out, open.out);
     EXPECT_EQ(ReadWholeFile(path), joined);
@@ -89,11 +79,11 @@ TEST_F(KivtreeExport, AClosedDatastructureIsReadFromACopyAndLeftAsItIs) {
 }
 
 TEST_F(KivtreeExport, WrongUseIsOneLineOnStandardError) {
-    const ToolRun bad = Kivtree({"export", Path(), "--pdf"});
+    const ToolText bad = Kivtree({"export", Path(), "--pdf"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("kivtree: unknown option --pdf"), std::string::npos) << bad.err;
     EXPECT_TRUE(bad.out.empty());
-    const ToolRun missing = Kivtree({"export", QString::fromStdString(env.Dir() + "none.kiv")});
+    const ToolText missing = Kivtree({"export", QString::fromStdString(env.Dir() + "none.kiv")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("none.kiv"), std::string::npos) << missing.err;
     EXPECT_EQ(Kivtree({"export"}).status, 1);
