@@ -80,6 +80,8 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     boxes->addWidget(cbxWithTextCard);
     boxes->addWidget(cbxFormatting);
     boxes->addWidget(cbxWithLinks);
+    lblProgress = Named(new QLabel(this), "lblProgress");
+    boxes->addWidget(lblProgress);
     boxes->addStretch(1);
 
     btnGenerate = Named(new QPushButton(QStringLiteral("- Generate -"), this), "btnGenerate");
@@ -95,8 +97,6 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(btnPrint);
     buttons->addWidget(btnExit);
     buttons->addStretch(1);
-
-    lblProgress = Named(new QLabel(this), "lblProgress");
 
     reForPrint = Named(new QTextEdit(this), "reForPrint");
     reForPrint->setAcceptRichText(true);
@@ -118,7 +118,6 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     top->addLayout(buttons);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top);
-    main->addWidget(lblProgress);
     main->addWidget(reForPrint, 1);
 
     sdSave.DefaultExt = QStringLiteral("txt");

@@ -1,6 +1,7 @@
 #include "platform/qt/Printer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
@@ -14,6 +15,7 @@ namespace kiv {
 
 namespace {
 constexpr double kMarginInches = 0.7;
+constexpr double kLayoutDpi = 96.0;  // the editor's pixels
 }
 
 QPrinter& CurrentPrinter() {
@@ -35,16 +37,24 @@ void PrintDocument(const QTextDocument& doc, QPrinter& printer, const QString& j
     if (page.width() <= 0 || page.height() <= 0)
         throw EKivError("Can't print: the page is smaller than its margins");
 
-    // Laid out for the printer on a copy, so the editor keeps its own layout.
+    // A copy is laid out as the editor lays it out, in pixels at 96 dpi (indents and
+    // picture sizes are such pixels), on pages of the page rectangle's size; the painter
+    // scales that to the printer. The editor keeps its own layout.
+    const qreal sx = printer.logicalDpiX() / kLayoutDpi;
+    const qreal sy = printer.logicalDpiY() / kLayoutDpi;
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(int(RoundHalfEven(kLayoutDpi / 0.0254)));
+    device.setDotsPerMeterY(int(RoundHalfEven(kLayoutDpi / 0.0254)));
     std::unique_ptr<QTextDocument> copy(doc.clone());
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
-    layout->setPaintDevice(&printer);
+    layout->setPaintDevice(&device);
     QTextFrameFormat frame = copy->rootFrame()->frameFormat();
     frame.setMargin(0);
     frame.setPadding(0);
     frame.setBorder(0);
     copy->rootFrame()->setFrameFormat(frame);
-    copy->setPageSize(page.size());
+    const QSizeF pageSize(page.width() / sx, page.height() / sy);
+    copy->setPageSize(pageSize);
     const int pages = copy->pageCount();
 
     QPainter painter;
@@ -54,9 +64,11 @@ void PrintDocument(const QTextDocument& doc, QPrinter& printer, const QString& j
     }
     for (int i = 0; i < pages; ++i) {
         if (i > 0 && !printer.newPage()) throw EKivError("Can't print: the printer refused a new page");
-        const QRectF clip(0, qreal(i) * page.height(), page.width(), page.height());
+        const QRectF clip(0, i * pageSize.height(), pageSize.width(), pageSize.height());
         painter.save();
-        painter.translate(page.left(), page.top() - clip.top());
+        painter.translate(page.left(), page.top());
+        painter.scale(sx, sy);
+        painter.translate(0, -clip.top());
         painter.setClipRect(clip);
         QAbstractTextDocumentLayout::PaintContext ctx;
         ctx.clip = clip;

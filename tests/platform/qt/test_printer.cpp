@@ -56,6 +56,30 @@ TEST(Printer, ALongDocumentGoesOnAsManyPagesAsItNeedsUnderItsTitle) {
     EXPECT_EQ(doc.pageCount(), 1) << "the document itself is not paginated by printing";
 }
 
+TEST(Printer, IndentsAreTheEditorsPixelsAtAnyPrinterResolution) {
+    TestEnvironment env;
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    QTextBlockFormat inch;
+    inch.setLeftMargin(96);  // one inch of the editor's pixels
+    c.setBlockFormat(inch);
+    c.insertText(QStringLiteral("Indented by one inch"));
+    for (int dpi : {300, 600}) {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setResolution(dpi);
+        const QString pdf = QString::fromStdString(env.Dir() + "indent" + std::to_string(dpi) + ".pdf");
+        printer.setOutputFileName(pdf);
+        PrintDocument(doc, printer, QStringLiteral("Text Card"));
+        // At 60 dpi: the 0.7-inch margin is 42 pixels, the indent 60 more.
+        const QRect ink = kiv::test::InkOfPage(pdf, 1, 60);
+        EXPECT_GE(ink.left(), 102) << dpi;
+        EXPECT_LE(ink.left(), 105) << dpi;
+        EXPECT_GE(ink.top(), 42) << dpi;
+        EXPECT_LE(ink.top(), 48) << dpi;
+    }
+}
+
 TEST(Printer, APrinterThatCannotStartIsReported) {
     TestEnvironment env;
     QTextDocument doc;
