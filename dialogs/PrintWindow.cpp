@@ -213,7 +213,6 @@ void TfrmPrint::closeEvent(QCloseEvent* e) {
 void GenerateOutlineText(TfrmPrint& options, QTextEdit& target) {
     if (OutlineGenerating) return;
     FlagGuard generating(OutlineGenerating);
-    FlagGuard busy(Busy);
     CursorGuard hourGlass;
     DisabledWindowGuard disabled(options.MainForm);
 
@@ -234,10 +233,18 @@ void GenerateOutlineText(TfrmPrint& options, QTextEdit& target) {
     // Built apart from the editor, so it is laid out once when it is put in.
     auto* doc = new QTextDocument(&target);
     doc->setDefaultFont(EditorFont());
-    try {
+    const auto build = [&] {
         TKivStringGrid* grid = options.CurrentGrid ? options.CurrentGrid() : nullptr;
         if (grid && grid->Nester && PanelsManagerExists())
             BuildOutlineText(*doc, options.Options(), *grid->Nester, PanelsManager().Cards, progress);
+    };
+    try {
+        if (options.RunBusy) {
+            options.RunBusy(build);
+        } else {
+            FlagGuard busy(Busy);
+            build();
+        }
     } catch (...) {
         delete doc;
         throw;

@@ -5,7 +5,7 @@
 // it there, saves it as ".txt" or ".rtf" and prints it on the current printer.
 //
 // The window lives for the whole run and is shown without waiting for it. It sees the
-// main window only through the three hooks below, set by whoever makes it.
+// main window only through the hooks below, set by whoever makes it.
 #include <QDialog>
 #include <QPointer>
 #include <functional>
@@ -34,6 +34,9 @@ public:
     std::function<TKivStringGrid*()> CurrentGrid;  // the active outline panel, or null
     QPointer<QWidget> MainForm;                    // disabled while a document is built
     std::function<void()> CloseFindDialog;         // closes the main window's find dialog
+    // Runs work with the main window's busy gate held (its guard, so nested busy scopes
+    // keep it); without it the gate is set for the work alone.
+    std::function<void(const std::function<void()>& work)> RunBusy;
 
     // 1: the window was hidden together with the main window and keeps its document
     // when shown again.
