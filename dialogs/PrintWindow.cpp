@@ -55,7 +55,8 @@ W* Named(W* w, const char* name) {
 TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPrint"));
     setWindowTitle(QStringLiteral("Print & Export"));
-    setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Made with the main window as its parent, it stays above that window (as a window
+    // owned by it did), and the dialogs opened over the main window still come above it.
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(false);
     setMinimumSize(500, 400);

@@ -4,8 +4,9 @@
 // card, its formatting, links), generates one document into reForPrint, reads and edits
 // it there, saves it as ".txt" or ".rtf" and prints it on the current printer.
 //
-// The window lives for the whole run and is shown without waiting for it. It sees the
-// main window only through the hooks below, set by whoever makes it.
+// The window lives for the whole run and is shown without waiting for it, a window of its
+// own over its parent (the main window). It sees the main window only through the hooks
+// below, set by whoever makes it.
 #include <QDialog>
 #include <QPointer>
 #include <functional>

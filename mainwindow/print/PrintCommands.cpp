@@ -39,7 +39,7 @@ void TPrintCommands::BuildComponents() {
     acHideKivPanel2->OnExecute = [this](KivAction*) { acHideKivPanel2Execute(); };
     w.addAction(acHideKivPanel2);
 
-    frmPrint = std::make_unique<TfrmPrint>();
+    frmPrint = std::make_unique<TfrmPrint>(&w);
     frmPrint->CurrentGrid = [this] { return ctx_.CurrentGrid(); };
     frmPrint->MainForm = &w;
     frmPrint->RunBusy = [this](const std::function<void()>& work) {

@@ -60,6 +60,7 @@ void PrintDocument(const QTextDocument& doc, QPrinter& printer, const QString& j
     QPainter painter;
     if (!painter.begin(&printer)) {
         const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        if (name.isEmpty()) throw EKivError("Can't print: there is no printer; choose one, or a PDF file, in Printer Setup");
         throw EKivError("Can't print on " + name.toStdString());
     }
     for (int i = 0; i < pages; ++i) {

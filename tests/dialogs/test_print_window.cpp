@@ -70,8 +70,10 @@ protected:
 TEST_F(PrintWindow, IsBuiltAsTheWindowIsDescribed) {
     EXPECT_EQ(frm->windowTitle(), "Print & Export");
     EXPECT_EQ(frm->minimumSize(), QSize(500, 400));
-    EXPECT_TRUE(frm->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(frm->isModal());
+    TfrmPrint owned(&mainForm);
+    EXPECT_TRUE(owned.isWindow()) << "a window of its own over the main window";
+    EXPECT_EQ(owned.parentWidget(), &mainForm);
     for (const char* name : {"rbPanel", "rbBranch", "rbOutline", "cbxTopicsNumbers", "cbxWithTextCard",
                              "cbxFormatting", "cbxWithLinks", "btnGenerate", "btnSaveAs", "btnPrint", "btnExit",
                              "reForPrint"})
