@@ -31,8 +31,6 @@ bool OutlineGenerating = false;
 
 namespace {
 
-constexpr int kProgressMs = 100;  // pending events are let through this often
-
 QFont EditorFont() { return FontFromStored(QString::fromLatin1(kOutlineFontName), 10); }
 
 // What is typed into an empty editor: Arial, blue.
@@ -221,9 +219,11 @@ void GenerateOutlineText(TfrmPrint& options, QTextEdit& target) {
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     const TOutlineProgress progress = [&](int topics) {
-        if (sinceEvents.elapsed() < kProgressMs) return;
+        if (sinceEvents.elapsed() < options.ProgressMs) return;
         progressLabel->setText(QStringLiteral("Generating ... %1 topics").arg(topics));
-        QCoreApplication::processEvents();
+        // Painting and the print window's own input, not what arrives on sockets: a path
+        // handed over by a later start would open another datastructure under the walk.
+        QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
         sinceEvents.restart();
     };
     struct ClearLabel {

@@ -57,6 +57,7 @@ public:
     QPushButton* btnPrint = nullptr;
     QPushButton* btnExit = nullptr;
     QLabel* lblProgress = nullptr;  // topics written so far while a document is built
+    int ProgressMs = 100;           // how often it is shown and pending events run
     QTextEdit* reForPrint = nullptr;
     TSaveDialog sdSave;
 

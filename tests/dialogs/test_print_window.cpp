@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 #include <stdexcept>
 
@@ -116,6 +117,39 @@ TEST_F(PrintWindow, GenerateFillsTheEditorWhileTheMainWindowWaits) {
     frm->rbOutline->setChecked(true);
     frm->btnGenerateClick();
     EXPECT_EQ(Shown(), "1. A\n\n1. A1\n\n2. A2\n\n2. B\n\n3. Caf\u00e9 au lait\n\n");
+}
+
+TEST_F(PrintWindow, ALongGenerateShowsItsProgressAndLetsEventsRun) {
+    std::string tree;
+    for (int i = 0; i < 450; ++i) tree += "t" + std::to_string(i) + " ";
+    grid->Nester->Clear();
+    kiv.reset();
+    dsc.reset();
+    Open(tree);
+    PanelsManager().SetNestFile(kiv.get());
+    PanelsManager().SetCardFile(dsc.get());
+    grid->Nester->SetNestFile(kiv.get());
+    grid->Nester->SetCardFile(dsc.get());
+    grid->Nester->RootNest = ReadRootNest(kiv.get());
+    grid->Nester->LoadBranch(-1, false);
+    QStringList seen;
+    bool mainEnabled = true;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        seen << frm->lblProgress->text();
+        mainEnabled = mainEnabled && mainForm.isEnabled();
+    });
+    tick.start(0);
+    frm->ProgressMs = 0;
+    frm->rbOutline->setChecked(true);
+    frm->btnGenerateClick();
+    tick.stop();
+    ASSERT_FALSE(seen.isEmpty()) << "events ran while the document was built";
+    EXPECT_TRUE(seen.contains("Generating ... 200 topics")) << seen.join('|').toStdString();
+    EXPECT_TRUE(seen.contains("Generating ... 400 topics")) << seen.join('|').toStdString();
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_TRUE(frm->lblProgress->text().isEmpty());
+    EXPECT_EQ(Paragraphs(*frm->reForPrint->document()).size(), 900);
 }
 
 TEST_F(PrintWindow, AnExceptionInsideGenerateGivesEverythingBack) {
