@@ -57,7 +57,8 @@ int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNe
 
 // The same topics as the text of a ".txt" file of that document (what DocumentTextFile
 // gives for it), written straight into text, UTF-8 with LF line ends, without a document
-// in between: the plain-text export.
+// in between: the plain-text export. One difference: a formatted text card that holds
+// nothing but pictures gives an empty line in the document's text and none here.
 int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, TNester& model, TCards& cards,
                          const TOutlineProgress& progress = {});
 
