@@ -16,6 +16,7 @@
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
+#include "platform/core/KivError.h"
 #include "platform/qt/EditorFile.h"
 
 namespace kiv {
@@ -60,8 +61,9 @@ void MakeDatastructure() {
         uint32_t dir = item.CardDir;
         const std::string card = CardOf(n);
         g_textBytes += card.size();
-        cards.WriteCard(kCardText, dir, card);
-        if (n % 10 == 0) cards.WriteCard(kCardLaunch, dir, "http://example.org/" + std::to_string(n) + "\x01Example\r\n");
+        bool ok = cards.WriteCard(kCardText, dir, card);
+        if (n % 10 == 0) ok = ok && cards.WriteCard(kCardLaunch, dir, "http://example.org/" + std::to_string(n) + "\x01Example\r\n");
+        if (!ok) throw EKivError("bench: a card could not be stored");
         ++n;
         return true;
     });

@@ -19,9 +19,15 @@
 #include "engine/panels/KivStringGrid.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
+#include "platform/core/KivError.h"
 #include "platform/qt/Printer.h"
 
 using namespace kiv;
+
+// The sample is written whole or the picture would lie.
+static void Stored(bool ok) {
+    if (!ok) throw EKivError("printshot: a sample card could not be stored");
+}
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {
@@ -46,18 +52,18 @@ int main(int argc, char** argv) {
     TNester& n = *panel.Nester;
     n.RootNest = ReadRootNest(kiv.get());
     n.LoadBranch(-1, false);
-    n.Cards().WriteRowCard(kCardText, 0,
-                           "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}"
-                           "{\\colortbl ;\\red200\\green0\\blue0;}\\f0\\fs20 A shed of \\b larch boards\\b0  "
-                           "on a \\cf1 concrete\\cf0  base, 3 by 2 metres.\\par"
-                           "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
-                           "\\fi-200\\li200 order the boards\\par{\\pntext\\f1\\'B7\\tab}book the mixer\\par}");
+    Stored(n.Cards().WriteRowCard(kCardText, 0,
+                                  "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}"
+                                  "{\\colortbl ;\\red200\\green0\\blue0;}\\f0\\fs20 A shed of \\b larch boards\\b0  "
+                                  "on a \\cf1 concrete\\cf0  base, 3 by 2 metres.\\par"
+                                  "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
+                                  "\\fi-200\\li200 order the boards\\par{\\pntext\\f1\\'B7\\tab}book the mixer\\par}"));
     n.LaunchList().SetLinks(0, "http://example.org/shed-plans\x01" "Plans\r\n/home/ann/shed/costs.ods\x01" "Costs\r\n");
-    n.Cards().WriteRowCard(kCardText, 1, "Tiles: white, 10 x 10 cm.\r\nLights under the cupboards.");
+    Stored(n.Cards().WriteRowCard(kCardText, 1, "Tiles: white, 10 x 10 cm.\r\nLights under the cupboards."));
     n.SetFontColor(3, 0x0000C0);
     n.SetFontStyle(3, fsBold);
     n.SetCaption(3, n.Caption(3));
-    n.Cards().WriteRowCard(kCardText, 3, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20\\i Due 31 May.\\i0\\par}");
+    Stored(n.Cards().WriteRowCard(kCardText, 3, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20\\i Due 31 May.\\i0\\par}"));
     n.LoadBranch(-1, false);
     panel.SetRowCount(n.RowCount());
     panel.SelectRow(0);
