@@ -17,6 +17,8 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/print/PrintCommands.h"
+#include "mainwindow/print/WaitPanel.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -47,12 +49,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     panels_ = std::make_unique<TPanelHandlers>(*this);
     textCard_ = std::make_unique<TTextCard>(*this);
     startup_ = std::make_unique<TStartup>(*this);
+    waitPanel_ = std::make_unique<TWaitPanel>(*this);
+    print_ = std::make_unique<TPrintCommands>(*this);
     datastructure_->BuildComponents();
+    print_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
     panels_->BuildComponents();
+    waitPanel_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
