@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -131,6 +132,83 @@ TEST_F(HandOver, TwoRealInstances) {
     IniFile ini(home + "kiv.ini");
     EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), dir + "Second.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "2", ""), "||FirstKivDB.kiv");
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+// The environment of a real start in a runtime and program folder of its own.
+QProcessEnvironment StartEnvironment(const std::string& run, const std::string& home) {
+    MakeDirs(run);
+    ::chmod(run.c_str(), 0700);
+    MakeDirs(home);
+    QProcessEnvironment envp = QProcessEnvironment::systemEnvironment();
+    envp.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(run));
+    envp.insert(QStringLiteral("KIV_HOME"), QString::fromStdString(home));
+    envp.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return envp;
+}
+
+// True once the process handles SIGTERM itself (its window is made and closes on it).
+bool HandlesTerm(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+    return false;
+}
+
+// Two starts at nearly the same time, one without a file: whichever takes the lock, the
+// file of the other ends up open. When the start without a file wins, the one with the file
+// finds no socket yet and has to wait for it.
+TEST_F(HandOver, RacingStartsOpenTheHandedFile) {
+    constexpr int kTries = 20;
+    int opened = 0, waitedForTheBareStart = 0;
+    for (int i = 0; i < kTries; ++i) {
+        SCOPED_TRACE("try " + std::to_string(i));
+        const std::string base = Home() + "race" + std::to_string(i) + "/";
+        const std::string file = base + "race.kiv";
+        MakeDirs(base);
+        MakeJoined(file, "raced");
+        const QProcessEnvironment envp = StartEnvironment(base + "run", base + "home/");
+        QProcess bare, withFile;
+        bare.setProcessEnvironment(envp);
+        withFile.setProcessEnvironment(envp);
+        bare.start(KivBinary(), {});
+        QThread::msleep(unsigned(i % 4) * 3);
+        withFile.start(KivBinary(), {QString::fromStdString(file)});
+        ASSERT_TRUE(bare.waitForStarted(5000));
+        ASSERT_TRUE(withFile.waitForStarted(5000));
+
+        // One of them ends at once; the other stays with the file open (split while open).
+        QElapsedTimer t;
+        t.start();
+        auto oneEnded = [&] { return bare.state() == QProcess::NotRunning || withFile.state() == QProcess::NotRunning; };
+        auto ready = [&](QProcess& p) { return p.state() == QProcess::Running && HandlesTerm(p.processId()); };
+        while ((!oneEnded() || !FileExists(CardFileName(file)) || !(ready(bare) || ready(withFile))) &&
+               t.elapsed() < 15000) {
+            bare.waitForFinished(10);
+            withFile.waitForFinished(10);
+        }
+        ASSERT_TRUE(oneEnded());
+        QProcess& ended = bare.state() == QProcess::NotRunning ? bare : withFile;
+        QProcess& running = &ended == &bare ? withFile : bare;
+        EXPECT_EQ(ended.exitCode(), 0);
+        ASSERT_EQ(running.state(), QProcess::Running) << "one instance stays";
+        if (&running == &bare) ++waitedForTheBareStart;
+        if (FileExists(CardFileName(file))) ++opened;
+
+        ::kill(pid_t(running.processId()), SIGTERM);
+        ASSERT_TRUE(running.waitForFinished(20000));
+        EXPECT_EQ(running.exitCode(), 0);
+        IniFile ini(base + "home/kiv.ini");
+        EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), file);
+    }
+    RecordProperty("BareStartWon", waitedForTheBareStart);
+    EXPECT_EQ(opened, kTries);
 }
 
 }  // namespace
