@@ -1,14 +1,15 @@
 #include "mainwindow/startup/Startup.h"
 
-#include <QFileInfo>
 #include <QMainWindow>
 
+#include "engine/core/DatastructureFiles.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
+#include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/SingleInstance.h"
 #include "platform/qt/WidgetState.h"
@@ -26,13 +27,18 @@ std::string LowerExtension(const std::string& path) {
 
 TStartup::TStartup(IWindowContext& ctx) : ctx_(ctx) {}
 
-void TStartup::OpenStartDatastructure(const QStringList& args) {
-    const std::string s = args.isEmpty() ? std::string() : Trim(args.first().toStdString());
-    if (!s.empty() && LowerExtension(s) == ".kiv") {
-        ctx_.Datastructure().OpenDatastructureFile(QFileInfo(QString::fromStdString(s)).absoluteFilePath().toStdString());
-    } else {
-        ctx_.Datastructure().OpenLastDatastructure(1);
+void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
+    const std::string path = args.empty() ? std::string() : CommandLinePath(args.front());
+    if (!path.empty() && LowerExtension(path) == ".kiv") {
+        // Either file of the pair will do: an interrupted close left the outline and the cards.
+        if (FileExists(path) || FileExists(CardFileName(path))) {
+            ctx_.Datastructure().OpenDatastructureFile(path);
+            return;
+        }
+        MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.").arg(QString::fromStdString(path)),
+                   MsgType::Error, MsgButtons::OK);
     }
+    ctx_.Datastructure().OpenLastDatastructure(1);
 }
 
 void TStartup::FormShow() {

@@ -14,7 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
@@ -54,13 +56,6 @@ std::string CacheDir() {
 
 QString SocketPath(const std::string& dir) { return QString::fromLocal8Bit(dir + kWindowCaption); }
 
-std::string Absolute(const std::string& p) {
-    if (!p.empty() && p[0] == '/') return p;
-    char buf[4096];
-    if (!::getcwd(buf, sizeof buf)) return p;
-    return WithSlash(buf) + p;
-}
-
 enum class Lock { Taken, Held, Unavailable };
 
 Lock TakeLock(const std::string& dir) {
@@ -93,6 +88,32 @@ bool MakePrivateDir(const std::string& dir) {
     return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 07777) == 0700;
 }
 
+std::string CommandLinePath(const std::string& arg) {
+    const std::string s = Trim(arg);
+    if (s.empty()) return {};
+    std::string whole = s;
+    if (s[0] != '/') {
+        char buf[4096];
+        if (!::getcwd(buf, sizeof buf)) return s;  // no working folder to go by
+        whole = WithSlash(buf) + s;
+    }
+    std::vector<std::string_view> steps;
+    for (size_t i = 0; i < whole.size();) {
+        size_t j = whole.find('/', i);
+        if (j == std::string::npos) j = whole.size();
+        const std::string_view step(whole.data() + i, j - i);
+        if (step == "..") {
+            if (!steps.empty()) steps.pop_back();
+        } else if (!step.empty() && step != ".") {
+            steps.push_back(step);
+        }
+        i = j + 1;
+    }
+    std::string out;
+    for (std::string_view step : steps) out.append("/").append(step);
+    return out.empty() ? "/" : out;
+}
+
 std::string ChooseRuntimeDir(const char* xdgRuntimeDir, const std::string& shared, const std::string& cache) {
     if (xdgRuntimeDir && *xdgRuntimeDir && DirExists(xdgRuntimeDir)) return WithSlash(xdgRuntimeDir);
     if (!shared.empty() && MakePrivateDir(shared)) return WithSlash(shared);
@@ -121,10 +142,8 @@ bool CheckSingleInstance(int argc, char** argv) {
     // Without a lock of our own nobody can be asked; starting is better than doing nothing.
     if (dir.empty() || TakeLock(dir) != Lock::Held) return true;
 
-    std::string s = argc > 1 ? Trim(argv[1]) : std::string();
-    if (s.empty()) return false;
-    s = Absolute(s);
-    if (!FileExists(s)) return false;
+    const std::string s = argc > 1 ? CommandLinePath(argv[1]) : std::string();
+    if (s.empty() || !FileExists(s)) return false;
     const auto until = std::chrono::steady_clock::now() + kListenWait;
     for (;;) {
         switch (SendHandOver(s)) {

@@ -23,6 +23,12 @@ std::string ChooseRuntimeDir(const char* xdgRuntimeDir, const std::string& share
 // when it is a real folder (not a link), owned by this user, with mode 0700.
 bool MakePrivateDir(const std::string& dir);
 
+// The path a command-line argument names, as the hand-over sends it and the start opens
+// it: trimmed, made absolute against the working folder and cleaned of "." and ".."
+// steps, its bytes otherwise as the system gave them (a name need not be UTF-8). Empty
+// for an argument that is empty after trimming.
+std::string CommandLinePath(const std::string& arg);
+
 // True for the first instance, which keeps the lock until it ends. False for a later one,
 // after it has handed over its trimmed first argument (made absolute, its bytes as given)
 // when that names an existing file. A first instance that holds the lock but does not
