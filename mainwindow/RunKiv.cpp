@@ -39,7 +39,7 @@ int RunKiv(int argc, char** argv) {
         form.activateWindow();
         rc = KivApplication::exec();
         RestoreTerminationSignals();
-        receiver.SetWindow(nullptr);
+        receiver.StopListening();
         form.FormDestroy();
     }
     FreePanelsManager();

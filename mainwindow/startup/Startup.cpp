@@ -75,6 +75,11 @@ void HandOverReceiver::SetWindow(TStartup* startup) {
     for (const std::string& p : waiting) Received(p);
 }
 
+void HandOverReceiver::StopListening() {
+    server_->Close();
+    startup_ = nullptr;
+}
+
 void HandOverReceiver::Received(const std::string& path) {
     if (!startup_) {
         pending_.push_back(path);

@@ -39,6 +39,8 @@ public:
     bool Listening() const;
     // From now on paths go to the window's start-up; those that waited go first.
     void SetWindow(TStartup* startup);
+    // The window is closing: later starts no longer hand over to it.
+    void StopListening();
 
 private:
     void Received(const std::string& path);

@@ -182,7 +182,9 @@ HandOverServer::HandOverServer(QObject* parent) : QObject(parent), server_(new Q
     connect(server_, &QLocalServer::newConnection, this, &HandOverServer::OnNewConnection);
 }
 
-HandOverServer::~HandOverServer() { server_->close(); }
+HandOverServer::~HandOverServer() { Close(); }
+
+void HandOverServer::Close() { server_->close(); }
 
 bool HandOverServer::Listening() const { return server_->isListening(); }
 

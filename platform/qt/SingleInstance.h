@@ -50,6 +50,9 @@ public:
     explicit HandOverServer(QObject* parent = nullptr);
     ~HandOverServer() override;
     bool Listening() const;
+    // No more hand-overs (the program is closing): a later start finds nobody listening,
+    // waits, and takes the lock once this process has ended.
+    void Close();
 
     // Exactly the bytes the sender gave, no terminating zero.
     std::function<void(const std::string& path)> OnCopyData;

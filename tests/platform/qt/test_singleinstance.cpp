@@ -101,6 +101,31 @@ TEST_F(RuntimeDirFixture, HandOverDeliversExactBytesAndWaits) {
 
 TEST_F(RuntimeDirFixture, NoListenerMeansNoHandOver) {
     EXPECT_EQ(SendHandOver("/tmp/x.kiv", 500), HandOverResult::NoListener);
+    HandOverServer server;
+    ASSERT_TRUE(server.Listening());
+    server.Close();  // the program is closing
+    EXPECT_EQ(SendHandOver("/tmp/x.kiv", 500), HandOverResult::NoListener);
+}
+
+TEST(CommandLinePath, TheNamedPathAsItsBytes) {
+    char cwd[4096];
+    ASSERT_TRUE(::getcwd(cwd, sizeof cwd));
+    const std::string here = std::string(cwd) == "/" ? "" : cwd;
+    const struct {
+        std::string arg, path;
+    } cases[] = {
+        {"", ""},
+        {" \t", ""},
+        {"/a/b.kiv", "/a/b.kiv"},
+        {" \"/a/b.kiv\"", here + "/\"/a/b.kiv\""},  // only blanks and controls are trimmed
+        {"  /a/b.kiv\r\n", "/a/b.kiv"},
+        {"b.kiv", here + "/b.kiv"},
+        {"./x/../b.kiv", here + "/b.kiv"},
+        {"//a/./c//d/../b.kiv", "/a/c/b.kiv"},
+        {"/../b.kiv", "/b.kiv"},
+        {"/a/caf\xe9 \xff.kiv", "/a/caf\xe9 \xff.kiv"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CommandLinePath(c.arg), c.path) << c.arg;
 }
 
 // The open of a handed path may show a box that stays up longer than the sender waits:
