@@ -18,6 +18,7 @@
 #include "engine/core/Navigation.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TreeText.h"
+#include "platform/core/KivError.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
@@ -68,7 +69,8 @@ void MakeBenchDatastructure(std::string& card) {
         ReadNestItems(kiv.get(), ReadRootNest(kiv.get()), items);
         TCards cards;
         cards.SetCardFile(dsc.get());
-        for (TNestItem& it : items) cards.WriteCard(kCardText, it.CardDir, card);
+        for (TNestItem& it : items)
+            if (!cards.WriteCard(kCardText, it.CardDir, card)) throw kiv::EKivError("bench: a text card was not stored");
     }
     PackDatastructure(path);
 }

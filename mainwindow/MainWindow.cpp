@@ -69,6 +69,8 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     created_ = true;
     TWindowSkeleton& k = skeleton_;
     const std::string& appDir = AppDir();
+    // What replaces of the settings files left when a run was killed in the middle.
+    for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
     k.odLaunchCard.InitialDir = QString::fromStdString(appDir);

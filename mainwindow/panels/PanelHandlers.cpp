@@ -1,5 +1,6 @@
 // The handlers of the three outline panels: storing the topic that is left and loading the
-// one that becomes current, keys, mouse clicks and hints.
+// one that becomes current, keys, mouse clicks, hints and topic drags. Commands: EditMode,
+// CompactNavigate, ExpandedNavigate; the autoview timer tmrAutoLaunch.
 #include "mainwindow/panels/PanelHandlers.h"
 
 #include <QBoxLayout>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 
 #include "engine/core/Navigation.h"
+#include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
@@ -337,26 +339,6 @@ void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
     ctx_.Skeleton().pnlDropBox->hide();
 }
 
-namespace {
-
-// Whether the nest lies inside the sub-tree of one of the items (or is its child nest).
-bool NestInsideItems(TNester& m, uint32_t nest, const TItemArray& items) {
-    if (!NestFollowed(nest)) return false;
-    for (const TNestItem& it : items) {
-        if (!NestFollowed(it.ChildNest)) continue;
-        if (it.ChildNest == nest) return true;
-        bool stopped = false, found = false;
-        m.WalkNestItems(it.ChildNest, -1, stopped, [&](uint32_t n, int, const TNestItem& item, int) {
-            if (n == nest || item.ChildNest == nest) found = true;
-            return !found;
-        });
-        if (found) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
     Accept = false;
     auto* src = qobject_cast<TKivStringGrid*>(Source);
@@ -402,7 +384,7 @@ void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, 
     } else if (TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
         if (prev->IsRowValid(prev->CurrentRow())) destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
     }
-    if (NestInsideItems(*src->Nester, destination, items)) {
+    if (NestInsideItems(src->Nester->NestFile(), destination, items)) {
         MessageDlg(QStringLiteral("It is not possible to move a topic to its own branch."), MsgType::Error, MsgButtons::OK);
         return;
     }
