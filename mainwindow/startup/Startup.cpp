@@ -32,7 +32,7 @@ TStartup::TStartup(IWindowContext& ctx) : ctx_(ctx) {}
 void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
     const std::string path = args.empty() ? std::string() : CommandLinePath(args.front());
     if (!path.empty() && LowerExtension(path) == ".kiv") {
-        // Either file of the pair will do: an interrupted close left the outline and the cards.
+        // A lone card file, left by a close that was cut short, is recovered by the open.
         if (FileExists(path) || FileExists(CardFileName(path))) {
             ctx_.Datastructure().OpenDatastructureFile(path);
             return;

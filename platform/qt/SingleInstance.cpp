@@ -13,8 +13,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
