@@ -70,7 +70,7 @@ TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
 }
 
-void TForm1::FormCreate(const QStringList& args) {
+void TForm1::FormCreate(const std::vector<std::string>& args) {
     if (created_) return;
     created_ = true;
     TWindowSkeleton& k = skeleton_;

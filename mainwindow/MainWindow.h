@@ -12,6 +12,8 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/core/DatastructureFiles.h"
 #include "mainwindow/WindowContext.h"
@@ -27,8 +29,8 @@ public:
     ~TForm1() override;
 
     // Steps of the window's creation; args are the command-line arguments after the
-    // program's name.
-    void FormCreate(const QStringList& args);
+    // program's name, as the system gave their bytes.
+    void FormCreate(const std::vector<std::string>& args);
     void FormShow();
     void FormActivate();
     void FormDeactivate();
