@@ -16,6 +16,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
@@ -47,12 +49,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     panels_ = std::make_unique<TPanelHandlers>(*this);
     textCard_ = std::make_unique<TTextCard>(*this);
     startup_ = std::make_unique<TStartup>(*this);
+    navPath_ = std::make_unique<TNavigationPath>(*this);
+    hoist_ = std::make_unique<THoisting>(*this);
     datastructure_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
     panels_->BuildComponents();
+    navPath_->BuildComponents();
+    hoist_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }

@@ -63,6 +63,8 @@ public:
     TWindowSettings& WindowSettings() override { return *windowSettings_; }
     TStartup& Startup() override { return *startup_; }
     TFileType& FileType() override { return *fileType_; }
+    TNavigationPath& NavPath() override { return *navPath_; }
+    THoisting& Hoist() override { return *hoist_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -93,6 +95,8 @@ private:
     std::unique_ptr<TPanelHandlers> panels_;
     std::unique_ptr<TTextCard> textCard_;
     std::unique_ptr<TStartup> startup_;
+    std::unique_ptr<TNavigationPath> navPath_;
+    std::unique_ptr<THoisting> hoist_;
 };
 
 // The one main window (null before it exists and after it is gone).
