@@ -56,6 +56,26 @@ void TakeHoistedRows(const TNester& m, TNodeArray& nodes, TNestPackArray& rows) 
     }
 }
 
+// Appends a trail taken in a hoisted view (its node 0 a hoisted topic) to the trail that
+// led to the hoist; the hoisted topic takes the place of the one the hoist was made on.
+void ContinueTrail(TNavigator& trail, const TNavigator& inside) {
+    if (inside.Count() == 0) return;
+    const TNode top = inside.GetNode(0);
+    int from = 1;
+    if (trail.Count() > 0) {
+        const TNode last = trail.GetNode(trail.LastIndex());
+        if (!(last.Item() == top.Item())) {
+            if (top.ParentNest == last.ParentNest) trail.SetNode(trail.LastIndex(), top);  // another hoisted sibling
+            else if (NestFollowed(last.ChildNest) && top.ParentNest == last.ChildNest) from = 0;  // shown inline below it
+            else return;
+        }
+    }
+    for (int j = from; j < inside.Count(); ++j) {
+        const TNode n = inside.GetNode(j);
+        trail.Add(n.ParentNest, n.Index, false, n.Caption, n.Item());
+    }
+}
+
 }  // namespace
 
 THoisting::THoisting(IWindowContext& ctx) : ctx_(ctx) {}
@@ -183,23 +203,19 @@ void THoisting::DehoistTo(int level) {
         TQuickJump& stack = CurrentBookMark->HoistStack;
         ctx_.FlushCurrentRow();
         TNavigator& trail = *CurrentNavigator;
+        // Where the user stands now, in the hoisted view.
+        TNavigator here;
+        here.Assign(trail);
+        if (TKivStringGrid* g = ctx_.CurrentGrid(); g && g->IsRowValid(g->CurrentRow())) {
+            const TNode n = g->Nester->GetNode(g->CurrentRow());
+            here.Add(n.ParentNest, n.Index, false, n.Caption, n.Item());
+        }
         trail.Assign(*stack.Navigator(level));
         const TNodeArray nodes = trail.GetHoistedNodes();
-        if (level == 0) {
-            // Down to the deepest position reached: each later level's trail continues
-            // from the topic it was hoisted on.
-            for (int k = 1; k < stack.Count(); ++k) {
-                const TNavigatorPtr e = stack.Navigator(k);
-                if (e->Count() == 0) continue;
-                const TNode top = e->GetNode(0);
-                if (trail.Count() > 0 && !(trail.GetNode(trail.LastIndex()).Item() == top.Item()))
-                    trail.SetNode(trail.LastIndex(), top);
-                for (int j = 1; j < e->Count(); ++j) {
-                    const TNode n = e->GetNode(j);
-                    trail.Add(n.ParentNest, n.Index, false, n.Caption, n.Item());
-                }
-            }
-        }
+        // Down to the deepest position reached: each later level's trail, and then the
+        // current position, continues from the topic it was hoisted on.
+        for (int k = level + 1; k < stack.Count(); ++k) ContinueTrail(trail, *stack.Navigator(k));
+        ContinueTrail(trail, here);
         while (stack.Count() > level) stack.Delete(stack.Count() - 1);
         if (stack.Count() == 0) {
             if (TKivStringGrid* g = ctx_.CurrentGrid()) {

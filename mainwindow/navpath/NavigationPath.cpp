@@ -280,11 +280,17 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
         const TNodeArray hoisted = trail.GetHoistedNodes();
         if (level == 0 && !hoisted.empty()) {
             THoisting::LoadHoistedNodes(m, hoisted);
+            if (m.RowCount() == 1) m.Expand(0);
             p1->RowsChanged(0);
-            // The hoisted topic the trail names, else the first.
-            const int row = std::max(0, p1->FindItemRow(trail.GetNode(0).Item(), false, 0));
+            // The topic the trail names (a hoisted one, or one shown below the single
+            // hoisted topic), else the first.
+            int row = 0;
+            for (int r = 0; r < m.RowCount(); ++r)
+                if (m.GetItem(r) == trail.GetNode(0).Item()) {
+                    row = r;
+                    break;
+                }
             p1->SelectRow(row);
-            if (m.RowCount() == 1) THoisting::ExpandInline(p1, 0);
         } else {
             const TNode node = trail.GetNode(level);
             m.RootNest = node.ParentNest;
