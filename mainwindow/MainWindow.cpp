@@ -16,6 +16,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
@@ -51,6 +53,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     startup_ = std::make_unique<TStartup>(*this);
     waitPanel_ = std::make_unique<TWaitPanel>(*this);
     print_ = std::make_unique<TPrintCommands>(*this);
+    navPath_ = std::make_unique<TNavigationPath>(*this);
+    hoist_ = std::make_unique<THoisting>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -59,6 +63,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     textCard_->BuildComponents();
     panels_->BuildComponents();
     waitPanel_->BuildComponents();
+    navPath_->BuildComponents();
+    hoist_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }

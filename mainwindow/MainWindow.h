@@ -67,6 +67,8 @@ public:
     TFileType& FileType() override { return *fileType_; }
     TWaitPanel& WaitPanel() override { return *waitPanel_; }
     TPrintCommands& Print() override { return *print_; }
+    TNavigationPath& NavPath() override { return *navPath_; }
+    THoisting& Hoist() override { return *hoist_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -99,6 +101,8 @@ private:
     std::unique_ptr<TStartup> startup_;
     std::unique_ptr<TWaitPanel> waitPanel_;
     std::unique_ptr<TPrintCommands> print_;
+    std::unique_ptr<TNavigationPath> navPath_;
+    std::unique_ptr<THoisting> hoist_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -24,6 +24,8 @@ class TStartup;
 class TFileType;
 class TWaitPanel;
 class TPrintCommands;
+class TNavigationPath;
+class THoisting;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -87,6 +89,8 @@ public:
     virtual TFileType& FileType() = 0;
     virtual TWaitPanel& WaitPanel() = 0;
     virtual TPrintCommands& Print() = 0;
+    virtual TNavigationPath& NavPath() = 0;
+    virtual THoisting& Hoist() = 0;
 };
 
 }  // namespace kiv
