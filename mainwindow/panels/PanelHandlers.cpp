@@ -21,6 +21,8 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -59,6 +61,7 @@ void TPanelHandlers::BuildComponents() {
 void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
+    g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { ctx_.NavPath().ActivePanelChanged(o, n); };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
@@ -114,6 +117,8 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);
         ctx_.Skeleton().pnlLaunchCard->hide();
+        ctx_.NavPath().TopicChanged(Sender);
+        ctx_.Hoist().UpdateHoistButton();
     }
 }
 
@@ -128,6 +133,7 @@ void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
 
 void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating || Sender->Tag != CurrentPanel) return;
+    ctx_.NavPath().OutlineRowsChanged(Sender);
     TTextCard& card = ctx_.TextCard();
     const int row = Sender->CurrentRow();
     if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender) return;
