@@ -153,14 +153,19 @@ void MakeTreePair(const std::string& kivPath, std::string_view tree) {
     dsc->Sync();
 }
 
-std::string DumpTreePair(const std::string& kivPath) {
-    auto kiv = PosixBlockFile::Open(kivPath, OpenMode::ReadOnly);
-    auto dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), OpenMode::ReadOnly);
-    if (kiv->Size() < kRootHeaderSize)
+TReadPair OpenPairForReading(const std::string& kivPath) {
+    TReadPair p{PosixBlockFile::Open(kivPath, OpenMode::ReadOnly),
+                PosixBlockFile::Open(CardFilePathOf(kivPath), OpenMode::ReadOnly)};
+    if (p.Outline->Size() < kRootHeaderSize)
         throw ENesterError("\"" + kivPath + "\" is not an open datastructure: the outline file is too short");
-    if (dsc->Size() < kCardFileHeaderSize)
-        throw ENesterError("\"" + dsc->Path() + "\" is not an open datastructure: the card file is too short");
-    return DumpTree(kiv.get(), dsc.get());
+    if (p.Cards->Size() < kCardFileHeaderSize)
+        throw ENesterError("\"" + p.Cards->Path() + "\" is not an open datastructure: the card file is too short");
+    return p;
+}
+
+std::string DumpTreePair(const std::string& kivPath) {
+    const TReadPair p = OpenPairForReading(kivPath);
+    return DumpTree(p.Outline.get(), p.Cards.get());
 }
 
 }  // namespace kiv

@@ -4,6 +4,7 @@
 // Captions are separated by blanks; a topic's children follow it in parentheses; a caption
 // with blanks, parentheses or nothing at all is written in double quotes. The text is UTF-8;
 // captions are stored through the codec and dumped back as UTF-8.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,11 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile);
 std::string CardFilePathOf(const std::string& kivPath);
 // Creates a fresh open pair (replacing any) holding the tree.
 void MakeTreePair(const std::string& kivPath, std::string_view tree);
+// An open pair opened read-only, without a lock; a missing or short file raises EKivError.
+struct TReadPair {
+    std::unique_ptr<PosixBlockFile> Outline, Cards;
+};
+TReadPair OpenPairForReading(const std::string& kivPath);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
 std::string DumpTreePair(const std::string& kivPath);
 

@@ -1,21 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
+#include "tests/engine/core/ToolRun.h"
 #include "tests/engine/core/TreeFixture.h"
 
 using namespace kiv;
+using kiv::test::Kivtree;
 using kiv::test::TempHome;
+using kiv::test::ToolRun;
 using kiv::test::TreePair;
 
 namespace {
@@ -31,35 +28,6 @@ std::string ParseError(std::string_view text) {
         return e.what();
     }
     return "no error";
-}
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-ToolRun Kivtree(const std::vector<std::string>& args) {
-    const char* bin = std::getenv("KIV_BIN_DIR");
-    std::string tool = (bin && *bin ? std::string(bin) + "/" : ExecutableDir()) + "kivtree";
-    std::string cmd = Quote(tool);
-    for (const auto& a : args) cmd += " " + Quote(a);
-    const std::string out = TempDir() + "kivtree.out", err = TempDir() + "kivtree.err";
-    cmd += " >" + out + " 2>" + err;
-    int st = std::system(cmd.c_str());
-    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(out), Slurp(err)};
 }
 
 }  // namespace
