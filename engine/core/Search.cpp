@@ -66,6 +66,12 @@ bool MatchesAt(std::u32string_view text, std::u32string_view needle, size_t p,
 size_t FindInText(std::u32string_view text, std::u32string_view needle, size_t from,
                   const TFindOptions& options) {
     if (needle.empty() || needle.size() > text.size()) return std::u32string_view::npos;
+    if (options.MatchCase) {
+        // The library's search finds the candidates; only the word ends are left to check.
+        for (size_t p = text.find(needle, from); p != std::u32string_view::npos; p = text.find(needle, p + 1))
+            if (MatchesAt(text, needle, p, options)) return p;
+        return std::u32string_view::npos;
+    }
     for (size_t p = from; p <= text.size() - needle.size(); ++p)
         if (MatchesAt(text, needle, p, options)) return p;
     return std::u32string_view::npos;
