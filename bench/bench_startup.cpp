@@ -22,6 +22,11 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/startup/Startup.h"
+#include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/FakeDialogs.h"
@@ -106,11 +111,11 @@ void BM_StartupToFirstPaint(benchmark::State& state) {
     for (auto _ : state) {
         PaintSeen paint;
         auto f = StartWindow();
-        f->sgdFirst->viewport()->installEventFilter(&paint);
+        f->Panels().sgdFirst->viewport()->installEventFilter(&paint);
         f->show();
         while (!paint.seen) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         state.PauseTiming();
-        f->sgdFirst->viewport()->removeEventFilter(&paint);
+        f->Panels().sgdFirst->viewport()->removeEventFilter(&paint);
         StopWindow(f);
         state.ResumeTiming();
     }
@@ -125,9 +130,9 @@ void TopicChange(benchmark::State& state, bool modified) {
     auto f = StartWindow();
     f->show();
     QCoreApplication::processEvents();
-    TKivStringGrid* g = f->sgdFirst;
+    TKivStringGrid* g = f->Panels().sgdFirst;
     for (auto _ : state) {
-        if (modified) f->txtSimpleText->document()->setModified(true);
+        if (modified) f->TextCard().txtSimpleText->document()->setModified(true);
         g->SelectRow(1 - g->CurrentRow());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(card.size()) * (modified ? 2 : 1));

@@ -3,110 +3,123 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTextEdit>
-#include <QTimer>
-#include <QToolBar>
 
-#include "engine/core/Cards.h"
-#include "engine/core/OutlineEdits.h"
 #include "engine/core/Navigation.h"
+#include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
-#include "mainwindow/FileType.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/filetype/FileType.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/startup/Startup.h"
+#include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
-#include "platform/core/KivStrings.h"
 #include "platform/qt/ExceptionGuard.h"
+#include "platform/qt/Grids.h"
 #include "platform/qt/WidgetState.h"
 
 namespace kiv {
 
 TForm1* Form1 = nullptr;
 
-namespace {
-std::string LowerExtension(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    return LowerCase(path.substr(dot));
+TBusyGuard::TBusyGuard(TBusyCounter& counter) : counter_(counter) {
+    ++counter_.depth_;
+    Busy = true;
 }
-}  // namespace
+
+TBusyGuard::~TBusyGuard() {
+    if (--counter_.depth_ == 0) Busy = false;
+}
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     if (!PanelsManagerExists()) CreatePanelsManager();
-    BuildComponents();
+    BuildSkeleton();
+    fileType_ = std::make_unique<TFileType>();
+    datastructure_ = std::make_unique<TDatastructureLife>(*this);
+    windowSettings_ = std::make_unique<TWindowSettings>(*this);
+    panels_ = std::make_unique<TPanelHandlers>(*this);
+    textCard_ = std::make_unique<TTextCard>(*this);
+    startup_ = std::make_unique<TStartup>(*this);
+    datastructure_->BuildComponents();
+    skeleton_.File1->addSeparator();
+    skeleton_.File1->addAction(skeleton_.Exit1);
+    windowSettings_->BuildComponents();
+    textCard_->BuildComponents();
+    panels_->BuildComponents();
+    FinishSkeleton();
     Form1 = this;
 }
 
 TForm1::~TForm1() {
     if (created_ && !destroyed_) GuardCall([this] { FormDestroy(); });
     // The panels leave the manager with their widgets; the handles must not outlive us.
-    ReleaseOpenPair();
+    datastructure_->ReleaseOpenPair();
     if (Form1 == this) Form1 = nullptr;
 }
 
 void TForm1::FormCreate(const QStringList& args) {
     if (created_) return;
     created_ = true;
+    TWindowSkeleton& k = skeleton_;
     const std::string& appDir = AppDir();
     OpenUserIni(appDir + "userset.ini");
-    odOpen.InitialDir = QString::fromStdString(appDir);
-    odLaunchCard.InitialDir = QString::fromStdString(appDir);
+    datastructure_->Prepare();
+    k.odLaunchCard.InitialDir = QString::fromStdString(appDir);
     // The file type is registered at every start; nothing there may stop the start.
-    RegisterKivFileType(QCoreApplication::applicationFilePath().toStdString());
-    InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) { OpenDatastructure(path, true); };
+    fileType_->Register();
+    InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) {
+        datastructure_->OpenDatastructure(path, true);
+    };
     SetOpenDatastructureSource({[] { return CurrentBookMark.get(); }, [] { return CurrentNavigator.get(); }});
-    TextBinEditor = txtTextBin;
+    TextBinEditor = k.txtTextBin;
 
-    pnlBrowser->hide();
-    Splitter3->hide();
-    pnlSimpleText->show();
+    k.pnlBrowser->hide();
+    k.Splitter3->hide();
+    k.pnlSimpleText->show();
 
     OpenKivIni(appDir + "kiv.ini");
-    LoadSettings();
+    windowSettings_->LoadSettings();
 
     PanelsManager().OnEditModeOn = [this](TKivPanelsManager*) { EditModeOn(); };
     PanelsManager().OnEditModeOff = [this](TKivPanelsManager*) { EditModeOff(); };
 
-    const std::pair<QWidget*, int> floating[] = {{pnlLaunchCard, 160}, {pnlTextBin, 278}, {pnlClipBin, 242},
-                                                 {pnlLaunchBin, 262},  {pnlTemplateBin, 250}, {pnlMetaCard, 250}};
+    PlaceFloatingPanels();
+
+    // The cover the password lock shows over the whole client area.
+    k.pnlHider->setGeometry(0, 0, width(), height());
+    k.pnlHider->raise();
+
+    k.imgTextBMP->setPixmap(PanelsManager().TextBitmap);
+    k.imgLaunchCard->setPixmap(PanelsManager().LinksBitmap);
+
+    // The bins column starts closed; nothing of a datastructure can be used before one is open.
+    k.pnlBins->hide();
+    k.Splitter2->hide();
+    datastructure_->EnableDatastructureMenus(false);
+
+    startup_->OpenStartDatastructure(args);
+}
+
+void TForm1::PlaceFloatingPanels() {
+    TWindowSkeleton& k = skeleton_;
+    const std::pair<QWidget*, int> floating[] = {{k.pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
+                                                 {k.pnlLaunchBin, 262},  {k.pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
     for (const auto& [panel, height] : floating) {
         panel->setParent(this);
         panel->setGeometry(10, 80, 240, height + 1);
         MakePanelSizeable(panel);
         panel->hide();
     }
-    sgdMeta->SetCells(0, 0, QStringLiteral("Tag"));
-    sgdMeta->SetCells(1, 0, QStringLiteral("Value"));
-    pnlMessage->move(pnlMessage->x(), 250);
-
-    // The cover the password lock shows over the whole client area.
-    pnlHider->setGeometry(0, 0, width(), height());
-    pnlHider->raise();
-
-    imgTextBMP->setPixmap(PanelsManager().TextBitmap);
-    imgLaunchCard->setPixmap(PanelsManager().LinksBitmap);
-
-    // The bins column starts closed; nothing of a datastructure can be used before one is open.
-    pnlBins->hide();
-    Splitter2->hide();
-    EnableDatastructureMenus(false);
-
-    // The start datastructure: a ".kiv" file named on the command line, else the most recent one.
-    const std::string s = args.isEmpty() ? std::string() : Trim(args.first().toStdString());
-    if (!s.empty() && LowerExtension(s) == ".kiv") {
-        OpenDatastructureFile(QFileInfo(QString::fromStdString(s)).absoluteFilePath().toStdString());
-    } else {
-        OpenLastDatastructure(1);
-    }
+    k.sgdMeta->SetCells(0, 0, QStringLiteral("Tag"));
+    k.sgdMeta->SetCells(1, 0, QStringLiteral("Value"));
+    k.pnlMessage->move(k.pnlMessage->x(), 250);
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -115,13 +128,8 @@ void TForm1::showEvent(QShowEvent* e) {
 }
 
 void TForm1::FormShow() {
-    if (!firstShowDone_) {
-        firstShowDone_ = true;
-        if (sgdFirst->Editing() && sgdFirst->CaptionEditor && sgdFirst->CaptionEditor->height() > 0)
-            sgdFirst->CaptionEditor->setFocus(Qt::OtherFocusReason);
-        else if (isShown(sgdFirst))
-            sgdFirst->setFocus(Qt::OtherFocusReason);
-    }
+    windowSettings_->FitFrame();
+    startup_->FormShow();
 }
 
 void TForm1::changeEvent(QEvent* e) {
@@ -144,8 +152,14 @@ void TForm1::resizeEvent(QResizeEvent* e) {
     GuardCall([this] { FormResize(); });
 }
 
+void TForm1::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    GuardCall([this] { windowSettings_->FitFrame(); });
+}
+
 void TForm1::FormResize() {
-    if (pnlHider) pnlHider->setGeometry(0, 0, width(), height());
+    windowSettings_->FitFrame();
+    if (skeleton_.pnlHider) skeleton_.pnlHider->setGeometry(0, 0, width(), height());
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
@@ -160,34 +174,41 @@ void TForm1::FormClose() { FlushCurrentRow(); }
 void TForm1::FormDestroy() {
     if (destroyed_ || !created_) return;
     destroyed_ = true;
-    acExitKIV->SetChecked(true);
+    skeleton_.acExitKIV->SetChecked(true);
     // Each step runs even when one before it failed: the settings and the datastructure are
     // both to be on disk afterwards.
-    GuardCall([this] { SaveSettings(); });
-    GuardCall([this] { CloseDatastructure(); });
+    GuardCall([this] { windowSettings_->SaveSettings(); });
+    GuardCall([this] { datastructure_->CloseDatastructure(); });
     GuardCall([] { PackDatastructure(AppDir() + "template.kiv"); });
-    ClipCardBin.Clear();
+    skeleton_.ClipCardBin.Clear();
     LostBin().Clear();
-    TemplateBin.Clear();
+    skeleton_.TemplateBin.Clear();
     CloseKivIni();
     CloseUserIni();
 }
 
-void TForm1::EditModeOn() { EditMode->SetChecked(true); }
+void TForm1::EditModeOn() { panels_->EditMode->SetChecked(true); }
 
 void TForm1::EditModeOff() {
-    EditMode->SetChecked(false);
-    if (!ExpandedNavigate->Checked()) CompactNavigate->SetChecked(true);
+    panels_->EditMode->SetChecked(false);
+    if (!panels_->ExpandedNavigate->Checked()) panels_->CompactNavigate->SetChecked(true);
 }
 
-void TForm1::WMCopyData(const std::string& path) {
-    if (path.empty() || !FileExists(path)) return;
-    if (isMinimized() || isHidden()) showNormal();
-    raise();
-    activateWindow();
-    if (LowerExtension(path) == ".kiv") OpenDatastructureFile(path);
+TKivStringGrid* TForm1::CurrentGrid() const { return panels_ ? panels_->CurrentGrid() : nullptr; }
+
+int TForm1::CurrentRow() const {
+    TKivStringGrid* g = CurrentGrid();
+    return g ? g->CurrentRow() : -1;
 }
 
-void TForm1::ShowStatusHint(const QString& text) { StatusBar->showMessage(text); }
+void TForm1::FlushCurrentRow() { panels_->FlushCurrentRow(); }
+
+void TForm1::ReloadCurrentRow() { panels_->ReloadCurrentRow(); }
+
+kiv::Dialogs& TForm1::Dialogs() { return GetDialogs(); }
+
+bool TForm1::IsBusy() const { return busy_.Held() || Busy; }
+
+void TForm1::ShowStatusHint(const QString& text) { skeleton_.StatusBar->showMessage(text); }
 
 }  // namespace kiv

@@ -1,4 +1,4 @@
 // KIV: the desktop information organiser.
-#include "mainwindow/Startup.h"
+#include "mainwindow/RunKiv.h"
 
 int main(int argc, char** argv) { return kiv::RunKiv(argc, argv); }

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QTextEdit>
 
-#include "mainwindow/Marks.h"
+#include "mainwindow/datastructure/Marks.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -25,14 +25,14 @@ void ExpectNothingOpen(TForm1* f) {
     EXPECT_FALSE(Loading);
     EXPECT_EQ(CurrentBookMark, nullptr);
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV"));
-    for (TKivStringGrid* g : {f->sgdFirst, f->sgdSecond, f->sgdThird}) {
+    for (TKivStringGrid* g : {f->Panels().sgdFirst, f->Panels().sgdSecond, f->Panels().sgdThird}) {
         EXPECT_EQ(g->Nester->RowCount(), 0) << g->Tag;
         EXPECT_EQ(g->Nester->NestFile(), nullptr) << g->Tag;
         EXPECT_EQ(g->Nester->CardFile(), nullptr) << g->Tag;
     }
     EXPECT_EQ(PanelsManager().NestFile, nullptr);
-    EXPECT_FALSE(f->pnlKiv->isEnabled());
-    EXPECT_FALSE(f->acSaveDatabaseAs->isEnabled());
+    EXPECT_FALSE(f->Skeleton().pnlKiv->isEnabled());
+    EXPECT_FALSE(f->Datastructure().acSaveDatabaseAs->isEnabled());
     EXPECT_TRUE(f->isEnabled());
 }
 
@@ -69,10 +69,10 @@ TEST_F(Datastructure, ABadFileOnTheCommandLineIsRefusedAndLeftAsItWas) {
         EXPECT_EQ(InterBase().IndexOfPath(path), -1) << "a refused file is not listed";
 
         // Still usable: the recent datastructure opens from the menu.
-        f->OpenLastDatastructure(1);
+        f->Datastructure().OpenLastDatastructure(1);
         EXPECT_TRUE(f->DatastructureOpen()) << b.name;
         EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
-        EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
+        EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 1);
         Stop();
         EXPECT_EQ(ReadWholeFile(path), b.bytes) << b.name;
         IniFile ini(Home() + "kiv.ini");
@@ -86,17 +86,17 @@ TEST_F(Datastructure, ARefusedOpenClosesTheOldOneCleanly) {
     WriteFileAtomic(bad, BadFiles()[1].bytes);
     TForm1* f = Start({QString::fromStdString(Home() + "good.kiv")});
     ASSERT_TRUE(f->DatastructureOpen());
-    f->OpenDatastructureFile(bad);
+    f->Datastructure().OpenDatastructureFile(bad);
     ExpectNothingOpen(f);
     EXPECT_FALSE(FileExists(Home() + "good.dsc")) << "the old one was joined";
     EXPECT_EQ(ReadJoined(Home() + "good.kiv").Tree, "one\ntwo\n");
     // Clicking and typing into the empty window does nothing harmful.
-    QTest::mouseClick(f->sgdFirst->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
-    QTest::keyClicks(f->sgdFirst, QStringLiteral("abc"));
+    QTest::mouseClick(f->Panels().sgdFirst->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+    QTest::keyClicks(f->Panels().sgdFirst, QStringLiteral("abc"));
     f->FlushCurrentRow();
-    f->OpenDatastructureFile(Home() + "good.kiv");
+    f->Datastructure().OpenDatastructureFile(Home() + "good.kiv");
     EXPECT_TRUE(f->DatastructureOpen());
-    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 2);
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 2);
 }
 
 TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
@@ -119,21 +119,21 @@ TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
     TForm1* f = Start();
     EXPECT_TRUE(f->DatastructureOpen());
     EXPECT_FALSE(Loading);
-    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 2);
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 2);
     EXPECT_EQ(Dialogs().Messages.size(), 1u) << "the damaged card is reported";
-    EXPECT_TRUE(f->txtSimpleText->isReadOnly()) << "nothing can be typed over it";
-    ClickRow(f->sgdFirst, 1);
-    EXPECT_FALSE(f->txtSimpleText->isReadOnly());
-    EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("b"));
-    EXPECT_TRUE(f->txtSimpleText->isEnabled());
+    EXPECT_TRUE(f->TextCard().txtSimpleText->isReadOnly()) << "nothing can be typed over it";
+    ClickRow(f->Panels().sgdFirst, 1);
+    EXPECT_FALSE(f->TextCard().txtSimpleText->isReadOnly());
+    EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("b"));
+    EXPECT_TRUE(f->TextCard().txtSimpleText->isEnabled());
 }
 
 TEST_F(Datastructure, AnInterruptedPairIsOpenedAsItStands) {
     MakeTreePair(Home() + "split.kiv", "left(over)");
     TForm1* f = Start({QString::fromStdString(Home() + "split.kiv")});
     ASSERT_TRUE(f->DatastructureOpen());
-    EXPECT_EQ(f->sgdFirst->Nester->Caption(0), "left");
-    EXPECT_EQ(f->sgdSecond->Nester->Caption(0), "over");
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "left");
+    EXPECT_EQ(f->Panels().sgdSecond->Nester->Caption(0), "over");
     Stop();
     EXPECT_FALSE(FileExists(Home() + "split.dsc"));
     EXPECT_EQ(ReadJoined(Home() + "split.kiv").Tree, "left\n  over\n");
@@ -143,27 +143,27 @@ TEST_F(Datastructure, RecentFilesKeepTheFourMostRecentThatExist) {
     TForm1* f = Start();
     for (const char* n : {"d1", "d2", "d3", "d4", "d5"}) {
         MakeJoined(Home() + n + ".kiv", n);
-        f->OpenDatastructureFile(Home() + n + ".kiv");
+        f->Datastructure().OpenDatastructureFile(Home() + n + ".kiv");
     }
     IniFile ini(Home() + "kiv.ini");
     EXPECT_EQ(ini.ReadSection("LastOpened"), (std::vector<std::string>{"1", "2", "3", "4"}));
     EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||d5.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "4", ""), "||d2.kiv");
-    EXPECT_EQ(f->miLast1->text(), QStringLiteral("1 ") + QString::fromStdString(ShortenPath(Home() + "d5.kiv")));
+    EXPECT_EQ(f->Datastructure().miLast1->text(), QStringLiteral("1 ") + QString::fromStdString(ShortenPath(Home() + "d5.kiv")));
     // A recent entry whose file is gone drops out at the next open.
     RemoveFile(Home() + "d4.kiv");
-    f->miLast4Click(3);  // "3" is d3
+    f->Datastructure().miLast4Click(3);  // "3" is d3
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - d3.kiv"));
     EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||d3.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "2", ""), "||d5.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "3", ""), "||d2.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "4", "x"), "");
-    EXPECT_FALSE(f->miLast4->isVisible());
+    EXPECT_FALSE(f->Datastructure().miLast4->isVisible());
     // The popup lists the open datastructures of this run.
-    f->pmLastOpened->popup(QPoint(0, 0));
-    f->pmLastOpened->hide();
-    EXPECT_EQ(f->pmLastOpened->actions().size(), InterBase().Count());
-    EXPECT_TRUE(f->pmLastOpened->actions().first()->text().startsWith(QStringLiteral("1: ")));
+    f->Datastructure().pmLastOpened->popup(QPoint(0, 0));
+    f->Datastructure().pmLastOpened->hide();
+    EXPECT_EQ(f->Datastructure().pmLastOpened->actions().size(), InterBase().Count());
+    EXPECT_TRUE(f->Datastructure().pmLastOpened->actions().first()->text().startsWith(QStringLiteral("1: ")));
 }
 
 TEST_F(Datastructure, AutoBackupOncePerRunAndOnlyOfASoundFile) {
@@ -172,17 +172,17 @@ TEST_F(Datastructure, AutoBackupOncePerRunAndOnlyOfASoundFile) {
     WriteFileAtomic(Home() + "bad.kiv", BadFiles()[0].bytes);
     const std::string joinedA = ReadWholeFile(Home() + "a.kiv");
     TForm1* f = Start();
-    f->acAutoBackup->SetChecked(true);
-    f->OpenDatastructureFile(Home() + "a.kiv");
+    f->Datastructure().acAutoBackup->SetChecked(true);
+    f->Datastructure().OpenDatastructureFile(Home() + "a.kiv");
     ASSERT_TRUE(FileExists(Home() + "a.bak"));
     EXPECT_EQ(ReadWholeFile(Home() + "a.bak"), joinedA);
     const ino_t first = Inode(Home() + "a.bak");
-    EXPECT_TRUE(f->acReturnToBackup->isEnabled());
-    f->OpenDatastructureFile(Home() + "b.kiv");
-    f->OpenDatastructureFile(Home() + "a.kiv");
+    EXPECT_TRUE(f->Datastructure().acReturnToBackup->isEnabled());
+    f->Datastructure().OpenDatastructureFile(Home() + "b.kiv");
+    f->Datastructure().OpenDatastructureFile(Home() + "a.kiv");
     EXPECT_EQ(Inode(Home() + "a.bak"), first) << "one backup per datastructure and run";
     Dialogs().Clear();
-    f->OpenDatastructureFile(Home() + "bad.kiv");
+    f->Datastructure().OpenDatastructureFile(Home() + "bad.kiv");
     EXPECT_FALSE(FileExists(Home() + "bad.bak"));
     EXPECT_EQ(Dialogs().Messages.size(), 1u) << "only the refusal, no backup complaint";
 }
@@ -195,8 +195,8 @@ protected:
     void SetUp() override {
         WindowFixture::SetUp();
         f = Start();
-        TypeCaption(f->sgdFirst, QStringLiteral("Alpha"));
-        f->txtTextBin->setPlainText(QStringLiteral("bin text"));
+        TypeCaption(f->Panels().sgdFirst, QStringLiteral("Alpha"));
+        f->Skeleton().txtTextBin->setPlainText(QStringLiteral("bin text"));
         f->FlushCurrentRow();
     }
     void Run(KivAction* a, const std::string& name) {
@@ -207,7 +207,7 @@ protected:
 
 TEST_F(NewAndSaveAs, RefuseTheOpenDatastructureAndTheTemplate) {
     const std::string open = Home() + "FirstKivDB.kiv";
-    for (KivAction* a : {f->acSaveDatabaseAs, f->acCreateDatabase}) {
+    for (KivAction* a : {f->Datastructure().acSaveDatabaseAs, f->Datastructure().acCreateDatabase}) {
         for (const std::string& target : {open, Home() + "template.kiv", Home() + "TEMPLATE.KIV"}) {
             Dialogs().Clear();
             Run(a, target);
@@ -215,7 +215,7 @@ TEST_F(NewAndSaveAs, RefuseTheOpenDatastructureAndTheTemplate) {
             EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Warning);
             EXPECT_TRUE(f->DatastructureOpen());
             EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
-            EXPECT_EQ(f->sgdFirst->Nester->Caption(0), "Alpha") << "nothing was emptied";
+            EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "Alpha") << "nothing was emptied";
         }
     }
     EXPECT_FALSE(FileExists(Home() + "template.kiv"));
@@ -223,7 +223,7 @@ TEST_F(NewAndSaveAs, RefuseTheOpenDatastructureAndTheTemplate) {
 }
 
 TEST_F(NewAndSaveAs, SaveAsCopiesTopicsBinsAndMarksAndKeepsTheOpenOne) {
-    Run(f->acSaveDatabaseAs, Home() + "copy");  // the extension is added
+    Run(f->Datastructure().acSaveDatabaseAs, Home() + "copy");  // the extension is added
     ASSERT_TRUE(FileExists(Home() + "copy.kiv"));
     EXPECT_FALSE(FileExists(Home() + "copy.dsc"));
     const TJoinedContent c = ReadJoined(Home() + "copy.kiv");
@@ -236,49 +236,49 @@ TEST_F(NewAndSaveAs, SaveAsCopiesTopicsBinsAndMarksAndKeepsTheOpenOne) {
     EXPECT_TRUE(Dialogs().Messages.empty());
 
     // An existing target: the user is asked; No leaves it, Yes replaces it.
-    TypeCaption(f->sgdFirst, QStringLiteral(" changed"));
+    TypeCaption(f->Panels().sgdFirst, QStringLiteral(" changed"));
     const ino_t before = Inode(Home() + "copy.kiv");
     Dialogs().AnswerMessage(IDNO);
-    Run(f->acSaveDatabaseAs, Home() + "copy.kiv");
+    Run(f->Datastructure().acSaveDatabaseAs, Home() + "copy.kiv");
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
     EXPECT_EQ(Inode(Home() + "copy.kiv"), before);
     Dialogs().AnswerMessage(IDYES);
-    Run(f->acSaveDatabaseAs, Home() + "copy.kiv");
+    Run(f->Datastructure().acSaveDatabaseAs, Home() + "copy.kiv");
     EXPECT_EQ(ReadJoined(Home() + "copy.kiv").Tree, "Alpha changed\n");
 }
 
 TEST_F(NewAndSaveAs, NewOpensAFreshDatastructureAndAsksBeforeReplacing) {
-    Run(f->acCreateDatabase, Home() + "fresh.kiv");
+    Run(f->Datastructure().acCreateDatabase, Home() + "fresh.kiv");
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - fresh.kiv"));
-    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
-    EXPECT_TRUE(f->sgdFirst->Editing());
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 1);
+    EXPECT_TRUE(f->Panels().sgdFirst->Editing());
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "Alpha\n") << "the old one was closed and joined";
 
     MakeJoined(Home() + "kept.kiv", "precious");
     Dialogs().AnswerMessage(IDNO);
-    Run(f->acCreateDatabase, Home() + "kept.kiv");
+    Run(f->Datastructure().acCreateDatabase, Home() + "kept.kiv");
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - fresh.kiv"));
     EXPECT_EQ(ReadJoined(Home() + "kept.kiv").Tree, "precious\n");
     Dialogs().AnswerMessage(IDYES);
-    Run(f->acCreateDatabase, Home() + "kept.kiv");
+    Run(f->Datastructure().acCreateDatabase, Home() + "kept.kiv");
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - kept.kiv"));
-    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
-    EXPECT_EQ(f->sgdFirst->Nester->Caption(0), "");
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 1);
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "");
 
     // A target that is split (open elsewhere or interrupted) is not replaced.
     MakeTreePair(Home() + "busy.kiv", "busy");
     Dialogs().Clear();
-    Run(f->acCreateDatabase, Home() + "busy.kiv");
+    Run(f->Datastructure().acCreateDatabase, Home() + "busy.kiv");
     EXPECT_EQ(Dialogs().Messages.size(), 1u);
     EXPECT_EQ(DumpTreePair(Home() + "busy.kiv"), "busy\n");
 }
 
 TEST_F(NewAndSaveAs, CancelledDialogChangesNothing) {
     Dialogs().CancelSave();
-    f->acSaveDatabaseAs->Execute();
+    f->Datastructure().acSaveDatabaseAs->Execute();
     Dialogs().CancelSave();
-    f->acCreateDatabase->Execute();
+    f->Datastructure().acCreateDatabase->Execute();
     EXPECT_TRUE(Dialogs().Messages.empty());
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
 }
@@ -289,12 +289,12 @@ TEST_F(Datastructure, AHandedOverPathOpensKivFilesOnly) {
     MakeJoined(Home() + "Other.KIV", "other");
     WriteFileAtomic(Home() + "notes.txt", "text");
     TForm1* f = Start();
-    f->WMCopyData(Home() + "missing.kiv");
-    f->WMCopyData(Home() + "notes.txt");
-    f->WMCopyData("");
+    f->Startup().WMCopyData(Home() + "missing.kiv");
+    f->Startup().WMCopyData(Home() + "notes.txt");
+    f->Startup().WMCopyData("");
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
     f->hide();
-    f->WMCopyData(Home() + "Other.KIV");
+    f->Startup().WMCopyData(Home() + "Other.KIV");
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - Other.KIV"));
     EXPECT_TRUE(f->isVisible()) << "a hidden window comes back";
     EXPECT_TRUE(Dialogs().Messages.empty());

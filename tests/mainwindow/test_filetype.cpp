@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "mainwindow/FileType.h"
+#include "mainwindow/filetype/FileType.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/TestHarness.h"

@@ -9,7 +9,7 @@
 #include <QProcessEnvironment>
 #include <QThread>
 
-#include "mainwindow/Startup.h"
+#include "mainwindow/startup/Startup.h"
 #include "platform/qt/SingleInstance.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -54,9 +54,9 @@ TEST_F(HandOver, ALaterStartHandsItsFileToThisWindowAndEnds) {
     }
     TForm1* f = Start();
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
-    receiver.SetWindow(f);
+    receiver.SetWindow(&f->Startup());
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - early.kiv"));
-    f->OpenLastDatastructure(2);
+    f->Datastructure().OpenLastDatastructure(2);
     ASSERT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
 
     // No argument, and a file that is not there: the later start ends and nothing changes.
@@ -81,7 +81,7 @@ TEST_F(HandOver, ALaterStartHandsItsFileToThisWindowAndEnds) {
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_LT(ms, 1000) << "the later start ends within a second";
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - handed.kiv"));
-    EXPECT_EQ(f->sgdFirst->Nester->Caption(0), "handed");
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "handed");
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "\n") << "the one before was closed and joined";
 }
 

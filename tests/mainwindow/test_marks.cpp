@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "mainwindow/Marks.h"
+#include "mainwindow/datastructure/Marks.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {

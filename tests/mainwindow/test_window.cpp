@@ -20,11 +20,11 @@ TEST_F(Window, FirstStartMakesFirstKivDBWithOneTopicReadyForTyping) {
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
     EXPECT_TRUE(FileExists(Home() + "FirstKivDB.kiv"));
     EXPECT_TRUE(FileExists(Home() + "FirstKivDB.dsc")) << "open: the pair";
-    EXPECT_EQ(f->sgdFirst->Nester->RowCount(), 1);
-    EXPECT_TRUE(f->sgdFirst->Editing());
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 1);
+    EXPECT_TRUE(f->Panels().sgdFirst->Editing());
     EXPECT_TRUE(PanelsManager().EditMode);
-    EXPECT_TRUE(f->EditMode->Checked());
-    EXPECT_EQ(QApplication::focusWidget(), f->sgdFirst->CaptionEditor) << "the caret is in the caption";
+    EXPECT_TRUE(f->Panels().EditMode->Checked());
+    EXPECT_EQ(QApplication::focusWidget(), f->Panels().sgdFirst->CaptionEditor) << "the caret is in the caption";
     EXPECT_FALSE(Loading);
     // The window's components carry their names.
     for (const char* name : {"sgdFirst", "sgdSecond", "sgdThird", "txtSimpleText", "lblCurDescr", "pnlKiv", "pnlCards",
@@ -36,7 +36,7 @@ TEST_F(Window, FirstStartMakesFirstKivDBWithOneTopicReadyForTyping) {
 
 TEST_F(Window, TopicsAndBoldTextSurviveCloseAndStartAgain) {
     TForm1* f = Start();
-    TKivStringGrid* g = f->sgdFirst;
+    TKivStringGrid* g = f->Panels().sgdFirst;
     TypeCaption(g, QStringLiteral("Groceries"));
     AddTopicAfter(g);
     ASSERT_EQ(g->Nester->RowCount(), 2);
@@ -45,12 +45,12 @@ TEST_F(Window, TopicsAndBoldTextSurviveCloseAndStartAgain) {
     EXPECT_EQ(g->Nester->Caption(0), "Groceries") << "the first caption was stored when the row changed";
 
     // The text card of the second topic: plain text, then bold text.
-    f->txtSimpleText->setFocus(Qt::OtherFocusReason);
-    QTest::keyClicks(f->txtSimpleText, QStringLiteral("Flour and "));
+    f->TextCard().txtSimpleText->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(f->TextCard().txtSimpleText, QStringLiteral("Flour and "));
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    f->txtSimpleText->mergeCurrentCharFormat(bold);
-    QTest::keyClicks(f->txtSimpleText, QStringLiteral("sugar"));
+    f->TextCard().txtSimpleText->mergeCurrentCharFormat(bold);
+    QTest::keyClicks(f->TextCard().txtSimpleText, QStringLiteral("sugar"));
     f->move(40, 30);
     f->resize(700, 560);
     QCoreApplication::processEvents();
@@ -73,7 +73,7 @@ TEST_F(Window, TopicsAndBoldTextSurviveCloseAndStartAgain) {
 
     ResetGlobals();
     f = Start();
-    g = f->sgdFirst;
+    g = f->Panels().sgdFirst;
     ASSERT_EQ(g->Nester->RowCount(), 2);
     EXPECT_EQ(g->Nester->Caption(0), "Groceries");
     EXPECT_EQ(g->Nester->Caption(1), "Recipes");
@@ -82,8 +82,8 @@ TEST_F(Window, TopicsAndBoldTextSurviveCloseAndStartAgain) {
     EXPECT_TRUE(g->Nester->HasText(1));
     ClickRow(g, 1);
     ASSERT_EQ(g->CurrentRow(), 1);
-    EXPECT_EQ(f->lblCurDescr->text(), QStringLiteral("Recipes"));
-    QTextDocument* doc = f->txtSimpleText->document();
+    EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("Recipes"));
+    QTextDocument* doc = f->TextCard().txtSimpleText->document();
     EXPECT_EQ(doc->toPlainText(), QStringLiteral("Flour and sugar"));
     const int at = int(doc->toPlainText().indexOf(QStringLiteral("sugar")));
     QTextCursor cur(doc);
@@ -98,24 +98,24 @@ TEST_F(Window, TopicsAndBoldTextSurviveCloseAndStartAgain) {
 TEST_F(Window, ATextCardGoesToItsOwnTopicOnly) {
     MakeJoined(Home() + "FirstKivDB.kiv", "a(a1 a2) b");
     TForm1* f = Start();
-    TKivStringGrid* g = f->sgdFirst;
+    TKivStringGrid* g = f->Panels().sgdFirst;
     ASSERT_EQ(g->Nester->RowCount(), 2);
-    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 2) << "panel 2 shows the children of a";
-    f->txtSimpleText->setPlainText(QStringLiteral("about a"));
-    f->txtSimpleText->document()->setModified(true);
+    ASSERT_EQ(f->Panels().sgdSecond->Nester->RowCount(), 2) << "panel 2 shows the children of a";
+    f->TextCard().txtSimpleText->setPlainText(QStringLiteral("about a"));
+    f->TextCard().txtSimpleText->document()->setModified(true);
     // A row change in panel 2 while panel 1 is active: the editor shows a's text, not a1's.
-    f->sgdSecond->SelectRow(1);
-    EXPECT_FALSE(f->sgdSecond->Nester->HasText(0));
-    EXPECT_TRUE(f->txtSimpleText->document()->isModified());
+    f->Panels().sgdSecond->SelectRow(1);
+    EXPECT_FALSE(f->Panels().sgdSecond->Nester->HasText(0));
+    EXPECT_TRUE(f->TextCard().txtSimpleText->document()->isModified());
     ClickRow(g, 1);
     EXPECT_TRUE(g->Nester->HasText(0));
     EXPECT_FALSE(g->Nester->HasText(1));
-    EXPECT_EQ(f->txtSimpleText->toPlainText(), QString());
+    EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QString());
     // Blank text is stored as an empty card and clears the flag.
     ClickRow(g, 0);
-    EXPECT_EQ(f->txtSimpleText->toPlainText(), QStringLiteral("about a"));
-    f->txtSimpleText->setPlainText(QStringLiteral("   \n  "));
-    f->txtSimpleText->document()->setModified(true);
+    EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QStringLiteral("about a"));
+    f->TextCard().txtSimpleText->setPlainText(QStringLiteral("   \n  "));
+    f->TextCard().txtSimpleText->document()->setModified(true);
     ClickRow(g, 1);
     EXPECT_FALSE(g->Nester->HasText(0));
     Stop();
@@ -127,20 +127,20 @@ TEST_F(Window, ATextCardGoesToItsOwnTopicOnly) {
 TEST_F(Window, TheTextCardFollowsATopicMadeInAnEmptyPanelAndRowsThatMove) {
     MakeJoined(Home() + "FirstKivDB.kiv", "a b");
     TForm1* f = Start();
-    ClickRow(f->sgdFirst, 0);
-    f->txtSimpleText->setPlainText(QStringLiteral("about a"));
-    f->txtSimpleText->document()->setModified(true);
+    ClickRow(f->Panels().sgdFirst, 0);
+    f->TextCard().txtSimpleText->setPlainText(QStringLiteral("about a"));
+    f->TextCard().txtSimpleText->document()->setModified(true);
     // A first sub-topic by a double click: it becomes current without a row change.
-    QTest::mouseDClick(f->sgdSecond->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
-    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 1);
+    QTest::mouseDClick(f->Panels().sgdSecond->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
+    ASSERT_EQ(f->Panels().sgdSecond->Nester->RowCount(), 1);
     ASSERT_EQ(CurrentPanel, 2);
-    EXPECT_EQ(f->txtSimpleText->toPlainText(), QString()) << "the editor shows the new topic";
-    EXPECT_TRUE(f->sgdFirst->Nester->HasText(0)) << "a's text went to a";
-    f->txtSimpleText->setPlainText(QStringLiteral("about the child"));
-    f->txtSimpleText->document()->setModified(true);
+    EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QString()) << "the editor shows the new topic";
+    EXPECT_TRUE(f->Panels().sgdFirst->Nester->HasText(0)) << "a's text went to a";
+    f->TextCard().txtSimpleText->setPlainText(QStringLiteral("about the child"));
+    f->TextCard().txtSimpleText->document()->setModified(true);
     // Rows inserted above the current one: the text stays with its topic.
-    f->sgdSecond->InsertTopics(TItemArray{TNestItem{}, TNestItem{}}, 0, false, true, 0);
-    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 3);
+    f->Panels().sgdSecond->InsertTopics(TItemArray{TNestItem{}, TNestItem{}}, 0, false, true, 0);
+    ASSERT_EQ(f->Panels().sgdSecond->Nester->RowCount(), 3);
     Stop();
     const TJoinedContent c = ReadJoined(Home() + "FirstKivDB.kiv");
     EXPECT_EQ(c.Tree, "a\n  \n  \n  \nb\n");
@@ -148,21 +148,21 @@ TEST_F(Window, TheTextCardFollowsATopicMadeInAnEmptyPanelAndRowsThatMove) {
     EXPECT_NE(c.TextCards[0].find("about a"), std::string::npos);
     ResetGlobals();
     f = Start();
-    ClickRow(f->sgdSecond, 2);
-    EXPECT_EQ(f->txtSimpleText->toPlainText(), QStringLiteral("about the child"));
-    ClickRow(f->sgdSecond, 0);
-    EXPECT_EQ(f->txtSimpleText->toPlainText(), QString());
+    ClickRow(f->Panels().sgdSecond, 2);
+    EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QStringLiteral("about the child"));
+    ClickRow(f->Panels().sgdSecond, 0);
+    EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QString());
 }
 
 TEST_F(Window, TheTextBinAndPasswordAreKeptWithTheDatastructure) {
     TForm1* f = Start();
-    TypeCaption(f->sgdFirst, QStringLiteral("x"));
-    f->txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
+    TypeCaption(f->Panels().sgdFirst, QStringLiteral("x"));
+    f->Skeleton().txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
     Stop();
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").TextBinCard, "\x01" "first line\r\nsecond line");
     ResetGlobals();
     f = Start();
-    EXPECT_EQ(f->txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
+    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
     EXPECT_TRUE(CurrentBookMark->Password.empty());
 }
 
@@ -171,7 +171,7 @@ TEST_F(Window, TerminationSignalsCloseTheWindowAndNothingTypedIsLost) {
         ResetGlobals();
         TForm1* f = Start();
         CloseOnTerminationSignals([f] { f->close(); });
-        TypeCaption(f->sgdFirst, sig == SIGTERM ? QStringLiteral("term") : QStringLiteral("interrupt"));
+        TypeCaption(f->Panels().sgdFirst, sig == SIGTERM ? QStringLiteral("term") : QStringLiteral("interrupt"));
         std::raise(sig);
         ProcessEventsFor(200);
         EXPECT_FALSE(f->isVisible()) << sig;
@@ -194,17 +194,17 @@ TEST_F(Window, SettingsActOnTheWindowAndItsGeometryIsSaved) {
     TForm1* f = Start();
     EXPECT_EQ(f->pos(), QPoint(10, 20)) << "the frame's place";
     EXPECT_EQ(f->size(), QSize(640, 520));
-    EXPECT_TRUE(f->pnlQuickJumps->isHidden());
-    EXPECT_FALSE(f->acShowQuickJumpsTabs->Checked());
-    EXPECT_TRUE(f->tsInterBase->isHidden());
-    EXPECT_TRUE(f->pnlThreads->isHidden()) << "the Threads strip starts hidden";
-    EXPECT_TRUE(f->pnlArrows->isHidden());
-    EXPECT_EQ(f->tmrAutoLaunch->interval(), 1000);
+    EXPECT_TRUE(f->Skeleton().pnlQuickJumps->isHidden());
+    EXPECT_FALSE(f->WindowSettings().acShowQuickJumpsTabs->Checked());
+    EXPECT_TRUE(f->Skeleton().tsInterBase->isHidden());
+    EXPECT_TRUE(f->Skeleton().pnlThreads->isHidden()) << "the Threads strip starts hidden";
+    EXPECT_TRUE(f->Skeleton().pnlArrows->isHidden());
+    EXPECT_EQ(f->Panels().tmrAutoLaunch->interval(), 1000);
     EXPECT_EQ(DefaultFontName, QStringLiteral("Courier New"));
     EXPECT_EQ(DefaultFontStyle, fsItalic);
-    EXPECT_TRUE(f->sgdFirst->BoxedView() && f->sgdThird->BoxedView());
+    EXPECT_TRUE(f->Panels().sgdFirst->BoxedView() && f->Panels().sgdThird->BoxedView());
     int checked = 0;
-    for (QAction* a : f->AutoviewDelay1->actions())
+    for (QAction* a : f->WindowSettings().AutoviewDelay1->actions())
         if (a->isChecked()) {
             ++checked;
             EXPECT_EQ(a->data().toInt(), 1000);
@@ -226,7 +226,7 @@ TEST_F(Window, SettingsActOnTheWindowAndItsGeometryIsSaved) {
 TEST_F(Window, LettersTypedOnAPanelGoToTheCaption) {
     MakeJoined(Home() + "FirstKivDB.kiv", "first");
     TForm1* f = Start();
-    TKivStringGrid* g = f->sgdFirst;
+    TKivStringGrid* g = f->Panels().sgdFirst;
     ASSERT_FALSE(g->Editing());
     g->setFocus(Qt::OtherFocusReason);
     QTest::keyClicks(g, QStringLiteral("+"));
@@ -237,11 +237,11 @@ TEST_F(Window, LettersTypedOnAPanelGoToTheCaption) {
 
     // A first sub-topic made by a double click in edit mode: the panel holds the focus, and
     // what is typed still lands in the new caption.
-    QTest::mouseDClick(f->sgdSecond->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
-    ASSERT_EQ(f->sgdSecond->Nester->RowCount(), 1);
+    QTest::mouseDClick(f->Panels().sgdSecond->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
+    ASSERT_EQ(f->Panels().sgdSecond->Nester->RowCount(), 1);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Garden"));
     f->FlushCurrentRow();
-    EXPECT_EQ(f->sgdSecond->Nester->Caption(0), "Garden");
+    EXPECT_EQ(f->Panels().sgdSecond->Nester->Caption(0), "Garden");
     Stop();
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "firstX\n  Garden\n");
 }

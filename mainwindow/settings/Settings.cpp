@@ -1,4 +1,4 @@
-#include "mainwindow/Settings.h"
+#include "mainwindow/settings/Settings.h"
 
 #include "engine/core/Cards.h"
 #include "engine/core/Navigation.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/Marks.h"
+#include "mainwindow/datastructure/Marks.h"
 
 namespace kiv {
 

@@ -1,6 +1,10 @@
 // The handlers of the three outline panels: storing the topic that is left and loading the
 // one that becomes current, keys, mouse clicks and hints.
+#include "mainwindow/panels/PanelHandlers.h"
+
+#include <QBoxLayout>
 #include <QEvent>
+#include <QMainWindow>
 #include <QLabel>
 #include <QTextEdit>
 #include <QTimer>
@@ -9,9 +13,13 @@
 #include "engine/core/Navigation.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -19,7 +27,34 @@
 
 namespace kiv {
 
-void TForm1::WirePanel(TKivStringGrid* g) {
+namespace {
+const char* const kBadgeOutsideTreeHint = "Clicking numbered area only shows/hides next level when in classic dataviews.";
+}  // namespace
+
+TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx) {}
+
+void TPanelHandlers::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    QWidget* row = ctx_.Skeleton().pnlPanels;
+    EditMode = Action(w, "EditMode", QStringLiteral("Edit Mode"), true);
+    CompactNavigate = Action(w, "CompactNavigate", QStringLiteral("Compact Navigate"), true);
+    ExpandedNavigate = Action(w, "ExpandedNavigate", QStringLiteral("Expanded Navigate"), true);
+    sgdFirst = Named(new TKivStringGrid(row), "sgdFirst");
+    sgdSecond = Named(new TKivStringGrid(row), "sgdSecond");
+    sgdThird = Named(new TKivStringGrid(row), "sgdThird");
+    sgdFirst->Tag = 1;
+    sgdSecond->Tag = 2;
+    sgdThird->Tag = 3;
+    for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird}) {
+        static_cast<QBoxLayout*>(row->layout())->addWidget(g, 1);
+        WirePanel(g);
+    }
+    tmrAutoLaunch = Named(new QTimer(w), "tmrAutoLaunch");
+    tmrAutoLaunch->setSingleShot(true);
+    tmrAutoLaunch->setInterval(250);
+}
+
+void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
@@ -44,39 +79,41 @@ void TForm1::WirePanel(TKivStringGrid* g) {
     g->viewport()->installEventFilter(this);
 }
 
-void TForm1::FitPanelColumn(TKivStringGrid* g) {
+void TPanelHandlers::FitPanelColumn(TKivStringGrid* g) {
     const int w = g->ClientWidth();
     if (w <= 0 || w == g->DefaultColWidth()) return;
     g->SetDefaultColWidth(w);
     g->UpdateRowHeights(0);
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+bool TPanelHandlers::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::Resize)
         for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird})
             if (watched == g->viewport()) GuardCall([this, g] { FitPanelColumn(g); });
-    return QMainWindow::eventFilter(watched, e);
+    return QObject::eventFilter(watched, e);
 }
 
-TKivStringGrid* TForm1::CurrentGrid() const {
+TKivStringGrid* TPanelHandlers::CurrentGrid() const {
     if (!PanelsManagerExists()) return nullptr;
     return PanelsManager().PanelByNumber(CurrentPanel);
 }
 
-void TForm1::FlushCurrentRow() {
+void TPanelHandlers::FlushCurrentRow() {
     if (TKivStringGrid* g = CurrentGrid()) sgdSecondSelRowChanged(g, g->CurrentRow(), -1);
 }
 
-void TForm1::ReloadCurrentRow() {
+void TPanelHandlers::ReloadCurrentRow() {
     if (TKivStringGrid* g = CurrentGrid()) sgdSecondSelRowChanged(g, -1, g->CurrentRow());
 }
 
-void TForm1::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow) {
+void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
     TNester& model = *Sender->Nester;
     if (OldRow >= 0 && OldRow < model.RowCount() && !model.IsLocked(OldRow)) {
         Sender->StoreEditedCaption();
-        StoreTextCard(Sender, OldRow);
+        // The editor's text of a topic of this panel goes to that topic, wherever it stands
+        // now (after a store that failed it is not the row that was left).
+        if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();
@@ -84,61 +121,38 @@ void TForm1::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewR
     const bool active = Sender->Tag == CurrentPanel;
     const bool valid = Sender->IsRowValid(NewRow);
     if (CurrentNavigator && active && valid) {
-        if (NewRow == Sender->CurrentRow()) {
-            const uint8_t style = model.GetFontStyle(NewRow);
-            acBold->SetChecked(style & kFlagBold);
-            acItalic->SetChecked(style & kFlagItalic);
-            acUnderline->SetChecked(style & kFlagUnderline);
-            btnStrike->setChecked(style & kFlagStrikeOut);
-        }
+        if (NewRow == Sender->CurrentRow()) ctx_.TextCard().ShowTopicStyle(model.GetFontStyle(NewRow));
         CurrentNavigator->ThreadTitle = ShortCaption(model.Caption(NewRow), 25);
     }
     if (active) {
-        std::string caption = valid ? Trim(LineBreaksToBlanks(model.Caption(NewRow))) : std::string();
-        lblCurDescr->setText(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption));
-        LoadTextCardIntoEditor(Sender, NewRow);
-        if (valid) UpdateEditorReadOnly(model.IsLocked(NewRow));
-        pnlLaunchCard->hide();
+        ctx_.TextCard().ShowTopic(Sender, NewRow);
+        ctx_.Skeleton().pnlLaunchCard->hide();
     }
 }
 
-void TForm1::UpdateEditorReadOnly(bool locked) {
-    if (TKivStringGrid* g = CurrentGrid()) g->CaptionEditor->setReadOnly(locked);
-    txtSimpleText->setReadOnly(locked);
-    txtPinText->setReadOnly(locked);
-    for (KivAction* a : {acBold, acItalic, acUnderline}) a->SetEnabled(!locked);
-    btnStrike->setEnabled(!locked);
-}
-
-void TForm1::sgdSecondEnter(TKivStringGrid* Sender) {
+void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
     const int row = Sender->CurrentRow();
     if (!Sender->IsRowValid(row)) return;
     const bool locked = Sender->Nester->IsLocked(row);
-    UpdateEditorReadOnly(locked);
+    ctx_.TextCard().UpdateEditorReadOnly(locked);
     if (locked) return;
-    const uint8_t style = Sender->Nester->GetFontStyle(row);
-    acBold->SetChecked(style & kFlagBold);
-    acItalic->SetChecked(style & kFlagItalic);
-    acUnderline->SetChecked(style & kFlagUnderline);
-    btnStrike->setChecked(style & kFlagStrikeOut);
+    ctx_.TextCard().ShowTopicStyle(Sender->Nester->GetFontStyle(row));
 }
 
-void TForm1::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
+void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating || Sender->Tag != CurrentPanel) return;
+    TTextCard& card = ctx_.TextCard();
     const int row = Sender->CurrentRow();
-    if (Sender->IsRowValid(row) ? ShowsTextCardOf(Sender, row) : textOwner_.Grid != Sender) return;
+    if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender) return;
     // A topic became current without a topic change (the first one of an empty panel, rows
     // moved under the editor): what the editor holds goes to its own topic, then the panes
     // show the current one.
-    if (textOwner_.Grid) {
-        const int owner = TextOwnerRow();
-        if (owner >= 0) StoreTextCard(textOwner_.Grid, owner);
-    }
+    card.StoreToOwner();
     if (Sender->IsRowValid(row)) ReloadCurrentRow();
-    else ShowNoTopic();
+    else card.ShowNoTopic();
 }
 
-void TForm1::sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow) {
+void TPanelHandlers::sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow) {
     if (!Sender->IsRowValid(ARow)) return;
     TLaunchList& links = Sender->Nester->LaunchList();
     const int n = links.Count(ARow);
@@ -149,8 +163,8 @@ void TForm1::sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow) {
     Sender->setToolTip(hint);
 }
 
-void TForm1::sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState, int X, int Y) {
-    if (Busy) return;
+void TPanelHandlers::sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState, int X, int Y) {
+    if (ctx_.IsBusy()) return;
     QString hint;
     const int row = Sender->HoverRow;
     if (Sender->IsRowValid(row)) {
@@ -166,14 +180,16 @@ void TForm1::sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState, int X, int 
                                                                          : QStringLiteral("Click for full topic text view");
         } else if (Sender->TreeMode && Sender->IsOverBadge(X, Y) && m.ChildNest(row) > 0) {
             hint = m.IsExpanded(row) ? QStringLiteral("Click for branch collapsing") : QStringLiteral("Click for branch expanding");
+        } else if (!Sender->TreeMode && Sender->IsOverBadge(X, Y)) {
+            hint = QString::fromLatin1(kBadgeOutsideTreeHint);
         }
     }
-    ShowStatusHint(hint);
+    ctx_.ShowStatusHint(hint);
     if (!Sender->IsOverLaunchIcon(X, Y)) Sender->setToolTip(QString());
 }
 
-void TForm1::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftState Shift) {
-    if (Busy) return;
+void TPanelHandlers::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftState Shift) {
+    if (ctx_.IsBusy()) return;
     const TShiftState keys = Shift.Keys();
     const int row = Sender->CurrentRow();
     switch (Key) {
@@ -208,8 +224,8 @@ void TForm1::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftState Shi
     if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU) Sender->KeyDownSeen = true;
 }
 
-void TForm1::sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key) {
-    if (Busy) return;
+void TPanelHandlers::sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key) {
+    if (ctx_.IsBusy()) return;
     if (!Sender->KeyDownSeen) return;
     if (Key.unicode() < 37 || Key == QLatin1Char('+') || Key == QLatin1Char('-')) return;
     // In edit mode the panel itself can hold the focus (a topic just made by a double click):
@@ -222,9 +238,9 @@ void TForm1::sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key) {
     Key = QChar(0);
 }
 
-void TForm1::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftState) {
+void TPanelHandlers::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftState) {
     Sender->KeyDownSeen = false;
-    if (Busy) return;
+    if (ctx_.IsBusy()) return;
     switch (Key) {
     case VK_PRIOR:
     case VK_NEXT:
@@ -236,7 +252,7 @@ void TForm1::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftState) {
     case VK_RIGHT:
         if (!Sender->TreeMode && Sender->Nester->RowCount() == 0) {
             if (Sender->Nester->RootNest == kExternalNest) {
-                if (!Sender->ExternalPath.empty()) OpenDatastructureFile(Sender->ExternalPath);
+                if (!Sender->ExternalPath.empty()) ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
             } else {
                 Sender->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
             }
@@ -247,12 +263,12 @@ void TForm1::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftState) {
     }
 }
 
-void TForm1::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y) {
-    if (Busy || Button != TCustomGrid::mbLeft) return;
+void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y) {
+    if (ctx_.IsBusy() || Button != TCustomGrid::mbLeft) return;
     TNester& m = *Sender->Nester;
     const int row = Sender->RowAt(X, Y);
     if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
-        if (!Sender->ExternalPath.empty()) OpenDatastructureFile(Sender->ExternalPath);
+        if (!Sender->ExternalPath.empty()) ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
         return;
     }
     if (!Sender->IsRowValid(row)) return;
@@ -302,21 +318,23 @@ void TForm1::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState 
         PanelsManager().RefreshPanelsFrom(Sender->Tag);
         Sender->ClearMarks();
     }
-    if (m.HasText(row) && Sender->IsOverTextIcon(X, Y) && pnlCards->isHidden()) pnlCards->show();
+    if (m.HasText(row) && Sender->IsOverTextIcon(X, Y) && ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();
+    // The badge shows or hides the next level only in the classic (tree) views; elsewhere the
+    // click has chosen the row, and the hint says what the badge would do. A modal error box
+    // for a click that selects a row would stop the user at every badge.
     if (!Sender->TreeMode && Sender->IsOverBadge(X, Y))
-        MessageDlg(QStringLiteral("Error: Clicking numbered area only shows/hides next level when in classic dataviews."),
-                   MsgType::Error, MsgButtons::OK);
+        ctx_.ShowStatusHint(QString::fromLatin1(kBadgeOutsideTreeHint));
 }
 
-void TForm1::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState, int X, int Y) {
-    if (Busy || Button != TCustomGrid::mbLeft || Sender->DragStarted) return;
+void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState, int X, int Y) {
+    if (ctx_.IsBusy() || Button != TCustomGrid::mbLeft || Sender->DragStarted) return;
     const int row = Sender->RowAt(X, Y);
     if (Sender->IsRowValid(row) && row != Sender->CurrentRow()) PanelsManager().RefreshPanelsFrom(Sender->Tag);
 }
 
-void TForm1::sgdSecondEndDrag(TKivStringGrid* Sender) {
+void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
     Sender->DragStarted = false;
-    pnlDropBox->hide();
+    ctx_.Skeleton().pnlDropBox->hide();
 }
 
 namespace {
@@ -339,12 +357,12 @@ bool NestInsideItems(TNester& m, uint32_t nest, const TItemArray& items) {
 
 }  // namespace
 
-void TForm1::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
+void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
     Accept = false;
     auto* src = qobject_cast<TKivStringGrid*>(Source);
     // Entries of the bins are dropped here once the bins can be dragged from.
-    if (!src || Busy) {
-        ShowStatusHint(QString());
+    if (!src || ctx_.IsBusy()) {
+        ctx_.ShowStatusHint(QString());
         return;
     }
     TNester& target = *Sender->Nester;
@@ -362,14 +380,14 @@ void TForm1::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, i
     for (int r : src->Nester->GetMarkedRows(false))
         if (src->IsHoistedTopRow(r)) Accept = false;
     if (Sender->Tag > 1 && target.RowCount() == 0 && (!prev || prev->Nester->RowCount() == 0)) Accept = false;
-    ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
+    ctx_.ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
 }
 
-void TForm1::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, int X, int Y) {
+void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, int X, int Y) {
     auto* src = qobject_cast<TKivStringGrid*>(Source);
-    if (!src || Busy) return;
+    if (!src || ctx_.IsBusy()) return;
     FlushCurrentRow();
-    ShowStatusHint(QString());
+    ctx_.ShowStatusHint(QString());
     TNester& target = *Sender->Nester;
     const int row = Sender->RowAt(X, Y);
     const bool withCurrent = src->Tag >= Sender->Tag;

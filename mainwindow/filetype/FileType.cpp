@@ -1,5 +1,6 @@
-#include "mainwindow/FileType.h"
+#include "mainwindow/filetype/FileType.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -100,5 +101,7 @@ bool RegisterKivFileType(const std::string& executablePath) {
         return false;
     }
 }
+
+bool TFileType::Register() { return RegisterKivFileType(QCoreApplication::applicationFilePath().toStdString()); }
 
 }  // namespace kiv

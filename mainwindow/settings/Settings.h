@@ -1,7 +1,7 @@
 #pragma once
 // The main window's settings in "kiv.ini": section "Settings" with the values as they are
 // read and written, the start geometry, and the bookmarked datastructures. The window
-// applies and collects them (TForm1::LoadSettings / SaveSettings); the rules of reading
+// applies and collects them (TWindowSettings::LoadSettings / SaveSettings); the rules of reading
 // them live here, where they can be tested without a window.
 #include <QList>
 #include <QPoint>

@@ -1,16 +1,21 @@
 // Opening, closing, creating and copying the datastructure, and the recent-files list.
+#include "mainwindow/datastructure/DatastructureLife.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QListWidget>
 #include <QMenu>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <exception>
+#include <optional>
 
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
@@ -19,10 +24,15 @@
 #include "engine/core/RecycledBin.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
-#include "mainwindow/MainWindow.h"
-#include "mainwindow/Marks.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/settings/Settings.h"
+#include "mainwindow/datastructure/Marks.h"
+#include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
@@ -76,15 +86,73 @@ std::string EmptyJoinedDatastructure() {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+constexpr const char* kUsableWithoutDatastructure = "UsableWithoutDatastructure";
+
 }  // namespace
+
+// ---- components ----
+
+TDatastructureLife::TDatastructureLife(IWindowContext& ctx) : ctx_(ctx) {}
+
+void TDatastructureLife::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    TWindowSkeleton& k = ctx_.Skeleton();
+    acOpenDataBase = Action(w, "acOpenDataBase", QStringLiteral("Open Datastructure or File..."));
+    acOpenDataBase->OnExecute = [this](KivAction*) { acOpenDataBaseExecute(); };
+    acCreateDatabase = Action(w, "acCreateDatabase", QStringLiteral("Create New Datastructure..."));
+    acCreateDatabase->OnExecute = [this](KivAction* a) { acCreateDatabaseExecute(a); };
+    acSaveDatabaseAs = Action(w, "acSaveDatabaseAs", QStringLiteral("Save Datastructure As..."));
+    acSaveDatabaseAs->OnExecute = [this](KivAction* a) { acCreateDatabaseExecute(a); };
+    acAutoBackup = Action(w, "acAutoBackup", QStringLiteral("Datastructures Auto Backup"), true);
+    acAutoBackup->AutoCheck = true;
+    acAutoBackup->OnExecute = [](KivAction*) {};
+    acReturnToBackup = Action(w, "acReturnToBackup", QStringLiteral("Return To Backup"));
+
+    k.File1->addAction(acOpenDataBase);
+    k.File1->addAction(acCreateDatabase);
+    k.File1->addAction(acSaveDatabaseAs);
+    Template1 = Item(w, "Template1", QStringLiteral("Template"));
+    connect(Template1, &QAction::triggered, this, [this] { GuardCall([this] { Template1Click(); }); });
+    k.File1->addAction(Template1);
+    k.File1->addSeparator();
+    QAction** last[4] = {&miLast1, &miLast2, &miLast3, &miLast4};
+    const char* lastNames[4] = {"miLast1", "miLast2", "miLast3", "miLast4"};
+    for (int i = 0; i < 4; ++i) {
+        QAction* a = Item(w, lastNames[i], QString::number(i + 1) + QLatin1Char(' '));
+        a->setData(i + 1);  // the item's Tag
+        connect(a, &QAction::triggered, this, [this, a] { GuardCall([this, a] { miLast4Click(a->data().toInt()); }); });
+        k.File1->addAction(a);
+        *last[i] = a;
+    }
+    k.Settings1->addAction(acAutoBackup);
+
+    pmLastOpened = Named(new QMenu(w), "pmLastOpened");
+    connect(pmLastOpened, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmLastOpenedPopup(); }); });
+    auto* open = Named(new QToolButton(k.tbModes), "btnOpen");
+    open->setDefaultAction(acOpenDataBase);
+    open->setText(QStringLiteral("Open"));
+    open->setMenu(pmLastOpened);
+    open->setPopupMode(QToolButton::MenuButtonPopup);
+    UsableWithoutDatastructure(k.tbModes->addWidget(open));
+
+    connect(k.txtTextBin, &QTextEdit::textChanged, this, [this] { UpdateTextBinIcon(); });
+
+    odOpen.Title = QStringLiteral("Open Datastructure or File");
+    odOpen.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv|All files (*.*)|*");
+    odOpen.FileMustExist = true;
+    sdSaveAs.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv");
+    sdSaveAs.DefaultExt = QStringLiteral("kiv");
+}
+
+void TDatastructureLife::Prepare() { odOpen.InitialDir = QString::fromStdString(AppDir()); }
 
 // ---- the open pair ----
 
-void TForm1::ReleaseOpenPair() {
+void TDatastructureLife::ReleaseOpenPair() {
     if (PanelsManagerExists()) {
         TKivPanelsManager& pm = PanelsManager();
         // No row may stay over handles that are about to close.
-        for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird}) {
+        for (TKivStringGrid* g : {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird}) {
             if (!g || !g->Nester) continue;
             if (g->Nester->RowCount() > 0 || g->Nester->RootNest != 0) {
                 g->Nester->Clear();
@@ -102,23 +170,29 @@ void TForm1::ReleaseOpenPair() {
         CurrentBookMark->OutlineFile = nullptr;
         CurrentBookMark->SetCardFile(nullptr);
     }
-    pair_.Outline.reset();
-    pair_.Cards.reset();
+    ctx_.Pair().Outline.reset();
+    ctx_.Pair().Cards.reset();
 }
 
-void TForm1::EnableDatastructureMenus(bool on) {
-    pnlCards->setEnabled(on);
-    pnlKiv->setEnabled(on);
-    cbTools->setEnabled(on);
-    View1->setEnabled(on);
-    Cards1->setEnabled(on);
+void TDatastructureLife::UsableWithoutDatastructure(QAction* a) { a->setProperty(kUsableWithoutDatastructure, true); }
+
+void TDatastructureLife::EnableDatastructureMenus(bool on) {
+    ctx_.Skeleton().pnlCards->setEnabled(on);
+    ctx_.Skeleton().pnlKiv->setEnabled(on);
+    // A refused open must not take away the way to open another: the tool bars stay, only
+    // their commands that need a datastructure follow.
+    for (QToolBar* bar : {ctx_.Skeleton().tbModes, ctx_.Skeleton().tbBins})
+        for (QAction* a : bar->actions())
+            if (!a->property(kUsableWithoutDatastructure).toBool()) a->setEnabled(on);
+    ctx_.Skeleton().View1->setEnabled(on);
+    ctx_.Skeleton().Cards1->setEnabled(on);
     acSaveDatabaseAs->SetEnabled(on);
 }
 
-void TForm1::OpenDatastructureFile(const std::string& path) {
+void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
     const bool listed = InterBase().IndexOfPath(path) >= 0;
     InterBase().Open(path);
-    if (DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path)) return;
+    if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path)) return;
     // Refused: an entry made only for this attempt does not stay in the list.
     if (!listed) {
         const int i = InterBase().IndexOfPath(path);
@@ -127,18 +201,20 @@ void TForm1::OpenDatastructureFile(const std::string& path) {
     InterBase().SetCurrentIndex(-1);
 }
 
-bool TForm1::OpenDatastructure(const std::string& path, bool createWhenMissing) {
+bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
     acHideAllCardsExecute();
-    pnlBMList->hide();
-    if (pnlKiv->isHidden()) pnlKiv->show();
+    ctx_.Skeleton().pnlBMList->hide();
+    if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     // What closing could not write is reported; the old datastructure is released either way.
     try {
         CloseDatastructure();
     } catch (const std::exception& e) {
         ShowException(e);
     }
-    lblNavigateMode->setText(QStringLiteral("whole"));
+    // Until the new outline stands, row changes of the panels are not topic changes.
+    std::optional<FlagGuard> loading(std::in_place, Loading);
+    ctx_.Skeleton().lblNavigateMode->setText(QStringLiteral("whole"));
 
     int index = InterBase().CurrentIndex();
     if (index < 0 || !SamePath(InterBase().GetPath(index), path)) {
@@ -161,51 +237,51 @@ bool TForm1::OpenDatastructure(const std::string& path, bool createWhenMissing) 
 
     bool split = false;
     try {
-        pair_ = OpenDatastructurePair(path, createWhenMissing);
+        ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
         split = true;
         CurrentBookMark = entry;
         CurrentNavigator = Navigator();
         CurrentNavigator->Clear();
 
         const bool isTemplate = IsTemplate(path);
-        if (isTemplate) pnlTemplateBin->hide();
-        acShowTemplate->SetEnabled(!isTemplate);
-        acDoAsTemplate->SetEnabled(!isTemplate);
+        if (isTemplate) ctx_.Skeleton().pnlTemplateBin->hide();
+        ctx_.Skeleton().acShowTemplate->SetEnabled(!isTemplate);
+        ctx_.Skeleton().acDoAsTemplate->SetEnabled(!isTemplate);
         EnableDatastructureMenus(false);
 
         TKivPanelsManager& pm = PanelsManager();
-        pm.SetNestFile(pair_.Outline.get());
-        pm.SetCardFile(pair_.Cards.get());
+        pm.SetNestFile(ctx_.Pair().Outline.get());
+        pm.SetCardFile(ctx_.Pair().Cards.get());
         ReadDatastructureCards();
-        setWindowTitle(QStringLiteral("KIV - ") + Q(FileNameOf(path)));
+        ctx_.Window().setWindowTitle(QStringLiteral("KIV - ") + Q(FileNameOf(path)));
         EnableDatastructureMenus(true);
 
-        const uint32_t rootNest = ReadRootNest(pair_.Outline.get());
-        CurrentBookMark->OutlineFile = pair_.Outline.get();
-        CurrentBookMark->SetCardFile(pair_.Cards.get());
+        const uint32_t rootNest = ReadRootNest(ctx_.Pair().Outline.get());
+        CurrentBookMark->OutlineFile = ctx_.Pair().Outline.get();
+        CurrentBookMark->SetCardFile(ctx_.Pair().Cards.get());
         pm.SetDatastructurePath(path);
         CurrentBookMark->Path = path;
         CurrentPanel = 1;
-        sgdFirst->Nester->Clear();
+        ctx_.Panels().sgdFirst->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
 
         if (CurrentBookMark->MarksPending) {
             std::string marks;
             pm.DBCards.ReadCard(kDBCardMarks, marks);
             DeserializeMarks(marks, CurrentBookMark->Threads, CurrentBookMark->QuickJumps,
-                             [this](TNavigator& t) { return sgdFirst->ValidateNavigator(t); });
+                             [this](TNavigator& t) { return ctx_.Panels().sgdFirst->ValidateNavigator(t); });
         }
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
-        sgdFirst->Nester->RootNest = rootNest;
-        sgdFirst->Nester->LoadBranch(-1, false);
-        sgdFirst->RowsChanged(0);
-        if (sgdFirst->Nester->RowCount() == 0) {
-            sgdFirst->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
+        ctx_.Panels().sgdFirst->Nester->RootNest = rootNest;
+        ctx_.Panels().sgdFirst->Nester->LoadBranch(-1, false);
+        ctx_.Panels().sgdFirst->RowsChanged(0);
+        if (ctx_.Panels().sgdFirst->Nester->RowCount() == 0) {
+            ctx_.Panels().sgdFirst->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
             pm.SetEditMode(true);
         }
         pm.RefreshPanelsFrom(1);
-        if (sgdFirst->Nester->RowCount() > 0) CurrentBookMark->RootNest = sgdFirst->Nester->ParentNest(0);
+        if (ctx_.Panels().sgdFirst->Nester->RowCount() > 0) CurrentBookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
         CurrentBookMark->HoistStack.Clear();
         CurrentBookMark->Outlines.SetCurrentIndex(0);
         CurrentBookMark->Threads.Clear();
@@ -214,12 +290,12 @@ bool TForm1::OpenDatastructure(const std::string& path, bool createWhenMissing) 
         // Thread 0 is the current trail from now on.
         CurrentNavigator = CurrentBookMark->Threads.Navigator(0);
 
-        sgdFirst->SelectRow(sgdFirst->CurrentRow());
-        if (isVisible()) {
-            if (sgdFirst->Editing() && sgdFirst->CaptionEditor && sgdFirst->CaptionEditor->height() > 0)
-                sgdFirst->CaptionEditor->setFocus(Qt::OtherFocusReason);
+        ctx_.Panels().sgdFirst->SelectRow(ctx_.Panels().sgdFirst->CurrentRow());
+        if (ctx_.Window().isVisible()) {
+            if (ctx_.Panels().sgdFirst->Editing() && ctx_.Panels().sgdFirst->CaptionEditor && ctx_.Panels().sgdFirst->CaptionEditor->height() > 0)
+                ctx_.Panels().sgdFirst->CaptionEditor->setFocus(Qt::OtherFocusReason);
             else
-                sgdFirst->setFocus(Qt::OtherFocusReason);
+                ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
         }
 
         // The recent-files list names only datastructures that opened.
@@ -240,30 +316,30 @@ bool TForm1::OpenDatastructure(const std::string& path, bool createWhenMissing) 
         CurrentNavigator = Navigator();
         CurrentNavigator->Clear();
         InterBase().SetCurrentIndex(-1);
-        Loading = false;
-        setWindowTitle(QStringLiteral("KIV"));
+        loading.reset();
+        ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
         EnableDatastructureMenus(false);
-        ShowNoTopic();
+        ctx_.TextCard().ShowNoTopic();
         MessageDlg(QString::fromUtf8(e.what()) + QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
                    MsgType::Error, MsgButtons::OK);
         return false;
     }
-    Loading = false;
+    loading.reset();
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
-    GuardCall([this] { ReloadCurrentRow(); });
+    GuardCall([this] { ctx_.ReloadCurrentRow(); });
     CurrentBookMark->MarksPending = false;
     return true;
 }
 
-void TForm1::CloseDatastructure() {
-    FlushCurrentRow();
-    Loading = true;
-    SetImageIndex(acShowLaunchBin, 17);
-    SetImageIndex(acShowTextBin, 18);
-    SetImageIndex(acShowRecycledBin, 6);
+void TDatastructureLife::CloseDatastructure() {
+    ctx_.FlushCurrentRow();
+    const FlagGuard loading(Loading);
+    SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 17);
+    SetImageIndex(ctx_.Skeleton().acShowTextBin, 18);
+    SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 6);
     AddCurrentTopicToMarks();
     std::exception_ptr failure;
-    if (sgdFirst->Nester->NestFile() && sgdFirst->Nester->CardFile()) {
+    if (ctx_.Panels().sgdFirst->Nester->NestFile() && ctx_.Panels().sgdFirst->Nester->CardFile()) {
         try {
             WriteDatastructureCards();
         } catch (...) {
@@ -272,10 +348,10 @@ void TForm1::CloseDatastructure() {
     }
     if (CurrentBookMark && CurrentBookMark->OutlineFile) {
         CurrentBookMark->SearchResults.Clear();
-        if (!acExitKIV->Checked()) {
-            lvSearch->clear();
-            btnFindNext->hide();
-            edKeywords->clear();
+        if (!ctx_.Skeleton().acExitKIV->Checked()) {
+            ctx_.Skeleton().lvSearch->clear();
+            ctx_.Skeleton().btnFindNext->hide();
+            ctx_.Skeleton().edKeywords->clear();
         }
         const std::string path = PanelsManager().DatastructurePath;
         ReleaseOpenPair();
@@ -288,11 +364,11 @@ void TForm1::CloseDatastructure() {
     } else {
         ReleaseOpenPair();
     }
-    ShowNoTopic();
+    ctx_.TextCard().ShowNoTopic();
     if (failure) std::rethrow_exception(failure);
 }
 
-void TForm1::ReadDatastructureCards() {
+void TDatastructureLife::ReadDatastructureCards() {
     TDBCards& db = PanelsManager().DBCards;
     db.LoadDirAddress();
     std::string card;
@@ -306,15 +382,15 @@ void TForm1::ReadDatastructureCards() {
         CurrentBookMark->Password = card.substr(0, std::min<size_t>(p, 16));
         textBin = card.substr(p + 1);
     }
-    txtTextBin->setPlainText(StoredToText(textBin));
-    txtTextBin->document()->setModified(false);
+    ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(textBin));
+    ctx_.Skeleton().txtTextBin->document()->setModified(false);
     UpdateTextBinIcon();
 
     card.clear();
     db.ReadCard(kDBCardLaunchBin, card);
-    lbxLaunchBin->clear();
-    for (const std::string& line : SplitLines(card)) lbxLaunchBin->addItem(StoredToText(line));
-    if (lbxLaunchBin->count() > 0) SetImageIndex(acShowLaunchBin, 19);
+    ctx_.Skeleton().lbxLaunchBin->clear();
+    for (const std::string& line : SplitLines(card)) ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
+    if (ctx_.Skeleton().lbxLaunchBin->count() > 0) SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 19);
 
     card.clear();
     db.ReadCard(kDBCardRecycled, card);
@@ -323,33 +399,33 @@ void TForm1::ReadDatastructureCards() {
     card.clear();
     db.ReadCard(kDBCardLostBin, card);
     LostBin().LoadFromString(card);
-    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) SetImageIndex(acShowRecycledBin, 20);
+    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 20);
 }
 
-void TForm1::WriteDatastructureCards() {
+void TDatastructureLife::WriteDatastructureCards() {
     TDBCards& db = PanelsManager().DBCards;
     std::string card = CurrentBookMark ? CurrentBookMark->Password : std::string();
     card += '\x01';
-    card += TextToStored(txtTextBin->toPlainText());
+    card += TextToStored(ctx_.Skeleton().txtTextBin->toPlainText());
     db.WriteCard(kDBCardTextBin, card);
     std::vector<std::string> lines;
-    for (int i = 0; i < lbxLaunchBin->count(); ++i) lines.push_back(TextToStored(lbxLaunchBin->item(i)->text()));
+    for (int i = 0; i < ctx_.Skeleton().lbxLaunchBin->count(); ++i) lines.push_back(TextToStored(ctx_.Skeleton().lbxLaunchBin->item(i)->text()));
     db.WriteCard(kDBCardLaunchBin, JoinLines(lines));
     db.WriteCard(kDBCardRecycled, RecycledBin().SaveToString());
     db.WriteCard(kDBCardLostBin, LostBin().SaveToString());
     if (CurrentBookMark) db.WriteCard(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps));
 }
 
-void TForm1::AddCurrentTopicToMarks() {
-    if (Busy || !CurrentNavigator) return;
-    TKivStringGrid* g = CurrentGrid();
+void TDatastructureLife::AddCurrentTopicToMarks() {
+    if (ctx_.IsBusy() || !CurrentNavigator) return;
+    TKivStringGrid* g = ctx_.CurrentGrid();
     if (!g || !g->IsRowValid(g->CurrentRow())) return;
     const int row = g->CurrentRow();
     const TNode n = g->Nester->GetNode(row);
     CurrentNavigator->Add(n.ParentNest, n.Index, true, g->Nester->Caption(row), n.Item());
 }
 
-void TForm1::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
+void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
     QAction* items[4] = {miLast1, miLast2, miLast3, miLast4};
     for (int i = 0; i < 4; ++i) {
         const std::string e = i < int(entries.size()) ? entries[i] : std::string();
@@ -359,7 +435,7 @@ void TForm1::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
     }
 }
 
-void TForm1::OpenLastDatastructure(int n) {
+void TDatastructureLife::OpenLastDatastructure(int n) {
     const std::string e = ExpandRelativePath(RelativePathBase(), KivIni().ReadString(kLastOpenedSection, IntToStr(n), ""));
     if (!e.empty() && FileExists(e)) OpenDatastructureFile(e);
     else if (InterBase().Count() > 0) OpenDatastructureFile(InterBase().GetPath(0));
@@ -368,17 +444,17 @@ void TForm1::OpenLastDatastructure(int n) {
 
 // ---- commands ----
 
-void TForm1::acOpenDataBaseExecute() {
-    if (pnlKiv->isHidden()) pnlKiv->show();
+void TDatastructureLife::acOpenDataBaseExecute() {
+    if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     if (!odOpen.Execute()) return;
     const std::string path = odOpen.FileName.toStdString();
     if (LowerCase(ExtensionOf(path)) == ".kiv") OpenDatastructureFile(path);
     else QDesktopServices::openUrl(QUrl::fromLocalFile(odOpen.FileName));
 }
 
-void TForm1::miLast4Click(int n) { OpenLastDatastructure(n); }
+void TDatastructureLife::miLast4Click(int n) { OpenLastDatastructure(n); }
 
-void TForm1::pmLastOpenedPopup() {
+void TDatastructureLife::pmLastOpenedPopup() {
     pmLastOpened->clear();
     for (int i = 0; i < InterBase().Count(); ++i) {
         QAction* a = pmLastOpened->addAction(QString::number(i + 1) + QStringLiteral(": ") + Q(InterBase().GetPath(i)));
@@ -391,20 +467,20 @@ void TForm1::pmLastOpenedPopup() {
     }
 }
 
-void TForm1::Template1Click() { OpenDatastructureFile(TemplatePath()); }
+void TDatastructureLife::Template1Click() { OpenDatastructureFile(TemplatePath()); }
 
-void TForm1::acCreateDatabaseExecute(KivAction* Sender) {
+void TDatastructureLife::acCreateDatabaseExecute(KivAction* Sender) {
     const bool saveAs = Sender == acSaveDatabaseAs;
-    if (saveAs && !DatastructureOpen()) return;
+    if (saveAs && !ctx_.DatastructureOpen()) return;
     sdSaveAs.Title = saveAs ? QStringLiteral("Save Datastructure As") : QStringLiteral("Create New Datastructure");
     sdSaveAs.FileName.clear();
     if (sdSaveAs.InitialDir.isEmpty()) sdSaveAs.InitialDir = Q(AppDir());
     if (!sdSaveAs.Execute()) return;
-    if (pnlKiv->isHidden()) pnlKiv->show();
+    if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     std::string target = QFileInfo(sdSaveAs.FileName).absoluteFilePath().toStdString();
     if (LowerCase(ExtensionOf(target)) != ".kiv") target += ".kiv";
 
-    if (DatastructureOpen() && SamePath(target, CurrentBookMark->Path)) {
+    if (ctx_.DatastructureOpen() && SamePath(target, CurrentBookMark->Path)) {
         MessageDlg(QStringLiteral("\"%1\" is the open datastructure. Choose another name.").arg(Q(target)),
                    MsgType::Warning, MsgButtons::OK);
         return;
@@ -428,18 +504,18 @@ void TForm1::acCreateDatabaseExecute(KivAction* Sender) {
     else CreateDatastructureAs(target);
 }
 
-void TForm1::CreateDatastructureAs(const std::string& target) {
+void TDatastructureLife::CreateDatastructureAs(const std::string& target) {
     // Replaced in one step, so the old file stays whole until the new one is there.
     if (FileExists(target)) WriteFileAtomic(target, EmptyJoinedDatastructure());
     OpenDatastructureFile(target);
 }
 
-void TForm1::SaveDatastructureAs(const std::string& target) {
-    FlushCurrentRow();
+void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
+    ctx_.FlushCurrentRow();
     // The copy carries what closing would write: the bins, the text bin and the marks.
     WriteDatastructureCards();
-    const std::string cards = pair_.Cards->ReadAll();
-    const std::string outline = pair_.Outline->ReadAll();
+    const std::string cards = ctx_.Pair().Cards->ReadAll();
+    const std::string outline = ctx_.Pair().Outline->ReadAll();
     const uint64_t total = uint64_t(cards.size()) + outline.size() + kJoinedTrailerSize;
     if (total > 0xFFFFFFFFull)
         throw EKivError("The datastructure is too large to be saved as one file");
@@ -452,15 +528,15 @@ void TForm1::SaveDatastructureAs(const std::string& target) {
     WriteFileAtomic(target, joined);
 }
 
-void TForm1::acHideAllCardsExecute() {
-    for (QWidget* p : {pnlTextBin, pnlLaunchCard, pnlLaunchBin, pnlClipBin, pnlTemplateBin, pnlMetaCard}) p->hide();
-    for (KivAction* a : {acShowTextBin, acShowLaunchCard, acShowLaunchBin, acShowClipBin, acShowTemplate, acShowMetaCard})
+void TDatastructureLife::acHideAllCardsExecute() {
+    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
+    for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin, ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
 }
 
-void TForm1::UpdateTextBinIcon() {
-    const QString t = txtTextBin->toPlainText();
-    SetImageIndex(acShowTextBin, t.size() >= 10 || !Trim(t.toStdString()).empty() ? 21 : 18);
+void TDatastructureLife::UpdateTextBinIcon() {
+    const QString t = ctx_.Skeleton().txtTextBin->toPlainText();
+    SetImageIndex(ctx_.Skeleton().acShowTextBin, t.size() >= 10 || !Trim(t.toStdString()).empty() ? 21 : 18);
 }
 
 }  // namespace kiv

@@ -1,0 +1,46 @@
+#pragma once
+// Small builders the frame and the features make their components with: each component
+// gets its name as objectName, layouts have no margins.
+#include <QAction>
+#include <QBoxLayout>
+#include <QWidget>
+
+#include "platform/qt/KivAction.h"
+
+namespace kiv {
+
+template <class W>
+W* Named(W* w, const char* name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+inline QWidget* Panel(QWidget* parent, const char* name) { return Named(new QWidget(parent), name); }
+
+inline KivAction* Action(QObject* owner, const char* name, const QString& caption, bool checkable = false) {
+    auto* a = Named(new KivAction(caption, owner), name);
+    if (checkable) a->setCheckable(true);
+    return a;
+}
+
+inline QAction* Item(QObject* owner, const char* name, const QString& caption, bool checkable = false) {
+    auto* a = Named(new QAction(caption, owner), name);
+    if (checkable) a->setCheckable(true);
+    return a;
+}
+
+inline QVBoxLayout* VBox(QWidget* w) {
+    auto* l = new QVBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    return l;
+}
+
+inline QHBoxLayout* HBox(QWidget* w) {
+    auto* l = new QHBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    return l;
+}
+
+}  // namespace kiv

@@ -1,0 +1,88 @@
+#pragma once
+// What a feature of the main window sees of the rest of it: the open datastructure pair,
+// the current panel and row, the topic flush and reload, the dialogs, the busy guard, the
+// status hint, the shared settings, the window's skeleton and the other features. The
+// frame (TForm1) implements it; features hold a reference and never see the frame itself.
+#include <QString>
+
+#include "engine/core/DatastructureFiles.h"
+
+class QMainWindow;
+
+namespace kiv {
+
+class Dialogs;
+class TKivStringGrid;
+struct TKivSettings;
+struct TWindowSkeleton;
+
+class TDatastructureLife;
+class TPanelHandlers;
+class TTextCard;
+class TWindowSettings;
+class TStartup;
+class TFileType;
+
+// How many busy scopes are open. While one is, the program's busy gate (Busy, which
+// swallows commands and shortcuts) is set; it drops when the outermost scope ends.
+class TBusyCounter {
+public:
+    bool Held() const { return depth_ > 0; }
+    int Depth() const { return depth_; }
+
+private:
+    friend class TBusyGuard;
+    int depth_ = 0;
+};
+
+// Holds the busy gate for a scope; nested guards keep it until the outer one ends, and an
+// exception leaving the scope gives it back.
+class TBusyGuard {
+public:
+    explicit TBusyGuard(TBusyCounter& counter);
+    ~TBusyGuard();
+    TBusyGuard(const TBusyGuard&) = delete;
+    TBusyGuard& operator=(const TBusyGuard&) = delete;
+
+private:
+    TBusyCounter& counter_;
+};
+
+class IWindowContext {
+public:
+    virtual ~IWindowContext() = default;
+
+    // The open datastructure pair; both handles null while none is open.
+    virtual TDatastructurePair& Pair() = 0;
+    virtual bool DatastructureOpen() const = 0;
+
+    // The panel of the active panel number, and its current row (-1 without a panel).
+    virtual TKivStringGrid* CurrentGrid() const = 0;
+    virtual int CurrentRow() const = 0;
+    // Stores the active panel's current topic / loads it again into the panes.
+    virtual void FlushCurrentRow() = 0;
+    virtual void ReloadCurrentRow() = 0;
+
+    virtual kiv::Dialogs& Dialogs() = 0;
+    // Open a TBusyGuard on it for a long operation; IsBusy while any guard is open.
+    virtual TBusyCounter& BusyCounter() = 0;
+    virtual bool IsBusy() const = 0;
+    // The status bar's first panel.
+    virtual void ShowStatusHint(const QString& text) = 0;
+
+    // The settings as read at start; the settings feature collects them again at close.
+    virtual TKivSettings& Settings() = 0;
+    // The window and the containers the features put their components into.
+    virtual QMainWindow& Window() = 0;
+    virtual TWindowSkeleton& Skeleton() = 0;
+
+    // The features.
+    virtual TDatastructureLife& Datastructure() = 0;
+    virtual TPanelHandlers& Panels() = 0;
+    virtual TTextCard& TextCard() = 0;
+    virtual TWindowSettings& WindowSettings() = 0;
+    virtual TStartup& Startup() = 0;
+    virtual TFileType& FileType() = 0;
+};
+
+}  // namespace kiv

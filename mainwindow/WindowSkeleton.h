@@ -1,0 +1,111 @@
+#pragma once
+// The main window's skeleton, which the frame builds before the features: the menu bar and
+// its menus, the tool bars, the splitters and the pane containers the features fill, and
+// the panes whose features come later (bins, cards, search), with their names as objectName.
+#include "engine/core/RecycledBin.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/KivAction.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QSplitter;
+class QStatusBar;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+
+namespace kiv {
+
+class TStringGrid;
+
+struct TWindowSkeleton {
+    // ---- menus and tool bars ----
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QMenu* View1 = nullptr;
+    QMenu* Cards1 = nullptr;
+    QMenu* Settings1 = nullptr;
+    QAction* Exit1 = nullptr;
+    // Checked while the program shuts down.
+    KivAction* acExitKIV = nullptr;
+    QWidget* cbTools = nullptr;
+    QToolBar* tbModes = nullptr;
+    QToolBar* tbBins = nullptr;
+
+    // ---- pane containers ----
+    QWidget* tsInterBase = nullptr;
+    QWidget* pnlBMs = nullptr;
+    QWidget* pnlThreads = nullptr;
+    QWidget* tsThreads = nullptr;
+    QWidget* pnlQuickJumps = nullptr;
+    QWidget* tsQuickJumps = nullptr;
+    QWidget* pnlMain = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* Splitter2 = nullptr;
+    QWidget* Splitter3 = nullptr;
+    QWidget* pnlBins = nullptr;
+    // The card pane: the text card's pane over the browser.
+    QWidget* pnlCards = nullptr;
+    QWidget* pnlSimpleText = nullptr;
+    QWidget* pnlBrowser = nullptr;
+    // The outliner pane: outline tabs, navigation path, the panels' row.
+    QWidget* pnlKiv = nullptr;
+    QWidget* tsOutLine = nullptr;
+    QWidget* pnlNavPath = nullptr;
+    QWidget* pnlArrows = nullptr;
+    QLabel* lblNavigateMode = nullptr;
+    QWidget* pnlPanels = nullptr;
+    QStatusBar* StatusBar = nullptr;
+
+    // ---- panes whose features come later ----
+    KivAction* acShowTemplate = nullptr;
+    KivAction* acDoAsTemplate = nullptr;
+    KivAction* acShowLaunchBin = nullptr;
+    KivAction* acShowTextBin = nullptr;
+    KivAction* acShowRecycledBin = nullptr;
+    KivAction* acShowClipBin = nullptr;
+    KivAction* acShowLaunchCard = nullptr;
+    KivAction* acShowMetaCard = nullptr;
+    KivAction* acAutoview = nullptr;
+    KivAction* acExtLaunch = nullptr;
+
+    QWidget* pnlLaunchCard = nullptr;
+    QTreeWidget* lvLaunchCard = nullptr;
+    QWidget* pnlTextBin = nullptr;
+    QTextEdit* txtTextBin = nullptr;
+    QWidget* pnlClipBin = nullptr;
+    QListWidget* lbxClipCard = nullptr;
+    QWidget* pnlLaunchBin = nullptr;
+    QListWidget* lbxLaunchBin = nullptr;
+    QWidget* pnlTemplateBin = nullptr;
+    QListWidget* lbxTemplate = nullptr;
+    QWidget* pnlMetaCard = nullptr;
+    TStringGrid* sgdMeta = nullptr;
+    QWidget* pnlBMList = nullptr;
+    QListWidget* lbxBMList = nullptr;
+    QWidget* pnlBookmarks = nullptr;
+    QListWidget* lbxBMListPopup = nullptr;
+    QWidget* pnlSearch = nullptr;
+    QLineEdit* edKeywords = nullptr;
+    QToolButton* btnFindNext = nullptr;
+    QTreeWidget* lvSearch = nullptr;
+    QWidget* pnlHider = nullptr;
+    QWidget* pnlMessage = nullptr;
+    QWidget* pnlDropBox = nullptr;
+    QLabel* imgTextBMP = nullptr;
+    QLabel* imgLaunchCard = nullptr;
+    TOpenDialog odLaunchCard;
+
+    // The clip card bin and the template bin (the removed topics and lost branches are
+    // the engine's RecycledBin and LostBin).
+    TRecycledBin ClipCardBin;
+    TRecycledBin TemplateBin;
+};
+
+}  // namespace kiv

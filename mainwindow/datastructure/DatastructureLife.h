@@ -1,0 +1,78 @@
+#pragma once
+// The datastructure's life cycle: opening (split, bins read, top level shown), closing
+// (bins written, joined again), creating, copying, and the recent-files list. Commands:
+// acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup, acReturnToBackup,
+// Template1, miLast1..miLast4 and the pmLastOpened menu of the Open button.
+#include <QObject>
+#include <string>
+#include <vector>
+
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/KivAction.h"
+
+class QAction;
+class QMenu;
+
+namespace kiv {
+
+class IWindowContext;
+
+class TDatastructureLife : public QObject {
+    Q_OBJECT
+public:
+    explicit TDatastructureLife(IWindowContext& ctx);
+    // Its commands, into the File menu, the Settings menu and the tool bar.
+    void BuildComponents();
+    // At the window's creation: the dialogs start in the program folder, the commands that
+    // need a datastructure are disabled.
+    void Prepare();
+
+    // Opens path as the datastructure (through the list of open datastructures).
+    void OpenDatastructureFile(const std::string& path);
+    // True when the datastructure is open afterwards. A failure tells the user why and
+    // leaves the window with no datastructure open and the files as they were.
+    bool OpenDatastructure(const std::string& path, bool createWhenMissing);
+    void CloseDatastructure();
+    void OpenLastDatastructure(int n);
+    // The panes and the commands that need an open datastructure follow on; the tool
+    // bars' commands marked by UsableWithoutDatastructure stay enabled.
+    void EnableDatastructureMenus(bool on);
+    static void UsableWithoutDatastructure(QAction* toolBarAction);
+
+    void acOpenDataBaseExecute();
+    void acCreateDatabaseExecute(KivAction* Sender);
+    void miLast4Click(int n);
+    void pmLastOpenedPopup();
+    void Template1Click();
+
+    // The handles of the open pair leave the panels and the bookmark, then close.
+    void ReleaseOpenPair();
+
+    KivAction* acOpenDataBase = nullptr;
+    KivAction* acCreateDatabase = nullptr;
+    KivAction* acSaveDatabaseAs = nullptr;
+    KivAction* acAutoBackup = nullptr;
+    KivAction* acReturnToBackup = nullptr;
+    QAction* Template1 = nullptr;
+    QAction* miLast1 = nullptr;
+    QAction* miLast2 = nullptr;
+    QAction* miLast3 = nullptr;
+    QAction* miLast4 = nullptr;
+    QMenu* pmLastOpened = nullptr;
+    TOpenDialog odOpen;
+    TSaveDialog sdSaveAs;
+
+private:
+    void acHideAllCardsExecute();
+    void UpdateTextBinIcon();
+    void ReadDatastructureCards();
+    void WriteDatastructureCards();
+    void AddCurrentTopicToMarks();
+    void SetLastOpenedCaptions(const std::vector<std::string>& entries);
+    void CreateDatastructureAs(const std::string& target);
+    void SaveDatastructureAs(const std::string& target);
+
+    IWindowContext& ctx_;
+};
+
+}  // namespace kiv

@@ -1,0 +1,69 @@
+#pragma once
+// The three outline panels and their handlers: the topic change (the topic that is left
+// is stored, the one that becomes current loaded into the panes), keys, mouse clicks,
+// hints and topics dragged between panels. Commands: EditMode, CompactNavigate,
+// ExpandedNavigate (the panels manager's modes); the autoview timer tmrAutoLaunch.
+#include <QObject>
+#include <cstdint>
+#include <string>
+
+#include "platform/qt/KivAction.h"
+#include "platform/qt/WinKeys.h"
+
+class QTimer;
+
+namespace kiv {
+
+class IWindowContext;
+class TKivStringGrid;
+
+class TPanelHandlers : public QObject {
+    Q_OBJECT
+public:
+    explicit TPanelHandlers(IWindowContext& ctx);
+    // The panels into the skeleton's panel row, wired to the handlers below.
+    void BuildComponents();
+
+    void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
+    void sgdSecondEnter(TKivStringGrid* Sender);
+    // The rows of a panel were reloaded: the panes follow the active panel's current topic.
+    void sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t NestStart);
+    void sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow);
+    void sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftState Shift);
+    void sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key);
+    void sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftState Shift);
+    void sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y);
+    void sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState Shift, int X, int Y);
+    void sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y);
+    void sgdSecondEndDrag(TKivStringGrid* Sender);
+    // Topics dragged from an outline panel onto a panel.
+    void sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept);
+    void sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, int X, int Y);
+
+    // The panel of the active panel number.
+    TKivStringGrid* CurrentGrid() const;
+    // Stores the active panel's current topic / loads it again.
+    void FlushCurrentRow();
+    void ReloadCurrentRow();
+
+    TKivStringGrid* sgdFirst = nullptr;
+    TKivStringGrid* sgdSecond = nullptr;
+    TKivStringGrid* sgdThird = nullptr;
+    KivAction* EditMode = nullptr;
+    KivAction* CompactNavigate = nullptr;
+    KivAction* ExpandedNavigate = nullptr;
+    QTimer* tmrAutoLaunch = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void WirePanel(TKivStringGrid* grid);
+    // A panel's one column takes the panel's whole width.
+    void FitPanelColumn(TKivStringGrid* grid);
+
+    IWindowContext& ctx_;
+    std::string autoLaunchTarget_;
+};
+
+}  // namespace kiv

@@ -1,0 +1,223 @@
+// The main window's side of "kiv.ini": the settings applied at creation and collected at
+// shut-down.
+#include "mainwindow/settings/WindowSettings.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QWidget>
+
+#include "engine/core/Navigation.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/settings/Settings.h"
+#include "platform/qt/ExceptionGuard.h"
+#include "platform/qt/Screen.h"
+#include "platform/qt/WidgetState.h"
+
+namespace kiv {
+
+namespace {
+
+// With a pinned screen (tests) the screen is that size at the origin; otherwise every
+// screen of the desktop.
+QList<QRect> ScreenRects() {
+    QList<QRect> r;
+    const QSize pinned = Screen::Size();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary || primary->geometry().size() != pinned) {
+        r << QRect(QPoint(0, 0), pinned);
+        return r;
+    }
+    for (const QScreen* s : QGuiApplication::screens()) r << s->geometry();
+    return r;
+}
+
+QRect WorkArea() {
+    const QSize size = Screen::Size();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary && primary->geometry().size() == size) return primary->availableGeometry();
+    return QRect(QPoint(0, 0), size);
+}
+
+}  // namespace
+
+TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx) {}
+
+void TWindowSettings::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    acShowInterBaseTabs = Action(w, "acShowInterBaseTabs", QStringLiteral("Bookmarked Datastructures Tabs"), true);
+    acShowThreadsTabs = Action(w, "acShowThreadsTabs", QStringLiteral("Threads Tabs"), true);
+    acShowQuickJumpsTabs = Action(w, "acShowQuickJumpsTabs", QStringLiteral("QuickJumps Tabs"), true);
+    acOutlineView = Action(w, "acOutlineView", QStringLiteral("Outline Tabs"), true);
+    acFullNavPath = Action(w, "acFullNavPath", QStringLiteral("Full Navigation Path"), true);
+    acIconTitles = Action(w, "acIconTitles", QStringLiteral("Icon Titles"), true);
+    acArrows = Action(w, "acArrows", QStringLiteral("Navigation Arrows"), true);
+    acAlwaysShowBars = Action(w, "acAlwaysShowBars", QStringLiteral("Always Show Bars"), true);
+    acWhitener = Action(w, "acWhitener", QStringLiteral("Whiten edited topic"), true);
+    acDocViewNumber = Action(w, "acDocViewNumber", QStringLiteral("Numbers"), true);
+    acDocViewText = Action(w, "acDocViewText", QStringLiteral("Text Pointers"), true);
+    acDocViewLaunch = Action(w, "acDocViewLaunch", QStringLiteral("Launch Images"), true);
+    acDocViewSizer = Action(w, "acDocViewSizer", QStringLiteral("Sizers"), true);
+    SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
+    SetDefault1->Tag = 6;
+    BoxedTopicView1 = Item(w, "BoxedTopicView1", QStringLiteral("Boxed Topic View"), true);
+    CompactLayoutSelection1 = Item(w, "CompactLayoutSelection1", QStringLiteral("Compact Layout Selection"), true);
+    Circle1 = Item(w, "Circle1", QStringLiteral("Circle"), true);
+    Number1 = Item(w, "Number1", QStringLiteral("Number"), true);
+
+    AutoviewDelay1 = Named(ctx_.Skeleton().Settings1->addMenu(QStringLiteral("Autoview launch delay")), "AutoviewDelay1");
+    auto* delays = new QActionGroup(w);
+    const std::pair<const char*, int> delayItems[] = {{"1/8 sec.", 125}, {"1/6 sec.", 167}, {"1/4 sec.", 250},
+                                                      {"1/2 sec.", 500}, {"1 sec.", 1000},  {"2 sec.", 2000},
+                                                      {"3 sec.", 3000},  {"5 sec.", 5000}};
+    for (const auto& [caption, tag] : delayItems) {
+        QAction* a = AutoviewDelay1->addAction(QString::fromLatin1(caption));
+        a->setCheckable(true);
+        a->setData(tag);
+        delays->addAction(a);
+        connect(a, &QAction::triggered, this, [this, tag = tag] {
+            GuardCall([this, tag] {
+                ctx_.Panels().tmrAutoLaunch->setInterval(tag);
+                ctx_.Settings().AutoviewDelay = tag;
+                if (KivIniOpen()) KivIni().WriteInteger(kSettingsSection, "AutoviewDelay", tag);
+            });
+        });
+    }
+}
+
+void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
+    ctx_.Window().move(g.Main.topLeft());
+    ctx_.Window().resize(g.Main.size());
+    // The saved size is the inside, as it was saved; the work area is for the whole frame.
+    frameTarget_.reset();
+    if (!g.Saved) frameTarget_ = g.Main;
+    FitFrame();
+    CollectorLeft = g.Collector.x();
+    CollectorTop = g.Collector.y();
+}
+
+void TWindowSettings::FitFrame() {
+    if (!frameTarget_) return;
+    QMainWindow& w = ctx_.Window();
+    const QRect frame = w.frameGeometry(), inside = w.geometry();
+    const QMargins m(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                     frame.bottom() - inside.bottom());
+    const QRect target = *frameTarget_;
+    // Fitted once the frame is known; until then the inside stands in for it.
+    if (!m.isNull()) frameTarget_.reset();
+    const QSize size = target.marginsRemoved(m).size();
+    if (w.size() != size) w.resize(size);
+    if (w.pos() != target.topLeft()) w.move(target.topLeft());
+}
+
+void TWindowSettings::LoadSettings() {
+    ctx_.Settings() = ReadSettings(KivIni(), Screen::Width());
+    const TKivSettings& s = ctx_.Settings();
+    ApplyGeometry(ResolveStartGeometry(s, Screen::Size(), WorkArea(), ScreenRects()));
+
+    SetDefault1->Tag = s.DefaultDateTime;
+
+    acShowInterBaseTabs->SetChecked(s.InterBaseView);
+    ctx_.Skeleton().tsInterBase->setVisible(s.InterBaseView);
+    // The Threads strip starts hidden whatever the file says.
+    acShowThreadsTabs->SetChecked(false);
+    ctx_.Skeleton().pnlThreads->hide();
+    acShowQuickJumpsTabs->SetChecked(s.BookMark2View);
+    ctx_.Skeleton().pnlQuickJumps->setVisible(s.BookMark2View);
+    acOutlineView->SetChecked(s.OutlineView);
+    ctx_.Skeleton().tsOutLine->setVisible(s.OutlineView);
+    acFullNavPath->SetChecked(s.FullNavigationPath);
+    CurrentLayout = s.PanelsLayout;
+    if (CurrentLayout != 4 && CurrentLayout != 6 && CurrentLayout != 7) PreviousLayout = 0;
+    ColorScheme.RowLines = s.RowStrings;
+    CurrentSchemeIndex = s.SelectedColorScheme;
+    acIconTitles->SetChecked(s.IconTitles);
+    for (QToolBar* t : {ctx_.Skeleton().tbModes, ctx_.Skeleton().tbBins})
+        t->setToolButtonStyle(s.IconTitles ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+
+    LoadBookMarkedDatastructures(KivIni(), InterBase());
+
+    DefaultFontName = QString::fromStdString(s.dfName);
+    DefaultFontSize = s.dfSize;
+    DefaultFontColor = s.dfColor;
+    DefaultFontStyle = BitsToFontStyles(s.dfStyle);
+    ctx_.Datastructure().acAutoBackup->SetChecked(s.AutoBackup);
+    acArrows->SetChecked(s.NavArrows);
+    ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
+    acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
+    acWhitener->SetChecked(s.Whitener);
+    CompactLayoutSelection1->setChecked(s.CompactLayoutSelection);
+    BoxedTopicView1->setChecked(s.BoxedTopicView);
+    for (TKivStringGrid* g : {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird}) g->SetBoxedView(s.BoxedTopicView);
+    if (s.DocViewNumber) {
+        ctx_.Panels().sgdFirst->SetDocViewCircles(true);
+        Circle1->setChecked(true);
+        acDocViewNumber->SetChecked(true);
+    } else if (s.DocViewNumber2) {
+        ctx_.Panels().sgdFirst->SetDocViewNumbers(true);
+        Number1->setChecked(true);
+        acDocViewNumber->SetChecked(true);
+        acDocViewNumber->Tag = 1;
+    }
+    acDocViewText->SetChecked(s.DocViewText);
+    ctx_.Panels().sgdFirst->SetDocViewTextPointer(s.DocViewText);
+    acDocViewLaunch->SetChecked(s.DocViewLaunch);
+    ctx_.Panels().sgdFirst->SetDocViewLaunchImage(s.DocViewLaunch);
+    acDocViewSizer->SetChecked(s.DocViewSizer);
+    ctx_.Panels().sgdFirst->SetDocViewSizer(s.DocViewSizer);
+    ctx_.Panels().tmrAutoLaunch->setInterval(s.AutoviewDelay);
+    for (QAction* a : AutoviewDelay1->actions())
+        if (a->data().toInt() == s.AutoviewDelay) a->setChecked(true);
+}
+
+void TWindowSettings::SaveSettings() {
+    TKivSettings s = ctx_.Settings();
+    s.ScreenHxW = Screen::Height() * Screen::Width();
+    s.MainTop = ctx_.Window().y();
+    s.MainLeft = ctx_.Window().x();
+    s.MainHeight = ctx_.Window().height();
+    s.MainWidth = ctx_.Window().width();
+    s.CollectorTop = CollectorTop;
+    s.CollectorLeft = CollectorLeft;
+    s.RowStrings = ColorScheme.RowLines;
+    s.SelectedColorScheme = CurrentSchemeIndex;
+    s.PanelsLayout = CurrentLayout;
+    s.BookMarkView = acShowThreadsTabs->Checked();
+    s.BookMark2View = acShowQuickJumpsTabs->Checked();
+    s.InterBaseView = acShowInterBaseTabs->Checked();
+    s.OutlineView = acOutlineView->Checked();
+    s.FullNavigationPath = acFullNavPath->Checked();
+    s.IconTitles = acIconTitles->Checked();
+    s.dfName = DefaultFontName.toStdString();
+    s.dfSize = DefaultFontSize;
+    s.dfColor = DefaultFontColor;
+    s.dfStyle = FontStylesToBits(DefaultFontStyle);
+    s.AutoBackup = ctx_.Datastructure().acAutoBackup->Checked();
+    s.NavArrows = acArrows->Checked();
+    s.AlwaysShowBars = acAlwaysShowBars->Checked();
+    s.DefaultDateTime = SetDefault1->Tag;
+    s.Whitener = acWhitener->Checked();
+    s.CompactLayoutSelection = CompactLayoutSelection1->isChecked();
+    s.BoxedTopicView = BoxedTopicView1->isChecked();
+    s.DocViewNumber = Circle1->isChecked();
+    s.DocViewNumber2 = Number1->isChecked();
+    s.DocViewText = acDocViewText->Checked();
+    s.DocViewLaunch = acDocViewLaunch->Checked();
+    s.DocViewSizer = acDocViewSizer->Checked();
+    WriteSettings(KivIni(), s, &InterBase());
+    ctx_.Settings() = s;
+}
+
+}  // namespace kiv

@@ -1,0 +1,69 @@
+#pragma once
+// The window's side of "kiv.ini": the settings applied at creation (geometry, the view
+// switches, the default font, the autoview delay) and collected at shut-down. Commands:
+// the view switches it restores (acShowInterBaseTabs .. acDocViewSizer, SetDefault1,
+// BoxedTopicView1, CompactLayoutSelection1, Circle1, Number1) and the AutoviewDelay1 menu.
+#include <QMargins>
+#include <QObject>
+#include <QRect>
+#include <optional>
+
+#include "platform/qt/KivAction.h"
+
+class QAction;
+class QMenu;
+
+namespace kiv {
+
+class IWindowContext;
+struct TStartGeometry;
+
+class TWindowSettings : public QObject {
+    Q_OBJECT
+public:
+    explicit TWindowSettings(IWindowContext& ctx);
+    void BuildComponents();
+
+    void LoadSettings();
+    void SaveSettings();
+    // A window that fills the work area at a first start does so with its frame, whose size
+    // is known only once the window is on the screen: the frame calls this when the window
+    // is shown, moved or resized, until the frame has been fitted.
+    void FitFrame();
+
+    KivAction* acShowInterBaseTabs = nullptr;
+    KivAction* acShowThreadsTabs = nullptr;
+    KivAction* acShowQuickJumpsTabs = nullptr;
+    KivAction* acOutlineView = nullptr;
+    KivAction* acFullNavPath = nullptr;
+    KivAction* acIconTitles = nullptr;
+    KivAction* acArrows = nullptr;
+    KivAction* acAlwaysShowBars = nullptr;
+    KivAction* acWhitener = nullptr;
+    KivAction* acDocViewNumber = nullptr;
+    KivAction* acDocViewText = nullptr;
+    KivAction* acDocViewLaunch = nullptr;
+    KivAction* acDocViewSizer = nullptr;
+    KivAction* SetDefault1 = nullptr;
+    QAction* BoxedTopicView1 = nullptr;
+    QAction* CompactLayoutSelection1 = nullptr;
+    QAction* Circle1 = nullptr;
+    QAction* Number1 = nullptr;
+    QMenu* AutoviewDelay1 = nullptr;
+
+    // Where the collector window stands (it keeps its place in the settings).
+    int CollectorTop = 0;
+    int CollectorLeft = 0;
+    // Read by the later panes: the layout, colour scheme and row-lines settings.
+    int CurrentLayout = 0;
+    int PreviousLayout = 0;
+    int CurrentSchemeIndex = 0;
+
+private:
+    void ApplyGeometry(const TStartGeometry& g);
+
+    IWindowContext& ctx_;
+    std::optional<QRect> frameTarget_;
+};
+
+}  // namespace kiv

@@ -1,0 +1,80 @@
+#include "mainwindow/startup/Startup.h"
+
+#include <QFileInfo>
+#include <QMainWindow>
+
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "platform/core/BlockFile.h"
+#include "platform/core/KivStrings.h"
+#include "platform/qt/ExceptionGuard.h"
+#include "platform/qt/SingleInstance.h"
+#include "platform/qt/WidgetState.h"
+
+namespace kiv {
+
+namespace {
+std::string LowerExtension(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return LowerCase(path.substr(dot));
+}
+}  // namespace
+
+TStartup::TStartup(IWindowContext& ctx) : ctx_(ctx) {}
+
+void TStartup::OpenStartDatastructure(const QStringList& args) {
+    const std::string s = args.isEmpty() ? std::string() : Trim(args.first().toStdString());
+    if (!s.empty() && LowerExtension(s) == ".kiv") {
+        ctx_.Datastructure().OpenDatastructureFile(QFileInfo(QString::fromStdString(s)).absoluteFilePath().toStdString());
+    } else {
+        ctx_.Datastructure().OpenLastDatastructure(1);
+    }
+}
+
+void TStartup::FormShow() {
+    if (firstShowDone_) return;
+    firstShowDone_ = true;
+    TKivStringGrid* first = ctx_.Panels().sgdFirst;
+    if (first->Editing() && first->CaptionEditor && first->CaptionEditor->height() > 0)
+        first->CaptionEditor->setFocus(Qt::OtherFocusReason);
+    else if (isShown(first))
+        first->setFocus(Qt::OtherFocusReason);
+}
+
+void TStartup::WMCopyData(const std::string& path) {
+    if (path.empty() || !FileExists(path)) return;
+    QMainWindow& w = ctx_.Window();
+    if (w.isMinimized() || w.isHidden()) w.showNormal();
+    w.raise();
+    w.activateWindow();
+    if (LowerExtension(path) == ".kiv") ctx_.Datastructure().OpenDatastructureFile(path);
+}
+
+HandOverReceiver::HandOverReceiver(QObject* parent) : QObject(parent), server_(new HandOverServer(this)) {
+    server_->OnCopyData = [this](const std::string& path) { Received(path); };
+}
+
+HandOverReceiver::~HandOverReceiver() = default;
+
+bool HandOverReceiver::Listening() const { return server_->Listening(); }
+
+void HandOverReceiver::SetWindow(TStartup* startup) {
+    startup_ = startup;
+    std::vector<std::string> waiting;
+    waiting.swap(pending_);
+    for (const std::string& p : waiting) Received(p);
+}
+
+void HandOverReceiver::Received(const std::string& path) {
+    if (!startup_) {
+        pending_.push_back(path);
+        return;
+    }
+    GuardCall([&] { startup_->WMCopyData(path); });
+}
+
+}  // namespace kiv

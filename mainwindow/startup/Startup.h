@@ -1,0 +1,50 @@
+#pragma once
+// Start-up and hand-over: the start datastructure chosen from the command line, the focus
+// at the first show, and the paths a later start hands over (a ".kiv" file opens as the
+// datastructure), which wait while the window is still being made. The program's entry
+// sequence itself is RunKiv (mainwindow/RunKiv.h).
+#include <QObject>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+namespace kiv {
+
+class HandOverServer;
+class IWindowContext;
+
+class TStartup {
+public:
+    explicit TStartup(IWindowContext& ctx);
+    // The start datastructure: a ".kiv" file named first on the command line, else the
+    // most recent one.
+    void OpenStartDatastructure(const QStringList& args);
+    // The first show puts the focus on the first panel (or its caption editor).
+    void FormShow();
+    // A path another start handed over: a ".kiv" file opens as the datastructure.
+    void WMCopyData(const std::string& path);
+
+private:
+    IWindowContext& ctx_;
+    bool firstShowDone_ = false;
+};
+
+// The receiving side of the hand-over, made before the main window: paths that arrive
+// while the window is still being created wait until it is ready.
+class HandOverReceiver : public QObject {
+    Q_OBJECT
+public:
+    explicit HandOverReceiver(QObject* parent = nullptr);
+    ~HandOverReceiver() override;
+    bool Listening() const;
+    // From now on paths go to the window's start-up; those that waited go first.
+    void SetWindow(TStartup* startup);
+
+private:
+    void Received(const std::string& path);
+    HandOverServer* server_;
+    TStartup* startup_ = nullptr;
+    std::vector<std::string> pending_;
+};
+
+}  // namespace kiv
