@@ -17,6 +17,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/search/SearchPane.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -47,12 +48,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     panels_ = std::make_unique<TPanelHandlers>(*this);
     textCard_ = std::make_unique<TTextCard>(*this);
     startup_ = std::make_unique<TStartup>(*this);
+    search_ = std::make_unique<TSearchPane>(*this);
     datastructure_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
     panels_->BuildComponents();
+    search_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
@@ -163,6 +166,8 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+    // A running search ends at its next topic, before the datastructure is closed.
+    search_->StopSearch();
     // The topic being edited is stored whatever else fails, and the window closes.
     GuardCall([this] { FormClose(); });
     e->accept();

@@ -63,6 +63,7 @@ public:
     TWindowSettings& WindowSettings() override { return *windowSettings_; }
     TStartup& Startup() override { return *startup_; }
     TFileType& FileType() override { return *fileType_; }
+    TSearchPane& Search() override { return *search_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<TPanelHandlers> panels_;
     std::unique_ptr<TTextCard> textCard_;
     std::unique_ptr<TStartup> startup_;
+    std::unique_ptr<TSearchPane> search_;
 };
 
 // The one main window (null before it exists and after it is gone).

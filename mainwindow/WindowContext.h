@@ -22,6 +22,7 @@ class TTextCard;
 class TWindowSettings;
 class TStartup;
 class TFileType;
+class TSearchPane;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -83,6 +84,7 @@ public:
     virtual TWindowSettings& WindowSettings() = 0;
     virtual TStartup& Startup() = 0;
     virtual TFileType& FileType() = 0;
+    virtual TSearchPane& Search() = 0;
 };
 
 }  // namespace kiv

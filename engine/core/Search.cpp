@@ -4,6 +4,7 @@
 
 #include "engine/core/Cards.h"
 #include "engine/core/Navigation.h"
+#include "engine/core/Nester.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 #include "platform/core/RtfReader.h"
@@ -236,6 +237,21 @@ TSearchOutcome RunSearch(BlockFile* nestFile, BlockFile* cardFile, const TSearch
                          const TSearchEvents& events) {
     if (request.Keywords.empty()) return {};
     return Walk(nestFile, cardFile, request, events).Run();
+}
+
+bool TrailToNest(BlockFile* nestFile, uint32_t rootNest, uint32_t nest, std::vector<TNode>& trail) {
+    trail.clear();
+    if (nest == rootNest) return true;
+    TNester walker;
+    walker.SetNestFile(nestFile);
+    bool found = false;
+    walker.WalkNestItems(rootNest, -1, found, [&](uint32_t parent, int index, const TNestItem& item, int depth) {
+        trail.resize(size_t(depth));
+        trail.push_back({parent, uint32_t(index), item.CardDir, item.ChildNest, {}});
+        return item.ChildNest != nest;
+    });
+    if (!found) trail.clear();
+    return found;
 }
 
 std::string SearchRowText(std::string_view caption) { return "   " + LineBreaksToBlanks(caption); }

@@ -118,6 +118,11 @@ struct TSearchOutcome {
 TSearchOutcome RunSearch(BlockFile* nestFile, BlockFile* cardFile, const TSearchRequest& request,
                          const TSearchEvents& events);
 
+// The nodes from the top level (rootNest) down to the first topic, in tree order, whose
+// child nest is nest: what a search in that nest puts above its hits. Empty for the root
+// nest itself; false when no topic leads to nest.
+bool TrailToNest(BlockFile* nestFile, uint32_t rootNest, uint32_t nest, std::vector<TNode>& trail);
+
 // The text of a result row: three blanks and the caption with every CR and LF a blank.
 std::string SearchRowText(std::string_view caption);
 

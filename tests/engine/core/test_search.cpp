@@ -333,6 +333,20 @@ TEST(RunSearch, NoKeywordsNoWalkAndDamageRaises) {
     EXPECT_THROW(Search(pair, "a"), ENesterError);
 }
 
+TEST(RunSearch, TrailToANestFromTheTop) {
+    TreePair pair("a(b c(d)) e");
+    const uint32_t root = ReadRootNest(pair.kiv.get());
+    std::vector<TNode> trail;
+    ASSERT_TRUE(TrailToNest(pair.kiv.get(), root, NodeAt(pair, {0, 1}).ChildNest, trail));
+    ASSERT_EQ(trail.size(), 2u);
+    EXPECT_TRUE(SameNode(trail[0], NodeAt(pair, {0})));
+    EXPECT_TRUE(SameNode(trail[1], NodeAt(pair, {0, 1})));
+    EXPECT_TRUE(TrailToNest(pair.kiv.get(), root, root, trail));
+    EXPECT_TRUE(trail.empty());
+    EXPECT_FALSE(TrailToNest(pair.kiv.get(), root, 12345, trail));
+    EXPECT_TRUE(trail.empty());
+}
+
 TEST(UnicodeText, UpperCaseAndWordCharacters) {
     using namespace UnicodeText;
     EXPECT_EQ(UpperCaseUtf8("abc xyz é ÿ ı ς ǆ ß"), "ABC XYZ É Ÿ I Σ Ǆ ß");
