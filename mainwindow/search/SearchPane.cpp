@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -190,6 +191,7 @@ void TSearchPane::BuildComponents() {
     bins->layout()->addWidget(pane);
     pane->show();
 
+    edKeywords->installEventFilter(this);
     connect(btnSearch, &QPushButton::clicked, this, [this] { GuardCall([this] { btnSearchClick(); }); });
     connect(edKeywords, &QLineEdit::returnPressed, this, [this] { GuardCall([this] { btnSearchClick(); }); });
     connect(btnStop, &QPushButton::clicked, this, [this] { btnStopClick(); });
@@ -400,10 +402,23 @@ void TSearchPane::acSearchExecute() {
         acSearch->SetChecked(true);
         edKeywords->setFocus(Qt::OtherFocusReason);
     } else {
-        k.pnlBins->hide();
-        k.Splitter2->hide();
-        acSearch->SetChecked(false);
+        CloseBinsColumn();
     }
+}
+
+void TSearchPane::CloseBinsColumn() {
+    ctx_.Skeleton().pnlBins->hide();
+    ctx_.Skeleton().Splitter2->hide();
+    acSearch->SetChecked(false);
+}
+
+bool TSearchPane::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == edKeywords && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && !searching_) {
+        GuardCall([this] { CloseBinsColumn(); });
+        return true;
+    }
+    return QObject::eventFilter(watched, e);
 }
 
 QTextEdit* TSearchPane::ActiveTextEditor() const {

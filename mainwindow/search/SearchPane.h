@@ -98,7 +98,12 @@ public:
     std::vector<QAction*> WebSearchItems;  // tags 1..5
     TFindDialog* fdText = nullptr;
 
+protected:
+    // Esc in edKeywords closes the bins column.
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
+    void CloseBinsColumn();
     void RunWalk();
     void AddResult(TBookMark& bookmark, const struct TSearchHit& hit);
     // The topic of the trail in the outline panels: panel 1 shows the nest that holds it,

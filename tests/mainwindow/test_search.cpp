@@ -141,6 +141,14 @@ TEST_F(Search, RowsImagesAndStatus) {
     P().cbxAsPhrase->click();
     EXPECT_TRUE(P().rbAnd->isEnabled());
     EXPECT_FALSE(form->IsBusy());
+
+    // Esc in the keywords closes the column; the command opens it again.
+    QTest::keyClick(P().edKeywords, Qt::Key_Escape);
+    EXPECT_TRUE(form->Skeleton().pnlBins->isHidden());
+    EXPECT_FALSE(P().acSearch->Checked());
+    P().acSearch->Execute();
+    EXPECT_FALSE(form->Skeleton().pnlBins->isHidden());
+    EXPECT_TRUE(P().acSearch->Checked());
 }
 
 TEST_F(Search, BranchScopeAndChoosingAResult) {
