@@ -329,6 +329,16 @@ TEST_F(Search, FindDialogAndWebSearch) {
     d->close();
     EXPECT_EQ(d->Tag, 0);
 
+    // Editor positions past characters outside the BMP and paragraph ends.
+    e->setPlainText(QStringLiteral("😀 x\nStraße ÉTÉ été"));
+    e->moveCursor(QTextCursor::Start);
+    ASSERT_TRUE(FindInEditor(e, {QStringLiteral("été")}, {}, false));
+    EXPECT_EQ(e->textCursor().selectionStart(), 12);
+    EXPECT_EQ(e->textCursor().selectedText(), QStringLiteral("ÉTÉ"));
+    ASSERT_TRUE(FindInEditor(e, {QStringLiteral("été"), QStringLiteral("x")}, {}, true));
+    EXPECT_EQ(e->textCursor().selectedText(), QStringLiteral("x"));
+    EXPECT_EQ(e->textCursor().selectionStart(), 3);
+
     std::vector<QUrl> opened;
     P().OpenUrl = [&](const QUrl& u) { return opened.push_back(u), true; };
     ASSERT_EQ(P().WebSearchItems.size(), 5u);
