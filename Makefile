@@ -2,6 +2,8 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Warnings are errors in CI (CI=true, as .ci/run sets it).
+WERROR   ?= $(if $(filter true,$(CI)),ON,OFF)
 
 .PHONY: all build run test deps bench sanitize fuzz clean
 
@@ -11,9 +13,10 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DKIV_WERROR=$(WERROR) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/CMakeCache.txt
+	@grep -qx 'KIV_WERROR:BOOL=$(WERROR)' $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -DKIV_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -27,14 +30,14 @@ bench: build
 
 # The Qt-free cores under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B build-asan -DKIV_CORE_ONLY=ON -DKIV_SANITIZE=ON -DKIV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build-asan -DKIV_WERROR=$(WERROR) -DKIV_CORE_ONLY=ON -DKIV_SANITIZE=ON -DKIV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer targets built with clang; each runs for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 20
 fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKIV_CORE_ONLY=ON -DKIV_FUZZ=ON -DKIV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKIV_WERROR=$(WERROR) -DKIV_CORE_ONLY=ON -DKIV_FUZZ=ON -DKIV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-fuzz -j $(JOBS)
 	@set -e; for f in build-fuzz/bin/fuzz_*; do \
 	  echo "== $$f"; mkdir -p build-fuzz/corpus/$$(basename $$f); \

@@ -14,6 +14,7 @@
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
+#include "platform/core/KivError.h"
 
 using namespace kiv;
 
@@ -62,8 +63,8 @@ struct Fixture {
             ReadNestItems(kiv.get(), nest, items);
             for (size_t i = 0; i < items.size(); ++i) {
                 const std::string card = Card(n);
-                cards.WriteCard(kCardText, items[i].CardDir, card);
-                SetNestItem(kiv.get(), nest, int(i), items[i]);
+                if (!cards.WriteCard(kCardText, items[i].CardDir, card) || !SetNestItem(kiv.get(), nest, int(i), items[i]))
+                    throw EKivError("the bench's datastructure could not be written");
                 std::ofstream(textDir + std::to_string(n) + ".txt", std::ios::binary) << TextCardPlainText(card);
                 dirs.push_back(items[i].CardDir);
                 cardBytes += card.size();

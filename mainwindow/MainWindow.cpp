@@ -17,6 +17,8 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/print/PrintCommands.h"
+#include "mainwindow/print/WaitPanel.h"
 #include "mainwindow/search/SearchPane.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
@@ -48,13 +50,17 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     panels_ = std::make_unique<TPanelHandlers>(*this);
     textCard_ = std::make_unique<TTextCard>(*this);
     startup_ = std::make_unique<TStartup>(*this);
+    waitPanel_ = std::make_unique<TWaitPanel>(*this);
+    print_ = std::make_unique<TPrintCommands>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
     datastructure_->BuildComponents();
+    print_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
     panels_->BuildComponents();
+    waitPanel_->BuildComponents();
     search_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
@@ -72,6 +78,8 @@ void TForm1::FormCreate(const QStringList& args) {
     created_ = true;
     TWindowSkeleton& k = skeleton_;
     const std::string& appDir = AppDir();
+    // What replaces of the settings files left when a run was killed in the middle.
+    for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
     k.odLaunchCard.InitialDir = QString::fromStdString(appDir);

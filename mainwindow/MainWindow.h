@@ -63,6 +63,8 @@ public:
     TWindowSettings& WindowSettings() override { return *windowSettings_; }
     TStartup& Startup() override { return *startup_; }
     TFileType& FileType() override { return *fileType_; }
+    TWaitPanel& WaitPanel() override { return *waitPanel_; }
+    TPrintCommands& Print() override { return *print_; }
     TSearchPane& Search() override { return *search_; }
 
 protected:
@@ -94,6 +96,8 @@ private:
     std::unique_ptr<TPanelHandlers> panels_;
     std::unique_ptr<TTextCard> textCard_;
     std::unique_ptr<TStartup> startup_;
+    std::unique_ptr<TWaitPanel> waitPanel_;
+    std::unique_ptr<TPrintCommands> print_;
     std::unique_ptr<TSearchPane> search_;
 };
 

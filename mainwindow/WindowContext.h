@@ -22,6 +22,8 @@ class TTextCard;
 class TWindowSettings;
 class TStartup;
 class TFileType;
+class TWaitPanel;
+class TPrintCommands;
 class TSearchPane;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
@@ -84,6 +86,8 @@ public:
     virtual TWindowSettings& WindowSettings() = 0;
     virtual TStartup& Startup() = 0;
     virtual TFileType& FileType() = 0;
+    virtual TWaitPanel& WaitPanel() = 0;
+    virtual TPrintCommands& Print() = 0;
     virtual TSearchPane& Search() = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/core/Search.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/core/Cards.h"
 #include "engine/core/Navigation.h"
@@ -145,6 +146,7 @@ public:
         : nestFile_(nestFile), cardFile_(cardFile), r_(r), e_(e), keywords_(r.Keywords) {}
 
     TSearchOutcome Run() {
+        expanded_.insert(r_.StartNest);
         Push(r_.StartNest, r_.Index);
         while (!stack_.empty()) {
             if (!VisitTop()) {
@@ -166,9 +168,6 @@ private:
         stack_.pop_back();
         items_.pop_back();
     }
-    bool OnPath(uint32_t nest) const {
-        return std::any_of(stack_.begin(), stack_.end(), [&](const TSearchFrame& f) { return f.Nest == nest; });
-    }
 
     // Visits the top record's items from its next one on, until one has children to enter.
     // False when the walk was stopped.
@@ -184,7 +183,7 @@ private:
             ++out_.Tested;
             const TNestItem item = items[i];
             Test(i, item);
-            if (item.ChildNest != 0 && NestFollowed(item.ChildNest) && !OnPath(item.ChildNest)) {
+            if (NestFollowed(item.ChildNest) && expanded_.insert(item.ChildNest).second) {
                 TSearchFrame& t = stack_.back();
                 t.CardDir = item.CardDir;
                 t.ChildNest = item.ChildNest;
@@ -227,6 +226,7 @@ private:
     TSearchKeywords keywords_;
     std::vector<TSearchFrame> stack_;
     std::vector<TItemArray> items_;
+    std::unordered_set<uint32_t> expanded_;  // nests entered; each is entered once
     TCardArray dir_;
     TSearchOutcome out_;
 };

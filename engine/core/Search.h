@@ -111,10 +111,12 @@ struct TSearchOutcome {
     bool Stopped = false;
 };
 
-// Pre-order: a topic, then its children in order, then its next sibling. A child nest that
-// is already on the walk's path (a clone of an ancestor) is not entered again; a topic that
-// stands for an external datastructure is tested but has nothing to enter. Damaged files
-// raise ENesterError; the hits reported before stay.
+// Pre-order: a topic, then its children in order, then its next sibling. As every walk over
+// the file, it enters each nest once: a sub-tree shared by clones is searched under its
+// first topic only (the later clones are tested, their children not again), so clones can
+// make it neither endless nor exponential. A topic that stands for an external
+// datastructure is tested but has nothing to enter. Damaged files raise ENesterError; the
+// hits reported before stay.
 TSearchOutcome RunSearch(BlockFile* nestFile, BlockFile* cardFile, const TSearchRequest& request,
                          const TSearchEvents& events);
 

@@ -1,3 +1,5 @@
+// Start-up and hand-over (TStartup): the start datastructure, the first show's focus and
+// the paths a later start hands over. No command of its own.
 #include "mainwindow/startup/Startup.h"
 
 #include <QFileInfo>

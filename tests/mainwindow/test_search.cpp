@@ -49,8 +49,8 @@ void MakeWithCards(const std::string& path, std::string_view tree, const std::ve
         for (const CardAt& c : cards) {
             const TNode node = NodeAt(kiv.get(), c.path);
             uint32_t dir = node.CardDir;
-            store.WriteCard(kCardText, dir, c.text);
-            SetNestItem(kiv.get(), node.ParentNest, int(node.Index), {dir, node.ChildNest});
+            ASSERT_TRUE(store.WriteCard(kCardText, dir, c.text));
+            ASSERT_TRUE(SetNestItem(kiv.get(), node.ParentNest, int(node.Index), {dir, node.ChildNest}));
         }
     }
     PackDatastructure(path);

@@ -289,14 +289,31 @@ TEST(RunSearch, ClonesAndLoopsEndTheWalk) {
     SetItem(pair, b, {b.CardDir, a.ChildNest});
     SetItem(pair, c, {c.CardDir, c.ParentNest});
     Found f = Search(pair, "c");
-    ASSERT_EQ(f.Hits.size(), 2u);  // once under a, once under b
+    ASSERT_EQ(f.Hits.size(), 1u);  // under a; b is tested, the shared children not again
     EXPECT_EQ(f.Hits[0].Trail.size(), 3u);
-    EXPECT_TRUE(SameNode(f.Hits[1].Trail[0], NodeAt(pair, {1})));
-    EXPECT_EQ(f.Outcome.Tested, 6u);
+    EXPECT_TRUE(SameNode(f.Hits[0].Trail[0], NodeAt(pair, {0})));
+    EXPECT_EQ(f.Outcome.Tested, 4u);
+    EXPECT_EQ(Search(pair, "b").Rows, (Words{"   b T"}));
 
     // A's child nest is the top level itself: a, then b with x and c.
     SetItem(pair, a, {a.CardDir, a.ParentNest});
-    EXPECT_EQ(Search(pair, "a").Outcome.Tested, 4u);
+    Found g = Search(pair, "c");
+    EXPECT_EQ(g.Outcome.Tested, 4u);
+    ASSERT_EQ(g.Hits.size(), 1u);
+    EXPECT_TRUE(SameNode(g.Hits[0].Trail[0], NodeAt(pair, {1})));
+
+    // Clones nested deep: every level's two topics share the next level's nest. Entering
+    // each nest once keeps the walk to two topics a level.
+    TreePair deep("t");
+    uint32_t nest = ReadRootNest(deep.kiv.get());
+    TItemArray top;
+    ReadNestItems(deep.kiv.get(), nest, top);
+    for (int level = 0; level < 40; ++level) {
+        const uint32_t next = AppendNestBlock(deep.kiv.get(), TItemArray(2, top[0]));
+        WriteNestItems(deep.kiv.get(), nest, TItemArray(2, {top[0].CardDir, next}));
+        nest = next;
+    }
+    EXPECT_EQ(Search(deep, "t").Outcome.Tested, 82u);
 }
 
 TEST(RunSearch, StopEndsTheWalkAtOnce) {
@@ -371,13 +388,13 @@ TEST(Kivtree, Searches) {
         const char* err;
     };
     const Case cases[] = {
-        {{"hit"}, "1\thit A\n1.1\thit A1\n1.2\tA2 hit\n1.2.1\thit A2a\n2\thit B\n", "5 results found\n"},
-        {{"--branch", "1.2", "hit"}, "1.2\tA2 hit\n1.2.1\thit A2a\n", "2 results found\n"},
-        {{"--or", "a1", "b"}, "1.1\thit A1\n2\thit B\n", "2 results found\n"},
+        {{"hit"}, "0\thit A\n0/0\thit A1\n0/1\tA2 hit\n0/1/0\thit A2a\n1\thit B\n", "5 results found\n"},
+        {{"--branch", "0/1", "hit"}, "0/1\tA2 hit\n0/1/0\thit A2a\n", "2 results found\n"},
+        {{"--or", "a1", "b"}, "0/0\thit A1\n1\thit B\n", "2 results found\n"},
         {{"--and", "a1", "b"}, "", "0 results found\n"},
-        {{"--phrase", "big", "dog"}, "3\tbig dog\n", "1 results found\n"},
+        {{"--phrase", "big", "dog"}, "2\tbig dog\n", "1 results found\n"},
         {{"--phrase", "dog", "big"}, "", "0 results found\n"},
-        {{"\"big dog\""}, "3\tbig dog\n", "1 results found\n"},
+        {{"\"big dog\""}, "2\tbig dog\n", "1 results found\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"search", path};
@@ -391,13 +408,13 @@ TEST(Kivtree, Searches) {
     ASSERT_EQ(Kivtree({"pack", path}).status, 0);
     const std::string joined = ReadWholeFile(path);
     ToolRun r = Kivtree({"search", path, "a2a"});
-    EXPECT_EQ(r.out, "1.2.1\thit A2a\n");
+    EXPECT_EQ(r.out, "0/1/0\thit A2a\n");
     EXPECT_EQ(ReadWholeFile(path), joined);
     EXPECT_FALSE(FileExists(home.Dir() + "s.dsc"));
 
     for (const auto& bad : std::vector<std::vector<std::string>>{
              {"search", path}, {"search", path, "\"\""}, {"search", path, "--branch", "9", "x"},
-             {"search", path, "--branch", "1.x", "x"}, {"search", home.Dir() + "none.kiv", "x"}}) {
+             {"search", path, "--branch", "0/x", "x"}, {"search", path, "--branch", "0/1/0/0", "x"}, {"search", home.Dir() + "none.kiv", "x"}}) {
         ToolRun b = Kivtree(bad);
         EXPECT_EQ(b.status, 1) << bad.back();
         EXPECT_EQ(b.out, "");
