@@ -293,6 +293,22 @@ TEST_F(Search, ClosingTheDatastructureEndsARunningSearch) {
     EXPECT_EQ(Rows().size(), 200);
 }
 
+TEST_F(Search, ClosingTheWindowEndsARunningSearch) {
+    std::vector<CardAt> cards;
+    MakeWithCards(Home() + "FirstKivDB.kiv", ManyTopics(200, cards), cards);
+    Start();
+    P().PumpMs = 0;
+    auto c = QObject::connect(P().lvSearch->model(), &QAbstractItemModel::rowsInserted, &P(), [&] {
+        if (P().lvSearch->topLevelItemCount() == 3) QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    });
+    Find(QStringLiteral("hit"));
+    QObject::disconnect(c);
+    EXPECT_FALSE(P().Searching());
+    EXPECT_GE(Rows().size(), 3);
+    EXPECT_LT(Rows().size(), 200);
+    EXPECT_FALSE(form->IsBusy());
+}
+
 TEST_F(Search, FindDialogAndWebSearch) {
     MakeWithCards(Home() + "FirstKivDB.kiv", "a", {{{0}, "Cat cat concat CAT end"}});
     Start();
