@@ -16,8 +16,13 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/print/PrintCommands.h"
+#include "mainwindow/print/WaitPanel.h"
+#include "mainwindow/search/SearchPane.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -48,13 +53,23 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     panels_ = std::make_unique<TPanelHandlers>(*this);
     textCard_ = std::make_unique<TTextCard>(*this);
     startup_ = std::make_unique<TStartup>(*this);
+    waitPanel_ = std::make_unique<TWaitPanel>(*this);
+    print_ = std::make_unique<TPrintCommands>(*this);
+    navPath_ = std::make_unique<TNavigationPath>(*this);
+    hoist_ = std::make_unique<THoisting>(*this);
+    search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
     datastructure_->BuildComponents();
+    print_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
     panels_->BuildComponents();
+    waitPanel_->BuildComponents();
+    navPath_->BuildComponents();
+    hoist_->BuildComponents();
+    search_->BuildComponents();
     launchCard_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
@@ -67,7 +82,7 @@ TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
 }
 
-void TForm1::FormCreate(const QStringList& args) {
+void TForm1::FormCreate(const std::vector<std::string>& args) {
     if (created_) return;
     created_ = true;
     TWindowSkeleton& k = skeleton_;
@@ -167,6 +182,8 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+    // A running search ends at its next topic, before the datastructure is closed.
+    search_->StopSearch();
     // The topic being edited is stored whatever else fails, and the window closes.
     GuardCall([this] { FormClose(); });
     e->accept();

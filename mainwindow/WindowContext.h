@@ -22,6 +22,11 @@ class TTextCard;
 class TWindowSettings;
 class TStartup;
 class TFileType;
+class TWaitPanel;
+class TPrintCommands;
+class TNavigationPath;
+class THoisting;
+class TSearchPane;
 class TLaunchCard;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
@@ -84,6 +89,11 @@ public:
     virtual TWindowSettings& WindowSettings() = 0;
     virtual TStartup& Startup() = 0;
     virtual TFileType& FileType() = 0;
+    virtual TWaitPanel& WaitPanel() = 0;
+    virtual TPrintCommands& Print() = 0;
+    virtual TNavigationPath& NavPath() = 0;
+    virtual THoisting& Hoist() = 0;
+    virtual TSearchPane& Search() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
 };
 

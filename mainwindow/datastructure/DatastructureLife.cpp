@@ -35,6 +35,7 @@
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
 #include "mainwindow/datastructure/Marks.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
@@ -340,6 +341,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     CurrentBookMark->MarksPending = false;
+    GuardCall([this] { ctx_.NavPath().DatastructureOpened(); });
     return true;
 }
 

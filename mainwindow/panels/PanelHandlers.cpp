@@ -21,6 +21,8 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
@@ -60,6 +62,7 @@ void TPanelHandlers::BuildComponents() {
 void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
+    g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { ctx_.NavPath().ActivePanelChanged(o, n); };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
@@ -79,21 +82,6 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
         sgdSecondDragOver(s, src, x, y, accept);
     };
     g->OnDragDrop = [this](TKivStringGrid* s, QObject* src, int x, int y) { sgdSecondDragDrop(s, src, x, y); };
-    g->viewport()->installEventFilter(this);
-}
-
-void TPanelHandlers::FitPanelColumn(TKivStringGrid* g) {
-    const int w = g->ClientWidth();
-    if (w <= 0 || w == g->DefaultColWidth()) return;
-    g->SetDefaultColWidth(w);
-    g->UpdateRowHeights(0);
-}
-
-bool TPanelHandlers::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::Resize)
-        for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird})
-            if (watched == g->viewport()) GuardCall([this, g] { FitPanelColumn(g); });
-    return QObject::eventFilter(watched, e);
 }
 
 TKivStringGrid* TPanelHandlers::CurrentGrid() const {
@@ -133,6 +121,8 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         TLaunchCard& launch = ctx_.LaunchCard();
         if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(Sender, NewRow);
         launch.pnlLaunchCard->hide();
+        ctx_.NavPath().TopicChanged(Sender);
+        ctx_.Hoist().UpdateHoistButton();
     }
 }
 
@@ -147,6 +137,7 @@ void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
 
 void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating || Sender->Tag != CurrentPanel) return;
+    ctx_.NavPath().OutlineRowsChanged(Sender);
     TTextCard& card = ctx_.TextCard();
     const int row = Sender->CurrentRow();
     if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender) return;
@@ -349,7 +340,26 @@ void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShift
 
 void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
     Sender->DragStarted = false;
-    ctx_.Skeleton().pnlDropBox->hide();
+    ShowDropMarker(Sender, -1);
+}
+
+void TPanelHandlers::ShowDropMarker(TKivStringGrid* grid, int row) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (row < 0) {
+        k.pnlDropBox->hide();
+        return;
+    }
+    // On the panel itself, over the row's badge; it takes no drops, so the panel under it
+    // goes on receiving the drag.
+    if (k.pnlDropBox->parentWidget() != grid->viewport()) k.pnlDropBox->setParent(grid->viewport());
+    const QRect content = grid->RowContentRect(row);
+    k.pnlDropBox->move(content.x() + 1, content.y() + 1);
+    if (k.imDropBoxTag != 1) {
+        k.imDropBox->setPixmap(k.imlAppend[1]);
+        k.imDropBoxTag = 1;
+    }
+    k.pnlDropBox->show();
+    k.pnlDropBox->raise();
 }
 
 void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
@@ -375,6 +385,8 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
     for (int r : src->Nester->GetMarkedRows(false))
         if (src->IsHoistedTopRow(r)) Accept = false;
     if (Sender->Tag > 1 && target.RowCount() == 0 && (!prev || prev->Nester->RowCount() == 0)) Accept = false;
+    const bool overOtherRow = Sender->IsRowValid(row) && row != Sender->CurrentRow() && !target.IsMarked(row);
+    ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
     ctx_.ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
 }
 
