@@ -284,7 +284,8 @@ void TLaunchCard::AddLinksToTopic(TKivStringGrid* grid, int row, std::string_vie
             duplicates.push_back(upper);
             continue;
         }
-        added.push_back(MakeLinkLine(target, LinkTitle(MakeLinkLine(target, line.substr(line.find(kLinkSeparator) + 1)))));
+        const std::string title = line.substr(line.find(kLinkSeparator) + 1);  // a target means a separator
+        added.push_back(MakeLinkLine(target, LinkTitle(MakeLinkLine(target, title))));
     }
     const std::string joined = JoinLines(added);
     if (!added.empty() && Trim(joined).size() > 2) {

@@ -319,6 +319,13 @@ TEST_F(Launch, ADoubleClickOnTheLinkIconOpensTheLinkWithoutWaitingForIt) {
     QCoreApplication::processEvents();
     EXPECT_EQ(shell->Calls, (std::vector<ShellCall>{{"open", QString::fromStdString(file), {}}}));
     EXPECT_TRUE(Dialogs().Messages.empty());
+
+    // The right button over the icon offers the commands on that one link.
+    QTest::mouseClick(g->viewport(), Qt::RightButton, {}, icon);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(L->pmLaunchFile->isVisible());
+    EXPECT_EQ(L->LaunchPopupFile, file);
+    L->pmLaunchFile->hide();
 }
 
 TEST_F(Launch, BuildLaunchPopupActsOnTheOneLinkOfARowOrTheChosenLaunchCardRow) {
