@@ -106,9 +106,15 @@ void TTextCard::BuildEditors() {
         connect(e, &QTextEdit::currentCharFormatChanged, this, [this, e] { GuardCall([&] { SelectionChanged(e); }); });
     }
     if (k.txtTextBin) k.txtTextBin->installEventFilter(this);
+    txtSimpleText->viewport()->setMouseTracking(true);
+    txtSimpleText->viewport()->installEventFilter(this);
 }
 
 bool TTextCard::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == txtSimpleText->viewport()) {
+        if (e->type() == QEvent::MouseMove) GuardCall([this] { ctx_.ShowStatusHint(QString()); });
+        return false;
+    }
     auto* editor = qobject_cast<QTextEdit*>(watched);
     if (!editor) return false;
     bool eaten = false;
@@ -146,9 +152,6 @@ bool TTextCard::eventFilter(QObject* watched, QEvent* e) {
             else EditorLeft(editor);
             break;
         }
-        case QEvent::MouseMove:
-            if (editor == txtSimpleText) ctx_.ShowStatusHint(QString());
-            break;
         default: break;
         }
     });
@@ -222,6 +225,9 @@ void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
     const std::string caption = valid ? Trim(LineBreaksToBlanks(grid->Nester->Caption(row))) : std::string();
     lblCurDescr->setText(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption));
     LoadTextCardIntoEditor(grid, row);
+    // The font boxes show the default font until the editor is entered.
+    cbFontName->SetFontName(DefaultFontName);
+    UpdateFontSizeList(nullptr, QString::number(DefaultFontSize));
     if (valid) UpdateEditorReadOnly(grid->Nester->IsLocked(row));
 }
 

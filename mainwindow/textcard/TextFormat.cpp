@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -85,6 +86,29 @@ QIcon ParagraphIcon(Qt::Alignment align, bool bullets = false, int indent = 0) {
     }
     return QIcon(pm);
 }
+
+// The colour button's face: a letter over a bar of red.
+QIcon ColorButtonIcon() {
+    QPixmap pm(18, 18);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    QFont f = FontFromStored(QStringLiteral("Times New Roman"), 11, fsBold);
+    f.setPixelSize(13);
+    p.setFont(f);
+    p.setPen(QColor(30, 30, 30));
+    p.drawText(QRect(0, 0, 18, 14), Qt::AlignCenter, QStringLiteral("A"));
+    p.fillRect(QRect(2, 14, 14, 3), toQColor(clRed));
+    return QIcon(pm);
+}
+
+// The swatch menu draws its 50 by 16 bitmaps at their own size.
+class SwatchMenuStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_SmallIconSize) return 50;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 QToolButton* Button(QToolBar* bar, const char* name, const QString& hint, const QIcon& icon, bool checkable) {
     auto* b = Named(new QToolButton(bar), name);
@@ -198,8 +222,11 @@ void TTextCard::BuildFormatBar() {
     connect(btnIndentDe, &QToolButton::clicked, this, [this] { GuardCall([this] { IndentFirstLine(-1); }); });
     tbFormat->addSeparator();
 
-    btnColor = Button(tbFormat, "btnColor", QStringLiteral("Font Color"), QIcon(), false);
+    btnColor = Button(tbFormat, "btnColor", QStringLiteral("Font Color"), ColorButtonIcon(), false);
     pmColor = Named(new QMenu(btnColor), "pmColor");
+    auto* swatches = new SwatchMenuStyle;
+    swatches->setParent(pmColor);
+    pmColor->setStyle(swatches);
     btnColor->setMenu(pmColor);
     btnColor->setPopupMode(QToolButton::InstantPopup);
     connect(pmColor, &QMenu::aboutToShow, this, [this] { GuardCall([this] { UpdateColorMenuChecks(); }); });
@@ -341,7 +368,6 @@ void TTextCard::BuildColorMenu() {
         item->setData(i);
         connect(item, &QAction::triggered, this, [this, item] { GuardCall([&] { ApplyColorMenuItem(item); }); });
     }
-    btnColor->setIcon(QIcon(imlColor.value(9)));
 }
 
 void TTextCard::ApplyColorMenuItem(QAction* item) {

@@ -425,6 +425,45 @@ TEST_F(TextFormat, EditCommandsAreEnabledByWhatHasTheFocus) {
     EXPECT_EQ(combo->lineEdit()->text(), QStringLiteral("13"));
 }
 
+TEST_F(TextFormat, ColourDateAndSymbolFollowTheFocusAndTheLock) {
+    Open("a b");
+    auto update = [] { KivAction::UpdateAll(); };
+    Focus(e);
+    e->setPlainText(QStringLiteral("plain red"));
+    Select(6, 9);
+    Swatch("Red")->trigger();
+    Select(7, 7);
+    emit t->pmColor->aboutToShow();
+    EXPECT_TRUE(Swatch("Red")->isChecked()) << "the selection's colour";
+    EXPECT_FALSE(Swatch("Black")->isChecked());
+    update();
+    EXPECT_TRUE(t->btnColor->isEnabled());
+    EXPECT_TRUE(t->btnDateTime->isEnabled());
+    EXPECT_FALSE(t->acInsertSymbol->isEnabled()) << "no symbol window";
+    QWidget* target = nullptr;
+    t->ShowSymbolWindow = [&](QWidget* w) { target = w; };
+    update();
+    EXPECT_TRUE(t->acInsertSymbol->isEnabled());
+    t->acInsertSymbol->Execute();
+    EXPECT_EQ(target, e);
+
+    Focus(g);
+    update();
+    EXPECT_TRUE(t->btnColor->isEnabled()) << "topics take colours";
+    EXPECT_FALSE(t->btnDateTime->isEnabled());
+    EXPECT_FALSE(t->acInsertSymbol->isEnabled());
+    Lock(1);
+    ClickRow(g, 1);
+    update();
+    EXPECT_FALSE(t->btnColor->isEnabled());
+    EXPECT_FALSE(t->acBold->isEnabled());
+    Focus(e);
+    update();
+    EXPECT_FALSE(t->btnColor->isEnabled());
+    EXPECT_FALSE(t->btnDateTime->isEnabled());
+    EXPECT_FALSE(t->InsertDateTime1->menuAction()->isEnabled());
+}
+
 TEST_F(TextFormat, CtrlTabGoesFromTheTextCardToThePanel) {
     Open("a");
     Focus(e);
