@@ -232,9 +232,9 @@ void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
 }
 
 void TTextCard::UpdateEditorReadOnly(bool locked) {
-    if (TKivStringGrid* g = ctx_.CurrentGrid()) g->CaptionEditor->setReadOnly(locked);
     // Each editor also keeps its own topic's lock: entering the pin card of a free topic
-    // does not open the text card of a locked one.
+    // opens neither the caption nor the text card of a locked current topic.
+    if (TKivStringGrid* g = ctx_.CurrentGrid()) g->CaptionEditor->setReadOnly(locked || CurrentTopicLocked());
     txtSimpleText->setReadOnly(locked || EditorLocked(txtSimpleText));
     txtPinText->setReadOnly(locked || PinnedTopicLocked);
     for (KivAction* a : {acBold, acItalic, acUnderline, acInsertSymbol}) a->SetEnabled(!locked);

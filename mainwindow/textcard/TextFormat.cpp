@@ -40,18 +40,20 @@ namespace {
 
 constexpr int kIndentStep = 20;
 
-// A letter as a button face.
-QIcon GlyphIcon(const QString& glyph, TFontStyles style) {
+// A letter as a button face, drawn in the area.
+QPixmap GlyphPixmap(const QString& glyph, TFontStyles style, int pixelSize, const QRect& area) {
     QPixmap pm(18, 18);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     QFont f = FontFromStored(QStringLiteral("Times New Roman"), 11, style);
-    f.setPixelSize(15);
+    f.setPixelSize(pixelSize);
     p.setFont(f);
     p.setPen(QColor(30, 30, 30));
-    p.drawText(pm.rect(), Qt::AlignCenter, glyph);
-    return QIcon(pm);
+    p.drawText(area, Qt::AlignCenter, glyph);
+    return pm;
 }
+
+QIcon GlyphIcon(const QString& glyph, TFontStyles style) { return QIcon(GlyphPixmap(glyph, style, 15, QRect(0, 0, 18, 18))); }
 
 // Lines of text as a paragraph button shows them: aligned, bulleted or indented.
 QIcon ParagraphIcon(Qt::Alignment align, bool bullets = false, int indent = 0) {
@@ -89,15 +91,8 @@ QIcon ParagraphIcon(Qt::Alignment align, bool bullets = false, int indent = 0) {
 
 // The colour button's face: a letter over a bar of red.
 QIcon ColorButtonIcon() {
-    QPixmap pm(18, 18);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    QFont f = FontFromStored(QStringLiteral("Times New Roman"), 11, fsBold);
-    f.setPixelSize(13);
-    p.setFont(f);
-    p.setPen(QColor(30, 30, 30));
-    p.drawText(QRect(0, 0, 18, 14), Qt::AlignCenter, QStringLiteral("A"));
-    p.fillRect(QRect(2, 14, 14, 3), toQColor(clRed));
+    QPixmap pm = GlyphPixmap(QStringLiteral("A"), fsBold, 13, QRect(0, 0, 18, 14));
+    QPainter(&pm).fillRect(QRect(2, 14, 14, 3), toQColor(clRed));
     return QIcon(pm);
 }
 
@@ -279,7 +274,9 @@ void TTextCard::SelectionChanged(QTextEdit* editor) {
 void TTextCard::UpdateFontSizeList(QTextEdit* editor, const QString& size) {
     const int points = size.isEmpty() ? DefaultFontSize : size.toInt();
     const QString name = editor ? StoredFontName(editor->currentCharFormat()) : QString();
-    cbFontSize->SetFontName(name.isEmpty() ? DefaultFontName : name);
+    // The list of a font is the same each time: rebuilt only when the font changes.
+    if (const QString font = name.isEmpty() ? DefaultFontName : name; font != cbFontSize->FontName())
+        cbFontSize->SetFontName(font);
     // Only shown: a size not in the list is the user's own, and stays in the text.
     cbFontSize->ShowSize(points);
 }

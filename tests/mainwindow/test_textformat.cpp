@@ -505,6 +505,12 @@ TEST_F(TextFormat, FormattingSurvivesTopicChangesAndARestart) {
     Swatch("Red")->trigger();
     Select(17, 17);
     t->btnCenterAlign->click();
+    Select(2, 2);
+    t->btnBullet->click();
+    Select(0, 5);
+    Focus(t->cbFontSize);
+    t->cbFontSize->setCurrentIndex(t->cbFontSize->findText(QStringLiteral("20")));
+    emit t->cbFontSize->activated(t->cbFontSize->currentIndex());
     auto check = [&](const char* when) {
         SCOPED_TRACE(when);
         ASSERT_EQ(e->toPlainText(), QStringLiteral("Hello bold red\ncentred line"));
@@ -516,12 +522,17 @@ TEST_F(TextFormat, FormattingSurvivesTopicChangesAndARestart) {
         EXPECT_EQ(e->document()->findBlockByNumber(1).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
         EXPECT_EQ(e->document()->findBlockByNumber(0).blockFormat().alignment() & Qt::AlignHCenter, 0);
         EXPECT_EQ(StoredFontName(FormatAt(3)), QStringLiteral("Arial"));
+        EXPECT_EQ(FormatAt(3).fontPointSize(), 20);
+        EXPECT_EQ(FormatAt(8).fontPointSize(), 12);
+        EXPECT_NE(e->document()->findBlockByNumber(0).textList(), nullptr) << "bulleted";
+        EXPECT_EQ(e->document()->findBlockByNumber(1).textList(), nullptr);
     };
     ClickRow(g, 1);
     EXPECT_EQ(e->toPlainText(), QString());
     const std::string card = TextCardOf(0);
     EXPECT_NE(card.find("\\qc"), std::string::npos) << card;
     EXPECT_NE(card.find("\\red255\\green0\\blue0"), std::string::npos) << card;
+    EXPECT_NE(card.find("\\pntext"), std::string::npos) << card;
     ClickRow(g, 0);
     check("after a topic change");
     EXPECT_FALSE(e->document()->isModified());
