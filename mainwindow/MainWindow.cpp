@@ -16,7 +16,11 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/print/PrintCommands.h"
+#include "mainwindow/print/WaitPanel.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -47,12 +51,20 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     panels_ = std::make_unique<TPanelHandlers>(*this);
     textCard_ = std::make_unique<TTextCard>(*this);
     startup_ = std::make_unique<TStartup>(*this);
+    waitPanel_ = std::make_unique<TWaitPanel>(*this);
+    print_ = std::make_unique<TPrintCommands>(*this);
+    navPath_ = std::make_unique<TNavigationPath>(*this);
+    hoist_ = std::make_unique<THoisting>(*this);
     datastructure_->BuildComponents();
+    print_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
     panels_->BuildComponents();
+    waitPanel_->BuildComponents();
+    navPath_->BuildComponents();
+    hoist_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
@@ -64,11 +76,13 @@ TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
 }
 
-void TForm1::FormCreate(const QStringList& args) {
+void TForm1::FormCreate(const std::vector<std::string>& args) {
     if (created_) return;
     created_ = true;
     TWindowSkeleton& k = skeleton_;
     const std::string& appDir = AppDir();
+    // What replaces of the settings files left when a run was killed in the middle.
+    for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
     k.odLaunchCard.InitialDir = QString::fromStdString(appDir);

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -23,6 +25,28 @@
 namespace kiv {
 
 namespace {
+
+// A drop box picture, as large as a row's badge less its frame: a bent arrow going down
+// into a branch; the highlighted one is filled.
+QPixmap AppendPicture(bool highlighted) {
+    QPixmap pm(24, 13);
+    pm.fill(highlighted ? QColor(0xFF, 0xE0, 0x60) : QColor(0xF4, 0xF4, 0xF4));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(highlighted ? QColor(0x00, 0x30, 0xC0) : QColor(0x70, 0x70, 0x70), 1.6));
+    p.drawLine(QPointF(5, 2), QPointF(5, 8));
+    p.drawLine(QPointF(5, 8), QPointF(17, 8));
+    QPainterPath head;
+    head.moveTo(20, 8);
+    head.lineTo(15, 4.5);
+    head.lineTo(15, 11.5);
+    head.closeSubpath();
+    p.fillPath(head, p.pen().color());
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(0.5, 0.5, 23, 12));
+    return pm;
+}
 
 // A floating panel: a header line with its caption over its content.
 QWidget* FloatingPanel(QWidget* parent, const char* name, const QString& caption, QWidget* content) {
@@ -212,6 +236,12 @@ void TForm1::BuildFloatingPanels() {
     k.pnlMessage = Panel(this, "pnlMessage");
     k.pnlMessage->hide();
     k.pnlDropBox = Panel(this, "pnlDropBox");
+    k.imlAppend = {AppendPicture(false), AppendPicture(true)};
+    k.imDropBox = Named(new QLabel(k.pnlDropBox), "imDropBox");
+    k.imDropBox->setToolTip(QStringLiteral("Add to the underlying branch"));
+    k.imDropBox->setPixmap(k.imlAppend[0]);
+    k.imDropBox->setGeometry(0, 0, k.imlAppend[0].width(), k.imlAppend[0].height());
+    k.pnlDropBox->resize(k.imlAppend[0].size());
     k.pnlDropBox->hide();
     k.imgTextBMP = Named(new QLabel(this), "imgTextBMP");
     k.imgTextBMP->hide();

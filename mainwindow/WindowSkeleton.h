@@ -2,6 +2,9 @@
 // The main window's skeleton, which the frame builds before the features: the menu bar and
 // its menus, the tool bars, the splitters and the pane containers the features fill, and
 // the panes whose features come later (bins, cards, search), with their names as objectName.
+#include <QList>
+#include <QPixmap>
+
 #include "engine/core/RecycledBin.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
@@ -98,7 +101,12 @@ struct TWindowSkeleton {
     QTreeWidget* lvSearch = nullptr;
     QWidget* pnlHider = nullptr;
     QWidget* pnlMessage = nullptr;
+    // The drop box: laid over the row under the mouse while topics are dragged; imDropBox
+    // shows picture 0 of imlAppend, or 1 (highlighted, imDropBoxTag 1).
     QWidget* pnlDropBox = nullptr;
+    QLabel* imDropBox = nullptr;
+    int imDropBoxTag = 0;
+    QList<QPixmap> imlAppend;
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;
     TOpenDialog odLaunchCard;

@@ -33,13 +33,30 @@ TTreeTopics ParseTreeText(std::string_view text);
 void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopics& topics);
 
 // One topic per line, two blanks of indent per level, the caption without its prefix, UTF-8.
-std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile);
+// A sub-tree shared by clones is written under its first topic only (each nest once). With
+// cards, each topic's text card follows its caption as plain text, one "| " line per line,
+// indented one level deeper.
+std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false);
+// A stored text card as plain UTF-8 text with LF line ends: RTF through the reader, other
+// text as stored text; a leading character 1 is dropped.
+std::string TextCardPlain(std::string_view stored);
+
+// A topic named by its child indexes from the root, "0/3/1". Raises ETreeTextError when the
+// trail does not parse.
+std::vector<int> ParseTrail(std::string_view trail);
+// Stores the text as the card of that kind of the topic at the trail, as the window does
+// (through the outline model's card store). Raises EKivError with the reason when the trail
+// names no topic or the card is not stored, EFileError when a write fails.
+void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind,
+                    std::string_view text);
 
 // The card file of an open pair: "x.kiv" -> "x.dsc" (another name gets ".dsc" appended).
 std::string CardFilePathOf(const std::string& kivPath);
 // Creates a fresh open pair (replacing any) holding the tree.
 void MakeTreePair(const std::string& kivPath, std::string_view tree);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
-std::string DumpTreePair(const std::string& kivPath);
+std::string DumpTreePair(const std::string& kivPath, bool withCards = false);
+// StoreTrailCard on an open pair, opened with its write lock.
+void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text);
 
 }  // namespace kiv

@@ -1,4 +1,6 @@
 // Opening, closing, creating and copying the datastructure, and the recent-files list.
+// Commands: acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup,
+// acReturnToBackup, Template1, miLast1..miLast4, pmLastOpened.
 #include "mainwindow/datastructure/DatastructureLife.h"
 
 #include <QDesktopServices>
@@ -32,6 +34,7 @@
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
 #include "mainwindow/datastructure/Marks.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
@@ -89,6 +92,13 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 constexpr const char* kUsableWithoutDatastructure = "UsableWithoutDatastructure";
 
 }  // namespace
+
+TTextBinCard SplitTextBinCard(std::string_view card) {
+    const size_t p = card.find('\x01');
+    // A password stands in the card's first 16 characters; a 0x01 further on is text.
+    if (p == std::string_view::npos || p >= kPasswordSpan) return {std::string(), std::string(card)};
+    return {std::string(card.substr(0, p)), std::string(card.substr(p + 1))};
+}
 
 // ---- components ----
 
@@ -303,10 +313,12 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         for (const std::string& key : KivIni().ReadSection(kLastOpenedSection))
             section.emplace_back(key, KivIni().ReadString(kLastOpenedSection, key, ""));
         const TLastOpened last = UpdateLastOpened(section, path);
+        IniFile::Batch batch(KivIni());
         KivIni().EraseSection(kLastOpenedSection);
         for (const auto& [key, value] : last.Section) KivIni().WriteString(kLastOpenedSection, key, value);
         for (int n = int(last.Section.size()) + 1; n <= kLastOpenedCount; ++n)
             KivIni().WriteString(kLastOpenedSection, IntToStr(n), "");
+        batch.Commit();
         SetLastOpenedCaptions(last.Entries);
     } catch (const std::exception& e) {
         // Nothing of the failed datastructure stays open; its files go back as they were.
@@ -328,6 +340,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     CurrentBookMark->MarksPending = false;
+    GuardCall([this] { ctx_.NavPath().DatastructureOpened(); });
     return true;
 }
 
@@ -373,16 +386,9 @@ void TDatastructureLife::ReadDatastructureCards() {
     db.LoadDirAddress();
     std::string card;
     db.ReadCard(kDBCardTextBin, card);
-    const size_t p = card.find('\x01');
-    std::string textBin;
-    if (p == std::string::npos) {
-        CurrentBookMark->Password.clear();
-        textBin = card;
-    } else {
-        CurrentBookMark->Password = card.substr(0, std::min<size_t>(p, 16));
-        textBin = card.substr(p + 1);
-    }
-    ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(textBin));
+    const TTextBinCard split = SplitTextBinCard(card);
+    CurrentBookMark->Password = split.Password;
+    ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(split.TextBin));
     ctx_.Skeleton().txtTextBin->document()->setModified(false);
     UpdateTextBinIcon();
 
@@ -404,16 +410,26 @@ void TDatastructureLife::ReadDatastructureCards() {
 
 void TDatastructureLife::WriteDatastructureCards() {
     TDBCards& db = PanelsManager().DBCards;
+    // Every card is tried; those that found no entry in the directory are named once.
+    std::string lost;
+    auto store = [&](uint8_t kind, const std::string& text, const char* name) {
+        if (db.WriteCard(kind, text)) return;
+        lost += lost.empty() ? "" : ", ";
+        lost += name;
+    };
     std::string card = CurrentBookMark ? CurrentBookMark->Password : std::string();
     card += '\x01';
     card += TextToStored(ctx_.Skeleton().txtTextBin->toPlainText());
-    db.WriteCard(kDBCardTextBin, card);
+    store(kDBCardTextBin, card, "the text bin");
     std::vector<std::string> lines;
     for (int i = 0; i < ctx_.Skeleton().lbxLaunchBin->count(); ++i) lines.push_back(TextToStored(ctx_.Skeleton().lbxLaunchBin->item(i)->text()));
-    db.WriteCard(kDBCardLaunchBin, JoinLines(lines));
-    db.WriteCard(kDBCardRecycled, RecycledBin().SaveToString());
-    db.WriteCard(kDBCardLostBin, LostBin().SaveToString());
-    if (CurrentBookMark) db.WriteCard(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps));
+    store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
+    store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
+    store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
+    if (CurrentBookMark)
+        store(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps), "the Threads and QuickJumps");
+    if (!lost.empty())
+        throw ENesterError("Datastructure is corrupted, its card directory has no room for " + lost);
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {

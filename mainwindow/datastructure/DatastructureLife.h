@@ -5,6 +5,7 @@
 // Template1, miLast1..miLast4 and the pmLastOpened menu of the Open button.
 #include <QObject>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/qt/Dialogs.h"
@@ -16,6 +17,16 @@ class QMenu;
 namespace kiv {
 
 class IWindowContext;
+
+// Datastructure-level card 2: the password (at most 15 characters), 0x01, the text bin's
+// text. Only a 0x01 within the first 16 characters ends a password; without one there the
+// password is empty and the whole card is the text bin.
+constexpr size_t kPasswordSpan = 16;
+struct TTextBinCard {
+    std::string Password;
+    std::string TextBin;
+};
+TTextBinCard SplitTextBinCard(std::string_view card);
 
 class TDatastructureLife : public QObject {
     Q_OBJECT
@@ -45,6 +56,8 @@ public:
     void pmLastOpenedPopup();
     void Template1Click();
 
+    // The active panel's current topic appended to the current trail.
+    void AddCurrentTopicToMarks();
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
 
@@ -67,7 +80,6 @@ private:
     void UpdateTextBinIcon();
     void ReadDatastructureCards();
     void WriteDatastructureCards();
-    void AddCurrentTopicToMarks();
     void SetLastOpenedCaptions(const std::vector<std::string>& entries);
     void CreateDatastructureAs(const std::string& target);
     void SaveDatastructureAs(const std::string& target);

@@ -1,3 +1,5 @@
+// The ".kiv" file type (TFileType): the shared-mime-info package and the desktop entry,
+// written at every start. No command.
 #include "mainwindow/filetype/FileType.h"
 
 #include <QCoreApplication>

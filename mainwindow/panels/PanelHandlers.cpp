@@ -1,5 +1,6 @@
 // The handlers of the three outline panels: storing the topic that is left and loading the
-// one that becomes current, keys, mouse clicks and hints.
+// one that becomes current, keys, mouse clicks, hints and topic drags. Commands: EditMode,
+// CompactNavigate, ExpandedNavigate; the autoview timer tmrAutoLaunch.
 #include "mainwindow/panels/PanelHandlers.h"
 
 #include <QBoxLayout>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 
 #include "engine/core/Navigation.h"
+#include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
@@ -19,6 +21,8 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -57,6 +61,7 @@ void TPanelHandlers::BuildComponents() {
 void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
+    g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { ctx_.NavPath().ActivePanelChanged(o, n); };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
@@ -76,21 +81,6 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
         sgdSecondDragOver(s, src, x, y, accept);
     };
     g->OnDragDrop = [this](TKivStringGrid* s, QObject* src, int x, int y) { sgdSecondDragDrop(s, src, x, y); };
-    g->viewport()->installEventFilter(this);
-}
-
-void TPanelHandlers::FitPanelColumn(TKivStringGrid* g) {
-    const int w = g->ClientWidth();
-    if (w <= 0 || w == g->DefaultColWidth()) return;
-    g->SetDefaultColWidth(w);
-    g->UpdateRowHeights(0);
-}
-
-bool TPanelHandlers::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::Resize)
-        for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird})
-            if (watched == g->viewport()) GuardCall([this, g] { FitPanelColumn(g); });
-    return QObject::eventFilter(watched, e);
 }
 
 TKivStringGrid* TPanelHandlers::CurrentGrid() const {
@@ -127,6 +117,8 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);
         ctx_.Skeleton().pnlLaunchCard->hide();
+        ctx_.NavPath().TopicChanged(Sender);
+        ctx_.Hoist().UpdateHoistButton();
     }
 }
 
@@ -141,6 +133,7 @@ void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
 
 void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating || Sender->Tag != CurrentPanel) return;
+    ctx_.NavPath().OutlineRowsChanged(Sender);
     TTextCard& card = ctx_.TextCard();
     const int row = Sender->CurrentRow();
     if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender) return;
@@ -334,28 +327,27 @@ void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShift
 
 void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
     Sender->DragStarted = false;
-    ctx_.Skeleton().pnlDropBox->hide();
+    ShowDropMarker(Sender, -1);
 }
 
-namespace {
-
-// Whether the nest lies inside the sub-tree of one of the items (or is its child nest).
-bool NestInsideItems(TNester& m, uint32_t nest, const TItemArray& items) {
-    if (!NestFollowed(nest)) return false;
-    for (const TNestItem& it : items) {
-        if (!NestFollowed(it.ChildNest)) continue;
-        if (it.ChildNest == nest) return true;
-        bool stopped = false, found = false;
-        m.WalkNestItems(it.ChildNest, -1, stopped, [&](uint32_t n, int, const TNestItem& item, int) {
-            if (n == nest || item.ChildNest == nest) found = true;
-            return !found;
-        });
-        if (found) return true;
+void TPanelHandlers::ShowDropMarker(TKivStringGrid* grid, int row) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (row < 0) {
+        k.pnlDropBox->hide();
+        return;
     }
-    return false;
+    // On the panel itself, over the row's badge; it takes no drops, so the panel under it
+    // goes on receiving the drag.
+    if (k.pnlDropBox->parentWidget() != grid->viewport()) k.pnlDropBox->setParent(grid->viewport());
+    const QRect content = grid->RowContentRect(row);
+    k.pnlDropBox->move(content.x() + 1, content.y() + 1);
+    if (k.imDropBoxTag != 1) {
+        k.imDropBox->setPixmap(k.imlAppend[1]);
+        k.imDropBoxTag = 1;
+    }
+    k.pnlDropBox->show();
+    k.pnlDropBox->raise();
 }
-
-}  // namespace
 
 void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
     Accept = false;
@@ -380,6 +372,8 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
     for (int r : src->Nester->GetMarkedRows(false))
         if (src->IsHoistedTopRow(r)) Accept = false;
     if (Sender->Tag > 1 && target.RowCount() == 0 && (!prev || prev->Nester->RowCount() == 0)) Accept = false;
+    const bool overOtherRow = Sender->IsRowValid(row) && row != Sender->CurrentRow() && !target.IsMarked(row);
+    ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
     ctx_.ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
 }
 
@@ -402,7 +396,7 @@ void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, 
     } else if (TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
         if (prev->IsRowValid(prev->CurrentRow())) destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
     }
-    if (NestInsideItems(*src->Nester, destination, items)) {
+    if (NestInsideItems(src->Nester->NestFile(), destination, items)) {
         MessageDlg(QStringLiteral("It is not possible to move a topic to its own branch."), MsgType::Error, MsgButtons::OK);
         return;
     }

@@ -1,3 +1,6 @@
+// The settings file's rules: "kiv.ini" read into TKivSettings and written back, the start
+// geometry, the bookmarked datastructures and the recent-files list. TWindowSettings
+// (WindowSettings.*) applies them to the window; no command lives here.
 #include "mainwindow/settings/Settings.h"
 
 #include "engine/core/Cards.h"

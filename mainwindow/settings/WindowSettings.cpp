@@ -216,7 +216,10 @@ void TWindowSettings::SaveSettings() {
     s.DocViewText = acDocViewText->Checked();
     s.DocViewLaunch = acDocViewLaunch->Checked();
     s.DocViewSizer = acDocViewSizer->Checked();
+    // One replace of the file for all of them: a kill in the middle leaves the old file.
+    IniFile::Batch batch(KivIni());
     WriteSettings(KivIni(), s, &InterBase());
+    batch.Commit();
     ctx_.Settings() = s;
 }
 

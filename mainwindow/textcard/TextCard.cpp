@@ -318,7 +318,8 @@ void TTextCard::AnchorTextOwner() {
     if (o.CardDir != 0 || !ShowsTextCardOf(o.Grid, o.Row) || o.Grid->Nester->IsLocked(o.Row)) return;
     // A topic that had nothing stored is known only by its row, and rows can move before
     // the text goes back. Its card directory, made now, names it wherever it goes.
-    o.Grid->Nester->Cards().WriteRowCard(kCardText, o.Row, std::string());
+    // Not stored (its slot no longer holds it): it stays known by its row.
+    if (!o.Grid->Nester->Cards().WriteRowCard(kCardText, o.Row, std::string())) return;
     o.CardDir = o.Grid->Nester->CardDir(o.Row);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/core/IniFile.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -129,6 +130,8 @@ void IniFile::Parse(const std::string& bytes) const {
 }
 
 void IniFile::Refresh() const {
+    // What a batch holds back is newer than the file.
+    if (pending_) return;
     struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
         int err = errno;
@@ -176,6 +179,52 @@ void IniFile::Refresh() const {
 void IniFile::Save() {
     // Never replace a file whose content we could not see.
     if (unreadable_) throw EFileError("Cannot read file", path_, unreadable_);
+    if (batches_ > 0) {
+        pending_ = true;
+        return;
+    }
+    WriteOut();
+}
+
+IniFile::Batch::Batch(IniFile& ini) : ini_(ini) { ++ini_.batches_; }
+
+IniFile::Batch::~Batch() {
+    if (open_) ini_.EndBatch(false);
+}
+
+void IniFile::Batch::Commit() {
+    if (!open_) return;
+    open_ = false;
+    ini_.EndBatch(true);
+}
+
+void IniFile::EndBatch(bool write) {
+    if (--batches_ > 0 || !pending_) return;
+    pending_ = false;
+    if (write) WriteOut();
+    else known_ = false;  // dropped: the file is read again
+}
+
+int IniFile::RemoveStaleTemporaries(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return 0;
+    int removed = 0;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
+        const std::string full = (slash == std::string::npos ? std::string() : dir) + name;
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(full.c_str()) == 0) ++removed;
+    }
+    ::closedir(d);
+    return removed;
+}
+
+void IniFile::WriteOut() {
     std::string bytes = bom_;
     for (const auto& l : lines_) bytes += l.text + l.eol;
     try {

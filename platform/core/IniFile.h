@@ -5,8 +5,9 @@
 //  - a line's first "=" splits key from value; names and values are trimmed; there is no
 //    quoting or escaping; a line without "=" is a key with an empty value;
 //  - lines starting with ";" are comments; a repeated key answers with its first line;
-//  - every change is written through at once (temporary file + rename), lines end with
-//    CR LF, and every line not changed is written back byte for byte;
+//  - every change is written through at once (temporary file + rename), or, inside a
+//    Batch, all of them by one replace when the batch commits; lines end with CR LF, and
+//    every line not changed is written back byte for byte;
 //  - the API speaks UTF-8; stored bytes go through LegacyText (Windows-1252 when every
 //    character fits, else UTF-8), value by value.
 // A missing file reads as empty and is created by the first write. A file that exists but
@@ -53,6 +54,27 @@ public:
     // Remove the key's first line.
     void DeleteKey(std::string_view section, std::string_view key);
 
+    // Changes made while a batch lives stay in memory (the file is not read again over
+    // them) and Commit writes them by one atomic replace, raising EFileError when it cannot.
+    // A batch that ends without Commit (an exception) drops them: the file stays as it was.
+    // Nested batches count; the outermost one writes.
+    class Batch {
+    public:
+        explicit Batch(IniFile& ini);
+        ~Batch();
+        void Commit();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        IniFile& ini_;
+        bool open_ = true;
+    };
+
+    // Removes the temporary files ("<path>.tmp" and digits) that replaces of the file left
+    // when they were interrupted. Returns how many went.
+    static int RemoveStaleTemporaries(const std::string& path);
+
 private:
     enum class Kind : uint8_t { Other, Section, Key };
     struct Line {
@@ -66,7 +88,10 @@ private:
     void Refresh() const;
     void Parse(const std::string& bytes) const;
     static void Classify(Line& l);
+    // Writes the lines now, or at the batch's commit.
     void Save();
+    void WriteOut();
+    void EndBatch(bool write);
     // Index of the key's first line, or -1.
     long FindKey(const std::string& foldedSection, const std::string& foldedKey) const;
     std::string KeyName(const Line& l) const;
@@ -83,6 +108,8 @@ private:
     mutable int unreadable_ = 0;  // errno of a failed read of an existing file
     mutable int64_t mtimeNs_ = 0, ctimeNs_ = 0;
     mutable uint64_t size_ = 0, ino_ = 0, dev_ = 0;
+    int batches_ = 0;
+    bool pending_ = false;  // changes a batch holds back
 };
 
 }  // namespace kiv

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
@@ -324,4 +326,74 @@ TEST_F(IniFileTest, ASymbolicLinkStaysALink) {
     ASSERT_EQ(::lstat(path_.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(ReadWholeFile(real), "[S]\r\nk=2\r\n");
+}
+
+TEST_F(IniFileTest, ABatchWritesItsChangesByOneReplaceAtCommit) {
+    Put("[S]\r\nk=1\r\n; kept\r\n");
+    IniFile ini(path_);
+    const ino_t before = Inode();
+    {
+        IniFile::Batch batch(ini);
+        ini.WriteInteger("S", "k", 2);
+        {
+            IniFile::Batch inner(ini);
+            ini.WriteString("T", "a", "x");
+            ini.EraseSection("S");
+            ini.WriteString("S", "k", "3");
+            inner.Commit();
+        }
+        EXPECT_EQ(Get(), "[S]\r\nk=1\r\n; kept\r\n") << "nothing written before the outer commit";
+        EXPECT_EQ(Inode(), before);
+        EXPECT_EQ(ini.ReadString("S", "k", ""), "3") << "reads see the batch's changes";
+        batch.Commit();
+    }
+    EXPECT_NE(Inode(), before);
+    EXPECT_EQ(Get(), "[T]\r\na=x\r\n\r\n[S]\r\nk=3\r\n");
+    EXPECT_EQ(IniFile(path_).ReadString("T", "a", ""), "x");
+}
+
+TEST_F(IniFileTest, ABatchEndedByAnExceptionLeavesTheFileAsItWas) {
+    Put("[S]\r\nk=1\r\n");
+    IniFile ini(path_);
+    try {
+        IniFile::Batch batch(ini);
+        ini.WriteInteger("S", "k", 2);
+        ini.WriteInteger("S", "j", 5);
+        throw std::runtime_error("interrupted");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(Get(), "[S]\r\nk=1\r\n");
+    EXPECT_EQ(ini.ReadInteger("S", "k", 0), 1) << "the dropped changes are gone from the object too";
+    EXPECT_FALSE(ini.ValueExists("S", "j"));
+    ini.WriteInteger("S", "k", 4);
+    EXPECT_EQ(Get(), "[S]\r\nk=4\r\n") << "outside a batch every change is written through";
+}
+
+TEST_F(IniFileTest, ABatchThatCannotBeWrittenRaisesAtCommitAndDropsItsChanges) {
+    // The folder goes away under the batch, so the replace cannot be made (as root too).
+    MakeDirs(dir_ + "sub/");
+    const std::string path = dir_ + "sub/kiv.ini";
+    WriteFileAtomic(path, "[S]\r\nk=1\r\n");
+    IniFile ini(path);
+    IniFile::Batch batch(ini);
+    ini.WriteInteger("S", "k", 2);
+    ASSERT_EQ(::rename((dir_ + "sub").c_str(), (dir_ + "moved").c_str()), 0);
+    EXPECT_THROW(batch.Commit(), EFileError);
+    EXPECT_EQ(ReadWholeFile(dir_ + "moved/kiv.ini"), "[S]\r\nk=1\r\n");
+    ASSERT_EQ(::rename((dir_ + "moved").c_str(), (dir_ + "sub").c_str()), 0);
+    EXPECT_EQ(ini.ReadInteger("S", "k", 0), 1) << "the object reads the file again";
+}
+
+TEST_F(IniFileTest, StaleTemporariesOfInterruptedReplacesAreRemoved) {
+    const std::vector<std::string> stale = {"kiv.ini.tmp123456", "kiv.ini.tmp7"};
+    const std::vector<std::string> kept = {"kiv.ini.tmp", "kiv.ini.tmpx1", "kiv.ini.tmp12.bak", "userset.ini.tmp55",
+                                           "kiv.ini"};
+    for (const auto& n : stale) WriteFileAtomic(dir_ + n, "x");
+    for (const auto& n : kept) WriteFileAtomic(dir_ + n, "x");
+    MakeDirs(dir_ + "kiv.ini.tmp99/");
+    EXPECT_EQ(IniFile::RemoveStaleTemporaries(path_), 2);
+    for (const auto& n : stale) EXPECT_FALSE(FileExists(dir_ + n)) << n;
+    for (const auto& n : kept) EXPECT_TRUE(FileExists(dir_ + n)) << n;
+    EXPECT_TRUE(DirExists(dir_ + "kiv.ini.tmp99/")) << "only files";
+    EXPECT_EQ(IniFile::RemoveStaleTemporaries(dir_ + "missing/kiv.ini"), 0);
 }
