@@ -101,6 +101,7 @@ public:
 
     // ---- date, time, symbols, edit commands ----
     QString FormatDateTimeChoice(int n) const;
+    // The editor's text as a ".txt" or ".rtf" file (EditorFile.h, shared with the print window).
     void SaveEditorAs(QTextEdit* editor);
     // The focused control when it is one of the rich-text editors (text card, pin card,
     // text bin), else none.
@@ -147,6 +148,7 @@ public:
     QMenu* InsertDateTime1 = nullptr;
     QAction* DefaultTextCardFont1 = nullptr;
     TFontDialog dlgDefFont;
+    // Save As shows the print window's dialog; this one only while there is none.
     TSaveDialog sdSaveEdit;
     KivAction* acInsertTime = nullptr;
     KivAction* acInsertSymbol = nullptr;

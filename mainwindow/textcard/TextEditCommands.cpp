@@ -9,16 +9,18 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "dialogs/PrintWindow.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/qt/ExceptionGuard.h"
-#include "platform/qt/SaveDocument.h"
+#include "platform/qt/EditorFile.h"
 
 namespace kiv {
 
@@ -273,10 +275,9 @@ void TTextCard::RunEditCommand(KivAction* a) {
 }
 
 void TTextCard::SaveEditorAs(QTextEdit* editor) {
-    sdSaveEdit.FileName.clear();
-    if (!sdSaveEdit.Execute() || sdSaveEdit.FileName.isEmpty()) return;
-    const TSaveDocumentResult r = SaveDocument(*editor->document(), sdSaveEdit.FileName);
-    if (!r.Saved) MessageDlg(r.Message, MsgType::Error, MsgButtons::OK);
+    // The print window's dialog when it is there, so both start where the last save went.
+    TPrintCommands& print = ctx_.Print();
+    kiv::SaveEditorAs(*editor->document(), print.frmPrint ? print.frmPrint->sdSave : sdSaveEdit);
 }
 
 }  // namespace kiv
