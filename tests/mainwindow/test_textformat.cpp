@@ -213,6 +213,17 @@ TEST_F(TextFormat, TheSizeAndNameBoxesSetTheTargetsSelection) {
     emit t->cbFontSize->activated(t->cbFontSize->currentIndex());
     EXPECT_EQ(FormatAt(2).fontPointSize(), 20);
     EXPECT_TRUE(e->hasFocus()) << "the focus goes back to the editor";
+    Focus(t->cbFontName);
+    t->cbFontName->SetFontName(QStringLiteral("DejaVu Sans"));
+    t->cbFontName->OnChange(t->cbFontName);
+    EXPECT_EQ(StoredFontName(FormatAt(2)), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(FormatAt(2).fontPointSize(), 20) << "the size stays";
+    EXPECT_TRUE(e->hasFocus());
+    // Without an editor left last the boxes act on nothing.
+    t->FontComboTarget = nullptr;
+    t->cbFontName->SetFontName(QStringLiteral("Arial"));
+    t->cbFontName->OnChange(t->cbFontName);
+    EXPECT_EQ(StoredFontName(FormatAt(2)), QStringLiteral("DejaVu Sans"));
 }
 
 TEST_F(TextFormat, EveryDateTimeChoice) {
@@ -505,6 +516,7 @@ TEST_F(TextFormat, FormattingSurvivesTopicChangesAndARestart) {
     Swatch("Red")->trigger();
     Select(17, 17);
     t->btnCenterAlign->click();
+    t->btnIndentIn->click();
     Select(2, 2);
     t->btnBullet->click();
     Select(0, 5);
@@ -521,6 +533,7 @@ TEST_F(TextFormat, FormattingSurvivesTopicChangesAndARestart) {
         EXPECT_NE(fromQColor(FormatAt(8).foreground().color()), clRed);
         EXPECT_EQ(e->document()->findBlockByNumber(1).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
         EXPECT_EQ(e->document()->findBlockByNumber(0).blockFormat().alignment() & Qt::AlignHCenter, 0);
+        EXPECT_EQ(e->document()->findBlockByNumber(1).blockFormat().textIndent(), 20);
         EXPECT_EQ(StoredFontName(FormatAt(3)), QStringLiteral("Arial"));
         EXPECT_EQ(FormatAt(3).fontPointSize(), 20);
         EXPECT_EQ(FormatAt(8).fontPointSize(), 12);
