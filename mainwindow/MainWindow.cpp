@@ -21,6 +21,7 @@
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
+#include "mainwindow/search/SearchPane.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -55,6 +56,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     print_ = std::make_unique<TPrintCommands>(*this);
     navPath_ = std::make_unique<TNavigationPath>(*this);
     hoist_ = std::make_unique<THoisting>(*this);
+    search_ = std::make_unique<TSearchPane>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -65,6 +67,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     waitPanel_->BuildComponents();
     navPath_->BuildComponents();
     hoist_->BuildComponents();
+    search_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
@@ -177,6 +180,8 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+    // A running search ends at its next topic, before the datastructure is closed.
+    search_->StopSearch();
     // The topic being edited is stored whatever else fails, and the window closes.
     GuardCall([this] { FormClose(); });
     e->accept();
