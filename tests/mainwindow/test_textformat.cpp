@@ -337,6 +337,30 @@ TEST_F(TextFormat, TypingIntoALockedTopicWarnsAndChangesNothing) {
     EXPECT_TRUE(t->btnCenterAlign->isEnabled());
 }
 
+TEST_F(TextFormat, EachEditorKeepsItsOwnTopicsLock) {
+    Open("a b");
+    Lock(0);
+    f->ReloadCurrentRow();
+    QTextEdit* pin = t->txtPinText;
+    t->pnlTextLeft->show();
+    // The pinned topic is free: its card opens, the locked current topic's do not.
+    Focus(pin);
+    EXPECT_FALSE(pin->isReadOnly());
+    EXPECT_TRUE(e->isReadOnly());
+    EXPECT_TRUE(g->CaptionEditor->isReadOnly());
+    QTest::keyClicks(pin, QStringLiteral("ok"));
+    EXPECT_EQ(pin->toPlainText(), QStringLiteral("ok"));
+    EXPECT_TRUE(Dialogs().Messages.empty());
+    // A locked pinned topic warns as the text card does.
+    t->PinnedTopicLocked = true;
+    Focus(g);
+    Focus(pin);
+    EXPECT_TRUE(pin->isReadOnly());
+    QTest::keyClicks(pin, QStringLiteral("x"));
+    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("Can't edit text card, topic is locked.")});
+    EXPECT_EQ(pin->toPlainText(), QStringLiteral("ok"));
+}
+
 TEST_F(TextFormat, SaveAsWritesTxtOrRtfAndRefusesOtherNames) {
     Open("a");
     Focus(e);
