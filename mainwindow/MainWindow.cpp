@@ -14,6 +14,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/bins/Bins.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
@@ -59,6 +60,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
+    bins_ = std::make_unique<TBins>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -71,6 +73,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_->BuildComponents();
     search_->BuildComponents();
     launchCard_->BuildComponents();
+    bins_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
