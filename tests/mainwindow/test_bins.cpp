@@ -110,6 +110,20 @@ protected:
         for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
         return out;
     }
+    // The template split and its first n top-level topics listed in the Template Bin as
+    // "a", "b", ...; it must hold total.
+    void ListTemplate(const std::string& tpl, size_t total, int n) {
+        UnpackDatastructure(tpl);
+        auto kiv = PosixBlockFile::Open(tpl, OpenMode::ReadWrite);
+        const uint32_t root = ReadRootNest(kiv.get());
+        TItemArray items;
+        ReadNestItems(kiv.get(), root, items);
+        ASSERT_EQ(items.size(), total);
+        for (int i = 0; i < n; ++i) {
+            k->TemplateBin.Add({root, items[i].CardDir, items[i].ChildNest});
+            k->lbxTemplate->addItem(QString(QChar('a' + i)));
+        }
+    }
     // A drag of the program's topics, from source, entering the list and dropped there.
     bool DropOn(QListWidget* list, QObject* source) {
         QMimeData data;
@@ -228,18 +242,7 @@ TEST_F(Bins, TemplateBinDelRemovesOnlyTheChosenTopicsFromTheTemplate) {
     MakeJoined(tpl, "a(x) b c");
     Open("t");
     // The bin as it was listed at start.
-    UnpackDatastructure(tpl);
-    {
-        auto kiv = PosixBlockFile::Open(tpl, OpenMode::ReadWrite);
-        const uint32_t root = ReadRootNest(kiv.get());
-        TItemArray items;
-        ReadNestItems(kiv.get(), root, items);
-        ASSERT_EQ(items.size(), 3u);
-        for (int i = 0; i < 3; ++i) {
-            k->TemplateBin.Add({root, items[i].CardDir, items[i].ChildNest});
-            k->lbxTemplate->addItem(QString::fromLatin1(std::string(1, "abc"[i]).c_str()));
-        }
-    }
+    ListTemplate(tpl, 3, 3);
     Select(k->lbxTemplate, {0, 2});
     QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
     EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"b"}));
@@ -253,19 +256,8 @@ TEST_F(Bins, TemplateBinDelKeepsTopicsTheListDoesNotShow) {
     const std::string tpl = Home() + "template.kiv";
     MakeJoined(tpl, "a b c d");
     Open("t");
-    UnpackDatastructure(tpl);
-    {
-        auto kiv = PosixBlockFile::Open(tpl, OpenMode::ReadWrite);
-        const uint32_t root = ReadRootNest(kiv.get());
-        TItemArray items;
-        ReadNestItems(kiv.get(), root, items);
-        ASSERT_EQ(items.size(), 4u);
-        // The list knows a, b and c only: d came into the template after it was listed.
-        for (int i = 0; i < 3; ++i) {
-            k->TemplateBin.Add({root, items[i].CardDir, items[i].ChildNest});
-            k->lbxTemplate->addItem(QString(QChar('a' + i)));
-        }
-    }
+    // The list knows a, b and c only: d came into the template after it was listed.
+    ListTemplate(tpl, 4, 3);
     Select(k->lbxTemplate, {1});
     QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
     EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"a", "c"}));
