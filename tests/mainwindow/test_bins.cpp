@@ -344,5 +344,33 @@ TEST_F(Bins, LaunchCardListEnterEditsAndDelRemovesTheSelectedLinks) {
     EXPECT_EQ(k->StatusBar->currentMessage(), QString());
 }
 
+TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsForTheRun) {
+    Open("a b c");
+    // Two topics marked and current, dragged into the Clip Bin.
+    g->Nester->SetMarked(1, true);
+    g->SelectRow(2);
+    EXPECT_TRUE(DropOn(k->lbxClipCard, g));
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"b", "c"}));
+    EXPECT_EQ(k->ClipCardBin.Count(), 2);
+    k->txtTextBin->setFocus();
+    QTest::keyClicks(k->txtTextBin, QStringLiteral("loose notes"));
+    EXPECT_EQ(ImageIndex(k->acShowTextBin), 21);
+    k->lbxLaunchBin->addItem(QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site"));
+    Stop();
+
+    f = Start();
+    k = &f->Skeleton();
+    EXPECT_EQ(k->txtTextBin->toPlainText(), QStringLiteral("loose notes"));
+    EXPECT_EQ(ImageIndex(k->acShowTextBin), 21);
+    EXPECT_EQ(Lines(k->lbxLaunchBin), QStringList({QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site")}));
+    EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 19);
+    // The Clip Bin points at topics of the run's datastructure; they are where they were.
+    EXPECT_EQ(k->lbxClipCard->count(), 0);
+    g = f->Panels().sgdFirst;
+    ASSERT_EQ(g->Nester->RowCount(), 3);
+    EXPECT_EQ(g->Nester->Caption(1), "b");
+    EXPECT_EQ(g->Nester->Caption(2), "c");
+}
+
 }  // namespace
 }  // namespace kiv::wintest
