@@ -282,3 +282,40 @@ TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
 
 }  // namespace
 }  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, InTreeModeTheTrailIsTheAncestorsAndATabSelectsOne) {
+    Open("A(B(C(D))) X");
+    PanelsManager().SetTreeMode(true);
+    p1->ExpandRow(0);
+    p1->ExpandRow(1);
+    ASSERT_EQ(Rows(p1), (QStringList{"A", "B", "C", "X"}));
+    p1->SelectRow(2);
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
+    ChoosePathTab(1);
+    EXPECT_EQ(Caption(p1), QStringLiteral("B"));
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\"}));
+    ChoosePathTab(0);
+    EXPECT_EQ(Caption(p1), QStringLiteral("A"));
+    EXPECT_TRUE(Path().isEmpty());
+    // A trail to a folded branch unfolds it on the way.
+    p1->CollapseRow(0);
+    ASSERT_EQ(Rows(p1), (QStringList{"A", "X"}));
+    CurrentNavigator->Clear();
+    CurrentNavigator->Add(p1->Nester->ParentNest(0), 0, false, "A", p1->Nester->GetItem(0));
+    TNestItem b;
+    {
+        TItemArray items;
+        ReadNestItems(PanelsManager().NestFile, uint32_t(p1->Nester->ChildNest(0)), items);
+        b = items[0];
+    }
+    CurrentNavigator->Add(uint32_t(p1->Nester->ChildNest(0)), 0, false, "B", b);
+    nav->NavigateToLevel(1, false);
+    EXPECT_EQ(Rows(p1), (QStringList{"A", "B", "X"}));
+    EXPECT_EQ(Caption(p1), QStringLiteral("B"));
+}
+
+}  // namespace
+}  // namespace kiv::wintest
