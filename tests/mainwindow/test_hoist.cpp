@@ -3,45 +3,19 @@
 #include <QLabel>
 #include <QToolButton>
 
-#include "components/FourthTabSet.h"
 #include "mainwindow/MainHelpers.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/settings/WindowSettings.h"
-#include "tests/mainwindow/WindowFixture.h"
-
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "tests/mainwindow/NavFixture.h"
 
 namespace kiv::wintest {
 namespace {
 
-class Hoist : public WindowFixture {
+class Hoist : public NavFixture {
 protected:
-    TForm1* f = nullptr;
-    TKivStringGrid* p1 = nullptr;
-    TKivStringGrid* p2 = nullptr;
-    TKivStringGrid* p3 = nullptr;
-    THoisting* h = nullptr;
-
     void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        f = Start();
-        p1 = f->Panels().sgdFirst;
-        p2 = f->Panels().sgdSecond;
-        p3 = f->Panels().sgdThird;
-        h = &f->Hoist();
+        NavFixture::Open(tree);
         f->WindowSettings().acFullNavPath->SetChecked(true);
     }
-    QStringList Rows(TKivStringGrid* g) const {
-        QStringList r;
-        for (int i = 0; i < g->Nester->RowCount(); ++i) r << QString::fromStdString(g->Nester->Caption(i));
-        return r;
-    }
-    QString Current() const {
-        TKivStringGrid* g = f->CurrentGrid();
-        return QString::fromStdString(g->Nester->Caption(g->CurrentRow()));
-    }
-    QStringList Path() const { return f->NavPath().tsNavigator->Tabs().Strings(); }
     QString Mode() const { return f->Skeleton().lblNavigateMode->text(); }
     int Stack() const { return CurrentBookMark->HoistStack.Count(); }
     void CtrlClick(TKivStringGrid* g, int row) {

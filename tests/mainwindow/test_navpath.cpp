@@ -6,14 +6,8 @@
 #include <QResizeEvent>
 #include <QToolButton>
 
-#include "components/FourthTabSet.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/settings/WindowSettings.h"
-#include "tests/mainwindow/WindowFixture.h"
-
-// Failures show the texts.
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "tests/mainwindow/NavFixture.h"
 
 namespace kiv::wintest {
 namespace {
@@ -63,29 +57,8 @@ TEST(NavigationPathTexts, PopupListsTheLevelsDeepestFirst) {
     EXPECT_EQ(NavigatorPopupTexts(*TrailOf({"A"}), true), QStringList{"1 level:  <Hoist>"});
 }
 
-class NavPath : public WindowFixture {
+class NavPath : public NavFixture {
 protected:
-    TForm1* f = nullptr;
-    TKivStringGrid* p1 = nullptr;
-    TKivStringGrid* p2 = nullptr;
-    TKivStringGrid* p3 = nullptr;
-    TNavigationPath* nav = nullptr;
-
-    void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        f = Start();
-        p1 = f->Panels().sgdFirst;
-        p2 = f->Panels().sgdSecond;
-        p3 = f->Panels().sgdThird;
-        nav = &f->NavPath();
-    }
-    QStringList Path() const { return nav->tsNavigator->Tabs().Strings(); }
-    QString Caption(TKivStringGrid* g) const { return QString::fromStdString(g->Nester->Caption(g->CurrentRow())); }
-    QStringList Rows(TKivStringGrid* g) const {
-        QStringList r;
-        for (int i = 0; i < g->Nester->RowCount(); ++i) r << QString::fromStdString(g->Nester->Caption(i));
-        return r;
-    }
     // A path tab chosen as the user clicks it.
     void ChoosePathTab(int t) {
         nav->tsNavigator->SetTabIndex(t);
