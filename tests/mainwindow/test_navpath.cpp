@@ -292,3 +292,46 @@ TEST_F(NavPath, InTreeModeTheTrailIsTheAncestorsAndATabSelectsOne) {
 
 }  // namespace
 }  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, TheLinesToggleCyclesAndWholeCaptionsGoBackToOneLine) {
+    Open("a");
+    struct Step {
+        int lines;
+        bool whole;
+    };
+    const Step steps[] = {{2, false}, {3, false}, {0, true}, {1, false}, {2, false}};
+    ColorScheme.RowLines = 1;
+    for (const Step& s : steps) {
+        nav->acLinesToggle->Execute();
+        EXPECT_EQ(ColorScheme.RowLines, s.lines);
+        EXPECT_EQ(PanelsManager().ExpandAll, s.whole);
+        EXPECT_EQ(p2->GetExpandAll(), s.whole);
+    }
+    ColorScheme.RowLines = 7;
+    nav->acLinesToggle->Execute();
+    EXPECT_EQ(ColorScheme.RowLines, 1) << "a value above 3 becomes 1";
+}
+
+TEST_F(NavPath, TheArrowsShowAndHide) {
+    Open("a b");
+    KivAction* arrows = f->WindowSettings().acArrows;
+    ASSERT_TRUE(arrows->Checked());
+    EXPECT_EQ(f->Skeleton().pnlArrows->width(), 156);
+    arrows->Execute();
+    EXPECT_FALSE(arrows->Checked());
+    EXPECT_EQ(f->Skeleton().pnlArrows->width(), 64);
+    EXPECT_TRUE(nav->btnDown->isHidden());
+    arrows->Execute();
+    EXPECT_FALSE(nav->btnDown->isHidden());
+    // The arrow goes to the active panel as its own key: the panel's cursor moves.
+    ClickRow(p1, 0);
+    ASSERT_EQ(p1->Row(), 0);
+    nav->btnDown->click();
+    EXPECT_EQ(p1->Row(), 1);
+}
+
+}  // namespace
+}  // namespace kiv::wintest
