@@ -84,8 +84,8 @@ void TNavigationPath::BuildComponents() {
     BuildPath();
     BuildStrips();
     BuildArrows();
-    // The path is laid out for the window's width.
-    ctx_.Window().installEventFilter(this);
+    // The path is laid out again for its width (the window's, a splitter's).
+    tsNavigator->installEventFilter(this);
 }
 
 void TNavigationPath::BuildPath() {
@@ -139,7 +139,7 @@ void TNavigationPath::acFullNavPathExecute() {
 }
 
 bool TNavigationPath::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == &ctx_.Window() && e->type() == QEvent::Resize && ctx_.Window().isVisible() &&
+    if (watched == tsNavigator && e->type() == QEvent::Resize && ctx_.Window().isVisible() &&
         isShown(ctx_.Skeleton().pnlKiv))
         GuardCall([this] { UpdateNavigationPath(); });
     return QObject::eventFilter(watched, e);
@@ -230,7 +230,7 @@ void TNavigationPath::RebuildTreeTrail(TKivStringGrid* grid) {
     UpdateNavigationPath();
 }
 
-void TNavigationPath::DatastructureOpened() {
+void TNavigationPath::DatastructureChanged() {
     FillInterBaseTabs();
     FillOutlineTabs(true);
     UpdateNavigationPath();

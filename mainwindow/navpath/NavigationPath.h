@@ -61,14 +61,17 @@ public:
     void TopicChanged(TKivStringGrid* grid);
     // Tree mode: the trail becomes the current row's ancestors.
     void RebuildTreeTrail(TKivStringGrid* grid);
-    // A datastructure was opened: its tabs, its outlines and its path.
-    void DatastructureOpened();
+    // A datastructure was opened, or an open failed and none is: the tabs, the outlines
+    // and the path show what is open now.
+    void DatastructureChanged();
 
     // ---- strips ----
     void FillInterBaseTabs();
     void FillOutlineTabs(bool rebuild);
     // Rows of the active panel were reloaded: the outline tabs follow a changed top level.
     void OutlineRowsChanged(TKivStringGrid* grid);
+    // A caption of the active panel was stored: its outline tab follows.
+    void OutlineCaptionStored(TKivStringGrid* grid, int row);
     // The outline tab index chosen, or 0 with none open.
     int OutlineIndex() const;
 

@@ -61,6 +61,7 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
     g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { ctx_.NavPath().ActivePanelChanged(o, n); };
+    g->OnTitleModified = [this](TKivStringGrid* s, int r) { ctx_.NavPath().OutlineCaptionStored(s, r); };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };

@@ -231,14 +231,15 @@ TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
     GoToThirdPanel();
     {
         TBusyGuard walk(f->BusyCounter());
+        // The walk moves on; the window is resized meanwhile and the path rebuilt for it.
+        CurrentNavigator->Add(1, 0, false, "Walked", TNestItem{});
         f->resize(f->width() - 60, f->height());
-        QCoreApplication::processEvents();
-        nav->UpdateNavigationPath();
+        ProcessEventsFor(50);
+        EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\", "3. Walked\\"})) << "rebuilt on the resize";
         EXPECT_TRUE(Busy) << "the path's own busy scope must not end the walk's";
         EXPECT_EQ(f->BusyCounter().Depth(), 1);
     }
     EXPECT_FALSE(Busy);
-    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
 }
 
 TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
@@ -331,6 +332,28 @@ TEST_F(NavPath, TheArrowsShowAndHide) {
     ASSERT_EQ(p1->Row(), 0);
     nav->btnDown->click();
     EXPECT_EQ(p1->Row(), 1);
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, TheOutlineTabsFollowTheTopLevel) {
+    Open("First(a) Second");
+    TFourthTabSet* tabs = nav->tsOutLine;
+    ClickRow(p1, 1);
+    AddTopicAfter(p1);
+    EXPECT_EQ(tabs->Tabs().Strings(), (QStringList{"<..>", "1. First", "2. Second", "3. [untitled]"}));
+    ClickRow(p1, 0);
+    PanelsManager().SetEditMode(true);
+    p1->CaptionEditor->SetSelStart(10000);
+    TypeCaption(p1, QStringLiteral("ly"));
+    ClickRow(p1, 1);
+    EXPECT_EQ(tabs->Tabs()[1], QStringLiteral("1. Firstly"));
+    tabs->SetTabIndex(1);
+    EXPECT_EQ(Rows(p1), (QStringList{"Firstly", "a"}));
 }
 
 }  // namespace
