@@ -358,3 +358,44 @@ TEST_F(NavPath, TheOutlineTabsFollowTheTopLevel) {
 
 }  // namespace
 }  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, ChoosingAnotherDatastructuresTabOpensIt) {
+    MakeJoined(Home() + "other.kiv", "o1(o2) o3");
+    Open("a(b)");
+    InterBase().Add(Home() + "other.kiv");
+    nav->FillInterBaseTabs();
+    ClickRow(p2, 0);
+    ASSERT_EQ(Path(), (QStringList{"<..>", "1. a\\"}));
+    nav->tsInterBase->SetTabIndex(1);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - other.kiv"));
+    EXPECT_EQ(nav->tsInterBase->TabIndex(), 1);
+    EXPECT_EQ(Rows(p1), (QStringList{"o1", "o3"}));
+    EXPECT_EQ(nav->tsOutLine->Tabs().Strings(), (QStringList{"<..>", "1. o1", "2. o3"}));
+    EXPECT_TRUE(Path().isEmpty()) << "the other datastructure's own trail";
+    nav->tsInterBase->SetTabIndex(0);
+    EXPECT_EQ(Rows(p1), QStringList{"a"});
+}
+
+TEST_F(NavPath, TheHandShowsOverTabsAndOverOtherDatastructuresOnly) {
+    Open("a b");
+    InterBase().Add(Home() + "other.kiv");
+    nav->FillInterBaseTabs();
+    auto move = [](TFourthTabSet* s, int x) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(x, 10), s->mapToGlobal(QPointF(x, 10)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(s, &e);
+        return s->cursor().shape();
+    };
+    TFourthTabSet* outlines = nav->tsOutLine;
+    EXPECT_EQ(move(outlines, outlines->TabPositions()[1].Left + 3), Qt::PointingHandCursor);
+    EXPECT_EQ(move(outlines, outlines->width() - 2), Qt::ArrowCursor);
+    TFourthTabSet* bases = nav->tsInterBase;
+    EXPECT_EQ(move(bases, bases->TabPositions()[0].Left + 3), Qt::ArrowCursor) << "the open one's tab";
+    EXPECT_EQ(move(bases, bases->TabPositions()[1].Left + 3), Qt::PointingHandCursor);
+}
+
+}  // namespace
+}  // namespace kiv::wintest
