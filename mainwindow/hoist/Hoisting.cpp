@@ -143,8 +143,7 @@ void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nod
     TNester& m = *p1->Nester;
     {
         const FlagGuard navigating(PanelsManager().Navigating);
-        p1->MakeActive();
-        if (CurrentPanel != 1) p1->DoEnter();
+        ActivatePanel(p1);
         m.Clear();
         if (rows && !rows->empty()) {
             const int base = rows->front().Level;

@@ -78,6 +78,11 @@ void InsertNodeRow(TNester& model, int index, const TNode& node, int level) {
     model.SetNode(index, node);
 }
 
+void ActivatePanel(TKivStringGrid* grid) {
+    grid->MakeActive();
+    if (CurrentPanel != grid->Tag) grid->DoEnter();
+}
+
 TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
 
 void TNavigationPath::BuildComponents() {
@@ -239,13 +244,6 @@ void TNavigationPath::DatastructureChanged() {
 
 // ---- NavigateToLevel ----
 
-void TNavigationPath::ActivateFirstPanel() {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
-    const FlagGuard navigating(PanelsManager().Navigating);
-    p1->MakeActive();
-    if (CurrentPanel != 1) p1->DoEnter();
-}
-
 void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
     if (!CurrentNavigator || !PanelsManagerExists() || level < 0 || level >= CurrentNavigator->Count()) return;
     ctx_.FlushCurrentRow();
@@ -266,16 +264,14 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
         else if (CurrentPanel == 3 && level == last) focus = panels.sgdSecond;
         else if (CurrentPanel == 3 && level == last - 1) focus = panels.sgdFirst;
         if (focus) {
-            focus->MakeActive();
-            if (CurrentPanel != focus->Tag) focus->DoEnter();
+            ActivatePanel(focus);
             return;
         }
     }
     TKivStringGrid* p1 = panels.sgdFirst;
     {
         const FlagGuard navigating(PanelsManager().Navigating);
-        p1->MakeActive();
-        if (CurrentPanel != 1) p1->DoEnter();
+        ActivatePanel(p1);
         TNester& m = *p1->Nester;
         const TNodeArray hoisted = trail.GetHoistedNodes();
         if (level == 0 && !hoisted.empty()) {

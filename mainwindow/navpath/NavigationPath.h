@@ -45,6 +45,8 @@ QString OutlineTabText(int i, const std::string& caption);
 // A stored node as a row of a model: inserted at index, caption and flags from its cards,
 // its place (parent nest, index) recorded so that edits leave its nest alone.
 void InsertNodeRow(TNester& model, int index, const TNode& node, int level);
+// The panel becomes the active one: with the focus when it can take it, else at once.
+void ActivatePanel(TKivStringGrid* grid);
 
 class TNavigationPath : public QObject {
     Q_OBJECT
@@ -138,8 +140,6 @@ private:
     void SendArrow(int key);
     void NavigatePanels(int level, bool fromPath);
     void NavigateTree(int level);
-    // Panel 1 active without the trail's upkeep.
-    void ActivateFirstPanel();
     // Hand over a tab (over a tab other than current for onlyOthers), else the default.
     void TabCursor(TFourthTabSet* strip, int x, int y, bool onlyOthers);
     void SelectOutlineTab(int i);
