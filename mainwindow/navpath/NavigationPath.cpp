@@ -55,6 +55,8 @@ QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool with
 }
 
 QString SuperOrdText(const TNavigator& trail) {
+    // At the top level there is no parent topic to name.
+    if (trail.Count() == 0) return QString();
     const std::string caption = Trim(LineBreaksToBlanks(trail.GetCaption(trail.LastIndex())));
     return caption.empty() ? QString::fromLatin1(kUntitled) : Q(caption);
 }

@@ -34,7 +34,7 @@ struct TNode;
 // captions shortened by the width ramp (short first, at most 21 + step characters).
 QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool withFirst);
 // The parent-topic label: the last node's caption, line breaks as blanks, "[untitled]"
-// when blank.
+// when blank; empty for an empty trail.
 QString SuperOrdText(const TNavigator& trail);
 // The items of the path popup, deepest level first: "L+1 level:  caption" for L = Count-1
 // down to 1, then "1 level:  <..>" (or "<Hoist>").

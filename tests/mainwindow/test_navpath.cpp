@@ -48,6 +48,7 @@ TEST(NavigationPathTexts, DeepTrailsAndBlankCaptionsStayReadable) {
     EXPECT_EQ(texts[50], QStringLiteral("50. xxxxxxxx...\\"));
     EXPECT_EQ(NavigationPathTexts(*TrailOf({"  \r\n "}), false, true)[1], QStringLiteral("1. [untitled]\\"));
     EXPECT_EQ(SuperOrdText(*TrailOf({"a", " \r\n"})), QStringLiteral("[untitled]"));
+    EXPECT_EQ(SuperOrdText(TNavigator{}), QString()) << "the top level has no parent";
     EXPECT_EQ(SuperOrdText(*TrailOf({"a", "two\r\nlines"})), QStringLiteral("two  lines"));
 }
 
