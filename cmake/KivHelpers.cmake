@@ -1,3 +1,5 @@
+include(GoogleTest)
+
 # kiv_library(NAME DIR [QT] LINKS ...): a static library from every .cpp in DIR.
 function(kiv_library name dir)
   cmake_parse_arguments(ARG "QT" "" "LINKS" ${ARGN})
@@ -33,8 +35,15 @@ function(kiv_test name dir)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
     set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;KIV_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KIV_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-    TIMEOUT 600)
+  # One ctest entry per test case, so a failure names its case; each case runs in a process
+  # of its own (the programs' mains give every process its own folders). ctest lists the
+  # cases when it runs; listing needs nothing of the environment below (the Qt mains
+  # choose the offscreen platform themselves).
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+  # The environment goes on the listed cases from a file read after the list: passed
+  # through the discovery, a list value would come apart at its semicolons.
+  set(env "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;KIV_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KIV_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  set(props ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${props} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 600)\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props})
 endfunction()

@@ -12,6 +12,8 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/core/DatastructureFiles.h"
 #include "mainwindow/WindowContext.h"
@@ -27,8 +29,8 @@ public:
     ~TForm1() override;
 
     // Steps of the window's creation; args are the command-line arguments after the
-    // program's name.
-    void FormCreate(const QStringList& args);
+    // program's name, as the system gave their bytes.
+    void FormCreate(const std::vector<std::string>& args);
     void FormShow();
     void FormActivate();
     void FormDeactivate();
@@ -63,8 +65,12 @@ public:
     TWindowSettings& WindowSettings() override { return *windowSettings_; }
     TStartup& Startup() override { return *startup_; }
     TFileType& FileType() override { return *fileType_; }
+    TWaitPanel& WaitPanel() override { return *waitPanel_; }
+    TPrintCommands& Print() override { return *print_; }
     TNavigationPath& NavPath() override { return *navPath_; }
     THoisting& Hoist() override { return *hoist_; }
+    TSearchPane& Search() override { return *search_; }
+    TLaunchCard& LaunchCard() override { return *launchCard_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -95,8 +101,12 @@ private:
     std::unique_ptr<TPanelHandlers> panels_;
     std::unique_ptr<TTextCard> textCard_;
     std::unique_ptr<TStartup> startup_;
+    std::unique_ptr<TWaitPanel> waitPanel_;
+    std::unique_ptr<TPrintCommands> print_;
     std::unique_ptr<TNavigationPath> navPath_;
     std::unique_ptr<THoisting> hoist_;
+    std::unique_ptr<TSearchPane> search_;
+    std::unique_ptr<TLaunchCard> launchCard_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -24,20 +26,26 @@ namespace kiv {
 
 namespace {
 
-// A floating panel: a header line with its caption over its content.
-QWidget* FloatingPanel(QWidget* parent, const char* name, const QString& caption, QWidget* content) {
-    QWidget* p = Panel(parent, name);
-    p->setAutoFillBackground(true);
-    auto* l = VBox(p);
-    auto* header = new QLabel(caption, p);
-    header->setObjectName(QString::fromLatin1(name) + QStringLiteral("Header"));
-    header->setFixedHeight(18);
-    header->setStyleSheet(QStringLiteral("background: palette(highlight); color: palette(highlighted-text); padding-left: 4px;"));
-    l->addWidget(header);
-    content->setParent(p);
-    l->addWidget(content, 1);
-    p->hide();
-    return p;
+// A drop box picture, as large as a row's badge less its frame: a bent arrow going down
+// into a branch; the highlighted one is filled.
+QPixmap AppendPicture(bool highlighted) {
+    QPixmap pm(24, 13);
+    pm.fill(highlighted ? QColor(0xFF, 0xE0, 0x60) : QColor(0xF4, 0xF4, 0xF4));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(highlighted ? QColor(0x00, 0x30, 0xC0) : QColor(0x70, 0x70, 0x70), 1.6));
+    p.drawLine(QPointF(5, 2), QPointF(5, 8));
+    p.drawLine(QPointF(5, 8), QPointF(17, 8));
+    QPainterPath head;
+    head.moveTo(20, 8);
+    head.lineTo(15, 4.5);
+    head.lineTo(15, 11.5);
+    head.closeSubpath();
+    p.fillPath(head, p.pen().color());
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(0.5, 0.5, 23, 12));
+    return pm;
 }
 
 }  // namespace
@@ -75,6 +83,7 @@ void TForm1::BuildMenus() {
     k.File1 = Named(k.MainMenu1->addMenu(QStringLiteral("&File")), "File1");
     k.Exit1 = Item(this, "Exit1", QStringLiteral("Exit"));
     connect(k.Exit1, &QAction::triggered, this, &QWidget::close);
+    k.Edit1 = Named(k.MainMenu1->addMenu(QStringLiteral("&Edit")), "Edit1");
 
     // Filled as the panes they command are built; they join the menu bar when they have items.
     k.View1 = Named(new QMenu(QStringLiteral("&View"), this), "View1");
@@ -171,8 +180,6 @@ void TForm1::FinishSkeleton() {
 
 void TForm1::BuildFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    k.lvLaunchCard = Named(new QTreeWidget(), "lvLaunchCard");
-    k.pnlLaunchCard = FloatingPanel(this, "pnlLaunchCard", QStringLiteral("Launch Card"), k.lvLaunchCard);
     k.txtTextBin = Named(new QTextEdit(), "txtTextBin");
     k.txtTextBin->setAcceptRichText(false);
     k.pnlTextBin = FloatingPanel(this, "pnlTextBin", QStringLiteral("Text Bin"), k.txtTextBin);
@@ -211,6 +218,12 @@ void TForm1::BuildFloatingPanels() {
     k.pnlMessage = Panel(this, "pnlMessage");
     k.pnlMessage->hide();
     k.pnlDropBox = Panel(this, "pnlDropBox");
+    k.imlAppend = {AppendPicture(false), AppendPicture(true)};
+    k.imDropBox = Named(new QLabel(k.pnlDropBox), "imDropBox");
+    k.imDropBox->setToolTip(QStringLiteral("Add to the underlying branch"));
+    k.imDropBox->setPixmap(k.imlAppend[0]);
+    k.imDropBox->setGeometry(0, 0, k.imlAppend[0].width(), k.imlAppend[0].height());
+    k.pnlDropBox->resize(k.imlAppend[0].size());
     k.pnlDropBox->hide();
     k.imgTextBMP = Named(new QLabel(this), "imgTextBMP");
     k.imgTextBMP->hide();

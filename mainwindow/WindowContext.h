@@ -22,8 +22,12 @@ class TTextCard;
 class TWindowSettings;
 class TStartup;
 class TFileType;
+class TWaitPanel;
+class TPrintCommands;
 class TNavigationPath;
 class THoisting;
+class TSearchPane;
+class TLaunchCard;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -85,8 +89,12 @@ public:
     virtual TWindowSettings& WindowSettings() = 0;
     virtual TStartup& Startup() = 0;
     virtual TFileType& FileType() = 0;
+    virtual TWaitPanel& WaitPanel() = 0;
+    virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
+    virtual TSearchPane& Search() = 0;
+    virtual TLaunchCard& LaunchCard() = 0;
 };
 
 }  // namespace kiv

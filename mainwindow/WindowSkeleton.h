@@ -2,6 +2,9 @@
 // The main window's skeleton, which the frame builds before the features: the menu bar and
 // its menus, the tool bars, the splitters and the pane containers the features fill, and
 // the panes whose features come later (bins, cards, search), with their names as objectName.
+#include <QList>
+#include <QPixmap>
+
 #include "engine/core/RecycledBin.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
@@ -28,6 +31,7 @@ struct TWindowSkeleton {
     // ---- menus and tool bars ----
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
     QMenu* View1 = nullptr;
     QMenu* Cards1 = nullptr;
     QMenu* Settings1 = nullptr;
@@ -75,8 +79,6 @@ struct TWindowSkeleton {
     KivAction* acAutoview = nullptr;
     KivAction* acExtLaunch = nullptr;
 
-    QWidget* pnlLaunchCard = nullptr;
-    QTreeWidget* lvLaunchCard = nullptr;
     QWidget* pnlTextBin = nullptr;
     QTextEdit* txtTextBin = nullptr;
     QWidget* pnlClipBin = nullptr;
@@ -97,10 +99,14 @@ struct TWindowSkeleton {
     QTreeWidget* lvSearch = nullptr;
     QWidget* pnlHider = nullptr;
     QWidget* pnlMessage = nullptr;
+    // The drop box: laid over the row under the mouse while topics are dragged; imDropBox
+    // shows picture 0 of imlAppend, or 1 (highlighted, imDropBoxTag 1).
     QWidget* pnlDropBox = nullptr;
+    QLabel* imDropBox = nullptr;
+    int imDropBoxTag = 0;
+    QList<QPixmap> imlAppend;
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;
-    TOpenDialog odLaunchCard;
 
     // The clip card bin and the template bin (the removed topics and lost branches are
     // the engine's RecycledBin and LostBin).

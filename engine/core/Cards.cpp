@@ -122,6 +122,7 @@ void ReadCardChain(BlockFile* f, uint32_t first, std::string& text) {
 
 void AppendCardChunk(BlockFile* f, uint32_t& address, std::string_view text, size_t start) {
     if (start >= text.size()) return;
+    AppendRollback rollback(f);
     const uint64_t rest = text.size() - start;
     const uint64_t capacity = std::max<uint64_t>(rest + kChunkSlack, kMinChunkCapacity);
     const uint32_t at = AppendOffset(f, kChunkHeaderSize + capacity);
@@ -134,46 +135,85 @@ void AppendCardChunk(BlockFile* f, uint32_t& address, std::string_view text, siz
     address = at;
 }
 
-void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t start) {
-    if (first == 0) {
-        AppendCardChunk(f, first, text, start);
-        return;
-    }
-    size_t pos = std::min(start, text.size());
+namespace {
+
+// One chunk of the chain being rewritten and the part of the text it takes.
+struct ChunkPart {
+    uint32_t at;
+    TChunkHeader header;  // as stored; Used and Next are set from the plan
+    size_t from;
+    uint32_t count;
+};
+
+// Which chunk takes which bytes, read before anything is written. False when the chain cannot
+// be rewritten in place without growing the file under other data: a chunk reaching past the
+// end of the file, or chunks sharing bytes. rest is what the chain could not hold.
+bool PlanChain(BlockFile* f, uint32_t first, std::string_view text, size_t pos,
+               std::vector<ChunkPart>& parts, size_t& rest) {
+    const uint64_t fileSize = f->Size();
     uint64_t remaining = text.size() - pos;
     ChainGuard guard;
     uint32_t cur = first;
     for (;;) {
-        guard.Visit(cur);
+        try {
+            guard.Visit(cur);
+        } catch (const ENesterError&) {
+            return false;  // a loop: the text goes to a new chain
+        }
         TChunkHeader h;
         ReadChunkHeader(f, cur, h);
-        bool finished = false;
-        if (remaining > h.Capacity) {
-            if (h.Capacity > 0)
-                f->WriteAt(uint64_t(cur) + kChunkHeaderSize, text.data() + pos, h.Capacity);
-            h.Used = h.Capacity;
-            pos += h.Capacity;
-            remaining -= h.Capacity;
-            if (h.Next == 0) {
-                uint32_t added = 0;
-                AppendCardChunk(f, added, text, pos);
-                h.Next = added;
-                remaining = 0;
-                finished = true;
-            }
-        } else if (remaining > 0) {
-            f->WriteAt(uint64_t(cur) + kChunkHeaderSize, text.data() + pos, remaining);
-            h.Used = uint32_t(remaining);
-            pos += remaining;
-            remaining = 0;
-        } else {
-            h.Used = 0;
-        }
-        WriteChunkHeader(f, cur, h);
-        if (finished) break;
-        // After the text ends one more chunk gets used 0, so that a reader stops there.
-        if (remaining > 0 || (h.Next != 0 && h.Used != 0)) cur = h.Next;
-        else break;
+        if (uint64_t(cur) + kChunkHeaderSize + h.Capacity > fileSize) return false;
+        const uint32_t k = uint32_t(std::min<uint64_t>(remaining, h.Capacity));
+        parts.push_back({cur, h, pos, k});
+        pos += k;
+        remaining -= k;
+        // Go on while text remains; after the text ends one more chunk gets used 0, so that
+        // a reader stops there.
+        if (h.Next == 0 || (remaining == 0 && k == 0)) break;
+        cur = h.Next;
+    }
+    rest = size_t(remaining);
+    std::vector<std::pair<uint64_t, uint64_t>> spans;
+    for (const ChunkPart& p : parts) spans.emplace_back(p.at, uint64_t(p.at) + kChunkHeaderSize + p.header.Capacity);
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].first < spans[i - 1].second) return false;
+    return true;
+}
+
+}  // namespace
+
+void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t start) {
+    const size_t pos = std::min(start, text.size());
+    if (first == 0) {
+        AppendCardChunk(f, first, text, pos);
+        return;
+    }
+    std::vector<ChunkPart> parts;
+    size_t rest = 0;
+    if (!PlanChain(f, first, text, pos, parts, rest)) {
+        // The old chain cannot take the text in place: a new one, switched to by the caller
+        // through the directory entry, so the old card stays readable until then.
+        uint32_t fresh = 0;
+        AppendCardChunk(f, fresh, text, pos);
+        first = fresh;
+        return;
+    }
+    // What the chain cannot hold is appended before any chunk is rewritten.
+    uint32_t tail = 0;
+    if (rest > 0) AppendCardChunk(f, tail, text, text.size() - rest);
+    std::string buf;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        ChunkPart& p = parts[i];
+        p.header.Used = p.count;
+        if (i + 1 == parts.size() && tail != 0) p.header.Next = tail;
+        // Header and data are adjacent: one write per chunk.
+        buf.resize(kChunkHeaderSize + p.count);
+        PutU32(buf.data(), p.header.Capacity);
+        PutU32(buf.data() + 4, p.header.Used);
+        PutU32(buf.data() + 8, p.header.Next);
+        if (p.count) std::memcpy(buf.data() + kChunkHeaderSize, text.data() + p.from, p.count);
+        f->WriteAt(p.at, buf.data(), buf.size());
     }
 }
 
@@ -227,6 +267,7 @@ void WriteDirEntry(BlockFile* f, uint32_t directory, const TCardEntry& entry, in
 }
 
 uint32_t AppendCardDirectory(BlockFile* f) {
+    AppendRollback rollback(f);
     const uint32_t at = AppendOffset(f, kCardDirSize);
     std::string d(kCardDirSize, '\0');
     d[2] = char(kCardDirEntries);
@@ -330,6 +371,8 @@ bool TCards::WriteCard(uint8_t kind, uint32_t& directory, std::string_view text)
 
 bool TCards::StoreCard(uint32_t& directory, uint8_t kind, std::string_view text) {
     if (!file_ || kind == 0) return false;
+    // A store that fails takes back the directory and chunks it appended.
+    AppendRollback rollback(file_);
     if (directory == 0) {
         const uint32_t dir = AppendCardDirectory(file_);
         TCardEntry e{kind, 0};
@@ -345,7 +388,10 @@ bool TCards::StoreCard(uint32_t& directory, uint8_t kind, std::string_view text)
         TCardEntry& e = cards_[i];
         if (e.Kind != kind && e.Kind != 0) continue;
         if (e.Kind == kind && e.FirstChunk != 0) {
-            WriteCardChain(file_, e.FirstChunk, text);  // reused in place; the entry stays
+            // Reused in place, the entry stays; a chain written elsewhere is switched to last.
+            const uint32_t old = e.FirstChunk;
+            WriteCardChain(file_, e.FirstChunk, text);
+            if (e.FirstChunk != old) WriteDirEntry(file_, directory, e, int(i));
             return true;
         }
         e.Kind = kind;
@@ -390,6 +436,7 @@ void TDBCards::ReadCard(uint8_t kind, std::string& text) {
 }
 
 bool TDBCards::WriteCard(uint8_t kind, std::string_view text) {
+    AppendRollback rollback(file_);
     uint32_t dir = DirAddress;
     const bool stored = StoreCard(dir, kind, text);
     if (DirAddress == 0 && dir != 0) {

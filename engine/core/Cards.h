@@ -6,6 +6,13 @@
 // A card's text is the used bytes of its chunks, stopping after the first chunk that is
 // not full or has no next. Nothing is ever freed in place: what does not fit is appended.
 // Stored text is bytes; nothing here decodes it.
+//
+// Allocate before overwrite: a store first appends every byte it needs beyond what the old
+// chain holds (the new chunk, a new directory), and only then rewrites the old chunks in
+// place, so a failure (a full disk, a size limit) leaves the old card byte for byte and the
+// file as long as it was. A chain that cannot take the text in place (cut short by the end of
+// the file, looping, sharing bytes) is written anew elsewhere and its directory entry is
+// switched last.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -67,8 +74,10 @@ void ReadCardChain(BlockFile* f, uint32_t first, std::string& text);
 // One new chunk at the end of the file holding text[start..]; address is set only when
 // there is something to write. Capacity is the rest + 50, at least 200; blanks pad it.
 void AppendCardChunk(BlockFile* f, uint32_t& address, std::string_view text, size_t start = 0);
-// Writes text[start..] over the chain, reusing it in place and appending what does not fit;
-// with first 0 the chain is made and first set.
+// Writes text[start..] over the chain, reusing it in place; what does not fit is appended
+// before any chunk is rewritten. With first 0 the chain is made and first set; a chain that
+// cannot be rewritten in place gets a new one, and first changes (the caller writes the
+// directory entry).
 void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t start = 0);
 // The entries of the directory (their count from its third byte).
 void ReadCardDirectory(BlockFile* f, uint32_t directory, TCardArray& entries);
@@ -146,14 +155,14 @@ public:
     // Launch cards have their targets made relative first. A directory is made when it is 0
     // (its address returned through directory). False when nothing was stored (no entry
     // left for a new kind, or kind 0).
-    bool WriteCard(uint8_t kind, uint32_t& directory, std::string_view text);
+    [[nodiscard]] bool WriteCard(uint8_t kind, uint32_t& directory, std::string_view text);
     // Stores the text as it stands.
-    bool StoreCard(uint32_t& directory, uint8_t kind, std::string_view text);
+    [[nodiscard]] bool StoreCard(uint32_t& directory, uint8_t kind, std::string_view text);
     // Card kind 1 without its prefix.
     void ReadCaption(uint32_t directory, std::string& text);
     // Reads, appends and writes back with the conversion of WriteCard, so a launch card's
     // older targets keep their relative form.
-    bool AppendToCard(uint32_t& directory, uint8_t kind, std::string_view text);
+    [[nodiscard]] bool AppendToCard(uint32_t& directory, uint8_t kind, std::string_view text);
     // Whether the card is not empty, from its first chunk's header alone.
     bool HasCard(uint32_t directory, uint8_t kind);
 
@@ -172,7 +181,7 @@ public:
     void LoadDirAddress();
     void ReadCard(uint8_t kind, std::string& text);
     // When no directory existed, the new one's address is written at offset 0.
-    bool WriteCard(uint8_t kind, std::string_view text);
+    [[nodiscard]] bool WriteCard(uint8_t kind, std::string_view text);
 };
 
 }  // namespace kiv

@@ -102,8 +102,9 @@ void WriteBlock(BlockFile* f, uint32_t at, const TNestHeader& h, const TNestItem
 }
 
 // Writes n items as consecutive blocks at the end of the file, each holding at most
-// kMaxBlockItems so that capacity never wraps; the blocks are chained in order.
-uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n) {
+// kMaxBlockItems so that capacity never wraps; the blocks are chained in order. With room
+// only, the blocks have the capacity for n items and hold none.
+uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n, bool roomOnly = false) {
     if (!f || n == 0) return 0;
     // Offset 0 is the root header and means "none": a file not yet laid out gets its
     // 8 zero bytes implicitly (the write fills the gap with zeros).
@@ -122,15 +123,16 @@ uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n) {
     }
     if (lastAt > kMaxAddress) throw EFileError("Cannot write", f->Path(), EFBIG);
 
+    AppendRollback rollback(f);
     uint64_t blockAt = at;
     for (size_t done = 0; done < n;) {
         size_t k = std::min(n - done, kMaxBlockItems);
         TNestHeader h;
         h.Capacity = capacityFor(k);
-        h.Count = uint16_t(k);
+        h.Count = roomOnly ? 0 : uint16_t(k);
         uint64_t nextAt = blockAt + blockBytes(h.Capacity);
         h.Next = done + k < n ? uint32_t(nextAt) : 0;
-        WriteBlock(f, uint32_t(blockAt), h, items + done, true);
+        WriteBlock(f, uint32_t(blockAt), h, roomOnly ? nullptr : items + done, true);
         blockAt = nextAt;
         done += k;
     }
@@ -157,6 +159,19 @@ bool LocateSlot(BlockFile* f, uint32_t nest, int index, const char* message, uin
         }
         slot = SlotOffset(block, uint64_t(index - base));
         return true;
+    }
+}
+
+// The last block of the chain and its header; the chain's total capacity through slots.
+void LastBlock(BlockFile* f, uint32_t nest, uint32_t& last, TNestHeader& h, uint64_t* slots = nullptr) {
+    last = nest;
+    int visited = 0;
+    for (;;) {
+        if (++visited > kMaxNestBlocks) Corrupt(kCantAddItems);
+        ReadNestHeader(f, last, h);
+        if (slots) *slots += h.Capacity;
+        if (h.Next == 0) return;
+        last = h.Next;
     }
 }
 
@@ -238,28 +253,36 @@ uint32_t AppendNestBlock(BlockFile* f, const TItemArray& items) {
 uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
     if (nest == 0) return AppendNestBlock(f, items);
 
-    uint32_t last = nest;
+    uint32_t last;
     TNestHeader h;
-    int visited = 0;
-    for (;;) {
-        if (++visited > kMaxNestBlocks) Corrupt(kCantAddItems);
-        ReadNestHeader(f, last, h);
-        if (h.Next == 0) break;
-        last = h.Next;
-    }
+    LastBlock(f, nest, last, h);
     if (items.empty()) return nest;
     // Free slots must lie inside the file, or the block appended below would overlap them.
     if (h.Count > h.Capacity || BlockEnd(last, h) > f->Size()) Corrupt(kCantAddItems);
 
+    AppendRollback rollback(f);
     size_t take = std::min<size_t>(items.size(), h.Capacity - h.Count);
+    // The rest goes behind first: should that fail, not even the free slots have changed.
+    if (take < items.size()) h.Next = AppendBlocks(f, items.data() + take, items.size() - take);
     if (take) {
         WriteItemsAt(f, SlotOffset(last, h.Count), items.data(), take);
         h.Count = uint16_t(h.Count + take);
     }
-    // The rest goes behind, written before it is linked so the chain never points at nothing.
-    if (take < items.size()) h.Next = AppendBlocks(f, items.data() + take, items.size() - take);
     WriteNestHeader(f, last, h);
     return nest;
+}
+
+void ReserveNestItems(BlockFile* f, uint32_t nest, size_t total) {
+    if (!NestFollowed(nest)) return;
+    uint32_t last;
+    TNestHeader h;
+    uint64_t slots = 0;
+    LastBlock(f, nest, last, h, &slots);
+    if (slots >= total) return;
+    if (h.Count > h.Capacity || BlockEnd(last, h) > f->Size()) Corrupt(kCantAddItems);
+    AppendRollback rollback(f);
+    h.Next = AppendBlocks(f, nullptr, size_t(total - slots), true);
+    WriteNestHeader(f, last, h);
 }
 
 void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
@@ -305,15 +328,16 @@ void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
             if (spans[i].first < spans[i - 1].second) Corrupt(kCantSaveItem);
     }
 
+    // The chain was too short: the excess goes to new blocks at the end, written before any
+    // block of the nest is touched. It was long enough: it is cut after the last block used
+    // (the blocks behind are left unused).
+    AppendRollback rollback(f);
+    const uint32_t excess = done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
     for (size_t i = 0; i < plan.size(); ++i) {
         const Placed& p = plan[i];
         TNestHeader out = p.h;
         out.Count = uint16_t(p.count);
-        if (i + 1 == plan.size()) {
-            // The chain was long enough: cut it here (the blocks behind are left unused).
-            // It was too short: the excess goes to new blocks at the end.
-            out.Next = done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
-        }
+        if (i + 1 == plan.size()) out.Next = excess;
         WriteBlock(f, p.at, out, items.data() + p.from, false);
     }
 }

@@ -1,6 +1,11 @@
 #pragma once
 // The outline file: the root header and the nests of topics, chains of nest blocks.
 // All numbers little-endian; addresses are absolute offsets, 0 means none.
+//
+// Allocate before overwrite: a nest that grows gets its new blocks appended (and linked by
+// nothing yet) before any block of it is rewritten in place, so a failure (a full disk, a
+// size limit) leaves the old nest byte for byte and the file as long as it was. A nest keeps
+// the address of its first block for life, so its rewrites are always in place.
 #include <cstdint>
 #include <vector>
 
@@ -40,14 +45,18 @@ constexpr uint32_t kRootHeaderSize = 8;
 void ReadNestHeader(BlockFile* f, uint32_t block, TNestHeader& header);
 void WriteNestHeader(BlockFile* f, uint32_t block, const TNestHeader& header);
 void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items);
-bool GetNestItem(BlockFile* f, uint32_t nest, int index, TNestItem& item);
-bool SetNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
-bool CheckNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
+[[nodiscard]] bool GetNestItem(BlockFile* f, uint32_t nest, int index, TNestItem& item);
+[[nodiscard]] bool SetNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
+[[nodiscard]] bool CheckNestItem(BlockFile* f, uint32_t nest, int index, const TNestItem& item);
 // More than 65530 items go to several chained blocks, so a capacity never wraps. A block that
 // would start past 0x7FFFFFFF (no longer followable) raises EFileError and nothing is written.
 uint32_t AppendNestBlock(BlockFile* f, const TItemArray& items);
 uint32_t AddNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
 void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items);
+// Gives the nest's chain room for total items (an empty block linked behind its last one
+// when it has less), so that an edit which first shrinks another nest and then grows this
+// one cannot fail half-way for want of space.
+void ReserveNestItems(BlockFile* f, uint32_t nest, size_t total);
 int InsertNestItems(BlockFile* f, uint32_t nest, int index, const TItemArray& items);
 
 // The root header: the invisible root's item at offset 0; its child nest (offset 4) is the

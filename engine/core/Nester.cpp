@@ -1,6 +1,7 @@
 #include "engine/core/Nester.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/core/KivStrings.h"
 
@@ -23,37 +24,44 @@ void TACards::ReadRowCard(uint8_t kind, int row, std::string& text) {
     ReadCard(kind, dir, text);
 }
 
-bool TACards::WriteRowCard(uint8_t kind, int row, std::string_view text) {
+template <class Store>
+bool TACards::StoreRowCard(int row, const Store& store) {
     if (!Owner->ValidRow(row)) return false;
     uint32_t dir = Owner->CardDir(row);
-    const bool stored = WriteCard(kind, dir, text);
+    // A new directory must be named by the row's item: when the slot holds another topic,
+    // nothing is written rather than a card that no item names.
+    if (dir == 0 && !Owner->RowSlotHoldsItem(row)) return false;
+    if (!store(dir)) return false;
     if (Owner->CardDir(row) == 0 && dir != 0) {
         Owner->SetCardDir(row, dir);
-        Owner->SaveRowItem(row);
+        if (!Owner->SaveRowItem(row)) {
+            Owner->SetCardDir(row, 0);
+            return false;
+        }
     }
-    return stored;
+    return true;
+}
+
+bool TACards::WriteRowCard(uint8_t kind, int row, std::string_view text) {
+    return StoreRowCard(row, [&](uint32_t& dir) { return WriteCard(kind, dir, text); });
 }
 
 bool TACards::AppendRowCard(int row, uint8_t kind, std::string_view text) {
-    if (!Owner->ValidRow(row)) return false;
-    uint32_t dir = Owner->CardDir(row);
-    const bool stored = AppendToCard(dir, kind, text);
-    if (Owner->CardDir(row) == 0 && dir != 0) {
-        Owner->SetCardDir(row, dir);
-        Owner->SaveRowItem(row);
-    }
-    return stored;
+    return StoreRowCard(row, [&](uint32_t& dir) { return AppendToCard(dir, kind, text); });
 }
 
 // ---- TLaunchList ----
 
 std::string TLaunchList::GetLinks(int row) const { return Owner->GetRow(row).Links; }
 
-void TLaunchList::SetLinks(int row, std::string_view text) {
+bool TLaunchList::SetLinks(int row, std::string_view text) {
+    std::string links(text);  // text may be the row's own Links
+    Owner->GetItem(row);      // a row that does not exist raises before anything is stored
+    if (!Owner->Cards().WriteRowCard(kCardLaunch, row, links)) return false;
     TNestPack p = Owner->GetRow(row);
-    p.Links = std::string(text);
+    p.Links = std::move(links);
     Owner->SetRow(row, p);
-    Owner->Cards().WriteRowCard(kCardLaunch, row, text);
+    return true;
 }
 
 int TLaunchList::Count(int row) const { return int(SplitLines(GetLinks(row)).size()); }
@@ -65,22 +73,23 @@ std::string TLaunchList::GetPath(int row, int i) const {
     return p == std::string::npos ? std::string() : lines[i].substr(0, p);
 }
 
-void TLaunchList::AddLinks(int row, std::string_view text) {
+bool TLaunchList::AddLinks(int row, std::string_view text) {
     const std::string old = GetLinks(row);
     const std::string sep = (old.size() > 2 && old.back() != '\n') ? "\r\n" : "";
     std::string added(text);
     if (added.size() > 1 && added.back() != '\n') added += "\r\n";
+    // The card store converts the whole card, so the targets already stored stay relative.
+    if (!Owner->Cards().AppendRowCard(row, kCardLaunch, sep + added)) return false;
     TNestPack p = Owner->GetRow(row);
     p.Links = old + sep + added;
     Owner->SetRow(row, p);
-    // The card store converts the whole card, so the targets already stored stay relative.
-    Owner->Cards().AppendRowCard(row, kCardLaunch, sep + added);
+    return true;
 }
 
-void TLaunchList::DeleteLink(int row, int i) {
+bool TLaunchList::DeleteLink(int row, int i) {
     auto lines = SplitLines(GetLinks(row));
     if (i >= 0 && i < int(lines.size())) lines.erase(lines.begin() + i);
-    SetLinks(row, JoinLines(lines));
+    return SetLinks(row, JoinLines(lines));
 }
 
 // ---- TNester: rows ----
@@ -453,21 +462,30 @@ void TNester::UnmarkAll() {
 
 // ---- writing back ----
 
-void TNester::SetCaption(int row, std::string_view text) {
+bool TNester::SetCaption(int row, std::string_view text) {
     TNestPack& p = At(row);
-    p.Caption = std::string(text);
-    const bool plain = (text.empty() && p.Flags != kFlagClone && p.Flags != kFlagLocked) ||
+    // A copy first: text may be the row's own caption, which the assignment frees.
+    std::string caption(text);
+    const bool plain = (caption.empty() && p.Flags != kFlagClone && p.Flags != kFlagLocked) ||
                        (p.FontColor == kDefaultFontColor && p.Flags == 0);
-    std::string card = plain ? std::string(text) : MakeCaptionPrefix(p.FontColor, p.Flags) + std::string(text);
-    cards_->WriteRowCard(kCardCaption, row, card);
+    const std::string card = plain ? caption : MakeCaptionPrefix(p.FontColor, p.Flags) + caption;
+    // The row shows what is stored: a store that fails or raises leaves its caption.
+    if (!cards_->WriteRowCard(kCardCaption, row, card)) return false;
+    At(row).Caption = std::move(caption);
+    return true;
+}
+
+int TNester::SlotOf(int row) const {
+    const TNestPack& p = At(row);
+    return p.NestIndex >= 0 ? p.NestIndex : SiblingIndex(row);
+}
+
+bool TNester::RowSlotHoldsItem(int row) const {
+    return CheckNestItem(nestFile_, ParentNest(row), SlotOf(row), GetItem(row));
 }
 
 bool TNester::SaveRowItem(int row) {
-    const TNestPack& p = At(row);
-    const int slot = p.NestIndex >= 0 ? p.NestIndex : SiblingIndex(row);
-    const TNestItem item = p.Item();
-    if (!CheckNestItem(nestFile_, p.ParentNest, slot, item)) return false;
-    return SetNestItem(nestFile_, p.ParentNest, slot, item);
+    return RowSlotHoldsItem(row) && SetNestItem(nestFile_, ParentNest(row), SlotOf(row), GetItem(row));
 }
 
 void TNester::ReloadRowItem(int row) {
@@ -499,6 +517,7 @@ void TNester::WalkNestItems(uint32_t startNest, int startIndex, bool& stopped,
     };
     stopped = false;
     std::vector<Entry> stack;
+    std::unordered_set<uint32_t> expanded{startNest};
     {
         Entry e{startNest, 0, 0, {}};
         ReadNestItems(nestFile_, startNest, e.items);
@@ -522,10 +541,7 @@ void TNester::WalkNestItems(uint32_t startNest, int startIndex, bool& stopped,
             stopped = true;
             return;
         }
-        if (item.ChildNest == 0) continue;
-        const bool onPath = std::any_of(stack.begin(), stack.end(),
-                                        [&](const Entry& e) { return e.nest == item.ChildNest; });
-        if (onPath) continue;
+        if (!NestFollowed(item.ChildNest) || !expanded.insert(item.ChildNest).second) continue;
         Entry child{item.ChildNest, 0, 0, {}};
         ReadNestItems(nestFile_, item.ChildNest, child.items);
         child.end = child.items.size();

@@ -64,9 +64,15 @@ public:
     // Empty when the row does not exist.
     void ReadRowCard(uint8_t kind, int row, std::string& text);
     // Nothing for a row that does not exist. A directory made on the way is set on the row
-    // and the row's item is written back to its nest.
-    bool WriteRowCard(uint8_t kind, int row, std::string_view text);
-    bool AppendRowCard(int row, uint8_t kind, std::string_view text);
+    // and the row's item is written back to its nest. False when nothing was stored, or when
+    // the row's slot no longer holds its topic (then no item could name a new directory, and
+    // nothing is written).
+    [[nodiscard]] bool WriteRowCard(uint8_t kind, int row, std::string_view text);
+    [[nodiscard]] bool AppendRowCard(int row, uint8_t kind, std::string_view text);
+
+private:
+    template <class Store>
+    bool StoreRowCard(int row, const Store& store);
 };
 
 // The link lines (target, 0x01, title) of a row's Links.
@@ -76,13 +82,14 @@ public:
     TNester* Owner;
 
     std::string GetLinks(int row) const;
-    // Links := text; the launch card is written (targets made relative).
-    void SetLinks(int row, std::string_view text);
+    // The launch card is written (targets made relative) and Links := text. The text may be
+    // the row's own Links. False when the card was not stored; Links stays as stored then.
+    bool SetLinks(int row, std::string_view text);
     int Count(int row) const;
     // The part of line i before its first 0x01; empty when it has none.
     std::string GetPath(int row, int i) const;
-    void AddLinks(int row, std::string_view text);
-    void DeleteLink(int row, int i);
+    bool AddLinks(int row, std::string_view text);
+    bool DeleteLink(int row, int i);
 };
 
 class TNester {
@@ -185,10 +192,14 @@ public:
     // ---- writing back ----
     // Stores the caption card: the plain text, or the 6-byte prefix and the text when the
     // row has a colour or flags (an empty caption keeps only a lone clone or lock mark).
-    void SetCaption(int row, std::string_view text);
+    // The text may be the row's own caption. False when the card was not stored; the row
+    // keeps its caption then (also when the store raises), so it shows what is stored.
+    bool SetCaption(int row, std::string_view text);
     // Writes the row's item into its slot of the parent nest when the slot still holds the
     // same topic; false when nothing was written.
-    bool SaveRowItem(int row);
+    [[nodiscard]] bool SaveRowItem(int row);
+    // Whether SaveRowItem would find the row's slot holding its topic.
+    [[nodiscard]] bool RowSlotHoldsItem(int row) const;
     void ReloadRowItem(int row);
     // Row -1: the current row. The row's sibling group replaces its parent nest's content.
     void SaveSiblingItems(int row, bool fire);
@@ -196,14 +207,18 @@ public:
     // ---- walking the file ----
     // Visits (nest, index in it, item, depth) pre-order; false from the callback stops the
     // walk. A start index other than -1 visits only that item of the start nest and its
-    // sub-tree. A nest that is already being walked further up is not entered again, so a
-    // topic cloned into its own sub-tree cannot make the walk endless.
+    // sub-tree. Each nest is entered once per walk: a sub-tree shared by clones is walked
+    // under its first topic only (the later ones are visited, their children not again), so
+    // clones nested deep cannot make the walk exponential, nor a topic cloned into its own
+    // sub-tree endless.
     using TWalkCallback = std::function<bool(uint32_t nest, int index, const TNestItem& item, int depth)>;
     void WalkNestItems(uint32_t startNest, int startIndex, bool& stopped, const TWalkCallback& callback);
 
 private:
     TNestPack& At(int row);
     const TNestPack& At(int row) const;
+    // The row's slot in its parent nest: the stored index, else the sibling index.
+    int SlotOf(int row) const;
     void SetFlagBit(int row, uint8_t bit, bool on);
     bool TakesRow(int row, bool withCurrent) const {
         return At(row).Marked || (withCurrent && row == currentRow_);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_set>
 
 namespace kiv {
 
@@ -68,9 +69,10 @@ int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent) {
     if (!b.Modified) return 0;
     WriteNestItems(m.NestFile(), b.ParentNest, b.Items);
     if (b.Items.empty() && b.ParentRow >= 0 && m.ValidRow(b.ParentRow)) {
+        const int32_t old = m.ChildNest(b.ParentRow);
         m.SetChildNest(b.ParentRow, 0);
-        m.SaveRowItem(b.ParentRow);
-        UpdateHoistedNode(c, b.ParentRow);
+        if (m.SaveRowItem(b.ParentRow)) UpdateHoistedNode(c, b.ParentRow);
+        else m.SetChildNest(b.ParentRow, old);  // the file still names the nest, now empty
     }
     return before - m.RowCount();
 }
@@ -158,6 +160,20 @@ void ReloadRow(TNester& m, int row) {
 
 namespace {
 
+// New rows and their sibling group written to its nest; should the write fail (a full
+// disk), the rows go again, so the panel shows what the file holds.
+void InsertAndSaveRows(TNester& m, const TItemArray& items, int reference, bool asSiblings, int pos) {
+    const int current = m.CurrentRow();
+    m.InsertItemRows(items, reference, asSiblings, pos);
+    try {
+        m.SaveSiblingItems(pos, false);
+    } catch (...) {
+        for (size_t i = 0; i < items.size(); ++i) m.DeleteRow(pos);
+        m.SetCurrentRow(current);
+        throw;
+    }
+}
+
 // Panel k > 1 without rows: the items go under the current topic of panel k - 1.
 bool InsertUnderPreviousPanel(const TPanelContext& c, const TItemArray& items, TInsertResult& r) {
     TNester* prev = c.PrevModel;
@@ -223,7 +239,7 @@ bool InsertUnderTrail(const TPanelContext& c, const TItemArray& items) {
     const uint32_t nest = AddNestItems(f, child > 0 ? uint32_t(child) : 0, items);
     if (child == 0) {
         item.ChildNest = nest;
-        SetNestItem(f, parent, int(index), item);
+        if (!SetNestItem(f, parent, int(index), item)) return false;  // the new nest stays unnamed
     }
     node.CardDir = item.CardDir;
     node.ChildNest = item.ChildNest;
@@ -282,8 +298,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
             TBranch b;
             m.GetBranch(s, false, b);
             if (!NestFollowed(b.ParentNest)) return r;
-            m.InsertItemRows(items, s - pos, true, pos);
-            m.SaveSiblingItems(pos, false);
+            InsertAndSaveRows(m, items, s - pos, true, pos);
             TBranch g;
             m.GetBranch(pos, false, g);
             UpdateHoistedNode(c, g.ParentRow);
@@ -308,8 +323,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
         } else {
             if (inline_) m.Expand(parent);
             if (m.IsExpanded(parent)) {
-                m.InsertItemRows(items, 0, false, pos);
-                m.SaveSiblingItems(pos, false);
+                InsertAndSaveRows(m, items, 0, false, pos);
             } else {
                 // Not shown here: the children already there stay, the new ones come first.
                 InsertNestItems(f, uint32_t(child), 0, items);
@@ -392,6 +406,15 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     }
     if (beside && IsStoredNodeRow(m, target)) return false;
     if (!beside && m.ChildNest(target) < 0) return false;  // external: its marker stays
+    if (!beside && !m.RowSlotHoldsItem(target)) return false;  // its item could not be saved
+    {
+        // A clone can put the target inside a moved sub-tree although no shown row does.
+        TItemArray moved;
+        for (const TRowSpan& s : spans) moved.push_back(m.GetItem(s.First));
+        const uint32_t holder = m.ParentNest(target);
+        if (NestInsideItems(f, holder, moved)) return false;
+        if (!beside && NestInsideItems(f, uint32_t(m.ChildNest(target)), moved)) return false;
+    }
 
     int destLevel;
     uint32_t destNest;
@@ -415,6 +438,16 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
             destNest = uint32_t(m.ChildNest(target));
         }
     }
+    // The removal shrinks the nests the topics leave before the destination grows: its room
+    // is made first, so a full disk stops the move before any topic has left its nest.
+    {
+        TItemArray there;
+        ReadNestItems(f, destNest, there);
+        size_t arriving = 0;
+        for (const TRowSpan& s : spans)
+            if (m.ParentNest(s.First) != destNest) ++arriving;
+        ReserveNestItems(f, destNest, there.size() + arriving);
+    }
     m.TagRow(m.CurrentRow());
     m.TagTargetRow(target);
 
@@ -424,9 +457,11 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     int t = m.FindTaggedTarget();
     if (t < 0) return false;  // cannot happen: the target was outside every moved sub-tree
     if (!beside && m.ChildNest(t) != int32_t(destNest)) {
-        // Moving a topic's only children under it again emptied it on the way.
+        // Moving a topic's only children under it again emptied it on the way. The slot was
+        // checked before anything moved; should it no longer take the nest, the moved topics
+        // would be named by nothing, so the move stops loudly instead.
         m.SetChildNest(t, int32_t(destNest));
-        m.SaveRowItem(t);
+        if (!m.SaveRowItem(t)) throw ENesterError("Datastructure is corrupted, can't save nest item");
         UpdateHoistedNode(c, t);
     }
     // The moved topics join the children already there. Shown only after the removal, so
@@ -593,6 +628,8 @@ bool JoinMarkedRows(const TPanelContext& c, const TPlainTextOf& plainText) {
         marked = m.GetMarkedRows(false);
     }
     const int s = m.CurrentRow();
+    // The survivor takes new children and cards: its slot must still hold it.
+    if (!m.RowSlotHoldsItem(s)) return false;
 
     // Children first: should the survivor's slot be gone, nothing has changed yet.
     std::set<int32_t> joinedNests;
@@ -654,7 +691,8 @@ bool JoinMarkedRows(const TPanelContext& c, const TPlainTextOf& plainText) {
             }
             changed = true;
         }
-        if (changed) cards.WriteRowCard(kind, s, acc);
+        // The others are removed only when the survivor holds what they carried.
+        if (changed && !cards.WriteRowCard(kind, s, acc)) return false;
     }
 
     DeleteMarkedRows(c, false, false);
@@ -672,12 +710,34 @@ int SplitRowCaption(const TPanelContext& c, std::string_view head, std::string_v
     if (result) *result = r;
     if (r.Inserted == 0 || r.FirstRow < 0) return -1;
     if (tail.substr(0, 2) == "\r\n") tail.remove_prefix(2);
-    m.SetCaption(m.CurrentRow(), head);
-    m.SetCaption(r.FirstRow, tail);
+    // The tail is stored first: should that fail, the current caption still holds it.
+    if (!m.SetCaption(r.FirstRow, tail)) return -1;
+    if (!m.SetCaption(m.CurrentRow(), head)) return -1;
     return r.FirstRow;
 }
 
 // ---- finding and checking ----
+
+bool NestInsideItems(BlockFile* nestFile, uint32_t nest, const TItemArray& items) {
+    if (!NestFollowed(nest)) return false;
+    std::unordered_set<uint32_t> seen;
+    std::vector<uint32_t> pending;
+    auto reach = [&](const TNestItem& it) {
+        if (NestFollowed(it.ChildNest) && seen.insert(it.ChildNest).second) pending.push_back(it.ChildNest);
+        return it.ChildNest == nest;
+    };
+    for (const TNestItem& it : items)
+        if (reach(it)) return true;
+    TItemArray children;
+    while (!pending.empty()) {
+        const uint32_t n = pending.back();
+        pending.pop_back();
+        ReadNestItems(nestFile, n, children);
+        for (const TNestItem& it : children)
+            if (reach(it)) return true;
+    }
+    return false;
+}
 
 int FindItemRow(const TNester& m, const TNestItem& item, int startRow) {
     int first = 0, last = m.RowCount() - 1, level = 0;

@@ -95,7 +95,8 @@ int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent);
 
 // Moves the marked rows and the current one, with their sub-trees, beside the target (after
 // its sub-tree or before it) or under it (as its first children). Refused (false, nothing
-// changed) when the target lies in a moved sub-tree, a moved row stands for a stored node,
+// changed) when the target lies in a moved sub-tree (as shown, or in the file through a
+// clone: NestInsideItems), a moved row stands for a stored node,
 // the target stands for a stored node and the move is beside it, or the move is under a
 // topic that stands for an external datastructure. The current topic stays current.
 bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside);
@@ -123,11 +124,17 @@ bool JoinMarkedRows(const TPanelContext& c, const TPlainTextOf& plainText);
 
 // Head becomes the current topic's caption and tail (without a leading CR LF) the caption
 // of a new sibling right after the current topic's sub-tree. The new row, or -1 when no
-// sibling could be made (nothing changed then). Stored text in both.
+// sibling could be made (nothing changed then) or the tail could not be stored (the current
+// caption is kept whole then). Stored text in both.
 int SplitRowCaption(const TPanelContext& c, std::string_view head, std::string_view tail,
                     TInsertResult* result = nullptr);
 
 // ---- finding and checking ----
+
+// Whether the nest is the child nest of one of the items or lies anywhere in their
+// sub-trees, also through clones: a topic put there would go into its own branch. Each nest
+// is read once, however often clones share it.
+bool NestInsideItems(BlockFile* nestFile, uint32_t nest, const TItemArray& items);
 
 // The row holding the item among startRow's siblings (the level-0 rows when startRow is
 // not a row); -1 when none.

@@ -1,8 +1,12 @@
 #include "engine/core/TreeText.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
+#include "engine/core/Search.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 
@@ -91,7 +95,8 @@ void FillNest(BlockFile* nestFile, BlockFile* cardFile, uint32_t nest, size_t fi
     model.LoadBranch(-1, false);
     for (size_t i = 0; i < topics.size(); ++i) {
         const int row = int(first + i);
-        model.SetCaption(row, LegacyText::Encode(topics[i].Caption));
+        if (!model.SetCaption(row, LegacyText::Encode(topics[i].Caption)))
+            throw ENesterError("tree text: a new topic's caption was not stored");
         if (topics[i].Children.empty()) continue;
         const uint32_t child = AddNestItems(nestFile, 0, TItemArray(topics[i].Children.size()));
         model.SetChildNest(row, int32_t(child));
@@ -118,7 +123,7 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
     FillNest(nestFile, cardFile, nest, first, topics);
 }
 
-std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile) {
+std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
     TNester walker;
     walker.SetNestFile(nestFile);
     TCards cards;
@@ -132,9 +137,72 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile) {
                              out.append(size_t(depth) * 2, ' ');
                              out += LegacyText::Decode(caption);
                              out += '\n';
+                             if (!withCards) return true;
+                             std::string text;
+                             cards.ReadCard(kCardText, item.CardDir, text);
+                             for (const std::string& line : SplitLines(text.empty() ? text : TextCardPlainText(text))) {
+                                 out.append(size_t(depth + 1) * 2, ' ');
+                                 out += line.empty() ? "|" : "| " + line;
+                                 out += '\n';
+                             }
+                             std::string links;
+                             cards.ReadCard(kCardLaunch, item.CardDir, links);
+                             for (const std::string& line : SplitLines(links)) {
+                                 const size_t sep = line.find('\x01');
+                                 out.append(size_t(depth + 1) * 2, ' ');
+                                 out += "@ " + LegacyText::Decode(line.substr(0, sep));
+                                 if (sep != std::string::npos) out += " | " + LegacyText::Decode(line.substr(sep + 1));
+                                 out += '\n';
+                             }
                              return true;
                          });
     return out;
+}
+
+std::vector<int> ParseTrail(std::string_view trail) {
+    std::vector<int> steps;
+    auto bad = [&] {
+        return ETreeTextError("bad trail \"" + std::string(trail) +
+                              "\": child indexes from the root, like 0/3/1");
+    };
+    size_t pos = 0;
+    while (pos <= trail.size()) {
+        const size_t end = std::min(trail.find('/', pos), trail.size());
+        const std::string_view step = trail.substr(pos, end - pos);
+        if (step.empty() || step.size() > 9 ||
+            !std::all_of(step.begin(), step.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            throw bad();
+        steps.push_back(std::stoi(std::string(step)));
+        pos = end + 1;
+    }
+    return steps;
+}
+
+void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind,
+                    std::string_view text) {
+    const std::vector<int> steps = ParseTrail(trail);
+    if (kind < kCardCaption || kind > kCardExternal)
+        throw EKivError("card kind " + IntToStr(kind) + ": a topic's cards are kinds 1 to 5");
+    // The nest holding the topic: followed down from the root, one child index a step.
+    uint32_t nest = ReadRootNest(nestFile);
+    std::string walked;
+    for (size_t i = 0; i + 1 < steps.size(); ++i) {
+        walked += (i ? "/" : "") + IntToStr(steps[i]);
+        TNestItem item;
+        if (!GetNestItem(nestFile, nest, steps[i], item)) throw EKivError("no topic at " + walked);
+        if (!NestFollowed(item.ChildNest)) throw EKivError("the topic at " + walked + " has no children");
+        nest = item.ChildNest;
+    }
+    TNester model;
+    model.SetNestFile(nestFile);
+    model.SetCardFile(cardFile);
+    model.RootNest = nest;
+    model.LoadBranch(-1, false);
+    const int row = steps.back();
+    if (!model.ValidRow(row)) throw EKivError("no topic at " + std::string(trail));
+    if (!model.Cards().WriteRowCard(uint8_t(kind), row, text))
+        throw EKivError("the card was not stored: the topic at " + std::string(trail) +
+                        " has no free entry for card kind " + IntToStr(kind));
 }
 
 std::string CardFilePathOf(const std::string& kivPath) {
@@ -153,14 +221,28 @@ void MakeTreePair(const std::string& kivPath, std::string_view tree) {
     dsc->Sync();
 }
 
-std::string DumpTreePair(const std::string& kivPath) {
-    auto kiv = PosixBlockFile::Open(kivPath, OpenMode::ReadOnly);
-    auto dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), OpenMode::ReadOnly);
-    if (kiv->Size() < kRootHeaderSize)
+TTreePairFiles OpenTreePair(const std::string& kivPath, bool write) {
+    TTreePairFiles p;
+    const OpenMode mode = write ? OpenMode::ReadWrite : OpenMode::ReadOnly;
+    p.kiv = PosixBlockFile::Open(kivPath, mode, write);
+    p.dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), mode, write);
+    if (p.kiv->Size() < kRootHeaderSize)
         throw ENesterError("\"" + kivPath + "\" is not an open datastructure: the outline file is too short");
-    if (dsc->Size() < kCardFileHeaderSize)
-        throw ENesterError("\"" + dsc->Path() + "\" is not an open datastructure: the card file is too short");
-    return DumpTree(kiv.get(), dsc.get());
+    if (p.dsc->Size() < kCardFileHeaderSize)
+        throw ENesterError("\"" + p.dsc->Path() + "\" is not an open datastructure: the card file is too short");
+    return p;
+}
+
+void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text) {
+    TTreePairFiles p = OpenTreePair(kivPath, true);
+    StoreTrailCard(p.kiv.get(), p.dsc.get(), trail, kind, text);
+    p.kiv->Sync();
+    p.dsc->Sync();
+}
+
+std::string DumpTreePair(const std::string& kivPath, bool withCards) {
+    TTreePairFiles p = OpenTreePair(kivPath, false);
+    return DumpTree(p.kiv.get(), p.dsc.get(), withCards);
 }
 
 }  // namespace kiv

@@ -4,6 +4,7 @@
 // Captions are separated by blanks; a topic's children follow it in parentheses; a caption
 // with blanks, parentheses or nothing at all is written in double quotes. The text is UTF-8;
 // captions are stored through the codec and dumped back as UTF-8.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,13 +34,33 @@ TTreeTopics ParseTreeText(std::string_view text);
 void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopics& topics);
 
 // One topic per line, two blanks of indent per level, the caption without its prefix, UTF-8.
-std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile);
+// A sub-tree shared by clones is written under its first topic only (each nest once). With
+// cards, each topic's text card follows its caption as plain text, one "| " line per line,
+// then its links, one "@ target | title" line each, indented one level deeper.
+std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false);
+
+// A topic named by its child indexes from the root, "0/3/1". Raises ETreeTextError when the
+// trail does not parse.
+std::vector<int> ParseTrail(std::string_view trail);
+// Stores the text as the card of that kind of the topic at the trail, as the window does
+// (through the outline model's card store). Raises EKivError with the reason when the trail
+// names no topic or the card is not stored, EFileError when a write fails.
+void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind,
+                    std::string_view text);
 
 // The card file of an open pair: "x.kiv" -> "x.dsc" (another name gets ".dsc" appended).
 std::string CardFilePathOf(const std::string& kivPath);
 // Creates a fresh open pair (replacing any) holding the tree.
 void MakeTreePair(const std::string& kivPath, std::string_view tree);
+// The two files of an open pair, with the write lock when write is set (else read-only and
+// unlocked); a missing or short file raises EKivError.
+struct TTreePairFiles {
+    std::unique_ptr<PosixBlockFile> kiv, dsc;
+};
+TTreePairFiles OpenTreePair(const std::string& kivPath, bool write);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
-std::string DumpTreePair(const std::string& kivPath);
+std::string DumpTreePair(const std::string& kivPath, bool withCards = false);
+// StoreTrailCard on an open pair, opened with its write lock.
+void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text);
 
 }  // namespace kiv

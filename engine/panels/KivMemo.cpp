@@ -5,8 +5,10 @@
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
 
 #include "engine/panels/KivStringGrid.h"
@@ -14,24 +16,26 @@
 
 namespace kiv {
 
-TKivMemo::TKivMemo(TKivStringGrid* grid) : QPlainTextEdit(grid->viewport()), grid_(grid) {
+TKivMemo::TKivMemo(TKivStringGrid* grid) : QTextEdit(grid->viewport()), grid_(grid) {
     setObjectName(QStringLiteral("CaptionEditor"));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::ClickFocus);  // no tab stop
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setAcceptRichText(false);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setWordWrapMode(kCaptionWrap);
     setTabChangesFocus(true);
     document()->setDocumentMargin(0);
     setContentsMargins(0, 0, 0, 0);
     setViewportMargins(0, 0, 0, 0);
     setAutoFillBackground(true);
     setGeometry(0, 0, 0, 0);
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+    connect(this, &QTextEdit::textChanged, this, [this] {
         if (!loading_ && OnChange) OnChange(this);
     });
     ApplyPalette();
+    ApplyLinePitch();
     // Setting the document's margin counts as an edit: a new editor holds nothing typed.
     document()->clearUndoRedoStacks();
     document()->setModified(false);
@@ -47,8 +51,44 @@ void TKivMemo::SetText(const QString& text) {
             ~Reset() { f = false; }
         } reset{loading_};
         setPlainText(text);
+        ApplyLinePitch();
+        document()->clearUndoRedoStacks();
     }
     document()->setModified(false);
+}
+
+void TKivMemo::SetLinePitch(int pixels) {
+    if (pixels <= 0 || pixels == pitch_) return;
+    pitch_ = pixels;
+    ApplyLinePitch();
+}
+
+void TKivMemo::ApplyLinePitch() {
+    QTextBlockFormat f;
+    f.setLineHeight(pitch_, QTextBlockFormat::FixedHeight);
+    bool uniform = true;
+    for (QTextBlock b = document()->firstBlock(); b.isValid() && uniform; b = b.next())
+        uniform = b.blockFormat().lineHeightType() == QTextBlockFormat::FixedHeight && b.blockFormat().lineHeight() == pitch_;
+    if (uniform) return;
+    // A change of format is an edit to the document: Ctrl+Z must not undo it and the
+    // caption is not modified by it. Switching undo off for it clears the history, which
+    // only a change of the scheme font in the middle of an edit loses.
+    const bool modified = document()->isModified();
+    const bool undo = document()->isUndoRedoEnabled();
+    const bool wasLoading = loading_;
+    loading_ = true;
+    document()->setUndoRedoEnabled(false);
+    QTextCursor c(document());
+    c.select(QTextCursor::Document);
+    c.mergeBlockFormat(f);
+    document()->setUndoRedoEnabled(undo);
+    document()->setModified(modified);
+    loading_ = wasLoading;
+}
+
+void TKivMemo::insertFromMimeData(const QMimeData* source) {
+    // Plain text typed in at the caret: new lines take the caret's block format (the pitch).
+    if (source && source->hasText()) textCursor().insertText(source->text());
 }
 
 bool TKivMemo::Modified() const { return document()->isModified(); }
@@ -116,7 +156,7 @@ void TKivMemo::SetSchemeFont(const QString& storedName, int pointSize) {
 
 void TKivMemo::ScrollLineUp() {
     QScrollBar* s = verticalScrollBar();
-    s->setValue(s->value() - 1);
+    s->setValue(s->value() - pitch_);
 }
 
 void TKivMemo::ApplyPalette() {
@@ -166,7 +206,7 @@ void TKivMemo::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
-    QPlainTextEdit::keyPressEvent(e);
+    QTextEdit::keyPressEvent(e);
     e->accept();  // keys belong to the focused control only, never to the grid behind it
 }
 
@@ -177,7 +217,7 @@ void TKivMemo::keyReleaseEvent(QKeyEvent* e) {
     }
     Word key = WinKeyOf(e);
     if (OnKeyUp) OnKeyUp(this, key, ShiftStateOf(e));
-    QPlainTextEdit::keyReleaseEvent(e);
+    QTextEdit::keyReleaseEvent(e);
     e->accept();
 }
 
@@ -188,20 +228,20 @@ void TKivMemo::inputMethodEvent(QInputMethodEvent* e) {
         QChar ch = c;
         if (!PassChar(ch)) {
             QInputMethodEvent dropped(e->preeditString(), e->attributes());
-            QPlainTextEdit::inputMethodEvent(&dropped);
+            QTextEdit::inputMethodEvent(&dropped);
             return;
         }
     }
-    QPlainTextEdit::inputMethodEvent(e);
+    QTextEdit::inputMethodEvent(e);
 }
 
 void TKivMemo::focusInEvent(QFocusEvent* e) {
-    QPlainTextEdit::focusInEvent(e);
+    QTextEdit::focusInEvent(e);
     grid_->EditorFocusIn(e);
 }
 
 void TKivMemo::focusOutEvent(QFocusEvent* e) {
-    QPlainTextEdit::focusOutEvent(e);
+    QTextEdit::focusOutEvent(e);
     grid_->EditorFocusOut(e);
 }
 

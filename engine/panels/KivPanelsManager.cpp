@@ -88,6 +88,7 @@ TKivPanelsManager::TKivPanelsManager() {
         }
     }
     FormActive = true;
+    ApplySchemeFont();
 }
 
 TKivPanelsManager::~TKivPanelsManager() {
@@ -223,6 +224,11 @@ int TKivPanelsManager::MeasureLineHeight(QWidget* window) const {
     QFont f = FontFromStored(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
     if (window) f.setStyleStrategy(window->font().styleStrategy());
     return QFontMetrics(f, window).height();
+}
+
+void TKivPanelsManager::ApplySchemeFont() {
+    LineHeight = MeasureLineHeight(Panels.empty() ? nullptr : Panels.front());
+    for (TKivStringGrid* g : Panels) g->SchemeFontChanged();
 }
 
 // ---- icons ----

@@ -55,7 +55,7 @@ public:
     bool TreeMode = false;
     int HtmIconIndex = -1;    // file-type icon of web pages, -1 unknown
     bool TextOnly = false;
-    int LineHeight = 16;      // text height of the scheme font
+    int LineHeight = 16;      // text height of the scheme font: the panels' line pitch
 
     // Upper-cased copy of DatastructurePath, for comparisons only (never opened).
     const std::string& DatastructurePathUpper() const { return pathUpper_; }
@@ -78,6 +78,10 @@ public:
     void SetTextOnly(bool on);
     // Text height of the scheme font (face and size) as the window draws it.
     int MeasureLineHeight(QWidget* window) const;
+    // LineHeight measured from the scheme's font; every panel takes the new pitch (its
+    // editor's font and lines, its row heights). Run at start and whenever the colour
+    // scheme's font changes.
+    void ApplySchemeFont();
 
     // ---- file-type icons: a list that grows as types are asked for ----
     // The icon index of a link target, -1 none: the web-page icon for web addresses, else

@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
-#include <climits>
 #include <map>
 #include <tuple>
 
@@ -64,36 +63,10 @@ QString FileNameOf(const std::string& path) {
     return QString::fromUtf8(LegacyText::Decode(name));
 }
 
-// Word-wrapped text that ends with "..." when it does not fit the rectangle's height.
-void DrawWrappedElided(QPainter& p, const QRect& rect, const QString& text) {
-    if (rect.width() <= 0 || rect.height() <= 0) return;
-    const QFontMetrics fm(p.font());
-    QTextLayout layout(text, p.font());
-    QTextOption opt;
-    opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(opt);
-    layout.beginLayout();
-    int y = 0;
-    struct Line {
-        int start, length, y;
-    };
-    std::vector<Line> lines;
-    for (;;) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid()) break;
-        line.setLineWidth(rect.width());
-        lines.push_back({line.textStart(), line.textLength(), y});
-        y += fm.height();
-    }
-    layout.endLayout();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const Line& ln = lines[i];
-        const bool nextFits = i + 1 < lines.size() && lines[i + 1].y + fm.height() <= rect.height();
-        QString s = text.mid(ln.start, ln.length);
-        if (i + 1 < lines.size() && !nextFits) s = fm.elidedText(text.mid(ln.start), Qt::ElideRight, rect.width());
-        p.drawText(QRect(rect.left(), rect.top() + ln.y, rect.width(), fm.height()), Qt::AlignLeft | Qt::AlignTop, s);
-        if (!nextFits) break;
-    }
+// The caption as one paragraph: its "\n" breaks become line separators (same length).
+QString AsParagraph(QString text) {
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    return text;
 }
 }  // namespace
 
@@ -115,6 +88,7 @@ TKivStringGrid::TKivStringGrid(QWidget* parent) : TStringGrid(parent) {
     CaptionEditor = new TKivMemo(this);
     CaptionEditor->SetColor(0xE4E2FD);
     CaptionEditor->SetSchemeFont(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
+    CaptionEditor->SetLinePitch(PanelsManager().LineHeight);
     CaptionEditor->OnKeyDown = [this](TKivMemo*, Word& Key, TShiftState Shift) { EditorKeyDown(Key, Shift); };
     CaptionEditor->OnKeyPress = [this](TKivMemo*, QChar& Key) { EditorKeyPress(Key); };
     CaptionEditor->OnKeyUp = [this](TKivMemo*, Word& Key, TShiftState Shift) { EditorKeyUp(Key, Shift); };
@@ -246,10 +220,54 @@ int TKivStringGrid::RowAt(int x, int y) const {
 
 // ---- row heights ----
 
-int TKivStringGrid::CaptionTextHeight(const QString& text, int width, TFontStyles style) const {
+int TKivStringGrid::LayOutCaption(QTextLayout& layout, int width) const {
+    const int pitch = PanelsManager().LineHeight;
+    QTextOption opt;
+    opt.setWrapMode(kCaptionWrap);
+    layout.setTextOption(opt);
+    layout.beginLayout();
+    int n = 0;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(std::max(1, width));
+        line.setPosition(QPointF(0, n * pitch));
+        ++n;
+    }
+    layout.endLayout();
+    return n;
+}
+
+int TKivStringGrid::CaptionLineCount(const QString& text, int width, TFontStyles style) const {
     if (text.isEmpty()) return 0;
-    const QFontMetrics fm(SchemeFont(style));
-    return fm.boundingRect(QRect(0, 0, std::max(1, width), INT_MAX / 4), Qt::TextWordWrap, text).height();
+    QTextLayout layout(AsParagraph(text), SchemeFont(style), viewport());
+    return LayOutCaption(layout, width);
+}
+
+int TKivStringGrid::CaptionTextHeight(const QString& text, int width, TFontStyles style) const {
+    return CaptionLineCount(text, width, style) * PanelsManager().LineHeight;
+}
+
+void TKivStringGrid::DrawCaptionText(QPainter& p, const QRect& rect, const QString& text, bool elide) const {
+    if (rect.width() <= 0 || rect.height() <= 0 || text.isEmpty()) return;
+    const QString paragraph = AsParagraph(text);
+    QTextLayout layout(paragraph, p.font(), viewport());
+    const int lines = LayOutCaption(layout, rect.width());
+    const int pitch = PanelsManager().LineHeight;
+    p.save();
+    p.setClipRect(rect, Qt::IntersectClip);
+    const int fitting = std::max(1, rect.height() / std::max(1, pitch));
+    if (!elide || lines <= fitting) {
+        layout.draw(&p, rect.topLeft());
+    } else {
+        // The lines before the last that fits as laid out, the rest elided into that one.
+        for (int i = 0; i + 1 < fitting; ++i) layout.lineAt(i).draw(&p, rect.topLeft());
+        const int from = layout.lineAt(fitting - 1).textStart();
+        const QString rest = QFontMetrics(p.font(), viewport()).elidedText(paragraph.mid(from), Qt::ElideRight, rect.width());
+        p.drawText(QRect(rect.left(), rect.top() + (fitting - 1) * pitch, rect.width(), pitch),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, rest);
+    }
+    p.restore();
 }
 
 int TKivStringGrid::RowHeight(int r) const {
@@ -282,6 +300,19 @@ void TKivStringGrid::ResetRowHeight(int r) {
     SetRowHeights(r, DefaultRowHeight());
 }
 
+TKivStringGrid::HeightsUpdate::HeightsUpdate(TKivStringGrid* g)
+    : g_(g), outer_(g->PaintEnabled), hourglass_(outer_ && g->RowCount() > 100) {
+    if (hourglass_) Screen::SetCursor(crHourGlass);
+    g_->PaintEnabled = false;
+}
+
+TKivStringGrid::HeightsUpdate::~HeightsUpdate() {
+    if (!outer_) return;
+    if (hourglass_) Screen::SetCursor(crDefault);
+    g_->PaintEnabled = true;
+    g_->Repaint();
+}
+
 void TKivStringGrid::UpdateRowHeights(int fromRow) {
     if (!AutoRowHeight) return;
     if (Nester->RowCount() == 0 && RowCount() == 1) {
@@ -289,17 +320,7 @@ void TKivStringGrid::UpdateRowHeights(int fromRow) {
         Repaint();
         return;
     }
-    struct Guard {
-        TKivStringGrid* g;
-        bool hourglass;
-        ~Guard() {
-            if (hourglass) Screen::SetCursor(crDefault);
-            g->PaintEnabled = true;
-            g->Repaint();
-        }
-    } guard{this, RowCount() > 100};
-    if (guard.hourglass) Screen::SetCursor(crHourGlass);
-    PaintEnabled = false;
+    HeightsUpdate update(this);
     const int from = std::max(0, fromRow);
     if (expandAll_) {
         for (int r = from; r < RowCount(); ++r) {
@@ -317,6 +338,27 @@ void TKivStringGrid::UpdateRowHeights(int fromRow) {
     }
 }
 
+void TKivStringGrid::RefitRowHeights() {
+    if (!AutoRowHeight) return;
+    // Which rows are shown taller is the state to keep; the heights are measured anew.
+    std::vector<int> tall;
+    for (int r = 0; r < RowCount(); ++r)
+        if (expandAll_ || RowHeights(r) > DefaultRowHeight() || (editing_ && r == CurrentRow())) tall.push_back(r);
+    HeightsUpdate update(this);
+    const int def = PanelsManager().LineHeight * SchemeRowLines() + 8;
+    if (DefaultRowHeight() != def) SetDefaultRowHeight(def);
+    for (int r : tall) {
+        const int h = RowHeight(r);
+        if (RowHeights(r) != h) SetRowHeights(r, h);
+    }
+}
+
+void TKivStringGrid::SchemeFontChanged() {
+    CaptionEditor->SetSchemeFont(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
+    CaptionEditor->SetLinePitch(PanelsManager().LineHeight);
+    RefitRowHeights();
+}
+
 void TKivStringGrid::RowHeightsChanged() {
     TStringGrid::RowHeightsChanged();
     // Rows below a changed row moved: the editor follows its row.
@@ -331,6 +373,20 @@ void TKivStringGrid::TopLeftChanged() {
 void TKivStringGrid::resizeEvent(QResizeEvent* e) {
     TStringGrid::resizeEvent(e);
     Repaint();
+}
+
+bool TKivStringGrid::viewportEvent(QEvent* e) {
+    const bool done = TStringGrid::viewportEvent(e);
+    // The inside changes with the panel and with its scroll bar coming and going.
+    if (e->type() == QEvent::Resize) FitColumn();
+    return done;
+}
+
+void TKivStringGrid::FitColumn() {
+    const int w = ClientWidth();
+    if (w <= 0 || w == DefaultColWidth()) return;
+    SetDefaultColWidth(w);
+    RefitRowHeights();
 }
 
 // ---- layout ----
@@ -384,12 +440,7 @@ TKivStringGrid::RowLayout TKivStringGrid::LayoutRow(int r) const {
         std::string caption = Nester->Caption(r);
         while (!caption.empty() && uint8_t(caption.back()) <= 0x20) caption.pop_back();
         l.text = CaptionToText(caption);
-        const QFontMetrics fm(SchemeFont(l.style));
-        const QRect k = l.caption;
-        const int h = l.text.isEmpty()
-                          ? 0
-                          : fm.boundingRect(QRect(0, 0, std::max(1, k.width()), INT_MAX / 4), Qt::TextWordWrap, l.text)
-                                .height();
+        const int h = CaptionTextHeight(l.text, l.caption.width(), l.style);
         l.heightBox = (!documentView_ || docViewSizer_) && !textOnly_ && !editing_ && h > DefaultRowHeight();
     } else if (!l.editorHere) {
         l.textColor = ColorScheme.FontColor;
@@ -454,7 +505,7 @@ void TKivStringGrid::PaintRow(QPainter& p, int r, const RowLayout& l) {
     if (!l.editorHere && l.modelRow && !l.text.isEmpty()) {
         p.setFont(SchemeFont(l.style));
         p.setPen(toQColor(l.textColor));
-        p.drawText(l.caption, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, l.text);
+        DrawCaptionText(p, l.caption, l.text, false);
         p.setPen(pen);
     }
 
@@ -483,7 +534,7 @@ void TKivStringGrid::PaintRow(QPainter& p, int r, const RowLayout& l) {
     if (l.external) {
         p.setFont(SchemeFont(0));
         p.setPen(toQColor(ColorScheme.FontColor));
-        DrawWrappedElided(p, l.caption, QStringLiteral("External database ") + FileNameOf(ExternalPath));
+        DrawCaptionText(p, l.caption, QStringLiteral("External database ") + FileNameOf(ExternalPath), true);
         p.setPen(pen);
     }
 

@@ -13,11 +13,12 @@
 // decides besides pixels (the height-box flag, the caption editor's place) and applies it
 // at once; painting then draws what the layout found. DrawRow runs the layout step
 // synchronously and schedules the repaint, so hit tests and callers see the result at once.
-#include <QPlainTextEdit>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QTextEdit>
+#include <QTextOption>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +33,7 @@
 #include "platform/qt/WinKeys.h"
 
 class QMimeData;
+class QTextLayout;
 
 namespace kiv {
 
@@ -56,9 +58,15 @@ int SchemeRowLines();
 
 class TKivStringGrid;
 
+// How captions wrap, in the panels and in their editor alike: at word boundaries, and
+// anywhere inside a word longer than the line.
+constexpr QTextOption::WrapMode kCaptionWrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
+
 // The caption editor: a frameless, word-wrapping memo over the current row's caption.
-// Its text has "\n" line breaks; captions are stored with CR LF.
-class TKivMemo : public QPlainTextEdit {
+// Its lines are one line pitch apart (the panels' line height), as the caption is drawn,
+// so the text does not move when editing starts. Its text has "\n" line breaks; captions
+// are stored with CR LF.
+class TKivMemo : public QTextEdit {
     Q_OBJECT
 public:
     using TNotifyEvent = std::function<void(TKivMemo* Sender)>;
@@ -89,6 +97,9 @@ public:
     void SetFontStyle(TFontStyles style);
     // The scheme font (face and size), styles kept.
     void SetSchemeFont(const QString& storedName, int pointSize);
+    // Pixels from one line's top to the next.
+    int LinePitch() const { return pitch_; }
+    void SetLinePitch(int pixels);
     // One line up, as EM_SCROLL with SB_LINEUP.
     void ScrollLineUp();
 
@@ -104,16 +115,21 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    // Pasted and dropped text comes in as plain text whose lines keep the line pitch.
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void ApplyPalette();
+    // Every block gets the fixed line height; not an edit (no undo step, modified kept).
+    void ApplyLinePitch();
     // The character phase of a key: OnKeyPress may swallow it (set it to 0).
     bool PassChar(QChar& ch);
 
     TKivStringGrid* grid_;
     TColor color_ = 0xE4E2FD;
     TColor fontColor_ = 0;
-    bool loading_ = false;  // SetText: no OnChange
+    int pitch_ = 16;
+    bool loading_ = false;  // SetText and the pitch: no OnChange
 };
 
 class TKivStringGrid : public TStringGrid {
@@ -204,8 +220,20 @@ public:
     int RowHeight(int r) const;
     void FitRowHeight(int r);
     void ResetRowHeight(int r);
+    // Every row from fromRow at the default height (or, with ExpandAll, fitted), as after
+    // loading rows or collapsing all.
     void UpdateRowHeights(int fromRow);
-    // Height of a caption wrapped at a width, in the scheme font with the row's style.
+    // Rows measured again at the present width and line pitch, their state kept: with
+    // ExpandAll every row is fitted; otherwise rows at the default height stay there and
+    // rows shown taller (expanded, or being edited) are fitted again. A resize of the
+    // panel, a scroll bar coming or going and a new scheme font run it.
+    void RefitRowHeights();
+    // The scheme's font or the line height changed: the editor follows, rows are refitted.
+    void SchemeFontChanged();
+    // Lines of a caption wrapped at a width, in the scheme font with the row's style, as
+    // the panel draws it (kCaptionWrap, "\n" breaks).
+    int CaptionLineCount(const QString& text, int width, TFontStyles style) const;
+    // Its height: lines times the line height, the one pitch of drawing and editing.
     int CaptionTextHeight(const QString& text, int width, TFontStyles style) const;
 
     // ---- rows, selection and the caption editor ----
@@ -278,6 +306,7 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
 
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
@@ -299,6 +328,22 @@ private:
         bool heightBox = false;
         bool external = false;        // "External database " + file name
     };
+    // Painting off while row heights change, back on (and one repaint) at the end; the
+    // hour-glass while many rows are measured. Nests: only the outermost repaints.
+    class HeightsUpdate {
+    public:
+        explicit HeightsUpdate(TKivStringGrid* g);
+        ~HeightsUpdate();
+        HeightsUpdate(const HeightsUpdate&) = delete;
+        HeightsUpdate& operator=(const HeightsUpdate&) = delete;
+
+    private:
+        TKivStringGrid* g_;
+        bool outer_;
+        bool hourglass_;
+    };
+    // The one column as wide as the panel's inside; rows refitted when the width changed.
+    void FitColumn();
     RowLayout LayoutRow(int r) const;
     void ApplyLayout(int r, const RowLayout& l);
     // Lays out every visible row, then repaints the grid.
@@ -310,6 +355,12 @@ private:
     void EnterPanel();
     void ExitPanel();
     QFont SchemeFont(TFontStyles style) const;
+    // Lays the text out in the layout's font at the width, one line every LineHeight
+    // pixels; returns the number of lines.
+    int LayOutCaption(QTextLayout& layout, int width) const;
+    // Draws the text wrapped into the rectangle, clipped to it; with elide, the last line
+    // that fits ends in "..." when more follow.
+    void DrawCaptionText(QPainter& p, const QRect& rect, const QString& text, bool elide) const;
     void PaintRow(QPainter& p, int r, const RowLayout& l);
     void PaintBadge(QPainter& p, int r, const RowLayout& l);
     bool IsActivePanel() const;

@@ -31,6 +31,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
 #include "mainwindow/datastructure/Marks.h"
@@ -411,16 +412,26 @@ void TDatastructureLife::ReadDatastructureCards() {
 
 void TDatastructureLife::WriteDatastructureCards() {
     TDBCards& db = PanelsManager().DBCards;
+    // Every card is tried; those that found no entry in the directory are named once.
+    std::string lost;
+    auto store = [&](uint8_t kind, const std::string& text, const char* name) {
+        if (db.WriteCard(kind, text)) return;
+        lost += lost.empty() ? "" : ", ";
+        lost += name;
+    };
     std::string card = CurrentBookMark ? CurrentBookMark->Password : std::string();
     card += '\x01';
     card += TextToStored(ctx_.Skeleton().txtTextBin->toPlainText());
-    db.WriteCard(kDBCardTextBin, card);
+    store(kDBCardTextBin, card, "the text bin");
     std::vector<std::string> lines;
     for (int i = 0; i < ctx_.Skeleton().lbxLaunchBin->count(); ++i) lines.push_back(TextToStored(ctx_.Skeleton().lbxLaunchBin->item(i)->text()));
-    db.WriteCard(kDBCardLaunchBin, JoinLines(lines));
-    db.WriteCard(kDBCardRecycled, RecycledBin().SaveToString());
-    db.WriteCard(kDBCardLostBin, LostBin().SaveToString());
-    if (CurrentBookMark) db.WriteCard(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps));
+    store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
+    store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
+    store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
+    if (CurrentBookMark)
+        store(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps), "the Threads and QuickJumps");
+    if (!lost.empty())
+        throw ENesterError("Datastructure is corrupted, its card directory has no room for " + lost);
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
@@ -536,7 +547,7 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 }
 
 void TDatastructureLife::acHideAllCardsExecute() {
-    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
+    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
     for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin, ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
 }

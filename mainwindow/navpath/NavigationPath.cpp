@@ -44,7 +44,7 @@ QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool with
     QStringList texts;
     const int n = trail.Count();
     if (withFirst && n > 0) texts << (hoisted ? QStringLiteral("<Hoist>") : QStringLiteral("<..>"));
-    const int step = n == 0 ? 20 : RoundHalfEven(20.0 / n);
+    const int step = n == 0 ? 20 : int(RoundHalfEven(20.0 / n));
     size_t width = 8;
     for (int i = 0; i < n; ++i) {
         if (width < 22) width += size_t(step);

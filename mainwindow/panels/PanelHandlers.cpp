@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "engine/core/Navigation.h"
+#include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
@@ -22,6 +23,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -81,21 +83,6 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
         sgdSecondDragOver(s, src, x, y, accept);
     };
     g->OnDragDrop = [this](TKivStringGrid* s, QObject* src, int x, int y) { sgdSecondDragDrop(s, src, x, y); };
-    g->viewport()->installEventFilter(this);
-}
-
-void TPanelHandlers::FitPanelColumn(TKivStringGrid* g) {
-    const int w = g->ClientWidth();
-    if (w <= 0 || w == g->DefaultColWidth()) return;
-    g->SetDefaultColWidth(w);
-    g->UpdateRowHeights(0);
-}
-
-bool TPanelHandlers::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::Resize)
-        for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird})
-            if (watched == g->viewport()) GuardCall([this, g] { FitPanelColumn(g); });
-    return QObject::eventFilter(watched, e);
 }
 
 TKivStringGrid* TPanelHandlers::CurrentGrid() const {
@@ -119,6 +106,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         // The editor's text of a topic of this panel goes to that topic, wherever it stands
         // now (after a store that failed it is not the row that was left).
         if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
+        ctx_.LaunchCard().SaveLaunchCard(Sender, OldRow);
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();
@@ -131,7 +119,9 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     }
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);
-        ctx_.Skeleton().pnlLaunchCard->hide();
+        TLaunchCard& launch = ctx_.LaunchCard();
+        if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(Sender, NewRow);
+        launch.pnlLaunchCard->hide();
         ctx_.NavPath().TopicChanged(Sender);
         ctx_.Hoist().UpdateHoistButton();
     }
@@ -202,7 +192,9 @@ void TPanelHandlers::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftS
     const int row = Sender->CurrentRow();
     switch (Key) {
     case VK_ADD:
-        if (keys == TShiftState(ssCtrl)) {
+        if (keys == (ssShift | ssCtrl) || keys == (ssCtrl | ssAlt)) {
+            ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys.Contains(ssAlt), true);
+        } else if (keys == TShiftState(ssCtrl)) {
             Sender->SetExpandAll(!Sender->GetExpandAll());
         } else if (keys.Empty() && Sender->IsRowValid(row)) {
             if (Sender->RowHeights(row) != Sender->DefaultRowHeight()) Sender->ResetRowHeight(row);
@@ -272,9 +264,12 @@ void TPanelHandlers::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftSta
 }
 
 void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y) {
-    if (ctx_.IsBusy() || Button != TCustomGrid::mbLeft) return;
+    if (ctx_.IsBusy()) return;
     TNester& m = *Sender->Nester;
     const int row = Sender->RowAt(X, Y);
+    if (Button == TCustomGrid::mbRight && Sender->IsRowValid(row) && Sender->IsOverLaunchIcon(X, Y))
+        ctx_.LaunchCard().PopupRowLinks(Sender, row, Sender->viewport()->mapToGlobal(QPoint(X, Y)));
+    if (Button != TCustomGrid::mbLeft) return;
     if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
         if (!Sender->ExternalPath.empty()) ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
         return;
@@ -291,6 +286,10 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
             Sender->SetExpandAll(Sender->RowHeights(row) <= Sender->DefaultRowHeight());
         }
         Sender->SetRow(Sender->CurrentRow());
+        return;
+    }
+    if (dbl && Sender->IsOverLaunchIcon(X, Y) && m.LaunchList().Count(row) > 0) {
+        ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys == TShiftState(ssCtrl), keys != (ssShift | ssCtrl));
         return;
     }
     if (Sender->Tag > 1) {
@@ -342,28 +341,27 @@ void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShift
 
 void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
     Sender->DragStarted = false;
-    ctx_.Skeleton().pnlDropBox->hide();
+    ShowDropMarker(Sender, -1);
 }
 
-namespace {
-
-// Whether the nest lies inside the sub-tree of one of the items (or is its child nest).
-bool NestInsideItems(TNester& m, uint32_t nest, const TItemArray& items) {
-    if (!NestFollowed(nest)) return false;
-    for (const TNestItem& it : items) {
-        if (!NestFollowed(it.ChildNest)) continue;
-        if (it.ChildNest == nest) return true;
-        bool stopped = false, found = false;
-        m.WalkNestItems(it.ChildNest, -1, stopped, [&](uint32_t n, int, const TNestItem& item, int) {
-            if (n == nest || item.ChildNest == nest) found = true;
-            return !found;
-        });
-        if (found) return true;
+void TPanelHandlers::ShowDropMarker(TKivStringGrid* grid, int row) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (row < 0) {
+        k.pnlDropBox->hide();
+        return;
     }
-    return false;
+    // On the panel itself, over the row's badge; it takes no drops, so the panel under it
+    // goes on receiving the drag.
+    if (k.pnlDropBox->parentWidget() != grid->viewport()) k.pnlDropBox->setParent(grid->viewport());
+    const QRect content = grid->RowContentRect(row);
+    k.pnlDropBox->move(content.x() + 1, content.y() + 1);
+    if (k.imDropBoxTag != 1) {
+        k.imDropBox->setPixmap(k.imlAppend[1]);
+        k.imDropBoxTag = 1;
+    }
+    k.pnlDropBox->show();
+    k.pnlDropBox->raise();
 }
-
-}  // namespace
 
 void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
     Accept = false;
@@ -388,6 +386,8 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
     for (int r : src->Nester->GetMarkedRows(false))
         if (src->IsHoistedTopRow(r)) Accept = false;
     if (Sender->Tag > 1 && target.RowCount() == 0 && (!prev || prev->Nester->RowCount() == 0)) Accept = false;
+    const bool overOtherRow = Sender->IsRowValid(row) && row != Sender->CurrentRow() && !target.IsMarked(row);
+    ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
     ctx_.ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
 }
 
@@ -410,7 +410,7 @@ void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, 
     } else if (TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
         if (prev->IsRowValid(prev->CurrentRow())) destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
     }
-    if (NestInsideItems(*src->Nester, destination, items)) {
+    if (NestInsideItems(src->Nester->NestFile(), destination, items)) {
         MessageDlg(QStringLiteral("It is not possible to move a topic to its own branch."), MsgType::Error, MsgButtons::OK);
         return;
     }

@@ -54,13 +54,11 @@ public:
     KivAction* ExpandedNavigate = nullptr;
     QTimer* tmrAutoLaunch = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void WirePanel(TKivStringGrid* grid);
-    // A panel's one column takes the panel's whole width.
-    void FitPanelColumn(TKivStringGrid* grid);
+    // The drop marker over the row of the panel, or hidden for row -1.
+    void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
     std::string autoLaunchTarget_;

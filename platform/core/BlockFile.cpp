@@ -1,11 +1,14 @@
 #include "platform/core/BlockFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <random>
 
 #include "platform/core/KivError.h"
@@ -40,6 +43,24 @@ bool BlockFile::ReadU32(uint64_t off, uint32_t& v) {
 void BlockFile::WriteU32(uint64_t off, uint32_t v) {
     unsigned char b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
     WriteAt(off, b, 4);
+}
+
+AppendRollback::AppendRollback(BlockFile* f)
+    : f_(f), size_(f ? f->Size() : 0), exceptions_(std::uncaught_exceptions()) {}
+
+AppendRollback::~AppendRollback() {
+    if (!f_ || std::uncaught_exceptions() <= exceptions_) return;
+    try {
+        if (f_->Size() > size_) f_->Truncate(size_);
+    } catch (...) {
+    }
+}
+
+void IgnoreFileSizeSignal() {
+    struct sigaction sa {};
+    sa.sa_handler = SIG_IGN;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGXFSZ, &sa, nullptr);
 }
 
 // ---- POSIX ----
@@ -129,6 +150,12 @@ size_t MemoryBlockFile::ReadAt(uint64_t off, void* buf, size_t n) {
 void MemoryBlockFile::WriteAt(uint64_t off, const void* buf, size_t n) {
     bool fail = failAfter_ >= 0 && writes_ >= failAfter_;
     size_t k = fail ? n / 2 : n;
+    const uint64_t room = std::max<uint64_t>(spaceLimit_, data_.size());
+    if (off + k > room) {
+        // What a full disk does: the bytes up to the limit land, the rest does not.
+        k = off >= room ? 0 : size_t(room - off);
+        fail = true;
+    }
     if (off + k > data_.size()) data_.resize(off + k, '\0');
     if (k) std::memcpy(data_.data() + off, buf, k);
     if (fail) throw EFileError("Cannot write", path_, ENOSPC);

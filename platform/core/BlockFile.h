@@ -1,6 +1,11 @@
 #pragma once
 // Random-access file handle with checked I/O. The POSIX form holds the open pair of a
 // datastructure; the in-memory form serves tests and can be told to fail.
+//
+// Stores on these files allocate before they overwrite: what a store needs beyond the file's
+// end is appended first, and only then are bytes inside the file rewritten, so a full disk
+// or a size limit fails before anything stored is touched. AppendRollback takes back what a
+// failed store appended.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -78,13 +83,40 @@ public:
     // (only the first half of its bytes land). -1 turns failing off.
     void FailWritesAfter(int writes) { failAfter_ = writes < 0 ? -1 : writes_ + writes; }
     int Writes() const { return writes_; }
+    // A full disk: the file cannot grow past this many bytes; a write that would lands what
+    // fits and fails with "No space left on device". Writes inside the file still succeed.
+    void FailGrowthPast(uint64_t size) { spaceLimit_ = size; }
+    void UnlimitedGrowth() { spaceLimit_ = UINT64_MAX; }
 
 private:
     std::string data_;
     std::string path_;
     int failAfter_ = -1;
     int writes_ = 0;
+    uint64_t spaceLimit_ = UINT64_MAX;
 };
+
+// Takes back what was appended to the file when the scope is left by an exception, so that a
+// store failing half-way leaves the file's length and bytes as they were. Nothing that was
+// in the file before is touched; a failure of the truncation itself is ignored (the appended
+// bytes are then unreferenced, as any left-behind block).
+class AppendRollback {
+public:
+    explicit AppendRollback(BlockFile* f);
+    ~AppendRollback();
+    AppendRollback(const AppendRollback&) = delete;
+    AppendRollback& operator=(const AppendRollback&) = delete;
+
+private:
+    BlockFile* f_;
+    uint64_t size_;
+    int exceptions_;
+};
+
+// A file-size limit (RLIMIT_FSIZE) makes a write fail with "File too large" instead of
+// killing the process with SIGXFSZ, so it is reported like any other write error. Called
+// once at the start of a program.
+void IgnoreFileSizeSignal();
 
 // Whole-file helpers, checked.
 std::string ReadWholeFile(const std::string& path);  // raises EFileError

@@ -1,17 +1,19 @@
 #pragma once
-// Rounding where the program's rules say "rounded": half to even, as the original
-// arithmetic did (2.5 -> 2, 3.5 -> 4).
+// "Rounded" means half to even, as the Windows program's Round did: 0.5 -> 0, 1.5 -> 2,
+// 2.5 -> 2. Every rounding of a computed length goes through here.
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 
 namespace kiv {
 
-inline int RoundHalfEven(double v) {
-    const double f = std::floor(v);
-    const double d = v - f;
-    if (d > 0.5) return int(f) + 1;
-    if (d < 0.5) return int(f);
-    return (int64_t(f) % 2 == 0) ? int(f) : int(f) + 1;
+inline int64_t RoundHalfEven(double v) {
+    // nearbyint follows the current rounding mode; to-nearest is half to even.
+    const int old = std::fegetround();
+    if (old != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(v);
+    if (old != FE_TONEAREST) std::fesetround(old);
+    return int64_t(r);
 }
 
 }  // namespace kiv

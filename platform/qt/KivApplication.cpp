@@ -5,12 +5,16 @@
 
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/KeyPreview.h"
+#include "platform/qt/PaintReport.h"
 
 namespace kiv {
 
-KivApplication::KivApplication(int& argc, char** argv) : QApplication(argc, argv) { KeyPreview::Instance(); }
+KivApplication::KivApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    KeyPreview::Instance();
+    StartPaintReport();
+}
 
-KivApplication::~KivApplication() = default;
+KivApplication::~KivApplication() { StopPaintReport(); }
 
 bool KivApplication::notify(QObject* receiver, QEvent* event) {
     const QEvent::Type t = event->type();
@@ -31,7 +35,9 @@ bool KivApplication::notify(QObject* receiver, QEvent* event) {
         }
         if (t == QEvent::Paint) {
             PaintEventScope painting;
-            return QApplication::notify(receiver, event);
+            const bool handled = QApplication::notify(receiver, event);
+            PaintHandled();
+            return handled;
         }
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {

@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "platform/core/AppPaths.h"
+#include "platform/core/BlockFile.h"
 #include "platform/qt/ExceptionGuard.h"
 
 namespace kiv {
@@ -46,6 +47,9 @@ void ChooseQtPlatform() {
 }
 
 void InitProgramFolders() {
+    // Before the first write: a file-size limit then fails the write ("File too large"),
+    // which is reported and leaves what was stored, instead of killing the program.
+    IgnoreFileSizeSignal();
     InitAppPaths();
     TempDir();
 }

@@ -13,7 +13,8 @@ void ChooseQtPlatform();
 std::string QtPlatformToChoose(const char* display, const char* chosenPlatform, bool xcbAvailable);
 
 // The program and temporary folders, fixed at start; the temporary folder is private
-// (mode 0700) and fixed temporary file names are used only inside it.
+// (mode 0700) and fixed temporary file names are used only inside it. SIGXFSZ is ignored
+// from here on, so a file-size limit is a write error like any other.
 void InitProgramFolders();
 
 // SIGTERM and SIGINT close the main window as the user's close would, so the settings and

@@ -59,7 +59,7 @@ TEST_F(Datastructure, ABadFileOnTheCommandLineIsRefusedAndLeftAsItWas) {
         Dialogs().Clear();
         const std::string path = Home() + b.name;
         WriteFileAtomic(path, b.bytes);
-        TForm1* f = Start({QStringLiteral(" ") + QString::fromStdString(path)});
+        TForm1* f = Start({" " + path});
         ExpectNothingOpen(f);
         ASSERT_EQ(Dialogs().Messages.size(), 1u) << b.name;
         EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QString::fromStdString(path))) << b.name;
@@ -84,7 +84,7 @@ TEST_F(Datastructure, ARefusedOpenClosesTheOldOneCleanly) {
     MakeJoined(Home() + "good.kiv", "one two");
     const std::string bad = Home() + "bad.kiv";
     WriteFileAtomic(bad, BadFiles()[1].bytes);
-    TForm1* f = Start({QString::fromStdString(Home() + "good.kiv")});
+    TForm1* f = Start({Home() + "good.kiv"});
     ASSERT_TRUE(f->DatastructureOpen());
     f->Datastructure().OpenDatastructureFile(bad);
     ExpectNothingOpen(f);
@@ -109,7 +109,7 @@ TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
         ReadNestItems(kiv.get(), ReadRootNest(kiv.get()), items);
         TCards cards;
         cards.SetCardFile(dsc.get());
-        cards.WriteCard(kCardText, items[0].CardDir, "text of a");
+        ASSERT_TRUE(cards.WriteCard(kCardText, items[0].CardDir, "text of a"));
         TCardArray entries;
         ReadCardDirectory(dsc.get(), items[0].CardDir, entries);
         for (const TCardEntry& e : entries)
@@ -128,9 +128,31 @@ TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
     EXPECT_TRUE(f->TextCard().txtSimpleText->isEnabled());
 }
 
+TEST_F(Datastructure, BinsWithoutRoomInTheCardDirectoryAreReportedAtClose) {
+    // A damaged datastructure-level directory: all five entries hold kinds of no bin.
+    const std::string path = Home() + "FirstKivDB.kiv";
+    MakeTreePair(path, "a(b)");
+    {
+        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::ReadWrite);
+        TDBCards db;
+        db.SetCardFile(dsc.get());
+        for (uint8_t kind = 7; kind < 12; ++kind) ASSERT_TRUE(db.WriteCard(kind, "x"));
+    }
+    PackDatastructure(path);
+    TForm1* f = Start();
+    ASSERT_TRUE(f->DatastructureOpen());
+    try {
+        f->Datastructure().CloseDatastructure();
+        ADD_FAILURE() << "the bins were dropped without a word";
+    } catch (const EKivError& e) {
+        EXPECT_NE(std::string(e.what()).find("no room for the text bin, the launch bin"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadJoined(path).Tree, "a\n  b\n");  // the topics are joined back all the same
+}
+
 TEST_F(Datastructure, AnInterruptedPairIsOpenedAsItStands) {
     MakeTreePair(Home() + "split.kiv", "left(over)");
-    TForm1* f = Start({QString::fromStdString(Home() + "split.kiv")});
+    TForm1* f = Start({Home() + "split.kiv"});
     ASSERT_TRUE(f->DatastructureOpen());
     EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "left");
     EXPECT_EQ(f->Panels().sgdSecond->Nester->Caption(0), "over");

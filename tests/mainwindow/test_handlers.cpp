@@ -4,6 +4,8 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QStatusBar>
 
 #include "tests/mainwindow/WindowFixture.h"
@@ -164,6 +166,97 @@ TEST_F(Handlers, ATopicIsNotMovedIntoItsOwnBranch) {
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
     EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("It is not possible to move a topic to its own branch."));
     EXPECT_EQ(Tree(), "a\n  a1\n    a2\nb\n");
+}
+
+TEST_F(Handlers, ExpandedTopicsStayExpandedWhenTheyBringTheScrollBarAndOnResizes) {
+    const std::string caption = "\"A long caption that wraps over several lines of a panel, as it keeps going with "
+                                "words and more words, and more still until it needs a few lines\"";
+    std::string tree;
+    for (int i = 0; i < 10; ++i) tree += caption + " ";
+    Open(tree);
+    p1->setFocus(Qt::OtherFocusReason);
+    QScrollBar* bar = p1->verticalScrollBar();
+    ASSERT_FALSE(bar->isVisible());
+    // Keypad "+" on one topic after another, until well after the scroll bar came.
+    std::vector<int> expanded;
+    for (int r = 0; r < p1->Nester->RowCount(); ++r) {
+        p1->SelectRow(r);
+        QTest::keyClick(p1, Qt::Key_Plus, Qt::KeypadModifier);
+        QCoreApplication::processEvents();
+        expanded.push_back(r);
+        if (bar->isVisible() && r >= 6) break;
+    }
+    ASSERT_TRUE(bar->isVisible());
+    auto expectExpanded = [&](const char* when) {
+        for (int r : expanded) {
+            EXPECT_GT(p1->RowHeights(r), p1->DefaultRowHeight()) << when << ", row " << r;
+            EXPECT_EQ(p1->RowHeights(r), p1->RowHeight(r)) << when << ", row " << r << " fitted at the width";
+        }
+        EXPECT_EQ(p1->ColWidths(0), p1->ClientWidth()) << when;
+    };
+    expectExpanded("with the scroll bar");
+    f->resize(f->width() - 200, f->height() - 100);
+    QCoreApplication::processEvents();
+    expectExpanded("after a resize");
+    // The key collapses a topic again.
+    p1->SelectRow(expanded[0]);
+    QTest::keyClick(p1, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(p1->RowHeights(expanded[0]), p1->DefaultRowHeight());
+}
+
+TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
+    Open("a(a1 a2) b c");
+    TWindowSkeleton& k = f->Skeleton();
+    ASSERT_TRUE(k.pnlDropBox->isHidden());
+    auto expectMarkerOn = [&](TKivStringGrid* g, int row) {
+        ASSERT_FALSE(k.pnlDropBox->isHidden());
+        EXPECT_EQ(k.pnlDropBox->parentWidget(), g->viewport());
+        EXPECT_EQ(k.pnlDropBox->pos(), g->RowContentRect(row).topLeft() + QPoint(1, 1));
+        EXPECT_EQ(k.imDropBoxTag, 1);
+        EXPECT_EQ(k.imDropBox->pixmap().toImage(), k.imlAppend[1].toImage()) << "the highlighted picture";
+        EXPECT_EQ(k.StatusBar->currentMessage(), QStringLiteral("Move items(s) to this position"));
+    };
+
+    // The current topic of panel 1 dragged, with the mouse, over another row of its panel.
+    ClickWith(p1, 0, {});
+    bool shownDuringDrag = false;
+    struct StarterBack {
+        ~StarterBack() { TKivStringGrid::SetDragStarter(nullptr); }
+    } starterBack;
+    TKivStringGrid::SetDragStarter([&](TKivStringGrid* src, QMimeData* data) {
+        delete data;
+        ASSERT_TRUE(DragOver(src, p1, p1->CaptionRect(2).center()));
+        expectMarkerOn(p1, 2);
+        shownDuringDrag = !k.pnlDropBox->isHidden();
+        // Over the current row, and over a row of a later panel without marks: refused, no marker.
+        EXPECT_FALSE(DragOver(src, p1, p1->CaptionRect(0).center()));
+        EXPECT_TRUE(k.pnlDropBox->isHidden());
+        EXPECT_FALSE(DragOver(src, p2, p2->CaptionRect(1).center()));
+        EXPECT_TRUE(k.pnlDropBox->isHidden());
+        EXPECT_TRUE(k.StatusBar->currentMessage().isEmpty());
+        // Accepted again: it comes back where the mouse is.
+        ASSERT_TRUE(DragOver(src, p1, p1->CaptionRect(1).center()));
+        expectMarkerOn(p1, 1);
+    });
+    const QPoint from = p1->CaptionRect(0).center(), to = p1->CaptionRect(1).center();
+    QTest::mousePress(p1->viewport(), Qt::LeftButton, {}, from);
+    for (QPoint at : {to, to + QPoint(6, 4)}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(p1->viewport()->mapToGlobal(at)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(p1->viewport(), &move);
+    }
+    EXPECT_TRUE(shownDuringDrag) << "the drag ran";
+    EXPECT_TRUE(k.pnlDropBox->isHidden()) << "the end of the drag takes the marker away";
+    QTest::mouseRelease(p1->viewport(), Qt::LeftButton, {}, to);
+
+    // A marked topic dragged to panel 2: the marker moves onto that panel; not over a
+    // marked row.
+    ClickWith(p1, 2, Qt::ControlModifier);
+    ASSERT_TRUE(DragOver(p1, p2, p2->CaptionRect(1).center()));
+    expectMarkerOn(p2, 1);
+    EXPECT_FALSE(DragOver(p1, p1, p1->CaptionRect(2).center()));
+    EXPECT_TRUE(k.pnlDropBox->isHidden());
+    TKivStringGrid::SetInternalDragSource(nullptr);
 }
 
 }  // namespace

@@ -1,20 +1,51 @@
 // kivtree: builds and shows open datastructure pairs for tests and by hand.
 //   kivtree make PATH.kiv 'TREE'   fresh PATH.kiv + PATH.dsc holding TREE, e.g. 'a(b "c d") e'
-//   kivtree dump PATH.kiv          one topic per line, two blanks of indent per level; a joined
-//                                  file is split in a temporary folder, the file left untouched
+//   kivtree dump [--cards] PATH.kiv
+//                                  one topic per line, two blanks of indent per level; a joined
+//                                  file is split in a temporary folder, the file left untouched;
+//                                  with --cards each topic's text card follows as plain text,
+//                                  then its links as "@ target | title"
+//   kivtree setcard PATH.kiv TRAIL KIND
+//                                  standard input becomes card KIND (1 caption, 2 text, 3 graphic,
+//                                  4 links, 5 external path) of the topic at TRAIL, its child
+//                                  indexes from the root ("0/3/1"), stored as the window stores it
 //   kivtree pack PATH.kiv          joins the open pair into the one file
 //   kivtree unpack PATH.kiv        splits the joined file into the open pair
+//   kivtree search PATH.kiv [--and|--or|--phrase] [--branch TRAIL] KEYWORDS...
+//                                  the topics found as the search pane finds them, one a line:
+//                                  the trail ("0/3/1"), a tab, the caption; the keywords are
+//                                  read as the search field reads its text; "n results found"
+//                                  on stderr
+//   kivtree export PATH.kiv [--numbers] [--cards] [--links] [--rtf]
+//                                  the whole outline as the print window generates it, to
+//                                  standard output: plain text (UTF-8), or RTF with the
+//                                  text cards' own formatting
 // Errors: one line on stderr, exit status 1.
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "engine/core/DatastructureFiles.h"
+#include "engine/core/Navigation.h"
+#include "engine/core/Search.h"
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivError.h"
+#include "platform/core/KivStrings.h"
+#include "platform/core/LegacyText.h"
+
+#ifdef KIV_TREE_EXPORT
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include "dialogs/OutlineText.h"
+#include "engine/core/NestFunctions.h"
+#include "engine/core/Nester.h"
+#include "platform/qt/EditorFile.h"
+#endif
 
 namespace {
 
@@ -23,7 +54,8 @@ using Args = std::vector<std::string>;
 struct Command {
     const char* name;
     const char* usage;
-    size_t argc;  // arguments after the command name
+    size_t argc;     // arguments after the command name
+    size_t options;  // how many optional ones may follow
     int (*run)(const Args&);
 };
 
@@ -32,30 +64,100 @@ int Make(const Args& a) {
     return 0;
 }
 
-// A closed datastructure is dumped from a split copy.
-std::string DumpJoined(const std::string& path) {
-    const std::string dir = kiv::TempDir() + "dump/";
-    kiv::RemoveTree(dir);
-    if (!kiv::MakeDirs(dir)) throw kiv::EFileError("Cannot create folder", dir, 0);
-    const std::string copy = dir + "joined.kiv";
-    kiv::WriteFileAtomic(copy, kiv::ReadWholeFile(path));
-    kiv::UnpackDatastructure(copy);
-    std::string out = kiv::DumpTreePair(copy);
-    kiv::RemoveTree(dir);
-    return out;
-}
-
 bool IsJoined(const std::string& path) {
     if (kiv::FileExists(kiv::CardFileName(path)) || !kiv::FileExists(path)) return false;
     kiv::TJoinedTrailer t;
     return kiv::ReadJoinedTrailer(*kiv::PosixBlockFile::Open(path, kiv::OpenMode::ReadOnly), t);
 }
 
-int Dump(const Args& a) {
-    std::string out = IsJoined(a[0]) ? DumpJoined(a[0]) : kiv::DumpTreePair(a[0]);
+// read(pair path) on the open pair; a closed datastructure is read from a split copy, the
+// file left untouched.
+template <class F>
+std::string ReadPair(const std::string& path, F read) {
+    if (!IsJoined(path)) return read(path);
+    const std::string dir = kiv::TempDir() + "dump/";
+    kiv::RemoveTree(dir);
+    if (!kiv::MakeDirs(dir)) throw kiv::EFileError("Cannot create folder", dir, 0);
+    const std::string copy = dir + "joined.kiv";
+    kiv::WriteFileAtomic(copy, kiv::ReadWholeFile(path));
+    kiv::UnpackDatastructure(copy);
+    std::string out = read(copy);
+    kiv::RemoveTree(dir);
+    return out;
+}
+
+int Print(const std::string& out) {
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
+
+int DumpPath(const std::string& path, bool withCards) {
+    return Print(ReadPair(path, [withCards](const std::string& p) { return kiv::DumpTreePair(p, withCards); }));
+}
+
+int Dump(const Args& a) { return DumpPath(a[0], false); }
+
+int DumpCards(const Args& a) {
+    if (a[0] != "--cards") throw kiv::EKivError("unknown option \"" + a[0] + "\" (dump takes --cards)");
+    return DumpPath(a[1], true);
+}
+
+std::string ReadStdin() {
+    std::string in;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) in.append(buf, n);
+    if (std::ferror(stdin)) throw kiv::EKivError(std::string("cannot read standard input: ") + std::strerror(errno));
+    return in;
+}
+
+int SetCard(const Args& a) {
+    const std::string& kind = a[2];
+    if (kind.size() != 1 || kind[0] < '0' || kind[0] > '9')
+        throw kiv::EKivError("card kind \"" + kind + "\": a topic's cards are kinds 1 to 5");
+    kiv::StoreTrailCardPair(a[0], a[1], kind[0] - '0', ReadStdin());
+    return 0;
+}
+
+#ifdef KIV_TREE_EXPORT
+std::string ExportPair(const std::string& path, const kiv::TOutlineTextOptions& options, bool rtf) {
+    auto kiv = kiv::PosixBlockFile::Open(path, kiv::OpenMode::ReadOnly);
+    auto dsc = kiv::PosixBlockFile::Open(kiv::CardFilePathOf(path), kiv::OpenMode::ReadOnly);
+    if (kiv->Size() < kiv::kRootHeaderSize) throw kiv::EKivError("\"" + path + "\" is not a KIV datastructure");
+    kiv::TNester model;
+    model.SetNestFile(kiv.get());
+    model.SetCardFile(dsc.get());
+    kiv::TCards cards;
+    cards.SetCardFile(dsc.get());
+    if (!rtf) {
+        std::string text;
+        kiv::BuildOutlineTextFile(text, options, model, cards);
+        return text;
+    }
+    QTextDocument doc;
+    kiv::BuildOutlineText(doc, options, model, cards);
+    return kiv::EditorFileBytes(doc, kiv::TEditorFileKind::RichText);
+}
+
+int Export(const Args& a) {
+    kiv::TOutlineTextOptions o;
+    o.Scope = kiv::TOutlineScope::Outline;
+    bool rtf = false;
+    for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--numbers") o.TopicsNumbers = true;
+        else if (a[i] == "--cards") o.WithTextCard = true;
+        else if (a[i] == "--links") o.WithLinks = true;
+        else if (a[i] == "--rtf") rtf = o.Formatting = true;
+        else throw kiv::EKivError("unknown option " + a[i]);
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "kivtree";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    return Print(ReadPair(a[0], [&](const std::string& p) { return ExportPair(p, o, rtf); }));
+}
+#endif
 
 int Pack(const Args& a) {
     kiv::PackDatastructure(a[0]);
@@ -67,11 +169,61 @@ int Unpack(const Args& a) {
     return 0;
 }
 
+// The search of the main window's search pane, over the file.
+int Search(const Args& a) {
+    kiv::TSearchRequest request;
+    bool phrase = false;
+    std::string trail, input;
+    for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--and" || a[i] == "--or") request.AndMode = a[i] == "--and";
+        else if (a[i] == "--phrase") phrase = true;
+        else if (a[i] == "--branch" && i + 1 < a.size()) trail = a[++i];
+        else input += (input.empty() ? "" : " ") + a[i];
+    }
+    request.Keywords = kiv::SearchKeywords(input, phrase);
+    if (request.Keywords.empty()) throw kiv::EKivError("no keywords to search for");
+    const std::vector<int> steps = trail.empty() ? std::vector<int>{} : kiv::ParseTrail(trail);
+    size_t found = 0;
+    const std::string out = ReadPair(a[0], [&](const std::string& path) {
+        const kiv::TTreePairFiles pair = kiv::OpenTreePair(path, false);
+        // Branch scope: the topic at the trail and its sub-tree, hits with their whole trail.
+        request.StartNest = kiv::ReadRootNest(pair.kiv.get());
+        for (size_t i = 0; i < steps.size(); ++i) {
+            kiv::TNestItem item;
+            if ((i > 0 && !kiv::NestFollowed(request.StartNest)) ||
+                !kiv::GetNestItem(pair.kiv.get(), request.StartNest, steps[i], item))
+                throw kiv::EKivError("no topic at " + trail);
+            request.Index = steps[i];
+            if (i + 1 == steps.size()) break;
+            request.Above.push_back({request.StartNest, uint32_t(steps[i]), item.CardDir, item.ChildNest, {}});
+            request.StartNest = item.ChildNest;
+        }
+        std::string lines;
+        kiv::TSearchEvents events;
+        events.OnHit = [&](const kiv::TSearchHit& hit) {
+            for (const auto& node : hit.Trail) lines += kiv::IntToStr(node.Index) + "/";
+            lines.back() = '\t';
+            lines += kiv::LegacyText::Decode(kiv::LineBreaksToBlanks(hit.Caption)) + "\n";
+        };
+        found = kiv::RunSearch(pair.kiv.get(), pair.dsc.get(), request, events).Hits;
+        return lines;
+    });
+    const int status = Print(out);
+    std::fprintf(stderr, "%zu results found\n", found);
+    return status;
+}
+
 const Command kCommands[] = {
-    {"make", "make PATH.kiv 'TREE'", 2, Make},
-    {"dump", "dump PATH.kiv", 1, Dump},
-    {"pack", "pack PATH.kiv", 1, Pack},
-    {"unpack", "unpack PATH.kiv", 1, Unpack},
+    {"make", "make PATH.kiv 'TREE'", 2, 0, Make},
+    {"dump", "dump PATH.kiv", 1, 0, Dump},
+    {"dump", "dump --cards PATH.kiv", 2, 0, DumpCards},
+    {"setcard", "setcard PATH.kiv TRAIL KIND", 3, 0, SetCard},
+    {"pack", "pack PATH.kiv", 1, 0, Pack},
+    {"unpack", "unpack PATH.kiv", 1, 0, Unpack},
+    {"search", "search PATH.kiv [--and|--or|--phrase] [--branch TRAIL] KEYWORDS...", 2, 1000, Search},
+#ifdef KIV_TREE_EXPORT
+    {"export", "export PATH.kiv [--numbers] [--cards] [--links] [--rtf]", 1, 4, Export},
+#endif
 };
 
 void Usage() {
@@ -92,17 +244,16 @@ void Error(const std::string& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit is reported as the write error it is, not by dying of SIGXFSZ.
+    kiv::IgnoreFileSizeSignal();
     if (argc < 2) {
         Usage();
         return 1;
     }
     const std::string name = argv[1];
     for (const auto& c : kCommands) {
-        if (name != c.name) continue;
-        if (size_t(argc - 2) != c.argc) {
-            Usage();
-            return 1;
-        }
+        const size_t n = size_t(argc - 2);
+        if (name != c.name || n < c.argc || n > c.argc + c.options) continue;
         try {
             return c.run(Args(argv + 2, argv + argc));
         } catch (const std::exception& e) {

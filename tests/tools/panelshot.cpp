@@ -57,16 +57,20 @@ int main(int argc, char** argv) {
     n1.RootNest = ReadRootNest(kiv.get());
     n1.LoadBranch(-1, false);
     // Decorations: links, a text card, a locked topic, a clone and an external topic.
-    n1.LaunchList().SetLinks(1, "/usr/share/doc\x01" "docs\r\n");
-    n1.Cards().WriteRowCard(kCardText, 0, "plans");
+    bool stored = n1.LaunchList().SetLinks(1, "/usr/share/doc\x01" "docs\r\n");
+    stored &= n1.Cards().WriteRowCard(kCardText, 0, "plans");
     n1.SetHasText(0, true);
     n1.SetLocked(2, true);
-    n1.SetCaption(2, n1.Caption(2));
+    stored &= n1.SetCaption(2, n1.Caption(2));
     n1.SetClone(3, true);
-    n1.SetCaption(3, n1.Caption(3));
+    stored &= n1.SetCaption(3, n1.Caption(3));
     n1.SetChildNest(3, -1);
-    n1.SaveRowItem(3);
-    n1.Cards().WriteRowCard(kCardExternal, 3, "/home/ann/Old Notes.kiv");
+    stored &= n1.SaveRowItem(3);
+    stored &= n1.Cards().WriteRowCard(kCardExternal, 3, "/home/ann/Old Notes.kiv");
+    if (!stored) {
+        std::fprintf(stderr, "panelshot: the sample topics could not be stored\n");
+        return 1;
+    }
     n1.LoadBranch(-1, false);
     p1->SetRowCount(n1.RowCount());
     p1->UpdateRowHeights(0);

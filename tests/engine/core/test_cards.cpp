@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "engine/core/Cards.h"
 #include "platform/core/AppPaths.h"
@@ -83,12 +85,12 @@ TEST_F(CardStore, FirstCaptionAppendsDirectoryAndPaddedChunk) {
 
 TEST_F(CardStore, ChainGrowsIntoSecondChunkAndShrinksBack) {
     uint32_t dir = 0;
-    cards.WriteCard(kCardCaption, dir, "0123456789");
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, "0123456789"));
     const uint32_t first = 32, second = 244;
 
     std::string long250(250, 'x');
     for (int i = 0; i < 250; ++i) long250[i] = char('a' + i % 26);
-    cards.WriteCard(kCardCaption, dir, long250);
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, long250));
     // rest 50 + 50 slack, raised to the minimum of 200
     ASSERT_EQ(file.Bytes().size(), 244u + 12 + 200);
     auto h1 = HeaderAt(file.Bytes(), first), h2 = HeaderAt(file.Bytes(), second);
@@ -98,7 +100,7 @@ TEST_F(CardStore, ChainGrowsIntoSecondChunkAndShrinksBack) {
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, long250);
 
-    cards.WriteCard(kCardCaption, dir, std::string(20, 'y'));
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, std::string(20, 'y')));
     EXPECT_EQ(file.Bytes().size(), 244u + 212);  // rewritten in place
     h1 = HeaderAt(file.Bytes(), first);
     h2 = HeaderAt(file.Bytes(), second);
@@ -108,18 +110,18 @@ TEST_F(CardStore, ChainGrowsIntoSecondChunkAndShrinksBack) {
     EXPECT_EQ(text, std::string(20, 'y'));
 
     // Exactly one chunk's worth: the first is full, so the second must end the text.
-    cards.WriteCard(kCardCaption, dir, std::string(200, 'z'));
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, std::string(200, 'z')));
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, std::string(200, 'z'));
     EXPECT_EQ(HeaderAt(file.Bytes(), second).used, 0u);
 
     // Growing again reuses both chunks.
-    cards.WriteCard(kCardCaption, dir, long250);
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, long250));
     EXPECT_EQ(file.Bytes().size(), 244u + 212);
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, long250);
 
-    cards.WriteCard(kCardCaption, dir, "");
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, ""));
     EXPECT_EQ(HeaderAt(file.Bytes(), first).used, 0u);
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, "");
@@ -214,10 +216,16 @@ TEST(CardChain, WatchDogAfter50000Chunks) {
     EXPECT_EQ(ReadMessage(&ok, 4), "no error");
 }
 
-TEST(CardChain, WritingOverALoopRaisesInsteadOfSpinning) {
-    MemoryBlockFile m(NewCardFile() + Chunk(0, 0, 4, ""));
+TEST(CardChain, WritingOverALoopMakesANewChainInsteadOfSpinning) {
+    const std::string old = NewCardFile() + Chunk(0, 0, 4, "");
+    MemoryBlockFile m(old);
     uint32_t first = 4;
-    EXPECT_THROW(WriteCardChain(&m, first, "abc"), ENesterError);
+    WriteCardChain(&m, first, "abc");
+    EXPECT_EQ(first, old.size());
+    EXPECT_EQ(m.Bytes().substr(0, old.size()), old);
+    std::string text;
+    ReadCardChain(&m, first, text);
+    EXPECT_EQ(text, "abc");
 }
 
 TEST(CaptionPrefix, SplitsSixBytePrefix) {
@@ -247,7 +255,7 @@ TEST(CaptionPrefix, SplitsSixBytePrefix) {
 
 TEST_F(CardStore, ReadCaptionRemovesThePrefix) {
     uint32_t dir = 0;
-    cards.WriteCard(kCardCaption, dir, MakeCaptionPrefix(0xFF, kFlagItalic) + "Red");
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, MakeCaptionPrefix(0xFF, kFlagItalic) + "Red"));
     std::string text;
     cards.ReadCaption(dir, text);
     EXPECT_EQ(text, "Red");
@@ -278,15 +286,15 @@ TEST_F(CardStore, FiveKindsFitASixthIsRefused) {
 
 TEST_F(CardStore, EmptyCardTakesAnEntryAndGetsItsChunkLater) {
     uint32_t dir = 0;
-    cards.WriteCard(kCardText, dir, "");
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, ""));
     TCardArray entries;
     ReadCardDirectory(&file, dir, entries);
     ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[0], (TCardEntry{kCardText, 0}));
     EXPECT_EQ(file.Bytes().size(), 4u + 28);  // no chunk for an empty text
 
-    cards.WriteCard(kCardCaption, dir, "c");
-    cards.WriteCard(kCardText, dir, "now text");
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, "c"));
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, "now text"));
     ReadCardDirectory(&file, dir, entries);
     EXPECT_EQ(entries[1].Kind, kCardCaption);
     EXPECT_EQ(entries[0].Kind, kCardText);
@@ -318,22 +326,102 @@ TEST_F(CardStore, HasCardReadsOnlyTheFirstChunkHeader) {
     CountingFile counting(NewCardFile());
     cards.SetCardFile(&counting);
     uint32_t dir = 0;
-    cards.WriteCard(kCardText, dir, std::string(100000, 'r'));
-    cards.WriteCard(kCardGraphic, dir, "");
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, std::string(100000, 'r')));
+    ASSERT_TRUE(cards.WriteCard(kCardGraphic, dir, ""));
     counting.bytesRead = 0;
     EXPECT_TRUE(cards.HasCard(dir, kCardText));
     EXPECT_LE(counting.bytesRead, 3u + 25 + 12);
     EXPECT_FALSE(cards.HasCard(dir, kCardGraphic));
     EXPECT_FALSE(cards.HasCard(dir, kCardLaunch));
     EXPECT_FALSE(cards.HasCard(0, kCardText));
-    cards.WriteCard(kCardText, dir, "");
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, ""));
     EXPECT_FALSE(cards.HasCard(dir, kCardText));
+}
+
+// A store that needs more room than the disk has fails before it touches the old card:
+// the file is byte for byte what it was, and the card reads as before.
+TEST_F(CardStore, StoreOnAFullDiskLeavesTheOldCard) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<uint8_t, std::string>> before;  // stored first, in order
+        uint8_t kind;
+        std::string grown;
+        uint64_t room;  // bytes the disk still takes
+    };
+    const std::string two = std::string(200, 'a') + std::string(100, 'b');  // two chunks
+    const Case cases[] = {
+        {"one chunk outgrown", {{kCardText, "old text"}}, kCardText, std::string(700, 'n'), 0},
+        {"one chunk, part of the new one fits", {{kCardText, "old text"}}, kCardText, std::string(700, 'n'), 300},
+        {"two chunks outgrown", {{kCardText, two}}, kCardText, std::string(2000, 'n'), 100},
+        {"a new kind in a free entry", {{kCardCaption, "caption"}}, kCardText, "fresh", 10},
+        {"a new topic's first card", {}, kCardCaption, "first", 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryBlockFile disk{NewCardFile()};
+        cards.SetCardFile(&disk);
+        uint32_t dir = 0;
+        for (const auto& [kind, text] : c.before) ASSERT_TRUE(cards.WriteCard(kind, dir, text));
+        const std::string old = disk.Bytes();
+        const uint32_t oldDir = dir;
+        std::string oldText;
+        cards.ReadCard(c.kind, dir, oldText);
+
+        disk.FailGrowthPast(old.size() + c.room);
+        EXPECT_THROW((void)cards.WriteCard(c.kind, dir, c.grown), EFileError);
+        EXPECT_EQ(disk.Bytes(), old);
+        EXPECT_EQ(dir, oldDir);
+        std::string text;
+        cards.ReadCard(c.kind, dir, text);
+        EXPECT_EQ(text, oldText);
+
+        disk.UnlimitedGrowth();  // room again: the same store goes through
+        ASSERT_TRUE(cards.WriteCard(c.kind, dir, c.grown));
+        cards.ReadCard(c.kind, dir, text);
+        EXPECT_EQ(text, c.grown);
+    }
+}
+
+TEST_F(CardStore, ShrinkingOnAFullDiskNeedsNoRoom) {
+    uint32_t dir = 0;
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, std::string(600, 'x')));
+    file.FailGrowthPast(file.Size());
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, "short"));
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, std::string(600, 'y')));  // the chain is still there
+    std::string text;
+    cards.ReadCard(kCardText, dir, text);
+    EXPECT_EQ(text, std::string(600, 'y'));
+}
+
+TEST_F(CardStore, ChainCutShortIsReplacedAndSwitchedLast) {
+    // The card's chunk claims 200 bytes but the file ends after 50 of them: rewriting it in
+    // place would grow the file under a later append. The text goes to a new chain.
+    uint32_t dir = 0;
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, "damaged"));
+    file.Truncate(dir + kCardDirSize + kChunkHeaderSize + 50);
+    const std::string old = file.Bytes();
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, "whole again"));
+    EXPECT_EQ(file.Bytes().substr(kCardDirSize + 4, old.size() - kCardDirSize - 4),
+              old.substr(kCardDirSize + 4));  // the old chunk is untouched
+    std::string text;
+    cards.ReadCard(kCardText, dir, text);
+    EXPECT_EQ(text, "whole again");
+    TCardArray entries;
+    ReadCardDirectory(&file, dir, entries);
+    EXPECT_EQ(entries[0].FirstChunk, old.size());
+
+    // On a full disk the entry still names the old chain.
+    MemoryBlockFile disk{old};
+    cards.SetCardFile(&disk);
+    disk.FailGrowthPast(old.size());
+    EXPECT_THROW((void)cards.WriteCard(kCardText, dir, "whole again"), EFileError);
+    EXPECT_EQ(disk.Bytes(), old);
 }
 
 TEST_F(CardStore, FailuresRaiseAndReportNothingStored) {
     file.FailWritesAfter(0);
     uint32_t dir = 0;
-    EXPECT_THROW(cards.WriteCard(kCardCaption, dir, "lost"), EFileError);
+    EXPECT_THROW((void)cards.WriteCard(kCardCaption, dir, "lost"), EFileError);
     EXPECT_EQ(dir, 0u);
 
     MemoryBlockFile damaged(NewCardFile());
@@ -352,7 +440,7 @@ TEST_F(CardStore, ShortFileNeverGetsADirectoryAtAddressZero) {
     MemoryBlockFile empty;
     cards.SetCardFile(&empty);
     uint32_t dir = 0;
-    cards.WriteCard(kCardCaption, dir, "x");
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, "x"));
     EXPECT_EQ(dir, 4u);
     EXPECT_EQ(empty.Bytes().substr(0, 4), std::string(4, '\0'));
 }
@@ -410,7 +498,7 @@ TEST_F(RelativeLinks, TargetsUnderAppDirRoundTrip) {
                            "no separator " + h + "c\r\n"
                            "\x01" + h + "title only";
     uint32_t dir = 0;
-    cards.WriteCard(kCardLaunch, dir, in);
+    ASSERT_TRUE(cards.WriteCard(kCardLaunch, dir, in));
     EXPECT_EQ(StoredCard(dir, kCardLaunch),
               "||docs/a.txt\x01Title A\r\n"
               "/elsewhere/b.txt\x01" "B\r\n"
@@ -426,23 +514,23 @@ TEST_F(RelativeLinks, TargetsUnderAppDirRoundTrip) {
 
 TEST_F(RelativeLinks, WindowsWrittenTargetsResolveUnderAppDir) {
     uint32_t dir = 0;
-    cards.StoreCard(dir, kCardLaunch, "||docs\\sub\\b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
+    ASSERT_TRUE(cards.StoreCard(dir, kCardLaunch, "||docs\\sub\\b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n"));
     std::string back;
     cards.ReadCard(kCardLaunch, dir, back);
     EXPECT_EQ(back, h + "docs/sub/b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
     // Writing it back uses "/" after "||"; the Windows path stays as it was.
-    cards.WriteCard(kCardLaunch, dir, back);
+    ASSERT_TRUE(cards.WriteCard(kCardLaunch, dir, back));
     EXPECT_EQ(StoredCard(dir, kCardLaunch), "||docs/sub/b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
 }
 
 TEST_F(RelativeLinks, AppendingKeepsEarlierTargetsRelative) {
     uint32_t dir = 0;
-    cards.WriteCard(kCardLaunch, dir, h + "one.txt\x01One\r\n");
-    cards.AppendToCard(dir, kCardLaunch, h + "two.txt\x01Two\r\n");
+    ASSERT_TRUE(cards.WriteCard(kCardLaunch, dir, h + "one.txt\x01One\r\n"));
+    ASSERT_TRUE(cards.AppendToCard(dir, kCardLaunch, h + "two.txt\x01Two\r\n"));
     EXPECT_EQ(StoredCard(dir, kCardLaunch), "||one.txt\x01One\r\n||two.txt\x01Two\r\n");
     // Other kinds are appended as they stand.
-    cards.WriteCard(kCardText, dir, "abc");
-    cards.AppendToCard(dir, kCardText, h + "def");
+    ASSERT_TRUE(cards.WriteCard(kCardText, dir, "abc"));
+    ASSERT_TRUE(cards.AppendToCard(dir, kCardText, h + "def"));
     EXPECT_EQ(StoredCard(dir, kCardText), "abc" + h + "def");
 }
 

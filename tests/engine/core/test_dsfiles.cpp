@@ -100,7 +100,7 @@ protected:
             auto cards = PosixBlockFile::Open(dsc, OpenMode::ReadWrite);
             TDBCards db;
             db.SetCardFile(cards.get());
-            db.WriteCard(kDBCardTextBin, "secret\x01" + std::string(5000, 't'));
+            ASSERT_TRUE(db.WriteCard(kDBCardTextBin, "secret\x01" + std::string(5000, 't')));
         }
         outline0 = ReadWholeFile(path);
         cards0 = ReadWholeFile(dsc);

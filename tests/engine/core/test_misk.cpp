@@ -101,7 +101,7 @@ TEST(MiskPro, ExtractBetweenWalksTagPairs) {
         std::string result;
         bool nil;
     } cases[] = {
-        {"the Part's page", "<TITLE> Home </TITLE>", "<title>", "</title>", 1, "Home", false},
+        {"tags in upper case, blanks trimmed", "<TITLE> Home </TITLE>", "<title>", "</title>", 1, "Home", false},
         {"text keeps its case", "<b>MiXed CaSe</B>", "<B>", "</b>", 1, "MiXed CaSe", false},
         {"no end tag", "<title>open", "<title>", "</title>", 1, "", true},
         {"no start tag", "plain", "<title>", "</title>", 1, "", true},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -270,8 +271,8 @@ TEST_P(NestFile, LoopingChainIsReportedByEveryWalk) {
         TItemArray got;
         TNestItem it;
         EXPECT_EQ(NesterMessage([&] { ReadNestItems(F(), 8, got); }), kCantGetItems);
-        EXPECT_EQ(NesterMessage([&] { GetNestItem(F(), 8, 1 << 30, it); }), kCantGetItem);
-        EXPECT_EQ(NesterMessage([&] { SetNestItem(F(), 8, 1 << 30, it); }), kCantSaveItem);
+        EXPECT_EQ(NesterMessage([&] { (void)GetNestItem(F(), 8, 1 << 30, it); }), kCantGetItem);
+        EXPECT_EQ(NesterMessage([&] { (void)SetNestItem(F(), 8, 1 << 30, it); }), kCantSaveItem);
         EXPECT_EQ(NesterMessage([&] { AddNestItems(F(), 8, Items(1)); }), kCantAddItems);
         EXPECT_EQ(NesterMessage([&] { WriteNestItems(F(), 8, Items(30)); }), kCantSaveItem);
         EXPECT_EQ(NesterMessage([&] { InsertNestItems(F(), 8, 0, Items(1)); }), kCantGetItems);
@@ -310,7 +311,7 @@ TEST_P(NestFile, DamagedBlocksRaiseInsteadOfReadingGarbage) {
         Load(c.bytes);
         TNestItem it;
         EXPECT_EQ(NesterMessage([&] { Read(8); }), kWrongAddress);
-        EXPECT_EQ(NesterMessage([&] { GetNestItem(F(), 8, 5, it); }), kWrongAddress);
+        EXPECT_EQ(NesterMessage([&] { (void)GetNestItem(F(), 8, 5, it); }), kWrongAddress);
         EXPECT_EQ(NesterMessage([&] { AddNestItems(F(), 8, Items(1)); }), kWrongAddress);
     }
 
@@ -319,15 +320,15 @@ TEST_P(NestFile, DamagedBlocksRaiseInsteadOfReadingGarbage) {
     TNestItem it;
     EXPECT_EQ(NesterMessage([&] { Read(8); }), kCantGetItems);
     EXPECT_TRUE(GetNestItem(F(), 8, 1, it));
-    EXPECT_EQ(NesterMessage([&] { GetNestItem(F(), 8, 3, it); }), kCantGetItem);
-    EXPECT_EQ(NesterMessage([&] { SetNestItem(F(), 8, 3, it); }), kCantSaveItem);
+    EXPECT_EQ(NesterMessage([&] { (void)GetNestItem(F(), 8, 3, it); }), kCantGetItem);
+    EXPECT_EQ(NesterMessage([&] { (void)SetNestItem(F(), 8, 3, it); }), kCantSaveItem);
     EXPECT_EQ(NesterMessage([&] { AddNestItems(F(), 8, Items(1)); }), kCantAddItems);
     EXPECT_EQ(NesterMessage([&] { WriteNestItems(F(), 8, Items(1)); }), kCantSaveItem);
 
     // More slots in use than the block has.
     Load(RootHeader(8) + RawBlock(0, 2, 3, Items(2)) + std::string(64, '\0'));
     EXPECT_EQ(NesterMessage([&] { Read(8); }), kCantGetItems);
-    EXPECT_EQ(NesterMessage([&] { GetNestItem(F(), 8, 0, it); }), kCantGetItem);
+    EXPECT_EQ(NesterMessage([&] { (void)GetNestItem(F(), 8, 0, it); }), kCantGetItem);
 
     // A next pointing inside the same block: a rewrite would overwrite its own items.
     TItemArray overlapping = Items(10);
@@ -425,6 +426,81 @@ TEST(NestStorage, AddressesStayWithinTheSignedRange) {
     RemoveFile(path);
 }
 
+// A nest of two blocks, 10 of 10 and 3 of 10: 13 items.
+struct TwoBlockNest {
+    TwoBlockNest() {
+        InitOutlineFile(&m);
+        nest = AppendNestBlock(&m, Items(5));
+        AddNestItems(&m, nest, Items(5, 6));
+        AddNestItems(&m, nest, Items(3, 11));
+        ReadNestItems(&m, nest, items);
+    }
+    MemoryBlockFile m;
+    uint32_t nest = 0;
+    TItemArray items;
+};
+
+// Growing a nest on a full disk fails before any of its blocks is rewritten: the file is
+// byte for byte what it was and every topic is still in the nest.
+TEST(NestStorage, GrowthOnAFullDiskLeavesTheOldNest) {
+    struct Case {
+        const char* name;
+        std::function<void(TwoBlockNest&)> grow;
+        uint64_t room;
+    };
+    const Case cases[] = {
+        {"an insert at the front", [](TwoBlockNest& n) { InsertNestItems(&n.m, n.nest, 0, Items(8, 100)); }, 0},
+        {"an insert, part of the new block fits", [](TwoBlockNest& n) { InsertNestItems(&n.m, n.nest, 1, Items(8, 100)); }, 40},
+        {"a rewrite longer than the chain", [](TwoBlockNest& n) { WriteNestItems(&n.m, n.nest, Items(30, 100)); }, 8},
+        {"an addition filling free slots", [](TwoBlockNest& n) { AddNestItems(&n.m, n.nest, Items(9, 100)); }, 0},
+        {"a nest past 65530 items", [](TwoBlockNest& n) { AddNestItems(&n.m, n.nest, Items(70000, 100)); }, 4000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TwoBlockNest n;
+        const std::string old = n.m.Bytes();
+        n.m.FailGrowthPast(old.size() + c.room);
+        EXPECT_THROW(c.grow(n), EFileError);
+        EXPECT_EQ(n.m.Bytes(), old);
+        TItemArray after;
+        ReadNestItems(&n.m, n.nest, after);
+        EXPECT_EQ(after, n.items);
+
+        n.m.UnlimitedGrowth();
+        c.grow(n);
+        ReadNestItems(&n.m, n.nest, after);
+        EXPECT_GT(after.size(), n.items.size());
+    }
+}
+
+TEST(NestStorage, RewritesWithinTheChainNeedNoRoom) {
+    TwoBlockNest n;
+    n.m.FailGrowthPast(n.m.Size());
+    TItemArray want = Items(20, 50);  // exactly the two blocks' capacity
+    WriteNestItems(&n.m, n.nest, want);
+    TItemArray after;
+    ReadNestItems(&n.m, n.nest, after);
+    EXPECT_EQ(after, want);
+    InsertNestItems(&n.m, n.nest, 0, {});
+    EXPECT_EQ(InsertNestItems(&n.m, n.nest, 99, Items(0)), 20);
+
+    // Room made beforehand: an empty block behind the chain, the items unchanged.
+    n.m.UnlimitedGrowth();
+    ReserveNestItems(&n.m, n.nest, 26);
+    ReadNestItems(&n.m, n.nest, after);
+    EXPECT_EQ(after, want);
+    const uint64_t reserved = n.m.Size();
+    ReserveNestItems(&n.m, n.nest, 26);  // there already
+    EXPECT_EQ(n.m.Size(), reserved);
+    n.m.FailGrowthPast(reserved);
+    want = Items(26, 70);
+    WriteNestItems(&n.m, n.nest, want);
+    ReadNestItems(&n.m, n.nest, after);
+    EXPECT_EQ(after, want);
+    EXPECT_THROW(ReserveNestItems(&n.m, n.nest, 40), EFileError);
+    EXPECT_EQ(n.m.Size(), reserved);
+}
+
 TEST(NestStorage, ShortWritesRaise) {
     MemoryBlockFile m;
     InitOutlineFile(&m);
@@ -442,7 +518,7 @@ TEST(NestStorage, NullHandleReadsNothingAndWritesNothing) {
     TNestItem it;
     EXPECT_EQ(NesterMessage([&] { ReadNestHeader(nullptr, 8, h); }), kWrongAddress);
     EXPECT_EQ(NesterMessage([&] { ReadNestItems(nullptr, 8, v); }), kWrongAddress);
-    EXPECT_EQ(NesterMessage([&] { GetNestItem(nullptr, 8, 0, it); }), kWrongAddress);
+    EXPECT_EQ(NesterMessage([&] { (void)GetNestItem(nullptr, 8, 0, it); }), kWrongAddress);
     EXPECT_EQ(NesterMessage([&] { AddNestItems(nullptr, 8, Items(1)); }), kWrongAddress);
     EXPECT_NO_THROW(WriteNestHeader(nullptr, 8, h));
     EXPECT_EQ(AppendNestBlock(nullptr, Items(3)), 0u);

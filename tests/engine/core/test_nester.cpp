@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
+#include "engine/core/OutlineEdits.h"
 #include "platform/core/KivError.h"
+#include "tests/engine/core/CloneChain.h"
 #include "tests/engine/core/TreeFixture.h"
 
 using namespace kiv;
@@ -351,6 +355,58 @@ TEST_F(Outline, FirstCardOfANewTopicWritesItsItemBack) {
     EXPECT_EQ(Reloaded(), "a\nd\ne\nnew\n");
 }
 
+// A caller storing a flag change passes the row's own caption back; the store must not read
+// the caption it is replacing. Captions past 15 bytes live on the heap, where it shows.
+TEST_F(Outline, SettersTakeTheRowsOwnText) {
+    const std::string caption = "a caption well past the short-string buffer";
+    ASSERT_TRUE(model.SetCaption(0, caption));
+    model.SetLocked(0, true);
+    ASSERT_TRUE(model.SetCaption(0, model.Caption(0)));
+    EXPECT_EQ(model.Caption(0), caption);
+    EXPECT_EQ(CaptionCard(0), MakeCaptionPrefix(-1, kFlagLocked) + caption);
+
+    TLaunchList& links = model.LaunchList();
+    const std::string link = "/far/away/and/long/enough/document.txt\x01" "Document\r\n";
+    ASSERT_TRUE(links.SetLinks(1, link));
+    ASSERT_TRUE(links.SetLinks(1, model.GetRow(1).Links));
+    EXPECT_EQ(links.GetLinks(1), link);
+    model.LoadRowCards(1);
+    EXPECT_EQ(model.GetRow(1).Links, link);
+}
+
+TEST_F(Outline, CaptionNotStoredOnAFullDiskStaysAsStored) {
+    MemoryBlockFile disk(pair.dsc->ReadAll());
+    model.SetCardFile(&disk);
+    disk.FailGrowthPast(disk.Size());
+    const std::string before = disk.Bytes();
+    EXPECT_THROW((void)model.SetCaption(0, std::string(300, 'x')), EFileError);
+    EXPECT_EQ(model.Caption(0), "a");
+    EXPECT_EQ(disk.Bytes(), before);
+    EXPECT_TRUE(model.SetCaption(0, "short"));  // fits in place
+    EXPECT_EQ(model.Caption(0), "short");
+}
+
+// A topic's first card makes a directory that only the topic's item can name: when the
+// row's slot holds another topic, nothing is written and the store says so.
+TEST_F(Outline, FirstCardIsRefusedWhenNoItemWouldNameIt) {
+    // A topic with children but no cards yet (an all-zero item would match any slot).
+    AddNestItems(pair.kiv.get(), model.RootNest, TItemArray{TNestItem{0, AppendEmptyNest(pair.kiv.get())}});
+    model.LoadBranch(-1, false);
+    ASSERT_EQ(model.CardDir(3), 0u);
+    // The nest is rewritten behind the model's back: slot 3 now holds "a".
+    TItemArray items;
+    ReadNestItems(pair.kiv.get(), model.RootNest, items);
+    WriteNestItems(pair.kiv.get(), model.RootNest, TItemArray{items[3], items[1], items[2], items[0]});
+    const std::string cardsBefore = pair.dsc->ReadAll(), nestsBefore = pair.kiv->ReadAll();
+    EXPECT_FALSE(model.SetCaption(3, "new"));
+    EXPECT_FALSE(model.Cards().WriteRowCard(kCardText, 3, "text"));
+    EXPECT_FALSE(model.Cards().AppendRowCard(3, kCardText, "text"));
+    EXPECT_FALSE(model.LaunchList().AddLinks(3, "/x\x01X"));
+    EXPECT_EQ(model.CardDir(3), 0u);
+    EXPECT_EQ(pair.dsc->ReadAll(), cardsBefore);
+    EXPECT_EQ(pair.kiv->ReadAll(), nestsBefore);
+}
+
 TEST_F(Outline, SaveRowItemRefusesASlotHoldingAnotherTopic) {
     TItemArray items;
     ReadNestItems(pair.kiv.get(), model.RootNest, items);
@@ -376,8 +432,8 @@ TEST_F(Outline, SaveRowItemRefusesASlotHoldingAnotherTopic) {
 
 TEST_F(Outline, RowCardsCarryLinksAndTextFlag) {
     const std::string link = pair.Home() + "doc.txt\x01" "Doc\r\n";
-    model.Cards().WriteRowCard(kCardLaunch, 1, link);
-    model.Cards().WriteRowCard(kCardText, 1, std::string(5000, 'T'));
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardLaunch, 1, link));
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, 1, std::string(5000, 'T')));
     model.LoadRowCards(1);
     EXPECT_EQ(model.GetRow(1).Links, link);
     EXPECT_TRUE(model.HasText(1));
@@ -454,6 +510,76 @@ TEST_F(Outline, WalkEndsOnANestThatContainsItself) {
     });
     EXPECT_FALSE(stopped);
     EXPECT_EQ(visits, 7);
+}
+
+namespace {
+
+// top(L1a L1b) where both level-1 topics share one child nest (L2a L2b), and so on down to
+// level depth; probe is a clone of the last level's parent (it shares the deepest nest).
+// 2^depth paths run through the file, which holds 2 x depth + 2 topics.
+class CloneChain : public ::testing::Test {
+protected:
+    static constexpr int kDepth = 40;
+    CloneChain() : pair("top probe") {
+        pair.Attach(model);
+        model.LoadBranch(-1, false);
+        const test::TCloneChain chain = test::AppendCloneChain(pair.kiv.get(), pair.dsc.get(), kDepth);
+        deepest = chain.Deepest;
+        model.SetChildNest(0, int32_t(chain.Top));
+        EXPECT_TRUE(model.SaveRowItem(0));
+        model.SetChildNest(1, int32_t(deepest));
+        EXPECT_TRUE(model.SaveRowItem(1));
+    }
+    static std::string Name(int level, int k) { return test::CloneChainCaption(level, k); }
+    // Each nest written out once, under its first topic.
+    static std::string Dump() {
+        std::string out = "top\n";
+        for (int level = 1; level <= kDepth; ++level) out += std::string(size_t(level) * 2, ' ') + Name(level, 0) + "\n";
+        for (int level = kDepth; level >= 1; --level) out += std::string(size_t(level) * 2, ' ') + Name(level, 1) + "\n";
+        return out + "probe\n";
+    }
+
+    TreePair pair;
+    TNester model;
+    uint32_t deepest = 0;
+};
+
+}  // namespace
+
+TEST_F(CloneChain, DumpWritesEachSharedNestOnce) {
+    EXPECT_EQ(pair.Dump(), Dump());
+    EXPECT_EQ(DumpTreePair(pair.Path()), Dump());
+    int visits = 0;
+    bool stopped = false;
+    model.WalkNestItems(model.RootNest, -1, stopped, [&](uint32_t, int, const TNestItem&, int) {
+        ++visits;
+        return true;
+    });
+    EXPECT_EQ(visits, 2 * kDepth + 2);
+}
+
+TEST_F(CloneChain, OwnBranchCheckReadsEachNestOnce) {
+    const TItemArray top{model.GetItem(0)};
+    EXPECT_TRUE(NestInsideItems(pair.kiv.get(), deepest, top));
+    EXPECT_FALSE(NestInsideItems(pair.kiv.get(), model.RootNest, top));
+    // probe's sub-tree is the deepest nest alone.
+    EXPECT_TRUE(NestInsideItems(pair.kiv.get(), deepest, {model.GetItem(1)}));
+    EXPECT_FALSE(NestInsideItems(pair.kiv.get(), uint32_t(model.ChildNest(0)), {model.GetItem(1)}));
+}
+
+TEST_F(CloneChain, DragIntoACloneOfTheOwnBranchIsRefused) {
+    TPanelContext c;
+    c.Model = &model;
+    // top under probe: probe's children are top's deepest, so top would hold itself.
+    model.SetCurrentRow(0);
+    EXPECT_FALSE(MoveMarkedRows(c, 1, true, false));
+    EXPECT_EQ(pair.Dump(), Dump());
+    // The other way round is a plain move: probe becomes top's first child.
+    model.SetCurrentRow(1);
+    ASSERT_TRUE(MoveMarkedRows(c, 0, true, false));
+    const std::string dump = pair.Dump();
+    EXPECT_EQ(dump.substr(0, 12), "top\n  probe\n");
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 2 * kDepth + 2);
 }
 
 TEST_F(Outline, ExternalTopicHasNoChildren) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/OutlineEdits.h"
+#include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
 #include "tests/engine/core/EditsFixture.h"
 #include "tests/engine/core/TreeFixture.h"
@@ -47,7 +49,7 @@ protected:
     // Makes the topic stand for an external datastructure, in the row and in the file.
     void MakeExternal(std::string_view caption) {
         const int r = Row(caption);
-        model.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv");
+        ASSERT_TRUE(model.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv"));
         model.SetChildNest(r, -1);
         ASSERT_TRUE(model.SaveRowItem(r));
     }
@@ -197,6 +199,66 @@ TEST_F(Edits, NothingGoesUnderAnExternalTopic) {
     EXPECT_EQ(InsertTopicItems(ctx, TItemArray(1), Row("a") + 1, false, 0).Inserted, 0);
     EXPECT_EQ(Dump(), before);
     EXPECT_EQ(model.ChildNest(Row("a")), -1);
+}
+
+// Edits that need room on a full disk stop before any topic has left its nest: the files
+// are byte for byte as they were and the panel shows what they hold.
+TEST_F(Edits, GrowingEditsOnAFullDiskChangeNothing) {
+    // a's nest is one block of 15 items and 5 spare slots: six more need a new block.
+    std::string children;
+    for (int i = 1; i <= 15; ++i) children += " c" + std::to_string(i);
+    const std::string six = " d1 d2 d3 d4 d5 d6";
+    const std::string tree = "a(" + children + ")" + six;
+    auto markSix = [this] {
+        Current("d1");
+        for (const char* d : {"d2", "d3", "d4", "d5", "d6"}) Mark(d);
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> edit;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"insert six beside a child",
+         [this] {
+             const TInsertResult r = InsertTopicItems(ctx, TItemArray(6), Row("c2"), true, -1);
+             ASSERT_EQ(r.Inserted, 6);
+             Name(r.FirstRow, "new");
+         },
+         "a(c1 new \"\" \"\" \"\" \"\" \"\"" + children.substr(3) + ")" + six},
+        {"move six into the nest",
+         [&] {
+             markSix();
+             ASSERT_TRUE(MoveMarkedRows(ctx, Row("c15"), true, true));
+         },
+         "a(" + children + six + ")"},
+        {"move six under the nest's topic",
+         [&] {
+             markSix();
+             ASSERT_TRUE(MoveMarkedRows(ctx, Row("a"), true, false));
+         },
+         "a(" + six + children + ")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(tree, true);
+        MemoryBlockFile kiv(pair->kiv->ReadAll()), dsc(pair->dsc->ReadAll());
+        model.SetNestFile(&kiv);
+        model.SetCardFile(&dsc);
+        const std::string nests = kiv.Bytes(), cards = dsc.Bytes(), rows = RowsText(model);
+        kiv.FailGrowthPast(kiv.Size());
+        dsc.FailGrowthPast(dsc.Size());
+        EXPECT_THROW(c.edit(), EFileError);
+        EXPECT_EQ(kiv.Bytes(), nests);
+        EXPECT_EQ(dsc.Bytes(), cards);
+        EXPECT_EQ(RowsText(model), rows);
+        EXPECT_EQ(DumpTree(&kiv, &dsc), DumpOf(tree));
+
+        kiv.UnlimitedGrowth();  // room again: the same edit goes through
+        dsc.UnlimitedGrowth();
+        c.edit();
+        EXPECT_EQ(DumpTree(&kiv, &dsc), DumpOf(c.after));
+    }
 }
 
 // ---- deleting ----
@@ -420,7 +482,7 @@ protected:
 
 TEST_F(Joins, ThreeTopicsBecomeOne) {
     Open("a b c d");
-    for (const char* t : {"a", "b", "c"}) model.Cards().WriteRowCard(kCardText, Row(t), std::string("text ") + t);
+    for (const char* t : {"a", "b", "c"}) ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, Row(t), std::string("text ") + t));
     Current("a");
     Mark("b");
     Mark("c");
@@ -434,7 +496,7 @@ TEST_F(Joins, ThreeTopicsBecomeOne) {
 
 TEST_F(Joins, TheFirstMarkedTopicSurvivesAndTakesTheChildren) {
     Open("a(x) b c(y z)", true);
-    model.Cards().WriteRowCard(kCardText, Row("c"), "only c");
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, Row("c"), "only c"));
     // The survivor's colour prefix stays; the joined caption loses its own.
     model.SetFontColor(Row("a"), 0xFF);
     model.SetCaption(Row("a"), "a");
@@ -452,8 +514,8 @@ TEST_F(Joins, TheFirstMarkedTopicSurvivesAndTakesTheChildren) {
 
 TEST_F(Joins, LinkAndGraphicLinesStaySeparate) {
     Open("a b");
-    model.Cards().WriteRowCard(kCardGraphic, 0, "/p/one.png");
-    model.Cards().WriteRowCard(kCardGraphic, 1, "/p/two.png");
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardGraphic, 0, "/p/one.png"));
+    ASSERT_TRUE(model.Cards().WriteRowCard(kCardGraphic, 1, "/p/two.png"));
     Current("a");
     Mark("b");
     ASSERT_TRUE(JoinMarkedRows(ctx, Plain()));

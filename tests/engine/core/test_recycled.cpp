@@ -105,9 +105,9 @@ TEST(RecycledBin, ItemCaptionDropsThePrefixAndShortens) {
     TCards cards;
     cards.SetCardFile(&file);
     uint32_t plain = 0, prefixed = 0, late = 0;
-    cards.WriteCard(kCardCaption, plain, std::string(40, 'p'));
-    cards.WriteCard(kCardCaption, prefixed, MakeCaptionPrefix(0x0000FF, kFlagBold) + "red topic");
-    cards.WriteCard(kCardCaption, late, "eleven char\x01tail");  // 0x01 past the tenth character
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, plain, std::string(40, 'p')));
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, prefixed, MakeCaptionPrefix(0x0000FF, kFlagBold) + "red topic"));
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, late, "eleven char\x01tail"));  // 0x01 past the tenth character
 
     TRecycledBin bin;
     bin.Add({8, plain, 0});

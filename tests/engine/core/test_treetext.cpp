@@ -1,20 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
+#include "engine/core/Nester.h"
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
+#include "tests/FileSizeLimit.h"
+#include "tests/engine/core/ToolRun.h"
 #include "tests/engine/core/TreeFixture.h"
 
 using namespace kiv;
+using kiv::test::InputFile;
+using kiv::test::Kivtree;
+using kiv::test::KivtreeFrom;
+using kiv::test::ToolRun;
 using kiv::test::TempHome;
 using kiv::test::TreePair;
 
@@ -31,35 +32,6 @@ std::string ParseError(std::string_view text) {
         return e.what();
     }
     return "no error";
-}
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-ToolRun Kivtree(const std::vector<std::string>& args) {
-    const char* bin = std::getenv("KIV_BIN_DIR");
-    std::string tool = (bin && *bin ? std::string(bin) + "/" : ExecutableDir()) + "kivtree";
-    std::string cmd = Quote(tool);
-    for (const auto& a : args) cmd += " " + Quote(a);
-    const std::string out = TempDir() + "kivtree.out", err = TempDir() + "kivtree.err";
-    cmd += " >" + out + " 2>" + err;
-    int st = std::system(cmd.c_str());
-    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(out), Slurp(err)};
 }
 
 }  // namespace
@@ -191,4 +163,97 @@ TEST(Kivtree, BadInputIsOneLineAndStatusOne) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
     }
     EXPECT_FALSE(FileExists(home.Dir() + "x.kiv"));  // a bad tree makes no files
+}
+
+TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
+    TempHome home;
+    const std::string path = home.Dir() + "t.kiv";
+    ASSERT_EQ(Kivtree({"make", path, "a(b c) d"}).status, 0);
+    const std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 first\\par second \\b bold\\b0\\par}";
+    struct Step {
+        const char* trail;
+        const char* kind;
+        std::string input;
+    };
+    const Step steps[] = {
+        {"0/1", "2", rtf},
+        {"1", "2", "\x01plain, once marked\r\nline two"},
+        {"0", "1", "renamed"},
+        {"0/0", "2", ""},
+        {"1", "4", "/d/a.txt\x01" "A file\r\nhttps://x.org/\x01\r\nno title mark\r\n"},
+    };
+    for (const Step& s : steps) {
+        ToolRun r = Kivtree({"setcard", path, s.trail, s.kind}, s.input);
+        EXPECT_EQ(r.status, 0) << s.trail << ": " << r.err;
+        EXPECT_EQ(r.err, "");
+    }
+    ToolRun dumped = Kivtree({"dump", "--cards", path});
+    EXPECT_EQ(dumped.status, 0) << dumped.err;
+    EXPECT_EQ(dumped.out,
+              "renamed\n  b\n  c\n    | first\n    | second bold\nd\n  | plain, once marked\n  | line two\n"
+              "  @ /d/a.txt | A file\n  @ https://x.org/ | \n  @ no title mark\n");
+    EXPECT_EQ(Kivtree({"dump", path}).out, "renamed\n  b\n  c\nd\n");
+
+    // The card holds standard input as it came, as the window's card store keeps it.
+    auto kiv = PosixBlockFile::Open(path, OpenMode::ReadOnly);
+    auto dsc = PosixBlockFile::Open(CardFilePathOf(path), OpenMode::ReadOnly);
+    TNester model;
+    model.SetNestFile(kiv.get());
+    model.SetCardFile(dsc.get());
+    model.RootNest = ReadRootNest(kiv.get());
+    model.LoadBranch(-1, false);
+    model.Expand(0);
+    std::string card;
+    model.Cards().ReadRowCard(kCardText, 2, card);
+    EXPECT_EQ(card, rtf);
+}
+
+TEST(Kivtree, SetcardFailuresSayWhyAndKeepTheCard) {
+    TempHome home;
+    const std::string path = home.Dir() + "t.kiv";
+    ASSERT_EQ(Kivtree({"make", path, "a(b c) d"}).status, 0);
+    ASSERT_EQ(Kivtree({"setcard", path, "1", "2"}, "old text").status, 0);
+    const std::string dsc = home.Dir() + "t.dsc";
+    const std::string before = ReadWholeFile(dsc);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"bad trail", {"setcard", path, "0/x", "2"}, "bad trail \"0/x\": child indexes from the root"},
+        {"empty step", {"setcard", path, "0//1", "2"}, "bad trail"},
+        {"no topic", {"setcard", path, "0/5", "2"}, "no topic at 0/5"},
+        {"no children", {"setcard", path, "1/0", "2"}, "the topic at 1 has no children"},
+        {"kind 0", {"setcard", path, "1", "0"}, "card kind 0: a topic's cards are kinds 1 to 5"},
+        {"kind 6", {"setcard", path, "1", "6"}, "card kind 6"},
+        {"missing file", {"setcard", home.Dir() + "none.kiv", "0", "2"}, "Cannot open file"},
+    };
+    for (const auto& c : cases) {
+        ToolRun r = Kivtree(c.args, "new text");
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    }
+    {
+        // The window has the pair open.
+        auto held = PosixBlockFile::Open(path, OpenMode::ReadWrite, true);
+        ToolRun r = Kivtree({"setcard", path, "1", "2"}, "new text");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("in use by another program"), std::string::npos) << r.err;
+    }
+    // Under a file-size limit the tool reports the write error instead of dying of SIGXFSZ,
+    // and the old card stays. The signal is left at its default here: the tool must ignore it.
+    const std::string big = InputFile(std::string(5000, 'n'));
+    const std::string reported = test::UnderFileSizeLimit(
+        before.size() + 100,
+        [&] {
+            ToolRun r = KivtreeFrom({"setcard", path, "1", "2"}, big);
+            return std::to_string(r.status) + " " + r.err;
+        },
+        false);
+    EXPECT_EQ(reported.substr(0, 2), "1 ") << reported;
+    EXPECT_NE(reported.find("File too large"), std::string::npos) << reported;
+    EXPECT_EQ(ReadWholeFile(dsc), before);
+    EXPECT_EQ(Kivtree({"dump", "--cards", path}).out, "a\n  b\n  c\nd\n  | old text\n");
 }

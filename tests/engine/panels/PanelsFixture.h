@@ -37,7 +37,7 @@ protected:
         ColorScheme.FocSelRowColor = kFocSelRowColor;
         ColorScheme.BorderColor = kBorderColor;
         ColorScheme.FocBorderColor = kFocBorderColor;
-        ColorScheme.FontName = "Arial";
+        ColorScheme.FontName = "DejaVu Sans";  // installed with the program's dependencies
         ColorScheme.FontSize = 10;
         CreatePanelsManager();
         window = std::make_unique<QWidget>();
@@ -57,7 +57,6 @@ protected:
         other->setGeometry(0, kHeight + 2, 100, 24);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        PanelsManager().LineHeight = PanelsManager().MeasureLineHeight(p[0]);
         for (auto* g : p) g->UpdateRowHeights(0);
     }
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "platform/qt/TestHarness.h"
+#include "tests/engine/core/CloneChain.h"
 #include "tests/engine/core/EditsFixture.h"
 #include "tests/engine/core/TreeFixture.h"
 
@@ -89,7 +91,7 @@ protected:
     void MakeExternal(std::string_view caption) {
         TNester& m = *p[0]->Nester;
         const int r = Row(caption);
-        m.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv");
+        ASSERT_TRUE(m.Cards().WriteRowCard(kCardExternal, r, "/data/other.kiv"));
         m.SetChildNest(r, -1);
         ASSERT_TRUE(m.SaveRowItem(r));
     }
@@ -292,12 +294,38 @@ TEST_F(PanelEdits, AnExternalTopicIsKeptAsItWasAfterARefusedMove) {
 
 // ---- joining and splitting ----
 
+// Clones sharing sub-trees 40 levels deep: the panels cascade through them and a move into
+// a clone of the moved topic's own branch is refused, each without following 2^40 paths.
+TEST_F(PanelEdits, ACloneChainFortyLevelsDeepIsMovedAndRefused) {
+    Open("top probe", true);
+    TNester& m = *p[0]->Nester;
+    const test::TCloneChain chain = test::AppendCloneChain(pair->kiv.get(), pair->dsc.get(), 40);
+    m.SetChildNest(0, int32_t(chain.Top));
+    ASSERT_TRUE(m.SaveRowItem(0));
+    m.SetChildNest(1, int32_t(chain.Deepest));  // probe is a clone of L39a and L39b
+    ASSERT_TRUE(m.SaveRowItem(1));
+    p[0]->ExpandRow(Row("probe"));  // L40a L40b
+    p[0]->ExpandRow(0);             // L1a L1b
+    const std::string before = Dump();
+    ASSERT_EQ(std::count(before.begin(), before.end(), '\n'), 82);
+
+    Select("top");
+    EXPECT_FALSE(p[0]->MoveMarkedTopics(Row("L40a"), true, true));   // shown under probe
+    EXPECT_FALSE(p[0]->MoveMarkedTopics(Row("probe"), true, false));  // under it
+    EXPECT_EQ(Dump(), before);
+
+    Select("probe");
+    ASSERT_TRUE(p[0]->MoveMarkedTopics(Row("top"), true, false));
+    EXPECT_EQ(Dump().substr(0, 12), "top\n  probe\n");
+    ExpectGridFollows();
+}
+
 TEST_F(PanelEdits, JoinMakesOneTopicAndRecyclesNothing) {
     Open("a b c d");
     TNester& m = *p[0]->Nester;
-    m.Cards().WriteRowCard(kCardText, Row("a"), "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 text \\b a\\b0\\par}");
-    m.Cards().WriteRowCard(kCardText, Row("b"), "text b");
-    m.Cards().WriteRowCard(kCardText, Row("c"), "text c");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("a"), "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 text \\b a\\b0\\par}"));
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("b"), "text b"));
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("c"), "text c"));
     Select("a");
     Mark("b");
     Mark("c");
@@ -314,9 +342,9 @@ TEST_F(PanelEdits, JoinMakesOneTopicAndRecyclesNothing) {
 TEST_F(PanelEdits, TextCardPlainText) {
     Open("a");
     TNester& m = *p[0]->Nester;
-    m.Cards().WriteRowCard(kCardText, 0, "\x01{\\rtf1\\ansi caf\\'e9\\par second}");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, 0, "\x01{\\rtf1\\ansi caf\\'e9\\par second}"));
     EXPECT_EQ(p[0]->TextCardPlainText(0), "caf\xE9\r\nsecond");  // stored text
-    m.Cards().WriteRowCard(kCardText, 0, "never formatted\r\nplain");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, 0, "never formatted\r\nplain"));
     EXPECT_EQ(p[0]->TextCardPlainText(0), "never formatted\r\nplain");
 }
 

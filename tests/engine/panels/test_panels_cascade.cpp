@@ -54,7 +54,7 @@ TEST_F(Cascade, ATopicStandingForAnExternalDatastructureLeavesTheNextPanelWithou
     TNester& m = *p[0]->Nester;
     m.SetChildNest(1, -1);
     ASSERT_TRUE(m.SaveRowItem(1));
-    m.Cards().WriteRowCard(kCardExternal, 1, "||sub/Other Base.kiv");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardExternal, 1, "||sub/Other Base.kiv"));
 
     p[0]->SelectRow(1);
     PanelsManager().RefreshPanelsFrom(1);

@@ -176,7 +176,7 @@ TEST_F(Render, CaptionPlaceBesideAndUnderTheLaunchIcon) {
 TEST_F(Render, TextCardIconAndItsHitArea) {
     Open("a b");
     TNester& m = *p[0]->Nester;
-    m.Cards().WriteRowCard(kCardText, 1, "some text");
+    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, 1, "some text"));
     m.SetHasText(1, true);
     p[0]->DrawRow(1);
     const QRect c = p[0]->RowContentRect(1);

@@ -35,6 +35,19 @@ TEST(Program, TemporaryFolderIsPrivate) {
     EXPECT_EQ(AppDir(), env.Dir());
 }
 
+TEST(Program, StartUpIgnoresTheFileSizeSignal) {
+    TestEnvironment env;
+    struct sigaction old {};
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    ::sigaction(SIGXFSZ, &dfl, &old);
+    InitProgramFolders();
+    struct sigaction now {};
+    ::sigaction(SIGXFSZ, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN);  // a size limit is then a write error ("File too large")
+    ::sigaction(SIGXFSZ, &old, nullptr);
+}
+
 TEST(Program, TerminationSignalsCloseTheMainWindowAsTheUserWould) {
     TestEnvironment env;
     int closes = 0;

@@ -12,28 +12,15 @@
 
 #include "platform/qt/RtfDocument.h"
 #include "platform/qt/RtfWriter.h"
+#include "tests/ToolRun.h"
 
 using namespace kiv;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    QByteArray out, err;
-};
+using test::ToolRun;
 
-ToolRun Kivrtf(const QStringList& args) {
-    QString dir = qEnvironmentVariable("KIV_BIN_DIR");
-    if (dir.isEmpty()) dir = QCoreApplication::applicationDirPath();
-    QProcess p;
-    p.start(dir + "/kivrtf", args);
-    ToolRun r;
-    if (!p.waitForFinished(30000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+ToolRun Kivrtf(const QStringList& args) { return test::RunTool(QStringLiteral("kivrtf"), args); }
 
 QString Fixture(const char* name) {
     const char* src = std::getenv("KIV_SOURCE_DIR");

@@ -1,0 +1,43 @@
+#pragma once
+// Printing and export from the main window: the print and export window (made once, for
+// the whole run) and the commands that show it and choose the printer, and the second
+// shortcut of the outliner's hide command.
+#include <QObject>
+#include <memory>
+
+#include "platform/qt/KivAction.h"
+
+class QAction;
+
+namespace kiv {
+
+class IWindowContext;
+class TfrmPrint;
+
+class TPrintCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit TPrintCommands(IWindowContext& ctx);
+    ~TPrintCommands() override;
+    // The actions into the File menu and the window; the print window, hooked to ours.
+    void BuildComponents();
+
+    // The current topic's cards are stored, then the print window shows; nothing waits.
+    void acPrintExecute();
+    void acPrintUpdate();
+    // The printer set-up dialog on the current printer.
+    void PrinterSetup1Click();
+    // Ctrl+Shift+M: runs the outliner's hide command (acHideKivPanel, Ctrl+Shift+O) when
+    // the window has it.
+    void acHideKivPanel2Execute();
+
+    KivAction* acPrint = nullptr;
+    QAction* PrinterSetup1 = nullptr;
+    KivAction* acHideKivPanel2 = nullptr;
+    std::unique_ptr<TfrmPrint> frmPrint;
+
+private:
+    IWindowContext& ctx_;
+};
+
+}  // namespace kiv
