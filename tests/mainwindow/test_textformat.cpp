@@ -173,7 +173,7 @@ TEST_F(TextFormat, BoldInTheTextCardChangesOnlyTheSelectedText) {
 
 TEST_F(TextFormat, APlainCardLoadsInTheDefaultFontUnmodified) {
     Open("a b");
-    g->Nester->Cards().WriteRowCard(kCardText, 1, Bytes({0x01, 'H', 'i'}));
+    ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kCardText, 1, Bytes({0x01, 'H', 'i'})));
     ClickRow(g, 1);
     EXPECT_EQ(e->toPlainText(), QStringLiteral("Hi"));
     EXPECT_FALSE(e->document()->isModified());
@@ -186,8 +186,8 @@ TEST_F(TextFormat, APlainCardLoadsInTheDefaultFontUnmodified) {
 TEST_F(TextFormat, TheSizeBoxShowsTheNearestSizeAndTheTextKeepsItsOwn) {
     ASSERT_TRUE(IsScalableFont(QStringLiteral("Arial")));
     Open("a b");
-    g->Nester->Cards().WriteRowCard(kCardText, 0,
-                                    "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs26 thirteen \\fs200 huge\\par}");
+    ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kCardText, 0,
+                                    "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs26 thirteen \\fs200 huge\\par}"));
     f->ReloadCurrentRow();
     Focus(e);
     Select(2, 2);
@@ -313,7 +313,7 @@ TEST_F(TextFormat, FirstLineIndentStepsByTwentyAndNotBelowZero) {
 
 TEST_F(TextFormat, TypingIntoALockedTopicWarnsAndChangesNothing) {
     Open("a b");
-    g->Nester->Cards().WriteRowCard(kCardText, 1, "Hi");
+    ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kCardText, 1, "Hi"));
     Lock(1);
     ClickRow(g, 1);
     Focus(e);
