@@ -16,6 +16,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
@@ -57,6 +58,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
+    (graphicCard_ = std::make_unique<TGraphicCard>(*this))->BuildComponents();
     panels_->BuildComponents();
     waitPanel_->BuildComponents();
     FinishSkeleton();

@@ -21,6 +21,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -101,6 +102,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         // The editor's text of a topic of this panel goes to that topic, wherever it stands
         // now (after a store that failed it is not the row that was left).
         if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
+        ctx_.GraphicCard().StoreGraphicCardList(Sender, OldRow);
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();
@@ -113,6 +115,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     }
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);
+        ctx_.GraphicCard().LoadGraphicCardList(Sender, NewRow);
         ctx_.Skeleton().pnlLaunchCard->hide();
     }
 }

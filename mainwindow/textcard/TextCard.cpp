@@ -87,8 +87,6 @@ void TTextCard::BuildComponents() {
     txtSimpleText->setFrameShape(QFrame::NoFrame);
     txtSimpleText->setAcceptRichText(true);
     pnlTextRight = Panel(textRow, "pnlTextRight");
-    pnlGraphicCard = Panel(pnlTextRight, "pnlGraphicCard");
-    VBox(pnlTextRight)->addWidget(pnlGraphicCard);
     pnlTextRight->hide();
     row->addWidget(pnlTextLeft);
     row->addWidget(txtSimpleText, 1);

@@ -53,7 +53,6 @@ public:
     QWidget* pnlPinCard = nullptr;
     QTextEdit* txtPinText = nullptr;
     QWidget* pnlTextRight = nullptr;
-    QWidget* pnlGraphicCard = nullptr;
     KivAction* acBold = nullptr;
     KivAction* acItalic = nullptr;
     KivAction* acUnderline = nullptr;
