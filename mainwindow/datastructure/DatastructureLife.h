@@ -56,6 +56,8 @@ public:
     void pmLastOpenedPopup();
     void Template1Click();
 
+    // The active panel's current topic appended to the current trail.
+    void AddCurrentTopicToMarks();
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
 
@@ -78,7 +80,6 @@ private:
     void UpdateTextBinIcon();
     void ReadDatastructureCards();
     void WriteDatastructureCards();
-    void AddCurrentTopicToMarks();
     void SetLastOpenedCaptions(const std::vector<std::string>& entries);
     void CreateDatastructureAs(const std::string& target);
     void SaveDatastructureAs(const std::string& target);
