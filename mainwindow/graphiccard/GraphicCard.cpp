@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -26,6 +25,7 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/graphiccard/GrManager.h"
 #include "mainwindow/graphiccard/ImageFiles.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
@@ -74,7 +74,8 @@ QPixmap WithGraphicPicture() {
 }  // namespace
 
 TGraphicCard::TGraphicCard(IWindowContext& ctx) : ctx_(ctx) {
-    OpenImage = [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
+    // In the window's browser when it shows pictures, else with the desktop's program.
+    OpenImage = [this](const QString& file) { ctx_.LaunchCard().LaunchLink(TextToStored(file), false, true); };
 }
 
 TGraphicCard::~TGraphicCard() = default;

@@ -58,7 +58,7 @@ public:
     int AddImageFiles(const QStringList& files);
 
     TGrManager& Manager() { return *grManager_; }
-    // Opens an image with its program (a double click); replaceable for tests.
+    // Opens an image (a double click) as a link is launched; replaceable for tests.
     std::function<void(const QString& file)> OpenImage;
 
     QWidget* pnlGraphicCard = nullptr;
