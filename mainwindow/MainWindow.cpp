@@ -20,6 +20,7 @@
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
@@ -60,20 +61,20 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
-    bins_ = std::make_unique<TBins>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
+    (graphicCard_ = std::make_unique<TGraphicCard>(*this))->BuildComponents();
     panels_->BuildComponents();
     waitPanel_->BuildComponents();
     navPath_->BuildComponents();
     hoist_->BuildComponents();
     search_->BuildComponents();
     launchCard_->BuildComponents();
-    bins_->BuildComponents();
+    (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
