@@ -15,6 +15,7 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
@@ -59,6 +60,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     textCard_->BuildComponents();
     panels_->BuildComponents();
     waitPanel_->BuildComponents();
+    fileCommands_ = std::make_unique<TFileCommands>(*this);
     FinishSkeleton();
     Form1 = this;
 }
@@ -200,6 +202,7 @@ void TForm1::EditModeOn() { panels_->EditMode->SetChecked(true); }
 void TForm1::EditModeOff() {
     panels_->EditMode->SetChecked(false);
     if (!panels_->ExpandedNavigate->Checked()) panels_->CompactNavigate->SetChecked(true);
+    fileCommands_->UpdateTopicActions();
 }
 
 TKivStringGrid* TForm1::CurrentGrid() const { return panels_ ? panels_->CurrentGrid() : nullptr; }

@@ -65,6 +65,7 @@ public:
     TFileType& FileType() override { return *fileType_; }
     TWaitPanel& WaitPanel() override { return *waitPanel_; }
     TPrintCommands& Print() override { return *print_; }
+    TFileCommands& FileCommands() override { return *fileCommands_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -97,6 +98,7 @@ private:
     std::unique_ptr<TStartup> startup_;
     std::unique_ptr<TWaitPanel> waitPanel_;
     std::unique_ptr<TPrintCommands> print_;
+    std::unique_ptr<TFileCommands> fileCommands_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -24,6 +24,7 @@ class TStartup;
 class TFileType;
 class TWaitPanel;
 class TPrintCommands;
+class TFileCommands;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -87,6 +88,7 @@ public:
     virtual TFileType& FileType() = 0;
     virtual TWaitPanel& WaitPanel() = 0;
     virtual TPrintCommands& Print() = 0;
+    virtual TFileCommands& FileCommands() = 0;
 };
 
 }  // namespace kiv

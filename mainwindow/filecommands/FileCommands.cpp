@@ -1,0 +1,326 @@
+// Packing, saving branches, the template, external datastructures, the backup, the lock.
+// Commands: acCompactDatabase, acSaveInNewDatabase, acDoAsTemplate, acLinkToExt,
+// acUnlinkFromExt, acReturnToBackup, SetPassword1, EnterPassword1.
+#include "mainwindow/filecommands/FileCommands.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <exception>
+#include <random>
+
+#include "engine/core/BranchCopy.h"
+#include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
+#include "engine/core/Navigation.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/print/PrintCommands.h"
+#include "mainwindow/print/WaitPanel.h"
+#include "platform/core/AppPaths.h"
+#include "platform/core/KivStrings.h"
+#include "platform/core/SamePath.h"
+#include "platform/qt/ExceptionGuard.h"
+
+namespace kiv {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::string TemplatePath() { return AppDir() + "template.kiv"; }
+
+constexpr uint64_t kLargeCardFile = 15000000;
+constexpr int kLargeHelpContext = 112;
+constexpr int kProgressEveryMs = 50;
+
+// The menus the lock takes away, by name; those the window does not have yet are skipped.
+const char* const kLockedMenus[] = {"Edit2", "View1", "Cards1", "Topic1", "Bars1", "Settings1", "Help2"};
+// The commands of the topics that UpdateTopicActions asks, by name.
+const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acToPin",    "acToJoin",
+                                     "acToClone",      "acInsertBefore",   "acInsertAfter", "acToThreads",
+                                     "acToMarks",      "acAddFile",        "acToSplit"};
+
+}  // namespace
+
+TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
+    RandomDraw = [](int n) {
+        static std::mt19937 gen{std::random_device{}()};
+        return std::uniform_int_distribution<int>(0, n - 1)(gen);
+    };
+    BuildComponents();
+    GuardCall([this] { LoadTemplateBin(); });
+}
+
+void TFileCommands::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    TWindowSkeleton& k = ctx_.Skeleton();
+    TDatastructureLife& life = ctx_.Datastructure();
+
+    acCompactDatabase = Action(w, "acCompactDatabase", QStringLiteral("Pack Datastructure"));
+    acCompactDatabase->OnExecute = [this](KivAction*) { acCompactDatabaseExecute(); };
+    acSaveInNewDatabase = Action(w, "acSaveInNewDatabase", QStringLiteral("Save Selected Branch(s) As..."));
+    acSaveInNewDatabase->OnExecute = [this](KivAction*) { acSaveInNewDatabaseExecute(); };
+    k.acDoAsTemplate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    k.acDoAsTemplate->setAutoRepeat(false);  // once per key press
+    k.acDoAsTemplate->OnExecute = [this](KivAction*) { acDoAsTemplateExecute(); };
+    w->addAction(k.acDoAsTemplate);
+    acLinkToExt = Action(w, "acLinkToExt", QStringLiteral("Link To External Datastructure..."));
+    acLinkToExt->OnExecute = [this](KivAction*) { acLinkToExtExecute(); };
+    acUnlinkFromExt = Action(w, "acUnlinkFromExt", QStringLiteral("Unlink From External Datastructure"));
+    acUnlinkFromExt->OnExecute = [this](KivAction*) { acUnlinkFromExtExecute(); };
+    life.acReturnToBackup->OnExecute = [this](KivAction*) { acReturnToBackupExecute(); };
+    SetPassword1 = Item(w, "SetPassword1", QStringLiteral("Set Password"));
+    connect(SetPassword1, &QAction::triggered, this, [this] { GuardCall([this] { SetPassword1Click(); }); });
+    EnterPassword1 = Item(w, "EnterPassword1", QStringLiteral("Enter Password"));
+    EnterPassword1->setEnabled(false);
+    connect(EnterPassword1, &QAction::triggered, this, [this] { GuardCall([this] { EnterPassword1Click(); }); });
+
+    // Before the recent files, as a group of their own.
+    QAction* before = life.miLast1;
+    for (QAction* a : std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, k.acDoAsTemplate, acLinkToExt,
+                                                      acUnlinkFromExt, life.acReturnToBackup, SetPassword1, EnterPassword1})
+        k.File1->insertAction(before, a);
+    k.File1->insertSeparator(before);
+
+    for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint}) HoldDisabledWhileLocked(a);
+
+    // The active panel changes: the topic commands look again.
+    for (TKivStringGrid* g : PanelsManager().Panels) {
+        auto previous = g->OnPanelChanged;
+        g->OnPanelChanged = [this, previous](TKivStringGrid* s, int o, int n) {
+            if (previous) previous(s, o, n);
+            UpdateTopicActions();
+        };
+    }
+
+    sdSaveBranches.Title = QStringLiteral("Save Selected Branch(s) As");
+    sdSaveBranches.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv");
+    sdSaveBranches.DefaultExt = QStringLiteral("kiv");
+    odExternal.Title = QStringLiteral("Link To External Datastructure");
+    odExternal.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv");
+    odExternal.FileMustExist = true;
+}
+
+void TFileCommands::HoldDisabledWhileLocked(KivAction* a) {
+    auto previous = a->OnUpdate;
+    a->OnUpdate = [this, previous](KivAction* s) {
+        if (previous) previous(s);
+        if (locked_) s->SetEnabled(false);
+    };
+}
+
+std::function<void()> TFileCommands::CopyProgress() {
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    return [clock] {
+        if (clock->elapsed() < kProgressEveryMs) return;
+        QCoreApplication::processEvents();
+        clock->restart();
+    };
+}
+
+bool TFileCommands::TakeSelectedTopics(TItemArray& items) {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!ctx_.DatastructureOpen() || !g || !g->IsRowValid(g->CurrentRow())) return false;
+    // The caption being typed and the cards in the panes go into the file first.
+    ctx_.FlushCurrentRow();
+    items = g->Nester->GetMarkedItems(true);
+    return !items.empty();
+}
+
+// ---- pack ----
+
+void TFileCommands::acCompactDatabaseExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    const std::string path = PanelsManager().DatastructurePath;
+    if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
+    RemoveDatastructureFiles(PackTempName(path));
+    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
+    ctx_.FlushCurrentRow();
+    // The text bin, the password and the launch bin as they stand now go with the copy.
+    ctx_.Datastructure().WriteDatastructureCards();
+    BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress());
+
+    const TBookMarkPtr bookMark = CurrentBookMark;
+    std::exception_ptr failure;
+    try {
+        ctx_.Datastructure().CloseDatastructure();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    CurrentNavigator = nullptr;
+    // Their addresses do not hold in the packed file.
+    bookMark->Threads.Clear();
+    bookMark->QuickJumps.Clear();
+    bookMark->MarksPending = true;
+    // A datastructure that could not be closed whole keeps its file; the copy stays beside it.
+    if (!failure) {
+        try {
+            ReplaceWithPackedCopy(path);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    ctx_.Datastructure().OpenDatastructureFile(path);
+    LoadTemplateBin();
+    if (failure) std::rethrow_exception(failure);
+}
+
+// ---- save branches ----
+
+void TFileCommands::acSaveInNewDatabaseExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    const std::string target = ctx_.Datastructure().ChooseNewDatastructure(sdSaveBranches);
+    if (target.empty()) return;
+    TItemArray items;
+    if (!TakeSelectedTopics(items)) return;
+    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Copying ..., Please Wait"));
+    SaveBranchesAs({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, target, CopyProgress());
+}
+
+// ---- the template ----
+
+void TFileCommands::acDoAsTemplateExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark || TDatastructureLife::IsTemplate(CurrentBookMark->Path)) return;
+    TItemArray items;
+    if (!TakeSelectedTopics(items)) return;
+    {
+        TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Templating ..., Please Wait"));
+        AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, TemplatePath(), CopyProgress());
+    }
+    LoadTemplateBin();
+}
+
+void TFileCommands::LoadTemplateBin() {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    k.lbxTemplate->clear();
+    k.TemplateBin.Clear();
+    if (!FileExists(TemplatePath())) return;
+    std::vector<TTopTopic> tops;
+    try {
+        TSourceDatastructure src(TemplatePath());
+        tops = ReadTopTopics(src.Files());
+    } catch (const std::exception&) {
+        return;  // a template that cannot be read lists nothing
+    }
+    for (const TTopTopic& t : tops) {
+        k.lbxTemplate->addItem(StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
+        k.TemplateBin.Add({t.RootNest, t.Item.CardDir, t.Item.ChildNest});
+    }
+}
+
+// ---- external datastructures ----
+
+void TFileCommands::acLinkToExtExecute() {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!ctx_.DatastructureOpen() || !g || !g->IsRowValid(g->CurrentRow())) return;
+    ctx_.FlushCurrentRow();
+    const int row = g->CurrentRow();
+    if (g->Nester->ChildNest(row) >= 1) {
+        MessageDlg(QStringLiteral("Desrciptor must not to have a branch in order to link to external KIV datastructure."),
+                   MsgType::Warning, MsgButtons::OK);
+        return;
+    }
+    if (odExternal.InitialDir.isEmpty()) odExternal.InitialDir = Q(AppDir());
+    if (!odExternal.Execute()) return;
+    const std::string target = QFileInfo(odExternal.FileName).absoluteFilePath().toStdString();
+    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row, MakeRelativePath(RelativePathBase(), target)))
+        throw ENesterError("Datastructure is corrupted, the topic's card directory has no room for the link");
+    g->Nester->SetChildNest(row, -1);
+    if (!g->Nester->SaveRowItem(row))
+        throw ENesterError("Datastructure is corrupted, can't save nest item");
+    g->DrawRow(row);
+    PanelsManager().RefreshPanelsFrom(g->Tag);
+}
+
+void TFileCommands::acUnlinkFromExtExecute() {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!ctx_.DatastructureOpen() || !g || !g->IsRowValid(g->CurrentRow())) return;
+    const int row = g->CurrentRow();
+    if (g->Nester->ChildNest(row) != -1) return;
+    ctx_.FlushCurrentRow();
+    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row, ""))
+        throw ENesterError("Datastructure is corrupted, the topic's link could not be removed");
+    g->Nester->SetChildNest(row, 0);
+    if (!g->Nester->SaveRowItem(row))
+        throw ENesterError("Datastructure is corrupted, can't save nest item");
+    g->DrawRow(row);
+    PanelsManager().RefreshPanelsFrom(g->Tag);
+}
+
+// ---- the backup ----
+
+void TFileCommands::acReturnToBackupExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    const TBookMarkPtr bookMark = CurrentBookMark;
+    const std::string path = bookMark->Path;
+    const std::string backup = BackupFileName(path);
+    if (!FileExists(backup)) return;
+    ctx_.Datastructure().CloseDatastructure();
+    // One rename puts the copy in place: the datastructure is the old file or the backup.
+    WriteFileAtomic(path, ReadWholeFile(backup));
+    bookMark->MarksPending = true;
+    ctx_.Datastructure().OpenDatastructureFile(path);
+    LoadTemplateBin();
+}
+
+// ---- the password ----
+
+void TFileCommands::SetPasswordLock(bool locked) {
+    locked_ = locked;
+    TWindowSkeleton& k = ctx_.Skeleton();
+    QMainWindow& w = ctx_.Window();
+    k.pnlHider->setGeometry(0, 0, w.width(), w.height());
+    k.pnlHider->setVisible(locked);
+    if (locked) k.pnlHider->raise();
+    for (const char* name : kLockedMenus)
+        if (auto* m = w.findChild<QMenu*>(QString::fromLatin1(name))) m->menuAction()->setEnabled(!locked);
+    TDatastructureLife& life = ctx_.Datastructure();
+    for (QAction* a : {static_cast<QAction*>(life.acSaveDatabaseAs), static_cast<QAction*>(acSaveInNewDatabase), SetPassword1,
+                       life.Template1, static_cast<QAction*>(ctx_.Print().acPrint)})
+        a->setEnabled(!locked);
+    // Covered is not enough: what lies under the cover takes no key and no click.
+    for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin, k.pnlTemplateBin,
+                       k.pnlLaunchCard, k.pnlMetaCard})
+        p->setEnabled(!locked);
+    if (locked) {
+        life.acReturnToBackup->SetEnabled(false);
+    } else {
+        life.acReturnToBackup->SetEnabled(CurrentBookMark && FileExists(BackupFileName(CurrentBookMark->Path)));
+    }
+    EnterPassword1->setEnabled(locked);
+}
+
+void TFileCommands::SetPassword1Click() {
+    // The set-password window comes with the secondary windows; until then there is nothing
+    // to show.
+}
+
+void TFileCommands::EnterPassword1Click() {
+    // The enter-password window comes with the secondary windows; until then the lock holds.
+}
+
+void TFileCommands::WarnLargeDatastructure() {
+    if (!ctx_.Window().isVisible() || !CurrentBookMark || !CurrentBookMark->MarksPending) return;
+    if (!ctx_.DatastructureOpen() || ctx_.Pair().Cards->Size() <= kLargeCardFile) return;
+    if (RandomDraw(10) != 1) return;
+    MessageDlg(QStringLiteral("This file is now quite large; it may require packing (File/Pack Datastrucuture) to work more efficiently."),
+               MsgType::Information, MsgButtons::OK, kLargeHelpContext, true);
+}
+
+void TFileCommands::UpdateTopicActions() {
+    for (const char* name : kTopicActions)
+        if (auto* a = ctx_.Window().findChild<KivAction*>(QString::fromLatin1(name))) a->Update();
+}
+
+}  // namespace kiv

@@ -1,0 +1,72 @@
+#pragma once
+// The commands that work on whole datastructure files beyond opening and closing: packing,
+// saving the selected branches as a new datastructure, putting topics into the template and
+// the template bin's list, linking a topic to an external datastructure, returning to the
+// backup, the password lock and the occasional size warning.
+// Commands: acCompactDatabase, acSaveInNewDatabase, acDoAsTemplate, acLinkToExt,
+// acUnlinkFromExt, acReturnToBackup (the life cycle's action, run here), SetPassword1,
+// EnterPassword1.
+#include <QObject>
+#include <functional>
+#include <string>
+
+#include "engine/core/NestFunctions.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/KivAction.h"
+
+class QAction;
+
+namespace kiv {
+
+class IWindowContext;
+
+class TFileCommands : public QObject {
+    Q_OBJECT
+public:
+    // Made once the panels and the life cycle's commands exist; puts its commands into the
+    // File menu before the recent files and lists the template bin.
+    explicit TFileCommands(IWindowContext& ctx);
+
+    void acCompactDatabaseExecute();
+    void acSaveInNewDatabaseExecute();
+    void acDoAsTemplateExecute();
+    void acLinkToExtExecute();
+    void acUnlinkFromExtExecute();
+    void acReturnToBackupExecute();
+    void SetPassword1Click();
+    void EnterPassword1Click();
+
+    // The template bin's list from "template.kiv", read in place; nothing when it cannot be read.
+    void LoadTemplateBin();
+    // The cover, the menus and the panes follow the lock.
+    void SetPasswordLock(bool locked);
+    bool PasswordLocked() const { return locked_; }
+    // At the end of an open: now and then, a large card file is worth packing.
+    void WarnLargeDatastructure();
+    void UpdateTopicActions();
+
+    // A number drawn from 0 to n - 1; tests put their own.
+    std::function<int(int n)> RandomDraw;
+
+    KivAction* acCompactDatabase = nullptr;
+    KivAction* acSaveInNewDatabase = nullptr;
+    KivAction* acLinkToExt = nullptr;
+    KivAction* acUnlinkFromExt = nullptr;
+    QAction* SetPassword1 = nullptr;
+    QAction* EnterPassword1 = nullptr;
+    TSaveDialog sdSaveBranches;
+    TOpenDialog odExternal;
+
+private:
+    void BuildComponents();
+    // The actions whose state the lock overrides, wrapped so their update handlers keep it.
+    void HoldDisabledWhileLocked(KivAction* a);
+    // The topics the commands copy: the marked ones of the active panel and the current one.
+    bool TakeSelectedTopics(TItemArray& items);
+    std::function<void()> CopyProgress();
+
+    IWindowContext& ctx_;
+    bool locked_ = false;
+};
+
+}  // namespace kiv
