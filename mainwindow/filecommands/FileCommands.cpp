@@ -5,10 +5,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QTimer>
 #include <exception>
 #include <random>
 
@@ -42,6 +44,7 @@ std::string TemplatePath() { return AppDir() + "template.kiv"; }
 constexpr uint64_t kLargeCardFile = 15000000;
 constexpr int kLargeHelpContext = 112;
 constexpr int kProgressEveryMs = 50;
+constexpr int kMaxPassword = 15;
 
 // The menus the lock takes away, by name; those the window does not have yet are skipped.
 const char* const kLockedMenus[] = {"Edit2", "View1", "Cards1", "Topic1", "Bars1", "Settings1", "Help2"};
@@ -58,6 +61,7 @@ TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
     };
     BuildComponents();
+    ctx_.Window().installEventFilter(this);
     GuardCall([this] { LoadTemplateBin(); });
 }
 
@@ -299,15 +303,63 @@ void TFileCommands::SetPasswordLock(bool locked) {
         life.acReturnToBackup->SetEnabled(CurrentBookMark && FileExists(BackupFileName(CurrentBookMark->Path)));
     }
     EnterPassword1->setEnabled(locked);
+    if (locked) OfferPasswordEntry();
+}
+
+void TFileCommands::OfferPasswordEntry() {
+    // Once the open that locked has finished, and only over a window the user sees (a
+    // window shown later offers it when it shows).
+    if (askPending_) return;
+    askPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        askPending_ = false;
+        GuardCall([this] {
+            if (locked_ && ctx_.Window().isVisible()) EnterPassword1Click();
+        });
+    });
+}
+
+bool TFileCommands::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == &ctx_.Window() && e->type() == QEvent::Show && locked_) OfferPasswordEntry();
+    return QObject::eventFilter(watched, e);
+}
+
+// The set-password and enter-password windows come with the secondary windows; until they
+// do, the passwords are asked for one line at a time.
+std::optional<std::string> TFileCommands::AskPassword(const QString& caption, const QString& prompt) {
+    const std::optional<QString> text = ctx_.Dialogs().InputText({caption, prompt, true, kMaxPassword});
+    if (!text) return std::nullopt;
+    return TextToStored(text->left(kMaxPassword));
 }
 
 void TFileCommands::SetPassword1Click() {
-    // The set-password window comes with the secondary windows; until then there is nothing
-    // to show.
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark || locked_) return;
+    const QString caption = QStringLiteral("Set Password For Current Datastructure");
+    if (!CurrentBookMark->Password.empty()) {
+        const auto old = AskPassword(caption, QStringLiteral("Old Password:"));
+        if (!old || *old != CurrentBookMark->Password) return;
+    }
+    const auto fresh = AskPassword(caption, QStringLiteral("New Password:"));
+    if (!fresh) return;
+    // An empty new password is "Without Password", and asks for no repetition.
+    if (!fresh->empty()) {
+        const auto again = AskPassword(caption, QStringLiteral("Repeat New Password:"));
+        if (!again || *again != *fresh) return;
+    } else if (CurrentBookMark->Password.empty()) {
+        return;
+    }
+    CurrentBookMark->Password = *fresh;
+    CurrentBookMark->PasswordAccepted = true;
 }
 
 void TFileCommands::EnterPassword1Click() {
-    // The enter-password window comes with the secondary windows; until then the lock holds.
+    if (!locked_ || !CurrentBookMark) return;
+    const auto text = AskPassword(QStringLiteral("Enter Password"),
+                                  QStringLiteral("This datastructure is password protected, please enter password for access: "));
+    // A wrong password leaves the datastructure locked; nothing is said.
+    if (!text || *text != CurrentBookMark->Password) return;
+    CurrentBookMark->PasswordAccepted = true;
+    SetPasswordLock(false);
 }
 
 void TFileCommands::WarnLargeDatastructure() {

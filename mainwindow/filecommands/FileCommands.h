@@ -8,6 +8,7 @@
 // EnterPassword1.
 #include <QObject>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/core/NestFunctions.h"
@@ -48,6 +49,8 @@ public:
     // A number drawn from 0 to n - 1; tests put their own.
     std::function<int(int n)> RandomDraw;
 
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
     KivAction* acCompactDatabase = nullptr;
     KivAction* acSaveInNewDatabase = nullptr;
     KivAction* acLinkToExt = nullptr;
@@ -64,9 +67,12 @@ private:
     // The topics the commands copy: the marked ones of the active panel and the current one.
     bool TakeSelectedTopics(TItemArray& items);
     std::function<void()> CopyProgress();
+    void OfferPasswordEntry();
+    std::optional<std::string> AskPassword(const QString& caption, const QString& prompt);
 
     IWindowContext& ctx_;
     bool locked_ = false;
+    bool askPending_ = false;
 };
 
 }  // namespace kiv

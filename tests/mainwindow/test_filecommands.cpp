@@ -276,6 +276,66 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
 }
 
+// Until the password windows exist the passwords are asked for line by line.
+TEST_F(FileCommands, ThePasswordIsAskedForAndUnlocks) {
+    const std::string p = Home() + "locked.kiv";
+    MakeTreePair(p, "a");
+    {
+        auto dsc = PosixBlockFile::Open(CardFileName(p), OpenMode::ReadWrite);
+        TDBCards db;
+        db.SetCardFile(dsc.get());
+        ASSERT_TRUE(db.WriteCard(kDBCardTextBin, "Pw\x01" "bin"));
+    }
+    PackDatastructure(p);
+    Dialogs().AnswerInput(QStringLiteral("pw"));  // wrong case: stays locked
+    TForm1* f = Start({QString::fromStdString(p)});
+    ProcessEventsFor(50);
+    ASSERT_EQ(Dialogs().InputRequests.size(), 1u);
+    const InputRequest& asked = Dialogs().InputRequests[0];
+    EXPECT_EQ(asked.Caption, QStringLiteral("Enter Password"));
+    EXPECT_EQ(asked.Prompt, QStringLiteral("This datastructure is password protected, please enter password for access: "));
+    EXPECT_TRUE(asked.Password);
+    EXPECT_EQ(asked.MaxLength, 15);
+    EXPECT_TRUE(f->FileCommands().PasswordLocked());
+    EXPECT_TRUE(Dialogs().Messages.empty());
+
+    Dialogs().AnswerInput(QStringLiteral("Pw"));
+    f->FileCommands().EnterPassword1->trigger();
+    EXPECT_FALSE(f->FileCommands().PasswordLocked());
+    EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
+    EXPECT_TRUE(f->Skeleton().pnlKiv->isEnabled());
+    EXPECT_FALSE(f->FileCommands().EnterPassword1->isEnabled());
+    EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
+
+    // Changed: the old one first, then the new one twice; a repetition that differs changes nothing.
+    for (const char* answer : {"Pw", "fresh", "Fresh"}) Dialogs().AnswerInput(QString::fromLatin1(answer));
+    f->FileCommands().SetPassword1->trigger();
+    EXPECT_EQ(CurrentBookMark->Password, "Pw");
+    for (const char* answer : {"Pw", "fresh", "fresh"}) Dialogs().AnswerInput(QString::fromLatin1(answer));
+    f->FileCommands().SetPassword1->trigger();
+    EXPECT_EQ(CurrentBookMark->Password, "fresh");
+    Stop();
+    EXPECT_EQ(ReadJoined(p).TextBinCard, "fresh\x01" "bin");
+}
+
+TEST_F(FileCommands, APasswordIsSetAndRemoved) {
+    TForm1* f = Open("a");
+    for (const char* answer : {"new", "new"}) Dialogs().AnswerInput(QString::fromLatin1(answer));
+    f->FileCommands().SetPassword1->trigger();
+    ASSERT_EQ(Dialogs().InputRequests.size(), 2u);
+    EXPECT_EQ(Dialogs().InputRequests[0].Prompt, QStringLiteral("New Password:"));
+    EXPECT_EQ(Dialogs().InputRequests[1].Prompt, QStringLiteral("Repeat New Password:"));
+    EXPECT_EQ(CurrentBookMark->Password, "new");
+    // Without password: the old one, then an empty new one.
+    Dialogs().Clear();
+    for (const char* answer : {"new", ""}) Dialogs().AnswerInput(QString::fromLatin1(answer));
+    f->FileCommands().SetPassword1->trigger();
+    EXPECT_EQ(Dialogs().InputRequests.at(0).Prompt, QStringLiteral("Old Password:"));
+    EXPECT_EQ(CurrentBookMark->Password, "");
+    Stop();
+    EXPECT_EQ(SplitTextBinCard(ReadJoined(path).TextBinCard).Password, "");
+}
+
 TEST_F(FileCommands, ALargeCardFileIsWarnedOfNowAndThen) {
     struct Case {
         uint64_t cardBytes;
