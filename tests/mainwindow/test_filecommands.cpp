@@ -16,6 +16,18 @@
 namespace kiv::wintest {
 namespace {
 
+// A closed datastructure whose level card 2 (password, 0x01, text bin) is the card given.
+void MakeWithTextBinCard(const std::string& p, std::string_view tree, const std::string& card) {
+    MakeTreePair(p, tree);
+    {
+        auto dsc = PosixBlockFile::Open(CardFileName(p), OpenMode::ReadWrite);
+        TDBCards db;
+        db.SetCardFile(dsc.get());
+        ASSERT_TRUE(db.WriteCard(kDBCardTextBin, card));
+    }
+    PackDatastructure(p);
+}
+
 class FileCommands : public WindowFixture {
 protected:
     std::string path;
@@ -221,14 +233,7 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
     for (const bool withPassword : {false, true}) {
         SCOPED_TRACE(withPassword);
         const std::string p = Home() + (withPassword ? "locked.kiv" : "open.kiv");
-        MakeTreePair(p, "secret");
-        {
-            auto dsc = PosixBlockFile::Open(CardFileName(p), OpenMode::ReadWrite);
-            TDBCards db;
-            db.SetCardFile(dsc.get());
-            ASSERT_TRUE(db.WriteCard(kDBCardTextBin, withPassword ? "pw\x01" : "\x01"));
-        }
-        PackDatastructure(p);
+        MakeWithTextBinCard(p, "secret", withPassword ? "pw\x01" : "\x01");
         TForm1* f = Start({QString::fromStdString(p)});
         ASSERT_TRUE(f->DatastructureOpen());
         TWindowSkeleton& k = f->Skeleton();
@@ -258,14 +263,7 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
 
 TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     const std::string p = Home() + "locked.kiv";
-    MakeTreePair(p, "a");
-    {
-        auto dsc = PosixBlockFile::Open(CardFileName(p), OpenMode::ReadWrite);
-        TDBCards db;
-        db.SetCardFile(dsc.get());
-        ASSERT_TRUE(db.WriteCard(kDBCardTextBin, "pw\x01"));
-    }
-    PackDatastructure(p);
+    MakeWithTextBinCard(p, "a", "pw\x01");
     TForm1* f = Start({QString::fromStdString(p)});
     ASSERT_TRUE(f->FileCommands().PasswordLocked());
     CurrentBookMark->PasswordAccepted = true;
@@ -279,14 +277,7 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
 // Until the password windows exist the passwords are asked for line by line.
 TEST_F(FileCommands, ThePasswordIsAskedForAndUnlocks) {
     const std::string p = Home() + "locked.kiv";
-    MakeTreePair(p, "a");
-    {
-        auto dsc = PosixBlockFile::Open(CardFileName(p), OpenMode::ReadWrite);
-        TDBCards db;
-        db.SetCardFile(dsc.get());
-        ASSERT_TRUE(db.WriteCard(kDBCardTextBin, "Pw\x01" "bin"));
-    }
-    PackDatastructure(p);
+    MakeWithTextBinCard(p, "a", "Pw\x01" "bin");
     Dialogs().AnswerInput(QStringLiteral("pw"));  // wrong case: stays locked
     TForm1* f = Start({QString::fromStdString(p)});
     ProcessEventsFor(50);
