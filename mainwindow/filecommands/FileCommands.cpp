@@ -18,6 +18,7 @@
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/Navigation.h"
+#include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
@@ -203,6 +204,48 @@ void TFileCommands::acDoAsTemplateExecute() {
         AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, TemplatePath(), CopyProgress());
     }
     LoadTemplateBin();
+}
+
+int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath,
+                                           const TItemArray& items) {
+    if (!ctx_.DatastructureOpen() || !grid || items.empty()) return 0;
+    const TPairFiles open{ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()};
+    // Another datastructure is read where it stands; it is not split, not written.
+    std::unique_ptr<TSourceDatastructure> other;
+    TPairFiles src = open;
+    if (!SamePath(sourcePath, PanelsManager().DatastructurePath)) {
+        try {
+            other = std::make_unique<TSourceDatastructure>(sourcePath);
+        } catch (const std::exception&) {
+            return 0;
+        }
+        src = other->Files();
+    }
+    ctx_.FlushCurrentRow();
+    TCloneTable clones;
+    const auto progress = CopyProgress();
+    int copied = 0;
+    for (const TNestItem& item : items) {
+        const int at = pos + copied;
+        if (grid->InsertTopics(TItemArray{TNestItem{}}, at, true, true, 0) == 0) break;
+        const int row = grid->CurrentRow();
+        const uint32_t parent = grid->Nester->ParentNest(row);
+        const int index = grid->Nester->NestIndex(row) >= 0 ? grid->Nester->NestIndex(row) : grid->Nester->SiblingIndex(row);
+        const TNestItem copy = CopyBranch(src, item, open, clones, parent, uint32_t(index), progress);
+        if (!SetNestItem(open.Outline, parent, index, copy))
+            throw ENesterError("Datastructure is corrupted, can't save nest item");
+        ReloadRow(*grid->Nester, row);
+        ++copied;
+    }
+    FixCloneMarks(clones, open.Cards);
+    if (TKivStringGrid* g = ctx_.CurrentGrid(); g && g->IsRowValid(g->CurrentRow())) {
+        g->Nester->ReloadRowItem(g->CurrentRow());
+        g->DrawRow(g->CurrentRow());
+    }
+    grid->RowsChanged(0);
+    PanelsManager().RefreshPanelsFrom(grid->Tag);
+    ctx_.ReloadCurrentRow();
+    return copied;
 }
 
 void TFileCommands::LoadTemplateBin() {

@@ -20,6 +20,7 @@ class QAction;
 namespace kiv {
 
 class IWindowContext;
+class TKivStringGrid;
 
 class TFileCommands : public QObject {
     Q_OBJECT
@@ -36,6 +37,12 @@ public:
     void acReturnToBackupExecute();
     void SetPassword1Click();
     void EnterPassword1Click();
+
+    // Pasting or dropping topics taken from a datastructure file (which may be the open one):
+    // each source topic is copied with its sub-tree and cards into a new topic inserted into
+    // the panel at pos, beside the row there. A source that cannot be read copies nothing.
+    // Returns how many topics were copied.
+    int CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath, const TItemArray& items);
 
     // The template bin's list from "template.kiv", read in place; nothing when it cannot be read.
     void LoadTemplateBin();

@@ -158,6 +158,44 @@ TEST_F(FileCommands, MakeNewTemplateAppendsToTheTemplateAndItsBin) {
     EXPECT_EQ(bin->count(), 3) << "listed again after the template was closed";
 }
 
+// Topics pasted from another datastructure: read in place, never split, copied with their
+// cards and sub-trees; a clone pair stays one, a source that is missing copies nothing.
+TEST_F(FileCommands, TopicsFromAnotherDatastructureAreCopiedIntoTheOutline) {
+    const std::string src = Home() + "source.kiv";
+    MakeTreePair(src, "x(y z) w");
+    StoreTrailCardPair(src, "0/1", kCardText, "zed text");
+    {
+        auto kiv = PosixBlockFile::Open(src, OpenMode::ReadWrite);
+        auto dsc = PosixBlockFile::Open(CardFileName(src), OpenMode::ReadWrite);
+        TItemArray tops;
+        ReadNestItems(kiv.get(), ReadRootNest(kiv.get()), tops);
+        TCards c;
+        c.SetCardFile(dsc.get());
+        ASSERT_TRUE(c.StoreCard(tops[0].CardDir, kCardCaption, MakeCaptionPrefix(-1, kFlagClone) + "x"));
+        WriteNestItems(kiv.get(), ReadRootNest(kiv.get()), {tops[0], tops[1], tops[0]});
+    }
+    PackDatastructure(src);
+    const std::string joined = ReadWholeFile(src);
+    TItemArray srcTops;
+    {
+        TSourceDatastructure s(src);
+        ReadNestItems(s.Files().Outline, ReadRootNest(s.Files().Outline), srcTops);
+    }
+    TForm1* f = Open("one two");
+    ClickRow(First(), 0);
+    EXPECT_EQ(f->FileCommands().CopyBranchesIntoOutline(First(), 1, src, srcTops), 3);
+    EXPECT_EQ(ReadWholeFile(src), joined);
+    EXPECT_FALSE(FileExists(CardFileName(src)));
+    TItemArray tops = Tops();
+    ASSERT_EQ(tops.size(), 5u);
+    EXPECT_EQ(tops[1], tops[3]) << "the clones share one copy";
+    EXPECT_EQ(First()->Nester->Caption(1), "x");
+    EXPECT_TRUE(First()->Nester->IsClone(1));
+    EXPECT_EQ(f->FileCommands().CopyBranchesIntoOutline(First(), 0, Home() + "missing.kiv", srcTops), 0);
+    Stop();
+    EXPECT_EQ(ReadJoined(path).Tree, "one\nx\n  y\n  z\nw\nx\ntwo\n");
+}
+
 TEST_F(FileCommands, LinkAndUnlinkAnExternalDatastructure) {
     TForm1* f = Open("parent(child) leaf");
     const std::string other = Home() + "sub/other.kiv";
@@ -253,8 +291,12 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         PanelsManager().SetEditMode(true);
         First()->SetEditing(true);
         First()->CaptionEditor->SetSelStart(0);
+        f->FlushCurrentRow();
+        const std::string bytes = f->Pair().Outline->ReadAll() + f->Pair().Cards->ReadAll();
         QTest::keyClick(First()->CaptionEditor, Qt::Key_Delete);
         QCoreApplication::processEvents();
+        f->FlushCurrentRow();
+        EXPECT_EQ(f->Pair().Outline->ReadAll() + f->Pair().Cards->ReadAll() == bytes, withPassword);
         Stop();
         EXPECT_EQ(ReadJoined(p).Tree, withPassword ? "secret\n" : "ecret\n");
         ResetGlobals();
