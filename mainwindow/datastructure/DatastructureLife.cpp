@@ -385,6 +385,8 @@ void TDatastructureLife::CloseDatastructure() {
         ReleaseOpenPair();
     }
     ctx_.TextCard().ShowNoTopic();
+    // Nothing is left to protect.
+    ctx_.FileCommands().SetPasswordLock(false);
     if (failure) std::rethrow_exception(failure);
 }
 

@@ -97,7 +97,12 @@ void TFileCommands::BuildComponents() {
         k.File1->insertAction(before, a);
     k.File1->insertSeparator(before);
 
-    for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint}) HoldDisabledWhileLocked(a);
+    for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint, acCompactDatabase, acLinkToExt,
+                         acUnlinkFromExt, k.acDoAsTemplate})
+        HoldDisabledWhileLocked(a);
+    // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
+    k.pnlHider->setParent(w->centralWidget());
+    k.pnlHider->hide();
 
     // The active panel changes: the topic commands look again.
     for (TKivStringGrid* g : PanelsManager().Panels) {
@@ -327,15 +332,18 @@ void TFileCommands::SetPasswordLock(bool locked) {
     locked_ = locked;
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow& w = ctx_.Window();
-    k.pnlHider->setGeometry(0, 0, w.width(), w.height());
+    k.pnlHider->setGeometry(0, 0, w.width(), w.height());  // clipped to the client area
     k.pnlHider->setVisible(locked);
     if (locked) k.pnlHider->raise();
     for (const char* name : kLockedMenus)
         if (auto* m = w.findChild<QMenu*>(QString::fromLatin1(name))) m->menuAction()->setEnabled(!locked);
     TDatastructureLife& life = ctx_.Datastructure();
+    // Besides the named commands, those that read or change the protected topics.
     for (QAction* a : {static_cast<QAction*>(life.acSaveDatabaseAs), static_cast<QAction*>(acSaveInNewDatabase), SetPassword1,
-                       life.Template1, static_cast<QAction*>(ctx_.Print().acPrint)})
+                       life.Template1, static_cast<QAction*>(ctx_.Print().acPrint), static_cast<QAction*>(acCompactDatabase),
+                       static_cast<QAction*>(acLinkToExt), static_cast<QAction*>(acUnlinkFromExt)})
         a->setEnabled(!locked);
+    k.acDoAsTemplate->SetEnabled(!locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin, k.pnlTemplateBin,
                        k.pnlLaunchCard, k.pnlMetaCard})

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 
 #include "engine/core/BranchCopy.h"
 #include "mainwindow/filecommands/FileCommands.h"
@@ -287,6 +288,10 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         EXPECT_EQ(f->Print().acPrint->isEnabled(), !withPassword) << "its update keeps the lock";
         EXPECT_FALSE(f->Datastructure().acReturnToBackup->isEnabled());
         for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTemplateBin}) EXPECT_EQ(w->isEnabled(), !withPassword);
+        for (KivAction* a : {f->FileCommands().acLinkToExt, k.acDoAsTemplate}) EXPECT_EQ(a->isEnabled(), !withPassword);
+        // The menu bar stays out from under the cover.
+        const QRect cover(k.pnlHider->mapTo(f, QPoint(0, 0)), k.pnlHider->size());
+        EXPECT_FALSE(cover.intersects(k.MainMenu1->geometry()));
 
         PanelsManager().SetEditMode(true);
         First()->SetEditing(true);
@@ -339,6 +344,7 @@ TEST_F(FileCommands, ThePasswordIsAskedForAndUnlocks) {
     EXPECT_TRUE(f->Skeleton().pnlKiv->isEnabled());
     EXPECT_FALSE(f->FileCommands().EnterPassword1->isEnabled());
     EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
+    EXPECT_TRUE(f->Skeleton().acDoAsTemplate->isEnabled());
 
     // Changed: the old one first, then the new one twice; a repetition that differs changes nothing.
     for (const char* answer : {"Pw", "fresh", "Fresh"}) Dialogs().AnswerInput(QString::fromLatin1(answer));
