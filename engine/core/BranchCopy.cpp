@@ -154,10 +154,7 @@ TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFi
         const size_t f = stack.size() - 1;
         if (stack[f].Next == stack[f].Source.size()) {
             WriteNestItems(dst.Outline, stack[f].Nest, stack[f].Copies);
-            if (stack[f].CloneRecord >= 0) {
-                const TNestItem copy = clones.Records()[size_t(stack[f].CloneRecord)].Copy;
-                clones.FindByCopy(copy)->Copied = true;
-            }
+            if (stack[f].CloneRecord >= 0) clones.Records()[size_t(stack[f].CloneRecord)].Copied = true;
             stack.pop_back();
             continue;
         }
@@ -173,12 +170,16 @@ TTopSlot CopyBranchToDatastructure(const TPairFiles& src, const TNestItem& item,
     const uint32_t root = ReadRootNest(dst.Outline);
     TItemArray tops;
     if (NestFollowed(root)) ReadNestItems(dst.Outline, root, tops);
-    const uint32_t nest = AddNestItems(dst.Outline, NestFollowed(root) ? root : 0, TItemArray{TNestItem{}});
-    if (nest != root) WriteRootNest(dst.Outline, nest);
-    TTopSlot slot{nest, uint32_t(tops.size()), {}};
+    // The slot is taken only once the copy is whole: a copy that fails leaves no empty topic.
+    TTopSlot slot{NestFollowed(root) ? root : 0, uint32_t(tops.size()), {}};
     slot.Item = CopyBranch(src, item, dst, clones, slot.RootNest, slot.Index, progress);
-    if (!SetNestItem(dst.Outline, slot.RootNest, int(slot.Index), slot.Item))
-        throw ENesterError("Datastructure is corrupted, can't save nest item");
+    slot.RootNest = AddNestItems(dst.Outline, slot.RootNest, TItemArray{slot.Item});
+    if (slot.RootNest != root) {
+        WriteRootNest(dst.Outline, slot.RootNest);
+        // A clone first placed in the new root nest names it.
+        for (TCloneRecord& r : clones.Records())
+            if (r.DestNest == 0 && r.DestIndex == slot.Index) r.DestNest = slot.RootNest;
+    }
     return slot;
 }
 

@@ -40,6 +40,7 @@ public:
     TCloneRecord* FindByCopy(const TNestItem& item);
     TCloneRecord& Add(const TCloneRecord& record);
     const std::vector<TCloneRecord>& Records() const { return records_; }
+    std::vector<TCloneRecord>& Records() { return records_; }
 
 private:
     std::vector<TCloneRecord> records_;

@@ -88,6 +88,8 @@ void SetCaption(BlockFile* cards, uint32_t dir, const std::string& card) {
     ASSERT_TRUE(c.StoreCard(dir, kCardCaption, card));
 }
 
+int OpenDescriptors() { return int(Entries("/proc/self/fd").size()); }
+
 bool HasCloneMark(const std::string& card) { return HasCaptionPrefix(card) && (uint8_t(card[4]) & kFlagClone); }
 
 bool RunCrashingBeforeStep(int n, const std::function<void()>& op) {
@@ -318,9 +320,16 @@ TEST_F(BranchCopy, SaveBranchesAsRefusesItsOwnSourceAndADamagedSourceLeavesNothi
     tops[1].ChildNest = 0x7000000;
     const std::string target = dir + "new.kiv";
     WriteFileAtomic(target, "old");
+    const int fds = OpenDescriptors();
     EXPECT_THROW(SaveBranchesAs(src.Files(), tops, target), ENesterError);
+    EXPECT_EQ(OpenDescriptors(), fds) << "every handle of the copy is closed";
+    EXPECT_THROW(AppendBranchesTo(src.Files(), tops, dir + "template.kiv"), ENesterError);
+    EXPECT_EQ(OpenDescriptors(), fds);
+    PackDatastructure(dir + "template.kiv");
+    EXPECT_EQ(DumpJoined(dir + "template.kiv"), "alpha\n  | first text\n  beta\n  gamma delta\n  epsilon\n    zeta\n      eta\n      theta\n")
+        << "the topic copied before the failure, and no empty one";
     EXPECT_EQ(ReadWholeFile(target), "old");
-    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"new.kiv", "notes.dsc", "notes.kiv"}));
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"new.kiv", "notes.dsc", "notes.kiv", "template.kiv"}));
 }
 
 TEST_F(BranchCopy, ASourceIsReadInPlaceAndNeverSplit) {
