@@ -421,6 +421,12 @@ void TFileCommands::WarnLargeDatastructure() {
                MsgType::Information, MsgButtons::OK, kLargeHelpContext, true);
 }
 
+void TFileCommands::NavigatorNodeAdded(TNavigator* Sender) {
+    if (Sender && Sender == CurrentNavigator.get() && OnRefreshNavigationPath) OnRefreshNavigationPath();
+}
+
+void TFileCommands::NavigatorNodesDeleted(TNavigator* Sender) { NavigatorNodeAdded(Sender); }
+
 void TFileCommands::UpdateTopicActions() {
     for (const char* name : kTopicActions)
         if (auto* a = ctx_.Window().findChild<KivAction*>(QString::fromLatin1(name))) a->Update();

@@ -21,6 +21,7 @@ namespace kiv {
 
 class IWindowContext;
 class TKivStringGrid;
+class TNavigator;
 
 class TFileCommands : public QObject {
     Q_OBJECT
@@ -52,6 +53,13 @@ public:
     // At the end of an open: now and then, a large card file is worth packing.
     void WarnLargeDatastructure();
     void UpdateTopicActions();
+
+    // Events of a trail (the Threads attach them to theirs): the navigation path is refreshed
+    // when the trail is the current one.
+    void NavigatorNodeAdded(TNavigator* Sender);
+    void NavigatorNodesDeleted(TNavigator* Sender);
+    // The navigation path's refresh, set by the navigation path.
+    std::function<void()> OnRefreshNavigationPath;
 
     // A number drawn from 0 to n - 1; tests put their own.
     std::function<int(int n)> RandomDraw;

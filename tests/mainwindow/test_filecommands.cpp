@@ -8,6 +8,7 @@
 #include <QMenuBar>
 
 #include "engine/core/BranchCopy.h"
+#include "mainwindow/ComponentBuild.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
@@ -420,6 +421,30 @@ TEST_F(FileCommands, ALargeCardFileIsWarnedOfNowAndThen) {
         ResetGlobals();
         RemoveFile(p);
     }
+}
+
+TEST_F(FileCommands, TopicActionsAreAskedWhenEditModeEndsAndTheTrailsEventsRefreshThePath) {
+    TForm1* f = Open("a b");
+    int updates = 0;
+    auto* pin = Action(f, "acToPin", QStringLiteral("Pin"));
+    pin->OnUpdate = [&](KivAction*) { ++updates; };
+    PanelsManager().SetEditMode(true);
+    updates = 0;
+    PanelsManager().SetEditMode(false);
+    EXPECT_GE(updates, 1);
+
+    int refreshed = 0;
+    f->FileCommands().OnRefreshNavigationPath = [&] { ++refreshed; };
+    TNavigator other;
+    f->FileCommands().NavigatorNodeAdded(&other);
+    EXPECT_EQ(refreshed, 0);
+    CurrentNavigator->OnNodeAdded = [f](TNavigator* s) { f->FileCommands().NavigatorNodeAdded(s); };
+    CurrentNavigator->OnNodesDeleted = [f](TNavigator* s) { f->FileCommands().NavigatorNodesDeleted(s); };
+    CurrentNavigator->Add(0, 0, true, "a", Tops()[0]);
+    CurrentNavigator->DeleteFrom(0);
+    EXPECT_EQ(refreshed, 2);
+    CurrentNavigator->OnNodeAdded = nullptr;
+    CurrentNavigator->OnNodesDeleted = nullptr;
 }
 
 TEST_F(FileCommands, TheCommandsStandInTheFileMenuBeforeTheRecentFiles) {
