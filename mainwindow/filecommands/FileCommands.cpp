@@ -414,7 +414,8 @@ void TFileCommands::EnterPassword1Click() {
 }
 
 void TFileCommands::WarnLargeDatastructure() {
-    if (!ctx_.Window().isVisible() || !CurrentBookMark || !CurrentBookMark->MarksPending) return;
+    // Not over the password entry, which a locked datastructure waits for.
+    if (!ctx_.Window().isVisible() || locked_ || !CurrentBookMark || !CurrentBookMark->MarksPending) return;
     if (!ctx_.DatastructureOpen() || ctx_.Pair().Cards->Size() <= kLargeCardFile) return;
     if (RandomDraw(10) != 1) return;
     MessageDlg(QStringLiteral("This file is now quite large; it may require packing (File/Pack Datastrucuture) to work more efficiently."),
