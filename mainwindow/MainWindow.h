@@ -12,6 +12,8 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/core/DatastructureFiles.h"
 #include "mainwindow/WindowContext.h"
@@ -27,8 +29,8 @@ public:
     ~TForm1() override;
 
     // Steps of the window's creation; args are the command-line arguments after the
-    // program's name.
-    void FormCreate(const QStringList& args);
+    // program's name, as the system gave their bytes.
+    void FormCreate(const std::vector<std::string>& args);
     void FormShow();
     void FormActivate();
     void FormDeactivate();
@@ -65,6 +67,10 @@ public:
     TFileType& FileType() override { return *fileType_; }
     TWaitPanel& WaitPanel() override { return *waitPanel_; }
     TPrintCommands& Print() override { return *print_; }
+    TNavigationPath& NavPath() override { return *navPath_; }
+    THoisting& Hoist() override { return *hoist_; }
+    TSearchPane& Search() override { return *search_; }
+    TLaunchCard& LaunchCard() override { return *launchCard_; }
     TFileCommands& FileCommands() override { return *fileCommands_; }
 
 protected:
@@ -98,6 +104,10 @@ private:
     std::unique_ptr<TStartup> startup_;
     std::unique_ptr<TWaitPanel> waitPanel_;
     std::unique_ptr<TPrintCommands> print_;
+    std::unique_ptr<TNavigationPath> navPath_;
+    std::unique_ptr<THoisting> hoist_;
+    std::unique_ptr<TSearchPane> search_;
+    std::unique_ptr<TLaunchCard> launchCard_;
     std::unique_ptr<TFileCommands> fileCommands_;
 };
 

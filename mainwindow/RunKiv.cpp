@@ -1,5 +1,9 @@
 #include "mainwindow/RunKiv.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/startup/Startup.h"
@@ -24,8 +28,9 @@ int RunKiv(int argc, char** argv) {
     {
         HandOverReceiver receiver;
         TForm1 form;
-        QStringList args = KivApplication::arguments();
-        args.removeFirst();
+        // The application object took its own options out of argv; a file name keeps its
+        // bytes, which need not be UTF-8.
+        const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
         // A failure in the creation is reported; the window still comes up and can be closed.
         GuardCall([&] { form.FormCreate(args); });
         receiver.SetWindow(&form.Startup());
@@ -34,7 +39,7 @@ int RunKiv(int argc, char** argv) {
         form.activateWindow();
         rc = KivApplication::exec();
         RestoreTerminationSignals();
-        receiver.SetWindow(nullptr);
+        receiver.StopListening();
         form.FormDestroy();
     }
     FreePanelsManager();

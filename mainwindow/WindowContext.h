@@ -24,6 +24,10 @@ class TStartup;
 class TFileType;
 class TWaitPanel;
 class TPrintCommands;
+class TNavigationPath;
+class THoisting;
+class TSearchPane;
+class TLaunchCard;
 class TFileCommands;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
@@ -88,6 +92,10 @@ public:
     virtual TFileType& FileType() = 0;
     virtual TWaitPanel& WaitPanel() = 0;
     virtual TPrintCommands& Print() = 0;
+    virtual TNavigationPath& NavPath() = 0;
+    virtual THoisting& Hoist() = 0;
+    virtual TSearchPane& Search() = 0;
+    virtual TLaunchCard& LaunchCard() = 0;
     virtual TFileCommands& FileCommands() = 0;
 };
 

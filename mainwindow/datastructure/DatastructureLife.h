@@ -56,6 +56,8 @@ public:
     void pmLastOpenedPopup();
     void Template1Click();
 
+    // The active panel's current topic appended to the current trail.
+    void AddCurrentTopicToMarks();
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
     // The datastructure-level cards from the bins, the text bin and the marks, as closing writes them.
@@ -85,7 +87,6 @@ private:
     void acHideAllCardsExecute();
     void UpdateTextBinIcon();
     void ReadDatastructureCards();
-    void AddCurrentTopicToMarks();
     void SetLastOpenedCaptions(const std::vector<std::string>& entries);
     void CreateDatastructureAs(const std::string& target);
     void SaveDatastructureAs(const std::string& target);

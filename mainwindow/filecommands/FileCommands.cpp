@@ -27,6 +27,9 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
 #include "platform/core/AppPaths.h"
@@ -61,6 +64,7 @@ TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
         static std::mt19937 gen{std::random_device{}()};
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
     };
+    OnRefreshNavigationPath = [this] { ctx_.NavPath().UpdateNavigationPath(); };
     BuildComponents();
     ctx_.Window().installEventFilter(this);
     GuardCall([this] { LoadTemplateBin(); });
@@ -155,6 +159,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     const std::string path = PanelsManager().DatastructurePath;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
+    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
     ctx_.FlushCurrentRow();
     // The text bin, the password and the launch bin as they stand now go with the copy.
@@ -346,8 +351,8 @@ void TFileCommands::SetPasswordLock(bool locked) {
     k.acDoAsTemplate->SetEnabled(!locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin, k.pnlTemplateBin,
-                       k.pnlLaunchCard, k.pnlMetaCard})
-        p->setEnabled(!locked);
+                       ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
+        if (p) p->setEnabled(!locked);
     if (locked) {
         life.acReturnToBackup->SetEnabled(false);
     } else {

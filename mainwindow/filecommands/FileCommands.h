@@ -58,7 +58,7 @@ public:
     // when the trail is the current one.
     void NavigatorNodeAdded(TNavigator* Sender);
     void NavigatorNodesDeleted(TNavigator* Sender);
-    // The navigation path's refresh, set by the navigation path.
+    // The navigation path's refresh (tests put their own).
     std::function<void()> OnRefreshNavigationPath;
 
     // A number drawn from 0 to n - 1; tests put their own.

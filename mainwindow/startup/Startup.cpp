@@ -2,15 +2,16 @@
 // the paths a later start hands over. No command of its own.
 #include "mainwindow/startup/Startup.h"
 
-#include <QFileInfo>
 #include <QMainWindow>
 
+#include "engine/core/DatastructureFiles.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
+#include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/SingleInstance.h"
 #include "platform/qt/WidgetState.h"
@@ -28,13 +29,18 @@ std::string LowerExtension(const std::string& path) {
 
 TStartup::TStartup(IWindowContext& ctx) : ctx_(ctx) {}
 
-void TStartup::OpenStartDatastructure(const QStringList& args) {
-    const std::string s = args.isEmpty() ? std::string() : Trim(args.first().toStdString());
-    if (!s.empty() && LowerExtension(s) == ".kiv") {
-        ctx_.Datastructure().OpenDatastructureFile(QFileInfo(QString::fromStdString(s)).absoluteFilePath().toStdString());
-    } else {
-        ctx_.Datastructure().OpenLastDatastructure(1);
+void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
+    const std::string path = args.empty() ? std::string() : CommandLinePath(args.front());
+    if (!path.empty() && LowerExtension(path) == ".kiv") {
+        // A lone card file, left by a close that was cut short, is recovered by the open.
+        if (FileExists(path) || FileExists(CardFileName(path))) {
+            ctx_.Datastructure().OpenDatastructureFile(path);
+            return;
+        }
+        MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.").arg(QString::fromStdString(path)),
+                   MsgType::Error, MsgButtons::OK);
     }
+    ctx_.Datastructure().OpenLastDatastructure(1);
 }
 
 void TStartup::FormShow() {
@@ -69,6 +75,11 @@ void HandOverReceiver::SetWindow(TStartup* startup) {
     std::vector<std::string> waiting;
     waiting.swap(pending_);
     for (const std::string& p : waiting) Received(p);
+}
+
+void HandOverReceiver::StopListening() {
+    server_->Close();
+    startup_ = nullptr;
 }
 
 void HandOverReceiver::Received(const std::string& path) {

@@ -4,7 +4,6 @@
 // datastructure), which wait while the window is still being made. The program's entry
 // sequence itself is RunKiv (mainwindow/RunKiv.h).
 #include <QObject>
-#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,10 @@ class IWindowContext;
 class TStartup {
 public:
     explicit TStartup(IWindowContext& ctx);
-    // The start datastructure: a ".kiv" file named first on the command line, else the
-    // most recent one.
-    void OpenStartDatastructure(const QStringList& args);
+    // The start datastructure: a ".kiv" file named first on the command line (the
+    // arguments' bytes as the system gave them), else the most recent one. A named file
+    // that is not there is reported, not made: the most recent one opens instead.
+    void OpenStartDatastructure(const std::vector<std::string>& args);
     // The first show puts the focus on the first panel (or its caption editor).
     void FormShow();
     // A path another start handed over: a ".kiv" file opens as the datastructure.
@@ -39,6 +39,8 @@ public:
     bool Listening() const;
     // From now on paths go to the window's start-up; those that waited go first.
     void SetWindow(TStartup* startup);
+    // The window is closing: later starts no longer hand over to it.
+    void StopListening();
 
 private:
     void Received(const std::string& path);

@@ -116,7 +116,7 @@ protected:
         ColorScheme = TColorSchemeRec{};
     }
 
-    TForm1* Start(const QStringList& args = {}) {
+    TForm1* Start(const std::vector<std::string>& args = {}) {
         CreatePanelsManager();
         form = std::make_unique<TForm1>();
         form->FormCreate(args);

@@ -59,7 +59,7 @@ TEST_F(Datastructure, ABadFileOnTheCommandLineIsRefusedAndLeftAsItWas) {
         Dialogs().Clear();
         const std::string path = Home() + b.name;
         WriteFileAtomic(path, b.bytes);
-        TForm1* f = Start({QStringLiteral(" ") + QString::fromStdString(path)});
+        TForm1* f = Start({" " + path});
         ExpectNothingOpen(f);
         ASSERT_EQ(Dialogs().Messages.size(), 1u) << b.name;
         EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QString::fromStdString(path))) << b.name;
@@ -84,7 +84,7 @@ TEST_F(Datastructure, ARefusedOpenClosesTheOldOneCleanly) {
     MakeJoined(Home() + "good.kiv", "one two");
     const std::string bad = Home() + "bad.kiv";
     WriteFileAtomic(bad, BadFiles()[1].bytes);
-    TForm1* f = Start({QString::fromStdString(Home() + "good.kiv")});
+    TForm1* f = Start({Home() + "good.kiv"});
     ASSERT_TRUE(f->DatastructureOpen());
     f->Datastructure().OpenDatastructureFile(bad);
     ExpectNothingOpen(f);
@@ -152,7 +152,7 @@ TEST_F(Datastructure, BinsWithoutRoomInTheCardDirectoryAreReportedAtClose) {
 
 TEST_F(Datastructure, AnInterruptedPairIsOpenedAsItStands) {
     MakeTreePair(Home() + "split.kiv", "left(over)");
-    TForm1* f = Start({QString::fromStdString(Home() + "split.kiv")});
+    TForm1* f = Start({Home() + "split.kiv"});
     ASSERT_TRUE(f->DatastructureOpen());
     EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "left");
     EXPECT_EQ(f->Panels().sgdSecond->Nester->Caption(0), "over");

@@ -37,7 +37,7 @@ protected:
     TForm1* Open(std::string_view tree, const std::string& name = "notes.kiv") {
         path = Home() + name;
         MakeJoined(path, tree);
-        TForm1* f = Start({QString::fromStdString(path)});
+        TForm1* f = Start({path});
         EXPECT_TRUE(f->DatastructureOpen());
         return f;
     }
@@ -83,7 +83,7 @@ TEST_F(FileCommands, PackRebuildsASmallerFileWithTheSameTreeAndTheLastEdit) {
     }
     PackDatastructure(p);
     const uint64_t before = ReadWholeFile(p).size();
-    TForm1* f = Start({QString::fromStdString(p)});
+    TForm1* f = Start({p});
     ASSERT_TRUE(f->DatastructureOpen());
     f->Skeleton().txtTextBin->setPlainText(QStringLiteral("kept text"));
     // One topic into the Recycled Bin, then an edit of the last caption left in the editor.
@@ -252,7 +252,7 @@ TEST_F(FileCommands, ReturnToBackupPutsTheBackupInPlace) {
         IniFile ini(Home() + "kiv.ini");
         ini.WriteBool("Settings", "AutoBackup", true);
     }
-    TForm1* f = Start({QString::fromStdString(path)});
+    TForm1* f = Start({path});
     f->Datastructure().acAutoBackup->SetChecked(true);
     f->Datastructure().OpenDatastructureFile(Home() + "other.kiv");
     f->Datastructure().OpenDatastructureFile(path);
@@ -274,7 +274,7 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         SCOPED_TRACE(withPassword);
         const std::string p = Home() + (withPassword ? "locked.kiv" : "open.kiv");
         MakeWithTextBinCard(p, "secret", withPassword ? "pw\x01" : "\x01");
-        TForm1* f = Start({QString::fromStdString(p)});
+        TForm1* f = Start({p});
         ASSERT_TRUE(f->DatastructureOpen());
         TWindowSkeleton& k = f->Skeleton();
         EXPECT_EQ(f->FileCommands().PasswordLocked(), withPassword);
@@ -312,7 +312,7 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
 TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     const std::string p = Home() + "locked.kiv";
     MakeWithTextBinCard(p, "a", "pw\x01");
-    TForm1* f = Start({QString::fromStdString(p)});
+    TForm1* f = Start({p});
     ASSERT_TRUE(f->FileCommands().PasswordLocked());
     CurrentBookMark->PasswordAccepted = true;
     f->Datastructure().OpenDatastructureFile(Home() + "other.kiv");
@@ -327,7 +327,7 @@ TEST_F(FileCommands, ThePasswordIsAskedForAndUnlocks) {
     const std::string p = Home() + "locked.kiv";
     MakeWithTextBinCard(p, "a", "Pw\x01" "bin");
     Dialogs().AnswerInput(QStringLiteral("pw"));  // wrong case: stays locked
-    TForm1* f = Start({QString::fromStdString(p)});
+    TForm1* f = Start({p});
     ProcessEventsFor(50);
     ASSERT_EQ(Dialogs().InputRequests.size(), 1u);
     const InputRequest& asked = Dialogs().InputRequests[0];

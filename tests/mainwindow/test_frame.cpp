@@ -59,7 +59,7 @@ TEST_F(Frame, AfterARefusedOpenWhatNeedsNoDatastructureStaysUsable) {
     MakeJoined(Home() + "good.kiv", "one two");
     const std::string bad = Home() + "bad.kiv";
     WriteFileAtomic(bad, "Just some notes, not a datastructure at all.\r\n");
-    TForm1* f = Start({QString::fromStdString(bad)});
+    TForm1* f = Start({bad});
     ASSERT_FALSE(f->DatastructureOpen());
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
     auto* open = f->findChild<QToolButton*>(QStringLiteral("btnOpen"));

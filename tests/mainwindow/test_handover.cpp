@@ -1,13 +1,22 @@
-// The single-instance hand-over with the real program: a later start hands its file to the
-// running instance and ends at once; the running one opens it.
+// The start and the single-instance hand-over, in this process and with the real program:
+// a later start hands its file to the running instance and ends at once; the running one
+// opens it. File names are the system's bytes all the way.
+#include <dirent.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "mainwindow/startup/Startup.h"
 #include "platform/qt/SingleInstance.h"
@@ -31,7 +40,80 @@ qint64 RunWhileServing(QProcess& p, int timeoutMs = 10000) {
     return t.elapsed();
 }
 
-using HandOver = WindowFixture;
+// Each test has a runtime folder of its own, so the lock and the socket it makes (and those
+// of the programs it starts) meet nothing of another test run.
+class HandOver : public WindowFixture {
+protected:
+    std::optional<std::string> oldRuntime_;
+    void SetUp() override {
+        WindowFixture::SetUp();
+        if (const char* r = std::getenv("XDG_RUNTIME_DIR")) oldRuntime_ = r;
+        const std::string run = Home() + "run/";
+        MakeDirs(run);
+        ::chmod(run.c_str(), 0700);
+        ::setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    }
+    void TearDown() override {
+        WindowFixture::TearDown();
+        if (oldRuntime_) ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+        else ::unsetenv("XDG_RUNTIME_DIR");
+    }
+};
+
+// A hand-over sent from another thread, as a later start sends it.
+struct Sender {
+    std::atomic<int> result{-1};
+    std::atomic<qint64> ms{-1};
+    std::thread thread;
+    Sender(std::string path, int timeoutMs) {
+        thread = std::thread([this, path, timeoutMs] {
+            QElapsedTimer t;
+            t.start();
+            result = int(SendHandOver(path, timeoutMs));
+            ms = t.elapsed();
+        });
+    }
+    ~Sender() { thread.join(); }
+};
+
+// The names of the files in a folder, sorted, as their bytes (Qt's listing decodes them).
+std::vector<std::string> FileNames(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_type == DT_REG) names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+template <class Done>
+bool ServeUntil(Done done, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// Message boxes that stay up (their own event loop runs) for a while before the answer.
+class SlowBoxes : public FakeDialogs {
+public:
+    explicit SlowBoxes(int ms) : ms_(ms) {}
+    int Open = 0, Shown = 0;
+    int MessageBox(const MessageBoxRequest& request) override {
+        ++Open;
+        QEventLoop box;
+        QTimer::singleShot(ms_, &box, &QEventLoop::quit);
+        box.exec();
+        --Open;
+        ++Shown;
+        return FakeDialogs::MessageBox(request);
+    }
+
+private:
+    int ms_;
+};
 
 TEST_F(HandOver, ALaterStartHandsItsFileToThisWindowAndEnds) {
     ASSERT_TRUE(CheckSingleInstance(0, nullptr)) << "this test process is the first instance";
@@ -131,6 +213,181 @@ TEST_F(HandOver, TwoRealInstances) {
     IniFile ini(home + "kiv.ini");
     EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), dir + "Second.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "2", ""), "||FirstKivDB.kiv");
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+// The box of a refused handed-over file stays up three times as long as the sender waits:
+// the sender has its answer at once, and the window goes on when the box is closed.
+TEST_F(HandOver, TheBoxOfARefusedHandedFileOutlastsTheSender) {
+    TForm1* f = Start();
+    HandOverReceiver receiver;
+    ASSERT_TRUE(receiver.Listening());
+    receiver.SetWindow(&f->Startup());
+    const std::string refused = Home() + "refused.kiv", good = Home() + "good.kiv";
+    WriteFileAtomic(refused, "Just some notes, not a datastructure at all.\r\n");
+    MakeJoined(good, "good(one)");
+    auto boxes = std::make_unique<SlowBoxes>(3000);
+    SlowBoxes& box = *boxes;
+    ScopedDialogs slow(std::move(boxes));
+    {
+        Sender sender(refused, 1000);
+        EXPECT_TRUE(ServeUntil([&] { return box.Shown == 1 && sender.result >= 0; }));
+        EXPECT_EQ(sender.result, int(HandOverResult::Received));
+        EXPECT_LT(sender.ms, 1000) << "answered before the open";
+    }
+    ASSERT_EQ(box.Messages.size(), 1u);
+    EXPECT_TRUE(box.Messages[0].Text.contains(QStringLiteral("was not opened")));
+    EXPECT_EQ(ReadWholeFile(refused), "Just some notes, not a datastructure at all.\r\n");
+
+    // The window goes on: the next hand-over opens.
+    Sender next(good, 1000);
+    EXPECT_TRUE(ServeUntil([&] { return next.result >= 0 && f->windowTitle() == QStringLiteral("KIV - good.kiv"); }));
+    EXPECT_EQ(next.result, int(HandOverResult::Received));
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "good");
+    EXPECT_EQ(box.Messages.size(), 1u);
+}
+
+// A file name that is not UTF-8, on the command line and handed over: the user's own file
+// opens; nothing is made under another name.
+TEST_F(HandOver, ANameThatIsNotUtf8OpensTheUsersFile) {
+    const std::string dir = Home() + "files/";
+    MakeDirs(dir);
+    const std::string latin1 = dir + "caf\xe9.kiv", other = dir + "\xc4pfel \xff.kiv";
+    MakeJoined(latin1, "user(file)");
+    MakeJoined(other, "handed");
+    TForm1* f = Start({latin1});
+    EXPECT_TRUE(Dialogs().Messages.empty());
+    EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "user");
+    EXPECT_TRUE(FileExists(CardFileName(latin1))) << "split while open";
+
+    HandOverReceiver receiver;
+    receiver.SetWindow(&f->Startup());
+    {
+        Sender sender(other, 5000);
+        EXPECT_TRUE(ServeUntil([&] { return sender.result >= 0 && f->Panels().sgdFirst->Nester->Caption(0) == "handed"; }));
+    }
+    EXPECT_FALSE(FileExists(CardFileName(latin1))) << "closed and joined";
+    EXPECT_EQ(ReadJoined(latin1).Tree, "user\n  file\n");
+    Stop();
+    EXPECT_EQ(ReadJoined(other).Tree, "handed\n");
+    EXPECT_EQ(FileNames(dir), (std::vector<std::string>{"caf\xe9.kiv", "\xc4pfel \xff.kiv"}))
+        << "no file made under a decoded name";
+}
+
+// A ".kiv" file named on the command line that is not there: said so, and not made.
+TEST_F(HandOver, AMissingFileOnTheCommandLineIsReportedNotMade) {
+    const std::string missing = Home() + "missing.kiv";
+    TForm1* f = Start({missing});
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The datastructure \"%1\" does not exist.").arg(QString::fromStdString(missing)));
+    EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Error);
+    EXPECT_FALSE(FileExists(missing));
+    EXPECT_FALSE(FileExists(CardFileName(missing)));
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv")) << "the recent one opens instead";
+    EXPECT_EQ(InterBase().IndexOfPath(missing), -1);
+}
+
+// The environment of a real start in a runtime and program folder of its own.
+QProcessEnvironment StartEnvironment(const std::string& run, const std::string& home) {
+    MakeDirs(run);
+    ::chmod(run.c_str(), 0700);
+    MakeDirs(home);
+    QProcessEnvironment envp = QProcessEnvironment::systemEnvironment();
+    envp.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(run));
+    envp.insert(QStringLiteral("KIV_HOME"), QString::fromStdString(home));
+    envp.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return envp;
+}
+
+// True once the process handles SIGTERM itself (its window is made and closes on it).
+bool HandlesTerm(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+    return false;
+}
+
+// Two starts at nearly the same time, one without a file: whichever takes the lock, the
+// file of the other ends up open. When the start without a file wins, the one with the file
+// finds no socket yet and has to wait for it.
+TEST_F(HandOver, RacingStartsOpenTheHandedFile) {
+    constexpr int kTries = 20;
+    int opened = 0, waitedForTheBareStart = 0;
+    for (int i = 0; i < kTries; ++i) {
+        SCOPED_TRACE("try " + std::to_string(i));
+        const std::string base = Home() + "race" + std::to_string(i) + "/";
+        const std::string file = base + "race.kiv";
+        MakeDirs(base);
+        MakeJoined(file, "raced");
+        const QProcessEnvironment envp = StartEnvironment(base + "run", base + "home/");
+        QProcess bare, withFile;
+        bare.setProcessEnvironment(envp);
+        withFile.setProcessEnvironment(envp);
+        bare.start(KivBinary(), {});
+        QThread::msleep(unsigned(i % 4) * 3);
+        withFile.start(KivBinary(), {QString::fromStdString(file)});
+        ASSERT_TRUE(bare.waitForStarted(5000));
+        ASSERT_TRUE(withFile.waitForStarted(5000));
+
+        // One of them ends at once; the other stays with the file open (split while open).
+        QElapsedTimer t;
+        t.start();
+        auto oneEnded = [&] { return bare.state() == QProcess::NotRunning || withFile.state() == QProcess::NotRunning; };
+        auto ready = [&](QProcess& p) { return p.state() == QProcess::Running && HandlesTerm(p.processId()); };
+        while ((!oneEnded() || !FileExists(CardFileName(file)) || !(ready(bare) || ready(withFile))) &&
+               t.elapsed() < 15000) {
+            bare.waitForFinished(10);
+            withFile.waitForFinished(10);
+        }
+        ASSERT_TRUE(oneEnded());
+        QProcess& ended = bare.state() == QProcess::NotRunning ? bare : withFile;
+        QProcess& running = &ended == &bare ? withFile : bare;
+        EXPECT_EQ(ended.exitCode(), 0);
+        ASSERT_EQ(running.state(), QProcess::Running) << "one instance stays";
+        if (&running == &bare) ++waitedForTheBareStart;
+        if (FileExists(CardFileName(file))) ++opened;
+
+        ::kill(pid_t(running.processId()), SIGTERM);
+        ASSERT_TRUE(running.waitForFinished(20000));
+        EXPECT_EQ(running.exitCode(), 0);
+        IniFile ini(base + "home/kiv.ini");
+        EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), file);
+    }
+    RecordProperty("BareStartWon", waitedForTheBareStart);
+    EXPECT_EQ(opened, kTries);
+}
+
+// The real program started with a name that is not UTF-8 (QProcess could not pass its bytes).
+TEST_F(HandOver, TheProgramOpensANameThatIsNotUtf8) {
+    const std::string base = Home() + "bytes/", file = base + "caf\xe9.kiv";
+    MakeDirs(base);
+    MakeJoined(file, "user(file)");
+    std::vector<std::string> envs;
+    for (const QString& e : StartEnvironment(base + "run", base + "home/").toStringList()) envs.push_back(e.toStdString());
+    std::vector<char*> envp;
+    for (std::string& e : envs) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string bin = KivBinary().toStdString(), arg = file;
+    char* argv[] = {bin.data(), arg.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, bin.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+    QElapsedTimer t;
+    t.start();
+    while (!(FileExists(CardFileName(file)) && HandlesTerm(pid)) && t.elapsed() < 15000) QThread::msleep(10);
+    EXPECT_TRUE(FileExists(CardFileName(file))) << "the user's file is open";
+    ::kill(pid, SIGTERM);
+    int status = -1;
+    t.restart();
+    while (::waitpid(pid, &status, WNOHANG) == 0 && t.elapsed() < 15000) QThread::msleep(10);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadJoined(file).Tree, "user\n  file\n");
+    EXPECT_EQ(FileNames(base), std::vector<std::string>{"caf\xe9.kiv"}) << "no datastructure made under a decoded name";
 }
 
 }  // namespace

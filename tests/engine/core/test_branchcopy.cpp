@@ -326,8 +326,12 @@ TEST_F(BranchCopy, SaveBranchesAsRefusesItsOwnSourceAndADamagedSourceLeavesNothi
     EXPECT_THROW(AppendBranchesTo(src.Files(), tops, dir + "template.kiv"), ENesterError);
     EXPECT_EQ(OpenDescriptors(), fds);
     PackDatastructure(dir + "template.kiv");
-    EXPECT_EQ(DumpJoined(dir + "template.kiv"), "alpha\n  | first text\n  beta\n  gamma delta\n  epsilon\n    zeta\n      eta\n      theta\n")
-        << "the topic copied before the failure, and no empty one";
+    {
+        TSourceDatastructure t(dir + "template.kiv");
+        const std::vector<TTopTopic> top = ReadTopTopics(t.Files());
+        ASSERT_EQ(top.size(), 1u) << "the topic copied before the failure, and no empty one";
+        EXPECT_EQ(top[0].Caption, "alpha");
+    }
     EXPECT_EQ(ReadWholeFile(target), "old");
     EXPECT_EQ(Entries(dir), (std::vector<std::string>{"new.kiv", "notes.dsc", "notes.kiv", "template.kiv"}));
 }

@@ -1,0 +1,59 @@
+#pragma once
+// Hoisting: topics made to stand as the top of the outline. Panel 1 then lists only the
+// hoisted topics with their sub-trees and the path begins with "<Hoist>". Each hoist
+// pushes the position held before it onto the open datastructure's hoist stack; de-hoisting
+// pops one level or all of them and comes back where the user stood. Commands: acHoist,
+// acDehoist, acDehoistAll and the tool button btnHoist; the mode label lblNavigateMode.
+#include <QObject>
+
+#include "engine/core/Nester.h"
+#include "engine/core/Node.h"
+#include "platform/qt/KivAction.h"
+
+class QToolButton;
+
+namespace kiv {
+
+class IWindowContext;
+class TKivStringGrid;
+
+class THoisting : public QObject {
+    Q_OBJECT
+public:
+    explicit THoisting(IWindowContext& ctx);
+    void BuildComponents();
+
+    void acHoistExecute();
+    void acDehoistExecute();
+    void acDehoistAllExecute();
+    void btnHoistClick();
+    // Shows hoisted material in panel 1: the rows when given, else the nodes.
+    void ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes);
+    // Back to stack entry level, dropping it and every later one; 0 de-hoists completely
+    // and returns to the deepest position reached. A level outside the stack only
+    // refreshes the controls.
+    void DehoistTo(int level);
+    // btnHoist and acHoist for the active panel's current row.
+    void UpdateHoistButton();
+
+    // In edit mode the caption editor of the active panel takes the focus, else panel 1.
+    void FocusCaptionEditorInEditMode(bool elseFirstPanel = false);
+
+    // Panel 1's model becomes the nodes as level-0 rows, each recording its place.
+    static void LoadHoistedNodes(TNester& model, const TNodeArray& nodes);
+    // Shows a row's children under it in the panel, in any mode.
+    static void ExpandInline(TKivStringGrid* grid, int row);
+
+    KivAction* acHoist = nullptr;
+    KivAction* acDehoist = nullptr;
+    KivAction* acDehoistAll = nullptr;
+    QToolButton* btnHoist = nullptr;
+    int btnHoistTag = 0;  // 1: the button de-hoists
+
+private:
+    void ShowNavigateMode();
+
+    IWindowContext& ctx_;
+};
+
+}  // namespace kiv

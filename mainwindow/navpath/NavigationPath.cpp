@@ -1,0 +1,367 @@
+// The navigation path: its tabs and popup, the parent-topic label, the full-path toggle,
+// the trail's upkeep as the panels move, and NavigateToLevel.
+#include "mainwindow/navpath/NavigationPath.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolButton>
+
+#include "components/FourthTabSet.h"
+#include "engine/core/Navigation.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/settings/WindowSettings.h"
+#include "platform/core/KivStrings.h"
+#include "platform/core/Rounding.h"
+#include "platform/qt/ExceptionGuard.h"
+#include "platform/qt/WidgetState.h"
+
+namespace kiv {
+
+namespace {
+
+// Tabs of the path that show before it scrolls to its end.
+constexpr int kPathTabsFromStart = 7;
+constexpr int kNavigatorHelpContext = 41;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+bool DatastructureHoisted() { return CurrentBookMark && CurrentBookMark->IsHoisted(); }
+
+}  // namespace
+
+QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool withFirst) {
+    QStringList texts;
+    const int n = trail.Count();
+    if (withFirst && n > 0) texts << (hoisted ? QStringLiteral("<Hoist>") : QStringLiteral("<..>"));
+    const int step = n == 0 ? 20 : int(RoundHalfEven(20.0 / n));
+    size_t width = 8;
+    for (int i = 0; i < n; ++i) {
+        if (width < 22) width += size_t(step);
+        texts << QString::number(i + 1) + QStringLiteral(". ") + Q(ShortCaption(trail.GetShortCaption(i), width)) +
+                     QLatin1Char('\\');
+    }
+    return texts;
+}
+
+QString SuperOrdText(const TNavigator& trail) {
+    const std::string caption = Trim(LineBreaksToBlanks(trail.GetCaption(trail.LastIndex())));
+    return caption.empty() ? QString::fromLatin1(kUntitled) : Q(caption);
+}
+
+QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted) {
+    QStringList items;
+    for (int level = trail.Count() - 1; level >= 1; --level)
+        items << QString::number(level + 1) + QStringLiteral(" level:  ") + Q(trail.GetShortCaption(level - 1));
+    items << (hoisted ? QStringLiteral("1 level:  <Hoist>") : QStringLiteral("1 level:  <..>"));
+    return items;
+}
+
+void InsertNodeRow(TNester& model, int index, const TNode& node, int level) {
+    TNestPack pack;
+    pack.ParentNest = node.ParentNest;
+    pack.CardDir = node.CardDir;
+    pack.ChildNest = int32_t(node.ChildNest);
+    pack.Level = level;
+    model.InsertRow(index, pack);
+    model.LoadRowCards(index);
+    model.SetNode(index, node);
+}
+
+TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
+
+void TNavigationPath::BuildComponents() {
+    BuildPath();
+    BuildStrips();
+    BuildArrows();
+    // The path is laid out for the window's width.
+    ctx_.Window().installEventFilter(this);
+}
+
+void TNavigationPath::BuildPath() {
+    QMainWindow* w = &ctx_.Window();
+    TWindowSkeleton& k = ctx_.Skeleton();
+    auto* row = static_cast<QBoxLayout*>(k.pnlNavPath->layout());
+
+    btnShowFullPath = Named(new QToolButton(k.pnlNavPath), "btnShowFullPath");
+    btnShowFullPath->setAutoRaise(true);
+    tsNavigator = Named(new TFourthTabSet(k.pnlNavPath), "tsNavigator");
+    tsNavigator->setMinimumWidth(40);
+    tsNavigator->setFixedHeight(22);
+    tsNavigator->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsNavigatorChange(t, allow); };
+    tsNavigator->OnMouseMove = [this](TFourthTabSet* s, TShiftState, int x, int y) { TabCursor(s, x, y, false); };
+    pmNavigator = Named(new QMenu(tsNavigator), "pmNavigator");
+    connect(pmNavigator, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmNavigatorPopup(); }); });
+    tsNavigator->SetPopupMenu(pmNavigator);
+    lblSuperOrd = Named(new QLabel(k.pnlNavPath), "lblSuperOrd");
+    // A long caption must not widen the window: the label takes the room it is given.
+    lblSuperOrd->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblSuperOrd->setMinimumWidth(40);
+    row->insertWidget(1, btnShowFullPath);
+    row->insertWidget(2, tsNavigator, 100);
+    row->insertWidget(3, lblSuperOrd, 100);
+
+    KivAction* full = ctx_.WindowSettings().acFullNavPath;
+    full->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backslash));
+    full->OnExecute = [this](KivAction*) { acFullNavPathExecute(); };
+    w->addAction(full);
+    connect(btnShowFullPath, &QToolButton::clicked, this, [full] { full->Execute(); });
+    // The settings restore the checked state; the path follows it from then on.
+    connect(full, &QAction::toggled, this, [this](bool on) { ShowFullPath(on); });
+    ShowFullPath(full->Checked());
+    k.View1->addAction(full);
+}
+
+void TNavigationPath::ShowFullPath(bool full) {
+    tsNavigator->setVisible(full);
+    lblSuperOrd->setVisible(!full);
+    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    const QString hint = full ? QStringLiteral("Show Parent Topic Only") : QStringLiteral("Show Full Navigation Path");
+    a->setToolTip(hint);
+    btnShowFullPath->setToolTip(hint);
+    btnShowFullPath->setText(full ? QStringLiteral("\\\\\\") : QStringLiteral("\\"));
+    if (full) UpdateNavigationPath();
+}
+
+void TNavigationPath::acFullNavPathExecute() {
+    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    a->SetChecked(!a->Checked());
+}
+
+bool TNavigationPath::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == &ctx_.Window() && e->type() == QEvent::Resize && ctx_.Window().isVisible() &&
+        isShown(ctx_.Skeleton().pnlKiv))
+        GuardCall([this] { UpdateNavigationPath(); });
+    return QObject::eventFilter(watched, e);
+}
+
+// ---- the path ----
+
+void TNavigationPath::UpdateNavigationPath() {
+    if (Loading || !tsNavigator) return;
+    // A counted scope: a rebuild inside a longer operation (a resize during a walk) never
+    // ends that operation's busy state.
+    TBusyGuard busy(ctx_.BusyCounter());
+    static const TNavigator empty;
+    const TNavigator& trail = CurrentNavigator ? *CurrentNavigator : empty;
+    const QStringList texts = NavigationPathTexts(trail, DatastructureHoisted(), InterBase().CurrentIndex() >= 0);
+    TFourthTabList& tabs = tsNavigator->Tabs();
+    tabs.Clear();
+    tabs.AddStrings(texts);
+    // The last tab into view. The layout is computed on demand, so no events need to run.
+    const int count = tabs.Count();
+    int first = std::max(0, count - kPathTabsFromStart);
+    tsNavigator->SetFirstIndex(first);
+    while (first < count - 1 && count - first > tsNavigator->VisibleTabs()) tsNavigator->SetFirstIndex(++first);
+    lblSuperOrd->setText(SuperOrdText(trail));
+    lblSuperOrd->setToolTip(lblSuperOrd->text());
+}
+
+void TNavigationPath::tsNavigatorChange(int NewTab, bool& AllowChange) {
+    if (NewTab < 0) return;
+    // The strip keeps no selection: a tab is a way to a level.
+    AllowChange = false;
+    NavigateToLevel(NewTab, true);
+}
+
+void TNavigationPath::pmNavigatorPopup() {
+    pmNavigator->clear();
+    if (!CurrentNavigator) return;
+    const QStringList items = NavigatorPopupTexts(*CurrentNavigator, DatastructureHoisted());
+    for (int i = 0; i < items.size(); ++i) {
+        const int level = CurrentNavigator->Count() - 1 - i;
+        QAction* a = pmNavigator->addAction(items[i]);
+        a->setData(std::max(level, 0));
+        connect(a, &QAction::triggered, this, [this, a] { GuardCall([this, a] { NavigateToLevel(a->data().toInt(), true); }); });
+    }
+    if (!pmNavigator->isEmpty()) pmNavigator->addSeparator();
+    QAction* help = pmNavigator->addAction(QStringLiteral("What's This?"));
+    help->setData(kNavigatorHelpContext);
+}
+
+// ---- the trail's upkeep ----
+
+void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
+    if (!PanelsManagerExists() || PanelsManager().Navigating || !CurrentNavigator) return;
+    TKivPanelsManager& pm = PanelsManager();
+    if (newPanel > oldPanel) {
+        for (int p = oldPanel; p < newPanel; ++p) {
+            TKivStringGrid* g = pm.PanelByNumber(p);
+            if (!g || !g->IsRowValid(g->CurrentRow())) continue;
+            const TNode n = g->Nester->GetNode(g->CurrentRow());
+            CurrentNavigator->Add(n.ParentNest, n.Index, false, n.Caption, n.Item());
+        }
+    } else if (newPanel < oldPanel) {
+        CurrentNavigator->DeleteFrom(std::max(0, CurrentNavigator->Count() - (oldPanel - newPanel)));
+    }
+    UpdateNavigationPath();
+    ctx_.Hoist().UpdateHoistButton();
+}
+
+void TNavigationPath::TopicChanged(TKivStringGrid* grid) {
+    if (grid && grid->TreeMode) RebuildTreeTrail(grid);
+    else UpdateNavigationPath();
+}
+
+void TNavigationPath::RebuildTreeTrail(TKivStringGrid* grid) {
+    if (!CurrentNavigator) return;
+    CurrentNavigator->Clear();
+    TNester& m = *grid->Nester;
+    int row = grid->CurrentRow();
+    if (m.RowCount() > 0 && m.ValidRow(row)) {
+        int level = m.Level(row);
+        for (int r = row - 1; r >= 0 && level > 0; --r) {
+            if (m.Level(r) >= level) continue;
+            level = m.Level(r);
+            const TNode n = m.GetNode(r);
+            CurrentNavigator->Insert(0, n.ParentNest, false, n.Caption, n.Item(), n.Index);
+        }
+    }
+    UpdateNavigationPath();
+}
+
+void TNavigationPath::DatastructureOpened() {
+    FillInterBaseTabs();
+    FillOutlineTabs(true);
+    UpdateNavigationPath();
+    ctx_.Skeleton().lblNavigateMode->setText(DatastructureHoisted() ? QStringLiteral("hoist") : QStringLiteral("whole"));
+}
+
+// ---- NavigateToLevel ----
+
+void TNavigationPath::ActivateFirstPanel() {
+    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    const FlagGuard navigating(PanelsManager().Navigating);
+    p1->MakeActive();
+    if (CurrentPanel != 1) p1->DoEnter();
+}
+
+void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
+    if (!CurrentNavigator || !PanelsManagerExists() || level < 0 || level >= CurrentNavigator->Count()) return;
+    ctx_.FlushCurrentRow();
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (g && g->TreeMode) NavigateTree(level);
+    else NavigatePanels(level, fromPath);
+    UpdateNavigationPath();
+}
+
+void TNavigationPath::NavigatePanels(int level, bool fromPath) {
+    TNavigator& trail = *CurrentNavigator;
+    TPanelHandlers& panels = ctx_.Panels();
+    if (fromPath) {
+        // A level already on show only needs the focus.
+        const int last = trail.Count() - 1;
+        TKivStringGrid* focus = nullptr;
+        if (CurrentPanel == 2 && level == last) focus = panels.sgdFirst;
+        else if (CurrentPanel == 3 && level == last) focus = panels.sgdSecond;
+        else if (CurrentPanel == 3 && level == last - 1) focus = panels.sgdFirst;
+        if (focus) {
+            focus->MakeActive();
+            if (CurrentPanel != focus->Tag) focus->DoEnter();
+            return;
+        }
+    }
+    TKivStringGrid* p1 = panels.sgdFirst;
+    {
+        const FlagGuard navigating(PanelsManager().Navigating);
+        p1->MakeActive();
+        if (CurrentPanel != 1) p1->DoEnter();
+        TNester& m = *p1->Nester;
+        const TNodeArray hoisted = trail.GetHoistedNodes();
+        if (level == 0 && !hoisted.empty()) {
+            THoisting::LoadHoistedNodes(m, hoisted);
+            if (m.RowCount() == 1) m.Expand(0);
+            p1->RowsChanged(0);
+            // The topic the trail names (a hoisted one, or one shown below the single
+            // hoisted topic), else the first.
+            int row = 0;
+            for (int r = 0; r < m.RowCount(); ++r)
+                if (m.GetItem(r) == trail.GetNode(0).Item()) {
+                    row = r;
+                    break;
+                }
+            p1->SelectRow(row);
+        } else {
+            const TNode node = trail.GetNode(level);
+            m.RootNest = node.ParentNest;
+            if (level > 0 && PanelCount == 1) {
+                // The parent stands above its children.
+                m.Clear();
+                InsertNodeRow(m, 0, trail.GetNode(level - 1), 0);
+                m.Expand(0);
+            } else {
+                m.LoadBranch(-1, false);
+            }
+            p1->RowsChanged(0);
+            if (p1->FindItemRow(node.Item(), true, PanelCount == 1 && level > 0 ? 1 : 0) < 0) p1->SelectRow(0);
+        }
+        PanelsManager().RefreshPanelsFrom(1);
+    }
+    // The selection is the current topic; the trail holds what lies above it.
+    trail.DeleteFrom(level);
+    ctx_.ReloadCurrentRow();
+}
+
+void TNavigationPath::NavigateTree(int level) {
+    TNavigator& trail = *CurrentNavigator;
+    TKivStringGrid* g = ctx_.Panels().sgdFirst;
+    TNester& m = *g->Nester;
+    if (m.RowCount() == 0) {
+        if (DatastructureHoisted()) {
+            THoisting::LoadHoistedNodes(m, trail.GetHoistedNodes());
+        } else if (CurrentBookMark) {
+            m.RootNest = CurrentBookMark->RootNest;
+            m.LoadBranch(-1, false);
+        }
+        g->RowsChanged(0);
+    }
+    const TNestItem target = trail.GetNode(level).Item();
+    const int current = g->CurrentRow();
+    bool done = false;
+    if (m.ValidRow(current) && m.Level(current) == trail.Count()) {
+        for (int r = current; r >= 0 && !done; --r)
+            if (m.Level(r) == level && m.GetItem(r) == target) {
+                g->SelectRow(r);
+                done = true;
+            }
+    }
+    if (!done && g->ValidateNavigator(trail)) {
+        // Down the trail, unfolding each step.
+        int row = -1;
+        for (int r = 0; r < m.RowCount(); ++r)
+            if (m.Level(r) == 0 && m.GetItem(r) == trail.GetNode(0).Item()) {
+                row = r;
+                break;
+            }
+        for (int k = 1; k <= level && row >= 0; ++k) {
+            g->ExpandRow(row);
+            if (!m.IsExpanded(row)) break;
+            const int end = m.NextSibling(row, true);
+            int found = -1;
+            for (int r = row + 1; r < end; ++r)
+                if (m.Level(r) == m.Level(row) + 1 && m.GetItem(r) == trail.GetNode(k).Item()) {
+                    found = r;
+                    break;
+                }
+            if (found < 0) break;
+            row = found;
+        }
+        g->RowsChanged(0);
+        if (row >= 0) g->SelectRow(row);
+    }
+    if (m.RowCount() == 1) g->ExpandRow(0);
+    g->RowsChanged(0);
+    g->MakeActive();
+}
+
+}  // namespace kiv

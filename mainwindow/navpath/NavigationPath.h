@@ -1,0 +1,149 @@
+#pragma once
+// Where the user stands and the quick ways to move: the navigation path tsNavigator (with
+// pmNavigator, lblSuperOrd and the full-path toggle btnShowFullPath / acFullNavPath), the
+// strip of open datastructures tsInterBase (pmInterBase, DeleteTab1, BookMarkedDatabases1),
+// the outline tabs tsOutLine (pmOutline, Outlines1), the arrow buttons of pnlArrows
+// (acArrows), acShiftLeft / acShiftRight, acGoToRoot and acLinesToggle. Everything works on
+// the current trail (CurrentNavigator) and the trail lists of CurrentBookMark;
+// NavigateToLevel reloads the panels so that a level of the trail shows.
+//
+// The trail follows the panels: moving the active panel to the right adds the topics left
+// behind, moving left drops them, and in tree mode the trail is the current row's
+// ancestors. The path is rebuilt after every topic change.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "platform/qt/KivAction.h"
+
+class QLabel;
+class QMenu;
+class QToolButton;
+
+namespace kiv {
+
+class IWindowContext;
+class TFourthTabSet;
+class TKivStringGrid;
+class TNavigator;
+class TNester;
+struct TNode;
+
+// The tab texts of the path for a trail: a first tab ("<Hoist>" while hoisted, else
+// "<..>") when withFirst and the trail has nodes, then "i. caption\" per node, the
+// captions shortened by the width ramp (short first, at most 21 + step characters).
+QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool withFirst);
+// The parent-topic label: the last node's caption, line breaks as blanks, "[untitled]"
+// when blank.
+QString SuperOrdText(const TNavigator& trail);
+// The items of the path popup, deepest level first: "L+1 level:  caption" for L = Count-1
+// down to 1, then "1 level:  <..>" (or "<Hoist>").
+QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted);
+// The text of outline tab i (i >= 1) for its caption.
+QString OutlineTabText(int i, const std::string& caption);
+
+// A stored node as a row of a model: inserted at index, caption and flags from its cards,
+// its place (parent nest, index) recorded so that edits leave its nest alone.
+void InsertNodeRow(TNester& model, int index, const TNode& node, int level);
+
+class TNavigationPath : public QObject {
+    Q_OBJECT
+public:
+    explicit TNavigationPath(IWindowContext& ctx);
+    void BuildComponents();
+
+    // ---- the path ----
+    void UpdateNavigationPath();
+    void NavigateToLevel(int level, bool fromPath);
+    // The trail's upkeep: the active panel moved from oldPanel to newPanel.
+    void ActivePanelChanged(int oldPanel, int newPanel);
+    // After a topic change of the active panel: the trail (tree mode) and the path.
+    void TopicChanged(TKivStringGrid* grid);
+    // Tree mode: the trail becomes the current row's ancestors.
+    void RebuildTreeTrail(TKivStringGrid* grid);
+    // A datastructure was opened: its tabs, its outlines and its path.
+    void DatastructureOpened();
+
+    // ---- strips ----
+    void FillInterBaseTabs();
+    void FillOutlineTabs(bool rebuild);
+    // Rows of the active panel were reloaded: the outline tabs follow a changed top level.
+    void OutlineRowsChanged(TKivStringGrid* grid);
+    // The outline tab index chosen, or 0 with none open.
+    int OutlineIndex() const;
+
+    // ---- handlers ----
+    void tsNavigatorChange(int NewTab, bool& AllowChange);
+    void pmNavigatorPopup();
+    void tsInterBaseChange(int NewTab, bool& AllowChange);
+    void pmInterBasePopup();
+    void DeleteTab1Click();
+    void BookMarkedDatabases2Click(QMenu* menu);
+    void tsOutLineChange(int NewTab, bool& AllowChange);
+    void pmOutlinePopup();
+    void Outlines2Click(QMenu* menu);
+    void acFullNavPathExecute();
+    void acShowInterBaseTabsExecute();
+    void acOutlineViewExecute();
+    void acArrowsExecute();
+    void btnBackClick();
+    void btnForthClick();
+    void btnUpClick();
+    void btnDownClick();
+    void acShiftLeftUpdate();
+    void acShiftLeftExecute();
+    void acShiftRightUpdate();
+    void acShiftRightExecute();
+    void acGoToRootUpdate();
+    void acLinesToggleExecute();
+    // The panels one level deeper / one level up.
+    void ShiftPanelsRight();
+    void ShiftPanelsLeft();
+    // Lines per row (0: whole captions), for every panel.
+    void SetLinesPerRow(int n);
+
+    TFourthTabSet* tsNavigator = nullptr;
+    QMenu* pmNavigator = nullptr;
+    QLabel* lblSuperOrd = nullptr;
+    QToolButton* btnShowFullPath = nullptr;
+    TFourthTabSet* tsInterBase = nullptr;
+    QMenu* pmInterBase = nullptr;
+    QAction* DeleteTab1 = nullptr;
+    QMenu* BookMarkedDatabases1 = nullptr;
+    TFourthTabSet* tsOutLine = nullptr;
+    QMenu* pmOutline = nullptr;
+    QMenu* Outlines1 = nullptr;
+    QToolButton* btnBack = nullptr;
+    QToolButton* btnForth = nullptr;
+    QToolButton* btnUp = nullptr;
+    QToolButton* btnDown = nullptr;
+    KivAction* acShiftLeft = nullptr;
+    KivAction* acShiftRight = nullptr;
+    KivAction* acGoToRoot = nullptr;
+    KivAction* acLinesToggle = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void BuildPath();
+    void BuildStrips();
+    void BuildArrows();
+    void ShowFullPath(bool full);
+    void ShowArrows(bool on);
+    // Sends the active panel a cursor key down and up.
+    void SendArrow(int key);
+    void NavigatePanels(int level, bool fromPath);
+    void NavigateTree(int level);
+    // Panel 1 active without the trail's upkeep.
+    void ActivateFirstPanel();
+    // Hand over a tab (over a tab other than current for onlyOthers), else the default.
+    void TabCursor(TFourthTabSet* strip, int x, int y, bool onlyOthers);
+    void SelectOutlineTab(int i);
+
+    IWindowContext& ctx_;
+    bool interBaseGuard_ = false;
+    bool outlineGuard_ = false;
+};
+
+}  // namespace kiv

@@ -1,0 +1,91 @@
+#pragma once
+// A real X server for the tests that need one: Xvfb on display :93, started once per test
+// program and stopped at its end (a server already on that display serves as well). Tests
+// skip with a message when Xvfb is not installed. Child programs run under xcb there.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+
+namespace kiv::test {
+
+inline const char* const kDisplay = ":93";
+
+class X11Fixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        if (xvfb.isEmpty()) return;
+        runtime_ = std::make_unique<QTemporaryDir>();
+        server_ = std::make_unique<QProcess>();
+        server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server_->start(xvfb, {kDisplay, "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        server_->waitForStarted(5000);
+        // Up when its socket is there (a server left on this display by an earlier run
+        // serves as well).
+        const QString socket = QString("/tmp/.X11-unix/X") + (kDisplay + 1);
+        for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i) QThread::msleep(50);
+        up_ = QFileInfo::exists(socket);
+    }
+    static void TearDownTestSuite() {
+        if (server_ && server_->state() != QProcess::NotRunning) {
+            server_->terminate();
+            if (!server_->waitForFinished(5000)) server_->kill();
+        }
+        server_.reset();
+        runtime_.reset();
+    }
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
+        ASSERT_TRUE(up_) << "Xvfb did not start on display " << kDisplay;
+        ASSERT_FALSE(QStandardPaths::findExecutable("xclip").isEmpty()) << "xclip is missing; run scripts/install-deps";
+        kivclip_ = qEnvironmentVariable("KIV_BIN_DIR", QCoreApplication::applicationDirPath()) + "/kivclip";
+        ASSERT_TRUE(QFileInfo::exists(kivclip_)) << kivclip_.toStdString();
+    }
+    void TearDown() override {
+        for (auto& p : children_)
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(3000);
+            }
+    }
+
+    QProcess& Start(const QString& program, const QStringList& args) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", kDisplay);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("XDG_RUNTIME_DIR", runtime_->path());
+        p->setProcessEnvironment(env);
+        p->start(program, args);
+        EXPECT_TRUE(p->waitForStarted(5000)) << program.toStdString();
+        children_.push_back(std::move(p));
+        return *children_.back();
+    }
+    // Runs a program to its end and gives its output as UTF-8.
+    QString Run(const QString& program, const QStringList& args) {
+        QProcess& p = Start(program, args);
+        EXPECT_TRUE(p.waitForFinished(10000)) << program.toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    void WaitForReady(QProcess& p) {
+        QByteArray out;
+        while (!out.contains("ready\n") && p.waitForReadyRead(10000)) out += p.readAllStandardOutput();
+        ASSERT_TRUE(out.contains("ready\n")) << p.readAllStandardError().toStdString();
+    }
+
+    QString kivclip_;
+    std::vector<std::unique_ptr<QProcess>> children_;
+    static inline std::unique_ptr<QProcess> server_;
+    static inline std::unique_ptr<QTemporaryDir> runtime_;
+    static inline bool up_ = false;
+};
+
+}  // namespace kiv::test

@@ -1,0 +1,284 @@
+// The navigation path and its strips: the tab texts of a trail, the parent-topic label,
+// the full-path toggle, the path popup, going to a level from each of the three panels,
+// the outline tabs, and the path rebuilt during a long operation.
+#include <QLabel>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QToolButton>
+
+#include "components/FourthTabSet.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/settings/WindowSettings.h"
+#include "tests/mainwindow/WindowFixture.h"
+
+// Failures show the texts.
+static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace kiv::wintest {
+namespace {
+
+const std::string kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+std::unique_ptr<TNavigator> TrailOf(const std::vector<std::string>& captions) {
+    auto t = std::make_unique<TNavigator>();
+    for (size_t i = 0; i < captions.size(); ++i) t->Add(1, uint32_t(i), false, captions[i], TNestItem{uint32_t(i + 1), 0});
+    return t;
+}
+
+TEST(NavigationPathTexts, WidthsRampFromShortToLong) {
+    const QString a = QString::fromStdString(kLetters);
+    struct Case {
+        int nodes;
+        bool hoisted;
+        QStringList texts;
+    } cases[] = {
+        {1, false, {"<..>", "1. " + a + "\\"}},  // width 28: the whole caption
+        {4, false, {"<..>", "1. " + a.left(13) + "...\\", "2. " + a.left(18) + "...\\", "3. " + a.left(23) + "...\\",
+                    "4. " + a.left(23) + "...\\"}},
+        {2, true, {"<Hoist>", "1. " + a.left(18) + "...\\", "2. " + a + "\\"}},
+    };
+    for (const Case& c : cases) {
+        const auto t = TrailOf(std::vector<std::string>(size_t(c.nodes), kLetters));
+        EXPECT_EQ(NavigationPathTexts(*t, c.hoisted, true), c.texts) << c.nodes << " nodes";
+    }
+    EXPECT_TRUE(NavigationPathTexts(TNavigator{}, false, true).isEmpty()) << "no nodes, no tabs";
+    EXPECT_EQ(NavigationPathTexts(*TrailOf({"x"}), false, false), QStringList{"1. x\\"}) << "nothing open: no first tab";
+}
+
+TEST(NavigationPathTexts, DeepTrailsAndBlankCaptionsStayReadable) {
+    // 50 levels: the step rounds to 0 and every caption keeps 8 characters.
+    const auto deep = TrailOf(std::vector<std::string>(50, std::string(300, 'x')));
+    const QStringList texts = NavigationPathTexts(*deep, false, true);
+    ASSERT_EQ(texts.size(), 51);
+    EXPECT_EQ(texts[50], QStringLiteral("50. xxxxxxxx...\\"));
+    EXPECT_EQ(NavigationPathTexts(*TrailOf({"  \r\n "}), false, true)[1], QStringLiteral("1. [untitled]\\"));
+    EXPECT_EQ(SuperOrdText(*TrailOf({"a", " \r\n"})), QStringLiteral("[untitled]"));
+    EXPECT_EQ(SuperOrdText(*TrailOf({"a", "two\r\nlines"})), QStringLiteral("two  lines"));
+}
+
+TEST(NavigationPathTexts, PopupListsTheLevelsDeepestFirst) {
+    EXPECT_EQ(NavigatorPopupTexts(*TrailOf({"A", "B", "C"}), false),
+              (QStringList{"3 level:  B", "2 level:  A", "1 level:  <..>"}));
+    EXPECT_EQ(NavigatorPopupTexts(*TrailOf({"A"}), true), QStringList{"1 level:  <Hoist>"});
+}
+
+class NavPath : public WindowFixture {
+protected:
+    TForm1* f = nullptr;
+    TKivStringGrid* p1 = nullptr;
+    TKivStringGrid* p2 = nullptr;
+    TKivStringGrid* p3 = nullptr;
+    TNavigationPath* nav = nullptr;
+
+    void Open(std::string_view tree) {
+        MakeJoined(Home() + "FirstKivDB.kiv", tree);
+        f = Start();
+        p1 = f->Panels().sgdFirst;
+        p2 = f->Panels().sgdSecond;
+        p3 = f->Panels().sgdThird;
+        nav = &f->NavPath();
+    }
+    QStringList Path() const { return nav->tsNavigator->Tabs().Strings(); }
+    QString Caption(TKivStringGrid* g) const { return QString::fromStdString(g->Nester->Caption(g->CurrentRow())); }
+    QStringList Rows(TKivStringGrid* g) const {
+        QStringList r;
+        for (int i = 0; i < g->Nester->RowCount(); ++i) r << QString::fromStdString(g->Nester->Caption(i));
+        return r;
+    }
+    // A path tab chosen as the user clicks it.
+    void ChoosePathTab(int t) {
+        nav->tsNavigator->SetTabIndex(t);
+        QCoreApplication::processEvents();
+    }
+    // Panel 1 on A, panel 2 on B, panel 3 on C, panel 3 active.
+    void GoToThirdPanel() {
+        ClickRow(p1, 0);
+        ClickRow(p2, 0);
+        ClickRow(p3, 0);
+        ASSERT_EQ(CurrentPanel, 3);
+    }
+};
+
+TEST_F(NavPath, TheTrailFollowsTheActivePanel) {
+    Open("A(B(C(D))) X");
+    EXPECT_TRUE(Path().isEmpty()) << "panel 1: nothing above the current topic";
+    GoToThirdPanel();
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
+    EXPECT_EQ(nav->lblSuperOrd->text(), QStringLiteral("B"));
+    ClickRow(p2, 0);
+    EXPECT_EQ(CurrentPanel, 2);
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\"}));
+    EXPECT_EQ(nav->tsNavigator->TabIndex(), -1) << "the path keeps no selected tab";
+}
+
+TEST_F(NavPath, TheFullPathToggleShowsTheStripOrTheParent) {
+    Open("A(B)");
+    KivAction* full = f->WindowSettings().acFullNavPath;
+    ASSERT_FALSE(full->Checked());
+    struct Expect {
+        bool strip;
+        const char* caption;
+        const char* hint;
+    };
+    const Expect states[] = {{false, "\\", "Show Full Navigation Path"}, {true, "\\\\\\", "Show Parent Topic Only"},
+                             {false, "\\", "Show Full Navigation Path"}};
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) nav->btnShowFullPath->click();
+        EXPECT_EQ(full->Checked(), states[i].strip);
+        EXPECT_EQ(!nav->tsNavigator->isHidden(), states[i].strip);
+        EXPECT_EQ(nav->lblSuperOrd->isHidden(), states[i].strip);
+        EXPECT_EQ(nav->btnShowFullPath->text(), QString::fromLatin1(states[i].caption));
+        EXPECT_EQ(full->toolTip(), QString::fromLatin1(states[i].hint));
+    }
+}
+
+TEST_F(NavPath, APathTabAlreadyOnShowOnlyMovesTheFocus) {
+    Open("A(B(C(D))) X");
+    GoToThirdPanel();
+    // Panel 3: tab 1 is panel 2's level, tab 0 panel 1's.
+    ChoosePathTab(1);
+    EXPECT_EQ(CurrentPanel, 2);
+    EXPECT_EQ(Rows(p1), (QStringList{"A", "X"}));
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\"}));
+    ChoosePathTab(0);
+    EXPECT_EQ(CurrentPanel, 1);
+    EXPECT_TRUE(Path().isEmpty());
+    GoToThirdPanel();
+    ChoosePathTab(0);
+    EXPECT_EQ(CurrentPanel, 1);
+    EXPECT_EQ(Caption(p1), QStringLiteral("A"));
+    GoToThirdPanel();
+    ChoosePathTab(2);  // the list panel 3 shows: nothing to do
+    EXPECT_EQ(CurrentPanel, 3);
+}
+
+TEST_F(NavPath, ShiftingRightAndGoingBackUpTheTrail) {
+    Open("A(B(C(D(E)))) X");
+    GoToThirdPanel();
+    nav->ShiftPanelsRight();
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\", "3. C\\"}));
+    EXPECT_EQ(Rows(p1), QStringList{"B"});
+    EXPECT_EQ(Rows(p2), QStringList{"C"});
+    EXPECT_EQ(Rows(p3), QStringList{"D"});
+    // The popup names each level; choosing one goes there.
+    nav->pmNavigatorPopup();
+    QStringList items;
+    for (QAction* a : nav->pmNavigator->actions())
+        if (!a->isSeparator()) items << a->text();
+    EXPECT_EQ(items, (QStringList{"3 level:  B", "2 level:  A", "1 level:  <..>", "What's This?"}));
+    nav->pmNavigator->actions()[1]->trigger();  // "2 level:  A": level 1, the list under A
+    EXPECT_EQ(CurrentPanel, 1);
+    EXPECT_EQ(Rows(p1), QStringList{"B"});
+    EXPECT_EQ(Caption(p1), QStringLiteral("B"));
+    EXPECT_EQ(Rows(p2), QStringList{"C"});
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\"}));
+    EXPECT_EQ(f->TextCard().OwnerGrid(), p1) << "the panes show the topic the level selects";
+    // One level up from panel 1.
+    nav->ShiftPanelsLeft();
+    EXPECT_EQ(Rows(p1), (QStringList{"A", "X"}));
+    EXPECT_EQ(Caption(p1), QStringLiteral("A"));
+    EXPECT_TRUE(Path().isEmpty());
+}
+
+TEST_F(NavPath, NavigateToLevelFromEachPanel) {
+    Open("A(B(C(D(E)))) X");
+    // From panel 3, 2 and 1 of a view shifted one level down (trail A B C), to the top.
+    for (int panel = 3; panel >= 1; --panel) {
+        SCOPED_TRACE(panel);
+        GoToThirdPanel();
+        nav->ShiftPanelsRight();
+        if (panel < 3) ClickRow(p2, 0);
+        if (panel < 2) ClickRow(p1, 0);
+        ASSERT_EQ(CurrentPanel, panel);
+        ASSERT_EQ(CurrentNavigator->Count(), panel);
+        nav->NavigateToLevel(0, false);
+        EXPECT_EQ(CurrentPanel, 1);
+        EXPECT_EQ(Rows(p1), (QStringList{"A", "X"}));
+        EXPECT_EQ(Caption(p1), QStringLiteral("A"));
+        EXPECT_EQ(Rows(p2), QStringList{"B"});
+        EXPECT_EQ(Rows(p3), QStringList{"C"});
+        EXPECT_TRUE(Path().isEmpty());
+    }
+}
+
+TEST_F(NavPath, OutlineTabsShowOneTopLevelTopicEach) {
+    Open("First(a b) Second(c)");
+    TFourthTabSet* tabs = nav->tsOutLine;
+    QLabel* mode = f->Skeleton().lblNavigateMode;
+    EXPECT_EQ(tabs->Tabs().Strings(), (QStringList{"<..>", "1. First", "2. Second"}));
+    EXPECT_EQ(tabs->TabIndex(), 0);
+    tabs->SetTabIndex(1);
+    EXPECT_EQ(mode->text(), QStringLiteral("outline"));
+    EXPECT_EQ(Rows(p1), (QStringList{"First", "a", "b"})) << "one topic, shown unfolded";
+    EXPECT_TRUE(p1->IsHoistedTopRow(0));
+    ClickRow(p1, 2);  // b
+    tabs->SetTabIndex(2);
+    EXPECT_EQ(Rows(p1), (QStringList{"Second", "c"}));
+    tabs->SetTabIndex(0);
+    EXPECT_EQ(mode->text(), QStringLiteral("whole"));
+    EXPECT_EQ(Rows(p1), (QStringList{"First", "Second"}));
+    tabs->SetTabIndex(1);
+    EXPECT_EQ(Caption(p1), QStringLiteral("b")) << "an outline opens where the user left it";
+    // The popup and the menu list the outlines.
+    nav->pmOutlinePopup();
+    QStringList items;
+    for (QAction* a : nav->pmOutline->actions().mid(2))
+        if (!a->isSeparator()) items << a->text();
+    EXPECT_EQ(items, (QStringList{"<..>", "1: 1. First", "2: 2. Second", "What's This?"}));
+}
+
+TEST_F(NavPath, TheOpenDatastructuresTabNeverOffersToDeleteItself) {
+    Open("a");
+    InterBase().Add(Home() + "other.kiv");
+    nav->FillInterBaseTabs();
+    EXPECT_EQ(nav->tsInterBase->Tabs().Strings(), (QStringList{"FirstKivDB", "other"}));
+    EXPECT_EQ(nav->tsInterBase->TabIndex(), 0);
+    QCursor::setPos(nav->tsInterBase->mapToGlobal(QPoint(20, 10)));
+    nav->pmInterBasePopup();
+    EXPECT_FALSE(nav->DeleteTab1->isVisible()) << "over the current tab";
+    nav->DeleteTab1->setData(0);
+    nav->DeleteTab1Click();
+    EXPECT_EQ(InterBase().Count(), 2);
+    // Over the other tab: offered, and it goes.
+    const auto tabs = nav->tsInterBase->TabPositions();
+    ASSERT_EQ(tabs.size(), 2u);
+    QCursor::setPos(nav->tsInterBase->mapToGlobal(QPoint(tabs[1].Left + 5, 10)));
+    nav->pmInterBasePopup();
+    EXPECT_TRUE(nav->DeleteTab1->isVisible());
+    EXPECT_EQ(nav->DeleteTab1->text(), QStringLiteral("Delete tab 'other'"));
+    nav->DeleteTab1->trigger();
+    EXPECT_EQ(nav->tsInterBase->Tabs().Strings(), QStringList{"FirstKivDB"});
+    EXPECT_EQ(nav->tsInterBase->TabIndex(), 0);
+}
+
+TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
+    Open("A(B(C))");
+    f->WindowSettings().acFullNavPath->Execute();
+    GoToThirdPanel();
+    {
+        TBusyGuard walk(f->BusyCounter());
+        f->resize(f->width() - 60, f->height());
+        QCoreApplication::processEvents();
+        nav->UpdateNavigationPath();
+        EXPECT_TRUE(Busy) << "the path's own busy scope must not end the walk's";
+        EXPECT_EQ(f->BusyCounter().Depth(), 1);
+    }
+    EXPECT_FALSE(Busy);
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
+}
+
+TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
+    Open("A(B(C))");
+    f->WindowSettings().acFullNavPath->Execute();
+    for (int i = 0; i < 50; ++i) CurrentNavigator->Add(1, 0, false, std::string(200, char('a' + i % 26)), TNestItem{});
+    nav->UpdateNavigationPath();
+    TFourthTabSet* s = nav->tsNavigator;
+    ASSERT_EQ(s->Tabs().Count(), 51);
+    EXPECT_GT(s->FirstIndex(), 0);
+    EXPECT_EQ(s->FirstIndex() + s->VisibleTabs(), 51) << "the last tab shows";
+    EXPECT_LE(nav->lblSuperOrd->width(), f->width()) << "a long caption does not widen the window";
+}
+
+}  // namespace
+}  // namespace kiv::wintest

@@ -1,0 +1,154 @@
+// The program's clipboard and drops from the command line, for tests against a real X
+// server and for a person trying them:
+//   kivclip put TEXT      offers the text through our drop source until another program
+//                         takes the clipboard (or 30 s pass); prints "ready" once offered
+//   kivclip get           prints the text on the clipboard, read through our port
+//   kivclip target        a window at (0,0), 300 x 300, registered with our combo target;
+//                         prints "ready", then what the first drop brings, and ends
+//   kivclip offer FILE TEXT   another program: a window at (400,0), 200 x 200, that drags
+//                         the file and the text with plain Qt when pressed
+//   kivclip link URL TITLE    the same window dragging a link through our URL source;
+//                         prints the drag's result
+#include <QApplication>
+#include <QClipboard>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <cstdio>
+#include <cstring>
+
+#include "dragdrop/ComboTarget.h"
+#include "dragdrop/QtDragDrop.h"
+#include "dragdrop/core/TextFormats.h"
+
+using namespace kiv;
+
+namespace {
+
+class TextSource : public TCustomDropMultiSource {
+public:
+    TextSource() { Text = new TTextDataFormat(this); }
+    TTextDataFormat* Text;
+};
+
+// A plain Qt window that drags a file and a text when pressed, as other programs do.
+class Offer : public QWidget {
+public:
+    Offer(QString file, QString text) : file_(std::move(file)), text_(std::move(text)) {}
+
+protected:
+    void mousePressEvent(QMouseEvent*) override {
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(file_)});
+        mime->setText(text_);
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::LinkAction);
+        std::printf("dropped %d\n", int(done));
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+
+private:
+    QString file_, text_;
+};
+
+// A window that drags a link through our URL source and Qt's drag loop when pressed.
+class LinkSource : public QWidget {
+public:
+    LinkSource(const QString& url, const QString& title) {
+        source_.SetURL(url.toStdString());
+        source_.SetTitle(title.toStdString());
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent*) override {
+        const TDragResult r = source_.Execute();
+        std::printf("result=%d\n", int(r));
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+
+private:
+    TDropURLSource source_;
+};
+
+void ShowAt(QWidget& w, int x, int y, int size) {
+    w.setGeometry(x, y, size, size);
+    w.show();
+    QTimer::singleShot(300, [] {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    UseQtDragDrop();
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == "put") {
+        TextSource source;
+        source.Text->SetText(args[2].toStdString());
+        if (!source.CopyToClipboard()) {
+            std::fprintf(stderr, "kivclip: the clipboard refused the text\n");
+            return 1;
+        }
+        std::printf("ready\n");
+        std::fflush(stdout);
+        QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &app, [&] {
+            if (!DefaultClipboard()->IsCurrentClipboard(&source)) app.quit();
+        });
+        QTimer::singleShot(30000, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    if (args.size() == 2 && args[1] == "get") {
+        auto data = DefaultClipboard()->GetClipboard();
+        TTextDataFormat text;
+        if (!data || !text.GetData(*data)) {
+            std::fprintf(stderr, "kivclip: no text on the clipboard\n");
+            return 1;
+        }
+        std::fwrite(text.Text().data(), 1, text.Text().size(), stdout);
+        return 0;
+    }
+    if (args.size() == 2 && args[1] == "target") {
+        QWidget window;
+        window.setWindowTitle("kivclip target");
+        TDropComboTarget target;
+        target.Formats = ComboBit(mfText) | ComboBit(mfFile) | ComboBit(mfURL);
+        target.GetDataOnEnter = true;
+        target.AddTargetControl(&window);
+        target.OnDrop = [&](TCustomDropTarget*, TShiftState, QPoint, uint32_t&) {
+            std::string files;
+            for (const auto& f : target.Files()) files += (files.empty() ? "" : "|") + f;
+            std::printf("files=%s\ntext=%s\nurl=%s\ntitle=%s\n", files.c_str(), target.Text().c_str(),
+                        target.URL().c_str(), target.Title().c_str());
+            std::fflush(stdout);
+            QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        };
+        ShowAt(window, 0, 0, 300);
+        QTimer::singleShot(30000, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    if (args.size() == 4 && args[1] == "offer") {
+        Offer window(args[2], args[3]);
+        window.setWindowTitle("kivclip offer");
+        ShowAt(window, 400, 0, 200);
+        QTimer::singleShot(30000, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    if (args.size() == 4 && args[1] == "link") {
+        LinkSource window(args[2], args[3]);
+        window.setWindowTitle("kivclip link");
+        ShowAt(window, 400, 0, 200);
+        QTimer::singleShot(30000, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | offer FILE TEXT | link URL TITLE\n");
+    return 2;
+}
