@@ -109,6 +109,22 @@ TEST_F(FileCommands, PackRebuildsASmallerFileWithTheSameTreeAndTheLastEdit) {
     EXPECT_EQ(SplitTextBinCard(c.TextBinCard).TextBin, "kept text");
 }
 
+// The template bin's addresses follow a pack and a return to the backup of the template.
+TEST_F(FileCommands, TheTemplateBinIsListedAgainAfterAPackOfTheTemplate) {
+    TForm1* f = Open("letter(head) memo note", "template.kiv");
+    QListWidget* bin = f->Skeleton().lbxTemplate;
+    ASSERT_EQ(bin->count(), 3);
+    ClickRow(First(), 0);
+    First()->DeleteMarkedTopics(true, true, true);
+    f->FileCommands().acCompactDatabase->Execute();
+    ASSERT_EQ(bin->count(), 2);
+    EXPECT_EQ(bin->item(0)->text(), QStringLiteral("memo"));
+    TSourceDatastructure t(path);
+    const std::vector<TTopTopic> top = ReadTopTopics(t.Files());
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_EQ(f->Skeleton().TemplateBin.GetItem(1).Item(), top[1].Item);
+}
+
 TEST_F(FileCommands, SaveSelectedBranchesWritesTheMarkedTopicsInRowOrder) {
     TForm1* f = Open("one(a b) two three(c) four five");
     ClickRow(First(), 3);
