@@ -215,7 +215,7 @@ void TForm1::EditModeOn() { panels_->EditMode->SetChecked(true); }
 void TForm1::EditModeOff() {
     panels_->EditMode->SetChecked(false);
     if (!panels_->ExpandedNavigate->Checked()) panels_->CompactNavigate->SetChecked(true);
-    fileCommands_->UpdateTopicActions();
+    if (fileCommands_) fileCommands_->UpdateTopicActions();
 }
 
 TKivStringGrid* TForm1::CurrentGrid() const { return panels_ ? panels_->CurrentGrid() : nullptr; }
