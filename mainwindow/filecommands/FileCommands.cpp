@@ -10,9 +10,11 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 #include <exception>
 #include <random>
+#include <vector>
 
 #include "engine/core/BranchCopy.h"
 #include "engine/core/Cards.h"
@@ -50,8 +52,14 @@ constexpr int kLargeHelpContext = 112;
 constexpr int kProgressEveryMs = 50;
 constexpr int kMaxPassword = 15;
 
-// The menus the lock takes away, by name; those the window does not have yet are skipped.
-const char* const kLockedMenus[] = {"Edit2", "View1", "Cards1", "Topic1", "Bars1", "Settings1", "Help2"};
+// Every command of the menus under a menu, their sub-menus' included.
+void CollectMenuActions(QMenu* menu, std::vector<QAction*>& out) {
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) continue;
+        out.push_back(a);
+        if (a->menu()) CollectMenuActions(a->menu(), out);
+    }
+}
 // The commands of the topics that UpdateTopicActions asks, by name.
 const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acToPin",    "acToJoin",
                                      "acToClone",      "acInsertBefore",   "acInsertAfter", "acToThreads",
@@ -126,6 +134,7 @@ void TFileCommands::BuildComponents() {
 }
 
 void TFileCommands::HoldDisabledWhileLocked(KivAction* a) {
+    heldActions_.insert(a);
     auto previous = a->OnUpdate;
     a->OnUpdate = [this, previous](KivAction* s) {
         if (previous) previous(s);
@@ -340,8 +349,30 @@ void TFileCommands::SetPasswordLock(bool locked) {
     k.pnlHider->setGeometry(0, 0, w.width(), w.height());  // clipped to the client area
     k.pnlHider->setVisible(locked);
     if (locked) k.pnlHider->raise();
-    for (const char* name : kLockedMenus)
-        if (auto* m = w.findChild<QMenu*>(QString::fromLatin1(name))) m->menuAction()->setEnabled(!locked);
+    // Every menu but File goes (the named ones and those other rooms added: search, links),
+    // with its commands, whose shortcuts would otherwise still reach the protected topics.
+    if (locked && lockedStates_.empty()) {
+        std::vector<QAction*> held;
+        for (QAction* top : k.MainMenu1->actions()) {
+            if (!top->menu() || top->menu() == k.File1) continue;
+            held.push_back(top);
+            CollectMenuActions(top->menu(), held);
+        }
+        for (QAction* a : {k.View1->menuAction(), k.Cards1->menuAction()}) held.push_back(a);
+        std::set<QAction*> seen;
+        for (QAction* a : held) {
+            if (!seen.insert(a).second) continue;
+            lockedStates_.emplace_back(a, a->isEnabled());
+            if (auto* ka = qobject_cast<KivAction*>(a); ka && !heldActions_.count(ka)) HoldDisabledWhileLocked(ka);
+            a->setEnabled(false);
+        }
+    } else if (!locked) {
+        // Menus rebuilt meanwhile took their old items with them.
+        for (const auto& [a, enabled] : lockedStates_)
+            if (a) a->setEnabled(enabled);
+        lockedStates_.clear();
+        KivAction::ScheduleUpdate();
+    }
     TDatastructureLife& life = ctx_.Datastructure();
     // Besides the named commands, those that read or change the protected topics.
     for (QAction* a : {static_cast<QAction*>(life.acSaveDatabaseAs), static_cast<QAction*>(acSaveInNewDatabase), SetPassword1,

@@ -7,7 +7,11 @@
 // acUnlinkFromExt, acReturnToBackup (the life cycle's action, run here), SetPassword1,
 // EnterPassword1.
 #include <QObject>
+#include <QPointer>
 #include <functional>
+#include <utility>
+#include <vector>
+#include <set>
 #include <optional>
 #include <string>
 
@@ -87,6 +91,9 @@ private:
 
     IWindowContext& ctx_;
     bool locked_ = false;
+    // What the lock disabled, with the state it found; given back when it goes.
+    std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;
+    std::set<KivAction*> heldActions_;
     bool askPending_ = false;
 };
 

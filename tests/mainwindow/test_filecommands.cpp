@@ -306,6 +306,15 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         EXPECT_FALSE(f->Datastructure().acReturnToBackup->isEnabled());
         for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTemplateBin}) EXPECT_EQ(w->isEnabled(), !withPassword);
         for (KivAction* a : {f->FileCommands().acLinkToExt, k.acDoAsTemplate}) EXPECT_EQ(a->isEnabled(), !withPassword);
+        // Every menu but File, with its commands (the search among them), also after an update pass.
+        for (QAction* top : k.MainMenu1->actions()) {
+            if (top->menu() && top->menu() != k.File1) {
+                EXPECT_EQ(top->isEnabled(), !withPassword) << top->text().toStdString();
+            }
+        }
+        auto* find = f->findChild<KivAction*>(QStringLiteral("acSearch"));
+        ASSERT_NE(find, nullptr);
+        EXPECT_EQ(find->isEnabled(), !withPassword);
         // The menu bar stays out from under the cover.
         const QRect cover(k.pnlHider->mapTo(f, QPoint(0, 0)), k.pnlHider->size());
         EXPECT_FALSE(cover.intersects(k.MainMenu1->geometry()));
