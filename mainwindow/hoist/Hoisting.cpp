@@ -186,16 +186,27 @@ void THoisting::acHoistExecute() {
     TNestPackArray rows;
     TakeHoistedRows(*g->Nester, nodes, rows);
 
-    TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
-    ctx_.Datastructure().AddCurrentTopicToMarks();
-    entry->Assign(*CurrentNavigator);
-    CurrentNavigator->SetHoistedNodes(nodes);
+    PushHoistEntry(nodes);
 
     if (g != ctx_.Panels().sgdFirst) g->ClearMarks();
     ShowHoistState(&rows, {});
     ctx_.Panels().sgdFirst->ClearMarks();
     ctx_.Panels().sgdFirst->viewport()->update();
     FocusCaptionEditorInEditMode(true);
+}
+
+void THoisting::PushHoistEntry(const TNodeArray& nodes) {
+    TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
+    ctx_.Datastructure().AddCurrentTopicToMarks();
+    entry->Assign(*CurrentNavigator);
+    CurrentNavigator->SetHoistedNodes(nodes);
+}
+
+void THoisting::HoistNodes(const TNodeArray& nodes) {
+    if (!CurrentBookMark || !CurrentNavigator || nodes.empty()) return;
+    ctx_.FlushCurrentRow();
+    PushHoistEntry(nodes);
+    ShowHoistState(nullptr, nodes);
 }
 
 void THoisting::DehoistTo(int level) {
