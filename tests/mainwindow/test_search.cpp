@@ -287,6 +287,23 @@ TEST_F(Search, HoistedResultsAreTheTopLevelAndChoosingOneStaysHoisted) {
     EXPECT_EQ(HoistLevels(), 1);
 }
 
+TEST_F(Search, InTreeModeAHoistedResultIsChosenFromBelowAnother) {
+    MakeWithCards(Home() + "FirstKivDB.kiv", "\"hit a\"(b) c \"hit d\"", {});
+    Start();
+    PanelsManager().SetTreeMode(true);
+    P().cbxAutoHoist->click();
+    Find(QStringLiteral("hit"));
+    ASSERT_EQ(TopRows(), (QStringList{"hit a", "hit d"}));
+    Panel1()->ExpandRow(0);
+    ASSERT_EQ(Panel1()->Nester->RowCount(), 3);
+    ClickRow(Panel1(), 1);  // b, below the first result
+    ASSERT_EQ(CurrentCaption(), QStringLiteral("b"));
+    Choose(1);
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("hit d"));
+    EXPECT_EQ(Panel1()->Nester->Level(Panel1()->CurrentRow()), 0);
+    EXPECT_EQ(HoistLevels(), 1);
+}
+
 TEST_F(Search, ChoosingAResultLeavesAnotherHoistAndOutline) {
     MakeWithCards(Home() + "FirstKivDB.kiv", "first(\"hit x\") second(y)", {});
     Start();
