@@ -15,6 +15,7 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
@@ -57,6 +58,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     navPath_ = std::make_unique<TNavigationPath>(*this);
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
+    drops_ = std::make_unique<TDrops>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -68,6 +70,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     navPath_->BuildComponents();
     hoist_->BuildComponents();
     search_->BuildComponents();
+    drops_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }

@@ -69,6 +69,7 @@ public:
     TPrintCommands& Print() override { return *print_; }
     TNavigationPath& NavPath() override { return *navPath_; }
     THoisting& Hoist() override { return *hoist_; }
+    TDrops& Drops() override { return *drops_; }
     TSearchPane& Search() override { return *search_; }
 
 protected:
@@ -104,6 +105,7 @@ private:
     std::unique_ptr<TPrintCommands> print_;
     std::unique_ptr<TNavigationPath> navPath_;
     std::unique_ptr<THoisting> hoist_;
+    std::unique_ptr<TDrops> drops_;
     std::unique_ptr<TSearchPane> search_;
 };
 

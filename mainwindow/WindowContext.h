@@ -26,6 +26,7 @@ class TWaitPanel;
 class TPrintCommands;
 class TNavigationPath;
 class THoisting;
+class TDrops;
 class TSearchPane;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
@@ -92,6 +93,7 @@ public:
     virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
+    virtual TDrops& Drops() = 0;
     virtual TSearchPane& Search() = 0;
 };
 
