@@ -71,6 +71,7 @@ public:
     THoisting& Hoist() override { return *hoist_; }
     TDrops& Drops() override { return *drops_; }
     TSearchPane& Search() override { return *search_; }
+    TLaunchCard& LaunchCard() override { return *launchCard_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -107,6 +108,7 @@ private:
     std::unique_ptr<THoisting> hoist_;
     std::unique_ptr<TDrops> drops_;
     std::unique_ptr<TSearchPane> search_;
+    std::unique_ptr<TLaunchCard> launchCard_;
 };
 
 // The one main window (null before it exists and after it is gone).

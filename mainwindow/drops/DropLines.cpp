@@ -1,37 +1,21 @@
 #include "mainwindow/drops/DropLines.h"
 
+#include "mainwindow/launch/LinkLines.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {
 
-namespace {
-
-constexpr char kLinkSeparator = '\x01';
-
-std::string FileNameOf(std::string_view path) {
-    const size_t p = path.find_last_of('/');
-    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
-}
-
-std::string Line(std::string_view target, std::string_view title) {
-    std::string s(target);
-    s += kLinkSeparator;
-    s += title;
-    return s;
-}
-
-}  // namespace
 
 std::string BuildLinkLines(const TDropContent& drop, bool titleFallBack) {
     std::string lines;
     if (!drop.Files.empty()) {
         for (const std::string& file : drop.Files) {
-            std::string name = FileNameOf(file);
+            std::string name = LinkFileName(file);
             if (name.empty() && titleFallBack) name = file;
-            lines += Line(file, name) + "\r\n";
+            lines += MakeLinkLine(file, name) + "\r\n";
         }
     } else if (!drop.URL.empty()) {
-        lines = Line(drop.URL, drop.Title.empty() && titleFallBack ? drop.URL : drop.Title) + "\r\n";
+        lines = MakeLinkLine(drop.URL, drop.Title.empty() && titleFallBack ? drop.URL : drop.Title) + "\r\n";
     }
     return lines;
 }
@@ -39,13 +23,13 @@ std::string BuildLinkLines(const TDropContent& drop, bool titleFallBack) {
 std::vector<std::string> LaunchBinLines(const TDropContent& drop) {
     std::vector<std::string> lines;
     if (drop.Files.empty()) {
-        if (!drop.URL.empty()) lines.push_back(Line(drop.URL, drop.Title.empty() ? drop.URL : drop.Title));
+        if (!drop.URL.empty()) lines.push_back(MakeLinkLine(drop.URL, drop.Title.empty() ? drop.URL : drop.Title));
         return lines;
     }
     lines.reserve(drop.Files.size());
     for (const std::string& file : drop.Files) {
-        const std::string name = FileNameOf(file);
-        lines.push_back(Line(file, name.empty() ? file : name));
+        const std::string name = LinkFileName(file);
+        lines.push_back(MakeLinkLine(file, name.empty() ? file : name));
     }
     return lines;
 }
@@ -57,7 +41,7 @@ std::string TextBinAppendix(std::string_view text) {
 }
 
 bool IsGraphicFile(std::string_view path) {
-    const std::string name = FileNameOf(path);
+    const std::string name = LinkFileName(path);
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos) return false;
     const std::string ext = UpperCase(name.substr(dot));

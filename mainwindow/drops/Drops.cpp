@@ -17,6 +17,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -26,7 +27,7 @@ namespace kiv {
 void TDrops::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     TPanelHandlers& panels = ctx_.Panels();
-    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin, k.lvLaunchCard});
+    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin, ctx_.LaunchCard().lvLaunchCard});
 
     // The drop box takes the program's own topic drags.
     k.imDropBox->setAcceptDrops(true);
@@ -83,10 +84,9 @@ void TDrops::DropOn(QWidget* target, const TDropContent& drop, QPoint point) {
         DropOnCollector(drop);
     } else if (target == k.pnlLaunchBin) {
         AddToLaunchBin(drop);
-    } else if (target == k.lvLaunchCard) {
+    } else if (target == ctx_.LaunchCard().lvLaunchCard) {
         TKivStringGrid* g = ctx_.CurrentGrid();
-        if (g && g->IsRowValid(g->CurrentRow()) && AddLinksToTopic)
-            AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
+        if (g && g->IsRowValid(g->CurrentRow())) ctx_.LaunchCard().AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
     } else if (target == graphicCard_) {
         DropOnGraphicCard(drop);
     } else if (auto* grid = qobject_cast<TKivStringGrid*>(target)) {
@@ -102,7 +102,7 @@ void TDrops::DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint 
     ctx_.FlushCurrentRow();
     const std::string lines = BuildLinkLines(drop, true);
     if (!lines.empty()) {
-        if (AddLinksToTopic) AddLinksToTopic(grid, row, lines);
+        ctx_.LaunchCard().AddLinksToTopic(grid, row, lines);
     } else if (!drop.Text.empty() && grid->Nester->Caption(row).empty()) {
         SetCaptionFromText(grid, row, drop.Text);
     }

@@ -62,8 +62,6 @@ public:
     void ShowBinPanel(QWidget* panel, KivAction* action);
 
     std::unique_ptr<TDropComboTarget> DropComTag;
-    // Adds link lines to a topic (the launch card's).
-    std::function<void(TKivStringGrid* grid, int row, const std::string& lines)> AddLinksToTopic;
 
 protected:
     // DropComTag.cpp: the target made, set and put on the controls; what it read, in stored form.

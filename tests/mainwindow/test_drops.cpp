@@ -7,10 +7,13 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTreeWidget>
+#include <QUrl>
 
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -176,6 +179,66 @@ TEST_F(Drops, TheGraphicCardTakesOnlyDropsWithPictures) {
     D().DropOn(&card, {{"b.JPG"}, "", "", ""}, QPoint(1, 1));
     EXPECT_TRUE(offered.empty());
     EXPECT_EQ(Messages(), QStringList{"Can't add file or url, topic is locked."});
+}
+
+TEST_F(Drops, FilesOnARowBecomeItsLinksOnce) {
+    Open("a b");
+    D().DropOn(p1, {{"/d/one.txt", "/d/two.pdf"}, "", "", ""}, OnRow(p1, 1));
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1), "/d/one.txt\x01one.txt\r\n/d/two.pdf\x01two.pdf\r\n");
+    EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(0).empty());
+    EXPECT_TRUE(Messages().isEmpty());
+    D().DropOn(p1, {{"/d/one.txt"}, "", "", ""}, OnRow(p1, 1));
+    EXPECT_EQ(p1->Nester->LaunchList().Count(1), 2);
+    EXPECT_EQ(Messages(), QStringList{"/D/ONE.TXT\r\n\r\nfile/link(s) has already been added to this topic."});
+    EXPECT_EQ(Tree(), "a\nb\n");
+    // On a locked topic: the links' warning, nothing added.
+    p1->Nester->SetLocked(0, true);
+    D().DropOn(p1, {{"/d/three.txt"}, "", "", ""}, OnRow(p1, 0));
+    EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(0).empty());
+    EXPECT_EQ(Messages().last(), QStringLiteral("Can't add file or url, topic is locked."));
+}
+
+TEST_F(Drops, AnAddressWithoutTitleIsTitledByItselfOnARow) {
+    Open("a b");
+    AddTopicAfter(p1);  // row 1, untitled and current
+    D().DropOn(p1, {{}, "u", "u", ""}, OnRow(p1, 1));
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1), "u\x01u\r\n");
+    EXPECT_EQ(p1->Nester->Caption(1), "u") << "the first link titles an untitled topic; the text is no caption then";
+    // The launch card list takes it for the current topic.
+    ClickRow(p1, 0);
+    D().DropOn(f->LaunchCard().lvLaunchCard, {{}, "", "http://w/", ""}, QPoint(1, 1));
+    EXPECT_EQ(TextToStored(StoredToText(p1->Nester->LaunchList().GetPath(0, 0))), "http://w/");
+    EXPECT_EQ(p1->Nester->LaunchList().Count(2), 0);
+}
+
+TEST_F(Drops, FilesDraggedFromAnotherProgramOntoARow) {
+    Open("a b");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/d/x y.txt")), QUrl::fromLocalFile(QString::fromUtf8("/d/\xC3\xA9t\xC3\xA9.odt"))});
+    const QPoint at = p1->CaptionRect(1).center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(p1->viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(p1->viewport(), &move);
+    ASSERT_TRUE(move.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(p1->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(StoredToText(p1->Nester->LaunchList().GetLinks(1)),
+              QString::fromUtf8("/d/x y.txt\x01x y.txt\n/d/\xC3\xA9t\xC3\xA9.odt\x01\xC3\xA9t\xC3\xA9.odt\n"));
+}
+
+TEST_F(Drops, FiveHundredFilesMakeFiveHundredLinksInOneStep) {
+    Open("a");
+    TDropContent drop;
+    for (int i = 0; i < 500; ++i) drop.Files.push_back("/many/file" + std::to_string(i) + ".txt");
+    D().DropOn(p1, drop, OnRow(p1, 0));
+    EXPECT_EQ(p1->Nester->LaunchList().Count(0), 500);
+    EXPECT_EQ(p1->Nester->LaunchList().GetPath(0, 499), "/many/file499.txt");
+    EXPECT_TRUE(Messages().isEmpty());
+    f->FlushCurrentRow();
+    EXPECT_NE(DumpTree(PanelsManager().NestFile, PanelsManager().CardFile, true).find("@ /many/file499.txt"), std::string::npos);
 }
 
 TEST_F(Drops, TextBecomesTheCaptionOfAnUntitledTopicOnly) {
