@@ -13,6 +13,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
+#include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -353,6 +354,28 @@ TEST_F(Drops, InTreeModeAnExpandedRowShowsTheNewChildrenAfterItsOwn) {
     ASSERT_EQ(p1->Nester->RowCount(), 4);
     EXPECT_EQ(p1->Nester->Caption(3), "b");
     EXPECT_EQ(p1->Nester->Level(3), 1) << "shown inline under a, after a1's sub-tree";
+}
+
+TEST_F(Drops, AHoistedTopicThatGetsItsFirstChildrenStaysHoistedWithThem) {
+    Open("a c(c1)");
+    ClickRow(p1, 1);
+    QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier, p1->CaptionRect(0).center());  // mark a
+    f->Hoist().acHoistExecute();
+    ASSERT_TRUE(p1->IsHoistedTopRow(0));
+    ASSERT_EQ(p1->Nester->Caption(0), "a");
+    // c current: panel 2 shows c1; from there (after the target) the current topic goes.
+    ClickRow(p1, 1);
+    ASSERT_EQ(p2->Nester->RowCount(), 1);
+    ClickRow(p2, 0);
+    ASSERT_TRUE(OverPanel(p2, p1, 0));
+    ASSERT_TRUE(OverDropBox());
+    DropOnDropBox();
+    EXPECT_TRUE(Messages().isEmpty()) << Messages().join("|").toStdString();
+    ASSERT_GT(p1->Nester->ChildNest(0), 0);
+    const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
+    ASSERT_FALSE(hoisted.empty());
+    EXPECT_EQ(hoisted[0].ChildNest, uint32_t(p1->Nester->ChildNest(0))) << "the hoisted node follows its topic";
+    EXPECT_EQ(Tree(), "a\n  c1\nc\n");
 }
 
 TEST_F(Drops, NoTopicGoesIntoItsOwnBranchAndTheFileStaysAsItWas) {
