@@ -78,7 +78,8 @@ uint32_t TDrops::EnterOn(QWidget* target, const TDropContent& drop, uint32_t eff
 }
 
 void TDrops::DropOn(QWidget* target, const TDropContent& drop, QPoint point) {
-    if (!target) return;
+    // A long operation (a search, the wait panel) has the topics; nothing changes under it.
+    if (!target || ctx_.IsBusy()) return;
     TWindowSkeleton& k = ctx_.Skeleton();
     if (target == dropPanel_) {
         DropOnCollector(drop);
