@@ -72,6 +72,7 @@ public:
     TDrops& Drops() override { return *drops_; }
     TSearchPane& Search() override { return *search_; }
     TLaunchCard& LaunchCard() override { return *launchCard_; }
+    TGraphicCard& GraphicCard() override { return *graphicCard_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<TDrops> drops_;
     std::unique_ptr<TSearchPane> search_;
     std::unique_ptr<TLaunchCard> launchCard_;
+    std::unique_ptr<TGraphicCard> graphicCard_;
 };
 
 // The one main window (null before it exists and after it is gone).
