@@ -102,7 +102,7 @@ void TDrops::imDropBoxDragOver(QObject* Source, bool& Accept) {
     ctx_.ShowStatusHint(Accept ? QStringLiteral("Transfer items(s) to underlying branch") : QString());
 }
 
-bool TDrops::DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row, bool report) {
+bool TDrops::DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row) {
     TNester& m = *target->Nester;
     if (!m.ValidRow(row) || m.ChildNest(row) < 0) return false;
     const bool withCurrent = source->Tag >= target->Tag;
@@ -114,9 +114,7 @@ bool TDrops::DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int 
     BlockFile* f = m.NestFile();
     const int32_t child = m.ChildNest(row);
     if (NestInsideItems(f, m.ParentNest(row), items) || (child > 0 && NestInsideItems(f, uint32_t(child), items))) {
-        if (report)
-            MessageDlg(QStringLiteral("It is not possible to move a topic or clone to its own branch."), MsgType::Error,
-                       MsgButtons::OK);
+        MessageDlg(QStringLiteral("It is not possible to move a topic or clone to its own branch."), MsgType::Error, MsgButtons::OK);
         return false;
     }
     return true;
@@ -134,7 +132,7 @@ void TDrops::imDropBoxDragDrop(QObject* Source) {
     // an ancestor of every row the target shows.
     const bool withCurrent = source->Tag >= target->Tag;
     source->UnmarkShownDescendants();
-    if (!DropBoxMayTake(source, target, row, true)) return;
+    if (!DropBoxMayTake(source, target, row)) return;
     const TItemArray items = source->Nester->GetMarkedItems(withCurrent);
     // Taking the topics out rewrites their sibling groups from the rows shown: a group the
     // items were just added to behind the rows' back would lose them again.

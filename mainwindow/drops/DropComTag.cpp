@@ -25,7 +25,7 @@ void TDrops::BuildDropComTag(const std::vector<QWidget*>& controls) {
     t.Formats = ComboBit(mfText) | ComboBit(mfFile) | ComboBit(mfURL);
     t.OnEnter = [this](TCustomDropTarget* s, TShiftState, QPoint, uint32_t& e) { DropComTagEnter(s->Target(), e); };
     t.OnLeave = [this](TCustomDropTarget* s) { DropComTagLeave(s->Target()); };
-    t.OnDrop = [this](TCustomDropTarget* s, TShiftState, QPoint p, uint32_t&) { DropComTagDrop(s->Target(), p); };
+    t.OnDrop = [this](TCustomDropTarget* s, TShiftState, QPoint p, uint32_t& e) { DropComTagDrop(s->Target(), p, e); };
     for (QWidget* w : controls) t.AddTargetControl(w);
 }
 

@@ -17,6 +17,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/qt/Dialogs.h"
@@ -27,7 +28,9 @@ namespace kiv {
 void TDrops::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     TPanelHandlers& panels = ctx_.Panels();
-    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin, ctx_.LaunchCard().lvLaunchCard});
+    TGraphicCard& card = ctx_.GraphicCard();
+    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin, ctx_.LaunchCard().lvLaunchCard,
+                     card.pnlGraphicCard, card.sgdGraphicCard});
 
     // The drop box takes the program's own topic drags.
     k.imDropBox->setAcceptDrops(true);
@@ -44,10 +47,9 @@ void TDrops::RegisterCollector(QWidget* dropPanel, std::function<void(const QStr
     if (dropPanel) AddDropTarget(dropPanel);
 }
 
-void TDrops::RegisterGraphicCard(QWidget* panel, std::function<void(const std::string&)> addImage) {
-    graphicCard_ = panel;
-    addImage_ = std::move(addImage);
-    if (panel) AddDropTarget(panel);
+bool TDrops::IsGraphicCard(const QWidget* target) const {
+    const TGraphicCard& card = ctx_.GraphicCard();
+    return target && (target == card.pnlGraphicCard || target == card.sgdGraphicCard);
 }
 
 // ---- DropComTag ----
@@ -61,9 +63,9 @@ void TDrops::DropComTagLeave(QWidget* Target) {
     }
 }
 
-void TDrops::DropComTagDrop(QWidget* Target, QPoint Point) {
+void TDrops::DropComTagDrop(QWidget* Target, QPoint Point, uint32_t& Effect) {
     SetDragImage(true);
-    DropOn(Target, DropComTagContent(), Point);
+    if (!DropOn(Target, DropComTagContent(), Point)) Effect = kNoDropEffect;
 }
 
 uint32_t TDrops::EnterOn(QWidget* target, const TDropContent& drop, uint32_t effect) {
@@ -73,13 +75,13 @@ uint32_t TDrops::EnterOn(QWidget* target, const TDropContent& drop, uint32_t eff
         return effect;
     }
     SetDragImage(true);
-    if (target && target == graphicCard_ && !HasGraphicFile(drop.Files)) return kNoDropEffect;
+    if (IsGraphicCard(target) && !HasGraphicFile(drop.Files)) return kNoDropEffect;
     return effect;
 }
 
-void TDrops::DropOn(QWidget* target, const TDropContent& drop, QPoint point) {
+bool TDrops::DropOn(QWidget* target, const TDropContent& drop, QPoint point) {
     // A long operation (a search, the wait panel) has the topics; nothing changes under it.
-    if (!target || ctx_.IsBusy()) return;
+    if (!target || ctx_.IsBusy()) return false;
     TWindowSkeleton& k = ctx_.Skeleton();
     if (target == dropPanel_) {
         DropOnCollector(drop);
@@ -88,11 +90,12 @@ void TDrops::DropOn(QWidget* target, const TDropContent& drop, QPoint point) {
     } else if (target == ctx_.LaunchCard().lvLaunchCard) {
         TKivStringGrid* g = ctx_.CurrentGrid();
         if (g && g->IsRowValid(g->CurrentRow())) ctx_.LaunchCard().AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
-    } else if (target == graphicCard_) {
-        DropOnGraphicCard(drop);
+    } else if (IsGraphicCard(target)) {
+        return DropOnGraphicCard(drop);
     } else if (auto* grid = qobject_cast<TKivStringGrid*>(target)) {
         DropOnPanel(grid, drop, grid->viewport()->mapFrom(grid, point));
     }
+    return true;
 }
 
 void TDrops::DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint at) {
@@ -141,10 +144,13 @@ void TDrops::DropOnCollector(const TDropContent& drop) {
     bin->insertPlainText(StoredToText(TextBinAppendix(drop.Text)));
 }
 
-void TDrops::DropOnGraphicCard(const TDropContent& drop) {
+bool TDrops::DropOnGraphicCard(const TDropContent& drop) {
     TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!addImage_ || !TopicTakesDrop(g, g ? g->CurrentRow() : -1)) return;
-    for (const std::string& f : drop.Files) addImage_(f);
+    if (!TopicTakesDrop(g, g ? g->CurrentRow() : -1)) return false;
+    QStringList files;
+    for (const std::string& f : drop.Files) files << StoredToText(f);
+    // The card keeps the pictures among them.
+    return ctx_.GraphicCard().AddImageFiles(files) > 0;
 }
 
 void TDrops::AddToLaunchBin(const TDropContent& drop) {

@@ -34,19 +34,18 @@ public:
     // ---- DropComTag (its events, with the control under the cursor and a point of it) ----
     void DropComTagEnter(QWidget* Target, uint32_t& Effect);
     void DropComTagLeave(QWidget* Target);
-    void DropComTagDrop(QWidget* Target, QPoint Point);
+    // Effect: DROPEFFECT_NONE when the drop was refused.
+    void DropComTagDrop(QWidget* Target, QPoint Point, uint32_t& Effect);
     // The effect that refuses a drag.
     static constexpr uint32_t kNoDropEffect = 0;
     // The two halves of the handlers, for a drop on a target control at a point of it: the
-    // effect a drag entering there gets (DROPEFFECT_NONE refuses it), and what the drop does.
-    // The content is in stored form.
+    // effect a drag entering there gets (DROPEFFECT_NONE refuses it), and what the drop does
+    // (false: refused, nothing taken). The content is in stored form.
     uint32_t EnterOn(QWidget* target, const TDropContent& drop, uint32_t effect);
-    void DropOn(QWidget* target, const TDropContent& drop, QPoint point);
+    bool DropOn(QWidget* target, const TDropContent& drop, QPoint point);
     // The collector window's drop panel and the picture it shows ("swallow" or
     // "openswallow"); the collector registers them when it is made.
     void RegisterCollector(QWidget* dropPanel, std::function<void(const QString& picture)> showPicture);
-    // The graphic card panel and what adds one file to it; registered when the card is made.
-    void RegisterGraphicCard(QWidget* panel, std::function<void(const std::string& file)> addImage);
 
     // Files or the web address of a drop into the launch bin list.
     void AddToLaunchBin(const TDropContent& drop);
@@ -80,7 +79,9 @@ protected:
 private:
     void DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint viewportPoint);
     void DropOnCollector(const TDropContent& drop);
-    void DropOnGraphicCard(const TDropContent& drop);
+    bool DropOnGraphicCard(const TDropContent& drop);
+    // The graphic card's pane or its grid.
+    bool IsGraphicCard(const QWidget* target) const;
     // The text of a drop as an empty topic's caption.
     void SetCaptionFromText(TKivStringGrid* grid, int row, const std::string& text);
     // The topic may take what is dropped; a locked one says so.
@@ -89,13 +90,11 @@ private:
     TKivStringGrid* DropBoxGrid() const;
     int DropBoxRow(TKivStringGrid* grid) const;
     // The drop box's refusals before anything is written; true when the move may go on.
-    bool DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row, bool report);
+    bool DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row);
 
     IWindowContext& ctx_;
     QPointer<QWidget> dropPanel_;
     std::function<void(const QString&)> showCollectorPicture_;
-    QPointer<QWidget> graphicCard_;
-    std::function<void(const std::string&)> addImage_;
 };
 
 }  // namespace kiv

@@ -13,6 +13,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
+#include "mainwindow/graphiccard/GrManager.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "tests/mainwindow/WindowFixture.h"
@@ -165,20 +167,27 @@ TEST_F(Drops, TheLaunchBinPanelTakesFilesOrTheAddress) {
 
 TEST_F(Drops, TheGraphicCardTakesOnlyDropsWithPictures) {
     Open("a b");
-    QWidget card;
-    std::vector<std::string> offered;
-    D().RegisterGraphicCard(&card, [&](const std::string& file) { offered.push_back(file); });
-    EXPECT_EQ(D().EnterOn(&card, {{"a.txt"}, "", "", ""}, kCopy), TDrops::kNoDropEffect);
-    EXPECT_EQ(D().EnterOn(&card, {{}, "text", "http://x/", ""}, kCopy), TDrops::kNoDropEffect);
-    EXPECT_EQ(D().EnterOn(&card, {{"a.txt", "b.JPG"}, "", "", ""}, kCopy), kCopy);
-    D().DropOn(&card, {{"a.txt", "b.JPG"}, "", "", ""}, QPoint(1, 1));
-    EXPECT_EQ(offered, (std::vector<std::string>{"a.txt", "b.JPG"})) << "each file is offered; the card keeps pictures";
-    // A locked topic takes none.
-    offered.clear();
-    ClickRow(p1, 1);
-    p1->Nester->SetLocked(1, true);
-    D().DropOn(&card, {{"b.JPG"}, "", "", ""}, QPoint(1, 1));
-    EXPECT_TRUE(offered.empty());
+    TGraphicCard& card = f->GraphicCard();
+    card.acShowGraphicCard->Execute();
+    ASSERT_FALSE(card.pnlGraphicCard->isHidden());
+    for (QWidget* on : {card.pnlGraphicCard, static_cast<QWidget*>(card.sgdGraphicCard)}) {
+        EXPECT_EQ(D().EnterOn(on, {{"a.txt"}, "", "", ""}, kCopy), TDrops::kNoDropEffect);
+        EXPECT_EQ(D().EnterOn(on, {{}, "text", "http://x/", ""}, kCopy), TDrops::kNoDropEffect);
+        EXPECT_EQ(D().EnterOn(on, {{"a.txt", "b.JPG"}, "", "", ""}, kCopy), kCopy);
+    }
+    const std::string picture = Home() + "b.JPG";
+    EXPECT_TRUE(D().DropOn(card.pnlGraphicCard, {{Home() + "a.txt", picture}, "", "", ""}, QPoint(1, 1)));
+    ASSERT_EQ(card.Manager().ImageCount(), 1) << "only the picture";
+    EXPECT_TRUE(card.Manager().GetImageFileName(0).endsWith(QStringLiteral("/b.JPG"))) << card.Manager().GetImageFileName(0).toStdString();
+    EXPECT_TRUE(Messages().isEmpty());
+    // A locked topic takes none, and says so.
+    card.btnCloseGraphicCardClick();
+    p1->Nester->SetLocked(0, true);
+    f->ReloadCurrentRow();
+    card.acShowGraphicCard->Execute();
+    const int before = card.Manager().ImageCount();
+    EXPECT_FALSE(D().DropOn(card.sgdGraphicCard, {{Home() + "c.gif"}, "", "", ""}, QPoint(1, 1))) << "refused";
+    EXPECT_EQ(card.Manager().ImageCount(), before);
     EXPECT_EQ(Messages(), QStringList{"Can't add file or url, topic is locked."});
 }
 
