@@ -16,6 +16,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filecommands/FileCommands.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
@@ -61,6 +62,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
+    drops_ = std::make_unique<TDrops>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -75,6 +77,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     search_->BuildComponents();
     launchCard_->BuildComponents();
     fileCommands_ = std::make_unique<TFileCommands>(*this);
+    drops_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }

@@ -69,6 +69,7 @@ public:
     TPrintCommands& Print() override { return *print_; }
     TNavigationPath& NavPath() override { return *navPath_; }
     THoisting& Hoist() override { return *hoist_; }
+    TDrops& Drops() override { return *drops_; }
     TSearchPane& Search() override { return *search_; }
     TLaunchCard& LaunchCard() override { return *launchCard_; }
     TGraphicCard& GraphicCard() override { return *graphicCard_; }
@@ -107,6 +108,7 @@ private:
     std::unique_ptr<TPrintCommands> print_;
     std::unique_ptr<TNavigationPath> navPath_;
     std::unique_ptr<THoisting> hoist_;
+    std::unique_ptr<TDrops> drops_;
     std::unique_ptr<TSearchPane> search_;
     std::unique_ptr<TLaunchCard> launchCard_;
     std::unique_ptr<TGraphicCard> graphicCard_;

@@ -26,6 +26,7 @@ class TWaitPanel;
 class TPrintCommands;
 class TNavigationPath;
 class THoisting;
+class TDrops;
 class TSearchPane;
 class TLaunchCard;
 class TGraphicCard;
@@ -95,6 +96,7 @@ public:
     virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
+    virtual TDrops& Drops() = 0;
     virtual TSearchPane& Search() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
     virtual TGraphicCard& GraphicCard() = 0;
