@@ -16,6 +16,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/bins/Bins.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/filecommands/FileCommands.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
@@ -61,6 +63,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
+    drops_ = std::make_unique<TDrops>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -74,6 +77,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_->BuildComponents();
     search_->BuildComponents();
     launchCard_->BuildComponents();
+    fileCommands_ = std::make_unique<TFileCommands>(*this);
+    drops_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
     FinishSkeleton();
     Form1 = this;
@@ -217,6 +222,7 @@ void TForm1::EditModeOn() { panels_->EditMode->SetChecked(true); }
 void TForm1::EditModeOff() {
     panels_->EditMode->SetChecked(false);
     if (!panels_->ExpandedNavigate->Checked()) panels_->CompactNavigate->SetChecked(true);
+    if (fileCommands_) fileCommands_->UpdateTopicActions();
 }
 
 TKivStringGrid* TForm1::CurrentGrid() const { return panels_ ? panels_->CurrentGrid() : nullptr; }

@@ -26,10 +26,12 @@ class TWaitPanel;
 class TPrintCommands;
 class TNavigationPath;
 class THoisting;
+class TDrops;
 class TSearchPane;
 class TLaunchCard;
 class TBins;
 class TGraphicCard;
+class TFileCommands;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -95,10 +97,12 @@ public:
     virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
+    virtual TDrops& Drops() = 0;
     virtual TSearchPane& Search() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
     virtual TBins& Bins() = 0;
     virtual TGraphicCard& GraphicCard() = 0;
+    virtual TFileCommands& FileCommands() = 0;
 };
 
 }  // namespace kiv

@@ -30,6 +30,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -287,15 +288,11 @@ void TBins::btnCloseLaunchCardClick(QWidget* panel) {
     if (KivAction* a = PanelAction(panel)) a->SetChecked(false);
 }
 
-void TBins::ShowBin(QWidget* panel, KivAction* action) {
-    if (ShowBinPanel) ShowBinPanel(panel, action);
-}
+void TBins::acShowClipBinExecute() { ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().acShowClipBin); }
 
-void TBins::acShowClipBinExecute() { ShowBin(ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().acShowClipBin); }
+void TBins::acShowLaunchBinExecute() { ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().acShowLaunchBin); }
 
-void TBins::acShowLaunchBinExecute() { ShowBin(ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().acShowLaunchBin); }
-
-void TBins::acShowTemplateExecute() { ShowBin(ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().acShowTemplate); }
+void TBins::acShowTemplateExecute() { ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().acShowTemplate); }
 
 // ---- the bin lists ----
 
@@ -303,7 +300,7 @@ bool TBins::AcceptsTopicDrag(QObject* source) { return qobject_cast<TKivStringGr
 
 void TBins::lbxClipCardDragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid && AddToClipCard) AddToClipCard(grid);
+    if (grid) ctx_.Drops().AddToClipCard(grid);
 }
 
 void TBins::lbxTemplateDragDrop(QObject* source) {

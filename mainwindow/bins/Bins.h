@@ -90,16 +90,10 @@ public:
     void Delete1Click();
     bool LaunchCardEditing() const;
 
-    // Wired to the drops feature: the marked and current topics of a panel into the clip
-    // card bin, and the show-or-hide of a panel with its action's check mark.
-    std::function<void(TKivStringGrid*)> AddToClipCard;
-    std::function<void(QWidget*, KivAction*)> ShowBinPanel;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void ShowBin(QWidget* panel, KivAction* action);
     void WireHeader(QWidget* panel);
     void WireLists();
     // Removes the selected lines from the highest down, each with its entry; returns the

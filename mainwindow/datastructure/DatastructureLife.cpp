@@ -36,6 +36,7 @@
 #include "mainwindow/settings/Settings.h"
 #include "mainwindow/datastructure/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
@@ -61,12 +62,16 @@ std::string ExtensionOf(const std::string& path) {
 
 std::string TemplatePath() { return AppDir() + "template.kiv"; }
 
-bool IsTemplate(const std::string& path) {
+}  // namespace
+
+bool TDatastructureLife::IsTemplate(const std::string& path) {
     if (SamePath(path, TemplatePath())) return true;
     // The same file name in the program folder, spelt otherwise.
     const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
     return SamePath(folder, AppDir()) && LowerCase(FileNameOf(path)) == "template.kiv";
 }
+
+namespace {
 
 // Passes the checks the split makes: an open pair, or a joined file with a sound trailer.
 bool PassesDatastructureChecks(const std::string& path) {
@@ -275,6 +280,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         CurrentPanel = 1;
         ctx_.Panels().sgdFirst->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
+        ctx_.FileCommands().SetPasswordLock(!CurrentBookMark->PasswordAccepted && !CurrentBookMark->Password.empty());
 
         if (CurrentBookMark->MarksPending) {
             std::string marks;
@@ -341,6 +347,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     loading.reset();
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
+    ctx_.FileCommands().WarnLargeDatastructure();
     CurrentBookMark->MarksPending = false;
     GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
@@ -376,10 +383,14 @@ void TDatastructureLife::CloseDatastructure() {
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
+        // The template bin's addresses follow what was done to the template as the datastructure.
+        if (IsTemplate(path)) ctx_.FileCommands().LoadTemplateBin();
     } else {
         ReleaseOpenPair();
     }
     ctx_.TextCard().ShowNoTopic();
+    // Nothing is left to protect.
+    ctx_.FileCommands().SetPasswordLock(false);
     if (failure) std::rethrow_exception(failure);
 }
 
@@ -491,35 +502,41 @@ void TDatastructureLife::acCreateDatabaseExecute(KivAction* Sender) {
     const bool saveAs = Sender == acSaveDatabaseAs;
     if (saveAs && !ctx_.DatastructureOpen()) return;
     sdSaveAs.Title = saveAs ? QStringLiteral("Save Datastructure As") : QStringLiteral("Create New Datastructure");
-    sdSaveAs.FileName.clear();
-    if (sdSaveAs.InitialDir.isEmpty()) sdSaveAs.InitialDir = Q(AppDir());
-    if (!sdSaveAs.Execute()) return;
+    const std::string target = ChooseNewDatastructure(sdSaveAs);
+    if (target.empty()) return;
+    if (saveAs) SaveDatastructureAs(target);
+    else CreateDatastructureAs(target);
+}
+
+std::string TDatastructureLife::ChooseNewDatastructure(TSaveDialog& dialog) {
+    dialog.FileName.clear();
+    if (dialog.InitialDir.isEmpty()) dialog.InitialDir = Q(AppDir());
+    if (!dialog.Execute()) return {};
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
-    std::string target = QFileInfo(sdSaveAs.FileName).absoluteFilePath().toStdString();
+    std::string target = QFileInfo(dialog.FileName).absoluteFilePath().toStdString();
     if (LowerCase(ExtensionOf(target)) != ".kiv") target += ".kiv";
 
     if (ctx_.DatastructureOpen() && SamePath(target, CurrentBookMark->Path)) {
         MessageDlg(QStringLiteral("\"%1\" is the open datastructure. Choose another name.").arg(Q(target)),
                    MsgType::Warning, MsgButtons::OK);
-        return;
+        return {};
     }
     if (IsTemplate(target)) {
         MessageDlg(QStringLiteral("\"%1\" holds the templates. Choose another name.").arg(Q(target)), MsgType::Warning,
                    MsgButtons::OK);
-        return;
+        return {};
     }
     if (FileExists(CardFileName(target))) {
         MessageDlg(QStringLiteral("\"%1\" is open in another window or was not closed properly; it is not replaced.")
                        .arg(Q(target)),
                    MsgType::Warning, MsgButtons::OK);
-        return;
+        return {};
     }
     if (FileExists(target) &&
         MessageDlg(QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(Q(target)),
                    MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
-        return;
-    if (saveAs) SaveDatastructureAs(target);
-    else CreateDatastructureAs(target);
+        return {};
+    return target;
 }
 
 void TDatastructureLife::CreateDatastructureAs(const std::string& target) {

@@ -110,20 +110,6 @@ protected:
         for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
         return out;
     }
-    // The template split and its first n top-level topics listed in the Template Bin as
-    // "a", "b", ...; it must hold total.
-    void ListTemplate(const std::string& tpl, size_t total, int n) {
-        UnpackDatastructure(tpl);
-        auto kiv = PosixBlockFile::Open(tpl, OpenMode::ReadWrite);
-        const uint32_t root = ReadRootNest(kiv.get());
-        TItemArray items;
-        ReadNestItems(kiv.get(), root, items);
-        ASSERT_EQ(items.size(), total);
-        for (int i = 0; i < n; ++i) {
-            k->TemplateBin.Add({root, items[i].CardDir, items[i].ChildNest});
-            k->lbxTemplate->addItem(QString(QChar('a' + i)));
-        }
-    }
     // A drag of the program's topics, from source, entering the list and dropped there.
     bool DropOn(QListWidget* list, QObject* source) {
         QMimeData data;
@@ -189,6 +175,16 @@ TEST_F(Bins, CloseButtonsHideTheirPanelAndUncheckItsAction) {
         EXPECT_TRUE(panel->isHidden());
         EXPECT_FALSE(action->isChecked());
     }
+    // The show commands toggle their bins, the check mark following.
+    for (KivAction* a : {k->acShowClipBin, k->acShowLaunchBin, k->acShowTemplate}) {
+        QWidget* panel = a == k->acShowClipBin ? k->pnlClipBin : a == k->acShowLaunchBin ? k->pnlLaunchBin : k->pnlTemplateBin;
+        a->Execute();
+        EXPECT_TRUE(isShown(panel));
+        EXPECT_TRUE(a->isChecked());
+        a->Execute();
+        EXPECT_TRUE(panel->isHidden());
+        EXPECT_FALSE(a->isChecked());
+    }
 }
 
 TEST_F(Bins, DelRemovesTheSelectedLinesWithTheirEntries) {
@@ -241,8 +237,8 @@ TEST_F(Bins, TemplateBinDelRemovesOnlyTheChosenTopicsFromTheTemplate) {
     const std::string tpl = Home() + "template.kiv";
     MakeJoined(tpl, "a(x) b c");
     Open("t");
-    // The bin as it was listed at start.
-    ListTemplate(tpl, 3, 3);
+    ASSERT_EQ(Lines(k->lbxTemplate), QStringList({"a", "b", "c"})) << "listed at start";
+    ASSERT_EQ(k->TemplateBin.Count(), 3);
     Select(k->lbxTemplate, {0, 2});
     QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
     EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"b"}));
@@ -256,8 +252,10 @@ TEST_F(Bins, TemplateBinDelKeepsTopicsTheListDoesNotShow) {
     const std::string tpl = Home() + "template.kiv";
     MakeJoined(tpl, "a b c d");
     Open("t");
-    // The list knows a, b and c only: d came into the template after it was listed.
-    ListTemplate(tpl, 4, 3);
+    ASSERT_EQ(k->TemplateBin.Count(), 4);
+    // The list knows a, b and c only, as when d came into the template after it was listed.
+    delete k->lbxTemplate->takeItem(3);
+    k->TemplateBin.Delete(3);
     Select(k->lbxTemplate, {1});
     QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
     EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"a", "c"}));
@@ -266,14 +264,13 @@ TEST_F(Bins, TemplateBinDelKeepsTopicsTheListDoesNotShow) {
 
 TEST_F(Bins, ClipBinTakesTopicDragsFromAPanelOnlyAndTheTemplateBinTemplatesThem) {
     Open("a b");
-    std::vector<TKivStringGrid*> added;
-    f->Bins().AddToClipCard = [&](TKivStringGrid* grid) { added.push_back(grid); };
     EXPECT_TRUE(DropOn(k->lbxClipCard, g));
-    ASSERT_EQ(added.size(), 1u);
-    EXPECT_EQ(added[0], g);
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"a"}));
+    k->lbxLaunchBin->addItem(QStringLiteral("/x/1"));
     EXPECT_FALSE(DropOn(k->lbxClipCard, k->lbxLaunchBin)) << "the Resource Bin's lines are no topics";
     EXPECT_FALSE(DropOn(k->lbxClipCard, nullptr));
-    EXPECT_EQ(added.size(), 1u);
+    EXPECT_EQ(k->lbxClipCard->count(), 1);
+    EXPECT_EQ(k->ClipCardBin.Count(), 1);
     int templated = 0;
     k->acDoAsTemplate->OnExecute = [&](KivAction*) { ++templated; };
     EXPECT_FALSE(DropOn(k->lbxTemplate, k->lbxLaunchBin));
