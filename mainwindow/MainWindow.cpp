@@ -17,6 +17,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
@@ -55,6 +56,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     print_ = std::make_unique<TPrintCommands>(*this);
     navPath_ = std::make_unique<TNavigationPath>(*this);
     hoist_ = std::make_unique<THoisting>(*this);
+    marks_ = std::make_unique<TMarks>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -65,6 +67,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     waitPanel_->BuildComponents();
     navPath_->BuildComponents();
     hoist_->BuildComponents();
+    marks_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }

@@ -69,6 +69,7 @@ public:
     TPrintCommands& Print() override { return *print_; }
     TNavigationPath& NavPath() override { return *navPath_; }
     THoisting& Hoist() override { return *hoist_; }
+    TMarks& Marks() override { return *marks_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<TPrintCommands> print_;
     std::unique_ptr<TNavigationPath> navPath_;
     std::unique_ptr<THoisting> hoist_;
+    std::unique_ptr<TMarks> marks_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -26,6 +26,7 @@ class TWaitPanel;
 class TPrintCommands;
 class TNavigationPath;
 class THoisting;
+class TMarks;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -91,6 +92,7 @@ public:
     virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
+    virtual TMarks& Marks() = 0;
 };
 
 }  // namespace kiv

@@ -56,6 +56,8 @@ std::string CardFilePathOf(const std::string& kivPath);
 void MakeTreePair(const std::string& kivPath, std::string_view tree);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
 std::string DumpTreePair(const std::string& kivPath, bool withCards = false);
+// DumpMarks (engine/core/Marks.h) of an open pair.
+std::string DumpMarksPair(const std::string& kivPath);
 // StoreTrailCard on an open pair, opened with its write lock.
 void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text);
 

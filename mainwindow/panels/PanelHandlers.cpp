@@ -22,6 +22,7 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
@@ -113,6 +114,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     if (CurrentNavigator && active && valid) {
         if (NewRow == Sender->CurrentRow()) ctx_.TextCard().ShowTopicStyle(model.GetFontStyle(NewRow));
         CurrentNavigator->ThreadTitle = ShortCaption(model.Caption(NewRow), 25);
+        ctx_.Marks().ThreadTitleChanged();
     }
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "mainwindow/datastructure/Marks.h"
+#include "engine/core/Marks.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {
