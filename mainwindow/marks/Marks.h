@@ -99,6 +99,7 @@ public:
     void lbxBMListPopupKeyDown(QListWidget* Sender, int key);
     void lbxBMListPopupMouseMove(QListWidget* Sender, QPoint p);
     void lbxBMListPopupMouseUp(QListWidget* Sender, QPoint p);
+    // Remembers the item being dragged (the list's current one).
     void lbxBMListPopupStartDrag(QListWidget* Sender);
     // Shows the popup list of the popup kind under the QuickJumps picture.
     void ShowBookmarksPopup();
@@ -140,6 +141,8 @@ private:
     void RefillAfterDelete(const QString& kind);
     void RefillKind(const QString& kind);
     void EndListDrags();
+    // The drag of the current item, through the system's drag loop.
+    void DragListItem(QListWidget* Sender);
     void FocusAfterGoing();
     // A menu item: thread or QuickJump mark of the datastructure at path (empty: the open one).
     void ChooseMark(const QString& kind, const QString& path, int mark);

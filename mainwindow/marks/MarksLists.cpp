@@ -238,17 +238,19 @@ void TMarks::lbxBMListPopupMouseUp(QListWidget* Sender, QPoint p) {
 }
 
 void TMarks::lbxBMListPopupStartDrag(QListWidget* Sender) {
-    const int slot = Sender == ctx_.Skeleton().lbxBMList ? 0 : 1;
-    dragIndex_[slot] = Sender->currentRow();
-    if (dragIndex_[slot] < 0) return;
+    dragIndex_[Sender == ctx_.Skeleton().lbxBMList ? 0 : 1] = Sender->currentRow();
+}
+
+void TMarks::DragListItem(QListWidget* Sender) {
+    lbxBMListPopupStartDrag(Sender);
+    if (Sender->currentRow() < 0) return;
     auto* data = new QMimeData;
-    data->setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), QByteArray::number(dragIndex_[slot]));
+    data->setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), QByteArray::number(Sender->currentRow()));
     TKivStringGrid::SetInternalDragSource(Sender);
     auto* drag = new QDrag(Sender);
     drag->setMimeData(data);
     drag->exec(Qt::MoveAction, Qt::MoveAction);
-    TKivStringGrid::SetInternalDragSource(nullptr);
-    dragIndex_[slot] = -1;
+    EndListDrags();
 }
 
 bool TMarks::lbxBMListPopupDragOver(QListWidget* Sender, QObject* Source, QPoint p) {
@@ -270,6 +272,7 @@ void TMarks::lbxBMListPopupDragDrop(QListWidget* Sender, QObject* Source, QPoint
         AddNavigationMark(kind, target);
         return;
     }
+    EndListDrags();
     const int to = std::min(target, list->Count() - 1);
     if (to != from) {
         // Copy, delete, insert at the target, copy back; the current thread stays current
@@ -356,7 +359,7 @@ bool TMarks::eventFilter(QObject* watched, QEvent* e) {
         if ((m->buttons() & Qt::LeftButton) && list->currentRow() >= 0 &&
             (m->position().toPoint() - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
             pressPoint_ = QPoint(-1000, -1000);
-            GuardCall([&] { lbxBMListPopupStartDrag(list); });
+            GuardCall([&] { DragListItem(list); });
             return true;
         }
         return false;
@@ -441,7 +444,7 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
             connect(a, &QAction::triggered, this, [this, kind, i] { GuardCall([&] { ChooseMark(kind, QString(), i); }); });
         }
     }
-    if (menu->actions().size() > kFixedItems + 1) menu->addSeparator();
+    if (menu->actions().size() > kFixedItems) menu->addSeparator();
     for (int d = 0; d < InterBase().Count(); ++d) {
         const TBookMarkPtr b = InterBase().BookMark(d);
         if (!b || b == CurrentBookMark) continue;
