@@ -19,9 +19,11 @@
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
+#include "mainwindow/search/SearchPane.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -56,6 +58,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     print_ = std::make_unique<TPrintCommands>(*this);
     navPath_ = std::make_unique<TNavigationPath>(*this);
     hoist_ = std::make_unique<THoisting>(*this);
+    search_ = std::make_unique<TSearchPane>(*this);
+    launchCard_ = std::make_unique<TLaunchCard>(*this);
     marks_ = std::make_unique<TMarks>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
@@ -67,6 +71,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     waitPanel_->BuildComponents();
     navPath_->BuildComponents();
     hoist_->BuildComponents();
+    search_->BuildComponents();
+    launchCard_->BuildComponents();
     marks_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
@@ -88,7 +94,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
-    k.odLaunchCard.InitialDir = QString::fromStdString(appDir);
     // The file type is registered at every start; nothing there may stop the start.
     fileType_->Register();
     InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) {
@@ -126,7 +131,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    const std::pair<QWidget*, int> floating[] = {{k.pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
+    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
                                                  {k.pnlLaunchBin, 262},  {k.pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
     for (const auto& [panel, height] : floating) {
         panel->setParent(this);
@@ -180,6 +185,8 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+    // A running search ends at its next topic, before the datastructure is closed.
+    search_->StopSearch();
     // The topic being edited is stored whatever else fails, and the window closes.
     GuardCall([this] { FormClose(); });
     e->accept();

@@ -69,6 +69,8 @@ public:
     TPrintCommands& Print() override { return *print_; }
     TNavigationPath& NavPath() override { return *navPath_; }
     THoisting& Hoist() override { return *hoist_; }
+    TSearchPane& Search() override { return *search_; }
+    TLaunchCard& LaunchCard() override { return *launchCard_; }
     TMarks& Marks() override { return *marks_; }
 
 protected:
@@ -104,6 +106,8 @@ private:
     std::unique_ptr<TPrintCommands> print_;
     std::unique_ptr<TNavigationPath> navPath_;
     std::unique_ptr<THoisting> hoist_;
+    std::unique_ptr<TSearchPane> search_;
+    std::unique_ptr<TLaunchCard> launchCard_;
     std::unique_ptr<TMarks> marks_;
 };
 

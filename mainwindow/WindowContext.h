@@ -26,6 +26,8 @@ class TWaitPanel;
 class TPrintCommands;
 class TNavigationPath;
 class THoisting;
+class TSearchPane;
+class TLaunchCard;
 class TMarks;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
@@ -92,6 +94,8 @@ public:
     virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
+    virtual TSearchPane& Search() = 0;
+    virtual TLaunchCard& LaunchCard() = 0;
     virtual TMarks& Marks() = 0;
 };
 

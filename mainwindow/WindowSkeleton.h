@@ -78,8 +78,6 @@ struct TWindowSkeleton {
     KivAction* acAutoview = nullptr;
     KivAction* acExtLaunch = nullptr;
 
-    QWidget* pnlLaunchCard = nullptr;
-    QTreeWidget* lvLaunchCard = nullptr;
     QWidget* pnlTextBin = nullptr;
     QTextEdit* txtTextBin = nullptr;
     QWidget* pnlClipBin = nullptr;
@@ -108,7 +106,6 @@ struct TWindowSkeleton {
     QList<QPixmap> imlAppend;
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;
-    TOpenDialog odLaunchCard;
 
     // The clip card bin and the template bin (the removed topics and lost branches are
     // the engine's RecycledBin and LostBin).

@@ -214,9 +214,8 @@ std::vector<std::string> ReadUriListFiles(std::string_view block) {
         if (StartsText("file://localhost/", line)) line.erase(7, 9);
         // A NUL would cut the path short when it reaches the system.
         if (!StartsText("file:///", line) || line.find("%00") != std::string::npos) continue;
-        line.replace(0, 8, "file:///");  // the scheme in any case
-        const std::string path = URLToPath(line);
-        if (!path.empty()) files.push_back(path);
+        // The path as the URL has it: on Linux "file:///C:/x" names "/C:/x".
+        files.push_back(PercentDecode(std::string_view(line).substr(7)));
     }
     return files;
 }

@@ -8,10 +8,6 @@
 
 namespace kiv {
 
-namespace {
-
-// Percent escapes become their bytes. "+" is a literal character of a file name, and "%00"
-// stays as written: a NUL would cut the path short when it reaches the system.
 std::string PercentDecode(std::string_view s) {
     std::string out;
     out.reserve(s.size());
@@ -28,6 +24,8 @@ std::string PercentDecode(std::string_view s) {
     }
     return out;
 }
+
+namespace {
 
 bool HasDriveColon(std::string_view s) { return s.size() >= 2 && s[1] == ':'; }
 

@@ -27,6 +27,10 @@ bool AppendLineToFile(const std::string& path, std::string_view line);
 // The file's size in bytes; raises EFileError when it cannot be opened.
 uint64_t FileSizeOf(const std::string& path);
 
+// Percent escapes become their bytes. "+" is a literal character of a file name, and "%00"
+// stays as written: a NUL would cut the path short when it reaches the system.
+std::string PercentDecode(std::string_view s);
+
 // "C:\a\b.htm" -> "file:///C:/a/b.htm"; "/home/a b.htm" -> "file:///home/a b.htm";
 // a text without "://" gets "http://" in front; anything else is returned unchanged.
 // Nothing is percent-encoded.

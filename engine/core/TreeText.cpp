@@ -7,9 +7,9 @@
 #include "engine/core/Marks.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
+#include "engine/core/Search.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
-#include "platform/core/RtfReader.h"
 
 namespace kiv {
 
@@ -124,11 +124,6 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
     FillNest(nestFile, cardFile, nest, first, topics);
 }
 
-std::string TextCardPlain(std::string_view stored) {
-    if (!stored.empty() && stored[0] == '\x01') stored.remove_prefix(1);
-    return RtfToPlainText(stored, RtfLineEnd::Lf);
-}
-
 std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
     TNester walker;
     walker.SetNestFile(nestFile);
@@ -146,10 +141,18 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
                              if (!withCards) return true;
                              std::string text;
                              cards.ReadCard(kCardText, item.CardDir, text);
-                             if (text.empty()) return true;
-                             for (const std::string& line : SplitLines(TextCardPlain(text))) {
+                             for (const std::string& line : SplitLines(text.empty() ? text : TextCardPlainText(text))) {
                                  out.append(size_t(depth + 1) * 2, ' ');
                                  out += line.empty() ? "|" : "| " + line;
+                                 out += '\n';
+                             }
+                             std::string links;
+                             cards.ReadCard(kCardLaunch, item.CardDir, links);
+                             for (const std::string& line : SplitLines(links)) {
+                                 const size_t sep = line.find('\x01');
+                                 out.append(size_t(depth + 1) * 2, ' ');
+                                 out += "@ " + LegacyText::Decode(line.substr(0, sep));
+                                 if (sep != std::string::npos) out += " | " + LegacyText::Decode(line.substr(sep + 1));
                                  out += '\n';
                              }
                              return true;
@@ -219,15 +222,8 @@ void MakeTreePair(const std::string& kivPath, std::string_view tree) {
     dsc->Sync();
 }
 
-namespace {
-
-// The two files of an open pair; a short file is no open datastructure.
-struct OpenPair {
-    std::unique_ptr<PosixBlockFile> kiv, dsc;
-};
-
-OpenPair OpenTreePair(const std::string& kivPath, bool write) {
-    OpenPair p;
+TTreePairFiles OpenTreePair(const std::string& kivPath, bool write) {
+    TTreePairFiles p;
     const OpenMode mode = write ? OpenMode::ReadWrite : OpenMode::ReadOnly;
     p.kiv = PosixBlockFile::Open(kivPath, mode, write);
     p.dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), mode, write);
@@ -238,22 +234,20 @@ OpenPair OpenTreePair(const std::string& kivPath, bool write) {
     return p;
 }
 
-}  // namespace
-
 void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text) {
-    OpenPair p = OpenTreePair(kivPath, true);
+    TTreePairFiles p = OpenTreePair(kivPath, true);
     StoreTrailCard(p.kiv.get(), p.dsc.get(), trail, kind, text);
     p.kiv->Sync();
     p.dsc->Sync();
 }
 
 std::string DumpTreePair(const std::string& kivPath, bool withCards) {
-    OpenPair p = OpenTreePair(kivPath, false);
+    TTreePairFiles p = OpenTreePair(kivPath, false);
     return DumpTree(p.kiv.get(), p.dsc.get(), withCards);
 }
 
 std::string DumpMarksPair(const std::string& kivPath) {
-    OpenPair p = OpenTreePair(kivPath, false);
+    TTreePairFiles p = OpenTreePair(kivPath, false);
     return DumpMarks(p.kiv.get(), p.dsc.get());
 }
 

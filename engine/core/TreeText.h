@@ -4,6 +4,7 @@
 // Captions are separated by blanks; a topic's children follow it in parentheses; a caption
 // with blanks, parentheses or nothing at all is written in double quotes. The text is UTF-8;
 // captions are stored through the codec and dumped back as UTF-8.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,11 +36,8 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
 // One topic per line, two blanks of indent per level, the caption without its prefix, UTF-8.
 // A sub-tree shared by clones is written under its first topic only (each nest once). With
 // cards, each topic's text card follows its caption as plain text, one "| " line per line,
-// indented one level deeper.
+// then its links, one "@ target | title" line each, indented one level deeper.
 std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false);
-// A stored text card as plain UTF-8 text with LF line ends: RTF through the reader, other
-// text as stored text; a leading character 1 is dropped.
-std::string TextCardPlain(std::string_view stored);
 
 // A topic named by its child indexes from the root, "0/3/1". Raises ETreeTextError when the
 // trail does not parse.
@@ -54,6 +52,12 @@ void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view t
 std::string CardFilePathOf(const std::string& kivPath);
 // Creates a fresh open pair (replacing any) holding the tree.
 void MakeTreePair(const std::string& kivPath, std::string_view tree);
+// The two files of an open pair, with the write lock when write is set (else read-only and
+// unlocked); a missing or short file raises EKivError.
+struct TTreePairFiles {
+    std::unique_ptr<PosixBlockFile> kiv, dsc;
+};
+TTreePairFiles OpenTreePair(const std::string& kivPath, bool write);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
 std::string DumpTreePair(const std::string& kivPath, bool withCards = false);
 // DumpMarks (engine/core/Marks.h) of an open pair.

@@ -31,6 +31,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
 #include "engine/core/Marks.h"
@@ -538,7 +539,7 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 }
 
 void TDatastructureLife::acHideAllCardsExecute() {
-    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
+    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
     for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin, ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
 }

@@ -107,13 +107,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bmp, dib;
     if (DIBToBMP(block, bmp)) Check(BMPToDIB(bmp, dib) && dib == block && GetU32(bmp.data() + 10) <= bmp.size() + (1u << 10));
 
-    for (uint16_t id : {CF_HDROP, CF_TEXT, CF_UNICODETEXT, RegisterClipboardFormat("FileNameW"),
-                        RegisterClipboardFormat("FileNameMapW"), RegisterClipboardFormat("FileGroupDescriptor"),
-                        RegisterClipboardFormat("FileGroupDescriptorW"), RegisterClipboardFormat("text/uri-list"),
-                        RegisterClipboardFormat("HTML Format"), RegisterClipboardFormat("FileContents"),
-                        RegisterClipboardFormat("Shell IDList Array"), RegisterClipboardFormat("Netscape Bookmark"),
-                        RegisterClipboardFormat("Netscape Image Format"), RegisterClipboardFormat("_NETSCAPE_URL"),
-                        RegisterClipboardFormat("text/x-moz-url"), CF_DIB, CF_BITMAP}) {
+    // The data formats read the block under one format, chosen by its first byte.
+    static const uint16_t ids[] = {CF_HDROP, CF_TEXT, CF_UNICODETEXT, RegisterClipboardFormat("FileNameW"),
+                                   RegisterClipboardFormat("FileNameMapW"), RegisterClipboardFormat("FileGroupDescriptor"),
+                                   RegisterClipboardFormat("FileGroupDescriptorW"), RegisterClipboardFormat("text/uri-list"),
+                                   RegisterClipboardFormat("HTML Format"), RegisterClipboardFormat("FileContents"),
+                                   RegisterClipboardFormat("Shell IDList Array"), RegisterClipboardFormat("Netscape Bookmark"),
+                                   RegisterClipboardFormat("Netscape Image Format"), RegisterClipboardFormat("_NETSCAPE_URL"),
+                                   RegisterClipboardFormat("text/x-moz-url"), CF_DIB, CF_BITMAP};
+    if (size > 0) {
+        const uint16_t id = ids[data[0] % (sizeof ids / sizeof ids[0])];
         OneBlock offered(id, block);
         TFileDataFormat fileData;
         fileData.GetData(offered);

@@ -7,6 +7,8 @@
 //                         prints "ready", then what the first drop brings, and ends
 //   kivclip offer FILE TEXT   another program: a window at (400,0), 200 x 200, that drags
 //                         the file and the text with plain Qt when pressed
+//   kivclip link URL TITLE    the same window dragging a link through our URL source;
+//                         prints the drag's result
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
@@ -52,6 +54,26 @@ protected:
 
 private:
     QString file_, text_;
+};
+
+// A window that drags a link through our URL source and Qt's drag loop when pressed.
+class LinkSource : public QWidget {
+public:
+    LinkSource(const QString& url, const QString& title) {
+        source_.SetURL(url.toStdString());
+        source_.SetTitle(title.toStdString());
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent*) override {
+        const TDragResult r = source_.Execute();
+        std::printf("result=%d\n", int(r));
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+
+private:
+    TDropURLSource source_;
 };
 
 void ShowAt(QWidget& w, int x, int y, int size) {
@@ -104,7 +126,8 @@ int main(int argc, char** argv) {
         target.OnDrop = [&](TCustomDropTarget*, TShiftState, QPoint, uint32_t&) {
             std::string files;
             for (const auto& f : target.Files()) files += (files.empty() ? "" : "|") + f;
-            std::printf("files=%s\ntext=%s\n", files.c_str(), target.Text().c_str());
+            std::printf("files=%s\ntext=%s\nurl=%s\ntitle=%s\n", files.c_str(), target.Text().c_str(),
+                        target.URL().c_str(), target.Title().c_str());
             std::fflush(stdout);
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
         };
@@ -119,6 +142,13 @@ int main(int argc, char** argv) {
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
         return app.exec();
     }
-    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | offer FILE TEXT\n");
+    if (args.size() == 4 && args[1] == "link") {
+        LinkSource window(args[2], args[3]);
+        window.setWindowTitle("kivclip link");
+        ShowAt(window, 400, 0, 200);
+        QTimer::singleShot(30000, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | offer FILE TEXT | link URL TITLE\n");
     return 2;
 }

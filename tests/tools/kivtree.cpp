@@ -3,15 +3,21 @@
 //   kivtree dump [--cards|--marks] PATH.kiv
 //                                  one topic per line, two blanks of indent per level; a joined
 //                                  file is split in a temporary folder, the file left untouched;
-//                                  with --cards each topic's text card follows as plain text;
-//                                  --marks prints the Threads and QuickJumps instead, each a
-//                                  trail of captions ("  0. a / b"), as the window reads them
+//                                  with --cards each topic's text card follows as plain text,
+//                                  then its links as "@ target | title"; --marks prints the
+//                                  Threads and QuickJumps instead, each a trail of captions
+//                                  ("  0. a / b"), as the window reads them
 //   kivtree setcard PATH.kiv TRAIL KIND
 //                                  standard input becomes card KIND (1 caption, 2 text, 3 graphic,
 //                                  4 links, 5 external path) of the topic at TRAIL, its child
 //                                  indexes from the root ("0/3/1"), stored as the window stores it
 //   kivtree pack PATH.kiv          joins the open pair into the one file
 //   kivtree unpack PATH.kiv        splits the joined file into the open pair
+//   kivtree search PATH.kiv [--and|--or|--phrase] [--branch TRAIL] KEYWORDS...
+//                                  the topics found as the search pane finds them, one a line:
+//                                  the trail ("0/3/1"), a tab, the caption; the keywords are
+//                                  read as the search field reads its text; "n results found"
+//                                  on stderr
 //   kivtree export PATH.kiv [--numbers] [--cards] [--links] [--rtf]
 //                                  the whole outline as the print window generates it, to
 //                                  standard output: plain text (UTF-8), or RTF with the
@@ -24,10 +30,14 @@
 #include <vector>
 
 #include "engine/core/DatastructureFiles.h"
+#include "engine/core/Navigation.h"
+#include "engine/core/Search.h"
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivError.h"
+#include "platform/core/KivStrings.h"
+#include "platform/core/LegacyText.h"
 
 #ifdef KIV_TREE_EXPORT
 #include <QGuiApplication>
@@ -162,6 +172,50 @@ int Unpack(const Args& a) {
     return 0;
 }
 
+// The search of the main window's search pane, over the file.
+int Search(const Args& a) {
+    kiv::TSearchRequest request;
+    bool phrase = false;
+    std::string trail, input;
+    for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "--and" || a[i] == "--or") request.AndMode = a[i] == "--and";
+        else if (a[i] == "--phrase") phrase = true;
+        else if (a[i] == "--branch" && i + 1 < a.size()) trail = a[++i];
+        else input += (input.empty() ? "" : " ") + a[i];
+    }
+    request.Keywords = kiv::SearchKeywords(input, phrase);
+    if (request.Keywords.empty()) throw kiv::EKivError("no keywords to search for");
+    const std::vector<int> steps = trail.empty() ? std::vector<int>{} : kiv::ParseTrail(trail);
+    size_t found = 0;
+    const std::string out = ReadPair(a[0], [&](const std::string& path) {
+        const kiv::TTreePairFiles pair = kiv::OpenTreePair(path, false);
+        // Branch scope: the topic at the trail and its sub-tree, hits with their whole trail.
+        request.StartNest = kiv::ReadRootNest(pair.kiv.get());
+        for (size_t i = 0; i < steps.size(); ++i) {
+            kiv::TNestItem item;
+            if ((i > 0 && !kiv::NestFollowed(request.StartNest)) ||
+                !kiv::GetNestItem(pair.kiv.get(), request.StartNest, steps[i], item))
+                throw kiv::EKivError("no topic at " + trail);
+            request.Index = steps[i];
+            if (i + 1 == steps.size()) break;
+            request.Above.push_back({request.StartNest, uint32_t(steps[i]), item.CardDir, item.ChildNest, {}});
+            request.StartNest = item.ChildNest;
+        }
+        std::string lines;
+        kiv::TSearchEvents events;
+        events.OnHit = [&](const kiv::TSearchHit& hit) {
+            for (const auto& node : hit.Trail) lines += kiv::IntToStr(node.Index) + "/";
+            lines.back() = '\t';
+            lines += kiv::LegacyText::Decode(kiv::LineBreaksToBlanks(hit.Caption)) + "\n";
+        };
+        found = kiv::RunSearch(pair.kiv.get(), pair.dsc.get(), request, events).Hits;
+        return lines;
+    });
+    const int status = Print(out);
+    std::fprintf(stderr, "%zu results found\n", found);
+    return status;
+}
+
 const Command kCommands[] = {
     {"make", "make PATH.kiv 'TREE'", 2, 0, Make},
     {"dump", "dump PATH.kiv", 1, 0, Dump},
@@ -169,6 +223,7 @@ const Command kCommands[] = {
     {"setcard", "setcard PATH.kiv TRAIL KIND", 3, 0, SetCard},
     {"pack", "pack PATH.kiv", 1, 0, Pack},
     {"unpack", "unpack PATH.kiv", 1, 0, Unpack},
+    {"search", "search PATH.kiv [--and|--or|--phrase] [--branch TRAIL] KEYWORDS...", 2, 1000, Search},
 #ifdef KIV_TREE_EXPORT
     {"export", "export PATH.kiv [--numbers] [--cards] [--links] [--rtf]", 1, 4, Export},
 #endif

@@ -112,6 +112,7 @@ TEST(UriList, KeepsLocalFilesOnly) {
               (std::vector<std::string>{"/tmp/a b.txt"}));
     EXPECT_EQ(ReadUriListFiles("# comment\nfile://localhost/x\nFILE:///y%2B+z\nfile://host/z\nfile:///n%00\n"),
               (std::vector<std::string>{"/x", "/y++z"}));
+    EXPECT_EQ(ReadUriListFiles("file:///C:/x%20y\r\n"), (std::vector<std::string>{"/C:/x y"}));  // no drive letters here
     EXPECT_EQ(UriListBytes({"/tmp/a b.txt", "/\xC3\xA9#"}), "file:///tmp/a%20b.txt\r\nfile:///%C3%A9%23\r\n");
     EXPECT_EQ(ReadUriListFiles(UriListBytes({"/tmp/a b%.txt", "/\xC3\xA9"})),
               (std::vector<std::string>{"/tmp/a b%.txt", "/\xC3\xA9"}));

@@ -1,11 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
@@ -14,9 +8,14 @@
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
 #include "tests/FileSizeLimit.h"
+#include "tests/engine/core/ToolRun.h"
 #include "tests/engine/core/TreeFixture.h"
 
 using namespace kiv;
+using kiv::test::InputFile;
+using kiv::test::Kivtree;
+using kiv::test::KivtreeFrom;
+using kiv::test::ToolRun;
 using kiv::test::TempHome;
 using kiv::test::TreePair;
 
@@ -33,46 +32,6 @@ std::string ParseError(std::string_view text) {
         return e.what();
     }
     return "no error";
-}
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Standard input comes from the file at inputPath.
-ToolRun KivtreeFrom(const std::vector<std::string>& args, const std::string& inputPath) {
-    const char* bin = std::getenv("KIV_BIN_DIR");
-    std::string tool = (bin && *bin ? std::string(bin) + "/" : ExecutableDir()) + "kivtree";
-    std::string cmd = Quote(tool);
-    for (const auto& a : args) cmd += " " + Quote(a);
-    const std::string out = TempDir() + "kivtree.out", err = TempDir() + "kivtree.err";
-    cmd += " <" + Quote(inputPath) + " >" + out + " 2>" + err;
-    int st = std::system(cmd.c_str());
-    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(out), Slurp(err)};
-}
-
-std::string InputFile(const std::string& input) {
-    const std::string in = TempDir() + "kivtree.in";
-    WriteFileAtomic(in, input);
-    return in;
-}
-
-ToolRun Kivtree(const std::vector<std::string>& args, const std::string& input = {}) {
-    return KivtreeFrom(args, InputFile(input));
 }
 
 }  // namespace
@@ -221,6 +180,7 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
         {"1", "2", "\x01plain, once marked\r\nline two"},
         {"0", "1", "renamed"},
         {"0/0", "2", ""},
+        {"1", "4", "/d/a.txt\x01" "A file\r\nhttps://x.org/\x01\r\nno title mark\r\n"},
     };
     for (const Step& s : steps) {
         ToolRun r = Kivtree({"setcard", path, s.trail, s.kind}, s.input);
@@ -230,7 +190,8 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
     ToolRun dumped = Kivtree({"dump", "--cards", path});
     EXPECT_EQ(dumped.status, 0) << dumped.err;
     EXPECT_EQ(dumped.out,
-              "renamed\n  b\n  c\n    | first\n    | second bold\nd\n  | plain, once marked\n  | line two\n");
+              "renamed\n  b\n  c\n    | first\n    | second bold\nd\n  | plain, once marked\n  | line two\n"
+              "  @ /d/a.txt | A file\n  @ https://x.org/ | \n  @ no title mark\n");
     EXPECT_EQ(Kivtree({"dump", path}).out, "renamed\n  b\n  c\nd\n");
 
     // The card holds standard input as it came, as the window's card store keeps it.

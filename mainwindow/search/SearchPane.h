@@ -1,0 +1,120 @@
+#pragma once
+// The search pane pnlSearch in the bins column: keywords found in the captions and text
+// cards of the open datastructure (or of the current branch), listed in lvSearch; choosing
+// a row opens its topic, Next > steps through the keywords in the text card. Also the find
+// dialog of the rich-text editors (fdText) and the web-search menu items.
+//
+// The walk runs on the GUI thread and lets pending events run between topics, so the
+// window repaints and Stop works; it reads the datastructure through handles of its own,
+// so nothing the window does meanwhile pulls the files from under it, and it ends as soon
+// as the datastructure it searches is closed or switched.
+#include <QObject>
+#include <QUrl>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/core/Navigation.h"
+#include "platform/qt/KivAction.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTextEdit;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace kiv {
+
+class IWindowContext;
+class TFindDialog;
+
+class TSearchPane : public QObject {
+    Q_OBJECT
+public:
+    // The images of a result row, kept on its item (-1 none).
+    static constexpr int kStateImageRole = Qt::UserRole + 1;  // 0: the title matched
+    static constexpr int kImageRole = Qt::UserRole + 2;       // 1: the text card matched
+
+    explicit TSearchPane(IWindowContext& ctx);
+    ~TSearchPane() override;
+    void BuildComponents();
+
+    void btnSearchClick();
+    void btnStopClick();
+    void btnFindNextClick();
+    void cbxAsPhraseClick();
+    void lvSearchSelectItem(QTreeWidgetItem* item);
+    // The next keyword in the text card from the selection on, selected; false when none.
+    bool FindNextInTextCard();
+    void acSearchExecute();
+    void acFindTextExecute();
+    void acFindTextUpdate();
+    void fdTextFind();
+    void fdTextClose();
+    // Opens the start page of web search site `tag` (1..5).
+    void Search2Click(int tag);
+
+    // A running walk ends at its next topic.
+    void StopSearch();
+    bool Searching() const { return searching_; }
+    // The focused rich-text editor (text card, pin card or text bin), or null.
+    QTextEdit* ActiveTextEditor() const;
+
+    // The keywords of the last search, upper-cased.
+    std::vector<std::string> Keywords;
+    // Pending events run at least every PumpMs during a walk; a walk longer than ProgressMs
+    // shows how far it got.
+    int PumpMs = 25;
+    int ProgressMs = 400;
+    // How web pages are opened; the system's opener unless replaced.
+    std::function<bool(const QUrl&)> OpenUrl;
+
+    QLineEdit* edKeywords = nullptr;
+    QGroupBox* gbSearchIn = nullptr;
+    QRadioButton* cbxWhole = nullptr;
+    QRadioButton* cbxSelected = nullptr;
+    QCheckBox* cbTitle = nullptr;
+    QCheckBox* cbText = nullptr;
+    QRadioButton* rbAnd = nullptr;
+    QRadioButton* rbOr = nullptr;
+    QCheckBox* cbxAsPhrase = nullptr;
+    // Off and disabled: hoisting the results comes with the hoist stack's feature.
+    QCheckBox* cbxAutoHoist = nullptr;
+    QPushButton* btnSearch = nullptr;
+    QPushButton* btnStop = nullptr;
+    QToolButton* btnFindNext = nullptr;
+    QLabel* lblSearchProgress = nullptr;
+    QTreeWidget* lvSearch = nullptr;
+    KivAction* acSearch = nullptr;
+    KivAction* acFindText = nullptr;
+    QMenu* Search1 = nullptr;
+    std::vector<QAction*> WebSearchItems;  // tags 1..5
+    TFindDialog* fdText = nullptr;
+
+protected:
+    // Esc in edKeywords closes the bins column.
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void CloseBinsColumn();
+    void RunWalk();
+    void AddResult(TBookMark& bookmark, const struct TSearchHit& hit);
+    // The topic of the trail in the outline panels: panel 1 shows the nest that holds it,
+    // the topic selected, the later panels refreshed.
+    void ShowTrailTarget(const TNavigator& trail);
+    void Progress(size_t tested);
+
+    IWindowContext& ctx_;
+    bool searching_ = false;
+    bool stopRequested_ = false;  // btnSearch's tag: 1 when Stop was pressed
+    QTextEdit* findEditor_ = nullptr;  // the editor the find dialog works on
+};
+
+}  // namespace kiv

@@ -1,0 +1,64 @@
+#include "platform/core/UnicodeText.h"
+
+#include <algorithm>
+
+#include "platform/core/LegacyText.h"
+
+namespace kiv::UnicodeText {
+
+using namespace detail;
+
+char32_t UpperChar(char32_t c) {
+    if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 32 : c;
+    const CasePair* end = kUpperPairs + kUpperPairCount;
+    const CasePair* p = std::lower_bound(kUpperPairs, end, c,
+                                         [](const CasePair& e, char32_t v) { return e.from < v; });
+    return p != end && p->from == c ? p->to : c;
+}
+
+bool IsWordChar(char32_t c) {
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    const CodeRange* end = kWordRanges + kWordRangeCount;
+    // The first range whose last code point is not below c.
+    const CodeRange* r = std::lower_bound(kWordRanges, end, c,
+                                          [](const CodeRange& e, char32_t v) { return e.last < v; });
+    return r != end && r->first <= c;
+}
+
+std::u32string ToUtf32(std::string_view utf8) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        if (uint8_t(utf8[i]) < 0x80) {
+            out += char32_t(utf8[i++]);
+            continue;
+        }
+        const int32_t c = LegacyText::NextUtf8(utf8, i);
+        if (c >= 0) {
+            out += char32_t(c);
+        } else {
+            out += char32_t(uint8_t(utf8[i++]));
+        }
+    }
+    return out;
+}
+
+std::string ToUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t c : text) LegacyText::AppendUtf8(out, c);
+    return out;
+}
+
+void UpperInPlace(std::u32string& text) {
+    for (char32_t& c : text) c = UpperChar(c);
+}
+
+std::string UpperCaseUtf8(std::string_view utf8) {
+    std::u32string t = ToUtf32(utf8);
+    UpperInPlace(t);
+    return ToUtf8(t);
+}
+
+}  // namespace kiv::UnicodeText

@@ -1,0 +1,37 @@
+#pragma once
+// Case and word rules for any Unicode letter, from tables of our own (UnicodeTables.cpp),
+// so that they are the same on every machine whatever its locale.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kiv::UnicodeText {
+
+// The simple (one-character) upper case; a character without one is returned as it is.
+char32_t UpperChar(char32_t c);
+// Letters, combining marks, decimal digits and connector punctuation ("_"): the characters
+// a whole word is made of.
+bool IsWordChar(char32_t c);
+
+// UTF-8 -> code points; a byte that does not start a valid sequence stands for itself.
+std::u32string ToUtf32(std::string_view utf8);
+std::string ToUtf8(std::u32string_view text);
+// Every character through UpperChar.
+void UpperInPlace(std::u32string& text);
+std::string UpperCaseUtf8(std::string_view utf8);
+
+namespace detail {
+struct CasePair {
+    char32_t from, to;
+};
+struct CodeRange {
+    char32_t first, last;
+};
+extern const CasePair kUpperPairs[];
+extern const size_t kUpperPairCount;
+extern const CodeRange kWordRanges[];
+extern const size_t kWordRangeCount;
+}  // namespace detail
+
+}  // namespace kiv::UnicodeText
