@@ -208,10 +208,7 @@ void TMarks::EndListDrags() {
 
 void TMarks::RefillAfterDelete(const QString& kind) {
     EndListDrags();
-    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kind) FillMarkList(ctx_.Skeleton().lbxBMList, kind);
-    if (PopupListKind == kind) FillMarkList(ctx_.Skeleton().lbxBMListPopup, kind);
-    if (kind == kThreads) FillThreadsTabs();
-    else FillQuickJumpsTabs();
+    RefillKind(kind);
 }
 
 void TMarks::FocusAfterGoing() {

@@ -257,6 +257,39 @@ TEST_F(Marks, DroppedTopicsAndReorderedThreads) {
     EXPECT_EQ(Current(), QStringLiteral("B"));
 }
 
+TEST_F(Marks, HoverSelectsAndThePopupListHidesWhenTheMouseHasLeft) {
+    Open("A Bravo");
+    ClickRow(p1, 0);
+    m->acToMarksExecute();
+    ClickRow(p1, 1);
+    m->acToMarksExecute();
+    m->ShowBookmarksPopup();
+    QListWidget* popup = f->Skeleton().lbxBMListPopup;
+    ASSERT_TRUE(f->Skeleton().pnlBookmarks->isVisible());
+    EXPECT_EQ(ListLines(popup), (QStringList{"0.  A", "1.  Bravo"}));
+    EXPECT_TRUE(m->tmrHide->isActive());
+    EXPECT_EQ(m->tmrHide->interval(), 400);
+    m->lbxBMListPopupMouseMove(popup, popup->visualItemRect(popup->item(1)).center());
+    EXPECT_EQ(popup->currentRow(), 1);
+    EXPECT_EQ(popup->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    m->lbxBMListPopupMouseMove(popup, popup->visualItemRect(popup->item(0)).center());
+    EXPECT_EQ(popup->currentRow(), 0);
+    // "0.  A" has five characters: still a hand.
+    EXPECT_EQ(popup->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    // A mouse-up on a line goes there.
+    m->lbxBMListPopupMouseUp(popup, popup->visualItemRect(popup->item(1)).center());
+    EXPECT_EQ(Current(), QStringLiteral("Bravo"));
+    QWidget* panel = f->Skeleton().pnlBookmarks;
+    m->ShowBookmarksPopup();
+    QCursor::setPos(panel->mapToGlobal(panel->rect().center()));
+    QTest::qWait(600);
+    EXPECT_TRUE(panel->isVisible()) << "the mouse is over it";
+    QCursor::setPos(f->mapToGlobal(QPoint(f->width() - 5, f->height() - 5)));
+    QTest::qWait(600);
+    EXPECT_TRUE(f->Skeleton().pnlBookmarks->isHidden()) << "the mouse is elsewhere";
+    EXPECT_FALSE(m->tmrHide->isActive());
+}
+
 TEST_F(Marks, TheThreadsMenuListsTheMarksOfAnotherOpenDatastructure) {
     MakeJoined(Home() + "second.kiv", "P Q");
     Open("A B C");
