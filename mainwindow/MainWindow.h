@@ -71,6 +71,7 @@ public:
     THoisting& Hoist() override { return *hoist_; }
     TSearchPane& Search() override { return *search_; }
     TLaunchCard& LaunchCard() override { return *launchCard_; }
+    TGraphicCard& GraphicCard() override { return *graphicCard_; }
     TMarks& Marks() override { return *marks_; }
 
 protected:
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<THoisting> hoist_;
     std::unique_ptr<TSearchPane> search_;
     std::unique_ptr<TLaunchCard> launchCard_;
+    std::unique_ptr<TGraphicCard> graphicCard_;
     std::unique_ptr<TMarks> marks_;
 };
 

@@ -83,6 +83,7 @@ void TForm1::BuildMenus() {
     k.File1 = Named(k.MainMenu1->addMenu(QStringLiteral("&File")), "File1");
     k.Exit1 = Item(this, "Exit1", QStringLiteral("Exit"));
     connect(k.Exit1, &QAction::triggered, this, &QWidget::close);
+    k.Edit1 = Named(k.MainMenu1->addMenu(QStringLiteral("&Edit")), "Edit1");
 
     // Filled as the panes they command are built; they join the menu bar when they have items.
     k.View1 = Named(new QMenu(QStringLiteral("&View"), this), "View1");

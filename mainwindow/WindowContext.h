@@ -28,6 +28,7 @@ class TNavigationPath;
 class THoisting;
 class TSearchPane;
 class TLaunchCard;
+class TGraphicCard;
 class TMarks;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
@@ -96,6 +97,7 @@ public:
     virtual THoisting& Hoist() = 0;
     virtual TSearchPane& Search() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
+    virtual TGraphicCard& GraphicCard() = 0;
     virtual TMarks& Marks() = 0;
 };
 

@@ -31,6 +31,7 @@ struct TWindowSkeleton {
     // ---- menus and tool bars ----
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
     QMenu* View1 = nullptr;
     QMenu* Cards1 = nullptr;
     QMenu* Settings1 = nullptr;

@@ -330,6 +330,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
         EnableDatastructureMenus(false);
         ctx_.TextCard().ShowNoTopic();
+        GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
         MessageDlg(QString::fromUtf8(e.what()) + QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
                    MsgType::Error, MsgButtons::OK);
         return false;
@@ -339,7 +340,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     CurrentBookMark->MarksPending = false;
-    GuardCall([this] { ctx_.NavPath().DatastructureOpened(); });
+    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
 }
 

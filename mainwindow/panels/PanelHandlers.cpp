@@ -21,6 +21,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
@@ -64,6 +65,7 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
     g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { ctx_.NavPath().ActivePanelChanged(o, n); };
+    g->OnTitleModified = [this](TKivStringGrid* s, int r) { ctx_.NavPath().OutlineCaptionStored(s, r); };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
@@ -107,6 +109,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         // now (after a store that failed it is not the row that was left).
         if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
         ctx_.LaunchCard().SaveLaunchCard(Sender, OldRow);
+        ctx_.GraphicCard().StoreGraphicCardList(Sender, OldRow);
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();
@@ -122,6 +125,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         ctx_.TextCard().ShowTopic(Sender, NewRow);
         TLaunchCard& launch = ctx_.LaunchCard();
         if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(Sender, NewRow);
+        ctx_.GraphicCard().LoadGraphicCardList(Sender, NewRow);
         launch.pnlLaunchCard->hide();
         ctx_.NavPath().TopicChanged(Sender);
         ctx_.Hoist().UpdateHoistButton();
