@@ -19,6 +19,7 @@
 #include "mainwindow/drops/Drops.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
@@ -63,6 +64,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
     drops_ = std::make_unique<TDrops>(*this);
+    marks_ = std::make_unique<TMarks>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -78,6 +80,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     launchCard_->BuildComponents();
     fileCommands_ = std::make_unique<TFileCommands>(*this);
     drops_->BuildComponents();
+    marks_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }

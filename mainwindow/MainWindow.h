@@ -74,6 +74,7 @@ public:
     TLaunchCard& LaunchCard() override { return *launchCard_; }
     TGraphicCard& GraphicCard() override { return *graphicCard_; }
     TFileCommands& FileCommands() override { return *fileCommands_; }
+    TMarks& Marks() override { return *marks_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -113,6 +114,7 @@ private:
     std::unique_ptr<TLaunchCard> launchCard_;
     std::unique_ptr<TGraphicCard> graphicCard_;
     std::unique_ptr<TFileCommands> fileCommands_;
+    std::unique_ptr<TMarks> marks_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -31,6 +31,7 @@ class TSearchPane;
 class TLaunchCard;
 class TGraphicCard;
 class TFileCommands;
+class TMarks;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -101,6 +102,7 @@ public:
     virtual TLaunchCard& LaunchCard() = 0;
     virtual TGraphicCard& GraphicCard() = 0;
     virtual TFileCommands& FileCommands() = 0;
+    virtual TMarks& Marks() = 0;
 };
 
 }  // namespace kiv
