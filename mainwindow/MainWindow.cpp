@@ -227,6 +227,8 @@ void KeepUnstoredText(const std::string& rtf) {
 }  // namespace
 
 bool TForm1::FormClose() {
+    // Once the user chose to close, the window only closes.
+    if (closeChosen_) return true;
     // From here on a store that fails is told once, by the question below.
     const auto quiet = [this](bool on) {
         textCard_->QuietStoreFailures = on;
@@ -238,6 +240,7 @@ bool TForm1::FormClose() {
     QStringList unstored;
     for (const QString& card : {textCard_->UnstoredCard(), graphicCard_->UnstoredCard(), launchCard_->UnstoredCard()})
         if (!card.isEmpty()) unstored << card;
+    closeChosen_ = true;
     if (unstored.isEmpty()) return true;
     if (unattended_) {
         KeepUnstoredText(textCard_->UnstoredRtf());
@@ -246,6 +249,7 @@ bool TForm1::FormClose() {
     const QString question =
         unstored.join(QLatin1Char('\n')) + QStringLiteral("\n\nClose anyway? What could not be stored is lost.");
     if (MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == IDYES) return true;
+    closeChosen_ = false;
     quiet(false);
     return false;
 }

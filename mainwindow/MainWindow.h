@@ -99,6 +99,7 @@ private:
     bool created_ = false;
     bool destroyed_ = false;
     bool unattended_ = false;
+    bool closeChosen_ = false;
 
     // In the window's creation order.
     std::unique_ptr<TFileType> fileType_;

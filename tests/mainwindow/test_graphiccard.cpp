@@ -344,6 +344,30 @@ TEST_F(GraphicCard, AListThatCannotBeStoredStaysWithItsTopicAndTheUserIsToldOnce
     EXPECT_EQ(M().ImageCount(), 1);
 }
 
+TEST_F(GraphicCard, AListThatCannotBeStoredAsksBeforeTheWindowCloses) {
+    Open();
+    ShowCard();
+    for (uint8_t kind : {kCardText, kCardLaunch, kCardExternal, uint8_t(6)})
+        ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kind, 0, "x"));
+    const QString img = Q(Home()) + "a.bmp";
+    WriteImage(img, QSize(8, 8), Qt::red);
+    ASSERT_EQ(Card().AddImageFiles({img}), 1);
+    Dialogs().AnswerMessage(IDNO);
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("The graphic card of \"a\" could not be stored")))
+        << Dialogs().Messages[0].Text.toStdString();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Names(), QStringList{img});
+    EXPECT_TRUE(M().Modified());
+    Dialogs().AnswerMessage(IDYES);
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+    Stop();
+    EXPECT_EQ(Dialogs().Messages.size(), 2u) << "asked once per close, told nothing more";
+}
+
 TEST_F(GraphicCard, KeysMoveTheSelectionAndADoubleClickOpensTheImage) {
     Open();
     ShowCard();
