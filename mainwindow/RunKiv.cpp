@@ -37,7 +37,7 @@ int RunKiv(int argc, char** argv) {
         // A failure in the creation is reported; the window still comes up and can be closed.
         GuardCall([&] { form.FormCreate(args); });
         receiver.SetWindow(&form.Startup());
-        CloseOnTerminationSignals([&form] { form.close(); });
+        CloseOnTerminationSignals([&form] { form.CloseUnattended(); });
         form.show();
         form.activateWindow();
         rc = KivApplication::exec();

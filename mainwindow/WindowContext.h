@@ -32,6 +32,7 @@ class TLaunchCard;
 class TBins;
 class TGraphicCard;
 class TFileCommands;
+class TMarks;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -103,6 +104,7 @@ public:
     virtual TBins& Bins() = 0;
     virtual TGraphicCard& GraphicCard() = 0;
     virtual TFileCommands& FileCommands() = 0;
+    virtual TMarks& Marks() = 0;
 };
 
 }  // namespace kiv

@@ -34,7 +34,8 @@
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
-#include "mainwindow/datastructure/Marks.h"
+#include "engine/core/Marks.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -285,8 +286,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         if (CurrentBookMark->MarksPending) {
             std::string marks;
             pm.DBCards.ReadCard(kDBCardMarks, marks);
-            DeserializeMarks(marks, CurrentBookMark->Threads, CurrentBookMark->QuickJumps,
-                             [this](TNavigator& t) { return ctx_.Panels().sgdFirst->ValidateNavigator(t); });
+            ctx_.Marks().ReadMarksCard(marks);
         }
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
@@ -301,11 +301,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         if (ctx_.Panels().sgdFirst->Nester->RowCount() > 0) CurrentBookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
         CurrentBookMark->HoistStack.Clear();
         CurrentBookMark->Outlines.SetCurrentIndex(0);
-        CurrentBookMark->Threads.Clear();
-        CurrentBookMark->Threads.AddNavigator()->Assign(*CurrentNavigator);
-        CurrentBookMark->Threads.SetCurrentIndex(0);
-        // Thread 0 is the current trail from now on.
-        CurrentNavigator = CurrentBookMark->Threads.Navigator(0);
+        // The current thread is the current trail from now on.
+        ctx_.Marks().SettleThreadsAtOpen();
 
         ctx_.Panels().sgdFirst->SelectRow(ctx_.Panels().sgdFirst->CurrentRow());
         if (ctx_.Window().isVisible()) {
@@ -346,6 +343,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     }
     loading.reset();
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
+    GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     ctx_.FileCommands().WarnLargeDatastructure();
     CurrentBookMark->MarksPending = false;
@@ -446,12 +444,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (ctx_.IsBusy() || !CurrentNavigator) return;
-    TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!g || !g->IsRowValid(g->CurrentRow())) return;
-    const int row = g->CurrentRow();
-    const TNode n = g->Nester->GetNode(row);
-    CurrentNavigator->Add(n.ParentNest, n.Index, true, g->Nester->Caption(row), n.Item());
+    if (CurrentNavigator) ctx_.Marks().AddCurrentTopicToMarks(*CurrentNavigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
