@@ -385,7 +385,8 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
     if (Sender->Tag >= 3 && target.RowCount() == 0 && prev && prev->Nester->RowCount() == 0) Accept = false;
     if (src->Tag < Sender->Tag && src->Nester->GetMarkedRows(false).empty()) Accept = false;
     if (target.RowCount() > 0 ? !Sender->IsRowValid(row) : cell != 0) Accept = false;
-    if (src == Sender && (row == Sender->CurrentRow() || target.IsMarked(row))) Accept = false;
+    if (src == Sender && (row == Sender->CurrentRow() || (Sender->IsRowValid(row) && target.IsMarked(row))))
+        Accept = false;
     if (src->IsHoistedTopRow(src->CurrentRow())) Accept = false;
     if (Sender->IsSinglePanelRootRow(row)) Accept = false;
     for (int r : src->Nester->GetMarkedRows(false))

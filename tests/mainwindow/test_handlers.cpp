@@ -249,5 +249,20 @@ TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
     TKivStringGrid::SetInternalDragSource(nullptr);
 }
 
+TEST_F(Handlers, ADragOverTheEmptyPartOfAPanelIsNoError) {
+    Open("a(a1 a2) b c");
+    ClickWith(p1, 0, {});
+    ClickWith(p1, 2, Qt::ControlModifier);
+    const int before = int(Dialogs().Messages.size());
+    const QPoint belowRows(p1->CaptionRect(0).center().x(), p1->viewport()->height() - 4);
+    ASSERT_EQ(p1->RowAt(belowRows.x(), belowRows.y()), -1);
+    // Within its own panel and onto the next one, below the last row: refused, quietly.
+    EXPECT_FALSE(DragOver(p1, p1, belowRows));
+    EXPECT_FALSE(DragOver(p1, p2, QPoint(belowRows.x(), p2->viewport()->height() - 4)));
+    EXPECT_TRUE(f->Skeleton().pnlDropBox->isHidden());
+    EXPECT_EQ(int(Dialogs().Messages.size()), before) << "no error box";
+    TKivStringGrid::SetInternalDragSource(nullptr);
+}
+
 }  // namespace
 }  // namespace kiv::wintest
