@@ -14,6 +14,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/collector/Collector.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
@@ -68,6 +69,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     navPath_->BuildComponents();
     hoist_->BuildComponents();
     search_->BuildComponents();
+    collector_ = std::make_unique<TCollector>(*this);
     FinishSkeleton();
     Form1 = this;
 }
@@ -212,6 +214,8 @@ void TForm1::EditModeOff() {
     panels_->EditMode->SetChecked(false);
     if (!panels_->ExpandedNavigate->Checked()) panels_->CompactNavigate->SetChecked(true);
 }
+
+TfrmSwallow& TForm1::Collector() { return collector_->Window(); }
 
 TKivStringGrid* TForm1::CurrentGrid() const { return panels_ ? panels_->CurrentGrid() : nullptr; }
 

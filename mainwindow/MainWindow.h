@@ -22,6 +22,8 @@
 
 namespace kiv {
 
+class TCollector;
+
 class TForm1 : public QMainWindow, public IWindowContext {
     Q_OBJECT
 public:
@@ -70,6 +72,7 @@ public:
     TNavigationPath& NavPath() override { return *navPath_; }
     THoisting& Hoist() override { return *hoist_; }
     TSearchPane& Search() override { return *search_; }
+    TfrmSwallow& Collector() override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -105,6 +108,7 @@ private:
     std::unique_ptr<TNavigationPath> navPath_;
     std::unique_ptr<THoisting> hoist_;
     std::unique_ptr<TSearchPane> search_;
+    std::unique_ptr<TCollector> collector_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -27,6 +27,7 @@ class TPrintCommands;
 class TNavigationPath;
 class THoisting;
 class TSearchPane;
+class TfrmSwallow;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -93,6 +94,7 @@ public:
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
     virtual TSearchPane& Search() = 0;
+    virtual TfrmSwallow& Collector() = 0;
 };
 
 }  // namespace kiv
