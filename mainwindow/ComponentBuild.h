@@ -3,6 +3,7 @@
 // gets its name as objectName, layouts have no margins.
 #include <QAction>
 #include <QBoxLayout>
+#include <QLabel>
 #include <QWidget>
 
 #include "platform/qt/KivAction.h"
@@ -41,6 +42,22 @@ inline QHBoxLayout* HBox(QWidget* w) {
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(0);
     return l;
+}
+
+// A floating panel: a header line with its caption over its content.
+inline QWidget* FloatingPanel(QWidget* parent, const char* name, const QString& caption, QWidget* content) {
+    QWidget* p = Panel(parent, name);
+    p->setAutoFillBackground(true);
+    auto* l = VBox(p);
+    auto* header = new QLabel(caption, p);
+    header->setObjectName(QString::fromLatin1(name) + QStringLiteral("Header"));
+    header->setFixedHeight(18);
+    header->setStyleSheet(QStringLiteral("background: palette(highlight); color: palette(highlighted-text); padding-left: 4px;"));
+    l->addWidget(header);
+    content->setParent(p);
+    l->addWidget(content, 1);
+    p->hide();
+    return p;
 }
 
 }  // namespace kiv

@@ -19,6 +19,7 @@
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
@@ -58,6 +59,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     navPath_ = std::make_unique<TNavigationPath>(*this);
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
+    launchCard_ = std::make_unique<TLaunchCard>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -70,6 +72,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_->BuildComponents();
     search_->BuildComponents();
     collector_ = std::make_unique<TCollector>(*this);
+    launchCard_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
@@ -90,7 +93,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
-    k.odLaunchCard.InitialDir = QString::fromStdString(appDir);
     // The file type is registered at every start; nothing there may stop the start.
     fileType_->Register();
     InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) {
@@ -128,7 +130,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    const std::pair<QWidget*, int> floating[] = {{k.pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
+    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
                                                  {k.pnlLaunchBin, 262},  {k.pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
     for (const auto& [panel, height] : floating) {
         panel->setParent(this);

@@ -73,6 +73,7 @@ public:
     THoisting& Hoist() override { return *hoist_; }
     TSearchPane& Search() override { return *search_; }
     TfrmSwallow& Collector() override;
+    TLaunchCard& LaunchCard() override { return *launchCard_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<THoisting> hoist_;
     std::unique_ptr<TSearchPane> search_;
     std::unique_ptr<TCollector> collector_;
+    std::unique_ptr<TLaunchCard> launchCard_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -48,22 +48,6 @@ QPixmap AppendPicture(bool highlighted) {
     return pm;
 }
 
-// A floating panel: a header line with its caption over its content.
-QWidget* FloatingPanel(QWidget* parent, const char* name, const QString& caption, QWidget* content) {
-    QWidget* p = Panel(parent, name);
-    p->setAutoFillBackground(true);
-    auto* l = VBox(p);
-    auto* header = new QLabel(caption, p);
-    header->setObjectName(QString::fromLatin1(name) + QStringLiteral("Header"));
-    header->setFixedHeight(18);
-    header->setStyleSheet(QStringLiteral("background: palette(highlight); color: palette(highlighted-text); padding-left: 4px;"));
-    l->addWidget(header);
-    content->setParent(p);
-    l->addWidget(content, 1);
-    p->hide();
-    return p;
-}
-
 }  // namespace
 
 void TForm1::BuildSkeleton() {
@@ -99,6 +83,7 @@ void TForm1::BuildMenus() {
     k.File1 = Named(k.MainMenu1->addMenu(QStringLiteral("&File")), "File1");
     k.Exit1 = Item(this, "Exit1", QStringLiteral("Exit"));
     connect(k.Exit1, &QAction::triggered, this, &QWidget::close);
+    k.Edit1 = Named(k.MainMenu1->addMenu(QStringLiteral("&Edit")), "Edit1");
 
     // Filled as the panes they command are built; they join the menu bar when they have items.
     k.View1 = Named(new QMenu(QStringLiteral("&View"), this), "View1");
@@ -195,8 +180,6 @@ void TForm1::FinishSkeleton() {
 
 void TForm1::BuildFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    k.lvLaunchCard = Named(new QTreeWidget(), "lvLaunchCard");
-    k.pnlLaunchCard = FloatingPanel(this, "pnlLaunchCard", QStringLiteral("Launch Card"), k.lvLaunchCard);
     k.txtTextBin = Named(new QTextEdit(), "txtTextBin");
     k.txtTextBin->setAcceptRichText(false);
     k.pnlTextBin = FloatingPanel(this, "pnlTextBin", QStringLiteral("Text Bin"), k.txtTextBin);

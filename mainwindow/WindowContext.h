@@ -28,6 +28,7 @@ class TNavigationPath;
 class THoisting;
 class TSearchPane;
 class TfrmSwallow;
+class TLaunchCard;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -95,6 +96,7 @@ public:
     virtual THoisting& Hoist() = 0;
     virtual TSearchPane& Search() = 0;
     virtual TfrmSwallow& Collector() = 0;
+    virtual TLaunchCard& LaunchCard() = 0;
 };
 
 }  // namespace kiv

@@ -31,6 +31,7 @@ struct TWindowSkeleton {
     // ---- menus and tool bars ----
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
     QMenu* View1 = nullptr;
     QMenu* Cards1 = nullptr;
     QMenu* Settings1 = nullptr;
@@ -78,8 +79,6 @@ struct TWindowSkeleton {
     KivAction* acAutoview = nullptr;
     KivAction* acExtLaunch = nullptr;
 
-    QWidget* pnlLaunchCard = nullptr;
-    QTreeWidget* lvLaunchCard = nullptr;
     QWidget* pnlTextBin = nullptr;
     QTextEdit* txtTextBin = nullptr;
     QWidget* pnlClipBin = nullptr;
@@ -108,7 +107,6 @@ struct TWindowSkeleton {
     QList<QPixmap> imlAppend;
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;
-    TOpenDialog odLaunchCard;
 
     // The clip card bin and the template bin (the removed topics and lost branches are
     // the engine's RecycledBin and LostBin).

@@ -140,10 +140,18 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
                              if (!withCards) return true;
                              std::string text;
                              cards.ReadCard(kCardText, item.CardDir, text);
-                             if (text.empty()) return true;
-                             for (const std::string& line : SplitLines(TextCardPlainText(text))) {
+                             for (const std::string& line : SplitLines(text.empty() ? text : TextCardPlainText(text))) {
                                  out.append(size_t(depth + 1) * 2, ' ');
                                  out += line.empty() ? "|" : "| " + line;
+                                 out += '\n';
+                             }
+                             std::string links;
+                             cards.ReadCard(kCardLaunch, item.CardDir, links);
+                             for (const std::string& line : SplitLines(links)) {
+                                 const size_t sep = line.find('\x01');
+                                 out.append(size_t(depth + 1) * 2, ' ');
+                                 out += "@ " + LegacyText::Decode(line.substr(0, sep));
+                                 if (sep != std::string::npos) out += " | " + LegacyText::Decode(line.substr(sep + 1));
                                  out += '\n';
                              }
                              return true;

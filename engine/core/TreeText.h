@@ -36,7 +36,7 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
 // One topic per line, two blanks of indent per level, the caption without its prefix, UTF-8.
 // A sub-tree shared by clones is written under its first topic only (each nest once). With
 // cards, each topic's text card follows its caption as plain text, one "| " line per line,
-// indented one level deeper.
+// then its links, one "@ target | title" line each, indented one level deeper.
 std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false);
 
 // A topic named by its child indexes from the root, "0/3/1". Raises ETreeTextError when the

@@ -31,6 +31,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
 #include "mainwindow/datastructure/Marks.h"
@@ -332,6 +333,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
         EnableDatastructureMenus(false);
         ctx_.TextCard().ShowNoTopic();
+        GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
         MessageDlg(QString::fromUtf8(e.what()) + QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
                    MsgType::Error, MsgButtons::OK);
         return false;
@@ -340,7 +342,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     CurrentBookMark->MarksPending = false;
-    GuardCall([this] { ctx_.NavPath().DatastructureOpened(); });
+    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
 }
 
@@ -545,7 +547,7 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 }
 
 void TDatastructureLife::acHideAllCardsExecute() {
-    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
+    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
     for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin, ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
 }

@@ -35,7 +35,7 @@ bool Hoisted() { return CurrentBookMark && CurrentBookMark->IsHoisted(); }
 // The rows a hoist takes (marked rows and the current one, a marked row inside a taken
 // sub-tree not twice): their nodes, and their sub-trees with levels from 0. Each top row
 // records its place in its nest.
-void TakeHoistedRows(const TNester& m, TNodeArray& nodes, TNestPackArray& rows) {
+void TakeHoistedRows(const TNester& m, TNodeArray& nodes, TNestPackArray& rows, int& currentAt) {
     for (int r = 0; r < m.RowCount();) {
         if (!m.IsMarked(r) && r != m.CurrentRow()) {
             ++r;
@@ -51,6 +51,7 @@ void TakeHoistedRows(const TNester& m, TNodeArray& nodes, TNestPackArray& rows) 
             p.Marked = 0;
         }
         sub[0].NestIndex = int32_t(node.Index);
+        if (r == m.CurrentRow()) currentAt = int(rows.size());
         rows.insert(rows.end(), sub.begin(), sub.end());
         r += int(sub.size());
     }
@@ -137,13 +138,12 @@ void THoisting::ShowNavigateMode() {
     ctx_.Skeleton().lblNavigateMode->setText(mode);
 }
 
-void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes) {
+void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes, int select) {
     TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
     TNester& m = *p1->Nester;
     {
         const FlagGuard navigating(PanelsManager().Navigating);
-        p1->MakeActive();
-        if (CurrentPanel != 1) p1->DoEnter();
+        ActivatePanel(p1);
         m.Clear();
         if (rows && !rows->empty()) {
             const int base = rows->front().Level;
@@ -155,7 +155,7 @@ void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nod
             LoadHoistedNodes(m, nodes);
         }
         p1->RowsChanged(0);
-        p1->SelectRow(0);
+        p1->SelectRow(m.ValidRow(select) ? select : 0);
         PanelsManager().RefreshPanelsFrom(1);
     }
     if (CurrentNavigator) CurrentNavigator->Clear();  // the hoisted nodes stay
@@ -184,7 +184,8 @@ void THoisting::acHoistExecute() {
     if (g->TreeMode) g->UnmarkShownDescendants();
     TNodeArray nodes;
     TNestPackArray rows;
-    TakeHoistedRows(*g->Nester, nodes, rows);
+    int currentAt = 0;
+    TakeHoistedRows(*g->Nester, nodes, rows, currentAt);
 
     TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
     ctx_.Datastructure().AddCurrentTopicToMarks();
@@ -192,7 +193,8 @@ void THoisting::acHoistExecute() {
     CurrentNavigator->SetHoistedNodes(nodes);
 
     if (g != ctx_.Panels().sgdFirst) g->ClearMarks();
-    ShowHoistState(&rows, {});
+    // The topic that was current stays current.
+    ShowHoistState(&rows, {}, currentAt);
     ctx_.Panels().sgdFirst->ClearMarks();
     ctx_.Panels().sgdFirst->viewport()->update();
     FocusCaptionEditorInEditMode(true);

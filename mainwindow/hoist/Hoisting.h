@@ -27,8 +27,9 @@ public:
     void acDehoistExecute();
     void acDehoistAllExecute();
     void btnHoistClick();
-    // Shows hoisted material in panel 1: the rows when given, else the nodes.
-    void ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes);
+    // Shows hoisted material in panel 1: the rows when given, else the nodes; row select
+    // becomes current.
+    void ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes, int select = 0);
     // Back to stack entry level, dropping it and every later one; 0 de-hoists completely
     // and returns to the deepest position reached. A level outside the stack only
     // refreshes the controls.

@@ -186,10 +186,7 @@ void TNavigationPath::ShiftPanelsRight() {
 void TNavigationPath::ShiftPanelsLeft() {
     if (CurrentPanel >= 2) {
         TKivStringGrid* prev = PanelsManager().PanelByNumber(CurrentPanel - 1);
-        if (prev && isShown(prev)) {
-            prev->MakeActive();
-            if (CurrentPanel != prev->Tag) prev->DoEnter();
-        }
+        if (prev && isShown(prev)) ActivatePanel(prev);
         return;
     }
     if (CurrentNavigator) NavigateToLevel(CurrentNavigator->LastIndex(), false);

@@ -55,6 +55,8 @@ QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool with
 }
 
 QString SuperOrdText(const TNavigator& trail) {
+    // At the top level there is no parent topic to name.
+    if (trail.Count() == 0) return QString();
     const std::string caption = Trim(LineBreaksToBlanks(trail.GetCaption(trail.LastIndex())));
     return caption.empty() ? QString::fromLatin1(kUntitled) : Q(caption);
 }
@@ -78,14 +80,19 @@ void InsertNodeRow(TNester& model, int index, const TNode& node, int level) {
     model.SetNode(index, node);
 }
 
+void ActivatePanel(TKivStringGrid* grid) {
+    grid->MakeActive();
+    if (CurrentPanel != grid->Tag) grid->DoEnter();
+}
+
 TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
 
 void TNavigationPath::BuildComponents() {
     BuildPath();
     BuildStrips();
     BuildArrows();
-    // The path is laid out for the window's width.
-    ctx_.Window().installEventFilter(this);
+    // The path is laid out again for its width (the window's, a splitter's).
+    tsNavigator->installEventFilter(this);
 }
 
 void TNavigationPath::BuildPath() {
@@ -139,7 +146,7 @@ void TNavigationPath::acFullNavPathExecute() {
 }
 
 bool TNavigationPath::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == &ctx_.Window() && e->type() == QEvent::Resize && ctx_.Window().isVisible() &&
+    if (watched == tsNavigator && e->type() == QEvent::Resize && ctx_.Window().isVisible() &&
         isShown(ctx_.Skeleton().pnlKiv))
         GuardCall([this] { UpdateNavigationPath(); });
     return QObject::eventFilter(watched, e);
@@ -230,7 +237,7 @@ void TNavigationPath::RebuildTreeTrail(TKivStringGrid* grid) {
     UpdateNavigationPath();
 }
 
-void TNavigationPath::DatastructureOpened() {
+void TNavigationPath::DatastructureChanged() {
     FillInterBaseTabs();
     FillOutlineTabs(true);
     UpdateNavigationPath();
@@ -238,13 +245,6 @@ void TNavigationPath::DatastructureOpened() {
 }
 
 // ---- NavigateToLevel ----
-
-void TNavigationPath::ActivateFirstPanel() {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
-    const FlagGuard navigating(PanelsManager().Navigating);
-    p1->MakeActive();
-    if (CurrentPanel != 1) p1->DoEnter();
-}
 
 void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
     if (!CurrentNavigator || !PanelsManagerExists() || level < 0 || level >= CurrentNavigator->Count()) return;
@@ -266,16 +266,14 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
         else if (CurrentPanel == 3 && level == last) focus = panels.sgdSecond;
         else if (CurrentPanel == 3 && level == last - 1) focus = panels.sgdFirst;
         if (focus) {
-            focus->MakeActive();
-            if (CurrentPanel != focus->Tag) focus->DoEnter();
+            ActivatePanel(focus);
             return;
         }
     }
     TKivStringGrid* p1 = panels.sgdFirst;
     {
         const FlagGuard navigating(PanelsManager().Navigating);
-        p1->MakeActive();
-        if (CurrentPanel != 1) p1->DoEnter();
+        ActivatePanel(p1);
         TNester& m = *p1->Nester;
         const TNodeArray hoisted = trail.GetHoistedNodes();
         if (level == 0 && !hoisted.empty()) {

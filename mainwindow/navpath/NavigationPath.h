@@ -34,7 +34,7 @@ struct TNode;
 // captions shortened by the width ramp (short first, at most 21 + step characters).
 QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool withFirst);
 // The parent-topic label: the last node's caption, line breaks as blanks, "[untitled]"
-// when blank.
+// when blank; empty for an empty trail.
 QString SuperOrdText(const TNavigator& trail);
 // The items of the path popup, deepest level first: "L+1 level:  caption" for L = Count-1
 // down to 1, then "1 level:  <..>" (or "<Hoist>").
@@ -45,6 +45,8 @@ QString OutlineTabText(int i, const std::string& caption);
 // A stored node as a row of a model: inserted at index, caption and flags from its cards,
 // its place (parent nest, index) recorded so that edits leave its nest alone.
 void InsertNodeRow(TNester& model, int index, const TNode& node, int level);
+// The panel becomes the active one: with the focus when it can take it, else at once.
+void ActivatePanel(TKivStringGrid* grid);
 
 class TNavigationPath : public QObject {
     Q_OBJECT
@@ -61,14 +63,17 @@ public:
     void TopicChanged(TKivStringGrid* grid);
     // Tree mode: the trail becomes the current row's ancestors.
     void RebuildTreeTrail(TKivStringGrid* grid);
-    // A datastructure was opened: its tabs, its outlines and its path.
-    void DatastructureOpened();
+    // A datastructure was opened, or an open failed and none is: the tabs, the outlines
+    // and the path show what is open now.
+    void DatastructureChanged();
 
     // ---- strips ----
     void FillInterBaseTabs();
     void FillOutlineTabs(bool rebuild);
     // Rows of the active panel were reloaded: the outline tabs follow a changed top level.
     void OutlineRowsChanged(TKivStringGrid* grid);
+    // A caption of the active panel was stored: its outline tab follows.
+    void OutlineCaptionStored(TKivStringGrid* grid, int row);
     // The outline tab index chosen, or 0 with none open.
     int OutlineIndex() const;
 
@@ -135,8 +140,6 @@ private:
     void SendArrow(int key);
     void NavigatePanels(int level, bool fromPath);
     void NavigateTree(int level);
-    // Panel 1 active without the trail's upkeep.
-    void ActivateFirstPanel();
     // Hand over a tab (over a tab other than current for onlyOthers), else the default.
     void TabCursor(TFourthTabSet* strip, int x, int y, bool onlyOthers);
     void SelectOutlineTab(int i);

@@ -192,7 +192,11 @@ int TNavigationPath::OutlineIndex() const {
 }
 
 void TNavigationPath::FillOutlineTabs(bool rebuild) {
-    if (!CurrentBookMark) return;
+    if (!CurrentBookMark) {
+        const FlagGuard guard(outlineGuard_);
+        tsOutLine->Tabs().Clear();
+        return;
+    }
     TBookMark& bm = *CurrentBookMark;
     TQuickJump& outlines = bm.Outlines;
     if (rebuild && PanelsManagerExists() && PanelsManager().NestFile) {
@@ -223,14 +227,33 @@ void TNavigationPath::FillOutlineTabs(bool rebuild) {
     tsOutLine->SetTabIndex(index >= -1 && index < texts.size() ? index : -1);
 }
 
+namespace {
+
+// Panel 1 shows the whole datastructure's top level, no outline chosen.
+bool ShowsWholeTopLevel(TKivStringGrid* grid, int outline) {
+    if (!CurrentBookMark || outline != 0 || grid->Tag != 1 || CurrentPanel != 1) return false;
+    const TNester& m = *grid->Nester;
+    return m.RowCount() > 0 && !grid->IsHoistedTopRow(0) && m.ParentNest(0) == CurrentBookMark->RootNest;
+}
+
+}  // namespace
+
 void TNavigationPath::OutlineRowsChanged(TKivStringGrid* grid) {
-    if (!CurrentBookMark || OutlineIndex() != 0 || grid->Tag != 1 || CurrentPanel != 1) return;
-    TNester& m = *grid->Nester;
-    if (m.RowCount() == 0 || grid->IsHoistedTopRow(0) || m.ParentNest(0) != CurrentBookMark->RootNest) return;
+    if (!ShowsWholeTopLevel(grid, OutlineIndex())) return;
+    const TNester& m = *grid->Nester;
     int top = 0;
     for (int r = 0; r < m.RowCount(); ++r)
         if (m.Level(r) == 0) ++top;
     if (top != tsOutLine->Tabs().Count() - 1) FillOutlineTabs(true);
+}
+
+void TNavigationPath::OutlineCaptionStored(TKivStringGrid* grid, int row) {
+    if (!ShowsWholeTopLevel(grid, OutlineIndex()) || !grid->IsRowValid(row) || grid->Nester->Level(row) != 0) return;
+    const int tab = grid->Nester->SiblingIndex(row) + 1;
+    if (tab >= tsOutLine->Tabs().Count()) return;
+    const FlagGuard guard(outlineGuard_);
+    tsOutLine->Tabs().Put(tab, QString::number(tab) + QStringLiteral(". ") + Q(ShortCaption(grid->Nester->Caption(row), 25)));
+    if (TNavigatorPtr e = CurrentBookMark->Outlines.Navigator(tab)) e->SetCaption(0, grid->Nester->Caption(row));
 }
 
 void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {

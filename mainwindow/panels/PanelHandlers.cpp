@@ -23,6 +23,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -62,6 +63,7 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
     g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { ctx_.NavPath().ActivePanelChanged(o, n); };
+    g->OnTitleModified = [this](TKivStringGrid* s, int r) { ctx_.NavPath().OutlineCaptionStored(s, r); };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
@@ -104,6 +106,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         // The editor's text of a topic of this panel goes to that topic, wherever it stands
         // now (after a store that failed it is not the row that was left).
         if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
+        ctx_.LaunchCard().SaveLaunchCard(Sender, OldRow);
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();
@@ -116,7 +119,9 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     }
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);
-        ctx_.Skeleton().pnlLaunchCard->hide();
+        TLaunchCard& launch = ctx_.LaunchCard();
+        if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(Sender, NewRow);
+        launch.pnlLaunchCard->hide();
         ctx_.NavPath().TopicChanged(Sender);
         ctx_.Hoist().UpdateHoistButton();
     }
@@ -187,7 +192,9 @@ void TPanelHandlers::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftS
     const int row = Sender->CurrentRow();
     switch (Key) {
     case VK_ADD:
-        if (keys == TShiftState(ssCtrl)) {
+        if (keys == (ssShift | ssCtrl) || keys == (ssCtrl | ssAlt)) {
+            ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys.Contains(ssAlt), true);
+        } else if (keys == TShiftState(ssCtrl)) {
             Sender->SetExpandAll(!Sender->GetExpandAll());
         } else if (keys.Empty() && Sender->IsRowValid(row)) {
             if (Sender->RowHeights(row) != Sender->DefaultRowHeight()) Sender->ResetRowHeight(row);
@@ -257,9 +264,12 @@ void TPanelHandlers::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftSta
 }
 
 void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y) {
-    if (ctx_.IsBusy() || Button != TCustomGrid::mbLeft) return;
+    if (ctx_.IsBusy()) return;
     TNester& m = *Sender->Nester;
     const int row = Sender->RowAt(X, Y);
+    if (Button == TCustomGrid::mbRight && Sender->IsRowValid(row) && Sender->IsOverLaunchIcon(X, Y))
+        ctx_.LaunchCard().PopupRowLinks(Sender, row, Sender->viewport()->mapToGlobal(QPoint(X, Y)));
+    if (Button != TCustomGrid::mbLeft) return;
     if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
         if (!Sender->ExternalPath.empty()) ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
         return;
@@ -276,6 +286,10 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
             Sender->SetExpandAll(Sender->RowHeights(row) <= Sender->DefaultRowHeight());
         }
         Sender->SetRow(Sender->CurrentRow());
+        return;
+    }
+    if (dbl && Sender->IsOverLaunchIcon(X, Y) && m.LaunchList().Count(row) > 0) {
+        ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys == TShiftState(ssCtrl), keys != (ssShift | ssCtrl));
         return;
     }
     if (Sender->Tag > 1) {

@@ -1,11 +1,18 @@
 // The text card in its editor: loaded from card kind 2 of the current topic, stored back
-// when it was modified. Commands: acBold, acItalic, acUnderline, btnStrike.
+// when it was modified; the editors' keys, focus and lock state.
 #include "mainwindow/textcard/TextCard.h"
 
 #include <exception>
 
+#include <QApplication>
 #include <QBoxLayout>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTextEdit>
@@ -16,6 +23,7 @@
 
 #include "engine/core/Navigation.h"
 #include "engine/panels/KivStringGrid.h"
+#include "components/FontCombos.h"
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
@@ -31,8 +39,6 @@
 
 namespace kiv {
 
-namespace {
-
 // The default text-card font, for cards that were never formatted and for new text.
 QTextCharFormat DefaultCardFormat() {
     QTextCharFormat f;
@@ -47,21 +53,20 @@ QTextCharFormat DefaultCardFormat() {
     return f;
 }
 
-}  // namespace
-
-TTextCard::TTextCard(IWindowContext& ctx) : ctx_(ctx) {}
+TTextCard::TTextCard(IWindowContext& ctx)
+    : Clock([] { return QDateTime::currentDateTime(); }), Locale(QLocale::system()), ctx_(ctx) {}
 
 void TTextCard::BuildComponents() {
-    QMainWindow* w = &ctx_.Window();
-    TWindowSkeleton& k = ctx_.Skeleton();
-    acBold = Action(w, "acBold", QStringLiteral("Bold"), true);
-    acItalic = Action(w, "acItalic", QStringLiteral("Italic"), true);
-    acUnderline = Action(w, "acUnderline", QStringLiteral("Uderline"), true);
-    btnStrike = Named(new QToolButton(k.tbModes), "btnStrike");
-    btnStrike->setCheckable(true);
-    btnStrike->setText(QStringLiteral("S"));
-    btnStrike->hide();
+    BuildEditors();
+    BuildFormatBar();
+    BuildColorMenu();
+    BuildEditCommands();
+    BuildDateTimeMenu();
+    EnableFormatControls(false);
+}
 
+void TTextCard::BuildEditors() {
+    TWindowSkeleton& k = ctx_.Skeleton();
     // The caption line over the text row: pin card, text card, graphic card.
     QWidget* pane = k.pnlSimpleText;
     auto* simple = static_cast<QBoxLayout*>(pane->layout());
@@ -85,7 +90,6 @@ void TTextCard::BuildComponents() {
     pnlTextLeft->hide();
     txtSimpleText = Named(new QTextEdit(textRow), "txtSimpleText");
     txtSimpleText->setFrameShape(QFrame::NoFrame);
-    txtSimpleText->setAcceptRichText(true);
     pnlTextRight = Panel(textRow, "pnlTextRight");
     pnlGraphicCard = Panel(pnlTextRight, "pnlGraphicCard");
     VBox(pnlTextRight)->addWidget(pnlGraphicCard);
@@ -94,6 +98,124 @@ void TTextCard::BuildComponents() {
     row->addWidget(txtSimpleText, 1);
     row->addWidget(pnlTextRight);
     simple->addWidget(textRow, 1);
+
+    for (QTextEdit* e : {txtSimpleText, txtPinText}) {
+        e->setAcceptRichText(true);
+        e->installEventFilter(this);
+        connect(e, &QTextEdit::cursorPositionChanged, this, [this, e] { GuardCall([&] { SelectionChanged(e); }); });
+        connect(e, &QTextEdit::currentCharFormatChanged, this, [this, e] { GuardCall([&] { SelectionChanged(e); }); });
+    }
+    if (k.txtTextBin) k.txtTextBin->installEventFilter(this);
+    txtSimpleText->viewport()->setMouseTracking(true);
+    txtSimpleText->viewport()->installEventFilter(this);
+}
+
+bool TTextCard::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == txtSimpleText->viewport()) {
+        if (e->type() == QEvent::MouseMove) GuardCall([this] { ctx_.ShowStatusHint(QString()); });
+        return false;
+    }
+    auto* editor = qobject_cast<QTextEdit*>(watched);
+    if (!editor) return false;
+    bool eaten = false;
+    GuardCall([&] {
+        switch (e->type()) {
+        case QEvent::ShortcutOverride: {
+            // The editor would take the standard keys (Copy, Undo, Select All...) itself;
+            // they run as the window's commands, once per key press.
+            auto* key = static_cast<QKeyEvent*>(e);
+            const QKeySequence seq(key->keyCombination());
+            for (KivAction* a : {acBold, acItalic, acUnderline, acCopy, acCut, acPaste, acDelete, acUndo, acSelectAll,
+                                 acInsertTime}) {
+                if (!a) continue;
+                a->Update();
+                if (!a->shortcut().isEmpty() && a->shortcut() == seq) eaten = true;
+            }
+            break;
+        }
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(e);
+            if (editor == txtSimpleText && key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier)) {
+                if (TKivStringGrid* g = ctx_.CurrentGrid()) g->setFocus(Qt::TabFocusReason);
+                eaten = true;
+            } else {
+                eaten = RefusedLockedKey(editor, key);
+            }
+            break;
+        }
+        case QEvent::FocusIn:
+        case QEvent::FocusOut: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+            if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) break;
+            if (editor != txtSimpleText && editor != txtPinText) break;
+            if (e->type() == QEvent::FocusIn) EditorEntered(editor);
+            else EditorLeft(editor);
+            break;
+        }
+        default: break;
+        }
+    });
+    return eaten;
+}
+
+bool TTextCard::EditorLocked(QTextEdit* editor) const {
+    if (editor == txtPinText) return PinnedTopicLocked;
+    if (editor != txtSimpleText) return false;
+    const int owner = TextOwnerRow();
+    return owner >= 0 && textOwner_.Grid->Nester->IsLocked(owner);
+}
+
+bool TTextCard::CurrentTopicLocked() const {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    return g && g->IsRowValid(g->CurrentRow()) && g->Nester->IsLocked(g->CurrentRow());
+}
+
+bool TTextCard::RefusedLockedKey(QTextEdit* editor, QKeyEvent* key) {
+    if (!EditorLocked(editor)) return false;
+    const Qt::KeyboardModifiers commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const int k = key->key();
+    const bool types = (!key->text().isEmpty() && key->text().at(0).isPrint() && !(key->modifiers() & commandKeys)) ||
+                       k == Qt::Key_Backspace || k == Qt::Key_Delete || k == Qt::Key_Return || k == Qt::Key_Enter;
+    if (!types) return false;
+    // A held key warns once.
+    if (!key->isAutoRepeat())
+        MessageDlg(QStringLiteral("Can't edit text card, topic is locked."), MsgType::Warning, MsgButtons::OK);
+    return true;
+}
+
+void TTextCard::EditorEntered(QTextEdit* editor) {
+    if (EditorLocked(editor)) {
+        UpdateEditorReadOnly(true);
+        return;
+    }
+    UpdateEditorReadOnly(false);
+    EnableFormatControls(true);
+    SelectionChanged(editor);
+}
+
+void TTextCard::EditorLeft(QTextEdit* editor) { FontComboTarget = editor; }
+
+TTextCard::TFocusKind TTextCard::FocusKind(QWidget** control) const {
+    QWidget* w = QApplication::focusWidget();
+    if (control) *control = w;
+    if (!w) return TFocusKind::None;
+    if (qobject_cast<TKivMemo*>(w)) return TFocusKind::CaptionEditor;
+    if (w == txtSimpleText || w == txtPinText || (TextBinEditor && w == TextBinEditor)) return TFocusKind::RichEditor;
+    for (QWidget* p = w; p; p = p->parentWidget())
+        if (qobject_cast<TKivStringGrid*>(p)) return TFocusKind::Panel;
+    if (auto* combo = qobject_cast<QComboBox*>(w->parentWidget()); combo && qobject_cast<QLineEdit*>(w)) {
+        if (control) *control = combo;
+        return TFocusKind::Combo;
+    }
+    if (qobject_cast<QComboBox*>(w)) return TFocusKind::Combo;
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))
+        return TFocusKind::Edit;
+    return TFocusKind::None;
+}
+
+QTextEdit* TTextCard::ActiveTextEditor() const {
+    QWidget* w = nullptr;
+    return FocusKind(&w) == TFocusKind::RichEditor ? static_cast<QTextEdit*>(w) : nullptr;
 }
 
 void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
@@ -103,22 +225,28 @@ void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
     const std::string caption = valid ? Trim(LineBreaksToBlanks(grid->Nester->Caption(row))) : std::string();
     lblCurDescr->setText(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption));
     LoadTextCardIntoEditor(grid, row);
+    // The font boxes show the default font until the editor is entered.
+    cbFontName->SetFontName(DefaultFontName);
+    UpdateFontSizeList(nullptr, QString::number(DefaultFontSize));
     if (valid) UpdateEditorReadOnly(grid->Nester->IsLocked(row));
 }
 
 void TTextCard::UpdateEditorReadOnly(bool locked) {
-    if (TKivStringGrid* g = ctx_.CurrentGrid()) g->CaptionEditor->setReadOnly(locked);
-    txtSimpleText->setReadOnly(locked);
-    txtPinText->setReadOnly(locked);
-    for (KivAction* a : {acBold, acItalic, acUnderline}) a->SetEnabled(!locked);
+    // Each editor also keeps its own topic's lock: entering the pin card of a free topic
+    // opens neither the caption nor the text card of a locked current topic.
+    if (TKivStringGrid* g = ctx_.CurrentGrid()) g->CaptionEditor->setReadOnly(locked || CurrentTopicLocked());
+    txtSimpleText->setReadOnly(locked || EditorLocked(txtSimpleText));
+    txtPinText->setReadOnly(locked || PinnedTopicLocked);
+    for (KivAction* a : {acBold, acItalic, acUnderline, acInsertSymbol}) a->SetEnabled(!locked);
     btnStrike->setEnabled(!locked);
+    InsertDateTime1->menuAction()->setEnabled(!locked);
+    EnableFormatControls(false);
 }
 
-void TTextCard::ShowTopicStyle(uint8_t style) {
-    acBold->SetChecked(style & kFlagBold);
-    acItalic->SetChecked(style & kFlagItalic);
-    acUnderline->SetChecked(style & kFlagUnderline);
-    btnStrike->setChecked(style & kFlagStrikeOut);
+void TTextCard::EnableFormatControls(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{cbFontName, cbFontSize, btnLeftAlign, btnCenterAlign, btnRightAlign,
+                                                      btnBullet, btnIndentIn, btnIndentDe})
+        w->setEnabled(on);
 }
 
 bool TTextCard::StoreToOwner() {

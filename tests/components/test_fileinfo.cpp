@@ -19,6 +19,7 @@
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/PeVersion.h"
+#include "tests/XdgSandbox.h"
 #include "tests/platform/core/PeImageBuilder.h"
 
 using namespace kiv;
@@ -226,36 +227,15 @@ namespace {
 int AssociationChecks() {
     TempFolder tmp;
     const std::string& root = tmp.Dir();
-    for (const char* d : {"data", "data/applications", "config", "sys", "etc", "bin"})
-        ::mkdir((root + d).c_str(), 0755);
-    // The MIME database of the system, without the system's programs.
-    std::string systemMime;
-    const char* dirs = std::getenv("XDG_DATA_DIRS");
-    std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
-    for (size_t i = 0; i <= list.size() && systemMime.empty();) {
-        size_t j = list.find(':', i);
-        if (j == std::string::npos) j = list.size();
-        const std::string candidate = list.substr(i, j - i) + "/mime";
-        if (FileExists(candidate + "/mime.cache")) systemMime = candidate;
-        i = j + 1;
-    }
-    if (systemMime.empty() || ::symlink(systemMime.c_str(), (root + "sys/mime").c_str()) != 0) {
+    if (!xdgtest::EnterXdgSandbox(root)) {
         std::fprintf(stderr, "no MIME database\n");
         return 2;
     }
     const std::string chosen = tmp.Write("bin/kiv-test-open", "#!/bin/sh\necho \"$1\" > \"$0.log\"\n", 0755);
     const std::string other = tmp.Write("bin/kiv-test-other", "#!/bin/sh\n", 0755);
-    auto entry = [&](const std::string& name, const std::string& exe) {
-        return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exe +
-               " %f\nMimeType=text/plain;\n";
-    };
-    tmp.Write("data/applications/a-kiv-other.desktop", entry("Other Editor", other));
-    tmp.Write("data/applications/kiv-test-editor.desktop", entry("KIV Test Editor", chosen));
-    tmp.Write("config/mimeapps.list", "[Default Applications]\ntext/plain=kiv-test-editor.desktop\n");
-    ::setenv("XDG_DATA_HOME", (root + "data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (root + "config").c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", (root + "sys").c_str(), 1);
-    ::setenv("XDG_CONFIG_DIRS", (root + "etc").c_str(), 1);
+    tmp.Write("data/applications/a-kiv-other.desktop", xdgtest::TextDesktopEntry("Other Editor", other));
+    tmp.Write("data/applications/kiv-test-editor.desktop", xdgtest::TextDesktopEntry("KIV Test Editor", chosen));
+    tmp.Write("config/mimeapps.list", xdgtest::TextDefault("kiv-test-editor.desktop"));
 
     const std::string txt = tmp.Write("notes.txt", "hello\n");
     const std::string unknown = tmp.Write("blob.kivtest", std::string("\0\1\2\3\xFF", 5));

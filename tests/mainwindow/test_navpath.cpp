@@ -6,14 +6,8 @@
 #include <QResizeEvent>
 #include <QToolButton>
 
-#include "components/FourthTabSet.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/settings/WindowSettings.h"
-#include "tests/mainwindow/WindowFixture.h"
-
-// Failures show the texts.
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "tests/mainwindow/NavFixture.h"
 
 namespace kiv::wintest {
 namespace {
@@ -54,6 +48,7 @@ TEST(NavigationPathTexts, DeepTrailsAndBlankCaptionsStayReadable) {
     EXPECT_EQ(texts[50], QStringLiteral("50. xxxxxxxx...\\"));
     EXPECT_EQ(NavigationPathTexts(*TrailOf({"  \r\n "}), false, true)[1], QStringLiteral("1. [untitled]\\"));
     EXPECT_EQ(SuperOrdText(*TrailOf({"a", " \r\n"})), QStringLiteral("[untitled]"));
+    EXPECT_EQ(SuperOrdText(TNavigator{}), QString()) << "the top level has no parent";
     EXPECT_EQ(SuperOrdText(*TrailOf({"a", "two\r\nlines"})), QStringLiteral("two  lines"));
 }
 
@@ -63,29 +58,8 @@ TEST(NavigationPathTexts, PopupListsTheLevelsDeepestFirst) {
     EXPECT_EQ(NavigatorPopupTexts(*TrailOf({"A"}), true), QStringList{"1 level:  <Hoist>"});
 }
 
-class NavPath : public WindowFixture {
+class NavPath : public NavFixture {
 protected:
-    TForm1* f = nullptr;
-    TKivStringGrid* p1 = nullptr;
-    TKivStringGrid* p2 = nullptr;
-    TKivStringGrid* p3 = nullptr;
-    TNavigationPath* nav = nullptr;
-
-    void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        f = Start();
-        p1 = f->Panels().sgdFirst;
-        p2 = f->Panels().sgdSecond;
-        p3 = f->Panels().sgdThird;
-        nav = &f->NavPath();
-    }
-    QStringList Path() const { return nav->tsNavigator->Tabs().Strings(); }
-    QString Caption(TKivStringGrid* g) const { return QString::fromStdString(g->Nester->Caption(g->CurrentRow())); }
-    QStringList Rows(TKivStringGrid* g) const {
-        QStringList r;
-        for (int i = 0; i < g->Nester->RowCount(); ++i) r << QString::fromStdString(g->Nester->Caption(i));
-        return r;
-    }
     // A path tab chosen as the user clicks it.
     void ChoosePathTab(int t) {
         nav->tsNavigator->SetTabIndex(t);
@@ -258,14 +232,15 @@ TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
     GoToThirdPanel();
     {
         TBusyGuard walk(f->BusyCounter());
+        // The walk moves on; the window is resized meanwhile and the path rebuilt for it.
+        CurrentNavigator->Add(1, 0, false, "Walked", TNestItem{});
         f->resize(f->width() - 60, f->height());
-        QCoreApplication::processEvents();
-        nav->UpdateNavigationPath();
+        ProcessEventsFor(50);
+        EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\", "3. Walked\\"})) << "rebuilt on the resize";
         EXPECT_TRUE(Busy) << "the path's own busy scope must not end the walk's";
         EXPECT_EQ(f->BusyCounter().Depth(), 1);
     }
     EXPECT_FALSE(Busy);
-    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
 }
 
 TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
@@ -278,6 +253,149 @@ TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
     EXPECT_GT(s->FirstIndex(), 0);
     EXPECT_EQ(s->FirstIndex() + s->VisibleTabs(), 51) << "the last tab shows";
     EXPECT_LE(nav->lblSuperOrd->width(), f->width()) << "a long caption does not widen the window";
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, InTreeModeTheTrailIsTheAncestorsAndATabSelectsOne) {
+    Open("A(B(C(D))) X");
+    PanelsManager().SetTreeMode(true);
+    p1->ExpandRow(0);
+    p1->ExpandRow(1);
+    ASSERT_EQ(Rows(p1), (QStringList{"A", "B", "C", "X"}));
+    p1->SelectRow(2);
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
+    ChoosePathTab(1);
+    EXPECT_EQ(Caption(p1), QStringLiteral("B"));
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\"}));
+    ChoosePathTab(0);
+    EXPECT_EQ(Caption(p1), QStringLiteral("A"));
+    EXPECT_TRUE(Path().isEmpty());
+    // A trail to a folded branch unfolds it on the way.
+    p1->CollapseRow(0);
+    ASSERT_EQ(Rows(p1), (QStringList{"A", "X"}));
+    CurrentNavigator->Clear();
+    CurrentNavigator->Add(p1->Nester->ParentNest(0), 0, false, "A", p1->Nester->GetItem(0));
+    TNestItem b;
+    {
+        TItemArray items;
+        ReadNestItems(PanelsManager().NestFile, uint32_t(p1->Nester->ChildNest(0)), items);
+        b = items[0];
+    }
+    CurrentNavigator->Add(uint32_t(p1->Nester->ChildNest(0)), 0, false, "B", b);
+    nav->NavigateToLevel(1, false);
+    EXPECT_EQ(Rows(p1), (QStringList{"A", "B", "X"}));
+    EXPECT_EQ(Caption(p1), QStringLiteral("B"));
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, TheLinesToggleCyclesAndWholeCaptionsGoBackToOneLine) {
+    Open("a");
+    struct Step {
+        int lines;
+        bool whole;
+    };
+    const Step steps[] = {{2, false}, {3, false}, {0, true}, {1, false}, {2, false}};
+    ColorScheme.RowLines = 1;
+    for (const Step& s : steps) {
+        nav->acLinesToggle->Execute();
+        EXPECT_EQ(ColorScheme.RowLines, s.lines);
+        EXPECT_EQ(PanelsManager().ExpandAll, s.whole);
+        EXPECT_EQ(p2->GetExpandAll(), s.whole);
+    }
+    ColorScheme.RowLines = 7;
+    nav->acLinesToggle->Execute();
+    EXPECT_EQ(ColorScheme.RowLines, 1) << "a value above 3 becomes 1";
+}
+
+TEST_F(NavPath, TheArrowsShowAndHide) {
+    Open("a b");
+    KivAction* arrows = f->WindowSettings().acArrows;
+    ASSERT_TRUE(arrows->Checked());
+    EXPECT_EQ(f->Skeleton().pnlArrows->width(), 156);
+    arrows->Execute();
+    EXPECT_FALSE(arrows->Checked());
+    EXPECT_EQ(f->Skeleton().pnlArrows->width(), 64);
+    EXPECT_TRUE(nav->btnDown->isHidden());
+    arrows->Execute();
+    EXPECT_FALSE(nav->btnDown->isHidden());
+    // The arrow goes to the active panel as its own key: the panel's cursor moves.
+    ClickRow(p1, 0);
+    ASSERT_EQ(p1->Row(), 0);
+    nav->btnDown->click();
+    EXPECT_EQ(p1->Row(), 1);
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, TheOutlineTabsFollowTheTopLevel) {
+    Open("First(a) Second");
+    TFourthTabSet* tabs = nav->tsOutLine;
+    ClickRow(p1, 1);
+    AddTopicAfter(p1);
+    EXPECT_EQ(tabs->Tabs().Strings(), (QStringList{"<..>", "1. First", "2. Second", "3. [untitled]"}));
+    ClickRow(p1, 0);
+    PanelsManager().SetEditMode(true);
+    p1->CaptionEditor->SetSelStart(10000);
+    TypeCaption(p1, QStringLiteral("ly"));
+    ClickRow(p1, 1);
+    EXPECT_EQ(tabs->Tabs()[1], QStringLiteral("1. Firstly"));
+    tabs->SetTabIndex(1);
+    EXPECT_EQ(Rows(p1), (QStringList{"Firstly", "a"}));
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+TEST_F(NavPath, ChoosingAnotherDatastructuresTabOpensIt) {
+    MakeJoined(Home() + "other.kiv", "o1(o2) o3");
+    Open("a(b)");
+    InterBase().Add(Home() + "other.kiv");
+    nav->FillInterBaseTabs();
+    ClickRow(p2, 0);
+    ASSERT_EQ(Path(), (QStringList{"<..>", "1. a\\"}));
+    nav->tsInterBase->SetTabIndex(1);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - other.kiv"));
+    EXPECT_EQ(nav->tsInterBase->TabIndex(), 1);
+    EXPECT_EQ(Rows(p1), (QStringList{"o1", "o3"}));
+    EXPECT_EQ(nav->tsOutLine->Tabs().Strings(), (QStringList{"<..>", "1. o1", "2. o3"}));
+    EXPECT_TRUE(Path().isEmpty()) << "the other datastructure's own trail";
+    nav->tsInterBase->SetTabIndex(0);
+    EXPECT_EQ(Rows(p1), QStringList{"a"});
+}
+
+TEST_F(NavPath, TheHandShowsOverTabsAndOverOtherDatastructuresOnly) {
+    Open("a b");
+    InterBase().Add(Home() + "other.kiv");
+    nav->FillInterBaseTabs();
+    auto move = [](TFourthTabSet* s, int x) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(x, 10), s->mapToGlobal(QPointF(x, 10)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(s, &e);
+        return s->cursor().shape();
+    };
+    TFourthTabSet* outlines = nav->tsOutLine;
+    EXPECT_EQ(move(outlines, outlines->TabPositions()[1].Left + 3), Qt::PointingHandCursor);
+    EXPECT_EQ(move(outlines, outlines->width() - 2), Qt::ArrowCursor);
+    TFourthTabSet* bases = nav->tsInterBase;
+    EXPECT_EQ(move(bases, bases->TabPositions()[0].Left + 3), Qt::ArrowCursor) << "the open one's tab";
+    EXPECT_EQ(move(bases, bases->TabPositions()[1].Left + 3), Qt::PointingHandCursor);
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 //   kivtree dump [--cards] PATH.kiv
 //                                  one topic per line, two blanks of indent per level; a joined
 //                                  file is split in a temporary folder, the file left untouched;
-//                                  with --cards each topic's text card follows as plain text
+//                                  with --cards each topic's text card follows as plain text,
+//                                  then its links as "@ target | title"
 //   kivtree setcard PATH.kiv TRAIL KIND
 //                                  standard input becomes card KIND (1 caption, 2 text, 3 graphic,
 //                                  4 links, 5 external path) of the topic at TRAIL, its child

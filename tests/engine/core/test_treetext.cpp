@@ -180,6 +180,7 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
         {"1", "2", "\x01plain, once marked\r\nline two"},
         {"0", "1", "renamed"},
         {"0/0", "2", ""},
+        {"1", "4", "/d/a.txt\x01" "A file\r\nhttps://x.org/\x01\r\nno title mark\r\n"},
     };
     for (const Step& s : steps) {
         ToolRun r = Kivtree({"setcard", path, s.trail, s.kind}, s.input);
@@ -189,7 +190,8 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
     ToolRun dumped = Kivtree({"dump", "--cards", path});
     EXPECT_EQ(dumped.status, 0) << dumped.err;
     EXPECT_EQ(dumped.out,
-              "renamed\n  b\n  c\n    | first\n    | second bold\nd\n  | plain, once marked\n  | line two\n");
+              "renamed\n  b\n  c\n    | first\n    | second bold\nd\n  | plain, once marked\n  | line two\n"
+              "  @ /d/a.txt | A file\n  @ https://x.org/ | \n  @ no title mark\n");
     EXPECT_EQ(Kivtree({"dump", path}).out, "renamed\n  b\n  c\nd\n");
 
     // The card holds standard input as it came, as the window's card store keeps it.
