@@ -20,6 +20,7 @@
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
@@ -66,6 +67,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
+    (graphicCard_ = std::make_unique<TGraphicCard>(*this))->BuildComponents();
     panels_->BuildComponents();
     waitPanel_->BuildComponents();
     navPath_->BuildComponents();

@@ -74,6 +74,7 @@ public:
     TSearchPane& Search() override { return *search_; }
     TfrmSwallow& Collector() override;
     TLaunchCard& LaunchCard() override { return *launchCard_; }
+    TGraphicCard& GraphicCard() override { return *graphicCard_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -111,6 +112,7 @@ private:
     std::unique_ptr<TSearchPane> search_;
     std::unique_ptr<TCollector> collector_;
     std::unique_ptr<TLaunchCard> launchCard_;
+    std::unique_ptr<TGraphicCard> graphicCard_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -29,6 +29,7 @@ class THoisting;
 class TSearchPane;
 class TfrmSwallow;
 class TLaunchCard;
+class TGraphicCard;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -97,6 +98,7 @@ public:
     virtual TSearchPane& Search() = 0;
     virtual TfrmSwallow& Collector() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
+    virtual TGraphicCard& GraphicCard() = 0;
 };
 
 }  // namespace kiv

@@ -21,6 +21,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
@@ -107,6 +108,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         // now (after a store that failed it is not the row that was left).
         if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
         ctx_.LaunchCard().SaveLaunchCard(Sender, OldRow);
+        ctx_.GraphicCard().StoreGraphicCardList(Sender, OldRow);
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();
@@ -121,6 +123,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         ctx_.TextCard().ShowTopic(Sender, NewRow);
         TLaunchCard& launch = ctx_.LaunchCard();
         if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(Sender, NewRow);
+        ctx_.GraphicCard().LoadGraphicCardList(Sender, NewRow);
         launch.pnlLaunchCard->hide();
         ctx_.NavPath().TopicChanged(Sender);
         ctx_.Hoist().UpdateHoistButton();

@@ -91,8 +91,6 @@ void TTextCard::BuildEditors() {
     txtSimpleText = Named(new QTextEdit(textRow), "txtSimpleText");
     txtSimpleText->setFrameShape(QFrame::NoFrame);
     pnlTextRight = Panel(textRow, "pnlTextRight");
-    pnlGraphicCard = Panel(pnlTextRight, "pnlGraphicCard");
-    VBox(pnlTextRight)->addWidget(pnlGraphicCard);
     pnlTextRight->hide();
     row->addWidget(pnlTextLeft);
     row->addWidget(txtSimpleText, 1);

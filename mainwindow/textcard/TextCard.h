@@ -127,7 +127,6 @@ public:
     QWidget* pnlPinCard = nullptr;
     QTextEdit* txtPinText = nullptr;
     QWidget* pnlTextRight = nullptr;
-    QWidget* pnlGraphicCard = nullptr;
     QToolBar* tbFormat = nullptr;
     TWPopOutFntCBox* cbFontName = nullptr;
     TFontSizeComboBox* cbFontSize = nullptr;

@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 WriteCardChain(&file, first, text);
                 break;
             }
-            case 1: cards.WriteCard(uint8_t(op % 7), dir, text); break;
-            case 2: cards.AppendToCard(dir, kCardLaunch, "/base/x\x01y\r\n"); break;
+            case 1: (void)cards.WriteCard(uint8_t(op % 7), dir, text); break;
+            case 2: (void)cards.AppendToCard(dir, kCardLaunch, "/base/x\x01y\r\n"); break;
             case 3: cards.HasCard(dir, uint8_t(op % 7)); break;
         }
         std::string back;

@@ -48,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Reads: the given nest, the root nest and one level of children below it.
     Guarded([&] { ReadNestItems(&file, nest, items); });
-    Guarded([&] { GetNestItem(&file, nest, index, it); });
-    Guarded([&] { CheckNestItem(&file, nest, index, it); });
+    Guarded([&] { (void)GetNestItem(&file, nest, index, it); });
+    Guarded([&] { (void)CheckNestItem(&file, nest, index, it); });
     Guarded([&] {
         TItemArray top;
         ReadNestItems(&file, ReadRootNest(&file), top);
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (ops & 2) {
         MemoryBlockFile copy(bytes);
-        Guarded([&] { SetNestItem(&copy, nest, index, it); });
+        Guarded([&] { (void)SetNestItem(&copy, nest, index, it); });
     }
     if (ops & 4) {
         MemoryBlockFile copy(bytes);
