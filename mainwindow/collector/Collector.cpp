@@ -136,6 +136,8 @@ TfrmSwallow::TfrmSwallow(std::unique_ptr<TTrayIconBackend> tray)
     TrayIcon1->SetToolTip(QStringLiteral("KIV"));
     TrayIcon1->SetPopupMenu(PopupMenu1);
     TrayIcon1->OnClick = [this](TTrayIcon*) { TrayIcon1Click(); };
+    // A double click on the tray icon does what one on the picture does.
+    TrayIcon1->OnDblClick = [this](TTrayIcon*) { Image1DblClick(); };
 
     // Creation: the picture, the size of the drop panel whatever was designed, on top, the
     // tray icon with the program's icon, and the caption a later start looks for.

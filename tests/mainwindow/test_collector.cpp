@@ -138,6 +138,19 @@ TEST_F(Collector, DoubleClickOnThePictureTogglesTheMainWindow) {
     EXPECT_FALSE(f->isHidden());
 }
 
+TEST_F(Collector, TrayIconClicks) {
+    Open();
+    TTrayIconBackend& tray = s->TrayIcon1->Backend();
+    tray.OnActivated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(f->isHidden()) << "a click brings the shown main window forward, no more";
+    tray.OnActivated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(f->isHidden());
+    tray.OnActivated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(f->isHidden()) << "a click does not show the hidden main window";
+    tray.OnActivated(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(f->isHidden());
+}
+
 TEST_F(Collector, ResourceBinIsOutOfReachWhileTheMainWindowIsHidden) {
     Open();
     emit s->PopupMenu1->aboutToShow();
