@@ -16,8 +16,11 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/filecommands/FileCommands.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
@@ -61,6 +64,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
+    drops_ = std::make_unique<TDrops>(*this);
+    marks_ = std::make_unique<TMarks>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -75,6 +80,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     search_->BuildComponents();
     collector_ = std::make_unique<TCollector>(*this);
     launchCard_->BuildComponents();
+    fileCommands_ = std::make_unique<TFileCommands>(*this);
+    drops_->BuildComponents();
+    marks_->BuildComponents();
     FinishSkeleton();
     Form1 = this;
 }
@@ -217,6 +225,7 @@ void TForm1::EditModeOn() { panels_->EditMode->SetChecked(true); }
 void TForm1::EditModeOff() {
     panels_->EditMode->SetChecked(false);
     if (!panels_->ExpandedNavigate->Checked()) panels_->CompactNavigate->SetChecked(true);
+    if (fileCommands_) fileCommands_->UpdateTopicActions();
 }
 
 TfrmSwallow& TForm1::Collector() { return collector_->Window(); }

@@ -71,10 +71,13 @@ public:
     TPrintCommands& Print() override { return *print_; }
     TNavigationPath& NavPath() override { return *navPath_; }
     THoisting& Hoist() override { return *hoist_; }
+    TDrops& Drops() override { return *drops_; }
     TSearchPane& Search() override { return *search_; }
     TfrmSwallow& Collector() override;
     TLaunchCard& LaunchCard() override { return *launchCard_; }
     TGraphicCard& GraphicCard() override { return *graphicCard_; }
+    TFileCommands& FileCommands() override { return *fileCommands_; }
+    TMarks& Marks() override { return *marks_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -109,10 +112,13 @@ private:
     std::unique_ptr<TPrintCommands> print_;
     std::unique_ptr<TNavigationPath> navPath_;
     std::unique_ptr<THoisting> hoist_;
+    std::unique_ptr<TDrops> drops_;
     std::unique_ptr<TSearchPane> search_;
     std::unique_ptr<TCollector> collector_;
     std::unique_ptr<TLaunchCard> launchCard_;
     std::unique_ptr<TGraphicCard> graphicCard_;
+    std::unique_ptr<TFileCommands> fileCommands_;
+    std::unique_ptr<TMarks> marks_;
 };
 
 // The one main window (null before it exists and after it is gone).

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dragdrop/QtDragDrop.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/startup/ProgramWindows.h"
@@ -23,6 +24,8 @@ int RunKiv(int argc, char** argv) {
     KivApplication app(argc, argv);
     KivApplication::setApplicationName(QStringLiteral("KIV"));
     KivApplication::setQuitOnLastWindowClosed(false);
+    // Drags and the clipboard of the desktop, for every drop target and source.
+    UseQtDragDrop();
     CreatePanelsManager();
 
     int rc = 0;

@@ -26,10 +26,13 @@ class TWaitPanel;
 class TPrintCommands;
 class TNavigationPath;
 class THoisting;
+class TDrops;
 class TSearchPane;
 class TfrmSwallow;
 class TLaunchCard;
 class TGraphicCard;
+class TFileCommands;
+class TMarks;
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which
 // swallows commands and shortcuts) is set; it drops when the outermost scope ends.
@@ -95,10 +98,13 @@ public:
     virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
+    virtual TDrops& Drops() = 0;
     virtual TSearchPane& Search() = 0;
     virtual TfrmSwallow& Collector() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
     virtual TGraphicCard& GraphicCard() = 0;
+    virtual TFileCommands& FileCommands() = 0;
+    virtual TMarks& Marks() = 0;
 };
 
 }  // namespace kiv

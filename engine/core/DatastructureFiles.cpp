@@ -252,6 +252,7 @@ bool InterruptedInPlaceJoin(BlockFile& d, uint32_t& outlineSize) {
 }  // namespace
 
 void SetFileStepHook(TFileStepHook hook) { g_stepHook = std::move(hook); }
+void FileStep(std::string_view step) { Step(step); }
 
 std::string CardFileName(const std::string& path) { return ChangeFileExt(path, ".dsc"); }
 std::string BackupFileName(const std::string& path) { return ChangeFileExt(path, ".bak"); }

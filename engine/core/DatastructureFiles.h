@@ -107,5 +107,7 @@ std::string LastOpenedCaption(int n, const std::string& entry);
 // Tests make it throw (a failing step) or _exit (a crash before the step).
 using TFileStepHook = std::function<void(std::string_view step)>;
 void SetFileStepHook(TFileStepHook hook);
+// Runs the hook for a step of an operation built on these (packing by copy, saving branches).
+void FileStep(std::string_view step);
 
 }  // namespace kiv

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/core/Cards.h"
+#include "engine/core/Marks.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
 #include "engine/core/Search.h"
@@ -243,6 +244,11 @@ void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int 
 std::string DumpTreePair(const std::string& kivPath, bool withCards) {
     TTreePairFiles p = OpenTreePair(kivPath, false);
     return DumpTree(p.kiv.get(), p.dsc.get(), withCards);
+}
+
+std::string DumpMarksPair(const std::string& kivPath) {
+    TTreePairFiles p = OpenTreePair(kivPath, false);
+    return DumpMarks(p.kiv.get(), p.dsc.get());
 }
 
 }  // namespace kiv

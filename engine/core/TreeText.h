@@ -60,6 +60,8 @@ struct TTreePairFiles {
 TTreePairFiles OpenTreePair(const std::string& kivPath, bool write);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
 std::string DumpTreePair(const std::string& kivPath, bool withCards = false);
+// DumpMarks (engine/core/Marks.h) of an open pair.
+std::string DumpMarksPair(const std::string& kivPath);
 // StoreTrailCard on an open pair, opened with its write lock.
 void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text);
 

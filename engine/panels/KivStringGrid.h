@@ -57,6 +57,11 @@ extern TColorSchemeRec ColorScheme;
 int SchemeRowLines();
 
 class TKivStringGrid;
+struct TPanelContext;
+
+// What the outline edits need to know of the panel (its model, number, mode, the panel
+// before it, the open trail and datastructure).
+TPanelContext EditContext(const TKivStringGrid* g);
 
 // How captions wrap, in the panels and in their editor alike: at word boundaries, and
 // anywhere inside a word longer than the line.

@@ -12,8 +12,6 @@
 
 namespace kiv {
 
-namespace {
-
 TPanelContext EditContext(const TKivStringGrid* g) {
     TPanelContext c;
     c.Model = g->Nester.get();
@@ -26,6 +24,8 @@ TPanelContext EditContext(const TKivStringGrid* g) {
     c.BookMark = OpenBookMark();
     return c;
 }
+
+namespace {
 
 void RefreshLaterPanels(int k) {
     if (PanelsManagerExists()) PanelsManager().RefreshPanelsFrom(k);

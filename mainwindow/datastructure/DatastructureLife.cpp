@@ -34,8 +34,10 @@
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
-#include "mainwindow/datastructure/Marks.h"
+#include "engine/core/Marks.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
@@ -61,12 +63,16 @@ std::string ExtensionOf(const std::string& path) {
 
 std::string TemplatePath() { return AppDir() + "template.kiv"; }
 
-bool IsTemplate(const std::string& path) {
+}  // namespace
+
+bool TDatastructureLife::IsTemplate(const std::string& path) {
     if (SamePath(path, TemplatePath())) return true;
     // The same file name in the program folder, spelt otherwise.
     const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
     return SamePath(folder, AppDir()) && LowerCase(FileNameOf(path)) == "template.kiv";
 }
+
+namespace {
 
 // Passes the checks the split makes: an open pair, or a joined file with a sound trailer.
 bool PassesDatastructureChecks(const std::string& path) {
@@ -275,12 +281,12 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         CurrentPanel = 1;
         ctx_.Panels().sgdFirst->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
+        ctx_.FileCommands().SetPasswordLock(!CurrentBookMark->PasswordAccepted && !CurrentBookMark->Password.empty());
 
         if (CurrentBookMark->MarksPending) {
             std::string marks;
             pm.DBCards.ReadCard(kDBCardMarks, marks);
-            DeserializeMarks(marks, CurrentBookMark->Threads, CurrentBookMark->QuickJumps,
-                             [this](TNavigator& t) { return ctx_.Panels().sgdFirst->ValidateNavigator(t); });
+            ctx_.Marks().ReadMarksCard(marks);
         }
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
@@ -295,11 +301,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         if (ctx_.Panels().sgdFirst->Nester->RowCount() > 0) CurrentBookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
         CurrentBookMark->HoistStack.Clear();
         CurrentBookMark->Outlines.SetCurrentIndex(0);
-        CurrentBookMark->Threads.Clear();
-        CurrentBookMark->Threads.AddNavigator()->Assign(*CurrentNavigator);
-        CurrentBookMark->Threads.SetCurrentIndex(0);
-        // Thread 0 is the current trail from now on.
-        CurrentNavigator = CurrentBookMark->Threads.Navigator(0);
+        // The current thread is the current trail from now on.
+        ctx_.Marks().SettleThreadsAtOpen();
 
         ctx_.Panels().sgdFirst->SelectRow(ctx_.Panels().sgdFirst->CurrentRow());
         if (ctx_.Window().isVisible()) {
@@ -340,7 +343,9 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     }
     loading.reset();
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
+    GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
+    ctx_.FileCommands().WarnLargeDatastructure();
     CurrentBookMark->MarksPending = false;
     GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
@@ -376,10 +381,14 @@ void TDatastructureLife::CloseDatastructure() {
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
+        // The template bin's addresses follow what was done to the template as the datastructure.
+        if (IsTemplate(path)) ctx_.FileCommands().LoadTemplateBin();
     } else {
         ReleaseOpenPair();
     }
     ctx_.TextCard().ShowNoTopic();
+    // Nothing is left to protect.
+    ctx_.FileCommands().SetPasswordLock(false);
     if (failure) std::rethrow_exception(failure);
 }
 
@@ -435,12 +444,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (ctx_.IsBusy() || !CurrentNavigator) return;
-    TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!g || !g->IsRowValid(g->CurrentRow())) return;
-    const int row = g->CurrentRow();
-    const TNode n = g->Nester->GetNode(row);
-    CurrentNavigator->Add(n.ParentNest, n.Index, true, g->Nester->Caption(row), n.Item());
+    if (CurrentNavigator) ctx_.Marks().AddCurrentTopicToMarks(*CurrentNavigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
@@ -491,35 +495,41 @@ void TDatastructureLife::acCreateDatabaseExecute(KivAction* Sender) {
     const bool saveAs = Sender == acSaveDatabaseAs;
     if (saveAs && !ctx_.DatastructureOpen()) return;
     sdSaveAs.Title = saveAs ? QStringLiteral("Save Datastructure As") : QStringLiteral("Create New Datastructure");
-    sdSaveAs.FileName.clear();
-    if (sdSaveAs.InitialDir.isEmpty()) sdSaveAs.InitialDir = Q(AppDir());
-    if (!sdSaveAs.Execute()) return;
+    const std::string target = ChooseNewDatastructure(sdSaveAs);
+    if (target.empty()) return;
+    if (saveAs) SaveDatastructureAs(target);
+    else CreateDatastructureAs(target);
+}
+
+std::string TDatastructureLife::ChooseNewDatastructure(TSaveDialog& dialog) {
+    dialog.FileName.clear();
+    if (dialog.InitialDir.isEmpty()) dialog.InitialDir = Q(AppDir());
+    if (!dialog.Execute()) return {};
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
-    std::string target = QFileInfo(sdSaveAs.FileName).absoluteFilePath().toStdString();
+    std::string target = QFileInfo(dialog.FileName).absoluteFilePath().toStdString();
     if (LowerCase(ExtensionOf(target)) != ".kiv") target += ".kiv";
 
     if (ctx_.DatastructureOpen() && SamePath(target, CurrentBookMark->Path)) {
         MessageDlg(QStringLiteral("\"%1\" is the open datastructure. Choose another name.").arg(Q(target)),
                    MsgType::Warning, MsgButtons::OK);
-        return;
+        return {};
     }
     if (IsTemplate(target)) {
         MessageDlg(QStringLiteral("\"%1\" holds the templates. Choose another name.").arg(Q(target)), MsgType::Warning,
                    MsgButtons::OK);
-        return;
+        return {};
     }
     if (FileExists(CardFileName(target))) {
         MessageDlg(QStringLiteral("\"%1\" is open in another window or was not closed properly; it is not replaced.")
                        .arg(Q(target)),
                    MsgType::Warning, MsgButtons::OK);
-        return;
+        return {};
     }
     if (FileExists(target) &&
         MessageDlg(QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(Q(target)),
                    MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
-        return;
-    if (saveAs) SaveDatastructureAs(target);
-    else CreateDatastructureAs(target);
+        return {};
+    return target;
 }
 
 void TDatastructureLife::CreateDatastructureAs(const std::string& target) {

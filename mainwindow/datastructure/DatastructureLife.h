@@ -60,6 +60,14 @@ public:
     void AddCurrentTopicToMarks();
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
+    // The datastructure-level cards from the bins, the text bin and the marks, as closing writes them.
+    void WriteDatastructureCards();
+    // "template.kiv" in the program folder, however the path spells it.
+    static bool IsTemplate(const std::string& path);
+    // A name for a new datastructure from the dialog, made absolute with ".kiv"; empty when
+    // cancelled, or refused with a message: the open datastructure, the template, a pair
+    // left open, or an existing file the user does not want replaced.
+    std::string ChooseNewDatastructure(TSaveDialog& dialog);
 
     KivAction* acOpenDataBase = nullptr;
     KivAction* acCreateDatabase = nullptr;
@@ -79,7 +87,6 @@ private:
     void acHideAllCardsExecute();
     void UpdateTextBinIcon();
     void ReadDatastructureCards();
-    void WriteDatastructureCards();
     void SetLastOpenedCaptions(const std::vector<std::string>& entries);
     void CreateDatastructureAs(const std::string& target);
     void SaveDatastructureAs(const std::string& target);

@@ -187,10 +187,7 @@ void THoisting::acHoistExecute() {
     int currentAt = 0;
     TakeHoistedRows(*g->Nester, nodes, rows, currentAt);
 
-    TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
-    ctx_.Datastructure().AddCurrentTopicToMarks();
-    entry->Assign(*CurrentNavigator);
-    CurrentNavigator->SetHoistedNodes(nodes);
+    PushHoistEntry(nodes);
 
     if (g != ctx_.Panels().sgdFirst) g->ClearMarks();
     // The topic that was current stays current.
@@ -198,6 +195,20 @@ void THoisting::acHoistExecute() {
     ctx_.Panels().sgdFirst->ClearMarks();
     ctx_.Panels().sgdFirst->viewport()->update();
     FocusCaptionEditorInEditMode(true);
+}
+
+void THoisting::PushHoistEntry(const TNodeArray& nodes) {
+    TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
+    ctx_.Datastructure().AddCurrentTopicToMarks();
+    entry->Assign(*CurrentNavigator);
+    CurrentNavigator->SetHoistedNodes(nodes);
+}
+
+void THoisting::HoistNodes(const TNodeArray& nodes) {
+    if (!CurrentBookMark || !CurrentNavigator || nodes.empty()) return;
+    ctx_.FlushCurrentRow();
+    PushHoistEntry(nodes);
+    ShowHoistState(nullptr, nodes);
 }
 
 void THoisting::DehoistTo(int level) {

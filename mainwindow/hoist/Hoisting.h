@@ -36,6 +36,9 @@ public:
     void DehoistTo(int level);
     // btnHoist and acHoist for the active panel's current row.
     void UpdateHoistButton();
+    // A hoist level of its own for the given topics (search results, in their order): the
+    // position held is pushed and panel 1 lists the topics. Nothing without topics.
+    void HoistNodes(const TNodeArray& nodes);
 
     // In edit mode the caption editor of the active panel takes the focus, else panel 1.
     void FocusCaptionEditorInEditMode(bool elseFirstPanel = false);
@@ -53,6 +56,8 @@ public:
 
 private:
     void ShowNavigateMode();
+    // Pushes the position held (the current topic included) and hoists the nodes on it.
+    void PushHoistEntry(const TNodeArray& nodes);
 
     IWindowContext& ctx_;
 };

@@ -176,8 +176,9 @@ void TNavigationPath::UpdateNavigationPath() {
 
 void TNavigationPath::tsNavigatorChange(int NewTab, bool& AllowChange) {
     if (NewTab < 0) return;
-    // The strip keeps no selection: a tab is a way to a level.
+    // The strip keeps no selection: a tab is a way to a level, closed during a long operation.
     AllowChange = false;
+    if (ctx_.IsBusy()) return;
     NavigateToLevel(NewTab, true);
 }
 

@@ -126,6 +126,11 @@ void TNavigationPath::FillInterBaseTabs() {
 }
 
 void TNavigationPath::tsInterBaseChange(int NewTab, bool& AllowChange) {
+    // While a long operation (a search) runs, the strips stay as they are.
+    if (!interBaseGuard_ && ctx_.IsBusy()) {
+        AllowChange = false;
+        return;
+    }
     AllowChange = NewTab >= 0 && NewTab < InterBase().Count();
     if (!AllowChange || interBaseGuard_) return;
     InterBase().Select(NewTab);
@@ -257,6 +262,10 @@ void TNavigationPath::OutlineCaptionStored(TKivStringGrid* grid, int row) {
 }
 
 void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
+    if (!outlineGuard_ && ctx_.IsBusy()) {
+        AllowChange = false;
+        return;
+    }
     ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline") : QStringLiteral("whole"));
     if (outlineGuard_ || NewTab < 0 || !CurrentBookMark || !CurrentNavigator) return;
     TQuickJump& outlines = CurrentBookMark->Outlines;

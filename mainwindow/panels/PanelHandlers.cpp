@@ -23,6 +23,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -118,6 +119,7 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     if (CurrentNavigator && active && valid) {
         if (NewRow == Sender->CurrentRow()) ctx_.TextCard().ShowTopicStyle(model.GetFontStyle(NewRow));
         CurrentNavigator->ThreadTitle = ShortCaption(model.Caption(NewRow), 25);
+        ctx_.Marks().ThreadTitleChanged();
     }
     if (active) {
         ctx_.TextCard().ShowTopic(Sender, NewRow);

@@ -16,11 +16,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "components/FourthTabSet.h"
 #include "engine/core/Search.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
@@ -29,6 +31,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/BlockFile.h"
@@ -158,8 +162,6 @@ void TSearchPane::BuildComponents() {
     modeRow->addStretch(1);
     grid->addWidget(mode, 2, 0, 1, 3);
     cbxAutoHoist = Named(new QCheckBox(QStringLiteral("Hoist results"), pane), "cbxAutoHoist");
-    // Hoisting comes with the hoist stack's feature; until then the box is there, off.
-    cbxAutoHoist->setEnabled(false);
     grid->addWidget(cbxAutoHoist, 3, 0, 1, 3);
 
     btnSearch = Named(new QPushButton(QStringLiteral("Search"), pane), "btnSearch");
@@ -197,6 +199,7 @@ void TSearchPane::BuildComponents() {
     connect(btnStop, &QPushButton::clicked, this, [this] { btnStopClick(); });
     connect(btnFindNext, &QToolButton::clicked, this, [this] { GuardCall([this] { btnFindNextClick(); }); });
     connect(cbxAsPhrase, &QCheckBox::clicked, this, [this] { cbxAsPhraseClick(); });
+    connect(cbxAutoHoist, &QCheckBox::clicked, this, [this] { GuardCall([this] { cbxAutoHoistClick(); }); });
     connect(lvSearch, &QTreeWidget::itemSelectionChanged, this, [this] {
         const auto sel = lvSearch->selectedItems();
         if (!sel.isEmpty()) GuardCall([this, item = sel.first()] { lvSearchSelectItem(item); });
@@ -239,6 +242,7 @@ void TSearchPane::btnSearchClick() {
     Keywords = SearchKeywords(edKeywords->text().toStdString(), cbxAsPhrase->isChecked());
     if (!Keywords.empty() && ctx_.DatastructureOpen() && CurrentBookMark) RunWalk();
     ctx_.ShowStatusHint(QString::number(lvSearch->topLevelItemCount()) + QStringLiteral(" results found"));
+    if (cbxAutoHoist->isChecked()) HoistSearchResults();
 }
 
 void TSearchPane::RunWalk() {
@@ -328,21 +332,97 @@ void TSearchPane::cbxAsPhraseClick() {
     rbOr->setEnabled(!cbxAsPhrase->isChecked());
 }
 
+void TSearchPane::cbxAutoHoistClick() {
+    if (lvSearch->topLevelItemCount() == 0 || searching_) return;
+    if (cbxAutoHoist->isChecked()) HoistSearchResults();
+    else ctx_.Hoist().DehoistTo(0);
+}
+
+bool TSearchPane::ResultStands(const TNavigatorPtr& trail) const {
+    TKivStringGrid* first = PanelsManagerExists() ? PanelsManager().PanelByNumber(1) : nullptr;
+    return trail && trail->Count() > 0 && first && first->ValidateNavigator(*trail);
+}
+
+void TSearchPane::ToWholeOutline() {
+    ctx_.Hoist().DehoistTo(0);
+    TNavigationPath& nav = ctx_.NavPath();
+    if (nav.OutlineIndex() != 0 && nav.tsOutLine->Tabs().Count() > 0) nav.tsOutLine->SetTabIndex(0);
+}
+
+void TSearchPane::HoistSearchResults() {
+    if (!CurrentBookMark || !CurrentNavigator || !ctx_.DatastructureOpen() || searching_) return;
+    TQuickJump& results = CurrentBookMark->SearchResults;
+    TNodeArray nodes;
+    {
+        // Dropping a row must not choose another one.
+        const QSignalBlocker quiet(lvSearch);
+        for (int i = 0; i < lvSearch->topLevelItemCount();) {
+            const TNavigatorPtr trail = results.Navigator(i);
+            if (ResultStands(trail)) {
+                TNode node = trail->GetNode(trail->LastIndex());
+                node.Caption.clear();
+                nodes.push_back(node);
+                ++i;
+                continue;
+            }
+            delete lvSearch->takeTopLevelItem(i);
+            if (i < results.Count()) results.Delete(i);
+        }
+    }
+    if (nodes.empty()) return;
+    ToWholeOutline();
+    ctx_.Hoist().HoistNodes(nodes);
+}
+
+int TSearchPane::HoistedResultIndex(const TNode& node) const {
+    if (!CurrentBookMark || !CurrentNavigator || CurrentBookMark->HoistStack.Count() != 1 ||
+        ctx_.NavPath().OutlineIndex() != 0)
+        return -1;
+    const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
+    for (size_t k = 0; k < hoisted.size(); ++k) {
+        const TNode& h = hoisted[k];
+        if (h.ParentNest == node.ParentNest && h.Index == node.Index && h.Item() == node.Item()) return int(k);
+    }
+    return -1;
+}
+
+void TSearchPane::SelectHoistedResult(int k) {
+    // Panel 1 shows the hoisted topics again unless it does already.
+    if (CurrentNavigator->Count() > 0) ctx_.NavPath().NavigateToLevel(0, false);
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!g) return;
+    const TNester& m = *g->Nester;
+    for (int r = 0, top = 0; r < m.RowCount(); ++r) {
+        if (m.Level(r) != 0) continue;
+        if (top++ == k) {
+            g->SelectRow(r);
+            return;
+        }
+    }
+}
+
 void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
-    if (!ctx_.Window().isEnabled() || searching_ || !CurrentBookMark) return;
+    if (!ctx_.Window().isEnabled() || searching_ || !CurrentBookMark || !CurrentNavigator) return;
     if (!item) {
         lvSearch->setFocus(Qt::OtherFocusReason);
         return;
     }
     ctx_.Skeleton().pnlKiv->show();
     const TNavigatorPtr trail = CurrentBookMark->SearchResults.Navigator(lvSearch->indexOfTopLevelItem(item));
-    TKivStringGrid* first = PanelsManager().PanelByNumber(1);
-    if (!trail || trail->Count() == 0 || !first || !first->ValidateNavigator(*trail)) {
+    if (!ResultStands(trail)) {
         MessageDlg(QStringLiteral("Can't find this branch, may it was deleted!"), MsgType::Warning, MsgButtons::OK);
         lvSearch->setFocus(Qt::OtherFocusReason);
         return;
     }
-    ShowTrailTarget(*trail);
+    const int hoisted = HoistedResultIndex(trail->GetNode(trail->LastIndex()));
+    if (hoisted >= 0) {
+        SelectHoistedResult(hoisted);
+    } else {
+        ToWholeOutline();
+        CurrentNavigator->Assign(*trail);
+        ctx_.NavPath().NavigateToLevel(trail->LastIndex(), false);
+    }
+    // The list keeps the focus, so the arrow keys go on through the results.
     lvSearch->setFocus(Qt::OtherFocusReason);
     const bool inText = item->data(0, kImageRole).toInt() == 1;
     btnFindNext->setEnabled(inText);
@@ -353,28 +433,6 @@ void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
         editor->setTextCursor(c);
         FindNextInTextCard();
     }
-}
-
-void TSearchPane::ShowTrailTarget(const TNavigator& trail) {
-    const int level = trail.LastIndex();
-    const TNode node = trail.GetNode(level);
-    ctx_.FlushCurrentRow();
-    if (CurrentNavigator) CurrentNavigator->Assign(trail);
-    TKivPanelsManager& pm = PanelsManager();
-    TKivStringGrid* first = pm.PanelByNumber(1);
-    {
-        const FlagGuard navigating(pm.Navigating);
-        CurrentPanel = 1;
-        first->Nester->RootNest = node.ParentNest;
-        first->Nester->LoadBranch(-1, false);
-        first->RowsChanged(0);
-        const int row = first->FindItemRow(node.Item(), false, 0);
-        if (row >= 0) first->SelectRow(row);
-        pm.RefreshPanelsFrom(1);
-    }
-    first->MakeActive();
-    if (CurrentNavigator) CurrentNavigator->DeleteFrom(level);
-    ctx_.ReloadCurrentRow();
 }
 
 bool TSearchPane::FindNextInTextCard() {

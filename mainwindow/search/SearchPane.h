@@ -50,7 +50,11 @@ public:
     void btnStopClick();
     void btnFindNextClick();
     void cbxAsPhraseClick();
+    void cbxAutoHoistClick();
     void lvSearchSelectItem(QTreeWidgetItem* item);
+    // The outline hoisted to every result that still stands, in list order; the rows of
+    // results that no longer do are dropped.
+    void HoistSearchResults();
     // The next keyword in the text card from the selection on, selected; false when none.
     bool FindNextInTextCard();
     void acSearchExecute();
@@ -85,7 +89,6 @@ public:
     QRadioButton* rbAnd = nullptr;
     QRadioButton* rbOr = nullptr;
     QCheckBox* cbxAsPhrase = nullptr;
-    // Off and disabled: hoisting the results comes with the hoist stack's feature.
     QCheckBox* cbxAutoHoist = nullptr;
     QPushButton* btnSearch = nullptr;
     QPushButton* btnStop = nullptr;
@@ -106,9 +109,14 @@ private:
     void CloseBinsColumn();
     void RunWalk();
     void AddResult(TBookMark& bookmark, const struct TSearchHit& hit);
-    // The topic of the trail in the outline panels: panel 1 shows the nest that holds it,
-    // the topic selected, the later panels refreshed.
-    void ShowTrailTarget(const TNavigator& trail);
+    // Whether the trail still leads to its topic.
+    bool ResultStands(const TNavigatorPtr& trail) const;
+    // Not hoisted, on the whole-datastructure outline tab.
+    void ToWholeOutline();
+    // The place of node among the hoisted topics while the results' hoist stands, else -1.
+    int HoistedResultIndex(const TNode& node) const;
+    // Level-0 row k of the hoisted view becomes the current topic.
+    void SelectHoistedResult(int k);
     void Progress(size_t tested);
 
     IWindowContext& ctx_;

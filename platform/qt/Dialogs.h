@@ -61,6 +61,14 @@ struct FileDialogResult {
     int FilterIndex = 1;
 };
 
+// One line of text asked for, as an input query does.
+struct InputRequest {
+    QString Caption;
+    QString Prompt;
+    bool Password = false;  // what is typed shows as "*"
+    int MaxLength = 0;      // characters; 0 for no limit
+};
+
 struct FolderDialogRequest {
     QString Title;
     QString InitialDir;
@@ -93,6 +101,8 @@ public:
     virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
     // The printer set-up dialog on the given printer; true when confirmed.
     virtual bool PrinterSetup(QPrinter& printer) = 0;
+    // The text entered; nullopt when cancelled.
+    virtual std::optional<QString> InputText(const InputRequest& request) = 0;
 };
 
 // The installed service; QtDialogs unless another was installed.

@@ -12,7 +12,7 @@ QStringList FakeDialogs::MessageTexts() const {
 
 size_t FakeDialogs::PendingAnswers() const {
     return messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size() + folderAnswers_.size() +
-           fontAnswers_.size() + colorAnswers_.size() + printerAnswers_.size();
+           fontAnswers_.size() + colorAnswers_.size() + printerAnswers_.size() + inputAnswers_.size();
 }
 
 void FakeDialogs::Clear() { *this = FakeDialogs(); }
@@ -60,17 +60,21 @@ FileDialogResult FakeDialogs::SaveFile(const FileDialogRequest& r) {
     return Take(saveAnswers_, Unscripted);
 }
 
-std::optional<QString> FakeDialogs::BrowseForFolder(const FolderDialogRequest& r) {
-    FolderRequests.push_back(r);
-    if (folderAnswers_.empty()) {
-        ++Unscripted;
+std::optional<QString> FakeDialogs::TakeText(std::deque<std::optional<QString>>& q, int& unscripted) {
+    if (q.empty()) {
+        ++unscripted;
         return std::nullopt;
     }
-    const bool chosen = folderAnswers_.front().has_value();
-    QString folder = chosen ? *folderAnswers_.front() : QString();
-    folderAnswers_.pop_front();
-    if (!chosen) return std::nullopt;
-    return folder;
+    const bool given = q.front().has_value();
+    QString text = given ? *q.front() : QString();
+    q.pop_front();
+    if (!given) return std::nullopt;
+    return text;
+}
+
+std::optional<QString> FakeDialogs::BrowseForFolder(const FolderDialogRequest& r) {
+    FolderRequests.push_back(r);
+    return TakeText(folderAnswers_, Unscripted);
 }
 
 std::optional<FontChoice> FakeDialogs::ChooseFont(const FontDialogRequest& r) {
@@ -95,6 +99,11 @@ std::optional<TColor> FakeDialogs::ChooseColor(TColor initial) {
     auto a = colorAnswers_.front();
     colorAnswers_.pop_front();
     return a;
+}
+
+std::optional<QString> FakeDialogs::InputText(const InputRequest& request) {
+    InputRequests.push_back(request);
+    return TakeText(inputAnswers_, Unscripted);
 }
 
 bool FakeDialogs::PrinterSetup(QPrinter&) {

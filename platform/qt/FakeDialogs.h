@@ -22,6 +22,7 @@ public:
     std::vector<FontDialogRequest> FontRequests;
     std::vector<TColor> ColorRequests;
     int PrinterSetupRequests = 0;
+    std::vector<InputRequest> InputRequests;
     int Unscripted = 0;
 
     // The script.
@@ -34,6 +35,7 @@ public:
     void AnswerFont(std::optional<FontChoice> font) { fontAnswers_.push_back(std::move(font)); }
     void AnswerColor(std::optional<TColor> color) { colorAnswers_.push_back(color); }
     void AnswerPrinterSetup(bool ok) { printerAnswers_.push_back(ok); }
+    void AnswerInput(std::optional<QString> text) { inputAnswers_.push_back(std::move(text)); }
 
     // The texts of the message boxes shown, in order.
     QStringList MessageTexts() const;
@@ -48,6 +50,7 @@ public:
     std::optional<FontChoice> ChooseFont(const FontDialogRequest& request) override;
     std::optional<TColor> ChooseColor(TColor initial) override;
     bool PrinterSetup(QPrinter& printer) override;
+    std::optional<QString> InputText(const InputRequest& request) override;
 
 private:
     struct Files {
@@ -55,6 +58,7 @@ private:
         int filterIndex;
     };
     static FileDialogResult Take(std::deque<std::optional<Files>>& q, int& unscripted);
+    static std::optional<QString> TakeText(std::deque<std::optional<QString>>& q, int& unscripted);
 
     std::deque<int> messageAnswers_;
     std::deque<std::optional<Files>> openAnswers_, saveAnswers_;
@@ -62,6 +66,7 @@ private:
     std::deque<std::optional<FontChoice>> fontAnswers_;
     std::deque<std::optional<TColor>> colorAnswers_;
     std::deque<bool> printerAnswers_;
+    std::deque<std::optional<QString>> inputAnswers_;
 };
 
 }  // namespace kiv

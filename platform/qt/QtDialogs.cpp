@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -223,6 +225,17 @@ std::optional<TColor> QtDialogs::ChooseColor(TColor initial) {
 bool QtDialogs::PrinterSetup(QPrinter& printer) {
     QPrintDialog dlg(&printer, DialogParent());
     return dlg.exec() == QDialog::Accepted;
+}
+
+std::optional<QString> QtDialogs::InputText(const InputRequest& request) {
+    QInputDialog dlg(DialogParent());
+    dlg.setWindowTitle(request.Caption);
+    dlg.setLabelText(request.Prompt);
+    dlg.setTextEchoMode(request.Password ? QLineEdit::Password : QLineEdit::Normal);
+    if (request.MaxLength > 0)
+        if (auto* edit = dlg.findChild<QLineEdit*>()) edit->setMaxLength(request.MaxLength);
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return dlg.textValue();
 }
 
 }  // namespace kiv

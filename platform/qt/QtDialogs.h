@@ -24,6 +24,7 @@ public:
     std::optional<FontChoice> ChooseFont(const FontDialogRequest& request) override;
     std::optional<TColor> ChooseColor(TColor initial) override;
     bool PrinterSetup(QPrinter& printer) override;
+    std::optional<QString> InputText(const InputRequest& request) override;
 
     // "Text files (*.txt)|*.txt|All files (*.*)|*.*" -> {"Text files (*.txt)", "All files (*)"}.
     static QStringList QtNameFilters(const QString& windowsFilter);

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QTextEdit>
 
-#include "mainwindow/datastructure/Marks.h"
+#include "engine/core/Marks.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {

@@ -377,7 +377,9 @@ TEST_F(NavPath, ChoosingAnotherDatastructuresTabOpensIt) {
     EXPECT_EQ(nav->tsOutLine->Tabs().Strings(), (QStringList{"<..>", "1. o1", "2. o3"}));
     EXPECT_TRUE(Path().isEmpty()) << "the other datastructure's own trail";
     nav->tsInterBase->SetTabIndex(0);
-    EXPECT_EQ(Rows(p1), QStringList{"a"});
+    // Back where the user stood, on its thread: b, under a.
+    EXPECT_EQ(Rows(p1), QStringList{"b"});
+    EXPECT_EQ(Path(), (QStringList{"<..>", "1. a\\"}));
 }
 
 TEST_F(NavPath, TheHandShowsOverTabsAndOverOtherDatastructuresOnly) {

@@ -1,6 +1,7 @@
 // The search pane: rows and their images, the status, branch scope, choosing a result and
-// stepping through its keywords, a stale result, Stop, a datastructure closed under a
-// running search, the find dialog and the web-search items.
+// stepping through its keywords, a stale result, hoisting the results, Stop, the tab strips
+// and a datastructure closed under a running search, the find dialog and the web-search
+// items.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,8 +13,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "components/FourthTabSet.h"
 #include "engine/core/Search.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
 #include "tests/mainwindow/WindowFixture.h"
@@ -86,6 +90,16 @@ protected:
         return StoredToText(g->Nester->Caption(g->CurrentRow()));
     }
     void Choose(int row) { P().lvSearch->setCurrentItem(P().lvSearch->topLevelItem(row)); }
+    // The captions of panel 1's level-0 rows.
+    QStringList TopRows() {
+        QStringList rows;
+        const TNester& m = *Panel1()->Nester;
+        for (int r = 0; r < m.RowCount(); ++r)
+            if (m.Level(r) == 0) rows << StoredToText(m.Caption(r));
+        return rows;
+    }
+    QString Mode() { return form->Skeleton().lblNavigateMode->text(); }
+    int HoistLevels() { return CurrentBookMark->HoistStack.Count(); }
 };
 
 const char* const kTree = "\"red cat\" \"two\r\nlines\" other(red)";
@@ -211,6 +225,124 @@ TEST_F(Search, AStaleResultIsReported) {
     EXPECT_EQ(CurrentCaption(), QStringLiteral("hit"));
 }
 
+TEST_F(Search, HoistedResultsAreTheTopLevelAndChoosingOneStaysHoisted) {
+    MakeWithCards(Home() + "FirstKivDB.kiv", "\"hit a\"(\"hit a1\" b(\"hit a2\")) c \"hit d\"(e) f",
+                  {{{1}, "one hit here"}, {{0, 1}, "{\\rtf1\\ansi text\\par}"}});
+    Start();
+    P().cbxAutoHoist->click();
+    EXPECT_TRUE(P().cbxAutoHoist->isEnabled());
+    EXPECT_EQ(HoistLevels(), 0) << "no rows yet: nothing to hoist";
+    Find(QStringLiteral("hit"));
+    EXPECT_EQ(Rows(), (QStringList{"   hit a T", "   hit a1 T", "   hit a2 T", "   c X", "   hit d T"}));
+    EXPECT_EQ(Status(), QStringLiteral("5 results found"));
+    EXPECT_EQ(TopRows(), (QStringList{"hit a", "hit a1", "hit a2", "c", "hit d"})) << "in tree order";
+    EXPECT_EQ(HoistLevels(), 1);
+    EXPECT_EQ(Mode(), QStringLiteral("hoist"));
+    EXPECT_TRUE(form->Hoist().acDehoistAll->Enabled());
+    EXPECT_EQ(form->CurrentGrid(), Panel1());
+    EXPECT_TRUE(Panel1()->IsHoistedTopRow(0));
+
+    // Choosing a result selects its hoisted row; the hoist stays.
+    Choose(2);
+    EXPECT_EQ(form->CurrentGrid(), Panel1());
+    EXPECT_EQ(Panel1()->CurrentRow(), 2);
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("hit a2"));
+    EXPECT_EQ(HoistLevels(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), P().lvSearch);
+    EXPECT_FALSE(P().btnFindNext->isEnabled());
+    // From a deeper panel too: panel 1 lists the results again.
+    Choose(0);
+    TKivStringGrid* second = PanelsManager().PanelByNumber(2);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(second->Nester->RowCount(), 2);
+    ClickRow(second, 1);
+    ASSERT_EQ(form->CurrentGrid(), second);
+    ASSERT_EQ(CurrentNavigator->Count(), 1);
+    Choose(3);
+    EXPECT_EQ(form->CurrentGrid(), Panel1());
+    EXPECT_EQ(TopRows(), (QStringList{"hit a", "hit a1", "hit a2", "c", "hit d"}));
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("c"));
+    EXPECT_EQ(HoistLevels(), 1);
+    EXPECT_TRUE(P().btnFindNext->isEnabled());
+    EXPECT_EQ(form->TextCard().txtSimpleText->textCursor().selectedText(), QStringLiteral("hit"));
+
+    // Unticking the box de-hoists: the whole outline again, at the topic chosen last.
+    P().cbxAutoHoist->click();
+    EXPECT_EQ(HoistLevels(), 0);
+    EXPECT_EQ(Mode(), QStringLiteral("whole"));
+    EXPECT_EQ(TopRows(), (QStringList{"hit a", "c", "hit d", "f"}));
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("c"));
+    EXPECT_FALSE(form->Hoist().acDehoistAll->Enabled());
+
+    // A result that no longer stands is dropped when the results are hoisted.
+    const TNode b = NodeAt(form->Pair().Outline.get(), {0, 1});
+    ASSERT_TRUE(SetNestItem(form->Pair().Outline.get(), b.ParentNest, 1, {b.CardDir, 0}));
+    P().cbxAutoHoist->click();
+    EXPECT_EQ(Rows(), (QStringList{"   hit a T", "   hit a1 T", "   c X", "   hit d T"}));
+    EXPECT_EQ(CurrentBookMark->SearchResults.Count(), 4);
+    EXPECT_EQ(TopRows(), (QStringList{"hit a", "hit a1", "c", "hit d"}));
+    EXPECT_TRUE(Dialogs().Messages.empty()) << "dropped silently";
+    Choose(3);
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("hit d"));
+    EXPECT_EQ(HoistLevels(), 1);
+}
+
+TEST_F(Search, InTreeModeAHoistedResultIsChosenFromBelowAnother) {
+    MakeWithCards(Home() + "FirstKivDB.kiv", "\"hit a\"(b) c \"hit d\"", {});
+    Start();
+    PanelsManager().SetTreeMode(true);
+    P().cbxAutoHoist->click();
+    Find(QStringLiteral("hit"));
+    ASSERT_EQ(TopRows(), (QStringList{"hit a", "hit d"}));
+    Panel1()->ExpandRow(0);
+    ASSERT_EQ(Panel1()->Nester->RowCount(), 3);
+    ClickRow(Panel1(), 1);  // b, below the first result
+    ASSERT_EQ(CurrentCaption(), QStringLiteral("b"));
+    Choose(1);
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("hit d"));
+    EXPECT_EQ(Panel1()->Nester->Level(Panel1()->CurrentRow()), 0);
+    EXPECT_EQ(HoistLevels(), 1);
+}
+
+TEST_F(Search, ChoosingAResultLeavesAnotherHoistAndOutline) {
+    MakeWithCards(Home() + "FirstKivDB.kiv", "first(\"hit x\") second(y)", {});
+    Start();
+    TNavigationPath& nav = form->NavPath();
+    Find(QStringLiteral("hit"));
+    ASSERT_EQ(Rows().size(), 1);
+    // On the second outline tab, with a hoist of its own on top.
+    nav.tsOutLine->SetTabIndex(2);
+    ASSERT_EQ(nav.OutlineIndex(), 2);
+    form->Hoist().acHoistExecute();
+    ASSERT_EQ(HoistLevels(), 1);
+    Choose(0);
+    EXPECT_EQ(HoistLevels(), 0);
+    EXPECT_EQ(nav.OutlineIndex(), 0);
+    EXPECT_EQ(nav.tsOutLine->TabIndex(), 0);
+    EXPECT_EQ(Mode(), QStringLiteral("whole"));
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("hit x"));
+    EXPECT_EQ(CurrentNavigator->Count(), 1);
+    EXPECT_EQ(CurrentNavigator->GetNode(0).Item(), NodeAt(form->Pair().Outline.get(), {0}).Item());
+}
+
+TEST_F(Search, HoistNodesPushesOneLevelAndDehoistReturns) {
+    MakeWithCards(Home() + "FirstKivDB.kiv", "a(a1 a2) b c", {});
+    Start();
+    ClickRow(Panel1(), 1);  // b
+    BlockFile* kiv = form->Pair().Outline.get();
+    form->Hoist().HoistNodes({});
+    EXPECT_EQ(HoistLevels(), 0) << "no topics, no hoist";
+    form->Hoist().HoistNodes({NodeAt(kiv, {2}), NodeAt(kiv, {0, 1})});
+    EXPECT_EQ(HoistLevels(), 1);
+    EXPECT_EQ(TopRows(), (QStringList{"c", "a2"}));
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("c"));
+    EXPECT_EQ(CurrentBookMark->HoistStack.Navigator(0)->GetNode(0).Item(), NodeAt(kiv, {1}).Item())
+        << "the topic held before is kept";
+    form->Hoist().acDehoistExecute();
+    EXPECT_EQ(HoistLevels(), 0);
+    EXPECT_EQ(TopRows(), (QStringList{"a", "b", "c"}));
+}
+
 TEST_F(Search, StopAfterTheFirstResult) {
     MakeWithCards(Home() + "FirstKivDB.kiv", "hit(hit hit) hit hit", {});
     Start();
@@ -264,6 +396,49 @@ TEST_F(Search, TheWindowLivesDuringAWalkAndStopEndsIt) {
     Find(QStringLiteral("hit"));
     EXPECT_EQ(Rows().size(), 300);
     EXPECT_EQ(Status(), QStringLiteral("300 results found"));
+}
+
+TEST_F(Search, TheTabStripsRefuseChangesDuringAWalk) {
+    std::vector<CardAt> cards;
+    const std::string tree = "deep(inner) " + ManyTopics(200, cards);
+    for (CardAt& c : cards) ++c.path[0];
+    MakeWithCards(Home() + "FirstKivDB.kiv", tree, cards);
+    Start();
+    TNavigationPath& nav = form->NavPath();
+    InterBase().Add(Home() + "other.kiv");
+    nav.FillInterBaseTabs();
+    ASSERT_EQ(nav.tsInterBase->TabIndex(), 0);
+    TKivStringGrid* second = PanelsManager().PanelByNumber(2);
+    ASSERT_NE(second, nullptr);
+    ClickRow(second, 0);  // inner: the path has a tab for deep
+    ASSERT_EQ(CurrentPanel, 2);
+    ASSERT_EQ(nav.tsNavigator->Tabs().Count(), 2);
+    ASSERT_EQ(nav.tsOutLine->Tabs().Count(), 202);
+    P().PumpMs = 0;
+    int outlineDuring = -1, interBaseDuring = -1, panelDuring = -1;
+    bool searchingDuring = false;
+    QTimer::singleShot(0, &P(), [&] {
+        searchingDuring = P().Searching();
+        nav.tsOutLine->SetTabIndex(3);
+        nav.tsInterBase->SetTabIndex(1);
+        nav.tsNavigator->SetTabIndex(0);
+        outlineDuring = nav.tsOutLine->TabIndex();
+        interBaseDuring = nav.tsInterBase->TabIndex();
+        panelDuring = CurrentPanel;
+    });
+    Find(QStringLiteral("hit"));
+    ASSERT_TRUE(searchingDuring);
+    EXPECT_EQ(outlineDuring, 0);
+    EXPECT_EQ(interBaseDuring, 0);
+    EXPECT_EQ(panelDuring, 2) << "the path tab would have gone to panel 1";
+    EXPECT_EQ(nav.OutlineIndex(), 0);
+    EXPECT_EQ(InterBase().CurrentIndex(), 0);
+    EXPECT_EQ(Rows().size(), 200) << "the walk went on";
+    EXPECT_TRUE(Dialogs().Messages.empty()) << "no open of the other datastructure was tried";
+    // Afterwards the strips work again.
+    nav.tsOutLine->SetTabIndex(4);
+    EXPECT_EQ(nav.OutlineIndex(), 4);
+    EXPECT_EQ(CurrentCaption(), QStringLiteral("hit 2"));
 }
 
 TEST_F(Search, ClosingTheDatastructureEndsARunningSearch) {

@@ -148,9 +148,10 @@ TEST_F(Window, TheTextCardFollowsATopicMadeInAnEmptyPanelAndRowsThatMove) {
     EXPECT_NE(c.TextCards[0].find("about a"), std::string::npos);
     ResetGlobals();
     f = Start();
-    ClickRow(f->Panels().sgdSecond, 2);
+    // It opens where the user stood: panel 1 on a's children, the child current.
+    ASSERT_EQ(f->Panels().sgdFirst->CurrentRow(), 2);
     EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QStringLiteral("about the child"));
-    ClickRow(f->Panels().sgdSecond, 0);
+    ClickRow(f->Panels().sgdFirst, 0);
     EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QString());
 }
 

@@ -5,8 +5,8 @@
 //   kivclip get           prints the text on the clipboard, read through our port
 //   kivclip target        a window at (0,0), 300 x 300, registered with our combo target;
 //                         prints "ready", then what the first drop brings, and ends
-//   kivclip offer FILE TEXT   another program: a window at (400,0), 200 x 200, that drags
-//                         the file and the text with plain Qt when pressed
+//   kivclip offer FILE... TEXT   another program: a window at (400,0), 200 x 200, that
+//                         drags the files and the text with plain Qt when pressed
 //   kivclip link URL TITLE    the same window dragging a link through our URL source;
 //                         prints the drag's result
 #include <QApplication>
@@ -37,12 +37,14 @@ public:
 // A plain Qt window that drags a file and a text when pressed, as other programs do.
 class Offer : public QWidget {
 public:
-    Offer(QString file, QString text) : file_(std::move(file)), text_(std::move(text)) {}
+    Offer(QStringList files, QString text) : files_(std::move(files)), text_(std::move(text)) {}
 
 protected:
     void mousePressEvent(QMouseEvent*) override {
         auto* mime = new QMimeData;
-        mime->setUrls({QUrl::fromLocalFile(file_)});
+        QList<QUrl> urls;
+        for (const QString& f : files_) urls << QUrl::fromLocalFile(f);
+        mime->setUrls(urls);
         mime->setText(text_);
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
@@ -53,7 +55,8 @@ protected:
     }
 
 private:
-    QString file_, text_;
+    QStringList files_;
+    QString text_;
 };
 
 // A window that drags a link through our URL source and Qt's drag loop when pressed.
@@ -135,8 +138,8 @@ int main(int argc, char** argv) {
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
         return app.exec();
     }
-    if (args.size() == 4 && args[1] == "offer") {
-        Offer window(args[2], args[3]);
+    if (args.size() >= 4 && args[1] == "offer") {
+        Offer window(args.mid(2, args.size() - 3), args.last());
         window.setWindowTitle("kivclip offer");
         ShowAt(window, 400, 0, 200);
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
@@ -149,6 +152,6 @@ int main(int argc, char** argv) {
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
         return app.exec();
     }
-    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | offer FILE TEXT | link URL TITLE\n");
+    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | offer FILE... TEXT | link URL TITLE\n");
     return 2;
 }

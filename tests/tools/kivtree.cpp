@@ -1,10 +1,12 @@
 // kivtree: builds and shows open datastructure pairs for tests and by hand.
 //   kivtree make PATH.kiv 'TREE'   fresh PATH.kiv + PATH.dsc holding TREE, e.g. 'a(b "c d") e'
-//   kivtree dump [--cards] PATH.kiv
+//   kivtree dump [--cards|--marks] PATH.kiv
 //                                  one topic per line, two blanks of indent per level; a joined
 //                                  file is split in a temporary folder, the file left untouched;
 //                                  with --cards each topic's text card follows as plain text,
-//                                  then its links as "@ target | title"
+//                                  then its links as "@ target | title"; --marks prints the
+//                                  Threads and QuickJumps instead, each a trail of captions
+//                                  ("  0. a / b"), as the window reads them
 //   kivtree setcard PATH.kiv TRAIL KIND
 //                                  standard input becomes card KIND (1 caption, 2 text, 3 graphic,
 //                                  4 links, 5 external path) of the topic at TRAIL, its child
@@ -98,7 +100,8 @@ int DumpPath(const std::string& path, bool withCards) {
 int Dump(const Args& a) { return DumpPath(a[0], false); }
 
 int DumpCards(const Args& a) {
-    if (a[0] != "--cards") throw kiv::EKivError("unknown option \"" + a[0] + "\" (dump takes --cards)");
+    if (a[0] == "--marks") return Print(ReadPair(a[1], [](const std::string& p) { return kiv::DumpMarksPair(p); }));
+    if (a[0] != "--cards") throw kiv::EKivError("unknown option \"" + a[0] + "\" (dump takes --cards or --marks)");
     return DumpPath(a[1], true);
 }
 
@@ -216,7 +219,7 @@ int Search(const Args& a) {
 const Command kCommands[] = {
     {"make", "make PATH.kiv 'TREE'", 2, 0, Make},
     {"dump", "dump PATH.kiv", 1, 0, Dump},
-    {"dump", "dump --cards PATH.kiv", 2, 0, DumpCards},
+    {"dump", "dump --cards|--marks PATH.kiv", 2, 0, DumpCards},
     {"setcard", "setcard PATH.kiv TRAIL KIND", 3, 0, SetCard},
     {"pack", "pack PATH.kiv", 1, 0, Pack},
     {"unpack", "unpack PATH.kiv", 1, 0, Unpack},

@@ -1,0 +1,360 @@
+#include "engine/core/BranchCopy.h"
+
+#include <cerrno>
+#include <map>
+
+#include "engine/core/DatastructureFiles.h"
+#include "platform/core/KivError.h"
+#include "platform/core/SamePath.h"
+
+namespace kiv {
+
+namespace {
+
+// A part of another file, read-only: the card part or the outline part of a joined file.
+class TFileWindow : public BlockFile {
+public:
+    TFileWindow(BlockFile& base, uint64_t offset, uint64_t size) : base_(base), offset_(offset), size_(size) {}
+    uint64_t Size() const override { return size_; }
+    size_t ReadAt(uint64_t off, void* buf, size_t n) override {
+        if (off >= size_) return 0;
+        if (n > size_ - off) n = size_t(size_ - off);
+        return base_.ReadAt(offset_ + off, buf, n);
+    }
+    void WriteAt(uint64_t, const void*, size_t) override { ReadOnly(); }
+    void Truncate(uint64_t) override { ReadOnly(); }
+    void Sync() override {}
+    const std::string& Path() const override { return base_.Path(); }
+
+private:
+    [[noreturn]] void ReadOnly() const {
+        throw EKivError("\"" + base_.Path() + "\" is read as a copy source and is not written.");
+    }
+    BlockFile& base_;
+    uint64_t offset_, size_;
+};
+
+bool IsCloneCaption(const std::string& card) {
+    return HasCaptionPrefix(card) && (uint8_t(card[4]) & kFlagClone);
+}
+
+std::string DirOf(const std::string& path) {
+    auto p = path.find_last_of('/');
+    if (p == std::string::npos) return ".";
+    return p == 0 ? "/" : path.substr(0, p);
+}
+
+// A finished joined file renamed over target; a ".dsc" that stood beside target (a pair
+// left open) goes first, so the new file is never paired with a card file not its own.
+void RenameOver(const std::string& finished, const std::string& target, const char* step) {
+    const std::string dsc = CardFileName(target);
+    if (FileExists(dsc)) {
+        FileStep("replace:remove-dsc");
+        RemoveFile(dsc);
+    }
+    FileStep(step);
+    RenameFile(finished, target);
+    SyncDir(DirOf(target));
+}
+
+}  // namespace
+
+// ---- the clone table ----
+
+TCloneRecord* TCloneTable::FindBySource(const TNestItem& item) {
+    if (item.CardDir == 0) return nullptr;
+    for (TCloneRecord& r : records_)
+        if (NestItemsEqual(r.Source, item)) return &r;
+    return nullptr;
+}
+
+TCloneRecord* TCloneTable::FindByCopy(const TNestItem& item) {
+    if (item.CardDir == 0) return nullptr;
+    for (TCloneRecord& r : records_)
+        if (NestItemsEqual(r.Copy, item)) return &r;
+    return nullptr;
+}
+
+TCloneRecord& TCloneTable::Add(const TCloneRecord& record) { return records_.emplace_back(record); }
+
+// ---- copying ----
+
+uint32_t CopyTopicCards(BlockFile* srcCards, BlockFile* dstCards, uint32_t srcDirectory) {
+    if (srcDirectory == 0) return 0;
+    TCards src, dst;
+    src.SetCardFile(srcCards);
+    dst.SetCardFile(dstCards);
+    uint32_t dir = 0;
+    std::string text;
+    for (uint8_t kind = kCardCaption; kind <= kCardExternal; ++kind) {
+        text.clear();
+        src.ReadCard(kind, srcDirectory, text);
+        if (text.empty()) continue;
+        if (!dst.WriteCard(kind, dir, text))
+            throw ENesterError("Datastructure is corrupted, a copied card found no room in its directory");
+    }
+    return dir;
+}
+
+TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst, TCloneTable& clones,
+                     uint32_t placedNest, uint32_t placedIndex, const TCopyProgress& progress) {
+    // One frame per nest being copied: the source items, the copies made so far and the
+    // destination nest they fill when the frame is done.
+    struct Frame {
+        TItemArray Source;
+        size_t Next = 0;
+        TItemArray Copies;
+        uint32_t Nest = 0;
+        int CloneRecord = -1;
+    };
+    std::vector<Frame> stack;
+    std::map<uint32_t, uint32_t> nests;  // source nest -> its copy
+    TCards srcCards;
+    srcCards.SetCardFile(src.Cards);
+
+    auto visit = [&](const TNestItem& s, uint32_t nest, uint32_t index) -> TNestItem {
+        if (progress) progress();
+        std::string caption;
+        srcCards.ReadCard(kCardCaption, s.CardDir, caption);
+        const bool clone = IsCloneCaption(caption);
+        if (clone) {
+            if (TCloneRecord* r = clones.FindBySource(s)) {
+                ++r->Occurrences;
+                return r->Copy;
+            }
+        }
+        TNestItem c{CopyTopicCards(src.Cards, dst.Cards, s.CardDir), 0};
+        bool pushed = false;
+        if (s.ChildNest == kExternalNest) {
+            c.ChildNest = kExternalNest;
+        } else if (NestFollowed(s.ChildNest)) {
+            if (auto it = nests.find(s.ChildNest); it != nests.end()) {
+                c.ChildNest = it->second;
+            } else {
+                TItemArray children;
+                ReadNestItems(src.Outline, s.ChildNest, children);
+                if (!children.empty()) {
+                    // The nest is made now, so its address is known while its topics are copied.
+                    c.ChildNest = AppendNestBlock(dst.Outline, TItemArray(children.size()));
+                    nests[s.ChildNest] = c.ChildNest;
+                    stack.push_back(Frame{std::move(children), 0, {}, c.ChildNest, -1});
+                    pushed = true;
+                }
+            }
+        }
+        if (clone) {
+            clones.Add({s, c, !pushed, 1, nest, index});
+            if (pushed) stack.back().CloneRecord = int(clones.Records().size()) - 1;
+        }
+        return c;
+    };
+
+    const TNestItem top = visit(item, placedNest, placedIndex);
+    while (!stack.empty()) {
+        const size_t f = stack.size() - 1;
+        if (stack[f].Next == stack[f].Source.size()) {
+            WriteNestItems(dst.Outline, stack[f].Nest, stack[f].Copies);
+            if (stack[f].CloneRecord >= 0) clones.Records()[size_t(stack[f].CloneRecord)].Copied = true;
+            stack.pop_back();
+            continue;
+        }
+        const TNestItem s = stack[f].Source[stack[f].Next++];
+        const TNestItem c = visit(s, stack[f].Nest, uint32_t(stack[f].Copies.size()));
+        stack[f].Copies.push_back(c);
+    }
+    return top;
+}
+
+TTopSlot CopyBranchToDatastructure(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst,
+                                   TCloneTable& clones, const TCopyProgress& progress) {
+    const uint32_t root = ReadRootNest(dst.Outline);
+    TItemArray tops;
+    if (NestFollowed(root)) ReadNestItems(dst.Outline, root, tops);
+    // The slot is taken only once the copy is whole: a copy that fails leaves no empty topic.
+    TTopSlot slot{NestFollowed(root) ? root : 0, uint32_t(tops.size()), {}};
+    slot.Item = CopyBranch(src, item, dst, clones, slot.RootNest, slot.Index, progress);
+    slot.RootNest = AddNestItems(dst.Outline, slot.RootNest, TItemArray{slot.Item});
+    if (slot.RootNest != root) {
+        WriteRootNest(dst.Outline, slot.RootNest);
+        // A clone first placed in the new root nest names it.
+        for (TCloneRecord& r : clones.Records())
+            if (r.DestNest == 0 && r.DestIndex == slot.Index) r.DestNest = slot.RootNest;
+    }
+    return slot;
+}
+
+bool ClearCloneMark(BlockFile* cards, uint32_t directory) {
+    if (directory == 0) return false;
+    TCards c;
+    c.SetCardFile(cards);
+    std::string card;
+    c.ReadCard(kCardCaption, directory, card);
+    if (!IsCloneCaption(card)) return false;
+    card[4] = char(uint8_t(card[4]) & uint8_t(~kFlagClone));
+    if (!c.StoreCard(directory, kCardCaption, card))
+        throw ENesterError("Datastructure is corrupted, a caption could not be stored");
+    return true;
+}
+
+int FixCloneMarks(const TCloneTable& clones, BlockFile* dstCards) {
+    int n = 0;
+    for (const TCloneRecord& r : clones.Records())
+        if (r.Occurrences == 1 && ClearCloneMark(dstCards, r.Copy.CardDir)) ++n;
+    return n;
+}
+
+// ---- whole datastructures ----
+
+std::string PackTempName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    const std::string stem =
+        dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path : path.substr(0, dot);
+    return stem + "_!#_$$.kiv";
+}
+
+void RemoveDatastructureFiles(const std::string& path) {
+    try {
+        RecoverDatastructure(path);  // takes away the temporary files of an interrupted join
+    } catch (const EKivError&) {
+        // Whatever state it is in, it goes.
+    }
+    for (const std::string& p : {path, CardFileName(path)})
+        if (FileExists(p)) RemoveFile(p);
+}
+
+void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const std::string& path,
+                         const std::vector<TLevelCard>& levelCards, const TCopyProgress& progress) {
+    FileStep("copy:remove-old");
+    RemoveDatastructureFiles(path);
+    try {
+        FileStep("copy:create");
+        auto outline = PosixBlockFile::Open(path, OpenMode::Truncate, true);
+        auto cards = PosixBlockFile::Open(CardFileName(path), OpenMode::Truncate, true);
+        InitOutlineFile(outline.get());
+        InitCardFile(cards.get());
+        const TPairFiles dst{outline.get(), cards.get()};
+        TCloneTable clones;
+        uint32_t root = 0;
+        if (!topics.empty()) {
+            root = AppendNestBlock(dst.Outline, TItemArray(topics.size()));
+            WriteRootNest(dst.Outline, root);
+        }
+        for (size_t i = 0; i < topics.size(); ++i) {
+            FileStep("copy:topic");
+            const TNestItem copy = CopyBranch(src, topics[i], dst, clones, root, uint32_t(i), progress);
+            if (!SetNestItem(dst.Outline, root, int(i), copy))
+                throw ENesterError("Datastructure is corrupted, can't save nest item");
+        }
+        FileStep("copy:fix-clones");
+        FixCloneMarks(clones, dst.Cards);
+        TDBCards db;
+        db.SetCardFile(dst.Cards);
+        for (const TLevelCard& lc : levelCards)
+            if (!lc.Text.empty() && !db.WriteCard(lc.Kind, lc.Text))
+                throw ENesterError("Datastructure is corrupted, a datastructure card found no room");
+        outline.reset();
+        cards.reset();
+        FileStep("copy:join");
+        PackDatastructure(path);
+    } catch (...) {
+        try {
+            RemoveDatastructureFiles(path);
+        } catch (...) {
+            // Left for the next attempt, which removes it first.
+        }
+        throw;
+    }
+}
+
+void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress) {
+    TItemArray tops;
+    const uint32_t root = ReadRootNest(open.Outline);
+    if (NestFollowed(root)) ReadNestItems(open.Outline, root, tops);
+    TDBCards db;
+    db.SetCardFile(open.Cards);
+    db.LoadDirAddress();
+    std::vector<TLevelCard> level{{kDBCardTextBin, {}}, {kDBCardLaunchBin, {}}};
+    for (TLevelCard& lc : level) db.ReadCard(lc.Kind, lc.Text);
+    WriteBranchesToFile(open, tops, PackTempName(path), level, progress);
+}
+
+void ReplaceWithPackedCopy(const std::string& path) {
+    const std::string packed = PackTempName(path);
+    if (!FileExists(packed)) throw EFileError("Cannot open file", packed, ENOENT);
+    if (FileExists(CardFileName(path)))
+        throw EKivError("\"" + path + "\" is still open; the packed copy \"" + packed + "\" was kept beside it.");
+    RenameOver(packed, path, "pack:replace");
+}
+
+void PackDatastructureFile(const std::string& path, const TCopyProgress& progress) {
+    {
+        TSourceDatastructure src(path);
+        if (FileExists(CardFileName(path)))
+            throw EKivError("\"" + path + "\" is open; it is packed by the window that holds it.");
+        BuildPackedCopy(src.Files(), path, progress);
+    }
+    ReplaceWithPackedCopy(path);
+}
+
+void SaveBranchesAs(const TPairFiles& src, const TItemArray& topics, const std::string& target,
+                    const TCopyProgress& progress) {
+    if (src.Outline && SamePath(src.Outline->Path(), target))
+        throw EKivError("\"" + target + "\" is the datastructure the branches come from; it is not replaced.");
+    const std::string finished = PackTempName(target);
+    WriteBranchesToFile(src, topics, finished, {}, progress);
+    RenameOver(finished, target, "save:replace");
+}
+
+std::vector<TTopSlot> AppendBranchesTo(const TPairFiles& src, const TItemArray& topics, const std::string& target,
+                                       const TCopyProgress& progress) {
+    if (src.Outline && SamePath(src.Outline->Path(), target))
+        throw EKivError("\"" + target + "\" is the datastructure the branches come from.");
+    std::vector<TTopSlot> slots;
+    {
+        TDatastructurePair pair = OpenDatastructurePair(target, true);
+        const TPairFiles dst{pair.Outline.get(), pair.Cards.get()};
+        TCloneTable clones;
+        for (const TNestItem& t : topics) slots.push_back(CopyBranchToDatastructure(src, t, dst, clones, progress));
+        FixCloneMarks(clones, dst.Cards);
+    }
+    PackDatastructure(target);
+    return slots;
+}
+
+// ---- reading in place ----
+
+TSourceDatastructure::TSourceDatastructure(const std::string& path) {
+    if (FileExists(path) && FileExists(CardFileName(path))) {
+        base_ = PosixBlockFile::Open(path, OpenMode::ReadOnly);
+        base2_ = PosixBlockFile::Open(CardFileName(path), OpenMode::ReadOnly);
+        outline_ = std::make_unique<TFileWindow>(*base_, 0, base_->Size());
+        cards_ = std::make_unique<TFileWindow>(*base2_, 0, base2_->Size());
+        return;
+    }
+    base_ = PosixBlockFile::Open(path, OpenMode::ReadOnly);
+    TJoinedTrailer t;
+    if (!ReadJoinedTrailer(*base_, t)) throw EKivError("\"" + path + "\" is not a KIV datastructure.");
+    cards_ = std::make_unique<TFileWindow>(*base_, 0, t.CardSize);
+    outline_ = std::make_unique<TFileWindow>(*base_, t.CardSize, t.OutlineSize);
+}
+
+TSourceDatastructure::~TSourceDatastructure() = default;
+
+std::vector<TTopTopic> ReadTopTopics(const TPairFiles& files) {
+    std::vector<TTopTopic> out;
+    const uint32_t root = ReadRootNest(files.Outline);
+    if (!NestFollowed(root)) return out;
+    TItemArray items;
+    ReadNestItems(files.Outline, root, items);
+    TCards cards;
+    cards.SetCardFile(files.Cards);
+    for (const TNestItem& it : items) {
+        TTopTopic t{root, it, {}};
+        cards.ReadCaption(it.CardDir, t.Caption);
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+}  // namespace kiv

@@ -1,0 +1,189 @@
+// The drop target's handlers, the launch bin's and text bin's share of a drop, the clip
+// card and showing the bin panels. The drop box's move is in DropBox.cpp.
+#include "mainwindow/drops/Drops.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#include "engine/core/Navigation.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
+#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/ExceptionGuard.h"
+
+namespace kiv {
+
+void TDrops::BuildComponents() {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    TPanelHandlers& panels = ctx_.Panels();
+    TGraphicCard& card = ctx_.GraphicCard();
+    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin, ctx_.LaunchCard().lvLaunchCard,
+                     card.pnlGraphicCard, card.sgdGraphicCard});
+
+    // The drop box takes the program's own topic drags.
+    k.imDropBox->setAcceptDrops(true);
+    k.imDropBox->installEventFilter(this);
+
+    k.acShowTextBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    k.acShowTextBin->OnExecute = [this](KivAction*) { ShowBinPanel(ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().acShowTextBin); };
+    ctx_.Window().addAction(k.acShowTextBin);
+}
+
+void TDrops::RegisterCollector(QWidget* dropPanel, std::function<void(const QString&)> showPicture) {
+    dropPanel_ = dropPanel;
+    showCollectorPicture_ = std::move(showPicture);
+    if (dropPanel) AddDropTarget(dropPanel);
+}
+
+bool TDrops::IsGraphicCard(const QWidget* target) const {
+    const TGraphicCard& card = ctx_.GraphicCard();
+    return target && (target == card.pnlGraphicCard || target == card.sgdGraphicCard);
+}
+
+// ---- DropComTag ----
+
+void TDrops::DropComTagEnter(QWidget* Target, uint32_t& Effect) { Effect = EnterOn(Target, DropComTagContent(), Effect); }
+
+void TDrops::DropComTagLeave(QWidget* Target) {
+    if (dropPanel_ && Target == dropPanel_) {
+        if (showCollectorPicture_) showCollectorPicture_(QStringLiteral("swallow"));
+        SetDragImage(true);
+    }
+}
+
+void TDrops::DropComTagDrop(QWidget* Target, QPoint Point, uint32_t& Effect) {
+    SetDragImage(true);
+    if (!DropOn(Target, DropComTagContent(), Point)) Effect = kNoDropEffect;
+}
+
+uint32_t TDrops::EnterOn(QWidget* target, const TDropContent& drop, uint32_t effect) {
+    if (target && target == dropPanel_) {
+        if (showCollectorPicture_) showCollectorPicture_(QStringLiteral("openswallow"));
+        SetDragImage(false);
+        return effect;
+    }
+    SetDragImage(true);
+    if (IsGraphicCard(target) && !HasGraphicFile(drop.Files)) return kNoDropEffect;
+    return effect;
+}
+
+bool TDrops::DropOn(QWidget* target, const TDropContent& drop, QPoint point) {
+    // A long operation (a search, the wait panel) has the topics; nothing changes under it.
+    if (!target || ctx_.IsBusy()) return false;
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (target == dropPanel_) {
+        DropOnCollector(drop);
+    } else if (target == k.pnlLaunchBin) {
+        AddToLaunchBin(drop);
+    } else if (target == ctx_.LaunchCard().lvLaunchCard) {
+        TKivStringGrid* g = ctx_.CurrentGrid();
+        if (g && g->IsRowValid(g->CurrentRow())) ctx_.LaunchCard().AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
+    } else if (IsGraphicCard(target)) {
+        return DropOnGraphicCard(drop);
+    } else if (auto* grid = qobject_cast<TKivStringGrid*>(target)) {
+        DropOnPanel(grid, drop, grid->viewport()->mapFrom(grid, point));
+    }
+    return true;
+}
+
+void TDrops::DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint at) {
+    if (grid->Nester->RowCount() == 0) return;
+    const int row = grid->RowAt(at.x(), at.y());
+    if (!grid->IsRowValid(row)) return;
+    // What the panes hold of the current topic is stored before the drop changes a topic.
+    ctx_.FlushCurrentRow();
+    const std::string lines = BuildLinkLines(drop, true);
+    if (!lines.empty()) {
+        ctx_.LaunchCard().AddLinksToTopic(grid, row, lines);
+    } else if (!drop.Text.empty() && grid->Nester->Caption(row).empty()) {
+        SetCaptionFromText(grid, row, drop.Text);
+    }
+    ctx_.ReloadCurrentRow();
+}
+
+bool TDrops::TopicTakesDrop(TKivStringGrid* grid, int row) {
+    if (!grid || !grid->IsRowValid(row)) return false;
+    if (!grid->Nester->IsLocked(row)) return true;
+    MessageDlg(QStringLiteral("Can't add file or url, topic is locked."), MsgType::Warning, MsgButtons::OK);
+    return false;
+}
+
+void TDrops::SetCaptionFromText(TKivStringGrid* grid, int row, const std::string& text) {
+    if (!TopicTakesDrop(grid, row)) return;
+    // Lines end in CR LF however the other program ended them.
+    const std::string caption = TKivStringGrid::TextToCaption(StoredToText(text));
+    if (!grid->Nester->SetCaption(row, caption)) return;
+    if (grid->Editing() && grid->CurrentRow() == row) {
+        grid->CaptionEditor->SetText(TKivStringGrid::CaptionToText(caption));
+        grid->CaptionEditor->SetModified(false);
+    }
+    grid->DrawRow(row);
+    if (grid->OnTitleModified) grid->OnTitleModified(grid, row);
+}
+
+void TDrops::DropOnCollector(const TDropContent& drop) {
+    if (showCollectorPicture_) showCollectorPicture_(QStringLiteral("swallow"));
+    AddToLaunchBin(drop);
+    QTextEdit* bin = TextBinEditor ? TextBinEditor : ctx_.Skeleton().txtTextBin;
+    if (drop.Text.empty() || !bin) return;
+    QTextCursor c = bin->textCursor();
+    c.movePosition(QTextCursor::End);
+    bin->setTextCursor(c);
+    bin->insertPlainText(StoredToText(TextBinAppendix(drop.Text)));
+}
+
+bool TDrops::DropOnGraphicCard(const TDropContent& drop) {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!TopicTakesDrop(g, g ? g->CurrentRow() : -1)) return false;
+    QStringList files;
+    for (const std::string& f : drop.Files) files << StoredToText(f);
+    // The card keeps the pictures among them.
+    return ctx_.GraphicCard().AddImageFiles(files) > 0;
+}
+
+void TDrops::AddToLaunchBin(const TDropContent& drop) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    for (const std::string& line : LaunchBinLines(drop)) k.lbxLaunchBin->addItem(StoredToText(line));
+    if (k.lbxLaunchBin->count() > 0) SetImageIndex(k.acShowLaunchBin, 19);
+}
+
+// ---- clip card and bin panels ----
+
+void TDrops::AddToClipCard(TKivStringGrid* grid) {
+    if (!grid || !grid->IsRowValid(grid->CurrentRow())) return;
+    TWindowSkeleton& k = ctx_.Skeleton();
+    TNester& m = *grid->Nester;
+    for (int row : m.GetMarkedRows(true)) {
+        const TRecycledRecord r{m.ParentNest(row), m.CardDir(row), uint32_t(m.ChildNest(row))};
+        if (r.CardDir == 0 && r.ChildNest == 0) continue;
+        bool listed = false;
+        for (int i = 0; i < k.ClipCardBin.Count() && !listed; ++i) listed = k.ClipCardBin.GetItem(i) == r;
+        if (listed) continue;
+        k.ClipCardBin.Add(r);
+        k.lbxClipCard->addItem(StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));
+    }
+}
+
+void TDrops::ShowBinPanel(QWidget* panel, KivAction* action) {
+    if (!panel->isHidden()) {
+        panel->hide();
+    } else {
+        panel->show();
+        panel->raise();
+    }
+    if (action) action->SetChecked(!panel->isHidden());
+}
+
+}  // namespace kiv

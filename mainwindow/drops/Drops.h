@@ -1,0 +1,100 @@
+#pragma once
+// What the main window does with material dropped on it: the one drop target DropComTag
+// (text, files and web addresses from other programs, on the outline panels, the launch
+// bin, the launch card list, the graphic card and the collector's drop panel), the drop
+// box imDropBox that moves dragged topics into the branch under it, the clip card
+// collection of topics, and showing or hiding a card or bin panel (acShowTextBin).
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mainwindow/drops/DropLines.h"
+#include "platform/qt/KivAction.h"
+
+class QWidget;
+
+namespace kiv {
+
+class IWindowContext;
+class TDropComboTarget;
+class TKivStringGrid;
+
+class TDrops : public QObject {
+    Q_OBJECT
+public:
+    explicit TDrops(IWindowContext& ctx);
+    ~TDrops() override;
+    // The drop target on its controls, the drop box's events, acShowTextBin.
+    void BuildComponents();
+
+    // ---- DropComTag (its events, with the control under the cursor and a point of it) ----
+    void DropComTagEnter(QWidget* Target, uint32_t& Effect);
+    void DropComTagLeave(QWidget* Target);
+    // Effect: DROPEFFECT_NONE when the drop was refused.
+    void DropComTagDrop(QWidget* Target, QPoint Point, uint32_t& Effect);
+    // The effect that refuses a drag.
+    static constexpr uint32_t kNoDropEffect = 0;
+    // The two halves of the handlers, for a drop on a target control at a point of it: the
+    // effect a drag entering there gets (DROPEFFECT_NONE refuses it), and what the drop does
+    // (false: refused, nothing taken). The content is in stored form.
+    uint32_t EnterOn(QWidget* target, const TDropContent& drop, uint32_t effect);
+    bool DropOn(QWidget* target, const TDropContent& drop, QPoint point);
+    // The collector window's drop panel and the picture it shows ("swallow" or
+    // "openswallow"); the collector registers them when it is made.
+    void RegisterCollector(QWidget* dropPanel, std::function<void(const QString& picture)> showPicture);
+
+    // Files or the web address of a drop into the launch bin list.
+    void AddToLaunchBin(const TDropContent& drop);
+
+    // ---- the drop box ----
+    void imDropBoxDragOver(QObject* Source, bool& Accept);
+    void imDropBoxDragDrop(QObject* Source);
+
+    // The marked and current topics of the panel into the clip card bin, each once.
+    void AddToClipCard(TKivStringGrid* grid);
+
+    // A shown panel is hidden; a hidden one is shown in front. The action's check follows.
+    void ShowBinPanel(QWidget* panel, KivAction* action);
+
+    std::unique_ptr<TDropComboTarget> DropComTag;
+
+protected:
+    // DropComTag.cpp: the target made, set and put on the controls; what it read, in stored form.
+    void BuildDropComTag(const std::vector<QWidget*>& controls);
+    void AddDropTarget(QWidget* control);
+    TDropContent DropComTagContent() const;
+    void SetDragImage(bool on);
+
+public:
+    bool DragImageShown() const;
+
+protected:
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint viewportPoint);
+    void DropOnCollector(const TDropContent& drop);
+    bool DropOnGraphicCard(const TDropContent& drop);
+    // The graphic card's pane or its grid.
+    bool IsGraphicCard(const QWidget* target) const;
+    // The text of a drop as an empty topic's caption.
+    void SetCaptionFromText(TKivStringGrid* grid, int row, const std::string& text);
+    // The topic may take what is dropped; a locked one says so.
+    bool TopicTakesDrop(TKivStringGrid* grid, int row);
+    // The panel the drop box lies on, and the row under it; null / -1 when none.
+    TKivStringGrid* DropBoxGrid() const;
+    int DropBoxRow(TKivStringGrid* grid) const;
+    // The drop box's refusals before anything is written; true when the move may go on.
+    bool DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row);
+
+    IWindowContext& ctx_;
+    QPointer<QWidget> dropPanel_;
+    std::function<void(const QString&)> showCollectorPicture_;
+};
+
+}  // namespace kiv

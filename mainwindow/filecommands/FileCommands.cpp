@@ -1,0 +1,472 @@
+// Packing, saving branches, the template, external datastructures, the backup, the lock.
+// Commands: acCompactDatabase, acSaveInNewDatabase, acDoAsTemplate, acLinkToExt,
+// acUnlinkFromExt, acReturnToBackup, SetPassword1, EnterPassword1.
+#include "mainwindow/filecommands/FileCommands.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <exception>
+#include <random>
+#include <vector>
+
+#include "engine/core/BranchCopy.h"
+#include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
+#include "engine/core/Navigation.h"
+#include "engine/core/OutlineEdits.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/print/PrintCommands.h"
+#include "mainwindow/print/WaitPanel.h"
+#include "platform/core/AppPaths.h"
+#include "platform/core/KivStrings.h"
+#include "platform/core/SamePath.h"
+#include "platform/qt/ExceptionGuard.h"
+
+namespace kiv {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::string TemplatePath() { return AppDir() + "template.kiv"; }
+
+constexpr uint64_t kLargeCardFile = 15000000;
+constexpr int kLargeHelpContext = 112;
+constexpr int kProgressEveryMs = 50;
+constexpr int kMaxPassword = 15;
+
+// Every command of the menus under a menu, their sub-menus' included.
+void CollectMenuActions(QMenu* menu, std::vector<QAction*>& out) {
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) continue;
+        out.push_back(a);
+        if (a->menu()) CollectMenuActions(a->menu(), out);
+    }
+}
+// The commands of the topics that UpdateTopicActions asks, by name.
+const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acToPin",    "acToJoin",
+                                     "acToClone",      "acInsertBefore",   "acInsertAfter", "acToThreads",
+                                     "acToMarks",      "acAddFile",        "acToSplit"};
+
+}  // namespace
+
+TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
+    RandomDraw = [](int n) {
+        static std::mt19937 gen{std::random_device{}()};
+        return std::uniform_int_distribution<int>(0, n - 1)(gen);
+    };
+    OnRefreshNavigationPath = [this] { ctx_.NavPath().UpdateNavigationPath(); };
+    BuildComponents();
+    ctx_.Window().installEventFilter(this);
+    GuardCall([this] { LoadTemplateBin(); });
+}
+
+void TFileCommands::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    TWindowSkeleton& k = ctx_.Skeleton();
+    TDatastructureLife& life = ctx_.Datastructure();
+
+    acCompactDatabase = Action(w, "acCompactDatabase", QStringLiteral("Pack Datastructure"));
+    acCompactDatabase->OnExecute = [this](KivAction*) { acCompactDatabaseExecute(); };
+    acSaveInNewDatabase = Action(w, "acSaveInNewDatabase", QStringLiteral("Save Selected Branch(s) As..."));
+    acSaveInNewDatabase->OnExecute = [this](KivAction*) { acSaveInNewDatabaseExecute(); };
+    k.acDoAsTemplate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    k.acDoAsTemplate->setAutoRepeat(false);  // once per key press
+    k.acDoAsTemplate->OnExecute = [this](KivAction*) { acDoAsTemplateExecute(); };
+    w->addAction(k.acDoAsTemplate);
+    acLinkToExt = Action(w, "acLinkToExt", QStringLiteral("Link To External Datastructure..."));
+    acLinkToExt->OnExecute = [this](KivAction*) { acLinkToExtExecute(); };
+    acUnlinkFromExt = Action(w, "acUnlinkFromExt", QStringLiteral("Unlink From External Datastructure"));
+    acUnlinkFromExt->OnExecute = [this](KivAction*) { acUnlinkFromExtExecute(); };
+    life.acReturnToBackup->OnExecute = [this](KivAction*) { acReturnToBackupExecute(); };
+    SetPassword1 = Item(w, "SetPassword1", QStringLiteral("Set Password"));
+    connect(SetPassword1, &QAction::triggered, this, [this] { GuardCall([this] { SetPassword1Click(); }); });
+    EnterPassword1 = Item(w, "EnterPassword1", QStringLiteral("Enter Password"));
+    EnterPassword1->setEnabled(false);
+    connect(EnterPassword1, &QAction::triggered, this, [this] { GuardCall([this] { EnterPassword1Click(); }); });
+
+    // Before the recent files, as a group of their own.
+    QAction* before = life.miLast1;
+    for (QAction* a : std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, k.acDoAsTemplate, acLinkToExt,
+                                                      acUnlinkFromExt, life.acReturnToBackup, SetPassword1, EnterPassword1})
+        k.File1->insertAction(before, a);
+    k.File1->insertSeparator(before);
+
+    for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint, acCompactDatabase, acLinkToExt,
+                         acUnlinkFromExt, k.acDoAsTemplate})
+        HoldDisabledWhileLocked(a);
+    // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
+    k.pnlHider->setParent(w->centralWidget());
+    k.pnlHider->hide();
+
+    // The active panel changes: the topic commands look again.
+    for (TKivStringGrid* g : PanelsManager().Panels) {
+        auto previous = g->OnPanelChanged;
+        g->OnPanelChanged = [this, previous](TKivStringGrid* s, int o, int n) {
+            if (previous) previous(s, o, n);
+            UpdateTopicActions();
+        };
+    }
+
+    sdSaveBranches.Title = QStringLiteral("Save Selected Branch(s) As");
+    sdSaveBranches.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv");
+    sdSaveBranches.DefaultExt = QStringLiteral("kiv");
+    odExternal.Title = QStringLiteral("Link To External Datastructure");
+    odExternal.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv");
+    odExternal.FileMustExist = true;
+}
+
+void TFileCommands::HoldDisabledWhileLocked(KivAction* a) {
+    heldActions_.insert(a);
+    auto previous = a->OnUpdate;
+    a->OnUpdate = [this, previous](KivAction* s) {
+        if (previous) previous(s);
+        if (locked_) s->SetEnabled(false);
+    };
+}
+
+std::function<void()> TFileCommands::CopyProgress() {
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    return [clock] {
+        if (clock->elapsed() < kProgressEveryMs) return;
+        QCoreApplication::processEvents();
+        clock->restart();
+    };
+}
+
+bool TFileCommands::TakeSelectedTopics(TItemArray& items) {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!ctx_.DatastructureOpen() || !g || !g->IsRowValid(g->CurrentRow())) return false;
+    // The caption being typed and the cards in the panes go into the file first.
+    ctx_.FlushCurrentRow();
+    items = g->Nester->GetMarkedItems(true);
+    return !items.empty();
+}
+
+// ---- pack ----
+
+void TFileCommands::acCompactDatabaseExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    const std::string path = PanelsManager().DatastructurePath;
+    if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
+    RemoveDatastructureFiles(PackTempName(path));
+    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
+    ctx_.FlushCurrentRow();
+    // The text bin, the password and the launch bin as they stand now go with the copy.
+    ctx_.Datastructure().WriteDatastructureCards();
+    BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress());
+
+    const TBookMarkPtr bookMark = CurrentBookMark;
+    std::exception_ptr failure;
+    try {
+        ctx_.Datastructure().CloseDatastructure();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    CurrentNavigator = nullptr;
+    // Their addresses do not hold in the packed file.
+    bookMark->Threads.Clear();
+    bookMark->QuickJumps.Clear();
+    bookMark->MarksPending = true;
+    // A datastructure that could not be closed whole keeps its file; the copy stays beside it.
+    if (!failure) {
+        try {
+            ReplaceWithPackedCopy(path);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    ctx_.Datastructure().OpenDatastructureFile(path);
+    LoadTemplateBin();
+    if (failure) std::rethrow_exception(failure);
+}
+
+// ---- save branches ----
+
+void TFileCommands::acSaveInNewDatabaseExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    const std::string target = ctx_.Datastructure().ChooseNewDatastructure(sdSaveBranches);
+    if (target.empty()) return;
+    TItemArray items;
+    if (!TakeSelectedTopics(items)) return;
+    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Copying ..., Please Wait"));
+    SaveBranchesAs({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, target, CopyProgress());
+}
+
+// ---- the template ----
+
+void TFileCommands::acDoAsTemplateExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark || TDatastructureLife::IsTemplate(CurrentBookMark->Path)) return;
+    TItemArray items;
+    if (!TakeSelectedTopics(items)) return;
+    {
+        TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Templating ..., Please Wait"));
+        AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, TemplatePath(), CopyProgress());
+    }
+    LoadTemplateBin();
+}
+
+int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath,
+                                           const TItemArray& items) {
+    if (!ctx_.DatastructureOpen() || !grid || items.empty()) return 0;
+    const TPairFiles open{ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()};
+    // Another datastructure is read where it stands; it is not split, not written.
+    std::unique_ptr<TSourceDatastructure> other;
+    TPairFiles src = open;
+    if (!SamePath(sourcePath, PanelsManager().DatastructurePath)) {
+        try {
+            other = std::make_unique<TSourceDatastructure>(sourcePath);
+        } catch (const std::exception&) {
+            return 0;
+        }
+        src = other->Files();
+    }
+    ctx_.FlushCurrentRow();
+    TCloneTable clones;
+    const auto progress = CopyProgress();
+    int copied = 0;
+    for (const TNestItem& item : items) {
+        const int at = pos + copied;
+        if (grid->InsertTopics(TItemArray{TNestItem{}}, at, true, true, 0) == 0) break;
+        const int row = grid->CurrentRow();
+        const uint32_t parent = grid->Nester->ParentNest(row);
+        const int index = grid->Nester->NestIndex(row) >= 0 ? grid->Nester->NestIndex(row) : grid->Nester->SiblingIndex(row);
+        const TNestItem copy = CopyBranch(src, item, open, clones, parent, uint32_t(index), progress);
+        if (!SetNestItem(open.Outline, parent, index, copy))
+            throw ENesterError("Datastructure is corrupted, can't save nest item");
+        ReloadRow(*grid->Nester, row);
+        ++copied;
+    }
+    FixCloneMarks(clones, open.Cards);
+    if (TKivStringGrid* g = ctx_.CurrentGrid(); g && g->IsRowValid(g->CurrentRow())) {
+        g->Nester->ReloadRowItem(g->CurrentRow());
+        g->DrawRow(g->CurrentRow());
+    }
+    grid->RowsChanged(0);
+    PanelsManager().RefreshPanelsFrom(grid->Tag);
+    ctx_.ReloadCurrentRow();
+    return copied;
+}
+
+void TFileCommands::LoadTemplateBin() {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    k.lbxTemplate->clear();
+    k.TemplateBin.Clear();
+    if (!FileExists(TemplatePath())) return;
+    std::vector<TTopTopic> tops;
+    try {
+        TSourceDatastructure src(TemplatePath());
+        tops = ReadTopTopics(src.Files());
+    } catch (const std::exception&) {
+        return;  // a template that cannot be read lists nothing
+    }
+    for (const TTopTopic& t : tops) {
+        k.lbxTemplate->addItem(StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
+        k.TemplateBin.Add({t.RootNest, t.Item.CardDir, t.Item.ChildNest});
+    }
+}
+
+// ---- external datastructures ----
+
+void TFileCommands::acLinkToExtExecute() {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!ctx_.DatastructureOpen() || !g || !g->IsRowValid(g->CurrentRow())) return;
+    ctx_.FlushCurrentRow();
+    const int row = g->CurrentRow();
+    if (g->Nester->ChildNest(row) >= 1) {
+        MessageDlg(QStringLiteral("Desrciptor must not to have a branch in order to link to external KIV datastructure."),
+                   MsgType::Warning, MsgButtons::OK);
+        return;
+    }
+    if (odExternal.InitialDir.isEmpty()) odExternal.InitialDir = Q(AppDir());
+    if (!odExternal.Execute()) return;
+    const std::string target = QFileInfo(odExternal.FileName).absoluteFilePath().toStdString();
+    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row, MakeRelativePath(RelativePathBase(), target)))
+        throw ENesterError("Datastructure is corrupted, the topic's card directory has no room for the link");
+    g->Nester->SetChildNest(row, -1);
+    if (!g->Nester->SaveRowItem(row))
+        throw ENesterError("Datastructure is corrupted, can't save nest item");
+    g->DrawRow(row);
+    PanelsManager().RefreshPanelsFrom(g->Tag);
+}
+
+void TFileCommands::acUnlinkFromExtExecute() {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!ctx_.DatastructureOpen() || !g || !g->IsRowValid(g->CurrentRow())) return;
+    const int row = g->CurrentRow();
+    if (g->Nester->ChildNest(row) != -1) return;
+    ctx_.FlushCurrentRow();
+    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row, ""))
+        throw ENesterError("Datastructure is corrupted, the topic's link could not be removed");
+    g->Nester->SetChildNest(row, 0);
+    if (!g->Nester->SaveRowItem(row))
+        throw ENesterError("Datastructure is corrupted, can't save nest item");
+    g->DrawRow(row);
+    PanelsManager().RefreshPanelsFrom(g->Tag);
+}
+
+// ---- the backup ----
+
+void TFileCommands::acReturnToBackupExecute() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    const TBookMarkPtr bookMark = CurrentBookMark;
+    const std::string path = bookMark->Path;
+    const std::string backup = BackupFileName(path);
+    if (!FileExists(backup)) return;
+    ctx_.Datastructure().CloseDatastructure();
+    // One rename puts the copy in place: the datastructure is the old file or the backup.
+    WriteFileAtomic(path, ReadWholeFile(backup));
+    bookMark->MarksPending = true;
+    ctx_.Datastructure().OpenDatastructureFile(path);
+    LoadTemplateBin();
+}
+
+// ---- the password ----
+
+void TFileCommands::SetPasswordLock(bool locked) {
+    locked_ = locked;
+    TWindowSkeleton& k = ctx_.Skeleton();
+    QMainWindow& w = ctx_.Window();
+    k.pnlHider->setGeometry(0, 0, w.width(), w.height());  // clipped to the client area
+    k.pnlHider->setVisible(locked);
+    if (locked) k.pnlHider->raise();
+    // Every menu but File goes (the named ones and those other rooms added: search, links),
+    // with its commands, whose shortcuts would otherwise still reach the protected topics.
+    if (locked && lockedStates_.empty()) {
+        std::vector<QAction*> held;
+        for (QAction* top : k.MainMenu1->actions()) {
+            if (!top->menu() || top->menu() == k.File1) continue;
+            held.push_back(top);
+            CollectMenuActions(top->menu(), held);
+        }
+        for (QAction* a : {k.View1->menuAction(), k.Cards1->menuAction()}) held.push_back(a);
+        std::set<QAction*> seen;
+        for (QAction* a : held) {
+            if (!seen.insert(a).second) continue;
+            lockedStates_.emplace_back(a, a->isEnabled());
+            if (auto* ka = qobject_cast<KivAction*>(a); ka && !heldActions_.count(ka)) HoldDisabledWhileLocked(ka);
+            a->setEnabled(false);
+        }
+    } else if (!locked) {
+        // Menus rebuilt meanwhile took their old items with them.
+        for (const auto& [a, enabled] : lockedStates_)
+            if (a) a->setEnabled(enabled);
+        lockedStates_.clear();
+        KivAction::ScheduleUpdate();
+    }
+    TDatastructureLife& life = ctx_.Datastructure();
+    // Besides the named commands, those that read or change the protected topics.
+    for (QAction* a : {static_cast<QAction*>(life.acSaveDatabaseAs), static_cast<QAction*>(acSaveInNewDatabase), SetPassword1,
+                       life.Template1, static_cast<QAction*>(ctx_.Print().acPrint), static_cast<QAction*>(acCompactDatabase),
+                       static_cast<QAction*>(acLinkToExt), static_cast<QAction*>(acUnlinkFromExt)})
+        a->setEnabled(!locked);
+    k.acDoAsTemplate->SetEnabled(!locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
+    // Covered is not enough: what lies under the cover takes no key and no click.
+    for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin, k.pnlTemplateBin,
+                       ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
+        if (p) p->setEnabled(!locked);
+    if (locked) {
+        life.acReturnToBackup->SetEnabled(false);
+    } else {
+        life.acReturnToBackup->SetEnabled(CurrentBookMark && FileExists(BackupFileName(CurrentBookMark->Path)));
+    }
+    EnterPassword1->setEnabled(locked);
+    if (locked) OfferPasswordEntry();
+}
+
+void TFileCommands::OfferPasswordEntry() {
+    // Once the open that locked has finished, and only over a window the user sees (a
+    // window shown later offers it when it shows).
+    if (askPending_) return;
+    askPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        askPending_ = false;
+        GuardCall([this] {
+            if (locked_ && ctx_.Window().isVisible()) EnterPassword1Click();
+        });
+    });
+}
+
+bool TFileCommands::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == &ctx_.Window() && e->type() == QEvent::Show && locked_) OfferPasswordEntry();
+    return QObject::eventFilter(watched, e);
+}
+
+// The set-password and enter-password windows come with the secondary windows; until they
+// do, the passwords are asked for one line at a time.
+std::optional<std::string> TFileCommands::AskPassword(const QString& caption, const QString& prompt) {
+    const std::optional<QString> text = ctx_.Dialogs().InputText({caption, prompt, true, kMaxPassword});
+    if (!text) return std::nullopt;
+    return TextToStored(text->left(kMaxPassword));
+}
+
+void TFileCommands::SetPassword1Click() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark || locked_) return;
+    const QString caption = QStringLiteral("Set Password For Current Datastructure");
+    if (!CurrentBookMark->Password.empty()) {
+        const auto old = AskPassword(caption, QStringLiteral("Old Password:"));
+        if (!old || *old != CurrentBookMark->Password) return;
+    }
+    const auto fresh = AskPassword(caption, QStringLiteral("New Password:"));
+    if (!fresh) return;
+    // An empty new password is "Without Password", and asks for no repetition.
+    if (!fresh->empty()) {
+        const auto again = AskPassword(caption, QStringLiteral("Repeat New Password:"));
+        if (!again || *again != *fresh) return;
+    } else if (CurrentBookMark->Password.empty()) {
+        return;
+    }
+    CurrentBookMark->Password = *fresh;
+    CurrentBookMark->PasswordAccepted = true;
+}
+
+void TFileCommands::EnterPassword1Click() {
+    if (!locked_ || !CurrentBookMark) return;
+    const auto text = AskPassword(QStringLiteral("Enter Password"),
+                                  QStringLiteral("This datastructure is password protected, please enter password for access: "));
+    // A wrong password leaves the datastructure locked; nothing is said.
+    if (!text || *text != CurrentBookMark->Password) return;
+    CurrentBookMark->PasswordAccepted = true;
+    SetPasswordLock(false);
+}
+
+void TFileCommands::WarnLargeDatastructure() {
+    // Not over the password entry, which a locked datastructure waits for.
+    if (!ctx_.Window().isVisible() || locked_ || !CurrentBookMark || !CurrentBookMark->MarksPending) return;
+    if (!ctx_.DatastructureOpen() || ctx_.Pair().Cards->Size() <= kLargeCardFile) return;
+    if (RandomDraw(10) != 1) return;
+    MessageDlg(QStringLiteral("This file is now quite large; it may require packing (File/Pack Datastrucuture) to work more efficiently."),
+               MsgType::Information, MsgButtons::OK, kLargeHelpContext, true);
+}
+
+void TFileCommands::NavigatorNodeAdded(TNavigator* Sender) {
+    if (Sender && Sender == CurrentNavigator.get() && OnRefreshNavigationPath) OnRefreshNavigationPath();
+}
+
+void TFileCommands::NavigatorNodesDeleted(TNavigator* Sender) { NavigatorNodeAdded(Sender); }
+
+void TFileCommands::UpdateTopicActions() {
+    for (const char* name : kTopicActions)
+        if (auto* a = ctx_.Window().findChild<KivAction*>(QString::fromLatin1(name))) a->Update();
+}
+
+}  // namespace kiv

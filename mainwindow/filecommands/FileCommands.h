@@ -1,0 +1,100 @@
+#pragma once
+// The commands that work on whole datastructure files beyond opening and closing: packing,
+// saving the selected branches as a new datastructure, putting topics into the template and
+// the template bin's list, linking a topic to an external datastructure, returning to the
+// backup, the password lock and the occasional size warning.
+// Commands: acCompactDatabase, acSaveInNewDatabase, acDoAsTemplate, acLinkToExt,
+// acUnlinkFromExt, acReturnToBackup (the life cycle's action, run here), SetPassword1,
+// EnterPassword1.
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <utility>
+#include <vector>
+#include <set>
+#include <optional>
+#include <string>
+
+#include "engine/core/NestFunctions.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/KivAction.h"
+
+class QAction;
+
+namespace kiv {
+
+class IWindowContext;
+class TKivStringGrid;
+class TNavigator;
+
+class TFileCommands : public QObject {
+    Q_OBJECT
+public:
+    // Made once the panels and the life cycle's commands exist; puts its commands into the
+    // File menu before the recent files and lists the template bin.
+    explicit TFileCommands(IWindowContext& ctx);
+
+    void acCompactDatabaseExecute();
+    void acSaveInNewDatabaseExecute();
+    void acDoAsTemplateExecute();
+    void acLinkToExtExecute();
+    void acUnlinkFromExtExecute();
+    void acReturnToBackupExecute();
+    void SetPassword1Click();
+    void EnterPassword1Click();
+
+    // Pasting or dropping topics taken from a datastructure file (which may be the open one):
+    // each source topic is copied with its sub-tree and cards into a new topic inserted into
+    // the panel at pos, beside the row there. A source that cannot be read copies nothing.
+    // Returns how many topics were copied.
+    int CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath, const TItemArray& items);
+
+    // The template bin's list from "template.kiv", read in place; nothing when it cannot be read.
+    void LoadTemplateBin();
+    // The cover, the menus and the panes follow the lock.
+    void SetPasswordLock(bool locked);
+    bool PasswordLocked() const { return locked_; }
+    // At the end of an open: now and then, a large card file is worth packing.
+    void WarnLargeDatastructure();
+    void UpdateTopicActions();
+
+    // Events of a trail (the Threads attach them to theirs): the navigation path is refreshed
+    // when the trail is the current one.
+    void NavigatorNodeAdded(TNavigator* Sender);
+    void NavigatorNodesDeleted(TNavigator* Sender);
+    // The navigation path's refresh (tests put their own).
+    std::function<void()> OnRefreshNavigationPath;
+
+    // A number drawn from 0 to n - 1; tests put their own.
+    std::function<int(int n)> RandomDraw;
+
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+    KivAction* acCompactDatabase = nullptr;
+    KivAction* acSaveInNewDatabase = nullptr;
+    KivAction* acLinkToExt = nullptr;
+    KivAction* acUnlinkFromExt = nullptr;
+    QAction* SetPassword1 = nullptr;
+    QAction* EnterPassword1 = nullptr;
+    TSaveDialog sdSaveBranches;
+    TOpenDialog odExternal;
+
+private:
+    void BuildComponents();
+    // The actions whose state the lock overrides, wrapped so their update handlers keep it.
+    void HoldDisabledWhileLocked(KivAction* a);
+    // The topics the commands copy: the marked ones of the active panel and the current one.
+    bool TakeSelectedTopics(TItemArray& items);
+    std::function<void()> CopyProgress();
+    void OfferPasswordEntry();
+    std::optional<std::string> AskPassword(const QString& caption, const QString& prompt);
+
+    IWindowContext& ctx_;
+    bool locked_ = false;
+    // What the lock disabled, with the state it found; given back when it goes.
+    std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;
+    std::set<KivAction*> heldActions_;
+    bool askPending_ = false;
+};
+
+}  // namespace kiv

@@ -1,0 +1,432 @@
+// Making marks and going to them, the strips tsThreads and tsQuickJumps, and the marks at
+// the open of a datastructure.
+#include <QBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QTimer>
+#include <climits>
+
+#include "components/FourthTabSet.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/marks/Marks.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/settings/WindowSettings.h"
+#include "platform/qt/Dialogs.h"
+#include "platform/qt/ExceptionGuard.h"
+#include "platform/qt/WidgetState.h"
+
+namespace kiv {
+
+const QString TMarks::kThreads = QStringLiteral("Threads");
+const QString TMarks::kQuickJumps = QStringLiteral("QuickJumps");
+
+namespace {
+
+const QString kThreadGone = QStringLiteral(
+    "It isn't possible to move to this Thread topic, because it was removed or relocated. This item will we removed "
+    "from this list.");
+const QString kQuickJumpGone = QStringLiteral(
+    "It isn't possible to move to this QuickJump topic, because it was removed or relocated. This item will we "
+    "removed from this list.");
+
+constexpr int kStripHeight = 20;
+constexpr int kThreadsWidthBesideQuickJumps = 230;
+
+// The trail names topics that are still where it says: checked on a copy, so a refused
+// trail keeps its nodes; the one that passes takes the refreshed indexes and captions.
+bool StillThere(TNavigator& trail) {
+    TKivStringGrid* p1 = PanelsManagerExists() ? PanelsManager().PanelByNumber(1) : nullptr;
+    if (!p1) return false;
+    TNavigator probe;
+    probe.Assign(trail);
+    if (!p1->ValidateNavigator(probe)) return false;
+    trail.Assign(probe);
+    return true;
+}
+
+}  // namespace
+
+TMarks::TMarks(IWindowContext& ctx) : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {}
+
+void TMarks::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    acToThreads = Action(w, "acToThreads", QStringLiteral("Make New Thread"));
+    acToThreads->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    acToThreads->setVisible(false);
+    acToThreads->OnExecute = [this](KivAction*) { acToThreadsExecute(); };
+    acToMarks = Action(w, "acToMarks", QStringLiteral("Make New QuickJump"));
+    acToMarks->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    acToMarks->OnExecute = [this](KivAction*) { acToMarksExecute(); };
+    acThreadListShow = Action(w, "acThreadListShow", QStringLiteral("Threads List..."), true);
+    acThreadListShow->setVisible(false);
+    acThreadListShow->OnExecute = [this](KivAction*) { acThreadListShowExecute(); };
+    acQuickJumpListShow = Action(w, "acQuickJumpListShow", QStringLiteral("QuickJumps List..."), true);
+    acQuickJumpListShow->OnExecute = [this](KivAction*) { acQuickJumpListShowExecute(); };
+    acQuickJumpListShow->OnUpdate = [this](KivAction*) { acQuickJumpListShowUpdate(); };
+    // Hidden commands keep their shortcuts through the window.
+    for (QAction* a : {static_cast<QAction*>(acToThreads), static_cast<QAction*>(acToMarks)}) w->addAction(a);
+
+    TWindowSettings& s = ctx_.WindowSettings();
+    s.acShowThreadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
+    s.acShowThreadsTabs->OnUpdate = [this](KivAction* a) { a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv)); };
+    s.acShowQuickJumpsTabs->OnExecute = [this](KivAction*) { acShowQuickJumpsTabsExecute(); };
+
+    tmQuickJumpsFlasher = Named(new QTimer(this), "tmQuickJumpsFlasher");
+    tmQuickJumpsFlasher->setInterval(kFlashMs);
+    connect(tmQuickJumpsFlasher, &QTimer::timeout, this, [this] { GuardCall([this] { tmQuickJumpsFlasherTimer(); }); });
+    tmrHide = Named(new QTimer(this), "tmrHide");
+    tmrHide->setInterval(kHideMs);
+    connect(tmrHide, &QTimer::timeout, this, [this] { GuardCall([this] { tmrHideTimer(); }); });
+
+    BuildStrips();
+    BuildLists();
+    BuildMenus();
+}
+
+void TMarks::BuildStrips() {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    auto strip = [this](QWidget* container, const char* name, QLabel*& label, const QString& caption) {
+        if (!container->layout()) HBox(container);
+        label = new QLabel(caption, container);
+        label->setContentsMargins(4, 0, 4, 0);
+        label->setAcceptDrops(true);
+        label->installEventFilter(this);
+        container->layout()->addWidget(label);
+        auto* s = Named(new TFourthTabSet(container), name);
+        s->setFixedHeight(kStripHeight + 2);
+        s->setAcceptDrops(true);
+        s->installEventFilter(this);
+        container->layout()->addWidget(s);
+        return s;
+    };
+    tsThreads = strip(k.tsThreads, "tsThreads", lblThreads1, QStringLiteral("Threads:"));
+    lblThreads1->setObjectName(QStringLiteral("lblThreads1"));
+    tsThreads->setToolTip(QStringLiteral("Threads"));
+    tsThreads->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsThreadsChange(t, allow); };
+    tsQuickJumps = strip(k.tsQuickJumps, "tsQuickJumps", lblQuickJumps1, QStringLiteral("QuickJumps:"));
+    lblQuickJumps1->setObjectName(QStringLiteral("lblQuickJumps1"));
+    tsQuickJumps->setToolTip(QStringLiteral("QuickJumps"));
+    tsQuickJumps->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsQuickJumpsChange(t, allow); };
+    imgQuickJumps1 = Named(new QLabel(QStringLiteral("\u25BE"), k.tsQuickJumps), "imgQuickJumps1");
+    imgQuickJumps1->setToolTip(QStringLiteral("QuickJumps List"));
+    imgQuickJumps1->setAcceptDrops(true);
+    imgQuickJumps1->setMouseTracking(true);
+    imgQuickJumps1->installEventFilter(this);
+    static_cast<QBoxLayout*>(k.tsQuickJumps->layout())->insertWidget(1, imgQuickJumps1);
+    for (QWidget* p : {k.pnlThreads, k.pnlQuickJumps}) {
+        if (!p->layout()) VBox(p)->addWidget(p == k.pnlThreads ? k.tsThreads : k.tsQuickJumps);
+        p->setFixedHeight(kStripHeight + 2);
+    }
+}
+
+// ---- making marks ----
+
+TQuickJump* TMarks::ListOf(const QString& kind) const {
+    if (!CurrentBookMark) return nullptr;
+    if (kind == kThreads) return &CurrentBookMark->Threads;
+    if (kind == kQuickJumps) return &CurrentBookMark->QuickJumps;
+    return nullptr;
+}
+
+void TMarks::AddCurrentTopicToMarks(TNavigator& trail) {
+    if (ctx_.IsBusy()) return;
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!g || !g->IsRowValid(g->CurrentRow())) return;
+    const int row = g->CurrentRow();
+    const TNode n = g->Nester->GetNode(row);
+    trail.Add(n.ParentNest, n.Index, true, g->Nester->Caption(row), n.Item());
+}
+
+void TMarks::AddNavigationMark(const QString& kind, int position) {
+    TQuickJump* list = ListOf(kind);
+    if (!list || !CurrentNavigator) return;
+    TNavigatorPtr mark = list->InsertNavigator(std::clamp(position, 0, list->Count()));
+    mark->Assign(*CurrentNavigator);
+    AddCurrentTopicToMarks(*mark);
+    RefillKind(kind);
+}
+
+void TMarks::acToThreadsExecute() {
+    PopupListKind = kThreads;
+    AddNavigationMark(kThreads, INT_MAX);
+}
+
+void TMarks::acToMarksExecute() {
+    PopupListKind = kQuickJumps;
+    AddNavigationMark(kQuickJumps, INT_MAX);
+}
+
+// ---- going to marks ----
+
+void TMarks::MakeCurrentThread(int i) {
+    TQuickJump& threads = CurrentBookMark->Threads;
+    CurrentNavigator = threads.Navigator(i);
+    threads.SetCurrentIndex(i);
+    if (!CurrentNavigator) return;
+    auto refreshPath = [this](TNavigator* sender) {
+        if (sender == CurrentNavigator.get()) ctx_.NavPath().UpdateNavigationPath();
+    };
+    CurrentNavigator->OnNodeAdded = refreshPath;
+    CurrentNavigator->OnNodesDeleted = refreshPath;
+}
+
+int TMarks::DeleteThread(int i, const TNavigator& position) {
+    TQuickJump& threads = CurrentBookMark->Threads;
+    if (threads.Count() <= 1) {
+        // The last thread stays: it becomes the position the user is at.
+        if (TNavigatorPtr only = threads.Navigator(0)) only->Assign(position);
+        MakeCurrentThread(0);
+        return -1;
+    }
+    const bool wasCurrent = threads.Navigator(i) == CurrentNavigator;
+    threads.Delete(i);
+    if (!wasCurrent) {
+        // The index of the current thread follows the list.
+        for (int k = 0; k < threads.Count(); ++k)
+            if (threads.Navigator(k) == CurrentNavigator) threads.SetCurrentIndex(k);
+        return -1;
+    }
+    // Re-pointed before anything else runs; the caller then goes there.
+    const int next = std::max(0, threads.CurrentIndex());
+    MakeCurrentThread(next);
+    return next;
+}
+
+void TMarks::EndListDrags() {
+    dragIndex_[0] = dragIndex_[1] = -1;
+    TKivStringGrid::SetInternalDragSource(nullptr);
+}
+
+void TMarks::RefillAfterDelete(const QString& kind) {
+    EndListDrags();
+    RefillKind(kind);
+}
+
+void TMarks::FocusAfterGoing() {
+    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    if (p1 && p1->isVisible() && p1->isEnabled()) p1->setFocus(Qt::OtherFocusReason);
+    QListWidget* popup = ctx_.Skeleton().lbxBMListPopup;
+    if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible()) popup->setFocus(Qt::OtherFocusReason);
+}
+
+void TMarks::GoToThread(int index, bool storeCurrent) {
+    if (!CurrentBookMark || !CurrentNavigator) return;
+    TQuickJump& threads = CurrentBookMark->Threads;
+    TNavigatorPtr thread = threads.Navigator(index);
+    if (!thread) return;
+    if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
+    // Where the user stands, as the current trail holds it: what a refused thread gives back.
+    TNavigator position;
+    position.Assign(*CurrentNavigator);
+    if (storeCurrent) {
+        ctx_.FlushCurrentRow();
+        AddCurrentTopicToMarks(*CurrentNavigator);
+    }
+    if (thread->Count() > 0 && !StillThere(*thread)) {
+        MessageDlg(kThreadGone, MsgType::Warning, MsgButtons::OK);
+        // The thread being left is where the user still stands.
+        CurrentNavigator->Assign(position);
+        const int next = DeleteThread(index, position);
+        RefillAfterDelete(kThreads);
+        if (next >= 0) GoToThread(next, false);
+        return;
+    }
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (PanelsManager().TreeMode && !CurrentBookMark->MarksPending && g) g->Nester->Clear();
+    MakeCurrentThread(index);
+    {
+        const FlagGuard guard(threadsGuard_);
+        if (index < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(index);
+    }
+    FocusAfterGoing();
+    ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads) FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+}
+
+void TMarks::GoToQuickJump(int index) {
+    if (!CurrentBookMark || !CurrentNavigator) return;
+    TNavigatorPtr mark = CurrentBookMark->QuickJumps.Navigator(index);
+    if (!mark) return;
+    ctx_.FlushCurrentRow();
+    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (ctx_.NavPath().tsOutLine && ctx_.NavPath().tsOutLine->TabIndex() > 0) ctx_.NavPath().tsOutLine->SetTabIndex(0);
+    if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
+    if (StillThere(*mark)) {
+        CurrentNavigator->Assign(*mark);
+        FocusAfterGoing();
+        ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+        return;
+    }
+    MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);
+    CurrentBookMark->QuickJumps.Delete(index);
+    RefillAfterDelete(kQuickJumps);
+}
+
+// ---- the open ----
+
+void TMarks::ReadMarksCard(std::string_view blob) {
+    read_ = DeserializeMarks(blob, CurrentBookMark->Threads, CurrentBookMark->QuickJumps, StillThere);
+}
+
+bool TMarks::SettleThreadsAtOpen() {
+    TQuickJump& threads = CurrentBookMark->Threads;
+    const int current = threads.CurrentIndex() >= 0 && threads.CurrentIndex() < threads.Count() ? threads.CurrentIndex() : 0;
+    TNavigatorPtr thread = threads.Navigator(current);
+    const bool keep = thread && thread->Count() > 0 && StillThere(*thread);
+    if (keep) {
+        MakeCurrentThread(current);
+    } else {
+        TNavigatorPtr position = CurrentNavigator;
+        threads.Clear();
+        threads.AddNavigator()->Assign(*position);
+        MakeCurrentThread(0);
+    }
+    FillThreadsTabs();
+    return keep;
+}
+
+void TMarks::DatastructureOpened() {
+    if (!CurrentBookMark) return;
+    const TMarksRead told = std::exchange(read_, TMarksRead{});
+    GoToThread(std::max(0, CurrentBookMark->Threads.CurrentIndex()), false);
+    FillThreadsTabs();
+    FillQuickJumpsTabs();
+    FillMarkList(ctx_.Skeleton().lbxBMListPopup, PopupListKind);
+    if (isShown(ctx_.Skeleton().pnlBMList)) FillMarkList(ctx_.Skeleton().lbxBMList, DockedListKind);
+    // Marks whose topics went while the datastructure was closed are not kept silently.
+    if (told.ThreadsDropped > 0) MessageDlg(kThreadGone, MsgType::Warning, MsgButtons::OK);
+    if (told.QuickJumpsDropped > 0) MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);
+}
+
+void TMarks::ThreadTitleChanged() {
+    if (!CurrentBookMark || !tsThreads) return;
+    const int i = CurrentBookMark->Threads.CurrentIndex();
+    if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() && i == tsThreads->TabIndex() &&
+        !ctx_.WindowSettings().acShowQuickJumpsTabs->Checked())
+        tsThreads->Tabs().Put(i, ThreadTabText(i));
+    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads) FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+}
+
+// ---- strips ----
+
+QString TMarks::MarkCaption(const TQuickJump& list, int i, bool threads) {
+    const TNavigatorPtr mark = list.Navigator(i);
+    if (!mark) return {};
+    // The current thread's trail holds what lies above the topic; its title names the topic.
+    if (threads && i == list.CurrentIndex()) return StoredToText(mark->ThreadTitle);
+    return StoredToText(list.TargetCaption(i));
+}
+
+QString TMarks::MarkListText(const TQuickJump& list, int i, bool threads) {
+    return QString::number(i) + QStringLiteral(".  ") + MarkCaption(list, i, threads);
+}
+
+QString TMarks::ThreadTabText(int i) const {
+    if (ctx_.WindowSettings().acShowQuickJumpsTabs->Checked()) return QString::number(i);
+    return QString::number(i) + QStringLiteral(". ") + MarkCaption(CurrentBookMark->Threads, i, true);
+}
+
+QString TMarks::QuickJumpTabText(int i) const {
+    return QString::number(i) + QStringLiteral(". ") +
+           StoredToText(ShortCaption(CurrentBookMark->QuickJumps.TargetCaption(i), 20));
+}
+
+void TMarks::FillThreadsTabs() {
+    if (!tsThreads) return;
+    QStringList texts;
+    const int n = CurrentBookMark ? CurrentBookMark->Threads.Count() : 0;
+    for (int i = 0; i < n; ++i) texts << ThreadTabText(i);
+    const FlagGuard guard(threadsGuard_);
+    tsThreads->Tabs().Clear();
+    tsThreads->Tabs().AddStrings(texts);
+    const int current = CurrentBookMark ? CurrentBookMark->Threads.CurrentIndex() : -1;
+    tsThreads->SetTabIndex(current >= 0 && current < n ? current : -1);
+}
+
+void TMarks::FillQuickJumpsTabs() {
+    if (!tsQuickJumps) return;
+    QStringList texts;
+    const int n = CurrentBookMark ? CurrentBookMark->QuickJumps.Count() : 0;
+    for (int i = 0; i < n; ++i) texts << QuickJumpTabText(i);
+    const FlagGuard guard(quickJumpsGuard_);
+    tmQuickJumpsFlasher->stop();
+    tsQuickJumps->Tabs().Clear();
+    tsQuickJumps->Tabs().AddStrings(texts);
+    tsQuickJumps->SetTabIndex(-1);
+}
+
+void TMarks::tsThreadsChange(int NewTab, bool& AllowChange) {
+    AllowChange = CurrentBookMark && NewTab >= 0 && NewTab < CurrentBookMark->Threads.Count();
+    if (!AllowChange || threadsGuard_) return;
+    GoToThread(NewTab, true);
+    // What going did decides the tab shown (a refused thread is gone).
+    AllowChange = false;
+    const FlagGuard guard(threadsGuard_);
+    const int current = CurrentBookMark->Threads.CurrentIndex();
+    if (current >= 0 && current < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(current);
+}
+
+void TMarks::tsQuickJumpsChange(int NewTab, bool& AllowChange) {
+    if (NewTab == -1) {
+        AllowChange = true;
+        return;
+    }
+    AllowChange = CurrentBookMark && NewTab >= 0 && NewTab < CurrentBookMark->QuickJumps.Count();
+    if (!AllowChange || quickJumpsGuard_) return;
+    const int count = CurrentBookMark->QuickJumps.Count();
+    tmQuickJumpsFlasher->start();
+    GoToQuickJump(NewTab);
+    // A refused mark was removed and the strip refilled: nothing is to light up.
+    if (CurrentBookMark->QuickJumps.Count() != count) {
+        AllowChange = false;
+        tmQuickJumpsFlasher->stop();
+    }
+}
+
+void TMarks::tmQuickJumpsFlasherTimer() {
+    tmQuickJumpsFlasher->stop();
+    const FlagGuard guard(quickJumpsGuard_);
+    tsQuickJumps->SetTabIndex(-1);
+}
+
+void TMarks::acShowThreadsTabsExecute() {
+    KivAction* a = ctx_.WindowSettings().acShowThreadsTabs;
+    a->SetChecked(!a->Checked());
+    LayoutStrips();
+}
+
+void TMarks::acShowQuickJumpsTabsExecute() {
+    KivAction* a = ctx_.WindowSettings().acShowQuickJumpsTabs;
+    a->SetChecked(!a->Checked());
+    LayoutStrips();
+    if (a->Checked()) FillQuickJumpsTabs();
+}
+
+void TMarks::LayoutStrips() {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    const bool threads = ctx_.WindowSettings().acShowThreadsTabs->Checked();
+    const bool quickJumps = ctx_.WindowSettings().acShowQuickJumpsTabs->Checked();
+    k.pnlThreads->setVisible(threads);
+    k.pnlQuickJumps->setVisible(quickJumps);
+    // Side by side the Threads keep a fixed width; alone, either fills the row.
+    if (threads && quickJumps) {
+        k.pnlThreads->setFixedWidth(kThreadsWidthBesideQuickJumps);
+    } else {
+        k.pnlThreads->setMinimumWidth(0);
+        k.pnlThreads->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
+    k.pnlBMs->setFixedHeight(threads || quickJumps ? kStripHeight + 2 : 0);
+    // The Threads tabs are numbers alone while the QuickJumps show.
+    FillThreadsTabs();
+}
+
+}  // namespace kiv

@@ -1,0 +1,437 @@
+// Copying branches between datastructures: cards of all kinds, clones, external topics,
+// deep trees; packing, saving branches as a new file and appending to another; crashes at
+// every step of pack and save, and sources read in place.
+#include <dirent.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/core/BranchCopy.h"
+#include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
+#include "engine/core/Nester.h"
+#include "engine/core/TreeText.h"
+#include "platform/core/AppPaths.h"
+#include "platform/core/BlockFile.h"
+#include "platform/core/KivError.h"
+#include "tests/engine/core/TempHome.h"
+
+using namespace kiv;
+
+namespace {
+
+const char* kTree = "alpha(beta \"gamma delta\" epsilon(zeta(eta theta))) iota kappa(lambda mu) nu";
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Pair {
+    std::unique_ptr<PosixBlockFile> kiv, dsc;
+    TPairFiles Files() const { return {kiv.get(), dsc.get()}; }
+    TItemArray Tops() const {
+        TItemArray items;
+        ReadNestItems(kiv.get(), ReadRootNest(kiv.get()), items);
+        return items;
+    }
+};
+
+Pair OpenPair(const std::string& path) {
+    Pair p;
+    p.kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite, true);
+    p.dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::ReadWrite, true);
+    return p;
+}
+
+// What a joined datastructure holds, read in place: the tree with its cards.
+std::string DumpJoined(const std::string& path) {
+    TSourceDatastructure src(path);
+    return DumpTree(src.Files().Outline, src.Files().Cards, true);
+}
+
+std::string LevelCard(const std::string& path, uint8_t kind) {
+    TSourceDatastructure src(path);
+    TDBCards db;
+    db.SetCardFile(src.Files().Cards);
+    db.LoadDirAddress();
+    std::string t;
+    db.ReadCard(kind, t);
+    return t;
+}
+
+std::string Caption(BlockFile* cards, uint32_t dir) {
+    TCards c;
+    c.SetCardFile(cards);
+    std::string t;
+    c.ReadCard(kCardCaption, dir, t);
+    return t;
+}
+
+void SetCaption(BlockFile* cards, uint32_t dir, const std::string& card) {
+    TCards c;
+    c.SetCardFile(cards);
+    ASSERT_TRUE(c.StoreCard(dir, kCardCaption, card));
+}
+
+int OpenDescriptors() { return int(Entries("/proc/self/fd").size()); }
+
+bool HasCloneMark(const std::string& card) { return HasCaptionPrefix(card) && (uint8_t(card[4]) & kFlagClone); }
+
+bool RunCrashingBeforeStep(int n, const std::function<void()>& op) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int count = 0;
+        SetFileStepHook([&](std::string_view) {
+            if (++count == n) ::_exit(42);
+        });
+        try {
+            op();
+        } catch (...) {
+            ::_exit(43);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 43) << "the operation failed in the child at step " << n;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class BranchCopy : public ::testing::Test {
+protected:
+    test::TempHome home;
+    std::string dir = home.Dir();
+    std::string path = dir + "notes.kiv";
+
+    // The tree with a text card, a launch card under the program folder and a graphic card.
+    void MakeSource(const char* tree = kTree) {
+        MakeTreePair(path, tree);
+        StoreTrailCardPair(path, "0", kCardText, "{\\rtf1 first text}");
+        StoreTrailCardPair(path, "0/2/0", kCardLaunch, dir + "docs/a.txt\x01" "A doc\r\n");
+        StoreTrailCardPair(path, "2", kCardGraphic, "/pictures/p.png\r\n");
+    }
+};
+
+TEST(PackTempName, ReplacesFromTheLastDot) {
+    struct Case {
+        const char* path;
+        const char* temp;
+    } cases[] = {{"/d/notes.kiv", "/d/notes_!#_$$.kiv"},
+                 {"/d/x.tar.kiv", "/d/x.tar_!#_$$.kiv"},
+                 {"/d/a.b/notes", "/d/a.b/notes_!#_$$.kiv"},
+                 {"notes.KIV", "notes_!#_$$.kiv"}};
+    for (const Case& c : cases) EXPECT_EQ(PackTempName(c.path), c.temp) << c.path;
+    EXPECT_EQ(CardFileName(PackTempName("/d/notes.kiv")), "/d/notes_!#_$$.dsc");
+}
+
+TEST_F(BranchCopy, CopyTopicCardsCarriesAllFiveKindsAndKeepsLinksRelative) {
+    MakeTreePair(path, "a b");
+    StoreTrailCardPair(path, "0", kCardExternal, "||other.kiv");
+    StoreTrailCardPair(path, "0", kCardLaunch, dir + "docs/a.txt\x01" "A\r\n");
+    StoreTrailCardPair(path, "0", kCardGraphic, "p.png\r\n");
+    StoreTrailCardPair(path, "0", kCardText, "text");
+    Pair src = OpenPair(path);
+    MemoryBlockFile dst;
+    InitCardFile(&dst);
+    const uint32_t srcDir = src.Tops()[0].CardDir;
+    const uint32_t dir2 = CopyTopicCards(src.dsc.get(), &dst, srcDir);
+    ASSERT_NE(dir2, 0u);
+    TCards a, b;
+    a.SetCardFile(src.dsc.get());
+    b.SetCardFile(&dst);
+    for (uint8_t kind = 1; kind <= 5; ++kind) {
+        std::string x, y;
+        a.ReadCard(kind, srcDir, x);
+        b.ReadCard(kind, dir2, y);
+        EXPECT_EQ(x, y) << int(kind);
+    }
+    TCardArray entries;
+    ReadCardDirectory(&dst, dir2, entries);
+    std::string stored;
+    ReadCardOfKind(&dst, entries, kCardLaunch, stored);
+    EXPECT_EQ(stored.rfind("||docs/a.txt\x01", 0), 0u) << stored;
+    EXPECT_EQ(CopyTopicCards(src.dsc.get(), &dst, 0), 0u);
+}
+
+// Clones: x is on the top level twice (one item, flag 0x80), and its sub-tree once.
+TEST_F(BranchCopy, AClonePairStaysAPairAndALoneCloneLosesItsMark) {
+    MakeTreePair(path, "x(y z) w");
+    Pair src = OpenPair(path);
+    TItemArray tops = src.Tops();
+    SetCaption(src.dsc.get(), tops[0].CardDir, MakeCaptionPrefix(-1, kFlagClone | kFlagBold) + "x");
+    WriteNestItems(src.kiv.get(), ReadRootNest(src.kiv.get()), {tops[0], tops[1], tops[0]});
+    tops = src.Tops();
+
+    const std::string both = dir + "both.kiv";
+    SaveBranchesAs(src.Files(), tops, both);
+    {
+        TSourceDatastructure copy(both);
+        TItemArray ct;
+        ReadNestItems(copy.Files().Outline, ReadRootNest(copy.Files().Outline), ct);
+        ASSERT_EQ(ct.size(), 3u);
+        EXPECT_EQ(ct[0], ct[2]);
+        EXPECT_NE(ct[0], ct[1]);
+        const std::string cap = Caption(copy.Files().Cards, ct[0].CardDir);
+        EXPECT_TRUE(HasCloneMark(cap));
+        EXPECT_EQ(uint8_t(cap[4]) & kFlagBold, kFlagBold);
+    }
+    EXPECT_EQ(DumpJoined(both), DumpTree(src.kiv.get(), src.dsc.get(), true));
+
+    const std::string lone = dir + "lone.kiv";
+    SaveBranchesAs(src.Files(), {tops[0]}, lone);
+    TSourceDatastructure copy(lone);
+    TItemArray ct;
+    ReadNestItems(copy.Files().Outline, ReadRootNest(copy.Files().Outline), ct);
+    ASSERT_EQ(ct.size(), 1u);
+    const std::string cap = Caption(copy.Files().Cards, ct[0].CardDir);
+    EXPECT_FALSE(HasCloneMark(cap));
+    EXPECT_EQ(SplitCaptionCard(cap).Flags, kFlagBold);
+    EXPECT_EQ(SplitCaptionCard(cap).Caption, "x");
+    EXPECT_EQ(DumpJoined(lone), "x\n  y\n  z\n");
+}
+
+TEST_F(BranchCopy, AClonedNestInsideItsOwnBranchAndADeepTreeAreCopiedOnce) {
+    // 20000 levels, made bottom up: the walk keeps its own stack.
+    MakeTreePair(path, "");
+    Pair src = OpenPair(path);
+    {
+        TCards cards;
+        cards.SetCardFile(src.dsc.get());
+        uint32_t child = 0;
+        for (int level = 0; level < 20000; ++level) {
+            uint32_t d = 0;
+            ASSERT_TRUE(cards.WriteCard(kCardCaption, d, level ? "t" : "leaf"));
+            child = AppendNestBlock(src.kiv.get(), {TNestItem{d, child}});
+        }
+        WriteRootNest(src.kiv.get(), child);
+    }
+    TItemArray tops = src.Tops();
+    // The top topic also becomes a child of its own child: a loop through a clone.
+    TItemArray kids;
+    ReadNestItems(src.kiv.get(), tops[0].ChildNest, kids);
+    SetCaption(src.dsc.get(), tops[0].CardDir, MakeCaptionPrefix(-1, kFlagClone) + "t");
+    kids.push_back(tops[0]);
+    WriteNestItems(src.kiv.get(), tops[0].ChildNest, kids);
+
+    const std::string out = dir + "deep.kiv";
+    SaveBranchesAs(src.Files(), tops, out);
+    TSourceDatastructure copy(out);
+    TItemArray ct;
+    ReadNestItems(copy.Files().Outline, ReadRootNest(copy.Files().Outline), ct);
+    ASSERT_EQ(ct.size(), 1u);
+    TItemArray ck;
+    ReadNestItems(copy.Files().Outline, ct[0].ChildNest, ck);
+    ASSERT_EQ(ck.size(), 2u);
+    EXPECT_EQ(ck[1], ct[0]);  // the loop is the same clone in the copy
+    EXPECT_TRUE(HasCloneMark(Caption(copy.Files().Cards, ct[0].CardDir)));
+    EXPECT_EQ(DumpTree(copy.Files().Outline, copy.Files().Cards), DumpTree(src.kiv.get(), src.dsc.get()));
+}
+
+TEST_F(BranchCopy, AnExternalTopicKeepsItsMarkAndPath) {
+    MakeTreePair(path, "ext other");
+    StoreTrailCardPair(path, "0", kCardExternal, "||far.kiv");
+    {
+        Pair src = OpenPair(path);
+        TItemArray tops = src.Tops();
+        tops[0].ChildNest = kExternalNest;
+        WriteNestItems(src.kiv.get(), ReadRootNest(src.kiv.get()), tops);
+        SaveBranchesAs(src.Files(), src.Tops(), dir + "out.kiv");
+    }
+    TSourceDatastructure copy(dir + "out.kiv");
+    TItemArray ct;
+    ReadNestItems(copy.Files().Outline, ReadRootNest(copy.Files().Outline), ct);
+    ASSERT_EQ(ct.size(), 2u);
+    EXPECT_EQ(ct[0].ChildNest, kExternalNest);
+    TCards c;
+    c.SetCardFile(copy.Files().Cards);
+    std::string p;
+    c.ReadCard(kCardExternal, ct[0].CardDir, p);
+    EXPECT_EQ(p, "||far.kiv");
+}
+
+// Captions rewritten 50 times leave chunks and blocks behind; the pack drops them.
+TEST_F(BranchCopy, PackGivesASmallerFileWithTheSameTreeAndResetsTheBins) {
+    MakeSource();
+    {
+        Pair p = OpenPair(path);
+        TNester m;
+        m.SetNestFile(p.kiv.get());
+        m.SetCardFile(p.dsc.get());
+        m.RootNest = ReadRootNest(p.kiv.get());
+        m.LoadBranch(-1, false);
+        for (int round = 0; round < 50; ++round)
+            for (int r = 0; r < m.RowCount(); ++r) {
+                const std::string name = m.Caption(r).substr(0, m.Caption(r).find('#'));
+                ASSERT_TRUE(m.SetCaption(r, name + "#" + std::string(size_t(round * 20), 'x')));
+            }
+        for (int r = 0; r < m.RowCount(); ++r) ASSERT_TRUE(m.SetCaption(r, m.Caption(r).substr(0, m.Caption(r).find('#'))));
+        m.SaveSiblingItems(0, false);
+        TDBCards db;
+        db.SetCardFile(p.dsc.get());
+        ASSERT_TRUE(db.WriteCard(kDBCardTextBin, "pw\x01text bin"));
+        ASSERT_TRUE(db.WriteCard(kDBCardLaunchBin, "/x\x01X\r\n"));
+        ASSERT_TRUE(db.WriteCard(kDBCardRecycled, std::string(12, '\x07')));
+        ASSERT_TRUE(db.WriteCard(kDBCardLostBin, std::string(12, '\x08')));
+        ASSERT_TRUE(db.WriteCard(kDBCardMarks, std::string(32, '\x01')));
+    }
+    PackDatastructure(path);
+    const std::string before = DumpJoined(path);
+    const uint64_t size0 = ReadWholeFile(path).size();
+
+    PackDatastructureFile(path);
+    EXPECT_LT(ReadWholeFile(path).size(), size0 * 6 / 10);
+    EXPECT_EQ(DumpJoined(path), before);
+    EXPECT_EQ(LevelCard(path, kDBCardTextBin), "pw\x01text bin");
+    EXPECT_EQ(LevelCard(path, kDBCardLaunchBin), "/x\x01X\r\n");
+    for (uint8_t kind : {kDBCardRecycled, kDBCardLostBin, kDBCardMarks}) EXPECT_EQ(LevelCard(path, kind), "") << int(kind);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"notes.kiv"}));
+}
+
+TEST_F(BranchCopy, PackRefusesAnOpenPairAndLeavesItAlone) {
+    MakeSource();
+    const std::string outline = ReadWholeFile(path);
+    EXPECT_THROW(PackDatastructureFile(path), EKivError);
+    EXPECT_EQ(ReadWholeFile(path), outline);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"notes.dsc", "notes.kiv"}));
+}
+
+TEST_F(BranchCopy, SaveBranchesAsRefusesItsOwnSourceAndADamagedSourceLeavesNothing) {
+    MakeSource();
+    Pair src = OpenPair(path);
+    EXPECT_THROW(SaveBranchesAs(src.Files(), src.Tops(), path), EKivError);
+    // A child nest pointing past the end of the outline.
+    TItemArray tops = src.Tops();
+    tops[1].ChildNest = 0x7000000;
+    const std::string target = dir + "new.kiv";
+    WriteFileAtomic(target, "old");
+    const int fds = OpenDescriptors();
+    EXPECT_THROW(SaveBranchesAs(src.Files(), tops, target), ENesterError);
+    EXPECT_EQ(OpenDescriptors(), fds) << "every handle of the copy is closed";
+    EXPECT_THROW(AppendBranchesTo(src.Files(), tops, dir + "template.kiv"), ENesterError);
+    EXPECT_EQ(OpenDescriptors(), fds);
+    PackDatastructure(dir + "template.kiv");
+    {
+        TSourceDatastructure t(dir + "template.kiv");
+        const std::vector<TTopTopic> top = ReadTopTopics(t.Files());
+        ASSERT_EQ(top.size(), 1u) << "the topic copied before the failure, and no empty one";
+        EXPECT_EQ(top[0].Caption, "alpha");
+    }
+    EXPECT_EQ(ReadWholeFile(target), "old");
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"new.kiv", "notes.dsc", "notes.kiv", "template.kiv"}));
+}
+
+TEST_F(BranchCopy, ASourceIsReadInPlaceAndNeverSplit) {
+    MakeSource();
+    const std::string tree = DumpTreePair(path, true);
+    PackDatastructure(path);
+    const std::string joined = ReadWholeFile(path);
+    {
+        TSourceDatastructure src(path);
+        EXPECT_EQ(DumpTree(src.Files().Outline, src.Files().Cards, true), tree);
+        EXPECT_THROW(src.Files().Outline->WriteU32(0, 1), EKivError);
+        const std::vector<TTopTopic> top = ReadTopTopics(src.Files());
+        ASSERT_EQ(top.size(), 4u);
+        EXPECT_EQ(top[1].Caption, "iota");
+    }
+    EXPECT_EQ(ReadWholeFile(path), joined);
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"notes.kiv"}));
+    WriteFileAtomic(dir + "plain.kiv", "not one");
+    EXPECT_THROW(TSourceDatastructure(dir + "plain.kiv"), EKivError);
+}
+
+TEST_F(BranchCopy, AppendBranchesAddsTopLevelTopicsAndJoinsTheTarget) {
+    MakeSource();
+    const std::string target = dir + "template.kiv";
+    MakeTreePair(target, "first");
+    PackDatastructure(target);
+    Pair src = OpenPair(path);
+    TItemArray tops = src.Tops();
+    const std::vector<TTopSlot> slots = AppendBranchesTo(src.Files(), {tops[2], tops[0]}, target);
+    ASSERT_EQ(slots.size(), 2u);
+    EXPECT_EQ(slots[0].Index, 1u);
+    EXPECT_EQ(slots[1].Index, 2u);
+    EXPECT_FALSE(FileExists(CardFileName(target)));
+    const std::string dump = DumpJoined(target);
+    EXPECT_EQ(dump.substr(0, dump.find('\n')), "first");
+    EXPECT_NE(dump.find("kappa\n  lambda\n  mu\nalpha\n  | first text\n  beta"), std::string::npos) << dump;
+    // A new target is made.
+    AppendBranchesTo(src.Files(), {tops[3]}, dir + "fresh.kiv");
+    EXPECT_EQ(DumpJoined(dir + "fresh.kiv"), "nu\n");
+}
+
+// A child killed before each step of the pack, then of the save: what is left opens with
+// every topic, the old content or the new.
+TEST_F(BranchCopy, ACrashAtAnyStepOfPackOrSaveLosesNothing) {
+    MakeSource();
+    PackDatastructure(path);
+    const std::string tree = DumpJoined(path);
+    int steps = 0;
+    for (int n = 1; n < 100; ++n) {
+        const bool finished = RunCrashingBeforeStep(n, [&] { PackDatastructureFile(path); });
+        {
+            TDatastructurePair pair = OpenDatastructurePair(path, false);
+            EXPECT_EQ(DumpTree(pair.Outline.get(), pair.Cards.get(), true), tree) << "crash before step " << n;
+        }
+        PackDatastructure(path);
+        if (finished) {
+            steps = n;
+            break;
+        }
+    }
+    EXPECT_GT(steps, 5);
+
+    const std::string target = dir + "branches.kiv";
+    MakeTreePair(target, "old(topics)");
+    PackDatastructure(target);
+    const std::string oldTree = DumpJoined(target);
+    std::string newTree;
+    for (int n = 1; n < 100; ++n) {
+        bool finished = false;
+        {
+            TDatastructurePair pair = OpenDatastructurePair(path, false);
+            TPairFiles src{pair.Outline.get(), pair.Cards.get()};
+            TItemArray tops;
+            ReadNestItems(src.Outline, ReadRootNest(src.Outline), tops);
+            tops.erase(tops.begin() + 1);
+            finished = RunCrashingBeforeStep(n, [&] { SaveBranchesAs(src, tops, target); });
+            if (newTree.empty()) {
+                MemoryBlockFile o, c;
+                InitOutlineFile(&o);
+                InitCardFile(&c);
+                TCloneTable clones;
+                for (const TNestItem& t : tops) CopyBranchToDatastructure(src, t, {&o, &c}, clones);
+                newTree = DumpTree(&o, &c, true);
+            }
+        }
+        PackDatastructure(path);
+        EXPECT_EQ(DumpJoined(path), tree);
+        TDatastructurePair pair = OpenDatastructurePair(target, false);
+        const std::string got = DumpTree(pair.Outline.get(), pair.Cards.get(), true);
+        EXPECT_TRUE(got == oldTree || got == newTree) << "crash before step " << n << ":\n" << got;
+        pair = {};
+        PackDatastructure(target);
+        if (finished) {
+            EXPECT_EQ(got, newTree);
+            break;
+        }
+    }
+    SetFileStepHook(nullptr);
+}
+
+}  // namespace
