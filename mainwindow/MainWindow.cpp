@@ -78,11 +78,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     navPath_->BuildComponents();
     hoist_->BuildComponents();
     search_->BuildComponents();
-    collector_ = std::make_unique<TCollector>(*this);
     launchCard_->BuildComponents();
     fileCommands_ = std::make_unique<TFileCommands>(*this);
     drops_->BuildComponents();
     marks_->BuildComponents();
+    collector_ = std::make_unique<TCollector>(*this);
     FinishSkeleton();
     Form1 = this;
 }

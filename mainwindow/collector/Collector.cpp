@@ -26,6 +26,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
@@ -124,7 +125,11 @@ TfrmSwallow::TfrmSwallow(std::unique_ptr<TTrayIconBackend> tray)
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setAttribute(Qt::WA_TranslucentBackground);
     Image1->setToolTip(QStringLiteral("KIV Collector"));
-    Image1->setAcceptDrops(true);
+    // Drags stop at the drop panel: the program's own topic drags are the picture's (below),
+    // the others go to the main window's combo target registered there.
+    Image1->setAcceptDrops(false);
+    DropPanel->setAcceptDrops(true);
+    DropPanel->installEventFilter(this);
     Image1->setContextMenuPolicy(Qt::PreventContextMenu);  // the right button opens PopupMenu1 itself
     Image1->installEventFilter(this);
     fill->addWidget(Image1);
@@ -236,6 +241,7 @@ void TfrmSwallow::changeEvent(QEvent* e) {
 // ---- the drag by the picture ----
 
 bool TfrmSwallow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == DropPanel) return TopicDragEvent(e);
     if (watched != Image1) return QWidget::eventFilter(watched, e);
     switch (e->type()) {
     case QEvent::MouseButtonPress: {
@@ -253,34 +259,25 @@ bool TfrmSwallow::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonDblClick:
         if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) GuardCall([this] { Image1DblClick(); });
         return true;
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        // Only the program's own topic drags stop here; drags from other programs go on to
-        // the drop panel and its combo target.
-        auto* d = static_cast<QDropEvent*>(e);
-        if (!d->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat))) {
-            d->ignore();
-            return false;
-        }
-        if (Image1DragOver(TKivStringGrid::InternalDragSource())) d->acceptProposedAction();
-        else d->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* d = static_cast<QDropEvent*>(e);
-        if (!d->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat))) return false;
-        QObject* source = TKivStringGrid::InternalDragSource();
-        if (!Image1DragOver(source)) {
-            d->ignore();
-            return true;
-        }
-        d->acceptProposedAction();
-        GuardCall([&] { Image1DragDrop(source); });
-        return true;
-    }
     default:
         return QWidget::eventFilter(watched, e);
     }
+}
+
+bool TfrmSwallow::TopicDragEvent(QEvent* e) {
+    if (e->type() != QEvent::DragEnter && e->type() != QEvent::DragMove && e->type() != QEvent::Drop) return false;
+    // Only the program's own topic drags stop here; drags from other programs belong to
+    // the combo target.
+    auto* d = static_cast<QDropEvent*>(e);
+    if (!d->mimeData() || !d->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat))) return false;
+    QObject* source = TKivStringGrid::InternalDragSource();
+    if (!Image1DragOver(source)) {
+        d->ignore();
+        return true;
+    }
+    d->acceptProposedAction();
+    if (e->type() == QEvent::Drop) GuardCall([&] { Image1DragDrop(source); });
+    return true;
 }
 
 void TfrmSwallow::mouseReleaseEvent(QMouseEvent* e) {
@@ -325,8 +322,7 @@ bool TfrmSwallow::Image1DragOver(QObject* source) const { return qobject_cast<TK
 
 void TfrmSwallow::Image1DragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (!grid || !ctx_) return;
-    (void)grid;  // wired to the main window's clip card bin below
+    if (grid && ctx_) ctx_->Drops().AddToClipCard(grid);
 }
 
 // ---- the tray and the menu ----
@@ -418,6 +414,12 @@ TCollector::TCollector(IWindowContext& ctx) : ctx_(ctx) {
     if (!frmSwallow) own_ = std::make_unique<TfrmSwallow>();
     swallow_ = frmSwallow;
     swallow_->SetMainWindow(&ctx_);
+    // Drops from other programs reach the drop panel through the main window's combo
+    // target; the picture opens while one is over it.
+    TfrmSwallow* s = swallow_;
+    ctx_.Drops().RegisterCollector(s->DropPanel, [s](const QString& picture) {
+        s->ShowOpenSwallow(picture == QLatin1String("openswallow"));
+    });
     ctx_.Window().installEventFilter(this);
 }
 

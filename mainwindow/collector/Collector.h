@@ -102,6 +102,8 @@ protected:
 
 private:
     void BuildMenu();
+    // A drag event on the drop panel; true when it was a topic drag, answered here.
+    bool TopicDragEvent(QEvent* e);
     bool MainWindowShown() const;
     // The datastructure is locked by its password: its bins are out of reach.
     bool DatastructureLocked() const;

@@ -11,6 +11,8 @@
 #include "dialogs/PrintWindow.h"
 #include "dialogs/TextBinWindow.h"
 #include "mainwindow/collector/Collector.h"
+#include "mainwindow/drops/DropLines.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
@@ -187,6 +189,8 @@ TEST_F(Collector, OpenTextBinWhileHiddenMovesTheEditorIntoItsWindowAndBack) {
     EXPECT_TRUE(frmTextBin->isHidden());
     EXPECT_EQ(editor->parentWidget(), f->Skeleton().pnlTextBin);
     EXPECT_EQ(TextBinEditor, editor);
+    EXPECT_FALSE(f->Skeleton().pnlTextBin->isHidden()) << "the text bin shows in its panel";
+    EXPECT_TRUE(f->Skeleton().acShowTextBin->Checked());
 }
 
 TEST_F(Collector, BinsStayShutWhileTheDatastructureIsLocked) {
@@ -259,22 +263,52 @@ TEST_F(Collector, ExitWhileTheMainWindowIsHiddenStoresWhatWasTyped) {
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "typed\n");
 }
 
-TEST_F(Collector, TopicDragsOnlyFromOutlinePanels) {
+TEST_F(Collector, TopicsFromAnOutlinePanelLandInTheClipBin) {
+    MakeJoined(Home() + "FirstKivDB.kiv", "alpha beta");
     Open();
     QMimeData mime;
     mime.setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), QByteArray());
-    auto over = [&](QObject* source) {
+    auto drag = [&](QObject* source, bool drop) {
         TKivStringGrid::SetInternalDragSource(source);
         QDragEnterEvent enter(QPoint(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(s->Image1, &enter);
+        QCoreApplication::sendEvent(s->DropPanel, &enter);
         QDragMoveEvent move(QPoint(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(s->Image1, &move);
+        QCoreApplication::sendEvent(s->DropPanel, &move);
+        if (drop) {
+            QDropEvent d(QPointF(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(s->DropPanel, &d);
+        }
         TKivStringGrid::SetInternalDragSource(nullptr);
         return move.isAccepted();
     };
-    EXPECT_TRUE(over(f->Panels().sgdFirst));
-    EXPECT_FALSE(over(f->Skeleton().lbxLaunchBin)) << "a bin list is no outline panel";
-    EXPECT_FALSE(over(nullptr));
+    QListWidget* clip = f->Skeleton().lbxClipCard;
+    EXPECT_FALSE(drag(f->Skeleton().lbxLaunchBin, true)) << "a bin list is no outline panel";
+    EXPECT_FALSE(drag(nullptr, true));
+    EXPECT_EQ(clip->count(), 0);
+    TKivStringGrid* g = f->Panels().sgdFirst;
+    ClickRow(g, 1);
+    EXPECT_TRUE(drag(g, true));
+    ASSERT_EQ(clip->count(), 1);
+    EXPECT_EQ(clip->item(0)->text(), QStringLiteral("beta"));
+    EXPECT_EQ(f->Skeleton().ClipCardBin.Count(), 1);
+    EXPECT_FALSE(s->OpenSwallowShown()) << "topic drags leave the picture alone";
+}
+
+// The drop panel as the main window's drops know it (a real drag from
+// another program is the X11 test's).
+TEST_F(Collector, ADropFromAnotherProgramOpensThePictureAndItsTextLandsInTheTextBin) {
+    Open();
+    TDrops& drops = f->Drops();
+    TextBinEditor->setPlainText(QStringLiteral("first"));
+    const TDropContent drop{{"/d/x.txt"}, "second", "", ""};
+    EXPECT_NE(drops.EnterOn(s->DropPanel, drop, 1), TDrops::kNoDropEffect);
+    EXPECT_TRUE(s->OpenSwallowShown()) << "openswallow while the drag is over it";
+    const QImage open = s->grab().toImage();
+    drops.DropOn(s->DropPanel, drop, QPoint(20, 20));
+    EXPECT_FALSE(s->OpenSwallowShown());
+    EXPECT_NE(open, s->grab().toImage()) << "the two pictures differ";
+    EXPECT_EQ(TextBinEditor->toPlainText(), QStringLiteral("first\n\n============================\nsecond"));
+    ASSERT_EQ(f->Skeleton().lbxLaunchBin->count(), 1);
 }
 
 }  // namespace
