@@ -8,12 +8,16 @@
 #include <QStatusBar>
 #include <QTextEdit>
 
+#include <cstdio>
+#include <exception>
+
 #include "engine/core/Navigation.h"
 #include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/bins/Bins.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filecommands/FileCommands.h"
@@ -32,6 +36,7 @@
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
+#include "platform/core/BlockFile.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Grids.h"
 #include "platform/qt/WidgetState.h"
@@ -82,6 +87,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     fileCommands_ = std::make_unique<TFileCommands>(*this);
     drops_->BuildComponents();
     marks_->BuildComponents();
+    (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
     collector_ = std::make_unique<TCollector>(*this);
     FinishSkeleton();
     Form1 = this;
@@ -196,13 +202,69 @@ void TForm1::FormResize() {
 void TForm1::closeEvent(QCloseEvent* e) {
     // A running search ends at its next topic, before the datastructure is closed.
     search_->StopSearch();
-    // The topic being edited is stored whatever else fails, and the window closes.
-    GuardCall([this] { FormClose(); });
+    // The topic being edited is stored whatever else fails; the window stays only when the
+    // user chose to keep what could not be stored.
+    bool close = true;
+    GuardCall([&] { close = FormClose(); });
+    if (!close) {
+        e->ignore();
+        return;
+    }
     e->accept();
     QCoreApplication::quit();
 }
 
-void TForm1::FormClose() { FlushCurrentRow(); }
+void TForm1::CloseUnattended() {
+    unattended_ = true;
+    close();
+    unattended_ = false;
+}
+
+namespace {
+
+// Keeps the text that could not be stored in a file of its own beside the datastructure.
+void KeepUnstoredText(const std::string& rtf) {
+    const int current = InterBase().CurrentIndex();
+    const std::string datastructure = current >= 0 ? InterBase().GetPath(current) : std::string();
+    if (rtf.empty() || datastructure.empty()) return;
+    const std::string path = datastructure + ".unsaved.rtf";
+    try {
+        WriteFileAtomic(path, rtf);
+        std::fprintf(stderr, "kiv: the text card that could not be stored is kept in %s\n", path.c_str());
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "kiv: the text card that could not be stored is lost: %s\n", ex.what());
+    }
+}
+
+}  // namespace
+
+bool TForm1::FormClose() {
+    // Once the user chose to close, the window only closes.
+    if (closeChosen_) return true;
+    // From here on a store that fails is told once, by the question below.
+    const auto quiet = [this](bool on) {
+        textCard_->QuietStoreFailures = on;
+        graphicCard_->QuietStoreFailures = on;
+        launchCard_->QuietStoreFailures = on;
+    };
+    quiet(true);
+    FlushCurrentRow();
+    QStringList unstored;
+    for (const QString& card : {textCard_->UnstoredCard(), graphicCard_->UnstoredCard(), launchCard_->UnstoredCard()})
+        if (!card.isEmpty()) unstored << card;
+    closeChosen_ = true;
+    if (unstored.isEmpty()) return true;
+    if (unattended_) {
+        KeepUnstoredText(textCard_->UnstoredRtf());
+        return true;
+    }
+    const QString question =
+        unstored.join(QLatin1Char('\n')) + QStringLiteral("\n\nClose anyway? What could not be stored is lost.");
+    if (MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == IDYES) return true;
+    closeChosen_ = false;
+    quiet(false);
+    return false;
+}
 
 void TForm1::FormDestroy() {
     if (destroyed_ || !created_) return;

@@ -7,7 +7,7 @@
 //
 // Life cycle: the constructor builds the components; FormCreate reads the settings and
 // opens the start datastructure; closing the window (FormClose) stores the current topic
-// and ends the event loop; FormDestroy saves the settings and joins the datastructure.
+// (asking whether to close anyway when a card cannot be stored) and ends the event loop; FormDestroy saves the settings and joins the datastructure.
 // The destructor runs FormDestroy when nobody did.
 #include <QMainWindow>
 #include <QStringList>
@@ -37,8 +37,12 @@ public:
     void FormActivate();
     void FormDeactivate();
     void FormResize();
-    // The user closes the window: the current topic is stored, the event loop ends.
-    void FormClose();
+    // The user closes the window: the current topic is stored. False when a card could not
+    // be stored and the user chose to keep the window open.
+    bool FormClose();
+    // A close with nobody to ask (a termination signal): a text card that cannot be stored
+    // is kept beside the datastructure as "<datastructure>.unsaved.rtf".
+    void CloseUnattended();
     // Settings saved, datastructure closed and joined. Runs once.
     void FormDestroy();
     bool Destroyed() const { return destroyed_; }
@@ -75,6 +79,7 @@ public:
     TSearchPane& Search() override { return *search_; }
     TfrmSwallow& Collector() override;
     TLaunchCard& LaunchCard() override { return *launchCard_; }
+    TBins& Bins() override { return *bins_; }
     TGraphicCard& GraphicCard() override { return *graphicCard_; }
     TFileCommands& FileCommands() override { return *fileCommands_; }
     TMarks& Marks() override { return *marks_; }
@@ -100,6 +105,8 @@ private:
     TBusyCounter busy_;
     bool created_ = false;
     bool destroyed_ = false;
+    bool unattended_ = false;
+    bool closeChosen_ = false;
 
     // In the window's creation order.
     std::unique_ptr<TFileType> fileType_;
@@ -116,6 +123,7 @@ private:
     std::unique_ptr<TSearchPane> search_;
     std::unique_ptr<TCollector> collector_;
     std::unique_ptr<TLaunchCard> launchCard_;
+    std::unique_ptr<TBins> bins_;
     std::unique_ptr<TGraphicCard> graphicCard_;
     std::unique_ptr<TFileCommands> fileCommands_;
     std::unique_ptr<TMarks> marks_;

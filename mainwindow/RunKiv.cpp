@@ -37,7 +37,7 @@ int RunKiv(int argc, char** argv) {
         windows.Create(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
         TForm1& form = *windows.Form;
         receiver.SetWindow(&form.Startup());
-        CloseOnTerminationSignals([&form] { form.close(); });
+        CloseOnTerminationSignals([&form] { form.CloseUnattended(); });
         windows.Show();
         rc = KivApplication::exec();
         RestoreTerminationSignals();

@@ -51,4 +51,9 @@ QString TopicCaptionForMessage(TKivStringGrid* grid, int row) {
     return caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption);
 }
 
+QString UnstoredCardForMessage(const QString& card, TKivStringGrid* grid, int row, const QString& failure) {
+    return QStringLiteral("%1 of \"%2\" could not be stored%3.")
+        .arg(card, TopicCaptionForMessage(grid, row), failure.isEmpty() ? QString() : QStringLiteral(": ") + failure);
+}
+
 }  // namespace kiv

@@ -259,14 +259,13 @@ bool TGraphicCard::StoreGraphicCardList(TKivStringGrid* grid, int row) {
     }
     TKivStringGrid* g = owner_.Grid;
     const std::string card = CardText();
-    QString failure;
-    if (!WriteTopicCard(g, target, kCardGraphic, card, failure)) {
+    if (!WriteTopicCard(g, target, kCardGraphic, card, storeFailure_)) {
         // The list stays, changed, with its topic for the next try.
         if (!storeFailureShown_) {
             storeFailureShown_ = true;
-            MessageDlg(QStringLiteral("The graphic card of \"%1\" could not be stored%2")
-                           .arg(TopicCaptionForMessage(g, target), failure.isEmpty() ? QString() : QStringLiteral(": ") + failure),
-                       MsgType::Error, MsgButtons::OK);
+            if (!QuietStoreFailures)
+                MessageDlg(UnstoredCardForMessage(QStringLiteral("The graphic card"), g, target, storeFailure_), MsgType::Error,
+                           MsgButtons::OK);
         }
         return false;
     }
@@ -275,6 +274,12 @@ bool TGraphicCard::StoreGraphicCardList(TKivStringGrid* grid, int row) {
     grManager_->SetModified(false);
     if (g == grid && target == row) SetShowImage(!card.empty());
     return true;
+}
+
+QString TGraphicCard::UnstoredCard() const {
+    const int row = owner_.FindRow();
+    if (!grManager_->Modified() || pnlGraphicCard->isHidden() || row < 0) return QString();
+    return UnstoredCardForMessage(QStringLiteral("The graphic card"), owner_.Grid, row, storeFailure_);
 }
 
 void TGraphicCard::acShowGraphicCardExecute() {

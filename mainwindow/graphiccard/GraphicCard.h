@@ -47,6 +47,10 @@ public:
     // and the list stays with its topic).
     void LoadGraphicCardList(TKivStringGrid* grid, int row);
     bool StoreGraphicCardList(TKivStringGrid* grid, int row);
+    // While set, a failed store is only recorded, for whoever asks UnstoredCard (the close).
+    bool QuietStoreFailures = false;
+    // What could not be stored, for a question to the user; empty when nothing is pending.
+    QString UnstoredCard() const;
 
     void acShowGraphicCardExecute();
     void btnCloseGraphicCardClick();
@@ -97,6 +101,7 @@ private:
     // Lines of the card that name no image file of ours: kept and written back.
     std::vector<std::string> keptLines_;
     bool storeFailureShown_ = false;
+    QString storeFailure_;
 };
 
 }  // namespace kiv

@@ -2,6 +2,8 @@
 // desktop's program and the link popups with their Open With lists.
 #include "mainwindow/launch/LaunchCard.h"
 
+#include <exception>
+
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -21,6 +23,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/TopicRef.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/launch/DesktopShell.h"
@@ -369,20 +372,36 @@ void TLaunchCard::FillLaunchCard(TKivStringGrid* grid, int row) {
 
 int TLaunchCard::LaunchCardRow() const { return listGrid_ == ctx_.CurrentGrid() ? listRow_ : -1; }
 
-void TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
-    if (lvLaunchCardTag != 1) return;
+bool TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
+    if (lvLaunchCardTag != 1) return true;
     // The list holds the links of the topic it was filled for; they go to that topic only.
-    if (!grid || grid != listGrid_ || row != listRow_ || !grid->IsRowValid(row)) return;
+    if (!grid || grid != listGrid_ || row != listRow_ || !grid->IsRowValid(row)) return true;
     std::vector<std::string> lines;
     for (int i = 0; i < lvLaunchCard->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = lvLaunchCard->topLevelItem(i);
         lines.push_back(MakeLinkLine(item->data(1, kTargetRole).toByteArray().toStdString(), TextToStored(item->text(0))));
     }
-    lvLaunchCardTag = 0;
-    if (!grid->Nester->LaunchList().SetLinks(row, JoinLines(lines)))
-        MessageDlg(QStringLiteral("The links of \"%1\" could not be stored.").arg(StoredToText(grid->Nester->Caption(row))),
-                   MsgType::Error, MsgButtons::OK);
+    bool stored = false;
+    storeFailure_.clear();
+    try {
+        stored = grid->Nester->LaunchList().SetLinks(row, JoinLines(lines));
+    } catch (const std::exception& ex) {
+        storeFailure_ = QString::fromUtf8(ex.what());
+    }
     grid->DrawRow(row);
+    if (!stored) {
+        if (!QuietStoreFailures)
+            MessageDlg(UnstoredCardForMessage(QStringLiteral("The links"), grid, row, storeFailure_), MsgType::Error,
+                       MsgButtons::OK);
+        return false;
+    }
+    lvLaunchCardTag = 0;
+    return true;
+}
+
+QString TLaunchCard::UnstoredCard() const {
+    if (lvLaunchCardTag != 1 || !listGrid_ || !listGrid_->IsRowValid(listRow_)) return QString();
+    return UnstoredCardForMessage(QStringLiteral("The links"), listGrid_, listRow_, storeFailure_);
 }
 
 void TLaunchCard::ShowLaunchCard() {

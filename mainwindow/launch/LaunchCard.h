@@ -53,7 +53,12 @@ public:
     // The list filled with that topic's links (none for a row that is not there).
     void FillLaunchCard(TKivStringGrid* grid, int row);
     // Writes the list back as the row's links, only when it was changed.
-    void SaveLaunchCard(TKivStringGrid* grid, int row);
+    // False when the links could not be stored: they stay in the list, changed, with their
+    // topic; the user is told unless QuietStoreFailures.
+    bool SaveLaunchCard(TKivStringGrid* grid, int row);
+    bool QuietStoreFailures = false;
+    // What could not be stored, for a question to the user; empty when nothing is pending.
+    QString UnstoredCard() const;
     // The current topic's links in the panel, placed at its row and shown; hidden (and
     // stored) when it was showing.
     void ShowLaunchCard();
@@ -130,6 +135,7 @@ private:
     // The topic the list was filled for.
     TKivStringGrid* listGrid_ = nullptr;
     int listRow_ = -1;
+    QString storeFailure_;
 };
 
 }  // namespace kiv

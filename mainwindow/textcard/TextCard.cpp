@@ -159,7 +159,7 @@ bool TTextCard::eventFilter(QObject* watched, QEvent* e) {
 bool TTextCard::EditorLocked(QTextEdit* editor) const {
     if (editor == txtPinText) return PinnedTopicLocked;
     if (editor != txtSimpleText) return false;
-    const int owner = TextOwnerRow();
+    const int owner = textOwner_.FindRow();
     return owner >= 0 && textOwner_.Grid->Nester->IsLocked(owner);
 }
 
@@ -220,8 +220,7 @@ void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
     // Text that could not be stored is not replaced: it stays with its own topic.
     if (HoldsUnsavedText()) return;
     const bool valid = grid && grid->IsRowValid(row);
-    const std::string caption = valid ? Trim(LineBreaksToBlanks(grid->Nester->Caption(row))) : std::string();
-    lblCurDescr->setText(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption));
+    lblCurDescr->setText(valid ? TopicCaptionForMessage(grid, row) : QString::fromLatin1(kUntitled));
     LoadTextCardIntoEditor(grid, row);
     // The font boxes show the default font until the editor is entered.
     cbFontName->SetFontName(DefaultFontName);
@@ -249,7 +248,7 @@ void TTextCard::EnableFormatControls(bool on) {
 
 bool TTextCard::StoreToOwner() {
     if (!textOwner_.Grid) return true;
-    const int owner = TextOwnerRow();
+    const int owner = textOwner_.FindRow();
     return owner < 0 || StoreTextCard(textOwner_.Grid, owner);
 }
 
@@ -268,7 +267,7 @@ void TTextCard::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
             e->setReadOnly(true);
             throw;
         }
-        textOwner_ = {grid, row, grid->Nester->ParentNest(row), grid->Nester->CardDir(row)};
+        textOwner_ = TTopicRef::Of(grid, row);
     }
     // Built apart from the editor and laid out once when it is put in: a long card would
     // otherwise be laid out again at every insertion.
@@ -293,32 +292,16 @@ void TTextCard::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     if (old && old != doc) delete old.data();
 }
 
-bool TTextCard::ShowsTextCardOf(TKivStringGrid* grid, int row) const {
-    const TextCardOwner& o = textOwner_;
-    if (!grid || o.Grid != grid || !grid->IsRowValid(row) || grid->Nester->ParentNest(row) != o.ParentNest) return false;
-    // A topic with a card directory is known by it wherever its row moved; one without
-    // (new, nothing stored yet) only by its row.
-    return o.CardDir != 0 ? grid->Nester->CardDir(row) == o.CardDir : row == o.Row;
-}
-
-int TTextCard::TextOwnerRow() const {
-    TKivStringGrid* g = textOwner_.Grid;
-    if (!g) return -1;
-    if (ShowsTextCardOf(g, textOwner_.Row)) return textOwner_.Row;
-    if (textOwner_.CardDir == 0) return -1;
-    for (int r = 0; r < g->Nester->RowCount(); ++r)
-        if (ShowsTextCardOf(g, r)) return r;
-    return -1;
-}
+bool TTextCard::ShowsTextCardOf(TKivStringGrid* grid, int row) const { return textOwner_.Is(grid, row); }
 
 void TTextCard::AnchorTextOwner() {
-    TextCardOwner& o = textOwner_;
+    TTopicRef& o = textOwner_;
     if (o.CardDir != 0 || !ShowsTextCardOf(o.Grid, o.Row) || o.Grid->Nester->IsLocked(o.Row)) return;
     // A topic that had nothing stored is known only by its row, and rows can move before
     // the text goes back. Its card directory, made now, names it wherever it goes.
     // Not stored (its slot no longer holds it): it stays known by its row.
     if (!o.Grid->Nester->Cards().WriteRowCard(kCardText, o.Row, std::string())) return;
-    o.CardDir = o.Grid->Nester->CardDir(o.Row);
+    o.StoredAt(o.Row);
 }
 
 bool TTextCard::StoreTextCard(TKivStringGrid* grid, int row) {
@@ -328,38 +311,35 @@ bool TTextCard::StoreTextCard(TKivStringGrid* grid, int row) {
     if (!ShowsTextCardOf(grid, row) || grid->Nester->IsLocked(row)) return true;
     const bool hasText = !Trim(e->toPlainText().toStdString()).empty();
     const std::string card = hasText ? WriteRtf(*e->document()) : std::string();
-    QString failure;
-    bool stored = false;
-    try {
-        stored = grid->Nester->Cards().WriteRowCard(kCardText, row, card);
-    } catch (const std::exception& ex) {
-        failure = QString::fromUtf8(ex.what());
-    }
-    if (!stored) {
+    if (!WriteTopicCard(grid, row, kCardText, card, storeFailure_)) {
         // The text stays in the editor, modified and with its own topic, for the next try.
         if (!storeFailureShown_) {
             storeFailureShown_ = true;
-            const std::string caption = Trim(LineBreaksToBlanks(grid->Nester->Caption(row)));
-            MessageDlg(QStringLiteral("The text card of \"%1\" could not be stored%2\n\nIts text stays in the editor and is "
-                                      "stored when you go to another topic.")
-                           .arg(caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption),
-                                failure.isEmpty() ? QString() : QStringLiteral(": ") + failure),
-                       MsgType::Error, MsgButtons::OK);
+            if (!QuietStoreFailures)
+                MessageDlg(UnstoredCardForMessage(QStringLiteral("The text card"), grid, row, storeFailure_) +
+                               QStringLiteral("\n\nIts text stays in the editor and is stored when you go to another topic."),
+                           MsgType::Error, MsgButtons::OK);
         }
         return false;
     }
     storeFailureShown_ = false;
     grid->Nester->SetHasText(row, hasText);
-    textOwner_.Row = row;
-    textOwner_.CardDir = grid->Nester->CardDir(row);
+    textOwner_.StoredAt(row);
     e->document()->setModified(false);
     grid->DrawRow(row);
     return true;
 }
 
 bool TTextCard::HoldsUnsavedText() const {
-    return txtSimpleText->document()->isModified() && textOwner_.Grid && TextOwnerRow() >= 0;
+    return txtSimpleText->document()->isModified() && textOwner_.Grid && textOwner_.FindRow() >= 0;
 }
+
+QString TTextCard::UnstoredCard() const {
+    if (!HoldsUnsavedText()) return QString();
+    return UnstoredCardForMessage(QStringLiteral("The text card"), textOwner_.Grid, textOwner_.FindRow(), storeFailure_);
+}
+
+std::string TTextCard::UnstoredRtf() const { return HoldsUnsavedText() ? WriteRtf(*txtSimpleText->document()) : std::string(); }
 
 void TTextCard::ShowNoTopic() {
     const bool blocked = txtSimpleText->blockSignals(true);

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "mainwindow/TopicRef.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
@@ -72,6 +73,13 @@ public:
     bool StoreToOwner();
     // The editor holds modified text of a topic that is still there (a store failed).
     bool HoldsUnsavedText() const;
+    // While set, a failed store is only recorded, for whoever asks UnstoredCard (the close).
+    bool QuietStoreFailures = false;
+    // What could not be stored, for a question to the user: "the text card of "a" (reason)";
+    // empty when nothing is pending.
+    QString UnstoredCard() const;
+    // The pending text as RTF, for keeping it elsewhere; empty when nothing is pending.
+    std::string UnstoredRtf() const;
     void ShowNoTopic();
     // Whether the text card editor shows that topic; the panel of the topic it shows.
     bool ShowsTextCardOf(TKivStringGrid* grid, int row) const;
@@ -188,22 +196,17 @@ private:
     void InsertIntoFocused(const QString& text);
     void RunEditCommand(KivAction* command);
     void UpdateEditCommand(KivAction* command);
-    // The row of the topic the editor shows, -1 when it is gone.
-    int TextOwnerRow() const;
     // Gives the topic being written a card directory, so it is found again when rows move.
     void AnchorTextOwner();
 
     IWindowContext& ctx_;
     bool storeFailureShown_ = false;
+    // The reason of the last failed store.
+    QString storeFailure_;
     // Runs the enabling of the format bar's buttons with the other updates.
     KivAction* formatUpdate_ = nullptr;
     // The topic whose text card the editor shows: its text goes back only there.
-    struct TextCardOwner {
-        TKivStringGrid* Grid = nullptr;
-        int Row = -1;
-        uint32_t ParentNest = 0;
-        uint32_t CardDir = 0;
-    } textOwner_;
+    TTopicRef textOwner_;
 };
 
 }  // namespace kiv

@@ -13,21 +13,13 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace kiv::wintest {
 
-class NavFixture : public WindowFixture {
+class NavFixture : public PanelsWindow {
 protected:
-    TForm1* f = nullptr;
-    TKivStringGrid* p1 = nullptr;
-    TKivStringGrid* p2 = nullptr;
-    TKivStringGrid* p3 = nullptr;
     TNavigationPath* nav = nullptr;
     THoisting* h = nullptr;
 
-    void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        f = Start();
-        p1 = f->Panels().sgdFirst;
-        p2 = f->Panels().sgdSecond;
-        p3 = f->Panels().sgdThird;
+    void Restart() override {
+        PanelsWindow::Restart();
         nav = &f->NavPath();
         h = &f->Hoist();
     }

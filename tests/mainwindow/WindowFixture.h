@@ -163,4 +163,25 @@ protected:
     }
 };
 
+// The window opened on a tree written as text, with its panels at hand.
+class PanelsWindow : public WindowFixture {
+protected:
+    TForm1* f = nullptr;
+    TKivStringGrid* p1 = nullptr;
+    TKivStringGrid* p2 = nullptr;
+    TKivStringGrid* p3 = nullptr;
+
+    void Open(std::string_view tree) {
+        MakeJoined(Home() + "FirstKivDB.kiv", tree);
+        Restart();
+    }
+    // Starts the window again on what is on disk; a fixture adds its own features' handles.
+    virtual void Restart() {
+        f = Start();
+        p1 = f->Panels().sgdFirst;
+        p2 = f->Panels().sgdSecond;
+        p3 = f->Panels().sgdThird;
+    }
+};
+
 }  // namespace kiv::wintest

@@ -72,18 +72,8 @@ TEST(DropLines, PicturesByExtensionInAnyCase) {
 // The drop effect copy, as the drop target names it.
 constexpr uint32_t kCopy = 1;
 
-class Drops : public WindowFixture {
+class Drops : public PanelsWindow {
 protected:
-    TForm1* f = nullptr;
-    TKivStringGrid* p1 = nullptr;
-    TKivStringGrid* p2 = nullptr;
-
-    void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        f = Start();
-        p1 = f->Panels().sgdFirst;
-        p2 = f->Panels().sgdSecond;
-    }
     TDrops& D() { return f->Drops(); }
     TWindowSkeleton& K() { return f->Skeleton(); }
     QPoint OnRow(TKivStringGrid* g, int row) { return g->viewport()->mapTo(g, g->CaptionRect(row).center()); }

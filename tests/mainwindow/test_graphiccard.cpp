@@ -82,6 +82,17 @@ protected:
     }
     void PutCard(int row, const std::string& text) { ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kCardGraphic, row, text)); }
     int ShowImage() const { return ImageIndex(f->GraphicCard().acShowGraphicCard); }
+    // a's list gets an image that cannot be stored: every entry of a's card directory is
+    // taken by another kind, so kind 3 finds no room.
+    void AddImageThatCannotBeStored(QString& img) {
+        Open();
+        ShowCard();
+        for (uint8_t kind : {kCardText, kCardLaunch, kCardExternal, uint8_t(6)})
+            ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kind, 0, "x"));
+        img = Q(Home()) + "a.bmp";
+        WriteImage(img, QSize(8, 8), Qt::red);
+        ASSERT_EQ(Card().AddImageFiles({img}), 1);
+    }
     // A drag entering the widget and, when it is taken, dropped there.
     static bool Drop(QWidget* target, const QMimeData* mime) {
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -323,14 +334,9 @@ TEST_F(GraphicCard, LargeBrokenAndMetafileImagesDoNotStopTheOthers) {
 }
 
 TEST_F(GraphicCard, AListThatCannotBeStoredStaysWithItsTopicAndTheUserIsToldOnce) {
-    Open();
-    ShowCard();
-    // Every entry of a's card directory is taken by another kind: kind 3 finds no room.
-    for (uint8_t kind : {kCardText, kCardLaunch, kCardExternal, uint8_t(6)})
-        ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kind, 0, "x"));
-    const QString img = Q(Home()) + "a.bmp";
-    WriteImage(img, QSize(8, 8), Qt::red);
-    ASSERT_EQ(Card().AddImageFiles({img}), 1);
+    QString img;
+    AddImageThatCannotBeStored(img);
+    if (HasFatalFailure()) return;
     ClickRow(g, 1);
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
     EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("The graphic card of \"a\" could not be stored")))
@@ -342,6 +348,26 @@ TEST_F(GraphicCard, AListThatCannotBeStoredStaysWithItsTopicAndTheUserIsToldOnce
     Card().btnCloseGraphicCardClick();
     EXPECT_FALSE(Card().pnlGraphicCard->isHidden()) << "closing would lose the list";
     EXPECT_EQ(M().ImageCount(), 1);
+}
+
+TEST_F(GraphicCard, AListThatCannotBeStoredAsksBeforeTheWindowCloses) {
+    QString img;
+    AddImageThatCannotBeStored(img);
+    if (HasFatalFailure()) return;
+    Dialogs().AnswerMessage(IDNO);
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("The graphic card of \"a\" could not be stored")))
+        << Dialogs().Messages[0].Text.toStdString();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Names(), QStringList{img});
+    EXPECT_TRUE(M().Modified());
+    Dialogs().AnswerMessage(IDYES);
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+    Stop();
+    EXPECT_EQ(Dialogs().Messages.size(), 2u) << "asked once per close, told nothing more";
 }
 
 TEST_F(GraphicCard, KeysMoveTheSelectionAndADoubleClickOpensTheImage) {

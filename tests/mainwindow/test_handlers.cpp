@@ -13,18 +13,8 @@
 namespace kiv::wintest {
 namespace {
 
-class Handlers : public WindowFixture {
+class Handlers : public PanelsWindow {
 protected:
-    TForm1* f = nullptr;
-    TKivStringGrid* p1 = nullptr;
-    TKivStringGrid* p2 = nullptr;
-
-    void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        f = Start();
-        p1 = f->Panels().sgdFirst;
-        p2 = f->Panels().sgdSecond;
-    }
 
     void ClickWith(TKivStringGrid* g, int row, Qt::KeyboardModifiers mods) {
         QTest::mouseClick(g->viewport(), Qt::LeftButton, mods, g->CaptionRect(row).center());

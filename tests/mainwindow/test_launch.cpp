@@ -485,5 +485,28 @@ TEST_F(Launch, TheDesktopsDefaultProgramOpensATextLinkAndOpenWithListsIt) {
         ::testing::ExitedWithCode(0), "");
 }
 
+TEST_F(Launch, LinksThatCannotBeStoredAreAskedAboutBeforeTheWindowCloses) {
+    Open("t u");
+    // Every entry of t's card directory is taken by another kind: kind 4 finds no room.
+    for (uint8_t kind : {kCardText, kCardGraphic, kCardExternal, uint8_t(6)})
+        ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kind, 0, "x"));
+    L->ShowLaunchCard();
+    L->AddLaunchCardItem("New", "/d/new.txt");
+    ASSERT_EQ(L->lvLaunchCardTag, 1);
+    Dialogs().AnswerMessage(IDNO);
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(Dialogs().Messages[0].Text.startsWith(QStringLiteral("The links of \"t\" could not be stored")))
+        << Dialogs().Messages[0].Text.toStdString();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(L->lvLaunchCardTag, 1) << "the changed list stays, to be stored";
+    EXPECT_EQ(L->lvLaunchCard->topLevelItemCount(), 1);
+    Dialogs().AnswerMessage(IDYES);
+    EXPECT_TRUE(form->close());
+    Stop();
+    EXPECT_EQ(Dialogs().Messages.size(), 2u);
+}
+
 }  // namespace
 }  // namespace kiv::wintest

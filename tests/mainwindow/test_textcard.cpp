@@ -1,5 +1,5 @@
 // The text card when its store fails: the text stays in the editor with its own topic and
-// modified, the user is told once, and no other card is loaded over it.
+// modified, the user is told once, and no other card is loaded over it; a close asks first.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTextEdit>
 
+#include "platform/core/BlockFile.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -80,6 +81,94 @@ TEST_F(TextCard, AFailedStoreKeepsTheTextWithItsTopicAndTellsTheUserOnce) {
     EXPECT_NE(c.TextCards[0].find(" end"), std::string::npos);
     EXPECT_EQ(c.TextCards[1], "");
     EXPECT_EQ(c.TextCards[2], "");
+}
+
+// The window with a: a long text typed into a's card, not yet stored.
+class CloseWithUnstoredText : public TextCard {
+protected:
+    const QString text = QStringLiteral("kept ") + QString(40000, QLatin1Char('y')) + QStringLiteral(" tail");
+    TForm1* f = nullptr;
+    QTextEdit* e = nullptr;
+
+    void StartWithPendingText() {
+        MakeJoined(Home() + "FirstKivDB.kiv", "a b c");
+        f = Start();
+        e = f->TextCard().txtSimpleText;
+        ASSERT_EQ(f->Panels().sgdFirst->CurrentRow(), 0);
+        e->setPlainText(text);
+        e->document()->setModified(true);
+        QCoreApplication::processEvents();
+    }
+    bool StillOpenWithText() const {
+        return f->isVisible() && e->toPlainText() == text && e->document()->isModified() &&
+               f->TextCard().lblCurDescr->text() == QStringLiteral("a");
+    }
+};
+
+TEST_F(CloseWithUnstoredText, NoKeepsTheWindowAndTheTextUntilItCanBeStored) {
+    StartWithPendingText();
+    {
+        FileSizeLimit full(Home() + "FirstKivDB.dsc");
+        Dialogs().AnswerMessage(IDNO);
+        EXPECT_FALSE(f->close());
+        ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+        const MessageBoxRequest& asked = Dialogs().Messages[0];
+        EXPECT_EQ(asked.Buttons, MsgButtons::YesNo);
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("\"a\""))) << asked.Text.toStdString();
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("File too large"))) << asked.Text.toStdString();
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("Close anyway?"))) << asked.Text.toStdString();
+        EXPECT_TRUE(StillOpenWithText());
+        // Told once: a topic change that still fails adds no box and keeps the text.
+        ClickRow(f->Panels().sgdFirst, 1);
+        EXPECT_EQ(Dialogs().Messages.size(), 1u);
+        EXPECT_TRUE(StillOpenWithText());
+    }
+    Stop();
+    EXPECT_EQ(Dialogs().Messages.size(), 1u);
+    const TJoinedContent c = ReadJoined(Home() + "FirstKivDB.kiv");
+    ASSERT_EQ(c.TextCards.size(), 3u);
+    EXPECT_NE(c.TextCards[0].find(" tail"), std::string::npos);
+    EXPECT_EQ(c.TextCards[1], "");
+    EXPECT_FALSE(FileExists(Home() + "FirstKivDB.kiv.unsaved.rtf"));
+}
+
+TEST_F(CloseWithUnstoredText, YesClosesWithoutAnotherBox) {
+    StartWithPendingText();
+    {
+        FileSizeLimit full(Home() + "FirstKivDB.dsc");
+        Dialogs().AnswerMessage(IDYES);
+        EXPECT_TRUE(f->close());
+        EXPECT_FALSE(f->isVisible());
+    }
+    Stop();
+    ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+}
+
+TEST_F(CloseWithUnstoredText, ATerminationKeepsTheTextBesideTheDatastructure) {
+    MakeJoined(Home() + "FirstKivDB.kiv", "a b c");
+    f = Start();
+    e = f->TextCard().txtSimpleText;
+    TKivStringGrid* g = f->Panels().sgdFirst;
+    // b's long card makes the card file larger than the recovery file will be.
+    ClickRow(g, 1);
+    e->setPlainText(QString(120000, QLatin1Char('b')));
+    e->document()->setModified(true);
+    ClickRow(g, 0);
+    ASSERT_TRUE(g->Nester->HasText(1));
+    e->setPlainText(text);
+    e->document()->setModified(true);
+    QCoreApplication::processEvents();
+    {
+        FileSizeLimit full(Home() + "FirstKivDB.dsc");
+        f->CloseUnattended();
+        EXPECT_FALSE(f->isVisible()) << "nobody to ask: the window closes";
+    }
+    EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
+    const std::string kept = ReadWholeFile(Home() + "FirstKivDB.kiv.unsaved.rtf");
+    EXPECT_EQ(kept.rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(kept.find(" tail"), std::string::npos);
+    Stop();
 }
 
 }  // namespace

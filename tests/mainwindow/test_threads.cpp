@@ -39,22 +39,13 @@ void RemoveTopLevelTopic(BlockFile* outline, int index) {
     WriteNestItems(outline, root, items);
 }
 
-class Marks : public WindowFixture {
+class Marks : public PanelsWindow {
 protected:
-    TForm1* f = nullptr;
     TMarks* m = nullptr;
-    TKivStringGrid* p1 = nullptr;
-    TKivStringGrid* p2 = nullptr;
 
-    void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        Restart();
-    }
-    void Restart() {
-        f = Start();
+    void Restart() override {
+        PanelsWindow::Restart();
         m = &f->Marks();
-        p1 = f->Panels().sgdFirst;
-        p2 = f->Panels().sgdSecond;
     }
     QString Current() const {
         TKivStringGrid* g = f->CurrentGrid();

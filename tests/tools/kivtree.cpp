@@ -10,7 +10,8 @@
 //   kivtree setcard PATH.kiv TRAIL KIND
 //                                  standard input becomes card KIND (1 caption, 2 text, 3 graphic,
 //                                  4 links, 5 external path) of the topic at TRAIL, its child
-//                                  indexes from the root ("0/3/1"), stored as the window stores it
+//                                  indexes from the root ("0/3/1"), stored as the window stores it;
+//                                  a joined file is split, stored into and joined again
 //   kivtree pack PATH.kiv          joins the open pair into the one file
 //   kivtree unpack PATH.kiv        splits the joined file into the open pair
 //   kivtree search PATH.kiv [--and|--or|--phrase] [--branch TRAIL] KEYWORDS...
@@ -118,7 +119,24 @@ int SetCard(const Args& a) {
     const std::string& kind = a[2];
     if (kind.size() != 1 || kind[0] < '0' || kind[0] > '9')
         throw kiv::EKivError("card kind \"" + kind + "\": a topic's cards are kinds 1 to 5");
-    kiv::StoreTrailCardPair(a[0], a[1], kind[0] - '0', ReadStdin());
+    const std::string text = ReadStdin();
+    if (!IsJoined(a[0])) {
+        kiv::StoreTrailCardPair(a[0], a[1], kind[0] - '0', text);
+        return 0;
+    }
+    // A closed datastructure is split as the window opens it (recovered, locked), stored
+    // into and joined again; a refused store leaves it joined as it was.
+    {
+        kiv::TDatastructurePair pair = kiv::OpenDatastructurePair(a[0], false);
+        pair = {};
+        try {
+            kiv::StoreTrailCardPair(a[0], a[1], kind[0] - '0', text);
+        } catch (...) {
+            kiv::PackDatastructure(a[0]);
+            throw;
+        }
+    }
+    kiv::PackDatastructure(a[0]);
     return 0;
 }
 

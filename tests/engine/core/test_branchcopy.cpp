@@ -17,6 +17,7 @@
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/Nester.h"
 #include "engine/core/TreeText.h"
+#include "tests/engine/core/CrashStep.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivError.h"
@@ -92,26 +93,6 @@ int OpenDescriptors() { return int(Entries("/proc/self/fd").size()); }
 
 bool HasCloneMark(const std::string& card) { return HasCaptionPrefix(card) && (uint8_t(card[4]) & kFlagClone); }
 
-bool RunCrashingBeforeStep(int n, const std::function<void()>& op) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int count = 0;
-        SetFileStepHook([&](std::string_view) {
-            if (++count == n) ::_exit(42);
-        });
-        try {
-            op();
-        } catch (...) {
-            ::_exit(43);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 43) << "the operation failed in the child at step " << n;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 class BranchCopy : public ::testing::Test {
 protected:

@@ -21,6 +21,7 @@
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/TreeText.h"
+#include "tests/engine/core/CrashStep.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivError.h"
@@ -61,28 +62,6 @@ std::vector<std::string> Entries(const std::string& dir) {
 
 using Names = std::vector<std::string>;
 
-// Runs op in a child process that dies (_exit, no clean-up) just before its n-th file step.
-// True when op finished without reaching step n.
-bool RunCrashingBeforeStep(int n, const std::function<void()>& op) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int count = 0;
-        SetFileStepHook([&](std::string_view) {
-            if (++count == n) ::_exit(42);
-        });
-        try {
-            op();
-        } catch (...) {
-            ::_exit(43);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 43) << "the operation failed in the child at step " << n;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 struct HookReset {
     ~HookReset() { SetFileStepHook(nullptr); }

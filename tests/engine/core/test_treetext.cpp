@@ -208,6 +208,28 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
     EXPECT_EQ(card, rtf);
 }
 
+TEST(Kivtree, SetcardOnAClosedDatastructureLeavesItJoined) {
+    TempHome home;
+    const std::string path = home.Dir() + "t.kiv";
+    ASSERT_EQ(Kivtree({"make", path, "a(b) c"}).status, 0);
+    ASSERT_EQ(Kivtree({"pack", path}).status, 0);
+    ASSERT_FALSE(FileExists(CardFilePathOf(path)));
+
+    ToolRun r = Kivtree({"setcard", path, "0/0", "2"}, "under b");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(FileExists(CardFilePathOf(path))) << "joined again";
+    EXPECT_EQ(Kivtree({"dump", "--cards", path}).out, "a\n  b\n    | under b\nc\n");
+
+    // A refused store joins it again too, the card as it was.
+    const std::string before = ReadWholeFile(path);
+    r = Kivtree({"setcard", path, "0/7", "2"}, "lost");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no topic at 0/7"), std::string::npos) << r.err;
+    EXPECT_FALSE(FileExists(CardFilePathOf(path)));
+    EXPECT_EQ(Kivtree({"dump", "--cards", path}).out, "a\n  b\n    | under b\nc\n");
+    EXPECT_EQ(ReadWholeFile(path).size(), before.size());
+}
+
 TEST(Kivtree, SetcardFailuresSayWhyAndKeepTheCard) {
     TempHome home;
     const std::string path = home.Dir() + "t.kiv";

@@ -1,0 +1,114 @@
+#pragma once
+// The floating panels over the window's client area (the launch card, the Clip, Template,
+// Resource and Text Bins, the meta-data card): moved by their 18-pixel headers between the
+// tool bar and the status bar, closed by their buttons; the commands that show the bins;
+// the bin lists' drops, Del keys, double click and the Resource Bin's drawing; and the
+// launch card list's keys, mouse and in-place title editing.
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "platform/qt/KivAction.h"
+
+class QListWidget;
+class QListWidgetItem;
+class QFont;
+class QWidget;
+
+namespace kiv {
+
+class IWindowContext;
+class TKivStringGrid;
+
+// The area a panel may take, in window coordinates: below the tool bar, above the status
+// bar, inside the client width.
+struct TPanelArea {
+    int ToolsBottom = 0;
+    int StatusTop = 0;
+    int ClientWidth = 0;
+    bool Holds(const QRect& r) const {
+        return r.left() >= 0 && r.top() > ToolsBottom && r.right() < ClientWidth && r.bottom() < StatusTop;
+    }
+};
+
+// One piece of a Resource Bin line as drawn: its text at x, underlined (the title) or red
+// (the separator and the target).
+struct TBinTextRun {
+    QString Text;
+    int X = 0;
+    bool Underline = false;
+    bool Red = false;
+};
+
+// A link line: the title after the first character 1 (the whole line without one), then
+// " - " and the target before it.
+std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, int left);
+
+class TBins : public QObject {
+    Q_OBJECT
+public:
+    explicit TBins(IWindowContext& ctx);
+    // Headers, close buttons, commands and list handlers on the floating panels.
+    void BuildComponents();
+
+    // ---- header drag (global mouse positions) ----
+    void pnlHelpHeaderMouseDown(QWidget* header, const QPoint& pos);
+    void pnlHelpHeaderMouseMove(QWidget* header, const QPoint& pos);
+    void pnlHelpHeaderMouseUp();
+    TPanelArea PanelArea() const;
+    // The panel's bounds for a drag that started at start (its bounds then startBounds)
+    // and is now at pos; false when they would leave the area.
+    static bool DragBounds(const QRect& startBounds, const QPoint& start, const QPoint& pos, const TPanelArea& area,
+                           QRect& bounds);
+
+    // ---- closing and showing ----
+    void btnCloseLaunchCardClick(QWidget* panel);
+    // The action that follows a panel's visibility (null for none).
+    KivAction* PanelAction(QWidget* panel) const;
+    void acShowClipBinExecute();
+    void acShowLaunchBinExecute();
+    void acShowTemplateExecute();
+
+    // ---- the bin lists ----
+    // Only the outline panels' topic drag lands in the Clip and Template Bins.
+    static bool AcceptsTopicDrag(QObject* source);
+    void lbxClipCardDragDrop(QObject* source);
+    void lbxTemplateDragDrop(QObject* source);
+    void DeleteClipBinLines();
+    void DeleteLaunchBinLines();
+    void DeleteTemplateLines();
+    void lbxLaunchBinDblClick(QListWidgetItem* item);
+
+    // ---- the launch card list ----
+    void lvLaunchCardKeyDown(int key);
+    void lvLaunchCardKeyUp();
+    void lvLaunchCardMouseMove(const QPoint& pos);
+    void Edit1Click();
+    void Delete1Click();
+    bool LaunchCardEditing() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void WireHeader(QWidget* panel);
+    void WireLists();
+    // Removes the selected lines from the highest down, each with its entry; returns the
+    // first removed index (-1 none).
+    int DeleteSelectedLines(QListWidget* list, const std::function<void(int)>& removeEntry);
+    QWidget* PanelOf(QObject* o) const;
+
+    IWindowContext& ctx_;
+    std::vector<QWidget*> panels_;
+    // Header drag state.
+    bool dragging_ = false;
+    QWidget* dragPanel_ = nullptr;
+    QPoint dragStart_;
+    QPoint dragLast_;
+    QRect dragBounds_;
+};
+
+}  // namespace kiv

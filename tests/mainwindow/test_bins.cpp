@@ -1,0 +1,373 @@
+// The floating panels and the bins: header drag kept inside the client area, the close
+// buttons, the bin lists' Del keys, drops and drawing, the Template Bin's delete in the
+// template file, and the launch card list's keys and write-back.
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/bins/Bins.h"
+#include "mainwindow/launch/LaunchCard.h"
+#include "platform/qt/WidgetState.h"
+#include "tests/mainwindow/WindowFixture.h"
+
+namespace kiv::wintest {
+namespace {
+
+const std::string S = "\x01";
+
+// ---- header drag ----
+
+struct DragCase {
+    const char* Name;
+    QRect Start;
+    std::vector<QPoint> Moves;  // mouse positions after the press at (0, 0)
+};
+
+TEST(PanelDrag, NoSingleMoveCarriesAPanelOutOfTheArea) {
+    const TPanelArea area{60, 580, 800};
+    const DragCase cases[] = {
+        {"fast up past the tool bar", {100, 100, 240, 200}, {{0, -10}, {0, -300}, {5, -39}, {0, -45}}},
+        {"fast down over the status bar", {100, 100, 240, 200}, {{0, 200}, {0, 279}, {0, 280}, {0, 900}}},
+        {"left and right edges", {100, 100, 240, 200}, {{-100, 0}, {-101, 0}, {-5000, 0}, {459, 0}, {460, 0}, {10000, 10000}}},
+        {"diagonal jumps", {300, 300, 240, 200}, {{-400, -400}, {600, 600}, {-299, -239}, {259, 79}}},
+    };
+    for (const DragCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QRect bounds = c.Start;
+        for (const QPoint& p : c.Moves) {
+            QRect to;
+            if (TBins::DragBounds(c.Start, QPoint(0, 0), p, area, to)) bounds = to;
+            EXPECT_GE(bounds.top(), 61) << p.x() << "," << p.y();
+            EXPECT_LE(bounds.bottom(), 579);
+            EXPECT_GE(bounds.left(), 0);
+            EXPECT_LE(bounds.right(), 799);
+        }
+    }
+    // The edges themselves are reachable.
+    QRect to;
+    EXPECT_TRUE(TBins::DragBounds({100, 100, 240, 200}, {}, {-100, -39}, area, to));
+    EXPECT_EQ(to, QRect(0, 61, 240, 200));
+    EXPECT_TRUE(TBins::DragBounds({100, 100, 240, 200}, {}, {460, 280}, area, to));
+    EXPECT_EQ(to.bottomRight(), QPoint(799, 579));
+    EXPECT_FALSE(TBins::DragBounds({100, 100, 240, 200}, {}, {0, -40}, area, to));
+}
+
+// ---- the Resource Bin's lines ----
+
+TEST(ResourceBinLines, TitleUnderlinedThenSeparatorAndTargetInRed) {
+    QFont font(QStringLiteral("DejaVu Sans"), 9);
+    QFont under = font;
+    under.setUnderline(true);
+    const int siteWidth = QFontMetrics(under).horizontalAdvance(QStringLiteral("Site"));
+    const auto link = LaunchBinRuns(QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site"), font, 10);
+    ASSERT_EQ(link.size(), 2u);
+    EXPECT_EQ(link[0].Text, QStringLiteral("Site"));
+    EXPECT_EQ(link[0].X, 14);
+    EXPECT_TRUE(link[0].Underline);
+    EXPECT_FALSE(link[0].Red);
+    EXPECT_EQ(link[1].Text, QStringLiteral(" - http://a.b/"));
+    EXPECT_EQ(link[1].X, 14 + siteWidth);
+    EXPECT_FALSE(link[1].Underline);
+    EXPECT_TRUE(link[1].Red);
+
+    const auto plain = LaunchBinRuns(QStringLiteral("plain"), font, 0);
+    ASSERT_EQ(plain.size(), 2u);
+    EXPECT_EQ(plain[0].Text, QStringLiteral("plain"));
+    EXPECT_EQ(plain[0].X, 4);
+    EXPECT_TRUE(plain[0].Underline);
+    EXPECT_EQ(plain[1].Text, QStringLiteral(" - ")) << "no character 1: the whole line, then the separator only";
+    EXPECT_TRUE(plain[1].Red);
+}
+
+// ---- in the window ----
+
+class Bins : public WindowFixture {
+protected:
+    TForm1* f = nullptr;
+    TKivStringGrid* g = nullptr;
+    TWindowSkeleton* k = nullptr;
+    std::vector<std::pair<QWidget*, KivAction*>> shown;
+
+    void Open(std::string_view tree) {
+        MakeJoined(Home() + "FirstKivDB.kiv", tree);
+        f = Start();
+        g = f->Panels().sgdFirst;
+        k = &f->Skeleton();
+        ASSERT_EQ(g->CurrentRow(), 0);
+    }
+    static void Select(QListWidget* list, std::initializer_list<int> rows) {
+        list->clearSelection();
+        for (int r : rows) list->item(r)->setSelected(true);
+    }
+    static QStringList Lines(const QListWidget* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        return out;
+    }
+    // A drag of the program's topics, from source, entering the list and dropped there.
+    bool DropOn(QListWidget* list, QObject* source) {
+        QMimeData data;
+        data.setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), "1");
+        TKivStringGrid::SetInternalDragSource(source);
+        const QPoint at(5, 5);
+        QDragEnterEvent enter(at, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(list->viewport(), &enter);
+        const bool accepted = enter.isAccepted();
+        QDropEvent drop(QPointF(at), Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(list->viewport(), &drop);
+        TKivStringGrid::SetInternalDragSource(nullptr);
+        return accepted;
+    }
+};
+
+TEST_F(Bins, AHeaderDragStopsBelowTheToolBarAndAboveTheStatusBarAfterEveryMove) {
+    Open("a");
+    QWidget* panel = k->pnlClipBin;
+    panel->setGeometry(100, 150, 240, 200);
+    panel->show();
+    auto* header = panel->findChild<QLabel*>(QStringLiteral("pnlClipBinHeader"));
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->height(), 18);
+    const TPanelArea area = f->Bins().PanelArea();
+    EXPECT_EQ(area.ToolsBottom, k->cbTools->geometry().bottom() + k->cbTools->parentWidget()->y());
+    EXPECT_EQ(area.StatusTop, k->StatusBar->y());
+    const QPoint start = header->mapToGlobal(QPoint(20, 9));
+    QTest::mousePress(header, Qt::LeftButton, {}, QPoint(20, 9));
+    // Up in steps of 7 pixels: it halts just below the tool bar.
+    for (int dy = 7; dy <= 400; dy += 7) {
+        f->Bins().pnlHelpHeaderMouseMove(header, start - QPoint(0, dy));
+        ASSERT_GT(panel->geometry().top(), area.ToolsBottom);
+    }
+    EXPECT_LE(panel->geometry().top(), area.ToolsBottom + 7);
+    // One fast move far down and right: refused whole.
+    const QRect before = panel->geometry();
+    f->Bins().pnlHelpHeaderMouseMove(header, start + QPoint(3000, 3000));
+    EXPECT_EQ(panel->geometry(), before);
+    for (int d = 5; d <= 1500; d += 5) {
+        f->Bins().pnlHelpHeaderMouseMove(header, start + QPoint(d, d));
+        ASSERT_LT(panel->geometry().bottom(), area.StatusTop);
+        ASSERT_LT(panel->geometry().right(), area.ClientWidth);
+    }
+    EXPECT_GE(panel->geometry().bottom(), area.StatusTop - 6) << "it reached the status bar";
+    f->Bins().pnlHelpHeaderMouseUp();
+    const QRect after = panel->geometry();
+    f->Bins().pnlHelpHeaderMouseMove(header, start);
+    EXPECT_EQ(panel->geometry(), after) << "no drag after the button is up";
+}
+
+TEST_F(Bins, CloseButtonsHideTheirPanelAndUncheckItsAction) {
+    Open("a");
+    for (QWidget* panel : {k->pnlClipBin, k->pnlLaunchBin, k->pnlTemplateBin, k->pnlTextBin, f->LaunchCard().pnlLaunchCard}) {
+        SCOPED_TRACE(panel->objectName().toStdString());
+        KivAction* action = f->Bins().PanelAction(panel);
+        ASSERT_TRUE(action);
+        panel->show();
+        action->SetChecked(true);
+        auto* close = panel->findChild<QToolButton*>(QStringLiteral("btnClose") + panel->objectName().mid(3));
+        ASSERT_TRUE(close);
+        close->click();
+        EXPECT_TRUE(panel->isHidden());
+        EXPECT_FALSE(action->isChecked());
+    }
+    // The show commands toggle their bins, the check mark following.
+    for (KivAction* a : {k->acShowClipBin, k->acShowLaunchBin, k->acShowTemplate}) {
+        QWidget* panel = a == k->acShowClipBin ? k->pnlClipBin : a == k->acShowLaunchBin ? k->pnlLaunchBin : k->pnlTemplateBin;
+        a->Execute();
+        EXPECT_TRUE(isShown(panel));
+        EXPECT_TRUE(a->isChecked());
+        a->Execute();
+        EXPECT_TRUE(panel->isHidden());
+        EXPECT_FALSE(a->isChecked());
+    }
+}
+
+TEST_F(Bins, DelRemovesTheSelectedLinesWithTheirEntries) {
+    Open("a b c d");
+    // Clip Bin: lines and records stay paired.
+    for (uint32_t i = 0; i < 4; ++i) {
+        k->ClipCardBin.Add({1, 10 + i, 0});
+        k->lbxClipCard->addItem(QString::number(i));
+    }
+    Select(k->lbxClipCard, {0, 2});
+    QTest::keyClick(k->lbxClipCard, Qt::Key_Delete);
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"1", "3"}));
+    ASSERT_EQ(k->ClipCardBin.Count(), 2);
+    EXPECT_EQ(k->ClipCardBin.GetItem(0).CardDir, 11u);
+    EXPECT_EQ(k->ClipCardBin.GetItem(1).CardDir, 13u);
+    Select(k->lbxClipCard, {1});
+    QTest::keyClick(k->lbxClipCard, Qt::Key_Delete);
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"1"}));
+    EXPECT_EQ(k->ClipCardBin.Count(), 1);
+
+    // Resource Bin: the line at the first removed place is selected; 17 when empty.
+    for (const char* l : {"/x/1", "/x/2", "/x/3", "/x/4"}) k->lbxLaunchBin->addItem(QString::fromLatin1(l));
+    SetImageIndex(k->acShowLaunchBin, 19);
+    Select(k->lbxLaunchBin, {1, 2});
+    QTest::keyClick(k->lbxLaunchBin, Qt::Key_Delete);
+    EXPECT_EQ(Lines(k->lbxLaunchBin), QStringList({"/x/1", "/x/4"}));
+    EXPECT_EQ(k->lbxLaunchBin->currentRow(), 1);
+    EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 19);
+    Select(k->lbxLaunchBin, {1});
+    QTest::keyClick(k->lbxLaunchBin, Qt::Key_Delete);
+    EXPECT_EQ(k->lbxLaunchBin->currentRow(), 0) << "past the end: the last line";
+    Select(k->lbxLaunchBin, {0});
+    QTest::keyClick(k->lbxLaunchBin, Qt::Key_Delete);
+    EXPECT_EQ(k->lbxLaunchBin->count(), 0);
+    EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 17);
+}
+
+TEST_F(Bins, TheTextBinIconFollowsItsText) {
+    Open("a");
+    const std::pair<const char*, int> cases[] = {
+        {"", 18}, {"   ", 18}, {"\n\t \n", 18}, {"x", 21}, {"  note  ", 21}, {"          ", 21} /* 10 characters */,
+    };
+    for (const auto& [text, image] : cases) {
+        k->txtTextBin->setPlainText(QString::fromLatin1(text));
+        EXPECT_EQ(ImageIndex(k->acShowTextBin), image) << '"' << text << '"';
+    }
+}
+
+TEST_F(Bins, TemplateBinDelRemovesOnlyTheChosenTopicsFromTheTemplate) {
+    const std::string tpl = Home() + "template.kiv";
+    MakeJoined(tpl, "a(x) b c");
+    Open("t");
+    ASSERT_EQ(Lines(k->lbxTemplate), QStringList({"a", "b", "c"})) << "listed at start";
+    ASSERT_EQ(k->TemplateBin.Count(), 3);
+    Select(k->lbxTemplate, {0, 2});
+    QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
+    EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"b"}));
+    ASSERT_EQ(k->TemplateBin.Count(), 1);
+    EXPECT_EQ(DumpTreePair(tpl), "b\n");
+    Stop();
+    EXPECT_EQ(ReadJoined(tpl).Tree, "b\n") << "joined again at exit";
+}
+
+TEST_F(Bins, TemplateBinDelKeepsTopicsTheListDoesNotShow) {
+    const std::string tpl = Home() + "template.kiv";
+    MakeJoined(tpl, "a b c d");
+    Open("t");
+    ASSERT_EQ(k->TemplateBin.Count(), 4);
+    // The list knows a, b and c only, as when d came into the template after it was listed.
+    delete k->lbxTemplate->takeItem(3);
+    k->TemplateBin.Delete(3);
+    Select(k->lbxTemplate, {1});
+    QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
+    EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"a", "c"}));
+    EXPECT_EQ(DumpTreePair(tpl), "a\nc\nd\n");
+}
+
+TEST_F(Bins, ClipBinTakesTopicDragsFromAPanelOnlyAndTheTemplateBinTemplatesThem) {
+    Open("a b");
+    EXPECT_TRUE(DropOn(k->lbxClipCard, g));
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"a"}));
+    k->lbxLaunchBin->addItem(QStringLiteral("/x/1"));
+    EXPECT_FALSE(DropOn(k->lbxClipCard, k->lbxLaunchBin)) << "the Resource Bin's lines are no topics";
+    EXPECT_FALSE(DropOn(k->lbxClipCard, nullptr));
+    EXPECT_EQ(k->lbxClipCard->count(), 1);
+    EXPECT_EQ(k->ClipCardBin.Count(), 1);
+    int templated = 0;
+    k->acDoAsTemplate->OnExecute = [&](KivAction*) { ++templated; };
+    EXPECT_FALSE(DropOn(k->lbxTemplate, k->lbxLaunchBin));
+    EXPECT_EQ(templated, 0);
+    EXPECT_TRUE(DropOn(k->lbxTemplate, g));
+    EXPECT_EQ(templated, 1);
+}
+
+TEST_F(Bins, TheLaunchCardShowsUnderTheRowAndIsStoredAtCloseOnlyAfterAnEdit) {
+    Open("t u");
+    TLaunchCard& L = f->LaunchCard();
+    const std::string links = "/d/a.txt" + S + "A\r\n/d/b.txt" + S + "B\r\n";
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, links));
+    k->acShowLaunchCard->Execute();
+    ASSERT_TRUE(isShown(L.pnlLaunchCard));
+    const QRect r = g->RowContentRect(0);
+    EXPECT_EQ(L.pnlLaunchCard->pos(), g->viewport()->mapTo(f, QPoint(r.left() + 5, r.bottom() + 4)));
+    auto* close = L.pnlLaunchCard->findChild<QToolButton*>(QStringLiteral("btnCloseLaunchCard"));
+    ASSERT_TRUE(close);
+
+    // Without an edit the list is not written: a change made behind it stays.
+    const std::string behind = "/d/c.txt" + S + "C\r\n";
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, behind));
+    close->click();
+    EXPECT_TRUE(L.pnlLaunchCard->isHidden());
+    EXPECT_EQ(g->Nester->LaunchList().GetLinks(0), behind);
+
+    // An edited title is.
+    k->acShowLaunchCard->Execute();
+    QTreeWidget* lv = L.lvLaunchCard;
+    ASSERT_EQ(lv->topLevelItemCount(), 1);
+    lv->topLevelItem(0)->setText(0, QStringLiteral("Renamed"));
+    close->click();
+    EXPECT_EQ(g->Nester->LaunchList().GetLinks(0), "/d/c.txt" + S + "Renamed\r\n");
+}
+
+TEST_F(Bins, LaunchCardListEnterEditsAndDelRemovesTheSelectedLinks) {
+    Open("t");
+    TLaunchCard& L = f->LaunchCard();
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/1" + S + "1\r\n/d/2" + S + "2\r\n/d/3" + S + "3\r\n/d/4" + S + "4\r\n"));
+    k->acShowLaunchCard->Execute();
+    QTreeWidget* lv = L.lvLaunchCard;
+    ASSERT_EQ(lv->topLevelItemCount(), 4);
+    lv->setFocus();
+    lv->setCurrentItem(lv->topLevelItem(0));
+    QTest::keyClick(lv, Qt::Key_Return);
+    EXPECT_TRUE(f->Bins().LaunchCardEditing());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(f->Bins().LaunchCardEditing());
+
+    lv->clearSelection();
+    lv->topLevelItem(1)->setSelected(true);
+    lv->topLevelItem(2)->setSelected(true);
+    lv->setFocus();
+    QTest::keyClick(lv, Qt::Key_Delete);
+    ASSERT_EQ(lv->topLevelItemCount(), 2);
+    EXPECT_EQ(lv->topLevelItem(0)->text(0), QStringLiteral("1"));
+    EXPECT_EQ(lv->topLevelItem(1)->text(0), QStringLiteral("4"));
+    EXPECT_EQ(lv->currentItem(), lv->topLevelItem(1)) << "the line at the first removed place";
+    EXPECT_EQ(g->Nester->LaunchList().GetLinks(0), "/d/1" + S + "1\r\n/d/4" + S + "4\r\n");
+
+    // Over a line the hint shows its target.
+    const QRect line = lv->visualItemRect(lv->topLevelItem(1));
+    f->Bins().lvLaunchCardMouseMove(line.center());
+    EXPECT_EQ(k->StatusBar->currentMessage(), QStringLiteral("/d/4"));
+    EXPECT_EQ(lv->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    f->Bins().lvLaunchCardMouseMove(QPoint(line.center().x(), lv->viewport()->height() - 2));
+    EXPECT_EQ(k->StatusBar->currentMessage(), QString());
+}
+
+TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsForTheRun) {
+    Open("a b c");
+    // Two topics marked and current, dragged into the Clip Bin.
+    g->Nester->SetMarked(1, true);
+    g->SelectRow(2);
+    EXPECT_TRUE(DropOn(k->lbxClipCard, g));
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"b", "c"}));
+    EXPECT_EQ(k->ClipCardBin.Count(), 2);
+    k->txtTextBin->setFocus();
+    QTest::keyClicks(k->txtTextBin, QStringLiteral("loose notes"));
+    EXPECT_EQ(ImageIndex(k->acShowTextBin), 21);
+    k->lbxLaunchBin->addItem(QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site"));
+    Stop();
+
+    f = Start();
+    k = &f->Skeleton();
+    EXPECT_EQ(k->txtTextBin->toPlainText(), QStringLiteral("loose notes"));
+    EXPECT_EQ(ImageIndex(k->acShowTextBin), 21);
+    EXPECT_EQ(Lines(k->lbxLaunchBin), QStringList({QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site")}));
+    EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 19);
+    // The Clip Bin points at topics of the run's datastructure; they are where they were.
+    EXPECT_EQ(k->lbxClipCard->count(), 0);
+    g = f->Panels().sgdFirst;
+    ASSERT_EQ(g->Nester->RowCount(), 3);
+    EXPECT_EQ(g->Nester->Caption(1), "b");
+    EXPECT_EQ(g->Nester->Caption(2), "c");
+}
+
+}  // namespace
+}  // namespace kiv::wintest
