@@ -27,6 +27,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
@@ -203,10 +204,7 @@ void TfrmSwallow::ShowOpenSwallow(bool open) {
 
 bool TfrmSwallow::MainWindowShown() const { return ctx_ && isShown(&ctx_->Window()); }
 
-bool TfrmSwallow::DatastructureLocked() const {
-    // The password lock covers the main window's client area with pnlHider.
-    return ctx_ && isShown(ctx_->Skeleton().pnlHider);
-}
+bool TfrmSwallow::DatastructureLocked() const { return ctx_ && ctx_->FileCommands().PasswordLocked(); }
 
 void TfrmSwallow::MakeTopmost() {
     if (isHidden()) return;

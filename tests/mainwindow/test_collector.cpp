@@ -13,6 +13,7 @@
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/drops/DropLines.h"
 #include "mainwindow/drops/Drops.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
@@ -195,7 +196,7 @@ TEST_F(Collector, OpenTextBinWhileHiddenMovesTheEditorIntoItsWindowAndBack) {
 
 TEST_F(Collector, BinsStayShutWhileTheDatastructureIsLocked) {
     Open();
-    f->Skeleton().pnlHider->show();  // the password lock's cover
+    f->FileCommands().SetPasswordLock(true);
     Toggle();
     s->acExTextBin->Execute();
     EXPECT_TRUE(frmTextBin->isHidden());
