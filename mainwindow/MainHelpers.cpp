@@ -87,3 +87,12 @@ int ImageIndex(const QObject* action) {
 }
 
 }  // namespace kiv
+
+namespace kiv {
+
+QString ReplaceCaptionVerb(const QString& caption, const QString& verb) {
+    const qsizetype blank = caption.indexOf(QLatin1Char(' '));
+    return blank < 0 ? verb : verb + caption.mid(blank);
+}
+
+}  // namespace kiv

@@ -41,3 +41,11 @@ void SetImageIndex(QObject* action, int index);
 int ImageIndex(const QObject* action);
 
 }  // namespace kiv
+
+namespace kiv {
+
+// A show-or-hide command's caption with its first word replaced by the verb ("Hide" or
+// "Show"); the rest of the caption stays as it is.
+QString ReplaceCaptionVerb(const QString& caption, const QString& verb);
+
+}  // namespace kiv

@@ -18,6 +18,7 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/bins/Bins.h"
+#include "mainwindow/collector/Collector.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/drops/Drops.h"
@@ -87,6 +88,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     drops_->BuildComponents();
     marks_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
+    collector_ = std::make_unique<TCollector>(*this);
     FinishSkeleton();
     Form1 = this;
 }
@@ -287,6 +289,8 @@ void TForm1::EditModeOff() {
     if (!panels_->ExpandedNavigate->Checked()) panels_->CompactNavigate->SetChecked(true);
     if (fileCommands_) fileCommands_->UpdateTopicActions();
 }
+
+TfrmSwallow& TForm1::Collector() { return collector_->Window(); }
 
 TKivStringGrid* TForm1::CurrentGrid() const { return panels_ ? panels_->CurrentGrid() : nullptr; }
 

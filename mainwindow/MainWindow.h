@@ -22,6 +22,8 @@
 
 namespace kiv {
 
+class TCollector;
+
 class TForm1 : public QMainWindow, public IWindowContext {
     Q_OBJECT
 public:
@@ -75,6 +77,7 @@ public:
     THoisting& Hoist() override { return *hoist_; }
     TDrops& Drops() override { return *drops_; }
     TSearchPane& Search() override { return *search_; }
+    TfrmSwallow& Collector() override;
     TLaunchCard& LaunchCard() override { return *launchCard_; }
     TBins& Bins() override { return *bins_; }
     TGraphicCard& GraphicCard() override { return *graphicCard_; }
@@ -118,6 +121,7 @@ private:
     std::unique_ptr<THoisting> hoist_;
     std::unique_ptr<TDrops> drops_;
     std::unique_ptr<TSearchPane> search_;
+    std::unique_ptr<TCollector> collector_;
     std::unique_ptr<TLaunchCard> launchCard_;
     std::unique_ptr<TBins> bins_;
     std::unique_ptr<TGraphicCard> graphicCard_;

@@ -7,6 +7,7 @@
 #include "dragdrop/QtDragDrop.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/startup/ProgramWindows.h"
 #include "mainwindow/startup/Startup.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/KivApplication.h"
@@ -30,20 +31,18 @@ int RunKiv(int argc, char** argv) {
     int rc = 0;
     {
         HandOverReceiver receiver;
-        TForm1 form;
+        TProgramWindows windows;
         // The application object took its own options out of argv; a file name keeps its
         // bytes, which need not be UTF-8.
-        const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-        // A failure in the creation is reported; the window still comes up and can be closed.
-        GuardCall([&] { form.FormCreate(args); });
+        windows.Create(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+        TForm1& form = *windows.Form;
         receiver.SetWindow(&form.Startup());
         CloseOnTerminationSignals([&form] { form.CloseUnattended(); });
-        form.show();
-        form.activateWindow();
+        windows.Show();
         rc = KivApplication::exec();
         RestoreTerminationSignals();
         receiver.StopListening();
-        form.FormDestroy();
+        windows.Destroy();
     }
     FreePanelsManager();
     return rc;

@@ -28,6 +28,7 @@ class TNavigationPath;
 class THoisting;
 class TDrops;
 class TSearchPane;
+class TfrmSwallow;
 class TLaunchCard;
 class TBins;
 class TGraphicCard;
@@ -100,6 +101,7 @@ public:
     virtual THoisting& Hoist() = 0;
     virtual TDrops& Drops() = 0;
     virtual TSearchPane& Search() = 0;
+    virtual TfrmSwallow& Collector() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
     virtual TBins& Bins() = 0;
     virtual TGraphicCard& GraphicCard() = 0;

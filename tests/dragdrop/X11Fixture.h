@@ -16,7 +16,11 @@
 
 namespace kiv::test {
 
-inline const char* const kDisplay = ":93";
+// A test program of another folder may take a display of its own.
+#ifndef KIV_X11_TEST_DISPLAY
+#define KIV_X11_TEST_DISPLAY ":93"
+#endif
+inline const char* const kDisplay = KIV_X11_TEST_DISPLAY;
 
 class X11Fixture : public ::testing::Test {
 protected:
@@ -26,7 +30,7 @@ protected:
         runtime_ = std::make_unique<QTemporaryDir>();
         server_ = std::make_unique<QProcess>();
         server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server_->start(xvfb, {kDisplay, "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        server_->start(xvfb, {kDisplay, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         server_->waitForStarted(5000);
         // Up when its socket is there (a server left on this display by an earlier run
         // serves as well).

@@ -27,6 +27,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/startup/ProgramWindows.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
@@ -91,12 +92,15 @@ inline void ProcessEventsFor(int ms) {
 class WindowFixture : public ::testing::Test {
 protected:
     TestEnvironment env{QSize(1024, 768)};
-    std::unique_ptr<TForm1> form;
+    // Made as the start-up makes them: the collector, the main window, the text bin window.
+    TProgramWindows windows;
+    std::unique_ptr<TForm1>& form = windows.Form;
 
     void SetUp() override { ResetGlobals(); }
 
     void TearDown() override {
         if (form) Stop();
+        windows.Destroy();
         ResetGlobals();
     }
 
@@ -118,9 +122,8 @@ protected:
 
     TForm1* Start(const std::vector<std::string>& args = {}) {
         CreatePanelsManager();
-        form = std::make_unique<TForm1>();
-        form->FormCreate(args);
-        form->show();
+        windows.Create(args);
+        windows.Show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         QApplication::setActiveWindow(form.get());
         form->activateWindow();
@@ -132,8 +135,7 @@ protected:
     // Closing as the user does, then the shut-down of the program.
     void Stop() {
         form->close();
-        form->FormDestroy();
-        form.reset();
+        windows.Destroy();
         QCoreApplication::processEvents();
     }
 
