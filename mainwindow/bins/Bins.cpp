@@ -165,12 +165,13 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
         }
         // Panel headers.
         if (auto* header = qobject_cast<QLabel*>(watched); header && PanelOf(header) && header->objectName() == HeaderName(PanelOf(header))) {
-            auto* me = static_cast<QMouseEvent*>(event);
-            if (type == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
-                pnlHelpHeaderMouseDown(header, me->globalPosition().toPoint());
+            // Only mouse events are read as such; a header also gets paints, hovers and the like.
+            auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
+            if (type == QEvent::MouseButtonPress && mouse()->button() == Qt::LeftButton) {
+                pnlHelpHeaderMouseDown(header, mouse()->globalPosition().toPoint());
                 handled = true;
             } else if (type == QEvent::MouseMove) {
-                pnlHelpHeaderMouseMove(header, me->globalPosition().toPoint());
+                pnlHelpHeaderMouseMove(header, mouse()->globalPosition().toPoint());
                 handled = dragging_;
             } else if (type == QEvent::MouseButtonRelease) {
                 pnlHelpHeaderMouseUp();
