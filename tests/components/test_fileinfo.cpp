@@ -130,17 +130,17 @@ TEST(FileInfo, InUseByAnotherProcess) {
 
 TEST(FileInfo, VersionInfoOfAWindowsExecutable) {
     TempFolder tmp;
-    test::VersionSpec spec;
-    spec.fixed.FileType = 3;  // a sound driver
-    spec.fixed.FileSubtype = 9;
-    spec.fixed.FileFlagsMask = 0x3F;
-    spec.strings = {{"CompanyName", "Acme Corp."},        {"FileDescription", "  Acme Editor  "},
+    test::VersionInput input;
+    input.fixed.FileType = 3;  // a sound driver
+    input.fixed.FileSubtype = 9;
+    input.fixed.FileFlagsMask = 0x3F;
+    input.strings = {{"CompanyName", "Acme Corp."},        {"FileDescription", "  Acme Editor  "},
                     {"FileVersion", "2.1.3.4"},           {"InternalName", "acme"},
                     {"LegalCopyright", "(c) 2001 Acme"},  {"LegalTrademarks", "Acme(tm)"},
                     {"OriginalFilename", "ACME.EXE"},     {"ProductName", "Acme Suite"},
                     {"ProductVersion", "2.1"},            {"Comments", "none"},
                     {"SpecialBuild", "special"},          {"PrivateBuild", "private"}};
-    const std::string exe = tmp.Write("acme.exe", test::PeImage(test::VersionInfo(spec)));
+    const std::string exe = tmp.Write("acme.exe", test::PeImage(test::VersionInfo(input)));
     TFileVersionInfo v;
     TFileInfo(Q(exe)).GetVersionInfo(v);
     EXPECT_FALSE(v.FileTypeName.isEmpty());
@@ -172,9 +172,9 @@ TEST(FileInfo, VersionInfoOfAWindowsExecutable) {
                           {vsSpecialBuild, &TFileVersionInfo::IsSpecialBuild}};
     for (const Case& c : flags) {
         for (uint32_t mask : {0x3Fu, 0x3Fu & ~c.bit}) {
-            spec.fixed.FileFlags = c.bit;
-            spec.fixed.FileFlagsMask = mask;
-            const std::string path = tmp.Write("flags.exe", test::PeImage(test::VersionInfo(spec)));
+            input.fixed.FileFlags = c.bit;
+            input.fixed.FileFlagsMask = mask;
+            const std::string path = tmp.Write("flags.exe", test::PeImage(test::VersionInfo(input)));
             TFileInfo(Q(path)).GetVersionInfo(v);
             for (const Case& other : flags)
                 EXPECT_EQ(v.*other.field, other.bit == c.bit && mask == 0x3F) << c.bit << " mask " << mask;

@@ -58,7 +58,7 @@ inline std::string TextBlock(std::string_view key, std::string_view text) {
     return VersionBlock(key, 1, v, uint16_t(v.size() / 2));
 }
 
-struct VersionSpec {
+struct VersionInput {
     bool withFixed = true;
     FixedFileInfo fixed{};
     bool withTranslation = true;
@@ -76,17 +76,17 @@ inline std::string FixedBytes(const FixedFileInfo& f) {
     return v;
 }
 
-inline std::string VersionInfo(const VersionSpec& spec) {
+inline std::string VersionInfo(const VersionInput& input) {
     std::vector<std::string> strings;
-    for (const auto& [k, v] : spec.strings) strings.push_back(TextBlock(k, v));
+    for (const auto& [k, v] : input.strings) strings.push_back(TextBlock(k, v));
     std::vector<std::string> children{
-        VersionBlock("StringFileInfo", 1, "", 0, {VersionBlock(spec.tableKey, 1, "", 0, strings)})};
-    if (spec.withTranslation) {
+        VersionBlock("StringFileInfo", 1, "", 0, {VersionBlock(input.tableKey, 1, "", 0, strings)})};
+    if (input.withTranslation) {
         std::string t;
-        AppendU32(t, uint32_t(spec.language) | uint32_t(spec.codePage) << 16);
+        AppendU32(t, uint32_t(input.language) | uint32_t(input.codePage) << 16);
         children.push_back(VersionBlock("VarFileInfo", 1, "", 0, {VersionBlock("Translation", 0, t, 4)}));
     }
-    const std::string fixed = spec.withFixed ? FixedBytes(spec.fixed) : std::string();
+    const std::string fixed = input.withFixed ? FixedBytes(input.fixed) : std::string();
     return VersionBlock("VS_VERSION_INFO", 0, fixed, uint16_t(fixed.size()), children);
 }
 

@@ -11,18 +11,18 @@ using namespace kiv::test;
 
 namespace {
 
-VersionSpec SampleSpec() {
-    VersionSpec spec;
-    spec.fixed.FileVersionMS = 0x00020001;
-    spec.fixed.FileVersionLS = 0x00030004;
-    spec.fixed.FileFlagsMask = 0x3F;
-    spec.fixed.FileFlags = vsDebug | vsSpecialBuild;
-    spec.fixed.FileType = 1;
-    spec.strings = {{"CompanyName", "Acme Corp."},
+VersionInput SampleInput() {
+    VersionInput input;
+    input.fixed.FileVersionMS = 0x00020001;
+    input.fixed.FileVersionLS = 0x00030004;
+    input.fixed.FileFlagsMask = 0x3F;
+    input.fixed.FileFlags = vsDebug | vsSpecialBuild;
+    input.fixed.FileType = 1;
+    input.strings = {{"CompanyName", "Acme Corp."},
                     {"FileDescription", "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80 Editor"},
                     {"LegalCopyright", "(c) 2001"},
                     {"Comments", ""}};
-    return spec;
+    return input;
 }
 
 std::string Find(const std::string& image) {
@@ -33,7 +33,7 @@ std::string Find(const std::string& image) {
 }  // namespace
 
 TEST(PeVersion, ReadsStringsAndFixedInfoOfBothImageKinds) {
-    const std::string res = VersionInfo(SampleSpec());
+    const std::string res = VersionInfo(SampleInput());
     for (bool pe64 : {false, true}) {
         SCOPED_TRACE(pe64 ? "PE32+" : "PE32");
         const std::string found = Find(PeImage(res, pe64));
@@ -58,7 +58,7 @@ TEST(PeVersion, ReadsStringsAndFixedInfoOfBothImageKinds) {
 }
 
 TEST(PeVersion, MissingPartsGiveEmptyAnswers) {
-    VersionSpec noTranslation = SampleSpec();
+    VersionInput noTranslation = SampleInput();
     noTranslation.withTranslation = false;
     VersionResource a(VersionInfo(noTranslation));
     EXPECT_EQ(a.String("CompanyName"), "");  // the strings are there, but no table is named
@@ -66,11 +66,11 @@ TEST(PeVersion, MissingPartsGiveEmptyAnswers) {
     EXPECT_TRUE(a.QueryText("\\StringFileInfo\\040904b0\\CompanyName", direct));
     EXPECT_EQ(direct, "Acme Corp.");
 
-    VersionSpec otherTable = SampleSpec();
+    VersionInput otherTable = SampleInput();
     otherTable.tableKey = "040704E4";  // the translation names a table that is not there
     EXPECT_EQ(VersionResource(VersionInfo(otherTable)).String("CompanyName"), "");
 
-    VersionSpec noFixed = SampleSpec();
+    VersionInput noFixed = SampleInput();
     noFixed.withFixed = false;
     FixedFileInfo fixed;
     EXPECT_FALSE(VersionResource(VersionInfo(noFixed)).Fixed(fixed));
@@ -79,20 +79,20 @@ TEST(PeVersion, MissingPartsGiveEmptyAnswers) {
     // Not an executable, or one without resources.
     EXPECT_EQ(Find(""), "");
     EXPECT_EQ(Find("\x7F" "ELF and so on"), "");
-    std::string image = PeImage(VersionInfo(SampleSpec()));
+    std::string image = PeImage(VersionInfo(SampleInput()));
     PutU32(&image[PeLayout::kRaw + 16], 6);  // the root's one entry is of another type
     EXPECT_EQ(Find(image), "");
 }
 
 TEST(PeVersion, TruncatedImagesAreRefusedAtEveryLength) {
-    const std::string image = PeImage(VersionInfo(SampleSpec()));
+    const std::string image = PeImage(VersionInfo(SampleInput()));
     for (size_t n = 0; n < image.size(); ++n) EXPECT_EQ(Find(image.substr(0, n)), "") << n;
     EXPECT_NE(Find(image), "");
 }
 
 TEST(PeVersion, HostileOffsetsAreRefused) {
     PeLayout layout;
-    const std::string good = PeImage(VersionInfo(SampleSpec()), false, &layout);
+    const std::string good = PeImage(VersionInfo(SampleInput()), false, &layout);
     const size_t raw = PeLayout::kRaw;
     struct Case {
         const char* what;
@@ -131,7 +131,7 @@ TEST(PeVersion, HostileOffsetsAreRefused) {
 }
 
 TEST(PeVersion, DamagedBlocksEndTheWalkInsideTheirBounds) {
-    const std::string res = VersionInfo(SampleSpec());
+    const std::string res = VersionInfo(SampleInput());
     FixedFileInfo fixed;
     {
         std::string r = res;
