@@ -1,6 +1,5 @@
 #include "engine/core/DatastructureFiles.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "engine/core/Cards.h"
+#include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/SamePath.h"
@@ -221,11 +221,8 @@ void RemoveStaleTemps(const std::string& path) {
     const std::string dir = DirOf(path);
     const std::string prefix = BaseNameOf(path) + kTempInfix;
     std::vector<std::string> stale;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (IsTempName(e->d_name, prefix)) stale.push_back(dir + "/" + e->d_name);
-        ::closedir(d);
-    }
+    for (const std::string& n : FolderEntries(dir))
+        if (IsTempName(n, prefix)) stale.push_back(dir + "/" + n);
     for (const std::string& s : stale) {
         struct stat st {};
         if (::lstat(s.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;

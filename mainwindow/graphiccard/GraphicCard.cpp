@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QClipboard>
-#include <QDropEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -162,10 +161,8 @@ void TGraphicCard::BuildComponents() {
     imgWithGraphic->setToolTip(QStringLiteral("Graphic Card"));
     if (text.pnlCurDescr->layout()) text.pnlCurDescr->layout()->addWidget(imgWithGraphic);
 
-    for (QWidget* target : {static_cast<QWidget*>(pnlGraphicCard), g->viewport()}) {
-        target->setAcceptDrops(true);
-        target->installEventFilter(this);
-    }
+    // Drops reach the card through the window's drop handling (the drops feature), which
+    // calls AddImageFiles with its lock check.
     g->installEventFilter(this);
     imgWithGraphic->installEventFilter(this);
     pnlGraphicCard->hide();
@@ -181,21 +178,6 @@ bool TGraphicCard::eventFilter(QObject* watched, QEvent* e) {
                 handled = true;
             }
             break;
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* d = static_cast<QDropEvent*>(e);
-            if (CardTopicWritable() && !LocalFiles(d->mimeData()).isEmpty()) d->acceptProposedAction();
-            else d->ignore();
-            handled = true;
-            break;
-        }
-        case QEvent::Drop: {
-            auto* d = static_cast<QDropEvent*>(e);
-            if (AddImageFiles(LocalFiles(d->mimeData())) > 0) d->acceptProposedAction();
-            else d->ignore();
-            handled = true;
-            break;
-        }
         case QEvent::Resize:
             if (watched == sgdGraphicCard) grManager_->RefreshImageRowHeights(grManager_->ImageCount());
             break;

@@ -1,6 +1,7 @@
 #pragma once
 // The program folder and the private temporary folder, each with a trailing "/".
 #include <string>
+#include <vector>
 
 namespace kiv {
 
@@ -21,5 +22,7 @@ std::string ExecutableDir();
 bool MakeDirs(const std::string& dir);
 // Removes a folder with everything below it; best effort.
 void RemoveTree(const std::string& dir);
+// The names in a folder (not "." and ".."), sorted as bytes; empty when it cannot be read.
+std::vector<std::string> FolderEntries(const std::string& dir);
 
 }  // namespace kiv

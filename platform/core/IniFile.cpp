@@ -1,6 +1,5 @@
 #include "platform/core/IniFile.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -9,6 +8,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
@@ -209,18 +209,14 @@ int IniFile::RemoveStaleTemporaries(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) return 0;
     int removed = 0;
-    while (const dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
+    for (const std::string& name : FolderEntries(dir)) {
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
         if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
         const std::string full = (slash == std::string::npos ? std::string() : dir) + name;
         struct stat st {};
         if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(full.c_str()) == 0) ++removed;
     }
-    ::closedir(d);
     return removed;
 }
 

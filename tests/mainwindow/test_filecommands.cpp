@@ -1,12 +1,12 @@
 // The file commands of the main window: pack, save selected branches, the template, links
 // to external datastructures, the return to the backup, the password lock and the size warning.
-#include <dirent.h>
 
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "platform/core/AppPaths.h"
 #include "engine/core/BranchCopy.h"
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/filecommands/FileCommands.h"
@@ -44,15 +44,10 @@ protected:
     TKivStringGrid* First() { return form->Panels().sgdFirst; }
     std::vector<std::string> Files() {
         std::vector<std::string> names;
-        if (DIR* d = ::opendir(Home().c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                std::string n = e->d_name;
-                if (n.size() > 4 && n.substr(n.size() - 4) == ".kiv") names.push_back(n);
-                if (n.find("_!#_$$") != std::string::npos && n.substr(n.size() - 4) != ".kiv") names.push_back(n);
-            }
-            ::closedir(d);
+        for (const std::string& n : FolderEntries(Home())) {
+            if (n.size() > 4 && n.substr(n.size() - 4) == ".kiv") names.push_back(n);
+            if (n.find("_!#_$$") != std::string::npos && n.substr(n.size() - 4) != ".kiv") names.push_back(n);
         }
-        std::sort(names.begin(), names.end());
         return names;
     }
     // The top-level items of the open outline.

@@ -25,17 +25,15 @@ std::string Bytes(std::initializer_list<int> bytes) {
     return s;
 }
 
-class TextFormat : public WindowFixture {
+class TextFormat : public PanelsWindow {
 protected:
-    TForm1* f = nullptr;
     TKivStringGrid* g = nullptr;
     TTextCard* t = nullptr;
     QTextEdit* e = nullptr;
 
-    void Open(std::string_view tree) {
-        MakeJoined(Home() + "FirstKivDB.kiv", tree);
-        f = Start();
-        g = f->Panels().sgdFirst;
+    void Restart() override {
+        PanelsWindow::Restart();
+        g = p1;
         t = &f->TextCard();
         e = t->txtSimpleText;
     }
@@ -574,10 +572,7 @@ TEST_F(TextFormat, FormattingSurvivesTopicChangesAndARestart) {
     check("after a topic change");
     EXPECT_FALSE(e->document()->isModified());
     Stop();
-    f = Start();
-    g = f->Panels().sgdFirst;
-    t = &f->TextCard();
-    e = t->txtSimpleText;
+    Restart();
     ClickRow(g, 1);
     ClickRow(g, 0);
     check("after a restart");

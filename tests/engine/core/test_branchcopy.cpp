@@ -1,7 +1,6 @@
 // Copying branches between datastructures: cards of all kinds, clones, external topics,
 // deep trees; packing, saving branches as a new file and appending to another; crashes at
 // every step of pack and save, and sources read in place.
-#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,18 +28,7 @@ namespace {
 
 const char* kTree = "alpha(beta \"gamma delta\" epsilon(zeta(eta theta))) iota kappa(lambda mu) nu";
 
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            std::string n = e->d_name;
-            if (n != "." && n != "..") names.push_back(n);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> Entries(const std::string& dir) { return FolderEntries(dir); }
 
 struct Pair {
     std::unique_ptr<PosixBlockFile> kiv, dsc;

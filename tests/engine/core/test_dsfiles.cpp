@@ -47,18 +47,7 @@ std::string Joined(const std::string& cards, const std::string& outline) {
 
 void Put(const std::string& path, const std::string& bytes) { WriteFileAtomic(path, bytes); }
 
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            std::string n = e->d_name;
-            if (n != "." && n != "..") names.push_back(n);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> Entries(const std::string& dir) { return FolderEntries(dir); }
 
 using Names = std::vector<std::string>;
 

@@ -5,9 +5,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
-#include <dirent.h>
 #include <sys/stat.h>
 
+#include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/EditorFile.h"
 #include "platform/qt/TestHarness.h"
@@ -38,11 +38,8 @@ protected:
     // The names in the test's folder.
     std::vector<std::string> Files() const {
         std::vector<std::string> out;
-        DIR* d = opendir(env.Dir().c_str());
-        while (dirent* e = d ? readdir(d) : nullptr)
-            if (e->d_name[0] != '.') out.emplace_back(e->d_name);
-        if (d) closedir(d);
-        std::sort(out.begin(), out.end());
+        for (const std::string& n : FolderEntries(env.Dir()))
+            if (n[0] != '.') out.push_back(n);
         return out;
     }
 
