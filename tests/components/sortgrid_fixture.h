@@ -14,6 +14,13 @@
 
 namespace kiv::sortgridtest {
 
+// A list of texts written as {"a", "b"}.
+inline QStringList L(std::initializer_list<const char*> items) {
+    QStringList l;
+    for (const char* s : items) l << QString::fromUtf8(s);
+    return l;
+}
+
 // Opens the protected parts the tests look at.
 class TestSortGrid : public TSortGrid {
 public:

@@ -7,12 +7,6 @@ using namespace kiv::sortgridtest;
 
 namespace {
 class SortGridModel : public SortGridFixture {};
-
-QStringList L(std::initializer_list<const char*> items) {
-    QStringList l;
-    for (const char* s : items) l << QString::fromUtf8(s);
-    return l;
-}
 }  // namespace
 
 TEST_F(SortGridModel, ConstructionDefaults) {

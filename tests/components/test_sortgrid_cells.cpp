@@ -24,12 +24,6 @@ protected:
         };
     }
 };
-
-QStringList L(std::initializer_list<const char*> items) {
-    QStringList l;
-    for (const char* s : items) l << QString::fromUtf8(s);
-    return l;
-}
 }  // namespace
 
 TEST(SortGridText, HeaderShorteningKeepsTheDots) {
