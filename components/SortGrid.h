@@ -170,8 +170,15 @@ public:
     void AutoSizeCol(int ACol, bool ResizeHidden = true);
 
     // ---- Formats and looks ----
-    TFontList& ColumnFormats() { return colFormats_; }
-    TFontList& RowFormats() { return rowFormats_; }
+    // One entry per column (row), also while an update defers the size change.
+    TFontList& ColumnFormats() {
+        FitFormatLists();
+        return colFormats_;
+    }
+    TFontList& RowFormats() {
+        FitFormatLists();
+        return rowFormats_;
+    }
     bool HideRows() const { return hideRows_; }
     void SetHideRows(bool Value);
     TAlignment AlignmentHorz() const { return alignmentHorz_; }

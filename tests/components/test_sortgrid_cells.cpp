@@ -381,3 +381,67 @@ TEST_F(SortGridCells, ProportionalScrollBarsSizeTheThumbToTheVisibleShare) {
     const int range2 = v->maximum() - v->minimum() + 1;
     EXPECT_EQ(v->pageStep(), std::max(1, int(std::nearbyint((grid->VisibleRowCount() + 1) / 300.0 * range2))));
 }
+
+TEST_F(SortGridCells, DrawingCheckBoxesArrowsAndHiddenRows) {
+    Fill(L({"name", "on"}), {L({"a", "true"}), L({"b", ""})});
+    Kind(1, true, false, false);
+    grid->SetColWidths(0, 80);
+    grid->SetColWidths(1, 60);
+    const QColor bg = toQColor(clWindow);
+    auto inkIn = [&](const QImage& img, const QRect& r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (img.pixelColor(x, y) != bg) ++n;
+        return n;
+    };
+    grid->SelectCell(0, 2, false);
+    QCoreApplication::processEvents();
+    QImage img = grid->viewport()->grab().toImage();
+    const QRect cell = grid->CellRect(1, 1);
+    const QRect box(cell.left() + (cell.width() - 10) / 2, cell.top() + grid->RowHeights(1) / 2 - 5, 10, 10);
+    // The checked box and nothing else: no text, no mark outside the box.
+    EXPECT_GT(inkIn(img, box.adjusted(2, 2, -2, -2)), 4);
+    EXPECT_EQ(inkIn(img, QRect(cell.left() + 1, cell.top() + 1, box.left() - cell.left() - 2, cell.height() - 2)), 0);
+    const QRect unchecked = box.translated(0, grid->CellRect(1, 2).top() - cell.top());
+    // Row 2 is selected (highlighted): compare its two boxes' insides instead.
+    EXPECT_NE(img.copy(box.adjusted(2, 2, -2, -2)), img.copy(unchecked.adjusted(2, 2, -2, -2)));
+    // The sort arrow in the sorted header, 3 pixels from its left edge.
+    const QRect header = grid->CellRect(0, 0);
+    const QRect arrow(header.left() + 3, header.top() + grid->RowHeights(0) / 2 - 4, 8, 7);
+    const QColor face = img.pixelColor(header.left() + 40, header.top() + 2);
+    int dark = 0;
+    for (int y = arrow.top(); y <= arrow.bottom(); ++y)
+        for (int x = arrow.left(); x <= arrow.right(); ++x) dark += img.pixelColor(x, y) != face;
+    EXPECT_GT(dark, 6);
+    // Hidden rows: the data rows are painted empty.
+    grid->SetHideRows(true);
+    grid->SelectCell(0, 1, false);
+    QCoreApplication::processEvents();
+    img = grid->viewport()->grab().toImage();
+    EXPECT_EQ(inkIn(img, grid->CellRect(1, 1).adjusted(1, 1, -1, -1)), 0);
+    EXPECT_EQ(inkIn(img, grid->CellRect(0, 2).adjusted(1, 1, -1, -1)), 0);
+}
+
+TEST(MyGrids, DrawGridDefaultsAndItsUpdate) {
+    TMyDrawGrid g;
+    EXPECT_EQ(g.ColCount(), 5);
+    EXPECT_EQ(g.RowCount(), 5);
+    EXPECT_EQ(g.FixedCols(), 1);
+    EXPECT_EQ(g.FixedRows(), 1);
+    EXPECT_EQ(g.DefaultColWidth(), 64);
+    EXPECT_EQ(g.DefaultRowHeight(), 24);
+    EXPECT_EQ(g.BorderStyle(), TCustomGrid::bsSingle);
+    EXPECT_FALSE(g.NowUpdating());
+    g.BeginUpdate();
+    g.SetColCount(9);
+    EXPECT_TRUE(g.NowUpdating());
+    g.EndUpdate();
+    EXPECT_FALSE(g.NowUpdating());
+    EXPECT_EQ(g.ColCount(), 9);
+    EXPECT_EQ(g.ColWidths(8), 64);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // A lone EndUpdate changes nothing.
+    g.EndUpdate();
+    EXPECT_EQ(g.ColCount(), 9);
+}
