@@ -167,6 +167,8 @@ void TSortGrid::EndUpdate() {
 }
 
 void TSortGrid::InUpdate(const std::function<void()>& Work) {
+    // Rows move: the cell an edit began in is remembered afresh when the editor loads.
+    editCol_ = editRow_ = -1;
     // Updates do not nest: inside another one the work runs in that one.
     if (NowUpdating()) {
         Work();

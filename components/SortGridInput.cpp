@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -258,7 +259,10 @@ void TSortGrid::KeyDown(Word& Key, TShiftState Shift) {
             SetOptions(Options() | goRangeSelect);
             ClearSelection();
         }
-        anchors_[0] = Row();
+        if (anchors_.empty())
+            anchors_.push_back(Row());
+        else
+            anchors_[0] = Row();
     }
     const int oldRow = Row();
     TMyStringGrid::KeyDown(Key, Shift);
@@ -365,7 +369,12 @@ void TSortGrid::CloseDropDown(bool Take) {
 bool TSortGrid::eventFilter(QObject* watched, QEvent* e) {
     if (list_ && (watched == list_.data() || watched == list_->viewport())) {
         switch (e->type()) {
-        case QEvent::FocusOut: CloseDropDown(true); break;
+        case QEvent::FocusOut: {
+            // Another window's activation or a popup does not leave the list.
+            const Qt::FocusReason why = static_cast<QFocusEvent*>(e)->reason();
+            if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) CloseDropDown(true);
+            break;
+        }
         case QEvent::MouseButtonRelease:
             if (watched == list_->viewport()) {
                 // The press has made its entry current by now.
