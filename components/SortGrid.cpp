@@ -83,6 +83,7 @@ TSortGrid::TSortGrid(QWidget* parent) : TMyStringGrid(parent) {
     arrowUp_ = SortGridBitmap("UP");
     arrowDown_ = SortGridBitmap("DOWN");
     list_ = new QListWidget(this);
+    listObject_ = list_.data();
     list_->setObjectName(QStringLiteral("SortGridList"));
     list_->setSortingEnabled(true);
     list_->setFocusPolicy(Qt::ClickFocus);

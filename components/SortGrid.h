@@ -322,6 +322,7 @@ private:
     QPixmap arrowUp_;
     QPixmap arrowDown_;
     QPointer<QListWidget> list_;
+    const QObject* listObject_ = nullptr;  // the list, for telling its events apart
     int listCol_ = -1;
     int listRow_ = -1;
 };

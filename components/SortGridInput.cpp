@@ -367,7 +367,13 @@ void TSortGrid::CloseDropDown(bool Take) {
 }
 
 bool TSortGrid::eventFilter(QObject* watched, QEvent* e) {
-    if (list_ && (watched == list_.data() || watched == list_->viewport())) {
+    // qobject_cast, not the pointer's own cast: the list may be half destroyed already.
+    auto* lw = qobject_cast<QListWidget*>(watched);
+    if (!lw && watched->parent()) {
+        lw = qobject_cast<QListWidget*>(watched->parent());
+        if (lw && watched != lw->viewport()) lw = nullptr;
+    }
+    if (lw && lw == listObject_) {
         switch (e->type()) {
         case QEvent::FocusOut: {
             // Another window's activation or a popup does not leave the list.
@@ -376,7 +382,7 @@ bool TSortGrid::eventFilter(QObject* watched, QEvent* e) {
             break;
         }
         case QEvent::MouseButtonRelease:
-            if (watched == list_->viewport()) {
+            if (watched == lw->viewport()) {
                 // The press has made its entry current by now.
                 QWidget::eventFilter(watched, e);
                 CloseDropDown(true);
