@@ -150,6 +150,7 @@ void TSortGrid::StartRowDrag() {
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
     drag->exec(Qt::CopyAction);
+    drag->deleteLater();
 }
 
 void TSortGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -2,6 +2,8 @@
 // cells, keyboard insertion, type-ahead, validation, multi-row selection, the wheel,
 // column sizing and proportional scroll bars.
 #include <QListWidget>
+#include <QDrag>
+#include <QMimeData>
 #include <QScrollBar>
 #include <cmath>
 
@@ -444,4 +446,36 @@ TEST(MyGrids, DrawGridDefaultsAndItsUpdate) {
     // A lone EndUpdate changes nothing.
     g.EndUpdate();
     EXPECT_EQ(g.ColCount(), 9);
+}
+
+TEST_F(SortGridCells, TheLastColumnFillsTheGridWhenAllColumnsShow) {
+    Fill(L({"a", "b"}), {L({"1", "2"})});
+    grid->resize(401, 300);
+    grid->resize(400, 300);
+    EXPECT_EQ(grid->ColWidths(1), 400 - 64 - (2 + 3));
+    // Columns that do not all show: nothing is widened.
+    grid->SetColCount(12);
+    grid->resize(390, 300);
+    EXPECT_EQ(grid->ColWidths(11), 64);
+}
+
+TEST_F(SortGridCells, DraggingSelectedRowsStartsAfterElevenPixels) {
+    Fill(L({"name", "mail"}), {L({"ann", "a@x"}), L({"bob", "b@x"})});
+    grid->SetMultiSelect(true);
+    Activate();
+    Click(Centre(0, 2));
+    ASSERT_TRUE(grid->RowSelected(2));
+    // The drag is a child of the grid until the event loop deletes it (exec returns at
+    // once under the offscreen platform).
+    const QPoint p = Centre(0, 2);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, p);
+    QTest::mouseMove(grid->viewport(), p + QPoint(10, 0));
+    EXPECT_EQ(grid->findChild<QDrag*>(), nullptr);
+    QMouseEvent move(QEvent::MouseMove, QPointF(p + QPoint(0, 11)), grid->viewport()->mapToGlobal(QPointF(p + QPoint(0, 11))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &move);
+    QDrag* started = grid->findChild<QDrag*>();
+    ASSERT_NE(started, nullptr);
+    EXPECT_EQ(started->mimeData()->text(), "bob\tb@x");
+    EXPECT_EQ(grid->SelectedRows(), QStringList{"2"});
 }
