@@ -217,8 +217,11 @@ int CompareCharCodes(std::string_view a, std::string_view b) { return Sign(a.com
 
 int CompareNumericExtended(std::string_view a, std::string_view b) {
     if (a.empty() || b.empty()) return a.empty() == b.empty() ? 0 : (a.empty() ? -1 : 1);
+    // Work strings reused between calls: a sort makes millions of these comparisons.
+    thread_local std::string s1, s2;
+    s1.clear();
+    s2.clear();
     const size_t n = std::min(a.size(), b.size());
-    std::string s1, s2;
     for (size_t i = 0; i < n; ++i) {
         if (a[i] == b[i] && !IsDigit(a[i])) continue;
         if (i == n - 1) {
@@ -229,20 +232,20 @@ int CompareNumericExtended(std::string_view a, std::string_view b) {
             s2 += b[i];
         }
     }
-    const std::string t1 = s1, t2 = s2;
-    const size_t m = std::min(t1.size(), t2.size());
+    // Equal non-digits counted from the ends take one character off the end of each; the
+    // characters compared stay those of the strings before any was taken off.
+    size_t n1 = s1.size(), n2 = s2.size();
+    const size_t m = std::min(n1, n2);
     for (size_t j = 0; j < m; ++j) {
-        const char c1 = t1[t1.size() - 1 - j], c2 = t2[t2.size() - 1 - j];
-        if (c1 == c2 && !IsDigit(c1)) {
-            s1.pop_back();
-            s2.pop_back();
-        }
+        const char c1 = s1[s1.size() - 1 - j], c2 = s2[s2.size() - 1 - j];
+        if (c1 == c2 && !IsDigit(c1)) --n1, --n2;
     }
+    const std::string_view w1(s1.data(), n1), w2(s2.data(), n2);
     // Texts that are alike in all but the skipped characters, or whose numbers are equal
     // ("a01", "a1"), are told apart by their characters, so the order stays consistent.
-    if (s1 == s2) return CompareCharCodes(a, b);
+    if (w1 == w2) return CompareCharCodes(a, b);
     int r = 0;
-    if (!CompareIntegers(s1, s2, r)) return CompareCharCodes(s1, s2);
+    if (!CompareIntegers(w1, w2, r)) return CompareCharCodes(w1, w2);
     return r != 0 ? r : CompareCharCodes(a, b);
 }
 
@@ -362,7 +365,10 @@ std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows, co
         // Entry j belongs to the row now at place j; ties go by that place.
         for (size_t j = 0; j < n; ++j) {
             PassEntry& e = entries[j];
-            e.key = Request.CaseSensitive ? cells[j] : UnicodeText::LowerCaseUtf8(cells[j]);
+            if (Request.CaseSensitive)
+                e.key.swap(cells[j]);  // the cells are copied afresh for the next key
+            else
+                e.key = UnicodeText::LowerCaseUtf8(cells[j]);
             e.value = ReadsNumbers(style) ? ValueOf(style, e.key) : std::nullopt;
         }
         const bool descending = Request.Direction == sdDescending;
