@@ -2,7 +2,9 @@
 // cells, keyboard insertion, type-ahead, validation, multi-row selection, the wheel,
 // column sizing and proportional scroll bars.
 #include <QListWidget>
+#include <QContextMenuEvent>
 #include <QDrag>
+#include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
 #include <cmath>
@@ -478,4 +480,38 @@ TEST_F(SortGridCells, DraggingSelectedRowsStartsAfterElevenPixels) {
     ASSERT_NE(started, nullptr);
     EXPECT_EQ(started->mimeData()->text(), "bob\tb@x");
     EXPECT_EQ(grid->SelectedRows(), QStringList{"2"});
+}
+
+TEST_F(SortGridCells, HomeAndEndStayWithTheEditor) {
+    Fill(L({"a", "b", "c"}), {L({"one", "two", "three"})});
+    grid->SetOptions(grid->Options() | goEditing);
+    Activate();
+    grid->SelectCell(1, 1, false);
+    Key(Qt::Key_F2);
+    QLineEdit* editor = grid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->hasFocus());
+    Key(Qt::Key_Home);
+    EXPECT_EQ(editor->cursorPosition(), 0);
+    Key(Qt::Key_End);
+    EXPECT_EQ(editor->cursorPosition(), 3);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_TRUE(grid->EditorMode());
+}
+
+TEST_F(SortGridCells, ThePopupMenuShowsOnDataRowsOnly) {
+    Fill(L({"a"}), {L({"1"}), L({"2"})});
+    QMenu menu;
+    menu.addAction("Delete");
+    grid->SetPopupMenu(&menu);
+    auto rightClick = [&](int row) {
+        const QPoint p = Centre(0, row);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, p, grid->viewport()->mapToGlobal(p));
+        QApplication::sendEvent(grid->viewport(), &e);
+    };
+    rightClick(0);
+    EXPECT_FALSE(menu.isVisible());
+    rightClick(2);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
 }
