@@ -101,14 +101,6 @@ void SaveAddressBook(TAddressGrid& grid, const std::string& path) {
 
 // ---- the window ----
 
-namespace {
-template <class W>
-W* Named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-}  // namespace
-
 TfrmAddresses::TfrmAddresses(std::string bookPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), path_(std::move(bookPath)) {
     setObjectName(QStringLiteral("frmAddresses"));

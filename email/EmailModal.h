@@ -1,5 +1,5 @@
 #pragma once
-// What the e-mail windows share: showing a window modally (through a runner that tests
+// What the e-mail windows share: naming components, showing a window modally (through a runner that tests
 // replace, so that no test runs a modal loop), the Del key of their lists, and the
 // dashed buttons.
 #include <QString>
@@ -24,6 +24,13 @@ TModalRunner SetModalRunner(TModalRunner runner);
 // when given); then the line at the old current index is selected, the last line when
 // that index is past the end, line 0 when there was none. Nothing without a selection.
 void DeleteSelectedLines(QListWidget& list, QStringList* parallel = nullptr);
+
+// The component with its name as objectName.
+template <class W>
+W* Named(W* w, const char* name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
 
 QPushButton* DashButton(QWidget* parent, const char* name, const QString& caption);
 

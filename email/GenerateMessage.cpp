@@ -13,14 +13,6 @@
 
 namespace kiv {
 
-namespace {
-template <class W>
-W* Named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-}  // namespace
-
 TfrmGenerateMessage::TfrmGenerateMessage(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmGenerateMessage"));
     setWindowTitle(QStringLiteral("Generate Message"));

@@ -35,11 +35,6 @@ namespace {
 
 constexpr int kMessageMaxLength = 1000000;
 
-template <class W>
-W* Named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 THotLabel* Link(QWidget* parent, const char* name, const QString& caption) {
     auto* l = Named(new THotLabel(parent), name);
