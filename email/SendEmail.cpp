@@ -126,6 +126,7 @@ TfrmSendEmail::TfrmSendEmail(QWidget* parent) : QDialog(parent, Qt::Window | Qt:
     sbStatus = Named(new QStatusBar(this), "sbStatus");
     sbStatus->setSizeGripEnabled(false);
     lblSecurity = Named(new QLabel(this), "lblSecurity");
+    lblSecurity->setContentsMargins(0, 0, 6, 0);
     lblSecurity->setToolTip(QStringLiteral("The server did not offer an encrypted connection (STARTTLS)"));
     sbStatus->addPermanentWidget(lblSecurity);
 
