@@ -1,6 +1,7 @@
 #include "platform/core/UnicodeText.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/core/LegacyText.h"
 
@@ -14,6 +15,24 @@ char32_t UpperChar(char32_t c) {
     const CasePair* p = std::lower_bound(kUpperPairs, end, c,
                                          [](const CasePair& e, char32_t v) { return e.from < v; });
     return p != end && p->from == c ? p->to : c;
+}
+
+char32_t LowerChar(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    // The upper-case table read backwards, built once.
+    static const std::vector<CasePair> lower = [] {
+        std::vector<CasePair> v;
+        v.reserve(kUpperPairCount);
+        for (size_t i = 0; i < kUpperPairCount; ++i) v.push_back({kUpperPairs[i].to, kUpperPairs[i].from});
+        std::sort(v.begin(), v.end(), [](const CasePair& a, const CasePair& b) {
+            return a.from != b.from ? a.from < b.from : a.to < b.to;
+        });
+        v.erase(std::unique(v.begin(), v.end(), [](const CasePair& a, const CasePair& b) { return a.from == b.from; }),
+                v.end());
+        return v;
+    }();
+    auto p = std::lower_bound(lower.begin(), lower.end(), c, [](const CasePair& e, char32_t v) { return e.from < v; });
+    return p != lower.end() && p->from == c ? p->to : c;
 }
 
 bool IsWordChar(char32_t c) {
@@ -58,6 +77,18 @@ void UpperInPlace(std::u32string& text) {
 std::string UpperCaseUtf8(std::string_view utf8) {
     std::u32string t = ToUtf32(utf8);
     UpperInPlace(t);
+    return ToUtf8(t);
+}
+
+std::string LowerCaseUtf8(std::string_view utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char ch) { return uint8_t(ch) < 0x80; })) {
+        std::string out(utf8);
+        for (char& ch : out)
+            if (ch >= 'A' && ch <= 'Z') ch = char(ch + 32);
+        return out;
+    }
+    std::u32string t = ToUtf32(utf8);
+    for (char32_t& c : t) c = LowerChar(c);
     return ToUtf8(t);
 }
 

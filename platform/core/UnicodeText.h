@@ -10,6 +10,9 @@ namespace kiv::UnicodeText {
 
 // The simple (one-character) upper case; a character without one is returned as it is.
 char32_t UpperChar(char32_t c);
+// The simple lower case: the inverse of UpperChar (of several letters with one upper case,
+// the lowest code point, so that ASCII letters map to ASCII); others are returned as they are.
+char32_t LowerChar(char32_t c);
 // Letters, combining marks, decimal digits and connector punctuation ("_"): the characters
 // a whole word is made of.
 bool IsWordChar(char32_t c);
@@ -20,6 +23,7 @@ std::string ToUtf8(std::u32string_view text);
 // Every character through UpperChar.
 void UpperInPlace(std::u32string& text);
 std::string UpperCaseUtf8(std::string_view utf8);
+std::string LowerCaseUtf8(std::string_view utf8);
 
 namespace detail {
 struct CasePair {

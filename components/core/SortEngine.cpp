@@ -1,0 +1,393 @@
+#include "components/core/SortEngine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+#include "platform/core/UnicodeText.h"
+
+namespace kiv {
+
+namespace {
+
+TFormatSettings& Settings() {
+    static TFormatSettings s;
+    return s;
+}
+bool settingsSet = false;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view TrimBlanks(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && uint8_t(s[b]) <= ' ') ++b;
+    while (e > b && uint8_t(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+// Reads one or more decimal digits (at most maxDigits) into v; advances p.
+bool ReadNumber(std::string_view s, size_t& p, int maxDigits, int& v, int& digits) {
+    v = 0;
+    digits = 0;
+    while (p < s.size() && IsDigit(s[p])) {
+        if (++digits > maxDigits) return false;
+        v = v * 10 + (s[p] - '0');
+        ++p;
+    }
+    return digits > 0;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (prefix.empty() || s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char a = s[i], b = prefix[i];
+        if (a >= 'A' && a <= 'Z') a = char(a + 32);
+        if (b >= 'A' && b <= 'Z') b = char(b + 32);
+        if (a != b) return false;
+    }
+    return true;
+}
+
+// Days from 1899-12-30 (the date-time origin) to the date.
+int64_t DaysFromOrigin(int y, int m, int d) {
+    // Days from 1970-01-01 by the civil calendar, then shifted.
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const int64_t unixDays = era * 146097 + doe - 719468;
+    return unixDays + 25569;
+}
+
+int DaysInMonth(int y, int m) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) return 29;
+    return days[m - 1];
+}
+
+bool ReadDate(std::string_view s, double& v, const TFormatSettings& f) {
+    int parts[3], digits[3];
+    size_t p = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) {
+            if (p >= s.size() || s[p] != f.DateSeparator) return false;
+            ++p;
+        }
+        if (!ReadNumber(s, p, 4, parts[i], digits[i])) return false;
+    }
+    if (p != s.size()) return false;
+    int y, m, d, yDigits;
+    switch (f.DateOrder) {
+    case TFormatSettings::doDMY: d = parts[0], m = parts[1], y = parts[2], yDigits = digits[2]; break;
+    case TFormatSettings::doMDY: m = parts[0], d = parts[1], y = parts[2], yDigits = digits[2]; break;
+    default: y = parts[0], m = parts[1], d = parts[2], yDigits = digits[0]; break;
+    }
+    if (yDigits <= 2) y += y < 50 ? 2000 : 1900;
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+    v = double(DaysFromOrigin(y, m, d));
+    return true;
+}
+
+// Step 2 of the numeric-extended comparison reads integers strictly: an optional sign and
+// decimal digits, of any length. Compares two such integers; false when either is not one.
+bool CompareIntegers(std::string_view a, std::string_view b, int& result) {
+    auto parse = [](std::string_view s, bool& neg, std::string_view& digits) {
+        neg = false;
+        if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+            neg = s[0] == '-';
+            s.remove_prefix(1);
+        }
+        if (s.empty() || !std::all_of(s.begin(), s.end(), IsDigit)) return false;
+        while (s.size() > 1 && s[0] == '0') s.remove_prefix(1);
+        if (s == "0") neg = false;
+        digits = s;
+        return true;
+    };
+    bool na, nb;
+    std::string_view da, db;
+    if (!parse(a, na, da) || !parse(b, nb, db)) return false;
+    if (na != nb) {
+        result = na ? -1 : 1;
+        return true;
+    }
+    int mag = da.size() != db.size() ? (da.size() < db.size() ? -1 : 1) : CompareCharCodes(da, db);
+    result = na ? -mag : mag;
+    return true;
+}
+
+int Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+
+}  // namespace
+
+const TFormatSettings& SortFormatSettings() { return Settings(); }
+
+void SetSortFormatSettings(const TFormatSettings& Value) {
+    Settings() = Value;
+    settingsSet = true;
+}
+
+bool SortFormatSettingsSet() { return settingsSet; }
+
+bool TryTextToFloat(std::string_view s, double& v, const TFormatSettings& f) {
+    s = TrimBlanks(s);
+    std::string canon;
+    canon.reserve(s.size());
+    size_t p = 0;
+    if (p < s.size() && (s[p] == '+' || s[p] == '-')) {
+        if (s[p] == '-') canon += '-';
+        ++p;
+    }
+    size_t mantissa = 0;
+    while (p < s.size() && IsDigit(s[p])) canon += s[p++], ++mantissa;
+    if (p < s.size() && s[p] == f.DecimalSeparator) {
+        canon += '.';
+        ++p;
+        while (p < s.size() && IsDigit(s[p])) canon += s[p++], ++mantissa;
+    }
+    if (mantissa == 0) return false;
+    if (p < s.size() && (s[p] == 'e' || s[p] == 'E')) {
+        canon += 'e';
+        ++p;
+        if (p < s.size() && (s[p] == '+' || s[p] == '-')) canon += s[p++];
+        size_t exp = 0;
+        while (p < s.size() && IsDigit(s[p])) canon += s[p++], ++exp;
+        if (exp == 0) return false;
+    }
+    if (p != s.size()) return false;
+    if (canon.back() == '.') canon.pop_back();
+    double out = 0;
+    const auto r = std::from_chars(canon.data(), canon.data() + canon.size(), out, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != canon.data() + canon.size()) return false;
+    v = out;
+    return true;
+}
+
+bool TryTextToTime(std::string_view s, double& v, const TFormatSettings& f) {
+    s = TrimBlanks(s);
+    int h, m, sec = 0, ms = 0, dig;
+    size_t p = 0;
+    if (!ReadNumber(s, p, 2, h, dig)) return false;
+    if (p >= s.size() || s[p] != f.TimeSeparator) return false;
+    ++p;
+    if (!ReadNumber(s, p, 2, m, dig)) return false;
+    if (p < s.size() && s[p] == f.TimeSeparator) {
+        ++p;
+        if (!ReadNumber(s, p, 2, sec, dig)) return false;
+        if (p < s.size() && s[p] == f.DecimalSeparator) {
+            ++p;
+            if (!ReadNumber(s, p, 3, ms, dig)) return false;
+            for (; dig < 3; ++dig) ms *= 10;
+        }
+    }
+    std::string_view rest = TrimBlanks(s.substr(p));
+    if (!rest.empty()) {
+        const bool am = StartsWithNoCase(rest, f.TimeAMString) && rest.size() == f.TimeAMString.size();
+        const bool pm = StartsWithNoCase(rest, f.TimePMString) && rest.size() == f.TimePMString.size();
+        if (!am && !pm) return false;
+        if (h < 1 || h > 12) return false;
+        if (h == 12) h = 0;
+        if (pm) h += 12;
+    }
+    if (h > 23 || m > 59 || sec > 59) return false;
+    v = (((h * 60.0 + m) * 60.0 + sec) * 1000.0 + ms) / 86400000.0;
+    return true;
+}
+
+bool TryTextToDateTime(std::string_view s, double& v, const TFormatSettings& f) {
+    s = TrimBlanks(s);
+    size_t blank = 0;
+    while (blank < s.size() && uint8_t(s[blank]) > ' ') ++blank;
+    double day = 0;
+    if (ReadDate(s.substr(0, blank), day, f)) {
+        std::string_view rest = TrimBlanks(s.substr(blank));
+        if (rest.empty()) {
+            v = day;
+            return true;
+        }
+        double t = 0;
+        if (!TryTextToTime(rest, t, f)) return false;
+        v = day + t;
+        return true;
+    }
+    return TryTextToTime(s, v, f);
+}
+
+int CompareCharCodes(std::string_view a, std::string_view b) { return Sign(a.compare(b)); }
+
+int CompareNumericExtended(std::string_view a, std::string_view b) {
+    if (a.empty() || b.empty()) return a.empty() == b.empty() ? 0 : (a.empty() ? -1 : 1);
+    const size_t n = std::min(a.size(), b.size());
+    std::string s1, s2;
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i] && !IsDigit(a[i])) continue;
+        if (i == n - 1) {
+            s1.append(a.substr(i));
+            s2.append(b.substr(i));
+        } else {
+            s1 += a[i];
+            s2 += b[i];
+        }
+    }
+    const std::string t1 = s1, t2 = s2;
+    const size_t m = std::min(t1.size(), t2.size());
+    for (size_t j = 0; j < m; ++j) {
+        const char c1 = t1[t1.size() - 1 - j], c2 = t2[t2.size() - 1 - j];
+        if (c1 == c2 && !IsDigit(c1)) {
+            s1.pop_back();
+            s2.pop_back();
+        }
+    }
+    // Texts that are alike in all but the skipped characters, or whose numbers are equal
+    // ("a01", "a1"), are told apart by their characters, so the order stays consistent.
+    if (s1 == s2) return CompareCharCodes(a, b);
+    int r = 0;
+    if (!CompareIntegers(s1, s2, r)) return CompareCharCodes(s1, s2);
+    return r != 0 ? r : CompareCharCodes(a, b);
+}
+
+namespace {
+
+// One entry of a pass: its comparison key and, for the styles that read numbers, the value.
+struct PassEntry {
+    std::string key;
+    std::optional<double> value;
+};
+
+bool ReadsNumbers(TSortStyle s) { return s == ssNumeric || s == ssDateTime || s == ssTime; }
+
+std::optional<double> ValueOf(TSortStyle s, std::string_view text) {
+    double v = 0;
+    bool ok = false;
+    switch (s) {
+    case ssNumeric: ok = TryTextToFloat(text, v); break;
+    case ssDateTime: ok = TryTextToDateTime(text, v); break;
+    case ssTime: ok = TryTextToTime(text, v); break;
+    default: break;
+    }
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+
+int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b, const TSortCompare& custom) {
+    switch (style) {
+    case ssNumeric:
+    case ssDateTime:
+    case ssTime:
+        if (a.value && b.value) return *a.value < *b.value ? -1 : (*a.value > *b.value ? 1 : 0);
+        return CompareCharCodes(a.key, b.key);
+    case ssNumericExtended: return CompareNumericExtended(a.key, b.key);
+    case ssCustom: return custom ? Sign(custom(a.key, b.key)) : 0;
+    default: return CompareCharCodes(a.key, b.key);
+    }
+}
+
+// A stable bottom-up merge sort of positions; `less` is asked only about positions inside
+// the range, whatever it answers.
+template <class Less>
+void MergeSort(std::vector<int>& v, Less less) {
+    const size_t n = v.size();
+    std::vector<int> buf(n);
+    for (size_t width = 1; width < n; width *= 2) {
+        for (size_t lo = 0; lo < n; lo += 2 * width) {
+            const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+            size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi) buf[k++] = less(v[j], v[i]) ? v[j++] : v[i++];
+            while (i < mid) buf[k++] = v[i++];
+            while (j < hi) buf[k++] = v[j++];
+        }
+        v.swap(buf);
+    }
+}
+
+}  // namespace
+
+int CompareCells(TSortStyle Style, std::string_view a, std::string_view b, bool CaseSensitive,
+                 const TSortCompare& Custom) {
+    PassEntry ea{CaseSensitive ? std::string(a) : UnicodeText::LowerCaseUtf8(a), {}};
+    PassEntry eb{CaseSensitive ? std::string(b) : UnicodeText::LowerCaseUtf8(b), {}};
+    if (ReadsNumbers(Style)) {
+        ea.value = ValueOf(Style, ea.key);
+        eb.value = ValueOf(Style, eb.key);
+    }
+    return CompareEntries(Style, ea, eb, Custom);
+}
+
+TSortStyle DetectSortStyle(const std::vector<std::string>& Cells) {
+    bool numeric = true, dateTime = true, time = true;
+    double v;
+    for (const std::string& c : Cells) {
+        if (numeric && !TryTextToFloat(c, v)) numeric = false;
+        if (time && !TryTextToTime(c, v)) time = false;
+        if (dateTime && !TryTextToDateTime(c, v)) dateTime = false;
+        if (!numeric && !dateTime && !time) break;
+    }
+    if (numeric) return ssNumeric;
+    if (dateTime) return ssDateTime;
+    if (time) return ssTime;
+    return ssNormal;
+}
+
+std::vector<int> SortKeyColumns(int Primary, std::string_view SecondaryIndex) {
+    std::vector<int> keys{Primary};
+    size_t p = 0;
+    while (p <= SecondaryIndex.size()) {
+        size_t comma = SecondaryIndex.find(',', p);
+        if (comma == std::string_view::npos) comma = SecondaryIndex.size();
+        const std::string_view item = TrimBlanks(SecondaryIndex.substr(p, comma - p));
+        int col = 0;
+        const auto r = std::from_chars(item.data(), item.data() + item.size(), col);
+        if (!item.empty() && r.ec == std::errc() && r.ptr == item.data() + item.size() && col >= 0 &&
+            std::find(keys.begin(), keys.end(), col) == keys.end())
+            keys.push_back(col);
+        p = comma + 1;
+    }
+    return keys;
+}
+
+std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows, const TSortRequest& Request) {
+    const size_t n = Rows.size();
+    std::vector<int> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = int(i);
+    static const std::string empty;
+    auto cell = [&](size_t row, int col) -> const std::string& {
+        const auto& r = Rows[row];
+        return col >= 0 && size_t(col) < r.size() ? r[size_t(col)] : empty;
+    };
+    std::vector<PassEntry> entries(n);
+    std::vector<std::string> cells(n);
+    for (auto k = Request.Keys.rbegin(); k != Request.Keys.rend(); ++k) {
+        const int col = *k;
+        for (size_t j = 0; j < n; ++j) cells[j] = cell(size_t(order[j]), col);
+        const TSortStyle style = Request.StyleOf ? Request.StyleOf(col, cells) : ssNormal;
+        // Entry j belongs to the row now at place j; ties go by that place.
+        for (size_t j = 0; j < n; ++j) {
+            PassEntry& e = entries[j];
+            e.key = Request.CaseSensitive ? cells[j] : UnicodeText::LowerCaseUtf8(cells[j]);
+            e.value = ReadsNumbers(style) ? ValueOf(style, e.key) : std::nullopt;
+        }
+        const bool descending = Request.Direction == sdDescending;
+        std::vector<int> places(n);
+        for (size_t j = 0; j < n; ++j) places[j] = int(j);
+        MergeSort(places, [&](int x, int y) {
+            int r = CompareEntries(style, entries[size_t(x)], entries[size_t(y)], Request.Custom);
+            if (r == 0) return x < y;
+            return descending ? r > 0 : r < 0;
+        });
+        std::vector<int> next(n);
+        for (size_t j = 0; j < n; ++j) next[j] = order[size_t(places[j])];
+        order.swap(next);
+    }
+    return order;
+}
+
+std::vector<int> FilterOrder(const std::vector<bool>& Accepted) {
+    std::vector<int> order;
+    order.reserve(Accepted.size());
+    for (size_t i = 0; i < Accepted.size(); ++i)
+        if (Accepted[i]) order.push_back(int(i));
+    for (size_t i = 0; i < Accepted.size(); ++i)
+        if (!Accepted[i]) order.push_back(int(i));
+    return order;
+}
+
+}  // namespace kiv
