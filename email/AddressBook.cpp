@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "email/AddressGrid.h"
+#include "components/SortGrid.h"
 #include "email/EmailModal.h"
 #include "email/MailMessage.h"
 #include "platform/core/BlockFile.h"
@@ -78,7 +78,7 @@ QString JoinRecipientLines(const QStringList& lines) {
 
 // ---- the grid's file ----
 
-void LoadAddressBook(TAddressGrid& grid, const std::string& path) {
+void LoadAddressBook(TSortGrid& grid, const std::string& path) {
     grid.SetRowCount(2);
     if (!FileExists(path)) return;
     for (const TAddressLine& line : ParseAddressBook(ReadWholeFile(path), grid.ColCount())) {
@@ -89,7 +89,7 @@ void LoadAddressBook(TAddressGrid& grid, const std::string& path) {
     }
 }
 
-void SaveAddressBook(TAddressGrid& grid, const std::string& path) {
+void SaveAddressBook(TSortGrid& grid, const std::string& path) {
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < grid.RowCount(); ++r) {
         std::vector<std::string> row;
@@ -105,7 +105,16 @@ TfrmAddresses::TfrmAddresses(std::string bookPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), path_(std::move(bookPath)) {
     setObjectName(QStringLiteral("frmAddresses"));
     setWindowTitle(QStringLiteral("Select recepients:"));
-    sgdAddresses = Named(new TAddressGrid(this), "sgdAddresses");
+    sgdAddresses = Named(new TSortGrid(this), "sgdAddresses");
+    sgdAddresses->SetColCount(2);
+    sgdAddresses->SetRowCount(2);
+    sgdAddresses->SetDefaultColWidth(150);
+    sgdAddresses->SetDefaultRowHeight(18);
+    TSortOptions& sort = sgdAddresses->SortOptions();
+    sort.CanSort = true;
+    sort.SortCaseSensitive = false;
+    sort.SortCol = 0;
+    sort.SortDirection = sdAscending;
     sgdAddresses->SetCells(0, 0, QStringLiteral("Name"));
     sgdAddresses->SetCells(1, 0, QStringLiteral("email"));
     sgdAddresses->OnKeyPress = [this](TCustomGrid*, QChar&) { SetAddressGridEditing(true); };
@@ -173,7 +182,7 @@ void TfrmAddresses::showEvent(QShowEvent* e) {
 }
 
 void TfrmAddresses::ShowAddressBook() {
-    TAddressGrid& g = *sgdAddresses;
+    TSortGrid& g = *sgdAddresses;
     g.Clear();
     LoadAddressBook(g, path_);
     g.SetCells(0, 0, QStringLiteral("Name"));
@@ -181,22 +190,28 @@ void TfrmAddresses::ShowAddressBook() {
     std::vector<TAddressRow> rows;
     for (int r = 1; r < g.RowCount(); ++r) rows.push_back({g.Cells(0, r), g.Cells(1, r)});
     rows = CleanAddressRows(std::move(rows));
+    g.BeginUpdate();
     g.SetRowCount(int(rows.size()) + 1);
     for (size_t i = 0; i < rows.size(); ++i) g.SetRows(int(i) + 1, {rows[i].Name, rows[i].Address});
+    g.EndUpdate();
 }
 
 void TfrmAddresses::SetAddressGridEditing(bool edit) {
-    TGridOptions o = sgdAddresses->Options();
-    if (edit) o = (o - goRowSelect - goRangeSelect) | goEditing;
-    else o = (o - goEditing) | goRowSelect | goRangeSelect;
-    sgdAddresses->SetOptions(o);
-    sgdAddresses->Invalidate();
+    TSortGrid& g = *sgdAddresses;
+    if (edit) {
+        g.SetOptions((g.Options() - goRowSelect - goRangeSelect) | goEditing);
+        g.SetMultiSelect(false);
+    } else {
+        g.SetOptions((g.Options() - goEditing) | goRowSelect | goRangeSelect);
+        g.SetMultiSelect(true);
+    }
+    g.Invalidate();
 }
 
 bool TfrmAddresses::AddressGridEditing() const { return sgdAddresses->Options().Contains(goEditing); }
 
 void TfrmAddresses::btnToClick(QListWidget* target) {
-    TAddressGrid& g = *sgdAddresses;
+    TSortGrid& g = *sgdAddresses;
     for (int r = 1; r < g.RowCount(); ++r) {
         if (!g.RowSelected(r) || !UsableAddress(g.Cells(1, r))) continue;
         const QString line = QString::fromStdString(mail::MailboxText(g.Cells(0, r).toStdString(), g.Cells(1, r).toStdString()));
@@ -225,17 +240,19 @@ void TfrmAddresses::btnOKClick() {
 void TfrmAddresses::btnCancelClick() { QDialog::reject(); }
 
 void TfrmAddresses::SpeedButton1Click() {
-    TAddressGrid& g = *sgdAddresses;
+    TSortGrid& g = *sgdAddresses;
     g.SetRowCount(g.RowCount() + 1);
     SetAddressGridEditing(true);
-    g.SetRow(g.RowCount() - 1);
-    g.SetCol(0);
+    g.SelectCell(0, g.RowCount() - 1, true);
     g.setFocus();
 }
 
 void TfrmAddresses::SpeedButton2Click() {
-    TAddressGrid& g = *sgdAddresses;
-    if (g.Row() >= 1) g.DeleteDataRow(g.Row());
+    TSortGrid& g = *sgdAddresses;
+    if (g.Row() < 1) return;
+    g.BeginUpdate();
+    g.DeleteRow(g.Row());
+    g.EndUpdate();
 }
 
 void TfrmAddresses::lbxToKeyDown(QListWidget* list, int key) {

@@ -20,7 +20,7 @@ class QToolButton;
 
 namespace kiv {
 
-class TAddressGrid;
+class TSortGrid;
 
 // ---- the book's rules, without widgets ----
 
@@ -58,7 +58,7 @@ public:
     QPointer<QLineEdit> TargetTo;
     QPointer<QLineEdit> TargetCc;
 
-    TAddressGrid* sgdAddresses = nullptr;
+    TSortGrid* sgdAddresses = nullptr;  // two columns, sortable, multi-select
     QListWidget* lbxTo = nullptr;
     QListWidget* lbxCc = nullptr;
     QPushButton* btnTo = nullptr;
@@ -92,8 +92,8 @@ private:
 };
 
 // The grid's file operations.
-void LoadAddressBook(TAddressGrid& grid, const std::string& path);
+void LoadAddressBook(TSortGrid& grid, const std::string& path);
 // Raises EFileError when the file cannot be written; what was stored before stays.
-void SaveAddressBook(TAddressGrid& grid, const std::string& path);
+void SaveAddressBook(TSortGrid& grid, const std::string& path);
 
 }  // namespace kiv

@@ -6,7 +6,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "email/AddressGrid.h"
+#include "components/SortGrid.h"
 #include "platform/core/AppPaths.h"
 #include "tests/email/EmailFixture.h"
 
@@ -61,7 +61,7 @@ TEST(AddressBookFile, CleanUpOnShow) {
 class AddressBook : public EmailFixture {
 protected:
     TfrmAddresses* book = nullptr;
-    TAddressGrid* g = nullptr;
+    TSortGrid* g = nullptr;
     std::string Book() const { return env.Dir() + "address.lst"; }
 
     void ShowBook(const std::string& bytes) {
@@ -70,8 +70,14 @@ protected:
         g = book->sgdAddresses;
         book->show();
     }
+    // As the user selects them: a click on the first, Shift+Down to the last.
     void SelectRows(int from, int to) {
-        g->SetSelection(TGridRect{0, from, g->ColCount() - 1, to});
+        g->SelectCell(0, from, false);
+        if (to == from) return;
+        QTest::keyPress(g, Qt::Key_Shift);
+        for (int r = from; r < to; ++r) QTest::keyClick(g, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyRelease(g, Qt::Key_Shift, Qt::ShiftModifier);
+        for (int r = from; r <= to; ++r) ASSERT_TRUE(g->RowSelected(r)) << r;
     }
     QStringList Lines(QListWidget* l) const {
         QStringList out;
@@ -173,6 +179,19 @@ TEST_F(AddressBook, AddDeleteAndTheGridsModes) {
     book->SpeedButton2->click();
     EXPECT_EQ(g->RowCount(), 2);
     EXPECT_EQ(g->Rows(1), (QStringList{"", ""}));
+}
+
+TEST_F(AddressBook, SortsByNameWithoutRegardToCase) {
+    ShowBook("Name\temail\t\r\nbob\tb@x.org\t\r\nAnn\ta@x.org\t\r\ncarl\tc@x.org\t\r\n");
+    const TSortOptions& o = g->SortOptions();
+    EXPECT_TRUE(o.CanSort);
+    EXPECT_FALSE(o.SortCaseSensitive);
+    EXPECT_EQ(o.SortCol, 0);
+    EXPECT_EQ(o.SortDirection, sdAscending);
+    EXPECT_TRUE(g->MultiSelect());
+    g->SortByColumn(0);
+    EXPECT_EQ(g->Cols(0), (QStringList{"Name", "Ann", "bob", "carl"}));
+    EXPECT_EQ(g->Rows(1), (QStringList{"Ann", "a@x.org"}));
 }
 
 }  // namespace
