@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/NestFunctions.h"
+#include "engine/core/TreeText.h"
+#include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 #include "platform/core/RtfReader.h"
@@ -326,6 +329,15 @@ int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, 
                          const TOutlineProgress& progress) {
     TextSink sink(text);
     return Generate(sink, options, model, cards, progress);
+}
+
+TOutlinePairReader::TOutlinePairReader(const std::string& kivPath) {
+    Kiv = PosixBlockFile::Open(kivPath, OpenMode::ReadOnly);
+    Dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), OpenMode::ReadOnly);
+    if (Kiv->Size() < kRootHeaderSize) throw EKivError("\"" + kivPath + "\" is not a KIV datastructure");
+    Model.SetNestFile(Kiv.get());
+    Model.SetCardFile(Dsc.get());
+    Cards.SetCardFile(Dsc.get());
 }
 
 }  // namespace kiv

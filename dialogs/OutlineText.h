@@ -18,10 +18,12 @@
 //   an empty paragraph
 #include <QTextDocument>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/core/Cards.h"
 #include "engine/core/Nester.h"
+#include "platform/core/BlockFile.h"
 
 namespace kiv {
 
@@ -61,6 +63,16 @@ int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNe
 // nothing but pictures gives an empty line in the document's text and none here.
 int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, TNester& model, TCards& cards,
                          const TOutlineProgress& progress = {});
+
+// An open pair's files read-only, with an outline model over its top level and a card
+// store: what the generators read outside the window (the command-line tools). A file
+// that is missing or too short raises EKivError.
+struct TOutlinePairReader {
+    explicit TOutlinePairReader(const std::string& kivPath);
+    std::unique_ptr<PosixBlockFile> Kiv, Dsc;
+    TNester Model;
+    TCards Cards;
+};
 
 // Where a paragraph's first line starts: its left margin plus its first-line indent.
 qreal FirstLineIndent(const QTextBlock& block);

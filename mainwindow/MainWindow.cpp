@@ -22,6 +22,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/drops/Drops.h"
+#include "mainwindow/email/EmailCommands.h"
 #include "mainwindow/filetype/FileType.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/marks/Marks.h"
@@ -89,6 +90,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     marks_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
     collector_ = std::make_unique<TCollector>(*this);
+    new TEmailCommands(*this);  // a child of the window
     FinishSkeleton();
     Form1 = this;
 }

@@ -4,10 +4,12 @@
 #include <memory>
 
 #include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
 #include "engine/core/Marks.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
 #include "engine/core/Search.h"
+#include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 
@@ -179,12 +181,11 @@ std::vector<int> ParseTrail(std::string_view trail) {
     return steps;
 }
 
-void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind,
-                    std::string_view text) {
-    const std::vector<int> steps = ParseTrail(trail);
-    if (kind < kCardCaption || kind > kCardExternal)
-        throw EKivError("card kind " + IntToStr(kind) + ": a topic's cards are kinds 1 to 5");
-    // The nest holding the topic: followed down from the root, one child index a step.
+namespace {
+
+// The nest that holds the topic at the trail, followed down from the root one child index
+// a step.
+uint32_t TrailNest(BlockFile* nestFile, const std::vector<int>& steps) {
     uint32_t nest = ReadRootNest(nestFile);
     std::string walked;
     for (size_t i = 0; i + 1 < steps.size(); ++i) {
@@ -194,16 +195,62 @@ void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view t
         if (!NestFollowed(item.ChildNest)) throw EKivError("the topic at " + walked + " has no children");
         nest = item.ChildNest;
     }
+    return nest;
+}
+
+void CheckCardKind(int kind) {
+    if (kind < kCardCaption || kind > kCardExternal)
+        throw EKivError("card kind " + IntToStr(kind) + ": a topic's cards are kinds 1 to 5");
+}
+
+}  // namespace
+
+void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind,
+                    std::string_view text) {
+    const std::vector<int> steps = ParseTrail(trail);
+    CheckCardKind(kind);
     TNester model;
     model.SetNestFile(nestFile);
     model.SetCardFile(cardFile);
-    model.RootNest = nest;
+    model.RootNest = TrailNest(nestFile, steps);
     model.LoadBranch(-1, false);
     const int row = steps.back();
     if (!model.ValidRow(row)) throw EKivError("no topic at " + std::string(trail));
     if (!model.Cards().WriteRowCard(uint8_t(kind), row, text))
         throw EKivError("the card was not stored: the topic at " + std::string(trail) +
                         " has no free entry for card kind " + IntToStr(kind));
+}
+
+std::string ReadTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind) {
+    const std::vector<int> steps = ParseTrail(trail);
+    CheckCardKind(kind);
+    TNestItem item;
+    if (!GetNestItem(nestFile, TrailNest(nestFile, steps), steps.back(), item))
+        throw EKivError("no topic at " + std::string(trail));
+    TCards cards;
+    cards.SetCardFile(cardFile);
+    std::string text;
+    cards.ReadCard(uint8_t(kind), item.CardDir, text);
+    return text;
+}
+
+bool IsJoinedDatastructure(const std::string& path) {
+    if (FileExists(CardFileName(path)) || !FileExists(path)) return false;
+    TJoinedTrailer t;
+    return ReadJoinedTrailer(*PosixBlockFile::Open(path, OpenMode::ReadOnly), t);
+}
+
+std::string ReadPairOrCopy(const std::string& kivPath, const std::function<std::string(const std::string&)>& read) {
+    if (!IsJoinedDatastructure(kivPath)) return read(kivPath);
+    const std::string dir = TempDir() + "dump/";
+    RemoveTree(dir);
+    if (!MakeDirs(dir)) throw EFileError("Cannot create folder", dir, 0);
+    const std::string copy = dir + "joined.kiv";
+    WriteFileAtomic(copy, ReadWholeFile(kivPath));
+    UnpackDatastructure(copy);
+    std::string out = read(copy);
+    RemoveTree(dir);
+    return out;
 }
 
 std::string CardFilePathOf(const std::string& kivPath) {

@@ -4,6 +4,7 @@
 // Captions are separated by blanks; a topic's children follow it in parentheses; a caption
 // with blanks, parentheses or nothing at all is written in double quotes. The text is UTF-8;
 // captions are stored through the codec and dumped back as UTF-8.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,6 +48,17 @@ std::vector<int> ParseTrail(std::string_view trail);
 // names no topic or the card is not stored, EFileError when a write fails.
 void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind,
                     std::string_view text);
+
+// Card KIND of the topic at the trail as the card store reads it (a launch card with its
+// targets expanded). Raises EKivError when the trail names no topic.
+std::string ReadTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind);
+
+// Whether the file is a closed (joined) datastructure: no card file beside it and the
+// joined file's trailer at its end.
+bool IsJoinedDatastructure(const std::string& path);
+// read(path of an open pair) on a datastructure: an open pair as it is, a joined file
+// through a split copy in the temporary folder, the file itself left untouched.
+std::string ReadPairOrCopy(const std::string& kivPath, const std::function<std::string(const std::string&)>& read);
 
 // The card file of an open pair: "x.kiv" -> "x.dsc" (another name gets ".dsc" appended).
 std::string CardFilePathOf(const std::string& kivPath);

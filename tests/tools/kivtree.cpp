@@ -67,41 +67,19 @@ int Make(const Args& a) {
     return 0;
 }
 
-bool IsJoined(const std::string& path) {
-    if (kiv::FileExists(kiv::CardFileName(path)) || !kiv::FileExists(path)) return false;
-    kiv::TJoinedTrailer t;
-    return kiv::ReadJoinedTrailer(*kiv::PosixBlockFile::Open(path, kiv::OpenMode::ReadOnly), t);
-}
-
-// read(pair path) on the open pair; a closed datastructure is read from a split copy, the
-// file left untouched.
-template <class F>
-std::string ReadPair(const std::string& path, F read) {
-    if (!IsJoined(path)) return read(path);
-    const std::string dir = kiv::TempDir() + "dump/";
-    kiv::RemoveTree(dir);
-    if (!kiv::MakeDirs(dir)) throw kiv::EFileError("Cannot create folder", dir, 0);
-    const std::string copy = dir + "joined.kiv";
-    kiv::WriteFileAtomic(copy, kiv::ReadWholeFile(path));
-    kiv::UnpackDatastructure(copy);
-    std::string out = read(copy);
-    kiv::RemoveTree(dir);
-    return out;
-}
-
 int Print(const std::string& out) {
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int DumpPath(const std::string& path, bool withCards) {
-    return Print(ReadPair(path, [withCards](const std::string& p) { return kiv::DumpTreePair(p, withCards); }));
+    return Print(kiv::ReadPairOrCopy(path, [withCards](const std::string& p) { return kiv::DumpTreePair(p, withCards); }));
 }
 
 int Dump(const Args& a) { return DumpPath(a[0], false); }
 
 int DumpCards(const Args& a) {
-    if (a[0] == "--marks") return Print(ReadPair(a[1], [](const std::string& p) { return kiv::DumpMarksPair(p); }));
+    if (a[0] == "--marks") return Print(kiv::ReadPairOrCopy(a[1], [](const std::string& p) { return kiv::DumpMarksPair(p); }));
     if (a[0] != "--cards") throw kiv::EKivError("unknown option \"" + a[0] + "\" (dump takes --cards or --marks)");
     return DumpPath(a[1], true);
 }
@@ -120,7 +98,7 @@ int SetCard(const Args& a) {
     if (kind.size() != 1 || kind[0] < '0' || kind[0] > '9')
         throw kiv::EKivError("card kind \"" + kind + "\": a topic's cards are kinds 1 to 5");
     const std::string text = ReadStdin();
-    if (!IsJoined(a[0])) {
+    if (!kiv::IsJoinedDatastructure(a[0])) {
         kiv::StoreTrailCardPair(a[0], a[1], kind[0] - '0', text);
         return 0;
     }
@@ -142,21 +120,14 @@ int SetCard(const Args& a) {
 
 #ifdef KIV_TREE_EXPORT
 std::string ExportPair(const std::string& path, const kiv::TOutlineTextOptions& options, bool rtf) {
-    auto kiv = kiv::PosixBlockFile::Open(path, kiv::OpenMode::ReadOnly);
-    auto dsc = kiv::PosixBlockFile::Open(kiv::CardFilePathOf(path), kiv::OpenMode::ReadOnly);
-    if (kiv->Size() < kiv::kRootHeaderSize) throw kiv::EKivError("\"" + path + "\" is not a KIV datastructure");
-    kiv::TNester model;
-    model.SetNestFile(kiv.get());
-    model.SetCardFile(dsc.get());
-    kiv::TCards cards;
-    cards.SetCardFile(dsc.get());
+    kiv::TOutlinePairReader pair(path);
     if (!rtf) {
         std::string text;
-        kiv::BuildOutlineTextFile(text, options, model, cards);
+        kiv::BuildOutlineTextFile(text, options, pair.Model, pair.Cards);
         return text;
     }
     QTextDocument doc;
-    kiv::BuildOutlineText(doc, options, model, cards);
+    kiv::BuildOutlineText(doc, options, pair.Model, pair.Cards);
     return kiv::EditorFileBytes(doc, kiv::TEditorFileKind::RichText);
 }
 
@@ -176,7 +147,7 @@ int Export(const Args& a) {
     static char name[] = "kivtree";
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
-    return Print(ReadPair(a[0], [&](const std::string& p) { return ExportPair(p, o, rtf); }));
+    return Print(kiv::ReadPairOrCopy(a[0], [&](const std::string& p) { return ExportPair(p, o, rtf); }));
 }
 #endif
 
@@ -205,7 +176,7 @@ int Search(const Args& a) {
     if (request.Keywords.empty()) throw kiv::EKivError("no keywords to search for");
     const std::vector<int> steps = trail.empty() ? std::vector<int>{} : kiv::ParseTrail(trail);
     size_t found = 0;
-    const std::string out = ReadPair(a[0], [&](const std::string& path) {
+    const std::string out = kiv::ReadPairOrCopy(a[0], [&](const std::string& path) {
         const kiv::TTreePairFiles pair = kiv::OpenTreePair(path, false);
         // Branch scope: the topic at the trail and its sub-tree, hits with their whole trail.
         request.StartNest = kiv::ReadRootNest(pair.kiv.get());
