@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 #include <map>
 
@@ -192,6 +193,26 @@ TEST_F(FilesRegistration, LimitsAskAboveTwoThousandAndRefuseAboveFiftyThousand) 
         }
         EXPECT_EQ(frm->btnRegisterFiles->isEnabled(), c.n <= kMaxRegisteredEntries) << c.n;
     }
+}
+
+TEST_F(FilesRegistration, AScanOfFiftyThousandFilesLetsTheWindowWork) {
+    frm->SetFolderSource(std::make_unique<CountedFolders>(50000));
+    SetPath(QStringLiteral("/r"));
+    QStringList shown;
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        if (shown.isEmpty() || shown.back() != frm->lblFoundFiles->text()) shown << frm->lblFoundFiles->text();
+    });
+    timer.start();
+    frm->ProgressMs = 1;
+    frm->btnTestDirClick();
+    EXPECT_GT(ticks, 0);
+    EXPECT_GT(shown.size(), 1);
+    for (const QString& s : shown) EXPECT_EQ(s.toInt() % 100, 0) << s.toStdString();
+    EXPECT_EQ(frm->lblFoundFiles->text(), "50000");
 }
 
 TEST_F(FilesRegistration, RegisteringPutsTheFolderTopicAfterTheCurrentBranch) {
