@@ -208,13 +208,22 @@ void TfrmFilesRegistration::ShowSkipped(int skipped) {
     lblSkipped->setVisible(skipped > 0);
 }
 
-int TfrmFilesRegistration::Scan() {
+int TfrmFilesRegistration::Scan(bool& stopped) {
     int found = 0;
+    stop_ = false;
+    stopped = false;
+    struct StopOff {
+        QPushButton* b;
+        ~StopOff() { b->setEnabled(false); }
+    } stopOff{btnStop};
     Busied([&] {
+        // A count can be long too (a whole file system): Stop ends it.
+        btnStop->setEnabled(true);
         BuildTypeList();
         path_ = LocalPath(edtPath->text());
         TFileRegistrar r(*source_, Options(), Hooks());
         found = r.CountFiles(path_, true);
+        stopped = r.Stopped();
         ShowSkipped(r.Skipped());
     });
     return found;
@@ -222,12 +231,15 @@ int TfrmFilesRegistration::Scan() {
 
 void TfrmFilesRegistration::btnTestDirClick() {
     if (busy_) return;
-    Scan();
+    bool stopped = false;
+    Scan(stopped);
 }
 
 void TfrmFilesRegistration::btnRegisterFilesClick() {
     if (busy_) return;
-    const int n = Scan();
+    bool stopped = false;
+    const int n = Scan(stopped);
+    if (stopped) return;
     if (n == 0) {
         MessageDlg(QStringLiteral("No files were found to register."), MsgType::Information, MsgButtons::OK);
         return;

@@ -63,7 +63,7 @@ public:
     QLabel* lblSkipped = nullptr;     // folders skipped by the last scan or build; hidden when none
     QPushButton* btnTestDir = nullptr;
     QPushButton* btnRegisterFiles = nullptr;
-    QPushButton* btnStop = nullptr;
+    QPushButton* btnStop = nullptr;  // enabled while counting and building
     QPushButton* btnClose = nullptr;
 
     // ---- state ----
@@ -96,8 +96,9 @@ private:
     void BuildTypeList();
     TRegistrationOptions Options() const;
     TRegistrationHooks Hooks();
-    // The count of Scan, with the busy flag and the hour-glass; the found count.
-    int Scan();
+    // The count of Scan, with the busy flag and the hour-glass; the found count. stopped:
+    // "- Stop -" ended the count.
+    int Scan(bool& stopped);
     void Build(TKivStringGrid& grid, TFileRegistrar& registrar);
     void ShowSkipped(int skipped);
     void Busied(const std::function<void()>& work);

@@ -132,6 +132,7 @@ TFileRegistrar::TFileRegistrar(TFolderSource& source, TRegistrationOptions optio
 int TFileRegistrar::CountFiles(const std::string& folder, bool showProgress) {
     if (showProgress) {
         skipped_ = 0;
+        stopped_ = false;
         if (hooks_.ShowFound) hooks_.ShowFound(0);
     }
     if (Trim(folder).empty()) return 0;
@@ -145,7 +146,7 @@ int TFileRegistrar::Count(const std::string& folder, bool showProgress, bool any
     std::vector<std::string> pending{folder};
     std::vector<TFolderEntry> entries;
     int found = 0, looked = 0;
-    while (!pending.empty()) {
+    while (!pending.empty() && !(showProgress && StopNow())) {
         const std::string dir = std::move(pending.back());
         pending.pop_back();
         if (!source_.List(dir, entries)) {
@@ -153,6 +154,7 @@ int TFileRegistrar::Count(const std::string& folder, bool showProgress, bool any
             continue;
         }
         for (const TFolderEntry& e : entries) {
+            if (showProgress && StopNow()) break;
             ++looked;
             bool counts = false;
             if (!e.Folder) {

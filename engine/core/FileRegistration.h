@@ -114,7 +114,8 @@ public:
     // The entries that would be registered under folder (the folder itself not counted).
     // Depth first over an explicit stack, the last sub-folder listed first. With progress the
     // found count is shown as it grows and at the end; without, the count stops at the first
-    // entry that counts. An empty (trimmed) folder gives 0.
+    // entry that counts. An empty (trimmed) folder gives 0. A count with progress can be
+    // stopped (a walk of a whole file system takes long); Stopped() says so.
     int CountFiles(const std::string& folder, bool showProgress);
 
     // Makes the folder topic (MakeFileTopicCard with no name), hands its item to insert

@@ -276,6 +276,23 @@ TEST_F(FilesRegistration, EmptyFolderAndNotAFolderAreReported) {
     EXPECT_TRUE(Dialogs().Messages.empty());
 }
 
+TEST_F(FilesRegistration, StopDuringTheCountRegistersNothing) {
+    auto source = std::make_unique<CountedFolders>(0);
+    CountedFolders* folders = source.get();
+    frm->SetFolderSource(std::move(source));
+    SetPath(QStringLiteral("/deep"));
+    int lists = 0;
+    folders->OnList = [&](const std::string&) {
+        if (++lists == 100) QTest::mouseClick(frm->btnStop, Qt::LeftButton);
+    };
+    frm->btnRegisterFilesClick();
+    EXPECT_TRUE(Dialogs().Messages.empty());
+    EXPECT_LT(lists, 200);
+    EXPECT_EQ(Dump(), "A\n  A1\nB\n");
+    EXPECT_FALSE(frm->btnStop->isEnabled());
+    EXPECT_TRUE(frm->btnRegisterFiles->isEnabled());
+}
+
 TEST_F(FilesRegistration, StopDuringADeepBuildLeavesEveryNestReadable) {
     auto source = std::make_unique<CountedFolders>(0);
     CountedFolders* folders = source.get();

@@ -49,11 +49,13 @@ TEST_F(AutoRegistration, RegistersAFolderIntoTheOpenDatastructure) {
     WriteStringToFile(dir + "one.txt", "1");
     WriteStringToFile(dir + "sub/two.txt", "2");
     auto disk = std::make_unique<WatchedDisk>();
-    bool busyWhileBuilding = false, stopLive = false;
+    // Counting and building alike hold the busy gate and keep "- Stop -" clickable.
+    int lists = 0;
+    bool busyWhileBuilding = true, stopLive = true;
     disk->OnList = [&] {
-        if (!w->btnStop->isEnabled()) return;  // counting
-        busyWhileBuilding = Busy && f->IsBusy();
-        stopLive = w->btnStop->isEnabled() && w->btnStop->isEnabledTo(w) && w->isEnabled();
+        ++lists;
+        busyWhileBuilding = busyWhileBuilding && Busy && f->IsBusy();
+        stopLive = stopLive && w->btnStop->isEnabled() && w->isEnabled();
     };
     w->SetFolderSource(std::move(disk));
     w->edtPath->setText(QString::fromStdString(dir));
@@ -61,6 +63,7 @@ TEST_F(AutoRegistration, RegistersAFolderIntoTheOpenDatastructure) {
     Dialogs().AnswerMessage(IDOK);
     w->btnRegisterFiles->click();
     EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"Auto-registration complete.  3 new topics were created."});
+    EXPECT_EQ(lists, 4);  // two folders counted, then built
     EXPECT_TRUE(busyWhileBuilding);
     EXPECT_TRUE(stopLive);
     EXPECT_FALSE(Busy);

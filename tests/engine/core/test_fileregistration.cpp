@@ -152,6 +152,16 @@ TEST(CountFiles, CountsFilesAndFoldersWithProgressEveryHundred) {
     EXPECT_EQ(r.CountFiles("/r", false), 1);  // without progress: is there anything at all
 }
 
+TEST(CountFiles, AStoppedCountEndsAtOnce) {
+    FakeFolders fs;
+    fs.AddFiles("/r", 5000);
+    int asked = 0;
+    TFileRegistrar r(fs, {}, {{}, {}, {}, [&] { return ++asked > 1500; }});
+    EXPECT_EQ(r.CountFiles("/r", true), 1499);
+    EXPECT_TRUE(r.Stopped());
+    EXPECT_EQ(r.CountFiles("/r", false), 1);  // a probe is never stopped
+}
+
 TEST(CountFiles, LimitsAtTheirEdges) {
     const struct {
         int n;
