@@ -142,7 +142,8 @@ int TFileRegistrar::CountFiles(const std::string& folder, bool showProgress) {
 int TFileRegistrar::Count(const std::string& folder, bool showProgress, bool anyOnly) {
     std::set<TFolderId> seen;
     TFolderId id;
-    if (source_.Identify(folder, id)) seen.insert(id);
+    if (!source_.Identify(folder, id)) return 0;  // no folder: nothing to count, nothing skipped
+    seen.insert(id);
     std::vector<std::string> pending{folder};
     std::vector<TFolderEntry> entries;
     int found = 0, looked = 0;

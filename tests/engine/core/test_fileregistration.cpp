@@ -186,6 +186,8 @@ TEST(CountFiles, UnreadableAndLoopingFoldersAreSkippedAndCounted) {
     TFileRegistrar r(fs, {});
     EXPECT_EQ(r.CountFiles("/r", true), 4);  // a, locked, f.txt, g.txt
     EXPECT_EQ(r.Skipped(), 2);               // locked unreadable; back not a folder here
+    EXPECT_EQ(r.CountFiles("/nowhere", true), 0);
+    EXPECT_EQ(r.Skipped(), 0);
 }
 
 TEST(BuildFileTopics, FoldersFirstThenFilesInCaseInsensitiveOrder) {
