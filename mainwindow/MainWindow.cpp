@@ -17,6 +17,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/autoreg/AutoRegistration.h"
 #include "mainwindow/bins/Bins.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
@@ -90,7 +91,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     marks_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
     collector_ = std::make_unique<TCollector>(*this);
-    new TEmailCommands(*this);  // a child of the window
+    new TEmailCommands(*this);     // a child of the window
+    new TAutoRegistration(*this);  // a child of the window
     FinishSkeleton();
     Form1 = this;
 }

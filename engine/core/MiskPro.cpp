@@ -127,4 +127,19 @@ std::string ExtractBetween(std::string_view text, size_t& pos, std::string_view 
     return Trim(text.substr(p, end - p));
 }
 
+std::string PathExtension(std::string_view path) {
+    const size_t sep = path.find_last_of("/\\:");
+    const size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || (sep != std::string_view::npos && dot < sep)) return {};
+    return std::string(path.substr(dot));
+}
+
+bool IsURLText(std::string_view text) {
+    const std::string t = UpperCase(Trim(text));
+    for (const char* prefix : {"HTTP:", "HTTPS:", "FTP:", "WWW."})
+        if (t.rfind(prefix, 0) == 0) return true;
+    const std::string ext = PathExtension(t);
+    return ext == ".HTM" || ext == ".HTML" || ext == ".SHTML";
+}
+
 }  // namespace kiv

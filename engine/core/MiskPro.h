@@ -46,4 +46,12 @@ std::string URLToPath(std::string_view address);
 std::string ExtractBetween(std::string_view text, size_t& pos, std::string_view startTag,
                            std::string_view endTag, int n = 1);
 
+// The extension of a path as the Windows helpers took it: from the last "." after the last
+// separator ("/", "\\" or ":"), including the dot; empty when there is none.
+std::string PathExtension(std::string_view path);
+
+// The text looks like a web address or a web page: after trimming and upper-casing it
+// begins with "HTTP:", "HTTPS:", "FTP:" or "WWW.", or ends in ".HTM", ".HTML" or ".SHTML".
+bool IsURLText(std::string_view text);
+
 }  // namespace kiv

@@ -35,15 +35,6 @@ QPixmap LoadBitmap(const char* name) {
     return p;
 }
 
-// The extension of a path as the Windows helpers took it: from the last "." after the last
-// separator, including the dot; empty when there is none.
-std::string ExtensionOf(std::string_view path) {
-    const size_t sep = path.find_last_of("/\\:");
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (sep != std::string_view::npos && dot < sep)) return {};
-    return std::string(path.substr(dot));
-}
-
 // Octal escapes of /proc/self/mounts ("\040" for a blank).
 std::string UnescapeMountField(const std::string& s) {
     std::string out;
@@ -275,16 +266,8 @@ int TKivPanelsManager::LinkIconIndex(const std::string& target) {
 
 // ---- link classification ----
 
-bool IsURLText(std::string_view text) {
-    const std::string t = UpperCase(Trim(text));
-    for (const char* prefix : {"HTTP:", "HTTPS:", "FTP:", "WWW."})
-        if (t.rfind(prefix, 0) == 0) return true;
-    const std::string ext = ExtensionOf(t);
-    return ext == ".HTM" || ext == ".HTML" || ext == ".SHTML";
-}
-
 bool IsDocumentFile(std::string_view path) {
-    const std::string ext = UpperCase(ExtensionOf(path));
+    const std::string ext = UpperCase(PathExtension(path));
     static const char* const kTypes[] = {".DOC", ".PDF", ".XLS",  ".RTF",   ".PPT", ".TXT", ".CSV",
                                          ".HTM", ".HTML", ".SHTML", ".GIF", ".JPG", ".JPEG"};
     for (const char* t : kTypes)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/core/Cards.h"
+#include "engine/core/MiskPro.h"
 #include "platform/core/BlockFile.h"
 
 class QWidget;
@@ -102,9 +103,7 @@ private:
     std::map<std::string, int> pathIcon_;  // icon index of paths already asked for (painting asks often)
 };
 
-// The text looks like a web address or a web page: after trimming and upper-casing it
-// begins with "HTTP:", "HTTPS:", "FTP:" or "WWW.", or ends in ".HTM", ".HTML" or ".SHTML".
-bool IsURLText(std::string_view text);
+// IsURLText lives with the path helpers (engine/core/MiskPro.h).
 // The extension names a document or picture type, or the path is a shell namespace item.
 bool IsDocumentFile(std::string_view path);
 // The private temporary folder, with its trailing separator.

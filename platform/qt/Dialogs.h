@@ -72,6 +72,8 @@ struct InputRequest {
 struct FolderDialogRequest {
     QString Title;
     QString InitialDir;
+    QString StatusText;  // a line above the folders; none when empty
+    QString Root;        // the folder the user cannot leave upwards; none when empty
 };
 
 struct FontChoice {

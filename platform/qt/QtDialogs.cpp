@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace kiv {
@@ -137,9 +138,29 @@ FileDialogResult QtDialogs::OpenFile(const FileDialogRequest& r) { return RunFil
 FileDialogResult QtDialogs::SaveFile(const FileDialogRequest& r) { return RunFileDialog(r, true); }
 
 std::optional<QString> QtDialogs::BrowseForFolder(const FolderDialogRequest& r) {
-    QString dir = QFileDialog::getExistingDirectory(DialogParent(), r.Title, r.InitialDir,
-                                                    QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    if (dir.isEmpty()) return std::nullopt;
+    QFileDialog dlg(DialogParent(), r.Title);
+    dlg.setFileMode(QFileDialog::Directory);
+    dlg.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    const QString root = r.Root.isEmpty() ? QString() : QDir::cleanPath(r.Root);
+    const auto inRoot = [&root](const QString& dir) {
+        const QString d = QDir::cleanPath(dir);
+        return root.isEmpty() || root == QStringLiteral("/") || d == root || d.startsWith(root + QLatin1Char('/'));
+    };
+    QString start = r.InitialDir;
+    if (start.isEmpty() || !QFileInfo(start).isDir() || !inRoot(start)) start = root.isEmpty() ? QDir::homePath() : root;
+    dlg.setDirectory(start);
+    if (!root.isEmpty()) {
+        dlg.setSidebarUrls({QUrl::fromLocalFile(root)});
+        // The tree starts at the root: going above it leads back.
+        QObject::connect(&dlg, &QFileDialog::directoryEntered, &dlg, [&dlg, inRoot, root](const QString& dir) {
+            if (!inRoot(dir)) dlg.setDirectory(root);
+        });
+    }
+    if (!r.StatusText.isEmpty()) dlg.setLabelText(QFileDialog::LookIn, r.StatusText);
+    // A typed name that is no folder is refused by the dialog itself, which stays open.
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    const QString dir = dlg.selectedFiles().constFirst();
+    if (dir.isEmpty() || !inRoot(dir)) return std::nullopt;
     return dir;
 }
 

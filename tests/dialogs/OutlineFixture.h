@@ -16,6 +16,8 @@
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
 #include "engine/core/TreeText.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/TestHarness.h"
 
@@ -63,6 +65,21 @@ protected:
         model.RootNest = ReadRootNest(kiv.get());
         model.LoadBranch(-1, false);
         cards.SetCardFile(dsc.get());
+    }
+
+    // Outline panel 1 over the open pair's top level, the panels manager (made by the
+    // caller) pointed at the pair too.
+    std::unique_ptr<TKivStringGrid> MakeFirstPanel() {
+        PanelsManager().SetNestFile(kiv.get());
+        PanelsManager().SetCardFile(dsc.get());
+        auto grid = std::make_unique<TKivStringGrid>();
+        grid->Tag = 1;
+        grid->Nester->SetNestFile(kiv.get());
+        grid->Nester->SetCardFile(dsc.get());
+        grid->Nester->RootNest = ReadRootNest(kiv.get());
+        grid->Nester->LoadBranch(-1, false);
+        grid->SetRowCount(grid->Nester->RowCount());
+        return grid;
     }
 
     // The row of a caption in the model.

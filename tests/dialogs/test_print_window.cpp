@@ -33,15 +33,7 @@ protected:
     void SetUp() override {
         CreatePanelsManager();
         Open("A(A1 A2) B \"Caf\xC3\xA9 au lait\"");
-        PanelsManager().SetNestFile(kiv.get());
-        PanelsManager().SetCardFile(dsc.get());
-        grid = std::make_unique<TKivStringGrid>();
-        grid->Tag = 1;
-        grid->Nester->SetNestFile(kiv.get());
-        grid->Nester->SetCardFile(dsc.get());
-        grid->Nester->RootNest = ReadRootNest(kiv.get());
-        grid->Nester->LoadBranch(-1, false);
-        grid->SetRowCount(grid->Nester->RowCount());
+        grid = MakeFirstPanel();
         frm = std::make_unique<TfrmPrint>();
         frm->CurrentGrid = [this] {
             ++gridAsked;

@@ -119,8 +119,8 @@ TEST_F(DialogsTest, FontColourFolderAndPrinterDialogs) {
     EXPECT_EQ(fake.ColorRequests, (std::vector<TColor>{0xECF3F4}));
 
     fake.AnswerFolder(QString("/home/me/docs"));
-    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/"}), QString("/home/me/docs"));
-    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/"}), std::nullopt);  // unscripted: cancel
+    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/", {}, {}}), QString("/home/me/docs"));
+    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/", {}, {}}), std::nullopt);  // unscripted: cancel
     EXPECT_EQ(fake.FolderRequests.at(0).Title, "Select Folder");
     EXPECT_EQ(fake.Unscripted, 1);
 }
