@@ -3,7 +3,6 @@
 // acReturnToBackup, Template1, miLast1..miLast4, pmLastOpened.
 #include "mainwindow/datastructure/DatastructureLife.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -471,7 +470,8 @@ void TDatastructureLife::acOpenDataBaseExecute() {
     if (!odOpen.Execute()) return;
     const std::string path = odOpen.FileName.toStdString();
     if (LowerCase(ExtensionOf(path)) == ".kiv") OpenDatastructureFile(path);
-    else QDesktopServices::openUrl(QUrl::fromLocalFile(odOpen.FileName));
+    // Any other file opens with the desktop's program for it, as a link of the launch card.
+    else ctx_.LaunchCard().LaunchLink(TextToStored(odOpen.FileName), false, false);
 }
 
 void TDatastructureLife::miLast4Click(int n) { OpenLastDatastructure(n); }
