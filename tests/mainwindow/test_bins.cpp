@@ -395,6 +395,21 @@ TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsFor
 }
 
 
+// Two bins shown at once do not lie on one spot: each starts at its own place, Top 80 for
+// the first row, inside the window.
+TEST_F(Bins, TheFloatingPanelsStartEachInItsOwnPlace) {
+    Open("a");
+    const std::vector<QWidget*> panels{k->pnlTextBin, k->pnlClipBin, k->pnlLaunchBin, k->pnlTemplateBin, k->pnlMetaCard,
+                                       f->LaunchCard().pnlLaunchCard};
+    for (size_t i = 0; i < panels.size(); ++i) {
+        const QRect r = panels[i]->geometry();
+        EXPECT_GE(r.top(), 80) << i;
+        EXPECT_LE(r.right(), f->width()) << i;
+        for (size_t j = 0; j < i; ++j) EXPECT_NE(r.topLeft(), panels[j]->geometry().topLeft()) << i << " " << j;
+    }
+    EXPECT_EQ(panels[0]->y(), 80);
+}
+
 // ---- dragging out of the bins ----
 
 // A press on an entry and a move of 8 pixels start the program's own drag, with the list as
