@@ -436,6 +436,28 @@ TEST_F(Launch, PropertiesWithoutAFileManagerShowOurOwnWindow) {
     EXPECT_EQ(form->findChildren<TFilePropertiesWindow*>().size(), 0) << "the file manager showed them";
 }
 
+// The titles are readable: the Title column takes what its longest title needs, up to
+// half the list, whether the card was filled while hidden or shown.
+TEST_F(Launch, TheTitleColumnIsWideEnoughToReadTheTitles) {
+    Open("t");
+    const QString title = QStringLiteral("Quarterly report");
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/q.txt" + S + title.toStdString() + "\r\n/d/b.txt" + S + "b\r\n"));
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        if (pass > 0) L->ShowLaunchCard();  // hidden again
+        // A list not laid out yet has a widget's first size.
+        L->lvLaunchCard->resize(100, 30);
+        L->ShowLaunchCard();
+        ASSERT_FALSE(L->pnlLaunchCard->isHidden());
+        QCoreApplication::processEvents();
+        QTreeWidget* lv = L->lvLaunchCard;
+        const int need = QFontMetrics(lv->font()).horizontalAdvance(title);
+        EXPECT_GE(lv->columnWidth(0), need) << "list " << lv->width();
+        EXPECT_LE(lv->columnWidth(0), lv->viewport()->width() / 2 + 1);
+        EXPECT_GE(lv->columnWidth(0), lv->viewport()->width() / 3) << "a column no narrower than a third";
+    }
+}
+
 // File > Open of a file that is no datastructure, and Search Web, go to the desktop as the
 // launch card's links do; with nothing to open them, the user is told.
 TEST_F(Launch, FileOpenOfAnotherFileAndSearchWebOpenWithTheDesktop) {
