@@ -352,6 +352,11 @@ void TFileCommands::acReturnToBackupExecute() {
     const std::string path = bookMark->Path;
     const std::string backup = BackupFileName(path);
     if (!FileExists(backup)) return;
+    // The backup is as old as this run's first open: what was done since goes with it.
+    if (MessageDlg(QStringLiteral("Replace \"%1\" with its backup? Every change made since the backup was taken is lost.")
+                       .arg(QFileInfo(Q(path)).fileName()),
+                   MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
+        return;
     ctx_.Datastructure().CloseDatastructure();
     // One rename puts the copy in place: the datastructure is the old file or the backup.
     WriteFileAtomic(path, ReadWholeFile(backup));
