@@ -215,6 +215,8 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
         if (i >= 0) InterBase().Delete(i);
     }
     InterBase().SetCurrentIndex(-1);
+    // The strip of open datastructures was filled while the entry still stood.
+    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
 }
 
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
