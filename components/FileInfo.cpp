@@ -7,17 +7,14 @@
 
 #include <QFile>
 #include <QMimeDatabase>
+#include <optional>
 #include <cerrno>
 #include <memory>
 
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivError.h"
+#include "platform/qt/Gio.h"
 
-// GLib's headers name a struct member "signals", which Qt defines as a macro.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gio.h>
-#pragma pop_macro("signals")
 
 namespace kiv {
 
@@ -54,34 +51,17 @@ bool StatOf(const QString& path, struct stat& st) {
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
-struct GObjectUnref {
-    void operator()(gpointer p) const { g_object_unref(p); }
-};
-
-QString ProgramPath(const char* exe) {
-    if (!exe || !*exe) return {};
-    if (exe[0] == '/') return QFile::decodeName(exe);
-    std::unique_ptr<gchar, decltype(&g_free)> found(g_find_program_in_path(exe), &g_free);
-    return found ? QFile::decodeName(found.get()) : QString();
-}
-
 }  // namespace
 
 bool TFileInfo::GetAssociatedApp(TAssociatedApp& App) const {
     App = TAssociatedApp{};
     struct stat st;
     if (!StatOf(fileName_, st)) return false;
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName_);
-    if (!type.isValid()) return false;
-    std::unique_ptr<gchar, decltype(&g_free)> content(g_content_type_from_mime_type(type.name().toUtf8().constData()),
-                                                      &g_free);
-    if (!content) return false;
-    std::unique_ptr<GAppInfo, GObjectUnref> app(g_app_info_get_default_for_type(content.get(), FALSE));
-    if (!app) return false;
-    App.Exe = ProgramPath(g_app_info_get_executable(app.get()));
-    if (App.Exe.isEmpty()) return false;
-    if (const char* id = g_app_info_get_id(app.get())) App.DesktopId = QString::fromUtf8(id);
-    if (const char* name = g_app_info_get_name(app.get())) App.Name = QString::fromUtf8(name);
+    const std::optional<TGioApp> app = GioDefaultAppForFile(fileName_);
+    if (!app || app->Exe.isEmpty()) return false;
+    App.Exe = app->Exe;
+    App.DesktopId = app->Id;
+    App.Name = app->Name;
     return true;
 }
 

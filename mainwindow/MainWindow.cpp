@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -148,13 +149,25 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     startup_->OpenStartDatastructure(args);
 }
 
+namespace {
+constexpr int kFloatingWidth = 240;
+constexpr int kFloatingGap = 10;
+constexpr int kFloatingRowStep = 40;
+}  // namespace
+
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
     const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
                                                  {k.pnlLaunchBin, 262},  {k.pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
+    // Side by side from the left at Top 80, so that two shown at once do not lie on one spot;
+    // a window too narrow for all of them starts another row, a header lower.
+    const int columns = std::max(1, (width() - kFloatingGap) / (kFloatingWidth + kFloatingGap));
+    int i = 0;
     for (const auto& [panel, height] : floating) {
         panel->setParent(this);
-        panel->setGeometry(10, 80, 240, height + 1);
+        panel->setGeometry(kFloatingGap + (i % columns) * (kFloatingWidth + kFloatingGap), 80 + (i / columns) * kFloatingRowStep,
+                           kFloatingWidth, height + 1);
+        ++i;
         MakePanelSizeable(panel);
         panel->hide();
     }

@@ -1,6 +1,6 @@
 #pragma once
 // Looking at printed PDF files through poppler (poppler-utils, from the install script):
-// the document's information and the ink of a rendered page.
+// the document's information, its text and the ink of a rendered page.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -15,6 +15,14 @@ inline QString PdfInfo(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdfinfo"), {pdf});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) ADD_FAILURE() << "pdfinfo failed on " << pdf.toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The text of the file as pdftotext reads it.
+inline QString PdfText(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) ADD_FAILURE() << "pdftotext failed on " << pdf.toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 

@@ -4,6 +4,8 @@
 #include <map>
 
 #include "engine/core/DatastructureFiles.h"
+#include "engine/core/Marks.h"
+#include "engine/core/OutlineEdits.h"
 #include "platform/core/KivError.h"
 #include "platform/core/SamePath.h"
 
@@ -96,8 +98,24 @@ uint32_t CopyTopicCards(BlockFile* srcCards, BlockFile* dstCards, uint32_t srcDi
     return dir;
 }
 
+bool RepointTrail(const TCopyMap& map, TNavigator& trail) {
+    std::vector<TNode> nodes;
+    for (int i = 0; i < trail.Count(); ++i) {
+        TNode n = trail.GetNode(i);
+        const auto nest = map.Nests.find(n.ParentNest);
+        const auto item = map.Items.find({n.CardDir, n.ChildNest});
+        if (nest == map.Nests.end() || item == map.Items.end()) return false;
+        n.ParentNest = nest->second;
+        n.CardDir = item->second.CardDir;
+        n.ChildNest = item->second.ChildNest;
+        nodes.push_back(std::move(n));
+    }
+    for (int i = 0; i < int(nodes.size()); ++i) trail.SetNode(i, nodes[size_t(i)]);
+    return true;
+}
+
 TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst, TCloneTable& clones,
-                     uint32_t placedNest, uint32_t placedIndex, const TCopyProgress& progress) {
+                     uint32_t placedNest, uint32_t placedIndex, const TCopyProgress& progress, TCopyMap* map) {
     // One frame per nest being copied: the source items, the copies made so far and the
     // destination nest they fill when the frame is done.
     struct Frame {
@@ -120,6 +138,7 @@ TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFi
         if (clone) {
             if (TCloneRecord* r = clones.FindBySource(s)) {
                 ++r->Occurrences;
+                if (map) map->AddItem(s, r->Copy);
                 return r->Copy;
             }
         }
@@ -137,11 +156,13 @@ TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFi
                     // The nest is made now, so its address is known while its topics are copied.
                     c.ChildNest = AppendNestBlock(dst.Outline, TItemArray(children.size()));
                     nests[s.ChildNest] = c.ChildNest;
+                    if (map) map->Nests[s.ChildNest] = c.ChildNest;
                     stack.push_back(Frame{std::move(children), 0, {}, c.ChildNest, -1});
                     pushed = true;
                 }
             }
         }
+        if (map) map->AddItem(s, c);
         if (clone) {
             clones.Add({s, c, !pushed, 1, nest, index});
             if (pushed) stack.back().CloneRecord = int(clones.Records().size()) - 1;
@@ -224,7 +245,8 @@ void RemoveDatastructureFiles(const std::string& path) {
 }
 
 void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const std::string& path,
-                         const std::vector<TLevelCard>& levelCards, const TCopyProgress& progress) {
+                         const std::vector<TLevelCard>& levelCards, const TCopyProgress& progress,
+                         const TLevelCardsOfCopy& cardsOfCopy) {
     FileStep("copy:remove-old");
     RemoveDatastructureFiles(path);
     try {
@@ -235,14 +257,16 @@ void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const 
         InitCardFile(cards.get());
         const TPairFiles dst{outline.get(), cards.get()};
         TCloneTable clones;
+        TCopyMap map;
         uint32_t root = 0;
         if (!topics.empty()) {
             root = AppendNestBlock(dst.Outline, TItemArray(topics.size()));
             WriteRootNest(dst.Outline, root);
+            if (src.Outline) map.Nests[ReadRootNest(src.Outline)] = root;
         }
         for (size_t i = 0; i < topics.size(); ++i) {
             FileStep("copy:topic");
-            const TNestItem copy = CopyBranch(src, topics[i], dst, clones, root, uint32_t(i), progress);
+            const TNestItem copy = CopyBranch(src, topics[i], dst, clones, root, uint32_t(i), progress, &map);
             if (!SetNestItem(dst.Outline, root, int(i), copy))
                 throw ENesterError("Datastructure is corrupted, can't save nest item");
         }
@@ -250,7 +274,10 @@ void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const 
         FixCloneMarks(clones, dst.Cards);
         TDBCards db;
         db.SetCardFile(dst.Cards);
-        for (const TLevelCard& lc : levelCards)
+        std::vector<TLevelCard> all = levelCards;
+        if (cardsOfCopy)
+            for (TLevelCard& lc : cardsOfCopy(map)) all.push_back(std::move(lc));
+        for (const TLevelCard& lc : all)
             if (!lc.Text.empty() && !db.WriteCard(lc.Kind, lc.Text))
                 throw ENesterError("Datastructure is corrupted, a datastructure card found no room");
         outline.reset();
@@ -267,7 +294,29 @@ void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const 
     }
 }
 
-void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress) {
+void RepointMarks(const TPairFiles& src, const TCopyMap& map, TPackMarks& marks) {
+    TCards cards;
+    cards.SetCardFile(src.Cards);
+    auto repoint = [&](TQuickJump* list, int& dropped) {
+        if (!list) return;
+        for (int i = list->Count() - 1; i >= 0; --i) {
+            TNavigatorPtr trail = list->Navigator(i);
+            // Checked on a copy: the trail is changed only once it is known to hold.
+            TNavigator probe;
+            probe.Assign(*trail);
+            if (probe.Count() > 0 && ValidateTrail(src.Outline, cards, probe) && RepointTrail(map, probe)) {
+                trail->Assign(probe);
+                continue;
+            }
+            list->Delete(i);
+            ++dropped;
+        }
+    };
+    repoint(marks.Threads, marks.ThreadsDropped);
+    repoint(marks.QuickJumps, marks.QuickJumpsDropped);
+}
+
+void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress, TPackMarks* marks) {
     TItemArray tops;
     const uint32_t root = ReadRootNest(open.Outline);
     if (NestFollowed(root)) ReadNestItems(open.Outline, root, tops);
@@ -276,7 +325,20 @@ void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCop
     db.LoadDirAddress();
     std::vector<TLevelCard> level{{kDBCardTextBin, {}}, {kDBCardLaunchBin, {}}};
     for (TLevelCard& lc : level) db.ReadCard(lc.Kind, lc.Text);
-    WriteBranchesToFile(open, tops, PackTempName(path), level, progress);
+    // Without the window's lists, the stored ones (read whole, not validated yet).
+    TQuickJump storedThreads, storedQuickJumps;
+    TPackMarks stored{&storedThreads, &storedQuickJumps};
+    if (!marks) {
+        std::string blob;
+        db.ReadCard(kDBCardMarks, blob);
+        DeserializeMarks(blob, storedThreads, storedQuickJumps, {});
+        marks = &stored;
+    }
+    WriteBranchesToFile(open, tops, PackTempName(path), level, progress, [&](const TCopyMap& map) {
+        RepointMarks(open, map, *marks);
+        const bool none = marks->Threads->Count() == 0 && marks->QuickJumps->Count() == 0;
+        return std::vector<TLevelCard>{{kDBCardMarks, none ? std::string() : SerializeMarks(*marks->Threads, *marks->QuickJumps)}};
+    });
 }
 
 void ReplaceWithPackedCopy(const std::string& path) {

@@ -12,11 +12,14 @@
 // any point leaves the old datastructure or the new one.
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/core/Cards.h"
+#include "engine/core/Navigation.h"
 #include "engine/core/NestFunctions.h"
 #include "platform/core/BlockFile.h"
 
@@ -52,6 +55,19 @@ struct TPairFiles {
     BlockFile* Cards = nullptr;
 };
 
+// Where each copied nest and topic went: source nest -> copy nest (the old root -> the new
+// root included), source item -> copy item. A trail through the copied tree is re-pointed
+// through it; a topic not copied (removed, only in a bin) is not in it.
+struct TCopyMap {
+    std::map<uint32_t, uint32_t> Nests;
+    std::map<std::pair<uint32_t, uint32_t>, TNestItem> Items;
+    void AddItem(const TNestItem& source, const TNestItem& copy) { Items.emplace(std::pair{source.CardDir, source.ChildNest}, copy); }
+};
+
+// Re-points every node of the trail into the copy (nests, items; indexes stay, the copy keeps
+// the order). False, and the trail left as it was, when a node's nest or topic was not copied.
+bool RepointTrail(const TCopyMap& map, TNavigator& trail);
+
 // Called at every topic of a copy (the window lets its events run there).
 using TCopyProgress = std::function<void()>;
 
@@ -66,8 +82,10 @@ uint32_t CopyTopicCards(BlockFile* srcCards, BlockFile* dstCards, uint32_t srcDi
 // again but shared as in the source. A topic that stands for an external datastructure
 // keeps child nest 0xFFFFFFFF and its path. placedNest and placedIndex name the slot the
 // copy goes to (kept with a clone's record).
+// map, when given, learns every nest and topic copied.
 TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst, TCloneTable& clones,
-                     uint32_t placedNest, uint32_t placedIndex, const TCopyProgress& progress = {});
+                     uint32_t placedNest, uint32_t placedIndex, const TCopyProgress& progress = {},
+                     TCopyMap* map = nullptr);
 
 // Appends an empty slot to the destination's top level (the root nest made and written into
 // the header when there is none) and copies the topic into it. Returns {root nest, index}.
@@ -102,13 +120,31 @@ struct TLevelCard {
 // Writes the topics, in order, as the top level of a new joined datastructure at path
 // (whatever was there is replaced), with the level cards; clone marks fixed. The file is
 // complete and synced when this returns; on a failure nothing is left at path.
+// Level cards that can be written only once the copy is made (they name its addresses).
+using TLevelCardsOfCopy = std::function<std::vector<TLevelCard>(const TCopyMap& map)>;
 void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const std::string& path,
-                         const std::vector<TLevelCard>& levelCards, const TCopyProgress& progress = {});
+                         const std::vector<TLevelCard>& levelCards, const TCopyProgress& progress = {},
+                         const TLevelCardsOfCopy& cardsOfCopy = {});
+
+// The Threads and QuickJumps a pack carries into the copy, and how many of each it dropped
+// because their topics are gone.
+struct TPackMarks {
+    TQuickJump* Threads = nullptr;
+    TQuickJump* QuickJumps = nullptr;
+    int ThreadsDropped = 0;
+    int QuickJumpsDropped = 0;
+};
+
+// Every mark checked against the source (indexes and captions refreshed) and re-pointed into
+// the copy; a mark whose topic is gone is deleted and counted.
+void RepointMarks(const TPairFiles& src, const TCopyMap& map, TPackMarks& marks);
 
 // Pack, first half: the open pair's live tree (every top-level topic, the text bin with the
-// password and the launch bin; not the bins of removed topics nor the marks, whose
-// addresses would not hold) into the joined file PackTempName(path).
-void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress = {});
+// password, the launch bin, and the marks re-pointed to their topics' new addresses; not the
+// bins of removed topics) into the joined file PackTempName(path). The marks are those given
+// (the window's lists, re-pointed in place), else those stored in the source's card 6.
+void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress = {},
+                     TPackMarks* marks = nullptr);
 // Pack, second half, once the datastructure is closed: the packed copy is renamed over it.
 void ReplaceWithPackedCopy(const std::string& path);
 // The whole pack of a closed datastructure (opened, copied, joined, replaced).

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
@@ -42,6 +43,7 @@ namespace {
 
 constexpr QChar kLinkSeparator(0x01);
 constexpr int kLaunchBinItemHeight = 16;
+constexpr int kListDragThreshold = 8;  // as the outline panels' topic drags
 
 // The Resource Bin's lines: title underlined, then " - " and the target in red.
 class TLaunchBinDelegate : public QStyledItemDelegate {
@@ -85,7 +87,13 @@ std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, i
     return {{title, x, true, false}, {QStringLiteral(" - ") + target, after, false, true}};
 }
 
-TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {}
+TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {
+    ListDragStarter = [](QListWidget* source, QMimeData* data) {
+        auto* drag = new QDrag(source);
+        drag->setMimeData(data);
+        drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    };
+}
 
 void TBins::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
@@ -133,7 +141,10 @@ void TBins::WireLists() {
         list->viewport()->setAcceptDrops(true);
         list->viewport()->installEventFilter(this);
     }
-    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin}) list->installEventFilter(this);
+    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin}) {
+        list->installEventFilter(this);
+        list->viewport()->installEventFilter(this);  // presses that become drags
+    }
     k.txtTextBin->installEventFilter(this);
     k.lbxLaunchBin->setItemDelegate(new TLaunchBinDelegate(k.lbxLaunchBin));
     k.lbxLaunchBin->setUniformItemSizes(true);
@@ -175,6 +186,21 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
                 handled = dragging_;
             } else if (type == QEvent::MouseButtonRelease) {
                 pnlHelpHeaderMouseUp();
+                handled = true;
+            }
+            return;
+        }
+        // Entries dragged out of a bin list.
+        if (QListWidget* list = ListOfViewport(watched); list && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            const QPoint at = me->position().toPoint();
+            if (type == QEvent::MouseButtonPress) {
+                pressList_ = me->button() == Qt::LeftButton && list->itemAt(at) ? list : nullptr;
+                pressAt_ = at;
+            } else if (pressList_ == list && (me->buttons() & Qt::LeftButton) &&
+                       (at - pressAt_).manhattanLength() >= kListDragThreshold) {
+                pressList_ = nullptr;
+                StartListDrag(list);
                 handled = true;
             }
             return;
@@ -298,6 +324,24 @@ void TBins::acShowTemplateExecute() { ctx_.Drops().ShowBinPanel(ctx_.Skeleton().
 // ---- the bin lists ----
 
 bool TBins::AcceptsTopicDrag(QObject* source) { return qobject_cast<TKivStringGrid*>(source) != nullptr; }
+
+QListWidget* TBins::ListOfViewport(QObject* o) const {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin})
+        if (o == list->viewport()) return list;
+    return nullptr;
+}
+
+void TBins::StartListDrag(QListWidget* list) {
+    if (!list || list->selectedItems().isEmpty() || ctx_.IsBusy()) return;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), list->objectName().toUtf8());
+    TKivStringGrid::SetInternalDragSource(list);
+    struct End {
+        ~End() { TKivStringGrid::SetInternalDragSource(nullptr); }
+    } end;
+    ListDragStarter(list, data);
+}
 
 void TBins::lbxClipCardDragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);

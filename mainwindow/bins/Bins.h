@@ -14,6 +14,7 @@
 #include "platform/qt/KivAction.h"
 
 class QListWidget;
+class QMimeData;
 class QListWidgetItem;
 class QFont;
 class QWidget;
@@ -81,6 +82,10 @@ public:
     void DeleteLaunchBinLines();
     void DeleteTemplateLines();
     void lbxLaunchBinDblClick(QListWidgetItem* item);
+    // The selected entries of a bin list start the program's own drag (onto the outline
+    // panels); the starter returns when the drag has ended. Tests put one that records.
+    void StartListDrag(QListWidget* list);
+    std::function<void(QListWidget* source, QMimeData* data)> ListDragStarter;
 
     // ---- the launch card list ----
     void lvLaunchCardKeyDown(int key);
@@ -100,9 +105,13 @@ private:
     // first removed index (-1 none).
     int DeleteSelectedLines(QListWidget* list, const std::function<void(int)>& removeEntry);
     QWidget* PanelOf(QObject* o) const;
+    QListWidget* ListOfViewport(QObject* o) const;
 
     IWindowContext& ctx_;
     std::vector<QWidget*> panels_;
+    // A press on a bin list's entry, which may become a drag.
+    QListWidget* pressList_ = nullptr;
+    QPoint pressAt_;
     // Header drag state.
     bool dragging_ = false;
     QWidget* dragPanel_ = nullptr;

@@ -3,7 +3,6 @@
 // acReturnToBackup, Template1, miLast1..miLast4, pmLastOpened.
 #include "mainwindow/datastructure/DatastructureLife.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -216,6 +215,8 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
         if (i >= 0) InterBase().Delete(i);
     }
     InterBase().SetCurrentIndex(-1);
+    // The strip of open datastructures was filled while the entry still stood.
+    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
 }
 
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
@@ -471,7 +472,8 @@ void TDatastructureLife::acOpenDataBaseExecute() {
     if (!odOpen.Execute()) return;
     const std::string path = odOpen.FileName.toStdString();
     if (LowerCase(ExtensionOf(path)) == ".kiv") OpenDatastructureFile(path);
-    else QDesktopServices::openUrl(QUrl::fromLocalFile(odOpen.FileName));
+    // Any other file opens with the desktop's program for it, as a link of the launch card.
+    else ctx_.LaunchCard().LaunchLink(TextToStored(odOpen.FileName), false, false);
 }
 
 void TDatastructureLife::miLast4Click(int n) { OpenLastDatastructure(n); }

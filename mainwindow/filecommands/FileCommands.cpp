@@ -31,6 +31,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
@@ -163,17 +164,34 @@ bool TFileCommands::TakeSelectedTopics(TItemArray& items) {
 
 // ---- pack ----
 
+namespace {
+
+void CopyMarks(const TQuickJump& from, TQuickJump& to) {
+    for (int i = 0; i < from.Count(); ++i) to.AddNavigator()->Assign(*from.Navigator(i));
+    to.SetCurrentIndex(from.CurrentIndex());
+}
+
+}  // namespace
+
 void TFileCommands::acCompactDatabaseExecute() {
     if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
     const std::string path = PanelsManager().DatastructurePath;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
     if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
-    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
     ctx_.FlushCurrentRow();
+    // The marks as a close would store them (the current thread ends on the current topic),
+    // re-pointed into the copy; the window's own lists are read again from it.
+    TQuickJump threads, quickJumps;
+    CopyMarks(CurrentBookMark->Threads, threads);
+    CopyMarks(CurrentBookMark->QuickJumps, quickJumps);
+    if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex()); current && CurrentNavigator)
+        ctx_.Marks().AddCurrentTopicToMarks(*current);
+    TPackMarks marks{&threads, &quickJumps};
+    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
     // The text bin, the password and the launch bin as they stand now go with the copy.
     ctx_.Datastructure().WriteDatastructureCards();
-    BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress());
+    BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress(), &marks);
 
     const TBookMarkPtr bookMark = CurrentBookMark;
     std::exception_ptr failure;
@@ -183,7 +201,8 @@ void TFileCommands::acCompactDatabaseExecute() {
         failure = std::current_exception();
     }
     CurrentNavigator = nullptr;
-    // Their addresses do not hold in the packed file.
+    // Read again from the file that is opened: the copy's, re-pointed, or (when the copy
+    // did not replace it) the old file's, which the close stored.
     bookMark->Threads.Clear();
     bookMark->QuickJumps.Clear();
     bookMark->MarksPending = true;
@@ -191,6 +210,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     if (!failure) {
         try {
             ReplaceWithPackedCopy(path);
+            ctx_.Marks().NoteDroppedMarks(marks.ThreadsDropped, marks.QuickJumpsDropped);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -332,6 +352,11 @@ void TFileCommands::acReturnToBackupExecute() {
     const std::string path = bookMark->Path;
     const std::string backup = BackupFileName(path);
     if (!FileExists(backup)) return;
+    // The backup is as old as this run's first open: what was done since goes with it.
+    if (MessageDlg(QStringLiteral("Replace \"%1\" with its backup? Every change made since the backup was taken is lost.")
+                       .arg(QFileInfo(Q(path)).fileName()),
+                   MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
+        return;
     ctx_.Datastructure().CloseDatastructure();
     // One rename puts the copy in place: the datastructure is the old file or the backup.
     WriteFileAtomic(path, ReadWholeFile(backup));

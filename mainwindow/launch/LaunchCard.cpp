@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -354,9 +355,7 @@ void TLaunchCard::FillLaunchCard(std::string_view text) {
         const size_t p = line.find(kLinkSeparator);
         if (p != std::string::npos) AddLaunchCardItem(line.substr(p + 1), line.substr(0, p));
     }
-    // Titles are short and targets long: the titles get what they need, up to half the list.
-    lvLaunchCard->resizeColumnToContents(0);
-    lvLaunchCard->setColumnWidth(0, std::min(lvLaunchCard->columnWidth(0), lvLaunchCard->width() / 2));
+    FitTitleColumn();
     lvLaunchCard->setUpdatesEnabled(true);
     lvLaunchCardTag = 0;
     listGrid_ = ctx_.CurrentGrid();
@@ -422,7 +421,19 @@ void TLaunchCard::ShowLaunchCard() {
     }
     pnlLaunchCard->show();
     pnlLaunchCard->raise();
+    // Filled while hidden, the list had not its width yet.
+    FitTitleColumn();
     action->SetChecked(true);
+}
+
+void TLaunchCard::FitTitleColumn() {
+    // Titles are short and targets long: the titles get what they need, up to half the list.
+    if (QLayout* l = pnlLaunchCard->layout()) {
+        l->invalidate();
+        l->activate();
+    }
+    lvLaunchCard->resizeColumnToContents(0);
+    lvLaunchCard->setColumnWidth(0, std::min(lvLaunchCard->columnWidth(0), lvLaunchCard->viewport()->width() / 2));
 }
 
 void TLaunchCard::DeleteLaunchCardItem(int i) {

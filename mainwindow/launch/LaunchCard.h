@@ -113,6 +113,8 @@ public:
     QMenu* OpenWith3 = nullptr;
 
 private:
+    // The Title column: what the longest title needs, up to half the list.
+    void FitTitleColumn();
     void BuildActions();
     void BuildMenus();
     void WireList();

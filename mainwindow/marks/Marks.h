@@ -53,6 +53,9 @@ public:
     // Card 6, read at the first open of a run (the marks whose topics are gone are dropped
     // and reported by DatastructureOpened).
     void ReadMarksCard(std::string_view blob);
+    // Marks a pack could not carry over (their topics had gone): told with the others once
+    // the datastructure is open again.
+    void NoteDroppedMarks(int threads, int quickJumps);
     // While the open loads panel 1: the current thread stays when it still names a topic,
     // else the Threads become one trail, a copy of the current one. True when it stayed.
     bool SettleThreadsAtOpen();

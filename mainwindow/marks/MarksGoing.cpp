@@ -274,7 +274,15 @@ void TMarks::GoToQuickJump(int index) {
 // ---- the open ----
 
 void TMarks::ReadMarksCard(std::string_view blob) {
-    read_ = DeserializeMarks(blob, CurrentBookMark->Threads, CurrentBookMark->QuickJumps, StillThere);
+    const TMarksRead r = DeserializeMarks(blob, CurrentBookMark->Threads, CurrentBookMark->QuickJumps, StillThere);
+    read_.Split = r.Split;
+    read_.ThreadsDropped += r.ThreadsDropped;
+    read_.QuickJumpsDropped += r.QuickJumpsDropped;
+}
+
+void TMarks::NoteDroppedMarks(int threads, int quickJumps) {
+    read_.ThreadsDropped += threads;
+    read_.QuickJumpsDropped += quickJumps;
 }
 
 bool TMarks::SettleThreadsAtOpen() {

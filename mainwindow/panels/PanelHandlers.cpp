@@ -370,8 +370,11 @@ void TPanelHandlers::ShowDropMarker(TKivStringGrid* grid, int row) {
 
 void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
     Accept = false;
+    if (QListWidget* list = BinListOf(Source); list && !ctx_.IsBusy()) {
+        BinDragOver(Sender, list, X, Y, Accept);
+        return;
+    }
     auto* src = qobject_cast<TKivStringGrid*>(Source);
-    // Entries of the bins are dropped here once the bins can be dragged from.
     if (!src || ctx_.IsBusy()) {
         ctx_.ShowStatusHint(QString());
         return;
@@ -398,6 +401,10 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
 }
 
 void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, int X, int Y) {
+    if (QListWidget* list = BinListOf(Source); list && !ctx_.IsBusy()) {
+        BinDragDrop(Sender, list, X, Y);
+        return;
+    }
     auto* src = qobject_cast<TKivStringGrid*>(Source);
     if (!src || ctx_.IsBusy()) return;
     FlushCurrentRow();

@@ -10,6 +10,7 @@
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
 
+class QListWidget;
 class QTimer;
 
 namespace kiv {
@@ -36,7 +37,8 @@ public:
     void sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState Shift, int X, int Y);
     void sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y);
     void sgdSecondEndDrag(TKivStringGrid* Sender);
-    // Topics dragged from an outline panel onto a panel.
+    // Topics dragged from an outline panel, or entries of the Clip, Template and Resource
+    // Bins, onto a panel.
     void sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept);
     void sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, int X, int Y);
 
@@ -57,6 +59,14 @@ public:
 
 private:
     void WirePanel(TKivStringGrid* grid);
+    // ---- entries of the bins (BinDrops.cpp) ----
+    // The bin list the drag comes from (lbxClipCard, lbxTemplate, lbxLaunchBin), else null.
+    QListWidget* BinListOf(QObject* source) const;
+    void BinDragOver(TKivStringGrid* Sender, QListWidget* list, int X, int Y, bool& Accept);
+    void BinDragDrop(TKivStringGrid* Sender, QListWidget* list, int X, int Y);
+    void DropResourceLinks(TKivStringGrid* Sender, int row);
+    void DropTemplates(TKivStringGrid* Sender, int row);
+    void DropClipTopics(TKivStringGrid* Sender, int row);
     // The drop marker over the row of the panel, or hidden for row -1.
     void ShowDropMarker(TKivStringGrid* grid, int row);
 

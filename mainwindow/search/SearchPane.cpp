@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -29,6 +28,8 @@
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/launch/DesktopShell.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/hoist/Hoisting.h"
@@ -112,7 +113,10 @@ int IndexInNest(BlockFile* nestFile, const TNester& model, int row) {
 }  // namespace
 
 TSearchPane::TSearchPane(IWindowContext& ctx) : ctx_(ctx) {
-    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    // As a link of the launch card: in the embedded browser, else with the desktop's program.
+    OpenUrl = [this](const QUrl& url) {
+        return ctx_.LaunchCard().LaunchLink(TextToStored(url.toString()), false, true) != kOpenNothing;
+    };
 }
 
 TSearchPane::~TSearchPane() = default;

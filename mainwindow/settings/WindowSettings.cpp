@@ -2,6 +2,8 @@
 // shut-down.
 #include "mainwindow/settings/WindowSettings.h"
 
+#include "mainwindow/collector/Collector.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMainWindow>
@@ -106,6 +108,7 @@ void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
     FitFrame();
     CollectorLeft = g.Collector.x();
     CollectorTop = g.Collector.y();
+    ctx_.Collector().move(g.Collector);
 }
 
 void TWindowSettings::FitFrame() {
@@ -189,6 +192,10 @@ void TWindowSettings::SaveSettings() {
     s.MainLeft = ctx_.Window().x();
     s.MainHeight = ctx_.Window().height();
     s.MainWidth = ctx_.Window().width();
+    // Where the user left the collector (its own drag or the desktop's moved it).
+    const QPoint collector = ctx_.Collector().pos();
+    CollectorLeft = collector.x();
+    CollectorTop = collector.y();
     s.CollectorTop = CollectorTop;
     s.CollectorLeft = CollectorLeft;
     s.RowStrings = ColorScheme.RowLines;

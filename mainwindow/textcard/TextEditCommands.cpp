@@ -158,9 +158,11 @@ void TTextCard::FillDateTimeMenu() {
         }
         QAction* item = InsertDateTime1->actions().at(i);
         const QString caption = FormatDateTimeChoice(i);
-        item->setSeparator(caption == QLatin1String("-"));
+        const bool separator = caption == QLatin1String("-");
+        item->setSeparator(separator);
+        // A separator with a text is drawn as that text (a section title): it gets none.
         // The default's key is shown, not bound: acInsertTime owns Ctrl+Shift+D.
-        item->setText(i == chosen ? caption + QStringLiteral("\tCtrl+Shift+D") : caption);
+        item->setText(separator ? QString() : i == chosen ? caption + QStringLiteral("\tCtrl+Shift+D") : caption);
     }
 }
 

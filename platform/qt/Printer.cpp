@@ -7,6 +7,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <memory>
+#include <new>
 
 #include "platform/core/KivError.h"
 #include "platform/core/Rounding.h"
@@ -22,6 +23,43 @@ QPrinter& CurrentPrinter() {
     static QPrinter printer(QPrinter::HighResolution);
     return printer;
 }
+
+namespace {
+
+// A print engine whose start failed can stay "active" for good, refusing every later setting
+// (the printer set-up included). The current printer is then made again in place, with the
+// settings it had, so every holder of it keeps a printer that the set-up can change.
+void RecoverFromFailedStart(QPrinter& printer) {
+    if (&printer != &CurrentPrinter() || printer.printerState() != QPrinter::Active) return;
+    const QString name = printer.printerName();
+    const QPrinter::OutputFormat format = printer.outputFormat();
+    const QString file = printer.outputFileName();
+    const QPageLayout layout = printer.pageLayout();
+    const int resolution = printer.resolution();
+    const bool fullPage = printer.fullPage();
+    const int copies = printer.copyCount();
+    const bool collate = printer.collateCopies();
+    const QPrinter::ColorMode color = printer.colorMode();
+    const QPrinter::DuplexMode duplex = printer.duplex();
+    const QPrinter::PageOrder order = printer.pageOrder();
+    const QString docName = printer.docName();
+    printer.~QPrinter();
+    new (&printer) QPrinter(QPrinter::HighResolution);
+    printer.setOutputFormat(format);
+    if (format == QPrinter::NativeFormat) printer.setPrinterName(name);
+    printer.setOutputFileName(file);
+    printer.setPageLayout(layout);
+    printer.setResolution(resolution);
+    printer.setFullPage(fullPage);
+    printer.setCopyCount(copies);
+    printer.setCollateCopies(collate);
+    printer.setColorMode(color);
+    printer.setDuplex(duplex);
+    printer.setPageOrder(order);
+    printer.setDocName(docName);
+}
+
+}  // namespace
 
 QRect PrintPageRect(const QPrinter& printer) {
     const QRect page = printer.pageLayout().fullRectPixels(printer.resolution());
@@ -59,6 +97,7 @@ void PrintDocument(const QTextDocument& doc, QPrinter& printer, const QString& j
 
     QPainter painter;
     if (!painter.begin(&printer)) {
+        RecoverFromFailedStart(printer);
         const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
         if (name.isEmpty()) throw EKivError("Can't print: there is no printer; choose one, or a PDF file, in Printer Setup");
         throw EKivError("Can't print on " + name.toStdString());

@@ -19,8 +19,9 @@ QPrinter& CurrentPrinter();
 QRect PrintPageRect(const QPrinter& printer);
 
 // Prints the whole document on the printer as a job of that title, laid out in the page
-// rectangle, one page after the other. Raises EKivError when the printer cannot start.
-// The document itself is left as it is.
+// rectangle, one page after the other. Raises EKivError when the printer cannot start; the
+// printer is then left as it was, so that the printer set-up can change it and the next print
+// works. The document itself is left as it is.
 void PrintDocument(const QTextDocument& doc, QPrinter& printer, const QString& jobTitle);
 
 }  // namespace kiv

@@ -9,9 +9,11 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/bins/Bins.h"
+#include "mainwindow/drops/Drops.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "platform/qt/WidgetState.h"
 #include "tests/mainwindow/WindowFixture.h"
@@ -123,6 +125,29 @@ protected:
         QCoreApplication::sendEvent(list->viewport(), &drop);
         TKivStringGrid::SetInternalDragSource(nullptr);
         return accepted;
+    }
+    // Entries of a bin list dragged over the panel's row (-1: its blank top) and dropped
+    // there; whether the move was accepted.
+    bool DragBinOnto(QListWidget* list, TKivStringGrid* onto, int row, bool drop = true) {
+        QMimeData data;
+        data.setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), list->objectName().toUtf8());
+        TKivStringGrid::SetInternalDragSource(list);
+        const QPoint at = row >= 0 ? onto->CaptionRect(row).center() : QPoint(10, 5);
+        QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(onto->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(onto->viewport(), &move);
+        if (drop && move.isAccepted()) {
+            QDropEvent d(QPointF(at), Qt::MoveAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(onto->viewport(), &d);
+        }
+        TKivStringGrid::SetInternalDragSource(nullptr);
+        QCoreApplication::processEvents();
+        return move.isAccepted();
+    }
+    std::string Tree() {
+        f->FlushCurrentRow();
+        return DumpTree(PanelsManager().NestFile, PanelsManager().CardFile);
     }
 };
 
@@ -367,6 +392,121 @@ TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsFor
     ASSERT_EQ(g->Nester->RowCount(), 3);
     EXPECT_EQ(g->Nester->Caption(1), "b");
     EXPECT_EQ(g->Nester->Caption(2), "c");
+}
+
+
+// Two bins shown at once do not lie on one spot: each starts at its own place, Top 80 for
+// the first row, inside the window.
+TEST_F(Bins, TheFloatingPanelsStartEachInItsOwnPlace) {
+    Open("a");
+    const std::vector<QWidget*> panels{k->pnlTextBin, k->pnlClipBin, k->pnlLaunchBin, k->pnlTemplateBin, k->pnlMetaCard,
+                                       f->LaunchCard().pnlLaunchCard};
+    for (size_t i = 0; i < panels.size(); ++i) {
+        const QRect r = panels[i]->geometry();
+        EXPECT_GE(r.top(), 80) << i;
+        EXPECT_LE(r.right(), f->width()) << i;
+        for (size_t j = 0; j < i; ++j) EXPECT_NE(r.topLeft(), panels[j]->geometry().topLeft()) << i << " " << j;
+    }
+    EXPECT_EQ(panels[0]->y(), 80);
+}
+
+// ---- dragging out of the bins ----
+
+// A press on an entry and a move of 8 pixels start the program's own drag, with the list as
+// its source; a shorter move or a press beside the entries starts none.
+TEST_F(Bins, EntriesDragOutOfTheirListsPastEightPixels) {
+    Open("a");
+    for (QListWidget* list : {k->lbxClipCard, k->lbxTemplate, k->lbxLaunchBin}) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        list->addItem(QStringLiteral("entry"));
+        list->parentWidget()->show();
+        list->resize(200, 100);
+        std::vector<QObject*> started;
+        f->Bins().ListDragStarter = [&](QListWidget* source, QMimeData* data) {
+            started.push_back(TKivStringGrid::InternalDragSource());
+            EXPECT_EQ(source, list);
+            EXPECT_TRUE(data->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat)));
+            delete data;
+        };
+        const QPoint at = list->visualItemRect(list->item(0)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
+        list->item(0)->setSelected(true);
+        QMouseEvent near(QEvent::MouseMove, QPointF(at + QPoint(3, 2)), list->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QCoreApplication::sendEvent(list->viewport(), &near);
+        EXPECT_TRUE(started.empty());
+        QMouseEvent far(QEvent::MouseMove, QPointF(at + QPoint(6, 3)), list->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton,
+                        Qt::LeftButton, {});
+        QCoreApplication::sendEvent(list->viewport(), &far);
+        EXPECT_EQ(started, std::vector<QObject*>{list});
+        EXPECT_EQ(TKivStringGrid::InternalDragSource(), nullptr) << "the drag has ended";
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+    }
+}
+
+// Resource Bin links are attached to the topic they are dropped on and leave the bin; an
+// empty panel takes none.
+TEST_F(Bins, ResourceBinLinksDroppedOnATopicAreAttachedToIt) {
+    Open("a b");
+    for (const char* line : {"/d/one.txt\x01One", "/d/two.txt\x01Two", "/d/three.txt\x01Three"})
+        k->lbxLaunchBin->addItem(QString::fromUtf8(line));
+    Select(k->lbxLaunchBin, {0, 2});
+    EXPECT_FALSE(DragBinOnto(k->lbxLaunchBin, f->Panels().sgdSecond, -1, false)) << "an empty panel";
+    EXPECT_TRUE(DragBinOnto(k->lbxLaunchBin, g, 1));
+    EXPECT_EQ(g->Nester->LaunchList().GetLinks(1), "/d/one.txt" + S + "One\r\n/d/three.txt" + S + "Three\r\n");
+    EXPECT_EQ(Lines(k->lbxLaunchBin), QStringList{QStringLiteral("/d/two.txt") + QChar(1) + QStringLiteral("Two")});
+    Select(k->lbxLaunchBin, {0});
+    EXPECT_TRUE(DragBinOnto(k->lbxLaunchBin, g, 0));
+    EXPECT_EQ(k->lbxLaunchBin->count(), 0);
+    EXPECT_EQ(k->acShowLaunchBin->property("ImageIndex").toInt(), 17) << "the empty bin's picture";
+    Stop();
+    EXPECT_NE(ReadJoined(Home() + "FirstKivDB.kiv").Tree.find("b"), std::string::npos);
+}
+
+// Templates dropped on a topic are copied in after it, with their sub-trees; the template
+// keeps them.
+TEST_F(Bins, TemplatesDroppedOnAPanelAreCopiedInAfterTheTopic) {
+    const std::string tpl = Home() + "template.kiv";
+    MakeJoined(tpl, "letter(head foot) memo");
+    Open("a b");
+    ASSERT_EQ(Lines(k->lbxTemplate), QStringList({"letter", "memo"}));
+    Select(k->lbxTemplate, {0, 1});
+    EXPECT_TRUE(DragBinOnto(k->lbxTemplate, g, 0));
+    EXPECT_EQ(Tree(), "a\nletter\n  head\n  foot\nmemo\nb\n");
+    EXPECT_TRUE(k->lbxTemplate->selectedItems().isEmpty());
+    EXPECT_FALSE(f->IsBusy());
+    Stop();
+    EXPECT_EQ(ReadJoined(tpl).Tree, "letter\n  head\n  foot\nmemo\n");
+}
+
+// A topic set aside in the Clip Bin goes back where it is dropped: it leaves its old place
+// and the bin; into its own branch it is refused and stays in the bin.
+TEST_F(Bins, ClipBinTopicsArePutBackWhereTheyAreDropped) {
+    Open("a(a1 a2) b c");
+    ClickRow(g, 2);  // c
+    f->Drops().AddToClipCard(g);
+    ClickRow(g, 0);  // a
+    f->Drops().AddToClipCard(g);
+    ASSERT_EQ(Lines(k->lbxClipCard), QStringList({"c", "a"}));
+    TKivStringGrid* p2 = f->Panels().sgdSecond;
+    ASSERT_EQ(p2->Nester->RowCount(), 2);
+
+    Select(k->lbxClipCard, {1});
+    EXPECT_TRUE(DragBinOnto(k->lbxClipCard, p2, 0));  // a under itself
+    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("It is not possible to transfer a topic to its own branch.")});
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"c", "a"}));
+    EXPECT_EQ(Tree(), "a\n  a1\n  a2\nb\nc\n");
+
+    Select(k->lbxClipCard, {0});
+    EXPECT_TRUE(DragBinOnto(k->lbxClipCard, p2, 0));  // c after a1
+    EXPECT_EQ(Tree(), "a\n  a1\n  c\n  a2\nb\n");
+    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"a"}));
+    EXPECT_EQ(k->ClipCardBin.Count(), 1);
+    EXPECT_EQ(g->Nester->RowCount(), 2) << "c left panel 1";
+    ASSERT_EQ(p2->Nester->RowCount(), 3);
+    EXPECT_EQ(p2->Nester->Caption(1), "c");
+    Stop();
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "a\n  a1\n  c\n  a2\nb\n");
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <QMenu>
 #include <QTextEdit>
 
+#include "components/FourthTabSet.h"
 #include "engine/core/Marks.h"
+#include "mainwindow/navpath/NavigationPath.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -88,6 +90,9 @@ TEST_F(Datastructure, ARefusedOpenClosesTheOldOneCleanly) {
     ASSERT_TRUE(f->DatastructureOpen());
     f->Datastructure().OpenDatastructureFile(bad);
     ExpectNothingOpen(f);
+    EXPECT_EQ(InterBase().IndexOfPath(bad), -1);
+    EXPECT_EQ(f->NavPath().tsInterBase->Tabs().Strings(), QStringList{QStringLiteral("good")})
+        << "no tab for the refused file";
     EXPECT_FALSE(FileExists(Home() + "good.dsc")) << "the old one was joined";
     EXPECT_EQ(ReadJoined(Home() + "good.kiv").Tree, "one\ntwo\n");
     // Clicking and typing into the empty window does nothing harmful.

@@ -271,6 +271,16 @@ TEST_F(FileCommands, ReturnToBackupPutsTheBackupInPlace) {
     AddTopicAfter(First());
     ASSERT_TRUE(First()->Nester->SetCaption(1, "new"));
     f->Datastructure().acReturnToBackup->Update();
+    // Asked first; No changes nothing.
+    Dialogs().AnswerMessage(IDNO);
+    f->Datastructure().acReturnToBackup->Execute();
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("Replace \"notes.kiv\" with its backup? Every change made since the backup was taken is lost."));
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    EXPECT_EQ(First()->Nester->RowCount(), 2);
+    EXPECT_EQ(First()->Nester->Caption(1), "new");
+    Dialogs().AnswerMessage(IDYES);
     f->Datastructure().acReturnToBackup->Execute();
     EXPECT_TRUE(f->DatastructureOpen());
     EXPECT_EQ(First()->Nester->RowCount(), 1);

@@ -9,9 +9,11 @@
 #include <QTreeWidget>
 
 #include "engine/core/MiskPro.h"
+#include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/launch/DesktopShell.h"
 #include "mainwindow/launch/FileProperties.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/search/SearchPane.h"
 #include "platform/qt/WidgetState.h"
 #include "tests/XdgSandbox.h"
 #include "tests/mainwindow/WindowFixture.h"
@@ -432,6 +434,76 @@ TEST_F(Launch, PropertiesWithoutAFileManagerShowOurOwnWindow) {
     shell->PropertiesOffered = true;
     L->acProperties->Execute();
     EXPECT_EQ(form->findChildren<TFilePropertiesWindow*>().size(), 0) << "the file manager showed them";
+}
+
+// The titles are readable: the Title column takes what its longest title needs, up to
+// half the list, whether the card was filled while hidden or shown.
+TEST_F(Launch, TheTitleColumnIsWideEnoughToReadTheTitles) {
+    Open("t");
+    const QString title = QStringLiteral("Quarterly report");
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/q.txt" + S + title.toStdString() + "\r\n/d/b.txt" + S + "b\r\n"));
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        if (pass > 0) L->ShowLaunchCard();  // hidden again
+        // A list not laid out yet has a widget's first size.
+        L->lvLaunchCard->resize(100, 30);
+        L->ShowLaunchCard();
+        ASSERT_FALSE(L->pnlLaunchCard->isHidden());
+        QCoreApplication::processEvents();
+        QTreeWidget* lv = L->lvLaunchCard;
+        const int need = QFontMetrics(lv->font()).horizontalAdvance(title);
+        EXPECT_GE(lv->columnWidth(0), need) << "list " << lv->width();
+        EXPECT_LE(lv->columnWidth(0), lv->viewport()->width() / 2 + 1);
+        EXPECT_GE(lv->columnWidth(0), lv->viewport()->width() / 3) << "a column no narrower than a third";
+    }
+}
+
+// File > Open of a file that is no datastructure, and Search Web, go to the desktop as the
+// launch card's links do; with nothing to open them, the user is told.
+TEST_F(Launch, FileOpenOfAnotherFileAndSearchWebOpenWithTheDesktop) {
+    Open("t");
+    const std::string doc = File("notes.txt");
+    const std::string open = CurrentBookMark->Path;
+    Dialogs().AnswerOpen({QString::fromStdString(doc)});
+    form->Datastructure().acOpenDataBase->Execute();
+    EXPECT_EQ(shell->Calls, (std::vector<ShellCall>{{"open", QString::fromStdString(doc), {}}}));
+    EXPECT_EQ(CurrentBookMark->Path, open) << "the datastructure stays open";
+
+    form->Search().Search2Click(1);
+    ASSERT_EQ(shell->Calls.size(), 2u);
+    EXPECT_EQ(shell->Calls[1], (ShellCall{"open", QStringLiteral("https://duckduckgo.com/"), {}}));
+    EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
+
+    // Nothing associated: a file offers the choice of a program, an address is reported.
+    shell->OpenAnswer = kOpenNoAssociation;
+    Dialogs().AnswerOpen({QString::fromStdString(doc)});
+    form->Datastructure().acOpenDataBase->Execute();
+    EXPECT_EQ(shell->Calls.back(), (ShellCall{"choose", QString::fromStdString(doc), {}}));
+    form->Search().Search2Click(1);
+    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("There is no program that opens https://duckduckgo.com/")});
+}
+
+// A desktop without a single program: choosing one is not offered, the user is told.
+TEST_F(Launch, WithNoProgramAtAllTheUserIsToldNothingOpensTheFile) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::string root = env.Dir() + "xdg/";
+            MakeDirs(root);
+            if (!xdgtest::EnterXdgSandbox(root)) ::_exit(2);
+            InstallDesktopShell(MakeGioDesktopShell());
+            Open("t");
+            const std::string doc = File("notes.txt");
+            Dialogs().AnswerOpen({QString::fromStdString(doc)});
+            form->Datastructure().acOpenDataBase->Execute();
+            const QStringList texts = Dialogs().MessageTexts();
+            for (const QString& m : texts) std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
+            const bool told = texts == QStringList{QStringLiteral("There is no program that opens ") + QString::fromStdString(doc)};
+            Stop();
+            std::fflush(stderr);
+            ::_exit(told ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // Runs in a fresh process: GLib reads the XDG folders once, at its first use. The window

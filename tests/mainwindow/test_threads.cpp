@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "components/FourthTabSet.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "tests/ToolRun.h"
@@ -347,6 +348,50 @@ TEST_F(Marks, TwoThreadsAndThreeQuickJumpsSurviveARestart) {
         EXPECT_EQ(Current(), QString::fromLatin1(targets[i])) << i;
     }
     EXPECT_EQ(Messages(), std::vector<std::string>{});
+}
+
+// The marks follow their topics through a pack (the engine's tests move every address); only
+// the one whose topic went into the Recycled Bin is dropped, with its warning.
+TEST_F(Marks, PackKeepsTwoThreadsAndTwoQuickJumps) {
+    Open("A(B(C)) D E(F)");
+    ClickRow(p1, 0);
+    ClickRow(p2, 0);
+    m->acToMarksExecute();    // QuickJump 0: A / B
+    m->acToThreadsExecute();  // thread 1: A / B
+    ClickRow(p1, 1);
+    m->acToMarksExecute();  // QuickJump 1: D, deleted below
+    ClickRow(p1, 2);
+    ClickRow(p2, 0);
+    m->acToMarksExecute();  // QuickJump 2: E / F
+    ClickRow(p1, 1);
+    p1->DeleteMarkedTopics(true, true, true);
+    ASSERT_EQ(RecycledBin().Count(), 1);
+    ClickRow(p1, 0);
+    ClickRow(p1, 1);
+    ClickRow(p2, 0);  // thread 0 stands on E / F
+
+    f->FileCommands().acCompactDatabase->Execute();
+    EXPECT_EQ(Messages(), std::vector<std::string>{kQuickJumpGone.toStdString()});
+    ASSERT_EQ(Threads().Count(), 2);
+    ASSERT_EQ(QuickJumps().Count(), 2);
+    ExpectCurrentThreadIsTheTrail();
+    EXPECT_EQ(Current(), QStringLiteral("F"));
+    EXPECT_EQ(m->tsQuickJumps->Tabs().Strings(), (QStringList{"0. B", "1. F"}));
+    m->tsThreads->SetTabIndex(1);
+    EXPECT_EQ(Current(), QStringLiteral("B"));
+    m->tsThreads->SetTabIndex(0);
+    EXPECT_EQ(Current(), QStringLiteral("F"));
+    m->tsQuickJumps->SetTabIndex(0);
+    EXPECT_EQ(Current(), QStringLiteral("B"));
+    m->tsQuickJumps->SetTabIndex(1);
+    EXPECT_EQ(Current(), QStringLiteral("F"));
+    EXPECT_EQ(Messages().size(), 1u) << "every mark left leads to its topic";
+    Stop();
+
+    const std::string path = Home() + "FirstKivDB.kiv";
+    const test::ToolRun dump = test::RunTool(QStringLiteral("kivtree"), {QStringLiteral("dump"), QStringLiteral("--marks"), QString::fromStdString(path)});
+    EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
+    EXPECT_EQ(dump.out.toStdString(), "Threads\n  0. E / F\n  1. A / B\nQuickJumps\n  0. A / B\n  1. E / F\n");
 }
 
 TEST_F(Marks, ATopicDeletedWhileClosedDropsItsMarksWithTheWarning) {

@@ -94,3 +94,50 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
     const std::string expected = "\r\n\r\n============================\r\n" + std::string("dropped on the sw\xE4llow");
     EXPECT_NE(stored.find(expected), std::string::npos) << stored;
 }
+
+// A first start puts the collector 50 pixels below the top and 50 pixels left of the main
+// window's right edge, off the menu bar; where the user drags it is where the next start
+// puts it.
+TEST_F(X11Collector, StandsBesideTheMenuBarAndComesBackWhereItWasDragged) {
+    auto position = [&](const QString& id) {
+        const QRegularExpressionMatch m =
+            QRegularExpression("Position: (\\d+),(\\d+)").match(Run("xdotool", {"getwindowgeometry", id}));
+        return m.hasMatch() ? QPoint(m.captured(1).toInt(), m.captured(2).toInt()) : QPoint(-1, -1);
+    };
+    QProcess* kiv = &Start(kiv_, {});
+    QString collector = WindowId("KIV is run");
+    ASSERT_FALSE(collector.isEmpty()) << kiv->readAllStandardError().toStdString();
+    const QString mainId = WindowId("KIV - FirstKivDB.kiv");
+    ASSERT_FALSE(mainId.isEmpty());
+    QThread::msleep(300);
+    // The main window fills the screen (1024 wide, no panels under openbox).
+    EXPECT_EQ(position(collector), QPoint(1024 - 42 - 50, 50));
+
+    // Dragged by its picture.
+    Run("xdotool", {"mousemove", "953", "71"});
+    Run("xdotool", {"mousedown", "1"});
+    for (int step = 1; step <= 10; ++step) {
+        Run("xdotool", {"mousemove", QString::number(953 - step * 35), QString::number(71 + step * 25)});
+        QThread::msleep(40);
+    }
+    Run("xdotool", {"mouseup", "1"});
+    QThread::msleep(200);
+    const QPoint dragged = position(collector);
+    EXPECT_EQ(dragged, QPoint(932 - 350, 50 + 250));
+
+    ::kill(pid_t(kiv->processId()), SIGTERM);
+    ASSERT_TRUE(kiv->waitForFinished(15000));
+    const QString ini = QString::fromUtf8(QByteArray::fromStdString(kiv::ReadWholeFile(env.Dir() + "kiv.ini")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("CollectorW_Left=%1\r\n").arg(dragged.x()))) << ini.toStdString();
+    EXPECT_TRUE(ini.contains(QStringLiteral("CollectorW_Top=%1\r\n").arg(dragged.y()))) << ini.toStdString();
+
+    kiv = &Start(kiv_, {});
+    QThread::msleep(300);
+    collector = WindowId("KIV is run");
+    ASSERT_FALSE(collector.isEmpty()) << kiv->readAllStandardError().toStdString();
+    ASSERT_FALSE(WindowId("KIV - FirstKivDB.kiv").isEmpty());
+    QThread::msleep(300);
+    EXPECT_EQ(position(collector), dragged) << "back where it was dragged";
+    ::kill(pid_t(kiv->processId()), SIGTERM);
+    ASSERT_TRUE(kiv->waitForFinished(15000));
+}

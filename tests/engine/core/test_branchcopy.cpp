@@ -14,6 +14,7 @@
 #include "engine/core/BranchCopy.h"
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
+#include "engine/core/Marks.h"
 #include "engine/core/Nester.h"
 #include "engine/core/TreeText.h"
 #include "tests/engine/core/CrashStep.h"
@@ -270,6 +271,77 @@ TEST_F(BranchCopy, PackGivesASmallerFileWithTheSameTreeAndResetsTheBins) {
     EXPECT_EQ(LevelCard(path, kDBCardLaunchBin), "/x\x01X\r\n");
     for (uint8_t kind : {kDBCardRecycled, kDBCardLostBin, kDBCardMarks}) EXPECT_EQ(LevelCard(path, kind), "") << int(kind);
     EXPECT_EQ(Entries(dir), (std::vector<std::string>{"notes.kiv"}));
+}
+
+// A trail to the topic at the child indexes from the root, as the window makes it.
+void AddTopicTrail(BlockFile* kiv, TQuickJump& list, std::initializer_list<int> steps) {
+    TNavigatorPtr t = list.AddNavigator();
+    uint32_t nest = ReadRootNest(kiv);
+    for (int step : steps) {
+        TNestItem item;
+        ASSERT_TRUE(GetNestItem(kiv, nest, step, item));
+        t->Add(nest, uint32_t(step), false, "stale", item);
+        nest = item.ChildNest;
+    }
+}
+
+// The marks follow their topics into the packed file, whose addresses all differ; a mark whose
+// topic went into the Recycled Bin is dropped and counted.
+TEST_F(BranchCopy, PackRepointsTheMarksAndDropsThoseWhoseTopicsWent) {
+    MakeSource();
+    const std::string dump = "Threads\n  0. alpha / epsilon / zeta / eta\n  1. kappa / mu\n"
+                             "QuickJumps\n  0. iota\n  1. alpha / gamma delta\n";
+    TQuickJump threads, quick;
+    {
+        Pair p = OpenPair(path);
+        // The root nest rewritten far from where the copy puts it.
+        for (int round = 0; round < 20; ++round) WriteRootNest(p.kiv.get(), AppendNestBlock(p.kiv.get(), p.Tops()));
+        AddTopicTrail(p.kiv.get(), threads, {0, 2, 0, 0});
+        AddTopicTrail(p.kiv.get(), threads, {2, 1});
+        AddTopicTrail(p.kiv.get(), threads, {2, 0});  // lambda, removed below
+        AddTopicTrail(p.kiv.get(), quick, {1});
+        AddTopicTrail(p.kiv.get(), quick, {0, 1});
+        AddTopicTrail(p.kiv.get(), quick, {3});  // nu, removed below
+        TDBCards db;
+        db.SetCardFile(p.dsc.get());
+        db.LoadDirAddress();
+        ASSERT_TRUE(db.WriteCard(kDBCardMarks, SerializeMarks(threads, quick)));
+        TItemArray tops = p.Tops();
+        tops.pop_back();
+        WriteNestItems(p.kiv.get(), ReadRootNest(p.kiv.get()), tops);
+        TItemArray kappa;
+        ReadNestItems(p.kiv.get(), tops[2].ChildNest, kappa);
+        kappa.erase(kappa.begin());
+        WriteNestItems(p.kiv.get(), tops[2].ChildNest, kappa);
+    }
+    PackDatastructure(path);
+    const TNode oldRoot = threads.Navigator(0)->GetNode(0);
+    // The window's form first, on a copy: its lists are re-pointed in place, the drops counted.
+    const std::string copy = dir + "copy.kiv";
+    WriteFileAtomic(copy, ReadWholeFile(path));
+    {
+        UnpackDatastructure(copy);
+        Pair p = OpenPair(copy);
+        TPackMarks marks{&threads, &quick};
+        BuildPackedCopy(p.Files(), copy, {}, &marks);
+        EXPECT_EQ(marks.ThreadsDropped, 1);
+        EXPECT_EQ(marks.QuickJumpsDropped, 1);
+        ASSERT_EQ(threads.Count(), 2);
+        ASSERT_EQ(quick.Count(), 2);
+        EXPECT_EQ(quick.Navigator(1)->GetCaption(1), "gamma delta");
+        TSourceDatastructure packed(PackTempName(copy));
+        EXPECT_EQ(DumpMarks(packed.Files().Outline, packed.Files().Cards), dump);
+    }
+
+    PackDatastructureFile(path);
+    TSourceDatastructure src(path);
+    EXPECT_EQ(DumpMarks(src.Files().Outline, src.Files().Cards), dump);
+    TQuickJump t2, q2;
+    ASSERT_TRUE(DeserializeMarks(LevelCard(path, kDBCardMarks), t2, q2, {}).Split);
+    ASSERT_EQ(t2.Count(), 2);
+    EXPECT_EQ(ReadRootNest(src.Files().Outline), t2.Navigator(0)->GetNode(0).ParentNest);
+    EXPECT_NE(oldRoot.ParentNest, t2.Navigator(0)->GetNode(0).ParentNest);
+    EXPECT_EQ(t2.Navigator(1)->GetNode(1).Index, 0u) << "mu moved up when lambda went";
 }
 
 TEST_F(BranchCopy, PackRefusesAnOpenPairAndLeavesItAlone) {

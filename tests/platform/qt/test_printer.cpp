@@ -13,6 +13,7 @@
 
 using namespace kiv;
 using kiv::test::PdfInfo;
+using kiv::test::PdfText;
 
 namespace {
 
@@ -88,6 +89,35 @@ TEST(Printer, APrinterThatCannotStartIsReported) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(env.Dir() + "no/such/folder/x.pdf"));
     EXPECT_THROW(PrintDocument(doc, printer, QStringLiteral("Text Card")), EKivError);
+}
+
+// Print pressed before Printer Setup: the current printer has nowhere to print. The failure
+// says where to go, and what the set-up then chooses (a PDF file here) prints.
+TEST(Printer, AFailedPrintLeavesThePrinterForTheSetupAndTheNextPrintWorks) {
+    TestEnvironment env;
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("Printed after a failed print"));
+    QPrinter& printer = CurrentPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString());
+    printer.setResolution(300);
+    try {
+        PrintDocument(doc, printer, QStringLiteral("Text Card"));
+        ADD_FAILURE() << "a printer without output printed";
+    } catch (const EKivError& e) {
+        EXPECT_NE(std::string(e.what()).find("Printer Setup"), std::string::npos) << e.what();
+    }
+    EXPECT_NE(printer.printerState(), QPrinter::Active);
+    EXPECT_EQ(&CurrentPrinter(), &printer);
+    EXPECT_EQ(printer.resolution(), 300) << "the settings stay";
+    // What the set-up does.
+    const QString pdf = QString::fromStdString(env.Dir() + "after.pdf");
+    printer.setOutputFileName(pdf);
+    EXPECT_EQ(printer.outputFileName(), pdf);
+    PrintDocument(doc, printer, QStringLiteral("Text Card"));
+    const QString info = PdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\b"))) << info.toStdString();
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Printed after a failed print"))) << PdfText(pdf).toStdString();
 }
 
 }  // namespace

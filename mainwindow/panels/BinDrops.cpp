@@ -1,0 +1,159 @@
+// Entries of the bins dropped on an outline panel: Resource Bin links attached to the topic
+// under the pointer, templates copied in after it, topics set aside in the Clip Bin moved
+// there.
+#include <QListWidget>
+#include <algorithm>
+
+#include "engine/core/NestFunctions.h"
+#include "engine/core/OutlineEdits.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/filecommands/FileCommands.h"
+#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/panels/PanelHandlers.h"
+#include "platform/core/AppPaths.h"
+#include "platform/qt/Dialogs.h"
+
+namespace kiv {
+
+namespace {
+
+std::vector<int> SelectedLines(const QListWidget* list) {
+    std::vector<int> rows;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected()) rows.push_back(i);
+    return rows;
+}
+
+// Where topics dropped after the row go: after its sub-tree; the top of an empty panel.
+int PositionAfter(TKivStringGrid* grid, int row) {
+    const TNester& m = *grid->Nester;
+    return m.ValidRow(row) ? row + int(m.GetSubtreeRows(row).size()) : 0;
+}
+
+}  // namespace
+
+QListWidget* TPanelHandlers::BinListOf(QObject* source) const {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin})
+        if (source && source == list) return list;
+    return nullptr;
+}
+
+void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int X, int Y, bool& Accept) {
+    ShowDropMarker(Sender, -1);
+    ctx_.ShowStatusHint(QString());
+    Accept = false;
+    if (SelectedLines(list).empty()) return;
+    TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
+    if (prev && prev->Nester->RowCount() == 0) return;
+    const bool empty = Sender->Nester->RowCount() == 0;
+    if (list == ctx_.Skeleton().lbxLaunchBin && empty) return;
+    int col = -1, cell = -1;
+    Sender->MouseToCell(X, Y, col, cell);
+    const int row = Sender->RowAt(X, Y);
+    Sender->HoverRow = row;
+    // An empty panel takes templates and set-aside topics on its one blank line.
+    Accept = empty ? cell == 0 : Sender->IsRowValid(row) && !Sender->IsSinglePanelRootRow(row);
+}
+
+void TPanelHandlers::BinDragDrop(TKivStringGrid* Sender, QListWidget* list, int X, int Y) {
+    FlushCurrentRow();
+    ctx_.ShowStatusHint(QString());
+    bool accept = false;
+    BinDragOver(Sender, list, X, Y, accept);
+    if (!accept) return;
+    const int row = Sender->Nester->RowCount() == 0 ? -1 : Sender->RowAt(X, Y);
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (list == k.lbxLaunchBin) DropResourceLinks(Sender, row);
+    else if (list == k.lbxTemplate) DropTemplates(Sender, row);
+    else DropClipTopics(Sender, row);
+}
+
+void TPanelHandlers::DropResourceLinks(TKivStringGrid* Sender, int row) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    std::string links;
+    const std::vector<int> rows = SelectedLines(k.lbxLaunchBin);
+    for (int i : rows) links += TextToStored(k.lbxLaunchBin->item(i)->text()) + "\r\n";
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) delete k.lbxLaunchBin->takeItem(*it);
+    if (k.lbxLaunchBin->count() == 0) SetImageIndex(k.acShowLaunchBin, 17);
+    ctx_.LaunchCard().AddLinksToTopic(Sender, row, links);
+}
+
+void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    const std::vector<int> rows = SelectedLines(k.lbxTemplate);
+    TItemArray items;
+    for (int i : rows) items.push_back(k.TemplateBin.GetItem(i).Item());
+    {
+        TBusyGuard busy(ctx_.BusyCounter());
+        // One copy, one clone table: templates sharing clones stay clones of each other.
+        ctx_.FileCommands().CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row), AppDir() + "template.kiv", items);
+    }
+    for (int i : rows) k.lbxTemplate->item(i)->setSelected(false);
+}
+
+void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    TNester& target = *Sender->Nester;
+    BlockFile* nests = target.NestFile();
+    // The nest the topics go into: the row's, or the one the empty panel shows.
+    uint32_t destination = 0;
+    if (target.ValidRow(row)) {
+        target.TagRow(row);
+        destination = target.ParentNest(row);
+    } else if (TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
+        if (prev->IsRowValid(prev->CurrentRow())) destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
+    } else {
+        destination = target.RootNest;
+    }
+    const std::vector<int> rows = SelectedLines(k.lbxClipCard);
+    TItemArray moved;
+    std::vector<int> leaving;
+    bool refused = false;
+    for (int i : rows) {
+        const TRecycledRecord r = k.ClipCardBin.GetItem(i);
+        TItemArray siblings;
+        if (NestFollowed(r.ParentNest)) ReadNestItems(nests, r.ParentNest, siblings);
+        const auto at = std::find_if(siblings.begin(), siblings.end(), [&r](const TNestItem& it) {
+            return it == r.Item() || (r.CardDir != 0 && it.CardDir == r.CardDir) ||
+                   (int32_t(r.ChildNest) > 0 && it.ChildNest == r.ChildNest);
+        });
+        if (at != siblings.end()) {
+            const TNestItem item = *at;
+            if (NestInsideItems(nests, destination, {item}) || (target.ValidRow(row) && target.GetItem(row) == item)) {
+                refused = true;
+                continue;  // the entry stays
+            }
+            siblings.erase(at);
+            WriteNestItems(nests, r.ParentNest, siblings);
+            // Every panel showing it lets it go; the tagged row keeps its place among them.
+            for (TKivStringGrid* g : PanelsManager().Panels)
+                for (int gr = g->Nester->RowCount() - 1; gr >= 0; --gr)
+                    if (g->Nester->ParentNest(gr) == r.ParentNest && g->Nester->GetItem(gr) == item) {
+                        const int subtree = int(g->Nester->GetSubtreeRows(gr).size());
+                        for (int n = 0; n < std::max(1, subtree); ++n) g->Nester->DeleteRow(gr);
+                    }
+            moved.push_back(item);
+        }
+        // A topic no longer where it was set aside leaves the bin too.
+        leaving.push_back(i);
+    }
+    for (auto it = leaving.rbegin(); it != leaving.rend(); ++it) {
+        delete k.lbxClipCard->takeItem(*it);
+        k.ClipCardBin.Delete(*it);
+    }
+    if (!moved.empty()) {
+        const int tagged = target.FindTaggedRow();
+        Sender->InsertTopics(moved, tagged >= 0 ? PositionAfter(Sender, tagged) : target.RowCount(), false, true, 0);
+    }
+    for (TKivStringGrid* g : PanelsManager().Panels) g->RowsChanged(0);
+    ReloadCurrentRow();
+    if (refused)
+        MessageDlg(QStringLiteral("It is not possible to transfer a topic to its own branch."), MsgType::Error, MsgButtons::OK);
+}
+
+}  // namespace kiv
