@@ -15,6 +15,7 @@
 #include "platform/core/StoredPath.h"
 #include "tests/WindowsWritten.h"
 #include "tests/engine/core/TempHome.h"
+#include "tests/engine/core/ToolRun.h"
 
 namespace kiv {
 namespace {
@@ -172,6 +173,18 @@ TEST(StoredPath, TheCardStoreAndEveryCopyKeepUntouchedLines) {
     EXPECT_EQ(raw, stored + "||neu.txt\x01N\r\n");
     out.ReadStoredCard(kCardExternal, copy, raw);
     EXPECT_EQ(raw, "||ANDERE.KIV");
+}
+
+TEST(StoredPath, KivtreeDumpsAWindowsWrittenDatastructureDecoded) {
+    test::TempHome home;
+    const std::string path = home.Dir() + "win.kiv";
+    test::WriteWindowsDatastructure(path, {{"Café", WindowsLink(WindowsPath("||docs/Über.txt"), Cp1252("Über")), ""},
+                                           {"Extern", "", "||ANDERE.KIV"}});
+    const std::string bytes = ReadWholeFile(path);
+    const test::ToolRun r = test::Kivtree({"dump", "--cards", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Caf\xc3\xa9\n  @ " + home.Dir() + "docs/\xc3\x9c" "ber.txt | \xc3\x9c" "ber\nExtern\n");
+    EXPECT_EQ(ReadWholeFile(path), bytes) << "a dump writes nothing";
 }
 
 }  // namespace
