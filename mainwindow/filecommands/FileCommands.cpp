@@ -51,7 +51,7 @@ std::string TemplatePath() { return AppDir() + "template.kiv"; }
 constexpr uint64_t kLargeCardFile = 15000000;
 constexpr int kLargeHelpContext = 112;
 constexpr int kProgressEveryMs = 50;
-constexpr int kMaxPassword = 15;
+constexpr int kMaxPassword = int(kMaxPasswordBytes);
 
 // Every command of the menus under a menu, their sub-menus' included.
 void CollectMenuActions(QMenu* menu, std::vector<QAction*>& out) {
