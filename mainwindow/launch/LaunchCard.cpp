@@ -238,6 +238,9 @@ int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool interna
     // A "||" target (from the launch bin) is found as the other stored paths are.
     std::string target = StartsText("||", link) ? ResolveStoredPath(link, RelativePathBase()) : link;
     if (target.rfind("file:///", 0) == 0) target = URLToPath(target);
+    // A target under the program folder, written on Windows in another letter case.
+    if (!target.empty() && target[0] == '/')
+        target = FindIgnoringCase(LegacyText::Decode(target), LegacyText::Decode(RelativePathBase()));
     const bool web = IsWebAddress(target);
     if (internal && (web || IsDocumentFile(target))) {
         if (ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();

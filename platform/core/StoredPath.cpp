@@ -43,25 +43,30 @@ std::string StoredPathText(std::string_view stored, std::string_view base) {
     return LegacyText::Decode(base) + rest;
 }
 
-std::string ResolveStoredPath(std::string_view stored, std::string_view base) {
-    const std::string written = StoredPathText(stored, base);
-    if (!StartsWithBars(stored) || IsDrivePath(base) || Exists(written)) return written;
-    // Written on Windows, where names ignore case: each component is looked up in its folder.
-    std::string folder = LegacyText::Decode(base);
-    const std::string rest = written.substr(folder.size());
+std::string FindIgnoringCase(const std::string& path, const std::string& folder) {
+    if (Exists(path) || path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0) return path;
+    std::string found = folder;
+    const std::string rest = path.substr(folder.size());
     size_t from = 0;
     while (from < rest.size()) {
         size_t end = rest.find('/', from);
         if (end == std::string::npos) end = rest.size();
         if (end > from) {
-            const std::string entry = MatchEntry(folder, rest.substr(from, end - from));
-            if (entry.empty()) return written;
-            folder += entry;
-            if (end < rest.size()) folder += '/';
+            const std::string entry = MatchEntry(found, rest.substr(from, end - from));
+            if (entry.empty()) return path;
+            found += entry;
+            if (end < rest.size()) found += '/';
         }
         from = end + 1;
     }
-    return folder;
+    return found;
+}
+
+std::string ResolveStoredPath(std::string_view stored, std::string_view base) {
+    const std::string written = StoredPathText(stored, base);
+    if (!StartsWithBars(stored) || IsDrivePath(base)) return written;
+    // Written on Windows, where names ignore case: each component is looked up in its folder.
+    return FindIgnoringCase(written, LegacyText::Decode(base));
 }
 
 bool StoredPathExists(const std::string& resolved) {

@@ -21,6 +21,11 @@ std::string StoredPathText(std::string_view stored, std::string_view base);
 // returned as StoredPathText gives it, so it can be reported by that name.
 std::string ResolveStoredPath(std::string_view stored, std::string_view base);
 
+// The file a path (UTF-8) under the folder names: the path when it exists, else the names
+// after the folder taken as the folder spells them, without regard to letter case; the path
+// as given when that finds nothing either.
+std::string FindIgnoringCase(const std::string& path, const std::string& folder);
+
 // True when the resolved path is a local file name that exists (drive paths never do).
 bool StoredPathExists(const std::string& resolved);
 

@@ -267,6 +267,7 @@ TEST_F(Launch, LaunchLinkOpensExistingTargetsAndAddressesAndReportsMissingOnes) 
     const std::string file = File("notes.txt");
     const std::string plus = File("C++/a+b.txt");
     File("docs/rel.txt");
+    File("docs/\xc3\x9c" "ber.txt");
     const std::string folder = Home() + "docs";
     const QString missing = QStringLiteral("There is not the file or folder - ");
     struct Case {
@@ -280,6 +281,10 @@ TEST_F(Launch, LaunchLinkOpensExistingTargetsAndAddressesAndReportsMissingOnes) 
         {plus, {{"open", QString::fromStdString(plus), {}}}, ""},
         {"||docs/rel.txt", {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}}, ""},
         {"||docs\\rel.txt", {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}}, ""},
+        // Written on Windows in another letter case, in Windows-1252.
+        {"||DOCS\\REL.TXT", {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}}, ""},
+        {Home() + "Docs/Rel.txt", {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}}, ""},
+        {"||docs\\\xdc" "ber.txt", {{"open", QString::fromStdString(Home() + "docs/\xc3\x9c" "ber.txt"), {}}}, ""},
         {"file://" + file, {{"open", QString::fromStdString(file), {}}}, ""},
         {"https://example.org/a?b=c+d", {{"open", QStringLiteral("https://example.org/a?b=c+d"), {}}}, ""},
         {"www.example.org", {{"open", QStringLiteral("http://www.example.org"), {}}}, ""},
