@@ -378,7 +378,9 @@ std::string RelinkLaunchCard(std::string_view base, std::string_view text, std::
         const size_t p = targetEnd(line);
         size_t j = 0;
         if (p != std::string::npos)
-            while (j < expanded.size() && (targetEnd(expanded[j]) != p || expanded[j].compare(0, p, line, 0, p) != 0)) ++j;
+            while (j < expanded.size() &&
+                   (targetEnd(expanded[j]) != p || expanded[j].compare(0, p, line, 0, p) != 0))
+                ++j;
         if (p != std::string::npos && j < expanded.size())
             line = storedLines[j].substr(0, targetEnd(storedLines[j])) + line.substr(p);
         else

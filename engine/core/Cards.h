@@ -163,9 +163,9 @@ public:
     // The card's bytes as stored, for every kind.
     void ReadStoredCard(uint8_t kind, uint32_t directory, std::string& text);
     // Launch cards have their targets made relative first, keeping the lines the text did not
-    // change as they are stored (RelinkLaunchCard); an unchanged card is not rewritten. A directory is made when it is 0
-    // (its address returned through directory). False when nothing was stored (no entry
-    // left for a new kind, or kind 0).
+    // change as they are stored (RelinkLaunchCard); an unchanged card is not rewritten. A
+    // directory is made when it is 0 (its address returned through directory). False when
+    // nothing was stored (no entry left for a new kind, or kind 0).
     [[nodiscard]] bool WriteCard(uint8_t kind, uint32_t& directory, std::string_view text);
     // Stores the text as it stands.
     [[nodiscard]] bool StoreCard(uint32_t& directory, uint8_t kind, std::string_view text);

@@ -252,7 +252,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
     if (!createWhenMissing && !DatastructureExists(path)) {
         // Reached through the list of open datastructures: the open one stays open and current.
-        InterBase().SetCurrentIndex(ctx_.DatastructureOpen() && CurrentBookMark ? InterBase().IndexOfPath(CurrentBookMark->Path) : -1);
+        const bool open = ctx_.DatastructureOpen() && CurrentBookMark;
+        InterBase().SetCurrentIndex(open ? InterBase().IndexOfPath(CurrentBookMark->Path) : -1);
         ReportMissingDatastructure(path);
         return false;
     }
