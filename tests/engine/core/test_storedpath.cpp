@@ -8,6 +8,8 @@
 
 #include "engine/core/BranchCopy.h"
 #include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
+#include "engine/core/NestFunctions.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/LegacyText.h"
@@ -173,6 +175,36 @@ TEST(StoredPath, TheCardStoreAndEveryCopyKeepUntouchedLines) {
     EXPECT_EQ(raw, stored + "||neu.txt\x01N\r\n");
     out.ReadStoredCard(kCardExternal, copy, raw);
     EXPECT_EQ(raw, "||ANDERE.KIV");
+}
+
+// The launch card of the first top-level topic of a closed datastructure, as stored.
+std::string FirstLaunchCard(const std::string& path) {
+    TSourceDatastructure src(path);
+    TItemArray tops;
+    ReadNestItems(src.Files().Outline, ReadRootNest(src.Files().Outline), tops);
+    EXPECT_FALSE(tops.empty());
+    TCards cards;
+    cards.SetCardFile(src.Files().Cards);
+    std::string raw;
+    if (!tops.empty()) cards.ReadStoredCard(kCardLaunch, tops[0].CardDir, raw);
+    return raw;
+}
+
+TEST(StoredPath, PackBranchesAndTheTemplateCopyLaunchCardsAsStored) {
+    test::TempHome home;
+    const std::string path = home.Dir() + "win.kiv";
+    const std::string stored = WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) + WindowsLink(home.Dir() + "abs", "A");
+    test::WriteWindowsDatastructure(path, {{"Café", stored, ""}});
+    {
+        TSourceDatastructure src(path);
+        TItemArray tops;
+        ReadNestItems(src.Files().Outline, ReadRootNest(src.Files().Outline), tops);
+        SaveBranchesAs(src.Files(), tops, home.Dir() + "branches.kiv");
+        AppendBranchesTo(src.Files(), tops, home.Dir() + "template.kiv");
+    }
+    PackDatastructureFile(path);
+    for (const char* name : {"win.kiv", "branches.kiv", "template.kiv"})
+        EXPECT_EQ(FirstLaunchCard(home.Dir() + name), stored) << name;
 }
 
 TEST(StoredPath, KivtreeDumpsAWindowsWrittenDatastructureDecoded) {
