@@ -97,6 +97,32 @@ TEST_F(WindowsFiles, ExternalDatastructuresAreFoundAsWindowsNamesThemAndNeverMad
     EXPECT_EQ(files(), before) << "no file was made by following a link";
 }
 
+TEST_F(WindowsFiles, NewExternalLinksAreStoredInWindows1252WhereItHoldsThem) {
+    const std::string main = Home() + "main.kiv";
+    WriteWindowsDatastructure(main, {{"West", "", ""}, {"Ost", "", ""}});
+    MakeJoined(Home() + "Caf\xc3\xa9.kiv", "x");
+    MakeJoined(Home() + "\xd0\x96.kiv", "y");  // "Ж" has no Windows-1252 byte
+    StartOn(main);
+    auto external = [&](int row) {
+        std::string card;
+        TCards cards;
+        cards.SetCardFile(f->Pair().Cards.get());
+        cards.ReadStoredCard(kCardExternal, p1->Nester->CardDir(row), card);
+        return card;
+    };
+    ClickRow(p1, 0);
+    Dialogs().AnswerOpen({QString::fromStdString(Home() + "Caf\xc3\xa9.kiv")});
+    f->FileCommands().acLinkToExt->Execute();
+    EXPECT_EQ(external(0), Cp1252("||Café.kiv")) << "before: \"||Caf\\xc3\\xa9.kiv\", which Windows does not find";
+    ClickRow(p1, 1);
+    Dialogs().AnswerOpen({QString::fromStdString(Home() + "\xd0\x96.kiv")});
+    f->FileCommands().acLinkToExt->Execute();
+    EXPECT_EQ(external(1), "||\xd0\x96.kiv");
+    // Both are followed again.
+    Follow(0);
+    EXPECT_EQ(OpenPath(), Home() + "Caf\xc3\xa9.kiv");
+}
+
 TEST_F(WindowsFiles, LaunchLinesTheUserDidNotChangeKeepTheirBytesInTheWindowAndInPack) {
     const std::string main = Home() + "main.kiv";
     const std::string stored = WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) +
