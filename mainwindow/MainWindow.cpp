@@ -117,7 +117,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     // The file type is registered at every start; nothing there may stop the start.
     fileType_->Register();
     InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) {
-        datastructure_->OpenDatastructure(path, true);
+        datastructure_->OpenDatastructure(path, datastructure_->CreatingDatastructure());
     };
     SetOpenDatastructureSource({[] { return CurrentBookMark.get(); }, [] { return CurrentNavigator.get(); }});
     TextBinEditor = k.txtTextBin;

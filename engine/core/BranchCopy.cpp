@@ -88,11 +88,11 @@ uint32_t CopyTopicCards(BlockFile* srcCards, BlockFile* dstCards, uint32_t srcDi
     dst.SetCardFile(dstCards);
     uint32_t dir = 0;
     std::string text;
+    // Copied as stored: a link line keeps its bytes ("||docs\x" stays as Windows wrote it).
     for (uint8_t kind = kCardCaption; kind <= kCardExternal; ++kind) {
-        text.clear();
-        src.ReadCard(kind, srcDirectory, text);
+        src.ReadStoredCard(kind, srcDirectory, text);
         if (text.empty()) continue;
-        if (!dst.WriteCard(kind, dir, text))
+        if (!dst.StoreCard(dir, kind, text))
             throw ENesterError("Datastructure is corrupted, a copied card found no room in its directory");
     }
     return dir;

@@ -6,6 +6,8 @@
 
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
+#include "platform/core/LegacyText.h"
+#include "platform/core/StoredPath.h"
 
 namespace kiv {
 
@@ -52,11 +54,6 @@ private:
 
 // A caption's chunk comes in one read together with its header.
 constexpr size_t kChunkProbe = 512;
-
-bool IsDrivePath(std::string_view s) {
-    return s.size() >= 3 && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')) &&
-           s[1] == ':' && (s[2] == '\\' || s[2] == '/');
-}
 
 }  // namespace
 
@@ -314,18 +311,35 @@ std::string MakeRelativePath(std::string_view base, std::string_view path) {
     const bool drive = IsDrivePath(base);
     if (base.empty() || (!drive && base[0] != '/') || base.size() > path.size())
         return std::string(path);
-    std::string_view head = path.substr(0, base.size());
-    // Windows folders ignore case; ours do not, and folding would name another file.
-    if (drive ? !SameText(head, base) : head != base) return std::string(path);
-    return "||" + std::string(path.substr(base.size()));
+    if (drive) {
+        // Windows folders ignore case; ours do not, and folding would name another file.
+        if (!SameText(path.substr(0, base.size()), base)) return std::string(path);
+        return "||" + std::string(path.substr(base.size()));
+    }
+    // The base is a file name (UTF-8); the path may be stored in Windows-1252.
+    const std::string text = LegacyText::Decode(path);
+    const std::string folder = LegacyText::Decode(base);
+    if (text.size() < folder.size() || text.compare(0, folder.size(), folder) != 0) return std::string(path);
+    return "||" + LegacyText::Encode(std::string_view(text).substr(folder.size()));
 }
 
 std::string ExpandRelativePath(std::string_view base, std::string_view path) {
     if (path.size() < 2 || path[0] != '|' || path[1] != '|') return std::string(path);
-    std::string rest(path.substr(2));
-    if (!IsDrivePath(base)) std::replace(rest.begin(), rest.end(), '\\', '/');
-    return std::string(base) + rest;
+    if (IsDrivePath(base)) return std::string(base) + std::string(path.substr(2));
+    return StoredPathText(path, base);
 }
+
+namespace {
+
+// The line with its target converted; lines without a target come back as they are.
+std::string ConvertLinkLine(bool toRelative, std::string_view base, const std::string& line) {
+    const size_t p = line.find('\x01');
+    if (p == std::string::npos || p == 0) return line;
+    const std::string_view target(line.data(), p);
+    return (toRelative ? MakeRelativePath(base, target) : ExpandRelativePath(base, target)) + line.substr(p);
+}
+
+}  // namespace
 
 void ConvertLinkPaths(bool toRelative, std::string_view base, std::string_view text,
                       std::string& out) {
@@ -334,14 +348,45 @@ void ConvertLinkPaths(bool toRelative, std::string_view base, std::string_view t
         return;
     }
     std::vector<std::string> lines = SplitLines(text);
-    for (auto& line : lines) {
-        size_t p = line.find('\x01');
-        if (p == std::string::npos || p == 0) continue;
-        std::string_view target(line.data(), p);
-        std::string conv = toRelative ? MakeRelativePath(base, target) : ExpandRelativePath(base, target);
-        line = conv + line.substr(p);
-    }
+    for (auto& line : lines) line = ConvertLinkLine(toRelative, base, line);
     out = JoinLines(lines);
+}
+
+std::string RelinkLaunchCard(std::string_view base, std::string_view text, std::string_view stored) {
+    if (text.empty()) return {};
+    const std::vector<std::string> storedLines = SplitLines(stored);
+    std::vector<std::string> expanded;
+    expanded.reserve(storedLines.size());
+    for (const std::string& line : storedLines) expanded.push_back(ConvertLinkLine(false, base, line));
+    if (JoinLines(expanded) == text) return std::string(stored);
+    // Where a line's target ends (its 0x01), npos for a line without a target.
+    auto targetEnd = [](const std::string& line) {
+        const size_t p = line.find('\x01');
+        return p == 0 ? std::string::npos : p;
+    };
+    std::vector<bool> used(storedLines.size(), false);
+    std::vector<std::string> lines = SplitLines(text);
+    for (std::string& line : lines) {
+        size_t i = 0;
+        while (i < expanded.size() && (used[i] || expanded[i] != line)) ++i;
+        if (i < expanded.size()) {
+            used[i] = true;
+            line = storedLines[i];
+            continue;
+        }
+        // A new title on a stored target keeps the target's bytes.
+        const size_t p = targetEnd(line);
+        size_t j = 0;
+        if (p != std::string::npos)
+            while (j < expanded.size() &&
+                   (targetEnd(expanded[j]) != p || expanded[j].compare(0, p, line, 0, p) != 0))
+                ++j;
+        if (p != std::string::npos && j < expanded.size())
+            line = storedLines[j].substr(0, targetEnd(storedLines[j])) + line.substr(p);
+        else
+            line = ConvertLinkLine(true, base, line);
+    }
+    return JoinLines(lines);
 }
 
 void ConvertLinkPaths(bool toRelative, std::string_view text, std::string& out) {
@@ -352,21 +397,30 @@ void ConvertLinkPaths(bool toRelative, std::string_view text, std::string& out) 
 
 // ---- TCards ----
 
-void TCards::ReadCard(uint8_t kind, uint32_t directory, std::string& text) {
+void TCards::ReadStoredCard(uint8_t kind, uint32_t directory, std::string& text) {
     text.clear();
     if (!file_ || directory == 0) return;
     ReadCardDirectory(file_, directory, cards_);
+    ReadCardOfKind(file_, cards_, kind, text);
+}
+
+void TCards::ReadCard(uint8_t kind, uint32_t directory, std::string& text) {
+    if (kind != kCardLaunch) return ReadStoredCard(kind, directory, text);
     std::string raw;
-    ReadCardOfKind(file_, cards_, kind, raw);
-    if (kind == kCardLaunch) ConvertLinkPaths(false, raw, text);
-    else text = std::move(raw);
+    ReadStoredCard(kind, directory, raw);
+    ConvertLinkPaths(false, raw, text);
 }
 
 bool TCards::WriteCard(uint8_t kind, uint32_t& directory, std::string_view text) {
     if (kind != kCardLaunch) return StoreCard(directory, kind, text);
-    std::string rel;
-    ConvertLinkPaths(true, text, rel);
-    return StoreCard(directory, kind, rel);
+    std::string stored;
+    ReadStoredCard(kind, directory, stored);
+    // The program folder is asked for only when there is a target to convert.
+    const bool targets = text.find('\x01') != std::string_view::npos;
+    const std::string card =
+        RelinkLaunchCard(targets ? std::string_view(RelativePathBase()) : std::string_view(), text, stored);
+    if (directory != 0 && card == stored) return true;
+    return StoreCard(directory, kind, card);
 }
 
 bool TCards::StoreCard(uint32_t& directory, uint8_t kind, std::string_view text) {

@@ -122,12 +122,14 @@ std::string StripCaptionPrefix(std::string_view card);
 // "||" in a stored target stands for the program folder. The base is AppDir().
 const std::string& RelativePathBase();
 // "||" + the rest when the path begins with the base (an absolute folder, no longer than
-// the path); otherwise the path unchanged. A POSIX base compares case-sensitively, a
-// Windows drive base ("C:\...") without regard to case.
+// the path); otherwise the path unchanged. A POSIX base (a file name, UTF-8) is compared
+// with the decoded path, case-sensitively, and the rest is stored through the codec, so a
+// program folder with accented letters works with paths stored in Windows-1252 or UTF-8.
+// A Windows drive base ("C:\...") compares bytes without regard to case.
 std::string MakeRelativePath(std::string_view base, std::string_view path);
 // A path of 2 or more characters beginning with "||" gets the base in its place; any other
-// path is returned unchanged. Under a POSIX base "\" and "/" after "||" both separate and
-// "/" is written.
+// path is returned unchanged. Under a POSIX base the rest is decoded (the result is UTF-8,
+// like the base), and "\" and "/" after "||" both separate and "/" is written.
 std::string ExpandRelativePath(std::string_view base, std::string_view path);
 // Every link line (target, 0x01, title) with a non-empty target gets its target made
 // relative or expanded; other lines stay. The result is the lines each followed by CR LF;
@@ -135,6 +137,12 @@ std::string ExpandRelativePath(std::string_view base, std::string_view path);
 void ConvertLinkPaths(bool toRelative, std::string_view text, std::string& out);
 void ConvertLinkPaths(bool toRelative, std::string_view base, std::string_view text,
                       std::string& out);
+// The launch card to store for text (targets expanded) over the card stored now: the lines
+// of text that are the expansion of a stored line are that stored line byte for byte (its
+// "\" separators, its encoding, even an absolute target under the base); the others are
+// made relative. When text is the expansion of the whole stored card, the result is the
+// stored card itself.
+std::string RelinkLaunchCard(std::string_view base, std::string_view text, std::string_view stored);
 
 // ---- card stores ----
 
@@ -152,9 +160,12 @@ public:
 
     // Empty when the directory is 0; launch cards come with their targets expanded.
     void ReadCard(uint8_t kind, uint32_t directory, std::string& text);
-    // Launch cards have their targets made relative first. A directory is made when it is 0
-    // (its address returned through directory). False when nothing was stored (no entry
-    // left for a new kind, or kind 0).
+    // The card's bytes as stored, for every kind.
+    void ReadStoredCard(uint8_t kind, uint32_t directory, std::string& text);
+    // Launch cards have their targets made relative first, keeping the lines the text did not
+    // change as they are stored (RelinkLaunchCard); an unchanged card is not rewritten. A
+    // directory is made when it is 0 (its address returned through directory). False when
+    // nothing was stored (no entry left for a new kind, or kind 0).
     [[nodiscard]] bool WriteCard(uint8_t kind, uint32_t& directory, std::string_view text);
     // Stores the text as it stands.
     [[nodiscard]] bool StoreCard(uint32_t& directory, uint8_t kind, std::string_view text);

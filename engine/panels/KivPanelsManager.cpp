@@ -16,6 +16,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
+#include "platform/core/StoredPath.h"
 #include "platform/qt/Fonts.h"
 
 // The panels' images live in a static library: their resource must be registered by hand.
@@ -146,7 +147,7 @@ void TKivPanelsManager::RefreshPanelsFrom(int k) {
                 if (int32_t(p->Nester->RootNest) == -1) {
                     std::string external;
                     q->Nester->Cards().ReadRowCard(kCardExternal, q->CurrentRow(), external);
-                    p->ExternalPath = ExpandRelativePath(p->BaseFolder, external);
+                    p->ExternalPath = ResolveStoredPath(external, p->BaseFolder);
                 }
             } else {
                 p->SetRowCount(p->Nester->RowCount());

@@ -172,7 +172,7 @@ public:
     bool DragStarted = false;         // this grid started the running drag
     bool KeyDownSeen = false;         // a key went down here (or in the editor), not yet up
     int HoverRow = -1;                // row under the mouse
-    std::string ExternalPath;         // expanded external path of the current row or panel
+    std::string ExternalPath;         // the external datastructure of the current row or panel, resolved (UTF-8)
     std::string BaseFolder;           // the program folder; replaces a leading "||"
 
     // ---- events ----

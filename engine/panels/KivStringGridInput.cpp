@@ -12,6 +12,7 @@
 
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
+#include "platform/core/StoredPath.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Screen.h"
 #include "platform/qt/WidgetState.h"
@@ -63,7 +64,7 @@ void TKivStringGrid::SelectRow(int row) {
         if (Nester->ChildNest(row) == -1) {
             std::string external;
             Nester->Cards().ReadRowCard(kCardExternal, row, external);
-            ExternalPath = ExpandRelativePath(BaseFolder, external);
+            ExternalPath = ResolveStoredPath(external, BaseFolder);
         }
         SetRow(row);
         DrawRow(old);

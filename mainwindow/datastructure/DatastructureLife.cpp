@@ -41,7 +41,9 @@
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
+#include "platform/core/LegacyText.h"
 #include "platform/core/SamePath.h"
+#include "platform/core/StoredPath.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -101,9 +103,15 @@ constexpr const char* kUsableWithoutDatastructure = "UsableWithoutDatastructure"
 
 TTextBinCard SplitTextBinCard(std::string_view card) {
     const size_t p = card.find('\x01');
-    // A password stands in the card's first 16 characters; a 0x01 further on is text.
-    if (p == std::string_view::npos || p >= kPasswordSpan) return {std::string(), std::string(card)};
-    return {std::string(card.substr(0, p)), std::string(card.substr(p + 1))};
+    if (p == std::string_view::npos) return {std::string(), std::string(card)};
+    const std::string_view head = card.substr(0, p);
+    // A password stands in the card's first 16 bytes; a longer head is one of earlier builds
+    // when it is one line of at most 15 characters, else it is text.
+    const bool password = p < kPasswordSpan || (head.find_first_of("\r\n") == std::string_view::npos &&
+                                                 QString::fromStdString(LegacyText::Decode(head)).size() <=
+                                                     qsizetype(kMaxPasswordBytes));
+    if (!password) return {std::string(), std::string(card)};
+    return {std::string(head), std::string(card.substr(p + 1))};
 }
 
 // ---- components ----
@@ -205,7 +213,29 @@ void TDatastructureLife::EnableDatastructureMenus(bool on) {
     acSaveDatabaseAs->SetEnabled(on);
 }
 
+namespace {
+
+// A local datastructure that is there: its file, or the pair an interrupted close left.
+bool DatastructureExists(const std::string& path) {
+    return StoredPathExists(path) || StoredPathExists(CardFileName(path));
+}
+
+void ReportMissingDatastructure(const std::string& path) {
+    MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.").arg(Q(path)), MsgType::Error, MsgButtons::OK);
+}
+
+}  // namespace
+
+void TDatastructureLife::CreateDatastructureFile(const std::string& path) {
+    const FlagGuard creating(creating_);
+    OpenDatastructureFile(path);
+}
+
 void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
+    if (!creating_ && UpperCase(ExtensionOf(path)) == ".KIV" && !DatastructureExists(path)) {
+        ReportMissingDatastructure(path);
+        return;
+    }
     const bool listed = InterBase().IndexOfPath(path) >= 0;
     InterBase().Open(path);
     if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path)) return;
@@ -221,6 +251,13 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
 
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
+    if (!createWhenMissing && !DatastructureExists(path)) {
+        // Reached through the list of open datastructures: the open one stays open and current.
+        const bool open = ctx_.DatastructureOpen() && CurrentBookMark;
+        InterBase().SetCurrentIndex(open ? InterBase().IndexOfPath(CurrentBookMark->Path) : -1);
+        ReportMissingDatastructure(path);
+        return false;
+    }
     acHideAllCardsExecute();
     ctx_.Skeleton().pnlBMList->hide();
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
@@ -462,7 +499,7 @@ void TDatastructureLife::OpenLastDatastructure(int n) {
     const std::string e = ExpandRelativePath(RelativePathBase(), KivIni().ReadString(kLastOpenedSection, IntToStr(n), ""));
     if (!e.empty() && FileExists(e)) OpenDatastructureFile(e);
     else if (InterBase().Count() > 0) OpenDatastructureFile(InterBase().GetPath(0));
-    else OpenDatastructureFile(AppDir() + "FirstKivDB.kiv");
+    else CreateDatastructureFile(AppDir() + "FirstKivDB.kiv");
 }
 
 // ---- commands ----
@@ -491,7 +528,7 @@ void TDatastructureLife::pmLastOpenedPopup() {
     }
 }
 
-void TDatastructureLife::Template1Click() { OpenDatastructureFile(TemplatePath()); }
+void TDatastructureLife::Template1Click() { CreateDatastructureFile(TemplatePath()); }
 
 void TDatastructureLife::acCreateDatabaseExecute(KivAction* Sender) {
     const bool saveAs = Sender == acSaveDatabaseAs;
@@ -537,7 +574,7 @@ std::string TDatastructureLife::ChooseNewDatastructure(TSaveDialog& dialog) {
 void TDatastructureLife::CreateDatastructureAs(const std::string& target) {
     // Replaced in one step, so the old file stays whole until the new one is there.
     if (FileExists(target)) WriteFileAtomic(target, EmptyJoinedDatastructure());
-    OpenDatastructureFile(target);
+    CreateDatastructureFile(target);
 }
 
 void TDatastructureLife::SaveDatastructureAs(const std::string& target) {

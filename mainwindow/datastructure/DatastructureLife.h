@@ -18,10 +18,13 @@ namespace kiv {
 
 class IWindowContext;
 
-// Datastructure-level card 2: the password (at most 15 characters), 0x01, the text bin's
-// text. Only a 0x01 within the first 16 characters ends a password; without one there the
-// password is empty and the whole card is the text bin.
+// Datastructure-level card 2: the password (at most 15 bytes as stored), 0x01, the text
+// bin's text. A 0x01 within the first 16 bytes ends a password. Earlier builds stored
+// passwords outside Windows-1252 as UTF-8, past 15 bytes: a first line of at most 15
+// characters before a 0x01 further on is such a password too, so it never shows in the
+// text bin. Otherwise the password is empty and the whole card is the text bin.
 constexpr size_t kPasswordSpan = 16;
+constexpr size_t kMaxPasswordBytes = 15;
 struct TTextBinCard {
     std::string Password;
     std::string TextBin;
@@ -38,8 +41,14 @@ public:
     // need a datastructure are disabled.
     void Prepare();
 
-    // Opens path as the datastructure (through the list of open datastructures).
+    // Opens path as the datastructure (through the list of open datastructures). A
+    // datastructure that is not there is reported by name and nothing is created: a link,
+    // a recent file or a path handed over never makes a file.
     void OpenDatastructureFile(const std::string& path);
+    // Opens path, making a new, empty datastructure when it is not there.
+    void CreateDatastructureFile(const std::string& path);
+    // While CreateDatastructureFile runs: the open may create what is missing.
+    bool CreatingDatastructure() const { return creating_; }
     // True when the datastructure is open afterwards. A failure tells the user why and
     // leaves the window with no datastructure open and the files as they were.
     bool OpenDatastructure(const std::string& path, bool createWhenMissing);
@@ -92,6 +101,7 @@ private:
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
+    bool creating_ = false;
 };
 
 }  // namespace kiv

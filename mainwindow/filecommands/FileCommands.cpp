@@ -37,6 +37,7 @@
 #include "mainwindow/print/WaitPanel.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
+#include "platform/core/LegacyText.h"
 #include "platform/core/SamePath.h"
 #include "platform/qt/ExceptionGuard.h"
 
@@ -51,7 +52,7 @@ std::string TemplatePath() { return AppDir() + "template.kiv"; }
 constexpr uint64_t kLargeCardFile = 15000000;
 constexpr int kLargeHelpContext = 112;
 constexpr int kProgressEveryMs = 50;
-constexpr int kMaxPassword = 15;
+constexpr int kMaxPassword = int(kMaxPasswordBytes);
 
 // Every command of the menus under a menu, their sub-menus' included.
 void CollectMenuActions(QMenu* menu, std::vector<QAction*>& out) {
@@ -320,7 +321,8 @@ void TFileCommands::acLinkToExtExecute() {
     if (odExternal.InitialDir.isEmpty()) odExternal.InitialDir = Q(AppDir());
     if (!odExternal.Execute()) return;
     const std::string target = QFileInfo(odExternal.FileName).absoluteFilePath().toStdString();
-    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row, MakeRelativePath(RelativePathBase(), target)))
+    // Stored as the Windows program reads it: in Windows-1252 where that holds the name.
+    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row, MakeRelativePath(RelativePathBase(), LegacyText::Encode(target))))
         throw ENesterError("Datastructure is corrupted, the topic's card directory has no room for the link");
     g->Nester->SetChildNest(row, -1);
     if (!g->Nester->SaveRowItem(row))
@@ -437,11 +439,12 @@ bool TFileCommands::eventFilter(QObject* watched, QEvent* e) {
 }
 
 // The set-password and enter-password windows come with the secondary windows; until they
-// do, the passwords are asked for one line at a time.
+// do, the passwords are asked for one line at a time. The answer comes as UTF-8; a stored
+// password is compared with its stored form.
 std::optional<std::string> TFileCommands::AskPassword(const QString& caption, const QString& prompt) {
     const std::optional<QString> text = ctx_.Dialogs().InputText({caption, prompt, true, kMaxPassword});
     if (!text) return std::nullopt;
-    return TextToStored(text->left(kMaxPassword));
+    return text->left(kMaxPassword).toStdString();
 }
 
 void TFileCommands::SetPassword1Click() {
@@ -449,18 +452,38 @@ void TFileCommands::SetPassword1Click() {
     const QString caption = QStringLiteral("Set Password For Current Datastructure");
     if (!CurrentBookMark->Password.empty()) {
         const auto old = AskPassword(caption, QStringLiteral("Old Password:"));
-        if (!old || *old != CurrentBookMark->Password) return;
+        if (!old) return;
+        if (LegacyText::Encode(*old) != CurrentBookMark->Password) {
+            MessageDlg(QStringLiteral("The old password is not correct; the password stays as it was."),
+                       MsgType::Warning, MsgButtons::OK);
+            return;
+        }
     }
     const auto fresh = AskPassword(caption, QStringLiteral("New Password:"));
     if (!fresh) return;
+    // The card holds 15 bytes of password in Windows-1252, as the Windows program reads it.
+    std::string cp1252;
+    if (!LegacyText::Utf8ToCp1252(*fresh, cp1252) || cp1252.size() > kMaxPasswordBytes ||
+        cp1252.find('\x01') != std::string::npos) {
+        MessageDlg(QStringLiteral("The password can hold only Western European (Windows-1252) letters, digits and "
+                                  "signs, at most %1 of them. The password stays as it was.")
+                       .arg(int(kMaxPasswordBytes)),
+                   MsgType::Warning, MsgButtons::OK);
+        return;
+    }
     // An empty new password is "Without Password", and asks for no repetition.
     if (!fresh->empty()) {
         const auto again = AskPassword(caption, QStringLiteral("Repeat New Password:"));
-        if (!again || *again != *fresh) return;
+        if (!again) return;
+        if (*again != *fresh) {
+            MessageDlg(QStringLiteral("The repeated password differs from the new one; the password stays as it was."),
+                       MsgType::Warning, MsgButtons::OK);
+            return;
+        }
     } else if (CurrentBookMark->Password.empty()) {
         return;
     }
-    CurrentBookMark->Password = *fresh;
+    CurrentBookMark->Password = cp1252;
     CurrentBookMark->PasswordAccepted = true;
 }
 
@@ -468,8 +491,12 @@ void TFileCommands::EnterPassword1Click() {
     if (!locked_ || !CurrentBookMark) return;
     const auto text = AskPassword(QStringLiteral("Enter Password"),
                                   QStringLiteral("This datastructure is password protected, please enter password for access: "));
-    // A wrong password leaves the datastructure locked; nothing is said.
-    if (!text || *text != CurrentBookMark->Password) return;
+    if (!text) return;
+    if (LegacyText::Encode(*text) != CurrentBookMark->Password) {
+        MessageDlg(QStringLiteral("The password is not correct; the datastructure stays locked."), MsgType::Warning,
+                   MsgButtons::OK);
+        return;
+    }
     CurrentBookMark->PasswordAccepted = true;
     SetPasswordLock(false);
 }

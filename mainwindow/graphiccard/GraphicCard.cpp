@@ -223,7 +223,7 @@ std::string TGraphicCard::CardText() const {
     std::string card;
     for (int i = 0; i < grManager_->ImageCount(); ++i) {
         const TGrImage* img = grManager_->GetImage(i);
-        card += img->StoredLine.empty() ? LegacyText::Encode(MakeRelativePath(AppDir(), img->FileName.toStdString()))
+        card += img->StoredLine.empty() ? MakeRelativePath(AppDir(), LegacyText::Encode(img->FileName.toStdString()))
                                         : img->StoredLine;
         card += "\r\n";
     }

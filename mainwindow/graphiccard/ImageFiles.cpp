@@ -2,7 +2,6 @@
 // pictures, and decoding at the shown size.
 #include "mainwindow/graphiccard/ImageFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -11,7 +10,7 @@
 #include <QtEndian>
 #include <cmath>
 
-#include "platform/core/LegacyText.h"
+#include "platform/core/StoredPath.h"
 
 namespace kiv {
 
@@ -21,16 +20,6 @@ QString Suffix(const QString& path) {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     const int dot = path.lastIndexOf(QLatin1Char('.'));
     return dot > slash ? path.mid(dot).toLower() : QString();
-}
-
-// The entry of the folder named like name without regard to case: the exact one first.
-QString MatchEntry(const QString& folder, const QString& name) {
-    if (QFileInfo::exists(folder + name)) return name;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& e : entries)
-        if (e.compare(name, Qt::CaseInsensitive) == 0) return e;
-    return QString();
 }
 
 }  // namespace
@@ -46,23 +35,7 @@ bool IsMetafileName(const QString& path) {
 }
 
 QString ResolveStoredImagePath(std::string_view stored, const QString& base) {
-    const QString text = QString::fromStdString(LegacyText::Decode(stored));
-    if (!text.startsWith(QLatin1String("||"))) return text;
-    QString rest = text.mid(2);
-    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString written = base + rest;
-    if (QFileInfo::exists(written)) return written;
-    // Written on Windows, where names ignore case: each component is looked up as it is
-    // named in its folder. A component not found leaves the path as written (missing).
-    QString folder = base;
-    const QStringList parts = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (int i = 0; i < parts.size(); ++i) {
-        const QString entry = MatchEntry(folder, parts[i]);
-        if (entry.isEmpty()) return written;
-        folder += entry;
-        if (i + 1 < parts.size()) folder += QLatin1Char('/');
-    }
-    return folder;
+    return QString::fromStdString(ResolveStoredPath(stored, base.toStdString()));
 }
 
 QSize MetafileStatedSize(const QString& path) {

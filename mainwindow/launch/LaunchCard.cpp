@@ -31,6 +31,8 @@
 #include "mainwindow/launch/FileProperties.h"
 #include "mainwindow/launch/LinkLines.h"
 #include "platform/core/KivStrings.h"
+#include "platform/core/LegacyText.h"
+#include "platform/core/StoredPath.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -39,6 +41,7 @@ namespace kiv {
 namespace {
 
 constexpr int kTargetRole = Qt::UserRole;  // a launch card row's target, its stored bytes
+constexpr int kTitleRole = Qt::UserRole + 1;  // its title's stored bytes, kept while the title is not edited
 
 QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
 
@@ -233,8 +236,12 @@ void TLaunchCard::LaunchCardContextMenu(const QPoint& pos) {
 
 int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool internal) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    std::string target = ExpandRelativePath(RelativePathBase(), link);
+    // A "||" target (from the launch bin) is found as the other stored paths are.
+    std::string target = StartsText("||", link) ? ResolveStoredPath(link, RelativePathBase()) : link;
     if (target.rfind("file:///", 0) == 0) target = URLToPath(target);
+    // A target under the program folder, written on Windows in another letter case.
+    if (!target.empty() && target[0] == '/')
+        target = FindIgnoringCase(LegacyText::Decode(target), LegacyText::Decode(RelativePathBase()));
     const bool web = IsWebAddress(target);
     if (internal && (web || IsDocumentFile(target))) {
         if (ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();
@@ -281,9 +288,11 @@ void TLaunchCard::AddLinksToTopic(TKivStringGrid* grid, int row, std::string_vie
     for (const std::string& line : SplitLines(text)) {
         const std::string target = URLToPath(LinkTarget(line));
         if (target.empty()) continue;
-        const std::string upper = UpperCase(target);
-        const bool known = std::any_of(existing.begin(), existing.end(),
-                                       [&](const std::string& e) { return UpperCase(LinkTarget(e)) == upper; });
+        // Compared as text: a target may be held in Windows-1252 or in UTF-8.
+        const std::string upper = UpperCase(LegacyText::Decode(target));
+        const bool known = std::any_of(existing.begin(), existing.end(), [&](const std::string& e) {
+            return UpperCase(LegacyText::Decode(LinkTarget(e))) == upper;
+        });
         if (known) {
             duplicates.push_back(upper);
             continue;
@@ -341,6 +350,7 @@ void TLaunchCard::AddLaunchCardItem(const std::string& title, const std::string&
     lvLaunchCardTag = 1;
     auto* item = new QTreeWidgetItem({StoredToText(title.empty() ? target : title), StoredToText(target)});
     item->setData(1, kTargetRole, Bytes(target));
+    item->setData(0, kTitleRole, Bytes(title));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     const int icon = PanelsManagerExists() ? PanelsManager().LinkIconIndex(target) : -1;
     if (icon >= 0) item->setIcon(0, QIcon(PanelsManager().SystemSmallIcon(icon)));
@@ -378,7 +388,12 @@ bool TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
     std::vector<std::string> lines;
     for (int i = 0; i < lvLaunchCard->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = lvLaunchCard->topLevelItem(i);
-        lines.push_back(MakeLinkLine(item->data(1, kTargetRole).toByteArray().toStdString(), TextToStored(item->text(0))));
+        // A title not edited keeps its bytes, so its line is written back as it was stored.
+        const std::string title = item->data(0, kTitleRole).toByteArray().toStdString();
+        const bool edited = StoredToText(title.empty() ? item->data(1, kTargetRole).toByteArray().toStdString() : title) !=
+                            item->text(0);
+        lines.push_back(MakeLinkLine(item->data(1, kTargetRole).toByteArray().toStdString(),
+                                     edited ? TextToStored(item->text(0)) : title));
     }
     bool stored = false;
     storeFailure_.clear();

@@ -112,7 +112,7 @@ void TNavigationPath::acShiftLeftUpdate() {
     const bool on = isShown(ctx_.Skeleton().pnlKiv) && CurrentNavigator && CurrentNavigator->Count() > 0;
     acShiftLeft->SetEnabled(on);
     if (CurrentNavigator && CurrentNavigator->Count() > 0)
-        acShiftLeft->setToolTip(QString::fromStdString(CurrentNavigator->GetShortCaption(CurrentNavigator->LastIndex())));
+        acShiftLeft->setToolTip(TKivStringGrid::CaptionToText(CurrentNavigator->GetShortCaption(CurrentNavigator->LastIndex())));
 }
 
 void TNavigationPath::acShiftRightUpdate() {

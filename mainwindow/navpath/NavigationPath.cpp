@@ -34,7 +34,8 @@ namespace {
 constexpr int kPathTabsFromStart = 7;
 constexpr int kNavigatorHelpContext = 41;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Captions and names as stored, decoded as the panels decode them.
+QString Q(const std::string& s) { return TKivStringGrid::CaptionToText(s); }
 
 bool DatastructureHoisted() { return CurrentBookMark && CurrentBookMark->IsHoisted(); }
 

@@ -35,7 +35,8 @@ constexpr int kInterBasePopupFixed = 4;
 constexpr int kBookMarkedMenuFixed = 2;
 constexpr int kOutlineMenuFixed = 2;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Captions and names as stored, decoded as the panels decode them.
+QString Q(const std::string& s) { return TKivStringGrid::CaptionToText(s); }
 
 // A strip in its container of the skeleton.
 TFourthTabSet* StripIn(QWidget* container, const char* name) {

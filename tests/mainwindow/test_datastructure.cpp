@@ -343,6 +343,12 @@ TEST(TextBinCard, APasswordEndsOnlyWithinTheFirstSixteenCharacters) {
         // The 0x01 is the 17th character or later: no password, every character is the bin's.
         {sixteen + "\x01" "bin", "", sixteen + "\x01" "bin"},
         {sixteen + "XYZ\x01" "rest", "", sixteen + "XYZ\x01" "rest"},
+        // An earlier build's UTF-8 password past 16 bytes, of at most 15 characters, stays one.
+        {"\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345\x01" "bin",
+         "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345", "bin"},
+        {"\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "1234567890\x01" "bin", "",
+         "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "1234567890\x01" "bin"},
+        {"line one\r\nline two is longer\x01" "x", "", "line one\r\nline two is longer\x01" "x"},
     };
     for (const Case& c : cases) {
         const TTextBinCard t = SplitTextBinCard(c.card);

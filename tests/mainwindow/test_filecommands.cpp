@@ -265,7 +265,7 @@ TEST_F(FileCommands, ReturnToBackupPutsTheBackupInPlace) {
     }
     TForm1* f = Start({path});
     f->Datastructure().acAutoBackup->SetChecked(true);
-    f->Datastructure().OpenDatastructureFile(Home() + "other.kiv");
+    f->Datastructure().CreateDatastructureFile(Home() + "other.kiv");
     f->Datastructure().OpenDatastructureFile(path);
     ASSERT_TRUE(FileExists(BackupFileName(path)));
     AddTopicAfter(First());
@@ -345,7 +345,7 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     TForm1* f = Start({p});
     ASSERT_TRUE(f->FileCommands().PasswordLocked());
     CurrentBookMark->PasswordAccepted = true;
-    f->Datastructure().OpenDatastructureFile(Home() + "other.kiv");
+    f->Datastructure().CreateDatastructureFile(Home() + "other.kiv");
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
     f->Datastructure().OpenDatastructureFile(p);
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
@@ -366,7 +366,10 @@ TEST_F(FileCommands, ThePasswordIsAskedForAndUnlocks) {
     EXPECT_TRUE(asked.Password);
     EXPECT_EQ(asked.MaxLength, 15);
     EXPECT_TRUE(f->FileCommands().PasswordLocked());
-    EXPECT_TRUE(Dialogs().Messages.empty());
+    // A wrong password is said so, once, and the lock stays.
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The password is not correct; the datastructure stays locked."));
+    EXPECT_FALSE(f->Skeleton().pnlHider->isHidden());
 
     Dialogs().AnswerInput(QStringLiteral("Pw"));
     f->FileCommands().EnterPassword1->trigger();
@@ -441,7 +444,7 @@ TEST_F(FileCommands, ALargeCardFileIsWarnedOfNowAndThen) {
             EXPECT_EQ(m.HelpContext, 112);
             // Opened again in this run: no warning.
             Dialogs().Clear();
-            f->Datastructure().OpenDatastructureFile(Home() + "other.kiv");
+            f->Datastructure().CreateDatastructureFile(Home() + "other.kiv");
             f->Datastructure().OpenDatastructureFile(p);
             EXPECT_TRUE(Dialogs().Messages.empty());
         } else {

@@ -52,6 +52,20 @@ TEST(NavigationPathTexts, DeepTrailsAndBlankCaptionsStayReadable) {
     EXPECT_EQ(SuperOrdText(*TrailOf({"a", "two\r\nlines"})), QStringLiteral("two  lines"));
 }
 
+TEST(NavigationPathTexts, CaptionsStoredInWindows1252ShowAsInThePanels) {
+    // "Café", "Über": as the Windows program stores them, and as an earlier build stored them.
+    const std::string cafe = "Caf\xe9", ueber = "\xdc" "ber", utf8 = "Caf\xc3\xa9";
+    const QString shown = QString::fromUtf8("Caf\xc3\xa9"), ueberShown = QString::fromUtf8("\xc3\x9c" "ber");
+    EXPECT_EQ(NavigationPathTexts(*TrailOf({cafe, ueber}), false, true),
+              (QStringList{"<..>", "1. " + shown + "\\", "2. " + ueberShown + "\\"}));
+    EXPECT_EQ(NavigatorPopupTexts(*TrailOf({cafe, ueber}), false)[0], "2 level:  " + shown);
+    EXPECT_EQ(SuperOrdText(*TrailOf({cafe, ueber})), ueberShown);
+    EXPECT_EQ(OutlineTabText(1, cafe), "1. " + shown);
+    EXPECT_EQ(OutlineTabText(2, utf8), "2. " + shown);
+    EXPECT_EQ(OutlineTabText(1, cafe), QStringLiteral("1. ") + TKivStringGrid::CaptionToText(cafe))
+        << "the panels' decoding";
+}
+
 TEST(NavigationPathTexts, PopupListsTheLevelsDeepestFirst) {
     EXPECT_EQ(NavigatorPopupTexts(*TrailOf({"A", "B", "C"}), false),
               (QStringList{"3 level:  B", "2 level:  A", "1 level:  <..>"}));

@@ -518,9 +518,9 @@ TEST_F(RelativeLinks, WindowsWrittenTargetsResolveUnderAppDir) {
     std::string back;
     cards.ReadCard(kCardLaunch, dir, back);
     EXPECT_EQ(back, h + "docs/sub/b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
-    // Writing it back uses "/" after "||"; the Windows path stays as it was.
+    // Written back untouched, both lines keep their bytes, "\\" after "||" included.
     ASSERT_TRUE(cards.WriteCard(kCardLaunch, dir, back));
-    EXPECT_EQ(StoredCard(dir, kCardLaunch), "||docs/sub/b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
+    EXPECT_EQ(StoredCard(dir, kCardLaunch), "||docs\\sub\\b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
 }
 
 TEST_F(RelativeLinks, AppendingKeepsEarlierTargetsRelative) {
