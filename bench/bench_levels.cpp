@@ -19,6 +19,7 @@
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
+#include "bench/BenchWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/FakeDialogs.h"
@@ -27,6 +28,10 @@
 
 namespace kiv {
 namespace {
+
+using bench::Click;
+using bench::PaintCounter;
+using bench::ResetGlobals;
 
 BenchHome* g_home = nullptr;
 
@@ -58,15 +63,6 @@ void MakeLevel(int n) {
     PackDatastructure(path);
 }
 
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
-
 // Runs the event loop until the widget has painted and nothing was painted for 50 ms;
 // the seconds from start to its last paint.
 double UntilPainted(PaintCounter& counter, int64_t start) {
@@ -84,14 +80,6 @@ double UntilPainted(PaintCounter& counter, int64_t start) {
         if (now - start > int64_t(60) * 1000000000) break;
     }
     return double(last - start) / 1e9;
-}
-
-void ResetGlobals() {
-    InterBase().Clear();
-    Navigator()->Clear();
-    CurrentBookMark = nullptr;
-    CurrentNavigator = nullptr;
-    Loading = false;
 }
 
 struct Window {
@@ -124,15 +112,6 @@ struct Window {
         QCoreApplication::processEvents();
     }
 };
-
-void Click(QWidget* viewport, QPoint at) {
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &release);
-}
 
 bool Prepare(benchmark::State& state) {
     MakeLevel(int(state.range(0)));
