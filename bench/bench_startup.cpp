@@ -47,6 +47,7 @@
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
+#include "bench/BenchWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
@@ -60,6 +61,10 @@ extern char** environ;
 
 namespace kiv {
 namespace {
+
+using bench::Click;
+using bench::PaintCounter;
+using bench::ResetGlobals;
 
 std::string g_root;  // private folder of the run, with a trailing "/"
 std::string g_home;  // the program folder (KIV_HOME)
@@ -235,14 +240,6 @@ int RunPlainWindow(int argc, char** argv) {
 
 // ---- the topic change through the event loop ----
 
-void ResetGlobals() {
-    InterBase().Clear();
-    Navigator()->Clear();
-    CurrentBookMark = nullptr;
-    CurrentNavigator = nullptr;
-    Loading = false;
-}
-
 std::unique_ptr<TForm1> StartWindow() {
     ResetGlobals();
     CreatePanelsManager();
@@ -257,16 +254,6 @@ void StopWindow(std::unique_ptr<TForm1>& f) {
     f.reset();
     QCoreApplication::processEvents();
 }
-
-// Paints of a widget, counted.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
 
 // Runs the event loop after a change until the editor has painted and neither its
 // document, the document's size nor its scroll range changed for 150 ms (a long document
@@ -294,15 +281,6 @@ double UntilLaidOutAndPainted(QTextEdit* editor, PaintCounter& counter, int64_t 
         if (now - start > int64_t(30) * 1000000000) break;
     }
     return double(lastChange - start) / 1e9;
-}
-
-void Click(QWidget* viewport, QPoint at) {
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &release);
 }
 
 // A click on the other topic of panel 1; with modified, the card shown was edited first,

@@ -99,12 +99,32 @@ TNester::TNester()
 
 TNester::~TNester() = default;
 
-TNestPack& TNester::At(int row) {
+TNestPack& TNester::Slot(int row) {
     if (!ValidRow(row)) throw EKivError("List index out of bounds (" + IntToStr(row) + ")");
     return rows_[size_t(row)];
 }
 
+const TNestPack& TNester::Slot(int row) const { return const_cast<TNester*>(this)->Slot(row); }
+
+TNestPack& TNester::At(int row) {
+    TNestPack& p = Slot(row);
+    if (!p.CardsRead) ReadCardsOf(p);
+    return p;
+}
+
 const TNestPack& TNester::At(int row) const { return const_cast<TNester*>(this)->At(row); }
+
+int TNester::RowsRead() const {
+    int n = 0;
+    for (const auto& p : rows_) n += p.CardsRead;
+    return n;
+}
+
+void TNester::ReadRows(int first, int last) const {
+    first = std::max(first, 0);
+    last = std::min(last, RowCount() - 1);
+    for (int r = first; r <= last; ++r) At(r);
+}
 
 void TNester::InsertRow(int index, const TNestPack& pack) {
     if (index < 0 || index > RowCount())
@@ -113,7 +133,7 @@ void TNester::InsertRow(int index, const TNestPack& pack) {
 }
 
 void TNester::SetItem(int row, const TNestItem& item) {
-    TNestPack& p = At(row);
+    TNestPack& p = Slot(row);
     p.CardDir = item.CardDir;
     p.ChildNest = int32_t(item.ChildNest);
 }
@@ -132,7 +152,7 @@ void TNester::SetLocked(int row, bool on) { SetFlagBit(row, kFlagLocked, on); }
 void TNester::SetClone(int row, bool on) { SetFlagBit(row, kFlagClone, on); }
 
 void TNester::SetMarked(int row, bool on) {
-    TNestPack& p = At(row);
+    TNestPack& p = Slot(row);
     if (on && row == currentRow_) return;
     p.Marked = on;
 }
@@ -143,7 +163,7 @@ void TNester::SetCurrentRow(int row) {
 }
 
 void TNester::TagRow(int row) {
-    At(row);
+    Slot(row);
     for (auto& p : rows_) p.RowTag = 0;
     rows_[size_t(row)].RowTag = 1;
 }
@@ -155,7 +175,7 @@ int TNester::FindTaggedRow() const {
 }
 
 void TNester::TagTargetRow(int row) {
-    At(row);
+    Slot(row);
     for (auto& p : rows_) p.TargetTag = 0;
     rows_[size_t(row)].TargetTag = 1;
 }
@@ -178,7 +198,7 @@ TNode TNester::GetNode(int row) const {
 }
 
 void TNester::SetNode(int row, const TNode& node) {
-    TNestPack& p = At(row);
+    TNestPack& p = Slot(row);
     p.ParentNest = node.ParentNest;
     p.CardDir = node.CardDir;
     p.ChildNest = int32_t(node.ChildNest);
@@ -207,44 +227,63 @@ void TNester::LoadBranch(int row, bool fire) {
 }
 
 void TNester::InsertItemRows(const TItemArray& items, int reference, bool asSiblings, int position) {
+    if (position < 0 || position > RowCount())
+        throw EKivError("List index out of bounds (" + IntToStr(position) + ")");
     uint32_t parent = RootNest;
     int level = 0;
     if (position > 0) {
         if (asSiblings) {
-            const TNestPack& sibling = At(reference + position);
+            const TNestPack& sibling = Slot(reference + position);
             parent = sibling.ParentNest;
             level = sibling.Level;
         } else {
-            const TNestPack& up = At(position - 1);
+            const TNestPack& up = Slot(position - 1);
             parent = uint32_t(up.ChildNest);
             level = up.Level + 1;
         }
     }
-    for (const TNestItem& item : items) {
-        TNestPack p;
+    // One insertion for the whole group: a level of many topics opened in the middle of the
+    // rows would otherwise move the rows below it once per topic. The cards are read later.
+    TNestPackArray fresh(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        TNestPack& p = fresh[i];
         p.ParentNest = parent;
         p.Level = level;
-        p.CardDir = item.CardDir;
-        p.ChildNest = int32_t(item.ChildNest);
-        InsertRow(position, p);
-        LoadRowCards(position);
-        if (position <= currentRow_ && currentRow_ + 1 < RowCount()) ++currentRow_;
-        ++position;
+        p.CardDir = items[i].CardDir;
+        p.ChildNest = int32_t(items[i].ChildNest);
+        p.CardsRead = 0;
     }
+    const int before = RowCount();
+    rows_.insert(rows_.begin() + position, fresh.begin(), fresh.end());
+    // The current row moves as inserting the rows one by one moved it: down with each row
+    // put at or above it, while it is not the last row.
+    int current = currentRow_;
+    int count = before;
+    for (size_t k = 0; k < items.size(); ++k) {
+        ++count;
+        if (position + int(k) <= current && current + 1 < count) ++current;
+    }
+    currentRow_ = current;
 }
 
 void TNester::LoadRowCards(int row) {
-    TNestPack& p = At(row);
+    TNestPack& p = Slot(row);
     p.Marked = 0;
     p.HeightBox = 0;
     p.RowTag = 0;
     p.TargetTag = 0;
+    p.NestIndex = -1;
+    ReadCardsOf(p);
+}
+
+void TNester::ReadCardsOf(TNestPack& p) const {
     p.FontColor = kDefaultFontColor;
     p.Flags = 0;
-    p.NestIndex = -1;
     p.Caption.clear();
     p.Links.clear();
     p.HasText = 0;
+    // Marked read first: a card that cannot be read raises once, not at every paint.
+    p.CardsRead = 1;
     BlockFile* f = CardFile();
     if (!f || p.CardDir == 0) return;
     // One directory read serves the three cards; the text card is only asked whether it is
@@ -278,11 +317,65 @@ void TNester::Expand(int row) {
 void TNester::Collapse(int row) {
     if (!IsExpanded(row)) return;
     const int level = Level(row);
-    while (row + 1 < RowCount() && Level(row + 1) > level) DeleteRow(row + 1);
+    TIArray below;
+    for (int i = row + 1; i < RowCount() && Level(i) > level; ++i) below.push_back(i);
+    DeleteRowsInOrder(below);
+}
+
+void TNester::DeleteRowsInOrder(const TIArray& order) {
+    // The current row is followed as DeleteRow would move it, row after row, but as the
+    // topic it stands on (an index of the rows before any went, or past their end); the
+    // rows themselves go in one pass at the end. One by one, a level of many topics would
+    // be moved once per deleted row.
+    const int n = RowCount();
+    if (order.empty()) return;
+    std::vector<uint8_t> gone(static_cast<size_t>(n), 0);
+    // Nearest row still there at or above / at or below an index (-1 / n when none).
+    std::vector<int> up(static_cast<size_t>(n)), down(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) up[size_t(i)] = down[size_t(i)] = i;
+    auto find = [&](std::vector<int>& link, int i, int none) {
+        int root = i;
+        while (root != none && link[size_t(root)] != root) root = link[size_t(root)];
+        while (i != none && link[size_t(i)] != i) {
+            const int next = link[size_t(i)];
+            link[size_t(i)] = root;
+            i = next;
+        }
+        return root;
+    };
+    auto above = [&](int i) { return i < 0 ? -1 : find(up, i, -1); };
+    auto below = [&](int i) { return i >= n ? n : find(down, i, n); };
+    int current = currentRow_;
+    for (int d : order) {
+        if (d < 0 || d >= n || gone[size_t(d)]) continue;
+        if (d == current) {
+            // The only child of a topic shown above it: the parent becomes current.
+            const int parent = above(d - 1);
+            bool onlyChild = parent >= 0 && Slot(parent).Level < Slot(d).Level;
+            for (int j = below(d + 1); onlyChild && j < n; j = below(j + 1)) {
+                if (Slot(j).Level == Slot(d).Level) onlyChild = false;
+                if (Slot(j).Level <= Slot(d).Level) break;
+            }
+            current = onlyChild ? parent : below(d + 1);
+        }
+        gone[size_t(d)] = 1;
+        up[size_t(d)] = d - 1;
+        down[size_t(d)] = d + 1;
+    }
+    int goneBefore = 0;
+    for (int i = 0; i < std::min(current, n); ++i) goneBefore += gone[size_t(i)];
+    size_t kept = 0;
+    for (size_t i = 0; i < size_t(n); ++i)
+        if (!gone[i]) {
+            if (kept != i) rows_[kept] = std::move(rows_[i]);
+            ++kept;
+        }
+    rows_.resize(kept);
+    currentRow_ = current - goneBefore;
 }
 
 void TNester::DeleteRow(int row) {
-    At(row);
+    Slot(row);
     if (row < currentRow_) {
         --currentRow_;
     } else if (row == currentRow_ && row != 0 && Level(row - 1) < Level(row)) {
@@ -307,29 +400,29 @@ void TNester::RemoveMarkedRows(bool removeCurrent, int row, TBranch& branch) {
         TIArray doomed;
         for (int i = 0; i < RowCount(); ++i)
             if (TakesRow(i, removeCurrent)) doomed.push_back(i);
-        int removed = 0;
-        for (int i : doomed) DeleteRow(i - removed++);
+        DeleteRowsInOrder(doomed);
         return;
     }
     if (!ValidRow(row)) return;
     const int level = branch.Level;
+    // The current row goes first, then the marked ones from the top, as the rows are
+    // looked at; indexes are those before anything went.
+    TIArray doomed;
+    int removedCurrent = -1;
     if (removeCurrent && currentRow_ >= branch.FirstRow && currentRow_ <= branch.LastRow &&
         Level(currentRow_) == level) {
-        DeleteRow(currentRow_);
-        --branch.LastRow;
-        branch.Modified = 1;
+        removedCurrent = currentRow_;
+        doomed.push_back(removedCurrent);
     }
-    int i = branch.FirstRow;
-    while (i <= branch.LastRow) {
-        if (Level(i) == level && IsMarked(i)) {
-            DeleteRow(i);
-            --branch.LastRow;
-            branch.Modified = 1;
-            continue;
-        }
-        if (Level(i) == level) branch.Items.push_back(GetItem(i));
-        ++i;
+    for (int i = branch.FirstRow; i <= branch.LastRow; ++i) {
+        if (Level(i) != level || i == removedCurrent) continue;
+        if (IsMarked(i)) doomed.push_back(i);
+        else branch.Items.push_back(GetItem(i));
     }
+    if (doomed.empty()) return;
+    branch.LastRow -= int(doomed.size());
+    branch.Modified = 1;
+    DeleteRowsInOrder(doomed);
 }
 
 // ---- sibling groups and selections ----
@@ -401,27 +494,31 @@ TItemArray TNester::GetSiblingItems(int row) const {
     return b.Items;
 }
 
-TNestPackArray TNester::GetSubtreeRows(int row) const {
+TNestPackArray TNester::GetSubtreeRows(int row, bool readCards) const {
     TNestPackArray out;
     if (!ValidRow(row)) return out;
     const int level = Level(row);
-    out.push_back(rows_[size_t(row)]);
-    for (int i = row + 1; i < RowCount() && Level(i) > level; ++i) out.push_back(rows_[size_t(i)]);
+    for (int i = row; i == row || (i < RowCount() && Level(i) > level); ++i)
+        out.push_back(readCards ? At(i) : Slot(i));
     return out;
 }
 
-TNestPackArray TNester::GetMarkedSubtrees(bool withCurrent, bool storeIndex) const {
+TNestPackArray TNester::GetMarkedSubtrees(bool withCurrent, bool storeIndex, bool readCards) const {
     TNestPackArray out;
+    TIArray indexes;
     int i = 0;
     while (i < RowCount()) {
         if (!TakesRow(i, withCurrent)) {
             ++i;
             continue;
         }
-        TNestPackArray sub = GetSubtreeRows(i);
+        TNestPackArray sub = GetSubtreeRows(i, readCards);
         const int base = Level(i);
         for (auto& p : sub) p.Level -= base;
-        if (storeIndex) sub[0].NestIndex = SiblingIndex(i);
+        if (storeIndex) {
+            if (indexes.empty()) indexes = SiblingIndexes();
+            sub[0].NestIndex = indexes[size_t(i)];
+        }
         out.insert(out.end(), sub.begin(), sub.end());
         i += int(sub.size());  // marks inside a taken sub-tree are not taken twice
     }
@@ -442,13 +539,27 @@ TItemArray TNester::GetMarkedItems(bool withCurrent) const {
     return out;
 }
 
+TIArray TNester::SiblingIndexes() const {
+    // One pass: a counter per level, dropped when the rows climb above it.
+    TIArray out(rows_.size());
+    std::vector<int> counters;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const size_t level = size_t(std::max(rows_[i].Level, 0));
+        counters.resize(level + 1, 0);
+        out[i] = counters[level]++;
+    }
+    return out;
+}
+
 TNodeArray TNester::GetMarkedNodes(bool withCurrent) const {
     TNodeArray out;
+    TIArray indexes;
     for (int i = 0; i < RowCount(); ++i) {
         if (!TakesRow(i, withCurrent)) continue;
+        if (indexes.empty()) indexes = SiblingIndexes();
         TNode n;
         n.ParentNest = ParentNest(i);
-        n.Index = uint32_t(SiblingIndex(i));
+        n.Index = uint32_t(indexes[size_t(i)]);
         n.CardDir = CardDir(i);
         n.ChildNest = uint32_t(ChildNest(i));
         out.push_back(n);
@@ -476,7 +587,7 @@ bool TNester::SetCaption(int row, std::string_view text) {
 }
 
 int TNester::SlotOf(int row) const {
-    const TNestPack& p = At(row);
+    const TNestPack& p = Slot(row);
     return p.NestIndex >= 0 ? p.NestIndex : SiblingIndex(row);
 }
 

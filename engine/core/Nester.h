@@ -33,6 +33,10 @@ struct TNestPack {
     std::string Links;        // launch-card text, targets absolute
     int32_t FontColor = kDefaultFontColor;
     uint8_t Flags = 0;        // bits 0-3 font style, 0x40 locked, 0x80 clone
+    // Caption, links, colour, flags and HasText have been read from the cards. Rows of a
+    // level are made from its nest alone and read when first asked for, so showing a level
+    // costs what is on screen, not what is in the level.
+    uint8_t CardsRead = 1;
 
     TNestItem Item() const { return {CardDir, uint32_t(ChildNest)}; }
 };
@@ -115,20 +119,20 @@ public:
     int LastRow() const { return RowCount() - 1; }
     bool ValidRow(int row) const { return row >= 0 && row < RowCount(); }
     TNestPack GetRow(int row) const { return At(row); }
-    void SetRow(int row, const TNestPack& pack) { At(row) = pack; }
+    void SetRow(int row, const TNestPack& pack) { Slot(row) = pack; }
     void InsertRow(int index, const TNestPack& pack);
-    TNestItem GetItem(int row) const { return At(row).Item(); }
+    TNestItem GetItem(int row) const { return Slot(row).Item(); }
     void SetItem(int row, const TNestItem& item);
-    uint32_t CardDir(int row) const { return At(row).CardDir; }
-    void SetCardDir(int row, uint32_t dir) { At(row).CardDir = dir; }
-    int32_t ChildNest(int row) const { return At(row).ChildNest; }
-    void SetChildNest(int row, int32_t nest) { At(row).ChildNest = nest; }
-    uint32_t ParentNest(int row) const { return At(row).ParentNest; }
-    void SetParentNest(int row, uint32_t nest) { At(row).ParentNest = nest; }
-    int Level(int row) const { return At(row).Level; }
-    void SetLevel(int row, int level) { At(row).Level = level; }
-    int NestIndex(int row) const { return At(row).NestIndex; }
-    void SetNestIndex(int row, int index) { At(row).NestIndex = index; }
+    uint32_t CardDir(int row) const { return Slot(row).CardDir; }
+    void SetCardDir(int row, uint32_t dir) { Slot(row).CardDir = dir; }
+    int32_t ChildNest(int row) const { return Slot(row).ChildNest; }
+    void SetChildNest(int row, int32_t nest) { Slot(row).ChildNest = nest; }
+    uint32_t ParentNest(int row) const { return Slot(row).ParentNest; }
+    void SetParentNest(int row, uint32_t nest) { Slot(row).ParentNest = nest; }
+    int Level(int row) const { return Slot(row).Level; }
+    void SetLevel(int row, int level) { Slot(row).Level = level; }
+    int NestIndex(int row) const { return Slot(row).NestIndex; }
+    void SetNestIndex(int row, int index) { Slot(row).NestIndex = index; }
     const std::string& Caption(int row) const { return At(row).Caption; }
     int32_t FontColor(int row) const { return At(row).FontColor; }
     void SetFontColor(int row, int32_t color) { At(row).FontColor = color; }
@@ -143,9 +147,9 @@ public:
     void SetClone(int row, bool on);
     bool HasText(int row) const { return At(row).HasText; }
     void SetHasText(int row, bool on) { At(row).HasText = on; }
-    bool HasHeightBox(int row) const { return At(row).HeightBox; }
-    void SetHeightBox(int row, bool on) { At(row).HeightBox = on; }
-    bool IsMarked(int row) const { return At(row).Marked; }
+    bool HasHeightBox(int row) const { return Slot(row).HeightBox; }
+    void SetHeightBox(int row, bool on) { Slot(row).HeightBox = on; }
+    bool IsMarked(int row) const { return Slot(row).Marked; }
     // Marking the current row is refused; clearing is always done.
     void SetMarked(int row, bool on);
     int CurrentRow() const { return currentRow_; }
@@ -182,8 +186,11 @@ public:
     int NextSibling(int row, bool toBranchEnd) const;
     // Row -1: the items of all rows; otherwise the items of the row's sibling group.
     TItemArray GetSiblingItems(int row) const;
-    TNestPackArray GetSubtreeRows(int row) const;
-    TNestPackArray GetMarkedSubtrees(bool withCurrent, bool storeIndex) const;
+    // Without readCards, rows whose cards were not read yet come as they stand (CardsRead 0,
+    // no caption): put back with InsertRow or SetRow they are read when asked for, so a
+    // move of many topics reads none of them.
+    TNestPackArray GetSubtreeRows(int row, bool readCards = true) const;
+    TNestPackArray GetMarkedSubtrees(bool withCurrent, bool storeIndex, bool readCards = true) const;
     TIArray GetMarkedRows(bool withCurrent) const;
     TItemArray GetMarkedItems(bool withCurrent) const;
     TNodeArray GetMarkedNodes(bool withCurrent) const;
@@ -214,17 +221,31 @@ public:
     using TWalkCallback = std::function<bool(uint32_t nest, int index, const TNestItem& item, int depth)>;
     void WalkNestItems(uint32_t startNest, int startIndex, bool& stopped, const TWalkCallback& callback);
 
+    // Rows whose cards have been read (the rest are read when first asked for).
+    int RowsRead() const;
+    // Reads the cards of rows [first, last] not read yet; rows outside the list are ignored.
+    void ReadRows(int first, int last) const;
+
 private:
+    // The row with its cards read; raises for a row outside the list.
     TNestPack& At(int row);
     const TNestPack& At(int row) const;
+    // The row as the nest gave it, cards read or not: for its place in the tree only.
+    TNestPack& Slot(int row);
+    const TNestPack& Slot(int row) const;
+    void ReadCardsOf(TNestPack& p) const;
+    // Deletes the rows at these indexes (of the rows before any went) in this order.
+    void DeleteRowsInOrder(const TIArray& order);
+    // Every row's index among its siblings, in one pass.
+    TIArray SiblingIndexes() const;
     // The row's slot in its parent nest: the stored index, else the sibling index.
     int SlotOf(int row) const;
     void SetFlagBit(int row, uint8_t bit, bool on);
     bool TakesRow(int row, bool withCurrent) const {
-        return At(row).Marked || (withCurrent && row == currentRow_);
+        return Slot(row).Marked || (withCurrent && row == currentRow_);
     }
 
-    std::vector<TNestPack> rows_;
+    mutable std::vector<TNestPack> rows_;
     BlockFile* nestFile_ = nullptr;
     std::unique_ptr<TACards> cards_;
     std::unique_ptr<TLaunchList> launchList_;

@@ -451,7 +451,7 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     m.TagRow(m.CurrentRow());
     m.TagTargetRow(target);
 
-    TNestPackArray rows = m.GetMarkedSubtrees(true, false);
+    TNestPackArray rows = m.GetMarkedSubtrees(true, false, false);
     DeleteMarkedRows(c, false, true);
 
     int t = m.FindTaggedTarget();

@@ -102,6 +102,7 @@ uint64_t PosixBlockFile::Size() const {
 }
 
 size_t PosixBlockFile::ReadAt(uint64_t off, void* buf, size_t n) {
+    ++readCalls_;
     size_t done = 0;
     auto* p = static_cast<char*>(buf);
     while (done < n) {
@@ -141,6 +142,7 @@ void PosixBlockFile::Sync() {
 // ---- memory ----
 
 size_t MemoryBlockFile::ReadAt(uint64_t off, void* buf, size_t n) {
+    ++readCalls_;
     if (off >= data_.size()) return 0;
     size_t k = std::min<uint64_t>(n, data_.size() - off);
     std::memcpy(buf, data_.data() + off, k);

@@ -34,6 +34,11 @@ public:
 
     bool ReadU32(uint64_t off, uint32_t& v);
     void WriteU32(uint64_t off, uint32_t v);
+    // How many reads reached the file: what a view of the data cost, whatever the clock says.
+    uint64_t ReadCalls() const { return readCalls_; }
+
+protected:
+    uint64_t readCalls_ = 0;
 };
 
 enum class OpenMode {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
@@ -602,4 +603,78 @@ TEST_F(Outline, NodesOfRows) {
     model.SetNode(1, n);
     EXPECT_EQ(model.GetItem(1), n.Item());
     EXPECT_EQ(model.NestIndex(1), 1);
+}
+
+namespace {
+
+// Rows of random shape (each row at most one level below the one above it), with random
+// marks and a random current row, some of them past the end.
+void RandomRows(std::mt19937& rng, TNester& a, TNester& b) {
+    const int n = int(rng() % 40);
+    int level = 0;
+    for (int i = 0; i < n; ++i) {
+        level = i == 0 ? 0 : std::max(0, level + int(rng() % 3) - 1 - int(rng() % 2));
+        TNestPack p;
+        p.CardDir = uint32_t(100 + i);
+        p.Level = level;
+        a.InsertRow(i, p);
+        b.InsertRow(i, p);
+    }
+    const int current = int(rng() % uint32_t(n + 2));
+    a.SetCurrentRow(current);
+    b.SetCurrentRow(current);
+    for (int i = 0; i < n; ++i)
+        if (rng() % 3 == 0) {
+            a.SetMarked(i, true);
+            b.SetMarked(i, true);
+        }
+}
+
+std::vector<uint32_t> Dirs(const TNester& m) {
+    std::vector<uint32_t> out;
+    for (int r = 0; r < m.RowCount(); ++r) out.push_back(m.CardDir(r));
+    return out;
+}
+
+}  // namespace
+
+// Removing many rows at once leaves the rows and the current row exactly as deleting them
+// one by one does, for the whole list and for a sibling group.
+TEST(OutlineRemoval, ManyRowsAtOnceAsOneByOne) {
+    std::mt19937 rng(20261211);
+    for (int round = 0; round < 3000; ++round) {
+        TNester fast, slow;
+        RandomRows(rng, fast, slow);
+        const bool withCurrent = rng() % 2;
+        const int row = slow.RowCount() == 0 || rng() % 2 ? -1 : int(rng() % uint32_t(slow.RowCount()));
+        TBranch branch;
+        fast.RemoveMarkedRows(withCurrent, row, branch);
+
+        if (row == -1) {
+            TIArray doomed;
+            for (int i = 0; i < slow.RowCount(); ++i)
+                if (slow.IsMarked(i) || (withCurrent && i == slow.CurrentRow())) doomed.push_back(i);
+            int removed = 0;
+            for (int i : doomed) slow.DeleteRow(i - removed++);
+        } else {
+            TBranch b;
+            slow.GetBranch(row, false, b);
+            if (withCurrent && slow.CurrentRow() >= b.FirstRow && slow.CurrentRow() <= b.LastRow &&
+                slow.Level(slow.CurrentRow()) == b.Level) {
+                slow.DeleteRow(slow.CurrentRow());
+                --b.LastRow;
+            }
+            for (int i = b.FirstRow; i <= b.LastRow;) {
+                if (slow.Level(i) == b.Level && slow.IsMarked(i)) {
+                    slow.DeleteRow(i);
+                    --b.LastRow;
+                    continue;
+                }
+                ++i;
+            }
+            EXPECT_EQ(branch.LastRow, b.LastRow) << "round " << round;
+        }
+        ASSERT_EQ(Dirs(fast), Dirs(slow)) << "round " << round;
+        ASSERT_EQ(fast.CurrentRow(), slow.CurrentRow()) << "round " << round;
+    }
 }

@@ -1,0 +1,41 @@
+#pragma once
+// What the main-window benchmarks share: a clean start of the window's globals, a counter
+// of a widget's paints, and a left click as the mouse gives it.
+#include <QApplication>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QObject>
+#include <QWidget>
+
+#include "engine/core/Navigation.h"
+#include "mainwindow/Globals.h"
+
+namespace kiv::bench {
+
+inline void ResetGlobals() {
+    InterBase().Clear();
+    Navigator()->Clear();
+    CurrentBookMark = nullptr;
+    CurrentNavigator = nullptr;
+    Loading = false;
+}
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+inline void Click(QWidget* viewport, QPoint at) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &release);
+}
+
+}  // namespace kiv::bench

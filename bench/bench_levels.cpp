@@ -1,0 +1,212 @@
+// Large levels in the main window, each from the user's action until the panel showing the
+// level has painted: opening a datastructure whose first topic has N children (the second
+// panel shows them), a click back onto that topic from its sibling, a scroll of that panel
+// to its end, and End pressed in it. N is 1,000, 10,000, 100,000 and 1,000,000.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <memory>
+#include <string>
+
+#include "bench/BenchHome.h"
+#include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
+#include "engine/core/Navigation.h"
+#include "engine/core/NestFunctions.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/Globals.h"
+#include "bench/BenchWindow.h"
+#include "mainwindow/MainWindow.h"
+#include "platform/core/BlockFile.h"
+#include "platform/qt/FakeDialogs.h"
+#include "platform/qt/KivApplication.h"
+#include "platform/qt/PaintReport.h"
+
+namespace kiv {
+namespace {
+
+using bench::Click;
+using bench::PaintCounter;
+using bench::ResetGlobals;
+
+BenchHome* g_home = nullptr;
+
+// "FirstKivDB.kiv": top-level "parent" with n captioned children, and "sibling"; joined.
+// Written straight through the storage routines: a tree text of a million topics would
+// cost more than the benchmark.
+void MakeLevel(int n) {
+    const std::string path = g_home->Home() + "FirstKivDB.kiv";
+    for (const std::string& p : {path, CardFileName(path)})
+        if (FileExists(p)) RemoveFile(p);
+    {
+        auto kiv = PosixBlockFile::Open(path, OpenMode::Truncate);
+        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::Truncate);
+        InitOutlineFile(kiv.get());
+        TCards cards;
+        cards.SetCardFile(dsc.get());
+        TItemArray children(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            if (!cards.WriteCard(kCardCaption, children[size_t(i)].CardDir, "Topic number " + std::to_string(i)))
+                throw EKivError("bench: a caption was not stored");
+        }
+        TItemArray top(2);
+        top[0].ChildNest = AppendNestBlock(kiv.get(), children);
+        if (!cards.WriteCard(kCardCaption, top[0].CardDir, "parent") ||
+            !cards.WriteCard(kCardCaption, top[1].CardDir, "sibling"))
+            throw EKivError("bench: a caption was not stored");
+        WriteRootNest(kiv.get(), AppendNestBlock(kiv.get(), top));
+    }
+    PackDatastructure(path);
+}
+
+// Runs the event loop until the widget has painted and nothing was painted for 50 ms;
+// the seconds from start to its last paint.
+double UntilPainted(PaintCounter& counter, int64_t start) {
+    const int before = counter.paints;
+    int seen = before;
+    int64_t last = start;
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        const int64_t now = MonotonicNanoseconds();
+        if (counter.paints != seen) {
+            seen = counter.paints;
+            last = now;
+        }
+        if (seen > before && now - last > 50 * 1000000LL) break;
+        if (now - start > int64_t(60) * 1000000000) break;
+    }
+    return double(last - start) / 1e9;
+}
+
+struct Window {
+    std::unique_ptr<TForm1> form;
+    TKivStringGrid* first = nullptr;
+    TKivStringGrid* second = nullptr;
+    PaintCounter counter;
+
+    // Opens the datastructure (the start datastructure) and shows the window; the seconds
+    // until the second panel has painted.
+    double Open() {
+        const int64_t start = MonotonicNanoseconds();
+        ResetGlobals();
+        CreatePanelsManager();
+        form = std::make_unique<TForm1>();
+        second = form->findChild<TKivStringGrid*>(QStringLiteral("sgdSecond"));
+        first = form->findChild<TKivStringGrid*>(QStringLiteral("sgdFirst"));
+        if (second) second->viewport()->installEventFilter(&counter);
+        form->FormCreate({});
+        form->resize(1000, 700);
+        form->show();
+        return UntilPainted(counter, start);
+    }
+    ~Window() {
+        if (!form) return;
+        if (second) second->viewport()->removeEventFilter(&counter);
+        form->close();
+        form->FormDestroy();
+        form.reset();
+        QCoreApplication::processEvents();
+    }
+};
+
+bool Prepare(benchmark::State& state) {
+    MakeLevel(int(state.range(0)));
+    return true;
+}
+
+void BM_OpenWithLevel(benchmark::State& state) {
+    Prepare(state);
+    for (auto _ : state) {
+        Window w;
+        state.SetIterationTime(w.Open());
+        if (!w.second || w.second->Nester->RowCount() != state.range(0)) {
+            state.SkipWithError("the second panel does not show the level");
+            break;
+        }
+    }
+}
+
+void BM_ClickTopicWithLevel(benchmark::State& state) {
+    Prepare(state);
+    Window w;
+    w.Open();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QRect away = w.first->RowContentRect(1);
+        Click(w.first->viewport(), QPoint(away.right() - 10, away.center().y()));
+        UntilPainted(w.counter, MonotonicNanoseconds());
+        const QRect back = w.first->RowContentRect(0);
+        state.ResumeTiming();
+        const int64_t start = MonotonicNanoseconds();
+        Click(w.first->viewport(), QPoint(back.right() - 10, back.center().y()));
+        state.SetIterationTime(UntilPainted(w.counter, start));
+        if (w.second->Nester->RowCount() != state.range(0)) {
+            state.SkipWithError("the click did not show the level");
+            break;
+        }
+    }
+}
+
+void BM_ScrollLevelToEnd(benchmark::State& state) {
+    Prepare(state);
+    Window w;
+    w.Open();
+    QScrollBar* bar = w.second->verticalScrollBar();
+    for (auto _ : state) {
+        state.PauseTiming();
+        bar->setValue(bar->minimum());
+        UntilPainted(w.counter, MonotonicNanoseconds());
+        state.ResumeTiming();
+        const int64_t start = MonotonicNanoseconds();
+        bar->setValue(bar->maximum());
+        state.SetIterationTime(UntilPainted(w.counter, start));
+    }
+    if (w.second->TopRow() + w.second->VisibleRowCount() < w.second->RowCount() - 1)
+        state.SkipWithError("the scroll did not reach the end");
+}
+
+void BM_EndKeyInLevel(benchmark::State& state) {
+    Prepare(state);
+    Window w;
+    w.Open();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.second->SelectRow(0);
+        w.second->setFocus();
+        UntilPainted(w.counter, MonotonicNanoseconds());
+        state.ResumeTiming();
+        const int64_t start = MonotonicNanoseconds();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+        QApplication::sendEvent(w.second, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_End, Qt::NoModifier);
+        QApplication::sendEvent(w.second, &release);
+        state.SetIterationTime(UntilPainted(w.counter, start));
+    }
+    state.counters["rows_read"] = double(w.second->Nester->RowsRead());
+}
+
+#define LEVELS ->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()
+BENCHMARK(BM_OpenWithLevel) LEVELS->Iterations(3);
+BENCHMARK(BM_ClickTopicWithLevel) LEVELS->Iterations(5);
+BENCHMARK(BM_ScrollLevelToEnd) LEVELS->Iterations(5);
+BENCHMARK(BM_EndKeyInLevel) LEVELS->Iterations(5);
+
+}  // namespace
+}  // namespace kiv
+
+int main(int argc, char** argv) {
+    kiv::BenchHome home;
+    if (!home.Made()) return 2;
+    kiv::g_home = &home;
+    kiv::KivApplication app(argc, argv);
+    kiv::InstallDialogs(std::make_unique<kiv::FakeDialogs>());
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
