@@ -1,29 +1,20 @@
 #include "platform/core/UnicodeText.h"
 
-#include <algorithm>
+#include <unicode/uchar.h>
 
 #include "platform/core/LegacyText.h"
 
 namespace kiv::UnicodeText {
 
-using namespace detail;
-
 char32_t UpperChar(char32_t c) {
     if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 32 : c;
-    const CasePair* end = kUpperPairs + kUpperPairCount;
-    const CasePair* p = std::lower_bound(kUpperPairs, end, c,
-                                         [](const CasePair& e, char32_t v) { return e.from < v; });
-    return p != end && p->from == c ? p->to : c;
+    return char32_t(u_toupper(UChar32(c)));
 }
 
 bool IsWordChar(char32_t c) {
     if (c < 0x80)
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    const CodeRange* end = kWordRanges + kWordRangeCount;
-    // The first range whose last code point is not below c.
-    const CodeRange* r = std::lower_bound(kWordRanges, end, c,
-                                          [](const CodeRange& e, char32_t v) { return e.last < v; });
-    return r != end && r->first <= c;
+    return (U_GET_GC_MASK(UChar32(c)) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_ND_MASK | U_GC_PC_MASK)) != 0;
 }
 
 std::u32string ToUtf32(std::string_view utf8) {
