@@ -41,16 +41,20 @@ sanitize: deps
 	cd build-asan && $(SANITIZE_ENV) QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# libFuzzer targets built with clang; each runs for FUZZ_SECONDS.
+# libFuzzer targets built with clang, all running at once for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 20
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKIV_WERROR=$(WERROR) -DKIV_CORE_ONLY=ON -DKIV_FUZZ=ON -DKIV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-fuzz -j $(JOBS)
-	@set -e; for f in build-fuzz/bin/fuzz_*; do \
-	  echo "== $$f"; mkdir -p build-fuzz/corpus/$$(basename $$f); \
-	  seeds=tests/fuzz/seeds/$$(basename $$f); [ -d $$seeds ] || seeds=; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 build-fuzz/corpus/$$(basename $$f) $$seeds; \
-	done
+	scripts/fuzz-all build-fuzz $(FUZZ_SECONDS)
+
+# The layout of .clang-format: `make format` applies it to every tracked source,
+# `make check-format` names what differs.
+format:
+	git ls-files -z '*.cpp' '*.h' | xargs -0 -r -n 50 -P $(JOBS) clang-format -i
+
+check-format:
+	@scripts/check-format
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
