@@ -1,8 +1,8 @@
 #pragma once
-// Runs part of a test in a child process under a file-size limit (RLIMIT_FSIZE), so that the
-// limit, and the signal it raises, never reach the test program itself.
+// File-size limits (RLIMIT_FSIZE) for tests of stores that fail as on a full disk.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,8 +15,34 @@
 
 namespace kiv::test {
 
-// What the child's function returned (an exception's message after "exception: "), or how
-// the child ended when it did not return.
+// Writes past the file's present end fail (as on a full disk) while this is held, in this
+// process; the signal the limit raises is ignored meanwhile.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(const std::string& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = rlim_t(st.st_size);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        ::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    sighandler_t oldHandler_ = SIG_DFL;
+};
+
+// Runs part of a test in a child process under a file-size limit, so that the limit, and the
+// signal it raises, never reach the test program itself. What the child's function returned
+// (an exception's message after "exception: "), or how the child ended when it did not return.
 inline std::string UnderFileSizeLimit(uint64_t limit, const std::function<std::string()>& fn,
                                       bool ignoreSignal = true) {
     int fds[2];

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "platform/core/AppPaths.h"
+#include "platform/core/KivAssert.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 #include "platform/core/StoredPath.h"
@@ -63,13 +64,15 @@ void InitCardFile(BlockFile* f) { f->WriteAll(std::string(kCardFileHeaderSize, '
 
 void ReadChunkHeader(BlockFile* f, uint32_t chunk, TChunkHeader& header) {
     unsigned char b[kChunkHeaderSize];
-    if (chunk == 0 || !f->ReadExact(chunk, b, sizeof b)) throw ENesterError(kMsgChunkAddress);
+    if (chunk < kCardFileHeaderSize || !f->ReadExact(chunk, b, sizeof b)) throw ENesterError(kMsgChunkAddress);
     header.Capacity = GetU32(b);
     header.Used = GetU32(b + 4);
     header.Next = GetU32(b + 8);
 }
 
 void WriteChunkHeader(BlockFile* f, uint32_t chunk, const TChunkHeader& header) {
+    KIV_ASSERT(chunk >= kCardFileHeaderSize);
+    KIV_ASSERT(header.Used <= header.Capacity);
     unsigned char b[kChunkHeaderSize];
     PutU32(b, header.Capacity);
     PutU32(b + 4, header.Used);
@@ -95,6 +98,8 @@ void ReadCardChain(BlockFile* f, uint32_t first, std::string& text) {
     uint32_t cur = first;
     for (;;) {
         guard.Visit(cur);
+        // Nothing lives in the file header: a chunk there is a wrong address.
+        if (cur < kCardFileHeaderSize) throw ENesterError(kMsgChunkAddress);
         const size_t got = f->ReadAt(cur, probe, sizeof probe);
         if (got < kChunkHeaderSize) throw ENesterError(kMsgChunkAddress);
         known = std::max<uint64_t>(known, uint64_t(cur) + got);
@@ -114,6 +119,7 @@ void ReadCardChain(BlockFile* f, uint32_t first, std::string& text) {
         if (h.Used < h.Capacity || h.Next == 0) break;
         cur = h.Next;
     }
+    KIV_ASSERT(out.size() <= known);  // disjoint chunks of the file
     text = std::move(out);
 }
 
@@ -219,6 +225,7 @@ void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t
 void ReadCardDirectory(BlockFile* f, uint32_t directory, TCardArray& entries) {
     entries.clear();
     if (!f || directory == 0) return;
+    if (directory < kCardFileHeaderSize) throw ENesterError(kMsgDirAddress);
     // Directories are written with 5 entries: one read takes them all.
     unsigned char buf[kCardDirSize];
     const size_t got = f->ReadAt(directory, buf, sizeof buf);
@@ -257,6 +264,9 @@ bool CardOfKindHasText(BlockFile* f, const TCardArray& entries, uint8_t kind) {
 }
 
 void WriteDirEntry(BlockFile* f, uint32_t directory, const TCardEntry& entry, int index) {
+    KIV_ASSERT(directory >= kCardFileHeaderSize);
+    KIV_ASSERT(index >= 0 && index < 0xFF);  // the count is one byte
+    KIV_ASSERT(entry.FirstChunk == 0 || entry.FirstChunk >= kCardFileHeaderSize);
     unsigned char b[kCardDirEntrySize];
     b[0] = entry.Kind;
     PutU32(b + 1, entry.FirstChunk);

@@ -52,28 +52,6 @@ std::string ReadFileToString(const std::string& path) {
     }
 }
 
-bool WriteStringToFile(const std::string& path, std::string_view text) {
-    try {
-        auto f = PosixBlockFile::Open(path, OpenMode::Truncate);
-        if (!text.empty()) f->WriteAt(0, text.data(), text.size());
-        return true;
-    } catch (const EKivError&) {
-        return false;
-    }
-}
-
-bool AppendLineToFile(const std::string& path, std::string_view line) {
-    try {
-        auto f = PosixBlockFile::Open(path, OpenMode::Create);
-        std::string bytes(line);
-        bytes += "\r\n";
-        f->Append(bytes.data(), bytes.size());
-        return true;
-    } catch (const EKivError&) {
-        return false;
-    }
-}
-
 uint64_t FileSizeOf(const std::string& path) {
     return PosixBlockFile::Open(path, OpenMode::ReadOnly)->Size();
 }

@@ -20,10 +20,6 @@ std::string GetTempFolder();
 
 // The whole file as bytes; "" when it cannot be opened or read.
 std::string ReadFileToString(const std::string& path);
-// Creates or truncates the file and writes the text; false when any of that fails.
-bool WriteStringToFile(const std::string& path, std::string_view text);
-// Appends the line and CR LF, creating the file when missing; false on any failure.
-bool AppendLineToFile(const std::string& path, std::string_view line);
 // The file's size in bytes; raises EFileError when it cannot be opened.
 uint64_t FileSizeOf(const std::string& path);
 

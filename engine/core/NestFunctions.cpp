@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/core/KivAssert.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {
@@ -32,6 +33,8 @@ uint64_t SlotOffset(uint32_t block, uint64_t slot) { return uint64_t(block) + kH
 uint64_t BlockEnd(uint32_t block, const TNestHeader& h) { return SlotOffset(block, h.Capacity); }
 
 void EncodeHeader(char* p, const TNestHeader& h) {
+    KIV_ASSERT(h.Count <= h.Capacity);
+    KIV_ASSERT(h.Next == 0 || (h.Next >= kRootHeaderSize && h.Next <= kMaxAddress));
     PutU32(p, h.Next);
     PutU16(p + 4, h.Capacity);
     PutU16(p + 6, h.Count);
@@ -82,6 +85,7 @@ constexpr size_t kGatherLimit = 4096;
 // Writes a block's header and its used slots; with zeroSpare also the unused slots, as a
 // new block has them.
 void WriteBlock(BlockFile* f, uint32_t at, const TNestHeader& h, const TNestItem* items, bool zeroSpare) {
+    KIV_ASSERT(at >= kRootHeaderSize && at <= kMaxAddress);
     const size_t slots = zeroSpare ? h.Capacity : h.Count;
     if (size_t(h.Count) * kItemSize <= kGatherLimit) {
         std::string buf(kHeaderSize + slots * kItemSize, '\0');
@@ -179,7 +183,9 @@ void LastBlock(BlockFile* f, uint32_t nest, uint32_t& last, TNestHeader& h, uint
 
 void ReadNestHeader(BlockFile* f, uint32_t block, TNestHeader& header) {
     char b[kHeaderSize];
-    if (!f || block > kMaxAddress || !f->ReadExact(block, b, kHeaderSize)) Corrupt(kWrongAddress);
+    // Nothing lives in the root header: a nest there is a wrong address.
+    if (!f || block < kRootHeaderSize || block > kMaxAddress || !f->ReadExact(block, b, kHeaderSize))
+        Corrupt(kWrongAddress);
     header.Next = GetU32(b);
     header.Capacity = GetU16(b + 4);
     header.Count = GetU16(b + 6);
@@ -187,6 +193,7 @@ void ReadNestHeader(BlockFile* f, uint32_t block, TNestHeader& header) {
 
 void WriteNestHeader(BlockFile* f, uint32_t block, const TNestHeader& header) {
     if (!f || block > kMaxAddress) return;
+    KIV_ASSERT(block >= kRootHeaderSize);
     char b[kHeaderSize];
     EncodeHeader(b, header);
     f->WriteAt(block, b, kHeaderSize);
@@ -211,7 +218,10 @@ void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items) {
                 items.resize(old + h.Count);
                 if (!ReadItemsAt(f, SlotOffset(block, 0), items.data() + old, h.Count)) Corrupt(kCantGetItems);
             }
-            if (h.Next == 0) return;
+            if (h.Next == 0) {
+                KIV_ASSERT(items.size() <= maxItems);
+                return;
+            }
             block = h.Next;
         }
     } catch (...) {

@@ -76,7 +76,7 @@ public:
 
 private:
     template <class Store>
-    bool StoreRowCard(int row, const Store& store);
+    [[nodiscard]] bool StoreRowCard(int row, const Store& store);
 };
 
 // The link lines (target, 0x01, title) of a row's Links.
@@ -88,12 +88,12 @@ public:
     std::string GetLinks(int row) const;
     // The launch card is written (targets made relative) and Links := text. The text may be
     // the row's own Links. False when the card was not stored; Links stays as stored then.
-    bool SetLinks(int row, std::string_view text);
+    [[nodiscard]] bool SetLinks(int row, std::string_view text);
     int Count(int row) const;
     // The part of line i before its first 0x01; empty when it has none.
     std::string GetPath(int row, int i) const;
-    bool AddLinks(int row, std::string_view text);
-    bool DeleteLink(int row, int i);
+    [[nodiscard]] bool AddLinks(int row, std::string_view text);
+    [[nodiscard]] bool DeleteLink(int row, int i);
 };
 
 class TNester {
@@ -201,7 +201,7 @@ public:
     // row has a colour or flags (an empty caption keeps only a lone clone or lock mark).
     // The text may be the row's own caption. False when the card was not stored; the row
     // keeps its caption then (also when the store raises), so it shows what is stored.
-    bool SetCaption(int row, std::string_view text);
+    [[nodiscard]] bool SetCaption(int row, std::string_view text);
     // Writes the row's item into its slot of the parent nest when the slot still holds the
     // same topic; false when nothing was written.
     [[nodiscard]] bool SaveRowItem(int row);

@@ -128,7 +128,9 @@ void TKivPanelsManager::RefreshPanelsFrom(int k) {
         TKivStringGrid* p = PanelByNumber(n);
         TKivStringGrid* q = PanelByNumber(n - 1);
         if (!p) continue;
-        p->StoreEditedCaption();
+        // Its topics give way to those of the new parent: a caption that could not be stored
+        // has been told (leaving the panel stored it, so this is seldom more than a no-op).
+        static_cast<void>(p->StoreEditedCaption());
         p->CaptionEditor->resize(p->CaptionEditor->width(), 0);
         if (p->Editing()) p->CaptionEditor->SetText(QString());
         p->ExternalPath.clear();

@@ -244,9 +244,14 @@ public:
     // ---- rows, selection and the caption editor ----
     int CurrentRow() const { return Nester->CurrentRow(); }
     bool IsRowValid(int row) const { return Nester->ValidRow(row); }
+    // A row change is refused while the edited caption of the current row cannot be stored.
     void SelectRow(int row);
+    // Leaving edit mode keeps a caption that could not be stored in the editor, and edit
+    // mode brings it back on the same row.
     void SetEditing(bool on);
-    void StoreEditedCaption();
+    // Stores what was typed in the caption editor (true when nothing was pending). A caption
+    // that is refused stays in the editor, modified, and the user is told.
+    [[nodiscard]] bool StoreEditedCaption();
     void PlaceEditor(const QRect& rect, bool withColour);
     void ClearMarks();
     void MakeActive();

@@ -60,8 +60,9 @@ int TKivStringGrid::InsertTopics(const TItemArray& items, int Pos, bool Select, 
 
 void TKivStringGrid::DeleteMarkedTopics(bool Recycle, bool WithCurrent, bool Refresh) {
     if (Nester->RowCount() == 0) return;
-    // A pending edit belongs to the topic it was typed for, which may be about to go.
-    StoreEditedCaption();
+    // A pending edit belongs to the topic it was typed for, which may be about to go; one
+    // that could not be stored keeps the topics as they are.
+    if (!StoreEditedCaption()) return;
     DeleteMarkedRows(EditContext(this), Recycle, WithCurrent);
     if (Refresh) {
         RowsChanged(0);
@@ -72,7 +73,7 @@ void TKivStringGrid::DeleteMarkedTopics(bool Recycle, bool WithCurrent, bool Ref
 
 bool TKivStringGrid::MoveMarkedTopics(int Target, bool After, bool Beside) {
     if (Nester->RowCount() == 0) return false;
-    StoreEditedCaption();
+    if (!StoreEditedCaption()) return false;
     if (!MoveMarkedRows(EditContext(this), Target, After, Beside)) return false;
     RowsChanged(0);
     if (IsRowValid(CurrentRow())) SetRow(CurrentRow());
@@ -93,7 +94,7 @@ bool TKivStringGrid::MoveMarkedTopicsByKey(int Direction) {
 
 void TKivStringGrid::JoinTopics() {
     if (Nester->RowCount() == 0) return;
-    StoreEditedCaption();
+    if (!StoreEditedCaption()) return;
     const bool joined = JoinMarkedRows(EditContext(this), [this](int row) { return TextCardPlainText(row); });
     RowsChanged(0);  // rows were collapsed even when nothing could be joined
     const int row = IsRowValid(CurrentRow()) ? CurrentRow() : Nester->LastRow();

@@ -12,6 +12,7 @@
 
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
+#include "platform/core/KivError.h"
 #include "platform/core/StoredPath.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Screen.h"
@@ -56,7 +57,8 @@ void TKivStringGrid::SelectRow(int row) {
     CaptionEditor->SetFontColor(color == kDefaultFontColor ? ColorScheme.FontColor : color);
     CaptionEditor->SetFontStyle(Nester->GetFontStyle(row));
     if (row != CurrentRow()) {
-        StoreEditedCaption();
+        // What was typed stays with its own topic.
+        if (!StoreEditedCaption()) return;
         const int old = CurrentRow();
         Nester->SetCurrentRow(row);
         CaptionEditor->SetText(CaptionToText(Nester->Caption(row)));
@@ -120,7 +122,8 @@ void TKivStringGrid::EnterPanel() {
     const bool changed = old != Tag;
     if (changed) {
         if (TKivStringGrid* prev = m.PanelByNumber(old)) {
-            prev->StoreEditedCaption();
+            // A refused caption has been told and stays in that panel's editor.
+            static_cast<void>(prev->StoreEditedCaption());
             if (prev->OnSelRowChanged) prev->OnSelRowChanged(prev, prev->CurrentRow(), -1);
         }
     }
@@ -142,7 +145,8 @@ void TKivStringGrid::ExitPanel() {
     DrawRow(CurrentRow());
     if (editing_ && !IsActivePanel()) {
         CaptionEditor->SetColor(ColorScheme.SelRowColor);
-        StoreEditedCaption();
+        // A refused caption has been told and stays in the editor.
+        static_cast<void>(StoreEditedCaption());
     }
 }
 
@@ -183,9 +187,10 @@ void TKivStringGrid::SetEditing(bool on) {
             CaptionEditor->SetFontStyle(Nester->GetFontStyle(row));
         }
         DrawRow(row);
-        // Switched on again while on: what was typed is stored, not dropped by the reload.
-        StoreEditedCaption();
-        if (IsRowValid(row)) CaptionEditor->SetText(CaptionToText(Nester->Caption(row)));
+        // Switched on again while on: what was typed is stored, not dropped by the reload;
+        // a caption that could not be stored is kept (also from before edit mode ended).
+        if (StoreEditedCaption() && IsRowValid(row) && !CaptionEditor->Modified())
+            CaptionEditor->SetText(CaptionToText(Nester->Caption(row)));
         if (IsActivePanel()) {
             FitRowHeight(row);
             DrawRow(row);
@@ -193,20 +198,35 @@ void TKivStringGrid::SetEditing(bool on) {
         }
     } else {
         CaptionEditor->resize(CaptionEditor->width(), 0);
-        StoreEditedCaption();
+        // A refused caption has been told, and stays in the editor for the next edit of its row.
+        static_cast<void>(StoreEditedCaption());
         editing_ = false;
         if (IsActivePanel() && isShown(this) && isVisible()) setFocus(Qt::OtherFocusReason);
         Repaint();
     }
 }
 
-void TKivStringGrid::StoreEditedCaption() {
-    if (!editing_ || !CaptionEditor->Modified()) return;
+bool TKivStringGrid::StoreEditedCaption() {
+    if (!editing_ || !CaptionEditor->Modified()) return true;
     const int row = CurrentRow();
-    if (!IsRowValid(row)) return;
-    Nester->SetCaption(row, TextToCaption(CaptionEditor->Text()));
+    if (!IsRowValid(row)) return true;
+    bool stored = false;
+    std::string reason;
+    try {
+        stored = Nester->SetCaption(row, TextToCaption(CaptionEditor->Text()));
+    } catch (const EKivError& e) {
+        reason = e.what();
+    }
+    if (!stored) {
+        const QString why = reason.empty() ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(reason));
+        MessageDlg(QStringLiteral("The caption of \"%1\" could not be stored%2. The typed text stays in the editor.")
+                       .arg(CaptionToText(Nester->Caption(row)), why),
+                   MsgType::Error, MsgButtons::OK);
+        return false;
+    }
     CaptionEditor->SetModified(false);
     if (OnTitleModified) OnTitleModified(this, row);
+    return true;
 }
 
 void TKivStringGrid::PlaceEditor(const QRect& rect, bool withColour) {

@@ -453,12 +453,18 @@ void TLaunchCard::FitTitleColumn() {
 
 void TLaunchCard::DeleteLaunchCardItem(int i) {
     if (i < 0 || i >= lvLaunchCard->topLevelItemCount()) return;
-    delete lvLaunchCard->takeTopLevelItem(i);
-    lvLaunchCardTag = 1;
     if (listGrid_ && listGrid_ == ctx_.CurrentGrid() && listGrid_->IsRowValid(listRow_)) {
-        listGrid_->Nester->LaunchList().DeleteLink(listRow_, i);
+        // The list shows what is stored: a link whose removal was refused stays in it.
+        if (!listGrid_->Nester->LaunchList().DeleteLink(listRow_, i)) {
+            MessageDlg(QStringLiteral("The link could not be removed from \"%1\".")
+                           .arg(StoredToText(listGrid_->Nester->Caption(listRow_))),
+                       MsgType::Error, MsgButtons::OK);
+            return;
+        }
         listGrid_->DrawRow(listRow_);
     }
+    delete lvLaunchCard->takeTopLevelItem(i);
+    lvLaunchCardTag = 1;
     const int n = lvLaunchCard->topLevelItemCount();
     if (n > 0) lvLaunchCard->setCurrentItem(lvLaunchCard->topLevelItem(std::min(i, n - 1)));
 }
@@ -579,7 +585,9 @@ void TLaunchCard::FileRenamed(int tag, const std::string& oldPath, const std::st
         if (!m.LaunchList().SetLinks(tag, MakeLinkLine(newPath, newName) + "\r\n"))
             MessageDlg(QStringLiteral("The link of \"%1\" could not be stored.").arg(StoredToText(m.Caption(tag))),
                        MsgType::Error, MsgButtons::OK);
-        if (SameText(m.Caption(tag), LinkFileName(oldPath))) m.SetCaption(tag, newName);
+        if (SameText(m.Caption(tag), LinkFileName(oldPath)) && !m.SetCaption(tag, newName))
+            MessageDlg(QStringLiteral("The caption of \"%1\" could not be stored.").arg(StoredToText(m.Caption(tag))),
+                       MsgType::Error, MsgButtons::OK);
         g->DrawRow(tag);
         return;
     }

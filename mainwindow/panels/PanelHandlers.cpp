@@ -104,7 +104,8 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
     TNester& model = *Sender->Nester;
     if (OldRow >= 0 && OldRow < model.RowCount() && !model.IsLocked(OldRow)) {
-        Sender->StoreEditedCaption();
+        // A refused caption has been told and stays in the caption editor.
+        static_cast<void>(Sender->StoreEditedCaption());
         // The editor's text of a topic of this panel goes to that topic, wherever it stands
         // now (after a store that failed it is not the row that was left).
         if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();

@@ -127,6 +127,21 @@ void ForEachSelectedBlock(QTextEdit* e, F f) {
     }
 }
 
+// Stores a row's caption card after its colour or style changed. A refused store puts the
+// look back, so that the row shows what is stored, and names the topic in refused.
+void StoreCaptionLook(TNester& m, int r, int32_t oldColor, uint8_t oldStyle, QStringList& refused) {
+    if (m.SetCaption(r, m.Caption(r))) return;
+    m.SetFontColor(r, oldColor);
+    m.SetFontStyle(r, oldStyle);
+    refused << QStringLiteral("\"%1\"").arg(StoredToText(m.Caption(r)));
+}
+
+void TellRefusedLooks(const QStringList& refused) {
+    if (!refused.isEmpty())
+        MessageDlg(QStringLiteral("The look of %1 could not be stored.").arg(refused.join(QStringLiteral(", "))),
+                   MsgType::Error, MsgButtons::OK);
+}
+
 }  // namespace
 
 void TTextCard::BuildFormatBar() {
@@ -324,14 +339,16 @@ void TTextCard::SetTopicStyleBits(uint8_t bit, bool set) {
     if (!g) return;
     TNester& m = *g->Nester;
     const int current = g->CurrentRow();
+    QStringList refused;
     for (int r = 0; r < m.RowCount(); ++r) {
         if ((r != current && !m.IsMarked(r)) || m.IsLocked(r)) continue;
         const uint8_t style = m.GetFontStyle(r);
         m.SetFontStyle(r, set ? style | bit : style & ~bit);
-        m.SetCaption(r, m.Caption(r));
+        StoreCaptionLook(m, r, m.FontColor(r), style, refused);
         if (g->RowHeights(r) > g->DefaultRowHeight()) g->FitRowHeight(r);
         g->DrawRow(r);
     }
+    TellRefusedLooks(refused);
     if (g->IsRowValid(current)) g->CaptionEditor->SetFontStyle(BitsToFontStyles(m.GetFontStyle(current)));
 }
 
@@ -386,19 +403,23 @@ void TTextCard::ApplyColorMenuItem(QAction* item) {
     if (!g) return;
     TNester& m = *g->Nester;
     const TColor stored = c == ColorScheme.FontColor ? kDefaultFontColor : c;
+    QStringList refused;
     auto recolor = [&](int r) {
         if (m.IsLocked(r)) return;
+        const int32_t old = m.FontColor(r);
         m.SetFontColor(r, stored);
-        m.SetCaption(r, m.Caption(r));
+        StoreCaptionLook(m, r, old, m.GetFontStyle(r), refused);
         g->DrawRow(r);
     };
     const int current = g->CurrentRow();
     if (g->IsRowValid(current) && !m.IsLocked(current)) {
         recolor(current);
-        g->CaptionEditor->SetFontColor(c);
+        const int32_t shown = m.FontColor(current);
+        g->CaptionEditor->SetFontColor(shown == kDefaultFontColor ? ColorScheme.FontColor : shown);
     }
     for (int r = 0; r < m.RowCount(); ++r)
         if (r != current && m.IsMarked(r)) recolor(r);
+    TellRefusedLooks(refused);
 }
 
 void TTextCard::UpdateColorMenuChecks() {

@@ -1,48 +1,25 @@
 #include "platform/core/UnicodeText.h"
 
-#include <algorithm>
-#include <vector>
+#include <unicode/uchar.h>
 
 #include "platform/core/LegacyText.h"
 
 namespace kiv::UnicodeText {
 
-using namespace detail;
-
 char32_t UpperChar(char32_t c) {
     if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 32 : c;
-    const CasePair* end = kUpperPairs + kUpperPairCount;
-    const CasePair* p = std::lower_bound(kUpperPairs, end, c,
-                                         [](const CasePair& e, char32_t v) { return e.from < v; });
-    return p != end && p->from == c ? p->to : c;
+    return char32_t(u_toupper(UChar32(c)));
 }
 
 char32_t LowerChar(char32_t c) {
     if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
-    // The upper-case table read backwards, built once.
-    static const std::vector<CasePair> lower = [] {
-        std::vector<CasePair> v;
-        v.reserve(kUpperPairCount);
-        for (size_t i = 0; i < kUpperPairCount; ++i) v.push_back({kUpperPairs[i].to, kUpperPairs[i].from});
-        std::sort(v.begin(), v.end(), [](const CasePair& a, const CasePair& b) {
-            return a.from != b.from ? a.from < b.from : a.to < b.to;
-        });
-        v.erase(std::unique(v.begin(), v.end(), [](const CasePair& a, const CasePair& b) { return a.from == b.from; }),
-                v.end());
-        return v;
-    }();
-    auto p = std::lower_bound(lower.begin(), lower.end(), c, [](const CasePair& e, char32_t v) { return e.from < v; });
-    return p != lower.end() && p->from == c ? p->to : c;
+    return char32_t(u_tolower(UChar32(c)));
 }
 
 bool IsWordChar(char32_t c) {
     if (c < 0x80)
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    const CodeRange* end = kWordRanges + kWordRangeCount;
-    // The first range whose last code point is not below c.
-    const CodeRange* r = std::lower_bound(kWordRanges, end, c,
-                                          [](const CodeRange& e, char32_t v) { return e.last < v; });
-    return r != end && r->first <= c;
+    return (U_GET_GC_MASK(UChar32(c)) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_ND_MASK | U_GC_PC_MASK)) != 0;
 }
 
 std::u32string ToUtf32(std::string_view utf8) {

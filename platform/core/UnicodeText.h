@@ -1,6 +1,6 @@
 #pragma once
-// Case and word rules for any Unicode letter, from tables of our own (UnicodeTables.cpp),
-// so that they are the same on every machine whatever its locale.
+// Case and word rules for any Unicode letter, from ICU's character properties, so that
+// they are the same whatever the machine's locale.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,18 +24,5 @@ std::string ToUtf8(std::u32string_view text);
 void UpperInPlace(std::u32string& text);
 std::string UpperCaseUtf8(std::string_view utf8);
 std::string LowerCaseUtf8(std::string_view utf8);
-
-namespace detail {
-struct CasePair {
-    char32_t from, to;
-};
-struct CodeRange {
-    char32_t first, last;
-};
-extern const CasePair kUpperPairs[];
-extern const size_t kUpperPairCount;
-extern const CodeRange kWordRanges[];
-extern const size_t kWordRangeCount;
-}  // namespace detail
 
 }  // namespace kiv::UnicodeText

@@ -1,7 +1,7 @@
 #pragma once
-// A real X server for the tests that need one: Xvfb on display :93, started once per test
-// program and stopped at its end (a server already on that display serves as well). Tests
-// skip with a message when Xvfb is not installed. Child programs run under xcb there.
+// A real X server for the tests that need one: Xvfb on a free display of its own, started
+// once per test program and stopped at its end. Tests skip with a message when Xvfb is not
+// installed. Child programs run under xcb there.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,41 +14,26 @@
 #include <QThread>
 #include <memory>
 
-namespace kiv::test {
+#include "tests/XvfbServer.h"
 
-// A test program of another folder may take a display of its own.
-#ifndef KIV_X11_TEST_DISPLAY
-#define KIV_X11_TEST_DISPLAY ":93"
-#endif
-inline const char* const kDisplay = KIV_X11_TEST_DISPLAY;
+namespace kiv::test {
 
 class X11Fixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        if (xvfb.isEmpty()) return;
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) return;
         runtime_ = std::make_unique<QTemporaryDir>();
-        server_ = std::make_unique<QProcess>();
-        server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server_->start(xvfb, {kDisplay, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        server_->waitForStarted(5000);
-        // Up when its socket is there (a server left on this display by an earlier run
-        // serves as well).
-        const QString socket = QString("/tmp/.X11-unix/X") + (kDisplay + 1);
-        for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i) QThread::msleep(50);
-        up_ = QFileInfo::exists(socket);
+        server_ = std::make_unique<XvfbServer>();
+        up_ = server_->Start();
     }
     static void TearDownTestSuite() {
-        if (server_ && server_->state() != QProcess::NotRunning) {
-            server_->terminate();
-            if (!server_->waitForFinished(5000)) server_->kill();
-        }
         server_.reset();
         runtime_.reset();
     }
+    static QString Display() { return server_ ? server_->Display() : QString(); }
     void SetUp() override {
         if (QStandardPaths::findExecutable("Xvfb").isEmpty()) GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
-        ASSERT_TRUE(up_) << "Xvfb did not start on display " << kDisplay;
+        ASSERT_TRUE(up_) << "Xvfb did not start";
         ASSERT_FALSE(QStandardPaths::findExecutable("xclip").isEmpty()) << "xclip is missing; run scripts/install-deps";
         kivclip_ = qEnvironmentVariable("KIV_BIN_DIR", QCoreApplication::applicationDirPath()) + "/kivclip";
         ASSERT_TRUE(QFileInfo::exists(kivclip_)) << kivclip_.toStdString();
@@ -64,7 +49,7 @@ protected:
     QProcess& Start(const QString& program, const QStringList& args) {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", kDisplay);
+        env.insert("DISPLAY", Display());
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.insert("XDG_RUNTIME_DIR", runtime_->path());
         p->setProcessEnvironment(env);
@@ -87,7 +72,7 @@ protected:
 
     QString kivclip_;
     std::vector<std::unique_ptr<QProcess>> children_;
-    static inline std::unique_ptr<QProcess> server_;
+    static inline std::unique_ptr<XvfbServer> server_;
     static inline std::unique_ptr<QTemporaryDir> runtime_;
     static inline bool up_ = false;
 };

@@ -563,6 +563,40 @@ TEST_F(Launch, TheDesktopsDefaultProgramOpensATextLinkAndOpenWithListsIt) {
         ::testing::ExitedWithCode(0), "");
 }
 
+// Removing a link from the launch card list stores the shorter card at once; a removal that
+// could not be stored leaves the link in the topic and in the list, and tells the user.
+TEST_F(Launch, ALinkLeavesTheListOnlyWhenItsRemovalIsStored) {
+    Open("t u");
+    const std::string all = "/d/a.txt" + S + "A\r\n/d/b.txt" + S + "B\r\n/d/c.txt" + S + "C\r\n";
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(1, all));
+    ClickRow(g, 1);
+    L->ShowLaunchCard();
+    QTreeWidget* lv = L->lvLaunchCard;
+    ASSERT_EQ(lv->topLevelItemCount(), 3);
+    L->DeleteLaunchCardItem(1);
+    ASSERT_EQ(lv->topLevelItemCount(), 2);
+    EXPECT_EQ(lv->topLevelItem(1)->text(0), QStringLiteral("C"));
+    EXPECT_EQ(StoredLinks(1), "/d/a.txt" + S + "A\r\n/d/c.txt" + S + "C\r\n");
+    EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
+
+    // t's card directory has no entry left for a launch card: no removal can be stored.
+    ClickRow(g, 0);
+    for (uint8_t kind : {kCardText, kCardGraphic, kCardExternal, uint8_t(6)})
+        ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kind, 0, "x"));
+    TNestPack pack = g->Nester->GetRow(0);
+    pack.Links = all;
+    g->Nester->SetRow(0, pack);
+    L->ShowLaunchCard();
+    ASSERT_EQ(lv->topLevelItemCount(), 3);
+    L->DeleteLaunchCardItem(1);
+    ASSERT_EQ(lv->topLevelItemCount(), 3) << "the list shows what the topic holds";
+    EXPECT_EQ(lv->topLevelItem(1)->text(0), QStringLiteral("B"));
+    EXPECT_EQ(Links(0), all);
+    ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The link could not be removed from \"t\"."));
+    EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Error);
+}
+
 TEST_F(Launch, LinksThatCannotBeStoredAreAskedAboutBeforeTheWindowCloses) {
     Open("t u");
     // Every entry of t's card directory is taken by another kind: kind 4 finds no room.

@@ -1,41 +1,16 @@
 // The text card when its store fails: the text stays in the editor with its own topic and
 // modified, the user is told once, and no other card is loaded over it; a close asks first.
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-
 #include <QLabel>
 #include <QTextEdit>
 
 #include "platform/core/BlockFile.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
 namespace {
 
-// Writes past the card file's present end fail (as on a full disk) while it is held.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(const std::string& path) {
-        struct stat st {};
-        ::stat(path.c_str(), &st);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = rlim_t(st.st_size);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        ::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    sighandler_t oldHandler_ = SIG_DFL;
-};
+using test::FileSizeLimit;
 
 using TextCard = WindowFixture;
 

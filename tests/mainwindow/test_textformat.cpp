@@ -71,7 +71,7 @@ protected:
     }
     void Lock(int row) {
         g->Nester->SetLocked(row, true);
-        g->Nester->SetCaption(row, g->Nester->Caption(row));
+        EXPECT_TRUE(g->Nester->SetCaption(row, g->Nester->Caption(row)));
     }
 };
 

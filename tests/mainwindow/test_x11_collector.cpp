@@ -1,7 +1,6 @@
 // The program itself on a real X server with a window manager (openbox): the collector
 // comes up on top with the stay-on-top state, and a text dragged from another program onto
 // it lands in the text bin, which the close stores with the datastructure.
-#define KIV_X11_TEST_DISPLAY ":90"
 #include <signal.h>
 
 #include <QRegularExpression>

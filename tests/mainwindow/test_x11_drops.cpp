@@ -1,5 +1,5 @@
-// The running program under a real X server with a window manager (Xvfb on display :99
-// with openbox): another program drags two files onto a topic row, xdotool moving the
+// The running program under a real X server with a window manager (Xvfb on a free display
+// of its own, with openbox): another program drags two files onto a topic row, xdotool moving the
 // pointer; after the program has ended the datastructure holds the two links.
 #include <gtest/gtest.h>
 
@@ -20,22 +20,16 @@
 #include "engine/core/TreeText.h"
 #include "platform/core/BlockFile.h"
 #include "tests/ToolRun.h"
+#include "tests/XvfbServer.h"
 
 namespace {
-
-const char* const kDisplay = ":99";
 
 class X11Drops : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        if (xvfb.isEmpty()) return;
-        const QString socket = QString("/tmp/.X11-unix/X") + (kDisplay + 1);
-        if (!QFileInfo::exists(socket)) {
-            server_ = Launch(xvfb, {kDisplay, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
-            for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i) QThread::msleep(50);
-        }
-        up_ = QFileInfo::exists(socket);
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) return;
+        server_ = std::make_unique<kiv::test::XvfbServer>();
+        up_ = server_->Start();
         const QString openbox = QStandardPaths::findExecutable("openbox");
         if (up_ && !openbox.isEmpty()) {
             wm_ = Launch(openbox, {}, {});
@@ -43,11 +37,10 @@ protected:
         }
     }
     static void TearDownTestSuite() {
-        for (auto* p : {&wm_, &server_})
-            if (*p && (*p)->state() != QProcess::NotRunning) {
-                (*p)->terminate();
-                if (!(*p)->waitForFinished(5000)) (*p)->kill();
-            }
+        if (wm_ && wm_->state() != QProcess::NotRunning) {
+            wm_->terminate();
+            if (!wm_->waitForFinished(5000)) wm_->kill();
+        }
         wm_.reset();
         server_.reset();
     }
@@ -55,7 +48,7 @@ protected:
         for (const char* tool : {"Xvfb", "openbox", "xdotool"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 GTEST_SKIP() << tool << " is not installed (scripts/install-deps installs it)";
-        ASSERT_TRUE(up_) << "Xvfb did not start on display " << kDisplay;
+        ASSERT_TRUE(up_) << "Xvfb did not start";
         ASSERT_TRUE(wm_ && wm_->state() == QProcess::Running) << "openbox did not start";
         bin_ = qEnvironmentVariable("KIV_BIN_DIR", QCoreApplication::applicationDirPath());
         for (const char* program : {"kiv", "kivclip", "kivtree"}) ASSERT_TRUE(QFileInfo::exists(bin_ + "/" + program)) << program;
@@ -74,7 +67,7 @@ protected:
     static std::unique_ptr<QProcess> Launch(const QString& program, const QStringList& args, const QStringList& extraEnv) {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", kDisplay);
+        env.insert("DISPLAY", server_->Display());
         env.insert("QT_QPA_PLATFORM", "xcb");
         for (const QString& kv : extraEnv) env.insert(kv.section('=', 0, 0), kv.section('=', 1));
         p->setProcessEnvironment(env);
@@ -114,7 +107,8 @@ protected:
     QString bin_;
     QTemporaryDir dir_;
     std::vector<std::unique_ptr<QProcess>> children_;
-    static inline std::unique_ptr<QProcess> server_, wm_;
+    static inline std::unique_ptr<kiv::test::XvfbServer> server_;
+    static inline std::unique_ptr<QProcess> wm_;
     static inline bool up_ = false;
 };
 

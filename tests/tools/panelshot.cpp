@@ -77,7 +77,10 @@ int main(int argc, char** argv) {
     p1->SelectRow(0);
     m.RefreshPanelsFrom(1);
     TKivStringGrid* p2 = panels[1];
-    p2->Nester->LaunchList().SetLinks(1, "http://example.org\x01" "a\r\nhttp://example.net\x01" "b\r\n");
+    if (!p2->Nester->LaunchList().SetLinks(1, "http://example.org\x01" "a\r\nhttp://example.net\x01" "b\r\n")) {
+        std::fprintf(stderr, "panelshot: the sample links could not be stored\n");
+        return 1;
+    }
     p2->Nester->SetMarked(2, true);
     p2->SelectRow(0);
     m.RefreshPanelsFrom(2);

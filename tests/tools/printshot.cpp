@@ -58,11 +58,11 @@ int main(int argc, char** argv) {
                                   "on a \\cf1 concrete\\cf0  base, 3 by 2 metres.\\par"
                                   "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
                                   "\\fi-200\\li200 order the boards\\par{\\pntext\\f1\\'B7\\tab}book the mixer\\par}"));
-    n.LaunchList().SetLinks(0, "http://example.org/shed-plans\x01" "Plans\r\n/home/ann/shed/costs.ods\x01" "Costs\r\n");
+    Stored(n.LaunchList().SetLinks(0, "http://example.org/shed-plans\x01" "Plans\r\n/home/ann/shed/costs.ods\x01" "Costs\r\n"));
     Stored(n.Cards().WriteRowCard(kCardText, 1, "Tiles: white, 10 x 10 cm.\r\nLights under the cupboards."));
     n.SetFontColor(3, 0x0000C0);
     n.SetFontStyle(3, fsBold);
-    n.SetCaption(3, n.Caption(3));
+    Stored(n.SetCaption(3, n.Caption(3)));
     Stored(n.Cards().WriteRowCard(kCardText, 3, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20\\i Due 31 May.\\i0\\par}"));
     n.LoadBranch(-1, false);
     panel.SetRowCount(n.RowCount());

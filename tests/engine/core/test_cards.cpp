@@ -184,6 +184,8 @@ TEST(CardChain, ReadingStopsAndRaisesByTheRules) {
          "Datastructure corrupted. Card retrieving error. Wrong chunk address."},
         {"data past the end", Chunk(3, 3, 0, "abc").substr(0, 13),
          "Datastructure corrupted. Card retrieving error. Wrong chunk address."},
+        {"next inside the file header", Chunk(3, 3, 2, "abc") + std::string(20, '\0'),
+         "Datastructure corrupted. Card retrieving error. Wrong chunk address."},
     };
     for (const auto& c : cases) {
         MemoryBlockFile m(NewCardFile() + c.chunks);
@@ -430,6 +432,15 @@ TEST_F(CardStore, FailuresRaiseAndReportNothingStored) {
     EXPECT_THROW(cards.ReadCard(kCardCaption, 999, text), ENesterError);
     try {
         cards.ReadCard(kCardCaption, 2, text);  // a directory cut short by the end of file
+        FAIL();
+    } catch (const ENesterError& e) {
+        EXPECT_STREQ(e.what(), "Datastructure corrupted. Card retrieving error. Wrong directory address.");
+    }
+    // A directory inside the file header, however long the file.
+    MemoryBlockFile header(NewCardFile() + std::string(100, '\0'));
+    cards.SetCardFile(&header);
+    try {
+        cards.ReadCard(kCardCaption, 1, text);
         FAIL();
     } catch (const ENesterError& e) {
         EXPECT_STREQ(e.what(), "Datastructure corrupted. Card retrieving error. Wrong directory address.");

@@ -305,6 +305,7 @@ TEST_P(NestFile, DamagedBlocksRaiseInsteadOfReadingGarbage) {
         {"half a header", RootHeader(8) + std::string(5, '\0')},
         {"next beyond the file", RootHeader(8) + RawBlock(0x100000, 10, 1, Items(1))},
         {"next above the signed range", RootHeader(8) + RawBlock(0x80000000, 10, 1, Items(1))},
+        {"next inside the root header", RootHeader(8) + RawBlock(4, 10, 1, Items(1))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

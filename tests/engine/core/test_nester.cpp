@@ -100,9 +100,9 @@ TEST(OutlineEmpty, RootNestZeroLeavesTheModelEmpty) {
 
 TEST_F(Outline, EditedCaptionIsStoredAndReloaded) {
     model.Expand(0);
-    model.SetCaption(2, "c renamed, longer than the two hundred bytes its first chunk holds " +
-                            std::string(200, '.'));
-    model.SetCaption(0, "A");
+    EXPECT_TRUE(model.SetCaption(2, "c renamed, longer than the two hundred bytes its first chunk holds " +
+                            std::string(200, '.')));
+    EXPECT_TRUE(model.SetCaption(0, "A"));
     EXPECT_EQ(model.Caption(0), "A");
     const std::string expected = "A\n  b\n  c renamed, longer than the two hundred bytes its first chunk holds " +
                                  std::string(200, '.') + "\n    c1\nd\ne\n  e1\n";
@@ -133,7 +133,7 @@ TEST_F(Outline, CaptionPrefixRules) {
         TNestPack p = model.GetRow(1);
         p.Flags = c.flags;
         model.SetRow(1, p);
-        model.SetCaption(1, c.text);
+        EXPECT_TRUE(model.SetCaption(1, c.text));
         EXPECT_EQ(CaptionCard(1), c.card) << c.name;
         model.LoadRowCards(1);
         TCaptionCard split = SplitCaptionCard(c.card);
@@ -154,7 +154,7 @@ TEST_F(Outline, FlagSettersKeepTheOtherBits) {
     model.SetFontStyle(0, kFlagItalic | kFlagStrikeOut | 0xF0);  // only style bits taken
     EXPECT_EQ(model.GetRow(0).Flags, 0xCA);
     EXPECT_EQ(CaptionCard(0), "a");  // setters write nothing
-    model.SetCaption(0, "a");
+    EXPECT_TRUE(model.SetCaption(0, "a"));
     EXPECT_EQ(CaptionCard(0), MakeCaptionPrefix(-1, 0xCA) + "a");
 
     model.SetFontStyle(1, 0);
@@ -348,7 +348,7 @@ TEST_F(Outline, FirstCardOfANewTopicWritesItsItemBack) {
     model.LoadBranch(-1, false);
     ASSERT_EQ(model.RowCount(), 4);
     EXPECT_EQ(model.CardDir(3), 0u);
-    model.SetCaption(3, "new");
+    EXPECT_TRUE(model.SetCaption(3, "new"));
     EXPECT_NE(model.CardDir(3), 0u);
     TNestItem stored;
     ASSERT_TRUE(GetNestItem(pair.kiv.get(), model.RootNest, 3, stored));
@@ -448,10 +448,10 @@ TEST_F(Outline, RowCardsCarryLinksAndTextFlag) {
 
 TEST_F(Outline, LaunchListLines) {
     TLaunchList& links = model.LaunchList();
-    links.AddLinks(0, pair.Home() + "one.txt\x01One");
+    EXPECT_TRUE(links.AddLinks(0, pair.Home() + "one.txt\x01One"));
     EXPECT_EQ(links.GetLinks(0), pair.Home() + "one.txt\x01One\r\n");  // no leading break
-    links.AddLinks(0, "just text");
-    links.AddLinks(0, pair.Home() + "three\x01Three\r\n");
+    EXPECT_TRUE(links.AddLinks(0, "just text"));
+    EXPECT_TRUE(links.AddLinks(0, pair.Home() + "three\x01Three\r\n"));
     EXPECT_EQ(links.Count(0), 3);
     EXPECT_EQ(links.GetPath(0, 0), pair.Home() + "one.txt");
     EXPECT_EQ(links.GetPath(0, 1), "");  // no 0x01
@@ -462,11 +462,11 @@ TEST_F(Outline, LaunchListLines) {
     ReadCardOfKind(pair.dsc.get(), entries, kCardLaunch, raw);
     EXPECT_EQ(raw, "||one.txt\x01One\r\njust text\r\n||three\x01Three\r\n");
 
-    links.DeleteLink(0, 1);
+    EXPECT_TRUE(links.DeleteLink(0, 1));
     EXPECT_EQ(links.Count(0), 2);
     model.LoadRowCards(0);
     EXPECT_EQ(links.GetLinks(0), pair.Home() + "one.txt\x01One\r\n" + pair.Home() + "three\x01Three\r\n");
-    links.SetLinks(0, "");
+    EXPECT_TRUE(links.SetLinks(0, ""));
     EXPECT_EQ(links.Count(0), 0);
 }
 

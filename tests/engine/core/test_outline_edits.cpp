@@ -39,7 +39,7 @@ protected:
     void Mark(std::string_view caption) { model.SetMarked(Row(caption), true); }
     std::string Dump() { return pair->Dump(); }
     // Captions a new topic at the row so that the dump shows it.
-    void Name(int row, std::string_view caption) { model.SetCaption(row, caption); }
+    void Name(int row, std::string_view caption) { EXPECT_TRUE(model.SetCaption(row, caption)); }
     std::string Card(uint8_t kind, int row) {
         std::string s;
         model.Cards().ReadRowCard(kind, row, s);
@@ -143,8 +143,8 @@ TEST_F(Edits, InsertIntoAnEmptySecondPanelMakesTheChildNest) {
     EXPECT_TRUE(r.PrevRowChanged);
     EXPECT_GT(model.ChildNest(Row("a")), 0);  // the badge turns yellow
     EXPECT_EQ(second.RootNest, uint32_t(model.ChildNest(Row("a"))));
-    second.SetCaption(0, "a1");
-    second.SetCaption(1, "a2");
+    EXPECT_TRUE(second.SetCaption(0, "a1"));
+    EXPECT_TRUE(second.SetCaption(1, "a2"));
     EXPECT_EQ(Dump(), DumpOf("a(a1 a2) b(c)"));
 
     // Under an external topic nothing goes.
@@ -172,7 +172,7 @@ TEST_F(Edits, InsertIntoAnEmptyFirstPanelUnderTheTrail) {
     ctx.Model = &first;
     TInsertResult r = InsertTopicItems(ctx, TItemArray(1), 0, true, 0);
     ASSERT_EQ(r.Inserted, 1);
-    first.SetCaption(0, "b1");
+    EXPECT_TRUE(first.SetCaption(0, "b1"));
     EXPECT_EQ(Dump(), DumpOf("a b(b1)"));
     EXPECT_EQ(trail.GetNode(0).ChildNest, first.RootNest);
 }
@@ -188,7 +188,7 @@ TEST_F(Edits, ChildrenOfATopicNotShownInlineStay) {
     pair->Attach(children);
     children.RootNest = uint32_t(model.ChildNest(0));
     children.LoadBranch(-1, false);
-    children.SetCaption(0, "n");
+    EXPECT_TRUE(children.SetCaption(0, "n"));
     EXPECT_EQ(Dump(), DumpOf("a(n x y) b"));
 }
 
@@ -499,9 +499,9 @@ TEST_F(Joins, TheFirstMarkedTopicSurvivesAndTakesTheChildren) {
     ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, Row("c"), "only c"));
     // The survivor's colour prefix stays; the joined caption loses its own.
     model.SetFontColor(Row("a"), 0xFF);
-    model.SetCaption(Row("a"), "a");
+    EXPECT_TRUE(model.SetCaption(Row("a"), "a"));
     model.SetFontColor(Row("c"), 0xFF00);
-    model.SetCaption(Row("c"), "c");
+    EXPECT_TRUE(model.SetCaption(Row("c"), "c"));
     Current("c");
     Mark("a");
     ASSERT_TRUE(JoinMarkedRows(ctx, Plain()));

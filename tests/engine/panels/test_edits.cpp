@@ -18,6 +18,7 @@
 #include "tests/engine/core/CloneChain.h"
 #include "tests/engine/core/EditsFixture.h"
 #include "tests/engine/core/TreeFixture.h"
+#include "tests/FileSizeLimit.h"
 
 namespace kiv {
 namespace {
@@ -117,7 +118,7 @@ TEST_F(PanelEdits, InsertBeforeAndAfterTheCurrentTopic) {
     Select("b");
     ASSERT_EQ(p[0]->InsertTopics(TItemArray(1), p[0]->CurrentRow(), true, true, 0), 1);
     EXPECT_EQ(p[0]->CurrentRow(), 1);  // the new topic, selected
-    p[0]->Nester->SetCaption(1, "before");
+    EXPECT_TRUE(p[0]->Nester->SetCaption(1, "before"));
     EXPECT_EQ(Dump(), DumpOf("a before b c"));
     ExpectGridFollows();
 
@@ -126,7 +127,7 @@ TEST_F(PanelEdits, InsertBeforeAndAfterTheCurrentTopic) {
     const int next = p[0]->Nester->NextSibling(cur, true);
     ASSERT_EQ(p[0]->InsertTopics(TItemArray(1), next, false, true, cur - next), 1);
     EXPECT_EQ(Current(), "b");  // not selected
-    p[0]->Nester->SetCaption(next, "after");
+    EXPECT_TRUE(p[0]->Nester->SetCaption(next, "after"));
     EXPECT_EQ(Dump(), DumpOf("a before b after c"));
     ExpectGridFollows();
 }
@@ -146,8 +147,8 @@ TEST_F(PanelEdits, InsertIntoTheEmptyRootWritesTheHeader) {
     EXPECT_EQ(updated.back(), root);
     EXPECT_EQ(p[0]->CurrentRow(), 0);
     ExpectGridFollows();
-    p[0]->Nester->SetCaption(0, "first");
-    p[0]->Nester->SetCaption(1, "second");
+    EXPECT_TRUE(p[0]->Nester->SetCaption(0, "first"));
+    EXPECT_TRUE(p[0]->Nester->SetCaption(1, "second"));
     pair->Reopen();
     EXPECT_EQ(Dump(), DumpOf("first second"));
 }
@@ -161,7 +162,7 @@ TEST_F(PanelEdits, InsertIntoAnEmptySecondPanel) {
     EXPECT_EQ(p[1]->Nester->RowCount(), 1);
     EXPECT_GT(p[0]->Nester->ChildNest(Row("b")), 0);
     EXPECT_EQ(p[1]->Nester->RootNest, uint32_t(p[0]->Nester->ChildNest(Row("b"))));
-    p[1]->Nester->SetCaption(0, "b1");
+    EXPECT_TRUE(p[1]->Nester->SetCaption(0, "b1"));
     EXPECT_EQ(Dump(), DumpOf("a(x) b(b1)"));
     ExpectGridFollows(1);
 }
@@ -212,6 +213,43 @@ TEST_F(PanelEdits, APendingEditGoesToItsOwnTopicBeforeItIsDeleted) {
     EXPECT_EQ(Dump(), DumpOf("a c"));
     ASSERT_EQ(RecycledBin().Count(), 1);
     EXPECT_EQ(RecycledBin().ItemCaption(0, PanelsManager().Cards), "b edited");
+}
+
+// A caption the card file has no room for (a full disk) stays typed in the editor of its own
+// topic, modified, and each refusal is told once: the row change is refused, edit mode
+// ends without losing it, and edit mode on the same row brings it back and stores it.
+TEST_F(PanelEdits, ARefusedCaptionStaysInTheEditorWithItsTopic) {
+    Open("a b c");
+    Select("b");
+    p[0]->SetEditing(true);
+    const std::string typed = "b" + std::string(600, 'x');  // longer than b's chunk
+    TKivMemo* e = p[0]->CaptionEditor;
+    {
+        test::FileSizeLimit full(CardFilePathOf(pair->Path()));
+        Type(QString::fromStdString(typed));
+        Select("c");
+        EXPECT_EQ(Current(), "b");
+        EXPECT_EQ(e->Text().toStdString(), typed);
+        EXPECT_TRUE(e->Modified());
+        ASSERT_EQ(env.Dialogs().Messages.size(), 1u);
+        EXPECT_EQ(env.Dialogs().Messages[0].Type, MsgType::Error);
+        EXPECT_TRUE(env.Dialogs().Messages[0].Text.startsWith(QStringLiteral("The caption of \"b\" could not be stored")))
+            << env.Dialogs().Messages[0].Text.toStdString();
+        EXPECT_FALSE(p[0]->MoveMarkedTopicsByKey(mdUp)) << "an edit that keeps the text waiting changes no topic";
+        EXPECT_EQ(env.Dialogs().Messages.size(), 2u);
+        p[0]->SetEditing(false);
+        EXPECT_FALSE(p[0]->Editing());
+        EXPECT_EQ(env.Dialogs().Messages.size(), 3u);
+        EXPECT_EQ(e->Text().toStdString(), typed);
+        EXPECT_EQ(Dump(), DumpOf("a b c"));
+    }
+    p[0]->SetEditing(true);
+    EXPECT_EQ(e->Text().toStdString(), typed);
+    EXPECT_FALSE(e->Modified());
+    EXPECT_EQ(Current(), typed);
+    p[0]->SetEditing(false);
+    EXPECT_EQ(Dump(), DumpOf("a " + typed + " c"));
+    EXPECT_EQ(env.Dialogs().Messages.size(), 3u);
 }
 
 TEST_F(PanelEdits, APendingEditMovesWithItsTopic) {
@@ -450,7 +488,7 @@ TEST_F(PanelEdits, HoistAndSinglePanelRowTests) {
     ASSERT_EQ(p[0]->InsertTopics(TItemArray(1), 1, false, true, -1), 1);
     PanelCount = 3;
     EXPECT_EQ(p[0]->Nester->Level(1), 1);  // the single-panel root shows its children
-    p[0]->Nester->SetCaption(1, "new");
+    EXPECT_TRUE(p[0]->Nester->SetCaption(1, "new"));
     EXPECT_EQ(Dump(), DumpOf("a(new a1) b"));
 }
 

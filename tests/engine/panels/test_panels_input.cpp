@@ -411,7 +411,7 @@ TEST_F(Input, DropsOfTheInternalFormatReachTheHandlers) {
 
 TEST_F(Input, HandCursorAndLinkHover) {
     Open("a(x) b");
-    p[0]->Nester->LaunchList().SetLinks(1, "/nowhere/a.txt\x01" "a\r\n/nowhere/b.txt\x01" "b\r\n");
+    EXPECT_TRUE(p[0]->Nester->LaunchList().SetLinks(1, "/nowhere/a.txt\x01" "a\r\n/nowhere/b.txt\x01" "b\r\n"));
     p[0]->DrawRow(1);
     std::vector<int> over;
     p[0]->OnMouseOverLaunch = [&](TKivStringGrid*, int r) { over.push_back(r); };

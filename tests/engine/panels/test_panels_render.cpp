@@ -147,7 +147,7 @@ TEST_F(Render, BadgeNumbersInListAndTreeNumbering) {
 TEST_F(Render, CaptionPlaceBesideAndUnderTheLaunchIcon) {
     Open("a b");
     TNester& m = *p[0]->Nester;
-    m.LaunchList().SetLinks(0, "/nowhere/file.txt\x01" "file\r\n");
+    EXPECT_TRUE(m.LaunchList().SetLinks(0, "/nowhere/file.txt\x01" "file\r\n"));
     const int lh = PanelsManager().LineHeight;
     ASSERT_LE(p[0]->RowHeights(0), lh + 8);
     const QRect c = p[0]->RowContentRect(0);
@@ -253,19 +253,19 @@ TEST_F(Render, ACaptionIsMeasuredInTheWidthItIsDrawnIn) {
     // left beside a launch icon.
     Open("a b");
     TNester& m = *p[0]->Nester;
-    m.LaunchList().SetLinks(0, "/nowhere/file.txt\x01" "file\r\n");
+    EXPECT_TRUE(m.LaunchList().SetLinks(0, "/nowhere/file.txt\x01" "file\r\n"));
     const int wide = p[0]->ColWidths(0) - 43;
     const QFontMetrics fm(FontFromStored(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize));
     std::string caption = "w";
     while (fm.horizontalAdvance(QString::fromStdString(caption + " w")) <= wide) caption += " w";
     ASSERT_GT(fm.horizontalAdvance(QString::fromStdString(caption)), wide - 18);
-    m.SetCaption(0, caption);
+    EXPECT_TRUE(m.SetCaption(0, caption));
     p[0]->FitRowHeight(0);
     const QRect k = p[0]->CaptionRect(0);
     EXPECT_LE(p[0]->CaptionTextHeight(QString::fromStdString(caption), k.width(), 0), k.height());
     EXPECT_GT(p[0]->RowHeights(0), PanelsManager().LineHeight + 8);
     // Without the link the same caption is one line.
-    m.LaunchList().SetLinks(0, "");
+    EXPECT_TRUE(m.LaunchList().SetLinks(0, ""));
     p[0]->FitRowHeight(0);
     EXPECT_EQ(p[0]->RowHeights(0), PanelsManager().LineHeight + 8);
 }
