@@ -32,8 +32,14 @@ const std::string& Tree() {
                 // s == kSub: the top folder's own files
                 const std::string dir = s == kSub ? top : top + "/sub" + std::to_string(s);
                 MakeDirs(dir + "/");
-                for (int f = 0; f < kFilesPerFolder; ++f)
-                    WriteStringToFile(dir + "/file" + std::to_string(f) + ".txt", "x");
+                for (int f = 0; f < kFilesPerFolder; ++f) {
+                    // Plain writes: the tree is input, and syncing 20,000 files would be the run.
+                    std::FILE* out = std::fopen((dir + "/file" + std::to_string(f) + ".txt").c_str(), "wb");
+                    if (out) {
+                        std::fputc('x', out);
+                        std::fclose(out);
+                    }
+                }
             }
         }
         return r;

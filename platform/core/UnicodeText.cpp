@@ -2,6 +2,8 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
+
 #include "platform/core/LegacyText.h"
 
 namespace kiv::UnicodeText {

@@ -218,9 +218,9 @@ TEST_F(FilesRegistration, AScanOfFiftyThousandFilesLetsTheWindowWork) {
 TEST_F(FilesRegistration, RegisteringPutsTheFolderTopicAfterTheCurrentBranch) {
     const std::string top = Folder("docs");
     Folder("docs/sub");
-    WriteStringToFile(top + "/b.txt", "b");
-    WriteStringToFile(top + "/a.htm", "<html><TITLE> Home </TITLE></html>");
-    WriteStringToFile(top + "/sub/c.txt", "c");
+    WriteFileAtomic(top + "/b.txt", "b");
+    WriteFileAtomic(top + "/a.htm", "<html><TITLE> Home </TITLE></html>");
+    WriteFileAtomic(top + "/sub/c.txt", "c");
     grid->SelectRow(0);
     frm->cbxHtmlTitles->setChecked(true);
     SetPath(QString::fromStdString(top));
@@ -249,7 +249,7 @@ TEST_F(FilesRegistration, EmptyFolderAndNotAFolderAreReported) {
     EXPECT_EQ(Dump(), "A\n  A1\nB\n");
 
     const std::string file = Folder("x") + "/plain.txt";
-    WriteStringToFile(file, "x");
+    WriteFileAtomic(file, "x");
     Dialogs().Clear();
     frm->lblFoundFiles->setText(QStringLiteral("12"));
     Dialogs().AnswerFolder(QString::fromStdString(file));

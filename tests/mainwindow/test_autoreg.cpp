@@ -46,8 +46,8 @@ TEST_F(AutoRegistration, RegistersAFolderIntoTheOpenDatastructure) {
 
     const std::string dir = TempDir() + "autoreg-src/";
     MakeDirs(dir + "sub/");
-    WriteStringToFile(dir + "one.txt", "1");
-    WriteStringToFile(dir + "sub/two.txt", "2");
+    WriteFileAtomic(dir + "one.txt", "1");
+    WriteFileAtomic(dir + "sub/two.txt", "2");
     auto disk = std::make_unique<WatchedDisk>();
     // Counting and building alike hold the busy gate and keep "- Stop -" clickable.
     int lists = 0;

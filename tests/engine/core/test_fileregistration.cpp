@@ -96,7 +96,7 @@ public:
     std::string File(const std::string& rel, const std::string& text = "x") const {
         const std::string p = root_ + "/" + rel;
         MakeDirs(p.substr(0, p.rfind('/') + 1));
-        EXPECT_TRUE(WriteStringToFile(p, text)) << p;
+        EXPECT_NO_THROW(WriteFileAtomic(p, text)) << p;
         return p;
     }
     const std::string& Root() const { return root_; }
