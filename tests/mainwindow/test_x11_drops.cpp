@@ -111,12 +111,69 @@ protected:
         return {};
     }
 
+    void DragFromTo(QPoint start, QPoint end, int steps = 12);
+
     QString bin_;
     QTemporaryDir dir_;
     std::vector<std::unique_ptr<QProcess>> children_;
     static inline std::unique_ptr<QProcess> server_, wm_;
     static inline bool up_ = false;
 };
+
+// Presses at start, moves in even steps to end and lets go there.
+void X11Drops::DragFromTo(QPoint start, QPoint end, int steps) {
+    Xdo({"mousemove", QString::number(start.x()), QString::number(start.y())});
+    Xdo({"mousedown", "1"});
+    QThread::msleep(200);
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint p = start + (end - start) * i / steps;
+        Xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        QThread::msleep(50);
+    }
+    QThread::msleep(300);
+    Xdo({"mouseup", "1"});
+}
+
+TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
+    // The first topic's twenty children fill the second panel.
+    std::string tree = "t10 (";
+    for (int i = 1; i <= 20; ++i) tree += " c" + std::to_string(i);
+    tree += " )";
+    for (int i = 11; i < 40; ++i) tree += " t" + std::to_string(i);
+    const std::string kiv = dir_.filePath("home/FirstKivDB.kiv").toStdString();
+    kiv::MakeTreePair(kiv, tree);
+    kiv::PackDatastructure(kiv);
+    const QString one = dir_.filePath("one.txt");
+    QFile(one).open(QIODevice::WriteOnly);
+
+    QProcess& program = Start(bin_ + "/kiv", {});
+    const QRect main = WindowNamed("^KIV - FirstKivDB");
+    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up: " << program.readAllStandardError().toStdString();
+    QProcess& offer = Start(bin_ + "/kivclip", {"offer", one, "some text"});
+    ASSERT_FALSE(WindowNamed("^kivclip offer$").isEmpty());
+    // The other program's window lies over the middle of the second panel (the middle
+    // third of the outliner, in the lower part of the window).
+    const QPoint middle(main.x() + main.width() / 2, main.y() + main.height() * 3 / 4);
+    const QString id = Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0);
+    Xdo({"windowmove", id, QString::number(middle.x() - 100), QString::number(middle.y() - 150)});
+    QThread::msleep(300);
+    const QRect from = WindowNamed("^kivclip offer$");
+    ASSERT_LT(from.top() + 260, main.bottom()) << "room below the window";
+
+    // Pressed in it and pulled straight down out of it into the panel, in steps of 20 pixels
+    // (the first point Qt gives the program lies on the other window's edge).
+    DragFromTo(QPoint(from.center().x(), from.top() + 80), QPoint(from.center().x(), from.top() + 240), 8);
+    ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the drop was taken, as a copy";
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(kiv)});
+    ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
+    const QString out = QString::fromUtf8(dump.out);
+    EXPECT_TRUE(QRegularExpression("\n  c\\d+\n    @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
+        << "a child in the second panel got the link: " << out.toStdString();
+}
 
 TEST_F(X11Drops, TwoFilesDraggedFromAnotherProgramBecomeLinksOfTheTopicUnderThePointer) {
     // Enough topics to fill the first panel, so the drop meets a row whatever the fonts.
@@ -138,17 +195,7 @@ TEST_F(X11Drops, TwoFilesDraggedFromAnotherProgramBecomeLinksOfTheTopicUnderTheP
 
     // Pressed in the other program's window, dragged down to the first panel (the left
     // third of the outliner, the lower part of the window) and let go there.
-    const QPoint start = from.center(), end(main.x() + main.width() / 6, main.y() + main.height() * 7 / 10);
-    Xdo({"mousemove", QString::number(start.x()), QString::number(start.y())});
-    Xdo({"mousedown", "1"});
-    QThread::msleep(200);
-    for (int i = 1; i <= 12; ++i) {
-        const QPoint p = start + (end - start) * i / 12;
-        Xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        QThread::msleep(50);
-    }
-    QThread::msleep(300);
-    Xdo({"mouseup", "1"});
+    DragFromTo(from.center(), QPoint(main.x() + main.width() / 6, main.y() + main.height() * 7 / 10));
     ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
     EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the other program saw a copy";
 
