@@ -175,6 +175,48 @@ TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
         << "a child in the second panel got the link: " << out.toStdString();
 }
 
+TEST_F(X11Drops, ADropOnTheRowWhoseCaptionIsBeingEditedBecomesItsLink) {
+    std::string tree;
+    for (int i = 10; i < 40; ++i) tree += "t" + std::to_string(i) + " ";
+    const std::string kiv = dir_.filePath("home/FirstKivDB.kiv").toStdString();
+    kiv::MakeTreePair(kiv, tree);
+    kiv::PackDatastructure(kiv);
+    const QString one = dir_.filePath("one.txt");
+    QFile(one).open(QIODevice::WriteOnly);
+
+    QProcess& program = Start(bin_ + "/kiv", {});
+    const QRect main = WindowNamed("^KIV - FirstKivDB");
+    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up: " << program.readAllStandardError().toStdString();
+    QProcess& offer = Start(bin_ + "/kivclip", {"offer", one, "INSERTED"});
+    const QRect from = WindowNamed("^kivclip offer$");
+    ASSERT_FALSE(from.isEmpty());
+    // A row of the first panel made current, its caption editor opened with F2.
+    const QPoint row(main.x() + main.width() / 8, main.y() + main.height() * 7 / 10);
+    Xdo({"mousemove", QString::number(row.x()), QString::number(row.y())});
+    Xdo({"click", "1"});
+    QThread::msleep(300);
+    Xdo({"key", "F2"});
+    QThread::msleep(300);
+    // The other program's window back on top, where the click put the program's window.
+    Xdo({"windowraise", Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0)});
+    QThread::msleep(300);
+    DragFromTo(from.center(), row);
+    ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1"));
+    Xdo({"key", "Return"});  // the edit ends, storing what the editor holds
+    QThread::msleep(300);
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(kiv)});
+    ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
+    const QString out = QString::fromUtf8(dump.out);
+    EXPECT_TRUE(QRegularExpression("(?:^|\n)t\\d\\d\n  @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
+        << out.toStdString();
+    EXPECT_FALSE(out.contains("INSERTED")) << out.toStdString();
+    EXPECT_FALSE(out.contains("file://")) << out.toStdString();
+}
+
 TEST_F(X11Drops, TwoFilesDraggedFromAnotherProgramBecomeLinksOfTheTopicUnderThePointer) {
     // Enough topics to fill the first panel, so the drop meets a row whatever the fonts.
     std::string tree;
