@@ -112,6 +112,24 @@ protected:
     }
 
     void DragFromTo(QPoint start, QPoint end, int steps = 12);
+    // The datastructure written from the tree, and the program started on it: its window.
+    QRect StartProgramOn(const std::string& tree) {
+        kiv::MakeTreePair(Datastructure(), tree);
+        kiv::PackDatastructure(Datastructure());
+        program_ = &Start(bin_ + "/kiv", {});
+        return WindowNamed("^KIV - FirstKivDB");
+    }
+    std::string Datastructure() const { return dir_.filePath("home/FirstKivDB.kiv").toStdString(); }
+    // The program ended as the desktop ends it (the file is joined), and the topics with
+    // their cards as kivtree lists them.
+    QString DumpAfterClose() {
+        program_->terminate();
+        EXPECT_TRUE(program_->waitForFinished(15000));
+        const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(Datastructure())});
+        EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
+        return QString::fromUtf8(dump.out);
+    }
+    QProcess* program_ = nullptr;
 
     QString bin_;
     QTemporaryDir dir_;
@@ -140,15 +158,10 @@ TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
     for (int i = 1; i <= 20; ++i) tree += " c" + std::to_string(i);
     tree += " )";
     for (int i = 11; i < 40; ++i) tree += " t" + std::to_string(i);
-    const std::string kiv = dir_.filePath("home/FirstKivDB.kiv").toStdString();
-    kiv::MakeTreePair(kiv, tree);
-    kiv::PackDatastructure(kiv);
     const QString one = dir_.filePath("one.txt");
     QFile(one).open(QIODevice::WriteOnly);
-
-    QProcess& program = Start(bin_ + "/kiv", {});
-    const QRect main = WindowNamed("^KIV - FirstKivDB");
-    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up: " << program.readAllStandardError().toStdString();
+    const QRect main = StartProgramOn(tree);
+    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up";
     QProcess& offer = Start(bin_ + "/kivclip", {"offer", one, "some text"});
     ASSERT_FALSE(WindowNamed("^kivclip offer$").isEmpty());
     // The other program's window lies over the middle of the second panel (the middle
@@ -166,11 +179,7 @@ TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
     ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
     EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the drop was taken, as a copy";
 
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(15000));
-    const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(kiv)});
-    ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
-    const QString out = QString::fromUtf8(dump.out);
+    const QString out = DumpAfterClose();
     EXPECT_TRUE(QRegularExpression("\n  c\\d+\n    @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
         << "a child in the second panel got the link: " << out.toStdString();
 }
@@ -178,15 +187,10 @@ TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
 TEST_F(X11Drops, ADropOnTheRowWhoseCaptionIsBeingEditedBecomesItsLink) {
     std::string tree;
     for (int i = 10; i < 40; ++i) tree += "t" + std::to_string(i) + " ";
-    const std::string kiv = dir_.filePath("home/FirstKivDB.kiv").toStdString();
-    kiv::MakeTreePair(kiv, tree);
-    kiv::PackDatastructure(kiv);
     const QString one = dir_.filePath("one.txt");
     QFile(one).open(QIODevice::WriteOnly);
-
-    QProcess& program = Start(bin_ + "/kiv", {});
-    const QRect main = WindowNamed("^KIV - FirstKivDB");
-    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up: " << program.readAllStandardError().toStdString();
+    const QRect main = StartProgramOn(tree);
+    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up";
     QProcess& offer = Start(bin_ + "/kivclip", {"offer", one, "INSERTED"});
     const QRect from = WindowNamed("^kivclip offer$");
     ASSERT_FALSE(from.isEmpty());
@@ -206,11 +210,7 @@ TEST_F(X11Drops, ADropOnTheRowWhoseCaptionIsBeingEditedBecomesItsLink) {
     Xdo({"key", "Return"});  // the edit ends, storing what the editor holds
     QThread::msleep(300);
 
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(15000));
-    const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(kiv)});
-    ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
-    const QString out = QString::fromUtf8(dump.out);
+    const QString out = DumpAfterClose();
     EXPECT_TRUE(QRegularExpression("(?:^|\n)t\\d\\d\n  @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
         << out.toStdString();
     EXPECT_FALSE(out.contains("INSERTED")) << out.toStdString();
