@@ -1,6 +1,8 @@
 // The running program under a real X server with a window manager (Xvfb on display :99
-// with openbox): another program drags two files onto a topic row, xdotool moving the
-// pointer; after the program has ended the datastructure holds the two links.
+// with openbox): another program drags files onto topic rows (of the first panel, of the
+// second panel straight from a window lying over it, of a row whose caption is being
+// edited), xdotool moving the pointer; after the program has ended the datastructure holds
+// the links.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
