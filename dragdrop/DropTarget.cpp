@@ -265,7 +265,7 @@ HRESULT TCustomDropTarget::DragEnter(IDataObject* data, uint32_t keyState, const
     ClearData();
     data_ = data;
     autoScrollNow_ = AutoScroll;
-    current_ = FindTargetAt(screen);
+    current_ = enteredControl_ ? enteredControl_.data() : FindTargetAt(screen);
     QPoint point = screen;
     if (current_) {
         point = current_->mapFromGlobal(screen);
@@ -403,7 +403,13 @@ bool TCustomDropTarget::HandleDragEvent(QWidget* receiver, QEvent* event) {
     switch (event->type()) {
     case QEvent::DragEnter: {
         mimeData_ = std::make_unique<TMimeDataObject>(e->mimeData());
-        answer(DragEnter(mimeData_.get(), keys, screen, effect));
+        // The control is the one Qt entered, not what lies topmost at the point on the
+        // screen: where the pointer comes straight from another program's window lying over
+        // the control, the first point may still be on that window's frame.
+        enteredControl_ = RegisteredAncestor(receiver);
+        const HRESULT hr = DragEnter(mimeData_.get(), keys, screen, effect);
+        enteredControl_ = nullptr;
+        answer(hr);
         // Accepted, so that the moves come and are answered one by one.
         e->accept();
         return true;

@@ -110,6 +110,7 @@ private:
     std::unique_ptr<IDataObject> mimeData_;  // the data object of a Qt drag in progress
     std::vector<QPointer<QWidget>> controls_;
     QPointer<QWidget> current_;
+    QPointer<QWidget> enteredControl_;  // the control of a Qt drag-enter being answered
     QPoint lastPoint_;
     QRect scrollZone_;
     uint8_t scrollBars_ = 0;  // 1 horizontal, 2 vertical

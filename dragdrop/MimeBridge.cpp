@@ -16,6 +16,8 @@ const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
 const QString kPlainText = QStringLiteral("text/plain");
 // Qt's own image type; the X side of Qt offers it in the image formats X programs know.
 const QString kQtImage = QStringLiteral("application/x-qt-image");
+const QString kMozURL = QStringLiteral("text/x-moz-url");
+const QString kUriList = QStringLiteral("text/uri-list");
 
 struct Predefined {
     uint16_t id;
@@ -125,6 +127,16 @@ std::unique_ptr<QMimeData> RenderMimeData(IDataObject& data) {
     return mime;
 }
 
+// Qt's X11 side lists another program's text/x-moz-url (a link with its title, as browsers
+// send it) under text/uri-list, yet gives it when it is asked for by its own name.
+const QByteArray& TMimeDataObject::MozURL() const {
+    if (!mozURL_) {
+        mozURL_.emplace();
+        if (mime_ && !Own() && !mime_->hasFormat(kMozURL) && mime_->hasFormat(kUriList)) *mozURL_ = mime_->data(kMozURL);
+    }
+    return *mozURL_;
+}
+
 IDataObject* TMimeDataObject::Own() const {
     auto* s = qobject_cast<const TSourceMimeData*>(mime_.data());
     return s ? s->Object() : nullptr;
@@ -144,7 +156,11 @@ bool TMimeDataObject::Bytes(const TFormatEtc& format, QByteArray* bytes) const {
         return true;
     }
     if (mime_->hasFormat(name)) {
-        if (bytes) *bytes = mime_->data(name);
+            if (bytes) *bytes = mime_->data(name);
+            return true;
+    }
+    if (name == kMozURL && !MozURL().isEmpty()) {
+        if (bytes) *bytes = MozURL();
         return true;
     }
     // Other programs' text comes as text/plain or as X strings; Qt knows their encodings.
@@ -180,11 +196,16 @@ HRESULT TMimeDataObject::EnumFormatEtc(uint32_t direction, std::unique_ptr<IEnum
     if (IDataObject* own = Own()) return own->EnumFormatEtc(direction, out);
     if (direction != DATADIR_GET || !mime_) return E_NOTIMPL;
     std::vector<TFormatEtc> formats;
-    for (const QString& name : mime_->formats()) {
+    auto add = [&formats](const QString& name) {
         TFormatEtc f;
         f.cfFormat = FormatIdOfMime(name);
         f.tymed = TYMED_HGLOBAL | TYMED_ISTREAM;
         if (std::find(formats.begin(), formats.end(), f) == formats.end()) formats.push_back(f);
+    };
+    for (const QString& name : mime_->formats()) {
+        // The link with its title is read before the bare address.
+        if (name == kUriList && !MozURL().isEmpty()) add(kMozURL);
+        add(name);
     }
     out = std::make_unique<TEnumFormatEtc>(std::move(formats));
     return S_OK;

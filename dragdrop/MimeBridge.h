@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "dragdrop/core/DragDropTypes.h"
 
@@ -48,7 +49,9 @@ public:
 private:
     IDataObject* Own() const;
     bool Bytes(const TFormatEtc& format, QByteArray* bytes) const;
+    const QByteArray& MozURL() const;
     QPointer<const QMimeData> mime_;
+    mutable std::optional<QByteArray> mozURL_;
 };
 
 }  // namespace kiv

@@ -3,8 +3,11 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QWidget>
+#include <memory>
 
 #include "dragdrop/MimeBridge.h"
 
@@ -38,6 +41,45 @@ Qt::DropAction ActionOf(uint32_t effect) {
     }
 }
 
+// Another program's drag offered as a move: every widget of ours hears it offered as a
+// copy or link only (a move alone is refused). Whatever a widget answers (Qt's editors take the proposed action), the
+// other program never hears that we moved its data, so a file manager never deletes the
+// file it showed us. Our own drags between our windows keep their moves.
+class TNoForeignMoves : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type t = event->type();
+        // The widgets' events; a window passes its own on to them.
+        if ((t != QEvent::DragEnter && t != QEvent::DragMove && t != QEvent::Drop) || !watched->isWidgetType()) return false;
+        auto* e = static_cast<QDropEvent*>(event);
+        if (e->source() || !(e->possibleActions() & Qt::MoveAction)) return false;
+        // A drag that offers nothing but a move is refused: Qt answers it with the move
+        // whatever a widget chooses.
+        const Qt::DropActions rest = e->possibleActions() & ~Qt::MoveAction;
+        if (!rest) {
+            e->setDropAction(Qt::IgnoreAction);
+            e->ignore();
+            return true;
+        }
+        if (t == QEvent::Drop) {
+            QDropEvent copy(e->position(), rest, e->mimeData(), e->buttons(), e->modifiers());
+            QCoreApplication::sendEvent(watched, &copy);
+            e->setDropAction(copy.dropAction());
+            e->setAccepted(copy.isAccepted() && copy.dropAction() != Qt::MoveAction);
+            return true;
+        }
+        std::unique_ptr<QDragMoveEvent> copy;
+        if (t == QEvent::DragEnter) copy = std::make_unique<QDragEnterEvent>(e->position().toPoint(), rest, e->mimeData(), e->buttons(), e->modifiers());
+        else copy = std::make_unique<QDragMoveEvent>(e->position().toPoint(), rest, e->mimeData(), e->buttons(), e->modifiers());
+        QCoreApplication::sendEvent(watched, copy.get());
+        auto* move = static_cast<QDragMoveEvent*>(e);
+        move->setDropAction(copy->dropAction());
+        if (copy->isAccepted() && copy->dropAction() != Qt::MoveAction) move->accept(copy->answerRect());
+        else move->ignore(copy->answerRect());
+        return true;
+    }
+};
+
 }  // namespace
 
 HRESULT TQtDragLoop::DoDragDrop(const TDataObjectRef& data, IDropSource& source, uint32_t allowedEffects,
@@ -45,7 +87,13 @@ HRESULT TQtDragLoop::DoDragDrop(const TDataObjectRef& data, IDropSource& source,
     effect = DROPEFFECT_NONE;
     if (!data || !data->object || !ActionsOf(allowedEffects)) return E_FAIL;
     QObject* owner = DragSource ? DragSource.data() : QCoreApplication::instance();
+    // A drag is over when the next one starts: on X11 another program asks for the data
+    // only after the drop, and the windowing layer serves it from the drag it keeps (and
+    // frees once that program has finished).
+    static QPointer<QDrag> previous;
+    delete previous.data();
     auto* drag = new QDrag(owner);
+    previous = drag;
     drag->setMimeData(new TSourceMimeData(data));
     if (image)
         if (auto* list = dynamic_cast<const TImageList*>(image->images); list && image->index < list->Count()) {
@@ -55,7 +103,8 @@ HRESULT TQtDragLoop::DoDragDrop(const TDataObjectRef& data, IDropSource& source,
     QObject::connect(drag, &QDrag::actionChanged, drag, [&source](Qt::DropAction a) { source.GiveFeedback(EffectOf(a)); });
     const Qt::DropAction def = ActionOf(ShiftStateToDropEffect(0, allowedEffects, true));
     const Qt::DropAction done = drag->exec(ActionsOf(allowedEffects), def);
-    drag->deleteLater();
+    // The source may be gone before the drag is freed: it hears nothing after the drag.
+    if (previous) QObject::disconnect(previous, &QDrag::actionChanged, nullptr, nullptr);
     effect = EffectOf(done) & allowedEffects;
     return effect == DROPEFFECT_NONE ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP;
 }
@@ -96,6 +145,12 @@ void UseQtDragDrop() {
     static TQtClipboard clipboard;
     SetDefaultDragLoop(&loop);
     SetDefaultClipboard(&clipboard);
+    static QPointer<QObject> noMoves;
+    if (!noMoves && QCoreApplication::instance()) {
+        noMoves = new TNoForeignMoves;
+        noMoves->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(noMoves);
+    }
 }
 
 QPoint WindowPointFromClient(const QWidget* window, const QPoint& client) {

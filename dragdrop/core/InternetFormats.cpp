@@ -22,6 +22,17 @@ bool ShortcutTitle(const std::string& path, std::string& title) {
 
 }  // namespace
 
+bool TextIsOneAddress(std::string_view text) {
+    // A text that merely mentions an address (a note, a list of points) is text: taken
+    // whole it would be a link to nowhere, and its lines broken links.
+    const std::string s = Trim(text);
+    const size_t pos = s.find("://");
+    if (pos == std::string::npos || pos < 1) return false;
+    for (unsigned char c : s)
+        if (c <= 0x20) return false;
+    return true;
+}
+
 // --- URL data format: read in the map's order, each part taken only while still empty.
 
 bool TURLDataFormat::Assign(TClipboardFormat& source) {
@@ -45,9 +56,8 @@ bool TURLDataFormat::Assign(TClipboardFormat& source) {
         return url_.empty() && ClipCodec::ShortcutURL(c->GetString(), url_);
     }
     if (auto* t = ClipboardFormatAs<TTextValueClipboardFormat>(source)) {
-        const size_t pos = t->GetString().find("://");
-        if (!url_.empty() || pos == std::string::npos || pos < 1) return false;
-        url_ = t->GetString();
+        if (!url_.empty() || !TextIsOneAddress(t->GetString())) return false;
+        url_ = Trim(t->GetString());
         return true;
     }
     if (auto* f = ClipboardFormatAs<TFileClipboardFormat>(source)) {

@@ -2,12 +2,17 @@
 // Web addresses with their titles, the internet-shortcut file offered with them, the
 // browser bookmark formats, vCards and HTML.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dragdrop/core/SimpleFormats.h"
 #include "dragdrop/core/TextFormats.h"
 
 namespace kiv {
+
+// Whether a dropped text is one web address: "://" after its first character, and no
+// blank or line break once the ends are trimmed.
+bool TextIsOneAddress(std::string_view text);
 
 class TURLDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TURLDataFormat, TCustomDataFormat)

@@ -26,6 +26,10 @@ TKivMemo::TKivMemo(TKivStringGrid* grid) : QTextEdit(grid->viewport()), grid_(gr
     setLineWrapMode(QTextEdit::WidgetWidth);
     setWordWrapMode(kCaptionWrap);
     setTabChangesFocus(true);
+    // What is dropped on a row is the panel's (links, a caption for an untitled topic,
+    // topics), also while the row's caption is being edited: never text in the caption.
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
     document()->setDocumentMargin(0);
     setContentsMargins(0, 0, 0, 0);
     setViewportMargins(0, 0, 0, 0);

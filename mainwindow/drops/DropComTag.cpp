@@ -42,8 +42,9 @@ TDropContent TDrops::DropComTagContent() const {
     auto stored = [](const std::string& s) { return TextToStored(QString::fromUtf8(s.data(), qsizetype(s.size()))); };
     const TDropComboTarget& t = *DropComTag;
     TDropContent c;
-    c.Files.reserve(t.Files().size());
-    for (const std::string& f : t.Files()) c.Files.push_back(stored(f));
+    // A path is the name's own bytes, whatever encoding the folder's names have: a name
+    // read as text would name another file (or none).
+    c.Files = t.Files();
     c.Text = stored(t.Text());
     c.URL = stored(t.URL());
     c.Title = stored(t.Title());

@@ -5,6 +5,18 @@
 
 namespace kiv {
 
+TDropContent OneThing(const TDropContent& drop) {
+    TDropContent one;
+    if (!drop.Files.empty()) {
+        one.Files = drop.Files;
+    } else if (!drop.URL.empty()) {
+        one.URL = drop.URL;
+        one.Title = drop.Title;
+    } else {
+        one.Text = drop.Text;
+    }
+    return one;
+}
 
 std::string BuildLinkLines(const TDropContent& drop, bool titleFallBack) {
     std::string lines;

@@ -16,6 +16,11 @@ struct TDropContent {
     std::string Title;
 };
 
+// A drop is one thing, in the form the window prefers: the files, else the web address
+// with its title, else the text. What other programs send beside it (a file list's
+// addresses as text, a link's address as text) is a copy, not a second thing.
+TDropContent OneThing(const TDropContent& drop);
+
 // Link lines (target, character 1, title, CR LF), one per dropped file (titled with its
 // file name), else one for the web address, else none. With titleFallBack an empty title
 // becomes the whole target, as a topic row shows it; the launch card list keeps it empty.

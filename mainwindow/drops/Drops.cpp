@@ -17,6 +17,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
@@ -36,9 +37,11 @@ void TDrops::BuildComponents() {
     k.imDropBox->setAcceptDrops(true);
     k.imDropBox->installEventFilter(this);
 
-    k.acShowTextBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    // Ctrl+Shift+T is Make New Template's, which the File menu shows with it: a key that two
+    // commands share runs neither. The Text Bin stands in the View menu without a key.
     k.acShowTextBin->OnExecute = [this](KivAction*) { ShowBinPanel(ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().acShowTextBin); };
     ctx_.Window().addAction(k.acShowTextBin);
+    k.View1->addAction(k.acShowTextBin);
 }
 
 void TDrops::RegisterCollector(QWidget* dropPanel, std::function<void(const QString&)> showPicture) {
@@ -53,6 +56,8 @@ bool TDrops::IsGraphicCard(const QWidget* target) const {
 }
 
 // ---- DropComTag ----
+
+bool TDrops::Locked() const { return ctx_.FileCommands().PasswordLocked(); }
 
 void TDrops::DropComTagEnter(QWidget* Target, uint32_t& Effect) { Effect = EnterOn(Target, DropComTagContent(), Effect); }
 
@@ -69,6 +74,8 @@ void TDrops::DropComTagDrop(QWidget* Target, QPoint Point, uint32_t& Effect) {
 }
 
 uint32_t TDrops::EnterOn(QWidget* target, const TDropContent& drop, uint32_t effect) {
+    // Without the password nothing of the datastructure changes, its bins included.
+    if (Locked()) return kNoDropEffect;
     if (target && target == dropPanel_) {
         if (showCollectorPicture_) showCollectorPicture_(QStringLiteral("openswallow"));
         SetDragImage(false);
@@ -79,9 +86,14 @@ uint32_t TDrops::EnterOn(QWidget* target, const TDropContent& drop, uint32_t eff
     return effect;
 }
 
-bool TDrops::DropOn(QWidget* target, const TDropContent& drop, QPoint point) {
+bool TDrops::DropOn(QWidget* target, const TDropContent& dropped, QPoint point) {
     // A long operation (a search, the wait panel) has the topics; nothing changes under it.
     if (!target || ctx_.IsBusy()) return false;
+    if (Locked()) {
+        if (target == dropPanel_ && showCollectorPicture_) showCollectorPicture_(QStringLiteral("swallow"));
+        return false;
+    }
+    const TDropContent drop = OneThing(dropped);
     TWindowSkeleton& k = ctx_.Skeleton();
     if (target == dropPanel_) {
         DropOnCollector(drop);
@@ -162,7 +174,7 @@ void TDrops::AddToLaunchBin(const TDropContent& drop) {
 // ---- clip card and bin panels ----
 
 void TDrops::AddToClipCard(TKivStringGrid* grid) {
-    if (!grid || !grid->IsRowValid(grid->CurrentRow())) return;
+    if (!grid || !grid->IsRowValid(grid->CurrentRow()) || Locked()) return;
     TWindowSkeleton& k = ctx_.Skeleton();
     TNester& m = *grid->Nester;
     for (int row : m.GetMarkedRows(true)) {

@@ -40,7 +40,8 @@ public:
     static constexpr uint32_t kNoDropEffect = 0;
     // The two halves of the handlers, for a drop on a target control at a point of it: the
     // effect a drag entering there gets (DROPEFFECT_NONE refuses it), and what the drop does
-    // (false: refused, nothing taken). The content is in stored form.
+    // (false: refused, nothing taken). The content is in stored form; the drop takes one
+    // thing of it (OneThing). While the datastructure is locked, everything is refused.
     uint32_t EnterOn(QWidget* target, const TDropContent& drop, uint32_t effect);
     bool DropOn(QWidget* target, const TDropContent& drop, QPoint point);
     // The collector window's drop panel and the picture it shows ("swallow" or
@@ -77,6 +78,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The datastructure is locked by its password.
+    bool Locked() const;
     void DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint viewportPoint);
     void DropOnCollector(const TDropContent& drop);
     bool DropOnGraphicCard(const TDropContent& drop);

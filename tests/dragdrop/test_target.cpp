@@ -316,6 +316,71 @@ TEST_F(TargetFixture, QtDragEventsBringLinkTitleAndText) {
     EXPECT_EQ(text, "hello");
 }
 
+// How Qt's X11 side shows another program's drag from a browser: text/x-moz-url is listed
+// under text/uri-list only, yet given when asked for by its name.
+class BrowserDrag : public QMimeData {
+public:
+    QStringList formats() const override { return {"text/uri-list", "text/plain"}; }
+    bool hasFormat(const QString& m) const override { return formats().contains(m); }
+
+protected:
+    QVariant retrieveData(const QString& m, QMetaType) const override {
+        const std::u16string link = u"https://kiv.example/k\nK\u00f6ln";
+        if (m == "text/x-moz-url") return QByteArray(reinterpret_cast<const char*>(link.data()), qsizetype(link.size() * 2));
+        if (m == "text/uri-list") return QByteArray("https://kiv.example/k\r\n");
+        if (m == "text/plain") return QByteArray("https://kiv.example/k");
+        return {};
+    }
+};
+
+TEST_F(TargetFixture, ABrowsersLinkBringsItsTitle) {
+    target.GetDataOnEnter = true;
+    BrowserDrag mime;
+    std::string url, title;
+    target.OnDrop = [&](auto* t, TShiftState, QPoint, uint32_t&) {
+        auto* c = static_cast<TDropComboTarget*>(t);
+        url = c->URL(), title = c->Title();
+    };
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &drop);
+    EXPECT_EQ(url, "https://kiv.example/k");
+    EXPECT_EQ(title, "K\xC3\xB6ln");
+}
+
+// Another program's drag proposing a move, onto widgets that take the proposed action (an
+// editor) or compute their own (our target): neither answers a move; a drag that can only
+// move is refused.
+TEST_F(TargetFixture, NoWidgetAnswersAnotherProgramsDragWithAMove) {
+    UseQtDragDrop();
+    QTextEdit edit;
+    edit.resize(100, 100);
+    for (QWidget* w : {edit.viewport(), panel})
+        for (Qt::DropActions offered : {Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::DropActions(Qt::MoveAction)}) {
+            const bool onlyMove = offered == Qt::MoveAction;
+            const std::string what = std::string(w == panel ? "our target" : "an editor") + (onlyMove ? ", move only" : "");
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile("/tmp/kept.txt")});
+            mime.setText("/tmp/kept.txt");
+            QDragEnterEvent enter(QPoint(20, 20), offered, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &enter);
+            QDragMoveEvent move(QPoint(20, 20), offered, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &move);
+            EXPECT_EQ(move.isAccepted(), !onlyMove) << what;
+            if (!onlyMove) {
+                EXPECT_EQ(move.dropAction(), Qt::CopyAction) << what;
+            }
+            QDropEvent drop(QPointF(20, 20), offered, &mime, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &drop);
+            EXPECT_EQ(drop.isAccepted(), !onlyMove) << what;
+            if (!onlyMove) {
+                EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << what;
+            }
+        }
+    EXPECT_TRUE(edit.toPlainText().contains("/tmp/kept.txt")) << "the editor took the text as a copy";
+}
+
 TEST_F(TargetFixture, AnInternalTopicDragNeverReachesTheTarget) {
     QMimeData mime;
     mime.setData("application/x-kiv-internal-drag", "1");

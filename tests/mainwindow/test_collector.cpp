@@ -301,7 +301,7 @@ TEST_F(Collector, ADropFromAnotherProgramOpensThePictureAndItsTextLandsInTheText
     Open();
     TDrops& drops = f->Drops();
     TextBinEditor->setPlainText(QStringLiteral("first"));
-    const TDropContent drop{{"/d/x.txt"}, "second", "", ""};
+    const TDropContent drop{{}, "second", "", ""};
     EXPECT_NE(drops.EnterOn(s->DropPanel, drop, 1), TDrops::kNoDropEffect);
     EXPECT_TRUE(s->OpenSwallowShown()) << "openswallow while the drag is over it";
     const QImage open = s->grab().toImage();
@@ -309,7 +309,11 @@ TEST_F(Collector, ADropFromAnotherProgramOpensThePictureAndItsTextLandsInTheText
     EXPECT_FALSE(s->OpenSwallowShown());
     EXPECT_NE(open, s->grab().toImage()) << "the two pictures differ";
     EXPECT_EQ(TextBinEditor->toPlainText(), QStringLiteral("first\n\n============================\nsecond"));
-    ASSERT_EQ(f->Skeleton().lbxLaunchBin->count(), 1);
+    EXPECT_EQ(f->Skeleton().lbxLaunchBin->count(), 0) << "text is no link";
+    // Files go to the Resource Bin, and the plain-text copy of their addresses nowhere.
+    drops.DropOn(s->DropPanel, {{"/d/x.txt"}, "file:///d/x.txt", "", ""}, QPoint(20, 20));
+    EXPECT_EQ(f->Skeleton().lbxLaunchBin->count(), 1);
+    EXPECT_FALSE(TextBinEditor->toPlainText().contains(QStringLiteral("file://")));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/graphiccard/GrManager.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/hoist/Hoisting.h"
@@ -134,11 +135,16 @@ TEST_F(Drops, TheCollectorTakesTheAddressIntoTheLaunchBinAndTheTextIntoTheTextBi
     ASSERT_EQ(K().lbxLaunchBin->count(), 1);
     EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(0)->text()), "http://a/\x01http://a/");
     EXPECT_EQ(ImageIndex(K().acShowLaunchBin), 19);
-    EXPECT_EQ(TextToStored(K().txtTextBin->toPlainText()), "before\r\n\r\n" + std::string(28, '=') + "\r\nhello");
-    // Dropped without text: nothing more in the text bin.
-    D().DropOn(&collector, {{"/d/x.txt"}, "", "", ""}, QPoint(1, 1));
+    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("before")) << "a drop is one thing: the address, not its text too";
+    // Files with the plain-text copy of their addresses that Qt programs send beside them.
+    D().DropOn(&collector, {{"/d/x.txt"}, "file:///d/x.txt", "", ""}, QPoint(1, 1));
+    ASSERT_EQ(K().lbxLaunchBin->count(), 2);
     EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(1)->text()), "/d/x.txt\x01x.txt");
-    EXPECT_TRUE(TextToStored(K().txtTextBin->toPlainText()).ends_with("\r\nhello"));
+    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("before"));
+    // Text alone goes to the text bin.
+    D().DropOn(&collector, {{}, "hello", "", ""}, QPoint(1, 1));
+    EXPECT_EQ(K().lbxLaunchBin->count(), 2);
+    EXPECT_EQ(TextToStored(K().txtTextBin->toPlainText()), "before\r\n\r\n" + std::string(28, '=') + "\r\nhello");
     // Dragged away again: the plain picture, the drag image back.
     D().EnterOn(&collector, drop, kCopy);
     D().DropComTagLeave(&collector);
@@ -229,6 +235,75 @@ TEST_F(Drops, FilesDraggedFromAnotherProgramOntoARow) {
               QString::fromUtf8("/d/x y.txt\x01x y.txt\n/d/\xC3\xA9t\xC3\xA9.odt\x01\xC3\xA9t\xC3\xA9.odt\n"));
 }
 
+// Another program's drag onto a panel as Qt hands it to the widget under the pointer: the
+// deepest widget there that accepts drops, or its nearest ancestor that does.
+class QtDrops : public Drops {
+protected:
+    QWidget* DropReceiver(TKivStringGrid* g, QPoint viewportPoint) {
+        QWidget* w = g->viewport()->childAt(viewportPoint);
+        if (!w) w = g->viewport();
+        while (w && !w->acceptDrops()) w = w->parentWidget();
+        return w;
+    }
+    // Enter, move and drop at a point of the panel's viewport; the drop's answer.
+    QDropEvent* DragOnto(TKivStringGrid* g, QPoint at, QMimeData& mime, Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction) {
+        QWidget* w = DropReceiver(g, at);
+        const QPoint p = w->mapFrom(g->viewport(), at);
+        QDragEnterEvent enter(p, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &enter);
+        QDragMoveEvent move(p, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &move);
+        drop_ = std::make_unique<QDropEvent>(p, actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, drop_.get());
+        return drop_.get();
+    }
+    std::unique_ptr<QDropEvent> drop_;
+};
+
+TEST_F(QtDrops, ADropOnTheRowBeingEditedIsALinkNotCaptionText) {
+    Open("Target b");
+    ClickRow(p1, 0);
+    p1->SetEditing(true);
+    ASSERT_TRUE(p1->Editing());
+    p1->CaptionEditor->setFocus(Qt::OtherFocusReason);
+    const QPoint at = p1->CaptionRect(0).center();
+    EXPECT_EQ(DropReceiver(p1, at), p1->viewport()) << "the caption editor takes no drops";
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/d/file.txt"))});
+    mime.setText(QStringLiteral("INSERTED"));
+    EXPECT_TRUE(DragOnto(p1, at, mime)->isAccepted());
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(0), "/d/file.txt\x01" "file.txt\r\n");
+    EXPECT_EQ(p1->CaptionEditor->Text(), QStringLiteral("Target"));
+    EXPECT_EQ(Tree(), "Target\nb\n");
+}
+
+TEST_F(QtDrops, ANoteMentioningAnAddressIsNoLink) {
+    Open("a b");
+    AddTopicAfter(p1);  // row 1, untitled
+    QMimeData mime;
+    const QString note = QStringLiteral("Notes from the meeting\nsee https://kiv.example/minutes\nsecond point");
+    mime.setText(note);
+    DragOnto(p1, p1->CaptionRect(0).center(), mime);
+    EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(0).empty()) << p1->Nester->LaunchList().GetLinks(0);
+    EXPECT_EQ(p1->Nester->Caption(0), "a");
+    DragOnto(p1, p1->CaptionRect(1).center(), mime);
+    EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(1).empty());
+    EXPECT_EQ(p1->Nester->Caption(1), TextToStored(note)) << "the note titles an untitled topic";
+    EXPECT_NE(p1->Nester->Caption(1).find("\r\n"), std::string::npos);
+    // One address alone, with the line break some programs add, is a link.
+    mime.setText(QStringLiteral("https://kiv.example/one\n"));
+    DragOnto(p1, p1->CaptionRect(0).center(), mime);
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(0), "https://kiv.example/one\x01https://kiv.example/one\r\n");
+}
+
+TEST_F(QtDrops, AFileNameThatIsNoUtf8IsStoredWithItsOwnBytes) {
+    Open("a b");
+    QMimeData mime;
+    mime.setData(QStringLiteral("text/uri-list"), QByteArray("file:///d/caf%E9.txt\r\n"));
+    DragOnto(p1, p1->CaptionRect(1).center(), mime);
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1), "/d/caf\xE9.txt\x01" "caf\xE9.txt\r\n");
+}
+
 TEST_F(Drops, FiveHundredFilesMakeFiveHundredLinksInOneStep) {
     Open("a");
     TDropContent drop;
@@ -263,13 +338,55 @@ TEST_F(Drops, TextBecomesTheCaptionOfAnUntitledTopicOnly) {
 TEST_F(Drops, TheTextBinCommandShowsAndHidesItsPanel) {
     Open("a");
     ASSERT_TRUE(K().pnlTextBin->isHidden());
-    EXPECT_EQ(K().acShowTextBin->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    EXPECT_TRUE(K().acShowTextBin->shortcut().isEmpty()) << "Ctrl+Shift+T is Make New Template's";
+    EXPECT_TRUE(K().View1->actions().contains(K().acShowTextBin)) << "shown in the View menu, without a key";
     K().acShowTextBin->Execute();
     EXPECT_FALSE(K().pnlTextBin->isHidden());
     EXPECT_TRUE(K().acShowTextBin->Checked());
     K().acShowTextBin->Execute();
     EXPECT_TRUE(K().pnlTextBin->isHidden());
     EXPECT_FALSE(K().acShowTextBin->Checked());
+}
+
+TEST_F(Drops, CtrlShiftTRunsMakeNewTemplateOnly) {
+    Open("a b");
+    QStringList holders;
+    for (QAction* a : f->findChildren<QAction*>())
+        if (a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T))) holders << a->objectName();
+    EXPECT_EQ(holders, QStringList{"acDoAsTemplate"});
+    const int templates = K().lbxTemplate->count();
+    f->activateWindow();
+    p1->setFocus();
+    QTest::keyClick(p1, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(K().lbxTemplate->count(), templates + 1) << "the current topic became a template";
+    EXPECT_TRUE(K().pnlTextBin->isHidden()) << "the Text Bin stayed shut";
+}
+
+TEST_F(Drops, ALockedDatastructureTakesNothingIntoItsBins) {
+    Open("a b");
+    QWidget collector;
+    D().RegisterCollector(&collector, [](const QString&) {});
+    K().txtTextBin->setPlainText(QStringLiteral("kept"));
+    D().AddToClipCard(p1);
+    const int clips = K().lbxClipCard->count();
+    f->FileCommands().SetPasswordLock(true);
+    const TDropContent link{{}, "", "http://a/", "A"}, text{{}, "words", "", ""};
+    EXPECT_EQ(D().EnterOn(&collector, link, kCopy), TDrops::kNoDropEffect);
+    EXPECT_FALSE(D().DropOn(&collector, link, QPoint(1, 1)));
+    EXPECT_FALSE(D().DropOn(&collector, text, QPoint(1, 1)));
+    EXPECT_FALSE(D().DropOn(K().pnlLaunchBin, {{"/d/x.txt"}, "", "", ""}, QPoint(1, 1)));
+    EXPECT_FALSE(D().DropOn(p1, {{"/d/x.txt"}, "", "", ""}, OnRow(p1, 1)));
+    AddTopicAfter(p1);
+    D().AddToClipCard(p1);
+    EXPECT_EQ(K().lbxLaunchBin->count(), 0);
+    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("kept"));
+    EXPECT_EQ(K().lbxClipCard->count(), clips);
+    EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(1).empty());
+    // The password given, drops come in again.
+    f->FileCommands().SetPasswordLock(false);
+    EXPECT_TRUE(D().DropOn(&collector, link, QPoint(1, 1)));
+    EXPECT_EQ(K().lbxLaunchBin->count(), 1);
 }
 
 TEST_F(Drops, TheClipCardListsEachTopicOnce) {

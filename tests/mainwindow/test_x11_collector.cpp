@@ -70,7 +70,7 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
 
     // Another program's window, over the main window; the collector stays above it.
     const QString text = QString::fromUtf8("dropped on the sw\xC3\xA4llow");
-    QProcess& offer = Start(kivclip_, {"offer", "/tmp/collected.txt", text});
+    QProcess& offer = Start(kivclip_, {"offer", text});
     WaitForReady(offer);
     Run("xdotool", {"mousemove", "500", "100"});
     Run("xdotool", {"mousedown", "1"});

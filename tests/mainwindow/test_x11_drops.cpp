@@ -1,6 +1,8 @@
 // The running program under a real X server with a window manager (Xvfb on a free display
-// of its own, with openbox): another program drags two files onto a topic row, xdotool moving the
-// pointer; after the program has ended the datastructure holds the two links.
+// of its own, with openbox): another program drags files onto topic rows (of the first panel,
+// of the second panel straight from a window lying over it, of a row whose caption is being
+// edited), xdotool moving the pointer; after the program has ended the datastructure holds
+// the links.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -104,6 +106,26 @@ protected:
         return {};
     }
 
+    void DragFromTo(QPoint start, QPoint end, int steps = 12);
+    // The datastructure written from the tree, and the program started on it: its window.
+    QRect StartProgramOn(const std::string& tree) {
+        kiv::MakeTreePair(Datastructure(), tree);
+        kiv::PackDatastructure(Datastructure());
+        program_ = &Start(bin_ + "/kiv", {});
+        return WindowNamed("^KIV - FirstKivDB");
+    }
+    std::string Datastructure() const { return dir_.filePath("home/FirstKivDB.kiv").toStdString(); }
+    // The program ended as the desktop ends it (the file is joined), and the topics with
+    // their cards as kivtree lists them.
+    QString DumpAfterClose() {
+        program_->terminate();
+        EXPECT_TRUE(program_->waitForFinished(15000));
+        const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(Datastructure())});
+        EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
+        return QString::fromUtf8(dump.out);
+    }
+    QProcess* program_ = nullptr;
+
     QString bin_;
     QTemporaryDir dir_;
     std::vector<std::unique_ptr<QProcess>> children_;
@@ -111,6 +133,85 @@ protected:
     static inline std::unique_ptr<QProcess> wm_;
     static inline bool up_ = false;
 };
+
+// Presses at start, moves in even steps to end and lets go there.
+void X11Drops::DragFromTo(QPoint start, QPoint end, int steps) {
+    Xdo({"mousemove", QString::number(start.x()), QString::number(start.y())});
+    Xdo({"mousedown", "1"});
+    QThread::msleep(200);
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint p = start + (end - start) * i / steps;
+        Xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        QThread::msleep(50);
+    }
+    QThread::msleep(300);
+    Xdo({"mouseup", "1"});
+}
+
+TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
+    // The first topic's twenty children fill the second panel.
+    std::string tree = "t10 (";
+    for (int i = 1; i <= 20; ++i) tree += " c" + std::to_string(i);
+    tree += " )";
+    for (int i = 11; i < 40; ++i) tree += " t" + std::to_string(i);
+    const QString one = dir_.filePath("one.txt");
+    QFile(one).open(QIODevice::WriteOnly);
+    const QRect main = StartProgramOn(tree);
+    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up";
+    QProcess& offer = Start(bin_ + "/kivclip", {"offer", one, "some text"});
+    ASSERT_FALSE(WindowNamed("^kivclip offer$").isEmpty());
+    // The other program's window lies over the middle of the second panel (the middle
+    // third of the outliner, in the lower part of the window).
+    const QPoint middle(main.x() + main.width() / 2, main.y() + main.height() * 3 / 4);
+    const QString id = Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0);
+    Xdo({"windowmove", id, QString::number(middle.x() - 100), QString::number(middle.y() - 150)});
+    QThread::msleep(300);
+    const QRect from = WindowNamed("^kivclip offer$");
+    ASSERT_LT(from.top() + 260, main.bottom()) << "room below the window";
+
+    // Pressed in it and pulled straight down out of it into the panel, in steps of 20 pixels
+    // (the first point Qt gives the program lies on the other window's edge).
+    DragFromTo(QPoint(from.center().x(), from.top() + 80), QPoint(from.center().x(), from.top() + 240), 8);
+    ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the drop was taken, as a copy";
+
+    const QString out = DumpAfterClose();
+    EXPECT_TRUE(QRegularExpression("\n  c\\d+\n    @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
+        << "a child in the second panel got the link: " << out.toStdString();
+}
+
+TEST_F(X11Drops, ADropOnTheRowWhoseCaptionIsBeingEditedBecomesItsLink) {
+    std::string tree;
+    for (int i = 10; i < 40; ++i) tree += "t" + std::to_string(i) + " ";
+    const QString one = dir_.filePath("one.txt");
+    QFile(one).open(QIODevice::WriteOnly);
+    const QRect main = StartProgramOn(tree);
+    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up";
+    QProcess& offer = Start(bin_ + "/kivclip", {"offer", one, "INSERTED"});
+    const QRect from = WindowNamed("^kivclip offer$");
+    ASSERT_FALSE(from.isEmpty());
+    // A row of the first panel made current, its caption editor opened with F2.
+    const QPoint row(main.x() + main.width() / 8, main.y() + main.height() * 7 / 10);
+    Xdo({"mousemove", QString::number(row.x()), QString::number(row.y())});
+    Xdo({"click", "1"});
+    QThread::msleep(300);
+    Xdo({"key", "F2"});
+    QThread::msleep(300);
+    // The other program's window back on top, where the click put the program's window.
+    Xdo({"windowraise", Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0)});
+    QThread::msleep(300);
+    DragFromTo(from.center(), row);
+    ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1"));
+    Xdo({"key", "Return"});  // the edit ends, storing what the editor holds
+    QThread::msleep(300);
+
+    const QString out = DumpAfterClose();
+    EXPECT_TRUE(QRegularExpression("(?:^|\n)t\\d\\d\n  @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
+        << out.toStdString();
+    EXPECT_FALSE(out.contains("INSERTED")) << out.toStdString();
+    EXPECT_FALSE(out.contains("file://")) << out.toStdString();
+}
 
 TEST_F(X11Drops, TwoFilesDraggedFromAnotherProgramBecomeLinksOfTheTopicUnderThePointer) {
     // Enough topics to fill the first panel, so the drop meets a row whatever the fonts.
@@ -132,17 +233,7 @@ TEST_F(X11Drops, TwoFilesDraggedFromAnotherProgramBecomeLinksOfTheTopicUnderTheP
 
     // Pressed in the other program's window, dragged down to the first panel (the left
     // third of the outliner, the lower part of the window) and let go there.
-    const QPoint start = from.center(), end(main.x() + main.width() / 6, main.y() + main.height() * 7 / 10);
-    Xdo({"mousemove", QString::number(start.x()), QString::number(start.y())});
-    Xdo({"mousedown", "1"});
-    QThread::msleep(200);
-    for (int i = 1; i <= 12; ++i) {
-        const QPoint p = start + (end - start) * i / 12;
-        Xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        QThread::msleep(50);
-    }
-    QThread::msleep(300);
-    Xdo({"mouseup", "1"});
+    DragFromTo(from.center(), QPoint(main.x() + main.width() / 6, main.y() + main.height() * 7 / 10));
     ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
     EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the other program saw a copy";
 

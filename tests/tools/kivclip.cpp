@@ -5,10 +5,15 @@
 //   kivclip get           prints the text on the clipboard, read through our port
 //   kivclip target        a window at (0,0), 300 x 300, registered with our combo target;
 //                         prints "ready", then what the first drop brings, and ends
+//   kivclip target-late   the same, reading the data only when it is dropped
 //   kivclip offer FILE... TEXT   another program: a window at (400,0), 200 x 200, that
-//                         drags the files and the text with plain Qt when pressed
+//                         drags the files (paths, or file:// addresses as written) and the
+//                         text with plain Qt when pressed; prints the drag's result and
+//                         serves the data for 3 s more
+//   kivclip offer-move FILE... TEXT   the same, offering copy, move and link with move
+//                         proposed, as file managers do
 //   kivclip link URL TITLE    the same window dragging a link through our URL source;
-//                         prints the drag's result
+//                         prints the drag's result and serves the data for 3 s more
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
@@ -37,26 +42,31 @@ public:
 // A plain Qt window that drags a file and a text when pressed, as other programs do.
 class Offer : public QWidget {
 public:
-    Offer(QStringList files, QString text) : files_(std::move(files)), text_(std::move(text)) {}
+    Offer(QStringList files, QString text, bool move) : files_(std::move(files)), text_(std::move(text)), move_(move) {}
 
 protected:
     void mousePressEvent(QMouseEvent*) override {
         auto* mime = new QMimeData;
         QList<QUrl> urls;
-        for (const QString& f : files_) urls << QUrl::fromLocalFile(f);
+        // A "file://" address is taken as it is written, so that a name's bytes that are
+        // no UTF-8 can be given percent-encoded.
+        for (const QString& f : files_) urls << (f.startsWith("file://") ? QUrl::fromEncoded(f.toLatin1()) : QUrl::fromLocalFile(f));
         mime->setUrls(urls);
         mime->setText(text_);
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
-        const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::LinkAction);
+        const Qt::DropAction done = move_ ? drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction)
+                                          : drag->exec(Qt::CopyAction | Qt::LinkAction);
         std::printf("dropped %d\n", int(done));
         std::fflush(stdout);
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        // A target that reads at the drop asks after the drag has ended here.
+        QTimer::singleShot(3000, qApp, &QCoreApplication::quit);
     }
 
 private:
     QStringList files_;
     QString text_;
+    bool move_;
 };
 
 // A window that drags a link through our URL source and Qt's drag loop when pressed.
@@ -72,7 +82,8 @@ protected:
         const TDragResult r = source_.Execute();
         std::printf("result=%d\n", int(r));
         std::fflush(stdout);
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        // A target that reads at the drop asks after the drag has ended here.
+        QTimer::singleShot(3000, qApp, &QCoreApplication::quit);
     }
 
 private:
@@ -119,12 +130,12 @@ int main(int argc, char** argv) {
         std::fwrite(text.Text().data(), 1, text.Text().size(), stdout);
         return 0;
     }
-    if (args.size() == 2 && args[1] == "target") {
+    if (args.size() == 2 && (args[1] == "target" || args[1] == "target-late")) {
         QWidget window;
         window.setWindowTitle("kivclip target");
         TDropComboTarget target;
         target.Formats = ComboBit(mfText) | ComboBit(mfFile) | ComboBit(mfURL);
-        target.GetDataOnEnter = true;
+        target.GetDataOnEnter = args[1] == "target";
         target.AddTargetControl(&window);
         target.OnDrop = [&](TCustomDropTarget*, TShiftState, QPoint, uint32_t&) {
             std::string files;
@@ -138,8 +149,8 @@ int main(int argc, char** argv) {
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
         return app.exec();
     }
-    if (args.size() >= 4 && args[1] == "offer") {
-        Offer window(args.mid(2, args.size() - 3), args.last());
+    if (args.size() >= 3 && (args[1] == "offer" || args[1] == "offer-move")) {
+        Offer window(args.mid(2, args.size() - 3), args.last(), args[1] == "offer-move");
         window.setWindowTitle("kivclip offer");
         ShowAt(window, 400, 0, 200);
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
@@ -152,6 +163,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
         return app.exec();
     }
-    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | offer FILE... TEXT | link URL TITLE\n");
+    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | target-late | offer FILE... TEXT | offer-move FILE... TEXT | "
+                         "link URL TITLE\n");
     return 2;
 }

@@ -143,6 +143,11 @@ TEST(URLTarget, ReadsEachPartWhereItFindsItFirst) {
         {"text with a scheme", {{"CF_TEXT", "x://y"}}, "x://y", ""},
         {"text starting with ://", {{"CF_TEXT", "://y"}}, "", ""},
         {"plain text", {{"CF_TEXT", "hello"}}, "", ""},
+        {"one address with a line break after it", {{"CF_TEXT", "http://a/b\r\n"}}, "http://a/b", ""},
+        {"a note that mentions an address", {{"CF_TEXT", "Notes from the meeting\r\nsee http://a/\r\nsecond point"}}, "", ""},
+        {"a sentence around an address", {{"CF_TEXT", "see http://a/ there"}}, "", ""},
+        {"Mozilla's link with its title", {{"text/x-moz-url", Utf16ToBytes(u"http://m/\nM\u00fcnchen")}, {"text/plain;charset=utf-8", "http://m/"}},
+         "http://m/", "M\xC3\xBCnchen"},
     };
     for (const auto& c : cases) {
         FakeDataObject data;
