@@ -39,6 +39,7 @@
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
@@ -208,18 +209,74 @@ void TDatastructureLife::EnableDatastructureMenus(bool on) {
 
 void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
     const bool listed = InterBase().IndexOfPath(path) >= 0;
+    const TBookMarkPtr before = ctx_.DatastructureOpen() ? CurrentBookMark : nullptr;
     InterBase().Open(path);
     if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path)) return;
     // Refused: an entry made only for this attempt does not stay in the list.
     if (!listed) {
         const int i = InterBase().IndexOfPath(path);
-        if (i >= 0) InterBase().Delete(i);
+        if (i >= 0 && InterBase().BookMark(i) != before) InterBase().Delete(i);
     }
-    InterBase().SetCurrentIndex(-1);
+    KeepOpenOneCurrent();
+}
+
+void TDatastructureLife::KeepOpenOneCurrent() {
+    int open = -1;
+    if (ctx_.DatastructureOpen() && CurrentBookMark)
+        for (int i = 0; i < InterBase().Count(); ++i)
+            if (InterBase().BookMark(i) == CurrentBookMark) open = i;
+    InterBase().SetCurrentIndex(open);
+}
+
+void TDatastructureLife::SetQuietStoreFailures(bool on) {
+    ctx_.TextCard().QuietStoreFailures = on;
+    ctx_.GraphicCard().QuietStoreFailures = on;
+    ctx_.LaunchCard().QuietStoreFailures = on;
+}
+
+QStringList TDatastructureLife::UnstoredCards() const {
+    QStringList unstored;
+    for (const QString& card : {ctx_.TextCard().UnstoredCard(), ctx_.GraphicCard().UnstoredCard(), ctx_.LaunchCard().UnstoredCard()})
+        if (!card.isEmpty()) unstored << card;
+    return unstored;
+}
+
+bool TDatastructureLife::StoreCurrentTopicOrAsk(const QString& anyway) {
+    SetQuietStoreFailures(true);
+    ctx_.FlushCurrentRow();
+    const QStringList unstored = UnstoredCards();
+    if (unstored.isEmpty()) return true;
+    const QString question = unstored.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + anyway;
+    if (MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == IDYES) return true;
+    SetQuietStoreFailures(false);
+    return false;
 }
 
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
+    if (ctx_.FileCommands().Copying()) {
+        // Only a road that does not wait gets here; the pair stays with the command.
+        KeepOpenOneCurrent();
+        MessageDlg(QStringLiteral("A command is still working on the open datastructure; \"%1\" was not opened.")
+                       .arg(Q(path)),
+                   MsgType::Warning, MsgButtons::OK);
+        return false;
+    }
+    // Asked again from inside a switch (from its question's event loop): the switch goes on alone.
+    if (switching_) return false;
+    const FlagGuard switching(switching_);
+    struct LoudAgain {
+        TDatastructureLife* life;
+        ~LoudAgain() { life->SetQuietStoreFailures(false); }
+    };
+    std::optional<LoudAgain> loud;
+    if (ctx_.DatastructureOpen()) {
+        loud.emplace(LoudAgain{this});
+        if (!StoreCurrentTopicOrAsk(QStringLiteral("Close the datastructure anyway? What could not be stored is lost."))) {
+            KeepOpenOneCurrent();
+            return false;
+        }
+    }
     acHideAllCardsExecute();
     ctx_.Skeleton().pnlBMList->hide();
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();

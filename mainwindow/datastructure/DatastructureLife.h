@@ -4,6 +4,7 @@
 // acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup, acReturnToBackup,
 // Template1, miLast1..miLast4 and the pmLastOpened menu of the Open button.
 #include <QObject>
+#include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,19 @@ public:
     // leaves the window with no datastructure open and the files as they were.
     bool OpenDatastructure(const std::string& path, bool createWhenMissing);
     void CloseDatastructure();
+    // From the question before a close until the next datastructure stands (or the switch
+    // was refused): hand-overs wait meanwhile.
+    bool Switching() const { return switching_; }
+
+    // While on, the cards' failed stores are only recorded, for UnstoredCards (and the one
+    // question that names them) to tell.
+    void SetQuietStoreFailures(bool on);
+    // The cards in the panes that could not be stored, each named with its topic and reason.
+    QStringList UnstoredCards() const;
+    // The current topic is stored (failures quiet from here on); when a card cannot be
+    // stored the user is asked, with anyway as the question, and No (false) keeps the text
+    // and the datastructure, with failures told again.
+    bool StoreCurrentTopicOrAsk(const QString& anyway);
     void OpenLastDatastructure(int n);
     // The panes and the commands that need an open datastructure follow on; the tool
     // bars' commands marked by UsableWithoutDatastructure stay enabled.
@@ -88,10 +102,13 @@ private:
     void UpdateTextBinIcon();
     void ReadDatastructureCards();
     void SetLastOpenedCaptions(const std::vector<std::string>& entries);
+    // The list's current entry is the open datastructure's (none while none is open).
+    void KeepOpenOneCurrent();
     void CreateDatastructureAs(const std::string& target);
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
+    bool switching_ = false;
 };
 
 }  // namespace kiv

@@ -49,7 +49,6 @@ std::string TemplatePath() { return AppDir() + "template.kiv"; }
 
 constexpr uint64_t kLargeCardFile = 15000000;
 constexpr int kLargeHelpContext = 112;
-constexpr int kProgressEveryMs = 50;
 constexpr int kMaxPassword = 15;
 
 // Every command of the menus under a menu, their sub-menus' included.
@@ -142,11 +141,33 @@ void TFileCommands::HoldDisabledWhileLocked(KivAction* a) {
     };
 }
 
+namespace {
+
+// Counts a copy from the open pair for its scope.
+class TCopyingGuard {
+public:
+    explicit TCopyingGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~TCopyingGuard() { --depth_; }
+    TCopyingGuard(const TCopyingGuard&) = delete;
+    TCopyingGuard& operator=(const TCopyingGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
+// The pane's failed stores are told again when the command is done.
+struct TLoudAgain {
+    TDatastructureLife& life;
+    ~TLoudAgain() { life.SetQuietStoreFailures(false); }
+};
+
+}  // namespace
+
 std::function<void()> TFileCommands::CopyProgress() {
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
-    return [clock] {
-        if (clock->elapsed() < kProgressEveryMs) return;
+    return [clock, every = ProgressEveryMs] {
+        if (clock->elapsed() < every) return;
         QCoreApplication::processEvents();
         clock->restart();
     };
@@ -169,11 +190,18 @@ void TFileCommands::acCompactDatabaseExecute() {
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
     if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    // The pack closes the datastructure: a card that cannot be stored is asked about first.
+    const TLoudAgain loud{ctx_.Datastructure()};
+    if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
+            QStringLiteral("Pack the datastructure anyway? What could not be stored is lost.")))
+        return;
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
-    ctx_.FlushCurrentRow();
     // The text bin, the password and the launch bin as they stand now go with the copy.
     ctx_.Datastructure().WriteDatastructureCards();
-    BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress());
+    {
+        const TCopyingGuard copying(copying_);
+        BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress());
+    }
 
     const TBookMarkPtr bookMark = CurrentBookMark;
     std::exception_ptr failure;
@@ -209,6 +237,7 @@ void TFileCommands::acSaveInNewDatabaseExecute() {
     TItemArray items;
     if (!TakeSelectedTopics(items)) return;
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Copying ..., Please Wait"));
+    const TCopyingGuard copying(copying_);
     SaveBranchesAs({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, target, CopyProgress());
 }
 
@@ -220,6 +249,7 @@ void TFileCommands::acDoAsTemplateExecute() {
     if (!TakeSelectedTopics(items)) return;
     {
         TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Templating ..., Please Wait"));
+        const TCopyingGuard copying(copying_);
         AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, TemplatePath(), CopyProgress());
     }
     LoadTemplateBin();
@@ -332,6 +362,10 @@ void TFileCommands::acReturnToBackupExecute() {
     const std::string path = bookMark->Path;
     const std::string backup = BackupFileName(path);
     if (!FileExists(backup)) return;
+    const TLoudAgain loud{ctx_.Datastructure()};
+    if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
+            QStringLiteral("Return to the backup anyway? What could not be stored is lost.")))
+        return;
     ctx_.Datastructure().CloseDatastructure();
     // One rename puts the copy in place: the datastructure is the old file or the backup.
     WriteFileAtomic(path, ReadWholeFile(backup));
