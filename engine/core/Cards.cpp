@@ -162,7 +162,11 @@ bool PlanChain(BlockFile* f, uint32_t first, std::string_view text, size_t pos,
             return false;  // a loop: the text goes to a new chain
         }
         TChunkHeader h;
-        ReadChunkHeader(f, cur, h);
+        try {
+            ReadChunkHeader(f, cur, h);
+        } catch (const ENesterError&) {
+            return false;  // a chunk that cannot be read: the text goes to a new chain
+        }
         if (uint64_t(cur) + kChunkHeaderSize + h.Capacity > fileSize) return false;
         const uint32_t k = uint32_t(std::min<uint64_t>(remaining, h.Capacity));
         parts.push_back({cur, h, pos, k});

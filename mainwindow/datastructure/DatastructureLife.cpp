@@ -310,6 +310,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     }
 
     bool split = false;
+    std::string unreadCards;
     try {
         ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
         split = true;
@@ -326,7 +327,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         TKivPanelsManager& pm = PanelsManager();
         pm.SetNestFile(ctx_.Pair().Outline.get());
         pm.SetCardFile(ctx_.Pair().Cards.get());
-        ReadDatastructureCards();
+        unreadCards = ReadDatastructureCards();
         ctx_.Window().setWindowTitle(QStringLiteral("KIV - ") + Q(FileNameOf(path)));
         EnableDatastructureMenus(true);
 
@@ -342,9 +343,15 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
 
         if (CurrentBookMark->MarksPending) {
             std::string marks;
-            pm.DBCards.ReadCard(kDBCardMarks, marks);
+            try {
+                pm.DBCards.ReadCard(kDBCardMarks, marks);
+            } catch (const std::exception& e) {
+                marks.clear();
+                if (unreadCards.empty()) unreadCards = std::string("the Threads and QuickJumps: ") + e.what();
+            }
             ctx_.Marks().ReadMarksCard(marks);
         }
+
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
         ctx_.Panels().sgdFirst->Nester->RootNest = rootNest;
@@ -369,18 +376,6 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                 ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
         }
 
-        // The recent-files list names only datastructures that opened.
-        TIniSection section;
-        for (const std::string& key : KivIni().ReadSection(kLastOpenedSection))
-            section.emplace_back(key, KivIni().ReadString(kLastOpenedSection, key, ""));
-        const TLastOpened last = UpdateLastOpened(section, path);
-        IniFile::Batch batch(KivIni());
-        KivIni().EraseSection(kLastOpenedSection);
-        for (const auto& [key, value] : last.Section) KivIni().WriteString(kLastOpenedSection, key, value);
-        for (int n = int(last.Section.size()) + 1; n <= kLastOpenedCount; ++n)
-            KivIni().WriteString(kLastOpenedSection, IntToStr(n), "");
-        batch.Commit();
-        SetLastOpenedCaptions(last.Entries);
     } catch (const std::exception& e) {
         // Nothing of the failed datastructure stays open; its files go back as they were.
         ReleaseOpenPair();
@@ -399,6 +394,21 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         return false;
     }
     loading.reset();
+    // The recent-files list names only datastructures that opened; a settings file that
+    // cannot take it is told of once a run, and the datastructure stays open.
+    try {
+        RememberOpened(path);
+    } catch (const std::exception& e) {
+        if (!settingsReported_)
+            MessageDlg(QStringLiteral("The recent files could not be kept: %1").arg(QString::fromUtf8(e.what())),
+                       MsgType::Warning, MsgButtons::OK);
+        settingsReported_ = true;
+    }
+    if (!unreadCards.empty())
+        MessageDlg(QStringLiteral("Of \"%1\", %2 could not be read; the outline is open, and what is stored from now "
+                                  "on takes their place.")
+                       .arg(Q(path), QString::fromUtf8(unreadCards)),
+                   MsgType::Warning, MsgButtons::OK);
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
@@ -406,6 +416,20 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     CurrentBookMark->MarksPending = false;
     GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
+}
+
+void TDatastructureLife::RememberOpened(const std::string& path) {
+    TIniSection section;
+    for (const std::string& key : KivIni().ReadSection(kLastOpenedSection))
+        section.emplace_back(key, KivIni().ReadString(kLastOpenedSection, key, ""));
+    const TLastOpened last = UpdateLastOpened(section, path);
+    SetLastOpenedCaptions(last.Entries);
+    IniFile::Batch batch(KivIni());
+    KivIni().EraseSection(kLastOpenedSection);
+    for (const auto& [key, value] : last.Section) KivIni().WriteString(kLastOpenedSection, key, value);
+    for (int n = int(last.Section.size()) + 1; n <= kLastOpenedCount; ++n)
+        KivIni().WriteString(kLastOpenedSection, IntToStr(n), "");
+    batch.Commit();
 }
 
 void TDatastructureLife::CloseDatastructure() {
@@ -449,31 +473,49 @@ void TDatastructureLife::CloseDatastructure() {
     if (failure) std::rethrow_exception(failure);
 }
 
-void TDatastructureLife::ReadDatastructureCards() {
+std::string TDatastructureLife::ReadDatastructureCards() {
     TDBCards& db = PanelsManager().DBCards;
     db.LoadDirAddress();
-    std::string card;
-    db.ReadCard(kDBCardTextBin, card);
-    const TTextBinCard split = SplitTextBinCard(card);
+    // A card that cannot be read starts empty and is named; the outline opens all the same.
+    std::string unread, reason;
+    try {
+        TCardArray entries;
+        ReadCardDirectory(ctx_.Pair().Cards.get(), db.DirAddress, entries);
+    } catch (const std::exception& e) {
+        // The next close writes a new directory (and its address, in one write).
+        db.DirAddress = 0;
+        unread = "the text bin, the launch bin, the Recycled Bin, the Threads and QuickJumps";
+        reason = e.what();
+    }
+    auto read = [&](uint8_t kind, const char* name) {
+        std::string card;
+        try {
+            db.ReadCard(kind, card);
+        } catch (const std::exception& e) {
+            card.clear();
+            unread += unread.empty() ? "" : ", ";
+            unread += name;
+            if (reason.empty()) reason = e.what();
+        }
+        return card;
+    };
+    const TTextBinCard split = SplitTextBinCard(read(kDBCardTextBin, "the text bin"));
     CurrentBookMark->Password = split.Password;
     ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(split.TextBin));
     ctx_.Skeleton().txtTextBin->document()->setModified(false);
     UpdateTextBinIcon();
 
-    card.clear();
-    db.ReadCard(kDBCardLaunchBin, card);
     ctx_.Skeleton().lbxLaunchBin->clear();
-    for (const std::string& line : SplitLines(card)) ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
+    for (const std::string& line : SplitLines(read(kDBCardLaunchBin, "the launch bin")))
+        ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
     if (ctx_.Skeleton().lbxLaunchBin->count() > 0) SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 19);
 
-    card.clear();
-    db.ReadCard(kDBCardRecycled, card);
-    RecycledBin().LoadFromString(card);
+    RecycledBin().LoadFromString(read(kDBCardRecycled, "the Recycled Bin"));
     if (RecycledBin().Trails.Count() == 0) RecycledBin().Clear();
-    card.clear();
-    db.ReadCard(kDBCardLostBin, card);
-    LostBin().LoadFromString(card);
+    LostBin().LoadFromString(read(kDBCardLostBin, "the lost branches"));
     if (RecycledBin().Count() > 0 || LostBin().Count() > 0) SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 20);
+    if (unread.empty()) return {};
+    return unread + ": " + reason;
 }
 
 void TDatastructureLife::WriteDatastructureCards() {

@@ -100,7 +100,11 @@ public:
 private:
     void acHideAllCardsExecute();
     void UpdateTextBinIcon();
-    void ReadDatastructureCards();
+    // The bins, the text bin and the marks from the datastructure-level cards; what could not
+    // be read (named, with why), empty when all was.
+    std::string ReadDatastructureCards();
+    // The recent-files list in the settings file, with path first.
+    void RememberOpened(const std::string& path);
     void SetLastOpenedCaptions(const std::vector<std::string>& entries);
     // The list's current entry is the open datastructure's (none while none is open).
     void KeepOpenOneCurrent();
@@ -109,6 +113,7 @@ private:
 
     IWindowContext& ctx_;
     bool switching_ = false;
+    bool settingsReported_ = false;
 };
 
 }  // namespace kiv
