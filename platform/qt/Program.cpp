@@ -51,7 +51,14 @@ void InitProgramFolders() {
     // which is reported and leaves what was stored, instead of killing the program.
     IgnoreFileSizeSignal();
     InitAppPaths();
-    TempDir();
+    // Without any folder for temporary files the program still runs; what needs one says so.
+    try {
+        TempDir();
+    } catch (const std::exception& e) {
+        qWarning("kiv: %s", e.what());
+    }
+    // What runs cut short left behind in the temporary folders.
+    for (const std::string& base : TempDirBases()) SweepStaleTempDirs(base);
 }
 
 namespace {
