@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "engine/core/BranchCopy.h"
 #include "engine/core/Navigation.h"
 #include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
@@ -107,6 +108,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     const std::string& appDir = AppDir();
     // What replaces of the settings files left when a run was killed in the middle.
     for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
+    SweepStaleCopies(appDir);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
     // The file type is registered at every start; nothing there may stop the start.

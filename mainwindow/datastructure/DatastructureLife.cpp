@@ -19,6 +19,7 @@
 #include <exception>
 #include <optional>
 
+#include "engine/core/BranchCopy.h"
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/Navigation.h"
@@ -394,6 +395,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         return false;
     }
     loading.reset();
+    // What an interrupted pack or save left beside it.
+    SweepStaleCopies(path.substr(0, path.size() - FileNameOf(path).size()));
     // The recent-files list names only datastructures that opened; a settings file that
     // cannot take it is told of once a run, and the datastructure stays open.
     try {
