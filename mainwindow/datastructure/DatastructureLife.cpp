@@ -407,6 +407,11 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                        MsgType::Warning, MsgButtons::OK);
         settingsReported_ = true;
     }
+    if (!IniFile::FitsOneLine(path))
+        MessageDlg(QStringLiteral("\"%1\" is not kept in the recent files: its name holds a line break, which "
+                                  "kiv.ini cannot store.")
+                       .arg(Q(path)),
+                   MsgType::Information, MsgButtons::OK);
     if (!unreadCards.empty())
         MessageDlg(QStringLiteral("Of \"%1\", %2 could not be read; the outline is open, and what is stored from now "
                                   "on takes their place.")

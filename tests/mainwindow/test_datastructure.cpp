@@ -443,5 +443,22 @@ TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineO
     }
 }
 
+
+// kiv.ini keeps one value a line: a datastructure whose name holds a line break opens, but
+// is not listed under a name that would open something else next time.
+TEST_F(Datastructure, ANameWithALineBreakOpensAndIsNotListedUnderAnotherName) {
+    const std::string path = Home() + "two\nlines.kiv";
+    MakeJoined(path, "a b");
+    TForm1* f = Start({path});
+    ASSERT_TRUE(f->DatastructureOpen());
+    EXPECT_TRUE(Dialogs().MessageTexts().join("|").contains(QStringLiteral("line break")))
+        << Dialogs().MessageTexts().join("|").toStdString();
+    Stop();
+    const std::string ini = ReadWholeFile(Home() + "kiv.ini");
+    EXPECT_EQ(ini.find("two lines"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("two\nlines"), std::string::npos) << ini;
+    EXPECT_EQ(ReadJoined(path).Tree, "a\nb\n");
+}
+
 }  // namespace
 }  // namespace kiv::wintest
