@@ -275,6 +275,9 @@ bool TForm1::FormClose() {
 void TForm1::FormDestroy() {
     if (destroyed_ || !created_) return;
     destroyed_ = true;
+    // The window is gone: what fails from here on goes to the error stream, not into boxes
+    // nobody sees the window of.
+    const UnattendedScope nobodyToAsk;
     skeleton_.acExitKIV->SetChecked(true);
     // Each step runs even when one before it failed: the settings and the datastructure are
     // both to be on disk afterwards.

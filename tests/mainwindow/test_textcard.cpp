@@ -15,6 +15,7 @@
 #include "mainwindow/startup/Startup.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/SamePath.h"
+#include "platform/qt/Dialogs.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -150,6 +151,22 @@ TEST_F(CloseWithUnstoredText, YesClosesWithoutAnotherBox) {
     Stop();
     ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+}
+
+// After the window is gone nobody sees a box: what the shut-down cannot write on a full
+// disk goes to the error stream.
+TEST_F(CloseWithUnstoredText, NoBoxOnceTheWindowIsGone) {
+    StartWithPendingText();
+    f->Skeleton().txtTextBin->setPlainText(QString(5000, QLatin1Char('t')));
+    {
+        FileSizeLimit full(Home() + "FirstKivDB.dsc");
+        Dialogs().AnswerMessage(IDYES);
+        EXPECT_TRUE(f->close());
+        windows.Destroy();
+    }
+    ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    EXPECT_FALSE(Unattended()) << "asking again for the next window";
 }
 
 TEST_F(CloseWithUnstoredText, ATerminationKeepsTheTextBesideTheDatastructure) {
