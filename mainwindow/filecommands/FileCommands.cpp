@@ -271,6 +271,9 @@ int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const 
         src = other->Files();
     }
     ctx_.FlushCurrentRow();
+    // The copy lets events run: the pair (and the source) must stay open under it.
+    const TBusyGuard busy(ctx_.BusyCounter());
+    const TCopyingGuard copying(copying_);
     TCloneTable clones;
     const auto progress = CopyProgress();
     int copied = 0;

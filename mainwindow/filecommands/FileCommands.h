@@ -69,7 +69,7 @@ public:
     std::function<int(int n)> RandomDraw;
     // How often a long copy lets pending events run (tests put 0: at every topic).
     int ProgressEveryMs = 50;
-    // While a pack, a template or a save of branches copies from the open pair: the pair
+    // While a pack, a template, a save of branches or a paste copies from the open pair: the pair
     // must not close under it.
     bool Copying() const { return copying_ > 0; }
 
