@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QSizeGrip>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
 #include <exception>
@@ -93,6 +94,24 @@ namespace kiv {
 QString ReplaceCaptionVerb(const QString& caption, const QString& verb) {
     const qsizetype blank = caption.indexOf(QLatin1Char(' '));
     return blank < 0 ? verb : verb + caption.mid(blank);
+}
+
+}  // namespace kiv
+
+namespace kiv {
+
+namespace {
+constexpr int kFreeLookEveryMs = 50;
+}  // namespace
+
+void RunWhenFree(QObject* owner, std::function<bool()> busy, std::function<void()> fn) {
+    if (!busy()) {
+        fn();
+        return;
+    }
+    QTimer::singleShot(kFreeLookEveryMs, owner, [owner, busy = std::move(busy), fn = std::move(fn)]() mutable {
+        RunWhenFree(owner, std::move(busy), std::move(fn));
+    });
 }
 
 }  // namespace kiv

@@ -1,6 +1,7 @@
 #pragma once
 // Small routines of the main window that other windows call.
 #include <QFont>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "platform/core/BlockFile.h"
 #include "platform/qt/Fonts.h"
 
+class QObject;
 class QWidget;
 
 namespace kiv {
@@ -47,5 +49,13 @@ namespace kiv {
 // A show-or-hide command's caption with its first word replaced by the verb ("Hide" or
 // "Show"); the rest of the caption stays as it is.
 QString ReplaceCaptionVerb(const QString& caption, const QString& verb);
+
+}  // namespace kiv
+
+namespace kiv {
+
+// Runs fn once busy() is false: at once when it already is, else on a short timer that looks
+// again until it is. Nothing runs once owner is gone.
+void RunWhenFree(QObject* owner, std::function<bool()> busy, std::function<void()> fn);
 
 }  // namespace kiv

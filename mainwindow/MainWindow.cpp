@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "engine/core/BranchCopy.h"
 #include "engine/core/Navigation.h"
 #include "engine/core/OutlineEdits.h"
 #include "engine/panels/KivPanelsManager.h"
@@ -112,6 +113,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     const std::string& appDir = AppDir();
     // What replaces of the settings files left when a run was killed in the middle.
     for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
+    SweepStaleCopies(appDir);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
     // The file type is registered at every start; nothing there may stop the start.
@@ -219,6 +221,23 @@ void TForm1::FormResize() {
 void TForm1::closeEvent(QCloseEvent* e) {
     // A running search ends at its next topic, before the datastructure is closed.
     search_->StopSearch();
+    // A long command (a pack, a copy of branches) holds the pair: the window closes when it
+    // is done, not under it.
+    if (IsBusy() && !closeChosen_) {
+        e->ignore();
+        if (!findChild<QObject*>(QStringLiteral("closeWhenFree"))) {
+            auto* mark = new QObject(this);
+            mark->setObjectName(QStringLiteral("closeWhenFree"));
+            ShowStatusHint(QStringLiteral("KIV closes when the running command is done"));
+            const bool unattended = unattended_;
+            RunWhenFree(mark, [this] { return IsBusy(); }, [this, mark, unattended] {
+                mark->deleteLater();
+                if (unattended) CloseUnattended();
+                else close();
+            });
+        }
+        return;
+    }
     // The topic being edited is stored whatever else fails; the window stays only when the
     // user chose to keep what could not be stored.
     bool close = true;
@@ -258,34 +277,24 @@ void KeepUnstoredText(const std::string& rtf) {
 bool TForm1::FormClose() {
     // Once the user chose to close, the window only closes.
     if (closeChosen_) return true;
-    // From here on a store that fails is told once, by the question below.
-    const auto quiet = [this](bool on) {
-        textCard_->QuietStoreFailures = on;
-        graphicCard_->QuietStoreFailures = on;
-        launchCard_->QuietStoreFailures = on;
-    };
-    quiet(true);
-    FlushCurrentRow();
-    QStringList unstored;
-    for (const QString& card : {textCard_->UnstoredCard(), graphicCard_->UnstoredCard(), launchCard_->UnstoredCard()})
-        if (!card.isEmpty()) unstored << card;
-    closeChosen_ = true;
-    if (unstored.isEmpty()) return true;
+    // From here on a store that fails is told once, by the question (nobody asked after it).
     if (unattended_) {
-        KeepUnstoredText(textCard_->UnstoredRtf());
+        datastructure_->SetQuietStoreFailures(true);
+        FlushCurrentRow();
+        closeChosen_ = true;
+        if (!datastructure_->UnstoredCards().isEmpty()) KeepUnstoredText(textCard_->UnstoredRtf());
         return true;
     }
-    const QString question =
-        unstored.join(QLatin1Char('\n')) + QStringLiteral("\n\nClose anyway? What could not be stored is lost.");
-    if (MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == IDYES) return true;
-    closeChosen_ = false;
-    quiet(false);
-    return false;
+    closeChosen_ = datastructure_->StoreCurrentTopicOrAsk(QStringLiteral("Close anyway? What could not be stored is lost."));
+    return closeChosen_;
 }
 
 void TForm1::FormDestroy() {
     if (destroyed_ || !created_) return;
     destroyed_ = true;
+    // The window is gone: what fails from here on goes to the error stream, not into boxes
+    // nobody sees the window of.
+    const UnattendedScope nobodyToAsk;
     skeleton_.acExitKIV->SetChecked(true);
     // Each step runs even when one before it failed: the settings and the datastructure are
     // both to be on disk afterwards.

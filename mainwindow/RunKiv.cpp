@@ -32,14 +32,24 @@ int RunKiv(int argc, char** argv) {
     {
         HandOverReceiver receiver;
         TProgramWindows windows;
+        // A termination signal while the start-up still asks something (an error box) ends
+        // the start: the box goes, and the program closes as it would from the window.
+        TForm1* ready = nullptr;
+        bool terminated = false;
+        CloseOnTerminationSignals([&ready, &terminated] {
+            if (ready) ready->CloseUnattended();
+            else terminated = true;
+        });
         // The application object took its own options out of argv; a file name keeps its
         // bytes, which need not be UTF-8.
         windows.Create(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
         TForm1& form = *windows.Form;
         receiver.SetWindow(&form.Startup());
-        CloseOnTerminationSignals([&form] { form.CloseUnattended(); });
-        windows.Show();
-        rc = KivApplication::exec();
+        ready = &form;
+        if (!terminated) {
+            windows.Show();
+            rc = KivApplication::exec();
+        }
         RestoreTerminationSignals();
         receiver.StopListening();
         windows.Destroy();

@@ -1,12 +1,17 @@
 #include "engine/core/BranchCopy.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <ctime>
 #include <map>
 
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/Marks.h"
 #include "engine/core/OutlineEdits.h"
+#include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
+#include "platform/core/KivStrings.h"
 #include "platform/core/SamePath.h"
 
 namespace kiv {
@@ -242,6 +247,39 @@ void RemoveDatastructureFiles(const std::string& path) {
     }
     for (const std::string& p : {path, CardFileName(path)})
         if (FileExists(p)) RemoveFile(p);
+}
+
+int SweepStaleCopies(const std::string& folder, int64_t joinedAfterSeconds) {
+    static const std::string kTwin = "_!#_$$";
+    const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    std::vector<std::string> stems;
+    for (const std::string& name : FolderEntries(dir)) {
+        if (name.size() <= kTwin.size() + 4) continue;
+        const std::string ext = LowerCase(name.substr(name.size() - 4));
+        if ((ext != ".kiv" && ext != ".dsc") || name.compare(name.size() - 4 - kTwin.size(), kTwin.size(), kTwin) != 0)
+            continue;
+        const std::string kiv = dir + name.substr(0, name.size() - 4) + ".kiv";
+        if (stems.empty() || stems.back() != kiv) stems.push_back(kiv);
+    }
+    int removed = 0;
+    for (const std::string& kiv : stems) {
+        try {
+            if (FileExists(CardFileName(kiv))) {
+                // Split: a live command holds both files locked while it writes them.
+                for (const std::string& p : {kiv, CardFileName(kiv)})
+                    if (FileExists(p)) PosixBlockFile::Open(p, OpenMode::ReadWrite, true);
+            } else {
+                struct stat st {};
+                if (::lstat(kiv.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+                if (int64_t(::time(nullptr)) - int64_t(st.st_mtime) < joinedAfterSeconds) continue;
+            }
+            RemoveDatastructureFiles(kiv);
+            ++removed;
+        } catch (const std::exception&) {
+            // Held by a live instance, or not ours to remove: it stays.
+        }
+    }
+    return removed;
 }
 
 void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const std::string& path,

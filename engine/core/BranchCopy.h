@@ -110,6 +110,11 @@ int FixCloneMarks(const TCloneTable& clones, BlockFile* dstCards);
 std::string PackTempName(const std::string& path);
 // Removes the datastructure's files (both forms) and what an interrupted operation left.
 void RemoveDatastructureFiles(const std::string& path);
+// Removes the packing twins (PackTempName) in folder that an interrupted pack or save left:
+// a split pair that no live instance holds locked, or a joined copy older than
+// joinedAfterSeconds (a live command renames its copy in place within moments). Returns how
+// many went; nothing here raises.
+int SweepStaleCopies(const std::string& folder, int64_t joinedAfterSeconds = 600);
 
 // The datastructure-level cards a copy carries over (stored as they stand).
 struct TLevelCard {

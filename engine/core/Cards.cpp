@@ -6,6 +6,7 @@
 
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivAssert.h"
+#include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 #include "platform/core/StoredPath.h"
@@ -164,7 +165,11 @@ bool PlanChain(BlockFile* f, uint32_t first, std::string_view text, size_t pos,
             return false;  // a loop: the text goes to a new chain
         }
         TChunkHeader h;
-        ReadChunkHeader(f, cur, h);
+        try {
+            ReadChunkHeader(f, cur, h);
+        } catch (const ENesterError&) {
+            return false;  // a chunk that cannot be read: the text goes to a new chain
+        }
         if (uint64_t(cur) + kChunkHeaderSize + h.Capacity > fileSize) return false;
         const uint32_t k = uint32_t(std::min<uint64_t>(remaining, h.Capacity));
         parts.push_back({cur, h, pos, k});
@@ -186,6 +191,40 @@ bool PlanChain(BlockFile* f, uint32_t first, std::string_view text, size_t pos,
 
 }  // namespace
 
+namespace {
+
+void WriteChunkPart(BlockFile* f, const ChunkPart& p, std::string_view text, std::string& buf) {
+    // Header and data are adjacent: one write per chunk.
+    buf.resize(kChunkHeaderSize + p.count);
+    PutU32(buf.data(), p.header.Capacity);
+    PutU32(buf.data() + 4, p.header.Used);
+    PutU32(buf.data() + 8, p.header.Next);
+    if (p.count) std::memcpy(buf.data() + kChunkHeaderSize, text.data() + p.from, p.count);
+    f->WriteAt(p.at, buf.data(), buf.size());
+}
+
+// The plan's chunks as they will be written: Used from the plan, the last one needed linked
+// to the tail. needed is how many chunks a reader of the new text passes through; the one
+// after them only tidies (a reader stops before it).
+size_t SettlePlan(std::vector<ChunkPart>& parts, uint32_t tail) {
+    size_t needed = parts.size();
+    for (size_t i = parts.size(); i-- > 0;) {
+        parts[i].header.Used = parts[i].count;
+        if (parts[i].count < parts[i].header.Capacity) needed = i + 1;
+    }
+    if (tail != 0) parts[parts.size() - 1].header.Next = tail;
+    return needed;
+}
+
+// How many chunks of the old text (as stored) a reader passes through.
+size_t LiveChunks(const std::vector<ChunkPart>& parts, const std::vector<TChunkHeader>& old) {
+    for (size_t i = 0; i < parts.size(); ++i)
+        if (old[i].Used < old[i].Capacity || old[i].Next == 0) return i + 1;
+    return parts.size();
+}
+
+}  // namespace
+
 void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t start) {
     const size_t pos = std::min(start, text.size());
     if (first == 0) {
@@ -194,30 +233,53 @@ void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t
     }
     std::vector<ChunkPart> parts;
     size_t rest = 0;
-    if (!PlanChain(f, first, text, pos, parts, rest)) {
-        // The old chain cannot take the text in place: a new one, switched to by the caller
-        // through the directory entry, so the old card stays readable until then.
-        uint32_t fresh = 0;
+    const bool placeable = PlanChain(f, first, text, pos, parts, rest);
+    std::vector<TChunkHeader> old;
+    for (const ChunkPart& p : parts) old.push_back(p.header);
+    std::string buf;
+    // In place only when one write of a chunk the old text runs through switches the card:
+    // every other chunk written is one no reader of the old text reaches. Then a failure of
+    // any write leaves the old text or the new one.
+    if (placeable) {
+        const size_t live = LiveChunks(parts, old);
+        size_t needed = SettlePlan(parts, 0);
+        if (std::min(needed, live) <= 1) {
+            // What the chain cannot hold is appended before any chunk is rewritten.
+            if (rest > 0) {
+                uint32_t tail = 0;
+                AppendCardChunk(f, tail, text, text.size() - rest);
+                needed = SettlePlan(parts, tail);
+            }
+            for (size_t i = live; i < needed; ++i) WriteChunkPart(f, parts[i], text, buf);
+            WriteChunkPart(f, parts[0], text, buf);  // the switch
+            // Past the new text's end: tidied, read by no one, so a failure there loses nothing.
+            for (size_t i = needed; i < parts.size(); ++i) {
+                try {
+                    WriteChunkPart(f, parts[i], text, buf);
+                } catch (const EFileError&) {
+                }
+            }
+            return;
+        }
+        parts.clear();
+        PlanChain(f, first, text, pos, parts, rest);
+    }
+    // The new text goes to a new chain, switched to by the caller through the directory
+    // entry (one small write), so the old card stays whole until then.
+    uint32_t fresh = 0;
+    try {
         AppendCardChunk(f, fresh, text, pos);
-        first = fresh;
+    } catch (const EFileError& e) {
+        // No room for a new chain: the old chain takes the text where it stands (writes inside
+        // the file still go through on a full disk); what it cannot hold must still be appended.
+        if (!placeable || !e.NoRoom()) throw;
+        uint32_t tail = 0;
+        if (rest > 0) AppendCardChunk(f, tail, text, text.size() - rest);
+        SettlePlan(parts, tail);
+        for (const ChunkPart& p : parts) WriteChunkPart(f, p, text, buf);
         return;
     }
-    // What the chain cannot hold is appended before any chunk is rewritten.
-    uint32_t tail = 0;
-    if (rest > 0) AppendCardChunk(f, tail, text, text.size() - rest);
-    std::string buf;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        ChunkPart& p = parts[i];
-        p.header.Used = p.count;
-        if (i + 1 == parts.size() && tail != 0) p.header.Next = tail;
-        // Header and data are adjacent: one write per chunk.
-        buf.resize(kChunkHeaderSize + p.count);
-        PutU32(buf.data(), p.header.Capacity);
-        PutU32(buf.data() + 4, p.header.Used);
-        PutU32(buf.data() + 8, p.header.Next);
-        if (p.count) std::memcpy(buf.data() + kChunkHeaderSize, text.data() + p.from, p.count);
-        f->WriteAt(p.at, buf.data(), buf.size());
-    }
+    first = fresh;
 }
 
 // ---- directories ----

@@ -1,5 +1,7 @@
 #include "engine/core/DatastructureFiles.h"
 
+#include "platform/core/IniFile.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -515,7 +517,8 @@ TLastOpened UpdateLastOpened(const TIniSection& section, const std::string& path
     TLastOpened r;
     for (const std::string& e : list) {
         if (int(r.Entries.size()) == kLastOpenedCount) break;
-        if (e.empty() || !FileExists(e)) continue;
+        // kiv.ini would keep it as another name (the line break a blank): left out.
+        if (e.empty() || !FileExists(e) || !IniFile::FitsOneLine(e)) continue;
         r.Entries.push_back(e);
         r.Section.emplace_back(IntToStr(int64_t(r.Entries.size())), MakeRelativePath(base, e));
     }

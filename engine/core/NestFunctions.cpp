@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/core/KivAssert.h"
+#include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {
@@ -338,10 +339,28 @@ void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
             if (spans[i].first < spans[i - 1].second) Corrupt(kCantSaveItem);
     }
 
-    // The chain was too short: the excess goes to new blocks at the end, written before any
-    // block of the nest is touched. It was long enough: it is cut after the last block used
-    // (the blocks behind are left unused).
+    // The nest is switched by one write of its first block (header and items together): what
+    // that block cannot hold goes to new blocks first, so a failing write leaves the old items
+    // or the new ones. The old blocks behind are left unused.
     AppendRollback rollback(f);
+    const Placed& head = plan.front();
+    const size_t inHead = std::min<size_t>(items.size(), head.h.Capacity);
+    const uint64_t before = f->Size();
+    try {
+        TNestHeader out = head.h;
+        out.Count = uint16_t(inHead);
+        out.Next = inHead < items.size() ? AppendBlocks(f, items.data() + inHead, items.size() - inHead) : 0;
+        std::string buf(kHeaderSize + inHead * kItemSize, '\0');
+        EncodeHeader(buf.data(), out);
+        EncodeItems(buf.data() + kHeaderSize, items.data(), inHead);
+        f->WriteAt(head.at, buf.data(), buf.size());
+        return;
+    } catch (const EFileError& e) {
+        // No room for new blocks: the chain takes the items where it stands (writes inside the
+        // file still go through on a full disk), only its excess appended.
+        if (!e.NoRoom()) throw;
+        if (f->Size() > before) f->Truncate(before);
+    }
     const uint32_t excess = done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
     for (size_t i = 0; i < plan.size(); ++i) {
         const Placed& p = plan[i];

@@ -18,6 +18,7 @@
 #include <exception>
 #include <optional>
 
+#include "engine/core/BranchCopy.h"
 #include "engine/core/Cards.h"
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/Navigation.h"
@@ -38,6 +39,7 @@
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/graphiccard/GraphicCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
@@ -237,26 +239,82 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
         return;
     }
     const bool listed = InterBase().IndexOfPath(path) >= 0;
+    const TBookMarkPtr before = ctx_.DatastructureOpen() ? CurrentBookMark : nullptr;
     InterBase().Open(path);
     if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path)) return;
     // Refused: an entry made only for this attempt does not stay in the list.
     if (!listed) {
         const int i = InterBase().IndexOfPath(path);
-        if (i >= 0) InterBase().Delete(i);
+        if (i >= 0 && InterBase().BookMark(i) != before) InterBase().Delete(i);
     }
-    InterBase().SetCurrentIndex(-1);
+    KeepOpenOneCurrent();
     // The strip of open datastructures was filled while the entry still stood.
     GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
 }
 
+void TDatastructureLife::KeepOpenOneCurrent() {
+    int open = -1;
+    if (ctx_.DatastructureOpen() && CurrentBookMark)
+        for (int i = 0; i < InterBase().Count(); ++i)
+            if (InterBase().BookMark(i) == CurrentBookMark) open = i;
+    InterBase().SetCurrentIndex(open);
+}
+
+void TDatastructureLife::SetQuietStoreFailures(bool on) {
+    ctx_.TextCard().QuietStoreFailures = on;
+    ctx_.GraphicCard().QuietStoreFailures = on;
+    ctx_.LaunchCard().QuietStoreFailures = on;
+}
+
+QStringList TDatastructureLife::UnstoredCards() const {
+    QStringList unstored;
+    for (const QString& card : {ctx_.TextCard().UnstoredCard(), ctx_.GraphicCard().UnstoredCard(), ctx_.LaunchCard().UnstoredCard()})
+        if (!card.isEmpty()) unstored << card;
+    return unstored;
+}
+
+bool TDatastructureLife::StoreCurrentTopicOrAsk(const QString& anyway) {
+    SetQuietStoreFailures(true);
+    ctx_.FlushCurrentRow();
+    const QStringList unstored = UnstoredCards();
+    if (unstored.isEmpty()) return true;
+    const QString question = unstored.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + anyway;
+    if (MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == IDYES) return true;
+    SetQuietStoreFailures(false);
+    return false;
+}
+
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
+    if (ctx_.FileCommands().Copying()) {
+        // Only a road that does not wait gets here; the pair stays with the command.
+        KeepOpenOneCurrent();
+        MessageDlg(QStringLiteral("A command is still working on the open datastructure; \"%1\" was not opened.")
+                       .arg(Q(path)),
+                   MsgType::Warning, MsgButtons::OK);
+        return false;
+    }
     if (!createWhenMissing && !DatastructureExists(path)) {
         // Reached through the list of open datastructures: the open one stays open and current.
         const bool open = ctx_.DatastructureOpen() && CurrentBookMark;
         InterBase().SetCurrentIndex(open ? InterBase().IndexOfPath(CurrentBookMark->Path) : -1);
         ReportMissingDatastructure(path);
         return false;
+    }
+    // Asked again from inside a switch (from its question's event loop): the switch goes on alone.
+    if (switching_) return false;
+    const FlagGuard switching(switching_);
+    struct LoudAgain {
+        TDatastructureLife* life;
+        ~LoudAgain() { life->SetQuietStoreFailures(false); }
+    };
+    std::optional<LoudAgain> loud;
+    if (ctx_.DatastructureOpen()) {
+        loud.emplace(LoudAgain{this});
+        if (!StoreCurrentTopicOrAsk(QStringLiteral("Close the datastructure anyway? What could not be stored is lost."))) {
+            KeepOpenOneCurrent();
+            return false;
+        }
     }
     acHideAllCardsExecute();
     ctx_.Skeleton().pnlBMList->hide();
@@ -291,6 +349,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     }
 
     bool split = false;
+    std::string unreadCards;
     try {
         ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
         split = true;
@@ -307,7 +366,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         TKivPanelsManager& pm = PanelsManager();
         pm.SetNestFile(ctx_.Pair().Outline.get());
         pm.SetCardFile(ctx_.Pair().Cards.get());
-        ReadDatastructureCards();
+        unreadCards = ReadDatastructureCards();
         ctx_.Window().setWindowTitle(QStringLiteral("KIV - ") + Q(FileNameOf(path)));
         EnableDatastructureMenus(true);
 
@@ -323,9 +382,15 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
 
         if (CurrentBookMark->MarksPending) {
             std::string marks;
-            pm.DBCards.ReadCard(kDBCardMarks, marks);
+            try {
+                pm.DBCards.ReadCard(kDBCardMarks, marks);
+            } catch (const std::exception& e) {
+                marks.clear();
+                if (unreadCards.empty()) unreadCards = std::string("the Threads and QuickJumps: ") + e.what();
+            }
             ctx_.Marks().ReadMarksCard(marks);
         }
+
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
         ctx_.Panels().sgdFirst->Nester->RootNest = rootNest;
@@ -350,18 +415,6 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                 ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
         }
 
-        // The recent-files list names only datastructures that opened.
-        TIniSection section;
-        for (const std::string& key : KivIni().ReadSection(kLastOpenedSection))
-            section.emplace_back(key, KivIni().ReadString(kLastOpenedSection, key, ""));
-        const TLastOpened last = UpdateLastOpened(section, path);
-        IniFile::Batch batch(KivIni());
-        KivIni().EraseSection(kLastOpenedSection);
-        for (const auto& [key, value] : last.Section) KivIni().WriteString(kLastOpenedSection, key, value);
-        for (int n = int(last.Section.size()) + 1; n <= kLastOpenedCount; ++n)
-            KivIni().WriteString(kLastOpenedSection, IntToStr(n), "");
-        batch.Commit();
-        SetLastOpenedCaptions(last.Entries);
     } catch (const std::exception& e) {
         // Nothing of the failed datastructure stays open; its files go back as they were.
         ReleaseOpenPair();
@@ -380,6 +433,28 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         return false;
     }
     loading.reset();
+    // What an interrupted pack or save left beside it.
+    SweepStaleCopies(path.substr(0, path.size() - FileNameOf(path).size()));
+    // The recent-files list names only datastructures that opened; a settings file that
+    // cannot take it is told of once a run, and the datastructure stays open.
+    try {
+        RememberOpened(path);
+    } catch (const std::exception& e) {
+        if (!settingsReported_)
+            MessageDlg(QStringLiteral("The recent files could not be kept: %1").arg(QString::fromUtf8(e.what())),
+                       MsgType::Warning, MsgButtons::OK);
+        settingsReported_ = true;
+    }
+    if (!IniFile::FitsOneLine(path))
+        MessageDlg(QStringLiteral("\"%1\" is not kept in the recent files: its name holds a line break, which "
+                                  "kiv.ini cannot store.")
+                       .arg(Q(path)),
+                   MsgType::Information, MsgButtons::OK);
+    if (!unreadCards.empty())
+        MessageDlg(QStringLiteral("Of \"%1\", %2 could not be read; the outline is open, and what is stored from now "
+                                  "on takes their place.")
+                       .arg(Q(path), QString::fromUtf8(unreadCards)),
+                   MsgType::Warning, MsgButtons::OK);
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
@@ -387,6 +462,20 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     CurrentBookMark->MarksPending = false;
     GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
+}
+
+void TDatastructureLife::RememberOpened(const std::string& path) {
+    TIniSection section;
+    for (const std::string& key : KivIni().ReadSection(kLastOpenedSection))
+        section.emplace_back(key, KivIni().ReadString(kLastOpenedSection, key, ""));
+    const TLastOpened last = UpdateLastOpened(section, path);
+    SetLastOpenedCaptions(last.Entries);
+    IniFile::Batch batch(KivIni());
+    KivIni().EraseSection(kLastOpenedSection);
+    for (const auto& [key, value] : last.Section) KivIni().WriteString(kLastOpenedSection, key, value);
+    for (int n = int(last.Section.size()) + 1; n <= kLastOpenedCount; ++n)
+        KivIni().WriteString(kLastOpenedSection, IntToStr(n), "");
+    batch.Commit();
 }
 
 void TDatastructureLife::CloseDatastructure() {
@@ -430,31 +519,49 @@ void TDatastructureLife::CloseDatastructure() {
     if (failure) std::rethrow_exception(failure);
 }
 
-void TDatastructureLife::ReadDatastructureCards() {
+std::string TDatastructureLife::ReadDatastructureCards() {
     TDBCards& db = PanelsManager().DBCards;
     db.LoadDirAddress();
-    std::string card;
-    db.ReadCard(kDBCardTextBin, card);
-    const TTextBinCard split = SplitTextBinCard(card);
+    // A card that cannot be read starts empty and is named; the outline opens all the same.
+    std::string unread, reason;
+    try {
+        TCardArray entries;
+        ReadCardDirectory(ctx_.Pair().Cards.get(), db.DirAddress, entries);
+    } catch (const std::exception& e) {
+        // The next close writes a new directory (and its address, in one write).
+        db.DirAddress = 0;
+        unread = "the text bin, the launch bin, the Recycled Bin, the Threads and QuickJumps";
+        reason = e.what();
+    }
+    auto read = [&](uint8_t kind, const char* name) {
+        std::string card;
+        try {
+            db.ReadCard(kind, card);
+        } catch (const std::exception& e) {
+            card.clear();
+            unread += unread.empty() ? "" : ", ";
+            unread += name;
+            if (reason.empty()) reason = e.what();
+        }
+        return card;
+    };
+    const TTextBinCard split = SplitTextBinCard(read(kDBCardTextBin, "the text bin"));
     CurrentBookMark->Password = split.Password;
     ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(split.TextBin));
     ctx_.Skeleton().txtTextBin->document()->setModified(false);
     UpdateTextBinIcon();
 
-    card.clear();
-    db.ReadCard(kDBCardLaunchBin, card);
     ctx_.Skeleton().lbxLaunchBin->clear();
-    for (const std::string& line : SplitLines(card)) ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
+    for (const std::string& line : SplitLines(read(kDBCardLaunchBin, "the launch bin")))
+        ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
     if (ctx_.Skeleton().lbxLaunchBin->count() > 0) SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 19);
 
-    card.clear();
-    db.ReadCard(kDBCardRecycled, card);
-    RecycledBin().LoadFromString(card);
+    RecycledBin().LoadFromString(read(kDBCardRecycled, "the Recycled Bin"));
     if (RecycledBin().Trails.Count() == 0) RecycledBin().Clear();
-    card.clear();
-    db.ReadCard(kDBCardLostBin, card);
-    LostBin().LoadFromString(card);
+    LostBin().LoadFromString(read(kDBCardLostBin, "the lost branches"));
     if (RecycledBin().Count() > 0 || LostBin().Count() > 0) SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 20);
+    if (unread.empty()) return {};
+    return unread + ": " + reason;
 }
 
 void TDatastructureLife::WriteDatastructureCards() {

@@ -4,6 +4,7 @@
 // acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup, acReturnToBackup,
 // Template1, miLast1..miLast4 and the pmLastOpened menu of the Open button.
 #include <QObject>
+#include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,19 @@ public:
     // leaves the window with no datastructure open and the files as they were.
     bool OpenDatastructure(const std::string& path, bool createWhenMissing);
     void CloseDatastructure();
+    // From the question before a close until the next datastructure stands (or the switch
+    // was refused): hand-overs wait meanwhile.
+    bool Switching() const { return switching_; }
+
+    // While on, the cards' failed stores are only recorded, for UnstoredCards (and the one
+    // question that names them) to tell.
+    void SetQuietStoreFailures(bool on);
+    // The cards in the panes that could not be stored, each named with its topic and reason.
+    QStringList UnstoredCards() const;
+    // The current topic is stored (failures quiet from here on); when a card cannot be
+    // stored the user is asked, with anyway as the question, and No (false) keeps the text
+    // and the datastructure, with failures told again.
+    bool StoreCurrentTopicOrAsk(const QString& anyway);
     void OpenLastDatastructure(int n);
     // The panes and the commands that need an open datastructure follow on; the tool
     // bars' commands marked by UsableWithoutDatastructure stay enabled.
@@ -95,13 +109,21 @@ public:
 private:
     void acHideAllCardsExecute();
     void UpdateTextBinIcon();
-    void ReadDatastructureCards();
+    // The bins, the text bin and the marks from the datastructure-level cards; what could not
+    // be read (named, with why), empty when all was.
+    std::string ReadDatastructureCards();
+    // The recent-files list in the settings file, with path first.
+    void RememberOpened(const std::string& path);
     void SetLastOpenedCaptions(const std::vector<std::string>& entries);
+    // The list's current entry is the open datastructure's (none while none is open).
+    void KeepOpenOneCurrent();
     void CreateDatastructureAs(const std::string& target);
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
     bool creating_ = false;
+    bool switching_ = false;
+    bool settingsReported_ = false;
 };
 
 }  // namespace kiv

@@ -144,11 +144,33 @@ void TFileCommands::HoldDisabledWhileLocked(KivAction* a) {
     };
 }
 
+namespace {
+
+// Counts a copy from the open pair for its scope.
+class TCopyingGuard {
+public:
+    explicit TCopyingGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~TCopyingGuard() { --depth_; }
+    TCopyingGuard(const TCopyingGuard&) = delete;
+    TCopyingGuard& operator=(const TCopyingGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
+// The pane's failed stores are told again when the command is done.
+struct TLoudAgain {
+    TDatastructureLife& life;
+    ~TLoudAgain() { life.SetQuietStoreFailures(false); }
+};
+
+}  // namespace
+
 std::function<void()> TFileCommands::CopyProgress() {
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
-    return [clock] {
-        if (clock->elapsed() < kProgressEveryMs) return;
+    return [clock, every = ProgressEveryMs] {
+        if (clock->elapsed() < every) return;
         QCoreApplication::processEvents();
         clock->restart();
     };
@@ -180,7 +202,11 @@ void TFileCommands::acCompactDatabaseExecute() {
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
     if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
-    ctx_.FlushCurrentRow();
+    // The pack closes the datastructure: a card that cannot be stored is asked about first.
+    const TLoudAgain loud{ctx_.Datastructure()};
+    if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
+            QStringLiteral("Pack the datastructure anyway? What could not be stored is lost.")))
+        return;
     // The marks as a close would store them (the current thread ends on the current topic),
     // re-pointed into the copy; the window's own lists are read again from it.
     TQuickJump threads, quickJumps;
@@ -192,7 +218,10 @@ void TFileCommands::acCompactDatabaseExecute() {
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
     // The text bin, the password and the launch bin as they stand now go with the copy.
     ctx_.Datastructure().WriteDatastructureCards();
-    BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress(), &marks);
+    {
+        const TCopyingGuard copying(copying_);
+        BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress(), &marks);
+    }
 
     const TBookMarkPtr bookMark = CurrentBookMark;
     std::exception_ptr failure;
@@ -230,6 +259,7 @@ void TFileCommands::acSaveInNewDatabaseExecute() {
     TItemArray items;
     if (!TakeSelectedTopics(items)) return;
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Copying ..., Please Wait"));
+    const TCopyingGuard copying(copying_);
     SaveBranchesAs({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, target, CopyProgress());
 }
 
@@ -241,6 +271,7 @@ void TFileCommands::acDoAsTemplateExecute() {
     if (!TakeSelectedTopics(items)) return;
     {
         TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Templating ..., Please Wait"));
+        const TCopyingGuard copying(copying_);
         AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, TemplatePath(), CopyProgress());
     }
     LoadTemplateBin();
@@ -262,6 +293,9 @@ int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const 
         src = other->Files();
     }
     ctx_.FlushCurrentRow();
+    // The copy lets events run: the pair (and the source) must stay open under it.
+    const TBusyGuard busy(ctx_.BusyCounter());
+    const TCopyingGuard copying(copying_);
     TCloneTable clones;
     const auto progress = CopyProgress();
     int copied = 0;
@@ -358,6 +392,10 @@ void TFileCommands::acReturnToBackupExecute() {
     if (MessageDlg(QStringLiteral("Replace \"%1\" with its backup? Every change made since the backup was taken is lost.")
                        .arg(QFileInfo(Q(path)).fileName()),
                    MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
+        return;
+    const TLoudAgain loud{ctx_.Datastructure()};
+    if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
+            QStringLiteral("Return to the backup anyway? What could not be stored is lost.")))
         return;
     ctx_.Datastructure().CloseDatastructure();
     // One rename puts the copy in place: the datastructure is the old file or the backup.

@@ -67,6 +67,11 @@ public:
 
     // A number drawn from 0 to n - 1; tests put their own.
     std::function<int(int n)> RandomDraw;
+    // How often a long copy lets pending events run (tests put 0: at every topic).
+    int ProgressEveryMs = 50;
+    // While a pack, a template, a save of branches or a paste copies from the open pair: the pair
+    // must not close under it.
+    bool Copying() const { return copying_ > 0; }
 
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -95,6 +100,7 @@ private:
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;
     std::set<KivAction*> heldActions_;
     bool askPending_ = false;
+    int copying_ = 0;
 };
 
 }  // namespace kiv

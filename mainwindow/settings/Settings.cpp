@@ -162,9 +162,11 @@ void LoadBookMarkedDatastructures(const IniFile& ini, TInterBase1& list) {
 void SaveBookMarkedDatastructures(IniFile& ini, const TInterBase1& list) {
     ini.EraseSection(kBookMarkedSection);
     const std::string& base = RelativePathBase();
-    for (int i = 0; i < list.Count(); ++i)
-        ini.WriteString(kBookMarkedSection, IntToStr(i),
-                        list.GetName(i) + kBookMarkSeparator + MakeRelativePath(base, list.GetPath(i)));
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::string value = list.GetName(i) + kBookMarkSeparator + MakeRelativePath(base, list.GetPath(i));
+        // A line break would come back as another name.
+        if (IniFile::FitsOneLine(value)) ini.WriteString(kBookMarkedSection, IntToStr(i), value);
+    }
 }
 
 }  // namespace kiv

@@ -2,11 +2,14 @@
 // the paths a later start hands over. No command of its own.
 #include "mainwindow/startup/Startup.h"
 
+#include <QApplication>
 #include <QMainWindow>
 
 #include "engine/core/DatastructureFiles.h"
 #include "engine/panels/KivStringGrid.h"
+#include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
+#include "mainwindow/search/SearchPane.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/core/BlockFile.h"
@@ -59,7 +62,30 @@ void TStartup::WMCopyData(const std::string& path) {
     if (w.isMinimized() || w.isHidden()) w.showNormal();
     w.raise();
     w.activateWindow();
-    if (LowerExtension(path) == ".kiv") ctx_.Datastructure().OpenDatastructureFile(path);
+    if (LowerExtension(path) != ".kiv") return;
+    // A command that works on the open pair (a pack, a copy of branches, a search) or a
+    // question about it is never cut short: the handed file opens when it is done, in the
+    // order the files came.
+    waiting_.push_back(path);
+    if (waiting_.size() > 1) return;
+    ctx_.Search().StopSearch();
+    RunWhenFree(&w, [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
+}
+
+bool TStartup::WindowHeld() const {
+    return ctx_.IsBusy() || ctx_.Datastructure().Switching() || QApplication::activeModalWidget() != nullptr;
+}
+
+void TStartup::OpenWaitingFiles() {
+    while (!waiting_.empty()) {
+        if (WindowHeld()) {
+            RunWhenFree(&ctx_.Window(), [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
+            return;
+        }
+        const std::string path = waiting_.front();
+        waiting_.erase(waiting_.begin());
+        if (FileExists(path)) GuardCall([&] { ctx_.Datastructure().OpenDatastructureFile(path); });
+    }
 }
 
 HandOverReceiver::HandOverReceiver(QObject* parent) : QObject(parent), server_(new HandOverServer(this)) {

@@ -21,12 +21,18 @@ public:
     void OpenStartDatastructure(const std::vector<std::string>& args);
     // The first show puts the focus on the first panel (or its caption editor).
     void FormShow();
-    // A path another start handed over: a ".kiv" file opens as the datastructure.
+    // A path another start handed over: a ".kiv" file opens as the datastructure, once no
+    // long command, switch or modal window holds the window.
     void WMCopyData(const std::string& path);
+    bool HandOverWaiting() const { return !waiting_.empty(); }
 
 private:
+    bool WindowHeld() const;
+    void OpenWaitingFiles();
+
     IWindowContext& ctx_;
     bool firstShowDone_ = false;
+    std::vector<std::string> waiting_;
 };
 
 // The receiving side of the hand-over, made before the main window: paths that arrive

@@ -1,6 +1,8 @@
 #include "platform/core/AppPaths.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <mutex>
 
 #include "platform/core/KivError.h"
@@ -101,15 +104,70 @@ const std::string& AppDir() {
     return g_appDir;
 }
 
+std::string MakeTempDir(const std::vector<std::string>& bases) {
+    int firstError = 0;
+    std::string firstTried;
+    for (const std::string& base : bases) {
+        if (base.empty()) continue;
+        std::string tmpl = WithSlash(base) + "kiv-XXXXXX";
+        if (!::mkdtemp(tmpl.data())) {
+            if (firstTried.empty()) {
+                firstTried = tmpl;
+                firstError = errno;
+            }
+            continue;
+        }
+        ::chmod(tmpl.c_str(), 0700);
+        // Held for the process's life: a later start sees that the folder is in use.
+        const std::string owner = WithSlash(tmpl) + kTempOwnerFile;
+        const int fd = ::open(owner.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
+        return WithSlash(tmpl);
+    }
+    throw EFileError("Cannot create temporary folder", firstTried.empty() ? std::string("kiv-XXXXXX") : firstTried,
+                     firstError);
+}
+
+std::vector<std::string> TempDirBases() {
+    std::vector<std::string> bases;
+    if (const char* t = std::getenv("TMPDIR"); t && *t) bases.push_back(t);
+    bases.push_back("/tmp");
+    bases.push_back(AppDir());
+    return bases;
+}
+
+int SweepStaleTempDirs(const std::string& base, int minAgeSeconds) {
+    const std::string dir = WithSlash(base);
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    for (const std::string& name : FolderEntries(dir)) {
+        // mkdtemp's names only: "kiv-" and six characters.
+        if (name.size() != 10 || name.compare(0, 4, "kiv-") != 0) continue;
+        const std::string full = dir + name;
+        if (WithSlash(full) == g_tempDir) continue;
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        // A folder just made may not hold its owner's lock yet.
+        if (now - st.st_mtime < minAgeSeconds) continue;
+        const std::vector<std::string> inside = FolderEntries(full);
+        if (inside.size() > 1 || (inside.size() == 1 && inside[0] != kTempOwnerFile)) continue;
+        if (!inside.empty()) {
+            const std::string owner = full + "/" + kTempOwnerFile;
+            const int fd = ::open(owner.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0) continue;
+            const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+            if (free) ::unlink(owner.c_str());
+            ::close(fd);
+            if (!free) continue;  // a live process owns it
+        }
+        if (::rmdir(full.c_str()) == 0) ++removed;
+    }
+    return removed;
+}
+
 const std::string& TempDir() {
     if (g_tempDir.empty()) {
-        std::string base;
-        if (const char* t = std::getenv("TMPDIR"); t && *t) base = t;
-        else base = "/tmp";
-        std::string tmpl = WithSlash(base) + "kiv-XXXXXX";
-        if (!::mkdtemp(tmpl.data())) throw EFileError("Cannot create temporary folder", tmpl, errno);
-        ::chmod(tmpl.c_str(), 0700);
-        g_tempDir = WithSlash(tmpl);
+        g_tempDir = MakeTempDir(TempDirBases());
         if (!g_cleanupRegistered) {
             std::atexit(CleanupTemp);
             g_cleanupRegistered = true;

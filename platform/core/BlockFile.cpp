@@ -150,6 +150,11 @@ size_t MemoryBlockFile::ReadAt(uint64_t off, void* buf, size_t n) {
 }
 
 void MemoryBlockFile::WriteAt(uint64_t off, const void* buf, size_t n) {
+    if (failOne_ >= 0 && writes_ == failOne_) {
+        failOne_ = -1;
+        ++writes_;  // counted, so that the write after it is the next number
+        throw EFileError("Cannot write", path_, failOneError_);
+    }
     bool fail = failAfter_ >= 0 && writes_ >= failAfter_;
     size_t k = fail ? n / 2 : n;
     const uint64_t room = std::max<uint64_t>(spaceLimit_, data_.size());

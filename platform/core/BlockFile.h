@@ -6,6 +6,7 @@
 // end is appended first, and only then are bytes inside the file rewritten, so a full disk
 // or a size limit fails before anything stored is touched. AppendRollback takes back what a
 // failed store appended.
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -92,6 +93,12 @@ public:
     // fits and fails with "No space left on device". Writes inside the file still succeed.
     void FailGrowthPast(uint64_t size) { spaceLimit_ = size; }
     void UnlimitedGrowth() { spaceLimit_ = UINT64_MAX; }
+    // An I/O error: the n-th write from now (0 the next) fails with error and lands nothing;
+    // the writes before and after it go through. -1 turns it off.
+    void FailWriteNumber(int n, int error = EIO) {
+        failOne_ = n < 0 ? -1 : writes_ + n;
+        failOneError_ = error;
+    }
 
 private:
     std::string data_;
@@ -99,6 +106,8 @@ private:
     int failAfter_ = -1;
     int writes_ = 0;
     uint64_t spaceLimit_ = UINT64_MAX;
+    int failOne_ = -1;
+    int failOneError_ = 0;
 };
 
 // Takes back what was appended to the file when the scope is left by an exception, so that a

@@ -74,6 +74,8 @@ public:
     // Removes the temporary files ("<path>.tmp" and digits) that replaces of the file left
     // when they were interrupted. Returns how many went.
     static int RemoveStaleTemporaries(const std::string& path);
+    // A value is one line of the file: one with a line break in it cannot be stored as it is.
+    static bool FitsOneLine(std::string_view value) { return value.find_first_of("\r\n") == std::string_view::npos; }
 
 private:
     enum class Kind : uint8_t { Other, Section, Key };

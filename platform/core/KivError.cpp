@@ -1,5 +1,6 @@
 #include "platform/core/KivError.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace kiv {
@@ -12,5 +13,7 @@ static std::string FileMessage(const std::string& what, const std::string& path,
 
 EFileError::EFileError(const std::string& what, const std::string& path, int err)
     : EKivError(FileMessage(what, path, err)), path_(path), errno_(err) {}
+
+bool EFileError::NoRoom() const { return errno_ == ENOSPC || errno_ == EFBIG || errno_ == EDQUOT; }
 
 }  // namespace kiv

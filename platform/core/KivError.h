@@ -16,6 +16,8 @@ public:
     EFileError(const std::string& what, const std::string& path, int err);
     const std::string& Path() const { return path_; }
     int Errno() const { return errno_; }
+    // The disk, the quota or the size limit had no room for what was written.
+    bool NoRoom() const;
 
 private:
     std::string path_;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <cstdio>
 
 #include "platform/qt/QtDialogs.h"
 
@@ -14,7 +15,30 @@ Dialogs& BuiltIn() {
     static QtDialogs production;
     return production;
 }
+
+// With nobody to ask, a box goes to the error stream and is answered as its close would be;
+// every other dialog is cancelled.
+class UnattendedDialogs : public Dialogs {
+public:
+    int MessageBox(const MessageBoxRequest& r) override {
+        std::fprintf(stderr, "kiv: %s\n", r.Text.toLocal8Bit().constData());
+        return CloseAnswerOf(r.Buttons);
+    }
+    FileDialogResult OpenFile(const FileDialogRequest&) override { return {}; }
+    FileDialogResult SaveFile(const FileDialogRequest&) override { return {}; }
+    std::optional<QString> BrowseForFolder(const FolderDialogRequest&) override { return std::nullopt; }
+    std::optional<FontChoice> ChooseFont(const FontDialogRequest&) override { return std::nullopt; }
+    std::optional<TColor> ChooseColor(TColor) override { return std::nullopt; }
+    bool PrinterSetup(QPrinter&) override { return false; }
+    std::optional<QString> InputText(const InputRequest&) override { return std::nullopt; }
+};
+
+int g_unattended = 0;
 }  // namespace
+
+UnattendedScope::UnattendedScope() { ++g_unattended; }
+UnattendedScope::~UnattendedScope() { --g_unattended; }
+bool Unattended() { return g_unattended > 0; }
 
 bool IsAnswerOf(MsgButtons buttons, int code) {
     switch (buttons) {
@@ -44,7 +68,11 @@ QString DefaultCaption(MsgType type) {
     return title.isEmpty() ? QCoreApplication::applicationName() : title;
 }
 
-Dialogs& GetDialogs() { return g_installed ? *g_installed : BuiltIn(); }
+Dialogs& GetDialogs() {
+    static UnattendedDialogs unattended;
+    if (g_unattended > 0) return unattended;
+    return g_installed ? *g_installed : BuiltIn();
+}
 
 std::unique_ptr<Dialogs> InstallDialogs(std::unique_ptr<Dialogs> dialogs) {
     std::swap(g_installed, dialogs);

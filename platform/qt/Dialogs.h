@@ -107,8 +107,19 @@ public:
     virtual std::optional<QString> InputText(const InputRequest& request) = 0;
 };
 
-// The installed service; QtDialogs unless another was installed.
+// The installed service; QtDialogs unless another was installed. While an UnattendedScope
+// is open (the main window is gone, or a termination signal is being obeyed) there is nobody
+// to ask: boxes go to the error stream, answered as their close would answer them, and the
+// other dialogs are cancelled.
 Dialogs& GetDialogs();
+class UnattendedScope {
+public:
+    UnattendedScope();
+    ~UnattendedScope();
+    UnattendedScope(const UnattendedScope&) = delete;
+    UnattendedScope& operator=(const UnattendedScope&) = delete;
+};
+bool Unattended();
 // Installs a service and returns the one it replaces (null for the built-in default).
 std::unique_ptr<Dialogs> InstallDialogs(std::unique_ptr<Dialogs> dialogs);
 

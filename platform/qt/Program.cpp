@@ -15,9 +15,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
+#include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 
 namespace kiv {
@@ -51,7 +53,14 @@ void InitProgramFolders() {
     // which is reported and leaves what was stored, instead of killing the program.
     IgnoreFileSizeSignal();
     InitAppPaths();
-    TempDir();
+    // Without any folder for temporary files the program still runs; what needs one says so.
+    try {
+        TempDir();
+    } catch (const std::exception& e) {
+        qWarning("kiv: %s", e.what());
+    }
+    // What runs cut short left behind in the temporary folders.
+    for (const std::string& base : TempDirBases()) SweepStaleTempDirs(base);
 }
 
 namespace {
@@ -91,10 +100,14 @@ void CloseMainWindow(int tries) {
     if (g_close) GuardCall([] { g_close(); });
 }
 
+// From the first termination signal on, nobody is asked anything.
+std::optional<UnattendedScope> g_unattended;
+
 void Drain() {
     char buf[64];
     while (::read(g_pipe[0], buf, sizeof buf) > 0) {
     }
+    if (!g_unattended) g_unattended.emplace();
     if (g_closing) return;  // already on its way
     g_closing = true;
     CloseMainWindow(0);
@@ -131,6 +144,7 @@ void RestoreTerminationSignals() {
     g_close = nullptr;
     g_closing = false;
     g_installed = false;
+    g_unattended.reset();
 }
 
 }  // namespace kiv

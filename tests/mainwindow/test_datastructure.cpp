@@ -1,4 +1,6 @@
 // Opening, refusing, creating and copying datastructures from the main window.
+#include <unistd.h>
+#include <functional>
 #include <sys/stat.h>
 
 #include <QAction>
@@ -381,6 +383,97 @@ TEST_F(Datastructure, ATextBinCardWithoutAPasswordKeepsAllItsText) {
     EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QString::fromLatin1(card.data(), int(card.size())));
     Stop();
     EXPECT_EQ(ReadJoined(path).TextBinCard, "\x01" + card) << "written back whole, after an empty password";
+}
+
+
+// What cannot be read beside the outline (the settings file, the datastructure's own cards)
+// is reported; the outline opens and the intact topics stay usable.
+TEST_F(Datastructure, AnUnusableSettingsFileDoesNotKeepTheOutlineShut) {
+    for (const char* how : {"a folder", "a link to itself"}) {
+        SCOPED_TRACE(how);
+        const std::string ini = Home() + "kiv.ini";
+        RemoveTree(ini);
+        if (std::string(how) == "a folder") MakeDirs(ini + "/");
+        else ASSERT_EQ(::symlink("kiv.ini", ini.c_str()), 0);
+        const std::string path = Home() + "notes.kiv";
+        MakeJoined(path, "a(b) c");
+        Dialogs().Clear();
+        TForm1* f = Start({path});
+        ASSERT_TRUE(f->DatastructureOpen());
+        EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 2);
+        const QString told = Dialogs().MessageTexts().join("|");
+        EXPECT_TRUE(told.contains(QStringLiteral("kiv.ini"))) << told.toStdString();
+        EXPECT_FALSE(told.contains(QStringLiteral("was not opened"))) << told.toStdString();
+        Stop();
+        EXPECT_EQ(ReadJoined(path).Tree, "a\n  b\nc\n");
+        RemoveTree(ini);
+        ResetGlobals();
+    }
+}
+
+TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineOpens) {
+    struct Case {
+        const char* name;
+        std::function<void(BlockFile* dsc)> damage;
+    };
+    const Case cases[] = {
+        {"the directory's address past the end", [](BlockFile* dsc) { dsc->WriteU32(0, 0x7FFFFF00u); }},
+        {"the text bin's chunk claims more than it holds",
+         [](BlockFile* dsc) {
+             TDBCards db;
+             db.SetCardFile(dsc);
+             db.LoadDirAddress();
+             TCardArray entries;
+             ReadCardDirectory(dsc, db.DirAddress, entries);
+             for (const TCardEntry& e : entries)
+                 if (e.Kind == kDBCardTextBin) WriteChunkHeader(dsc, e.FirstChunk, TChunkHeader{10, 999, 0});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Home() + "notes.kiv";
+        MakeTreePair(path, "a(b) c");
+        {
+            auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::ReadWrite);
+            TDBCards db;
+            db.SetCardFile(dsc.get());
+            ASSERT_TRUE(db.WriteCard(kDBCardTextBin, std::string("\x01") + "old bin"));
+            ASSERT_TRUE(db.WriteCard(kDBCardLaunchBin, "launch line\r\n"));
+            c.damage(dsc.get());
+        }
+        PackDatastructure(path);
+        Dialogs().Clear();
+        TForm1* f = Start({path});
+        ASSERT_TRUE(f->DatastructureOpen());
+        EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 2);
+        const QString told = Dialogs().MessageTexts().join("|");
+        ASSERT_EQ(Dialogs().Messages.size(), 1u) << told.toStdString();
+        EXPECT_TRUE(told.contains(QStringLiteral("could not be read"))) << told.toStdString();
+        // What is written now is kept.
+        f->Skeleton().txtTextBin->setPlainText(QStringLiteral("new bin"));
+        Stop();
+        const TJoinedContent joined = ReadJoined(path);
+        EXPECT_EQ(joined.Tree, "a\n  b\nc\n");
+        EXPECT_EQ(SplitTextBinCard(joined.TextBinCard).TextBin, "new bin");
+        ResetGlobals();
+    }
+}
+
+
+// kiv.ini keeps one value a line: a datastructure whose name holds a line break opens, but
+// is not listed under a name that would open something else next time.
+TEST_F(Datastructure, ANameWithALineBreakOpensAndIsNotListedUnderAnotherName) {
+    const std::string path = Home() + "two\nlines.kiv";
+    MakeJoined(path, "a b");
+    TForm1* f = Start({path});
+    ASSERT_TRUE(f->DatastructureOpen());
+    EXPECT_TRUE(Dialogs().MessageTexts().join("|").contains(QStringLiteral("line break")))
+        << Dialogs().MessageTexts().join("|").toStdString();
+    Stop();
+    const std::string ini = ReadWholeFile(Home() + "kiv.ini");
+    EXPECT_EQ(ini.find("two lines"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("two\nlines"), std::string::npos) << ini;
+    EXPECT_EQ(ReadJoined(path).Tree, "a\nb\n");
 }
 
 }  // namespace

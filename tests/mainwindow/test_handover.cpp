@@ -392,3 +392,40 @@ TEST_F(HandOver, TheProgramOpensANameThatIsNotUtf8) {
 
 }  // namespace
 }  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+// A termination signal while a start-up error box is up ends the program as a close does.
+TEST_F(HandOver, ATerminationDuringAStartUpBoxEndsTheProgramCleanly) {
+    const std::string run = Home() + "run";
+    MakeDirs(run);
+    ::chmod(run.c_str(), 0700);
+    const std::string home = Home() + "home/";
+    MakeDirs(home);
+    QProcessEnvironment envp = QProcessEnvironment::systemEnvironment();
+    envp.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(run));
+    envp.insert(QStringLiteral("KIV_HOME"), QString::fromStdString(home));
+    envp.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess kiv;
+    kiv.setProcessEnvironment(envp);
+    kiv.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A named file that is not there: the start-up tells so in a box.
+    kiv.start(KivBinary(), {QString::fromStdString(home + "missing.kiv")});
+    ASSERT_TRUE(kiv.waitForStarted(5000));
+    QElapsedTimer t;
+    t.start();
+    const QString socket = QString::fromStdString(run + "/KIV is run");
+    while (!QFileInfo::exists(socket) && t.elapsed() < 10000) QThread::msleep(20);
+    ASSERT_TRUE(QFileInfo::exists(socket));
+    QThread::msleep(700);
+    ::kill(pid_t(kiv.processId()), SIGTERM);
+    ASSERT_TRUE(kiv.waitForFinished(10000));
+    EXPECT_EQ(kiv.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(kiv.exitCode(), 0);
+    EXPECT_FALSE(FileExists(home + "missing.kiv")) << "reported, not made";
+    EXPECT_FALSE(FileExists(home + "FirstKivDB.dsc")) << "whatever opened is joined again";
+}
+
+}  // namespace
+}  // namespace kiv::wintest

@@ -3,7 +3,15 @@
 #include <QLabel>
 #include <QTextEdit>
 
+#include <QMenu>
+#include <functional>
+
+#include "components/FourthTabSet.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/startup/Startup.h"
 #include "platform/core/BlockFile.h"
+#include "platform/core/SamePath.h"
+#include "platform/qt/Dialogs.h"
 #include "tests/FileSizeLimit.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -120,6 +128,22 @@ TEST_F(CloseWithUnstoredText, YesClosesWithoutAnotherBox) {
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
 }
 
+// After the window is gone nobody sees a box: what the shut-down cannot write on a full
+// disk goes to the error stream.
+TEST_F(CloseWithUnstoredText, NoBoxOnceTheWindowIsGone) {
+    StartWithPendingText();
+    f->Skeleton().txtTextBin->setPlainText(QString(5000, QLatin1Char('t')));
+    {
+        FileSizeLimit full(Home() + "FirstKivDB.dsc");
+        Dialogs().AnswerMessage(IDYES);
+        EXPECT_TRUE(f->close());
+        windows.Destroy();
+    }
+    ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    EXPECT_FALSE(Unattended()) << "asking again for the next window";
+}
+
 TEST_F(CloseWithUnstoredText, ATerminationKeepsTheTextBesideTheDatastructure) {
     MakeJoined(Home() + "FirstKivDB.kiv", "a b c");
     f = Start();
@@ -144,6 +168,106 @@ TEST_F(CloseWithUnstoredText, ATerminationKeepsTheTextBesideTheDatastructure) {
     EXPECT_EQ(kept.rfind("{\\rtf", 0), 0u);
     EXPECT_NE(kept.find(" tail"), std::string::npos);
     Stop();
+}
+
+
+// Every way to another datastructure (or to the open one again) closes the open one: with
+// a's text unstorable it asks first, and No keeps the text, its topic and the datastructure.
+class SwitchWithUnstoredText : public CloseWithUnstoredText {
+protected:
+    std::string first, other;
+
+    void StartWithTwoRecent() {
+        first = Home() + "FirstKivDB.kiv";
+        other = Home() + "other.kiv";
+        MakeJoined(other, "x y");
+        MakeJoined(first, "a b c");
+        f = Start({other});
+        f->Datastructure().OpenDatastructureFile(first);
+        ASSERT_TRUE(SamePath(CurrentBookMark->Path, first));
+        e = f->TextCard().txtSimpleText;
+        e->setPlainText(text);
+        e->document()->setModified(true);
+        QCoreApplication::processEvents();
+    }
+    int IndexOf(const std::string& p) const { return InterBase().IndexOfPath(p); }
+};
+
+struct SwitchRoad {
+    const char* name;
+    std::function<void(TForm1*, const std::string& other, FakeDialogs& d)> go;
+};
+
+const SwitchRoad kSwitchRoads[] = {
+    {"recent file", [](TForm1* f, const std::string&, FakeDialogs&) { f->Datastructure().miLast4Click(2); }},
+    {"own recent entry", [](TForm1* f, const std::string&, FakeDialogs&) { f->Datastructure().miLast4Click(1); }},
+    {"File > Open",
+     [](TForm1* f, const std::string& other, FakeDialogs& d) {
+         d.AnswerOpen({QString::fromStdString(other)});
+         f->Datastructure().acOpenDataBase->Execute();
+     }},
+    {"hand-over",
+     [](TForm1* f, const std::string& other, FakeDialogs&) {
+         f->Startup().WMCopyData(other);
+         ProcessEventsFor(200);
+     }},
+    {"datastructure tab",
+     [](TForm1* f, const std::string& other, FakeDialogs&) {
+         f->NavPath().FillInterBaseTabs();
+         f->NavPath().tsInterBase->SetTabIndex(InterBase().IndexOfPath(other));
+     }},
+    {"Open button's list",
+     [](TForm1* f, const std::string& other, FakeDialogs&) {
+         f->Datastructure().pmLastOpenedPopup();
+         f->Datastructure().pmLastOpened->actions().at(InterBase().IndexOfPath(other))->trigger();
+     }},
+};
+
+TEST_F(SwitchWithUnstoredText, EveryRoadAsksFirstAndNoKeepsTheTextAndTheDatastructure) {
+    StartWithTwoRecent();
+    for (const SwitchRoad& road : kSwitchRoads) {
+        SCOPED_TRACE(road.name);
+        Dialogs().Clear();
+        {
+            FileSizeLimit full(Home() + "FirstKivDB.dsc");
+            Dialogs().AnswerMessage(IDNO);
+            road.go(f, other, Dialogs());
+        }
+        ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+        const MessageBoxRequest& asked = Dialogs().Messages[0];
+        EXPECT_EQ(asked.Buttons, MsgButtons::YesNo);
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("\"a\""))) << asked.Text.toStdString();
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("Close the datastructure anyway?"))) << asked.Text.toStdString();
+        EXPECT_TRUE(StillOpenWithText());
+        ASSERT_TRUE(f->DatastructureOpen());
+        EXPECT_TRUE(SamePath(CurrentBookMark->Path, first));
+        EXPECT_EQ(InterBase().CurrentIndex(), IndexOf(first));
+        EXPECT_GE(IndexOf(other), 0) << "the other datastructure stays listed";
+    }
+    // With room again the close stores the text.
+    Stop();
+    const TJoinedContent c = ReadJoined(first);
+    ASSERT_EQ(c.TextCards.size(), 3u);
+    EXPECT_NE(c.TextCards[0].find(" tail"), std::string::npos);
+}
+
+// Yes closes: the text card is not told of again (the bins' own failure to be written is).
+TEST_F(SwitchWithUnstoredText, YesOpensTheOtherWithoutAskingAgain) {
+    StartWithTwoRecent();
+    {
+        FileSizeLimit full(Home() + "FirstKivDB.dsc");
+        Dialogs().AnswerMessage(IDYES);
+        f->Datastructure().miLast4Click(2);
+    }
+    ASSERT_GE(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
+    for (size_t i = 1; i < Dialogs().Messages.size(); ++i)
+        EXPECT_FALSE(Dialogs().Messages[i].Text.contains(QStringLiteral("text card"))) << Dialogs().Messages[i].Text.toStdString();
+    ASSERT_TRUE(f->DatastructureOpen());
+    EXPECT_TRUE(SamePath(CurrentBookMark->Path, other));
+    const size_t told = Dialogs().Messages.size();
+    Stop();
+    EXPECT_EQ(Dialogs().Messages.size(), told) << Dialogs().MessageTexts().join("|").toStdString();
 }
 
 }  // namespace

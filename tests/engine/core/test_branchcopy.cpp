@@ -2,9 +2,11 @@
 // deep trees; packing, saving branches as a new file and appending to another; crashes at
 // every step of pack and save, and sources read in place.
 #include <sys/wait.h>
+#include <utime.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -476,3 +478,36 @@ TEST_F(BranchCopy, ACrashAtAnyStepOfPackOrSaveLosesNothing) {
 }
 
 }  // namespace
+
+// What interrupted packs and saves left is swept; a copy a live command is writing (its pair
+// locked) or has just joined stays.
+TEST(StaleCopies, OnlyUnheldSplitPairsAndOldJoinedCopiesAreSwept) {
+    test::TempHome home;
+    const std::string dir = TempDir() + "sweep/";
+    ASSERT_TRUE(MakeDirs(dir));
+    auto pair = [&](const std::string& stem) {
+        MakeTreePair(dir + stem + ".kiv", "a(b) c");
+    };
+    auto joined = [&](const std::string& stem, int age) {
+        const std::string p = dir + stem + ".kiv";
+        MakeTreePair(p, "a");
+        PackDatastructure(p);
+        struct utimbuf t {};
+        t.actime = t.modtime = ::time(nullptr) - age;
+        ASSERT_EQ(::utime(p.c_str(), &t), 0);
+    };
+    pair("killed_!#_$$");          // an interrupted copy: nobody holds it
+    pair("live_!#_$$");            // a live command's copy
+    joined("old_!#_$$", 3600);     // joined, never renamed
+    joined("fresh_!#_$$", 0);      // joined a moment ago, about to be renamed
+    pair("notes");                 // an open datastructure is never a twin
+    auto outline = PosixBlockFile::Open(dir + "live_!#_$$.kiv", OpenMode::ReadWrite, true);
+    auto cards = PosixBlockFile::Open(dir + "live_!#_$$.dsc", OpenMode::ReadWrite, true);
+    EXPECT_EQ(SweepStaleCopies(dir), 2);
+    EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"fresh_!#_$$.kiv", "live_!#_$$.dsc", "live_!#_$$.kiv",
+                                                            "notes.dsc", "notes.kiv"}));
+    outline.reset();
+    cards.reset();
+    EXPECT_EQ(SweepStaleCopies(dir), 1) << "once the command is gone";
+    RemoveTree(dir);
+}

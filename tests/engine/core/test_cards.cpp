@@ -115,14 +115,20 @@ TEST_F(CardStore, ChainGrowsIntoSecondChunkAndShrinksBack) {
     EXPECT_EQ(text, std::string(200, 'z'));
     EXPECT_EQ(HeaderAt(file.Bytes(), second).used, 0u);
 
-    // Growing again reuses both chunks.
+    // Growing again over the full first chunk: both chunks would change under a reader of
+    // the old text, so the text goes to a new chunk and the entry is switched to it last.
     ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, long250));
-    EXPECT_EQ(file.Bytes().size(), 244u + 212);
+    const uint32_t third = 244 + 212;
+    EXPECT_EQ(file.Bytes().size(), third + 12u + 300);
+    TCardArray entries;
+    ReadCardDirectory(&file, dir, entries);
+    EXPECT_EQ(entries[0].FirstChunk, third);
+    EXPECT_EQ(HeaderAt(file.Bytes(), first).used, 200u) << "the old chain is left as it was";
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, long250);
 
     ASSERT_TRUE(cards.WriteCard(kCardCaption, dir, ""));
-    EXPECT_EQ(HeaderAt(file.Bytes(), first).used, 0u);
+    EXPECT_EQ(HeaderAt(file.Bytes(), third).used, 0u);
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, "");
 }
@@ -138,16 +144,35 @@ TEST_F(CardStore, LongChainAppendsOnlyTheExcess) {
     ReadCardChain(&m, 4, text);
     EXPECT_EQ(text, std::string(200, 'a') + std::string(100, 'b') + std::string(10, 'c'));
 
+    // Over a chain whose first chunk is full, rewriting in place would change several chunks
+    // a reader of the old text passes: the text goes to one new chunk (for the caller to
+    // switch to) and the old chain stays whole.
     uint32_t first = 4;
     std::string big(650, 'q');
     WriteCardChain(&m, first, big);
-    EXPECT_EQ(first, 4u);
     const uint32_t added = uint32_t(f.size());
-    EXPECT_EQ(HeaderAt(m.Bytes(), 4 + 212 + 112).next, added);
+    EXPECT_EQ(first, added);
+    EXPECT_EQ(m.Bytes().substr(0, f.size()), f);
     auto h = HeaderAt(m.Bytes(), added);
-    EXPECT_EQ(h.capacity, 200u);  // rest 50 + 50, raised to 200
-    EXPECT_EQ(h.used, 50u);
+    EXPECT_EQ(h.capacity, 700u);  // 650 + 50
+    EXPECT_EQ(h.used, 650u);
+    ReadCardChain(&m, first, text);
+    EXPECT_EQ(text, big);
     ReadCardChain(&m, 4, text);
+    EXPECT_EQ(text, std::string(200, 'a') + std::string(100, 'b') + std::string(10, 'c'));
+
+    // A chain whose text ends in its first chunk grows in place: the excess is appended
+    // first and the first chunk, rewritten last, switches to it.
+    std::string g = NewCardFile();
+    g += Chunk(200, 10, 4 + 212, std::string(10, 'a'));
+    g += Chunk(100, 100, 0, std::string(100, 'b'));
+    MemoryBlockFile grow(g);
+    uint32_t head = 4;
+    WriteCardChain(&grow, head, big);
+    EXPECT_EQ(head, 4u);
+    EXPECT_EQ(HeaderAt(grow.Bytes(), 4 + 212).next, uint32_t(g.size()));
+    EXPECT_EQ(HeaderAt(grow.Bytes(), uint32_t(g.size())).used, 350u);
+    ReadCardChain(&grow, 4, text);
     EXPECT_EQ(text, big);
 
     // A chunk larger than one small read.
@@ -418,6 +443,98 @@ TEST_F(CardStore, ChainCutShortIsReplacedAndSwitchedLast) {
     disk.FailGrowthPast(old.size());
     EXPECT_THROW((void)cards.WriteCard(kCardText, dir, "whole again"), EFileError);
     EXPECT_EQ(disk.Bytes(), old);
+}
+
+// An I/O error on any one write of a store leaves the old card or the new one, never a mix:
+// new bytes go to chunks no reader of the old card passes, and one small write switches.
+TEST_F(CardStore, AnIOErrorOnAnyWriteLeavesTheOldCardOrTheNew) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> before;  // stored in order as the card of kind 2
+        std::string after;
+    };
+    const std::string three = std::string(200, 'a') + std::string(100, 'b') + std::string(10, 'c');
+    const Case cases[] = {
+        {"a new topic's first card", {}, std::string(1000, 'n')},
+        {"one chunk grows into a second", {"old text"}, std::string(250, 'n')},
+        {"two chunks shrink into one", {std::string(250, 'o'), std::string(20, 'p')}, std::string(200, 'n')},
+        {"two chunks grow", {std::string(250, 'o')}, std::string(420, 'n')},
+        {"a three-chunk chain rewritten", {"x", std::string(250, 'o'), three}, std::string(1000, 'n')},
+        {"emptied", {std::string(250, 'o')}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryBlockFile start{NewCardFile()};
+        cards.SetCardFile(&start);
+        uint32_t dir0 = 0;
+        ASSERT_TRUE(cards.WriteCard(kCardCaption, dir0, "caption"));
+        for (const std::string& t : c.before) ASSERT_TRUE(cards.WriteCard(kCardText, dir0, t));
+        const std::string old = c.before.empty() ? std::string() : c.before.back();
+        int writes = 0;
+        {
+            MemoryBlockFile probe{start.Bytes()};
+            cards.SetCardFile(&probe);
+            uint32_t dir = dir0;
+            ASSERT_TRUE(cards.WriteCard(kCardText, dir, c.after));
+            writes = probe.Writes();
+        }
+        ASSERT_GT(writes, 0);
+        for (int n = 0; n < writes; ++n) {
+            SCOPED_TRACE(n);
+            MemoryBlockFile disk{start.Bytes()};
+            cards.SetCardFile(&disk);
+            disk.FailWriteNumber(n);
+            uint32_t dir = dir0;
+            bool stored = false;
+            try {
+                stored = cards.WriteCard(kCardText, dir, c.after);
+            } catch (const EFileError& e) {
+                EXPECT_EQ(e.Errno(), EIO);
+            }
+            std::string text, caption;
+            cards.ReadCard(kCardText, dir, text);
+            cards.ReadCard(kCardCaption, dir, caption);
+            EXPECT_EQ(caption, "caption");
+            EXPECT_EQ(text, stored ? c.after : old);
+            // The same store goes through once the disk works again.
+            ASSERT_TRUE(cards.WriteCard(kCardText, dir, c.after));
+            cards.ReadCard(kCardText, dir, text);
+            EXPECT_EQ(text, c.after);
+        }
+    }
+}
+
+TEST_F(CardStore, AnIOErrorOnAnyWriteOfADatastructureCardKeepsTheOldOrTheNew) {
+    for (const bool first : {true, false}) {
+        SCOPED_TRACE(first ? "the first datastructure card" : "a rewrite");
+        MemoryBlockFile start{NewCardFile()};
+        TDBCards db;
+        db.SetCardFile(&start);
+        if (!first) {
+            ASSERT_TRUE(db.WriteCard(kDBCardTextBin, std::string(300, 'o')));
+        }
+        const std::string old = first ? std::string() : std::string(300, 'o');
+        const std::string fresh(900, 'n');
+        for (int n = 0; n < 4; ++n) {
+            SCOPED_TRACE(n);
+            MemoryBlockFile disk{start.Bytes()};
+            TDBCards d;
+            d.SetCardFile(&disk);
+            d.LoadDirAddress();
+            disk.FailWriteNumber(n);
+            bool stored = false;
+            try {
+                stored = d.WriteCard(kDBCardTextBin, fresh);
+            } catch (const EFileError&) {
+            }
+            TDBCards reader;
+            reader.SetCardFile(&disk);
+            reader.LoadDirAddress();
+            std::string text;
+            reader.ReadCard(kDBCardTextBin, text);
+            EXPECT_EQ(text, stored ? fresh : old);
+        }
+    }
 }
 
 TEST_F(CardStore, FailuresRaiseAndReportNothingStored) {

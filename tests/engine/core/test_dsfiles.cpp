@@ -662,6 +662,15 @@ TEST_F(LastOpened, DropsMissingFilesAndPadsWithEmptyEntries) {
     EXPECT_EQ(r.Entries, (std::vector<std::string>{a, "", "", ""}));
 }
 
+// kiv.ini holds one value a line: a name with a line break would come back as another.
+TEST_F(LastOpened, ANameWithALineBreakIsNotListed) {
+    const std::string a = Make("a.kiv");
+    const std::string broken = Make("two\nlines.kiv");
+    TLastOpened r = UpdateLastOpened({{"1", "||a.kiv"}}, broken);
+    EXPECT_EQ(r.Section, (TIniSection{{"1", "||a.kiv"}}));
+    EXPECT_EQ(r.Entries, (std::vector<std::string>{a, "", "", ""}));
+}
+
 TEST_F(LastOpened, PathsOutsideTheProgramFolderStayAbsolute) {
     std::string tmpl = TempDir() + "elsewhereXXXXXX";
     ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <memory>
 #include <string>
@@ -196,25 +198,29 @@ TEST_P(TwoFullBlocks, RewriteThatFitsTheFirstBlockCutsTheChain) {
     EXPECT_EQ(after.substr(second_), before.substr(second_));
 }
 
-TEST_P(TwoFullBlocks, RewriteSpanningBothBlocksReusesThem) {
-    uint64_t size = F()->Size();
-    TItemArray twelve = Items(12, 700);
-    WriteNestItems(F(), nest_, twelve);
-    EXPECT_EQ(F()->Size(), size);
-    EXPECT_EQ(Header(nest_).Next, second_);
-    EXPECT_EQ(Header(second_).Count, 2);
-    EXPECT_EQ(Read(nest_), twelve);
-}
-
-TEST_P(TwoFullBlocks, RewriteLongerThanTheChainAppendsTheExcess) {
-    uint64_t size = F()->Size();
-    TItemArray many = Items(27, 900);
-    WriteNestItems(F(), nest_, many);
-    uint32_t third = Header(second_).Next;
-    EXPECT_EQ(third, size);
-    EXPECT_EQ(Header(third).Count, 7);
-    EXPECT_EQ(Header(third).Capacity, 12);
-    EXPECT_EQ(Read(nest_), many);
+// A rewrite beyond the first block puts the rest in a new block and switches to it by one
+// write of the first block: the old second block, which a reader of the old items passes
+// through, is never rewritten.
+TEST_P(TwoFullBlocks, RewriteSpanningBothBlocksSwitchesToANewSecondBlock) {
+    struct Case {
+        size_t items;
+        uint16_t restCapacity;
+    };
+    for (const Case c : {Case{12, 10}, Case{27, 22}}) {
+        SCOPED_TRACE(c.items);
+        SetUp();
+        const std::string before = Bytes();
+        const uint64_t size = F()->Size();
+        TItemArray items = Items(c.items, 700);
+        WriteNestItems(F(), nest_, items);
+        const uint32_t rest = Header(nest_).Next;
+        EXPECT_EQ(rest, size);
+        EXPECT_EQ(Header(nest_).Count, 10);
+        EXPECT_EQ(Header(rest).Count, c.items - 10);
+        EXPECT_EQ(Header(rest).Capacity, c.restCapacity);
+        EXPECT_EQ(Bytes().substr(second_, size - second_), before.substr(second_));
+        EXPECT_EQ(Read(nest_), items);
+    }
 }
 
 TEST_P(TwoFullBlocks, EmptyRewriteClearsTheFirstBlock) {
@@ -390,11 +396,12 @@ TEST_P(NestFile, SeventyThousandItemRewriteOfASmallNest) {
     EXPECT_EQ(Header(nest).Count, 10);
     EXPECT_EQ(Read(nest), many);
 
-    // Rewritten again with the same length: the chain is reused, the file does not grow.
+    // Rewritten again with the same length: what the first block cannot hold goes to new
+    // blocks, switched to by one write of the first block; the old ones wait for a pack.
     uint64_t size = F()->Size();
     TItemArray other = Items(70000, 5000000);
     WriteNestItems(F(), nest, other);
-    EXPECT_EQ(F()->Size(), size);
+    EXPECT_EQ(F()->Size(), size + (size - 8 - (8 + 10 * 8)));
     EXPECT_EQ(Read(nest), other);
 }
 
@@ -611,4 +618,83 @@ TEST(NestItems, InsertAndConcat) {
     EXPECT_EQ(r, (TItemArray{a[0], a[1], b[0]}));
     ConcatItems(a, a, a);
     EXPECT_EQ(a, (TItemArray{Items(2)[0], Items(2)[1], Items(2)[0], Items(2)[1]}));
+}
+
+// An I/O error on any one write of a nest rewrite (a move inside the nest, an insertion, an
+// addition) leaves the old items or the new ones, never a mix of the two.
+TEST(NestRewrite, AnIOErrorOnAnyWriteLeavesTheOldItemsOrTheNew) {
+    struct Case {
+        const char* name;
+        std::function<void(BlockFile*, uint32_t, const TItemArray&)> change;
+        std::function<TItemArray(const TItemArray&)> expect;
+    };
+    const TItemArray two = Items(2, 9000);
+    const Case cases[] = {
+        {"the last item moved to the front",
+         [](BlockFile* f, uint32_t nest, const TItemArray& old) {
+             TItemArray moved = old;
+             std::rotate(moved.rbegin(), moved.rbegin() + 1, moved.rend());
+             WriteNestItems(f, nest, moved);
+         },
+         [](const TItemArray& old) {
+             TItemArray moved = old;
+             std::rotate(moved.rbegin(), moved.rbegin() + 1, moved.rend());
+             return moved;
+         }},
+        {"two inserted in the middle", [&](BlockFile* f, uint32_t nest, const TItemArray&) { InsertNestItems(f, nest, 12, two); },
+         [&](const TItemArray& old) {
+             TItemArray v = old;
+             v.insert(v.begin() + 12, two.begin(), two.end());
+             return v;
+         }},
+        {"two added", [&](BlockFile* f, uint32_t nest, const TItemArray&) { AddNestItems(f, nest, two); },
+         [&](const TItemArray& old) {
+             TItemArray v = old;
+             v.insert(v.end(), two.begin(), two.end());
+             return v;
+         }},
+        {"cut to three", [](BlockFile* f, uint32_t nest, const TItemArray& old) { WriteNestItems(f, nest, TItemArray(old.begin(), old.begin() + 3)); },
+         [](const TItemArray& old) { return TItemArray(old.begin(), old.begin() + 3); }},
+    };
+    // A nest of 30 items in two blocks.
+    MemoryBlockFile start;
+    InitOutlineFile(&start);
+    const uint32_t nest = AddNestItems(&start, 0, Items(20, 100));
+    AddNestItems(&start, nest, Items(10, 200));
+    TItemArray old;
+    ReadNestItems(&start, nest, old);
+    ASSERT_EQ(old.size(), 30u);
+    TNestHeader h;
+    ReadNestHeader(&start, nest, h);
+    ASSERT_NE(h.Next, 0u);
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TItemArray fresh = c.expect(old);
+        int writes = 0;
+        {
+            MemoryBlockFile probe{start.Bytes()};
+            c.change(&probe, nest, old);
+            TItemArray got;
+            ReadNestItems(&probe, nest, got);
+            ASSERT_EQ(got, fresh);
+            writes = probe.Writes();
+        }
+        ASSERT_GT(writes, 0);
+        for (int n = 0; n < writes; ++n) {
+            SCOPED_TRACE(n);
+            MemoryBlockFile disk{start.Bytes()};
+            disk.FailWriteNumber(n);
+            bool done = true;
+            try {
+                c.change(&disk, nest, old);
+            } catch (const EFileError& e) {
+                EXPECT_EQ(e.Errno(), EIO);
+                done = false;
+            }
+            TItemArray got;
+            ReadNestItems(&disk, nest, got);
+            EXPECT_EQ(got, done ? fresh : old);
+        }
+    }
 }
