@@ -1,6 +1,7 @@
 #include "dialogs/ColorSchemeWindow.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,6 +33,15 @@ const char* const kSetGlyph[] = {"12 10 3 1",   "  c None",     ". c #404040", "
                                  "            ", " .......... ", " .oooooooo. ", " .oooooooo. ",
                                  " .o.o.o.oo. ", " .o.o.o.oo. ", " .oooooooo. ", " .oooooooo. ",
                                  " .......... ", "            "};
+
+// Set for the scope.
+struct FlagScope {
+    bool& flag;
+    explicit FlagScope(bool& f) : flag(f) { flag = true; }
+    ~FlagScope() { flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+};
 
 QPushButton* Button(const char* caption, QWidget* parent) {
     auto* b = new QPushButton(QString::fromLatin1(caption), parent);
@@ -78,6 +88,11 @@ TSchemePreview::TSchemePreview(const TColorSchemeRec& scheme, QWidget* parent) :
 
 int TSchemePreview::LineHeight() const {
     return MeasureSchemeLineHeight(scheme_.FontName, scheme_.FontSize, const_cast<TSchemePreview*>(this));
+}
+
+void TSchemePreview::resizeEvent(QResizeEvent* e) {
+    TStringGrid::resizeEvent(e);
+    SetColWidths(0, std::max(0, ClientWidth()));
 }
 
 void TSchemePreview::SchemeChanged() {
@@ -144,6 +159,10 @@ TSchemeSettingsGrid::TSchemeSettingsGrid(const TColorSchemeRec& scheme, QWidget*
     SetColWidths(0, 190);
     SetColWidths(1, 200);
     SetColWidths(2, 0);
+    // The rows stand for fixed settings: their order never changes.
+    SortOptions().CanSort = false;
+    SetOptions(Options() - goRangeSelect - goRowSelect);
+    SetMultiSelect(false);
     SetGlyph = QPixmap(kSetGlyph);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
@@ -195,17 +214,18 @@ void TSchemeSettingsGrid::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TSchemeSettingsGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     hand_ = InActionZone(X, Y);
-    byMouse_ = true;
-    struct Reset {
-        bool& b;
-        ~Reset() { b = false; }
-    } reset{byMouse_};
+    const FlagScope pressing(byMouse_);
     TSortGrid::MouseDown(Button, Shift, X, Y);
+}
+
+void TSchemeSettingsGrid::KeyDown(Word& Key, TShiftState Shift) {
+    const FlagScope keying(byKey_);
+    TSortGrid::KeyDown(Key, Shift);
 }
 
 bool TSchemeSettingsGrid::SelectCell(int ACol, int ARow) {
     if (ARow < rowFont || ARow > rowBorder) return TSortGrid::SelectCell(ACol, ARow);
-    if (ACol == 1 && hand_ && OnAction) {
+    if (ACol == 1 && hand_ && (byMouse_ || byKey_) && OnAction) {
         const bool byMouse = byMouse_;
         // The dialog it opens must not see the press still running.
         QMetaObject::invokeMethod(
@@ -361,6 +381,7 @@ TfrmSaveScheme::TfrmSaveScheme(TfrmColorScheme& editor) : QDialog(nullptr), edit
     auto* all = new QVBoxLayout(this);
     all->addWidget(Label1);
     all->addWidget(Edit1);
+    setMinimumWidth(320);
     all->addLayout(buttons);
     connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& t) { btnOK->setEnabled(SchemeNameAllowed(t)); });
     connect(btnOK, &QPushButton::clicked, this, [this] { OKClick(); });

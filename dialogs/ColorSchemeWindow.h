@@ -47,6 +47,8 @@ public:
 
 protected:
     void DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AState) override;
+    // One column over the whole width.
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     const TColorSchemeRec& scheme_;
@@ -70,10 +72,13 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
 
 private:
     const TColorSchemeRec& scheme_;
+    // A press or a key acts once; the selection checks a drag or a release makes do not.
     bool byMouse_ = false;
+    bool byKey_ = false;
     bool hand_ = false;
 };
 

@@ -23,9 +23,13 @@ namespace kiv {
 
 namespace {
 
-void SetBackground(QWidget* w, TColor c) {
+// The strip's own labels and arrows take the caption colour with it, so that they stay
+// readable on a dark background.
+void SetStripColors(QWidget* w, TColor c, TColor text) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, toQColor(c));
+    pal.setColor(QPalette::WindowText, toQColor(text));
+    pal.setColor(QPalette::ButtonText, toQColor(text));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }
@@ -89,7 +93,7 @@ void TColorSchemes::ApplyColorScheme(int n) {
     pm.ApplySchemeFont();
 
     TWindowSkeleton& k = ctx_.Skeleton();
-    if (k.pnlNavPath) SetBackground(k.pnlNavPath, ColorScheme.RowColor);
+    if (k.pnlNavPath) SetStripColors(k.pnlNavPath, ColorScheme.RowColor, ColorScheme.FontColor);
     TNavigationPath& nav = ctx_.NavPath();
     if (TFourthTabSet* ts = nav.tsNavigator) {
         TFourthTabSetOptions& o = ts->Options();

@@ -184,6 +184,15 @@ TEST_F(Schemes, TheStartAppliesTheSelectedSchemeToPanelsAndNavigationPath) {
         EXPECT_EQ(g->DefaultRowHeight(), SchemeRowHeight(2, pitch));
     }
     EXPECT_EQ(p1->RowHeights(0), 2 * pitch + 8);
+    // Rows of one to three lines, and the values that count as one, at that pitch.
+    const std::pair<int, int> lines[] = {{1, 1}, {2, 2}, {3, 3}, {0, 1}, {7, 1}};
+    for (const auto& [stored, used] : lines) {
+        ColorScheme.RowLines = stored;
+        cs->ApplyColorScheme(1);
+        EXPECT_EQ(ColorScheme.RowLines, stored);
+        EXPECT_EQ(p2->DefaultRowHeight(), used * pitch + 8) << stored;
+        EXPECT_EQ(p2->RowHeights(0), used * pitch + 8) << stored;
+    }
     TNavigationPath& nav = f->NavPath();
     EXPECT_EQ(nav.tsNavigator->Options().BackgroundColor(), 0x202020);
     EXPECT_EQ(nav.tsNavigator->Options().SeparatorColor(), 0x202020);
@@ -194,8 +203,10 @@ TEST_F(Schemes, TheStartAppliesTheSelectedSchemeToPanelsAndNavigationPath) {
 }
 
 TEST_F(Schemes, AnUnreadableSchemeGivesTheDefaultsAndTheMenuChecksTheFirst) {
-    WriteIni("[ColorSchemes]\r\n0=Light\r\n1=Broken\r\n" + Section("Light", "$FFFFFF", "Arial", 10) +
-             "[CS_Broken]\r\nRowColor=$202020\r\n");
+    // "Broken" lacks only its FontSize.
+    std::string broken = Section("Broken", "$202020", "Verdana", 14);
+    broken.erase(broken.find("FontSize="), std::string("FontSize=14\r\n").size());
+    WriteIni("[ColorSchemes]\r\n0=Light\r\n1=Broken\r\n" + Section("Light", "$FFFFFF", "Arial", 10) + broken);
     Open("a");
     cs->ApplyColorScheme(0);
     EXPECT_EQ(ColorScheme.RowColor, 0xFFFFFF);
