@@ -24,12 +24,12 @@ constexpr TColor kDefaultBorder = 0xCECECE;
 constexpr TColor kBadgeYellow = 0x00FFFF;
 const char* const kPreviewRows[] = {"Selected descriptor", "Some descriptor", "Another descriptor",
                                     "Selected descriptor,\r\nbut not active"};
-const char* const kSettingsRows[] = {"Font", "Background", "Selected descriptor", "Selected descriptor, not active",
-                                     "Descriptor border"};
+const char* const kSettingsRows[] = {"Font", "Background", "Selected descriptor",
+                                     "Selected descriptor, not active", "Descriptor border"};
 enum SettingsRow { rowFont = 1, rowBackground, rowSelected, rowInactive, rowBorder };
 
 // "set": the glyph at the right edge of a value cell that opens its chooser.
-const char* const kSetGlyph[] = {"12 10 3 1",   "  c None",     ". c #404040", "o c #FFFFFF",
+const char* const kSetGlyph[] = {"12 10 3 1",    "  c None",     ". c #404040",  "o c #FFFFFF",
                                  "            ", " .......... ", " .oooooooo. ", " .oooooooo. ",
                                  " .o.o.o.oo. ", " .o.o.o.oo. ", " .oooooooo. ", " .oooooooo. ",
                                  " .......... ", "            "};
@@ -52,7 +52,8 @@ QPushButton* Button(const char* caption, QWidget* parent) {
 }  // namespace
 
 QString SchemeFontText(const QString& name, int size, bool fromDialog) {
-    return name + (fromDialog ? QStringLiteral(",  Size: ") : QStringLiteral(", Size:")) + QString::number(size);
+    return name + (fromDialog ? QStringLiteral(",  Size: ") : QStringLiteral(", Size:")) +
+           QString::number(size);
 }
 
 bool SchemeNameAllowed(const QString& name) {
@@ -73,7 +74,8 @@ QString ToggleDescriptorBorder(const QString& shown, TColorSchemeRec& rec) {
 
 // ---- preview ----
 
-TSchemePreview::TSchemePreview(const TColorSchemeRec& scheme, QWidget* parent) : TStringGrid(parent), scheme_(scheme) {
+TSchemePreview::TSchemePreview(const TColorSchemeRec& scheme, QWidget* parent)
+    : TStringGrid(parent), scheme_(scheme) {
     setObjectName(QStringLiteral("sgdTest"));
     SetFixedCols(0);
     SetFixedRows(0);
@@ -87,7 +89,8 @@ TSchemePreview::TSchemePreview(const TColorSchemeRec& scheme, QWidget* parent) :
 }
 
 int TSchemePreview::LineHeight() const {
-    return MeasureSchemeLineHeight(scheme_.FontName, scheme_.FontSize, const_cast<TSchemePreview*>(this));
+    return MeasureSchemeLineHeight(scheme_.FontName, scheme_.FontSize,
+                                   const_cast<TSchemePreview*>(this));
 }
 
 void TSchemePreview::resizeEvent(QResizeEvent* e) {
@@ -128,7 +131,8 @@ void TSchemePreview::DrawCell(int, int ARow, const QRect& C, TGridDrawState) {
     int y = 0;
     for (const QString& line : caption.split(QLatin1Char('\n'))) {
         if (y + fm.height() > K.height() && !shown.isEmpty()) {
-            shown.back() = fm.elidedText(shown.back() + QStringLiteral(" …"), Qt::ElideRight, K.width());
+            shown.back() =
+                fm.elidedText(shown.back() + QStringLiteral(" …"), Qt::ElideRight, K.width());
             break;
         }
         shown << fm.elidedText(line, Qt::ElideRight, K.width());
@@ -155,7 +159,8 @@ TSchemeSettingsGrid::TSchemeSettingsGrid(const TColorSchemeRec& scheme, QWidget*
     SetRowCount(6);
     SetCells(0, 0, QStringLiteral("Settings"));
     SetCells(1, 0, QStringLiteral("Value"));
-    for (int r = rowFont; r <= rowBorder; ++r) SetCells(0, r, QString::fromLatin1(kSettingsRows[r - 1]));
+    for (int r = rowFont; r <= rowBorder; ++r)
+        SetCells(0, r, QString::fromLatin1(kSettingsRows[r - 1]));
     SetColWidths(0, 190);
     SetColWidths(1, 200);
     SetColWidths(2, 0);
@@ -188,7 +193,9 @@ void TSchemeSettingsGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGrid
         p.fillRect(ARect.adjusted(1, 1, -1, -1), palette().base());
         p.setPen(Qt::black);
         p.setBrush(toQColor(c));
-        p.drawRoundedRect(QRect(QPoint(ARect.left() + 5, ARect.top() + 2), QPoint(ARect.left() + 80, ARect.bottom() - 2)), 4, 4);
+        p.drawRoundedRect(QRect(QPoint(ARect.left() + 5, ARect.top() + 2),
+                                QPoint(ARect.left() + 80, ARect.bottom() - 2)),
+                          4, 4);
     }
     p.drawPixmap(ARect.right() + 1 - 16, ARect.top() + 4, SetGlyph);
     p.restore();
@@ -229,7 +236,11 @@ bool TSchemeSettingsGrid::SelectCell(int ACol, int ARow) {
         const bool byMouse = byMouse_;
         // The dialog it opens must not see the press still running.
         QMetaObject::invokeMethod(
-            this, [this, ARow, byMouse] { if (OnAction) OnAction(ARow, byMouse); }, Qt::QueuedConnection);
+            this,
+            [this, ARow, byMouse] {
+                if (OnAction) OnAction(ARow, byMouse);
+            },
+            Qt::QueuedConnection);
     }
     return false;
 }
@@ -273,7 +284,8 @@ TfrmColorScheme::TfrmColorScheme(QWidget* parent) : QDialog(parent) {
     connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
     connect(btnApply, &QPushButton::clicked, this, [this] { btnApplyClick(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::hide);
-    connect(cbxAvSchemes, qOverload<int>(&QComboBox::activated), this, [this](int i) { LoadColorScheme(i); });
+    connect(cbxAvSchemes, qOverload<int>(&QComboBox::activated), this,
+            [this](int i) { LoadColorScheme(i); });
     frmSaveScheme = new TfrmSaveScheme(*this);
 }
 
@@ -301,7 +313,9 @@ void TfrmColorScheme::LoadColorScheme(int n) {
     FontDialog.Font = FontChoice{font, EditorScheme.FontSize, EditorScheme.FontColor, 0};
     sgdSettings->SetCells(1, rowFont, SchemeFontText(font, EditorScheme.FontSize, false));
     sgdSettings->SetCells(1, rowBorder,
-                          EditorScheme.RowColor == EditorScheme.BorderColor ? QStringLiteral("no") : QStringLiteral("yes"));
+                          EditorScheme.RowColor == EditorScheme.BorderColor
+                              ? QStringLiteral("no")
+                              : QStringLiteral("yes"));
     sgdTest->SchemeChanged();
     sgdSettings->viewport()->update();
     btnApply->setEnabled(true);
@@ -315,32 +329,34 @@ void TfrmColorScheme::Changed() {
 
 void TfrmColorScheme::SettingsAction(int row, bool byMouse) {
     switch (row) {
-        case rowFont:
-            if (!FontDialog.Execute()) return;
-            EditorScheme.FontName = FontDialog.Font.Name.toStdString().substr(0, 63);
-            EditorScheme.FontSize = FontDialog.Font.Size;
-            EditorScheme.FontColor = FontDialog.Font.Color;
-            sgdSettings->SetCells(1, rowFont, SchemeFontText(FontDialog.Font.Name, FontDialog.Font.Size, true));
-            break;
-        case rowBackground:
-        case rowSelected:
-        case rowInactive: {
-            TColor& field = row == rowBackground ? EditorScheme.RowColor
-                            : row == rowSelected ? EditorScheme.FocSelRowColor
-                                                 : EditorScheme.SelRowColor;
-            ColorDialog.Color = field;
-            if (!ColorDialog.Execute()) return;
-            field = ColorDialog.Color;
-            if (row == rowBackground && sgdSettings->Cells(1, rowBorder) == QLatin1String("no"))
-                EditorScheme.BorderColor = EditorScheme.RowColor;
-            break;
-        }
-        case rowBorder:
-            if (!byMouse) return;
-            sgdSettings->SetCells(1, rowBorder, ToggleDescriptorBorder(sgdSettings->Cells(1, rowBorder), EditorScheme));
-            break;
-        default:
-            return;
+    case rowFont:
+        if (!FontDialog.Execute()) return;
+        EditorScheme.FontName = FontDialog.Font.Name.toStdString().substr(0, 63);
+        EditorScheme.FontSize = FontDialog.Font.Size;
+        EditorScheme.FontColor = FontDialog.Font.Color;
+        sgdSettings->SetCells(1, rowFont,
+                              SchemeFontText(FontDialog.Font.Name, FontDialog.Font.Size, true));
+        break;
+    case rowBackground:
+    case rowSelected:
+    case rowInactive: {
+        TColor& field = row == rowBackground ? EditorScheme.RowColor
+                        : row == rowSelected ? EditorScheme.FocSelRowColor
+                                             : EditorScheme.SelRowColor;
+        ColorDialog.Color = field;
+        if (!ColorDialog.Execute()) return;
+        field = ColorDialog.Color;
+        if (row == rowBackground && sgdSettings->Cells(1, rowBorder) == QLatin1String("no"))
+            EditorScheme.BorderColor = EditorScheme.RowColor;
+        break;
+    }
+    case rowBorder:
+        if (!byMouse) return;
+        sgdSettings->SetCells(1, rowBorder,
+                              ToggleDescriptorBorder(sgdSettings->Cells(1, rowBorder),
+                                                     EditorScheme));
+        break;
+    default: return;
     }
     Changed();
 }
@@ -383,7 +399,8 @@ TfrmSaveScheme::TfrmSaveScheme(TfrmColorScheme& editor) : QDialog(nullptr), edit
     all->addWidget(Edit1);
     setMinimumWidth(320);
     all->addLayout(buttons);
-    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& t) { btnOK->setEnabled(SchemeNameAllowed(t)); });
+    connect(Edit1, &QLineEdit::textChanged, this,
+            [this](const QString& t) { btnOK->setEnabled(SchemeNameAllowed(t)); });
     connect(btnOK, &QPushButton::clicked, this, [this] { OKClick(); });
     connect(btnCancel, &QPushButton::clicked, this, &QWidget::hide);
     // Owned by the editor: it goes with it.
@@ -413,7 +430,8 @@ void TfrmSaveScheme::OKClick() {
     QComboBox* combo = editor_.cbxAvSchemes;
     if (name.compare(combo->currentText(), Qt::CaseInsensitive) == 0) {
         if (!editor_.WriteScheme || !editor_.WriteScheme(name, editor_.EditorScheme)) return;
-        if (editor_.EditorSchemeName == name && editor_.ApplyScheme) editor_.ApplyScheme(combo->currentIndex());
+        if (editor_.EditorSchemeName == name && editor_.ApplyScheme)
+            editor_.ApplyScheme(combo->currentIndex());
         editor_.btnApply->setEnabled(true);
     } else {
         if (!editor_.AddScheme || !editor_.AddScheme(name, editor_.EditorScheme)) return;

@@ -89,12 +89,14 @@ public:
     ~TfrmColorScheme() override;
 
     // ---- what the window needs ----
-    std::function<QStringList()> SchemeNames;                       // the list, in order
-    std::function<bool(int n, TColorSchemeRec& rec)> ReadScheme;     // false: defaults given
+    std::function<QStringList()> SchemeNames;                     // the list, in order
+    std::function<bool(int n, TColorSchemeRec& rec)> ReadScheme;  // false: defaults given
     // The writes answer false when the file could not be written (they said so already);
     // the window then stays as it was.
-    std::function<bool(const QString& name, const TColorSchemeRec& rec)> WriteScheme;  // "CS_" + name
-    std::function<bool(const QString& name, const TColorSchemeRec& rec)> AddScheme;    // a new last line
+    std::function<bool(const QString& name, const TColorSchemeRec& rec)>
+        WriteScheme;  // "CS_" + name
+    std::function<bool(const QString& name, const TColorSchemeRec& rec)>
+        AddScheme;  // a new last line
     std::function<bool(int n)> DeleteScheme;
     std::function<void(int n)> ApplyScheme;  // to the main window
     std::function<int()> CurrentSchemeIndex;

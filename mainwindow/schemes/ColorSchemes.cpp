@@ -109,7 +109,9 @@ void TColorSchemes::ApplyColorScheme(int n) {
     }
 }
 
-void TColorSchemes::ApplyStartScheme() { ApplyColorScheme(ctx_.WindowSettings().CurrentSchemeIndex); }
+void TColorSchemes::ApplyStartScheme() {
+    ApplyColorScheme(ctx_.WindowSettings().CurrentSchemeIndex);
+}
 
 void TColorSchemes::ShowEditor() {
     if (!KivIniOpen()) return;
@@ -121,9 +123,12 @@ void TColorSchemes::ShowEditor() {
             for (const std::string& n : SchemeNames(KivIni())) l << QString::fromStdString(n);
             return l;
         };
-        e.ReadScheme = [](int n, TColorSchemeRec& rec) { return ParseColorScheme(ReadColorScheme(KivIni(), n), rec); };
+        e.ReadScheme = [](int n, TColorSchemeRec& rec) {
+            return ParseColorScheme(ReadColorScheme(KivIni(), n), rec);
+        };
         e.WriteScheme = [](const QString& name, const TColorSchemeRec& rec) {
-            return Written([&] { WriteColorScheme(KivIni(), SchemeSection(name.toStdString()), rec); });
+            return Written(
+                [&] { WriteColorScheme(KivIni(), SchemeSection(name.toStdString()), rec); });
         };
         e.AddScheme = [](const QString& name, const TColorSchemeRec& rec) {
             return Written([&] { AddColorScheme(KivIni(), name.toStdString(), rec); });
@@ -131,7 +136,8 @@ void TColorSchemes::ShowEditor() {
         e.DeleteScheme = [](int n) { return Written([&] { DeleteColorScheme(KivIni(), n); }); };
         e.ApplyScheme = [this](int n) { ApplyColorScheme(n); };
         e.CurrentSchemeIndex = [this] { return ctx_.WindowSettings().CurrentSchemeIndex; };
-        e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()), QPointer<QWidget>(&ctx_.Collector())};
+        e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()),
+                               QPointer<QWidget>(&ctx_.Collector())};
         e.Init();
     }
     editor_->show();

@@ -9,7 +9,8 @@ namespace kiv {
 namespace {
 
 // The keys in the order they are written.
-constexpr const char* kColorKeys[] = {"RowColor", "BorderColor", "SelRowColor", "FocSelRowColor", "FocBorderColor"};
+constexpr const char* kColorKeys[] = {"RowColor", "BorderColor", "SelRowColor", "FocSelRowColor",
+                                      "FocBorderColor"};
 
 std::string ValueOf(const std::string& line) {
     const size_t eq = line.find('=');
@@ -47,7 +48,8 @@ std::string SchemeSection(const std::string& name) { return "CS_" + name; }
 
 std::vector<std::string> SchemeNames(const IniFile& ini) {
     std::vector<std::string> names;
-    for (const std::string& line : ini.ReadSectionValues(kSchemeList)) names.push_back(ValueOf(line));
+    for (const std::string& line : ini.ReadSectionValues(kSchemeList))
+        names.push_back(ValueOf(line));
     return names;
 }
 
@@ -55,7 +57,8 @@ std::string ReadColorScheme(const IniFile& ini, int n) {
     const std::vector<std::string> names = SchemeNames(ini);
     if (n < 0 || n >= int(names.size())) return {};
     std::string text;
-    for (const std::string& line : ini.ReadSectionValues(SchemeSection(names[size_t(n)]))) text += line + "\n";
+    for (const std::string& line : ini.ReadSectionValues(SchemeSection(names[size_t(n)])))
+        text += line + "\n";
     return text;
 }
 
@@ -80,7 +83,8 @@ bool ParseColorScheme(const std::string& text, TColorSchemeRec& rec) {
         std::string line = text.substr(from, end - from);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const size_t eq = line.find('=');
-        if (eq != std::string::npos) values.emplace_back(Trim(line.substr(0, eq)), line.substr(eq + 1));
+        if (eq != std::string::npos)
+            values.emplace_back(Trim(line.substr(0, eq)), line.substr(eq + 1));
         from = end + 1;
     }
     auto find = [&](const char* key) -> const std::string* {
@@ -117,9 +121,11 @@ std::string SchemeColorText(TColor c) {
 }
 
 void WriteColorScheme(IniFile& ini, const std::string& section, const TColorSchemeRec& rec) {
-    const TColor colors[] = {rec.RowColor, rec.BorderColor, rec.SelRowColor, rec.FocSelRowColor, rec.FocBorderColor};
+    const TColor colors[] = {rec.RowColor, rec.BorderColor, rec.SelRowColor, rec.FocSelRowColor,
+                             rec.FocBorderColor};
     IniFile::Batch batch(ini);
-    for (size_t i = 0; i < std::size(kColorKeys); ++i) ini.WriteString(section, kColorKeys[i], SchemeColorText(colors[i]));
+    for (size_t i = 0; i < std::size(kColorKeys); ++i)
+        ini.WriteString(section, kColorKeys[i], SchemeColorText(colors[i]));
     ini.WriteString(section, "FontName", rec.FontName);
     ini.WriteInteger(section, "FontSize", rec.FontSize);
     ini.WriteString(section, "FontColor", SchemeColorText(rec.FontColor));
@@ -147,7 +153,8 @@ std::string DeleteColorScheme(IniFile& ini, int i) {
     // The list is written again from its keys "0", "1", ...: whatever keys it had, they
     // come out contiguous and in file order.
     ini.EraseSection(kSchemeList);
-    for (size_t j = 0; j < names.size(); ++j) ini.WriteString(kSchemeList, std::to_string(j), names[j]);
+    for (size_t j = 0; j < names.size(); ++j)
+        ini.WriteString(kSchemeList, std::to_string(j), names[j]);
     batch.Commit();
     return gone;
 }

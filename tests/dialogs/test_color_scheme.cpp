@@ -19,8 +19,9 @@ namespace {
 TEST(SchemeTexts, FontRowNameRulesRowHeightsAndBorder) {
     EXPECT_EQ(SchemeFontText("Arial", 10, false), "Arial, Size:10");
     EXPECT_EQ(SchemeFontText("Arial", 10, true), "Arial,  Size: 10");
-    const std::pair<const char*, bool> names[] = {{"default", false}, {" DEFAULT ", false}, {"Default", false},
-                                                  {"", false},        {"   ", false},       {"  Green  ", true},
+    const std::pair<const char*, bool> names[] = {{"default", false}, {" DEFAULT ", false},
+                                                  {"Default", false}, {"", false},
+                                                  {"   ", false},     {"  Green  ", true},
                                                   {"Defaults", true}};
     for (const auto& [n, ok] : names) EXPECT_EQ(SchemeNameAllowed(n), ok) << n;
     for (int lines : {1, 2, 3})
@@ -33,7 +34,10 @@ TEST(SchemeTexts, FontRowNameRulesRowHeightsAndBorder) {
         const char* shown;
         const char* next;
         TColor border;
-    } cases[] = {{"yes", "no", 0x123456}, {"no", "yes", 0xCECECE}, {"", "yes", 0xCECECE}, {"Yes", "yes", 0xCECECE}};
+    } cases[] = {{"yes", "no", 0x123456},
+                 {"no", "yes", 0xCECECE},
+                 {"", "yes", 0xCECECE},
+                 {"Yes", "yes", 0xCECECE}};
     for (const BorderCase& c : cases) {
         rec.BorderColor = 0x777777;
         EXPECT_EQ(ToggleDescriptorBorder(c.shown, rec), c.next) << c.shown;
@@ -118,7 +122,8 @@ TEST_F(SchemeEditor, LoadsTheAppliedSchemeIntoItsControls) {
     EXPECT_EQ(frm->sgdSettings->Cells(1, 0), "Value");
     EXPECT_EQ(frm->sgdSettings->ColWidths(2), 0);
     EXPECT_EQ(frm->sgdTest->Color(), 0x202020);
-    EXPECT_EQ(frm->sgdTest->DefaultRowHeight(), 2 * MeasureSchemeLineHeight("Arial", 12, frm->sgdTest) + 8);
+    EXPECT_EQ(frm->sgdTest->DefaultRowHeight(),
+              2 * MeasureSchemeLineHeight("Arial", 12, frm->sgdTest) + 8);
     EXPECT_TRUE(frm->btnDelete->isEnabled());
     EXPECT_TRUE(frm->btnApply->isEnabled());
     frm->LoadColorScheme(0);
@@ -189,6 +194,30 @@ TEST_F(SchemeEditor, TheSaveWindowRefusesTheReservedName) {
     EXPECT_EQ(frm->cbxAvSchemes->currentIndex(), 3);
     EXPECT_EQ(frm->EditorSchemeName, "Green");
     EXPECT_TRUE(s->isHidden());
+}
+
+}  // namespace
+}  // namespace kiv::test
+
+namespace kiv::test {
+namespace {
+
+TEST_F(SchemeEditor, AFailedWriteLeavesTheWindowAsItWas) {
+    Show();
+    frm->AddScheme = [](const QString&, const TColorSchemeRec&) { return false; };
+    frm->DeleteScheme = [](int) { return false; };
+    TfrmSaveScheme* s = frm->frmSaveScheme;
+    frm->btnSaveAsClick();
+    s->Edit1->setText(QStringLiteral("Green"));
+    s->OKClick();
+    EXPECT_EQ(frm->cbxAvSchemes->count(), 3);
+    EXPECT_EQ(frm->cbxAvSchemes->currentIndex(), 1);
+    EXPECT_FALSE(s->isHidden()) << "the name typed stays for another try";
+    EXPECT_EQ(s->Edit1->text(), "Green");
+    s->hide();
+    frm->btnDeleteClick();
+    EXPECT_EQ(frm->cbxAvSchemes->count(), 3);
+    EXPECT_TRUE(applied.empty()) << "nothing deleted, nothing applied";
 }
 
 }  // namespace

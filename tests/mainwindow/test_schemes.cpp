@@ -30,12 +30,13 @@ TEST_F(SchemeStore, SavingAppendsTheSectionInItsOrderAndTheListLine) {
     WriteFileAtomic(path, "[Settings]\r\nRowStrings=1\r\n");
     TColorSchemeRec rec;  // the defaults
     EXPECT_EQ(AddColorScheme(ini, "Blue", rec), 0);
-    EXPECT_EQ(Text(),
-              "[Settings]\r\nRowStrings=1\r\n\r\n"
-              "[ColorSchemes]\r\n0=Blue\r\n\r\n"
-              "[CS_Blue]\r\nRowColor=$ECF3F4\r\nBorderColor=$CECECE\r\nSelRowColor=$E4E2ED\r\n"
-              "FocSelRowColor=$E4E2FD\r\nFocBorderColor=$0000FF\r\nFontName=MS Sans Serif\r\nFontSize=10\r\n"
-              "FontColor=$000000\r\n");
+    EXPECT_EQ(
+        Text(),
+        "[Settings]\r\nRowStrings=1\r\n\r\n"
+        "[ColorSchemes]\r\n0=Blue\r\n\r\n"
+        "[CS_Blue]\r\nRowColor=$ECF3F4\r\nBorderColor=$CECECE\r\nSelRowColor=$E4E2ED\r\n"
+        "FocSelRowColor=$E4E2FD\r\nFocBorderColor=$0000FF\r\nFontName=MS Sans Serif\r\nFontSize=10\r\n"
+        "FontColor=$000000\r\n");
     // A second scheme of the same name adds a line; both name one section.
     EXPECT_EQ(AddColorScheme(ini, "Blue", rec), 1);
     EXPECT_EQ(SchemeNames(ini), (std::vector<std::string>{"Blue", "Blue"}));
@@ -43,17 +44,21 @@ TEST_F(SchemeStore, SavingAppendsTheSectionInItsOrderAndTheListLine) {
 }
 
 TEST_F(SchemeStore, ColoursAreWrittenAsHexadecimalOfAtLeastSixDigits) {
-    const std::pair<TColor, const char*> cases[] = {
-        {0, "$000000"}, {0xFF, "$0000FF"}, {0xECF3F4, "$ECF3F4"}, {TColor(0x8000000F), "$8000000F"}, {0x1000000, "$1000000"}};
+    const std::pair<TColor, const char*> cases[] = {{0, "$000000"},
+                                                    {0xFF, "$0000FF"},
+                                                    {0xECF3F4, "$ECF3F4"},
+                                                    {TColor(0x8000000F), "$8000000F"},
+                                                    {0x1000000, "$1000000"}};
     for (const auto& [c, text] : cases) EXPECT_EQ(SchemeColorText(c), text);
     TColorSchemeRec rec;
     rec.RowColor = TColor(0x8000000F);
     WriteColorScheme(ini, "CS_Sys", rec);
     EXPECT_EQ(ini.ReadString("CS_Sys", "RowColor", ""), "$8000000F");
     TColorSchemeRec back;
-    ASSERT_TRUE(ParseColorScheme("RowColor=$8000000F\nBorderColor=$CECECE\nSelRowColor=1\nFocSelRowColor=2\n"
-                                 "FocBorderColor=3\nFontName=Arial\nFontSize=9\nFontColor=$FF\n",
-                                 back));
+    ASSERT_TRUE(ParseColorScheme(
+        "RowColor=$8000000F\nBorderColor=$CECECE\nSelRowColor=1\nFocSelRowColor=2\n"
+        "FocBorderColor=3\nFontName=Arial\nFontSize=9\nFontColor=$FF\n",
+        back));
     EXPECT_EQ(back.RowColor, TColor(0x8000000F));
 }
 
@@ -114,14 +119,16 @@ TEST_F(SchemeStore, ReadingIsAllOrNothing) {
         EXPECT_EQ(r.FontColor, 0) << c.what;
     }
     TColorSchemeRec longName;
-    ASSERT_TRUE(ParseColorScheme(full.substr(0, full.find("FontName")) + "FontName=" + std::string(80, 'x') +
-                                     "\nFontSize=1\nFontColor=0\n",
+    ASSERT_TRUE(ParseColorScheme(full.substr(0, full.find("FontName")) + "FontName=" +
+                                     std::string(80, 'x') + "\nFontSize=1\nFontColor=0\n",
                                  longName));
     EXPECT_EQ(longName.FontName, std::string(63, 'x'));
 }
 
 TEST_F(SchemeStore, ReadingSchemeNTakesTheNthLineInFileOrder) {
-    WriteFileAtomic(path, "[ColorSchemes]\r\n1=Second\r\n0=First\r\n[CS_First]\r\nRowColor=$1\r\n[CS_Second]\r\nRowColor=$2\r\n");
+    WriteFileAtomic(
+        path,
+        "[ColorSchemes]\r\n1=Second\r\n0=First\r\n[CS_First]\r\nRowColor=$1\r\n[CS_Second]\r\nRowColor=$2\r\n");
     EXPECT_EQ(ReadColorScheme(ini, 0), "RowColor=$2\n");
     EXPECT_EQ(ReadColorScheme(ini, 1), "RowColor=$1\n");
     EXPECT_EQ(ReadColorScheme(ini, 2), "");
@@ -163,13 +170,15 @@ protected:
     static std::string Section(const char* name, const char* row, const char* font, int size) {
         return std::string("[CS_") + name + "]\r\nRowColor=" + row +
                "\r\nBorderColor=$505050\r\nSelRowColor=$404040\r\nFocSelRowColor=$603030\r\nFocBorderColor=$00C0FF\r\n"
-               "FontName=" + font + "\r\nFontSize=" + std::to_string(size) + "\r\nFontColor=$F0F0F0\r\n";
+               "FontName=" +
+               font + "\r\nFontSize=" + std::to_string(size) + "\r\nFontColor=$F0F0F0\r\n";
     }
 };
 
 TEST_F(Schemes, TheStartAppliesTheSelectedSchemeToPanelsAndNavigationPath) {
-    WriteIni("[Settings]\r\nSelectedColorScheme=1\r\nRowStrings=2\r\n[ColorSchemes]\r\n0=Light\r\n1=Dark\r\n" +
-             Section("Light", "$FFFFFF", "Arial", 10) + Section("Dark", "$202020", "Verdana", 14));
+    WriteIni(
+        "[Settings]\r\nSelectedColorScheme=1\r\nRowStrings=2\r\n[ColorSchemes]\r\n0=Light\r\n1=Dark\r\n" +
+        Section("Light", "$FFFFFF", "Arial", 10) + Section("Dark", "$202020", "Verdana", 14));
     Open("a b c");
     EXPECT_EQ(ColorScheme.RowColor, 0x202020);
     EXPECT_EQ(ColorScheme.FontName, "Verdana") << "the stored name stays as it is";
@@ -206,7 +215,8 @@ TEST_F(Schemes, AnUnreadableSchemeGivesTheDefaultsAndTheMenuChecksTheFirst) {
     // "Broken" lacks only its FontSize.
     std::string broken = Section("Broken", "$202020", "Verdana", 14);
     broken.erase(broken.find("FontSize="), std::string("FontSize=14\r\n").size());
-    WriteIni("[ColorSchemes]\r\n0=Light\r\n1=Broken\r\n" + Section("Light", "$FFFFFF", "Arial", 10) + broken);
+    WriteIni("[ColorSchemes]\r\n0=Light\r\n1=Broken\r\n" +
+             Section("Light", "$FFFFFF", "Arial", 10) + broken);
     Open("a");
     cs->ApplyColorScheme(0);
     EXPECT_EQ(ColorScheme.RowColor, 0xFFFFFF);
@@ -240,9 +250,9 @@ TEST_F(Schemes, AnUnreadableSchemeGivesTheDefaultsAndTheMenuChecksTheFirst) {
 }
 
 TEST_F(Schemes, TheEditorSavesDeletesAndApplies) {
-    WriteIni("[ColorSchemes]\r\n0=Light\r\n1=A\r\n2=B\r\n3=C\r\n" + Section("Light", "$FFFFFF", "Arial", 10) +
-             Section("A", "$111111", "Arial", 10) + Section("B", "$222222", "Arial", 10) +
-             Section("C", "$333333", "Arial", 10));
+    WriteIni("[ColorSchemes]\r\n0=Light\r\n1=A\r\n2=B\r\n3=C\r\n" +
+             Section("Light", "$FFFFFF", "Arial", 10) + Section("A", "$111111", "Arial", 10) +
+             Section("B", "$222222", "Arial", 10) + Section("C", "$333333", "Arial", 10));
     Open("a");
     cs->ApplyColorScheme(2);
     cs->ShowEditor();
