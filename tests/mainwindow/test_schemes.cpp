@@ -3,6 +3,7 @@
 // "Display Schemes" menu, and a scheme applied to the panels and the navigation path.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QImage>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -209,6 +210,52 @@ TEST_F(Schemes, TheStartAppliesTheSelectedSchemeToPanelsAndNavigationPath) {
     EXPECT_EQ(nav.tsNavigator->Options().UnSelectedColor(), 0xF0F0F0);
     EXPECT_EQ(nav.btnShowFullPath->palette().color(QPalette::ButtonText), toQColor(0xF0F0F0));
     EXPECT_EQ(f->Skeleton().pnlNavPath->palette().color(QPalette::Window), toQColor(0x202020));
+}
+
+TEST_F(Schemes, AMissingFontDrawsThroughItsSubstituteAtThePanelsPitch) {
+    WriteIni("[Settings]\r\nSelectedColorScheme=1\r\n[ColorSchemes]\r\n0=Light\r\n1=Old\r\n" +
+             Section("Light", "$FFFFFF", "Arial", 10) +
+             Section("Old", "$202020", "MS Sans Serif", 11));
+    Open("a b");
+    EXPECT_EQ(ColorScheme.FontName, "MS Sans Serif");
+    const QString drawn = SubstituteFontName(QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(p1->CaptionEditor->font().family(), drawn);
+    // The editor's preview, on the applied scheme, rows at the panels' very pitch.
+    cs->ShowEditor();
+    TfrmColorScheme* e = cs->Editor();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->EditorScheme.FontName, "MS Sans Serif");
+    EXPECT_EQ(e->sgdSettings->Cells(1, 1), "MS Sans Serif, Size:11");
+    EXPECT_EQ(e->sgdTest->LineHeight(), PanelsManager().LineHeight);
+    EXPECT_EQ(e->sgdTest->DefaultRowHeight(), SchemeRowHeight(2, PanelsManager().LineHeight));
+    e->hide();
+}
+
+TEST_F(Schemes, PanelsPaintInTheSchemesColours) {
+    WriteIni("[Settings]\r\nSelectedColorScheme=1\r\n[ColorSchemes]\r\n0=Light\r\n1=Dark\r\n" +
+             Section("Light", "$FFFFFF", "Arial", 10) + Section("Dark", "$302820", "Arial", 12));
+    Open("a(x(y) \"a long caption of the second row\") b c");
+    const QImage shot = p2->viewport()->grab().toImage();
+    auto at = [&](QPoint p) { return QColor(shot.pixel(p)); };
+    // Row 1 of panel 2: an ordinary row on the scheme's background, its caption in the
+    // scheme's font colour, its badge white (no children) under a separator of BorderColor.
+    const QRect k = p2->CaptionRect(1);
+    const QRect b = TKivStringGrid::BadgeRect(p2->RowContentRect(1));
+    EXPECT_EQ(at({k.right() - 2, k.bottom() - 2}), toQColor(0x302820));
+    EXPECT_EQ(at({b.left() + 3, b.top() + 7}), QColor(Qt::white));
+    EXPECT_EQ(at({k.center().x(), p2->RowContentRect(1).top()}), toQColor(0x505050));
+    int light = 0;
+    for (int y = k.top(); y <= k.bottom(); ++y)
+        for (int x = k.left(); x < k.left() + 120 && x <= k.right(); ++x)
+            light += at({x, y}).lightness() > 200;
+    EXPECT_GT(light, 20) << "the caption is drawn light on the dark rows";
+    // Row 0 has children: a yellow badge; the space under the last row is background.
+    const QRect b0 = TKivStringGrid::BadgeRect(p2->RowContentRect(0));
+    EXPECT_EQ(at({b0.left() + 3, b0.top() + 7}), toQColor(0x00FFFF));
+    const QRect last = p2->CellRect(0, p2->RowCount() - 1);
+    EXPECT_EQ(at({last.center().x(), last.bottom() + 10}), toQColor(0x302820));
+    // No row is clipped: every caption line fits into its row.
+    EXPECT_GE(p2->RowHeights(1), PanelsManager().LineHeight + 8);
 }
 
 TEST_F(Schemes, AnUnreadableSchemeGivesTheDefaultsAndTheMenuChecksTheFirst) {
