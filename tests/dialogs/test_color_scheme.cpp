@@ -126,7 +126,10 @@ TEST_F(SchemeEditor, LoadsTheAppliedSchemeIntoItsControls) {
               2 * MeasureSchemeLineHeight("Arial", 12, frm->sgdTest) + 8);
     EXPECT_TRUE(frm->btnDelete->isEnabled());
     EXPECT_TRUE(frm->btnApply->isEnabled());
-    frm->LoadColorScheme(0);
+    // Choosing a name in the combo loads it.
+    frm->cbxAvSchemes->setCurrentIndex(0);
+    emit frm->cbxAvSchemes->activated(0);
+    EXPECT_EQ(frm->EditorSchemeName, "Default");
     EXPECT_FALSE(frm->btnDelete->isEnabled()) << "the first scheme cannot be deleted";
     EXPECT_EQ(frm->sgdSettings->Cells(1, 5), "yes");
     frm->btnDeleteClick();
@@ -142,6 +145,14 @@ TEST_F(SchemeEditor, SettingsActOnlyInTheirZoneAndDisableApply) {
     EXPECT_TRUE(frm->btnApply->isEnabled());
     EXPECT_EQ(frm->sgdSettings->Row(), row);
     EXPECT_EQ(frm->sgdSettings->Col(), col);
+
+    // The hand shows over the zone only.
+    QWidget* vp = frm->sgdSettings->viewport();
+    const QRect cell = frm->sgdSettings->CellRect(1, 3);
+    QTest::mouseMove(vp, QPoint(cell.right() - 5, cell.center().y()));
+    EXPECT_EQ(vp->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(vp, QPoint(cell.right() - 40, cell.center().y()));
+    EXPECT_EQ(vp->cursor().shape(), Qt::ArrowCursor);
 
     Dialogs().AnswerColor(TColor(0x445566));
     ClickValue(2);
