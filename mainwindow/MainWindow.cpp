@@ -35,6 +35,7 @@
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
+#include "mainwindow/schemes/ColorSchemes.h"
 #include "mainwindow/search/SearchPane.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
@@ -95,6 +96,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     collector_ = std::make_unique<TCollector>(*this);
     new TEmailCommands(*this);     // a child of the window
     new TAutoRegistration(*this);  // a child of the window
+    new TColorSchemes(*this);      // a child of the window
     FinishSkeleton();
     Form1 = this;
 }
@@ -130,6 +132,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
 
     OpenKivIni(appDir + "kiv.ini");
     windowSettings_->LoadSettings();
+    findChild<TColorSchemes*>()->ApplyStartScheme();
 
     PanelsManager().OnEditModeOn = [this](TKivPanelsManager*) { EditModeOn(); };
     PanelsManager().OnEditModeOff = [this](TKivPanelsManager*) { EditModeOff(); };

@@ -214,10 +214,14 @@ void TKivPanelsManager::SetTextOnly(bool on) {
     for (TKivStringGrid* g : Panels) g->SetTextOnly(on);
 }
 
-int TKivPanelsManager::MeasureLineHeight(QWidget* window) const {
-    QFont f = FontFromStored(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
+int MeasureSchemeLineHeight(const std::string& fontName, int pointSize, QWidget* window) {
+    QFont f = FontFromStored(QString::fromStdString(fontName), pointSize);
     if (window) f.setStyleStrategy(window->font().styleStrategy());
     return QFontMetrics(f, window).height();
+}
+
+int TKivPanelsManager::MeasureLineHeight(QWidget* window) const {
+    return MeasureSchemeLineHeight(ColorScheme.FontName, ColorScheme.FontSize, window);
 }
 
 void TKivPanelsManager::ApplySchemeFont() {

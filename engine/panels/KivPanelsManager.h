@@ -103,6 +103,10 @@ private:
     std::map<std::string, int> pathIcon_;  // icon index of paths already asked for (painting asks often)
 };
 
+// Text height of a stored font name and size as the window draws it: the line pitch of
+// the panels and of every view drawn like them.
+int MeasureSchemeLineHeight(const std::string& fontName, int pointSize, QWidget* window);
+
 // IsURLText lives with the path helpers (engine/core/MiskPro.h).
 // The extension names a document or picture type, or the path is a shell namespace item.
 bool IsDocumentFile(std::string_view path);

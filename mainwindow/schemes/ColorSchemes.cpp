@@ -1,0 +1,148 @@
+#include "mainwindow/schemes/ColorSchemes.h"
+
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolButton>
+
+#include "components/FourthTabSet.h"
+#include "dialogs/ColorSchemeWindow.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/collector/Collector.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/schemes/SchemeStore.h"
+#include "mainwindow/settings/WindowSettings.h"
+#include "platform/core/KivError.h"
+#include "platform/qt/Dialogs.h"
+
+namespace kiv {
+
+namespace {
+
+// The strip's own labels and arrows take the caption colour with it, so that they stay
+// readable on a dark background.
+void SetStripColors(QWidget* w, TColor c, TColor text) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, toQColor(c));
+    pal.setColor(QPalette::WindowText, toQColor(text));
+    pal.setColor(QPalette::ButtonText, toQColor(text));
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+// A write of "kiv.ini" that fails is told once; what was stored stays.
+template <typename F>
+bool Written(F&& write) {
+    try {
+        write();
+        return true;
+    } catch (const EKivError& e) {
+        ShowMessage(QString::fromStdString(e.what()));
+        return false;
+    }
+}
+
+}  // namespace
+
+TColorSchemes::TColorSchemes(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+    setObjectName(QStringLiteral("ColorSchemes"));
+    TWindowSkeleton& k = ctx_.Skeleton();
+    ColorScheme1 = Named(k.Settings1->addMenu(QStringLiteral("Display Schemes")), "ColorScheme1");
+    ColorScheme1->addSeparator();
+    N23 = Named(ColorScheme1->addAction(QStringLiteral("Customize..")), "N23");
+    connect(N23, &QAction::triggered, this, [this] { ShowEditor(); });
+    connect(ColorScheme1, &QMenu::aboutToShow, this, [this] { FillSchemesMenu(); });
+}
+
+TColorSchemes::~TColorSchemes() = default;
+
+void TColorSchemes::FillSchemesMenu() {
+    // The scheme items stand before the separator and "Customize..".
+    const QList<QAction*> items = ColorScheme1->actions();
+    for (qsizetype i = 0; i + 2 < items.size(); ++i) {
+        ColorScheme1->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+    if (!KivIniOpen()) return;
+    QAction* before = ColorScheme1->actions().value(0);
+    const std::vector<std::string> names = SchemeNames(KivIni());
+    const int current = ctx_.WindowSettings().CurrentSchemeIndex;
+    for (size_t n = 0; n < names.size(); ++n) {
+        auto* a = new QAction(QString::fromStdString(names[n]), ColorScheme1);
+        a->setData(int(n));  // the Tag
+        a->setCheckable(true);
+        a->setChecked(int(n) == current);
+        connect(a, &QAction::triggered, this, [this, n] { ApplyColorScheme(int(n)); });
+        ColorScheme1->insertAction(before, a);
+    }
+}
+
+void TColorSchemes::ApplyColorScheme(int n) {
+    int& current = ctx_.WindowSettings().CurrentSchemeIndex;
+    const bool ok = KivIniOpen() && ParseColorScheme(ReadColorScheme(KivIni(), n), ColorScheme);
+    if (!ok) SetSchemeDefaults(ColorScheme);
+    current = ok ? n : 0;
+    TKivPanelsManager& pm = PanelsManager();
+    for (TKivStringGrid* g : pm.Panels)
+        if (!g->DocumentView()) g->SetColor(ColorScheme.RowColor);
+    // One measurement of the new font: every panel's rows and editor take that pitch.
+    pm.ApplySchemeFont();
+
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (k.pnlNavPath) SetStripColors(k.pnlNavPath, ColorScheme.RowColor, ColorScheme.FontColor);
+    TNavigationPath& nav = ctx_.NavPath();
+    if (TFourthTabSet* ts = nav.tsNavigator) {
+        TFourthTabSetOptions& o = ts->Options();
+        o.SetBackgroundColor(ColorScheme.RowColor);
+        o.SetSeparatorColor(ColorScheme.RowColor);
+        o.SetDarkShadowColor(ColorScheme.RowColor);
+        o.SetUnSelectedColor(ColorScheme.FontColor);
+    }
+    if (QToolButton* b = nav.btnShowFullPath) {
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::ButtonText, toQColor(ColorScheme.FontColor));
+        b->setPalette(pal);
+    }
+}
+
+void TColorSchemes::ApplyStartScheme() {
+    ApplyColorScheme(ctx_.WindowSettings().CurrentSchemeIndex);
+}
+
+void TColorSchemes::ShowEditor() {
+    if (!KivIniOpen()) return;
+    if (!editor_) {
+        editor_ = std::make_unique<TfrmColorScheme>();
+        TfrmColorScheme& e = *editor_;
+        e.SchemeNames = [] {
+            QStringList l;
+            for (const std::string& n : SchemeNames(KivIni())) l << QString::fromStdString(n);
+            return l;
+        };
+        e.ReadScheme = [](int n, TColorSchemeRec& rec) {
+            return ParseColorScheme(ReadColorScheme(KivIni(), n), rec);
+        };
+        e.WriteScheme = [](const QString& name, const TColorSchemeRec& rec) {
+            return Written(
+                [&] { WriteColorScheme(KivIni(), SchemeSection(name.toStdString()), rec); });
+        };
+        e.AddScheme = [](const QString& name, const TColorSchemeRec& rec) {
+            return Written([&] { AddColorScheme(KivIni(), name.toStdString(), rec); });
+        };
+        e.DeleteScheme = [](int n) { return Written([&] { DeleteColorScheme(KivIni(), n); }); };
+        e.ApplyScheme = [this](int n) { ApplyColorScheme(n); };
+        e.CurrentSchemeIndex = [this] { return ctx_.WindowSettings().CurrentSchemeIndex; };
+        e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()),
+                               QPointer<QWidget>(&ctx_.Collector())};
+        e.Init();
+    }
+    editor_->show();
+    editor_->raise();
+    editor_->activateWindow();
+}
+
+}  // namespace kiv
