@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 #include "components/FileInfo.h"
+#include "dialogs/AboutWindow.h"
 #include "dialogs/AddUrlLinkWindow.h"
 #include "dialogs/RenameFileWindow.h"
 #include "engine/core/Cards.h"
@@ -207,6 +208,15 @@ void TLaunchCard::BuildMenus() {
     for (KivAction* a : {acRemoveLink, acDeleteFile, acRenameFile}) pmLaunchCard->addAction(a);
     pmLaunchCard->addSeparator();
     pmLaunchCard->addAction(acProperties);
+
+    frmAbout = new TfrmAbout(w);
+    frmAbout->LaunchLink = [this](const QString& link) { LaunchLink(TextToStored(link), false, false); };
+    // Where the latest version is offered: the web site.
+    frmAbout->GetLatestVersion = [this] { LaunchLink(TfrmAbout::kWebSite, false, false); };
+    Help1 = Named(k.MainMenu1->addMenu(QStringLiteral("&Help")), "Help1");
+    About1 = Item(w, "About1", QStringLiteral("About..."));
+    Help1->addAction(About1);
+    connect(About1, &QAction::triggered, this, [this] { GuardCall([this] { frmAbout->exec(); }); });
 
     Launch1 = Named(new QMenu(QStringLiteral("&Launch"), w), "Launch1");
     Launch1->addAction(k.acAutoview);

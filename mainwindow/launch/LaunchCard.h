@@ -24,6 +24,7 @@ namespace kiv {
 
 class IWindowContext;
 class TKivStringGrid;
+class TfrmAbout;
 class TfrmAddUrlLink;
 class TfrmRenameFile;
 struct TOpenWithApp;
@@ -97,6 +98,10 @@ public:
     // The add-web-link and rename windows (children of the main window).
     TfrmAddUrlLink* frmAddUrlLink = nullptr;
     TfrmRenameFile* frmRenameFile = nullptr;
+    // The about window, opened by About1 of the Help menu; its links open through LaunchLink.
+    TfrmAbout* frmAbout = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* About1 = nullptr;
 
     KivAction* acAddFile = nullptr;
     KivAction* acAddUrlLink = nullptr;
