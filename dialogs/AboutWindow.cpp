@@ -69,6 +69,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     if (about.open(QIODevice::ReadOnly)) {
         const QByteArray rtf = about.readAll();
         LoadRichText(*reAbout->document(), std::string_view(rtf.constData(), size_t(rtf.size())));
+        reAbout->moveCursor(QTextCursor::Start);  // read from the top
     }
     top->addWidget(reAbout, 1);
 

@@ -53,6 +53,15 @@ TfrmSymbol::TfrmSymbol(QWidget* parent) : QDialog(parent) {
     sgdSymbol->SetDefaultRowHeight(16);
     sgdSymbol->SetRowHeights(0, 0);
     sgdSymbol->SetScrollBars(TCustomGrid::ssNone);
+    // One cell is chosen, not a row: the current cell alone is highlighted.
+    sgdSymbol->SetMultiSelect(false);
+    sgdSymbol->SetOptions(sgdSymbol->Options() - goRowSelect - goRangeSelect);
+    sgdSymbol->OnGetCellFormat = [](TSortGrid* g, int c, int r, TGridDrawState, TFormatOptions& o, bool&, bool&, bool&) {
+        if (c == g->Col() && r == g->Row()) {
+            o.Brush.Color = clHighlight;
+            o.Font.Color = clHighlightText;
+        }
+    };
     sgdSymbol->setFixedSize(kCols * 18 + 4, kRows * 17 + 4);
     body->addWidget(sgdSymbol);
 
@@ -138,6 +147,7 @@ void TfrmSymbol::SelectSymbol(int c, int r) {
 
 void TfrmSymbol::ShowSelected() {
     pnlPreview->setText(sgdSymbol->Cells(sgdSymbol->Col(), sgdSymbol->Row()));
+    sgdSymbol->viewport()->update();
 }
 
 void TfrmSymbol::btnInsertClick() {

@@ -59,5 +59,16 @@ TEST(SymbolWindow, TheFontFillsTheGridAndThePreviewAndAnEditTakesTheCharacter) {
     EXPECT_EQ(edit.text(), QStringLiteral("x\u20AC")) << "the empty cell inserts nothing";
 }
 
+TEST(SymbolWindow, AClickedCellIsTheOneSelectedAndPreviewed) {
+    TfrmSymbol w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QRect cell = w.sgdSymbol->CellRect(22, 3 + 1);  // the grid's row 0 is its unused header
+    QTest::mouseClick(w.sgdSymbol->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w.pnlPreview->text(), QString(QChar(0x20AC)));
+    EXPECT_EQ(w.sgdSymbol->Col(), 22);
+    EXPECT_TRUE(w.sgdSymbol->SelectedRows().size() <= 1) << "one cell, not rows";
+}
+
 }  // namespace
 }  // namespace kiv::test
