@@ -153,7 +153,7 @@ void TfrmSymbol::ShowSelected() {
 void TfrmSymbol::btnInsertClick() {
     const QString ch = pnlPreview->text();
     QWidget* t = Target;
-    if (ch.isEmpty() || !t) return;
+    if (ch.isEmpty() || !t || (CanInsert && !CanInsert(t))) return;
     if (auto* le = qobject_cast<QLineEdit*>(t)) {
         if (!le->isReadOnly()) le->insert(ch);
     } else if (auto* te = qobject_cast<QTextEdit*>(t)) {

@@ -4,6 +4,7 @@
 // Insert into the editor the window was shown for. It stays open after Insert.
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -40,6 +41,8 @@ public:
     void btnInsertClick();
 
     QPointer<QWidget> Target;
+    // Asked before every insert: false keeps the target as it is (a locked topic's editor).
+    std::function<bool(QWidget* target)> CanInsert;
     QComboBox* cbxFonts = nullptr;
     QLabel* lblFontName = nullptr;  // "Font Name:"
     QLabel* lblFont = nullptr;      // the scheme's font when the combo is hidden

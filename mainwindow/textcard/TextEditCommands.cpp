@@ -114,6 +114,12 @@ void TTextCard::BuildEditCommands() {
             ShowSymbolWindow(f);
     };
     frmSymbol = new TfrmSymbol(w);
+    // The window stays open while the user moves on: a topic locked meanwhile takes nothing.
+    frmSymbol->CanInsert = [this](QWidget* target) {
+        if (auto* memo = qobject_cast<TKivMemo*>(target)) return !CurrentTopicLocked() && !memo->isReadOnly();
+        auto* editor = qobject_cast<QTextEdit*>(target);
+        return !(editor && EditorLocked(editor));
+    };
     ShowSymbolWindow = [this](QWidget* target) {
         if (frmSymbol->cbxFonts->count() == 0) {
             QStringList names;

@@ -521,6 +521,9 @@ TEST_F(TextFormat, TheSymbolWindowInsertsIntoItsTargetInThePreviewFont) {
     c.setPosition(2, QTextCursor::KeepAnchor);
     EXPECT_EQ(c.charFormat().fontFamilies().toStringList().value(0), w->pnlPreview->font().family());
     EXPECT_TRUE(w->isVisible()) << "Insert keeps the window open";
+    Lock(g->CurrentRow());
+    w->btnInsert->click();
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("a\u2020")) << "a topic locked meanwhile takes nothing";
     w->btnClose->click();
     EXPECT_FALSE(w->isVisible());
 
