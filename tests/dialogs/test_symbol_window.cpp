@@ -50,6 +50,9 @@ TEST(SymbolWindow, TheFontFillsTheGridAndThePreviewAndAnEditTakesTheCharacter) {
     EXPECT_EQ(w.sgdSymbol->font().family(), QStringLiteral("Alpha"));
     EXPECT_EQ(w.pnlPreview->font().family(), QStringLiteral("Alpha"));
     EXPECT_GT(w.pnlPreview->font().pointSize(), w.sgdSymbol->font().pointSize());
+    emit w.cbxFonts->textActivated(QStringLiteral("Beta"));
+    EXPECT_EQ(w.sgdSymbol->font().family(), QStringLiteral("Beta")) << "choosing a font refills the grid";
+    EXPECT_EQ(w.pnlPreview->font().family(), QStringLiteral("Beta"));
     w.SelectSymbol(22, 3);
     EXPECT_EQ(w.pnlPreview->text(), QString(QChar(0x20AC)));
     w.btnInsertClick();
