@@ -1,6 +1,7 @@
 #include "dialogs/TextBinWindow.h"
 
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@ TfrmTextBin::TfrmTextBin(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Windo
     setObjectName(QStringLiteral("frmTextBin"));
     setWindowTitle(QStringLiteral("KIV Text Bin"));
     resize(320, 280);
+    setMinimumSize(160, 120);
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
@@ -45,6 +47,11 @@ void TfrmTextBin::hideEvent(QHideEvent* e) {
     GuardCall([this] {
         if (OnHide) OnHide(this, Editor());
     });
+}
+
+void TfrmTextBin::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (QTextEdit* editor = Editor()) editor->viewport()->update();
 }
 
 void TfrmTextBin::keyPressEvent(QKeyEvent* e) {

@@ -29,6 +29,8 @@ public:
 
 protected:
     void hideEvent(QHideEvent* e) override;
+    // The editor is drawn again at every size: its wrapped lines follow the new width.
+    void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:

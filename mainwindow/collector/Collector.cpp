@@ -19,6 +19,7 @@
 
 #include "components/TrayIcon.h"
 #include "dialogs/PrintWindow.h"
+#include "dialogs/AboutWindow.h"
 #include "dialogs/TextBinWindow.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
@@ -28,6 +29,7 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
 #include "mainwindow/filecommands/FileCommands.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
@@ -359,6 +361,7 @@ void TfrmSwallow::acHideMainWindowExecute() {
 }
 
 void TfrmSwallow::HideSecondaryWindows() {
+    if (TfrmAbout* about = ctx_->LaunchCard().frmAbout; about && about->isVisible()) about->reject();
     // Tag 1 marks what the main window's next show opens again.
     if (TFindDialog* find = ctx_->Search().fdText; find && find->Tag > 0) {
         find->reject();

@@ -17,6 +17,9 @@
 #include <QTreeWidget>
 
 #include "components/FileInfo.h"
+#include "dialogs/AboutWindow.h"
+#include "dialogs/AddUrlLinkWindow.h"
+#include "dialogs/RenameFileWindow.h"
 #include "engine/core/Cards.h"
 #include "engine/core/MiskPro.h"
 #include "engine/core/Nester.h"
@@ -96,6 +99,25 @@ void TLaunchCard::BuildActions() {
     acAddFile->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
     acAddFile->setStatusTip(QStringLiteral("Add File To Topic..."));
     acAddFile->OnExecute = [this](KivAction*) { AddFiles(); };
+    acAddUrlLink = Action(w, "acAddUrlLink", QStringLiteral("Add web link..."));
+    acAddUrlLink->OnExecute = [this](KivAction*) { AddUrlLink(); };
+    acAddUrlLink->OnUpdate = [this](KivAction* s) {
+        TKivStringGrid* g = ctx_.CurrentGrid();
+        s->SetEnabled(g && g->IsRowValid(ctx_.CurrentRow()));
+    };
+    frmAddUrlLink = new TfrmAddUrlLink(w);
+    frmAddUrlLink->OnAdd = [this](const QString& line) {
+        AddLinksToTopic(ctx_.CurrentGrid(), ctx_.CurrentRow(), TextToStored(line));
+    };
+    frmRenameFile = new TfrmRenameFile(w);
+    ShowRenameWindow = [this](const QString& oldPath, const QString&, int tag) {
+        // Modal: the topic and the launch card stay what they were when it opened.
+        TKivStringGrid* g = ctx_.CurrentGrid();
+        frmRenameFile->OnRenamed = [this, g](int t, const QString& from, const QString& to) {
+            FileRenamed(t, TextToStored(from), TextToStored(to), g);
+        };
+        frmRenameFile->Execute(oldPath, tag);
+    };
     acRemoveLinks = Action(w, "acRemoveLinks", QStringLiteral("Remove Attached Link(s)"));
     acRemoveLinks->OnExecute = [this](KivAction*) { RemoveLinks(CurrentPanel, ctx_.CurrentRow(), false); };
     acOpenPartScreen = Action(w, "acOpenPartScreen", QStringLiteral("Open in KIV (part screen)"));
@@ -136,6 +158,7 @@ void TLaunchCard::BuildActions() {
     ctx_.Skeleton().acShowLaunchCard->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // Their shortcuts work wherever the focus is in the window.
     w->addAction(acAddFile);
+    w->addAction(acAddUrlLink);
     w->addAction(ctx_.Skeleton().acShowLaunchCard);
 }
 
@@ -186,6 +209,15 @@ void TLaunchCard::BuildMenus() {
     pmLaunchCard->addSeparator();
     pmLaunchCard->addAction(acProperties);
 
+    frmAbout = new TfrmAbout(w);
+    frmAbout->LaunchLink = [this](const QString& link) { LaunchLink(TextToStored(link), false, false); };
+    // Where the latest version is offered: the web site.
+    frmAbout->GetLatestVersion = [this] { LaunchLink(TfrmAbout::kWebSite, false, false); };
+    Help1 = Named(k.MainMenu1->addMenu(QStringLiteral("&Help")), "Help1");
+    About1 = Item(w, "About1", QStringLiteral("About..."));
+    Help1->addAction(About1);
+    connect(About1, &QAction::triggered, this, [this] { GuardCall([this] { frmAbout->exec(); }); });
+
     Launch1 = Named(new QMenu(QStringLiteral("&Launch"), w), "Launch1");
     Launch1->addAction(k.acAutoview);
     Launch1->addAction(k.acExtLaunch);
@@ -202,6 +234,7 @@ void TLaunchCard::BuildMenus() {
     });
     k.MainMenu1->insertMenu(k.Settings1->menuAction(), Launch1);
     k.Cards1->addAction(acAddFile);
+    k.Cards1->addAction(acAddUrlLink);
     k.Cards1->addAction(Editattachedlinks1);
     k.Cards1->addAction(acRemoveLinks);
 }
@@ -576,9 +609,9 @@ void TLaunchCard::RenamePopupFile() {
     ShowRenameWindow(path, QFileInfo(path).fileName(), acRenameFile->Tag);
 }
 
-void TLaunchCard::FileRenamed(int tag, const std::string& oldPath, const std::string& newPath) {
+void TLaunchCard::FileRenamed(int tag, const std::string& oldPath, const std::string& newPath, TKivStringGrid* grid) {
     const std::string newName = LinkFileName(newPath);
-    TKivStringGrid* g = ctx_.CurrentGrid();
+    TKivStringGrid* g = grid ? grid : ctx_.CurrentGrid();
     if (tag < kLaunchCardTag) {
         if (!g || !g->IsRowValid(tag)) return;
         TNester& m = *g->Nester;
@@ -626,6 +659,11 @@ void TLaunchCard::OpenWithProgram(QAction* item) {
 void TLaunchCard::ChooseProgram() {
     if (!IsExistingFile(LaunchPopupFile)) return;
     GetDesktopShell().ChooseProgram(PathOf(LaunchPopupFile));
+}
+
+void TLaunchCard::AddUrlLink() {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (g && g->IsRowValid(ctx_.CurrentRow())) frmAddUrlLink->exec();
 }
 
 void TLaunchCard::AddFiles() {

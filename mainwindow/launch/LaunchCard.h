@@ -24,6 +24,9 @@ namespace kiv {
 
 class IWindowContext;
 class TKivStringGrid;
+class TfrmAbout;
+class TfrmAddUrlLink;
+class TfrmRenameFile;
 struct TOpenWithApp;
 
 class TLaunchCard : public QObject {
@@ -78,7 +81,8 @@ public:
     // file name. Without it the rename command stays disabled.
     std::function<void(const QString& oldPath, const QString& newName, int tag)> ShowRenameWindow;
     // What the rename window does after a rename that succeeded: the link follows the file.
-    void FileRenamed(int tag, const std::string& oldPath, const std::string& newPath);
+    // grid: the panel the rename was asked in (null: the current one).
+    void FileRenamed(int tag, const std::string& oldPath, const std::string& newPath, TKivStringGrid* grid = nullptr);
     // The window's browser, when it has one: shows the address (make room: the browser
     // takes the window's space) and answers true.
     std::function<bool(const std::string& address, bool makeRoom)> OpenInBrowser;
@@ -91,7 +95,16 @@ public:
     // The target the launch commands act on, set when a link popup opens.
     std::string LaunchPopupFile;
 
+    // The add-web-link and rename windows (children of the main window).
+    TfrmAddUrlLink* frmAddUrlLink = nullptr;
+    TfrmRenameFile* frmRenameFile = nullptr;
+    // The about window, opened by About1 of the Help menu; its links open through LaunchLink.
+    TfrmAbout* frmAbout = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* About1 = nullptr;
+
     KivAction* acAddFile = nullptr;
+    KivAction* acAddUrlLink = nullptr;
     KivAction* acRemoveLinks = nullptr;
     KivAction* acOpenPartScreen = nullptr;
     KivAction* acOpenFullScreen = nullptr;
@@ -128,6 +141,7 @@ private:
     void OpenWithProgram(QAction* item);
     void ChooseProgram();
     void AddFiles();
+    void AddUrlLink();
     void LaunchCardContextMenu(const QPoint& pos);
     void LaunchCardItemActivated(QTreeWidgetItem* item);
     // The row of the current panel the launch card list shows, -1 none.

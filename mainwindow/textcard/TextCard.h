@@ -37,6 +37,8 @@ namespace kiv {
 class IWindowContext;
 class TKivStringGrid;
 class TFontSizeComboBox;
+class TfrmDefaultDateTime;
+class TfrmSymbol;
 class TWPopOutFntCBox;
 
 // The colour menu's swatches, in menu order.
@@ -159,6 +161,9 @@ public:
     TSaveDialog sdSaveEdit;
     KivAction* acInsertTime = nullptr;
     KivAction* acInsertSymbol = nullptr;
+    // The symbol and default date-time windows (children of the main window).
+    TfrmSymbol* frmSymbol = nullptr;
+    TfrmDefaultDateTime* frmDefaultDateTime = nullptr;
     KivAction* acSaveAsEdit = nullptr;
     KivAction* acCopy = nullptr;
     KivAction* acCut = nullptr;

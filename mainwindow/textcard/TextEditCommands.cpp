@@ -9,7 +9,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "components/FontCombos.h"
+#include "dialogs/DefaultDateTimeWindow.h"
 #include "dialogs/PrintWindow.h"
+#include "dialogs/SymbolWindow.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
@@ -110,6 +113,23 @@ void TTextCard::BuildEditCommands() {
         if (ShowSymbolWindow && (kind == TFocusKind::Edit || kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor))
             ShowSymbolWindow(f);
     };
+    frmSymbol = new TfrmSymbol(w);
+    // The window stays open while the user moves on: a topic locked meanwhile takes nothing.
+    frmSymbol->CanInsert = [this](QWidget* target) {
+        if (auto* memo = qobject_cast<TKivMemo*>(target)) return !CurrentTopicLocked() && !memo->isReadOnly();
+        auto* editor = qobject_cast<QTextEdit*>(target);
+        return !(editor && EditorLocked(editor));
+    };
+    ShowSymbolWindow = [this](QWidget* target) {
+        if (frmSymbol->cbxFonts->count() == 0) {
+            QStringList names;
+            for (int i = 0; i < cbFontName->count(); ++i) names << cbFontName->itemText(i);
+            frmSymbol->SetFontNames(names);
+        }
+        frmSymbol->ShowFor(target, cbFontName->currentText());
+        frmSymbol->show();
+        frmSymbol->raise();
+    };
     acInsertSymbol->OnUpdate = [this](KivAction* s) {
         const TFocusKind kind = FocusKind();
         const bool edit = kind == TFocusKind::Edit || kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor;
@@ -130,6 +150,11 @@ void TTextCard::BuildDateTimeMenu() {
     InsertDateTime1 = Named(edit->addMenu(QStringLiteral("Insert Date-Time")), "InsertDateTime1");
     InsertDateTime1->menuAction()->setToolTip(QStringLiteral("Insert Date/Time"));
     InsertDateTime1->addAction(ctx_.WindowSettings().SetDefault1);
+    frmDefaultDateTime = new TfrmDefaultDateTime(&ctx_.Window());
+    frmDefaultDateTime->Format = [this](int code) { return FormatDateTimeChoice(code); };
+    frmDefaultDateTime->CurrentCode = [this] { return ctx_.WindowSettings().SetDefault1->Tag; };
+    frmDefaultDateTime->OnChosen = [this](int code) { ctx_.WindowSettings().SetDefault1->Tag = code; };
+    ctx_.WindowSettings().SetDefault1->OnExecute = [this](KivAction*) { frmDefaultDateTime->exec(); };
     InsertDateTime1->addSeparator();
     connect(InsertDateTime1, &QMenu::aboutToShow, this, [this] { GuardCall([this] { FillDateTimeMenu(); }); });
     edit->addAction(acInsertTime);

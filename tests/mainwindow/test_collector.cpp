@@ -9,7 +9,9 @@
 #include <QTextEdit>
 
 #include "dialogs/PrintWindow.h"
+#include "dialogs/AboutWindow.h"
 #include "dialogs/TextBinWindow.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/drops/DropLines.h"
 #include "mainwindow/drops/Drops.h"
@@ -131,6 +133,17 @@ TEST_F(Collector, HidingTheMainWindowPutsAwayItsWindowsAndShowingBringsThemBack)
         EXPECT_TRUE(c.window->isHidden()) << c.name;
         EXPECT_EQ(*c.tag, 0) << c.name;
     }
+}
+
+TEST_F(Collector, HidingTheMainWindowClosesTheAboutWindowForGood) {
+    Open();
+    TfrmAbout* about = f->LaunchCard().frmAbout;
+    about->show();
+    QCoreApplication::processEvents();
+    Toggle();
+    EXPECT_TRUE(about->isHidden());
+    Toggle();
+    EXPECT_TRUE(about->isHidden()) << "it does not come back with the main window";
 }
 
 TEST_F(Collector, DoubleClickOnThePictureTogglesTheMainWindow) {

@@ -3,12 +3,22 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <utility>
+
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QMenu>
 #include <QTreeWidget>
 
 #include "engine/core/MiskPro.h"
+#include "components/HotLabel.h"
+#include "dialogs/AboutWindow.h"
+#include "dialogs/AddUrlLinkWindow.h"
+#include "dialogs/RenameFileWindow.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/launch/DesktopShell.h"
 #include "mainwindow/launch/FileProperties.h"
@@ -359,11 +369,15 @@ TEST_F(Launch, BuildLaunchPopupActsOnTheOneLinkOfARowOrTheChosenLaunchCardRow) {
     EXPECT_FALSE(L->OpenWith1->menuAction()->isVisible());
     EXPECT_EQ(L->acRemoveLink->Tag, 0);
 
+    const auto renameWindow = std::exchange(L->ShowRenameWindow, nullptr);
     L->BuildLaunchPopup(1);
     EXPECT_EQ(L->LaunchPopupFile, a);
     EXPECT_TRUE(L->acDeleteFile->isEnabled());
     EXPECT_TRUE(L->acProperties->isEnabled());
     EXPECT_FALSE(L->acRenameFile->isEnabled()) << "no rename window to show";
+    L->ShowRenameWindow = renameWindow;
+    L->BuildLaunchPopup(1);
+    EXPECT_TRUE(L->acRenameFile->isEnabled());
     EXPECT_TRUE(L->OpenWith1->menuAction()->isVisible());
     const QStringList list{QStringLiteral("KIV Editor"), QStringLiteral("-"), QStringLiteral("Choose Program...")};
     EXPECT_EQ(openWithCaptions(L->OpenWith1), list) << "a program that is not there is left out";
@@ -403,6 +417,60 @@ TEST_F(Launch, ARenamedFileTakesItsLinkAlong) {
     L->SaveLaunchCard(g, 1);
     EXPECT_EQ(StoredLinks(1), a + S + "a.txt\r\n" + Home() + "d.txt" + S + "d.txt\r\n");
     EXPECT_EQ(g->Nester->Caption(1), "other");
+}
+
+TEST_F(Launch, RenameOnDiskThroughTheWindowMovesTheLinkAndTheCaptionRule) {
+    Open("a.txt keep");
+    const std::string a = File("a.txt"), c = File("c.txt");
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, a + S + "a.txt\r\n"));
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(1, c + S + "c.txt\r\n"));
+    auto renameTo = [&](int row, const QString& name) {
+        ClickRow(g, row);
+        L->BuildLaunchPopup(row);
+        ASSERT_TRUE(L->acRenameFile->isEnabled());
+        QTimer::singleShot(0, L->frmRenameFile, [&] {
+            EXPECT_TRUE(L->frmRenameFile->isModal() && L->frmRenameFile->isVisible());
+            L->frmRenameFile->edtNewFileName->setText(name);
+            L->frmRenameFile->btnOK->click();
+        });
+        L->acRenameFile->Execute();
+    };
+    renameTo(0, QStringLiteral("b.txt"));
+    EXPECT_FALSE(FileExists(a));
+    EXPECT_TRUE(FileExists(Home() + "b.txt"));
+    EXPECT_EQ(StoredLinks(0), Home() + "b.txt" + S + "b.txt\r\n");
+    EXPECT_EQ(g->Nester->Caption(0), "b.txt") << "the caption was the file name";
+
+    renameTo(1, QStringLiteral("b.txt"));
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{QStringLiteral("Can't rename. File %1 already exists.").arg(QString::fromStdString(Home() + "b.txt"))});
+    EXPECT_TRUE(FileExists(c)) << "never over another file";
+    EXPECT_EQ(StoredLinks(1), c + S + "c.txt\r\n");
+    EXPECT_EQ(g->Nester->Caption(1), "keep");
+}
+
+TEST_F(Launch, AddWebLinkPutsTheTrimmedLinkOnTheCurrentTopic) {
+    Open("t");
+    QTimer::singleShot(0, L->frmAddUrlLink, [&] {
+        L->frmAddUrlLink->Edit1->setText(QStringLiteral("  http://x.org/ "));
+        L->frmAddUrlLink->btnOK->click();
+    });
+    L->acAddUrlLink->Execute();
+    EXPECT_EQ(Links(0), "http://x.org/" + S + "http://x.org/\r\n");
+}
+
+TEST_F(Launch, AboutInTheHelpMenuOpensTheWebSiteThroughTheDesktop) {
+    Open("t");
+    ASSERT_TRUE(L->Help1->actions().contains(L->About1));
+    EXPECT_EQ(L->About1->text(), QStringLiteral("About..."));
+    QTimer::singleShot(0, L->frmAbout, [&] {
+        EXPECT_TRUE(L->frmAbout->isVisible());
+        QTest::mouseClick(L->frmAbout->lblWebSite, Qt::LeftButton);
+    });
+    L->About1->trigger();
+    EXPECT_FALSE(L->frmAbout->isVisible());
+    ASSERT_EQ(shell->Calls.size(), 1u);
+    EXPECT_EQ(shell->Calls[0].Target, QString::fromLatin1(TfrmAbout::kWebSite));
 }
 
 TEST_F(Launch, DeletingTheFileTrashesItAndThenRemovesTheLink) {

@@ -5,6 +5,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextBlock>
@@ -12,6 +16,10 @@
 #include <QToolButton>
 
 #include "components/FontCombos.h"
+#include "components/SortGrid.h"
+#include "dialogs/DefaultDateTimeWindow.h"
+#include "dialogs/SymbolWindow.h"
+#include "engine/panels/KivStringGrid.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/qt/RtfDocument.h"
 #include "tests/mainwindow/WindowFixture.h"
@@ -461,6 +469,71 @@ TEST_F(TextFormat, EditCommandsAreEnabledByWhatHasTheFocus) {
     EXPECT_EQ(combo->lineEdit()->text(), QStringLiteral("13"));
 }
 
+TEST_F(TextFormat, TheDefaultDateTimeWindowListsEveryStyleAndSetsTheDefault) {
+    Open("a b");
+    t->Clock = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5)); };
+    t->Locale = QLocale::c();
+    TfrmDefaultDateTime* w = t->frmDefaultDateTime;
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Set Default Date-Time"));
+    f->WindowSettings().SetDefault1->Tag = 4;
+    w->FillList();
+    QStringList texts;
+    for (int i = 0; i < w->lbxDateTime->count(); ++i) texts << w->lbxDateTime->item(i)->text();
+    EXPECT_EQ(texts, (QStringList{"14:05", "2:05 PM", "7 Mar 26", "7 Mar 2026", "7 Mar 2026 2:05 PM", "Saturday, March 7",
+                                  "Saturday March 7, 2026", "Saturday March 7, 2026 2:05 PM", "Saturday March 7, 2026 14:05"}));
+    EXPECT_EQ(w->lbxDateTime->currentRow(), 0) << "4 is no style of the list";
+
+    f->WindowSettings().SetDefault1->Tag = 10;
+    QTimer::singleShot(0, w, [&] {
+        EXPECT_EQ(w->lbxDateTime->currentRow(), 6);
+        w->lbxDateTime->setCurrentRow(8);
+        w->btnOK->click();
+    });
+    f->WindowSettings().SetDefault1->Execute();
+    EXPECT_EQ(f->WindowSettings().SetDefault1->Tag, 12);
+    QTimer::singleShot(0, w, [&] {
+        w->lbxDateTime->setCurrentRow(1);
+        w->btnCancel->click();
+    });
+    f->WindowSettings().SetDefault1->Execute();
+    EXPECT_EQ(f->WindowSettings().SetDefault1->Tag, 12) << "Cancel keeps the default";
+}
+
+TEST_F(TextFormat, TheSymbolWindowInsertsIntoItsTargetInThePreviewFont) {
+    Open("a b");
+    Focus(e);
+    e->setPlainText(QStringLiteral("ab"));
+    Select(1, 2);
+    KivAction::UpdateAll();
+    t->acInsertSymbol->Execute();
+    TfrmSymbol* w = t->frmSymbol;
+    ASSERT_TRUE(w->isVisible());
+    EXPECT_EQ(w->Target, e);
+    EXPECT_TRUE(w->cbxFonts->isVisibleTo(w));
+    EXPECT_FALSE(w->lblFont->isVisibleTo(w));
+    EXPECT_EQ(w->cbxFonts->count(), t->cbFontName->count());
+    w->SelectSymbol(3, 4);  // code 31 + 4 * 25 + 3 = 134
+    EXPECT_EQ(w->pnlPreview->text(), QString(QChar(0x2020)));
+    w->btnInsert->click();
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("a\u2020"));
+    QTextCursor c = e->textCursor();
+    c.setPosition(1);
+    c.setPosition(2, QTextCursor::KeepAnchor);
+    EXPECT_EQ(c.charFormat().fontFamilies().toStringList().value(0), w->pnlPreview->font().family());
+    EXPECT_TRUE(w->isVisible()) << "Insert keeps the window open";
+    Lock(g->CurrentRow());
+    w->btnInsert->click();
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("a\u2020")) << "a topic locked meanwhile takes nothing";
+    w->btnClose->click();
+    EXPECT_FALSE(w->isVisible());
+
+    t->ShowSymbolWindow(g->CaptionEditor);
+    EXPECT_FALSE(w->cbxFonts->isVisibleTo(w)) << "a caption editor writes in the scheme's font";
+    EXPECT_EQ(w->lblFont->text(), QString::fromStdString(ColorScheme.FontName));
+    EXPECT_EQ(w->sgdSymbol->font().family(), w->lblFont->text());
+    w->hide();
+}
+
 TEST_F(TextFormat, ColourDateAndSymbolFollowTheFocusAndTheLock) {
     Open("a b");
     auto update = [] { KivAction::UpdateAll(); };
@@ -475,6 +548,9 @@ TEST_F(TextFormat, ColourDateAndSymbolFollowTheFocusAndTheLock) {
     update();
     EXPECT_TRUE(t->btnColor->isEnabled());
     EXPECT_TRUE(t->btnDateTime->isEnabled());
+    EXPECT_TRUE(t->acInsertSymbol->isEnabled()) << "the window's own symbol window";
+    t->ShowSymbolWindow = nullptr;
+    update();
     EXPECT_FALSE(t->acInsertSymbol->isEnabled()) << "no symbol window";
     QWidget* target = nullptr;
     t->ShowSymbolWindow = [&](QWidget* w) { target = w; };
