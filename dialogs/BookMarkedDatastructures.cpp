@@ -106,6 +106,17 @@ void TAddDBList::FinishEditing() {
     }
 }
 
+void TAddDBList::keyPressEvent(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (!Editing() && (enter || e->key() == Qt::Key_Delete)) {
+        if (enter && OnEditKey) OnEditKey();
+        if (!enter && OnDeleteKey) OnDeleteKey();
+        e->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(e);
+}
+
 void TAddDBList::startDrag(Qt::DropActions supported) {
     dragged_ = currentIndex().row();
     QTreeWidget::startDrag(supported);
@@ -144,6 +155,7 @@ TfrmAddDB::TfrmAddDB(TInterBase1& base, QWidget* parent) : QDialog(parent), base
     setMinimumWidth(kMinWidth);
     lvAddDB = new TAddDBList(this);
     lvAddDB->setHeaderLabels({QStringLiteral("Datastructure Title"), QStringLiteral("Path To Datastructure")});
+    lvAddDB->header()->setStretchLastSection(false);
     lvAddDB->header()->resizeSection(0, kTitleWidth);
     lvAddDB->header()->resizeSection(1, kPathWidth);
     lvAddDB->OnRowDropped = [this](int from, int to) { DragRow(from, to); };
@@ -154,7 +166,10 @@ TfrmAddDB::TfrmAddDB(TInterBase1& base, QWidget* parent) : QDialog(parent), base
     odAddDB.DefaultExt = QStringLiteral(".kiv");
     odAddDB.FileMustExist = true;
 
-    // The list's own shortcuts: while a title is edited, Enter and Del go to its editor.
+    // The keys shown in the popup are the list's own: while a title is edited, Enter and Del
+    // go to its editor.
+    lvAddDB->OnEditKey = [this] { Edit1Click(); };
+    lvAddDB->OnDeleteKey = [this] { btnDeleteClick(); };
     pmManage = new QMenu(lvAddDB);
     pmManage->setObjectName(QStringLiteral("pmManage"));
     Edit1 = pmManage->addAction(QStringLiteral("Edit"));
@@ -163,10 +178,7 @@ TfrmAddDB::TfrmAddDB(TInterBase1& base, QWidget* parent) : QDialog(parent), base
     Delete1 = pmManage->addAction(QStringLiteral("Delete "));
     Delete1->setObjectName(QStringLiteral("Delete1"));
     Delete1->setShortcut(QKeySequence(Qt::Key_Delete));
-    for (QAction* a : {Edit1, Delete1}) {
-        a->setShortcutContext(Qt::WidgetShortcut);
-        lvAddDB->addAction(a);
-    }
+    for (QAction* a : {Edit1, Delete1}) a->setShortcutContext(Qt::WidgetShortcut);
     connect(Edit1, &QAction::triggered, this, [this] { Edit1Click(); });
     connect(Delete1, &QAction::triggered, this, [this] { btnDeleteClick(); });
     lvAddDB->setContextMenuPolicy(Qt::CustomContextMenu);

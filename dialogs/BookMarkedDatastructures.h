@@ -47,8 +47,12 @@ public:
     void FinishEditing();
     // A row was dropped over another one.
     std::function<void(int from, int to)> OnRowDropped;
+    // Enter and Del while no title is edited (an open editor takes them itself).
+    std::function<void()> OnEditKey;
+    std::function<void()> OnDeleteKey;
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
     void startDrag(Qt::DropActions supported) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
