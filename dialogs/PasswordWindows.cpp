@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 
 #include "engine/core/Navigation.h"
@@ -17,9 +18,21 @@ namespace kiv {
 
 namespace {
 
+// What is typed shows as "*", whatever the style would draw.
+class StarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* ret) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
 QLineEdit* PasswordField(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
+    auto* style = new StarStyle;
+    style->setParent(e);
+    e->setStyle(style);
     e->setEchoMode(QLineEdit::Password);
     e->setMaxLength(kPasswordFieldLength);
     return e;
@@ -66,7 +79,9 @@ TfrmSetPassword::TfrmSetPassword(QWidget* parent) : QDialog(parent) {
     cbxWithoutPassword = new QCheckBox(QStringLiteral("Without Password"), this);
     cbxWithoutPassword->setObjectName(QStringLiteral("cbxWithoutPassword"));
     imgLogo = new QLabel(this);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    imgLogo->setVisible(!QApplication::windowIcon().isNull());
     grid->addWidget(imgLogo, 0, 0, 3, 1, Qt::AlignTop);
     grid->addWidget(lblOld, 0, 1);
     grid->addWidget(edtOld, 0, 2);
@@ -84,6 +99,8 @@ TfrmSetPassword::TfrmSetPassword(QWidget* parent) : QDialog(parent) {
     auto* box = new QVBoxLayout(this);
     box->addLayout(grid);
     box->addLayout(buttons);
+    // Wide enough for the caption in a window manager's title bar.
+    setMinimumWidth(400);
     connect(edtOld, &QLineEdit::textChanged, this, [this] { edtOldChange(); });
     connect(edtNew, &QLineEdit::textChanged, this, [this] { edtNewChange(); });
     connect(edtRepeat, &QLineEdit::textChanged, this, [this] { edtNewChange(); });

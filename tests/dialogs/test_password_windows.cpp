@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <memory>
 
@@ -44,6 +45,7 @@ TEST_F(PasswordWindows, EveryFieldTakesFifteenCharactersShownAsStars) {
         QTest::keyClicks(e, QStringLiteral("abcdefghijklmnop"));
         EXPECT_EQ(e->text(), QStringLiteral("abcdefghijklmno")) << e->objectName().toStdString();
         EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e), '*');
     }
 }
 
