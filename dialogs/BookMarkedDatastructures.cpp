@@ -80,7 +80,8 @@ void ReplaceBookMarks(TInterBase1& base, const std::vector<TBookMarkRow>& rows, 
     int current = -1;
     for (int i = 0; i < base.Count() && current < 0; ++i)
         if (SameBookMarkPath(base.GetPath(i), openPath)) current = i;
-    base.SetCurrentIndex(current < 0 ? 0 : current);
+    // With nothing open no entry becomes current.
+    base.SetCurrentIndex(current >= 0 ? current : openPath.empty() ? -1 : 0);
 }
 
 // ---- the list view ----

@@ -33,8 +33,8 @@ bool SameBookMarkPath(const std::string& a, const std::string& b);
 void MoveBookMarkRow(std::vector<TBookMarkRow>& rows, int from, int to);
 // The list becomes the rows in order: later rows with a path already listed are dropped,
 // titles are trimmed, an entry that stays is the same object (renamed), the others are new
-// and those not listed go. The entry of openPath becomes current (0 when missing), with
-// no change event.
+// and those not listed go. The entry of openPath becomes current (0 when missing, none
+// when openPath is empty), with no change event.
 void ReplaceBookMarks(TInterBase1& base, const std::vector<TBookMarkRow>& rows, const std::string& openPath);
 
 // The list view: titles edit in place on request only; rows move by dragging.

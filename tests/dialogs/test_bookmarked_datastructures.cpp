@@ -81,6 +81,8 @@ TEST(BookMarkRows, OkDropsLaterRowsOfOneFileTrimsTitlesAndKeepsTheEntriesThatSta
     base.OnCurrentChanged = [&](TInterBase1*, const std::string&) { fired = true; };
     ReplaceBookMarks(base, {{"X", "/d/x.kiv"}, {"Y", "/d/y.kiv"}}, "/d/none.kiv");
     EXPECT_EQ(base.CurrentIndex(), 0) << "0 when the open one is not listed";
+    ReplaceBookMarks(base, {{"X", "/d/x.kiv"}}, "");
+    EXPECT_EQ(base.CurrentIndex(), -1) << "none with nothing open";
     EXPECT_FALSE(fired);
 }
 
