@@ -45,7 +45,9 @@ std::string BookMarkTitleOfFile(const std::string& path) {
     return name;
 }
 
-bool SameBookMarkPath(const std::string& a, const std::string& b) { return SameText(a, b) || SamePath(a, b); }
+bool SameBookMarkPath(const std::string& a, const std::string& b) {
+    return SameText(a, b) || SamePath(a, b);
+}
 
 void MoveBookMarkRow(std::vector<TBookMarkRow>& rows, int from, int to) {
     const int n = int(rows.size());
@@ -55,7 +57,8 @@ void MoveBookMarkRow(std::vector<TBookMarkRow>& rows, int from, int to) {
     rows.insert(rows.begin() + to, row);
 }
 
-void ReplaceBookMarks(TInterBase1& base, const std::vector<TBookMarkRow>& rows, const std::string& openPath) {
+void ReplaceBookMarks(TInterBase1& base, const std::vector<TBookMarkRow>& rows,
+                      const std::string& openPath) {
     std::vector<TBookMarkRow> listed;
     for (const TBookMarkRow& r : rows) {
         bool known = false;
@@ -155,7 +158,8 @@ TfrmAddDB::TfrmAddDB(TInterBase1& base, QWidget* parent) : QDialog(parent), base
     setWindowTitle(QStringLiteral("Set Bookmarked Datastructures"));
     setMinimumWidth(kMinWidth);
     lvAddDB = new TAddDBList(this);
-    lvAddDB->setHeaderLabels({QStringLiteral("Datastructure Title"), QStringLiteral("Path To Datastructure")});
+    lvAddDB->setHeaderLabels(
+        {QStringLiteral("Datastructure Title"), QStringLiteral("Path To Datastructure")});
     lvAddDB->header()->setStretchLastSection(false);
     lvAddDB->header()->resizeSection(0, kTitleWidth);
     lvAddDB->header()->resizeSection(1, kPathWidth);
@@ -235,7 +239,8 @@ void TfrmAddDB::AppendRow(const TBookMarkRow& row) {
     const QString path = QString::fromStdString(row.Path);
     it->setText(1, path);
     it->setData(1, Qt::UserRole, path);
-    it->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
+    it->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable |
+                 Qt::ItemIsDragEnabled);
 }
 
 void TfrmAddDB::SetRows(const std::vector<TBookMarkRow>& rows, int select) {
@@ -246,7 +251,8 @@ void TfrmAddDB::SetRows(const std::vector<TBookMarkRow>& rows, int select) {
 }
 
 void TfrmAddDB::UpdateStatus() {
-    StatusBar1->showMessage(QString::number(lvAddDB->topLevelItemCount()) + QStringLiteral(" items"));
+    StatusBar1->showMessage(QString::number(lvAddDB->topLevelItemCount()) +
+                            QStringLiteral(" items"));
 }
 
 void TfrmAddDB::FormShow() {
@@ -268,7 +274,8 @@ void TfrmAddDB::btnDeleteClick() {
     const int i = SelectedRow();
     if (i < 0) return;
     if (SameBookMarkPath(Rows()[size_t(i)].Path, openPath_)) {
-        MessageDlg(QStringLiteral("It Is Not Possible To Delete Opened Datastructure"), MsgType::Information, MsgButtons::OK);
+        MessageDlg(QStringLiteral("It Is Not Possible To Delete Opened Datastructure"),
+                   MsgType::Information, MsgButtons::OK);
         return;
     }
     delete lvAddDB->takeTopLevelItem(i);

@@ -35,7 +35,8 @@ void MoveBookMarkRow(std::vector<TBookMarkRow>& rows, int from, int to);
 // titles are trimmed, an entry that stays is the same object (renamed), the others are new
 // and those not listed go. The entry of openPath becomes current (0 when missing, none
 // when openPath is empty), with no change event.
-void ReplaceBookMarks(TInterBase1& base, const std::vector<TBookMarkRow>& rows, const std::string& openPath);
+void ReplaceBookMarks(TInterBase1& base, const std::vector<TBookMarkRow>& rows,
+                      const std::string& openPath);
 
 // The list view: titles edit in place on request only; rows move by dragging.
 class TAddDBList : public QTreeWidget {

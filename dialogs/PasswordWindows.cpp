@@ -21,7 +21,8 @@ namespace {
 // What is typed shows as "*", whatever the style would draw.
 class StarStyle : public QProxyStyle {
 public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* ret) const override {
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
         if (hint == SH_LineEdit_PasswordCharacter) return '*';
         return QProxyStyle::styleHint(hint, option, widget, ret);
     }
@@ -110,8 +111,8 @@ TfrmSetPassword::TfrmSetPassword(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmSetPassword::EnableNew(bool on) {
-    for (QWidget* w : {static_cast<QWidget*>(lblNew), static_cast<QWidget*>(edtNew), static_cast<QWidget*>(lblRepeat),
-                       static_cast<QWidget*>(edtRepeat)})
+    for (QWidget* w : {static_cast<QWidget*>(lblNew), static_cast<QWidget*>(edtNew),
+                       static_cast<QWidget*>(lblRepeat), static_cast<QWidget*>(edtRepeat)})
         w->setEnabled(on);
 }
 
@@ -142,14 +143,18 @@ void TfrmSetPassword::edtNewChange() {
     btnOK->setEnabled(!edtNew->text().isEmpty() && edtNew->text() == edtRepeat->text());
 }
 
-void TfrmSetPassword::cbxWithoutPasswordClick() { btnOK->setEnabled(cbxWithoutPassword->isChecked()); }
+void TfrmSetPassword::cbxWithoutPasswordClick() {
+    btnOK->setEnabled(cbxWithoutPassword->isChecked());
+}
 
 void TfrmSetPassword::btnOKClick() {
     if (!btnOK->isEnabled() || !bookMark_) return;
     std::string stored;
     if (!cbxWithoutPassword->isChecked()) {
         std::optional<std::string> form =
-            StoredForm ? StoredForm(edtNew->text()) : std::optional<std::string>(LegacyText::Encode(edtNew->text().toStdString()));
+            StoredForm
+                ? StoredForm(edtNew->text())
+                : std::optional<std::string>(LegacyText::Encode(edtNew->text().toStdString()));
         if (!form) return;
         stored = std::move(*form);
     }
@@ -172,7 +177,10 @@ void TfrmSetPassword::keyPressEvent(QKeyEvent* e) {
 TfrmEnterPassword::TfrmEnterPassword(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmEnterPassword"));
     setWindowTitle(QStringLiteral("Enter Password"));
-    lblPrompt = new QLabel(QStringLiteral("This datastructure is password protected, please enter password for access: "), this);
+    lblPrompt = new QLabel(
+        QStringLiteral(
+            "This datastructure is password protected, please enter password for access: "),
+        this);
     lblPrompt->setWordWrap(true);
     edtPassword = PasswordField(this, "edtPassword");
     btnOK = Button(this, "btnOK", QStringLiteral("OK"));

@@ -36,7 +36,10 @@ TEST(BookMarkRows, AnAddedFileIsTitledByItsNameWithoutFolderAndExtension) {
     const struct {
         const char* path;
         const char* title;
-    } cases[] = {{"/data/My Work.kiv", "My Work"}, {"/a/b.c/notes.v2.kiv", "notes.v2"}, {"x.kiv", "x"}, {".kiv", ""}};
+    } cases[] = {{"/data/My Work.kiv", "My Work"},
+                 {"/a/b.c/notes.v2.kiv", "notes.v2"},
+                 {"x.kiv", "x"},
+                 {".kiv", ""}};
     for (const auto& c : cases) EXPECT_EQ(BookMarkTitleOfFile(c.path), c.title) << c.path;
 }
 
@@ -44,8 +47,11 @@ TEST(BookMarkRows, ADraggedRowLandsAfterALaterTargetAndBeforeAnEarlierOne) {
     const struct {
         int from, to;
         std::vector<std::string> order;
-    } cases[] = {{0, 2, {"B", "C", "A", "D"}}, {3, 1, {"A", "D", "B", "C"}}, {1, 1, {"A", "B", "C", "D"}},
-                 {0, 4, {"A", "B", "C", "D"}}, {-1, 0, {"A", "B", "C", "D"}}};
+    } cases[] = {{0, 2, {"B", "C", "A", "D"}},
+                 {3, 1, {"A", "D", "B", "C"}},
+                 {1, 1, {"A", "B", "C", "D"}},
+                 {0, 4, {"A", "B", "C", "D"}},
+                 {-1, 0, {"A", "B", "C", "D"}}};
     for (const auto& c : cases) {
         std::vector<TBookMarkRow> rows = Abcd();
         MoveBookMarkRow(rows, c.from, c.to);
@@ -65,7 +71,10 @@ TEST(BookMarkRows, OkDropsLaterRowsOfOneFileTrimsTitlesAndKeepsTheEntriesThatSta
     base.SetCurrentIndex(1);
 
     ReplaceBookMarks(base,
-                     {{"A", "/d/Two.kiv"}, {"  Work  ", "/d/open.kiv"}, {"B", "/d/two.kiv"}, {"Kept", "/d/KEEP.kiv"}},
+                     {{"A", "/d/Two.kiv"},
+                      {"  Work  ", "/d/open.kiv"},
+                      {"B", "/d/two.kiv"},
+                      {"Kept", "/d/KEEP.kiv"}},
                      "/d/open.kiv");
     EXPECT_EQ(Names(base), (std::vector<std::string>{"A", "Work", "Kept"}));
     EXPECT_EQ(base.GetPath(0), "/d/Two.kiv");
@@ -111,7 +120,8 @@ TEST_F(AddDB, ShowsTheListAndCountsItsRows) {
     EXPECT_EQ(frm->lvAddDB->headerItem()->text(1), QStringLiteral("Path To Datastructure"));
     EXPECT_EQ(frm->lvAddDB->columnWidth(0), 200);
     EXPECT_EQ(frm->lvAddDB->columnWidth(1), 350);
-    EXPECT_EQ(frm->Rows(), (std::vector<TBookMarkRow>{{"a", "/d/a.kiv"}, {"b", "/d/b.kiv"}, {"c", "/d/c.kiv"}}));
+    EXPECT_EQ(frm->Rows(),
+              (std::vector<TBookMarkRow>{{"a", "/d/a.kiv"}, {"b", "/d/b.kiv"}, {"c", "/d/c.kiv"}}));
     EXPECT_EQ(Status(), "3 items");
 
     Dialogs().AnswerOpen({QStringLiteral("/data/My Work.kiv")});
@@ -129,7 +139,8 @@ TEST_F(AddDB, ShowsTheListAndCountsItsRows) {
 TEST_F(AddDB, TheOpenRowIsRefusedAndADeletionSelectsTheRowThatFollowsOrTheOneBefore) {
     frm->SelectRow(1);
     frm->btnDelete->click();
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("It Is Not Possible To Delete Opened Datastructure")});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{QStringLiteral("It Is Not Possible To Delete Opened Datastructure")});
     EXPECT_EQ(frm->Rows().size(), 3u);
 
     frm->SelectRow(2);  // the last: the one before it is selected

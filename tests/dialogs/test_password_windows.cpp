@@ -26,9 +26,10 @@ protected:
 // without, OK, each 1 or 0.
 std::string Enabled(const TfrmSetPassword& w) {
     std::string s;
-    for (const QWidget* c : {static_cast<const QWidget*>(w.edtOld), static_cast<const QWidget*>(w.edtNew),
-                             static_cast<const QWidget*>(w.edtRepeat), static_cast<const QWidget*>(w.cbxWithoutPassword),
-                             static_cast<const QWidget*>(w.btnOK)})
+    for (const QWidget* c :
+         {static_cast<const QWidget*>(w.edtOld), static_cast<const QWidget*>(w.edtNew),
+          static_cast<const QWidget*>(w.edtRepeat),
+          static_cast<const QWidget*>(w.cbxWithoutPassword), static_cast<const QWidget*>(w.btnOK)})
         s += c->isEnabled() ? '1' : '0';
     // The labels follow their fields.
     EXPECT_EQ(w.lblOld->isEnabled(), w.edtOld->isEnabled());
@@ -61,14 +62,21 @@ TEST_F(PasswordWindows, TheSetWindowEnablesStepByStep) {
         const char* stored;  // after OK; nullptr when OK stays disabled
     } cases[] = {
         // Without a password: no old one needed; new and repeat must be equal, case and all.
-        {"", {{"new", "Key1", "01110"}, {"repeat", "key1", "01110"}, {"repeat", "Key1", "01111"}}, "Key1"},
+        {"",
+         {{"new", "Key1", "01110"}, {"repeat", "key1", "01110"}, {"repeat", "Key1", "01111"}},
+         "Key1"},
         {"", {{"new", "", "01110"}, {"repeat", "", "01110"}}, nullptr},
         // With one: only the old field until it is right; "Without Password" then stays offered,
         // and spoiling the old password afterwards keeps OK.
         {"Key1",
-         {{"old", "key1", "10000"}, {"old", "Key1", "11110"}, {"without", "", "11111"}, {"old", "Key", "10011"}},
+         {{"old", "key1", "10000"},
+          {"old", "Key1", "11110"},
+          {"without", "", "11111"},
+          {"old", "Key", "10011"}},
          ""},
-        {"Key1", {{"old", "Key1", "11110"}, {"new", "New2", "11110"}, {"repeat", "New2", "11111"}}, "New2"},
+        {"Key1",
+         {{"old", "Key1", "11110"}, {"new", "New2", "11110"}, {"repeat", "New2", "11111"}},
+         "New2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.password);
@@ -83,7 +91,9 @@ TEST_F(PasswordWindows, TheSetWindowEnablesStepByStep) {
             if (std::string(s.field) == "without") {
                 w.cbxWithoutPassword->click();
             } else {
-                QLineEdit* e = std::string(s.field) == "old" ? w.edtOld : std::string(s.field) == "new" ? w.edtNew : w.edtRepeat;
+                QLineEdit* e = std::string(s.field) == "old"   ? w.edtOld
+                               : std::string(s.field) == "new" ? w.edtNew
+                                                               : w.edtRepeat;
                 e->clear();
                 QTest::keyClicks(e, QString::fromLatin1(s.text));
             }

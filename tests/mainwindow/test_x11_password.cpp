@@ -15,7 +15,8 @@ protected:
         X11Fixture::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         for (const char* tool : {"openbox", "xdotool"})
-            ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty()) << tool << " is missing; run scripts/install-deps";
+            ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty())
+                << tool << " is missing; run scripts/install-deps";
         kiv_ = QFileInfo(kivclip_).absolutePath() + "/kiv";
         ASSERT_TRUE(QFileInfo::exists(kiv_)) << kiv_.toStdString();
         Start("openbox", {"--sm-disable"});
@@ -25,7 +26,8 @@ protected:
     // The id of the first shown window with the title, waiting up to ten seconds for it.
     QString WindowId(const QString& title, int tries = 100) {
         for (int i = 0; i < tries; ++i) {
-            const QString ids = Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"}).trimmed();
+            const QString ids =
+                Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"}).trimmed();
             if (!ids.isEmpty()) return ids.split('\n').first();
             QThread::msleep(100);
         }
