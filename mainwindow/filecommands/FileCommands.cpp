@@ -37,6 +37,7 @@
 #include "mainwindow/print/WaitPanel.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
+#include "dialogs/PasswordWindows.h"
 #include "platform/core/LegacyText.h"
 #include "platform/core/SamePath.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -52,7 +53,8 @@ std::string TemplatePath() { return AppDir() + "template.kiv"; }
 constexpr uint64_t kLargeCardFile = 15000000;
 constexpr int kLargeHelpContext = 112;
 constexpr int kProgressEveryMs = 50;
-constexpr int kMaxPassword = int(kMaxPasswordBytes);
+// The fields take no more characters than the card holds bytes.
+static_assert(kPasswordFieldLength == int(kMaxPasswordBytes));
 
 // Every command of the menus under a menu, their sub-menus' included.
 void CollectMenuActions(QMenu* menu, std::vector<QAction*>& out) {
@@ -456,6 +458,7 @@ void TFileCommands::SetPasswordLock(bool locked) {
     }
     EnterPassword1->setEnabled(locked);
     if (locked) OfferPasswordEntry();
+    else if (frmEnterPassword && frmEnterPassword->isVisible()) frmEnterPassword->reject();
 }
 
 void TFileCommands::OfferPasswordEntry() {
@@ -476,67 +479,44 @@ bool TFileCommands::eventFilter(QObject* watched, QEvent* e) {
     return QObject::eventFilter(watched, e);
 }
 
-// The set-password and enter-password windows come with the secondary windows; until they
-// do, the passwords are asked for one line at a time. The answer comes as UTF-8; a stored
-// password is compared with its stored form.
-std::optional<std::string> TFileCommands::AskPassword(const QString& caption, const QString& prompt) {
-    const std::optional<QString> text = ctx_.Dialogs().InputText({caption, prompt, true, kMaxPassword});
-    if (!text) return std::nullopt;
-    return text->left(kMaxPassword).toStdString();
-}
-
-void TFileCommands::SetPassword1Click() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark || locked_) return;
-    const QString caption = QStringLiteral("Set Password For Current Datastructure");
-    if (!CurrentBookMark->Password.empty()) {
-        const auto old = AskPassword(caption, QStringLiteral("Old Password:"));
-        if (!old) return;
-        if (LegacyText::Encode(*old) != CurrentBookMark->Password) {
-            MessageDlg(QStringLiteral("The old password is not correct; the password stays as it was."),
-                       MsgType::Warning, MsgButtons::OK);
-            return;
-        }
-    }
-    const auto fresh = AskPassword(caption, QStringLiteral("New Password:"));
-    if (!fresh) return;
-    // The card holds 15 bytes of password in Windows-1252, as the Windows program reads it.
+// The card holds 15 bytes of password in Windows-1252, as the Windows program reads it; a
+// password that cannot be stored so is refused, never stored mangled.
+std::optional<std::string> TFileCommands::StoredPassword(const QString& typed) {
     std::string cp1252;
-    if (!LegacyText::Utf8ToCp1252(*fresh, cp1252) || cp1252.size() > kMaxPasswordBytes ||
+    if (!LegacyText::Utf8ToCp1252(typed.toStdString(), cp1252) || cp1252.size() > kMaxPasswordBytes ||
         cp1252.find('\x01') != std::string::npos) {
         MessageDlg(QStringLiteral("The password can hold only Western European (Windows-1252) letters, digits and "
                                   "signs, at most %1 of them. The password stays as it was.")
                        .arg(int(kMaxPasswordBytes)),
                    MsgType::Warning, MsgButtons::OK);
-        return;
+        return std::nullopt;
     }
-    // An empty new password is "Without Password", and asks for no repetition.
-    if (!fresh->empty()) {
-        const auto again = AskPassword(caption, QStringLiteral("Repeat New Password:"));
-        if (!again) return;
-        if (*again != *fresh) {
-            MessageDlg(QStringLiteral("The repeated password differs from the new one; the password stays as it was."),
-                       MsgType::Warning, MsgButtons::OK);
-            return;
-        }
-    } else if (CurrentBookMark->Password.empty()) {
-        return;
+    return cp1252;
+}
+
+void TFileCommands::SetPassword1Click() {
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark || locked_) return;
+    if (!frmSetPassword) {
+        frmSetPassword = new TfrmSetPassword(&ctx_.Window());
+        frmSetPassword->StoredForm = [this](const QString& typed) { return StoredPassword(typed); };
     }
-    CurrentBookMark->Password = cp1252;
-    CurrentBookMark->PasswordAccepted = true;
+    frmSetPassword->SetBookMark(CurrentBookMark);
+    // Modal to the main window, without a loop of its own.
+    frmSetPassword->open();
 }
 
 void TFileCommands::EnterPassword1Click() {
     if (!locked_ || !CurrentBookMark) return;
-    const auto text = AskPassword(QStringLiteral("Enter Password"),
-                                  QStringLiteral("This datastructure is password protected, please enter password for access: "));
-    if (!text) return;
-    if (LegacyText::Encode(*text) != CurrentBookMark->Password) {
-        MessageDlg(QStringLiteral("The password is not correct; the datastructure stays locked."), MsgType::Warning,
-                   MsgButtons::OK);
+    if (!frmEnterPassword) {
+        frmEnterPassword = new TfrmEnterPassword(&ctx_.Window());
+        frmEnterPassword->PasswordAccepted = [this] { SetPasswordLock(false); };
+    }
+    frmEnterPassword->SetBookMark(CurrentBookMark);
+    if (frmEnterPassword->isVisible()) {
+        frmEnterPassword->raise();
         return;
     }
-    CurrentBookMark->PasswordAccepted = true;
-    SetPasswordLock(false);
+    frmEnterPassword->open();
 }
 
 void TFileCommands::WarnLargeDatastructure() {

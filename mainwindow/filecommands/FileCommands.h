@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "dialogs/PasswordWindows.h"
 #include "engine/core/NestFunctions.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
@@ -65,6 +66,10 @@ public:
     // The navigation path's refresh (tests put their own).
     std::function<void()> OnRefreshNavigationPath;
 
+    // Made on first use; shown modal to the main window.
+    QPointer<TfrmSetPassword> frmSetPassword;
+    QPointer<TfrmEnterPassword> frmEnterPassword;
+
     // A number drawn from 0 to n - 1; tests put their own.
     std::function<int(int n)> RandomDraw;
     // How often a long copy lets pending events run (tests put 0: at every topic).
@@ -92,7 +97,8 @@ private:
     bool TakeSelectedTopics(TItemArray& items);
     std::function<void()> CopyProgress();
     void OfferPasswordEntry();
-    std::optional<std::string> AskPassword(const QString& caption, const QString& prompt);
+    // The stored form of a typed password, or nullopt after saying why it cannot be stored.
+    static std::optional<std::string> StoredPassword(const QString& typed);
 
     IWindowContext& ctx_;
     bool locked_ = false;

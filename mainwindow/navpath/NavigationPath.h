@@ -1,9 +1,9 @@
 #pragma once
 // Where the user stands and the quick ways to move: the navigation path tsNavigator (with
 // pmNavigator, lblSuperOrd and the full-path toggle btnShowFullPath / acFullNavPath), the
-// strip of open datastructures tsInterBase (pmInterBase, DeleteTab1, BookMarkedDatabases1),
-// the outline tabs tsOutLine (pmOutline, Outlines1), the arrow buttons of pnlArrows
-// (acArrows), acShiftLeft / acShiftRight, acGoToRoot and acLinesToggle. Everything works on
+// strip of open datastructures tsInterBase (pmInterBase, DeleteTab1, BookMarkedDatabases1,
+// acInterbaseManage), the outline tabs tsOutLine (pmOutline, Outlines1), the arrow buttons
+// of pnlArrows (acArrows), acShiftLeft / acShiftRight, acGoToRoot and acLinesToggle. Everything works on
 // the current trail (CurrentNavigator) and the trail lists of CurrentBookMark;
 // NavigateToLevel reloads the panels so that a level of the trail shows.
 //
@@ -11,9 +11,11 @@
 // behind, moving left drops them, and in tree mode the trail is the current row's
 // ancestors. The path is rebuilt after every topic change.
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
+#include "dialogs/BookMarkedDatastructures.h"
 #include "platform/qt/KivAction.h"
 
 class QLabel;
@@ -89,6 +91,8 @@ public:
     void Outlines2Click(QMenu* menu);
     void acFullNavPathExecute();
     void acShowInterBaseTabsExecute();
+    // "Manage...": the bookmarked datastructures dialog.
+    void acInterbaseManageExecute();
     void acOutlineViewExecute();
     void acArrowsExecute();
     void btnBackClick();
@@ -126,6 +130,9 @@ public:
     KivAction* acShiftRight = nullptr;
     KivAction* acGoToRoot = nullptr;
     KivAction* acLinesToggle = nullptr;
+    KivAction* acInterbaseManage = nullptr;
+    // Made on first use and kept for the run; shown modal to the main window.
+    QPointer<TfrmAddDB> frmAddDB;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

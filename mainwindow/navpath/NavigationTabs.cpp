@@ -32,7 +32,7 @@ constexpr int kInterBaseHelpContext = 67;
 constexpr int kOutlineHelpContext = 69;
 // Fixed items the generated part of each menu follows.
 constexpr int kInterBasePopupFixed = 4;
-constexpr int kBookMarkedMenuFixed = 2;
+constexpr int kBookMarkedMenuFixed = 3;
 constexpr int kOutlineMenuFixed = 2;
 
 // Captions and names as stored, decoded as the panels decode them.
@@ -101,7 +101,10 @@ void TNavigationPath::BuildStrips() {
     settings.acOutlineView->OnExecute = [this](KivAction*) { acOutlineViewExecute(); };
 
     BookMarkedDatabases1 = Named(new QMenu(QStringLiteral("Bookmarked Datastructures"), w), "BookMarkedDatabases1");
+    acInterbaseManage = Action(w, "acInterbaseManage", QStringLiteral("Manage..."));
+    acInterbaseManage->OnExecute = [this](KivAction*) { acInterbaseManageExecute(); };
     BookMarkedDatabases1->addAction(settings.acShowInterBaseTabs);
+    BookMarkedDatabases1->addAction(acInterbaseManage);
     BookMarkedDatabases1->addSeparator();
     connect(BookMarkedDatabases1, &QMenu::aboutToShow, this,
             [this] { GuardCall([this] { BookMarkedDatabases2Click(BookMarkedDatabases1); }); });
@@ -189,6 +192,14 @@ void TNavigationPath::acShowInterBaseTabsExecute() {
     a->SetChecked(!a->Checked());
     ctx_.Skeleton().tsInterBase->setVisible(a->Checked());
     if (a->Checked()) FillInterBaseTabs();
+}
+
+void TNavigationPath::acInterbaseManageExecute() {
+    if (!frmAddDB) {
+        frmAddDB = new TfrmAddDB(InterBase(), &ctx_.Window());
+        frmAddDB->OnApplied = [this] { FillInterBaseTabs(); };
+    }
+    if (!frmAddDB->isVisible()) frmAddDB->open();
 }
 
 // ---- outlines ----

@@ -2,6 +2,11 @@
 // to external datastructures, the return to the backup, the password lock and the size warning.
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -352,61 +357,121 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
 }
 
-// Until the password windows exist the passwords are asked for line by line.
-TEST_F(FileCommands, ThePasswordIsAskedForAndUnlocks) {
+// The enter window shows over a locked datastructure; only the exact password opens it.
+TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
     const std::string p = Home() + "locked.kiv";
-    MakeWithTextBinCard(p, "a", "Pw\x01" "bin");
-    Dialogs().AnswerInput(QStringLiteral("pw"));  // wrong case: stays locked
+    MakeWithTextBinCard(p, "a", "Key1\x01" "bin");
     TForm1* f = Start({p});
     ProcessEventsFor(50);
-    ASSERT_EQ(Dialogs().InputRequests.size(), 1u);
-    const InputRequest& asked = Dialogs().InputRequests[0];
-    EXPECT_EQ(asked.Caption, QStringLiteral("Enter Password"));
-    EXPECT_EQ(asked.Prompt, QStringLiteral("This datastructure is password protected, please enter password for access: "));
-    EXPECT_TRUE(asked.Password);
-    EXPECT_EQ(asked.MaxLength, 15);
-    EXPECT_TRUE(f->FileCommands().PasswordLocked());
-    // A wrong password is said so, once, and the lock stays.
-    ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The password is not correct; the datastructure stays locked."));
-    EXPECT_FALSE(f->Skeleton().pnlHider->isHidden());
+    TFileCommands& fc = f->FileCommands();
+    ASSERT_TRUE(fc.frmEnterPassword);
+    TfrmEnterPassword& w = *fc.frmEnterPassword;
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.isModal());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Enter Password"));
+    EXPECT_EQ(w.lblPrompt->text(), QStringLiteral("This datastructure is password protected, please enter password for access: "));
+    EXPECT_EQ(w.edtPassword->echoMode(), QLineEdit::Password);
+    // Esc and Cancel leave the lock; no message is shown for a wrong password.
+    for (const bool esc : {true, false}) {
+        SCOPED_TRACE(esc);
+        fc.EnterPassword1->trigger();
+        ASSERT_TRUE(w.isVisible());
+        QTest::keyClicks(w.edtPassword, QStringLiteral("key1"));
+        EXPECT_FALSE(w.btnOK->isEnabled());
+        QTest::keyClick(w.edtPassword, Qt::Key_Return);
+        EXPECT_TRUE(w.isVisible()) << "Enter does nothing while OK is disabled";
+        if (esc) QTest::keyClick(&w, Qt::Key_Escape);
+        else w.btnCancel->click();
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_TRUE(fc.PasswordLocked());
+        EXPECT_FALSE(CurrentBookMark->PasswordAccepted);
+    }
+    EXPECT_TRUE(Dialogs().Messages.empty());
 
-    Dialogs().AnswerInput(QStringLiteral("Pw"));
-    f->FileCommands().EnterPassword1->trigger();
-    EXPECT_FALSE(f->FileCommands().PasswordLocked());
+    fc.EnterPassword1->trigger();
+    EXPECT_TRUE(w.edtPassword->text().isEmpty()) << "emptied on show";
+    QTest::keyClicks(w.edtPassword, QStringLiteral("Key1"));
+    EXPECT_TRUE(w.btnOK->isEnabled());
+    QTest::keyClick(w.edtPassword, Qt::Key_Return);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(fc.PasswordLocked());
     EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
     EXPECT_TRUE(f->Skeleton().pnlKiv->isEnabled());
-    EXPECT_FALSE(f->FileCommands().EnterPassword1->isEnabled());
+    EXPECT_FALSE(fc.EnterPassword1->isEnabled());
     EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
     EXPECT_TRUE(f->Skeleton().acDoAsTemplate->isEnabled());
-
-    // Changed: the old one first, then the new one twice; a repetition that differs changes nothing.
-    for (const char* answer : {"Pw", "fresh", "Fresh"}) Dialogs().AnswerInput(QString::fromLatin1(answer));
-    f->FileCommands().SetPassword1->trigger();
-    EXPECT_EQ(CurrentBookMark->Password, "Pw");
-    for (const char* answer : {"Pw", "fresh", "fresh"}) Dialogs().AnswerInput(QString::fromLatin1(answer));
-    f->FileCommands().SetPassword1->trigger();
-    EXPECT_EQ(CurrentBookMark->Password, "fresh");
-    Stop();
-    EXPECT_EQ(ReadJoined(p).TextBinCard, "fresh\x01" "bin");
 }
 
-TEST_F(FileCommands, APasswordIsSetAndRemoved) {
+// The set window changes, refuses and removes the password; what it sets is stored.
+TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
     TForm1* f = Open("a");
-    for (const char* answer : {"new", "new"}) Dialogs().AnswerInput(QString::fromLatin1(answer));
-    f->FileCommands().SetPassword1->trigger();
-    ASSERT_EQ(Dialogs().InputRequests.size(), 2u);
-    EXPECT_EQ(Dialogs().InputRequests[0].Prompt, QStringLiteral("New Password:"));
-    EXPECT_EQ(Dialogs().InputRequests[1].Prompt, QStringLiteral("Repeat New Password:"));
+    TFileCommands& fc = f->FileCommands();
+    fc.SetPassword1->trigger();
+    ASSERT_TRUE(fc.frmSetPassword);
+    TfrmSetPassword& w = *fc.frmSetPassword;
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Set Password For Current Datastructure"));
+    QTest::keyClicks(w.edtNew, QStringLiteral("new"));
+    QTest::keyClicks(w.edtRepeat, QStringLiteral("new"));
+    w.btnOK->click();
+    EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(CurrentBookMark->Password, "new");
-    // Without password: the old one, then an empty new one.
-    Dialogs().Clear();
-    for (const char* answer : {"new", ""}) Dialogs().AnswerInput(QString::fromLatin1(answer));
-    f->FileCommands().SetPassword1->trigger();
-    EXPECT_EQ(Dialogs().InputRequests.at(0).Prompt, QStringLiteral("Old Password:"));
+    EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
+
+    // Outside Windows-1252: said so once, the window stays and the password is kept.
+    fc.SetPassword1->trigger();
+    QTest::keyClicks(w.edtOld, QStringLiteral("new"));
+    const QString cyrillic = QString::fromUtf8("\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C");
+    w.edtNew->insert(cyrillic);
+    w.edtRepeat->insert(cyrillic);
+    ASSERT_TRUE(w.btnOK->isEnabled());
+    w.btnOK->click();
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The password can hold only Western European (Windows-1252) "
+                                                         "letters, digits and signs, at most 15 of them. The password "
+                                                         "stays as it was."));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(CurrentBookMark->Password, "new");
+    w.btnCancel->click();
+
+    // Removed: the old password, then "Without Password".
+    fc.SetPassword1->trigger();
+    QTest::keyClicks(w.edtOld, QStringLiteral("new"));
+    w.cbxWithoutPassword->click();
+    QTest::keyClick(&w, Qt::Key_Return);
+    EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(CurrentBookMark->Password, "");
     Stop();
     EXPECT_EQ(SplitTextBinCard(ReadJoined(path).TextBinCard).Password, "");
+}
+
+// Fifteen Windows-1252 characters are stored as fifteen bytes and open the datastructure
+// again after a close; the field takes no sixteenth.
+TEST_F(FileCommands, AFifteenCharacterPasswordRoundTrips) {
+    TForm1* f = Open("a");
+    const QString password = QString::fromUtf8("\xC3\x9C" "ber-Pa\xC3\x9F" "w\xC3\xB6rt\xE2\x82\xAC" "12");
+    ASSERT_EQ(password.size(), 15);
+    f->FileCommands().SetPassword1->trigger();
+    TfrmSetPassword& w = *f->FileCommands().frmSetPassword;
+    // Typed as one insertion: the test keyboard has only ASCII keys.
+    w.edtNew->insert(password + QStringLiteral("X"));
+    EXPECT_EQ(w.edtNew->text(), password);
+    w.edtRepeat->insert(password);
+    w.btnOK->click();
+    EXPECT_EQ(CurrentBookMark->Password.size(), 15u);
+    Stop();
+    EXPECT_EQ(SplitTextBinCard(ReadJoined(path).TextBinCard).Password.size(), 15u);
+
+    // A new run: nothing remembers that the password was accepted.
+    InterBase().Clear();
+    f = Start({path});
+    ProcessEventsFor(50);
+    ASSERT_TRUE(f->FileCommands().PasswordLocked());
+    TfrmEnterPassword& e = *f->FileCommands().frmEnterPassword;
+    ASSERT_TRUE(e.isVisible());
+    e.edtPassword->insert(password);
+    e.btnOK->click();
+    EXPECT_FALSE(f->FileCommands().PasswordLocked());
 }
 
 TEST_F(FileCommands, ALargeCardFileIsWarnedOfNowAndThen) {

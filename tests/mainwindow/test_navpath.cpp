@@ -5,8 +5,10 @@
 #include <QMenu>
 #include <QResizeEvent>
 #include <QToolButton>
+#include <QPushButton>
 
 #include "mainwindow/settings/WindowSettings.h"
+#include "platform/core/SamePath.h"
 #include "tests/mainwindow/NavFixture.h"
 
 namespace kiv::wintest {
@@ -412,6 +414,45 @@ TEST_F(NavPath, TheHandShowsOverTabsAndOverOtherDatastructuresOnly) {
     TFourthTabSet* bases = nav->tsInterBase;
     EXPECT_EQ(move(bases, bases->TabPositions()[0].Left + 3), Qt::ArrowCursor) << "the open one's tab";
     EXPECT_EQ(move(bases, bases->TabPositions()[1].Left + 3), Qt::PointingHandCursor);
+}
+
+}  // namespace
+}  // namespace kiv::wintest
+
+namespace kiv::wintest {
+namespace {
+
+// "Manage..." edits the bookmarked list; OK refills the tabs and the list outlives the run.
+TEST_F(NavPath, TheManagedBookmarkedListShowsAsTabsAndSurvivesARestart) {
+    Open("a");
+    const std::string work = Home() + "My Work.kiv";
+    MakeJoined(work, "w");
+    const QList<QAction*> fixed = nav->BookMarkedDatabases1->actions();
+    ASSERT_GE(fixed.size(), 2);
+    EXPECT_EQ(fixed[1], nav->acInterbaseManage);
+    EXPECT_EQ(nav->acInterbaseManage->text(), QStringLiteral("Manage..."));
+
+    nav->acInterbaseManage->trigger();
+    ASSERT_TRUE(nav->frmAddDB);
+    TfrmAddDB& d = *nav->frmAddDB;
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(d.isModal());
+    Dialogs().AnswerOpen({QString::fromStdString(work)});
+    d.btnAdd->click();
+    d.btnOK->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(nav->tsInterBase->Tabs().Strings(), (QStringList{"FirstKivDB", "My Work"}));
+    EXPECT_EQ(nav->tsInterBase->TabIndex(), 0);
+    nav->BookMarkedDatabases2Click(nav->BookMarkedDatabases1);
+    EXPECT_EQ(nav->BookMarkedDatabases1->actions().last()->text(), QStringLiteral("2. My Work"));
+
+    Stop();
+    ResetGlobals();  // a new run
+    Restart();
+    ASSERT_EQ(InterBase().Count(), 2);
+    EXPECT_EQ(InterBase().GetName(1), "My Work");
+    EXPECT_TRUE(SamePath(InterBase().GetPath(1), work));
+    EXPECT_EQ(nav->tsInterBase->Tabs().Strings(), (QStringList{"FirstKivDB", "My Work"}));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Datastructures written by the Windows program, opened in the window: external
 // datastructures followed by their stored paths, launch lines written back as they were
 // stored, passwords in the stored form, and a program folder with accented letters.
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTextEdit>
 #include <cstdlib>
 #include <optional>
@@ -152,17 +154,23 @@ TEST_F(WindowsFiles, PasswordsAreStoredAsWindowsReadsThemAndNeverReachTheTextBin
     const std::string main = Home() + "main.kiv";
     WriteWindowsDatastructure(main, {{"a", "", ""}}, "\x01notes");
     StartOn(main);
-    const QString caption = QStringLiteral("Set Password For Current Datastructure");
+    auto typeNew = [&](const QString& typed) {
+        f->FileCommands().SetPassword1->trigger();
+        TfrmSetPassword& w = *f->FileCommands().frmSetPassword;
+        w.edtNew->insert(typed);
+        w.edtRepeat->insert(typed);
+        w.btnOK->click();
+        return w.isVisible();
+    };
     // Before: stored as 17 UTF-8 bytes, past the field. Now refused with a word, nothing changed.
-    Dialogs().AnswerInput(QString::fromUtf8("\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345"));
-    f->FileCommands().SetPassword1->trigger();
+    EXPECT_TRUE(typeNew(QString::fromUtf8("\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345")));
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
     EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("Windows-1252"))) << Dialogs().Messages[0].Text.toStdString();
     EXPECT_EQ(CurrentBookMark->Password, "");
+    f->FileCommands().frmSetPassword->reject();
     // Western letters go in as Windows-1252 bytes, 15 of them at most.
     Dialogs().Clear();
-    for (int i = 0; i < 2; ++i) Dialogs().AnswerInput(QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e123456789Ab"));
-    f->FileCommands().SetPassword1->trigger();
+    EXPECT_FALSE(typeNew(QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e123456789Ab")));
     EXPECT_TRUE(Dialogs().Messages.empty());
     EXPECT_EQ(CurrentBookMark->Password, Cp1252("Grüße123456789A"));
     Stop();
@@ -173,14 +181,17 @@ TEST_F(WindowsFiles, AnOverLongPasswordOfAnEarlierBuildStillLocksAndStaysOutOfTh
     const std::string main = Home() + "main.kiv";
     const std::string password = "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345";  // 17 bytes
     WriteWindowsDatastructure(main, {{"a", "", ""}}, password + "\x01notes");
-    Dialogs().AnswerInput(QStringLiteral("falsch"));
     StartOn(main);
     ProcessEventsFor(50);
     EXPECT_TRUE(f->FileCommands().PasswordLocked());
-    ASSERT_EQ(Dialogs().Messages.size(), 1u) << "the wrong password is said so";
+    ASSERT_TRUE(f->FileCommands().frmEnterPassword);
+    TfrmEnterPassword& w = *f->FileCommands().frmEnterPassword;
+    w.edtPassword->insert(QStringLiteral("falsch"));
+    EXPECT_FALSE(w.btnOK->isEnabled()) << "the wrong password opens nothing";
     EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("notes"));
-    Dialogs().AnswerInput(QString::fromStdString(password));
-    f->FileCommands().EnterPassword1->trigger();
+    w.edtPassword->clear();
+    w.edtPassword->insert(QString::fromStdString(password));
+    w.btnOK->click();
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
     Stop();
     EXPECT_EQ(ReadJoined(main).TextBinCard, password + "\x01notes") << "kept, never moved into the text bin";
