@@ -50,10 +50,10 @@ fuzz: deps
 
 # The layout of .clang-format: `make format` applies it to every tracked source,
 # `make check-format` names what differs.
-format:
+format: deps
 	git ls-files -z '*.cpp' '*.h' | xargs -0 -r -n 50 -P $(JOBS) clang-format -i
 
-check-format:
+check-format: deps
 	@scripts/check-format
 
 clean:

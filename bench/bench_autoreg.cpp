@@ -34,7 +34,8 @@ const std::string& Tree() {
                 MakeDirs(dir + "/");
                 for (int f = 0; f < kFilesPerFolder; ++f) {
                     // Plain writes: the tree is input, and syncing 20,000 files would be the run.
-                    std::FILE* out = std::fopen((dir + "/file" + std::to_string(f) + ".txt").c_str(), "wb");
+                    std::FILE* out =
+                        std::fopen((dir + "/file" + std::to_string(f) + ".txt").c_str(), "wb");
                     if (out) {
                         std::fputc('x', out);
                         std::fclose(out);

@@ -54,7 +54,8 @@ void BM_PlainPwrite(benchmark::State& state) {
     ChainFile c(size_t(state.range(0)));
     const int fd = c.file->Fd();
     for (auto _ : state) {
-        if (::pwrite(fd, c.text.data(), c.text.size(), c.first + kChunkHeaderSize) != ssize_t(c.text.size()))
+        if (::pwrite(fd, c.text.data(), c.text.size(), c.first + kChunkHeaderSize) !=
+            ssize_t(c.text.size()))
             state.SkipWithError("pwrite");
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
@@ -66,7 +67,8 @@ void BM_PlainPread(benchmark::State& state) {
     std::string back;
     for (auto _ : state) {
         back.resize(c.text.size());
-        if (::pread(fd, back.data(), back.size(), c.first + kChunkHeaderSize) != ssize_t(back.size()))
+        if (::pread(fd, back.data(), back.size(), c.first + kChunkHeaderSize) !=
+            ssize_t(back.size()))
             state.SkipWithError("pread");
         benchmark::DoNotOptimize(back.data());
     }

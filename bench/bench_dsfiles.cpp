@@ -85,12 +85,14 @@ const std::string& TreeDatastructure() {
             for (int k = 0; k < kChildren; ++k) {
                 uint32_t dir = 0;
                 text.replace(0, 12, std::to_string(1000000000 + t * kChildren + k) + "  ");
-                if (!c.WriteCard(kCardCaption, dir, "topic " + std::to_string(k)) || !c.WriteCard(kCardText, dir, text))
+                if (!c.WriteCard(kCardCaption, dir, "topic " + std::to_string(k)) ||
+                    !c.WriteCard(kCardText, dir, text))
                     throw EKivError("bench: a card was not stored");
                 children.push_back({dir, 0});
             }
             uint32_t dir = 0;
-            if (!c.WriteCard(kCardCaption, dir, "branch " + std::to_string(t))) throw EKivError("bench: no caption");
+            if (!c.WriteCard(kCardCaption, dir, "branch " + std::to_string(t)))
+                throw EKivError("bench: no caption");
             tops.push_back({dir, AppendNestBlock(outline.get(), children)});
         }
         WriteRootNest(outline.get(), AppendNestBlock(outline.get(), tops));
@@ -102,7 +104,9 @@ const std::string& TreeDatastructure() {
     return path;
 }
 
-uint64_t FileSize(const std::string& path) { return PosixBlockFile::Open(path, OpenMode::ReadOnly)->Size(); }
+uint64_t FileSize(const std::string& path) {
+    return PosixBlockFile::Open(path, OpenMode::ReadOnly)->Size();
+}
 
 // What replacing a file at least costs: one durable copy of it.
 void CopyWithFsync(benchmark::State& state, const std::string& path) {
@@ -155,7 +159,9 @@ void BM_PackByRebuild(benchmark::State& state) {
     Report(state, FileSize(p));
 }
 
-void BM_PlainCopyOfTreeWithFsync(benchmark::State& state) { CopyWithFsync(state, TreeDatastructure()); }
+void BM_PlainCopyOfTreeWithFsync(benchmark::State& state) {
+    CopyWithFsync(state, TreeDatastructure());
+}
 
 BENCHMARK(BM_PlainCopyWithFsync)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_Pack)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

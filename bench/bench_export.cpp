@@ -35,9 +35,11 @@ std::string CardOf(int n) {
     std::string c =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
         "{\\colortbl ;\\red255\\green0\\blue0;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 ";
-    for (int p = 0; c.size() + 3 < (kCardBytes + kTop * (1 + kChildren) - 1) / (kTop * (1 + kChildren)); ++p)
-        c += "Note " + std::to_string(n) + "." + std::to_string(p) +
-             " with plain words, \\b a bold part\\b0 , \\cf1 red\\cf0  and caf\\'e9 to read.\\par\r\n";
+    for (int p = 0;
+         c.size() + 3 < (kCardBytes + kTop * (1 + kChildren) - 1) / (kTop * (1 + kChildren)); ++p)
+        c +=
+            "Note " + std::to_string(n) + "." + std::to_string(p) +
+            " with plain words, \\b a bold part\\b0 , \\cf1 red\\cf0  and caf\\'e9 to read.\\par\r\n";
     return c + "}\r\n";
 }
 
@@ -45,7 +47,8 @@ void MakeDatastructure() {
     std::string tree;
     for (int t = 0; t < kTop; ++t) {
         tree += "\"Topic " + std::to_string(t) + "\"(";
-        for (int c = 0; c < kChildren; ++c) tree += "\"Sub topic " + std::to_string(t) + "." + std::to_string(c) + "\" ";
+        for (int c = 0; c < kChildren; ++c)
+            tree += "\"Sub topic " + std::to_string(t) + "." + std::to_string(c) + "\" ";
         tree += ") ";
     }
     MakeTreePair(g_path, tree);
@@ -57,16 +60,21 @@ void MakeDatastructure() {
     cards.SetCardFile(dsc.get());
     bool stopped = false;
     int n = 0;
-    walker.WalkNestItems(ReadRootNest(kiv.get()), -1, stopped, [&](uint32_t, int, const TNestItem& item, int) {
-        uint32_t dir = item.CardDir;
-        const std::string card = CardOf(n);
-        g_textBytes += card.size();
-        bool ok = cards.WriteCard(kCardText, dir, card);
-        if (n % 10 == 0) ok = ok && cards.WriteCard(kCardLaunch, dir, "http://example.org/" + std::to_string(n) + "\x01Example\r\n");
-        if (!ok) throw EKivError("bench: a card could not be stored");
-        ++n;
-        return true;
-    });
+    walker.WalkNestItems(ReadRootNest(kiv.get()), -1, stopped,
+                         [&](uint32_t, int, const TNestItem& item, int) {
+                             uint32_t dir = item.CardDir;
+                             const std::string card = CardOf(n);
+                             g_textBytes += card.size();
+                             bool ok = cards.WriteCard(kCardText, dir, card);
+                             if (n % 10 == 0)
+                                 ok = ok &&
+                                      cards.WriteCard(kCardLaunch, dir,
+                                                      "http://example.org/" + std::to_string(n) +
+                                                          "\x01Example\r\n");
+                             if (!ok) throw EKivError("bench: a card could not be stored");
+                             ++n;
+                             return true;
+                         });
     kiv->Sync();
     dsc->Sync();
 }
@@ -101,7 +109,9 @@ void Export(benchmark::State& state, bool formatted, bool throughDocument, const
 }
 
 void BM_ExportTxt(benchmark::State& state) { Export(state, false, false, "export.txt"); }
-void BM_ExportTxtThroughDocument(benchmark::State& state) { Export(state, false, true, "export-doc.txt"); }
+void BM_ExportTxtThroughDocument(benchmark::State& state) {
+    Export(state, false, true, "export-doc.txt");
+}
 void BM_ExportRtfFormatted(benchmark::State& state) { Export(state, true, true, "export.rtf"); }
 
 // The same pair's bytes read from the files, nothing else.

@@ -21,10 +21,12 @@ void BM_SaveSettings(benchmark::State& state) {
     int round = 0;
     for (auto _ : state) {
         ++round;
-        for (int i = 0; i < 40; ++i) ini.WriteInteger("Settings", "Key" + std::to_string(i), i + round);
+        for (int i = 0; i < 40; ++i)
+            ini.WriteInteger("Settings", "Key" + std::to_string(i), i + round);
         ini.EraseSection("VisitedLinks");
         for (int i = 0; i < 20; ++i)
-            ini.WriteString("VisitedLinks", std::to_string(i), "http://example.com/page" + std::to_string(i));
+            ini.WriteString("VisitedLinks", std::to_string(i),
+                            "http://example.com/page" + std::to_string(i));
     }
     kiv::RemoveTree(dir);
 }
@@ -38,7 +40,8 @@ void BM_LoadSettings(benchmark::State& state) {
     for (auto _ : state) {
         kiv::IniFile ini(dir + "kiv.ini");
         int64_t sum = 0;
-        for (int i = 0; i < 40; ++i) sum += ini.ReadInteger("Settings", "Key" + std::to_string(i), 0);
+        for (int i = 0; i < 40; ++i)
+            sum += ini.ReadInteger("Settings", "Key" + std::to_string(i), 0);
         benchmark::DoNotOptimize(sum);
     }
     kiv::RemoveTree(dir);

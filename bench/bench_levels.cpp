@@ -50,7 +50,8 @@ void MakeLevel(int n) {
         cards.SetCardFile(dsc.get());
         TItemArray children(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
-            if (!cards.WriteCard(kCardCaption, children[size_t(i)].CardDir, "Topic number " + std::to_string(i)))
+            if (!cards.WriteCard(kCardCaption, children[size_t(i)].CardDir,
+                                 "Topic number " + std::to_string(i)))
                 throw EKivError("bench: a caption was not stored");
         }
         TItemArray top(2);
@@ -189,7 +190,13 @@ void BM_EndKeyInLevel(benchmark::State& state) {
     state.counters["rows_read"] = double(w.second->Nester->RowsRead());
 }
 
-#define LEVELS ->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()
+#define LEVELS                          \
+    ->Arg(1000)                         \
+        ->Arg(10000)                    \
+        ->Arg(100000)                   \
+        ->Arg(1000000)                  \
+        ->Unit(benchmark::kMillisecond) \
+        ->UseManualTime()
 BENCHMARK(BM_OpenWithLevel) LEVELS->Iterations(3);
 BENCHMARK(BM_ClickTopicWithLevel) LEVELS->Iterations(5);
 BENCHMARK(BM_ScrollLevelToEnd) LEVELS->Iterations(5);

@@ -27,9 +27,9 @@ struct NestFixture {
     std::unique_ptr<PosixBlockFile> file;
     uint32_t nest = 0;
     TItemArray items;
-    std::vector<Span> used;     // header + used slots of each block
+    std::vector<Span> used;  // header + used slots of each block
     std::vector<std::string> usedBytes;
-    std::string appended;       // the bytes AppendNestBlock writes for the items
+    std::string appended;  // the bytes AppendNestBlock writes for the items
 };
 
 NestFixture& Fixture(size_t n) {
@@ -38,7 +38,8 @@ NestFixture& Fixture(size_t n) {
     if (slot) return *slot;
     slot = std::make_unique<NestFixture>();
     NestFixture& fx = *slot;
-    fx.file = PosixBlockFile::Open(TempDir() + "bench_nest_" + std::to_string(n) + ".kiv", OpenMode::Truncate);
+    fx.file = PosixBlockFile::Open(TempDir() + "bench_nest_" + std::to_string(n) + ".kiv",
+                                   OpenMode::Truncate);
     fx.items.resize(n);
     for (size_t i = 0; i < n; ++i) fx.items[i] = {uint32_t(i + 1), uint32_t(i * 7)};
     InitOutlineFile(fx.file.get());
@@ -99,8 +100,8 @@ void PlainPwrite(benchmark::State& state, size_t n) {
     NestFixture& fx = Fixture(n);
     for (auto _ : state) {
         for (size_t i = 0; i < fx.used.size(); ++i)
-            if (::pwrite(fx.file->Fd(), fx.usedBytes[i].data(), fx.used[i].len, off_t(fx.used[i].off)) !=
-                ssize_t(fx.used[i].len))
+            if (::pwrite(fx.file->Fd(), fx.usedBytes[i].data(), fx.used[i].len,
+                         off_t(fx.used[i].off)) != ssize_t(fx.used[i].len))
                 state.SkipWithError("pwrite");
     }
     SetCounters(state, fx);
@@ -137,12 +138,13 @@ void PlainAppend(benchmark::State& state, size_t n) {
 
 int main(int argc, char** argv) {
     const std::pair<const char*, void (*)(benchmark::State&, size_t)> pairs[] = {
-        {"NestRead", NestRead},     {"PlainPread", PlainPread},   {"NestRewrite", NestRewrite},
+        {"NestRead", NestRead},       {"PlainPread", PlainPread}, {"NestRewrite", NestRewrite},
         {"PlainPwrite", PlainPwrite}, {"NestAppend", NestAppend}, {"PlainAppend", PlainAppend},
     };
     for (size_t n : {size_t(10000), size_t(1000000)})
         for (const auto& [name, fn] : pairs)
-            benchmark::RegisterBenchmark((std::string(name) + "/" + std::to_string(n)).c_str(), fn, n)
+            benchmark::RegisterBenchmark((std::string(name) + "/" + std::to_string(n)).c_str(), fn,
+                                         n)
                 ->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

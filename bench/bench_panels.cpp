@@ -97,8 +97,13 @@ void BM_PaintFiftyRows(benchmark::State& state) {
     // Icons on some rows: a text card, one link, several links.
     for (int r = 0; r < 50; r += 5) {
         n.SetHasText(r, true);
-        if (!n.LaunchList().SetLinks(r + 1, "/usr\x01" "usr\r\n") ||
-            !n.LaunchList().SetLinks(r + 2, "http://a.example\x01" "a\r\nhttp://b.example\x01" "b\r\n"))
+        if (!n.LaunchList().SetLinks(r + 1,
+                                     "/usr\x01"
+                                     "usr\r\n") ||
+            !n.LaunchList().SetLinks(r + 2,
+                                     "http://a.example\x01"
+                                     "a\r\nhttp://b.example\x01"
+                                     "b\r\n"))
             state.SkipWithError("the links could not be stored");
     }
     if (g->VisibleRowCount() < 50) state.SkipWithError("fewer than 50 rows visible");

@@ -16,15 +16,17 @@ const std::string& Document() {
             "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
             "{\\f1\\fnil\\fcharset2 Symbol;}{\\f2\\fswiss\\fcharset204 Arial CYR;}}\r\n"
             "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 ";
-        const std::string picture =
-            "{\\pict\\pngblip\\picw4\\pich3\\picwgoal600\\pichgoal450\r\n" + std::string(2000, 'a') + "\r\n}";
+        const std::string picture = "{\\pict\\pngblip\\picw4\\pich3\\picwgoal600\\pichgoal450\r\n" +
+                                    std::string(2000, 'a') + "\r\n}";
         for (int i = 0; d.size() < 10 * 1024 * 1024; ++i) {
-            d += "Paragraph number " + std::to_string(i) +
-                 " holds plain words, \\b bold ones\\b0 , \\i italic\\i0  and \\cf1 red\\cf0  text, caf\\'e9 "
-                 "\\u8364? and \\f2\\'cf\\'f0\\'e8\\f0  with a tab\\tab and more words to make it long enough.\\par\r\n";
+            d +=
+                "Paragraph number " + std::to_string(i) +
+                " holds plain words, \\b bold ones\\b0 , \\i italic\\i0  and \\cf1 red\\cf0  text, caf\\'e9 "
+                "\\u8364? and \\f2\\'cf\\'f0\\'e8\\f0  with a tab\\tab and more words to make it long enough.\\par\r\n";
             if (i % 8 == 0)
-                d += "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 "
-                     "a bullet\\par\r\n\\pard ";
+                d +=
+                    "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 "
+                    "a bullet\\par\r\n\\pard ";
             if (i % 100 == 0) d += "A picture " + picture + " here.\\par\r\n";
         }
         return d + "}";

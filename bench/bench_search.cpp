@@ -24,11 +24,13 @@ constexpr int kTop = 100, kChildren = 99;
 constexpr size_t kCardBytes = 1024;
 
 std::string Card(int n) {
-    std::string c = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}"
-                    "{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1\\pard\\f0\\fs20 ";
+    std::string c =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}"
+        "{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1\\pard\\f0\\fs20 ";
     for (int i = 0; c.size() < kCardBytes - 40; ++i)
-        c += "Words of card " + std::to_string(n) + ", \\b bold\\b0  and \\cf1 red\\cf0 , caf\\'e9 line " +
-             std::to_string(i) + ".\\par\r\n";
+        c += "Words of card " + std::to_string(n) +
+             ", \\b bold\\b0  and \\cf1 red\\cf0 , caf\\'e9 line " + std::to_string(i) +
+             ".\\par\r\n";
     if (n % 1000 == 7) c += "a needle here\\par\r\n";
     return c + "}";
 }
@@ -49,7 +51,8 @@ struct Fixture {
         std::string tree;
         for (int t = 0; t < kTop; ++t) {
             tree += "top" + std::to_string(t) + "(";
-            for (int c = 0; c < kChildren; ++c) tree += "child" + std::to_string(t * kChildren + c) + " ";
+            for (int c = 0; c < kChildren; ++c)
+                tree += "child" + std::to_string(t * kChildren + c) + " ";
             tree += ") ";
         }
         MakeTreePair(kivPath, tree);
@@ -63,9 +66,11 @@ struct Fixture {
             ReadNestItems(kiv.get(), nest, items);
             for (size_t i = 0; i < items.size(); ++i) {
                 const std::string card = Card(n);
-                if (!cards.WriteCard(kCardText, items[i].CardDir, card) || !SetNestItem(kiv.get(), nest, int(i), items[i]))
+                if (!cards.WriteCard(kCardText, items[i].CardDir, card) ||
+                    !SetNestItem(kiv.get(), nest, int(i), items[i]))
                     throw EKivError("the bench's datastructure could not be written");
-                std::ofstream(textDir + std::to_string(n) + ".txt", std::ios::binary) << TextCardPlainText(card);
+                std::ofstream(textDir + std::to_string(n) + ".txt", std::ios::binary)
+                    << TextCardPlainText(card);
                 dirs.push_back(items[i].CardDir);
                 cardBytes += card.size();
                 ++n;
@@ -105,7 +110,9 @@ void Searching(benchmark::State& state, const char* keywords, bool andMode) {
 }
 
 void BM_SearchOneKeyword(benchmark::State& state) { Searching(state, "needle", true); }
-void BM_SearchThreeKeywordsOr(benchmark::State& state) { Searching(state, "needle haystack thread", false); }
+void BM_SearchThreeKeywordsOr(benchmark::State& state) {
+    Searching(state, "needle haystack thread", false);
+}
 
 void BM_ReadFilesWhole(benchmark::State& state) {
     Fixture& f = Data();

@@ -18,12 +18,15 @@ constexpr int kRows = 100000;
 const std::vector<std::vector<std::string>>& Table() {
     static const std::vector<std::vector<std::string>> rows = [] {
         std::mt19937 rng(42);
-        static const char* first[] = {"Anna", "bert", "Carla", "dirk", "Eva", "frank", "Gina", "hans"};
+        static const char* first[] = {"Anna", "bert",  "Carla", "dirk",
+                                      "Eva",  "frank", "Gina",  "hans"};
         std::vector<std::vector<std::string>> t;
         t.reserve(kRows);
         for (int i = 0; i < kRows; ++i) {
-            const std::string name = std::string(first[rng() % 8]) + " " + std::to_string(rng() % 5000);
-            t.push_back({name, "user" + std::to_string(rng() % 20000) + "@example.org", std::to_string(rng() % 1000)});
+            const std::string name =
+                std::string(first[rng() % 8]) + " " + std::to_string(rng() % 5000);
+            t.push_back({name, "user" + std::to_string(rng() % 20000) + "@example.org",
+                         std::to_string(rng() % 1000)});
         }
         return t;
     }();
@@ -52,7 +55,9 @@ void BM_SortThreeKeys(benchmark::State& state) {
     const auto& rows = Table();
     kiv::TSortRequest r = Request({0, 1, 2}, kiv::ssNormal);
     // The third key is numeric, as a grid's OnGetSortStyle would answer.
-    r.StyleOf = [](int col, const std::vector<std::string>&) { return col == 2 ? kiv::ssNumeric : kiv::ssNormal; };
+    r.StyleOf = [](int col, const std::vector<std::string>&) {
+        return col == 2 ? kiv::ssNumeric : kiv::ssNormal;
+    };
     for (auto _ : state) benchmark::DoNotOptimize(kiv::SortOrder(rows, r));
     state.SetItemsProcessed(state.iterations() * kRows);
 }

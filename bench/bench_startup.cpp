@@ -78,7 +78,9 @@ std::string HundredKilobyteCard() {
     bold.setFontWeight(QFont::Bold);
     int i = 0;
     while (true) {
-        c.insertText(QStringLiteral("Paragraph %1 of the long card, with some ordinary words and ").arg(++i), plain);
+        c.insertText(
+            QStringLiteral("Paragraph %1 of the long card, with some ordinary words and ").arg(++i),
+            plain);
         c.insertText(QStringLiteral("a bold part"), bold);
         c.insertText(QStringLiteral(" before its end."), plain);
         c.insertBlock();
@@ -102,7 +104,8 @@ std::string MakeBenchDatastructure(std::string& card) {
         TCards cards;
         cards.SetCardFile(dsc.get());
         for (TNestItem& it : items)
-            if (!cards.WriteCard(kCardText, it.CardDir, card)) throw kiv::EKivError("bench: a text card was not stored");
+            if (!cards.WriteCard(kCardText, it.CardDir, card))
+                throw kiv::EKivError("bench: a text card was not stored");
     }
     PackDatastructure(path);
     return path;
@@ -199,7 +202,10 @@ void BM_PlainWindowStartToFirstPaint(benchmark::State& state) {
     const std::string path = MakeBenchDatastructure(card);
     ReportStarts(state, {g_self, "--plain-window", path});
 }
-BENCHMARK(BM_PlainWindowStartToFirstPaint)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_PlainWindowStartToFirstPaint)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
 // The plain window: the main window's parts (menus, a tool bar, three outline lists
 // beside a rich-text editor with the first card's text, a status bar), at the size of a
@@ -207,17 +213,21 @@ BENCHMARK(BM_PlainWindowStartToFirstPaint)->Unit(benchmark::kMillisecond)->UseMa
 int RunPlainWindow(int argc, char** argv) {
     KivApplication app(argc, argv);
     QMainWindow w;
-    for (const char* title : {"&File", "&Edit", "&Topic", "&Outline", "&View", "&Bookmarks", "&Tools", "&Help"}) {
+    for (const char* title :
+         {"&File", "&Edit", "&Topic", "&Outline", "&View", "&Bookmarks", "&Tools", "&Help"}) {
         QMenu* m = w.menuBar()->addMenu(QString::fromLatin1(title));
         for (int i = 0; i < 12; ++i) m->addAction(QStringLiteral("Command %1").arg(i + 1));
     }
     QToolBar* tools = w.addToolBar(QStringLiteral("Tools"));
     for (int i = 0; i < 24; ++i)
-        tools->addAction(w.style()->standardIcon(QStyle::StandardPixmap(QStyle::SP_FileIcon + i % 20)), QString());
+        tools->addAction(w.style()->standardIcon(
+                             QStyle::StandardPixmap(QStyle::SP_FileIcon + i % 20)),
+                         QString());
     auto* split = new QSplitter(&w);
     for (int p = 0; p < 3; ++p) {
         auto* t = new QTableWidget(20, 1, split);
-        for (int r = 0; r < 20; ++r) t->setItem(r, 0, new QTableWidgetItem(QStringLiteral("Topic %1").arg(r + 1)));
+        for (int r = 0; r < 20; ++r)
+            t->setItem(r, 0, new QTableWidgetItem(QStringLiteral("Topic %1").arg(r + 1)));
     }
     auto* edit = new QTextEdit(split);
     if (argc > 2) {
@@ -262,7 +272,8 @@ double UntilLaidOutAndPainted(QTextEdit* editor, PaintCounter& counter, int64_t 
     constexpr int64_t kQuiet = 150 * 1000000LL;
     auto snapshot = [editor] {
         const QTextDocument* d = editor->document();
-        return std::make_tuple(d, d->documentLayout()->documentSize(), editor->verticalScrollBar()->maximum());
+        return std::make_tuple(d, d->documentLayout()->documentSize(),
+                               editor->verticalScrollBar()->maximum());
     };
     auto last = snapshot();
     const int paintsBefore = counter.paints;
@@ -313,13 +324,17 @@ void TopicChange(benchmark::State& state, bool modified) {
         }
     }
     editor->viewport()->removeEventFilter(&counter);
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(card.size()) * (modified ? 2 : 1));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(card.size()) *
+                            (modified ? 2 : 1));
     StopWindow(f);
 }
 void BM_TopicChange100KB(benchmark::State& state) { TopicChange(state, false); }
 void BM_TopicChangeStoringAndLoading100KB(benchmark::State& state) { TopicChange(state, true); }
 BENCHMARK(BM_TopicChange100KB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
-BENCHMARK(BM_TopicChangeStoringAndLoading100KB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_TopicChangeStoringAndLoading100KB)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(10);
 
 // A plain QTextEdit of the same size loading the card's text, measured the same way.
 void BM_PlainQTextEditLoading100KB(benchmark::State& state) {
@@ -342,7 +357,10 @@ void BM_PlainQTextEditLoading100KB(benchmark::State& state) {
     editor.viewport()->removeEventFilter(&counter);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(card.size()));
 }
-BENCHMARK(BM_PlainQTextEditLoading100KB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_PlainQTextEditLoading100KB)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(10);
 
 // Only the bytes: the card read from the open card file.
 void BM_Read100KBTextCard(benchmark::State& state) {
@@ -370,13 +388,15 @@ BENCHMARK(BM_Read100KBTextCard)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (argc > 1 && std::strcmp(argv[1], "--plain-window") == 0) return kiv::RunPlainWindow(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--plain-window") == 0)
+        return kiv::RunPlainWindow(argc, argv);
 
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) return 2;
     kiv::g_self.assign(self, size_t(n));
-    std::string base = std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    std::string base =
+        std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
     std::string tmpl = base + "/kiv-bench-XXXXXX";
     if (!::mkdtemp(tmpl.data())) return 2;
     kiv::g_root = tmpl + "/";

@@ -13,7 +13,8 @@ using namespace kiv;
 namespace {
 
 struct ChainPair {
-    explicit ChainPair(int depth) : kiv(std::string(kRootHeaderSize, '\0')), dsc(std::string(4, '\0')) {
+    explicit ChainPair(int depth)
+        : kiv(std::string(kRootHeaderSize, '\0')), dsc(std::string(4, '\0')) {
         chain = test::AppendCloneChain(&kiv, &dsc, depth);
         WriteRootNest(&kiv, AppendNestBlock(&kiv, TItemArray{TNestItem{0, chain.Top}}));
     }
@@ -30,7 +31,8 @@ BENCHMARK(BM_DumpCloneChain)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicros
 void BM_OwnBranchCheckCloneChain(benchmark::State& state) {
     ChainPair p(int(state.range(0)));
     const TItemArray top{TNestItem{0, p.chain.Top}};
-    for (auto _ : state) benchmark::DoNotOptimize(NestInsideItems(&p.kiv, ReadRootNest(&p.kiv), top));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NestInsideItems(&p.kiv, ReadRootNest(&p.kiv), top));
 }
 BENCHMARK(BM_OwnBranchCheckCloneChain)->Arg(10)->Arg(20)->Arg(40)->Unit(benchmark::kMicrosecond);
 

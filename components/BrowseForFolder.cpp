@@ -10,12 +10,19 @@ namespace kiv {
 
 namespace {
 
-constexpr TBrowseFlag kAllFlags[] = {bf_BrowseForComputer, bf_BrowseForPrinter, bf_DontGoBelowDomain, bf_statustext,
-                                     bf_ReturnFSanceStors, bf_ReturnOnlyFSDIRS, bf_EditBox};
+constexpr TBrowseFlag kAllFlags[] = {bf_BrowseForComputer,
+                                     bf_BrowseForPrinter,
+                                     bf_DontGoBelowDomain,
+                                     bf_statustext,
+                                     bf_ReturnFSanceStors,
+                                     bf_ReturnOnlyFSDIRS,
+                                     bf_EditBox};
 
 QString Standard(QStandardPaths::StandardLocation l) { return QStandardPaths::writableLocation(l); }
 QString InHome(const char* rel) { return QDir::homePath() + QLatin1Char('/') + QLatin1String(rel); }
-QString InData(const char* rel) { return Standard(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + QLatin1String(rel); }
+QString InData(const char* rel) {
+    return Standard(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + QLatin1String(rel);
+}
 
 }  // namespace
 
@@ -46,7 +53,8 @@ QString SpecialFolderPath(TBrowseLocation location) {
     case bl_PERSONAL: return Standard(QStandardPaths::DocumentsLocation);
     case bl_PROGRAMS:
     case bl_STARTMENU: return Standard(QStandardPaths::ApplicationsLocation);
-    case bl_STARTUP: return Standard(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
+    case bl_STARTUP:
+        return Standard(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
     case bl_BITBUCKET: return InData("Trash/files");
     case bl_DRIVES: return QStringLiteral("/");
     case bl_FONTS: return Standard(QStandardPaths::FontsLocation);
@@ -68,18 +76,14 @@ TBrowseFlags TBrowseForFolder::Flags() const {
 
 void TBrowseForFolder::SetFlags(const TBrowseFlags& flags) {
     for (TBrowseFlag f : kAllFlags) {
-        if (flags.Has(f))
-            options_ |= BrowseFlagBit(f);
-        else
-            options_ &= ~BrowseFlagBit(f);
+        if (flags.Has(f)) options_ |= BrowseFlagBit(f);
+        else options_ &= ~BrowseFlagBit(f);
     }
 }
 
 QString TBrowseForFolder::ResolvedRoot() {
-    if (Root == bl_CUSTOM)
-        root_ = CustomRoot;
-    else if (Root != bl_STANDART)
-        root_ = SpecialFolderPath(Root);
+    if (Root == bl_CUSTOM) root_ = CustomRoot;
+    else if (Root != bl_STANDART) root_ = SpecialFolderPath(Root);
     return root_;
 }
 

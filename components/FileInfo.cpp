@@ -72,8 +72,8 @@ QString TFileInfo::GetAssociatedExe() const {
 
 bool TFileInfo::IsOwnExecutable() const {
     struct stat mine, self;
-    return StatOf(fileName_, mine) && ::stat("/proc/self/exe", &self) == 0 && mine.st_dev == self.st_dev &&
-           mine.st_ino == self.st_ino;
+    return StatOf(fileName_, mine) && ::stat("/proc/self/exe", &self) == 0 &&
+           mine.st_dev == self.st_dev && mine.st_ino == self.st_ino;
 }
 
 VersionResource TFileInfo::ReadResource() const {
@@ -81,7 +81,8 @@ VersionResource TFileInfo::ReadResource() const {
     // Only regular files: opening a FIFO would wait for a writer.
     if (!StatOf(fileName_, st) || !S_ISREG(st.st_mode)) return VersionResource({});
     try {
-        auto file = PosixBlockFile::Open(QFile::encodeName(fileName_).toStdString(), OpenMode::ReadOnly);
+        auto file =
+            PosixBlockFile::Open(QFile::encodeName(fileName_).toStdString(), OpenMode::ReadOnly);
         return VersionResource(FindVersionResource(*file));
     } catch (const EKivError&) {
         return VersionResource({});  // unreadable: no version, as for any other file
@@ -116,7 +117,8 @@ void TFileInfo::GetVersionInfo(TFileVersionInfo& Info) const {
     } else {
         const VersionResource resource = ReadResource();
         if (resource.Empty()) return;
-        for (const VersionString& s : kStrings) Info.*s.field = QString::fromStdString(resource.String(s.name));
+        for (const VersionString& s : kStrings)
+            Info.*s.field = QString::fromStdString(resource.String(s.name));
     }
     FixedFileInfo fixed;
     if (!GetFixedFileInfo(fixed)) return;
@@ -132,7 +134,8 @@ void TFileInfo::GetVersionInfo(TFileVersionInfo& Info) const {
 bool TFileInfo::IsFileInUse() const {
     if (fileName_.isEmpty()) return false;
     // Read access is enough to ask about locks; a file we may not open is not "in use".
-    const int fd = ::open(QFile::encodeName(fileName_).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::open(QFile::encodeName(fileName_).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
     bool locked = false;
     // Record locks: open-file-description locks and classic fcntl locks of any process.
@@ -142,10 +145,8 @@ bool TFileInfo::IsFileInUse() const {
     if (::fcntl(fd, F_OFD_GETLK, &probe) == 0) locked = probe.l_type != F_UNLCK;
     // flock locks live apart from record locks; the probe holds the lock only for a moment.
     if (!locked) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::flock(fd, LOCK_UN);
-        else
-            locked = errno == EWOULDBLOCK;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::flock(fd, LOCK_UN);
+        else locked = errno == EWOULDBLOCK;
     }
     ::close(fd);
     return locked;

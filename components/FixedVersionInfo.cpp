@@ -26,8 +26,16 @@ TFixedVersionInfo::TFixedVersionInfo(const FixedFileInfo& fixed)
       Build(uint16_t(fixed.FileVersionLS & 0xFFFF)) {}
 
 QString VersionText(const TFixedVersionInfo& v, bool buildStyle) {
-    return buildStyle ? QStringLiteral("%1.%2 (Build %3.%4)").arg(v.Major).arg(v.Minor).arg(v.Release).arg(v.Build)
-                      : QStringLiteral("%1.%2.%3.%4").arg(v.Major).arg(v.Minor).arg(v.Release).arg(v.Build);
+    return buildStyle ? QStringLiteral("%1.%2 (Build %3.%4)")
+                            .arg(v.Major)
+                            .arg(v.Minor)
+                            .arg(v.Release)
+                            .arg(v.Build)
+                      : QStringLiteral("%1.%2.%3.%4")
+                            .arg(v.Major)
+                            .arg(v.Minor)
+                            .arg(v.Release)
+                            .arg(v.Build);
 }
 
 QString FlaggedVersionText(const TFixedVersionInfo& v, bool buildStyle) {
@@ -38,7 +46,8 @@ QString FlaggedVersionText(const TFixedVersionInfo& v, bool buildStyle) {
     if (v.IsPrivate) words += QStringLiteral(" Private");
     const QString text = VersionText(v, buildStyle);
     if (words.isEmpty()) return text;
-    return text + QStringLiteral(" (") + words.trimmed() + (buildStyle ? QStringLiteral(")") : QStringLiteral(" build)"));
+    return text + QStringLiteral(" (") + words.trimmed() +
+           (buildStyle ? QStringLiteral(")") : QStringLiteral(" build)"));
 }
 
 QString FileVersionText(const QString& fileName, bool buildStyle) {

@@ -41,12 +41,9 @@ QString WithoutFoundry(const QString& family) {
 
 QString SelectedTextOf(QWidget* edit) {
     QString s;
-    if (auto* e = qobject_cast<QLineEdit*>(edit))
-        s = e->selectedText();
-    else if (auto* t = qobject_cast<QTextEdit*>(edit))
-        s = t->textCursor().selectedText();
-    else if (auto* p = qobject_cast<QPlainTextEdit*>(edit))
-        s = p->textCursor().selectedText();
+    if (auto* e = qobject_cast<QLineEdit*>(edit)) s = e->selectedText();
+    else if (auto* t = qobject_cast<QTextEdit*>(edit)) s = t->textCursor().selectedText();
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(edit)) s = p->textCursor().selectedText();
     // Paragraph and line separators of a selection spanning lines.
     s.replace(QChar(0x2029), QLatin1Char(' ')).replace(QChar(0x2028), QLatin1Char(' '));
     return s;
@@ -74,8 +71,9 @@ void RebuildSharedFontList() {
         const QString face = WithoutFoundry(family);
         if (!QFontDatabase::isPrivateFamily(family) && IsScalableFont(face)) names << face;
     }
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
     names.erase(std::unique(names.begin(), names.end(),
                             [](const QString& a, const QString& b) {
                                 return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -120,7 +118,8 @@ void TFontSizeComboBox::Rebuild() {
         } else {
             // A bitmap family: only its own sizes, ascending.
             const QString family = SubstituteFontName(fontName_);
-            QList<int> sizes = QFontDatabase::hasFamily(family) ? QFontDatabase::pointSizes(family) : QList<int>();
+            QList<int> sizes =
+                QFontDatabase::hasFamily(family) ? QFontDatabase::pointSizes(family) : QList<int>();
             std::sort(sizes.begin(), sizes.end());
             sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
             for (int size : sizes)
@@ -148,8 +147,8 @@ int TFontSizeComboBox::Size() const {
     int64_t v = 0;
     const std::string text = currentText().trimmed().toStdString();
     // Decimal digits only: "$10" and "0x10" are integers to the ini reader, not sizes.
-    const bool digits =
-        !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
     if (!digits || text.size() > 6 || !TryStrToInt(text, v) || v < 1 || v > kMaxFontSize) return 0;
     return int(v);
 }
@@ -212,7 +211,8 @@ class FontItemDelegate : public QStyledItemDelegate {
 public:
     explicit FontItemDelegate(TWPopOutFntCBox* box) : QStyledItemDelegate(box), box_(box) {}
 
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const bool selected = option.state & QStyle::State_Selected;
         const QRect& r = option.rect;
         p->save();
@@ -293,10 +293,13 @@ void TWPopOutFntCBox::SetPopUpHeight(int Value) {
     preview_->resize(popUpWidth_, popUpHeight_);
 }
 
-QPoint TWPopOutFntCBox::PreviewPosition(const QRect& boxOnScreen, const QSize& preview, const QRect& screen) {
+QPoint TWPopOutFntCBox::PreviewPosition(const QRect& boxOnScreen, const QSize& preview,
+                                        const QRect& screen) {
     QPoint at(boxOnScreen.x() + boxOnScreen.width(), boxOnScreen.y() + boxOnScreen.height());
-    if (at.x() + preview.width() > screen.x() + screen.width()) at.setX(boxOnScreen.x() - preview.width());
-    if (at.y() + preview.height() > screen.y() + screen.height()) at.setY(boxOnScreen.y() - preview.height());
+    if (at.x() + preview.width() > screen.x() + screen.width())
+        at.setX(boxOnScreen.x() - preview.width());
+    if (at.y() + preview.height() > screen.y() + screen.height())
+        at.setY(boxOnScreen.y() - preview.height());
     return at;
 }
 
@@ -310,7 +313,8 @@ void TWPopOutFntCBox::showPopup() {
     QComboBox::showPopup();
     if (OnDropDown) OnDropDown(this);
     const QRect box(mapToGlobal(QPoint(0, 0)), size());
-    const QRect screenRect = screen() ? screen()->geometry() : QRect(box.topLeft(), QSize(1 << 20, 1 << 20));
+    const QRect screenRect =
+        screen() ? screen()->geometry() : QRect(box.topLeft(), QSize(1 << 20, 1 << 20));
     preview_->move(PreviewPosition(box, preview_->size(), screenRect));
     Highlighted(currentIndex());
     preview_->show();

@@ -106,7 +106,8 @@ public:
 
     // Where the preview goes for a box at boxOnScreen: below its right corner, or to the
     // left of the box and above it where the screen ends.
-    static QPoint PreviewPosition(const QRect& boxOnScreen, const QSize& preview, const QRect& screen);
+    static QPoint PreviewPosition(const QRect& boxOnScreen, const QSize& preview,
+                                  const QRect& screen);
 
     void showPopup() override;
     void hidePopup() override;

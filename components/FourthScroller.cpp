@@ -20,8 +20,12 @@ QPixmap DrawHalf(bool forward, bool pressed, bool disabled) {
     pm.fill(toQColor(clBtnFace));
     QPainter p(&pm);
     const int w = pm.width(), h = pm.height();
-    auto hline = [&](int x1, int x2, int y, TColor c) { p.fillRect(x1, y, x2 - x1, 1, toQColor(c)); };
-    auto vline = [&](int x, int y1, int y2, TColor c) { p.fillRect(x, y1, 1, y2 - y1, toQColor(c)); };
+    auto hline = [&](int x1, int x2, int y, TColor c) {
+        p.fillRect(x1, y, x2 - x1, 1, toQColor(c));
+    };
+    auto vline = [&](int x, int y1, int y2, TColor c) {
+        p.fillRect(x, y1, 1, y2 - y1, toQColor(c));
+    };
     if (pressed) {
         hline(0, w, 0, clBtnShadow);
         vline(0, 0, h, clBtnShadow);

@@ -98,7 +98,11 @@ void TFourthTabList::Clear() {
 // ---- the strip ------------------------------------------------------------------------
 
 TFourthTabSet::TFourthTabSet(QWidget* parent)
-    : QWidget(parent), options_(this), margins_(this), tabs_(this), scroller_(new TFourthScroller(this)) {
+    : QWidget(parent),
+      options_(this),
+      margins_(this),
+      tabs_(this),
+      scroller_(new TFourthScroller(this)) {
     resize(185, 21);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);  // OnMouseMove fires without a button held
@@ -160,8 +164,9 @@ void TFourthTabSet::SetTabs(const QStringList& list) {
 bool TFourthTabSet::TabEnabled(int index) const {
     if (index < 0 || index >= tabs_.Count()) return true;
     const QString& caption = tabs_.items_[index];
-    return std::none_of(disabledTabs_.begin(), disabledTabs_.end(),
-                        [&](const QString& d) { return d.compare(caption, Qt::CaseInsensitive) == 0; });
+    return std::none_of(disabledTabs_.begin(), disabledTabs_.end(), [&](const QString& d) {
+        return d.compare(caption, Qt::CaseInsensitive) == 0;
+    });
 }
 
 void TFourthTabSet::SetTabIndex(int v) {
@@ -219,7 +224,8 @@ void TFourthTabSet::MeasureTab(int Index, int& TabWidth) {
 int TFourthTabSet::TabWidth(int index) {
     QFont f = font();
     if (options_.boldSelected_) f.setBold(true);
-    int w = QFontMetrics(f).horizontalAdvance(tabs_.items_[index]) + margins_.textLeft_ + margins_.textRight_;
+    int w = QFontMetrics(f).horizontalAdvance(tabs_.items_[index]) + margins_.textLeft_ +
+            margins_.textRight_;
     if (style_ == tsOwnerDraw) MeasureTab(index, w);
     return w;
 }

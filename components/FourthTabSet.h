@@ -145,12 +145,15 @@ public:
     };
 
     using TNotifyEvent = std::function<void(TFourthTabSet* Sender)>;
-    using TTabChangeEvent = std::function<void(TFourthTabSet* Sender, int NewTab, bool& AllowChange)>;
-    using TDrawTabEvent =
-        std::function<void(TFourthTabSet* Sender, QPainter& TabCanvas, const QRect& R, int Index, bool Selected)>;
+    using TTabChangeEvent =
+        std::function<void(TFourthTabSet* Sender, int NewTab, bool& AllowChange)>;
+    using TDrawTabEvent = std::function<void(TFourthTabSet* Sender, QPainter& TabCanvas,
+                                             const QRect& R, int Index, bool Selected)>;
     using TMeasureTabEvent = std::function<void(TFourthTabSet* Sender, int Index, int& TabWidth)>;
-    using TMouseEvent = std::function<void(TFourthTabSet* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
-    using TMouseMoveEvent = std::function<void(TFourthTabSet* Sender, TShiftState Shift, int X, int Y)>;
+    using TMouseEvent = std::function<void(TFourthTabSet* Sender, TMouseButton Button,
+                                           TShiftState Shift, int X, int Y)>;
+    using TMouseMoveEvent =
+        std::function<void(TFourthTabSet* Sender, TShiftState Shift, int X, int Y)>;
 
     // Tabs follow each other at their width plus this.
     static constexpr int kTabGap = 9;
@@ -263,11 +266,11 @@ private:
     int visibleTabs_ = 0;
     int tabHeight_ = 0;
     std::vector<TTabPos> positions_;
-    bool fixPending_ = false;    // bring the selected tab into view at the next layout
+    bool fixPending_ = false;  // bring the selected tab into view at the next layout
     bool layoutDirty_ = true;
     int layoutWidth_ = -1;
     bool inLayout_ = false;
-    int updateCount_ = 0;        // TFourthTabList::AddStrings paints once
+    int updateCount_ = 0;  // TFourthTabList::AddStrings paints once
     TFourthScroller* scroller_;
     QPointer<QMenu> popupMenu_;
     std::vector<std::pair<int, QChar>> accelerators_;  // shortcut id, its character

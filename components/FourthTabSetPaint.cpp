@@ -23,11 +23,16 @@ public:
         p_.fillRect(rect, toQColor(c));
     }
     // From (x1, y) up to, not including, x2.
-    void HLine(int x1, int x2, int y, TColor c) { Fill(std::min(x1, x2), y, std::max(x1, x2), y + 1, c); }
+    void HLine(int x1, int x2, int y, TColor c) {
+        Fill(std::min(x1, x2), y, std::max(x1, x2), y + 1, c);
+    }
     // From (x, y1) up to, not including, y2.
-    void VLine(int x, int y1, int y2, TColor c) { Fill(x, std::min(y1, y2), x + 1, std::max(y1, y2), c); }
+    void VLine(int x, int y1, int y2, TColor c) {
+        Fill(x, std::min(y1, y2), x + 1, std::max(y1, y2), c);
+    }
     // Centred across, against the edge line, clipped to its rectangle.
-    void Text(int l, int t, int r, int b, const QString& s, const QColor& color, const QFont& font) {
+    void Text(int l, int t, int r, int b, const QString& s, const QColor& color,
+              const QFont& font) {
         if (r <= l || b <= t) return;
         p_.setFont(font);
         p_.setPen(color);
@@ -89,19 +94,22 @@ void TFourthTabSet::Paint(QPainter& p, int bitmapHeight) {
         const QString& caption = tabs_.items_[index];
         if (index == tabIndex_) {
             c.Fill(L - 4, E - 1, L + W + 4, E - 1 + T, o.face_);
-            c.Text(L + margins_.textLeft_, E + margins_.textTop_, L + W, E - 1 + T, caption, fontColor, selectedFont);
+            c.Text(L + margins_.textLeft_, E + margins_.textTop_, L + W, E - 1 + T, caption,
+                   fontColor, selectedFont);
             c.VLine(L - 4, E, T + E - 1, o.highlight_);
             if (noFlat) c.VLine(L - 3, E, T + E - 1, o.light_);
             // Turned towards the light with toTop, away from it with toBottom.
             c.HLine(L - 3, L + W + 4, T + E - 1, top ? o.highlight_ : o.darkShadow_);
             c.VLine(L + W + 4, E, T + E - 1, o.darkShadow_);
-            if (o.flatStyle_ != fsFullFlat) c.HLine(L - 4, L + W + 4, T + E - 2, top ? o.light_ : o.shadow_);
+            if (o.flatStyle_ != fsFullFlat)
+                c.HLine(L - 4, L + W + 4, T + E - 2, top ? o.light_ : o.shadow_);
             if (noFlat) c.VLine(L + W + 3, E, T + E - 1, o.shadow_);
         } else {
             c.Text(L + margins_.textLeft_, E + margins_.textTop_, L + W, T + E - 1, caption,
                    toQColor(o.unselected_), font());
             if (firstDrawn && o.separatorOnSide_) c.VLine(L - 5, E + 3, E + T - 3, o.separator_);
-            if (index != lastEnabled || o.separatorOnSide_) c.VLine(L + W + 5, E + 3, E + T - 3, o.separator_);
+            if (index != lastEnabled || o.separatorOnSide_)
+                c.VLine(L + W + 5, E + 3, E + T - 3, o.separator_);
             c.HLine(L, L + W, E, closing);
         }
         firstDrawn = false;

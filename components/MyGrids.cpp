@@ -45,7 +45,8 @@ void TMyGrid<Base>::Unlock() {
         cursorSet_ = false;
         QApplication::restoreOverrideCursor();
     }
-    if (hadFocus_ && !this->IsActiveControl() && this->isVisible()) this->setFocus(Qt::OtherFocusReason);
+    if (hadFocus_ && !this->IsActiveControl() && this->isVisible())
+        this->setFocus(Qt::OtherFocusReason);
     hadFocus_ = false;
     nowUpdating_ = false;
 }
@@ -63,7 +64,8 @@ void TMyGrid<Base>::EndUpdate() {
 
 template <class Base>
 void TMyGrid<Base>::MouseUp(TCustomGrid::TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (this->GridState() == gsColSizing && this->SizingIndex() >= 0 && this->ColWidths(this->SizingIndex()) == -1)
+    if (this->GridState() == gsColSizing && this->SizingIndex() >= 0 &&
+        this->ColWidths(this->SizingIndex()) == -1)
         this->CancelMode();
     Base::MouseUp(Button, Shift, X, Y);
 }

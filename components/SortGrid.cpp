@@ -21,12 +21,9 @@ void TakeSortFormatsFromLocale() {
     const QString date = loc.dateFormat(QLocale::ShortFormat);
     const qsizetype d = date.indexOf('d'), m = date.indexOf('M'), y = date.indexOf('y');
     if (d >= 0 && m >= 0 && y >= 0) {
-        if (y < m && m < d)
-            f.DateOrder = TFormatSettings::doYMD;
-        else if (d < m)
-            f.DateOrder = TFormatSettings::doDMY;
-        else
-            f.DateOrder = TFormatSettings::doMDY;
+        if (y < m && m < d) f.DateOrder = TFormatSettings::doYMD;
+        else if (d < m) f.DateOrder = TFormatSettings::doDMY;
+        else f.DateOrder = TFormatSettings::doMDY;
     }
     for (QChar c : date)
         if (!c.isLetter() && c.unicode() < 0x80 && c != ' ') {
@@ -58,7 +55,8 @@ void RotateFormats(TFontList& list, int From, int To) {
 // Turns goAlwaysShowEditor off for the scope, and back on when it was on.
 class EditorAlwaysOff {
 public:
-    explicit EditorAlwaysOff(TCustomGrid* g) : g_(g), was_(g->Options().Contains(goAlwaysShowEditor)) {
+    explicit EditorAlwaysOff(TCustomGrid* g)
+        : g_(g), was_(g->Options().Contains(goAlwaysShowEditor)) {
         if (was_) g_->SetOptions(g_->Options() - goAlwaysShowEditor);
     }
     ~EditorAlwaysOff() {
@@ -205,7 +203,8 @@ TSortGrid::RowCopy TSortGrid::CopyRow(int ARow) const {
 void TSortGrid::WriteRow(int ARow, const RowCopy& Row) {
     const int n = ColCount();
     for (int c = 0; c <= n; ++c) SetCells(c, ARow, c < Row.texts.size() ? Row.texts[c] : QString());
-    for (int c = 0; c < n; ++c) SetObjects(c, ARow, size_t(c) < Row.objects.size() ? Row.objects[size_t(c)] : nullptr);
+    for (int c = 0; c < n; ++c)
+        SetObjects(c, ARow, size_t(c) < Row.objects.size() ? Row.objects[size_t(c)] : nullptr);
 }
 
 void TSortGrid::ClearRow(int ARow) {
@@ -311,7 +310,8 @@ void TSortGrid::SortByColumn(int ACol) {
             copies.push_back(CopyRow(r));
             auto& texts = rows[size_t(r - 1)];
             texts.reserve(size_t(ColCount()));
-            for (int c = 0; c < ColCount(); ++c) texts.push_back(copies.back().texts[c].toStdString());
+            for (int c = 0; c < ColCount(); ++c)
+                texts.push_back(copies.back().texts[c].toStdString());
         }
         std::vector<TFontSetting> formats(static_cast<size_t>(n));
         for (int r = 1; r <= n; ++r)
@@ -339,7 +339,8 @@ void TSortGrid::SortByColumn(int ACol) {
             const int from = order[size_t(j)];
             const int newRow = j + 1;
             WriteRow(newRow, copies[size_t(from)]);
-            if (size_t(newRow) < rowFormats_.size()) rowFormats_[size_t(newRow)] = formats[size_t(from)];
+            if (size_t(newRow) < rowFormats_.size())
+                rowFormats_[size_t(newRow)] = formats[size_t(from)];
             if (std::binary_search(wasSelected.begin(), wasSelected.end(), from + 1)) {
                 if (first) {
                     selectedRows_.clear();
@@ -526,7 +527,9 @@ void TSortGrid::MoveRow(int FromIndex, int ToIndex) {
     TCustomGrid::MoveRow(FromIndex, ToIndex);
 }
 
-void TSortGrid::MoveColumn(int FromIndex, int ToIndex) { TCustomGrid::MoveColumn(FromIndex, ToIndex); }
+void TSortGrid::MoveColumn(int FromIndex, int ToIndex) {
+    TCustomGrid::MoveColumn(FromIndex, ToIndex);
+}
 
 void TSortGrid::ExchangeRows(int ARow1, int ARow2) {
     if (ARow1 == ARow2) return;
@@ -544,12 +547,9 @@ void TSortGrid::ColumnMoved(int FromIndex, int ToIndex) {
     RotateFormats(colFormats_, FromIndex, ToIndex);
     SetModified(true);
     int& sc = sortOptions_.SortCol;
-    if (sc == FromIndex)
-        sc = ToIndex;
-    else if (FromIndex > ToIndex && sc >= ToIndex && sc < FromIndex)
-        ++sc;
-    else if (FromIndex < ToIndex && sc > FromIndex && sc <= ToIndex)
-        --sc;
+    if (sc == FromIndex) sc = ToIndex;
+    else if (FromIndex > ToIndex && sc >= ToIndex && sc < FromIndex) ++sc;
+    else if (FromIndex < ToIndex && sc > FromIndex && sc <= ToIndex) --sc;
     TMyStringGrid::ColumnMoved(FromIndex, ToIndex);
 }
 

@@ -92,18 +92,24 @@ class TSortGrid : public TMyStringGrid {
 public:
     using TSortNotify = std::function<void(TSortGrid* Sender)>;
     using TRowEvent = std::function<void(TSortGrid* Sender, int ARow)>;
-    using TSizeChangedEvent = std::function<void(TSortGrid* Sender, int OldColCount, int OldRowCount)>;
+    using TSizeChangedEvent =
+        std::function<void(TSortGrid* Sender, int OldColCount, int OldRowCount)>;
     using TGetCellFormatEvent =
         std::function<void(TSortGrid* Sender, int Col, int Row, TGridDrawState State,
-                           TFormatOptions& FormatOptions, bool& CheckBox, bool& Combobox, bool& Ellipsis)>;
+                           TFormatOptions& FormatOptions, bool& CheckBox, bool& Combobox,
+                           bool& Ellipsis)>;
     using TFilterEvent = std::function<void(const QStringList& ARows, bool& Accept)>;
-    using TGetSortStyleEvent = std::function<void(TSortGrid* Sender, int Col, TSortStyle& SortStyle)>;
-    using TCellValidateEvent = std::function<void(TSortGrid* Sender, int ACol, int ARow, const QString& OldValue,
-                                                  QString& NewValue, bool& Valid)>;
+    using TGetSortStyleEvent =
+        std::function<void(TSortGrid* Sender, int Col, TSortStyle& SortStyle)>;
+    using TCellValidateEvent =
+        std::function<void(TSortGrid* Sender, int ACol, int ARow, const QString& OldValue,
+                           QString& NewValue, bool& Valid)>;
     using TSetCheckedEvent = std::function<void(TSortGrid* Sender, int ACol, int ARow, bool State)>;
-    using TGetComboBoxEvent = std::function<void(TSortGrid* Sender, int ACol, int ARow, QStringList& Strs,
-                                                 int& Width, int& Height, bool& Sorted)>;
-    using TSetComboBoxEvent = std::function<void(TSortGrid* Sender, int ACol, int ARow, const QString& Str)>;
+    using TGetComboBoxEvent =
+        std::function<void(TSortGrid* Sender, int ACol, int ARow, QStringList& Strs, int& Width,
+                           int& Height, bool& Sorted)>;
+    using TSetComboBoxEvent =
+        std::function<void(TSortGrid* Sender, int ACol, int ARow, const QString& Str)>;
     using TCellEvent = std::function<void(TSortGrid* Sender, int ACol, int ARow)>;
     using TBeginSortEvent = std::function<void(TSortGrid* Sender, int& ACol)>;
     using TEndSortEvent = std::function<void(TSortGrid* Sender, int ACol)>;
@@ -329,7 +335,8 @@ private:
 
 // A header text that fits Available pixels: its last two characters become "..", then the
 // character before the dots goes while it is still too wide and at least 4 long.
-QString ShortenHeaderText(const QString& Text, int Available, const std::function<int(const QString&)>& Width);
+QString ShortenHeaderText(const QString& Text, int Available,
+                          const std::function<int(const QString&)>& Width);
 // A row format from its text "font colour,bold,italic,underline,background colour" (colours
 // as names or numbers, "1" = on); false, and no format, when it does not read.
 bool ParseRowFormat(const QString& Text, TFontSetting& Format);

@@ -15,8 +15,8 @@ namespace kiv {
 
 namespace {
 bool IsNavigationKey(Word k) {
-    return k == VK_UP || k == VK_DOWN || k == VK_LEFT || k == VK_RIGHT || k == VK_HOME || k == VK_END ||
-           k == VK_PRIOR || k == VK_NEXT;
+    return k == VK_UP || k == VK_DOWN || k == VK_LEFT || k == VK_RIGHT || k == VK_HOME ||
+           k == VK_END || k == VK_PRIOR || k == VK_NEXT;
 }
 }  // namespace
 
@@ -89,9 +89,11 @@ void TSortGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
     downPoint_ = QPoint(X, Y);
     dragPending_ = false;
     if (IsActiveControl()) ValidateEdit();
-    const bool plain = !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssDouble);
+    const bool plain =
+        !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssDouble);
     const bool dataCell = hit.X >= 0 && hit.Y >= 1;
-    if (multiSelect_ && !EditorMode() && Button == mbLeft && dataCell && !Shift.Contains(ssDouble)) {
+    if (multiSelect_ && !EditorMode() && Button == mbLeft && dataCell &&
+        !Shift.Contains(ssDouble)) {
         const bool passOn = Options().Contains(goRangeSelect) && Shift.Contains(ssShift);
         if (!passOn) {
             if (!RowSelected(hit.Y) && plain) {
@@ -122,7 +124,8 @@ void TSortGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
         DropDown(hit.X, hit.Y);
     } else if (f.Ellipsis) {
         const QRect r = CellRect(hit.X, hit.Y);
-        if (X >= r.left() + ColWidths(hit.X) - 16 && OnSetEllipsis) OnSetEllipsis(this, hit.X, hit.Y);
+        if (X >= r.left() + ColWidths(hit.X) - 16 && OnSetEllipsis)
+            OnSetEllipsis(this, hit.X, hit.Y);
     }
 }
 
@@ -161,13 +164,13 @@ void TSortGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     const QRect r = CellRect(hit.X, 0);
     const int left = r.left(), right = r.left() + ColWidths(hit.X);
     if (X - left <= 5 || right - X <= 5) return;
-    if (Button == mbRight)
-        sortOptions_.SortDirection = sdDescending;
+    if (Button == mbRight) sortOptions_.SortDirection = sdDescending;
     else if (Button == mbLeft)
         sortOptions_.SortDirection =
-            hit.X == sortOptions_.SortCol && sortOptions_.SortDirection == sdAscending ? sdDescending : sdAscending;
-    else
-        return;
+            hit.X == sortOptions_.SortCol && sortOptions_.SortDirection == sdAscending
+                ? sdDescending
+                : sdAscending;
+    else return;
     downRow_ = -1;
     SortByColumn(hit.X);
 }
@@ -179,10 +182,8 @@ void TSortGrid::DblClick() {
         const int x = downPoint_.x();
         const int left = r.left(), right = r.left() + ColWidths(hit.X);
         if (x - left <= 5 || right - x <= 5) {
-            if (std::abs(right - x) <= 3)
-                AutoSizeCol(hit.X);
-            else if (hit.X > 0 && std::abs(x - left) <= 3)
-                AutoSizeCol(hit.X - 1);
+            if (std::abs(right - x) <= 3) AutoSizeCol(hit.X);
+            else if (hit.X > 0 && std::abs(x - left) <= 3) AutoSizeCol(hit.X - 1);
         }
     }
     TMyStringGrid::DblClick();
@@ -221,17 +222,14 @@ void TSortGrid::contextMenuEvent(QContextMenuEvent* e) {
 
 void TSortGrid::keyPressEvent(QKeyEvent* e) {
     // Space on a check-box, list or ellipsis cell uses the cell; it types nothing.
-    if (e->key() == Qt::Key_Space && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !EditorMode() &&
-        Row() >= 1) {
+    if (e->key() == Qt::Key_Space && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+        !EditorMode() && Row() >= 1) {
         const TCellFormat f = GetCellFormat(Col(), Row());
         if (f.CheckBox || f.Combobox || f.Ellipsis) {
             e->accept();
-            if (f.CheckBox)
-                SetChecked(Col(), Row(), !IsChecked(Col(), Row()));
-            else if (f.Combobox)
-                DropDown(Col(), Row());
-            else if (OnSetEllipsis)
-                OnSetEllipsis(this, Col(), Row());
+            if (f.CheckBox) SetChecked(Col(), Row(), !IsChecked(Col(), Row()));
+            else if (f.Combobox) DropDown(Col(), Row());
+            else if (OnSetEllipsis) OnSetEllipsis(this, Col(), Row());
             return;
         }
     }
@@ -240,13 +238,12 @@ void TSortGrid::keyPressEvent(QKeyEvent* e) {
 
 void TSortGrid::KeyDown(Word& Key, TShiftState Shift) {
     if (Key == VK_TAB) tabDown_ = true;
-    if (extendedKeys_ && !EditorMode() && Shift.Contains(ssCtrl) && (Key == VK_INSERT || Key == VK_DELETE)) {
+    if (extendedKeys_ && !EditorMode() && Shift.Contains(ssCtrl) &&
+        (Key == VK_INSERT || Key == VK_DELETE)) {
         const bool cols = Shift.Contains(ssShift);
         if (Key == VK_INSERT) {
-            if (cols)
-                InsertColumn(Col());
-            else
-                InsertRow(Row());
+            if (cols) InsertColumn(Col());
+            else InsertRow(Row());
         } else if (cols) {
             if (ColCount() >= 2) DeleteColumn(Col());
         } else if (RowCount() >= 3) {
@@ -260,14 +257,13 @@ void TSortGrid::KeyDown(Word& Key, TShiftState Shift) {
             SetOptions(Options() | goRangeSelect);
             ClearSelection();
         }
-        if (anchors_.empty())
-            anchors_.push_back(Row());
-        else
-            anchors_[0] = Row();
+        if (anchors_.empty()) anchors_.push_back(Row());
+        else anchors_[0] = Row();
     }
     const int oldRow = Row();
     TMyStringGrid::KeyDown(Key, Shift);
-    if (Row() != oldRow && IsNavigationKey(Key) && !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl)) {
+    if (Row() != oldRow && IsNavigationKey(Key) && !Shift.Contains(ssShift) &&
+        !Shift.Contains(ssCtrl)) {
         SelectOnly(Row());
         if (OnRowSelected) OnRowSelected(this);
     }
@@ -379,7 +375,8 @@ bool TSortGrid::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::FocusOut: {
             // Another window's activation or a popup does not leave the list.
             const Qt::FocusReason why = static_cast<QFocusEvent*>(e)->reason();
-            if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) CloseDropDown(true);
+            if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason)
+                CloseDropDown(true);
             break;
         }
         case QEvent::MouseButtonRelease:

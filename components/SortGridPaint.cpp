@@ -60,7 +60,8 @@ QPixmap SortGridBitmap(const char* Name) {
     if (name == "COMBOBOX") {
         QPixmap pm = MakeButton(16, 16);
         QPainter p(&pm);
-        for (int y = 0; y < 4; ++y) p.fillRect(QRect(4 + y, 6 + y, 8 - 2 * y, 1), toQColor(clBtnText));
+        for (int y = 0; y < 4; ++y)
+            p.fillRect(QRect(4 + y, 6 + y, 8 - 2 * y, 1), toQColor(clBtnText));
         return pm;
     }
     if (name == "ELLIPSIS") {
@@ -72,7 +73,8 @@ QPixmap SortGridBitmap(const char* Name) {
     return QPixmap();
 }
 
-QString ShortenHeaderText(const QString& Text, int Available, const std::function<int(const QString&)>& Width) {
+QString ShortenHeaderText(const QString& Text, int Available,
+                          const std::function<int(const QString&)>& Width) {
     if (Width(Text) <= Available) return Text;
     QString t = Text.size() >= 2 ? Text.left(Text.size() - 2) + ".." : QStringLiteral("..");
     while (Width(t) > Available && t.size() >= 4) t.remove(t.size() - 3, 1);
@@ -122,13 +124,16 @@ TCellFormat TSortGrid::GetCellFormat(int ACol, int ARow) {
         break;
     default: o.HighlightColor = o.ShadowColor = clWindow; break;
     }
-    if (OnGetCellFormat) OnGetCellFormat(this, ACol, ARow, state, o, f.CheckBox, f.Combobox, f.Ellipsis);
+    if (OnGetCellFormat)
+        OnGetCellFormat(this, ACol, ARow, state, o, f.CheckBox, f.Combobox, f.Ellipsis);
     return f;
 }
 
 int TSortGrid::HeaderTextShift(int ACol) const { return SortArrowShown(ACol) ? 11 : 0; }
 
-bool TSortGrid::SortArrowShown(int ACol) const { return sortOptions_.CanSort && ACol == sortOptions_.SortCol; }
+bool TSortGrid::SortArrowShown(int ACol) const {
+    return sortOptions_.CanSort && ACol == sortOptions_.SortCol;
+}
 
 // ---- Drawing ----
 
@@ -146,14 +151,16 @@ void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState 
     bool bold = o.Font.Bold, italic = o.Font.Italic, underline = o.Font.Underline;
     if (ARow >= 1) {
         const TGridRect sel = Selection();
-        const bool inRange = Options().Contains(goRangeSelect) && ARow >= sel.Top && ARow <= sel.Bottom;
+        const bool inRange =
+            Options().Contains(goRangeSelect) && ARow >= sel.Top && ARow <= sel.Bottom;
         const bool multi = multiSelect_ && RowSelected(ARow) && !Options().Contains(goEditing);
         TFontSetting rowFormat;
         const bool hasRowFormat = ParseRowFormat(Cells(ColCount(), ARow), rowFormat);
         if (inRange || multi) {
             brush = clHighlight;
             ink = clHighlightText;
-        } else if (!hasRowFormat && size_t(ACol) < colFormats_.size() && colFormats_[size_t(ACol)].InUse) {
+        } else if (!hasRowFormat && size_t(ACol) < colFormats_.size() &&
+                   colFormats_[size_t(ACol)].InUse) {
             const TFontSetting& c = colFormats_[size_t(ACol)];
             brush = c.BackgroundColor;
             ink = c.FontColor;
@@ -184,39 +191,38 @@ void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState 
     const bool sortedHeader = ARow == 0 && SortArrowShown(ACol);
     if (ARow == 0) {
         const int avail = ColWidths(ACol) - 1 - (sortedHeader ? 11 : 0);
-        text = ShortenHeaderText(text, avail, [&fm](const QString& s) { return fm.horizontalAdvance(s); });
+        text = ShortenHeaderText(text, avail,
+                                 [&fm](const QString& s) { return fm.horizontalAdvance(s); });
     }
     if (!cf.CheckBox && !o.HideText && !text.isEmpty()) {
         const int tw = fm.horizontalAdvance(text), th = fm.height();
         int x = 2, y = 2;
-        if (o.AlignmentHorz == taRightJustify)
-            x = cw - tw - 2;
-        else if (o.AlignmentHorz == taCenter)
-            x = (cw - tw) / 2;
-        if (o.AlignmentVert == taBottomJustify)
-            y = ch - th - 3;
-        else if (o.AlignmentVert == taMiddle)
-            y = (ch - th) / 2;
+        if (o.AlignmentHorz == taRightJustify) x = cw - tw - 2;
+        else if (o.AlignmentHorz == taCenter) x = (cw - tw) / 2;
+        if (o.AlignmentVert == taBottomJustify) y = ch - th - 3;
+        else if (o.AlignmentVert == taMiddle) y = (ch - th) / 2;
         if (sortedHeader) x += 11;
         p->drawText(QPoint(ARect.left() + x, ARect.top() + y + fm.ascent()), text);
     }
     if (sortedHeader) {
         const QPixmap& arrow = sortOptions_.SortDirection == sdAscending ? arrowUp_ : arrowDown_;
         const int w = std::min(8, cw - 3);
-        if (w > 0) p->drawPixmap(QRect(ARect.left() + 3, ARect.top() + RowHeights(0) / 2 - 4, w, 7), arrow);
+        if (w > 0)
+            p->drawPixmap(QRect(ARect.left() + 3, ARect.top() + RowHeights(0) / 2 - 4, w, 7),
+                          arrow);
     }
     if (cf.CheckBox) {
         const QPixmap box = SortGridBitmap(IsChecked(ACol, ARow) ? "CHECKED" : "UNCHECKED");
         const int w = std::min(10, cw - 1);
         if (w > 0)
-            p->drawPixmap(QRect(ARect.left() + (cw - w) / 2, ARect.top() + RowHeights(ARow) / 2 - 5, w, 10), box);
+            p->drawPixmap(QRect(ARect.left() + (cw - w) / 2, ARect.top() + RowHeights(ARow) / 2 - 5,
+                                w, 10),
+                          box);
     }
     const bool currentRow = ARow == Row() && ARow >= 1;
     const char* button = nullptr;
-    if (cf.Combobox && currentRow && (ACol == Col() || EditorMode()))
-        button = "COMBOBOX";
-    else if (cf.Ellipsis && currentRow && ACol != Col())
-        button = "ELLIPSIS";
+    if (cf.Combobox && currentRow && (ACol == Col() || EditorMode())) button = "COMBOBOX";
+    else if (cf.Ellipsis && currentRow && ACol != Col()) button = "ELLIPSIS";
     if (button) {
         const int w = std::min(16, cw);
         p->drawPixmap(QRect(ARect.right() + 1 - w, ARect.top(), w, ch), SortGridBitmap(button));
@@ -265,17 +271,20 @@ void TSortGrid::AutoSizeCol(int ACol, bool ResizeHidden) {
         if (r == 0 && SortArrowShown(ACol)) w += 12;
         widest = std::max(widest, w);
     }
-    SetColWidths(ACol, any ? widest + fm.horizontalAdvance(QStringLiteral("X")) : fm.horizontalAdvance(QStringLiteral("xx")));
+    SetColWidths(ACol, any ? widest + fm.horizontalAdvance(QStringLiteral("X"))
+                           : fm.horizontalAdvance(QStringLiteral("xx")));
 }
 
 void TSortGrid::UpdateProportionalScrollBars() {
     if (!proportionalScrollBars_) return;
     QScrollBar* v = verticalScrollBar();
     const double vr = double(v->maximum() - v->minimum() + 1);
-    v->setPageStep(std::max<int>(1, int(RoundHalfEven((VisibleRowCount() + 1) / double(std::max(1, RowCount())) * vr))));
+    v->setPageStep(std::max<int>(1, int(RoundHalfEven((VisibleRowCount() + 1) /
+                                                      double(std::max(1, RowCount())) * vr))));
     QScrollBar* h = horizontalScrollBar();
     const double hr = double(h->maximum() - h->minimum() + 1);
-    h->setPageStep(std::max<int>(1, int(RoundHalfEven(VisibleColCount() / double(std::max(1, ColCount())) * hr))));
+    h->setPageStep(std::max<int>(1, int(RoundHalfEven(VisibleColCount() /
+                                                      double(std::max(1, ColCount())) * hr))));
 }
 
 void TSortGrid::FillLastColumn() {

@@ -13,9 +13,10 @@ namespace {
 class SystemTrayBackend : public TTrayIconBackend {
 public:
     SystemTrayBackend() {
-        QObject::connect(&icon_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason r) {
-            if (OnActivated) GuardCall([&] { OnActivated(r); });
-        });
+        QObject::connect(&icon_, &QSystemTrayIcon::activated,
+                         [this](QSystemTrayIcon::ActivationReason r) {
+                             if (OnActivated) GuardCall([&] { OnActivated(r); });
+                         });
     }
 
     bool Add(const QIcon& icon, const QString& tip) override {
@@ -52,7 +53,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TTrayIconBackend> MakeSystemTrayBackend() { return std::make_unique<SystemTrayBackend>(); }
+std::unique_ptr<TTrayIconBackend> MakeSystemTrayBackend() {
+    return std::make_unique<SystemTrayBackend>();
+}
 
 TTrayIcon::TTrayIcon(QObject* owner, std::unique_ptr<TTrayIconBackend> backend)
     : QObject(owner), backend_(backend ? std::move(backend) : MakeSystemTrayBackend()) {
@@ -72,7 +75,8 @@ bool TTrayIcon::Add() {
     // The tooltip is given again once the icon stands, for an owner that sets it only
     // after activating the icon.
     if (toolTip_.isEmpty())
-        QMetaObject::invokeMethod(this, [this] { SetToolTip(toolTip_); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { SetToolTip(toolTip_); }, Qt::QueuedConnection);
     return ok;
 }
 
@@ -115,8 +119,7 @@ void TTrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
         if (OnRightClick) OnRightClick(this, mbRight, TShiftState(), at.x(), at.y());
         break;
     }
-    default:
-        break;  // the middle button and unknown reasons
+    default: break;  // the middle button and unknown reasons
     }
 }
 

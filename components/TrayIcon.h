@@ -41,14 +41,16 @@ class TTrayIcon : public QObject {
 public:
     enum TMouseButton { mbLeft, mbRight, mbMiddle };
     using TNotifyEvent = std::function<void(TTrayIcon* Sender)>;
-    using TMouseEvent = std::function<void(TTrayIcon* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+    using TMouseEvent = std::function<void(TTrayIcon* Sender, TMouseButton Button,
+                                           TShiftState Shift, int X, int Y)>;
 
     // The longest tooltip: the notification record's tip field holds 63 characters and
     // its terminator.
     static constexpr int kMaxToolTip = 62;
 
     // Without a backend the desktop's tray is used.
-    explicit TTrayIcon(QObject* owner = nullptr, std::unique_ptr<TTrayIconBackend> backend = nullptr);
+    explicit TTrayIcon(QObject* owner = nullptr,
+                       std::unique_ptr<TTrayIconBackend> backend = nullptr);
     ~TTrayIcon() override;
 
     bool Active() const { return active_; }
@@ -62,9 +64,9 @@ public:
     QMenu* PopupMenu() const;
     void SetPopupMenu(QMenu* menu);
 
-    TNotifyEvent OnClick;       // left button released on the icon
-    TNotifyEvent OnDblClick;    // left button double click
-    TMouseEvent OnRightClick;   // right button released: after the popup menu opens
+    TNotifyEvent OnClick;      // left button released on the icon
+    TNotifyEvent OnDblClick;   // left button double click
+    TMouseEvent OnRightClick;  // right button released: after the popup menu opens
 
     TTrayIconBackend& Backend() { return *backend_; }
 

@@ -55,7 +55,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     lblVersion->setFont(big);
     lblBuild = new QLabel(this);
     lblBuild->setObjectName(QStringLiteral("lblBuild"));
-    lblBuild->setText(BuildLabel(FileFlaggedVersionText(QCoreApplication::applicationFilePath(), true)));
+    lblBuild->setText(
+        BuildLabel(FileFlaggedVersionText(QCoreApplication::applicationFilePath(), true)));
     names->addWidget(lblVersion);
     names->addWidget(lblBuild);
     head->addLayout(names, 1);
@@ -77,7 +78,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     lblEmail = LinkLabel(QString::fromLatin1(kEmail), "lblEmail", this);
     lblLatest = LinkLabel(QStringLiteral("Get the latest version"), "lblLatest", this);
     auto* links = new QHBoxLayout;
-    for (QLabel* l : {static_cast<QLabel*>(lblWebSite), static_cast<QLabel*>(lblEmail), static_cast<QLabel*>(lblLatest)}) {
+    for (QLabel* l : {static_cast<QLabel*>(lblWebSite), static_cast<QLabel*>(lblEmail),
+                      static_cast<QLabel*>(lblLatest)}) {
         l->installEventFilter(this);
         links->addWidget(l);
     }
@@ -112,7 +114,8 @@ void TfrmAbout::lblLatestClick() {
 }
 
 bool TfrmAbout::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+    if (e->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         GuardCall([&] {
             if (watched == lblWebSite) lblWebSiteClick();
             else if (watched == lblEmail) lblEmailClick();

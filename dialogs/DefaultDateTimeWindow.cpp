@@ -32,7 +32,8 @@ TfrmDefaultDateTime::TfrmDefaultDateTime(QWidget* parent) : QDialog(parent) {
     top->addLayout(buttons);
     connect(btnOK, &QPushButton::clicked, this, [this] { GuardCall([this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(lbxDateTime, &QListWidget::itemDoubleClicked, this, [this] { GuardCall([this] { btnOKClick(); }); });
+    connect(lbxDateTime, &QListWidget::itemDoubleClicked, this,
+            [this] { GuardCall([this] { btnOKClick(); }); });
 }
 
 void TfrmDefaultDateTime::FillList() {

@@ -34,7 +34,9 @@ W* Named(W* w, const char* name) {
     return w;
 }
 
-std::string LocalPath(const QString& text) { return QFile::encodeName(text.trimmed()).toStdString(); }
+std::string LocalPath(const QString& text) {
+    return QFile::encodeName(text.trimmed()).toStdString();
+}
 
 }  // namespace
 
@@ -49,15 +51,19 @@ TfrmFilesRegistration::TfrmFilesRegistration(QWidget* parent)
 
 TfrmFilesRegistration::~TfrmFilesRegistration() = default;
 
-void TfrmFilesRegistration::SetFolderSource(std::unique_ptr<TFolderSource> source) { source_ = std::move(source); }
+void TfrmFilesRegistration::SetFolderSource(std::unique_ptr<TFolderSource> source) {
+    source_ = std::move(source);
+}
 
 void TfrmFilesRegistration::BuildComponents() {
     auto* root = new QVBoxLayout(this);
 
-    auto* info = Named(new QLabel(QStringLiteral("You can automatically register and link up to 50,000 files and folders as "
-                                                 "individual topics.  Press F1 for detailed information on this function."),
-                                  this),
-                       "lblInfo");
+    auto* info = Named(
+        new QLabel(QStringLiteral(
+                       "You can automatically register and link up to 50,000 files and folders as "
+                       "individual topics.  Press F1 for detailed information on this function."),
+                   this),
+        "lblInfo");
     info->setWordWrap(true);
     root->addWidget(info);
 
@@ -72,9 +78,11 @@ void TfrmFilesRegistration::BuildComponents() {
 
     auto* options = new QHBoxLayout;
     auto* checks = new QVBoxLayout;
-    cbxWithSubDirs = Named(new QCheckBox(QStringLiteral("Include Sub-folders"), this), "cbxWithSubDirs");
+    cbxWithSubDirs =
+        Named(new QCheckBox(QStringLiteral("Include Sub-folders"), this), "cbxWithSubDirs");
     cbxWithSubDirs->setChecked(true);
-    cbxHtmlTitles = Named(new QCheckBox(QStringLiteral("Use HTML page titles"), this), "cbxHtmlTitles");
+    cbxHtmlTitles =
+        Named(new QCheckBox(QStringLiteral("Use HTML page titles"), this), "cbxHtmlTitles");
     checks->addWidget(cbxWithSubDirs);
     checks->addWidget(cbxHtmlTitles);
     checks->addStretch(1);
@@ -84,10 +92,12 @@ void TfrmFilesRegistration::BuildComponents() {
     auto* types = new QGridLayout(gbFileTypes);
     rbAllFiles = Named(new QRadioButton(QStringLiteral("All types"), gbFileTypes), "rbAllFiles");
     rbAllFiles->setChecked(true);
-    rbSelectedFiles = Named(new QRadioButton(QStringLiteral("Selected types"), gbFileTypes), "rbSelectedFiles");
+    rbSelectedFiles =
+        Named(new QRadioButton(QStringLiteral("Selected types"), gbFileTypes), "rbSelectedFiles");
     edtFileTypes = Named(new QLineEdit(gbFileTypes), "edtFileTypes");
     lblExample = Named(new QLabel(QStringLiteral("example"), gbFileTypes), "lblExample");
-    lblExampleTypes = Named(new QLabel(QStringLiteral("txt,doc,htm,html"), gbFileTypes), "lblExampleTypes");
+    lblExampleTypes =
+        Named(new QLabel(QStringLiteral("txt,doc,htm,html"), gbFileTypes), "lblExampleTypes");
     types->addWidget(rbAllFiles, 0, 0, 1, 2);
     types->addWidget(rbSelectedFiles, 1, 0);
     types->addWidget(edtFileTypes, 1, 1);
@@ -111,7 +121,8 @@ void TfrmFilesRegistration::BuildComponents() {
 
     auto* buttons = new QHBoxLayout;
     btnTestDir = Named(new QPushButton(QStringLiteral("- Scan Now -"), this), "btnTestDir");
-    btnRegisterFiles = Named(new QPushButton(QStringLiteral("- Register files -"), this), "btnRegisterFiles");
+    btnRegisterFiles =
+        Named(new QPushButton(QStringLiteral("- Register files -"), this), "btnRegisterFiles");
     btnStop = Named(new QPushButton(QStringLiteral("- Stop -"), this), "btnStop");
     btnStop->setEnabled(false);
     btnClose = Named(new QPushButton(QStringLiteral("- Close -"), this), "btnClose");
@@ -122,7 +133,8 @@ void TfrmFilesRegistration::BuildComponents() {
     root->addLayout(buttons);
 
     const auto on = [this](QAbstractButton* b, void (TfrmFilesRegistration::*handler)()) {
-        connect(b, &QAbstractButton::clicked, this, [this, handler] { GuardCall([this, handler] { (this->*handler)(); }); });
+        connect(b, &QAbstractButton::clicked, this,
+                [this, handler] { GuardCall([this, handler] { (this->*handler)(); }); });
     };
     on(btnSetDir, &TfrmFilesRegistration::btnSetDirClick);
     on(btnTestDir, &TfrmFilesRegistration::btnTestDirClick);
@@ -132,7 +144,8 @@ void TfrmFilesRegistration::BuildComponents() {
     on(rbAllFiles, &TfrmFilesRegistration::rbAllFilesClick);
     on(rbSelectedFiles, &TfrmFilesRegistration::rbAllFilesClick);
     on(cbxWithSubDirs, &TfrmFilesRegistration::cbxWithSubDirsClick);
-    connect(edtPath, &QLineEdit::textEdited, this, [this] { GuardCall([this] { edtPathChange(); }); });
+    connect(edtPath, &QLineEdit::textEdited, this,
+            [this] { GuardCall([this] { edtPathChange(); }); });
 }
 
 // ---- handlers ----
@@ -165,12 +178,13 @@ void TfrmFilesRegistration::btnSetDirClick() {
     lblRegistered->setText(QStringLiteral("0"));
     btnRegisterFiles->setEnabled(false);
     btnTestDir->setEnabled(false);
-    MessageDlg(QStringLiteral("This object can't be initial forlder, please select another one"), MsgType::Error,
-               MsgButtons::OK);
+    MessageDlg(QStringLiteral("This object can't be initial forlder, please select another one"),
+               MsgType::Error, MsgButtons::OK);
 }
 
 void TfrmFilesRegistration::BuildTypeList() {
-    types_ = rbSelectedFiles->isChecked() ? ParseFileTypes(edtFileTypes->text().toStdString()) : std::vector<std::string>{};
+    types_ = rbSelectedFiles->isChecked() ? ParseFileTypes(edtFileTypes->text().toStdString())
+                                          : std::vector<std::string>{};
 }
 
 TRegistrationOptions TfrmFilesRegistration::Options() const {
@@ -197,14 +211,14 @@ TRegistrationHooks TfrmFilesRegistration::Hooks() {
 void TfrmFilesRegistration::Busied(const std::function<void()>& work) {
     FlagGuard busy(busy_);
     CursorGuard hourGlass;
-    if (RunBusy)
-        RunBusy(work);
-    else
-        work();
+    if (RunBusy) RunBusy(work);
+    else work();
 }
 
 void TfrmFilesRegistration::ShowSkipped(int skipped) {
-    lblSkipped->setText(QStringLiteral("Skipped folders (unreadable, or leading back into the tree): %1").arg(skipped));
+    lblSkipped->setText(
+        QStringLiteral("Skipped folders (unreadable, or leading back into the tree): %1")
+            .arg(skipped));
     lblSkipped->setVisible(skipped > 0);
 }
 
@@ -241,20 +255,24 @@ void TfrmFilesRegistration::btnRegisterFilesClick() {
     const int n = Scan(stopped);
     if (stopped) return;
     if (n == 0) {
-        MessageDlg(QStringLiteral("No files were found to register."), MsgType::Information, MsgButtons::OK);
+        MessageDlg(QStringLiteral("No files were found to register."), MsgType::Information,
+                   MsgButtons::OK);
         return;
     }
     if (n > kMaxRegisteredEntries) {
-        MessageDlg(QStringLiteral("Can't register! Too many found files, please select another folder."), MsgType::Warning,
-                   MsgButtons::OK);
+        MessageDlg(QStringLiteral(
+                       "Can't register! Too many found files, please select another folder."),
+                   MsgType::Warning, MsgButtons::OK);
         btnRegisterFiles->setEnabled(false);
         return;
     }
     if (n > kAskAboveEntries &&
-        MessageDlg(QStringLiteral("Alert! It was found %1 files, you may conceivably experience file management "
-                                  "difficulties if you link this number of files.\r\nDo you want to proceed in any case?")
-                       .arg(n),
-                   MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
+        MessageDlg(
+            QStringLiteral(
+                "Alert! It was found %1 files, you may conceivably experience file management "
+                "difficulties if you link this number of files.\r\nDo you want to proceed in any case?")
+                .arg(n),
+            MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
         return;
     TKivStringGrid* grid = CurrentGrid ? CurrentGrid() : nullptr;
     if (!grid || !grid->Nester || !grid->Nester->NestFile() || !grid->Nester->CardFile()) return;
@@ -283,9 +301,13 @@ void TfrmFilesRegistration::btnRegisterFilesClick() {
             ShowSkipped(skipped);
         });
     }
-    QString done = QStringLiteral("Auto-registration complete.  %1 new topics were created.").arg(registered);
+    QString done =
+        QStringLiteral("Auto-registration complete.  %1 new topics were created.").arg(registered);
     if (skipped > 0)
-        done += QStringLiteral("\r\n%1 folders were skipped: they could not be read, or led back into the tree.").arg(skipped);
+        done +=
+            QStringLiteral(
+                "\r\n%1 folders were skipped: they could not be read, or led back into the tree.")
+                .arg(skipped);
     MessageDlg(done, MsgType::Information, MsgButtons::OK);
 }
 

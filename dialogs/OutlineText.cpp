@@ -59,7 +59,8 @@ QTextCharFormat Attributes(const TLook& look) {
     f.setFontStrikeOut(look.Style & fsStrikeOut);
     // A caption without a colour of its own (-1) is written in black, like the rest.
     const TColor c = look.Color;
-    const QColor q = c == kDefaultFontColor || c == clNone || c == clDefault ? QColor(Qt::black) : toQColor(c);
+    const QColor q =
+        c == kDefaultFontColor || c == clNone || c == clDefault ? QColor(Qt::black) : toQColor(c);
     f.setForeground(q.isValid() ? q : QColor(Qt::black));
     return f;
 }
@@ -106,7 +107,8 @@ public:
         const QTextBlockFormat b = Paragraph(indent);
         cursor_.setBlockFormat(b);
         cursor_.setBlockCharFormat(f);
-        if (!utf8.empty()) cursor_.insertText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())), f);
+        if (!utf8.empty())
+            cursor_.insertText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())), f);
         cursor_.insertBlock(b, f);
     }
 
@@ -137,7 +139,9 @@ public:
     }
 
     // Ends the open paragraph as it stands (after a card, with the plain formats).
-    void EndParagraph(const TLook& look, int indent) { cursor_.insertBlock(Paragraph(indent), Format(look)); }
+    void EndParagraph(const TLook& look, int indent) {
+        cursor_.insertBlock(Paragraph(indent), Format(look));
+    }
     void EmptyLine() { cursor_.insertBlock(cursor_.blockFormat(), cursor_.blockCharFormat()); }
 
 private:
@@ -183,7 +187,8 @@ private:
             const char* with = nullptr;
             size_t n = 0;
             if (s.compare(i, 2, "\xC2\xA0") == 0) with = " ", n = 2;
-            else if (s.compare(i, 3, "\xE2\x80\xA8") == 0 || s.compare(i, 3, "\xE2\x80\xA9") == 0) with = "\n", n = 3;
+            else if (s.compare(i, 3, "\xE2\x80\xA8") == 0 || s.compare(i, 3, "\xE2\x80\xA9") == 0)
+                with = "\n", n = 3;
             else if (s.compare(i, 3, "\xEF\xBF\xBC") == 0) with = "", n = 3;
             if (!with) continue;
             out_.append(s, from, i - from);
@@ -200,7 +205,8 @@ private:
 template <class Sink>
 class Generator {
 public:
-    Generator(Sink& sink, const TOutlineTextOptions& o, TCards& cards, const TOutlineProgress& progress)
+    Generator(Sink& sink, const TOutlineTextOptions& o, TCards& cards,
+              const TOutlineProgress& progress)
         : sink_(sink), o_(o), cards_(cards), progress_(progress) {}
 
     int Count() const { return count_; }
@@ -249,7 +255,9 @@ private:
         for (const std::string& l : lines) {
             const size_t mark = l.find('\x01');
             // A line without a title mark has no target part.
-            sink_.Line(mark == std::string::npos ? std::string() : LegacyText::Decode(std::string_view(l).substr(0, mark)),
+            sink_.Line(mark == std::string::npos
+                           ? std::string()
+                           : LegacyText::Decode(std::string_view(l).substr(0, mark)),
                        kLink, indent);
         }
         sink_.Line({}, kLink, indent);
@@ -257,7 +265,8 @@ private:
 
     void AppendTextCard(const std::string& stored, int indent) {
         if (o_.Formatting) {
-            if (sink_.FormattedCard(stored, kCardDefault, indent)) sink_.EndParagraph(kPlainCard, indent);
+            if (sink_.FormattedCard(stored, kCardDefault, indent))
+                sink_.EndParagraph(kPlainCard, indent);
             return;
         }
         std::string text = RtfToPlainText(stored, RtfLineEnd::Lf);
@@ -291,7 +300,8 @@ int Generate(Sink& sink, const TOutlineTextOptions& options, TNester& model, TCa
             const int level = std::max(0, model.Level(r));
             siblings.resize(size_t(level) + 1, 0);
             const int number = siblings[size_t(level)]++;
-            g.AppendTopicText(number, level * kOutlineIndentStep + kOutlineIndentBase, model.GetItem(r));
+            g.AppendTopicText(number, level * kOutlineIndentStep + kOutlineIndentBase,
+                              model.GetItem(r));
         }
         break;
     }
@@ -302,7 +312,8 @@ int Generate(Sink& sink, const TOutlineTextOptions& options, TNester& model, TCa
         }
         break;
     case TOutlineScope::Outline:
-        if (model.NestFile()) model.WalkNestItems(ReadRootNest(model.NestFile()), -1, stopped, visit);
+        if (model.NestFile())
+            model.WalkNestItems(ReadRootNest(model.NestFile()), -1, stopped, visit);
         break;
     }
     sink.End();
@@ -316,8 +327,8 @@ qreal FirstLineIndent(const QTextBlock& block) {
     return f.leftMargin() + f.textIndent();
 }
 
-int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNester& model, TCards& cards,
-                     const TOutlineProgress& progress) {
+int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNester& model,
+                     TCards& cards, const TOutlineProgress& progress) {
     DocumentSink sink(doc);
     doc.setUndoRedoEnabled(false);  // a generated document is where undo starts
     const int n = Generate(sink, options, model, cards, progress);
@@ -325,8 +336,8 @@ int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNe
     return n;
 }
 
-int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, TNester& model, TCards& cards,
-                         const TOutlineProgress& progress) {
+int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, TNester& model,
+                         TCards& cards, const TOutlineProgress& progress) {
     TextSink sink(text);
     return Generate(sink, options, model, cards, progress);
 }
@@ -334,7 +345,8 @@ int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, 
 TOutlinePairReader::TOutlinePairReader(const std::string& kivPath) {
     Kiv = PosixBlockFile::Open(kivPath, OpenMode::ReadOnly);
     Dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), OpenMode::ReadOnly);
-    if (Kiv->Size() < kRootHeaderSize) throw EKivError("\"" + kivPath + "\" is not a KIV datastructure");
+    if (Kiv->Size() < kRootHeaderSize)
+        throw EKivError("\"" + kivPath + "\" is not a KIV datastructure");
     Model.SetNestFile(Kiv.get());
     Model.SetCardFile(Dsc.get());
     Cards.SetCardFile(Dsc.get());

@@ -54,15 +54,15 @@ using TOutlineProgress = std::function<void(int topics)>;
 // Replaces the document's content with the topics in the options' scope, read from the
 // model's files through the card store. Returns the number of topics written. The
 // clipboard is never used.
-int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNester& model, TCards& cards,
-                     const TOutlineProgress& progress = {});
+int BuildOutlineText(QTextDocument& doc, const TOutlineTextOptions& options, TNester& model,
+                     TCards& cards, const TOutlineProgress& progress = {});
 
 // The same topics as the text of a ".txt" file of that document (what DocumentTextFile
 // gives for it), written straight into text, UTF-8 with LF line ends, without a document
 // in between: the plain-text export. One difference: a formatted text card that holds
 // nothing but pictures gives an empty line in the document's text and none here.
-int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, TNester& model, TCards& cards,
-                         const TOutlineProgress& progress = {});
+int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, TNester& model,
+                         TCards& cards, const TOutlineProgress& progress = {});
 
 // An open pair's files read-only, with an outline model over its top level and a card
 // store: what the generators read outside the window (the command-line tools). A file

@@ -70,9 +70,12 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     topics->addWidget(rbBranch);
     topics->addWidget(rbOutline);
 
-    cbxTopicsNumbers = Named(new QCheckBox(QStringLiteral("Topics Numbers"), this), "cbxTopicsNumbers");
-    cbxWithTextCard = Named(new QCheckBox(QStringLiteral("With TextCard"), this), "cbxWithTextCard");
-    cbxFormatting = Named(new QCheckBox(QStringLiteral("Original Formatting"), this), "cbxFormatting");
+    cbxTopicsNumbers =
+        Named(new QCheckBox(QStringLiteral("Topics Numbers"), this), "cbxTopicsNumbers");
+    cbxWithTextCard =
+        Named(new QCheckBox(QStringLiteral("With TextCard"), this), "cbxWithTextCard");
+    cbxFormatting =
+        Named(new QCheckBox(QStringLiteral("Original Formatting"), this), "cbxFormatting");
     cbxWithLinks = Named(new QCheckBox(QStringLiteral("Include Links"), this), "cbxWithLinks");
     auto* boxes = new QVBoxLayout;
     boxes->addWidget(cbxTopicsNumbers);
@@ -123,10 +126,14 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent) {
     sdSave.Filter = QStringLiteral("Rich Text File(*.rtf)|*.rtf|Text File(*.txt)|*.txt");
     sdSave.OverwritePrompt = true;
 
-    connect(btnGenerate, &QPushButton::clicked, this, [this] { GuardCall([this] { btnGenerateClick(); }); });
-    connect(btnSaveAs, &QPushButton::clicked, this, [this] { GuardCall([this] { btnSaveAsClick(); }); });
-    connect(btnPrint, &QPushButton::clicked, this, [this] { GuardCall([this] { btnPrintClick(); }); });
-    connect(btnExit, &QPushButton::clicked, this, [this] { GuardCall([this] { btnExitClick(); }); });
+    connect(btnGenerate, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnGenerateClick(); }); });
+    connect(btnSaveAs, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnSaveAsClick(); }); });
+    connect(btnPrint, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnPrintClick(); }); });
+    connect(btnExit, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnExitClick(); }); });
 
     // Centred on the desktop.
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -237,7 +244,8 @@ void GenerateOutlineText(TfrmPrint& options, QTextEdit& target) {
     const auto build = [&] {
         TKivStringGrid* grid = options.CurrentGrid ? options.CurrentGrid() : nullptr;
         if (grid && grid->Nester && PanelsManagerExists())
-            BuildOutlineText(*doc, options.Options(), *grid->Nester, PanelsManager().Cards, progress);
+            BuildOutlineText(*doc, options.Options(), *grid->Nester, PanelsManager().Cards,
+                             progress);
     };
     try {
         if (options.RunBusy) {

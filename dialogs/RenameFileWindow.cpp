@@ -26,7 +26,8 @@ namespace {
 // Renames without replacing: renameat2 where the file system has it, else a hard link
 // under the new name (which fails when that name exists) and the old name removed.
 int RenameNoReplace(const QByteArray& from, const QByteArray& to) {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) return 0;
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
     if (::link(from.constData(), to.constData()) != 0) return errno;
     if (::unlink(from.constData()) != 0) {
@@ -39,36 +40,43 @@ int RenameNoReplace(const QByteArray& from, const QByteArray& to) {
 
 }  // namespace
 
-TRenameOutcome RenameFileNoReplace(const QString& oldPath, const QString& newName, QString& newPath, QString& message) {
+TRenameOutcome RenameFileNoReplace(const QString& oldPath, const QString& newName, QString& newPath,
+                                   QString& message) {
     message.clear();
     const QFileInfo old(oldPath);
     const QString name = newName.trimmed();
     newPath = old.dir().filePath(name);
-    if (name.isEmpty() || name.compare(old.fileName(), Qt::CaseInsensitive) == 0) return TRenameOutcome::Unchanged;
+    if (name.isEmpty() || name.compare(old.fileName(), Qt::CaseInsensitive) == 0)
+        return TRenameOutcome::Unchanged;
     if (!old.isFile()) {
         message = QStringLiteral("Error! There is not ") + oldPath;
         return TRenameOutcome::Failed;
     }
     // A name is a name: a separator would move the file elsewhere.
-    if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String("..")) {
+    if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
+        name == QLatin1String("..")) {
         message = QStringLiteral("Can't rename. \"%1\" is not a file name.").arg(name);
         return TRenameOutcome::Failed;
     }
     if (QFileInfo(newPath).exists() || QFileInfo(newPath).isSymLink()) {
-        message = QStringLiteral("Can't rename. File ") + newPath + QStringLiteral(" already exists.");
+        message =
+            QStringLiteral("Can't rename. File ") + newPath + QStringLiteral(" already exists.");
         return TRenameOutcome::Failed;
     }
     if (TFileInfo(oldPath).IsFileInUse()) {
-        message = QStringLiteral("Can't rename. File ") + oldPath + QStringLiteral(" is used with other application.");
+        message = QStringLiteral("Can't rename. File ") + oldPath +
+                  QStringLiteral(" is used with other application.");
         return TRenameOutcome::Failed;
     }
     const int err = RenameNoReplace(QFile::encodeName(oldPath), QFile::encodeName(newPath));
     if (err == EEXIST) {
-        message = QStringLiteral("Can't rename. File ") + newPath + QStringLiteral(" already exists.");
+        message =
+            QStringLiteral("Can't rename. File ") + newPath + QStringLiteral(" already exists.");
         return TRenameOutcome::Failed;
     }
     if (err != 0 || !QFileInfo::exists(newPath) || QFileInfo::exists(oldPath)) {
-        message = QStringLiteral("Can't rename %1: %2").arg(oldPath, QString::fromLocal8Bit(std::strerror(err ? err : EIO)));
+        message = QStringLiteral("Can't rename %1: %2")
+                      .arg(oldPath, QString::fromLocal8Bit(std::strerror(err ? err : EIO)));
         return TRenameOutcome::Failed;
     }
     return TRenameOutcome::Renamed;

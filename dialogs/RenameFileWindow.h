@@ -18,7 +18,8 @@ enum class TRenameOutcome { Unchanged, Renamed, Failed };
 // Renames oldPath to newName (trimmed) in the same folder, never over an existing file:
 // the check and the rename are one step. Nothing happens for an empty name or the same
 // name in any letter case. On failure message holds what to tell the user.
-TRenameOutcome RenameFileNoReplace(const QString& oldPath, const QString& newName, QString& newPath, QString& message);
+TRenameOutcome RenameFileNoReplace(const QString& oldPath, const QString& newName, QString& newPath,
+                                   QString& message);
 
 class TfrmRenameFile : public QDialog {
     Q_OBJECT

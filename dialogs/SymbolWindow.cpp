@@ -56,7 +56,8 @@ TfrmSymbol::TfrmSymbol(QWidget* parent) : QDialog(parent) {
     // One cell is chosen, not a row: the current cell alone is highlighted.
     sgdSymbol->SetMultiSelect(false);
     sgdSymbol->SetOptions(sgdSymbol->Options() - goRowSelect - goRangeSelect);
-    sgdSymbol->OnGetCellFormat = [](TSortGrid* g, int c, int r, TGridDrawState, TFormatOptions& o, bool&, bool&, bool&) {
+    sgdSymbol->OnGetCellFormat = [](TSortGrid* g, int c, int r, TGridDrawState, TFormatOptions& o,
+                                    bool&, bool&, bool&) {
         if (c == g->Col() && r == g->Row()) {
             o.Brush.Color = clHighlight;
             o.Font.Color = clHighlightText;
@@ -85,8 +86,10 @@ TfrmSymbol::TfrmSymbol(QWidget* parent) : QDialog(parent) {
     body->addLayout(side);
     top->addLayout(body);
 
-    connect(cbxFonts, &QComboBox::textActivated, this, [this](const QString& f) { GuardCall([&] { FillGrid(f); }); });
-    connect(btnInsert, &QPushButton::clicked, this, [this] { GuardCall([this] { btnInsertClick(); }); });
+    connect(cbxFonts, &QComboBox::textActivated, this,
+            [this](const QString& f) { GuardCall([&] { FillGrid(f); }); });
+    connect(btnInsert, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnInsertClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::hide);
     sgdSymbol->OnClick = [this](TCustomGrid*) { ShowSelected(); };
     sgdSymbol->OnKeyUp = [this](TCustomGrid*, Word&, TShiftState) { ShowSelected(); };

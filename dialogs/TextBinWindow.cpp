@@ -39,7 +39,9 @@ void TfrmTextBin::HostEditor(QTextEdit* editor) {
     editor->show();
 }
 
-QTextEdit* TfrmTextBin::Editor() const { return findChild<QTextEdit*>(QString(), Qt::FindDirectChildrenOnly); }
+QTextEdit* TfrmTextBin::Editor() const {
+    return findChild<QTextEdit*>(QString(), Qt::FindDirectChildrenOnly);
+}
 
 void TfrmTextBin::hideEvent(QHideEvent* e) {
     QWidget::hideEvent(e);

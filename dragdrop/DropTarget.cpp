@@ -63,7 +63,8 @@ Qt::DropAction ActionOf(uint32_t effect) {
 }
 
 bool IsDragEvent(QEvent::Type t) {
-    return t == QEvent::DragEnter || t == QEvent::DragMove || t == QEvent::DragLeave || t == QEvent::Drop;
+    return t == QEvent::DragEnter || t == QEvent::DragMove || t == QEvent::DragLeave ||
+           t == QEvent::Drop;
 }
 
 }  // namespace
@@ -108,7 +109,8 @@ void TCustomDropTarget::AddTargetControl(QWidget* control) {
         area->viewport()->installEventFilter(this);
     }
     connect(control, &QObject::destroyed, this, [this](QObject* gone) {
-        std::erase_if(controls_, [gone](const QPointer<QWidget>& w) { return !w || w.data() == gone; });
+        std::erase_if(controls_,
+                      [gone](const QPointer<QWidget>& w) { return !w || w.data() == gone; });
     });
 }
 
@@ -120,7 +122,8 @@ void TCustomDropTarget::RemoveTargetControl(QWidget* control) {
     control->removeEventFilter(this);
     // A rich-text editor's own drop handling gave way to ours, and does not come back.
     if (auto* edit = qobject_cast<QTextEdit*>(control)) edit->setAcceptDrops(false);
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(control)) area->viewport()->removeEventFilter(this);
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
+        area->viewport()->removeEventFilter(this);
     disconnect(control, &QObject::destroyed, this, nullptr);
 }
 
@@ -143,12 +146,16 @@ QWidget* TCustomDropTarget::RegisteredAncestor(QWidget* w) const {
     return nullptr;
 }
 
-QWidget* TCustomDropTarget::FindTargetAt(const QPoint& screen) const { return RegisteredAncestor(QApplication::widgetAt(screen)); }
+QWidget* TCustomDropTarget::FindTargetAt(const QPoint& screen) const {
+    return RegisteredAncestor(QApplication::widgetAt(screen));
+}
 
 // --- effects and feedback
 
-uint32_t TCustomDropTarget::GetValidDropEffect(TShiftState shift, const QPoint& point, uint32_t offered) {
-    uint32_t effect = ShiftStateToDropEffect(shift, DragTypesToDropEffect(Dragtypes) & offered, true);
+uint32_t TCustomDropTarget::GetValidDropEffect(TShiftState shift, const QPoint& point,
+                                               uint32_t offered) {
+    uint32_t effect =
+        ShiftStateToDropEffect(shift, DragTypesToDropEffect(Dragtypes) & offered, true);
     if (autoScrollNow_ && scrollBars_ != 0) {
         if (!scrollZone_.contains(point)) effect |= DROPEFFECT_SCROLL;
         else effect &= ~DROPEFFECT_SCROLL;
@@ -179,7 +186,9 @@ bool TCustomDropTarget::SetPerformedDropEffect(uint32_t effect) {
     return WriteFeedback(data_, TPerformedDropEffectClipboardFormat(), effect);
 }
 
-bool TCustomDropTarget::SetPasteSucceeded(uint32_t effect) { return WriteFeedback(data_, TPasteSuccededClipboardFormat(), effect); }
+bool TCustomDropTarget::SetPasteSucceeded(uint32_t effect) {
+    return WriteFeedback(data_, TPasteSuccededClipboardFormat(), effect);
+}
 
 uint32_t TCustomDropTarget::PasteFromClipboard() {
     IClipboardPort* board = Clipboard ? Clipboard : DefaultClipboard();
@@ -261,7 +270,8 @@ void TCustomDropTarget::EndTransfer() {
 
 // --- the protocol
 
-HRESULT TCustomDropTarget::DragEnter(IDataObject* data, uint32_t keyState, const QPoint& screen, uint32_t& effect) {
+HRESULT TCustomDropTarget::DragEnter(IDataObject* data, uint32_t keyState, const QPoint& screen,
+                                     uint32_t& effect) {
     ClearData();
     data_ = data;
     autoScrollNow_ = AutoScroll;
@@ -284,7 +294,8 @@ HRESULT TCustomDropTarget::DragEnter(IDataObject* data, uint32_t keyState, const
             if (area->horizontalScrollBar()->isVisible()) scrollBars_ |= 1;
             if (area->verticalScrollBar()->isVisible()) scrollBars_ |= 2;
             if (scrollBars_) {
-                const int band = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+                const int band =
+                    area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
                 scrollZone_ = area->viewport()->geometry();
                 if (scrollBars_ & 2) scrollZone_.adjust(0, band, 0, -band);
                 if (scrollBars_ & 1) scrollZone_.adjust(band, 0, -band, 0);
@@ -326,7 +337,8 @@ HRESULT TCustomDropTarget::DragLeave() {
     return S_OK;
 }
 
-HRESULT TCustomDropTarget::Drop(IDataObject*, uint32_t keyState, const QPoint& screen, uint32_t& effect) {
+HRESULT TCustomDropTarget::Drop(IDataObject*, uint32_t keyState, const QPoint& screen,
+                                uint32_t& effect) {
     timer_->Stop();
     HRESULT hr = S_OK;
     if (data_) {
@@ -358,10 +370,14 @@ void TCustomDropTarget::AutoScrollTimer() {
     DoScroll(scroll, interval);
     if (scroll == 0) return;
     if (auto* area = qobject_cast<QAbstractScrollArea*>(current_.data())) {
-        if (scroll & sdUp) area->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        if (scroll & sdDown) area->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        if (scroll & sdLeft) area->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        if (scroll & sdRight) area->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        if (scroll & sdUp)
+            area->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        if (scroll & sdDown)
+            area->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        if (scroll & sdLeft)
+            area->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        if (scroll & sdRight)
+            area->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     }
     timer_->Start(interval);
 }
@@ -423,21 +439,23 @@ bool TCustomDropTarget::HandleDragEvent(QWidget* receiver, QEvent* event) {
         answer(Drop(mimeData_.get(), keys, screen, effect));
         mimeData_.reset();
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
 // --- TCustomDropMultiTarget
 
-TCustomDropMultiTarget::TCustomDropMultiTarget() { Dragtypes = DragTypeBit(dtCopy) | DragTypeBit(dtLink); }
+TCustomDropMultiTarget::TCustomDropMultiTarget() {
+    Dragtypes = DragTypeBit(dtCopy) | DragTypeBit(dtLink);
+}
 
 TCustomDropMultiTarget::~TCustomDropMultiTarget() {
     while (dataFormats_.Count() > 0) delete dataFormats_[dataFormats_.Count() - 1];
 }
 
 void TCustomDropMultiTarget::ClearData() {
-    if (TransferInProgress()) throw EDragDropError("Can't clear data while async data transfer is in progress");
+    if (TransferInProgress())
+        throw EDragDropError("Can't clear data while async data transfer is in progress");
     for (auto* f : dataFormats_.Items()) f->Clear();
 }
 

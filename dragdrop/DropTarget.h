@@ -40,7 +40,8 @@ public:
     TCustomDropTarget();
     ~TCustomDropTarget() override;
 
-    using TDropTargetEvent = std::function<void(TCustomDropTarget*, TShiftState, QPoint, uint32_t& effect)>;
+    using TDropTargetEvent =
+        std::function<void(TCustomDropTarget*, TShiftState, QPoint, uint32_t& effect)>;
     TDragTypes Dragtypes = 0;
     bool GetDataOnEnter = false;
     TDropTargetEvent OnEnter, OnDragOver, OnDrop, OnGetDropEffect;

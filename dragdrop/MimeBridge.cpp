@@ -24,9 +24,15 @@ struct Predefined {
     const char* name;
 };
 constexpr Predefined kPredefined[] = {
-    {CF_TEXT, "CF_TEXT"}, {CF_BITMAP, "CF_BITMAP"}, {CF_METAFILEPICT, "CF_METAFILEPICT"},
-    {CF_OEMTEXT, "CF_OEMTEXT"}, {CF_DIB, "CF_DIB"}, {CF_PALETTE, "CF_PALETTE"},
-    {CF_UNICODETEXT, "CF_UNICODETEXT"}, {CF_ENHMETAFILE, "CF_ENHMETAFILE"}, {CF_HDROP, "CF_HDROP"},
+    {CF_TEXT, "CF_TEXT"},
+    {CF_BITMAP, "CF_BITMAP"},
+    {CF_METAFILEPICT, "CF_METAFILEPICT"},
+    {CF_OEMTEXT, "CF_OEMTEXT"},
+    {CF_DIB, "CF_DIB"},
+    {CF_PALETTE, "CF_PALETTE"},
+    {CF_UNICODETEXT, "CF_UNICODETEXT"},
+    {CF_ENHMETAFILE, "CF_ENHMETAFILE"},
+    {CF_HDROP, "CF_HDROP"},
 };
 
 std::vector<TFormatEtc> Readable(IDataObject& data) {
@@ -68,10 +74,12 @@ bool IsMimeType(const std::string& name) {
     if (name == "_NETSCAPE_URL") return true;  // an X target name that browsers use as a type
     const std::string head = name.substr(0, name.find(';'));
     const size_t slash = head.find('/');
-    if (slash == std::string::npos || slash == 0 || slash + 1 == head.size() || head.find('/', slash + 1) != std::string::npos)
+    if (slash == std::string::npos || slash == 0 || slash + 1 == head.size() ||
+        head.find('/', slash + 1) != std::string::npos)
         return false;
     for (char c : head)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && std::string_view("!#$&^_.+-/").find(c) == std::string_view::npos)
+        if (!std::isalnum(static_cast<unsigned char>(c)) &&
+            std::string_view("!#$&^_.+-/").find(c) == std::string_view::npos)
             return false;
     return true;
 }
@@ -91,7 +99,8 @@ QString MimeNameOf(uint16_t id) {
 uint16_t FormatIdOfMime(const QString& mime) {
     if (mime == kPlainText) return RegisterClipboardFormat(kUtf8Text.toStdString());
     const QString prefix = QString::fromLatin1(kPrivatePrefix);
-    if (!mime.startsWith(prefix) || !mime.endsWith('"')) return RegisterClipboardFormat(mime.toStdString());
+    if (!mime.startsWith(prefix) || !mime.endsWith('"'))
+        return RegisterClipboardFormat(mime.toStdString());
     const std::string name = mime.mid(prefix.size(), mime.size() - prefix.size() - 1).toStdString();
     for (const auto& p : kPredefined)
         if (name == p.name) return p.id;
@@ -132,7 +141,8 @@ std::unique_ptr<QMimeData> RenderMimeData(IDataObject& data) {
 const QByteArray& TMimeDataObject::MozURL() const {
     if (!mozURL_) {
         mozURL_.emplace();
-        if (mime_ && !Own() && !mime_->hasFormat(kMozURL) && mime_->hasFormat(kUriList)) *mozURL_ = mime_->data(kMozURL);
+        if (mime_ && !Own() && !mime_->hasFormat(kMozURL) && mime_->hasFormat(kUriList))
+            *mozURL_ = mime_->data(kMozURL);
     }
     return *mozURL_;
 }
@@ -143,7 +153,8 @@ IDataObject* TMimeDataObject::Own() const {
 }
 
 bool TMimeDataObject::Bytes(const TFormatEtc& format, QByteArray* bytes) const {
-    if (!mime_ || !(format.tymed & (TYMED_HGLOBAL | TYMED_ISTREAM)) || format.lindex > 0) return false;
+    if (!mime_ || !(format.tymed & (TYMED_HGLOBAL | TYMED_ISTREAM)) || format.lindex > 0)
+        return false;
     const QString name = MimeNameOf(format.cfFormat);
     if (name == kQtImage) {
         if (!mime_->hasImage()) return false;
@@ -156,8 +167,8 @@ bool TMimeDataObject::Bytes(const TFormatEtc& format, QByteArray* bytes) const {
         return true;
     }
     if (mime_->hasFormat(name)) {
-            if (bytes) *bytes = mime_->data(name);
-            return true;
+        if (bytes) *bytes = mime_->data(name);
+        return true;
     }
     if (name == kMozURL && !MozURL().isEmpty()) {
         if (bytes) *bytes = MozURL();

@@ -50,7 +50,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type t = event->type();
         // The widgets' events; a window passes its own on to them.
-        if ((t != QEvent::DragEnter && t != QEvent::DragMove && t != QEvent::Drop) || !watched->isWidgetType()) return false;
+        if ((t != QEvent::DragEnter && t != QEvent::DragMove && t != QEvent::Drop) ||
+            !watched->isWidgetType())
+            return false;
         auto* e = static_cast<QDropEvent*>(event);
         if (e->source() || !(e->possibleActions() & Qt::MoveAction)) return false;
         // A drag that offers nothing but a move is refused: Qt answers it with the move
@@ -69,12 +71,17 @@ protected:
             return true;
         }
         std::unique_ptr<QDragMoveEvent> copy;
-        if (t == QEvent::DragEnter) copy = std::make_unique<QDragEnterEvent>(e->position().toPoint(), rest, e->mimeData(), e->buttons(), e->modifiers());
-        else copy = std::make_unique<QDragMoveEvent>(e->position().toPoint(), rest, e->mimeData(), e->buttons(), e->modifiers());
+        if (t == QEvent::DragEnter)
+            copy = std::make_unique<QDragEnterEvent>(e->position().toPoint(), rest, e->mimeData(),
+                                                     e->buttons(), e->modifiers());
+        else
+            copy = std::make_unique<QDragMoveEvent>(e->position().toPoint(), rest, e->mimeData(),
+                                                    e->buttons(), e->modifiers());
         QCoreApplication::sendEvent(watched, copy.get());
         auto* move = static_cast<QDragMoveEvent*>(e);
         move->setDropAction(copy->dropAction());
-        if (copy->isAccepted() && copy->dropAction() != Qt::MoveAction) move->accept(copy->answerRect());
+        if (copy->isAccepted() && copy->dropAction() != Qt::MoveAction)
+            move->accept(copy->answerRect());
         else move->ignore(copy->answerRect());
         return true;
     }
@@ -82,8 +89,9 @@ protected:
 
 }  // namespace
 
-HRESULT TQtDragLoop::DoDragDrop(const TDataObjectRef& data, IDropSource& source, uint32_t allowedEffects,
-                                uint32_t& effect, const TDragImage* image) {
+HRESULT TQtDragLoop::DoDragDrop(const TDataObjectRef& data, IDropSource& source,
+                                uint32_t allowedEffects, uint32_t& effect,
+                                const TDragImage* image) {
     effect = DROPEFFECT_NONE;
     if (!data || !data->object || !ActionsOf(allowedEffects)) return E_FAIL;
     QObject* owner = DragSource ? DragSource.data() : QCoreApplication::instance();
@@ -96,11 +104,13 @@ HRESULT TQtDragLoop::DoDragDrop(const TDataObjectRef& data, IDropSource& source,
     previous = drag;
     drag->setMimeData(new TSourceMimeData(data));
     if (image)
-        if (auto* list = dynamic_cast<const TImageList*>(image->images); list && image->index < list->Count()) {
+        if (auto* list = dynamic_cast<const TImageList*>(image->images);
+            list && image->index < list->Count()) {
             drag->setPixmap(list->Pixmaps[image->index]);
             drag->setHotSpot(QPoint(image->hotSpotX, image->hotSpotY));
         }
-    QObject::connect(drag, &QDrag::actionChanged, drag, [&source](Qt::DropAction a) { source.GiveFeedback(EffectOf(a)); });
+    QObject::connect(drag, &QDrag::actionChanged, drag,
+                     [&source](Qt::DropAction a) { source.GiveFeedback(EffectOf(a)); });
     const Qt::DropAction def = ActionOf(ShiftStateToDropEffect(0, allowedEffects, true));
     const Qt::DropAction done = drag->exec(ActionsOf(allowedEffects), def);
     // The source may be gone before the drag is freed: it hears nothing after the drag.
@@ -154,7 +164,8 @@ void UseQtDragDrop() {
 }
 
 QPoint WindowPointFromClient(const QWidget* window, const QPoint& client) {
-    const QPoint topLeft = window->isWindow() ? window->frameGeometry().topLeft() : window->mapToGlobal(QPoint(0, 0));
+    const QPoint topLeft =
+        window->isWindow() ? window->frameGeometry().topLeft() : window->mapToGlobal(QPoint(0, 0));
     return window->mapToGlobal(client) - topLeft;
 }
 

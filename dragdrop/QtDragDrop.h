@@ -25,8 +25,8 @@ class TQtDragLoop : public IDragLoop {
 public:
     // The object the drag belongs to (a widget); the application when none is given.
     QPointer<QObject> DragSource;
-    HRESULT DoDragDrop(const TDataObjectRef& data, IDropSource& source, uint32_t allowedEffects, uint32_t& effect,
-                       const TDragImage* image) override;
+    HRESULT DoDragDrop(const TDataObjectRef& data, IDropSource& source, uint32_t allowedEffects,
+                       uint32_t& effect, const TDragImage* image) override;
 };
 
 class TQtClipboard : public IClipboardPort {

@@ -29,7 +29,8 @@ std::vector<TAddressLine> ParseAddressBook(std::string_view bytes, int columns) 
     for (size_t i = 0; i < lines.size(); ++i) {
         TAddressLine line{int(i), {}};
         std::string_view rest = lines[i];
-        for (size_t tab; (tab = rest.find('\t')) != std::string_view::npos; rest.remove_prefix(tab + 1))
+        for (size_t tab; (tab = rest.find('\t')) != std::string_view::npos;
+             rest.remove_prefix(tab + 1))
             line.Fields.push_back(LegacyText::Decode(rest.substr(0, tab)));
         if (int(line.Fields.size()) == columns) out.push_back(std::move(line));
     }
@@ -54,7 +55,8 @@ bool UsableAddress(const QString& address) { return address.indexOf(QLatin1Char(
 
 std::vector<TAddressRow> CleanAddressRows(std::vector<TAddressRow> rows) {
     for (size_t r = 0; r < rows.size();) {
-        if (QString::fromStdString(Trim(rows[r].Name.toStdString())).isEmpty()) rows[r].Name = rows[r].Address;
+        if (QString::fromStdString(Trim(rows[r].Name.toStdString())).isEmpty())
+            rows[r].Name = rows[r].Address;
         if (UsableAddress(rows[r].Address)) {
             ++r;
         } else if (rows.size() > 1) {
@@ -118,9 +120,8 @@ TfrmAddresses::TfrmAddresses(std::string bookPath, QWidget* parent)
     sgdAddresses->SetCells(0, 0, QStringLiteral("Name"));
     sgdAddresses->SetCells(1, 0, QStringLiteral("email"));
     sgdAddresses->OnKeyPress = [this](TCustomGrid*, QChar&) { SetAddressGridEditing(true); };
-    sgdAddresses->OnMouseDown = [this](TCustomGrid*, TCustomGrid::TMouseButton, TShiftState, int, int) {
-        SetAddressGridEditing(false);
-    };
+    sgdAddresses->OnMouseDown = [this](TCustomGrid*, TCustomGrid::TMouseButton, TShiftState, int,
+                                       int) { SetAddressGridEditing(false); };
     SetAddressGridEditing(false);
     lbxTo = Named(new QListWidget(this), "lbxTo");
     lbxCc = Named(new QListWidget(this), "lbxCc");
@@ -132,8 +133,10 @@ TfrmAddresses::TfrmAddresses(std::string bookPath, QWidget* parent)
     btnCc = DashButton(this, "btnCc", QStringLiteral("Cc: >"));
     btnOK = DashButton(this, "btnOK", QStringLiteral("- OK -"));
     btnCancel = DashButton(this, "btnCancel", QStringLiteral("- Cancel -"));
-    connect(btnTo, &QPushButton::clicked, this, [this] { GuardCall([this] { btnToClick(lbxTo); }); });
-    connect(btnCc, &QPushButton::clicked, this, [this] { GuardCall([this] { btnToClick(lbxCc); }); });
+    connect(btnTo, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnToClick(lbxTo); }); });
+    connect(btnCc, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnToClick(lbxCc); }); });
     connect(btnOK, &QPushButton::clicked, this, [this] { GuardCall([this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
     SpeedButton1 = Named(new QToolButton(this), "SpeedButton1");
@@ -142,8 +145,10 @@ TfrmAddresses::TfrmAddresses(std::string bookPath, QWidget* parent)
     SpeedButton2 = Named(new QToolButton(this), "SpeedButton2");
     SpeedButton2->setText(QStringLiteral("x"));
     SpeedButton2->setToolTip(QStringLiteral("Delete Recipient"));
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { GuardCall([this] { SpeedButton1Click(); }); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { GuardCall([this] { SpeedButton2Click(); }); });
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { SpeedButton1Click(); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { SpeedButton2Click(); }); });
 
     auto* left = new QVBoxLayout;
     auto* tools = new QHBoxLayout;
@@ -208,13 +213,16 @@ void TfrmAddresses::SetAddressGridEditing(bool edit) {
     g.Invalidate();
 }
 
-bool TfrmAddresses::AddressGridEditing() const { return sgdAddresses->Options().Contains(goEditing); }
+bool TfrmAddresses::AddressGridEditing() const {
+    return sgdAddresses->Options().Contains(goEditing);
+}
 
 void TfrmAddresses::btnToClick(QListWidget* target) {
     TSortGrid& g = *sgdAddresses;
     for (int r = 1; r < g.RowCount(); ++r) {
         if (!g.RowSelected(r) || !UsableAddress(g.Cells(1, r))) continue;
-        const QString line = QString::fromStdString(mail::MailboxText(g.Cells(0, r).toStdString(), g.Cells(1, r).toStdString()));
+        const QString line = QString::fromStdString(
+            mail::MailboxText(g.Cells(0, r).toStdString(), g.Cells(1, r).toStdString()));
         if (target->findItems(line, Qt::MatchExactly).isEmpty()) target->addItem(line);
     }
 }

@@ -13,7 +13,8 @@
 
 namespace kiv {
 
-TfrmGenerateMessage::TfrmGenerateMessage(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+TfrmGenerateMessage::TfrmGenerateMessage(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmGenerateMessage"));
     setWindowTitle(QStringLiteral("Generate Message"));
     auto* group = Named(new QGroupBox(QStringLiteral(" Topics "), this), "gbTopics");
@@ -23,16 +24,20 @@ TfrmGenerateMessage::TfrmGenerateMessage(QWidget* parent) : QDialog(parent, Qt::
     rbPanel->setChecked(true);
     auto* gl = new QVBoxLayout(group);
     for (QRadioButton* r : {rbPanel, rbBranch, rbOutline}) gl->addWidget(r);
-    cbxWithTextCard = Named(new QCheckBox(QStringLiteral("With TextCard"), this), "cbxWithTextCard");
-    cbxFormatting = Named(new QCheckBox(QStringLiteral("Original Formatting"), this), "cbxFormatting");
+    cbxWithTextCard =
+        Named(new QCheckBox(QStringLiteral("With TextCard"), this), "cbxWithTextCard");
+    cbxFormatting =
+        Named(new QCheckBox(QStringLiteral("Original Formatting"), this), "cbxFormatting");
     cbxWithLinks = Named(new QCheckBox(QStringLiteral("Include Links"), this), "cbxWithLinks");
-    cbxTopicsNumbers = Named(new QCheckBox(QStringLiteral("Topics Numbers"), this), "cbxTopicsNumbers");
+    cbxTopicsNumbers =
+        Named(new QCheckBox(QStringLiteral("Topics Numbers"), this), "cbxTopicsNumbers");
     btnGenerate = DashButton(this, "btnGenerate", QStringLiteral("- Generate -"));
     btnExit = DashButton(this, "btnExit", QStringLiteral("- Close -"));
     connect(btnGenerate, &QPushButton::clicked, this, [this] { btnGenerateClick(); });
     connect(btnExit, &QPushButton::clicked, this, [this] { btnExitClick(); });
     auto* checks = new QVBoxLayout;
-    for (QCheckBox* c : {cbxWithTextCard, cbxFormatting, cbxWithLinks, cbxTopicsNumbers}) checks->addWidget(c);
+    for (QCheckBox* c : {cbxWithTextCard, cbxFormatting, cbxWithLinks, cbxTopicsNumbers})
+        checks->addWidget(c);
     checks->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(group);

@@ -45,7 +45,8 @@ std::string EncodedWords(std::string_view utf8) {
     while (i < utf8.size()) {
         size_t end = i;
         while (end < utf8.size()) {
-            const size_t n = std::min(SequenceLength(static_cast<unsigned char>(utf8[end])), utf8.size() - end);
+            const size_t n =
+                std::min(SequenceLength(static_cast<unsigned char>(utf8[end])), utf8.size() - end);
             if (end + n - i > kEncodedChunk && end > i) break;
             end += n;
         }
@@ -118,7 +119,8 @@ std::string AddressHeader(std::string_view name, const std::vector<TMailAddress>
         }
         out += item;
         const size_t lastBreak = item.rfind('\n');
-        column = lastBreak == std::string::npos ? column + item.size() : item.size() - lastBreak - 1;
+        column =
+            lastBreak == std::string::npos ? column + item.size() : item.size() - lastBreak - 1;
     }
     return out + "\r\n";
 }
@@ -130,7 +132,8 @@ bool IsContentType(std::string_view t) {
     for (size_t i = 0; i < t.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(t[i]);
         if (i == slash) continue;
-        if (!IsPrintableAscii(c) || c == ' ' || std::string_view("()<>@,;:\\\"/[]?=").find(char(c)) != std::string_view::npos)
+        if (!IsPrintableAscii(c) || c == ' ' ||
+            std::string_view("()<>@,;:\\\"/[]?=").find(char(c)) != std::string_view::npos)
             return false;
     }
     return true;
@@ -162,12 +165,14 @@ FileNameParams FileNameParameters(std::string_view utf8) {
 // The body part's headers and text.
 std::string TextPart(std::string_view body) {
     std::string text = ToCrLf(body);
-    if (text.empty() || text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
+    if (text.empty() || text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)
+        text += "\r\n";
     bool plain = true;
     size_t lineLength = 0;
     for (unsigned char c : text) {
         if (c == '\n') lineLength = 0;
-        else if (++lineLength > 998 || c >= 0x80 || (c < 0x20 && c != '\r' && c != '\t')) plain = false;
+        else if (++lineLength > 998 || c >= 0x80 || (c < 0x20 && c != '\r' && c != '\t'))
+            plain = false;
     }
     std::string out = "Content-Type: text/plain; charset=utf-8\r\n";
     if (plain) return out + "Content-Transfer-Encoding: 7bit\r\n\r\n" + text;
@@ -220,7 +225,8 @@ TMailAddress ParseMailbox(std::string_view piece) {
         }
     }
     if (lt == std::string::npos || p.empty() || p.back() != '>') return {"", p};
-    return {Unquoted(Trim(std::string_view(p).substr(0, lt))), Trim(std::string_view(p).substr(lt + 1, p.size() - lt - 2))};
+    return {Unquoted(Trim(std::string_view(p).substr(0, lt))),
+            Trim(std::string_view(p).substr(lt + 1, p.size() - lt - 2))};
 }
 
 std::string MailboxText(std::string_view name, std::string_view address) {
@@ -254,7 +260,8 @@ std::string Base64(std::string_view bytes, size_t lineLength) {
     };
     size_t i = 0;
     for (; i + 2 < bytes.size(); i += 3) {
-        const uint32_t v = uint32_t(uint8_t(bytes[i])) << 16 | uint32_t(uint8_t(bytes[i + 1])) << 8 | uint8_t(bytes[i + 2]);
+        const uint32_t v = uint32_t(uint8_t(bytes[i])) << 16 |
+                           uint32_t(uint8_t(bytes[i + 1])) << 8 | uint8_t(bytes[i + 2]);
         put(t[v >> 18]);
         put(t[(v >> 12) & 63]);
         put(t[(v >> 6) & 63]);
@@ -334,15 +341,16 @@ std::string ToCrLf(std::string_view text) {
 
 std::string MailDate(std::time_t t) {
     static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::tm tm{};
     localtime_r(&t, &tm);
     const long offset = tm.tm_gmtoff / 60;
     const long a = offset < 0 ? -offset : offset;
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld", days[tm.tm_wday % 7], tm.tm_mday,
-                  months[tm.tm_mon % 12], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec, offset < 0 ? '-' : '+',
-                  a / 60, a % 60);
+    std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld",
+                  days[tm.tm_wday % 7], tm.tm_mday, months[tm.tm_mon % 12], tm.tm_year + 1900,
+                  tm.tm_hour, tm.tm_min, tm.tm_sec, offset < 0 ? '-' : '+', a / 60, a % 60);
     return buf;
 }
 
@@ -351,7 +359,8 @@ std::string NewMessageId(std::string_view fromAddress) {
     const size_t at = fromAddress.rfind('@');
     if (at != std::string_view::npos)
         for (char c : fromAddress.substr(at + 1))
-            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-')
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                c == '.' || c == '-')
                 domain += c;
     while (!domain.empty() && domain.front() == '.') domain.erase(0, 1);
     while (!domain.empty() && domain.back() == '.') domain.pop_back();
@@ -370,18 +379,21 @@ std::string BuildMessage(const TMailMessage& m) {
     if (!m.Cc.empty()) out += AddressHeader("Cc", m.Cc);
     const std::string subject = EncodeHeaderText(m.Subject);
     out += "Subject:" + (subject.empty() ? std::string() : " " + subject) + "\r\n";
-    out += "Message-ID: " + (m.MessageId.empty() ? NewMessageId(m.From.Address) : HeaderSafe(m.MessageId)) + "\r\n";
+    out += "Message-ID: " +
+           (m.MessageId.empty() ? NewMessageId(m.From.Address) : HeaderSafe(m.MessageId)) + "\r\n";
     out += "X-Mailer: " + HeaderSafe(m.Mailer) + "\r\n";
     out += "MIME-Version: 1.0\r\n";
     if (m.Attachments.empty()) return out + TextPart(m.Body);
 
-    const std::string boundary = m.Boundary.empty() ? "=_kiv_" + Hex(RandomBits(), 16) + Hex(RandomBits(), 8) : m.Boundary;
+    const std::string boundary =
+        m.Boundary.empty() ? "=_kiv_" + Hex(RandomBits(), 16) + Hex(RandomBits(), 8) : m.Boundary;
     out += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n";
     out += "This is a multi-part message in MIME format.\r\n";
     out += "--" + boundary + "\r\n" + TextPart(m.Body);
     for (const TMailAttachment& a : m.Attachments) {
         const FileNameParams names = FileNameParameters(a.FileName);
-        const std::string type = IsContentType(a.ContentType) ? a.ContentType : "application/octet-stream";
+        const std::string type =
+            IsContentType(a.ContentType) ? a.ContentType : "application/octet-stream";
         out += "--" + boundary + "\r\n";
         out += "Content-Type: " + type + names.TypeName + "\r\n";
         out += "Content-Transfer-Encoding: base64\r\n";

@@ -68,9 +68,9 @@ struct TMailMessage {
     std::string Body;  // any line ends
     std::vector<TMailAttachment> Attachments;
     std::string Mailer = "KIV";
-    std::time_t Date = 0;    // 0: now
-    std::string MessageId;   // empty: a new one
-    std::string Boundary;    // empty: a new one
+    std::time_t Date = 0;   // 0: now
+    std::string MessageId;  // empty: a new one
+    std::string Boundary;   // empty: a new one
 };
 
 // The whole message, ready for the DATA command (without the final "." line).

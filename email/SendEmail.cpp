@@ -46,9 +46,11 @@ THotLabel* Link(QWidget* parent, const char* name, const QString& caption) {
 // A label that runs its handler on a left click.
 class ClickFilter : public QObject {
 public:
-    ClickFilter(QObject* parent, std::function<void()> click) : QObject(parent), click_(std::move(click)) {}
+    ClickFilter(QObject* parent, std::function<void()> click)
+        : QObject(parent), click_(std::move(click)) {}
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        if (e->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
             GuardCall(click_);
             return true;
         }
@@ -66,32 +68,40 @@ QString AttachmentSuffix(qint64 size) {
     return QStringLiteral(" (%1 kb)").arg(RoundHalfEven(double(size) / 1000.0));
 }
 
-TfrmSendEmail::TfrmSendEmail(QWidget* parent) : QDialog(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
+TfrmSendEmail::TfrmSendEmail(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmSendEmail"));
     setWindowTitle(QStringLiteral("Send email"));
 
     auto* bar = Named(new QToolBar(this), "ToolBar1");
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const auto tool = [&](const char* name, const QString& caption, const QString& hint, auto handler) {
+    const auto tool = [&](const char* name, const QString& caption, const QString& hint,
+                          auto handler) {
         auto* b = Named(new QToolButton(bar), name);
         b->setText(caption);
         b->setToolTip(hint);
-        connect(b, &QToolButton::clicked, this, [this, handler] { GuardCall([this, handler] { (this->*handler)(); }); });
+        connect(b, &QToolButton::clicked, this,
+                [this, handler] { GuardCall([this, handler] { (this->*handler)(); }); });
         bar->addWidget(b);
         return b;
     };
-    btnRestore = tool("btnRestore", QStringLiteral("  Send  "), QStringLiteral("Send email"), &TfrmSendEmail::btnRestoreClick);
-    btnStop = tool("btnStop", QStringLiteral("Stop"), QStringLiteral("Stop sending"), &TfrmSendEmail::btnStopClick);
+    btnRestore = tool("btnRestore", QStringLiteral("  Send  "), QStringLiteral("Send email"),
+                      &TfrmSendEmail::btnRestoreClick);
+    btnStop = tool("btnStop", QStringLiteral("Stop"), QStringLiteral("Stop sending"),
+                   &TfrmSendEmail::btnStopClick);
     btnStop->setEnabled(false);
     bar->addSeparator();
-    btnNew = tool("btnNew", QStringLiteral("New"), QStringLiteral("Clear all for new message"), &TfrmSendEmail::btnNewClick);
-    btnGenerate = tool("btnGenerate", QStringLiteral("Generate..."), QStringLiteral("Generate message text"),
-                       &TfrmSendEmail::btnGenerateClick);
-    btnAttach = tool("btnAttach", QStringLiteral("Attach"), QStringLiteral("Attach file"), &TfrmSendEmail::AddAttachment);
-    btnAddresses = tool("btnAddresses", QStringLiteral("Addresses"), QStringLiteral("Addresses book"),
-                        &TfrmSendEmail::btnAddressesClick);
-    btnMoveToSelPanel = tool("btnMoveToSelPanel", QStringLiteral("Settings"), QStringLiteral("SMTP settings"),
-                             &TfrmSendEmail::btnMoveToSelPanelClick);
+    btnNew = tool("btnNew", QStringLiteral("New"), QStringLiteral("Clear all for new message"),
+                  &TfrmSendEmail::btnNewClick);
+    btnGenerate = tool("btnGenerate", QStringLiteral("Generate..."),
+                       QStringLiteral("Generate message text"), &TfrmSendEmail::btnGenerateClick);
+    btnAttach = tool("btnAttach", QStringLiteral("Attach"), QStringLiteral("Attach file"),
+                     &TfrmSendEmail::AddAttachment);
+    btnAddresses = tool("btnAddresses", QStringLiteral("Addresses"),
+                        QStringLiteral("Addresses book"), &TfrmSendEmail::btnAddressesClick);
+    btnMoveToSelPanel =
+        tool("btnMoveToSelPanel", QStringLiteral("Settings"), QStringLiteral("SMTP settings"),
+             &TfrmSendEmail::btnMoveToSelPanelClick);
 
     lblTo = Link(this, "lblTo", QStringLiteral("To:"));
     lblCc = Link(this, "lblCc", QStringLiteral("Cc:"));
@@ -116,18 +126,21 @@ TfrmSendEmail::TfrmSendEmail(QWidget* parent) : QDialog(parent, Qt::Window | Qt:
     reMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     reMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The editor holds at most kMessageMaxLength characters: what goes past is cut off.
-    connect(reMessage->document(), &QTextDocument::contentsChange, this, [this](int, int, int added) {
-        if (added <= 0 || reMessage->document()->characterCount() - 1 <= kMessageMaxLength) return;
-        QTextCursor c(reMessage->document());
-        c.setPosition(kMessageMaxLength);
-        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        c.removeSelectedText();
-    });
+    connect(reMessage->document(), &QTextDocument::contentsChange, this,
+            [this](int, int, int added) {
+                if (added <= 0 || reMessage->document()->characterCount() - 1 <= kMessageMaxLength)
+                    return;
+                QTextCursor c(reMessage->document());
+                c.setPosition(kMessageMaxLength);
+                c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+                c.removeSelectedText();
+            });
     sbStatus = Named(new QStatusBar(this), "sbStatus");
     sbStatus->setSizeGripEnabled(false);
     lblSecurity = Named(new QLabel(this), "lblSecurity");
     lblSecurity->setContentsMargins(0, 0, 6, 0);
-    lblSecurity->setToolTip(QStringLiteral("The server did not offer an encrypted connection (STARTTLS)"));
+    lblSecurity->setToolTip(
+        QStringLiteral("The server did not offer an encrypted connection (STARTTLS)"));
     sbStatus->addPermanentWidget(lblSecurity);
 
     auto* fields = new QGridLayout;
@@ -210,9 +223,11 @@ void TfrmSendEmail::StartSendMail(const QString& to) {
         return;
 
     const quint64 id = ++lastSend_;
-    auto* worker = new TSMTPThreadSole(
-        id, MakeSendJob(settings, edtTo->text(), edtCc->text(), edtSubject->text(), reMessage->toPlainText(), AttachPaths));
-    connect(worker, &TSMTPThreadSole::Reported, this, &TfrmSendEmail::WorkerReported, Qt::QueuedConnection);
+    auto* worker = new TSMTPThreadSole(id, MakeSendJob(settings, edtTo->text(), edtCc->text(),
+                                                       edtSubject->text(), reMessage->toPlainText(),
+                                                       AttachPaths));
+    connect(worker, &TSMTPThreadSole::Reported, this, &TfrmSendEmail::WorkerReported,
+            Qt::QueuedConnection);
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     workers_.removeAll(nullptr);
     workers_.append(worker);
@@ -262,12 +277,8 @@ void TfrmSendEmail::ShowSendStatus(TSendStatus status, const QString& detail) {
     const QString text = SendStatusText(status, detail);
     switch (status) {
     case TSendStatus::Connection:
-    case TSendStatus::Connected:
-        sbStatus->showMessage(text);
-        break;
-    case TSendStatus::NotEncrypted:
-        lblSecurity->setText(text);
-        break;
+    case TSendStatus::Connected: sbStatus->showMessage(text); break;
+    case TSendStatus::NotEncrypted: lblSecurity->setText(text); break;
     case TSendStatus::NotConnected:
     case TSendStatus::NotSent:
         sbStatus->showMessage(text);
@@ -365,7 +376,8 @@ void TfrmSendEmail::reject() {
 }
 
 bool TfrmSendEmail::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == lbxAttach && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete) {
+    if (watched == lbxAttach && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete) {
         GuardCall([this] { lbxAttachDelete(); });
         return true;
     }

@@ -27,7 +27,8 @@ QString SendStatusName(TSendStatus status) {
 QString SendStatusText(TSendStatus status, const QString& detail) {
     switch (status) {
     case TSendStatus::Connection: return QStringLiteral("Connection to the email server...");
-    case TSendStatus::NotConnected: return QStringLiteral("Error, can't connect to the email server");
+    case TSendStatus::NotConnected:
+        return QStringLiteral("Error, can't connect to the email server");
     case TSendStatus::Connected: return QStringLiteral("Connected, start sending email...");
     case TSendStatus::NotEncrypted: return NotEncryptedText();
     case TSendStatus::Sent: return QStringLiteral("email sent!");
@@ -41,7 +42,8 @@ QString NotEncryptedText() { return QStringLiteral("Not encrypted"); }
 
 TSendCheck CheckSend(const TMailSettings& settings, const QString& to) {
     if (mail::ParseRecipients(to.toStdString()).empty()) return TSendCheck::BlankTo;
-    for (const std::string* field : {&settings.From, &settings.Name, &settings.SMTP, &settings.Port})
+    for (const std::string* field :
+         {&settings.From, &settings.Name, &settings.SMTP, &settings.Port})
         if (QString::fromStdString(*field).trimmed().isEmpty()) return TSendCheck::BlankSettings;
     return TSendCheck::Ready;
 }
@@ -50,13 +52,16 @@ QString SendCheckText(TSendCheck check) {
     switch (check) {
     case TSendCheck::BlankTo: return QStringLiteral("Can't send email! 'To' address is blank.");
     case TSendCheck::BlankSettings:
-        return QStringLiteral("'From', 'Name', 'SMTP Server' or 'Port' setting is blank, please set.");
+        return QStringLiteral(
+            "'From', 'Name', 'SMTP Server' or 'Port' setting is blank, please set.");
     case TSendCheck::Ready: break;
     }
     return {};
 }
 
-QString BlankSubjectQuestion() { return QStringLiteral("Subject is blank. Do you want to send email without subject?"); }
+QString BlankSubjectQuestion() {
+    return QStringLiteral("Subject is blank. Do you want to send email without subject?");
+}
 
 int PortOf(const QString& text) {
     bool ok = false;
@@ -64,8 +69,8 @@ int PortOf(const QString& text) {
     return ok && port > 0 && port < 65536 ? port : 25;
 }
 
-TSendJob MakeSendJob(const TMailSettings& settings, const QString& to, const QString& cc, const QString& subject,
-                     const QString& body, const QStringList& attachments) {
+TSendJob MakeSendJob(const TMailSettings& settings, const QString& to, const QString& cc,
+                     const QString& subject, const QString& body, const QStringList& attachments) {
     const auto trimmed = [](const std::string& s) { return QString::fromStdString(s).trimmed(); };
     TSendJob j;
     j.From = trimmed(settings.From);
@@ -97,13 +102,15 @@ mail::TMailMessage ComposeMessage(const TSendJob& job) {
         if (!f.open(QIODevice::ReadOnly)) continue;
         const QByteArray bytes = f.readAll();
         if (f.error() != QFileDevice::NoError) continue;
-        m.Attachments.push_back({info.fileName().toStdString(), types.mimeTypeForFile(info).name().toStdString(),
+        m.Attachments.push_back({info.fileName().toStdString(),
+                                 types.mimeTypeForFile(info).name().toStdString(),
                                  bytes.toStdString()});
     }
     return m;
 }
 
-TSMTPThreadSole::TSMTPThreadSole(quint64 sendId, TSendJob job) : SendId(sendId), Job(std::move(job)) {}
+TSMTPThreadSole::TSMTPThreadSole(quint64 sendId, TSendJob job)
+    : SendId(sendId), Job(std::move(job)) {}
 
 TSMTPThreadSole::~TSMTPThreadSole() {
     Abandon();

@@ -18,7 +18,15 @@ struct TMailSettings;
 // What the worker reports, in the order a session goes through them. NotEncrypted comes
 // between Connected and the end when the server did not offer STARTTLS; NotSent is any end
 // after Connected other than Sent.
-enum class TSendStatus { Connection, NotConnected, Connected, NotEncrypted, Sent, NotSent, Disconnection };
+enum class TSendStatus {
+    Connection,
+    NotConnected,
+    Connected,
+    NotEncrypted,
+    Sent,
+    NotSent,
+    Disconnection
+};
 
 // The worker's own name of a status ("Connection", "Not Connected", ...).
 QString SendStatusName(TSendStatus status);
@@ -39,19 +47,19 @@ QString BlankSubjectQuestion();
 
 // The fields of one send, as the worker gets them.
 struct TSendJob {
-    QString From, Name;     // trimmed
-    QString To, Cc;         // trimmed recipient texts
-    QString Host;           // trimmed
+    QString From, Name;  // trimmed
+    QString To, Cc;      // trimmed recipient texts
+    QString Host;        // trimmed
     int Port = 25;
-    QString Subject;        // as typed
+    QString Subject;  // as typed
     QString Body;
     QString UserID, Password;  // trimmed
     QStringList Attachments;   // full paths
 };
 
 // The job from the settings and the message's fields.
-TSendJob MakeSendJob(const TMailSettings& settings, const QString& to, const QString& cc, const QString& subject,
-                     const QString& body, const QStringList& attachments);
+TSendJob MakeSendJob(const TMailSettings& settings, const QString& to, const QString& cc,
+                     const QString& subject, const QString& body, const QStringList& attachments);
 // The trimmed port text as a number, 25 when it is not one (or not a port).
 int PortOf(const QString& text);
 // The message of a job; files that do not exist or cannot be read are left out.

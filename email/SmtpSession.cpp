@@ -33,7 +33,8 @@ void TSmtpStopper::Detach(int fd) {
 namespace {
 
 struct Session {
-    Session(TSmtpStopper& st, const TSmtpEvents& ev, const std::string& msg) : stopper(st), events(ev), message(msg) {}
+    Session(TSmtpStopper& st, const TSmtpEvents& ev, const std::string& msg)
+        : stopper(st), events(ev), message(msg) {}
     TSmtpStopper& stopper;
     const TSmtpEvents& events;
     const std::string& message;
@@ -47,7 +48,8 @@ struct Session {
 };
 
 bool IsReplyLine(const std::string& l) {
-    return l.size() >= 3 && l[0] >= '1' && l[0] <= '5' && l[1] >= '0' && l[1] <= '9' && l[2] >= '0' && l[2] <= '9';
+    return l.size() >= 3 && l[0] >= '1' && l[0] <= '5' && l[1] >= '0' && l[1] <= '9' &&
+           l[2] >= '0' && l[2] <= '9';
 }
 
 void ReplyLine(Session& s, std::string line) {
@@ -83,11 +85,8 @@ int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
         }
         break;
     case CURLINFO_SSL_DATA_IN:
-    case CURLINFO_SSL_DATA_OUT:
-        s.encrypted = true;
-        break;
-    default:
-        break;
+    case CURLINFO_SSL_DATA_OUT: s.encrypted = true; break;
+    default: break;
     }
     return 0;
 }
@@ -132,7 +131,8 @@ bool IsSafeAddress(const std::string& a) {
 bool IsSafeHost(const std::string& h) {
     if (h.empty()) return false;
     for (unsigned char c : h)
-        if (!(std::isalnum(c) || c == '.' || c == '-' || c == '_' || c == ':' || c >= 0x80)) return false;
+        if (!(std::isalnum(c) || c == '.' || c == '-' || c == '_' || c == ':' || c >= 0x80))
+            return false;
     return true;
 }
 
@@ -191,7 +191,8 @@ TSmtpResult SendSmtp(const TSmtpRequest& r, TSmtpStopper& stopper, const TSmtpEv
         return result;
     }
     const bool v6 = r.Host.find(':') != std::string::npos;
-    const std::string url = "smtp://" + (v6 ? "[" + r.Host + "]" : r.Host) + ":" + std::to_string(r.Port);
+    const std::string url =
+        "smtp://" + (v6 ? "[" + r.Host + "]" : r.Host) + ":" + std::to_string(r.Port);
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp");
@@ -237,7 +238,8 @@ TSmtpResult SendSmtp(const TSmtpRequest& r, TSmtpStopper& stopper, const TSmtpEv
         return result;
     }
     result.Outcome = s.connected ? TSmtpOutcome::Failed : TSmtpOutcome::NotConnected;
-    result.Detail = !s.lastError.empty() ? s.lastError : (error[0] ? std::string(error) : curl_easy_strerror(rc));
+    result.Detail = !s.lastError.empty() ? s.lastError
+                                         : (error[0] ? std::string(error) : curl_easy_strerror(rc));
     return result;
 }
 

@@ -18,7 +18,7 @@ struct TSmtpRequest {
     std::string Password;  // empty: no authentication
     std::string MailFrom;  // envelope sender
     std::vector<std::string> Recipients;
-    std::string Message;   // BuildMessage's bytes
+    std::string Message;  // BuildMessage's bytes
     long ConnectTimeoutSeconds = 30;
     long ResponseTimeoutSeconds = 60;
 };
@@ -60,6 +60,7 @@ struct TSmtpEvents {
     std::function<void(bool encrypted)> OnEncryption;
 };
 
-TSmtpResult SendSmtp(const TSmtpRequest& request, TSmtpStopper& stopper, const TSmtpEvents& events = {});
+TSmtpResult SendSmtp(const TSmtpRequest& request, TSmtpStopper& stopper,
+                     const TSmtpEvents& events = {});
 
 }  // namespace kiv::mail

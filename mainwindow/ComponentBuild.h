@@ -16,15 +16,19 @@ W* Named(W* w, const char* name) {
     return w;
 }
 
-inline QWidget* Panel(QWidget* parent, const char* name) { return Named(new QWidget(parent), name); }
+inline QWidget* Panel(QWidget* parent, const char* name) {
+    return Named(new QWidget(parent), name);
+}
 
-inline KivAction* Action(QObject* owner, const char* name, const QString& caption, bool checkable = false) {
+inline KivAction* Action(QObject* owner, const char* name, const QString& caption,
+                         bool checkable = false) {
     auto* a = Named(new KivAction(caption, owner), name);
     if (checkable) a->setCheckable(true);
     return a;
 }
 
-inline QAction* Item(QObject* owner, const char* name, const QString& caption, bool checkable = false) {
+inline QAction* Item(QObject* owner, const char* name, const QString& caption,
+                     bool checkable = false) {
     auto* a = Named(new QAction(caption, owner), name);
     if (checkable) a->setCheckable(true);
     return a;
@@ -45,14 +49,16 @@ inline QHBoxLayout* HBox(QWidget* w) {
 }
 
 // A floating panel: a header line with its caption over its content.
-inline QWidget* FloatingPanel(QWidget* parent, const char* name, const QString& caption, QWidget* content) {
+inline QWidget* FloatingPanel(QWidget* parent, const char* name, const QString& caption,
+                              QWidget* content) {
     QWidget* p = Panel(parent, name);
     p->setAutoFillBackground(true);
     auto* l = VBox(p);
     auto* header = new QLabel(caption, p);
     header->setObjectName(QString::fromLatin1(name) + QStringLiteral("Header"));
     header->setFixedHeight(18);
-    header->setStyleSheet(QStringLiteral("background: palette(highlight); color: palette(highlighted-text); padding-left: 4px;"));
+    header->setStyleSheet(QStringLiteral(
+        "background: palette(highlight); color: palette(highlighted-text); padding-left: 4px;"));
     l->addWidget(header);
     content->setParent(p);
     l->addWidget(content, 1);

@@ -51,9 +51,13 @@ int GetFontTextHeight(const QWidget* control, const QFont& font) {
     return QFontMetrics(f).height();
 }
 
-int FontStylesToBits(TFontStyles styles) { return styles & (fsBold | fsItalic | fsUnderline | fsStrikeOut); }
+int FontStylesToBits(TFontStyles styles) {
+    return styles & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
+}
 
-TFontStyles BitsToFontStyles(int bits) { return TFontStyles(bits & (fsBold | fsItalic | fsUnderline | fsStrikeOut)); }
+TFontStyles BitsToFontStyles(int bits) {
+    return TFontStyles(bits & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
+}
 
 void ApplyFontStyles(QFont& font, TFontStyles styles) {
     font.setBold(styles & fsBold);
@@ -109,9 +113,10 @@ void RunWhenFree(QObject* owner, std::function<bool()> busy, std::function<void(
         fn();
         return;
     }
-    QTimer::singleShot(kFreeLookEveryMs, owner, [owner, busy = std::move(busy), fn = std::move(fn)]() mutable {
-        RunWhenFree(owner, std::move(busy), std::move(fn));
-    });
+    QTimer::singleShot(kFreeLookEveryMs, owner,
+                       [owner, busy = std::move(busy), fn = std::move(fn)]() mutable {
+                           RunWhenFree(owner, std::move(busy), std::move(fn));
+                       });
 }
 
 }  // namespace kiv

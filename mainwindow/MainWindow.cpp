@@ -114,7 +114,8 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     TWindowSkeleton& k = skeleton_;
     const std::string& appDir = AppDir();
     // What replaces of the settings files left when a run was killed in the middle.
-    for (const char* ini : {"kiv.ini", "userset.ini"}) IniFile::RemoveStaleTemporaries(appDir + ini);
+    for (const char* ini : {"kiv.ini", "userset.ini"})
+        IniFile::RemoveStaleTemporaries(appDir + ini);
     SweepStaleCopies(appDir);
     OpenUserIni(appDir + "userset.ini");
     datastructure_->Prepare();
@@ -123,7 +124,8 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     InterBase().OnCurrentChanged = [this](TInterBase1*, const std::string& path) {
         datastructure_->OpenDatastructure(path, datastructure_->CreatingDatastructure());
     };
-    SetOpenDatastructureSource({[] { return CurrentBookMark.get(); }, [] { return CurrentNavigator.get(); }});
+    SetOpenDatastructureSource(
+        {[] { return CurrentBookMark.get(); }, [] { return CurrentNavigator.get(); }});
     TextBinEditor = k.txtTextBin;
 
     k.pnlBrowser->hide();
@@ -162,16 +164,20 @@ constexpr int kFloatingRowStep = 40;
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160}, {k.pnlTextBin, 278},     {k.pnlClipBin, 242},
-                                                 {k.pnlLaunchBin, 262},  {k.pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
+    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160},
+                                                 {k.pnlTextBin, 278},
+                                                 {k.pnlClipBin, 242},
+                                                 {k.pnlLaunchBin, 262},
+                                                 {k.pnlTemplateBin, 250},
+                                                 {k.pnlMetaCard, 250}};
     // Side by side from the left at Top 80, so that two shown at once do not lie on one spot;
     // a window too narrow for all of them starts another row, a header lower.
     const int columns = std::max(1, (width() - kFloatingGap) / (kFloatingWidth + kFloatingGap));
     int i = 0;
     for (const auto& [panel, height] : floating) {
         panel->setParent(this);
-        panel->setGeometry(kFloatingGap + (i % columns) * (kFloatingWidth + kFloatingGap), 80 + (i / columns) * kFloatingRowStep,
-                           kFloatingWidth, height + 1);
+        panel->setGeometry(kFloatingGap + (i % columns) * (kFloatingWidth + kFloatingGap),
+                           80 + (i / columns) * kFloatingRowStep, kFloatingWidth, height + 1);
         ++i;
         MakePanelSizeable(panel);
         panel->hide();
@@ -233,11 +239,13 @@ void TForm1::closeEvent(QCloseEvent* e) {
             mark->setObjectName(QStringLiteral("closeWhenFree"));
             ShowStatusHint(QStringLiteral("KIV closes when the running command is done"));
             const bool unattended = unattended_;
-            RunWhenFree(mark, [this] { return IsBusy(); }, [this, mark, unattended] {
-                mark->deleteLater();
-                if (unattended) CloseUnattended();
-                else close();
-            });
+            RunWhenFree(
+                mark, [this] { return IsBusy(); },
+                [this, mark, unattended] {
+                    mark->deleteLater();
+                    if (unattended) CloseUnattended();
+                    else close();
+                });
         }
         return;
     }
@@ -269,9 +277,11 @@ void KeepUnstoredText(const std::string& rtf) {
     const std::string path = datastructure + ".unsaved.rtf";
     try {
         WriteFileAtomic(path, rtf);
-        std::fprintf(stderr, "kiv: the text card that could not be stored is kept in %s\n", path.c_str());
+        std::fprintf(stderr, "kiv: the text card that could not be stored is kept in %s\n",
+                     path.c_str());
     } catch (const std::exception& ex) {
-        std::fprintf(stderr, "kiv: the text card that could not be stored is lost: %s\n", ex.what());
+        std::fprintf(stderr, "kiv: the text card that could not be stored is lost: %s\n",
+                     ex.what());
     }
 }
 
@@ -288,7 +298,8 @@ bool TForm1::FormClose() {
         if (!datastructure_->UnstoredCards().isEmpty()) KeepUnstoredText(textCard_->UnstoredRtf());
         return true;
     }
-    closeChosen_ = datastructure_->StoreCurrentTopicOrAsk(QStringLiteral("Close anyway? What could not be stored is lost."));
+    closeChosen_ = datastructure_->StoreCurrentTopicOrAsk(
+        QStringLiteral("Close anyway? What could not be stored is lost."));
     return closeChosen_;
 }
 

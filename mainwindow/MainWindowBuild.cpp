@@ -188,10 +188,12 @@ void TForm1::BuildFloatingPanels() {
     k.pnlClipBin = FloatingPanel(this, "pnlClipBin", QStringLiteral("Clip Bin"), k.lbxClipCard);
     k.lbxLaunchBin = Named(new QListWidget(), "lbxLaunchBin");
     k.lbxLaunchBin->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    k.pnlLaunchBin = FloatingPanel(this, "pnlLaunchBin", QStringLiteral("Resource Bin"), k.lbxLaunchBin);
+    k.pnlLaunchBin =
+        FloatingPanel(this, "pnlLaunchBin", QStringLiteral("Resource Bin"), k.lbxLaunchBin);
     k.lbxTemplate = Named(new QListWidget(), "lbxTemplate");
     k.lbxTemplate->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    k.pnlTemplateBin = FloatingPanel(this, "pnlTemplateBin", QStringLiteral("Template Bin"), k.lbxTemplate);
+    k.pnlTemplateBin =
+        FloatingPanel(this, "pnlTemplateBin", QStringLiteral("Template Bin"), k.lbxTemplate);
     k.sgdMeta = Named(new TStringGrid(), "sgdMeta");
     k.sgdMeta->SetColCount(2);
     k.pnlMetaCard = FloatingPanel(this, "pnlMetaCard", QStringLiteral("Meta-Data Card"), k.sgdMeta);

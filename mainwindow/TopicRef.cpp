@@ -16,8 +16,8 @@ TTopicRef TTopicRef::Of(TKivStringGrid* grid, int row) {
 }
 
 bool TTopicRef::Is(TKivStringGrid* grid, int row) const {
-    if (!grid || Grid != grid || !grid->IsRowValid(row) || grid->Nester->Cards().CardFile() != CardFile ||
-        grid->Nester->ParentNest(row) != ParentNest)
+    if (!grid || Grid != grid || !grid->IsRowValid(row) ||
+        grid->Nester->Cards().CardFile() != CardFile || grid->Nester->ParentNest(row) != ParentNest)
         return false;
     return CardDir != 0 ? grid->Nester->CardDir(row) == CardDir : row == Row;
 }
@@ -36,7 +36,8 @@ void TTopicRef::StoredAt(int row) {
     CardDir = Grid->Nester->CardDir(row);
 }
 
-bool WriteTopicCard(TKivStringGrid* grid, int row, uint8_t kind, std::string_view text, QString& failure) {
+bool WriteTopicCard(TKivStringGrid* grid, int row, uint8_t kind, std::string_view text,
+                    QString& failure) {
     failure.clear();
     try {
         return grid->Nester->Cards().WriteRowCard(kind, row, text);
@@ -51,9 +52,11 @@ QString TopicCaptionForMessage(TKivStringGrid* grid, int row) {
     return caption.empty() ? QString::fromLatin1(kUntitled) : StoredToText(caption);
 }
 
-QString UnstoredCardForMessage(const QString& card, TKivStringGrid* grid, int row, const QString& failure) {
+QString UnstoredCardForMessage(const QString& card, TKivStringGrid* grid, int row,
+                               const QString& failure) {
     return QStringLiteral("%1 of \"%2\" could not be stored%3.")
-        .arg(card, TopicCaptionForMessage(grid, row), failure.isEmpty() ? QString() : QStringLiteral(": ") + failure);
+        .arg(card, TopicCaptionForMessage(grid, row),
+             failure.isEmpty() ? QString() : QStringLiteral(": ") + failure);
 }
 
 }  // namespace kiv

@@ -28,11 +28,13 @@ struct TTopicRef {
 
 // Stores the card of the row. False when nothing was stored; failure then holds the
 // error's text, if one was raised.
-bool WriteTopicCard(TKivStringGrid* grid, int row, uint8_t kind, std::string_view text, QString& failure);
+bool WriteTopicCard(TKivStringGrid* grid, int row, uint8_t kind, std::string_view text,
+                    QString& failure);
 // The topic's caption on one line, or "[untitled]", for messages.
 QString TopicCaptionForMessage(TKivStringGrid* grid, int row);
 // The sentence telling that a card (as "The text card") of the row's topic could not be
 // stored, with the reason when there is one.
-QString UnstoredCardForMessage(const QString& card, TKivStringGrid* grid, int row, const QString& failure);
+QString UnstoredCardForMessage(const QString& card, TKivStringGrid* grid, int row,
+                               const QString& failure);
 
 }  // namespace kiv

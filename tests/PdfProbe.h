@@ -14,7 +14,8 @@ namespace kiv::test {
 inline QString PdfInfo(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdfinfo"), {pdf});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) ADD_FAILURE() << "pdfinfo failed on " << pdf.toStdString();
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        ADD_FAILURE() << "pdfinfo failed on " << pdf.toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -22,7 +23,8 @@ inline QString PdfInfo(const QString& pdf) {
 inline QString PdfText(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) ADD_FAILURE() << "pdftotext failed on " << pdf.toStdString();
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        ADD_FAILURE() << "pdftotext failed on " << pdf.toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -30,8 +32,9 @@ inline QString PdfText(const QString& pdf) {
 inline QRect InkOfPage(const QString& pdf, int page, int dpi) {
     const QString base = pdf + QStringLiteral(".page");
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {"-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                                         QString::number(page), "-png", "-singlefile", pdf, base});
+    p.start(QStringLiteral("pdftoppm"),
+            {"-r", QString::number(dpi), "-f", QString::number(page), "-l", QString::number(page),
+             "-png", "-singlefile", pdf, base});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         ADD_FAILURE() << "pdftoppm failed: " << p.readAllStandardError().toStdString();
         return {};

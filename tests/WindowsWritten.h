@@ -44,7 +44,8 @@ struct TWindowsTopic {
 
 // A closed datastructure holding the topics at its top level, and the text bin card
 // (password, 0x01, text bin) as given.
-inline void WriteWindowsDatastructure(const std::string& path, const std::vector<TWindowsTopic>& topics,
+inline void WriteWindowsDatastructure(const std::string& path,
+                                      const std::vector<TWindowsTopic>& topics,
                                       std::string_view textBinCard = {}) {
     std::string tree;
     for (size_t i = 0; i < topics.size(); ++i) tree += "t" + std::to_string(i) + " ";

@@ -29,7 +29,8 @@ inline bool EnterXdgSandbox(const std::string& root) {
         if (FileExists(candidate + "/mime.cache")) systemMime = candidate;
         i = j + 1;
     }
-    if (systemMime.empty() || ::symlink(systemMime.c_str(), (root + "sys/mime").c_str()) != 0) return false;
+    if (systemMime.empty() || ::symlink(systemMime.c_str(), (root + "sys/mime").c_str()) != 0)
+        return false;
     ::setenv("XDG_DATA_HOME", (root + "data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root + "config").c_str(), 1);
     ::setenv("XDG_DATA_DIRS", (root + "sys").c_str(), 1);
@@ -39,7 +40,8 @@ inline bool EnterXdgSandbox(const std::string& root) {
 
 // A desktop entry of a program that opens text files: Exec runs exe with the file.
 inline std::string TextDesktopEntry(const std::string& name, const std::string& exe) {
-    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exe + " %f\nMimeType=text/plain;\n";
+    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exe +
+           " %f\nMimeType=text/plain;\n";
 }
 
 // mimeapps.list making the desktop entry the default for text files.

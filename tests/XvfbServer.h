@@ -25,7 +25,8 @@ public:
         server_.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         if (!server_.waitForStarted(5000)) return false;
         QByteArray out;
-        while (!out.contains('\n') && server_.waitForReadyRead(10000)) out += server_.readAllStandardOutput();
+        while (!out.contains('\n') && server_.waitForReadyRead(10000))
+            out += server_.readAllStandardOutput();
         bool ok = false;
         const int number = out.trimmed().toInt(&ok);
         if (ok) display_ = ":" + QString::number(number);

@@ -79,8 +79,12 @@ bool ReadDate(std::string_view s, double& v, const TFormatSettings& f) {
     if (p != s.size()) return false;
     int y, m, d, yDigits;
     switch (f.DateOrder) {
-    case TFormatSettings::doDMY: d = parts[0], m = parts[1], y = parts[2], yDigits = digits[2]; break;
-    case TFormatSettings::doMDY: m = parts[0], d = parts[1], y = parts[2], yDigits = digits[2]; break;
+    case TFormatSettings::doDMY:
+        d = parts[0], m = parts[1], y = parts[2], yDigits = digits[2];
+        break;
+    case TFormatSettings::doMDY:
+        m = parts[0], d = parts[1], y = parts[2], yDigits = digits[2];
+        break;
     default: y = parts[0], m = parts[1], d = parts[2], yDigits = digits[0]; break;
     }
     if (yDigits <= 2) y += y < 50 ? 2000 : 1900;
@@ -157,7 +161,8 @@ bool TryTextToFloat(std::string_view s, double& v, const TFormatSettings& f) {
     if (p != s.size()) return false;
     if (canon.back() == '.') canon.pop_back();
     double out = 0;
-    const auto r = std::from_chars(canon.data(), canon.data() + canon.size(), out, std::chars_format::general);
+    const auto r =
+        std::from_chars(canon.data(), canon.data() + canon.size(), out, std::chars_format::general);
     if (r.ec != std::errc() || r.ptr != canon.data() + canon.size()) return false;
     v = out;
     return true;
@@ -182,8 +187,10 @@ bool TryTextToTime(std::string_view s, double& v, const TFormatSettings& f) {
     }
     std::string_view rest = TrimBlanks(s.substr(p));
     if (!rest.empty()) {
-        const bool am = StartsWithNoCase(rest, f.TimeAMString) && rest.size() == f.TimeAMString.size();
-        const bool pm = StartsWithNoCase(rest, f.TimePMString) && rest.size() == f.TimePMString.size();
+        const bool am =
+            StartsWithNoCase(rest, f.TimeAMString) && rest.size() == f.TimeAMString.size();
+        const bool pm =
+            StartsWithNoCase(rest, f.TimePMString) && rest.size() == f.TimePMString.size();
         if (!am && !pm) return false;
         if (h < 1 || h > 12) return false;
         if (h == 12) h = 0;
@@ -271,7 +278,8 @@ std::optional<double> ValueOf(TSortStyle s, std::string_view text) {
     return ok ? std::optional<double>(v) : std::nullopt;
 }
 
-int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b, const TSortCompare& custom) {
+int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b,
+                   const TSortCompare& custom) {
     switch (style) {
     case ssNumeric:
     case ssDateTime:
@@ -339,15 +347,16 @@ std::vector<int> SortKeyColumns(int Primary, std::string_view SecondaryIndex) {
         const std::string_view item = TrimBlanks(SecondaryIndex.substr(p, comma - p));
         int col = 0;
         const auto r = std::from_chars(item.data(), item.data() + item.size(), col);
-        if (!item.empty() && r.ec == std::errc() && r.ptr == item.data() + item.size() && col >= 0 &&
-            std::find(keys.begin(), keys.end(), col) == keys.end())
+        if (!item.empty() && r.ec == std::errc() && r.ptr == item.data() + item.size() &&
+            col >= 0 && std::find(keys.begin(), keys.end(), col) == keys.end())
             keys.push_back(col);
         p = comma + 1;
     }
     return keys;
 }
 
-std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows, const TSortRequest& Request) {
+std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows,
+                           const TSortRequest& Request) {
     const size_t n = Rows.size();
     std::vector<int> order(n);
     for (size_t i = 0; i < n; ++i) order[i] = int(i);
@@ -367,8 +376,7 @@ std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows, co
             PassEntry& e = entries[j];
             if (Request.CaseSensitive)
                 e.key.swap(cells[j]);  // the cells are copied afresh for the next key
-            else
-                e.key = UnicodeText::LowerCaseUtf8(cells[j]);
+            else e.key = UnicodeText::LowerCaseUtf8(cells[j]);
             e.value = ReadsNumbers(style) ? ValueOf(style, e.key) : std::nullopt;
         }
         const bool descending = Request.Direction == sdDescending;

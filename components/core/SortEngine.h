@@ -10,7 +10,15 @@
 
 namespace kiv {
 
-enum TSortStyle { ssAutomatic, ssNormal, ssNumeric, ssNumericExtended, ssDateTime, ssTime, ssCustom };
+enum TSortStyle {
+    ssAutomatic,
+    ssNormal,
+    ssNumeric,
+    ssNumericExtended,
+    ssDateTime,
+    ssTime,
+    ssCustom
+};
 enum TSortDirection { sdAscending, sdDescending };
 
 // A comparison of two cell texts: negative, zero or positive.
@@ -39,7 +47,8 @@ bool TryTextToFloat(std::string_view s, double& v, const TFormatSettings& f = So
 bool TryTextToTime(std::string_view s, double& v, const TFormatSettings& f = SortFormatSettings());
 // A date in the settings' order ("d/m/y"), optionally followed by a blank and a time; or a
 // time alone. Years of one or two digits: 00-49 are 2000-2049, 50-99 are 1950-1999.
-bool TryTextToDateTime(std::string_view s, double& v, const TFormatSettings& f = SortFormatSettings());
+bool TryTextToDateTime(std::string_view s, double& v,
+                       const TFormatSettings& f = SortFormatSettings());
 
 // Character-code comparison of two texts (-1, 0, 1).
 int CompareCharCodes(std::string_view a, std::string_view b);
@@ -73,7 +82,8 @@ struct TSortRequest {
 // Sorts rows (each a list of cell texts; a missing cell is empty) by the keys, the last key
 // first, each pass stable: rows equal in every key keep their order, in both directions.
 // Returns the new order: entry j is the index of the row that goes to place j.
-std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows, const TSortRequest& Request);
+std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows,
+                           const TSortRequest& Request);
 
 // The filter's order of rows: accepted rows first, then the others, each in their order.
 std::vector<int> FilterOrder(const std::vector<bool>& Accepted);

@@ -31,7 +31,8 @@ std::string Utf16ToUtf8(std::u16string_view s) {
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
         char32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c < 0xE000) {
@@ -202,7 +203,8 @@ bool ReadFileGroup(std::string_view block, size_t recordSize, std::vector<std::s
     uint32_t count = 0;
     if (recordSize == 0 || !ReadDWord(block, count)) return false;
     if ((block.size() - 4) / recordSize != count) return false;
-    for (uint32_t i = 0; i < count; ++i) records.emplace_back(block.substr(4 + size_t(i) * recordSize, recordSize));
+    for (uint32_t i = 0; i < count; ++i)
+        records.emplace_back(block.substr(4 + size_t(i) * recordSize, recordSize));
     return true;
 }
 
@@ -226,8 +228,9 @@ std::string UriListBytes(const std::vector<std::string>& files) {
     for (const auto& f : files) {
         out += "file://";
         for (unsigned char c : CutAtZero(f)) {
-            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                               std::string_view("/-._~!$&'()*+,;=:@").find(char(c)) != std::string_view::npos;
+            const bool plain =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                std::string_view("/-._~!$&'()*+,;=:@").find(char(c)) != std::string_view::npos;
             if (plain) {
                 out += char(c);
             } else {

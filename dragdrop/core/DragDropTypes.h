@@ -93,10 +93,24 @@ constexpr TConversionScopes csTarget = 2;
 enum TDragType : uint8_t { dtCopy, dtMove, dtLink };
 using TDragTypes = uint8_t;  // bit (1 << TDragType)
 constexpr TDragTypes DragTypeBit(TDragType t) { return TDragTypes(1u << t); }
-enum TDragResult : uint8_t { drDropCopy = 0, drDropMove = 1, drDropLink = 2, drCancel = 3, drOutMemory = 4, drUnknown = 6 };
+enum TDragResult : uint8_t {
+    drDropCopy = 0,
+    drDropMove = 1,
+    drDropLink = 2,
+    drCancel = 3,
+    drOutMemory = 4,
+    drUnknown = 6
+};
 
 // The shift state of the class library: a set of keys and buttons.
-enum TShiftFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+enum TShiftFlag : uint8_t {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32
+};
 using TShiftState = uint8_t;
 
 inline int DragDropScrollDelay = 50;

@@ -28,14 +28,17 @@ TDragImageList::~TDragImageList() {
 }
 
 void TDragImageList::AddFreeObserver(TCustomDropSource* s) {
-    if (std::find(observers_.begin(), observers_.end(), s) == observers_.end()) observers_.push_back(s);
+    if (std::find(observers_.begin(), observers_.end(), s) == observers_.end())
+        observers_.push_back(s);
 }
 
 void TDragImageList::RemoveFreeObserver(TCustomDropSource* s) { std::erase(observers_, s); }
 
 // --- TCustomDropSource
 
-TCustomDropSource::TCustomDropSource() : ref_(std::make_shared<TDataObjectLink>()) { ref_->object = this; }
+TCustomDropSource::TCustomDropSource() : ref_(std::make_shared<TDataObjectLink>()) {
+    ref_->object = this;
+}
 
 TCustomDropSource::~TCustomDropSource() {
     try {
@@ -90,7 +93,9 @@ HRESULT TCustomDropSource::GetData(const TFormatEtc& format, TStgMedium& medium)
     return DoGetData(format, medium);
 }
 
-HRESULT TCustomDropSource::QueryGetData(const TFormatEtc& format) { return HasFormat(format) ? S_OK : DV_E_FORMATETC; }
+HRESULT TCustomDropSource::QueryGetData(const TFormatEtc& format) {
+    return HasFormat(format) ? S_OK : DV_E_FORMATETC;
+}
 
 HRESULT TCustomDropSource::SetData(const TFormatEtc& format, TStgMedium& medium, bool release) {
     const HRESULT hr = DoSetData(format, medium);
@@ -113,7 +118,8 @@ HRESULT TCustomDropSource::QueryContinueDrag(bool escapePressed, uint32_t keySta
     if (escapePressed) return DRAGDROP_S_CANCEL;
     if (keyState & (MK_LBUTTON | MK_RBUTTON)) return S_OK;
     TDragType type = dtCopy;
-    bool continueDrop = DropEffectToDragType(feedbackEffect_, type) && (DragTypes & DragTypeBit(type));
+    bool continueDrop =
+        DropEffectToDragType(feedbackEffect_, type) && (DragTypes & DragTypeBit(type));
     SetInShellDragLoop(false);
     if (continueDrop && OnDrop) OnDrop(this, type, continueDrop);
     return continueDrop ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
@@ -152,7 +158,9 @@ HRESULT TCustomDropSource::EndOperation(HRESULT result, uint32_t effects) {
     if (!inAsyncOperation_) return E_FAIL;
     inAsyncOperation_ = false;
     if (OnAfterDrop) {
-        const TDragResult r = Succeeded(result) ? DropEffectToDragResult(DragTypesToDropEffect(DragTypes) & effects) : drUnknown;
+        const TDragResult r =
+            Succeeded(result) ? DropEffectToDragResult(DragTypesToDropEffect(DragTypes) & effects)
+                              : drUnknown;
         const bool optimized = r == drDropMove ? GetPerformedDropEffect() != DROPEFFECT_MOVE : true;
         OnAfterDrop(this, r, optimized);
     }
@@ -178,7 +186,9 @@ TDragResult TCustomDropSource::Execute() {
     SetInShellDragLoop(true);
     uint32_t effect = DROPEFFECT_NONE;
     IDragLoop* loop = Loop();
-    const HRESULT hr = loop ? loop->DoDragDrop(ref_, *this, allowed, effect, withImage ? &image : nullptr) : E_FAIL;
+    const HRESULT hr =
+        loop ? loop->DoDragDrop(ref_, *this, allowed, effect, withImage ? &image : nullptr)
+             : E_FAIL;
     SetInShellDragLoop(false);
 
     TDragResult result;
@@ -188,8 +198,7 @@ TDragResult TCustomDropSource::Execute() {
         if (GetLogicalPerformedDropEffect() == DROPEFFECT_MOVE ||
             (effect != DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE))
             result = drDropMove;
-        else
-            result = DropEffectToDragResult(effect & allowed);
+        else result = DropEffectToDragResult(effect & allowed);
     } else {
         result = drUnknown;
     }
@@ -197,7 +206,8 @@ TDragResult TCustomDropSource::Execute() {
 
     if (!inAsyncOperation_ && OnAfterDrop) {
         bool optimized = false;
-        if (result == drDropMove) optimized = !(effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE);
+        if (result == drDropMove)
+            optimized = !(effect == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE);
         OnAfterDrop(this, result, optimized);
     }
     return result;
@@ -252,7 +262,8 @@ HRESULT TCustomDropMultiSource::DoGetData(const TFormatEtc& format, TStgMedium& 
     for (auto* d : dataFormats_.Items()) {
         if (!d->HasData()) continue;
         for (auto* c : d->CompatibleFormats().Items()) {
-            if (c->AcceptFormat(format) && d->AssignTo(*c) && c->HasData() && c->SetDataToMedium(format, medium)) {
+            if (c->AcceptFormat(format) && d->AssignTo(*c) && c->HasData() &&
+                c->SetDataToMedium(format, medium)) {
                 // A rendered copy is dropped; what a target wrote is kept for the next reader.
                 if (d != raw_) c->Clear();
                 return S_OK;
@@ -281,7 +292,8 @@ HRESULT TCustomDropMultiSource::DoSetData(const TFormatEtc& format, TStgMedium& 
         for (auto* c : d->CompatibleFormats().Items()) {
             if (!c->AcceptFormat(format)) continue;
             if (c->GetDataFromMedium(this, medium) && d->Assign(*c)) {
-                if (c->ClassType().InheritsFrom(TPasteSuccededClipboardFormat::StaticClass())) ReportPasteSucceeded(*c);
+                if (c->ClassType().InheritsFrom(TPasteSuccededClipboardFormat::StaticClass()))
+                    ReportPasteSucceeded(*c);
                 c->Clear();
                 return S_OK;
             }
@@ -302,7 +314,8 @@ HRESULT TCustomDropMultiSource::DoSetData(const TFormatEtc& format, TStgMedium& 
 
 void TCustomDropMultiSource::ReportPasteSucceeded(TClipboardFormat& format) {
     const uint32_t value = static_cast<TCustomDWORDClipboardFormat&>(format).Value();
-    const bool deleteOnPaste = value == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE;
+    const bool deleteOnPaste =
+        value == DROPEFFECT_MOVE && GetPerformedDropEffect() == DROPEFFECT_MOVE;
     DoPaste(DropEffectToDragResult(value), deleteOnPaste);
 }
 

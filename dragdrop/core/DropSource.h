@@ -37,8 +37,9 @@ struct TDragImage {
 class IDragLoop {
 public:
     virtual ~IDragLoop() = default;
-    virtual HRESULT DoDragDrop(const TDataObjectRef& data, IDropSource& source, uint32_t allowedEffects,
-                               uint32_t& effect, const TDragImage* image) = 0;
+    virtual HRESULT DoDragDrop(const TDataObjectRef& data, IDropSource& source,
+                               uint32_t allowedEffects, uint32_t& effect,
+                               const TDragImage* image) = 0;
 };
 
 // The system clipboard as a holder of one data object.
@@ -60,7 +61,10 @@ IClipboardPort* DefaultClipboard();
 void SetDefaultDragLoop(IDragLoop* loop);
 void SetDefaultClipboard(IClipboardPort* clipboard);
 
-class TCustomDropSource : public TDragDropComponent, public IDataObject, public IDropSource, public IAsyncOperation {
+class TCustomDropSource : public TDragDropComponent,
+                          public IDataObject,
+                          public IDropSource,
+                          public IAsyncOperation {
     KIV_DD_CLASS(TCustomDropSource, TDragDropComponent)
 public:
     TCustomDropSource();
@@ -70,8 +74,10 @@ public:
     std::function<void(TCustomDropSource*, TDragType, bool& continueDrop)> OnDrop;
     std::function<void(TCustomDropSource*, TDragResult, bool optimized)> OnAfterDrop;
     std::function<void(TCustomDropSource*, uint32_t effect, bool& useDefaultCursors)> OnFeedback;
-    std::function<void(TCustomDropSource*, const TFormatEtc&, TStgMedium&, bool& handled)> OnGetData;
-    std::function<void(TCustomDropSource*, const TFormatEtc&, TStgMedium&, bool& handled)> OnSetData;
+    std::function<void(TCustomDropSource*, const TFormatEtc&, TStgMedium&, bool& handled)>
+        OnGetData;
+    std::function<void(TCustomDropSource*, const TFormatEtc&, TStgMedium&, bool& handled)>
+        OnSetData;
     std::function<void(TCustomDropSource*, TDragResult action, bool deleteOnPaste)> OnPaste;
 
     // Ports; null means the defaults.
@@ -174,7 +180,9 @@ public:
     void DataChanging(TCustomDataFormat* sender) override;
 
     uint32_t GetPerformedDropEffect() override { return feedback_->PerformedDropEffect(); }
-    uint32_t GetLogicalPerformedDropEffect() override { return feedback_->LogicalPerformedDropEffect(); }
+    uint32_t GetLogicalPerformedDropEffect() override {
+        return feedback_->LogicalPerformedDropEffect();
+    }
     void SetPerformedDropEffect(uint32_t e) override { feedback_->SetPerformedDropEffect(e); }
     uint32_t GetPreferredDropEffect() override { return feedback_->PreferredDropEffect(); }
     void SetPreferredDropEffect(uint32_t e) override { feedback_->SetPreferredDropEffect(e); }

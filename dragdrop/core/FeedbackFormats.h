@@ -49,7 +49,8 @@ private:
 class TFeedbackDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TFeedbackDataFormat, TCustomDataFormat)
 public:
-    explicit TFeedbackDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit TFeedbackDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
 
     uint32_t PreferredDropEffect() const { return preferred_; }
     void SetPreferredDropEffect(uint32_t v) {

@@ -7,11 +7,13 @@
 
 namespace kiv {
 
-TFileDataFormat::TFileDataFormat(TComponent* owner, const TClassInfo& cls) : TCustomDataFormat(owner, cls) {
+TFileDataFormat::TFileDataFormat(TComponent* owner, const TClassInfo& cls)
+    : TCustomDataFormat(owner, cls) {
     files_.OnChange = [this] { Changing(); };
 }
 
-TFileMapDataFormat::TFileMapDataFormat(TComponent* owner, const TClassInfo& cls) : TCustomDataFormat(owner, cls) {
+TFileMapDataFormat::TFileMapDataFormat(TComponent* owner, const TClassInfo& cls)
+    : TCustomDataFormat(owner, cls) {
     maps_.OnChange = [this] { Changing(); };
 }
 
@@ -22,7 +24,9 @@ bool TNameListClipboardFormat::WriteData(char* buffer, size_t size) {
     return true;
 }
 
-bool TFileClipboardFormat::ReadData(std::string_view block) { return ClipCodec::ReadDropFiles(block, names_); }
+bool TFileClipboardFormat::ReadData(std::string_view block) {
+    return ClipCodec::ReadDropFiles(block, names_);
+}
 
 bool TFileClipboardFormat::WriteData(char* buffer, size_t size) {
     if (size <= ClipCodec::kDropFilesHeader) return false;
@@ -117,6 +121,8 @@ bool TFilenameMapWClipboardFormat::ReadData(std::string_view block) {
     return !names_.empty();
 }
 
-std::string TFilenameMapWClipboardFormat::Bytes() const { return ClipCodec::NameListBytesW(names_); }
+std::string TFilenameMapWClipboardFormat::Bytes() const {
+    return ClipCodec::NameListBytesW(names_);
+}
 
 }  // namespace kiv

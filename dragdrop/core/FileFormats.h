@@ -89,7 +89,9 @@ class TURIListClipboardFormat : public TFileClipboardFormat {
     KIV_NAMED_FORMAT("text/uri-list")
 public:
     bool ReadData(std::string_view block) override;
-    bool WriteData(char* buffer, size_t size) override { return TNameListClipboardFormat::WriteData(buffer, size); }
+    bool WriteData(char* buffer, size_t size) override {
+        return TNameListClipboardFormat::WriteData(buffer, size);
+    }
     std::string Bytes() const override;
 };
 

@@ -115,7 +115,8 @@ const TFormatEtc& TClipboardFormat::FormatEtc() {
 }
 
 uint16_t TClipboardFormat::GetClipboardFormat() {
-    throw EDragDropError(std::string("Internal error: ") + ClassType().name + ".GetClipboardFormat needs implementation");
+    throw EDragDropError(std::string("Internal error: ") + ClassType().name +
+                         ".GetClipboardFormat needs implementation");
 }
 
 void TClipboardFormat::SetClipboardFormat(uint16_t id) {
@@ -123,17 +124,22 @@ void TClipboardFormat::SetClipboardFormat(uint16_t id) {
     idKnown_ = true;
 }
 
-std::string TClipboardFormat::GetClipboardFormatName() { return ClipboardFormatNameOf(ClipboardFormat()); }
+std::string TClipboardFormat::GetClipboardFormatName() {
+    return ClipboardFormatNameOf(ClipboardFormat());
+}
 
 void TClipboardFormat::SetClipboardFormatName(const std::string&) {
     throw EDragDropError(Format1("%s.ClipboardFormat is read-only", ClassType().name));
 }
 
-bool TClipboardFormat::HasValidFormats(IDataObject& data) { return data.QueryGetData(FormatEtc()) == S_OK; }
+bool TClipboardFormat::HasValidFormats(IDataObject& data) {
+    return data.QueryGetData(FormatEtc()) == S_OK;
+}
 
 bool TClipboardFormat::AcceptFormat(const TFormatEtc& offered) {
     const TFormatEtc& own = FormatEtc();
-    return offered.cfFormat == own.cfFormat && offered.dwAspect == own.dwAspect && (offered.tymed & own.tymed) != 0;
+    return offered.cfFormat == own.cfFormat && offered.dwAspect == own.dwAspect &&
+           (offered.tymed & own.tymed) != 0;
 }
 
 bool TClipboardFormat::GetData(IDataObject& data) {
@@ -154,7 +160,9 @@ bool TClipboardFormat::GetDataFromMedium(IDataObject* data, TStgMedium& medium) 
 bool TClipboardFormat::SetDataToMedium(const TFormatEtc& format, TStgMedium& medium) {
     medium = TStgMedium{};
     const TFormatEtc& own = FormatEtc();
-    if (format.cfFormat != own.cfFormat || format.dwAspect != own.dwAspect || !(format.tymed & own.tymed)) return false;
+    if (format.cfFormat != own.cfFormat || format.dwAspect != own.dwAspect ||
+        !(format.tymed & own.tymed))
+        return false;
     return DoSetData(format, medium);
 }
 
@@ -191,8 +199,9 @@ TCustomDataFormat::TCustomDataFormat(TComponent* owner, const TClassInfo& cls)
     if (owner) {
         multi = dynamic_cast<TDataFormatOwner*>(owner);
         if (!multi)
-            throw EDragDropError(std::string(owner->ClassType().name) + " is not a valid owner for " + cls.name +
-                                 ". Owner must be derived from TCustomDropMultiSource or TCustomDropMultiTarget");
+            throw EDragDropError(
+                std::string(owner->ClassType().name) + " is not a valid owner for " + cls.name +
+                ". Owner must be derived from TCustomDropMultiSource or TCustomDropMultiTarget");
         side_ = multi->DataFormatSide();
     }
     DataFormatMap().BuildClipboardFormats(cls, formats_, side_);
@@ -200,7 +209,8 @@ TCustomDataFormat::TCustomDataFormat(TComponent* owner, const TClassInfo& cls)
 }
 
 TCustomDataFormat::~TCustomDataFormat() {
-    if (auto* multi = dynamic_cast<TDataFormatOwner*>(owner_)) multi->OwnedDataFormats().Remove(this);
+    if (auto* multi = dynamic_cast<TDataFormatOwner*>(owner_))
+        multi->OwnedDataFormats().Remove(this);
 }
 
 bool TCustomDataFormat::GetData(IDataObject& data) {
@@ -254,8 +264,8 @@ void TDataFormatClasses::Remove(const TClassInfo& cls) { std::erase(items_, &cls
 
 // --- TDataFormatMap
 
-void TDataFormatMap::AddPair(const TClassInfo& d, const TClassInfo& c, int32_t priority, TConversionScopes scope,
-                             TDataDirections direction) {
+void TDataFormatMap::AddPair(const TClassInfo& d, const TClassInfo& c, int32_t priority,
+                             TConversionScopes scope, TDataDirections direction) {
     auto it = std::find_if(entries_.begin(), entries_.end(), [&](const TDataFormatMapEntry& e) {
         return e.dataFormat->InheritsFrom(d) && e.clipboardFormat->InheritsFrom(c);
     });
@@ -278,17 +288,22 @@ void TDataFormatMap::AddPair(const TClassInfo& d, const TClassInfo& c, int32_t p
 }
 
 void TDataFormatMap::RemoveDataFormatClass(const TClassInfo& cls) {
-    std::erase_if(entries_, [&](const TDataFormatMapEntry& e) { return e.dataFormat->InheritsFrom(cls); });
+    std::erase_if(entries_,
+                  [&](const TDataFormatMapEntry& e) { return e.dataFormat->InheritsFrom(cls); });
 }
 
 void TDataFormatMap::RemoveClipboardFormatClass(const TClassInfo& cls) {
-    std::erase_if(entries_, [&](const TDataFormatMapEntry& e) { return e.clipboardFormat->InheritsFrom(cls); });
+    std::erase_if(entries_, [&](const TDataFormatMapEntry& e) {
+        return e.clipboardFormat->InheritsFrom(cls);
+    });
 }
 
-void TDataFormatMap::BuildClipboardFormats(const TClassInfo& d, TClipboardFormats& list, TConversionScopes side) const {
+void TDataFormatMap::BuildClipboardFormats(const TClassInfo& d, TClipboardFormats& list,
+                                           TConversionScopes side) const {
     list.Clear();
     for (const auto& e : entries_) {
-        if (!(e.scope & side) || !d.InheritsFrom(*e.dataFormat) || !e.clipboardFormat->create) continue;
+        if (!(e.scope & side) || !d.InheritsFrom(*e.dataFormat) || !e.clipboardFormat->create)
+            continue;
         TClipboardFormat* f = e.clipboardFormat->create();
         f->Direction = e.direction;
         list.Add(f);
@@ -320,30 +335,44 @@ void RemoveDataFormatClass(const TClassInfo& cls) {
     DataFormatClasses().Remove(cls);
 }
 
-void RegisterDataConversion(const TClassInfo& d, const TClassInfo& c, int32_t priority, TConversionScopes scope,
-                            TDataDirections direction) {
+void RegisterDataConversion(const TClassInfo& d, const TClassInfo& c, int32_t priority,
+                            TConversionScopes scope, TDataDirections direction) {
     DataFormatMap().AddPair(d, c, priority, scope, direction);
 }
 
-void RemoveClipboardFormatClass(const TClassInfo& cls) { DataFormatMap().RemoveClipboardFormatClass(cls); }
+void RemoveClipboardFormatClass(const TClassInfo& cls) {
+    DataFormatMap().RemoveClipboardFormatClass(cls);
+}
 
 // --- raw formats
 
 TRawClipboardFormat::TRawClipboardFormat() : TClipboardFormat(TYMED_HGLOBAL) {
-    throw EDragDropError(Format1("The %s class can not be instantiated with the default constructor", "TRawClipboardFormat"));
+    throw EDragDropError(
+        Format1("The %s class can not be instantiated with the default constructor",
+                "TRawClipboardFormat"));
 }
 
 TRawClipboardFormat::TRawClipboardFormat(const TFormatEtc& format) : TClipboardFormat(format) {}
 
-void TRawClipboardFormat::SetClipboardFormatName(const std::string& name) { SetClipboardFormat(RegisterClipboardFormat(name)); }
+void TRawClipboardFormat::SetClipboardFormatName(const std::string& name) {
+    SetClipboardFormat(RegisterClipboardFormat(name));
+}
 
-bool TRawClipboardFormat::Assign(TCustomDataFormat& source) { return source.ClassType().InheritsFrom(TRawDataFormat::StaticClass()); }
+bool TRawClipboardFormat::Assign(TCustomDataFormat& source) {
+    return source.ClassType().InheritsFrom(TRawDataFormat::StaticClass());
+}
 
-bool TRawClipboardFormat::AssignTo(TCustomDataFormat& dest) { return dest.ClassType().InheritsFrom(TRawDataFormat::StaticClass()); }
+bool TRawClipboardFormat::AssignTo(TCustomDataFormat& dest) {
+    return dest.ClassType().InheritsFrom(TRawDataFormat::StaticClass());
+}
 
-bool TRawClipboardFormat::DoGetData(IDataObject*, const TStgMedium& medium) { return CopyStgMediumDynamic(medium, medium_); }
+bool TRawClipboardFormat::DoGetData(IDataObject*, const TStgMedium& medium) {
+    return CopyStgMediumDynamic(medium, medium_);
+}
 
-bool TRawClipboardFormat::DoSetData(const TFormatEtc&, TStgMedium& medium) { return CopyStgMediumDynamic(medium_, medium); }
+bool TRawClipboardFormat::DoSetData(const TFormatEtc&, TStgMedium& medium) {
+    return CopyStgMediumDynamic(medium_, medium);
+}
 
 void TRawDataFormat::Clear() {
     Changing();

@@ -27,12 +27,12 @@ struct TClassInfo {
     }
 };
 
-#define KIV_DD_CLASS_BODY(Name, ParentInfo, Create)                               \
-public:                                                                           \
-    static const TClassInfo& StaticClass() {                                      \
-        static const TClassInfo info{#Name, ParentInfo, Create};                  \
-        return info;                                                              \
-    }                                                                             \
+#define KIV_DD_CLASS_BODY(Name, ParentInfo, Create)              \
+public:                                                          \
+    static const TClassInfo& StaticClass() {                     \
+        static const TClassInfo info{#Name, ParentInfo, Create}; \
+        return info;                                             \
+    }                                                            \
     const TClassInfo& ClassType() const override { return StaticClass(); }
 
 // An abstract class, and a clipboard format the map can create.
@@ -118,7 +118,8 @@ protected:
 
 class TClipboardFormats {
 public:
-    TClipboardFormats(TCustomDataFormat* dataFormat, bool ownsItems) : dataFormat_(dataFormat), owns_(ownsItems) {}
+    TClipboardFormats(TCustomDataFormat* dataFormat, bool ownsItems)
+        : dataFormat_(dataFormat), owns_(ownsItems) {}
     ~TClipboardFormats() { Clear(); }
     TClipboardFormats(const TClipboardFormats&) = delete;
     TClipboardFormats& operator=(const TClipboardFormats&) = delete;
@@ -226,7 +227,8 @@ public:
     // Every entry whose data-format (clipboard-format) class is cls or derives from it.
     void RemoveDataFormatClass(const TClassInfo& cls);
     void RemoveClipboardFormatClass(const TClassInfo& cls);
-    void BuildClipboardFormats(const TClassInfo& dataFormat, TClipboardFormats& list, TConversionScopes side) const;
+    void BuildClipboardFormats(const TClassInfo& dataFormat, TClipboardFormats& list,
+                               TConversionScopes side) const;
     const std::vector<TDataFormatMapEntry>& Entries() const { return entries_; }
 
 private:
@@ -241,8 +243,9 @@ void RegisterStandardFormats(TDataFormatMap& map, TDataFormatClasses& classes);
 
 void RegisterDataFormat(const TClassInfo& cls);
 void RemoveDataFormatClass(const TClassInfo& cls);
-void RegisterDataConversion(const TClassInfo& dataFormat, const TClassInfo& clipboardFormat, int32_t priority,
-                            TConversionScopes scope = csSource | csTarget, TDataDirections direction = ddRead);
+void RegisterDataConversion(const TClassInfo& dataFormat, const TClassInfo& clipboardFormat,
+                            int32_t priority, TConversionScopes scope = csSource | csTarget,
+                            TDataDirections direction = ddRead);
 void RemoveClipboardFormatClass(const TClassInfo& cls);
 
 // Formats a target writes that no registered pair understands: kept as they came.
@@ -271,7 +274,8 @@ private:
 class TRawDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TRawDataFormat, TCustomDataFormat)
 public:
-    explicit TRawDataFormat(TComponent* owner, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit TRawDataFormat(TComponent* owner, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
     void Clear() override;
     bool HasData() override;
     bool NeedsData() override;

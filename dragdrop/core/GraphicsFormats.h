@@ -12,7 +12,8 @@ namespace kiv {
 class TBitmapDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TBitmapDataFormat, TCustomDataFormat)
 public:
-    explicit TBitmapDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit TBitmapDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
     // A BMP file.
     const std::string& Bitmap() const { return bitmap_; }
     void SetBitmap(std::string bmp) {
@@ -35,7 +36,8 @@ private:
 class TMetaFileDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TMetaFileDataFormat, TCustomDataFormat)
 public:
-    explicit TMetaFileDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit TMetaFileDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
     const std::string& MetaFile() const { return bytes_; }
     bool Enhanced() const { return enhanced_; }
     void SetMetaFile(std::string bytes, bool enhanced) {

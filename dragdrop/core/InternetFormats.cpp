@@ -48,7 +48,8 @@ bool TURLDataFormat::Assign(TClipboardFormat& source) {
     }
     if (auto* g = ClipboardFormatAs<TFileGroupDescritorClipboardFormat>(source)) {
         std::string title;
-        if (!title_.empty() || g->Records().empty() || !ShortcutTitle(g->FileName(0), title)) return false;
+        if (!title_.empty() || g->Records().empty() || !ShortcutTitle(g->FileName(0), title))
+            return false;
         title_ = title;
         return true;
     }
@@ -62,7 +63,8 @@ bool TURLDataFormat::Assign(TClipboardFormat& source) {
     }
     if (auto* f = ClipboardFormatAs<TFileClipboardFormat>(source)) {
         std::string title;
-        if (!url_.empty() || f->Names().empty() || !ShortcutTitle(f->Names()[0], title)) return false;
+        if (!url_.empty() || f->Names().empty() || !ShortcutTitle(f->Names()[0], title))
+            return false;
         if (!ClipCodec::ShortcutURL(ReadFileToString(f->Names()[0]), url_)) return false;
         if (title_.empty()) title_ = title;
         return true;
@@ -89,7 +91,8 @@ bool TURLDataFormat::AssignTo(TClipboardFormat& dest) {
         return !url_.empty();
     }
     if (auto* g = ClipboardFormatAs<TFileGroupDescritorClipboardFormat>(dest)) {
-        g->Records() = {ClipCodec::FileDescriptorA(ClipCodec::URLToShortcutFilename(title_.empty() ? url_ : title_),
+        g->Records() = {ClipCodec::FileDescriptorA(ClipCodec::URLToShortcutFilename(
+                                                       title_.empty() ? url_ : title_),
                                                    ClipCodec::FD_LINKUI)};
         return !url_.empty();
     }
@@ -128,7 +131,9 @@ bool TNetscapeBookmarkClipboardFormat::WriteData(char* buffer, size_t size) {
     return true;
 }
 
-size_t TNetscapeBookmarkClipboardFormat::GetSize() { return ClipCodec::NetscapeBookmarkSize(URL, Title); }
+size_t TNetscapeBookmarkClipboardFormat::GetSize() {
+    return ClipCodec::NetscapeBookmarkSize(URL, Title);
+}
 
 bool TNetscapeImageClipboardFormat::ReadData(std::string_view block) {
     ClipCodec::NetscapeImage image;
@@ -140,7 +145,8 @@ bool TNetscapeImageClipboardFormat::ReadData(std::string_view block) {
 }
 
 bool TNetscapeImageClipboardFormat::WriteData(char* buffer, size_t size) {
-    return ClipCodec::WriteNetscapeImage(buffer, size, {value8_, value12_, first_, second_, Title, URL, fifth_});
+    return ClipCodec::WriteNetscapeImage(buffer, size,
+                                         {value8_, value12_, first_, second_, Title, URL, fifth_});
 }
 
 size_t TNetscapeImageClipboardFormat::GetSize() {

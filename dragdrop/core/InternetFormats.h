@@ -17,7 +17,8 @@ bool TextIsOneAddress(std::string_view text);
 class TURLDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TURLDataFormat, TCustomDataFormat)
 public:
-    explicit TURLDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit TURLDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
     const std::string& URL() const { return url_; }
     const std::string& Title() const { return title_; }
     void SetURL(std::string v) {
@@ -41,7 +42,8 @@ private:
 class THTMLDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(THTMLDataFormat, TCustomDataFormat)
 public:
-    explicit THTMLDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit THTMLDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
     const std::vector<std::string>& HTML() const { return html_; }
     void SetHTML(std::vector<std::string> lines) {
         Changing();

@@ -18,7 +18,8 @@ struct Registrar {
     TDataFormatClasses& classes;
 
     template <class D, class C>
-    void Pair(int32_t priority, TConversionScopes scope = csSource | csTarget, TDataDirections dir = ddRead) {
+    void Pair(int32_t priority, TConversionScopes scope = csSource | csTarget,
+              TDataDirections dir = ddRead) {
         map.AddPair(D::StaticClass(), C::StaticClass(), priority, scope, dir);
     }
     template <class D, class C, class Twin>
@@ -34,17 +35,20 @@ struct Registrar {
 
 // Text, file contents and the feedback values.
 void RegisterTextContentsFeedback(Registrar& r) {
-    r.Classes<TTextDataFormat, TDataStreamDataFormat, TVirtualFileStreamDataFormat, TFeedbackDataFormat>();
+    r.Classes<TTextDataFormat, TDataStreamDataFormat, TVirtualFileStreamDataFormat,
+              TFeedbackDataFormat>();
     r.PairWithTwin<TTextDataFormat, TTextClipboardFormat, TUTF8TextClipboardFormat>(0);
     r.Pair<TTextDataFormat, TFileContentsClipboardFormat>(1);
     r.Pair<TTextDataFormat, TFileGroupDescritorClipboardFormat>(1, csSource);
     r.Pair<TTextDataFormat, TFileGroupDescritorWClipboardFormat>(1, csSource);
     r.Pair<TFeedbackDataFormat, TPreferredDropEffectClipboardFormat>(0);
-    r.Pair<TFeedbackDataFormat, TPerformedDropEffectClipboardFormat>(0, csSource | csTarget, ddWrite);
+    r.Pair<TFeedbackDataFormat, TPerformedDropEffectClipboardFormat>(0, csSource | csTarget,
+                                                                     ddWrite);
     r.Pair<TFeedbackDataFormat, TPasteSuccededClipboardFormat>(0, csSource | csTarget, ddWrite);
     r.Pair<TFeedbackDataFormat, TInShellDragLoopClipboardFormat>(0);
     r.Pair<TFeedbackDataFormat, TTargetCLSIDClipboardFormat>(0, csSource | csTarget, ddWrite);
-    r.Pair<TFeedbackDataFormat, TLogicalPerformedDropEffectClipboardFormat>(0, csSource | csTarget, ddWrite);
+    r.Pair<TFeedbackDataFormat, TLogicalPerformedDropEffectClipboardFormat>(0, csSource | csTarget,
+                                                                            ddWrite);
     r.Pair<TDataStreamDataFormat, TFileContentsStreamClipboardFormat>(0, csTarget);
 }
 

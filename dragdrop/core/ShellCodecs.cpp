@@ -55,7 +55,8 @@ bool PIDLToPath(std::string_view pidl, std::string& path) {
     for (size_t pos = 0; pos + 2 < len;) {
         const uint16_t size = GetU16(pidl.data() + pos);
         const std::string_view segment = pidl.substr(pos + 2, size - 2);
-        if (segment.empty() || segment.find('/') != std::string_view::npos || segment.find('\0') != std::string_view::npos)
+        if (segment.empty() || segment.find('/') != std::string_view::npos ||
+            segment.find('\0') != std::string_view::npos)
             return false;
         path += '/';
         path += segment;
@@ -113,7 +114,9 @@ size_t NetscapeBookmarkSize(std::string_view url, std::string_view title) {
 void WriteNetscapeBookmark(char* block, size_t size, std::string_view url, std::string_view title) {
     // Each string keeps its zero inside its own kilobyte.
     std::memcpy(block, url.data(), std::min({url.size(), size > 0 ? size - 1 : 0, size_t(1023)}));
-    if (size > 1024 && !title.empty()) std::memcpy(block + 1024, title.data(), std::min({title.size(), size - 1025, size_t(1023)}));
+    if (size > 1024 && !title.empty())
+        std::memcpy(block + 1024, title.data(),
+                    std::min({title.size(), size - 1025, size_t(1023)}));
 }
 
 bool ReadNetscapeImage(std::string_view block, NetscapeImage& image) {
@@ -151,7 +154,10 @@ bool WriteNetscapeImage(char* block, size_t size, const NetscapeImage& image) {
         pos += n + 1;
     };
     put(image.first);
-    const std::pair<const std::string*, size_t> rest[] = {{&image.second, 28}, {&image.title, 32}, {&image.url, 36}, {&image.fifth, 40}};
+    const std::pair<const std::string*, size_t> rest[] = {{&image.second, 28},
+                                                          {&image.title, 32},
+                                                          {&image.url, 36},
+                                                          {&image.fifth, 40}};
     for (auto [s, field] : rest) {
         if (s->empty() || pos >= size) continue;
         PutU32(block + field, uint32_t(pos));
@@ -176,7 +182,9 @@ bool ShortcutURL(std::string_view text, std::string& url) {
     return false;
 }
 
-std::string ShortcutText(std::string_view url) { return "[InternetShortcut]\r\nURL=" + std::string(url) + "\r\n"; }
+std::string ShortcutText(std::string_view url) {
+    return "[InternetShortcut]\r\nURL=" + std::string(url) + "\r\n";
+}
 
 std::string URLToShortcutFilename(std::string_view text) {
     std::string s(text);
@@ -233,7 +241,8 @@ bool DIBToBMP(std::string_view dib, std::string& bmp) {
     const uint32_t entry = headerSize == 12 ? 3 : 4;
     if (colorsUsed != 0 && bitCount <= 8) table = uint64_t(colorsUsed) * entry;
     else if (bitCount <= 8) table = uint64_t(entry) << bitCount;
-    else if (headerSize == 40 && (compression == 3 || compression == 6)) table = compression == 3 ? 12 : 16;
+    else if (headerSize == 40 && (compression == 3 || compression == 6))
+        table = compression == 3 ? 12 : 16;
     if (headerSize + table > dib.size()) return false;
     bmp.assign("BM");
     AppendU32(bmp, uint32_t(dib.size() + 14));

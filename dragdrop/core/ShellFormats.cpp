@@ -44,9 +44,12 @@ bool FilenamesToPIDLs(const std::vector<std::string>& paths, std::vector<std::st
 }
 
 std::string PIDLFilename(const std::vector<std::string>& lists, int i) {
-    if (i < 0 || lists.size() < 2 || size_t(i) >= lists.size() - 1) throw EDragDropError("Filename index out of range");
+    if (i < 0 || lists.size() < 2 || size_t(i) >= lists.size() - 1)
+        throw EDragDropError("Filename index out of range");
     std::string path;
-    return ClipCodec::PIDLToPath(ClipCodec::JoinPIDLs(lists[0], lists[size_t(i) + 1]), path) ? path : std::string();
+    return ClipCodec::PIDLToPath(ClipCodec::JoinPIDLs(lists[0], lists[size_t(i) + 1]), path)
+               ? path
+               : std::string();
 }
 
 std::vector<std::string> PIDLFilenames(const std::vector<std::string>& lists) {
@@ -55,7 +58,9 @@ std::vector<std::string> PIDLFilenames(const std::vector<std::string>& lists) {
     return names;
 }
 
-bool TPIDLClipboardFormat::ReadData(std::string_view block) { return ClipCodec::ReadCIDA(block, pidls_); }
+bool TPIDLClipboardFormat::ReadData(std::string_view block) {
+    return ClipCodec::ReadCIDA(block, pidls_);
+}
 
 size_t TPIDLClipboardFormat::GetSize() { return ClipCodec::CIDABytes(pidls_).size(); }
 
@@ -71,7 +76,8 @@ bool TPIDLClipboardFormat::Assign(TCustomDataFormat& source) {
         pidls_ = p->PIDLs();
         return true;
     }
-    if (auto* f = DataFormatAs<TFileDataFormat>(source)) return FilenamesToPIDLs(f->Files().Items(), pidls_) && pidls_.size() >= 2;
+    if (auto* f = DataFormatAs<TFileDataFormat>(source))
+        return FilenamesToPIDLs(f->Files().Items(), pidls_) && pidls_.size() >= 2;
     return false;
 }
 

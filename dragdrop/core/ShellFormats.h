@@ -22,7 +22,8 @@ std::vector<std::string> PIDLFilenames(const std::vector<std::string>& lists);
 class TPIDLDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TPIDLDataFormat, TCustomDataFormat)
 public:
-    explicit TPIDLDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit TPIDLDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
     const std::vector<std::string>& PIDLs() const { return pidls_; }
     void SetPIDLs(std::vector<std::string> v) {
         Changing();

@@ -19,8 +19,9 @@ bool TCustomSimpleClipboardFormat::DoSetData(const TFormatEtc& format, TStgMediu
     const uint32_t allowed = format.tymed & format_.tymed;
     if (allowed == 0) return false;
     const uint32_t tymed = (allowed & TYMED_ISTREAM) ? TYMED_ISTREAM
-                           : (allowed & TYMED_HGLOBAL) ? TYMED_HGLOBAL
-                                                       : allowed & (~allowed + 1);  // the lowest medium offered
+                           : (allowed & TYMED_HGLOBAL)
+                               ? TYMED_HGLOBAL
+                               : allowed & (~allowed + 1);  // the lowest medium offered
     std::string block(size, '\0');
     if (!WriteData(block.data(), size)) return false;
     medium.tymed = tymed;
@@ -77,7 +78,9 @@ size_t TCustomWideTextClipboardFormat::GetSize() {
     return data_.size() * 2 + (data_.back() != 0 ? 2 : 0);
 }
 
-bool TCustomDWORDClipboardFormat::ReadData(std::string_view block) { return ClipCodec::ReadDWord(block, value_); }
+bool TCustomDWORDClipboardFormat::ReadData(std::string_view block) {
+    return ClipCodec::ReadDWord(block, value_);
+}
 
 bool TCustomDWORDClipboardFormat::WriteData(char* buffer, size_t size) {
     if (size != 4) return false;

@@ -98,12 +98,12 @@ protected:
 };
 
 // A format known by name: the name is registered on first use and its id kept.
-#define KIV_NAMED_FORMAT(Text)                                       \
-public:                                                              \
-    static constexpr const char* kFormatName = Text;                 \
-    uint16_t GetClipboardFormat() override {                         \
-        static const uint16_t id = RegisterClipboardFormat(Text);    \
-        return id;                                                   \
+#define KIV_NAMED_FORMAT(Text)                                    \
+public:                                                           \
+    static constexpr const char* kFormatName = Text;              \
+    uint16_t GetClipboardFormat() override {                      \
+        static const uint16_t id = RegisterClipboardFormat(Text); \
+        return id;                                                \
     }
 #define KIV_PREDEFINED_FORMAT(Id) \
 public:                           \

@@ -47,13 +47,17 @@ bool TTextValueClipboardFormat::AssignTo(TCustomDataFormat& dest) { return GiveT
 
 std::string TUnicodeTextClipboardFormat::Text() const { return ClipCodec::Utf16ToUtf8(data_); }
 
-void TUnicodeTextClipboardFormat::SetText(std::string_view text) { data_ = ClipCodec::Utf8ToUtf16(text); }
+void TUnicodeTextClipboardFormat::SetText(std::string_view text) {
+    data_ = ClipCodec::Utf8ToUtf16(text);
+}
 
 bool TUnicodeTextClipboardFormat::Assign(TCustomDataFormat& source) {
     return TakeText(source, [&](const std::string& s) { SetText(s); });
 }
 
-bool TUnicodeTextClipboardFormat::AssignTo(TCustomDataFormat& dest) { return GiveText(dest, Text()); }
+bool TUnicodeTextClipboardFormat::AssignTo(TCustomDataFormat& dest) {
+    return GiveText(dest, Text());
+}
 
 bool TRichTextClipboardFormat::HasData() { return StartsText("{\\rtf", data_); }
 
@@ -118,7 +122,9 @@ bool TFileContentsClipboardFormat::Assign(TCustomDataFormat& source) {
     return TakeText(source, [&](const std::string& s) { data_ = s; });
 }
 
-bool TFileContentsClipboardFormat::AssignTo(TCustomDataFormat& dest) { return GiveText(dest, data_); }
+bool TFileContentsClipboardFormat::AssignTo(TCustomDataFormat& dest) {
+    return GiveText(dest, data_);
+}
 
 // --- streams
 
@@ -138,7 +144,8 @@ void TStreamList::Assign(TStreamList& other) {
     other.items_.clear();
 }
 
-TDataStreamDataFormat::TDataStreamDataFormat(TComponent* owner, const TClassInfo& cls) : TCustomDataFormat(owner, cls) {
+TDataStreamDataFormat::TDataStreamDataFormat(TComponent* owner, const TClassInfo& cls)
+    : TCustomDataFormat(owner, cls) {
     data_.OnChanging = [this] { Changing(); };
 }
 
@@ -154,7 +161,8 @@ bool TFileContentsStreamClipboardFormat::GetData(IDataObject& data) {
         TStgMedium medium;
         if (data.GetData(f, medium) != S_OK) break;
         if (medium.tymed == TYMED_ISTREAM) {
-            streams_.Add(medium.data, haveDescriptor ? descriptor.FileName(size_t(index)) : std::string());
+            streams_.Add(medium.data,
+                         haveDescriptor ? descriptor.FileName(size_t(index)) : std::string());
             result = true;
         }
         ReleaseStgMedium(medium);
@@ -177,7 +185,8 @@ bool TFileContentsStreamOnDemandClipboardFormat::GetData(IDataObject& data) {
     return gotData_;
 }
 
-bool TFileContentsStreamOnDemandClipboardFormat::DoSetData(const TFormatEtc& format, TStgMedium& medium) {
+bool TFileContentsStreamOnDemandClipboardFormat::DoSetData(const TFormatEtc& format,
+                                                           TStgMedium& medium) {
     if (!OnGetStream || !(format.tymed & TYMED_ISTREAM) || format.lindex == -1) return false;
     std::string stream;
     if (!OnGetStream(this, format.lindex, stream)) return false;

@@ -18,7 +18,8 @@ std::string MakeHTML(std::string_view text);
 class TTextDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TTextDataFormat, TCustomDataFormat)
 public:
-    explicit TTextDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass()) : TCustomDataFormat(owner, cls) {}
+    explicit TTextDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass())
+        : TCustomDataFormat(owner, cls) {}
     const std::string& Text() const { return text_; }
     void SetText(std::string text) {
         Changing();
@@ -194,7 +195,8 @@ private:
 class TDataStreamDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TDataStreamDataFormat, TCustomDataFormat)
 public:
-    explicit TDataStreamDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass());
+    explicit TDataStreamDataFormat(TComponent* owner = nullptr,
+                                   const TClassInfo& cls = StaticClass());
     TStreamList& Data() { return data_; }
     void Clear() override { data_.Clear(); }
     bool HasData() override { return data_.Count() > 0; }
@@ -227,7 +229,8 @@ class TFileContentsStreamOnDemandClipboardFormat : public TClipboardFormat {
 public:
     TFileContentsStreamOnDemandClipboardFormat() : TClipboardFormat(TYMED_ISTREAM) {}
     // Answers the stream of a file index; false when there is none.
-    std::function<bool(TFileContentsStreamOnDemandClipboardFormat*, int index, std::string& stream)> OnGetStream;
+    std::function<bool(TFileContentsStreamOnDemandClipboardFormat*, int index, std::string& stream)>
+        OnGetStream;
     bool GetData(IDataObject& data) override;
     void Clear() override { gotData_ = dataRequested_ = false; }
     bool HasData() override { return gotData_ || dataRequested_; }
@@ -244,7 +247,8 @@ private:
 class TVirtualFileStreamDataFormat : public TCustomDataFormat {
     KIV_DD_CLASS(TVirtualFileStreamDataFormat, TCustomDataFormat)
 public:
-    explicit TVirtualFileStreamDataFormat(TComponent* owner = nullptr, const TClassInfo& cls = StaticClass());
+    explicit TVirtualFileStreamDataFormat(TComponent* owner = nullptr,
+                                          const TClassInfo& cls = StaticClass());
     const std::vector<std::string>& FileDescriptors() const { return descriptors_; }
     // The view of the descriptors as names (at most 260 characters each).
     std::vector<std::string> FileNames() const;

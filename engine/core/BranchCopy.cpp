@@ -21,7 +21,8 @@ namespace {
 // A part of another file, read-only: the card part or the outline part of a joined file.
 class TFileWindow : public BlockFile {
 public:
-    TFileWindow(BlockFile& base, uint64_t offset, uint64_t size) : base_(base), offset_(offset), size_(size) {}
+    TFileWindow(BlockFile& base, uint64_t offset, uint64_t size)
+        : base_(base), offset_(offset), size_(size) {}
     uint64_t Size() const override { return size_; }
     size_t ReadAt(uint64_t off, void* buf, size_t n) override {
         if (off >= size_) return 0;
@@ -98,7 +99,8 @@ uint32_t CopyTopicCards(BlockFile* srcCards, BlockFile* dstCards, uint32_t srcDi
         src.ReadStoredCard(kind, srcDirectory, text);
         if (text.empty()) continue;
         if (!dst.StoreCard(dir, kind, text))
-            throw ENesterError("Datastructure is corrupted, a copied card found no room in its directory");
+            throw ENesterError(
+                "Datastructure is corrupted, a copied card found no room in its directory");
     }
     return dir;
 }
@@ -119,8 +121,9 @@ bool RepointTrail(const TCopyMap& map, TNavigator& trail) {
     return true;
 }
 
-TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst, TCloneTable& clones,
-                     uint32_t placedNest, uint32_t placedIndex, const TCopyProgress& progress, TCopyMap* map) {
+TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst,
+                     TCloneTable& clones, uint32_t placedNest, uint32_t placedIndex,
+                     const TCopyProgress& progress, TCopyMap* map) {
     // One frame per nest being copied: the source items, the copies made so far and the
     // destination nest they fill when the frame is done.
     struct Frame {
@@ -180,7 +183,8 @@ TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFi
         const size_t f = stack.size() - 1;
         if (stack[f].Next == stack[f].Source.size()) {
             WriteNestItems(dst.Outline, stack[f].Nest, stack[f].Copies);
-            if (stack[f].CloneRecord >= 0) clones.Records()[size_t(stack[f].CloneRecord)].Copied = true;
+            if (stack[f].CloneRecord >= 0)
+                clones.Records()[size_t(stack[f].CloneRecord)].Copied = true;
             stack.pop_back();
             continue;
         }
@@ -191,8 +195,9 @@ TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFi
     return top;
 }
 
-TTopSlot CopyBranchToDatastructure(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst,
-                                   TCloneTable& clones, const TCopyProgress& progress) {
+TTopSlot CopyBranchToDatastructure(const TPairFiles& src, const TNestItem& item,
+                                   const TPairFiles& dst, TCloneTable& clones,
+                                   const TCopyProgress& progress) {
     const uint32_t root = ReadRootNest(dst.Outline);
     TItemArray tops;
     if (NestFollowed(root)) ReadNestItems(dst.Outline, root, tops);
@@ -234,8 +239,9 @@ int FixCloneMarks(const TCloneTable& clones, BlockFile* dstCards) {
 std::string PackTempName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
-    const std::string stem =
-        dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path : path.substr(0, dot);
+    const std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                                 ? path
+                                 : path.substr(0, dot);
     return stem + "_!#_$$.kiv";
 }
 
@@ -256,7 +262,8 @@ int SweepStaleCopies(const std::string& folder, int64_t joinedAfterSeconds) {
     for (const std::string& name : FolderEntries(dir)) {
         if (name.size() <= kTwin.size() + 4) continue;
         const std::string ext = LowerCase(name.substr(name.size() - 4));
-        if ((ext != ".kiv" && ext != ".dsc") || name.compare(name.size() - 4 - kTwin.size(), kTwin.size(), kTwin) != 0)
+        if ((ext != ".kiv" && ext != ".dsc") ||
+            name.compare(name.size() - 4 - kTwin.size(), kTwin.size(), kTwin) != 0)
             continue;
         const std::string kiv = dir + name.substr(0, name.size() - 4) + ".kiv";
         if (stems.empty() || stems.back() != kiv) stems.push_back(kiv);
@@ -304,7 +311,8 @@ void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const 
         }
         for (size_t i = 0; i < topics.size(); ++i) {
             FileStep("copy:topic");
-            const TNestItem copy = CopyBranch(src, topics[i], dst, clones, root, uint32_t(i), progress, &map);
+            const TNestItem copy =
+                CopyBranch(src, topics[i], dst, clones, root, uint32_t(i), progress, &map);
             if (!SetNestItem(dst.Outline, root, int(i), copy))
                 throw ENesterError("Datastructure is corrupted, can't save nest item");
         }
@@ -317,7 +325,8 @@ void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const 
             for (TLevelCard& lc : cardsOfCopy(map)) all.push_back(std::move(lc));
         for (const TLevelCard& lc : all)
             if (!lc.Text.empty() && !db.WriteCard(lc.Kind, lc.Text))
-                throw ENesterError("Datastructure is corrupted, a datastructure card found no room");
+                throw ENesterError(
+                    "Datastructure is corrupted, a datastructure card found no room");
         outline.reset();
         cards.reset();
         FileStep("copy:join");
@@ -342,7 +351,8 @@ void RepointMarks(const TPairFiles& src, const TCopyMap& map, TPackMarks& marks)
             // Checked on a copy: the trail is changed only once it is known to hold.
             TNavigator probe;
             probe.Assign(*trail);
-            if (probe.Count() > 0 && ValidateTrail(src.Outline, cards, probe) && RepointTrail(map, probe)) {
+            if (probe.Count() > 0 && ValidateTrail(src.Outline, cards, probe) &&
+                RepointTrail(map, probe)) {
                 trail->Assign(probe);
                 continue;
             }
@@ -354,7 +364,8 @@ void RepointMarks(const TPairFiles& src, const TCopyMap& map, TPackMarks& marks)
     repoint(marks.QuickJumps, marks.QuickJumpsDropped);
 }
 
-void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress, TPackMarks* marks) {
+void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress,
+                     TPackMarks* marks) {
     TItemArray tops;
     const uint32_t root = ReadRootNest(open.Outline);
     if (NestFollowed(root)) ReadNestItems(open.Outline, root, tops);
@@ -375,7 +386,9 @@ void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCop
     WriteBranchesToFile(open, tops, PackTempName(path), level, progress, [&](const TCopyMap& map) {
         RepointMarks(open, map, *marks);
         const bool none = marks->Threads->Count() == 0 && marks->QuickJumps->Count() == 0;
-        return std::vector<TLevelCard>{{kDBCardMarks, none ? std::string() : SerializeMarks(*marks->Threads, *marks->QuickJumps)}};
+        return std::vector<TLevelCard>{
+            {kDBCardMarks,
+             none ? std::string() : SerializeMarks(*marks->Threads, *marks->QuickJumps)}};
     });
 }
 
@@ -383,7 +396,8 @@ void ReplaceWithPackedCopy(const std::string& path) {
     const std::string packed = PackTempName(path);
     if (!FileExists(packed)) throw EFileError("Cannot open file", packed, ENOENT);
     if (FileExists(CardFileName(path)))
-        throw EKivError("\"" + path + "\" is still open; the packed copy \"" + packed + "\" was kept beside it.");
+        throw EKivError("\"" + path + "\" is still open; the packed copy \"" + packed +
+                        "\" was kept beside it.");
     RenameOver(packed, path, "pack:replace");
 }
 
@@ -400,14 +414,15 @@ void PackDatastructureFile(const std::string& path, const TCopyProgress& progres
 void SaveBranchesAs(const TPairFiles& src, const TItemArray& topics, const std::string& target,
                     const TCopyProgress& progress) {
     if (src.Outline && SamePath(src.Outline->Path(), target))
-        throw EKivError("\"" + target + "\" is the datastructure the branches come from; it is not replaced.");
+        throw EKivError("\"" + target +
+                        "\" is the datastructure the branches come from; it is not replaced.");
     const std::string finished = PackTempName(target);
     WriteBranchesToFile(src, topics, finished, {}, progress);
     RenameOver(finished, target, "save:replace");
 }
 
-std::vector<TTopSlot> AppendBranchesTo(const TPairFiles& src, const TItemArray& topics, const std::string& target,
-                                       const TCopyProgress& progress) {
+std::vector<TTopSlot> AppendBranchesTo(const TPairFiles& src, const TItemArray& topics,
+                                       const std::string& target, const TCopyProgress& progress) {
     if (src.Outline && SamePath(src.Outline->Path(), target))
         throw EKivError("\"" + target + "\" is the datastructure the branches come from.");
     std::vector<TTopSlot> slots;
@@ -415,7 +430,8 @@ std::vector<TTopSlot> AppendBranchesTo(const TPairFiles& src, const TItemArray& 
         TDatastructurePair pair = OpenDatastructurePair(target, true);
         const TPairFiles dst{pair.Outline.get(), pair.Cards.get()};
         TCloneTable clones;
-        for (const TNestItem& t : topics) slots.push_back(CopyBranchToDatastructure(src, t, dst, clones, progress));
+        for (const TNestItem& t : topics)
+            slots.push_back(CopyBranchToDatastructure(src, t, dst, clones, progress));
         FixCloneMarks(clones, dst.Cards);
     }
     PackDatastructure(target);
@@ -434,7 +450,8 @@ TSourceDatastructure::TSourceDatastructure(const std::string& path) {
     }
     base_ = PosixBlockFile::Open(path, OpenMode::ReadOnly);
     TJoinedTrailer t;
-    if (!ReadJoinedTrailer(*base_, t)) throw EKivError("\"" + path + "\" is not a KIV datastructure.");
+    if (!ReadJoinedTrailer(*base_, t))
+        throw EKivError("\"" + path + "\" is not a KIV datastructure.");
     cards_ = std::make_unique<TFileWindow>(*base_, 0, t.CardSize);
     outline_ = std::make_unique<TFileWindow>(*base_, t.CardSize, t.OutlineSize);
 }

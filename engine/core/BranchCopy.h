@@ -61,7 +61,9 @@ struct TPairFiles {
 struct TCopyMap {
     std::map<uint32_t, uint32_t> Nests;
     std::map<std::pair<uint32_t, uint32_t>, TNestItem> Items;
-    void AddItem(const TNestItem& source, const TNestItem& copy) { Items.emplace(std::pair{source.CardDir, source.ChildNest}, copy); }
+    void AddItem(const TNestItem& source, const TNestItem& copy) {
+        Items.emplace(std::pair{source.CardDir, source.ChildNest}, copy);
+    }
 };
 
 // Re-points every node of the trail into the copy (nests, items; indexes stay, the copy keeps
@@ -83,9 +85,9 @@ uint32_t CopyTopicCards(BlockFile* srcCards, BlockFile* dstCards, uint32_t srcDi
 // keeps child nest 0xFFFFFFFF and its path. placedNest and placedIndex name the slot the
 // copy goes to (kept with a clone's record).
 // map, when given, learns every nest and topic copied.
-TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst, TCloneTable& clones,
-                     uint32_t placedNest, uint32_t placedIndex, const TCopyProgress& progress = {},
-                     TCopyMap* map = nullptr);
+TNestItem CopyBranch(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst,
+                     TCloneTable& clones, uint32_t placedNest, uint32_t placedIndex,
+                     const TCopyProgress& progress = {}, TCopyMap* map = nullptr);
 
 // Appends an empty slot to the destination's top level (the root nest made and written into
 // the header when there is none) and copies the topic into it. Returns {root nest, index}.
@@ -94,8 +96,9 @@ struct TTopSlot {
     uint32_t Index = 0;
     TNestItem Item;
 };
-TTopSlot CopyBranchToDatastructure(const TPairFiles& src, const TNestItem& item, const TPairFiles& dst,
-                                   TCloneTable& clones, const TCopyProgress& progress = {});
+TTopSlot CopyBranchToDatastructure(const TPairFiles& src, const TNestItem& item,
+                                   const TPairFiles& dst, TCloneTable& clones,
+                                   const TCopyProgress& progress = {});
 
 // Clears bit 0x80 of the caption prefix of the topic with that card directory; true when
 // the card was changed.
@@ -128,7 +131,8 @@ struct TLevelCard {
 // Level cards that can be written only once the copy is made (they name its addresses).
 using TLevelCardsOfCopy = std::function<std::vector<TLevelCard>(const TCopyMap& map)>;
 void WriteBranchesToFile(const TPairFiles& src, const TItemArray& topics, const std::string& path,
-                         const std::vector<TLevelCard>& levelCards, const TCopyProgress& progress = {},
+                         const std::vector<TLevelCard>& levelCards,
+                         const TCopyProgress& progress = {},
                          const TLevelCardsOfCopy& cardsOfCopy = {});
 
 // The Threads and QuickJumps a pack carries into the copy, and how many of each it dropped
@@ -148,8 +152,8 @@ void RepointMarks(const TPairFiles& src, const TCopyMap& map, TPackMarks& marks)
 // password, the launch bin, and the marks re-pointed to their topics' new addresses; not the
 // bins of removed topics) into the joined file PackTempName(path). The marks are those given
 // (the window's lists, re-pointed in place), else those stored in the source's card 6.
-void BuildPackedCopy(const TPairFiles& open, const std::string& path, const TCopyProgress& progress = {},
-                     TPackMarks* marks = nullptr);
+void BuildPackedCopy(const TPairFiles& open, const std::string& path,
+                     const TCopyProgress& progress = {}, TPackMarks* marks = nullptr);
 // Pack, second half, once the datastructure is closed: the packed copy is renamed over it.
 void ReplaceWithPackedCopy(const std::string& path);
 // The whole pack of a closed datastructure (opened, copied, joined, replaced).
@@ -162,7 +166,8 @@ void SaveBranchesAs(const TPairFiles& src, const TItemArray& topics, const std::
 
 // Appends the topics to the top level of the datastructure at target (created when
 // missing), which is joined again afterwards. Returns the new top-level slots.
-std::vector<TTopSlot> AppendBranchesTo(const TPairFiles& src, const TItemArray& topics, const std::string& target,
+std::vector<TTopSlot> AppendBranchesTo(const TPairFiles& src, const TItemArray& topics,
+                                       const std::string& target,
                                        const TCopyProgress& progress = {});
 
 // A datastructure opened as a copy source, read-only and in place: a joined file is read

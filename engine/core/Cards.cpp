@@ -15,10 +15,13 @@ namespace kiv {
 
 namespace {
 
-const char* const kMsgCurBytes = "Datastructure corrupted. Card retrieving error. CurBytes>MaxBytes.";
+const char* const kMsgCurBytes =
+    "Datastructure corrupted. Card retrieving error. CurBytes>MaxBytes.";
 const char* const kMsgWatchDog = "WatchDog. Can't get Card Data";
-const char* const kMsgChunkAddress = "Datastructure corrupted. Card retrieving error. Wrong chunk address.";
-const char* const kMsgDirAddress = "Datastructure corrupted. Card retrieving error. Wrong directory address.";
+const char* const kMsgChunkAddress =
+    "Datastructure corrupted. Card retrieving error. Wrong chunk address.";
+const char* const kMsgDirAddress =
+    "Datastructure corrupted. Card retrieving error. Wrong directory address.";
 const char* const kMsgFull = "Datastructure is full, the card file can't grow past 4 GB";
 
 // The offset where bytes may be appended. Addresses are u32 and 0..3 is the header, so the
@@ -65,7 +68,8 @@ void InitCardFile(BlockFile* f) { f->WriteAll(std::string(kCardFileHeaderSize, '
 
 void ReadChunkHeader(BlockFile* f, uint32_t chunk, TChunkHeader& header) {
     unsigned char b[kChunkHeaderSize];
-    if (chunk < kCardFileHeaderSize || !f->ReadExact(chunk, b, sizeof b)) throw ENesterError(kMsgChunkAddress);
+    if (chunk < kCardFileHeaderSize || !f->ReadExact(chunk, b, sizeof b))
+        throw ENesterError(kMsgChunkAddress);
     header.Capacity = GetU32(b);
     header.Used = GetU32(b + 4);
     header.Next = GetU32(b + 8);
@@ -182,7 +186,8 @@ bool PlanChain(BlockFile* f, uint32_t first, std::string_view text, size_t pos,
     }
     rest = size_t(remaining);
     std::vector<std::pair<uint64_t, uint64_t>> spans;
-    for (const ChunkPart& p : parts) spans.emplace_back(p.at, uint64_t(p.at) + kChunkHeaderSize + p.header.Capacity);
+    for (const ChunkPart& p : parts)
+        spans.emplace_back(p.at, uint64_t(p.at) + kChunkHeaderSize + p.header.Capacity);
     std::sort(spans.begin(), spans.end());
     for (size_t i = 1; i < spans.size(); ++i)
         if (spans[i].first < spans[i - 1].second) return false;
@@ -391,7 +396,8 @@ std::string MakeRelativePath(std::string_view base, std::string_view path) {
     // The base is a file name (UTF-8); the path may be stored in Windows-1252.
     const std::string text = LegacyText::Decode(path);
     const std::string folder = LegacyText::Decode(base);
-    if (text.size() < folder.size() || text.compare(0, folder.size(), folder) != 0) return std::string(path);
+    if (text.size() < folder.size() || text.compare(0, folder.size(), folder) != 0)
+        return std::string(path);
     return "||" + LegacyText::Encode(std::string_view(text).substr(folder.size()));
 }
 
@@ -408,7 +414,8 @@ std::string ConvertLinkLine(bool toRelative, std::string_view base, const std::s
     const size_t p = line.find('\x01');
     if (p == std::string::npos || p == 0) return line;
     const std::string_view target(line.data(), p);
-    return (toRelative ? MakeRelativePath(base, target) : ExpandRelativePath(base, target)) + line.substr(p);
+    return (toRelative ? MakeRelativePath(base, target) : ExpandRelativePath(base, target)) +
+           line.substr(p);
 }
 
 }  // namespace
@@ -424,12 +431,14 @@ void ConvertLinkPaths(bool toRelative, std::string_view base, std::string_view t
     out = JoinLines(lines);
 }
 
-std::string RelinkLaunchCard(std::string_view base, std::string_view text, std::string_view stored) {
+std::string RelinkLaunchCard(std::string_view base, std::string_view text,
+                             std::string_view stored) {
     if (text.empty()) return {};
     const std::vector<std::string> storedLines = SplitLines(stored);
     std::vector<std::string> expanded;
     expanded.reserve(storedLines.size());
-    for (const std::string& line : storedLines) expanded.push_back(ConvertLinkLine(false, base, line));
+    for (const std::string& line : storedLines)
+        expanded.push_back(ConvertLinkLine(false, base, line));
     if (JoinLines(expanded) == text) return std::string(stored);
     // Where a line's target ends (its 0x01), npos for a line without a target.
     auto targetEnd = [](const std::string& line) {
@@ -455,8 +464,7 @@ std::string RelinkLaunchCard(std::string_view base, std::string_view text, std::
                 ++j;
         if (p != std::string::npos && j < expanded.size())
             line = storedLines[j].substr(0, targetEnd(storedLines[j])) + line.substr(p);
-        else
-            line = ConvertLinkLine(true, base, line);
+        else line = ConvertLinkLine(true, base, line);
     }
     return JoinLines(lines);
 }
@@ -464,7 +472,9 @@ std::string RelinkLaunchCard(std::string_view base, std::string_view text, std::
 void ConvertLinkPaths(bool toRelative, std::string_view text, std::string& out) {
     // The program folder is asked for only when there is a target to convert.
     const bool targets = text.find('\x01') != std::string_view::npos;
-    ConvertLinkPaths(toRelative, targets ? std::string_view(RelativePathBase()) : std::string_view(), text, out);
+    ConvertLinkPaths(toRelative,
+                     targets ? std::string_view(RelativePathBase()) : std::string_view(), text,
+                     out);
 }
 
 // ---- TCards ----
@@ -490,7 +500,8 @@ bool TCards::WriteCard(uint8_t kind, uint32_t& directory, std::string_view text)
     // The program folder is asked for only when there is a target to convert.
     const bool targets = text.find('\x01') != std::string_view::npos;
     const std::string card =
-        RelinkLaunchCard(targets ? std::string_view(RelativePathBase()) : std::string_view(), text, stored);
+        RelinkLaunchCard(targets ? std::string_view(RelativePathBase()) : std::string_view(), text,
+                         stored);
     if (directory != 0 && card == stored) return true;
     return StoreCard(directory, kind, card);
 }

@@ -31,11 +31,11 @@ constexpr uint8_t kCardLaunch = 4;    // link lines: target, 0x01, title
 constexpr uint8_t kCardExternal = 5;  // path of the external datastructure
 
 // Datastructure-level cards.
-constexpr uint8_t kDBCardTextBin = 2;     // password, 0x01, text-bin text
-constexpr uint8_t kDBCardRecycled = 3;    // RecycledBin
-constexpr uint8_t kDBCardLostBin = 4;     // LostBin
-constexpr uint8_t kDBCardLaunchBin = 5;   // link lines, stored unconverted
-constexpr uint8_t kDBCardMarks = 6;       // Threads and QuickJumps
+constexpr uint8_t kDBCardTextBin = 2;    // password, 0x01, text-bin text
+constexpr uint8_t kDBCardRecycled = 3;   // RecycledBin
+constexpr uint8_t kDBCardLostBin = 4;    // LostBin
+constexpr uint8_t kDBCardLaunchBin = 5;  // link lines, stored unconverted
+constexpr uint8_t kDBCardMarks = 6;      // Threads and QuickJumps
 
 constexpr uint32_t kCardFileHeaderSize = 4;
 constexpr uint8_t kCardDirEntries = 5;

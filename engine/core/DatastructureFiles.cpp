@@ -44,8 +44,7 @@ std::string BaseNameOf(const std::string& path) {
 std::string ChangeFileExt(const std::string& path, const char* ext) {
     size_t slash = path.find_last_of('/');
     size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return path + ext;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ext;
     return path.substr(0, dot) + ext;
 }
 
@@ -60,7 +59,8 @@ std::unique_ptr<PosixBlockFile> OpenLocked(const std::string& path, OpenMode mod
 void RenameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
         int e = errno;
-        if (e != EINVAL && e != ENOSYS) throw EFileError("Cannot rename \"" + from + "\" to", to, e);
+        if (e != EINVAL && e != ENOSYS)
+            throw EFileError("Cannot rename \"" + from + "\" to", to, e);
         // The file system cannot refuse to replace: check and rename.
         if (FileExists(to)) throw EFileError("Cannot rename \"" + from + "\" to", to, EEXIST);
         RenameFile(from, to);
@@ -212,9 +212,9 @@ void WriteTrailer(BlockFile& f, uint64_t at, uint32_t outlineSize, uint32_t tota
 bool IsTempName(const std::string& name, const std::string& prefix) {
     if (name.size() != prefix.size() + kTempRandomLength || name.compare(0, prefix.size(), prefix))
         return false;
-    return std::all_of(name.begin() + long(prefix.size()), name.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
-                                           (c >= 'A' && c <= 'Z'); });
+    return std::all_of(name.begin() + long(prefix.size()), name.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
 }
 
 // Removes the temporary files that an interrupted operation on path left; one that another
@@ -304,8 +304,9 @@ void RecoverDatastructure(const std::string& path) {
             RemoveAndSync(D);
             return;
         }
-        throw EKivError("The outline file \"" + P + "\" of this datastructure is missing; its card file \"" +
-                        D + "\" was left as it is.");
+        throw EKivError("The outline file \"" + P +
+                        "\" of this datastructure is missing; its card file \"" + D +
+                        "\" was left as it is.");
     }
 
     auto p = OpenLocked(P, OpenMode::ReadWrite);
@@ -373,11 +374,13 @@ void PackDatastructure(const std::string& path) {
     const uint64_t k = p->Size(), c = d->Size();
     if (k < 8 || c < 4)
         throw EKivError("The datastructure \"" + P + "\" cannot be joined: its " +
-                        (k < 8 ? "outline" : "card") + " file is damaged. The files were left as they are.");
+                        (k < 8 ? "outline" : "card") +
+                        " file is damaged. The files were left as they are.");
     const uint64_t total = c + k + kJoinedTrailerSize;
     if (total > 0xFFFFFFFFull)
-        throw EKivError("The datastructure \"" + P +
-                        "\" is too large to be joined into one file (4 GB at most); it was left open as a pair of files.");
+        throw EKivError(
+            "The datastructure \"" + P +
+            "\" is too large to be joined into one file (4 GB at most); it was left open as a pair of files.");
 
     Step("pack:create-temp");
     TTempFile tmp(P, ModeOf(*p));

@@ -72,7 +72,8 @@ std::vector<std::string> ParseFileTypes(std::string_view text) {
 }
 
 bool PassesTypeFilter(const std::vector<std::string>& types, std::string_view fileName) {
-    return types.empty() || std::binary_search(types.begin(), types.end(), UpperCase(PathExtension(fileName)));
+    return types.empty() ||
+           std::binary_search(types.begin(), types.end(), UpperCase(PathExtension(fileName)));
 }
 
 // ---- the disk ----
@@ -88,7 +89,7 @@ bool TDiskFolders::List(const std::string& folder, std::vector<TFolderEntry>& en
         if (name == "." || name == "..") continue;
         bool isFolder = e->d_type == DT_DIR;
         if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st{};
+            struct stat st {};
             isFolder = ::stat((base + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         }
         entries.push_back({name, isFolder});
@@ -97,14 +98,14 @@ bool TDiskFolders::List(const std::string& folder, std::vector<TFolderEntry>& en
 }
 
 bool TDiskFolders::Identify(const std::string& folder, TFolderId& id) {
-    struct stat st{};
+    struct stat st {};
     if (folder.empty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     id = {uint64_t(st.st_dev), uint64_t(st.st_ino)};
     return true;
 }
 
 bool TDiskFolders::IsFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -126,7 +127,8 @@ std::string TDiskFolders::ReadStart(const std::string& path, size_t limit) {
 
 // ---- counting ----
 
-TFileRegistrar::TFileRegistrar(TFolderSource& source, TRegistrationOptions options, TRegistrationHooks hooks)
+TFileRegistrar::TFileRegistrar(TFolderSource& source, TRegistrationOptions options,
+                               TRegistrationHooks hooks)
     : source_(source), options_(std::move(options)), hooks_(std::move(hooks)) {}
 
 int TFileRegistrar::CountFiles(const std::string& folder, bool showProgress) {
@@ -175,7 +177,8 @@ int TFileRegistrar::Count(const std::string& folder, bool showProgress, bool any
                 if (anyOnly) return found;
             }
             if (showProgress) {
-                if ((counts && found % kFoundProgressStep == 0) || looked % kLookedProgressStep == 0)
+                if ((counts && found % kFoundProgressStep == 0) ||
+                    looked % kLookedProgressStep == 0)
                     if (hooks_.ShowFound) hooks_.ShowFound(found);
                 Process();
             }
@@ -218,12 +221,14 @@ std::string TFileRegistrar::TopicTitle(const std::string& folder, const std::str
     return StoredName(name);
 }
 
-uint32_t TFileRegistrar::MakeFileTopicCard(TCards& cards, const std::string& folder, const std::string& name) {
+uint32_t TFileRegistrar::MakeFileTopicCard(TCards& cards, const std::string& folder,
+                                           const std::string& name) {
     const std::string full = InFolder(folder, name);
     const std::string title = TopicTitle(folder, name);
     uint32_t dir = 0;
     // A fresh directory has room for both cards, so neither store can be refused.
-    static_cast<void>(cards.WriteCard(kCardLaunch, dir, StoredName(full) + '\x01' + title + "\r\n"));
+    static_cast<void>(
+        cards.WriteCard(kCardLaunch, dir, StoredName(full) + '\x01' + title + "\r\n"));
     static_cast<void>(cards.StoreCard(dir, kCardCaption, title));
     return dir;
 }
@@ -331,7 +336,8 @@ int TFileRegistrar::BuildFileTopics(BlockFile* nestFile, TCards& cards, const st
             if (changed) WriteNestItems(nestFile, level.Nest, ItemsOf(topics));
             if (stopped_) break;
         }
-        while (level.Next < topics.size() && !NestFollowed(topics[level.Next].Item.ChildNest)) ++level.Next;
+        while (level.Next < topics.size() && !NestFollowed(topics[level.Next].Item.ChildNest))
+            ++level.Next;
         if (level.Next == topics.size()) {
             stack.pop_back();
             continue;

@@ -87,10 +87,10 @@ struct TRegistrationOptions {
 
 // What the window shows and lets run while the work goes on; each may be unset.
 struct TRegistrationHooks {
-    std::function<void()> ProcessMessages;        // after every entry and every build step
+    std::function<void()> ProcessMessages;  // after every entry and every build step
     std::function<void(int found)> ShowFound;
     std::function<void(int registered)> ShowRegistered;
-    std::function<bool()> StopRequested;          // asked before every build step
+    std::function<bool()> StopRequested;  // asked before every build step
 };
 
 // One topic of a level being built: its item and, for a folder whose children are still
@@ -109,7 +109,8 @@ struct TTopicSlot {
 
 class TFileRegistrar {
 public:
-    TFileRegistrar(TFolderSource& source, TRegistrationOptions options, TRegistrationHooks hooks = {});
+    TFileRegistrar(TFolderSource& source, TRegistrationOptions options,
+                   TRegistrationHooks hooks = {});
 
     // The entries that would be registered under folder (the folder itself not counted).
     // Depth first over an explicit stack, the last sub-folder listed first. With progress the
@@ -145,7 +146,9 @@ public:
 private:
     int Count(const std::string& folder, bool showProgress, bool anyOnly);
     bool StopNow();
-    void Process() { if (hooks_.ProcessMessages) hooks_.ProcessMessages(); }
+    void Process() {
+        if (hooks_.ProcessMessages) hooks_.ProcessMessages();
+    }
     void AddRegistered(int n);
 
     TFolderSource& source_;

@@ -12,7 +12,8 @@ constexpr char kSeparatorBytes[16] = {1, 1, 1, 1, char(0xFE), char(0xFF), char(0
                                       1, 1, 1, 1, 1,          1,          1,          1};
 
 // Loads a part into the list and deletes what validate refuses; returns how many went.
-int LoadPart(std::string_view part, TQuickJump& list, const std::function<bool(TNavigator&)>& validate) {
+int LoadPart(std::string_view part, TQuickJump& list,
+             const std::function<bool(TNavigator&)>& validate) {
     if (part.size() < kNodeRecordSize) return 0;
     list.LoadFromString(part);
     if (!validate) return 0;
@@ -78,7 +79,8 @@ std::string DumpMarks(BlockFile* nestFile, BlockFile* cardFile) {
     auto list = [&](const char* title, const TQuickJump& marks, int dropped) {
         out += title;
         out += '\n';
-        for (int i = 0; i < marks.Count(); ++i) out += "  " + IntToStr(i) + ". " + TrailCaptions(*marks.Navigator(i)) + '\n';
+        for (int i = 0; i < marks.Count(); ++i)
+            out += "  " + IntToStr(i) + ". " + TrailCaptions(*marks.Navigator(i)) + '\n';
         if (dropped) out += "  dropped: " + IntToStr(dropped) + '\n';
     };
     list("Threads", threads, r.ThreadsDropped);

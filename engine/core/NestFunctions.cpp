@@ -30,7 +30,9 @@ static_assert(sizeof(TNestItem) == kItemSize, "a nest item is stored as 8 raw by
 
 [[noreturn]] void Corrupt(const char* message) { throw ENesterError(message); }
 
-uint64_t SlotOffset(uint32_t block, uint64_t slot) { return uint64_t(block) + kHeaderSize + slot * kItemSize; }
+uint64_t SlotOffset(uint32_t block, uint64_t slot) {
+    return uint64_t(block) + kHeaderSize + slot * kItemSize;
+}
 uint64_t BlockEnd(uint32_t block, const TNestHeader& h) { return SlotOffset(block, h.Capacity); }
 
 void EncodeHeader(char* p, const TNestHeader& h) {
@@ -85,7 +87,8 @@ constexpr size_t kGatherLimit = 4096;
 
 // Writes a block's header and its used slots; with zeroSpare also the unused slots, as a
 // new block has them.
-void WriteBlock(BlockFile* f, uint32_t at, const TNestHeader& h, const TNestItem* items, bool zeroSpare) {
+void WriteBlock(BlockFile* f, uint32_t at, const TNestHeader& h, const TNestItem* items,
+                bool zeroSpare) {
     KIV_ASSERT(at >= kRootHeaderSize && at <= kMaxAddress);
     const size_t slots = zeroSpare ? h.Capacity : h.Count;
     if (size_t(h.Count) * kItemSize <= kGatherLimit) {
@@ -115,8 +118,12 @@ uint32_t AppendBlocks(BlockFile* f, const TNestItem* items, size_t n, bool roomO
     // 8 zero bytes implicitly (the write fills the gap with zeros).
     const uint64_t at = std::max<uint64_t>(f->Size(), kRootHeaderSize);
 
-    auto capacityFor = [](size_t k) { return uint16_t(std::max<size_t>(k + kNestSlack, kMinNestCapacity)); };
-    auto blockBytes = [](uint16_t capacity) { return kHeaderSize + uint64_t(capacity) * kItemSize; };
+    auto capacityFor = [](size_t k) {
+        return uint16_t(std::max<size_t>(k + kNestSlack, kMinNestCapacity));
+    };
+    auto blockBytes = [](uint16_t capacity) {
+        return kHeaderSize + uint64_t(capacity) * kItemSize;
+    };
 
     // Place every block before writing any: none may start past the followable range.
     uint64_t lastAt = at;
@@ -168,7 +175,8 @@ bool LocateSlot(BlockFile* f, uint32_t nest, int index, const char* message, uin
 }
 
 // The last block of the chain and its header; the chain's total capacity through slots.
-void LastBlock(BlockFile* f, uint32_t nest, uint32_t& last, TNestHeader& h, uint64_t* slots = nullptr) {
+void LastBlock(BlockFile* f, uint32_t nest, uint32_t& last, TNestHeader& h,
+               uint64_t* slots = nullptr) {
     last = nest;
     int visited = 0;
     for (;;) {
@@ -185,7 +193,8 @@ void LastBlock(BlockFile* f, uint32_t nest, uint32_t& last, TNestHeader& h, uint
 void ReadNestHeader(BlockFile* f, uint32_t block, TNestHeader& header) {
     char b[kHeaderSize];
     // Nothing lives in the root header: a nest there is a wrong address.
-    if (!f || block < kRootHeaderSize || block > kMaxAddress || !f->ReadExact(block, b, kHeaderSize))
+    if (!f || block < kRootHeaderSize || block > kMaxAddress ||
+        !f->ReadExact(block, b, kHeaderSize))
         Corrupt(kWrongAddress);
     header.Next = GetU32(b);
     header.Capacity = GetU16(b + 4);
@@ -217,7 +226,8 @@ void ReadNestItems(BlockFile* f, uint32_t nest, TItemArray& items) {
             if (h.Count) {
                 size_t old = items.size();
                 items.resize(old + h.Count);
-                if (!ReadItemsAt(f, SlotOffset(block, 0), items.data() + old, h.Count)) Corrupt(kCantGetItems);
+                if (!ReadItemsAt(f, SlotOffset(block, 0), items.data() + old, h.Count))
+                    Corrupt(kCantGetItems);
             }
             if (h.Next == 0) {
                 KIV_ASSERT(items.size() <= maxItems);
@@ -349,7 +359,9 @@ void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
     try {
         TNestHeader out = head.h;
         out.Count = uint16_t(inHead);
-        out.Next = inHead < items.size() ? AppendBlocks(f, items.data() + inHead, items.size() - inHead) : 0;
+        out.Next = inHead < items.size()
+                       ? AppendBlocks(f, items.data() + inHead, items.size() - inHead)
+                       : 0;
         std::string buf(kHeaderSize + inHead * kItemSize, '\0');
         EncodeHeader(buf.data(), out);
         EncodeItems(buf.data() + kHeaderSize, items.data(), inHead);
@@ -361,7 +373,8 @@ void WriteNestItems(BlockFile* f, uint32_t nest, const TItemArray& items) {
         if (!e.NoRoom()) throw;
         if (f->Size() > before) f->Truncate(before);
     }
-    const uint32_t excess = done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
+    const uint32_t excess =
+        done < items.size() ? AppendBlocks(f, items.data() + done, items.size() - done) : 0;
     for (size_t i = 0; i < plan.size(); ++i) {
         const Placed& p = plan[i];
         TNestHeader out = p.h;

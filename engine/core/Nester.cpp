@@ -226,7 +226,8 @@ void TNester::LoadBranch(int row, bool fire) {
     if (fire && OnChange) OnChange(this);
 }
 
-void TNester::InsertItemRows(const TItemArray& items, int reference, bool asSiblings, int position) {
+void TNester::InsertItemRows(const TItemArray& items, int reference, bool asSiblings,
+                             int position) {
     if (position < 0 || position > RowCount())
         throw EKivError("List index out of bounds (" + IntToStr(position) + ")");
     uint32_t parent = RootNest;
@@ -596,7 +597,8 @@ bool TNester::RowSlotHoldsItem(int row) const {
 }
 
 bool TNester::SaveRowItem(int row) {
-    return RowSlotHoldsItem(row) && SetNestItem(nestFile_, ParentNest(row), SlotOf(row), GetItem(row));
+    return RowSlotHoldsItem(row) &&
+           SetNestItem(nestFile_, ParentNest(row), SlotOf(row), GetItem(row));
 }
 
 void TNester::ReloadRowItem(int row) {

@@ -23,16 +23,16 @@ struct TNestPack {
     uint32_t CardDir = 0;     // 0 = none yet
     int32_t ChildNest = 0;    // 0 none; -1 stands for an external datastructure
     uint8_t Marked = 0;
-    uint8_t RowTag = 0;       // finds a row again after rows were moved
-    uint8_t TargetTag = 0;    // the same for a target row
-    uint8_t HasText = 0;      // the text card is not empty
-    uint8_t HeightBox = 0;    // the row showed the box that toggles a long caption's height
-    int32_t NestIndex = -1;   // index in the parent nest when stored; -1: use the sibling index
-    int32_t Level = 0;        // 0 = the model's top rows
-    std::string Caption;      // without its prefix
-    std::string Links;        // launch-card text, targets absolute
+    uint8_t RowTag = 0;      // finds a row again after rows were moved
+    uint8_t TargetTag = 0;   // the same for a target row
+    uint8_t HasText = 0;     // the text card is not empty
+    uint8_t HeightBox = 0;   // the row showed the box that toggles a long caption's height
+    int32_t NestIndex = -1;  // index in the parent nest when stored; -1: use the sibling index
+    int32_t Level = 0;       // 0 = the model's top rows
+    std::string Caption;     // without its prefix
+    std::string Links;       // launch-card text, targets absolute
     int32_t FontColor = kDefaultFontColor;
-    uint8_t Flags = 0;        // bits 0-3 font style, 0x40 locked, 0x80 clone
+    uint8_t Flags = 0;  // bits 0-3 font style, 0x40 locked, 0x80 clone
     // Caption, links, colour, flags and HasText have been read from the cards. Rows of a
     // level are made from its nest alone and read when first asked for, so showing a level
     // costs what is on screen, not what is in the level.
@@ -50,8 +50,8 @@ struct TBranch {
     int32_t Level = 0;
     int32_t FirstRow = 0;
     int32_t LastRow = -1;
-    int32_t Index = -1;       // the row's position among its siblings
-    TItemArray Items;         // filled when asked
+    int32_t Index = -1;  // the row's position among its siblings
+    TItemArray Items;    // filled when asked
     uint8_t Modified = 0;
     int32_t Count = 0;
 };
@@ -190,7 +190,8 @@ public:
     // no caption): put back with InsertRow or SetRow they are read when asked for, so a
     // move of many topics reads none of them.
     TNestPackArray GetSubtreeRows(int row, bool readCards = true) const;
-    TNestPackArray GetMarkedSubtrees(bool withCurrent, bool storeIndex, bool readCards = true) const;
+    TNestPackArray GetMarkedSubtrees(bool withCurrent, bool storeIndex,
+                                     bool readCards = true) const;
     TIArray GetMarkedRows(bool withCurrent) const;
     TItemArray GetMarkedItems(bool withCurrent) const;
     TNodeArray GetMarkedNodes(bool withCurrent) const;
@@ -218,8 +219,10 @@ public:
     // under its first topic only (the later ones are visited, their children not again), so
     // clones nested deep cannot make the walk exponential, nor a topic cloned into its own
     // sub-tree endless.
-    using TWalkCallback = std::function<bool(uint32_t nest, int index, const TNestItem& item, int depth)>;
-    void WalkNestItems(uint32_t startNest, int startIndex, bool& stopped, const TWalkCallback& callback);
+    using TWalkCallback =
+        std::function<bool(uint32_t nest, int index, const TNestItem& item, int depth)>;
+    void WalkNestItems(uint32_t startNest, int startIndex, bool& stopped,
+                       const TWalkCallback& callback);
 
     // Rows whose cards have been read (the rest are read when first asked for).
     int RowsRead() const;

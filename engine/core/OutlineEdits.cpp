@@ -115,10 +115,13 @@ bool IsHoistedTopRow(const TPanelContext& c, int row) {
 }
 
 bool HasSinglePanelRoot(const TPanelContext& c) {
-    return !c.TreeMode && c.PanelCount == 1 && c.Model->RowCount() > 0 && c.Model->NestIndex(0) >= 0;
+    return !c.TreeMode && c.PanelCount == 1 && c.Model->RowCount() > 0 &&
+           c.Model->NestIndex(0) >= 0;
 }
 
-bool IsSinglePanelRootRow(const TPanelContext& c, int row) { return row == 0 && HasSinglePanelRoot(c); }
+bool IsSinglePanelRootRow(const TPanelContext& c, int row) {
+    return row == 0 && HasSinglePanelRoot(c);
+}
 
 bool ShowsChildrenInline(const TPanelContext& c, int row) {
     return c.TreeMode || IsSinglePanelRootRow(c, row);
@@ -162,7 +165,8 @@ namespace {
 
 // New rows and their sibling group written to its nest; should the write fail (a full
 // disk), the rows go again, so the panel shows what the file holds.
-void InsertAndSaveRows(TNester& m, const TItemArray& items, int reference, bool asSiblings, int pos) {
+void InsertAndSaveRows(TNester& m, const TItemArray& items, int reference, bool asSiblings,
+                       int pos) {
     const int current = m.CurrentRow();
     m.InsertItemRows(items, reference, asSiblings, pos);
     try {
@@ -226,7 +230,8 @@ bool InsertUnderTrail(const TPanelContext& c, const TItemArray& items) {
     uint32_t index = node.Index;
     TNodeArray hoisted = trail.GetHoistedNodes();
     int hoistedAt = -1;
-    if (c.BookMark && c.BookMark->IsHoisted() && trail.Count() == 1 && node.Index < hoisted.size()) {
+    if (c.BookMark && c.BookMark->IsHoisted() && trail.Count() == 1 &&
+        node.Index < hoisted.size()) {
         hoistedAt = int(node.Index);
         parent = hoisted[size_t(hoistedAt)].ParentNest;
         index = hoisted[size_t(hoistedAt)].Index;
@@ -405,7 +410,7 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
         if (target >= s.First && target <= s.Last) return false;  // into its own branch
     }
     if (beside && IsStoredNodeRow(m, target)) return false;
-    if (!beside && m.ChildNest(target) < 0) return false;  // external: its marker stays
+    if (!beside && m.ChildNest(target) < 0) return false;      // external: its marker stays
     if (!beside && !m.RowSlotHoldsItem(target)) return false;  // its item could not be saved
     {
         // A clone can put the target inside a moved sub-tree although no shown row does.
@@ -461,7 +466,8 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
         // checked before anything moved; should it no longer take the nest, the moved topics
         // would be named by nothing, so the move stops loudly instead.
         m.SetChildNest(t, int32_t(destNest));
-        if (!m.SaveRowItem(t)) throw ENesterError("Datastructure is corrupted, can't save nest item");
+        if (!m.SaveRowItem(t))
+            throw ENesterError("Datastructure is corrupted, can't save nest item");
         UpdateHoistedNode(c, t);
     }
     // The moved topics join the children already there. Shown only after the removal, so
@@ -538,53 +544,52 @@ int KeyMoveTarget(const TPanelContext& c, int direction, bool& after, bool& besi
     };
 
     switch (direction) {
-        case mdUp: {
-            const int s = m.PrevSibling(firstRow);
-            if (s >= 0) {
-                after = false;
-                return s;
-            }
-            const int p = parentOf(firstRow);
-            if (p < 0) return -1;
-            const int ps = m.PrevSibling(p);
-            if (ps >= 0) return into(ps);
-            if (IsStoredNodeRow(m, p)) return -1;
+    case mdUp: {
+        const int s = m.PrevSibling(firstRow);
+        if (s >= 0) {
             after = false;
-            return p;
+            return s;
         }
-        case mdDown: {
-            const int nx = m.NextSibling(lastRow, false);
-            if (nx >= 0) return nx;
-            const int p = parentOf(lastRow);
-            if (p < 0) return -1;
-            int n = m.NextSibling(p, false);
-            if (n < 0) {
-                n = m.NextSibling(p, true);  // the row after p's sub-tree
-                if (n >= m.RowCount()) return -1;
-            }
-            m.Expand(n);
-            if (m.IsExpanded(n)) {
-                after = false;
-                return n + 1;
-            }
-            beside = false;
-            return n;
+        const int p = parentOf(firstRow);
+        if (p < 0) return -1;
+        const int ps = m.PrevSibling(p);
+        if (ps >= 0) return into(ps);
+        if (IsStoredNodeRow(m, p)) return -1;
+        after = false;
+        return p;
+    }
+    case mdDown: {
+        const int nx = m.NextSibling(lastRow, false);
+        if (nx >= 0) return nx;
+        const int p = parentOf(lastRow);
+        if (p < 0) return -1;
+        int n = m.NextSibling(p, false);
+        if (n < 0) {
+            n = m.NextSibling(p, true);  // the row after p's sub-tree
+            if (n >= m.RowCount()) return -1;
         }
-        case mdIn: {
-            if (!c.TreeMode || firstRow == 0) return -1;
-            const int s = m.PrevSibling(firstRow);
-            if (s < 0) return -1;
-            return into(s);
+        m.Expand(n);
+        if (m.IsExpanded(n)) {
+            after = false;
+            return n + 1;
         }
-        case mdOut: {
-            if (!c.TreeMode || m.Level(firstRow) == 0) return -1;
-            if (m.Level(firstRow) == 1 && IsHoistedTopRow(c, 0)) return -1;
-            const int p = parentOf(firstRow);
-            if (p < 0) return -1;
-            return p;
-        }
-        default:
-            return -1;
+        beside = false;
+        return n;
+    }
+    case mdIn: {
+        if (!c.TreeMode || firstRow == 0) return -1;
+        const int s = m.PrevSibling(firstRow);
+        if (s < 0) return -1;
+        return into(s);
+    }
+    case mdOut: {
+        if (!c.TreeMode || m.Level(firstRow) == 0) return -1;
+        if (m.Level(firstRow) == 1 && IsHoistedTopRow(c, 0)) return -1;
+        const int p = parentOf(firstRow);
+        if (p < 0) return -1;
+        return p;
+    }
+    default: return -1;
     }
 }
 
@@ -668,26 +673,24 @@ bool JoinMarkedRows(const TPanelContext& c, const TPlainTextOf& plainText) {
             if (kind == kCardCaption) t = StripCaptionPrefix(t);
             if (t.empty()) continue;
             switch (kind) {
-                case kCardCaption: {
-                    // The survivor's prefix stays in front; a blank only between captions.
-                    const bool none = StripCaptionPrefix(acc).empty();
-                    if (!none) acc += ' ';
-                    acc += t;
-                    break;
-                }
-                case kCardText:
-                    AppendSeparated(acc, "\r\n", t);
-                    break;
-                case kCardGraphic:
-                case kCardLaunch:
-                    // One path or link per line: lines must not run together.
-                    AppendSeparated(acc, EndsWithLineBreak(acc) ? "" : "\r\n", t);
-                    break;
-                default:
-                    // One external path: the survivor's stays, else the first one found.
-                    if (!acc.empty()) continue;
-                    acc = t;
-                    break;
+            case kCardCaption: {
+                // The survivor's prefix stays in front; a blank only between captions.
+                const bool none = StripCaptionPrefix(acc).empty();
+                if (!none) acc += ' ';
+                acc += t;
+                break;
+            }
+            case kCardText: AppendSeparated(acc, "\r\n", t); break;
+            case kCardGraphic:
+            case kCardLaunch:
+                // One path or link per line: lines must not run together.
+                AppendSeparated(acc, EndsWithLineBreak(acc) ? "" : "\r\n", t);
+                break;
+            default:
+                // One external path: the survivor's stays, else the first one found.
+                if (!acc.empty()) continue;
+                acc = t;
+                break;
             }
             changed = true;
         }
@@ -723,7 +726,8 @@ bool NestInsideItems(BlockFile* nestFile, uint32_t nest, const TItemArray& items
     std::unordered_set<uint32_t> seen;
     std::vector<uint32_t> pending;
     auto reach = [&](const TNestItem& it) {
-        if (NestFollowed(it.ChildNest) && seen.insert(it.ChildNest).second) pending.push_back(it.ChildNest);
+        if (NestFollowed(it.ChildNest) && seen.insert(it.ChildNest).second)
+            pending.push_back(it.ChildNest);
         return it.ChildNest == nest;
     };
     for (const TNestItem& it : items)

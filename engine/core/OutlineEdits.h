@@ -34,13 +34,13 @@ TNavigator* OpenTrail();
 
 // What an edit needs to know about the panel it works in.
 struct TPanelContext {
-    TNester* Model = nullptr;       // the panel's rows; its nest file is the outline file
-    int Panel = 1;                  // 1..3
-    bool TreeMode = false;          // children shown inline
-    int PanelCount = 3;             // panels of the current layout
-    TNester* PrevModel = nullptr;   // the rows of panel Panel - 1 (panels 2 and 3)
-    TNavigator* Trail = nullptr;    // the current trail; null reads as an empty trail
-    TBookMark* BookMark = nullptr;  // the open datastructure; may be null
+    TNester* Model = nullptr;          // the panel's rows; its nest file is the outline file
+    int Panel = 1;                     // 1..3
+    bool TreeMode = false;             // children shown inline
+    int PanelCount = 3;                // panels of the current layout
+    TNester* PrevModel = nullptr;      // the rows of panel Panel - 1 (panels 2 and 3)
+    TNavigator* Trail = nullptr;       // the current trail; null reads as an empty trail
+    TBookMark* BookMark = nullptr;     // the open datastructure; may be null
     TRecycledBin* Recycled = nullptr;  // where deleted topics go; null: RecycledBin()
 };
 
@@ -65,12 +65,12 @@ uint32_t AppendEmptyNest(BlockFile* f);
 // ---- inserting ----
 
 struct TInsertResult {
-    int Inserted = 0;          // topics inserted; 0 when nothing happened
-    bool RootChanged = false;  // the panel was empty: its root nest and rows are new
+    int Inserted = 0;             // topics inserted; 0 when nothing happened
+    bool RootChanged = false;     // the panel was empty: its root nest and rows are new
     bool PrevRowChanged = false;  // the current item of panel Panel - 1 got a new child nest
-    int Pos = 0;               // the row the insertion aimed at (Select makes it current)
-    int FirstRow = -1;         // row of the first new topic; -1 when not shown as a row
-    int FromRow = 0;           // rows from here on changed
+    int Pos = 0;                  // the row the insertion aimed at (Select makes it current)
+    int FirstRow = -1;            // row of the first new topic; -1 when not shown as a row
+    int FromRow = 0;              // rows from here on changed
 };
 
 // Topics for the items, beside the reference row Pos + Offset (AsSiblings) or as the first

@@ -70,7 +70,8 @@ size_t FindInText(std::u32string_view text, std::u32string_view needle, size_t f
     if (needle.empty() || needle.size() > text.size()) return std::u32string_view::npos;
     if (options.MatchCase) {
         // The library's search finds the candidates; only the word ends are left to check.
-        for (size_t p = text.find(needle, from); p != std::u32string_view::npos; p = text.find(needle, p + 1))
+        for (size_t p = text.find(needle, from); p != std::u32string_view::npos;
+             p = text.find(needle, p + 1))
             if (MatchesAt(text, needle, p, options)) return p;
         return std::u32string_view::npos;
     }
@@ -81,7 +82,8 @@ size_t FindInText(std::u32string_view text, std::u32string_view needle, size_t f
 
 size_t FindLastInText(std::u32string_view text, std::u32string_view needle, size_t before,
                       const TFindOptions& options) {
-    if (needle.empty() || needle.size() > text.size() || before == 0) return std::u32string_view::npos;
+    if (needle.empty() || needle.size() > text.size() || before == 0)
+        return std::u32string_view::npos;
     for (size_t p = std::min(before - 1, text.size() - needle.size()) + 1; p-- > 0;)
         if (MatchesAt(text, needle, p, options)) return p;
     return std::u32string_view::npos;
@@ -245,11 +247,12 @@ bool TrailToNest(BlockFile* nestFile, uint32_t rootNest, uint32_t nest, std::vec
     TNester walker;
     walker.SetNestFile(nestFile);
     bool found = false;
-    walker.WalkNestItems(rootNest, -1, found, [&](uint32_t parent, int index, const TNestItem& item, int depth) {
-        trail.resize(size_t(depth));
-        trail.push_back({parent, uint32_t(index), item.CardDir, item.ChildNest, {}});
-        return item.ChildNest != nest;
-    });
+    walker.WalkNestItems(
+        rootNest, -1, found, [&](uint32_t parent, int index, const TNestItem& item, int depth) {
+            trail.resize(size_t(depth));
+            trail.push_back({parent, uint32_t(index), item.CardDir, item.ChildNest, {}});
+            return item.ChildNest != nest;
+        });
     if (!found) trail.clear();
     return found;
 }

@@ -44,8 +44,8 @@ std::string TextCardPlainText(std::string_view stored);
 // ---- one topic ----
 
 struct TTopicMatch {
-    int Title = 0;  // keywords found in the caption (Or: stops at the first)
-    int Text = 0;   // keywords found in the text card
+    int Title = 0;              // keywords found in the caption (Or: stops at the first)
+    int Text = 0;               // keywords found in the text card
     bool TitleMatched = false;  // And: all of them; Or: at least one
     bool TextMatched = false;
     bool Matched() const { return TitleMatched || TextMatched; }

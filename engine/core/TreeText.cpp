@@ -50,7 +50,8 @@ private:
             t.Caption = Caption();
             SkipBlanks();
             if (pos_ < s_.size() && s_[pos_] == '(') {
-                if (depth + 1 >= kMaxTreeDepth) Fail("nesting deeper than " + IntToStr(kMaxTreeDepth) + " levels");
+                if (depth + 1 >= kMaxTreeDepth)
+                    Fail("nesting deeper than " + IntToStr(kMaxTreeDepth) + " levels");
                 const size_t open = pos_++;
                 t.Children = List(depth + 1);
                 if (pos_ >= s_.size()) {
@@ -121,7 +122,8 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
         ReadNestItems(nestFile, root, existing);
         first = existing.size();
     }
-    const uint32_t nest = AddNestItems(nestFile, NestFollowed(root) ? root : 0, TItemArray(topics.size()));
+    const uint32_t nest =
+        AddNestItems(nestFile, NestFollowed(root) ? root : 0, TItemArray(topics.size()));
     if (nest != root) WriteRootNest(nestFile, nest);
     FillNest(nestFile, cardFile, nest, first, topics);
 }
@@ -143,7 +145,8 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
                              if (!withCards) return true;
                              std::string text;
                              cards.ReadCard(kCardText, item.CardDir, text);
-                             for (const std::string& line : SplitLines(text.empty() ? text : TextCardPlainText(text))) {
+                             for (const std::string& line :
+                                  SplitLines(text.empty() ? text : TextCardPlainText(text))) {
                                  out.append(size_t(depth + 1) * 2, ' ');
                                  out += line.empty() ? "|" : "| " + line;
                                  out += '\n';
@@ -154,7 +157,8 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
                                  const size_t sep = line.find('\x01');
                                  out.append(size_t(depth + 1) * 2, ' ');
                                  out += "@ " + LegacyText::Decode(line.substr(0, sep));
-                                 if (sep != std::string::npos) out += " | " + LegacyText::Decode(line.substr(sep + 1));
+                                 if (sep != std::string::npos)
+                                     out += " | " + LegacyText::Decode(line.substr(sep + 1));
                                  out += '\n';
                              }
                              return true;
@@ -192,7 +196,8 @@ uint32_t TrailNest(BlockFile* nestFile, const std::vector<int>& steps) {
         walked += (i ? "/" : "") + IntToStr(steps[i]);
         TNestItem item;
         if (!GetNestItem(nestFile, nest, steps[i], item)) throw EKivError("no topic at " + walked);
-        if (!NestFollowed(item.ChildNest)) throw EKivError("the topic at " + walked + " has no children");
+        if (!NestFollowed(item.ChildNest))
+            throw EKivError("the topic at " + walked + " has no children");
         nest = item.ChildNest;
     }
     return nest;
@@ -221,7 +226,8 @@ void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view t
                         " has no free entry for card kind " + IntToStr(kind));
 }
 
-std::string ReadTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind) {
+std::string ReadTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail,
+                          int kind) {
     const std::vector<int> steps = ParseTrail(trail);
     CheckCardKind(kind);
     TNestItem item;
@@ -240,7 +246,8 @@ bool IsJoinedDatastructure(const std::string& path) {
     return ReadJoinedTrailer(*PosixBlockFile::Open(path, OpenMode::ReadOnly), t);
 }
 
-std::string ReadPairOrCopy(const std::string& kivPath, const std::function<std::string(const std::string&)>& read) {
+std::string ReadPairOrCopy(const std::string& kivPath,
+                           const std::function<std::string(const std::string&)>& read) {
     if (!IsJoinedDatastructure(kivPath)) return read(kivPath);
     const std::string dir = TempDir() + "dump/";
     RemoveTree(dir);
@@ -275,13 +282,16 @@ TTreePairFiles OpenTreePair(const std::string& kivPath, bool write) {
     p.kiv = PosixBlockFile::Open(kivPath, mode, write);
     p.dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), mode, write);
     if (p.kiv->Size() < kRootHeaderSize)
-        throw ENesterError("\"" + kivPath + "\" is not an open datastructure: the outline file is too short");
+        throw ENesterError("\"" + kivPath +
+                           "\" is not an open datastructure: the outline file is too short");
     if (p.dsc->Size() < kCardFileHeaderSize)
-        throw ENesterError("\"" + p.dsc->Path() + "\" is not an open datastructure: the card file is too short");
+        throw ENesterError("\"" + p.dsc->Path() +
+                           "\" is not an open datastructure: the card file is too short");
     return p;
 }
 
-void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text) {
+void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind,
+                        std::string_view text) {
     TTreePairFiles p = OpenTreePair(kivPath, true);
     StoreTrailCard(p.kiv.get(), p.dsc.get(), trail, kind, text);
     p.kiv->Sync();

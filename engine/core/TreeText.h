@@ -51,14 +51,16 @@ void StoreTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view t
 
 // Card KIND of the topic at the trail as the card store reads it (a launch card with its
 // targets expanded). Raises EKivError when the trail names no topic.
-std::string ReadTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail, int kind);
+std::string ReadTrailCard(BlockFile* nestFile, BlockFile* cardFile, std::string_view trail,
+                          int kind);
 
 // Whether the file is a closed (joined) datastructure: no card file beside it and the
 // joined file's trailer at its end.
 bool IsJoinedDatastructure(const std::string& path);
 // read(path of an open pair) on a datastructure: an open pair as it is, a joined file
 // through a split copy in the temporary folder, the file itself left untouched.
-std::string ReadPairOrCopy(const std::string& kivPath, const std::function<std::string(const std::string&)>& read);
+std::string ReadPairOrCopy(const std::string& kivPath,
+                           const std::function<std::string(const std::string&)>& read);
 
 // The card file of an open pair: "x.kiv" -> "x.dsc" (another name gets ".dsc" appended).
 std::string CardFilePathOf(const std::string& kivPath);
@@ -75,6 +77,7 @@ std::string DumpTreePair(const std::string& kivPath, bool withCards = false);
 // DumpMarks (engine/core/Marks.h) of an open pair.
 std::string DumpMarksPair(const std::string& kivPath);
 // StoreTrailCard on an open pair, opened with its write lock.
-void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind, std::string_view text);
+void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int kind,
+                        std::string_view text);
 
 }  // namespace kiv

@@ -72,7 +72,8 @@ void TKivMemo::ApplyLinePitch() {
     f.setLineHeight(pitch_, QTextBlockFormat::FixedHeight);
     bool uniform = true;
     for (QTextBlock b = document()->firstBlock(); b.isValid() && uniform; b = b.next())
-        uniform = b.blockFormat().lineHeightType() == QTextBlockFormat::FixedHeight && b.blockFormat().lineHeight() == pitch_;
+        uniform = b.blockFormat().lineHeightType() == QTextBlockFormat::FixedHeight &&
+                  b.blockFormat().lineHeight() == pitch_;
     if (uniform) return;
     // A change of format is an edit to the document: Ctrl+Z must not undo it and the
     // caption is not modified by it. Switching undo off for it clears the history, which
@@ -191,12 +192,9 @@ void TKivMemo::keyPressEvent(QKeyEvent* e) {
     if (!alt) {
         if (ctrl && e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z)
             ch = QChar(ushort(e->key() - Qt::Key_A + 1));
-        else if (e->key() == Qt::Key_Escape)
-            ch = QChar(27);
-        else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
-            ch = QChar(13);
-        else if (e->text().size() == 1 && e->text()[0].unicode() != 0x7F)
-            ch = e->text()[0];
+        else if (e->key() == Qt::Key_Escape) ch = QChar(27);
+        else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) ch = QChar(13);
+        else if (e->text().size() == 1 && e->text()[0].unicode() != 0x7F) ch = e->text()[0];
     }
     if (!ch.isNull() && !PassChar(ch)) {
         e->accept();

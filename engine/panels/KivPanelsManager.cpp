@@ -42,7 +42,8 @@ std::string UnescapeMountField(const std::string& s) {
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 3 < s.size()) {
             const std::string oct = s.substr(i + 1, 3);
-            if (oct.size() == 3 && std::all_of(oct.begin(), oct.end(), [](char c) { return c >= '0' && c <= '7'; })) {
+            if (oct.size() == 3 &&
+                std::all_of(oct.begin(), oct.end(), [](char c) { return c >= '0' && c <= '7'; })) {
                 out += char((oct[0] - '0') * 64 + (oct[1] - '0') * 8 + (oct[2] - '0'));
                 i += 3;
                 continue;
@@ -70,9 +71,7 @@ TKivPanelsManager::TKivPanelsManager() {
     const std::string temp = GetTempPathWithBackslash();
     if (!temp.empty()) {
         const std::string probe = temp + "kiv_htm.htm";
-        {
-            std::ofstream f(probe, std::ios::binary | std::ios::trunc);
-        }
+        { std::ofstream f(probe, std::ios::binary | std::ios::trunc); }
         if (FileExists(probe)) {
             const int i = SystemIconIndex(probe);
             if (i > 0) HtmIconIndex = i;
@@ -168,7 +167,9 @@ void TKivPanelsManager::SetEditMode(bool on) {
     EditMode = on;
     std::vector<TKivStringGrid*> byNumber = Panels;
     std::stable_sort(byNumber.begin(), byNumber.end(),
-                     [](const TKivStringGrid* a, const TKivStringGrid* b) { return a->Tag < b->Tag; });
+                     [](const TKivStringGrid* a, const TKivStringGrid* b) {
+                         return a->Tag < b->Tag;
+                     });
     for (TKivStringGrid* g : byNumber) {
         g->SetEditing(on);
         if (on)
@@ -248,12 +249,11 @@ int TKivPanelsManager::SystemIconIndex(const std::string& path) {
     if (pathIcon_.size() > 4096) pathIcon_.clear();
     // Folders and executables have their own icons; other files share their type's.
     QString key;
-    if (info.isDir())
-        key = "inode/directory";
-    else
-        key = QMimeDatabase().mimeTypeForFile(info).name();
+    if (info.isDir()) key = "inode/directory";
+    else key = QMimeDatabase().mimeTypeForFile(info).name();
     const auto it = iconIndex_.find(key);
-    const int i = it != iconIndex_.end() ? it->second : AddIcon(key, QFileIconProvider().icon(info));
+    const int i =
+        it != iconIndex_.end() ? it->second : AddIcon(key, QFileIconProvider().icon(info));
     pathIcon_[path] = i;
     return i;
 }
@@ -266,7 +266,7 @@ QPixmap TKivPanelsManager::SystemSmallIcon(int i) const {
 int TKivPanelsManager::LinkIconIndex(const std::string& target) {
     if (HtmIconIndex > 0 && IsURLText(target)) return HtmIconIndex;
     if (target.empty() || IsOnOpticalDisc(target)) return -1;
-    struct stat st{};
+    struct stat st {};
     if (::stat(target.c_str(), &st) != 0) return -1;
     return SystemIconIndex(target);
 }
@@ -275,7 +275,7 @@ int TKivPanelsManager::LinkIconIndex(const std::string& target) {
 
 bool IsDocumentFile(std::string_view path) {
     const std::string ext = UpperCase(PathExtension(path));
-    static const char* const kTypes[] = {".DOC", ".PDF", ".XLS",  ".RTF",   ".PPT", ".TXT", ".CSV",
+    static const char* const kTypes[] = {".DOC", ".PDF",  ".XLS",   ".RTF", ".PPT", ".TXT", ".CSV",
                                          ".HTM", ".HTML", ".SHTML", ".GIF", ".JPG", ".JPEG"};
     for (const char* t : kTypes)
         if (ext == t) return true;
@@ -300,7 +300,9 @@ bool IsOnOpticalDisc(const std::string& path) {
     while (mounts >> device >> mountPoint >> type) {
         std::getline(mounts, rest);
         const std::string mp = UnescapeMountField(mountPoint);
-        const bool under = mp == "/" || path == mp || (path.rfind(mp, 0) == 0 && path.size() > mp.size() && path[mp.size()] == '/');
+        const bool under =
+            mp == "/" || path == mp ||
+            (path.rfind(mp, 0) == 0 && path.size() > mp.size() && path[mp.size()] == '/');
         if (under && mp.size() >= best) {
             best = mp.size();
             optical = type == "iso9660" || type == "udf";

@@ -54,9 +54,9 @@ public:
     bool Navigating = false;  // the main window reloads the panels itself
     bool FormActive = true;   // the main window is active
     bool TreeMode = false;
-    int HtmIconIndex = -1;    // file-type icon of web pages, -1 unknown
+    int HtmIconIndex = -1;  // file-type icon of web pages, -1 unknown
     bool TextOnly = false;
-    int LineHeight = 16;      // text height of the scheme font: the panels' line pitch
+    int LineHeight = 16;  // text height of the scheme font: the panels' line pitch
 
     // Upper-cased copy of DatastructurePath, for comparisons only (never opened).
     const std::string& DatastructurePathUpper() const { return pathUpper_; }
@@ -100,7 +100,8 @@ private:
     std::string pathUpper_;
     std::vector<QIcon> icons_;
     std::map<QString, int> iconIndex_;  // by type key
-    std::map<std::string, int> pathIcon_;  // icon index of paths already asked for (painting asks often)
+    std::map<std::string, int>
+        pathIcon_;  // icon index of paths already asked for (painting asks often)
 };
 
 // Text height of a stored font name and size as the window draws it: the line pitch of

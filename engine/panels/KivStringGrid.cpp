@@ -36,7 +36,9 @@ constexpr TColor kDocPen = 0xCECECE;
 // A rectangle with exclusive right and bottom edges, as the drawing rules count.
 struct WinRect {
     int l = 0, t = 0, r = 0, b = 0;
-    static WinRect Of(const QRect& q) { return {q.x(), q.y(), q.x() + q.width(), q.y() + q.height()}; }
+    static WinRect Of(const QRect& q) {
+        return {q.x(), q.y(), q.x() + q.width(), q.y() + q.height()};
+    }
     QRect Q() const { return QRect(l, t, r - l, b - t); }
 };
 
@@ -87,11 +89,16 @@ TKivStringGrid::TKivStringGrid(QWidget* parent) : TStringGrid(parent) {
     Nester->SetCurrentRow(0);
     CaptionEditor = new TKivMemo(this);
     CaptionEditor->SetColor(0xE4E2FD);
-    CaptionEditor->SetSchemeFont(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
+    CaptionEditor->SetSchemeFont(QString::fromStdString(ColorScheme.FontName),
+                                 ColorScheme.FontSize);
     CaptionEditor->SetLinePitch(PanelsManager().LineHeight);
-    CaptionEditor->OnKeyDown = [this](TKivMemo*, Word& Key, TShiftState Shift) { EditorKeyDown(Key, Shift); };
+    CaptionEditor->OnKeyDown = [this](TKivMemo*, Word& Key, TShiftState Shift) {
+        EditorKeyDown(Key, Shift);
+    };
     CaptionEditor->OnKeyPress = [this](TKivMemo*, QChar& Key) { EditorKeyPress(Key); };
-    CaptionEditor->OnKeyUp = [this](TKivMemo*, Word& Key, TShiftState Shift) { EditorKeyUp(Key, Shift); };
+    CaptionEditor->OnKeyUp = [this](TKivMemo*, Word& Key, TShiftState Shift) {
+        EditorKeyUp(Key, Shift);
+    };
     CaptionEditor->OnChange = [this](TKivMemo*) { EditorChange(); };
     viewport()->setAcceptDrops(true);
     setAcceptDrops(true);
@@ -187,12 +194,15 @@ QRect TKivStringGrid::CaptionRect(int r) const {
         k.t += 1;
         k.b -= 1;
         const int lineHeight = PanelsManager().LineHeight;
-        if (RowHeights(r) <= lineHeight + 8 && Nester->RowCount() > 0 && ShowsLaunchIcon(r)) k.l += 18;
+        if (RowHeights(r) <= lineHeight + 8 && Nester->RowCount() > 0 && ShowsLaunchIcon(r))
+            k.l += 18;
     }
     return k.Q();
 }
 
-QRect TKivStringGrid::BadgeRect(const QRect& content) { return QRect(content.x(), content.y(), 25, 14); }
+QRect TKivStringGrid::BadgeRect(const QRect& content) {
+    return QRect(content.x(), content.y(), 25, 14);
+}
 
 QRect TKivStringGrid::HeightBoxRect(const QRect& content) {
     const WinRect r = WinRect::Of(content);
@@ -248,7 +258,8 @@ int TKivStringGrid::CaptionTextHeight(const QString& text, int width, TFontStyle
     return CaptionLineCount(text, width, style) * PanelsManager().LineHeight;
 }
 
-void TKivStringGrid::DrawCaptionText(QPainter& p, const QRect& rect, const QString& text, bool elide) const {
+void TKivStringGrid::DrawCaptionText(QPainter& p, const QRect& rect, const QString& text,
+                                     bool elide) const {
     if (rect.width() <= 0 || rect.height() <= 0 || text.isEmpty()) return;
     const QString paragraph = AsParagraph(text);
     QTextLayout layout(paragraph, p.font(), viewport());
@@ -263,7 +274,8 @@ void TKivStringGrid::DrawCaptionText(QPainter& p, const QRect& rect, const QStri
         // The lines before the last that fits as laid out, the rest elided into that one.
         for (int i = 0; i + 1 < fitting; ++i) layout.lineAt(i).draw(&p, rect.topLeft());
         const int from = layout.lineAt(fitting - 1).textStart();
-        const QString rest = QFontMetrics(p.font(), viewport()).elidedText(paragraph.mid(from), Qt::ElideRight, rect.width());
+        const QString rest = QFontMetrics(p.font(), viewport())
+                                 .elidedText(paragraph.mid(from), Qt::ElideRight, rect.width());
         p.drawText(QRect(rect.left(), rect.top() + (fitting - 1) * pitch, rect.width(), pitch),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, rest);
     }
@@ -275,10 +287,8 @@ int TKivStringGrid::RowHeight(int r) const {
     if (!IsRowValid(r)) return lineHeight + 8;
     const TFontStyles style = Nester->GetFontStyle(r);
     QString text;
-    if (r == CurrentRow() && editing_)
-        text = CaptionEditor->Text();
-    else
-        text = CaptionToText(Nester->Caption(r));
+    if (r == CurrentRow() && editing_) text = CaptionEditor->Text();
+    else text = CaptionToText(Nester->Caption(r));
     const int base = lineHeight * SchemeRowLines() + 8;
     // The caption is drawn 43 pixels narrower than the cell (and the indent); a one-line
     // row with a launch icon beside the badge gives it 18 more. The height is measured in
@@ -343,7 +353,8 @@ void TKivStringGrid::RefitRowHeights() {
     // Which rows are shown taller is the state to keep; the heights are measured anew.
     std::vector<int> tall;
     for (int r = 0; r < RowCount(); ++r)
-        if (expandAll_ || RowHeights(r) > DefaultRowHeight() || (editing_ && r == CurrentRow())) tall.push_back(r);
+        if (expandAll_ || RowHeights(r) > DefaultRowHeight() || (editing_ && r == CurrentRow()))
+            tall.push_back(r);
     HeightsUpdate update(this);
     const int def = PanelsManager().LineHeight * SchemeRowLines() + 8;
     if (DefaultRowHeight() != def) SetDefaultRowHeight(def);
@@ -354,7 +365,8 @@ void TKivStringGrid::RefitRowHeights() {
 }
 
 void TKivStringGrid::SchemeFontChanged() {
-    CaptionEditor->SetSchemeFont(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
+    CaptionEditor->SetSchemeFont(QString::fromStdString(ColorScheme.FontName),
+                                 ColorScheme.FontSize);
     CaptionEditor->SetLinePitch(PanelsManager().LineHeight);
     RefitRowHeights();
 }
@@ -422,10 +434,8 @@ TKivStringGrid::RowLayout TKivStringGrid::LayoutRow(int r) const {
     }
     if (documentView_) {
         l.fill = kWhite;
-        if (current && l.modelRow)
-            l.pen = focus ? kRed : kBlack;
-        else
-            l.pen = kDocPen;
+        if (current && l.modelRow) l.pen = focus ? kRed : kBlack;
+        else l.pen = kDocPen;
         l.frame = current || marked;
         l.separator = false;
     } else {
@@ -435,13 +445,15 @@ TKivStringGrid::RowLayout TKivStringGrid::LayoutRow(int r) const {
 
     l.editorHere = current && editing_;
     if (!l.editorHere && l.modelRow) {
-        l.textColor = Nester->FontColor(r) == kDefaultFontColor ? ColorScheme.FontColor : Nester->FontColor(r);
+        l.textColor = Nester->FontColor(r) == kDefaultFontColor ? ColorScheme.FontColor
+                                                                : Nester->FontColor(r);
         l.style = Nester->GetFontStyle(r);
         std::string caption = Nester->Caption(r);
         while (!caption.empty() && uint8_t(caption.back()) <= 0x20) caption.pop_back();
         l.text = CaptionToText(caption);
         const int h = CaptionTextHeight(l.text, l.caption.width(), l.style);
-        l.heightBox = (!documentView_ || docViewSizer_) && !textOnly_ && !editing_ && h > DefaultRowHeight();
+        l.heightBox =
+            (!documentView_ || docViewSizer_) && !textOnly_ && !editing_ && h > DefaultRowHeight();
     } else if (!l.editorHere) {
         l.textColor = ColorScheme.FontColor;
     }
@@ -456,7 +468,8 @@ void TKivStringGrid::ApplyLayout(int r, const RowLayout& l) {
         PlaceEditorAt(l.caption, true, l.fill);
     } else if (editing_) {
         const QRect k = CaptionRect(CurrentRow());
-        if (k.y() != EditorRect.y() || CaptionEditor->height() == 0) PlaceEditorAt(k, false, CaptionEditor->Color());
+        if (k.y() != EditorRect.y() || CaptionEditor->height() == 0)
+            PlaceEditorAt(k, false, CaptionEditor->Color());
     }
 }
 
@@ -497,10 +510,8 @@ void TKivStringGrid::PaintRow(QPainter& p, int r, const RowLayout& l) {
     p.setPen(pen);
     p.setBrush(fill);
     const WinRect R = WinRect::Of(l.content);
-    if (l.frame)
-        DrawFrame(p, R);
-    else if (l.separator && R.r - 1 >= R.l + 4)
-        p.drawLine(R.l + 4, R.t, R.r - 1, R.t);
+    if (l.frame) DrawFrame(p, R);
+    else if (l.separator && R.r - 1 >= R.l + 4) p.drawLine(R.l + 4, R.t, R.r - 1, R.t);
 
     if (!l.editorHere && l.modelRow && !l.text.isEmpty()) {
         p.setFont(SchemeFont(l.style));
@@ -534,7 +545,8 @@ void TKivStringGrid::PaintRow(QPainter& p, int r, const RowLayout& l) {
     if (l.external) {
         p.setFont(SchemeFont(0));
         p.setPen(toQColor(ColorScheme.FontColor));
-        DrawCaptionText(p, l.caption, QStringLiteral("External database ") + FileNameOf(ExternalPath), true);
+        DrawCaptionText(p, l.caption,
+                        QStringLiteral("External database ") + FileNameOf(ExternalPath), true);
         p.setPen(pen);
     }
 
@@ -579,7 +591,8 @@ void TKivStringGrid::PaintBadge(QPainter& p, int r, const RowLayout& l) {
         } else if (docViewCircles_) {
             p.save();
             p.setRenderHint(QPainter::Antialiasing, true);
-            p.drawEllipse(QRectF(B.l + 9 + 0.5, B.t + 1 + 0.5, (B.r - 8) - (B.l + 9) - 1, (B.b - 5) - (B.t + 1) - 1));
+            p.drawEllipse(QRectF(B.l + 9 + 0.5, B.t + 1 + 0.5, (B.r - 8) - (B.l + 9) - 1,
+                                 (B.b - 5) - (B.t + 1) - 1));
             p.restore();
         } else {
             roundRect(WinRect{B.l + 1, B.t + 1, B.r, B.b});
@@ -594,14 +607,16 @@ void TKivStringGrid::PaintBadge(QPainter& p, int r, const RowLayout& l) {
             p.setFont(CachedFont("Small Fonts", 6, 0));
             p.setPen(ink);
             const QRect tr = WinRect{B.l, B.t + 2, B.r, B.b - 1}.Q();
-            const QString shown = QFontMetrics(p.font()).elidedText(text, Qt::ElideRight, tr.width());
+            const QString shown =
+                QFontMetrics(p.font()).elidedText(text, Qt::ElideRight, tr.width());
             p.drawText(tr, Qt::AlignCenter | Qt::TextSingleLine, shown);
         }
         if (Nester->IsClone(r)) p.drawPixmap(B.l + 3, B.t + 3, m.CloneBitmap);
     }
 
     if (textOnly_) return;
-    if ((!documentView_ || docViewTextPointer_) && Nester->HasText(r)) p.drawPixmap(B.r - 2, B.t + 2, m.TextBitmap);
+    if ((!documentView_ || docViewTextPointer_) && Nester->HasText(r))
+        p.drawPixmap(B.r - 2, B.t + 2, m.TextBitmap);
     if (Nester->LaunchList().Count(r) < 1 || (documentView_ && !docViewLaunchImage_)) return;
     const int lineHeight = m.LineHeight;
     WinRect T = B;

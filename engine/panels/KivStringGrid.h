@@ -45,10 +45,10 @@ struct TColorSchemeRec {
     TColor FontColor = 0;        // captions without a colour of their own; caption editor
     int32_t RowLines = 1;        // caption lines per default row height; outside 1..3 counts as 1
     TColor RowColor = 0xECF3F4;  // ordinary rows; panel background outside document view
-    TColor SelRowColor = 0xE4E2ED;     // current row of an inactive panel
-    TColor FocSelRowColor = 0xE4E2FD;  // marked rows; current row of the active panel
-    TColor BorderColor = 0xCECECE;     // frame and separator pen
-    TColor FocBorderColor = 0x0000FF;  // frame of the focused current row; empty active panel
+    TColor SelRowColor = 0xE4E2ED;           // current row of an inactive panel
+    TColor FocSelRowColor = 0xE4E2FD;        // marked rows; current row of the active panel
+    TColor BorderColor = 0xCECECE;           // frame and separator pen
+    TColor FocBorderColor = 0x0000FF;        // frame of the focused current row; empty active panel
     std::string FontName = "MS Sans Serif";  // caption font face, up to 63 characters
 };
 extern TColorSchemeRec ColorScheme;
@@ -149,8 +149,10 @@ public:
     using TEditChanged = std::function<void(TKivStringGrid* Sender, const QString& Text)>;
     using TPanelNotify = std::function<void(TKivStringGrid* Sender)>;
     // Source: the panel or list that started the program's own topic drag.
-    using TDragOverEvent = std::function<void(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept)>;
-    using TDragDropEvent = std::function<void(TKivStringGrid* Sender, QObject* Source, int X, int Y)>;
+    using TDragOverEvent =
+        std::function<void(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept)>;
+    using TDragDropEvent =
+        std::function<void(TKivStringGrid* Sender, QObject* Source, int X, int Y)>;
     // Starts the program's own drag of topics (the MIME data carries the internal-drag
     // format) and returns when it ended. Tests install one that records instead.
     using TDragStarter = std::function<void(TKivStringGrid* Source, QMimeData* Data)>;
@@ -161,19 +163,20 @@ public:
     ~TKivStringGrid() override;
 
     // ---- state ----
-    int Tag = 0;                      // panel number 1..3
-    std::unique_ptr<TNester> Nester;  // the outline model; its OnChange runs RowsChanged (0)
+    int Tag = 0;                        // panel number 1..3
+    std::unique_ptr<TNester> Nester;    // the outline model; its OnChange runs RowsChanged (0)
     TKivMemo* CaptionEditor = nullptr;  // owned as a child
-    QRect EditorRect;                 // where the editor was last placed
-    bool PaintEnabled = true;         // rows are painted only while set
-    bool AutoRowHeight = true;        // row heights are recomputed at all
-    bool TreeMode = false;            // badge numbers by sibling ordinal; inline children
-    bool DragArmed = false;           // the left button went down over a row
-    bool DragStarted = false;         // this grid started the running drag
-    bool KeyDownSeen = false;         // a key went down here (or in the editor), not yet up
-    int HoverRow = -1;                // row under the mouse
-    std::string ExternalPath;         // the external datastructure of the current row or panel, resolved (UTF-8)
-    std::string BaseFolder;           // the program folder; replaces a leading "||"
+    QRect EditorRect;                   // where the editor was last placed
+    bool PaintEnabled = true;           // rows are painted only while set
+    bool AutoRowHeight = true;          // row heights are recomputed at all
+    bool TreeMode = false;              // badge numbers by sibling ordinal; inline children
+    bool DragArmed = false;             // the left button went down over a row
+    bool DragStarted = false;           // this grid started the running drag
+    bool KeyDownSeen = false;           // a key went down here (or in the editor), not yet up
+    int HoverRow = -1;                  // row under the mouse
+    std::string
+        ExternalPath;  // the external datastructure of the current row or panel, resolved (UTF-8)
+    std::string BaseFolder;  // the program folder; replaces a leading "||"
 
     // ---- events ----
     TItemChanged OnSelRowChanged;
@@ -329,14 +332,14 @@ private:
         bool modelRow = false;
         QRect cell, content, caption;
         TColor base = 0, fill = 0, pen = 0;
-        bool frame = false;           // a rectangle over the content
-        bool separator = false;       // a line along the content's top
-        bool editorHere = false;      // the caption editor covers the caption
-        QString text;                 // caption with trailing blanks removed
+        bool frame = false;       // a rectangle over the content
+        bool separator = false;   // a line along the content's top
+        bool editorHere = false;  // the caption editor covers the caption
+        QString text;             // caption with trailing blanks removed
         TColor textColor = 0;
         TFontStyles style = 0;
         bool heightBox = false;
-        bool external = false;        // "External database " + file name
+        bool external = false;  // "External database " + file name
     };
     // Painting off while row heights change, back on (and one repaint) at the end; the
     // hour-glass while many rows are measured. Nests: only the outermost repaints.
@@ -398,9 +401,9 @@ private:
     bool docViewTextPointer_ = false;
     bool docViewSizer_ = false;
     bool expandAll_ = false;
-    bool entered_ = false;        // DoEnter ran and DoExit has not yet
-    bool dragPending_ = false;    // a drag waits for the mouse to move 8 pixels
-    QPoint dragOrigin_;           // where the pending drag began
+    bool entered_ = false;      // DoEnter ran and DoExit has not yet
+    bool dragPending_ = false;  // a drag waits for the mouse to move 8 pixels
+    QPoint dragOrigin_;         // where the pending drag began
 };
 
 }  // namespace kiv

@@ -19,7 +19,8 @@ TPanelContext EditContext(const TKivStringGrid* g) {
     c.TreeMode = g->TreeMode;
     c.PanelCount = PanelCount;
     if (g->Tag > 1 && PanelsManagerExists())
-        if (TKivStringGrid* prev = PanelsManager().PanelByNumber(g->Tag - 1)) c.PrevModel = prev->Nester.get();
+        if (TKivStringGrid* prev = PanelsManager().PanelByNumber(g->Tag - 1))
+            c.PrevModel = prev->Nester.get();
     c.Trail = OpenTrail();
     c.BookMark = OpenBookMark();
     return c;
@@ -35,18 +36,21 @@ void RefreshLaterPanels(int k) {
 // stored to its own topic before the rows changed under it.
 void ReloadEditor(TKivStringGrid* g) {
     const int row = g->CurrentRow();
-    g->CaptionEditor->SetText(g->IsRowValid(row) ? TKivStringGrid::CaptionToText(g->Nester->Caption(row)) : QString());
+    g->CaptionEditor->SetText(
+        g->IsRowValid(row) ? TKivStringGrid::CaptionToText(g->Nester->Caption(row)) : QString());
     g->CaptionEditor->SetModified(false);
 }
 
 }  // namespace
 
-int TKivStringGrid::InsertTopics(const TItemArray& items, int Pos, bool Select, bool AsSiblings, int Offset) {
+int TKivStringGrid::InsertTopics(const TItemArray& items, int Pos, bool Select, bool AsSiblings,
+                                 int Offset) {
     const TInsertResult r = InsertTopicItems(EditContext(this), items, Pos, AsSiblings, Offset);
     if (r.Inserted == 0) return 0;
     if (r.RootChanged) {
         if (r.PrevRowChanged && PanelsManagerExists())
-            if (TKivStringGrid* prev = PanelsManager().PanelByNumber(Tag - 1)) prev->DrawRow(prev->CurrentRow());
+            if (TKivStringGrid* prev = PanelsManager().PanelByNumber(Tag - 1))
+                prev->DrawRow(prev->CurrentRow());
         RowsChanged(0);
         RefreshLaterPanels(Tag);
         SelectRow(0);
@@ -95,7 +99,8 @@ bool TKivStringGrid::MoveMarkedTopicsByKey(int Direction) {
 void TKivStringGrid::JoinTopics() {
     if (Nester->RowCount() == 0) return;
     if (!StoreEditedCaption()) return;
-    const bool joined = JoinMarkedRows(EditContext(this), [this](int row) { return TextCardPlainText(row); });
+    const bool joined =
+        JoinMarkedRows(EditContext(this), [this](int row) { return TextCardPlainText(row); });
     RowsChanged(0);  // rows were collapsed even when nothing could be joined
     const int row = IsRowValid(CurrentRow()) ? CurrentRow() : Nester->LastRow();
     SelectRow(row);
@@ -172,15 +177,21 @@ void TKivStringGrid::UnmarkShownDescendants() {
         if (IsRowValid(r) && !Nester->IsMarked(r)) DrawRow(r);
 }
 
-bool TKivStringGrid::IsHoistedRow(int row) const { return kiv::IsHoistedRow(EditContext(this), row); }
+bool TKivStringGrid::IsHoistedRow(int row) const {
+    return kiv::IsHoistedRow(EditContext(this), row);
+}
 
-bool TKivStringGrid::IsHoistedTopRow(int row) const { return kiv::IsHoistedTopRow(EditContext(this), row); }
+bool TKivStringGrid::IsHoistedTopRow(int row) const {
+    return kiv::IsHoistedTopRow(EditContext(this), row);
+}
 
 bool TKivStringGrid::IsSinglePanelRootRow(int row) const {
     return kiv::IsSinglePanelRootRow(EditContext(this), row);
 }
 
-bool TKivStringGrid::HasSinglePanelRoot() const { return kiv::HasSinglePanelRoot(EditContext(this)); }
+bool TKivStringGrid::HasSinglePanelRoot() const {
+    return kiv::HasSinglePanelRoot(EditContext(this));
+}
 
 bool TKivStringGrid::ValidateNavigator(TNavigator& trail) {
     return ValidateTrail(Nester->NestFile(), Nester->Cards(), trail);

@@ -42,7 +42,9 @@ QPointer<QObject>& DragSource() {
 }
 
 // (x, y) within the rectangle from (l, t) to (r, b), edges included.
-bool Within(int x, int y, int l, int t, int r, int b) { return x >= l && x <= r && y >= t && y <= b; }
+bool Within(int x, int y, int l, int t, int r, int b) {
+    return x >= l && x <= r && y >= t && y <= b;
+}
 }  // namespace
 
 // ---- making a row current ----
@@ -93,10 +95,10 @@ void TKivStringGrid::ClearMarks() {
 // ---- the active panel ----
 
 void TKivStringGrid::MakeActive() {
-    if (isShown(this) && isEnabled() && focusPolicy() != Qt::NoFocus && PanelsManager().FormActive && window()->isVisible())
+    if (isShown(this) && isEnabled() && focusPolicy() != Qt::NoFocus &&
+        PanelsManager().FormActive && window()->isVisible())
         setFocus(Qt::OtherFocusReason);
-    else
-        EnterPanel();
+    else EnterPanel();
 }
 
 void TKivStringGrid::DoEnter() {
@@ -134,7 +136,8 @@ void TKivStringGrid::EnterPanel() {
         g->DrawRow(g->CurrentRow());
         if (g != this) g->setFocusPolicy(Qt::ClickFocus);
     }
-    if (changed && IsRowValid(CurrentRow()) && OnSelRowChanged) OnSelRowChanged(this, -1, CurrentRow());
+    if (changed && IsRowValid(CurrentRow()) && OnSelRowChanged)
+        OnSelRowChanged(this, -1, CurrentRow());
     setFocusPolicy(Qt::StrongFocus);
     TStringGrid::DoEnter();
     if (changed && OnPanelChanged) OnPanelChanged(this, old, Tag);
@@ -218,10 +221,14 @@ bool TKivStringGrid::StoreEditedCaption() {
         reason = e.what();
     }
     if (!stored) {
-        const QString why = reason.empty() ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(reason));
-        MessageDlg(QStringLiteral("The caption of \"%1\" could not be stored%2. The typed text stays in the editor.")
-                       .arg(CaptionToText(Nester->Caption(row)), why),
-                   MsgType::Error, MsgButtons::OK);
+        const QString why = reason.empty()
+                                ? QString()
+                                : QStringLiteral(" (%1)").arg(QString::fromStdString(reason));
+        MessageDlg(
+            QStringLiteral(
+                "The caption of \"%1\" could not be stored%2. The typed text stays in the editor.")
+                .arg(CaptionToText(Nester->Caption(row)), why),
+            MsgType::Error, MsgButtons::OK);
         return false;
     }
     CaptionEditor->SetModified(false);
@@ -250,9 +257,7 @@ void TKivStringGrid::EditorKeyDown(Word& Key, TShiftState Shift) {
     KeyDownSeen = true;
     TKivPanelsManager& m = PanelsManager();
     switch (Key) {
-    case VK_ESCAPE:
-        m.SetEditMode(false);
-        break;
+    case VK_ESCAPE: m.SetEditMode(false); break;
     case VK_PRIOR:
     case VK_NEXT: {
         Word k = Key;
@@ -283,7 +288,8 @@ void TKivStringGrid::EditorKeyPress(QChar& Key) {
     const ushort c = Key.unicode();
     if (c != 27 && IsRowValid(CurrentRow()) && Nester->IsLocked(CurrentRow())) {
         Key = QChar(0);
-        MessageDlg(QStringLiteral("Can't edit topic, it is locked."), MsgType::Warning, MsgButtons::OK);
+        MessageDlg(QStringLiteral("Can't edit topic, it is locked."), MsgType::Warning,
+                   MsgButtons::OK);
         return;
     }
     if (c == 1 || c == 10 || c == 19) Key = QChar(0);
@@ -357,7 +363,8 @@ void TKivStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     if (Button == mbLeft && Shift.Contains(ssDouble)) {
         if (Nester->RowCount() > 0) {
             TStringGrid::MouseDown(Button, Shift, X, Y);
-            if (editing_ && CaptionEditor->height() > 0) CaptionEditor->setFocus(Qt::MouseFocusReason);
+            if (editing_ && CaptionEditor->height() > 0)
+                CaptionEditor->setFocus(Qt::MouseFocusReason);
         } else {
             InsertTopics(TItemArray{TNestItem{0, 0}}, 0, true, true, 0);
             if (Nester->RowCount() > 0) TStringGrid::MouseDown(Button, Shift, X, Y);
@@ -408,7 +415,8 @@ void TKivStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
             dragPending_ = false;
             StartDrag();
         }
-    } else if (IsActivePanel() && DragArmed && Nester->RowCount() > 0 && held && !PanelsManager().EditMode) {
+    } else if (IsActivePanel() && DragArmed && Nester->RowCount() > 0 && held &&
+               !PanelsManager().EditMode) {
         // Over another row, or out of the panel while the button is held (the pointer is
         // grabbed then, so no leave event comes before the release).
         if ((HoverRow >= 0 && HoverRow != CurrentRow()) || !inside) BeginPendingDrag(X, Y);
@@ -461,8 +469,7 @@ void TKivStringGrid::StartDrag() {
 void TKivStringGrid::dragEnterEvent(QDragEnterEvent* e) {
     if (e->mimeData()->hasFormat(QString::fromLatin1(InternalDragFormat)))
         e->acceptProposedAction();
-    else
-        e->ignore();
+    else e->ignore();
 }
 
 void TKivStringGrid::dragMoveEvent(QDragMoveEvent* e) {
@@ -473,10 +480,8 @@ void TKivStringGrid::dragMoveEvent(QDragMoveEvent* e) {
     const QPoint p = e->position().toPoint();
     bool accept = false;
     if (OnDragOver) OnDragOver(this, InternalDragSource(), p.x(), p.y(), accept);
-    if (accept)
-        e->acceptProposedAction();
-    else
-        e->ignore();
+    if (accept) e->acceptProposedAction();
+    else e->ignore();
 }
 
 void TKivStringGrid::dropEvent(QDropEvent* e) {

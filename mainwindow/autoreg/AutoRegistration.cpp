@@ -29,7 +29,9 @@ TAutoRegistration::~TAutoRegistration() {
     if (frm_) frm_->MainForm = nullptr;
 }
 
-void TAutoRegistration::acRegisterFilesUpdate() { acRegisterFiles->SetEnabled(ctx_.DatastructureOpen()); }
+void TAutoRegistration::acRegisterFilesUpdate() {
+    acRegisterFiles->SetEnabled(ctx_.DatastructureOpen());
+}
 
 void TAutoRegistration::acRegisterFilesExecute() {
     ctx_.FlushCurrentRow();

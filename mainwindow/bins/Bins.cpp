@@ -50,18 +50,22 @@ class TLaunchBinDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette& pal = option.palette;
         p->save();
         p->fillRect(option.rect, selected ? pal.highlight() : pal.base());
         const QFontMetrics fm(option.font);
-        const int baseline = option.rect.top() + (option.rect.height() + fm.ascent() - fm.descent()) / 2;
-        for (const TBinTextRun& run : LaunchBinRuns(index.data().toString(), option.font, option.rect.left())) {
+        const int baseline =
+            option.rect.top() + (option.rect.height() + fm.ascent() - fm.descent()) / 2;
+        for (const TBinTextRun& run :
+             LaunchBinRuns(index.data().toString(), option.font, option.rect.left())) {
             QFont f = option.font;
             f.setUnderline(run.Underline);
             p->setFont(f);
-            p->setPen(run.Red ? QColor(Qt::red) : (selected ? pal.highlightedText().color() : pal.text().color()));
+            p->setPen(run.Red ? QColor(Qt::red)
+                              : (selected ? pal.highlightedText().color() : pal.text().color()));
             p->drawText(run.X, baseline, run.Text);
         }
         p->restore();
@@ -98,7 +102,12 @@ TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {
 void TBins::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow* w = &ctx_.Window();
-    panels_ = {ctx_.LaunchCard().pnlLaunchCard, k.pnlClipBin, k.pnlTemplateBin, k.pnlLaunchBin, k.pnlTextBin, k.pnlMetaCard};
+    panels_ = {ctx_.LaunchCard().pnlLaunchCard,
+               k.pnlClipBin,
+               k.pnlTemplateBin,
+               k.pnlLaunchBin,
+               k.pnlTextBin,
+               k.pnlMetaCard};
     for (QWidget* p : panels_) WireHeader(p);
 
     k.acShowClipBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
@@ -131,7 +140,8 @@ void TBins::WireHeader(QWidget* panel) {
     close->setFixedSize(16, 16);
     close->setFocusPolicy(Qt::NoFocus);
     row->addWidget(close);
-    connect(close, &QToolButton::clicked, this, [this, panel] { GuardCall([this, panel] { btnCloseLaunchCardClick(panel); }); });
+    connect(close, &QToolButton::clicked, this,
+            [this, panel] { GuardCall([this, panel] { btnCloseLaunchCardClick(panel); }); });
 }
 
 void TBins::WireLists() {
@@ -148,8 +158,9 @@ void TBins::WireLists() {
     k.txtTextBin->installEventFilter(this);
     k.lbxLaunchBin->setItemDelegate(new TLaunchBinDelegate(k.lbxLaunchBin));
     k.lbxLaunchBin->setUniformItemSizes(true);
-    connect(k.lbxLaunchBin, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { GuardCall([this, item] { lbxLaunchBinDblClick(item); }); });
+    connect(k.lbxLaunchBin, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        GuardCall([this, item] { lbxLaunchBinDblClick(item); });
+    });
 
     QTreeWidget* lv = ctx_.LaunchCard().lvLaunchCard;
     lv->installEventFilter(this);
@@ -169,13 +180,14 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
     bool handled = false;
     GuardCall([&] {
         const QEvent::Type type = event->type();
-        if (type == QEvent::FocusIn && (watched == k.lbxClipCard || watched == k.lbxTemplate || watched == k.lbxLaunchBin ||
-                                        watched == k.txtTextBin)) {
+        if (type == QEvent::FocusIn && (watched == k.lbxClipCard || watched == k.lbxTemplate ||
+                                        watched == k.lbxLaunchBin || watched == k.txtTextBin)) {
             if (QWidget* p = PanelOf(watched)) p->raise();
             return;
         }
         // Panel headers.
-        if (auto* header = qobject_cast<QLabel*>(watched); header && PanelOf(header) && header->objectName() == HeaderName(PanelOf(header))) {
+        if (auto* header = qobject_cast<QLabel*>(watched);
+            header && PanelOf(header) && header->objectName() == HeaderName(PanelOf(header))) {
             // Only mouse events are read as such; a header also gets paints, hovers and the like.
             auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
             if (type == QEvent::MouseButtonPress && mouse()->button() == Qt::LeftButton) {
@@ -191,7 +203,8 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
             return;
         }
         // Entries dragged out of a bin list.
-        if (QListWidget* list = ListOfViewport(watched); list && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)) {
+        if (QListWidget* list = ListOfViewport(watched);
+            list && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)) {
             auto* me = static_cast<QMouseEvent*>(event);
             const QPoint at = me->position().toPoint();
             if (type == QEvent::MouseButtonPress) {
@@ -209,7 +222,8 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
         if (watched == k.lbxClipCard->viewport() || watched == k.lbxTemplate->viewport()) {
             if (type == QEvent::DragEnter || type == QEvent::DragMove) {
                 auto* de = static_cast<QDragMoveEvent*>(event);
-                const bool ok = de->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat)) &&
+                const bool ok = de->mimeData()->hasFormat(
+                                    QString::fromLatin1(TKivStringGrid::InternalDragFormat)) &&
                                 AcceptsTopicDrag(TKivStringGrid::InternalDragSource());
                 if (ok) de->acceptProposedAction();
                 else de->ignore();
@@ -265,8 +279,8 @@ TPanelArea TBins::PanelArea() const {
     return a;
 }
 
-bool TBins::DragBounds(const QRect& startBounds, const QPoint& start, const QPoint& pos, const TPanelArea& area,
-                       QRect& bounds) {
+bool TBins::DragBounds(const QRect& startBounds, const QPoint& start, const QPoint& pos,
+                       const TPanelArea& area, QRect& bounds) {
     // The bounds the panel would take now, not where it was one move ago: a fast move
     // cannot carry it over the edge.
     const QRect to = startBounds.translated(pos - start);
@@ -311,19 +325,28 @@ KivAction* TBins::PanelAction(QWidget* panel) const {
 
 void TBins::btnCloseLaunchCardClick(QWidget* panel) {
     panel->hide();
-    if (panel == ctx_.LaunchCard().pnlLaunchCard) ctx_.LaunchCard().SaveLaunchCard(ctx_.CurrentGrid(), ctx_.CurrentRow());
+    if (panel == ctx_.LaunchCard().pnlLaunchCard)
+        ctx_.LaunchCard().SaveLaunchCard(ctx_.CurrentGrid(), ctx_.CurrentRow());
     if (KivAction* a = PanelAction(panel)) a->SetChecked(false);
 }
 
-void TBins::acShowClipBinExecute() { ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().acShowClipBin); }
+void TBins::acShowClipBinExecute() {
+    ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().acShowClipBin);
+}
 
-void TBins::acShowLaunchBinExecute() { ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().acShowLaunchBin); }
+void TBins::acShowLaunchBinExecute() {
+    ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().acShowLaunchBin);
+}
 
-void TBins::acShowTemplateExecute() { ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().acShowTemplate); }
+void TBins::acShowTemplateExecute() {
+    ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().acShowTemplate);
+}
 
 // ---- the bin lists ----
 
-bool TBins::AcceptsTopicDrag(QObject* source) { return qobject_cast<TKivStringGrid*>(source) != nullptr; }
+bool TBins::AcceptsTopicDrag(QObject* source) {
+    return qobject_cast<TKivStringGrid*>(source) != nullptr;
+}
 
 QListWidget* TBins::ListOfViewport(QObject* o) const {
     TWindowSkeleton& k = ctx_.Skeleton();
@@ -335,7 +358,8 @@ QListWidget* TBins::ListOfViewport(QObject* o) const {
 void TBins::StartListDrag(QListWidget* list) {
     if (!list || list->selectedItems().isEmpty() || ctx_.IsBusy()) return;
     auto* data = new QMimeData;
-    data->setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), list->objectName().toUtf8());
+    data->setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat),
+                  list->objectName().toUtf8());
     TKivStringGrid::SetInternalDragSource(list);
     struct End {
         ~End() { TKivStringGrid::SetInternalDragSource(nullptr); }
@@ -374,7 +398,8 @@ void TBins::DeleteClipBinLines() {
 
 void TBins::DeleteLaunchBinLines() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    if (DeleteSelectedLines(k.lbxLaunchBin, nullptr) >= 0 && k.lbxLaunchBin->count() == 0) SetImageIndex(k.acShowLaunchBin, 17);
+    if (DeleteSelectedLines(k.lbxLaunchBin, nullptr) >= 0 && k.lbxLaunchBin->count() == 0)
+        SetImageIndex(k.acShowLaunchBin, 17);
 }
 
 void TBins::DeleteTemplateLines() {
@@ -419,7 +444,8 @@ void TBins::lbxLaunchBinDblClick(QListWidgetItem* item) {
 
 bool TBins::LaunchCardEditing() const {
     // The caption editor is a child of the list's viewport while it is open.
-    for (auto* editor : ctx_.LaunchCard().lvLaunchCard->viewport()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+    for (auto* editor : ctx_.LaunchCard().lvLaunchCard->viewport()->findChildren<QLineEdit*>(
+             QString(), Qt::FindDirectChildrenOnly))
         if (isShown(editor)) return true;
     return false;
 }
@@ -429,11 +455,13 @@ void TBins::lvLaunchCardKeyDown(int key) {
     // No popup while a key is held: the menu key must not open it over an edit.
     lv->setContextMenuPolicy(Qt::NoContextMenu);
     if (key == Qt::Key_Return || key == Qt::Key_Enter) Edit1Click();
-    else if (key == Qt::Key_Delete && lv->topLevelItemCount() > 0 && !LaunchCardEditing()) Delete1Click();
+    else if (key == Qt::Key_Delete && lv->topLevelItemCount() > 0 && !LaunchCardEditing())
+        Delete1Click();
 }
 
 void TBins::lvLaunchCardKeyUp() {
-    if (!LaunchCardEditing()) ctx_.LaunchCard().lvLaunchCard->setContextMenuPolicy(Qt::CustomContextMenu);
+    if (!LaunchCardEditing())
+        ctx_.LaunchCard().lvLaunchCard->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
 void TBins::lvLaunchCardMouseMove(const QPoint& pos) {

@@ -31,7 +31,8 @@ struct TPanelArea {
     int StatusTop = 0;
     int ClientWidth = 0;
     bool Holds(const QRect& r) const {
-        return r.left() >= 0 && r.top() > ToolsBottom && r.right() < ClientWidth && r.bottom() < StatusTop;
+        return r.left() >= 0 && r.top() > ToolsBottom && r.right() < ClientWidth &&
+               r.bottom() < StatusTop;
     }
 };
 
@@ -62,8 +63,8 @@ public:
     TPanelArea PanelArea() const;
     // The panel's bounds for a drag that started at start (its bounds then startBounds)
     // and is now at pos; false when they would leave the area.
-    static bool DragBounds(const QRect& startBounds, const QPoint& start, const QPoint& pos, const TPanelArea& area,
-                           QRect& bounds);
+    static bool DragBounds(const QRect& startBounds, const QPoint& start, const QPoint& pos,
+                           const TPanelArea& area, QRect& bounds);
 
     // ---- closing and showing ----
     void btnCloseLaunchCardClick(QWidget* panel);

@@ -45,7 +45,9 @@ namespace {
 constexpr QRgb kDropPanelColor = qRgb(67, 242, 252);  // 0x00FCF243 in Windows order
 
 // Under native Wayland a client can neither move nor raise its own window.
-bool NativeWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+bool NativeWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 // Only a desktop with windows to stack can put one in front (the offscreen one cannot).
 bool CanRaise() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
@@ -64,7 +66,8 @@ QAction* LinkedItem(QObject* owner, const char* name, KivAction* action) {
         item->setVisible(action->isVisible());
     };
     QObject::connect(action, &QAction::changed, item, follow);
-    QObject::connect(item, &QAction::triggered, action, [action] { GuardCall([action] { action->Execute(); }); });
+    QObject::connect(item, &QAction::triggered, action,
+                     [action] { GuardCall([action] { action->Execute(); }); });
     return item;
 }
 
@@ -133,7 +136,8 @@ TfrmSwallow::TfrmSwallow(std::unique_ptr<TTrayIconBackend> tray)
     Image1->setAcceptDrops(false);
     DropPanel->setAcceptDrops(true);
     DropPanel->installEventFilter(this);
-    Image1->setContextMenuPolicy(Qt::PreventContextMenu);  // the right button opens PopupMenu1 itself
+    Image1->setContextMenuPolicy(
+        Qt::PreventContextMenu);  // the right button opens PopupMenu1 itself
     Image1->installEventFilter(this);
     fill->addWidget(Image1);
 
@@ -191,12 +195,16 @@ void TfrmSwallow::BuildMenu() {
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(ExitKIV1);
     PopupMenu1->addAction(HideMainWindow1);
-    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { GuardCall([this] { PopupMenu1Popup(); }); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { PopupMenu1Popup(); }); });
 }
 
 void TfrmSwallow::SetMainWindow(IWindowContext* ctx) {
     ctx_ = ctx;
-    if (ctx_) acHideMainWindow->setText(ReplaceCaptionVerb(acHideMainWindow->text(), MainWindowShown() ? QStringLiteral("Hide") : QStringLiteral("Show")));
+    if (ctx_)
+        acHideMainWindow->setText(ReplaceCaptionVerb(acHideMainWindow->text(),
+                                                     MainWindowShown() ? QStringLiteral("Hide")
+                                                                       : QStringLiteral("Show")));
 }
 
 void TfrmSwallow::ShowOpenSwallow(bool open) {
@@ -206,7 +214,9 @@ void TfrmSwallow::ShowOpenSwallow(bool open) {
 
 bool TfrmSwallow::MainWindowShown() const { return ctx_ && isShown(&ctx_->Window()); }
 
-bool TfrmSwallow::DatastructureLocked() const { return ctx_ && ctx_->FileCommands().PasswordLocked(); }
+bool TfrmSwallow::DatastructureLocked() const {
+    return ctx_ && ctx_->FileCommands().PasswordLocked();
+}
 
 void TfrmSwallow::MakeTopmost() {
     if (isHidden()) return;
@@ -247,29 +257,32 @@ bool TfrmSwallow::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonPress: {
         auto* m = static_cast<QMouseEvent*>(e);
         GuardCall([&] { Image1MouseDown(m->button(), m->position().toPoint()); });
-        if (m->button() == Qt::RightButton) GuardCall([&] { PopupMenu1->popup(m->globalPosition().toPoint()); });
+        if (m->button() == Qt::RightButton)
+            GuardCall([&] { PopupMenu1->popup(m->globalPosition().toPoint()); });
         return true;
     }
     case QEvent::MouseMove:
         GuardCall([&] { Image1MouseMove(static_cast<QMouseEvent*>(e)->position().toPoint()); });
         return true;
-    case QEvent::MouseButtonRelease:
-        GuardCall([this] { Image1MouseUp(); });
-        return true;
+    case QEvent::MouseButtonRelease: GuardCall([this] { Image1MouseUp(); }); return true;
     case QEvent::MouseButtonDblClick:
-        if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) GuardCall([this] { Image1DblClick(); });
+        if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
+            GuardCall([this] { Image1DblClick(); });
         return true;
-    default:
-        return QWidget::eventFilter(watched, e);
+    default: return QWidget::eventFilter(watched, e);
     }
 }
 
 bool TfrmSwallow::TopicDragEvent(QEvent* e) {
-    if (e->type() != QEvent::DragEnter && e->type() != QEvent::DragMove && e->type() != QEvent::Drop) return false;
+    if (e->type() != QEvent::DragEnter && e->type() != QEvent::DragMove &&
+        e->type() != QEvent::Drop)
+        return false;
     // Only the program's own topic drags stop here; drags from other programs belong to
     // the combo target.
     auto* d = static_cast<QDropEvent*>(e);
-    if (!d->mimeData() || !d->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat))) return false;
+    if (!d->mimeData() ||
+        !d->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat)))
+        return false;
     QObject* source = TKivStringGrid::InternalDragSource();
     if (!Image1DragOver(source)) {
         d->ignore();
@@ -318,7 +331,9 @@ void TfrmSwallow::Image1DblClick() { acHideMainWindow->Execute(); }
 
 // ---- drops of topics ----
 
-bool TfrmSwallow::Image1DragOver(QObject* source) const { return qobject_cast<TKivStringGrid*>(source) != nullptr; }
+bool TfrmSwallow::Image1DragOver(QObject* source) const {
+    return qobject_cast<TKivStringGrid*>(source) != nullptr;
+}
 
 void TfrmSwallow::Image1DragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
@@ -357,11 +372,14 @@ void TfrmSwallow::acHideMainWindowExecute() {
         w.hide();
         HideSecondaryWindows();
     }
-    acHideMainWindow->setText(ReplaceCaptionVerb(acHideMainWindow->text(), show ? QStringLiteral("Hide") : QStringLiteral("Show")));
+    acHideMainWindow->setText(
+        ReplaceCaptionVerb(acHideMainWindow->text(),
+                           show ? QStringLiteral("Hide") : QStringLiteral("Show")));
 }
 
 void TfrmSwallow::HideSecondaryWindows() {
-    if (TfrmAbout* about = ctx_->LaunchCard().frmAbout; about && about->isVisible()) about->reject();
+    if (TfrmAbout* about = ctx_->LaunchCard().frmAbout; about && about->isVisible())
+        about->reject();
     // Tag 1 marks what the main window's next show opens again.
     if (TFindDialog* find = ctx_->Search().fdText; find && find->Tag > 0) {
         find->reject();
@@ -396,7 +414,8 @@ void TfrmSwallow::TextBinHidden(QTextEdit* editor) {
     TWindowSkeleton& k = ctx_->Skeleton();
     if (editor->parentWidget() != k.pnlTextBin) {
         editor->setParent(k.pnlTextBin);
-        if (auto* box = qobject_cast<QBoxLayout*>(k.pnlTextBin->layout())) box->addWidget(editor, 1);
+        if (auto* box = qobject_cast<QBoxLayout*>(k.pnlTextBin->layout()))
+            box->addWidget(editor, 1);
         editor->show();
     }
     if (!k.acShowTextBin->Checked()) k.acShowTextBin->Execute();
@@ -445,7 +464,8 @@ bool TCollector::eventFilter(QObject* watched, QEvent* e) {
 
 void TCollector::MainWindowShown() {
     if (frmTextBin && !frmTextBin->isHidden()) frmTextBin->hide();
-    if (TFindDialog* find = ctx_.Search().fdText; find && find->Tag == 1 && find->isHidden()) find->show();
+    if (TFindDialog* find = ctx_.Search().fdText; find && find->Tag == 1 && find->isHidden())
+        find->show();
     if (TfrmPrint* print = ctx_.Print().frmPrint.get(); print && print->Tag == 1) print->show();
 }
 

@@ -109,9 +109,10 @@ TTextBinCard SplitTextBinCard(std::string_view card) {
     const std::string_view head = card.substr(0, p);
     // A password stands in the card's first 16 bytes; a longer head is one of earlier builds
     // when it is one line of at most 15 characters, else it is text.
-    const bool password = p < kPasswordSpan || (head.find_first_of("\r\n") == std::string_view::npos &&
-                                                 QString::fromStdString(LegacyText::Decode(head)).size() <=
-                                                     qsizetype(kMaxPasswordBytes));
+    const bool password =
+        p < kPasswordSpan ||
+        (head.find_first_of("\r\n") == std::string_view::npos &&
+         QString::fromStdString(LegacyText::Decode(head)).size() <= qsizetype(kMaxPasswordBytes));
     if (!password) return {std::string(), std::string(card)};
     return {std::string(head), std::string(card.substr(p + 1))};
 }
@@ -138,7 +139,8 @@ void TDatastructureLife::BuildComponents() {
     k.File1->addAction(acCreateDatabase);
     k.File1->addAction(acSaveDatabaseAs);
     Template1 = Item(w, "Template1", QStringLiteral("Template"));
-    connect(Template1, &QAction::triggered, this, [this] { GuardCall([this] { Template1Click(); }); });
+    connect(Template1, &QAction::triggered, this,
+            [this] { GuardCall([this] { Template1Click(); }); });
     k.File1->addAction(Template1);
     k.File1->addSeparator();
     QAction** last[4] = {&miLast1, &miLast2, &miLast3, &miLast4};
@@ -146,14 +148,16 @@ void TDatastructureLife::BuildComponents() {
     for (int i = 0; i < 4; ++i) {
         QAction* a = Item(w, lastNames[i], QString::number(i + 1) + QLatin1Char(' '));
         a->setData(i + 1);  // the item's Tag
-        connect(a, &QAction::triggered, this, [this, a] { GuardCall([this, a] { miLast4Click(a->data().toInt()); }); });
+        connect(a, &QAction::triggered, this,
+                [this, a] { GuardCall([this, a] { miLast4Click(a->data().toInt()); }); });
         k.File1->addAction(a);
         *last[i] = a;
     }
     k.Settings1->addAction(acAutoBackup);
 
     pmLastOpened = Named(new QMenu(w), "pmLastOpened");
-    connect(pmLastOpened, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmLastOpenedPopup(); }); });
+    connect(pmLastOpened, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { pmLastOpenedPopup(); }); });
     auto* open = Named(new QToolButton(k.tbModes), "btnOpen");
     open->setDefaultAction(acOpenDataBase);
     open->setText(QStringLiteral("Open"));
@@ -178,7 +182,8 @@ void TDatastructureLife::ReleaseOpenPair() {
     if (PanelsManagerExists()) {
         TKivPanelsManager& pm = PanelsManager();
         // No row may stay over handles that are about to close.
-        for (TKivStringGrid* g : {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird}) {
+        for (TKivStringGrid* g :
+             {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird}) {
             if (!g || !g->Nester) continue;
             if (g->Nester->RowCount() > 0 || g->Nester->RootNest != 0) {
                 g->Nester->Clear();
@@ -200,7 +205,9 @@ void TDatastructureLife::ReleaseOpenPair() {
     ctx_.Pair().Cards.reset();
 }
 
-void TDatastructureLife::UsableWithoutDatastructure(QAction* a) { a->setProperty(kUsableWithoutDatastructure, true); }
+void TDatastructureLife::UsableWithoutDatastructure(QAction* a) {
+    a->setProperty(kUsableWithoutDatastructure, true);
+}
 
 void TDatastructureLife::EnableDatastructureMenus(bool on) {
     ctx_.Skeleton().pnlCards->setEnabled(on);
@@ -223,7 +230,8 @@ bool DatastructureExists(const std::string& path) {
 }
 
 void ReportMissingDatastructure(const std::string& path) {
-    MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.").arg(Q(path)), MsgType::Error, MsgButtons::OK);
+    MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.").arg(Q(path)),
+               MsgType::Error, MsgButtons::OK);
 }
 
 }  // namespace
@@ -241,7 +249,8 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
     const bool listed = InterBase().IndexOfPath(path) >= 0;
     const TBookMarkPtr before = ctx_.DatastructureOpen() ? CurrentBookMark : nullptr;
     InterBase().Open(path);
-    if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path)) return;
+    if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path))
+        return;
     // Refused: an entry made only for this attempt does not stay in the list.
     if (!listed) {
         const int i = InterBase().IndexOfPath(path);
@@ -268,7 +277,8 @@ void TDatastructureLife::SetQuietStoreFailures(bool on) {
 
 QStringList TDatastructureLife::UnstoredCards() const {
     QStringList unstored;
-    for (const QString& card : {ctx_.TextCard().UnstoredCard(), ctx_.GraphicCard().UnstoredCard(), ctx_.LaunchCard().UnstoredCard()})
+    for (const QString& card : {ctx_.TextCard().UnstoredCard(), ctx_.GraphicCard().UnstoredCard(),
+                                ctx_.LaunchCard().UnstoredCard()})
         if (!card.isEmpty()) unstored << card;
     return unstored;
 }
@@ -289,9 +299,11 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     if (ctx_.FileCommands().Copying()) {
         // Only a road that does not wait gets here; the pair stays with the command.
         KeepOpenOneCurrent();
-        MessageDlg(QStringLiteral("A command is still working on the open datastructure; \"%1\" was not opened.")
-                       .arg(Q(path)),
-                   MsgType::Warning, MsgButtons::OK);
+        MessageDlg(
+            QStringLiteral(
+                "A command is still working on the open datastructure; \"%1\" was not opened.")
+                .arg(Q(path)),
+            MsgType::Warning, MsgButtons::OK);
         return false;
     }
     if (!createWhenMissing && !DatastructureExists(path)) {
@@ -311,7 +323,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     std::optional<LoudAgain> loud;
     if (ctx_.DatastructureOpen()) {
         loud.emplace(LoudAgain{this});
-        if (!StoreCurrentTopicOrAsk(QStringLiteral("Close the datastructure anyway? What could not be stored is lost."))) {
+        if (!StoreCurrentTopicOrAsk(QStringLiteral(
+                "Close the datastructure anyway? What could not be stored is lost."))) {
             KeepOpenOneCurrent();
             return false;
         }
@@ -343,7 +356,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         try {
             BackupDatastructure(path);
         } catch (const std::exception& e) {
-            MessageDlg(QStringLiteral("No backup of \"%1\" was made: %2").arg(Q(path), QString::fromUtf8(e.what())),
+            MessageDlg(QStringLiteral("No backup of \"%1\" was made: %2")
+                           .arg(Q(path), QString::fromUtf8(e.what())),
                        MsgType::Warning, MsgButtons::OK);
         }
     }
@@ -378,7 +392,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         CurrentPanel = 1;
         ctx_.Panels().sgdFirst->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
-        ctx_.FileCommands().SetPasswordLock(!CurrentBookMark->PasswordAccepted && !CurrentBookMark->Password.empty());
+        ctx_.FileCommands().SetPasswordLock(!CurrentBookMark->PasswordAccepted &&
+                                            !CurrentBookMark->Password.empty());
 
         if (CurrentBookMark->MarksPending) {
             std::string marks;
@@ -386,7 +401,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                 pm.DBCards.ReadCard(kDBCardMarks, marks);
             } catch (const std::exception& e) {
                 marks.clear();
-                if (unreadCards.empty()) unreadCards = std::string("the Threads and QuickJumps: ") + e.what();
+                if (unreadCards.empty())
+                    unreadCards = std::string("the Threads and QuickJumps: ") + e.what();
             }
             ctx_.Marks().ReadMarksCard(marks);
         }
@@ -401,7 +417,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
             pm.SetEditMode(true);
         }
         pm.RefreshPanelsFrom(1);
-        if (ctx_.Panels().sgdFirst->Nester->RowCount() > 0) CurrentBookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
+        if (ctx_.Panels().sgdFirst->Nester->RowCount() > 0)
+            CurrentBookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
         CurrentBookMark->HoistStack.Clear();
         CurrentBookMark->Outlines.SetCurrentIndex(0);
         // The current thread is the current trail from now on.
@@ -409,10 +426,10 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
 
         ctx_.Panels().sgdFirst->SelectRow(ctx_.Panels().sgdFirst->CurrentRow());
         if (ctx_.Window().isVisible()) {
-            if (ctx_.Panels().sgdFirst->Editing() && ctx_.Panels().sgdFirst->CaptionEditor && ctx_.Panels().sgdFirst->CaptionEditor->height() > 0)
+            if (ctx_.Panels().sgdFirst->Editing() && ctx_.Panels().sgdFirst->CaptionEditor &&
+                ctx_.Panels().sgdFirst->CaptionEditor->height() > 0)
                 ctx_.Panels().sgdFirst->CaptionEditor->setFocus(Qt::OtherFocusReason);
-            else
-                ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
+            else ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
         }
 
     } catch (const std::exception& e) {
@@ -428,7 +445,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         EnableDatastructureMenus(false);
         ctx_.TextCard().ShowNoTopic();
         GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
-        MessageDlg(QString::fromUtf8(e.what()) + QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
+        MessageDlg(QString::fromUtf8(e.what()) +
+                       QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
                    MsgType::Error, MsgButtons::OK);
         return false;
     }
@@ -441,20 +459,24 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         RememberOpened(path);
     } catch (const std::exception& e) {
         if (!settingsReported_)
-            MessageDlg(QStringLiteral("The recent files could not be kept: %1").arg(QString::fromUtf8(e.what())),
+            MessageDlg(QStringLiteral("The recent files could not be kept: %1")
+                           .arg(QString::fromUtf8(e.what())),
                        MsgType::Warning, MsgButtons::OK);
         settingsReported_ = true;
     }
     if (!IniFile::FitsOneLine(path))
-        MessageDlg(QStringLiteral("\"%1\" is not kept in the recent files: its name holds a line break, which "
-                                  "kiv.ini cannot store.")
+        MessageDlg(QStringLiteral(
+                       "\"%1\" is not kept in the recent files: its name holds a line break, which "
+                       "kiv.ini cannot store.")
                        .arg(Q(path)),
                    MsgType::Information, MsgButtons::OK);
     if (!unreadCards.empty())
-        MessageDlg(QStringLiteral("Of \"%1\", %2 could not be read; the outline is open, and what is stored from now "
-                                  "on takes their place.")
-                       .arg(Q(path), QString::fromUtf8(unreadCards)),
-                   MsgType::Warning, MsgButtons::OK);
+        MessageDlg(
+            QStringLiteral(
+                "Of \"%1\", %2 could not be read; the outline is open, and what is stored from now "
+                "on takes their place.")
+                .arg(Q(path), QString::fromUtf8(unreadCards)),
+            MsgType::Warning, MsgButtons::OK);
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
@@ -472,7 +494,8 @@ void TDatastructureLife::RememberOpened(const std::string& path) {
     SetLastOpenedCaptions(last.Entries);
     IniFile::Batch batch(KivIni());
     KivIni().EraseSection(kLastOpenedSection);
-    for (const auto& [key, value] : last.Section) KivIni().WriteString(kLastOpenedSection, key, value);
+    for (const auto& [key, value] : last.Section)
+        KivIni().WriteString(kLastOpenedSection, key, value);
     for (int n = int(last.Section.size()) + 1; n <= kLastOpenedCount; ++n)
         KivIni().WriteString(kLastOpenedSection, IntToStr(n), "");
     batch.Commit();
@@ -554,12 +577,14 @@ std::string TDatastructureLife::ReadDatastructureCards() {
     ctx_.Skeleton().lbxLaunchBin->clear();
     for (const std::string& line : SplitLines(read(kDBCardLaunchBin, "the launch bin")))
         ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
-    if (ctx_.Skeleton().lbxLaunchBin->count() > 0) SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 19);
+    if (ctx_.Skeleton().lbxLaunchBin->count() > 0)
+        SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 19);
 
     RecycledBin().LoadFromString(read(kDBCardRecycled, "the Recycled Bin"));
     if (RecycledBin().Trails.Count() == 0) RecycledBin().Clear();
     LostBin().LoadFromString(read(kDBCardLostBin, "the lost branches"));
-    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 20);
+    if (RecycledBin().Count() > 0 || LostBin().Count() > 0)
+        SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 20);
     if (unread.empty()) return {};
     return unread + ": " + reason;
 }
@@ -578,14 +603,17 @@ void TDatastructureLife::WriteDatastructureCards() {
     card += TextToStored(ctx_.Skeleton().txtTextBin->toPlainText());
     store(kDBCardTextBin, card, "the text bin");
     std::vector<std::string> lines;
-    for (int i = 0; i < ctx_.Skeleton().lbxLaunchBin->count(); ++i) lines.push_back(TextToStored(ctx_.Skeleton().lbxLaunchBin->item(i)->text()));
+    for (int i = 0; i < ctx_.Skeleton().lbxLaunchBin->count(); ++i)
+        lines.push_back(TextToStored(ctx_.Skeleton().lbxLaunchBin->item(i)->text()));
     store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
     store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
     store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
     if (CurrentBookMark)
-        store(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps), "the Threads and QuickJumps");
+        store(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps),
+              "the Threads and QuickJumps");
     if (!lost.empty())
-        throw ENesterError("Datastructure is corrupted, its card directory has no room for " + lost);
+        throw ENesterError("Datastructure is corrupted, its card directory has no room for " +
+                           lost);
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
@@ -603,7 +631,9 @@ void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& e
 }
 
 void TDatastructureLife::OpenLastDatastructure(int n) {
-    const std::string e = ExpandRelativePath(RelativePathBase(), KivIni().ReadString(kLastOpenedSection, IntToStr(n), ""));
+    const std::string e =
+        ExpandRelativePath(RelativePathBase(),
+                           KivIni().ReadString(kLastOpenedSection, IntToStr(n), ""));
     if (!e.empty() && FileExists(e)) OpenDatastructureFile(e);
     else if (InterBase().Count() > 0) OpenDatastructureFile(InterBase().GetPath(0));
     else CreateDatastructureFile(AppDir() + "FirstKivDB.kiv");
@@ -625,7 +655,8 @@ void TDatastructureLife::miLast4Click(int n) { OpenLastDatastructure(n); }
 void TDatastructureLife::pmLastOpenedPopup() {
     pmLastOpened->clear();
     for (int i = 0; i < InterBase().Count(); ++i) {
-        QAction* a = pmLastOpened->addAction(QString::number(i + 1) + QStringLiteral(": ") + Q(InterBase().GetPath(i)));
+        QAction* a = pmLastOpened->addAction(QString::number(i + 1) + QStringLiteral(": ") +
+                                             Q(InterBase().GetPath(i)));
         a->setData(i);
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
@@ -640,7 +671,8 @@ void TDatastructureLife::Template1Click() { CreateDatastructureFile(TemplatePath
 void TDatastructureLife::acCreateDatabaseExecute(KivAction* Sender) {
     const bool saveAs = Sender == acSaveDatabaseAs;
     if (saveAs && !ctx_.DatastructureOpen()) return;
-    sdSaveAs.Title = saveAs ? QStringLiteral("Save Datastructure As") : QStringLiteral("Create New Datastructure");
+    sdSaveAs.Title = saveAs ? QStringLiteral("Save Datastructure As")
+                            : QStringLiteral("Create New Datastructure");
     const std::string target = ChooseNewDatastructure(sdSaveAs);
     if (target.empty()) return;
     if (saveAs) SaveDatastructureAs(target);
@@ -656,24 +688,29 @@ std::string TDatastructureLife::ChooseNewDatastructure(TSaveDialog& dialog) {
     if (LowerCase(ExtensionOf(target)) != ".kiv") target += ".kiv";
 
     if (ctx_.DatastructureOpen() && SamePath(target, CurrentBookMark->Path)) {
-        MessageDlg(QStringLiteral("\"%1\" is the open datastructure. Choose another name.").arg(Q(target)),
-                   MsgType::Warning, MsgButtons::OK);
+        MessageDlg(
+            QStringLiteral("\"%1\" is the open datastructure. Choose another name.").arg(Q(target)),
+            MsgType::Warning, MsgButtons::OK);
         return {};
     }
     if (IsTemplate(target)) {
-        MessageDlg(QStringLiteral("\"%1\" holds the templates. Choose another name.").arg(Q(target)), MsgType::Warning,
-                   MsgButtons::OK);
+        MessageDlg(
+            QStringLiteral("\"%1\" holds the templates. Choose another name.").arg(Q(target)),
+            MsgType::Warning, MsgButtons::OK);
         return {};
     }
     if (FileExists(CardFileName(target))) {
-        MessageDlg(QStringLiteral("\"%1\" is open in another window or was not closed properly; it is not replaced.")
-                       .arg(Q(target)),
-                   MsgType::Warning, MsgButtons::OK);
+        MessageDlg(
+            QStringLiteral(
+                "\"%1\" is open in another window or was not closed properly; it is not replaced.")
+                .arg(Q(target)),
+            MsgType::Warning, MsgButtons::OK);
         return {};
     }
     if (FileExists(target) &&
-        MessageDlg(QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(Q(target)),
-                   MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
+        MessageDlg(
+            QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(Q(target)),
+            MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
         return {};
     return target;
 }
@@ -703,14 +740,20 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 }
 
 void TDatastructureLife::acHideAllCardsExecute() {
-    for (QWidget* p : {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard}) p->hide();
-    for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin, ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
+    for (QWidget* p :
+         {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin,
+          ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard})
+        p->hide();
+    for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard,
+                         ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin,
+                         ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
 }
 
 void TDatastructureLife::UpdateTextBinIcon() {
     const QString t = ctx_.Skeleton().txtTextBin->toPlainText();
-    SetImageIndex(ctx_.Skeleton().acShowTextBin, t.size() >= 10 || !Trim(t.toStdString()).empty() ? 21 : 18);
+    SetImageIndex(ctx_.Skeleton().acShowTextBin,
+                  t.size() >= 10 || !Trim(t.toStdString()).empty() ? 21 : 18);
 }
 
 }  // namespace kiv

@@ -55,7 +55,8 @@ bool TDrops::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type t = event->type();
     if (t != QEvent::DragEnter && t != QEvent::DragMove && t != QEvent::Drop) return false;
     auto* e = static_cast<QDropEvent*>(event);
-    if (!e->mimeData() || !e->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat))) {
+    if (!e->mimeData() ||
+        !e->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat))) {
         e->ignore();
         return true;
     }
@@ -99,7 +100,8 @@ void TDrops::imDropBoxDragOver(QObject* Source, bool& Accept) {
     // A topic that stands for another datastructure takes no topics; its file is not ours.
     Accept = qobject_cast<TKivStringGrid*>(Source) && target && target->IsRowValid(row) &&
              target->Nester->ChildNest(row) >= 0 && !ctx_.IsBusy();
-    ctx_.ShowStatusHint(Accept ? QStringLiteral("Transfer items(s) to underlying branch") : QString());
+    ctx_.ShowStatusHint(Accept ? QStringLiteral("Transfer items(s) to underlying branch")
+                               : QString());
 }
 
 bool TDrops::DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row) {
@@ -108,13 +110,16 @@ bool TDrops::DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int 
     const bool withCurrent = source->Tag >= target->Tag;
     const TItemArray items = source->Nester->GetMarkedItems(withCurrent);
     if (items.empty()) return false;
-    if (source == target && (m.IsMarked(row) || (withCurrent && row == m.CurrentRow()))) return false;
+    if (source == target && (m.IsMarked(row) || (withCurrent && row == m.CurrentRow())))
+        return false;
     // Into a branch of a dragged topic (also through a clone of one) the move would make a
     // topic its own descendant.
     BlockFile* f = m.NestFile();
     const int32_t child = m.ChildNest(row);
-    if (NestInsideItems(f, m.ParentNest(row), items) || (child > 0 && NestInsideItems(f, uint32_t(child), items))) {
-        MessageDlg(QStringLiteral("It is not possible to move a topic or clone to its own branch."), MsgType::Error, MsgButtons::OK);
+    if (NestInsideItems(f, m.ParentNest(row), items) ||
+        (child > 0 && NestInsideItems(f, uint32_t(child), items))) {
+        MessageDlg(QStringLiteral("It is not possible to move a topic or clone to its own branch."),
+                   MsgType::Error, MsgButtons::OK);
         return false;
     }
     return true;
@@ -138,7 +143,8 @@ void TDrops::imDropBoxDragDrop(QObject* Source) {
     // items were just added to behind the rows' back would lose them again.
     if (!(target->TreeMode && target->Nester->IsExpanded(row)))
         for (int r : source->Nester->GetMarkedRows(withCurrent))
-            if (int64_t(source->Nester->ParentNest(r)) == int64_t(target->Nester->ChildNest(row))) return;
+            if (int64_t(source->Nester->ParentNest(r)) == int64_t(target->Nester->ChildNest(row)))
+                return;
 
     // In first, out second: a move that fails half-way leaves a topic twice, never nowhere.
     if (!PutUnderRow(target, row, items)) return;

@@ -23,9 +23,13 @@ void TDrops::BuildDropComTag(const std::vector<QWidget*>& controls) {
     t.OptimizedMove = true;
     t.AllowAsyncTransfer = false;
     t.Formats = ComboBit(mfText) | ComboBit(mfFile) | ComboBit(mfURL);
-    t.OnEnter = [this](TCustomDropTarget* s, TShiftState, QPoint, uint32_t& e) { DropComTagEnter(s->Target(), e); };
+    t.OnEnter = [this](TCustomDropTarget* s, TShiftState, QPoint, uint32_t& e) {
+        DropComTagEnter(s->Target(), e);
+    };
     t.OnLeave = [this](TCustomDropTarget* s) { DropComTagLeave(s->Target()); };
-    t.OnDrop = [this](TCustomDropTarget* s, TShiftState, QPoint p, uint32_t& e) { DropComTagDrop(s->Target(), p, e); };
+    t.OnDrop = [this](TCustomDropTarget* s, TShiftState, QPoint p, uint32_t& e) {
+        DropComTagDrop(s->Target(), p, e);
+    };
     for (QWidget* w : controls) t.AddTargetControl(w);
 }
 
@@ -39,7 +43,9 @@ bool TDrops::DragImageShown() const { return DropComTag->ShowImage(); }
 
 TDropContent TDrops::DropComTagContent() const {
     // The desktop gives UTF-8; topics keep the stored form.
-    auto stored = [](const std::string& s) { return TextToStored(QString::fromUtf8(s.data(), qsizetype(s.size()))); };
+    auto stored = [](const std::string& s) {
+        return TextToStored(QString::fromUtf8(s.data(), qsizetype(s.size())));
+    };
     const TDropComboTarget& t = *DropComTag;
     TDropContent c;
     // A path is the name's own bytes, whatever encoding the folder's names have: a name

@@ -27,7 +27,9 @@ std::string BuildLinkLines(const TDropContent& drop, bool titleFallBack) {
             lines += MakeLinkLine(file, name) + "\r\n";
         }
     } else if (!drop.URL.empty()) {
-        lines = MakeLinkLine(drop.URL, drop.Title.empty() && titleFallBack ? drop.URL : drop.Title) + "\r\n";
+        lines =
+            MakeLinkLine(drop.URL, drop.Title.empty() && titleFallBack ? drop.URL : drop.Title) +
+            "\r\n";
     }
     return lines;
 }
@@ -35,7 +37,8 @@ std::string BuildLinkLines(const TDropContent& drop, bool titleFallBack) {
 std::vector<std::string> LaunchBinLines(const TDropContent& drop) {
     std::vector<std::string> lines;
     if (drop.Files.empty()) {
-        if (!drop.URL.empty()) lines.push_back(MakeLinkLine(drop.URL, drop.Title.empty() ? drop.URL : drop.Title));
+        if (!drop.URL.empty())
+            lines.push_back(MakeLinkLine(drop.URL, drop.Title.empty() ? drop.URL : drop.Title));
         return lines;
     }
     lines.reserve(drop.Files.size());

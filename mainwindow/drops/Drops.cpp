@@ -30,8 +30,8 @@ void TDrops::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     TPanelHandlers& panels = ctx_.Panels();
     TGraphicCard& card = ctx_.GraphicCard();
-    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin, ctx_.LaunchCard().lvLaunchCard,
-                     card.pnlGraphicCard, card.sgdGraphicCard});
+    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin,
+                     ctx_.LaunchCard().lvLaunchCard, card.pnlGraphicCard, card.sgdGraphicCard});
 
     // The drop box takes the program's own topic drags.
     k.imDropBox->setAcceptDrops(true);
@@ -39,12 +39,15 @@ void TDrops::BuildComponents() {
 
     // Ctrl+Shift+T is Make New Template's, which the File menu shows with it: a key that two
     // commands share runs neither. The Text Bin stands in the View menu without a key.
-    k.acShowTextBin->OnExecute = [this](KivAction*) { ShowBinPanel(ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().acShowTextBin); };
+    k.acShowTextBin->OnExecute = [this](KivAction*) {
+        ShowBinPanel(ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().acShowTextBin);
+    };
     ctx_.Window().addAction(k.acShowTextBin);
     k.View1->addAction(k.acShowTextBin);
 }
 
-void TDrops::RegisterCollector(QWidget* dropPanel, std::function<void(const QString&)> showPicture) {
+void TDrops::RegisterCollector(QWidget* dropPanel,
+                               std::function<void(const QString&)> showPicture) {
     dropPanel_ = dropPanel;
     showCollectorPicture_ = std::move(showPicture);
     if (dropPanel) AddDropTarget(dropPanel);
@@ -59,7 +62,9 @@ bool TDrops::IsGraphicCard(const QWidget* target) const {
 
 bool TDrops::Locked() const { return ctx_.FileCommands().PasswordLocked(); }
 
-void TDrops::DropComTagEnter(QWidget* Target, uint32_t& Effect) { Effect = EnterOn(Target, DropComTagContent(), Effect); }
+void TDrops::DropComTagEnter(QWidget* Target, uint32_t& Effect) {
+    Effect = EnterOn(Target, DropComTagContent(), Effect);
+}
 
 void TDrops::DropComTagLeave(QWidget* Target) {
     if (dropPanel_ && Target == dropPanel_) {
@@ -90,7 +95,8 @@ bool TDrops::DropOn(QWidget* target, const TDropContent& dropped, QPoint point) 
     // A long operation (a search, the wait panel) has the topics; nothing changes under it.
     if (!target || ctx_.IsBusy()) return false;
     if (Locked()) {
-        if (target == dropPanel_ && showCollectorPicture_) showCollectorPicture_(QStringLiteral("swallow"));
+        if (target == dropPanel_ && showCollectorPicture_)
+            showCollectorPicture_(QStringLiteral("swallow"));
         return false;
     }
     const TDropContent drop = OneThing(dropped);
@@ -101,7 +107,8 @@ bool TDrops::DropOn(QWidget* target, const TDropContent& dropped, QPoint point) 
         AddToLaunchBin(drop);
     } else if (target == ctx_.LaunchCard().lvLaunchCard) {
         TKivStringGrid* g = ctx_.CurrentGrid();
-        if (g && g->IsRowValid(g->CurrentRow())) ctx_.LaunchCard().AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
+        if (g && g->IsRowValid(g->CurrentRow()))
+            ctx_.LaunchCard().AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
     } else if (IsGraphicCard(target)) {
         return DropOnGraphicCard(drop);
     } else if (auto* grid = qobject_cast<TKivStringGrid*>(target)) {
@@ -128,7 +135,8 @@ void TDrops::DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint 
 bool TDrops::TopicTakesDrop(TKivStringGrid* grid, int row) {
     if (!grid || !grid->IsRowValid(row)) return false;
     if (!grid->Nester->IsLocked(row)) return true;
-    MessageDlg(QStringLiteral("Can't add file or url, topic is locked."), MsgType::Warning, MsgButtons::OK);
+    MessageDlg(QStringLiteral("Can't add file or url, topic is locked."), MsgType::Warning,
+               MsgButtons::OK);
     return false;
 }
 
@@ -167,7 +175,8 @@ bool TDrops::DropOnGraphicCard(const TDropContent& drop) {
 
 void TDrops::AddToLaunchBin(const TDropContent& drop) {
     TWindowSkeleton& k = ctx_.Skeleton();
-    for (const std::string& line : LaunchBinLines(drop)) k.lbxLaunchBin->addItem(StoredToText(line));
+    for (const std::string& line : LaunchBinLines(drop))
+        k.lbxLaunchBin->addItem(StoredToText(line));
     if (k.lbxLaunchBin->count() > 0) SetImageIndex(k.acShowLaunchBin, 19);
 }
 
@@ -181,7 +190,8 @@ void TDrops::AddToClipCard(TKivStringGrid* grid) {
         const TRecycledRecord r{m.ParentNest(row), m.CardDir(row), uint32_t(m.ChildNest(row))};
         if (r.CardDir == 0 && r.ChildNest == 0) continue;
         bool listed = false;
-        for (int i = 0; i < k.ClipCardBin.Count() && !listed; ++i) listed = k.ClipCardBin.GetItem(i) == r;
+        for (int i = 0; i < k.ClipCardBin.Count() && !listed; ++i)
+            listed = k.ClipCardBin.GetItem(i) == r;
         if (listed) continue;
         k.ClipCardBin.Add(r);
         k.lbxClipCard->addItem(StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));

@@ -46,7 +46,8 @@ public:
     bool DropOn(QWidget* target, const TDropContent& drop, QPoint point);
     // The collector window's drop panel and the picture it shows ("swallow" or
     // "openswallow"); the collector registers them when it is made.
-    void RegisterCollector(QWidget* dropPanel, std::function<void(const QString& picture)> showPicture);
+    void RegisterCollector(QWidget* dropPanel,
+                           std::function<void(const QString& picture)> showPicture);
 
     // Files or the web address of a drop into the launch bin list.
     void AddToLaunchBin(const TDropContent& drop);
@@ -74,7 +75,6 @@ public:
     bool DragImageShown() const;
 
 protected:
-
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

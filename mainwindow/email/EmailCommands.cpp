@@ -32,13 +32,16 @@ TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ct
     acSendEmail->setEnabled(false);
     ctx_.Skeleton().File1->addAction(acSendEmail);
     if (QAction* item = ctx_.Collector().SendEmail1)
-        connect(item, &QAction::triggered, this, [this] { GuardCall([this] { SendEmail1Click(); }); });
+        connect(item, &QAction::triggered, this,
+                [this] { GuardCall([this] { SendEmail1Click(); }); });
 }
 
 TEmailCommands::~TEmailCommands() = default;
 
 TEmailWindows& TEmailCommands::Windows() {
-    if (!windows_) windows_ = std::make_unique<TEmailWindows>(AppDir(), ctx_.Print().frmPrint.get(), &ctx_.Window());
+    if (!windows_)
+        windows_ =
+            std::make_unique<TEmailWindows>(AppDir(), ctx_.Print().frmPrint.get(), &ctx_.Window());
     return *windows_;
 }
 

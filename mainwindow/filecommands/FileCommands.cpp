@@ -65,9 +65,10 @@ void CollectMenuActions(QMenu* menu, std::vector<QAction*>& out) {
     }
 }
 // The commands of the topics that UpdateTopicActions asks, by name.
-const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acToPin",    "acToJoin",
-                                     "acToClone",      "acInsertBefore",   "acInsertAfter", "acToThreads",
-                                     "acToMarks",      "acAddFile",        "acToSplit"};
+const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acToPin",
+                                     "acToJoin",       "acToClone",        "acInsertBefore",
+                                     "acInsertAfter",  "acToThreads",      "acToMarks",
+                                     "acAddFile",      "acToSplit"};
 
 }  // namespace
 
@@ -89,7 +90,8 @@ void TFileCommands::BuildComponents() {
 
     acCompactDatabase = Action(w, "acCompactDatabase", QStringLiteral("Pack Datastructure"));
     acCompactDatabase->OnExecute = [this](KivAction*) { acCompactDatabaseExecute(); };
-    acSaveInNewDatabase = Action(w, "acSaveInNewDatabase", QStringLiteral("Save Selected Branch(s) As..."));
+    acSaveInNewDatabase =
+        Action(w, "acSaveInNewDatabase", QStringLiteral("Save Selected Branch(s) As..."));
     acSaveInNewDatabase->OnExecute = [this](KivAction*) { acSaveInNewDatabaseExecute(); };
     k.acDoAsTemplate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
     k.acDoAsTemplate->setAutoRepeat(false);  // once per key press
@@ -97,24 +99,29 @@ void TFileCommands::BuildComponents() {
     w->addAction(k.acDoAsTemplate);
     acLinkToExt = Action(w, "acLinkToExt", QStringLiteral("Link To External Datastructure..."));
     acLinkToExt->OnExecute = [this](KivAction*) { acLinkToExtExecute(); };
-    acUnlinkFromExt = Action(w, "acUnlinkFromExt", QStringLiteral("Unlink From External Datastructure"));
+    acUnlinkFromExt =
+        Action(w, "acUnlinkFromExt", QStringLiteral("Unlink From External Datastructure"));
     acUnlinkFromExt->OnExecute = [this](KivAction*) { acUnlinkFromExtExecute(); };
     life.acReturnToBackup->OnExecute = [this](KivAction*) { acReturnToBackupExecute(); };
     SetPassword1 = Item(w, "SetPassword1", QStringLiteral("Set Password"));
-    connect(SetPassword1, &QAction::triggered, this, [this] { GuardCall([this] { SetPassword1Click(); }); });
+    connect(SetPassword1, &QAction::triggered, this,
+            [this] { GuardCall([this] { SetPassword1Click(); }); });
     EnterPassword1 = Item(w, "EnterPassword1", QStringLiteral("Enter Password"));
     EnterPassword1->setEnabled(false);
-    connect(EnterPassword1, &QAction::triggered, this, [this] { GuardCall([this] { EnterPassword1Click(); }); });
+    connect(EnterPassword1, &QAction::triggered, this,
+            [this] { GuardCall([this] { EnterPassword1Click(); }); });
 
     // Before the recent files, as a group of their own.
     QAction* before = life.miLast1;
-    for (QAction* a : std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, k.acDoAsTemplate, acLinkToExt,
-                                                      acUnlinkFromExt, life.acReturnToBackup, SetPassword1, EnterPassword1})
+    for (QAction* a :
+         std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, k.acDoAsTemplate,
+                                         acLinkToExt, acUnlinkFromExt, life.acReturnToBackup,
+                                         SetPassword1, EnterPassword1})
         k.File1->insertAction(before, a);
     k.File1->insertSeparator(before);
 
-    for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint, acCompactDatabase, acLinkToExt,
-                         acUnlinkFromExt, k.acDoAsTemplate})
+    for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint,
+                         acCompactDatabase, acLinkToExt, acUnlinkFromExt, k.acDoAsTemplate})
         HoldDisabledWhileLocked(a);
     // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
     k.pnlHider->setParent(w->centralWidget());
@@ -214,7 +221,8 @@ void TFileCommands::acCompactDatabaseExecute() {
     TQuickJump threads, quickJumps;
     CopyMarks(CurrentBookMark->Threads, threads);
     CopyMarks(CurrentBookMark->QuickJumps, quickJumps);
-    if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex()); current && CurrentNavigator)
+    if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex());
+        current && CurrentNavigator)
         ctx_.Marks().AddCurrentTopicToMarks(*current);
     TPackMarks marks{&threads, &quickJumps};
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
@@ -222,7 +230,8 @@ void TFileCommands::acCompactDatabaseExecute() {
     ctx_.Datastructure().WriteDatastructureCards();
     {
         const TCopyingGuard copying(copying_);
-        BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress(), &marks);
+        BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress(),
+                        &marks);
     }
 
     const TBookMarkPtr bookMark = CurrentBookMark;
@@ -262,25 +271,29 @@ void TFileCommands::acSaveInNewDatabaseExecute() {
     if (!TakeSelectedTopics(items)) return;
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Copying ..., Please Wait"));
     const TCopyingGuard copying(copying_);
-    SaveBranchesAs({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, target, CopyProgress());
+    SaveBranchesAs({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, target,
+                   CopyProgress());
 }
 
 // ---- the template ----
 
 void TFileCommands::acDoAsTemplateExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark || TDatastructureLife::IsTemplate(CurrentBookMark->Path)) return;
+    if (!ctx_.DatastructureOpen() || !CurrentBookMark ||
+        TDatastructureLife::IsTemplate(CurrentBookMark->Path))
+        return;
     TItemArray items;
     if (!TakeSelectedTopics(items)) return;
     {
         TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Templating ..., Please Wait"));
         const TCopyingGuard copying(copying_);
-        AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, TemplatePath(), CopyProgress());
+        AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items,
+                         TemplatePath(), CopyProgress());
     }
     LoadTemplateBin();
 }
 
-int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath,
-                                           const TItemArray& items) {
+int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos,
+                                           const std::string& sourcePath, const TItemArray& items) {
     if (!ctx_.DatastructureOpen() || !grid || items.empty()) return 0;
     const TPairFiles open{ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()};
     // Another datastructure is read where it stands; it is not split, not written.
@@ -306,8 +319,10 @@ int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const 
         if (grid->InsertTopics(TItemArray{TNestItem{}}, at, true, true, 0) == 0) break;
         const int row = grid->CurrentRow();
         const uint32_t parent = grid->Nester->ParentNest(row);
-        const int index = grid->Nester->NestIndex(row) >= 0 ? grid->Nester->NestIndex(row) : grid->Nester->SiblingIndex(row);
-        const TNestItem copy = CopyBranch(src, item, open, clones, parent, uint32_t(index), progress);
+        const int index = grid->Nester->NestIndex(row) >= 0 ? grid->Nester->NestIndex(row)
+                                                            : grid->Nester->SiblingIndex(row);
+        const TNestItem copy =
+            CopyBranch(src, item, open, clones, parent, uint32_t(index), progress);
         if (!SetNestItem(open.Outline, parent, index, copy))
             throw ENesterError("Datastructure is corrupted, can't save nest item");
         ReloadRow(*grid->Nester, row);
@@ -350,16 +365,21 @@ void TFileCommands::acLinkToExtExecute() {
     ctx_.FlushCurrentRow();
     const int row = g->CurrentRow();
     if (g->Nester->ChildNest(row) >= 1) {
-        MessageDlg(QStringLiteral("Desrciptor must not to have a branch in order to link to external KIV datastructure."),
-                   MsgType::Warning, MsgButtons::OK);
+        MessageDlg(
+            QStringLiteral(
+                "Desrciptor must not to have a branch in order to link to external KIV datastructure."),
+            MsgType::Warning, MsgButtons::OK);
         return;
     }
     if (odExternal.InitialDir.isEmpty()) odExternal.InitialDir = Q(AppDir());
     if (!odExternal.Execute()) return;
     const std::string target = QFileInfo(odExternal.FileName).absoluteFilePath().toStdString();
     // Stored as the Windows program reads it: in Windows-1252 where that holds the name.
-    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row, MakeRelativePath(RelativePathBase(), LegacyText::Encode(target))))
-        throw ENesterError("Datastructure is corrupted, the topic's card directory has no room for the link");
+    if (!g->Nester->Cards().WriteRowCard(kCardExternal, row,
+                                         MakeRelativePath(RelativePathBase(),
+                                                          LegacyText::Encode(target))))
+        throw ENesterError(
+            "Datastructure is corrupted, the topic's card directory has no room for the link");
     g->Nester->SetChildNest(row, -1);
     if (!g->Nester->SaveRowItem(row))
         throw ENesterError("Datastructure is corrupted, can't save nest item");
@@ -391,9 +411,11 @@ void TFileCommands::acReturnToBackupExecute() {
     const std::string backup = BackupFileName(path);
     if (!FileExists(backup)) return;
     // The backup is as old as this run's first open: what was done since goes with it.
-    if (MessageDlg(QStringLiteral("Replace \"%1\" with its backup? Every change made since the backup was taken is lost.")
-                       .arg(QFileInfo(Q(path)).fileName()),
-                   MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
+    if (MessageDlg(
+            QStringLiteral(
+                "Replace \"%1\" with its backup? Every change made since the backup was taken is lost.")
+                .arg(QFileInfo(Q(path)).fileName()),
+            MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
         return;
     const TLoudAgain loud{ctx_.Datastructure()};
     if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
@@ -430,7 +452,8 @@ void TFileCommands::SetPasswordLock(bool locked) {
         for (QAction* a : held) {
             if (!seen.insert(a).second) continue;
             lockedStates_.emplace_back(a, a->isEnabled());
-            if (auto* ka = qobject_cast<KivAction*>(a); ka && !heldActions_.count(ka)) HoldDisabledWhileLocked(ka);
+            if (auto* ka = qobject_cast<KivAction*>(a); ka && !heldActions_.count(ka))
+                HoldDisabledWhileLocked(ka);
             a->setEnabled(false);
         }
     } else if (!locked) {
@@ -442,19 +465,23 @@ void TFileCommands::SetPasswordLock(bool locked) {
     }
     TDatastructureLife& life = ctx_.Datastructure();
     // Besides the named commands, those that read or change the protected topics.
-    for (QAction* a : {static_cast<QAction*>(life.acSaveDatabaseAs), static_cast<QAction*>(acSaveInNewDatabase), SetPassword1,
-                       life.Template1, static_cast<QAction*>(ctx_.Print().acPrint), static_cast<QAction*>(acCompactDatabase),
-                       static_cast<QAction*>(acLinkToExt), static_cast<QAction*>(acUnlinkFromExt)})
+    for (QAction* a :
+         {static_cast<QAction*>(life.acSaveDatabaseAs), static_cast<QAction*>(acSaveInNewDatabase),
+          SetPassword1, life.Template1, static_cast<QAction*>(ctx_.Print().acPrint),
+          static_cast<QAction*>(acCompactDatabase), static_cast<QAction*>(acLinkToExt),
+          static_cast<QAction*>(acUnlinkFromExt)})
         a->setEnabled(!locked);
-    k.acDoAsTemplate->SetEnabled(!locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
+    k.acDoAsTemplate->SetEnabled(
+        !locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
-    for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin, k.pnlTemplateBin,
-                       ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
+    for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin,
+                       k.pnlTemplateBin, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
         if (p) p->setEnabled(!locked);
     if (locked) {
         life.acReturnToBackup->SetEnabled(false);
     } else {
-        life.acReturnToBackup->SetEnabled(CurrentBookMark && FileExists(BackupFileName(CurrentBookMark->Path)));
+        life.acReturnToBackup->SetEnabled(CurrentBookMark &&
+                                          FileExists(BackupFileName(CurrentBookMark->Path)));
     }
     EnterPassword1->setEnabled(locked);
     if (locked) OfferPasswordEntry();
@@ -483,12 +510,14 @@ bool TFileCommands::eventFilter(QObject* watched, QEvent* e) {
 // password that cannot be stored so is refused, never stored mangled.
 std::optional<std::string> TFileCommands::StoredPassword(const QString& typed) {
     std::string cp1252;
-    if (!LegacyText::Utf8ToCp1252(typed.toStdString(), cp1252) || cp1252.size() > kMaxPasswordBytes ||
-        cp1252.find('\x01') != std::string::npos) {
-        MessageDlg(QStringLiteral("The password can hold only Western European (Windows-1252) letters, digits and "
-                                  "signs, at most %1 of them. The password stays as it was.")
-                       .arg(int(kMaxPasswordBytes)),
-                   MsgType::Warning, MsgButtons::OK);
+    if (!LegacyText::Utf8ToCp1252(typed.toStdString(), cp1252) ||
+        cp1252.size() > kMaxPasswordBytes || cp1252.find('\x01') != std::string::npos) {
+        MessageDlg(
+            QStringLiteral(
+                "The password can hold only Western European (Windows-1252) letters, digits and "
+                "signs, at most %1 of them. The password stays as it was.")
+                .arg(int(kMaxPasswordBytes)),
+            MsgType::Warning, MsgButtons::OK);
         return std::nullopt;
     }
     return cp1252;
@@ -521,15 +550,19 @@ void TFileCommands::EnterPassword1Click() {
 
 void TFileCommands::WarnLargeDatastructure() {
     // Not over the password entry, which a locked datastructure waits for.
-    if (!ctx_.Window().isVisible() || locked_ || !CurrentBookMark || !CurrentBookMark->MarksPending) return;
+    if (!ctx_.Window().isVisible() || locked_ || !CurrentBookMark || !CurrentBookMark->MarksPending)
+        return;
     if (!ctx_.DatastructureOpen() || ctx_.Pair().Cards->Size() <= kLargeCardFile) return;
     if (RandomDraw(10) != 1) return;
-    MessageDlg(QStringLiteral("This file is now quite large; it may require packing (File/Pack Datastrucuture) to work more efficiently."),
-               MsgType::Information, MsgButtons::OK, kLargeHelpContext, true);
+    MessageDlg(
+        QStringLiteral(
+            "This file is now quite large; it may require packing (File/Pack Datastrucuture) to work more efficiently."),
+        MsgType::Information, MsgButtons::OK, kLargeHelpContext, true);
 }
 
 void TFileCommands::NavigatorNodeAdded(TNavigator* Sender) {
-    if (Sender && Sender == CurrentNavigator.get() && OnRefreshNavigationPath) OnRefreshNavigationPath();
+    if (Sender && Sender == CurrentNavigator.get() && OnRefreshNavigationPath)
+        OnRefreshNavigationPath();
 }
 
 void TFileCommands::NavigatorNodesDeleted(TNavigator* Sender) { NavigatorNodeAdded(Sender); }

@@ -48,7 +48,8 @@ public:
     // each source topic is copied with its sub-tree and cards into a new topic inserted into
     // the panel at pos, beside the row there. A source that cannot be read copies nothing.
     // Returns how many topics were copied.
-    int CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath, const TItemArray& items);
+    int CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath,
+                                const TItemArray& items);
 
     // The template bin's list from "template.kiv", read in place; nothing when it cannot be read.
     void LoadTemplateBin();

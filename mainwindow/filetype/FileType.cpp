@@ -81,7 +81,9 @@ std::string KivDesktopEntry(const std::string& executablePath) {
            "Type=Application\n"
            "Name=KIV\n"
            "Comment=Information organiser\n"
-           "Exec=" + DesktopExecQuote(executablePath) + " %f\n"
+           "Exec=" +
+           DesktopExecQuote(executablePath) +
+           " %f\n"
            "MimeType=application/x-kiv;\n"
            "Terminal=false\n"
            "Categories=Office;\n";
@@ -94,8 +96,10 @@ bool RegisterKivFileType(const std::string& executablePath) {
         const std::string mimeDir = home + "mime/", appDir = home + "applications/";
         if (!MakeDirs(mimeDir + "packages/") || !MakeDirs(appDir)) return false;
         bool mimeChanged = false, entryChanged = false;
-        const bool mime = WriteWhenDifferent(mimeDir + "packages/kiv.xml", KivMimePackage(), mimeChanged);
-        const bool entry = WriteWhenDifferent(appDir + "kiv.desktop", KivDesktopEntry(executablePath), entryChanged);
+        const bool mime =
+            WriteWhenDifferent(mimeDir + "packages/kiv.xml", KivMimePackage(), mimeChanged);
+        const bool entry = WriteWhenDifferent(appDir + "kiv.desktop",
+                                              KivDesktopEntry(executablePath), entryChanged);
         if (mimeChanged) RunInBackground("update-mime-database", mimeDir);
         if (entryChanged) RunInBackground("update-desktop-database", appDir);
         return mime && entry;
@@ -104,6 +108,8 @@ bool RegisterKivFileType(const std::string& executablePath) {
     }
 }
 
-bool TFileType::Register() { return RegisterKivFileType(QCoreApplication::applicationFilePath().toStdString()); }
+bool TFileType::Register() {
+    return RegisterKivFileType(QCoreApplication::applicationFilePath().toStdString());
+}
 
 }  // namespace kiv

@@ -18,7 +18,8 @@ TGrManager::TGrManager(TStringGrid* grid) : grid_(grid) {
     pool_.setMaxThreadCount(2);
     // A format without scaled decoding (BMP, GIF) is read whole before it is scaled: a
     // 40-megapixel picture needs 160 MB for a moment, on a worker thread.
-    if (QImageReader::allocationLimit() > 0 && QImageReader::allocationLimit() < kDecodeAllocationLimitMB)
+    if (QImageReader::allocationLimit() > 0 &&
+        QImageReader::allocationLimit() < kDecodeAllocationLimitMB)
         QImageReader::setAllocationLimit(kDecodeAllocationLimitMB);
 }
 
@@ -29,7 +30,9 @@ TGrManager::~TGrManager() {
 
 bool TGrManager::AddImage(const QString& file, const std::string& storedLine) {
     const QString path =
-        file.startsWith(QLatin1String("||")) ? ResolveStoredImagePath(file.toStdString(), QString::fromStdString(AppDir())) : file;
+        file.startsWith(QLatin1String("||"))
+            ? ResolveStoredImagePath(file.toStdString(), QString::fromStdString(AppDir()))
+            : file;
     if (!IsGraphicFileName(path)) return false;
     TGrImage img;
     img.FileName = path;
@@ -56,7 +59,9 @@ bool TGrManager::AddImage(const QString& file, const std::string& storedLine) {
             const int serial = img.Serial;
             pool_.start([this, path, shown, serial] {
                 QImage picture = DecodeImage(path, shown);
-                QMetaObject::invokeMethod(this, [this, serial, picture] { Decoded(serial, picture); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, serial, picture] { Decoded(serial, picture); },
+                    Qt::QueuedConnection);
             });
         } else {
             img.Picture = DecodeImage(path, shown);
@@ -77,7 +82,8 @@ bool TGrManager::AddImage(const QString& file, const std::string& storedLine) {
 }
 
 void TGrManager::Decoded(int serial, const QImage& picture) {
-    auto it = std::find_if(images_.begin(), images_.end(), [serial](const TGrImage& i) { return i.Serial == serial; });
+    auto it = std::find_if(images_.begin(), images_.end(),
+                           [serial](const TGrImage& i) { return i.Serial == serial; });
     if (it == images_.end()) return;  // deleted or cleared meanwhile
     it->Pending = false;
     if (picture.isNull()) {
@@ -119,7 +125,9 @@ void TGrManager::ClearImages() {
     grid_->Invalidate();
 }
 
-const TGrImage* TGrManager::GetImage(int i) const { return i >= 0 && i < ImageCount() ? &images_[size_t(i)] : nullptr; }
+const TGrImage* TGrManager::GetImage(int i) const {
+    return i >= 0 && i < ImageCount() ? &images_[size_t(i)] : nullptr;
+}
 
 QString TGrManager::GetImageFileName(int i) const {
     const TGrImage* img = GetImage(i);
@@ -140,7 +148,8 @@ void TGrManager::RefreshImageRowHeights(int from) {
 
 void TGrManager::FitColumn() {
     int widest = 0;
-    for (const TGrImage& i : images_) widest = std::max(widest, i.Picture.width() + kImageLeft + kRowExtra);
+    for (const TGrImage& i : images_)
+        widest = std::max(widest, i.Picture.width() + kImageLeft + kRowExtra);
     grid_->SetColWidths(0, std::max(widest, grid_->ClientWidth()));
 }
 

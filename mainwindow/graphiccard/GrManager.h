@@ -16,12 +16,13 @@ namespace kiv {
 class TStringGrid;
 
 struct TGrImage {
-    QString FileName;        // the path as given, its case kept
-    std::string StoredLine;  // the card's own line for it, written back as it stands; empty when added
-    QImage Picture;          // as drawn (scaled into the shown box when large)
-    QSize Size;              // the picture's own size in pixels
-    bool Missing = false;    // the file is missing or unreadable: the "NoGrFile" picture
-    bool Pending = false;    // still decoding
+    QString FileName;  // the path as given, its case kept
+    std::string
+        StoredLine;  // the card's own line for it, written back as it stands; empty when added
+    QImage Picture;  // as drawn (scaled into the shown box when large)
+    QSize Size;      // the picture's own size in pixels
+    bool Missing = false;  // the file is missing or unreadable: the "NoGrFile" picture
+    bool Pending = false;  // still decoding
     int Serial = 0;
 };
 

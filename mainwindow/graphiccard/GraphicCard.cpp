@@ -74,7 +74,9 @@ QPixmap WithGraphicPicture() {
 
 TGraphicCard::TGraphicCard(IWindowContext& ctx) : ctx_(ctx) {
     // In the window's browser when it shows pictures, else with the desktop's program.
-    OpenImage = [this](const QString& file) { ctx_.LaunchCard().LaunchLink(TextToStored(file), false, true); };
+    OpenImage = [this](const QString& file) {
+        ctx_.LaunchCard().LaunchLink(TextToStored(file), false, true);
+    };
 }
 
 TGraphicCard::~TGraphicCard() = default;
@@ -98,7 +100,8 @@ void TGraphicCard::BuildComponents() {
     // The pane shares the text row with the text card, half and half while shown.
     QWidget* right = text.pnlTextRight;
     auto* rightBox = right->layout() ? static_cast<QBoxLayout*>(right->layout()) : VBox(right);
-    if (auto* row = qobject_cast<QBoxLayout*>(right->parentWidget()->layout())) row->setStretchFactor(right, 1);
+    if (auto* row = qobject_cast<QBoxLayout*>(right->parentWidget()->layout()))
+        row->setStretchFactor(right, 1);
     pnlGraphicCard = Panel(right, "pnlGraphicCard");
     rightBox->addWidget(pnlGraphicCard);
     auto* box = VBox(pnlGraphicCard);
@@ -110,11 +113,13 @@ void TGraphicCard::BuildComponents() {
     btnOpenGraphic->setText(QStringLiteral("+"));
     btnOpenGraphic->setToolTip(QStringLiteral("Add Image"));
     btnOpenGraphic->setAutoRaise(true);
-    connect(btnOpenGraphic, &QToolButton::clicked, this, [this] { GuardCall([this] { btnOpenGraphicClick(); }); });
+    connect(btnOpenGraphic, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnOpenGraphicClick(); }); });
     btnCloseGraphicCard = Named(new QToolButton(bar), "btnCloseGraphicCard");
     btnCloseGraphicCard->setText(QStringLiteral("x"));
     btnCloseGraphicCard->setAutoRaise(true);
-    connect(btnCloseGraphicCard, &QToolButton::clicked, this, [this] { GuardCall([this] { btnCloseGraphicCardClick(); }); });
+    connect(btnCloseGraphicCard, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnCloseGraphicCardClick(); }); });
     barBox->addWidget(btnOpenGraphic);
     barBox->addWidget(btnCloseGraphicCard);
     box->addWidget(bar);
@@ -126,11 +131,12 @@ void TGraphicCard::BuildComponents() {
     g->SetRowCount(1);
     g->SetOptions(TGridOptions());
     g->SetDefaultDrawing(false);
-    g->OnDrawCell = [this](TCustomGrid*, int, int r, const QRect& rect, TGridDrawState) { DrawCell(r, rect); };
-    g->OnMouseMove = [this](TCustomGrid*, TShiftState, int x, int y) { GridMouseMove(x, y); };
-    g->OnMouseDown = [this](TCustomGrid*, TCustomGrid::TMouseButton b, TShiftState s, int x, int y) {
-        GridMouseDown(b, s, x, y);
+    g->OnDrawCell = [this](TCustomGrid*, int, int r, const QRect& rect, TGridDrawState) {
+        DrawCell(r, rect);
     };
+    g->OnMouseMove = [this](TCustomGrid*, TShiftState, int x, int y) { GridMouseMove(x, y); };
+    g->OnMouseDown = [this](TCustomGrid*, TCustomGrid::TMouseButton b, TShiftState s, int x,
+                            int y) { GridMouseDown(b, s, x, y); };
     g->OnKeyDown = [this](TCustomGrid*, Word& key, TShiftState s) { GridKeyDown(key, s); };
     box->addWidget(g, 1);
     grManager_ = std::make_unique<TGrManager>(g);
@@ -147,9 +153,12 @@ void TGraphicCard::BuildComponents() {
     pmGraphicCard->addAction(DeleteImage1);
     pmGraphicCard->addSeparator();
     pmGraphicCard->addAction(QWhatsThis::createAction(pmGraphicCard));
-    connect(AddImage1, &QAction::triggered, this, [this] { GuardCall([this] { btnOpenGraphicClick(); }); });
-    connect(DeleteImage1, &QAction::triggered, this, [this] { GuardCall([this] { DeleteImage1Click(); }); });
-    connect(pmGraphicCard, &QMenu::aboutToShow, this, [this] { GuardCall([this] { UpdatePopup(); }); });
+    connect(AddImage1, &QAction::triggered, this,
+            [this] { GuardCall([this] { btnOpenGraphicClick(); }); });
+    connect(DeleteImage1, &QAction::triggered, this,
+            [this] { GuardCall([this] { DeleteImage1Click(); }); });
+    connect(pmGraphicCard, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { UpdatePopup(); }); });
     g->SetPopupMenu(pmGraphicCard);
 
     odOpenGraphic.Title = QStringLiteral("Select Image File");
@@ -179,7 +188,8 @@ bool TGraphicCard::eventFilter(QObject* watched, QEvent* e) {
             }
             break;
         case QEvent::Resize:
-            if (watched == sgdGraphicCard) grManager_->RefreshImageRowHeights(grManager_->ImageCount());
+            if (watched == sgdGraphicCard)
+                grManager_->RefreshImageRowHeights(grManager_->ImageCount());
             break;
         default: break;
         }
@@ -213,7 +223,8 @@ void TGraphicCard::LoadGraphicCardList(TKivStringGrid* grid, int row) {
     for (const std::string& line : SplitLines(card)) {
         if (Trim(line).empty()) continue;
         // A line naming no image file of ours is not shown, and written back as it was.
-        if (!grManager_->AddImage(ResolveStoredImagePath(line, base), line)) keptLines_.push_back(line);
+        if (!grManager_->AddImage(ResolveStoredImagePath(line, base), line))
+            keptLines_.push_back(line);
     }
     sgdGraphicCard->Invalidate();
     grManager_->SetModified(false);
@@ -223,8 +234,9 @@ std::string TGraphicCard::CardText() const {
     std::string card;
     for (int i = 0; i < grManager_->ImageCount(); ++i) {
         const TGrImage* img = grManager_->GetImage(i);
-        card += img->StoredLine.empty() ? MakeRelativePath(AppDir(), LegacyText::Encode(img->FileName.toStdString()))
-                                        : img->StoredLine;
+        card += img->StoredLine.empty()
+                    ? MakeRelativePath(AppDir(), LegacyText::Encode(img->FileName.toStdString()))
+                    : img->StoredLine;
         card += "\r\n";
     }
     for (const std::string& line : keptLines_) card += line + "\r\n";
@@ -246,8 +258,9 @@ bool TGraphicCard::StoreGraphicCardList(TKivStringGrid* grid, int row) {
         if (!storeFailureShown_) {
             storeFailureShown_ = true;
             if (!QuietStoreFailures)
-                MessageDlg(UnstoredCardForMessage(QStringLiteral("The graphic card"), g, target, storeFailure_), MsgType::Error,
-                           MsgButtons::OK);
+                MessageDlg(UnstoredCardForMessage(QStringLiteral("The graphic card"), g, target,
+                                                  storeFailure_),
+                           MsgType::Error, MsgButtons::OK);
         }
         return false;
     }
@@ -261,7 +274,8 @@ bool TGraphicCard::StoreGraphicCardList(TKivStringGrid* grid, int row) {
 QString TGraphicCard::UnstoredCard() const {
     const int row = owner_.FindRow();
     if (!grManager_->Modified() || pnlGraphicCard->isHidden() || row < 0) return QString();
-    return UnstoredCardForMessage(QStringLiteral("The graphic card"), owner_.Grid, row, storeFailure_);
+    return UnstoredCardForMessage(QStringLiteral("The graphic card"), owner_.Grid, row,
+                                  storeFailure_);
 }
 
 void TGraphicCard::acShowGraphicCardExecute() {
@@ -290,7 +304,8 @@ void TGraphicCard::btnCloseGraphicCardClick() {
     // The column closes when nothing else in it is shown.
     QWidget* right = ctx_.TextCard().pnlTextRight;
     bool shown = false;
-    for (QWidget* c : right->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) shown = shown || !c->isHidden();
+    for (QWidget* c : right->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        shown = shown || !c->isHidden();
     if (!shown) right->hide();
 }
 
@@ -331,12 +346,15 @@ void TGraphicCard::DrawCell(int ARow, const QRect& rect) {
     // The grid's own highlight is not wanted: the selected image has its focus rectangle.
     p->fillRect(rect, toQColor(sgdGraphicCard->Color()));
     if (!img) return;
-    p->drawImage(QPoint(rect.left() + TGrManager::kImageLeft, rect.top() + TGrManager::kImageTop), img->Picture);
+    p->drawImage(QPoint(rect.left() + TGrManager::kImageLeft, rect.top() + TGrManager::kImageTop),
+                 img->Picture);
     if (ARow == grManager_->Selected()) {
         p->save();
         p->setPen(QPen(toQColor(clWindowText), 1, Qt::DotLine));
         p->setBrush(Qt::NoBrush);
-        p->drawRect(QRect(rect.left(), rect.top(), img->Picture.width() + TGrManager::kRowExtra, rect.height()).adjusted(0, 0, -1, -1));
+        p->drawRect(QRect(rect.left(), rect.top(), img->Picture.width() + TGrManager::kRowExtra,
+                          rect.height())
+                        .adjusted(0, 0, -1, -1));
         p->restore();
     }
 }
@@ -346,9 +364,10 @@ void TGraphicCard::GridMouseMove(int X, int Y) {
     int col = -1, row = -1;
     sgdGraphicCard->MouseToCell(X, Y, col, row);
     QString hint;
-    if (const TGrImage* img = grManager_->GetImage(row); img && X < img->Picture.width() + TGrManager::kRowExtra)
-        hint = img->FileName + QStringLiteral(", ") + QString::number(img->Size.width()) + QLatin1Char('x') +
-               QString::number(img->Size.height());
+    if (const TGrImage* img = grManager_->GetImage(row);
+        img && X < img->Picture.width() + TGrManager::kRowExtra)
+        hint = img->FileName + QStringLiteral(", ") + QString::number(img->Size.width()) +
+               QLatin1Char('x') + QString::number(img->Size.height());
     if (hint != sgdGraphicCard->toolTip()) {
         QToolTip::hideText();
         sgdGraphicCard->setToolTip(hint);
@@ -360,10 +379,12 @@ void TGraphicCard::GridMouseDown(int Button, TShiftState Shift, int X, int Y) {
     int col = -1, row = -1;
     sgdGraphicCard->MouseToCell(X, Y, col, row);
     if (Shift.Contains(ssDouble)) {
-        if (const TGrImage* img = grManager_->GetImage(row); img && OpenImage) OpenImage(img->FileName);
+        if (const TGrImage* img = grManager_->GetImage(row); img && OpenImage)
+            OpenImage(img->FileName);
         return;
     }
-    if (row != grManager_->Selected() && grManager_->GetImage(row)) grManager_->SetSelectedImage(row);
+    if (row != grManager_->Selected() && grManager_->GetImage(row))
+        grManager_->SetSelectedImage(row);
 }
 
 void TGraphicCard::GridKeyDown(Word& Key, TShiftState Shift) {
@@ -385,7 +406,8 @@ void TGraphicCard::GridKeyDown(Word& Key, TShiftState Shift) {
         if (sel + 1 < count) grManager_->SetSelectedImage(sel + 1);
         break;
     case VK_INSERT:
-        if (keys.Contains(ssShift)) AddImageFiles(LocalFiles(QApplication::clipboard()->mimeData()));
+        if (keys.Contains(ssShift))
+            AddImageFiles(LocalFiles(QApplication::clipboard()->mimeData()));
         else btnOpenGraphicClick();
         break;
     case VK_DELETE: DeleteImage1Click(); break;

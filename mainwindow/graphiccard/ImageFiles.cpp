@@ -56,8 +56,10 @@ QSize MetafileStatedSize(const QString& path) {
     }
     if (h.size() >= 44 && u32(0) == 1 && u32(40) == 0x464D4520u) {
         // EMF: the frame in 0.01 mm, else the bounds in device pixels.
-        QSize s(pixels((i32(32) - i32(24)) * 96.0 / 2540.0), pixels((i32(36) - i32(28)) * 96.0 / 2540.0));
-        if (s.width() <= 0 || s.height() <= 0) s = QSize(int(i32(16) - i32(8) + 1), int(i32(20) - i32(12) + 1));
+        QSize s(pixels((i32(32) - i32(24)) * 96.0 / 2540.0),
+                pixels((i32(36) - i32(28)) * 96.0 / 2540.0));
+        if (s.width() <= 0 || s.height() <= 0)
+            s = QSize(int(i32(16) - i32(8) + 1), int(i32(20) - i32(12) + 1));
         return s.width() > 0 && s.height() > 0 ? s : QSize();
     }
     return {};
@@ -82,20 +84,23 @@ QImage PlaceholderImage(QSize size, const QString& mark) {
     p.setPen(QColor(128, 128, 128));
     p.drawRect(0, 0, img.width() - 1, img.height() - 1);
     const QFontMetrics fm(p.font());
-    if (!mark.isEmpty() && fm.horizontalAdvance(mark) + 4 <= img.width() && fm.height() + 4 <= img.height())
+    if (!mark.isEmpty() && fm.horizontalAdvance(mark) + 4 <= img.width() &&
+        fm.height() + 4 <= img.height())
         p.drawText(img.rect(), Qt::AlignCenter, mark);
     return img;
 }
 
 QSize ShownSize(QSize real) {
-    if (!real.isValid() || (real.width() <= kMaxShownSide && real.height() <= kMaxShownSide)) return real;
+    if (!real.isValid() || (real.width() <= kMaxShownSide && real.height() <= kMaxShownSide))
+        return real;
     return real.scaled(kMaxShownSide, kMaxShownSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 QImage DecodeImage(const QString& path, QSize shown) {
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
-    if (shown.isValid() && reader.size().isValid() && reader.size() != shown) reader.setScaledSize(shown);
+    if (shown.isValid() && reader.size().isValid() && reader.size() != shown)
+        reader.setScaledSize(shown);
     QImage img = reader.read();
     if (!img.isNull() && shown.isValid() && img.size() != shown)
         img = img.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -66,8 +66,10 @@ void ContinueTrail(TNavigator& trail, const TNavigator& inside) {
     if (trail.Count() > 0) {
         const TNode last = trail.GetNode(trail.LastIndex());
         if (!(last.Item() == top.Item())) {
-            if (top.ParentNest == last.ParentNest) trail.SetNode(trail.LastIndex(), top);  // another hoisted sibling
-            else if (NestFollowed(last.ChildNest) && top.ParentNest == last.ChildNest) from = 0;  // shown inline below it
+            if (top.ParentNest == last.ParentNest)
+                trail.SetNode(trail.LastIndex(), top);  // another hoisted sibling
+            else if (NestFollowed(last.ChildNest) && top.ParentNest == last.ChildNest)
+                from = 0;  // shown inline below it
             else return;
         }
     }
@@ -104,7 +106,8 @@ void THoisting::BuildComponents() {
 
     btnHoist = Named(new QToolButton(k.tbModes), "btnHoist");
     btnHoist->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    connect(btnHoist, &QToolButton::clicked, this, [this] { GuardCall([this] { btnHoistClick(); }); });
+    connect(btnHoist, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnHoistClick(); }); });
     k.tbModes->addWidget(btnHoist);
     UpdateHoistButton();
 }
@@ -134,7 +137,9 @@ void THoisting::FocusCaptionEditorInEditMode(bool elseFirstPanel) {
 
 void THoisting::ShowNavigateMode() {
     QString mode = QStringLiteral("hoist");
-    if (!Hoisted()) mode = ctx_.NavPath().OutlineIndex() != 0 ? QStringLiteral("outline") : QStringLiteral("whole");
+    if (!Hoisted())
+        mode = ctx_.NavPath().OutlineIndex() != 0 ? QStringLiteral("outline")
+                                                  : QStringLiteral("whole");
     ctx_.Skeleton().lblNavigateMode->setText(mode);
 }
 
@@ -212,7 +217,8 @@ void THoisting::HoistNodes(const TNodeArray& nodes) {
 }
 
 void THoisting::DehoistTo(int level) {
-    if (CurrentBookMark && CurrentNavigator && level >= 0 && level < CurrentBookMark->HoistStack.Count()) {
+    if (CurrentBookMark && CurrentNavigator && level >= 0 &&
+        level < CurrentBookMark->HoistStack.Count()) {
         TQuickJump& stack = CurrentBookMark->HoistStack;
         ctx_.FlushCurrentRow();
         TNavigator& trail = *CurrentNavigator;
@@ -292,7 +298,8 @@ void THoisting::acDehoistExecute() {
         // The branch stays unfolded as it was.
         TNester& m = *g->Nester;
         const int cur = g->CurrentRow();
-        if (m.ValidRow(cur) && !m.IsExpanded(cur) && NestItemsMatch(m.GetItem(cur), kept[0].Item())) {
+        if (m.ValidRow(cur) && !m.IsExpanded(cur) &&
+            NestItemsMatch(m.GetItem(cur), kept[0].Item())) {
             const int shift = m.Level(cur) - kept[0].Level;
             for (size_t i = 1; i < kept.size(); ++i) {
                 TNestPack p = kept[i];
@@ -322,7 +329,8 @@ void THoisting::UpdateHoistButton() {
     const bool topRow = valid && g->IsHoistedTopRow(row);
     btnHoistTag = hoistedRow ? 1 : 0;
     btnHoist->setText(hoistedRow ? QStringLiteral("DeHoist") : QStringLiteral("Hoist"));
-    btnHoist->setToolTip(hoistedRow ? QStringLiteral("De-Hoist branch (Shift+Ctrl+H)") : QStringLiteral("Hoist branch (Ctrl+H)"));
+    btnHoist->setToolTip(hoistedRow ? QStringLiteral("De-Hoist branch (Shift+Ctrl+H)")
+                                    : QStringLiteral("Hoist branch (Ctrl+H)"));
     SetImageIndex(btnHoist, hoistedRow ? kDehoistImage : kHoistImage);
     btnHoist->setEnabled(valid && (!topRow || Hoisted()));
     acHoist->SetEnabled(valid && !topRow);

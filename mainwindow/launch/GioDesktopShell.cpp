@@ -68,9 +68,12 @@ public:
         // The programs for the type first, then every other one the desktop shows.
         QList<TOpenWithApp> apps = AppsFor(path);
         for (const TGioApp& g : GioShownApps())
-            if (std::none_of(apps.begin(), apps.end(), [&](const TOpenWithApp& x) { return x.Id == g.Id; })) apps << AppOf(g);
+            if (std::none_of(apps.begin(), apps.end(),
+                             [&](const TOpenWithApp& x) { return x.Id == g.Id; }))
+                apps << AppOf(g);
         if (apps.isEmpty()) {
-            MessageDlg(QStringLiteral("There is no program that opens ") + path, MsgType::Warning, MsgButtons::OK);
+            MessageDlg(QStringLiteral("There is no program that opens ") + path, MsgType::Warning,
+                       MsgButtons::OK);
             return;
         }
         QDialog dlg(QApplication::activeWindow());
@@ -104,10 +107,12 @@ public:
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected() || !bus.interface()) return false;
         QDBusConnectionInterface* i = bus.interface();
-        if (!i->isServiceRegistered(service).value() && !i->activatableServiceNames().value().contains(service))
+        if (!i->isServiceRegistered(service).value() &&
+            !i->activatableServiceNames().value().contains(service))
             return false;
-        QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                           service, QStringLiteral("ShowItemProperties"));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
+                                           service, QStringLiteral("ShowItemProperties"));
         call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
         return bus.call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
     }
@@ -119,17 +124,29 @@ private:
             const QString failure = launch();
             if (failure.isEmpty()) return;
             if (QCoreApplication* app = QCoreApplication::instance())
-                QMetaObject::invokeMethod(app, [failure] { GetDesktopShell().LaunchFailed(failure); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    app, [failure] { GetDesktopShell().LaunchFailed(failure); },
+                    Qt::QueuedConnection);
         });
     }
 };
 
 constexpr const char* kExecutableTypes[] = {
-    "application/x-executable",       "application/x-pie-executable", "application/x-sharedlib",
-    "application/x-ms-dos-executable", "application/x-msdownload",    "application/x-msi",
-    "application/x-shellscript",      "application/x-bat",            "application/x-desktop",
-    "application/x-perl",             "text/x-python",                "text/x-python3",
-    "application/x-ruby",             "application/x-csh",            "application/x-executable-script",
+    "application/x-executable",
+    "application/x-pie-executable",
+    "application/x-sharedlib",
+    "application/x-ms-dos-executable",
+    "application/x-msdownload",
+    "application/x-msi",
+    "application/x-shellscript",
+    "application/x-bat",
+    "application/x-desktop",
+    "application/x-perl",
+    "text/x-python",
+    "text/x-python3",
+    "application/x-ruby",
+    "application/x-csh",
+    "application/x-executable-script",
 };
 
 }  // namespace
@@ -146,7 +163,9 @@ std::unique_ptr<TDesktopShell> InstallDesktopShell(std::unique_ptr<TDesktopShell
     return previous;
 }
 
-std::unique_ptr<TDesktopShell> MakeGioDesktopShell() { return std::make_unique<TGioDesktopShell>(); }
+std::unique_ptr<TDesktopShell> MakeGioDesktopShell() {
+    return std::make_unique<TGioDesktopShell>();
+}
 
 bool IsExecutableType(const QString& path) {
     struct stat st {};

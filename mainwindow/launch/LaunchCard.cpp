@@ -44,12 +44,15 @@ namespace kiv {
 namespace {
 
 constexpr int kTargetRole = Qt::UserRole;  // a launch card row's target, its stored bytes
-constexpr int kTitleRole = Qt::UserRole + 1;  // its title's stored bytes, kept while the title is not edited
+constexpr int kTitleRole =
+    Qt::UserRole + 1;  // its title's stored bytes, kept while the title is not edited
 
 QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
 
 // A local path as the file system names it.
-QString PathOf(const std::string& target) { return QFileInfo(StoredToText(target)).absoluteFilePath(); }
+QString PathOf(const std::string& target) {
+    return QFileInfo(StoredToText(target)).absoluteFilePath();
+}
 
 bool IsExistingFile(const std::string& target) {
     if (target.empty()) return false;
@@ -61,8 +64,10 @@ bool IsExistingFile(const std::string& target) {
 QAction* CommandItem(QMenu* menu, const QString& caption, KivAction* command) {
     QAction* item = menu->addAction(caption);
     item->setEnabled(command->isEnabled());
-    QObject::connect(command, &QAction::changed, item, [item, command] { item->setEnabled(command->isEnabled()); });
-    QObject::connect(item, &QAction::triggered, command, [command] { GuardCall([command] { command->Execute(); }); });
+    QObject::connect(command, &QAction::changed, item,
+                     [item, command] { item->setEnabled(command->isEnabled()); });
+    QObject::connect(item, &QAction::triggered, command,
+                     [command] { GuardCall([command] { command->Execute(); }); });
     return item;
 }
 
@@ -119,7 +124,9 @@ void TLaunchCard::BuildActions() {
         frmRenameFile->Execute(oldPath, tag);
     };
     acRemoveLinks = Action(w, "acRemoveLinks", QStringLiteral("Remove Attached Link(s)"));
-    acRemoveLinks->OnExecute = [this](KivAction*) { RemoveLinks(CurrentPanel, ctx_.CurrentRow(), false); };
+    acRemoveLinks->OnExecute = [this](KivAction*) {
+        RemoveLinks(CurrentPanel, ctx_.CurrentRow(), false);
+    };
     acOpenPartScreen = Action(w, "acOpenPartScreen", QStringLiteral("Open in KIV (part screen)"));
     acOpenPartScreen->Tag = 1;
     acOpenFullScreen = Action(w, "acOpenFullScreen", QStringLiteral("Open in KIV (full screen)"));
@@ -138,7 +145,9 @@ void TLaunchCard::BuildActions() {
     acProperties->OnExecute = [this](KivAction*) { ShowPopupFileProperties(); };
     // The file manager at the user's home folder (there is no drive to start from here).
     acExplorer = Action(w, "acExplorer", QStringLiteral("Windows Explorer"));
-    acExplorer->OnExecute = [this](KivAction*) { LaunchLink(TextToStored(QDir::homePath()), false, true); };
+    acExplorer->OnExecute = [this](KivAction*) {
+        LaunchLink(TextToStored(QDir::homePath()), false, true);
+    };
     Editattachedlinks1 = Item(w, "Editattachedlinks1", QStringLiteral("Edit attached links..."));
     connect(Editattachedlinks1, &QAction::triggered, this, [this] {
         GuardCall([this] {
@@ -172,7 +181,9 @@ void TLaunchCard::AddLaunchCommands(QMenu* menu, QMenu* openWith) {
 void TLaunchCard::BuildMenus() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    auto openWith = [w](const char* name) { return Named(new QMenu(QStringLiteral("Open With"), w), name); };
+    auto openWith = [w](const char* name) {
+        return Named(new QMenu(QStringLiteral("Open With"), w), name);
+    };
     OpenWith1 = openWith("OpenWith1");
     OpenWith2 = openWith("OpenWith2");
     OpenWith3 = openWith("OpenWith3");
@@ -182,10 +193,16 @@ void TLaunchCard::BuildMenus() {
     connect(choose, &QAction::triggered, this, [this] { GuardCall([this] { ChooseProgram(); }); });
 
     pmLaunchFile = Named(new QMenu(w), "pmLaunchFile");
-    CommandItem(pmLaunchFile, QStringLiteral("Open in KIV (part screen)     Ctrl+W or #pad5 "), acOpenPartScreen);
-    CommandItem(pmLaunchFile, QStringLiteral("Open in KIV (full screen)       Shift+Ctrl+W or Ctrl+#pad5"), acOpenFullScreen);
-    CommandItem(pmLaunchFile, QStringLiteral("Open                                       Shift+Ctrl+Alt+W or Shift+Ctrl+#pad5"),
-                acOpenExt);
+    CommandItem(pmLaunchFile, QStringLiteral("Open in KIV (part screen)     Ctrl+W or #pad5 "),
+                acOpenPartScreen);
+    CommandItem(pmLaunchFile,
+                QStringLiteral("Open in KIV (full screen)       Shift+Ctrl+W or Ctrl+#pad5"),
+                acOpenFullScreen);
+    CommandItem(
+        pmLaunchFile,
+        QStringLiteral(
+            "Open                                       Shift+Ctrl+Alt+W or Shift+Ctrl+#pad5"),
+        acOpenExt);
     pmLaunchFile->addMenu(OpenWith1);
     pmLaunchFile->addSeparator();
     for (KivAction* a : {acRemoveLink, acDeleteFile, acRenameFile}) pmLaunchFile->addAction(a);
@@ -210,7 +227,9 @@ void TLaunchCard::BuildMenus() {
     pmLaunchCard->addAction(acProperties);
 
     frmAbout = new TfrmAbout(w);
-    frmAbout->LaunchLink = [this](const QString& link) { LaunchLink(TextToStored(link), false, false); };
+    frmAbout->LaunchLink = [this](const QString& link) {
+        LaunchLink(TextToStored(link), false, false);
+    };
     // Where the latest version is offered: the web site.
     frmAbout->GetLatestVersion = [this] { LaunchLink(TfrmAbout::kWebSite, false, false); };
     Help1 = Named(k.MainMenu1->addMenu(QStringLiteral("&Help")), "Help1");
@@ -241,7 +260,9 @@ void TLaunchCard::BuildMenus() {
 
 void TLaunchCard::WireList() {
     connect(lvLaunchCard, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item, int) { GuardCall([this, item] { LaunchCardItemActivated(item); }); });
+            [this](QTreeWidgetItem* item, int) {
+                GuardCall([this, item] { LaunchCardItemActivated(item); });
+            });
     connect(lvLaunchCard, &QTreeWidget::itemEntered, this,
             [this](QTreeWidgetItem* item, int) { ctx_.ShowStatusHint(item->text(1)); });
     connect(lvLaunchCard, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem*, int column) {
@@ -252,9 +273,11 @@ void TLaunchCard::WireList() {
 }
 
 void TLaunchCard::LaunchCardItemActivated(QTreeWidgetItem* item) {
-    const Qt::KeyboardModifiers keys = QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const Qt::KeyboardModifiers keys = QApplication::keyboardModifiers() &
+                                       (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     const QByteArray target = item->data(1, kTargetRole).toByteArray();
-    LaunchLink(target.toStdString(), keys == Qt::ControlModifier, keys != (Qt::ShiftModifier | Qt::ControlModifier));
+    LaunchLink(target.toStdString(), keys == Qt::ControlModifier,
+               keys != (Qt::ShiftModifier | Qt::ControlModifier));
 }
 
 void TLaunchCard::LaunchCardContextMenu(const QPoint& pos) {
@@ -270,11 +293,13 @@ void TLaunchCard::LaunchCardContextMenu(const QPoint& pos) {
 int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool internal) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // A "||" target (from the launch bin) is found as the other stored paths are.
-    std::string target = StartsText("||", link) ? ResolveStoredPath(link, RelativePathBase()) : link;
+    std::string target =
+        StartsText("||", link) ? ResolveStoredPath(link, RelativePathBase()) : link;
     if (target.rfind("file:///", 0) == 0) target = URLToPath(target);
     // A target under the program folder, written on Windows in another letter case.
     if (!target.empty() && target[0] == '/')
-        target = FindIgnoringCase(LegacyText::Decode(target), LegacyText::Decode(RelativePathBase()));
+        target =
+            FindIgnoringCase(LegacyText::Decode(target), LegacyText::Decode(RelativePathBase()));
     const bool web = IsWebAddress(target);
     if (internal && (web || IsDocumentFile(target))) {
         if (ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();
@@ -284,17 +309,21 @@ int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool interna
     const QFileInfo fi(StoredToText(target));
     const bool mail = IsMailAddress(target);
     if (!web && !mail && (target.empty() || !fi.exists())) {
-        MessageDlg(QStringLiteral("There is not the file or folder - ") + StoredToText(target), MsgType::Warning,
-                   MsgButtons::OK);
+        MessageDlg(QStringLiteral("There is not the file or folder - ") + StoredToText(target),
+                   MsgType::Warning, MsgButtons::OK);
         return kOpenNothing;
     }
     const bool folder = !web && !mail && fi.isDir();
-    const QString what = web ? StoredToText(PathToURL(Trim(target))) : mail ? StoredToText(Trim(target)) : fi.absoluteFilePath();
+    const QString what = web    ? StoredToText(PathToURL(Trim(target)))
+                         : mail ? StoredToText(Trim(target))
+                                : fi.absoluteFilePath();
     TDesktopShell& shell = GetDesktopShell();
     const int result = shell.OpenDefault(what, folder);
     if (result == kOpenNoAssociation) {
         if (!web && !mail && !folder) shell.ChooseProgram(what);
-        else MessageDlg(QStringLiteral("There is no program that opens ") + what, MsgType::Warning, MsgButtons::OK);
+        else
+            MessageDlg(QStringLiteral("There is no program that opens ") + what, MsgType::Warning,
+                       MsgButtons::OK);
     }
     return result;
 }
@@ -313,7 +342,8 @@ void TLaunchCard::AddLinksToTopic(TKivStringGrid* grid, int row, std::string_vie
     if (Trim(text).empty() || !grid || !grid->IsRowValid(row)) return;
     TNester& m = *grid->Nester;
     if (m.IsLocked(row)) {
-        MessageDlg(QStringLiteral("Can't add file or url, topic is locked."), MsgType::Warning, MsgButtons::OK);
+        MessageDlg(QStringLiteral("Can't add file or url, topic is locked."), MsgType::Warning,
+                   MsgButtons::OK);
         return;
     }
     const std::vector<std::string> existing = SplitLines(m.LaunchList().GetLinks(row));
@@ -330,20 +360,24 @@ void TLaunchCard::AddLinksToTopic(TKivStringGrid* grid, int row, std::string_vie
             duplicates.push_back(upper);
             continue;
         }
-        const std::string title = line.substr(line.find(kLinkSeparator) + 1);  // a target means a separator
+        const std::string title =
+            line.substr(line.find(kLinkSeparator) + 1);  // a target means a separator
         added.push_back(MakeLinkLine(target, LinkTitle(MakeLinkLine(target, title))));
     }
     const std::string joined = JoinLines(added);
     if (!added.empty() && Trim(joined).size() > 2) {
         if (m.Caption(row).empty()) {
-            const std::string caption = Trim(added.front().substr(added.front().find(kLinkSeparator) + 1));
+            const std::string caption =
+                Trim(added.front().substr(added.front().find(kLinkSeparator) + 1));
             if (m.SetCaption(row, caption) && grid->Editing() && grid->CurrentRow() == row)
                 grid->CaptionEditor->setPlainText(TKivStringGrid::CaptionToText(caption));
         }
         if (grid == ctx_.CurrentGrid() && row == grid->CurrentRow() && isShown(pnlLaunchCard))
-            for (const std::string& line : added) AddLaunchCardItem(line.substr(line.find(kLinkSeparator) + 1), LinkTarget(line));
+            for (const std::string& line : added)
+                AddLaunchCardItem(line.substr(line.find(kLinkSeparator) + 1), LinkTarget(line));
         if (!m.LaunchList().AddLinks(row, joined))
-            MessageDlg(QStringLiteral("The links could not be added to \"%1\".").arg(StoredToText(m.Caption(row))),
+            MessageDlg(QStringLiteral("The links could not be added to \"%1\".")
+                           .arg(StoredToText(m.Caption(row))),
                        MsgType::Error, MsgButtons::OK);
         grid->DrawRow(row);
     }
@@ -362,17 +396,20 @@ void TLaunchCard::RemoveLinks(int panel, int row, bool withoutAsking) {
         return;
     }
     if (g->Nester->IsLocked(row)) {
-        MessageDlg(QStringLiteral("Can't remove link, topic is locked."), MsgType::Warning, MsgButtons::OK);
+        MessageDlg(QStringLiteral("Can't remove link, topic is locked."), MsgType::Warning,
+                   MsgButtons::OK);
         return;
     }
-    if (!withoutAsking && MessageDlg(QStringLiteral("Are you sure you want to delete the link(s) attached to the topic?"),
-                                     MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
+    if (!withoutAsking &&
+        MessageDlg(QStringLiteral(
+                       "Are you sure you want to delete the link(s) attached to the topic?"),
+                   MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
         return;
     if (!g->Nester->LaunchList().SetLinks(row, {}))
-        MessageDlg(QStringLiteral("The links of \"%1\" could not be removed.").arg(StoredToText(g->Nester->Caption(row))),
+        MessageDlg(QStringLiteral("The links of \"%1\" could not be removed.")
+                       .arg(StoredToText(g->Nester->Caption(row))),
                    MsgType::Error, MsgButtons::OK);
-    else if (g == ctx_.CurrentGrid() && row == LaunchCardRow())
-        FillLaunchCard({});
+    else if (g == ctx_.CurrentGrid() && row == LaunchCardRow()) FillLaunchCard({});
     g->DrawRow(row);
 }
 
@@ -381,7 +418,8 @@ void TLaunchCard::RemoveLinks(int panel, int row, bool withoutAsking) {
 void TLaunchCard::AddLaunchCardItem(const std::string& title, const std::string& target) {
     if (target.empty()) return;
     lvLaunchCardTag = 1;
-    auto* item = new QTreeWidgetItem({StoredToText(title.empty() ? target : title), StoredToText(target)});
+    auto* item =
+        new QTreeWidgetItem({StoredToText(title.empty() ? target : title), StoredToText(target)});
     item->setData(1, kTargetRole, Bytes(target));
     item->setData(0, kTitleRole, Bytes(title));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
@@ -423,8 +461,9 @@ bool TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
         const QTreeWidgetItem* item = lvLaunchCard->topLevelItem(i);
         // A title not edited keeps its bytes, so its line is written back as it was stored.
         const std::string title = item->data(0, kTitleRole).toByteArray().toStdString();
-        const bool edited = StoredToText(title.empty() ? item->data(1, kTargetRole).toByteArray().toStdString() : title) !=
-                            item->text(0);
+        const bool edited =
+            StoredToText(title.empty() ? item->data(1, kTargetRole).toByteArray().toStdString()
+                                       : title) != item->text(0);
         lines.push_back(MakeLinkLine(item->data(1, kTargetRole).toByteArray().toStdString(),
                                      edited ? TextToStored(item->text(0)) : title));
     }
@@ -438,8 +477,9 @@ bool TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
     grid->DrawRow(row);
     if (!stored) {
         if (!QuietStoreFailures)
-            MessageDlg(UnstoredCardForMessage(QStringLiteral("The links"), grid, row, storeFailure_), MsgType::Error,
-                       MsgButtons::OK);
+            MessageDlg(UnstoredCardForMessage(QStringLiteral("The links"), grid, row,
+                                              storeFailure_),
+                       MsgType::Error, MsgButtons::OK);
         return false;
     }
     lvLaunchCardTag = 0;
@@ -464,7 +504,8 @@ void TLaunchCard::ShowLaunchCard() {
     FillLaunchCard(g, row);
     if (g && g->IsRowValid(row)) {
         const QRect r = g->RowContentRect(row);
-        const QPoint at = g->viewport()->mapTo(&ctx_.Window(), QPoint(r.left() + 5, r.bottom() + 4));
+        const QPoint at =
+            g->viewport()->mapTo(&ctx_.Window(), QPoint(r.left() + 5, r.bottom() + 4));
         pnlLaunchCard->move(at);
     }
     pnlLaunchCard->show();
@@ -481,7 +522,8 @@ void TLaunchCard::FitTitleColumn() {
         l->activate();
     }
     lvLaunchCard->resizeColumnToContents(0);
-    lvLaunchCard->setColumnWidth(0, std::min(lvLaunchCard->columnWidth(0), lvLaunchCard->viewport()->width() / 2));
+    lvLaunchCard->setColumnWidth(0, std::min(lvLaunchCard->columnWidth(0),
+                                             lvLaunchCard->viewport()->width() / 2));
 }
 
 void TLaunchCard::DeleteLaunchCardItem(int i) {
@@ -510,13 +552,15 @@ void TLaunchCard::BuildLaunchPopup(int tag) {
     if (g) {
         TLaunchList& links = g->Nester->LaunchList();
         if (tag < kLaunchCardTag) {
-            if (g->IsRowValid(tag) && links.Count(tag) == 1) LaunchPopupFile = links.GetPath(tag, 0);
+            if (g->IsRowValid(tag) && links.Count(tag) == 1)
+                LaunchPopupFile = links.GetPath(tag, 0);
         } else if (g->IsRowValid(g->CurrentRow())) {
             LaunchPopupFile = links.GetPath(g->CurrentRow(), tag - kLaunchCardTag);
         }
     }
     const bool browser = bool(OpenInBrowser);
-    const bool inBrowser = browser && (IsWebAddress(LaunchPopupFile) || IsDocumentFile(LaunchPopupFile));
+    const bool inBrowser =
+        browser && (IsWebAddress(LaunchPopupFile) || IsDocumentFile(LaunchPopupFile));
     acOpenPartScreen->SetEnabled(inBrowser);
     acOpenFullScreen->SetEnabled(inBrowser);
     const bool exists = IsExistingFile(LaunchPopupFile);
@@ -560,7 +604,8 @@ void TLaunchCard::AddOpenWithItem(const TOpenWithApp& app) {
     item->setStatusTip(app.Exe);
     item->setToolTip(app.Exe);
     item->setData(app.Id);
-    connect(item, &QAction::triggered, this, [this, item] { GuardCall([this, item] { OpenWithProgram(item); }); });
+    connect(item, &QAction::triggered, this,
+            [this, item] { GuardCall([this, item] { OpenWithProgram(item); }); });
     OpenWith1->insertAction(items[items.size() - 2], item);
 }
 
@@ -595,7 +640,8 @@ void TLaunchCard::DeletePopupFile() {
     const QString path = PathOf(LaunchPopupFile);
     QString error;
     if (!GetDesktopShell().Trash(path, error)) {
-        MessageDlg(QStringLiteral("Can't move %1 to the trash: %2").arg(path, error), MsgType::Error, MsgButtons::OK);
+        MessageDlg(QStringLiteral("Can't move %1 to the trash: %2").arg(path, error),
+                   MsgType::Error, MsgButtons::OK);
         return;
     }
     if (QFileInfo::exists(path)) return;
@@ -609,17 +655,20 @@ void TLaunchCard::RenamePopupFile() {
     ShowRenameWindow(path, QFileInfo(path).fileName(), acRenameFile->Tag);
 }
 
-void TLaunchCard::FileRenamed(int tag, const std::string& oldPath, const std::string& newPath, TKivStringGrid* grid) {
+void TLaunchCard::FileRenamed(int tag, const std::string& oldPath, const std::string& newPath,
+                              TKivStringGrid* grid) {
     const std::string newName = LinkFileName(newPath);
     TKivStringGrid* g = grid ? grid : ctx_.CurrentGrid();
     if (tag < kLaunchCardTag) {
         if (!g || !g->IsRowValid(tag)) return;
         TNester& m = *g->Nester;
         if (!m.LaunchList().SetLinks(tag, MakeLinkLine(newPath, newName) + "\r\n"))
-            MessageDlg(QStringLiteral("The link of \"%1\" could not be stored.").arg(StoredToText(m.Caption(tag))),
+            MessageDlg(QStringLiteral("The link of \"%1\" could not be stored.")
+                           .arg(StoredToText(m.Caption(tag))),
                        MsgType::Error, MsgButtons::OK);
         if (SameText(m.Caption(tag), LinkFileName(oldPath)) && !m.SetCaption(tag, newName))
-            MessageDlg(QStringLiteral("The caption of \"%1\" could not be stored.").arg(StoredToText(m.Caption(tag))),
+            MessageDlg(QStringLiteral("The caption of \"%1\" could not be stored.")
+                           .arg(StoredToText(m.Caption(tag))),
                        MsgType::Error, MsgButtons::OK);
         g->DrawRow(tag);
         return;
@@ -653,7 +702,8 @@ void TLaunchCard::OpenWithProgram(QAction* item) {
     if (!IsExistingFile(LaunchPopupFile)) return;
     const QString path = PathOf(LaunchPopupFile);
     if (!GetDesktopShell().OpenWith(item->data().toString(), path))
-        MessageDlg(QStringLiteral("Can't open %1 with %2.").arg(path, item->text()), MsgType::Error, MsgButtons::OK);
+        MessageDlg(QStringLiteral("Can't open %1 with %2.").arg(path, item->text()), MsgType::Error,
+                   MsgButtons::OK);
 }
 
 void TLaunchCard::ChooseProgram() {

@@ -82,7 +82,8 @@ public:
     std::function<void(const QString& oldPath, const QString& newName, int tag)> ShowRenameWindow;
     // What the rename window does after a rename that succeeded: the link follows the file.
     // grid: the panel the rename was asked in (null: the current one).
-    void FileRenamed(int tag, const std::string& oldPath, const std::string& newPath, TKivStringGrid* grid = nullptr);
+    void FileRenamed(int tag, const std::string& oldPath, const std::string& newPath,
+                     TKivStringGrid* grid = nullptr);
     // The window's browser, when it has one: shows the address (make room: the browser
     // takes the window's space) and answers true.
     std::function<bool(const std::string& address, bool makeRoom)> OpenInBrowser;

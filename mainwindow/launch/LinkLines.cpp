@@ -30,7 +30,8 @@ std::string MakeLinkLine(std::string_view target, std::string_view title) {
 
 bool IsWebAddress(std::string_view target) {
     const std::string t = Trim(target);
-    if (t.empty() || t[0] == '/' || StartsText("||", t) || (t.size() > 1 && t[1] == ':')) return false;
+    if (t.empty() || t[0] == '/' || StartsText("||", t) || (t.size() > 1 && t[1] == ':'))
+        return false;
     return IsURLText(t);
 }
 

@@ -124,7 +124,7 @@ public:
     QMenu* QuickJumps1 = nullptr;
     QTimer* tmQuickJumpsFlasher = nullptr;
     QTimer* tmrHide = nullptr;
-    QString PopupListKind;  // of lbxBMListPopup
+    QString PopupListKind;   // of lbxBMListPopup
     QString DockedListKind;  // of lbxBMList
 
 protected:
@@ -157,8 +157,8 @@ private:
     bool quickJumpsGuard_ = false;
     QWidget* popupPanel_ = nullptr;  // the panel tmrHide watches
     QPoint pressPoint_{-1000, -1000};
-    int dragIndex_[2] = {-1, -1};    // the dragged item of lbxBMList, lbxBMListPopup
-    TMarksRead read_;                // of the latest card 6, told after the open
+    int dragIndex_[2] = {-1, -1};  // the dragged item of lbxBMList, lbxBMListPopup
+    TMarksRead read_;              // of the latest card 6, told after the open
 };
 
 }  // namespace kiv

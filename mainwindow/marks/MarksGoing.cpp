@@ -55,7 +55,8 @@ bool StillThere(TNavigator& trail) {
 
 }  // namespace
 
-TMarks::TMarks(IWindowContext& ctx) : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {}
+TMarks::TMarks(IWindowContext& ctx)
+    : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {}
 
 void TMarks::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -69,20 +70,25 @@ void TMarks::BuildComponents() {
     acThreadListShow = Action(w, "acThreadListShow", QStringLiteral("Threads List..."), true);
     acThreadListShow->setVisible(false);
     acThreadListShow->OnExecute = [this](KivAction*) { acThreadListShowExecute(); };
-    acQuickJumpListShow = Action(w, "acQuickJumpListShow", QStringLiteral("QuickJumps List..."), true);
+    acQuickJumpListShow =
+        Action(w, "acQuickJumpListShow", QStringLiteral("QuickJumps List..."), true);
     acQuickJumpListShow->OnExecute = [this](KivAction*) { acQuickJumpListShowExecute(); };
     acQuickJumpListShow->OnUpdate = [this](KivAction*) { acQuickJumpListShowUpdate(); };
     // Hidden commands keep their shortcuts through the window.
-    for (QAction* a : {static_cast<QAction*>(acToThreads), static_cast<QAction*>(acToMarks)}) w->addAction(a);
+    for (QAction* a : {static_cast<QAction*>(acToThreads), static_cast<QAction*>(acToMarks)})
+        w->addAction(a);
 
     TWindowSettings& s = ctx_.WindowSettings();
     s.acShowThreadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
-    s.acShowThreadsTabs->OnUpdate = [this](KivAction* a) { a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv)); };
+    s.acShowThreadsTabs->OnUpdate = [this](KivAction* a) {
+        a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
+    };
     s.acShowQuickJumpsTabs->OnExecute = [this](KivAction*) { acShowQuickJumpsTabsExecute(); };
 
     tmQuickJumpsFlasher = Named(new QTimer(this), "tmQuickJumpsFlasher");
     tmQuickJumpsFlasher->setInterval(kFlashMs);
-    connect(tmQuickJumpsFlasher, &QTimer::timeout, this, [this] { GuardCall([this] { tmQuickJumpsFlasherTimer(); }); });
+    connect(tmQuickJumpsFlasher, &QTimer::timeout, this,
+            [this] { GuardCall([this] { tmQuickJumpsFlasherTimer(); }); });
     tmrHide = Named(new QTimer(this), "tmrHide");
     tmrHide->setInterval(kHideMs);
     connect(tmrHide, &QTimer::timeout, this, [this] { GuardCall([this] { tmrHideTimer(); }); });
@@ -94,7 +100,8 @@ void TMarks::BuildComponents() {
 
 void TMarks::BuildStrips() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    auto strip = [this](QWidget* container, const char* name, QLabel*& label, const QString& caption) {
+    auto strip = [this](QWidget* container, const char* name, QLabel*& label,
+                        const QString& caption) {
         if (!container->layout()) HBox(container);
         label = new QLabel(caption, container);
         label->setContentsMargins(4, 0, 4, 0);
@@ -112,10 +119,13 @@ void TMarks::BuildStrips() {
     lblThreads1->setObjectName(QStringLiteral("lblThreads1"));
     tsThreads->setToolTip(QStringLiteral("Threads"));
     tsThreads->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsThreadsChange(t, allow); };
-    tsQuickJumps = strip(k.tsQuickJumps, "tsQuickJumps", lblQuickJumps1, QStringLiteral("QuickJumps:"));
+    tsQuickJumps =
+        strip(k.tsQuickJumps, "tsQuickJumps", lblQuickJumps1, QStringLiteral("QuickJumps:"));
     lblQuickJumps1->setObjectName(QStringLiteral("lblQuickJumps1"));
     tsQuickJumps->setToolTip(QStringLiteral("QuickJumps"));
-    tsQuickJumps->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsQuickJumpsChange(t, allow); };
+    tsQuickJumps->OnChange = [this](TFourthTabSet*, int t, bool& allow) {
+        tsQuickJumpsChange(t, allow);
+    };
     imgQuickJumps1 = Named(new QLabel(QStringLiteral("\u25BE"), k.tsQuickJumps), "imgQuickJumps1");
     imgQuickJumps1->setToolTip(QStringLiteral("QuickJumps List"));
     imgQuickJumps1->setAcceptDrops(true);
@@ -215,7 +225,8 @@ void TMarks::FocusAfterGoing() {
     TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
     if (p1 && p1->isVisible() && p1->isEnabled()) p1->setFocus(Qt::OtherFocusReason);
     QListWidget* popup = ctx_.Skeleton().lbxBMListPopup;
-    if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible()) popup->setFocus(Qt::OtherFocusReason);
+    if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible())
+        popup->setFocus(Qt::OtherFocusReason);
 }
 
 void TMarks::GoToThread(int index, bool storeCurrent) {
@@ -249,7 +260,8 @@ void TMarks::GoToThread(int index, bool storeCurrent) {
     }
     FocusAfterGoing();
     ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
-    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads) FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
+        FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
 }
 
 void TMarks::GoToQuickJump(int index) {
@@ -258,7 +270,8 @@ void TMarks::GoToQuickJump(int index) {
     if (!mark) return;
     ctx_.FlushCurrentRow();
     if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
-    if (ctx_.NavPath().tsOutLine && ctx_.NavPath().tsOutLine->TabIndex() > 0) ctx_.NavPath().tsOutLine->SetTabIndex(0);
+    if (ctx_.NavPath().tsOutLine && ctx_.NavPath().tsOutLine->TabIndex() > 0)
+        ctx_.NavPath().tsOutLine->SetTabIndex(0);
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     if (StillThere(*mark)) {
         CurrentNavigator->Assign(*mark);
@@ -274,7 +287,8 @@ void TMarks::GoToQuickJump(int index) {
 // ---- the open ----
 
 void TMarks::ReadMarksCard(std::string_view blob) {
-    const TMarksRead r = DeserializeMarks(blob, CurrentBookMark->Threads, CurrentBookMark->QuickJumps, StillThere);
+    const TMarksRead r =
+        DeserializeMarks(blob, CurrentBookMark->Threads, CurrentBookMark->QuickJumps, StillThere);
     read_.Split = r.Split;
     read_.ThreadsDropped += r.ThreadsDropped;
     read_.QuickJumpsDropped += r.QuickJumpsDropped;
@@ -287,7 +301,9 @@ void TMarks::NoteDroppedMarks(int threads, int quickJumps) {
 
 bool TMarks::SettleThreadsAtOpen() {
     TQuickJump& threads = CurrentBookMark->Threads;
-    const int current = threads.CurrentIndex() >= 0 && threads.CurrentIndex() < threads.Count() ? threads.CurrentIndex() : 0;
+    const int current = threads.CurrentIndex() >= 0 && threads.CurrentIndex() < threads.Count()
+                            ? threads.CurrentIndex()
+                            : 0;
     TNavigatorPtr thread = threads.Navigator(current);
     const bool keep = thread && thread->Count() > 0 && StillThere(*thread);
     if (keep) {
@@ -318,10 +334,11 @@ void TMarks::DatastructureOpened() {
 void TMarks::ThreadTitleChanged() {
     if (!CurrentBookMark || !tsThreads) return;
     const int i = CurrentBookMark->Threads.CurrentIndex();
-    if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() && i == tsThreads->TabIndex() &&
-        !ctx_.WindowSettings().acShowQuickJumpsTabs->Checked())
+    if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() &&
+        i == tsThreads->TabIndex() && !ctx_.WindowSettings().acShowQuickJumpsTabs->Checked())
         tsThreads->Tabs().Put(i, ThreadTabText(i));
-    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads) FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
+        FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
 }
 
 // ---- strips ----
@@ -340,7 +357,8 @@ QString TMarks::MarkListText(const TQuickJump& list, int i, bool threads) {
 
 QString TMarks::ThreadTabText(int i) const {
     if (ctx_.WindowSettings().acShowQuickJumpsTabs->Checked()) return QString::number(i);
-    return QString::number(i) + QStringLiteral(". ") + MarkCaption(CurrentBookMark->Threads, i, true);
+    return QString::number(i) + QStringLiteral(". ") +
+           MarkCaption(CurrentBookMark->Threads, i, true);
 }
 
 QString TMarks::QuickJumpTabText(int i) const {

@@ -39,7 +39,8 @@ namespace {
 constexpr int kDockedListHeight = 96;
 constexpr int kHandLineLength = 5;
 // Help contexts of the popups: the strips', and those opened from the labels.
-constexpr int kThreadsHelp = 70, kThreadsLabelHelp = 78, kQuickJumpsHelp = 71, kQuickJumpsLabelHelp = 73;
+constexpr int kThreadsHelp = 70, kThreadsLabelHelp = 78, kQuickJumpsHelp = 71,
+              kQuickJumpsLabelHelp = 73;
 // Items every popup and menu keeps before the marks.
 constexpr int kFixedItems = 2;
 
@@ -80,13 +81,15 @@ void TMarks::BuildLists() {
         auto* row = HBox(pnlBMListHeader);
         row->addStretch(1);
         row->addWidget(close);
-        connect(close, &QToolButton::clicked, this, [this] { GuardCall([this] { ctx_.Skeleton().pnlBMList->hide(); }); });
+        connect(close, &QToolButton::clicked, this,
+                [this] { GuardCall([this] { ctx_.Skeleton().pnlBMList->hide(); }); });
     }
     btnShowBMList = Named(new QToolButton(k.pnlBookmarks), "btnShowBMList");
     btnShowBMList->setText(QStringLiteral("List"));
     btnShowBMList->setToolTip(QStringLiteral("Show as a list"));
     k.pnlBookmarks->layout()->addWidget(btnShowBMList);
-    connect(btnShowBMList, &QToolButton::clicked, this, [this] { GuardCall([this] { btnShowBMListClick(); }); });
+    connect(btnShowBMList, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnShowBMListClick(); }); });
     for (QListWidget* list : {k.lbxBMList, k.lbxBMListPopup}) {
         list->setMouseTracking(true);
         list->setAcceptDrops(true);
@@ -99,26 +102,30 @@ void TMarks::BuildLists() {
 void TMarks::BuildMenus() {
     TWindowSkeleton& k = ctx_.Skeleton();
     TWindowSettings& s = ctx_.WindowSettings();
-    auto menu = [this](QWidget* parent, const char* name, const QString& title, QAction* a, QAction* b,
-                       void (TMarks::*fill)(QMenu*)) {
+    auto menu = [this](QWidget* parent, const char* name, const QString& title, QAction* a,
+                       QAction* b, void (TMarks::*fill)(QMenu*)) {
         QMenu* m = Named(new QMenu(title, parent), name);
         m->addAction(a);
         if (b) m->addAction(b);
         else m->addSeparator();
-        connect(m, &QMenu::aboutToShow, this, [this, m, fill] { GuardCall([this, m, fill] { (this->*fill)(m); }); });
+        connect(m, &QMenu::aboutToShow, this,
+                [this, m, fill] { GuardCall([this, m, fill] { (this->*fill)(m); }); });
         return m;
     };
     pmThreads = Named(new QMenu(tsThreads), "pmThreads");
     pmThreads->addAction(s.acShowThreadsTabs);
     pmThreads->addAction(acToThreads);
-    connect(pmThreads, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmThreadsPopup(tsThreads); }); });
+    connect(pmThreads, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { pmThreadsPopup(tsThreads); }); });
     tsThreads->SetPopupMenu(pmThreads);
     pmQuickJumps = Named(new QMenu(tsQuickJumps), "pmQuickJumps");
     pmQuickJumps->addAction(s.acShowQuickJumpsTabs);
     pmQuickJumps->addAction(acQuickJumpListShow);
-    connect(pmQuickJumps, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmQuickJumpsPopup(tsQuickJumps); }); });
+    connect(pmQuickJumps, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { pmQuickJumpsPopup(tsQuickJumps); }); });
     tsQuickJumps->SetPopupMenu(pmQuickJumps);
-    for (QLabel* label : {lblThreads1, lblQuickJumps1}) label->setContextMenuPolicy(Qt::CustomContextMenu);
+    for (QLabel* label : {lblThreads1, lblQuickJumps1})
+        label->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lblThreads1, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         GuardCall([this, p] {
             pmThreadsPopup(lblThreads1);
@@ -132,12 +139,14 @@ void TMarks::BuildMenus() {
         });
     });
 
-    Threads1 = menu(&ctx_.Window(), "Threads1", QStringLiteral("Threads"), s.acShowThreadsTabs, nullptr, &TMarks::Threads2Click);
-    QuickJumps1 = menu(&ctx_.Window(), "QuickJumps1", QStringLiteral("QuickJumps"), acToMarks, acQuickJumpListShow,
-                       &TMarks::QuickJumps1Click);
+    Threads1 = menu(&ctx_.Window(), "Threads1", QStringLiteral("Threads"), s.acShowThreadsTabs,
+                    nullptr, &TMarks::Threads2Click);
+    QuickJumps1 = menu(&ctx_.Window(), "QuickJumps1", QStringLiteral("QuickJumps"), acToMarks,
+                       acQuickJumpListShow, &TMarks::QuickJumps1Click);
     k.View1->addMenu(Threads1);
     k.View1->addMenu(QuickJumps1);
-    if (!k.MainMenu1->actions().contains(k.View1->menuAction())) k.MainMenu1->insertMenu(k.Settings1->menuAction(), k.View1);
+    if (!k.MainMenu1->actions().contains(k.View1->menuAction()))
+        k.MainMenu1->insertMenu(k.Settings1->menuAction(), k.View1);
 }
 
 // ---- lists ----
@@ -150,7 +159,8 @@ void TMarks::FillMarkList(QListWidget* listBox, const QString& kind) {
     listBox->clear();
     const TQuickJump* list = ListOf(kind);
     if (!list) return;
-    for (int i = 0; i < list->Count(); ++i) listBox->addItem(MarkListText(*list, i, kind == kThreads));
+    for (int i = 0; i < list->Count(); ++i)
+        listBox->addItem(MarkListText(*list, i, kind == kThreads));
 }
 
 void TMarks::RefillKind(const QString& kind) {
@@ -215,14 +225,16 @@ void TMarks::tmrHideTimer() {
     TWindowSkeleton& k = ctx_.Skeleton();
     if (panel == k.pnlBookmarks) k.pnlBookmarks->hide();
     TKivStringGrid* g = ctx_.CurrentGrid();
-    if (isShown(k.pnlKiv) && g && g->isVisible() && g->isEnabled()) g->setFocus(Qt::OtherFocusReason);
+    if (isShown(k.pnlKiv) && g && g->isVisible() && g->isEnabled())
+        g->setFocus(Qt::OtherFocusReason);
     tmrHide->stop();
 }
 
 void TMarks::lbxBMListPopupMouseMove(QListWidget* Sender, QPoint p) {
     QListWidgetItem* item = Sender->itemAt(p);
     if (item) Sender->setCurrentItem(item);
-    Sender->viewport()->setCursor(item && item->text().size() >= kHandLineLength ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    Sender->viewport()->setCursor(
+        item && item->text().size() >= kHandLineLength ? Qt::PointingHandCursor : Qt::ArrowCursor);
     if (Sender == ctx_.Skeleton().lbxBMList && !tmrHide->isActive()) {
         Sender->setFocus(Qt::MouseFocusReason);
         popupPanel_ = ctx_.Skeleton().pnlBMList;
@@ -245,7 +257,8 @@ void TMarks::DragListItem(QListWidget* Sender) {
     lbxBMListPopupStartDrag(Sender);
     if (Sender->currentRow() < 0) return;
     auto* data = new QMimeData;
-    data->setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), QByteArray::number(Sender->currentRow()));
+    data->setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat),
+                  QByteArray::number(Sender->currentRow()));
     TKivStringGrid::SetInternalDragSource(Sender);
     auto* drag = new QDrag(Sender);
     drag->setMimeData(data);
@@ -331,14 +344,16 @@ void TMarks::tsThreadsDragDrop(QObject* Sender, QObject* Source) {
 bool TMarks::eventFilter(QObject* watched, QEvent* e) {
     const QEvent::Type t = e->type();
     QListWidget* list = ListOfViewport(watched);
-    if (list && list != ctx_.Skeleton().lbxBMList && list != ctx_.Skeleton().lbxBMListPopup) list = nullptr;
+    if (list && list != ctx_.Skeleton().lbxBMList && list != ctx_.Skeleton().lbxBMListPopup)
+        list = nullptr;
     if (t == QEvent::DragEnter || t == QEvent::DragMove || t == QEvent::Drop) {
         auto* d = static_cast<QDropEvent*>(e);
         QObject* source = TKivStringGrid::InternalDragSource();
         const QPoint p = d->position().toPoint();
         bool accept = false;
         if (d->mimeData()->hasFormat(QString::fromLatin1(TKivStringGrid::InternalDragFormat))) {
-            if (list && t == QEvent::DragMove) GuardCall([&] { accept = lbxBMListPopupDragOver(list, source, p); });
+            if (list && t == QEvent::DragMove)
+                GuardCall([&] { accept = lbxBMListPopupDragOver(list, source, p); });
             else if (list) accept = source == list || IsTopicRow(source);
             else accept = TopicDragOver(source);
         }
@@ -350,14 +365,16 @@ bool TMarks::eventFilter(QObject* watched, QEvent* e) {
         if (t != QEvent::Drop) return true;
         if (list) GuardCall([&] { lbxBMListPopupDragDrop(list, source, p); });
         // The labels take the drag but no drop.
-        else if (watched != lblThreads1 && watched != lblQuickJumps1) GuardCall([&] { tsThreadsDragDrop(watched, source); });
+        else if (watched != lblThreads1 && watched != lblQuickJumps1)
+            GuardCall([&] { tsThreadsDragDrop(watched, source); });
         return true;
     }
     if (list && t == QEvent::MouseMove) {
         auto* m = static_cast<QMouseEvent*>(e);
         GuardCall([&] { lbxBMListPopupMouseMove(list, m->position().toPoint()); });
         if ((m->buttons() & Qt::LeftButton) && list->currentRow() >= 0 &&
-            (m->position().toPoint() - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
+            (m->position().toPoint() - pressPoint_).manhattanLength() >=
+                QApplication::startDragDistance()) {
             pressPoint_ = QPoint(-1000, -1000);
             GuardCall([&] { DragListItem(list); });
             return true;
@@ -370,10 +387,12 @@ bool TMarks::eventFilter(QObject* watched, QEvent* e) {
     }
     if (list && t == QEvent::MouseButtonRelease) {
         auto* m = static_cast<QMouseEvent*>(e);
-        if (m->button() == Qt::LeftButton) GuardCall([&] { lbxBMListPopupMouseUp(list, m->position().toPoint()); });
+        if (m->button() == Qt::LeftButton)
+            GuardCall([&] { lbxBMListPopupMouseUp(list, m->position().toPoint()); });
         return false;
     }
-    if (t == QEvent::KeyPress && (watched == ctx_.Skeleton().lbxBMList || watched == ctx_.Skeleton().lbxBMListPopup)) {
+    if (t == QEvent::KeyPress &&
+        (watched == ctx_.Skeleton().lbxBMList || watched == ctx_.Skeleton().lbxBMListPopup)) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         if (key == Qt::Key_Delete) {
             GuardCall([&] { lbxBMListPopupKeyDown(static_cast<QListWidget*>(watched), key); });
@@ -381,7 +400,8 @@ bool TMarks::eventFilter(QObject* watched, QEvent* e) {
         }
         return false;
     }
-    if (t == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton &&
+    if (t == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton &&
         (watched == lblThreads1 || watched == lblQuickJumps1 || watched == imgQuickJumps1)) {
         GuardCall([this] { lblThreads1Click(); });
         return true;
@@ -399,7 +419,8 @@ void TMarks::pmThreadsPopup(QObject* from) {
     KeepFixedItems(pmThreads);
     const int n = CurrentBookMark ? CurrentBookMark->Threads.Count() : 0;
     for (int i = 0; i < n; ++i) {
-        QAction* a = pmThreads->addAction(QString::number(i) + QStringLiteral(". ") + MarkCaption(CurrentBookMark->Threads, i, true));
+        QAction* a = pmThreads->addAction(QString::number(i) + QStringLiteral(". ") +
+                                          MarkCaption(CurrentBookMark->Threads, i, true));
         a->setData(i);
         a->setCheckable(true);
         a->setChecked(i == CurrentBookMark->Threads.CurrentIndex());
@@ -410,14 +431,16 @@ void TMarks::pmThreadsPopup(QObject* from) {
         });
     }
     pmThreads->addSeparator();
-    pmThreads->addAction(QStringLiteral("What's This?"))->setData(from == lblThreads1 ? kThreadsLabelHelp : kThreadsHelp);
+    pmThreads->addAction(QStringLiteral("What's This?"))
+        ->setData(from == lblThreads1 ? kThreadsLabelHelp : kThreadsHelp);
 }
 
 void TMarks::pmQuickJumpsPopup(QObject* from) {
     KeepFixedItems(pmQuickJumps);
     const int n = CurrentBookMark ? CurrentBookMark->QuickJumps.Count() : 0;
     for (int i = 0; i < n; ++i) {
-        QAction* a = pmQuickJumps->addAction(QString::number(i) + QStringLiteral(". ") + MarkCaption(CurrentBookMark->QuickJumps, i, false));
+        QAction* a = pmQuickJumps->addAction(QString::number(i) + QStringLiteral(". ") +
+                                             MarkCaption(CurrentBookMark->QuickJumps, i, false));
         a->setData(i);
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
@@ -439,9 +462,11 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
     const bool threads = kind == kThreads;
     if (const TQuickJump* own = ListOf(kind)) {
         for (int i = 0; i < own->Count(); ++i) {
-            QAction* a = menu->addAction(QString::number(i) + QStringLiteral(". ") + MarkCaption(*own, i, threads));
+            QAction* a = menu->addAction(QString::number(i) + QStringLiteral(". ") +
+                                         MarkCaption(*own, i, threads));
             a->setData(QVariantList{QString(), i});
-            connect(a, &QAction::triggered, this, [this, kind, i] { GuardCall([&] { ChooseMark(kind, QString(), i); }); });
+            connect(a, &QAction::triggered, this,
+                    [this, kind, i] { GuardCall([&] { ChooseMark(kind, QString(), i); }); });
         }
     }
     if (menu->actions().size() > kFixedItems) menu->addSeparator();
@@ -456,7 +481,8 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
             QAction* a = sub->addAction(MarkListText(marks, j, threads));
             // The datastructure and the mark, whatever their numbers.
             a->setData(QVariantList{path, j});
-            connect(a, &QAction::triggered, this, [this, kind, path, j] { GuardCall([&] { ChooseMark(kind, path, j); }); });
+            connect(a, &QAction::triggered, this,
+                    [this, kind, path, j] { GuardCall([&] { ChooseMark(kind, path, j); }); });
         }
     }
 }

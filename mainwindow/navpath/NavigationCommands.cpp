@@ -28,7 +28,8 @@ namespace {
 constexpr int kArrowsWidth = 156;
 constexpr int kArrowsOffWidth = 64;
 
-QToolButton* ArrowButton(QWidget* parent, const char* name, Qt::ArrowType arrow, const QString& hint) {
+QToolButton* ArrowButton(QWidget* parent, const char* name, Qt::ArrowType arrow,
+                         const QString& hint) {
     auto* b = Named(new QToolButton(parent), name);
     b->setArrowType(arrow);
     b->setAutoRaise(true);
@@ -48,10 +49,13 @@ void TNavigationPath::BuildArrows() {
     btnForth = ArrowButton(k.pnlArrows, "btnForth", Qt::RightArrow, QStringLiteral("Forth"));
     btnUp = ArrowButton(k.pnlArrows, "btnUp", Qt::UpArrow, QStringLiteral("Up"));
     btnDown = ArrowButton(k.pnlArrows, "btnDown", Qt::DownArrow, QStringLiteral("Down"));
-    connect(btnBack, &QToolButton::clicked, this, [this] { GuardCall([this] { btnBackClick(); }); });
-    connect(btnForth, &QToolButton::clicked, this, [this] { GuardCall([this] { btnForthClick(); }); });
+    connect(btnBack, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnBackClick(); }); });
+    connect(btnForth, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnForthClick(); }); });
     connect(btnUp, &QToolButton::clicked, this, [this] { GuardCall([this] { btnUpClick(); }); });
-    connect(btnDown, &QToolButton::clicked, this, [this] { GuardCall([this] { btnDownClick(); }); });
+    connect(btnDown, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnDownClick(); }); });
 
     KivAction* arrows = ctx_.WindowSettings().acArrows;
     arrows->OnExecute = [this](KivAction*) { acArrowsExecute(); };
@@ -109,17 +113,20 @@ void TNavigationPath::btnDownClick() { SendArrow(Qt::Key_Down); }
 // ---- shifting the panels ----
 
 void TNavigationPath::acShiftLeftUpdate() {
-    const bool on = isShown(ctx_.Skeleton().pnlKiv) && CurrentNavigator && CurrentNavigator->Count() > 0;
+    const bool on =
+        isShown(ctx_.Skeleton().pnlKiv) && CurrentNavigator && CurrentNavigator->Count() > 0;
     acShiftLeft->SetEnabled(on);
     if (CurrentNavigator && CurrentNavigator->Count() > 0)
-        acShiftLeft->setToolTip(TKivStringGrid::CaptionToText(CurrentNavigator->GetShortCaption(CurrentNavigator->LastIndex())));
+        acShiftLeft->setToolTip(TKivStringGrid::CaptionToText(
+            CurrentNavigator->GetShortCaption(CurrentNavigator->LastIndex())));
 }
 
 void TNavigationPath::acShiftRightUpdate() {
     bool on = false;
     if (isShown(ctx_.Skeleton().pnlKiv) && PanelsManagerExists())
         if (TKivStringGrid* last = PanelsManager().PanelByNumber(PanelCount))
-            on = last->IsRowValid(last->CurrentRow()) && last->Nester->ChildNest(last->CurrentRow()) > 0;
+            on = last->IsRowValid(last->CurrentRow()) &&
+                 last->Nester->ChildNest(last->CurrentRow()) > 0;
     acShiftRight->SetEnabled(on);
 }
 
@@ -127,7 +134,8 @@ void TNavigationPath::acShiftLeftExecute() { ShiftPanelsLeft(); }
 void TNavigationPath::acShiftRightExecute() { ShiftPanelsRight(); }
 
 void TNavigationPath::ShiftPanelsRight() {
-    TKivStringGrid* last = PanelsManagerExists() ? PanelsManager().PanelByNumber(PanelCount) : nullptr;
+    TKivStringGrid* last =
+        PanelsManagerExists() ? PanelsManager().PanelByNumber(PanelCount) : nullptr;
     if (!last || last->Nester->RowCount() == 0) return;
     ctx_.FlushCurrentRow();
     TKivStringGrid* g = ctx_.CurrentGrid();
@@ -192,7 +200,9 @@ void TNavigationPath::ShiftPanelsLeft() {
     if (CurrentNavigator) NavigateToLevel(CurrentNavigator->LastIndex(), false);
 }
 
-void TNavigationPath::acGoToRootUpdate() { acGoToRoot->SetEnabled(isShown(ctx_.Skeleton().pnlKiv)); }
+void TNavigationPath::acGoToRootUpdate() {
+    acGoToRoot->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
+}
 
 // ---- lines per row ----
 

@@ -49,8 +49,8 @@ QStringList NavigationPathTexts(const TNavigator& trail, bool hoisted, bool with
     size_t width = 8;
     for (int i = 0; i < n; ++i) {
         if (width < 22) width += size_t(step);
-        texts << QString::number(i + 1) + QStringLiteral(". ") + Q(ShortCaption(trail.GetShortCaption(i), width)) +
-                     QLatin1Char('\\');
+        texts << QString::number(i + 1) + QStringLiteral(". ") +
+                     Q(ShortCaption(trail.GetShortCaption(i), width)) + QLatin1Char('\\');
     }
     return texts;
 }
@@ -65,7 +65,8 @@ QString SuperOrdText(const TNavigator& trail) {
 QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted) {
     QStringList items;
     for (int level = trail.Count() - 1; level >= 1; --level)
-        items << QString::number(level + 1) + QStringLiteral(" level:  ") + Q(trail.GetShortCaption(level - 1));
+        items << QString::number(level + 1) + QStringLiteral(" level:  ") +
+                     Q(trail.GetShortCaption(level - 1));
     items << (hoisted ? QStringLiteral("1 level:  <Hoist>") : QStringLiteral("1 level:  <..>"));
     return items;
 }
@@ -106,10 +107,15 @@ void TNavigationPath::BuildPath() {
     tsNavigator = Named(new TFourthTabSet(k.pnlNavPath), "tsNavigator");
     tsNavigator->setMinimumWidth(40);
     tsNavigator->setFixedHeight(22);
-    tsNavigator->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsNavigatorChange(t, allow); };
-    tsNavigator->OnMouseMove = [this](TFourthTabSet* s, TShiftState, int x, int y) { TabCursor(s, x, y, false); };
+    tsNavigator->OnChange = [this](TFourthTabSet*, int t, bool& allow) {
+        tsNavigatorChange(t, allow);
+    };
+    tsNavigator->OnMouseMove = [this](TFourthTabSet* s, TShiftState, int x, int y) {
+        TabCursor(s, x, y, false);
+    };
     pmNavigator = Named(new QMenu(tsNavigator), "pmNavigator");
-    connect(pmNavigator, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmNavigatorPopup(); }); });
+    connect(pmNavigator, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { pmNavigatorPopup(); }); });
     tsNavigator->SetPopupMenu(pmNavigator);
     lblSuperOrd = Named(new QLabel(k.pnlNavPath), "lblSuperOrd");
     // A long caption must not widen the window: the label takes the room it is given.
@@ -134,7 +140,8 @@ void TNavigationPath::ShowFullPath(bool full) {
     tsNavigator->setVisible(full);
     lblSuperOrd->setVisible(!full);
     KivAction* a = ctx_.WindowSettings().acFullNavPath;
-    const QString hint = full ? QStringLiteral("Show Parent Topic Only") : QStringLiteral("Show Full Navigation Path");
+    const QString hint = full ? QStringLiteral("Show Parent Topic Only")
+                              : QStringLiteral("Show Full Navigation Path");
     a->setToolTip(hint);
     btnShowFullPath->setToolTip(hint);
     btnShowFullPath->setText(full ? QStringLiteral("\\\\\\") : QStringLiteral("\\"));
@@ -162,7 +169,8 @@ void TNavigationPath::UpdateNavigationPath() {
     TBusyGuard busy(ctx_.BusyCounter());
     static const TNavigator empty;
     const TNavigator& trail = CurrentNavigator ? *CurrentNavigator : empty;
-    const QStringList texts = NavigationPathTexts(trail, DatastructureHoisted(), InterBase().CurrentIndex() >= 0);
+    const QStringList texts =
+        NavigationPathTexts(trail, DatastructureHoisted(), InterBase().CurrentIndex() >= 0);
     TFourthTabList& tabs = tsNavigator->Tabs();
     tabs.Clear();
     tabs.AddStrings(texts);
@@ -170,7 +178,8 @@ void TNavigationPath::UpdateNavigationPath() {
     const int count = tabs.Count();
     int first = std::max(0, count - kPathTabsFromStart);
     tsNavigator->SetFirstIndex(first);
-    while (first < count - 1 && count - first > tsNavigator->VisibleTabs()) tsNavigator->SetFirstIndex(++first);
+    while (first < count - 1 && count - first > tsNavigator->VisibleTabs())
+        tsNavigator->SetFirstIndex(++first);
     lblSuperOrd->setText(SuperOrdText(trail));
     lblSuperOrd->setToolTip(lblSuperOrd->text());
 }
@@ -191,7 +200,8 @@ void TNavigationPath::pmNavigatorPopup() {
         const int level = CurrentNavigator->Count() - 1 - i;
         QAction* a = pmNavigator->addAction(items[i]);
         a->setData(std::max(level, 0));
-        connect(a, &QAction::triggered, this, [this, a] { GuardCall([this, a] { NavigateToLevel(a->data().toInt(), true); }); });
+        connect(a, &QAction::triggered, this,
+                [this, a] { GuardCall([this, a] { NavigateToLevel(a->data().toInt(), true); }); });
     }
     if (!pmNavigator->isEmpty()) pmNavigator->addSeparator();
     QAction* help = pmNavigator->addAction(QStringLiteral("What's This?"));
@@ -211,7 +221,8 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
             CurrentNavigator->Add(n.ParentNest, n.Index, false, n.Caption, n.Item());
         }
     } else if (newPanel < oldPanel) {
-        CurrentNavigator->DeleteFrom(std::max(0, CurrentNavigator->Count() - (oldPanel - newPanel)));
+        CurrentNavigator->DeleteFrom(
+            std::max(0, CurrentNavigator->Count() - (oldPanel - newPanel)));
     }
     UpdateNavigationPath();
     ctx_.Hoist().UpdateHoistButton();
@@ -243,13 +254,16 @@ void TNavigationPath::DatastructureChanged() {
     FillInterBaseTabs();
     FillOutlineTabs(true);
     UpdateNavigationPath();
-    ctx_.Skeleton().lblNavigateMode->setText(DatastructureHoisted() ? QStringLiteral("hoist") : QStringLiteral("whole"));
+    ctx_.Skeleton().lblNavigateMode->setText(DatastructureHoisted() ? QStringLiteral("hoist")
+                                                                    : QStringLiteral("whole"));
 }
 
 // ---- NavigateToLevel ----
 
 void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
-    if (!CurrentNavigator || !PanelsManagerExists() || level < 0 || level >= CurrentNavigator->Count()) return;
+    if (!CurrentNavigator || !PanelsManagerExists() || level < 0 ||
+        level >= CurrentNavigator->Count())
+        return;
     ctx_.FlushCurrentRow();
     TKivStringGrid* g = ctx_.CurrentGrid();
     if (g && g->TreeMode) NavigateTree(level);
@@ -303,7 +317,8 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
                 m.LoadBranch(-1, false);
             }
             p1->RowsChanged(0);
-            if (p1->FindItemRow(node.Item(), true, PanelCount == 1 && level > 0 ? 1 : 0) < 0) p1->SelectRow(0);
+            if (p1->FindItemRow(node.Item(), true, PanelCount == 1 && level > 0 ? 1 : 0) < 0)
+                p1->SelectRow(0);
         }
         PanelsManager().RefreshPanelsFrom(1);
     }

@@ -64,7 +64,8 @@ void AddHelpItem(QMenu* menu, int context) {
 }  // namespace
 
 QString OutlineTabText(int i, const std::string& caption) {
-    return QString::number(i) + QStringLiteral(". ") + Q(ShortCaption(caption, kShortCaptionLength));
+    return QString::number(i) + QStringLiteral(". ") +
+           Q(ShortCaption(caption, kShortCaptionLength));
 }
 
 void TNavigationPath::BuildStrips() {
@@ -74,33 +75,45 @@ void TNavigationPath::BuildStrips() {
 
     tsInterBase = StripIn(k.tsInterBase, "tsInterBase");
     tsInterBase->setToolTip(QStringLiteral("Quick Access To External Datastructures"));
-    tsInterBase->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsInterBaseChange(t, allow); };
-    tsInterBase->OnMouseMove = [this](TFourthTabSet* s, TShiftState, int x, int y) { TabCursor(s, x, y, true); };
+    tsInterBase->OnChange = [this](TFourthTabSet*, int t, bool& allow) {
+        tsInterBaseChange(t, allow);
+    };
+    tsInterBase->OnMouseMove = [this](TFourthTabSet* s, TShiftState, int x, int y) {
+        TabCursor(s, x, y, true);
+    };
     pmInterBase = Named(new QMenu(tsInterBase), "pmInterBase");
     pmInterBase->addAction(settings.acShowInterBaseTabs);
     pmInterBase->addSeparator();
     DeleteTab1 = Item(pmInterBase, "DeleteTab1", QStringLiteral("Delete tab"));
-    connect(DeleteTab1, &QAction::triggered, this, [this] { GuardCall([this] { DeleteTab1Click(); }); });
+    connect(DeleteTab1, &QAction::triggered, this,
+            [this] { GuardCall([this] { DeleteTab1Click(); }); });
     pmInterBase->addAction(DeleteTab1);
     pmInterBase->addSeparator();
-    connect(pmInterBase, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmInterBasePopup(); }); });
+    connect(pmInterBase, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { pmInterBasePopup(); }); });
     tsInterBase->SetPopupMenu(pmInterBase);
 
     tsOutLine = StripIn(k.tsOutLine, "tsOutLine");
     tsOutLine->setToolTip(QStringLiteral("Outliners"));
     tsOutLine->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsOutLineChange(t, allow); };
-    tsOutLine->OnMouseMove = [this](TFourthTabSet* s, TShiftState, int x, int y) { TabCursor(s, x, y, false); };
+    tsOutLine->OnMouseMove = [this](TFourthTabSet* s, TShiftState, int x, int y) {
+        TabCursor(s, x, y, false);
+    };
     pmOutline = Named(new QMenu(tsOutLine), "pmOutline");
     pmOutline->addAction(settings.acOutlineView);
     pmOutline->addSeparator();
-    connect(pmOutline, &QMenu::aboutToShow, this, [this] { GuardCall([this] { pmOutlinePopup(); }); });
+    connect(pmOutline, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { pmOutlinePopup(); }); });
     tsOutLine->SetPopupMenu(pmOutline);
 
     settings.acShowInterBaseTabs->OnExecute = [this](KivAction*) { acShowInterBaseTabsExecute(); };
-    settings.acShowInterBaseTabs->OnUpdate = [this](KivAction* a) { a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv)); };
+    settings.acShowInterBaseTabs->OnUpdate = [this](KivAction* a) {
+        a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
+    };
     settings.acOutlineView->OnExecute = [this](KivAction*) { acOutlineViewExecute(); };
 
-    BookMarkedDatabases1 = Named(new QMenu(QStringLiteral("Bookmarked Datastructures"), w), "BookMarkedDatabases1");
+    BookMarkedDatabases1 =
+        Named(new QMenu(QStringLiteral("Bookmarked Datastructures"), w), "BookMarkedDatabases1");
     acInterbaseManage = Action(w, "acInterbaseManage", QStringLiteral("Manage..."));
     acInterbaseManage->OnExecute = [this](KivAction*) { acInterbaseManageExecute(); };
     BookMarkedDatabases1->addAction(settings.acShowInterBaseTabs);
@@ -111,11 +124,13 @@ void TNavigationPath::BuildStrips() {
     Outlines1 = Named(new QMenu(QStringLiteral("Outlines"), w), "Outlines1");
     Outlines1->addAction(settings.acOutlineView);
     Outlines1->addSeparator();
-    connect(Outlines1, &QMenu::aboutToShow, this, [this] { GuardCall([this] { Outlines2Click(Outlines1); }); });
+    connect(Outlines1, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { Outlines2Click(Outlines1); }); });
     k.View1->addMenu(BookMarkedDatabases1);
     k.View1->addMenu(Outlines1);
     // The View menu joins the menu bar once it has items.
-    if (!k.MainMenu1->actions().contains(k.View1->menuAction())) k.MainMenu1->insertMenu(k.Settings1->menuAction(), k.View1);
+    if (!k.MainMenu1->actions().contains(k.View1->menuAction()))
+        k.MainMenu1->insertMenu(k.Settings1->menuAction(), k.View1);
 }
 
 // ---- open datastructures ----
@@ -148,12 +163,16 @@ void TNavigationPath::pmInterBasePopup() {
     // The tab under the mouse, when it is not the open datastructure's.
     const int at = tsInterBase->TabAtPos(tsInterBase->mapFromGlobal(QCursor::pos()));
     const int index = at < 0 ? -1 : tsInterBase->FirstIndex() + at;
-    const bool offer = index >= 0 && index < InterBase().Count() && index != InterBase().CurrentIndex();
+    const bool offer =
+        index >= 0 && index < InterBase().Count() && index != InterBase().CurrentIndex();
     DeleteTab1->setVisible(offer);
     DeleteTab1->setData(offer ? index : -1);
-    if (offer) DeleteTab1->setText(QStringLiteral("Delete tab '") + Q(InterBase().GetName(index)) + QLatin1Char('\''));
+    if (offer)
+        DeleteTab1->setText(QStringLiteral("Delete tab '") + Q(InterBase().GetName(index)) +
+                            QLatin1Char('\''));
     for (int i = 0; i < InterBase().Count(); ++i) {
-        QAction* a = pmInterBase->addAction(QString::number(i + 1) + QStringLiteral(": ") + Q(InterBase().GetName(i)));
+        QAction* a = pmInterBase->addAction(QString::number(i + 1) + QStringLiteral(": ") +
+                                            Q(InterBase().GetName(i)));
         a->setData(i);
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
@@ -177,7 +196,8 @@ void TNavigationPath::DeleteTab1Click() {
 void TNavigationPath::BookMarkedDatabases2Click(QMenu* menu) {
     KeepFirstItems(menu, kBookMarkedMenuFixed);
     for (int i = 0; i < InterBase().Count(); ++i) {
-        QAction* a = menu->addAction(QString::number(i + 1) + QStringLiteral(". ") + Q(InterBase().GetName(i)));
+        QAction* a = menu->addAction(QString::number(i + 1) + QStringLiteral(". ") +
+                                     Q(InterBase().GetName(i)));
         a->setData(i);
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
@@ -236,7 +256,8 @@ void TNavigationPath::FillOutlineTabs(bool rebuild) {
     }
     QStringList texts;
     for (int i = 0; i < outlines.Count(); ++i)
-        texts << (i == 0 ? QStringLiteral("<..>") : OutlineTabText(i, outlines.Navigator(i)->GetCaption(0)));
+        texts << (i == 0 ? QStringLiteral("<..>")
+                         : OutlineTabText(i, outlines.Navigator(i)->GetCaption(0)));
     const FlagGuard guard(outlineGuard_);
     tsOutLine->Tabs().Clear();
     tsOutLine->Tabs().AddStrings(texts);
@@ -250,7 +271,8 @@ namespace {
 bool ShowsWholeTopLevel(TKivStringGrid* grid, int outline) {
     if (!CurrentBookMark || outline != 0 || grid->Tag != 1 || CurrentPanel != 1) return false;
     const TNester& m = *grid->Nester;
-    return m.RowCount() > 0 && !grid->IsHoistedTopRow(0) && m.ParentNest(0) == CurrentBookMark->RootNest;
+    return m.RowCount() > 0 && !grid->IsHoistedTopRow(0) &&
+           m.ParentNest(0) == CurrentBookMark->RootNest;
 }
 
 }  // namespace
@@ -265,12 +287,16 @@ void TNavigationPath::OutlineRowsChanged(TKivStringGrid* grid) {
 }
 
 void TNavigationPath::OutlineCaptionStored(TKivStringGrid* grid, int row) {
-    if (!ShowsWholeTopLevel(grid, OutlineIndex()) || !grid->IsRowValid(row) || grid->Nester->Level(row) != 0) return;
+    if (!ShowsWholeTopLevel(grid, OutlineIndex()) || !grid->IsRowValid(row) ||
+        grid->Nester->Level(row) != 0)
+        return;
     const int tab = grid->Nester->SiblingIndex(row) + 1;
     if (tab >= tsOutLine->Tabs().Count()) return;
     const FlagGuard guard(outlineGuard_);
-    tsOutLine->Tabs().Put(tab, QString::number(tab) + QStringLiteral(". ") + Q(ShortCaption(grid->Nester->Caption(row), 25)));
-    if (TNavigatorPtr e = CurrentBookMark->Outlines.Navigator(tab)) e->SetCaption(0, grid->Nester->Caption(row));
+    tsOutLine->Tabs().Put(tab, QString::number(tab) + QStringLiteral(". ") +
+                                   Q(ShortCaption(grid->Nester->Caption(row), 25)));
+    if (TNavigatorPtr e = CurrentBookMark->Outlines.Navigator(tab))
+        e->SetCaption(0, grid->Nester->Caption(row));
 }
 
 void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
@@ -278,7 +304,8 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
         AllowChange = false;
         return;
     }
-    ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline") : QStringLiteral("whole"));
+    ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
+                                                         : QStringLiteral("whole"));
     if (outlineGuard_ || NewTab < 0 || !CurrentBookMark || !CurrentNavigator) return;
     TQuickJump& outlines = CurrentBookMark->Outlines;
     if (NewTab == outlines.CurrentIndex()) return;
@@ -303,10 +330,12 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
         g->RowsChanged(0);
     }
     NavigateToLevel(CurrentNavigator->Count() - 1, false);
-    for (TKivStringGrid* g : {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
+    for (TKivStringGrid* g :
+         {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
         if (isShown(g)) g->UpdateRowHeights(0);
     ctx_.Hoist().FocusCaptionEditorInEditMode();
-    ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline") : QStringLiteral("whole"));
+    ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
+                                                         : QStringLiteral("whole"));
 }
 
 void TNavigationPath::SelectOutlineTab(int i) {
@@ -317,9 +346,11 @@ void TNavigationPath::pmOutlinePopup() {
     KeepFirstItems(pmOutline, kOutlineMenuFixed);
     const TFourthTabList& tabs = tsOutLine->Tabs();
     for (int i = 0; i < tabs.Count(); ++i) {
-        QAction* a = pmOutline->addAction(i == 0 ? tabs[0] : QString::number(i) + QStringLiteral(": ") + tabs[i]);
+        QAction* a = pmOutline->addAction(
+            i == 0 ? tabs[0] : QString::number(i) + QStringLiteral(": ") + tabs[i]);
         a->setData(i);
-        connect(a, &QAction::triggered, this, [this, i] { GuardCall([this, i] { SelectOutlineTab(i); }); });
+        connect(a, &QAction::triggered, this,
+                [this, i] { GuardCall([this, i] { SelectOutlineTab(i); }); });
     }
     AddHelpItem(pmOutline, kOutlineHelpContext);
 }
@@ -330,9 +361,11 @@ void TNavigationPath::Outlines2Click(QMenu* menu) {
     const TQuickJump& outlines = CurrentBookMark->Outlines;
     for (int i = 0; i < outlines.Count(); ++i) {
         const QString caption = Q(outlines.TargetCaption(i));
-        QAction* a = menu->addAction(i == 0 ? caption : QString::number(i) + QStringLiteral(". ") + caption);
+        QAction* a =
+            menu->addAction(i == 0 ? caption : QString::number(i) + QStringLiteral(". ") + caption);
         a->setData(i);
-        connect(a, &QAction::triggered, this, [this, i] { GuardCall([this, i] { SelectOutlineTab(i); }); });
+        connect(a, &QAction::triggered, this,
+                [this, i] { GuardCall([this, i] { SelectOutlineTab(i); }); });
     }
 }
 

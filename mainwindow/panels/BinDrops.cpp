@@ -43,12 +43,14 @@ QListWidget* TPanelHandlers::BinListOf(QObject* source) const {
     return nullptr;
 }
 
-void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int X, int Y, bool& Accept) {
+void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int X, int Y,
+                                 bool& Accept) {
     ShowDropMarker(Sender, -1);
     ctx_.ShowStatusHint(QString());
     Accept = false;
     if (SelectedLines(list).empty()) return;
-    TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
+    TKivStringGrid* prev =
+        Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
     if (prev && prev->Nester->RowCount() == 0) return;
     const bool empty = Sender->Nester->RowCount() == 0;
     if (list == ctx_.Skeleton().lbxLaunchBin && empty) return;
@@ -91,7 +93,8 @@ void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
     {
         TBusyGuard busy(ctx_.BusyCounter());
         // One copy, one clone table: templates sharing clones stay clones of each other.
-        ctx_.FileCommands().CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row), AppDir() + "template.kiv", items);
+        ctx_.FileCommands().CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
+                                                    AppDir() + "template.kiv", items);
     }
     for (int i : rows) k.lbxTemplate->item(i)->setSelected(false);
 }
@@ -105,8 +108,10 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
     if (target.ValidRow(row)) {
         target.TagRow(row);
         destination = target.ParentNest(row);
-    } else if (TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
-        if (prev->IsRowValid(prev->CurrentRow())) destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
+    } else if (TKivStringGrid* prev =
+                   Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
+        if (prev->IsRowValid(prev->CurrentRow()))
+            destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
     } else {
         destination = target.RootNest;
     }
@@ -124,7 +129,8 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
         });
         if (at != siblings.end()) {
             const TNestItem item = *at;
-            if (NestInsideItems(nests, destination, {item}) || (target.ValidRow(row) && target.GetItem(row) == item)) {
+            if (NestInsideItems(nests, destination, {item}) ||
+                (target.ValidRow(row) && target.GetItem(row) == item)) {
                 refused = true;
                 continue;  // the entry stays
             }
@@ -133,7 +139,8 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
             // Every panel showing it lets it go; the tagged row keeps its place among them.
             for (TKivStringGrid* g : PanelsManager().Panels)
                 for (int gr = g->Nester->RowCount() - 1; gr >= 0; --gr)
-                    if (g->Nester->ParentNest(gr) == r.ParentNest && g->Nester->GetItem(gr) == item) {
+                    if (g->Nester->ParentNest(gr) == r.ParentNest &&
+                        g->Nester->GetItem(gr) == item) {
                         const int subtree = int(g->Nester->GetSubtreeRows(gr).size());
                         for (int n = 0; n < std::max(1, subtree); ++n) g->Nester->DeleteRow(gr);
                     }
@@ -148,12 +155,14 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
     }
     if (!moved.empty()) {
         const int tagged = target.FindTaggedRow();
-        Sender->InsertTopics(moved, tagged >= 0 ? PositionAfter(Sender, tagged) : target.RowCount(), false, true, 0);
+        Sender->InsertTopics(moved, tagged >= 0 ? PositionAfter(Sender, tagged) : target.RowCount(),
+                             false, true, 0);
     }
     for (TKivStringGrid* g : PanelsManager().Panels) g->RowsChanged(0);
     ReloadCurrentRow();
     if (refused)
-        MessageDlg(QStringLiteral("It is not possible to transfer a topic to its own branch."), MsgType::Error, MsgButtons::OK);
+        MessageDlg(QStringLiteral("It is not possible to transfer a topic to its own branch."),
+                   MsgType::Error, MsgButtons::OK);
 }
 
 }  // namespace kiv

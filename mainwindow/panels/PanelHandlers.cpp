@@ -35,7 +35,8 @@
 namespace kiv {
 
 namespace {
-const char* const kBadgeOutsideTreeHint = "Clicking numbered area only shows/hides next level when in classic dataviews.";
+const char* const kBadgeOutsideTreeHint =
+    "Clicking numbered area only shows/hides next level when in classic dataviews.";
 }  // namespace
 
 TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx) {}
@@ -62,29 +63,45 @@ void TPanelHandlers::BuildComponents() {
 }
 
 void TPanelHandlers::WirePanel(TKivStringGrid* g) {
-    g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) { sgdSecondSelRowChanged(s, o, n); };
+    g->OnSelRowChanged = [this](TKivStringGrid* s, int o, int n) {
+        sgdSecondSelRowChanged(s, o, n);
+    };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
-    g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { ctx_.NavPath().ActivePanelChanged(o, n); };
-    g->OnTitleModified = [this](TKivStringGrid* s, int r) { ctx_.NavPath().OutlineCaptionStored(s, r); };
+    g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) {
+        ctx_.NavPath().ActivePanelChanged(o, n);
+    };
+    g->OnTitleModified = [this](TKivStringGrid* s, int r) {
+        ctx_.NavPath().OutlineCaptionStored(s, r);
+    };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
-    g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh); };
-    g->OnKeyPress = [this](TCustomGrid* s, QChar& k) { sgdSecondKeyPress(static_cast<TKivStringGrid*>(s), k); };
-    g->OnKeyUp = [this](TCustomGrid* s, Word& k, TShiftState sh) { sgdSecondKeyUp(static_cast<TKivStringGrid*>(s), k, sh); };
-    g->OnMouseDown = [this](TCustomGrid* s, TCustomGrid::TMouseButton b, TShiftState sh, int x, int y) {
+    g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) {
+        sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh);
+    };
+    g->OnKeyPress = [this](TCustomGrid* s, QChar& k) {
+        sgdSecondKeyPress(static_cast<TKivStringGrid*>(s), k);
+    };
+    g->OnKeyUp = [this](TCustomGrid* s, Word& k, TShiftState sh) {
+        sgdSecondKeyUp(static_cast<TKivStringGrid*>(s), k, sh);
+    };
+    g->OnMouseDown = [this](TCustomGrid* s, TCustomGrid::TMouseButton b, TShiftState sh, int x,
+                            int y) {
         sgdSecondMouseDown(static_cast<TKivStringGrid*>(s), b, sh, x, y);
     };
     g->OnMouseMove = [this](TCustomGrid* s, TShiftState sh, int x, int y) {
         sgdSecondMouseMove(static_cast<TKivStringGrid*>(s), sh, x, y);
     };
-    g->OnMouseUp = [this](TCustomGrid* s, TCustomGrid::TMouseButton b, TShiftState sh, int x, int y) {
+    g->OnMouseUp = [this](TCustomGrid* s, TCustomGrid::TMouseButton b, TShiftState sh, int x,
+                          int y) {
         sgdSecondMouseUp(static_cast<TKivStringGrid*>(s), b, sh, x, y);
     };
     g->OnEndDrag = [this](TKivStringGrid* s) { sgdSecondEndDrag(s); };
     g->OnDragOver = [this](TKivStringGrid* s, QObject* src, int x, int y, bool& accept) {
         sgdSecondDragOver(s, src, x, y, accept);
     };
-    g->OnDragDrop = [this](TKivStringGrid* s, QObject* src, int x, int y) { sgdSecondDragDrop(s, src, x, y); };
+    g->OnDragDrop = [this](TKivStringGrid* s, QObject* src, int x, int y) {
+        sgdSecondDragDrop(s, src, x, y);
+    };
 }
 
 TKivStringGrid* TPanelHandlers::CurrentGrid() const {
@@ -118,7 +135,8 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     const bool active = Sender->Tag == CurrentPanel;
     const bool valid = Sender->IsRowValid(NewRow);
     if (CurrentNavigator && active && valid) {
-        if (NewRow == Sender->CurrentRow()) ctx_.TextCard().ShowTopicStyle(model.GetFontStyle(NewRow));
+        if (NewRow == Sender->CurrentRow())
+            ctx_.TextCard().ShowTopicStyle(model.GetFontStyle(NewRow));
         CurrentNavigator->ThreadTitle = ShortCaption(model.Caption(NewRow), 25);
         ctx_.Marks().ThreadTitleChanged();
     }
@@ -143,11 +161,14 @@ void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
 }
 
 void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
-    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating || Sender->Tag != CurrentPanel) return;
+    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
+        Sender->Tag != CurrentPanel)
+        return;
     ctx_.NavPath().OutlineRowsChanged(Sender);
     TTextCard& card = ctx_.TextCard();
     const int row = Sender->CurrentRow();
-    if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender) return;
+    if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender)
+        return;
     // A topic became current without a topic change (the first one of an empty panel, rows
     // moved under the editor): what the editor holds goes to its own topic, then the panes
     // show the current one.
@@ -162,7 +183,8 @@ void TPanelHandlers::sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow) 
     const int n = links.Count(ARow);
     if (n <= 0) return;
     QString hint = QStringLiteral("Attachment:\r\n");
-    for (int i = 0; i < n; ++i) hint += StoredToText(links.GetPath(ARow, i)) + QStringLiteral("\r\n");
+    for (int i = 0; i < n; ++i)
+        hint += StoredToText(links.GetPath(ARow, i)) + QStringLiteral("\r\n");
     hint.chop(2);
     Sender->setToolTip(hint);
 }
@@ -175,15 +197,20 @@ void TPanelHandlers::sgdSecondMouseMove(TKivStringGrid* Sender, TShiftState, int
         TNester& m = *Sender->Nester;
         const int links = m.LaunchList().Count(row);
         if (links > 0 && Sender->IsOverLaunchIcon(X, Y)) {
-            hint = links == 1 ? StoredToText(m.LaunchList().GetPath(row, 0)) + QStringLiteral(", double click for launching")
-                              : QString::number(links) + QStringLiteral(" links attached, double click for opening of Launch Card");
+            hint = links == 1 ? StoredToText(m.LaunchList().GetPath(row, 0)) +
+                                    QStringLiteral(", double click for launching")
+                              : QString::number(links) +
+                                    QStringLiteral(
+                                        " links attached, double click for opening of Launch Card");
         } else if (Sender->IsOverTextIcon(X, Y)) {
             hint = QStringLiteral("There is text in Text Card");
         } else if (Sender->IsOverHeightBox(X, Y)) {
-            hint = Sender->RowHeights(row) != Sender->DefaultRowHeight() ? QStringLiteral("Click for compact topic text view")
-                                                                         : QStringLiteral("Click for full topic text view");
+            hint = Sender->RowHeights(row) != Sender->DefaultRowHeight()
+                       ? QStringLiteral("Click for compact topic text view")
+                       : QStringLiteral("Click for full topic text view");
         } else if (Sender->TreeMode && Sender->IsOverBadge(X, Y) && m.ChildNest(row) > 0) {
-            hint = m.IsExpanded(row) ? QStringLiteral("Click for branch collapsing") : QStringLiteral("Click for branch expanding");
+            hint = m.IsExpanded(row) ? QStringLiteral("Click for branch collapsing")
+                                     : QStringLiteral("Click for branch expanding");
         } else if (!Sender->TreeMode && Sender->IsOverBadge(X, Y)) {
             hint = QString::fromLatin1(kBadgeOutsideTreeHint);
         }
@@ -214,18 +241,16 @@ void TPanelHandlers::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftS
     case VK_END:
         if (keys.Contains(ssCtrl)) {
             Key = 0;
-            if (TKivStringGrid* last = PanelsManager().PanelByNumber(PanelCount); last && isShown(last))
+            if (TKivStringGrid* last = PanelsManager().PanelByNumber(PanelCount);
+                last && isShown(last))
                 last->setFocus(Qt::OtherFocusReason);
         } else {
             Sender->SelectRow(Sender->Nester->RowCount() - 1);
         }
         break;
     case VK_RETURN:
-    case VK_SPACE:
-        PanelsManager().SetEditMode(true);
-        break;
-    default:
-        break;
+    case VK_SPACE: PanelsManager().SetEditMode(true); break;
+    default: break;
     }
     if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU) Sender->KeyDownSeen = true;
 }
@@ -237,7 +262,9 @@ void TPanelHandlers::sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key) {
     // In edit mode the panel itself can hold the focus (a topic just made by a double click):
     // the letter goes to the caption editor then too, instead of being lost.
     if (!Sender->Editing()) PanelsManager().SetEditMode(true);
-    if (!Sender->Editing() || !Sender->IsRowValid(Sender->CurrentRow()) || Sender->CaptionEditor->isReadOnly()) return;
+    if (!Sender->Editing() || !Sender->IsRowValid(Sender->CurrentRow()) ||
+        Sender->CaptionEditor->isReadOnly())
+        return;
     if (!Sender->CaptionEditor->hasFocus()) Sender->CaptionEditor->setFocus(Qt::OtherFocusReason);
     Sender->CaptionEditor->SetSelStart(10000);
     Sender->CaptionEditor->insertPlainText(QString(Key));
@@ -258,18 +285,19 @@ void TPanelHandlers::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftSta
     case VK_RIGHT:
         if (!Sender->TreeMode && Sender->Nester->RowCount() == 0) {
             if (Sender->Nester->RootNest == kExternalNest) {
-                if (!Sender->ExternalPath.empty()) ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+                if (!Sender->ExternalPath.empty())
+                    ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
             } else {
                 Sender->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
             }
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift, int X, int Y) {
+void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShiftState Shift,
+                                        int X, int Y) {
     if (ctx_.IsBusy()) return;
     TNester& m = *Sender->Nester;
     const int row = Sender->RowAt(X, Y);
@@ -277,7 +305,8 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
         ctx_.LaunchCard().PopupRowLinks(Sender, row, Sender->viewport()->mapToGlobal(QPoint(X, Y)));
     if (Button != TCustomGrid::mbLeft) return;
     if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
-        if (!Sender->ExternalPath.empty()) ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+        if (!Sender->ExternalPath.empty())
+            ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
         return;
     }
     if (!Sender->IsRowValid(row)) return;
@@ -295,7 +324,8 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
         return;
     }
     if (dbl && Sender->IsOverLaunchIcon(X, Y) && m.LaunchList().Count(row) > 0) {
-        ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys == TShiftState(ssCtrl), keys != (ssShift | ssCtrl));
+        ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys == TShiftState(ssCtrl),
+                                         keys != (ssShift | ssCtrl));
         return;
     }
     if (Sender->Tag > 1) {
@@ -306,7 +336,8 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
         }
     }
     const int current = Sender->CurrentRow();
-    if ((keys.Contains(ssCtrl) || keys.Contains(ssShift)) && row != current && !Sender->IsOverLaunchIcon(X, Y)) {
+    if ((keys.Contains(ssCtrl) || keys.Contains(ssShift)) && row != current &&
+        !Sender->IsOverLaunchIcon(X, Y)) {
         if (keys.Contains(ssCtrl)) {
             m.SetMarked(row, !m.IsMarked(row));
             Sender->DrawRow(row);
@@ -316,7 +347,8 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
                     m.SetMarked(r, false);
                     Sender->DrawRow(r);
                 }
-            const int from = row > current ? current + 1 : row, to = row > current ? row : current - 1;
+            const int from = row > current ? current + 1 : row,
+                      to = row > current ? row : current - 1;
             for (int r = from; r <= to; ++r) {
                 m.SetMarked(r, true);
                 Sender->DrawRow(r);
@@ -331,7 +363,8 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
         PanelsManager().RefreshPanelsFrom(Sender->Tag);
         Sender->ClearMarks();
     }
-    if (m.HasText(row) && Sender->IsOverTextIcon(X, Y) && ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();
+    if (m.HasText(row) && Sender->IsOverTextIcon(X, Y) && ctx_.Skeleton().pnlCards->isHidden())
+        ctx_.Skeleton().pnlCards->show();
     // The badge shows or hides the next level only in the classic (tree) views; elsewhere the
     // click has chosen the row, and the hint says what the badge would do. A modal error box
     // for a click that selects a row would stop the user at every badge.
@@ -339,10 +372,12 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
         ctx_.ShowStatusHint(QString::fromLatin1(kBadgeOutsideTreeHint));
 }
 
-void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState, int X, int Y) {
+void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShiftState, int X,
+                                      int Y) {
     if (ctx_.IsBusy() || Button != TCustomGrid::mbLeft || Sender->DragStarted) return;
     const int row = Sender->RowAt(X, Y);
-    if (Sender->IsRowValid(row) && row != Sender->CurrentRow()) PanelsManager().RefreshPanelsFrom(Sender->Tag);
+    if (Sender->IsRowValid(row) && row != Sender->CurrentRow())
+        PanelsManager().RefreshPanelsFrom(Sender->Tag);
 }
 
 void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
@@ -369,7 +404,8 @@ void TPanelHandlers::ShowDropMarker(TKivStringGrid* grid, int row) {
     k.pnlDropBox->raise();
 }
 
-void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y, bool& Accept) {
+void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y,
+                                       bool& Accept) {
     Accept = false;
     if (QListWidget* list = BinListOf(Source); list && !ctx_.IsBusy()) {
         BinDragOver(Sender, list, X, Y, Accept);
@@ -384,19 +420,24 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
     const int row = Sender->RowAt(X, Y);
     int col = -1, cell = -1;
     Sender->MouseToCell(X, Y, col, cell);
-    TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
+    TKivStringGrid* prev =
+        Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
     Accept = true;
-    if (Sender->Tag >= 3 && target.RowCount() == 0 && prev && prev->Nester->RowCount() == 0) Accept = false;
+    if (Sender->Tag >= 3 && target.RowCount() == 0 && prev && prev->Nester->RowCount() == 0)
+        Accept = false;
     if (src->Tag < Sender->Tag && src->Nester->GetMarkedRows(false).empty()) Accept = false;
     if (target.RowCount() > 0 ? !Sender->IsRowValid(row) : cell != 0) Accept = false;
-    if (src == Sender && (row == Sender->CurrentRow() || (Sender->IsRowValid(row) && target.IsMarked(row))))
+    if (src == Sender &&
+        (row == Sender->CurrentRow() || (Sender->IsRowValid(row) && target.IsMarked(row))))
         Accept = false;
     if (src->IsHoistedTopRow(src->CurrentRow())) Accept = false;
     if (Sender->IsSinglePanelRootRow(row)) Accept = false;
     for (int r : src->Nester->GetMarkedRows(false))
         if (src->IsHoistedTopRow(r)) Accept = false;
-    if (Sender->Tag > 1 && target.RowCount() == 0 && (!prev || prev->Nester->RowCount() == 0)) Accept = false;
-    const bool overOtherRow = Sender->IsRowValid(row) && row != Sender->CurrentRow() && !target.IsMarked(row);
+    if (Sender->Tag > 1 && target.RowCount() == 0 && (!prev || prev->Nester->RowCount() == 0))
+        Accept = false;
+    const bool overOtherRow =
+        Sender->IsRowValid(row) && row != Sender->CurrentRow() && !target.IsMarked(row);
     ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
     ctx_.ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
 }
@@ -421,25 +462,31 @@ void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, 
     uint32_t destination = 0;
     if (target.RowCount() > 0 && target.ValidRow(row)) {
         destination = target.ParentNest(row);
-    } else if (TKivStringGrid* prev = Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
-        if (prev->IsRowValid(prev->CurrentRow())) destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
+    } else if (TKivStringGrid* prev =
+                   Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr) {
+        if (prev->IsRowValid(prev->CurrentRow()))
+            destination = uint32_t(prev->Nester->ChildNest(prev->CurrentRow()));
     }
     if (NestInsideItems(src->Nester->NestFile(), destination, items)) {
-        MessageDlg(QStringLiteral("It is not possible to move a topic to its own branch."), MsgType::Error, MsgButtons::OK);
+        MessageDlg(QStringLiteral("It is not possible to move a topic to its own branch."),
+                   MsgType::Error, MsgButtons::OK);
         return;
     }
 
     if (target.RowCount() == 0) {
-        if (Sender->InsertTopics(items, 0, false, true, 0) > 0) src->DeleteMarkedTopics(false, withCurrent, true);
+        if (Sender->InsertTopics(items, 0, false, true, 0) > 0)
+            src->DeleteMarkedTopics(false, withCurrent, true);
     } else if (src == Sender) {
         if (target.ValidRow(row) && target.NestIndex(row) < 0)
             Sender->MoveMarkedTopics(row, Sender->CurrentRow() < row, true);
     } else {
         // Taken out of the source first: putting them in reloads the panels after the target.
         src->DeleteMarkedTopics(false, withCurrent, true);
-        const int pos = target.ValidRow(row) ? row + int(target.GetSubtreeRows(row).size()) : target.RowCount();
+        const int pos =
+            target.ValidRow(row) ? row + int(target.GetSubtreeRows(row).size()) : target.RowCount();
         if (Sender->InsertTopics(items, pos, false, true, 0) == 0)
-            src->InsertTopics(items, src->Nester->RowCount(), false, true, 0);  // back where they came from
+            src->InsertTopics(items, src->Nester->RowCount(), false, true,
+                              0);  // back where they came from
     }
     ReloadCurrentRow();
 }

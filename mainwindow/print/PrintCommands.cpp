@@ -29,7 +29,8 @@ void TPrintCommands::BuildComponents() {
     acPrint->OnExecute = [this](KivAction*) { acPrintExecute(); };
     acPrint->OnUpdate = [this](KivAction*) { acPrintUpdate(); };
     PrinterSetup1 = Item(&w, "PrinterSetup1", QStringLiteral("Printer Setup..."));
-    connect(PrinterSetup1, &QAction::triggered, this, [this] { GuardCall([this] { PrinterSetup1Click(); }); });
+    connect(PrinterSetup1, &QAction::triggered, this,
+            [this] { GuardCall([this] { PrinterSetup1Click(); }); });
     k.File1->addSeparator();
     k.File1->addAction(acPrint);
     k.File1->addAction(PrinterSetup1);
@@ -48,7 +49,8 @@ void TPrintCommands::BuildComponents() {
     };
     // The main window's text find dialog, once it has one.
     frmPrint->CloseFindDialog = [this] {
-        if (QWidget* find = ctx_.Window().findChild<QWidget*>(QStringLiteral("fdText")); find && !find->isHidden())
+        if (QWidget* find = ctx_.Window().findChild<QWidget*>(QStringLiteral("fdText"));
+            find && !find->isHidden())
             find->hide();
     };
 }
@@ -65,7 +67,8 @@ void TPrintCommands::acPrintUpdate() { acPrint->SetEnabled(ctx_.DatastructureOpe
 void TPrintCommands::PrinterSetup1Click() { ctx_.Dialogs().PrinterSetup(CurrentPrinter()); }
 
 void TPrintCommands::acHideKivPanel2Execute() {
-    if (auto* hide = ctx_.Window().findChild<KivAction*>(QStringLiteral("acHideKivPanel"))) hide->Execute();
+    if (auto* hide = ctx_.Window().findChild<KivAction*>(QStringLiteral("acHideKivPanel")))
+        hide->Execute();
 }
 
 }  // namespace kiv

@@ -43,7 +43,8 @@ void TWaitPanel::BuildComponents() {
     pnlMessage = ctx_.Skeleton().pnlMessage;
     pnlMessage->resize(kPanelWidth, kPanelHeight);
     pnlMessage->setAttribute(Qt::WA_StyledBackground);
-    pnlMessage->setStyleSheet(QStringLiteral("#pnlMessage { border: 1px solid black; background: palette(window); }"));
+    pnlMessage->setStyleSheet(
+        QStringLiteral("#pnlMessage { border: 1px solid black; background: palette(window); }"));
     auto* frame = VBox(pnlMessage);
     frame->setContentsMargins(1, 1, 1, 1);
     pnlMesCap = Panel(pnlMessage, "pnlMesCap");
@@ -109,7 +110,8 @@ void TWaitPanel::HideWaitMessage() {
     w.setFocus(Qt::OtherFocusReason);
     QWidget* outline = ctx_.Skeleton().pnlKiv;
     TKivStringGrid* g = ctx_.CurrentGrid();
-    if (outline && isShown(outline) && g && g->isEnabled() && g->isVisible()) g->setFocus(Qt::OtherFocusReason);
+    if (outline && isShown(outline) && g && g->isEnabled() && g->isVisible())
+        g->setFocus(Qt::OtherFocusReason);
 }
 
 TWaitMessage::TWaitMessage(TWaitPanel& panel, const QString& text) : panel_(panel) {

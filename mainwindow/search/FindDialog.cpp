@@ -33,7 +33,8 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Win
     left->addLayout(line);
     auto* options = new QHBoxLayout;
     auto* checks = new QVBoxLayout;
-    cbWholeWord = Named(new QCheckBox(QStringLiteral("Match &whole word only"), this), "cbWholeWord");
+    cbWholeWord =
+        Named(new QCheckBox(QStringLiteral("Match &whole word only"), this), "cbWholeWord");
     cbMatchCase = Named(new QCheckBox(QStringLiteral("Match &case"), this), "cbMatchCase");
     checks->addWidget(cbWholeWord);
     checks->addWidget(cbMatchCase);
@@ -69,7 +70,9 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Win
 
 QString TFindDialog::FindText() const { return edFindText->text(); }
 void TFindDialog::SetFindText(const QString& text) { edFindText->setText(text); }
-TFindOptions TFindDialog::Options() const { return {cbMatchCase->isChecked(), cbWholeWord->isChecked()}; }
+TFindOptions TFindDialog::Options() const {
+    return {cbMatchCase->isChecked(), cbWholeWord->isChecked()};
+}
 bool TFindDialog::Up() const { return rbUp->isChecked(); }
 
 void TFindDialog::done(int r) {
@@ -111,7 +114,8 @@ EditorText ReadEditor(const QTextEdit* editor) {
 
 }  // namespace
 
-bool FindInEditor(QTextEdit* editor, const std::vector<QString>& needles, const TFindOptions& options, bool up) {
+bool FindInEditor(QTextEdit* editor, const std::vector<QString>& needles,
+                  const TFindOptions& options, bool up) {
     if (!editor) return false;
     const EditorText t = ReadEditor(editor);
     const QTextCursor sel = editor->textCursor();
@@ -119,8 +123,9 @@ bool FindInEditor(QTextEdit* editor, const std::vector<QString>& needles, const 
     for (const QString& n : needles) {
         const QList<uint> ucs = n.toUcs4();
         const std::u32string needle(ucs.begin(), ucs.end());
-        const size_t at = up ? FindLastInText(t.Text, needle, t.IndexOf(sel.selectionStart()), options)
-                             : FindInText(t.Text, needle, t.IndexOf(sel.selectionEnd()), options);
+        const size_t at =
+            up ? FindLastInText(t.Text, needle, t.IndexOf(sel.selectionStart()), options)
+               : FindInText(t.Text, needle, t.IndexOf(sel.selectionEnd()), options);
         if (at == std::u32string::npos) continue;
         if (best == std::u32string::npos || (up ? at > best : at < best)) {
             best = at;

@@ -44,6 +44,7 @@ protected:
 // selects the hit, scrolled into view. Down: the first hit from the end of the selection
 // on; up: the last hit that begins before the selection. Several needles: the nearest hit
 // of any. False, the selection kept, when there is none.
-bool FindInEditor(QTextEdit* editor, const std::vector<QString>& needles, const TFindOptions& options, bool up);
+bool FindInEditor(QTextEdit* editor, const std::vector<QString>& needles,
+                  const TFindOptions& options, bool up);
 
 }  // namespace kiv

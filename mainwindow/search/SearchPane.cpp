@@ -115,7 +115,8 @@ int IndexInNest(BlockFile* nestFile, const TNester& model, int row) {
 TSearchPane::TSearchPane(IWindowContext& ctx) : ctx_(ctx) {
     // As a link of the launch card: in the embedded browser, else with the desktop's program.
     OpenUrl = [this](const QUrl& url) {
-        return ctx_.LaunchCard().LaunchLink(TextToStored(url.toString()), false, true) != kOpenNothing;
+        return ctx_.LaunchCard().LaunchLink(TextToStored(url.toString()), false, true) !=
+               kOpenNothing;
     };
 }
 
@@ -141,7 +142,8 @@ void TSearchPane::BuildComponents() {
     gbSearchIn = Named(new QGroupBox(QStringLiteral("Search In:"), pane), "gbSearchIn");
     auto* in = new QGridLayout(gbSearchIn);
     in->setContentsMargins(4, 2, 4, 2);
-    cbxWhole = Named(new QRadioButton(QStringLiteral("Whole datastructure"), gbSearchIn), "cbxWhole");
+    cbxWhole =
+        Named(new QRadioButton(QStringLiteral("Whole datastructure"), gbSearchIn), "cbxWhole");
     cbxSelected = Named(new QRadioButton(QStringLiteral("Branch"), gbSearchIn), "cbxSelected");
     cbxWhole->setChecked(true);
     cbTitle = Named(new QCheckBox(QStringLiteral("Topic"), gbSearchIn), "cbTitle");
@@ -198,12 +200,16 @@ void TSearchPane::BuildComponents() {
     pane->show();
 
     edKeywords->installEventFilter(this);
-    connect(btnSearch, &QPushButton::clicked, this, [this] { GuardCall([this] { btnSearchClick(); }); });
-    connect(edKeywords, &QLineEdit::returnPressed, this, [this] { GuardCall([this] { btnSearchClick(); }); });
+    connect(btnSearch, &QPushButton::clicked, this,
+            [this] { GuardCall([this] { btnSearchClick(); }); });
+    connect(edKeywords, &QLineEdit::returnPressed, this,
+            [this] { GuardCall([this] { btnSearchClick(); }); });
     connect(btnStop, &QPushButton::clicked, this, [this] { btnStopClick(); });
-    connect(btnFindNext, &QToolButton::clicked, this, [this] { GuardCall([this] { btnFindNextClick(); }); });
+    connect(btnFindNext, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnFindNextClick(); }); });
     connect(cbxAsPhrase, &QCheckBox::clicked, this, [this] { cbxAsPhraseClick(); });
-    connect(cbxAutoHoist, &QCheckBox::clicked, this, [this] { GuardCall([this] { cbxAutoHoistClick(); }); });
+    connect(cbxAutoHoist, &QCheckBox::clicked, this,
+            [this] { GuardCall([this] { cbxAutoHoistClick(); }); });
     connect(lvSearch, &QTreeWidget::itemSelectionChanged, this, [this] {
         const auto sel = lvSearch->selectedItems();
         if (!sel.isEmpty()) GuardCall([this, item = sel.first()] { lvSearchSelectItem(item); });
@@ -229,7 +235,8 @@ void TSearchPane::BuildComponents() {
     for (const WebSearch& s : kWebSearches) {
         QAction* item = Item(w, s.name, QString::fromLatin1(s.caption));
         item->setData(++tag);
-        connect(item, &QAction::triggered, this, [this, tag] { GuardCall([this, tag] { Search2Click(tag); }); });
+        connect(item, &QAction::triggered, this,
+                [this, tag] { GuardCall([this, tag] { Search2Click(tag); }); });
         Search1->addAction(item);
         WebSearchItems.push_back(item);
     }
@@ -245,7 +252,8 @@ void TSearchPane::btnSearchClick() {
     ctx_.FlushCurrentRow();
     Keywords = SearchKeywords(edKeywords->text().toStdString(), cbxAsPhrase->isChecked());
     if (!Keywords.empty() && ctx_.DatastructureOpen() && CurrentBookMark) RunWalk();
-    ctx_.ShowStatusHint(QString::number(lvSearch->topLevelItemCount()) + QStringLiteral(" results found"));
+    ctx_.ShowStatusHint(QString::number(lvSearch->topLevelItemCount()) +
+                        QStringLiteral(" results found"));
     if (cbxAutoHoist->isChecked()) HoistSearchResults();
 }
 
@@ -268,7 +276,9 @@ void TSearchPane::RunWalk() {
         const int row = g->CurrentRow();
         request.StartNest = g->Nester->ParentNest(row);
         request.Index = IndexInNest(outline.get(), *g->Nester, row);
-        if (request.Index < 0 || !TrailToNest(outline.get(), root, request.StartNest, request.Above)) return;
+        if (request.Index < 0 ||
+            !TrailToNest(outline.get(), root, request.StartNest, request.Above))
+            return;
     }
 
     bookmark->SearchResults.Clear();
@@ -293,7 +303,9 @@ void TSearchPane::RunWalk() {
     QElapsedTimer total, sincePump;
     total.start();
     sincePump.start();
-    auto goOn = [&] { return !stopRequested_ && CurrentBookMark == bookmark && ctx_.DatastructureOpen(); };
+    auto goOn = [&] {
+        return !stopRequested_ && CurrentBookMark == bookmark && ctx_.DatastructureOpen();
+    };
     TSearchEvents events;
     events.OnStep = [&](size_t tested) {
         if (sincePump.elapsed() >= PumpMs) {
@@ -385,7 +397,8 @@ int TSearchPane::HoistedResultIndex(const TNode& node) const {
     const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
     for (size_t k = 0; k < hoisted.size(); ++k) {
         const TNode& h = hoisted[k];
-        if (h.ParentNest == node.ParentNest && h.Index == node.Index && h.Item() == node.Item()) return int(k);
+        if (h.ParentNest == node.ParentNest && h.Index == node.Index && h.Item() == node.Item())
+            return int(k);
     }
     return -1;
 }
@@ -412,9 +425,11 @@ void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
         return;
     }
     ctx_.Skeleton().pnlKiv->show();
-    const TNavigatorPtr trail = CurrentBookMark->SearchResults.Navigator(lvSearch->indexOfTopLevelItem(item));
+    const TNavigatorPtr trail =
+        CurrentBookMark->SearchResults.Navigator(lvSearch->indexOfTopLevelItem(item));
     if (!ResultStands(trail)) {
-        MessageDlg(QStringLiteral("Can't find this branch, may it was deleted!"), MsgType::Warning, MsgButtons::OK);
+        MessageDlg(QStringLiteral("Can't find this branch, may it was deleted!"), MsgType::Warning,
+                   MsgButtons::OK);
         lvSearch->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -451,7 +466,8 @@ bool TSearchPane::FindNextInTextCard() {
 
 void TSearchPane::btnFindNextClick() {
     if (!FindNextInTextCard())
-        MessageDlg(QStringLiteral("KIV has finished searching the document"), MsgType::Information, MsgButtons::OK);
+        MessageDlg(QStringLiteral("KIV has finished searching the document"), MsgType::Information,
+                   MsgButtons::OK);
 }
 
 void TSearchPane::acSearchExecute() {
@@ -485,7 +501,8 @@ bool TSearchPane::eventFilter(QObject* watched, QEvent* e) {
 
 QTextEdit* TSearchPane::ActiveTextEditor() const {
     QWidget* f = QApplication::focusWidget();
-    for (QTextEdit* e : {ctx_.TextCard().txtSimpleText, ctx_.TextCard().txtPinText, ctx_.Skeleton().txtTextBin})
+    for (QTextEdit* e :
+         {ctx_.TextCard().txtSimpleText, ctx_.TextCard().txtPinText, ctx_.Skeleton().txtTextBin})
         if (e && f == e) return e;
     return nullptr;
 }
@@ -504,7 +521,8 @@ void TSearchPane::acFindTextExecute() {
 void TSearchPane::fdTextFind() {
     QTextEdit* editor = findEditor_ ? findEditor_ : ctx_.TextCard().txtSimpleText;
     if (!FindInEditor(editor, {fdText->FindText()}, fdText->Options(), fdText->Up()))
-        MessageDlg(QStringLiteral("KIV has finished searching the document"), MsgType::Information, MsgButtons::OK);
+        MessageDlg(QStringLiteral("KIV has finished searching the document"), MsgType::Information,
+                   MsgButtons::OK);
 }
 
 void TSearchPane::fdTextClose() {

@@ -121,7 +121,7 @@ private:
 
     IWindowContext& ctx_;
     bool searching_ = false;
-    bool stopRequested_ = false;  // btnSearch's tag: 1 when Stop was pressed
+    bool stopRequested_ = false;       // btnSearch's tag: 1 when Stop was pressed
     QTextEdit* findEditor_ = nullptr;  // the editor the find dialog works on
 };
 

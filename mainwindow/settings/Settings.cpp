@@ -58,7 +58,8 @@ TKivSettings ReadSettings(const IniFile& ini, int screenWidth) {
     s.NavArrows = ini.ReadBool(S, "NavArrows", true);
     s.AlwaysShowBars = ini.ReadBool(S, "AlwaysShowBars", false);
     s.Whitener = ini.ReadBool(S, "Whitener", true);
-    s.CompactLayoutSelection = screenWidth > 800 ? ini.ReadBool(S, "CompactLayoutSelection", false) : true;
+    s.CompactLayoutSelection =
+        screenWidth > 800 ? ini.ReadBool(S, "CompactLayoutSelection", false) : true;
     s.BoxedTopicView = ini.ReadBool(S, "BoxedTopicView", false);
     s.DocViewNumber = ini.ReadBool(S, "DocViewNumber", true);
     s.DocViewNumber2 = s.DocViewNumber ? false : ini.ReadBool(S, "DocViewNumber2", false);
@@ -127,7 +128,8 @@ TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const Q
         g.Saved = true;
     } else {
         g.Main = workArea.isValid() ? workArea : QRect(0, 0, W, H);
-        g.Collector = QPoint(g.Main.left() + g.Main.width() - kCollectorWidth - 50, g.Main.top() + 50);
+        g.Collector =
+            QPoint(g.Main.left() + g.Main.width() - kCollectorWidth - 50, g.Main.top() + 50);
     }
     // The far edges are those of the whole desktop, so a second screen to the right or
     // below keeps its windows.
@@ -163,7 +165,8 @@ void SaveBookMarkedDatastructures(IniFile& ini, const TInterBase1& list) {
     ini.EraseSection(kBookMarkedSection);
     const std::string& base = RelativePathBase();
     for (int i = 0; i < list.Count(); ++i) {
-        const std::string value = list.GetName(i) + kBookMarkSeparator + MakeRelativePath(base, list.GetPath(i));
+        const std::string value =
+            list.GetName(i) + kBookMarkSeparator + MakeRelativePath(base, list.GetPath(i));
         // A line break would come back as another name.
         if (IniFile::FitsOneLine(value)) ini.WriteString(kBookMarkedSection, IntToStr(i), value);
     }

@@ -16,10 +16,10 @@ namespace kiv {
 
 class TInterBase1;
 
-extern const char* const kSettingsSection;     // "Settings"
-extern const char* const kBookMarkedSection;   // "BookMarked DBs"
-extern const char* const kLastOpenedSection;   // "LastOpened"
-extern const char* const kBookMarkSeparator;   // "_~^_"
+extern const char* const kSettingsSection;    // "Settings"
+extern const char* const kBookMarkedSection;  // "BookMarked DBs"
+extern const char* const kLastOpenedSection;  // "LastOpened"
+extern const char* const kBookMarkSeparator;  // "_~^_"
 
 // The collector window is exactly its 42 x 42 drop panel.
 constexpr int kCollectorWidth = 42;
@@ -73,9 +73,9 @@ void WriteSettings(IniFile& ini, const TKivSettings& s, const TInterBase1* bookM
 
 // Where the windows start.
 struct TStartGeometry {
-    QRect Main;         // left, top, width, height
-    QPoint Collector;   // left, top
-    bool Saved = false; // the saved main-window position was used
+    QRect Main;          // left, top, width, height
+    QPoint Collector;    // left, top
+    bool Saved = false;  // the saved main-window position was used
 };
 // The saved geometry when "ScreenHxW" matches the screen (height x width) and the saved
 // main window lies on one of the screens; otherwise the main window fills the work area

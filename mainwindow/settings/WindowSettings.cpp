@@ -59,9 +59,11 @@ TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx) {}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
-    acShowInterBaseTabs = Action(w, "acShowInterBaseTabs", QStringLiteral("Bookmarked Datastructures Tabs"), true);
+    acShowInterBaseTabs =
+        Action(w, "acShowInterBaseTabs", QStringLiteral("Bookmarked Datastructures Tabs"), true);
     acShowThreadsTabs = Action(w, "acShowThreadsTabs", QStringLiteral("Threads Tabs"), true);
-    acShowQuickJumpsTabs = Action(w, "acShowQuickJumpsTabs", QStringLiteral("QuickJumps Tabs"), true);
+    acShowQuickJumpsTabs =
+        Action(w, "acShowQuickJumpsTabs", QStringLiteral("QuickJumps Tabs"), true);
     acOutlineView = Action(w, "acOutlineView", QStringLiteral("Outline Tabs"), true);
     acFullNavPath = Action(w, "acFullNavPath", QStringLiteral("Full Navigation Path"), true);
     acIconTitles = Action(w, "acIconTitles", QStringLiteral("Icon Titles"), true);
@@ -75,14 +77,18 @@ void TWindowSettings::BuildComponents() {
     SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
     SetDefault1->Tag = 6;
     BoxedTopicView1 = Item(w, "BoxedTopicView1", QStringLiteral("Boxed Topic View"), true);
-    CompactLayoutSelection1 = Item(w, "CompactLayoutSelection1", QStringLiteral("Compact Layout Selection"), true);
+    CompactLayoutSelection1 =
+        Item(w, "CompactLayoutSelection1", QStringLiteral("Compact Layout Selection"), true);
     Circle1 = Item(w, "Circle1", QStringLiteral("Circle"), true);
     Number1 = Item(w, "Number1", QStringLiteral("Number"), true);
 
-    AutoviewDelay1 = Named(ctx_.Skeleton().Settings1->addMenu(QStringLiteral("Autoview launch delay")), "AutoviewDelay1");
+    AutoviewDelay1 =
+        Named(ctx_.Skeleton().Settings1->addMenu(QStringLiteral("Autoview launch delay")),
+              "AutoviewDelay1");
     auto* delays = new QActionGroup(w);
-    const std::pair<const char*, int> delayItems[] = {{"1/8 sec.", 125}, {"1/6 sec.", 167}, {"1/4 sec.", 250},
-                                                      {"1/2 sec.", 500}, {"1 sec.", 1000},  {"2 sec.", 2000},
+    const std::pair<const char*, int> delayItems[] = {{"1/8 sec.", 125}, {"1/6 sec.", 167},
+                                                      {"1/4 sec.", 250}, {"1/2 sec.", 500},
+                                                      {"1 sec.", 1000},  {"2 sec.", 2000},
                                                       {"3 sec.", 3000},  {"5 sec.", 5000}};
     for (const auto& [caption, tag] : delayItems) {
         QAction* a = AutoviewDelay1->addAction(QString::fromLatin1(caption));
@@ -115,8 +121,8 @@ void TWindowSettings::FitFrame() {
     if (!frameTarget_) return;
     QMainWindow& w = ctx_.Window();
     const QRect frame = w.frameGeometry(), inside = w.geometry();
-    const QMargins m(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
-                     frame.bottom() - inside.bottom());
+    const QMargins m(inside.left() - frame.left(), inside.top() - frame.top(),
+                     frame.right() - inside.right(), frame.bottom() - inside.bottom());
     const QRect target = *frameTarget_;
     // Fitted once the frame is known; until then the inside stands in for it.
     if (!m.isNull()) frameTarget_.reset();
@@ -163,7 +169,9 @@ void TWindowSettings::LoadSettings() {
     acWhitener->SetChecked(s.Whitener);
     CompactLayoutSelection1->setChecked(s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
-    for (TKivStringGrid* g : {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird}) g->SetBoxedView(s.BoxedTopicView);
+    for (TKivStringGrid* g :
+         {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
+        g->SetBoxedView(s.BoxedTopicView);
     if (s.DocViewNumber) {
         ctx_.Panels().sgdFirst->SetDocViewCircles(true);
         Circle1->setChecked(true);

@@ -40,7 +40,8 @@ void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
             ctx_.Datastructure().OpenDatastructureFile(path);
             return;
         }
-        MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.").arg(QString::fromStdString(path)),
+        MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.")
+                       .arg(QString::fromStdString(path)),
                    MsgType::Error, MsgButtons::OK);
     }
     ctx_.Datastructure().OpenLastDatastructure(1);
@@ -52,8 +53,7 @@ void TStartup::FormShow() {
     TKivStringGrid* first = ctx_.Panels().sgdFirst;
     if (first->Editing() && first->CaptionEditor && first->CaptionEditor->height() > 0)
         first->CaptionEditor->setFocus(Qt::OtherFocusReason);
-    else if (isShown(first))
-        first->setFocus(Qt::OtherFocusReason);
+    else if (isShown(first)) first->setFocus(Qt::OtherFocusReason);
 }
 
 void TStartup::WMCopyData(const std::string& path) {
@@ -69,17 +69,20 @@ void TStartup::WMCopyData(const std::string& path) {
     waiting_.push_back(path);
     if (waiting_.size() > 1) return;
     ctx_.Search().StopSearch();
-    RunWhenFree(&w, [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
+    RunWhenFree(
+        &w, [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
 }
 
 bool TStartup::WindowHeld() const {
-    return ctx_.IsBusy() || ctx_.Datastructure().Switching() || QApplication::activeModalWidget() != nullptr;
+    return ctx_.IsBusy() || ctx_.Datastructure().Switching() ||
+           QApplication::activeModalWidget() != nullptr;
 }
 
 void TStartup::OpenWaitingFiles() {
     while (!waiting_.empty()) {
         if (WindowHeld()) {
-            RunWhenFree(&ctx_.Window(), [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
+            RunWhenFree(
+                &ctx_.Window(), [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
             return;
         }
         const std::string path = waiting_.front();
@@ -88,7 +91,8 @@ void TStartup::OpenWaitingFiles() {
     }
 }
 
-HandOverReceiver::HandOverReceiver(QObject* parent) : QObject(parent), server_(new HandOverServer(this)) {
+HandOverReceiver::HandOverReceiver(QObject* parent)
+    : QObject(parent), server_(new HandOverServer(this)) {
     server_->OnCopyData = [this](const std::string& path) { Received(path); };
 }
 

@@ -100,8 +100,10 @@ void TTextCard::BuildEditors() {
     for (QTextEdit* e : {txtSimpleText, txtPinText}) {
         e->setAcceptRichText(true);
         e->installEventFilter(this);
-        connect(e, &QTextEdit::cursorPositionChanged, this, [this, e] { GuardCall([&] { SelectionChanged(e); }); });
-        connect(e, &QTextEdit::currentCharFormatChanged, this, [this, e] { GuardCall([&] { SelectionChanged(e); }); });
+        connect(e, &QTextEdit::cursorPositionChanged, this,
+                [this, e] { GuardCall([&] { SelectionChanged(e); }); });
+        connect(e, &QTextEdit::currentCharFormatChanged, this,
+                [this, e] { GuardCall([&] { SelectionChanged(e); }); });
     }
     if (k.txtTextBin) k.txtTextBin->installEventFilter(this);
     txtSimpleText->viewport()->setMouseTracking(true);
@@ -123,8 +125,8 @@ bool TTextCard::eventFilter(QObject* watched, QEvent* e) {
             // they run as the window's commands, once per key press.
             auto* key = static_cast<QKeyEvent*>(e);
             const QKeySequence seq(key->keyCombination());
-            for (KivAction* a : {acBold, acItalic, acUnderline, acCopy, acCut, acPaste, acDelete, acUndo, acSelectAll,
-                                 acInsertTime}) {
+            for (KivAction* a : {acBold, acItalic, acUnderline, acCopy, acCut, acPaste, acDelete,
+                                 acUndo, acSelectAll, acInsertTime}) {
                 if (!a) continue;
                 a->Update();
                 if (!a->shortcut().isEmpty() && a->shortcut() == seq) eaten = true;
@@ -133,7 +135,8 @@ bool TTextCard::eventFilter(QObject* watched, QEvent* e) {
         }
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(e);
-            if (editor == txtSimpleText && key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier)) {
+            if (editor == txtSimpleText && key->key() == Qt::Key_Tab &&
+                (key->modifiers() & Qt::ControlModifier)) {
                 if (TKivStringGrid* g = ctx_.CurrentGrid()) g->setFocus(Qt::TabFocusReason);
                 eaten = true;
             } else {
@@ -170,14 +173,18 @@ bool TTextCard::CurrentTopicLocked() const {
 
 bool TTextCard::RefusedLockedKey(QTextEdit* editor, QKeyEvent* key) {
     if (!EditorLocked(editor)) return false;
-    const Qt::KeyboardModifiers commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const Qt::KeyboardModifiers commandKeys =
+        Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     const int k = key->key();
-    const bool types = (!key->text().isEmpty() && key->text().at(0).isPrint() && !(key->modifiers() & commandKeys)) ||
-                       k == Qt::Key_Backspace || k == Qt::Key_Delete || k == Qt::Key_Return || k == Qt::Key_Enter;
+    const bool types = (!key->text().isEmpty() && key->text().at(0).isPrint() &&
+                        !(key->modifiers() & commandKeys)) ||
+                       k == Qt::Key_Backspace || k == Qt::Key_Delete || k == Qt::Key_Return ||
+                       k == Qt::Key_Enter;
     if (!types) return false;
     // A held key warns once.
     if (!key->isAutoRepeat())
-        MessageDlg(QStringLiteral("Can't edit text card, topic is locked."), MsgType::Warning, MsgButtons::OK);
+        MessageDlg(QStringLiteral("Can't edit text card, topic is locked."), MsgType::Warning,
+                   MsgButtons::OK);
     return true;
 }
 
@@ -198,15 +205,18 @@ TTextCard::TFocusKind TTextCard::FocusKind(QWidget** control) const {
     if (control) *control = w;
     if (!w) return TFocusKind::None;
     if (qobject_cast<TKivMemo*>(w)) return TFocusKind::CaptionEditor;
-    if (w == txtSimpleText || w == txtPinText || (TextBinEditor && w == TextBinEditor)) return TFocusKind::RichEditor;
+    if (w == txtSimpleText || w == txtPinText || (TextBinEditor && w == TextBinEditor))
+        return TFocusKind::RichEditor;
     for (QWidget* p = w; p; p = p->parentWidget())
         if (qobject_cast<TKivStringGrid*>(p)) return TFocusKind::Panel;
-    if (auto* combo = qobject_cast<QComboBox*>(w->parentWidget()); combo && qobject_cast<QLineEdit*>(w)) {
+    if (auto* combo = qobject_cast<QComboBox*>(w->parentWidget());
+        combo && qobject_cast<QLineEdit*>(w)) {
         if (control) *control = combo;
         return TFocusKind::Combo;
     }
     if (qobject_cast<QComboBox*>(w)) return TFocusKind::Combo;
-    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+        qobject_cast<QPlainTextEdit*>(w))
         return TFocusKind::Edit;
     return TFocusKind::None;
 }
@@ -220,7 +230,8 @@ void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
     // Text that could not be stored is not replaced: it stays with its own topic.
     if (HoldsUnsavedText()) return;
     const bool valid = grid && grid->IsRowValid(row);
-    lblCurDescr->setText(valid ? TopicCaptionForMessage(grid, row) : QString::fromLatin1(kUntitled));
+    lblCurDescr->setText(valid ? TopicCaptionForMessage(grid, row)
+                               : QString::fromLatin1(kUntitled));
     LoadTextCardIntoEditor(grid, row);
     // The font boxes show the default font until the editor is entered.
     cbFontName->SetFontName(DefaultFontName);
@@ -231,7 +242,8 @@ void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
 void TTextCard::UpdateEditorReadOnly(bool locked) {
     // Each editor also keeps its own topic's lock: entering the pin card of a free topic
     // opens neither the caption nor the text card of a locked current topic.
-    if (TKivStringGrid* g = ctx_.CurrentGrid()) g->CaptionEditor->setReadOnly(locked || CurrentTopicLocked());
+    if (TKivStringGrid* g = ctx_.CurrentGrid())
+        g->CaptionEditor->setReadOnly(locked || CurrentTopicLocked());
     txtSimpleText->setReadOnly(locked || EditorLocked(txtSimpleText));
     txtPinText->setReadOnly(locked || PinnedTopicLocked);
     for (KivAction* a : {acBold, acItalic, acUnderline, acInsertSymbol}) a->SetEnabled(!locked);
@@ -241,8 +253,9 @@ void TTextCard::UpdateEditorReadOnly(bool locked) {
 }
 
 void TTextCard::EnableFormatControls(bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{cbFontName, cbFontSize, btnLeftAlign, btnCenterAlign, btnRightAlign,
-                                                      btnBullet, btnIndentIn, btnIndentDe})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cbFontName, cbFontSize, btnLeftAlign, btnCenterAlign,
+                                         btnRightAlign, btnBullet, btnIndentIn, btnIndentDe})
         w->setEnabled(on);
 }
 
@@ -292,11 +305,14 @@ void TTextCard::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     if (old && old != doc) delete old.data();
 }
 
-bool TTextCard::ShowsTextCardOf(TKivStringGrid* grid, int row) const { return textOwner_.Is(grid, row); }
+bool TTextCard::ShowsTextCardOf(TKivStringGrid* grid, int row) const {
+    return textOwner_.Is(grid, row);
+}
 
 void TTextCard::AnchorTextOwner() {
     TTopicRef& o = textOwner_;
-    if (o.CardDir != 0 || !ShowsTextCardOf(o.Grid, o.Row) || o.Grid->Nester->IsLocked(o.Row)) return;
+    if (o.CardDir != 0 || !ShowsTextCardOf(o.Grid, o.Row) || o.Grid->Nester->IsLocked(o.Row))
+        return;
     // A topic that had nothing stored is known only by its row, and rows can move before
     // the text goes back. Its card directory, made now, names it wherever it goes.
     // Not stored (its slot no longer holds it): it stays known by its row.
@@ -316,9 +332,12 @@ bool TTextCard::StoreTextCard(TKivStringGrid* grid, int row) {
         if (!storeFailureShown_) {
             storeFailureShown_ = true;
             if (!QuietStoreFailures)
-                MessageDlg(UnstoredCardForMessage(QStringLiteral("The text card"), grid, row, storeFailure_) +
-                               QStringLiteral("\n\nIts text stays in the editor and is stored when you go to another topic."),
-                           MsgType::Error, MsgButtons::OK);
+                MessageDlg(
+                    UnstoredCardForMessage(QStringLiteral("The text card"), grid, row,
+                                           storeFailure_) +
+                        QStringLiteral(
+                            "\n\nIts text stays in the editor and is stored when you go to another topic."),
+                    MsgType::Error, MsgButtons::OK);
         }
         return false;
     }
@@ -336,10 +355,13 @@ bool TTextCard::HoldsUnsavedText() const {
 
 QString TTextCard::UnstoredCard() const {
     if (!HoldsUnsavedText()) return QString();
-    return UnstoredCardForMessage(QStringLiteral("The text card"), textOwner_.Grid, textOwner_.FindRow(), storeFailure_);
+    return UnstoredCardForMessage(QStringLiteral("The text card"), textOwner_.Grid,
+                                  textOwner_.FindRow(), storeFailure_);
 }
 
-std::string TTextCard::UnstoredRtf() const { return HoldsUnsavedText() ? WriteRtf(*txtSimpleText->document()) : std::string(); }
+std::string TTextCard::UnstoredRtf() const {
+    return HoldsUnsavedText() ? WriteRtf(*txtSimpleText->document()) : std::string();
+}
 
 void TTextCard::ShowNoTopic() {
     const bool blocked = txtSimpleText->blockSignals(true);

@@ -32,7 +32,9 @@ namespace {
 QString TwoDigits(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
 
 // "h:nn" and "h:nn AM/PM": the hour without a leading zero, AM and PM whatever the language.
-QString Time24(const QTime& t) { return QString::number(t.hour()) + QLatin1Char(':') + TwoDigits(t.minute()); }
+QString Time24(const QTime& t) {
+    return QString::number(t.hour()) + QLatin1Char(':') + TwoDigits(t.minute());
+}
 QString Time12(const QTime& t) {
     const int h = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
     return QString::number(h) + QLatin1Char(':') + TwoDigits(t.minute()) +
@@ -47,20 +49,23 @@ QString FormatDateTimeChoice(int n, const QDateTime& now, const QLocale& locale)
     // "dddd mmmm d, yyyy"
     const QString longDate = locale.dayName(d.dayOfWeek(), QLocale::LongFormat) + QLatin1Char(' ') +
                              locale.monthName(d.month(), QLocale::LongFormat) + QLatin1Char(' ') +
-                             QString::number(d.day()) + QStringLiteral(", ") + QString::number(d.year());
+                             QString::number(d.day()) + QStringLiteral(", ") +
+                             QString::number(d.year());
     switch (n) {
     case 2: return Time24(t);
     case 3: return Time12(t);
     case 4:
     case 8: return QStringLiteral("-");
     case 5:
-        return QString::number(d.day()) + QLatin1Char(' ') + locale.monthName(d.month(), QLocale::ShortFormat) +
-               QLatin1Char(' ') + TwoDigits(d.year() % 100);
+        return QString::number(d.day()) + QLatin1Char(' ') +
+               locale.monthName(d.month(), QLocale::ShortFormat) + QLatin1Char(' ') +
+               TwoDigits(d.year() % 100);
     case 6: return locale.toString(d, QLocale::ShortFormat);
     case 7: return locale.toString(d, QLocale::ShortFormat) + QLatin1Char(' ') + Time12(t);
     case 9:
         return locale.dayName(d.dayOfWeek(), QLocale::LongFormat) + QStringLiteral(", ") +
-               locale.monthName(d.month(), QLocale::LongFormat) + QLatin1Char(' ') + QString::number(d.day());
+               locale.monthName(d.month(), QLocale::LongFormat) + QLatin1Char(' ') +
+               QString::number(d.day());
     case 10: return longDate;
     case 11: return longDate + QLatin1Char(' ') + Time12(t);
     case 12: return longDate + QLatin1Char(' ') + Time24(t);
@@ -68,7 +73,9 @@ QString FormatDateTimeChoice(int n, const QDateTime& now, const QLocale& locale)
     }
 }
 
-QString TTextCard::FormatDateTimeChoice(int n) const { return kiv::FormatDateTimeChoice(n, Clock(), Locale); }
+QString TTextCard::FormatDateTimeChoice(int n) const {
+    return kiv::FormatDateTimeChoice(n, Clock(), Locale);
+}
 
 void TTextCard::BuildEditCommands() {
     QMainWindow* w = &ctx_.Window();
@@ -104,19 +111,22 @@ void TTextCard::BuildEditCommands() {
     acInsertTime->OnUpdate = [this](KivAction* s) {
         QWidget* f = nullptr;
         const TFocusKind kind = FocusKind(&f);
-        s->SetEnabled(!CurrentTopicLocked() && (kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor));
+        s->SetEnabled(!CurrentTopicLocked() &&
+                      (kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor));
     };
     acInsertSymbol = Action(w, "acInsertSymbol", QStringLiteral("Insert Symbol..."));
     acInsertSymbol->OnExecute = [this](KivAction*) {
         QWidget* f = nullptr;
         const TFocusKind kind = FocusKind(&f);
-        if (ShowSymbolWindow && (kind == TFocusKind::Edit || kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor))
+        if (ShowSymbolWindow && (kind == TFocusKind::Edit || kind == TFocusKind::RichEditor ||
+                                 kind == TFocusKind::CaptionEditor))
             ShowSymbolWindow(f);
     };
     frmSymbol = new TfrmSymbol(w);
     // The window stays open while the user moves on: a topic locked meanwhile takes nothing.
     frmSymbol->CanInsert = [this](QWidget* target) {
-        if (auto* memo = qobject_cast<TKivMemo*>(target)) return !CurrentTopicLocked() && !memo->isReadOnly();
+        if (auto* memo = qobject_cast<TKivMemo*>(target))
+            return !CurrentTopicLocked() && !memo->isReadOnly();
         auto* editor = qobject_cast<QTextEdit*>(target);
         return !(editor && EditorLocked(editor));
     };
@@ -132,7 +142,8 @@ void TTextCard::BuildEditCommands() {
     };
     acInsertSymbol->OnUpdate = [this](KivAction* s) {
         const TFocusKind kind = FocusKind();
-        const bool edit = kind == TFocusKind::Edit || kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor;
+        const bool edit = kind == TFocusKind::Edit || kind == TFocusKind::RichEditor ||
+                          kind == TFocusKind::CaptionEditor;
         s->SetEnabled(edit && ShowSymbolWindow && !CurrentTopicLocked());
     };
     acSaveAsEdit = Action(w, "acSaveAsEdit", QStringLiteral("Save As..."));
@@ -153,10 +164,15 @@ void TTextCard::BuildDateTimeMenu() {
     frmDefaultDateTime = new TfrmDefaultDateTime(&ctx_.Window());
     frmDefaultDateTime->Format = [this](int code) { return FormatDateTimeChoice(code); };
     frmDefaultDateTime->CurrentCode = [this] { return ctx_.WindowSettings().SetDefault1->Tag; };
-    frmDefaultDateTime->OnChosen = [this](int code) { ctx_.WindowSettings().SetDefault1->Tag = code; };
-    ctx_.WindowSettings().SetDefault1->OnExecute = [this](KivAction*) { frmDefaultDateTime->exec(); };
+    frmDefaultDateTime->OnChosen = [this](int code) {
+        ctx_.WindowSettings().SetDefault1->Tag = code;
+    };
+    ctx_.WindowSettings().SetDefault1->OnExecute = [this](KivAction*) {
+        frmDefaultDateTime->exec();
+    };
     InsertDateTime1->addSeparator();
-    connect(InsertDateTime1, &QMenu::aboutToShow, this, [this] { GuardCall([this] { FillDateTimeMenu(); }); });
+    connect(InsertDateTime1, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { FillDateTimeMenu(); }); });
     edit->addAction(acInsertTime);
     edit->addAction(acInsertSymbol);
     edit->addSeparator();
@@ -187,7 +203,9 @@ void TTextCard::FillDateTimeMenu() {
         item->setSeparator(separator);
         // A separator with a text is drawn as that text (a section title): it gets none.
         // The default's key is shown, not bound: acInsertTime owns Ctrl+Shift+D.
-        item->setText(separator ? QString() : i == chosen ? caption + QStringLiteral("\tCtrl+Shift+D") : caption);
+        item->setText(separator     ? QString()
+                      : i == chosen ? caption + QStringLiteral("\tCtrl+Shift+D")
+                                    : caption);
     }
 }
 
@@ -212,19 +230,25 @@ struct EditControl {
     QPlainTextEdit* Plain = nullptr;
 
     explicit EditControl(QWidget* w)
-        : Line(qobject_cast<QLineEdit*>(w)), Rich(qobject_cast<QTextEdit*>(w)), Plain(qobject_cast<QPlainTextEdit*>(w)) {}
+        : Line(qobject_cast<QLineEdit*>(w)),
+          Rich(qobject_cast<QTextEdit*>(w)),
+          Plain(qobject_cast<QPlainTextEdit*>(w)) {}
     bool Valid() const { return Line || Rich || Plain; }
     int SelLength() const {
         if (Line) return int(Line->selectedText().size());
         const QTextCursor c = Rich ? Rich->textCursor() : Plain->textCursor();
         return c.selectionEnd() - c.selectionStart();
     }
-    bool ReadOnly() const { return Line ? Line->isReadOnly() : Rich ? Rich->isReadOnly() : Plain->isReadOnly(); }
+    bool ReadOnly() const {
+        return Line ? Line->isReadOnly() : Rich ? Rich->isReadOnly() : Plain->isReadOnly();
+    }
     bool CanUndo() const {
         if (Line) return Line->isUndoAvailable();
         return (Rich ? Rich->document() : Plain->document())->isUndoAvailable();
     }
-    QString Text() const { return Line ? Line->text() : Rich ? Rich->toPlainText() : Plain->toPlainText(); }
+    QString Text() const {
+        return Line ? Line->text() : Rich ? Rich->toPlainText() : Plain->toPlainText();
+    }
     void Copy() { Line ? Line->copy() : Rich ? Rich->copy() : Plain->copy(); }
     void Cut() { Line ? Line->cut() : Rich ? Rich->cut() : Plain->cut(); }
     void Paste() { Line ? Line->paste() : Rich ? Rich->paste() : Plain->paste(); }
@@ -259,7 +283,8 @@ void TTextCard::UpdateEditCommand(KivAction* a) {
     bool on = false;
     if (clipboard && Loading) {
         on = false;
-    } else if (kind == TFocusKind::Edit || kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor) {
+    } else if (kind == TFocusKind::Edit || kind == TFocusKind::RichEditor ||
+               kind == TFocusKind::CaptionEditor) {
         const EditControl c(w);
         const bool writable = !c.ReadOnly();
         if (a == acCopy) on = c.SelLength() >= 1;

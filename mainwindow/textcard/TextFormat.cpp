@@ -30,10 +30,10 @@
 namespace kiv {
 
 const TColorEntry kColorTable[16] = {
-    {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000}, {"Olive", 0x008080},
-    {"Navy", 0x800000},   {"Purple", 0x800080}, {"Teal", 0x808000},  {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},    {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
-    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00}, {"White", 0xFFFFFF},
+    {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
+    {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
+    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
+    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
 };
 
 namespace {
@@ -53,7 +53,9 @@ QPixmap GlyphPixmap(const QString& glyph, TFontStyles style, int pixelSize, cons
     return pm;
 }
 
-QIcon GlyphIcon(const QString& glyph, TFontStyles style) { return QIcon(GlyphPixmap(glyph, style, 15, QRect(0, 0, 18, 18))); }
+QIcon GlyphIcon(const QString& glyph, TFontStyles style) {
+    return QIcon(GlyphPixmap(glyph, style, 15, QRect(0, 0, 18, 18)));
+}
 
 // Lines of text as a paragraph button shows them: aligned, bulleted or indented.
 QIcon ParagraphIcon(Qt::Alignment align, bool bullets = false, int indent = 0) {
@@ -99,13 +101,15 @@ QIcon ColorButtonIcon() {
 // The swatch menu draws its 50 by 16 bitmaps at their own size.
 class SwatchMenuStyle : public QProxyStyle {
 public:
-    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
         if (metric == PM_SmallIconSize) return 50;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 };
 
-QToolButton* Button(QToolBar* bar, const char* name, const QString& hint, const QIcon& icon, bool checkable) {
+QToolButton* Button(QToolBar* bar, const char* name, const QString& hint, const QIcon& icon,
+                    bool checkable) {
     auto* b = Named(new QToolButton(bar), name);
     b->setIcon(icon);
     b->setToolTip(hint);
@@ -138,7 +142,8 @@ void StoreCaptionLook(TNester& m, int r, int32_t oldColor, uint8_t oldStyle, QSt
 
 void TellRefusedLooks(const QStringList& refused) {
     if (!refused.isEmpty())
-        MessageDlg(QStringLiteral("The look of %1 could not be stored.").arg(refused.join(QStringLiteral(", "))),
+        MessageDlg(QStringLiteral("The look of %1 could not be stored.")
+                       .arg(refused.join(QStringLiteral(", "))),
                    MsgType::Error, MsgButtons::OK);
 }
 
@@ -177,7 +182,9 @@ void TTextCard::BuildFormatBar() {
     acUnderline->setToolTip(QStringLiteral("Underline"));
     acUnderline->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
     acUnderline->setIcon(GlyphIcon(QStringLiteral("U"), fsUnderline));
-    const std::pair<KivAction*, uint8_t> styles[] = {{acBold, kFlagBold}, {acItalic, kFlagItalic}, {acUnderline, kFlagUnderline}};
+    const std::pair<KivAction*, uint8_t> styles[] = {{acBold, kFlagBold},
+                                                     {acItalic, kFlagItalic},
+                                                     {acUnderline, kFlagUnderline}};
     for (const auto& [a, bit] : styles) {
         w->addAction(a);
         tbFormat->addAction(a);
@@ -186,26 +193,34 @@ void TTextCard::BuildFormatBar() {
             ApplyStyle(bit, s->Checked());
         };
     }
-    btnStrike = Button(tbFormat, "btnStrike", QStringLiteral("Strike Out"), GlyphIcon(QStringLiteral("S"), fsStrikeOut), true);
-    connect(btnStrike, &QToolButton::clicked, this, [this] { GuardCall([this] { ApplyStyle(kFlagStrikeOut, btnStrike->isChecked()); }); });
+    btnStrike = Button(tbFormat, "btnStrike", QStringLiteral("Strike Out"),
+                       GlyphIcon(QStringLiteral("S"), fsStrikeOut), true);
+    connect(btnStrike, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { ApplyStyle(kFlagStrikeOut, btnStrike->isChecked()); }); });
     tbFormat->addSeparator();
 
-    btnLeftAlign = Button(tbFormat, "btnLeftAlign", QStringLiteral("Align Left"), ParagraphIcon(Qt::AlignLeft), true);
-    btnCenterAlign = Button(tbFormat, "btnCenterAlign", QStringLiteral("Center"), ParagraphIcon(Qt::AlignHCenter), true);
-    btnRightAlign = Button(tbFormat, "btnRightAlign", QStringLiteral("Align Right"), ParagraphIcon(Qt::AlignRight), true);
+    btnLeftAlign = Button(tbFormat, "btnLeftAlign", QStringLiteral("Align Left"),
+                          ParagraphIcon(Qt::AlignLeft), true);
+    btnCenterAlign = Button(tbFormat, "btnCenterAlign", QStringLiteral("Center"),
+                            ParagraphIcon(Qt::AlignHCenter), true);
+    btnRightAlign = Button(tbFormat, "btnRightAlign", QStringLiteral("Align Right"),
+                           ParagraphIcon(Qt::AlignRight), true);
     auto* aligns = new QButtonGroup(this);
     aligns->setExclusive(true);
-    const std::pair<QToolButton*, Qt::Alignment> alignments[] = {
-        {btnLeftAlign, Qt::AlignLeft}, {btnCenterAlign, Qt::AlignHCenter}, {btnRightAlign, Qt::AlignRight}};
+    const std::pair<QToolButton*, Qt::Alignment> alignments[] = {{btnLeftAlign, Qt::AlignLeft},
+                                                                 {btnCenterAlign, Qt::AlignHCenter},
+                                                                 {btnRightAlign, Qt::AlignRight}};
     for (const auto& [b, align] : alignments) {
         aligns->addButton(b);
         connect(b, &QToolButton::clicked, this, [this, align = align] {
             GuardCall([&] {
-                if (QTextEdit* e = ActiveTextEditor(); e && !e->isReadOnly()) e->setAlignment(align);
+                if (QTextEdit* e = ActiveTextEditor(); e && !e->isReadOnly())
+                    e->setAlignment(align);
             });
         });
     }
-    btnBullet = Button(tbFormat, "btnBullet", QStringLiteral("Bullets"), ParagraphIcon(Qt::AlignLeft, true), true);
+    btnBullet = Button(tbFormat, "btnBullet", QStringLiteral("Bullets"),
+                       ParagraphIcon(Qt::AlignLeft, true), true);
     connect(btnBullet, &QToolButton::clicked, this, [this] {
         GuardCall([this] {
             QTextEdit* e = ActiveTextEditor();
@@ -226,10 +241,14 @@ void TTextCard::BuildFormatBar() {
             c.endEditBlock();
         });
     });
-    btnIndentIn = Button(tbFormat, "btnIndentIn", QStringLiteral("Increase Indent"), ParagraphIcon(Qt::AlignLeft, false, 1), false);
-    btnIndentDe = Button(tbFormat, "btnIndentDe", QStringLiteral("Decrease Indent"), ParagraphIcon(Qt::AlignLeft, false, -1), false);
-    connect(btnIndentIn, &QToolButton::clicked, this, [this] { GuardCall([this] { IndentFirstLine(1); }); });
-    connect(btnIndentDe, &QToolButton::clicked, this, [this] { GuardCall([this] { IndentFirstLine(-1); }); });
+    btnIndentIn = Button(tbFormat, "btnIndentIn", QStringLiteral("Increase Indent"),
+                         ParagraphIcon(Qt::AlignLeft, false, 1), false);
+    btnIndentDe = Button(tbFormat, "btnIndentDe", QStringLiteral("Decrease Indent"),
+                         ParagraphIcon(Qt::AlignLeft, false, -1), false);
+    connect(btnIndentIn, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { IndentFirstLine(1); }); });
+    connect(btnIndentDe, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { IndentFirstLine(-1); }); });
     tbFormat->addSeparator();
 
     btnColor = Button(tbFormat, "btnColor", QStringLiteral("Font Color"), ColorButtonIcon(), false);
@@ -239,10 +258,13 @@ void TTextCard::BuildFormatBar() {
     pmColor->setStyle(swatches);
     btnColor->setMenu(pmColor);
     btnColor->setPopupMode(QToolButton::InstantPopup);
-    connect(pmColor, &QMenu::aboutToShow, this, [this] { GuardCall([this] { UpdateColorMenuChecks(); }); });
+    connect(pmColor, &QMenu::aboutToShow, this,
+            [this] { GuardCall([this] { UpdateColorMenuChecks(); }); });
 
-    DefaultTextCardFont1 = Item(w, "DefaultTextCardFont1", QStringLiteral("Default Text Card Font..."));
-    connect(DefaultTextCardFont1, &QAction::triggered, this, [this] { GuardCall([this] { DefaultTextCardFont(); }); });
+    DefaultTextCardFont1 =
+        Item(w, "DefaultTextCardFont1", QStringLiteral("Default Text Card Font..."));
+    connect(DefaultTextCardFont1, &QAction::triggered, this,
+            [this] { GuardCall([this] { DefaultTextCardFont(); }); });
     k.Settings1->addAction(DefaultTextCardFont1);
 
     formatUpdate_ = new KivAction(w);
@@ -254,8 +276,10 @@ void TTextCard::UpdateFormatEnabling() {
     const TFocusKind kind = FocusKind(&w);
     const bool locked = CurrentTopicLocked();
     const bool topics = kind == TFocusKind::Panel || kind == TFocusKind::CaptionEditor;
-    btnColor->setEnabled(!locked && (kind == TFocusKind::RichEditor || topics) && !(w == txtPinText && PinnedTopicLocked));
-    const bool dates = !locked && (kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor);
+    btnColor->setEnabled(!locked && (kind == TFocusKind::RichEditor || topics) &&
+                         !(w == txtPinText && PinnedTopicLocked));
+    const bool dates =
+        !locked && (kind == TFocusKind::RichEditor || kind == TFocusKind::CaptionEditor);
     btnDateTime->setEnabled(dates);
     InsertDateTime1->menuAction()->setEnabled(dates);
 }
@@ -290,7 +314,8 @@ void TTextCard::UpdateFontSizeList(QTextEdit* editor, const QString& size) {
     const int points = size.isEmpty() ? DefaultFontSize : size.toInt();
     const QString name = editor ? StoredFontName(editor->currentCharFormat()) : QString();
     // The list of a font is the same each time: rebuilt only when the font changes.
-    if (const QString font = name.isEmpty() ? DefaultFontName : name; font != cbFontSize->FontName())
+    if (const QString font = name.isEmpty() ? DefaultFontName : name;
+        font != cbFontSize->FontName())
         cbFontSize->SetFontName(font);
     // Only shown: a size not in the list is the user's own, and stays in the text.
     cbFontSize->ShowSize(points);
@@ -349,7 +374,8 @@ void TTextCard::SetTopicStyleBits(uint8_t bit, bool set) {
         g->DrawRow(r);
     }
     TellRefusedLooks(refused);
-    if (g->IsRowValid(current)) g->CaptionEditor->SetFontStyle(BitsToFontStyles(m.GetFontStyle(current)));
+    if (g->IsRowValid(current))
+        g->CaptionEditor->SetFontStyle(BitsToFontStyles(m.GetFontStyle(current)));
 }
 
 void TTextCard::IndentFirstLine(int direction) {
@@ -380,7 +406,8 @@ void TTextCard::BuildColorMenu() {
         QAction* item = pmColor->addAction(QIcon(pm), QString::fromLatin1(kColorTable[i].Name));
         item->setCheckable(true);
         item->setData(i);
-        connect(item, &QAction::triggered, this, [this, item] { GuardCall([&] { ApplyColorMenuItem(item); }); });
+        connect(item, &QAction::triggered, this,
+                [this, item] { GuardCall([&] { ApplyColorMenuItem(item); }); });
     }
 }
 
@@ -429,8 +456,9 @@ void TTextCard::UpdateColorMenuChecks() {
     TColor color;
     if (kind == TFocusKind::RichEditor) {
         const QTextCharFormat f = static_cast<QTextEdit*>(w)->currentCharFormat();
-        color = fromQColor(f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color()
-                                                                       : w->palette().color(QPalette::Text));
+        color = fromQColor(f.hasProperty(QTextFormat::ForegroundBrush)
+                               ? f.foreground().color()
+                               : w->palette().color(QPalette::Text));
     } else if (kind == TFocusKind::Panel || kind == TFocusKind::CaptionEditor) {
         TKivStringGrid* g = ctx_.CurrentGrid();
         if (!g || !g->IsRowValid(g->CurrentRow())) return;
@@ -444,7 +472,8 @@ void TTextCard::UpdateColorMenuChecks() {
 }
 
 void TTextCard::DefaultTextCardFont() {
-    dlgDefFont.Font = FontChoice{DefaultFontName, DefaultFontSize, DefaultFontColor, DefaultFontStyle};
+    dlgDefFont.Font =
+        FontChoice{DefaultFontName, DefaultFontSize, DefaultFontColor, DefaultFontStyle};
     if (!dlgDefFont.Execute()) return;
     DefaultFontName = dlgDefFont.Font.Name;
     DefaultFontSize = dlgDefFont.Font.Size;

@@ -36,7 +36,8 @@ std::string ChooseAppDir() {
     }
     std::string base;
     if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x && x[0] == '/') base = x;
-    else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.local/share";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::string(home) + "/.local/share";
     else base = "/tmp";
     return WithSlash(base) + "kiv/";
 }
@@ -124,8 +125,8 @@ std::string MakeTempDir(const std::vector<std::string>& bases) {
         if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
         return WithSlash(tmpl);
     }
-    throw EFileError("Cannot create temporary folder", firstTried.empty() ? std::string("kiv-XXXXXX") : firstTried,
-                     firstError);
+    throw EFileError("Cannot create temporary folder",
+                     firstTried.empty() ? std::string("kiv-XXXXXX") : firstTried, firstError);
 }
 
 std::vector<std::string> TempDirBases() {
@@ -146,7 +147,8 @@ int SweepStaleTempDirs(const std::string& base, int minAgeSeconds) {
         const std::string full = dir + name;
         if (WithSlash(full) == g_tempDir) continue;
         struct stat st {};
-        if (::lstat(full.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        if (::lstat(full.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
         // A folder just made may not hold its owner's lock yet.
         if (now - st.st_mtime < minAgeSeconds) continue;
         const std::vector<std::string> inside = FolderEntries(full);

@@ -69,10 +69,10 @@ std::unique_ptr<PosixBlockFile> PosixBlockFile::Open(const std::string& path, Op
                                                      bool lockWrite) {
     int flags = O_CLOEXEC;
     switch (mode) {
-        case OpenMode::ReadOnly: flags |= O_RDONLY; break;
-        case OpenMode::ReadWrite: flags |= O_RDWR; break;
-        case OpenMode::Create: flags |= O_RDWR | O_CREAT; break;
-        case OpenMode::Truncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+    case OpenMode::ReadWrite: flags |= O_RDWR; break;
+    case OpenMode::Create: flags |= O_RDWR | O_CREAT; break;
+    case OpenMode::Truncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     }
     int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) throw EFileError("Cannot open file", path, errno);

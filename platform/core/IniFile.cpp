@@ -54,7 +54,8 @@ void CheckSectionName(std::string_view section) {
 
 void CheckKeyName(std::string_view key) {
     std::string k = Trim(key);
-    if (k.empty() || HasLineBreak(k) || k.find('=') != std::string::npos || k[0] == '[' || k[0] == ';')
+    if (k.empty() || HasLineBreak(k) || k.find('=') != std::string::npos || k[0] == '[' ||
+        k[0] == ';')
         throw std::invalid_argument("invalid ini key name");
 }
 
@@ -207,15 +208,18 @@ void IniFile::EndBatch(bool write) {
 
 int IniFile::RemoveStaleTemporaries(const std::string& path) {
     const size_t slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+    const std::string dir =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
     int removed = 0;
     for (const std::string& name : FolderEntries(dir)) {
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
         if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
         const std::string full = (slash == std::string::npos ? std::string() : dir) + name;
         struct stat st {};
-        if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(full.c_str()) == 0) ++removed;
+        if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(full.c_str()) == 0)
+            ++removed;
     }
     return removed;
 }
@@ -262,7 +266,8 @@ long IniFile::FindKey(const std::string& fs, const std::string& fk) const {
     return -1;
 }
 
-std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view def) const {
     Refresh();
     long i = FindKey(FoldName(section), FoldName(key));
     return i < 0 ? std::string(def) : Value(lines_[size_t(i)]);
@@ -273,7 +278,9 @@ int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, int
     int64_t v;
     if (!TryStrToInt(s, v)) return def;
     size_t p = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-    bool hex = p < s.size() && (s[p] == '$' || (s[p] == '0' && p + 1 < s.size() && (s[p + 1] == 'x' || s[p + 1] == 'X')));
+    bool hex =
+        p < s.size() &&
+        (s[p] == '$' || (s[p] == '0' && p + 1 < s.size() && (s[p + 1] == 'x' || s[p + 1] == 'X')));
     if (hex) {
         // Hexadecimal covers all 32 bits, as colour values with a high byte need.
         uint64_t mag = uint64_t(v < 0 ? -v : v);
@@ -394,7 +401,9 @@ std::vector<std::string> IniFile::ReadSections() const {
 }
 
 // As the class library has it: a section exists when it holds at least one key.
-bool IniFile::SectionExists(std::string_view section) const { return !ReadSection(section).empty(); }
+bool IniFile::SectionExists(std::string_view section) const {
+    return !ReadSection(section).empty();
+}
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
     Refresh();

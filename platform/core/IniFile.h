@@ -27,7 +27,8 @@ public:
     const std::string& FileName() const { return path_; }
 
     // The value, trimmed; def when the key is missing (an empty value is returned as "").
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
     // Decimal, or hexadecimal after "$" or "0x" (up to 8 digits, so "$80000005" is negative);
     // def when missing, not a number, or outside 32 bits.
     int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
@@ -75,7 +76,9 @@ public:
     // when they were interrupted. Returns how many went.
     static int RemoveStaleTemporaries(const std::string& path);
     // A value is one line of the file: one with a line break in it cannot be stored as it is.
-    static bool FitsOneLine(std::string_view value) { return value.find_first_of("\r\n") == std::string_view::npos; }
+    static bool FitsOneLine(std::string_view value) {
+        return value.find_first_of("\r\n") == std::string_view::npos;
+    }
 
 private:
     enum class Kind : uint8_t { Other, Section, Key };

@@ -95,8 +95,13 @@ bool TryStrToInt(std::string_view s, int64_t& v) {
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
     int base = 10;
-    if (i < s.size() && s[i] == '$') { base = 16; ++i; }
-    else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) { base = 16; i += 2; }
+    if (i < s.size() && s[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
     if (i >= s.size()) return false;
     uint64_t acc = 0;
     const uint64_t limit = neg ? uint64_t(std::numeric_limits<int64_t>::max()) + 1

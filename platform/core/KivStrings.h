@@ -51,11 +51,15 @@ inline uint16_t GetU16(const void* p) {
 }
 inline void PutU32(void* p, uint32_t v) {
     auto* b = static_cast<unsigned char*>(p);
-    b[0] = uint8_t(v); b[1] = uint8_t(v >> 8); b[2] = uint8_t(v >> 16); b[3] = uint8_t(v >> 24);
+    b[0] = uint8_t(v);
+    b[1] = uint8_t(v >> 8);
+    b[2] = uint8_t(v >> 16);
+    b[3] = uint8_t(v >> 24);
 }
 inline void PutU16(void* p, uint16_t v) {
     auto* b = static_cast<unsigned char*>(p);
-    b[0] = uint8_t(v); b[1] = uint8_t(v >> 8);
+    b[0] = uint8_t(v);
+    b[1] = uint8_t(v >> 8);
 }
 inline void AppendU32(std::string& s, uint32_t v) {
     char b[4];

@@ -40,7 +40,8 @@ public:
         if (!ReadBytes(f_, 0, 64, dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
         const uint64_t pe = GetU32(&dos[0x3C]);
         std::string hdr;
-        if (!ReadBytes(f_, pe, 24, hdr) || hdr.compare(0, 4, std::string("PE\0\0", 4)) != 0) return false;
+        if (!ReadBytes(f_, pe, 24, hdr) || hdr.compare(0, 4, std::string("PE\0\0", 4)) != 0)
+            return false;
         const uint16_t sections = GetU16(&hdr[6]);
         const uint16_t optSize = GetU16(&hdr[20]);
         if (sections == 0 || sections > kMaxSections) return false;
@@ -53,7 +54,8 @@ public:
         default: return false;
         }
         const size_t resourceDir = dirsAt + 2 * 8;
-        if (opt.size() < countAt + 4 || GetU32(&opt[countAt]) < 3 || opt.size() < resourceDir + 8) return false;
+        if (opt.size() < countAt + 4 || GetU32(&opt[countAt]) < 3 || opt.size() < resourceDir + 8)
+            return false;
         resourceRva = GetU32(&opt[resourceDir]);
         if (resourceRva == 0 || GetU32(&opt[resourceDir + 4]) == 0) return false;
         std::string table;
@@ -102,7 +104,8 @@ bool ReadDirectory(BlockFile& f, uint64_t base, uint64_t avail, uint32_t at,
     std::string raw;
     if (!ReadBytes(f, base + at + 16, count * 8, raw)) return false;
     entries.clear();
-    for (size_t i = 0; i < count; ++i) entries.push_back({GetU32(&raw[i * 8]), GetU32(&raw[i * 8 + 4])});
+    for (size_t i = 0; i < count; ++i)
+        entries.push_back({GetU32(&raw[i * 8]), GetU32(&raw[i * 8 + 4])});
     return true;
 }
 
@@ -215,7 +218,8 @@ std::string FindVersionResource(BlockFile& file) {
     const uint32_t dataRva = GetU32(&data[0]);
     const uint32_t size = GetU32(&data[4]);
     uint64_t off = 0, left = 0;
-    if (size < 6 || size > kMaxVersionResource || !image.Map(dataRva, off, left) || size > left) return {};
+    if (size < 6 || size > kMaxVersionResource || !image.Map(dataRva, off, left) || size > left)
+        return {};
     std::string bytes;
     if (!ReadBytes(file, off, size, bytes)) return {};
     return bytes;
@@ -231,10 +235,10 @@ bool VersionResource::QueryValue(std::string_view path, std::string_view& value)
 bool VersionResource::Fixed(FixedFileInfo& info) const {
     std::string_view v;
     if (!QueryValue("\\", v) || v.size() < 52 || GetU32(v.data()) != kFixedSignature) return false;
-    uint32_t* fields[] = {&info.StrucVersion, &info.FileVersionMS, &info.FileVersionLS,
+    uint32_t* fields[] = {&info.StrucVersion,     &info.FileVersionMS,    &info.FileVersionLS,
                           &info.ProductVersionMS, &info.ProductVersionLS, &info.FileFlagsMask,
-                          &info.FileFlags, &info.FileOS, &info.FileType,
-                          &info.FileSubtype, &info.FileDateMS, &info.FileDateLS};
+                          &info.FileFlags,        &info.FileOS,           &info.FileType,
+                          &info.FileSubtype,      &info.FileDateMS,       &info.FileDateLS};
     for (size_t i = 0; i < std::size(fields); ++i) *fields[i] = GetU32(v.data() + 4 + 4 * i);
     return true;
 }
@@ -290,7 +294,7 @@ uint8_t FileTypeCode(uint32_t fileType, uint32_t fileSubtype) {
     case 7: return 3;  // static library
     case 3: return fileSubtype < std::size(kDrivers) ? kDrivers[fileSubtype] : 4;
     case 4: return fileSubtype <= 3 ? uint8_t(15 + fileSubtype) : 15;  // fonts
-    case 5: return 19;  // virtual device
+    case 5: return 19;                                                 // virtual device
     default: return 0;
     }
 }

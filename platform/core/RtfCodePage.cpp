@@ -17,10 +17,9 @@ struct CharsetEntry {
 };
 
 constexpr CharsetEntry kCharsets[] = {
-    {0, 1252},   {2, 1252},   {77, 10000}, {128, 932},  {129, 949},  {130, 1361},
-    {134, 936},  {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255},
-    {178, 1256}, {186, 1257}, {204, 1251}, {222, 874},  {238, 1250}, {254, 437},
-    {255, 850},
+    {0, 1252},   {2, 1252},   {77, 10000}, {128, 932},  {129, 949},  {130, 1361}, {134, 936},
+    {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257},
+    {204, 1251}, {222, 874},  {238, 1250}, {254, 437},  {255, 850},
 };
 
 // The iconv name of a Windows code page.
@@ -55,7 +54,8 @@ int64_t Convert(iconv_t cd, const uint8_t* bytes, size_t n) {
     if (r == size_t(-1) && outp == out) return errno == EINVAL ? -1 : -2;
     if (outp - out < 4) return -2;
     auto* u = reinterpret_cast<unsigned char*>(out);
-    uint32_t cp = uint32_t(u[0]) | uint32_t(u[1]) << 8 | uint32_t(u[2]) << 16 | uint32_t(u[3]) << 24;
+    uint32_t cp =
+        uint32_t(u[0]) | uint32_t(u[1]) << 8 | uint32_t(u[2]) << 16 | uint32_t(u[3]) << 24;
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -2;
     return cp;
 }

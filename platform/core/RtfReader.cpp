@@ -22,16 +22,16 @@ constexpr int32_t kMaxTwips = 31680;  // 22 inches, the word processors' own lim
 constexpr int32_t kMaxHalfPoints = 3276;
 
 enum class Dest : uint8_t {
-    Body,        // document text
-    ListText,    // \pntext, \listtext: the list marker as a reader without lists shows it
+    Body,      // document text
+    ListText,  // \pntext, \listtext: the list marker as a reader without lists shows it
     FontTable,
     FontEntry,
     ColorTable,
-    Pn,          // {\*\pn ...}
-    PnBefore,    // {\pntxtb ...}
-    PnAfter,     // {\pntxta ...}
-    Upr,         // {\upr {ansi}{\*\ud {unicode}}}
-    UprChild,    // a group of \upr: skipped unless it is \ud
+    Pn,        // {\*\pn ...}
+    PnBefore,  // {\pntxtb ...}
+    PnAfter,   // {\pntxta ...}
+    Upr,       // {\upr {ansi}{\*\ud {unicode}}}
+    UprChild,  // a group of \upr: skipped unless it is \ud
 };
 
 struct State {
@@ -172,7 +172,10 @@ void RtfReader::Run::Go() {
             Cur().starred = false;
             if (skip_ > 0) --skip_;
             break;
-        case RtfTokenKind::Text: Cur().starred = false; TextRun(t.text); break;
+        case RtfTokenKind::Text:
+            Cur().starred = false;
+            TextRun(t.text);
+            break;
         case RtfTokenKind::End: break;
         }
     }
@@ -329,10 +332,22 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
     }
 
     switch (e->id) {
-    case W::Ansi: r_.codePage_ = 1252; cachedFont_ = -2; return;
-    case W::Mac: r_.codePage_ = 10000; cachedFont_ = -2; return;
-    case W::Pc: r_.codePage_ = 437; cachedFont_ = -2; return;
-    case W::Pca: r_.codePage_ = 850; cachedFont_ = -2; return;
+    case W::Ansi:
+        r_.codePage_ = 1252;
+        cachedFont_ = -2;
+        return;
+    case W::Mac:
+        r_.codePage_ = 10000;
+        cachedFont_ = -2;
+        return;
+    case W::Pc:
+        r_.codePage_ = 437;
+        cachedFont_ = -2;
+        return;
+    case W::Pca:
+        r_.codePage_ = 850;
+        cachedFont_ = -2;
+        return;
     case W::AnsiCpg:
         if (t.hasParam && p > 0) r_.codePage_ = p;
         cachedFont_ = -2;
@@ -369,9 +384,18 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
         }
     case Dest::ColorTable:
         switch (e->id) {
-        case W::Red: color_.red = uint8_t(Clamp(p, 0, 255)); colorTouched_ = true; return;
-        case W::Green: color_.green = uint8_t(Clamp(p, 0, 255)); colorTouched_ = true; return;
-        case W::Blue: color_.blue = uint8_t(Clamp(p, 0, 255)); colorTouched_ = true; return;
+        case W::Red:
+            color_.red = uint8_t(Clamp(p, 0, 255));
+            colorTouched_ = true;
+            return;
+        case W::Green:
+            color_.green = uint8_t(Clamp(p, 0, 255));
+            colorTouched_ = true;
+            return;
+        case W::Blue:
+            color_.blue = uint8_t(Clamp(p, 0, 255));
+            colorTouched_ = true;
+            return;
         default: return;
         }
     case Dest::Pn:
@@ -464,7 +488,8 @@ void RtfReader::Run::TextRun(std::string_view s) {
         s.remove_prefix(n);
         if (s.empty()) return;
     }
-    if (mbNeed_ == 0 && Cur().dest == Dest::Body && highSurrogate_ == 0 && !LegacyText::HasNonAscii(s)) {
+    if (mbNeed_ == 0 && Cur().dest == Dest::Body && highSurrogate_ == 0 &&
+        !LegacyText::HasNonAscii(s)) {
         BeginContent();
         AppendBody(s);
         return;
@@ -675,9 +700,10 @@ void RtfReader::Run::ClosePn() {
 
 const RtfCodePageDecoder& RtfReader::Run::Decoder() {
     const Dest d = Cur().dest;
-    if (d == Dest::FontTable || d == Dest::FontEntry) return DecoderFor(font_.codePage ? font_.codePage
-                                                                       : font_.charset >= 0 ? RtfCharsetCodePage(font_.charset)
-                                                                                            : 0);
+    if (d == Dest::FontTable || d == Dest::FontEntry)
+        return DecoderFor(font_.codePage       ? font_.codePage
+                          : font_.charset >= 0 ? RtfCharsetCodePage(font_.charset)
+                                               : 0);
     const int32_t index = Cur().chr.font < 0 ? r_.defaultFont_ : Cur().chr.font;
     if (index == cachedFont_ && cachedDecoder_) return *cachedDecoder_;
     const RtfFont* f = r_.FindFont(index);

@@ -31,7 +31,15 @@ struct RtfCharFormat {
 enum class RtfAlign : uint8_t { Left, Center, Right, Justify };
 
 // Paragraph numbering as the rich-edit control writes it ({\*\pn ...}).
-enum class RtfListKind : uint8_t { None, Bullet, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
+enum class RtfListKind : uint8_t {
+    None,
+    Bullet,
+    Decimal,
+    LowerAlpha,
+    UpperAlpha,
+    LowerRoman,
+    UpperRoman
+};
 
 struct RtfListFormat {
     RtfListKind kind = RtfListKind::None;
@@ -54,12 +62,12 @@ struct RtfParaFormat {
 };
 
 struct RtfFont {
-    int32_t index = 0;        // \fN
-    std::string name;         // UTF-8, as stored
-    int32_t charset = -1;     // \fcharsetN; -1 = not given
-    int32_t codePage = 0;     // \cpgN or from the charset; 0 = the document's
-    std::string family;       // "fswiss", "froman", ... ("fnil" when not given)
-    int32_t pitch = -1;       // \fprqN
+    int32_t index = 0;     // \fN
+    std::string name;      // UTF-8, as stored
+    int32_t charset = -1;  // \fcharsetN; -1 = not given
+    int32_t codePage = 0;  // \cpgN or from the charset; 0 = the document's
+    std::string family;    // "fswiss", "froman", ... ("fnil" when not given)
+    int32_t pitch = -1;    // \fprqN
 };
 
 struct RtfColor {

@@ -7,7 +7,9 @@ namespace kiv {
 
 namespace {
 
-bool IsTextByte(char c) { return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n' && c != '\0'; }
+bool IsTextByte(char c) {
+    return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n' && c != '\0';
+}
 
 }  // namespace
 
@@ -81,7 +83,8 @@ RtfToken RtfTokenizer::Next() {
         // Every digit is consumed; the value saturates instead of overflowing.
         int64_t v = 0;
         while (pos_ < n && RtfIsDigit(data_[pos_])) {
-            if (v <= int64_t(std::numeric_limits<int32_t>::max()) + 1) v = v * 10 + (data_[pos_] - '0');
+            if (v <= int64_t(std::numeric_limits<int32_t>::max()) + 1)
+                v = v * 10 + (data_[pos_] - '0');
             ++pos_;
         }
         if (negative) v = -v;

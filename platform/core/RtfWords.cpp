@@ -11,7 +11,9 @@ namespace {
 const std::unordered_map<std::string_view, WordEntry>& Words() {
     static const std::unordered_map<std::string_view, WordEntry> words = [] {
         std::unordered_map<std::string_view, WordEntry> m;
-        auto add = [&](std::string_view w, W id, char32_t v = 0) { m.emplace(w, WordEntry{id, v}); };
+        auto add = [&](std::string_view w, W id, char32_t v = 0) {
+            m.emplace(w, WordEntry{id, v});
+        };
         add("fonttbl", W::FontTbl);
         add("colortbl", W::ColorTbl);
         add("pict", W::Pict);
@@ -24,16 +26,75 @@ const std::unordered_map<std::string_view, WordEntry>& Words() {
         add("upr", W::Upr);
         add("ud", W::Ud);
         for (auto w : {"shppict", "field", "fldrslt", "result"}) add(w, W::Transparent);
-        for (auto w : {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-                       "footerr", "footerf", "footnote", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc",
-                       "aftncn", "xe", "tc", "txe", "rxe", "fldinst", "nonshppict", "listtable",
-                       "listoverridetable", "revtbl", "rsidtbl", "filetbl", "template", "pnseclvl",
-                       "bkmkstart", "bkmkend", "annotation", "atnid", "atnauthor", "comment", "author",
-                       "operator", "title", "subject", "keywords", "doccomm", "generator", "themedata",
-                       "colorschememapping", "datastore", "latentstyles", "pgdsctbl", "xmlnstbl",
-                       "mmathPr", "docvar", "userprops", "private", "fchars", "lchars", "shpinst", "do",
-                       "falt", "panose", "fname", "objdata", "objclass", "picprop", "blipuid", "datafield",
-                       "formfield", "passwordhash", "wgrffmtfilter", "ftnalt"})
+        for (auto w : {"stylesheet",
+                       "info",
+                       "header",
+                       "headerl",
+                       "headerr",
+                       "headerf",
+                       "footer",
+                       "footerl",
+                       "footerr",
+                       "footerf",
+                       "footnote",
+                       "ftnsep",
+                       "ftnsepc",
+                       "ftncn",
+                       "aftnsep",
+                       "aftnsepc",
+                       "aftncn",
+                       "xe",
+                       "tc",
+                       "txe",
+                       "rxe",
+                       "fldinst",
+                       "nonshppict",
+                       "listtable",
+                       "listoverridetable",
+                       "revtbl",
+                       "rsidtbl",
+                       "filetbl",
+                       "template",
+                       "pnseclvl",
+                       "bkmkstart",
+                       "bkmkend",
+                       "annotation",
+                       "atnid",
+                       "atnauthor",
+                       "comment",
+                       "author",
+                       "operator",
+                       "title",
+                       "subject",
+                       "keywords",
+                       "doccomm",
+                       "generator",
+                       "themedata",
+                       "colorschememapping",
+                       "datastore",
+                       "latentstyles",
+                       "pgdsctbl",
+                       "xmlnstbl",
+                       "mmathPr",
+                       "docvar",
+                       "userprops",
+                       "private",
+                       "fchars",
+                       "lchars",
+                       "shpinst",
+                       "do",
+                       "falt",
+                       "panose",
+                       "fname",
+                       "objdata",
+                       "objclass",
+                       "picprop",
+                       "blipuid",
+                       "datafield",
+                       "formfield",
+                       "passwordhash",
+                       "wgrffmtfilter",
+                       "ftnalt"})
             add(w, W::Skip);
         add("ansi", W::Ansi);
         add("mac", W::Mac);
@@ -65,9 +126,9 @@ const std::unordered_map<std::string_view, WordEntry>& Words() {
         add("cf", W::Cf);
         add("b", W::B);
         add("i", W::I);
-        for (auto w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-                       "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-                       "ulwave"})
+        for (auto w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash",
+                       "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash",
+                       "ululdbwave", "ulw", "ulwave"})
             add(w, W::Ul);
         add("ulnone", W::UlNone);
         add("strike", W::Strike);
@@ -90,7 +151,8 @@ const std::unordered_map<std::string_view, WordEntry>& Words() {
         add("fcharset", W::FCharset);
         add("fprq", W::FPrq);
         add("cpg", W::Cpg);
-        for (auto w : {"fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor", "ftech", "fbidi"})
+        for (auto w :
+             {"fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor", "ftech", "fbidi"})
             add(w, W::FFamily);
         add("red", W::Red);
         add("green", W::Green);

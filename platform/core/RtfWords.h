@@ -8,23 +8,73 @@ namespace kiv::rtfwords {
 
 enum class W : uint8_t {
     // destinations
-    FontTbl, ColorTbl, Pict, Object, PnText, ListText, Pn, PnTxtB, PnTxtA, Upr, Ud,
+    FontTbl,
+    ColorTbl,
+    Pict,
+    Object,
+    PnText,
+    ListText,
+    Pn,
+    PnTxtB,
+    PnTxtA,
+    Upr,
+    Ud,
     Transparent,  // destinations whose text is document text
     Skip,         // destinations whose text is never shown
     // document
-    Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCpg,
+    Deff,
+    Uc,
+    U,
     // paragraphs
-    Par, Line, Tab, Cell, Row, Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa,
+    Par,
+    Line,
+    Tab,
+    Cell,
+    Row,
+    Pard,
+    Ql,
+    Qc,
+    Qr,
+    Qj,
+    Li,
+    Ri,
+    Fi,
+    Sb,
+    Sa,
     // characters
-    Plain, F, Fs, Cf, B, I, Ul, UlNone, Strike, StrikeD,
+    Plain,
+    F,
+    Fs,
+    Cf,
+    B,
+    I,
+    Ul,
+    UlNone,
+    Strike,
+    StrikeD,
     // specials
     Special,
     // font table
-    FCharset, FPrq, Cpg, FFamily,
+    FCharset,
+    FPrq,
+    Cpg,
+    FFamily,
     // colour table
-    Red, Green, Blue,
+    Red,
+    Green,
+    Blue,
     // numbering
-    PnLvlBlt, PnLvlBody, PnLvlCont, PnLvl, PnStyle, PnStart,
+    PnLvlBlt,
+    PnLvlBody,
+    PnLvlCont,
+    PnLvl,
+    PnStyle,
+    PnStart,
 };
 
 struct WordEntry {

@@ -32,8 +32,8 @@ std::string MatchEntry(const std::string& folder, const std::string& name) {
 }  // namespace
 
 bool IsDrivePath(std::string_view s) {
-    return s.size() >= 3 && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')) && s[1] == ':' &&
-           (s[2] == '\\' || s[2] == '/');
+    return s.size() >= 3 && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')) &&
+           s[1] == ':' && (s[2] == '\\' || s[2] == '/');
 }
 
 std::string StoredPathText(std::string_view stored, std::string_view base) {
@@ -44,7 +44,8 @@ std::string StoredPathText(std::string_view stored, std::string_view base) {
 }
 
 std::string FindIgnoringCase(const std::string& path, const std::string& folder) {
-    if (Exists(path) || path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0) return path;
+    if (Exists(path) || path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0)
+        return path;
     std::string found = folder;
     const std::string rest = path.substr(folder.size());
     size_t from = 0;

@@ -81,37 +81,37 @@ struct SystemRole {
 constexpr int kSystemCount = 31;
 constexpr SystemRole kNoRole{QPalette::Active, QPalette::NoRole};
 constexpr SystemRole kSystem[kSystemCount] = {
-    {QPalette::Active, QPalette::Button},               // 0 scroll bar
-    {QPalette::Active, QPalette::Window},               // 1 desktop
-    {QPalette::Active, QPalette::Highlight},            // 2 active caption
-    {QPalette::Inactive, QPalette::Highlight},          // 3 inactive caption
-    {QPalette::Active, QPalette::Window},               // 4 menu
-    {QPalette::Active, QPalette::Base},                 // 5 window
-    {QPalette::Active, QPalette::Shadow},               // 6 window frame
-    {QPalette::Active, QPalette::WindowText},           // 7 menu text
-    {QPalette::Active, QPalette::Text},                 // 8 window text
-    {QPalette::Active, QPalette::HighlightedText},      // 9 caption text
-    {QPalette::Active, QPalette::Window},               // 10 active border
-    {QPalette::Active, QPalette::Window},               // 11 inactive border
-    {QPalette::Active, QPalette::Dark},                 // 12 application work space
-    {QPalette::Active, QPalette::Highlight},            // 13 highlight
-    {QPalette::Active, QPalette::HighlightedText},      // 14 highlight text
-    {QPalette::Active, QPalette::Button},               // 15 button face
-    {QPalette::Active, QPalette::Dark},                 // 16 button shadow
-    {QPalette::Disabled, QPalette::Text},               // 17 grey text
-    {QPalette::Active, QPalette::ButtonText},           // 18 button text
-    {QPalette::Inactive, QPalette::HighlightedText},    // 19 inactive caption text
-    {QPalette::Active, QPalette::Light},                // 20 button highlight
-    {QPalette::Active, QPalette::Shadow},               // 21 3D dark shadow
-    {QPalette::Active, QPalette::Midlight},             // 22 3D light
-    {QPalette::Active, QPalette::ToolTipText},          // 23 info text
-    {QPalette::Active, QPalette::ToolTipBase},          // 24 info background
-    kNoRole,                                            // 25
-    {QPalette::Active, QPalette::Link},                 // 26 hot light
-    {QPalette::Active, QPalette::Highlight},            // 27 gradient active caption
-    {QPalette::Inactive, QPalette::Highlight},          // 28 gradient inactive caption
-    {QPalette::Active, QPalette::Highlight},            // 29 menu highlight
-    {QPalette::Active, QPalette::Window},               // 30 menu bar
+    {QPalette::Active, QPalette::Button},             // 0 scroll bar
+    {QPalette::Active, QPalette::Window},             // 1 desktop
+    {QPalette::Active, QPalette::Highlight},          // 2 active caption
+    {QPalette::Inactive, QPalette::Highlight},        // 3 inactive caption
+    {QPalette::Active, QPalette::Window},             // 4 menu
+    {QPalette::Active, QPalette::Base},               // 5 window
+    {QPalette::Active, QPalette::Shadow},             // 6 window frame
+    {QPalette::Active, QPalette::WindowText},         // 7 menu text
+    {QPalette::Active, QPalette::Text},               // 8 window text
+    {QPalette::Active, QPalette::HighlightedText},    // 9 caption text
+    {QPalette::Active, QPalette::Window},             // 10 active border
+    {QPalette::Active, QPalette::Window},             // 11 inactive border
+    {QPalette::Active, QPalette::Dark},               // 12 application work space
+    {QPalette::Active, QPalette::Highlight},          // 13 highlight
+    {QPalette::Active, QPalette::HighlightedText},    // 14 highlight text
+    {QPalette::Active, QPalette::Button},             // 15 button face
+    {QPalette::Active, QPalette::Dark},               // 16 button shadow
+    {QPalette::Disabled, QPalette::Text},             // 17 grey text
+    {QPalette::Active, QPalette::ButtonText},         // 18 button text
+    {QPalette::Inactive, QPalette::HighlightedText},  // 19 inactive caption text
+    {QPalette::Active, QPalette::Light},              // 20 button highlight
+    {QPalette::Active, QPalette::Shadow},             // 21 3D dark shadow
+    {QPalette::Active, QPalette::Midlight},           // 22 3D light
+    {QPalette::Active, QPalette::ToolTipText},        // 23 info text
+    {QPalette::Active, QPalette::ToolTipBase},        // 24 info background
+    kNoRole,                                          // 25
+    {QPalette::Active, QPalette::Link},               // 26 hot light
+    {QPalette::Active, QPalette::Highlight},          // 27 gradient active caption
+    {QPalette::Inactive, QPalette::Highlight},        // 28 gradient inactive caption
+    {QPalette::Active, QPalette::Highlight},          // 29 menu highlight
+    {QPalette::Active, QPalette::Window},             // 30 menu bar
 };
 
 QPalette AppPalette() { return QGuiApplication::palette(); }
@@ -123,7 +123,8 @@ QColor toQColor(TColor c) {
     if (c == clDefault) return QColor();
     if (IsSystemColor(c)) {
         int index = int(uint32_t(c) & 0xFF);
-        if (index >= kSystemCount || kSystem[index].role == QPalette::NoRole) return QColor(Qt::black);
+        if (index >= kSystemCount || kSystem[index].role == QPalette::NoRole)
+            return QColor(Qt::black);
         return AppPalette().color(kSystem[index].group, kSystem[index].role);
     }
     uint32_t v = uint32_t(c);
@@ -171,7 +172,9 @@ bool TryStringToColor(std::string_view s, TColor& c) {
     int64_t v;
     if (!TryStrToInt(s, v)) return false;
     size_t p = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-    bool hex = p < s.size() && (s[p] == '$' || (s[p] == '0' && p + 1 < s.size() && (s[p + 1] == 'x' || s[p + 1] == 'X')));
+    bool hex =
+        p < s.size() &&
+        (s[p] == '$' || (s[p] == '0' && p + 1 < s.size() && (s[p + 1] == 'x' || s[p + 1] == 'X')));
     if (hex) {
         uint64_t mag = uint64_t(v < 0 ? -v : v);
         if (mag > 0xFFFFFFFFull) return false;
@@ -186,7 +189,8 @@ bool TryStringToColor(std::string_view s, TColor& c) {
 
 TColor StringToColor(std::string_view s) {
     TColor c;
-    if (!TryStringToColor(s, c)) throw EKivError("'" + std::string(s) + "' is not a valid integer value");
+    if (!TryStringToColor(s, c))
+        throw EKivError("'" + std::string(s) + "' is not a valid integer value");
     return c;
 }
 

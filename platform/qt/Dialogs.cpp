@@ -26,7 +26,9 @@ public:
     }
     FileDialogResult OpenFile(const FileDialogRequest&) override { return {}; }
     FileDialogResult SaveFile(const FileDialogRequest&) override { return {}; }
-    std::optional<QString> BrowseForFolder(const FolderDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> BrowseForFolder(const FolderDialogRequest&) override {
+        return std::nullopt;
+    }
     std::optional<FontChoice> ChooseFont(const FontDialogRequest&) override { return std::nullopt; }
     std::optional<TColor> ChooseColor(TColor) override { return std::nullopt; }
     bool PrinterSetup(QPrinter&) override { return false; }
@@ -79,7 +81,8 @@ std::unique_ptr<Dialogs> InstallDialogs(std::unique_ptr<Dialogs> dialogs) {
     return dialogs;
 }
 
-int MessageDlg(const QString& text, MsgType type, MsgButtons buttons, int helpContext, bool helpButton) {
+int MessageDlg(const QString& text, MsgType type, MsgButtons buttons, int helpContext,
+               bool helpButton) {
     MessageBoxRequest r;
     r.Text = text;
     r.Caption = DefaultCaption(type);

@@ -126,7 +126,8 @@ std::unique_ptr<Dialogs> InstallDialogs(std::unique_ptr<Dialogs> dialogs);
 // Installs a service for a scope and puts the previous one back.
 class ScopedDialogs {
 public:
-    explicit ScopedDialogs(std::unique_ptr<Dialogs> dialogs) : previous_(InstallDialogs(std::move(dialogs))) {}
+    explicit ScopedDialogs(std::unique_ptr<Dialogs> dialogs)
+        : previous_(InstallDialogs(std::move(dialogs))) {}
     ~ScopedDialogs() { InstallDialogs(std::move(previous_)); }
     ScopedDialogs(const ScopedDialogs&) = delete;
     ScopedDialogs& operator=(const ScopedDialogs&) = delete;
@@ -136,7 +137,8 @@ private:
 };
 
 // The class library's calls. Help context 0 means none.
-int MessageDlg(const QString& text, MsgType type, MsgButtons buttons, int helpContext = 0, bool helpButton = false);
+int MessageDlg(const QString& text, MsgType type, MsgButtons buttons, int helpContext = 0,
+               bool helpButton = false);
 int MessageBox(const QString& text, const QString& caption, MsgType type, MsgButtons buttons);
 // A plain box: the program's title, no icon, [OK].
 void ShowMessage(const QString& text);

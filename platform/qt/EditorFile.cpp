@@ -70,7 +70,8 @@ QString SaveEditorAs(const QTextDocument& doc, TSaveDialog& dialog) {
     const QString path = WithDefaultExtension(dialog.FileName);
     const TEditorFileKind kind = EditorFileKindOf(path);
     if (kind == TEditorFileKind::Unsupported) {
-        MessageDlg(QStringLiteral("Can't save ") + path + QStringLiteral(": the file name must end in .txt or .rtf"),
+        MessageDlg(QStringLiteral("Can't save ") + path +
+                       QStringLiteral(": the file name must end in .txt or .rtf"),
                    MsgType::Error, MsgButtons::OK);
         return {};
     }

@@ -11,8 +11,9 @@ QStringList FakeDialogs::MessageTexts() const {
 }
 
 size_t FakeDialogs::PendingAnswers() const {
-    return messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size() + folderAnswers_.size() +
-           fontAnswers_.size() + colorAnswers_.size() + printerAnswers_.size() + inputAnswers_.size();
+    return messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size() +
+           folderAnswers_.size() + fontAnswers_.size() + colorAnswers_.size() +
+           printerAnswers_.size() + inputAnswers_.size();
 }
 
 void FakeDialogs::Clear() { *this = FakeDialogs(); }
@@ -21,13 +22,14 @@ int FakeDialogs::MessageBox(const MessageBoxRequest& r) {
     Messages.push_back(r);
     if (messageAnswers_.empty()) {
         ++Unscripted;
-        return r.Buttons == MsgButtons::YesNo || r.Buttons == MsgButtons::YesNoCancel ? IDYES : IDOK;
+        return r.Buttons == MsgButtons::YesNo || r.Buttons == MsgButtons::YesNoCancel ? IDYES
+                                                                                      : IDOK;
     }
     int code = messageAnswers_.front();
     messageAnswers_.pop_front();
     if (!IsAnswerOf(r.Buttons, code))
-        throw std::logic_error("scripted answer " + std::to_string(code) + " does not fit the box \"" +
-                               r.Text.toStdString() + "\"");
+        throw std::logic_error("scripted answer " + std::to_string(code) +
+                               " does not fit the box \"" + r.Text.toStdString() + "\"");
     return code;
 }
 
@@ -60,7 +62,8 @@ FileDialogResult FakeDialogs::SaveFile(const FileDialogRequest& r) {
     return Take(saveAnswers_, Unscripted);
 }
 
-std::optional<QString> FakeDialogs::TakeText(std::deque<std::optional<QString>>& q, int& unscripted) {
+std::optional<QString> FakeDialogs::TakeText(std::deque<std::optional<QString>>& q,
+                                             int& unscripted) {
     if (q.empty()) {
         ++unscripted;
         return std::nullopt;

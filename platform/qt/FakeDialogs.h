@@ -27,11 +27,17 @@ public:
 
     // The script.
     void AnswerMessage(int code) { messageAnswers_.push_back(code); }
-    void AnswerOpen(QStringList files, int filterIndex = 1) { openAnswers_.push_back(Files{std::move(files), filterIndex}); }
-    void AnswerSave(QString file, int filterIndex = 1) { saveAnswers_.push_back(Files{{std::move(file)}, filterIndex}); }
+    void AnswerOpen(QStringList files, int filterIndex = 1) {
+        openAnswers_.push_back(Files{std::move(files), filterIndex});
+    }
+    void AnswerSave(QString file, int filterIndex = 1) {
+        saveAnswers_.push_back(Files{{std::move(file)}, filterIndex});
+    }
     void CancelOpen() { openAnswers_.push_back(std::nullopt); }
     void CancelSave() { saveAnswers_.push_back(std::nullopt); }
-    void AnswerFolder(std::optional<QString> folder) { folderAnswers_.push_back(std::move(folder)); }
+    void AnswerFolder(std::optional<QString> folder) {
+        folderAnswers_.push_back(std::move(folder));
+    }
     void AnswerFont(std::optional<FontChoice> font) { fontAnswers_.push_back(std::move(font)); }
     void AnswerColor(std::optional<TColor> color) { colorAnswers_.push_back(color); }
     void AnswerPrinterSetup(bool ok) { printerAnswers_.push_back(ok); }

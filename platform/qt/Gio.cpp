@@ -42,7 +42,8 @@ QString ProgramPath(const char* exe) {
 }
 
 TGioApp AppOf(GAppInfo* app) {
-    return {Utf8(g_app_info_get_id(app)), Utf8(g_app_info_get_name(app)), ProgramPath(g_app_info_get_executable(app))};
+    return {Utf8(g_app_info_get_id(app)), Utf8(g_app_info_get_name(app)),
+            ProgramPath(g_app_info_get_executable(app))};
 }
 
 GPtr<GAppInfo> DefaultForFile(const QString& path) {
@@ -56,7 +57,8 @@ GPtr<GAppInfo> FindApp(const QString& id) {
     GList* all = g_app_info_get_all();
     for (GList* l = all; l; l = l->next) {
         auto* app = static_cast<GAppInfo*>(l->data);
-        if (!found && Utf8(g_app_info_get_id(app)) == id) found.reset(G_APP_INFO(g_object_ref(app)));
+        if (!found && Utf8(g_app_info_get_id(app)) == id)
+            found.reset(G_APP_INFO(g_object_ref(app)));
     }
     g_list_free_full(all, g_object_unref);
     return found;

@@ -44,8 +44,10 @@ TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     SetBorderStyle(bsSingle);
     timer_.setInterval(60);
     connect(&timer_, &QTimer::timeout, this, [this] { TimerTick(); });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) { ScrollBarMoved(true, v); });
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) { ScrollBarMoved(false, v); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int v) { ScrollBarMoved(true, v); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int v) { ScrollBarMoved(false, v); });
     verticalScrollBar()->setTracking(false);
     horizontalScrollBar()->setTracking(false);
     UpdateScrollRange();
@@ -64,8 +66,8 @@ int TCustomGrid::Axis::Step(int i) const {
     return e < 0 ? 0 : e + lineWidth;
 }
 
-TCustomGrid::Axis TCustomGrid::MakeAxis(const std::vector<int>& ext, int def, int lw, int fixed, int first,
-                                        int count, int view) const {
+TCustomGrid::Axis TCustomGrid::MakeAxis(const std::vector<int>& ext, int def, int lw, int fixed,
+                                        int first, int count, int view) const {
     Axis a{};
     a.extents = &ext;
     a.defaultExtent = def;
@@ -92,13 +94,17 @@ TCustomGrid::Axis TCustomGrid::MakeAxis(const std::vector<int>& ext, int def, in
 }
 
 TCustomGrid::Axis TCustomGrid::HorzAxis() const {
-    const int lw = (options_.Contains(goFixedVertLine) || options_.Contains(goVertLine)) ? gridLineWidth_ : 0;
-    return MakeAxis(colWidths_, defaultColWidth_, lw, fixedCols_, topLeft_.X, colCount_, ClientWidth());
+    const int lw =
+        (options_.Contains(goFixedVertLine) || options_.Contains(goVertLine)) ? gridLineWidth_ : 0;
+    return MakeAxis(colWidths_, defaultColWidth_, lw, fixedCols_, topLeft_.X, colCount_,
+                    ClientWidth());
 }
 
 TCustomGrid::Axis TCustomGrid::VertAxis() const {
-    const int lw = (options_.Contains(goFixedHorzLine) || options_.Contains(goHorzLine)) ? gridLineWidth_ : 0;
-    return MakeAxis(rowHeights_, defaultRowHeight_, lw, fixedRows_, topLeft_.Y, rowCount_, ClientHeight());
+    const int lw =
+        (options_.Contains(goFixedHorzLine) || options_.Contains(goHorzLine)) ? gridLineWidth_ : 0;
+    return MakeAxis(rowHeights_, defaultRowHeight_, lw, fixedRows_, topLeft_.Y, rowCount_,
+                    ClientHeight());
 }
 
 bool TCustomGrid::AxisSpan(const Axis& a, int i, int& start, int& end) {
@@ -158,8 +164,12 @@ int TCustomGrid::CellStart(const Axis& a, int i) {
     return line;
 }
 
-int TCustomGrid::MaxTopRow() const { return std::max(fixedRows_, CalcMaxCell(VertAxis(), rowCount_ - 1)); }
-int TCustomGrid::MaxLeftCol() const { return std::max(fixedCols_, CalcMaxCell(HorzAxis(), colCount_ - 1)); }
+int TCustomGrid::MaxTopRow() const {
+    return std::max(fixedRows_, CalcMaxCell(VertAxis(), rowCount_ - 1));
+}
+int TCustomGrid::MaxLeftCol() const {
+    return std::max(fixedCols_, CalcMaxCell(HorzAxis(), colCount_ - 1));
+}
 
 int TCustomGrid::StepVisible(bool rows, int from, int dir) const {
     const int lo = rows ? fixedRows_ : fixedCols_;
@@ -269,7 +279,8 @@ void TCustomGrid::DoSizeChange(int OldColCount, int OldRowCount) {
     if (!(c == current_)) {
         // The cell-selection check is asked as the Windows grid asked it; a refusal must
         // not leave the current cell outside the grid.
-        if (!MoveCurrent(c.X, c.Y, true, true) || current_.X >= colCount_ || current_.Y >= rowCount_) {
+        if (!MoveCurrent(c.X, c.Y, true, true) || current_.X >= colCount_ ||
+            current_.Y >= rowCount_) {
             if (!options_.Contains(goAlwaysShowEditor)) HideEditor();
             current_ = c;
             anchor_ = c;
@@ -301,16 +312,19 @@ void TCustomGrid::SetDefaultRowHeight(int Value) {
 }
 
 int TCustomGrid::ColWidths(int ACol) const {
-    return ACol >= 0 && size_t(ACol) < colWidths_.size() ? colWidths_[size_t(ACol)] : defaultColWidth_;
+    return ACol >= 0 && size_t(ACol) < colWidths_.size() ? colWidths_[size_t(ACol)]
+                                                         : defaultColWidth_;
 }
 
 int TCustomGrid::RowHeights(int ARow) const {
-    return ARow >= 0 && size_t(ARow) < rowHeights_.size() ? rowHeights_[size_t(ARow)] : defaultRowHeight_;
+    return ARow >= 0 && size_t(ARow) < rowHeights_.size() ? rowHeights_[size_t(ARow)]
+                                                          : defaultRowHeight_;
 }
 
 void TCustomGrid::SetColWidths(int ACol, int Value) {
     if (ACol < 0 || ACol >= colCount_) InvalidOp(SGridIndexOutOfRange);
-    if (colWidths_.size() < size_t(colCount_)) colWidths_.resize(size_t(colCount_), defaultColWidth_);
+    if (colWidths_.size() < size_t(colCount_))
+        colWidths_.resize(size_t(colCount_), defaultColWidth_);
     if (colWidths_[size_t(ACol)] == Value) return;
     colWidths_[size_t(ACol)] = Value;
     Invalidate();
@@ -319,7 +333,8 @@ void TCustomGrid::SetColWidths(int ACol, int Value) {
 
 void TCustomGrid::SetRowHeights(int ARow, int Value) {
     if (ARow < 0 || ARow >= rowCount_) InvalidOp(SGridIndexOutOfRange);
-    if (rowHeights_.size() < size_t(rowCount_)) rowHeights_.resize(size_t(rowCount_), defaultRowHeight_);
+    if (rowHeights_.size() < size_t(rowCount_))
+        rowHeights_.resize(size_t(rowCount_), defaultRowHeight_);
     if (rowHeights_[size_t(ARow)] == Value) return;
     rowHeights_[size_t(ARow)] = Value;
     Invalidate();
@@ -373,13 +388,10 @@ void TCustomGrid::SetOptions(TGridOptions Value) {
         if (Value.Contains(goRowSelect)) anchor_.X = colCount_ - 1;
     }
     const bool canEdit = Value.Contains(goEditing) && !Value.Contains(goRowSelect);
-    if (!canEdit)
-        HideEditor();
+    if (!canEdit) HideEditor();
     else if (!editorMode_) {
-        if (Value.Contains(goAlwaysShowEditor))
-            ShowEditor();
-        else
-            HideEditor();
+        if (Value.Contains(goAlwaysShowEditor)) ShowEditor();
+        else HideEditor();
     }
     verticalScrollBar()->setTracking(Value.Contains(goThumbTracking));
     horizontalScrollBar()->setTracking(Value.Contains(goThumbTracking));
@@ -396,10 +408,8 @@ void TCustomGrid::SetScrollBars(TScrollStyle Value) {
 
 void TCustomGrid::SetBorderStyle(TBorderStyle Value) {
     borderStyle_ = Value;
-    if (Value == bsNone)
-        setFrameStyle(QFrame::NoFrame);
-    else
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    if (Value == bsNone) setFrameStyle(QFrame::NoFrame);
+    else setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 }
 
 void TCustomGrid::SetDefaultDrawing(bool Value) {
@@ -429,13 +439,16 @@ void TCustomGrid::SetRow(int Value) {
 }
 
 TGridRect TCustomGrid::Selection() const {
-    return {std::min(current_.X, anchor_.X), std::min(current_.Y, anchor_.Y), std::max(current_.X, anchor_.X),
-            std::max(current_.Y, anchor_.Y)};
+    return {std::min(current_.X, anchor_.X), std::min(current_.Y, anchor_.Y),
+            std::max(current_.X, anchor_.X), std::max(current_.Y, anchor_.Y)};
 }
 
 void TCustomGrid::SetSelection(TGridRect Value) {
-    auto inside = [this](int c, int r) { return c >= 0 && r >= 0 && c < colCount_ && r < rowCount_; };
-    if (!inside(Value.Left, Value.Top) || !inside(Value.Right, Value.Bottom)) InvalidOp(SGridIndexOutOfRange);
+    auto inside = [this](int c, int r) {
+        return c >= 0 && r >= 0 && c < colCount_ && r < rowCount_;
+    };
+    if (!inside(Value.Left, Value.Top) || !inside(Value.Right, Value.Bottom))
+        InvalidOp(SGridIndexOutOfRange);
     const TGridRect oldSel = Selection();
     anchor_ = {Value.Left, Value.Top};
     current_ = {Value.Right, Value.Bottom};
@@ -450,7 +463,8 @@ void TCustomGrid::FocusCell(int ACol, int ARow, bool MoveAnchor) {
 }
 
 bool TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
-    if (ACol < 0 || ARow < 0 || ACol >= colCount_ || ARow >= rowCount_) InvalidOp(SGridIndexOutOfRange);
+    if (ACol < 0 || ARow < 0 || ACol >= colCount_ || ARow >= rowCount_)
+        InvalidOp(SGridIndexOutOfRange);
     if (!SelectCell(ACol, ARow)) return false;
     const TGridRect oldSel = Selection();
     const TGridCoord oldCurrent = current_;
@@ -488,12 +502,9 @@ void TCustomGrid::SelectionMoved(const TGridRect& OldSel) {
 }
 
 void TCustomGrid::InvalidateBox(const TGridRect& r) {
-    if (r.Left == r.Right && r.Top == r.Bottom)
-        InvalidateCell(r.Left, r.Top);
-    else if (r.Top == r.Bottom)
-        InvalidateRow(r.Top);
-    else
-        Invalidate();
+    if (r.Left == r.Right && r.Top == r.Bottom) InvalidateCell(r.Left, r.Top);
+    else if (r.Top == r.Bottom) InvalidateRow(r.Top);
+    else Invalidate();
 }
 
 // ---- Scrolling ----
@@ -520,23 +531,20 @@ void TCustomGrid::TopLeftMoved(TGridCoord) {
 }
 
 void TCustomGrid::TopLeftChanged() {
-    if (editorMode_ && editor_ && inplaceCol_ >= 0) editor_->UpdateLoc(CellRect(current_.X, current_.Y));
+    if (editorMode_ && editor_ && inplaceCol_ >= 0)
+        editor_->UpdateLoc(CellRect(current_.X, current_.Y));
 }
 
 void TCustomGrid::ClampInView(TGridCoord Coord) {
     const Axis h = HorzAxis(), v = VertAxis();
     TGridCoord nt = topLeft_;
     if (Coord.X >= fixedCols_) {
-        if (Coord.X < topLeft_.X)
-            nt.X = Coord.X;
-        else if (Coord.X > h.lastFullVisibleCell)
-            nt.X = CalcMaxCell(h, Coord.X);
+        if (Coord.X < topLeft_.X) nt.X = Coord.X;
+        else if (Coord.X > h.lastFullVisibleCell) nt.X = CalcMaxCell(h, Coord.X);
     }
     if (Coord.Y >= fixedRows_) {
-        if (Coord.Y < topLeft_.Y)
-            nt.Y = Coord.Y;
-        else if (Coord.Y > v.lastFullVisibleCell)
-            nt.Y = CalcMaxCell(v, Coord.Y);
+        if (Coord.Y < topLeft_.Y) nt.Y = Coord.Y;
+        else if (Coord.Y > v.lastFullVisibleCell) nt.Y = CalcMaxCell(v, Coord.Y);
     }
     if (!(nt == topLeft_)) MoveTopLeft(nt.X, nt.Y);
 }
@@ -582,10 +590,8 @@ void TCustomGrid::ScrollBarMoved(bool vertical, int value) {
     const int cur = vertical ? topLeft_.Y : topLeft_.X;
     int target = fixed + value;
     if (target != cur) target = NearestVisible(vertical, target, target > cur ? 1 : -1);
-    if (vertical)
-        MoveTopLeft(topLeft_.X, target);
-    else
-        MoveTopLeft(target, topLeft_.Y);
+    if (vertical) MoveTopLeft(topLeft_.X, target);
+    else MoveTopLeft(target, topLeft_.Y);
     UpdateScrollPos();
 }
 
@@ -609,10 +615,8 @@ QRect TCustomGrid::CellRect(int ACol, int ARow) const {
 
 TGridCoord TCustomGrid::MouseCoord(int X, int Y) const {
     TGridCoord c{AxisCoord(HorzAxis(), X), AxisCoord(VertAxis(), Y)};
-    if (c.X < 0)
-        c.Y = -1;
-    else if (c.Y < 0)
-        c.X = -1;
+    if (c.X < 0) c.Y = -1;
+    else if (c.Y < 0) c.X = -1;
     return c;
 }
 
@@ -660,7 +664,8 @@ void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
     if (FromIndex < 0 || ToIndex < 0) InvalidOp(SGridIndexOutOfRange);
     const bool widths = RotateVirtual<int>(colWidths_, defaultColWidth_, FromIndex, ToIndex);
     std::vector<char> stops(tabStops_.begin(), tabStops_.end());
-    if (RotateVirtual<char>(stops, char(1), FromIndex, ToIndex)) tabStops_.assign(stops.begin(), stops.end());
+    if (RotateVirtual<char>(stops, char(1), FromIndex, ToIndex))
+        tabStops_.assign(stops.begin(), stops.end());
     MoveAdjust(current_.X, FromIndex, ToIndex);
     MoveAdjust(anchor_.X, FromIndex, ToIndex);
     if (inplaceCol_ >= 0) MoveAdjust(inplaceCol_, FromIndex, ToIndex);

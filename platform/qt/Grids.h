@@ -40,9 +40,9 @@ public:
 };
 
 // The class library's texts for invalid grid operations.
-extern const char* const SGridIndexOutOfRange;     // "Grid index out of range"
-extern const char* const SFixedColTooBig;          // "Fixed column count must be less than column count"
-extern const char* const SFixedRowTooBig;          // "Fixed row count must be less than row count"
+extern const char* const SGridIndexOutOfRange;  // "Grid index out of range"
+extern const char* const SFixedColTooBig;  // "Fixed column count must be less than column count"
+extern const char* const SFixedRowTooBig;  // "Fixed row count must be less than row count"
 
 struct TGridCoord {
     int X = 0;
@@ -77,8 +77,14 @@ public:
     constexpr bool Contains(Flag f) const { return (bits_ & Bits(f)) != 0; }
     constexpr bool Empty() const { return bits_ == 0; }
     constexpr Bits ToBits() const { return bits_; }
-    constexpr TFlagSet& operator|=(TFlagSet o) { bits_ |= o.bits_; return *this; }
-    constexpr TFlagSet& operator-=(TFlagSet o) { bits_ &= Bits(~o.bits_); return *this; }
+    constexpr TFlagSet& operator|=(TFlagSet o) {
+        bits_ |= o.bits_;
+        return *this;
+    }
+    constexpr TFlagSet& operator-=(TFlagSet o) {
+        bits_ &= Bits(~o.bits_);
+        return *this;
+    }
     friend constexpr TFlagSet operator|(TFlagSet a, TFlagSet b) { return a |= b; }
     friend constexpr TFlagSet operator-(TFlagSet a, TFlagSet b) { return a -= b; }
     friend constexpr bool operator==(TFlagSet a, TFlagSet b) { return a.bits_ == b.bits_; }
@@ -105,7 +111,9 @@ enum TGridOption : uint16_t {
     goThumbTracking = 1 << 14,
 };
 using TGridOptions = TFlagSet<TGridOption, uint16_t>;
-constexpr TGridOptions operator|(TGridOption a, TGridOption b) { return TGridOptions(a) | TGridOptions(b); }
+constexpr TGridOptions operator|(TGridOption a, TGridOption b) {
+    return TGridOptions(a) | TGridOptions(b);
+}
 
 enum TGridDrawStateFlag : uint8_t {
     gdSelected = 1 << 0,
@@ -133,9 +141,10 @@ public:
     using TNotifyEvent = std::function<void(TCustomGrid* Sender)>;
     using TKeyEvent = std::function<void(TCustomGrid* Sender, Word& Key, TShiftState Shift)>;
     using TKeyPressEvent = std::function<void(TCustomGrid* Sender, QChar& Key)>;
-    using TMouseEvent =
-        std::function<void(TCustomGrid* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
-    using TMouseMoveEvent = std::function<void(TCustomGrid* Sender, TShiftState Shift, int X, int Y)>;
+    using TMouseEvent = std::function<void(TCustomGrid* Sender, TMouseButton Button,
+                                           TShiftState Shift, int X, int Y)>;
+    using TMouseMoveEvent =
+        std::function<void(TCustomGrid* Sender, TShiftState Shift, int X, int Y)>;
     // MousePos in screen coordinates, as Windows passed it; Handled true stops the
     // grid's own wheel handling (moving the current row).
     using TMouseWheelUpDownEvent =
@@ -341,9 +350,9 @@ private:
     struct Axis {
         const std::vector<int>* extents;
         int defaultExtent;
-        int lineWidth;        // width of the line after each cell (0 without lines)
+        int lineWidth;  // width of the line after each cell (0 without lines)
         int fixedCount;
-        int firstCell;        // LeftCol or TopRow
+        int firstCell;  // LeftCol or TopRow
         int cellCount;
         int viewExtent;       // client width or height
         int fixedBoundary;    // end of the fixed cells
@@ -386,7 +395,8 @@ private:
     void MoveAdjust(int& CellPos, int FromIndex, int ToIndex) const;
     static void MoveExtent(std::vector<int>& ext, int count, int def, int FromIndex, int ToIndex);
 
-    void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs) const;
+    void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos,
+                         int& SizingOfs) const;
     void SelectingMove(int X, int Y);
     void MovingMove(int X, int Y);
     void TimerTick();
@@ -395,8 +405,8 @@ private:
     void DrawArea(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow, int startX,
                   int startY, int stopX, int stopY, TColor areaColor, TGridDrawState include,
                   const TGridRect& sel, bool active);
-    void DrawLines(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow, int startX,
-                   int startY, int stopX, int stopY, bool horzLines, bool vertLines,
+    void DrawLines(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow,
+                   int startX, int startY, int stopX, int stopY, bool horzLines, bool vertLines,
                    const QColor& onColor, const QColor& offColor);
     void DrawIndicators(QPainter& p, const Axis& h, const Axis& v);
 
@@ -435,9 +445,9 @@ private:
     TInplaceEdit* editor_ = nullptr;
     int inplaceCol_ = -1;
     int inplaceRow_ = -1;
-    QString editStartText_;    // the cell's text when the editor was loaded (Esc restores it)
-    QString editLastText_;     // the text last handed to SetEditText (or loaded)
-    int editUpdate_ = 0;       // SetEditText is writing the cell: do not reload the editor
+    QString editStartText_;       // the cell's text when the editor was loaded (Esc restores it)
+    QString editLastText_;        // the text last handed to SetEditText (or loaded)
+    int editUpdate_ = 0;          // SetEditText is writing the cell: do not reload the editor
     bool focusHandOver_ = false;  // focus moves between the grid and its own editor
     bool entered_ = false;
 
@@ -462,11 +472,14 @@ private:
 class TDrawGrid : public TCustomGrid {
     Q_OBJECT
 public:
-    using TDrawCellEvent =
-        std::function<void(TCustomGrid* Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState State)>;
-    using TSelectCellEvent = std::function<void(TCustomGrid* Sender, int ACol, int ARow, bool& CanSelect)>;
-    using TGetEditEvent = std::function<void(TCustomGrid* Sender, int ACol, int ARow, QString& Value)>;
-    using TSetEditEvent = std::function<void(TCustomGrid* Sender, int ACol, int ARow, const QString& Value)>;
+    using TDrawCellEvent = std::function<void(TCustomGrid* Sender, int ACol, int ARow,
+                                              const QRect& Rect, TGridDrawState State)>;
+    using TSelectCellEvent =
+        std::function<void(TCustomGrid* Sender, int ACol, int ARow, bool& CanSelect)>;
+    using TGetEditEvent =
+        std::function<void(TCustomGrid* Sender, int ACol, int ARow, QString& Value)>;
+    using TSetEditEvent =
+        std::function<void(TCustomGrid* Sender, int ACol, int ARow, const QString& Value)>;
     using TMovedEvent = std::function<void(TCustomGrid* Sender, int FromIndex, int ToIndex)>;
 
     explicit TDrawGrid(QWidget* parent = nullptr);

@@ -97,8 +97,7 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
         const TGridCoord hit = MouseCoord(X, Y);
         if (hit.X >= fixedCols_ && hit.Y >= fixedRows_) {
             if (options_.Contains(goEditing)) {
-                if (hit == current_)
-                    ShowEditor();
+                if (hit == current_) ShowEditor();
                 else {
                     MoveCurrent(hit.X, hit.Y, true, true);
                     UpdateEdit();
@@ -107,17 +106,17 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
             } else {
                 gridState_ = gsSelecting;
                 timer_.start();
-                if (Shift.Contains(ssShift))
-                    MoveAnchor(hit);
-                else
-                    MoveCurrent(hit.X, hit.Y, true, true);
+                if (Shift.Contains(ssShift)) MoveAnchor(hit);
+                else MoveCurrent(hit.X, hit.Y, true, true);
             }
-        } else if (options_.Contains(goRowMoving) && hit.X >= 0 && hit.X < fixedCols_ && hit.Y >= fixedRows_) {
+        } else if (options_.Contains(goRowMoving) && hit.X >= 0 && hit.X < fixedCols_ &&
+                   hit.Y >= fixedRows_) {
             gridState_ = gsRowMoving;
             moveIndex_ = movePos_ = hit.Y;
             timer_.start();
             Invalidate();
-        } else if (options_.Contains(goColMoving) && hit.Y >= 0 && hit.Y < fixedRows_ && hit.X >= fixedCols_) {
+        } else if (options_.Contains(goColMoving) && hit.Y >= 0 && hit.Y < fixedRows_ &&
+                   hit.X >= fixedCols_) {
             gridState_ = gsColMoving;
             moveIndex_ = movePos_ = hit.X;
             timer_.start();
@@ -167,10 +166,8 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
         const int newSize = sizingPos_ - CellStart(a, sizingIndex_);
         Invalidate();
         if (newSize > 1) {
-            if (cols)
-                SetColWidths(sizingIndex_, newSize);
-            else
-                SetRowHeights(sizingIndex_, newSize);
+            if (cols) SetColWidths(sizingIndex_, newSize);
+            else SetRowHeights(sizingIndex_, newSize);
         }
         break;
     }
@@ -180,10 +177,8 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
         Invalidate();
         const int from = moveIndex_, to = movePos_;
         if (from >= 0 && to >= 0 && from != to) {
-            if (gridState_ == gsColMoving)
-                MoveColumn(from, to);
-            else
-                MoveRow(from, to);
+            if (gridState_ == gsColMoving) MoveColumn(from, to);
+            else MoveRow(from, to);
         }
         UpdateEdit();
         break;
@@ -239,20 +234,16 @@ void TCustomGrid::MovingMove(int X, int Y) {
         const int first = rows ? topLeft_.Y : topLeft_.X;
         if (first > fixed) {
             const int up = StepVisible(rows, first, -1);
-            if (rows)
-                MoveTopLeft(topLeft_.X, up);
-            else
-                MoveTopLeft(up, topLeft_.Y);
+            if (rows) MoveTopLeft(topLeft_.X, up);
+            else MoveTopLeft(up, topLeft_.Y);
         }
         hit = rows ? topLeft_.Y : topLeft_.X;
     } else if (pos >= a.fullVisBoundary) {
         if (movePos_ >= a.lastFullVisibleCell && movePos_ < count - 1) {
             const int first = rows ? topLeft_.Y : topLeft_.X;
             const int down = StepVisible(rows, first, 1);
-            if (rows)
-                MoveTopLeft(topLeft_.X, down);
-            else
-                MoveTopLeft(down, topLeft_.Y);
+            if (rows) MoveTopLeft(topLeft_.X, down);
+            else MoveTopLeft(down, topLeft_.Y);
         }
         hit = (rows ? VertAxis() : HorzAxis()).lastFullVisibleCell;
     } else if (hit < 0) {
@@ -270,14 +261,10 @@ void TCustomGrid::TimerTick() {
         const Axis h = HorzAxis(), v = VertAxis();
         const QPoint p = lastMouse_;
         TGridCoord na = RangeSelectActive() ? anchor_ : current_;
-        if (p.x() < h.fixedBoundary)
-            na.X = StepVisible(false, na.X, -1);
-        else if (p.x() > h.fullVisBoundary)
-            na.X = StepVisible(false, na.X, 1);
-        if (p.y() < v.fixedBoundary)
-            na.Y = StepVisible(true, na.Y, -1);
-        else if (p.y() > v.fullVisBoundary)
-            na.Y = StepVisible(true, na.Y, 1);
+        if (p.x() < h.fixedBoundary) na.X = StepVisible(false, na.X, -1);
+        else if (p.x() > h.fullVisBoundary) na.X = StepVisible(false, na.X, 1);
+        if (p.y() < v.fixedBoundary) na.Y = StepVisible(true, na.Y, -1);
+        else if (p.y() > v.fullVisBoundary) na.Y = StepVisible(true, na.Y, 1);
         const TGridCoord ref = RangeSelectActive() ? anchor_ : current_;
         if (!(na == ref)) MoveAnchor(na);
     } else if (gridState_ == gsRowMoving || gridState_ == gsColMoving) {
@@ -427,12 +414,10 @@ void TCustomGrid::KeyUp(Word& Key, TShiftState Shift) {
 
 void TCustomGrid::KeyPress(QChar& Key) {
     if (OnKeyPress) OnKeyPress(this, Key);
-    if (Key == QChar('\r') && !options_.Contains(goAlwaysShowEditor) && options_.Contains(goEditing) &&
-        !options_.Contains(goRowSelect)) {
-        if (editorMode_)
-            HideEditor();
-        else
-            ShowEditor();
+    if (Key == QChar('\r') && !options_.Contains(goAlwaysShowEditor) &&
+        options_.Contains(goEditing) && !options_.Contains(goRowSelect)) {
+        if (editorMode_) HideEditor();
+        else ShowEditor();
         Key = QChar(0);
     }
 }
@@ -488,16 +473,12 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
         case VK_UP: nc.Y = StepVisible(true, current_.Y, -1); break;
         case VK_DOWN: nc.Y = StepVisible(true, current_.Y, 1); break;
         case VK_LEFT:
-            if (rowSelect)
-                nt.X = StepVisible(false, topLeft_.X, -1);
-            else
-                nc.X = StepVisible(false, current_.X, -1);
+            if (rowSelect) nt.X = StepVisible(false, topLeft_.X, -1);
+            else nc.X = StepVisible(false, current_.X, -1);
             break;
         case VK_RIGHT:
-            if (rowSelect)
-                nt.X = StepVisible(false, topLeft_.X, 1);
-            else
-                nc.X = StepVisible(false, current_.X, 1);
+            if (rowSelect) nt.X = StepVisible(false, topLeft_.X, 1);
+            else nc.X = StepVisible(false, current_.X, 1);
             break;
         case VK_NEXT:
             nc.Y += pageHeight;

@@ -45,38 +45,43 @@ void TCustomGrid::Paint() {
         const QColor fixedLine = toQColor(clBlack);
         const QColor line = toQColor(ColorToRGB(color_) == clSilver ? clGray : clSilver);
         const bool fh = options_.Contains(goFixedHorzLine), fv = options_.Contains(goFixedVertLine);
-        DrawLines(p, h, v, 0, 0, 0, 0, h.fixedBoundary, v.fixedBoundary, fh, fv, fixedLine, fixedBg);
-        DrawLines(p, h, v, topLeft_.X, 0, h.fixedBoundary, 0, h.gridBoundary, v.fixedBoundary, fh, fv, fixedLine,
+        DrawLines(p, h, v, 0, 0, 0, 0, h.fixedBoundary, v.fixedBoundary, fh, fv, fixedLine,
                   fixedBg);
-        DrawLines(p, h, v, 0, topLeft_.Y, 0, v.fixedBoundary, h.fixedBoundary, v.gridBoundary, fh, fv, fixedLine,
-                  fixedBg);
+        DrawLines(p, h, v, topLeft_.X, 0, h.fixedBoundary, 0, h.gridBoundary, v.fixedBoundary, fh,
+                  fv, fixedLine, fixedBg);
+        DrawLines(p, h, v, 0, topLeft_.Y, 0, v.fixedBoundary, h.fixedBoundary, v.gridBoundary, fh,
+                  fv, fixedLine, fixedBg);
         DrawLines(p, h, v, topLeft_.X, topLeft_.Y, h.fixedBoundary, v.fixedBoundary, h.gridBoundary,
-                  v.gridBoundary, options_.Contains(goHorzLine), options_.Contains(goVertLine), line, bg);
+                  v.gridBoundary, options_.Contains(goHorzLine), options_.Contains(goVertLine),
+                  line, bg);
     }
 
     const TGridRect sel = Selection();
     const bool active = IsActiveControl();
-    DrawArea(p, h, v, 0, 0, 0, 0, h.fixedBoundary, v.fixedBoundary, fixedColor_, gdFixed, sel, active);
-    DrawArea(p, h, v, topLeft_.X, 0, h.fixedBoundary, 0, h.gridBoundary, v.fixedBoundary, fixedColor_, gdFixed,
-             sel, active);
-    DrawArea(p, h, v, 0, topLeft_.Y, 0, v.fixedBoundary, h.fixedBoundary, v.gridBoundary, fixedColor_, gdFixed,
-             sel, active);
-    DrawArea(p, h, v, topLeft_.X, topLeft_.Y, h.fixedBoundary, v.fixedBoundary, h.gridBoundary, v.gridBoundary,
-             color_, TGridDrawState(), sel, active);
+    DrawArea(p, h, v, 0, 0, 0, 0, h.fixedBoundary, v.fixedBoundary, fixedColor_, gdFixed, sel,
+             active);
+    DrawArea(p, h, v, topLeft_.X, 0, h.fixedBoundary, 0, h.gridBoundary, v.fixedBoundary,
+             fixedColor_, gdFixed, sel, active);
+    DrawArea(p, h, v, 0, topLeft_.Y, 0, v.fixedBoundary, h.fixedBoundary, v.gridBoundary,
+             fixedColor_, gdFixed, sel, active);
+    DrawArea(p, h, v, topLeft_.X, topLeft_.Y, h.fixedBoundary, v.fixedBoundary, h.gridBoundary,
+             v.gridBoundary, color_, TGridDrawState(), sel, active);
 
     if (options_.Contains(goRowSelect) && defaultDrawing_ && active) {
         QRect box;
-        for (int c = std::max(sel.Left, topLeft_.X); c <= sel.Right && c <= h.lastFullVisibleCell + 1; ++c)
-            for (int r = std::max(sel.Top, topLeft_.Y); r <= sel.Bottom && r <= v.lastFullVisibleCell + 1; ++r)
+        for (int c = std::max(sel.Left, topLeft_.X);
+             c <= sel.Right && c <= h.lastFullVisibleCell + 1; ++c)
+            for (int r = std::max(sel.Top, topLeft_.Y);
+                 r <= sel.Bottom && r <= v.lastFullVisibleCell + 1; ++r)
                 box |= CellRect(c, r);
         if (!box.isEmpty()) DrawFocusFrame(p, box, toQColor(clHighlightText));
     }
     DrawIndicators(p, h, v);
 }
 
-void TCustomGrid::DrawLines(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow, int startX,
-                            int startY, int stopX, int stopY, bool horzLines, bool vertLines,
-                            const QColor& onColor, const QColor& offColor) {
+void TCustomGrid::DrawLines(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow,
+                            int startX, int startY, int stopX, int stopY, bool horzLines,
+                            bool vertLines, const QColor& onColor, const QColor& offColor) {
     if (stopX <= startX || stopY <= startY) return;
     if (h.lineWidth > 0) {
         const QColor& c = vertLines ? onColor : offColor;
@@ -100,9 +105,9 @@ void TCustomGrid::DrawLines(QPainter& p, const Axis& h, const Axis& v, int first
     }
 }
 
-void TCustomGrid::DrawArea(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow, int startX,
-                           int startY, int stopX, int stopY, TColor areaColor, TGridDrawState include,
-                           const TGridRect& sel, bool active) {
+void TCustomGrid::DrawArea(QPainter& p, const Axis& h, const Axis& v, int firstCol, int firstRow,
+                           int startX, int startY, int stopX, int stopY, TColor areaColor,
+                           TGridDrawState include, const TGridRect& sel, bool active) {
     if (stopX <= startX || stopY <= startY) return;
     // Cells of an area never paint over another area (scrolled cells over fixed ones).
     const QRect area(startX, startY, (stopX < h.viewExtent ? h.viewExtent : stopX) - startX,
@@ -132,10 +137,11 @@ void TCustomGrid::DrawArea(QPainter& p, const Axis& h, const Axis& v, int firstC
             const bool focused = active && row == current_.Y && col == current_.X;
             if (focused) state |= gdFocused;
             if (sel.Contains(col, row)) state |= gdSelected;
-            if (focused && options_.Contains(goEditing) && editorShown) continue;  // the editor covers it
+            if (focused && options_.Contains(goEditing) && editorShown)
+                continue;  // the editor covers it
             QColor fill = cellColor, ink = text;
-            if (state.Contains(gdSelected) &&
-                (!focused || options_.Contains(goDrawFocusSelected) || options_.Contains(goRowSelect))) {
+            if (state.Contains(gdSelected) && (!focused || options_.Contains(goDrawFocusSelected) ||
+                                               options_.Contains(goRowSelect))) {
                 fill = toQColor(clHighlight);
                 ink = toQColor(clHighlightText);
             }
@@ -181,10 +187,8 @@ void TCustomGrid::DrawIndicators(QPainter& p, const Axis& h, const Axis& v) {
         if (!AxisSpan(a, movePos_, start, end)) break;
         // The moved row lands after the target when it comes from above, else before it.
         const int at = movePos_ > moveIndex_ ? std::min(end, a.viewExtent - 2) : start;
-        if (rows)
-            p.fillRect(QRect(0, at, ClientWidth(), 2), ink);
-        else
-            p.fillRect(QRect(at, 0, 2, ClientHeight()), ink);
+        if (rows) p.fillRect(QRect(0, at, ClientWidth(), 2), ink);
+        else p.fillRect(QRect(at, 0, 2, ClientHeight()), ink);
         break;
     }
     default: break;

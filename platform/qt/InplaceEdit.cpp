@@ -96,10 +96,8 @@ void TCustomGrid::CancelEdit() {
     }
     editor_->setText(editStartText_);
     UpdateText();
-    if (options_.Contains(goAlwaysShowEditor))
-        editor_->selectAll();
-    else
-        HideEditor();
+    if (options_.Contains(goAlwaysShowEditor)) editor_->selectAll();
+    else HideEditor();
 }
 
 void TCustomGrid::InvalidateEditor() {
@@ -113,10 +111,8 @@ void TCustomGrid::EditorTextEdited() { UpdateText(); }
 
 void TCustomGrid::ShowEditorChar(QChar Ch) {
     ShowEditor();
-    if (editor_ && inplaceCol_ >= 0 && editor_->isVisible())
-        editor_->TypeChar(Ch);
-    else
-        KeyPress(Ch);
+    if (editor_ && inplaceCol_ >= 0 && editor_->isVisible()) editor_->TypeChar(Ch);
+    else KeyPress(Ch);
 }
 
 // ---- The editor ----
@@ -170,10 +166,8 @@ QChar TInplaceEdit::FilterChar(QChar Ch) {
 void TInplaceEdit::TypeChar(QChar Ch) {
     Ch = FilterChar(Ch);
     if (Ch.isNull() || isReadOnly()) return;
-    if (Ch.unicode() == 8)
-        backspace();
-    else if (Ch.unicode() >= 32)
-        insert(QString(Ch));
+    if (Ch.unicode() == 8) backspace();
+    else if (Ch.unicode() >= 32) insert(QString(Ch));
     grid_->UpdateText();
 }
 
@@ -193,10 +187,8 @@ void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
     case VK_NEXT:
     case VK_ESCAPE: sendToGrid(); break;
     case VK_INSERT:
-        if (keys.Empty())
-            sendToGrid();
-        else if (keys == TShiftState(ssShift) && !grid_->CanEditModify())
-            Key = 0;
+        if (keys.Empty()) sendToGrid();
+        else if (keys == TShiftState(ssShift) && !grid_->CanEditModify()) Key = 0;
         break;
     case VK_TAB:
         if (!Shift.Contains(ssAlt)) sendToGrid();
@@ -226,12 +218,12 @@ void TInplaceEdit::KeyPress(QChar& Key) {
         // Enter with the editor always shown: select all, or deselect when all is selected.
         if (selectionStart() == 0 && selectedText().size() == text().size() && hasSelectedText())
             Deselect();
-        else
-            selectAll();
+        else selectAll();
         Key = QChar(0);
         break;
     default:
-        if ((Key.unicode() == 8 || Key.unicode() == 0x16 || Key.unicode() == 0x18 || Key.unicode() >= 32) &&
+        if ((Key.unicode() == 8 || Key.unicode() == 0x16 || Key.unicode() == 0x18 ||
+             Key.unicode() >= 32) &&
             !grid_->CanEditModify())
             Key = QChar(0);
         break;
@@ -263,18 +255,16 @@ void TInplaceEdit::keyPressEvent(QKeyEvent* e) {
     }
     QChar ch;
     const QString t = e->text();
-    const bool hasChar = t.size() == 1 && !(e->modifiers() & Qt::AltModifier) && t[0].unicode() != 0x7F &&
-                         t[0].unicode() != 0;
+    const bool hasChar = t.size() == 1 && !(e->modifiers() & Qt::AltModifier) &&
+                         t[0].unicode() != 0x7F && t[0].unicode() != 0;
     if (hasChar) {
         // The character follows the key as on Windows, even when the key was taken.
         ch = FilterChar(t[0]);
         if (ch.isNull()) return;
         if (keyDone || ch != t[0]) {
             if (isReadOnly()) return;
-            if (ch.unicode() == 8)
-                backspace();
-            else if (ch.unicode() >= 32)
-                insert(QString(ch));
+            if (ch.unicode() == 8) backspace();
+            else if (ch.unicode() >= 32) insert(QString(ch));
             grid_->UpdateText();
             return;
         }

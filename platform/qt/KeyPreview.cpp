@@ -28,7 +28,8 @@ KeyPreview::KeyPreview(QObject* parent) : QObject(parent) {}
 KeyPreview& KeyPreview::Instance() {
     if (!g_instance) {
         g_instance = new KeyPreview(QCoreApplication::instance());
-        if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(g_instance);
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->installEventFilter(g_instance);
     }
     return *g_instance;
 }
@@ -55,7 +56,8 @@ void KeyPreview::BeginDelivery(const QEvent*) {
     }
 }
 
-bool KeyPreview::Deliver(QWidget* target, QKeyEvent* e, Word oldKey, Word newKey, const QString& text) {
+bool KeyPreview::Deliver(QWidget* target, QKeyEvent* e, Word oldKey, Word newKey,
+                         const QString& text) {
     int qtKey = newKey == oldKey ? e->key() : QtKeyFromWin(newKey);
     QKeyEvent changed(e->type(), qtKey, e->modifiers(), e->nativeScanCode(), e->nativeVirtualKey(),
                       e->nativeModifiers(), text, e->isAutoRepeat(), e->count());

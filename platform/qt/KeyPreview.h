@@ -41,7 +41,8 @@ public:
 
 private:
     explicit KeyPreview(QObject* parent);
-    bool Deliver(QWidget* target, QKeyEvent* original, Word oldKey, Word newKey, const QString& text);
+    bool Deliver(QWidget* target, QKeyEvent* original, Word oldKey, Word newKey,
+                 const QString& text);
 
     std::unordered_map<const QWidget*, KeyPreviewHandlers> windows_;
     const QEvent* seen_ = nullptr;

@@ -28,7 +28,8 @@ class ActionUpdater : public QObject {
 public:
     static ActionUpdater* Get() {
         static QPointer<ActionUpdater> instance;
-        if (!instance && QCoreApplication::instance()) instance = new ActionUpdater(QCoreApplication::instance());
+        if (!instance && QCoreApplication::instance())
+            instance = new ActionUpdater(QCoreApplication::instance());
         return instance;
     }
 
@@ -57,7 +58,8 @@ public:
         case QEvent::ActionAdded:
             if (auto* menu = qobject_cast<QMenu*>(watched)) {
                 auto* ae = static_cast<QActionEvent*>(e);
-                if (qobject_cast<KivAction*>(ae->action()) && !menu->property(kMenuHooked).toBool()) {
+                if (qobject_cast<KivAction*>(ae->action()) &&
+                    !menu->property(kMenuHooked).toBool()) {
                     menu->setProperty(kMenuHooked, true);
                     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] { UpdateMenu(menu); });
                 }
@@ -90,13 +92,16 @@ KivAction::KivAction(const QString& text, QObject* parent) : QAction(text, paren
     ActionUpdater::Get();
 }
 
-KivAction::~KivAction() { g_actions.erase(std::remove(g_actions.begin(), g_actions.end(), this), g_actions.end()); }
+KivAction::~KivAction() {
+    g_actions.erase(std::remove(g_actions.begin(), g_actions.end(), this), g_actions.end());
+}
 
 void KivAction::SetChecked(bool checked) {
     if (checked && !isCheckable()) setCheckable(true);
     if (checked && GroupIndex > 0) {
         for (KivAction* a : g_actions)
-            if (a != this && a->GroupIndex == GroupIndex && a->parent() == parent() && a->isChecked())
+            if (a != this && a->GroupIndex == GroupIndex && a->parent() == parent() &&
+                a->isChecked())
                 a->QAction::setChecked(false);
     }
     QAction::setChecked(checked);
@@ -148,7 +153,8 @@ void KivAction::UpdateAll() {
     std::vector<QPointer<KivAction>> actions(g_actions.begin(), g_actions.end());
     for (auto& a : actions) {
         if (!a || !a->OnUpdate || a->updateFailed_) continue;
-        if (auto* owner = qobject_cast<QWidget*>(a->parent()); owner && owner->window()->isHidden()) continue;
+        if (auto* owner = qobject_cast<QWidget*>(a->parent()); owner && owner->window()->isHidden())
+            continue;
         a->UpdateGuarded();
     }
 }

@@ -51,7 +51,9 @@ private:
 
     void Write(const char* word, int64_t ns) {
         if (fd_ < 0) {
-            fd_ = path_ == "-" ? 2 : ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+            fd_ = path_ == "-"
+                      ? 2
+                      : ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
             if (fd_ < 0) {
                 done_ = true;  // nowhere to report: stop watching
                 return;
@@ -86,7 +88,9 @@ void StartPaintReport() {
     if (path && *path && !g_reporter) StartPaintReport(path);
 }
 
-void StartPaintReport(const std::string& path) { g_reporter = std::make_unique<PaintReporter>(path); }
+void StartPaintReport(const std::string& path) {
+    g_reporter = std::make_unique<PaintReporter>(path);
+}
 
 void StopPaintReport() { g_reporter.reset(); }
 

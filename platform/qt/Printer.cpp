@@ -17,7 +17,7 @@ namespace kiv {
 namespace {
 constexpr double kMarginInches = 0.7;
 constexpr double kLayoutDpi = 96.0;  // the editor's pixels
-}
+}  // namespace
 
 QPrinter& CurrentPrinter() {
     static QPrinter printer(QPrinter::HighResolution);
@@ -98,12 +98,16 @@ void PrintDocument(const QTextDocument& doc, QPrinter& printer, const QString& j
     QPainter painter;
     if (!painter.begin(&printer)) {
         RecoverFromFailedStart(printer);
-        const QString name = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
-        if (name.isEmpty()) throw EKivError("Can't print: there is no printer; choose one, or a PDF file, in Printer Setup");
+        const QString name =
+            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        if (name.isEmpty())
+            throw EKivError(
+                "Can't print: there is no printer; choose one, or a PDF file, in Printer Setup");
         throw EKivError("Can't print on " + name.toStdString());
     }
     for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !printer.newPage()) throw EKivError("Can't print: the printer refused a new page");
+        if (i > 0 && !printer.newPage())
+            throw EKivError("Can't print: the printer refused a new page");
         const QRectF clip(0, i * pageSize.height(), pageSize.width(), pageSize.height());
         painter.save();
         painter.translate(page.left(), page.top());

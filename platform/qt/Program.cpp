@@ -44,7 +44,8 @@ bool XcbPluginAvailable() {
 }  // namespace
 
 void ChooseQtPlatform() {
-    std::string p = QtPlatformToChoose(std::getenv("DISPLAY"), std::getenv("QT_QPA_PLATFORM"), XcbPluginAvailable());
+    std::string p = QtPlatformToChoose(std::getenv("DISPLAY"), std::getenv("QT_QPA_PLATFORM"),
+                                       XcbPluginAvailable());
     if (!p.empty()) ::setenv("QT_QPA_PLATFORM", p.c_str(), 1);
 }
 

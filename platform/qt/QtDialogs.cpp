@@ -44,7 +44,10 @@ int QtDialogs::MessageBox(const MessageBoxRequest& r) {
     switch (r.Buttons) {
     case MsgButtons::OK: buttons = QMessageBox::Ok; break;
     case MsgButtons::OKCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case MsgButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; first = QMessageBox::Yes; break;
+    case MsgButtons::YesNo:
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        first = QMessageBox::Yes;
+        break;
     case MsgButtons::YesNoCancel:
         buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         first = QMessageBox::Yes;
@@ -57,7 +60,8 @@ int QtDialogs::MessageBox(const MessageBoxRequest& r) {
     for (;;) {
         box.exec();
         QAbstractButton* clicked = box.clickedButton();
-        QMessageBox::StandardButton b = clicked ? box.standardButton(clicked) : QMessageBox::NoButton;
+        QMessageBox::StandardButton b =
+            clicked ? box.standardButton(clicked) : QMessageBox::NoButton;
         switch (b) {
         case QMessageBox::Ok: return IDOK;
         case QMessageBox::Cancel: return IDCANCEL;
@@ -144,17 +148,20 @@ std::optional<QString> QtDialogs::BrowseForFolder(const FolderDialogRequest& r) 
     const QString root = r.Root.isEmpty() ? QString() : QDir::cleanPath(r.Root);
     const auto inRoot = [&root](const QString& dir) {
         const QString d = QDir::cleanPath(dir);
-        return root.isEmpty() || root == QStringLiteral("/") || d == root || d.startsWith(root + QLatin1Char('/'));
+        return root.isEmpty() || root == QStringLiteral("/") || d == root ||
+               d.startsWith(root + QLatin1Char('/'));
     };
     QString start = r.InitialDir;
-    if (start.isEmpty() || !QFileInfo(start).isDir() || !inRoot(start)) start = root.isEmpty() ? QDir::homePath() : root;
+    if (start.isEmpty() || !QFileInfo(start).isDir() || !inRoot(start))
+        start = root.isEmpty() ? QDir::homePath() : root;
     dlg.setDirectory(start);
     if (!root.isEmpty()) {
         dlg.setSidebarUrls({QUrl::fromLocalFile(root)});
         // The tree starts at the root: going above it leads back.
-        QObject::connect(&dlg, &QFileDialog::directoryEntered, &dlg, [&dlg, inRoot, root](const QString& dir) {
-            if (!inRoot(dir)) dlg.setDirectory(root);
-        });
+        QObject::connect(&dlg, &QFileDialog::directoryEntered, &dlg,
+                         [&dlg, inRoot, root](const QString& dir) {
+                             if (!inRoot(dir)) dlg.setDirectory(root);
+                         });
     }
     if (!r.StatusText.isEmpty()) dlg.setLabelText(QFileDialog::LookIn, r.StatusText);
     // A typed name that is no folder is refused by the dialog itself, which stays open.
@@ -171,10 +178,10 @@ struct NamedColor {
 };
 // The colour list of the Windows font dialog.
 constexpr NamedColor kFontColors[] = {
-    {clBlack, "Black"}, {clMaroon, "Maroon"}, {clGreen, "Green"}, {clOlive, "Olive"},
-    {clNavy, "Navy"},   {clPurple, "Purple"}, {clTeal, "Teal"},   {clGray, "Gray"},
-    {clSilver, "Silver"}, {clRed, "Red"},     {clLime, "Lime"},   {clYellow, "Yellow"},
-    {clBlue, "Blue"},   {clFuchsia, "Fuchsia"}, {clAqua, "Aqua"}, {clWhite, "White"},
+    {clBlack, "Black"},   {clMaroon, "Maroon"},   {clGreen, "Green"}, {clOlive, "Olive"},
+    {clNavy, "Navy"},     {clPurple, "Purple"},   {clTeal, "Teal"},   {clGray, "Gray"},
+    {clSilver, "Silver"}, {clRed, "Red"},         {clLime, "Lime"},   {clYellow, "Yellow"},
+    {clBlue, "Blue"},     {clFuchsia, "Fuchsia"}, {clAqua, "Aqua"},   {clWhite, "White"},
 };
 }  // namespace
 
@@ -217,7 +224,9 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontDialogRequest& r) {
     QObject::connect(box, &QDialogButtonBox::accepted, &dlg, [&] {
         int size = fonts->currentFont().pointSize();
         if ((r.MinSize > 0 && size < r.MinSize) || (r.MaxSize > 0 && size > r.MaxSize)) {
-            MessageDlg(QStringLiteral("Size must be between %1 and %2 points.").arg(r.MinSize).arg(r.MaxSize),
+            MessageDlg(QStringLiteral("Size must be between %1 and %2 points.")
+                           .arg(r.MinSize)
+                           .arg(r.MaxSize),
                        MsgType::Warning, MsgButtons::OK);
             return;
         }
@@ -231,14 +240,17 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontDialogRequest& r) {
     out.Name = f.family().compare(shownFamily, Qt::CaseInsensitive) == 0 ? r.Font.Name : f.family();
     out.Size = f.pointSize() > 0 ? f.pointSize() : r.Font.Size;
     TFontStyles styles = StylesOf(f);
-    if (!r.Effects) styles = TFontStyles((styles & (fsBold | fsItalic)) | (r.Font.Styles & (fsUnderline | fsStrikeOut)));
+    if (!r.Effects)
+        styles = TFontStyles((styles & (fsBold | fsItalic)) |
+                             (r.Font.Styles & (fsUnderline | fsStrikeOut)));
     out.Styles = styles;
     if (colors) out.Color = TColor(colors->currentData().toInt());
     return out;
 }
 
 std::optional<TColor> QtDialogs::ChooseColor(TColor initial) {
-    QColor c = QColorDialog::getColor(toQColor(initial), DialogParent(), QString(), QColorDialog::DontUseNativeDialog);
+    QColor c = QColorDialog::getColor(toQColor(initial), DialogParent(), QString(),
+                                      QColorDialog::DontUseNativeDialog);
     if (!c.isValid()) return std::nullopt;
     return fromQColor(c);
 }

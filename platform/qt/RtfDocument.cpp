@@ -37,7 +37,8 @@ QImage DibImage(const std::string& dib) {
         colorsUsed = GetU32(p + 32);
     }
     uint64_t palette = 0;
-    if (bitCount <= 8) palette = uint64_t(colorsUsed ? colorsUsed : (1u << bitCount)) * (headerSize == 12 ? 3 : 4);
+    if (bitCount <= 8)
+        palette = uint64_t(colorsUsed ? colorsUsed : (1u << bitCount)) * (headerSize == 12 ? 3 : 4);
     if (compression == 3 && headerSize == 40) palette += 12;  // BI_BITFIELDS masks
     const uint64_t offset = 14 + uint64_t(headerSize) + palette;
     if (offset > 14 + dib.size()) return {};
@@ -99,11 +100,13 @@ QTextListFormat::Style StyleOf(RtfListKind k) {
 
 class DocumentBuilder : public RtfHandler {
 public:
-    DocumentBuilder(QTextCursor& cursor, const RtfReader& reader) : cursor_(cursor), reader_(reader) {}
+    DocumentBuilder(QTextCursor& cursor, const RtfReader& reader)
+        : cursor_(cursor), reader_(reader) {}
 
     void OnText(std::string_view utf8, const RtfCharFormat& format) override {
         Separate();
-        cursor_.insertText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())), CharFormat(format));
+        cursor_.insertText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())),
+                           CharFormat(format));
     }
 
     void OnLineBreak(const RtfCharFormat& format) override {
@@ -136,8 +139,10 @@ public:
                 lf.setStyle(StyleOf(para.list.kind));
                 lf.setIndent(0);
                 if (para.list.kind != RtfListKind::Bullet) {
-                    lf.setNumberPrefix(QString::fromUtf8(para.list.textBefore.data(), qsizetype(para.list.textBefore.size())));
-                    lf.setNumberSuffix(QString::fromUtf8(para.list.textAfter.data(), qsizetype(para.list.textAfter.size())));
+                    lf.setNumberPrefix(QString::fromUtf8(para.list.textBefore.data(),
+                                                         qsizetype(para.list.textBefore.size())));
+                    lf.setNumberSuffix(QString::fromUtf8(para.list.textAfter.data(),
+                                                         qsizetype(para.list.textAfter.size())));
                     lf.setProperty(RtfListStartProperty, para.list.start);
                 }
                 list_ = cursor_.createList(lf);
@@ -175,7 +180,8 @@ public:
         int h = th > 0 ? int(th / kTwipsPerPixel + 0.5) : img.height();
         if (w <= 0 || h <= 0) w = h = 32;
         if (img.isNull()) img = Placeholder();
-        const QString name = QStringLiteral("kiv-rtf-object:%1").arg(gResourceCounter.fetchAndAddRelaxed(1) + 1);
+        const QString name =
+            QStringLiteral("kiv-rtf-object:%1").arg(gResourceCounter.fetchAndAddRelaxed(1) + 1);
         cursor_.document()->addResource(QTextDocument::ImageResource, QUrl(name), img);
         QTextImageFormat f;
         f.merge(CharFormat(format));
@@ -200,7 +206,8 @@ private:
         if (haveCache_ && f == cacheKey_) return cache_;
         QTextCharFormat q;
         if (const RtfFont* font = reader_.FontOf(f); font && !font->name.empty()) {
-            SetStoredFontName(q, QString::fromUtf8(font->name.data(), qsizetype(font->name.size())));
+            SetStoredFontName(q,
+                              QString::fromUtf8(font->name.data(), qsizetype(font->name.size())));
             if (font->charset >= 0) q.setProperty(RtfFontCharsetProperty, font->charset);
             q.setProperty(RtfFontFamilyProperty, QString::fromStdString(font->family));
         }
@@ -243,11 +250,13 @@ QString StoredFontName(const QTextCharFormat& format) {
 
 void SetStoredFontName(QTextCharFormat& format, const QString& name) {
     const QString drawn = SubstituteFontName(name);
-    if (drawn.isEmpty() || drawn.compare(name, Qt::CaseInsensitive) == 0) format.setFontFamilies({name});
+    if (drawn.isEmpty() || drawn.compare(name, Qt::CaseInsensitive) == 0)
+        format.setFontFamilies({name});
     else format.setFontFamilies({name, drawn});
 }
 
-void InsertRichText(QTextCursor& cursor, std::string_view stored, const QTextCharFormat& plainFormat) {
+void InsertRichText(QTextCursor& cursor, std::string_view stored,
+                    const QTextCharFormat& plainFormat) {
     if (!IsRtf(stored)) {
         InsertPlain(cursor, stored, plainFormat);
         return;

@@ -34,8 +34,10 @@ void SetStoredFontName(QTextCharFormat& format, const QString& name);
 
 // Replaces the document's content with a stored text card. Plain text takes plainFormat
 // (the default text-card font); RTF brings its own formats. The load is not undoable.
-void LoadRichText(QTextDocument& doc, std::string_view stored, const QTextCharFormat& plainFormat = {});
+void LoadRichText(QTextDocument& doc, std::string_view stored,
+                  const QTextCharFormat& plainFormat = {});
 // Inserts a stored text card at the cursor (paste, export).
-void InsertRichText(QTextCursor& cursor, std::string_view stored, const QTextCharFormat& plainFormat = {});
+void InsertRichText(QTextCursor& cursor, std::string_view stored,
+                    const QTextCharFormat& plainFormat = {});
 
 }  // namespace kiv

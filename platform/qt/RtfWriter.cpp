@@ -46,8 +46,8 @@ struct Out {
         afterWord = false;
     }
     void Literal(char c) {
-        if (afterWord && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
-                          c == '-'))
+        if (afterWord && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == ' ' || c == '-'))
             s += ' ';
         s += c;
         afterWord = false;
@@ -119,8 +119,9 @@ std::string Roman(int n, bool upper) {
     static const struct {
         int v;
         const char* s;
-    } digits[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-                  {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},   {4, "iv"},  {1, "i"}};
+    } digits[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
+                  {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
+                  {5, "v"},    {4, "iv"},   {1, "i"}};
     if (n <= 0 || n >= 4000) return std::to_string(n);
     std::string s;
     for (const auto& d : digits)
@@ -203,13 +204,17 @@ CharState Writer::StateOf(const QTextCharFormat& f) {
     k.name = StoredFontName(f);
     if (k.name.isEmpty()) k = defaultFont_;
     k.name.remove(QLatin1Char(';'));  // it would end the font table entry
-    if (f.hasProperty(RtfFontCharsetProperty)) k.charset = std::max(0, f.intProperty(RtfFontCharsetProperty));
+    if (f.hasProperty(RtfFontCharsetProperty))
+        k.charset = std::max(0, f.intProperty(RtfFontCharsetProperty));
     if (f.hasProperty(RtfFontFamilyProperty)) k.family = f.stringProperty(RtfFontFamilyProperty);
     if (k.family.isEmpty()) k.family = QStringLiteral("fnil");
     s.font = FontIndex(k);
-    s.halfPoints = f.hasProperty(QTextFormat::FontPointSize) ? int(std::lround(f.fontPointSize() * 2)) : defaultHalfPoints_;
+    s.halfPoints = f.hasProperty(QTextFormat::FontPointSize)
+                       ? int(std::lround(f.fontPointSize() * 2))
+                       : defaultHalfPoints_;
     s.halfPoints = std::clamp(s.halfPoints, 2, 3276);
-    s.bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold : defaultBold_;
+    s.bold =
+        f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold : defaultBold_;
     s.italic = f.fontItalic();
     s.underline = f.fontUnderline();
     s.strike = f.fontStrikeOut();
@@ -247,9 +252,12 @@ ParaState Writer::ParaOf(const QTextBlock& b) {
         default: p.list = ListKind::Bullet; break;
         }
         if (p.list != ListKind::Bullet) {
-            p.start = lf.hasProperty(RtfListStartProperty) ? std::max(0, lf.intProperty(RtfListStartProperty)) : 1;
+            p.start = lf.hasProperty(RtfListStartProperty)
+                          ? std::max(0, lf.intProperty(RtfListStartProperty))
+                          : 1;
             p.prefix = lf.numberPrefix();
-            p.suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral(".");
+            p.suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix()
+                                                                     : QStringLiteral(".");
         }
     }
     return p;
@@ -290,7 +298,8 @@ void Writer::ListMarker(const QTextBlock& b, const ParaState& p, bool withDefini
     } else {
         // The marker's font is the paragraph's first character's.
         QTextBlock::iterator it = b.begin();
-        const int font = it.atEnd() ? StateOf(b.charFormat()).font : StateOf(it.fragment().charFormat()).font;
+        const int font =
+            it.atEnd() ? StateOf(b.charFormat()).font : StateOf(it.fragment().charFormat()).font;
         const int number = p.start + p.textList->itemNumber(b);
         o.Raw("{");
         o.Word("pntext");
@@ -358,7 +367,8 @@ void Writer::Object(const QTextCharFormat& f) {
     o.Raw("\r\n");
     const QByteArray hex = png.toHex();
     for (qsizetype i = 0; i < hex.size(); i += 128) {
-        o.Raw(std::string_view(hex.constData() + i, size_t(std::min<qsizetype>(128, hex.size() - i))));
+        o.Raw(std::string_view(hex.constData() + i,
+                               size_t(std::min<qsizetype>(128, hex.size() - i))));
         o.Raw("\r\n");
     }
     o.Raw("}");
@@ -418,7 +428,8 @@ std::string Writer::Write(int from, int to) {
     from = std::max(from, 0);
     to = std::min(to, doc_.characterCount());
     bool first = true;
-    for (QTextBlock b = doc_.findBlock(from); b.isValid() && from < to && b.position() < to; b = b.next()) {
+    for (QTextBlock b = doc_.findBlock(from); b.isValid() && from < to && b.position() < to;
+         b = b.next()) {
         Paragraph(b, from, to, first);
         first = false;
     }
@@ -463,13 +474,18 @@ std::string Writer::Write(int from, int to) {
 
 }  // namespace
 
-std::string WriteRtf(const QTextDocument& doc) { return Writer(doc).Write(0, doc.characterCount()); }
+std::string WriteRtf(const QTextDocument& doc) {
+    return Writer(doc).Write(0, doc.characterCount());
+}
 
-std::string WriteRtf(const QTextDocument& doc, int from, int to) { return Writer(doc).Write(from, to); }
+std::string WriteRtf(const QTextDocument& doc, int from, int to) {
+    return Writer(doc).Write(from, to);
+}
 
 std::string WriteRtf(const QTextCursor& selection) {
     if (!selection.document()) return WriteRtf(QTextDocument());
-    return Writer(*selection.document()).Write(selection.selectionStart(), selection.selectionEnd());
+    return Writer(*selection.document())
+        .Write(selection.selectionStart(), selection.selectionEnd());
 }
 
 }  // namespace kiv

@@ -46,7 +46,8 @@ void Screen::SetCursor(TCursor c) {
 
 QSize Screen::Size() {
     if (g_sizeOverride) return *g_sizeOverride;
-    if (QScreen* s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr) return s->geometry().size();
+    if (QScreen* s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr)
+        return s->geometry().size();
     return {};
 }
 

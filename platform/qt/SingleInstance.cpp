@@ -114,8 +114,10 @@ std::string CommandLinePath(const std::string& arg) {
     return out.empty() ? "/" : out;
 }
 
-std::string ChooseRuntimeDir(const char* xdgRuntimeDir, const std::string& shared, const std::string& cache) {
-    if (xdgRuntimeDir && *xdgRuntimeDir && DirExists(xdgRuntimeDir)) return WithSlash(xdgRuntimeDir);
+std::string ChooseRuntimeDir(const char* xdgRuntimeDir, const std::string& shared,
+                             const std::string& cache) {
+    if (xdgRuntimeDir && *xdgRuntimeDir && DirExists(xdgRuntimeDir))
+        return WithSlash(xdgRuntimeDir);
     if (!shared.empty() && MakePrivateDir(shared)) return WithSlash(shared);
     if (cache.empty()) return {};
     const std::string c = WithoutSlash(cache);
@@ -127,7 +129,8 @@ std::string RuntimeDir() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
     const std::string shared = "/tmp/kiv-runtime-" + std::to_string(::getuid());
     const std::string cache = CacheDir();
-    const std::string d = ChooseRuntimeDir(xdg, shared, cache.empty() ? cache : cache + "kiv-runtime");
+    const std::string d =
+        ChooseRuntimeDir(xdg, shared, cache.empty() ? cache : cache + "kiv-runtime");
     static bool told = false;
     const bool expected = d == WithSlash(shared) || (xdg && *xdg && d == WithSlash(xdg));
     if (!expected && !std::exchange(told, true))
@@ -147,13 +150,11 @@ bool CheckSingleInstance(int argc, char** argv) {
     const auto until = std::chrono::steady_clock::now() + kListenWait;
     for (;;) {
         switch (SendHandOver(s)) {
-            case HandOverResult::Received:
-                return false;
-            case HandOverResult::Failed:
-                qWarning("kiv: the running instance did not answer; \"%s\" was not opened", s.c_str());
-                return false;
-            case HandOverResult::NoListener:
-                break;
+        case HandOverResult::Received: return false;
+        case HandOverResult::Failed:
+            qWarning("kiv: the running instance did not answer; \"%s\" was not opened", s.c_str());
+            return false;
+        case HandOverResult::NoListener: break;
         }
         if (std::chrono::steady_clock::now() >= until) break;
         std::this_thread::sleep_for(kRetryPause);

@@ -130,7 +130,8 @@ void TStringGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawStat
             QPainter* p = Canvas();
             p->save();
             p->setClipRect(ARect, Qt::IntersectClip);
-            p->drawText(ARect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+            p->drawText(ARect.adjusted(2, 2, 0, 0),
+                        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
             p->restore();
         }
     }
@@ -159,10 +160,8 @@ void TStringGrid::Rotate(Map& m, int FromIndex, int ToIndex) {
     }
     for (auto& n : nodes) {
         int k = n.key();
-        if (k == FromIndex)
-            k = ToIndex;
-        else
-            k += FromIndex < ToIndex ? -1 : 1;
+        if (k == FromIndex) k = ToIndex;
+        else k += FromIndex < ToIndex ? -1 : 1;
         n.key() = k;
         m.insert(std::move(n));
     }

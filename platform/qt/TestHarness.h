@@ -27,7 +27,8 @@ class TestEnvironment {
 public:
     explicit TestEnvironment(QSize screen = QSize(1024, 768)) {
         if (const char* h = std::getenv("KIV_HOME")) oldHome_ = h;
-        std::string base = std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+        std::string base =
+            std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
         std::string tmpl = base + "/kiv-test-XXXXXX";
         if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a test folder");
         dir_ = tmpl + "/";

@@ -105,8 +105,14 @@ public:
     // The keyboard part only (Shift, Alt, Ctrl): "no modifier" tests compare this.
     constexpr TShiftState Keys() const { return FromBits(bits_ & (ssShift | ssAlt | ssCtrl)); }
 
-    constexpr TShiftState& operator|=(TShiftState o) { bits_ |= o.bits_; return *this; }
-    constexpr TShiftState& operator-=(TShiftState o) { bits_ &= uint8_t(~o.bits_); return *this; }
+    constexpr TShiftState& operator|=(TShiftState o) {
+        bits_ |= o.bits_;
+        return *this;
+    }
+    constexpr TShiftState& operator-=(TShiftState o) {
+        bits_ &= uint8_t(~o.bits_);
+        return *this;
+    }
     friend constexpr TShiftState operator|(TShiftState a, TShiftState b) { return a |= b; }
     friend constexpr TShiftState operator-(TShiftState a, TShiftState b) { return a -= b; }
     friend constexpr bool operator==(TShiftState a, TShiftState b) { return a.bits_ == b.bits_; }

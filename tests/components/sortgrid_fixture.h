@@ -24,9 +24,9 @@ inline QStringList L(std::initializer_list<const char*> items) {
 // Opens the protected parts the tests look at.
 class TestSortGrid : public TSortGrid {
 public:
-    using TSortGrid::TSortGrid;
-    using TCustomGrid::RowHeightsLength;
     using TCustomGrid::GridState;
+    using TCustomGrid::RowHeightsLength;
+    using TSortGrid::TSortGrid;
 };
 
 class SortGridFixture : public ::testing::Test {

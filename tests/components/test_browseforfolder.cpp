@@ -26,8 +26,12 @@ TEST(BrowseForFolder, FlagsSetAndClearTheirShellBits) {
     const struct {
         TBrowseFlag flag;
         uint32_t bit;
-    } cases[] = {{bf_BrowseForComputer, 0x1000}, {bf_BrowseForPrinter, 0x2000}, {bf_DontGoBelowDomain, 0x0002},
-                 {bf_statustext, 0x0004},        {bf_ReturnFSanceStors, 0x0008}, {bf_ReturnOnlyFSDIRS, 0x0001},
+    } cases[] = {{bf_BrowseForComputer, 0x1000},
+                 {bf_BrowseForPrinter, 0x2000},
+                 {bf_DontGoBelowDomain, 0x0002},
+                 {bf_statustext, 0x0004},
+                 {bf_ReturnFSanceStors, 0x0008},
+                 {bf_ReturnOnlyFSDIRS, 0x0001},
                  {bf_EditBox, 0x0010}};
     for (const auto& c : cases) {
         TBrowseForFolder b;
@@ -48,13 +52,31 @@ TEST(BrowseForFolder, RootsAreTheShellsSpecialFolderNumbers) {
     const struct {
         TBrowseLocation location;
         int number;
-    } cases[] = {{bl_STANDART, -1},         {bl_CUSTOM, -1},          {bl_DESKTOP, 0},          {bl_PROGRAMS, 2},
-                 {bl_CONTROLS, 3},          {bl_PRINTERS, 4},         {bl_PERSONAL, 5},         {bl_FAVORITES, 6},
-                 {bl_STARTUP, 7},           {bl_RECENT, 8},           {bl_SENDTO, 9},           {bl_BITBUCKET, 10},
-                 {bl_STARTMENU, 11},        {bl_DESKTOPDIRECTORY, 16}, {bl_DRIVES, 17},         {bl_NETWORK, 18},
-                 {bl_NETHOOD, 19},          {bl_FONTS, 20},           {bl_TEMPLATES, 21},       {bl_COMMON_STARTMENU, 22},
-                 {bl_COMMON_PROGRAMS, 23},  {bl_COMMON_STARTUP, 24},  {bl_COMMON_DESKTOPDIRECTORY, 25},
-                 {bl_APPDATA, 26},          {bl_PRINTHOOD, 27}};
+    } cases[] = {{bl_STANDART, -1},
+                 {bl_CUSTOM, -1},
+                 {bl_DESKTOP, 0},
+                 {bl_PROGRAMS, 2},
+                 {bl_CONTROLS, 3},
+                 {bl_PRINTERS, 4},
+                 {bl_PERSONAL, 5},
+                 {bl_FAVORITES, 6},
+                 {bl_STARTUP, 7},
+                 {bl_RECENT, 8},
+                 {bl_SENDTO, 9},
+                 {bl_BITBUCKET, 10},
+                 {bl_STARTMENU, 11},
+                 {bl_DESKTOPDIRECTORY, 16},
+                 {bl_DRIVES, 17},
+                 {bl_NETWORK, 18},
+                 {bl_NETHOOD, 19},
+                 {bl_FONTS, 20},
+                 {bl_TEMPLATES, 21},
+                 {bl_COMMON_STARTMENU, 22},
+                 {bl_COMMON_PROGRAMS, 23},
+                 {bl_COMMON_STARTUP, 24},
+                 {bl_COMMON_DESKTOPDIRECTORY, 25},
+                 {bl_APPDATA, 26},
+                 {bl_PRINTHOOD, 27}};
     for (const auto& c : cases) EXPECT_EQ(SpecialFolderNumber(c.location), c.number) << c.location;
     EXPECT_EQ(SpecialFolderPath(bl_DRIVES), "/");
     EXPECT_EQ(SpecialFolderPath(bl_NETWORK), "");

@@ -72,8 +72,9 @@ TEST(FileInfo, InUseMeansLockedByAnotherOpen) {
         short type;
         int how;
     };
-    for (Case c : {Case{"write lock", F_WRLCK, F_OFD_SETLK}, Case{"read lock", F_RDLCK, F_OFD_SETLK},
-                   Case{"classic record lock", F_WRLCK, F_SETLK}}) {
+    for (Case c :
+         {Case{"write lock", F_WRLCK, F_OFD_SETLK}, Case{"read lock", F_RDLCK, F_OFD_SETLK},
+          Case{"classic record lock", F_WRLCK, F_SETLK}}) {
         const int fd = Lock(file, c.type, c.how);
         EXPECT_TRUE(InUse(file)) << c.what;
         ::close(fd);
@@ -134,12 +135,12 @@ TEST(FileInfo, VersionInfoOfAWindowsExecutable) {
     input.fixed.FileType = 3;  // a sound driver
     input.fixed.FileSubtype = 9;
     input.fixed.FileFlagsMask = 0x3F;
-    input.strings = {{"CompanyName", "Acme Corp."},        {"FileDescription", "  Acme Editor  "},
-                    {"FileVersion", "2.1.3.4"},           {"InternalName", "acme"},
-                    {"LegalCopyright", "(c) 2001 Acme"},  {"LegalTrademarks", "Acme(tm)"},
-                    {"OriginalFilename", "ACME.EXE"},     {"ProductName", "Acme Suite"},
-                    {"ProductVersion", "2.1"},            {"Comments", "none"},
-                    {"SpecialBuild", "special"},          {"PrivateBuild", "private"}};
+    input.strings = {{"CompanyName", "Acme Corp."},       {"FileDescription", "  Acme Editor  "},
+                     {"FileVersion", "2.1.3.4"},          {"InternalName", "acme"},
+                     {"LegalCopyright", "(c) 2001 Acme"}, {"LegalTrademarks", "Acme(tm)"},
+                     {"OriginalFilename", "ACME.EXE"},    {"ProductName", "Acme Suite"},
+                     {"ProductVersion", "2.1"},           {"Comments", "none"},
+                     {"SpecialBuild", "special"},         {"PrivateBuild", "private"}};
     const std::string exe = tmp.Write("acme.exe", test::PeImage(test::VersionInfo(input)));
     TFileVersionInfo v;
     TFileInfo(Q(exe)).GetVersionInfo(v);
@@ -174,10 +175,12 @@ TEST(FileInfo, VersionInfoOfAWindowsExecutable) {
         for (uint32_t mask : {0x3Fu, 0x3Fu & ~c.bit}) {
             input.fixed.FileFlags = c.bit;
             input.fixed.FileFlagsMask = mask;
-            const std::string path = tmp.Write("flags.exe", test::PeImage(test::VersionInfo(input)));
+            const std::string path =
+                tmp.Write("flags.exe", test::PeImage(test::VersionInfo(input)));
             TFileInfo(Q(path)).GetVersionInfo(v);
             for (const Case& other : flags)
-                EXPECT_EQ(v.*other.field, other.bit == c.bit && mask == 0x3F) << c.bit << " mask " << mask;
+                EXPECT_EQ(v.*other.field, other.bit == c.bit && mask == 0x3F)
+                    << c.bit << " mask " << mask;
         }
     }
     FixedFileInfo fixed;
@@ -188,7 +191,8 @@ TEST(FileInfo, VersionInfoOfAWindowsExecutable) {
 TEST(FileInfo, FilesWithoutVersionGiveTheTypeNameOnly) {
     TempFolder tmp;
     for (const std::string& path :
-         {tmp.Write("notes.txt", "just text\n"), tmp.Write("damaged.exe", "MZ" + std::string(100, 'x')),
+         {tmp.Write("notes.txt", "just text\n"),
+          tmp.Write("damaged.exe", "MZ" + std::string(100, 'x')),
           QCoreApplication::applicationFilePath().toStdString() + ".nothing"}) {
         TFileVersionInfo v;
         v.CompanyName = "stale";
@@ -199,7 +203,8 @@ TEST(FileInfo, FilesWithoutVersionGiveTheTypeNameOnly) {
         EXPECT_EQ(v.FileDescription, "");
         EXPECT_EQ(v.FileVersion, "");
         EXPECT_EQ(v.FileTypeCode, 0);
-        EXPECT_FALSE(v.Debug || v.PreRelease || v.Patched || v.IsPrivateBuild || v.IsSpecialBuild || v.InfoInferred);
+        EXPECT_FALSE(v.Debug || v.PreRelease || v.Patched || v.IsPrivateBuild || v.IsSpecialBuild ||
+                     v.InfoInferred);
         FixedFileInfo fixed;
         EXPECT_FALSE(TFileInfo(Q(path)).GetFixedFileInfo(fixed));
         EXPECT_EQ(fixed.FileVersionMS, 0u);
@@ -231,10 +236,13 @@ int AssociationChecks() {
         std::fprintf(stderr, "no MIME database\n");
         return 2;
     }
-    const std::string chosen = tmp.Write("bin/kiv-test-open", "#!/bin/sh\necho \"$1\" > \"$0.log\"\n", 0755);
+    const std::string chosen =
+        tmp.Write("bin/kiv-test-open", "#!/bin/sh\necho \"$1\" > \"$0.log\"\n", 0755);
     const std::string other = tmp.Write("bin/kiv-test-other", "#!/bin/sh\n", 0755);
-    tmp.Write("data/applications/a-kiv-other.desktop", xdgtest::TextDesktopEntry("Other Editor", other));
-    tmp.Write("data/applications/kiv-test-editor.desktop", xdgtest::TextDesktopEntry("KIV Test Editor", chosen));
+    tmp.Write("data/applications/a-kiv-other.desktop",
+              xdgtest::TextDesktopEntry("Other Editor", other));
+    tmp.Write("data/applications/kiv-test-editor.desktop",
+              xdgtest::TextDesktopEntry("KIV Test Editor", chosen));
     tmp.Write("config/mimeapps.list", xdgtest::TextDefault("kiv-test-editor.desktop"));
 
     const std::string txt = tmp.Write("notes.txt", "hello\n");
@@ -242,7 +250,8 @@ int AssociationChecks() {
     int failures = 0;
     auto expect = [&](const QString& got, const std::string& want, const char* what) {
         if (got.toStdString() == want) return;
-        std::fprintf(stderr, "%s: got \"%s\", want \"%s\"\n", what, got.toUtf8().constData(), want.c_str());
+        std::fprintf(stderr, "%s: got \"%s\", want \"%s\"\n", what, got.toUtf8().constData(),
+                     want.c_str());
         ++failures;
     };
     expect(TFileInfo(Q(txt)).GetAssociatedExe(), chosen, "default for text/plain");

@@ -35,7 +35,8 @@ TEST(FixedVersionInfo, TheVersionTextsOf2_0_3_17) {
         {vsPatched | vsInfoInferred, false, QStringLiteral("2.0.3.17")},  // no words of their own
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FlaggedVersionText(TFixedVersionInfo(Fixed(c.flags)), c.buildStyle), c.text) << c.flags;
+        EXPECT_EQ(FlaggedVersionText(TFixedVersionInfo(Fixed(c.flags)), c.buildStyle), c.text)
+            << c.flags;
     EXPECT_EQ(VersionText(TFixedVersionInfo(Fixed(vsDebug)), false), QStringLiteral("2.0.3.17"));
 }
 
@@ -62,7 +63,8 @@ TEST(FixedVersionInfo, AFileWithoutARecordIsVersionZeroWithoutFlags) {
     for (const QString& name : {f.fileName(), dir.filePath(QStringLiteral("missing.exe"))}) {
         EXPECT_EQ(FileVersionText(name, false), QStringLiteral("0.0.0.0"));
         EXPECT_EQ(FileFlaggedVersionText(name, true), QStringLiteral("0.0 (Build 0.0)"));
-        EXPECT_FALSE(FileIsDebug(name) || FileIsPreRelease(name) || FileIsSpecial(name) || FileIsPrivate(name));
+        EXPECT_FALSE(FileIsDebug(name) || FileIsPreRelease(name) || FileIsSpecial(name) ||
+                     FileIsPrivate(name));
         const TFixedVersionInfo v(name);
         EXPECT_FALSE(v.IsApplication || v.IsLibrary);
     }

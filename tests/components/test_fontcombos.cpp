@@ -59,7 +59,8 @@ TEST(SharedFontList, SortedScalableFamiliesWithoutRepeats) {
         EXPECT_TRUE(IsScalableFont(list[i])) << list[i].toStdString();
         EXPECT_FALSE(list[i].contains(" [")) << list[i].toStdString();  // no foundry
         if (i > 0) {
-            EXPECT_LT(list[i - 1].compare(list[i], Qt::CaseInsensitive), 0) << list[i].toStdString();
+            EXPECT_LT(list[i - 1].compare(list[i], Qt::CaseInsensitive), 0)
+                << list[i].toStdString();
         }
     }
     RebuildSharedFontList();
@@ -220,7 +221,8 @@ TEST_F(FontNameBox, ChosenFontsMoveToTheTop) {
     UseNames();
     box->showPopup();  // the list drops below the box with DropDownCount rows
     EXPECT_EQ(box->view()->viewport()->height() / box->view()->sizeHintForRow(0), 8);
-    EXPECT_GE(box->view()->mapToGlobal(QPoint(0, 0)).y(), box->mapToGlobal(QPoint(0, box->height())).y());
+    EXPECT_GE(box->view()->mapToGlobal(QPoint(0, 0)).y(),
+              box->mapToGlobal(QPoint(0, box->height())).y());
     box->hidePopup();
     PickFromList(*box, 4);
     EXPECT_EQ(Items(*box).mid(0, 6), (QStringList{"F4", "F0", "F1", "F2", "F3", "F5"}));
@@ -323,7 +325,8 @@ TEST_F(FontNameBox, PreviewShowsTheSelectedWordInTheHighlightedFace) {
     ASSERT_GE(serif, 0);
     emit box->highlighted(serif);  // the item under the mouse in the open list
     EXPECT_EQ(QFontInfo(box->Preview()->Panel1->font()).family(), "DejaVu Serif");
-    EXPECT_EQ(box->Preview()->Panel1->palette().color(QPalette::Window), box->palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(box->Preview()->Panel1->palette().color(QPalette::Window),
+              box->palette().color(QPalette::ToolTipBase));
     box->hidePopup();
     EXPECT_FALSE(box->Preview()->isVisible());
     EXPECT_FALSE(box->DroppedDown());
@@ -349,7 +352,8 @@ TEST_F(FontNameBox, PreviewStaysOnTheScreen) {
         {QRect(400, 540, 200, 24), QPoint(100, 465)},
         {QRect(300, 501, 200, 24), QPoint(500, 525)},  // exactly fits: 500 + 300, 525 + 75
     };
-    for (const Case& c : cases) EXPECT_EQ(TWPopOutFntCBox::PreviewPosition(c.box, preview, screen), c.at);
+    for (const Case& c : cases)
+        EXPECT_EQ(TWPopOutFntCBox::PreviewPosition(c.box, preview, screen), c.at);
 
     // On the real screen: a box at its bottom right opens the preview above and left.
     const QRect avail = window.screen()->geometry();

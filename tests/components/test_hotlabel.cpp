@@ -49,7 +49,7 @@ TEST(HotLabel, LooksLikeALinkOnlyWhileHot) {
     EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
     Leave(label);
     EXPECT_FALSE(label.font().underline());
-    EXPECT_EQ(colour(), QColor(0, 128, 0));  // the saved colour is back
+    EXPECT_EQ(colour(), QColor(0, 128, 0));                     // the saved colour is back
     EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);  // shows only over the label
     EXPECT_EQ(enters, 2);
     EXPECT_EQ(leaves, 2);

@@ -18,7 +18,8 @@ TEST_F(SortGridModel, ConstructionDefaults) {
     EXPECT_EQ(g.DefaultColWidth(), 64);
     EXPECT_EQ(g.DefaultRowHeight(), 24);
     EXPECT_EQ(g.GridLineWidth(), 1);
-    EXPECT_EQ(g.Options(), goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
+    EXPECT_EQ(g.Options(),
+              goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
     EXPECT_EQ(g.ScrollBars(), TCustomGrid::ssBoth);
     EXPECT_TRUE(g.DefaultDrawing());
     EXPECT_FALSE(g.NowUpdating());
@@ -119,12 +120,12 @@ TEST_F(SortGridModel, HeaderClicksSortAndToggleTheDirection) {
         int sortCol;
         const char* first;
     } steps[] = {
-        {0, Qt::LeftButton, -1, sdDescending, 0, "c"},   // the sorted column: descending first
+        {0, Qt::LeftButton, -1, sdDescending, 0, "c"},  // the sorted column: descending first
         {0, Qt::LeftButton, -1, sdAscending, 0, "a"},
         {1, Qt::LeftButton, -1, sdAscending, 1, "c"},    // another column: ascending ("10" < "2")
         {1, Qt::RightButton, -1, sdDescending, 1, "a"},  // a right click always descends
         {1, Qt::RightButton, -1, sdDescending, 1, "a"},
-        {0, Qt::LeftButton, 3, sdDescending, 1, "a"},    // within 5 pixels of a border: no sort
+        {0, Qt::LeftButton, 3, sdDescending, 1, "a"},  // within 5 pixels of a border: no sort
         {0, Qt::LeftButton, 96, sdDescending, 1, "a"},
     };
     for (const Step& s : steps) {
@@ -173,8 +174,9 @@ TEST_F(SortGridModel, GetSortStyleIsAskedPerKeyAndItsAnswerKept) {
 }
 
 TEST_F(SortGridModel, SecondaryKeysInBothDirectionsWithTiesTopToBottom) {
-    const std::vector<QStringList> rows{L({"r0", "b", "2"}), L({"r1", "a", "9"}), L({"r2", "b", "1"}),
-                                        L({"r3", "a", "9"}), L({"r4", "b", "1"})};
+    const std::vector<QStringList> rows{L({"r0", "b", "2"}), L({"r1", "a", "9"}),
+                                        L({"r2", "b", "1"}), L({"r3", "a", "9"}),
+                                        L({"r4", "b", "1"})};
     Fill(L({"id", "k1", "k2"}), rows);
     grid->SortOptions().SecondaryIndex = "2";
     grid->SortByColumn(1);
@@ -229,7 +231,9 @@ TEST_F(SortGridModel, FiltersAcceptingNoneSomeOrAll) {
         grid->SetFiltered(false);
         Fill(L({"k"}), rows);
         grid->SetModified(false);
-        grid->OnSetFilter = [&](const QStringList& texts, bool& accept) { accept = c.accepted.contains(texts[0]); };
+        grid->OnSetFilter = [&](const QStringList& texts, bool& accept) {
+            accept = c.accepted.contains(texts[0]);
+        };
         grid->SetFiltered(true);
         EXPECT_EQ(Column(0), c.shown) << c.accepted.join(',').toStdString();
         EXPECT_EQ(grid->FilteredOutCount(), 4 - int(c.accepted.size()));
@@ -348,7 +352,8 @@ TEST_F(SortGridModel, DeletionsAndInsertions) {
     grid->DeleteRow(1);  // the last data row is emptied, not deleted
     EXPECT_EQ(grid->RowCount(), 2);
     EXPECT_EQ(Column(0), L({""}));
-    EXPECT_EQ(log, (std::vector<std::string>{"col+ 1", "col- 1", "row+ 2", "row- 2", "row- 1", "row- 1"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"col+ 1", "col- 1", "row+ 2", "row- 2", "row- 1",
+                                             "row- 1"}));
 }
 
 TEST_F(SortGridModel, ModifiedFiresWhenItBecomesTrue) {

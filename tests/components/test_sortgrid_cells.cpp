@@ -19,8 +19,8 @@ class SortGridCells : public SortGridFixture {
 protected:
     // Column `col` of every data row is of the kind.
     void Kind(int col, bool check, bool combo, bool ellipsis) {
-        grid->OnGetCellFormat = [=](TSortGrid*, int c, int r, TGridDrawState, TFormatOptions&, bool& ch, bool& co,
-                                    bool& el) {
+        grid->OnGetCellFormat = [=](TSortGrid*, int c, int r, TGridDrawState, TFormatOptions&,
+                                    bool& ch, bool& co, bool& el) {
             if (r < 1 || c != col) return;
             ch = check;
             co = combo;
@@ -40,7 +40,8 @@ TEST(SortGridText, HeaderShorteningKeepsTheDots) {
         {"ABC", 30, "ABC"},    {"ABCDEF", 50, "ABC.."}, {"ABCDEF", 40, "AB.."},
         {"ABCDEF", 25, "A.."}, {"AB", 10, ".."},        {"ABCDEF", 60, "ABCDEF"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ShortenHeaderText(c.text, c.avail, tenEach), c.shown) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(ShortenHeaderText(c.text, c.avail, tenEach), c.shown) << c.text;
 }
 
 TEST(SortGridText, RowFormatTexts) {
@@ -55,7 +56,8 @@ TEST(SortGridText, RowFormatTexts) {
     ASSERT_TRUE(ParseRowFormat("255,0,1,0,$00FFFFFF", f));
     EXPECT_EQ(f.FontColor, clRed);
     EXPECT_TRUE(f.Italic);
-    for (const char* bad : {"", "clRed,1,0,1", "clRed,1,0,1,clWhite,1", "clPink,1,0,1,clWhite", "clRed,1,0,1,"}) {
+    for (const char* bad :
+         {"", "clRed,1,0,1", "clRed,1,0,1,clWhite,1", "clPink,1,0,1,clWhite", "clRed,1,0,1,"}) {
         TFontSetting g;
         EXPECT_FALSE(ParseRowFormat(bad, g)) << bad;
         EXPECT_FALSE(g.InUse);
@@ -67,9 +69,8 @@ TEST_F(SortGridCells, CellFormatDefaultsAndDrawState) {
     grid->SetBevelStyle(cbRaised);
     grid->SetAlignmentHorz(taCenter);
     std::vector<TGridDrawState> states;
-    grid->OnGetCellFormat = [&](TSortGrid*, int, int, TGridDrawState s, TFormatOptions&, bool&, bool&, bool&) {
-        states.push_back(s);
-    };
+    grid->OnGetCellFormat = [&](TSortGrid*, int, int, TGridDrawState s, TFormatOptions&, bool&,
+                                bool&, bool&) { states.push_back(s); };
     Activate();
     grid->SelectCell(1, 2, false);
     states.clear();
@@ -84,7 +85,8 @@ TEST_F(SortGridCells, CellFormatDefaultsAndDrawState) {
     grid->GetCellFormat(0, 1);
     ASSERT_EQ(states.size(), 2u) << "painting went on meanwhile";
     EXPECT_TRUE(states[0].Contains(gdSelected) && states[0].Contains(gdFocused));
-    EXPECT_FALSE(states[1].Contains(gdSelected) || states[1].Contains(gdFocused) || states[1].Contains(gdFixed));
+    EXPECT_FALSE(states[1].Contains(gdSelected) || states[1].Contains(gdFocused) ||
+                 states[1].Contains(gdFixed));
     grid->SetBevelStyle(cbLowered);
     f = grid->GetCellFormat(0, 1);
     EXPECT_EQ(f.FormatOptions.HighlightColor, clBtnShadow);
@@ -132,7 +134,9 @@ TEST_F(SortGridCells, ListCellsDropDownOverTheCellSortedAndWriteTheirCell) {
         s = entries;
         w = width;
     };
-    grid->OnSetComboBox = [&](TSortGrid*, int c, int r, const QString& e) { chosen.emplace_back(c, r, e); };
+    grid->OnSetComboBox = [&](TSortGrid*, int c, int r, const QString& e) {
+        chosen.emplace_back(c, r, e);
+    };
     Activate();
     grid->SelectCell(1, 2, false);
     Key(Qt::Key_Space);
@@ -146,7 +150,8 @@ TEST_F(SortGridCells, ListCellsDropDownOverTheCellSortedAndWriteTheirCell) {
     const QRect cell = grid->CellRect(1, 2);
     const QPoint at = grid->viewport()->mapTo(&window, cell.topLeft());
     const int itemHeight = list->sizeHintForRow(0);
-    EXPECT_EQ(list->geometry(), QRect(at.x() + 2, at.y() + 1, cell.width() + 1, 3 * itemHeight + 5));
+    EXPECT_EQ(list->geometry(),
+              QRect(at.x() + 2, at.y() + 1, cell.width() + 1, 3 * itemHeight + 5));
     EXPECT_TRUE(list->hasFocus());
     // The grid scrolls meanwhile; the entry still goes to the cell the list was opened for.
     grid->SetTopRow(10);
@@ -232,7 +237,8 @@ TEST_F(SortGridCells, TypeAheadFindsTheNextRowAndWraps) {
     struct Step {
         Qt::Key key;
         int row;
-    } steps[] = {{Qt::Key_A, 3}, {Qt::Key_A, 1}, {Qt::Key_B, 2}, {Qt::Key_Z, 2}, {Qt::Key_C, 4}, {Qt::Key_C, 4}};
+    } steps[] = {{Qt::Key_A, 3}, {Qt::Key_A, 1}, {Qt::Key_B, 2},
+                 {Qt::Key_Z, 2}, {Qt::Key_C, 4}, {Qt::Key_C, 4}};
     for (const Step& s : steps) {
         Key(s.key);
         EXPECT_EQ(grid->Row(), s.row);
@@ -245,9 +251,10 @@ TEST_F(SortGridCells, ValidationRestoresTheOldTextAndModified) {
     Fill(L({"a", "b"}), {L({"old", "x"}), L({"two", "y"})});
     grid->SetOptions(grid->Options() | goEditing);
     std::vector<std::pair<QString, QString>> asked;
-    grid->OnCellValidate = [&](TSortGrid*, int, int, const QString& oldValue, QString& newValue, bool& valid) {
+    grid->OnCellValidate = [&](TSortGrid*, int, int, const QString& oldValue, QString& newValue,
+                               bool& valid) {
         asked.emplace_back(oldValue, newValue);
-        if (newValue.contains('!')) valid = false;                // refused as typed
+        if (newValue.contains('!')) valid = false;                  // refused as typed
         if (newValue.contains('?')) newValue = newValue.toUpper();  // mended
     };
     Activate();
@@ -339,7 +346,8 @@ TEST_F(SortGridCells, DoubleClickOnAHeaderBorderSizesTheColumnToItsTexts) {
     const QFontMetrics fm(grid->font());
     const int right = grid->CellRect(0, 0).right() + 1;
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(right - 1, 5));
-    EXPECT_EQ(grid->ColWidths(0), fm.horizontalAdvance("wide text here") + fm.horizontalAdvance("X"));
+    EXPECT_EQ(grid->ColWidths(0),
+              fm.horizontalAdvance("wide text here") + fm.horizontalAdvance("X"));
     grid->SetCells(1, 0, "");
     grid->AutoSizeCol(1);
     EXPECT_EQ(grid->ColWidths(1), fm.horizontalAdvance("xx"));
@@ -354,8 +362,8 @@ TEST_F(SortGridCells, WheelScrollsWithoutMovingTheCurrentCell) {
     Fill(L({"k"}), rows);
     grid->SelectCell(0, 1, false);
     auto wheel = [&](int delta) {
-        QWheelEvent e(QPointF(20, 50), grid->viewport()->mapToGlobal(QPointF(20, 50)), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent e(QPointF(20, 50), grid->viewport()->mapToGlobal(QPointF(20, 50)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(grid->viewport(), &e);
     };
     wheel(-120);
@@ -383,7 +391,8 @@ TEST_F(SortGridCells, ProportionalScrollBarsSizeTheThumbToTheVisibleShare) {
     EXPECT_EQ(v->pageStep(), std::max(1, expected));
     grid->SetRowCount(300);
     const int range2 = v->maximum() - v->minimum() + 1;
-    EXPECT_EQ(v->pageStep(), std::max(1, int(std::nearbyint((grid->VisibleRowCount() + 1) / 300.0 * range2))));
+    EXPECT_EQ(v->pageStep(),
+              std::max(1, int(std::nearbyint((grid->VisibleRowCount() + 1) / 300.0 * range2))));
 }
 
 TEST_F(SortGridCells, DrawingCheckBoxesArrowsAndHiddenRows) {
@@ -403,10 +412,13 @@ TEST_F(SortGridCells, DrawingCheckBoxesArrowsAndHiddenRows) {
     QCoreApplication::processEvents();
     QImage img = grid->viewport()->grab().toImage();
     const QRect cell = grid->CellRect(1, 1);
-    const QRect box(cell.left() + (cell.width() - 10) / 2, cell.top() + grid->RowHeights(1) / 2 - 5, 10, 10);
+    const QRect box(cell.left() + (cell.width() - 10) / 2, cell.top() + grid->RowHeights(1) / 2 - 5,
+                    10, 10);
     // The checked box and nothing else: no text, no mark outside the box.
     EXPECT_GT(inkIn(img, box.adjusted(2, 2, -2, -2)), 4);
-    EXPECT_EQ(inkIn(img, QRect(cell.left() + 1, cell.top() + 1, box.left() - cell.left() - 2, cell.height() - 2)), 0);
+    EXPECT_EQ(inkIn(img, QRect(cell.left() + 1, cell.top() + 1, box.left() - cell.left() - 2,
+                               cell.height() - 2)),
+              0);
     const QRect unchecked = box.translated(0, grid->CellRect(1, 2).top() - cell.top());
     // Row 2 is selected (highlighted): compare its two boxes' insides instead.
     EXPECT_NE(img.copy(box.adjusted(2, 2, -2, -2)), img.copy(unchecked.adjusted(2, 2, -2, -2)));
@@ -473,8 +485,9 @@ TEST_F(SortGridCells, DraggingSelectedRowsStartsAfterElevenPixels) {
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, p);
     QTest::mouseMove(grid->viewport(), p + QPoint(10, 0));
     EXPECT_EQ(grid->findChild<QDrag*>(), nullptr);
-    QMouseEvent move(QEvent::MouseMove, QPointF(p + QPoint(0, 11)), grid->viewport()->mapToGlobal(QPointF(p + QPoint(0, 11))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(p + QPoint(0, 11)),
+                     grid->viewport()->mapToGlobal(QPointF(p + QPoint(0, 11))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(grid->viewport(), &move);
     QDrag* started = grid->findChild<QDrag*>();
     ASSERT_NE(started, nullptr);

@@ -21,7 +21,8 @@ namespace {
 void Click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     QMouseEvent press(QEvent::MouseButtonPress, p, w->mapToGlobal(p), b, b, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, p, w->mapToGlobal(p), b, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, w->mapToGlobal(p), b, Qt::NoButton,
+                        Qt::NoModifier);
     QCoreApplication::sendEvent(w, &release);
 }
 
@@ -234,15 +235,16 @@ TEST_P(TabSetHitTest, PressSelectsTheTabUnderIt) {
     EXPECT_EQ(strip.TabIndex(), c.expected) << "at " << c.x << "," << c.y;
 }
 
-INSTANTIATE_TEST_SUITE_P(WidenedEdges, TabSetHitTest,
-                         ::testing::Values(HitCase{10, 15, Qt::LeftButton, 0}, HitCase{9, 15, Qt::LeftButton, -1},
-                                           HitCase{10, 9, Qt::LeftButton, -1}, HitCase{11, 9, Qt::LeftButton, 0},
-                                           HitCase{11, 10, Qt::LeftButton, 0}, HitCase{58, 15, Qt::LeftButton, 0},
-                                           HitCase{59, 15, Qt::LeftButton, 1}, HitCase{57, 2, Qt::LeftButton, 0},
-                                           HitCase{58, 2, Qt::LeftButton, -1}, HitCase{59, 2, Qt::LeftButton, -1},
-                                           HitCase{60, 2, Qt::LeftButton, 1}, HitCase{80, 20, Qt::LeftButton, 1},
-                                           HitCase{134, 0, Qt::LeftButton, 2}, HitCase{157, 19, Qt::LeftButton, -1},
-                                           HitCase{30, 15, Qt::RightButton, -1}));
+INSTANTIATE_TEST_SUITE_P(
+    WidenedEdges, TabSetHitTest,
+    ::testing::Values(HitCase{10, 15, Qt::LeftButton, 0}, HitCase{9, 15, Qt::LeftButton, -1},
+                      HitCase{10, 9, Qt::LeftButton, -1}, HitCase{11, 9, Qt::LeftButton, 0},
+                      HitCase{11, 10, Qt::LeftButton, 0}, HitCase{58, 15, Qt::LeftButton, 0},
+                      HitCase{59, 15, Qt::LeftButton, 1}, HitCase{57, 2, Qt::LeftButton, 0},
+                      HitCase{58, 2, Qt::LeftButton, -1}, HitCase{59, 2, Qt::LeftButton, -1},
+                      HitCase{60, 2, Qt::LeftButton, 1}, HitCase{80, 20, Qt::LeftButton, 1},
+                      HitCase{134, 0, Qt::LeftButton, 2}, HitCase{157, 19, Qt::LeftButton, -1},
+                      HitCase{30, 15, Qt::RightButton, -1}));
 
 TEST_F(TabSetTest, HitTestWithTheTabsOnTop) {
     OwnerMeasured({"A", "B", "C"});
@@ -256,10 +258,13 @@ TEST_F(TabSetTest, HitTestWithTheTabsOnTop) {
 
 TEST_F(TabSetTest, TabAtPosCountsFromTheFirstShownTab) {
     OwnerMeasured(Numbered(5));
-    const std::vector<std::pair<QPoint, int>> cases = {
-        {{13, 5}, -1}, {{14, 5}, 0}, {{54, 5}, 0}, {{55, 5}, -1}, {{63, 5}, 1},
-        {{103, 20}, 1}, {{14, -1}, -1}, {{14, 21}, -1}, {{112, 5}, -1}};  // tab 2 is not laid out
-    for (const auto& [p, expected] : cases) EXPECT_EQ(strip.TabAtPos(p), expected) << p.x() << "," << p.y();
+    const std::vector<std::pair<QPoint, int>> cases = {{{13, 5}, -1},  {{14, 5}, 0},
+                                                       {{54, 5}, 0},   {{55, 5}, -1},
+                                                       {{63, 5}, 1},   {{103, 20}, 1},
+                                                       {{14, -1}, -1}, {{14, 21}, -1},
+                                                       {{112, 5}, -1}};  // tab 2 is not laid out
+    for (const auto& [p, expected] : cases)
+        EXPECT_EQ(strip.TabAtPos(p), expected) << p.x() << "," << p.y();
     strip.SetFirstIndex(2);
     EXPECT_EQ(strip.TabAtPos({70, 5}), 1);  // tab 3
 }
@@ -271,10 +276,13 @@ TEST_F(TabSetTest, OnChangeAsksAndOnClickFollows) {
     strip.OnChange = [&](TFourthTabSet* s, int newTab, bool& allowChange) {
         EXPECT_EQ(s, &strip);
         EXPECT_TRUE(allowChange);
-        log.push_back("change " + std::to_string(newTab) + " from " + std::to_string(s->TabIndex()));
+        log.push_back("change " + std::to_string(newTab) + " from " +
+                      std::to_string(s->TabIndex()));
         allowChange = allow;
     };
-    strip.OnClick = [&](TFourthTabSet*) { log.push_back("click " + std::to_string(strip.TabIndex())); };
+    strip.OnClick = [&](TFourthTabSet*) {
+        log.push_back("click " + std::to_string(strip.TabIndex()));
+    };
 
     Click(&strip, {70, 15});
     EXPECT_EQ(strip.TabIndex(), -1);
@@ -416,8 +424,8 @@ TEST_F(TabSetTest, AltAndTheAcceleratorReachTheStripFromItsWindow) {
 
 // ---- painting -------------------------------------------------------------------------
 
-constexpr TColor kBack = 0x202020, kFace = 0xC0C0C0, kHigh = 0xFFFFFF, kLight = 0xE0E0E0, kShadow = 0x808080,
-                 kDark = 0x000000, kSep = 0x00FF00, kUnsel = 0x0000FF;
+constexpr TColor kBack = 0x202020, kFace = 0xC0C0C0, kHigh = 0xFFFFFF, kLight = 0xE0E0E0,
+                 kShadow = 0x808080, kDark = 0x000000, kSep = 0x00FF00, kUnsel = 0x0000FF;
 
 struct PixelCase {
     int x, y;
@@ -446,7 +454,8 @@ protected:
         const QImage img = strip.grab().toImage();
         ASSERT_EQ(img.size(), strip.size());
         for (const PixelCase& c : cases)
-            EXPECT_EQ(QColor(img.pixel(c.x, c.y)), toQColor(c.color)) << c.what << " at " << c.x << "," << c.y;
+            EXPECT_EQ(QColor(img.pixel(c.x, c.y)), toQColor(c.color))
+                << c.what << " at " << c.x << "," << c.y;
     }
 };
 
@@ -586,17 +595,23 @@ TEST(FourthScrollerTest, HalvesShowTheirState) {
     sc.SetMax(2);
     sc.SetPosition(1);
     const QImage both = sc.grab().toImage();
-    EXPECT_EQ(both.copy(0, 0, 13, 12), TFourthScroller::Bitmap("FTHSBLEFT").toImage().convertToFormat(both.format()));
-    EXPECT_EQ(both.copy(13, 0, 13, 12), TFourthScroller::Bitmap("FTHSBRIGHT").toImage().convertToFormat(both.format()));
+    EXPECT_EQ(both.copy(0, 0, 13, 12),
+              TFourthScroller::Bitmap("FTHSBLEFT").toImage().convertToFormat(both.format()));
+    EXPECT_EQ(both.copy(13, 0, 13, 12),
+              TFourthScroller::Bitmap("FTHSBRIGHT").toImage().convertToFormat(both.format()));
     sc.SetPosition(2);
     const QImage end = sc.grab().toImage();
     EXPECT_EQ(end.copy(13, 0, 13, 12),
               TFourthScroller::Bitmap("FTHSBRIGHTDIS").toImage().convertToFormat(end.format()));
-    for (const char* name : {"FTHSBLEFT", "FTHSBLEFTDN", "FTHSBLEFTDIS", "FTHSBRIGHT", "FTHSBRIGHTDN", "FTHSBRIGHTDIS"})
+    for (const char* name : {"FTHSBLEFT", "FTHSBLEFTDN", "FTHSBLEFTDIS", "FTHSBRIGHT",
+                             "FTHSBRIGHTDN", "FTHSBRIGHTDIS"})
         EXPECT_EQ(TFourthScroller::Bitmap(name).size(), QSize(13, 12)) << name;
-    EXPECT_NE(TFourthScroller::Bitmap("FTHSBLEFT").toImage(), TFourthScroller::Bitmap("FTHSBLEFTDN").toImage());
-    EXPECT_NE(TFourthScroller::Bitmap("FTHSBLEFT").toImage(), TFourthScroller::Bitmap("FTHSBLEFTDIS").toImage());
-    EXPECT_NE(TFourthScroller::Bitmap("FTHSBLEFT").toImage(), TFourthScroller::Bitmap("FTHSBRIGHT").toImage());
+    EXPECT_NE(TFourthScroller::Bitmap("FTHSBLEFT").toImage(),
+              TFourthScroller::Bitmap("FTHSBLEFTDN").toImage());
+    EXPECT_NE(TFourthScroller::Bitmap("FTHSBLEFT").toImage(),
+              TFourthScroller::Bitmap("FTHSBLEFTDIS").toImage());
+    EXPECT_NE(TFourthScroller::Bitmap("FTHSBLEFT").toImage(),
+              TFourthScroller::Bitmap("FTHSBRIGHT").toImage());
     EXPECT_TRUE(TFourthScroller::Bitmap("FTHSBUP").isNull());
 }
 

@@ -25,7 +25,9 @@ class RecordingBackend : public TTrayIconBackend {
 public:
     explicit RecordingBackend(std::vector<Call>& log) : log_(log) {}
     bool Add(const QIcon& icon, const QString& tip) override { return Record("add", icon, tip); }
-    bool Modify(const QIcon& icon, const QString& tip) override { return Record("modify", icon, tip); }
+    bool Modify(const QIcon& icon, const QString& tip) override {
+        return Record("modify", icon, tip);
+    }
     bool Delete() override { return Record("delete", QIcon(), QString()); }
     QPoint CursorPos() const override { return {300, 400}; }
 
@@ -166,7 +168,8 @@ TEST_P(TrayIconReasonTest, ClickReasonsMapToEvents) {
         fired.push_back("click");
     };
     tray->OnDblClick = [&](TTrayIcon*) { fired.push_back("dblclick"); };
-    tray->OnRightClick = [&](TTrayIcon*, TTrayIcon::TMouseButton b, TShiftState shift, int x, int y) {
+    tray->OnRightClick = [&](TTrayIcon*, TTrayIcon::TMouseButton b, TShiftState shift, int x,
+                             int y) {
         EXPECT_EQ(b, TTrayIcon::mbRight);
         EXPECT_TRUE(shift.Empty());
         EXPECT_EQ(QPoint(x, y), QPoint(300, 400));  // where the pointer is
@@ -175,7 +178,8 @@ TEST_P(TrayIconReasonTest, ClickReasonsMapToEvents) {
     tray->SetActive(true);
     recorder->OnActivated(GetParam().reason);
     const std::string expected = GetParam().fired;
-    EXPECT_EQ(fired, expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected});
+    EXPECT_EQ(fired,
+              expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected});
 }
 
 INSTANTIATE_TEST_SUITE_P(Reasons, TrayIconReasonTest,
@@ -187,7 +191,8 @@ INSTANTIATE_TEST_SUITE_P(Reasons, TrayIconReasonTest,
 
 TEST_F(TrayIconTest, ClicksWithoutHandlersOrMenuDoNothing) {
     tray->SetActive(true);
-    for (auto r : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context})
+    for (auto r :
+         {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context})
         EXPECT_NO_THROW(recorder->OnActivated(r));
     EXPECT_EQ(Kinds(log), (std::vector<std::string>{"add"}));
 }

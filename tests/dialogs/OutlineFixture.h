@@ -34,14 +34,15 @@ struct Look {
 
 inline std::ostream& operator<<(std::ostream& os, const Look& l) {
     return os << l.color.name().toStdString() << " " << l.points << "pt" << (l.bold ? " bold" : "")
-              << (l.italic ? " italic" : "") << (l.underline ? " underline" : "") << " indent " << l.indent;
+              << (l.italic ? " italic" : "") << (l.underline ? " underline" : "") << " indent "
+              << l.indent;
 }
 
 inline Look LookOf(const QTextBlock& b) {
     QTextCharFormat f = b.charFormat();
     if (QTextBlock::iterator it = b.begin(); !it.atEnd()) f = it.fragment().charFormat();
-    return {f.foreground().color(), f.fontPointSize(), f.fontWeight() >= QFont::DemiBold, f.fontItalic(),
-            f.fontUnderline(), FirstLineIndent(b)};
+    return {f.foreground().color(), f.fontPointSize(), f.fontWeight() >= QFont::DemiBold,
+            f.fontItalic(),         f.fontUnderline(), FirstLineIndent(b)};
 }
 
 // The paragraphs as the editor's line list gives them: the last, open paragraph after the

@@ -49,8 +49,9 @@ TEST(AboutWindow, TheLabelsOpenTheirLinksAndClose) {
         QTest::mouseClick(l, Qt::LeftButton);
         EXPECT_FALSE(w.isVisible()) << l->objectName().toStdString();
     }
-    EXPECT_EQ(opened, (QStringList{QString::fromLatin1(TfrmAbout::kWebSite),
-                                   QStringLiteral("mailto:") + QString::fromLatin1(TfrmAbout::kEmail)}));
+    EXPECT_EQ(opened,
+              (QStringList{QString::fromLatin1(TfrmAbout::kWebSite),
+                           QStringLiteral("mailto:") + QString::fromLatin1(TfrmAbout::kEmail)}));
     EXPECT_EQ(siteHooks, 1);
     EXPECT_EQ(latest, 1);
     w.show();

@@ -22,7 +22,9 @@ TEST(AddUrlLink, TheLinkLineIsTheTrimmedAddressAndTitle) {
         {"   ", "title", QString()},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TfrmAddUrlLink::LinkLine(QString::fromUtf8(c.url), QString::fromUtf8(c.title)), c.line) << c.url;
+        EXPECT_EQ(TfrmAddUrlLink::LinkLine(QString::fromUtf8(c.url), QString::fromUtf8(c.title)),
+                  c.line)
+            << c.url;
 }
 
 TEST(AddUrlLink, OkAddsOneLineAndClosesEnterTooAndShowingEmptiesTheFields) {

@@ -32,7 +32,8 @@ public:
         if (OnList) OnList(folder);
         entries.clear();
         if (folder == "/r") {
-            for (int i = 0; i < n_; ++i) entries.push_back({"f" + std::to_string(i) + ".txt", false});
+            for (int i = 0; i < n_; ++i)
+                entries.push_back({"f" + std::to_string(i) + ".txt", false});
         } else if (folder.rfind("/deep", 0) == 0) {
             const int depth = int(std::count(folder.begin(), folder.end(), '/'));
             if (depth < 7)
@@ -122,8 +123,10 @@ TEST_F(FilesRegistration, IsBuiltAsTheWindowIsDescribed) {
     EXPECT_EQ(frm->bfDir.StatusText, "Plase select folder");
     auto* info = frm->findChild<QLabel*>("lblInfo");
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->text(), "You can automatically register and link up to 50,000 files and folders as individual topics.  "
-                            "Press F1 for detailed information on this function.");
+    EXPECT_EQ(
+        info->text(),
+        "You can automatically register and link up to 50,000 files and folders as individual topics.  "
+        "Press F1 for detailed information on this function.");
 
     // Scan and Register exactly while the folder field is not empty.
     EXPECT_FALSE(frm->btnTestDir->isEnabled());
@@ -173,8 +176,15 @@ TEST_F(FilesRegistration, LimitsAskAboveTwoThousandAndRefuseAboveFiftyThousand) 
     } cases[] = {
         {2000, {IDOK}, {"Auto-registration complete.  2000 new topics were created."}, 2000},
         {2001, {IDNO}, {ask}, 0},
-        {2001, {IDYES, IDOK}, {ask, "Auto-registration complete.  2001 new topics were created."}, 2001},
-        {50000, {IDYES, IDOK}, {QString(ask).replace("2001", "50000"), "Auto-registration complete.  50000 new topics were created."}, 50000},
+        {2001,
+         {IDYES, IDOK},
+         {ask, "Auto-registration complete.  2001 new topics were created."},
+         2001},
+        {50000,
+         {IDYES, IDOK},
+         {QString(ask).replace("2001", "50000"),
+          "Auto-registration complete.  50000 new topics were created."},
+         50000},
         {50001, {IDOK}, {"Can't register! Too many found files, please select another folder."}, 0},
     };
     for (const auto& c : cases) {
@@ -204,7 +214,8 @@ TEST_F(FilesRegistration, AScanOfFiftyThousandFilesLetsTheWindowWork) {
     timer.setInterval(0);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         ++ticks;
-        if (shown.isEmpty() || shown.back() != frm->lblFoundFiles->text()) shown << frm->lblFoundFiles->text();
+        if (shown.isEmpty() || shown.back() != frm->lblFoundFiles->text())
+            shown << frm->lblFoundFiles->text();
     });
     timer.start();
     frm->ProgressMs = 1;
@@ -226,7 +237,8 @@ TEST_F(FilesRegistration, RegisteringPutsTheFolderTopicAfterTheCurrentBranch) {
     SetPath(QString::fromStdString(top));
     Dialogs().AnswerMessage(IDOK);
     frm->btnRegisterFilesClick();
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"Auto-registration complete.  4 new topics were created."});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"Auto-registration complete.  4 new topics were created."});
     EXPECT_EQ(grid->Nester->Caption(grid->CurrentRow()), "docs");
     EXPECT_EQ(grid->CurrentRow(), 1);
     EXPECT_EQ(Dump(), "A\n  A1\ndocs\n  sub\n    c.txt\n  Home\n  b.txt\nB\n");
@@ -255,7 +267,8 @@ TEST_F(FilesRegistration, EmptyFolderAndNotAFolderAreReported) {
     Dialogs().AnswerFolder(QString::fromStdString(file));
     Dialogs().AnswerMessage(IDOK);
     frm->btnSetDirClick();
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"This object can't be initial forlder, please select another one"});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"This object can't be initial forlder, please select another one"});
     EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Error);
     EXPECT_EQ(frm->Path(), "");
     EXPECT_EQ(frm->lblFoundFiles->text(), "0");

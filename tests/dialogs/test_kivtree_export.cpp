@@ -24,9 +24,13 @@ protected:
     void SetUp() override {
         Open("Garden(Shed(Roof) Beds) \"Caf\xC3\xA9\" Taxes");
         model.Expand(0);
-        Card("Garden", kCardText, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Dig \\b deep\\b0 .\\par}");
+        Card("Garden", kCardText,
+             "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Dig \\b deep\\b0 .\\par}");
         Card("Shed", kCardLaunch, "http://example.org/shed\x01Plans\r\n");
-        Card("Taxes", kCardCaption, std::string("\xFF\x00\x00\x00\x01\x01" "Taxes", 11));
+        Card("Taxes", kCardCaption,
+             std::string("\xFF\x00\x00\x00\x01\x01"
+                         "Taxes",
+                         11));
         kiv->Sync();
         dsc->Sync();
     }
@@ -51,7 +55,8 @@ TEST_F(KivtreeExport, WritesTheWholeOutlineAsThePrintWindowGeneratesIt) {
         EXPECT_EQ(r.out, DocumentTextFile(doc)) << c.flags.join(' ').toStdString();
     }
     const ToolText r = Kivtree({"export", Path(), "--numbers"});
-    EXPECT_EQ(r.out, "1. Garden\n\n1. Shed\n\n1. Roof\n\n2. Beds\n\n2. Caf\xC3\xA9\n\n3. Taxes\n\n");
+    EXPECT_EQ(r.out,
+              "1. Garden\n\n1. Shed\n\n1. Roof\n\n2. Beds\n\n2. Caf\xC3\xA9\n\n3. Taxes\n\n");
 }
 
 TEST_F(KivtreeExport, RtfKeepsTheCardsFormattingAndReadsBackWithTheSameParagraphs) {
@@ -87,7 +92,9 @@ TEST_F(KivtreeExport, WrongUseIsOneLineOnStandardError) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("none.kiv"), std::string::npos) << missing.err;
     EXPECT_EQ(Kivtree({"export"}).status, 1);
-    EXPECT_EQ(Kivtree({"export", Path(), "--cards", "--links", "--numbers", "--rtf", "--cards"}).status, 1);
+    EXPECT_EQ(
+        Kivtree({"export", Path(), "--cards", "--links", "--numbers", "--rtf", "--cards"}).status,
+        1);
 }
 
 }  // namespace

@@ -15,8 +15,8 @@ namespace {
 
 const QColor kBlack(0, 0, 0), kBlue(0, 0, 255), kRed(255, 0, 0);
 
-TOutlineTextOptions Opt(TOutlineScope scope, bool numbers = false, bool cards = false, bool formatting = false,
-                        bool links = false) {
+TOutlineTextOptions Opt(TOutlineScope scope, bool numbers = false, bool cards = false,
+                        bool formatting = false, bool links = false) {
     return {scope, numbers, cards, formatting, links};
 }
 
@@ -44,7 +44,8 @@ TEST_F(OutlineText, NumbersArePositionsAmongSiblingsAndIndentsFollowTheLevel) {
               QStringList({"1. a", "", "1. b", "", "2. c", "", "2. d", "", "1. e", ""}));
     EXPECT_EQ(IndentsOf(doc, {0, 2, 4, 6, 8}), (std::vector<qreal>{3, 33, 33, 3, 33}));
     for (int r = 0; r < model.RowCount(); ++r)
-        EXPECT_EQ(doc.findBlockByNumber(2 * r).text().left(1).toInt(), model.SiblingIndex(r) + 1) << r;
+        EXPECT_EQ(doc.findBlockByNumber(2 * r).text().left(1).toInt(), model.SiblingIndex(r) + 1)
+            << r;
 }
 
 TEST_F(OutlineText, AnEmptyPanelGivesAnEmptyDocument) {
@@ -93,9 +94,13 @@ TEST_F(OutlineText, TheCaptionPrefixGivesTheTitleItsColourAndStyleOnlyWithoutTex
     };
     const Case cases[] = {
         {"plain", Opt(TOutlineScope::Panel), {kBlack, 12, false, false, false, 3}},
-        {"formatting", Opt(TOutlineScope::Panel, false, false, true), {kRed, 12, true, true, false, 3}},
+        {"formatting",
+         Opt(TOutlineScope::Panel, false, false, true),
+         {kRed, 12, true, true, false, 3}},
         {"text card", Opt(TOutlineScope::Panel, false, true), {kBlue, 14, false, false, false, 3}},
-        {"text card, formatting", Opt(TOutlineScope::Panel, false, true, true), {kBlue, 14, false, false, false, 3}},
+        {"text card, formatting",
+         Opt(TOutlineScope::Panel, false, true, true),
+         {kBlue, 14, false, false, false, 3}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Generate(c.options).value(0), "Red") << c.name;
@@ -108,7 +113,10 @@ TEST_F(OutlineText, ACaptionWithoutTheSixByteMarkIsWrittenWhole) {
     Card("a", kCardCaption, "ABCDE");
     Card("b", kCardCaption, "ABCDE\x02xyz");
     // A prefix with the default colour (-1) writes the title black, its style kept.
-    Card("c", kCardCaption, std::string("\xFF\xFF\xFF\xFF\x04\x01" "Dflt", 10));
+    Card("c", kCardCaption,
+         std::string("\xFF\xFF\xFF\xFF\x04\x01"
+                     "Dflt",
+                     10));
     EXPECT_EQ(Generate(Opt(TOutlineScope::Panel, false, false, true)),
               QStringList({"ABCDE", "", "ABCDE\x02xyz", "", "Dflt", ""}));
     EXPECT_EQ(At(4), (Look{kBlack, 12, false, false, true, 3}));
@@ -116,10 +124,16 @@ TEST_F(OutlineText, ACaptionWithoutTheSixByteMarkIsWrittenWhole) {
 
 TEST_F(OutlineText, LinksBlockListsTheTargetsUnderItsHeading) {
     Open("a b");
-    Card("a", kCardLaunch, "http://example.org/\x01" "Example\r\nno title mark\r\n" + AppDir() + "docs/a.txt\x01" "A\r\n");
+    Card("a", kCardLaunch,
+         "http://example.org/\x01"
+         "Example\r\nno title mark\r\n" +
+             AppDir() +
+             "docs/a.txt\x01"
+             "A\r\n");
     const QStringList p = Generate(Opt(TOutlineScope::Panel, false, false, false, true));
     const QString expanded = QString::fromStdString(AppDir() + "docs/a.txt");
-    EXPECT_EQ(p, QStringList({"a", "Links:", "http://example.org/", "", expanded, "", "", "b", ""}));
+    EXPECT_EQ(p,
+              QStringList({"a", "Links:", "http://example.org/", "", expanded, "", "", "b", ""}));
     EXPECT_EQ(At(1), (Look{kBlack, 8, true, false, false, 18}));
     for (int i : {2, 4}) EXPECT_EQ(At(i), (Look{kBlue, 9, false, false, true, 18})) << i;
     // The stored form is relative to the program folder; the document shows the real path.
@@ -136,9 +150,12 @@ constexpr const char* kCard =
 TEST_F(OutlineText, PlainTextCardsAreIndentedBlackEleven) {
     Open("a b c");
     Card("a", kCardText, kCard);
-    Card("b", kCardText, "\x01Legacy \xE9" "t\xE9");  // a card never formatted, Windows-1252
+    Card("b", kCardText,
+         "\x01Legacy \xE9"
+         "t\xE9");  // a card never formatted, Windows-1252
     EXPECT_EQ(Generate(Opt(TOutlineScope::Panel, false, true)),
-              QStringList({"a", "Bold words", "second line", "", "b", "Legacy \u00e9t\u00e9", "", "c", "", ""}));
+              QStringList({"a", "Bold words", "second line", "", "b", "Legacy \u00e9t\u00e9", "",
+                           "c", "", ""}));
     EXPECT_EQ(At(1), (Look{kBlack, 11, false, false, false, 18}));
     EXPECT_EQ(At(2), (Look{kBlack, 11, false, false, false, 18}));
     EXPECT_EQ(At(0), (Look{kBlue, 14, false, false, false, 3}));
@@ -150,12 +167,14 @@ TEST_F(OutlineText, FormattedTextCardsKeepTheirFormatsAndMoveToTheBodyIndent) {
     Card("b", kCardText,
          "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red0\\green128\\blue0;}"
          "\\pard\\qc\\li600\\fi-300\\cf1 Hanging\\par}");
-    Card("c", kCardText,
-         "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Symbol;}}\\f0"
-         "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-200\\li200 item\\par}");
+    Card(
+        "c", kCardText,
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Symbol;}}\\f0"
+        "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-200\\li200 item\\par}");
     Card("d", kCardText, "\x01");  // nothing left after the mark
     const QStringList p = Generate(Opt(TOutlineScope::Panel, false, true, true));
-    EXPECT_EQ(p, QStringList({"a", "Bold words", "second line", "", "b", "Hanging", "", "c", "item", "", "d", ""}));
+    EXPECT_EQ(p, QStringList({"a", "Bold words", "second line", "", "b", "Hanging", "", "c", "item",
+                              "", "d", ""}));
 
     EXPECT_EQ(At(1), (Look{kBlack, 10, true, false, false, 18})) << "automatic colour reads black";
     EXPECT_EQ(At(2).indent, 18);
@@ -183,7 +202,10 @@ TEST_F(OutlineText, TheRtfOfTheDocumentReadsBackWithTheSameParagraphsAndLooks) {
     model.Expand(0);
     Card("a", kCardText, kCard);
     Card("b", kCardLaunch, "http://example.org/\x01X\r\n");
-    Card("c", kCardCaption, std::string("\xFF\x00\x00\x00\x03\x01" "c", 7));
+    Card("c", kCardCaption,
+         std::string("\xFF\x00\x00\x00\x03\x01"
+                     "c",
+                     7));
     for (bool cards : {false, true}) {
         const QStringList p = Generate(Opt(TOutlineScope::Panel, true, cards, true, true));
         const std::string rtf = WriteRtf(doc);
@@ -204,12 +226,17 @@ TEST_F(OutlineText, ThePlainTextExportIsTheTextOfTheDocument) {
     model.Expand(1);  // rows: a b c d "e f" g
     model.SetCurrentRow(1);
     Card("a", kCardText, kCard);
-    Card("b", kCardText, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 no\\~break, line\\line broken\\tab tab\\par\\par}");
+    Card("b", kCardText,
+         "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 no\\~break, line\\line broken\\tab tab\\par\\par}");
     Card("c", kCardText, "\x01plain\r\ncard \xE9");
     Card("d", kCardLaunch, "http://example.org/\x01X\r\nbare\r\n");
-    Card("e f", kCardCaption, std::string("\xFF\x00\x00\x00\x03\x01" "two\r\nlines", 16));
+    Card("e f", kCardCaption,
+         std::string("\xFF\x00\x00\x00\x03\x01"
+                     "two\r\nlines",
+                     16));
     Card("g", kCardText, "{\\rtf1 \\par}");
-    for (TOutlineScope scope : {TOutlineScope::Panel, TOutlineScope::Outline, TOutlineScope::Branch})
+    for (TOutlineScope scope :
+         {TOutlineScope::Panel, TOutlineScope::Outline, TOutlineScope::Branch})
         for (int bits = 0; bits < 16; ++bits) {
             const TOutlineTextOptions o = Opt(scope, bits & 1, bits & 2, bits & 4, bits & 8);
             const int n = BuildOutlineText(doc, o, model, cards);
@@ -224,7 +251,9 @@ TEST_F(OutlineText, ProgressIsReportedWhileTheWalkGoesOn) {
     for (int i = 0; i < 450; ++i) tree += "t" + std::to_string(i) + " ";
     Open(tree);
     std::vector<int> seen;
-    EXPECT_EQ(BuildOutlineText(doc, Opt(TOutlineScope::Outline), model, cards, [&](int n) { seen.push_back(n); }), 450);
+    EXPECT_EQ(BuildOutlineText(doc, Opt(TOutlineScope::Outline), model, cards,
+                               [&](int n) { seen.push_back(n); }),
+              450);
     EXPECT_EQ(seen, (std::vector<int>{200, 400}));
     EXPECT_EQ(Paragraphs(doc).size(), 900);
 }

@@ -67,9 +67,9 @@ TEST_F(PrintWindow, IsBuiltAsTheWindowIsDescribed) {
     TfrmPrint owned(&mainForm);
     EXPECT_TRUE(owned.isWindow()) << "a window of its own over the main window";
     EXPECT_EQ(owned.parentWidget(), &mainForm);
-    for (const char* name : {"rbPanel", "rbBranch", "rbOutline", "cbxTopicsNumbers", "cbxWithTextCard",
-                             "cbxFormatting", "cbxWithLinks", "btnGenerate", "btnSaveAs", "btnPrint", "btnExit",
-                             "reForPrint"})
+    for (const char* name : {"rbPanel", "rbBranch", "rbOutline", "cbxTopicsNumbers",
+                             "cbxWithTextCard", "cbxFormatting", "cbxWithLinks", "btnGenerate",
+                             "btnSaveAs", "btnPrint", "btnExit", "reForPrint"})
         EXPECT_NE(frm->findChild<QWidget*>(name), nullptr) << name;
     EXPECT_TRUE(frm->rbPanel->isChecked());
     EXPECT_FALSE(frm->btnSaveAs->isEnabled());
@@ -103,7 +103,8 @@ TEST_F(PrintWindow, GenerateFillsTheEditorWhileTheMainWindowWaits) {
     EXPECT_EQ(Screen::Cursor(), crDefault);
     EXPECT_EQ(Shown(), "1. A\n\n2. B\n\n3. Caf\u00e9 au lait\n\n");
     EXPECT_EQ(frm->reForPrint->textCursor().position(), 0);
-    for (QPushButton* b : {frm->btnGenerate, frm->btnSaveAs, frm->btnPrint, frm->btnExit}) EXPECT_TRUE(b->isEnabled());
+    for (QPushButton* b : {frm->btnGenerate, frm->btnSaveAs, frm->btnPrint, frm->btnExit})
+        EXPECT_TRUE(b->isEnabled());
     EXPECT_TRUE(frm->lblProgress->text().isEmpty());
 
     frm->rbOutline->setChecked(true);
@@ -152,7 +153,8 @@ TEST_F(PrintWindow, AnExceptionInsideGenerateGivesEverythingBack) {
     EXPECT_FALSE(Busy);
     EXPECT_FALSE(OutlineGenerating);
     EXPECT_EQ(Screen::Cursor(), crDefault);
-    for (QPushButton* b : {frm->btnGenerate, frm->btnSaveAs, frm->btnPrint, frm->btnExit}) EXPECT_TRUE(b->isEnabled());
+    for (QPushButton* b : {frm->btnGenerate, frm->btnSaveAs, frm->btnPrint, frm->btnExit})
+        EXPECT_TRUE(b->isEnabled());
     EXPECT_EQ(Shown(), "kept");
 
     // A damaged outline file raises out of the walk the same way.
@@ -242,7 +244,8 @@ TEST_F(PrintWindow, SaveAsUsesTheWindowsDialogAndAddsTxtToABareName) {
 }
 
 TEST_F(PrintWindow, PrintsOnA600DpiPdfPrinterWithMarginsOfSevenTenthsOfAnInch) {
-    for (int i = 0; i < 6; ++i) Card(i % 2 ? "A" : "B", kCardText, "A long line of the text card to print.");
+    for (int i = 0; i < 6; ++i)
+        Card(i % 2 ? "A" : "B", kCardText, "A long line of the text card to print.");
     frm->cbxWithTextCard->setChecked(true);
     frm->btnGenerateClick();
 

@@ -52,7 +52,9 @@ TEST_F(RenameFile, RenamesInsideTheFolderAndTellsTheOpenerWithItsTag) {
     EXPECT_EQ(w.btnClose->text(), QStringLiteral("- Close -"));
     EXPECT_TRUE(w.isModal());
     std::vector<std::tuple<int, QString, QString>> renamed;
-    w.OnRenamed = [&](int tag, const QString& from, const QString& to) { renamed.emplace_back(tag, from, to); };
+    w.OnRenamed = [&](int tag, const QString& from, const QString& to) {
+        renamed.emplace_back(tag, from, to);
+    };
     w.Prepare(a, 1000002);
     EXPECT_EQ(w.lblOldFileName->text(), a);
     EXPECT_EQ(w.edtNewFileName->text(), QStringLiteral("a.txt"));
@@ -81,17 +83,20 @@ TEST_F(RenameFile, EachRefusalHasItsMessageAndChangesNothing) {
         {a, QString(), TRenameOutcome::Unchanged, {}},
         {a, QStringLiteral("   "), TRenameOutcome::Unchanged, {}},
         {a, QStringLiteral("A.TXT"), TRenameOutcome::Unchanged, {}},
-        {gone, QStringLiteral("new.txt"), TRenameOutcome::Failed, QStringLiteral("Error! There is not ") + gone},
+        {gone, QStringLiteral("new.txt"), TRenameOutcome::Failed,
+         QStringLiteral("Error! There is not ") + gone},
         {a, QStringLiteral("b.txt"), TRenameOutcome::Failed,
          QStringLiteral("Can't rename. File ") + b + QStringLiteral(" already exists.")},
         {locked, QStringLiteral("free.txt"), TRenameOutcome::Failed,
-         QStringLiteral("Can't rename. File ") + locked + QStringLiteral(" is used with other application.")},
+         QStringLiteral("Can't rename. File ") + locked +
+             QStringLiteral(" is used with other application.")},
         {a, QStringLiteral("../out.txt"), TRenameOutcome::Failed,
          QStringLiteral("Can't rename. \"../out.txt\" is not a file name.")},
     };
     for (const Case& c : cases) {
         QString newPath, message;
-        EXPECT_EQ(RenameFileNoReplace(c.from, c.to, newPath, message), c.outcome) << c.to.toStdString();
+        EXPECT_EQ(RenameFileNoReplace(c.from, c.to, newPath, message), c.outcome)
+            << c.to.toStdString();
         EXPECT_EQ(message, c.message);
     }
     ::close(fd);
@@ -111,7 +116,8 @@ TEST_F(RenameFile, TheWindowShowsAFailureOnceAndTellsTheOpenerNothing) {
     w.Prepare(a, 0);
     w.edtNewFileName->setText(QStringLiteral("b.txt"));
     w.btnOKClick();
-    EXPECT_EQ(dialogs->MessageTexts(), QStringList{QStringLiteral("Can't rename. File ") + b + QStringLiteral(" already exists.")});
+    EXPECT_EQ(dialogs->MessageTexts(), QStringList{QStringLiteral("Can't rename. File ") + b +
+                                                   QStringLiteral(" already exists.")});
     EXPECT_EQ(renamed, 0);
     EXPECT_EQ(Read(a), "A");
     EXPECT_EQ(Read(b), "B");

@@ -18,14 +18,14 @@ TEST(SymbolWindow, TheGridHoldsCodes32To255RowByRowInWindows1252) {
         int c, r;
         QString text;
     } cases[] = {
-        {0, 0, QString()},                   // code 31 is not offered
-        {1, 0, QStringLiteral(" ")},         // 32
-        {2, 0, QStringLiteral("!")},         // 33
-        {0, 1, QStringLiteral("8")},         // 56
-        {24, 8, QString(QChar(0xFF))},       // 255
-        {22, 3, QString(QChar(0x20AC))},     // 128 is the euro sign
-        {22, 4, QString(QChar(0x2122))},     // 153
-        {25, 0, QString()},                  // outside
+        {0, 0, QString()},                // code 31 is not offered
+        {1, 0, QStringLiteral(" ")},      // 32
+        {2, 0, QStringLiteral("!")},      // 33
+        {0, 1, QStringLiteral("8")},      // 56
+        {24, 8, QString(QChar(0xFF))},    // 255
+        {22, 3, QString(QChar(0x20AC))},  // 128 is the euro sign
+        {22, 4, QString(QChar(0x2122))},  // 153
+        {25, 0, QString()},               // outside
         {0, 9, QString()},
     };
     for (const Case& c : cases) {
@@ -46,12 +46,14 @@ TEST(SymbolWindow, TheFontFillsTheGridAndThePreviewAndAnEditTakesTheCharacter) {
     w.ShowFor(&edit, QStringLiteral("Beta"));
     EXPECT_EQ(w.cbxFonts->currentText(), QStringLiteral("Beta"));
     w.ShowFor(&edit, QStringLiteral("Not There"));
-    EXPECT_EQ(w.cbxFonts->currentIndex(), 0) << "the first font when the main window's is not listed";
+    EXPECT_EQ(w.cbxFonts->currentIndex(), 0)
+        << "the first font when the main window's is not listed";
     EXPECT_EQ(w.sgdSymbol->font().family(), QStringLiteral("Alpha"));
     EXPECT_EQ(w.pnlPreview->font().family(), QStringLiteral("Alpha"));
     EXPECT_GT(w.pnlPreview->font().pointSize(), w.sgdSymbol->font().pointSize());
     emit w.cbxFonts->textActivated(QStringLiteral("Beta"));
-    EXPECT_EQ(w.sgdSymbol->font().family(), QStringLiteral("Beta")) << "choosing a font refills the grid";
+    EXPECT_EQ(w.sgdSymbol->font().family(), QStringLiteral("Beta"))
+        << "choosing a font refills the grid";
     EXPECT_EQ(w.pnlPreview->font().family(), QStringLiteral("Beta"));
     w.SelectSymbol(22, 3);
     EXPECT_EQ(w.pnlPreview->text(), QString(QChar(0x20AC)));

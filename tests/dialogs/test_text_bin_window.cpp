@@ -37,7 +37,8 @@ TEST(TextBinWindow, HostsTheEditorAboveTheStatusBarAndHandsItBackOnClose) {
     EXPECT_EQ(w.Editor(), editor);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    EXPECT_LT(editor->geometry().bottom(), w.StatusBar1->geometry().top()) << "the status bar stays at the bottom";
+    EXPECT_LT(editor->geometry().bottom(), w.StatusBar1->geometry().top())
+        << "the status bar stays at the bottom";
 
     QTest::keyClick(&w, Qt::Key_Escape);
     EXPECT_TRUE(w.isHidden());

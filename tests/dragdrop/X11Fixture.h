@@ -32,10 +32,13 @@ protected:
     }
     static QString Display() { return server_ ? server_->Display() : QString(); }
     void SetUp() override {
-        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+            GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
         ASSERT_TRUE(up_) << "Xvfb did not start";
-        ASSERT_FALSE(QStandardPaths::findExecutable("xclip").isEmpty()) << "xclip is missing; run scripts/install-deps";
-        kivclip_ = qEnvironmentVariable("KIV_BIN_DIR", QCoreApplication::applicationDirPath()) + "/kivclip";
+        ASSERT_FALSE(QStandardPaths::findExecutable("xclip").isEmpty())
+            << "xclip is missing; run scripts/install-deps";
+        kivclip_ = qEnvironmentVariable("KIV_BIN_DIR", QCoreApplication::applicationDirPath()) +
+                   "/kivclip";
         ASSERT_TRUE(QFileInfo::exists(kivclip_)) << kivclip_.toStdString();
     }
     void TearDown() override {
@@ -66,7 +69,8 @@ protected:
     }
     void WaitForReady(QProcess& p) {
         QByteArray out;
-        while (!out.contains("ready\n") && p.waitForReadyRead(10000)) out += p.readAllStandardOutput();
+        while (!out.contains("ready\n") && p.waitForReadyRead(10000))
+            out += p.readAllStandardOutput();
         ASSERT_TRUE(out.contains("ready\n")) << p.readAllStandardError().toStdString();
     }
 

@@ -15,7 +15,9 @@ using namespace kiv;
 
 namespace {
 
-const char* const kNonAscii = "Gr\xC3\xBC\xC3\x9F" "e, caf\xC3\xA9 \xCE\xBD\xCE\xB1\xCE\xAF";
+const char* const kNonAscii =
+    "Gr\xC3\xBC\xC3\x9F"
+    "e, caf\xC3\xA9 \xCE\xBD\xCE\xB1\xCE\xAF";
 
 class Source : public TCustomDropMultiSource {
 public:
@@ -44,7 +46,8 @@ TEST(MimeNames, TwinsUnderTheirOwnTypesTheRestUnderThePrivateName) {
         {CF_HDROP, "application/x-kiv-cf;name=\"CF_HDROP\""},
         {RegisterClipboardFormat("text/uri-list"), "text/uri-list"},
         {RegisterClipboardFormat("text/plain;charset=utf-8"), "text/plain;charset=utf-8"},
-        {RegisterClipboardFormat("FileGroupDescriptorW"), "application/x-kiv-cf;name=\"FileGroupDescriptorW\""},
+        {RegisterClipboardFormat("FileGroupDescriptorW"),
+         "application/x-kiv-cf;name=\"FileGroupDescriptorW\""},
         {RegisterClipboardFormat("Internet Message (rfc822/rfc1522)"),
          "application/x-kiv-cf;name=\"Internet Message (rfc822/rfc1522)\""},
     };
@@ -82,7 +85,8 @@ TEST(ForeignData, PlainTextAndHtml) {
     std::vector<TFormatEtc> got;
     std::vector<uint16_t> ids;
     while (e->Next(1, got, nullptr) == S_OK) ids.push_back(got[0].cfFormat);
-    EXPECT_EQ(ids, (std::vector<uint16_t>{RegisterClipboardFormat("text/plain;charset=utf-8"), RegisterClipboardFormat("text/html")}));
+    EXPECT_EQ(ids, (std::vector<uint16_t>{RegisterClipboardFormat("text/plain;charset=utf-8"),
+                                          RegisterClipboardFormat("text/html")}));
 }
 
 TEST(SourceMimeData, OffersTwinsAndPrivateFormatsWhileTheSourceLives) {
@@ -92,7 +96,8 @@ TEST(SourceMimeData, OffersTwinsAndPrivateFormatsWhileTheSourceLives) {
     TSourceMimeData mime(s->DataObjectRef());
     QStringList formats = mime.formats();
     for (const char* f : {"text/plain;charset=utf-8", "text/plain", "text/uri-list", "text/html",
-                          "application/x-kiv-cf;name=\"CF_HDROP\"", "application/x-kiv-cf;name=\"FileGroupDescriptorW\""})
+                          "application/x-kiv-cf;name=\"CF_HDROP\"",
+                          "application/x-kiv-cf;name=\"FileGroupDescriptorW\""})
         EXPECT_TRUE(formats.contains(f)) << f;
     EXPECT_EQ(formats.indexOf("text/plain;charset=utf-8") + 1, formats.indexOf("text/plain"));
     EXPECT_EQ(formats.removeDuplicates(), 0);
@@ -100,15 +105,21 @@ TEST(SourceMimeData, OffersTwinsAndPrivateFormatsWhileTheSourceLives) {
     EXPECT_EQ(mime.text().toUtf8().toStdString(), kNonAscii);
     EXPECT_EQ(mime.data("text/uri-list").toStdString(), "file:///tmp/a%20b.txt\r\n");
     EXPECT_EQ(mime.urls(), QList<QUrl>{QUrl::fromLocalFile("/tmp/a b.txt")});
-    EXPECT_EQ(mime.data("application/x-kiv-cf;name=\"CF_HDROP\"").toStdString(), ClipCodec::DropFilesBytes({"/tmp/a b.txt"}));
+    EXPECT_EQ(mime.data("application/x-kiv-cf;name=\"CF_HDROP\"").toStdString(),
+              ClipCodec::DropFilesBytes({"/tmp/a b.txt"}));
 
     // Inside the program the source itself is reached: formats without a twin, and writes.
     TMimeDataObject data(&mime);
     TStgMedium m;
-    ASSERT_EQ(data.GetData(TFormatEtc{RegisterClipboardFormat("FileContents"), 1, 0, TYMED_ISTREAM}, m), S_OK);
+    ASSERT_EQ(data.GetData(TFormatEtc{RegisterClipboardFormat("FileContents"), 1, 0, TYMED_ISTREAM},
+                           m),
+              S_OK);
     EXPECT_EQ(m.data, kNonAscii);
     TStgMedium effect{TYMED_HGLOBAL, ClipCodec::DWordBytes(DROPEFFECT_MOVE)};
-    ASSERT_EQ(data.SetData(TFormatEtc{RegisterClipboardFormat("Performed DropEffect"), 1, -1, TYMED_HGLOBAL}, effect, true), S_OK);
+    ASSERT_EQ(data.SetData(TFormatEtc{RegisterClipboardFormat("Performed DropEffect"), 1, -1,
+                                      TYMED_HGLOBAL},
+                           effect, true),
+              S_OK);
     EXPECT_EQ(s->GetPerformedDropEffect(), DROPEFFECT_MOVE);
 
     s.reset();
@@ -163,5 +174,6 @@ TEST(WindowPoint, ChildWidgetsHaveNoFrame) {
     child.setGeometry(10, 20, 50, 50);
     top.show();
     EXPECT_EQ(WindowPointFromClient(&child, QPoint(3, 4)), QPoint(3, 4));
-    EXPECT_EQ(WindowPointFromClient(&top, QPoint(0, 0)), top.geometry().topLeft() - top.frameGeometry().topLeft());
+    EXPECT_EQ(WindowPointFromClient(&top, QPoint(0, 0)),
+              top.geometry().topLeft() - top.frameGeometry().topLeft());
 }

@@ -43,8 +43,12 @@ struct Counting : IDataObject {
         return inner.GetData(f, m);
     }
     HRESULT QueryGetData(const TFormatEtc& f) override { return inner.QueryGetData(f); }
-    HRESULT SetData(const TFormatEtc& f, TStgMedium& m, bool r) override { return inner.SetData(f, m, r); }
-    HRESULT EnumFormatEtc(uint32_t d, std::unique_ptr<IEnumFormatEtc>& e) override { return inner.EnumFormatEtc(d, e); }
+    HRESULT SetData(const TFormatEtc& f, TStgMedium& m, bool r) override {
+        return inner.SetData(f, m, r);
+    }
+    HRESULT EnumFormatEtc(uint32_t d, std::unique_ptr<IEnumFormatEtc>& e) override {
+        return inner.EnumFormatEtc(d, e);
+    }
 };
 
 // A window with one registered panel, as the main window holds its drop target.
@@ -156,7 +160,9 @@ TEST_F(TargetFixture, GetDataOnEnterReadsOnce) {
     TMimeDataObject inner(&mime);
     Counting data(inner);
     std::string atDrop;
-    target.OnDrop = [&](auto* t, TShiftState, QPoint, uint32_t&) { atDrop = static_cast<TDropComboTarget*>(t)->Text(); };
+    target.OnDrop = [&](auto* t, TShiftState, QPoint, uint32_t&) {
+        atDrop = static_cast<TDropComboTarget*>(t)->Text();
+    };
     uint32_t effect = DROPEFFECT_COPY;
     ASSERT_EQ(target.DragEnter(&data, 0, Screen(panel), effect), S_OK);
     const int reads = data.reads;
@@ -218,8 +224,10 @@ TEST_F(TargetFixture, ARichTextEditorGivesUpItsOwnDrops) {
 TEST_F(TargetFixture, SevenDataFormatsInOrderAllEmptyAfterADrop) {
     std::vector<std::string> names;
     for (auto* f : target.DataFormats().Items()) names.push_back(f->ClassType().name);
-    EXPECT_EQ(names, (std::vector<std::string>{"TFileDataFormat", "TURLDataFormat", "TBitmapDataFormat", "TMetaFileDataFormat",
-                                               "TTextDataFormat", "TFileMapDataFormat", "TDataStreamDataFormat"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"TFileDataFormat", "TURLDataFormat", "TBitmapDataFormat",
+                                        "TMetaFileDataFormat", "TTextDataFormat",
+                                        "TFileMapDataFormat", "TDataStreamDataFormat"}));
     target.Formats = 0x7F;
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile("/tmp/f")});
@@ -300,10 +308,12 @@ TEST_F(TargetFixture, QtDragEventsBringLinkTitleAndText) {
         url = c->URL(), title = c->Title(), text = c->Text();
     };
     const QPointF at(20, 20);
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
     QApplication::sendEvent(panel, &enter);
     EXPECT_TRUE(enter.isAccepted());
-    QDragMoveEvent move(at.toPoint(), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton,
+                        Qt::ControlModifier | Qt::ShiftModifier);
     QApplication::sendEvent(panel, &move);
     EXPECT_TRUE(move.isAccepted());
     EXPECT_EQ(move.dropAction(), Qt::LinkAction);
@@ -326,7 +336,9 @@ public:
 protected:
     QVariant retrieveData(const QString& m, QMetaType) const override {
         const std::u16string link = u"https://kiv.example/k\nK\u00f6ln";
-        if (m == "text/x-moz-url") return QByteArray(reinterpret_cast<const char*>(link.data()), qsizetype(link.size() * 2));
+        if (m == "text/x-moz-url")
+            return QByteArray(reinterpret_cast<const char*>(link.data()),
+                              qsizetype(link.size() * 2));
         if (m == "text/uri-list") return QByteArray("https://kiv.example/k\r\n");
         if (m == "text/plain") return QByteArray("https://kiv.example/k");
         return {};
@@ -357,9 +369,11 @@ TEST_F(TargetFixture, NoWidgetAnswersAnotherProgramsDragWithAMove) {
     QTextEdit edit;
     edit.resize(100, 100);
     for (QWidget* w : {edit.viewport(), panel})
-        for (Qt::DropActions offered : {Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::DropActions(Qt::MoveAction)}) {
+        for (Qt::DropActions offered :
+             {Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::DropActions(Qt::MoveAction)}) {
             const bool onlyMove = offered == Qt::MoveAction;
-            const std::string what = std::string(w == panel ? "our target" : "an editor") + (onlyMove ? ", move only" : "");
+            const std::string what = std::string(w == panel ? "our target" : "an editor") +
+                                     (onlyMove ? ", move only" : "");
             QMimeData mime;
             mime.setUrls({QUrl::fromLocalFile("/tmp/kept.txt")});
             mime.setText("/tmp/kept.txt");
@@ -378,7 +392,8 @@ TEST_F(TargetFixture, NoWidgetAnswersAnotherProgramsDragWithAMove) {
                 EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << what;
             }
         }
-    EXPECT_TRUE(edit.toPlainText().contains("/tmp/kept.txt")) << "the editor took the text as a copy";
+    EXPECT_TRUE(edit.toPlainText().contains("/tmp/kept.txt"))
+        << "the editor took the text as a copy";
 }
 
 TEST_F(TargetFixture, AnInternalTopicDragNeverReachesTheTarget) {
@@ -448,7 +463,9 @@ TEST_F(TargetFixture, PasteFromTheClipboard) {
     // Another program's text names no preferred effect: pasted as a copy.
     QApplication::clipboard()->setText(QString::fromUtf8("fremd \xC3\xA9"));
     EXPECT_EQ(target.PasteFromClipboard(), DROPEFFECT_COPY);
-    EXPECT_EQ(drops, (std::vector<std::pair<std::string, uint32_t>>{{"cut text", DROPEFFECT_COPY}, {"fremd \xC3\xA9", DROPEFFECT_COPY}}));
+    EXPECT_EQ(drops,
+              (std::vector<std::pair<std::string, uint32_t>>{{"cut text", DROPEFFECT_COPY},
+                                                             {"fremd \xC3\xA9", DROPEFFECT_COPY}}));
     QApplication::clipboard()->clear();
     EXPECT_EQ(target.PasteFromClipboard(), DROPEFFECT_NONE);
     SetDefaultDragLoop(nullptr);
@@ -495,19 +512,29 @@ TEST(URLSource, OffersTheLinkFirstAndItsShortcutFile) {
     ASSERT_EQ(s.EnumFormatEtc(DATADIR_GET, e), S_OK);
     std::vector<TFormatEtc> got;
     std::vector<std::string> names;
-    while (e->Next(1, got, nullptr) == S_OK) names.push_back(MimeNameOf(got[0].cfFormat).toStdString());
+    while (e->Next(1, got, nullptr) == S_OK)
+        names.push_back(MimeNameOf(got[0].cfFormat).toStdString());
     EXPECT_EQ(names, (std::vector<std::string>{
-                         "application/x-kiv-cf;name=\"InShellDragLoop\"", "application/x-kiv-cf;name=\"Preferred DropEffect\"",
-                         "_NETSCAPE_URL", "text/x-moz-url", "application/x-kiv-cf;name=\"Netscape Bookmark\"",
-                         "application/x-kiv-cf;name=\"Netscape Image Format\"", "application/x-kiv-cf;name=\"UniformResourceLocator\"",
-                         "application/x-kiv-cf;name=\"FileGroupDescriptor\"", "application/x-kiv-cf;name=\"FileContents\"",
-                         "text/plain;charset=utf-8", "application/x-kiv-cf;name=\"CF_TEXT\""}));
+                         "application/x-kiv-cf;name=\"InShellDragLoop\"",
+                         "application/x-kiv-cf;name=\"Preferred DropEffect\"", "_NETSCAPE_URL",
+                         "text/x-moz-url", "application/x-kiv-cf;name=\"Netscape Bookmark\"",
+                         "application/x-kiv-cf;name=\"Netscape Image Format\"",
+                         "application/x-kiv-cf;name=\"UniformResourceLocator\"",
+                         "application/x-kiv-cf;name=\"FileGroupDescriptor\"",
+                         "application/x-kiv-cf;name=\"FileContents\"", "text/plain;charset=utf-8",
+                         "application/x-kiv-cf;name=\"CF_TEXT\""}));
     TStgMedium m;
-    ASSERT_EQ(s.GetData(TFormatEtc{RegisterClipboardFormat("FileGroupDescriptor"), 1, -1, TYMED_HGLOBAL}, m), S_OK);
+    ASSERT_EQ(s.GetData(TFormatEtc{RegisterClipboardFormat("FileGroupDescriptor"), 1, -1,
+                                   TYMED_HGLOBAL},
+                        m),
+              S_OK);
     EXPECT_EQ(ClipCodec::DescriptorNameA(m.data.substr(4)), "kiv.example.url");
     s.SetTitle("Page");
     EXPECT_EQ(s.Title(), "Page");
-    ASSERT_EQ(s.GetData(TFormatEtc{RegisterClipboardFormat("FileGroupDescriptor"), 1, -1, TYMED_HGLOBAL}, m), S_OK);
+    ASSERT_EQ(s.GetData(TFormatEtc{RegisterClipboardFormat("FileGroupDescriptor"), 1, -1,
+                                   TYMED_HGLOBAL},
+                        m),
+              S_OK);
     EXPECT_EQ(ClipCodec::DescriptorNameA(m.data.substr(4)), "Page.url");
     TSourceMimeData mime(s.DataObjectRef());
     EXPECT_EQ(mime.data("_NETSCAPE_URL").toStdString(), "http://kiv.example/page\nPage");

@@ -5,8 +5,12 @@
 
 namespace {
 
-const QString kOurs = QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln \xE2\x80\x93 caf\xC3\xA9, \xCE\xBD\xCE\xB1\xCE\xAF");
-const QString kTheirs = QString::fromUtf8("\xC3\x84rger \xC3\xBC" "ber \xC3\x9F \xE2\x82\xAC \xCF\x88");
+const QString kOurs = QString::fromUtf8(
+    "Gr\xC3\xBC\xC3\x9F"
+    "e aus K\xC3\xB6ln \xE2\x80\x93 caf\xC3\xA9, \xCE\xBD\xCE\xB1\xCE\xAF");
+const QString kTheirs = QString::fromUtf8(
+    "\xC3\x84rger \xC3\xBC"
+    "ber \xC3\x9F \xE2\x82\xAC \xCF\x88");
 
 using X11Clipboard = kiv::test::X11Fixture;
 
@@ -16,7 +20,8 @@ TEST_F(X11Clipboard, OurTextIsReadByXclip) {
     QProcess& put = Start(kivclip_, {"put", kOurs});
     WaitForReady(put);
     EXPECT_EQ(Run("xclip", {"-o", "-selection", "clipboard"}), kOurs);
-    EXPECT_EQ(Run("xclip", {"-o", "-selection", "clipboard", "-t", "text/plain;charset=utf-8"}), kOurs);
+    EXPECT_EQ(Run("xclip", {"-o", "-selection", "clipboard", "-t", "text/plain;charset=utf-8"}),
+              kOurs);
     const QString targets = Run("xclip", {"-o", "-selection", "clipboard", "-t", "TARGETS"});
     EXPECT_TRUE(targets.contains("UTF8_STRING")) << targets.toStdString();
     EXPECT_TRUE(targets.contains("application/x-kiv-cf;name=\"CF_TEXT\"")) << targets.toStdString();

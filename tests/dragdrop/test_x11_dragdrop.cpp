@@ -21,7 +21,8 @@ protected:
     }
     // kivclip's target in the mode given, the source kivclip with its arguments, a drag from
     // one to the other: what the drop brought, and what the source printed.
-    QByteArray DropReport(const QString& targetMode, const QStringList& source, QString* sourceSaw = nullptr) {
+    QByteArray DropReport(const QString& targetMode, const QStringList& source,
+                          QString* sourceSaw = nullptr) {
         QProcess& target = Start(kivclip_, {targetMode});
         QProcess& from = Start(kivclip_, source);
         WaitForReady(target);
@@ -35,7 +36,8 @@ protected:
     void SetUp() override {
         X11Fixture::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        ASSERT_FALSE(QStandardPaths::findExecutable("xdotool").isEmpty()) << "xdotool is missing; run scripts/install-deps";
+        ASSERT_FALSE(QStandardPaths::findExecutable("xdotool").isEmpty())
+            << "xdotool is missing; run scripts/install-deps";
     }
 };
 
@@ -53,7 +55,8 @@ TEST_F(X11Drag, FilesAndTextFromAnotherProgram) {
     EXPECT_TRUE(report.contains("files=/tmp/a b.txt\n")) << report.toStdString();
     EXPECT_TRUE(report.contains("text=" + text + "\n")) << report.toStdString();
     EXPECT_TRUE(offer.waitForFinished(10000));
-    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the other program saw a copy";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1"))
+        << "the other program saw a copy";
 }
 
 TEST_F(X11Drag, OurLinkWithItsTitleReachesAnotherProcess) {
@@ -70,29 +73,34 @@ TEST_F(X11Drag, OurLinkWithItsTitleReachesAnotherProcess) {
     EXPECT_TRUE(report.contains("text=http://kiv.example/dom\n")) << report.toStdString();
     ASSERT_TRUE(link.waitForFinished(10000));
     // A copy (the target takes copy and link, and copy comes first without keys).
-    EXPECT_TRUE(QString::fromUtf8(link.readAllStandardOutput()).contains("result=0")) << "the source saw a copy";
+    EXPECT_TRUE(QString::fromUtf8(link.readAllStandardOutput()).contains("result=0"))
+        << "the source saw a copy";
 }
 
 TEST_F(X11Drag, OurLinkStaysReadableUntilATargetReadingAtTheDropHasIt) {
     // This target asks for the data only after the drop, when our drag loop has returned.
-    const QString report = QString::fromUtf8(DropReport("target-late", {"link", "http://kiv.example/late", "Late"}));
+    const QString report =
+        QString::fromUtf8(DropReport("target-late", {"link", "http://kiv.example/late", "Late"}));
     EXPECT_TRUE(report.contains("url=http://kiv.example/late\n")) << report.toStdString();
     EXPECT_TRUE(report.contains("title=Late\n")) << report.toStdString();
 }
 
 TEST_F(X11Drag, AMoveProposedAsFileManagersDoIsTakenAsACopy) {
     QString done;
-    EXPECT_TRUE(DropReport("target", {"offer-move", "/tmp/kept.txt", "/tmp/kept.txt"}, &done).contains("files=/tmp/kept.txt\n"));
+    EXPECT_TRUE(DropReport("target", {"offer-move", "/tmp/kept.txt", "/tmp/kept.txt"}, &done)
+                    .contains("files=/tmp/kept.txt\n"));
     EXPECT_TRUE(done.contains("dropped 1")) << "a copy, never a move (2): " << done.toStdString();
 }
 
 TEST_F(X11Drag, AFileNameThatIsNoUtf8KeepsItsBytes) {
-    const QByteArray report = DropReport("target", {"offer", "file:///tmp/caf%E9%20au%20lait.txt", "text"});
+    const QByteArray report =
+        DropReport("target", {"offer", "file:///tmp/caf%E9%20au%20lait.txt", "text"});
     EXPECT_TRUE(report.contains("files=/tmp/caf\xE9 au lait.txt\n")) << report.toStdString();
 }
 
 TEST_F(X11Drag, ANoteThatMentionsAnAddressIsTextNotALink) {
-    const QString note = QStringLiteral("Notes from the meeting\nsee https://kiv.example/minutes\nsecond point");
+    const QString note =
+        QStringLiteral("Notes from the meeting\nsee https://kiv.example/minutes\nsecond point");
     const QString report = QString::fromUtf8(DropReport("target", {"offer", note}));
     EXPECT_TRUE(report.contains("url=\n")) << report.toStdString();
     EXPECT_TRUE(report.contains("text=" + note + "\n")) << report.toStdString();

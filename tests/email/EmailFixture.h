@@ -51,19 +51,24 @@ protected:
         w = std::make_unique<TEmailWindows>(env.Dir(), print);
         send = w->frmSendEmail.get();
         statuses.clear();
-        QObject::connect(send->sbStatus, &QStatusBar::messageChanged, send, [this](const QString& text) {
-            if ((statuses.isEmpty() && text.isEmpty()) || (!statuses.isEmpty() && statuses.back() == text)) return;
-            statuses << text;
-        });
+        QObject::connect(send->sbStatus, &QStatusBar::messageChanged, send,
+                         [this](const QString& text) {
+                             if ((statuses.isEmpty() && text.isEmpty()) ||
+                                 (!statuses.isEmpty() && statuses.back() == text))
+                                 return;
+                             statuses << text;
+                         });
     }
 
     void WriteSettings(int port, const std::string& more = "") {
-        WriteFileAtomic(env.Dir() + "userset.ini", "[MailSettings]\r\nFrom=me@x.org\r\nName=Me\r\nSMTP=127.0.0.1\r\nPort=" +
-                                                       std::to_string(port) + "\r\n" + more);
+        WriteFileAtomic(env.Dir() + "userset.ini",
+                        "[MailSettings]\r\nFrom=me@x.org\r\nName=Me\r\nSMTP=127.0.0.1\r\nPort=" +
+                            std::to_string(port) + "\r\n" + more);
         Make();
     }
 
-    void Compose(const QString& to, const QString& cc = {}, const QString& subject = QStringLiteral("Subject")) {
+    void Compose(const QString& to, const QString& cc = {},
+                 const QString& subject = QStringLiteral("Subject")) {
         send->edtTo->setText(to);
         send->edtCc->setText(cc);
         send->edtSubject->setText(subject);

@@ -40,18 +40,21 @@ public:
     SmtpServer(const QString& logPath, const QStringList& args = {}) : log_(logPath) {
         QFile::remove(log_);
         process_.setProgram(QStringLiteral("/usr/bin/python3"));
-        process_.setArguments(QStringList{SourceDir() + "/tests/email/smtpserver.py", "--log", log_} + args);
+        process_.setArguments(
+            QStringList{SourceDir() + "/tests/email/smtpserver.py", "--log", log_} + args);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start();
         QByteArray out;
         QElapsedTimer t;
         t.start();
-        while (!out.contains('\n') && t.elapsed() < 15000 && process_.state() != QProcess::NotRunning) {
+        while (!out.contains('\n') && t.elapsed() < 15000 &&
+               process_.state() != QProcess::NotRunning) {
             process_.waitForReadyRead(100);
             out += process_.readAllStandardOutput();
         }
         if (out.startsWith("PORT ")) port_ = out.mid(5).trimmed().toInt();
-        if (port_ <= 0) ADD_FAILURE() << "the test SMTP server did not start: " << out.toStdString();
+        if (port_ <= 0)
+            ADD_FAILURE() << "the test SMTP server did not start: " << out.toStdString();
     }
 
     ~SmtpServer() {

@@ -19,15 +19,18 @@ TEST(AddressBookFile, LinesWithTwoTabEndedFieldsAreRows) {
         std::vector<std::pair<int, std::vector<std::string>>> lines;
     };
     const Case cases[] = {
-        {"Name\temail\t\r\nBob\tbob@x.org\t\r\n", {{0, {"Name", "email"}}, {1, {"Bob", "bob@x.org"}}}},
-        {"Bob\tbob@x.org\r\nAnn\tann@x.org\t", {{1, {"Ann", "ann@x.org"}}}},  // no last TAB: skipped
-        {"a\tb\tc\t\nx\ty\tleft over", {{1, {"x", "y"}}}},                    // text after the last TAB ignored
+        {"Name\temail\t\r\nBob\tbob@x.org\t\r\n",
+         {{0, {"Name", "email"}}, {1, {"Bob", "bob@x.org"}}}},
+        {"Bob\tbob@x.org\r\nAnn\tann@x.org\t",
+         {{1, {"Ann", "ann@x.org"}}}},                      // no last TAB: skipped
+        {"a\tb\tc\t\nx\ty\tleft over", {{1, {"x", "y"}}}},  // text after the last TAB ignored
         {"\t\t\r\n", {{0, {"", ""}}}},
         {"", {}},
     };
     for (const Case& c : cases) {
         std::vector<std::pair<int, std::vector<std::string>>> got;
-        for (const TAddressLine& l : ParseAddressBook(c.bytes, 2)) got.push_back({l.Index, l.Fields});
+        for (const TAddressLine& l : ParseAddressBook(c.bytes, 2))
+            got.push_back({l.Index, l.Fields});
         EXPECT_EQ(got, c.lines) << c.bytes;
     }
     // Windows-1252 as the Windows program wrote it.
@@ -35,9 +38,11 @@ TEST(AddressBookFile, LinesWithTwoTabEndedFieldsAreRows) {
 }
 
 TEST(AddressBookFile, BytesAreTabEndedCellsAndCrLfLines) {
-    EXPECT_EQ(FormatAddressBook({{"Name", "email"}, {"Bob", "bob@x.org"}}), "Name\temail\t\r\nBob\tbob@x.org\t\r\n");
+    EXPECT_EQ(FormatAddressBook({{"Name", "email"}, {"Bob", "bob@x.org"}}),
+              "Name\temail\t\r\nBob\tbob@x.org\t\r\n");
     // A cell never splits its row: TAB, CR and LF become blanks.
-    const std::string bytes = FormatAddressBook({{"A\tB", "a@x.org\r\n"}, {"J\xC3\xB6rg", "j@x.org"}});
+    const std::string bytes =
+        FormatAddressBook({{"A\tB", "a@x.org\r\n"}, {"J\xC3\xB6rg", "j@x.org"}});
     EXPECT_EQ(bytes, "A B\ta@x.org  \t\r\nJ\xF6rg\tj@x.org\t\r\n");
     EXPECT_EQ(ParseAddressBook(bytes, 2).size(), 2u);
 }
@@ -50,7 +55,8 @@ TEST(AddressBookFile, CleanUpOnShow) {
     const Case cases[] = {
         {{{"  ", "bob@x.org"}}, {{"bob@x.org", "bob@x.org"}}},
         {{{"A", "@x.org"}, {"B", "b@x.org"}, {"C", "nobody"}}, {{"B", "b@x.org"}}},
-        {{{"A", "@x.org"}, {"C", "nobody"}}, {{"", ""}}},  // the last row left is emptied, not removed
+        {{{"A", "@x.org"}, {"C", "nobody"}},
+         {{"", ""}}},  // the last row left is emptied, not removed
         {{{"A", "a@"}}, {{"A", "a@"}}},
     };
     for (const Case& c : cases) EXPECT_EQ(CleanAddressRows(c.in), c.out);
@@ -87,7 +93,8 @@ protected:
 };
 
 TEST_F(AddressBook, ShowReadsTheFileAndCleansItUp) {
-    ShowBook("Name\temail\t\r\n\tann@x.org\t\r\nBad\t@x.org\t\r\nbroken line\r\nDoe, Jane\tj@y.org\t\r\n");
+    ShowBook(
+        "Name\temail\t\r\n\tann@x.org\t\r\nBad\t@x.org\t\r\nbroken line\r\nDoe, Jane\tj@y.org\t\r\n");
     EXPECT_EQ(book->windowTitle(), "Select recepients:");
     ASSERT_EQ(g->RowCount(), 3);
     EXPECT_EQ(g->Rows(0), (QStringList{"Name", "email"}));
@@ -118,7 +125,8 @@ TEST_F(AddressBook, PicksRecipientsOnceAndOkJoinsThem) {
     // What the send window splits again is the same recipients.
     EXPECT_EQ(mail::ParseRecipients(send->edtTo->text().toStdString()).size(), 2u);
     // OK stored the book, by the same bytes.
-    EXPECT_EQ(ReadWholeFile(Book()), "Name\temail\t\r\nBob\tbob@x.org\t\r\nDoe, Jane\tj@y.org\t\r\nCid\tc@z.org\t\r\n");
+    EXPECT_EQ(ReadWholeFile(Book()),
+              "Name\temail\t\r\nBob\tbob@x.org\t\r\nDoe, Jane\tj@y.org\t\r\nCid\tc@z.org\t\r\n");
     EXPECT_TRUE(FolderEntries(env.Dir()) == (std::vector<std::string>{"address.lst"}));
 }
 

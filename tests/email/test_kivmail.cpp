@@ -23,8 +23,9 @@ protected:
     QString Path(const char* name) const { return QString::fromStdString(env.Dir()) + name; }
 
     QString Settings(int port) const {
-        const std::string ini = "[MailSettings]\r\nFrom=me@x.org\r\nName=Me\r\nSMTP=127.0.0.1\r\nPort=" +
-                                std::to_string(port) + "\r\n";
+        const std::string ini =
+            "[MailSettings]\r\nFrom=me@x.org\r\nName=Me\r\nSMTP=127.0.0.1\r\nPort=" +
+            std::to_string(port) + "\r\n";
         WriteFileAtomic(env.Dir() + "userset.ini", ini);
         return Path("userset.ini");
     }
@@ -38,11 +39,14 @@ TEST_F(KivmailTest, SendsACardWithAttachmentsAndPrintsTheStatuses) {
     PackDatastructure(kiv);  // a closed datastructure is read from a copy, left as it was
     const std::string before = ReadWholeFile(kiv);
     WriteFileAtomic(env.Dir() + "a.txt", "attached");
-    const auto r = RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "a@x.org, b@y.org", "--cc",
-                                       "c@z.org", "--subject", "Card", "--body-card", QString::fromStdString(kiv), "0/1",
-                                       "--attach", Path("a.txt")});
+    const auto r =
+        RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "a@x.org, b@y.org",
+                            "--cc", "c@z.org", "--subject", "Card", "--body-card",
+                            QString::fromStdString(kiv), "0/1", "--attach", Path("a.txt")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "Connection to the email server...\nConnected, start sending email...\nNot encrypted\nemail sent!\n");
+    EXPECT_EQ(
+        r.out,
+        "Connection to the email server...\nConnected, start sending email...\nNot encrypted\nemail sent!\n");
     EXPECT_EQ(ReadWholeFile(kiv), before);
     const auto m = server.Messages();
     ASSERT_EQ(m.size(), 1u);
@@ -57,8 +61,9 @@ TEST_F(KivmailTest, SendsTheOutline) {
     SmtpServer server(Path("smtp.log"));
     const std::string kiv = env.Dir() + "notes.kiv";
     MakeTreePair(kiv, "alpha(beta) delta");
-    const auto r = RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "a@x.org", "--subject", "O",
-                                       "--body-outline", QString::fromStdString(kiv)});
+    const auto r =
+        RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "a@x.org", "--subject",
+                            "O", "--body-outline", QString::fromStdString(kiv)});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     const auto m = server.Messages();
     ASSERT_EQ(m.size(), 1u);
@@ -69,19 +74,22 @@ TEST_F(KivmailTest, EveryFailureExitsNonZero) {
     const QString closed = Settings(kiv::test::ClosedPort());
     auto r = RunTool("kivmail", {"--settings", closed, "--to", "a@x.org", "--subject", "s"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "Connection to the email server...\nError, can't connect to the email server\n");
+    EXPECT_EQ(r.out,
+              "Connection to the email server...\nError, can't connect to the email server\n");
 
     SmtpServer server(Path("smtp.log"), {"--reject", "a@x.org"});
-    r = RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "a@x.org", "--subject", "s"});
+    r = RunTool("kivmail",
+                {"--settings", Settings(server.Port()), "--to", "a@x.org", "--subject", "s"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.contains("Error, email not sent: 550")) << r.out.toStdString();
     EXPECT_FALSE(r.out.contains("email sent!"));
 
-    r = RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", " ; ", "--subject", "s"});
+    r = RunTool("kivmail",
+                {"--settings", Settings(server.Port()), "--to", " ; ", "--subject", "s"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "kivmail: Can't send email! 'To' address is blank.\n");
-    r = RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "b@y.org", "--subject", "s", "--attach",
-                            Path("missing.txt")});
+    r = RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "b@y.org", "--subject",
+                            "s", "--attach", Path("missing.txt")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(server.Messages().empty());
 }

@@ -67,7 +67,8 @@ TEST(Encodings, Base64AndQuotedPrintable) {
         {"a b", "a b"},
     };
     for (const auto& [in, out] : qp) EXPECT_EQ(QuotedPrintable(in), out) << in;
-    const std::string long_ = QuotedPrintable(std::string(200, '=') + "\r\n" + std::string(200, 'a'));
+    const std::string long_ =
+        QuotedPrintable(std::string(200, '=') + "\r\n" + std::string(200, 'a'));
     size_t start = 0;
     while (start < long_.size()) {
         const size_t end = std::min(long_.find("\r\n", start), long_.size());
@@ -79,7 +80,9 @@ TEST(Encodings, Base64AndQuotedPrintable) {
 
 TEST(Encodings, HeaderTextAndPhrases) {
     EXPECT_EQ(EncodeHeaderText("Plain subject"), "Plain subject");
-    EXPECT_EQ(EncodeHeaderText("Gr\xC3\xBC\xC3\x9F" "e"), "=?UTF-8?B?R3LDvMOfZQ==?=");
+    EXPECT_EQ(EncodeHeaderText("Gr\xC3\xBC\xC3\x9F"
+                               "e"),
+              "=?UTF-8?B?R3LDvMOfZQ==?=");
     // Nothing typed into a field starts a header line of its own.
     EXPECT_EQ(EncodeHeaderText("x\r\nBcc: evil@x.org"), "x  Bcc: evil@x.org");
     EXPECT_EQ(EncodeHeaderText("=?UTF-8?B?x?="), "=?UTF-8?B?PT9VVEYtOD9CP3g/PQ==?=");
@@ -96,7 +99,8 @@ TEST(Encodings, HeaderTextAndPhrases) {
         const std::string word = enc.substr(start, end - start);
         EXPECT_LE(word.size(), 75u);
         ASSERT_EQ(word.substr(0, 10), "=?UTF-8?B?");
-        const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromStdString(word.substr(10, word.size() - 12)));
+        const QByteArray bytes =
+            QByteArray::fromBase64(QByteArray::fromStdString(word.substr(10, word.size() - 12)));
         EXPECT_EQ(QString::fromUtf8(bytes).toUtf8(), bytes) << "a character cut in two";
         decoded += bytes.toStdString();
         start = end + 3;
@@ -110,18 +114,23 @@ TEST(Encodings, HeaderTextAndPhrases) {
 }
 
 TEST(Message, DateAndMessageId) {
-    const std::regex date(R"((Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d{4} \d\d:\d\d:\d\d [+-]\d{4})");
+    const std::regex date(
+        R"((Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d{4} \d\d:\d\d:\d\d [+-]\d{4})");
     EXPECT_TRUE(std::regex_match(MailDate(1765418400), date)) << MailDate(1765418400);
     std::set<std::string> ids;
     for (int i = 0; i < 100; ++i) ids.insert(NewMessageId("me@Mail.Example.org"));
     EXPECT_EQ(ids.size(), 100u);
-    EXPECT_TRUE(std::regex_match(*ids.begin(), std::regex(R"(<[0-9a-f]{16}\.[0-9a-f]{11}@Mail\.Example\.org>)")));
+    EXPECT_TRUE(std::regex_match(*ids.begin(),
+                                 std::regex(R"(<[0-9a-f]{16}\.[0-9a-f]{11}@Mail\.Example\.org>)")));
     EXPECT_TRUE(NewMessageId("nobody").find("@kiv.localhost>") != std::string::npos);
 }
 
 std::string Header(const std::string& msg, const std::string& name) {
     const size_t at = msg.find("\r\n" + name + ": ");
-    if (at == std::string::npos) return msg.compare(0, name.size() + 2, name + ": ") == 0 ? msg.substr(name.size() + 2, msg.find("\r\n") - name.size() - 2) : "";
+    if (at == std::string::npos)
+        return msg.compare(0, name.size() + 2, name + ": ") == 0
+                   ? msg.substr(name.size() + 2, msg.find("\r\n") - name.size() - 2)
+                   : "";
     const size_t from = at + name.size() + 4;
     return msg.substr(from, msg.find("\r\n", from) - from);
 }
@@ -132,9 +141,11 @@ TEST(Message, BytesAreCrLfLinesWithTheHeadersAndParts) {
     m.To = {{"", "a@x.org"}, {"Doe, Jane", "j@y.org"}};
     m.Subject = "Hi\nthere";
     m.Body = "line one\nline two\n.dot\n";
-    m.Attachments = {{"a.bin", "", std::string("\0\1\2\xFF", 4)}, {"\xC3\xA4.txt", "text/plain", "x"}};
+    m.Attachments = {{"a.bin", "", std::string("\0\1\2\xFF", 4)},
+                     {"\xC3\xA4.txt", "text/plain", "x"}};
     const std::string msg = BuildMessage(m);
-    for (size_t i = 0; i < msg.size(); ++i) ASSERT_TRUE(msg[i] != '\n' || (i > 0 && msg[i - 1] == '\r')) << "bare LF at " << i;
+    for (size_t i = 0; i < msg.size(); ++i)
+        ASSERT_TRUE(msg[i] != '\n' || (i > 0 && msg[i - 1] == '\r')) << "bare LF at " << i;
     EXPECT_EQ(Header(msg, "From"), "=?UTF-8?B?SsO2cmc=?= <me@x.org>");
     EXPECT_EQ(Header(msg, "To"), "a@x.org, \"Doe, Jane\" <j@y.org>");
     EXPECT_EQ(Header(msg, "Subject"), "Hi there");
@@ -145,16 +156,20 @@ TEST(Message, BytesAreCrLfLinesWithTheHeadersAndParts) {
     EXPECT_EQ(Header(msg, "Cc"), "");
     EXPECT_NE(msg.find("Content-Type: multipart/mixed; boundary=\""), std::string::npos);
     EXPECT_NE(msg.find("\r\n\r\nline one\r\nline two\r\n.dot\r\n"), std::string::npos);
-    EXPECT_NE(msg.find("Content-Type: application/octet-stream; name=\"a.bin\"\r\nContent-Transfer-Encoding: base64\r\n"
-                       "Content-Disposition: attachment; filename=\"a.bin\"\r\n\r\nAAEC/w==\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        msg.find(
+            "Content-Type: application/octet-stream; name=\"a.bin\"\r\nContent-Transfer-Encoding: base64\r\n"
+            "Content-Disposition: attachment; filename=\"a.bin\"\r\n\r\nAAEC/w==\r\n"),
+        std::string::npos);
     EXPECT_NE(msg.find("filename*=utf-8''%C3%A4.txt"), std::string::npos);
 
     m.Attachments.clear();
     m.Body = "caf\xC3\xA9";
     const std::string plain = BuildMessage(m);
-    EXPECT_NE(plain.find("Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\ncaf=C3=A9\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        plain.find(
+            "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\ncaf=C3=A9\r\n"),
+        std::string::npos);
     EXPECT_EQ(plain.find("multipart"), std::string::npos);
 }
 

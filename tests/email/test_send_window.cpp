@@ -22,8 +22,8 @@ TEST_F(SendWindow, SendsAndShowsEachStatus) {
     WriteSettings(server.Port());
     Compose("a@x.org, Bob <b@y.org>", "c@z.org");
     send->btnRestoreClick();
-    EXPECT_EQ(statuses, (QStringList{"Connection to the email server...", "Connected, start sending email...",
-                                     "email sent!", ""}));
+    EXPECT_EQ(statuses, (QStringList{"Connection to the email server...",
+                                     "Connected, start sending email...", "email sent!", ""}));
     EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"email sent!"});
     EXPECT_EQ(send->lblSecurity->text(), "Not encrypted");
     EXPECT_FALSE(send->Sending);
@@ -39,7 +39,8 @@ TEST_F(SendWindow, TellsAClosedPortAndARefusedRecipient) {
     WriteSettings(ClosedPort());
     Compose("a@x.org");
     send->btnRestoreClick();
-    EXPECT_EQ(statuses, (QStringList{"Connection to the email server...", "Error, can't connect to the email server", ""}));
+    EXPECT_EQ(statuses, (QStringList{"Connection to the email server...",
+                                     "Error, can't connect to the email server", ""}));
     EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"Error, can't connect to the email server"});
     EXPECT_EQ(Dialogs().Messages.back().Type, MsgType::Error);
     EXPECT_FALSE(send->Sending);
@@ -49,7 +50,8 @@ TEST_F(SendWindow, TellsAClosedPortAndARefusedRecipient) {
     Dialogs().Clear();
     Compose("a@x.org; b@y.org");
     send->btnRestoreClick();
-    const QString refused = "Error, email not sent: 550 5.1.1 <b@y.org>: Recipient address rejected";
+    const QString refused =
+        "Error, email not sent: 550 5.1.1 <b@y.org>: Recipient address rejected";
     EXPECT_EQ(Dialogs().MessageTexts(), QStringList{refused});
     EXPECT_TRUE(statuses.contains(refused));
     EXPECT_FALSE(statuses.contains("email sent!"));
@@ -68,7 +70,8 @@ TEST_F(SendWindow, ChecksBeforeSending) {
     Compose("a@x.org");
     w->frmEmailSettings->edtSMTP->setText("  ");
     send->btnRestoreClick();
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"'From', 'Name', 'SMTP Server' or 'Port' setting is blank, please set."});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"'From', 'Name', 'SMTP Server' or 'Port' setting is blank, please set."});
     EXPECT_EQ(modal, QStringList{"frmEmailSettings"});
     w->frmEmailSettings->LoadMailSettings();
 
@@ -76,14 +79,17 @@ TEST_F(SendWindow, ChecksBeforeSending) {
     Compose("a@x.org", {}, {});
     Dialogs().AnswerMessage(IDNO);
     send->btnRestoreClick();
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"Subject is blank. Do you want to send email without subject?"});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"Subject is blank. Do you want to send email without subject?"});
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
     EXPECT_TRUE(server.Messages().empty());
 
     Dialogs().Clear();
     Dialogs().AnswerMessage(IDYES);
     send->btnRestoreClick();
-    EXPECT_EQ(Dialogs().MessageTexts(), (QStringList{"Subject is blank. Do you want to send email without subject?", "email sent!"}));
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              (QStringList{"Subject is blank. Do you want to send email without subject?",
+                           "email sent!"}));
     EXPECT_EQ(server.Messages().size(), 1u);
 }
 
@@ -115,7 +121,8 @@ TEST_F(SendWindow, StopLeavesTheWindowIdleAtOnceAndNothingDelivered) {
     EXPECT_FALSE(send->btnStop->isEnabled());
     // The stopped send is not heard again, and the server gets nothing.
     QTest::qWait(3500);
-    EXPECT_TRUE(Dialogs().MessageTexts().isEmpty()) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_TRUE(Dialogs().MessageTexts().isEmpty())
+        << Dialogs().MessageTexts().join("|").toStdString();
     EXPECT_TRUE(server.Messages().empty());
     EXPECT_EQ(server.Events("data").size(), 1u);
     send->close();
@@ -140,22 +147,24 @@ TEST_F(SendWindow, AStaleSendNeverTouchesANewerOne) {
     bool sendingWhenStaleEnded = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!slow.Messages().empty() && Dialogs().MessageTexts().size() == 1) sendingWhenStaleEnded = send->Sending;
+        if (!slow.Messages().empty() && Dialogs().MessageTexts().size() == 1)
+            sendingWhenStaleEnded = send->Sending;
     });
     poll.start(20);
     send->btnRestoreClick();
     EXPECT_TRUE(sendingWhenStaleEnded);
     EXPECT_EQ(Dialogs().MessageTexts(), (QStringList{"email sent!", "email sent!"}));
-    EXPECT_EQ(statuses, (QStringList{"Connection to the email server...", "Connected, start sending email...",
-                                     "email sent!", ""}));
+    EXPECT_EQ(statuses, (QStringList{"Connection to the email server...",
+                                     "Connected, start sending email...", "email sent!", ""}));
     EXPECT_EQ(slow.Messages().size(), 1u);
     EXPECT_EQ(slower.Messages().size(), 1u);
 }
 
 TEST(Attachments, SizeSuffixes) {
-    const std::pair<qint64, const char*> cases[] = {{0, " (0 b)"},      {999, " (999 b)"},   {1000, " (1 kb)"},
-                                                     {1500, " (2 kb)"}, {2500, " (2 kb)"},   {3500, " (4 kb)"},
-                                                     {1499, " (1 kb)"}, {10240, " (10 kb)"}};
+    const std::pair<qint64, const char*> cases[] = {{0, " (0 b)"},     {999, " (999 b)"},
+                                                    {1000, " (1 kb)"}, {1500, " (2 kb)"},
+                                                    {2500, " (2 kb)"}, {3500, " (4 kb)"},
+                                                    {1499, " (1 kb)"}, {10240, " (10 kb)"}};
     for (const auto& [size, suffix] : cases) EXPECT_EQ(AttachmentSuffix(size), suffix) << size;
 }
 

@@ -34,8 +34,9 @@ TEST_F(MailSettingsWindow, ReadsItsDefaultsAndWritesTheKeysInOrderInAPrivateFile
     s.chbSendMe->setChecked(false);
     s.btnSaveSMTP->click();
     EXPECT_TRUE(s.isHidden());
-    EXPECT_EQ(ReadWholeFile(path),
-              "[MailSettings]\r\nFrom=me@x.org\r\nName= Me \r\nSMTP=smtp.x.org\r\nPort=587\r\nUserID=me\r\nPassword=pw\r\n");
+    EXPECT_EQ(
+        ReadWholeFile(path),
+        "[MailSettings]\r\nFrom=me@x.org\r\nName= Me \r\nSMTP=smtp.x.org\r\nPort=587\r\nUserID=me\r\nPassword=pw\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -65,7 +66,8 @@ TEST_F(MailSettingsWindow, CancelPutsBackWhatTheFileHolds) {
     s.edtSMTP->setText("typed.org");
     s.reject();  // Esc
     EXPECT_EQ(s.edtSMTP->text(), "kept.org");
-    EXPECT_EQ(ReadWholeFile(env.Dir() + "userset.ini"), "[MailSettings]\r\nSMTP=kept.org\r\nSendMe=0\r\n");
+    EXPECT_EQ(ReadWholeFile(env.Dir() + "userset.ini"),
+              "[MailSettings]\r\nSMTP=kept.org\r\nSendMe=0\r\n");
 }
 
 TEST_F(MailSettingsWindow, AFailedWriteIsToldAndKeepsWhatWasTyped) {

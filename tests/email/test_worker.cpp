@@ -52,7 +52,8 @@ protected:
         w->start();
         QElapsedTimer t;
         t.start();
-        while ((reports.empty() || reports.back().status != TSendStatus::Disconnection) && t.elapsed() < timeoutMs)
+        while ((reports.empty() || reports.back().status != TSendStatus::Disconnection) &&
+               t.elapsed() < timeoutMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         delete w;
         return reports;
@@ -74,13 +75,15 @@ TEST_F(WorkerTest, DeliversToEveryRecipientWithHeadersAndAttachments) {
     ASSERT_TRUE(b.open(QIODevice::WriteOnly) && b.write(bin) == bin.size());
     a.close();
     b.close();
-    const TSendJob job = MakeSendJob(Settings(server.Port()), "a@x.org, Bob <b@y.org>;", " c@z.org ",
-                                     QStringLiteral("Grüße aus Köln"), QStringLiteral("Hallo\n.\nzwei Zeilen"),
-                                     {Path("notes.txt"), Path("gone.txt"), Path("data.bin")});
+    const TSendJob job =
+        MakeSendJob(Settings(server.Port()), "a@x.org, Bob <b@y.org>;", " c@z.org ",
+                    QStringLiteral("Grüße aus Köln"), QStringLiteral("Hallo\n.\nzwei Zeilen"),
+                    {Path("notes.txt"), Path("gone.txt"), Path("data.bin")});
     const auto reports = Run(job);
-    EXPECT_EQ(Statuses(reports), (std::vector<TSendStatus>{TSendStatus::Connection, TSendStatus::Connected,
-                                                            TSendStatus::NotEncrypted, TSendStatus::Sent,
-                                                            TSendStatus::Disconnection}));
+    EXPECT_EQ(Statuses(reports),
+              (std::vector<TSendStatus>{TSendStatus::Connection, TSendStatus::Connected,
+                                        TSendStatus::NotEncrypted, TSendStatus::Sent,
+                                        TSendStatus::Disconnection}));
     const auto messages = server.Messages();
     ASSERT_EQ(messages.size(), 1u);
     const QJsonObject m = messages[0];
@@ -99,7 +102,8 @@ TEST_F(WorkerTest, DeliversToEveryRecipientWithHeadersAndAttachments) {
     const QJsonArray att = m["attachments"].toArray();
     ASSERT_EQ(att.size(), 2);  // the file that is gone is left out
     EXPECT_EQ(att[0].toObject()["filename"].toString(), "notes.txt");
-    EXPECT_EQ(QByteArray::fromBase64(att[0].toObject()["b64"].toString().toLatin1()), QByteArray("first\r\n.second\n"));
+    EXPECT_EQ(QByteArray::fromBase64(att[0].toObject()["b64"].toString().toLatin1()),
+              QByteArray("first\r\n.second\n"));
     EXPECT_EQ(att[1].toObject()["filename"].toString(), "data.bin");
     EXPECT_EQ(QByteArray::fromBase64(att[1].toObject()["b64"].toString().toLatin1()), bin);
 }
@@ -124,9 +128,11 @@ TEST_F(WorkerTest, LogsInWithAPasswordAndNotWithout) {
 TEST_F(WorkerTest, EveryFailureIsReported) {
     // Nobody listens.
     auto reports = Run(MakeSendJob(Settings(kiv::test::ClosedPort()), "a@x.org", "", "s", "b", {}));
-    EXPECT_EQ(Statuses(reports), (std::vector<TSendStatus>{TSendStatus::Connection, TSendStatus::NotConnected,
-                                                            TSendStatus::Disconnection}));
-    EXPECT_EQ(SendStatusText(TSendStatus::NotConnected), "Error, can't connect to the email server");
+    EXPECT_EQ(Statuses(reports),
+              (std::vector<TSendStatus>{TSendStatus::Connection, TSendStatus::NotConnected,
+                                        TSendStatus::Disconnection}));
+    EXPECT_EQ(SendStatusText(TSendStatus::NotConnected),
+              "Error, can't connect to the email server");
 
     // A refused recipient: an error with the server's reply, nothing delivered.
     SmtpServer server(Path("smtp.log"), {"--reject", "b@y.org"});
@@ -142,9 +148,14 @@ TEST_F(WorkerTest, EveryFailureIsReported) {
 TEST_F(WorkerTest, AbandonEndsTheSessionAtOnce) {
     SmtpServer server(Path("smtp.log"), {"--delay-data", "5"});
     std::vector<Report> reports;
-    auto* w = new TSMTPThreadSole(3, MakeSendJob(Settings(server.Port()), "a@x.org", "", "s", "b", {}));
-    QObject::connect(w, &TSMTPThreadSole::Reported, qApp,
-                     [&](quint64, int s, const QString& d) { reports.push_back({TSendStatus(s), d}); }, Qt::QueuedConnection);
+    auto* w =
+        new TSMTPThreadSole(3, MakeSendJob(Settings(server.Port()), "a@x.org", "", "s", "b", {}));
+    QObject::connect(
+        w, &TSMTPThreadSole::Reported, qApp,
+        [&](quint64, int s, const QString& d) {
+            reports.push_back({TSendStatus(s), d});
+        },
+        Qt::QueuedConnection);
     w->start();
     ASSERT_TRUE(server.WaitFor("data", 10000));
     QElapsedTimer t;
@@ -153,13 +164,15 @@ TEST_F(WorkerTest, AbandonEndsTheSessionAtOnce) {
     EXPECT_TRUE(w->wait(1500));
     EXPECT_LT(t.elapsed(), 1500);
     QCoreApplication::processEvents();
-    for (const Report& r : reports) EXPECT_TRUE(r.status != TSendStatus::Sent && r.status != TSendStatus::NotSent);
+    for (const Report& r : reports)
+        EXPECT_TRUE(r.status != TSendStatus::Sent && r.status != TSendStatus::NotSent);
     delete w;
     EXPECT_TRUE(server.Messages().empty());
 }
 
 TEST(SendJob, FieldsAreTrimmedAndThePortDefaults) {
-    const std::pair<const char*, int> ports[] = {{"25", 25}, {" 2525 ", 2525}, {"abc", 25}, {"", 25}, {"0", 25}, {"70000", 25}};
+    const std::pair<const char*, int> ports[] = {{"25", 25}, {" 2525 ", 2525}, {"abc", 25},
+                                                 {"", 25},   {"0", 25},        {"70000", 25}};
     for (const auto& [text, port] : ports) EXPECT_EQ(PortOf(text), port) << text;
     TMailSettings s;
     s.From = " me@x.org ";
@@ -184,14 +197,16 @@ TEST(SendJob, ChecksComeInTheirOrder) {
     s.SMTP = "host";
     EXPECT_EQ(CheckSend(s, "a@x.org"), TSendCheck::Ready);
     EXPECT_EQ(CheckSend(s, " ; , "), TSendCheck::BlankTo);
-    for (std::string TMailSettings::*field : {&TMailSettings::From, &TMailSettings::Name, &TMailSettings::SMTP, &TMailSettings::Port}) {
+    for (std::string TMailSettings::*field :
+         {&TMailSettings::From, &TMailSettings::Name, &TMailSettings::SMTP, &TMailSettings::Port}) {
         TMailSettings b = s;
         b.*field = "  ";
         EXPECT_EQ(CheckSend(b, "a@x.org"), TSendCheck::BlankSettings);
         EXPECT_EQ(CheckSend(b, ""), TSendCheck::BlankTo);
     }
     EXPECT_EQ(SendCheckText(TSendCheck::BlankTo), "Can't send email! 'To' address is blank.");
-    EXPECT_EQ(SendCheckText(TSendCheck::BlankSettings), "'From', 'Name', 'SMTP Server' or 'Port' setting is blank, please set.");
+    EXPECT_EQ(SendCheckText(TSendCheck::BlankSettings),
+              "'From', 'Name', 'SMTP Server' or 'Port' setting is blank, please set.");
 }
 
 }  // namespace

@@ -75,14 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         uint32_t dir = address;
         switch (op % 4) {
-            case 0: {
-                uint32_t first = address;
-                WriteCardChain(&file, first, text);
-                break;
-            }
-            case 1: (void)cards.WriteCard(uint8_t(op % 7), dir, text); break;
-            case 2: (void)cards.AppendToCard(dir, kCardLaunch, "/base/x\x01y\r\n"); break;
-            case 3: cards.HasCard(dir, uint8_t(op % 7)); break;
+        case 0: {
+            uint32_t first = address;
+            WriteCardChain(&file, first, text);
+            break;
+        }
+        case 1: (void)cards.WriteCard(uint8_t(op % 7), dir, text); break;
+        case 2: (void)cards.AppendToCard(dir, kCardLaunch, "/base/x\x01y\r\n"); break;
+        case 3: cards.HasCard(dir, uint8_t(op % 7)); break;
         }
         std::string back;
         cards.ReadCard(uint8_t(op % 7), dir, back);

@@ -43,7 +43,9 @@ public:
         m.data = block_;
         return S_OK;
     }
-    HRESULT QueryGetData(const TFormatEtc& f) override { return f.cfFormat == id_ ? S_OK : DV_E_FORMATETC; }
+    HRESULT QueryGetData(const TFormatEtc& f) override {
+        return f.cfFormat == id_ ? S_OK : DV_E_FORMATETC;
+    }
     HRESULT SetData(const TFormatEtc&, TStgMedium&, bool) override { return E_NOTIMPL; }
     HRESULT EnumFormatEtc(uint32_t, std::unique_ptr<IEnumFormatEtc>&) override { return E_NOTIMPL; }
 
@@ -68,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto wide = ReadNameListW(block);
     TotalSize(wide);
     Check(BytesToUtf16(block).size() <= size / 2);
-    Check(Utf16ToUtf8(Utf8ToUtf16(Utf16ToUtf8(BytesToUtf16(block)))) == Utf16ToUtf8(BytesToUtf16(block)));
+    Check(Utf16ToUtf8(Utf8ToUtf16(Utf16ToUtf8(BytesToUtf16(block)))) ==
+          Utf16ToUtf8(BytesToUtf16(block)));
     for (size_t record : {kDescriptorA, kDescriptorW}) {
         std::vector<std::string> records;
         if (!ReadFileGroup(block, record, records)) continue;
@@ -78,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(DescriptorNameW(r).size() <= kMaxPath * 3);
         }
     }
-    for (const auto& f : ReadUriListFiles(block)) Check(!f.empty() && f[0] == '/' && f.find('\0') == std::string::npos);
+    for (const auto& f : ReadUriListFiles(block))
+        Check(!f.empty() && f[0] == '/' && f.find('\0') == std::string::npos);
 
     // Shell item lists, bookmarks, the image format, shortcuts, vCards, bitmaps.
     std::vector<std::string> lists;
@@ -89,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(ReadCIDA(CIDABytes(lists), again) && again == lists);
         std::string path;
         for (const auto& name : PIDLFilenames(lists))
-            if (!name.empty()) Check(name[0] == '/' && PIDLToPath(PathToPIDL(name), path) && path == name);
+            if (!name.empty())
+                Check(name[0] == '/' && PIDLToPath(PathToPIDL(name), path) && path == name);
     }
     std::string url, title;
     ReadNetscapeBookmark(block, url, title);
@@ -99,22 +104,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string out(NetscapeImageSize(image), '\0');
         Check(WriteNetscapeImage(out.data(), out.size(), image));
         NetscapeImage again;
-        Check(ReadNetscapeImage(out, again) && again.url == image.url && again.title == image.title);
+        Check(ReadNetscapeImage(out, again) && again.url == image.url &&
+              again.title == image.title);
     }
     if (ShortcutURL(block, url)) Check(url.size() <= size);
     Check(URLToShortcutFilename(block).size() <= 124 + 8);
     VCardToLines(block);
     std::string bmp, dib;
-    if (DIBToBMP(block, bmp)) Check(BMPToDIB(bmp, dib) && dib == block && GetU32(bmp.data() + 10) <= bmp.size() + (1u << 10));
+    if (DIBToBMP(block, bmp))
+        Check(BMPToDIB(bmp, dib) && dib == block &&
+              GetU32(bmp.data() + 10) <= bmp.size() + (1u << 10));
 
     // The data formats read the block under one format, chosen by its first byte.
-    static const uint16_t ids[] = {CF_HDROP, CF_TEXT, CF_UNICODETEXT, RegisterClipboardFormat("FileNameW"),
-                                   RegisterClipboardFormat("FileNameMapW"), RegisterClipboardFormat("FileGroupDescriptor"),
-                                   RegisterClipboardFormat("FileGroupDescriptorW"), RegisterClipboardFormat("text/uri-list"),
-                                   RegisterClipboardFormat("HTML Format"), RegisterClipboardFormat("FileContents"),
-                                   RegisterClipboardFormat("Shell IDList Array"), RegisterClipboardFormat("Netscape Bookmark"),
-                                   RegisterClipboardFormat("Netscape Image Format"), RegisterClipboardFormat("_NETSCAPE_URL"),
-                                   RegisterClipboardFormat("text/x-moz-url"), CF_DIB, CF_BITMAP};
+    static const uint16_t ids[] = {CF_HDROP,
+                                   CF_TEXT,
+                                   CF_UNICODETEXT,
+                                   RegisterClipboardFormat("FileNameW"),
+                                   RegisterClipboardFormat("FileNameMapW"),
+                                   RegisterClipboardFormat("FileGroupDescriptor"),
+                                   RegisterClipboardFormat("FileGroupDescriptorW"),
+                                   RegisterClipboardFormat("text/uri-list"),
+                                   RegisterClipboardFormat("HTML Format"),
+                                   RegisterClipboardFormat("FileContents"),
+                                   RegisterClipboardFormat("Shell IDList Array"),
+                                   RegisterClipboardFormat("Netscape Bookmark"),
+                                   RegisterClipboardFormat("Netscape Image Format"),
+                                   RegisterClipboardFormat("_NETSCAPE_URL"),
+                                   RegisterClipboardFormat("text/x-moz-url"),
+                                   CF_DIB,
+                                   CF_BITMAP};
     if (size > 0) {
         const uint16_t id = ids[data[0] % (sizeof ids / sizeof ids[0])];
         OneBlock offered(id, block);

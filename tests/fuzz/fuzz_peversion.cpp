@@ -13,10 +13,13 @@ void Query(const kiv::VersionResource& v) {
     (void)v.Fixed(fixed);
     uint16_t language = 0, codePage = 0;
     (void)v.Translation(language, codePage);
-    for (const char* name : {"CompanyName", "FileDescription", "FileVersion", "ProductName", "Comments"})
+    for (const char* name :
+         {"CompanyName", "FileDescription", "FileVersion", "ProductName", "Comments"})
         if (!kiv::LegacyText::IsValidUtf8(v.String(name))) __builtin_trap();
     std::string text;
-    if (v.QueryText("\\StringFileInfo\\040904b0\\CompanyName", text) && !kiv::LegacyText::IsValidUtf8(text)) __builtin_trap();
+    if (v.QueryText("\\StringFileInfo\\040904b0\\CompanyName", text) &&
+        !kiv::LegacyText::IsValidUtf8(text))
+        __builtin_trap();
 }
 }  // namespace
 

@@ -30,7 +30,8 @@ struct Checker : RtfHandler {
         if (s.empty() || s.front() != '{' || s.back() != '}') __builtin_trap();
         // The group is the input's, with at most the closing braces it lacked.
         std::string_view body = s;
-        while (!body.empty() && body.back() == '}' && input.find(body) == std::string_view::npos) body.remove_suffix(1);
+        while (!body.empty() && body.back() == '}' && input.find(body) == std::string_view::npos)
+            body.remove_suffix(1);
         if (input.find(body) == std::string_view::npos) __builtin_trap();
         RtfPicture p;
         RtfObject o;
@@ -69,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!LegacyText::IsValidUtf8(text) || text.size() > 3 * size + 2) __builtin_trap();
 
     // The same input as a document body.
-    const std::string doc = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fcharset128 G;}{\\f1\\fcharset204 C;}}" +
-                            std::string(in);
+    const std::string doc =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fcharset128 G;}{\\f1\\fcharset204 C;}}" +
+        std::string(in);
     RtfReader reader;
     Checker c(doc);
     reader.Read(doc, c);

@@ -32,13 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The same text as a text card and as a caption, against the keywords.
     const TSearchKeywords keywords(r.Keywords);
     const TTopicMatch m = MatchTopic(keywords, flags & 2, &text, &text);
-    if (m.Title < 0 || size_t(m.Title) > keywords.Count() || size_t(m.Text) > keywords.Count()) std::abort();
+    if (m.Title < 0 || size_t(m.Title) > keywords.Count() || size_t(m.Text) > keywords.Count())
+        std::abort();
 
     if (at + 4 > size || r.Keywords.empty()) return 0;
     const size_t outlineLength = std::min<size_t>(GetU32(data + at), size - at - 4);
     at += 4;
     MemoryBlockFile outline(std::string(reinterpret_cast<const char*>(data + at), outlineLength));
-    MemoryBlockFile cards(std::string(reinterpret_cast<const char*>(data + at + outlineLength), size - at - outlineLength));
+    MemoryBlockFile cards(std::string(reinterpret_cast<const char*>(data + at + outlineLength),
+                                      size - at - outlineLength));
     r.AndMode = flags & 2;
     r.InTitle = flags & 4;
     r.InText = flags & 8;
@@ -50,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (hit.Trail.empty()) std::abort();
         TNestItem item;
         const TNode& last = hit.Trail.back();
-        if (!GetNestItem(&outline, last.ParentNest, int(last.Index), item) || !(item == last.Item())) std::abort();
+        if (!GetNestItem(&outline, last.ParentNest, int(last.Index), item) ||
+            !(item == last.Item()))
+            std::abort();
     };
     try {
         RunSearch(&outline, &cards, r, e);

@@ -24,11 +24,14 @@ protected:
         h = &f->Hoist();
     }
     QStringList Path() const { return nav->tsNavigator->Tabs().Strings(); }
-    QString Caption(TKivStringGrid* g) const { return QString::fromStdString(g->Nester->Caption(g->CurrentRow())); }
+    QString Caption(TKivStringGrid* g) const {
+        return QString::fromStdString(g->Nester->Caption(g->CurrentRow()));
+    }
     QString Current() const { return Caption(f->CurrentGrid()); }
     QStringList Rows(TKivStringGrid* g) const {
         QStringList r;
-        for (int i = 0; i < g->Nester->RowCount(); ++i) r << QString::fromStdString(g->Nester->Caption(i));
+        for (int i = 0; i < g->Nester->RowCount(); ++i)
+            r << QString::fromStdString(g->Nester->Caption(i));
         return r;
     }
 };

@@ -10,7 +10,8 @@
 #include "tests/QtTestMain.h"
 
 int main(int argc, char** argv) {
-    std::string base = std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+    std::string base =
+        std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
     std::string tmpl = base + "/kiv-mainwindow-XXXXXX";
     if (!::mkdtemp(tmpl.data())) return 2;
     const std::string root = tmpl + "/";

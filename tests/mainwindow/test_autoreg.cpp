@@ -62,12 +62,14 @@ TEST_F(AutoRegistration, RegistersAFolderIntoTheOpenDatastructure) {
     w->edtPathChange();
     Dialogs().AnswerMessage(IDOK);
     w->btnRegisterFiles->click();
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{"Auto-registration complete.  3 new topics were created."});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"Auto-registration complete.  3 new topics were created."});
     EXPECT_EQ(lists, 4);  // two folders counted, then built
     EXPECT_TRUE(busyWhileBuilding);
     EXPECT_TRUE(stopLive);
     EXPECT_FALSE(Busy);
-    EXPECT_EQ(DumpTree(f->Pair().Outline.get(), f->Pair().Cards.get()), "a\nautoreg-src\n  sub\n    two.txt\n  one.txt\nb\n");
+    EXPECT_EQ(DumpTree(f->Pair().Outline.get(), f->Pair().Cards.get()),
+              "a\nautoreg-src\n  sub\n    two.txt\n  one.txt\nb\n");
     EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(f->CurrentRow()), "autoreg-src");
 
     w->btnClose->click();

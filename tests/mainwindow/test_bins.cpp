@@ -34,10 +34,18 @@ struct DragCase {
 TEST(PanelDrag, NoSingleMoveCarriesAPanelOutOfTheArea) {
     const TPanelArea area{60, 580, 800};
     const DragCase cases[] = {
-        {"fast up past the tool bar", {100, 100, 240, 200}, {{0, -10}, {0, -300}, {5, -39}, {0, -45}}},
-        {"fast down over the status bar", {100, 100, 240, 200}, {{0, 200}, {0, 279}, {0, 280}, {0, 900}}},
-        {"left and right edges", {100, 100, 240, 200}, {{-100, 0}, {-101, 0}, {-5000, 0}, {459, 0}, {460, 0}, {10000, 10000}}},
-        {"diagonal jumps", {300, 300, 240, 200}, {{-400, -400}, {600, 600}, {-299, -239}, {259, 79}}},
+        {"fast up past the tool bar",
+         {100, 100, 240, 200},
+         {{0, -10}, {0, -300}, {5, -39}, {0, -45}}},
+        {"fast down over the status bar",
+         {100, 100, 240, 200},
+         {{0, 200}, {0, 279}, {0, 280}, {0, 900}}},
+        {"left and right edges",
+         {100, 100, 240, 200},
+         {{-100, 0}, {-101, 0}, {-5000, 0}, {459, 0}, {460, 0}, {10000, 10000}}},
+        {"diagonal jumps",
+         {300, 300, 240, 200},
+         {{-400, -400}, {600, 600}, {-299, -239}, {259, 79}}},
     };
     for (const DragCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -67,7 +75,8 @@ TEST(ResourceBinLines, TitleUnderlinedThenSeparatorAndTargetInRed) {
     QFont under = font;
     under.setUnderline(true);
     const int siteWidth = QFontMetrics(under).horizontalAdvance(QStringLiteral("Site"));
-    const auto link = LaunchBinRuns(QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site"), font, 10);
+    const auto link =
+        LaunchBinRuns(QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site"), font, 10);
     ASSERT_EQ(link.size(), 2u);
     EXPECT_EQ(link[0].Text, QStringLiteral("Site"));
     EXPECT_EQ(link[0].X, 14);
@@ -83,7 +92,8 @@ TEST(ResourceBinLines, TitleUnderlinedThenSeparatorAndTargetInRed) {
     EXPECT_EQ(plain[0].Text, QStringLiteral("plain"));
     EXPECT_EQ(plain[0].X, 4);
     EXPECT_TRUE(plain[0].Underline);
-    EXPECT_EQ(plain[1].Text, QStringLiteral(" - ")) << "no character 1: the whole line, then the separator only";
+    EXPECT_EQ(plain[1].Text, QStringLiteral(" - "))
+        << "no character 1: the whole line, then the separator only";
     EXPECT_TRUE(plain[1].Red);
 }
 
@@ -130,7 +140,8 @@ protected:
     // there; whether the move was accepted.
     bool DragBinOnto(QListWidget* list, TKivStringGrid* onto, int row, bool drop = true) {
         QMimeData data;
-        data.setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), list->objectName().toUtf8());
+        data.setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat),
+                     list->objectName().toUtf8());
         TKivStringGrid::SetInternalDragSource(list);
         const QPoint at = row >= 0 ? onto->CaptionRect(row).center() : QPoint(10, 5);
         QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
@@ -188,13 +199,15 @@ TEST_F(Bins, AHeaderDragStopsBelowTheToolBarAndAboveTheStatusBarAfterEveryMove) 
 
 TEST_F(Bins, CloseButtonsHideTheirPanelAndUncheckItsAction) {
     Open("a");
-    for (QWidget* panel : {k->pnlClipBin, k->pnlLaunchBin, k->pnlTemplateBin, k->pnlTextBin, f->LaunchCard().pnlLaunchCard}) {
+    for (QWidget* panel : {k->pnlClipBin, k->pnlLaunchBin, k->pnlTemplateBin, k->pnlTextBin,
+                           f->LaunchCard().pnlLaunchCard}) {
         SCOPED_TRACE(panel->objectName().toStdString());
         KivAction* action = f->Bins().PanelAction(panel);
         ASSERT_TRUE(action);
         panel->show();
         action->SetChecked(true);
-        auto* close = panel->findChild<QToolButton*>(QStringLiteral("btnClose") + panel->objectName().mid(3));
+        auto* close =
+            panel->findChild<QToolButton*>(QStringLiteral("btnClose") + panel->objectName().mid(3));
         ASSERT_TRUE(close);
         close->click();
         EXPECT_TRUE(panel->isHidden());
@@ -202,7 +215,9 @@ TEST_F(Bins, CloseButtonsHideTheirPanelAndUncheckItsAction) {
     }
     // The show commands toggle their bins, the check mark following.
     for (KivAction* a : {k->acShowClipBin, k->acShowLaunchBin, k->acShowTemplate}) {
-        QWidget* panel = a == k->acShowClipBin ? k->pnlClipBin : a == k->acShowLaunchBin ? k->pnlLaunchBin : k->pnlTemplateBin;
+        QWidget* panel = a == k->acShowClipBin     ? k->pnlClipBin
+                         : a == k->acShowLaunchBin ? k->pnlLaunchBin
+                                                   : k->pnlTemplateBin;
         a->Execute();
         EXPECT_TRUE(isShown(panel));
         EXPECT_TRUE(a->isChecked());
@@ -231,7 +246,8 @@ TEST_F(Bins, DelRemovesTheSelectedLinesWithTheirEntries) {
     EXPECT_EQ(k->ClipCardBin.Count(), 1);
 
     // Resource Bin: the line at the first removed place is selected; 17 when empty.
-    for (const char* l : {"/x/1", "/x/2", "/x/3", "/x/4"}) k->lbxLaunchBin->addItem(QString::fromLatin1(l));
+    for (const char* l : {"/x/1", "/x/2", "/x/3", "/x/4"})
+        k->lbxLaunchBin->addItem(QString::fromLatin1(l));
     SetImageIndex(k->acShowLaunchBin, 19);
     Select(k->lbxLaunchBin, {1, 2});
     QTest::keyClick(k->lbxLaunchBin, Qt::Key_Delete);
@@ -250,7 +266,8 @@ TEST_F(Bins, DelRemovesTheSelectedLinesWithTheirEntries) {
 TEST_F(Bins, TheTextBinIconFollowsItsText) {
     Open("a");
     const std::pair<const char*, int> cases[] = {
-        {"", 18}, {"   ", 18}, {"\n\t \n", 18}, {"x", 21}, {"  note  ", 21}, {"          ", 21} /* 10 characters */,
+        {"", 18},  {"   ", 18},      {"\n\t \n", 18},
+        {"x", 21}, {"  note  ", 21}, {"          ", 21} /* 10 characters */,
     };
     for (const auto& [text, image] : cases) {
         k->txtTextBin->setPlainText(QString::fromLatin1(text));
@@ -292,7 +309,8 @@ TEST_F(Bins, ClipBinTakesTopicDragsFromAPanelOnlyAndTheTemplateBinTemplatesThem)
     EXPECT_TRUE(DropOn(k->lbxClipCard, g));
     EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"a"}));
     k->lbxLaunchBin->addItem(QStringLiteral("/x/1"));
-    EXPECT_FALSE(DropOn(k->lbxClipCard, k->lbxLaunchBin)) << "the Resource Bin's lines are no topics";
+    EXPECT_FALSE(DropOn(k->lbxClipCard, k->lbxLaunchBin))
+        << "the Resource Bin's lines are no topics";
     EXPECT_FALSE(DropOn(k->lbxClipCard, nullptr));
     EXPECT_EQ(k->lbxClipCard->count(), 1);
     EXPECT_EQ(k->ClipCardBin.Count(), 1);
@@ -312,7 +330,8 @@ TEST_F(Bins, TheLaunchCardShowsUnderTheRowAndIsStoredAtCloseOnlyAfterAnEdit) {
     k->acShowLaunchCard->Execute();
     ASSERT_TRUE(isShown(L.pnlLaunchCard));
     const QRect r = g->RowContentRect(0);
-    EXPECT_EQ(L.pnlLaunchCard->pos(), g->viewport()->mapTo(f, QPoint(r.left() + 5, r.bottom() + 4)));
+    EXPECT_EQ(L.pnlLaunchCard->pos(),
+              g->viewport()->mapTo(f, QPoint(r.left() + 5, r.bottom() + 4)));
     auto* close = L.pnlLaunchCard->findChild<QToolButton*>(QStringLiteral("btnCloseLaunchCard"));
     ASSERT_TRUE(close);
 
@@ -335,7 +354,8 @@ TEST_F(Bins, TheLaunchCardShowsUnderTheRowAndIsStoredAtCloseOnlyAfterAnEdit) {
 TEST_F(Bins, LaunchCardListEnterEditsAndDelRemovesTheSelectedLinks) {
     Open("t");
     TLaunchCard& L = f->LaunchCard();
-    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/1" + S + "1\r\n/d/2" + S + "2\r\n/d/3" + S + "3\r\n/d/4" + S + "4\r\n"));
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/1" + S + "1\r\n/d/2" + S + "2\r\n/d/3" + S +
+                                                        "3\r\n/d/4" + S + "4\r\n"));
     k->acShowLaunchCard->Execute();
     QTreeWidget* lv = L.lvLaunchCard;
     ASSERT_EQ(lv->topLevelItemCount(), 4);
@@ -384,7 +404,8 @@ TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsFor
     k = &f->Skeleton();
     EXPECT_EQ(k->txtTextBin->toPlainText(), QStringLiteral("loose notes"));
     EXPECT_EQ(ImageIndex(k->acShowTextBin), 21);
-    EXPECT_EQ(Lines(k->lbxLaunchBin), QStringList({QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site")}));
+    EXPECT_EQ(Lines(k->lbxLaunchBin),
+              QStringList({QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site")}));
     EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 19);
     // The Clip Bin points at topics of the run's datastructure; they are where they were.
     EXPECT_EQ(k->lbxClipCard->count(), 0);
@@ -399,13 +420,15 @@ TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsFor
 // the first row, inside the window.
 TEST_F(Bins, TheFloatingPanelsStartEachInItsOwnPlace) {
     Open("a");
-    const std::vector<QWidget*> panels{k->pnlTextBin, k->pnlClipBin, k->pnlLaunchBin, k->pnlTemplateBin, k->pnlMetaCard,
-                                       f->LaunchCard().pnlLaunchCard};
+    const std::vector<QWidget*> panels{k->pnlTextBin,   k->pnlClipBin,
+                                       k->pnlLaunchBin, k->pnlTemplateBin,
+                                       k->pnlMetaCard,  f->LaunchCard().pnlLaunchCard};
     for (size_t i = 0; i < panels.size(); ++i) {
         const QRect r = panels[i]->geometry();
         EXPECT_GE(r.top(), 80) << i;
         EXPECT_LE(r.right(), f->width()) << i;
-        for (size_t j = 0; j < i; ++j) EXPECT_NE(r.topLeft(), panels[j]->geometry().topLeft()) << i << " " << j;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_NE(r.topLeft(), panels[j]->geometry().topLeft()) << i << " " << j;
     }
     EXPECT_EQ(panels[0]->y(), 80);
 }
@@ -431,12 +454,14 @@ TEST_F(Bins, EntriesDragOutOfTheirListsPastEightPixels) {
         const QPoint at = list->visualItemRect(list->item(0)).center();
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
         list->item(0)->setSelected(true);
-        QMouseEvent near(QEvent::MouseMove, QPointF(at + QPoint(3, 2)), list->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton,
-                         Qt::LeftButton, {});
+        QMouseEvent near(QEvent::MouseMove, QPointF(at + QPoint(3, 2)),
+                         list->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton,
+                         {});
         QCoreApplication::sendEvent(list->viewport(), &near);
         EXPECT_TRUE(started.empty());
-        QMouseEvent far(QEvent::MouseMove, QPointF(at + QPoint(6, 3)), list->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton,
-                        Qt::LeftButton, {});
+        QMouseEvent far(QEvent::MouseMove, QPointF(at + QPoint(6, 3)),
+                        list->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton,
+                        {});
         QCoreApplication::sendEvent(list->viewport(), &far);
         EXPECT_EQ(started, std::vector<QObject*>{list});
         EXPECT_EQ(TKivStringGrid::InternalDragSource(), nullptr) << "the drag has ended";
@@ -451,10 +476,13 @@ TEST_F(Bins, ResourceBinLinksDroppedOnATopicAreAttachedToIt) {
     for (const char* line : {"/d/one.txt\x01One", "/d/two.txt\x01Two", "/d/three.txt\x01Three"})
         k->lbxLaunchBin->addItem(QString::fromUtf8(line));
     Select(k->lbxLaunchBin, {0, 2});
-    EXPECT_FALSE(DragBinOnto(k->lbxLaunchBin, f->Panels().sgdSecond, -1, false)) << "an empty panel";
+    EXPECT_FALSE(DragBinOnto(k->lbxLaunchBin, f->Panels().sgdSecond, -1, false))
+        << "an empty panel";
     EXPECT_TRUE(DragBinOnto(k->lbxLaunchBin, g, 1));
-    EXPECT_EQ(g->Nester->LaunchList().GetLinks(1), "/d/one.txt" + S + "One\r\n/d/three.txt" + S + "Three\r\n");
-    EXPECT_EQ(Lines(k->lbxLaunchBin), QStringList{QStringLiteral("/d/two.txt") + QChar(1) + QStringLiteral("Two")});
+    EXPECT_EQ(g->Nester->LaunchList().GetLinks(1),
+              "/d/one.txt" + S + "One\r\n/d/three.txt" + S + "Three\r\n");
+    EXPECT_EQ(Lines(k->lbxLaunchBin),
+              QStringList{QStringLiteral("/d/two.txt") + QChar(1) + QStringLiteral("Two")});
     Select(k->lbxLaunchBin, {0});
     EXPECT_TRUE(DragBinOnto(k->lbxLaunchBin, g, 0));
     EXPECT_EQ(k->lbxLaunchBin->count(), 0);
@@ -493,7 +521,9 @@ TEST_F(Bins, ClipBinTopicsArePutBackWhereTheyAreDropped) {
 
     Select(k->lbxClipCard, {1});
     EXPECT_TRUE(DragBinOnto(k->lbxClipCard, p2, 0));  // a under itself
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("It is not possible to transfer a topic to its own branch.")});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{
+                  QStringLiteral("It is not possible to transfer a topic to its own branch.")});
     EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"c", "a"}));
     EXPECT_EQ(Tree(), "a\n  a1\n  a2\nb\nc\n");
 

@@ -18,7 +18,9 @@ protected:
     int runs = 0;
     KivAction action{QStringLiteral("Probe"), nullptr};
 
-    void SetUp() override { action.OnExecute = [this](KivAction*) { ++runs; }; }
+    void SetUp() override {
+        action.OnExecute = [this](KivAction*) { ++runs; };
+    }
 };
 
 TEST_F(BusyGuardTest, ANestedGuardKeepsBusyUntilTheOuterEnds) {

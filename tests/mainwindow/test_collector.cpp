@@ -40,7 +40,8 @@ protected:
     }
     void Mouse(QEvent::Type type, Qt::MouseButton button, QPoint at) {
         QMouseEvent e(type, QPointF(at), QPointF(s->Image1->mapToGlobal(at)), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button),
+                      Qt::NoModifier);
         QCoreApplication::sendEvent(s->Image1, &e);
     }
     void ClosePopup() {
@@ -69,7 +70,8 @@ TEST_F(Collector, IsMadeFirstAndItsShowShowsTheMainWindow) {
     const QImage shot = s->grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(3, 3)), QColor(67, 242, 252));
     EXPECT_EQ(QColor(shot.pixel(38, 38)), QColor(67, 242, 252));
-    EXPECT_NE(QColor(shot.pixel(21, 20)), QColor(67, 242, 252)) << "the swallow is drawn in the middle";
+    EXPECT_NE(QColor(shot.pixel(21, 20)), QColor(67, 242, 252))
+        << "the swallow is drawn in the middle";
 }
 
 TEST_F(Collector, PopupMenuItemsInTheirOrder) {
@@ -78,8 +80,10 @@ TEST_F(Collector, PopupMenuItemsInTheirOrder) {
         const char* text;
         bool visible;
     };
-    const Row expected[] = {{"What's This?", true},      {"", true},  {"Open Text Bin", true}, {"Open Resource Bin", true},
-                            {"Open Email Window", false}, {"", true}, {"Hide Main Window", true}, {"Exit KIV", true}};
+    const Row expected[] = {{"What's This?", true},       {"", true},
+                            {"Open Text Bin", true},      {"Open Resource Bin", true},
+                            {"Open Email Window", false}, {"", true},
+                            {"Hide Main Window", true},   {"Exit KIV", true}};
     const QList<QAction*> items = s->PopupMenu1->actions();
     ASSERT_EQ(items.size(), int(std::size(expected)));
     for (int i = 0; i < items.size(); ++i) {
@@ -95,7 +99,8 @@ TEST_F(Collector, PopupMenuItemsInTheirOrder) {
     items[6]->trigger();
     QCoreApplication::processEvents();
     EXPECT_TRUE(f->isHidden()) << "ExitKIV1 hides the main window";
-    EXPECT_EQ(items[6]->text(), QStringLiteral("Show Main Window")) << "the item follows its action's caption";
+    EXPECT_EQ(items[6]->text(), QStringLiteral("Show Main Window"))
+        << "the item follows its action's caption";
 }
 
 TEST_F(Collector, HidingTheMainWindowPutsAwayItsWindowsAndShowingBringsThemBack) {
@@ -108,7 +113,8 @@ TEST_F(Collector, HidingTheMainWindowPutsAwayItsWindowsAndShowingBringsThemBack)
         QWidget* window;
         int* tag;
     };
-    for (const Case& c : {Case{"find dialog", find, &find->Tag}, Case{"print window", print, &print->Tag}}) {
+    for (const Case& c :
+         {Case{"find dialog", find, &find->Tag}, Case{"print window", print, &print->Tag}}) {
         if (c.window == find) find->Tag = 1;  // as its command marks it open
         c.window->show();
         QCoreApplication::processEvents();
@@ -284,7 +290,8 @@ TEST_F(Collector, TopicsFromAnOutlinePanelLandInTheClipBin) {
     mime.setData(QString::fromLatin1(TKivStringGrid::InternalDragFormat), QByteArray());
     auto drag = [&](QObject* source, bool drop) {
         TKivStringGrid::SetInternalDragSource(source);
-        QDragEnterEvent enter(QPoint(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::MoveAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
         QCoreApplication::sendEvent(s->DropPanel, &enter);
         QDragMoveEvent move(QPoint(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(s->DropPanel, &move);
@@ -321,7 +328,8 @@ TEST_F(Collector, ADropFromAnotherProgramOpensThePictureAndItsTextLandsInTheText
     drops.DropOn(s->DropPanel, drop, QPoint(20, 20));
     EXPECT_FALSE(s->OpenSwallowShown());
     EXPECT_NE(open, s->grab().toImage()) << "the two pictures differ";
-    EXPECT_EQ(TextBinEditor->toPlainText(), QStringLiteral("first\n\n============================\nsecond"));
+    EXPECT_EQ(TextBinEditor->toPlainText(),
+              QStringLiteral("first\n\n============================\nsecond"));
     EXPECT_EQ(f->Skeleton().lbxLaunchBin->count(), 0) << "text is no link";
     // Files go to the Resource Bin, and the plain-text copy of their addresses nowhere.
     drops.DropOn(s->DropPanel, {{"/d/x.txt"}, "file:///d/x.txt", "", ""}, QPoint(20, 20));

@@ -80,7 +80,8 @@ TEST_F(Datastructure, ABadFileOnTheCommandLineIsRefusedAndLeftAsItWas) {
         Stop();
         EXPECT_EQ(ReadWholeFile(path), b.bytes) << b.name;
         IniFile ini(Home() + "kiv.ini");
-        EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||FirstKivDB.kiv") << "only opened files are recent";
+        EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||FirstKivDB.kiv")
+            << "only opened files are recent";
     }
 }
 
@@ -157,7 +158,9 @@ TEST_F(Datastructure, BinsWithoutRoomInTheCardDirectoryAreReportedAtClose) {
         f->Datastructure().CloseDatastructure();
         ADD_FAILURE() << "the bins were dropped without a word";
     } catch (const EKivError& e) {
-        EXPECT_NE(std::string(e.what()).find("no room for the text bin, the launch bin"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("no room for the text bin, the launch bin"),
+                  std::string::npos)
+            << e.what();
     }
     EXPECT_EQ(ReadJoined(path).Tree, "a\n  b\n");  // the topics are joined back all the same
 }
@@ -183,7 +186,8 @@ TEST_F(Datastructure, RecentFilesKeepTheFourMostRecentThatExist) {
     EXPECT_EQ(ini.ReadSection("LastOpened"), (std::vector<std::string>{"1", "2", "3", "4"}));
     EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||d5.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "4", ""), "||d2.kiv");
-    EXPECT_EQ(f->Datastructure().miLast1->text(), QStringLiteral("1 ") + QString::fromStdString(ShortenPath(Home() + "d5.kiv")));
+    EXPECT_EQ(f->Datastructure().miLast1->text(),
+              QStringLiteral("1 ") + QString::fromStdString(ShortenPath(Home() + "d5.kiv")));
     // A recent entry whose file is gone drops out at the next open.
     RemoveFile(Home() + "d4.kiv");
     f->Datastructure().miLast4Click(3);  // "3" is d3
@@ -197,7 +201,8 @@ TEST_F(Datastructure, RecentFilesKeepTheFourMostRecentThatExist) {
     f->Datastructure().pmLastOpened->popup(QPoint(0, 0));
     f->Datastructure().pmLastOpened->hide();
     EXPECT_EQ(f->Datastructure().pmLastOpened->actions().size(), InterBase().Count());
-    EXPECT_TRUE(f->Datastructure().pmLastOpened->actions().first()->text().startsWith(QStringLiteral("1: ")));
+    EXPECT_TRUE(f->Datastructure().pmLastOpened->actions().first()->text().startsWith(
+        QStringLiteral("1: ")));
 }
 
 TEST_F(Datastructure, AutoBackupOncePerRunAndOnlyOfASoundFile) {
@@ -241,7 +246,8 @@ protected:
 
 TEST_F(NewAndSaveAs, RefuseTheOpenDatastructureAndTheTemplate) {
     const std::string open = Home() + "FirstKivDB.kiv";
-    for (KivAction* a : {f->Datastructure().acSaveDatabaseAs, f->Datastructure().acCreateDatabase}) {
+    for (KivAction* a :
+         {f->Datastructure().acSaveDatabaseAs, f->Datastructure().acCreateDatabase}) {
         for (const std::string& target : {open, Home() + "template.kiv", Home() + "TEMPLATE.KIV"}) {
             Dialogs().Clear();
             Run(a, target);
@@ -262,7 +268,9 @@ TEST_F(NewAndSaveAs, SaveAsCopiesTopicsBinsAndMarksAndKeepsTheOpenOne) {
     EXPECT_FALSE(FileExists(Home() + "copy.dsc"));
     const TJoinedContent c = ReadJoined(Home() + "copy.kiv");
     EXPECT_EQ(c.Tree, "Alpha\n");
-    EXPECT_EQ(c.TextBinCard, "\x01" "bin text");
+    EXPECT_EQ(c.TextBinCard,
+              "\x01"
+              "bin text");
     EXPECT_EQ(c.MarksCard, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps));
     EXPECT_TRUE(f->DatastructureOpen());
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
@@ -287,7 +295,8 @@ TEST_F(NewAndSaveAs, NewOpensAFreshDatastructureAndAsksBeforeReplacing) {
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - fresh.kiv"));
     EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 1);
     EXPECT_TRUE(f->Panels().sgdFirst->Editing());
-    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "Alpha\n") << "the old one was closed and joined";
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "Alpha\n")
+        << "the old one was closed and joined";
 
     MakeJoined(Home() + "kept.kiv", "precious");
     Dialogs().AnswerMessage(IDNO);
@@ -344,18 +353,48 @@ TEST(TextBinCard, APasswordEndsOnlyWithinTheFirstSixteenCharacters) {
     const Case cases[] = {
         {"", "", ""},
         {"just text", "", "just text"},
-        {"\x01" "bin", "", "bin"},
-        {"secret\x01" "bin\x01" "more", "secret", "bin\x01" "more"},
-        {"123456789012345\x01" "bin", "123456789012345", "bin"},
+        {"\x01"
+         "bin",
+         "", "bin"},
+        {"secret\x01"
+         "bin\x01"
+         "more",
+         "secret",
+         "bin\x01"
+         "more"},
+        {"123456789012345\x01"
+         "bin",
+         "123456789012345", "bin"},
         // The 0x01 is the 17th character or later: no password, every character is the bin's.
-        {sixteen + "\x01" "bin", "", sixteen + "\x01" "bin"},
-        {sixteen + "XYZ\x01" "rest", "", sixteen + "XYZ\x01" "rest"},
+        {sixteen + "\x01"
+                   "bin",
+         "",
+         sixteen + "\x01"
+                   "bin"},
+        {sixteen + "XYZ\x01"
+                   "rest",
+         "",
+         sixteen + "XYZ\x01"
+                   "rest"},
         // An earlier build's UTF-8 password past 16 bytes, of at most 15 characters, stays one.
-        {"\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345\x01" "bin",
-         "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345", "bin"},
-        {"\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "1234567890\x01" "bin", "",
-         "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "1234567890\x01" "bin"},
-        {"line one\r\nline two is longer\x01" "x", "", "line one\r\nline two is longer\x01" "x"},
+        {"\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c"
+         "12345\x01"
+         "bin",
+         "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c"
+         "12345",
+         "bin"},
+        {"\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c"
+         "1234567890\x01"
+         "bin",
+         "",
+         "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c"
+         "1234567890\x01"
+         "bin"},
+        {"line one\r\nline two is longer\x01"
+         "x",
+         "",
+         "line one\r\nline two is longer\x01"
+         "x"},
     };
     for (const Case& c : cases) {
         const TTextBinCard t = SplitTextBinCard(c.card);
@@ -380,9 +419,11 @@ TEST_F(Datastructure, ATextBinCardWithoutAPasswordKeepsAllItsText) {
     TForm1* f = Start();
     ASSERT_TRUE(f->DatastructureOpen());
     EXPECT_TRUE(CurrentBookMark->Password.empty());
-    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QString::fromLatin1(card.data(), int(card.size())));
+    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(),
+              QString::fromLatin1(card.data(), int(card.size())));
     Stop();
-    EXPECT_EQ(ReadJoined(path).TextBinCard, "\x01" + card) << "written back whole, after an empty password";
+    EXPECT_EQ(ReadJoined(path).TextBinCard, "\x01" + card)
+        << "written back whole, after an empty password";
 }
 
 
@@ -417,7 +458,8 @@ TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineO
         std::function<void(BlockFile* dsc)> damage;
     };
     const Case cases[] = {
-        {"the directory's address past the end", [](BlockFile* dsc) { dsc->WriteU32(0, 0x7FFFFF00u); }},
+        {"the directory's address past the end",
+         [](BlockFile* dsc) { dsc->WriteU32(0, 0x7FFFFF00u); }},
         {"the text bin's chunk claims more than it holds",
          [](BlockFile* dsc) {
              TDBCards db;

@@ -43,26 +43,42 @@ TEST_P(LinkLines, AsARowAndTheLaunchCardTakeThem) {
 INSTANTIATE_TEST_SUITE_P(
     Drops, LinkLines,
     ::testing::Values(
-        LineCase{"TwoFiles", {{"/d/a.txt", "/d/b c.txt"}, "", "", ""}, "/d/a.txt\x01" "a.txt\r\n/d/b c.txt\x01" "b c.txt\r\n",
-                 "/d/a.txt\x01" "a.txt\r\n/d/b c.txt\x01" "b c.txt\r\n"},
+        LineCase{"TwoFiles",
+                 {{"/d/a.txt", "/d/b c.txt"}, "", "", ""},
+                 "/d/a.txt\x01"
+                 "a.txt\r\n/d/b c.txt\x01"
+                 "b c.txt\r\n",
+                 "/d/a.txt\x01"
+                 "a.txt\r\n/d/b c.txt\x01"
+                 "b c.txt\r\n"},
         LineCase{"FolderWithoutName", {{"/d/"}, "", "", ""}, "/d/\x01/d/\r\n", "/d/\x01\r\n"},
-        LineCase{"FilesBeforeTheAddress", {{"/a"}, "t", "http://x/", "X"}, "/a\x01" "a\r\n", "/a\x01" "a\r\n"},
+        LineCase{"FilesBeforeTheAddress",
+                 {{"/a"}, "t", "http://x/", "X"},
+                 "/a\x01"
+                 "a\r\n",
+                 "/a\x01"
+                 "a\r\n"},
         LineCase{"UrlWithoutTitle", {{}, "", "u", ""}, "u\x01u\r\n", "u\x01\r\n"},
-        LineCase{"UrlWithTitle", {{}, "", "http://k/", "K"}, "http://k/\x01K\r\n", "http://k/\x01K\r\n"},
+        LineCase{
+            "UrlWithTitle", {{}, "", "http://k/", "K"}, "http://k/\x01K\r\n", "http://k/\x01K\r\n"},
         LineCase{"OnlyText", {{}, "hello", "", ""}, "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DropLines, TheLaunchBinTitlesEveryEntry) {
-    EXPECT_EQ(LaunchBinLines({{}, "hello", "http://a/", ""}), std::vector<std::string>{"http://a/\x01http://a/"});
-    EXPECT_EQ(LaunchBinLines({{}, "", "http://a/", "A"}), std::vector<std::string>{"http://a/\x01" "A"});
+    EXPECT_EQ(LaunchBinLines({{}, "hello", "http://a/", ""}),
+              std::vector<std::string>{"http://a/\x01http://a/"});
+    EXPECT_EQ(LaunchBinLines({{}, "", "http://a/", "A"}), std::vector<std::string>{"http://a/\x01"
+                                                                                   "A"});
     EXPECT_EQ(LaunchBinLines({{"/d/x.txt", "/d/"}, "", "http://a/", "A"}),
               (std::vector<std::string>{"/d/x.txt\x01x.txt", "/d/\x01/d/"}));
     EXPECT_TRUE(LaunchBinLines({{}, "text only", "", ""}).empty());
 }
 
 TEST(DropLines, PicturesByExtensionInAnyCase) {
-    for (const char* yes : {"b.JPG", "/p/c.jpeg", "d.gif", "e.Bmp", "f.ico", "g.wmf", "h.emf"}) EXPECT_TRUE(IsGraphicFile(yes)) << yes;
-    for (const char* no : {"a.txt", "jpg", "/p.jpg/readme", "x.png", ""}) EXPECT_FALSE(IsGraphicFile(no)) << no;
+    for (const char* yes : {"b.JPG", "/p/c.jpeg", "d.gif", "e.Bmp", "f.ico", "g.wmf", "h.emf"})
+        EXPECT_TRUE(IsGraphicFile(yes)) << yes;
+    for (const char* no : {"a.txt", "jpg", "/p.jpg/readme", "x.png", ""})
+        EXPECT_FALSE(IsGraphicFile(no)) << no;
     EXPECT_FALSE(HasGraphicFile({"a.txt"}));
     EXPECT_TRUE(HasGraphicFile({"a.txt", "b.JPG"}));
     EXPECT_FALSE(HasGraphicFile({}));
@@ -77,12 +93,17 @@ class Drops : public PanelsWindow {
 protected:
     TDrops& D() { return f->Drops(); }
     TWindowSkeleton& K() { return f->Skeleton(); }
-    QPoint OnRow(TKivStringGrid* g, int row) { return g->viewport()->mapTo(g, g->CaptionRect(row).center()); }
+    QPoint OnRow(TKivStringGrid* g, int row) {
+        return g->viewport()->mapTo(g, g->CaptionRect(row).center());
+    }
     std::string Tree() {
         f->FlushCurrentRow();
         return DumpTree(PanelsManager().NestFile, PanelsManager().CardFile);
     }
-    std::string OutlineBytes() { return ReadWholeFile(Home() + "FirstKivDB.kiv") + "|" + ReadWholeFile(Home() + "FirstKivDB.dsc"); }
+    std::string OutlineBytes() {
+        return ReadWholeFile(Home() + "FirstKivDB.kiv") + "|" +
+               ReadWholeFile(Home() + "FirstKivDB.dsc");
+    }
     QStringList Messages() { return Dialogs().MessageTexts(); }
 
     // The program's own topic drag from a panel over a row of a panel (which lays the drop
@@ -135,7 +156,8 @@ TEST_F(Drops, TheCollectorTakesTheAddressIntoTheLaunchBinAndTheTextIntoTheTextBi
     ASSERT_EQ(K().lbxLaunchBin->count(), 1);
     EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(0)->text()), "http://a/\x01http://a/");
     EXPECT_EQ(ImageIndex(K().acShowLaunchBin), 19);
-    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("before")) << "a drop is one thing: the address, not its text too";
+    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("before"))
+        << "a drop is one thing: the address, not its text too";
     // Files with the plain-text copy of their addresses that Qt programs send beside them.
     D().DropOn(&collector, {{"/d/x.txt"}, "file:///d/x.txt", "", ""}, QPoint(1, 1));
     ASSERT_EQ(K().lbxLaunchBin->count(), 2);
@@ -144,7 +166,8 @@ TEST_F(Drops, TheCollectorTakesTheAddressIntoTheLaunchBinAndTheTextIntoTheTextBi
     // Text alone goes to the text bin.
     D().DropOn(&collector, {{}, "hello", "", ""}, QPoint(1, 1));
     EXPECT_EQ(K().lbxLaunchBin->count(), 2);
-    EXPECT_EQ(TextToStored(K().txtTextBin->toPlainText()), "before\r\n\r\n" + std::string(28, '=') + "\r\nhello");
+    EXPECT_EQ(TextToStored(K().txtTextBin->toPlainText()),
+              "before\r\n\r\n" + std::string(28, '=') + "\r\nhello");
     // Dragged away again: the plain picture, the drag image back.
     D().EnterOn(&collector, drop, kCopy);
     D().DropComTagLeave(&collector);
@@ -156,7 +179,9 @@ TEST_F(Drops, TheLaunchBinPanelTakesFilesOrTheAddress) {
     Open("a");
     D().DropOn(K().pnlLaunchBin, {{"/d/a.txt", "/d/b.txt"}, "", "http://x/", ""}, QPoint(1, 1));
     ASSERT_EQ(K().lbxLaunchBin->count(), 2);
-    EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(1)->text()), "/d/b.txt\x01" "b.txt");
+    EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(1)->text()),
+              "/d/b.txt\x01"
+              "b.txt");
     D().DropOn(K().pnlLaunchBin, {{}, "only text", "", ""}, QPoint(1, 1));
     EXPECT_EQ(K().lbxLaunchBin->count(), 2) << "text alone is no entry";
 }
@@ -172,9 +197,11 @@ TEST_F(Drops, TheGraphicCardTakesOnlyDropsWithPictures) {
         EXPECT_EQ(D().EnterOn(on, {{"a.txt", "b.JPG"}, "", "", ""}, kCopy), kCopy);
     }
     const std::string picture = Home() + "b.JPG";
-    EXPECT_TRUE(D().DropOn(card.pnlGraphicCard, {{Home() + "a.txt", picture}, "", "", ""}, QPoint(1, 1)));
+    EXPECT_TRUE(
+        D().DropOn(card.pnlGraphicCard, {{Home() + "a.txt", picture}, "", "", ""}, QPoint(1, 1)));
     ASSERT_EQ(card.Manager().ImageCount(), 1) << "only the picture";
-    EXPECT_TRUE(card.Manager().GetImageFileName(0).endsWith(QStringLiteral("/b.JPG"))) << card.Manager().GetImageFileName(0).toStdString();
+    EXPECT_TRUE(card.Manager().GetImageFileName(0).endsWith(QStringLiteral("/b.JPG")))
+        << card.Manager().GetImageFileName(0).toStdString();
     EXPECT_TRUE(Messages().isEmpty());
     // A locked topic takes none, and says so.
     card.btnCloseGraphicCardClick();
@@ -182,7 +209,8 @@ TEST_F(Drops, TheGraphicCardTakesOnlyDropsWithPictures) {
     f->ReloadCurrentRow();
     card.acShowGraphicCard->Execute();
     const int before = card.Manager().ImageCount();
-    EXPECT_FALSE(D().DropOn(card.sgdGraphicCard, {{Home() + "c.gif"}, "", "", ""}, QPoint(1, 1))) << "refused";
+    EXPECT_FALSE(D().DropOn(card.sgdGraphicCard, {{Home() + "c.gif"}, "", "", ""}, QPoint(1, 1)))
+        << "refused";
     EXPECT_EQ(card.Manager().ImageCount(), before);
     EXPECT_EQ(Messages(), QStringList{"Can't add file or url, topic is locked."});
 }
@@ -190,12 +218,14 @@ TEST_F(Drops, TheGraphicCardTakesOnlyDropsWithPictures) {
 TEST_F(Drops, FilesOnARowBecomeItsLinksOnce) {
     Open("a b");
     D().DropOn(p1, {{"/d/one.txt", "/d/two.pdf"}, "", "", ""}, OnRow(p1, 1));
-    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1), "/d/one.txt\x01one.txt\r\n/d/two.pdf\x01two.pdf\r\n");
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1),
+              "/d/one.txt\x01one.txt\r\n/d/two.pdf\x01two.pdf\r\n");
     EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(0).empty());
     EXPECT_TRUE(Messages().isEmpty());
     D().DropOn(p1, {{"/d/one.txt"}, "", "", ""}, OnRow(p1, 1));
     EXPECT_EQ(p1->Nester->LaunchList().Count(1), 2);
-    EXPECT_EQ(Messages(), QStringList{"/D/ONE.TXT\r\n\r\nfile/link(s) has already been added to this topic."});
+    EXPECT_EQ(Messages(),
+              QStringList{"/D/ONE.TXT\r\n\r\nfile/link(s) has already been added to this topic."});
     EXPECT_EQ(Tree(), "a\nb\n");
     // On a locked topic: the links' warning, nothing added.
     p1->Nester->SetLocked(0, true);
@@ -209,7 +239,8 @@ TEST_F(Drops, AnAddressWithoutTitleIsTitledByItselfOnARow) {
     AddTopicAfter(p1);  // row 1, untitled and current
     D().DropOn(p1, {{}, "u", "u", ""}, OnRow(p1, 1));
     EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1), "u\x01u\r\n");
-    EXPECT_EQ(p1->Nester->Caption(1), "u") << "the first link titles an untitled topic; the text is no caption then";
+    EXPECT_EQ(p1->Nester->Caption(1), "u")
+        << "the first link titles an untitled topic; the text is no caption then";
     // The launch card list takes it for the current topic.
     ClickRow(p1, 0);
     D().DropOn(f->LaunchCard().lvLaunchCard, {{}, "", "http://w/", ""}, QPoint(1, 1));
@@ -220,9 +251,11 @@ TEST_F(Drops, AnAddressWithoutTitleIsTitledByItselfOnARow) {
 TEST_F(Drops, FilesDraggedFromAnotherProgramOntoARow) {
     Open("a b");
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/d/x y.txt")), QUrl::fromLocalFile(QString::fromUtf8("/d/\xC3\xA9t\xC3\xA9.odt"))});
+    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/d/x y.txt")),
+                  QUrl::fromLocalFile(QString::fromUtf8("/d/\xC3\xA9t\xC3\xA9.odt"))});
     const QPoint at = p1->CaptionRect(1).center();
-    QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
     QCoreApplication::sendEvent(p1->viewport(), &enter);
     QDragMoveEvent move(at, Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(p1->viewport(), &move);
@@ -232,7 +265,8 @@ TEST_F(Drops, FilesDraggedFromAnotherProgramOntoARow) {
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
     EXPECT_EQ(StoredToText(p1->Nester->LaunchList().GetLinks(1)),
-              QString::fromUtf8("/d/x y.txt\x01x y.txt\n/d/\xC3\xA9t\xC3\xA9.odt\x01\xC3\xA9t\xC3\xA9.odt\n"));
+              QString::fromUtf8(
+                  "/d/x y.txt\x01x y.txt\n/d/\xC3\xA9t\xC3\xA9.odt\x01\xC3\xA9t\xC3\xA9.odt\n"));
 }
 
 // Another program's drag onto a panel as Qt hands it to the widget under the pointer: the
@@ -246,7 +280,8 @@ protected:
         return w;
     }
     // Enter, move and drop at a point of the panel's viewport; the drop's answer.
-    QDropEvent* DragOnto(TKivStringGrid* g, QPoint at, QMimeData& mime, Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction) {
+    QDropEvent* DragOnto(TKivStringGrid* g, QPoint at, QMimeData& mime,
+                         Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction) {
         QWidget* w = DropReceiver(g, at);
         const QPoint p = w->mapFrom(g->viewport(), at);
         QDragEnterEvent enter(p, actions, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -272,7 +307,9 @@ TEST_F(QtDrops, ADropOnTheRowBeingEditedIsALinkNotCaptionText) {
     mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/d/file.txt"))});
     mime.setText(QStringLiteral("INSERTED"));
     EXPECT_TRUE(DragOnto(p1, at, mime)->isAccepted());
-    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(0), "/d/file.txt\x01" "file.txt\r\n");
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(0),
+              "/d/file.txt\x01"
+              "file.txt\r\n");
     EXPECT_EQ(p1->CaptionEditor->Text(), QStringLiteral("Target"));
     EXPECT_EQ(Tree(), "Target\nb\n");
 }
@@ -281,10 +318,12 @@ TEST_F(QtDrops, ANoteMentioningAnAddressIsNoLink) {
     Open("a b");
     AddTopicAfter(p1);  // row 1, untitled
     QMimeData mime;
-    const QString note = QStringLiteral("Notes from the meeting\nsee https://kiv.example/minutes\nsecond point");
+    const QString note =
+        QStringLiteral("Notes from the meeting\nsee https://kiv.example/minutes\nsecond point");
     mime.setText(note);
     DragOnto(p1, p1->CaptionRect(0).center(), mime);
-    EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(0).empty()) << p1->Nester->LaunchList().GetLinks(0);
+    EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(0).empty())
+        << p1->Nester->LaunchList().GetLinks(0);
     EXPECT_EQ(p1->Nester->Caption(0), "a");
     DragOnto(p1, p1->CaptionRect(1).center(), mime);
     EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(1).empty());
@@ -293,7 +332,8 @@ TEST_F(QtDrops, ANoteMentioningAnAddressIsNoLink) {
     // One address alone, with the line break some programs add, is a link.
     mime.setText(QStringLiteral("https://kiv.example/one\n"));
     DragOnto(p1, p1->CaptionRect(0).center(), mime);
-    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(0), "https://kiv.example/one\x01https://kiv.example/one\r\n");
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(0),
+              "https://kiv.example/one\x01https://kiv.example/one\r\n");
 }
 
 TEST_F(QtDrops, AFileNameThatIsNoUtf8IsStoredWithItsOwnBytes) {
@@ -301,7 +341,9 @@ TEST_F(QtDrops, AFileNameThatIsNoUtf8IsStoredWithItsOwnBytes) {
     QMimeData mime;
     mime.setData(QStringLiteral("text/uri-list"), QByteArray("file:///d/caf%E9.txt\r\n"));
     DragOnto(p1, p1->CaptionRect(1).center(), mime);
-    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1), "/d/caf\xE9.txt\x01" "caf\xE9.txt\r\n");
+    EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1),
+              "/d/caf\xE9.txt\x01"
+              "caf\xE9.txt\r\n");
 }
 
 TEST_F(Drops, FiveHundredFilesMakeFiveHundredLinksInOneStep) {
@@ -313,7 +355,9 @@ TEST_F(Drops, FiveHundredFilesMakeFiveHundredLinksInOneStep) {
     EXPECT_EQ(p1->Nester->LaunchList().GetPath(0, 499), "/many/file499.txt");
     EXPECT_TRUE(Messages().isEmpty());
     f->FlushCurrentRow();
-    EXPECT_NE(DumpTree(PanelsManager().NestFile, PanelsManager().CardFile, true).find("@ /many/file499.txt"), std::string::npos);
+    EXPECT_NE(DumpTree(PanelsManager().NestFile, PanelsManager().CardFile, true)
+                  .find("@ /many/file499.txt"),
+              std::string::npos);
 }
 
 TEST_F(Drops, TextBecomesTheCaptionOfAnUntitledTopicOnly) {
@@ -339,7 +383,8 @@ TEST_F(Drops, TheTextBinCommandShowsAndHidesItsPanel) {
     Open("a");
     ASSERT_TRUE(K().pnlTextBin->isHidden());
     EXPECT_TRUE(K().acShowTextBin->shortcut().isEmpty()) << "Ctrl+Shift+T is Make New Template's";
-    EXPECT_TRUE(K().View1->actions().contains(K().acShowTextBin)) << "shown in the View menu, without a key";
+    EXPECT_TRUE(K().View1->actions().contains(K().acShowTextBin))
+        << "shown in the View menu, without a key";
     K().acShowTextBin->Execute();
     EXPECT_FALSE(K().pnlTextBin->isHidden());
     EXPECT_TRUE(K().acShowTextBin->Checked());
@@ -352,7 +397,8 @@ TEST_F(Drops, CtrlShiftTRunsMakeNewTemplateOnly) {
     Open("a b");
     QStringList holders;
     for (QAction* a : f->findChildren<QAction*>())
-        if (a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T))) holders << a->objectName();
+        if (a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T)))
+            holders << a->objectName();
     EXPECT_EQ(holders, QStringList{"acDoAsTemplate"});
     const int templates = K().lbxTemplate->count();
     f->activateWindow();
@@ -393,15 +439,18 @@ TEST_F(Drops, TheClipCardListsEachTopicOnce) {
     const std::string forty(40, 'x');
     Open("a " + forty + " c");
     ClickRow(p1, 0);
-    QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier, p1->CaptionRect(1).center());
+    QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      p1->CaptionRect(1).center());
     D().AddToClipCard(p1);
     D().AddToClipCard(p1);
     ASSERT_EQ(K().ClipCardBin.Count(), 2);
     ASSERT_EQ(K().lbxClipCard->count(), 2);
     EXPECT_EQ(K().lbxClipCard->item(0)->text(), QStringLiteral("a"));
-    EXPECT_EQ(K().lbxClipCard->item(1)->text(), QString::fromStdString(std::string(35, 'x') + "..."));
+    EXPECT_EQ(K().lbxClipCard->item(1)->text(),
+              QString::fromStdString(std::string(35, 'x') + "..."));
     const TRecycledRecord first = K().ClipCardBin.GetItem(0);
-    EXPECT_EQ(first, (TRecycledRecord{p1->Nester->ParentNest(0), p1->Nester->CardDir(0), uint32_t(p1->Nester->ChildNest(0))}));
+    EXPECT_EQ(first, (TRecycledRecord{p1->Nester->ParentNest(0), p1->Nester->CardDir(0),
+                                      uint32_t(p1->Nester->ChildNest(0))}));
     // A topic with neither cards nor children yet is nothing to collect; one with children
     // and no cards is.
     ClickRow(p1, 2);
@@ -430,7 +479,8 @@ TEST_F(Drops, TheDropBoxPutsTheTopicUnderTheRow) {
     ASSERT_TRUE(OverDropBox());
     EXPECT_EQ(K().imDropBoxTag, 0);
     EXPECT_EQ(K().imDropBox->pixmap().toImage(), K().imlAppend[0].toImage());
-    EXPECT_EQ(K().StatusBar->currentMessage(), QStringLiteral("Transfer items(s) to underlying branch"));
+    EXPECT_EQ(K().StatusBar->currentMessage(),
+              QStringLiteral("Transfer items(s) to underlying branch"));
     DropOnDropBox();
     EXPECT_EQ(Tree(), "a\n  b\nc\n  c1\n") << "a topic without children gets a new branch";
     EXPECT_TRUE(Messages().isEmpty()) << Messages().join("|").toStdString();
@@ -447,7 +497,8 @@ TEST_F(Drops, TheDropBoxPutsTheTopicUnderTheRow) {
 TEST_F(Drops, FromAPanelBeforeTheTargetOnlyTheMarkedTopicsGo) {
     Open("a(a1 a2) b c");
     ClickRow(p1, 0);  // panel 2 shows a1 a2
-    QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier, p1->CaptionRect(2).center());  // mark c
+    QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      p1->CaptionRect(2).center());  // mark c
     ASSERT_TRUE(OverPanel(p1, p2, 1));
     ASSERT_TRUE(OverDropBox());
     DropOnDropBox();
@@ -475,7 +526,8 @@ TEST_F(Drops, InTreeModeAnExpandedRowShowsTheNewChildrenAfterItsOwn) {
 TEST_F(Drops, AHoistedTopicThatGetsItsFirstChildrenStaysHoistedWithThem) {
     Open("a c(c1)");
     ClickRow(p1, 1);
-    QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier, p1->CaptionRect(0).center());  // mark a
+    QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      p1->CaptionRect(0).center());  // mark a
     f->Hoist().acHoistExecute();
     ASSERT_TRUE(p1->IsHoistedTopRow(0));
     ASSERT_EQ(p1->Nester->Caption(0), "a");
@@ -490,7 +542,8 @@ TEST_F(Drops, AHoistedTopicThatGetsItsFirstChildrenStaysHoistedWithThem) {
     ASSERT_GT(p1->Nester->ChildNest(0), 0);
     const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
     ASSERT_FALSE(hoisted.empty());
-    EXPECT_EQ(hoisted[0].ChildNest, uint32_t(p1->Nester->ChildNest(0))) << "the hoisted node follows its topic";
+    EXPECT_EQ(hoisted[0].ChildNest, uint32_t(p1->Nester->ChildNest(0)))
+        << "the hoisted node follows its topic";
     EXPECT_EQ(Tree(), "a\n  c1\nc\n");
 }
 
@@ -504,7 +557,8 @@ TEST_F(Drops, NoTopicGoesIntoItsOwnBranchAndTheFileStaysAsItWas) {
     ASSERT_TRUE(OverPanel(p1, p1, 2));  // a2, inside a
     ASSERT_TRUE(OverDropBox());
     DropOnDropBox();
-    EXPECT_EQ(Messages(), QStringList{"It is not possible to move a topic or clone to its own branch."});
+    EXPECT_EQ(Messages(),
+              QStringList{"It is not possible to move a topic or clone to its own branch."});
     EXPECT_EQ(OutlineBytes(), before);
     EXPECT_EQ(Tree(), "a\n  a1\n    a2\nb\n");
 }

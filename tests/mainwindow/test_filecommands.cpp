@@ -51,7 +51,8 @@ protected:
         std::vector<std::string> names;
         for (const std::string& n : FolderEntries(Home())) {
             if (n.size() > 4 && n.substr(n.size() - 4) == ".kiv") names.push_back(n);
-            if (n.find("_!#_$$") != std::string::npos && n.substr(n.size() - 4) != ".kiv") names.push_back(n);
+            if (n.find("_!#_$$") != std::string::npos && n.substr(n.size() - 4) != ".kiv")
+                names.push_back(n);
         }
         return names;
     }
@@ -78,7 +79,8 @@ TEST_F(FileCommands, PackRebuildsASmallerFileWithTheSameTreeAndTheLastEdit) {
         const std::vector<std::string> names{"alpha", "delta", "zeta"};
         for (int round = 1; round <= 50; ++round)
             for (int r = 0; r < m.RowCount(); ++r)
-                ASSERT_TRUE(m.SetCaption(r, names[size_t(r)] + std::string(size_t(round * 20), '.')));
+                ASSERT_TRUE(
+                    m.SetCaption(r, names[size_t(r)] + std::string(size_t(round * 20), '.')));
         for (int r = 0; r < m.RowCount(); ++r) ASSERT_TRUE(m.SetCaption(r, names[size_t(r)]));
     }
     PackDatastructure(p);
@@ -134,7 +136,8 @@ TEST_F(FileCommands, SaveSelectedBranchesWritesTheMarkedTopicsInRowOrder) {
     Dialogs().AnswerSave(QString::fromStdString(target));
     f->FileCommands().acSaveInNewDatabase->Execute();
     EXPECT_EQ(ReadJoined(target).Tree, "one\n  a\n  b\nfour\nfive\n");
-    EXPECT_TRUE(Dialogs().MessageTexts().isEmpty()) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_TRUE(Dialogs().MessageTexts().isEmpty())
+        << Dialogs().MessageTexts().join("|").toStdString();
 
     // Neither the open datastructure nor the template is a target.
     const std::string open = ReadWholeFile(path);
@@ -189,7 +192,8 @@ TEST_F(FileCommands, TopicsFromAnotherDatastructureAreCopiedIntoTheOutline) {
         ReadNestItems(kiv.get(), ReadRootNest(kiv.get()), tops);
         TCards c;
         c.SetCardFile(dsc.get());
-        ASSERT_TRUE(c.StoreCard(tops[0].CardDir, kCardCaption, MakeCaptionPrefix(-1, kFlagClone) + "x"));
+        ASSERT_TRUE(
+            c.StoreCard(tops[0].CardDir, kCardCaption, MakeCaptionPrefix(-1, kFlagClone) + "x"));
         WriteNestItems(kiv.get(), ReadRootNest(kiv.get()), {tops[0], tops[1], tops[0]});
     }
     PackDatastructure(src);
@@ -209,7 +213,9 @@ TEST_F(FileCommands, TopicsFromAnotherDatastructureAreCopiedIntoTheOutline) {
     EXPECT_EQ(tops[1], tops[3]) << "the clones share one copy";
     EXPECT_EQ(First()->Nester->Caption(1), "x");
     EXPECT_TRUE(First()->Nester->IsClone(1));
-    EXPECT_EQ(f->FileCommands().CopyBranchesIntoOutline(First(), 0, Home() + "missing.kiv", srcTops), 0);
+    EXPECT_EQ(f->FileCommands().CopyBranchesIntoOutline(First(), 0, Home() + "missing.kiv",
+                                                        srcTops),
+              0);
     Stop();
     EXPECT_EQ(ReadJoined(path).Tree, "one\nx\n  y\n  z\nw\nx\ntwo\n");
 }
@@ -224,8 +230,10 @@ TEST_F(FileCommands, LinkAndUnlinkAnExternalDatastructure) {
     ClickRow(First(), 0);
     f->FileCommands().acLinkToExt->Execute();
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text,
-              QStringLiteral("Desrciptor must not to have a branch in order to link to external KIV datastructure."));
+    EXPECT_EQ(
+        Dialogs().Messages[0].Text,
+        QStringLiteral(
+            "Desrciptor must not to have a branch in order to link to external KIV datastructure."));
     EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Warning);
     EXPECT_TRUE(Dialogs().OpenRequests.empty());
 
@@ -280,8 +288,10 @@ TEST_F(FileCommands, ReturnToBackupPutsTheBackupInPlace) {
     Dialogs().AnswerMessage(IDNO);
     f->Datastructure().acReturnToBackup->Execute();
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text,
-              QStringLiteral("Replace \"notes.kiv\" with its backup? Every change made since the backup was taken is lost."));
+    EXPECT_EQ(
+        Dialogs().Messages[0].Text,
+        QStringLiteral(
+            "Replace \"notes.kiv\" with its backup? Every change made since the backup was taken is lost."));
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
     EXPECT_EQ(First()->Nester->RowCount(), 2);
     EXPECT_EQ(First()->Nester->Caption(1), "new");
@@ -308,14 +318,17 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         EXPECT_EQ(f->FileCommands().EnterPassword1->isEnabled(), withPassword);
         for (QAction* a : {k.View1->menuAction(), k.Cards1->menuAction(), k.Settings1->menuAction(),
                            static_cast<QAction*>(f->Datastructure().acSaveDatabaseAs),
-                           static_cast<QAction*>(f->FileCommands().acSaveInNewDatabase), f->FileCommands().SetPassword1,
-                           f->Datastructure().Template1, static_cast<QAction*>(f->Print().acPrint)})
+                           static_cast<QAction*>(f->FileCommands().acSaveInNewDatabase),
+                           f->FileCommands().SetPassword1, f->Datastructure().Template1,
+                           static_cast<QAction*>(f->Print().acPrint)})
             EXPECT_EQ(a->isEnabled(), !withPassword) << a->objectName().toStdString();
         KivAction::UpdateAll();
         EXPECT_EQ(f->Print().acPrint->isEnabled(), !withPassword) << "its update keeps the lock";
         EXPECT_FALSE(f->Datastructure().acReturnToBackup->isEnabled());
-        for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTemplateBin}) EXPECT_EQ(w->isEnabled(), !withPassword);
-        for (KivAction* a : {f->FileCommands().acLinkToExt, k.acDoAsTemplate}) EXPECT_EQ(a->isEnabled(), !withPassword);
+        for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTemplateBin})
+            EXPECT_EQ(w->isEnabled(), !withPassword);
+        for (KivAction* a : {f->FileCommands().acLinkToExt, k.acDoAsTemplate})
+            EXPECT_EQ(a->isEnabled(), !withPassword);
         // Every menu but File, with its commands (the search among them), also after an update pass.
         for (QAction* top : k.MainMenu1->actions()) {
             if (top->menu() && top->menu() != k.File1) {
@@ -360,7 +373,9 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
 // The enter window shows over a locked datastructure; only the exact password opens it.
 TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
     const std::string p = Home() + "locked.kiv";
-    MakeWithTextBinCard(p, "a", "Key1\x01" "bin");
+    MakeWithTextBinCard(p, "a",
+                        "Key1\x01"
+                        "bin");
     TForm1* f = Start({p});
     ProcessEventsFor(50);
     TFileCommands& fc = f->FileCommands();
@@ -369,7 +384,9 @@ TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.isModal());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Enter Password"));
-    EXPECT_EQ(w.lblPrompt->text(), QStringLiteral("This datastructure is password protected, please enter password for access: "));
+    EXPECT_EQ(w.lblPrompt->text(),
+              QStringLiteral(
+                  "This datastructure is password protected, please enter password for access: "));
     EXPECT_EQ(w.edtPassword->echoMode(), QLineEdit::Password);
     // Esc and Cancel leave the lock; no message is shown for a wrong password.
     for (const bool esc : {true, false}) {
@@ -427,9 +444,10 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
     ASSERT_TRUE(w.btnOK->isEnabled());
     w.btnOK->click();
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The password can hold only Western European (Windows-1252) "
-                                                         "letters, digits and signs, at most 15 of them. The password "
-                                                         "stays as it was."));
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("The password can hold only Western European (Windows-1252) "
+                             "letters, digits and signs, at most 15 of them. The password "
+                             "stays as it was."));
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(CurrentBookMark->Password, "new");
     w.btnCancel->click();
@@ -449,7 +467,11 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
 // again after a close; the field takes no sixteenth.
 TEST_F(FileCommands, AFifteenCharacterPasswordRoundTrips) {
     TForm1* f = Open("a");
-    const QString password = QString::fromUtf8("\xC3\x9C" "ber-Pa\xC3\x9F" "w\xC3\xB6rt\xE2\x82\xAC" "12");
+    const QString password = QString::fromUtf8(
+        "\xC3\x9C"
+        "ber-Pa\xC3\x9F"
+        "w\xC3\xB6rt\xE2\x82\xAC"
+        "12");
     ASSERT_EQ(password.size(), 15);
     f->FileCommands().SetPassword1->trigger();
     TfrmSetPassword& w = *f->FileCommands().frmSetPassword;
@@ -501,8 +523,9 @@ TEST_F(FileCommands, ALargeCardFileIsWarnedOfNowAndThen) {
         if (c.warned) {
             ASSERT_EQ(Dialogs().Messages.size(), 1u);
             const MessageBoxRequest& m = Dialogs().Messages[0];
-            EXPECT_EQ(m.Text, QStringLiteral("This file is now quite large; it may require packing (File/Pack "
-                                             "Datastrucuture) to work more efficiently."));
+            EXPECT_EQ(m.Text, QStringLiteral(
+                                  "This file is now quite large; it may require packing (File/Pack "
+                                  "Datastrucuture) to work more efficiently."));
             EXPECT_EQ(m.Type, MsgType::Information);
             EXPECT_EQ(m.Buttons, MsgButtons::OK);
             EXPECT_TRUE(m.HelpButton);
@@ -537,7 +560,9 @@ TEST_F(FileCommands, TopicActionsAreAskedWhenEditModeEndsAndTheTrailsEventsRefre
     f->FileCommands().NavigatorNodeAdded(&other);
     EXPECT_EQ(refreshed, 0);
     CurrentNavigator->OnNodeAdded = [f](TNavigator* s) { f->FileCommands().NavigatorNodeAdded(s); };
-    CurrentNavigator->OnNodesDeleted = [f](TNavigator* s) { f->FileCommands().NavigatorNodesDeleted(s); };
+    CurrentNavigator->OnNodesDeleted = [f](TNavigator* s) {
+        f->FileCommands().NavigatorNodesDeleted(s);
+    };
     CurrentNavigator->Add(0, 0, true, "a", Tops()[0]);
     CurrentNavigator->DeleteFrom(0);
     EXPECT_EQ(refreshed, 2);
@@ -556,7 +581,8 @@ TEST_F(FileCommands, TheCommandsStandInTheFileMenuBeforeTheRecentFiles) {
     EXPECT_GE(texts.indexOf(QStringLiteral("Make New Template")), 0);
     EXPECT_GE(texts.indexOf(QStringLiteral("Return To Backup")), 0);
     EXPECT_LT(pack, texts.indexOf(f->Datastructure().miLast1->text()));
-    EXPECT_EQ(f->Skeleton().acDoAsTemplate->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+T")));
+    EXPECT_EQ(f->Skeleton().acDoAsTemplate->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+Shift+T")));
 }
 
 }  // namespace

@@ -31,7 +31,8 @@ protected:
 TEST_F(FileTypeTest, WritesThePackageAndTheEntryOnce) {
     const std::string exe = "/opt/kiv app/kiv";
     ASSERT_TRUE(RegisterKivFileType(exe));
-    const std::string mime = data + "/mime/packages/kiv.xml", entry = data + "/applications/kiv.desktop";
+    const std::string mime = data + "/mime/packages/kiv.xml",
+                      entry = data + "/applications/kiv.desktop";
     const std::string xml = ReadWholeFile(mime);
     EXPECT_NE(xml.find("<mime-type type=\"application/x-kiv\">"), std::string::npos);
     EXPECT_NE(xml.find("<glob pattern=\"*.kiv\"/>"), std::string::npos);
@@ -63,12 +64,9 @@ TEST_F(FileTypeTest, FailureIsReportedNotThrown) {
 
 TEST(DesktopExec, Quoting) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/usr/bin/kiv", "\"/usr/bin/kiv\""},
-        {"/a b/kiv", "\"/a b/kiv\""},
-        {"/a\"b/kiv", "\"/a\\\\\"b/kiv\""},
-        {"/a$b/kiv", "\"/a\\\\$b/kiv\""},
-        {"/a\\b/kiv", "\"/a\\\\\\\\b/kiv\""},
-        {"/100%/kiv", "\"/100%%/kiv\""},
+        {"/usr/bin/kiv", "\"/usr/bin/kiv\""}, {"/a b/kiv", "\"/a b/kiv\""},
+        {"/a\"b/kiv", "\"/a\\\\\"b/kiv\""},   {"/a$b/kiv", "\"/a\\\\$b/kiv\""},
+        {"/a\\b/kiv", "\"/a\\\\\\\\b/kiv\""}, {"/100%/kiv", "\"/100%%/kiv\""},
     };
     for (const auto& [path, quoted] : cases) EXPECT_EQ(DesktopExecQuote(path), quoted) << path;
 }

@@ -51,7 +51,8 @@ TEST_F(Frame, TheFirstStartPutsTheWholeFrameOnTheScreen) {
     const QRect screen(QPoint(0, 0), QSize(1024, 768));
     ProcessEventsFor(50);
     EXPECT_EQ(f->frameGeometry(), screen) << "the frame, not the inside, takes the screen";
-    const QRect bar(f->Skeleton().StatusBar->mapToGlobal(QPoint(0, 0)), f->Skeleton().StatusBar->size());
+    const QRect bar(f->Skeleton().StatusBar->mapToGlobal(QPoint(0, 0)),
+                    f->Skeleton().StatusBar->size());
     EXPECT_TRUE(screen.contains(bar)) << "the status bar is on the screen";
 }
 
@@ -66,8 +67,9 @@ TEST_F(Frame, AfterARefusedOpenWhatNeedsNoDatastructureStaysUsable) {
     ASSERT_NE(open, nullptr);
     EXPECT_TRUE(open->isEnabled()) << "the tool bar's Open";
     TDatastructureLife& d = f->Datastructure();
-    for (QAction* a : std::initializer_list<QAction*>{d.acOpenDataBase, d.acCreateDatabase, d.Template1, d.miLast1,
-                                                     d.acAutoBackup, f->Skeleton().Exit1})
+    for (QAction* a :
+         std::initializer_list<QAction*>{d.acOpenDataBase, d.acCreateDatabase, d.Template1,
+                                         d.miLast1, d.acAutoBackup, f->Skeleton().Exit1})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_FALSE(d.acSaveDatabaseAs->isEnabled()) << "Save As needs an open datastructure";
 

@@ -80,7 +80,9 @@ protected:
         g->Nester->Cards().ReadRowCard(kCardGraphic, row, t);
         return t;
     }
-    void PutCard(int row, const std::string& text) { ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kCardGraphic, row, text)); }
+    void PutCard(int row, const std::string& text) {
+        ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kCardGraphic, row, text));
+    }
     int ShowImage() const { return ImageIndex(f->GraphicCard().acShowGraphicCard); }
     // a's list gets an image that cannot be stored: every entry of a's card directory is
     // taken by another kind, so kind 3 finds no room.
@@ -114,11 +116,12 @@ TEST(GraphicCardFiles, TheExtensionFilterTakesTheSevenImageKindsInAnyCase) {
         const char* name;
         bool taken;
     } cases[] = {
-        {"/p/a.txt", false}, {"/p/a.emf", true}, {"/p/A.GIF", true},   {"/p/a.jpg", true},  {"/p/a.Jpeg", true},
-        {"/p/a.bmp", true},  {"/p/a.ico", true}, {"/p/a.WMF", true},   {"/p/a.png", false}, {"/p/gif", false},
-        {"/p.gif/a", false}, {"C:\\PICS\\A.GIF", true},
+        {"/p/a.txt", false}, {"/p/a.emf", true}, {"/p/A.GIF", true},  {"/p/a.jpg", true},
+        {"/p/a.Jpeg", true}, {"/p/a.bmp", true}, {"/p/a.ico", true},  {"/p/a.WMF", true},
+        {"/p/a.png", false}, {"/p/gif", false},  {"/p.gif/a", false}, {"C:\\PICS\\A.GIF", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsGraphicFileName(QString::fromLatin1(c.name)), c.taken) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(IsGraphicFileName(QString::fromLatin1(c.name)), c.taken) << c.name;
 }
 
 TEST(GraphicCardFiles, MetafilesStateTheirSizeInTheirHeaders) {
@@ -238,7 +241,8 @@ TEST_F(GraphicCard, ACardWrittenOnWindowsOpensTheImagesOfALowerCaseFolder) {
     Open();
     WriteImage(Q(Home()) + "img/photos/a.bmp", QSize(20, 10), Qt::green);
     WriteImage(Q(Home()) + "img/photos/b.jpg", QSize(12, 6), Qt::blue);
-    const std::string windows = "||IMG\\PHOTOS\\A.BMP\r\n||Img\\Photos\\B.JPG\r\nC:\\PICS\\C.GIF\r\n||IMG\\NOTES.TXT\r\n";
+    const std::string windows =
+        "||IMG\\PHOTOS\\A.BMP\r\n||Img\\Photos\\B.JPG\r\nC:\\PICS\\C.GIF\r\n||IMG\\NOTES.TXT\r\n";
     PutCard(0, windows);
     ShowCard();
     ASSERT_EQ(M().ImageCount(), 3);
@@ -257,7 +261,9 @@ TEST_F(GraphicCard, ACardWrittenOnWindowsOpensTheImagesOfALowerCaseFolder) {
     WriteImage(Q(Home()) + "new.bmp", QSize(4, 4), Qt::black);
     ASSERT_EQ(Card().AddImageFiles({Q(Home()) + "new.bmp"}), 1);
     ClickRow(g, 1);
-    EXPECT_EQ(StoredCard(0), "||IMG\\PHOTOS\\A.BMP\r\n||Img\\Photos\\B.JPG\r\nC:\\PICS\\C.GIF\r\n||new.bmp\r\n||IMG\\NOTES.TXT\r\n");
+    EXPECT_EQ(
+        StoredCard(0),
+        "||IMG\\PHOTOS\\A.BMP\r\n||Img\\Photos\\B.JPG\r\nC:\\PICS\\C.GIF\r\n||new.bmp\r\n||IMG\\NOTES.TXT\r\n");
 }
 
 TEST_F(GraphicCard, ALockedTopicTakesNoImageFromAnyRoad) {
@@ -301,8 +307,8 @@ TEST_F(GraphicCard, ALockedTopicTakesNoImageFromAnyRoad) {
 TEST_F(GraphicCard, LargeBrokenAndMetafileImagesDoNotStopTheOthers) {
     Open();
     ShowCard();
-    const QString big = Q(Home()) + "big.bmp", broken = Q(Home()) + "broken.jpg", good = Q(Home()) + "good.bmp",
-                  emf = Q(Home()) + "pic.emf";
+    const QString big = Q(Home()) + "big.bmp", broken = Q(Home()) + "broken.jpg",
+                  good = Q(Home()) + "good.bmp", emf = Q(Home()) + "pic.emf";
     WriteBytes(big, MonoBmp(8000, 5000));
     WriteBytes(broken, QByteArray("\xFF\xD8 this is no picture", 22));
     WriteImage(good, QSize(10, 10), Qt::red);
@@ -339,7 +345,8 @@ TEST_F(GraphicCard, AListThatCannotBeStoredStaysWithItsTopicAndTheUserIsToldOnce
     if (HasFatalFailure()) return;
     ClickRow(g, 1);
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("The graphic card of \"a\" could not be stored")))
+    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(
+        QStringLiteral("The graphic card of \"a\" could not be stored")))
         << Dialogs().Messages[0].Text.toStdString();
     EXPECT_EQ(Names(), QStringList{img}) << "b's card is not loaded over it";
     EXPECT_TRUE(M().Modified());
@@ -358,7 +365,8 @@ TEST_F(GraphicCard, AListThatCannotBeStoredAsksBeforeTheWindowCloses) {
     EXPECT_FALSE(form->close());
     ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
-    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("The graphic card of \"a\" could not be stored")))
+    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(
+        QStringLiteral("The graphic card of \"a\" could not be stored")))
         << Dialogs().Messages[0].Text.toStdString();
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(Names(), QStringList{img});

@@ -15,7 +15,6 @@ namespace {
 
 class Handlers : public PanelsWindow {
 protected:
-
     void ClickWith(TKivStringGrid* g, int row, Qt::KeyboardModifiers mods) {
         QTest::mouseClick(g->viewport(), Qt::LeftButton, mods, g->CaptionRect(row).center());
         QCoreApplication::processEvents();
@@ -78,7 +77,8 @@ TEST_F(Handlers, ABadgeClickOutsideTreeModeChoosesTheRowAndOnlyHintsWhatItDoes) 
     EXPECT_TRUE(Dialogs().Messages.empty()) << "no error box for a click that chooses a row: "
                                             << Dialogs().MessageTexts().join("|").toStdString();
     EXPECT_EQ(f->Skeleton().StatusBar->currentMessage(),
-              QStringLiteral("Clicking numbered area only shows/hides next level when in classic dataviews."));
+              QStringLiteral(
+                  "Clicking numbered area only shows/hides next level when in classic dataviews."));
 }
 
 TEST_F(Handlers, RightOnAnEmptyPanelMakesItsFirstTopic) {
@@ -154,13 +154,15 @@ TEST_F(Handlers, ATopicIsNotMovedIntoItsOwnBranch) {
     ASSERT_TRUE(DragOver(p1, p1, onA2));
     Drop(p1, onA2);
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("It is not possible to move a topic to its own branch."));
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("It is not possible to move a topic to its own branch."));
     EXPECT_EQ(Tree(), "a\n  a1\n    a2\nb\n");
 }
 
 TEST_F(Handlers, ExpandedTopicsStayExpandedWhenTheyBringTheScrollBarAndOnResizes) {
-    const std::string caption = "\"A long caption that wraps over several lines of a panel, as it keeps going with "
-                                "words and more words, and more still until it needs a few lines\"";
+    const std::string caption =
+        "\"A long caption that wraps over several lines of a panel, as it keeps going with "
+        "words and more words, and more still until it needs a few lines\"";
     std::string tree;
     for (int i = 0; i < 10; ++i) tree += caption + " ";
     Open(tree);
@@ -180,7 +182,8 @@ TEST_F(Handlers, ExpandedTopicsStayExpandedWhenTheyBringTheScrollBarAndOnResizes
     auto expectExpanded = [&](const char* when) {
         for (int r : expanded) {
             EXPECT_GT(p1->RowHeights(r), p1->DefaultRowHeight()) << when << ", row " << r;
-            EXPECT_EQ(p1->RowHeights(r), p1->RowHeight(r)) << when << ", row " << r << " fitted at the width";
+            EXPECT_EQ(p1->RowHeights(r), p1->RowHeight(r))
+                << when << ", row " << r << " fitted at the width";
         }
         EXPECT_EQ(p1->ColWidths(0), p1->ClientWidth()) << when;
     };
@@ -203,7 +206,8 @@ TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
         EXPECT_EQ(k.pnlDropBox->parentWidget(), g->viewport());
         EXPECT_EQ(k.pnlDropBox->pos(), g->RowContentRect(row).topLeft() + QPoint(1, 1));
         EXPECT_EQ(k.imDropBoxTag, 1);
-        EXPECT_EQ(k.imDropBox->pixmap().toImage(), k.imlAppend[1].toImage()) << "the highlighted picture";
+        EXPECT_EQ(k.imDropBox->pixmap().toImage(), k.imlAppend[1].toImage())
+            << "the highlighted picture";
         EXPECT_EQ(k.StatusBar->currentMessage(), QStringLiteral("Move items(s) to this position"));
     };
 
@@ -231,8 +235,8 @@ TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
     const QPoint from = p1->CaptionRect(0).center(), to = p1->CaptionRect(1).center();
     QTest::mousePress(p1->viewport(), Qt::LeftButton, {}, from);
     for (QPoint at : {to, to + QPoint(6, 4)}) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(p1->viewport()->mapToGlobal(at)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(p1->viewport()->mapToGlobal(at)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(p1->viewport(), &move);
     }
     EXPECT_TRUE(shownDuringDrag) << "the drag ran";

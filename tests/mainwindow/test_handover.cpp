@@ -142,7 +142,8 @@ TEST_F(HandOver, ALaterStartHandsItsFileToThisWindowAndEnds) {
     ASSERT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
 
     // No argument, and a file that is not there: the later start ends and nothing changes.
-    for (const QStringList& args : {QStringList{}, QStringList{QString::fromStdString(dir + "missing.kiv")}}) {
+    for (const QStringList& args :
+         {QStringList{}, QStringList{QString::fromStdString(dir + "missing.kiv")}}) {
         QProcess second;
         second.start(KivBinary(), args);
         ASSERT_TRUE(second.waitForStarted(5000));
@@ -164,7 +165,8 @@ TEST_F(HandOver, ALaterStartHandsItsFileToThisWindowAndEnds) {
     EXPECT_LT(ms, 1000) << "the later start ends within a second";
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - handed.kiv"));
     EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "handed");
-    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "\n") << "the one before was closed and joined";
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "\n")
+        << "the one before was closed and joined";
 }
 
 TEST_F(HandOver, TwoRealInstances) {
@@ -246,7 +248,8 @@ TEST_F(HandOver, TheBoxOfARefusedHandedFileOutlastsTheSender) {
 
     // The window goes on: the next hand-over opens.
     Sender next(good, 1000);
-    EXPECT_TRUE(ServeUntil([&] { return next.result >= 0 && f->windowTitle() == QStringLiteral("KIV - good.kiv"); }));
+    EXPECT_TRUE(ServeUntil(
+        [&] { return next.result >= 0 && f->windowTitle() == QStringLiteral("KIV - good.kiv"); }));
     EXPECT_EQ(next.result, int(HandOverResult::Received));
     EXPECT_EQ(f->Panels().sgdFirst->Nester->Caption(0), "good");
     EXPECT_EQ(box.Messages.size(), 1u);
@@ -269,7 +272,9 @@ TEST_F(HandOver, ANameThatIsNotUtf8OpensTheUsersFile) {
     receiver.SetWindow(&f->Startup());
     {
         Sender sender(other, 5000);
-        EXPECT_TRUE(ServeUntil([&] { return sender.result >= 0 && f->Panels().sgdFirst->Nester->Caption(0) == "handed"; }));
+        EXPECT_TRUE(ServeUntil([&] {
+            return sender.result >= 0 && f->Panels().sgdFirst->Nester->Caption(0) == "handed";
+        }));
     }
     EXPECT_FALSE(FileExists(CardFileName(latin1))) << "closed and joined";
     EXPECT_EQ(ReadJoined(latin1).Tree, "user\n  file\n");
@@ -284,11 +289,13 @@ TEST_F(HandOver, AMissingFileOnTheCommandLineIsReportedNotMade) {
     const std::string missing = Home() + "missing.kiv";
     TForm1* f = Start({missing});
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The datastructure \"%1\" does not exist.").arg(QString::fromStdString(missing)));
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The datastructure \"%1\" does not exist.")
+                                              .arg(QString::fromStdString(missing)));
     EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Error);
     EXPECT_FALSE(FileExists(missing));
     EXPECT_FALSE(FileExists(CardFileName(missing)));
-    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv")) << "the recent one opens instead";
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"))
+        << "the recent one opens instead";
     EXPECT_EQ(InterBase().IndexOfPath(missing), -1);
 }
 
@@ -309,7 +316,8 @@ bool HandlesTerm(qint64 pid) {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
     if (!f.open(QIODevice::ReadOnly)) return false;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
     return false;
 }
 
@@ -338,10 +346,15 @@ TEST_F(HandOver, RacingStartsOpenTheHandedFile) {
         // One of them ends at once; the other stays with the file open (split while open).
         QElapsedTimer t;
         t.start();
-        auto oneEnded = [&] { return bare.state() == QProcess::NotRunning || withFile.state() == QProcess::NotRunning; };
-        auto ready = [&](QProcess& p) { return p.state() == QProcess::Running && HandlesTerm(p.processId()); };
-        while ((!oneEnded() || !FileExists(CardFileName(file)) || !(ready(bare) || ready(withFile))) &&
-               t.elapsed() < 15000) {
+        auto oneEnded = [&] {
+            return bare.state() == QProcess::NotRunning || withFile.state() == QProcess::NotRunning;
+        };
+        auto ready = [&](QProcess& p) {
+            return p.state() == QProcess::Running && HandlesTerm(p.processId());
+        };
+        while (
+            (!oneEnded() || !FileExists(CardFileName(file)) || !(ready(bare) || ready(withFile))) &&
+            t.elapsed() < 15000) {
             bare.waitForFinished(10);
             withFile.waitForFinished(10);
         }
@@ -369,7 +382,8 @@ TEST_F(HandOver, TheProgramOpensANameThatIsNotUtf8) {
     MakeDirs(base);
     MakeJoined(file, "user(file)");
     std::vector<std::string> envs;
-    for (const QString& e : StartEnvironment(base + "run", base + "home/").toStringList()) envs.push_back(e.toStdString());
+    for (const QString& e : StartEnvironment(base + "run", base + "home/").toStringList())
+        envs.push_back(e.toStdString());
     std::vector<char*> envp;
     for (std::string& e : envs) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -379,7 +393,8 @@ TEST_F(HandOver, TheProgramOpensANameThatIsNotUtf8) {
     ASSERT_EQ(::posix_spawn(&pid, bin.c_str(), nullptr, nullptr, argv, envp.data()), 0);
     QElapsedTimer t;
     t.start();
-    while (!(FileExists(CardFileName(file)) && HandlesTerm(pid)) && t.elapsed() < 15000) QThread::msleep(10);
+    while (!(FileExists(CardFileName(file)) && HandlesTerm(pid)) && t.elapsed() < 15000)
+        QThread::msleep(10);
     EXPECT_TRUE(FileExists(CardFileName(file))) << "the user's file is open";
     ::kill(pid, SIGTERM);
     int status = -1;
@@ -387,7 +402,8 @@ TEST_F(HandOver, TheProgramOpensANameThatIsNotUtf8) {
     while (::waitpid(pid, &status, WNOHANG) == 0 && t.elapsed() < 15000) QThread::msleep(10);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(ReadJoined(file).Tree, "user\n  file\n");
-    EXPECT_EQ(FileNames(base), std::vector<std::string>{"caf\xe9.kiv"}) << "no datastructure made under a decoded name";
+    EXPECT_EQ(FileNames(base), std::vector<std::string>{"caf\xe9.kiv"})
+        << "no datastructure made under a decoded name";
 }
 
 }  // namespace

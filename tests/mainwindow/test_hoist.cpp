@@ -19,14 +19,16 @@ protected:
     QString Mode() const { return f->Skeleton().lblNavigateMode->text(); }
     int Stack() const { return CurrentBookMark->HoistStack.Count(); }
     void CtrlClick(TKivStringGrid* g, int row) {
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ControlModifier, g->CaptionRect(row).center());
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          g->CaptionRect(row).center());
         QCoreApplication::processEvents();
     }
     // P hoisted, then Q in panel 2 and R in panel 3 chosen, and R hoisted.
     void HoistTwice() {
         ClickRow(p1, 0);
         ASSERT_TRUE(h->acHoist->Execute());
-        EXPECT_EQ(Rows(p1), (QStringList{"P", "Q", "Q2"})) << "a single hoisted topic shows unfolded";
+        EXPECT_EQ(Rows(p1), (QStringList{"P", "Q", "Q2"}))
+            << "a single hoisted topic shows unfolded";
         EXPECT_EQ(Rows(p2), (QStringList{"Q", "Q2"}));
         ClickRow(p2, 0);
         ClickRow(p3, 0);
@@ -101,7 +103,8 @@ TEST_F(Hoist, TheButtonFollowsTheCurrentRow) {
         int image;
         const char* hint;
     };
-    const Look hoist{"Hoist", 54, "Hoist branch (Ctrl+H)"}, dehoist{"DeHoist", 55, "De-Hoist branch (Shift+Ctrl+H)"};
+    const Look hoist{"Hoist", 54, "Hoist branch (Ctrl+H)"},
+        dehoist{"DeHoist", 55, "De-Hoist branch (Shift+Ctrl+H)"};
     auto expectLook = [&](const Look& l) {
         EXPECT_EQ(h->btnHoist->text(), QString::fromLatin1(l.caption));
         EXPECT_EQ(ImageIndex(h->btnHoist), l.image);

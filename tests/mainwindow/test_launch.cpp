@@ -40,7 +40,8 @@ struct ShellCall {
 };
 
 std::ostream& operator<<(std::ostream& os, const ShellCall& c) {
-    return os << c.What << "(" << c.Target.toStdString() << (c.App.isEmpty() ? "" : ", " + c.App.toStdString()) << ")";
+    return os << c.What << "(" << c.Target.toStdString()
+              << (c.App.isEmpty() ? "" : ", " + c.App.toStdString()) << ")";
 }
 
 class RecordingShell : public TDesktopShell {
@@ -105,7 +106,8 @@ protected:
         g->Nester->Cards().ReadRowCard(kCardLaunch, row, card);
         return card;
     }
-    std::string File(const std::string& name, const std::string& bytes = "hello", mode_t mode = 0644) {
+    std::string File(const std::string& name, const std::string& bytes = "hello",
+                     mode_t mode = 0644) {
         const std::string path = Home() + name;
         MakeDirs(path.substr(0, path.rfind('/') + 1));
         WriteFileAtomic(path, bytes);
@@ -130,19 +132,26 @@ TEST_F(Launch, AddLinksToTopicDropsDuplicatesAndLinesWithoutTargetAndTitlesTheTo
     };
     const QString dup = QStringLiteral("file/link(s) has already been added to this topic.");
     const Case cases[] = {
-        {"same target in other letter case", "t", "/d/A.TXT" + S + "A.TXT\r\n", "/d/a.txt" + S + "a\r\n",
-         "/d/A.TXT" + S + "A.TXT\r\n", QStringLiteral("/D/A.TXT\r\n\r\n") + dup, "t"},
-        {"only the duplicate is dropped", "t", "/d/A.TXT" + S + "A\r\n", "/d/b.txt" + S + "B\r\n/d/a.TXT" + S + "x",
-         "/d/A.TXT" + S + "A\r\n/d/b.txt" + S + "B\r\n", QStringLiteral("/D/A.TXT\r\n\r\n") + dup, "t"},
-        {"a line without target", "t", "", "no separator here\r\n" + S + "no target\r\n/d/b.txt" + S + "B",
-         "/d/b.txt" + S + "B\r\n", "", "t"},
+        {"same target in other letter case", "t", "/d/A.TXT" + S + "A.TXT\r\n",
+         "/d/a.txt" + S + "a\r\n", "/d/A.TXT" + S + "A.TXT\r\n",
+         QStringLiteral("/D/A.TXT\r\n\r\n") + dup, "t"},
+        {"only the duplicate is dropped", "t", "/d/A.TXT" + S + "A\r\n",
+         "/d/b.txt" + S + "B\r\n/d/a.TXT" + S + "x", "/d/A.TXT" + S + "A\r\n/d/b.txt" + S + "B\r\n",
+         QStringLiteral("/D/A.TXT\r\n\r\n") + dup, "t"},
+        {"a line without target", "t", "",
+         "no separator here\r\n" + S + "no target\r\n/d/b.txt" + S + "B", "/d/b.txt" + S + "B\r\n",
+         "", "t"},
         {"nothing left", "t", "", "just text\r\n", "", "", "t"},
-        {"untitled topic takes the title", "\"\" u", "", "/d/x.pdf" + S + "  My Paper \r\n/d/y.pdf" + S + "Other",
+        {"untitled topic takes the title", "\"\" u", "",
+         "/d/x.pdf" + S + "  My Paper \r\n/d/y.pdf" + S + "Other",
          "/d/x.pdf" + S + "My Paper\r\n/d/y.pdf" + S + "Other\r\n", "", "My Paper"},
-        {"a titled topic keeps its caption", "kept", "", "/d/x.pdf" + S + "Paper", "/d/x.pdf" + S + "Paper\r\n", "", "kept"},
-        {"an empty title is the file name", "\"\"", "", "/d/y.txt" + S + "\r\n", "/d/y.txt" + S + "y.txt\r\n", "", "y.txt"},
-        {"a file address becomes its path, + kept", "t", "", "file:///home/u/C++/a%20b+c.txt" + S + "t",
-         "/home/u/C++/a b+c.txt" + S + "t\r\n", "", "t"},
+        {"a titled topic keeps its caption", "kept", "", "/d/x.pdf" + S + "Paper",
+         "/d/x.pdf" + S + "Paper\r\n", "", "kept"},
+        {"an empty title is the file name", "\"\"", "", "/d/y.txt" + S + "\r\n",
+         "/d/y.txt" + S + "y.txt\r\n", "", "y.txt"},
+        {"a file address becomes its path, + kept", "t", "",
+         "file:///home/u/C++/a%20b+c.txt" + S + "t", "/home/u/C++/a b+c.txt" + S + "t\r\n", "",
+         "t"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,7 +162,8 @@ TEST_F(Launch, AddLinksToTopicDropsDuplicatesAndLinesWithoutTargetAndTitlesTheTo
         L->AddLinksToTopic(g, 0, c.text);
         EXPECT_EQ(Links(0), c.after);
         EXPECT_EQ(StoredLinks(0), c.after) << "the card holds what the row shows";
-        EXPECT_EQ(Dialogs().MessageTexts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        EXPECT_EQ(Dialogs().MessageTexts(),
+                  c.message.isEmpty() ? QStringList() : QStringList{c.message});
         EXPECT_EQ(g->Nester->Caption(0), c.caption);
         Stop();
         Dialogs().Clear();
@@ -164,7 +174,8 @@ TEST_F(Launch, ALockedTopicTakesNoLinks) {
     Open("t");
     g->Nester->SetLocked(0, true);
     L->AddLinksToTopic(g, 0, "/d/a.txt" + S + "a\r\n");
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("Can't add file or url, topic is locked.")});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{QStringLiteral("Can't add file or url, topic is locked.")});
     EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Warning);
     EXPECT_EQ(Links(0), "");
 }
@@ -172,7 +183,8 @@ TEST_F(Launch, ALockedTopicTakesNoLinks) {
 TEST_F(Launch, RemoveLinksSaysWhyAndEachMessageStopsIt) {
     const QString none = QStringLiteral("There is not attached links!");
     const QString locked = QStringLiteral("Can't remove link, topic is locked.");
-    const QString sure = QStringLiteral("Are you sure you want to delete the link(s) attached to the topic?");
+    const QString sure =
+        QStringLiteral("Are you sure you want to delete the link(s) attached to the topic?");
     struct Case {
         const char* name;
         int row;
@@ -222,7 +234,8 @@ TEST_F(Launch, TheLaunchCardIsWrittenBackOnlyAfterAChangeAndSurvivesARestart) {
     ASSERT_EQ(lv->topLevelItemCount(), 2);
     EXPECT_EQ(lv->topLevelItem(0)->text(0), QStringLiteral("A"));
     EXPECT_EQ(lv->topLevelItem(0)->text(1), QStringLiteral("/d/a.txt"));
-    EXPECT_EQ(lv->topLevelItem(1)->text(0), QStringLiteral("/d/b.txt")) << "an empty title shows the target";
+    EXPECT_EQ(lv->topLevelItem(1)->text(0), QStringLiteral("/d/b.txt"))
+        << "an empty title shows the target";
     EXPECT_EQ(L->lvLaunchCardTag, 0);
 
     const std::string dsc = Home() + "FirstKivDB.dsc";
@@ -241,7 +254,8 @@ TEST_F(Launch, TheLaunchCardIsWrittenBackOnlyAfterAChangeAndSurvivesARestart) {
     EXPECT_NE(ReadFileToString(dsc), before);
     EXPECT_EQ(L->lvLaunchCardTag, 0);
     // The untouched lines keep their bytes: the empty title stays empty.
-    const std::string written = "/d/a.txt" + S + "A\r\n/d/b.txt" + S + "\r\n/d/new.txt" + S + "New\r\n";
+    const std::string written =
+        "/d/a.txt" + S + "A\r\n/d/b.txt" + S + "\r\n/d/new.txt" + S + "New\r\n";
     EXPECT_EQ(Links(0), written);
     EXPECT_EQ(StoredLinks(0), written);
 
@@ -250,13 +264,15 @@ TEST_F(Launch, TheLaunchCardIsWrittenBackOnlyAfterAChangeAndSurvivesARestart) {
     EXPECT_EQ(L->lvLaunchCardTag, 1);
     ClickRow(g, 1);
     EXPECT_TRUE(L->pnlLaunchCard->isHidden()) << "the launch card belongs to the topic left";
-    EXPECT_EQ(Links(0), "/d/a.txt" + S + "A\r\n/d/b.txt" + S + "\r\n/d/new.txt" + S + "Renamed\r\n");
+    EXPECT_EQ(Links(0),
+              "/d/a.txt" + S + "A\r\n/d/b.txt" + S + "\r\n/d/new.txt" + S + "Renamed\r\n");
     Stop();
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "t\nu\n");
     const std::string copy = Home() + "copy.kiv";
     WriteFileAtomic(copy, ReadWholeFile(Home() + "FirstKivDB.kiv"));
     UnpackDatastructure(copy);
-    EXPECT_EQ(DumpTreePair(copy, true), "t\n  @ /d/a.txt | A\n  @ /d/b.txt | \n  @ /d/new.txt | Renamed\nu\n");
+    EXPECT_EQ(DumpTreePair(copy, true),
+              "t\n  @ /d/a.txt | A\n  @ /d/b.txt | \n  @ /d/new.txt | Renamed\nu\n");
 }
 
 TEST_F(Launch, TargetsUnderTheProgramFolderAreStoredRelativeAndOpenWhereTheyAre) {
@@ -279,7 +295,9 @@ TEST_F(Launch, LaunchLinkOpensExistingTargetsAndAddressesAndReportsMissingOnes) 
     const std::string file = File("notes.txt");
     const std::string plus = File("C++/a+b.txt");
     File("docs/rel.txt");
-    File("docs/\xc3\x9c" "ber.txt");
+    File(
+        "docs/\xc3\x9c"
+        "ber.txt");
     const std::string folder = Home() + "docs";
     const QString missing = QStringLiteral("There is not the file or folder - ");
     struct Case {
@@ -295,12 +313,24 @@ TEST_F(Launch, LaunchLinkOpensExistingTargetsAndAddressesAndReportsMissingOnes) 
         {"||docs\\rel.txt", {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}}, ""},
         // Written on Windows in another letter case, in Windows-1252.
         {"||DOCS\\REL.TXT", {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}}, ""},
-        {Home() + "Docs/Rel.txt", {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}}, ""},
-        {"||docs\\\xdc" "ber.txt", {{"open", QString::fromStdString(Home() + "docs/\xc3\x9c" "ber.txt"), {}}}, ""},
+        {Home() + "Docs/Rel.txt",
+         {{"open", QString::fromStdString(Home() + "docs/rel.txt"), {}}},
+         ""},
+        {"||docs\\\xdc"
+         "ber.txt",
+         {{"open",
+           QString::fromStdString(Home() + "docs/\xc3\x9c"
+                                           "ber.txt"),
+           {}}},
+         ""},
         {"file://" + file, {{"open", QString::fromStdString(file), {}}}, ""},
-        {"https://example.org/a?b=c+d", {{"open", QStringLiteral("https://example.org/a?b=c+d"), {}}}, ""},
+        {"https://example.org/a?b=c+d",
+         {{"open", QStringLiteral("https://example.org/a?b=c+d"), {}}},
+         ""},
         {"www.example.org", {{"open", QStringLiteral("http://www.example.org"), {}}}, ""},
-        {"MaIlTo:someone@example.org", {{"open", QStringLiteral("MaIlTo:someone@example.org"), {}}}, ""},
+        {"MaIlTo:someone@example.org",
+         {{"open", QStringLiteral("MaIlTo:someone@example.org"), {}}},
+         ""},
         {Home() + "gone.txt", {}, missing + QString::fromStdString(Home() + "gone.txt")},
         {Home() + "gone.htm", {}, missing + QString::fromStdString(Home() + "gone.htm")},
         {"C:\\Docs\\a.txt", {}, missing + QStringLiteral("C:\\Docs\\a.txt")},
@@ -312,7 +342,8 @@ TEST_F(Launch, LaunchLinkOpensExistingTargetsAndAddressesAndReportsMissingOnes) 
         const int result = L->LaunchLink(c.link, false, true);
         EXPECT_EQ(shell->Calls, c.calls);
         EXPECT_EQ(result, c.calls.empty() ? kOpenNothing : kOpenStarted);
-        EXPECT_EQ(Dialogs().MessageTexts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        EXPECT_EQ(Dialogs().MessageTexts(),
+                  c.message.isEmpty() ? QStringList() : QStringList{c.message});
     }
     // A type nothing opens: the user picks the program.
     shell->Calls.clear();
@@ -348,15 +379,19 @@ TEST_F(Launch, ADoubleClickOnTheLinkIconOpensTheLinkWithoutWaitingForIt) {
 
 TEST_F(Launch, BuildLaunchPopupActsOnTheOneLinkOfARowOrTheChosenLaunchCardRow) {
     Open("two one exe");
-    const std::string a = File("a.txt"), b = File("b.txt"), exe = File("run.sh", "#!/bin/sh\n", 0755);
+    const std::string a = File("a.txt"), b = File("b.txt"),
+                      exe = File("run.sh", "#!/bin/sh\n", 0755);
     ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, a + S + "a\r\n" + b + S + "b\r\n"));
     ASSERT_TRUE(g->Nester->LaunchList().SetLinks(1, a + S + "a\r\n"));
     ASSERT_TRUE(g->Nester->LaunchList().SetLinks(2, exe + S + "run\r\n"));
-    shell->Apps = {{QStringLiteral("kiv-editor.desktop"), QStringLiteral("KIV Editor"), QStringLiteral("/bin/sh")},
-                   {QStringLiteral("gone.desktop"), QStringLiteral("Gone"), QStringLiteral("/nonexistent/prog")}};
+    shell->Apps = {{QStringLiteral("kiv-editor.desktop"), QStringLiteral("KIV Editor"),
+                    QStringLiteral("/bin/sh")},
+                   {QStringLiteral("gone.desktop"), QStringLiteral("Gone"),
+                    QStringLiteral("/nonexistent/prog")}};
     auto openWithCaptions = [&](QMenu* m) {
         QStringList out;
-        for (QAction* item : m->actions()) out << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        for (QAction* item : m->actions())
+            out << (item->isSeparator() ? QStringLiteral("-") : item->text());
         return out;
     };
 
@@ -379,7 +414,8 @@ TEST_F(Launch, BuildLaunchPopupActsOnTheOneLinkOfARowOrTheChosenLaunchCardRow) {
     L->BuildLaunchPopup(1);
     EXPECT_TRUE(L->acRenameFile->isEnabled());
     EXPECT_TRUE(L->OpenWith1->menuAction()->isVisible());
-    const QStringList list{QStringLiteral("KIV Editor"), QStringLiteral("-"), QStringLiteral("Choose Program...")};
+    const QStringList list{QStringLiteral("KIV Editor"), QStringLiteral("-"),
+                           QStringLiteral("Choose Program...")};
     EXPECT_EQ(openWithCaptions(L->OpenWith1), list) << "a program that is not there is left out";
     EXPECT_EQ(openWithCaptions(L->OpenWith2), list);
     EXPECT_EQ(openWithCaptions(L->OpenWith3), list);
@@ -388,11 +424,14 @@ TEST_F(Launch, BuildLaunchPopupActsOnTheOneLinkOfARowOrTheChosenLaunchCardRow) {
     L->OpenWith3->actions().first()->trigger();
     L->OpenWith1->actions().last()->trigger();
     const QString qa = QString::fromStdString(a);
-    EXPECT_EQ(shell->Calls, (std::vector<ShellCall>{{"with", qa, QStringLiteral("kiv-editor.desktop")}, {"choose", qa, {}}}));
+    EXPECT_EQ(shell->Calls,
+              (std::vector<ShellCall>{{"with", qa, QStringLiteral("kiv-editor.desktop")},
+                                      {"choose", qa, {}}}));
 
     L->BuildLaunchPopup(2);
     EXPECT_EQ(L->LaunchPopupFile, exe);
-    EXPECT_FALSE(L->OpenWith1->menuAction()->isVisible()) << "a program is run, not opened with one";
+    EXPECT_FALSE(L->OpenWith1->menuAction()->isVisible())
+        << "a program is run, not opened with one";
 
     // The second row of the launch card of the current topic.
     L->BuildLaunchPopup(TLaunchCard::kLaunchCardTag + 1);
@@ -443,7 +482,8 @@ TEST_F(Launch, RenameOnDiskThroughTheWindowMovesTheLinkAndTheCaptionRule) {
 
     renameTo(1, QStringLiteral("b.txt"));
     EXPECT_EQ(Dialogs().MessageTexts(),
-              QStringList{QStringLiteral("Can't rename. File %1 already exists.").arg(QString::fromStdString(Home() + "b.txt"))});
+              QStringList{QStringLiteral("Can't rename. File %1 already exists.")
+                              .arg(QString::fromStdString(Home() + "b.txt"))});
     EXPECT_TRUE(FileExists(c)) << "never over another file";
     EXPECT_EQ(StoredLinks(1), c + S + "c.txt\r\n");
     EXPECT_EQ(g->Nester->Caption(1), "keep");
@@ -497,7 +537,8 @@ TEST_F(Launch, PropertiesWithoutAFileManagerShowOurOwnWindow) {
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->lblName->text(), QStringLiteral("a.txt"));
-    EXPECT_TRUE(w->lblType->text().contains(QStringLiteral("text/plain"))) << w->lblType->text().toStdString();
+    EXPECT_TRUE(w->lblType->text().contains(QStringLiteral("text/plain")))
+        << w->lblType->text().toStdString();
     EXPECT_EQ(w->lblSize->text(), QStringLiteral("5 bytes"));
     EXPECT_TRUE(w->lblPermissions->text().startsWith(QStringLiteral("rw-r----- (640)")));
     EXPECT_FALSE(w->lblModified->text().isEmpty());
@@ -507,7 +548,8 @@ TEST_F(Launch, PropertiesWithoutAFileManagerShowOurOwnWindow) {
 
     shell->PropertiesOffered = true;
     L->acProperties->Execute();
-    EXPECT_EQ(form->findChildren<TFilePropertiesWindow*>().size(), 0) << "the file manager showed them";
+    EXPECT_EQ(form->findChildren<TFilePropertiesWindow*>().size(), 0)
+        << "the file manager showed them";
 }
 
 // The titles are readable: the Title column takes what its longest title needs, up to
@@ -515,7 +557,8 @@ TEST_F(Launch, PropertiesWithoutAFileManagerShowOurOwnWindow) {
 TEST_F(Launch, TheTitleColumnIsWideEnoughToReadTheTitles) {
     Open("t");
     const QString title = QStringLiteral("Quarterly report");
-    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/q.txt" + S + title.toStdString() + "\r\n/d/b.txt" + S + "b\r\n"));
+    ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/q.txt" + S + title.toStdString() +
+                                                        "\r\n/d/b.txt" + S + "b\r\n"));
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass);
         if (pass > 0) L->ShowLaunchCard();  // hidden again
@@ -528,7 +571,8 @@ TEST_F(Launch, TheTitleColumnIsWideEnoughToReadTheTitles) {
         const int need = QFontMetrics(lv->font()).horizontalAdvance(title);
         EXPECT_GE(lv->columnWidth(0), need) << "list " << lv->width();
         EXPECT_LE(lv->columnWidth(0), lv->viewport()->width() / 2 + 1);
-        EXPECT_GE(lv->columnWidth(0), lv->viewport()->width() / 3) << "a column no narrower than a third";
+        EXPECT_GE(lv->columnWidth(0), lv->viewport()->width() / 3)
+            << "a column no narrower than a third";
     }
 }
 
@@ -554,7 +598,9 @@ TEST_F(Launch, FileOpenOfAnotherFileAndSearchWebOpenWithTheDesktop) {
     form->Datastructure().acOpenDataBase->Execute();
     EXPECT_EQ(shell->Calls.back(), (ShellCall{"choose", QString::fromStdString(doc), {}}));
     form->Search().Search2Click(1);
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("There is no program that opens https://duckduckgo.com/")});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{
+                  QStringLiteral("There is no program that opens https://duckduckgo.com/")});
 }
 
 // A desktop without a single program: choosing one is not offered, the user is told.
@@ -571,8 +617,11 @@ TEST_F(Launch, WithNoProgramAtAllTheUserIsToldNothingOpensTheFile) {
             Dialogs().AnswerOpen({QString::fromStdString(doc)});
             form->Datastructure().acOpenDataBase->Execute();
             const QStringList texts = Dialogs().MessageTexts();
-            for (const QString& m : texts) std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
-            const bool told = texts == QStringList{QStringLiteral("There is no program that opens ") + QString::fromStdString(doc)};
+            for (const QString& m : texts)
+                std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
+            const bool told =
+                texts == QStringList{QStringLiteral("There is no program that opens ") +
+                                     QString::fromStdString(doc)};
             Stop();
             std::fflush(stderr);
             ::_exit(told ? 0 : 1);
@@ -589,9 +638,11 @@ int Launch::DesktopChecks() {
     if (!xdgtest::EnterXdgSandbox(root)) return 2;
     const std::string log = root + "opened.log";
     const std::string script = root + "bin/kiv-test-open";
-    WriteFileAtomic(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + log + ".part\" && mv \"" + log + ".part\" \"" + log + "\"\n");
+    WriteFileAtomic(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + log + ".part\" && mv \"" + log +
+                                ".part\" \"" + log + "\"\n");
     ::chmod(script.c_str(), 0755);
-    WriteFileAtomic(root + "data/applications/kiv-test-editor.desktop", xdgtest::TextDesktopEntry("KIV Test Editor", script));
+    WriteFileAtomic(root + "data/applications/kiv-test-editor.desktop",
+                    xdgtest::TextDesktopEntry("KIV Test Editor", script));
     WriteFileAtomic(root + "config/mimeapps.list", xdgtest::TextDefault("kiv-test-editor.desktop"));
     InstallDesktopShell(MakeGioDesktopShell());
 
@@ -606,16 +657,20 @@ int Launch::DesktopChecks() {
     t.L->AddLinksToTopic(t.g, 0, doc + "\x01notes");
     t.L->BuildLaunchPopup(0);
     const QList<QAction*> items = t.L->OpenWith1->actions();
-    check(items.size() == 3 && items[0]->text() == QStringLiteral("KIV Test Editor"), "Open With lists the desktop entry");
-    check(items.size() == 3 && items[0]->statusTip() == QString::fromStdString(script), "its hint is the program");
+    check(items.size() == 3 && items[0]->text() == QStringLiteral("KIV Test Editor"),
+          "Open With lists the desktop entry");
+    check(items.size() == 3 && items[0]->statusTip() == QString::fromStdString(script),
+          "its hint is the program");
     QElapsedTimer clock;
     clock.start();
     check(t.L->LaunchLink(doc, false, true) >= kOpenStarted, "the launch is handed on");
     check(clock.elapsed() < 2000, "the window does not wait for the program");
-    while (!FileExists(log) && clock.elapsed() < 15000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!FileExists(log) && clock.elapsed() < 15000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     check(ReadFileToString(log) == doc, "the default program ran with the file");
     check(t.Dialogs().Messages.empty(), "no message");
-    for (const QString& m : t.Dialogs().MessageTexts()) std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
+    for (const QString& m : t.Dialogs().MessageTexts())
+        std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
     t.Stop();
     return failures;
 }
@@ -661,7 +716,8 @@ TEST_F(Launch, ALinkLeavesTheListOnlyWhenItsRemovalIsStored) {
     EXPECT_EQ(lv->topLevelItem(1)->text(0), QStringLiteral("B"));
     EXPECT_EQ(Links(0), all);
     ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The link could not be removed from \"t\"."));
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("The link could not be removed from \"t\"."));
     EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Error);
 }
 
@@ -677,7 +733,8 @@ TEST_F(Launch, LinksThatCannotBeStoredAreAskedAboutBeforeTheWindowCloses) {
     EXPECT_FALSE(form->close());
     ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
-    EXPECT_TRUE(Dialogs().Messages[0].Text.startsWith(QStringLiteral("The links of \"t\" could not be stored")))
+    EXPECT_TRUE(Dialogs().Messages[0].Text.startsWith(
+        QStringLiteral("The links of \"t\" could not be stored")))
         << Dialogs().Messages[0].Text.toStdString();
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(L->lvLaunchCardTag, 1) << "the changed list stays, to be stored";

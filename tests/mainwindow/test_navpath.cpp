@@ -18,7 +18,8 @@ const std::string kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 std::unique_ptr<TNavigator> TrailOf(const std::vector<std::string>& captions) {
     auto t = std::make_unique<TNavigator>();
-    for (size_t i = 0; i < captions.size(); ++i) t->Add(1, uint32_t(i), false, captions[i], TNestItem{uint32_t(i + 1), 0});
+    for (size_t i = 0; i < captions.size(); ++i)
+        t->Add(1, uint32_t(i), false, captions[i], TNestItem{uint32_t(i + 1), 0});
     return t;
 }
 
@@ -30,8 +31,10 @@ TEST(NavigationPathTexts, WidthsRampFromShortToLong) {
         QStringList texts;
     } cases[] = {
         {1, false, {"<..>", "1. " + a + "\\"}},  // width 28: the whole caption
-        {4, false, {"<..>", "1. " + a.left(13) + "...\\", "2. " + a.left(18) + "...\\", "3. " + a.left(23) + "...\\",
-                    "4. " + a.left(23) + "...\\"}},
+        {4,
+         false,
+         {"<..>", "1. " + a.left(13) + "...\\", "2. " + a.left(18) + "...\\",
+          "3. " + a.left(23) + "...\\", "4. " + a.left(23) + "...\\"}},
         {2, true, {"<Hoist>", "1. " + a.left(18) + "...\\", "2. " + a + "\\"}},
     };
     for (const Case& c : cases) {
@@ -39,7 +42,8 @@ TEST(NavigationPathTexts, WidthsRampFromShortToLong) {
         EXPECT_EQ(NavigationPathTexts(*t, c.hoisted, true), c.texts) << c.nodes << " nodes";
     }
     EXPECT_TRUE(NavigationPathTexts(TNavigator{}, false, true).isEmpty()) << "no nodes, no tabs";
-    EXPECT_EQ(NavigationPathTexts(*TrailOf({"x"}), false, false), QStringList{"1. x\\"}) << "nothing open: no first tab";
+    EXPECT_EQ(NavigationPathTexts(*TrailOf({"x"}), false, false), QStringList{"1. x\\"})
+        << "nothing open: no first tab";
 }
 
 TEST(NavigationPathTexts, DeepTrailsAndBlankCaptionsStayReadable) {
@@ -48,7 +52,8 @@ TEST(NavigationPathTexts, DeepTrailsAndBlankCaptionsStayReadable) {
     const QStringList texts = NavigationPathTexts(*deep, false, true);
     ASSERT_EQ(texts.size(), 51);
     EXPECT_EQ(texts[50], QStringLiteral("50. xxxxxxxx...\\"));
-    EXPECT_EQ(NavigationPathTexts(*TrailOf({"  \r\n "}), false, true)[1], QStringLiteral("1. [untitled]\\"));
+    EXPECT_EQ(NavigationPathTexts(*TrailOf({"  \r\n "}), false, true)[1],
+              QStringLiteral("1. [untitled]\\"));
     EXPECT_EQ(SuperOrdText(*TrailOf({"a", " \r\n"})), QStringLiteral("[untitled]"));
     EXPECT_EQ(SuperOrdText(TNavigator{}), QString()) << "the top level has no parent";
     EXPECT_EQ(SuperOrdText(*TrailOf({"a", "two\r\nlines"})), QStringLiteral("two  lines"));
@@ -56,8 +61,14 @@ TEST(NavigationPathTexts, DeepTrailsAndBlankCaptionsStayReadable) {
 
 TEST(NavigationPathTexts, CaptionsStoredInWindows1252ShowAsInThePanels) {
     // "Café", "Über": as the Windows program stores them, and as an earlier build stored them.
-    const std::string cafe = "Caf\xe9", ueber = "\xdc" "ber", utf8 = "Caf\xc3\xa9";
-    const QString shown = QString::fromUtf8("Caf\xc3\xa9"), ueberShown = QString::fromUtf8("\xc3\x9c" "ber");
+    const std::string cafe = "Caf\xe9",
+                      ueber =
+                          "\xdc"
+                          "ber",
+                      utf8 = "Caf\xc3\xa9";
+    const QString shown = QString::fromUtf8("Caf\xc3\xa9"), ueberShown = QString::fromUtf8(
+                                                                "\xc3\x9c"
+                                                                "ber");
     EXPECT_EQ(NavigationPathTexts(*TrailOf({cafe, ueber}), false, true),
               (QStringList{"<..>", "1. " + shown + "\\", "2. " + ueberShown + "\\"}));
     EXPECT_EQ(NavigatorPopupTexts(*TrailOf({cafe, ueber}), false)[0], "2 level:  " + shown);
@@ -111,7 +122,8 @@ TEST_F(NavPath, TheFullPathToggleShowsTheStripOrTheParent) {
         const char* caption;
         const char* hint;
     };
-    const Expect states[] = {{false, "\\", "Show Full Navigation Path"}, {true, "\\\\\\", "Show Parent Topic Only"},
+    const Expect states[] = {{false, "\\", "Show Full Navigation Path"},
+                             {true, "\\\\\\", "Show Parent Topic Only"},
                              {false, "\\", "Show Full Navigation Path"}};
     for (int i = 0; i < 3; ++i) {
         if (i > 0) nav->btnShowFullPath->click();
@@ -252,7 +264,8 @@ TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
         CurrentNavigator->Add(1, 0, false, "Walked", TNestItem{});
         f->resize(f->width() - 60, f->height());
         ProcessEventsFor(50);
-        EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\", "3. Walked\\"})) << "rebuilt on the resize";
+        EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\", "3. Walked\\"}))
+            << "rebuilt on the resize";
         EXPECT_TRUE(Busy) << "the path's own busy scope must not end the walk's";
         EXPECT_EQ(f->BusyCounter().Depth(), 1);
     }
@@ -262,7 +275,8 @@ TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
 TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
     Open("A(B(C))");
     f->WindowSettings().acFullNavPath->Execute();
-    for (int i = 0; i < 50; ++i) CurrentNavigator->Add(1, 0, false, std::string(200, char('a' + i % 26)), TNestItem{});
+    for (int i = 0; i < 50; ++i)
+        CurrentNavigator->Add(1, 0, false, std::string(200, char('a' + i % 26)), TNestItem{});
     nav->UpdateNavigationPath();
     TFourthTabSet* s = nav->tsNavigator;
     ASSERT_EQ(s->Tabs().Count(), 51);
@@ -362,7 +376,8 @@ TEST_F(NavPath, TheOutlineTabsFollowTheTopLevel) {
     TFourthTabSet* tabs = nav->tsOutLine;
     ClickRow(p1, 1);
     AddTopicAfter(p1);
-    EXPECT_EQ(tabs->Tabs().Strings(), (QStringList{"<..>", "1. First", "2. Second", "3. [untitled]"}));
+    EXPECT_EQ(tabs->Tabs().Strings(),
+              (QStringList{"<..>", "1. First", "2. Second", "3. [untitled]"}));
     ClickRow(p1, 0);
     PanelsManager().SetEditMode(true);
     p1->CaptionEditor->SetSelStart(10000);
@@ -403,8 +418,8 @@ TEST_F(NavPath, TheHandShowsOverTabsAndOverOtherDatastructuresOnly) {
     InterBase().Add(Home() + "other.kiv");
     nav->FillInterBaseTabs();
     auto move = [](TFourthTabSet* s, int x) {
-        QMouseEvent e(QEvent::MouseMove, QPointF(x, 10), s->mapToGlobal(QPointF(x, 10)), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseMove, QPointF(x, 10), s->mapToGlobal(QPointF(x, 10)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(s, &e);
         return s->cursor().shape();
     };
@@ -412,7 +427,8 @@ TEST_F(NavPath, TheHandShowsOverTabsAndOverOtherDatastructuresOnly) {
     EXPECT_EQ(move(outlines, outlines->TabPositions()[1].Left + 3), Qt::PointingHandCursor);
     EXPECT_EQ(move(outlines, outlines->width() - 2), Qt::ArrowCursor);
     TFourthTabSet* bases = nav->tsInterBase;
-    EXPECT_EQ(move(bases, bases->TabPositions()[0].Left + 3), Qt::ArrowCursor) << "the open one's tab";
+    EXPECT_EQ(move(bases, bases->TabPositions()[0].Left + 3), Qt::ArrowCursor)
+        << "the open one's tab";
     EXPECT_EQ(move(bases, bases->TabPositions()[1].Left + 3), Qt::PointingHandCursor);
 }
 

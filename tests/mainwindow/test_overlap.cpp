@@ -58,7 +58,8 @@ struct LongCommand {
 };
 
 const LongCommand kLongCommands[] = {
-    {"Pack", [](TForm1* f, FakeDialogs&, const std::string&) { f->FileCommands().acCompactDatabase->Execute(); }},
+    {"Pack", [](TForm1* f, FakeDialogs&,
+                const std::string&) { f->FileCommands().acCompactDatabase->Execute(); }},
     {"Make New Template",
      [](TForm1* f, FakeDialogs&, const std::string&) {
          f->Panels().sgdFirst->Nester->SetMarked(1, true);
@@ -89,13 +90,17 @@ TEST_F(Overlap, AHandOverDuringALongCommandOpensTheFileWhenItIsDone) {
         ProcessEventsFor(300);
         ASSERT_TRUE(f->DatastructureOpen());
         EXPECT_TRUE(SamePath(CurrentBookMark->Path, other)) << "then the handed file opens";
-        EXPECT_TRUE(Dialogs().MessageTexts().isEmpty()) << Dialogs().MessageTexts().join("|").toStdString();
+        EXPECT_TRUE(Dialogs().MessageTexts().isEmpty())
+            << Dialogs().MessageTexts().join("|").toStdString();
         Stop();
         EXPECT_FALSE(Leftovers());
-        EXPECT_EQ(ReadJoined(path).Tree, "a\n  b\n  c\n  d\ne\n  f\n  g\n    h\n    i\nj\nk\nl\nm\n");
+        EXPECT_EQ(ReadJoined(path).Tree,
+                  "a\n  b\n  c\n  d\ne\n  f\n  g\n    h\n    i\nj\nk\nl\nm\n");
         for (const char* copy : {"picked.kiv", "template.kiv"}) {
             if (FileExists(Home() + copy)) {
-                EXPECT_EQ(ReadJoined(Home() + copy).Tree, "a\n  b\n  c\n  d\ne\n  f\n  g\n    h\n    i\n") << copy;
+                EXPECT_EQ(ReadJoined(Home() + copy).Tree,
+                          "a\n  b\n  c\n  d\ne\n  f\n  g\n    h\n    i\n")
+                    << copy;
             }
         }
         RemoveTree(Home() + "picked.kiv");

@@ -67,7 +67,8 @@ TEST_F(WaitPanel, IsCentredInTheWindowWhateverItsSize) {
         QCoreApplication::processEvents();
         ASSERT_EQ(f->size(), s);
         TWaitMessage message(w, QStringLiteral("Copying ..., Please Wait"));
-        const QPoint expected(int(RoundHalfEven((s.width() - 400) / 2.0)), int(RoundHalfEven((s.height() - 41) / 2.0)));
+        const QPoint expected(int(RoundHalfEven((s.width() - 400) / 2.0)),
+                              int(RoundHalfEven((s.height() - 41) / 2.0)));
         EXPECT_EQ(w.pnlMessage->pos(), expected) << s.width() << "x" << s.height();
     }
     // Halves go to the even neighbour: 200.5 -> 200, 229.5 -> 230.
@@ -174,7 +175,8 @@ TEST_F(PrintCommands, CtrlShiftMRunsTheOutlinersHideCommand) {
     auto* hide = new KivAction(QStringLiteral("Hide KIV Outliner"), f);
     hide->setObjectName(QStringLiteral("acHideKivPanel"));
     hide->OnExecute = [&](KivAction*) { ++hidden; };
-    EXPECT_EQ(f->Print().acHideKivPanel2->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    EXPECT_EQ(f->Print().acHideKivPanel2->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
     ASSERT_TRUE(f->Print().acHideKivPanel2->Execute());
     EXPECT_EQ(hidden, 1);
     QTest::keyClick(f, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);

@@ -43,7 +43,8 @@ TNode NodeAt(BlockFile* kiv, const std::vector<int>& path) {
 }
 
 // A closed datastructure from a tree text, with text cards.
-void MakeWithCards(const std::string& path, std::string_view tree, const std::vector<CardAt>& cards) {
+void MakeWithCards(const std::string& path, std::string_view tree,
+                   const std::vector<CardAt>& cards) {
     MakeTreePair(path, tree);
     {
         auto kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite);
@@ -54,7 +55,8 @@ void MakeWithCards(const std::string& path, std::string_view tree, const std::ve
             const TNode node = NodeAt(kiv.get(), c.path);
             uint32_t dir = node.CardDir;
             ASSERT_TRUE(store.WriteCard(kCardText, dir, c.text));
-            ASSERT_TRUE(SetNestItem(kiv.get(), node.ParentNest, int(node.Index), {dir, node.ChildNest}));
+            ASSERT_TRUE(
+                SetNestItem(kiv.get(), node.ParentNest, int(node.Index), {dir, node.ChildNest}));
         }
     }
     PackDatastructure(path);
@@ -181,11 +183,13 @@ TEST_F(Search, BranchScopeAndChoosingAResult) {
     P().cbxSelected->setChecked(true);
     Find(QStringLiteral("hit cat"), false);
     EXPECT_EQ(Rows(), (QStringList{"   hit b1 T X"}));  // b and its sub-tree only
-    ASSERT_EQ(CurrentBookMark->SearchResults.Navigator(0)->Count(), 3) << "the whole trail from the top";
+    ASSERT_EQ(CurrentBookMark->SearchResults.Navigator(0)->Count(), 3)
+        << "the whole trail from the top";
 
     // Choosing it opens the topic; Next > steps through the whole-word hits in the card.
     Choose(0);
-    EXPECT_EQ(Panel1()->Nester->RootNest, CurrentBookMark->SearchResults.Navigator(0)->GetNode(2).ParentNest);
+    EXPECT_EQ(Panel1()->Nester->RootNest,
+              CurrentBookMark->SearchResults.Navigator(0)->GetNode(2).ParentNest);
     EXPECT_EQ(CurrentCaption(), QStringLiteral("hit b1"));
     EXPECT_TRUE(P().btnFindNext->isEnabled());
     QTextEdit* e = form->TextCard().txtSimpleText;
@@ -196,12 +200,14 @@ TEST_F(Search, BranchScopeAndChoosingAResult) {
     EXPECT_TRUE(Dialogs().Messages.empty());
     QTest::mouseClick(P().btnFindNext, Qt::LeftButton);
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("KIV has finished searching the document"));
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("KIV has finished searching the document"));
 
     // The whole datastructure again: tree order.
     P().cbxWhole->setChecked(true);
     Find(QStringLiteral("hit"));
-    EXPECT_EQ(Rows(), (QStringList{"   hit T", "   hit a T", "   hit b1 T", "   hit c T", "   hit d T"}));
+    EXPECT_EQ(Rows(),
+              (QStringList{"   hit T", "   hit a T", "   hit b1 T", "   hit c T", "   hit d T"}));
     Choose(4);
     EXPECT_EQ(CurrentCaption(), QStringLiteral("hit d"));
     EXPECT_FALSE(P().btnFindNext->isEnabled()) << "no text-card hit";
@@ -218,7 +224,8 @@ TEST_F(Search, AStaleResultIsReported) {
     ASSERT_TRUE(SetNestItem(form->Pair().Outline.get(), a.ParentNest, 0, {a.CardDir, 0}));
     Choose(0);
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("Can't find this branch, may it was deleted!"));
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("Can't find this branch, may it was deleted!"));
     EXPECT_EQ(QApplication::focusWidget(), P().lvSearch);
     Choose(1);
     EXPECT_EQ(Dialogs().Messages.size(), 1u);
@@ -233,9 +240,11 @@ TEST_F(Search, HoistedResultsAreTheTopLevelAndChoosingOneStaysHoisted) {
     EXPECT_TRUE(P().cbxAutoHoist->isEnabled());
     EXPECT_EQ(HoistLevels(), 0) << "no rows yet: nothing to hoist";
     Find(QStringLiteral("hit"));
-    EXPECT_EQ(Rows(), (QStringList{"   hit a T", "   hit a1 T", "   hit a2 T", "   c X", "   hit d T"}));
+    EXPECT_EQ(Rows(),
+              (QStringList{"   hit a T", "   hit a1 T", "   hit a2 T", "   c X", "   hit d T"}));
     EXPECT_EQ(Status(), QStringLiteral("5 results found"));
-    EXPECT_EQ(TopRows(), (QStringList{"hit a", "hit a1", "hit a2", "c", "hit d"})) << "in tree order";
+    EXPECT_EQ(TopRows(), (QStringList{"hit a", "hit a1", "hit a2", "c", "hit d"}))
+        << "in tree order";
     EXPECT_EQ(HoistLevels(), 1);
     EXPECT_EQ(Mode(), QStringLiteral("hoist"));
     EXPECT_TRUE(form->Hoist().acDehoistAll->Enabled());
@@ -346,7 +355,8 @@ TEST_F(Search, HoistNodesPushesOneLevelAndDehoistReturns) {
 TEST_F(Search, StopAfterTheFirstResult) {
     MakeWithCards(Home() + "FirstKivDB.kiv", "hit(hit hit) hit hit", {});
     Start();
-    QObject::connect(P().lvSearch->model(), &QAbstractItemModel::rowsInserted, &P(), [this] { P().btnStopClick(); });
+    QObject::connect(P().lvSearch->model(), &QAbstractItemModel::rowsInserted, &P(),
+                     [this] { P().btnStopClick(); });
     Find(QStringLiteral("hit"));
     EXPECT_EQ(Rows().size(), 1);
     EXPECT_EQ(Status(), QStringLiteral("1 results found"));
@@ -474,7 +484,8 @@ TEST_F(Search, ClosingTheWindowEndsARunningSearch) {
     Start();
     P().PumpMs = 0;
     auto c = QObject::connect(P().lvSearch->model(), &QAbstractItemModel::rowsInserted, &P(), [&] {
-        if (P().lvSearch->topLevelItemCount() == 3) QTimer::singleShot(0, form.get(), [&] { form->close(); });
+        if (P().lvSearch->topLevelItemCount() == 3)
+            QTimer::singleShot(0, form.get(), [&] { form->close(); });
     });
     Find(QStringLiteral("hit"));
     QObject::disconnect(c);
@@ -508,15 +519,16 @@ TEST_F(Search, FindDialogAndWebSearch) {
         QTest::mouseClick(d->btnFind, Qt::LeftButton);
         return e->textCursor().selectionStart();
     };
-    EXPECT_EQ(find(false, true, false), 15);   // the whole word after the selection
-    EXPECT_EQ(find(false, false, true), 11);   // up, inside "concat"
+    EXPECT_EQ(find(false, true, false), 15);  // the whole word after the selection
+    EXPECT_EQ(find(false, false, true), 11);  // up, inside "concat"
     EXPECT_EQ(find(false, true, true), 4);
     EXPECT_EQ(find(false, true, true), 0);
     EXPECT_TRUE(Dialogs().Messages.empty());
-    EXPECT_EQ(find(true, true, false), 4);     // "cat" exactly
-    EXPECT_EQ(find(true, true, false), 4);     // nothing after it
+    EXPECT_EQ(find(true, true, false), 4);  // "cat" exactly
+    EXPECT_EQ(find(true, true, false), 4);  // nothing after it
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("KIV has finished searching the document"));
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("KIV has finished searching the document"));
     d->close();
     EXPECT_EQ(d->Tag, 0);
 
@@ -536,7 +548,8 @@ TEST_F(Search, FindDialogAndWebSearch) {
     EXPECT_EQ(P().WebSearchItems[3]->text(), QStringLiteral("Search All Books"));
     P().WebSearchItems[3]->trigger();
     P().Search2Click(1);
-    EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://books.google.com/"), QUrl("https://duckduckgo.com/")}));
+    EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://books.google.com/"),
+                                         QUrl("https://duckduckgo.com/")}));
 }
 
 }  // namespace

@@ -56,24 +56,37 @@ struct ReadCase {
 
 TEST_F(SettingsTest, ReadRules) {
     const ReadCase cases[] = {
-        {"dfName=   \r\n", 1024, [](const TKivSettings& s) { return s.dfName == "Arial"; }, "blank font name"},
-        {"dfName=  Courier New \r\n", 1024, [](const TKivSettings& s) { return s.dfName == "Courier New"; }, "font name trimmed"},
-        {"RowStrings=0\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 1; }, "row lines 0"},
-        {"RowStrings=7\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 1; }, "row lines 7"},
-        {"RowStrings=-2\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 1; }, "row lines negative"},
-        {"RowStrings=3\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 3; }, "row lines 3"},
-        {"CompactLayoutSelection=0\r\n", 800, [](const TKivSettings& s) { return s.CompactLayoutSelection; }, "compact on 800"},
-        {"", 1024, [](const TKivSettings& s) { return !s.CompactLayoutSelection; }, "compact default wide"},
-        {"CompactLayoutSelection=1\r\n", 1024, [](const TKivSettings& s) { return s.CompactLayoutSelection; }, "compact read wide"},
+        {"dfName=   \r\n", 1024, [](const TKivSettings& s) { return s.dfName == "Arial"; },
+         "blank font name"},
+        {"dfName=  Courier New \r\n", 1024,
+         [](const TKivSettings& s) { return s.dfName == "Courier New"; }, "font name trimmed"},
+        {"RowStrings=0\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 1; },
+         "row lines 0"},
+        {"RowStrings=7\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 1; },
+         "row lines 7"},
+        {"RowStrings=-2\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 1; },
+         "row lines negative"},
+        {"RowStrings=3\r\n", 1024, [](const TKivSettings& s) { return s.RowStrings == 3; },
+         "row lines 3"},
+        {"CompactLayoutSelection=0\r\n", 800,
+         [](const TKivSettings& s) { return s.CompactLayoutSelection; }, "compact on 800"},
+        {"", 1024, [](const TKivSettings& s) { return !s.CompactLayoutSelection; },
+         "compact default wide"},
+        {"CompactLayoutSelection=1\r\n", 1024,
+         [](const TKivSettings& s) { return s.CompactLayoutSelection; }, "compact read wide"},
         {"DocViewNumber=1\r\nDocViewNumber2=1\r\n", 1024,
          [](const TKivSettings& s) { return s.DocViewNumber && !s.DocViewNumber2; }, "circles win"},
         {"DocViewNumber=0\r\nDocViewNumber2=1\r\n", 1024,
          [](const TKivSettings& s) { return !s.DocViewNumber && s.DocViewNumber2; }, "numbers"},
-        {"BookMarkView=1\r\n", 1024, [](const TKivSettings& s) { return !s.BookMarkView; }, "threads strip hidden"},
+        {"BookMarkView=1\r\n", 1024, [](const TKivSettings& s) { return !s.BookMarkView; },
+         "threads strip hidden"},
         {"dfStyle=9\r\n", 1024, [](const TKivSettings& s) { return s.dfStyle == 9; }, "style bits"},
-        {"dfStyle=$FF\r\n", 1024, [](const TKivSettings& s) { return s.dfStyle == 15; }, "other style bits dropped"},
-        {"AutoBackup=2\r\n", 1024, [](const TKivSettings& s) { return s.AutoBackup; }, "boolean as integer"},
-        {"OutlineView=yes\r\n", 1024, [](const TKivSettings& s) { return s.OutlineView; }, "boolean not a number"},
+        {"dfStyle=$FF\r\n", 1024, [](const TKivSettings& s) { return s.dfStyle == 15; },
+         "other style bits dropped"},
+        {"AutoBackup=2\r\n", 1024, [](const TKivSettings& s) { return s.AutoBackup; },
+         "boolean as integer"},
+        {"OutlineView=yes\r\n", 1024, [](const TKivSettings& s) { return s.OutlineView; },
+         "boolean not a number"},
     };
     for (const ReadCase& c : cases) {
         Write(std::string("[Settings]\r\n") + c.lines);
@@ -122,7 +135,8 @@ TEST_F(SettingsTest, WrittenSettingsReadBack) {
     }
     IniFile ini(iniPath);
     TKivSettings r = ReadSettings(ini, 1024);
-    EXPECT_FALSE(ini.ValueExists("Settings", "AutoviewDelay")) << "the delay menu writes it, not the shut-down";
+    EXPECT_FALSE(ini.ValueExists("Settings", "AutoviewDelay"))
+        << "the delay menu writes it, not the shut-down";
     r.AutoviewDelay = s.AutoviewDelay;
     EXPECT_EQ(r.ScreenHxW, s.ScreenHxW);
     EXPECT_EQ(r.MainTop, 11);
@@ -168,14 +182,41 @@ TEST_F(SettingsTest, WriteOrderOfAFreshFileWithTheBookmarksBetween) {
         WriteSettings(ini, TKivSettings{}, &list);
     }
     IniFile ini(iniPath);
-    const std::vector<std::string> expected = {
-        "ScreenHxW", "MainW_Top", "MainW_Left", "MainW_Height", "MainW_Width", "CollectorW_Top", "CollectorW_Left",
-        "RowStrings", "SelectedColorScheme", "PanelsLayout", "BookMarkView", "BookMark2View", "InterBaseView",
-        "OutlineView", "FullNavigationPath", "IconTitles", "dfName", "dfSize", "dfColor", "dfStyle", "AutoBackup",
-        "NavArrows", "AlwaysShowBars", "DefaultDateTime", "Whitener", "CompactLayoutSelection", "BoxedTopicView",
-        "DocViewNumber", "DocViewNumber2", "DocViewText", "DocViewLaunch", "DocViewSizer"};
+    const std::vector<std::string> expected = {"ScreenHxW",
+                                               "MainW_Top",
+                                               "MainW_Left",
+                                               "MainW_Height",
+                                               "MainW_Width",
+                                               "CollectorW_Top",
+                                               "CollectorW_Left",
+                                               "RowStrings",
+                                               "SelectedColorScheme",
+                                               "PanelsLayout",
+                                               "BookMarkView",
+                                               "BookMark2View",
+                                               "InterBaseView",
+                                               "OutlineView",
+                                               "FullNavigationPath",
+                                               "IconTitles",
+                                               "dfName",
+                                               "dfSize",
+                                               "dfColor",
+                                               "dfStyle",
+                                               "AutoBackup",
+                                               "NavArrows",
+                                               "AlwaysShowBars",
+                                               "DefaultDateTime",
+                                               "Whitener",
+                                               "CompactLayoutSelection",
+                                               "BoxedTopicView",
+                                               "DocViewNumber",
+                                               "DocViewNumber2",
+                                               "DocViewText",
+                                               "DocViewLaunch",
+                                               "DocViewSizer"};
     EXPECT_EQ(ini.ReadSection("Settings"), expected);
-    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Settings"})) << "an empty list writes no section";
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Settings"}))
+        << "an empty list writes no section";
 }
 
 // ---- geometry ----
@@ -188,7 +229,8 @@ struct GeometryCase {
     const char* what;
 };
 
-TKivSettings Saved(int left, int top, int width, int height, int cLeft = 300, int cTop = 40, int hxw = 768 * 1024) {
+TKivSettings Saved(int left, int top, int width, int height, int cLeft = 300, int cTop = 40,
+                   int hxw = 768 * 1024) {
     TKivSettings s;
     s.ScreenHxW = hxw;
     s.MainLeft = left;
@@ -206,12 +248,18 @@ TEST(StartGeometry, Rules) {
     const QList<QRect> screens{QRect(0, 0, 1024, 768)};
     const GeometryCase cases[] = {
         {TKivSettings{}, QRect(0, 0, 1024, 768), QPoint(1024 - 42 - 50, 50), false, "first start"},
-        {Saved(20, 30, 700, 550), QRect(20, 30, 700, 550), QPoint(300, 40), true, "saved on this screen"},
-        {Saved(20, 30, 700, 550, 300, 40, 600 * 800), QRect(0, 0, 1024, 768), QPoint(932, 50), false, "other resolution"},
-        {Saved(5000, 30, 700, 550), QRect(0, 0, 1024, 768), QPoint(932, 50), false, "off every screen"},
-        {Saved(30, -400, 700, 550), QRect(0, 0, 1024, 768), QPoint(932, 50), false, "title bar above the screen"},
-        {Saved(-100, 30, 700, 550), QRect(-100, 30, 700, 550), QPoint(300, 40), true, "partly left of the screen"},
-        {Saved(20, 30, 700, 550, 1020, 765), QRect(20, 30, 700, 550), QPoint(0, 0), true, "collector at the far edge"},
+        {Saved(20, 30, 700, 550), QRect(20, 30, 700, 550), QPoint(300, 40), true,
+         "saved on this screen"},
+        {Saved(20, 30, 700, 550, 300, 40, 600 * 800), QRect(0, 0, 1024, 768), QPoint(932, 50),
+         false, "other resolution"},
+        {Saved(5000, 30, 700, 550), QRect(0, 0, 1024, 768), QPoint(932, 50), false,
+         "off every screen"},
+        {Saved(30, -400, 700, 550), QRect(0, 0, 1024, 768), QPoint(932, 50), false,
+         "title bar above the screen"},
+        {Saved(-100, 30, 700, 550), QRect(-100, 30, 700, 550), QPoint(300, 40), true,
+         "partly left of the screen"},
+        {Saved(20, 30, 700, 550, 1020, 765), QRect(20, 30, 700, 550), QPoint(0, 0), true,
+         "collector at the far edge"},
     };
     for (const GeometryCase& c : cases) {
         const TStartGeometry g = ResolveStartGeometry(c.s, screen, work, screens);
@@ -252,14 +300,21 @@ TEST_F(SettingsTest, BookmarkedDatastructuresFilteredAtLoadAndRelativeAtSave) {
     for (const char* f : {"a.kiv", "template.kiv", "notes.txt"}) WriteFileAtomic(dir + f, "x");
     MakeDirs(dir + "sub/");
     WriteFileAtomic(dir + "sub/b.KIV", "x");
-    Write("[BookMarked DBs]\r\n"
-          "0=Alpha_~^_||a.kiv\r\n"
-          "1=Gone_~^_||missing.kiv\r\n"
-          "2=Tmpl_~^_||template.kiv\r\n"
-          "3=Text_~^_" + dir + "notes.txt\r\n"
-          "4=Again_~^_" + dir + "a.kiv\r\n"
-          "5=NoMarker " + dir + "a.kiv\r\n"
-          "6=Beta_~^_||sub/b.KIV\r\n");
+    Write(
+        "[BookMarked DBs]\r\n"
+        "0=Alpha_~^_||a.kiv\r\n"
+        "1=Gone_~^_||missing.kiv\r\n"
+        "2=Tmpl_~^_||template.kiv\r\n"
+        "3=Text_~^_" +
+        dir +
+        "notes.txt\r\n"
+        "4=Again_~^_" +
+        dir +
+        "a.kiv\r\n"
+        "5=NoMarker " +
+        dir +
+        "a.kiv\r\n"
+        "6=Beta_~^_||sub/b.KIV\r\n");
     TInterBase1 list;
     {
         IniFile ini(iniPath);

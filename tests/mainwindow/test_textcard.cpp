@@ -28,7 +28,8 @@ TEST_F(TextCard, AFailedStoreKeepsTheTextWithItsTopicAndTellsTheUserOnce) {
     TKivStringGrid* g = f->Panels().sgdFirst;
     QTextEdit* e = f->TextCard().txtSimpleText;
     ASSERT_EQ(g->CurrentRow(), 0);
-    const QString text = QStringLiteral("written about a ") + QString(40000, QLatin1Char('x')) + QStringLiteral(" end");
+    const QString text = QStringLiteral("written about a ") + QString(40000, QLatin1Char('x')) +
+                         QStringLiteral(" end");
     e->setPlainText(text);
     e->document()->setModified(true);
     QCoreApplication::processEvents();
@@ -36,12 +37,15 @@ TEST_F(TextCard, AFailedStoreKeepsTheTextWithItsTopicAndTellsTheUserOnce) {
         FileSizeLimit full(Home() + "FirstKivDB.dsc");
         ClickRow(g, 1);
         EXPECT_EQ(g->CurrentRow(), 1);
-        ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
-        EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("\"a\" could not be stored")))
+        ASSERT_EQ(Dialogs().Messages.size(), 1u)
+            << Dialogs().MessageTexts().join("|").toStdString();
+        EXPECT_TRUE(
+            Dialogs().Messages[0].Text.contains(QStringLiteral("\"a\" could not be stored")))
             << Dialogs().Messages[0].Text.toStdString();
         EXPECT_EQ(e->toPlainText(), text) << "the text is not replaced by b's card";
         EXPECT_TRUE(e->document()->isModified());
-        EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("a")) << "the caption names the text's topic";
+        EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("a"))
+            << "the caption names the text's topic";
         // Still failing: no second box, and c's card is not loaded over the text either.
         ClickRow(g, 2);
         EXPECT_EQ(Dialogs().Messages.size(), 1u);
@@ -69,7 +73,8 @@ TEST_F(TextCard, AFailedStoreKeepsTheTextWithItsTopicAndTellsTheUserOnce) {
 // The window with a: a long text typed into a's card, not yet stored.
 class CloseWithUnstoredText : public TextCard {
 protected:
-    const QString text = QStringLiteral("kept ") + QString(40000, QLatin1Char('y')) + QStringLiteral(" tail");
+    const QString text =
+        QStringLiteral("kept ") + QString(40000, QLatin1Char('y')) + QStringLiteral(" tail");
     TForm1* f = nullptr;
     QTextEdit* e = nullptr;
 
@@ -94,12 +99,15 @@ TEST_F(CloseWithUnstoredText, NoKeepsTheWindowAndTheTextUntilItCanBeStored) {
         FileSizeLimit full(Home() + "FirstKivDB.dsc");
         Dialogs().AnswerMessage(IDNO);
         EXPECT_FALSE(f->close());
-        ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+        ASSERT_EQ(Dialogs().Messages.size(), 1u)
+            << Dialogs().MessageTexts().join("|").toStdString();
         const MessageBoxRequest& asked = Dialogs().Messages[0];
         EXPECT_EQ(asked.Buttons, MsgButtons::YesNo);
         EXPECT_TRUE(asked.Text.contains(QStringLiteral("\"a\""))) << asked.Text.toStdString();
-        EXPECT_TRUE(asked.Text.contains(QStringLiteral("File too large"))) << asked.Text.toStdString();
-        EXPECT_TRUE(asked.Text.contains(QStringLiteral("Close anyway?"))) << asked.Text.toStdString();
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("File too large")))
+            << asked.Text.toStdString();
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("Close anyway?")))
+            << asked.Text.toStdString();
         EXPECT_TRUE(StillOpenWithText());
         // Told once: a topic change that still fails adds no box and keeps the text.
         ClickRow(f->Panels().sgdFirst, 1);
@@ -199,8 +207,10 @@ struct SwitchRoad {
 };
 
 const SwitchRoad kSwitchRoads[] = {
-    {"recent file", [](TForm1* f, const std::string&, FakeDialogs&) { f->Datastructure().miLast4Click(2); }},
-    {"own recent entry", [](TForm1* f, const std::string&, FakeDialogs&) { f->Datastructure().miLast4Click(1); }},
+    {"recent file",
+     [](TForm1* f, const std::string&, FakeDialogs&) { f->Datastructure().miLast4Click(2); }},
+    {"own recent entry",
+     [](TForm1* f, const std::string&, FakeDialogs&) { f->Datastructure().miLast4Click(1); }},
     {"File > Open",
      [](TForm1* f, const std::string& other, FakeDialogs& d) {
          d.AnswerOpen({QString::fromStdString(other)});
@@ -233,11 +243,13 @@ TEST_F(SwitchWithUnstoredText, EveryRoadAsksFirstAndNoKeepsTheTextAndTheDatastru
             Dialogs().AnswerMessage(IDNO);
             road.go(f, other, Dialogs());
         }
-        ASSERT_EQ(Dialogs().Messages.size(), 1u) << Dialogs().MessageTexts().join("|").toStdString();
+        ASSERT_EQ(Dialogs().Messages.size(), 1u)
+            << Dialogs().MessageTexts().join("|").toStdString();
         const MessageBoxRequest& asked = Dialogs().Messages[0];
         EXPECT_EQ(asked.Buttons, MsgButtons::YesNo);
         EXPECT_TRUE(asked.Text.contains(QStringLiteral("\"a\""))) << asked.Text.toStdString();
-        EXPECT_TRUE(asked.Text.contains(QStringLiteral("Close the datastructure anyway?"))) << asked.Text.toStdString();
+        EXPECT_TRUE(asked.Text.contains(QStringLiteral("Close the datastructure anyway?")))
+            << asked.Text.toStdString();
         EXPECT_TRUE(StillOpenWithText());
         ASSERT_TRUE(f->DatastructureOpen());
         EXPECT_TRUE(SamePath(CurrentBookMark->Path, first));
@@ -262,7 +274,8 @@ TEST_F(SwitchWithUnstoredText, YesOpensTheOtherWithoutAskingAgain) {
     ASSERT_GE(Dialogs().Messages.size(), 1u);
     EXPECT_EQ(Dialogs().Messages[0].Buttons, MsgButtons::YesNo);
     for (size_t i = 1; i < Dialogs().Messages.size(); ++i)
-        EXPECT_FALSE(Dialogs().Messages[i].Text.contains(QStringLiteral("text card"))) << Dialogs().Messages[i].Text.toStdString();
+        EXPECT_FALSE(Dialogs().Messages[i].Text.contains(QStringLiteral("text card")))
+            << Dialogs().Messages[i].Text.toStdString();
     ASSERT_TRUE(f->DatastructureOpen());
     EXPECT_TRUE(SamePath(CurrentBookMark->Path, other));
     const size_t told = Dialogs().Messages.size();

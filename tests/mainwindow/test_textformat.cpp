@@ -86,10 +86,10 @@ protected:
 TEST_F(TextFormat, TheColourMenuHasTheSixteenSwatchesInOrder) {
     Open("a");
     const std::pair<const char*, TColor> expected[16] = {
-        {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000},   {"Olive", 0x008080},
-        {"Navy", 0x800000},   {"Purple", 0x800080}, {"Teal", 0x808000},    {"Gray", 0x808080},
-        {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},    {"Lime", 0x00FF00},    {"Yellow", 0x00FFFF},
-        {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},   {"White", 0xFFFFFF},
+        {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
+        {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
+        {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
+        {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
     };
     const QList<QAction*> items = t->pmColor->actions();
     ASSERT_EQ(items.size(), 16);
@@ -192,14 +192,16 @@ TEST_F(TextFormat, APlainCardLoadsInTheDefaultFontUnmodified) {
 TEST_F(TextFormat, TheSizeBoxShowsTheNearestSizeAndTheTextKeepsItsOwn) {
     ASSERT_TRUE(IsScalableFont(QStringLiteral("Arial")));
     Open("a b");
-    ASSERT_TRUE(g->Nester->Cards().WriteRowCard(kCardText, 0,
-                                    "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs26 thirteen \\fs200 huge\\par}"));
+    ASSERT_TRUE(g->Nester->Cards().WriteRowCard(
+        kCardText, 0,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs26 thirteen \\fs200 huge\\par}"));
     f->ReloadCurrentRow();
     Focus(e);
     Select(2, 2);
     QStringList sizes;
     for (int i = 0; i < t->cbFontSize->count(); ++i) sizes << t->cbFontSize->itemText(i);
-    EXPECT_EQ(sizes.join(QLatin1Char(' ')), QStringLiteral("8 9 10 11 12 14 16 18 20 22 24 26 28 36 48 72"));
+    EXPECT_EQ(sizes.join(QLatin1Char(' ')),
+              QStringLiteral("8 9 10 11 12 14 16 18 20 22 24 26 28 36 48 72"));
     EXPECT_EQ(t->cbFontSize->currentText(), QStringLiteral("14"));
     EXPECT_EQ(FormatAt(2).fontPointSize(), 13);
     Select(12, 12);
@@ -251,7 +253,8 @@ TEST_F(TextFormat, EveryDateTimeChoice) {
         {1, ""},
         {13, ""},
     };
-    for (const auto& [n, text] : cases) EXPECT_EQ(FormatDateTimeChoice(n, morning, english), QString::fromLatin1(text)) << n;
+    for (const auto& [n, text] : cases)
+        EXPECT_EQ(FormatDateTimeChoice(n, morning, english), QString::fromLatin1(text)) << n;
     const std::tuple<QTime, const char*, const char*> clock[] = {
         {QTime(21, 5), "21:05", "9:05 PM"},
         {QTime(0, 30), "0:30", "12:30 AM"},
@@ -262,7 +265,8 @@ TEST_F(TextFormat, EveryDateTimeChoice) {
         EXPECT_EQ(FormatDateTimeChoice(2, at, english), QString::fromLatin1(h24));
         EXPECT_EQ(FormatDateTimeChoice(3, at, english), QString::fromLatin1(h12));
     }
-    EXPECT_EQ(FormatDateTimeChoice(5, QDateTime(QDate(2009, 1, 31), QTime(8, 0)), english), QStringLiteral("31 Jan 09"));
+    EXPECT_EQ(FormatDateTimeChoice(5, QDateTime(QDate(2009, 1, 31), QTime(8, 0)), english),
+              QStringLiteral("31 Jan 09"));
 }
 
 TEST_F(TextFormat, TheDateTimeMenuInsertsIntoTheFocusedEditor) {
@@ -279,7 +283,8 @@ TEST_F(TextFormat, TheDateTimeMenuInsertsIntoTheFocusedEditor) {
         EXPECT_TRUE(items[1]->isSeparator());
         for (int i : {4, 8}) {
             EXPECT_TRUE(items[i]->isSeparator()) << i;
-            EXPECT_EQ(items[i]->text(), QString()) << "a separator's text would be drawn as an item";
+            EXPECT_EQ(items[i]->text(), QString())
+                << "a separator's text would be drawn as an item";
         }
         for (QAction* a : items) EXPECT_NE(a->text(), QStringLiteral("-"));
         EXPECT_EQ(items[5]->text(), QStringLiteral("7 Mar 26\tCtrl+Shift+D"));
@@ -290,7 +295,8 @@ TEST_F(TextFormat, TheDateTimeMenuInsertsIntoTheFocusedEditor) {
     EXPECT_EQ(e->toPlainText(), QStringLiteral("Saturday, March 7"));
     e->moveCursor(QTextCursor::End);
     QTest::keyClick(e, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(e->toPlainText(), QStringLiteral("Saturday, March 77 Mar 26")) << "once per key press";
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("Saturday, March 77 Mar 26"))
+        << "once per key press";
     // Into a caption editor as well.
     g->SetEditing(true);
     Focus(g->CaptionEditor);
@@ -305,8 +311,11 @@ TEST_F(TextFormat, FirstLineIndentStepsByTwentyAndNotBelowZero) {
     e->setPlainText(QStringLiteral("para"));
     auto indent = [&] { return e->textCursor().blockFormat().textIndent(); };
     ASSERT_TRUE(t->btnIndentIn->isEnabled());
-    const std::pair<QToolButton*, qreal> steps[] = {
-        {t->btnIndentIn, 20}, {t->btnIndentIn, 40}, {t->btnIndentDe, 20}, {t->btnIndentDe, 0}, {t->btnIndentDe, 0}};
+    const std::pair<QToolButton*, qreal> steps[] = {{t->btnIndentIn, 20},
+                                                    {t->btnIndentIn, 40},
+                                                    {t->btnIndentDe, 20},
+                                                    {t->btnIndentDe, 0},
+                                                    {t->btnIndentDe, 0}};
     for (const auto& [button, after] : steps) {
         button->click();
         EXPECT_EQ(indent(), after);
@@ -328,7 +337,8 @@ TEST_F(TextFormat, TypingIntoALockedTopicWarnsAndChangesNothing) {
     Focus(e);
     EXPECT_TRUE(e->isReadOnly());
     QTest::keyClicks(e, QStringLiteral("x"));
-    ASSERT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("Can't edit text card, topic is locked.")});
+    ASSERT_EQ(Dialogs().MessageTexts(),
+              QStringList{QStringLiteral("Can't edit text card, topic is locked.")});
     EXPECT_EQ(Dialogs().Messages[0].Type, MsgType::Warning);
     // A held key warns once; command keys do not warn.
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"), true);
@@ -366,7 +376,8 @@ TEST_F(TextFormat, EachEditorKeepsItsOwnTopicsLock) {
     Focus(pin);
     EXPECT_TRUE(pin->isReadOnly());
     QTest::keyClicks(pin, QStringLiteral("x"));
-    EXPECT_EQ(Dialogs().MessageTexts(), QStringList{QStringLiteral("Can't edit text card, topic is locked.")});
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{QStringLiteral("Can't edit text card, topic is locked.")});
     EXPECT_EQ(pin->toPlainText(), QStringLiteral("ok"));
 }
 
@@ -381,7 +392,8 @@ TEST_F(TextFormat, SaveAsWritesTxtOrRtfAndRefusesOtherNames) {
     EXPECT_EQ(ReadWholeFile(doc.toStdString()), "keep");
     EXPECT_FALSE(QFile::exists(doc + QStringLiteral(".txt")));
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_TRUE(Dialogs().Messages[0].Text.startsWith(QStringLiteral("Can't save ") + doc)) << Dialogs().Messages[0].Text.toStdString();
+    EXPECT_TRUE(Dialogs().Messages[0].Text.startsWith(QStringLiteral("Can't save ") + doc))
+        << Dialogs().Messages[0].Text.toStdString();
     EXPECT_TRUE(Dialogs().SaveRequests[0].FileName.isEmpty());
 
     Dialogs().AnswerSave(QString::fromStdString(Home()) + QStringLiteral("notes"));
@@ -479,8 +491,10 @@ TEST_F(TextFormat, TheDefaultDateTimeWindowListsEveryStyleAndSetsTheDefault) {
     w->FillList();
     QStringList texts;
     for (int i = 0; i < w->lbxDateTime->count(); ++i) texts << w->lbxDateTime->item(i)->text();
-    EXPECT_EQ(texts, (QStringList{"14:05", "2:05 PM", "7 Mar 26", "7 Mar 2026", "7 Mar 2026 2:05 PM", "Saturday, March 7",
-                                  "Saturday March 7, 2026", "Saturday March 7, 2026 2:05 PM", "Saturday March 7, 2026 14:05"}));
+    EXPECT_EQ(texts,
+              (QStringList{"14:05", "2:05 PM", "7 Mar 26", "7 Mar 2026", "7 Mar 2026 2:05 PM",
+                           "Saturday, March 7", "Saturday March 7, 2026",
+                           "Saturday March 7, 2026 2:05 PM", "Saturday March 7, 2026 14:05"}));
     EXPECT_EQ(w->lbxDateTime->currentRow(), 0) << "4 is no style of the list";
 
     f->WindowSettings().SetDefault1->Tag = 10;
@@ -519,11 +533,13 @@ TEST_F(TextFormat, TheSymbolWindowInsertsIntoItsTargetInThePreviewFont) {
     QTextCursor c = e->textCursor();
     c.setPosition(1);
     c.setPosition(2, QTextCursor::KeepAnchor);
-    EXPECT_EQ(c.charFormat().fontFamilies().toStringList().value(0), w->pnlPreview->font().family());
+    EXPECT_EQ(c.charFormat().fontFamilies().toStringList().value(0),
+              w->pnlPreview->font().family());
     EXPECT_TRUE(w->isVisible()) << "Insert keeps the window open";
     Lock(g->CurrentRow());
     w->btnInsert->click();
-    EXPECT_EQ(e->toPlainText(), QStringLiteral("a\u2020")) << "a topic locked meanwhile takes nothing";
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("a\u2020"))
+        << "a topic locked meanwhile takes nothing";
     w->btnClose->click();
     EXPECT_FALSE(w->isVisible());
 
@@ -632,8 +648,11 @@ TEST_F(TextFormat, FormattingSurvivesTopicChangesAndARestart) {
         EXPECT_NE(FormatAt(13).fontWeight(), QFont::Bold);
         EXPECT_EQ(fromQColor(FormatAt(13).foreground().color()), clRed);
         EXPECT_NE(fromQColor(FormatAt(8).foreground().color()), clRed);
-        EXPECT_EQ(e->document()->findBlockByNumber(1).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-        EXPECT_EQ(e->document()->findBlockByNumber(0).blockFormat().alignment() & Qt::AlignHCenter, 0);
+        EXPECT_EQ(e->document()->findBlockByNumber(1).blockFormat().alignment() &
+                      Qt::AlignHorizontal_Mask,
+                  Qt::AlignHCenter);
+        EXPECT_EQ(e->document()->findBlockByNumber(0).blockFormat().alignment() & Qt::AlignHCenter,
+                  0);
         EXPECT_EQ(e->document()->findBlockByNumber(1).blockFormat().textIndent(), 20);
         EXPECT_EQ(StoredFontName(FormatAt(3)), QStringLiteral("Arial"));
         EXPECT_EQ(FormatAt(3).fontPointSize(), 20);

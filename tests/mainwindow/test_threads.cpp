@@ -50,7 +50,9 @@ protected:
     }
     QString Current() const {
         TKivStringGrid* g = f->CurrentGrid();
-        return g && g->IsRowValid(g->CurrentRow()) ? QString::fromStdString(g->Nester->Caption(g->CurrentRow())) : QString();
+        return g && g->IsRowValid(g->CurrentRow())
+                   ? QString::fromStdString(g->Nester->Caption(g->CurrentRow()))
+                   : QString();
     }
     TQuickJump& Threads() const { return CurrentBookMark->Threads; }
     TQuickJump& QuickJumps() const { return CurrentBookMark->QuickJumps; }
@@ -60,7 +62,8 @@ protected:
         EXPECT_EQ(Threads().Navigator(Threads().CurrentIndex()), CurrentNavigator);
     }
     void SetQuickJumpsTabs(bool on) {
-        if (f->WindowSettings().acShowQuickJumpsTabs->Checked() != on) m->acShowQuickJumpsTabsExecute();
+        if (f->WindowSettings().acShowQuickJumpsTabs->Checked() != on)
+            m->acShowQuickJumpsTabsExecute();
     }
     std::vector<std::string> Messages() {
         std::vector<std::string> r;
@@ -76,7 +79,7 @@ TEST_F(Marks, StripAndListTexts) {
     m->acToMarksExecute();  // QuickJump 0: the long caption
     ClickRow(p1, 0);
     ClickRow(p2, 0);
-    m->acToMarksExecute();  // QuickJump 1: A / B
+    m->acToMarksExecute();    // QuickJump 1: A / B
     m->acToThreadsExecute();  // Thread 1: A / B
     ClickRow(p1, 1);          // thread 0 moves on to X
     ASSERT_EQ(Current(), QStringLiteral("X"));
@@ -84,8 +87,10 @@ TEST_F(Marks, StripAndListTexts) {
     ASSERT_TRUE(f->WindowSettings().acShowThreadsTabs->Checked());
 
     SetQuickJumpsTabs(true);
-    EXPECT_EQ(m->tsQuickJumps->Tabs().Strings(), (QStringList{"0. abcdefghijklmnopqrst...", "1. B"}));
-    EXPECT_EQ(m->tsThreads->Tabs().Strings(), (QStringList{"0", "1"})) << "numbers alone beside the QuickJumps";
+    EXPECT_EQ(m->tsQuickJumps->Tabs().Strings(),
+              (QStringList{"0. abcdefghijklmnopqrst...", "1. B"}));
+    EXPECT_EQ(m->tsThreads->Tabs().Strings(), (QStringList{"0", "1"}))
+        << "numbers alone beside the QuickJumps";
     SetQuickJumpsTabs(false);
     EXPECT_EQ(m->tsThreads->Tabs().Strings(), (QStringList{"0. X", "1. B"}));
     EXPECT_EQ(m->tsThreads->TabIndex(), 0);
@@ -164,7 +169,8 @@ TEST_F(Marks, AThreadWhoseTopicWentIsDroppedAndTheCurrentOneStays) {
     EXPECT_EQ(Messages(), std::vector<std::string>{kThreadGone.toStdString()});
     ASSERT_EQ(Threads().Count(), 1);
     ExpectCurrentThreadIsTheTrail();
-    EXPECT_EQ(CurrentNavigator->Count(), 0) << "the trail is where the user stands, without the topic";
+    EXPECT_EQ(CurrentNavigator->Count(), 0)
+        << "the trail is where the user stands, without the topic";
     SetQuickJumpsTabs(false);
     EXPECT_EQ(m->tsThreads->Tabs().Strings(), QStringList{"0. C"});
 }
@@ -232,7 +238,8 @@ TEST_F(Marks, DroppedTopicsAndReorderedThreads) {
     ASSERT_EQ(ListLines(list), (QStringList{"0.  C", "1.  B"}));
     list->setCurrentRow(1);
     m->lbxBMListPopupStartDrag(list);
-    EXPECT_TRUE(m->lbxBMListPopupDragOver(list, list, list->visualItemRect(list->item(0)).center()));
+    EXPECT_TRUE(
+        m->lbxBMListPopupDragOver(list, list, list->visualItemRect(list->item(0)).center()));
     m->lbxBMListPopupDragDrop(list, list, list->visualItemRect(list->item(0)).center());
     EXPECT_EQ(ListLines(list), (QStringList{"0.  B", "1.  C"}));
     ExpectCurrentThreadIsTheTrail();
@@ -327,9 +334,12 @@ TEST_F(Marks, TwoThreadsAndThreeQuickJumpsSurviveARestart) {
     Stop();
 
     const std::string path = Home() + "FirstKivDB.kiv";
-    const test::ToolRun dump = test::RunTool(QStringLiteral("kivtree"), {QStringLiteral("dump"), QStringLiteral("--marks"), QString::fromStdString(path)});
+    const test::ToolRun dump =
+        test::RunTool(QStringLiteral("kivtree"), {QStringLiteral("dump"), QStringLiteral("--marks"),
+                                                  QString::fromStdString(path)});
     EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
-    EXPECT_EQ(dump.out.toStdString(), "Threads\n  0. Y / Z\n  1. A / B\nQuickJumps\n  0. A / B\n  1. X\n  2. Y / Z\n");
+    EXPECT_EQ(dump.out.toStdString(),
+              "Threads\n  0. Y / Z\n  1. A / B\nQuickJumps\n  0. A / B\n  1. X\n  2. Y / Z\n");
 
     ResetGlobals();
     Restart();
@@ -389,9 +399,12 @@ TEST_F(Marks, PackKeepsTwoThreadsAndTwoQuickJumps) {
     Stop();
 
     const std::string path = Home() + "FirstKivDB.kiv";
-    const test::ToolRun dump = test::RunTool(QStringLiteral("kivtree"), {QStringLiteral("dump"), QStringLiteral("--marks"), QString::fromStdString(path)});
+    const test::ToolRun dump =
+        test::RunTool(QStringLiteral("kivtree"), {QStringLiteral("dump"), QStringLiteral("--marks"),
+                                                  QString::fromStdString(path)});
     EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
-    EXPECT_EQ(dump.out.toStdString(), "Threads\n  0. E / F\n  1. A / B\nQuickJumps\n  0. A / B\n  1. E / F\n");
+    EXPECT_EQ(dump.out.toStdString(),
+              "Threads\n  0. E / F\n  1. A / B\nQuickJumps\n  0. A / B\n  1. E / F\n");
 }
 
 TEST_F(Marks, ATopicDeletedWhileClosedDropsItsMarksWithTheWarning) {
@@ -412,7 +425,8 @@ TEST_F(Marks, ATopicDeletedWhileClosedDropsItsMarksWithTheWarning) {
 
     ResetGlobals();
     Restart();
-    EXPECT_EQ(Messages(), (std::vector<std::string>{kThreadGone.toStdString(), kQuickJumpGone.toStdString()}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{kThreadGone.toStdString(), kQuickJumpGone.toStdString()}));
     ASSERT_EQ(QuickJumps().Count(), 1);
     EXPECT_EQ(m->tsQuickJumps->Tabs().Strings(), QStringList{"0. C"});
     ASSERT_EQ(Threads().Count(), 1);

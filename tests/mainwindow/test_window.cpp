@@ -24,12 +24,14 @@ TEST_F(Window, FirstStartMakesFirstKivDBWithOneTopicReadyForTyping) {
     EXPECT_TRUE(f->Panels().sgdFirst->Editing());
     EXPECT_TRUE(PanelsManager().EditMode);
     EXPECT_TRUE(f->Panels().EditMode->Checked());
-    EXPECT_EQ(QApplication::focusWidget(), f->Panels().sgdFirst->CaptionEditor) << "the caret is in the caption";
+    EXPECT_EQ(QApplication::focusWidget(), f->Panels().sgdFirst->CaptionEditor)
+        << "the caret is in the caption";
     EXPECT_FALSE(Loading);
     // The window's components carry their names.
-    for (const char* name : {"sgdFirst", "sgdSecond", "sgdThird", "txtSimpleText", "lblCurDescr", "pnlKiv", "pnlCards",
-                             "pnlMain", "Splitter1", "cbTools", "StatusBar", "txtTextBin", "lbxLaunchBin", "pnlLaunchCard",
-                             "pnlTextBin", "pnlHider", "miLast1", "acSaveDatabaseAs", "pmLastOpened"})
+    for (const char* name :
+         {"sgdFirst", "sgdSecond", "sgdThird", "txtSimpleText", "lblCurDescr", "pnlKiv", "pnlCards",
+          "pnlMain", "Splitter1", "cbTools", "StatusBar", "txtTextBin", "lbxLaunchBin",
+          "pnlLaunchCard", "pnlTextBin", "pnlHider", "miLast1", "acSaveDatabaseAs", "pmLastOpened"})
         EXPECT_NE(f->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
 }
@@ -42,7 +44,8 @@ TEST_F(Window, TopicsAndBoldTextSurviveCloseAndStartAgain) {
     ASSERT_EQ(g->Nester->RowCount(), 2);
     ASSERT_EQ(g->CurrentRow(), 1);
     TypeCaption(g, QStringLiteral("Recipes"));
-    EXPECT_EQ(g->Nester->Caption(0), "Groceries") << "the first caption was stored when the row changed";
+    EXPECT_EQ(g->Nester->Caption(0), "Groceries")
+        << "the first caption was stored when the row changed";
 
     // The text card of the second topic: plain text, then bold text.
     f->TextCard().txtSimpleText->setFocus(Qt::OtherFocusReason);
@@ -134,7 +137,8 @@ TEST_F(Window, TheTextCardFollowsATopicMadeInAnEmptyPanelAndRowsThatMove) {
     QTest::mouseDClick(f->Panels().sgdSecond->viewport(), Qt::LeftButton, {}, QPoint(60, 60));
     ASSERT_EQ(f->Panels().sgdSecond->Nester->RowCount(), 1);
     ASSERT_EQ(CurrentPanel, 2);
-    EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QString()) << "the editor shows the new topic";
+    EXPECT_EQ(f->TextCard().txtSimpleText->toPlainText(), QString())
+        << "the editor shows the new topic";
     EXPECT_TRUE(f->Panels().sgdFirst->Nester->HasText(0)) << "a's text went to a";
     f->TextCard().txtSimpleText->setPlainText(QStringLiteral("about the child"));
     f->TextCard().txtSimpleText->document()->setModified(true);
@@ -160,7 +164,9 @@ TEST_F(Window, TheTextBinAndPasswordAreKeptWithTheDatastructure) {
     TypeCaption(f->Panels().sgdFirst, QStringLiteral("x"));
     f->Skeleton().txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
     Stop();
-    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").TextBinCard, "\x01" "first line\r\nsecond line");
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").TextBinCard,
+              "\x01"
+              "first line\r\nsecond line");
     ResetGlobals();
     f = Start();
     EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
@@ -172,14 +178,16 @@ TEST_F(Window, TerminationSignalsCloseTheWindowAndNothingTypedIsLost) {
         ResetGlobals();
         TForm1* f = Start();
         CloseOnTerminationSignals([f] { f->close(); });
-        TypeCaption(f->Panels().sgdFirst, sig == SIGTERM ? QStringLiteral("term") : QStringLiteral("interrupt"));
+        TypeCaption(f->Panels().sgdFirst,
+                    sig == SIGTERM ? QStringLiteral("term") : QStringLiteral("interrupt"));
         std::raise(sig);
         ProcessEventsFor(200);
         EXPECT_FALSE(f->isVisible()) << sig;
         RestoreTerminationSignals();
         form->FormDestroy();
         form.reset();
-        EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, sig == SIGTERM ? "term\n" : "interrupt\n");
+        EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree,
+                  sig == SIGTERM ? "term\n" : "interrupt\n");
         IniFile ini(Home() + "kiv.ini");
         EXPECT_TRUE(ini.ValueExists("Settings", "MainW_Width")) << sig;
         RemoveFile(Home() + "FirstKivDB.kiv");
@@ -188,10 +196,11 @@ TEST_F(Window, TerminationSignalsCloseTheWindowAndNothingTypedIsLost) {
 }
 
 TEST_F(Window, SettingsActOnTheWindowAndItsGeometryIsSaved) {
-    WriteFileAtomic(Home() + "kiv.ini",
-                    "[Settings]\r\nScreenHxW=786432\r\nMainW_Top=20\r\nMainW_Left=10\r\nMainW_Height=520\r\n"
-                    "MainW_Width=640\r\nBookMark2View=0\r\nInterBaseView=0\r\nNavArrows=0\r\nAutoviewDelay=1000\r\n"
-                    "dfName=Courier New\r\ndfSize=14\r\ndfStyle=2\r\nBookMarkView=1\r\nBoxedTopicView=1\r\n");
+    WriteFileAtomic(
+        Home() + "kiv.ini",
+        "[Settings]\r\nScreenHxW=786432\r\nMainW_Top=20\r\nMainW_Left=10\r\nMainW_Height=520\r\n"
+        "MainW_Width=640\r\nBookMark2View=0\r\nInterBaseView=0\r\nNavArrows=0\r\nAutoviewDelay=1000\r\n"
+        "dfName=Courier New\r\ndfSize=14\r\ndfStyle=2\r\nBookMarkView=1\r\nBoxedTopicView=1\r\n");
     TForm1* f = Start();
     EXPECT_EQ(f->pos(), QPoint(10, 20)) << "the frame's place";
     EXPECT_EQ(f->size(), QSize(640, 520));

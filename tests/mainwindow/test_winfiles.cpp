@@ -70,9 +70,11 @@ TEST_F(WindowsFiles, ExternalDatastructuresAreFoundAsWindowsNamesThemAndNeverMad
     for (int row : {2, 3}) {
         Dialogs().Clear();
         Follow(row);
-        const QString name = row == 2 ? QStringLiteral("C:\\Daten\\ziel.kiv") : QString::fromStdString(Home() + "Archiv/alt.kiv");
+        const QString name = row == 2 ? QStringLiteral("C:\\Daten\\ziel.kiv")
+                                      : QString::fromStdString(Home() + "Archiv/alt.kiv");
         ASSERT_EQ(Dialogs().Messages.size(), 1u) << row;
-        EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The datastructure \"%1\" does not exist.").arg(name));
+        EXPECT_EQ(Dialogs().Messages[0].Text,
+                  QStringLiteral("The datastructure \"%1\" does not exist.").arg(name));
         EXPECT_EQ(OpenPath(), main);
         EXPECT_TRUE(f->DatastructureOpen());
         EXPECT_EQ(InterBase().Count(), 1);
@@ -115,7 +117,8 @@ TEST_F(WindowsFiles, NewExternalLinksAreStoredInWindows1252WhereItHoldsThem) {
     ClickRow(p1, 0);
     Dialogs().AnswerOpen({QString::fromStdString(Home() + "Caf\xc3\xa9.kiv")});
     f->FileCommands().acLinkToExt->Execute();
-    EXPECT_EQ(external(0), Cp1252("||Café.kiv")) << "before: \"||Caf\\xc3\\xa9.kiv\", which Windows does not find";
+    EXPECT_EQ(external(0), Cp1252("||Café.kiv"))
+        << "before: \"||Caf\\xc3\\xa9.kiv\", which Windows does not find";
     ClickRow(p1, 1);
     Dialogs().AnswerOpen({QString::fromStdString(Home() + "\xd0\x96.kiv")});
     f->FileCommands().acLinkToExt->Execute();
@@ -137,17 +140,20 @@ TEST_F(WindowsFiles, LaunchLinesTheUserDidNotChangeKeepTheirBytesInTheWindowAndI
     ClickRow(p1, 0);
     EXPECT_EQ(StoredLaunchCard(0), stored);
     // A link added: the stored ones stay, the new one is stored relative in Windows-1252.
-    f->LaunchCard().AddLinksToTopic(p1, 0, LegacyText::Encode(Home() + "Neu \xc3\xa9.txt") + "\x01N\r\n");
+    f->LaunchCard().AddLinksToTopic(p1, 0,
+                                    LegacyText::Encode(Home() + "Neu \xc3\xa9.txt") + "\x01N\r\n");
     const std::string grown = stored + WindowsLink(Cp1252("||Neu é.txt"), "N");
     EXPECT_EQ(StoredLaunchCard(0), grown);
     // The launch card list edited elsewhere: its other lines keep their bytes.
     f->LaunchCard().ShowLaunchCard();
     f->LaunchCard().DeleteLaunchCardItem(1);
     f->LaunchCard().SaveLaunchCard(p1, 0);
-    EXPECT_EQ(StoredLaunchCard(0), WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) + WindowsLink(Cp1252("||Neu é.txt"), "N"));
+    EXPECT_EQ(StoredLaunchCard(0), WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) +
+                                       WindowsLink(Cp1252("||Neu é.txt"), "N"));
     f->FileCommands().acCompactDatabaseExecute();
     ASSERT_EQ(OpenPath(), main);
-    EXPECT_EQ(StoredLaunchCard(0), WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) + WindowsLink(Cp1252("||Neu é.txt"), "N"));
+    EXPECT_EQ(StoredLaunchCard(0), WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) +
+                                       WindowsLink(Cp1252("||Neu é.txt"), "N"));
 }
 
 TEST_F(WindowsFiles, PasswordsAreStoredAsWindowsReadsThemAndNeverReachTheTextBin) {
@@ -163,14 +169,19 @@ TEST_F(WindowsFiles, PasswordsAreStoredAsWindowsReadsThemAndNeverReachTheTextBin
         return w.isVisible();
     };
     // Before: stored as 17 UTF-8 bytes, past the field. Now refused with a word, nothing changed.
-    EXPECT_TRUE(typeNew(QString::fromUtf8("\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345")));
+    EXPECT_TRUE(
+        typeNew(QString::fromUtf8("\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c"
+                                  "12345")));
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("Windows-1252"))) << Dialogs().Messages[0].Text.toStdString();
+    EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("Windows-1252")))
+        << Dialogs().Messages[0].Text.toStdString();
     EXPECT_EQ(CurrentBookMark->Password, "");
     f->FileCommands().frmSetPassword->reject();
     // Western letters go in as Windows-1252 bytes, 15 of them at most.
     Dialogs().Clear();
-    EXPECT_FALSE(typeNew(QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e123456789Ab")));
+    EXPECT_FALSE(
+        typeNew(QString::fromUtf8("Gr\xc3\xbc\xc3\x9f"
+                                  "e123456789Ab")));
     EXPECT_TRUE(Dialogs().Messages.empty());
     EXPECT_EQ(CurrentBookMark->Password, Cp1252("Grüße123456789A"));
     Stop();
@@ -179,7 +190,9 @@ TEST_F(WindowsFiles, PasswordsAreStoredAsWindowsReadsThemAndNeverReachTheTextBin
 
 TEST_F(WindowsFiles, AnOverLongPasswordOfAnEarlierBuildStillLocksAndStaysOutOfTheTextBin) {
     const std::string main = Home() + "main.kiv";
-    const std::string password = "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c" "12345";  // 17 bytes
+    const std::string password =
+        "\xd0\x9f\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c"
+        "12345";  // 17 bytes
     WriteWindowsDatastructure(main, {{"a", "", ""}}, password + "\x01notes");
     StartOn(main);
     ProcessEventsFor(50);
@@ -194,7 +207,8 @@ TEST_F(WindowsFiles, AnOverLongPasswordOfAnEarlierBuildStillLocksAndStaysOutOfTh
     w.btnOK->click();
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
     Stop();
-    EXPECT_EQ(ReadJoined(main).TextBinCard, password + "\x01notes") << "kept, never moved into the text bin";
+    EXPECT_EQ(ReadJoined(main).TextBinCard, password + "\x01notes")
+        << "kept, never moved into the text bin";
 }
 
 // A program folder under a home such as /home/jörg: HOME and KIV_HOME point there.
@@ -210,8 +224,9 @@ TEST_F(WindowsFiles, RelativeLinksWorkUnderAProgramFolderWithAccentedLetters) {
     ASSERT_EQ(AppDir(), app);
     WriteFileAtomic(app + "Caf\xc3\xa9.txt", "x");
     MakeJoined(app + "Caf\xc3\xa9.kiv", "kaffee");
-    WriteWindowsDatastructure(app + "FirstKivDB.kiv", {{"Café", WindowsLink(Cp1252("||Café.txt"), "Café"), ""},
-                                                        {"Extern", "", Cp1252("||CAFÉ.KIV")}});
+    WriteWindowsDatastructure(app + "FirstKivDB.kiv",
+                              {{"Café", WindowsLink(Cp1252("||Café.txt"), "Café"), ""},
+                               {"Extern", "", Cp1252("||CAFÉ.KIV")}});
     f = Start();
     p1 = f->Panels().sgdFirst;
     // Expanded to the file's name, not to a mix of UTF-8 and Windows-1252 bytes.
@@ -219,7 +234,8 @@ TEST_F(WindowsFiles, RelativeLinksWorkUnderAProgramFolderWithAccentedLetters) {
     EXPECT_TRUE(FileExists(LegacyText::Decode(p1->Nester->LaunchList().GetPath(0, 0))));
     // New links there are still stored relative, in Windows-1252.
     f->LaunchCard().AddLinksToTopic(p1, 0, app + "Neu.txt\x01N\r\n");
-    EXPECT_EQ(StoredLaunchCard(0), WindowsLink(Cp1252("||Café.txt"), "Café") + WindowsLink("||Neu.txt", "N"));
+    EXPECT_EQ(StoredLaunchCard(0),
+              WindowsLink(Cp1252("||Café.txt"), "Café") + WindowsLink("||Neu.txt", "N"));
     Follow(1);
     EXPECT_EQ(OpenPath(), app + "Caf\xc3\xa9.kiv");
     Stop();

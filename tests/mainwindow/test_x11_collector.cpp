@@ -17,7 +17,8 @@ protected:
         X11Fixture::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         for (const char* tool : {"openbox", "xdotool", "xprop"})
-            ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty()) << tool << " is missing; run scripts/install-deps";
+            ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty())
+                << tool << " is missing; run scripts/install-deps";
         kiv_ = QFileInfo(kivclip_).absolutePath() + "/kiv";
         ASSERT_TRUE(QFileInfo::exists(kiv_)) << kiv_.toStdString();
         Start("openbox", {"--sm-disable"});
@@ -27,7 +28,8 @@ protected:
     // The id of the first window with the title, waiting for it to be mapped.
     QString WindowId(const QString& title) {
         for (int i = 0; i < 100; ++i) {
-            const QString ids = Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"}).trimmed();
+            const QString ids =
+                Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"}).trimmed();
             if (!ids.isEmpty()) return ids.split('\n').first();
             QThread::msleep(100);
         }
@@ -45,7 +47,8 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
     QProcess& kiv = Start(kiv_, {});
     const QString collector = WindowId("KIV is run");
     ASSERT_FALSE(collector.isEmpty()) << kiv.readAllStandardError().toStdString();
-    ASSERT_FALSE(WindowId("KIV - FirstKivDB.kiv").isEmpty()) << "the collector's show shows the main window";
+    ASSERT_FALSE(WindowId("KIV - FirstKivDB.kiv").isEmpty())
+        << "the collector's show shows the main window";
 
     const QString state = Run("xprop", {"-id", collector, "_NET_WM_STATE"});
     EXPECT_TRUE(state.contains("_NET_WM_STATE_ABOVE")) << state.toStdString();
@@ -62,7 +65,9 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
         QThread::msleep(500);
     };
     doubleClick();
-    EXPECT_TRUE(Run("xdotool", {"search", "--onlyvisible", "--name", "^KIV - FirstKivDB.kiv$"}).trimmed().isEmpty())
+    EXPECT_TRUE(Run("xdotool", {"search", "--onlyvisible", "--name", "^KIV - FirstKivDB.kiv$"})
+                    .trimmed()
+                    .isEmpty())
         << "the main window is hidden";
     EXPECT_EQ(kiv.state(), QProcess::Running);
     doubleClick();
@@ -76,21 +81,23 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
     Run("xdotool", {"mousedown", "1"});
     QThread::msleep(200);
     for (int step = 1; step <= 10; ++step) {
-        Run("xdotool", {"mousemove", QString::number(500 - step * 18), QString::number(100 + step * 32)});
+        Run("xdotool",
+            {"mousemove", QString::number(500 - step * 18), QString::number(100 + step * 32)});
         QThread::msleep(60);
     }
     Run("xdotool", {"mousemove", "320", "421"});
     QThread::msleep(300);
     Run("xdotool", {"mouseup", "1"});
     ASSERT_TRUE(offer.waitForFinished(10000));
-    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the collector took a copy";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1"))
+        << "the collector took a copy";
 
     // The close stores the text bin with the datastructure.
     ::kill(pid_t(kiv.processId()), SIGTERM);
     ASSERT_TRUE(kiv.waitForFinished(15000));
-    const std::string stored =
-        kiv::wintest::ReadJoined(env.Dir() + "FirstKivDB.kiv").TextBinCard;
-    const std::string expected = "\r\n\r\n============================\r\n" + std::string("dropped on the sw\xE4llow");
+    const std::string stored = kiv::wintest::ReadJoined(env.Dir() + "FirstKivDB.kiv").TextBinCard;
+    const std::string expected =
+        "\r\n\r\n============================\r\n" + std::string("dropped on the sw\xE4llow");
     EXPECT_NE(stored.find(expected), std::string::npos) << stored;
 }
 
@@ -99,8 +106,8 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
 // puts it.
 TEST_F(X11Collector, StandsBesideTheMenuBarAndComesBackWhereItWasDragged) {
     auto position = [&](const QString& id) {
-        const QRegularExpressionMatch m =
-            QRegularExpression("Position: (\\d+),(\\d+)").match(Run("xdotool", {"getwindowgeometry", id}));
+        const QRegularExpressionMatch m = QRegularExpression("Position: (\\d+),(\\d+)")
+                                              .match(Run("xdotool", {"getwindowgeometry", id}));
         return m.hasMatch() ? QPoint(m.captured(1).toInt(), m.captured(2).toInt()) : QPoint(-1, -1);
     };
     QProcess* kiv = &Start(kiv_, {});
@@ -116,7 +123,8 @@ TEST_F(X11Collector, StandsBesideTheMenuBarAndComesBackWhereItWasDragged) {
     Run("xdotool", {"mousemove", "953", "71"});
     Run("xdotool", {"mousedown", "1"});
     for (int step = 1; step <= 10; ++step) {
-        Run("xdotool", {"mousemove", QString::number(953 - step * 35), QString::number(71 + step * 25)});
+        Run("xdotool",
+            {"mousemove", QString::number(953 - step * 35), QString::number(71 + step * 25)});
         QThread::msleep(40);
     }
     Run("xdotool", {"mouseup", "1"});
@@ -126,9 +134,12 @@ TEST_F(X11Collector, StandsBesideTheMenuBarAndComesBackWhereItWasDragged) {
 
     ::kill(pid_t(kiv->processId()), SIGTERM);
     ASSERT_TRUE(kiv->waitForFinished(15000));
-    const QString ini = QString::fromUtf8(QByteArray::fromStdString(kiv::ReadWholeFile(env.Dir() + "kiv.ini")));
-    EXPECT_TRUE(ini.contains(QStringLiteral("CollectorW_Left=%1\r\n").arg(dragged.x()))) << ini.toStdString();
-    EXPECT_TRUE(ini.contains(QStringLiteral("CollectorW_Top=%1\r\n").arg(dragged.y()))) << ini.toStdString();
+    const QString ini =
+        QString::fromUtf8(QByteArray::fromStdString(kiv::ReadWholeFile(env.Dir() + "kiv.ini")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("CollectorW_Left=%1\r\n").arg(dragged.x())))
+        << ini.toStdString();
+    EXPECT_TRUE(ini.contains(QStringLiteral("CollectorW_Top=%1\r\n").arg(dragged.y())))
+        << ini.toStdString();
 
     kiv = &Start(kiv_, {});
     QThread::msleep(300);

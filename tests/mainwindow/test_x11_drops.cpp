@@ -53,10 +53,13 @@ protected:
         ASSERT_TRUE(up_) << "Xvfb did not start";
         ASSERT_TRUE(wm_ && wm_->state() == QProcess::Running) << "openbox did not start";
         bin_ = qEnvironmentVariable("KIV_BIN_DIR", QCoreApplication::applicationDirPath());
-        for (const char* program : {"kiv", "kivclip", "kivtree"}) ASSERT_TRUE(QFileInfo::exists(bin_ + "/" + program)) << program;
+        for (const char* program : {"kiv", "kivclip", "kivtree"})
+            ASSERT_TRUE(QFileInfo::exists(bin_ + "/" + program)) << program;
         ASSERT_TRUE(dir_.isValid());
-        for (const char* sub : {"home", "runtime", "data"}) ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
-        QFile::setPermissions(dir_.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const char* sub : {"home", "runtime", "data"})
+            ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
+        QFile::setPermissions(dir_.filePath("runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     void TearDown() override {
         for (auto& p : children_)
@@ -66,7 +69,8 @@ protected:
             }
     }
 
-    static std::unique_ptr<QProcess> Launch(const QString& program, const QStringList& args, const QStringList& extraEnv) {
+    static std::unique_ptr<QProcess> Launch(const QString& program, const QStringList& args,
+                                            const QStringList& extraEnv) {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", server_->Display());
@@ -80,7 +84,8 @@ protected:
     }
     QProcess& Start(const QString& program, const QStringList& args) {
         children_.push_back(Launch(program, args,
-                                   {"KIV_HOME=" + dir_.filePath("home"), "XDG_RUNTIME_DIR=" + dir_.filePath("runtime"),
+                                   {"KIV_HOME=" + dir_.filePath("home"),
+                                    "XDG_RUNTIME_DIR=" + dir_.filePath("runtime"),
                                     "XDG_DATA_HOME=" + dir_.filePath("data")}));
         EXPECT_EQ(children_.back()->state(), QProcess::Running) << program.toStdString();
         return *children_.back();
@@ -93,11 +98,15 @@ protected:
     // The rectangle of the first shown window whose name matches, waiting for it.
     QRect WindowNamed(const QString& pattern) {
         for (int i = 0; i < 100; ++i) {
-            const QString id = Xdo({"search", "--onlyvisible", "--name", pattern}).section('\n', 0, 0);
+            const QString id =
+                Xdo({"search", "--onlyvisible", "--name", pattern}).section('\n', 0, 0);
             if (!id.isEmpty()) {
                 const QString g = Xdo({"getwindowgeometry", "--shell", id});
                 auto value = [&](const char* key) {
-                    return QRegularExpression(QString("%1=(\\d+)").arg(key)).match(g).captured(1).toInt();
+                    return QRegularExpression(QString("%1=(\\d+)").arg(key))
+                        .match(g)
+                        .captured(1)
+                        .toInt();
                 };
                 return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
             }
@@ -120,7 +129,9 @@ protected:
     QString DumpAfterClose() {
         program_->terminate();
         EXPECT_TRUE(program_->waitForFinished(15000));
-        const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(Datastructure())});
+        const kiv::test::ToolRun dump =
+            kiv::test::RunTool("kivtree",
+                               {"dump", "--cards", QString::fromStdString(Datastructure())});
         EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
         return QString::fromUtf8(dump.out);
     }
@@ -163,7 +174,8 @@ TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
     // The other program's window lies over the middle of the second panel (the middle
     // third of the outliner, in the lower part of the window).
     const QPoint middle(main.x() + main.width() / 2, main.y() + main.height() * 3 / 4);
-    const QString id = Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0);
+    const QString id =
+        Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0);
     Xdo({"windowmove", id, QString::number(middle.x() - 100), QString::number(middle.y() - 150)});
     QThread::msleep(300);
     const QRect from = WindowNamed("^kivclip offer$");
@@ -171,12 +183,17 @@ TEST_F(X11Drops, AFileDraggedStraightFromAWindowOverTheSecondPanelLandsThere) {
 
     // Pressed in it and pulled straight down out of it into the panel, in steps of 20 pixels
     // (the first point Qt gives the program lies on the other window's edge).
-    DragFromTo(QPoint(from.center().x(), from.top() + 80), QPoint(from.center().x(), from.top() + 240), 8);
+    DragFromTo(QPoint(from.center().x(), from.top() + 80),
+               QPoint(from.center().x(), from.top() + 240), 8);
     ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
-    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the drop was taken, as a copy";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1"))
+        << "the drop was taken, as a copy";
 
     const QString out = DumpAfterClose();
-    EXPECT_TRUE(QRegularExpression("\n  c\\d+\n    @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression("\n  c\\d+\n    @ " + QRegularExpression::escape(one) + " \\| one.txt\n")
+            .match(out)
+            .hasMatch())
         << "a child in the second panel got the link: " << out.toStdString();
 }
 
@@ -198,7 +215,8 @@ TEST_F(X11Drops, ADropOnTheRowWhoseCaptionIsBeingEditedBecomesItsLink) {
     Xdo({"key", "F2"});
     QThread::msleep(300);
     // The other program's window back on top, where the click put the program's window.
-    Xdo({"windowraise", Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0)});
+    Xdo({"windowraise",
+         Xdo({"search", "--onlyvisible", "--name", "^kivclip offer$"}).section('\n', 0, 0)});
     QThread::msleep(300);
     DragFromTo(from.center(), row);
     ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
@@ -207,7 +225,10 @@ TEST_F(X11Drops, ADropOnTheRowWhoseCaptionIsBeingEditedBecomesItsLink) {
     QThread::msleep(300);
 
     const QString out = DumpAfterClose();
-    EXPECT_TRUE(QRegularExpression("(?:^|\n)t\\d\\d\n  @ " + QRegularExpression::escape(one) + " \\| one.txt\n").match(out).hasMatch())
+    EXPECT_TRUE(QRegularExpression("(?:^|\n)t\\d\\d\n  @ " + QRegularExpression::escape(one) +
+                                   " \\| one.txt\n")
+                    .match(out)
+                    .hasMatch())
         << out.toStdString();
     EXPECT_FALSE(out.contains("INSERTED")) << out.toStdString();
     EXPECT_FALSE(out.contains("file://")) << out.toStdString();
@@ -225,7 +246,8 @@ TEST_F(X11Drops, TwoFilesDraggedFromAnotherProgramBecomeLinksOfTheTopicUnderTheP
 
     QProcess& program = Start(bin_ + "/kiv", {});
     const QRect main = WindowNamed("^KIV - FirstKivDB");
-    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up: " << program.readAllStandardError().toStdString();
+    ASSERT_FALSE(main.isEmpty()) << "the program's window did not come up: "
+                                 << program.readAllStandardError().toStdString();
     QProcess& offer = Start(bin_ + "/kivclip", {"offer", one, two, "some text"});
     const QRect from = WindowNamed("^kivclip offer$");
     ASSERT_FALSE(from.isEmpty());
@@ -233,20 +255,25 @@ TEST_F(X11Drops, TwoFilesDraggedFromAnotherProgramBecomeLinksOfTheTopicUnderTheP
 
     // Pressed in the other program's window, dragged down to the first panel (the left
     // third of the outliner, the lower part of the window) and let go there.
-    DragFromTo(from.center(), QPoint(main.x() + main.width() / 6, main.y() + main.height() * 7 / 10));
+    DragFromTo(from.center(),
+               QPoint(main.x() + main.width() / 6, main.y() + main.height() * 7 / 10));
     ASSERT_TRUE(offer.waitForFinished(10000)) << "the drag did not end";
-    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1")) << "the other program saw a copy";
+    EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1"))
+        << "the other program saw a copy";
 
     program.terminate();  // as the desktop ends it: the window closes and the file is joined
     ASSERT_TRUE(program.waitForFinished(15000));
-    const kiv::test::ToolRun dump = kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(kiv)});
+    const kiv::test::ToolRun dump =
+        kiv::test::RunTool("kivtree", {"dump", "--cards", QString::fromStdString(kiv)});
     ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
     const QString out = QString::fromUtf8(dump.out);
-    const QRegularExpression linked("(?:^|\n)(t\\d\\d)\n  @ " + QRegularExpression::escape(one) + " \\| one file.txt\n  @ " +
-                                    QRegularExpression::escape(two) + " \\| two.pdf\n");
+    const QRegularExpression linked("(?:^|\n)(t\\d\\d)\n  @ " + QRegularExpression::escape(one) +
+                                    " \\| one file.txt\n  @ " + QRegularExpression::escape(two) +
+                                    " \\| two.pdf\n");
     const QRegularExpressionMatch m = linked.match(out);
     EXPECT_TRUE(m.hasMatch()) << out.toStdString();
-    EXPECT_EQ(out.count("  @ "), 2) << "one topic got both links, no other any: " << out.toStdString();
+    EXPECT_EQ(out.count("  @ "), 2)
+        << "one topic got both links, no other any: " << out.toStdString();
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ public:
 // A plain Qt window that drags a file and a text when pressed, as other programs do.
 class Offer : public QWidget {
 public:
-    Offer(QStringList files, QString text, bool move) : files_(std::move(files)), text_(std::move(text)), move_(move) {}
+    Offer(QStringList files, QString text, bool move)
+        : files_(std::move(files)), text_(std::move(text)), move_(move) {}
 
 protected:
     void mousePressEvent(QMouseEvent*) override {
@@ -50,13 +51,16 @@ protected:
         QList<QUrl> urls;
         // A "file://" address is taken as it is written, so that a name's bytes that are
         // no UTF-8 can be given percent-encoded.
-        for (const QString& f : files_) urls << (f.startsWith("file://") ? QUrl::fromEncoded(f.toLatin1()) : QUrl::fromLocalFile(f));
+        for (const QString& f : files_)
+            urls << (f.startsWith("file://") ? QUrl::fromEncoded(f.toLatin1())
+                                             : QUrl::fromLocalFile(f));
         mime->setUrls(urls);
         mime->setText(text_);
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
-        const Qt::DropAction done = move_ ? drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction)
-                                          : drag->exec(Qt::CopyAction | Qt::LinkAction);
+        const Qt::DropAction done =
+            move_ ? drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction)
+                  : drag->exec(Qt::CopyAction | Qt::LinkAction);
         std::printf("dropped %d\n", int(done));
         std::fflush(stdout);
         // A target that reads at the drop asks after the drag has ended here.
@@ -140,8 +144,8 @@ int main(int argc, char** argv) {
         target.OnDrop = [&](TCustomDropTarget*, TShiftState, QPoint, uint32_t&) {
             std::string files;
             for (const auto& f : target.Files()) files += (files.empty() ? "" : "|") + f;
-            std::printf("files=%s\ntext=%s\nurl=%s\ntitle=%s\n", files.c_str(), target.Text().c_str(),
-                        target.URL().c_str(), target.Title().c_str());
+            std::printf("files=%s\ntext=%s\nurl=%s\ntitle=%s\n", files.c_str(),
+                        target.Text().c_str(), target.URL().c_str(), target.Title().c_str());
             std::fflush(stdout);
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
         };
@@ -163,7 +167,9 @@ int main(int argc, char** argv) {
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
         return app.exec();
     }
-    std::fprintf(stderr, "usage: kivclip put TEXT | get | target | target-late | offer FILE... TEXT | offer-move FILE... TEXT | "
-                         "link URL TITLE\n");
+    std::fprintf(
+        stderr,
+        "usage: kivclip put TEXT | get | target | target-late | offer FILE... TEXT | offer-move FILE... TEXT | "
+        "link URL TITLE\n");
     return 2;
 }

@@ -54,12 +54,14 @@ Options Parse(int argc, char** argv) {
         else if (a == "--body-outline") o.outlinePath = value(i);
         else if (a == "--attach") {
             const QFileInfo f(QString::fromStdString(value(i)));
-            if (!f.isFile()) throw kiv::EKivError("no file " + f.filePath().toStdString() + " to attach");
+            if (!f.isFile())
+                throw kiv::EKivError("no file " + f.filePath().toStdString() + " to attach");
             o.attachments << f.absoluteFilePath();
         } else throw kiv::EKivError("unknown argument " + a);
     }
     if (o.settings.empty() || o.to.empty() || !o.hasSubject) throw kiv::EKivError(kUsage);
-    if (!o.cardPath.empty() && !o.outlinePath.empty()) throw kiv::EKivError("one body: --body-card or --body-outline");
+    if (!o.cardPath.empty() && !o.outlinePath.empty())
+        throw kiv::EKivError("one body: --body-card or --body-outline");
     if (!kiv::FileExists(o.settings)) throw kiv::EKivError("no settings file " + o.settings);
     return o;
 }
@@ -98,8 +100,8 @@ int Send(const Options& o) {
     if (const kiv::TSendCheck check = kiv::CheckSend(settings, to); check != kiv::TSendCheck::Ready)
         throw kiv::EKivError(kiv::SendCheckText(check).toStdString());
     const kiv::TSendJob job = kiv::MakeSendJob(settings, to, QString::fromStdString(o.cc),
-                                               QString::fromStdString(o.subject), QString::fromStdString(Body(o)),
-                                               o.attachments);
+                                               QString::fromStdString(o.subject),
+                                               QString::fromStdString(Body(o)), o.attachments);
     auto worker = std::make_unique<kiv::TSMTPThreadSole>(1, job);
     bool sent = false;
     QObject::connect(

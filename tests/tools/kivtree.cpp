@@ -73,14 +73,19 @@ int Print(const std::string& out) {
 }
 
 int DumpPath(const std::string& path, bool withCards) {
-    return Print(kiv::ReadPairOrCopy(path, [withCards](const std::string& p) { return kiv::DumpTreePair(p, withCards); }));
+    return Print(kiv::ReadPairOrCopy(path, [withCards](const std::string& p) {
+        return kiv::DumpTreePair(p, withCards);
+    }));
 }
 
 int Dump(const Args& a) { return DumpPath(a[0], false); }
 
 int DumpCards(const Args& a) {
-    if (a[0] == "--marks") return Print(kiv::ReadPairOrCopy(a[1], [](const std::string& p) { return kiv::DumpMarksPair(p); }));
-    if (a[0] != "--cards") throw kiv::EKivError("unknown option \"" + a[0] + "\" (dump takes --cards or --marks)");
+    if (a[0] == "--marks")
+        return Print(
+            kiv::ReadPairOrCopy(a[1], [](const std::string& p) { return kiv::DumpMarksPair(p); }));
+    if (a[0] != "--cards")
+        throw kiv::EKivError("unknown option \"" + a[0] + "\" (dump takes --cards or --marks)");
     return DumpPath(a[1], true);
 }
 
@@ -89,7 +94,8 @@ std::string ReadStdin() {
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) in.append(buf, n);
-    if (std::ferror(stdin)) throw kiv::EKivError(std::string("cannot read standard input: ") + std::strerror(errno));
+    if (std::ferror(stdin))
+        throw kiv::EKivError(std::string("cannot read standard input: ") + std::strerror(errno));
     return in;
 }
 
@@ -147,7 +153,8 @@ int Export(const Args& a) {
     static char name[] = "kivtree";
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
-    return Print(kiv::ReadPairOrCopy(a[0], [&](const std::string& p) { return ExportPair(p, o, rtf); }));
+    return Print(
+        kiv::ReadPairOrCopy(a[0], [&](const std::string& p) { return ExportPair(p, o, rtf); }));
 }
 #endif
 
@@ -187,7 +194,8 @@ int Search(const Args& a) {
                 throw kiv::EKivError("no topic at " + trail);
             request.Index = steps[i];
             if (i + 1 == steps.size()) break;
-            request.Above.push_back({request.StartNest, uint32_t(steps[i]), item.CardDir, item.ChildNest, {}});
+            request.Above.push_back(
+                {request.StartNest, uint32_t(steps[i]), item.CardDir, item.ChildNest, {}});
             request.StartNest = item.ChildNest;
         }
         std::string lines;
@@ -212,7 +220,8 @@ const Command kCommands[] = {
     {"setcard", "setcard PATH.kiv TRAIL KIND", 3, 0, SetCard},
     {"pack", "pack PATH.kiv", 1, 0, Pack},
     {"unpack", "unpack PATH.kiv", 1, 0, Unpack},
-    {"search", "search PATH.kiv [--and|--or|--phrase] [--branch TRAIL] KEYWORDS...", 2, 1000, Search},
+    {"search", "search PATH.kiv [--and|--or|--phrase] [--branch TRAIL] KEYWORDS...", 2, 1000,
+     Search},
 #ifdef KIV_TREE_EXPORT
     {"export", "export PATH.kiv [--numbers] [--cards] [--links] [--rtf]", 1, 4, Export},
 #endif

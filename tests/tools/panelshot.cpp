@@ -29,10 +29,11 @@ int main(int argc, char** argv) {
     TKivPanelsManager& m = PanelsManager();
 
     const std::string path = TempDir() + "panelshot.kiv";
-    MakeTreePair(path,
-                 "Projects(\"Garden shed\"(Foundation Walls Roof \"Paint and finish, two coats of the "
-                 "green that the neighbours chose last summer\") Kitchen Taxes) Reading(Novels Papers) "
-                 "Archive \"Old notes\"");
+    MakeTreePair(
+        path,
+        "Projects(\"Garden shed\"(Foundation Walls Roof \"Paint and finish, two coats of the "
+        "green that the neighbours chose last summer\") Kitchen Taxes) Reading(Novels Papers) "
+        "Archive \"Old notes\"");
     auto kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite, true);
     auto dsc = PosixBlockFile::Open(CardFilePathOf(path), OpenMode::ReadWrite, true);
 
@@ -57,7 +58,9 @@ int main(int argc, char** argv) {
     n1.RootNest = ReadRootNest(kiv.get());
     n1.LoadBranch(-1, false);
     // Decorations: links, a text card, a locked topic, a clone and an external topic.
-    bool stored = n1.LaunchList().SetLinks(1, "/usr/share/doc\x01" "docs\r\n");
+    bool stored = n1.LaunchList().SetLinks(1,
+                                           "/usr/share/doc\x01"
+                                           "docs\r\n");
     stored &= n1.Cards().WriteRowCard(kCardText, 0, "plans");
     n1.SetHasText(0, true);
     n1.SetLocked(2, true);
@@ -77,7 +80,10 @@ int main(int argc, char** argv) {
     p1->SelectRow(0);
     m.RefreshPanelsFrom(1);
     TKivStringGrid* p2 = panels[1];
-    if (!p2->Nester->LaunchList().SetLinks(1, "http://example.org\x01" "a\r\nhttp://example.net\x01" "b\r\n")) {
+    if (!p2->Nester->LaunchList().SetLinks(1,
+                                           "http://example.org\x01"
+                                           "a\r\nhttp://example.net\x01"
+                                           "b\r\n")) {
         std::fprintf(stderr, "panelshot: the sample links could not be stored\n");
         return 1;
     }

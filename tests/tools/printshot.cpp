@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
     TKivPanelsManager& m = PanelsManager();
 
     const std::string path = TempDir() + "printshot.kiv";
-    MakeTreePair(path,
-                 "\"Garden shed\"(Foundation Walls Roof) Kitchen(\"New tiles\" Lights) \"Caf\xC3\xA9 list\" Taxes");
+    MakeTreePair(
+        path,
+        "\"Garden shed\"(Foundation Walls Roof) Kitchen(\"New tiles\" Lights) \"Caf\xC3\xA9 list\" Taxes");
     auto kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite, true);
     auto dsc = PosixBlockFile::Open(CardFilePathOf(path), OpenMode::ReadWrite, true);
     m.SetNestFile(kiv.get());
@@ -52,18 +53,24 @@ int main(int argc, char** argv) {
     TNester& n = *panel.Nester;
     n.RootNest = ReadRootNest(kiv.get());
     n.LoadBranch(-1, false);
-    Stored(n.Cards().WriteRowCard(kCardText, 0,
-                                  "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}"
-                                  "{\\colortbl ;\\red200\\green0\\blue0;}\\f0\\fs20 A shed of \\b larch boards\\b0  "
-                                  "on a \\cf1 concrete\\cf0  base, 3 by 2 metres.\\par"
-                                  "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
-                                  "\\fi-200\\li200 order the boards\\par{\\pntext\\f1\\'B7\\tab}book the mixer\\par}"));
-    Stored(n.LaunchList().SetLinks(0, "http://example.org/shed-plans\x01" "Plans\r\n/home/ann/shed/costs.ods\x01" "Costs\r\n"));
-    Stored(n.Cards().WriteRowCard(kCardText, 1, "Tiles: white, 10 x 10 cm.\r\nLights under the cupboards."));
+    Stored(n.Cards().WriteRowCard(
+        kCardText, 0,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}"
+        "{\\colortbl ;\\red200\\green0\\blue0;}\\f0\\fs20 A shed of \\b larch boards\\b0  "
+        "on a \\cf1 concrete\\cf0  base, 3 by 2 metres.\\par"
+        "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
+        "\\fi-200\\li200 order the boards\\par{\\pntext\\f1\\'B7\\tab}book the mixer\\par}"));
+    Stored(n.LaunchList().SetLinks(0,
+                                   "http://example.org/shed-plans\x01"
+                                   "Plans\r\n/home/ann/shed/costs.ods\x01"
+                                   "Costs\r\n"));
+    Stored(n.Cards().WriteRowCard(kCardText, 1,
+                                  "Tiles: white, 10 x 10 cm.\r\nLights under the cupboards."));
     n.SetFontColor(3, 0x0000C0);
     n.SetFontStyle(3, fsBold);
     Stored(n.SetCaption(3, n.Caption(3)));
-    Stored(n.Cards().WriteRowCard(kCardText, 3, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20\\i Due 31 May.\\i0\\par}"));
+    Stored(n.Cards().WriteRowCard(
+        kCardText, 3, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20\\i Due 31 May.\\i0\\par}"));
     n.LoadBranch(-1, false);
     panel.SetRowCount(n.RowCount());
     panel.SelectRow(0);
@@ -71,7 +78,8 @@ int main(int argc, char** argv) {
     TfrmPrint frm;
     frm.CurrentGrid = [&] { return &panel; };
     frm.rbOutline->setChecked(true);
-    for (QCheckBox* c : {frm.cbxTopicsNumbers, frm.cbxWithTextCard, frm.cbxFormatting, frm.cbxWithLinks})
+    for (QCheckBox* c :
+         {frm.cbxTopicsNumbers, frm.cbxWithTextCard, frm.cbxFormatting, frm.cbxWithLinks})
         c->setChecked(true);
     frm.resize(640, 560);
     frm.show();

@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
         for (int c = 0; c < 5; ++c) grid->SetCells(c, r + 1, QString::fromUtf8(rows[r][c]));
     grid->SetCells(5, 3, "clRed,1,0,0,clYellow");  // row format of "Lena Vogt" before sorting
     grid->SetOptions(grid->Options() | goEditing | goColSizing);
-    grid->OnGetCellFormat = [](TSortGrid*, int col, int row, TGridDrawState, TFormatOptions& f, bool& check,
-                               bool& combo, bool& ellipsis) {
+    grid->OnGetCellFormat = [](TSortGrid*, int col, int row, TGridDrawState, TFormatOptions& f,
+                               bool& check, bool& combo, bool& ellipsis) {
         if (row < 1) return;
         check = col == 2;
         combo = col == 3;

@@ -45,16 +45,18 @@ TEST(SortReaders, FloatsAreReadStrictly) {
         bool ok;
         double value;
     } cases[] = {
-        {"10", true, 10},        {" -2.5 ", true, -2.5}, {"+3", true, 3},     {".5", true, 0.5},
-        {"5.", true, 5},         {"1e3", true, 1000},    {"1E-2", true, 0.01}, {"", false, 0},
-        {"nan", false, 0},       {"inf", false, 0},      {"-inf", false, 0},  {"0x1p3", false, 0},
-        {"1,000", false, 0},     {"1e", false, 0},       {".", false, 0},     {"1.2.3", false, 0},
-        {"12abc", false, 0},     {"1e999", false, 0},    {"- 1", false, 0},
+        {"10", true, 10},    {" -2.5 ", true, -2.5}, {"+3", true, 3},      {".5", true, 0.5},
+        {"5.", true, 5},     {"1e3", true, 1000},    {"1E-2", true, 0.01}, {"", false, 0},
+        {"nan", false, 0},   {"inf", false, 0},      {"-inf", false, 0},   {"0x1p3", false, 0},
+        {"1,000", false, 0}, {"1e", false, 0},       {".", false, 0},      {"1.2.3", false, 0},
+        {"12abc", false, 0}, {"1e999", false, 0},    {"- 1", false, 0},
     };
     for (const Case& c : cases) {
         double v = -99;
         EXPECT_EQ(TryTextToFloat(c.text, v, dot), c.ok) << c.text;
-        if (c.ok) { EXPECT_DOUBLE_EQ(v, c.value) << c.text; }
+        if (c.ok) {
+            EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+        }
     }
     double v = 0;
     EXPECT_TRUE(TryTextToFloat("2,5", v, Dmy()));
@@ -89,14 +91,16 @@ TEST(SortReaders, DatesAndTimesFollowTheSettings) {
         bool ok;
         double seconds;
     } times[] = {
-        {"0:00", true, 0},          {"23:59:59", true, 86399}, {"12:00 AM", true, 0},
-        {"12:30 pm", true, 45000},  {"1:00 PM", true, 46800},  {"1:02:03.5", true, 3723.5},
-        {"24:00", false, 0},        {"12", false, 0},          {"13:00 PM", false, 0},
-        {"1:60", false, 0},         {"1:00 XM", false, 0},     {"", false, 0},
+        {"0:00", true, 0},         {"23:59:59", true, 86399}, {"12:00 AM", true, 0},
+        {"12:30 pm", true, 45000}, {"1:00 PM", true, 46800},  {"1:02:03.5", true, 3723.5},
+        {"24:00", false, 0},       {"12", false, 0},          {"13:00 PM", false, 0},
+        {"1:60", false, 0},        {"1:00 XM", false, 0},     {"", false, 0},
     };
     for (const Case& c : times) {
         EXPECT_EQ(TryTextToTime(c.text, v, mdy), c.ok) << c.text;
-        if (c.ok) { EXPECT_NEAR(v * 86400, c.seconds, 1e-6) << c.text; }
+        if (c.ok) {
+            EXPECT_NEAR(v * 86400, c.seconds, 1e-6) << c.text;
+        }
     }
 }
 
@@ -106,13 +110,25 @@ TEST(SortCompare, NumericExtendedOrdersEmbeddedNumbers) {
         const char* b;
         int expected;
     } cases[] = {
-        {"file9", "file10", -1}, {"file10", "file9", 1},   {"a2b", "a10b", -1}, {"a10b", "a2b", 1},
-        {"file9", "file9", 0},   {"x", "x", 0},            {"", "", 0},         {"", "a", -1},
-        {"a", "", 1},            {"ab", "abc", -1},        {"abc", "ab", 1},    {"a01", "a1", -1},
-        {"a1", "a01", 1},        {"b1", "a2", 1},          {"a", "b", -1},
+        {"file9", "file10", -1},
+        {"file10", "file9", 1},
+        {"a2b", "a10b", -1},
+        {"a10b", "a2b", 1},
+        {"file9", "file9", 0},
+        {"x", "x", 0},
+        {"", "", 0},
+        {"", "a", -1},
+        {"a", "", 1},
+        {"ab", "abc", -1},
+        {"abc", "ab", 1},
+        {"a01", "a1", -1},
+        {"a1", "a01", 1},
+        {"b1", "a2", 1},
+        {"a", "b", -1},
         {"file99999999999999999999999", "file100000000000000000000000", -1},
     };
-    for (const Case& c : cases) EXPECT_EQ(CompareNumericExtended(c.a, c.b), c.expected) << c.a << " / " << c.b;
+    for (const Case& c : cases)
+        EXPECT_EQ(CompareNumericExtended(c.a, c.b), c.expected) << c.a << " / " << c.b;
 }
 
 TEST(SortCompare, StylesAndCase) {
@@ -125,7 +141,9 @@ TEST(SortCompare, StylesAndCase) {
     EXPECT_EQ(CompareCells(ssNormal, "Ä", "ä", false), 0);
     EXPECT_EQ(CompareCells(ssTime, "9:00", "10:00", false), -1);
     EXPECT_EQ(CompareCells(ssDateTime, "12/31/1999", "1/1/2000", false), -1);
-    EXPECT_EQ(CompareCells(ssCustom, "a", "b", false, [](const std::string&, const std::string&) { return 42; }), 1);
+    EXPECT_EQ(CompareCells(ssCustom, "a", "b", false,
+                           [](const std::string&, const std::string&) { return 42; }),
+              1);
     EXPECT_EQ(CompareCells(ssCustom, "a", "b", false), 0);
     EXPECT_EQ(UnicodeText::LowerCaseUtf8("ÄÖÜ ABC"), "äöü abc");
 }
@@ -165,8 +183,8 @@ TEST(SortOrder, AutomaticNumericAndTies) {
 
 TEST(SortOrder, SecondaryKeysAndEqualRowsKeepTheirOrder) {
     // Column 1 is the primary key, column 2 the secondary one, column 0 tells rows apart.
-    const Rows rows{{"r0", "b", "2"}, {"r1", "a", "9"}, {"r2", "b", "1"}, {"r3", "a", "9"},
-                    {"r4", "b", "1"}, {"r5", "a", "3"}};
+    const Rows rows{{"r0", "b", "2"}, {"r1", "a", "9"}, {"r2", "b", "1"},
+                    {"r3", "a", "9"}, {"r4", "b", "1"}, {"r5", "a", "3"}};
     TSortRequest up = Request({1, 2}, ssNormal);
     EXPECT_EQ(Column(rows, SortOrder(rows, up), 0),
               (std::vector<std::string>{"r5", "r1", "r3", "r2", "r4", "r0"}));

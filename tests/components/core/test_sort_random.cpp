@@ -45,7 +45,8 @@ public:
             return {p + std::to_string(n), {low, n}};
         }
         case ssDateTime: {
-            const int y = Int(1990, 2030), m = Int(1, 12), d = Int(1, 28), h = Int(0, 23), mi = Int(0, 59);
+            const int y = Int(1990, 2030), m = Int(1, 12), d = Int(1, 28), h = Int(0, 23),
+                      mi = Int(0, 59);
             const bool withTime = Int(0, 1);
             std::string t = std::to_string(m) + "/" + std::to_string(d) + "/" + std::to_string(y);
             double v = ((y * 13.0 + m) * 32.0 + d) * 1440.0;
@@ -60,8 +61,7 @@ public:
             int sec = Int(0, 59);
             std::string t = std::to_string(h) + ":" + (mi < 10 ? "0" : "") + std::to_string(mi);
             if (Int(0, 1)) t += std::string(":") + (sec < 10 ? "0" : "") + std::to_string(sec);
-            else
-                sec = 0;
+            else sec = 0;
             return {t, {"", h * 3600.0 + mi * 60 + sec}};
         }
         case ssCustom: {
@@ -90,15 +90,16 @@ private:
 
 TEST(SortRandom, EveryStyleMatchesTheOracleAndIsStable) {
     SetSortFormatSettings(TFormatSettings());  // m/d/y, '.', ':'
-    const TSortStyle styles[] = {ssAutomatic, ssNormal,  ssNumeric, ssNumericExtended,
-                                 ssDateTime,  ssTime,    ssCustom};
+    const TSortStyle styles[] = {ssAutomatic, ssNormal, ssNumeric, ssNumericExtended,
+                                 ssDateTime,  ssTime,   ssCustom};
     Maker make(20261211);
     constexpr int kCols = 3;
     for (TSortStyle style : styles) {
         for (int round = 0; round < 6; ++round) {
             const int n = make.Int(0, 2500);
             std::vector<std::vector<std::string>> rows(static_cast<size_t>(n));
-            std::vector<std::vector<std::tuple<std::string, double>>> values(static_cast<size_t>(n));
+            std::vector<std::vector<std::tuple<std::string, double>>> values(
+                static_cast<size_t>(n));
             for (int r = 0; r < n; ++r)
                 for (int c = 0; c < kCols; ++c) {
                     Made m = make.Cell(style);
@@ -107,7 +108,8 @@ TEST(SortRandom, EveryStyleMatchesTheOracleAndIsStable) {
                 }
             // A random key set: one to three distinct columns, and a random direction.
             std::vector<int> cols{0, 1, 2};
-            for (int i = kCols - 1; i > 0; --i) std::swap(cols[size_t(i)], cols[size_t(make.Int(0, i))]);
+            for (int i = kCols - 1; i > 0; --i)
+                std::swap(cols[size_t(i)], cols[size_t(make.Int(0, i))]);
             cols.resize(size_t(make.Int(1, kCols)));
             const TSortDirection dir = make.Int(0, 1) ? sdDescending : sdAscending;
 
@@ -133,7 +135,8 @@ TEST(SortRandom, EveryStyleMatchesTheOracleAndIsStable) {
                 }
                 return false;
             });
-            ASSERT_EQ(got, want) << "style " << int(style) << ", round " << round << ", " << n << " rows";
+            ASSERT_EQ(got, want) << "style " << int(style) << ", round " << round << ", " << n
+                                 << " rows";
         }
     }
 }

@@ -14,7 +14,8 @@ public:
     void Put(uint16_t id, std::string bytes, int32_t lindex = -1, uint32_t tymed = TYMED_HGLOBAL) {
         blocks_[{id, lindex}] = {tymed, std::move(bytes)};
     }
-    void Put(const std::string& name, std::string bytes, int32_t lindex = -1, uint32_t tymed = TYMED_HGLOBAL) {
+    void Put(const std::string& name, std::string bytes, int32_t lindex = -1,
+             uint32_t tymed = TYMED_HGLOBAL) {
         Put(RegisterClipboardFormat(name), std::move(bytes), lindex, tymed);
     }
     HRESULT GetData(const TFormatEtc& f, TStgMedium& m) override {

@@ -36,7 +36,10 @@ TEST(DropFiles, ReadsOnlyInsideTheBlock) {
         {"header and one zero", header + std::string(1, '\0'), false, {}},
         {"name without its zero", header + "/tmp/x", true, {"/tmp/x"}},
         {"offset past the end", farOffset + "/a", false, {}},
-        {"wide names", wide + Bytes({'/', 0, 0xE9, 0, 0, 0, '/', 0, 'b', 0, 0, 0, 0, 0}), true, {"/\xC3\xA9", "/b"}},
+        {"wide names",
+         wide + Bytes({'/', 0, 0xE9, 0, 0, 0, '/', 0, 'b', 0, 0, 0, 0, 0}),
+         true,
+         {"/\xC3\xA9", "/b"}},
         {"wide name cut on an odd byte", wide + Bytes({'/', 0, 'q'}), true, {"/"}},
     };
     for (const auto& c : cases) {
@@ -50,7 +53,8 @@ TEST(NameLists, EndWithAnEmptyName) {
     EXPECT_EQ(NameListBytes({"a", "bc"}), std::string("a\0bc\0\0", 6));
     EXPECT_EQ(NameListBytesW({"a", "bc"}), Bytes({'a', 0, 0, 0, 'b', 0, 'c', 0, 0, 0, 0, 0}));
     EXPECT_EQ(ReadNameList(std::string("a\0bc\0\0x\0", 8)), (std::vector<std::string>{"a", "bc"}));
-    EXPECT_EQ(ReadNameListW(NameListBytesW({"\xC3\xA9t\xC3\xA9", "b"})), (std::vector<std::string>{"\xC3\xA9t\xC3\xA9", "b"}));
+    EXPECT_EQ(ReadNameListW(NameListBytesW({"\xC3\xA9t\xC3\xA9", "b"})),
+              (std::vector<std::string>{"\xC3\xA9t\xC3\xA9", "b"}));
     EXPECT_TRUE(ReadNameList("").empty());
 }
 
@@ -110,10 +114,13 @@ TEST(FileGroups, AreReadOnlyWhenTheCountFitsTheSize) {
 TEST(UriList, KeepsLocalFilesOnly) {
     EXPECT_EQ(ReadUriListFiles("file:///tmp/a%20b.txt\r\nhttps://example.org/\r\n"),
               (std::vector<std::string>{"/tmp/a b.txt"}));
-    EXPECT_EQ(ReadUriListFiles("# comment\nfile://localhost/x\nFILE:///y%2B+z\nfile://host/z\nfile:///n%00\n"),
+    EXPECT_EQ(ReadUriListFiles(
+                  "# comment\nfile://localhost/x\nFILE:///y%2B+z\nfile://host/z\nfile:///n%00\n"),
               (std::vector<std::string>{"/x", "/y++z"}));
-    EXPECT_EQ(ReadUriListFiles("file:///C:/x%20y\r\n"), (std::vector<std::string>{"/C:/x y"}));  // no drive letters here
-    EXPECT_EQ(UriListBytes({"/tmp/a b.txt", "/\xC3\xA9#"}), "file:///tmp/a%20b.txt\r\nfile:///%C3%A9%23\r\n");
+    EXPECT_EQ(ReadUriListFiles("file:///C:/x%20y\r\n"),
+              (std::vector<std::string>{"/C:/x y"}));  // no drive letters here
+    EXPECT_EQ(UriListBytes({"/tmp/a b.txt", "/\xC3\xA9#"}),
+              "file:///tmp/a%20b.txt\r\nfile:///%C3%A9%23\r\n");
     EXPECT_EQ(ReadUriListFiles(UriListBytes({"/tmp/a b%.txt", "/\xC3\xA9"})),
               (std::vector<std::string>{"/tmp/a b%.txt", "/\xC3\xA9"}));
 }

@@ -15,9 +15,11 @@ namespace {
 class Source : public TCustomDropMultiSource {};
 
 // What a source renders for a format, asked for in global memory.
-std::string Rendered(IDataObject& data, uint16_t id, int32_t lindex = -1, uint32_t tymed = TYMED_HGLOBAL) {
+std::string Rendered(IDataObject& data, uint16_t id, int32_t lindex = -1,
+                     uint32_t tymed = TYMED_HGLOBAL) {
     TStgMedium m;
-    if (data.GetData(TFormatEtc{id, DVASPECT_CONTENT, lindex, tymed}, m) != S_OK) return "(refused)";
+    if (data.GetData(TFormatEtc{id, DVASPECT_CONTENT, lindex, tymed}, m) != S_OK)
+        return "(refused)";
     return m.data;
 }
 
@@ -48,13 +50,15 @@ TEST(TextSource, RendersEveryFormOfTheText) {
         {CF_UNICODETEXT, -1, Bytes({'a', 0, 'b', 0, 'c', 0, 0, 0})},
         {Id("Rich Text Format"), -1, std::string("{\\rtf1\\ansi abc}\0", 17)},
         {Id("text/rtf"), -1, "{\\rtf1\\ansi abc}"},
-        {Id("HTML Format"), -1, std::string("<HTML>\r\n<BODY>\r\nabc\r\n</BODY>\r\n</HTML>\r\n\0", 40)},
+        {Id("HTML Format"), -1,
+         std::string("<HTML>\r\n<BODY>\r\nabc\r\n</BODY>\r\n</HTML>\r\n\0", 40)},
         {Id("text/html"), -1, "<HTML>\r\n<BODY>\r\nabc\r\n</BODY>\r\n</HTML>\r\n"},
         {Id("CSV"), -1, std::string("abc\r\n\0", 6)},
         {Id("Internet Message (rfc822/rfc1522)"), -1, std::string("abc\r\n\0", 6)},
         {Id("FileContents"), 0, "abc"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Rendered(s, c.id, c.lindex), c.bytes) << ClipboardFormatNameOf(c.id) << c.id;
+    for (const auto& c : cases)
+        EXPECT_EQ(Rendered(s, c.id, c.lindex), c.bytes) << ClipboardFormatNameOf(c.id) << c.id;
 
     // The one virtual file, "Text scrap.txt", as A and W descriptors.
     const std::string a = Rendered(s, Id("FileGroupDescriptor"));
@@ -91,13 +95,26 @@ TEST(TextTarget, ReadsTheFirstUsableFormat) {
     const Case cases[] = {
         {"CF_TEXT cut at its first zero", {{CF_TEXT, std::string("ab\0cd", 5)}}, true, "ab"},
         {"CF_TEXT without a zero, whole", {{CF_TEXT, "abc"}}, true, "abc"},
-        {"the twin before CF_TEXT", {{CF_TEXT, "ansi"}, {Id("text/plain;charset=utf-8"), "\xC3\xA9"}}, true, "\xC3\xA9"},
-        {"an empty CF_TEXT gives way to UTF-16", {{CF_TEXT, std::string("\0", 1)}, {CF_UNICODETEXT, Bytes({0xE9, 0, 0, 0, 'x', 0})}}, true, "\xC3\xA9"},
+        {"the twin before CF_TEXT",
+         {{CF_TEXT, "ansi"}, {Id("text/plain;charset=utf-8"), "\xC3\xA9"}},
+         true,
+         "\xC3\xA9"},
+        {"an empty CF_TEXT gives way to UTF-16",
+         {{CF_TEXT, std::string("\0", 1)}, {CF_UNICODETEXT, Bytes({0xE9, 0, 0, 0, 'x', 0})}},
+         true,
+         "\xC3\xA9"},
         {"RTF only when it is RTF", {{Id("Rich Text Format"), "plain"}}, false, ""},
-        {"RTF source unchanged", {{Id("Rich Text Format"), std::string("{\\rtf1 b}\0", 10)}}, true, "{\\rtf1 b}"},
+        {"RTF source unchanged",
+         {{Id("Rich Text Format"), std::string("{\\rtf1 b}\0", 10)}},
+         true,
+         "{\\rtf1 b}"},
         {"HTML only with <HTML>", {{Id("HTML Format"), "<b>x</b>"}}, false, ""},
         {"HTML lines", {{Id("text/html"), "<html>\nx"}}, true, "<html>\r\nx\r\n"},
-        {"a descriptor is not text", {{Id("FileGroupDescriptor"), ClipCodec::FileGroupBytes({ClipCodec::FileDescriptorA("t.txt")})}}, false, ""},
+        {"a descriptor is not text",
+         {{Id("FileGroupDescriptor"),
+           ClipCodec::FileGroupBytes({ClipCodec::FileDescriptorA("t.txt")})}},
+         false,
+         ""},
         {"nothing", {}, false, ""},
     };
     for (const auto& c : cases) {
@@ -112,7 +129,8 @@ TEST(TextTarget, ReadsTheFirstUsableFormat) {
 TEST(FileContents, StreamsFollowTheDescriptor) {
     FakeDataObject data;
     data.Put("FileGroupDescriptor",
-             ClipCodec::FileGroupBytes({ClipCodec::FileDescriptorA("one.txt"), ClipCodec::FileDescriptorA("two.txt")}));
+             ClipCodec::FileGroupBytes(
+                 {ClipCodec::FileDescriptorA("one.txt"), ClipCodec::FileDescriptorA("two.txt")}));
     data.Put("FileContents", "first", 0, TYMED_ISTREAM);
     data.Put("FileContents", "second", 1, TYMED_ISTREAM);
     TDataStreamDataFormat streams;
@@ -137,7 +155,9 @@ TEST(FileContents, WithoutADescriptorOneUnnamedStreamAndNoOtherMedium) {
     EXPECT_FALSE(f.GetData(global));  // a stream was asked for; this medium is global memory
 
     FakeDataObject missing;
-    missing.Put("FileGroupDescriptor", ClipCodec::FileGroupBytes({ClipCodec::FileDescriptorA("a"), ClipCodec::FileDescriptorA("b")}));
+    missing.Put("FileGroupDescriptor",
+                ClipCodec::FileGroupBytes(
+                    {ClipCodec::FileDescriptorA("a"), ClipCodec::FileDescriptorA("b")}));
     missing.Put("FileContents", "a", 0, TYMED_ISTREAM);
     TDataStreamDataFormat partial;
     ASSERT_TRUE(partial.GetData(missing));

@@ -24,7 +24,8 @@ class Source : public TCustomDropMultiSource {};
 std::string Rendered(IDataObject& data, const char* name, int32_t lindex = -1) {
     TStgMedium m;
     const uint16_t id = std::string(name) == "CF_TEXT" ? CF_TEXT : RegisterClipboardFormat(name);
-    if (data.GetData(TFormatEtc{id, DVASPECT_CONTENT, lindex, TYMED_HGLOBAL}, m) != S_OK) return "(refused)";
+    if (data.GetData(TFormatEtc{id, DVASPECT_CONTENT, lindex, TYMED_HGLOBAL}, m) != S_OK)
+        return "(refused)";
     return m.data;
 }
 
@@ -131,28 +132,55 @@ TEST(URLTarget, ReadsEachPartWhereItFindsItFirst) {
         return b;
     }();
     const Case cases[] = {
-        {"Linux twin with title", {{"_NETSCAPE_URL", "http://e/\nE"}, {"text/plain;charset=utf-8", "hello"}}, "http://e/", "E"},
-        {"bookmark before the rest", {{"Netscape Bookmark", bookmark}, {"UniformResourceLocator", "http://u/"}}, "http://b/", "B"},
+        {"Linux twin with title",
+         {{"_NETSCAPE_URL", "http://e/\nE"}, {"text/plain;charset=utf-8", "hello"}},
+         "http://e/",
+         "E"},
+        {"bookmark before the rest",
+         {{"Netscape Bookmark", bookmark}, {"UniformResourceLocator", "http://u/"}},
+         "http://b/",
+         "B"},
         {"URL, then the title from the descriptor",
-         {{"UniformResourceLocator", "http://u/"}, {"FileGroupDescriptor", FileGroupBytes({FileDescriptorA("Our Site.URL")})}},
-         "http://u/", "Our Site"},
+         {{"UniformResourceLocator", "http://u/"},
+          {"FileGroupDescriptor", FileGroupBytes({FileDescriptorA("Our Site.URL")})}},
+         "http://u/",
+         "Our Site"},
         {"a descriptor of another file gives no title",
-         {{"UniformResourceLocator", "http://u/"}, {"FileGroupDescriptor", FileGroupBytes({FileDescriptorA("x.txt")})}}, "http://u/", ""},
-        {"shortcut contents", {{"FileContents", "[InternetShortcut]\r\nURL=http://s/\r\n"}}, "http://s/", ""},
-        {"shortcut without a URL line", {{"FileContents", "[InternetShortcut]\r\n[Other]\r\nURL=http://s/\r\n"}}, "", ""},
+         {{"UniformResourceLocator", "http://u/"},
+          {"FileGroupDescriptor", FileGroupBytes({FileDescriptorA("x.txt")})}},
+         "http://u/",
+         ""},
+        {"shortcut contents",
+         {{"FileContents", "[InternetShortcut]\r\nURL=http://s/\r\n"}},
+         "http://s/",
+         ""},
+        {"shortcut without a URL line",
+         {{"FileContents", "[InternetShortcut]\r\n[Other]\r\nURL=http://s/\r\n"}},
+         "",
+         ""},
         {"text with a scheme", {{"CF_TEXT", "x://y"}}, "x://y", ""},
         {"text starting with ://", {{"CF_TEXT", "://y"}}, "", ""},
         {"plain text", {{"CF_TEXT", "hello"}}, "", ""},
-        {"one address with a line break after it", {{"CF_TEXT", "http://a/b\r\n"}}, "http://a/b", ""},
-        {"a note that mentions an address", {{"CF_TEXT", "Notes from the meeting\r\nsee http://a/\r\nsecond point"}}, "", ""},
+        {"one address with a line break after it",
+         {{"CF_TEXT", "http://a/b\r\n"}},
+         "http://a/b",
+         ""},
+        {"a note that mentions an address",
+         {{"CF_TEXT", "Notes from the meeting\r\nsee http://a/\r\nsecond point"}},
+         "",
+         ""},
         {"a sentence around an address", {{"CF_TEXT", "see http://a/ there"}}, "", ""},
-        {"Mozilla's link with its title", {{"text/x-moz-url", Utf16ToBytes(u"http://m/\nM\u00fcnchen")}, {"text/plain;charset=utf-8", "http://m/"}},
-         "http://m/", "M\xC3\xBCnchen"},
+        {"Mozilla's link with its title",
+         {{"text/x-moz-url", Utf16ToBytes(u"http://m/\nM\u00fcnchen")},
+          {"text/plain;charset=utf-8", "http://m/"}},
+         "http://m/",
+         "M\xC3\xBCnchen"},
     };
     for (const auto& c : cases) {
         FakeDataObject data;
         for (const auto& [name, bytes] : c.offered)
-            name == "CF_TEXT" ? data.Put(CF_TEXT, bytes) : data.Put(name, bytes, name == "FileContents" ? 0 : -1);
+            name == "CF_TEXT" ? data.Put(CF_TEXT, bytes)
+                              : data.Put(name, bytes, name == "FileContents" ? 0 : -1);
         TURLDataFormat url;
         url.GetData(data);
         EXPECT_EQ(url.URL(), c.url) << c.what;
@@ -209,7 +237,8 @@ TEST(ShellItems, ListsOfPathSegments) {
     std::string outside = cida;
     PutU32(outside.data() + 8, uint32_t(cida.size()));
     EXPECT_FALSE(ReadCIDA(outside, back));
-    EXPECT_FALSE(ReadCIDA(cida.substr(0, cida.size() - 1), back));  // the last list runs past the end
+    EXPECT_FALSE(
+        ReadCIDA(cida.substr(0, cida.size() - 1), back));  // the last list runs past the end
 
     FakeDataObject data;
     data.Put("Shell IDList Array", cida);

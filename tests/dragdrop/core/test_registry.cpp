@@ -34,48 +34,65 @@ std::vector<std::string> SourceList() {
 
 TEST(FormatMap, TextFormatsInReadingOrder) {
     const std::vector<std::string> target = {
-        "TUTF8TextClipboardFormat", "TTextClipboardFormat", "TUnicodeTextClipboardFormat",
-        "TRFC822ClipboardFormat", "TFileContentsClipboardFormat", "TOEMTextClipboardFormat",
-        "TRichTextMimeClipboardFormat", "TRichTextClipboardFormat", "THTMLMimeClipboardFormat",
-        "THTMLClipboardFormat", "TCSVMimeClipboardFormat", "TCSVClipboardFormat"};
+        "TUTF8TextClipboardFormat",     "TTextClipboardFormat",
+        "TUnicodeTextClipboardFormat",  "TRFC822ClipboardFormat",
+        "TFileContentsClipboardFormat", "TOEMTextClipboardFormat",
+        "TRichTextMimeClipboardFormat", "TRichTextClipboardFormat",
+        "THTMLMimeClipboardFormat",     "THTMLClipboardFormat",
+        "TCSVMimeClipboardFormat",      "TCSVClipboardFormat"};
     EXPECT_EQ(TargetList<TTextDataFormat>(), target);
     std::vector<std::string> source = target;
     // The virtual file "Text scrap.txt" is offered, never read; the later registered first.
-    source.insert(source.begin() + 4, {"TFileGroupDescritorWClipboardFormat", "TFileGroupDescritorClipboardFormat"});
+    source.insert(source.begin() + 4,
+                  {"TFileGroupDescritorWClipboardFormat", "TFileGroupDescritorClipboardFormat"});
     EXPECT_EQ(SourceList<TTextDataFormat>(), source);
 }
 
 TEST(FormatMap, FileFormatsInReadingOrder) {
-    const std::vector<std::string> files = {"TURIListClipboardFormat", "TFileClipboardFormat", "TPIDLClipboardFormat",
-                                            "TFilenameWClipboardFormat", "TFilenameClipboardFormat"};
+    const std::vector<std::string> files = {"TURIListClipboardFormat", "TFileClipboardFormat",
+                                            "TPIDLClipboardFormat", "TFilenameWClipboardFormat",
+                                            "TFilenameClipboardFormat"};
     EXPECT_EQ(TargetList<TFileDataFormat>(), files);
     EXPECT_EQ(SourceList<TFileDataFormat>(), files);
     EXPECT_EQ(TargetList<TFileMapDataFormat>(),
-              (std::vector<std::string>{"TFilenameMapWClipboardFormat", "TFilenameMapClipboardFormat"}));
+              (std::vector<std::string>{"TFilenameMapWClipboardFormat",
+                                        "TFilenameMapClipboardFormat"}));
     EXPECT_EQ(TargetList<TFeedbackDataFormat>(),
-              (std::vector<std::string>{"TLogicalPerformedDropEffectClipboardFormat", "TTargetCLSIDClipboardFormat",
-                                        "TInShellDragLoopClipboardFormat", "TPasteSuccededClipboardFormat",
-                                        "TPerformedDropEffectClipboardFormat", "TPreferredDropEffectClipboardFormat"}));
-    EXPECT_EQ(TargetList<TDataStreamDataFormat>(), (std::vector<std::string>{"TFileContentsStreamClipboardFormat"}));
+              (std::vector<std::string>{
+                  "TLogicalPerformedDropEffectClipboardFormat", "TTargetCLSIDClipboardFormat",
+                  "TInShellDragLoopClipboardFormat", "TPasteSuccededClipboardFormat",
+                  "TPerformedDropEffectClipboardFormat", "TPreferredDropEffectClipboardFormat"}));
+    EXPECT_EQ(TargetList<TDataStreamDataFormat>(),
+              (std::vector<std::string>{"TFileContentsStreamClipboardFormat"}));
     EXPECT_TRUE(SourceList<TDataStreamDataFormat>().empty());
     EXPECT_EQ(TargetList<TPIDLDataFormat>(),
-              (std::vector<std::string>{"TPIDLClipboardFormat", "TURIListClipboardFormat", "TFileClipboardFormat"}));
+              (std::vector<std::string>{"TPIDLClipboardFormat", "TURIListClipboardFormat",
+                                        "TFileClipboardFormat"}));
 }
 
 TEST(FormatMap, URLAndPictureFormatsInReadingOrder) {
-    const std::vector<std::string> source = {
-        "TNetscapeURLClipboardFormat", "TMozURLClipboardFormat", "TNetscapeBookmarkClipboardFormat",
-        "TNetscapeImageClipboardFormat", "TURLClipboardFormat", "TFileGroupDescritorClipboardFormat",
-        "TFileContentsClipboardFormat", "TUTF8TextClipboardFormat", "TTextClipboardFormat"};
+    const std::vector<std::string> source = {"TNetscapeURLClipboardFormat",
+                                             "TMozURLClipboardFormat",
+                                             "TNetscapeBookmarkClipboardFormat",
+                                             "TNetscapeImageClipboardFormat",
+                                             "TURLClipboardFormat",
+                                             "TFileGroupDescritorClipboardFormat",
+                                             "TFileContentsClipboardFormat",
+                                             "TUTF8TextClipboardFormat",
+                                             "TTextClipboardFormat"};
     EXPECT_EQ(SourceList<TURLDataFormat>(), source);
     std::vector<std::string> target = source;
-    target.insert(target.end(), {"TURIListClipboardFormat", "TFileClipboardFormat"});  // ".url" files, read only
+    target.insert(target.end(),
+                  {"TURIListClipboardFormat", "TFileClipboardFormat"});  // ".url" files, read only
     EXPECT_EQ(TargetList<TURLDataFormat>(), target);
-    EXPECT_EQ(TargetList<THTMLDataFormat>(), (std::vector<std::string>{"THTMLMimeClipboardFormat", "THTMLClipboardFormat"}));
-    EXPECT_EQ(TargetList<TBitmapDataFormat>(), (std::vector<std::string>{"TQtImageClipboardFormat", "TDIBClipboardFormat",
-                                                                          "TPaletteClipboardFormat", "TBitmapClipboardFormat"}));
+    EXPECT_EQ(TargetList<THTMLDataFormat>(),
+              (std::vector<std::string>{"THTMLMimeClipboardFormat", "THTMLClipboardFormat"}));
+    EXPECT_EQ(TargetList<TBitmapDataFormat>(),
+              (std::vector<std::string>{"TQtImageClipboardFormat", "TDIBClipboardFormat",
+                                        "TPaletteClipboardFormat", "TBitmapClipboardFormat"}));
     EXPECT_EQ(TargetList<TMetaFileDataFormat>(),
-              (std::vector<std::string>{"TEnhMetaFileClipboardFormat", "TMetaFileClipboardFormat"}));
+              (std::vector<std::string>{"TEnhMetaFileClipboardFormat",
+                                        "TMetaFileClipboardFormat"}));
     EXPECT_TRUE(SourceList<TMetaFileDataFormat>().empty());
 }
 
@@ -91,7 +108,8 @@ TEST(FormatMap, ReRegisteringAPairMovesItAndMergesScopeAndDirection) {
         return out;
     };
     const size_t entries = map.Entries().size();
-    map.AddPair(TFileDataFormat::StaticClass(), TFilenameClipboardFormat::StaticClass(), 0, csTarget, ddWrite);
+    map.AddPair(TFileDataFormat::StaticClass(), TFilenameClipboardFormat::StaticClass(), 0,
+                csTarget, ddWrite);
     EXPECT_EQ(map.Entries().size(), entries);
     EXPECT_EQ(fileList(), (std::vector<std::pair<std::string, TDataDirections>>{
                               {"TFilenameClipboardFormat", ddRead | ddWrite},
@@ -100,12 +118,15 @@ TEST(FormatMap, ReRegisteringAPairMovesItAndMergesScopeAndDirection) {
                               {"TPIDLClipboardFormat", ddRead},
                               {"TFilenameWClipboardFormat", ddRead}}));
     // Behind every entry of lower priority, before those of equal and higher.
-    map.AddPair(TFileDataFormat::StaticClass(), TFilenameClipboardFormat::StaticClass(), 1, csTarget, ddRead);
+    map.AddPair(TFileDataFormat::StaticClass(), TFilenameClipboardFormat::StaticClass(), 1,
+                csTarget, ddRead);
     EXPECT_EQ(fileList()[2].first, "TFilenameClipboardFormat");
     // Removing a clipboard class removes its pairs; removing a data class all of its own.
-    map.RemoveClipboardFormatClass(TFileClipboardFormat::StaticClass());  // and the twin derived from it
+    map.RemoveClipboardFormatClass(
+        TFileClipboardFormat::StaticClass());  // and the twin derived from it
     EXPECT_EQ(fileList().size(), 3u);
-    for (const auto& e : map.Entries()) EXPECT_FALSE(e.clipboardFormat->InheritsFrom(TFileClipboardFormat::StaticClass()));
+    for (const auto& e : map.Entries())
+        EXPECT_FALSE(e.clipboardFormat->InheritsFrom(TFileClipboardFormat::StaticClass()));
     const size_t left = map.Entries().size();
     map.RemoveDataFormatClass(TFileDataFormat::StaticClass());
     EXPECT_TRUE(fileList().empty());
@@ -114,9 +135,12 @@ TEST(FormatMap, ReRegisteringAPairMovesItAndMergesScopeAndDirection) {
 
 TEST(FormatMap, AFirstPairOfANewClassGoesLast) {
     TDataFormatMap map;
-    map.AddPair(TTextDataFormat::StaticClass(), TCSVClipboardFormat::StaticClass(), 5, csSource, ddRead);
-    map.AddPair(TFileDataFormat::StaticClass(), TFileClipboardFormat::StaticClass(), 0, csSource, ddRead);
-    map.AddPair(TTextDataFormat::StaticClass(), TTextClipboardFormat::StaticClass(), 0, csSource, ddRead);
+    map.AddPair(TTextDataFormat::StaticClass(), TCSVClipboardFormat::StaticClass(), 5, csSource,
+                ddRead);
+    map.AddPair(TFileDataFormat::StaticClass(), TFileClipboardFormat::StaticClass(), 0, csSource,
+                ddRead);
+    map.AddPair(TTextDataFormat::StaticClass(), TTextClipboardFormat::StaticClass(), 0, csSource,
+                ddRead);
     ASSERT_EQ(map.Entries().size(), 3u);
     EXPECT_EQ(map.Entries()[0].clipboardFormat, &TTextClipboardFormat::StaticClass());
     EXPECT_EQ(map.Entries()[2].clipboardFormat, &TFileClipboardFormat::StaticClass());
@@ -148,8 +172,10 @@ TEST(DropEffects, ShiftStateTable) {
 
 TEST(DropEffects, ResultsTypesAndKeys) {
     const std::pair<uint32_t, TDragResult> results[] = {
-        {0, drCancel}, {1, drDropCopy}, {2, drDropMove}, {4, drDropLink}, {3, drUnknown}, {DROPEFFECT_SCROLL, drUnknown}};
-    for (auto [effect, result] : results) EXPECT_EQ(DropEffectToDragResult(effect), result) << effect;
+        {0, drCancel},   {1, drDropCopy}, {2, drDropMove},
+        {4, drDropLink}, {3, drUnknown},  {DROPEFFECT_SCROLL, drUnknown}};
+    for (auto [effect, result] : results)
+        EXPECT_EQ(DropEffectToDragResult(effect), result) << effect;
 
     EXPECT_EQ(DragTypesToDropEffect(DragTypeBit(dtCopy) | DragTypeBit(dtLink)), 5u);
     EXPECT_EQ(DragTypesToDropEffect(0), 0u);
@@ -167,8 +193,10 @@ TEST(DropEffects, ResultsTypesAndKeys) {
 
 TEST(FormatIds, PredefinedAndOnePerName) {
     const std::pair<uint16_t, uint16_t> predefined[] = {
-        {TTextClipboardFormat().ClipboardFormat(), 1}, {TOEMTextClipboardFormat().ClipboardFormat(), 7},
-        {TUnicodeTextClipboardFormat().ClipboardFormat(), 13}, {TFileClipboardFormat().ClipboardFormat(), 15}};
+        {TTextClipboardFormat().ClipboardFormat(), 1},
+        {TOEMTextClipboardFormat().ClipboardFormat(), 7},
+        {TUnicodeTextClipboardFormat().ClipboardFormat(), 13},
+        {TFileClipboardFormat().ClipboardFormat(), 15}};
     for (auto [got, want] : predefined) EXPECT_EQ(got, want);
     EXPECT_EQ(CF_BITMAP, 2);
     EXPECT_EQ(CF_METAFILEPICT, 3);
@@ -197,7 +225,8 @@ public:
 }  // namespace
 
 TEST(FormatErrors, Texts) {
-    EXPECT_EQ(MessageOf([] { NoId().ClipboardFormat(); }), "Internal error: NoId.GetClipboardFormat needs implementation");
+    EXPECT_EQ(MessageOf([] { NoId().ClipboardFormat(); }),
+              "Internal error: NoId.GetClipboardFormat needs implementation");
     EXPECT_EQ(MessageOf([] { TTextClipboardFormat().SetClipboardFormatName("x"); }),
               "TTextClipboardFormat.ClipboardFormat is read-only");
     EXPECT_EQ(MessageOf([] {

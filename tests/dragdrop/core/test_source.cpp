@@ -18,7 +18,9 @@ public:
 
 uint16_t Id(const char* name) { return RegisterClipboardFormat(name); }
 
-TFormatEtc Fmt(uint16_t id, int32_t lindex = -1) { return TFormatEtc{id, DVASPECT_CONTENT, lindex, TYMED_HGLOBAL}; }
+TFormatEtc Fmt(uint16_t id, int32_t lindex = -1) {
+    return TFormatEtc{id, DVASPECT_CONTENT, lindex, TYMED_HGLOBAL};
+}
 
 void WriteDWord(IDataObject& data, const char* name, uint32_t value) {
     TStgMedium m{TYMED_HGLOBAL, ClipCodec::DWordBytes(value)};
@@ -39,8 +41,8 @@ struct FakeLoop : IDragLoop {
     std::function<void(IDataObject&, IDropSource&)> target;
     uint32_t allowedSeen = 0;
     bool imageSeen = false;
-    HRESULT DoDragDrop(const TDataObjectRef& data, IDropSource& source, uint32_t allowed, uint32_t& out,
-                       const TDragImage* image) override {
+    HRESULT DoDragDrop(const TDataObjectRef& data, IDropSource& source, uint32_t allowed,
+                       uint32_t& out, const TDragImage* image) override {
         allowedSeen = allowed;
         imageSeen = image != nullptr;
         if (target) target(*data->object, source);
@@ -56,7 +58,9 @@ struct FakeClipboard : IClipboardPort {
         current = data;
         return S_OK;
     }
-    bool IsCurrentClipboard(const IDataObject* data) override { return current && current->object == data; }
+    bool IsCurrentClipboard(const IDataObject* data) override {
+        return current && current->object == data;
+    }
     HRESULT FlushClipboard() override {
         ++flushes;
         current.reset();
@@ -81,11 +85,16 @@ TEST(Execute, ResultsFromTheLoopAndTheTargetsFeedback) {
     const TDragTypes copyMove = DragTypeBit(dtCopy) | DragTypeBit(dtMove);
     const Case cases[] = {
         {"copy", copyMove, DRAGDROP_S_DROP, DROPEFFECT_COPY, -1, -1, drDropCopy, false},
-        {"plain move", copyMove, DRAGDROP_S_DROP, DROPEFFECT_MOVE, DROPEFFECT_MOVE, -1, drDropMove, false},
-        {"move the target did itself", copyMove, DRAGDROP_S_DROP, DROPEFFECT_NONE, DROPEFFECT_MOVE, -1, drDropMove, true},
-        {"logical move", copyMove, DRAGDROP_S_DROP, DROPEFFECT_COPY, -1, DROPEFFECT_MOVE, drDropMove, true},
-        {"effect outside the allowed", DragTypeBit(dtCopy), DRAGDROP_S_DROP, DROPEFFECT_LINK, -1, -1, drCancel, false},
-        {"two effects", copyMove, DRAGDROP_S_DROP, DROPEFFECT_COPY | DROPEFFECT_MOVE, -1, -1, drUnknown, false},
+        {"plain move", copyMove, DRAGDROP_S_DROP, DROPEFFECT_MOVE, DROPEFFECT_MOVE, -1, drDropMove,
+         false},
+        {"move the target did itself", copyMove, DRAGDROP_S_DROP, DROPEFFECT_NONE, DROPEFFECT_MOVE,
+         -1, drDropMove, true},
+        {"logical move", copyMove, DRAGDROP_S_DROP, DROPEFFECT_COPY, -1, DROPEFFECT_MOVE,
+         drDropMove, true},
+        {"effect outside the allowed", DragTypeBit(dtCopy), DRAGDROP_S_DROP, DROPEFFECT_LINK, -1,
+         -1, drCancel, false},
+        {"two effects", copyMove, DRAGDROP_S_DROP, DROPEFFECT_COPY | DROPEFFECT_MOVE, -1, -1,
+         drUnknown, false},
         {"cancel", copyMove, DRAGDROP_S_CANCEL, DROPEFFECT_NONE, -1, -1, drCancel, false},
         {"out of memory", copyMove, E_OUTOFMEMORY, DROPEFFECT_NONE, -1, -1, drOutMemory, false},
         {"other failure", copyMove, E_FAIL, DROPEFFECT_NONE, -1, -1, drUnknown, false},
@@ -101,15 +110,19 @@ TEST(Execute, ResultsFromTheLoopAndTheTargetsFeedback) {
         loop.target = [&](IDataObject& data, IDropSource&) {
             performedInside = ReadDWord(data, "Performed DropEffect");
             if (c.performed >= 0) WriteDWord(data, "Performed DropEffect", uint32_t(c.performed));
-            if (c.logical >= 0) WriteDWord(data, "Logical Performed DropEffect", uint32_t(c.logical));
+            if (c.logical >= 0)
+                WriteDWord(data, "Logical Performed DropEffect", uint32_t(c.logical));
         };
         s.DragLoop = &loop;
         std::vector<std::pair<TDragResult, bool>> after;
-        s.OnAfterDrop = [&](TCustomDropSource*, TDragResult r, bool optimized) { after.emplace_back(r, optimized); };
+        s.OnAfterDrop = [&](TCustomDropSource*, TDragResult r, bool optimized) {
+            after.emplace_back(r, optimized);
+        };
         EXPECT_EQ(s.Execute(), c.result) << c.what;
         EXPECT_EQ(loop.allowedSeen, DragTypesToDropEffect(c.types)) << c.what;
         EXPECT_EQ(performedInside, 0xFFFFFFFFu) << c.what << ": no target has reported yet";
-        EXPECT_EQ(s.GetPerformedDropEffect(), c.performed < 0 ? 0u : uint32_t(c.performed)) << c.what;
+        EXPECT_EQ(s.GetPerformedDropEffect(), c.performed < 0 ? 0u : uint32_t(c.performed))
+            << c.what;
         ASSERT_EQ(after.size(), 1u) << c.what;
         EXPECT_EQ(after[0], std::make_pair(c.result, c.optimized)) << c.what;
         EXPECT_FALSE(s.GetInShellDragLoop()) << c.what;
@@ -130,7 +143,8 @@ TEST(Execute, TheLoopAsksTheSourceOnRelease) {
         {"button still down", false, MK_LBUTTON, DROPEFFECT_COPY, false, S_OK},
         {"right button still down", false, MK_RBUTTON, DROPEFFECT_COPY, false, S_OK},
         {"released over a copy", false, 0, DROPEFFECT_COPY, false, DRAGDROP_S_DROP},
-        {"released over a move the source does not allow", false, 0, DROPEFFECT_MOVE, false, DRAGDROP_S_CANCEL},
+        {"released over a move the source does not allow", false, 0, DROPEFFECT_MOVE, false,
+         DRAGDROP_S_CANCEL},
         {"released over nothing", false, 0, DROPEFFECT_NONE, false, DRAGDROP_S_CANCEL},
         {"vetoed by OnDrop", false, 0, DROPEFFECT_COPY, true, DRAGDROP_S_CANCEL},
     };
@@ -143,7 +157,9 @@ TEST(Execute, TheLoopAsksTheSourceOnRelease) {
             if (c.veto) go = false;
         };
         bool defaultCursors = false;
-        s.OnFeedback = [&](TCustomDropSource*, uint32_t, bool& useDefault) { defaultCursors = useDefault; };
+        s.OnFeedback = [&](TCustomDropSource*, uint32_t, bool& useDefault) {
+            defaultCursors = useDefault;
+        };
         EXPECT_EQ(s.GiveFeedback(c.feedback), DRAGDROP_S_USEDEFAULTCURSORS);
         EXPECT_TRUE(defaultCursors);
         s.SetInShellDragLoop(true);
@@ -212,7 +228,9 @@ TEST(DataObject, PasteSucceededReportsThePaste) {
     for (const auto& c : cases) {
         Source s;
         std::vector<std::pair<TDragResult, bool>> pastes;
-        s.OnPaste = [&](TCustomDropSource*, TDragResult a, bool del) { pastes.emplace_back(a, del); };
+        s.OnPaste = [&](TCustomDropSource*, TDragResult a, bool del) {
+            pastes.emplace_back(a, del);
+        };
         WriteDWord(s, "Performed DropEffect", c.performed);
         WriteDWord(s, "Paste Succeeded", c.pasted);
         ASSERT_EQ(pastes.size(), 1u);
@@ -255,8 +273,9 @@ TEST(Enumerator, NextSkipResetClone) {
     ASSERT_EQ(s.EnumFormatEtc(DATADIR_SET, e), S_OK);
     std::vector<uint16_t> writable;
     while (e->Next(1, got, nullptr) == S_OK) writable.push_back(got[0].cfFormat);
-    EXPECT_EQ(writable, (std::vector<uint16_t>{Id("Logical Performed DropEffect"), Id("TargetCLSID"),
-                                               Id("Paste Succeeded"), Id("Performed DropEffect")}));
+    EXPECT_EQ(writable,
+              (std::vector<uint16_t>{Id("Logical Performed DropEffect"), Id("TargetCLSID"),
+                                     Id("Paste Succeeded"), Id("Performed DropEffect")}));
 }
 
 TEST(Clipboard, PutFlushEmpty) {
@@ -310,7 +329,9 @@ TEST(Async, StateMachine) {
     ASSERT_EQ(s.StartOperation(), S_OK);
     s.SetPerformedDropEffect(DROPEFFECT_MOVE);
     ASSERT_EQ(s.EndOperation(S_OK, DROPEFFECT_MOVE | DROPEFFECT_LINK), S_OK);
-    EXPECT_EQ(after, (std::vector<std::pair<TDragResult, bool>>{{drDropMove, true}, {drUnknown, true}, {drDropMove, false}}));
+    EXPECT_EQ(after, (std::vector<std::pair<TDragResult, bool>>{{drDropMove, true},
+                                                                {drUnknown, true},
+                                                                {drDropMove, false}}));
     ASSERT_EQ(s.StartOperation(), S_OK);
     s.SetAllowAsyncTransfer(false);
     EXPECT_FALSE(s.InAsyncOperation());

@@ -45,7 +45,8 @@ private:
 // The model's rows in the form of a dump: two blanks per level, the caption.
 inline std::string RowsText(const TNester& m) {
     std::string out;
-    for (int i = 0; i < m.RowCount(); ++i) out += std::string(size_t(m.Level(i)) * 2, ' ') + m.Caption(i) + "\n";
+    for (int i = 0; i < m.RowCount(); ++i)
+        out += std::string(size_t(m.Level(i)) * 2, ' ') + m.Caption(i) + "\n";
     return out;
 }
 

@@ -82,7 +82,9 @@ void SetCaption(BlockFile* cards, uint32_t dir, const std::string& card) {
 
 int OpenDescriptors() { return int(Entries("/proc/self/fd").size()); }
 
-bool HasCloneMark(const std::string& card) { return HasCaptionPrefix(card) && (uint8_t(card[4]) & kFlagClone); }
+bool HasCloneMark(const std::string& card) {
+    return HasCaptionPrefix(card) && (uint8_t(card[4]) & kFlagClone);
+}
 
 
 class BranchCopy : public ::testing::Test {
@@ -95,7 +97,10 @@ protected:
     void MakeSource(const char* tree = kTree) {
         MakeTreePair(path, tree);
         StoreTrailCardPair(path, "0", kCardText, "{\\rtf1 first text}");
-        StoreTrailCardPair(path, "0/2/0", kCardLaunch, dir + "docs/a.txt\x01" "A doc\r\n");
+        StoreTrailCardPair(path, "0/2/0", kCardLaunch,
+                           dir +
+                               "docs/a.txt\x01"
+                               "A doc\r\n");
         StoreTrailCardPair(path, "2", kCardGraphic, "/pictures/p.png\r\n");
     }
 };
@@ -115,7 +120,10 @@ TEST(PackTempName, ReplacesFromTheLastDot) {
 TEST_F(BranchCopy, CopyTopicCardsCarriesAllFiveKindsAndKeepsLinksRelative) {
     MakeTreePair(path, "a b");
     StoreTrailCardPair(path, "0", kCardExternal, "||other.kiv");
-    StoreTrailCardPair(path, "0", kCardLaunch, dir + "docs/a.txt\x01" "A\r\n");
+    StoreTrailCardPair(path, "0", kCardLaunch,
+                       dir +
+                           "docs/a.txt\x01"
+                           "A\r\n");
     StoreTrailCardPair(path, "0", kCardGraphic, "p.png\r\n");
     StoreTrailCardPair(path, "0", kCardText, "text");
     Pair src = OpenPair(path);
@@ -212,7 +220,8 @@ TEST_F(BranchCopy, AClonedNestInsideItsOwnBranchAndADeepTreeAreCopiedOnce) {
     ASSERT_EQ(ck.size(), 2u);
     EXPECT_EQ(ck[1], ct[0]);  // the loop is the same clone in the copy
     EXPECT_TRUE(HasCloneMark(Caption(copy.Files().Cards, ct[0].CardDir)));
-    EXPECT_EQ(DumpTree(copy.Files().Outline, copy.Files().Cards), DumpTree(src.kiv.get(), src.dsc.get()));
+    EXPECT_EQ(DumpTree(copy.Files().Outline, copy.Files().Cards),
+              DumpTree(src.kiv.get(), src.dsc.get()));
 }
 
 TEST_F(BranchCopy, AnExternalTopicKeepsItsMarkAndPath) {
@@ -252,7 +261,8 @@ TEST_F(BranchCopy, PackGivesASmallerFileWithTheSameTreeAndResetsTheBins) {
                 const std::string name = m.Caption(r).substr(0, m.Caption(r).find('#'));
                 ASSERT_TRUE(m.SetCaption(r, name + "#" + std::string(size_t(round * 20), 'x')));
             }
-        for (int r = 0; r < m.RowCount(); ++r) ASSERT_TRUE(m.SetCaption(r, m.Caption(r).substr(0, m.Caption(r).find('#'))));
+        for (int r = 0; r < m.RowCount(); ++r)
+            ASSERT_TRUE(m.SetCaption(r, m.Caption(r).substr(0, m.Caption(r).find('#'))));
         m.SaveSiblingItems(0, false);
         TDBCards db;
         db.SetCardFile(p.dsc.get());
@@ -271,7 +281,8 @@ TEST_F(BranchCopy, PackGivesASmallerFileWithTheSameTreeAndResetsTheBins) {
     EXPECT_EQ(DumpJoined(path), before);
     EXPECT_EQ(LevelCard(path, kDBCardTextBin), "pw\x01text bin");
     EXPECT_EQ(LevelCard(path, kDBCardLaunchBin), "/x\x01X\r\n");
-    for (uint8_t kind : {kDBCardRecycled, kDBCardLostBin, kDBCardMarks}) EXPECT_EQ(LevelCard(path, kind), "") << int(kind);
+    for (uint8_t kind : {kDBCardRecycled, kDBCardLostBin, kDBCardMarks})
+        EXPECT_EQ(LevelCard(path, kind), "") << int(kind);
     EXPECT_EQ(Entries(dir), (std::vector<std::string>{"notes.kiv"}));
 }
 
@@ -291,13 +302,15 @@ void AddTopicTrail(BlockFile* kiv, TQuickJump& list, std::initializer_list<int> 
 // topic went into the Recycled Bin is dropped and counted.
 TEST_F(BranchCopy, PackRepointsTheMarksAndDropsThoseWhoseTopicsWent) {
     MakeSource();
-    const std::string dump = "Threads\n  0. alpha / epsilon / zeta / eta\n  1. kappa / mu\n"
-                             "QuickJumps\n  0. iota\n  1. alpha / gamma delta\n";
+    const std::string dump =
+        "Threads\n  0. alpha / epsilon / zeta / eta\n  1. kappa / mu\n"
+        "QuickJumps\n  0. iota\n  1. alpha / gamma delta\n";
     TQuickJump threads, quick;
     {
         Pair p = OpenPair(path);
         // The root nest rewritten far from where the copy puts it.
-        for (int round = 0; round < 20; ++round) WriteRootNest(p.kiv.get(), AppendNestBlock(p.kiv.get(), p.Tops()));
+        for (int round = 0; round < 20; ++round)
+            WriteRootNest(p.kiv.get(), AppendNestBlock(p.kiv.get(), p.Tops()));
         AddTopicTrail(p.kiv.get(), threads, {0, 2, 0, 0});
         AddTopicTrail(p.kiv.get(), threads, {2, 1});
         AddTopicTrail(p.kiv.get(), threads, {2, 0});  // lambda, removed below
@@ -376,7 +389,8 @@ TEST_F(BranchCopy, SaveBranchesAsRefusesItsOwnSourceAndADamagedSourceLeavesNothi
         EXPECT_EQ(top[0].Caption, "alpha");
     }
     EXPECT_EQ(ReadWholeFile(target), "old");
-    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"new.kiv", "notes.dsc", "notes.kiv", "template.kiv"}));
+    EXPECT_EQ(Entries(dir),
+              (std::vector<std::string>{"new.kiv", "notes.dsc", "notes.kiv", "template.kiv"}));
 }
 
 TEST_F(BranchCopy, ASourceIsReadInPlaceAndNeverSplit) {
@@ -412,7 +426,8 @@ TEST_F(BranchCopy, AppendBranchesAddsTopLevelTopicsAndJoinsTheTarget) {
     EXPECT_FALSE(FileExists(CardFileName(target)));
     const std::string dump = DumpJoined(target);
     EXPECT_EQ(dump.substr(0, dump.find('\n')), "first");
-    EXPECT_NE(dump.find("kappa\n  lambda\n  mu\nalpha\n  | first text\n  beta"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("kappa\n  lambda\n  mu\nalpha\n  | first text\n  beta"), std::string::npos)
+        << dump;
     // A new target is made.
     AppendBranchesTo(src.Files(), {tops[3]}, dir + "fresh.kiv");
     EXPECT_EQ(DumpJoined(dir + "fresh.kiv"), "nu\n");
@@ -429,7 +444,8 @@ TEST_F(BranchCopy, ACrashAtAnyStepOfPackOrSaveLosesNothing) {
         const bool finished = RunCrashingBeforeStep(n, [&] { PackDatastructureFile(path); });
         {
             TDatastructurePair pair = OpenDatastructurePair(path, false);
-            EXPECT_EQ(DumpTree(pair.Outline.get(), pair.Cards.get(), true), tree) << "crash before step " << n;
+            EXPECT_EQ(DumpTree(pair.Outline.get(), pair.Cards.get(), true), tree)
+                << "crash before step " << n;
         }
         PackDatastructure(path);
         if (finished) {
@@ -485,9 +501,7 @@ TEST(StaleCopies, OnlyUnheldSplitPairsAndOldJoinedCopiesAreSwept) {
     test::TempHome home;
     const std::string dir = TempDir() + "sweep/";
     ASSERT_TRUE(MakeDirs(dir));
-    auto pair = [&](const std::string& stem) {
-        MakeTreePair(dir + stem + ".kiv", "a(b) c");
-    };
+    auto pair = [&](const std::string& stem) { MakeTreePair(dir + stem + ".kiv", "a(b) c"); };
     auto joined = [&](const std::string& stem, int age) {
         const std::string p = dir + stem + ".kiv";
         MakeTreePair(p, "a");
@@ -496,16 +510,17 @@ TEST(StaleCopies, OnlyUnheldSplitPairsAndOldJoinedCopiesAreSwept) {
         t.actime = t.modtime = ::time(nullptr) - age;
         ASSERT_EQ(::utime(p.c_str(), &t), 0);
     };
-    pair("killed_!#_$$");          // an interrupted copy: nobody holds it
-    pair("live_!#_$$");            // a live command's copy
-    joined("old_!#_$$", 3600);     // joined, never renamed
-    joined("fresh_!#_$$", 0);      // joined a moment ago, about to be renamed
-    pair("notes");                 // an open datastructure is never a twin
+    pair("killed_!#_$$");       // an interrupted copy: nobody holds it
+    pair("live_!#_$$");         // a live command's copy
+    joined("old_!#_$$", 3600);  // joined, never renamed
+    joined("fresh_!#_$$", 0);   // joined a moment ago, about to be renamed
+    pair("notes");              // an open datastructure is never a twin
     auto outline = PosixBlockFile::Open(dir + "live_!#_$$.kiv", OpenMode::ReadWrite, true);
     auto cards = PosixBlockFile::Open(dir + "live_!#_$$.dsc", OpenMode::ReadWrite, true);
     EXPECT_EQ(SweepStaleCopies(dir), 2);
-    EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"fresh_!#_$$.kiv", "live_!#_$$.dsc", "live_!#_$$.kiv",
-                                                            "notes.dsc", "notes.kiv"}));
+    EXPECT_EQ(FolderEntries(dir),
+              (std::vector<std::string>{"fresh_!#_$$.kiv", "live_!#_$$.dsc", "live_!#_$$.kiv",
+                                        "notes.dsc", "notes.kiv"}));
     outline.reset();
     cards.reset();
     EXPECT_EQ(SweepStaleCopies(dir), 1) << "once the command is gone";

@@ -41,7 +41,8 @@ struct ChunkAt {
     uint32_t capacity, used, next;
 };
 ChunkAt HeaderAt(const std::string& bytes, uint32_t at) {
-    return {GetU32(bytes.data() + at), GetU32(bytes.data() + at + 4), GetU32(bytes.data() + at + 8)};
+    return {GetU32(bytes.data() + at), GetU32(bytes.data() + at + 4),
+            GetU32(bytes.data() + at + 8)};
 }
 
 std::string ReadMessage(BlockFile* f, uint32_t first) {
@@ -94,8 +95,12 @@ TEST_F(CardStore, ChainGrowsIntoSecondChunkAndShrinksBack) {
     // rest 50 + 50 slack, raised to the minimum of 200
     ASSERT_EQ(file.Bytes().size(), 244u + 12 + 200);
     auto h1 = HeaderAt(file.Bytes(), first), h2 = HeaderAt(file.Bytes(), second);
-    EXPECT_EQ(h1.capacity, 200u); EXPECT_EQ(h1.used, 200u); EXPECT_EQ(h1.next, second);
-    EXPECT_EQ(h2.capacity, 200u); EXPECT_EQ(h2.used, 50u); EXPECT_EQ(h2.next, 0u);
+    EXPECT_EQ(h1.capacity, 200u);
+    EXPECT_EQ(h1.used, 200u);
+    EXPECT_EQ(h1.next, second);
+    EXPECT_EQ(h2.capacity, 200u);
+    EXPECT_EQ(h2.used, 50u);
+    EXPECT_EQ(h2.next, 0u);
     std::string text;
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, long250);
@@ -104,7 +109,8 @@ TEST_F(CardStore, ChainGrowsIntoSecondChunkAndShrinksBack) {
     EXPECT_EQ(file.Bytes().size(), 244u + 212);  // rewritten in place
     h1 = HeaderAt(file.Bytes(), first);
     h2 = HeaderAt(file.Bytes(), second);
-    EXPECT_EQ(h1.used, 20u); EXPECT_EQ(h1.next, second);
+    EXPECT_EQ(h1.used, 20u);
+    EXPECT_EQ(h1.next, second);
     EXPECT_EQ(h2.used, 0u);
     cards.ReadCard(kCardCaption, dir, text);
     EXPECT_EQ(text, std::string(20, 'y'));
@@ -378,7 +384,11 @@ TEST_F(CardStore, StoreOnAFullDiskLeavesTheOldCard) {
     const std::string two = std::string(200, 'a') + std::string(100, 'b');  // two chunks
     const Case cases[] = {
         {"one chunk outgrown", {{kCardText, "old text"}}, kCardText, std::string(700, 'n'), 0},
-        {"one chunk, part of the new one fits", {{kCardText, "old text"}}, kCardText, std::string(700, 'n'), 300},
+        {"one chunk, part of the new one fits",
+         {{kCardText, "old text"}},
+         kCardText,
+         std::string(700, 'n'),
+         300},
         {"two chunks outgrown", {{kCardText, two}}, kCardText, std::string(2000, 'n'), 100},
         {"a new kind in a free entry", {{kCardCaption, "caption"}}, kCardText, "fresh", 10},
         {"a new topic's first card", {}, kCardCaption, "first", 20},
@@ -414,7 +424,8 @@ TEST_F(CardStore, ShrinkingOnAFullDiskNeedsNoRoom) {
     ASSERT_TRUE(cards.WriteCard(kCardText, dir, std::string(600, 'x')));
     file.FailGrowthPast(file.Size());
     ASSERT_TRUE(cards.WriteCard(kCardText, dir, "short"));
-    ASSERT_TRUE(cards.WriteCard(kCardText, dir, std::string(600, 'y')));  // the chain is still there
+    ASSERT_TRUE(
+        cards.WriteCard(kCardText, dir, std::string(600, 'y')));  // the chain is still there
     std::string text;
     cards.ReadCard(kCardText, dir, text);
     EXPECT_EQ(text, std::string(600, 'y'));
@@ -457,9 +468,13 @@ TEST_F(CardStore, AnIOErrorOnAnyWriteLeavesTheOldCardOrTheNew) {
     const Case cases[] = {
         {"a new topic's first card", {}, std::string(1000, 'n')},
         {"one chunk grows into a second", {"old text"}, std::string(250, 'n')},
-        {"two chunks shrink into one", {std::string(250, 'o'), std::string(20, 'p')}, std::string(200, 'n')},
+        {"two chunks shrink into one",
+         {std::string(250, 'o'), std::string(20, 'p')},
+         std::string(200, 'n')},
         {"two chunks grow", {std::string(250, 'o')}, std::string(420, 'n')},
-        {"a three-chunk chain rewritten", {"x", std::string(250, 'o'), three}, std::string(1000, 'n')},
+        {"a three-chunk chain rewritten",
+         {"x", std::string(250, 'o'), three},
+         std::string(1000, 'n')},
         {"emptied", {std::string(250, 'o')}, ""},
     };
     for (const Case& c : cases) {
@@ -551,7 +566,8 @@ TEST_F(CardStore, FailuresRaiseAndReportNothingStored) {
         cards.ReadCard(kCardCaption, 2, text);  // a directory cut short by the end of file
         FAIL();
     } catch (const ENesterError& e) {
-        EXPECT_STREQ(e.what(), "Datastructure corrupted. Card retrieving error. Wrong directory address.");
+        EXPECT_STREQ(e.what(),
+                     "Datastructure corrupted. Card retrieving error. Wrong directory address.");
     }
     // A directory inside the file header, however long the file.
     MemoryBlockFile header(NewCardFile() + std::string(100, '\0'));
@@ -560,7 +576,8 @@ TEST_F(CardStore, FailuresRaiseAndReportNothingStored) {
         cards.ReadCard(kCardCaption, 1, text);
         FAIL();
     } catch (const ENesterError& e) {
-        EXPECT_STREQ(e.what(), "Datastructure corrupted. Card retrieving error. Wrong directory address.");
+        EXPECT_STREQ(e.what(),
+                     "Datastructure corrupted. Card retrieving error. Wrong directory address.");
     }
 }
 
@@ -586,7 +603,9 @@ TEST_F(CardStore, DatastructureCardsOfANewFile) {
     EXPECT_EQ(file.Bytes().size(), 4u);
 
     // Launch-bin lines are stored as they stand, even under the program folder.
-    const std::string bin = AppDir() + "a.txt\x01" "A";
+    const std::string bin = AppDir() +
+                            "a.txt\x01"
+                            "A";
     ASSERT_TRUE(db.WriteCard(kDBCardLaunchBin, bin));
     EXPECT_EQ(db.DirAddress, 4u);
     EXPECT_EQ(GetU32(file.Bytes().data()), 4u);
@@ -621,34 +640,53 @@ protected:
 
 TEST_F(RelativeLinks, TargetsUnderAppDirRoundTrip) {
     ASSERT_EQ(AppDir(), h);
-    const std::string in = h + "docs/a.txt\x01Title A\r\n"
-                           "/elsewhere/b.txt\x01" "B\n"
-                           "no separator " + h + "c\r\n"
-                           "\x01" + h + "title only";
+    const std::string in = h +
+                           "docs/a.txt\x01Title A\r\n"
+                           "/elsewhere/b.txt\x01"
+                           "B\n"
+                           "no separator " +
+                           h +
+                           "c\r\n"
+                           "\x01" +
+                           h + "title only";
     uint32_t dir = 0;
     ASSERT_TRUE(cards.WriteCard(kCardLaunch, dir, in));
     EXPECT_EQ(StoredCard(dir, kCardLaunch),
               "||docs/a.txt\x01Title A\r\n"
-              "/elsewhere/b.txt\x01" "B\r\n"
-              "no separator " + h + "c\r\n"
-              "\x01" + h + "title only\r\n");
+              "/elsewhere/b.txt\x01"
+              "B\r\n"
+              "no separator " +
+                  h +
+                  "c\r\n"
+                  "\x01" +
+                  h + "title only\r\n");
     std::string back;
     cards.ReadCard(kCardLaunch, dir, back);
-    EXPECT_EQ(back, h + "docs/a.txt\x01Title A\r\n"
-                    "/elsewhere/b.txt\x01" "B\r\n"
-                    "no separator " + h + "c\r\n"
-                    "\x01" + h + "title only\r\n");
+    EXPECT_EQ(back, h +
+                        "docs/a.txt\x01Title A\r\n"
+                        "/elsewhere/b.txt\x01"
+                        "B\r\n"
+                        "no separator " +
+                        h +
+                        "c\r\n"
+                        "\x01" +
+                        h + "title only\r\n");
 }
 
 TEST_F(RelativeLinks, WindowsWrittenTargetsResolveUnderAppDir) {
     uint32_t dir = 0;
-    ASSERT_TRUE(cards.StoreCard(dir, kCardLaunch, "||docs\\sub\\b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n"));
+    ASSERT_TRUE(cards.StoreCard(dir, kCardLaunch,
+                                "||docs\\sub\\b.txt\x01"
+                                "B\r\nC:\\Data\\x.doc\x01X\r\n"));
     std::string back;
     cards.ReadCard(kCardLaunch, dir, back);
-    EXPECT_EQ(back, h + "docs/sub/b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
+    EXPECT_EQ(back, h + "docs/sub/b.txt\x01"
+                        "B\r\nC:\\Data\\x.doc\x01X\r\n");
     // Written back untouched, both lines keep their bytes, "\\" after "||" included.
     ASSERT_TRUE(cards.WriteCard(kCardLaunch, dir, back));
-    EXPECT_EQ(StoredCard(dir, kCardLaunch), "||docs\\sub\\b.txt\x01" "B\r\nC:\\Data\\x.doc\x01X\r\n");
+    EXPECT_EQ(StoredCard(dir, kCardLaunch),
+              "||docs\\sub\\b.txt\x01"
+              "B\r\nC:\\Data\\x.doc\x01X\r\n");
 }
 
 TEST_F(RelativeLinks, AppendingKeepsEarlierTargetsRelative) {
@@ -671,7 +709,8 @@ TEST(RelativePath, MakeRelative) {
     const Case cases[] = {
         {"C:\\Tools\\", "c:\\tools\\docs\\a.txt", "||docs\\a.txt"},  // Windows folders ignore case
         {"/home/u/kiv/", "/home/u/kiv/docs/a.txt", "||docs/a.txt"},
-        {"/home/u/kiv/", "/home/u/KIV/docs/a.txt", "/home/u/KIV/docs/a.txt"},  // another folder here
+        {"/home/u/kiv/", "/home/u/KIV/docs/a.txt",
+         "/home/u/KIV/docs/a.txt"},  // another folder here
         {"/home/u/kiv/", "/home/u/kiv/", "||"},
         {"/home/u/kiv/", "/home/u/ki", "/home/u/ki"},  // base longer than the path
         {"", "/a/b", "/a/b"},

@@ -195,27 +195,34 @@ struct Foreign {
 TEST_F(DsFiles, FilesNotInJoinedFormAreRefusedAndLeftUnchanged) {
     const Foreign cases[] = {
         {"empty", [](const std::string&) { return std::string(); }},
-        {"text", [](const std::string&) { return std::string("just some text, no datastructure at all\r\n"); }},
+        {"text",
+         [](const std::string&) {
+             return std::string("just some text, no datastructure at all\r\n");
+         }},
         {"19 bytes", [](const std::string&) { return std::string(11, '\0') + U32(8) + U32(19); }},
         {"cut by one byte", [](const std::string& j) { return j.substr(0, j.size() - 1); }},
         {"cut by eight bytes", [](const std::string& j) { return j.substr(0, j.size() - 8); }},
         {"one byte more", [](const std::string& j) { return j + "x"; }},
-        {"total off by one", [](const std::string& j) {
+        {"total off by one",
+         [](const std::string& j) {
              std::string s = j;
              PutU32(s.data() + s.size() - 4, uint32_t(s.size() + 1));
              return s;
          }},
-        {"outline of 7 bytes", [](const std::string& j) {
+        {"outline of 7 bytes",
+         [](const std::string& j) {
              std::string s = j;
              PutU32(s.data() + s.size() - 8, 7);
              return s;
          }},
-        {"card part of 3 bytes", [](const std::string& j) {
+        {"card part of 3 bytes",
+         [](const std::string& j) {
              std::string s = j;
              PutU32(s.data() + s.size() - 8, uint32_t(s.size() - 11));
              return s;
          }},
-        {"outline larger than the file", [](const std::string& j) {
+        {"outline larger than the file",
+         [](const std::string& j) {
              std::string s = j;
              PutU32(s.data() + s.size() - 8, 0xFFFFFFF0u);
              return s;
@@ -233,7 +240,8 @@ TEST_F(DsFiles, FilesNotInJoinedFormAreRefusedAndLeftUnchanged) {
         } catch (const EFileError& e) {
             ADD_FAILURE() << "a file error instead of a refusal: " << e.what();
         } catch (const EKivError& e) {
-            EXPECT_NE(std::string(e.what()).find("is not a KIV datastructure"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("is not a KIV datastructure"), std::string::npos)
+                << e.what();
             EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
         }
         EXPECT_EQ(ReadWholeFile(path), bytes);
@@ -250,7 +258,9 @@ TEST_F(DsFiles, ALoneOutlineIsNamedAsSuch) {
         UnpackDatastructure(path);
         FAIL();
     } catch (const EKivError& e) {
-        EXPECT_NE(std::string(e.what()).find("card file \"" + dsc + "\" is missing"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("card file \"" + dsc + "\" is missing"),
+                  std::string::npos)
+            << e.what();
     }
 }
 
@@ -369,7 +379,8 @@ TEST_F(DsFiles, StaleTemporaryFilesAreRemovedButOthersAreNot) {
     Put(path + ".tmp-notours", "keep");
     Put(home.Dir() + "other.kiv.tmpAb12Cd", "keep");
     RecoverDatastructure(path);
-    EXPECT_EQ(Entries(Folder()), (Names{"ds.dsc", "ds.kiv", "ds.kiv.tmp-notours", "other.kiv.tmpAb12Cd"}));
+    EXPECT_EQ(Entries(Folder()),
+              (Names{"ds.dsc", "ds.kiv", "ds.kiv.tmp-notours", "other.kiv.tmpAb12Cd"}));
 }
 
 // ---- failing steps leave the files as they were ----
@@ -422,7 +433,8 @@ TEST_F(DsFiles, AFailingStepOfUnpackLeavesTheJoinedFileOrThePair) {
         }
         SetFileStepHook(nullptr);
         if (failed.empty()) break;
-        if (failed == "unpack:truncate-dsc" || failed == "unpack:sync-dsc" || failed == "unpack:done") {
+        if (failed == "unpack:truncate-dsc" || failed == "unpack:sync-dsc" ||
+            failed == "unpack:done") {
             EXPECT_EQ(ReadWholeFile(path), outline0) << failed;
         } else {
             EXPECT_EQ(ReadWholeFile(path), joined) << failed;
@@ -451,7 +463,9 @@ TEST_F(DsFiles, AFullDiskLeavesThePairAsItWas) {
     pid_t pid = ::fork();
     if (pid == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl {4096, 4096};
+        struct rlimit rl {
+            4096, 4096
+        };
         ::setrlimit(RLIMIT_FSIZE, &rl);
         try {
             PackDatastructure(path);
@@ -500,8 +514,8 @@ protected:
         pid_t pid = ::fork();
         if (pid == 0) {
             ::close(fds[0]);
-            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
-                                     ::setuid(kNobody) != 0))
+            if (::geteuid() == 0 &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
                 ::_exit(9);
             int code = 0;
             std::string what = "no error";
@@ -645,11 +659,15 @@ TEST_F(LastOpened, KeepsTheFourMostRecentExistingFilesCurrentFirst) {
         section = r.Section;
     }
     EXPECT_EQ(r.Entries, (std::vector<std::string>{files[4], files[3], files[2], files[1]}));
-    EXPECT_EQ(section, (TIniSection{{"1", "||d5.kiv"}, {"2", "||d4.kiv"}, {"3", "||d3.kiv"}, {"4", "||d2.kiv"}}));
+    EXPECT_EQ(
+        section,
+        (TIniSection{{"1", "||d5.kiv"}, {"2", "||d4.kiv"}, {"3", "||d3.kiv"}, {"4", "||d2.kiv"}}));
 
     // Reopening an entry moves it to the front without a second copy.
     r = UpdateLastOpened(section, files[2]);
-    EXPECT_EQ(r.Section, (TIniSection{{"1", "||d3.kiv"}, {"2", "||d5.kiv"}, {"3", "||d4.kiv"}, {"4", "||d2.kiv"}}));
+    EXPECT_EQ(
+        r.Section,
+        (TIniSection{{"1", "||d3.kiv"}, {"2", "||d5.kiv"}, {"3", "||d4.kiv"}, {"4", "||d2.kiv"}}));
     EXPECT_EQ(LastOpenedCaption(1, r.Entries[0]), "1 " + ShortenPath(files[2]));
 }
 

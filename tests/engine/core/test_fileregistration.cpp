@@ -50,7 +50,9 @@ public:
         return true;
     }
     bool IsFile(const std::string& path) override { return Files.count(path) > 0; }
-    std::string ReadStart(const std::string& path, size_t) override { return Files.count(path) ? Files[path] : ""; }
+    std::string ReadStart(const std::string& path, size_t) override {
+        return Files.count(path) ? Files[path] : "";
+    }
 
 private:
     bool IsUnreadable(const std::string& f) const {
@@ -62,7 +64,9 @@ private:
 
 // A pair in memory with one top-level topic slot for the folder topic.
 struct MemoryPair {
-    MemoryPair() : kiv(std::string(kRootHeaderSize, '\0')), dsc(std::string(4, '\0')) { cards.SetCardFile(&dsc); }
+    MemoryPair() : kiv(std::string(kRootHeaderSize, '\0')), dsc(std::string(4, '\0')) {
+        cards.SetCardFile(&dsc);
+    }
     // Puts the folder topic at the top level, as the panel's insertion does.
     TTopicSlot Insert(const TNestItem& item) {
         const uint32_t root = AddNestItems(&kiv, ReadRootNest(&kiv), {item});
@@ -72,7 +76,8 @@ struct MemoryPair {
         return {root, int(items.size()) - 1};
     }
     int Build(TFileRegistrar& r, const std::string& folder) {
-        return r.BuildFileTopics(&kiv, cards, folder, [this](const TNestItem& i) { return Insert(i); });
+        return r.BuildFileTopics(&kiv, cards, folder,
+                                 [this](const TNestItem& i) { return Insert(i); });
     }
     std::string Dump(bool withCards = false) { return DumpTree(&kiv, &dsc, withCards); }
     MemoryBlockFile kiv, dsc;
@@ -124,7 +129,8 @@ TEST(FileTypes, FilterComparesUpperCaseExtension) {
     const struct {
         const char* name;
         bool passes;
-    } cases[] = {{"a.txt", true}, {"B.Doc", true}, {"a.htm", false}, {"noext", false}, {"a.txt.bak", false}};
+    } cases[] = {
+        {"a.txt", true}, {"B.Doc", true}, {"a.htm", false}, {"noext", false}, {"a.txt.bak", false}};
     for (const auto& c : cases) EXPECT_EQ(PassesTypeFilter(types, c.name), c.passes) << c.name;
     EXPECT_TRUE(PassesTypeFilter({}, "noext"));
 }
@@ -141,7 +147,8 @@ TEST(CountFiles, CountsFilesAndFoldersWithProgressEveryHundred) {
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.front(), 0);
     EXPECT_EQ(shown.back(), 1251);
-    for (size_t i = 1; i + 1 < shown.size(); ++i) EXPECT_TRUE(shown[i] % 100 == 0 || shown[i] == 1000) << shown[i];
+    for (size_t i = 1; i + 1 < shown.size(); ++i)
+        EXPECT_TRUE(shown[i] % 100 == 0 || shown[i] == 1000) << shown[i];
     EXPECT_EQ(processed, 1251);  // once per entry looked at
 
     TFileRegistrar typed(fs, {true, false, ParseFileTypes("doc")});
@@ -217,9 +224,8 @@ TEST(BuildFileTopics, LaunchCardLinesAndFolderLinks) {
     TDiskFolders disk;
     TFileRegistrar r(disk, {});
     p.Build(r, top);
-    EXPECT_EQ(p.Dump(true), "my.folder\n  @ " + top + "/ | my.folder\n" +
-                                "  sub\n    @ " + top + "/sub | sub\n" +
-                                "  a.txt\n    @ " + top + "/a.txt | a.txt\n");
+    EXPECT_EQ(p.Dump(true), "my.folder\n  @ " + top + "/ | my.folder\n" + "  sub\n    @ " + top +
+                                "/sub | sub\n" + "  a.txt\n    @ " + top + "/a.txt | a.txt\n");
     // The card itself: one line, target 0x01 title CR LF.
     TItemArray items;
     ReadNestItems(&p.kiv, ReadRootNest(&p.kiv), items);
@@ -254,7 +260,8 @@ TEST(MakeFileTopicCard, TitlesFromNamesFoldersAndWebPages) {
         {&plain, "/", "", "/"},
         {&plain, "/a", "caf\xC3\xA9.txt", "caf\xE9.txt"},  // stored through the codec
     };
-    for (const auto& c : cases) EXPECT_EQ(c.r->TopicTitle(c.folder, c.name), c.title) << c.folder << " " << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(c.r->TopicTitle(c.folder, c.name), c.title) << c.folder << " " << c.name;
 }
 
 TEST(BuildFileTopics, TypeFilterDropsFoldersWithoutMatchesAtAnyDepth) {
@@ -298,7 +305,7 @@ TEST(BuildFileTopics, SymlinkLoopsAndUnreadableFoldersAreSkipped) {
     TDiskFolders disk;
     TFileRegistrar r(disk, {});
     EXPECT_EQ(r.CountFiles(t.Root() + "/top", true), 2);  // a, x.txt
-    EXPECT_EQ(r.Skipped(), 2);                             // loop, again
+    EXPECT_EQ(r.Skipped(), 2);                            // loop, again
     EXPECT_EQ(p.Build(r, t.Root() + "/top"), 2);
     EXPECT_EQ(r.Skipped(), 2);
     EXPECT_EQ(p.Dump(), "top\n  a\n    x.txt\n");
@@ -321,7 +328,8 @@ void AddTree(FakeFolders& fs, const std::string& folder, int width, int depth) {
         e.push_back({"f" + std::to_string(i) + ".txt", false});
     }
     if (depth > 0)
-        for (int i = 0; i < width; ++i) AddTree(fs, folder + "/d" + std::to_string(i), width, depth - 1);
+        for (int i = 0; i < width; ++i)
+            AddTree(fs, folder + "/d" + std::to_string(i), width, depth - 1);
 }
 
 // Every nest reachable from the root reads, and every folder topic has its children or none.

@@ -22,7 +22,8 @@ TEST(Marks, EmptyListsAreTheSeparatorAlone) {
     TQuickJump threads, quick;
     const std::string blob = SerializeMarks(threads, quick);
     EXPECT_EQ(blob, std::string(kMarksListSeparator));
-    EXPECT_EQ(blob, std::string("\x01\x01\x01\x01\xFE\xFF\xFF\xFF\x01\x01\x01\x01\x01\x01\x01\x01", 16));
+    EXPECT_EQ(blob,
+              std::string("\x01\x01\x01\x01\xFE\xFF\xFF\xFF\x01\x01\x01\x01\x01\x01\x01\x01", 16));
     AddTrail(threads, {8});
     DeserializeMarks(blob, threads, quick, nullptr);
     EXPECT_EQ(threads.Count(), 1) << "an empty part leaves its list as it is";
@@ -53,9 +54,10 @@ TEST(Marks, OneThreadOfTwoNodesIsSixtyFourBytes) {
     TNavigatorPtr t = threads.AddNavigator();
     t->Add(0x11, 2, false, "a", TNestItem{0x33, 0x44});
     t->Add(0x44, 0, false, "b", TNestItem{0x55, 0});
-    const std::string expected = std::string("\x11\0\0\0\x02\0\0\0\x33\0\0\0\x44\0\0\0", 16) +
-                                 std::string("\x44\0\0\0\0\0\0\0\x55\0\0\0\0\0\0\0", 16) + std::string(16, '\x01') +
-                                 std::string("\x01\x01\x01\x01\xFE\xFF\xFF\xFF\x01\x01\x01\x01\x01\x01\x01\x01", 16);
+    const std::string expected =
+        std::string("\x11\0\0\0\x02\0\0\0\x33\0\0\0\x44\0\0\0", 16) +
+        std::string("\x44\0\0\0\0\0\0\0\x55\0\0\0\0\0\0\0", 16) + std::string(16, '\x01') +
+        std::string("\x01\x01\x01\x01\xFE\xFF\xFF\xFF\x01\x01\x01\x01\x01\x01\x01\x01", 16);
     EXPECT_EQ(SerializeMarks(threads, quick), expected);
 }
 
@@ -105,7 +107,8 @@ TEST(Marks, RefusedTrailsAreDropped) {
     AddTrail(quick, {9, 10});
     AddTrail(quick, {8, 11});
     const std::string blob = SerializeMarks(threads, quick);
-    const TMarksRead r = DeserializeMarks(blob, t2, q2, [](TNavigator& t) { return t.GetNode(0).ParentNest != 9; });
+    const TMarksRead r =
+        DeserializeMarks(blob, t2, q2, [](TNavigator& t) { return t.GetNode(0).ParentNest != 9; });
     EXPECT_EQ(r.ThreadsDropped, 1);
     EXPECT_EQ(r.QuickJumpsDropped, 1);
     ASSERT_EQ(t2.Count(), 1);
@@ -142,8 +145,9 @@ TEST(Marks, DumpNamesEachMarkByItsCaptionsAndCountsTheGone) {
     AddTopicTrail(pair, quick, {1, 0, 0});
     AddTopicTrail(pair, quick, {0});
     StoreMarks(pair, threads, quick);
-    EXPECT_EQ(DumpMarks(pair.kiv.get(), pair.dsc.get()),
-              "Threads\n  0. alpha / gamma delta\n  1. epsilon\nQuickJumps\n  0. epsilon / zeta / eta\n  1. alpha\n");
+    EXPECT_EQ(
+        DumpMarks(pair.kiv.get(), pair.dsc.get()),
+        "Threads\n  0. alpha / gamma delta\n  1. epsilon\nQuickJumps\n  0. epsilon / zeta / eta\n  1. alpha\n");
 
     // beta's removal moves "gamma delta" to index 0: the trail follows it. zeta's removal
     // takes eta out of the outline: that QuickJump is gone, though eta's nest is still there.
@@ -157,8 +161,9 @@ TEST(Marks, DumpNamesEachMarkByItsCaptionsAndCountsTheGone) {
     ReadNestItems(pair.kiv.get(), m.GetItem(1).ChildNest, epsilonKids);
     epsilonKids.erase(epsilonKids.begin());
     WriteNestItems(pair.kiv.get(), m.GetItem(1).ChildNest, epsilonKids);
-    EXPECT_EQ(DumpMarks(pair.kiv.get(), pair.dsc.get()),
-              "Threads\n  0. alpha / gamma delta\n  1. epsilon\nQuickJumps\n  0. alpha\n  dropped: 1\n");
+    EXPECT_EQ(
+        DumpMarks(pair.kiv.get(), pair.dsc.get()),
+        "Threads\n  0. alpha / gamma delta\n  1. epsilon\nQuickJumps\n  0. alpha\n  dropped: 1\n");
 }
 
 }  // namespace

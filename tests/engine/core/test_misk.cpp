@@ -16,12 +16,8 @@ TEST(MiskPro, IncludeTrailingBackslash) {
         char sep;
         const char* out;
     } cases[] = {
-        {"", '/', ""},
-        {"/home/u", '/', "/home/u/"},
-        {"/home/u/", '/', "/home/u/"},
-        {"/", '/', "/"},
-        {"C:\\Data", '\\', "C:\\Data\\"},
-        {"C:\\Data\\", '\\', "C:\\Data\\"},
+        {"", '/', ""},   {"/home/u", '/', "/home/u/"},     {"/home/u/", '/', "/home/u/"},
+        {"/", '/', "/"}, {"C:\\Data", '\\', "C:\\Data\\"}, {"C:\\Data\\", '\\', "C:\\Data\\"},
         {"", '\\', ""},
     };
     for (const auto& c : cases) EXPECT_EQ(IncludeTrailingBackslash(c.in, c.sep), c.out) << c.in;
@@ -76,7 +72,8 @@ TEST(MiskPro, URLToPath) {
     };
     for (const auto& c : cases) EXPECT_EQ(URLToPath(c.in), c.out) << c.in;
 
-    for (const char* p : {"/home/u/a b+c.htm", "C:\\a b\\x.htm"}) EXPECT_EQ(URLToPath(PathToURL(p)), p);
+    for (const char* p : {"/home/u/a b+c.htm", "C:\\a b\\x.htm"})
+        EXPECT_EQ(URLToPath(PathToURL(p)), p);
 }
 
 TEST(MiskPro, ExtractBetweenWalksTagPairs) {
@@ -101,7 +98,8 @@ TEST(MiskPro, ExtractBetweenWalksTagPairs) {
         std::string result;
         bool nil;
     } cases[] = {
-        {"tags in upper case, blanks trimmed", "<TITLE> Home </TITLE>", "<title>", "</title>", 1, "Home", false},
+        {"tags in upper case, blanks trimmed", "<TITLE> Home </TITLE>", "<title>", "</title>", 1,
+         "Home", false},
         {"text keeps its case", "<b>MiXed CaSe</B>", "<B>", "</b>", 1, "MiXed CaSe", false},
         {"no end tag", "<title>open", "<title>", "</title>", 1, "", true},
         {"no start tag", "plain", "<title>", "</title>", 1, "", true},
@@ -122,7 +120,8 @@ TEST(MiskPro, ExtractBetweenWalksTagPairs) {
 class MiskFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = TempDir() + "misk_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
+        dir_ = TempDir() + "misk_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         ASSERT_TRUE(MakeDirs(dir_));
     }
     void TearDown() override { RemoveTree(dir_); }

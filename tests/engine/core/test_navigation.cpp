@@ -196,7 +196,8 @@ TEST(QuickJump, DamagedStringsAreReadAsFarAsTheyAreWhole) {
 
 TEST(QuickJump, TheCurrentIndexFollowsInsertsAndDeletes) {
     TQuickJump q;
-    for (int i = 0; i < 3; ++i) AddNode(*q.AddNavigator(), 8, uint32_t(i), uint32_t(i + 1), 0, "t" + std::to_string(i));
+    for (int i = 0; i < 3; ++i)
+        AddNode(*q.AddNavigator(), 8, uint32_t(i), uint32_t(i + 1), 0, "t" + std::to_string(i));
     EXPECT_EQ(q.CurrentIndex(), 0);
     q.SetCurrentIndex(2);
     q.Delete(2);  // the current one: trail 0 becomes current

@@ -36,7 +36,8 @@ std::string RawItem(TNestItem it) {
 }
 
 // A block as it lies in the file: header, then capacity slots.
-std::string RawBlock(uint32_t next, uint16_t capacity, uint16_t count, const TItemArray& items = {}) {
+std::string RawBlock(uint32_t next, uint16_t capacity, uint16_t count,
+                     const TItemArray& items = {}) {
     std::string s;
     AppendU32(s, next);
     char b[4];
@@ -457,11 +458,16 @@ TEST(NestStorage, GrowthOnAFullDiskLeavesTheOldNest) {
         uint64_t room;
     };
     const Case cases[] = {
-        {"an insert at the front", [](TwoBlockNest& n) { InsertNestItems(&n.m, n.nest, 0, Items(8, 100)); }, 0},
-        {"an insert, part of the new block fits", [](TwoBlockNest& n) { InsertNestItems(&n.m, n.nest, 1, Items(8, 100)); }, 40},
-        {"a rewrite longer than the chain", [](TwoBlockNest& n) { WriteNestItems(&n.m, n.nest, Items(30, 100)); }, 8},
-        {"an addition filling free slots", [](TwoBlockNest& n) { AddNestItems(&n.m, n.nest, Items(9, 100)); }, 0},
-        {"a nest past 65530 items", [](TwoBlockNest& n) { AddNestItems(&n.m, n.nest, Items(70000, 100)); }, 4000},
+        {"an insert at the front",
+         [](TwoBlockNest& n) { InsertNestItems(&n.m, n.nest, 0, Items(8, 100)); }, 0},
+        {"an insert, part of the new block fits",
+         [](TwoBlockNest& n) { InsertNestItems(&n.m, n.nest, 1, Items(8, 100)); }, 40},
+        {"a rewrite longer than the chain",
+         [](TwoBlockNest& n) { WriteNestItems(&n.m, n.nest, Items(30, 100)); }, 8},
+        {"an addition filling free slots",
+         [](TwoBlockNest& n) { AddNestItems(&n.m, n.nest, Items(9, 100)); }, 0},
+        {"a nest past 65530 items",
+         [](TwoBlockNest& n) { AddNestItems(&n.m, n.nest, Items(70000, 100)); }, 4000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -546,18 +552,18 @@ TEST(NestItems, MatchRules) {
         bool equal, match;
     } cases[] = {
         {{1, 2}, {1, 2}, true, true},
-        {{1, 50}, {9, 50}, false, true},            // same child nest
-        {{7, 50}, {7, 60}, false, true},            // same card directory
-        {{0, 0}, {3, 4}, false, true},              // a is empty
-        {{3, 4}, {0, 0}, false, true},              // b is empty
-        {{0, 50}, {0, 60}, false, false},           // card directory 0 does not count
+        {{1, 50}, {9, 50}, false, true},                         // same child nest
+        {{7, 50}, {7, 60}, false, true},                         // same card directory
+        {{0, 0}, {3, 4}, false, true},                           // a is empty
+        {{3, 4}, {0, 0}, false, true},                           // b is empty
+        {{0, 50}, {0, 60}, false, false},                        // card directory 0 does not count
         {{1, kExternalNest}, {2, kExternalNest}, false, false},  // nor an unfollowed nest
         {{1, 0}, {2, 0}, false, false},
         {{1, 2}, {3, 4}, false, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.a.CardDir << "," << c.a.ChildNest << " / " << c.b.CardDir
-                                        << "," << c.b.ChildNest);
+        SCOPED_TRACE(testing::Message() << c.a.CardDir << "," << c.a.ChildNest << " / "
+                                        << c.b.CardDir << "," << c.b.ChildNest);
         EXPECT_EQ(NestItemsEqual(c.a, c.b), c.equal);
         EXPECT_EQ(NestItemsMatch(c.a, c.b), c.match);
     }
@@ -594,11 +600,8 @@ TEST(NestItems, InsertAndConcat) {
         int index, used;
         std::vector<uint32_t> order;
     } cases[] = {
-        {0, 0, {100, 101, 1, 2, 3}},
-        {1, 1, {1, 100, 101, 2, 3}},
-        {3, 3, {1, 2, 3, 100, 101}},
-        {50, 3, {1, 2, 3, 100, 101}},
-        {-4, 0, {100, 101, 1, 2, 3}},
+        {0, 0, {100, 101, 1, 2, 3}},  {1, 1, {1, 100, 101, 2, 3}},  {3, 3, {1, 2, 3, 100, 101}},
+        {50, 3, {1, 2, 3, 100, 101}}, {-4, 0, {100, 101, 1, 2, 3}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
@@ -641,19 +644,24 @@ TEST(NestRewrite, AnIOErrorOnAnyWriteLeavesTheOldItemsOrTheNew) {
              std::rotate(moved.rbegin(), moved.rbegin() + 1, moved.rend());
              return moved;
          }},
-        {"two inserted in the middle", [&](BlockFile* f, uint32_t nest, const TItemArray&) { InsertNestItems(f, nest, 12, two); },
+        {"two inserted in the middle",
+         [&](BlockFile* f, uint32_t nest, const TItemArray&) { InsertNestItems(f, nest, 12, two); },
          [&](const TItemArray& old) {
              TItemArray v = old;
              v.insert(v.begin() + 12, two.begin(), two.end());
              return v;
          }},
-        {"two added", [&](BlockFile* f, uint32_t nest, const TItemArray&) { AddNestItems(f, nest, two); },
+        {"two added",
+         [&](BlockFile* f, uint32_t nest, const TItemArray&) { AddNestItems(f, nest, two); },
          [&](const TItemArray& old) {
              TItemArray v = old;
              v.insert(v.end(), two.begin(), two.end());
              return v;
          }},
-        {"cut to three", [](BlockFile* f, uint32_t nest, const TItemArray& old) { WriteNestItems(f, nest, TItemArray(old.begin(), old.begin() + 3)); },
+        {"cut to three",
+         [](BlockFile* f, uint32_t nest, const TItemArray& old) {
+             WriteNestItems(f, nest, TItemArray(old.begin(), old.begin() + 3));
+         },
          [](const TItemArray& old) { return TItemArray(old.begin(), old.begin() + 3); }},
     };
     // A nest of 30 items in two blocks.

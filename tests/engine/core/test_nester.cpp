@@ -100,12 +100,14 @@ TEST(OutlineEmpty, RootNestZeroLeavesTheModelEmpty) {
 
 TEST_F(Outline, EditedCaptionIsStoredAndReloaded) {
     model.Expand(0);
-    EXPECT_TRUE(model.SetCaption(2, "c renamed, longer than the two hundred bytes its first chunk holds " +
-                            std::string(200, '.')));
+    EXPECT_TRUE(
+        model.SetCaption(2, "c renamed, longer than the two hundred bytes its first chunk holds " +
+                                std::string(200, '.')));
     EXPECT_TRUE(model.SetCaption(0, "A"));
     EXPECT_EQ(model.Caption(0), "A");
-    const std::string expected = "A\n  b\n  c renamed, longer than the two hundred bytes its first chunk holds " +
-                                 std::string(200, '.') + "\n    c1\nd\ne\n  e1\n";
+    const std::string expected =
+        "A\n  b\n  c renamed, longer than the two hundred bytes its first chunk holds " +
+        std::string(200, '.') + "\n    c1\nd\ne\n  e1\n";
     EXPECT_EQ(pair.Dump(), expected);
     pair.Reopen();
     EXPECT_EQ(Reloaded(true), expected);
@@ -270,8 +272,8 @@ TEST_F(Outline, SiblingGroups) {
         int prev;
     };
     const Case cases[] = {
-        {0, false, 4, -1}, {1, false, 2, -1}, {2, false, -1, 1}, {2, true, 4, 1},
-        {3, true, 4, -1},  {4, false, 5, 0},  {5, false, -1, 4}, {5, true, 6, 4},
+        {0, false, 4, -1},  {1, false, 2, -1}, {2, false, -1, 1}, {2, true, 4, 1},
+        {3, true, 4, -1},   {4, false, 5, 0},  {5, false, -1, 4}, {5, true, 6, 4},
         {-1, true, -1, -1}, {6, true, -1, -1},
     };
     for (const auto& c : cases) {
@@ -367,7 +369,9 @@ TEST_F(Outline, SettersTakeTheRowsOwnText) {
     EXPECT_EQ(CaptionCard(0), MakeCaptionPrefix(-1, kFlagLocked) + caption);
 
     TLaunchList& links = model.LaunchList();
-    const std::string link = "/far/away/and/long/enough/document.txt\x01" "Document\r\n";
+    const std::string link =
+        "/far/away/and/long/enough/document.txt\x01"
+        "Document\r\n";
     ASSERT_TRUE(links.SetLinks(1, link));
     ASSERT_TRUE(links.SetLinks(1, model.GetRow(1).Links));
     EXPECT_EQ(links.GetLinks(1), link);
@@ -391,13 +395,15 @@ TEST_F(Outline, CaptionNotStoredOnAFullDiskStaysAsStored) {
 // row's slot holds another topic, nothing is written and the store says so.
 TEST_F(Outline, FirstCardIsRefusedWhenNoItemWouldNameIt) {
     // A topic with children but no cards yet (an all-zero item would match any slot).
-    AddNestItems(pair.kiv.get(), model.RootNest, TItemArray{TNestItem{0, AppendEmptyNest(pair.kiv.get())}});
+    AddNestItems(pair.kiv.get(), model.RootNest,
+                 TItemArray{TNestItem{0, AppendEmptyNest(pair.kiv.get())}});
     model.LoadBranch(-1, false);
     ASSERT_EQ(model.CardDir(3), 0u);
     // The nest is rewritten behind the model's back: slot 3 now holds "a".
     TItemArray items;
     ReadNestItems(pair.kiv.get(), model.RootNest, items);
-    WriteNestItems(pair.kiv.get(), model.RootNest, TItemArray{items[3], items[1], items[2], items[0]});
+    WriteNestItems(pair.kiv.get(), model.RootNest,
+                   TItemArray{items[3], items[1], items[2], items[0]});
     const std::string cardsBefore = pair.dsc->ReadAll(), nestsBefore = pair.kiv->ReadAll();
     EXPECT_FALSE(model.SetCaption(3, "new"));
     EXPECT_FALSE(model.Cards().WriteRowCard(kCardText, 3, "text"));
@@ -432,7 +438,9 @@ TEST_F(Outline, SaveRowItemRefusesASlotHoldingAnotherTopic) {
 }
 
 TEST_F(Outline, RowCardsCarryLinksAndTextFlag) {
-    const std::string link = pair.Home() + "doc.txt\x01" "Doc\r\n";
+    const std::string link = pair.Home() +
+                             "doc.txt\x01"
+                             "Doc\r\n";
     ASSERT_TRUE(model.Cards().WriteRowCard(kCardLaunch, 1, link));
     ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, 1, std::string(5000, 'T')));
     model.LoadRowCards(1);
@@ -443,7 +451,9 @@ TEST_F(Outline, RowCardsCarryLinksAndTextFlag) {
     TCardArray entries;
     ReadCardDirectory(pair.dsc.get(), model.CardDir(1), entries);
     ReadCardOfKind(pair.dsc.get(), entries, kCardLaunch, raw);
-    EXPECT_EQ(raw, "||doc.txt\x01" "Doc\r\n");
+    EXPECT_EQ(raw,
+              "||doc.txt\x01"
+              "Doc\r\n");
 }
 
 TEST_F(Outline, LaunchListLines) {
@@ -465,7 +475,8 @@ TEST_F(Outline, LaunchListLines) {
     EXPECT_TRUE(links.DeleteLink(0, 1));
     EXPECT_EQ(links.Count(0), 2);
     model.LoadRowCards(0);
-    EXPECT_EQ(links.GetLinks(0), pair.Home() + "one.txt\x01One\r\n" + pair.Home() + "three\x01Three\r\n");
+    EXPECT_EQ(links.GetLinks(0),
+              pair.Home() + "one.txt\x01One\r\n" + pair.Home() + "three\x01Three\r\n");
     EXPECT_TRUE(links.SetLinks(0, ""));
     EXPECT_EQ(links.Count(0), 0);
 }
@@ -481,17 +492,20 @@ TEST_F(Outline, WalkVisitsPreOrderFromAnItem) {
         bool stopped = false;
         TCards cards;
         cards.SetCardFile(pair.dsc.get());
-        model.WalkNestItems(nest, index, stopped, [&](uint32_t, int i, const TNestItem& item, int depth) {
-            std::string c;
-            cards.ReadCaption(item.CardDir, c);
-            seen.push_back({c, depth, i});
-            return int(seen.size()) != stopAfter;
-        });
+        model.WalkNestItems(nest, index, stopped,
+                            [&](uint32_t, int i, const TNestItem& item, int depth) {
+                                std::string c;
+                                cards.ReadCaption(item.CardDir, c);
+                                seen.push_back({c, depth, i});
+                                return int(seen.size()) != stopAfter;
+                            });
         std::string out;
-        for (const auto& v : seen) out += std::to_string(v.depth) + v.caption + std::to_string(v.index) + " ";
+        for (const auto& v : seen)
+            out += std::to_string(v.depth) + v.caption + std::to_string(v.index) + " ";
         return std::make_pair(out, stopped);
     };
-    EXPECT_EQ(walk(model.RootNest, -1, -1), std::make_pair(std::string("0a0 1b0 1c1 2c10 0d1 0e2 1e10 "), false));
+    EXPECT_EQ(walk(model.RootNest, -1, -1),
+              std::make_pair(std::string("0a0 1b0 1c1 2c10 0d1 0e2 1e10 "), false));
     EXPECT_EQ(walk(model.RootNest, 2, -1), std::make_pair(std::string("0e2 1e10 "), false));
     EXPECT_EQ(walk(model.RootNest, 0, -1).first, "0a0 1b0 1c1 2c10 ");
     EXPECT_EQ(walk(model.RootNest, -1, 3), std::make_pair(std::string("0a0 1b0 1c1 "), true));
@@ -506,9 +520,8 @@ TEST_F(Outline, WalkEndsOnANestThatContainsItself) {
     ASSERT_TRUE(model.SaveRowItem(3));
     int visits = 0;
     bool stopped = false;
-    model.WalkNestItems(model.RootNest, -1, stopped, [&](uint32_t, int, const TNestItem&, int) {
-        return ++visits < 1000;
-    });
+    model.WalkNestItems(model.RootNest, -1, stopped,
+                        [&](uint32_t, int, const TNestItem&, int) { return ++visits < 1000; });
     EXPECT_FALSE(stopped);
     EXPECT_EQ(visits, 7);
 }
@@ -524,7 +537,8 @@ protected:
     CloneChain() : pair("top probe") {
         pair.Attach(model);
         model.LoadBranch(-1, false);
-        const test::TCloneChain chain = test::AppendCloneChain(pair.kiv.get(), pair.dsc.get(), kDepth);
+        const test::TCloneChain chain =
+            test::AppendCloneChain(pair.kiv.get(), pair.dsc.get(), kDepth);
         deepest = chain.Deepest;
         model.SetChildNest(0, int32_t(chain.Top));
         EXPECT_TRUE(model.SaveRowItem(0));
@@ -535,8 +549,10 @@ protected:
     // Each nest written out once, under its first topic.
     static std::string Dump() {
         std::string out = "top\n";
-        for (int level = 1; level <= kDepth; ++level) out += std::string(size_t(level) * 2, ' ') + Name(level, 0) + "\n";
-        for (int level = kDepth; level >= 1; --level) out += std::string(size_t(level) * 2, ' ') + Name(level, 1) + "\n";
+        for (int level = 1; level <= kDepth; ++level)
+            out += std::string(size_t(level) * 2, ' ') + Name(level, 0) + "\n";
+        for (int level = kDepth; level >= 1; --level)
+            out += std::string(size_t(level) * 2, ' ') + Name(level, 1) + "\n";
         return out + "probe\n";
     }
 
@@ -646,14 +662,16 @@ TEST(OutlineRemoval, ManyRowsAtOnceAsOneByOne) {
         TNester fast, slow;
         RandomRows(rng, fast, slow);
         const bool withCurrent = rng() % 2;
-        const int row = slow.RowCount() == 0 || rng() % 2 ? -1 : int(rng() % uint32_t(slow.RowCount()));
+        const int row =
+            slow.RowCount() == 0 || rng() % 2 ? -1 : int(rng() % uint32_t(slow.RowCount()));
         TBranch branch;
         fast.RemoveMarkedRows(withCurrent, row, branch);
 
         if (row == -1) {
             TIArray doomed;
             for (int i = 0; i < slow.RowCount(); ++i)
-                if (slow.IsMarked(i) || (withCurrent && i == slow.CurrentRow())) doomed.push_back(i);
+                if (slow.IsMarked(i) || (withCurrent && i == slow.CurrentRow()))
+                    doomed.push_back(i);
             int removed = 0;
             for (int i : doomed) slow.DeleteRow(i - removed++);
         } else {

@@ -370,12 +370,12 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"DownAtEndDoesNothing", "a b", false, "b", "", mdDown, false, "a b"},
         KeyCase{"DownOverABranch", "a b(c) d", true, "a", "", mdDown, true, "b(c) a d"},
         KeyCase{"OnlyChildUpGoesBeforeItsParent", "a(b) c", true, "b", "", mdUp, true, "b a c"},
-        KeyCase{"FirstChildUpGoesToThePreviousBranchEnd", "x(y) a(b) c", true, "b", "", mdUp,
-                true, "x(y b) a c"},
+        KeyCase{"FirstChildUpGoesToThePreviousBranchEnd", "x(y) a(b) c", true, "b", "", mdUp, true,
+                "x(y b) a c"},
         KeyCase{"FirstChildUpGoesUnderAChildlessUncle", "x a(b) c", true, "b", "", mdUp, true,
                 "x(b) a c"},
-        KeyCase{"LastChildDownBecomesFirstChildOfTheNext", "a(b) c(d)", true, "b", "", mdDown,
-                true, "a c(b d)"},
+        KeyCase{"LastChildDownBecomesFirstChildOfTheNext", "a(b) c(d)", true, "b", "", mdDown, true,
+                "a c(b d)"},
         KeyCase{"LastChildDownBecomesOnlyChildOfTheNext", "a(b) c", true, "b", "", mdDown, true,
                 "a c(b)"},
         KeyCase{"LastChildDownPastTheBranch", "a(b(c)) d", true, "c", "", mdDown, true,
@@ -482,7 +482,8 @@ protected:
 
 TEST_F(Joins, ThreeTopicsBecomeOne) {
     Open("a b c d");
-    for (const char* t : {"a", "b", "c"}) ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, Row(t), std::string("text ") + t));
+    for (const char* t : {"a", "b", "c"})
+        ASSERT_TRUE(model.Cards().WriteRowCard(kCardText, Row(t), std::string("text ") + t));
     Current("a");
     Mark("b");
     Mark("c");
@@ -519,7 +520,8 @@ TEST_F(Joins, LinkAndGraphicLinesStaySeparate) {
     Current("a");
     Mark("b");
     ASSERT_TRUE(JoinMarkedRows(ctx, Plain()));
-    EXPECT_EQ(SplitLines(Card(kCardGraphic, 0)), (std::vector<std::string>{"/p/one.png", "/p/two.png"}));
+    EXPECT_EQ(SplitLines(Card(kCardGraphic, 0)),
+              (std::vector<std::string>{"/p/one.png", "/p/two.png"}));
 }
 
 TEST_F(Joins, ClonesDoNotDoubleTheirChildren) {
@@ -664,7 +666,7 @@ TEST_F(Edits, ValidateTrailFollowsTheFile) {
 TEST_F(Edits, ValidateTrailFindsATopicThatGotChildrenByItsCards) {
     Open("a b");
     const TNode b = model.GetNode(Row("b"));
-    trail.Add(b.ParentNest, 5, false, "stored", b.Item());  // index out of date
+    trail.Add(b.ParentNest, 5, false, "stored", b.Item());         // index out of date
     InsertTopicItems(ctx, TItemArray(1), Row("b") + 1, false, 0);  // b gets a child nest
     TCards cards;
     cards.SetCardFile(pair->dsc.get());

@@ -106,8 +106,10 @@ TEST(RecycledBin, ItemCaptionDropsThePrefixAndShortens) {
     cards.SetCardFile(&file);
     uint32_t plain = 0, prefixed = 0, late = 0;
     ASSERT_TRUE(cards.WriteCard(kCardCaption, plain, std::string(40, 'p')));
-    ASSERT_TRUE(cards.WriteCard(kCardCaption, prefixed, MakeCaptionPrefix(0x0000FF, kFlagBold) + "red topic"));
-    ASSERT_TRUE(cards.WriteCard(kCardCaption, late, "eleven char\x01tail"));  // 0x01 past the tenth character
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, prefixed,
+                                MakeCaptionPrefix(0x0000FF, kFlagBold) + "red topic"));
+    ASSERT_TRUE(cards.WriteCard(kCardCaption, late,
+                                "eleven char\x01tail"));  // 0x01 past the tenth character
 
     TRecycledBin bin;
     bin.Add({8, plain, 0});
@@ -145,7 +147,8 @@ TEST(RecycledBin, DamagedStringsAreReadAsFarAsTheyAreWhole) {
                 EXPECT_EQ(bin.Count(), bin.Trails.Count());
                 if (len >= 32) {
                     EXPECT_EQ(bin.Trails.Navigator(0)->Count(), 1);
-                    EXPECT_EQ(bin.GetItem(0), (TRecycledRecord{8, 50, 24}));  // the trail's node so far
+                    EXPECT_EQ(bin.GetItem(0),
+                              (TRecycledRecord{8, 50, 24}));  // the trail's node so far
                 }
             } else {
                 EXPECT_EQ(size_t(bin.Count()), len / 12);  // too short for the marker: old form

@@ -58,8 +58,8 @@ Found Search(TreePair& pair, std::string_view input, bool andMode = true, TSearc
     Found f;
     TSearchEvents e;
     e.OnHit = [&](const TSearchHit& h) {
-        f.Rows.push_back(LegacyText::Decode(SearchRowText(h.Caption)) + (h.Match.TitleMatched ? " T" : "") +
-                         (h.Match.TextMatched ? " X" : ""));
+        f.Rows.push_back(LegacyText::Decode(SearchRowText(h.Caption)) +
+                         (h.Match.TitleMatched ? " T" : "") + (h.Match.TextMatched ? " X" : ""));
         f.Hits.push_back(h);
     };
     f.Outcome = RunSearch(pair.kiv.get(), pair.dsc.get(), r, e);
@@ -85,7 +85,9 @@ TEST(SearchKeywords, QuotedPairsFirstThenWords) {
         {"big dog", true, {"BIG DOG"}},
         {"  big   dog  ", true, {"BIG   DOG"}},
         {"a  b   c", false, {"A", "B", "C"}},
-        {"\" big \" \"\" x", false, {"BIG", "X"}},  // quoted keywords are trimmed, empty ones dropped
+        {"\" big \" \"\" x",
+         false,
+         {"BIG", "X"}},  // quoted keywords are trimmed, empty ones dropped
         {"\"a\"\"b\"", false, {"A", "B"}},
         {"", false, {}},
         {"   ", false, {}},
@@ -95,7 +97,8 @@ TEST(SearchKeywords, QuotedPairsFirstThenWords) {
         {"café straße ǆ", false, {"CAFÉ", "STRAßE", "Ǆ"}},
         {"σοφία кот", false, {"ΣΟΦΊΑ", "КОТ"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(SearchKeywords(c.input, c.asPhrase), c.keywords) << c.input;
+    for (const auto& c : cases)
+        EXPECT_EQ(SearchKeywords(c.input, c.asPhrase), c.keywords) << c.input;
 }
 
 TEST(SearchMatching, WholeWordsWithoutRegardToCase) {
@@ -114,7 +117,7 @@ TEST(SearchMatching, WholeWordsWithoutRegardToCase) {
         {"cat", "cats", false},
         {"cat", "cat_x", false},
         {"cat", "cat1", false},
-        {"cat", "caté", false},        // é is a letter: the word goes on
+        {"cat", "caté", false},  // é is a letter: the word goes on
         {"cat", "écat", false},
         {"cafe", "cafe\u0301", false},  // a combining accent belongs to its word
         {"big dog", "a Big Dog!", true},
@@ -131,8 +134,10 @@ TEST(SearchMatching, WholeWordsWithoutRegardToCase) {
     for (const auto& c : cases) {
         const TSearchKeywords k(SearchKeywords(c.keyword, true));
         const std::string text = LegacyText::Encode(c.text);
-        EXPECT_EQ(MatchTopic(k, true, &text, nullptr).TitleMatched, c.found) << c.keyword << " in " << c.text;
-        EXPECT_EQ(MatchTopic(k, true, nullptr, &text).TextMatched, c.found) << c.keyword << " in " << c.text;
+        EXPECT_EQ(MatchTopic(k, true, &text, nullptr).TitleMatched, c.found)
+            << c.keyword << " in " << c.text;
+        EXPECT_EQ(MatchTopic(k, true, nullptr, &text).TextMatched, c.found)
+            << c.keyword << " in " << c.text;
     }
 }
 
@@ -179,7 +184,8 @@ TEST(SearchMatching, TextCardsAreTheTextTheUserSees) {
     };
     for (const auto& c : cases) {
         const TSearchKeywords k(SearchKeywords(c.keyword, true));
-        EXPECT_EQ(MatchTopic(k, true, nullptr, &c.card).TextMatched, c.found) << c.keyword << " in " << c.card;
+        EXPECT_EQ(MatchTopic(k, true, nullptr, &c.card).TextMatched, c.found)
+            << c.keyword << " in " << c.card;
     }
     EXPECT_EQ(TextCardPlainText("\x01hello"), "hello");
     EXPECT_EQ(TextCardPlainText("{\\rtf1 \\'01x}"), "x");
@@ -199,7 +205,7 @@ TEST(SearchMatching, AndNeedsAllInOnePartOrNeedsOne) {
         {true, &red, &blue, 1, 1, false, false},  // split over the two parts: no row
         {false, &red, &blue, 1, 1, true, true},   // a row with both images
         {true, &both, &blue, 2, 1, true, false},
-        {false, &both, &red, 1, 1, true, true},   // Or stops at the first keyword found
+        {false, &both, &red, 1, 1, true, true},  // Or stops at the first keyword found
         {true, nullptr, nullptr, 0, 0, false, false},
         {false, &red, nullptr, 1, 0, true, false},
     };
@@ -215,7 +221,8 @@ TEST(SearchMatching, AndNeedsAllInOnePartOrNeedsOne) {
 TEST(RunSearch, TreeOrderWithWholeTrails) {
     TreePair pair("\"hit A\"(\"hit A1\" \"hit A2\"(\"hit A2a\")) \"hit B\" other");
     Found f = Search(pair, "hit");
-    EXPECT_EQ(f.Rows, (Words{"   hit A T", "   hit A1 T", "   hit A2 T", "   hit A2a T", "   hit B T"}));
+    EXPECT_EQ(f.Rows,
+              (Words{"   hit A T", "   hit A1 T", "   hit A2 T", "   hit A2a T", "   hit B T"}));
     EXPECT_EQ(f.Outcome.Tested, 6u);
     EXPECT_EQ(f.Outcome.Hits, 5u);
     EXPECT_FALSE(f.Outcome.Stopped);
@@ -381,14 +388,19 @@ TEST(UnicodeText, UpperCaseAndWordCharacters) {
 TEST(Kivtree, Searches) {
     TempHome home;
     const std::string path = home.Dir() + "s.kiv";
-    ASSERT_EQ(Kivtree({"make", path, "\"hit A\"(\"hit A1\" \"A2 hit\"(\"hit A2a\")) \"hit B\" \"big dog\" other"}).status, 0);
+    ASSERT_EQ(Kivtree({"make", path,
+                       "\"hit A\"(\"hit A1\" \"A2 hit\"(\"hit A2a\")) \"hit B\" \"big dog\" other"})
+                  .status,
+              0);
     struct Case {
         std::vector<std::string> args;
         const char* out;
         const char* err;
     };
     const Case cases[] = {
-        {{"hit"}, "0\thit A\n0/0\thit A1\n0/1\tA2 hit\n0/1/0\thit A2a\n1\thit B\n", "5 results found\n"},
+        {{"hit"},
+         "0\thit A\n0/0\thit A1\n0/1\tA2 hit\n0/1/0\thit A2a\n1\thit B\n",
+         "5 results found\n"},
         {{"--branch", "0/1", "hit"}, "0/1\tA2 hit\n0/1/0\thit A2a\n", "2 results found\n"},
         {{"--or", "a1", "b"}, "0/0\thit A1\n1\thit B\n", "2 results found\n"},
         {{"--and", "a1", "b"}, "", "0 results found\n"},
@@ -412,9 +424,13 @@ TEST(Kivtree, Searches) {
     EXPECT_EQ(ReadWholeFile(path), joined);
     EXPECT_FALSE(FileExists(home.Dir() + "s.dsc"));
 
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"search", path}, {"search", path, "\"\""}, {"search", path, "--branch", "9", "x"},
-             {"search", path, "--branch", "0/x", "x"}, {"search", path, "--branch", "0/1/0/0", "x"}, {"search", home.Dir() + "none.kiv", "x"}}) {
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"search", path},
+                                               {"search", path, "\"\""},
+                                               {"search", path, "--branch", "9", "x"},
+                                               {"search", path, "--branch", "0/x", "x"},
+                                               {"search", path, "--branch", "0/1/0/0", "x"},
+                                               {"search", home.Dir() + "none.kiv", "x"}}) {
         ToolRun b = Kivtree(bad);
         EXPECT_EQ(b.status, 1) << bad.back();
         EXPECT_EQ(b.out, "");

@@ -67,11 +67,11 @@ TEST(StoredPath, WindowsWrittenPathsResolveWhereTheFilesAre) {
         std::string stored, resolved;
     };
     const Case cases[] = {
-        {"||ANDERE.KIV", b + "andere.kiv"},                         // Windows ignores case
-        {Cp1252("||Café.kiv"), b + "Caf\xc3\xa9.kiv"},             // Windows-1252 bytes
-        {Cp1252("||CAFÉ.KIV"), b + "Caf\xc3\xa9.kiv"},             // case beyond ASCII
-        {"||Caf\xc3\xa9.kiv", b + "Caf\xc3\xa9.kiv"},              // stored as UTF-8
-        {WindowsPath("||DOCS/sub/X.TXT"), b + "docs/Sub/x.txt"},   // "\" between names
+        {"||ANDERE.KIV", b + "andere.kiv"},                               // Windows ignores case
+        {Cp1252("||Café.kiv"), b + "Caf\xc3\xa9.kiv"},                    // Windows-1252 bytes
+        {Cp1252("||CAFÉ.KIV"), b + "Caf\xc3\xa9.kiv"},                    // case beyond ASCII
+        {"||Caf\xc3\xa9.kiv", b + "Caf\xc3\xa9.kiv"},                     // stored as UTF-8
+        {WindowsPath("||DOCS/sub/X.TXT"), b + "docs/Sub/x.txt"},          // "\" between names
         {WindowsPath("||docs/missing/y.kiv"), b + "docs/missing/y.kiv"},  // reported as written
         {WindowsPath("C:/Daten/ziel.kiv"), "C:\\Daten\\ziel.kiv"},  // a drive names nothing here
         {b + "andere.kiv", b + "andere.kiv"},
@@ -94,32 +94,39 @@ TEST(StoredPath, AccentedProgramFolderExpandsAndStoresRelative) {
     Touch(b + "Caf\xc3\xa9.kiv");
     // Before: the folder's UTF-8 bytes joined to Windows-1252 ones made a name that is neither.
     EXPECT_EQ(ExpandRelativePath(b, Cp1252("||Café.kiv")), b + "Caf\xc3\xa9.kiv");
-    EXPECT_EQ(LegacyText::Decode(ExpandRelativePath(b, Cp1252("||Café.kiv"))), b + "Caf\xc3\xa9.kiv");
+    EXPECT_EQ(LegacyText::Decode(ExpandRelativePath(b, Cp1252("||Café.kiv"))),
+              b + "Caf\xc3\xa9.kiv");
     struct Case {
         std::string path, stored;
     };
     const Case cases[] = {
-        {b + "Caf\xc3\xa9.kiv", Cp1252("||Café.kiv")},                 // a file name (UTF-8)
-        {LegacyText::Encode(b + "Neu \xc3\xa9.txt"), Cp1252("||Neu é.txt")},  // the window's stored form
-        {b + "\xd0\x96.txt", "||\xd0\x96.txt"},                        // UTF-8 where Windows-1252 cannot
+        {b + "Caf\xc3\xa9.kiv", Cp1252("||Café.kiv")},  // a file name (UTF-8)
+        {LegacyText::Encode(b + "Neu \xc3\xa9.txt"),
+         Cp1252("||Neu é.txt")},                 // the window's stored form
+        {b + "\xd0\x96.txt", "||\xd0\x96.txt"},  // UTF-8 where Windows-1252 cannot
         {"/elsewhere/Caf\xc3\xa9.kiv", "/elsewhere/Caf\xc3\xa9.kiv"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MakeRelativePath(b, c.path), c.stored) << c.path;
-        EXPECT_EQ(LegacyText::Decode(ExpandRelativePath(b, c.stored)), LegacyText::Decode(c.path)) << c.path;
+        EXPECT_EQ(LegacyText::Decode(ExpandRelativePath(b, c.stored)), LegacyText::Decode(c.path))
+            << c.path;
     }
     EXPECT_EQ(ResolveStoredPath(Cp1252("||CAFÉ.KIV"), b), b + "Caf\xc3\xa9.kiv");
 }
 
 TEST(StoredPath, UntouchedLaunchLinesAreWrittenBackByteForByte) {
     const std::string b = "/home/u/kiv/";
-    const std::string stored = WindowsLink(WindowsPath("||docs/x"), "Docs") +         // "\" after "||"
-                               WindowsLink(b + "abs.txt", Cp1252("Absolut é")) +     // absolute, under the base
-                               WindowsLink("||Caf\xc3\xa9.kiv", "utf") +             // an earlier build's UTF-8
-                               WindowsLink("C:\\Daten\\y.doc", "Y");
+    const std::string stored =
+        WindowsLink(WindowsPath("||docs/x"), "Docs") +     // "\" after "||"
+        WindowsLink(b + "abs.txt", Cp1252("Absolut é")) +  // absolute, under the base
+        WindowsLink("||Caf\xc3\xa9.kiv", "utf") +          // an earlier build's UTF-8
+        WindowsLink("C:\\Daten\\y.doc", "Y");
     std::string expanded;
     ConvertLinkPaths(false, b, stored, expanded);
-    EXPECT_EQ(expanded, b + "docs/x\x01" "Docs\r\n" + b + "abs.txt\x01" + Cp1252("Absolut é") + "\r\n" + b +
+    EXPECT_EQ(expanded, b +
+                            "docs/x\x01"
+                            "Docs\r\n" +
+                            b + "abs.txt\x01" + Cp1252("Absolut é") + "\r\n" + b +
                             "Caf\xc3\xa9.kiv\x01utf\r\nC:\\Daten\\y.doc\x01Y\r\n");
     // Before: written back, "||docs\x" became "||docs/x" and the absolute target turned relative.
     std::string naive;
@@ -131,14 +138,21 @@ TEST(StoredPath, UntouchedLaunchLinesAreWrittenBackByteForByte) {
     EXPECT_EQ(RelinkLaunchCard(b, expanded, bare), bare);
     // One line added and one removed: the others keep their bytes, the new one is made relative.
     const std::vector<std::string> lines = SplitLines(expanded);
-    const std::string edited = lines[0] + "\r\n" + lines[2] + "\r\n" + lines[3] + "\r\n" + b + "new/\xc3\xa9.txt\x01N\r\n";
-    EXPECT_EQ(RelinkLaunchCard(b, edited, stored),
-              WindowsLink(WindowsPath("||docs/x"), "Docs") + WindowsLink("||Caf\xc3\xa9.kiv", "utf") +
-                  WindowsLink("C:\\Daten\\y.doc", "Y") + WindowsLink(Cp1252("||new/é.txt"), "N"));
+    const std::string edited =
+        lines[0] + "\r\n" + lines[2] + "\r\n" + lines[3] + "\r\n" + b + "new/\xc3\xa9.txt\x01N\r\n";
+    EXPECT_EQ(RelinkLaunchCard(b, edited, stored), WindowsLink(WindowsPath("||docs/x"), "Docs") +
+                                                       WindowsLink("||Caf\xc3\xa9.kiv", "utf") +
+                                                       WindowsLink("C:\\Daten\\y.doc", "Y") +
+                                                       WindowsLink(Cp1252("||new/é.txt"), "N"));
     // A new title keeps the stored target's bytes; a new target is stored the new way.
     const std::string retitled = lines[0].substr(0, lines[0].find('\x01')) + "\x01Neu\r\n";
     EXPECT_EQ(RelinkLaunchCard(b, retitled, stored), WindowsLink(WindowsPath("||docs/x"), "Neu"));
-    EXPECT_EQ(RelinkLaunchCard(b, b + "docs/z\x01" "Docs\r\n", stored), "||docs/z\x01" "Docs\r\n");
+    EXPECT_EQ(RelinkLaunchCard(b,
+                               b + "docs/z\x01"
+                                   "Docs\r\n",
+                               stored),
+              "||docs/z\x01"
+              "Docs\r\n");
 }
 
 TEST(StoredPath, TheCardStoreAndEveryCopyKeepUntouchedLines) {
@@ -193,7 +207,8 @@ std::string FirstLaunchCard(const std::string& path) {
 TEST(StoredPath, PackBranchesAndTheTemplateCopyLaunchCardsAsStored) {
     test::TempHome home;
     const std::string path = home.Dir() + "win.kiv";
-    const std::string stored = WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) + WindowsLink(home.Dir() + "abs", "A");
+    const std::string stored =
+        WindowsLink(WindowsPath("||docs/x"), Cp1252("Über")) + WindowsLink(home.Dir() + "abs", "A");
     test::WriteWindowsDatastructure(path, {{"Café", stored, ""}});
     {
         TSourceDatastructure src(path);
@@ -210,12 +225,16 @@ TEST(StoredPath, PackBranchesAndTheTemplateCopyLaunchCardsAsStored) {
 TEST(StoredPath, KivtreeDumpsAWindowsWrittenDatastructureDecoded) {
     test::TempHome home;
     const std::string path = home.Dir() + "win.kiv";
-    test::WriteWindowsDatastructure(path, {{"Café", WindowsLink(WindowsPath("||docs/Über.txt"), Cp1252("Über")), ""},
-                                           {"Extern", "", "||ANDERE.KIV"}});
+    test::WriteWindowsDatastructure(
+        path, {{"Café", WindowsLink(WindowsPath("||docs/Über.txt"), Cp1252("Über")), ""},
+               {"Extern", "", "||ANDERE.KIV"}});
     const std::string bytes = ReadWholeFile(path);
     const test::ToolRun r = test::Kivtree({"dump", "--cards", path});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Caf\xc3\xa9\n  @ " + home.Dir() + "docs/\xc3\x9c" "ber.txt | \xc3\x9c" "ber\nExtern\n");
+    EXPECT_EQ(r.out, "Caf\xc3\xa9\n  @ " + home.Dir() +
+                         "docs/\xc3\x9c"
+                         "ber.txt | \xc3\x9c"
+                         "ber\nExtern\n");
     EXPECT_EQ(ReadWholeFile(path), bytes) << "a dump writes nothing";
 }
 

@@ -15,8 +15,8 @@ using namespace kiv;
 using kiv::test::InputFile;
 using kiv::test::Kivtree;
 using kiv::test::KivtreeFrom;
-using kiv::test::ToolRun;
 using kiv::test::TempHome;
+using kiv::test::ToolRun;
 using kiv::test::TreePair;
 
 namespace {
@@ -91,8 +91,8 @@ TEST(TreeText, CaptionsAreStoredThroughTheCodec) {
     pair.Attach(model);
     model.LoadBranch(-1, false);
     ASSERT_EQ(model.RowCount(), 2);
-    EXPECT_EQ(model.Caption(0), "Fr\xFCh");             // Windows-1252 where it fits
-    EXPECT_EQ(model.Caption(1), "naïve 漢字");           // UTF-8 where it does not
+    EXPECT_EQ(model.Caption(0), "Fr\xFCh");     // Windows-1252 where it fits
+    EXPECT_EQ(model.Caption(1), "naïve 漢字");  // UTF-8 where it does not
     EXPECT_EQ(pair.Dump(), "Früh\nnaïve 漢字\n");
 }
 
@@ -124,7 +124,8 @@ TEST(Kivtree, BadInputIsOneLineAndStatusOne) {
     TempHome home;
     const std::string good = home.Dir() + "good.kiv";
     ASSERT_EQ(Kivtree({"make", good, "a(b) c"}).status, 0);
-    const std::string goodKiv = ReadWholeFile(good), goodDsc = ReadWholeFile(home.Dir() + "good.dsc");
+    const std::string goodKiv = ReadWholeFile(good),
+                      goodDsc = ReadWholeFile(home.Dir() + "good.dsc");
 
     auto damaged = [&](const std::string& name, const std::string& kiv, const std::string& dsc) {
         WriteFileAtomic(home.Dir() + name + ".kiv", kiv);
@@ -149,8 +150,12 @@ TEST(Kivtree, BadInputIsOneLineAndStatusOne) {
         {"unbalanced", {"make", home.Dir() + "x.kiv", "a(b"}, "unbalanced parentheses"},
         {"missing file", {"dump", home.Dir() + "none.kiv"}, "Cannot open file"},
         {"missing card file", {"dump", damaged("nodsc", goodKiv, "")}, "Cannot open file"},
-        {"short outline", {"dump", damaged("short", "abc", goodDsc)}, "is not an open datastructure"},
-        {"root past end", {"dump", damaged("root", rootPastEnd, goodDsc)}, "Datastructure is corrupted"},
+        {"short outline",
+         {"dump", damaged("short", "abc", goodDsc)},
+         "is not an open datastructure"},
+        {"root past end",
+         {"dump", damaged("root", rootPastEnd, goodDsc)},
+         "Datastructure is corrupted"},
         {"cards cut", {"dump", damaged("cut", goodKiv, cardsCut)}, "Datastructure corrupted"},
         {"used too big", {"dump", damaged("used", goodKiv, usedTooBig)}, "CurBytes>MaxBytes"},
     };
@@ -169,7 +174,8 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
     TempHome home;
     const std::string path = home.Dir() + "t.kiv";
     ASSERT_EQ(Kivtree({"make", path, "a(b c) d"}).status, 0);
-    const std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 first\\par second \\b bold\\b0\\par}";
+    const std::string rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 first\\par second \\b bold\\b0\\par}";
     struct Step {
         const char* trail;
         const char* kind;
@@ -180,7 +186,9 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
         {"1", "2", "\x01plain, once marked\r\nline two"},
         {"0", "1", "renamed"},
         {"0/0", "2", ""},
-        {"1", "4", "/d/a.txt\x01" "A file\r\nhttps://x.org/\x01\r\nno title mark\r\n"},
+        {"1", "4",
+         "/d/a.txt\x01"
+         "A file\r\nhttps://x.org/\x01\r\nno title mark\r\n"},
     };
     for (const Step& s : steps) {
         ToolRun r = Kivtree({"setcard", path, s.trail, s.kind}, s.input);
@@ -189,9 +197,10 @@ TEST(Kivtree, SetcardStoresWhatDumpCardsReads) {
     }
     ToolRun dumped = Kivtree({"dump", "--cards", path});
     EXPECT_EQ(dumped.status, 0) << dumped.err;
-    EXPECT_EQ(dumped.out,
-              "renamed\n  b\n  c\n    | first\n    | second bold\nd\n  | plain, once marked\n  | line two\n"
-              "  @ /d/a.txt | A file\n  @ https://x.org/ | \n  @ no title mark\n");
+    EXPECT_EQ(
+        dumped.out,
+        "renamed\n  b\n  c\n    | first\n    | second bold\nd\n  | plain, once marked\n  | line two\n"
+        "  @ /d/a.txt | A file\n  @ https://x.org/ | \n  @ no title mark\n");
     EXPECT_EQ(Kivtree({"dump", path}).out, "renamed\n  b\n  c\nd\n");
 
     // The card holds standard input as it came, as the window's card store keeps it.
@@ -244,7 +253,9 @@ TEST(Kivtree, SetcardFailuresSayWhyAndKeepTheCard) {
         const char* message;
     };
     const Case cases[] = {
-        {"bad trail", {"setcard", path, "0/x", "2"}, "bad trail \"0/x\": child indexes from the root"},
+        {"bad trail",
+         {"setcard", path, "0/x", "2"},
+         "bad trail \"0/x\": child indexes from the root"},
         {"empty step", {"setcard", path, "0//1", "2"}, "bad trail"},
         {"no topic", {"setcard", path, "0/5", "2"}, "no topic at 0/5"},
         {"no children", {"setcard", path, "1/0", "2"}, "the topic at 1 has no children"},

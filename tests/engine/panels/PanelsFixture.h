@@ -110,7 +110,9 @@ protected:
     }
 
     static QImage Shot(TKivStringGrid* g) { return g->viewport()->grab().toImage(); }
-    static TColor Pixel(const QImage& img, int x, int y) { return fromQColor(QColor(img.pixel(x, y))) & 0xFFFFFF; }
+    static TColor Pixel(const QImage& img, int x, int y) {
+        return fromQColor(QColor(img.pixel(x, y))) & 0xFFFFFF;
+    }
     // Right and bottom as the drawing rules count them (exclusive).
     static int Right(const QRect& r) { return r.x() + r.width(); }
     static int Bottom(const QRect& r) { return r.y() + r.height(); }

@@ -74,12 +74,17 @@ protected:
         for (int r = 0; r < p[0]->Nester->RowCount(); ++r) p[0]->ExpandRow(r);
     }
     int Row(std::string_view caption, int panel = 0) { return RowOf(*p[panel]->Nester, caption); }
-    void Select(std::string_view caption, int panel = 0) { p[panel]->SelectRow(Row(caption, panel)); }
-    void Mark(std::string_view caption, int panel = 0) { p[panel]->Nester->SetMarked(Row(caption, panel), true); }
+    void Select(std::string_view caption, int panel = 0) {
+        p[panel]->SelectRow(Row(caption, panel));
+    }
+    void Mark(std::string_view caption, int panel = 0) {
+        p[panel]->Nester->SetMarked(Row(caption, panel), true);
+    }
     std::string Dump() { return pair->Dump(); }
     std::string Current(int panel = 0) {
         TKivStringGrid* g = p[panel];
-        return g->IsRowValid(g->CurrentRow()) ? g->Nester->Caption(g->CurrentRow()) : std::string("<none>");
+        return g->IsRowValid(g->CurrentRow()) ? g->Nester->Caption(g->CurrentRow())
+                                              : std::string("<none>");
     }
     // The panel's grid rows follow its model.
     void ExpectGridFollows(int panel = 0) {
@@ -233,9 +238,11 @@ TEST_F(PanelEdits, ARefusedCaptionStaysInTheEditorWithItsTopic) {
         EXPECT_TRUE(e->Modified());
         ASSERT_EQ(env.Dialogs().Messages.size(), 1u);
         EXPECT_EQ(env.Dialogs().Messages[0].Type, MsgType::Error);
-        EXPECT_TRUE(env.Dialogs().Messages[0].Text.startsWith(QStringLiteral("The caption of \"b\" could not be stored")))
+        EXPECT_TRUE(env.Dialogs().Messages[0].Text.startsWith(
+            QStringLiteral("The caption of \"b\" could not be stored")))
             << env.Dialogs().Messages[0].Text.toStdString();
-        EXPECT_FALSE(p[0]->MoveMarkedTopicsByKey(mdUp)) << "an edit that keeps the text waiting changes no topic";
+        EXPECT_FALSE(p[0]->MoveMarkedTopicsByKey(mdUp))
+            << "an edit that keeps the text waiting changes no topic";
         EXPECT_EQ(env.Dialogs().Messages.size(), 2u);
         p[0]->SetEditing(false);
         EXPECT_FALSE(p[0]->Editing());
@@ -292,18 +299,21 @@ TEST_F(PanelEdits, KeyMovesInTreeMode) {
         bool moved;
         const char* after;
     };
-    const Step steps[] = {
-        {mdIn, true, "a(b) c(d)"},    // under c, which has no children
-        {mdUp, true, "a(b d) c"},     // to the end of the previous branch
-        {mdUp, true, "a(d b) c"},
-        {mdUp, true, "d a(b) c"},     // the first child goes before its parent
-        {mdOut, false, "d a(b) c"},   // a top row cannot go out
-        {mdDown, true, "a(b) d c"},   // past a's branch
-        {mdIn, true, "a(b d) c"},     // after a's shown children
-        {mdOut, true, "a(b) d c"},
-        {mdDown, true, "a(b) c d"},
-        {mdDown, false, "a(b) c d"},
-    };
+    const Step
+        steps
+            [] =
+                {
+                    {mdIn, true, "a(b) c(d)"},  // under c, which has no children
+                    {mdUp, true, "a(b d) c"},   // to the end of the previous branch
+                    {mdUp, true, "a(d b) c"},
+                    {mdUp, true, "d a(b) c"},    // the first child goes before its parent
+                    {mdOut, false, "d a(b) c"},  // a top row cannot go out
+                    {mdDown, true, "a(b) d c"},  // past a's branch
+                    {mdIn, true, "a(b d) c"},    // after a's shown children
+                    {mdOut, true, "a(b) d c"},
+                    {mdDown, true, "a(b) c d"},
+                    {mdDown, false, "a(b) c d"},
+                };
     for (const Step& s : steps) {
         EXPECT_EQ(p[0]->MoveMarkedTopicsByKey(s.direction), s.moved) << s.after;
         EXPECT_EQ(Dump(), DumpOf(s.after));
@@ -348,7 +358,7 @@ TEST_F(PanelEdits, ACloneChainFortyLevelsDeepIsMovedAndRefused) {
     ASSERT_EQ(std::count(before.begin(), before.end(), '\n'), 82);
 
     Select("top");
-    EXPECT_FALSE(p[0]->MoveMarkedTopics(Row("L40a"), true, true));   // shown under probe
+    EXPECT_FALSE(p[0]->MoveMarkedTopics(Row("L40a"), true, true));    // shown under probe
     EXPECT_FALSE(p[0]->MoveMarkedTopics(Row("probe"), true, false));  // under it
     EXPECT_EQ(Dump(), before);
 
@@ -361,7 +371,9 @@ TEST_F(PanelEdits, ACloneChainFortyLevelsDeepIsMovedAndRefused) {
 TEST_F(PanelEdits, JoinMakesOneTopicAndRecyclesNothing) {
     Open("a b c d");
     TNester& m = *p[0]->Nester;
-    ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("a"), "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 text \\b a\\b0\\par}"));
+    ASSERT_TRUE(m.Cards().WriteRowCard(
+        kCardText, Row("a"),
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 text \\b a\\b0\\par}"));
     ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("b"), "text b"));
     ASSERT_TRUE(m.Cards().WriteRowCard(kCardText, Row("c"), "text c"));
     Select("a");

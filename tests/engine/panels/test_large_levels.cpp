@@ -24,7 +24,8 @@ protected:
         cards.SetCardFile(pair->dsc.get());
         TItemArray children(static_cast<size_t>(kLevel));
         for (int i = 0; i < kLevel; ++i)
-            ASSERT_TRUE(cards.WriteCard(kCardCaption, children[size_t(i)].CardDir, TopicCaption(i)));
+            ASSERT_TRUE(
+                cards.WriteCard(kCardCaption, children[size_t(i)].CardDir, TopicCaption(i)));
         const uint32_t root = ReadRootNest(pair->kiv.get());
         TNestItem parent;
         ASSERT_TRUE(GetNestItem(pair->kiv.get(), root, 0, parent));

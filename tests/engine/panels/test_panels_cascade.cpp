@@ -189,11 +189,20 @@ TEST(LinkClassification, WebAddressesAndPages) {
         const char* text;
         bool url;
     } cases[] = {
-        {"http://example.org", true},   {"  HTTPS://x.y/z ", true}, {"ftp:files.example.org", true},
-        {"www.example.org", true},      {"\twww.x", true},          {"/srv/site/index.HTM", true},
-        {"C:\\web\\page.html", true},   {"notes.shtml", true},       {"mailto:a@b.c", false},
-        {"/home/a/notes.txt", false},   {"wwwroot/file", false},      {"", false},
-        {"site.htm.bak", false},        {"HTTP", false},
+        {"http://example.org", true},
+        {"  HTTPS://x.y/z ", true},
+        {"ftp:files.example.org", true},
+        {"www.example.org", true},
+        {"\twww.x", true},
+        {"/srv/site/index.HTM", true},
+        {"C:\\web\\page.html", true},
+        {"notes.shtml", true},
+        {"mailto:a@b.c", false},
+        {"/home/a/notes.txt", false},
+        {"wwwroot/file", false},
+        {"", false},
+        {"site.htm.bak", false},
+        {"HTTP", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsURLText(c.text), c.url) << c.text;
 }
@@ -203,9 +212,17 @@ TEST(LinkClassification, DocumentsAndPictures) {
         const char* path;
         bool doc;
     } cases[] = {
-        {"/a/report.pdf", true},  {"C:\\x\\Letter.DOC", true}, {"table.csv", true},  {"p.jpeg", true},
-        {"p.JpG", true},          {"::{20D04FE0}", true},       {"/a/b.docx", false}, {"/a.pdf/readme", false},
-        {"/a/b", false},          {"archive.zip", false},       {"", false},
+        {"/a/report.pdf", true},
+        {"C:\\x\\Letter.DOC", true},
+        {"table.csv", true},
+        {"p.jpeg", true},
+        {"p.JpG", true},
+        {"::{20D04FE0}", true},
+        {"/a/b.docx", false},
+        {"/a.pdf/readme", false},
+        {"/a/b", false},
+        {"archive.zip", false},
+        {"", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsDocumentFile(c.path), c.doc) << c.path;
 }

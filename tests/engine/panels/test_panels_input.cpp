@@ -17,10 +17,12 @@ protected:
         for (auto* g : p) {
             const int n = g->Tag;
             g->OnSelRowChanged = [this, n](TKivStringGrid*, int o, int w) {
-                log.push_back(std::to_string(n) + " sel " + std::to_string(o) + " " + std::to_string(w));
+                log.push_back(std::to_string(n) + " sel " + std::to_string(o) + " " +
+                              std::to_string(w));
             };
             g->OnPanelChanged = [this, n](TKivStringGrid*, int o, int w) {
-                log.push_back(std::to_string(n) + " panel " + std::to_string(o) + " " + std::to_string(w));
+                log.push_back(std::to_string(n) + " panel " + std::to_string(o) + " " +
+                              std::to_string(w));
             };
             g->OnEnter = [this, n](TCustomGrid*) { log.push_back(std::to_string(n) + " enter"); };
             g->OnTitleModified = [this, n](TKivStringGrid*, int r) {
@@ -36,12 +38,13 @@ protected:
 
     void SendMouse(TKivStringGrid* g, QEvent::Type type, QPoint pos, Qt::MouseButton button,
                    Qt::MouseButtons held, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QMouseEvent e(type, QPointF(pos), QPointF(g->viewport()->mapToGlobal(pos)), button, held, mods);
+        QMouseEvent e(type, QPointF(pos), QPointF(g->viewport()->mapToGlobal(pos)), button, held,
+                      mods);
         QApplication::sendEvent(g->viewport(), &e);
     }
 
-    void SendKey(QWidget* w, QEvent::Type type, int key, bool autoRepeat, const QString& text = QString(),
-                 Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    void SendKey(QWidget* w, QEvent::Type type, int key, bool autoRepeat,
+                 const QString& text = QString(), Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QKeyEvent e(type, key, mods, text, autoRepeat);
         QApplication::sendEvent(w, &e);
     }
@@ -56,7 +59,8 @@ TEST_F(Input, SwitchingPanelsCommitsTheOldTopicBeforeTheNewOneIsLoaded) {
     PanelsManager().RefreshPanelsFrom(2);
     Record();
     QTest::mouseClick(p[1]->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(p[1], 1));
-    EXPECT_EQ(log, (std::vector<std::string>{"1 sel 0 -1", "2 sel -1 1", "2 enter", "2 panel 1 2"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"1 sel 0 -1", "2 sel -1 1", "2 enter", "2 panel 1 2"}));
     EXPECT_EQ(CurrentPanel, 2);
     EXPECT_EQ(p[0]->focusPolicy(), Qt::ClickFocus);  // the other panels leave the tab order
     EXPECT_EQ(p[1]->focusPolicy(), Qt::StrongFocus);
@@ -202,8 +206,12 @@ TEST_F(Input, EditorKeys) {
 
     // Page Down goes to the grid as a key down and up and does nothing in the editor.
     std::vector<std::string> gridKeys;
-    p[0]->OnKeyDown = [&](TCustomGrid*, Word& k, TShiftState) { gridKeys.push_back("down " + std::to_string(k)); };
-    p[0]->OnKeyUp = [&](TCustomGrid*, Word& k, TShiftState) { gridKeys.push_back("up " + std::to_string(k)); };
+    p[0]->OnKeyDown = [&](TCustomGrid*, Word& k, TShiftState) {
+        gridKeys.push_back("down " + std::to_string(k));
+    };
+    p[0]->OnKeyUp = [&](TCustomGrid*, Word& k, TShiftState) {
+        gridKeys.push_back("up " + std::to_string(k));
+    };
     ed->SetSelStart(1);
     QTest::keyClick(ed, Qt::Key_PageDown);
     EXPECT_EQ(gridKeys, (std::vector<std::string>{"down 34", "up 34"}));
@@ -264,7 +272,8 @@ TEST_F(Input, AHeldKeyIsOnePress) {
         ++downs;
         TKivStringGrid* g = p[0];
         if (Key == VK_DOWN && g->CurrentRow() == g->Nester->LastRow() && !g->KeyDownSeen)
-            acted += g->InsertTopics(TItemArray{TNestItem{0, 0}}, g->Nester->RowCount(), true, true, 0);
+            acted +=
+                g->InsertTopics(TItemArray{TNestItem{0, 0}}, g->Nester->RowCount(), true, true, 0);
         g->KeyDownSeen = true;
         Key = 0;
     };
@@ -360,7 +369,8 @@ TEST_F(Input, DragStartsOverAnotherRowAfterEightPixels) {
     SendMouse(p[0], QEvent::MouseButtonPress, r0, Qt::LeftButton, Qt::LeftButton);
     SendMouse(p[0], QEvent::MouseMove, RowPoint(p[0], 2), Qt::NoButton, Qt::LeftButton);
     SendMouse(p[0], QEvent::MouseButtonRelease, RowPoint(p[0], 2), Qt::LeftButton, Qt::NoButton);
-    SendMouse(p[0], QEvent::MouseMove, RowPoint(p[0], 2) + QPoint(20, 0), Qt::NoButton, Qt::NoButton);
+    SendMouse(p[0], QEvent::MouseMove, RowPoint(p[0], 2) + QPoint(20, 0), Qt::NoButton,
+              Qt::NoButton);
     EXPECT_EQ(started.size(), 2u);
     EXPECT_FALSE(p[0]->DragStarted);
 
@@ -411,7 +421,10 @@ TEST_F(Input, DropsOfTheInternalFormatReachTheHandlers) {
 
 TEST_F(Input, HandCursorAndLinkHover) {
     Open("a(x) b");
-    EXPECT_TRUE(p[0]->Nester->LaunchList().SetLinks(1, "/nowhere/a.txt\x01" "a\r\n/nowhere/b.txt\x01" "b\r\n"));
+    EXPECT_TRUE(p[0]->Nester->LaunchList().SetLinks(1,
+                                                    "/nowhere/a.txt\x01"
+                                                    "a\r\n/nowhere/b.txt\x01"
+                                                    "b\r\n"));
     p[0]->DrawRow(1);
     std::vector<int> over;
     p[0]->OnMouseOverLaunch = [&](TKivStringGrid*, int r) { over.push_back(r); };

@@ -147,7 +147,9 @@ TEST_F(Render, BadgeNumbersInListAndTreeNumbering) {
 TEST_F(Render, CaptionPlaceBesideAndUnderTheLaunchIcon) {
     Open("a b");
     TNester& m = *p[0]->Nester;
-    EXPECT_TRUE(m.LaunchList().SetLinks(0, "/nowhere/file.txt\x01" "file\r\n"));
+    EXPECT_TRUE(m.LaunchList().SetLinks(0,
+                                        "/nowhere/file.txt\x01"
+                                        "file\r\n"));
     const int lh = PanelsManager().LineHeight;
     ASSERT_LE(p[0]->RowHeights(0), lh + 8);
     const QRect c = p[0]->RowContentRect(0);
@@ -160,7 +162,8 @@ TEST_F(Render, CaptionPlaceBesideAndUnderTheLaunchIcon) {
     const QImage img = Shot(p[0]);
     bool drawn = false;
     for (int y = c.y() + 2; y < c.y() + 18 && !drawn; ++y)
-        for (int x = c.x() + 30; x < c.x() + 46 && !drawn; ++x) drawn = Pixel(img, x, y) != Pixel(img, Inside(p[0], 0).x(), Inside(p[0], 0).y());
+        for (int x = c.x() + 30; x < c.x() + 46 && !drawn; ++x)
+            drawn = Pixel(img, x, y) != Pixel(img, Inside(p[0], 0).x(), Inside(p[0], 0).y());
     EXPECT_TRUE(drawn);
 
     p[0]->SetRowHeights(0, lh * 3 + 8);
@@ -183,7 +186,8 @@ TEST_F(Render, TextCardIconAndItsHitArea) {
     EXPECT_TRUE(p[0]->IsOverTextIcon(c.x() + 23, c.y() + 2));
     EXPECT_TRUE(p[0]->IsOverTextIcon(c.x() + 22 + 7 + 2, c.y() + 1 + 10 + 2));  // edges included
     EXPECT_FALSE(p[0]->IsOverTextIcon(c.x() + 23, c.y() + 14));
-    EXPECT_FALSE(p[0]->IsOverTextIcon(p[0]->RowContentRect(0).x() + 23, p[0]->RowContentRect(0).y() + 2));
+    EXPECT_FALSE(
+        p[0]->IsOverTextIcon(p[0]->RowContentRect(0).x() + 23, p[0]->RowContentRect(0).y() + 2));
     const QImage img = Shot(p[0]);
     bool drawn = false;
     for (int y = c.y() + 2; y < c.y() + 12; ++y)
@@ -208,7 +212,7 @@ TEST_F(Render, LongCaptionsGetAHeightBoxAndGrowWithExpandAll) {
     EXPECT_FALSE(p[0]->IsOverHeightBox(Right(c) - 17, Bottom(c) - 6));
     const QImage img = Shot(p[0]);
     const QRect box = TKivStringGrid::HeightBoxRect(c);
-    EXPECT_EQ(Pixel(img, box.x(), box.y() + 5), kBorderColor);  // the box's outline
+    EXPECT_EQ(Pixel(img, box.x(), box.y() + 5), kBorderColor);   // the box's outline
     EXPECT_EQ(Pixel(img, box.x() + 2, box.y() + 2), 0xFFFFFFu);  // its white face
 
     p[0]->SetExpandAll(true);
@@ -253,9 +257,12 @@ TEST_F(Render, ACaptionIsMeasuredInTheWidthItIsDrawnIn) {
     // left beside a launch icon.
     Open("a b");
     TNester& m = *p[0]->Nester;
-    EXPECT_TRUE(m.LaunchList().SetLinks(0, "/nowhere/file.txt\x01" "file\r\n"));
+    EXPECT_TRUE(m.LaunchList().SetLinks(0,
+                                        "/nowhere/file.txt\x01"
+                                        "file\r\n"));
     const int wide = p[0]->ColWidths(0) - 43;
-    const QFontMetrics fm(FontFromStored(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize));
+    const QFontMetrics fm(
+        FontFromStored(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize));
     std::string caption = "w";
     while (fm.horizontalAdvance(QString::fromStdString(caption + " w")) <= wide) caption += " w";
     ASSERT_GT(fm.horizontalAdvance(QString::fromStdString(caption)), wide - 18);

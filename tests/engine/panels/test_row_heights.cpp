@@ -38,7 +38,8 @@ protected:
         EXPECT_EQ(g->ColWidths(0), g->ClientWidth()) << "the column fills the panel";
         for (int r = 0; r < g->RowCount(); ++r) {
             const bool down = std::find(collapsed.begin(), collapsed.end(), r) != collapsed.end();
-            EXPECT_EQ(g->RowHeights(r), down ? g->DefaultRowHeight() : g->RowHeight(r)) << "row " << r;
+            EXPECT_EQ(g->RowHeights(r), down ? g->DefaultRowHeight() : g->RowHeight(r))
+                << "row " << r;
         }
     }
 };
@@ -49,8 +50,9 @@ struct PinnedFont {
     int size;
 };
 const PinnedFont kPinnedFonts[] = {
-    {"DejaVu Sans", 8},     {"DejaVu Sans", 9},     {"DejaVu Sans", 10},     {"DejaVu Sans", 12},
-    {"Liberation Sans", 8}, {"Liberation Sans", 10}, {"Liberation Sans", 12}, {"Liberation Serif", 11},
+    {"DejaVu Sans", 8},      {"DejaVu Sans", 9},       {"DejaVu Sans", 10},
+    {"DejaVu Sans", 12},     {"Liberation Sans", 8},   {"Liberation Sans", 10},
+    {"Liberation Sans", 12}, {"Liberation Serif", 11},
 };
 
 TEST_F(RowHeights, OneLinePitchForMeasuringDrawingAndTheEditorInEveryPinnedFont) {
@@ -60,20 +62,25 @@ TEST_F(RowHeights, OneLinePitchForMeasuringDrawingAndTheEditorInEveryPinnedFont)
     EXPECT_TRUE(m.SetCaption(2, "three\r\nlines\r\nhere"));
     int tried = 0;
     for (const PinnedFont& f : kPinnedFonts) {
-        if (!QFontDatabase::hasFamily(QString::fromLatin1(f.family))) continue;  // fonts-liberation2 is optional here
+        if (!QFontDatabase::hasFamily(QString::fromLatin1(f.family)))
+            continue;  // fonts-liberation2 is optional here
         ++tried;
         SCOPED_TRACE(std::string(f.family) + " " + std::to_string(f.size));
         UseFont(f.family, f.size);
-        EXPECT_EQ(Pitch(), QFontMetrics(FontFromStored(QString::fromLatin1(f.family), f.size), p[0]).height());
+        EXPECT_EQ(Pitch(), QFontMetrics(FontFromStored(QString::fromLatin1(f.family), f.size), p[0])
+                               .height());
         EXPECT_EQ(p[0]->DefaultRowHeight(), Default());
         // A one-line caption is exactly a default row, also with a link beside the badge.
         EXPECT_EQ(p[0]->RowHeight(0), Default());
-        EXPECT_TRUE(m.LaunchList().SetLinks(0, "/nowhere/file.txt\x01" "file\r\n"));
+        EXPECT_TRUE(m.LaunchList().SetLinks(0,
+                                            "/nowhere/file.txt\x01"
+                                            "file\r\n"));
         EXPECT_EQ(p[0]->RowHeight(0), Default());
         EXPECT_TRUE(m.LaunchList().SetLinks(0, ""));
         EXPECT_EQ(p[0]->RowHeight(1), 2 * Pitch() + 8);
         EXPECT_EQ(p[0]->RowHeight(2), 3 * Pitch() + 8);
-        EXPECT_EQ(p[0]->CaptionTextHeight(QStringLiteral("three\nlines\nhere"), 200, fsBold), 3 * Pitch());
+        EXPECT_EQ(p[0]->CaptionTextHeight(QStringLiteral("three\nlines\nhere"), 200, fsBold),
+                  3 * Pitch());
 
         // The editor over a three-line caption puts its lines one pitch apart and needs
         // exactly the caption's rectangle.
@@ -131,14 +138,16 @@ TEST_F(RowHeights, TheEditorWrapsLikeTheCaption) {
 
 TEST_F(RowHeights, TheLineHeightIsMeasuredAtStartAndWhenTheSchemeFontChanges) {
     // The manager measured the scheme's font when it was made; nothing set it by hand.
-    const QFont font = FontFromStored(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
+    const QFont font =
+        FontFromStored(QString::fromStdString(ColorScheme.FontName), ColorScheme.FontSize);
     EXPECT_EQ(Pitch(), QFontMetrics(font).height());
     Open("a \"" + kLong + "\" c");
     p[0]->FitRowHeight(1);
     const int before = p[0]->RowHeights(1);
 
     UseFont("DejaVu Sans", 16);
-    EXPECT_EQ(Pitch(), QFontMetrics(FontFromStored(QStringLiteral("DejaVu Sans"), 16), p[0]).height());
+    EXPECT_EQ(Pitch(),
+              QFontMetrics(FontFromStored(QStringLiteral("DejaVu Sans"), 16), p[0]).height());
     EXPECT_GT(Pitch(), QFontMetrics(font).height());
     for (auto* g : p) {
         EXPECT_EQ(g->DefaultRowHeight(), Default());

@@ -38,7 +38,8 @@ inline void Pad4(std::string& s) {
 
 // One block of the version tree: length, value length, type, key, value, children.
 inline std::string VersionBlock(std::string_view key, uint16_t type, const std::string& value,
-                                uint16_t valueLength, const std::vector<std::string>& children = {}) {
+                                uint16_t valueLength,
+                                const std::vector<std::string>& children = {}) {
     std::string b(6, '\0');
     b += Utf16Z(key);
     Pad4(b);
@@ -69,9 +70,9 @@ struct VersionInput {
 
 inline std::string FixedBytes(const FixedFileInfo& f) {
     std::string v;
-    for (uint32_t x : {0xFEEF04BDu, f.StrucVersion, f.FileVersionMS, f.FileVersionLS, f.ProductVersionMS,
-                       f.ProductVersionLS, f.FileFlagsMask, f.FileFlags, f.FileOS, f.FileType, f.FileSubtype,
-                       f.FileDateMS, f.FileDateLS})
+    for (uint32_t x : {0xFEEF04BDu, f.StrucVersion, f.FileVersionMS, f.FileVersionLS,
+                       f.ProductVersionMS, f.ProductVersionLS, f.FileFlagsMask, f.FileFlags,
+                       f.FileOS, f.FileType, f.FileSubtype, f.FileDateMS, f.FileDateLS})
         AppendU32(v, x);
     return v;
 }
@@ -80,11 +81,13 @@ inline std::string VersionInfo(const VersionInput& input) {
     std::vector<std::string> strings;
     for (const auto& [k, v] : input.strings) strings.push_back(TextBlock(k, v));
     std::vector<std::string> children{
-        VersionBlock("StringFileInfo", 1, "", 0, {VersionBlock(input.tableKey, 1, "", 0, strings)})};
+        VersionBlock("StringFileInfo", 1, "", 0,
+                     {VersionBlock(input.tableKey, 1, "", 0, strings)})};
     if (input.withTranslation) {
         std::string t;
         AppendU32(t, uint32_t(input.language) | uint32_t(input.codePage) << 16);
-        children.push_back(VersionBlock("VarFileInfo", 1, "", 0, {VersionBlock("Translation", 0, t, 4)}));
+        children.push_back(
+            VersionBlock("VarFileInfo", 1, "", 0, {VersionBlock("Translation", 0, t, 4)}));
     }
     const std::string fixed = input.withFixed ? FixedBytes(input.fixed) : std::string();
     return VersionBlock("VS_VERSION_INFO", 0, fixed, uint16_t(fixed.size()), children);
@@ -102,7 +105,8 @@ struct PeLayout {
 
 // A PE32 (or PE32+) image whose resource section holds resource as type 16, name 1,
 // language 0x409.
-inline std::string PeImage(const std::string& resource, bool pe64 = false, PeLayout* layout = nullptr) {
+inline std::string PeImage(const std::string& resource, bool pe64 = false,
+                           PeLayout* layout = nullptr) {
     const size_t optSize = pe64 ? 240 : 224;
     std::string img(PeLayout::kRaw, '\0');
     img[0] = 'M', img[1] = 'Z';

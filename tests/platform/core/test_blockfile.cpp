@@ -50,7 +50,8 @@ TEST(BlockFile, MemoryFullDiskFailsOnlyGrowth) {
         m.WriteAt(6, "abcdef", 6);
         FAIL() << "a write past the limit went through";
     } catch (const EFileError& e) {
-        EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos)
+            << e.what();
     }
     EXPECT_EQ(m.Bytes(), "inooooabcd");  // what fitted landed, as on a full disk
     m.UnlimitedGrowth();
@@ -90,6 +91,7 @@ TEST(BlockFile, SizeLimitIsAWriteErrorNotASignal) {
     EXPECT_NE(reported.find("File too large"), std::string::npos) << reported;
     EXPECT_NE(reported.find(path), std::string::npos) << reported;
     // Without ignoring SIGXFSZ the process would simply die.
-    EXPECT_EQ(test::UnderFileSizeLimit(4096, grow, false), "killed by signal " + std::to_string(SIGXFSZ));
+    EXPECT_EQ(test::UnderFileSizeLimit(4096, grow, false),
+              "killed by signal " + std::to_string(SIGXFSZ));
     RemoveFile(path);
 }

@@ -86,16 +86,20 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
 TEST_F(IniFileTest, ReadsAWindowsWrittenFile) {
     Put(kWindowsIni);
     IniFile ini(path_);
-    struct Case { const char* section; const char* key; const char* value; };
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
     const Case cases[] = {
         {"Settings", "ScreenHxW", "786432"},
         {"settings", "SCREENHXW", "786432"},
-        {"Settings", "MainW_Top", "12"},             // leading blanks trimmed
-        {"Settings", "MainW_Left", "8"},             // key spelt in lower case in the file
-        {"SETTINGS", "mainw_height", "600"},         // blanks around "=" and after the value
+        {"Settings", "MainW_Top", "12"},      // leading blanks trimmed
+        {"Settings", "MainW_Left", "8"},      // key spelt in lower case in the file
+        {"SETTINGS", "mainw_height", "600"},  // blanks around "=" and after the value
         {"LastOpened", "1", "C:\\Program Files\\KIV\\FirstKivDB.kiv"},
         {"LastOpened", "2", "||Work\\Notes.kiv"},
-        {"LastOpened", "3", ""},                     // present and empty: not the default
+        {"LastOpened", "3", ""},  // present and empty: not the default
         {"BookMarked DBs", "0", "My notes_~^_||FirstKivDB.kiv"},
         {"bookmarked dbs", "1", "Caf\xC3\xA9 list_~^_C:\\Data\\caf\xC3\xA9.kiv"},  // 1252 -> UTF-8
         {"VisitedLinks", "0", "http://example.com/?a=1,b=2"},  // first "=" splits; first line wins
@@ -116,12 +120,14 @@ TEST_F(IniFileTest, ReadsAWindowsWrittenFile) {
 
     EXPECT_EQ(ini.ReadSection("VisitedLinks"), (std::vector<std::string>{"0", "1"}));
     EXPECT_EQ(ini.ReadSection("settings"),
-              (std::vector<std::string>{"ScreenHxW", "MainW_Top", "mainw_left", "MAINW_HEIGHT", "dfName",
-                                        "dfColor", "AutoBackup", "NavArrows"}));
+              (std::vector<std::string>{"ScreenHxW", "MainW_Top", "mainw_left", "MAINW_HEIGHT",
+                                        "dfName", "dfColor", "AutoBackup", "NavArrows"}));
     EXPECT_EQ(ini.ReadSectionValues("LastOpened"),
-              (std::vector<std::string>{"1=C:\\Program Files\\KIV\\FirstKivDB.kiv", "2=||Work\\Notes.kiv", "3="}));
-    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Settings", "LastOpened", "BookMarked DBs",
-                                                            "VisitedLinks", "Empty", "ColorSchemes"}));
+              (std::vector<std::string>{"1=C:\\Program Files\\KIV\\FirstKivDB.kiv",
+                                        "2=||Work\\Notes.kiv", "3="}));
+    EXPECT_EQ(ini.ReadSections(),
+              (std::vector<std::string>{"Settings", "LastOpened", "BookMarked DBs", "VisitedLinks",
+                                        "Empty", "ColorSchemes"}));
     EXPECT_TRUE(ini.SectionExists("colorschemes"));
     EXPECT_FALSE(ini.SectionExists("Empty"));  // a section without keys does not count
     EXPECT_FALSE(ini.SectionExists("Nowhere"));
@@ -155,7 +161,8 @@ TEST_F(IniFileTest, NewKeysGoAfterTheLastKeyOfTheirSectionAndNewSectionsAtTheEnd
     IniFile ini(path_);
     ini.WriteInteger("Settings", "AutoviewDelay", 500);
     ini.WriteString("CS_Ocean", "RowColor", "$00ECF3F4");
-    std::string expected = Replace(kWindowsIni, "NavArrows=0\r\n", "NavArrows=0\r\nAutoviewDelay=500\r\n");
+    std::string expected =
+        Replace(kWindowsIni, "NavArrows=0\r\n", "NavArrows=0\r\nAutoviewDelay=500\r\n");
     expected += "\r\n[CS_Ocean]\r\nRowColor=$00ECF3F4\r\n";
     EXPECT_EQ(Get(), expected);
     EXPECT_EQ(ini.ReadInteger("settings", "autoviewdelay", 0), 500);
@@ -235,20 +242,39 @@ TEST_F(IniFileTest, APathThatCannotBeReadReadsEmptyAndRefusesWrites) {
 }
 
 TEST_F(IniFileTest, IntegersAndBooleans) {
-    struct Case { const char* stored; int32_t value; };
+    struct Case {
+        const char* stored;
+        int32_t value;
+    };
     const Case cases[] = {
-        {"12", 12}, {"-7", -7}, {"+3", 3}, {"$FF", 255}, {"$ff", 255}, {"0x10", 16},
-        {"$80000005", int32_t(0x80000005u)}, {"$FFFFFFFF", -1}, {"-$10", -16},
-        {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-        {"2147483648", -99}, {"4294967295", -99}, {"$100000000", -99},
-        {"", -99}, {"abc", -99}, {"1.5", -99}, {"12 34", -99}, {"$", -99},
+        {"12", 12},
+        {"-7", -7},
+        {"+3", 3},
+        {"$FF", 255},
+        {"$ff", 255},
+        {"0x10", 16},
+        {"$80000005", int32_t(0x80000005u)},
+        {"$FFFFFFFF", -1},
+        {"-$10", -16},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", -99},
+        {"4294967295", -99},
+        {"$100000000", -99},
+        {"", -99},
+        {"abc", -99},
+        {"1.5", -99},
+        {"12 34", -99},
+        {"$", -99},
     };
     IniFile ini(path_);
     std::string text = "[N]\r\n";
-    for (size_t i = 0; i < std::size(cases); ++i) text += "k" + std::to_string(i) + "=" + cases[i].stored + "\r\n";
+    for (size_t i = 0; i < std::size(cases); ++i)
+        text += "k" + std::to_string(i) + "=" + cases[i].stored + "\r\n";
     Put(text);
     for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(ini.ReadInteger("N", "k" + std::to_string(i), -99), cases[i].value) << cases[i].stored;
+        EXPECT_EQ(ini.ReadInteger("N", "k" + std::to_string(i), -99), cases[i].value)
+            << cases[i].stored;
 
     Put("[B]\r\none=1\r\nzero=0\r\ntwo=2\r\nword=True\r\n");
     EXPECT_TRUE(ini.ReadBool("B", "one", false));
@@ -264,10 +290,13 @@ TEST_F(IniFileTest, IntegersAndBooleans) {
 TEST_F(IniFileTest, TextGoesThroughTheLegacyCodec) {
     IniFile ini(path_);
     ini.WriteString("CS_Caf\xC3\xA9", "FontName", "Caf\xC3\xA9 \xE2\x82\xAC");  // fits Windows-1252
-    ini.WriteString("Names", "jp", "\xE6\x97\xA5\xE6\x9C\xAC");            // does not: UTF-8
-    EXPECT_EQ(Get(), "[CS_Caf\xE9]\r\nFontName=Caf\xE9 \x80\r\n\r\n[Names]\r\njp=\xE6\x97\xA5\xE6\x9C\xAC\r\n");
+    ini.WriteString("Names", "jp", "\xE6\x97\xA5\xE6\x9C\xAC");                 // does not: UTF-8
+    EXPECT_EQ(
+        Get(),
+        "[CS_Caf\xE9]\r\nFontName=Caf\xE9 \x80\r\n\r\n[Names]\r\njp=\xE6\x97\xA5\xE6\x9C\xAC\r\n");
     IniFile again(path_);
-    EXPECT_EQ(again.ReadString("cs_CAF\xC3\x89", "fontname", ""), "Caf\xC3\xA9 \xE2\x82\xAC");  // É folds to é
+    EXPECT_EQ(again.ReadString("cs_CAF\xC3\x89", "fontname", ""),
+              "Caf\xC3\xA9 \xE2\x82\xAC");  // É folds to é
     EXPECT_EQ(again.ReadString("Names", "jp", ""), "\xE6\x97\xA5\xE6\x9C\xAC");
     EXPECT_EQ(again.ReadSections(), (std::vector<std::string>{"CS_Caf\xC3\xA9", "Names"}));
 }
@@ -363,7 +392,8 @@ TEST_F(IniFileTest, ABatchEndedByAnExceptionLeavesTheFileAsItWas) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(Get(), "[S]\r\nk=1\r\n");
-    EXPECT_EQ(ini.ReadInteger("S", "k", 0), 1) << "the dropped changes are gone from the object too";
+    EXPECT_EQ(ini.ReadInteger("S", "k", 0), 1)
+        << "the dropped changes are gone from the object too";
     EXPECT_FALSE(ini.ValueExists("S", "j"));
     ini.WriteInteger("S", "k", 4);
     EXPECT_EQ(Get(), "[S]\r\nk=4\r\n") << "outside a batch every change is written through";
@@ -386,8 +416,8 @@ TEST_F(IniFileTest, ABatchThatCannotBeWrittenRaisesAtCommitAndDropsItsChanges) {
 
 TEST_F(IniFileTest, StaleTemporariesOfInterruptedReplacesAreRemoved) {
     const std::vector<std::string> stale = {"kiv.ini.tmp123456", "kiv.ini.tmp7"};
-    const std::vector<std::string> kept = {"kiv.ini.tmp", "kiv.ini.tmpx1", "kiv.ini.tmp12.bak", "userset.ini.tmp55",
-                                           "kiv.ini"};
+    const std::vector<std::string> kept = {"kiv.ini.tmp", "kiv.ini.tmpx1", "kiv.ini.tmp12.bak",
+                                           "userset.ini.tmp55", "kiv.ini"};
     for (const auto& n : stale) WriteFileAtomic(dir_ + n, "x");
     for (const auto& n : kept) WriteFileAtomic(dir_ + n, "x");
     MakeDirs(dir_ + "kiv.ini.tmp99/");

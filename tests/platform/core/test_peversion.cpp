@@ -19,9 +19,11 @@ VersionInput SampleInput() {
     input.fixed.FileFlags = vsDebug | vsSpecialBuild;
     input.fixed.FileType = 1;
     input.strings = {{"CompanyName", "Acme Corp."},
-                    {"FileDescription", "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80 Editor"},
-                    {"LegalCopyright", "(c) 2001"},
-                    {"Comments", ""}};
+                     {"FileDescription",
+                      "Gr\xC3\xBC\xC3\x9F"
+                      "e \xF0\x9F\x98\x80 Editor"},
+                     {"LegalCopyright", "(c) 2001"},
+                     {"Comments", ""}};
     return input;
 }
 
@@ -49,7 +51,9 @@ TEST(PeVersion, ReadsStringsAndFixedInfoOfBothImageKinds) {
         EXPECT_EQ(language, 0x0409);
         EXPECT_EQ(codePage, 0x04B0);
         EXPECT_EQ(v.String("CompanyName"), "Acme Corp.");
-        EXPECT_EQ(v.String("FileDescription"), "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80 Editor");
+        EXPECT_EQ(v.String("FileDescription"),
+                  "Gr\xC3\xBC\xC3\x9F"
+                  "e \xF0\x9F\x98\x80 Editor");
         // The names the program asks for differ in case from what compilers write.
         EXPECT_EQ(v.String("LegalCopyRight"), "(c) 2001");
         EXPECT_EQ(v.String("Comments"), "");
@@ -78,7 +82,9 @@ TEST(PeVersion, MissingPartsGiveEmptyAnswers) {
 
     // Not an executable, or one without resources.
     EXPECT_EQ(Find(""), "");
-    EXPECT_EQ(Find("\x7F" "ELF and so on"), "");
+    EXPECT_EQ(Find("\x7F"
+                   "ELF and so on"),
+              "");
     std::string image = PeImage(VersionInfo(SampleInput()));
     PutU32(&image[PeLayout::kRaw + 16], 6);  // the root's one entry is of another type
     EXPECT_EQ(Find(image), "");
@@ -113,19 +119,18 @@ TEST(PeVersion, HostileOffsetsAreRefused) {
         {"huge entry counts", raw + 12, 0xFFFF, true},
         {"type directory past the section", raw + 20, 0x80000000u | 0x7FFFFFF0u, false},
         {"name level is no directory", raw + 20, PeLayout::kNameDir, false},
-        {"language level points at itself", raw + PeLayout::kLanguageDir + 20, 0x80000000u | PeLayout::kLanguageDir,
-         false},
+        {"language level points at itself", raw + PeLayout::kLanguageDir + 20,
+         0x80000000u | PeLayout::kLanguageDir, false},
         {"data entry past the section", raw + PeLayout::kLanguageDir + 20, 0x10000, false},
         {"data RVA in no section", raw + PeLayout::kDataEntry, 0x50000, false},
         {"data size past the section", raw + PeLayout::kDataEntry + 4, 0x8000, false},
-        {"data size beyond any version resource", raw + PeLayout::kDataEntry + 4, 0x7FFFFFFFu, false},
+        {"data size beyond any version resource", raw + PeLayout::kDataEntry + 4, 0x7FFFFFFFu,
+         false},
     };
     for (const Case& c : cases) {
         std::string image = good;
-        if (c.u16)
-            PutU16(&image[c.at], uint16_t(c.value));
-        else
-            PutU32(&image[c.at], c.value);
+        if (c.u16) PutU16(&image[c.at], uint16_t(c.value));
+        else PutU32(&image[c.at], c.value);
         EXPECT_EQ(Find(image), "") << c.what;
     }
 }
@@ -143,7 +148,8 @@ TEST(PeVersion, DamagedBlocksEndTheWalkInsideTheirBounds) {
         // The first child (StringFileInfo) says it is empty: the walk stops there and the
         // translation table behind it is never reached.
         std::string r = res;
-        const size_t child = 40 + 52;  // header, "VS_VERSION_INFO" and its zero, padding, fixed info
+        const size_t child =
+            40 + 52;  // header, "VS_VERSION_INFO" and its zero, padding, fixed info
         ASSERT_EQ(r.substr(child + 6, 4), std::string("S\0t\0", 4));
         PutU16(&r[child], 0);
         EXPECT_TRUE(VersionResource(r).Fixed(fixed));
@@ -161,7 +167,8 @@ TEST(PeVersion, DamagedBlocksEndTheWalkInsideTheirBounds) {
         std::string t = TextBlock("CompanyName", "Acme");
         PutU16(&t[2], 0x4000);
         const std::string table = VersionBlock("040904b0", 1, "", 0, {t});
-        std::string r = VersionBlock("VS_VERSION_INFO", 0, "", 0, {VersionBlock("StringFileInfo", 1, "", 0, {table})});
+        std::string r = VersionBlock("VS_VERSION_INFO", 0, "", 0,
+                                     {VersionBlock("StringFileInfo", 1, "", 0, {table})});
         std::string value;
         ASSERT_TRUE(VersionResource(r).QueryText("\\StringFileInfo\\040904b0\\CompanyName", value));
         EXPECT_EQ(value, "Acme");
@@ -183,18 +190,41 @@ TEST(PeVersion, FileTypeCodes) {
         uint8_t code;
     };
     const Case cases[] = {
-        {0, 0, 0},  {1, 0, 1},   {2, 0, 2},   {7, 0, 3},   {3, 0, 4},   {3, 1, 6},   {3, 2, 7},
-        {3, 3, 8},  {3, 4, 9},   {3, 5, 10},  {3, 6, 11},  {3, 7, 12},  {3, 8, 12},  {3, 9, 14},
-        {3, 10, 5}, {4, 0, 15},  {4, 1, 16},  {4, 2, 17},  {4, 3, 18},  {5, 0, 19},
+        {0, 0, 0},
+        {1, 0, 1},
+        {2, 0, 2},
+        {7, 0, 3},
+        {3, 0, 4},
+        {3, 1, 6},
+        {3, 2, 7},
+        {3, 3, 8},
+        {3, 4, 9},
+        {3, 5, 10},
+        {3, 6, 11},
+        {3, 7, 12},
+        {3, 8, 12},
+        {3, 9, 14},
+        {3, 10, 5},
+        {4, 0, 15},
+        {4, 1, 16},
+        {4, 2, 17},
+        {4, 3, 18},
+        {5, 0, 19},
         // Codes of our own for what has none: the kind's "unknown".
-        {6, 0, 0},  {8, 0, 0},   {3, 11, 4},  {4, 4, 15},  {1, 99, 1},
+        {6, 0, 0},
+        {8, 0, 0},
+        {3, 11, 4},
+        {4, 4, 15},
+        {1, 99, 1},
     };
-    for (const Case& c : cases) EXPECT_EQ(FileTypeCode(c.type, c.subtype), c.code) << c.type << "/" << c.subtype;
+    for (const Case& c : cases)
+        EXPECT_EQ(FileTypeCode(c.type, c.subtype), c.code) << c.type << "/" << c.subtype;
 }
 
 TEST(PeVersion, FlagsCountOnlyWhenMaskedIn) {
     FixedFileInfo f;
-    f.FileFlags = vsDebug | vsPreRelease | vsPatched | vsPrivateBuild | vsInfoInferred | vsSpecialBuild;
+    f.FileFlags =
+        vsDebug | vsPreRelease | vsPatched | vsPrivateBuild | vsInfoInferred | vsSpecialBuild;
     f.FileFlagsMask = vsDebug | vsPatched | vsSpecialBuild;
     EXPECT_TRUE(VersionFlag(f, vsDebug));
     EXPECT_FALSE(VersionFlag(f, vsPreRelease));

@@ -50,14 +50,18 @@ struct Recorder : RtfHandler {
     };
     std::vector<Para> paras{1};
     std::vector<std::string> groups;
-    void OnText(std::string_view t, const RtfCharFormat& f) override { paras.back().runs.push_back({std::string(t), f}); }
+    void OnText(std::string_view t, const RtfCharFormat& f) override {
+        paras.back().runs.push_back({std::string(t), f});
+    }
     void OnLineBreak(const RtfCharFormat& f) override { paras.back().runs.push_back({"\n", f}); }
     void OnParagraphEnd(const RtfParaFormat& p, const RtfCharFormat& m) override {
         paras.back().format = p;
         paras.back().mark = m;
         paras.emplace_back();
     }
-    void OnGroup(RtfGroupKind, std::string_view s, const RtfCharFormat&) override { groups.emplace_back(s); }
+    void OnGroup(RtfGroupKind, std::string_view s, const RtfCharFormat&) override {
+        groups.emplace_back(s);
+    }
     // The format of the run that holds this text.
     const RtfCharFormat* FormatOf(std::string_view text) const {
         for (const auto& p : paras)
@@ -117,18 +121,24 @@ TEST(RtfReader, PlainTextOfBodies) {
         {"tab and line", Doc("a\\tab b\\line c"), "a\tb\nc"},
         {"page and section end paragraphs", Doc("a\\page b\\sect c"), "a\nb\nc"},
         {"unknown words are nothing", Doc("a\\foo12 b\\bar c"), "abc"},
-        {"ignorable destination", Doc("a{\\*\\generator Msftedit 5.41;}{\\*\\whatever {nested} text}b"), "ab"},
+        {"ignorable destination",
+         Doc("a{\\*\\generator Msftedit 5.41;}{\\*\\whatever {nested} text}b"), "ab"},
         {"known non-text destinations",
-         Doc("a{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\header h}{\\footnote f}b"), "ab"},
-        {"field result is text", Doc("{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt link}}"), "link"},
+         Doc("a{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\header h}{\\footnote f}b"),
+         "ab"},
+        {"field result is text",
+         Doc("{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt link}}"), "link"},
         {"picture and object give nothing",
-         Doc("a{\\pict\\pngblip 89504e47}b{\\object\\objemb{\\*\\objdata 0102}{\\result{\\pict 00}}}c"), "abc"},
+         Doc("a{\\pict\\pngblip 89504e47}b{\\object\\objemb{\\*\\objdata 0102}{\\result{\\pict 00}}}c"),
+         "abc"},
         {"binary data in a picture may hold braces", Doc("a{\\pict\\bin4 }{\\\\}b"), "ab"},
         {"binary data in the body is skipped", Doc("a\\bin3 xyzb"), "ab"},
         {"table rows become tab-separated paragraphs",
-         Doc("\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row\\pard after\\par"), "A\tB\nafter"},
+         Doc("\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row\\pard after\\par"),
+         "A\tB\nafter"},
         {"empty cells keep their tabs", Doc("\\trowd\\intbl A\\cell\\cell C\\cell\\row"), "A\t\tC"},
-        {"nested cells", Doc("\\intbl x\\nestcell y\\nestcell{\\*\\nesttableprops\\nestrow}\\nestrow"), "x\ty"},
+        {"nested cells",
+         Doc("\\intbl x\\nestcell y\\nestcell{\\*\\nesttableprops\\nestrow}\\nestrow"), "x\ty"},
         {"text after the document is not read", "{\\rtf1 a}b", "a"},
         {"trailing NUL after the document", std::string("{\\rtf1 a\\par}\r\n\0", 16), "a"},
         {"upr reads the Unicode form", Doc("{\\upr{ansi}{\\*\\ud{uni}}}"), "uni"},
@@ -137,8 +147,10 @@ TEST(RtfReader, PlainTextOfBodies) {
 }
 
 TEST(RtfReader, SpecialCharacters) {
-    EXPECT_EQ(Plain(Doc("\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote\\~\\-\\_\\emspace\\enspace")),
-              "\u2014\u2013\u2022\u2018\u2019\u201C\u201D\u00A0\u00AD\u2011\u2003\u2002");
+    EXPECT_EQ(
+        Plain(Doc(
+            "\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote\\~\\-\\_\\emspace\\enspace")),
+        "\u2014\u2013\u2022\u2018\u2019\u201C\u201D\u00A0\u00AD\u2011\u2003\u2002");
 }
 
 TEST(RtfReader, UnicodeEscapesAndTheirFallbacks) {
@@ -150,15 +162,15 @@ TEST(RtfReader, UnicodeEscapesAndTheirFallbacks) {
         {"\\u1055?\\u1088?", "\u041F\u0440"},
         {"\\uc0\\u233 x", "\u00E9x"},
         {"\\uc2\\u12354\\'82\\'a0x", "\u3042x"},
-        {"\\u8212\\'97x", "\u2014x"},       // fallback \'hh counts as one
+        {"\\u8212\\'97x", "\u2014x"},         // fallback \'hh counts as one
         {"\\u8220\\ldblquote x", "\u201Cx"},  // a control word counts as one
-        {"\\u-3913?", "\uF0B7"},            // negative values are 16-bit
+        {"\\u-3913?", "\uF0B7"},              // negative values are 16-bit
         {"\\u-10179?\\u-8704?", "\U0001F600"},
-        {"\\u-10179?x", "\uFFFDx"},    // a lone high surrogate
-        {"\\u-8704?x", "\uFFFDx"},     // a lone low surrogate
+        {"\\u-10179?x", "\uFFFDx"},  // a lone high surrogate
+        {"\\u-8704?x", "\uFFFDx"},   // a lone low surrogate
         {"\\u99999999999?x", "\uFFFDx"},
         {"{\\uc3 \\u233 abcd}\\u233?e", "\u00E9d\u00E9e"},  // \uc belongs to its group
-        {"\\u233{?}x", "\u00E9?x"},  // a group ends the skip
+        {"\\u233{?}x", "\u00E9?x"},                         // a group ends the skip
     };
     for (const auto& c : cases) EXPECT_EQ(Plain(Doc(c.rtf)), c.text) << c.rtf;
 }
@@ -173,14 +185,18 @@ TEST(RtfReader, CodePagesOfDocumentAndFonts) {
         {"Windows-1252", Doc("caf\\'e9 \\'80 \\'93q\\'94"), "caf\u00E9 \u20AC \u201Cq\u201D"},
         {"raw 8-bit bytes are code page bytes", Doc("caf\xe9"), "caf\u00E9"},
         {"ansicpg with a default-charset font",
-         "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset1 Arial;}}\\f0 \\'cf\\'f0}", "\u041F\u0440"},
+         "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset1 Arial;}}\\f0 \\'cf\\'f0}",
+         "\u041F\u0440"},
         {"font charset over ansicpg",
          "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset161 Greek;}}a\\f1\\'e1\\f0\\'e1}",
          "a\u03B1\u00E1"},
-        {"cpg over charset", "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0\\cpg1251 X;}}\\f0\\'cf}", "\u041F"},
+        {"cpg over charset", "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0\\cpg1251 X;}}\\f0\\'cf}",
+         "\u041F"},
         {"double-byte pair, trail byte as a letter",
-         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Gothic;}}\\f0\\'82\\'a0\\'83A}", "\u3042\u30A2"},
-        {"lead byte cut short", "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 G;}}\\f0\\'82}", "\uFFFD"},
+         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Gothic;}}\\f0\\'82\\'a0\\'83A}",
+         "\u3042\u30A2"},
+        {"lead byte cut short", "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 G;}}\\f0\\'82}",
+         "\uFFFD"},
         {"undefined byte of a code page", "{\\rtf1\\ansi\\ansicpg1253 \\'aa}", "\uFFFD"},
         {"code page nobody knows", "{\\rtf1\\ansi\\ansicpg99999 a\\'e9}", "a\uFFFD"},
         {"mac", "{\\rtf1\\mac \\'8e}", "\u00E9"},
@@ -192,7 +208,9 @@ TEST(RtfReader, CodePagesOfDocumentAndFonts) {
 
     RtfReader r;
     Recorder rec;
-    r.Read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset204 \\'c0rial;}{\\f1\\fnil{\\*\\panose 0203}Times;}{\\f2 Old;}}}", rec);
+    r.Read(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset204 \\'c0rial;}{\\f1\\fnil{\\*\\panose 0203}Times;}{\\f2 Old;}}}",
+        rec);
     ASSERT_EQ(r.Fonts().size(), 3u);
     EXPECT_EQ(r.Fonts()[0].name, "\u0410rial");
     EXPECT_EQ(r.Fonts()[1].name, "Times");
@@ -202,7 +220,8 @@ TEST(RtfReader, CodePagesOfDocumentAndFonts) {
 
 TEST(RtfReader, DecoderOfEveryByte) {
     // Whatever a code page makes of a byte, it is one character and never a crash.
-    for (int cp : {1250, 1251, 1253, 1255, 874, 932, 936, 949, 950, 10000, 437, 850, 65001, 12345}) {
+    for (int cp :
+         {1250, 1251, 1253, 1255, 874, 932, 936, 949, 950, 10000, 437, 850, 65001, 12345}) {
         RtfCodePageDecoder d(cp);
         for (int b = 0; b < 256; ++b) {
             uint8_t bytes[4] = {uint8_t(b), 0x41, 0x80, 0x80};
@@ -226,10 +245,11 @@ TEST(RtfReader, PlainTextOfStoredNonRtf) {
 TEST(RtfReader, CharacterFormats) {
     RtfReader r;
     Recorder rec;
-    r.Read("{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Times;}}{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}"
-           "dflt \\f0\\fs20 small \\b bold \\i bi\\b0\\i0  \\ul ul\\ulnone  \\uldb db\\ul0  \\strike st\\strike0  "
-           "\\striked1 dst\\striked0  \\cf1 red\\cf2  navy\\cf9  past\\cf0  {\\b grp} out \\plain plain}",
-           rec);
+    r.Read(
+        "{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Times;}}{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}"
+        "dflt \\f0\\fs20 small \\b bold \\i bi\\b0\\i0  \\ul ul\\ulnone  \\uldb db\\ul0  \\strike st\\strike0  "
+        "\\striked1 dst\\striked0  \\cf1 red\\cf2  navy\\cf9  past\\cf0  {\\b grp} out \\plain plain}",
+        rec);
     auto f = [&](const char* t) {
         const RtfCharFormat* p = rec.FormatOf(t);
         EXPECT_NE(p, nullptr) << t;
@@ -262,9 +282,10 @@ TEST(RtfReader, CharacterFormats) {
 TEST(RtfReader, ParagraphFormats) {
     RtfReader r;
     Recorder rec;
-    r.Read("{\\rtf1\\pard\\qc c\\par\\pard\\qr r\\par\\pard\\qj j\\par\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 i\\par"
-           "\\li99999999\\fi-99999999 big\\par\\pard plain\\fs40\\par}",
-           rec);
+    r.Read(
+        "{\\rtf1\\pard\\qc c\\par\\pard\\qr r\\par\\pard\\qj j\\par\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 i\\par"
+        "\\li99999999\\fi-99999999 big\\par\\pard plain\\fs40\\par}",
+        rec);
     ASSERT_EQ(rec.paras.size(), 7u);
     EXPECT_EQ(rec.paras[0].format.align, RtfAlign::Center);
     EXPECT_EQ(rec.paras[1].format.align, RtfAlign::Right);
@@ -285,14 +306,15 @@ TEST(RtfReader, ParagraphFormats) {
 TEST(RtfReader, ListsAsTheRichEditControlWritesThem) {
     RtfReader r;
     Recorder rec;
-    r.Read("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
-           "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 b1\\par"
-           "{\\pntext\\f1\\'B7\\tab}b2\\par"
-           "\\pard{\\pntext\\f0 3)\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart3\\pnlcrm{\\pntxtb(}{\\pntxta)}}n1\\par"
-           "\\pard{\\listtext\\pard\\plain\\'b7\\tab}w1\\par"
-           "\\pard{\\*\\pn\\pnlvlbody\\pnucltr}u1\\par"
-           "\\pard{\\*\\pn\\pnlvlcont}c1\\par}",
-           rec);
+    r.Read(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+        "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 b1\\par"
+        "{\\pntext\\f1\\'B7\\tab}b2\\par"
+        "\\pard{\\pntext\\f0 3)\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart3\\pnlcrm{\\pntxtb(}{\\pntxta)}}n1\\par"
+        "\\pard{\\listtext\\pard\\plain\\'b7\\tab}w1\\par"
+        "\\pard{\\*\\pn\\pnlvlbody\\pnucltr}u1\\par"
+        "\\pard{\\*\\pn\\pnlvlcont}c1\\par}",
+        rec);
     ASSERT_EQ(rec.paras.size(), 7u);
     const RtfListFormat& b = rec.paras[0].format.list;
     EXPECT_EQ(b.kind, RtfListKind::Bullet);
@@ -316,9 +338,13 @@ TEST(RtfReader, ListsAsTheRichEditControlWritesThem) {
 TEST(RtfReader, PicturesAndObjectsComeWhole) {
     RtfReader r;
     Recorder rec;
-    const std::string pict = "{\\pict\\pngblip\\picw4\\pich3\\picwgoal600\\pichgoal450{\\*\\blipuid 00}\r\n8950 4e47\r\n}";
-    const std::string obj = "{\\object\\objemb\\objw1200\\objh900{\\*\\objdata 0102}{\\result{\\pict\\jpegblip ffd8}}}";
-    r.Read("{\\rtf1 a" + pict + "b" + obj + "c{\\*\\shppict" + pict + "}{\\nonshppict{\\pict\\wmetafile8 01}}}", rec);
+    const std::string pict =
+        "{\\pict\\pngblip\\picw4\\pich3\\picwgoal600\\pichgoal450{\\*\\blipuid 00}\r\n8950 4e47\r\n}";
+    const std::string obj =
+        "{\\object\\objemb\\objw1200\\objh900{\\*\\objdata 0102}{\\result{\\pict\\jpegblip ffd8}}}";
+    r.Read("{\\rtf1 a" + pict + "b" + obj + "c{\\*\\shppict" + pict +
+               "}{\\nonshppict{\\pict\\wmetafile8 01}}}",
+           rec);
     ASSERT_EQ(rec.groups.size(), 3u);
     EXPECT_EQ(rec.groups[0], pict);
     EXPECT_EQ(rec.groups[1], obj);

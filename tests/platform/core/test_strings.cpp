@@ -12,7 +12,10 @@ TEST(Trim, RemovesEveryControlCharacterAtBothEnds) {
 }
 
 TEST(SplitLines, AcceptsEveryLineEnd) {
-    struct Case { const char* in; std::vector<std::string> out; };
+    struct Case {
+        const char* in;
+        std::vector<std::string> out;
+    };
     const Case cases[] = {
         {"", {}},
         {"a", {"a"}},
@@ -26,10 +29,20 @@ TEST(SplitLines, AcceptsEveryLineEnd) {
 }
 
 TEST(StrToInt, IsStrict) {
-    struct Case { const char* in; bool ok; int64_t v; };
+    struct Case {
+        const char* in;
+        bool ok;
+        int64_t v;
+    };
     const Case cases[] = {
-        {"12", true, 12}, {"-7", true, -7}, {"$FF", true, 255}, {"0x10", true, 16},
-        {"", false, 0}, {" 1", false, 0}, {"1a", false, 0}, {"99999999999999999999", false, 0},
+        {"12", true, 12},
+        {"-7", true, -7},
+        {"$FF", true, 255},
+        {"0x10", true, 16},
+        {"", false, 0},
+        {" 1", false, 0},
+        {"1a", false, 0},
+        {"99999999999999999999", false, 0},
         {"-9223372036854775808", true, INT64_MIN},
     };
     for (const auto& c : cases) {
@@ -91,11 +104,11 @@ TEST(LegacyText, Utf8CheckHoldsAtEveryEdge) {
         {"\xf4\x90\x80\x80", false},  // U+110000
         {"\xf5\x80\x80\x80", false},  // lead byte past U+10FFFF
         {"\xff", false},
-        {"\x80", false},               // a continuation byte without a lead
-        {"\xc3", false},               // truncated at the end of the text
+        {"\x80", false},  // a continuation byte without a lead
+        {"\xc3", false},  // truncated at the end of the text
         {"\xe2\x82", false},
         {"\xf0\x9f\x98", false},
-        {"\xc3(", false},              // a lead byte followed by a non-continuation
+        {"\xc3(", false},  // a lead byte followed by a non-continuation
         {"\xe2(\xac", false},
         {"\xf0\x9f(\x80", false},
     };

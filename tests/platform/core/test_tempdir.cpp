@@ -74,7 +74,8 @@ TEST_F(TempFolders, OnlyOursStaleAndEmptyFoldersAreSwept) {
     // A lock held through another open file counts as another process's.
     EXPECT_EQ(SweepStaleTempDirs(base), 2);
     ::close(held);
-    EXPECT_EQ(FolderEntries(base), (std::vector<std::string>{"kiv-CCCCCC", "kiv-DDDDDD", "kiv-EEEEEE", "kivXFFFFFF"}));
+    EXPECT_EQ(FolderEntries(base),
+              (std::vector<std::string>{"kiv-CCCCCC", "kiv-DDDDDD", "kiv-EEEEEE", "kivXFFFFFF"}));
 }
 
 }  // namespace

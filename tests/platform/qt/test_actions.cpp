@@ -60,7 +60,7 @@ TEST_F(ActionTest, BusySwallowsExecutionUpdatesAndShortcuts) {
     QObject::connect(&other, &QShortcut::activated, [&] { ++plainShortcut; });
     {
         FlagGuard busy(Busy);
-        updated = 0;  // showing the window ran update passes
+        updated = 0;                     // showing the window ran update passes
         EXPECT_TRUE(action->Execute());  // handled: swallowed
         action->trigger();
         EXPECT_FALSE(action->Update());

@@ -10,15 +10,30 @@
 using namespace kiv;
 
 TEST(Colors, NamesAndNumbersBothWays) {
-    struct Case { TColor value; const char* text; };
+    struct Case {
+        TColor value;
+        const char* text;
+    };
     const Case cases[] = {
-        {clBlack, "clBlack"},       {clMaroon, "clMaroon"},     {clRed, "clRed"},
-        {clBlue, "clBlue"},         {clYellow, "clYellow"},     {clWhite, "clWhite"},
-        {clSilver, "clSilver"},     {clMoneyGreen, "clMoneyGreen"}, {clCream, "clCream"},
-        {clBtnFace, "clBtnFace"},   {clWindow, "clWindow"},     {clWindowText, "clWindowText"},
-        {clHighlight, "clHighlight"}, {clInfoBk, "clInfoBk"},   {cl3DDkShadow, "cl3DDkShadow"},
-        {clNone, "clNone"},         {clDefault, "clDefault"},
-        {0x0000FE, "$000000FE"},    {0xECF3F4, "$00ECF3F4"},
+        {clBlack, "clBlack"},
+        {clMaroon, "clMaroon"},
+        {clRed, "clRed"},
+        {clBlue, "clBlue"},
+        {clYellow, "clYellow"},
+        {clWhite, "clWhite"},
+        {clSilver, "clSilver"},
+        {clMoneyGreen, "clMoneyGreen"},
+        {clCream, "clCream"},
+        {clBtnFace, "clBtnFace"},
+        {clWindow, "clWindow"},
+        {clWindowText, "clWindowText"},
+        {clHighlight, "clHighlight"},
+        {clInfoBk, "clInfoBk"},
+        {cl3DDkShadow, "cl3DDkShadow"},
+        {clNone, "clNone"},
+        {clDefault, "clDefault"},
+        {0x0000FE, "$000000FE"},
+        {0xECF3F4, "$00ECF3F4"},
         {TColor(0xFF000005u), "$FF000005"},  // the later system-colour form keeps its value
         {TColor(0x80000019u), "$80000019"},  // index 25 has no name
     };
@@ -32,13 +47,22 @@ TEST(Colors, NamesAndNumbersBothWays) {
 }
 
 TEST(Colors, StringToColorReadsWhatTheLibraryRead) {
-    struct Case { const char* text; bool ok; TColor value; };
+    struct Case {
+        const char* text;
+        bool ok;
+        TColor value;
+    };
     const Case cases[] = {
-        {"CLRED", true, clRed},          {"clbtnface", true, clBtnFace},
-        {"255", true, 255},              {"-1", true, -1},
-        {"$80000005", true, clWindow},   {"0x00FF00", true, clLime},
-        {"$FFFFFFFF", true, -1},         {"$100000000", false, 0},
-        {"clRose", false, 0},            {"", false, 0},
+        {"CLRED", true, clRed},
+        {"clbtnface", true, clBtnFace},
+        {"255", true, 255},
+        {"-1", true, -1},
+        {"$80000005", true, clWindow},
+        {"0x00FF00", true, clLime},
+        {"$FFFFFFFF", true, -1},
+        {"$100000000", false, 0},
+        {"clRose", false, 0},
+        {"", false, 0},
         {"12px", false, 0},
     };
     for (const auto& c : cases) {
@@ -63,8 +87,7 @@ TEST(Colors, WindowsOrderToQColorAndBack) {
     EXPECT_EQ(toQColor(0xECF3F4), QColor(0xF4, 0xF3, 0xEC));
     EXPECT_EQ(fromQColor(QColor(1, 2, 3)), 0x030201);
     EXPECT_EQ(fromQColor(QColor::fromHsv(0, 255, 255)), clRed);
-    for (TColor c : {0x000000, 0x123456, 0xFFFFFF, 0x0000FE})
-        EXPECT_EQ(fromQColor(toQColor(c)), c);
+    for (TColor c : {0x000000, 0x123456, 0xFFFFFF, 0x0000FE}) EXPECT_EQ(fromQColor(toQColor(c)), c);
     EXPECT_EQ(toQColor(clNone).alpha(), 0);
     EXPECT_FALSE(toQColor(clDefault).isValid());
 }
@@ -73,17 +96,28 @@ TEST(Colors, SystemColoursFollowThePalette) {
     const QPalette saved = QApplication::palette();
     QPalette p = saved;
     int n = 0;
-    auto distinct = [&n] { ++n; return QColor(n * 7 % 256, n * 31 % 256, n * 59 % 256); };
-    const QPalette::ColorRole roles[] = {
-        QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Text, QPalette::Button,
-        QPalette::ButtonText, QPalette::Light, QPalette::Midlight, QPalette::Dark, QPalette::Shadow,
-        QPalette::Highlight, QPalette::HighlightedText, QPalette::ToolTipBase, QPalette::ToolTipText,
-        QPalette::Link};
+    auto distinct = [&n] {
+        ++n;
+        return QColor(n * 7 % 256, n * 31 % 256, n * 59 % 256);
+    };
+    const QPalette::ColorRole roles[] = {QPalette::Window,      QPalette::WindowText,
+                                         QPalette::Base,        QPalette::Text,
+                                         QPalette::Button,      QPalette::ButtonText,
+                                         QPalette::Light,       QPalette::Midlight,
+                                         QPalette::Dark,        QPalette::Shadow,
+                                         QPalette::Highlight,   QPalette::HighlightedText,
+                                         QPalette::ToolTipBase, QPalette::ToolTipText,
+                                         QPalette::Link};
     for (auto r : roles)
-        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) p.setColor(g, r, distinct());
+        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            p.setColor(g, r, distinct());
     QApplication::setPalette(p);
 
-    struct Case { TColor color; QPalette::ColorGroup group; QPalette::ColorRole role; };
+    struct Case {
+        TColor color;
+        QPalette::ColorGroup group;
+        QPalette::ColorRole role;
+    };
     const Case cases[] = {
         {clWindow, QPalette::Active, QPalette::Base},
         {clWindowText, QPalette::Active, QPalette::Text},
@@ -107,7 +141,8 @@ TEST(Colors, SystemColoursFollowThePalette) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(toQColor(c.color), p.color(c.group, c.role)) << ColorToString(c.color);
-        EXPECT_EQ(ColorToRGB(c.color), fromQColor(p.color(c.group, c.role))) << ColorToString(c.color);
+        EXPECT_EQ(ColorToRGB(c.color), fromQColor(p.color(c.group, c.role)))
+            << ColorToString(c.color);
     }
     EXPECT_EQ(ColorToRGB(0x123456), 0x123456);
     EXPECT_EQ(toQColor(TColor(0x80000019u)), QColor(Qt::black));

@@ -21,9 +21,14 @@ protected:
 TEST_F(DialogsTest, MessageBoxesCarryTypeButtonsCaptionAndHelpContext) {
     fake.AnswerMessage(IDNO);
     fake.AnswerMessage(IDOK);
-    EXPECT_EQ(MessageDlg("Do you want to proceed in any case?", MsgType::Confirmation, MsgButtons::YesNo), IDNO);
-    EXPECT_EQ(MessageDlg("This file is now quite large", MsgType::Information, MsgButtons::OK, 112, true), IDOK);
-    MessageDlg("Can't edit text card, topic is locked.", MsgType::Warning, MsgButtons::OK);  // unscripted
+    EXPECT_EQ(MessageDlg("Do you want to proceed in any case?", MsgType::Confirmation,
+                         MsgButtons::YesNo),
+              IDNO);
+    EXPECT_EQ(MessageDlg("This file is now quite large", MsgType::Information, MsgButtons::OK, 112,
+                         true),
+              IDOK);
+    MessageDlg("Can't edit text card, topic is locked.", MsgType::Warning,
+               MsgButtons::OK);  // unscripted
     ShowMessage("Rowsize too small");
     EXPECT_EQ(MessageBox("text", "Own caption", MsgType::Error, MsgButtons::OKCancel), IDOK);
 
@@ -49,15 +54,24 @@ TEST_F(DialogsTest, ResultCodesAndWhatEachButtonSetCanAnswer) {
     EXPECT_EQ(IDCANCEL, 2);
     EXPECT_EQ(IDYES, 6);
     EXPECT_EQ(IDNO, 7);
-    struct Case { MsgButtons set; int code; bool fits; };
+    struct Case {
+        MsgButtons set;
+        int code;
+        bool fits;
+    };
     const Case cases[] = {
-        {MsgButtons::OK, IDOK, true},           {MsgButtons::OK, IDCANCEL, false},
-        {MsgButtons::OKCancel, IDCANCEL, true}, {MsgButtons::OKCancel, IDYES, false},
-        {MsgButtons::YesNo, IDYES, true},       {MsgButtons::YesNo, IDNO, true},
-        {MsgButtons::YesNo, IDOK, false},       {MsgButtons::YesNo, IDCANCEL, false},
+        {MsgButtons::OK, IDOK, true},
+        {MsgButtons::OK, IDCANCEL, false},
+        {MsgButtons::OKCancel, IDCANCEL, true},
+        {MsgButtons::OKCancel, IDYES, false},
+        {MsgButtons::YesNo, IDYES, true},
+        {MsgButtons::YesNo, IDNO, true},
+        {MsgButtons::YesNo, IDOK, false},
+        {MsgButtons::YesNo, IDCANCEL, false},
         {MsgButtons::YesNoCancel, IDCANCEL, true},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsAnswerOf(c.set, c.code), c.fits) << int(c.set) << " " << c.code;
+    for (const auto& c : cases)
+        EXPECT_EQ(IsAnswerOf(c.set, c.code), c.fits) << int(c.set) << " " << c.code;
     EXPECT_EQ(CloseAnswerOf(MsgButtons::OK), IDOK);
     EXPECT_EQ(CloseAnswerOf(MsgButtons::OKCancel), IDCANCEL);
     EXPECT_EQ(CloseAnswerOf(MsgButtons::YesNo), IDNO);
@@ -119,14 +133,19 @@ TEST_F(DialogsTest, FontColourFolderAndPrinterDialogs) {
     EXPECT_EQ(fake.ColorRequests, (std::vector<TColor>{0xECF3F4}));
 
     fake.AnswerFolder(QString("/home/me/docs"));
-    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/", {}, {}}), QString("/home/me/docs"));
-    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/", {}, {}}), std::nullopt);  // unscripted: cancel
+    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/", {}, {}}),
+              QString("/home/me/docs"));
+    EXPECT_EQ(GetDialogs().BrowseForFolder({"Select Folder", "/", {}, {}}),
+              std::nullopt);  // unscripted: cancel
     EXPECT_EQ(fake.FolderRequests.at(0).Title, "Select Folder");
     EXPECT_EQ(fake.Unscripted, 1);
 }
 
 TEST(QtDialogs, WindowsFiltersBecomeQtNameFilters) {
-    struct Case { const char* windows; QStringList qt; };
+    struct Case {
+        const char* windows;
+        QStringList qt;
+    };
     const Case cases[] = {
         {"All files (*.*)|*.*", {"All files (*)"}},
         {"All (*.gif;*.jpg;*.jpeg)|*.gif;*.jpg;*.jpeg|GIF Image (*.gif)|*.gif",

@@ -60,7 +60,8 @@ TEST_F(EditorFile, TheExtensionChoosesTheFormWithoutRegardToCase) {
         {"/a/out.Rtf", TEditorFileKind::RichText, "/a/out.Rtf"},
         {"/a/out.doc", TEditorFileKind::Unsupported, "/a/out.doc"},
         {"/a/out", TEditorFileKind::Unsupported, "/a/out.txt"},
-        {"/a.b/out", TEditorFileKind::Unsupported, "/a.b/out.txt"},  // a dot in a folder is no extension
+        {"/a.b/out", TEditorFileKind::Unsupported,
+         "/a.b/out.txt"},  // a dot in a folder is no extension
         {"/a/out.txt.bak", TEditorFileKind::Unsupported, "/a/out.txt.bak"},
     };
     for (const Case& c : cases) {

@@ -14,8 +14,8 @@
 using namespace kiv;
 
 TEST(Fonts, StoredNamesDrawWithInstalledFamilies) {
-    for (const char* name : {"MS Sans Serif", "Arial", "Times New Roman", "Courier New", "Tahoma", "Verdana",
-                             "Small Fonts", "Wingdings", "ms sans serif"}) {
+    for (const char* name : {"MS Sans Serif", "Arial", "Times New Roman", "Courier New", "Tahoma",
+                             "Verdana", "Small Fonts", "Wingdings", "ms sans serif"}) {
         QString family = SubstituteFontName(name);
         EXPECT_TRUE(QFontDatabase::hasFamily(family)) << name << " -> " << family.toStdString();
     }
@@ -23,7 +23,8 @@ TEST(Fonts, StoredNamesDrawWithInstalledFamilies) {
     EXPECT_EQ(SubstituteFontName("dejavu sans"), "DejaVu Sans");
     EXPECT_TRUE(QFontInfo(FontFromStored("Courier New", 10)).fixedPitch());
     EXPECT_FALSE(QFontInfo(FontFromStored("Arial", 10)).fixedPitch());
-    EXPECT_EQ(SubstituteFontName("Some Font Nobody Has"), "Some Font Nobody Has");  // left to fontconfig
+    EXPECT_EQ(SubstituteFontName("Some Font Nobody Has"),
+              "Some Font Nobody Has");  // left to fontconfig
 
     QFont f = FontFromStored("Arial", 12, fsBold | fsStrikeOut);
     EXPECT_TRUE(f.bold());

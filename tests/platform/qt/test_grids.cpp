@@ -17,7 +17,8 @@ TEST_F(GridModel, WindowsDefaultsAndCountsNeverBelowOne) {
     EXPECT_EQ(g.FixedRows(), 1);
     EXPECT_EQ(g.DefaultColWidth(), 64);
     EXPECT_EQ(g.DefaultRowHeight(), 24);
-    EXPECT_TRUE(g.Options() == (goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect));
+    EXPECT_TRUE(g.Options() ==
+                (goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect));
     EXPECT_EQ(g.Row(), 1);
     EXPECT_EQ(g.Col(), 1);
 

@@ -17,7 +17,6 @@ namespace kiv::gridtest {
 // Opens the protected parts the derived grids use.
 class TestGrid : public TStringGrid {
 public:
-    using TStringGrid::TStringGrid;
     using TCustomGrid::ApplySizeChange;
     using TCustomGrid::ColWidthsLength;
     using TCustomGrid::DeleteColumn;
@@ -27,6 +26,7 @@ public:
     using TCustomGrid::MoveRow;
     using TCustomGrid::RowHeightsLength;
     using TCustomGrid::SizingIndex;
+    using TStringGrid::TStringGrid;
 
     std::vector<std::pair<int, int>> sizeChanges;  // the old counts of each notification
     int topLeftChanges = 0;

@@ -21,7 +21,8 @@ TEST_F(GridInput, SelectCellVetoComesBeforeMouseDownAndStopsTheMove) {
         CanSelect = r != 3;
     };
     grid->OnMouseDown = [&](TCustomGrid* g, TCustomGrid::TMouseButton b, TShiftState, int, int) {
-        log.push_back("down row " + std::to_string(g->Row()) + (b == TCustomGrid::mbLeft ? " left" : " other"));
+        log.push_back("down row " + std::to_string(g->Row()) +
+                      (b == TCustomGrid::mbLeft ? " left" : " other"));
     };
     grid->OnClick = [&](TCustomGrid*) { log.push_back("click"); };
 
@@ -61,7 +62,9 @@ TEST_F(GridInput, DoubleClickFiresDblClickThenMouseDownWithDouble) {
     grid->OnMouseDown = [&](TCustomGrid*, TCustomGrid::TMouseButton, TShiftState s, int, int) {
         log.push_back(s.Contains(ssDouble) ? "down double" : "down");
     };
-    grid->OnMouseUp = [&](TCustomGrid*, TCustomGrid::TMouseButton, TShiftState, int, int) { log.push_back("up"); };
+    grid->OnMouseUp = [&](TCustomGrid*, TCustomGrid::TMouseButton, TShiftState, int, int) {
+        log.push_back("up");
+    };
     // What the window system delivers: press, release, double-click, release.
     const QPoint at = Centre(1, 3);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
@@ -102,8 +105,8 @@ TEST_F(GridInput, DragSelectsARangeOrMovesTheCurrentCell) {
 }
 
 void SendWheel(QWidget* target, QPoint at, int delta) {
-    QWheelEvent e(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent e(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, delta),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &e);
 }
 
@@ -396,15 +399,15 @@ TEST_F(GridEditor, EnterAndExitCountOnlyLeavingTheGridAndItsEditor) {
     std::vector<std::string> log;
     grid->OnEnter = [&](TCustomGrid*) { log.push_back("enter"); };
     grid->OnExit = [&](TCustomGrid*) { log.push_back("exit"); };
-    Key(Qt::Key_F2);                       // the focus goes into the editor
-    Key(Qt::Key_Return);                   // and back to the grid
+    Key(Qt::Key_F2);      // the focus goes into the editor
+    Key(Qt::Key_Return);  // and back to the grid
     EXPECT_TRUE(log.empty());
     other->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(log, (std::vector<std::string>{"exit"}));
     grid->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(log, (std::vector<std::string>{"exit", "enter"}));
     Key(Qt::Key_F2);
-    other->setFocus(Qt::TabFocusReason);   // straight from the editor
+    other->setFocus(Qt::TabFocusReason);  // straight from the editor
     EXPECT_EQ(log, (std::vector<std::string>{"exit", "enter", "exit"}));
 
     // A control of the grid's own other than its cell editor is not the grid.

@@ -24,17 +24,17 @@ TEST_F(GridPaint, DefaultDrawingFillsFixedAndScrollingCellsAndDrawsLines) {
     other->setFocus();  // not focused: the current cell shows as selected
     const QImage img = Snapshot();
     ASSERT_EQ(img.size(), QSize(200, 100));
-    EXPECT_EQ(At(img, 25, 10), Rgb(0x00C0FFC0));  // fixed corner
-    EXPECT_EQ(At(img, 75, 10), Rgb(0x00C0FFC0));  // fixed row
-    EXPECT_EQ(At(img, 25, 30), Rgb(0x00C0FFC0));  // fixed column
-    EXPECT_EQ(At(img, 75, 30), Rgb(clWhite));      // cell (1, 1)
+    EXPECT_EQ(At(img, 25, 10), Rgb(0x00C0FFC0));    // fixed corner
+    EXPECT_EQ(At(img, 75, 10), Rgb(0x00C0FFC0));    // fixed row
+    EXPECT_EQ(At(img, 25, 30), Rgb(0x00C0FFC0));    // fixed column
+    EXPECT_EQ(At(img, 75, 30), Rgb(clWhite));       // cell (1, 1)
     EXPECT_EQ(At(img, 125, 50), Rgb(clHighlight));  // the current cell (2, 2)
-    EXPECT_EQ(At(img, 50, 10), Rgb(clBlack));      // line after the fixed column, in the fixed row
-    EXPECT_EQ(At(img, 80, 20), Rgb(clBlack));      // line under the fixed row
-    EXPECT_EQ(At(img, 101, 30), Rgb(clSilver));    // line between cells (1,1) and (2,1)
-    EXPECT_EQ(At(img, 75, 41), Rgb(clSilver));     // line between cells (1,1) and (1,2)
-    EXPECT_EQ(At(img, 170, 30), Rgb(clWhite));     // right of the last column
-    EXPECT_EQ(At(img, 75, 80), Rgb(clWhite));      // below the last row
+    EXPECT_EQ(At(img, 50, 10), Rgb(clBlack));       // line after the fixed column, in the fixed row
+    EXPECT_EQ(At(img, 80, 20), Rgb(clBlack));       // line under the fixed row
+    EXPECT_EQ(At(img, 101, 30), Rgb(clSilver));     // line between cells (1,1) and (2,1)
+    EXPECT_EQ(At(img, 75, 41), Rgb(clSilver));      // line between cells (1,1) and (1,2)
+    EXPECT_EQ(At(img, 170, 30), Rgb(clWhite));      // right of the last column
+    EXPECT_EQ(At(img, 75, 80), Rgb(clWhite));       // below the last row
 
     // Without lines the cells touch.
     grid->SetOptions(TGridOptions());
@@ -75,13 +75,14 @@ TEST_F(GridPaint, OwnerDrawingThroughDrawCellWithTheCanvas) {
     const QImage img = Snapshot();
     EXPECT_TRUE(canvasInside);
     EXPECT_EQ(grid->Canvas(), nullptr);
-    EXPECT_EQ(drawn, (std::vector<int>{0, 1, 3, 4, 5}));  // the hidden row is not drawn, nor 6 and 7
+    EXPECT_EQ(drawn,
+              (std::vector<int>{0, 1, 3, 4, 5}));  // the hidden row is not drawn, nor 6 and 7
     EXPECT_EQ(At(img, 60, 10), Rgb(clRed));
     EXPECT_EQ(At(img, 60, 30), Rgb(clLime));
-    EXPECT_EQ(At(img, 60, 50), Rgb(clYellow));  // row 3 right under row 1
-    EXPECT_EQ(At(img, 60, 75), Rgb(clAqua));    // row 4, 30 high, 60..89
-    EXPECT_EQ(At(img, 60, 95), Rgb(clFuchsia)); // row 5 partly visible at 90
-    EXPECT_EQ(At(img, 1, 10), Rgb(clWhite));    // the inset the handler left: no default fill
+    EXPECT_EQ(At(img, 60, 50), Rgb(clYellow));   // row 3 right under row 1
+    EXPECT_EQ(At(img, 60, 75), Rgb(clAqua));     // row 4, 30 high, 60..89
+    EXPECT_EQ(At(img, 60, 95), Rgb(clFuchsia));  // row 5 partly visible at 90
+    EXPECT_EQ(At(img, 1, 10), Rgb(clWhite));     // the inset the handler left: no default fill
 
     // Scrolled by two rows the first painted row is row 3.
     grid->SetTopRow(2);

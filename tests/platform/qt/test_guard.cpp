@@ -78,6 +78,7 @@ void SendKey(QWidget* to, int key, const QString& text = {}) {
 class ThrowingKeys : public QWidget {
 public:
     std::function<void()> onKey;
+
 protected:
     void keyPressEvent(QKeyEvent*) override { onKey(); }
 };
@@ -86,6 +87,7 @@ class ThrowingTimer : public QObject {
 public:
     std::function<void()> onTimer;
     int id = 0;
+
 protected:
     void timerEvent(QTimerEvent*) override {
         killTimer(id);
@@ -96,6 +98,7 @@ protected:
 class ThrowingPaint : public QWidget {
 public:
     std::function<void()> onPaint;
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
@@ -126,7 +129,8 @@ TEST_F(GuardTest, ControlKeyHandlerCaughtByTheApplication) {
 TEST_F(GuardTest, TimerThroughGuardCallAndThroughTheApplication) {
     bool completed = true;
     QTimer::singleShot(0, &window, [&] { completed = GuardCall([&] { work.Fail(); }); });
-    for (int i = 0; i < 50 && work.runs == 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int i = 0; i < 50 && work.runs == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_FALSE(completed);
     ExpectOneErrorBoxAndNothingSet();
 
@@ -134,7 +138,8 @@ TEST_F(GuardTest, TimerThroughGuardCallAndThroughTheApplication) {
     ThrowingTimer t;
     t.onTimer = [&] { work.Fail(); };
     t.id = t.startTimer(0);
-    for (int i = 0; i < 50 && work.runs == 1; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int i = 0; i < 50 && work.runs == 1; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(work.runs, 2);
     ExpectOneErrorBoxAndNothingSet();
 }
@@ -143,9 +148,9 @@ TEST_F(GuardTest, Paint) {
     ThrowingPaint w;
     w.resize(50, 20);
     w.onPaint = [&] { work.Fail(); };
-    w.grab();  // one paint
+    w.grab();                                     // one paint
     EXPECT_TRUE(env.Dialogs().Messages.empty());  // not inside the paint
-    w.grab();  // fails again before the box shows: still one box
+    w.grab();                                     // fails again before the box shows: still one box
     QCoreApplication::processEvents();
     EXPECT_EQ(work.runs, 2);
     ExpectOneErrorBoxAndNothingSet();
@@ -193,11 +198,15 @@ TEST_F(GuardTest, ActionTriggeredByTheUserAndExecutedByCode) {
 }
 
 TEST(ExceptionBoxText, AddsAFullStopUnlessTheTextEndsInPunctuationUpToIt) {
-    struct Case { const char* in; const char* out; };
+    struct Case {
+        const char* in;
+        const char* out;
+    };
     const Case cases[] = {
         {"Disk full", "Disk full."},
         {"Disk full.", "Disk full."},
-        {"Can't find this branch, may it was deleted!", "Can't find this branch, may it was deleted!"},
+        {"Can't find this branch, may it was deleted!",
+         "Can't find this branch, may it was deleted!"},
         {"Cannot open (locked)", "Cannot open (locked)"},
         {"Why?", "Why?."},
         {"Rowsize too small", "Rowsize too small."},

@@ -56,8 +56,8 @@ public:
     }
 };
 
-void Send(QWidget* to, QEvent::Type t, int key, bool autoRepeat, Qt::KeyboardModifiers mods = Qt::NoModifier,
-          const QString& text = {}) {
+void Send(QWidget* to, QEvent::Type t, int key, bool autoRepeat,
+          Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
     QKeyEvent e(t, key, mods, text, autoRepeat);
     QCoreApplication::sendEvent(to, &e);
 }
@@ -83,31 +83,52 @@ protected:
 }  // namespace
 
 TEST(WinKeys, QtKeysGetTheWindowsCodes) {
-    struct Case { int qt; Qt::KeyboardModifiers mods; Word vk; };
+    struct Case {
+        int qt;
+        Qt::KeyboardModifiers mods;
+        Word vk;
+    };
     const Case cases[] = {
-        {Qt::Key_A, Qt::NoModifier, 'A'},          {Qt::Key_W, Qt::ControlModifier, 'W'},
-        {Qt::Key_7, Qt::NoModifier, '7'},          {Qt::Key_7, Qt::KeypadModifier, VK_NUMPAD0 + 7},
-        {Qt::Key_F3, Qt::NoModifier, VK_F3},       {Qt::Key_Left, Qt::NoModifier, 37},
-        {Qt::Key_Up, Qt::NoModifier, 38},          {Qt::Key_Right, Qt::NoModifier, 39},
-        {Qt::Key_Down, Qt::NoModifier, 40},        {Qt::Key_Clear, Qt::KeypadModifier, 12},
-        {Qt::Key_Alt, Qt::AltModifier, 18},        {Qt::Key_Control, Qt::ControlModifier, 17},
-        {Qt::Key_Shift, Qt::ShiftModifier, 16},    {Qt::Key_Return, Qt::NoModifier, 13},
-        {Qt::Key_Enter, Qt::KeypadModifier, 13},   {Qt::Key_Escape, Qt::NoModifier, 27},
-        {Qt::Key_PageUp, Qt::NoModifier, 33},      {Qt::Key_PageDown, Qt::NoModifier, 34},
-        {Qt::Key_End, Qt::NoModifier, 35},         {Qt::Key_Home, Qt::KeypadModifier, 36},
-        {Qt::Key_Insert, Qt::NoModifier, 45},      {Qt::Key_Delete, Qt::NoModifier, 46},
-        {Qt::Key_Tab, Qt::NoModifier, 9},          {Qt::Key_Backtab, Qt::ShiftModifier, 9},
-        {Qt::Key_Space, Qt::NoModifier, 32},       {Qt::Key_Backspace, Qt::NoModifier, 8},
-        {Qt::Key_Plus, Qt::KeypadModifier, VK_ADD}, {Qt::Key_Minus, Qt::NoModifier, VK_OEM_MINUS},
-        {Qt::Key_Semicolon, Qt::NoModifier, VK_OEM_1}, {Qt::Key_Exclam, Qt::ShiftModifier, '1'},
+        {Qt::Key_A, Qt::NoModifier, 'A'},
+        {Qt::Key_W, Qt::ControlModifier, 'W'},
+        {Qt::Key_7, Qt::NoModifier, '7'},
+        {Qt::Key_7, Qt::KeypadModifier, VK_NUMPAD0 + 7},
+        {Qt::Key_F3, Qt::NoModifier, VK_F3},
+        {Qt::Key_Left, Qt::NoModifier, 37},
+        {Qt::Key_Up, Qt::NoModifier, 38},
+        {Qt::Key_Right, Qt::NoModifier, 39},
+        {Qt::Key_Down, Qt::NoModifier, 40},
+        {Qt::Key_Clear, Qt::KeypadModifier, 12},
+        {Qt::Key_Alt, Qt::AltModifier, 18},
+        {Qt::Key_Control, Qt::ControlModifier, 17},
+        {Qt::Key_Shift, Qt::ShiftModifier, 16},
+        {Qt::Key_Return, Qt::NoModifier, 13},
+        {Qt::Key_Enter, Qt::KeypadModifier, 13},
+        {Qt::Key_Escape, Qt::NoModifier, 27},
+        {Qt::Key_PageUp, Qt::NoModifier, 33},
+        {Qt::Key_PageDown, Qt::NoModifier, 34},
+        {Qt::Key_End, Qt::NoModifier, 35},
+        {Qt::Key_Home, Qt::KeypadModifier, 36},
+        {Qt::Key_Insert, Qt::NoModifier, 45},
+        {Qt::Key_Delete, Qt::NoModifier, 46},
+        {Qt::Key_Tab, Qt::NoModifier, 9},
+        {Qt::Key_Backtab, Qt::ShiftModifier, 9},
+        {Qt::Key_Space, Qt::NoModifier, 32},
+        {Qt::Key_Backspace, Qt::NoModifier, 8},
+        {Qt::Key_Plus, Qt::KeypadModifier, VK_ADD},
+        {Qt::Key_Minus, Qt::NoModifier, VK_OEM_MINUS},
+        {Qt::Key_Semicolon, Qt::NoModifier, VK_OEM_1},
+        {Qt::Key_Exclam, Qt::ShiftModifier, '1'},
         {Qt::Key_VolumeUp, Qt::NoModifier, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(WinKeyFromQt(c.qt, c.mods), c.vk) << std::hex << c.qt;
-    for (Word vk : {Word('A'), Word('0'), VK_F1, VK_LEFT, VK_DOWN, VK_CLEAR, VK_RETURN, VK_DELETE, VK_NEXT})
+    for (Word vk :
+         {Word('A'), Word('0'), VK_F1, VK_LEFT, VK_DOWN, VK_CLEAR, VK_RETURN, VK_DELETE, VK_NEXT})
         EXPECT_EQ(WinKeyFromQt(QtKeyFromWin(vk)), vk) << vk;
 
     EXPECT_EQ(ShiftStateFromModifiers(Qt::ControlModifier), TShiftState(ssCtrl));
-    EXPECT_EQ(ShiftStateFromModifiers(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier), ssShift | ssCtrl);
+    EXPECT_EQ(ShiftStateFromModifiers(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier),
+              ssShift | ssCtrl);
     EXPECT_EQ(ShiftStateFromModifiers(Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier),
               TShiftState(ssShift) | ssAlt | ssCtrl);
     EXPECT_TRUE(ShiftStateFromModifiers(Qt::NoModifier).Empty());
@@ -173,7 +194,7 @@ TEST_F(KeyPreviewTest, AnIgnoredKeyPassedToTheParentsIsPreviewedOnce) {
 TEST_F(KeyPreviewTest, KeyZeroConsumesAndAChangedKeyGoesOn) {
     KeyPreviewHandlers h;
     h.OnKeyDown = [](QWidget*, Word& key, TShiftState shift) {
-        if (key == VK_MENU) key = 0;                           // Alt is consumed
+        if (key == VK_MENU) key = 0;                    // Alt is consumed
         if (key == 'Q' && shift.Empty()) key = VK_END;  // a key made into another
     };
     h.OnKeyPress = [](QWidget*, QChar& c) {
@@ -227,11 +248,14 @@ TEST(WidgetState, VisibleIsTheControlsOwnFlagAndFocusReasons) {
     EXPECT_FALSE(isShown(&child));
     EXPECT_FALSE(isShown(nullptr));
 
-    struct Case { Qt::FocusReason reason; bool counts; };
+    struct Case {
+        Qt::FocusReason reason;
+        bool counts;
+    };
     const Case cases[] = {
-        {Qt::MouseFocusReason, true},          {Qt::TabFocusReason, true},
-        {Qt::BacktabFocusReason, true},        {Qt::OtherFocusReason, true},
-        {Qt::ShortcutFocusReason, true},       {Qt::ActiveWindowFocusReason, false},
+        {Qt::MouseFocusReason, true},    {Qt::TabFocusReason, true},
+        {Qt::BacktabFocusReason, true},  {Qt::OtherFocusReason, true},
+        {Qt::ShortcutFocusReason, true}, {Qt::ActiveWindowFocusReason, false},
         {Qt::PopupFocusReason, false},
     };
     for (const auto& c : cases) {

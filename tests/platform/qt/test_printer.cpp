@@ -18,7 +18,10 @@ using kiv::test::PdfText;
 namespace {
 
 TEST(Printer, ThePageRectangleIsThePageLessSevenTenthsOfAnInchInPrinterPixels) {
-    struct Case { int dpi; int margin; };
+    struct Case {
+        int dpi;
+        int margin;
+    };
     const Case cases[] = {{600, 420}, {1200, 840}, {300, 210}, {96, 67}, {72, 50}};
     for (const Case& c : cases) {
         QPrinter printer;
@@ -31,7 +34,8 @@ TEST(Printer, ThePageRectangleIsThePageLessSevenTenthsOfAnInchInPrinterPixels) {
         EXPECT_EQ(r.top(), c.margin) << c.dpi;
         EXPECT_EQ(r.x() + r.width(), full.width() - c.margin) << c.dpi;
         EXPECT_EQ(r.y() + r.height(), full.height() - c.margin) << c.dpi;
-        EXPECT_EQ(full.width(), int(8.5 * c.dpi)) << c.dpi;  // the whole paper, not its printable part
+        EXPECT_EQ(full.width(), int(8.5 * c.dpi))
+            << c.dpi;  // the whole paper, not its printable part
     }
 }
 
@@ -69,7 +73,8 @@ TEST(Printer, IndentsAreTheEditorsPixelsAtAnyPrinterResolution) {
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setResolution(dpi);
-        const QString pdf = QString::fromStdString(env.Dir() + "indent" + std::to_string(dpi) + ".pdf");
+        const QString pdf =
+            QString::fromStdString(env.Dir() + "indent" + std::to_string(dpi) + ".pdf");
         printer.setOutputFileName(pdf);
         PrintDocument(doc, printer, QStringLiteral("Text Card"));
         // At 60 dpi: the 0.7-inch margin is 42 pixels, the indent 60 more.
@@ -117,7 +122,8 @@ TEST(Printer, AFailedPrintLeavesThePrinterForTheSetupAndTheNextPrintWorks) {
     PrintDocument(doc, printer, QStringLiteral("Text Card"));
     const QString info = PdfInfo(pdf);
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\b"))) << info.toStdString();
-    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Printed after a failed print"))) << PdfText(pdf).toStdString();
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Printed after a failed print")))
+        << PdfText(pdf).toStdString();
 }
 
 }  // namespace

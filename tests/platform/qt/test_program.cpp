@@ -14,11 +14,15 @@
 using namespace kiv;
 
 TEST(Program, XcbIsChosenWhenADisplayExistsAndNothingWasChosen) {
-    struct Case { const char* display; const char* chosen; bool xcb; const char* result; };
+    struct Case {
+        const char* display;
+        const char* chosen;
+        bool xcb;
+        const char* result;
+    };
     const Case cases[] = {
-        {":0", nullptr, true, "xcb"},       {":0", "", true, "xcb"},
-        {":0", "wayland", true, ""},        {":0", "offscreen", true, ""},
-        {nullptr, nullptr, true, ""},       {"", nullptr, true, ""},
+        {":0", nullptr, true, "xcb"},  {":0", "", true, "xcb"},      {":0", "wayland", true, ""},
+        {":0", "offscreen", true, ""}, {nullptr, nullptr, true, ""}, {"", nullptr, true, ""},
         {":0", nullptr, false, ""},
     };
     for (const auto& c : cases)

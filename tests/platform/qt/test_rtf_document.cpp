@@ -60,23 +60,27 @@ std::string Describe(const QTextDocument& doc) {
     auto chars = [](const QTextCharFormat& f) {
         std::ostringstream c;
         c << StoredFontName(f).toStdString() << '|' << f.intProperty(RtfFontCharsetProperty) << '|'
-          << f.fontPointSize() << '|' << (f.fontWeight() > QFont::Normal) << f.fontItalic() << f.fontUnderline()
-          << f.fontStrikeOut() << '|';
-        if (f.hasProperty(QTextFormat::ForegroundBrush)) c << std::hex << (f.foreground().color().rgb() & 0xFFFFFF) << std::dec;
+          << f.fontPointSize() << '|' << (f.fontWeight() > QFont::Normal) << f.fontItalic()
+          << f.fontUnderline() << f.fontStrikeOut() << '|';
+        if (f.hasProperty(QTextFormat::ForegroundBrush))
+            c << std::hex << (f.foreground().color().rgb() & 0xFFFFFF) << std::dec;
         else c << "auto";
-        if (f.hasProperty(RtfRawGroupProperty)) c << "|raw " << f.property(RtfRawGroupProperty).toByteArray().size();
+        if (f.hasProperty(RtfRawGroupProperty))
+            c << "|raw " << f.property(RtfRawGroupProperty).toByteArray().size();
         return c.str();
     };
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         const QTextBlockFormat bf = b.blockFormat();
-        o << "P " << int(bf.alignment() & Qt::AlignHorizontal_Mask) << ' ' << Twips(bf.leftMargin()) << ' '
-          << Twips(bf.rightMargin()) << ' ' << Twips(bf.textIndent()) << ' ' << bf.intProperty(RtfListFirstIndentProperty)
-          << ' ' << Twips(bf.topMargin()) << ' ' << Twips(bf.bottomMargin());
+        o << "P " << int(bf.alignment() & Qt::AlignHorizontal_Mask) << ' ' << Twips(bf.leftMargin())
+          << ' ' << Twips(bf.rightMargin()) << ' ' << Twips(bf.textIndent()) << ' '
+          << bf.intProperty(RtfListFirstIndentProperty) << ' ' << Twips(bf.topMargin()) << ' '
+          << Twips(bf.bottomMargin());
         if (const QTextList* l = b.textList()) {
             if (!lists.count(l)) lists.emplace(l, int(lists.size()));
             const QTextListFormat lf = l->format();
-            o << " list" << lists[l] << ' ' << lf.style() << " '" << lf.numberPrefix().toStdString() << "' '"
-              << lf.numberSuffix().toStdString() << "' " << lf.intProperty(RtfListStartProperty) << ' ' << lf.indent();
+            o << " list" << lists[l] << ' ' << lf.style() << " '" << lf.numberPrefix().toStdString()
+              << "' '" << lf.numberSuffix().toStdString() << "' "
+              << lf.intProperty(RtfListStartProperty) << ' ' << lf.indent();
         }
         o << '\n';
         if (b.length() == 1) o << "  mark " << chars(b.charFormat()) << '\n';
@@ -191,9 +195,17 @@ const std::vector<FixtureCase>& Fixtures() {
          {{.text = "Before the list", .left = 0},
           {.text = "first bullet", .left = 720, .first = -720, .list = QTextListFormat::ListDisc},
           {.text = "second bullet", .list = QTextListFormat::ListDisc},
-          {.text = "one", .left = 720, .first = -360, .list = QTextListFormat::ListDecimal, .suffix = ".", .start = 1},
+          {.text = "one",
+           .left = 720,
+           .first = -360,
+           .list = QTextListFormat::ListDecimal,
+           .suffix = ".",
+           .start = 1},
           {.text = "letter a", .list = QTextListFormat::ListLowerAlpha, .suffix = ")"},
-          {.text = "roman four", .list = QTextListFormat::ListUpperRoman, .suffix = ".", .start = 4}}},
+          {.text = "roman four",
+           .list = QTextListFormat::ListUpperRoman,
+           .suffix = ".",
+           .start = 4}}},
         {"re_codepages",
          {{.text = "Caf\u00E9", .font = "Arial"},
           {.text = "\u041F\u0440\u0438\u0432\u0435\u0442", .font = "Arial CYR"},
@@ -204,7 +216,12 @@ const std::vector<FixtureCase>& Fixtures() {
         {"re_table", {{.text = "Name\tValue", .size = 10}}},
         {"re_picture", {{.text = "Before", .font = "Arial", .size = 10}}},
         {"lo_formatted",
-         {{.text = "Heading One", .font = "Liberation Serif", .size = 24, .bold = true, .before = 240, .after = 120},
+         {{.text = "Heading One",
+           .font = "Liberation Serif",
+           .size = 24,
+           .bold = true,
+           .before = 240,
+           .after = 120},
           {.text = "Plain text with", .size = 12, .bold = false},
           {.text = "bold", .bold = true},
           {.text = "italic", .bold = false, .italic = true},
@@ -273,7 +290,8 @@ void Check(const Doc& d, const Expect& e, const std::string& where) {
         EXPECT_EQ(Twips(bf.rightMargin()), *e.right);
     }
     if (e.first) {
-        const int first = b.textList() ? bf.intProperty(RtfListFirstIndentProperty) : Twips(bf.textIndent());
+        const int first =
+            b.textList() ? bf.intProperty(RtfListFirstIndentProperty) : Twips(bf.textIndent());
         EXPECT_EQ(first, *e.first);
     }
     if (e.before) {
@@ -331,12 +349,17 @@ TEST(RtfDocument, StoredFontNamesAreDrawnThroughTheSubstitution) {
     const struct {
         const char* text;
         const char* stored;
-    } cases[] = {{"Arial", "Arial"}, {"Times", "Times New Roman"}, {"Courier", "Courier New"},
-                 {"Sans Serif", "MS Sans Serif"}, {"unknown face", "Some Font Nobody Has"}};
+    } cases[] = {{"Arial", "Arial"},
+                 {"Times", "Times New Roman"},
+                 {"Courier", "Courier New"},
+                 {"Sans Serif", "MS Sans Serif"},
+                 {"unknown face", "Some Font Nobody Has"}};
     for (const auto& c : cases) {
         const QTextCharFormat f = d.CharAt(c.text);
         EXPECT_EQ(StoredFontName(f).toStdString(), c.stored);
-        EXPECT_EQ(QFontInfo(f.font()).family(), QFontInfo(QFont(SubstituteFontName(c.stored))).family()) << c.stored;
+        EXPECT_EQ(QFontInfo(f.font()).family(),
+                  QFontInfo(QFont(SubstituteFontName(c.stored))).family())
+            << c.stored;
     }
 }
 
@@ -369,23 +392,29 @@ TEST(RtfDocument, PicturesAndObjectsAreShownAndKept) {
     std::vector<QTextImageFormat> objects;
     for (QTextBlock b = d.doc.begin(); b.isValid(); b = b.next())
         for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat()) objects.push_back(it.fragment().charFormat().toImageFormat());
+            if (it.fragment().charFormat().isImageFormat())
+                objects.push_back(it.fragment().charFormat().toImageFormat());
     ASSERT_EQ(objects.size(), 3u);
     for (const auto& f : objects) {
         const QByteArray raw = f.property(RtfRawGroupProperty).toByteArray();
         EXPECT_NE(rtf.find(raw.toStdString()), std::string::npos);  // the group exactly as read
-        EXPECT_FALSE(d.doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>().isNull());
+        EXPECT_FALSE(
+            d.doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>().isNull());
     }
     // The PNG is the picture itself, shown at its goal size; the metafile a placeholder of
     // its size; the object shows the picture of its result.
-    const QImage png = d.doc.resource(QTextDocument::ImageResource, QUrl(objects[0].name())).value<QImage>();
+    const QImage png =
+        d.doc.resource(QTextDocument::ImageResource, QUrl(objects[0].name())).value<QImage>();
     EXPECT_EQ(png.size(), QSize(4, 3));
     EXPECT_EQ(png.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
     EXPECT_DOUBLE_EQ(objects[0].width(), 40);
     EXPECT_DOUBLE_EQ(objects[0].height(), 30);
     EXPECT_DOUBLE_EQ(objects[1].width(), 80);
     EXPECT_EQ(objects[2].intProperty(RtfGroupKindProperty), int(RtfGroupKind::Object));
-    EXPECT_EQ(d.doc.resource(QTextDocument::ImageResource, QUrl(objects[2].name())).value<QImage>().size(), QSize(4, 3));
+    EXPECT_EQ(d.doc.resource(QTextDocument::ImageResource, QUrl(objects[2].name()))
+                  .value<QImage>()
+                  .size(),
+              QSize(4, 3));
     EXPECT_DOUBLE_EQ(objects[2].width(), 80);
 
     // A word processor's picture inside \shppict, scaled.
@@ -394,7 +423,11 @@ TEST(RtfDocument, PicturesAndObjectsAreShownAndKept) {
     c.setPosition(lo.doc.toRawText().indexOf(QChar::ObjectReplacementCharacter) + 1);
     ASSERT_TRUE(c.charFormat().isImageFormat());
     EXPECT_DOUBLE_EQ(c.charFormat().toImageFormat().width(), 64);
-    EXPECT_EQ(lo.doc.resource(QTextDocument::ImageResource, QUrl(c.charFormat().toImageFormat().name())).value<QImage>().size(),
+    EXPECT_EQ(lo.doc
+                  .resource(QTextDocument::ImageResource,
+                            QUrl(c.charFormat().toImageFormat().name()))
+                  .value<QImage>()
+                  .size(),
               QSize(8, 6));
 }
 
@@ -406,7 +439,8 @@ TEST(RtfDocument, APictureSurvivesAnEditElsewhereAndAStore) {
     c.movePosition(QTextCursor::End);
     c.insertText(" And more.");
     const std::string stored = WriteRtf(d.doc);
-    for (const char* group : {"{\\pict\\pngblip\\picw4", "{\\pict\\wmetafile8", "{\\object\\objemb"}) {
+    for (const char* group :
+         {"{\\pict\\pngblip\\picw4", "{\\pict\\wmetafile8", "{\\object\\objemb"}) {
         const size_t from = rtf.find(group);
         ASSERT_NE(from, std::string::npos);
         // The group from the source, unchanged, up to its closing brace.
@@ -418,7 +452,8 @@ TEST(RtfDocument, APictureSurvivesAnEditElsewhereAndAStore) {
         }
         EXPECT_NE(stored.find(rtf.substr(from, to - from + 1)), std::string::npos) << group;
     }
-    EXPECT_EQ(RtfToPlainText(stored, RtfLineEnd::Lf), "Edited: Before after.\nA metafile here.\nAn object done. And more.");
+    EXPECT_EQ(RtfToPlainText(stored, RtfLineEnd::Lf),
+              "Edited: Before after.\nA metafile here.\nAn object done. And more.");
 }
 
 TEST(RtfDocument, PlainTextCardsTakeTheDefaultFont) {
@@ -481,7 +516,10 @@ TEST(RtfDocument, DamagedInputBuildsWhatThePlainReaderReads) {
 TEST(RtfWriter, WritesTheRichEditControlsForm) {
     Doc d(ReadFixture("re_codepages.rtf"));
     const std::string out = WriteRtf(d.doc);
-    EXPECT_EQ(out.rfind("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}", 0), 0u) << out;
+    EXPECT_EQ(
+        out.rfind("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}", 0),
+        0u)
+        << out;
     EXPECT_NE(out.find("\\viewkind4\\uc1\\pard"), std::string::npos);
     EXPECT_NE(out.find("{\\f1\\fswiss\\fcharset204 Arial CYR;}"), std::string::npos);
     EXPECT_NE(out.find("Caf\\u233? \\u8364?"), std::string::npos);
@@ -505,8 +543,11 @@ TEST(RtfWriter, TablesHoldOnlyWhatIsUsed) {
     c.insertText("blue again", a);
     const std::string out = WriteRtf(doc);
     EXPECT_NE(out.find("{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}"), std::string::npos) << out;
-    EXPECT_NE(out.find("{\\colortbl ;\\red0\\green0\\blue255;\\red255\\green0\\blue0;}"), std::string::npos) << out;
-    EXPECT_NE(out.find("\\pard\\fs18\\cf1 blue \\cf2 red \\cf1 blue again\\par"), std::string::npos) << out;
+    EXPECT_NE(out.find("{\\colortbl ;\\red0\\green0\\blue255;\\red255\\green0\\blue0;}"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\\pard\\fs18\\cf1 blue \\cf2 red \\cf1 blue again\\par"), std::string::npos)
+        << out;
 
     // The re_bullets source lists Symbol; a document without bullets does not.
     Doc plain(ReadFixture("re_plain.rtf"));
@@ -522,7 +563,8 @@ TEST(RtfWriter, WritesASpan) {
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     const std::string out = WriteRtf(c);
-    EXPECT_EQ(RtfToPlainText(out, RtfLineEnd::Lf), "bold italic underlined struck both plain again\nbold ");
+    EXPECT_EQ(RtfToPlainText(out, RtfLineEnd::Lf),
+              "bold italic underlined struck both plain again\nbold ");
     Doc back(out);
     EXPECT_TRUE(back.CharAt("bold").fontWeight() > QFont::Normal);
     EXPECT_TRUE(back.CharAt("both").fontItalic());
@@ -561,19 +603,23 @@ TEST(RtfWriter, DocumentsEditedInQt) {
     const std::string out = WriteRtf(doc);
     Doc back(out);
     EXPECT_EQ(TextOf(back.doc), TextOf(doc));
-    EXPECT_EQ(back.BlockAt("Title").blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(back.BlockAt("Title").blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
     const QTextBlock item = back.BlockAt("item 2");
     ASSERT_NE(item.textList(), nullptr);
     EXPECT_EQ(item.textList()->format().style(), QTextListFormat::ListDisc);
     EXPECT_EQ(item.textList()->count(), 2);
-    EXPECT_EQ(Twips(item.blockFormat().leftMargin()), Twips(doc.indentWidth()));  // the list's indent level
+    EXPECT_EQ(Twips(item.blockFormat().leftMargin()),
+              Twips(doc.indentWidth()));  // the list's indent level
     EXPECT_EQ(back.BlockAt("line one").textList(), nullptr);
     // A picture that came from Qt goes out as PNG and comes back as that picture.
     EXPECT_NE(out.find("{\\pict\\pngblip\\picw5\\pich4"), std::string::npos);
     QTextCursor p(&back.doc);
     p.setPosition(back.doc.toRawText().indexOf(QChar::ObjectReplacementCharacter) + 1);
     ASSERT_TRUE(p.charFormat().isImageFormat());
-    const QImage got = back.doc.resource(QTextDocument::ImageResource, QUrl(p.charFormat().toImageFormat().name())).value<QImage>();
+    const QImage got =
+        back.doc.resource(QTextDocument::ImageResource, QUrl(p.charFormat().toImageFormat().name()))
+            .value<QImage>();
     EXPECT_EQ(got.size(), QSize(5, 4));
     EXPECT_EQ(got.pixel(2, 2) & 0xFFFFFF, 0x00FF00u);
 }

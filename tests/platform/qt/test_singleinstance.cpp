@@ -87,7 +87,10 @@ TEST_F(RuntimeDirFixture, HandOverDeliversExactBytesAndWaits) {
     ASSERT_TRUE(server.Listening());
     std::string got;
     int calls = 0;
-    server.OnCopyData = [&](const std::string& p) { got = p; ++calls; };
+    server.OnCopyData = [&](const std::string& p) {
+        got = p;
+        ++calls;
+    };
 
     const std::string path = std::string("/tmp/with blank/caf\xe9.kiv", 25);
     std::atomic<int> result{-1};
@@ -142,7 +145,8 @@ TEST_F(RuntimeDirFixture, AnsweredBeforeTheOpenWhichNeverNests) {
         opened.push_back(p);
         if (p == "/a.kiv") {
             // The box: a nested event loop, open four times the sender's time-out.
-            secondSender = std::make_unique<std::thread>([&] { second = int(SendHandOver("/b.kiv", 500)); });
+            secondSender =
+                std::make_unique<std::thread>([&] { second = int(SendHandOver("/b.kiv", 500)); });
             QEventLoop box;
             QTimer::singleShot(2000, &box, &QEventLoop::quit);
             box.exec();
@@ -179,7 +183,8 @@ TEST_F(RuntimeDirFixture, AnsweredBeforeTheOpenWhichNeverNests) {
 // The first start holds the lock but listens only a moment later (its application object
 // is still being made): a later start with a file waits for it.
 TEST_F(RuntimeDirFixture, ALaterStartWaitsForTheFirstToListen) {
-    const int held = ::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int held =
+        ::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
     const std::string file = dir + "handed.kiv";
     WriteFileAtomic(file, "x");
@@ -217,7 +222,8 @@ TEST_F(RuntimeDirFixture, ALaterStartTakesOverFromAFirstThatEnded) {
 
 // Nobody ever listens: the later start gives up after its wait.
 TEST_F(RuntimeDirFixture, ALaterStartGivesUpAfterItsWait) {
-    const int held = ::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int held =
+        ::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
     const std::string file = dir + "handed.kiv";
     WriteFileAtomic(file, "x");
@@ -258,9 +264,12 @@ TEST_F(PrivateDirFixture, OnlyAFolderOfOursAloneIsUsed) {
     const std::vector<Case> cases = {
         {"missing", nullptr, true},
         {"ours with mode 0700", [](const std::string& d) { ::mkdir(d.c_str(), 0700); }, true},
-        {"ours, open to others", [](const std::string& d) { ::mkdir(d.c_str(), 0700), ::chmod(d.c_str(), 0777); }, false},
-        {"ours, readable by others", [](const std::string& d) { ::mkdir(d.c_str(), 0700), ::chmod(d.c_str(), 0755); }, false},
-        {"a link to a folder of ours", [&](const std::string& d) { (void)::symlink(target.c_str(), d.c_str()); }, false},
+        {"ours, open to others",
+         [](const std::string& d) { ::mkdir(d.c_str(), 0700), ::chmod(d.c_str(), 0777); }, false},
+        {"ours, readable by others",
+         [](const std::string& d) { ::mkdir(d.c_str(), 0700), ::chmod(d.c_str(), 0755); }, false},
+        {"a link to a folder of ours",
+         [&](const std::string& d) { (void)::symlink(target.c_str(), d.c_str()); }, false},
         {"a file", [](const std::string& d) { WriteFileAtomic(d, "x"); }, false},
     };
     for (const Case& c : cases) {
@@ -286,7 +295,8 @@ TEST_F(PrivateDirFixture, AFolderPlantedByOthersSendsUsToTheCache) {
     const std::string shared = base + "kiv-runtime-1000", cache = base + "cache/kiv-runtime";
     const std::string xdg = base + "xdg/";
     MakeDirs(xdg);
-    EXPECT_EQ(ChooseRuntimeDir(xdg.c_str(), shared, cache), xdg) << "the session's own folder first";
+    EXPECT_EQ(ChooseRuntimeDir(xdg.c_str(), shared, cache), xdg)
+        << "the session's own folder first";
     EXPECT_FALSE(DirExists(shared));
     EXPECT_EQ(ChooseRuntimeDir(nullptr, shared, cache), shared + "/");
     EXPECT_EQ(Mode(shared), 0700u);
@@ -294,5 +304,6 @@ TEST_F(PrivateDirFixture, AFolderPlantedByOthersSendsUsToTheCache) {
     EXPECT_EQ(ChooseRuntimeDir("", shared, cache), cache + "/");
     EXPECT_EQ(Mode(cache), 0700u);
     ASSERT_EQ(::chmod(cache.c_str(), 0755), 0);
-    EXPECT_EQ(ChooseRuntimeDir(nullptr, shared, cache), "") << "no folder of ours alone: nothing is shared";
+    EXPECT_EQ(ChooseRuntimeDir(nullptr, shared, cache), "")
+        << "no folder of ours alone: nothing is shared";
 }
