@@ -132,6 +132,12 @@ void TNester::InsertRow(int index, const TNestPack& pack) {
     rows_.insert(rows_.begin() + index, pack);
 }
 
+void TNester::InsertRows(int index, const TNestPackArray& packs) {
+    if (index < 0 || index > RowCount())
+        throw EKivError("List index out of bounds (" + IntToStr(index) + ")");
+    rows_.insert(rows_.begin() + index, packs.begin(), packs.end());
+}
+
 void TNester::SetItem(int row, const TNestItem& item) {
     TNestPack& p = Slot(row);
     p.CardDir = item.CardDir;

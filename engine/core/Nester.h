@@ -121,6 +121,8 @@ public:
     TNestPack GetRow(int row) const { return At(row); }
     void SetRow(int row, const TNestPack& pack) { Slot(row) = pack; }
     void InsertRow(int index, const TNestPack& pack);
+    // The rows in one insertion at index; the current row stays where it is, as with InsertRow.
+    void InsertRows(int index, const TNestPackArray& packs);
     TNestItem GetItem(int row) const { return Slot(row).Item(); }
     void SetItem(int row, const TNestItem& item);
     uint32_t CardDir(int row) const { return Slot(row).CardDir; }

@@ -479,8 +479,10 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
         if (p.Level == 0) p.ParentNest = destNest;
         p.Level += destLevel;
         p.NestIndex = -1;
-        m.InsertRow(at++, p);
     }
+    // One insertion: rows put back one by one would move the rows below them each time.
+    m.InsertRows(at, rows);
+    at += int(rows.size());
     m.SaveSiblingItems(first, false);
     t = m.FindTaggedTarget();
     if (!beside) {

@@ -119,5 +119,23 @@ TEST_F(LargeLevel, AllRowsMarkedAndMovedUpKeepEveryTopicInTheNewOrder) {
     EXPECT_LE(m.RowsRead(), 3 * level->VisibleRowCount() + 20);
 }
 
+TEST_F(LargeLevel, HalfTheRowsMovedDownPastTheOtherHalfKeepEveryTopic) {
+    TNester& m = *level->Nester;
+    constexpr int kHalf = kLevel / 2;
+    level->SelectRow(0);
+    for (int r = 1; r < kHalf; ++r) m.SetMarked(r, true);
+    ASSERT_TRUE(level->MoveMarkedTopicsByKey(mdDown));
+    const TItemArray stored = StoredChildren();
+    ASSERT_EQ(stored.size(), size_t(kLevel));
+    EXPECT_EQ(StoredCaption(stored[0]), TopicCaption(kHalf));
+    EXPECT_EQ(StoredCaption(stored[1]), TopicCaption(0));
+    EXPECT_EQ(StoredCaption(stored[kHalf]), TopicCaption(kHalf - 1));
+    EXPECT_EQ(StoredCaption(stored[kHalf + 1]), TopicCaption(kHalf + 1));
+    EXPECT_EQ(m.Caption(1), TopicCaption(0));
+    EXPECT_EQ(m.Caption(kLevel - 1), TopicCaption(kLevel - 1));
+    Paint(level);
+    EXPECT_LE(m.RowsRead(), 3 * level->VisibleRowCount() + 20);
+}
+
 }  // namespace
 }  // namespace kiv::paneltest
