@@ -21,7 +21,7 @@
 #include "dialogs/AddUrlLinkWindow.h"
 #include "dialogs/RenameFileWindow.h"
 #include "engine/core/Cards.h"
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "engine/core/Nester.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
