@@ -452,6 +452,16 @@ void TLaunchCard::FillLaunchCard(TKivStringGrid* grid, int row) {
 
 int TLaunchCard::LaunchCardRow() const { return listGrid_ == ctx_.CurrentGrid() ? listRow_ : -1; }
 
+void TLaunchCard::Subscribe(TWindowEvents& events) {
+    events.TopicLeaving.Subscribe(
+        [this](TKivStringGrid* grid, int row, bool&) { SaveLaunchCard(grid, row); });
+    // The floating card closes on a topic change; the list is filled first while it shows.
+    events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
+        if (isShown(pnlLaunchCard)) FillLaunchCard(grid, row);
+        pnlLaunchCard->hide();
+    });
+}
+
 bool TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
     if (lvLaunchCardTag != 1) return true;
     // The list holds the links of the topic it was filled for; they go to that topic only.
