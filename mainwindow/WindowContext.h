@@ -105,6 +105,10 @@ struct TWindowEvents {
     TRefusableEvent<TKivStringGrid*, int> TopicLeaving;
     // The active panel's current topic (panel, row) is shown; the row may be past the rows.
     TWindowEvent<TKivStringGrid*, int> TopicShown;
+    // The open datastructure is about to be released; its files are still open.
+    TWindowEvent<> DatastructureClosing;
+    // The datastructure is released (also after a close with none open).
+    TWindowEvent<> DatastructureClosed;
 };
 
 class IWindowContext {

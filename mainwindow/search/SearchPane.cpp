@@ -122,6 +122,17 @@ TSearchPane::TSearchPane(IWindowContext& ctx) : ctx_(ctx) {
 
 TSearchPane::~TSearchPane() = default;
 
+void TSearchPane::Subscribe(TWindowEvents& events) {
+    // The results belong to the datastructure that goes; at exit the pane is left as it is.
+    events.DatastructureClosing.Subscribe([this] {
+        if (CurrentBookMark) CurrentBookMark->SearchResults.Clear();
+        if (ctx_.Skeleton().acExitKIV->Checked()) return;
+        lvSearch->clear();
+        btnFindNext->hide();
+        edKeywords->clear();
+    });
+}
+
 void TSearchPane::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();

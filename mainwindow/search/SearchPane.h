@@ -33,6 +33,7 @@ class QTreeWidgetItem;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TFindDialog;
 
 class TSearchPane : public QObject {
@@ -45,6 +46,8 @@ public:
     explicit TSearchPane(IWindowContext& ctx);
     ~TSearchPane() override;
     void BuildComponents();
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
 
     void btnSearchClick();
     void btnStopClick();

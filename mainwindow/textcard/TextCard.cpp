@@ -237,6 +237,7 @@ void TTextCard::Subscribe(TWindowEvents& events) {
             ShowTopicStyle(grid->Nester->GetFontStyle(row));
         ShowTopic(grid, row);
     });
+    events.DatastructureClosed.Subscribe([this] { ShowNoTopic(); });
 }
 
 void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {

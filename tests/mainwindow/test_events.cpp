@@ -1,9 +1,11 @@
 // The window's events: handlers run in the order they were subscribed, a refusal of a topic
-// leaving stops the change, and a topic click reaches the panes through them.
+// leaving stops the change, a topic click and a close reach the panes through them.
 #include <QLabel>
+#include <QLineEdit>
 #include <string>
 #include <vector>
 
+#include "mainwindow/search/SearchPane.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -60,6 +62,28 @@ TEST_F(Events, ARefusedTopicLeavingKeepsThePanesOnTheTopicLeft) {
     ClickRow(p1, 2);
     EXPECT_EQ(shownRows, (std::vector<int>{2}));
     EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("c"));
+    Stop();  // before the handlers' locals go
+}
+
+TEST_F(Events, AClosePassesClosingWhileTheFilesAreOpenThenClosed) {
+    Open("a b");
+    f->Search().edKeywords->setText(QStringLiteral("b"));
+    std::string heard;
+    f->Events().DatastructureClosing.Subscribe([&] {
+        heard += "closing ";
+        EXPECT_TRUE(f->DatastructureOpen());
+        EXPECT_TRUE(f->Search().edKeywords->text().isEmpty()) << "the search pane was cleared";
+    });
+    f->Events().DatastructureClosed.Subscribe([&] {
+        heard += "closed";
+        EXPECT_FALSE(f->DatastructureOpen());
+        EXPECT_NE(f->TextCard().lblCurDescr->text(), QStringLiteral("a")) << "no topic shown";
+    });
+    f->Datastructure().CloseDatastructure();
+    EXPECT_EQ(heard, "closing closed");
+    heard.clear();
+    f->Datastructure().CloseDatastructure();
+    EXPECT_EQ(heard, "closed") << "nothing open, nothing closing";
     Stop();  // before the handlers' locals go
 }
 
