@@ -29,6 +29,7 @@ class QTextEdit;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWidget;
 
 namespace kiv {
 
@@ -83,6 +84,7 @@ public:
     // How web pages are opened; the system's opener unless replaced.
     std::function<bool(const QUrl&)> OpenUrl;
 
+    QWidget* pnlSearch = nullptr;
     QLineEdit* edKeywords = nullptr;
     QGroupBox* gbSearchIn = nullptr;
     QRadioButton* cbxWhole = nullptr;
