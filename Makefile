@@ -23,6 +23,7 @@ run: build
 	$(BUILD)/bin/kiv $(ARGS)
 
 test: build
+	scripts/check-includes
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 ctest --output-on-failure -j $(JOBS)
 
 bench: build

@@ -10,7 +10,7 @@
 
 #include "engine/core/Cards.h"
 #include "engine/core/FileRegistration.h"
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"

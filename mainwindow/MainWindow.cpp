@@ -98,7 +98,22 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     new TAutoRegistration(*this);  // a child of the window
     new TColorSchemes(*this);      // a child of the window
     FinishSkeleton();
+    SubscribeFeatures();
     Form1 = this;
+}
+
+void TForm1::SubscribeFeatures() {
+    // The order in which the features hear the window's events. On a topic change the
+    // panes store the topic left in this order, then show the new one in it; after a close
+    // the text card is emptied before the password's lock goes.
+    marks_->Subscribe(events_);
+    textCard_->Subscribe(events_);
+    launchCard_->Subscribe(events_);
+    graphicCard_->Subscribe(events_);
+    navPath_->Subscribe(events_);
+    hoist_->Subscribe(events_);
+    search_->Subscribe(events_);
+    fileCommands_->Subscribe(events_);
 }
 
 TForm1::~TForm1() {

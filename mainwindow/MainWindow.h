@@ -58,6 +58,7 @@ public:
     int CurrentRow() const override;
     void FlushCurrentRow() override;
     void ReloadCurrentRow() override;
+    TWindowEvents& Events() override { return events_; }
     kiv::Dialogs& Dialogs() override;
     TBusyCounter& BusyCounter() override { return busy_; }
     bool IsBusy() const override;
@@ -97,12 +98,14 @@ private:
     void BuildPanes();
     void BuildFloatingPanels();
     void FinishSkeleton();
+    void SubscribeFeatures();
     void PlaceFloatingPanels();
 
     TWindowSkeleton skeleton_;
     TDatastructurePair pair_;
     TKivSettings settings_;
     TBusyCounter busy_;
+    TWindowEvents events_;
     bool created_ = false;
     bool destroyed_ = false;
     bool unattended_ = false;

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,8 +13,6 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeWidget>
 
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/MainHelpers.h"
@@ -201,18 +198,6 @@ void TForm1::BuildFloatingPanels() {
     k.pnlBMList = FloatingPanel(this, "pnlBMList", QStringLiteral("QuickJump List"), k.lbxBMList);
     k.lbxBMListPopup = Named(new QListWidget(), "lbxBMListPopup");
     k.pnlBookmarks = FloatingPanel(this, "pnlBookmarks", QString(), k.lbxBMListPopup);
-
-    k.pnlSearch = Panel(this, "pnlSearch");
-    auto* search = VBox(k.pnlSearch);
-    k.edKeywords = Named(new QLineEdit(k.pnlSearch), "edKeywords");
-    k.btnFindNext = Named(new QToolButton(k.pnlSearch), "btnFindNext");
-    k.btnFindNext->setText(QStringLiteral("Find Next"));
-    k.btnFindNext->hide();
-    k.lvSearch = Named(new QTreeWidget(k.pnlSearch), "lvSearch");
-    search->addWidget(k.edKeywords);
-    search->addWidget(k.btnFindNext);
-    search->addWidget(k.lvSearch);
-    k.pnlSearch->hide();
 
     k.pnlHider = Panel(this, "pnlHider");
     k.pnlHider->setAutoFillBackground(true);

@@ -7,7 +7,7 @@
 #include "dragdrop/QtDragDrop.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/startup/ProgramWindows.h"
+#include "mainwindow/ProgramWindows.h"
 #include "mainwindow/startup/Startup.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/KivApplication.h"

@@ -1,9 +1,13 @@
 #pragma once
 // What a feature of the main window sees of the rest of it: the open datastructure pair,
-// the current panel and row, the topic flush and reload, the dialogs, the busy guard, the
-// status hint, the shared settings, the window's skeleton and the other features. The
+// the current panel and row, the topic flush and reload, the events several features
+// handle, the dialogs, the busy guard, the status hint, the shared settings, the window's
+// skeleton and the other features. The
 // frame (TForm1) implements it; features hold a reference and never see the frame itself.
 #include <QString>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "engine/core/DatastructureFiles.h"
 
@@ -60,6 +64,53 @@ private:
     TBusyCounter& counter_;
 };
 
+// An event of the window that several features handle. The handlers run in the order they
+// were subscribed: each feature subscribes its own in its Subscribe, and the frame calls
+// those in the one order the panes rely on.
+template <class... Args>
+class TWindowEvent {
+public:
+    using THandler = std::function<void(Args...)>;
+    void Subscribe(THandler handler) { handlers_.push_back(std::move(handler)); }
+    void Fire(Args... args) const {
+        for (const THandler& h : handlers_) h(args...);
+    }
+
+private:
+    std::vector<THandler> handlers_;
+};
+
+// An event a handler may refuse by setting Refuse: the handlers after it do not run, and
+// Fire answers false, so the change stops.
+template <class... Args>
+class TRefusableEvent {
+public:
+    using THandler = std::function<void(Args..., bool& Refuse)>;
+    void Subscribe(THandler handler) { handlers_.push_back(std::move(handler)); }
+    bool Fire(Args... args) const {
+        for (const THandler& h : handlers_) {
+            bool refuse = false;
+            h(args..., refuse);
+            if (refuse) return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<THandler> handlers_;
+};
+
+struct TWindowEvents {
+    // A topic (panel, row) is left or flushed: each pane stores what it holds of it now.
+    TRefusableEvent<TKivStringGrid*, int> TopicLeaving;
+    // The active panel's current topic (panel, row) is shown; the row may be past the rows.
+    TWindowEvent<TKivStringGrid*, int> TopicShown;
+    // The open datastructure is about to be released; its files are still open.
+    TWindowEvent<> DatastructureClosing;
+    // The datastructure is released (also after a close with none open).
+    TWindowEvent<> DatastructureClosed;
+};
+
 class IWindowContext {
 public:
     virtual ~IWindowContext() = default;
@@ -74,6 +125,7 @@ public:
     // Stores the active panel's current topic / loads it again into the panes.
     virtual void FlushCurrentRow() = 0;
     virtual void ReloadCurrentRow() = 0;
+    virtual TWindowEvents& Events() = 0;
 
     virtual kiv::Dialogs& Dialogs() = 0;
     // Open a TBusyGuard on it for a long operation; IsBusy while any guard is open.

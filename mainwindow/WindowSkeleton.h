@@ -11,7 +11,6 @@
 
 class QAction;
 class QLabel;
-class QLineEdit;
 class QListWidget;
 class QMenu;
 class QMenuBar;
@@ -19,8 +18,6 @@ class QSplitter;
 class QStatusBar;
 class QTextEdit;
 class QToolBar;
-class QToolButton;
-class QTreeWidget;
 class QWidget;
 
 namespace kiv {
@@ -93,10 +90,6 @@ struct TWindowSkeleton {
     QListWidget* lbxBMList = nullptr;
     QWidget* pnlBookmarks = nullptr;
     QListWidget* lbxBMListPopup = nullptr;
-    QWidget* pnlSearch = nullptr;
-    QLineEdit* edKeywords = nullptr;
-    QToolButton* btnFindNext = nullptr;
-    QTreeWidget* lvSearch = nullptr;
     QWidget* pnlHider = nullptr;
     QWidget* pnlMessage = nullptr;
     // The drop box: laid over the row under the mouse while topics are dragged; imDropBox

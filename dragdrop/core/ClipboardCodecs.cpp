@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 

@@ -5,7 +5,7 @@
 #include "dragdrop/core/ClipboardCodecs.h"
 #include "dragdrop/core/FileFormats.h"
 #include "dragdrop/core/ShellCodecs.h"
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {

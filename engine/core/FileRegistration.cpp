@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 

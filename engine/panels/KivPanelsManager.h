@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/core/Cards.h"
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "platform/core/BlockFile.h"
 
 class QWidget;
@@ -108,7 +108,7 @@ private:
 // the panels and of every view drawn like them.
 int MeasureSchemeLineHeight(const std::string& fontName, int pointSize, QWidget* window);
 
-// IsURLText lives with the path helpers (engine/core/MiskPro.h).
+// IsURLText lives with the path helpers (platform/core/MiskPro.h).
 // The extension names a document or picture type, or the path is a shell namespace item.
 bool IsDocumentFile(std::string_view path);
 // The private temporary folder, with its trailing separator.

@@ -517,12 +517,7 @@ void TDatastructureLife::CloseDatastructure() {
         }
     }
     if (CurrentBookMark && CurrentBookMark->OutlineFile) {
-        CurrentBookMark->SearchResults.Clear();
-        if (!ctx_.Skeleton().acExitKIV->Checked()) {
-            ctx_.Skeleton().lvSearch->clear();
-            ctx_.Skeleton().btnFindNext->hide();
-            ctx_.Skeleton().edKeywords->clear();
-        }
+        ctx_.Events().DatastructureClosing.Fire();
         const std::string path = PanelsManager().DatastructurePath;
         ReleaseOpenPair();
         // The topics are joined back even when the bins could not be written.
@@ -536,9 +531,7 @@ void TDatastructureLife::CloseDatastructure() {
     } else {
         ReleaseOpenPair();
     }
-    ctx_.TextCard().ShowNoTopic();
-    // Nothing is left to protect.
-    ctx_.FileCommands().SetPasswordLock(false);
+    ctx_.Events().DatastructureClosed.Fire();
     if (failure) std::rethrow_exception(failure);
 }
 

@@ -431,6 +431,11 @@ void TFileCommands::acReturnToBackupExecute() {
 
 // ---- the password ----
 
+void TFileCommands::Subscribe(TWindowEvents& events) {
+    // Nothing is left to protect.
+    events.DatastructureClosed.Subscribe([this] { SetPasswordLock(false); });
+}
+
 void TFileCommands::SetPasswordLock(bool locked) {
     locked_ = locked;
     TWindowSkeleton& k = ctx_.Skeleton();

@@ -25,6 +25,7 @@ class QAction;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TKivStringGrid;
 class TNavigator;
 
@@ -55,6 +56,8 @@ public:
     void LoadTemplateBin();
     // The cover, the menus and the panes follow the lock.
     void SetPasswordLock(bool locked);
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
     bool PasswordLocked() const { return locked_; }
     // At the end of an open: now and then, a large card file is worth packing.
     void WarnLargeDatastructure();

@@ -243,6 +243,13 @@ std::string TGraphicCard::CardText() const {
     return card;
 }
 
+void TGraphicCard::Subscribe(TWindowEvents& events) {
+    events.TopicLeaving.Subscribe(
+        [this](TKivStringGrid* grid, int row, bool&) { StoreGraphicCardList(grid, row); });
+    events.TopicShown.Subscribe(
+        [this](TKivStringGrid* grid, int row) { LoadGraphicCardList(grid, row); });
+}
+
 bool TGraphicCard::StoreGraphicCardList(TKivStringGrid* grid, int row) {
     if (!grManager_->Modified() || pnlGraphicCard->isHidden()) return true;
     // The list goes back to the topic it was loaded from, wherever its row stands now.

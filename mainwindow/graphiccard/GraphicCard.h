@@ -28,6 +28,7 @@ class QWidget;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TCustomGrid;
 class TGrManager;
 class TKivStringGrid;
@@ -46,6 +47,8 @@ public:
     // was changed. Store is false when the card could not be written (the user is told once,
     // and the list stays with its topic).
     void LoadGraphicCardList(TKivStringGrid* grid, int row);
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
     bool StoreGraphicCardList(TKivStringGrid* grid, int row);
     // While set, a failed store is only recorded, for whoever asks UnstoredCard (the close).
     bool QuietStoreFailures = false;

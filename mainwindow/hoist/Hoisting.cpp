@@ -321,6 +321,10 @@ void THoisting::btnHoistClick() {
     else if (acHoist->Enabled()) acHoistExecute();
 }
 
+void THoisting::Subscribe(TWindowEvents& events) {
+    events.TopicShown.Subscribe([this](TKivStringGrid*, int) { UpdateHoistButton(); });
+}
+
 void THoisting::UpdateHoistButton() {
     TKivStringGrid* g = ctx_.CurrentGrid();
     const int row = g ? g->CurrentRow() : -1;

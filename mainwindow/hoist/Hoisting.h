@@ -15,6 +15,7 @@ class QToolButton;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TKivStringGrid;
 
 class THoisting : public QObject {
@@ -36,6 +37,8 @@ public:
     void DehoistTo(int level);
     // btnHoist and acHoist for the active panel's current row.
     void UpdateHoistButton();
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
     // A hoist level of its own for the given topics (search results, in their order): the
     // position held is pushed and panel 1 lists the topics. Nothing without topics.
     void HoistNodes(const TNodeArray& nodes);

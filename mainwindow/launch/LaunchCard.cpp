@@ -21,7 +21,7 @@
 #include "dialogs/AddUrlLinkWindow.h"
 #include "dialogs/RenameFileWindow.h"
 #include "engine/core/Cards.h"
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "engine/core/Nester.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
@@ -451,6 +451,16 @@ void TLaunchCard::FillLaunchCard(TKivStringGrid* grid, int row) {
 }
 
 int TLaunchCard::LaunchCardRow() const { return listGrid_ == ctx_.CurrentGrid() ? listRow_ : -1; }
+
+void TLaunchCard::Subscribe(TWindowEvents& events) {
+    events.TopicLeaving.Subscribe(
+        [this](TKivStringGrid* grid, int row, bool&) { SaveLaunchCard(grid, row); });
+    // The floating card closes on a topic change; the list is filled first while it shows.
+    events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
+        if (isShown(pnlLaunchCard)) FillLaunchCard(grid, row);
+        pnlLaunchCard->hide();
+    });
+}
 
 bool TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
     if (lvLaunchCardTag != 1) return true;

@@ -23,6 +23,7 @@ class QWidget;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TKivStringGrid;
 class TfrmAbout;
 class TfrmAddUrlLink;
@@ -59,6 +60,8 @@ public:
     // False when the links could not be stored: they stay in the list, changed, with their
     // topic; the user is told unless QuietStoreFailures.
     bool SaveLaunchCard(TKivStringGrid* grid, int row);
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
     bool QuietStoreFailures = false;
     // What could not be stored, for a question to the user; empty when nothing is pending.
     QString UnstoredCard() const;

@@ -27,6 +27,7 @@ class QToolButton;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TFourthTabSet;
 
 class TMarks : public QObject {
@@ -63,6 +64,8 @@ public:
     void DatastructureOpened();
     // The topic change renamed the current thread.
     void ThreadTitleChanged();
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
 
     // ---- strips, lists, menus ----
     void FillThreadsTabs();

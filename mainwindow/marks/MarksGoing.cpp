@@ -9,6 +9,8 @@
 
 #include "components/FourthTabSet.h"
 #include "engine/panels/KivPanelsManager.h"
+#include "engine/core/Navigation.h"
+#include "engine/core/Nester.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
@@ -329,6 +331,15 @@ void TMarks::DatastructureOpened() {
     // Marks whose topics went while the datastructure was closed are not kept silently.
     if (told.ThreadsDropped > 0) MessageDlg(kThreadGone, MsgType::Warning, MsgButtons::OK);
     if (told.QuickJumpsDropped > 0) MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);
+}
+
+void TMarks::Subscribe(TWindowEvents& events) {
+    // The current thread is named after the topic shown.
+    events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
+        if (!CurrentNavigator || !grid->IsRowValid(row)) return;
+        CurrentNavigator->ThreadTitle = ShortCaption(grid->Nester->Caption(row), 25);
+        ThreadTitleChanged();
+    });
 }
 
 void TMarks::ThreadTitleChanged() {

@@ -228,6 +228,10 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
     ctx_.Hoist().UpdateHoistButton();
 }
 
+void TNavigationPath::Subscribe(TWindowEvents& events) {
+    events.TopicShown.Subscribe([this](TKivStringGrid* grid, int) { TopicChanged(grid); });
+}
+
 void TNavigationPath::TopicChanged(TKivStringGrid* grid) {
     if (grid && grid->TreeMode) RebuildTreeTrail(grid);
     else UpdateNavigationPath();

@@ -25,6 +25,7 @@ class QToolButton;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TFourthTabSet;
 class TKivStringGrid;
 class TNavigator;
@@ -63,6 +64,8 @@ public:
     void ActivePanelChanged(int oldPanel, int newPanel);
     // After a topic change of the active panel: the trail (tree mode) and the path.
     void TopicChanged(TKivStringGrid* grid);
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
     // Tree mode: the trail becomes the current row's ancestors.
     void RebuildTreeTrail(TKivStringGrid* grid);
     // A datastructure was opened, or an open failed and none is: the tabs, the outlines

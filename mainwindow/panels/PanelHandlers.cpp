@@ -21,9 +21,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/graphiccard/GraphicCard.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -123,32 +120,12 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
     if (OldRow >= 0 && OldRow < model.RowCount() && !model.IsLocked(OldRow)) {
         // A refused caption has been told and stays in the caption editor.
         static_cast<void>(Sender->StoreEditedCaption());
-        // The editor's text of a topic of this panel goes to that topic, wherever it stands
-        // now (after a store that failed it is not the row that was left).
-        if (ctx_.TextCard().OwnerGrid() == Sender) ctx_.TextCard().StoreToOwner();
-        ctx_.LaunchCard().SaveLaunchCard(Sender, OldRow);
-        ctx_.GraphicCard().StoreGraphicCardList(Sender, OldRow);
+        if (!ctx_.Events().TopicLeaving.Fire(Sender, OldRow)) return;
     }
     if (NewRow <= -1) return;
     autoLaunchTarget_.clear();
     tmrAutoLaunch->stop();
-    const bool active = Sender->Tag == CurrentPanel;
-    const bool valid = Sender->IsRowValid(NewRow);
-    if (CurrentNavigator && active && valid) {
-        if (NewRow == Sender->CurrentRow())
-            ctx_.TextCard().ShowTopicStyle(model.GetFontStyle(NewRow));
-        CurrentNavigator->ThreadTitle = ShortCaption(model.Caption(NewRow), 25);
-        ctx_.Marks().ThreadTitleChanged();
-    }
-    if (active) {
-        ctx_.TextCard().ShowTopic(Sender, NewRow);
-        TLaunchCard& launch = ctx_.LaunchCard();
-        if (isShown(launch.pnlLaunchCard)) launch.FillLaunchCard(Sender, NewRow);
-        ctx_.GraphicCard().LoadGraphicCardList(Sender, NewRow);
-        launch.pnlLaunchCard->hide();
-        ctx_.NavPath().TopicChanged(Sender);
-        ctx_.Hoist().UpdateHoistButton();
-    }
+    if (Sender->Tag == CurrentPanel) ctx_.Events().TopicShown.Fire(Sender, NewRow);
 }
 
 void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {

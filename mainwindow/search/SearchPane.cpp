@@ -122,16 +122,27 @@ TSearchPane::TSearchPane(IWindowContext& ctx) : ctx_(ctx) {
 
 TSearchPane::~TSearchPane() = default;
 
+void TSearchPane::Subscribe(TWindowEvents& events) {
+    // The results belong to the datastructure that goes; at exit the pane is left as it is.
+    events.DatastructureClosing.Subscribe([this] {
+        if (CurrentBookMark) CurrentBookMark->SearchResults.Clear();
+        if (ctx_.Skeleton().acExitKIV->Checked()) return;
+        lvSearch->clear();
+        btnFindNext->hide();
+        edKeywords->clear();
+    });
+}
+
 void TSearchPane::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    QWidget* pane = k.pnlSearch;
-    edKeywords = k.edKeywords;
-    btnFindNext = k.btnFindNext;
-    lvSearch = k.lvSearch;
-
-    // The skeleton's pane gets its full set of controls, in the bins column.
-    delete pane->layout();
+    // The pane with its controls, in the bins column.
+    QWidget* pane = pnlSearch = Panel(w, "pnlSearch");
+    edKeywords = Named(new QLineEdit(pane), "edKeywords");
+    btnFindNext = Named(new QToolButton(pane), "btnFindNext");
+    btnFindNext->setText(QStringLiteral("Find Next"));
+    btnFindNext->hide();
+    lvSearch = Named(new QTreeWidget(pane), "lvSearch");
     auto* grid = new QGridLayout(pane);
     grid->setContentsMargins(4, 4, 4, 4);
     grid->setSpacing(3);
@@ -476,7 +487,7 @@ void TSearchPane::acSearchExecute() {
         k.Splitter2->show();
         k.pnlBins->setMinimumWidth(260);
         k.pnlBins->show();
-        k.pnlSearch->show();
+        pnlSearch->show();
         acSearch->SetChecked(true);
         edKeywords->setFocus(Qt::OtherFocusReason);
     } else {

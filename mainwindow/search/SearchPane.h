@@ -29,10 +29,12 @@ class QTextEdit;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWidget;
 
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TFindDialog;
 
 class TSearchPane : public QObject {
@@ -45,6 +47,8 @@ public:
     explicit TSearchPane(IWindowContext& ctx);
     ~TSearchPane() override;
     void BuildComponents();
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
 
     void btnSearchClick();
     void btnStopClick();
@@ -80,6 +84,7 @@ public:
     // How web pages are opened; the system's opener unless replaced.
     std::function<bool(const QUrl&)> OpenUrl;
 
+    QWidget* pnlSearch = nullptr;
     QLineEdit* edKeywords = nullptr;
     QGroupBox* gbSearchIn = nullptr;
     QRadioButton* cbxWhole = nullptr;

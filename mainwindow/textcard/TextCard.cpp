@@ -226,6 +226,20 @@ QTextEdit* TTextCard::ActiveTextEditor() const {
     return FocusKind(&w) == TFocusKind::RichEditor ? static_cast<QTextEdit*>(w) : nullptr;
 }
 
+void TTextCard::Subscribe(TWindowEvents& events) {
+    events.TopicLeaving.Subscribe([this](TKivStringGrid* grid, int, bool&) {
+        // The editor's text of a topic of this panel goes to that topic, wherever it stands
+        // now (after a store that failed it is not the row that was left).
+        if (OwnerGrid() == grid) StoreToOwner();
+    });
+    events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
+        if (CurrentNavigator && grid->IsRowValid(row) && row == grid->CurrentRow())
+            ShowTopicStyle(grid->Nester->GetFontStyle(row));
+        ShowTopic(grid, row);
+    });
+    events.DatastructureClosed.Subscribe([this] { ShowNoTopic(); });
+}
+
 void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
     // Text that could not be stored is not replaced: it stays with its own topic.
     if (HoldsUnsavedText()) return;

@@ -35,6 +35,7 @@ class QWidget;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 class TKivStringGrid;
 class TFontSizeComboBox;
 class TfrmDefaultDateTime;
@@ -66,6 +67,8 @@ public:
     // The caption and the text card of that row (or of no topic) into the panes; nothing
     // while the editor holds text that could not be stored.
     void ShowTopic(TKivStringGrid* grid, int row);
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
     void LoadTextCardIntoEditor(TKivStringGrid* grid, int row);
     // The editor's text, when modified, back to that row when it is the editor's topic.
     // False when that store failed: the user is told (once until a store succeeds) and the

@@ -13,7 +13,7 @@
 #include <map>
 
 #include "dialogs/FilesRegistration.h"
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "platform/core/AppPaths.h"

@@ -27,7 +27,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
-#include "mainwindow/startup/ProgramWindows.h"
+#include "mainwindow/ProgramWindows.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"

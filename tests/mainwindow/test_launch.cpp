@@ -14,7 +14,7 @@
 #include <QMenu>
 #include <QTreeWidget>
 
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "components/HotLabel.h"
 #include "dialogs/AboutWindow.h"
 #include "dialogs/AddUrlLinkWindow.h"

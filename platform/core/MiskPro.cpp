@@ -1,4 +1,4 @@
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/core/MiskPro.h"
+#include "platform/core/MiskPro.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivError.h"
 

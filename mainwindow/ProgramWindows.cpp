@@ -1,4 +1,4 @@
-#include "mainwindow/startup/ProgramWindows.h"
+#include "mainwindow/ProgramWindows.h"
 
 #include <QGuiApplication>
 
