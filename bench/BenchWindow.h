@@ -7,8 +7,12 @@
 #include <QObject>
 #include <QWidget>
 
+#include <memory>
+
 #include "engine/core/Navigation.h"
+#include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/Globals.h"
+#include "mainwindow/MainWindow.h"
 
 namespace kiv::bench {
 
@@ -18,6 +22,22 @@ inline void ResetGlobals() {
     CurrentBookMark = nullptr;
     CurrentNavigator = nullptr;
     Loading = false;
+}
+
+// The window made and started as the program does, with a fresh panels manager.
+inline std::unique_ptr<TForm1> StartWindow() {
+    ResetGlobals();
+    CreatePanelsManager();
+    auto f = std::make_unique<TForm1>();
+    f->FormCreate({});
+    return f;
+}
+
+inline void StopWindow(std::unique_ptr<TForm1>& f) {
+    f->close();
+    f->FormDestroy();
+    f.reset();
+    QCoreApplication::processEvents();
 }
 
 class PaintCounter : public QObject {

@@ -67,15 +67,15 @@ void BM_RegisterTree(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         MakeTreePair(path, "");
-        auto kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite, true);
-        auto dsc = PosixBlockFile::Open(CardFilePathOf(path), OpenMode::ReadWrite, true);
+        TTreePairFiles pair = OpenTreePair(path, true);
+        PosixBlockFile* kiv = pair.kiv.get();
         TCards cards;
-        cards.SetCardFile(dsc.get());
+        cards.SetCardFile(pair.dsc.get());
         state.ResumeTiming();
         TFileRegistrar r(disk, {});
-        made = r.BuildFileTopics(kiv.get(), cards, Tree(), [&](const TNestItem& item) {
-            const uint32_t root = AppendNestBlock(kiv.get(), {item});
-            WriteRootNest(kiv.get(), root);
+        made = r.BuildFileTopics(kiv, cards, Tree(), [&](const TNestItem& item) {
+            const uint32_t root = AppendNestBlock(kiv, {item});
+            WriteRootNest(kiv, root);
             return TTopicSlot{root, 0};
         });
         benchmark::DoNotOptimize(made);

@@ -31,7 +31,8 @@ namespace {
 
 using bench::Click;
 using bench::PaintCounter;
-using bench::ResetGlobals;
+using bench::StartWindow;
+using bench::StopWindow;
 
 BenchHome* g_home = nullptr;
 
@@ -93,13 +94,11 @@ struct Window {
     // until the second panel has painted.
     double Open() {
         const int64_t start = MonotonicNanoseconds();
-        ResetGlobals();
-        CreatePanelsManager();
-        form = std::make_unique<TForm1>();
+        form = StartWindow();
         second = form->findChild<TKivStringGrid*>(QStringLiteral("sgdSecond"));
         first = form->findChild<TKivStringGrid*>(QStringLiteral("sgdFirst"));
+        // Nothing is painted before the window is shown.
         if (second) second->viewport()->installEventFilter(&counter);
-        form->FormCreate({});
         form->resize(1000, 700);
         form->show();
         return UntilPainted(counter, start);
@@ -107,20 +106,12 @@ struct Window {
     ~Window() {
         if (!form) return;
         if (second) second->viewport()->removeEventFilter(&counter);
-        form->close();
-        form->FormDestroy();
-        form.reset();
-        QCoreApplication::processEvents();
+        StopWindow(form);
     }
 };
 
-bool Prepare(benchmark::State& state) {
-    MakeLevel(int(state.range(0)));
-    return true;
-}
-
 void BM_OpenWithLevel(benchmark::State& state) {
-    Prepare(state);
+    MakeLevel(int(state.range(0)));
     for (auto _ : state) {
         Window w;
         state.SetIterationTime(w.Open());
@@ -132,7 +123,7 @@ void BM_OpenWithLevel(benchmark::State& state) {
 }
 
 void BM_ClickTopicWithLevel(benchmark::State& state) {
-    Prepare(state);
+    MakeLevel(int(state.range(0)));
     Window w;
     w.Open();
     for (auto _ : state) {
@@ -153,7 +144,7 @@ void BM_ClickTopicWithLevel(benchmark::State& state) {
 }
 
 void BM_ScrollLevelToEnd(benchmark::State& state) {
-    Prepare(state);
+    MakeLevel(int(state.range(0)));
     Window w;
     w.Open();
     QScrollBar* bar = w.second->verticalScrollBar();
@@ -171,7 +162,7 @@ void BM_ScrollLevelToEnd(benchmark::State& state) {
 }
 
 void BM_EndKeyInLevel(benchmark::State& state) {
-    Prepare(state);
+    MakeLevel(int(state.range(0)));
     Window w;
     w.Open();
     for (auto _ : state) {

@@ -64,7 +64,8 @@ namespace {
 
 using bench::Click;
 using bench::PaintCounter;
-using bench::ResetGlobals;
+using bench::StartWindow;
+using bench::StopWindow;
 
 std::string g_root;  // private folder of the run, with a trailing "/"
 std::string g_home;  // the program folder (KIV_HOME)
@@ -249,21 +250,6 @@ int RunPlainWindow(int argc, char** argv) {
 }
 
 // ---- the topic change through the event loop ----
-
-std::unique_ptr<TForm1> StartWindow() {
-    ResetGlobals();
-    CreatePanelsManager();
-    auto f = std::make_unique<TForm1>();
-    f->FormCreate({});
-    return f;
-}
-
-void StopWindow(std::unique_ptr<TForm1>& f) {
-    f->close();
-    f->FormDestroy();
-    f.reset();
-    QCoreApplication::processEvents();
-}
 
 // Runs the event loop after a change until the editor has painted and neither its
 // document, the document's size nor its scroll range changed for 150 ms (a long document

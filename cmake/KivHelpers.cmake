@@ -50,3 +50,15 @@ function(kiv_test name dir)
   file(WRITE ${props} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 600)\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props})
 endfunction()
+
+# A small program of tests/tools: NAME.cpp beside the calling list, linked with LINKS; a QT
+# tool is left out of the Qt-free builds.
+function(kiv_tool name)
+  cmake_parse_arguments(ARG "QT" "" "LINKS" ${ARGN})
+  if((ARG_QT AND KIV_CORE_ONLY) OR NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+    return()
+  endif()
+  add_executable(${name} ${name}.cpp)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+endfunction()

@@ -80,6 +80,10 @@ TSortGrid::TSortGrid(QWidget* parent) : TMyStringGrid(parent) {
     anchors_ = {Row()};
     arrowUp_ = SortGridBitmap("UP");
     arrowDown_ = SortGridBitmap("DOWN");
+    checked_ = SortGridBitmap("CHECKED");
+    unchecked_ = SortGridBitmap("UNCHECKED");
+    comboButton_ = SortGridBitmap("COMBOBOX");
+    ellipsisButton_ = SortGridBitmap("ELLIPSIS");
     list_ = new QListWidget(this);
     listObject_ = list_.data();
     list_->setObjectName(QStringLiteral("SortGridList"));
@@ -244,18 +248,18 @@ bool TSortGrid::RowSelected(int ARow) const {
 void TSortGrid::AddSelected(int ARow) {
     if (!RowSelected(ARow)) selectedRows_.push_back(ARow);
     anchors_.push_back(ARow);
-    RepaintRow(ARow);
+    InvalidateRow(ARow);
 }
 
 void TSortGrid::SelectOnly(int ARow) {
-    for (int r : selectedRows_) RepaintRow(r);
+    for (int r : selectedRows_) InvalidateRow(r);
     selectedRows_ = {ARow};
     anchors_ = {ARow};
-    RepaintRow(ARow);
+    InvalidateRow(ARow);
 }
 
 void TSortGrid::ClearSelection() {
-    for (int r : selectedRows_) RepaintRow(r);
+    for (int r : selectedRows_) InvalidateRow(r);
     selectedRows_.clear();
     anchors_.resize(1);
     anchors_[0] = -1;

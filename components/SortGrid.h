@@ -277,7 +277,6 @@ private:
     void MoveHiddenColumn(int From, int To);
     void SelectOnly(int ARow);
     void AddSelected(int ARow);
-    void RepaintRow(int ARow) { InvalidateRow(ARow); }
     void UpdateProportionalScrollBars();
     void FillLastColumn();
     void StartRowDrag();
@@ -327,6 +326,7 @@ private:
 
     QPixmap arrowUp_;
     QPixmap arrowDown_;
+    QPixmap checked_, unchecked_, comboButton_, ellipsisButton_;
     QPointer<QListWidget> list_;
     const QObject* listObject_ = nullptr;  // the list, for telling its events apart
     int listCol_ = -1;

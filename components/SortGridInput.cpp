@@ -39,8 +39,8 @@ bool TSortGrid::SelectCell(int ACol, int ARow) {
             ok = false;
         }
     }
-    RepaintRow(Row());
-    RepaintRow(ARow);
+    InvalidateRow(Row());
+    InvalidateRow(ARow);
     return ok;
 }
 

@@ -190,7 +190,7 @@ void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState 
     QString text = Cells(ACol, ARow);
     const bool sortedHeader = ARow == 0 && SortArrowShown(ACol);
     if (ARow == 0) {
-        const int avail = ColWidths(ACol) - 1 - (sortedHeader ? 11 : 0);
+        const int avail = ColWidths(ACol) - 1 - HeaderTextShift(ACol);
         text = ShortenHeaderText(text, avail,
                                  [&fm](const QString& s) { return fm.horizontalAdvance(s); });
     }
@@ -201,7 +201,7 @@ void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState 
         else if (o.AlignmentHorz == taCenter) x = (cw - tw) / 2;
         if (o.AlignmentVert == taBottomJustify) y = ch - th - 3;
         else if (o.AlignmentVert == taMiddle) y = (ch - th) / 2;
-        if (sortedHeader) x += 11;
+        if (sortedHeader) x += HeaderTextShift(ACol);
         p->drawText(QPoint(ARect.left() + x, ARect.top() + y + fm.ascent()), text);
     }
     if (sortedHeader) {
@@ -212,7 +212,7 @@ void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState 
                           arrow);
     }
     if (cf.CheckBox) {
-        const QPixmap box = SortGridBitmap(IsChecked(ACol, ARow) ? "CHECKED" : "UNCHECKED");
+        const QPixmap& box = Cells(ACol, ARow) == QLatin1String("true") ? checked_ : unchecked_;
         const int w = std::min(10, cw - 1);
         if (w > 0)
             p->drawPixmap(QRect(ARect.left() + (cw - w) / 2, ARect.top() + RowHeights(ARow) / 2 - 5,
@@ -220,12 +220,12 @@ void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState 
                           box);
     }
     const bool currentRow = ARow == Row() && ARow >= 1;
-    const char* button = nullptr;
-    if (cf.Combobox && currentRow && (ACol == Col() || EditorMode())) button = "COMBOBOX";
-    else if (cf.Ellipsis && currentRow && ACol != Col()) button = "ELLIPSIS";
+    const QPixmap* button = nullptr;
+    if (cf.Combobox && currentRow && (ACol == Col() || EditorMode())) button = &comboButton_;
+    else if (cf.Ellipsis && currentRow && ACol != Col()) button = &ellipsisButton_;
     if (button) {
         const int w = std::min(16, cw);
-        p->drawPixmap(QRect(ARect.right() + 1 - w, ARect.top(), w, ch), SortGridBitmap(button));
+        p->drawPixmap(QRect(ARect.right() + 1 - w, ARect.top(), w, ch), *button);
     }
     if (o.Bevel != cbNone && ARow >= 1) {
         const QColor light = toQColor(o.HighlightColor), shadow = toQColor(o.ShadowColor);
@@ -247,7 +247,7 @@ void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState 
 void TSortGrid::SetChecked(int ACol, int ARow, bool State) {
     if (!GetCellFormat(ACol, ARow).CheckBox) return;
     SetCells(ACol, ARow, State ? QStringLiteral("true") : QString());
-    RepaintRow(ARow);
+    InvalidateRow(ARow);
     if (OnSetChecked) OnSetChecked(this, ACol, ARow, State);
 }
 

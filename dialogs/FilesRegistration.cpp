@@ -143,7 +143,6 @@ void TfrmFilesRegistration::BuildComponents() {
     on(btnClose, &TfrmFilesRegistration::btnCloseClick);
     on(rbAllFiles, &TfrmFilesRegistration::rbAllFilesClick);
     on(rbSelectedFiles, &TfrmFilesRegistration::rbAllFilesClick);
-    on(cbxWithSubDirs, &TfrmFilesRegistration::cbxWithSubDirsClick);
     connect(edtPath, &QLineEdit::textEdited, this,
             [this] { GuardCall([this] { edtPathChange(); }); });
 }
@@ -367,14 +366,6 @@ void TfrmFilesRegistration::showEvent(QShowEvent* e) {
 void TfrmFilesRegistration::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
     if (!e->spontaneous()) GuardCall([this] { FormHide(); });
-}
-
-void TfrmFilesRegistration::closeEvent(QCloseEvent* e) {
-    if (busy_) {
-        e->ignore();
-        return;
-    }
-    QDialog::closeEvent(e);
 }
 
 }  // namespace kiv

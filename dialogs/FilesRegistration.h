@@ -79,7 +79,6 @@ public:
     void btnCloseClick();
     void edtPathChange();
     void rbAllFilesClick();
-    void cbxWithSubDirsClick() {}
     void FormShow();
     void FormHide();
 
@@ -89,7 +88,6 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
 
 private:
     void BuildComponents();

@@ -208,14 +208,6 @@ void TfrmPrint::hideEvent(QHideEvent* e) {
     if (!e->spontaneous()) GuardCall([this] { FormHide(); });
 }
 
-void TfrmPrint::closeEvent(QCloseEvent* e) {
-    if (OutlineGenerating) {
-        e->ignore();
-        return;
-    }
-    QDialog::closeEvent(e);
-}
-
 void GenerateOutlineText(TfrmPrint& options, QTextEdit& target) {
     if (OutlineGenerating) return;
     FlagGuard generating(OutlineGenerating);

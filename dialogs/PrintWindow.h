@@ -78,7 +78,6 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
 
 private:
     void EnableButtons(bool on);

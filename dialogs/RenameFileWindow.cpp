@@ -1,10 +1,7 @@
 #include "dialogs/RenameFileWindow.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -16,29 +13,12 @@
 #include <QPushButton>
 
 #include "components/FileInfo.h"
+#include "platform/core/BlockFile.h"
+#include "platform/core/KivError.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 
 namespace kiv {
-
-namespace {
-
-// Renames without replacing: renameat2 where the file system has it, else a hard link
-// under the new name (which fails when that name exists) and the old name removed.
-int RenameNoReplace(const QByteArray& from, const QByteArray& to) {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
-    if (::link(from.constData(), to.constData()) != 0) return errno;
-    if (::unlink(from.constData()) != 0) {
-        const int err = errno;
-        ::unlink(to.constData());  // the old name stays: take the new one back
-        return err;
-    }
-    return 0;
-}
-
-}  // namespace
 
 TRenameOutcome RenameFileNoReplace(const QString& oldPath, const QString& newName, QString& newPath,
                                    QString& message) {
@@ -68,7 +48,13 @@ TRenameOutcome RenameFileNoReplace(const QString& oldPath, const QString& newNam
                   QStringLiteral(" is used with other application.");
         return TRenameOutcome::Failed;
     }
-    const int err = RenameNoReplace(QFile::encodeName(oldPath), QFile::encodeName(newPath));
+    int err = 0;
+    try {
+        RenameNoReplace(QFile::encodeName(oldPath).toStdString(),
+                        QFile::encodeName(newPath).toStdString());
+    } catch (const EFileError& e) {
+        err = e.Errno();
+    }
     if (err == EEXIST) {
         message =
             QStringLiteral("Can't rename. File ") + newPath + QStringLiteral(" already exists.");

@@ -68,8 +68,6 @@ public:
     QToolButton* SpeedButton1 = nullptr;  // "+"
     QToolButton* SpeedButton2 = nullptr;  // "x"
 
-    const std::string& BookPath() const { return path_; }
-
     // The book from the file, cleaned up (every time the window is shown).
     void ShowAddressBook();
     void SetAddressGridEditing(bool edit);

@@ -363,14 +363,6 @@ void TfrmSendEmail::showEvent(QShowEvent* e) {
     GuardCall([this] { FormShow(); });
 }
 
-void TfrmSendEmail::closeEvent(QCloseEvent* e) {
-    if (Sending) {
-        e->ignore();
-        return;
-    }
-    QDialog::closeEvent(e);
-}
-
 void TfrmSendEmail::reject() {
     if (!Sending) QDialog::reject();
 }

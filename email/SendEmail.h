@@ -92,7 +92,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 

@@ -78,7 +78,6 @@ public:
     void Run();
     // Ends the session at once; safe from any thread, also before the thread runs.
     void Abandon();
-    bool Abandoned() const { return stopper_.Stopped(); }
     // The last status reported, by its name.
     QString Status() const;
 

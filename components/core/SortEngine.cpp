@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "platform/core/KivStrings.h"
 #include "platform/core/UnicodeText.h"
 
 namespace kiv {
@@ -35,17 +36,6 @@ bool ReadNumber(std::string_view s, size_t& p, int maxDigits, int& v, int& digit
         ++p;
     }
     return digits > 0;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (prefix.empty() || s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char a = s[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z') a = char(a + 32);
-        if (b >= 'A' && b <= 'Z') b = char(b + 32);
-        if (a != b) return false;
-    }
-    return true;
 }
 
 // Days from 1899-12-30 (the date-time origin) to the date.
@@ -187,10 +177,8 @@ bool TryTextToTime(std::string_view s, double& v, const TFormatSettings& f) {
     }
     std::string_view rest = TrimBlanks(s.substr(p));
     if (!rest.empty()) {
-        const bool am =
-            StartsWithNoCase(rest, f.TimeAMString) && rest.size() == f.TimeAMString.size();
-        const bool pm =
-            StartsWithNoCase(rest, f.TimePMString) && rest.size() == f.TimePMString.size();
+        const bool am = !f.TimeAMString.empty() && SameText(rest, f.TimeAMString);
+        const bool pm = !f.TimePMString.empty() && SameText(rest, f.TimePMString);
         if (!am && !pm) return false;
         if (h < 1 || h > 12) return false;
         if (h == 12) h = 0;

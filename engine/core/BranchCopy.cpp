@@ -11,6 +11,7 @@
 #include "engine/core/OutlineEdits.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
+#include "platform/core/MiskPro.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/SamePath.h"
 
@@ -236,13 +237,18 @@ int FixCloneMarks(const TCloneTable& clones, BlockFile* dstCards) {
 
 // ---- whole datastructures ----
 
+namespace {
+// What a pack or a saved branch's copy carries behind its stem until it takes its place.
+const std::string kCopySuffix = "_!#_$$";
+}  // namespace
+
 std::string PackTempName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
     const std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
                                  ? path
                                  : path.substr(0, dot);
-    return stem + "_!#_$$.kiv";
+    return stem + kCopySuffix + ".kiv";
 }
 
 void RemoveDatastructureFiles(const std::string& path) {
@@ -256,8 +262,8 @@ void RemoveDatastructureFiles(const std::string& path) {
 }
 
 int SweepStaleCopies(const std::string& folder, int64_t joinedAfterSeconds) {
-    static const std::string kTwin = "_!#_$$";
-    const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    const std::string& kTwin = kCopySuffix;
+    const std::string dir = IncludeTrailingBackslash(folder, '/');
     std::vector<std::string> stems;
     for (const std::string& name : FolderEntries(dir)) {
         if (name.size() <= kTwin.size() + 4) continue;

@@ -266,8 +266,6 @@ void WriteCardChain(BlockFile* f, uint32_t& first, std::string_view text, size_t
             }
             return;
         }
-        parts.clear();
-        PlanChain(f, first, text, pos, parts, rest);
     }
     // The new text goes to a new chain, switched to by the caller through the directory
     // entry (one small write), so the old card stays whole until then.

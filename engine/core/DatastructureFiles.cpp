@@ -55,20 +55,6 @@ std::unique_ptr<PosixBlockFile> OpenLocked(const std::string& path, OpenMode mod
     return PosixBlockFile::Open(path, mode, true);
 }
 
-// Renames without replacing what may have appeared at the target meanwhile.
-void RenameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-        int e = errno;
-        if (e != EINVAL && e != ENOSYS)
-            throw EFileError("Cannot rename \"" + from + "\" to", to, e);
-        // The file system cannot refuse to replace: check and rename.
-        if (FileExists(to)) throw EFileError("Cannot rename \"" + from + "\" to", to, EEXIST);
-        RenameFile(from, to);
-        return;
-    }
-    SyncDir(DirOf(to));
-}
-
 void RemoveAndSync(const std::string& path) {
     RemoveFile(path);
     SyncDir(DirOf(path));

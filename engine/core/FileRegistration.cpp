@@ -10,6 +10,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/core/BlockFile.h"
 #include "platform/core/MiskPro.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
@@ -104,10 +105,7 @@ bool TDiskFolders::Identify(const std::string& folder, TFolderId& id) {
     return true;
 }
 
-bool TDiskFolders::IsFile(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool TDiskFolders::IsFile(const std::string& path) { return !path.empty() && FileExists(path); }
 
 std::string TDiskFolders::ReadStart(const std::string& path, size_t limit) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);

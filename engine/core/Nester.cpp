@@ -120,22 +120,17 @@ int TNester::RowsRead() const {
     return n;
 }
 
-void TNester::ReadRows(int first, int last) const {
-    first = std::max(first, 0);
-    last = std::min(last, RowCount() - 1);
-    for (int r = first; r <= last; ++r) At(r);
-}
-
 void TNester::InsertRow(int index, const TNestPack& pack) {
     if (index < 0 || index > RowCount())
         throw EKivError("List index out of bounds (" + IntToStr(index) + ")");
     rows_.insert(rows_.begin() + index, pack);
 }
 
-void TNester::InsertRows(int index, const TNestPackArray& packs) {
+void TNester::InsertRows(int index, TNestPackArray packs) {
     if (index < 0 || index > RowCount())
         throw EKivError("List index out of bounds (" + IntToStr(index) + ")");
-    rows_.insert(rows_.begin() + index, packs.begin(), packs.end());
+    rows_.insert(rows_.begin() + index, std::make_move_iterator(packs.begin()),
+                 std::make_move_iterator(packs.end()));
 }
 
 void TNester::SetItem(int row, const TNestItem& item) {
@@ -234,8 +229,6 @@ void TNester::LoadBranch(int row, bool fire) {
 
 void TNester::InsertItemRows(const TItemArray& items, int reference, bool asSiblings,
                              int position) {
-    if (position < 0 || position > RowCount())
-        throw EKivError("List index out of bounds (" + IntToStr(position) + ")");
     uint32_t parent = RootNest;
     int level = 0;
     if (position > 0) {
@@ -261,7 +254,7 @@ void TNester::InsertItemRows(const TItemArray& items, int reference, bool asSibl
         p.CardsRead = 0;
     }
     const int before = RowCount();
-    rows_.insert(rows_.begin() + position, fresh.begin(), fresh.end());
+    InsertRows(position, std::move(fresh));
     // The current row moves as inserting the rows one by one moved it: down with each row
     // put at or above it, while it is not the last row.
     int current = currentRow_;

@@ -122,7 +122,7 @@ public:
     void SetRow(int row, const TNestPack& pack) { Slot(row) = pack; }
     void InsertRow(int index, const TNestPack& pack);
     // The rows in one insertion at index; the current row stays where it is, as with InsertRow.
-    void InsertRows(int index, const TNestPackArray& packs);
+    void InsertRows(int index, TNestPackArray packs);
     TNestItem GetItem(int row) const { return Slot(row).Item(); }
     void SetItem(int row, const TNestItem& item);
     uint32_t CardDir(int row) const { return Slot(row).CardDir; }
@@ -228,8 +228,6 @@ public:
 
     // Rows whose cards have been read (the rest are read when first asked for).
     int RowsRead() const;
-    // Reads the cards of rows [first, last] not read yet; rows outside the list are ignored.
-    void ReadRows(int first, int last) const;
 
 private:
     // The row with its cards read; raises for a row outside the list.

@@ -473,16 +473,14 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     // The moved topics join the children already there. Shown only after the removal, so
     // that a panel showing one nest never writes them into it.
     if (!beside) m.Expand(t);
-    int at = beside ? (after ? m.NextSibling(t, true) : t) : t + 1;
-    const int first = at;
+    const int first = beside ? (after ? m.NextSibling(t, true) : t) : t + 1;
     for (TNestPack& p : rows) {
         if (p.Level == 0) p.ParentNest = destNest;
         p.Level += destLevel;
         p.NestIndex = -1;
     }
     // One insertion: rows put back one by one would move the rows below them each time.
-    m.InsertRows(at, rows);
-    at += int(rows.size());
+    m.InsertRows(first, std::move(rows));
     m.SaveSiblingItems(first, false);
     t = m.FindTaggedTarget();
     if (!beside) {

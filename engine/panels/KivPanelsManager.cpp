@@ -129,9 +129,10 @@ void TKivPanelsManager::RefreshPanelsFrom(int k) {
         if (!p) continue;
         // Its topics give way to those of the new parent: a caption that could not be stored
         // has been told (leaving the panel stored it, so this is seldom more than a no-op).
-        static_cast<void>(p->StoreEditedCaption());
+        const bool stored = p->StoreEditedCaption();
         p->CaptionEditor->resize(p->CaptionEditor->width(), 0);
-        if (p->Editing()) p->CaptionEditor->SetText(QString());
+        // A refused caption was told as kept in the editor: it stays there.
+        if (p->Editing() && stored) p->CaptionEditor->SetText(QString());
         p->ExternalPath.clear();
         if (!q || q->Nester->RowCount() == 0) {
             p->Nester->Clear();

@@ -149,7 +149,6 @@ void TBins::WireLists() {
     for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate}) {
         list->setAcceptDrops(true);
         list->viewport()->setAcceptDrops(true);
-        list->viewport()->installEventFilter(this);
     }
     for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin}) {
         list->installEventFilter(this);
@@ -203,8 +202,9 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
             return;
         }
         // Entries dragged out of a bin list.
-        if (QListWidget* list = ListOfViewport(watched);
-            list && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)) {
+        // Only presses and moves are asked about: this filter sees every paint of the lists.
+        const bool pressOrMove = type == QEvent::MouseButtonPress || type == QEvent::MouseMove;
+        if (QListWidget* list = pressOrMove ? ListOfViewport(watched) : nullptr) {
             auto* me = static_cast<QMouseEvent*>(event);
             const QPoint at = me->position().toPoint();
             if (type == QEvent::MouseButtonPress) {

@@ -308,8 +308,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     }
     if (!createWhenMissing && !DatastructureExists(path)) {
         // Reached through the list of open datastructures: the open one stays open and current.
-        const bool open = ctx_.DatastructureOpen() && CurrentBookMark;
-        InterBase().SetCurrentIndex(open ? InterBase().IndexOfPath(CurrentBookMark->Path) : -1);
+        KeepOpenOneCurrent();
         ReportMissingDatastructure(path);
         return false;
     }

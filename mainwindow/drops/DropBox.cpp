@@ -28,7 +28,7 @@ bool PutUnderRow(TKivStringGrid* g, int row, const TItemArray& items) {
     if (child < 0) return false;
     if (child > 0 && g->TreeMode && m.IsExpanded(row)) {
         // The row's shown sub-tree, itself included.
-        const int pos = row + int(m.GetSubtreeRows(row).size());
+        const int pos = m.NextSibling(row, true);
         int lastChild = row + 1;
         for (int r = row + 1; r < pos; ++r)
             if (m.Level(r) == m.Level(row) + 1) lastChild = r;

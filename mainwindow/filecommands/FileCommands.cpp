@@ -52,7 +52,6 @@ std::string TemplatePath() { return AppDir() + "template.kiv"; }
 
 constexpr uint64_t kLargeCardFile = 15000000;
 constexpr int kLargeHelpContext = 112;
-constexpr int kProgressEveryMs = 50;
 // The fields take no more characters than the card holds bytes.
 static_assert(kPasswordFieldLength == int(kMaxPasswordBytes));
 

@@ -31,7 +31,7 @@ std::vector<int> SelectedLines(const QListWidget* list) {
 // Where topics dropped after the row go: after its sub-tree; the top of an empty panel.
 int PositionAfter(TKivStringGrid* grid, int row) {
     const TNester& m = *grid->Nester;
-    return m.ValidRow(row) ? row + int(m.GetSubtreeRows(row).size()) : 0;
+    return m.ValidRow(row) ? m.NextSibling(row, true) : 0;
 }
 
 }  // namespace
@@ -141,7 +141,7 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
                 for (int gr = g->Nester->RowCount() - 1; gr >= 0; --gr)
                     if (g->Nester->ParentNest(gr) == r.ParentNest &&
                         g->Nester->GetItem(gr) == item) {
-                        const int subtree = int(g->Nester->GetSubtreeRows(gr).size());
+                        const int subtree = g->Nester->NextSibling(gr, true) - gr;
                         for (int n = 0; n < std::max(1, subtree); ++n) g->Nester->DeleteRow(gr);
                     }
             moved.push_back(item);

@@ -459,8 +459,7 @@ void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, 
     } else {
         // Taken out of the source first: putting them in reloads the panels after the target.
         src->DeleteMarkedTopics(false, withCurrent, true);
-        const int pos =
-            target.ValidRow(row) ? row + int(target.GetSubtreeRows(row).size()) : target.RowCount();
+        const int pos = target.ValidRow(row) ? target.NextSibling(row, true) : target.RowCount();
         if (Sender->InsertTopics(items, pos, false, true, 0) == 0)
             src->InsertTopics(items, src->Nester->RowCount(), false, true,
                               0);  // back where they came from

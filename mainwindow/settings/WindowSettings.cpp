@@ -112,8 +112,6 @@ void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
     frameTarget_.reset();
     if (!g.Saved) frameTarget_ = g.Main;
     FitFrame();
-    CollectorLeft = g.Collector.x();
-    CollectorTop = g.Collector.y();
     ctx_.Collector().move(g.Collector);
 }
 
@@ -202,10 +200,8 @@ void TWindowSettings::SaveSettings() {
     s.MainWidth = ctx_.Window().width();
     // Where the user left the collector (its own drag or the desktop's moved it).
     const QPoint collector = ctx_.Collector().pos();
-    CollectorLeft = collector.x();
-    CollectorTop = collector.y();
-    s.CollectorTop = CollectorTop;
-    s.CollectorLeft = CollectorLeft;
+    s.CollectorTop = collector.y();
+    s.CollectorLeft = collector.x();
     s.RowStrings = ColorScheme.RowLines;
     s.SelectedColorScheme = CurrentSchemeIndex;
     s.PanelsLayout = CurrentLayout;

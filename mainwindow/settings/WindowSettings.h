@@ -51,9 +51,6 @@ public:
     QAction* Number1 = nullptr;
     QMenu* AutoviewDelay1 = nullptr;
 
-    // Where the collector window stands (it keeps its place in the settings).
-    int CollectorTop = 0;
-    int CollectorLeft = 0;
     // Read by the later panes: the layout, colour scheme and row-lines settings.
     int CurrentLayout = 0;
     int PreviousLayout = 0;

@@ -24,7 +24,6 @@ public:
     // A path another start handed over: a ".kiv" file opens as the datastructure, once no
     // long command, switch or modal window holds the window.
     void WMCopyData(const std::string& path);
-    bool HandOverWaiting() const { return !waiting_.empty(); }
 
 private:
     bool WindowHeld() const;

@@ -131,9 +131,14 @@ std::string MakeTempDir(const std::vector<std::string>& bases) {
 
 std::vector<std::string> TempDirBases() {
     std::vector<std::string> bases;
-    if (const char* t = std::getenv("TMPDIR"); t && *t) bases.push_back(t);
-    bases.push_back("/tmp");
-    bases.push_back(AppDir());
+    auto add = [&bases](const std::string& base) {
+        for (const std::string& b : bases)
+            if (WithSlash(b) == WithSlash(base)) return;  // TMPDIR=/tmp: one sweep of /tmp
+        bases.push_back(base);
+    };
+    if (const char* t = std::getenv("TMPDIR"); t && *t) add(t);
+    add("/tmp");
+    add(AppDir());
     return bases;
 }
 

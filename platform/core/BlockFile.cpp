@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>  // renameat2
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -232,6 +233,32 @@ void RenameFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
         throw EFileError("Cannot rename \"" + from + "\" to", to, errno);
     SyncDir(DirOf(to));
+}
+
+void RenameNoReplace(const std::string& from, const std::string& to) {
+    const std::string what = "Cannot rename \"" + from + "\" to";
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        SyncDir(DirOf(to));
+        return;
+    }
+    int e = errno;
+    if (e != EINVAL && e != ENOSYS && e != ENOTSUP) throw EFileError(what, to, e);
+    // The file system cannot refuse to replace; a hard link can, since it never replaces.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) != 0) {
+            e = errno;
+            ::unlink(to.c_str());  // the old name stays: the new one is taken back
+            throw EFileError(what, to, e);
+        }
+        SyncDir(DirOf(to));
+        return;
+    }
+    e = errno;
+    if (e != EPERM && e != ENOTSUP) throw EFileError(what, to, e);
+    // Nor hard links (FAT and the like): check, then rename.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) throw EFileError(what, to, EEXIST);
+    RenameFile(from, to);
 }
 
 void RemoveFile(const std::string& path) {

@@ -140,7 +140,10 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 void RenameFile(const std::string& from, const std::string& to);  // raises EFileError
-void RemoveFile(const std::string& path);                         // raises EFileError
-void SyncDir(const std::string& dir);                             // best effort
+// Renames only where to does not exist (else EFileError with EEXIST), on any file system; raises
+// EFileError.
+void RenameNoReplace(const std::string& from, const std::string& to);
+void RemoveFile(const std::string& path);  // raises EFileError
+void SyncDir(const std::string& dir);      // best effort
 
 }  // namespace kiv
