@@ -51,16 +51,21 @@ namespace kiv {
 TForm1* Form1 = nullptr;
 
 TBusyGuard::TBusyGuard(TBusyCounter& counter) : counter_(counter) {
-    ++counter_.depth_;
     Busy = true;
+    if (++counter_.depth_ == 1 && counter_.Changed) counter_.Changed->Fire(true);
 }
 
 TBusyGuard::~TBusyGuard() {
-    if (--counter_.depth_ == 0) Busy = false;
+    if (--counter_.depth_ == 0) {
+        Busy = false;
+        // A destructor may not throw; what a handler raises is reported instead.
+        if (counter_.Changed) GuardCall([this] { counter_.Changed->Fire(false); });
+    }
 }
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     if (!PanelsManagerExists()) CreatePanelsManager();
+    busy_.Changed = &events_.BusyChanged;
     BuildSkeleton();
     fileType_ = std::make_unique<TFileType>();
     datastructure_ = std::make_unique<TDatastructureLife>(*this);
@@ -99,6 +104,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     new TColorSchemes(*this);      // a child of the window
     FinishSkeleton();
     SubscribeFeatures();
+    published_.CheckNeedsFilled();
+    actions_.Collect(*this);
     Form1 = this;
 }
 

@@ -52,13 +52,16 @@ public:
     void EditModeOff();
 
     // ---- IWindowContext ----
-    TDatastructurePair& Pair() override { return pair_; }
-    bool DatastructureOpen() const override { return pair_.Outline != nullptr; }
+    TDatastructurePair& Pair() override { return open_.Pair; }
+    bool DatastructureOpen() const override { return open_.Pair.Outline != nullptr; }
     TKivStringGrid* CurrentGrid() const override;
     int CurrentRow() const override;
     void FlushCurrentRow() override;
     void ReloadCurrentRow() override;
     TWindowEvents& Events() override { return events_; }
+    TPublished& Published() override { return published_; }
+    TActionRegistry& Actions() override { return actions_; }
+    TOpenDatastructure& Open() override { return open_; }
     kiv::Dialogs& Dialogs() override;
     TBusyCounter& BusyCounter() override { return busy_; }
     bool IsBusy() const override;
@@ -102,7 +105,9 @@ private:
     void PlaceFloatingPanels();
 
     TWindowSkeleton skeleton_;
-    TDatastructurePair pair_;
+    TOpenDatastructure open_;
+    TPublished published_;
+    TActionRegistry actions_;
     TKivSettings settings_;
     TBusyCounter busy_;
     TWindowEvents events_;

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "engine/core/DatastructureFiles.h"
+#include "engine/core/Navigation.h"
+#include "mainwindow/ActionRegistry.h"
+#include "mainwindow/Published.h"
 
 class QMainWindow;
 
@@ -38,31 +41,6 @@ class TBins;
 class TGraphicCard;
 class TFileCommands;
 class TMarks;
-
-// How many busy scopes are open. While one is, the program's busy gate (Busy, which
-// swallows commands and shortcuts) is set; it drops when the outermost scope ends.
-class TBusyCounter {
-public:
-    bool Held() const { return depth_ > 0; }
-    int Depth() const { return depth_; }
-
-private:
-    friend class TBusyGuard;
-    int depth_ = 0;
-};
-
-// Holds the busy gate for a scope; nested guards keep it until the outer one ends, and an
-// exception leaving the scope gives it back.
-class TBusyGuard {
-public:
-    explicit TBusyGuard(TBusyCounter& counter);
-    ~TBusyGuard();
-    TBusyGuard(const TBusyGuard&) = delete;
-    TBusyGuard& operator=(const TBusyGuard&) = delete;
-
-private:
-    TBusyCounter& counter_;
-};
 
 // An event of the window that several features handle. The handlers run in the order they
 // were subscribed: each feature subscribes its own in its Subscribe, and the frame calls
@@ -109,6 +87,48 @@ struct TWindowEvents {
     TWindowEvent<> DatastructureClosing;
     // The datastructure is released (also after a close with none open).
     TWindowEvent<> DatastructureClosed;
+    // A datastructure is open and its first topic shown; its cards can be read.
+    TWindowEvent<> DatastructureOpened;
+    // The busy gate went up (true) or down (false).
+    TWindowEvent<bool> BusyChanged;
+};
+
+// How many busy scopes are open. While one is, the program's busy gate (Busy, which
+// swallows commands and shortcuts) is set; it drops when the outermost scope ends.
+class TBusyCounter {
+public:
+    bool Held() const { return depth_ > 0; }
+    int Depth() const { return depth_; }
+    // Fired with true when the first scope opens and with false when the last one ends.
+    TWindowEvent<bool>* Changed = nullptr;
+
+private:
+    friend class TBusyGuard;
+    int depth_ = 0;
+};
+
+// Holds the busy gate for a scope; nested guards keep it until the outer one ends, and an
+// exception leaving the scope gives it back.
+class TBusyGuard {
+public:
+    explicit TBusyGuard(TBusyCounter& counter);
+    ~TBusyGuard();
+    TBusyGuard(const TBusyGuard&) = delete;
+    TBusyGuard& operator=(const TBusyGuard&) = delete;
+
+private:
+    TBusyCounter& counter_;
+};
+
+// The open datastructure: its file pair, its entry among the open datastructures and the
+// trail of its current topic.
+struct TOpenDatastructure {
+    // Both handles null while none is open.
+    TDatastructurePair Pair;
+    TBookMarkPtr BookMark;
+    TNavigatorPtr Navigator;
+    // Set while a datastructure is being closed or opened: the topic change does nothing.
+    bool Loading = false;
 };
 
 class IWindowContext {
@@ -126,6 +146,10 @@ public:
     virtual void FlushCurrentRow() = 0;
     virtual void ReloadCurrentRow() = 0;
     virtual TWindowEvents& Events() = 0;
+    // The interfaces the features publish, and every command by its name.
+    virtual TPublished& Published() = 0;
+    virtual TActionRegistry& Actions() = 0;
+    virtual TOpenDatastructure& Open() = 0;
 
     virtual kiv::Dialogs& Dialogs() = 0;
     // Open a TBusyGuard on it for a long operation; IsBusy while any guard is open.

@@ -2,6 +2,7 @@
 // leaving stops the change, a topic click and a close reach the panes through them.
 #include <QLabel>
 #include <QLineEdit>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,60 @@ TEST(WindowEvents, HandlersRunInSubscriptionOrderAndARefusalStopsTheRest) {
     EXPECT_EQ(sums, (std::vector<int>{5, 6}));
     TWindowEvent<> none;
     none.Fire();  // no handler: nothing happens
+}
+
+namespace {
+struct IGreeter {
+    virtual ~IGreeter() = default;
+    virtual std::string Greet() const = 0;
+};
+struct TGreeter : IGreeter {
+    std::string Greet() const override { return "hello"; }
+};
+}  // namespace
+
+TEST(PublishedInterfaces, ANeedDeclaredBeforeThePublisherIsMadeIsFilledLater) {
+    TPublished published;
+    TNeed<IGreeter> need(published);
+    EXPECT_THROW(need->Greet(), std::logic_error) << "used before anybody published it";
+    EXPECT_THROW(published.CheckNeedsFilled(), std::logic_error);
+    TGreeter greeter;
+    published.Publish<IGreeter>(greeter);
+    EXPECT_NO_THROW(published.CheckNeedsFilled());
+    EXPECT_EQ(need->Greet(), "hello");
+    EXPECT_THROW(published.Publish<IGreeter>(greeter), std::logic_error) << "published twice";
+}
+
+TEST(ActionRegistry, FindsEveryActionOfTheWindowByNameAndRefusesTwoOfOneName) {
+    QObject root;
+    auto* a = new KivAction(QStringLiteral("A"), &root);
+    a->setObjectName(QStringLiteral("acA"));
+    auto* child = new QObject(&root);
+    auto* b = new KivAction(QStringLiteral("B"), child);
+    b->setObjectName(QStringLiteral("acB"));
+    TActionRegistry actions;
+    EXPECT_THROW(actions.Find(QStringLiteral("acA")), std::logic_error) << "before collecting";
+    actions.Collect(root);
+    EXPECT_EQ(actions.Find(QStringLiteral("acA")), a);
+    EXPECT_EQ(&actions.Get(QStringLiteral("acB")), b) << "an action owned by a feature";
+    EXPECT_EQ(actions.Find(QStringLiteral("acC")), nullptr);
+    EXPECT_THROW(actions.Get(QStringLiteral("acC")), std::logic_error);
+    (new KivAction(QStringLiteral("A again"), child))->setObjectName(QStringLiteral("acA"));
+    EXPECT_THROW(actions.Collect(root), std::logic_error);
+}
+
+TEST_F(WindowFixture, EveryNeedOfTheFeaturesIsFilledAndBusyChangesAreHeard) {
+    TForm1* f = Start();
+    EXPECT_NO_THROW(f->Published().CheckNeedsFilled());
+    std::vector<bool> heard;
+    f->Events().BusyChanged.Subscribe([&](bool busy) { heard.push_back(busy); });
+    {
+        TBusyGuard outer(f->BusyCounter());
+        TBusyGuard inner(f->BusyCounter());
+        EXPECT_TRUE(f->IsBusy());
+    }
+    EXPECT_FALSE(f->IsBusy());
+    EXPECT_EQ(heard, (std::vector<bool>{true, false})) << "once up, once down, for nested scopes";
 }
 
 using Events = PanelsWindow;
