@@ -128,7 +128,7 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
     FillNest(nestFile, cardFile, nest, first, topics);
 }
 
-std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
+std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards, bool withMarks) {
     TNester walker;
     walker.SetNestFile(nestFile);
     TCards cards;
@@ -137,10 +137,15 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards) {
     bool stopped = false;
     walker.WalkNestItems(ReadRootNest(nestFile), -1, stopped,
                          [&](uint32_t, int, const TNestItem& item, int depth) {
-                             std::string caption;
-                             cards.ReadCaption(item.CardDir, caption);
+                             std::string card;
+                             cards.ReadStoredCard(kCardCaption, item.CardDir, card);
+                             const TCaptionCard caption = SplitCaptionCard(card);
                              out.append(size_t(depth) * 2, ' ');
-                             out += LegacyText::Decode(caption);
+                             out += LegacyText::Decode(caption.Caption);
+                             if (withMarks && caption.HasPrefix) {
+                                 if (caption.Flags & kFlagClone) out += " [clone]";
+                                 if (caption.Flags & kFlagLocked) out += " [locked]";
+                             }
                              out += '\n';
                              if (!withCards) return true;
                              std::string text;
@@ -298,9 +303,9 @@ void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int 
     p.dsc->Sync();
 }
 
-std::string DumpTreePair(const std::string& kivPath, bool withCards) {
+std::string DumpTreePair(const std::string& kivPath, bool withCards, bool withMarks) {
     TTreePairFiles p = OpenTreePair(kivPath, false);
-    return DumpTree(p.kiv.get(), p.dsc.get(), withCards);
+    return DumpTree(p.kiv.get(), p.dsc.get(), withCards, withMarks);
 }
 
 std::string DumpMarksPair(const std::string& kivPath) {

@@ -37,8 +37,10 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
 // One topic per line, two blanks of indent per level, the caption without its prefix, UTF-8.
 // A sub-tree shared by clones is written under its first topic only (each nest once). With
 // cards, each topic's text card follows its caption as plain text, one "| " line per line,
-// then its links, one "@ target | title" line each, indented one level deeper.
-std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false);
+// then its links, one "@ target | title" line each, indented one level deeper. With marks,
+// a cloned topic's line ends in " [clone]" and a locked one's in " [locked]".
+std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false,
+                     bool withMarks = false);
 
 // A topic named by its child indexes from the root, "0/3/1". Raises ETreeTextError when the
 // trail does not parse.
@@ -73,7 +75,8 @@ struct TTreePairFiles {
 };
 TTreePairFiles OpenTreePair(const std::string& kivPath, bool write);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
-std::string DumpTreePair(const std::string& kivPath, bool withCards = false);
+std::string DumpTreePair(const std::string& kivPath, bool withCards = false,
+                         bool withMarks = false);
 // DumpMarks (engine/core/Marks.h) of an open pair.
 std::string DumpMarksPair(const std::string& kivPath);
 // StoreTrailCard on an open pair, opened with its write lock.

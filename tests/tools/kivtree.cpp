@@ -6,7 +6,8 @@
 //                                  with --cards each topic's text card follows as plain text,
 //                                  then its links as "@ target | title"; --marks prints the
 //                                  Threads and QuickJumps instead, each a trail of captions
-//                                  ("  0. a / b"), as the window reads them
+//                                  ("  0. a / b"), as the window reads them; a cloned topic's
+//                                  line ends in " [clone]", a locked one's in " [locked]"
 //   kivtree setcard PATH.kiv TRAIL KIND
 //                                  standard input becomes card KIND (1 caption, 2 text, 3 graphic,
 //                                  4 links, 5 external path) of the topic at TRAIL, its child
@@ -74,7 +75,7 @@ int Print(const std::string& out) {
 
 int DumpPath(const std::string& path, bool withCards) {
     return Print(kiv::ReadPairOrCopy(path, [withCards](const std::string& p) {
-        return kiv::DumpTreePair(p, withCards);
+        return kiv::DumpTreePair(p, withCards, true);
     }));
 }
 

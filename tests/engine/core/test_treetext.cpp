@@ -120,6 +120,30 @@ TEST(Kivtree, MakesAndDumps) {
     EXPECT_EQ(dumped.out, "alpha\n  beta\n  gamma delta\nepsilon\n  zeta\n    eta\n");
 }
 
+// Outside checks see the clone and lock marks: a clone pair shares one sub-tree.
+TEST(Kivtree, DumpMarksClonedAndLockedTopics) {
+    TempHome home;
+    const std::string path = home.Dir() + "m.kiv";
+    MakeTreePair(path, "a(b) c d");
+    {
+        TTreePairFiles p = OpenTreePair(path, true);
+        TNester m;
+        m.SetNestFile(p.kiv.get());
+        m.SetCardFile(p.dsc.get());
+        m.RootNest = ReadRootNest(p.kiv.get());
+        m.LoadBranch(-1, false);
+        m.SetClone(0, true);
+        ASSERT_TRUE(m.SetCaption(0, "a"));
+        m.SetLocked(1, true);
+        ASSERT_TRUE(m.SetCaption(1, "c"));
+        ASSERT_EQ(InsertNestItems(p.kiv.get(), m.RootNest, 3, TItemArray{m.GetItem(0)}), 3);
+    }
+    const ToolRun dumped = Kivtree({"dump", path});
+    EXPECT_EQ(dumped.status, 0) << dumped.err;
+    EXPECT_EQ(dumped.out, "a [clone]\n  b\nc [locked]\nd\na [clone]\n");
+    EXPECT_EQ(DumpTreePair(path), "a\n  b\nc\nd\na\n");
+}
+
 TEST(Kivtree, BadInputIsOneLineAndStatusOne) {
     TempHome home;
     const std::string good = home.Dir() + "good.kiv";
