@@ -40,6 +40,7 @@
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/startup/Startup.h"
 #include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/topics/TopicCommands.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -98,6 +99,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     drops_->BuildComponents();
     marks_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
+    (new TTopicCommands(*this))->BuildComponents();  // a child of the window
     collector_ = std::make_unique<TCollector>(*this);
     new TEmailCommands(*this);     // a child of the window
     new TAutoRegistration(*this);  // a child of the window
@@ -121,6 +123,7 @@ void TForm1::SubscribeFeatures() {
     hoist_->Subscribe(events_);
     search_->Subscribe(events_);
     fileCommands_->Subscribe(events_);
+    findChild<TTopicCommands*>()->Subscribe(events_);
 }
 
 TForm1::~TForm1() {

@@ -116,16 +116,10 @@ bool IsInOwnBranch(int32_t childNest, const TOwnBranchView& v) {
 
 // ---- the topic clipboard ----
 
-void TTopicClipboard::KeepRemoved(const TRecycledBin& bin, int firstEntry) {
+void TTopicClipboard::KeepRemoved(const TItemArray& removed) {
     std::vector<TTopicClipRecord> kept;
-    for (const TTopicClipRecord& r : Records) {
-        for (int i = std::max(firstEntry, 0); i < bin.Count(); ++i) {
-            if (bin.GetItem(i).Item() == r.Item()) {
-                kept.push_back(r);
-                break;
-            }
-        }
-    }
+    for (const TTopicClipRecord& r : Records)
+        if (std::find(removed.begin(), removed.end(), r.Item()) != removed.end()) kept.push_back(r);
     Records = std::move(kept);
 }
 

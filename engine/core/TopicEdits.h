@@ -81,9 +81,8 @@ struct TTopicClipboard {
         Cut = cut;
         CutPasted = false;
     }
-    // After a cut's delete: only the topics the delete took out (the bin's entries from
-    // firstEntry on) stay.
-    void KeepRemoved(const TRecycledBin& bin, int firstEntry);
+    // After a cut's delete: only the topics the delete took out stay.
+    void KeepRemoved(const TItemArray& removed);
 };
 
 // ---- the removed-topic stores ----

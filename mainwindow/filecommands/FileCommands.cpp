@@ -77,6 +77,7 @@ TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
     };
     OnRefreshNavigationPath = [this] { ctx_.NavPath().UpdateNavigationPath(); };
+    ctx_.Published().Publish<IFileCommands>(*this);
     BuildComponents();
     ctx_.Window().installEventFilter(this);
     GuardCall([this] { LoadTemplateBin(); });

@@ -17,6 +17,7 @@
 
 #include "dialogs/PasswordWindows.h"
 #include "engine/core/NestFunctions.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 
@@ -29,7 +30,7 @@ struct TWindowEvents;
 class TKivStringGrid;
 class TNavigator;
 
-class TFileCommands : public QObject {
+class TFileCommands : public QObject, public IFileCommands {
     Q_OBJECT
 public:
     // Made once the panels and the life cycle's commands exist; puts its commands into the
@@ -50,7 +51,7 @@ public:
     // the panel at pos, beside the row there. A source that cannot be read copies nothing.
     // Returns how many topics were copied.
     int CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath,
-                                const TItemArray& items);
+                                const TItemArray& items) override;
 
     // The template bin's list from "template.kiv", read in place; nothing when it cannot be read.
     void LoadTemplateBin();

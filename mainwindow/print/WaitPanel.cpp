@@ -35,7 +35,9 @@ struct TWaitPanel::Held {
     DisabledWindowGuard disabled;
 };
 
-TWaitPanel::TWaitPanel(IWindowContext& ctx) : ctx_(ctx) {}
+TWaitPanel::TWaitPanel(IWindowContext& ctx) : ctx_(ctx) {
+    ctx_.Published().Publish<IWaitPanel>(*this);
+}
 
 TWaitPanel::~TWaitPanel() = default;
 

@@ -54,7 +54,9 @@ QTextCharFormat DefaultCardFormat() {
 }
 
 TTextCard::TTextCard(IWindowContext& ctx)
-    : Clock([] { return QDateTime::currentDateTime(); }), Locale(QLocale::system()), ctx_(ctx) {}
+    : Clock([] { return QDateTime::currentDateTime(); }), Locale(QLocale::system()), ctx_(ctx) {
+    ctx_.Published().Publish<ITextCard>(*this);
+}
 
 void TTextCard::BuildComponents() {
     BuildEditors();

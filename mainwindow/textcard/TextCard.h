@@ -20,6 +20,7 @@
 #include <functional>
 
 #include "mainwindow/TopicRef.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
@@ -55,7 +56,7 @@ QTextCharFormat DefaultCardFormat();
 // The text of date-time style n (2..12) for a moment, month and day names from the locale.
 QString FormatDateTimeChoice(int n, const QDateTime& now, const QLocale& locale);
 
-class TTextCard : public QObject {
+class TTextCard : public QObject, public ITextCard {
     Q_OBJECT
 public:
     explicit TTextCard(IWindowContext& ctx);
@@ -93,7 +94,7 @@ public:
     // ---- lock state and the format bar ----
     // The editors, the caption editor and the style commands follow whether the topic is
     // locked; the format controls are off until an editor of an unlocked topic is entered.
-    void UpdateEditorReadOnly(bool locked);
+    void UpdateEditorReadOnly(bool locked) override;
     void EnableFormatControls(bool on);
     // The style commands show the topic's caption style.
     void ShowTopicStyle(uint8_t style);
@@ -129,6 +130,9 @@ public:
     // The topic branch of Copy, Cut, Paste and Delete (focus in an outline panel, or Delete
     // in an empty caption editor); without it those commands are off there.
     std::function<void(KivAction* command)> TopicEditCommand;
+    void SetTopicEditCommand(std::function<void(KivAction* command)> command) override {
+        TopicEditCommand = std::move(command);
+    }
     // Whether the topic shown in the pin card is locked (set by whoever pins a topic).
     bool PinnedTopicLocked = false;
 

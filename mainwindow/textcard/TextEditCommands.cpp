@@ -296,7 +296,8 @@ void TTextCard::UpdateEditCommand(KivAction* a) {
         else if (a == acUndo) on = writable && c.CanUndo();
         else if (a == acSelectAll) on = true;
     } else if (kind == TFocusKind::Panel) {
-        on = clipboard && TopicEditCommand && !ctx_.Panels().EditMode->Checked();
+        on = (clipboard || a == acSelectAll) && TopicEditCommand &&
+             !ctx_.Panels().EditMode->Checked();
     } else if (kind == TFocusKind::Combo) {
         on = a != acUndo && static_cast<QComboBox*>(w)->isEditable();
     }

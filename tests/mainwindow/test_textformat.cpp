@@ -459,6 +459,8 @@ TEST_F(TextFormat, EditCommandsAreEnabledByWhatHasTheFocus) {
 
     // A panel: the topic commands, when there are any, and not while a caption is edited.
     Focus(g);
+    const auto topicCommands = t->TopicEditCommand;
+    t->TopicEditCommand = nullptr;  // as a window without the topic commands
     EXPECT_FALSE(enabled(t->acCopy));
     std::vector<KivAction*> handed;
     t->TopicEditCommand = [&](KivAction* a) { handed.push_back(a); };
@@ -469,6 +471,7 @@ TEST_F(TextFormat, EditCommandsAreEnabledByWhatHasTheFocus) {
     f->Panels().EditMode->SetChecked(true);
     EXPECT_FALSE(enabled(t->acPaste));
     f->Panels().EditMode->SetChecked(false);
+    t->TopicEditCommand = topicCommands;
 
     // A combo box: Delete without a selection takes the character after the caret.
     auto* combo = t->cbFontSize;

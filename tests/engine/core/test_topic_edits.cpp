@@ -41,8 +41,7 @@ TEST(CaptionMarks, FlagsWrittenIntoTheCaptionCard) {
          Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x01, 'x'})},
         {"", kFlagLocked, true, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x40, 0x01})},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(WithCaptionFlag(c.card, c.bit, c.on), c.want) << c.card;
+    for (const Case& c : cases) EXPECT_EQ(WithCaptionFlag(c.card, c.bit, c.on), c.want) << c.card;
 }
 
 TEST(DeleteQuestions, CaptionShortenedTo35AndTheTwoTexts) {
@@ -156,15 +155,17 @@ TEST_F(Topics, OwnBranchInTreeModeAndAcrossPanels) {
 TEST_F(Topics, ClipboardKeepsWhatTheCutRemoved) {
     Open("a b c");
     TTopicClipboard clip;
-    clip.Fill({{model.CardDir(0), 0, "x.kiv"}, {model.CardDir(1), 0, "x.kiv"},
+    clip.Fill({{model.CardDir(0), 0, "x.kiv"},
+               {model.CardDir(1), 0, "x.kiv"},
                {model.CardDir(2), 0, "x.kiv"}},
               true);
     clip.CutPasted = true;
     clip.Fill(clip.Records, true);
     EXPECT_FALSE(clip.CutPasted);
-    const int first = bin.Count();
     Delete({"a", "c"});
-    clip.KeepRemoved(bin, first);
+    TItemArray removed;
+    for (int i = 0; i < bin.Count(); ++i) removed.push_back(bin.GetItem(i).Item());
+    clip.KeepRemoved(removed);
     ASSERT_EQ(clip.Records.size(), 2u);
     EXPECT_EQ(Dump(), DumpOf("b"));
 }

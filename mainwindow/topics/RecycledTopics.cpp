@@ -1,0 +1,71 @@
+// The Recycled Bin's command and window: restored topics appear where they stood, put ones
+// at the end of the active panel.
+#include <QMainWindow>
+
+#include "dialogs/RecycledBinWindow.h"
+#include "engine/core/OutlineEdits.h"
+#include "engine/panels/KivPanelsManager.h"
+#include "engine/panels/KivStringGrid.h"
+#include "mainwindow/Globals.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/topics/TopicCommands.h"
+
+namespace kiv {
+
+void TTopicCommands::UpdateRecycledBinImage() {
+    SetImageIndex(ctx_.Skeleton().acShowRecycledBin,
+                  RecycledBin().Count() > 0 || LostBin().Count() > 0 ? 20 : 6);
+}
+
+void TTopicCommands::acShowRecycledBinExecute() {
+    if (!ctx_.DatastructureOpen()) return;
+    ctx_.FlushCurrentRow();
+    if (!frmRecycledBin_) {
+        frmRecycledBin_ = new TfrmRecycledBin(&ctx_.Window());
+        frmRecycledBin_->OnRestored = [this](const TRestoreResult& r, TNavigator& trail) {
+            ShowRestored(r, trail);
+        };
+        frmRecycledBin_->OnPut = [this](const TItemArray& items) { PutIntoActivePanel(items); };
+        frmRecycledBin_->OnStoresChanged = [this] { UpdateRecycledBinImage(); };
+    }
+    TfrmRecycledBin& w = *frmRecycledBin_;
+    w.Recycled = &RecycledBin();
+    w.Lost = &LostBin();
+    w.NestFile = ctx_.Pair().Outline.get();
+    w.CardFile = ctx_.Pair().Cards.get();
+    if (w.isVisible()) w.hide();  // shown again: the lists are read again
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
+
+void TTopicCommands::ShowRestored(const TRestoreResult& r, TNavigator& trail) {
+    // A shown panel that lists the parent nest shows the topic there, the path unchanged.
+    for (int k = 1; k <= PanelCount; ++k) {
+        TKivStringGrid* g = PanelsManager().PanelByNumber(k);
+        if (!g || g->isHidden() || g->Nester->RootNest != r.ParentNest) continue;
+        g->Nester->LoadBranch(-1, false);
+        g->RowsChanged(0);
+        if (g->FindItemRow(r.Item, true, -1) >= 0) g->MakeActive();
+        PanelsManager().RefreshPanelsFrom(k);
+        ctx_.ReloadCurrentRow();
+        return;
+    }
+    if (!CurrentNavigator || trail.Count() == 0) return;
+    CurrentNavigator->Assign(trail);
+    navPath_->NavigateToLevel(CurrentNavigator->LastIndex(), false);
+}
+
+void TTopicCommands::PutIntoActivePanel(const TItemArray& items) {
+    TKivStringGrid* g = ctx_.CurrentGrid();
+    if (!g || items.empty()) return;
+    g->InsertTopics(items, 0x7FFFFFFF, false, true, -1);
+    if (g->Nester->RowCount() > 0) g->SelectRow(g->Nester->RowCount() - 1);
+    PanelsManager().RefreshPanelsFrom(g->Tag);
+    ctx_.ReloadCurrentRow();
+}
+
+}  // namespace kiv

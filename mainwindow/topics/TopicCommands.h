@@ -1,0 +1,126 @@
+#pragma once
+// The commands on the topics of the current outline panel: inserting (before, after, as a
+// child, beside the parent), cloning, joining and splitting, copying, cutting and pasting
+// through the topic clipboard (also between datastructures), deleting into the Recycled
+// Bin with the questions for locked topics, locking topics or whole branches, the pin card
+// and the meta-data card; and the Recycled Bin's window. What is decided without a window
+// lives in engine/core/TopicEdits.
+//
+// Commands: acInsertBefore, acInsertAfter, acAddTopic, acInsertChild, acInsertLeft,
+// acToClone, acToJoin, acToSplit, acSetReadOnly, acSetReadOnlyBranch, acToPin, acShowPin,
+// acShowMetaCard; the topic branch of acCopy, acCut, acPaste, acDelete, acSelectAll (the
+// text card's commands); acShowRecycledBin.
+//
+// TopicCommands.cpp: the commands and their updates. TopicClipboard.cpp: copy, cut, paste,
+// delete. RecycledTopics.cpp: the Recycled Bin's window and what its restores do to the
+// panels. MetaCard.cpp: the meta-data card.
+#include <QObject>
+#include <QPointer>
+#include <string>
+
+#include "dialogs/RecycledBinWindow.h"
+#include "engine/core/NestFunctions.h"
+#include "engine/core/TopicEdits.h"
+#include "mainwindow/Published.h"
+#include "platform/qt/KivAction.h"
+
+class QWidget;
+
+namespace kiv {
+
+class IWindowContext;
+struct TWindowEvents;
+class TKivStringGrid;
+class TStringGrid;
+class IFileCommands;
+class IWaitPanel;
+class ITextCard;
+class INavigationPath;
+
+class TTopicCommands : public QObject {
+    Q_OBJECT
+public:
+    // Phase 1: needs declared, nothing built.
+    explicit TTopicCommands(IWindowContext& ctx);
+    ~TTopicCommands() override;
+    // The commands into the Edit menu and the window, the meta-data card's pane.
+    void BuildComponents();
+    void Subscribe(TWindowEvents& events);
+
+    // ---- inserting ----
+    // A new topic at position + offset of the current panel (beside it, or as the first
+    // child of row position - 1), optionally ready for typing its caption.
+    void InsertTopic(int position, bool asSibling, bool editMode, int offset);
+    void acInsertBeforeExecute();
+    void acInsertAfterExecute();
+    void acInsertChildExecute();
+    void acInsertLeftExecute();
+    void acToCloneExecute();
+
+    // ---- clipboard and delete (TopicClipboard.cpp) ----
+    void CopyTopicsToClipboard();
+    void acCopyTopics();
+    void acCutTopics();
+    void acPasteTopics();
+    // The marked and current topics of the panel into the Recycled Bin, after the questions
+    // for locked ones. Returns the items it took out.
+    TItemArray DeleteTopic(TKivStringGrid* grid);
+    // Whether a topic with that child nest would go into its own branch beside the current
+    // topic of that panel.
+    bool IsInOwnBranch(int32_t childNest, int panel, int row) const;
+    const TTopicClipboard& Clipboard() const { return clipboard_; }
+
+    // ---- locks ----
+    void SetReadOnly(bool wholeBranch);
+
+    // ---- the Recycled Bin (RecycledTopics.cpp) ----
+    void acShowRecycledBinExecute();
+    // The command's picture: 20 while a store holds topics, else 6.
+    void UpdateRecycledBinImage();
+    TfrmRecycledBin* RecycledBinWindow() const { return frmRecycledBin_; }
+
+    // ---- the meta-data card (MetaCard.cpp) ----
+    void acShowMetaCardExecute();
+
+    KivAction* acInsertBefore = nullptr;
+    KivAction* acInsertAfter = nullptr;
+    KivAction* acAddTopic = nullptr;
+    KivAction* acInsertChild = nullptr;
+    KivAction* acInsertLeft = nullptr;
+    KivAction* acToClone = nullptr;
+    KivAction* acToJoin = nullptr;
+    KivAction* acToSplit = nullptr;
+    KivAction* acSetReadOnly = nullptr;
+    KivAction* acSetReadOnlyBranch = nullptr;
+    KivAction* acShowMetaCard = nullptr;
+    QWidget* pnlMetaCard = nullptr;
+    TStringGrid* sgdMeta = nullptr;
+
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void BuildInsertCommands();
+    void BuildMetaCard();
+    // The update event of the insert, clone and join commands: on with its shortcut while
+    // a panel has the focus; the inserts also while a caption editor has it.
+    void DescriptorUpdate(KivAction* a, const QKeySequence& key, bool inEditor);
+    void TopicEditCommand(KivAction* a);
+    // A command started by a key runs once per key press; from a menu it always runs.
+    bool KeyGuardPasses();
+    bool PanelFocused() const;
+    bool CaptionEditorFocused() const;
+    void ShowRestored(const TRestoreResult& r, TNavigator& trail);
+    void PutIntoActivePanel(const TItemArray& items);
+
+    IWindowContext& ctx_;
+    TNeed<IFileCommands> fileCommands_;
+    TNeed<IWaitPanel> wait_;
+    TNeed<ITextCard> textCard_;
+    TNeed<INavigationPath> navPath_;
+    TTopicClipboard clipboard_;
+    QPointer<TfrmRecycledBin> frmRecycledBin_;
+    bool keyIsDown_ = false;
+    bool keyCommandDone_ = false;
+};
+
+}  // namespace kiv

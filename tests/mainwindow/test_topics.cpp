@@ -1,0 +1,307 @@
+// The topic commands of the main window: insert, clone, lock, copy, cut, paste, delete with
+// its questions, and the Recycled Bin's window.
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "dialogs/RecycledBinWindow.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/topics/TopicCommands.h"
+#include "tests/mainwindow/WindowFixture.h"
+
+namespace kiv::wintest {
+namespace {
+
+std::string Bytes(std::initializer_list<int> b) {
+    std::string s;
+    for (int c : b) s += char(c);
+    return s;
+}
+
+class Topics : public PanelsWindow {
+protected:
+    TTopicCommands* t = nullptr;
+    TTextCard* card = nullptr;
+
+    void Restart() override {
+        PanelsWindow::Restart();
+        t = f->findChild<TTopicCommands*>();
+        ASSERT_NE(t, nullptr);
+        card = &f->TextCard();
+    }
+    void Focus(TKivStringGrid* g) {
+        g->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+    }
+    // The command as the user runs it with the focus in the panel.
+    void Run(TKivStringGrid* g, KivAction* a) {
+        Focus(g);
+        a->Update();
+        ASSERT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+        a->Execute();
+        QCoreApplication::processEvents();
+    }
+    int Row(TKivStringGrid* g, std::string_view caption) {
+        for (int r = 0; r < g->Nester->RowCount(); ++r)
+            if (g->Nester->Caption(r) == caption) return r;
+        ADD_FAILURE() << "no row " << caption;
+        return -1;
+    }
+    TItemArray Items(uint32_t nest) {
+        TItemArray items;
+        ReadNestItems(f->Pair().Outline.get(), nest, items);
+        return items;
+    }
+    std::string CaptionCard(uint32_t dir) {
+        TCards c;
+        c.SetCardFile(f->Pair().Cards.get());
+        std::string s;
+        c.ReadStoredCard(kCardCaption, dir, s);
+        return s;
+    }
+    std::string Tree() { return DumpTree(f->Pair().Outline.get(), f->Pair().Cards.get()); }
+    std::string Marked() {
+        return DumpTree(f->Pair().Outline.get(), f->Pair().Cards.get(), false, true);
+    }
+    TfrmRecycledBin* ShowBin() {
+        f->Skeleton().acShowRecycledBin->Execute();
+        QCoreApplication::processEvents();
+        return t->RecycledBinWindow();
+    }
+    static QStringList Lines(QListWidget* l) {
+        QStringList s;
+        for (int i = 0; i < l->count(); ++i) s << l->item(i)->text();
+        return s;
+    }
+    static void Select(QListWidget* l, std::initializer_list<int> rows) {
+        l->clearSelection();
+        for (int r : rows) l->item(r)->setSelected(true);
+    }
+};
+
+TEST_F(Topics, InsertBeforeAfterChildAndLeftOfTheCurrentTopic) {
+    Open("a(x) b");
+    ClickRow(p1, 0);
+    Run(p1, t->acInsertBefore);
+    EXPECT_EQ(p1->CurrentRow(), 0);
+    EXPECT_TRUE(p1->Editing()) << "ready for typing the caption";
+    TypeCaption(p1, QStringLiteral("n"));
+    PanelsManager().SetEditMode(false);
+    ClickRow(p1, Row(p1, "a"));
+    Run(p1, t->acInsertAfter);
+    TypeCaption(p1, QStringLiteral("m"));
+    PanelsManager().SetEditMode(false);
+    EXPECT_EQ(Tree(), "n\na\n  x\nm\nb\n");
+    // Add Topic Right does nothing outside tree mode on a panel with rows.
+    Run(p1, t->acInsertChild);
+    EXPECT_EQ(p1->Nester->RowCount(), 4);
+}
+
+TEST_F(Topics, CloneSharesCaptionCardsAndChildrenOrIsRefused) {
+    Open("abc(x) z");
+    ClickRow(p1, 0);
+    Run(p1, t->acToClone);
+    const TItemArray top = Items(ReadRootNest(f->Pair().Outline.get()));
+    ASSERT_EQ(top.size(), 3u);
+    EXPECT_EQ(top[1], top[0]) << "the second nest item has the same card directory and children";
+    EXPECT_EQ(CaptionCard(top[0].CardDir),
+              Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0x01, 'a', 'b', 'c'}));
+    EXPECT_EQ(Marked(), "abc [clone]\n  x\nabc [clone]\nz\n");
+
+    Dialogs().Clear();
+    ClickRow(p1, 2);  // z has no children
+    Run(p1, t->acToClone);
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"The topic must contain text and have at least one child topic for "
+                          "creation of a clone."});
+    EXPECT_EQ(Items(ReadRootNest(f->Pair().Outline.get())).size(), 3u);
+}
+
+// The lock bit 0x40 in the caption card; a branch lock passes a topic never written.
+TEST_F(Topics, LockATopicAndABranchPastANeverWrittenTopic) {
+    Open("abc(b c(d)) z");
+    ClickRow(p1, 0);
+    t->acSetReadOnly->Execute();
+    const TItemArray top = Items(ReadRootNest(f->Pair().Outline.get()));
+    EXPECT_EQ(CaptionCard(top[0].CardDir),
+              Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x40, 0x01, 'a', 'b', 'c'}));
+    EXPECT_TRUE(p1->Nester->IsLocked(0));
+    t->acSetReadOnly->Execute();
+    EXPECT_FALSE(p1->Nester->IsLocked(0));
+
+    // An empty topic first in the branch: it has no card directory.
+    ASSERT_EQ(InsertNestItems(f->Pair().Outline.get(), top[0].ChildNest, 0,
+                              TItemArray{TNestItem{}}),
+              0);
+    t->acSetReadOnlyBranch->Execute();
+    EXPECT_EQ(Marked(), "abc [locked]\n  \n  b [locked]\n  c [locked]\n    d [locked]\nz\n");
+    t->acSetReadOnlyBranch->Execute();
+    EXPECT_EQ(Marked(), "abc\n  \n  b\n  c\n    d\nz\n");
+}
+
+TEST_F(Topics, DeleteAsksForLockedTopicsAndANoKeepsThatOneOnly) {
+    const std::string longCaption = "A caption of more than thirty-five characters, locked";
+    Open("one(sub) \"" + longCaption + "\" three four");
+    ClickRow(p1, 0);
+    Focus(p2);
+    ClickRow(p2, 0);
+    t->acSetReadOnly->Execute();  // sub
+    ClickRow(p1, 1);
+    t->acSetReadOnly->Execute();
+    ClickRow(p1, 0);
+    for (int r : {1, 2}) p1->Nester->SetMarked(r, true);
+    Dialogs().AnswerMessage(IDYES);  // one: has a locked subordinate
+    Dialogs().AnswerMessage(IDNO);   // the long one: locked
+    Run(p1, card->acDelete);
+    const QString shortened = QString::fromStdString(ShortCaption(longCaption, 35));
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              (QStringList{"Topic 'one' has  one or more subordinates set to 'ReadOnly'.\r\n"
+                           "Do you want to delete it in any case?",
+                           "Topic '" + shortened +
+                               "' is locked.\r\nDo you want to delete it in any case?"}));
+    EXPECT_EQ(Tree(), longCaption + "\nfour\n");
+    EXPECT_EQ(RecycledBin().Count(), 2);
+    EXPECT_EQ(ImageIndex(f->Skeleton().acShowRecycledBin), 20);
+}
+
+// A held Del deletes one topic: the key repeats, the command runs once per press.
+TEST_F(Topics, AHeldDelDeletesOneTopic) {
+    Open("a b c d");
+    ClickRow(p1, 1);
+    Focus(p1);
+    auto send = [&](QEvent::Type type, bool repeat) {
+        QTest::simulateEvent(p1, type == QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier,
+                             QString(), repeat);
+        QCoreApplication::processEvents();
+    };
+    send(QEvent::KeyPress, false);
+    for (int i = 0; i < 3; ++i) {
+        send(QEvent::KeyRelease, true);
+        send(QEvent::KeyPress, true);
+    }
+    send(QEvent::KeyRelease, false);
+    EXPECT_EQ(Tree(), "a\nc\nd\n");
+    send(QEvent::KeyPress, false);
+    send(QEvent::KeyRelease, false);
+    EXPECT_EQ(Tree(), "a\nd\n");
+}
+
+// The first paste of a cut moves the topics back (the Recycled Bin lets go of them); the
+// second copies them.
+TEST_F(Topics, CutThreeAndPasteTwiceMovesOnceThenCopies) {
+    Open("a b c d e");
+    ClickRow(p1, 1);
+    for (int r : {2, 3}) p1->Nester->SetMarked(r, true);
+    const TItemArray before = Items(ReadRootNest(f->Pair().Outline.get()));
+    Run(p1, card->acCut);
+    EXPECT_EQ(Tree(), "a\ne\n");
+    EXPECT_EQ(RecycledBin().Count(), 3);
+    ClickRow(p1, 0);
+    Run(p1, card->acPaste);
+    EXPECT_EQ(Tree(), "a\nb\nc\nd\ne\n");
+    EXPECT_EQ(Items(ReadRootNest(f->Pair().Outline.get())), before) << "the same topics";
+    EXPECT_EQ(RecycledBin().Count(), 0) << "pasted back, no longer recycled";
+    EXPECT_EQ(ImageIndex(f->Skeleton().acShowRecycledBin), 6);
+    Run(p1, card->acPaste);
+    EXPECT_EQ(Tree(), "a\nb\nc\nd\nb\nc\nd\ne\n");
+    const TItemArray after = Items(ReadRootNest(f->Pair().Outline.get()));
+    for (int i : {4, 5, 6}) EXPECT_NE(after[size_t(i)].CardDir, before[size_t(i - 3)].CardDir) << i;
+}
+
+// Pasting a topic beside one of its own descendants is refused for that topic only.
+TEST_F(Topics, PasteIntoItsOwnBranchIsRefusedForThatRecordOnly) {
+    Open("a(x) b");
+    ClickRow(p1, 0);
+    p1->Nester->SetMarked(1, true);
+    Run(p1, card->acCopy);
+    ASSERT_EQ(t->Clipboard().Records.size(), 2u);
+    Focus(p2);
+    ClickRow(p2, 0);
+    Run(p2, card->acPaste);
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"It is not possible to paste a topic to its own branch."});
+    EXPECT_EQ(Tree(), "a\n  x\n  b\nb\n");
+}
+
+// The last topic of a panel deleted: its parent has no children any more, and what came
+// from that nest goes to the lost branches.
+TEST_F(Topics, DeletingTheLastTopicOfAPanel) {
+    Open("a(x) b");
+    ClickRow(p1, 0);
+    Focus(p2);
+    ClickRow(p2, 0);
+    Run(p2, card->acDelete);
+    EXPECT_EQ(p2->Nester->RowCount(), 0);
+    EXPECT_EQ(p1->Nester->ChildNest(0), 0);
+    EXPECT_EQ(Items(ReadRootNest(f->Pair().Outline.get()))[0].ChildNest, 0u);
+    EXPECT_EQ(RecycledBin().Count(), 0);
+    EXPECT_EQ(LostBin().Count(), 1);
+}
+
+// Restoring selected lines works from the top; each goes back to where it stood, and stays
+// there after a restart.
+TEST_F(Topics, RestoreLinesZeroTwoThreeAndFindThemAfterARestart) {
+    Open("a b c d e");
+    ClickRow(p1, 1);
+    for (int r : {2, 3, 4}) p1->Nester->SetMarked(r, true);
+    Run(p1, card->acDelete);
+    ASSERT_EQ(Tree(), "a\n");
+    TfrmRecycledBin* w = ShowBin();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("KIV Recycle Bin"));
+    EXPECT_EQ(Lines(w->lbxRBin), (QStringList{"b", "c", "d", "e"}));
+    EXPECT_EQ(w->StatusBar->currentMessage(), QStringLiteral("4 items"));
+    Select(w->lbxRBin, {0, 2, 3});
+    w->btnRestore->click();
+    EXPECT_EQ(Tree(), "a\nb\nd\ne\n");
+    EXPECT_EQ(Lines(w->lbxRBin), QStringList{"c"});
+    EXPECT_EQ(w->StatusBar->currentMessage(), QStringLiteral("1 items"));
+    EXPECT_EQ(p1->Nester->RowCount(), 4) << "the panel shows them";
+    w->hide();
+    Stop();
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "a\nb\nd\ne\n");
+    Restart();
+    EXPECT_EQ(RecycledBin().Count(), 1) << "c is still in the bin";
+}
+
+// A place that is gone: the warning, the tree as it was, the topic among the lost branches;
+// put into the active panel from there; deleted for good without a question.
+TEST_F(Topics, LostTrailThenPutThenDeleteWithoutADialog) {
+    Open("a(b c) d");
+    ClickRow(p1, 0);
+    Focus(p2);
+    ClickRow(p2, 0);
+    Run(p2, card->acDelete);  // b
+    ClickRow(p1, 0);
+    Run(p1, card->acDelete);  // a with c
+    ASSERT_EQ(Tree(), "d\n");
+    Dialogs().Clear();
+    TfrmRecycledBin* w = ShowBin();
+    EXPECT_EQ(Lines(w->lbxRBin), (QStringList{"b", "a"}));
+    Select(w->lbxRBin, {0});
+    w->btnRestore->click();
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"Path to topic is lost and can't be restored in its original "
+                          "location\r\nThe topic - b will be moved to lost branches"});
+    EXPECT_EQ(Tree(), "d\n") << "nothing written for a lost place";
+    EXPECT_EQ(Lines(w->lbxLostBin), QStringList{"b"});
+
+    w->lbxLostBin->setFocus(Qt::OtherFocusReason);
+    w->ListEntered(w->lbxLostBin);
+    EXPECT_FALSE(w->btnRestore->isEnabled());
+    Select(w->lbxLostBin, {0});
+    w->btnMoveToSelPanel->click();
+    EXPECT_EQ(Tree(), "d\nb\n") << "at the end of the active panel";
+    EXPECT_EQ(LostBin().Count(), 0);
+
+    Dialogs().Clear();
+    w->ListEntered(w->lbxRBin);
+    Select(w->lbxRBin, {0});
+    w->btnDelete->click();
+    EXPECT_TRUE(Dialogs().MessageTexts().isEmpty());
+    EXPECT_EQ(RecycledBin().Count(), 0);
+    EXPECT_EQ(ImageIndex(f->Skeleton().acShowRecycledBin), 6);
+}
+
+}  // namespace
+}  // namespace kiv::wintest
