@@ -193,8 +193,7 @@ void TForm1::PlaceFloatingPanels() {
                                                  {k.pnlTextBin, 278},
                                                  {k.pnlClipBin, 242},
                                                  {k.pnlLaunchBin, 262},
-                                                 {k.pnlTemplateBin, 250},
-                                                 {k.pnlMetaCard, 250}};
+                                                 {k.pnlTemplateBin, 250}};
     // Side by side from the left at Top 80, so that two shown at once do not lie on one spot;
     // a window too narrow for all of them starts another row, a header lower.
     const int columns = std::max(1, (width() - kFloatingGap) / (kFloatingWidth + kFloatingGap));
@@ -207,8 +206,6 @@ void TForm1::PlaceFloatingPanels() {
         MakePanelSizeable(panel);
         panel->hide();
     }
-    k.sgdMeta->SetCells(0, 0, QStringLiteral("Tag"));
-    k.sgdMeta->SetCells(1, 0, QStringLiteral("Value"));
     k.pnlMessage->move(k.pnlMessage->x(), 250);
 }
 

@@ -72,7 +72,6 @@ void TForm1::BuildMenus() {
     SetImageIndex(k.acShowRecycledBin, 6);
     k.acShowClipBin = Action(this, "acShowClipBin", QStringLiteral("Clip Bin"), true);
     k.acShowLaunchCard = Action(this, "acShowLaunchCard", QStringLiteral("Launch Card"), true);
-    k.acShowMetaCard = Action(this, "acShowMetaCard", QStringLiteral("Meta-Data Card"), true);
     k.acAutoview = Action(this, "acAutoview", QStringLiteral("Autoview"), true);
     k.acExtLaunch = Action(this, "acExtLaunch", QStringLiteral("External Launch"), true);
 
@@ -191,9 +190,6 @@ void TForm1::BuildFloatingPanels() {
     k.lbxTemplate->setSelectionMode(QAbstractItemView::ExtendedSelection);
     k.pnlTemplateBin =
         FloatingPanel(this, "pnlTemplateBin", QStringLiteral("Template Bin"), k.lbxTemplate);
-    k.sgdMeta = Named(new TStringGrid(), "sgdMeta");
-    k.sgdMeta->SetColCount(2);
-    k.pnlMetaCard = FloatingPanel(this, "pnlMetaCard", QStringLiteral("Meta-Data Card"), k.sgdMeta);
     k.lbxBMList = Named(new QListWidget(), "lbxBMList");
     k.pnlBMList = FloatingPanel(this, "pnlBMList", QStringLiteral("QuickJump List"), k.lbxBMList);
     k.lbxBMListPopup = Named(new QListWidget(), "lbxBMListPopup");

@@ -72,7 +72,6 @@ struct TWindowSkeleton {
     KivAction* acShowRecycledBin = nullptr;
     KivAction* acShowClipBin = nullptr;
     KivAction* acShowLaunchCard = nullptr;
-    KivAction* acShowMetaCard = nullptr;
     KivAction* acAutoview = nullptr;
     KivAction* acExtLaunch = nullptr;
 
@@ -84,8 +83,6 @@ struct TWindowSkeleton {
     QListWidget* lbxLaunchBin = nullptr;
     QWidget* pnlTemplateBin = nullptr;
     QListWidget* lbxTemplate = nullptr;
-    QWidget* pnlMetaCard = nullptr;
-    TStringGrid* sgdMeta = nullptr;
     QWidget* pnlBMList = nullptr;
     QListWidget* lbxBMList = nullptr;
     QWidget* pnlBookmarks = nullptr;

@@ -92,6 +92,7 @@ std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, i
 }
 
 TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {
+    ctx_.Published().Publish<IBins>(*this);
     ListDragStarter = [](QListWidget* source, QMimeData* data) {
         auto* drag = new QDrag(source);
         drag->setMimeData(data);
@@ -102,12 +103,8 @@ TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {
 void TBins::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow* w = &ctx_.Window();
-    panels_ = {ctx_.LaunchCard().pnlLaunchCard,
-               k.pnlClipBin,
-               k.pnlTemplateBin,
-               k.pnlLaunchBin,
-               k.pnlTextBin,
-               k.pnlMetaCard};
+    panels_ = {ctx_.LaunchCard().pnlLaunchCard, k.pnlClipBin, k.pnlTemplateBin, k.pnlLaunchBin,
+               k.pnlTextBin};
     for (QWidget* p : panels_) WireHeader(p);
 
     k.acShowClipBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
@@ -123,6 +120,12 @@ void TBins::BuildComponents() {
         k.View1->addAction(a);
     }
     WireLists();
+}
+
+void TBins::AdoptFloatingPanel(QWidget* panel, KivAction* showCommand) {
+    panels_.push_back(panel);
+    adopted_.emplace_back(panel, showCommand);
+    WireHeader(panel);
 }
 
 void TBins::WireHeader(QWidget* panel) {
@@ -319,7 +322,8 @@ KivAction* TBins::PanelAction(QWidget* panel) const {
     if (panel == k.pnlClipBin) return k.acShowClipBin;
     if (panel == k.pnlTextBin) return k.acShowTextBin;
     if (panel == k.pnlTemplateBin) return k.acShowTemplate;
-    if (panel == k.pnlMetaCard) return k.acShowMetaCard;
+    for (const auto& [p, a] : adopted_)
+        if (p == panel) return a;
     return nullptr;
 }
 

@@ -19,6 +19,8 @@ class QListWidgetItem;
 class QFont;
 class QWidget;
 
+#include "mainwindow/bins/BinsInterface.h"
+
 namespace kiv {
 
 class IWindowContext;
@@ -49,12 +51,13 @@ struct TBinTextRun {
 // " - " and the target before it.
 std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, int left);
 
-class TBins : public QObject {
+class TBins : public QObject, public IBins {
     Q_OBJECT
 public:
     explicit TBins(IWindowContext& ctx);
     // Headers, close buttons, commands and list handlers on the floating panels.
     void BuildComponents();
+    void AdoptFloatingPanel(QWidget* panel, KivAction* showCommand) override;
 
     // ---- header drag (global mouse positions) ----
     void pnlHelpHeaderMouseDown(QWidget* header, const QPoint& pos);
@@ -110,6 +113,7 @@ private:
 
     IWindowContext& ctx_;
     std::vector<QWidget*> panels_;
+    std::vector<std::pair<QWidget*, KivAction*>> adopted_;
     // A press on a bin list's entry, which may become a drag.
     QListWidget* pressList_ = nullptr;
     QPoint pressAt_;

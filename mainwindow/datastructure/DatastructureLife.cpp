@@ -119,7 +119,7 @@ TTextBinCard SplitTextBinCard(std::string_view card) {
 
 // ---- components ----
 
-TDatastructureLife::TDatastructureLife(IWindowContext& ctx) : ctx_(ctx) {}
+TDatastructureLife::TDatastructureLife(IWindowContext& ctx) : ctx_(ctx), topics_(ctx.Published()) {}
 
 void TDatastructureLife::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -734,11 +734,12 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 void TDatastructureLife::acHideAllCardsExecute() {
     for (QWidget* p :
          {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin,
-          ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard})
+          ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin})
         p->hide();
+    topics_->HideMetaCard();
     for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard,
                          ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin,
-                         ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
+                         ctx_.Skeleton().acShowTemplate})
         a->SetChecked(false);
 }
 

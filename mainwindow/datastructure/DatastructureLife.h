@@ -15,6 +15,9 @@
 class QAction;
 class QMenu;
 
+#include "mainwindow/Published.h"
+#include "mainwindow/topics/TopicCommandsInterface.h"
+
 namespace kiv {
 
 class IWindowContext;
@@ -121,6 +124,7 @@ private:
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
+    TNeed<ITopicCommands> topics_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;

@@ -17,13 +17,15 @@
 
 class QWidget;
 
+#include "mainwindow/drops/DropsInterface.h"
+
 namespace kiv {
 
 class IWindowContext;
 class TDropComboTarget;
 class TKivStringGrid;
 
-class TDrops : public QObject {
+class TDrops : public QObject, public IDrops {
     Q_OBJECT
 public:
     explicit TDrops(IWindowContext& ctx);
@@ -60,7 +62,7 @@ public:
     void AddToClipCard(TKivStringGrid* grid);
 
     // A shown panel is hidden; a hidden one is shown in front. The action's check follows.
-    void ShowBinPanel(QWidget* panel, KivAction* action);
+    void ShowBinPanel(QWidget* panel, KivAction* action) override;
 
     std::unique_ptr<TDropComboTarget> DropComTag;
 

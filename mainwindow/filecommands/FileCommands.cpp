@@ -71,7 +71,7 @@ const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acTo
 
 }  // namespace
 
-TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
+TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx), topics_(ctx.Published()) {
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
@@ -480,8 +480,9 @@ void TFileCommands::SetPasswordLock(bool locked) {
         !locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin,
-                       k.pnlTemplateBin, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
+                       k.pnlTemplateBin, ctx_.LaunchCard().pnlLaunchCard})
         if (p) p->setEnabled(!locked);
+    topics_->SetMetaCardEnabled(!locked);
     if (locked) {
         life.acReturnToBackup->SetEnabled(false);
     } else {

@@ -17,7 +17,9 @@
 
 #include "dialogs/PasswordWindows.h"
 #include "engine/core/NestFunctions.h"
+#include "mainwindow/Published.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "mainwindow/topics/TopicCommandsInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 
@@ -106,6 +108,7 @@ private:
     static std::optional<std::string> StoredPassword(const QString& typed);
 
     IWindowContext& ctx_;
+    TNeed<ITopicCommands> topics_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

@@ -30,6 +30,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "platform/core/KivStrings.h"
+#include "platform/core/Rounding.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -88,7 +89,22 @@ void TTextCard::BuildEditors() {
     pnlPinCard = Panel(pnlTextLeft, "pnlPinCard");
     txtPinText = Named(new QTextEdit(pnlPinCard), "txtPinText");
     VBox(pnlTextLeft)->addWidget(pnlPinCard);
-    VBox(pnlPinCard)->addWidget(txtPinText);
+    auto* pinHead = HBox(Panel(pnlPinCard, "pnlPinHead"));
+    lblPinCard = Named(new QLabel(QStringLiteral("Pin Card"), pnlPinCard), "lblPinCard");
+    lblPinCard->setTextFormat(Qt::PlainText);
+    btnClosePinCard = Named(new QToolButton(pnlPinCard), "btnClosePinCard");
+    btnClosePinCard->setText(QStringLiteral("x"));
+    btnClosePinCard->setToolTip(QStringLiteral("Close"));
+    btnClosePinCard->setAutoRaise(true);
+    connect(btnClosePinCard, &QToolButton::clicked, this, [this] {
+        GuardCall([this] {
+            if (pinClose_) pinClose_();
+        });
+    });
+    pinHead->addWidget(lblPinCard, 1);
+    pinHead->addWidget(btnClosePinCard);
+    VBox(pnlPinCard)->addWidget(pinHead->parentWidget());
+    static_cast<QBoxLayout*>(pnlPinCard->layout())->addWidget(txtPinText, 1);
     pnlTextLeft->hide();
     txtSimpleText = Named(new QTextEdit(textRow), "txtSimpleText");
     txtSimpleText->setFrameShape(QFrame::NoFrame);
@@ -386,6 +402,45 @@ void TTextCard::ShowNoTopic() {
     txtSimpleText->blockSignals(blocked);
     textOwner_ = {};
     lblCurDescr->setText(QString::fromLatin1(kUntitled));
+}
+
+// ---- the pin card ----
+
+void TTextCard::ShowPinCard(bool shown) {
+    if (!shown) {
+        pnlTextLeft->hide();
+        return;
+    }
+    pnlTextLeft->setFixedWidth(
+        std::max(120, int(RoundHalfEven(ctx_.Skeleton().pnlSimpleText->width() / 2.0))));
+    pnlTextLeft->show();
+    pnlPinCard->show();
+    pnlTextLeft->raise();
+}
+
+void TTextCard::LoadPinCard(const std::string& card, const QString& label, bool locked) {
+    const QTextCharFormat plain = DefaultCardFormat();
+    QTextDocument* doc = txtPinText->document();
+    doc->clear();
+    doc->setDefaultFont(plain.font());
+    LoadRichText(*doc, card, plain);
+    if (!doc->isEmpty() && doc->characterAt(0) == QChar(1)) {
+        QTextCursor c(doc);
+        c.deleteChar();
+    }
+    doc->setModified(false);
+    doc->clearUndoRedoStacks();
+    PinnedTopicLocked = locked;
+    txtPinText->setReadOnly(locked);
+    lblPinCard->setText(label);
+}
+
+bool TTextCard::TakePinCardEdit(std::string& card) {
+    if (!txtPinText->document()->isModified()) return false;
+    const bool hasText = !Trim(txtPinText->toPlainText().toStdString()).empty();
+    card = hasText ? WriteRtf(*txtPinText->document()) : std::string();
+    txtPinText->document()->setModified(false);
+    return true;
 }
 
 }  // namespace kiv

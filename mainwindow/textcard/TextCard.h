@@ -95,6 +95,10 @@ public:
     // The editors, the caption editor and the style commands follow whether the topic is
     // locked; the format controls are off until an editor of an unlocked topic is entered.
     void UpdateEditorReadOnly(bool locked) override;
+    void ShowPinCard(bool shown) override;
+    void LoadPinCard(const std::string& card, const QString& label, bool locked) override;
+    bool TakePinCardEdit(std::string& card) override;
+    void SetPinCardClose(std::function<void()> close) override { pinClose_ = std::move(close); }
     void EnableFormatControls(bool on);
     // The style commands show the topic's caption style.
     void ShowTopicStyle(uint8_t style);
@@ -143,6 +147,8 @@ public:
     QWidget* pnlTextLeft = nullptr;
     QWidget* pnlPinCard = nullptr;
     QTextEdit* txtPinText = nullptr;
+    QLabel* lblPinCard = nullptr;
+    QToolButton* btnClosePinCard = nullptr;
     QWidget* pnlTextRight = nullptr;
     QToolBar* tbFormat = nullptr;
     TWPopOutFntCBox* cbFontName = nullptr;
@@ -190,6 +196,7 @@ private:
     TFocusKind FocusKind(QWidget** control = nullptr) const;
 
     void BuildEditors();
+    std::function<void()> pinClose_;
     void BuildFormatBar();
     void BuildEditCommands();
     void BuildDateTimeMenu();

@@ -1,10 +1,88 @@
-// The meta-data card: a small sortable grid of tags and values, shown and hidden as a bin.
+// The meta-data card: a sortable grid of tags and values, shown and hidden as a bin. Its
+// rows are kept nowhere.
+#include <QMainWindow>
+#include <QMenu>
+
+#include "components/SortGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/bins/BinsInterface.h"
+#include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/topics/TopicCommands.h"
 
 namespace kiv {
 
-void TTopicCommands::BuildMetaCard() {}
+namespace {
 
-void TTopicCommands::acShowMetaCardExecute() {}
+const QStringList& MetaTags() {
+    static const QStringList tags{"Title",       "Subject",  "Keywords",    "Author",
+                                  "Contributor", "ListTest", "CheckboxTest"};
+    return tags;
+}
+
+}  // namespace
+
+void TTopicCommands::BuildMetaCard() {
+    QMainWindow* w = &ctx_.Window();
+    acShowMetaCard = Action(w, "acShowMetaCard", QStringLiteral("Meta-Data Card"), true);
+    acShowMetaCard->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    acShowMetaCard->setVisible(false);  // hidden and disabled until it is wanted
+    acShowMetaCard->SetEnabled(false);
+    acShowMetaCard->OnExecute = [this](KivAction*) { acShowMetaCardExecute(); };
+    w->addAction(acShowMetaCard);
+    ctx_.Skeleton().View1->addAction(acShowMetaCard);
+
+    sgdMeta = Named(new TSortGrid(), "sgdMeta");
+    sgdMeta->SetColCount(2);
+    sgdMeta->SetCells(0, 0, QStringLiteral("Tag"));
+    sgdMeta->SetCells(1, 0, QStringLiteral("Value"));
+    sgdMeta->OnGetCellFormat = [this](TSortGrid*, int col, int row, TGridDrawState,
+                                      TFormatOptions& f, bool& checkBox, bool& combo, bool&) {
+        if (row == 0) {
+            f.AlignmentHorz = taCenter;
+            f.Font.Color = 0x800000;  // navy
+            return;
+        }
+        const QString tag = sgdMeta->Cells(0, row);
+        combo = col == 0 || tag == QLatin1String("ListTest");
+        checkBox = col == 1 && tag == QLatin1String("CheckboxTest");
+    };
+    sgdMeta->OnGetComboBox = [](TSortGrid*, int, int, QStringList& items, int&, int&, bool&) {
+        items = MetaTags();
+    };
+    pnlMetaCard = FloatingPanel(w, "pnlMetaCard", QStringLiteral("Meta-Data Card"), sgdMeta);
+    bins_->AdoptFloatingPanel(pnlMetaCard, acShowMetaCard);
+    PlaceMetaCard();
+    metaPlaced_ = false;  // again once the window has its size
+}
+
+void TTopicCommands::PlaceMetaCard() {
+    if (metaPlaced_ || !pnlMetaCard) return;
+    metaPlaced_ = true;
+    // The sixth place of the floating panels: side by side from the left at Top 80, a row
+    // lower when the window is too narrow.
+    constexpr int kWidth = 240, kGap = 10, kRowStep = 40, kSlot = 5;
+    const int columns = std::max(1, (ctx_.Window().width() - kGap) / (kWidth + kGap));
+    pnlMetaCard->setGeometry(kGap + (kSlot % columns) * (kWidth + kGap),
+                             80 + (kSlot / columns) * kRowStep, kWidth, 251);
+    MakePanelSizeable(pnlMetaCard);
+    pnlMetaCard->hide();
+}
+
+void TTopicCommands::acShowMetaCardExecute() {
+    PlaceMetaCard();
+    drops_->ShowBinPanel(pnlMetaCard, acShowMetaCard);
+}
+
+void TTopicCommands::HideMetaCard() {
+    if (pnlMetaCard) pnlMetaCard->hide();
+    if (acShowMetaCard) acShowMetaCard->SetChecked(false);
+}
+
+void TTopicCommands::SetMetaCardEnabled(bool on) {
+    if (pnlMetaCard) pnlMetaCard->setEnabled(on);
+}
 
 }  // namespace kiv

@@ -13,6 +13,8 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/bins/BinsInterface.h"
+#include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/print/PrintInterface.h"
@@ -39,8 +41,11 @@ TTopicCommands::TTopicCommands(IWindowContext& ctx)
       fileCommands_(ctx.Published()),
       wait_(ctx.Published()),
       textCard_(ctx.Published()),
-      navPath_(ctx.Published()) {
+      navPath_(ctx.Published()),
+      bins_(ctx.Published()),
+      drops_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
+    ctx.Published().Publish<ITopicCommands>(*this);
 }
 
 TTopicCommands::~TTopicCommands() {
@@ -50,6 +55,7 @@ TTopicCommands::~TTopicCommands() {
 void TTopicCommands::BuildComponents() {
     BuildInsertCommands();
     BuildMetaCard();
+    BuildPinCard();
     textCard_->SetTopicEditCommand([this](KivAction* a) { TopicEditCommand(a); });
     KivAction* bin = ctx_.Skeleton().acShowRecycledBin;
     bin->OnExecute = [this](KivAction*) { acShowRecycledBinExecute(); };
@@ -213,7 +219,19 @@ bool TTopicCommands::KeyGuardPasses() {
     return true;
 }
 
-void TTopicCommands::Subscribe(TWindowEvents&) {}
+void TTopicCommands::Subscribe(TWindowEvents& events) {
+    events.DatastructureOpened.Subscribe([this] { PlaceMetaCard(); });
+    events.TopicLeaving.Subscribe(
+        [this](TKivStringGrid* g, int row, bool&) { PinFollowsTopicLeaving(g, row); });
+    events.TopicShown.Subscribe(
+        [this](TKivStringGrid* g, int row) { PinFollowsTopicShown(g, row); });
+    // The pin belongs to its datastructure: stored while the files are open, then let go.
+    events.DatastructureClosing.Subscribe([this] {
+        SavePinCard();
+        btnClosePinCardClick();
+        pinned_ = TNode{};
+    });
+}
 
 // ---- inserting ----
 

@@ -22,6 +22,7 @@
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TopicEdits.h"
 #include "mainwindow/Published.h"
+#include "mainwindow/topics/TopicCommandsInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QWidget;
@@ -31,13 +32,15 @@ namespace kiv {
 class IWindowContext;
 struct TWindowEvents;
 class TKivStringGrid;
-class TStringGrid;
+class TSortGrid;
+class IBins;
+class IDrops;
 class IFileCommands;
 class IWaitPanel;
 class ITextCard;
 class INavigationPath;
 
-class TTopicCommands : public QObject {
+class TTopicCommands : public QObject, public ITopicCommands {
     Q_OBJECT
 public:
     // Phase 1: needs declared, nothing built.
@@ -79,8 +82,22 @@ public:
     void UpdateRecycledBinImage();
     TfrmRecycledBin* RecycledBinWindow() const { return frmRecycledBin_; }
 
+    // ---- the pin card (PinCard.cpp) ----
+    // The row's text card kept in view in the pin card, beside the current topic's.
+    void PinTopic(TKivStringGrid* grid, int row);
+    // The pin card's text, when changed, to the pinned topic; false when that failed (told).
+    bool SavePinCard();
+    void acShowPinExecute();
+    void btnClosePinCardClick();
+    // Card directory and child nest of the pinned topic; directory 0: nothing pinned.
+    TNestItem PinnedItem() const { return pinned_.Item(); }
+    KivAction* acToPin = nullptr;
+    KivAction* acShowPin = nullptr;
+
     // ---- the meta-data card (MetaCard.cpp) ----
     void acShowMetaCardExecute();
+    void HideMetaCard() override;
+    void SetMetaCardEnabled(bool on) override;
 
     KivAction* acInsertBefore = nullptr;
     KivAction* acInsertAfter = nullptr;
@@ -94,13 +111,20 @@ public:
     KivAction* acSetReadOnlyBranch = nullptr;
     KivAction* acShowMetaCard = nullptr;
     QWidget* pnlMetaCard = nullptr;
-    TStringGrid* sgdMeta = nullptr;
+    TSortGrid* sgdMeta = nullptr;
 
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void BuildInsertCommands();
     void BuildMetaCard();
+    void BuildPinCard();
+    // The pin card edits a topic only while the text card does not show it too.
+    void PinFollowsTopicLeaving(TKivStringGrid* grid, int row);
+    void PinFollowsTopicShown(TKivStringGrid* grid, int row);
+    void ReloadPinCard(bool readOnly);
+    // Beside the bins' floating panels, once the window has its size.
+    void PlaceMetaCard();
     // The update event of the insert, clone and join commands: on with its shortcut while
     // a panel has the focus; the inserts also while a caption editor has it.
     void DescriptorUpdate(KivAction* a, const QKeySequence& key, bool inEditor);
@@ -117,6 +141,12 @@ private:
     TNeed<IWaitPanel> wait_;
     TNeed<ITextCard> textCard_;
     TNeed<INavigationPath> navPath_;
+    TNeed<IBins> bins_;
+    TNeed<IDrops> drops_;
+    bool metaPlaced_ = false;
+    TNode pinned_;  // card directory and child nest set
+    bool pinnedLocked_ = false;
+    bool pinShown_ = false;
     TTopicClipboard clipboard_;
     QPointer<TfrmRecycledBin> frmRecycledBin_;
     bool keyIsDown_ = false;

@@ -15,6 +15,7 @@
 #include "mainwindow/bins/Bins.h"
 #include "mainwindow/drops/Drops.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/topics/TopicCommands.h"
 #include "platform/qt/WidgetState.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -420,9 +421,12 @@ TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsFor
 // the first row, inside the window.
 TEST_F(Bins, TheFloatingPanelsStartEachInItsOwnPlace) {
     Open("a");
-    const std::vector<QWidget*> panels{k->pnlTextBin,   k->pnlClipBin,
-                                       k->pnlLaunchBin, k->pnlTemplateBin,
-                                       k->pnlMetaCard,  f->LaunchCard().pnlLaunchCard};
+    const std::vector<QWidget*> panels{k->pnlTextBin,
+                                       k->pnlClipBin,
+                                       k->pnlLaunchBin,
+                                       k->pnlTemplateBin,
+                                       f->findChild<TTopicCommands*>()->pnlMetaCard,
+                                       f->LaunchCard().pnlLaunchCard};
     for (size_t i = 0; i < panels.size(); ++i) {
         const QRect r = panels[i]->geometry();
         EXPECT_GE(r.top(), 80) << i;

@@ -547,7 +547,7 @@ TEST_F(FileCommands, ALargeCardFileIsWarnedOfNowAndThen) {
 TEST_F(FileCommands, TopicActionsAreAskedWhenEditModeEndsAndTheTrailsEventsRefreshThePath) {
     TForm1* f = Open("a b");
     int updates = 0;
-    auto* pin = Action(f, "acToPin", QStringLiteral("Pin"));
+    KivAction* pin = &f->Actions().Get(QStringLiteral("acToPin"));
     pin->OnUpdate = [&](KivAction*) { ++updates; };
     PanelsManager().SetEditMode(true);
     updates = 0;

@@ -1,5 +1,6 @@
 // The topic commands of the main window: insert, clone, lock, copy, cut, paste, delete with
 // its questions, and the Recycled Bin's window.
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -301,6 +302,38 @@ TEST_F(Topics, LostTrailThenPutThenDeleteWithoutADialog) {
     EXPECT_TRUE(Dialogs().MessageTexts().isEmpty());
     EXPECT_EQ(RecycledBin().Count(), 0);
     EXPECT_EQ(ImageIndex(f->Skeleton().acShowRecycledBin), 6);
+}
+
+// The pin card keeps a topic's text card in view; while that topic is current only the
+// text card edits it; the pin is stored when the datastructure closes.
+TEST_F(Topics, PinCardTextsEditsAndTheStoreAtClose) {
+    Open("a b");
+    ASSERT_TRUE(p1->Nester->SetCaption(1, "two\r\nlines"));
+    ClickRow(p1, 1);
+    Run(p1, t->acToPin);
+    EXPECT_EQ(card->lblPinCard->text(), QStringLiteral("Pinned - two lines"));
+    EXPECT_FALSE(card->pnlTextLeft->isHidden());
+    EXPECT_TRUE(t->acToPin->Checked());
+    EXPECT_TRUE(card->txtPinText->isReadOnly()) << "the text card edits the current topic";
+
+    ClickRow(p1, 0);
+    EXPECT_FALSE(card->txtPinText->isReadOnly());
+    card->txtPinText->selectAll();
+    card->txtPinText->insertPlainText(QStringLiteral("pinned text"));
+    ClickRow(p1, 1);  // the pin card's edit is stored before the text card reads the topic
+    EXPECT_EQ(card->txtSimpleText->toPlainText(), QStringLiteral("pinned text"));
+    EXPECT_TRUE(card->txtPinText->isReadOnly());
+
+    ClickRow(p1, 0);
+    card->txtPinText->selectAll();
+    card->txtPinText->insertPlainText(QStringLiteral("at close"));
+    Stop();
+    const TJoinedContent c = ReadJoined(Home() + "FirstKivDB.kiv");
+    ASSERT_EQ(c.TextCards.size(), 2u);
+    EXPECT_NE(c.TextCards[1].find("at close"), std::string::npos);
+    Restart();
+    EXPECT_EQ(t->PinnedItem().CardDir, 0u) << "the pin went with its datastructure";
+    EXPECT_TRUE(card->pnlTextLeft->isHidden());
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+#pragma once
+// What other features ask of the topic commands.
+
+namespace kiv {
+
+class ITopicCommands {
+public:
+    // The meta-data card hidden, its command unchecked (hide all cards).
+    virtual void HideMetaCard() = 0;
+    // The meta-data card takes keys and clicks (not while the password lock covers it).
+    virtual void SetMetaCardEnabled(bool on) = 0;
+
+protected:
+    ~ITopicCommands() = default;
+};
+
+}  // namespace kiv
