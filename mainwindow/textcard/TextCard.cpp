@@ -297,6 +297,23 @@ bool TTextCard::StoreToOwner() {
     return owner < 0 || StoreTextCard(textOwner_.Grid, owner);
 }
 
+namespace {
+
+// A stored text card into a document: rich text or plain, a leading character 1 dropped,
+// unmodified and without undo steps.
+void LoadCardDocument(QTextDocument& doc, const std::string& card, const QTextCharFormat& plain) {
+    doc.setDefaultFont(plain.font());
+    LoadRichText(doc, card, plain);
+    if (!doc.isEmpty() && doc.characterAt(0) == QChar(1)) {
+        QTextCursor c(&doc);
+        c.deleteChar();
+    }
+    doc.setModified(false);
+    doc.clearUndoRedoStacks();
+}
+
+}  // namespace
+
 void TTextCard::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     QTextEdit* e = txtSimpleText;
     storeFailureShown_ = false;
@@ -317,14 +334,7 @@ void TTextCard::LoadTextCardIntoEditor(TKivStringGrid* grid, int row) {
     // Built apart from the editor and laid out once when it is put in: a long card would
     // otherwise be laid out again at every insertion.
     auto* doc = new QTextDocument(e);
-    doc->setDefaultFont(plain.font());
-    LoadRichText(*doc, card, plain);
-    if (!doc->isEmpty() && doc->characterAt(0) == QChar(1)) {
-        QTextCursor c(doc);
-        c.deleteChar();
-    }
-    doc->setModified(false);
-    doc->clearUndoRedoStacks();
+    LoadCardDocument(*doc, card, plain);
     connect(doc, &QTextDocument::modificationChanged, this, [this](bool modified) {
         if (modified) GuardCall([this] { AnchorTextOwner(); });
     });
@@ -420,16 +430,8 @@ void TTextCard::ShowPinCard(bool shown) {
 
 void TTextCard::LoadPinCard(const std::string& card, const QString& label, bool locked) {
     const QTextCharFormat plain = DefaultCardFormat();
-    QTextDocument* doc = txtPinText->document();
-    doc->clear();
-    doc->setDefaultFont(plain.font());
-    LoadRichText(*doc, card, plain);
-    if (!doc->isEmpty() && doc->characterAt(0) == QChar(1)) {
-        QTextCursor c(doc);
-        c.deleteChar();
-    }
-    doc->setModified(false);
-    doc->clearUndoRedoStacks();
+    txtPinText->document()->clear();
+    LoadCardDocument(*txtPinText->document(), card, plain);
     PinnedTopicLocked = locked;
     txtPinText->setReadOnly(locked);
     lblPinCard->setText(label);
