@@ -80,6 +80,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
     drops_ = std::make_unique<TDrops>(*this);
+    graphicCard_ = std::make_unique<TGraphicCard>(*this);
     marks_ = std::make_unique<TMarks>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
@@ -87,7 +88,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
-    (graphicCard_ = std::make_unique<TGraphicCard>(*this))->BuildComponents();
+    graphicCard_->BuildComponents();
     panels_->BuildComponents();
     waitPanel_->BuildComponents();
     navPath_->BuildComponents();

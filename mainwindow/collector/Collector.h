@@ -18,6 +18,8 @@
 #include <memory>
 
 #include "components/TrayIcon.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/drops/DropsInterface.h"
 
 class QAction;
 class QFrame;
@@ -135,6 +137,7 @@ protected:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IDrops> drops_;
     std::unique_ptr<TfrmSwallow> own_;
     TfrmSwallow* swallow_ = nullptr;
 };

@@ -11,6 +11,11 @@
 
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/graphiccard/GraphicCardInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 
 class QAction;
 class QMenu;
@@ -121,6 +126,10 @@ private:
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<ITextCard> textCard_;
+    TNeed<IGraphicCard> graphicCard_;
+    TNeed<ILaunchCard> launch_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;

@@ -13,14 +13,15 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/print/PrintCommands.h"
-#include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Fonts.h"
 
 namespace kiv {
 
-TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TEmailCommands::TEmailCommands(IWindowContext& ctx)
+    : QObject(&ctx.Window()), ctx_(ctx), textCard_(ctx.Published()) {
     setObjectName(QStringLiteral("EmailCommands"));
     QMainWindow& w = ctx_.Window();
     acSendEmail = Action(&w, "acSendEmail", QStringLiteral("Send Email..."));
@@ -48,7 +49,7 @@ TEmailWindows& TEmailCommands::Windows() {
 void TEmailCommands::acSendEmailExecute() {
     TfrmSendEmail& send = *Windows().frmSendEmail;
     // The editor is asked before the send window takes the focus.
-    QTextEdit* editor = ctx_.TextCard().ActiveTextEditor();
+    QTextEdit* editor = textCard_->ActiveTextEditor();
     send.btnNewClick();
     send.reMessage->setFont(FontFromStored(QStringLiteral("Arial"), 11));
     if (editor) send.reMessage->setPlainText(editor->toPlainText());

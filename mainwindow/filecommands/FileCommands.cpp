@@ -30,7 +30,7 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/print/PrintCommands.h"
@@ -71,7 +71,7 @@ const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acTo
 
 }  // namespace
 
-TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
+TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx), launch_(ctx.Published()) {
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
@@ -479,7 +479,7 @@ void TFileCommands::SetPasswordLock(bool locked) {
         !locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin,
-                       k.pnlTemplateBin, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
+                       k.pnlTemplateBin, launch_->CardPanel(), k.pnlMetaCard})
         if (p) p->setEnabled(!locked);
     if (locked) {
         life.acReturnToBackup->SetEnabled(false);

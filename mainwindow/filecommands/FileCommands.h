@@ -19,6 +19,8 @@
 #include "engine/core/NestFunctions.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 
 class QAction;
 
@@ -105,6 +107,7 @@ private:
     static std::optional<std::string> StoredPassword(const QString& typed);
 
     IWindowContext& ctx_;
+    TNeed<ILaunchCard> launch_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

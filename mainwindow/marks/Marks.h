@@ -17,6 +17,8 @@
 
 #include "engine/core/Marks.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
 
 class QLabel;
 class QListWidget;
@@ -156,6 +158,7 @@ private:
     void AddMarkItems(QMenu* menu, const QString& kind);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
     bool threadsGuard_ = false;
     bool quickJumpsGuard_ = false;
     QWidget* popupPanel_ = nullptr;  // the panel tmrHide watches

@@ -20,7 +20,7 @@
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -58,7 +58,10 @@ bool StillThere(TNavigator& trail) {
 }  // namespace
 
 TMarks::TMarks(IWindowContext& ctx)
-    : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {}
+    : PopupListKind(kQuickJumps),
+      DockedListKind(kQuickJumps),
+      ctx_(ctx),
+      panels_(ctx.Published()) {}
 
 void TMarks::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -224,7 +227,7 @@ void TMarks::RefillAfterDelete(const QString& kind) {
 }
 
 void TMarks::FocusAfterGoing() {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     if (p1 && p1->isVisible() && p1->isEnabled()) p1->setFocus(Qt::OtherFocusReason);
     QListWidget* popup = ctx_.Skeleton().lbxBMListPopup;
     if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible())

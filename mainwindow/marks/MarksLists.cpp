@@ -27,7 +27,6 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"

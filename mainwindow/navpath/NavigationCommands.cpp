@@ -16,7 +16,6 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"

@@ -19,7 +19,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/Rounding.h"
@@ -87,7 +87,7 @@ void ActivatePanel(TKivStringGrid* grid) {
     if (CurrentPanel != grid->Tag) grid->DoEnter();
 }
 
-TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
+TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {}
 
 void TNavigationPath::BuildComponents() {
     BuildPath();
@@ -277,20 +277,20 @@ void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
 
 void TNavigationPath::NavigatePanels(int level, bool fromPath) {
     TNavigator& trail = *CurrentNavigator;
-    TPanelHandlers& panels = ctx_.Panels();
+    const IPanels& panels = *panels_;
     if (fromPath) {
         // A level already on show only needs the focus.
         const int last = trail.Count() - 1;
         TKivStringGrid* focus = nullptr;
-        if (CurrentPanel == 2 && level == last) focus = panels.sgdFirst;
-        else if (CurrentPanel == 3 && level == last) focus = panels.sgdSecond;
-        else if (CurrentPanel == 3 && level == last - 1) focus = panels.sgdFirst;
+        if (CurrentPanel == 2 && level == last) focus = panels.Panel(1);
+        else if (CurrentPanel == 3 && level == last) focus = panels.Panel(2);
+        else if (CurrentPanel == 3 && level == last - 1) focus = panels.Panel(1);
         if (focus) {
             ActivatePanel(focus);
             return;
         }
     }
-    TKivStringGrid* p1 = panels.sgdFirst;
+    TKivStringGrid* p1 = panels.Panel(1);
     {
         const FlagGuard navigating(PanelsManager().Navigating);
         ActivatePanel(p1);
@@ -333,7 +333,7 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
 
 void TNavigationPath::NavigateTree(int level) {
     TNavigator& trail = *CurrentNavigator;
-    TKivStringGrid* g = ctx_.Panels().sgdFirst;
+    TKivStringGrid* g = panels_->Panel(1);
     TNester& m = *g->Nester;
     if (m.RowCount() == 0) {
         if (DatastructureHoisted()) {

@@ -17,7 +17,7 @@
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -330,8 +330,7 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
         g->RowsChanged(0);
     }
     NavigateToLevel(CurrentNavigator->Count() - 1, false);
-    for (TKivStringGrid* g :
-         {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
+    for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         if (isShown(g)) g->UpdateRowHeights(0);
     ctx_.Hoist().FocusCaptionEditorInEditMode();
     ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")

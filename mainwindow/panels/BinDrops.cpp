@@ -12,7 +12,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/filecommands/FileCommands.h"
-#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/Dialogs.h"
@@ -82,7 +81,7 @@ void TPanelHandlers::DropResourceLinks(TKivStringGrid* Sender, int row) {
     for (int i : rows) links += TextToStored(k.lbxLaunchBin->item(i)->text()) + "\r\n";
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) delete k.lbxLaunchBin->takeItem(*it);
     if (k.lbxLaunchBin->count() == 0) SetImageIndex(k.acShowLaunchBin, 17);
-    ctx_.LaunchCard().AddLinksToTopic(Sender, row, links);
+    launch_->AddLinksToTopic(Sender, row, links);
 }
 
 void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {

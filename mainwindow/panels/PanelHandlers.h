@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "mainwindow/Published.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
 
@@ -18,7 +22,7 @@ namespace kiv {
 class IWindowContext;
 class TKivStringGrid;
 
-class TPanelHandlers : public QObject {
+class TPanelHandlers : public QObject, public IPanels {
     Q_OBJECT
 public:
     explicit TPanelHandlers(IWindowContext& ctx);
@@ -48,6 +52,10 @@ public:
     void FlushCurrentRow();
     void ReloadCurrentRow();
 
+    // ---- IPanels ----
+    TKivStringGrid* Panel(int n) const override;
+    void SetAutoLaunchDelay(int ms) override;
+
     TKivStringGrid* sgdFirst = nullptr;
     TKivStringGrid* sgdSecond = nullptr;
     TKivStringGrid* sgdThird = nullptr;
@@ -71,6 +79,8 @@ private:
     void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<ILaunchCard> launch_;
     std::string autoLaunchTarget_;
 };
 

@@ -11,7 +11,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/search/SearchPane.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -30,7 +30,7 @@ std::string LowerExtension(const std::string& path) {
 }
 }  // namespace
 
-TStartup::TStartup(IWindowContext& ctx) : ctx_(ctx) {}
+TStartup::TStartup(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {}
 
 void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
     const std::string path = args.empty() ? std::string() : CommandLinePath(args.front());
@@ -50,7 +50,7 @@ void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
 void TStartup::FormShow() {
     if (firstShowDone_) return;
     firstShowDone_ = true;
-    TKivStringGrid* first = ctx_.Panels().sgdFirst;
+    TKivStringGrid* first = panels_->Panel(1);
     if (first->Editing() && first->CaptionEditor && first->CaptionEditor->height() > 0)
         first->CaptionEditor->setFocus(Qt::OtherFocusReason);
     else if (isShown(first)) first->setFocus(Qt::OtherFocusReason);

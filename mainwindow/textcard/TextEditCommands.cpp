@@ -18,7 +18,6 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -296,7 +295,8 @@ void TTextCard::UpdateEditCommand(KivAction* a) {
         else if (a == acUndo) on = writable && c.CanUndo();
         else if (a == acSelectAll) on = true;
     } else if (kind == TFocusKind::Panel) {
-        on = clipboard && TopicEditCommand && !ctx_.Panels().EditMode->Checked();
+        on = clipboard && TopicEditCommand &&
+             !ctx_.Actions().Get(QStringLiteral("EditMode")).Checked();
     } else if (kind == TFocusKind::Combo) {
         on = a != acUndo && static_cast<QComboBox*>(w)->isEditable();
     }
