@@ -1,8 +1,8 @@
 #pragma once
 // A topic's links (its launch card): adding them, the launch card list lvLaunchCard on the
-// floating panel pnlLaunchCard, opening a link with the desktop's program (LaunchLink), the
-// link popups with their Open With lists, and removing links or trashing, renaming and
-// inspecting the linked file. Commands: acAddFile, acRemoveLinks, acOpenPartScreen,
+// floating panel pnlLaunchCard with its keys and pointer hints, opening a link with the
+// desktop's program (LaunchLink), the link popups with their Open With lists, and removing
+// links or trashing, renaming and inspecting the linked file. Commands: acAddFile, acRemoveLinks, acOpenPartScreen,
 // acOpenFullScreen, acOpenExt, acRemoveLink, acDeleteFile, acRenameFile, acProperties,
 // acExplorer; menus pmLaunchFile, pmLaunchFiles, pmLaunchCard, Launch1.
 #include <QObject>
