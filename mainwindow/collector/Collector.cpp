@@ -28,9 +28,8 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
-#include "mainwindow/filecommands/FileCommands.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -215,7 +214,7 @@ void TfrmSwallow::ShowOpenSwallow(bool open) {
 bool TfrmSwallow::MainWindowShown() const { return ctx_ && isShown(&ctx_->Window()); }
 
 bool TfrmSwallow::DatastructureLocked() const {
-    return ctx_ && ctx_->FileCommands().PasswordLocked();
+    return ctx_ && TNeed<IFileCommands>(ctx_->Published())->PasswordLocked();
 }
 
 void TfrmSwallow::MakeTopmost() {
@@ -386,7 +385,8 @@ void TfrmSwallow::HideSecondaryWindows() {
         QCoreApplication::processEvents();
         find->Tag = 1;
     }
-    if (TfrmPrint* print = ctx_->Print().frmPrint.get(); print && !print->isHidden()) {
+    if (TfrmPrint* print = TNeed<IPrint>(ctx_->Published())->PrintWindow();
+        print && !print->isHidden()) {
         print->hide();
         print->Tag = 1;
     }
@@ -430,7 +430,7 @@ void TfrmSwallow::acOpenResourceBinExecute() {
 
 // ---- the main window's side ----
 
-TCollector::TCollector(IWindowContext& ctx) : ctx_(ctx) {
+TCollector::TCollector(IWindowContext& ctx) : ctx_(ctx), print_(ctx.Published()) {
     if (!frmSwallow) own_ = std::make_unique<TfrmSwallow>();
     swallow_ = frmSwallow;
     swallow_->SetMainWindow(&ctx_);
@@ -466,7 +466,7 @@ void TCollector::MainWindowShown() {
     if (frmTextBin && !frmTextBin->isHidden()) frmTextBin->hide();
     if (TFindDialog* find = ctx_.Search().fdText; find && find->Tag == 1 && find->isHidden())
         find->show();
-    if (TfrmPrint* print = ctx_.Print().frmPrint.get(); print && print->Tag == 1) print->show();
+    if (TfrmPrint* print = print_->PrintWindow(); print && print->Tag == 1) print->show();
 }
 
 }  // namespace kiv

@@ -18,6 +18,8 @@
 #include <memory>
 
 #include "components/TrayIcon.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/print/PrintInterface.h"
 
 class QAction;
 class QFrame;
@@ -135,6 +137,7 @@ protected:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IPrint> print_;
     std::unique_ptr<TfrmSwallow> own_;
     TfrmSwallow* swallow_ = nullptr;
 };

@@ -12,7 +12,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/collector/Collector.h"
-#include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -20,7 +19,8 @@
 
 namespace kiv {
 
-TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TEmailCommands::TEmailCommands(IWindowContext& ctx)
+    : QObject(&ctx.Window()), ctx_(ctx), print_(ctx.Published()) {
     setObjectName(QStringLiteral("EmailCommands"));
     QMainWindow& w = ctx_.Window();
     acSendEmail = Action(&w, "acSendEmail", QStringLiteral("Send Email..."));
@@ -40,8 +40,7 @@ TEmailCommands::~TEmailCommands() = default;
 
 TEmailWindows& TEmailCommands::Windows() {
     if (!windows_)
-        windows_ =
-            std::make_unique<TEmailWindows>(AppDir(), ctx_.Print().frmPrint.get(), &ctx_.Window());
+        windows_ = std::make_unique<TEmailWindows>(AppDir(), print_->PrintWindow(), &ctx_.Window());
     return *windows_;
 }
 

@@ -7,6 +7,8 @@
 // The object is a child of the main window (objectName "EmailCommands") and goes with it.
 #include <QObject>
 #include <memory>
+#include "mainwindow/Published.h"
+#include "mainwindow/print/PrintInterface.h"
 
 class QAction;
 
@@ -32,6 +34,7 @@ public:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IPrint> print_;
     std::unique_ptr<TEmailWindows> windows_;
 };
 

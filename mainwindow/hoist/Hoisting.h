@@ -9,6 +9,8 @@
 #include "engine/core/Nester.h"
 #include "engine/core/Node.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QToolButton;
 
@@ -63,6 +65,7 @@ private:
     void PushHoistEntry(const TNodeArray& nodes);
 
     IWindowContext& ctx_;
+    TNeed<IDatastructure> datastructure_;
 };
 
 }  // namespace kiv

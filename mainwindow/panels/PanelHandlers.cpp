@@ -20,7 +20,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
@@ -36,7 +35,8 @@ const char* const kBadgeOutsideTreeHint =
     "Clicking numbered area only shows/hides next level when in classic dataviews.";
 }  // namespace
 
-TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx) {}
+TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
+    : ctx_(ctx), datastructure_(ctx.Published()), fileCommands_(ctx.Published()) {}
 
 void TPanelHandlers::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -263,7 +263,7 @@ void TPanelHandlers::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftSta
         if (!Sender->TreeMode && Sender->Nester->RowCount() == 0) {
             if (Sender->Nester->RootNest == kExternalNest) {
                 if (!Sender->ExternalPath.empty())
-                    ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+                    datastructure_->OpenDatastructureFile(Sender->ExternalPath);
             } else {
                 Sender->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
             }
@@ -283,7 +283,7 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
     if (Button != TCustomGrid::mbLeft) return;
     if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
         if (!Sender->ExternalPath.empty())
-            ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+            datastructure_->OpenDatastructureFile(Sender->ExternalPath);
         return;
     }
     if (!Sender->IsRowValid(row)) return;

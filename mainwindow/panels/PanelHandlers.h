@@ -9,6 +9,9 @@
 
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 
 class QListWidget;
 class QTimer;
@@ -71,6 +74,8 @@ private:
     void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<IFileCommands> fileCommands_;
     std::string autoLaunchTarget_;
 };
 
