@@ -27,9 +27,8 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/DropsInterface.h"
-#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
-#include "mainwindow/print/PrintCommands.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/search/SearchPane.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -214,7 +213,7 @@ void TfrmSwallow::ShowOpenSwallow(bool open) {
 bool TfrmSwallow::MainWindowShown() const { return ctx_ && isShown(&ctx_->Window()); }
 
 bool TfrmSwallow::DatastructureLocked() const {
-    return ctx_ && ctx_->FileCommands().PasswordLocked();
+    return ctx_ && TNeed<IFileCommands>(ctx_->Published())->PasswordLocked();
 }
 
 void TfrmSwallow::MakeTopmost() {
@@ -384,7 +383,8 @@ void TfrmSwallow::HideSecondaryWindows() {
         QCoreApplication::processEvents();
         find->Tag = 1;
     }
-    if (TfrmPrint* print = ctx_->Print().frmPrint.get(); print && !print->isHidden()) {
+    if (TfrmPrint* print = TNeed<IPrint>(ctx_->Published())->PrintWindow();
+        print && !print->isHidden()) {
         print->hide();
         print->Tag = 1;
     }
@@ -428,7 +428,8 @@ void TfrmSwallow::acOpenResourceBinExecute() {
 
 // ---- the main window's side ----
 
-TCollector::TCollector(IWindowContext& ctx) : ctx_(ctx), drops_(ctx.Published()) {
+TCollector::TCollector(IWindowContext& ctx)
+    : ctx_(ctx), drops_(ctx.Published()), print_(ctx.Published()) {
     if (!frmSwallow) own_ = std::make_unique<TfrmSwallow>();
     swallow_ = frmSwallow;
     swallow_->SetMainWindow(&ctx_);
@@ -464,7 +465,7 @@ void TCollector::MainWindowShown() {
     if (frmTextBin && !frmTextBin->isHidden()) frmTextBin->hide();
     if (TFindDialog* find = ctx_.Search().fdText; find && find->Tag == 1 && find->isHidden())
         find->show();
-    if (TfrmPrint* print = ctx_.Print().frmPrint.get(); print && print->Tag == 1) print->show();
+    if (TfrmPrint* print = print_->PrintWindow(); print && print->Tag == 1) print->show();
 }
 
 }  // namespace kiv

@@ -20,6 +20,7 @@
 #include "components/TrayIcon.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/drops/DropsInterface.h"
+#include "mainwindow/print/PrintInterface.h"
 
 class QAction;
 class QFrame;
@@ -138,6 +139,7 @@ protected:
 private:
     IWindowContext& ctx_;
     TNeed<IDrops> drops_;
+    TNeed<IPrint> print_;
     std::unique_ptr<TfrmSwallow> own_;
     TfrmSwallow* swallow_ = nullptr;
 };

@@ -37,7 +37,6 @@
 #include "engine/core/Marks.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/graphiccard/GraphicCardInterface.h"
 #include "platform/core/AppPaths.h"
@@ -124,7 +123,16 @@ TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
       panels_(ctx.Published()),
       textCard_(ctx.Published()),
       graphicCard_(ctx.Published()),
-      launch_(ctx.Published()) {}
+      launch_(ctx.Published()),
+      fileCommands_(ctx.Published()) {
+    ctx.Published().Publish<IDatastructure>(*this);
+}
+
+void TDatastructureLife::Subscribe(TWindowEvents& events) {
+    // The open datastructure's first topic goes into the panes.
+    events.DatastructureOpened.Subscribe(
+        [this] { GuardCall([this] { ctx_.ReloadCurrentRow(); }); });
+}
 
 void TDatastructureLife::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -300,7 +308,7 @@ bool TDatastructureLife::StoreCurrentTopicOrAsk(const QString& anyway) {
 
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
-    if (ctx_.FileCommands().Copying()) {
+    if (fileCommands_->Copying()) {
         // Only a road that does not wait gets here; the pair stays with the command.
         KeepOpenOneCurrent();
         MessageDlg(
@@ -367,6 +375,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
 
     bool split = false;
     std::string unreadCards;
+    unreadTold_ = false;
     try {
         ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
         split = true;
@@ -395,21 +404,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         CurrentPanel = 1;
         panels_->Panel(1)->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
-        ctx_.FileCommands().SetPasswordLock(!CurrentBookMark->PasswordAccepted &&
-                                            !CurrentBookMark->Password.empty());
-
-        if (CurrentBookMark->MarksPending) {
-            std::string marks;
-            try {
-                pm.DBCards.ReadCard(kDBCardMarks, marks);
-            } catch (const std::exception& e) {
-                marks.clear();
-                if (unreadCards.empty())
-                    unreadCards = std::string("the Threads and QuickJumps: ") + e.what();
-            }
-            ctx_.Marks().ReadMarksCard(marks);
-        }
-
+        fileCommands_->SetPasswordLock(!CurrentBookMark->PasswordAccepted &&
+                                       !CurrentBookMark->Password.empty());
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
         panels_->Panel(1)->Nester->RootNest = rootNest;
@@ -424,8 +420,6 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
             CurrentBookMark->RootNest = panels_->Panel(1)->Nester->ParentNest(0);
         CurrentBookMark->HoistStack.Clear();
         CurrentBookMark->Outlines.SetCurrentIndex(0);
-        // The current thread is the current trail from now on.
-        ctx_.Marks().SettleThreadsAtOpen();
 
         panels_->Panel(1)->SelectRow(panels_->Panel(1)->CurrentRow());
         if (ctx_.Window().isVisible()) {
@@ -473,20 +467,20 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                        "kiv.ini cannot store.")
                        .arg(Q(path)),
                    MsgType::Information, MsgButtons::OK);
-    if (!unreadCards.empty())
-        MessageDlg(
-            QStringLiteral(
-                "Of \"%1\", %2 could not be read; the outline is open, and what is stored from now "
-                "on takes their place.")
-                .arg(Q(path), QString::fromUtf8(unreadCards)),
-            MsgType::Warning, MsgButtons::OK);
+    if (!unreadCards.empty()) TellUnreadCards(unreadCards);
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
-    GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
-    GuardCall([this] { ctx_.ReloadCurrentRow(); });
-    ctx_.FileCommands().WarnLargeDatastructure();
+    ctx_.Events().DatastructureOpened.Fire();
     CurrentBookMark->MarksPending = false;
-    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
+}
+
+void TDatastructureLife::TellUnreadCards(const std::string& unread) {
+    if (unreadTold_ || !CurrentBookMark) return;
+    unreadTold_ = true;
+    MessageDlg(QStringLiteral("Of \"%1\", %2 could not be read; the outline is open, and what is "
+                              "stored from now on takes their place.")
+                   .arg(Q(CurrentBookMark->Path), QString::fromUtf8(unread)),
+               MsgType::Warning, MsgButtons::OK);
 }
 
 void TDatastructureLife::RememberOpened(const std::string& path) {
@@ -529,8 +523,6 @@ void TDatastructureLife::CloseDatastructure() {
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
-        // The template bin's addresses follow what was done to the template as the datastructure.
-        if (IsTemplate(path)) ctx_.FileCommands().LoadTemplateBin();
     } else {
         ReleaseOpenPair();
     }

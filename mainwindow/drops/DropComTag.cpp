@@ -10,7 +10,11 @@
 namespace kiv {
 
 TDrops::TDrops(IWindowContext& ctx)
-    : ctx_(ctx), panels_(ctx.Published()), launch_(ctx.Published()), graphic_(ctx.Published()) {
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      launch_(ctx.Published()),
+      graphic_(ctx.Published()),
+      fileCommands_(ctx.Published()) {
     ctx.Published().Publish<IDrops>(*this);
 }
 

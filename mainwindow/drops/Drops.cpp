@@ -17,7 +17,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/filecommands/FileCommands.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 
@@ -54,7 +53,7 @@ bool TDrops::IsGraphicCard(const QWidget* target) const { return graphic_->IsDro
 
 // ---- DropComTag ----
 
-bool TDrops::Locked() const { return ctx_.FileCommands().PasswordLocked(); }
+bool TDrops::Locked() const { return fileCommands_->PasswordLocked(); }
 
 void TDrops::DropComTagEnter(QWidget* Target, uint32_t& Effect) {
     Effect = EnterOn(Target, DropComTagContent(), Effect);

@@ -19,6 +19,8 @@
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 
 class QWidget;
 
@@ -104,6 +106,7 @@ private:
     TNeed<IPanels> panels_;
     TNeed<ILaunchCard> launch_;
     TNeed<IGraphicCard> graphic_;
+    TNeed<IFileCommands> fileCommands_;
     QPointer<QWidget> dropPanel_;
     std::function<void(const QString&)> showCollectorPicture_;
 };

@@ -12,7 +12,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/collector/Collector.h"
-#include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -21,7 +20,7 @@
 namespace kiv {
 
 TEmailCommands::TEmailCommands(IWindowContext& ctx)
-    : QObject(&ctx.Window()), ctx_(ctx), textCard_(ctx.Published()) {
+    : QObject(&ctx.Window()), ctx_(ctx), textCard_(ctx.Published()), print_(ctx.Published()) {
     setObjectName(QStringLiteral("EmailCommands"));
     QMainWindow& w = ctx_.Window();
     acSendEmail = Action(&w, "acSendEmail", QStringLiteral("Send Email..."));
@@ -41,8 +40,7 @@ TEmailCommands::~TEmailCommands() = default;
 
 TEmailWindows& TEmailCommands::Windows() {
     if (!windows_)
-        windows_ =
-            std::make_unique<TEmailWindows>(AppDir(), ctx_.Print().frmPrint.get(), &ctx_.Window());
+        windows_ = std::make_unique<TEmailWindows>(AppDir(), print_->PrintWindow(), &ctx_.Window());
     return *windows_;
 }
 

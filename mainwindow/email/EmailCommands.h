@@ -9,6 +9,7 @@
 #include <memory>
 #include "mainwindow/Published.h"
 #include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/print/PrintInterface.h"
 
 class QAction;
 
@@ -35,6 +36,7 @@ public:
 private:
     IWindowContext& ctx_;
     TNeed<ITextCard> textCard_;
+    TNeed<IPrint> print_;
     std::unique_ptr<TEmailWindows> windows_;
 };
 

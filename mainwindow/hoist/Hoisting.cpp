@@ -16,7 +16,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -81,7 +80,8 @@ void ContinueTrail(TNavigator& trail, const TNavigator& inside) {
 
 }  // namespace
 
-THoisting::THoisting(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {}
+THoisting::THoisting(IWindowContext& ctx)
+    : ctx_(ctx), panels_(ctx.Published()), datastructure_(ctx.Published()) {}
 
 void THoisting::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -204,7 +204,7 @@ void THoisting::acHoistExecute() {
 
 void THoisting::PushHoistEntry(const TNodeArray& nodes) {
     TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
-    ctx_.Datastructure().AddCurrentTopicToMarks();
+    datastructure_->AddCurrentTopicToMarks();
     entry->Assign(*CurrentNavigator);
     CurrentNavigator->SetHoistedNodes(nodes);
 }

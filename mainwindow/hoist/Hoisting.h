@@ -11,6 +11,7 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QToolButton;
 
@@ -66,6 +67,7 @@ private:
 
     IWindowContext& ctx_;
     TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
 };
 
 }  // namespace kiv

@@ -20,7 +20,6 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/settings/WindowSettings.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/Rounding.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -87,7 +86,8 @@ void ActivatePanel(TKivStringGrid* grid) {
     if (CurrentPanel != grid->Tag) grid->DoEnter();
 }
 
-TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {}
+TNavigationPath::TNavigationPath(IWindowContext& ctx)
+    : ctx_(ctx), panels_(ctx.Published()), datastructure_(ctx.Published()) {}
 
 void TNavigationPath::BuildComponents() {
     BuildPath();
@@ -125,7 +125,7 @@ void TNavigationPath::BuildPath() {
     row->insertWidget(2, tsNavigator, 100);
     row->insertWidget(3, lblSuperOrd, 100);
 
-    KivAction* full = ctx_.WindowSettings().acFullNavPath;
+    KivAction* full = ctx_.Window().findChild<KivAction*>(QStringLiteral("acFullNavPath"));
     full->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backslash));
     full->OnExecute = [this](KivAction*) { acFullNavPathExecute(); };
     w->addAction(full);
@@ -139,7 +139,7 @@ void TNavigationPath::BuildPath() {
 void TNavigationPath::ShowFullPath(bool full) {
     tsNavigator->setVisible(full);
     lblSuperOrd->setVisible(!full);
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = ctx_.Window().findChild<KivAction*>(QStringLiteral("acFullNavPath"));
     const QString hint = full ? QStringLiteral("Show Parent Topic Only")
                               : QStringLiteral("Show Full Navigation Path");
     a->setToolTip(hint);
@@ -149,7 +149,7 @@ void TNavigationPath::ShowFullPath(bool full) {
 }
 
 void TNavigationPath::acFullNavPathExecute() {
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
     a->SetChecked(!a->Checked());
 }
 
@@ -230,6 +230,7 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
 
 void TNavigationPath::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int) { TopicChanged(grid); });
+    events.DatastructureOpened.Subscribe([this] { GuardCall([this] { DatastructureChanged(); }); });
 }
 
 void TNavigationPath::TopicChanged(TKivStringGrid* grid) {

@@ -19,6 +19,7 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QLabel;
 class QMenu;
@@ -158,6 +159,7 @@ private:
 
     IWindowContext& ctx_;
     TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
     bool interBaseGuard_ = false;
     bool outlineGuard_ = false;
 };

@@ -11,7 +11,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/Dialogs.h"
@@ -92,8 +91,8 @@ void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
     {
         TBusyGuard busy(ctx_.BusyCounter());
         // One copy, one clone table: templates sharing clones stay clones of each other.
-        ctx_.FileCommands().CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
-                                                    AppDir() + "template.kiv", items);
+        fileCommands_->CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
+                                               AppDir() + "template.kiv", items);
     }
     for (int i : rows) k.lbxTemplate->item(i)->setSelected(false);
 }

@@ -20,7 +20,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -35,7 +34,11 @@ const char* const kBadgeOutsideTreeHint =
 }  // namespace
 
 TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
-    : ctx_(ctx), textCard_(ctx.Published()), launch_(ctx.Published()) {
+    : ctx_(ctx),
+      textCard_(ctx.Published()),
+      launch_(ctx.Published()),
+      datastructure_(ctx.Published()),
+      fileCommands_(ctx.Published()) {
     ctx.Published().Publish<IPanels>(*this);
 }
 
@@ -266,7 +269,7 @@ void TPanelHandlers::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftSta
         if (!Sender->TreeMode && Sender->Nester->RowCount() == 0) {
             if (Sender->Nester->RootNest == kExternalNest) {
                 if (!Sender->ExternalPath.empty())
-                    ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+                    datastructure_->OpenDatastructureFile(Sender->ExternalPath);
             } else {
                 Sender->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
             }
@@ -286,7 +289,7 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
     if (Button != TCustomGrid::mbLeft) return;
     if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
         if (!Sender->ExternalPath.empty())
-            ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+            datastructure_->OpenDatastructureFile(Sender->ExternalPath);
         return;
     }
     if (!Sender->IsRowValid(row)) return;

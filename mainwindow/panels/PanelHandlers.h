@@ -13,6 +13,9 @@
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 
 class QListWidget;
 class QTimer;
@@ -81,6 +84,8 @@ private:
     IWindowContext& ctx_;
     TNeed<ITextCard> textCard_;
     TNeed<ILaunchCard> launch_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<IFileCommands> fileCommands_;
     std::string autoLaunchTarget_;
 };
 

@@ -21,7 +21,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/Settings.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -55,7 +54,9 @@ QRect WorkArea() {
 
 }  // namespace
 
-TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {}
+TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {
+    ctx.Published().Publish<IWindowSettings>(*this);
+}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -160,7 +161,7 @@ void TWindowSettings::LoadSettings() {
     DefaultFontSize = s.dfSize;
     DefaultFontColor = s.dfColor;
     DefaultFontStyle = BitsToFontStyles(s.dfStyle);
-    ctx_.Datastructure().acAutoBackup->SetChecked(s.AutoBackup);
+    ctx_.Actions().Get(QStringLiteral("acAutoBackup")).SetChecked(s.AutoBackup);
     acArrows->SetChecked(s.NavArrows);
     ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
@@ -214,7 +215,7 @@ void TWindowSettings::SaveSettings() {
     s.dfSize = DefaultFontSize;
     s.dfColor = DefaultFontColor;
     s.dfStyle = FontStylesToBits(DefaultFontStyle);
-    s.AutoBackup = ctx_.Datastructure().acAutoBackup->Checked();
+    s.AutoBackup = ctx_.Actions().Get(QStringLiteral("acAutoBackup")).Checked();
     s.NavArrows = acArrows->Checked();
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
     s.DefaultDateTime = SetDefault1->Tag;

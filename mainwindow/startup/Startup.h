@@ -8,6 +8,7 @@
 #include <vector>
 #include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 namespace kiv {
 
@@ -33,6 +34,7 @@ private:
 
     IWindowContext& ctx_;
     TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
     bool firstShowDone_ = false;
     std::vector<std::string> waiting_;
 };

@@ -54,7 +54,11 @@ QTextCharFormat DefaultCardFormat() {
 }
 
 TTextCard::TTextCard(IWindowContext& ctx)
-    : Clock([] { return QDateTime::currentDateTime(); }), Locale(QLocale::system()), ctx_(ctx) {
+    : Clock([] { return QDateTime::currentDateTime(); }),
+      Locale(QLocale::system()),
+      ctx_(ctx),
+      windowSettings_(ctx.Published()),
+      print_(ctx.Published()) {
     ctx.Published().Publish<ITextCard>(*this);
 }
 

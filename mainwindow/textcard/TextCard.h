@@ -24,6 +24,9 @@
 #include "platform/qt/Colors.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/print/PrintInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QKeyEvent;
 class QLabel;
@@ -215,6 +218,8 @@ private:
     void AnchorTextOwner();
 
     IWindowContext& ctx_;
+    TNeed<IWindowSettings> windowSettings_;
+    TNeed<IPrint> print_;
     bool storeFailureShown_ = false;
     // The reason of the last failed store.
     QString storeFailure_;
