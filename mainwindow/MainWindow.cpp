@@ -98,10 +98,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     drops_->BuildComponents();
     marks_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
-    collector_ = std::make_unique<TCollector>(*this);
-    new TEmailCommands(*this);     // a child of the window
-    new TAutoRegistration(*this);  // a child of the window
-    new TColorSchemes(*this);      // a child of the window
+    (collector_ = std::make_unique<TCollector>(*this))->BuildComponents();
+    (new TEmailCommands(*this))->BuildComponents();     // a child of the window
+    (new TAutoRegistration(*this))->BuildComponents();  // a child of the window
+    (new TColorSchemes(*this))->BuildComponents();      // a child of the window
     FinishSkeleton();
     SubscribeFeatures();
     published_.CheckNeedsFilled();

@@ -23,6 +23,11 @@
 namespace kiv {
 
 class TCollector;
+class TNavigationPath;
+class THoisting;
+class TSearchPane;
+class TfrmSwallow;
+class TMarks;
 
 class TForm1 : public QMainWindow, public IWindowContext {
     Q_OBJECT
@@ -77,16 +82,18 @@ public:
     TFileType& FileType() override { return *fileType_; }
     TWaitPanel& WaitPanel() override { return *waitPanel_; }
     TPrintCommands& Print() override { return *print_; }
-    TNavigationPath& NavPath() override { return *navPath_; }
-    THoisting& Hoist() override { return *hoist_; }
     TDrops& Drops() override { return *drops_; }
-    TSearchPane& Search() override { return *search_; }
-    TfrmSwallow& Collector() override;
     TLaunchCard& LaunchCard() override { return *launchCard_; }
     TBins& Bins() override { return *bins_; }
     TGraphicCard& GraphicCard() override { return *graphicCard_; }
     TFileCommands& FileCommands() override { return *fileCommands_; }
-    TMarks& Marks() override { return *marks_; }
+
+    // The features the frame and the tests reach directly.
+    TNavigationPath& NavPath() { return *navPath_; }
+    THoisting& Hoist() { return *hoist_; }
+    TSearchPane& Search() { return *search_; }
+    TfrmSwallow& Collector();
+    TMarks& Marks() { return *marks_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -31,16 +31,11 @@ class TStartup;
 class TFileType;
 class TWaitPanel;
 class TPrintCommands;
-class TNavigationPath;
-class THoisting;
 class TDrops;
-class TSearchPane;
-class TfrmSwallow;
 class TLaunchCard;
 class TBins;
 class TGraphicCard;
 class TFileCommands;
-class TMarks;
 
 // An event of the window that several features handle. The handlers run in the order they
 // were subscribed: each feature subscribes its own in its Subscribe, and the frame calls
@@ -173,16 +168,11 @@ public:
     virtual TFileType& FileType() = 0;
     virtual TWaitPanel& WaitPanel() = 0;
     virtual TPrintCommands& Print() = 0;
-    virtual TNavigationPath& NavPath() = 0;
-    virtual THoisting& Hoist() = 0;
     virtual TDrops& Drops() = 0;
-    virtual TSearchPane& Search() = 0;
-    virtual TfrmSwallow& Collector() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
     virtual TBins& Bins() = 0;
     virtual TGraphicCard& GraphicCard() = 0;
     virtual TFileCommands& FileCommands() = 0;
-    virtual TMarks& Marks() = 0;
 };
 
 }  // namespace kiv

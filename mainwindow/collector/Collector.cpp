@@ -30,9 +30,6 @@
 #include "mainwindow/drops/Drops.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/print/PrintCommands.h"
-#include "mainwindow/search/FindDialog.h"
-#include "mainwindow/search/SearchPane.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -201,6 +198,12 @@ void TfrmSwallow::BuildMenu() {
 
 void TfrmSwallow::SetMainWindow(IWindowContext* ctx) {
     ctx_ = ctx;
+    search_.reset();
+    print_.reset();
+    if (ctx_) {
+        search_.emplace(ctx_->Published());
+        print_.emplace(ctx_->Published());
+    }
     if (ctx_)
         acHideMainWindow->setText(ReplaceCaptionVerb(acHideMainWindow->text(),
                                                      MainWindowShown() ? QStringLiteral("Hide")
@@ -380,16 +383,8 @@ void TfrmSwallow::acHideMainWindowExecute() {
 void TfrmSwallow::HideSecondaryWindows() {
     if (TfrmAbout* about = ctx_->LaunchCard().frmAbout; about && about->isVisible())
         about->reject();
-    // Tag 1 marks what the main window's next show opens again.
-    if (TFindDialog* find = ctx_->Search().fdText; find && find->Tag > 0) {
-        find->reject();
-        QCoreApplication::processEvents();
-        find->Tag = 1;
-    }
-    if (TfrmPrint* print = ctx_->Print().frmPrint.get(); print && !print->isHidden()) {
-        print->hide();
-        print->Tag = 1;
-    }
+    (*search_)->PutAwayFindDialog();
+    (*print_)->PutAwayPrintWindow();
 }
 
 void TfrmSwallow::acExTextBinExecute() {
@@ -430,7 +425,12 @@ void TfrmSwallow::acOpenResourceBinExecute() {
 
 // ---- the main window's side ----
 
-TCollector::TCollector(IWindowContext& ctx) : ctx_(ctx) {
+TCollector::TCollector(IWindowContext& ctx)
+    : ctx_(ctx), search_(ctx.Published()), print_(ctx.Published()) {
+    ctx.Published().Publish<ICollector>(*this);
+}
+
+void TCollector::BuildComponents() {
     if (!frmSwallow) own_ = std::make_unique<TfrmSwallow>();
     swallow_ = frmSwallow;
     swallow_->SetMainWindow(&ctx_);
@@ -464,9 +464,17 @@ bool TCollector::eventFilter(QObject* watched, QEvent* e) {
 
 void TCollector::MainWindowShown() {
     if (frmTextBin && !frmTextBin->isHidden()) frmTextBin->hide();
-    if (TFindDialog* find = ctx_.Search().fdText; find && find->Tag == 1 && find->isHidden())
-        find->show();
-    if (TfrmPrint* print = ctx_.Print().frmPrint.get(); print && print->Tag == 1) print->show();
+    search_->BringBackFindDialog();
+    print_->BringBackPrintWindow();
+}
+
+QPoint TCollector::Position() const { return swallow_->pos(); }
+
+void TCollector::MoveTo(QPoint at) { swallow_->move(at); }
+
+void TCollector::ConnectSendEmail(QObject* receiver, std::function<void()> handler) {
+    if (QAction* item = swallow_->SendEmail1)
+        connect(item, &QAction::triggered, receiver, std::move(handler));
 }
 
 }  // namespace kiv

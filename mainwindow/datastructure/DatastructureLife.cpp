@@ -35,8 +35,8 @@
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/Settings.h"
 #include "engine/core/Marks.h"
-#include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
@@ -119,7 +119,8 @@ TTextBinCard SplitTextBinCard(std::string_view card) {
 
 // ---- components ----
 
-TDatastructureLife::TDatastructureLife(IWindowContext& ctx) : ctx_(ctx) {}
+TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
+    : ctx_(ctx), nav_(ctx.Published()), marks_(ctx.Published()) {}
 
 void TDatastructureLife::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -258,7 +259,7 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
     }
     KeepOpenOneCurrent();
     // The strip of open datastructures was filled while the entry still stood.
-    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
+    GuardCall([this] { nav_->DatastructureChanged(); });
 }
 
 void TDatastructureLife::KeepOpenOneCurrent() {
@@ -403,7 +404,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                 if (unreadCards.empty())
                     unreadCards = std::string("the Threads and QuickJumps: ") + e.what();
             }
-            ctx_.Marks().ReadMarksCard(marks);
+            marks_->ReadMarksCard(marks);
         }
 
 
@@ -421,7 +422,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         CurrentBookMark->HoistStack.Clear();
         CurrentBookMark->Outlines.SetCurrentIndex(0);
         // The current thread is the current trail from now on.
-        ctx_.Marks().SettleThreadsAtOpen();
+        marks_->SettleThreadsAtOpen();
 
         ctx_.Panels().sgdFirst->SelectRow(ctx_.Panels().sgdFirst->CurrentRow());
         if (ctx_.Window().isVisible()) {
@@ -443,7 +444,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
         EnableDatastructureMenus(false);
         ctx_.TextCard().ShowNoTopic();
-        GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
+        GuardCall([this] { nav_->DatastructureChanged(); });
         MessageDlg(QString::fromUtf8(e.what()) +
                        QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
                    MsgType::Error, MsgButtons::OK);
@@ -477,11 +478,11 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                 .arg(Q(path), QString::fromUtf8(unreadCards)),
             MsgType::Warning, MsgButtons::OK);
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
-    GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
+    GuardCall([this] { marks_->DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     ctx_.FileCommands().WarnLargeDatastructure();
     CurrentBookMark->MarksPending = false;
-    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
+    GuardCall([this] { nav_->DatastructureChanged(); });
     return true;
 }
 
@@ -609,7 +610,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (CurrentNavigator) ctx_.Marks().AddCurrentTopicToMarks(*CurrentNavigator);
+    if (CurrentNavigator) marks_->AddCurrentTopicToMarks(*CurrentNavigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {

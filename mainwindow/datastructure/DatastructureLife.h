@@ -11,6 +11,9 @@
 
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
 
 class QAction;
 class QMenu;
@@ -121,6 +124,8 @@ private:
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IMarks> marks_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;

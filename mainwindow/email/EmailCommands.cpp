@@ -11,7 +11,7 @@
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/collector/Collector.h"
+#include "mainwindow/collector/CollectorInterface.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
@@ -20,8 +20,12 @@
 
 namespace kiv {
 
-TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TEmailCommands::TEmailCommands(IWindowContext& ctx)
+    : QObject(&ctx.Window()), ctx_(ctx), collector_(ctx.Published()) {
     setObjectName(QStringLiteral("EmailCommands"));
+}
+
+void TEmailCommands::BuildComponents() {
     QMainWindow& w = ctx_.Window();
     acSendEmail = Action(&w, "acSendEmail", QStringLiteral("Send Email..."));
     acSendEmail->setStatusTip(QStringLiteral("Send Email"));
@@ -31,9 +35,7 @@ TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ct
     acSendEmail->setVisible(false);
     acSendEmail->setEnabled(false);
     ctx_.Skeleton().File1->addAction(acSendEmail);
-    if (QAction* item = ctx_.Collector().SendEmail1)
-        connect(item, &QAction::triggered, this,
-                [this] { GuardCall([this] { SendEmail1Click(); }); });
+    collector_->ConnectSendEmail(this, [this] { GuardCall([this] { SendEmail1Click(); }); });
 }
 
 TEmailCommands::~TEmailCommands() = default;

@@ -29,10 +29,10 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/print/PrintCommands.h"
 #include "mainwindow/print/WaitPanel.h"
 #include "platform/core/AppPaths.h"
@@ -71,12 +71,13 @@ const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acTo
 
 }  // namespace
 
-TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
+TFileCommands::TFileCommands(IWindowContext& ctx)
+    : ctx_(ctx), nav_(ctx.Published()), hoist_(ctx.Published()), marks_(ctx.Published()) {
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
     };
-    OnRefreshNavigationPath = [this] { ctx_.NavPath().UpdateNavigationPath(); };
+    OnRefreshNavigationPath = [this] { nav_->UpdateNavigationPath(); };
     BuildComponents();
     ctx_.Window().installEventFilter(this);
     GuardCall([this] { LoadTemplateBin(); });
@@ -209,7 +210,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     const std::string path = PanelsManager().DatastructurePath;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
     // The pack closes the datastructure: a card that cannot be stored is asked about first.
     const TLoudAgain loud{ctx_.Datastructure()};
     if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
@@ -222,7 +223,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     CopyMarks(CurrentBookMark->QuickJumps, quickJumps);
     if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex());
         current && CurrentNavigator)
-        ctx_.Marks().AddCurrentTopicToMarks(*current);
+        marks_->AddCurrentTopicToMarks(*current);
     TPackMarks marks{&threads, &quickJumps};
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
     // The text bin, the password and the launch bin as they stand now go with the copy.
@@ -250,7 +251,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     if (!failure) {
         try {
             ReplaceWithPackedCopy(path);
-            ctx_.Marks().NoteDroppedMarks(marks.ThreadsDropped, marks.QuickJumpsDropped);
+            marks_->NoteDroppedMarks(marks.ThreadsDropped, marks.QuickJumpsDropped);
         } catch (...) {
             failure = std::current_exception();
         }

@@ -19,6 +19,10 @@
 #include "engine/core/NestFunctions.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
 
 class QAction;
 
@@ -105,6 +109,9 @@ private:
     static std::optional<std::string> StoredPassword(const QString& typed);
 
     IWindowContext& ctx_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IHoisting> hoist_;
+    TNeed<IMarks> marks_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

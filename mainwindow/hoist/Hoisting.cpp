@@ -17,7 +17,8 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/PanelRows.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
@@ -81,7 +82,9 @@ void ContinueTrail(TNavigator& trail, const TNavigator& inside) {
 
 }  // namespace
 
-THoisting::THoisting(IWindowContext& ctx) : ctx_(ctx) {}
+THoisting::THoisting(IWindowContext& ctx) : ctx_(ctx), nav_(ctx.Published()) {
+    ctx.Published().Publish<IHoisting>(*this);
+}
 
 void THoisting::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -138,8 +141,7 @@ void THoisting::FocusCaptionEditorInEditMode(bool elseFirstPanel) {
 void THoisting::ShowNavigateMode() {
     QString mode = QStringLiteral("hoist");
     if (!Hoisted())
-        mode = ctx_.NavPath().OutlineIndex() != 0 ? QStringLiteral("outline")
-                                                  : QStringLiteral("whole");
+        mode = nav_->OutlineIndex() != 0 ? QStringLiteral("outline") : QStringLiteral("whole");
     ctx_.Skeleton().lblNavigateMode->setText(mode);
 }
 
@@ -164,7 +166,7 @@ void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nod
         PanelsManager().RefreshPanelsFrom(1);
     }
     if (CurrentNavigator) CurrentNavigator->Clear();  // the hoisted nodes stay
-    ctx_.NavPath().UpdateNavigationPath();
+    nav_->UpdateNavigationPath();
     if (m.RowCount() == 1) {
         ExpandInline(p1, 0);
         PanelsManager().RefreshPanelsFrom(1);
@@ -242,7 +244,7 @@ void THoisting::DehoistTo(int level) {
                 g->RowsChanged(0);
             }
             // An outline tab keeps its own hoisted topic.
-            if (ctx_.NavPath().OutlineIndex() == 0) trail.SetHoistedNodes({});
+            if (nav_->OutlineIndex() == 0) trail.SetHoistedNodes({});
         } else {
             TNavigator kept;
             kept.Assign(trail);
@@ -250,7 +252,7 @@ void THoisting::DehoistTo(int level) {
             trail.Assign(kept);
         }
         if (trail.Count() > 0) {
-            ctx_.NavPath().NavigateToLevel(trail.Count() - 1, false);
+            nav_->NavigateToLevel(trail.Count() - 1, false);
         } else {
             // Nothing to go back to: the top of what is left.
             TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
@@ -267,7 +269,7 @@ void THoisting::DehoistTo(int level) {
                 PanelsManager().RefreshPanelsFrom(1);
             }
             ctx_.ReloadCurrentRow();
-            ctx_.NavPath().UpdateNavigationPath();
+            nav_->UpdateNavigationPath();
         }
     }
     if (!Hoisted()) {

@@ -17,9 +17,9 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/qt/Dialogs.h"
@@ -58,7 +58,13 @@ bool StillThere(TNavigator& trail) {
 }  // namespace
 
 TMarks::TMarks(IWindowContext& ctx)
-    : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {}
+    : PopupListKind(kQuickJumps),
+      DockedListKind(kQuickJumps),
+      ctx_(ctx),
+      nav_(ctx.Published()),
+      hoist_(ctx.Published()) {
+    ctx.Published().Publish<IMarks>(*this);
+}
 
 void TMarks::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -185,7 +191,7 @@ void TMarks::MakeCurrentThread(int i) {
     threads.SetCurrentIndex(i);
     if (!CurrentNavigator) return;
     auto refreshPath = [this](TNavigator* sender) {
-        if (sender == CurrentNavigator.get()) ctx_.NavPath().UpdateNavigationPath();
+        if (sender == CurrentNavigator.get()) nav_->UpdateNavigationPath();
     };
     CurrentNavigator->OnNodeAdded = refreshPath;
     CurrentNavigator->OnNodesDeleted = refreshPath;
@@ -261,7 +267,7 @@ void TMarks::GoToThread(int index, bool storeCurrent) {
         if (index < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(index);
     }
     FocusAfterGoing();
-    ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+    nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
     if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
         FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
 }
@@ -271,14 +277,13 @@ void TMarks::GoToQuickJump(int index) {
     TNavigatorPtr mark = CurrentBookMark->QuickJumps.Navigator(index);
     if (!mark) return;
     ctx_.FlushCurrentRow();
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
-    if (ctx_.NavPath().tsOutLine && ctx_.NavPath().tsOutLine->TabIndex() > 0)
-        ctx_.NavPath().tsOutLine->SetTabIndex(0);
+    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
+    if (nav_->OutlineTabIndex() > 0) nav_->SelectOutlineTab(0);
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     if (StillThere(*mark)) {
         CurrentNavigator->Assign(*mark);
         FocusAfterGoing();
-        ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+        nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
         return;
     }
     MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);

@@ -26,7 +26,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -490,10 +490,8 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
 void TMarks::ChooseMark(const QString& kind, const QString& path, int mark) {
     if (!path.isEmpty()) {
         const int d = InterBase().IndexOfPath(path.toStdString());
-        TFourthTabSet* strip = ctx_.NavPath().tsInterBase;
         if (d < 0) return;
-        if (strip && d < strip->Tabs().Count()) strip->SetTabIndex(d);
-        else InterBase().Select(d);
+        if (!nav_->SelectOpenDatastructureTab(d)) InterBase().Select(d);
         // The open was refused: nothing of the other datastructure is gone to.
         if (!CurrentBookMark || CurrentBookMark != InterBase().BookMark(d)) return;
         if (kind == kThreads) GoToThread(mark, true);

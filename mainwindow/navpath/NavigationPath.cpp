@@ -18,7 +18,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "platform/core/KivStrings.h"
@@ -71,23 +71,9 @@ QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted) {
     return items;
 }
 
-void InsertNodeRow(TNester& model, int index, const TNode& node, int level) {
-    TNestPack pack;
-    pack.ParentNest = node.ParentNest;
-    pack.CardDir = node.CardDir;
-    pack.ChildNest = int32_t(node.ChildNest);
-    pack.Level = level;
-    model.InsertRow(index, pack);
-    model.LoadRowCards(index);
-    model.SetNode(index, node);
+TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx), hoist_(ctx.Published()) {
+    ctx.Published().Publish<INavigationPath>(*this);
 }
-
-void ActivatePanel(TKivStringGrid* grid) {
-    grid->MakeActive();
-    if (CurrentPanel != grid->Tag) grid->DoEnter();
-}
-
-TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
 
 void TNavigationPath::BuildComponents() {
     BuildPath();
@@ -146,6 +132,21 @@ void TNavigationPath::ShowFullPath(bool full) {
     btnShowFullPath->setToolTip(hint);
     btnShowFullPath->setText(full ? QStringLiteral("\\\\\\") : QStringLiteral("\\"));
     if (full) UpdateNavigationPath();
+}
+
+void TNavigationPath::SetPathColors(TColor background, TColor font) {
+    if (tsNavigator) {
+        TFourthTabSetOptions& o = tsNavigator->Options();
+        o.SetBackgroundColor(background);
+        o.SetSeparatorColor(background);
+        o.SetDarkShadowColor(background);
+        o.SetUnSelectedColor(font);
+    }
+    if (btnShowFullPath) {
+        QPalette pal = btnShowFullPath->palette();
+        pal.setColor(QPalette::ButtonText, toQColor(font));
+        btnShowFullPath->setPalette(pal);
+    }
 }
 
 void TNavigationPath::acFullNavPathExecute() {
@@ -225,7 +226,7 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
             std::max(0, CurrentNavigator->Count() - (oldPanel - newPanel)));
     }
     UpdateNavigationPath();
-    ctx_.Hoist().UpdateHoistButton();
+    hoist_->UpdateHoistButton();
 }
 
 void TNavigationPath::Subscribe(TWindowEvents& events) {
@@ -297,7 +298,7 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
         TNester& m = *p1->Nester;
         const TNodeArray hoisted = trail.GetHoistedNodes();
         if (level == 0 && !hoisted.empty()) {
-            THoisting::LoadHoistedNodes(m, hoisted);
+            hoist_->LoadHoistedRows(m, hoisted);
             if (m.RowCount() == 1) m.Expand(0);
             p1->RowsChanged(0);
             // The topic the trail names (a hoisted one, or one shown below the single
@@ -337,7 +338,7 @@ void TNavigationPath::NavigateTree(int level) {
     TNester& m = *g->Nester;
     if (m.RowCount() == 0) {
         if (DatastructureHoisted()) {
-            THoisting::LoadHoistedNodes(m, trail.GetHoistedNodes());
+            hoist_->LoadHoistedRows(m, trail.GetHoistedNodes());
         } else if (CurrentBookMark) {
             m.RootNest = CurrentBookMark->RootNest;
             m.LoadBranch(-1, false);

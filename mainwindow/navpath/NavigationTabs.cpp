@@ -15,7 +15,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
@@ -142,6 +142,12 @@ void TNavigationPath::FillInterBaseTabs() {
     tsInterBase->Tabs().Clear();
     tsInterBase->Tabs().AddStrings(names);
     tsInterBase->SetTabIndex(InterBase().CurrentIndex());
+}
+
+bool TNavigationPath::SelectOpenDatastructureTab(int index) {
+    if (!tsInterBase || index < 0 || index >= tsInterBase->Tabs().Count()) return false;
+    tsInterBase->SetTabIndex(index);
+    return true;
 }
 
 void TNavigationPath::tsInterBaseChange(int NewTab, bool& AllowChange) {
@@ -315,7 +321,7 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     }
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlKiv->isHidden()) k.pnlKiv->show();
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
     ctx_.FlushCurrentRow();
     // Where the user stood in the outline being left is where it opens next time.
     const int leaving = outlines.CurrentIndex();
@@ -333,13 +339,15 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     for (TKivStringGrid* g :
          {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
         if (isShown(g)) g->UpdateRowHeights(0);
-    ctx_.Hoist().FocusCaptionEditorInEditMode();
+    hoist_->FocusCaptionEditorInEditMode();
     ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
                                                          : QStringLiteral("whole"));
 }
 
+int TNavigationPath::OutlineTabIndex() const { return tsOutLine ? tsOutLine->TabIndex() : -1; }
+
 void TNavigationPath::SelectOutlineTab(int i) {
-    if (i >= 0 && i < tsOutLine->Tabs().Count()) tsOutLine->SetTabIndex(i);
+    if (tsOutLine && i >= 0 && i < tsOutLine->Tabs().Count()) tsOutLine->SetTabIndex(i);
 }
 
 void TNavigationPath::pmOutlinePopup() {

@@ -14,9 +14,23 @@
 
 namespace kiv {
 
-TPrintCommands::TPrintCommands(IWindowContext& ctx) : ctx_(ctx) {}
+TPrintCommands::TPrintCommands(IWindowContext& ctx) : ctx_(ctx) {
+    ctx.Published().Publish<IPrint>(*this);
+}
 
 TPrintCommands::~TPrintCommands() = default;
+
+void TPrintCommands::PutAwayPrintWindow() {
+    // Tag 1 marks what the main window's next show opens again.
+    if (frmPrint && !frmPrint->isHidden()) {
+        frmPrint->hide();
+        frmPrint->Tag = 1;
+    }
+}
+
+void TPrintCommands::BringBackPrintWindow() {
+    if (frmPrint && frmPrint->Tag == 1) frmPrint->show();
+}
 
 void TPrintCommands::BuildComponents() {
     QMainWindow& w = ctx_.Window();

@@ -16,6 +16,10 @@
 
 #include "engine/core/Navigation.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/search/SearchInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 
 class QAction;
 class QCheckBox;
@@ -37,7 +41,7 @@ class IWindowContext;
 struct TWindowEvents;
 class TFindDialog;
 
-class TSearchPane : public QObject {
+class TSearchPane : public QObject, public ISearch {
     Q_OBJECT
 public:
     // The images of a result row, kept on its item (-1 none).
@@ -70,7 +74,9 @@ public:
     void Search2Click(int tag);
 
     // A running walk ends at its next topic.
-    void StopSearch();
+    void StopSearch() override;
+    void PutAwayFindDialog() override;
+    void BringBackFindDialog() override;
     bool Searching() const { return searching_; }
     // The focused rich-text editor (text card, pin card or text bin), or null.
     QTextEdit* ActiveTextEditor() const;
@@ -125,6 +131,8 @@ private:
     void Progress(size_t tested);
 
     IWindowContext& ctx_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IHoisting> hoist_;
     bool searching_ = false;
     bool stopRequested_ = false;       // btnSearch's tag: 1 when Stop was pressed
     QTextEdit* findEditor_ = nullptr;  // the editor the find dialog works on

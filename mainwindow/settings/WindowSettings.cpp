@@ -2,7 +2,7 @@
 // shut-down.
 #include "mainwindow/settings/WindowSettings.h"
 
-#include "mainwindow/collector/Collector.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -55,7 +55,7 @@ QRect WorkArea() {
 
 }  // namespace
 
-TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx) {}
+TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx), collector_(ctx.Published()) {}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -112,7 +112,7 @@ void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
     frameTarget_.reset();
     if (!g.Saved) frameTarget_ = g.Main;
     FitFrame();
-    ctx_.Collector().move(g.Collector);
+    collector_->MoveTo(g.Collector);
 }
 
 void TWindowSettings::FitFrame() {
@@ -199,7 +199,7 @@ void TWindowSettings::SaveSettings() {
     s.MainHeight = ctx_.Window().height();
     s.MainWidth = ctx_.Window().width();
     // Where the user left the collector (its own drag or the desktop's moved it).
-    const QPoint collector = ctx_.Collector().pos();
+    const QPoint collector = collector_->Position();
     s.CollectorTop = collector.y();
     s.CollectorLeft = collector.x();
     s.RowStrings = ColorScheme.RowLines;

@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 class QAction;
 class QMenu;
@@ -60,6 +62,7 @@ private:
     void ApplyGeometry(const TStartGeometry& g);
 
     IWindowContext& ctx_;
+    TNeed<ICollector> collector_;
     std::optional<QRect> frameTarget_;
 };
 

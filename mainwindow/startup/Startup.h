@@ -6,6 +6,8 @@
 #include <QObject>
 #include <string>
 #include <vector>
+#include "mainwindow/Published.h"
+#include "mainwindow/search/SearchInterface.h"
 
 namespace kiv {
 
@@ -30,6 +32,7 @@ private:
     void OpenWaitingFiles();
 
     IWindowContext& ctx_;
+    TNeed<ISearch> search_;
     bool firstShowDone_ = false;
     std::vector<std::string> waiting_;
 };

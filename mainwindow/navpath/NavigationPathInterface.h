@@ -1,0 +1,44 @@
+#pragma once
+// What the navigation path does for the other rooms: the path shown again, a level of the
+// trail gone to, the outline and open-datastructure tabs chosen, the path's colours, and
+// its upkeep as the panels move.
+#include "platform/qt/Colors.h"
+
+namespace kiv {
+
+class TKivStringGrid;
+
+class INavigationPath {
+public:
+    virtual ~INavigationPath() = default;
+
+    // The path shows the current trail again.
+    virtual void UpdateNavigationPath() = 0;
+    // The panels are reloaded so that level of the trail shows; fromPath when the user
+    // chose it on the path (a level on show then only takes the focus).
+    virtual void NavigateToLevel(int level, bool fromPath) = 0;
+
+    // The outline chosen in the open datastructure, or 0 with none open.
+    virtual int OutlineIndex() const = 0;
+    // The outline tab chosen, -1 without one.
+    virtual int OutlineTabIndex() const = 0;
+    // Chooses outline tab i (0: the whole datastructure) when there is one.
+    virtual void SelectOutlineTab(int i) = 0;
+    // Chooses tab index of the open-datastructures strip, which opens that datastructure;
+    // false when the strip has no such tab.
+    virtual bool SelectOpenDatastructureTab(int index) = 0;
+    // The path takes a colour scheme's background and caption colours.
+    virtual void SetPathColors(TColor background, TColor font) = 0;
+
+    // The trail's upkeep: the active panel moved from oldPanel to newPanel.
+    virtual void ActivePanelChanged(int oldPanel, int newPanel) = 0;
+    // Rows of the active panel were reloaded: the outline tabs follow a changed top level.
+    virtual void OutlineRowsChanged(TKivStringGrid* grid) = 0;
+    // A caption of the active panel was stored: its outline tab follows.
+    virtual void OutlineCaptionStored(TKivStringGrid* grid, int row) = 0;
+    // A datastructure was opened, or an open failed and none is: the tabs, the outlines
+    // and the path show what is open now.
+    virtual void DatastructureChanged() = 0;
+};
+
+}  // namespace kiv
