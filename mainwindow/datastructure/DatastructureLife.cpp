@@ -120,7 +120,9 @@ TTextBinCard SplitTextBinCard(std::string_view card) {
 // ---- components ----
 
 TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
-    : ctx_(ctx), nav_(ctx.Published()), marks_(ctx.Published()) {}
+    : ctx_(ctx), nav_(ctx.Published()), marks_(ctx.Published()) {
+    ctx.Published().Publish<IDatastructure>(*this);
+}
 
 void TDatastructureLife::BuildComponents() {
     QMainWindow* w = &ctx_.Window();

@@ -12,6 +12,7 @@
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
 
@@ -35,7 +36,7 @@ struct TTextBinCard {
 };
 TTextBinCard SplitTextBinCard(std::string_view card);
 
-class TDatastructureLife : public QObject {
+class TDatastructureLife : public QObject, public IDatastructure {
     Q_OBJECT
 public:
     explicit TDatastructureLife(IWindowContext& ctx);
@@ -48,7 +49,7 @@ public:
     // Opens path as the datastructure (through the list of open datastructures). A
     // datastructure that is not there is reported by name and nothing is created: a link,
     // a recent file or a path handed over never makes a file.
-    void OpenDatastructureFile(const std::string& path);
+    void OpenDatastructureFile(const std::string& path) override;
     // Opens path, making a new, empty datastructure when it is not there.
     void CreateDatastructureFile(const std::string& path);
     // While CreateDatastructureFile runs: the open may create what is missing.
@@ -83,7 +84,7 @@ public:
     void Template1Click();
 
     // The active panel's current topic appended to the current trail.
-    void AddCurrentTopicToMarks();
+    void AddCurrentTopicToMarks() override;
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
     // The datastructure-level cards from the bins, the text bin and the marks, as closing writes them.

@@ -16,10 +16,10 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/PanelRows.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -82,7 +82,8 @@ void ContinueTrail(TNavigator& trail, const TNavigator& inside) {
 
 }  // namespace
 
-THoisting::THoisting(IWindowContext& ctx) : ctx_(ctx), nav_(ctx.Published()) {
+THoisting::THoisting(IWindowContext& ctx)
+    : ctx_(ctx), panels_(ctx.Published()), datastructure_(ctx.Published()), nav_(ctx.Published()) {
     ctx.Published().Publish<IHoisting>(*this);
 }
 
@@ -117,11 +118,6 @@ void THoisting::BuildComponents() {
 
 // ---- the loader and the view ----
 
-void THoisting::LoadHoistedNodes(TNester& model, const TNodeArray& nodes) {
-    model.Clear();
-    for (size_t i = 0; i < nodes.size(); ++i) InsertNodeRow(model, int(i), nodes[i], 0);
-}
-
 void THoisting::ExpandInline(TKivStringGrid* grid, int row) {
     TNester& m = *grid->Nester;
     if (!m.ValidRow(row) || m.IsExpanded(row) || m.ChildNest(row) <= 0) return;
@@ -130,12 +126,7 @@ void THoisting::ExpandInline(TKivStringGrid* grid, int row) {
 }
 
 void THoisting::FocusCaptionEditorInEditMode(bool elseFirstPanel) {
-    TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!g || !ctx_.Window().isVisible()) return;
-    if (PanelsManager().EditMode && g->CaptionEditor && g->CaptionEditor->height() > 0)
-        g->CaptionEditor->setFocus(Qt::OtherFocusReason);
-    else if (elseFirstPanel && isShown(ctx_.Panels().sgdFirst))
-        ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
+    kiv::FocusCaptionEditorInEditMode(ctx_, elseFirstPanel ? panels_->Panel(1) : nullptr);
 }
 
 void THoisting::ShowNavigateMode() {
@@ -146,7 +137,7 @@ void THoisting::ShowNavigateMode() {
 }
 
 void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes, int select) {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     TNester& m = *p1->Nester;
     {
         const FlagGuard navigating(PanelsManager().Navigating);
@@ -196,17 +187,17 @@ void THoisting::acHoistExecute() {
 
     PushHoistEntry(nodes);
 
-    if (g != ctx_.Panels().sgdFirst) g->ClearMarks();
+    if (g != panels_->Panel(1)) g->ClearMarks();
     // The topic that was current stays current.
     ShowHoistState(&rows, {}, currentAt);
-    ctx_.Panels().sgdFirst->ClearMarks();
-    ctx_.Panels().sgdFirst->viewport()->update();
+    panels_->Panel(1)->ClearMarks();
+    panels_->Panel(1)->viewport()->update();
     FocusCaptionEditorInEditMode(true);
 }
 
 void THoisting::PushHoistEntry(const TNodeArray& nodes) {
     TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
-    ctx_.Datastructure().AddCurrentTopicToMarks();
+    datastructure_->AddCurrentTopicToMarks();
     entry->Assign(*CurrentNavigator);
     CurrentNavigator->SetHoistedNodes(nodes);
 }
@@ -255,7 +246,7 @@ void THoisting::DehoistTo(int level) {
             nav_->NavigateToLevel(trail.Count() - 1, false);
         } else {
             // Nothing to go back to: the top of what is left.
-            TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+            TKivStringGrid* p1 = panels_->Panel(1);
             {
                 const FlagGuard navigating(PanelsManager().Navigating);
                 if (trail.GetHoistedNodes().empty()) {
@@ -325,6 +316,11 @@ void THoisting::btnHoistClick() {
 
 void THoisting::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid*, int) { UpdateHoistButton(); });
+    nav_->SetHoistHooks(
+        [this] {
+            if (Hoisted()) DehoistTo(0);
+        },
+        [this] { UpdateHoistButton(); });
 }
 
 void THoisting::UpdateHoistButton() {

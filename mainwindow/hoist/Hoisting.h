@@ -12,6 +12,8 @@
 #include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QToolButton;
 
@@ -47,13 +49,8 @@ public:
     void HoistNodes(const TNodeArray& nodes) override;
 
     // In edit mode the caption editor of the active panel takes the focus, else panel 1.
-    void FocusCaptionEditorInEditMode(bool elseFirstPanel = false) override;
+    void FocusCaptionEditorInEditMode(bool elseFirstPanel = false);
 
-    // Panel 1's model becomes the nodes as level-0 rows, each recording its place.
-    static void LoadHoistedNodes(TNester& model, const TNodeArray& nodes);
-    void LoadHoistedRows(TNester& model, const TNodeArray& nodes) override {
-        LoadHoistedNodes(model, nodes);
-    }
     // Shows a row's children under it in the panel, in any mode.
     static void ExpandInline(TKivStringGrid* grid, int row);
 
@@ -69,6 +66,8 @@ private:
     void PushHoistEntry(const TNodeArray& nodes);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
     TNeed<INavigationPath> nav_;
 };
 

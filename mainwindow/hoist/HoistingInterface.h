@@ -1,11 +1,9 @@
 #pragma once
-// What hoisting does for the other rooms: de-hoisting, a hoist level for given topics,
-// the hoist button's upkeep, the caption editor's focus and hoisted topics as panel rows.
+// What hoisting does for the other rooms: de-hoisting, a hoist level for given topics and
+// the hoist button's upkeep.
 #include "engine/core/Node.h"
 
 namespace kiv {
-
-class TNester;
 
 class IHoisting {
 public:
@@ -17,11 +15,6 @@ public:
     virtual void HoistNodes(const TNodeArray& nodes) = 0;
     // The hoist button and command follow the active panel's current row.
     virtual void UpdateHoistButton() = 0;
-    // In edit mode the caption editor of the active panel takes the focus, else panel 1
-    // when elseFirstPanel.
-    virtual void FocusCaptionEditorInEditMode(bool elseFirstPanel = false) = 0;
-    // A panel's model becomes the hoisted nodes as level-0 rows.
-    virtual void LoadHoistedRows(TNester& model, const TNodeArray& nodes) = 0;
 };
 
 }  // namespace kiv

@@ -21,6 +21,8 @@
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QLabel;
 class QListWidget;
@@ -160,6 +162,8 @@ private:
     void AddMarkItems(QMenu* menu, const QString& kind);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IWindowSettings> settings_;
     TNeed<INavigationPath> nav_;
     TNeed<IHoisting> hoist_;
     bool threadsGuard_ = false;

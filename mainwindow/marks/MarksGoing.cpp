@@ -20,8 +20,8 @@
 #include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
@@ -61,6 +61,8 @@ TMarks::TMarks(IWindowContext& ctx)
     : PopupListKind(kQuickJumps),
       DockedListKind(kQuickJumps),
       ctx_(ctx),
+      panels_(ctx.Published()),
+      settings_(ctx.Published()),
       nav_(ctx.Published()),
       hoist_(ctx.Published()) {
     ctx.Published().Publish<IMarks>(*this);
@@ -86,12 +88,13 @@ void TMarks::BuildComponents() {
     for (QAction* a : {static_cast<QAction*>(acToThreads), static_cast<QAction*>(acToMarks)})
         w->addAction(a);
 
-    TWindowSettings& s = ctx_.WindowSettings();
-    s.acShowThreadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
-    s.acShowThreadsTabs->OnUpdate = [this](KivAction* a) {
+    KivAction* showThreadsTabs = &settings_->ViewSwitch(TViewSwitch::ThreadsTabs);
+    KivAction* showQuickJumpsTabs = &settings_->ViewSwitch(TViewSwitch::QuickJumpsTabs);
+    showThreadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
+    showThreadsTabs->OnUpdate = [this](KivAction* a) {
         a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
     };
-    s.acShowQuickJumpsTabs->OnExecute = [this](KivAction*) { acShowQuickJumpsTabsExecute(); };
+    showQuickJumpsTabs->OnExecute = [this](KivAction*) { acShowQuickJumpsTabsExecute(); };
 
     tmQuickJumpsFlasher = Named(new QTimer(this), "tmQuickJumpsFlasher");
     tmQuickJumpsFlasher->setInterval(kFlashMs);
@@ -230,7 +233,7 @@ void TMarks::RefillAfterDelete(const QString& kind) {
 }
 
 void TMarks::FocusAfterGoing() {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     if (p1 && p1->isVisible() && p1->isEnabled()) p1->setFocus(Qt::OtherFocusReason);
     QListWidget* popup = ctx_.Skeleton().lbxBMListPopup;
     if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible())
@@ -351,7 +354,7 @@ void TMarks::ThreadTitleChanged() {
     if (!CurrentBookMark || !tsThreads) return;
     const int i = CurrentBookMark->Threads.CurrentIndex();
     if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() &&
-        i == tsThreads->TabIndex() && !ctx_.WindowSettings().acShowQuickJumpsTabs->Checked())
+        i == tsThreads->TabIndex() && !settings_->ViewSwitch(TViewSwitch::QuickJumpsTabs).Checked())
         tsThreads->Tabs().Put(i, ThreadTabText(i));
     if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
         FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
@@ -372,7 +375,7 @@ QString TMarks::MarkListText(const TQuickJump& list, int i, bool threads) {
 }
 
 QString TMarks::ThreadTabText(int i) const {
-    if (ctx_.WindowSettings().acShowQuickJumpsTabs->Checked()) return QString::number(i);
+    if (settings_->ViewSwitch(TViewSwitch::QuickJumpsTabs).Checked()) return QString::number(i);
     return QString::number(i) + QStringLiteral(". ") +
            MarkCaption(CurrentBookMark->Threads, i, true);
 }
@@ -441,13 +444,13 @@ void TMarks::tmQuickJumpsFlasherTimer() {
 }
 
 void TMarks::acShowThreadsTabsExecute() {
-    KivAction* a = ctx_.WindowSettings().acShowThreadsTabs;
+    KivAction* a = &settings_->ViewSwitch(TViewSwitch::ThreadsTabs);
     a->SetChecked(!a->Checked());
     LayoutStrips();
 }
 
 void TMarks::acShowQuickJumpsTabsExecute() {
-    KivAction* a = ctx_.WindowSettings().acShowQuickJumpsTabs;
+    KivAction* a = &settings_->ViewSwitch(TViewSwitch::QuickJumpsTabs);
     a->SetChecked(!a->Checked());
     LayoutStrips();
     if (a->Checked()) FillQuickJumpsTabs();
@@ -455,8 +458,8 @@ void TMarks::acShowQuickJumpsTabsExecute() {
 
 void TMarks::LayoutStrips() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    const bool threads = ctx_.WindowSettings().acShowThreadsTabs->Checked();
-    const bool quickJumps = ctx_.WindowSettings().acShowQuickJumpsTabs->Checked();
+    const bool threads = settings_->ViewSwitch(TViewSwitch::ThreadsTabs).Checked();
+    const bool quickJumps = settings_->ViewSwitch(TViewSwitch::QuickJumpsTabs).Checked();
     k.pnlThreads->setVisible(threads);
     k.pnlQuickJumps->setVisible(quickJumps);
     // Side by side the Threads keep a fixed width; alone, either fills the row.

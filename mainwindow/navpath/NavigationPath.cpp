@@ -18,9 +18,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/HoistingInterface.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/Rounding.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -71,7 +70,11 @@ QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted) {
     return items;
 }
 
-TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx), hoist_(ctx.Published()) {
+TNavigationPath::TNavigationPath(IWindowContext& ctx)
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      settings_(ctx.Published()),
+      datastructure_(ctx.Published()) {
     ctx.Published().Publish<INavigationPath>(*this);
 }
 
@@ -111,7 +114,7 @@ void TNavigationPath::BuildPath() {
     row->insertWidget(2, tsNavigator, 100);
     row->insertWidget(3, lblSuperOrd, 100);
 
-    KivAction* full = ctx_.WindowSettings().acFullNavPath;
+    KivAction* full = &settings_->ViewSwitch(TViewSwitch::FullNavPath);
     full->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backslash));
     full->OnExecute = [this](KivAction*) { acFullNavPathExecute(); };
     w->addAction(full);
@@ -125,7 +128,7 @@ void TNavigationPath::BuildPath() {
 void TNavigationPath::ShowFullPath(bool full) {
     tsNavigator->setVisible(full);
     lblSuperOrd->setVisible(!full);
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = &settings_->ViewSwitch(TViewSwitch::FullNavPath);
     const QString hint = full ? QStringLiteral("Show Parent Topic Only")
                               : QStringLiteral("Show Full Navigation Path");
     a->setToolTip(hint);
@@ -150,7 +153,7 @@ void TNavigationPath::SetPathColors(TColor background, TColor font) {
 }
 
 void TNavigationPath::acFullNavPathExecute() {
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = &settings_->ViewSwitch(TViewSwitch::FullNavPath);
     a->SetChecked(!a->Checked());
 }
 
@@ -226,7 +229,13 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
             std::max(0, CurrentNavigator->Count() - (oldPanel - newPanel)));
     }
     UpdateNavigationPath();
-    hoist_->UpdateHoistButton();
+    if (hoistHooks_.ActivePanelMoved) hoistHooks_.ActivePanelMoved();
+}
+
+void TNavigationPath::SetHoistHooks(std::function<void()> leaveHoist,
+                                    std::function<void()> activePanelMoved) {
+    hoistHooks_.LeaveHoist = std::move(leaveHoist);
+    hoistHooks_.ActivePanelMoved = std::move(activePanelMoved);
 }
 
 void TNavigationPath::Subscribe(TWindowEvents& events) {
@@ -278,27 +287,26 @@ void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
 
 void TNavigationPath::NavigatePanels(int level, bool fromPath) {
     TNavigator& trail = *CurrentNavigator;
-    TPanelHandlers& panels = ctx_.Panels();
     if (fromPath) {
         // A level already on show only needs the focus.
         const int last = trail.Count() - 1;
         TKivStringGrid* focus = nullptr;
-        if (CurrentPanel == 2 && level == last) focus = panels.sgdFirst;
-        else if (CurrentPanel == 3 && level == last) focus = panels.sgdSecond;
-        else if (CurrentPanel == 3 && level == last - 1) focus = panels.sgdFirst;
+        if (CurrentPanel == 2 && level == last) focus = panels_->Panel(1);
+        else if (CurrentPanel == 3 && level == last) focus = panels_->Panel(2);
+        else if (CurrentPanel == 3 && level == last - 1) focus = panels_->Panel(1);
         if (focus) {
             ActivatePanel(focus);
             return;
         }
     }
-    TKivStringGrid* p1 = panels.sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     {
         const FlagGuard navigating(PanelsManager().Navigating);
         ActivatePanel(p1);
         TNester& m = *p1->Nester;
         const TNodeArray hoisted = trail.GetHoistedNodes();
         if (level == 0 && !hoisted.empty()) {
-            hoist_->LoadHoistedRows(m, hoisted);
+            LoadHoistedNodes(m, hoisted);
             if (m.RowCount() == 1) m.Expand(0);
             p1->RowsChanged(0);
             // The topic the trail names (a hoisted one, or one shown below the single
@@ -334,11 +342,11 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
 
 void TNavigationPath::NavigateTree(int level) {
     TNavigator& trail = *CurrentNavigator;
-    TKivStringGrid* g = ctx_.Panels().sgdFirst;
+    TKivStringGrid* g = panels_->Panel(1);
     TNester& m = *g->Nester;
     if (m.RowCount() == 0) {
         if (DatastructureHoisted()) {
-            hoist_->LoadHoistedRows(m, trail.GetHoistedNodes());
+            LoadHoistedNodes(m, trail.GetHoistedNodes());
         } else if (CurrentBookMark) {
             m.RootNest = CurrentBookMark->RootNest;
             m.LoadBranch(-1, false);

@@ -20,7 +20,9 @@
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
-#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QLabel;
 class QMenu;
@@ -83,6 +85,8 @@ public:
     void SelectOutlineTab(int i) override;
     bool SelectOpenDatastructureTab(int index) override;
     void SetPathColors(TColor background, TColor font) override;
+    void SetHoistHooks(std::function<void()> leaveHoist,
+                       std::function<void()> activePanelMoved) override;
 
     // ---- handlers ----
     void tsNavigatorChange(int NewTab, bool& AllowChange);
@@ -156,7 +160,13 @@ private:
     void TabCursor(TFourthTabSet* strip, int x, int y, bool onlyOthers);
 
     IWindowContext& ctx_;
-    TNeed<IHoisting> hoist_;
+    TNeed<IPanels> panels_;
+    TNeed<IWindowSettings> settings_;
+    TNeed<IDatastructure> datastructure_;
+    struct {
+        std::function<void()> LeaveHoist;
+        std::function<void()> ActivePanelMoved;
+    } hoistHooks_;
     bool interBaseGuard_ = false;
     bool outlineGuard_ = false;
 };

@@ -2,6 +2,8 @@
 // What the navigation path does for the other rooms: the path shown again, a level of the
 // trail gone to, the outline and open-datastructure tabs chosen, the path's colours, and
 // its upkeep as the panels move.
+#include <functional>
+
 #include "platform/qt/Colors.h"
 
 namespace kiv {
@@ -36,6 +38,11 @@ public:
     virtual void OutlineRowsChanged(TKivStringGrid* grid) = 0;
     // A caption of the active panel was stored: its outline tab follows.
     virtual void OutlineCaptionStored(TKivStringGrid* grid, int row) = 0;
+    // Hoisting's part in the path's moves, handed over by the hoisting feature as it
+    // subscribes: leaveHoist de-hoists completely before an outline tab is gone to while
+    // hoisted; activePanelMoved runs after the trail followed the active panel.
+    virtual void SetHoistHooks(std::function<void()> leaveHoist,
+                               std::function<void()> activePanelMoved) = 0;
     // A datastructure was opened, or an open failed and none is: the tabs, the outlines
     // and the path show what is open now.
     virtual void DatastructureChanged() = 0;

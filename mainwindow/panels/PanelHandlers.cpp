@@ -36,7 +36,18 @@ const char* const kBadgeOutsideTreeHint =
     "Clicking numbered area only shows/hides next level when in classic dataviews.";
 }  // namespace
 
-TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx), nav_(ctx.Published()) {}
+TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx), nav_(ctx.Published()) {
+    ctx.Published().Publish<IPanels>(*this);
+}
+
+TKivStringGrid* TPanelHandlers::Panel(int number) const {
+    switch (number) {
+    case 1: return sgdFirst;
+    case 2: return sgdSecond;
+    case 3: return sgdThird;
+    default: return nullptr;
+    }
+}
 
 void TPanelHandlers::BuildComponents() {
     QMainWindow* w = &ctx_.Window();

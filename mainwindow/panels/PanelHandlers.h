@@ -10,6 +10,7 @@
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
 #include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 
 class QListWidget;
@@ -20,12 +21,13 @@ namespace kiv {
 class IWindowContext;
 class TKivStringGrid;
 
-class TPanelHandlers : public QObject {
+class TPanelHandlers : public QObject, public IPanels {
     Q_OBJECT
 public:
     explicit TPanelHandlers(IWindowContext& ctx);
     // The panels into the skeleton's panel row, wired to the handlers below.
     void BuildComponents();
+    TKivStringGrid* Panel(int number) const override;
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);

@@ -15,7 +15,7 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/schemes/SchemeStore.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivError.h"
 #include "platform/qt/Dialogs.h"
 
@@ -49,7 +49,11 @@ bool Written(F&& write) {
 }  // namespace
 
 TColorSchemes::TColorSchemes(IWindowContext& ctx)
-    : QObject(&ctx.Window()), ctx_(ctx), nav_(ctx.Published()), collector_(ctx.Published()) {
+    : QObject(&ctx.Window()),
+      ctx_(ctx),
+      settings_(ctx.Published()),
+      nav_(ctx.Published()),
+      collector_(ctx.Published()) {
     setObjectName(QStringLiteral("ColorSchemes"));
 }
 
@@ -74,7 +78,7 @@ void TColorSchemes::FillSchemesMenu() {
     if (!KivIniOpen()) return;
     QAction* before = ColorScheme1->actions().value(0);
     const std::vector<std::string> names = SchemeNames(KivIni());
-    const int current = ctx_.WindowSettings().CurrentSchemeIndex;
+    const int current = settings_->SchemeIndex();
     for (size_t n = 0; n < names.size(); ++n) {
         auto* a = new QAction(QString::fromStdString(names[n]), ColorScheme1);
         a->setData(int(n));  // the Tag
@@ -86,10 +90,9 @@ void TColorSchemes::FillSchemesMenu() {
 }
 
 void TColorSchemes::ApplyColorScheme(int n) {
-    int& current = ctx_.WindowSettings().CurrentSchemeIndex;
     const bool ok = KivIniOpen() && ParseColorScheme(ReadColorScheme(KivIni(), n), ColorScheme);
     if (!ok) SetSchemeDefaults(ColorScheme);
-    current = ok ? n : 0;
+    settings_->SetSchemeIndex(ok ? n : 0);
     TKivPanelsManager& pm = PanelsManager();
     for (TKivStringGrid* g : pm.Panels)
         if (!g->DocumentView()) g->SetColor(ColorScheme.RowColor);
@@ -101,9 +104,7 @@ void TColorSchemes::ApplyColorScheme(int n) {
     nav_->SetPathColors(ColorScheme.RowColor, ColorScheme.FontColor);
 }
 
-void TColorSchemes::ApplyStartScheme() {
-    ApplyColorScheme(ctx_.WindowSettings().CurrentSchemeIndex);
-}
+void TColorSchemes::ApplyStartScheme() { ApplyColorScheme(settings_->SchemeIndex()); }
 
 void TColorSchemes::ShowEditor() {
     if (!KivIniOpen()) return;
@@ -127,7 +128,7 @@ void TColorSchemes::ShowEditor() {
         };
         e.DeleteScheme = [](int n) { return Written([&] { DeleteColorScheme(KivIni(), n); }); };
         e.ApplyScheme = [this](int n) { ApplyColorScheme(n); };
-        e.CurrentSchemeIndex = [this] { return ctx_.WindowSettings().CurrentSchemeIndex; };
+        e.CurrentSchemeIndex = [this] { return settings_->SchemeIndex(); };
         e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()),
                                QPointer<QWidget>(&collector_->TopWindow())};
         e.Init();

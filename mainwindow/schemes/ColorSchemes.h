@@ -11,6 +11,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/collector/CollectorInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QAction;
 class QMenu;
@@ -43,6 +44,7 @@ public:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IWindowSettings> settings_;
     TNeed<INavigationPath> nav_;
     TNeed<ICollector> collector_;
     std::unique_ptr<TfrmColorScheme> editor_;

@@ -55,7 +55,23 @@ QRect WorkArea() {
 
 }  // namespace
 
-TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx), collector_(ctx.Published()) {}
+TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx), collector_(ctx.Published()) {
+    ctx.Published().Publish<IWindowSettings>(*this);
+}
+
+KivAction& TWindowSettings::ViewSwitch(TViewSwitch which) {
+    KivAction* a = nullptr;
+    switch (which) {
+    case TViewSwitch::InterBaseTabs: a = acShowInterBaseTabs; break;
+    case TViewSwitch::ThreadsTabs: a = acShowThreadsTabs; break;
+    case TViewSwitch::QuickJumpsTabs: a = acShowQuickJumpsTabs; break;
+    case TViewSwitch::OutlineView: a = acOutlineView; break;
+    case TViewSwitch::FullNavPath: a = acFullNavPath; break;
+    case TViewSwitch::Arrows: a = acArrows; break;
+    }
+    if (!a) throw std::logic_error("a view switch used before the settings built it");
+    return *a;
+}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();

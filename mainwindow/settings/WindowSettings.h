@@ -10,6 +10,7 @@
 
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "mainwindow/collector/CollectorInterface.h"
 
 class QAction;
@@ -20,7 +21,7 @@ namespace kiv {
 class IWindowContext;
 struct TStartGeometry;
 
-class TWindowSettings : public QObject {
+class TWindowSettings : public QObject, public IWindowSettings {
     Q_OBJECT
 public:
     explicit TWindowSettings(IWindowContext& ctx);
@@ -32,6 +33,10 @@ public:
     // is known only once the window is on the screen: the frame calls this when the window
     // is shown, moved or resized, until the frame has been fitted.
     void FitFrame();
+
+    KivAction& ViewSwitch(TViewSwitch which) override;
+    int SchemeIndex() const override { return CurrentSchemeIndex; }
+    void SetSchemeIndex(int n) override { CurrentSchemeIndex = n; }
 
     KivAction* acShowInterBaseTabs = nullptr;
     KivAction* acShowThreadsTabs = nullptr;
