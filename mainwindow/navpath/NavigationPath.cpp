@@ -240,6 +240,10 @@ void TNavigationPath::SetHoistHooks(std::function<void()> leaveHoist,
 
 void TNavigationPath::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int) { TopicChanged(grid); });
+    panels_->SetPathHooks(
+        {[this](int oldPanel, int newPanel) { ActivePanelChanged(oldPanel, newPanel); },
+         [this](TKivStringGrid* grid, int row) { OutlineCaptionStored(grid, row); },
+         [this](TKivStringGrid* grid) { OutlineRowsChanged(grid); }});
 }
 
 void TNavigationPath::TopicChanged(TKivStringGrid* grid) {

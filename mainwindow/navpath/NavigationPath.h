@@ -61,7 +61,7 @@ public:
     void UpdateNavigationPath() override;
     void NavigateToLevel(int level, bool fromPath) override;
     // The trail's upkeep: the active panel moved from oldPanel to newPanel.
-    void ActivePanelChanged(int oldPanel, int newPanel) override;
+    void ActivePanelChanged(int oldPanel, int newPanel);
     // After a topic change of the active panel: the trail (tree mode) and the path.
     void TopicChanged(TKivStringGrid* grid);
     // Hands the window's events this feature handles to them.
@@ -76,9 +76,9 @@ public:
     void FillInterBaseTabs();
     void FillOutlineTabs(bool rebuild);
     // Rows of the active panel were reloaded: the outline tabs follow a changed top level.
-    void OutlineRowsChanged(TKivStringGrid* grid) override;
+    void OutlineRowsChanged(TKivStringGrid* grid);
     // A caption of the active panel was stored: its outline tab follows.
-    void OutlineCaptionStored(TKivStringGrid* grid, int row) override;
+    void OutlineCaptionStored(TKivStringGrid* grid, int row);
     // The outline tab index chosen, or 0 with none open.
     int OutlineIndex() const override;
     int OutlineTabIndex() const override;

@@ -1,14 +1,12 @@
 #pragma once
 // What the navigation path does for the other rooms: the path shown again, a level of the
 // trail gone to, the outline and open-datastructure tabs chosen, the path's colours, and
-// its upkeep as the panels move.
+// the hooks hoisting hands it.
 #include <functional>
 
 #include "platform/qt/Colors.h"
 
 namespace kiv {
-
-class TKivStringGrid;
 
 class INavigationPath {
 public:
@@ -32,12 +30,6 @@ public:
     // The path takes a colour scheme's background and caption colours.
     virtual void SetPathColors(TColor background, TColor font) = 0;
 
-    // The trail's upkeep: the active panel moved from oldPanel to newPanel.
-    virtual void ActivePanelChanged(int oldPanel, int newPanel) = 0;
-    // Rows of the active panel were reloaded: the outline tabs follow a changed top level.
-    virtual void OutlineRowsChanged(TKivStringGrid* grid) = 0;
-    // A caption of the active panel was stored: its outline tab follows.
-    virtual void OutlineCaptionStored(TKivStringGrid* grid, int row) = 0;
     // Hoisting's part in the path's moves, handed over by the hoisting feature as it
     // subscribes: leaveHoist de-hoists completely before an outline tab is gone to while
     // hoisted; activePanelMoved runs after the trail followed the active panel.

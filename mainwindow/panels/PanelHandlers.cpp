@@ -21,7 +21,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
@@ -36,7 +35,7 @@ const char* const kBadgeOutsideTreeHint =
     "Clicking numbered area only shows/hides next level when in classic dataviews.";
 }  // namespace
 
-TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx), nav_(ctx.Published()) {
+TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx) {
     ctx.Published().Publish<IPanels>(*this);
 }
 
@@ -75,8 +74,12 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
         sgdSecondSelRowChanged(s, o, n);
     };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
-    g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) { nav_->ActivePanelChanged(o, n); };
-    g->OnTitleModified = [this](TKivStringGrid* s, int r) { nav_->OutlineCaptionStored(s, r); };
+    g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) {
+        if (pathHooks_.ActivePanelChanged) pathHooks_.ActivePanelChanged(o, n);
+    };
+    g->OnTitleModified = [this](TKivStringGrid* s, int r) {
+        if (pathHooks_.CaptionStored) pathHooks_.CaptionStored(s, r);
+    };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) {
@@ -148,7 +151,7 @@ void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
         Sender->Tag != CurrentPanel)
         return;
-    nav_->OutlineRowsChanged(Sender);
+    if (pathHooks_.RowsReloaded) pathHooks_.RowsReloaded(Sender);
     TTextCard& card = ctx_.TextCard();
     const int row = Sender->CurrentRow();
     if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender)

@@ -9,9 +9,7 @@
 
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
-#include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/navpath/NavigationPathInterface.h"
 
 class QListWidget;
 class QTimer;
@@ -28,6 +26,7 @@ public:
     // The panels into the skeleton's panel row, wired to the handlers below.
     void BuildComponents();
     TKivStringGrid* Panel(int number) const override;
+    void SetPathHooks(TPathHooks hooks) override { pathHooks_ = std::move(hooks); }
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
@@ -75,7 +74,7 @@ private:
     void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
-    TNeed<INavigationPath> nav_;
+    TPathHooks pathHooks_;
     std::string autoLaunchTarget_;
 };
 
