@@ -9,7 +9,15 @@
 
 namespace kiv {
 
-TDrops::TDrops(IWindowContext& ctx) : ctx_(ctx) { ctx_.Published().Publish<IDrops>(*this); }
+TDrops::TDrops(IWindowContext& ctx)
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      launch_(ctx.Published()),
+      graphic_(ctx.Published()),
+      fileCommands_(ctx.Published()),
+      hoist_(ctx.Published()) {
+    ctx.Published().Publish<IDrops>(*this);
+}
 
 TDrops::~TDrops() = default;
 

@@ -36,7 +36,7 @@ struct TWaitPanel::Held {
 };
 
 TWaitPanel::TWaitPanel(IWindowContext& ctx) : ctx_(ctx) {
-    ctx_.Published().Publish<IWaitPanel>(*this);
+    ctx.Published().Publish<IWaitPanel>(*this);
 }
 
 TWaitPanel::~TWaitPanel() = default;
@@ -116,7 +116,7 @@ void TWaitPanel::HideWaitMessage() {
         g->setFocus(Qt::OtherFocusReason);
 }
 
-TWaitMessage::TWaitMessage(TWaitPanel& panel, const QString& text) : panel_(panel) {
+TWaitMessage::TWaitMessage(IWaitPanel& panel, const QString& text) : panel_(panel) {
     panel_.ShowWaitMessage(text);
     shown_ = true;
 }

@@ -57,16 +57,4 @@ private:
     QStringList outer_;  // the messages of the shows this one is inside
 };
 
-class TWaitMessage {
-public:
-    TWaitMessage(TWaitPanel& panel, const QString& text);
-    ~TWaitMessage();
-    TWaitMessage(const TWaitMessage&) = delete;
-    TWaitMessage& operator=(const TWaitMessage&) = delete;
-
-private:
-    TWaitPanel& panel_;
-    bool shown_ = false;
-};
-
 }  // namespace kiv

@@ -21,18 +21,6 @@ namespace {
 
 const std::string& OpenPath() { return PanelsManager().DatastructurePath; }
 
-// The wait message for a scope; hidden also when the scope ends by an exception.
-class TWaitScope {
-public:
-    TWaitScope(IWaitPanel& w, const QString& text) : w_(w) { w_.ShowWaitMessage(text); }
-    ~TWaitScope() { w_.HideWaitMessage(); }
-    TWaitScope(const TWaitScope&) = delete;
-    TWaitScope& operator=(const TWaitScope&) = delete;
-
-private:
-    IWaitPanel& w_;
-};
-
 }  // namespace
 
 bool TTopicCommands::IsInOwnBranch(int32_t childNest, int panel, int row) const {
@@ -87,7 +75,7 @@ void TTopicCommands::acPasteTopics() {
     if (!g || clipboard_.Records.empty() || !ctx_.DatastructureOpen()) return;
     if (g->IsRowValid(g->CurrentRow()) && g->IsHoistedRow(g->CurrentRow())) return;
     ctx_.FlushCurrentRow();
-    const TWaitScope wait(*wait_, QString::fromLatin1(kPastingWait));
+    const TWaitMessage wait(*wait_, QString::fromLatin1(kPastingWait));
     BlockFile* nests = ctx_.Pair().Outline.get();
     auto rowAfterCurrent = [g] {
         const int cur = g->CurrentRow();
