@@ -29,9 +29,9 @@ namespace {
 // The commands whose state and shortcut depend on which control has the focus.
 const char* const kFocusCommands[] = {"acInsertBefore", "acInsertAfter", "acAddTopic",
                                       "acInsertChild",  "acInsertLeft",  "acToClone",
-                                      "acToJoin",       "acToSplit",     "acCopy",
-                                      "acCut",          "acPaste",       "acDelete",
-                                      "acSelectAll"};
+                                      "acToJoin",       "acToSplit",     "acMarkToClipCard",
+                                      "acCopy",         "acCut",         "acPaste",
+                                      "acDelete",       "acSelectAll"};
 
 }  // namespace
 
@@ -135,7 +135,15 @@ void TTopicCommands::BuildInsertCommands() {
         s->SetEnabled(CaptionEditorFocused() && g && g->IsRowValid(g->CurrentRow()) &&
                       !g->Nester->IsLocked(g->CurrentRow()));
     };
-    for (KivAction* a : {acToJoin, acToSplit}) {
+    acMarkToClipCard = Action(w, "acMarkToClipCard", QStringLiteral("Mark To Clip Card"));
+    acMarkToClipCard->OnExecute = [this](KivAction*) {
+        if (!KeyGuardPasses()) return;
+        if (TKivStringGrid* g = ctx_.CurrentGrid()) drops_->AddToClipCard(g);
+    };
+    acMarkToClipCard->OnUpdate = [this](KivAction* s) {
+        DescriptorUpdate(s, QKeySequence(Qt::CTRL | Qt::Key_M), false);
+    };
+    for (KivAction* a : {acToJoin, acToSplit, acMarkToClipCard}) {
         w->addAction(a);
         topic->addAction(a);
     }

@@ -7,8 +7,8 @@
 // lives in engine/core/TopicEdits.
 //
 // Commands: acInsertBefore, acInsertAfter, acAddTopic, acInsertChild, acInsertLeft,
-// acToClone, acToJoin, acToSplit, acSetReadOnly, acSetReadOnlyBranch, acToPin, acShowPin,
-// acShowMetaCard; the topic branch of acCopy, acCut, acPaste, acDelete, acSelectAll (the
+// acToClone, acToJoin, acToSplit, acMarkToClipCard, acSetReadOnly, acSetReadOnlyBranch,
+// acToPin, acShowPin, acShowMetaCard; the topic branch of acCopy, acCut, acPaste, acDelete, acSelectAll (the
 // text card's commands); acShowRecycledBin.
 //
 // TopicCommands.cpp: the commands and their updates. TopicClipboard.cpp: copy, cut, paste,
@@ -107,6 +107,7 @@ public:
     KivAction* acToClone = nullptr;
     KivAction* acToJoin = nullptr;
     KivAction* acToSplit = nullptr;
+    KivAction* acMarkToClipCard = nullptr;
     KivAction* acSetReadOnly = nullptr;
     KivAction* acSetReadOnlyBranch = nullptr;
     KivAction* acShowMetaCard = nullptr;

@@ -96,6 +96,10 @@ TEST_F(Topics, InsertBeforeAfterChildAndLeftOfTheCurrentTopic) {
     // Add Topic Right does nothing outside tree mode on a panel with rows.
     Run(p1, t->acInsertChild);
     EXPECT_EQ(p1->Nester->RowCount(), 4);
+    // Mark To Clip Card: the current topic into the Clip Bin.
+    const int clips = f->Skeleton().lbxClipCard->count();
+    Run(p1, t->acMarkToClipCard);
+    EXPECT_EQ(f->Skeleton().lbxClipCard->count(), clips + 1);
 }
 
 TEST_F(Topics, CloneSharesCaptionCardsAndChildrenOrIsRefused) {
