@@ -269,6 +269,25 @@ TEST_F(Topics, RestoreLinesZeroTwoThreeAndFindThemAfterARestart) {
     EXPECT_EQ(RecycledBin().Count(), 1) << "c is still in the bin";
 }
 
+// A restored topic whose parent nest panel 2 shows appears there, selected, and the
+// navigation path stays as it was.
+TEST_F(Topics, ARestoredTopicAppearsInTheSecondPanelThatShowsItsNest) {
+    Open("a(x y z) b");
+    ClickRow(p1, 0);
+    Focus(p2);
+    ClickRow(p2, 1);
+    Run(p2, card->acDelete);
+    ASSERT_EQ(Tree(), "a\n  x\n  z\nb\n");
+    const int trail = CurrentNavigator->Count();
+    TfrmRecycledBin* w = ShowBin();
+    Select(w->lbxRBin, {0});
+    w->btnRestore->click();
+    EXPECT_EQ(Tree(), "a\n  x\n  y\n  z\nb\n");
+    EXPECT_EQ(p2->Nester->RowCount(), 3);
+    EXPECT_EQ(p2->Nester->Caption(p2->CurrentRow()), "y");
+    EXPECT_EQ(CurrentNavigator->Count(), trail);
+}
+
 // A place that is gone: the warning, the tree as it was, the topic among the lost branches;
 // put into the active panel from there; deleted for good without a question.
 TEST_F(Topics, LostTrailThenPutThenDeleteWithoutADialog) {
