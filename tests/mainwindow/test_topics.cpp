@@ -213,6 +213,44 @@ TEST_F(Topics, CutThreeAndPasteTwiceMovesOnceThenCopies) {
     for (int i : {4, 5, 6}) EXPECT_NE(after[size_t(i)].CardDir, before[size_t(i - 3)].CardDir) << i;
 }
 
+// A topic kept by a No stays where it is and is not on the clipboard: the paste moves only
+// what the cut took out.
+TEST_F(Topics, ACutKeepsOnTheClipboardOnlyWhatItsDeleteRemoved) {
+    Open("a b c");
+    ClickRow(p1, 1);
+    t->acSetReadOnly->Execute();  // b
+    ClickRow(p1, 0);
+    p1->Nester->SetMarked(1, true);
+    Dialogs().AnswerMessage(IDNO);
+    Run(p1, card->acCut);
+    EXPECT_EQ(Tree(), "b\nc\n");
+    ASSERT_EQ(t->Clipboard().Records.size(), 1u);
+    ClickRow(p1, 1);
+    Run(p1, card->acPaste);
+    EXPECT_EQ(Tree(), "b\nc\na\n");
+    EXPECT_EQ(RecycledBin().Count(), 0);
+}
+
+// A cut clone moved back beside its own children (shared with its twin) would make a
+// cycle: the move is refused.
+TEST_F(Topics, TheMoveOfACutCloneIntoItsOwnBranchIsRefused) {
+    Open("a(x) b");
+    ClickRow(p1, 0);
+    Run(p1, t->acToClone);
+    ClickRow(p1, 0);
+    Run(p1, card->acCut);
+    ASSERT_EQ(Marked(), "a [clone]\n  x\nb\n");
+    ClickRow(p1, 0);
+    Focus(p2);
+    ClickRow(p2, 0);
+    Dialogs().Clear();
+    Run(p2, card->acPaste);
+    EXPECT_EQ(Dialogs().MessageTexts(),
+              QStringList{"It is not possible to paste a topic to its own branch."});
+    EXPECT_EQ(Marked(), "a [clone]\n  x\nb\n");
+    EXPECT_EQ(RecycledBin().Count(), 1) << "still in the bin, nothing moved";
+}
+
 // Pasting a topic beside one of its own descendants is refused for that topic only.
 TEST_F(Topics, PasteIntoItsOwnBranchIsRefusedForThatRecordOnly) {
     Open("a(x) b");
