@@ -60,6 +60,10 @@ void TTopicCommands::PinTopic(TKivStringGrid* g, int row) {
     if (!SavePinCard()) return;  // what could not be stored stays in the pin card
     // The text card's edits first, so the pin card shows what is stored.
     ctx_.FlushCurrentRow();
+    // The pin card takes the graphic card's place beside the text.
+    if (KivAction* graphic = ctx_.Actions().Find(QStringLiteral("acShowGraphicCard"));
+        graphic && graphic->Checked())
+        graphic->Execute();
     if (!pinShown_) acShowPinExecute();
     pinned_ = TNode{};
     pinned_.CardDir = g->Nester->CardDir(row);

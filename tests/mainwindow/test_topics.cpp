@@ -371,7 +371,11 @@ TEST_F(Topics, PinCardTextsEditsAndTheStoreAtClose) {
     Open("a b");
     ASSERT_TRUE(p1->Nester->SetCaption(1, "two\r\nlines"));
     ClickRow(p1, 1);
+    KivAction& graphic = f->Actions().Get(QStringLiteral("acShowGraphicCard"));
+    graphic.Execute();
+    ASSERT_TRUE(graphic.Checked());
     Run(p1, t->acToPin);
+    EXPECT_FALSE(graphic.Checked()) << "pinning closes the graphic card first";
     EXPECT_EQ(card->lblPinCard->text(), QStringLiteral("Pinned - two lines"));
     EXPECT_FALSE(card->pnlTextLeft->isHidden());
     EXPECT_TRUE(t->acToPin->Checked());
