@@ -185,7 +185,7 @@ void TfrmRecycledBin::Finish(bool changed) {
 }
 
 void TfrmRecycledBin::btnRestoreClick() {
-    if (!Recycled || !Lost || focused_ != lbxRBin) return;
+    if (!Recycled || !Lost || !NestFile || focused_ != lbxRBin) return;
     bool changed = false;
     for (int i = 0; i < lbxRBin->count();) {
         if (!lbxRBin->item(i)->isSelected()) {
@@ -211,7 +211,7 @@ void TfrmRecycledBin::btnRestoreClick() {
 }
 
 void TfrmRecycledBin::btnMoveToSelPanelClick() {
-    if (!Recycled || !Lost) return;
+    if (!Recycled || !Lost || !NestFile) return;
     TItemArray items;
     for (auto [list, bin] : {std::pair{lbxRBin, Recycled}, std::pair{lbxLostBin, Lost}}) {
         if (focused_ != list) continue;
@@ -226,7 +226,7 @@ void TfrmRecycledBin::btnMoveToSelPanelClick() {
 }
 
 void TfrmRecycledBin::btnDeleteClick() {
-    if (!Recycled || !Lost || !focused_) return;
+    if (!Recycled || !Lost || !NestFile || !focused_) return;
     TRecycledBin& bin = focused_ == lbxRBin ? *Recycled : *Lost;
     bool changed = false;
     for (int i = 0; i < focused_->count();) {

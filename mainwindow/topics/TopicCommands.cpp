@@ -235,6 +235,11 @@ void TTopicCommands::Subscribe(TWindowEvents& events) {
         [this](TKivStringGrid* g, int row) { PinFollowsTopicShown(g, row); });
     // The pin belongs to its datastructure: stored while the files are open, then let go.
     events.DatastructureClosing.Subscribe([this] {
+        // The window's lists and files are the closing datastructure's.
+        if (frmRecycledBin_) {
+            frmRecycledBin_->hide();
+            frmRecycledBin_->NestFile = frmRecycledBin_->CardFile = nullptr;
+        }
         SavePinCard();
         btnClosePinCardClick();
         pinned_ = TNode{};

@@ -300,7 +300,9 @@ TEST_F(Topics, RestoreLinesZeroTwoThreeAndFindThemAfterARestart) {
     EXPECT_EQ(Lines(w->lbxRBin), QStringList{"c"});
     EXPECT_EQ(w->StatusBar->currentMessage(), QStringLiteral("1 items"));
     EXPECT_EQ(p1->Nester->RowCount(), 4) << "the panel shows them";
-    w->hide();
+    f->Datastructure().CloseDatastructure();
+    EXPECT_TRUE(w->isHidden()) << "the window belongs to the closed datastructure";
+    EXPECT_EQ(w->NestFile, nullptr);
     Stop();
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "a\nb\nd\ne\n");
     Restart();
