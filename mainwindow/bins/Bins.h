@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mainwindow/Published.h"
+#include "mainwindow/bins/BinsInterface.h"
 #include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/qt/KivAction.h"
@@ -21,8 +22,6 @@ class QMimeData;
 class QListWidgetItem;
 class QFont;
 class QWidget;
-
-#include "mainwindow/bins/BinsInterface.h"
 
 namespace kiv {
 

@@ -25,8 +25,6 @@
 
 class QWidget;
 
-#include "mainwindow/drops/DropsInterface.h"
-
 namespace kiv {
 
 class IWindowContext;

@@ -5,13 +5,11 @@ namespace kiv {
 
 class ITopicCommands {
 public:
+    virtual ~ITopicCommands() = default;
     // The meta-data card hidden, its command unchecked (hide all cards).
     virtual void HideMetaCard() = 0;
     // The meta-data card takes keys and clicks (not while the password lock covers it).
     virtual void SetMetaCardEnabled(bool on) = 0;
-
-protected:
-    ~ITopicCommands() = default;
 };
 
 }  // namespace kiv
