@@ -127,6 +127,8 @@ TForm1::~TForm1() {
     if (created_ && !destroyed_) GuardCall([this] { FormDestroy(); });
     // The panels leave the manager with their widgets; the handles must not outlive us.
     datastructure_->ReleaseOpenPair();
+    // The panels' view of the open datastructure reads ours: it goes with us.
+    if (created_) SetOpenDatastructureSource({});
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -147,7 +149,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
         datastructure_->OpenDatastructure(path, datastructure_->CreatingDatastructure());
     };
     SetOpenDatastructureSource(
-        {[] { return CurrentBookMark.get(); }, [] { return CurrentNavigator.get(); }});
+        {[this] { return open_.BookMark.get(); }, [this] { return open_.Navigator.get(); }});
     TextBinEditor = k.txtTextBin;
 
     k.pnlBrowser->hide();

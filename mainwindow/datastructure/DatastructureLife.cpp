@@ -197,9 +197,9 @@ void TDatastructureLife::ReleaseOpenPair() {
         pm.DBCards.DirAddress = 0;
         pm.SetDatastructurePath("");
     }
-    if (CurrentBookMark) {
-        CurrentBookMark->OutlineFile = nullptr;
-        CurrentBookMark->SetCardFile(nullptr);
+    if (ctx_.Open().BookMark) {
+        ctx_.Open().BookMark->OutlineFile = nullptr;
+        ctx_.Open().BookMark->SetCardFile(nullptr);
     }
     ctx_.Pair().Outline.reset();
     ctx_.Pair().Cards.reset();
@@ -247,9 +247,10 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
         return;
     }
     const bool listed = InterBase().IndexOfPath(path) >= 0;
-    const TBookMarkPtr before = ctx_.DatastructureOpen() ? CurrentBookMark : nullptr;
+    const TBookMarkPtr before = ctx_.DatastructureOpen() ? ctx_.Open().BookMark : nullptr;
     InterBase().Open(path);
-    if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path))
+    if (ctx_.DatastructureOpen() && ctx_.Open().BookMark &&
+        SamePath(ctx_.Open().BookMark->Path, path))
         return;
     // Refused: an entry made only for this attempt does not stay in the list.
     if (!listed) {
@@ -263,9 +264,9 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
 
 void TDatastructureLife::KeepOpenOneCurrent() {
     int open = -1;
-    if (ctx_.DatastructureOpen() && CurrentBookMark)
+    if (ctx_.DatastructureOpen() && ctx_.Open().BookMark)
         for (int i = 0; i < InterBase().Count(); ++i)
-            if (InterBase().BookMark(i) == CurrentBookMark) open = i;
+            if (InterBase().BookMark(i) == ctx_.Open().BookMark) open = i;
     InterBase().SetCurrentIndex(open);
 }
 
@@ -338,7 +339,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         ShowException(e);
     }
     // Until the new outline stands, row changes of the panels are not topic changes.
-    std::optional<FlagGuard> loading(std::in_place, Loading);
+    std::optional<FlagGuard> loading(std::in_place, ctx_.Open().Loading);
     ctx_.Skeleton().lblNavigateMode->setText(QStringLiteral("whole"));
 
     int index = InterBase().CurrentIndex();
@@ -366,9 +367,9 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     try {
         ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
         split = true;
-        CurrentBookMark = entry;
-        CurrentNavigator = Navigator();
-        CurrentNavigator->Clear();
+        ctx_.Open().BookMark = entry;
+        ctx_.Open().Navigator = Navigator();
+        ctx_.Open().Navigator->Clear();
 
         const bool isTemplate = IsTemplate(path);
         if (isTemplate) ctx_.Skeleton().pnlTemplateBin->hide();
@@ -384,17 +385,17 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         EnableDatastructureMenus(true);
 
         const uint32_t rootNest = ReadRootNest(ctx_.Pair().Outline.get());
-        CurrentBookMark->OutlineFile = ctx_.Pair().Outline.get();
-        CurrentBookMark->SetCardFile(ctx_.Pair().Cards.get());
+        ctx_.Open().BookMark->OutlineFile = ctx_.Pair().Outline.get();
+        ctx_.Open().BookMark->SetCardFile(ctx_.Pair().Cards.get());
         pm.SetDatastructurePath(path);
-        CurrentBookMark->Path = path;
+        ctx_.Open().BookMark->Path = path;
         CurrentPanel = 1;
         ctx_.Panels().sgdFirst->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
-        ctx_.FileCommands().SetPasswordLock(!CurrentBookMark->PasswordAccepted &&
-                                            !CurrentBookMark->Password.empty());
+        ctx_.FileCommands().SetPasswordLock(!ctx_.Open().BookMark->PasswordAccepted &&
+                                            !ctx_.Open().BookMark->Password.empty());
 
-        if (CurrentBookMark->MarksPending) {
+        if (ctx_.Open().BookMark->MarksPending) {
             std::string marks;
             try {
                 pm.DBCards.ReadCard(kDBCardMarks, marks);
@@ -417,9 +418,9 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         }
         pm.RefreshPanelsFrom(1);
         if (ctx_.Panels().sgdFirst->Nester->RowCount() > 0)
-            CurrentBookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
-        CurrentBookMark->HoistStack.Clear();
-        CurrentBookMark->Outlines.SetCurrentIndex(0);
+            ctx_.Open().BookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
+        ctx_.Open().BookMark->HoistStack.Clear();
+        ctx_.Open().BookMark->Outlines.SetCurrentIndex(0);
         // The current thread is the current trail from now on.
         ctx_.Marks().SettleThreadsAtOpen();
 
@@ -435,9 +436,9 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         // Nothing of the failed datastructure stays open; its files go back as they were.
         ReleaseOpenPair();
         if (split) GuardCall([&] { PackDatastructure(path); });
-        CurrentBookMark = nullptr;
-        CurrentNavigator = Navigator();
-        CurrentNavigator->Clear();
+        ctx_.Open().BookMark = nullptr;
+        ctx_.Open().Navigator = Navigator();
+        ctx_.Open().Navigator->Clear();
         InterBase().SetCurrentIndex(-1);
         loading.reset();
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
@@ -480,7 +481,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
     GuardCall([this] { ctx_.ReloadCurrentRow(); });
     ctx_.FileCommands().WarnLargeDatastructure();
-    CurrentBookMark->MarksPending = false;
+    ctx_.Open().BookMark->MarksPending = false;
     GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
 }
@@ -502,7 +503,7 @@ void TDatastructureLife::RememberOpened(const std::string& path) {
 
 void TDatastructureLife::CloseDatastructure() {
     ctx_.FlushCurrentRow();
-    const FlagGuard loading(Loading);
+    const FlagGuard loading(ctx_.Open().Loading);
     SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 17);
     SetImageIndex(ctx_.Skeleton().acShowTextBin, 18);
     SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 6);
@@ -515,7 +516,7 @@ void TDatastructureLife::CloseDatastructure() {
             failure = std::current_exception();
         }
     }
-    if (CurrentBookMark && CurrentBookMark->OutlineFile) {
+    if (ctx_.Open().BookMark && ctx_.Open().BookMark->OutlineFile) {
         ctx_.Events().DatastructureClosing.Fire();
         const std::string path = PanelsManager().DatastructurePath;
         ReleaseOpenPair();
@@ -561,7 +562,7 @@ std::string TDatastructureLife::ReadDatastructureCards() {
         return card;
     };
     const TTextBinCard split = SplitTextBinCard(read(kDBCardTextBin, "the text bin"));
-    CurrentBookMark->Password = split.Password;
+    ctx_.Open().BookMark->Password = split.Password;
     ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(split.TextBin));
     ctx_.Skeleton().txtTextBin->document()->setModified(false);
     UpdateTextBinIcon();
@@ -590,7 +591,7 @@ void TDatastructureLife::WriteDatastructureCards() {
         lost += lost.empty() ? "" : ", ";
         lost += name;
     };
-    std::string card = CurrentBookMark ? CurrentBookMark->Password : std::string();
+    std::string card = ctx_.Open().BookMark ? ctx_.Open().BookMark->Password : std::string();
     card += '\x01';
     card += TextToStored(ctx_.Skeleton().txtTextBin->toPlainText());
     store(kDBCardTextBin, card, "the text bin");
@@ -600,8 +601,9 @@ void TDatastructureLife::WriteDatastructureCards() {
     store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
     store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
     store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
-    if (CurrentBookMark)
-        store(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps),
+    if (ctx_.Open().BookMark)
+        store(kDBCardMarks,
+              SerializeMarks(ctx_.Open().BookMark->Threads, ctx_.Open().BookMark->QuickJumps),
               "the Threads and QuickJumps");
     if (!lost.empty())
         throw ENesterError("Datastructure is corrupted, its card directory has no room for " +
@@ -609,7 +611,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (CurrentNavigator) ctx_.Marks().AddCurrentTopicToMarks(*CurrentNavigator);
+    if (ctx_.Open().Navigator) ctx_.Marks().AddCurrentTopicToMarks(*ctx_.Open().Navigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
@@ -679,7 +681,7 @@ std::string TDatastructureLife::ChooseNewDatastructure(TSaveDialog& dialog) {
     std::string target = QFileInfo(dialog.FileName).absoluteFilePath().toStdString();
     if (LowerCase(ExtensionOf(target)) != ".kiv") target += ".kiv";
 
-    if (ctx_.DatastructureOpen() && SamePath(target, CurrentBookMark->Path)) {
+    if (ctx_.DatastructureOpen() && SamePath(target, ctx_.Open().BookMark->Path)) {
         MessageDlg(
             QStringLiteral("\"%1\" is the open datastructure. Choose another name.").arg(Q(target)),
             MsgType::Warning, MsgButtons::OK);

@@ -205,11 +205,11 @@ void CopyMarks(const TQuickJump& from, TQuickJump& to) {
 }  // namespace
 
 void TFileCommands::acCompactDatabaseExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark) return;
     const std::string path = PanelsManager().DatastructurePath;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (ctx_.Open().BookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
     // The pack closes the datastructure: a card that cannot be stored is asked about first.
     const TLoudAgain loud{ctx_.Datastructure()};
     if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
@@ -218,10 +218,10 @@ void TFileCommands::acCompactDatabaseExecute() {
     // The marks as a close would store them (the current thread ends on the current topic),
     // re-pointed into the copy; the window's own lists are read again from it.
     TQuickJump threads, quickJumps;
-    CopyMarks(CurrentBookMark->Threads, threads);
-    CopyMarks(CurrentBookMark->QuickJumps, quickJumps);
+    CopyMarks(ctx_.Open().BookMark->Threads, threads);
+    CopyMarks(ctx_.Open().BookMark->QuickJumps, quickJumps);
     if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex());
-        current && CurrentNavigator)
+        current && ctx_.Open().Navigator)
         ctx_.Marks().AddCurrentTopicToMarks(*current);
     TPackMarks marks{&threads, &quickJumps};
     TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
@@ -233,14 +233,14 @@ void TFileCommands::acCompactDatabaseExecute() {
                         &marks);
     }
 
-    const TBookMarkPtr bookMark = CurrentBookMark;
+    const TBookMarkPtr bookMark = ctx_.Open().BookMark;
     std::exception_ptr failure;
     try {
         ctx_.Datastructure().CloseDatastructure();
     } catch (...) {
         failure = std::current_exception();
     }
-    CurrentNavigator = nullptr;
+    ctx_.Open().Navigator = nullptr;
     // Read again from the file that is opened: the copy's, re-pointed, or (when the copy
     // did not replace it) the old file's, which the close stored.
     bookMark->Threads.Clear();
@@ -263,7 +263,7 @@ void TFileCommands::acCompactDatabaseExecute() {
 // ---- save branches ----
 
 void TFileCommands::acSaveInNewDatabaseExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark) return;
     const std::string target = ctx_.Datastructure().ChooseNewDatastructure(sdSaveBranches);
     if (target.empty()) return;
     TItemArray items;
@@ -277,8 +277,8 @@ void TFileCommands::acSaveInNewDatabaseExecute() {
 // ---- the template ----
 
 void TFileCommands::acDoAsTemplateExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark ||
-        TDatastructureLife::IsTemplate(CurrentBookMark->Path))
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark ||
+        TDatastructureLife::IsTemplate(ctx_.Open().BookMark->Path))
         return;
     TItemArray items;
     if (!TakeSelectedTopics(items)) return;
@@ -404,8 +404,8 @@ void TFileCommands::acUnlinkFromExtExecute() {
 // ---- the backup ----
 
 void TFileCommands::acReturnToBackupExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
-    const TBookMarkPtr bookMark = CurrentBookMark;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark) return;
+    const TBookMarkPtr bookMark = ctx_.Open().BookMark;
     const std::string path = bookMark->Path;
     const std::string backup = BackupFileName(path);
     if (!FileExists(backup)) return;
@@ -476,7 +476,8 @@ void TFileCommands::SetPasswordLock(bool locked) {
           static_cast<QAction*>(acUnlinkFromExt)})
         a->setEnabled(!locked);
     k.acDoAsTemplate->SetEnabled(
-        !locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
+        !locked &&
+        !(ctx_.Open().BookMark && TDatastructureLife::IsTemplate(ctx_.Open().BookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin,
                        k.pnlTemplateBin, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
@@ -484,8 +485,8 @@ void TFileCommands::SetPasswordLock(bool locked) {
     if (locked) {
         life.acReturnToBackup->SetEnabled(false);
     } else {
-        life.acReturnToBackup->SetEnabled(CurrentBookMark &&
-                                          FileExists(BackupFileName(CurrentBookMark->Path)));
+        life.acReturnToBackup->SetEnabled(ctx_.Open().BookMark &&
+                                          FileExists(BackupFileName(ctx_.Open().BookMark->Path)));
     }
     EnterPassword1->setEnabled(locked);
     if (locked) OfferPasswordEntry();
@@ -528,23 +529,23 @@ std::optional<std::string> TFileCommands::StoredPassword(const QString& typed) {
 }
 
 void TFileCommands::SetPassword1Click() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark || locked_) return;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark || locked_) return;
     if (!frmSetPassword) {
         frmSetPassword = new TfrmSetPassword(&ctx_.Window());
         frmSetPassword->StoredForm = [this](const QString& typed) { return StoredPassword(typed); };
     }
-    frmSetPassword->SetBookMark(CurrentBookMark);
+    frmSetPassword->SetBookMark(ctx_.Open().BookMark);
     // Modal to the main window, without a loop of its own.
     frmSetPassword->open();
 }
 
 void TFileCommands::EnterPassword1Click() {
-    if (!locked_ || !CurrentBookMark) return;
+    if (!locked_ || !ctx_.Open().BookMark) return;
     if (!frmEnterPassword) {
         frmEnterPassword = new TfrmEnterPassword(&ctx_.Window());
         frmEnterPassword->PasswordAccepted = [this] { SetPasswordLock(false); };
     }
-    frmEnterPassword->SetBookMark(CurrentBookMark);
+    frmEnterPassword->SetBookMark(ctx_.Open().BookMark);
     if (frmEnterPassword->isVisible()) {
         frmEnterPassword->raise();
         return;
@@ -554,7 +555,8 @@ void TFileCommands::EnterPassword1Click() {
 
 void TFileCommands::WarnLargeDatastructure() {
     // Not over the password entry, which a locked datastructure waits for.
-    if (!ctx_.Window().isVisible() || locked_ || !CurrentBookMark || !CurrentBookMark->MarksPending)
+    if (!ctx_.Window().isVisible() || locked_ || !ctx_.Open().BookMark ||
+        !ctx_.Open().BookMark->MarksPending)
         return;
     if (!ctx_.DatastructureOpen() || ctx_.Pair().Cards->Size() <= kLargeCardFile) return;
     if (RandomDraw(10) != 1) return;
@@ -565,7 +567,7 @@ void TFileCommands::WarnLargeDatastructure() {
 }
 
 void TFileCommands::NavigatorNodeAdded(TNavigator* Sender) {
-    if (Sender && Sender == CurrentNavigator.get() && OnRefreshNavigationPath)
+    if (Sender && Sender == ctx_.Open().Navigator.get() && OnRefreshNavigationPath)
         OnRefreshNavigationPath();
 }
 

@@ -293,13 +293,13 @@ void TMarks::lbxBMListPopupDragDrop(QListWidget* Sender, QObject* Source, QPoint
         TNavigator moved;
         const TNavigatorPtr old = list->Navigator(from);
         moved.Assign(*old);
-        const bool wasCurrent = kind == kThreads && old == CurrentNavigator;
+        const bool wasCurrent = kind == kThreads && old == ctx_.Open().Navigator;
         list->Delete(from);
         list->InsertNavigator(to)->Assign(moved);
         if (kind == kThreads) {
             int current = -1;
             for (int k = 0; k < list->Count(); ++k)
-                if (list->Navigator(k) == CurrentNavigator) current = k;
+                if (list->Navigator(k) == ctx_.Open().Navigator) current = k;
             MakeCurrentThread(wasCurrent ? to : std::max(0, current));
         }
     }
@@ -318,7 +318,7 @@ void TMarks::lbxBMListPopupKeyDown(QListWidget* Sender, int key) {
     } else {
         if (list->Count() < 2) return;
         TNavigator position;
-        position.Assign(*CurrentNavigator);
+        position.Assign(*ctx_.Open().Navigator);
         const int next = DeleteThread(i, position);
         if (next >= 0) GoToThread(next, false);
         RefillKind(kind);
@@ -417,13 +417,13 @@ bool TMarks::eventFilter(QObject* watched, QEvent* e) {
 
 void TMarks::pmThreadsPopup(QObject* from) {
     KeepFixedItems(pmThreads);
-    const int n = CurrentBookMark ? CurrentBookMark->Threads.Count() : 0;
+    const int n = ctx_.Open().BookMark ? ctx_.Open().BookMark->Threads.Count() : 0;
     for (int i = 0; i < n; ++i) {
         QAction* a = pmThreads->addAction(QString::number(i) + QStringLiteral(". ") +
-                                          MarkCaption(CurrentBookMark->Threads, i, true));
+                                          MarkCaption(ctx_.Open().BookMark->Threads, i, true));
         a->setData(i);
         a->setCheckable(true);
-        a->setChecked(i == CurrentBookMark->Threads.CurrentIndex());
+        a->setChecked(i == ctx_.Open().BookMark->Threads.CurrentIndex());
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
                 if (i < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(i);
@@ -437,10 +437,11 @@ void TMarks::pmThreadsPopup(QObject* from) {
 
 void TMarks::pmQuickJumpsPopup(QObject* from) {
     KeepFixedItems(pmQuickJumps);
-    const int n = CurrentBookMark ? CurrentBookMark->QuickJumps.Count() : 0;
+    const int n = ctx_.Open().BookMark ? ctx_.Open().BookMark->QuickJumps.Count() : 0;
     for (int i = 0; i < n; ++i) {
-        QAction* a = pmQuickJumps->addAction(QString::number(i) + QStringLiteral(". ") +
-                                             MarkCaption(CurrentBookMark->QuickJumps, i, false));
+        QAction* a =
+            pmQuickJumps->addAction(QString::number(i) + QStringLiteral(". ") +
+                                    MarkCaption(ctx_.Open().BookMark->QuickJumps, i, false));
         a->setData(i);
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
@@ -472,7 +473,7 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
     if (menu->actions().size() > kFixedItems) menu->addSeparator();
     for (int d = 0; d < InterBase().Count(); ++d) {
         const TBookMarkPtr b = InterBase().BookMark(d);
-        if (!b || b == CurrentBookMark) continue;
+        if (!b || b == ctx_.Open().BookMark) continue;
         const TQuickJump& marks = threads ? b->Threads : b->QuickJumps;
         if (marks.Count() == 0) continue;
         QMenu* sub = menu->addMenu(QString::fromStdString(b->Name));
@@ -495,7 +496,7 @@ void TMarks::ChooseMark(const QString& kind, const QString& path, int mark) {
         if (strip && d < strip->Tabs().Count()) strip->SetTabIndex(d);
         else InterBase().Select(d);
         // The open was refused: nothing of the other datastructure is gone to.
-        if (!CurrentBookMark || CurrentBookMark != InterBase().BookMark(d)) return;
+        if (!ctx_.Open().BookMark || ctx_.Open().BookMark != InterBase().BookMark(d)) return;
         if (kind == kThreads) GoToThread(mark, true);
         else GoToQuickJump(mark);
         return;

@@ -115,7 +115,7 @@ void TPanelHandlers::ReloadCurrentRow() {
 }
 
 void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow) {
-    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
+    if (ctx_.Open().Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
     TNester& model = *Sender->Nester;
     if (OldRow >= 0 && OldRow < model.RowCount() && !model.IsLocked(OldRow)) {
         // A refused caption has been told and stays in the caption editor.
@@ -138,7 +138,7 @@ void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
 }
 
 void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
-    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
+    if (ctx_.Open().Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
         Sender->Tag != CurrentPanel)
         return;
     ctx_.NavPath().OutlineRowsChanged(Sender);

@@ -233,7 +233,7 @@ void TTextCard::Subscribe(TWindowEvents& events) {
         if (OwnerGrid() == grid) StoreToOwner();
     });
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
-        if (CurrentNavigator && grid->IsRowValid(row) && row == grid->CurrentRow())
+        if (ctx_.Open().Navigator && grid->IsRowValid(row) && row == grid->CurrentRow())
             ShowTopicStyle(grid->Nester->GetFontStyle(row));
         ShowTopic(grid, row);
     });

@@ -110,9 +110,6 @@ protected:
         Navigator()->Clear();
         RecycledBin().Clear();
         LostBin().Clear();
-        CurrentBookMark = nullptr;
-        CurrentNavigator = nullptr;
-        Loading = false;
         DefaultFontName = QStringLiteral("Arial");
         DefaultFontSize = 12;
         DefaultFontColor = 0;

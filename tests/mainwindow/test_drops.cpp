@@ -540,7 +540,7 @@ TEST_F(Drops, AHoistedTopicThatGetsItsFirstChildrenStaysHoistedWithThem) {
     DropOnDropBox();
     EXPECT_TRUE(Messages().isEmpty()) << Messages().join("|").toStdString();
     ASSERT_GT(p1->Nester->ChildNest(0), 0);
-    const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
+    const TNodeArray hoisted = Form1->Open().Navigator->GetHoistedNodes();
     ASSERT_FALSE(hoisted.empty());
     EXPECT_EQ(hoisted[0].ChildNest, uint32_t(p1->Nester->ChildNest(0)))
         << "the hoisted node follows its topic";

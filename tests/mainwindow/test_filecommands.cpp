@@ -171,7 +171,7 @@ TEST_F(FileCommands, MakeNewTemplateAppendsToTheTemplateAndItsBin) {
     // With the template open as the datastructure the command does nothing.
     const std::string t0 = ReadJoined(tmpl).Tree;
     f->Datastructure().OpenDatastructureFile(tmpl);
-    ASSERT_TRUE(SamePath(CurrentBookMark->Path, tmpl));
+    ASSERT_TRUE(SamePath(Form1->Open().BookMark->Path, tmpl));
     First()->Nester->SetMarked(1, true);
     f->Skeleton().acDoAsTemplate->Execute();
     f->Datastructure().OpenDatastructureFile(path);
@@ -362,7 +362,7 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     MakeWithTextBinCard(p, "a", "pw\x01");
     TForm1* f = Start({p});
     ASSERT_TRUE(f->FileCommands().PasswordLocked());
-    CurrentBookMark->PasswordAccepted = true;
+    Form1->Open().BookMark->PasswordAccepted = true;
     f->Datastructure().CreateDatastructureFile(Home() + "other.kiv");
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
     f->Datastructure().OpenDatastructureFile(p);
@@ -401,7 +401,7 @@ TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
         else w.btnCancel->click();
         EXPECT_FALSE(w.isVisible());
         EXPECT_TRUE(fc.PasswordLocked());
-        EXPECT_FALSE(CurrentBookMark->PasswordAccepted);
+        EXPECT_FALSE(Form1->Open().BookMark->PasswordAccepted);
     }
     EXPECT_TRUE(Dialogs().Messages.empty());
 
@@ -415,7 +415,7 @@ TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
     EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
     EXPECT_TRUE(f->Skeleton().pnlKiv->isEnabled());
     EXPECT_FALSE(fc.EnterPassword1->isEnabled());
-    EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
+    EXPECT_TRUE(Form1->Open().BookMark->PasswordAccepted);
     EXPECT_TRUE(f->Skeleton().acDoAsTemplate->isEnabled());
 }
 
@@ -432,8 +432,8 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
     QTest::keyClicks(w.edtRepeat, QStringLiteral("new"));
     w.btnOK->click();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(CurrentBookMark->Password, "new");
-    EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
+    EXPECT_EQ(Form1->Open().BookMark->Password, "new");
+    EXPECT_TRUE(Form1->Open().BookMark->PasswordAccepted);
 
     // Outside Windows-1252: said so once, the window stays and the password is kept.
     fc.SetPassword1->trigger();
@@ -449,7 +449,7 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
                              "letters, digits and signs, at most 15 of them. The password "
                              "stays as it was."));
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(CurrentBookMark->Password, "new");
+    EXPECT_EQ(Form1->Open().BookMark->Password, "new");
     w.btnCancel->click();
 
     // Removed: the old password, then "Without Password".
@@ -458,7 +458,7 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
     w.cbxWithoutPassword->click();
     QTest::keyClick(&w, Qt::Key_Return);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(CurrentBookMark->Password, "");
+    EXPECT_EQ(Form1->Open().BookMark->Password, "");
     Stop();
     EXPECT_EQ(SplitTextBinCard(ReadJoined(path).TextBinCard).Password, "");
 }
@@ -480,7 +480,7 @@ TEST_F(FileCommands, AFifteenCharacterPasswordRoundTrips) {
     EXPECT_EQ(w.edtNew->text(), password);
     w.edtRepeat->insert(password);
     w.btnOK->click();
-    EXPECT_EQ(CurrentBookMark->Password.size(), 15u);
+    EXPECT_EQ(Form1->Open().BookMark->Password.size(), 15u);
     Stop();
     EXPECT_EQ(SplitTextBinCard(ReadJoined(path).TextBinCard).Password.size(), 15u);
 
@@ -559,15 +559,17 @@ TEST_F(FileCommands, TopicActionsAreAskedWhenEditModeEndsAndTheTrailsEventsRefre
     TNavigator other;
     f->FileCommands().NavigatorNodeAdded(&other);
     EXPECT_EQ(refreshed, 0);
-    CurrentNavigator->OnNodeAdded = [f](TNavigator* s) { f->FileCommands().NavigatorNodeAdded(s); };
-    CurrentNavigator->OnNodesDeleted = [f](TNavigator* s) {
+    Form1->Open().Navigator->OnNodeAdded = [f](TNavigator* s) {
+        f->FileCommands().NavigatorNodeAdded(s);
+    };
+    Form1->Open().Navigator->OnNodesDeleted = [f](TNavigator* s) {
         f->FileCommands().NavigatorNodesDeleted(s);
     };
-    CurrentNavigator->Add(0, 0, true, "a", Tops()[0]);
-    CurrentNavigator->DeleteFrom(0);
+    Form1->Open().Navigator->Add(0, 0, true, "a", Tops()[0]);
+    Form1->Open().Navigator->DeleteFrom(0);
     EXPECT_EQ(refreshed, 2);
-    CurrentNavigator->OnNodeAdded = nullptr;
-    CurrentNavigator->OnNodesDeleted = nullptr;
+    Form1->Open().Navigator->OnNodeAdded = nullptr;
+    Form1->Open().Navigator->OnNodesDeleted = nullptr;
 }
 
 TEST_F(FileCommands, TheCommandsStandInTheFileMenuBeforeTheRecentFiles) {

@@ -54,12 +54,12 @@ protected:
                    ? QString::fromStdString(g->Nester->Caption(g->CurrentRow()))
                    : QString();
     }
-    TQuickJump& Threads() const { return CurrentBookMark->Threads; }
-    TQuickJump& QuickJumps() const { return CurrentBookMark->QuickJumps; }
+    TQuickJump& Threads() const { return Form1->Open().BookMark->Threads; }
+    TQuickJump& QuickJumps() const { return Form1->Open().BookMark->QuickJumps; }
     // The current trail is the current thread.
     void ExpectCurrentThreadIsTheTrail() const {
         ASSERT_GE(Threads().CurrentIndex(), 0);
-        EXPECT_EQ(Threads().Navigator(Threads().CurrentIndex()), CurrentNavigator);
+        EXPECT_EQ(Threads().Navigator(Threads().CurrentIndex()), Form1->Open().Navigator);
     }
     void SetQuickJumpsTabs(bool on) {
         if (f->WindowSettings().acShowQuickJumpsTabs->Checked() != on)
@@ -169,7 +169,7 @@ TEST_F(Marks, AThreadWhoseTopicWentIsDroppedAndTheCurrentOneStays) {
     EXPECT_EQ(Messages(), std::vector<std::string>{kThreadGone.toStdString()});
     ASSERT_EQ(Threads().Count(), 1);
     ExpectCurrentThreadIsTheTrail();
-    EXPECT_EQ(CurrentNavigator->Count(), 0)
+    EXPECT_EQ(Form1->Open().Navigator->Count(), 0)
         << "the trail is where the user stands, without the topic";
     SetQuickJumpsTabs(false);
     EXPECT_EQ(m->tsThreads->Tabs().Strings(), QStringList{"0. C"});
@@ -295,9 +295,9 @@ TEST_F(Marks, TheThreadsMenuListsTheMarksOfAnotherOpenDatastructure) {
     ClickRow(p1, 2);
     m->acToThreadsExecute();  // thread 1 on C
     ClickRow(p1, 1);          // thread 0 on B
-    const std::string first = CurrentBookMark->Path;
+    const std::string first = Form1->Open().BookMark->Path;
     InterBase().Open(Home() + "second.kiv");
-    ASSERT_EQ(QString::fromStdString(CurrentBookMark->Name), QStringLiteral("second"));
+    ASSERT_EQ(QString::fromStdString(Form1->Open().BookMark->Name), QStringLiteral("second"));
     ClickRow(p1, 1);
 
     m->Threads2Click(m->Threads1);
@@ -314,7 +314,7 @@ TEST_F(Marks, TheThreadsMenuListsTheMarksOfAnotherOpenDatastructure) {
     EXPECT_EQ(sub->actions()[1]->data().toList(), (QVariantList{QString::fromStdString(first), 1}));
 
     sub->actions()[1]->trigger();
-    EXPECT_EQ(CurrentBookMark->Path, first);
+    EXPECT_EQ(Form1->Open().BookMark->Path, first);
     EXPECT_EQ(Current(), QStringLiteral("C"));
     ExpectCurrentThreadIsTheTrail();
     EXPECT_EQ(Threads().CurrentIndex(), 1);

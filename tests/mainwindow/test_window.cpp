@@ -26,7 +26,7 @@ TEST_F(Window, FirstStartMakesFirstKivDBWithOneTopicReadyForTyping) {
     EXPECT_TRUE(f->Panels().EditMode->Checked());
     EXPECT_EQ(QApplication::focusWidget(), f->Panels().sgdFirst->CaptionEditor)
         << "the caret is in the caption";
-    EXPECT_FALSE(Loading);
+    EXPECT_FALSE(Form1->Open().Loading);
     // The window's components carry their names.
     for (const char* name :
          {"sgdFirst", "sgdSecond", "sgdThird", "txtSimpleText", "lblCurDescr", "pnlKiv", "pnlCards",
@@ -170,7 +170,7 @@ TEST_F(Window, TheTextBinAndPasswordAreKeptWithTheDatastructure) {
     ResetGlobals();
     f = Start();
     EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
-    EXPECT_TRUE(CurrentBookMark->Password.empty());
+    EXPECT_TRUE(Form1->Open().BookMark->Password.empty());
 }
 
 TEST_F(Window, TerminationSignalsCloseTheWindowAndNothingTypedIsLost) {
