@@ -165,10 +165,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
 
     PlaceFloatingPanels();
 
-    // The cover the password lock shows over the whole client area.
-    k.pnlHider->setGeometry(0, 0, width(), height());
-    k.pnlHider->raise();
-
     k.imgTextBMP->setPixmap(PanelsManager().TextBitmap);
     k.imgLaunchCard->setPixmap(PanelsManager().LinksBitmap);
 
@@ -208,7 +204,6 @@ void TForm1::PlaceFloatingPanels() {
     }
     k.sgdMeta->SetCells(0, 0, QStringLiteral("Tag"));
     k.sgdMeta->SetCells(1, 0, QStringLiteral("Value"));
-    k.pnlMessage->move(k.pnlMessage->x(), 250);
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -246,10 +241,7 @@ void TForm1::moveEvent(QMoveEvent* e) {
     GuardCall([this] { windowSettings_->FitFrame(); });
 }
 
-void TForm1::FormResize() {
-    windowSettings_->FitFrame();
-    if (skeleton_.pnlHider) skeleton_.pnlHider->setGeometry(0, 0, width(), height());
-}
+void TForm1::FormResize() { windowSettings_->FitFrame(); }
 
 void TForm1::closeEvent(QCloseEvent* e) {
     // A running search ends at its next topic, before the datastructure is closed.

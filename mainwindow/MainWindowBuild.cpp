@@ -199,11 +199,6 @@ void TForm1::BuildFloatingPanels() {
     k.lbxBMListPopup = Named(new QListWidget(), "lbxBMListPopup");
     k.pnlBookmarks = FloatingPanel(this, "pnlBookmarks", QString(), k.lbxBMListPopup);
 
-    k.pnlHider = Panel(this, "pnlHider");
-    k.pnlHider->setAutoFillBackground(true);
-    k.pnlHider->hide();
-    k.pnlMessage = Panel(this, "pnlMessage");
-    k.pnlMessage->hide();
     k.pnlDropBox = Panel(this, "pnlDropBox");
     k.imlAppend = {AppendPicture(false), AppendPicture(true)};
     k.imDropBox = Named(new QLabel(k.pnlDropBox), "imDropBox");

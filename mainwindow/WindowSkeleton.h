@@ -90,8 +90,6 @@ struct TWindowSkeleton {
     QListWidget* lbxBMList = nullptr;
     QWidget* pnlBookmarks = nullptr;
     QListWidget* lbxBMListPopup = nullptr;
-    QWidget* pnlHider = nullptr;
-    QWidget* pnlMessage = nullptr;
     // The drop box: laid over the row under the mouse while topics are dragged; imDropBox
     // shows picture 0 of imlAppend, or 1 (highlighted, imDropBoxTag 1).
     QWidget* pnlDropBox = nullptr;

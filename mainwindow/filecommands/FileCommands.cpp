@@ -123,8 +123,9 @@ void TFileCommands::BuildComponents() {
                          acCompactDatabase, acLinkToExt, acUnlinkFromExt, k.acDoAsTemplate})
         HoldDisabledWhileLocked(a);
     // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
-    k.pnlHider->setParent(w->centralWidget());
-    k.pnlHider->hide();
+    pnlHider = Panel(w->centralWidget(), "pnlHider");
+    pnlHider->setAutoFillBackground(true);
+    pnlHider->hide();
 
     // The active panel changes: the topic commands look again.
     for (TKivStringGrid* g : PanelsManager().Panels) {
@@ -439,9 +440,9 @@ void TFileCommands::SetPasswordLock(bool locked) {
     locked_ = locked;
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow& w = ctx_.Window();
-    k.pnlHider->setGeometry(0, 0, w.width(), w.height());  // clipped to the client area
-    k.pnlHider->setVisible(locked);
-    if (locked) k.pnlHider->raise();
+    pnlHider->setGeometry(0, 0, w.width(), w.height());  // clipped to the client area
+    pnlHider->setVisible(locked);
+    if (locked) pnlHider->raise();
     // Every menu but File goes (the named ones and those other rooms added: search, links),
     // with its commands, whose shortcuts would otherwise still reach the protected topics.
     if (locked && lockedStates_.empty()) {
@@ -508,6 +509,9 @@ void TFileCommands::OfferPasswordEntry() {
 
 bool TFileCommands::eventFilter(QObject* watched, QEvent* e) {
     if (watched == &ctx_.Window() && e->type() == QEvent::Show && locked_) OfferPasswordEntry();
+    // The cover follows the window's size.
+    if (watched == &ctx_.Window() && e->type() == QEvent::Resize && pnlHider)
+        pnlHider->setGeometry(0, 0, ctx_.Window().width(), ctx_.Window().height());
     return QObject::eventFilter(watched, e);
 }
 

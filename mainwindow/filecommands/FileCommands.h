@@ -21,6 +21,7 @@
 #include "platform/qt/KivAction.h"
 
 class QAction;
+class QWidget;
 
 namespace kiv {
 
@@ -90,6 +91,8 @@ public:
     KivAction* acUnlinkFromExt = nullptr;
     QAction* SetPassword1 = nullptr;
     QAction* EnterPassword1 = nullptr;
+    // The cover the password lock lays over the whole client area.
+    QWidget* pnlHider = nullptr;
     TSaveDialog sdSaveBranches;
     TOpenDialog odExternal;
 

@@ -314,7 +314,7 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         ASSERT_TRUE(f->DatastructureOpen());
         TWindowSkeleton& k = f->Skeleton();
         EXPECT_EQ(f->FileCommands().PasswordLocked(), withPassword);
-        EXPECT_EQ(!k.pnlHider->isHidden(), withPassword);
+        EXPECT_EQ(!f->FileCommands().pnlHider->isHidden(), withPassword);
         EXPECT_EQ(f->FileCommands().EnterPassword1->isEnabled(), withPassword);
         for (QAction* a : {k.View1->menuAction(), k.Cards1->menuAction(), k.Settings1->menuAction(),
                            static_cast<QAction*>(f->Datastructure().acSaveDatabaseAs),
@@ -339,7 +339,8 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         ASSERT_NE(find, nullptr);
         EXPECT_EQ(find->isEnabled(), !withPassword);
         // The menu bar stays out from under the cover.
-        const QRect cover(k.pnlHider->mapTo(f, QPoint(0, 0)), k.pnlHider->size());
+        const QRect cover(f->FileCommands().pnlHider->mapTo(f, QPoint(0, 0)),
+                          f->FileCommands().pnlHider->size());
         EXPECT_FALSE(cover.intersects(k.MainMenu1->geometry()));
 
         PanelsManager().SetEditMode(true);
@@ -367,7 +368,7 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
     f->Datastructure().OpenDatastructureFile(p);
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
-    EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
+    EXPECT_TRUE(f->FileCommands().pnlHider->isHidden());
 }
 
 // The enter window shows over a locked datastructure; only the exact password opens it.
@@ -412,7 +413,7 @@ TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
     QTest::keyClick(w.edtPassword, Qt::Key_Return);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(fc.PasswordLocked());
-    EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
+    EXPECT_TRUE(f->FileCommands().pnlHider->isHidden());
     EXPECT_TRUE(f->Skeleton().pnlKiv->isEnabled());
     EXPECT_FALSE(fc.EnterPassword1->isEnabled());
     EXPECT_TRUE(Form1->Open().BookMark->PasswordAccepted);
