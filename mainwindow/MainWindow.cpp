@@ -81,6 +81,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     launchCard_ = std::make_unique<TLaunchCard>(*this);
     drops_ = std::make_unique<TDrops>(*this);
     marks_ = std::make_unique<TMarks>(*this);
+    bins_ = std::make_unique<TBins>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -97,7 +98,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     fileCommands_ = std::make_unique<TFileCommands>(*this);
     drops_->BuildComponents();
     marks_->BuildComponents();
-    (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
+    bins_->BuildComponents();
     collector_ = std::make_unique<TCollector>(*this);
     new TEmailCommands(*this);     // a child of the window
     new TAutoRegistration(*this);  // a child of the window
@@ -150,7 +151,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     };
     SetOpenDatastructureSource(
         {[this] { return open_.BookMark.get(); }, [this] { return open_.Navigator.get(); }});
-    TextBinEditor = k.txtTextBin;
 
     k.pnlBrowser->hide();
     k.Splitter3->hide();
@@ -184,12 +184,9 @@ constexpr int kFloatingRowStep = 40;
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160},
-                                                 {k.pnlTextBin, 278},
-                                                 {k.pnlClipBin, 242},
-                                                 {k.pnlLaunchBin, 262},
-                                                 {k.pnlTemplateBin, 250},
-                                                 {k.pnlMetaCard, 250}};
+    const std::pair<QWidget*, int> floating[] = {
+        {launchCard_->pnlLaunchCard, 160}, {bins_->pnlTextBin, 278},     {bins_->pnlClipBin, 242},
+        {bins_->pnlLaunchBin, 262},        {bins_->pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
     // Side by side from the left at Top 80, so that two shown at once do not lie on one spot;
     // a window too narrow for all of them starts another row, a header lower.
     const int columns = std::max(1, (width() - kFloatingGap) / (kFloatingWidth + kFloatingGap));
@@ -331,9 +328,9 @@ void TForm1::FormDestroy() {
     GuardCall([this] { windowSettings_->SaveSettings(); });
     GuardCall([this] { datastructure_->CloseDatastructure(); });
     GuardCall([] { PackDatastructure(AppDir() + "template.kiv"); });
-    skeleton_.ClipCardBin.Clear();
+    bins_->ClipCardBin.Clear();
     LostBin().Clear();
-    skeleton_.TemplateBin.Clear();
+    bins_->TemplateBin.Clear();
     CloseKivIni();
     CloseUserIni();
 }

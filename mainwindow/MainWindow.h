@@ -22,6 +22,7 @@
 
 namespace kiv {
 
+class TBins;
 class TCollector;
 
 class TForm1 : public QMainWindow, public IWindowContext {
@@ -83,7 +84,7 @@ public:
     TSearchPane& Search() override { return *search_; }
     TfrmSwallow& Collector() override;
     TLaunchCard& LaunchCard() override { return *launchCard_; }
-    TBins& Bins() override { return *bins_; }
+    TBins& Bins() { return *bins_; }
     TGraphicCard& GraphicCard() override { return *graphicCard_; }
     TFileCommands& FileCommands() override { return *fileCommands_; }
     TMarks& Marks() override { return *marks_; }

@@ -37,7 +37,6 @@ class TDrops;
 class TSearchPane;
 class TfrmSwallow;
 class TLaunchCard;
-class TBins;
 class TGraphicCard;
 class TFileCommands;
 class TMarks;
@@ -179,7 +178,6 @@ public:
     virtual TSearchPane& Search() = 0;
     virtual TfrmSwallow& Collector() = 0;
     virtual TLaunchCard& LaunchCard() = 0;
-    virtual TBins& Bins() = 0;
     virtual TGraphicCard& GraphicCard() = 0;
     virtual TFileCommands& FileCommands() = 0;
     virtual TMarks& Marks() = 0;

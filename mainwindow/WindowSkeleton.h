@@ -5,7 +5,6 @@
 #include <QList>
 #include <QPixmap>
 
-#include "engine/core/RecycledBin.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 
@@ -16,7 +15,6 @@ class QMenu;
 class QMenuBar;
 class QSplitter;
 class QStatusBar;
-class QTextEdit;
 class QToolBar;
 class QWidget;
 
@@ -65,25 +63,11 @@ struct TWindowSkeleton {
     QStatusBar* StatusBar = nullptr;
 
     // ---- panes whose features come later ----
-    KivAction* acShowTemplate = nullptr;
-    KivAction* acDoAsTemplate = nullptr;
-    KivAction* acShowLaunchBin = nullptr;
-    KivAction* acShowTextBin = nullptr;
-    KivAction* acShowRecycledBin = nullptr;
-    KivAction* acShowClipBin = nullptr;
     KivAction* acShowLaunchCard = nullptr;
     KivAction* acShowMetaCard = nullptr;
     KivAction* acAutoview = nullptr;
     KivAction* acExtLaunch = nullptr;
 
-    QWidget* pnlTextBin = nullptr;
-    QTextEdit* txtTextBin = nullptr;
-    QWidget* pnlClipBin = nullptr;
-    QListWidget* lbxClipCard = nullptr;
-    QWidget* pnlLaunchBin = nullptr;
-    QListWidget* lbxLaunchBin = nullptr;
-    QWidget* pnlTemplateBin = nullptr;
-    QListWidget* lbxTemplate = nullptr;
     QWidget* pnlMetaCard = nullptr;
     TStringGrid* sgdMeta = nullptr;
     QWidget* pnlBMList = nullptr;
@@ -98,11 +82,6 @@ struct TWindowSkeleton {
     QList<QPixmap> imlAppend;
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;
-
-    // The clip card bin and the template bin (the removed topics and lost branches are
-    // the engine's RecycledBin and LostBin).
-    TRecycledBin ClipCardBin;
-    TRecycledBin TemplateBin;
 };
 
 }  // namespace kiv

@@ -27,6 +27,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/bins/BinsInterface.h"
 #include "mainwindow/drops/Drops.h"
 #include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/launch/LaunchCard.h"
@@ -394,10 +395,8 @@ void TfrmSwallow::HideSecondaryWindows() {
 
 void TfrmSwallow::acExTextBinExecute() {
     if (!ctx_ || DatastructureLocked()) return;
-    TWindowSkeleton& k = ctx_->Skeleton();
     if (MainWindowShown()) {
-        if (isShown(k.pnlTextBin)) k.pnlTextBin->raise();  // a child: stacked by us
-        else k.acShowTextBin->Execute();
+        TNeed<IBins>(ctx_->Published())->BringTextBinUp();
         return;
     }
     if (!frmTextBin || !TextBinEditor) return;
@@ -411,21 +410,12 @@ void TfrmSwallow::acExTextBinExecute() {
 
 void TfrmSwallow::TextBinHidden(QTextEdit* editor) {
     if (!ctx_ || !editor) return;
-    TWindowSkeleton& k = ctx_->Skeleton();
-    if (editor->parentWidget() != k.pnlTextBin) {
-        editor->setParent(k.pnlTextBin);
-        if (auto* box = qobject_cast<QBoxLayout*>(k.pnlTextBin->layout()))
-            box->addWidget(editor, 1);
-        editor->show();
-    }
-    if (!k.acShowTextBin->Checked()) k.acShowTextBin->Execute();
+    TNeed<IBins>(ctx_->Published())->TakeBackTextBinEditor(editor);
 }
 
 void TfrmSwallow::acOpenResourceBinExecute() {
     if (!MainWindowShown() || DatastructureLocked()) return;
-    TWindowSkeleton& k = ctx_->Skeleton();
-    if (isShown(k.pnlLaunchBin)) k.pnlLaunchBin->raise();
-    else k.acShowLaunchBin->Execute();
+    TNeed<IBins>(ctx_->Published())->BringLaunchBinUp();
 }
 
 // ---- the main window's side ----

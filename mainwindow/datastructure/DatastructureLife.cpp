@@ -119,7 +119,7 @@ TTextBinCard SplitTextBinCard(std::string_view card) {
 
 // ---- components ----
 
-TDatastructureLife::TDatastructureLife(IWindowContext& ctx) : ctx_(ctx) {}
+TDatastructureLife::TDatastructureLife(IWindowContext& ctx) : ctx_(ctx), bins_(ctx.Published()) {}
 
 void TDatastructureLife::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -164,8 +164,6 @@ void TDatastructureLife::BuildComponents() {
     open->setMenu(pmLastOpened);
     open->setPopupMode(QToolButton::MenuButtonPopup);
     UsableWithoutDatastructure(k.tbModes->addWidget(open));
-
-    connect(k.txtTextBin, &QTextEdit::textChanged, this, [this] { UpdateTextBinIcon(); });
 
     odOpen.Title = QStringLiteral("Open Datastructure or File");
     odOpen.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv|All files (*.*)|*");
@@ -372,9 +370,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         ctx_.Open().Navigator->Clear();
 
         const bool isTemplate = IsTemplate(path);
-        if (isTemplate) ctx_.Skeleton().pnlTemplateBin->hide();
-        ctx_.Skeleton().acShowTemplate->SetEnabled(!isTemplate);
-        ctx_.Skeleton().acDoAsTemplate->SetEnabled(!isTemplate);
+        bins_->SetTemplateOpen(isTemplate);
+        ctx_.Actions().Get(QStringLiteral("acDoAsTemplate")).SetEnabled(!isTemplate);
         EnableDatastructureMenus(false);
 
         TKivPanelsManager& pm = PanelsManager();
@@ -504,9 +501,7 @@ void TDatastructureLife::RememberOpened(const std::string& path) {
 void TDatastructureLife::CloseDatastructure() {
     ctx_.FlushCurrentRow();
     const FlagGuard loading(ctx_.Open().Loading);
-    SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 17);
-    SetImageIndex(ctx_.Skeleton().acShowTextBin, 18);
-    SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 6);
+    bins_->ShowBinsEmpty();
     AddCurrentTopicToMarks();
     std::exception_ptr failure;
     if (ctx_.Panels().sgdFirst->Nester->NestFile() && ctx_.Panels().sgdFirst->Nester->CardFile()) {
@@ -563,21 +558,17 @@ std::string TDatastructureLife::ReadDatastructureCards() {
     };
     const TTextBinCard split = SplitTextBinCard(read(kDBCardTextBin, "the text bin"));
     ctx_.Open().BookMark->Password = split.Password;
-    ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(split.TextBin));
-    ctx_.Skeleton().txtTextBin->document()->setModified(false);
-    UpdateTextBinIcon();
+    bins_->SetTextBinText(StoredToText(split.TextBin));
 
-    ctx_.Skeleton().lbxLaunchBin->clear();
+    QStringList launchBin;
     for (const std::string& line : SplitLines(read(kDBCardLaunchBin, "the launch bin")))
-        ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
-    if (ctx_.Skeleton().lbxLaunchBin->count() > 0)
-        SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 19);
+        launchBin << StoredToText(line);
+    bins_->SetLaunchBinLines(launchBin);
 
     RecycledBin().LoadFromString(read(kDBCardRecycled, "the Recycled Bin"));
     if (RecycledBin().Trails.Count() == 0) RecycledBin().Clear();
     LostBin().LoadFromString(read(kDBCardLostBin, "the lost branches"));
-    if (RecycledBin().Count() > 0 || LostBin().Count() > 0)
-        SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 20);
+    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) bins_->ShowRecycledBinFull();
     if (unread.empty()) return {};
     return unread + ": " + reason;
 }
@@ -593,11 +584,10 @@ void TDatastructureLife::WriteDatastructureCards() {
     };
     std::string card = ctx_.Open().BookMark ? ctx_.Open().BookMark->Password : std::string();
     card += '\x01';
-    card += TextToStored(ctx_.Skeleton().txtTextBin->toPlainText());
+    card += TextToStored(bins_->TextBinText());
     store(kDBCardTextBin, card, "the text bin");
     std::vector<std::string> lines;
-    for (int i = 0; i < ctx_.Skeleton().lbxLaunchBin->count(); ++i)
-        lines.push_back(TextToStored(ctx_.Skeleton().lbxLaunchBin->item(i)->text()));
+    for (const QString& line : bins_->LaunchBinLines()) lines.push_back(TextToStored(line));
     store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
     store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
     store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
@@ -734,20 +724,10 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 }
 
 void TDatastructureLife::acHideAllCardsExecute() {
-    for (QWidget* p :
-         {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin,
-          ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard})
-        p->hide();
-    for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard,
-                         ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin,
-                         ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
+    for (QWidget* p : {ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlMetaCard}) p->hide();
+    bins_->HideBinPanels();
+    for (KivAction* a : {ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
-}
-
-void TDatastructureLife::UpdateTextBinIcon() {
-    const QString t = ctx_.Skeleton().txtTextBin->toPlainText();
-    SetImageIndex(ctx_.Skeleton().acShowTextBin,
-                  t.size() >= 10 || !Trim(t.toStdString()).empty() ? 21 : 18);
 }
 
 }  // namespace kiv

@@ -11,6 +11,8 @@
 
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QAction;
 class QMenu;
@@ -108,7 +110,6 @@ public:
 
 private:
     void acHideAllCardsExecute();
-    void UpdateTextBinIcon();
     // The bins, the text bin and the marks from the datastructure-level cards; what could not
     // be read (named, with why), empty when all was.
     std::string ReadDatastructureCards();
@@ -121,6 +122,7 @@ private:
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
+    TNeed<IBins> bins_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;

@@ -4,11 +4,12 @@
 
 #include "dragdrop/ComboTarget.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
 #include "mainwindow/drops/Drops.h"
 
 namespace kiv {
 
-TDrops::TDrops(IWindowContext& ctx) : ctx_(ctx) {}
+TDrops::TDrops(IWindowContext& ctx) : ctx_(ctx), bins_(ctx.Published()) {}
 
 TDrops::~TDrops() = default;
 

@@ -30,20 +30,17 @@ void TDrops::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     TPanelHandlers& panels = ctx_.Panels();
     TGraphicCard& card = ctx_.GraphicCard();
-    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin,
-                     ctx_.LaunchCard().lvLaunchCard, card.pnlGraphicCard, card.sgdGraphicCard});
+    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird,
+                     bins_->LaunchBinDropTarget(), ctx_.LaunchCard().lvLaunchCard,
+                     card.pnlGraphicCard, card.sgdGraphicCard});
 
     // The drop box takes the program's own topic drags.
     k.imDropBox->setAcceptDrops(true);
     k.imDropBox->installEventFilter(this);
 
-    // Ctrl+Shift+T is Make New Template's, which the File menu shows with it: a key that two
-    // commands share runs neither. The Text Bin stands in the View menu without a key.
-    k.acShowTextBin->OnExecute = [this](KivAction*) {
-        ShowBinPanel(ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().acShowTextBin);
-    };
-    ctx_.Window().addAction(k.acShowTextBin);
-    k.View1->addAction(k.acShowTextBin);
+    // The Text Bin stands in the View menu without a key.
+    ctx_.Window().addAction(&bins_->ShowTextBinCommand());
+    k.View1->addAction(&bins_->ShowTextBinCommand());
 }
 
 void TDrops::RegisterCollector(QWidget* dropPanel,
@@ -100,10 +97,9 @@ bool TDrops::DropOn(QWidget* target, const TDropContent& dropped, QPoint point) 
         return false;
     }
     const TDropContent drop = OneThing(dropped);
-    TWindowSkeleton& k = ctx_.Skeleton();
     if (target == dropPanel_) {
         DropOnCollector(drop);
-    } else if (target == k.pnlLaunchBin) {
+    } else if (target == bins_->LaunchBinDropTarget()) {
         AddToLaunchBin(drop);
     } else if (target == ctx_.LaunchCard().lvLaunchCard) {
         TKivStringGrid* g = ctx_.CurrentGrid();
@@ -156,7 +152,7 @@ void TDrops::SetCaptionFromText(TKivStringGrid* grid, int row, const std::string
 void TDrops::DropOnCollector(const TDropContent& drop) {
     if (showCollectorPicture_) showCollectorPicture_(QStringLiteral("swallow"));
     AddToLaunchBin(drop);
-    QTextEdit* bin = TextBinEditor ? TextBinEditor : ctx_.Skeleton().txtTextBin;
+    QTextEdit* bin = TextBinEditor;
     if (drop.Text.empty() || !bin) return;
     QTextCursor c = bin->textCursor();
     c.movePosition(QTextCursor::End);
@@ -174,27 +170,20 @@ bool TDrops::DropOnGraphicCard(const TDropContent& drop) {
 }
 
 void TDrops::AddToLaunchBin(const TDropContent& drop) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    for (const std::string& line : LaunchBinLines(drop))
-        k.lbxLaunchBin->addItem(StoredToText(line));
-    if (k.lbxLaunchBin->count() > 0) SetImageIndex(k.acShowLaunchBin, 19);
+    QStringList lines;
+    for (const std::string& line : LaunchBinLines(drop)) lines << StoredToText(line);
+    bins_->AddLaunchBinLines(lines);
 }
 
 // ---- clip card and bin panels ----
 
 void TDrops::AddToClipCard(TKivStringGrid* grid) {
     if (!grid || !grid->IsRowValid(grid->CurrentRow()) || Locked()) return;
-    TWindowSkeleton& k = ctx_.Skeleton();
     TNester& m = *grid->Nester;
     for (int row : m.GetMarkedRows(true)) {
         const TRecycledRecord r{m.ParentNest(row), m.CardDir(row), uint32_t(m.ChildNest(row))};
         if (r.CardDir == 0 && r.ChildNest == 0) continue;
-        bool listed = false;
-        for (int i = 0; i < k.ClipCardBin.Count() && !listed; ++i)
-            listed = k.ClipCardBin.GetItem(i) == r;
-        if (listed) continue;
-        k.ClipCardBin.Add(r);
-        k.lbxClipCard->addItem(StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));
+        bins_->AddClip(r, StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));
     }
 }
 

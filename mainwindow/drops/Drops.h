@@ -14,6 +14,8 @@
 
 #include "mainwindow/drops/DropLines.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QWidget;
 
@@ -96,6 +98,7 @@ private:
     bool DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row);
 
     IWindowContext& ctx_;
+    TNeed<IBins> bins_;
     QPointer<QWidget> dropPanel_;
     std::function<void(const QString&)> showCollectorPicture_;
 };

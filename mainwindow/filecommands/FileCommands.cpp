@@ -71,7 +71,7 @@ const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acTo
 
 }  // namespace
 
-TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
+TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx), bins_(ctx.Published()) {
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
@@ -92,10 +92,11 @@ void TFileCommands::BuildComponents() {
     acSaveInNewDatabase =
         Action(w, "acSaveInNewDatabase", QStringLiteral("Save Selected Branch(s) As..."));
     acSaveInNewDatabase->OnExecute = [this](KivAction*) { acSaveInNewDatabaseExecute(); };
-    k.acDoAsTemplate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
-    k.acDoAsTemplate->setAutoRepeat(false);  // once per key press
-    k.acDoAsTemplate->OnExecute = [this](KivAction*) { acDoAsTemplateExecute(); };
-    w->addAction(k.acDoAsTemplate);
+    acDoAsTemplate = Action(w, "acDoAsTemplate", QStringLiteral("Make New Template"));
+    acDoAsTemplate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    acDoAsTemplate->setAutoRepeat(false);  // once per key press
+    acDoAsTemplate->OnExecute = [this](KivAction*) { acDoAsTemplateExecute(); };
+    w->addAction(acDoAsTemplate);
     acLinkToExt = Action(w, "acLinkToExt", QStringLiteral("Link To External Datastructure..."));
     acLinkToExt->OnExecute = [this](KivAction*) { acLinkToExtExecute(); };
     acUnlinkFromExt =
@@ -113,14 +114,14 @@ void TFileCommands::BuildComponents() {
     // Before the recent files, as a group of their own.
     QAction* before = life.miLast1;
     for (QAction* a :
-         std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, k.acDoAsTemplate,
+         std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, acDoAsTemplate,
                                          acLinkToExt, acUnlinkFromExt, life.acReturnToBackup,
                                          SetPassword1, EnterPassword1})
         k.File1->insertAction(before, a);
     k.File1->insertSeparator(before);
 
     for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint,
-                         acCompactDatabase, acLinkToExt, acUnlinkFromExt, k.acDoAsTemplate})
+                         acCompactDatabase, acLinkToExt, acUnlinkFromExt, acDoAsTemplate})
         HoldDisabledWhileLocked(a);
     // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
     pnlHider = Panel(w->centralWidget(), "pnlHider");
@@ -340,9 +341,7 @@ int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos,
 }
 
 void TFileCommands::LoadTemplateBin() {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    k.lbxTemplate->clear();
-    k.TemplateBin.Clear();
+    bins_->ClearTemplates();
     if (!FileExists(TemplatePath())) return;
     std::vector<TTopTopic> tops;
     try {
@@ -352,8 +351,8 @@ void TFileCommands::LoadTemplateBin() {
         return;  // a template that cannot be read lists nothing
     }
     for (const TTopTopic& t : tops) {
-        k.lbxTemplate->addItem(StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
-        k.TemplateBin.Add({t.RootNest, t.Item.CardDir, t.Item.ChildNest});
+        bins_->AddTemplate({t.RootNest, t.Item.CardDir, t.Item.ChildNest},
+                           StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
     }
 }
 
@@ -476,13 +475,14 @@ void TFileCommands::SetPasswordLock(bool locked) {
           static_cast<QAction*>(acCompactDatabase), static_cast<QAction*>(acLinkToExt),
           static_cast<QAction*>(acUnlinkFromExt)})
         a->setEnabled(!locked);
-    k.acDoAsTemplate->SetEnabled(
+    acDoAsTemplate->SetEnabled(
         !locked &&
         !(ctx_.Open().BookMark && TDatastructureLife::IsTemplate(ctx_.Open().BookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
-    for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin,
-                       k.pnlTemplateBin, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
+    for (QWidget* p :
+         {k.pnlKiv, k.pnlCards, k.pnlBins, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
         if (p) p->setEnabled(!locked);
+    bins_->SetBinPanelsEnabled(!locked);
     if (locked) {
         life.acReturnToBackup->SetEnabled(false);
     } else {

@@ -19,6 +19,8 @@
 #include "engine/core/NestFunctions.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QAction;
 class QWidget;
@@ -86,6 +88,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     KivAction* acCompactDatabase = nullptr;
+    KivAction* acDoAsTemplate = nullptr;
     KivAction* acSaveInNewDatabase = nullptr;
     KivAction* acLinkToExt = nullptr;
     KivAction* acUnlinkFromExt = nullptr;
@@ -108,6 +111,7 @@ private:
     static std::optional<std::string> StoredPassword(const QString& typed);
 
     IWindowContext& ctx_;
+    TNeed<IBins> bins_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

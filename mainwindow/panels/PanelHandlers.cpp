@@ -36,7 +36,7 @@ const char* const kBadgeOutsideTreeHint =
     "Clicking numbered area only shows/hides next level when in classic dataviews.";
 }  // namespace
 
-TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx) {}
+TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx), bins_(ctx.Published()) {}
 
 void TPanelHandlers::BuildComponents() {
     QMainWindow* w = &ctx_.Window();

@@ -9,6 +9,8 @@
 
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QListWidget;
 class QTimer;
@@ -71,6 +73,7 @@ private:
     void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
+    TNeed<IBins> bins_;
     std::string autoLaunchTarget_;
 };
 

@@ -514,8 +514,7 @@ bool TSearchPane::eventFilter(QObject* watched, QEvent* e) {
 
 QTextEdit* TSearchPane::ActiveTextEditor() const {
     QWidget* f = QApplication::focusWidget();
-    for (QTextEdit* e :
-         {ctx_.TextCard().txtSimpleText, ctx_.TextCard().txtPinText, ctx_.Skeleton().txtTextBin})
+    for (QTextEdit* e : {ctx_.TextCard().txtSimpleText, ctx_.TextCard().txtPinText, TextBinEditor})
         if (e && f == e) return e;
     return nullptr;
 }

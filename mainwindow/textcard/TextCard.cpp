@@ -54,7 +54,10 @@ QTextCharFormat DefaultCardFormat() {
 }
 
 TTextCard::TTextCard(IWindowContext& ctx)
-    : Clock([] { return QDateTime::currentDateTime(); }), Locale(QLocale::system()), ctx_(ctx) {}
+    : Clock([] { return QDateTime::currentDateTime(); }),
+      Locale(QLocale::system()),
+      ctx_(ctx),
+      bins_(ctx.Published()) {}
 
 void TTextCard::BuildComponents() {
     BuildEditors();
@@ -105,7 +108,7 @@ void TTextCard::BuildEditors() {
         connect(e, &QTextEdit::currentCharFormatChanged, this,
                 [this, e] { GuardCall([&] { SelectionChanged(e); }); });
     }
-    if (k.txtTextBin) k.txtTextBin->installEventFilter(this);
+    bins_->WatchTextBinEditor(this);
     txtSimpleText->viewport()->setMouseTracking(true);
     txtSimpleText->viewport()->installEventFilter(this);
 }

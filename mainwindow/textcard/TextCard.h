@@ -23,6 +23,8 @@
 #include "platform/qt/Colors.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QKeyEvent;
 class QLabel;
@@ -208,6 +210,7 @@ private:
     void AnchorTextOwner();
 
     IWindowContext& ctx_;
+    TNeed<IBins> bins_;
     bool storeFailureShown_ = false;
     // The reason of the last failed store.
     QString storeFailure_;

@@ -235,7 +235,7 @@ protected:
         WindowFixture::SetUp();
         f = Start();
         TypeCaption(f->Panels().sgdFirst, QStringLiteral("Alpha"));
-        f->Skeleton().txtTextBin->setPlainText(QStringLiteral("bin text"));
+        f->Bins().txtTextBin->setPlainText(QStringLiteral("bin text"));
         f->FlushCurrentRow();
     }
     void Run(KivAction* a, const std::string& name) {
@@ -420,7 +420,7 @@ TEST_F(Datastructure, ATextBinCardWithoutAPasswordKeepsAllItsText) {
     TForm1* f = Start();
     ASSERT_TRUE(f->DatastructureOpen());
     EXPECT_TRUE(Form1->Open().BookMark->Password.empty());
-    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(),
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(),
               QString::fromLatin1(card.data(), int(card.size())));
     Stop();
     EXPECT_EQ(ReadJoined(path).TextBinCard, "\x01" + card)
@@ -494,7 +494,7 @@ TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineO
         ASSERT_EQ(Dialogs().Messages.size(), 1u) << told.toStdString();
         EXPECT_TRUE(told.contains(QStringLiteral("could not be read"))) << told.toStdString();
         // What is written now is kept.
-        f->Skeleton().txtTextBin->setPlainText(QStringLiteral("new bin"));
+        f->Bins().txtTextBin->setPlainText(QStringLiteral("new bin"));
         Stop();
         const TJoinedContent joined = ReadJoined(path);
         EXPECT_EQ(joined.Tree, "a\n  b\nc\n");

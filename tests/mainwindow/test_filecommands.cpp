@@ -87,7 +87,7 @@ TEST_F(FileCommands, PackRebuildsASmallerFileWithTheSameTreeAndTheLastEdit) {
     const uint64_t before = ReadWholeFile(p).size();
     TForm1* f = Start({p});
     ASSERT_TRUE(f->DatastructureOpen());
-    f->Skeleton().txtTextBin->setPlainText(QStringLiteral("kept text"));
+    f->Bins().txtTextBin->setPlainText(QStringLiteral("kept text"));
     // One topic into the Recycled Bin, then an edit of the last caption left in the editor.
     ClickRow(First(), 2);
     First()->DeleteMarkedTopics(true, true, true);
@@ -114,7 +114,7 @@ TEST_F(FileCommands, PackRebuildsASmallerFileWithTheSameTreeAndTheLastEdit) {
 // The template bin's addresses follow a pack and a return to the backup of the template.
 TEST_F(FileCommands, TheTemplateBinIsListedAgainAfterAPackOfTheTemplate) {
     TForm1* f = Open("letter(head) memo note", "template.kiv");
-    QListWidget* bin = f->Skeleton().lbxTemplate;
+    QListWidget* bin = f->Bins().lbxTemplate;
     ASSERT_EQ(bin->count(), 3);
     ClickRow(First(), 0);
     First()->DeleteMarkedTopics(true, true, true);
@@ -124,7 +124,7 @@ TEST_F(FileCommands, TheTemplateBinIsListedAgainAfterAPackOfTheTemplate) {
     TSourceDatastructure t(path);
     const std::vector<TTopTopic> top = ReadTopTopics(t.Files());
     ASSERT_EQ(top.size(), 2u);
-    EXPECT_EQ(f->Skeleton().TemplateBin.GetItem(1).Item(), top[1].Item);
+    EXPECT_EQ(f->Bins().TemplateBin.GetItem(1).Item(), top[1].Item);
 }
 
 TEST_F(FileCommands, SaveSelectedBranchesWritesTheMarkedTopicsInRowOrder) {
@@ -156,15 +156,15 @@ TEST_F(FileCommands, MakeNewTemplateAppendsToTheTemplateAndItsBin) {
     const std::string tmpl = Home() + "template.kiv";
     MakeJoined(tmpl, "letter(head)");
     TForm1* f = Open("memo(to from) call idea");
-    QListWidget* bin = f->Skeleton().lbxTemplate;
+    QListWidget* bin = f->Bins().lbxTemplate;
     ASSERT_EQ(bin->count(), 1);
     ClickRow(First(), 2);
     First()->Nester->SetMarked(0, true);
-    f->Skeleton().acDoAsTemplate->Execute();
+    f->FileCommands().acDoAsTemplate->Execute();
     ASSERT_EQ(bin->count(), 3);
     EXPECT_EQ(bin->item(1)->text(), QStringLiteral("memo"));
     EXPECT_EQ(bin->item(2)->text(), QStringLiteral("idea"));
-    EXPECT_EQ(f->Skeleton().TemplateBin.Count(), 3);
+    EXPECT_EQ(f->Bins().TemplateBin.Count(), 3);
     EXPECT_FALSE(FileExists(CardFileName(tmpl))) << "the template is joined again";
     EXPECT_EQ(ReadJoined(tmpl).Tree, "letter\n  head\nmemo\n  to\n  from\nidea\n");
 
@@ -173,7 +173,7 @@ TEST_F(FileCommands, MakeNewTemplateAppendsToTheTemplateAndItsBin) {
     f->Datastructure().OpenDatastructureFile(tmpl);
     ASSERT_TRUE(SamePath(Form1->Open().BookMark->Path, tmpl));
     First()->Nester->SetMarked(1, true);
-    f->Skeleton().acDoAsTemplate->Execute();
+    f->FileCommands().acDoAsTemplate->Execute();
     f->Datastructure().OpenDatastructureFile(path);
     EXPECT_EQ(ReadJoined(tmpl).Tree, t0);
     EXPECT_EQ(bin->count(), 3) << "listed again after the template was closed";
@@ -325,9 +325,9 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         KivAction::UpdateAll();
         EXPECT_EQ(f->Print().acPrint->isEnabled(), !withPassword) << "its update keeps the lock";
         EXPECT_FALSE(f->Datastructure().acReturnToBackup->isEnabled());
-        for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTemplateBin})
+        for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, f->Bins().pnlTemplateBin})
             EXPECT_EQ(w->isEnabled(), !withPassword);
-        for (KivAction* a : {f->FileCommands().acLinkToExt, k.acDoAsTemplate})
+        for (KivAction* a : {f->FileCommands().acLinkToExt, f->FileCommands().acDoAsTemplate})
             EXPECT_EQ(a->isEnabled(), !withPassword);
         // Every menu but File, with its commands (the search among them), also after an update pass.
         for (QAction* top : k.MainMenu1->actions()) {
@@ -417,7 +417,7 @@ TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
     EXPECT_TRUE(f->Skeleton().pnlKiv->isEnabled());
     EXPECT_FALSE(fc.EnterPassword1->isEnabled());
     EXPECT_TRUE(Form1->Open().BookMark->PasswordAccepted);
-    EXPECT_TRUE(f->Skeleton().acDoAsTemplate->isEnabled());
+    EXPECT_TRUE(f->FileCommands().acDoAsTemplate->isEnabled());
 }
 
 // The set window changes, refuses and removes the password; what it sets is stored.
@@ -584,7 +584,7 @@ TEST_F(FileCommands, TheCommandsStandInTheFileMenuBeforeTheRecentFiles) {
     EXPECT_GE(texts.indexOf(QStringLiteral("Make New Template")), 0);
     EXPECT_GE(texts.indexOf(QStringLiteral("Return To Backup")), 0);
     EXPECT_LT(pack, texts.indexOf(f->Datastructure().miLast1->text()));
-    EXPECT_EQ(f->Skeleton().acDoAsTemplate->shortcut(),
+    EXPECT_EQ(f->FileCommands().acDoAsTemplate->shortcut(),
               QKeySequence(QStringLiteral("Ctrl+Shift+T")));
 }
 

@@ -65,7 +65,7 @@ const LongCommand kLongCommands[] = {
     {"Make New Template",
      [](TForm1* f, FakeDialogs&, const std::string&) {
          f->Panels().sgdFirst->Nester->SetMarked(1, true);
-         f->Skeleton().acDoAsTemplate->Execute();
+         f->FileCommands().acDoAsTemplate->Execute();
      }},
     {"Save Selected Branch(s) As",
      [](TForm1* f, FakeDialogs& d, const std::string& home) {

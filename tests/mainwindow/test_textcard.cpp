@@ -140,7 +140,7 @@ TEST_F(CloseWithUnstoredText, YesClosesWithoutAnotherBox) {
 // disk goes to the error stream.
 TEST_F(CloseWithUnstoredText, NoBoxOnceTheWindowIsGone) {
     StartWithPendingText();
-    f->Skeleton().txtTextBin->setPlainText(QString(5000, QLatin1Char('t')));
+    f->Bins().txtTextBin->setPlainText(QString(5000, QLatin1Char('t')));
     {
         FileSizeLimit full(Home() + "FirstKivDB.dsc");
         Dialogs().AnswerMessage(IDYES);

@@ -162,14 +162,14 @@ TEST_F(Window, TheTextCardFollowsATopicMadeInAnEmptyPanelAndRowsThatMove) {
 TEST_F(Window, TheTextBinAndPasswordAreKeptWithTheDatastructure) {
     TForm1* f = Start();
     TypeCaption(f->Panels().sgdFirst, QStringLiteral("x"));
-    f->Skeleton().txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
+    f->Bins().txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
     Stop();
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").TextBinCard,
               "\x01"
               "first line\r\nsecond line");
     ResetGlobals();
     f = Start();
-    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
     EXPECT_TRUE(Form1->Open().BookMark->Password.empty());
 }
 

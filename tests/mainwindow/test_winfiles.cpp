@@ -203,7 +203,7 @@ TEST_F(WindowsFiles, AnOverLongPasswordOfAnEarlierBuildStillLocksAndStaysOutOfTh
     TfrmEnterPassword& w = *f->FileCommands().frmEnterPassword;
     w.edtPassword->insert(QStringLiteral("falsch"));
     EXPECT_FALSE(w.btnOK->isEnabled()) << "the wrong password opens nothing";
-    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("notes"));
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("notes"));
     w.edtPassword->clear();
     w.edtPassword->insert(QString::fromStdString(password));
     w.btnOK->click();
