@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -171,10 +170,6 @@ void TForm1::BuildFloatingPanels() {
     k.sgdMeta = Named(new TStringGrid(), "sgdMeta");
     k.sgdMeta->SetColCount(2);
     k.pnlMetaCard = FloatingPanel(this, "pnlMetaCard", QStringLiteral("Meta-Data Card"), k.sgdMeta);
-    k.lbxBMList = Named(new QListWidget(), "lbxBMList");
-    k.pnlBMList = FloatingPanel(this, "pnlBMList", QStringLiteral("QuickJump List"), k.lbxBMList);
-    k.lbxBMListPopup = Named(new QListWidget(), "lbxBMListPopup");
-    k.pnlBookmarks = FloatingPanel(this, "pnlBookmarks", QString(), k.lbxBMListPopup);
 
     k.pnlDropBox = Panel(this, "pnlDropBox");
     k.imlAppend = {AppendPicture(false), AppendPicture(true)};

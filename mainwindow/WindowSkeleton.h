@@ -10,7 +10,6 @@
 
 class QAction;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QMenuBar;
 class QSplitter;
@@ -70,10 +69,6 @@ struct TWindowSkeleton {
 
     QWidget* pnlMetaCard = nullptr;
     TStringGrid* sgdMeta = nullptr;
-    QWidget* pnlBMList = nullptr;
-    QListWidget* lbxBMList = nullptr;
-    QWidget* pnlBookmarks = nullptr;
-    QListWidget* lbxBMListPopup = nullptr;
     // The drop box: laid over the row under the mouse while topics are dragged; imDropBox
     // shows picture 0 of imlAppend, or 1 (highlighted, imDropBoxTag 1).
     QWidget* pnlDropBox = nullptr;

@@ -328,7 +328,6 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         }
     }
     acHideAllCardsExecute();
-    ctx_.Skeleton().pnlBMList->hide();
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     // What closing could not write is reported; the old datastructure is released either way.
     try {

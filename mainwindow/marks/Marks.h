@@ -119,6 +119,11 @@ public:
     QLabel* lblThreads1 = nullptr;
     QLabel* lblQuickJumps1 = nullptr;
     QLabel* imgQuickJumps1 = nullptr;
+    // The docked list and the popup list.
+    QWidget* pnlBMList = nullptr;
+    QListWidget* lbxBMList = nullptr;
+    QWidget* pnlBookmarks = nullptr;
+    QListWidget* lbxBMListPopup = nullptr;
     QLabel* pnlBMListHeader = nullptr;
     QToolButton* btnShowBMList = nullptr;
     QMenu* pmThreads = nullptr;

@@ -226,9 +226,8 @@ void TMarks::RefillAfterDelete(const QString& kind) {
 void TMarks::FocusAfterGoing() {
     TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
     if (p1 && p1->isVisible() && p1->isEnabled()) p1->setFocus(Qt::OtherFocusReason);
-    QListWidget* popup = ctx_.Skeleton().lbxBMListPopup;
-    if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible())
-        popup->setFocus(Qt::OtherFocusReason);
+    QListWidget* popup = lbxBMListPopup;
+    if (isShown(pnlBookmarks) && popup->isVisible()) popup->setFocus(Qt::OtherFocusReason);
 }
 
 void TMarks::GoToThread(int index, bool storeCurrent) {
@@ -262,8 +261,7 @@ void TMarks::GoToThread(int index, bool storeCurrent) {
     }
     FocusAfterGoing();
     ctx_.NavPath().NavigateToLevel(ctx_.Open().Navigator->Count() - 1, false);
-    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
-        FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+    if (isShown(pnlBMList) && DockedListKind == kThreads) FillMarkList(lbxBMList, kThreads);
 }
 
 void TMarks::GoToQuickJump(int index) {
@@ -326,14 +324,16 @@ void TMarks::DatastructureOpened() {
     GoToThread(std::max(0, ctx_.Open().BookMark->Threads.CurrentIndex()), false);
     FillThreadsTabs();
     FillQuickJumpsTabs();
-    FillMarkList(ctx_.Skeleton().lbxBMListPopup, PopupListKind);
-    if (isShown(ctx_.Skeleton().pnlBMList)) FillMarkList(ctx_.Skeleton().lbxBMList, DockedListKind);
+    FillMarkList(lbxBMListPopup, PopupListKind);
+    if (isShown(pnlBMList)) FillMarkList(lbxBMList, DockedListKind);
     // Marks whose topics went while the datastructure was closed are not kept silently.
     if (told.ThreadsDropped > 0) MessageDlg(kThreadGone, MsgType::Warning, MsgButtons::OK);
     if (told.QuickJumpsDropped > 0) MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);
 }
 
 void TMarks::Subscribe(TWindowEvents& events) {
+    // The docked list shows the marks of the datastructure that was open.
+    events.DatastructureClosed.Subscribe([this] { pnlBMList->hide(); });
     // The current thread is named after the topic shown.
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
         if (!ctx_.Open().Navigator || !grid->IsRowValid(row)) return;
@@ -348,8 +348,7 @@ void TMarks::ThreadTitleChanged() {
     if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() &&
         i == tsThreads->TabIndex() && !ctx_.WindowSettings().acShowQuickJumpsTabs->Checked())
         tsThreads->Tabs().Put(i, ThreadTabText(i));
-    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
-        FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+    if (isShown(pnlBMList) && DockedListKind == kThreads) FillMarkList(lbxBMList, kThreads);
 }
 
 // ---- strips ----

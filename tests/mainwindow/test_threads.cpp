@@ -95,7 +95,7 @@ TEST_F(Marks, StripAndListTexts) {
     EXPECT_EQ(m->tsThreads->Tabs().Strings(), (QStringList{"0. X", "1. B"}));
     EXPECT_EQ(m->tsThreads->TabIndex(), 0);
 
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     struct Case {
         QString kind;
         QStringList lines;
@@ -109,7 +109,7 @@ TEST_F(Marks, StripAndListTexts) {
         EXPECT_EQ(ListLines(list), c.lines) << c.kind.toStdString();
     }
     m->acThreadListShowExecute();
-    EXPECT_TRUE(f->Skeleton().pnlBMList->isVisible());
+    EXPECT_TRUE(f->Marks().pnlBMList->isVisible());
     EXPECT_EQ(m->pnlBMListHeader->text(), QStringLiteral("Threads List"));
     // The docked Threads list follows the topic change of the current thread.
     ClickRow(p1, 2);
@@ -181,7 +181,7 @@ TEST_F(Marks, DelKeepsTheOnlyThreadAndRemovesQuickJumpTwoOfThree) {
         ClickRow(p1, r);
         m->acToMarksExecute();
     }
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     m->acThreadListShowExecute();
     ASSERT_EQ(list->count(), 1);
     list->setCurrentRow(0);
@@ -208,7 +208,7 @@ TEST_F(Marks, DelOfTheCurrentThreadGoesToTheNewCurrentOne) {
     m->tsThreads->SetTabIndex(1);
     ASSERT_EQ(Current(), QStringLiteral("B"));
     ASSERT_EQ(Threads().CurrentIndex(), 1);
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     m->acThreadListShowExecute();
     list->setCurrentRow(1);
     QTest::keyClick(list, Qt::Key_Delete);
@@ -225,7 +225,7 @@ TEST_F(Marks, DroppedTopicsAndReorderedThreads) {
     m->tsThreadsDragDrop(m->tsThreads, p1);
     EXPECT_EQ(m->PopupListKind, TMarks::kThreads);
     ClickRow(p1, 2);
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     m->acQuickJumpListShowExecute();
     m->lbxBMListPopupDragDrop(list, p1, QPoint(5, list->viewport()->height() - 2));
     EXPECT_EQ(ListLines(list), (QStringList{"0.  C", "1.  B"}));
@@ -263,8 +263,8 @@ TEST_F(Marks, HoverSelectsAndThePopupListHidesWhenTheMouseHasLeft) {
     ClickRow(p1, 1);
     m->acToMarksExecute();
     m->ShowBookmarksPopup();
-    QListWidget* popup = f->Skeleton().lbxBMListPopup;
-    ASSERT_TRUE(f->Skeleton().pnlBookmarks->isVisible());
+    QListWidget* popup = f->Marks().lbxBMListPopup;
+    ASSERT_TRUE(f->Marks().pnlBookmarks->isVisible());
     EXPECT_EQ(ListLines(popup), (QStringList{"0.  A", "1.  Bravo"}));
     EXPECT_TRUE(m->tmrHide->isActive());
     EXPECT_EQ(m->tmrHide->interval(), 400);
@@ -278,14 +278,14 @@ TEST_F(Marks, HoverSelectsAndThePopupListHidesWhenTheMouseHasLeft) {
     // A mouse-up on a line goes there.
     m->lbxBMListPopupMouseUp(popup, popup->visualItemRect(popup->item(1)).center());
     EXPECT_EQ(Current(), QStringLiteral("Bravo"));
-    QWidget* panel = f->Skeleton().pnlBookmarks;
+    QWidget* panel = f->Marks().pnlBookmarks;
     m->ShowBookmarksPopup();
     QCursor::setPos(panel->mapToGlobal(panel->rect().center()));
     QTest::qWait(600);
     EXPECT_TRUE(panel->isVisible()) << "the mouse is over it";
     QCursor::setPos(f->mapToGlobal(QPoint(f->width() - 5, f->height() - 5)));
     QTest::qWait(600);
-    EXPECT_TRUE(f->Skeleton().pnlBookmarks->isHidden()) << "the mouse is elsewhere";
+    EXPECT_TRUE(f->Marks().pnlBookmarks->isHidden()) << "the mouse is elsewhere";
     EXPECT_FALSE(m->tmrHide->isActive());
 }
 
