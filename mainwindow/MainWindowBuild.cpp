@@ -100,9 +100,7 @@ void TForm1::BuildPanes() {
     k.pnlBMs = Panel(central, "pnlBMs");
     auto* bms = HBox(k.pnlBMs);
     k.pnlThreads = Panel(k.pnlBMs, "pnlThreads");
-    k.tsThreads = Panel(k.pnlThreads, "tsThreads");
     k.pnlQuickJumps = Panel(k.pnlBMs, "pnlQuickJumps");
-    k.tsQuickJumps = Panel(k.pnlQuickJumps, "tsQuickJumps");
     bms->addWidget(k.pnlThreads);
     bms->addWidget(k.pnlQuickJumps);
     client->addWidget(k.pnlBMs);

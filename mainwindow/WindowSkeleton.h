@@ -1,7 +1,7 @@
 #pragma once
 // The main window's skeleton, which the frame builds before the features: the menu bar and
 // its menus, the tool bars, the splitters and the pane containers the features fill, and
-// the panes whose features come later (bins, cards, search), with their names as objectName.
+// the panes whose rooms come later (meta card, drop box, pictures), named as objectName.
 #include <QList>
 #include <QPixmap>
 
@@ -40,9 +40,7 @@ struct TWindowSkeleton {
     QWidget* tsInterBase = nullptr;
     QWidget* pnlBMs = nullptr;
     QWidget* pnlThreads = nullptr;
-    QWidget* tsThreads = nullptr;
     QWidget* pnlQuickJumps = nullptr;
-    QWidget* tsQuickJumps = nullptr;
     QWidget* pnlMain = nullptr;
     QSplitter* Splitter1 = nullptr;
     QWidget* Splitter2 = nullptr;

@@ -102,6 +102,9 @@ void TMarks::BuildComponents() {
 
 void TMarks::BuildStrips() {
     TWindowSkeleton& k = ctx_.Skeleton();
+    // The strips' rows in the frame's Threads and QuickJumps containers.
+    QWidget* threadsRow = Panel(k.pnlThreads, "tsThreads");
+    QWidget* quickJumpsRow = Panel(k.pnlQuickJumps, "tsQuickJumps");
     auto strip = [this](QWidget* container, const char* name, QLabel*& label,
                         const QString& caption) {
         if (!container->layout()) HBox(container);
@@ -117,25 +120,25 @@ void TMarks::BuildStrips() {
         container->layout()->addWidget(s);
         return s;
     };
-    tsThreads = strip(k.tsThreads, "tsThreads", lblThreads1, QStringLiteral("Threads:"));
+    tsThreads = strip(threadsRow, "tsThreads", lblThreads1, QStringLiteral("Threads:"));
     lblThreads1->setObjectName(QStringLiteral("lblThreads1"));
     tsThreads->setToolTip(QStringLiteral("Threads"));
     tsThreads->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsThreadsChange(t, allow); };
     tsQuickJumps =
-        strip(k.tsQuickJumps, "tsQuickJumps", lblQuickJumps1, QStringLiteral("QuickJumps:"));
+        strip(quickJumpsRow, "tsQuickJumps", lblQuickJumps1, QStringLiteral("QuickJumps:"));
     lblQuickJumps1->setObjectName(QStringLiteral("lblQuickJumps1"));
     tsQuickJumps->setToolTip(QStringLiteral("QuickJumps"));
     tsQuickJumps->OnChange = [this](TFourthTabSet*, int t, bool& allow) {
         tsQuickJumpsChange(t, allow);
     };
-    imgQuickJumps1 = Named(new QLabel(QStringLiteral("\u25BE"), k.tsQuickJumps), "imgQuickJumps1");
+    imgQuickJumps1 = Named(new QLabel(QStringLiteral("\u25BE"), quickJumpsRow), "imgQuickJumps1");
     imgQuickJumps1->setToolTip(QStringLiteral("QuickJumps List"));
     imgQuickJumps1->setAcceptDrops(true);
     imgQuickJumps1->setMouseTracking(true);
     imgQuickJumps1->installEventFilter(this);
-    static_cast<QBoxLayout*>(k.tsQuickJumps->layout())->insertWidget(1, imgQuickJumps1);
+    static_cast<QBoxLayout*>(quickJumpsRow->layout())->insertWidget(1, imgQuickJumps1);
     for (QWidget* p : {k.pnlThreads, k.pnlQuickJumps}) {
-        if (!p->layout()) VBox(p)->addWidget(p == k.pnlThreads ? k.tsThreads : k.tsQuickJumps);
+        if (!p->layout()) VBox(p)->addWidget(p == k.pnlThreads ? threadsRow : quickJumpsRow);
         p->setFixedHeight(kStripHeight + 2);
     }
 }
