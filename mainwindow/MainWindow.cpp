@@ -184,9 +184,13 @@ constexpr int kFloatingRowStep = 40;
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    const std::pair<QWidget*, int> floating[] = {
-        {launchCard_->pnlLaunchCard, 160}, {bins_->pnlTextBin, 278},     {bins_->pnlClipBin, 242},
-        {bins_->pnlLaunchBin, 262},        {bins_->pnlTemplateBin, 250}, {k.pnlMetaCard, 250}};
+    TBins& b = *bins_;
+    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160},
+                                                 {b.pnlTextBin, 278},
+                                                 {b.pnlClipBin, 242},
+                                                 {b.pnlLaunchBin, 262},
+                                                 {b.pnlTemplateBin, 250},
+                                                 {k.pnlMetaCard, 250}};
     // Side by side from the left at Top 80, so that two shown at once do not lie on one spot;
     // a window too narrow for all of them starts another row, a header lower.
     const int columns = std::max(1, (width() - kFloatingGap) / (kFloatingWidth + kFloatingGap));
