@@ -33,7 +33,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/drops/Drops.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
@@ -141,9 +140,7 @@ void TBins::BuildPanes() {
     connect(txtTextBin, &QTextEdit::textChanged, this, [this] { UpdateTextBinIcon(); });
     // Ctrl+Shift+T is Make New Template's, which the File menu shows with it: a key that two
     // commands share runs neither. The Text Bin stands in the View menu without a key.
-    acShowTextBin->OnExecute = [this](KivAction*) {
-        ctx_.Drops().ShowBinPanel(pnlTextBin, acShowTextBin);
-    };
+    acShowTextBin->OnExecute = [this](KivAction*) { ShowBinPanel(pnlTextBin, acShowTextBin); };
 }
 
 void TBins::BuildComponents() {
@@ -376,11 +373,11 @@ void TBins::btnCloseLaunchCardClick(QWidget* panel) {
     if (KivAction* a = PanelAction(panel)) a->SetChecked(false);
 }
 
-void TBins::acShowClipBinExecute() { ctx_.Drops().ShowBinPanel(pnlClipBin, acShowClipBin); }
+void TBins::acShowClipBinExecute() { ShowBinPanel(pnlClipBin, acShowClipBin); }
 
-void TBins::acShowLaunchBinExecute() { ctx_.Drops().ShowBinPanel(pnlLaunchBin, acShowLaunchBin); }
+void TBins::acShowLaunchBinExecute() { ShowBinPanel(pnlLaunchBin, acShowLaunchBin); }
 
-void TBins::acShowTemplateExecute() { ctx_.Drops().ShowBinPanel(pnlTemplateBin, acShowTemplate); }
+void TBins::acShowTemplateExecute() { ShowBinPanel(pnlTemplateBin, acShowTemplate); }
 
 // ---- the bin lists ----
 
@@ -408,7 +405,7 @@ void TBins::StartListDrag(QListWidget* list) {
 
 void TBins::lbxClipCardDragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid) ctx_.Drops().AddToClipCard(grid);
+    if (grid) AddToClipCard(grid);
 }
 
 void TBins::lbxTemplateDragDrop(QObject* source) {
@@ -608,12 +605,30 @@ void TBins::BringLaunchBinUp() {
     else acShowLaunchBin->Execute();
 }
 
-void TBins::AddClip(const TRecycledRecord& record, const QString& caption) {
+void TBins::AddToClipCard(TKivStringGrid* grid) {
     BuildPanes();
-    for (int i = 0; i < ClipCardBin.Count(); ++i)
-        if (ClipCardBin.GetItem(i) == record) return;
-    ClipCardBin.Add(record);
-    lbxClipCard->addItem(caption);
+    if (!grid || !grid->IsRowValid(grid->CurrentRow()) || locked_) return;
+    TNester& m = *grid->Nester;
+    for (int row : m.GetMarkedRows(true)) {
+        const TRecycledRecord r{m.ParentNest(row), m.CardDir(row), uint32_t(m.ChildNest(row))};
+        if (r.CardDir == 0 && r.ChildNest == 0) continue;
+        bool listed = false;
+        for (int i = 0; i < ClipCardBin.Count() && !listed; ++i)
+            listed = ClipCardBin.GetItem(i) == r;
+        if (listed) continue;
+        ClipCardBin.Add(r);
+        lbxClipCard->addItem(StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));
+    }
+}
+
+void TBins::ShowBinPanel(QWidget* panel, KivAction* action) {
+    if (!panel->isHidden()) {
+        panel->hide();
+    } else {
+        panel->show();
+        panel->raise();
+    }
+    if (action) action->SetChecked(!panel->isHidden());
 }
 
 std::vector<int> TBins::SelectedClipLines() const { return SelectedRows(lbxClipCard); }
@@ -678,10 +693,11 @@ void TBins::HideBinPanels() {
         a->SetChecked(false);
 }
 
-void TBins::SetBinPanelsEnabled(bool enabled) {
+void TBins::SetPasswordLocked(bool locked) {
     BuildPanes();
+    locked_ = locked;
     for (QWidget* p : {pnlTextBin, pnlLaunchBin, pnlClipBin, pnlTemplateBin})
-        p->setEnabled(enabled);
+        p->setEnabled(!locked);
 }
 
 }  // namespace kiv

@@ -72,7 +72,7 @@ public:
     QStringList TakeSelectedLaunchBinLines() override;
     QWidget* LaunchBinDropTarget() override;
     void BringLaunchBinUp() override;
-    void AddClip(const TRecycledRecord& record, const QString& caption) override;
+    void AddToClipCard(TKivStringGrid* grid) override;
     std::vector<int> SelectedClipLines() const override;
     TRecycledRecord ClipAt(int line) const override;
     void RemoveClipLine(int line) override;
@@ -86,7 +86,7 @@ public:
     void ShowBinsEmpty() override;
     void ShowRecycledBinFull() override;
     void HideBinPanels() override;
-    void SetBinPanelsEnabled(bool enabled) override;
+    void SetPasswordLocked(bool locked) override;
 
     // The bins' panels, lists and commands. Made when first asked for: rooms built before
     // this one watch and fill them.
@@ -154,6 +154,8 @@ private:
     // Makes the panels, lists and commands once.
     void BuildPanes();
     void UpdateTextBinIcon();
+    // A shown panel is hidden; a hidden one is shown in front. The action's check follows.
+    static void ShowBinPanel(QWidget* panel, KivAction* action);
     void WireHeader(QWidget* panel);
     void WireLists();
     // Removes the selected lines from the highest down, each with its entry; returns the
@@ -164,6 +166,7 @@ private:
 
     IWindowContext& ctx_;
     bool panesBuilt_ = false;
+    bool locked_ = false;
     std::vector<QWidget*> panels_;
     // A press on a bin list's entry, which may become a drag.
     QListWidget* pressList_ = nullptr;

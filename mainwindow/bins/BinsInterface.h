@@ -15,6 +15,7 @@ class QWidget;
 namespace kiv {
 
 class KivAction;
+class TKivStringGrid;
 
 class IBins {
 public:
@@ -45,8 +46,8 @@ public:
     virtual void BringLaunchBinUp() = 0;
 
     // ---- the Clip Bin ----
-    // Added once: a topic already listed is not listed again.
-    virtual void AddClip(const TRecycledRecord& record, const QString& caption) = 0;
+    // The marked and current topics of the panel, each once; none while locked.
+    virtual void AddToClipCard(TKivStringGrid* grid) = 0;
     virtual std::vector<int> SelectedClipLines() const = 0;
     virtual TRecycledRecord ClipAt(int line) const = 0;
     virtual void RemoveClipLine(int line) = 0;
@@ -68,7 +69,8 @@ public:
     virtual void ShowBinsEmpty() = 0;
     virtual void ShowRecycledBinFull() = 0;
     virtual void HideBinPanels() = 0;
-    virtual void SetBinPanelsEnabled(bool enabled) = 0;
+    // The password lock: the panels take no input and the Clip Bin takes no topics.
+    virtual void SetPasswordLocked(bool locked) = 0;
 };
 
 }  // namespace kiv

@@ -338,7 +338,7 @@ bool TfrmSwallow::Image1DragOver(QObject* source) const {
 
 void TfrmSwallow::Image1DragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid && ctx_) ctx_->Drops().AddToClipCard(grid);
+    if (grid && ctx_) TNeed<IBins>(ctx_->Published())->AddToClipCard(grid);
 }
 
 // ---- the tray and the menu ----

@@ -175,26 +175,4 @@ void TDrops::AddToLaunchBin(const TDropContent& drop) {
     bins_->AddLaunchBinLines(lines);
 }
 
-// ---- clip card and bin panels ----
-
-void TDrops::AddToClipCard(TKivStringGrid* grid) {
-    if (!grid || !grid->IsRowValid(grid->CurrentRow()) || Locked()) return;
-    TNester& m = *grid->Nester;
-    for (int row : m.GetMarkedRows(true)) {
-        const TRecycledRecord r{m.ParentNest(row), m.CardDir(row), uint32_t(m.ChildNest(row))};
-        if (r.CardDir == 0 && r.ChildNest == 0) continue;
-        bins_->AddClip(r, StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));
-    }
-}
-
-void TDrops::ShowBinPanel(QWidget* panel, KivAction* action) {
-    if (!panel->isHidden()) {
-        panel->hide();
-    } else {
-        panel->show();
-        panel->raise();
-    }
-    if (action) action->SetChecked(!panel->isHidden());
-}
-
 }  // namespace kiv

@@ -58,12 +58,6 @@ public:
     void imDropBoxDragOver(QObject* Source, bool& Accept);
     void imDropBoxDragDrop(QObject* Source);
 
-    // The marked and current topics of the panel into the clip card bin, each once.
-    void AddToClipCard(TKivStringGrid* grid);
-
-    // A shown panel is hidden; a hidden one is shown in front. The action's check follows.
-    void ShowBinPanel(QWidget* panel, KivAction* action);
-
     std::unique_ptr<TDropComboTarget> DropComTag;
 
 protected:

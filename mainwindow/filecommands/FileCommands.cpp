@@ -482,7 +482,7 @@ void TFileCommands::SetPasswordLock(bool locked) {
     for (QWidget* p :
          {k.pnlKiv, k.pnlCards, k.pnlBins, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
         if (p) p->setEnabled(!locked);
-    bins_->SetBinPanelsEnabled(!locked);
+    bins_->SetPasswordLocked(locked);
     if (locked) {
         life.acReturnToBackup->SetEnabled(false);
     } else {

@@ -515,9 +515,9 @@ TEST_F(Bins, TemplatesDroppedOnAPanelAreCopiedInAfterTheTopic) {
 TEST_F(Bins, ClipBinTopicsArePutBackWhereTheyAreDropped) {
     Open("a(a1 a2) b c");
     ClickRow(g, 2);  // c
-    f->Drops().AddToClipCard(g);
+    f->Bins().AddToClipCard(g);
     ClickRow(g, 0);  // a
-    f->Drops().AddToClipCard(g);
+    f->Bins().AddToClipCard(g);
     ASSERT_EQ(Lines(b->lbxClipCard), QStringList({"c", "a"}));
     TKivStringGrid* p2 = f->Panels().sgdSecond;
     ASSERT_EQ(p2->Nester->RowCount(), 2);

@@ -417,7 +417,7 @@ TEST_F(Drops, ALockedDatastructureTakesNothingIntoItsBins) {
     QWidget collector;
     D().RegisterCollector(&collector, [](const QString&) {});
     f->Bins().txtTextBin->setPlainText(QStringLiteral("kept"));
-    D().AddToClipCard(p1);
+    f->Bins().AddToClipCard(p1);
     const int clips = f->Bins().lbxClipCard->count();
     f->FileCommands().SetPasswordLock(true);
     const TDropContent link{{}, "", "http://a/", "A"}, text{{}, "words", "", ""};
@@ -427,7 +427,7 @@ TEST_F(Drops, ALockedDatastructureTakesNothingIntoItsBins) {
     EXPECT_FALSE(D().DropOn(f->Bins().pnlLaunchBin, {{"/d/x.txt"}, "", "", ""}, QPoint(1, 1)));
     EXPECT_FALSE(D().DropOn(p1, {{"/d/x.txt"}, "", "", ""}, OnRow(p1, 1)));
     AddTopicAfter(p1);
-    D().AddToClipCard(p1);
+    f->Bins().AddToClipCard(p1);
     EXPECT_EQ(f->Bins().lbxLaunchBin->count(), 0);
     EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("kept"));
     EXPECT_EQ(f->Bins().lbxClipCard->count(), clips);
@@ -444,8 +444,8 @@ TEST_F(Drops, TheClipCardListsEachTopicOnce) {
     ClickRow(p1, 0);
     QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       p1->CaptionRect(1).center());
-    D().AddToClipCard(p1);
-    D().AddToClipCard(p1);
+    f->Bins().AddToClipCard(p1);
+    f->Bins().AddToClipCard(p1);
     ASSERT_EQ(f->Bins().ClipCardBin.Count(), 2);
     ASSERT_EQ(f->Bins().lbxClipCard->count(), 2);
     EXPECT_EQ(f->Bins().lbxClipCard->item(0)->text(), QStringLiteral("a"));
@@ -459,14 +459,14 @@ TEST_F(Drops, TheClipCardListsEachTopicOnce) {
     ClickRow(p1, 2);
     AddTopicAfter(p1);  // row 3
     ASSERT_EQ(p1->Nester->CardDir(3), 0u);
-    D().AddToClipCard(p1);
+    f->Bins().AddToClipCard(p1);
     EXPECT_EQ(f->Bins().ClipCardBin.Count(), 2);
     p2->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(p2, Qt::Key_Right);  // its first child
     ASSERT_GT(p1->Nester->ChildNest(3), 0);
     ASSERT_EQ(p1->Nester->CardDir(3), 0u);
     p1->SelectRow(3);
-    D().AddToClipCard(p1);
+    f->Bins().AddToClipCard(p1);
     ASSERT_EQ(f->Bins().ClipCardBin.Count(), 3);
     EXPECT_EQ(f->Bins().ClipCardBin.GetItem(2).CardDir, 0u);
     EXPECT_EQ(f->Bins().lbxClipCard->item(2)->text(), QStringLiteral("[untitled]"));
