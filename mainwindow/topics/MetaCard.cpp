@@ -9,7 +9,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/bins/BinsInterface.h"
-#include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/topics/TopicCommands.h"
 
 namespace kiv {
@@ -73,7 +72,14 @@ void TTopicCommands::PlaceMetaCard() {
 
 void TTopicCommands::acShowMetaCardExecute() {
     PlaceMetaCard();
-    drops_->ShowBinPanel(pnlMetaCard, acShowMetaCard);
+    // Shown in front when hidden, hidden when shown, as the bins' panels.
+    if (pnlMetaCard->isHidden()) {
+        pnlMetaCard->show();
+        pnlMetaCard->raise();
+    } else {
+        pnlMetaCard->hide();
+    }
+    acShowMetaCard->SetChecked(!pnlMetaCard->isHidden());
 }
 
 void TTopicCommands::HideMetaCard() {

@@ -16,7 +16,7 @@
 namespace kiv {
 
 void TTopicCommands::UpdateRecycledBinImage() {
-    SetImageIndex(ctx_.Skeleton().acShowRecycledBin,
+    SetImageIndex(ctx_.Actions().Find(QStringLiteral("acShowRecycledBin")),
                   RecycledBin().Count() > 0 || LostBin().Count() > 0 ? 20 : 6);
 }
 
@@ -54,9 +54,9 @@ void TTopicCommands::ShowRestored(const TRestoreResult& r, TNavigator& trail) {
         ctx_.ReloadCurrentRow();
         return;
     }
-    if (!CurrentNavigator || trail.Count() == 0) return;
-    CurrentNavigator->Assign(trail);
-    navPath_->NavigateToLevel(CurrentNavigator->LastIndex(), false);
+    if (!ctx_.Open().Navigator || trail.Count() == 0) return;
+    ctx_.Open().Navigator->Assign(trail);
+    navPath_->NavigateToLevel(ctx_.Open().Navigator->LastIndex(), false);
 }
 
 void TTopicCommands::PutIntoActivePanel(const TItemArray& items) {

@@ -31,7 +31,7 @@ bool TTopicCommands::IsInOwnBranch(int32_t childNest, int panel, int row) const 
     v.Row = row;
     v.Panel = panel;
     v.TreeMode = g->TreeMode;
-    v.Trail = CurrentNavigator.get();
+    v.Trail = ctx_.Open().Navigator.get();
     for (int k = panel - 1; k >= 1; --k) {
         TKivStringGrid* p = PanelsManager().PanelByNumber(k);
         if (p && p->IsRowValid(p->CurrentRow()))
@@ -187,7 +187,7 @@ TItemArray TTopicCommands::DeleteTopic(TKivStringGrid* g) {
                 if (prev->Nester->SaveRowItem(pr)) UpdateHoistedNode(EditContext(prev), pr);
                 prev->DrawRow(pr);
             }
-        } else if (TNavigator* trail = CurrentNavigator.get(); trail && trail->Count() > 0) {
+        } else if (TNavigator* trail = ctx_.Open().Navigator.get(); trail && trail->Count() > 0) {
             TNode last = trail->GetNode(trail->LastIndex());
             TNestItem stored;
             if (GetNestItem(m.NestFile(), last.ParentNest, int(last.Index), stored) &&

@@ -14,7 +14,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/bins/BinsInterface.h"
-#include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/print/PrintInterface.h"
@@ -42,8 +41,7 @@ TTopicCommands::TTopicCommands(IWindowContext& ctx)
       wait_(ctx.Published()),
       textCard_(ctx.Published()),
       navPath_(ctx.Published()),
-      bins_(ctx.Published()),
-      drops_(ctx.Published()) {
+      bins_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
     ctx.Published().Publish<ITopicCommands>(*this);
 }
@@ -57,10 +55,10 @@ void TTopicCommands::BuildComponents() {
     BuildMetaCard();
     BuildPinCard();
     textCard_->SetTopicEditCommand([this](KivAction* a) { TopicEditCommand(a); });
-    KivAction* bin = ctx_.Skeleton().acShowRecycledBin;
-    bin->OnExecute = [this](KivAction*) { acShowRecycledBinExecute(); };
-    ctx_.Window().addAction(bin);
-    ctx_.Skeleton().View1->addAction(bin);
+    KivAction& bin = ctx_.Actions().Get(QStringLiteral("acShowRecycledBin"));
+    bin.OnExecute = [this](KivAction*) { acShowRecycledBinExecute(); };
+    ctx_.Window().addAction(&bin);
+    ctx_.Skeleton().View1->addAction(&bin);
     // The key guard sees every key of the program first.
     qApp->installEventFilter(this);
 }
@@ -138,7 +136,7 @@ void TTopicCommands::BuildInsertCommands() {
     acMarkToClipCard = Action(w, "acMarkToClipCard", QStringLiteral("Mark To Clip Card"));
     acMarkToClipCard->OnExecute = [this](KivAction*) {
         if (!KeyGuardPasses()) return;
-        if (TKivStringGrid* g = ctx_.CurrentGrid()) drops_->AddToClipCard(g);
+        if (TKivStringGrid* g = ctx_.CurrentGrid()) bins_->AddToClipCard(g);
     };
     acMarkToClipCard->OnUpdate = [this](KivAction* s) {
         DescriptorUpdate(s, QKeySequence(Qt::CTRL | Qt::Key_M), false);

@@ -34,7 +34,6 @@ struct TWindowEvents;
 class TKivStringGrid;
 class TSortGrid;
 class IBins;
-class IDrops;
 class IFileCommands;
 class IWaitPanel;
 class ITextCard;
@@ -143,7 +142,6 @@ private:
     TNeed<ITextCard> textCard_;
     TNeed<INavigationPath> navPath_;
     TNeed<IBins> bins_;
-    TNeed<IDrops> drops_;
     bool metaPlaced_ = false;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;

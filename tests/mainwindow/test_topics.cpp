@@ -65,7 +65,7 @@ protected:
         return DumpTree(f->Pair().Outline.get(), f->Pair().Cards.get(), false, true);
     }
     TfrmRecycledBin* ShowBin() {
-        f->Skeleton().acShowRecycledBin->Execute();
+        f->Actions().Get(QStringLiteral("acShowRecycledBin")).Execute();
         QCoreApplication::processEvents();
         return t->RecycledBinWindow();
     }
@@ -97,9 +97,9 @@ TEST_F(Topics, InsertBeforeAfterChildAndLeftOfTheCurrentTopic) {
     Run(p1, t->acInsertChild);
     EXPECT_EQ(p1->Nester->RowCount(), 4);
     // Mark To Clip Card: the current topic into the Clip Bin.
-    const int clips = f->Skeleton().lbxClipCard->count();
+    const int clips = f->Bins().lbxClipCard->count();
     Run(p1, t->acMarkToClipCard);
-    EXPECT_EQ(f->Skeleton().lbxClipCard->count(), clips + 1);
+    EXPECT_EQ(f->Bins().lbxClipCard->count(), clips + 1);
 }
 
 TEST_F(Topics, CloneSharesCaptionCardsAndChildrenOrIsRefused) {
@@ -166,7 +166,7 @@ TEST_F(Topics, DeleteAsksForLockedTopicsAndANoKeepsThatOneOnly) {
                                "' is locked.\r\nDo you want to delete it in any case?"}));
     EXPECT_EQ(Tree(), longCaption + "\nfour\n");
     EXPECT_EQ(RecycledBin().Count(), 2);
-    EXPECT_EQ(ImageIndex(f->Skeleton().acShowRecycledBin), 20);
+    EXPECT_EQ(ImageIndex(&f->Actions().Get(QStringLiteral("acShowRecycledBin"))), 20);
 }
 
 // A held Del deletes one topic: the key repeats, the command runs once per press.
@@ -206,7 +206,7 @@ TEST_F(Topics, CutThreeAndPasteTwiceMovesOnceThenCopies) {
     EXPECT_EQ(Tree(), "a\nb\nc\nd\ne\n");
     EXPECT_EQ(Items(ReadRootNest(f->Pair().Outline.get())), before) << "the same topics";
     EXPECT_EQ(RecycledBin().Count(), 0) << "pasted back, no longer recycled";
-    EXPECT_EQ(ImageIndex(f->Skeleton().acShowRecycledBin), 6);
+    EXPECT_EQ(ImageIndex(&f->Actions().Get(QStringLiteral("acShowRecycledBin"))), 6);
     Run(p1, card->acPaste);
     EXPECT_EQ(Tree(), "a\nb\nc\nd\nb\nc\nd\ne\n");
     const TItemArray after = Items(ReadRootNest(f->Pair().Outline.get()));
@@ -318,14 +318,14 @@ TEST_F(Topics, ARestoredTopicAppearsInTheSecondPanelThatShowsItsNest) {
     ClickRow(p2, 1);
     Run(p2, card->acDelete);
     ASSERT_EQ(Tree(), "a\n  x\n  z\nb\n");
-    const int trail = CurrentNavigator->Count();
+    const int trail = f->Open().Navigator->Count();
     TfrmRecycledBin* w = ShowBin();
     Select(w->lbxRBin, {0});
     w->btnRestore->click();
     EXPECT_EQ(Tree(), "a\n  x\n  y\n  z\nb\n");
     EXPECT_EQ(p2->Nester->RowCount(), 3);
     EXPECT_EQ(p2->Nester->Caption(p2->CurrentRow()), "y");
-    EXPECT_EQ(CurrentNavigator->Count(), trail);
+    EXPECT_EQ(f->Open().Navigator->Count(), trail);
 }
 
 // A place that is gone: the warning, the tree as it was, the topic among the lost branches;
@@ -364,7 +364,7 @@ TEST_F(Topics, LostTrailThenPutThenDeleteWithoutADialog) {
     w->btnDelete->click();
     EXPECT_TRUE(Dialogs().MessageTexts().isEmpty());
     EXPECT_EQ(RecycledBin().Count(), 0);
-    EXPECT_EQ(ImageIndex(f->Skeleton().acShowRecycledBin), 6);
+    EXPECT_EQ(ImageIndex(&f->Actions().Get(QStringLiteral("acShowRecycledBin"))), 6);
 }
 
 // The pin card keeps a topic's text card in view; while that topic is current only the
