@@ -724,7 +724,8 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 void TDatastructureLife::acHideAllCardsExecute() {
     for (QWidget* p : {launch_->CardPanel(), ctx_.Skeleton().pnlMetaCard}) p->hide();
     bins_->HideBinPanels();
-    for (KivAction* a : {ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowMetaCard})
+    for (KivAction* a :
+         {&ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")), ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
 }
 
