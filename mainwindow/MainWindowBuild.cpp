@@ -117,8 +117,6 @@ void TForm1::BuildPanes() {
     k.pnlArrows = Panel(k.pnlNavPath, "pnlArrows");
     nav->addWidget(k.pnlArrows);
     nav->addStretch(1);
-    k.lblNavigateMode = Named(new QLabel(QStringLiteral("whole"), k.pnlNavPath), "lblNavigateMode");
-    nav->addWidget(k.lblNavigateMode);
     kiv->addWidget(k.pnlNavPath);
     k.pnlPanels = Panel(k.pnlKiv, "pnlPanels");
     HBox(k.pnlPanels)->setSpacing(2);

@@ -55,7 +55,6 @@ struct TWindowSkeleton {
     QWidget* tsOutLine = nullptr;
     QWidget* pnlNavPath = nullptr;
     QWidget* pnlArrows = nullptr;
-    QLabel* lblNavigateMode = nullptr;
     QWidget* pnlPanels = nullptr;
     QStatusBar* StatusBar = nullptr;
 
