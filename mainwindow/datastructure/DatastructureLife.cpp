@@ -353,7 +353,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     }
     // Until the new outline stands, row changes of the panels are not topic changes.
     std::optional<FlagGuard> loading(std::in_place, ctx_.Open().Loading);
-    ctx_.Skeleton().lblNavigateMode->setText(QStringLiteral("whole"));
+    nav_->SetNavigateMode(QStringLiteral("whole"));
 
     int index = InterBase().CurrentIndex();
     if (index < 0 || !SamePath(InterBase().GetPath(index), path)) {
@@ -726,7 +726,7 @@ void TDatastructureLife::acHideAllCardsExecute() {
     launch_->CardPanel()->hide();
     bins_->HideBinPanels();
     topics_->HideMetaCard();
-    ctx_.Skeleton().acShowLaunchCard->SetChecked(false);
+    ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")).SetChecked(false);
 }
 
 }  // namespace kiv

@@ -5,7 +5,6 @@
 
 #include "components/SortGrid.h"
 #include "mainwindow/ComponentBuild.h"
-#include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/bins/BinsInterface.h"
@@ -53,25 +52,10 @@ void TTopicCommands::BuildMetaCard() {
     };
     pnlMetaCard = FloatingPanel(w, "pnlMetaCard", QStringLiteral("Meta-Data Card"), sgdMeta);
     bins_->AdoptFloatingPanel(pnlMetaCard, acShowMetaCard);
-    PlaceMetaCard();
-    metaPlaced_ = false;  // again once the window has its size
-}
-
-void TTopicCommands::PlaceMetaCard() {
-    if (metaPlaced_ || !pnlMetaCard) return;
-    metaPlaced_ = true;
-    // The sixth place of the floating panels: side by side from the left at Top 80, a row
-    // lower when the window is too narrow.
-    constexpr int kWidth = 240, kGap = 10, kRowStep = 40, kSlot = 5;
-    const int columns = std::max(1, (ctx_.Window().width() - kGap) / (kWidth + kGap));
-    pnlMetaCard->setGeometry(kGap + (kSlot % columns) * (kWidth + kGap),
-                             80 + (kSlot / columns) * kRowStep, kWidth, 251);
-    MakePanelSizeable(pnlMetaCard);
-    pnlMetaCard->hide();
+    ctx_.AddFloatingPanel(pnlMetaCard, 250);
 }
 
 void TTopicCommands::acShowMetaCardExecute() {
-    PlaceMetaCard();
     // Shown in front when hidden, hidden when shown, as the bins' panels.
     if (pnlMetaCard->isHidden()) {
         pnlMetaCard->show();

@@ -226,7 +226,6 @@ bool TTopicCommands::KeyGuardPasses() {
 }
 
 void TTopicCommands::Subscribe(TWindowEvents& events) {
-    events.DatastructureOpened.Subscribe([this] { PlaceMetaCard(); });
     events.TopicLeaving.Subscribe(
         [this](TKivStringGrid* g, int row, bool&) { PinFollowsTopicLeaving(g, row); });
     events.TopicShown.Subscribe(

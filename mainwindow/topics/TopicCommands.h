@@ -123,8 +123,6 @@ private:
     void PinFollowsTopicLeaving(TKivStringGrid* grid, int row);
     void PinFollowsTopicShown(TKivStringGrid* grid, int row);
     void ReloadPinCard(bool readOnly);
-    // Beside the bins' floating panels, once the window has its size.
-    void PlaceMetaCard();
     // The update event of the insert, clone and join commands: on with its shortcut while
     // a panel has the focus; the inserts also while a caption editor has it.
     void DescriptorUpdate(KivAction* a, const QKeySequence& key, bool inEditor);
@@ -142,7 +140,6 @@ private:
     TNeed<ITextCard> textCard_;
     TNeed<INavigationPath> navPath_;
     TNeed<IBins> bins_;
-    bool metaPlaced_ = false;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;
     bool pinShown_ = false;
