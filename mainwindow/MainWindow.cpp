@@ -19,6 +19,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/appevents/AppEvents.h"
 #include "mainwindow/autoreg/AutoRegistration.h"
 #include "mainwindow/bins/Bins.h"
 #include "mainwindow/collector/Collector.h"
@@ -102,6 +103,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     new TEmailCommands(*this);     // a child of the window
     new TAutoRegistration(*this);  // a child of the window
     new TColorSchemes(*this);      // a child of the window
+    (new TAppEvents(*this))->BuildComponents();  // a child of the window
     FinishSkeleton();
     SubscribeFeatures();
     published_.CheckNeedsFilled();
