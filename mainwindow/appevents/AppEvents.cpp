@@ -71,6 +71,12 @@ QToolButton* CloseButton(QWidget* parent, const char* name) {
     return b;
 }
 
+bool InMenu(const QAction* a) {
+    for (const QObject* o : a->associatedObjects())
+        if (qobject_cast<const QMenu*>(o)) return true;
+    return false;
+}
+
 QWidget* TopLevelNamed(const char* name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String(name)) return w;
@@ -84,9 +90,9 @@ TAppEvents::TAppEvents(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) 
 }
 
 void TAppEvents::BuildComponents() {
+    WireViewSwitches();
     BuildCommands();
     BuildButtons();
-    WireViewSwitches();
     WireStatusHints();
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (app) {
@@ -125,6 +131,13 @@ bool TAppEvents::eventFilter(QObject* watched, QEvent* e) {
     // Installed on the application: it sees every event, so it looks at few.
     switch (e->type()) {
     case QEvent::MouseButtonPress:
+        if (Busy && SwallowedWhileBusy(watched)) return true;
+        // A window manager raises a window clicked into: with both on top, the main window
+        // would cover the collector.
+        if (acStayOnTop && acStayOnTop->Checked() && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == &ctx_.Window())
+            RaiseWindow(TopLevelNamed("frmSwallow"));
+        break;
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
@@ -138,18 +151,9 @@ bool TAppEvents::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::Show:
         if (watched == &ctx_.Window()) GuardCall([this] { ApplyIconTitles(); });
         break;
-    case QEvent::Resize:
-        if (btnCloseTextCard && watched == btnCloseTextCard->parentWidget()) PlaceCloseTextCard();
-        break;
     default: break;
     }
     return QObject::eventFilter(watched, e);
-}
-
-void TAppEvents::PlaceCloseTextCard() {
-    QWidget* pane = btnCloseTextCard->parentWidget();
-    btnCloseTextCard->move(pane->width() - btnCloseTextCard->width() - 2, 2);
-    btnCloseTextCard->raise();
 }
 
 // ---- window order ----
@@ -198,8 +202,12 @@ void TAppEvents::BuildCommands() {
     acBrowserExplorer = Action(w, "acBrowserExplorer", QStringLiteral("Browser Explorer"));
     SetImageIndex(acBrowserExplorer, 16);
     acBrowserExplorer->OnExecute = [this](KivAction*) { acBrowserExplorerExecute(); };
-    for (QAction* a : {static_cast<QAction*>(acStayOnTop), static_cast<QAction*>(acTopicsTextOnly),
-                       BinsPane1, static_cast<QAction*>(acBrowserExplorer)}) {
+    // The view switches together; the settings room's only when no menu holds them yet.
+    k.View1->addSeparator();
+    for (QAction* a : std::initializer_list<QAction*>{acStayOnTop, acIconTitles_, acAlwaysShowBars_,
+                                                      acTopicsTextOnly, BoxedTopicView1_, BinsPane1,
+                                                      acBrowserExplorer}) {
+        if (!a || InMenu(a)) continue;
         w->addAction(a);
         k.View1->addAction(a);
     }
@@ -243,11 +251,14 @@ void TAppEvents::BuildButtons() {
     connect(btnCloseBins, &QToolButton::clicked, this,
             [this] { GuardCall([this] { btnCloseBinsClick(); }); });
 
-    // The card pane's close button, over the top right corner of the text card.
-    btnCloseTextCard = CloseButton(k.pnlSimpleText, "btnCloseTextCard");
-    PlaceCloseTextCard();
-    connect(btnCloseTextCard, &QToolButton::clicked, this,
-            [this] { GuardCall([this] { btnCloseTextCardClick(); }); });
+    // The card pane's close button, at the end of the text card's caption line.
+    auto* caption = k.pnlSimpleText->findChild<QWidget*>(QStringLiteral("pnlCurDescr"));
+    if (caption && caption->layout()) {
+        btnCloseTextCard = CloseButton(caption, "btnCloseTextCard");
+        caption->layout()->addWidget(btnCloseTextCard);
+        connect(btnCloseTextCard, &QToolButton::clicked, this,
+                [this] { GuardCall([this] { btnCloseTextCardClick(); }); });
+    }
 }
 
 void TAppEvents::WireViewSwitches() {

@@ -112,7 +112,6 @@ private:
     QAction* SettingsItem(const char* name) const;
     // A press on a tool bar's button that is not a command, while busy.
     bool SwallowedWhileBusy(QObject* watched) const;
-    void PlaceCloseTextCard();
 
     IWindowContext& ctx_;
     QAction* acIconTitles_ = nullptr;

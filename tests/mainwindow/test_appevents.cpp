@@ -289,6 +289,7 @@ TEST_F(AppEventsWindow, CloseTextCardHidesThePaneOrTheTextCard) {
     EXPECT_TRUE(ran.empty());
     f->Actions().Collect(*f);
     k->pnlBrowser->hide();
+    ASSERT_NE(app->btnCloseTextCard, nullptr);
     QTest::mouseClick(app->btnCloseTextCard, Qt::LeftButton);
     k->pnlBrowser->show();
     app->btnCloseTextCardClick();
