@@ -165,23 +165,11 @@ public:
     virtual TWindowSkeleton& Skeleton() = 0;
 
     // The features.
-    virtual TDatastructureLife& Datastructure() = 0;
-    virtual TPanelHandlers& Panels() = 0;
-    virtual TTextCard& TextCard() = 0;
-    virtual TWindowSettings& WindowSettings() = 0;
-    virtual TStartup& Startup() = 0;
-    virtual TFileType& FileType() = 0;
-    virtual TWaitPanel& WaitPanel() = 0;
-    virtual TPrintCommands& Print() = 0;
     virtual TNavigationPath& NavPath() = 0;
     virtual THoisting& Hoist() = 0;
-    virtual TDrops& Drops() = 0;
     virtual TSearchPane& Search() = 0;
     virtual TfrmSwallow& Collector() = 0;
-    virtual TLaunchCard& LaunchCard() = 0;
     virtual TBins& Bins() = 0;
-    virtual TGraphicCard& GraphicCard() = 0;
-    virtual TFileCommands& FileCommands() = 0;
     virtual TMarks& Marks() = 0;
 };
 

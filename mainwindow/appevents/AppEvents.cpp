@@ -85,7 +85,8 @@ QWidget* TopLevelNamed(const char* name) {
 
 }  // namespace
 
-TAppEvents::TAppEvents(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TAppEvents::TAppEvents(IWindowContext& ctx)
+    : QObject(&ctx.Window()), ctx_(ctx), launch_(ctx.Published()) {
     setObjectName(QStringLiteral("AppEvents"));
 }
 

@@ -13,6 +13,8 @@
 #include <QString>
 #include <string>
 
+#include "mainwindow/Published.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
@@ -114,6 +116,7 @@ private:
     bool SwallowedWhileBusy(QObject* watched) const;
 
     IWindowContext& ctx_;
+    TNeed<ILaunchCard> launch_;
     QAction* acIconTitles_ = nullptr;
     QAction* acAlwaysShowBars_ = nullptr;
     QAction* BoxedTopicView1_ = nullptr;

@@ -12,7 +12,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/appevents/AppEvents.h"
-#include "mainwindow/launch/LaunchCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/WidgetState.h"
 
@@ -82,7 +81,7 @@ void TAppEvents::BoxedTopicView1Click() {
 // ---- help and web pages ----
 
 void TAppEvents::Launch(const std::string& link, bool makeRoom, bool internal) {
-    ctx_.LaunchCard().LaunchLink(link, makeRoom, internal);
+    launch_->LaunchLink(link, makeRoom, internal);
 }
 
 void TAppEvents::acHelpExecute() { Launch(HelpPagePath(), false, true); }

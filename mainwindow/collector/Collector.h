@@ -18,6 +18,9 @@
 #include <memory>
 
 #include "components/TrayIcon.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/drops/DropsInterface.h"
+#include "mainwindow/print/PrintInterface.h"
 
 class QAction;
 class QFrame;
@@ -135,6 +138,8 @@ protected:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IDrops> drops_;
+    TNeed<IPrint> print_;
     std::unique_ptr<TfrmSwallow> own_;
     TfrmSwallow* swallow_ = nullptr;
 };

@@ -12,15 +12,15 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/collector/Collector.h"
-#include "mainwindow/print/PrintCommands.h"
-#include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Fonts.h"
 
 namespace kiv {
 
-TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TEmailCommands::TEmailCommands(IWindowContext& ctx)
+    : QObject(&ctx.Window()), ctx_(ctx), textCard_(ctx.Published()), print_(ctx.Published()) {
     setObjectName(QStringLiteral("EmailCommands"));
     QMainWindow& w = ctx_.Window();
     acSendEmail = Action(&w, "acSendEmail", QStringLiteral("Send Email..."));
@@ -40,15 +40,14 @@ TEmailCommands::~TEmailCommands() = default;
 
 TEmailWindows& TEmailCommands::Windows() {
     if (!windows_)
-        windows_ =
-            std::make_unique<TEmailWindows>(AppDir(), ctx_.Print().frmPrint.get(), &ctx_.Window());
+        windows_ = std::make_unique<TEmailWindows>(AppDir(), print_->PrintWindow(), &ctx_.Window());
     return *windows_;
 }
 
 void TEmailCommands::acSendEmailExecute() {
     TfrmSendEmail& send = *Windows().frmSendEmail;
     // The editor is asked before the send window takes the focus.
-    QTextEdit* editor = ctx_.TextCard().ActiveTextEditor();
+    QTextEdit* editor = textCard_->ActiveTextEditor();
     send.btnNewClick();
     send.reMessage->setFont(FontFromStored(QStringLiteral("Arial"), 11));
     if (editor) send.reMessage->setPlainText(editor->toPlainText());

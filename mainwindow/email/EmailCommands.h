@@ -7,6 +7,9 @@
 // The object is a child of the main window (objectName "EmailCommands") and goes with it.
 #include <QObject>
 #include <memory>
+#include "mainwindow/Published.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/print/PrintInterface.h"
 
 class QAction;
 
@@ -32,6 +35,8 @@ public:
 
 private:
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<IPrint> print_;
     std::unique_ptr<TEmailWindows> windows_;
 };
 

@@ -16,9 +16,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -81,7 +80,8 @@ void ContinueTrail(TNavigator& trail, const TNavigator& inside) {
 
 }  // namespace
 
-THoisting::THoisting(IWindowContext& ctx) : ctx_(ctx) {}
+THoisting::THoisting(IWindowContext& ctx)
+    : ctx_(ctx), panels_(ctx.Published()), datastructure_(ctx.Published()) {}
 
 void THoisting::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -131,8 +131,8 @@ void THoisting::FocusCaptionEditorInEditMode(bool elseFirstPanel) {
     if (!g || !ctx_.Window().isVisible()) return;
     if (PanelsManager().EditMode && g->CaptionEditor && g->CaptionEditor->height() > 0)
         g->CaptionEditor->setFocus(Qt::OtherFocusReason);
-    else if (elseFirstPanel && isShown(ctx_.Panels().sgdFirst))
-        ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
+    else if (elseFirstPanel && isShown(panels_->Panel(1)))
+        panels_->Panel(1)->setFocus(Qt::OtherFocusReason);
 }
 
 void THoisting::ShowNavigateMode() {
@@ -144,7 +144,7 @@ void THoisting::ShowNavigateMode() {
 }
 
 void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes, int select) {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     TNester& m = *p1->Nester;
     {
         const FlagGuard navigating(PanelsManager().Navigating);
@@ -194,17 +194,17 @@ void THoisting::acHoistExecute() {
 
     PushHoistEntry(nodes);
 
-    if (g != ctx_.Panels().sgdFirst) g->ClearMarks();
+    if (g != panels_->Panel(1)) g->ClearMarks();
     // The topic that was current stays current.
     ShowHoistState(&rows, {}, currentAt);
-    ctx_.Panels().sgdFirst->ClearMarks();
-    ctx_.Panels().sgdFirst->viewport()->update();
+    panels_->Panel(1)->ClearMarks();
+    panels_->Panel(1)->viewport()->update();
     FocusCaptionEditorInEditMode(true);
 }
 
 void THoisting::PushHoistEntry(const TNodeArray& nodes) {
     TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
-    ctx_.Datastructure().AddCurrentTopicToMarks();
+    datastructure_->AddCurrentTopicToMarks();
     entry->Assign(*CurrentNavigator);
     CurrentNavigator->SetHoistedNodes(nodes);
 }
@@ -253,7 +253,7 @@ void THoisting::DehoistTo(int level) {
             ctx_.NavPath().NavigateToLevel(trail.Count() - 1, false);
         } else {
             // Nothing to go back to: the top of what is left.
-            TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+            TKivStringGrid* p1 = panels_->Panel(1);
             {
                 const FlagGuard navigating(PanelsManager().Navigating);
                 if (trail.GetHoistedNodes().empty()) {

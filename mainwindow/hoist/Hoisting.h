@@ -9,6 +9,9 @@
 #include "engine/core/Nester.h"
 #include "engine/core/Node.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QToolButton;
 
@@ -63,6 +66,8 @@ private:
     void PushHoistEntry(const TNodeArray& nodes);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
 };
 
 }  // namespace kiv

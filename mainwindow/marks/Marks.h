@@ -17,6 +17,9 @@
 
 #include "engine/core/Marks.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QLabel;
 class QListWidget;
@@ -57,10 +60,11 @@ public:
     // Marks a pack could not carry over (their topics had gone): told with the others once
     // the datastructure is open again.
     void NoteDroppedMarks(int threads, int quickJumps);
-    // While the open loads panel 1: the current thread stays when it still names a topic,
-    // else the Threads become one trail, a copy of the current one. True when it stayed.
+    // At the open: the current thread stays when it still names a topic, else the Threads
+    // become one trail, a copy of the current one. True when it stayed.
     bool SettleThreadsAtOpen();
-    // After the open: to the current thread, the strips and lists filled, dropped marks told.
+    // After the open: card 6 read when it is still to be read, the Threads settled, to the
+    // current thread, the strips and lists filled, dropped marks told.
     void DatastructureOpened();
     // The topic change renamed the current thread.
     void ThreadTitleChanged();
@@ -156,6 +160,8 @@ private:
     void AddMarkItems(QMenu* menu, const QString& kind);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
     bool threadsGuard_ = false;
     bool quickJumpsGuard_ = false;
     QWidget* popupPanel_ = nullptr;  // the panel tmrHide watches

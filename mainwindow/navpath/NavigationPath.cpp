@@ -19,8 +19,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/Rounding.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -87,7 +86,8 @@ void ActivatePanel(TKivStringGrid* grid) {
     if (CurrentPanel != grid->Tag) grid->DoEnter();
 }
 
-TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
+TNavigationPath::TNavigationPath(IWindowContext& ctx)
+    : ctx_(ctx), panels_(ctx.Published()), datastructure_(ctx.Published()) {}
 
 void TNavigationPath::BuildComponents() {
     BuildPath();
@@ -125,7 +125,7 @@ void TNavigationPath::BuildPath() {
     row->insertWidget(2, tsNavigator, 100);
     row->insertWidget(3, lblSuperOrd, 100);
 
-    KivAction* full = ctx_.WindowSettings().acFullNavPath;
+    KivAction* full = ctx_.Window().findChild<KivAction*>(QStringLiteral("acFullNavPath"));
     full->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backslash));
     full->OnExecute = [this](KivAction*) { acFullNavPathExecute(); };
     w->addAction(full);
@@ -139,7 +139,7 @@ void TNavigationPath::BuildPath() {
 void TNavigationPath::ShowFullPath(bool full) {
     tsNavigator->setVisible(full);
     lblSuperOrd->setVisible(!full);
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = ctx_.Window().findChild<KivAction*>(QStringLiteral("acFullNavPath"));
     const QString hint = full ? QStringLiteral("Show Parent Topic Only")
                               : QStringLiteral("Show Full Navigation Path");
     a->setToolTip(hint);
@@ -149,7 +149,7 @@ void TNavigationPath::ShowFullPath(bool full) {
 }
 
 void TNavigationPath::acFullNavPathExecute() {
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
     a->SetChecked(!a->Checked());
 }
 
@@ -230,6 +230,7 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
 
 void TNavigationPath::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int) { TopicChanged(grid); });
+    events.DatastructureOpened.Subscribe([this] { GuardCall([this] { DatastructureChanged(); }); });
 }
 
 void TNavigationPath::TopicChanged(TKivStringGrid* grid) {
@@ -277,20 +278,20 @@ void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
 
 void TNavigationPath::NavigatePanels(int level, bool fromPath) {
     TNavigator& trail = *CurrentNavigator;
-    TPanelHandlers& panels = ctx_.Panels();
+    const IPanels& panels = *panels_;
     if (fromPath) {
         // A level already on show only needs the focus.
         const int last = trail.Count() - 1;
         TKivStringGrid* focus = nullptr;
-        if (CurrentPanel == 2 && level == last) focus = panels.sgdFirst;
-        else if (CurrentPanel == 3 && level == last) focus = panels.sgdSecond;
-        else if (CurrentPanel == 3 && level == last - 1) focus = panels.sgdFirst;
+        if (CurrentPanel == 2 && level == last) focus = panels.Panel(1);
+        else if (CurrentPanel == 3 && level == last) focus = panels.Panel(2);
+        else if (CurrentPanel == 3 && level == last - 1) focus = panels.Panel(1);
         if (focus) {
             ActivatePanel(focus);
             return;
         }
     }
-    TKivStringGrid* p1 = panels.sgdFirst;
+    TKivStringGrid* p1 = panels.Panel(1);
     {
         const FlagGuard navigating(PanelsManager().Navigating);
         ActivatePanel(p1);
@@ -333,7 +334,7 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
 
 void TNavigationPath::NavigateTree(int level) {
     TNavigator& trail = *CurrentNavigator;
-    TKivStringGrid* g = ctx_.Panels().sgdFirst;
+    TKivStringGrid* g = panels_->Panel(1);
     TNester& m = *g->Nester;
     if (m.RowCount() == 0) {
         if (DatastructureHoisted()) {

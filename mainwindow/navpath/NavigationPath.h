@@ -17,6 +17,9 @@
 
 #include "dialogs/BookMarkedDatastructures.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QLabel;
 class QMenu;
@@ -155,6 +158,8 @@ private:
     void SelectOutlineTab(int i);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
     bool interBaseGuard_ = false;
     bool outlineGuard_ = false;
 };

@@ -7,8 +7,15 @@
 #include <cstdint>
 #include <string>
 
+#include "mainwindow/Published.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 
 class QListWidget;
 class QTimer;
@@ -18,7 +25,7 @@ namespace kiv {
 class IWindowContext;
 class TKivStringGrid;
 
-class TPanelHandlers : public QObject {
+class TPanelHandlers : public QObject, public IPanels {
     Q_OBJECT
 public:
     explicit TPanelHandlers(IWindowContext& ctx);
@@ -48,6 +55,10 @@ public:
     void FlushCurrentRow();
     void ReloadCurrentRow();
 
+    // ---- IPanels ----
+    TKivStringGrid* Panel(int n) const override;
+    void SetAutoLaunchDelay(int ms) override;
+
     TKivStringGrid* sgdFirst = nullptr;
     TKivStringGrid* sgdSecond = nullptr;
     TKivStringGrid* sgdThird = nullptr;
@@ -71,6 +82,10 @@ private:
     void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<IFileCommands> fileCommands_;
     std::string autoLaunchTarget_;
 };
 

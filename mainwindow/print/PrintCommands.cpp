@@ -14,7 +14,9 @@
 
 namespace kiv {
 
-TPrintCommands::TPrintCommands(IWindowContext& ctx) : ctx_(ctx) {}
+TPrintCommands::TPrintCommands(IWindowContext& ctx) : ctx_(ctx) {
+    ctx.Published().Publish<IPrint>(*this);
+}
 
 TPrintCommands::~TPrintCommands() = default;
 

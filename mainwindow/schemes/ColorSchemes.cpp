@@ -15,7 +15,6 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/schemes/SchemeStore.h"
-#include "mainwindow/settings/WindowSettings.h"
 #include "platform/core/KivError.h"
 #include "platform/qt/Dialogs.h"
 
@@ -48,7 +47,8 @@ bool Written(F&& write) {
 
 }  // namespace
 
-TColorSchemes::TColorSchemes(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TColorSchemes::TColorSchemes(IWindowContext& ctx)
+    : QObject(&ctx.Window()), ctx_(ctx), windowSettings_(ctx.Published()) {
     setObjectName(QStringLiteral("ColorSchemes"));
     TWindowSkeleton& k = ctx_.Skeleton();
     ColorScheme1 = Named(k.Settings1->addMenu(QStringLiteral("Display Schemes")), "ColorScheme1");
@@ -70,7 +70,7 @@ void TColorSchemes::FillSchemesMenu() {
     if (!KivIniOpen()) return;
     QAction* before = ColorScheme1->actions().value(0);
     const std::vector<std::string> names = SchemeNames(KivIni());
-    const int current = ctx_.WindowSettings().CurrentSchemeIndex;
+    const int current = windowSettings_->ColorSchemeIndex();
     for (size_t n = 0; n < names.size(); ++n) {
         auto* a = new QAction(QString::fromStdString(names[n]), ColorScheme1);
         a->setData(int(n));  // the Tag
@@ -82,10 +82,9 @@ void TColorSchemes::FillSchemesMenu() {
 }
 
 void TColorSchemes::ApplyColorScheme(int n) {
-    int& current = ctx_.WindowSettings().CurrentSchemeIndex;
     const bool ok = KivIniOpen() && ParseColorScheme(ReadColorScheme(KivIni(), n), ColorScheme);
     if (!ok) SetSchemeDefaults(ColorScheme);
-    current = ok ? n : 0;
+    windowSettings_->SetColorSchemeIndex(ok ? n : 0);
     TKivPanelsManager& pm = PanelsManager();
     for (TKivStringGrid* g : pm.Panels)
         if (!g->DocumentView()) g->SetColor(ColorScheme.RowColor);
@@ -109,9 +108,7 @@ void TColorSchemes::ApplyColorScheme(int n) {
     }
 }
 
-void TColorSchemes::ApplyStartScheme() {
-    ApplyColorScheme(ctx_.WindowSettings().CurrentSchemeIndex);
-}
+void TColorSchemes::ApplyStartScheme() { ApplyColorScheme(windowSettings_->ColorSchemeIndex()); }
 
 void TColorSchemes::ShowEditor() {
     if (!KivIniOpen()) return;
@@ -135,7 +132,7 @@ void TColorSchemes::ShowEditor() {
         };
         e.DeleteScheme = [](int n) { return Written([&] { DeleteColorScheme(KivIni(), n); }); };
         e.ApplyScheme = [this](int n) { ApplyColorScheme(n); };
-        e.CurrentSchemeIndex = [this] { return ctx_.WindowSettings().CurrentSchemeIndex; };
+        e.CurrentSchemeIndex = [this] { return windowSettings_->ColorSchemeIndex(); };
         e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()),
                                QPointer<QWidget>(&ctx_.Collector())};
         e.Init();

@@ -8,6 +8,8 @@
 // with the settings (CurrentSchemeIndex), which store it.
 #include <QObject>
 #include <memory>
+#include "mainwindow/Published.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QAction;
 class QMenu;
@@ -38,6 +40,7 @@ public:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IWindowSettings> windowSettings_;
     std::unique_ptr<TfrmColorScheme> editor_;
 };
 

@@ -29,13 +29,13 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/launch/DesktopShell.h"
-#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/search/FindDialog.h"
-#include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -112,11 +112,11 @@ int IndexInNest(BlockFile* nestFile, const TNester& model, int row) {
 
 }  // namespace
 
-TSearchPane::TSearchPane(IWindowContext& ctx) : ctx_(ctx) {
+TSearchPane::TSearchPane(IWindowContext& ctx)
+    : ctx_(ctx), textCard_(ctx.Published()), launch_(ctx.Published()) {
     // As a link of the launch card: in the embedded browser, else with the desktop's program.
     OpenUrl = [this](const QUrl& url) {
-        return ctx_.LaunchCard().LaunchLink(TextToStored(url.toString()), false, true) !=
-               kOpenNothing;
+        return launch_->LaunchLink(TextToStored(url.toString()), false, true) != kOpenNothing;
     };
 }
 
@@ -457,7 +457,7 @@ void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
     const bool inText = item->data(0, kImageRole).toInt() == 1;
     btnFindNext->setEnabled(inText);
     if (inText) {
-        QTextEdit* editor = ctx_.TextCard().txtSimpleText;
+        QTextEdit* editor = textCard_->TopicEditor();
         QTextCursor c = editor->textCursor();
         c.setPosition(0);
         editor->setTextCursor(c);
@@ -472,7 +472,7 @@ bool TSearchPane::FindNextInTextCard() {
     if (k.pnlSimpleText->isHidden()) return false;
     std::vector<QString> needles;
     for (const std::string& kw : Keywords) needles.push_back(FromUtf8(kw));
-    return FindInEditor(ctx_.TextCard().txtSimpleText, needles, TFindOptions{false, true}, false);
+    return FindInEditor(textCard_->TopicEditor(), needles, TFindOptions{false, true}, false);
 }
 
 void TSearchPane::btnFindNextClick() {
@@ -513,7 +513,7 @@ bool TSearchPane::eventFilter(QObject* watched, QEvent* e) {
 QTextEdit* TSearchPane::ActiveTextEditor() const {
     QWidget* f = QApplication::focusWidget();
     for (QTextEdit* e :
-         {ctx_.TextCard().txtSimpleText, ctx_.TextCard().txtPinText, ctx_.Skeleton().txtTextBin})
+         {textCard_->TopicEditor(), textCard_->PinEditor(), ctx_.Skeleton().txtTextBin})
         if (e && f == e) return e;
     return nullptr;
 }
@@ -530,7 +530,7 @@ void TSearchPane::acFindTextExecute() {
 }
 
 void TSearchPane::fdTextFind() {
-    QTextEdit* editor = findEditor_ ? findEditor_ : ctx_.TextCard().txtSimpleText;
+    QTextEdit* editor = findEditor_ ? findEditor_ : textCard_->TopicEditor();
     if (!FindInEditor(editor, {fdText->FindText()}, fdText->Options(), fdText->Up()))
         MessageDlg(QStringLiteral("KIV has finished searching the document"), MsgType::Information,
                    MsgButtons::OK);

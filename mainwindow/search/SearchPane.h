@@ -16,6 +16,9 @@
 
 #include "engine/core/Navigation.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 
 class QAction;
 class QCheckBox;
@@ -125,6 +128,8 @@ private:
     void Progress(size_t tested);
 
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<ILaunchCard> launch_;
     bool searching_ = false;
     bool stopRequested_ = false;       // btnSearch's tag: 1 when Stop was pressed
     QTextEdit* findEditor_ = nullptr;  // the editor the find dialog works on

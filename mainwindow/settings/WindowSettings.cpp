@@ -21,8 +21,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/Settings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"
@@ -55,7 +54,9 @@ QRect WorkArea() {
 
 }  // namespace
 
-TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx) {}
+TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {
+    ctx.Published().Publish<IWindowSettings>(*this);
+}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -97,7 +98,7 @@ void TWindowSettings::BuildComponents() {
         delays->addAction(a);
         connect(a, &QAction::triggered, this, [this, tag = tag] {
             GuardCall([this, tag] {
-                ctx_.Panels().tmrAutoLaunch->setInterval(tag);
+                panels_->SetAutoLaunchDelay(tag);
                 ctx_.Settings().AutoviewDelay = tag;
                 if (KivIniOpen()) KivIni().WriteInteger(kSettingsSection, "AutoviewDelay", tag);
             });
@@ -160,33 +161,32 @@ void TWindowSettings::LoadSettings() {
     DefaultFontSize = s.dfSize;
     DefaultFontColor = s.dfColor;
     DefaultFontStyle = BitsToFontStyles(s.dfStyle);
-    ctx_.Datastructure().acAutoBackup->SetChecked(s.AutoBackup);
+    ctx_.Actions().Get(QStringLiteral("acAutoBackup")).SetChecked(s.AutoBackup);
     acArrows->SetChecked(s.NavArrows);
     ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
     acWhitener->SetChecked(s.Whitener);
     CompactLayoutSelection1->setChecked(s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
-    for (TKivStringGrid* g :
-         {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
+    for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         g->SetBoxedView(s.BoxedTopicView);
     if (s.DocViewNumber) {
-        ctx_.Panels().sgdFirst->SetDocViewCircles(true);
+        panels_->Panel(1)->SetDocViewCircles(true);
         Circle1->setChecked(true);
         acDocViewNumber->SetChecked(true);
     } else if (s.DocViewNumber2) {
-        ctx_.Panels().sgdFirst->SetDocViewNumbers(true);
+        panels_->Panel(1)->SetDocViewNumbers(true);
         Number1->setChecked(true);
         acDocViewNumber->SetChecked(true);
         acDocViewNumber->Tag = 1;
     }
     acDocViewText->SetChecked(s.DocViewText);
-    ctx_.Panels().sgdFirst->SetDocViewTextPointer(s.DocViewText);
+    panels_->Panel(1)->SetDocViewTextPointer(s.DocViewText);
     acDocViewLaunch->SetChecked(s.DocViewLaunch);
-    ctx_.Panels().sgdFirst->SetDocViewLaunchImage(s.DocViewLaunch);
+    panels_->Panel(1)->SetDocViewLaunchImage(s.DocViewLaunch);
     acDocViewSizer->SetChecked(s.DocViewSizer);
-    ctx_.Panels().sgdFirst->SetDocViewSizer(s.DocViewSizer);
-    ctx_.Panels().tmrAutoLaunch->setInterval(s.AutoviewDelay);
+    panels_->Panel(1)->SetDocViewSizer(s.DocViewSizer);
+    panels_->SetAutoLaunchDelay(s.AutoviewDelay);
     for (QAction* a : AutoviewDelay1->actions())
         if (a->data().toInt() == s.AutoviewDelay) a->setChecked(true);
 }
@@ -215,7 +215,7 @@ void TWindowSettings::SaveSettings() {
     s.dfSize = DefaultFontSize;
     s.dfColor = DefaultFontColor;
     s.dfStyle = FontStylesToBits(DefaultFontStyle);
-    s.AutoBackup = ctx_.Datastructure().acAutoBackup->Checked();
+    s.AutoBackup = ctx_.Actions().Get(QStringLiteral("acAutoBackup")).Checked();
     s.NavArrows = acArrows->Checked();
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
     s.DefaultDateTime = SetDefault1->Tag;

@@ -8,7 +8,10 @@
 #include <QRect>
 #include <optional>
 
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
 
 class QAction;
 class QMenu;
@@ -18,7 +21,7 @@ namespace kiv {
 class IWindowContext;
 struct TStartGeometry;
 
-class TWindowSettings : public QObject {
+class TWindowSettings : public QObject, public IWindowSettings {
     Q_OBJECT
 public:
     explicit TWindowSettings(IWindowContext& ctx);
@@ -30,6 +33,11 @@ public:
     // is known only once the window is on the screen: the frame calls this when the window
     // is shown, moved or resized, until the frame has been fitted.
     void FitFrame();
+
+    int ColorSchemeIndex() const override { return CurrentSchemeIndex; }
+    void SetColorSchemeIndex(int index) override { CurrentSchemeIndex = index; }
+    int DefaultDateTimeCode() const override { return SetDefault1->Tag; }
+    void SetDefaultDateTimeCode(int code) override { SetDefault1->Tag = code; }
 
     KivAction* acShowInterBaseTabs = nullptr;
     KivAction* acShowThreadsTabs = nullptr;
@@ -60,6 +68,7 @@ private:
     void ApplyGeometry(const TStartGeometry& g);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
     std::optional<QRect> frameTarget_;
 };
 

@@ -6,6 +6,9 @@
 #include <QObject>
 #include <string>
 #include <vector>
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 namespace kiv {
 
@@ -30,6 +33,8 @@ private:
     void OpenWaitingFiles();
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
     bool firstShowDone_ = false;
     std::vector<std::string> waiting_;
 };
