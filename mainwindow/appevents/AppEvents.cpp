@@ -215,7 +215,6 @@ void TAppEvents::BuildCommands() {
 
     acHelp = Action(w, "acHelp", QStringLiteral("KIV Help"));
     SetImageIndex(acHelp, 59);
-    acHelp->setShortcut(QKeySequence(Qt::Key_F1));
     acHelp->OnExecute = [this](KivAction*) { acHelpExecute(); };
     acGetLastVersion = Action(w, "acGetLastVersion", QStringLiteral("Get The Latest Version"));
     acGetLastVersion->OnExecute = [this](KivAction*) { acGetLastVersionExecute(); };
