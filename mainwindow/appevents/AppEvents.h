@@ -28,8 +28,10 @@ class IWindowContext;
 // The sizes "Icon Titles" gives the tool bars tbModes and tbBins and their bar cbTools.
 struct TIconTitlesMetrics {
     bool Captions = false;  // the buttons show their captions under the icons
-    int BarHeight = 0;      // the control bar's height before it lays its bands out
-    int RowSize = 0;        // the height of a row of bands
+    // The control bar's height before it lays its bands out again; ours is one row, whose
+    // height (RowSize) is what it keeps.
+    int BarHeight = 0;
+    int RowSize = 0;  // the height of a row of bands
     int ButtonHeight = 0;
     int ButtonWidth = 0;
     int ToolBarHeight = 0;  // at least; a tool bar sizes itself to its buttons
@@ -41,13 +43,13 @@ TIconTitlesMetrics IconTitlesMetrics(bool checked);
 
 // "Bins Pane": the bins column's width after the command, from its width before (0 while closed).
 constexpr int kBinsPaneWidth = 180;
-constexpr int kBinsPaneOpenFrom = 40;
+constexpr int kBinsPaneClosesFrom = 40;
 constexpr int BinsPaneToggledWidth(int width) {
-    return width >= kBinsPaneOpenFrom ? 0 : kBinsPaneWidth;
+    return width >= kBinsPaneClosesFrom ? 0 : kBinsPaneWidth;
 }
 
 // The help page for a help context (the collector's "What's This?" has its own), under the
-// program's folder; empty when the pages are not there.
+// program's folder.
 std::string HelpPagePath(int helpContext = 0);
 // Where the help pages are shipped: "help/" in the program's folder.
 std::string HelpFolder();
