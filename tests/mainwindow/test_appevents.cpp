@@ -212,6 +212,21 @@ TEST_F(AppEventsWindow, AlwaysOnTopKeepsTheOtherWindowsAboveTheMainWindow) {
     EXPECT_FALSE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(textBin->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         << "a window's own stay-on-top hint stays";
+
+    // The floating text bin shown: the activation brings it forward and stops there.
+    textBin->show();
+    top.Execute();
+    EXPECT_TRUE(top.Checked());
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    textBin->hide();
+    app->ApplicationActivate();
+    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // A hidden main window is left as it is.
+    top.SetChecked(false);
+    f->hide();
+    app->ApplicationActivate();
+    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    f->show();
 }
 
 TEST_F(AppEventsWindow, ViewSwitchesReachEveryPanel) {
