@@ -67,6 +67,7 @@ TBusyGuard::~TBusyGuard() {
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     if (!PanelsManagerExists()) CreatePanelsManager();
     busy_.Changed = &events_.BusyChanged;
+    actions_.Attach(*this);
     BuildSkeleton();
     fileType_ = std::make_unique<TFileType>();
     datastructure_ = std::make_unique<TDatastructureLife>(*this);
@@ -100,15 +101,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     drops_->BuildComponents();
     marks_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
-    collector_ = std::make_unique<TCollector>(*this);
-    new TEmailCommands(*this);     // a child of the window
-    new TAutoRegistration(*this);  // a child of the window
-    new TColorSchemes(*this);      // a child of the window
-    (new TAppEvents(*this))->BuildComponents();  // a child of the window
+    (collector_ = std::make_unique<TCollector>(*this))->BuildComponents();
+    (new TEmailCommands(*this))->BuildComponents();     // a child of the window
+    (new TAutoRegistration(*this))->BuildComponents();  // a child of the window
+    (new TColorSchemes(*this))->BuildComponents();      // a child of the window
+    (new TAppEvents(*this))->BuildComponents();         // a child of the window
     FinishSkeleton();
     SubscribeFeatures();
     published_.CheckNeedsFilled();
-    actions_.Collect(*this);
+    actions_.Collect();
     Form1 = this;
 }
 

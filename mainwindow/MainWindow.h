@@ -23,6 +23,29 @@
 namespace kiv {
 
 class TCollector;
+class TDatastructureLife;
+class TPanelHandlers;
+class TTextCard;
+class TWindowSettings;
+class TStartup;
+class TFileType;
+class TWaitPanel;
+class TPrintCommands;
+class TNavigationPath;
+class THoisting;
+class TDrops;
+class TSearchPane;
+class TfrmSwallow;
+class TLaunchCard;
+class TBins;
+class TGraphicCard;
+class TFileCommands;
+class TMarks;
+class TNavigationPath;
+class THoisting;
+class TSearchPane;
+class TfrmSwallow;
+class TMarks;
 
 class TForm1 : public QMainWindow, public IWindowContext {
     Q_OBJECT
@@ -69,6 +92,9 @@ public:
     TKivSettings& Settings() override { return settings_; }
     QMainWindow& Window() override { return *this; }
     TWindowSkeleton& Skeleton() override { return skeleton_; }
+
+    // The features, for the frame and the tests; the features reach one another only
+    // through what they publish.
     TDatastructureLife& Datastructure() { return *datastructure_; }
     TPanelHandlers& Panels() { return *panels_; }
     TTextCard& TextCard() { return *textCard_; }
@@ -77,16 +103,16 @@ public:
     TFileType& FileType() { return *fileType_; }
     TWaitPanel& WaitPanel() { return *waitPanel_; }
     TPrintCommands& Print() { return *print_; }
-    TNavigationPath& NavPath() override { return *navPath_; }
-    THoisting& Hoist() override { return *hoist_; }
+    TNavigationPath& NavPath() { return *navPath_; }
+    THoisting& Hoist() { return *hoist_; }
     TDrops& Drops() { return *drops_; }
-    TSearchPane& Search() override { return *search_; }
-    TfrmSwallow& Collector() override;
+    TSearchPane& Search() { return *search_; }
+    TfrmSwallow& Collector();
     TLaunchCard& LaunchCard() { return *launchCard_; }
-    TBins& Bins() override { return *bins_; }
+    TBins& Bins() { return *bins_; }
     TGraphicCard& GraphicCard() { return *graphicCard_; }
     TFileCommands& FileCommands() { return *fileCommands_; }
-    TMarks& Marks() override { return *marks_; }
+    TMarks& Marks() { return *marks_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "dialogs/TextBinWindow.h"
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
@@ -77,16 +78,10 @@ bool InMenu(const QAction* a) {
     return false;
 }
 
-QWidget* TopLevelNamed(const char* name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name)) return w;
-    return nullptr;
-}
-
 }  // namespace
 
 TAppEvents::TAppEvents(IWindowContext& ctx)
-    : QObject(&ctx.Window()), ctx_(ctx), launch_(ctx.Published()) {
+    : QObject(&ctx.Window()), ctx_(ctx), launch_(ctx.Published()), collector_(ctx.Published()) {
     setObjectName(QStringLiteral("AppEvents"));
 }
 
@@ -109,12 +104,10 @@ void TAppEvents::BuildComponents() {
 }
 
 KivAction* TAppEvents::Command(const char* name) const {
-    return ctx_.Actions().Collected() ? ctx_.Actions().Find(QString::fromLatin1(name)) : nullptr;
+    return ctx_.Actions().Find(QString::fromLatin1(name));
 }
 
-QAction* TAppEvents::SettingsItem(const char* name) const {
-    return ctx_.Window().findChild<QAction*>(QString::fromLatin1(name));
-}
+QWidget* TAppEvents::Collector() const { return &collector_->TopWindow(); }
 
 // ---- the busy gate ----
 
@@ -137,7 +130,7 @@ bool TAppEvents::eventFilter(QObject* watched, QEvent* e) {
         // would cover the collector.
         if (acStayOnTop && acStayOnTop->Checked() && watched->isWidgetType() &&
             static_cast<QWidget*>(watched)->window() == &ctx_.Window())
-            RaiseWindow(TopLevelNamed("frmSwallow"));
+            RaiseWindow(Collector());
         break;
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
@@ -162,9 +155,9 @@ bool TAppEvents::eventFilter(QObject* watched, QEvent* e) {
 void TAppEvents::ApplicationActivate() {
     QMainWindow& main = ctx_.Window();
     if (main.isHidden()) return;
-    QWidget* collector = TopLevelNamed("frmSwallow");
+    QWidget* collector = Collector();
     // The floating text bin is the window the user came back for.
-    if (QWidget* textBin = TopLevelNamed("frmTextBin"); isShown(textBin)) {
+    if (QWidget* textBin = frmTextBin; isShown(textBin)) {
         RaiseWindow(textBin);
         RaiseWindow(collector);
         return;
@@ -186,7 +179,7 @@ void TAppEvents::ApplicationActivate() {
     RaiseWindow(collector);
 }
 
-void TAppEvents::ApplicationDeactivate() { RaiseWindow(TopLevelNamed("frmSwallow")); }
+void TAppEvents::ApplicationDeactivate() { RaiseWindow(Collector()); }
 
 // ---- building ----
 
@@ -231,11 +224,9 @@ void TAppEvents::BuildCommands() {
         if (about) help->insertSeparator(about);
     }
     // The collector's "What's This?".
-    if (QWidget* collector = TopLevelNamed("frmSwallow"))
-        if (auto* item = collector->findChild<QAction*>(QStringLiteral("WhatsThis1")))
-            connect(item, &QAction::triggered, this, [this, item] {
-                GuardCall([this, item] { ShowWhatsThis(item->data().toInt()); });
-            });
+    if (auto* item = Collector()->findChild<QAction*>(QStringLiteral("WhatsThis1")))
+        connect(item, &QAction::triggered, this,
+                [this, item] { GuardCall([this, item] { ShowWhatsThis(item->data().toInt()); }); });
 }
 
 void TAppEvents::BuildButtons() {
@@ -263,15 +254,15 @@ void TAppEvents::BuildButtons() {
 
 void TAppEvents::WireViewSwitches() {
     // The settings room makes these and keeps their check states in "kiv.ini".
-    acIconTitles_ = SettingsItem("acIconTitles");
-    if (auto* a = qobject_cast<KivAction*>(acIconTitles_)) {
-        a->OnExecute = [this](KivAction*) { acIconTitlesExecute(); };
-        connect(a, &QAction::toggled, this, [this] { GuardCall([this] { ApplyIconTitles(); }); });
+    if ((acIconTitles_ = Command("acIconTitles"))) {
+        acIconTitles_->OnExecute = [this](KivAction*) { acIconTitlesExecute(); };
+        connect(acIconTitles_, &QAction::toggled, this,
+                [this] { GuardCall([this] { ApplyIconTitles(); }); });
     }
-    acAlwaysShowBars_ = SettingsItem("acAlwaysShowBars");
-    if (auto* a = qobject_cast<KivAction*>(acAlwaysShowBars_))
-        a->OnExecute = [this](KivAction*) { acAlwaysShowBarsExecute(); };
-    BoxedTopicView1_ = SettingsItem("BoxedTopicView1");
+    if ((acAlwaysShowBars_ = Command("acAlwaysShowBars")))
+        acAlwaysShowBars_->OnExecute = [this](KivAction*) { acAlwaysShowBarsExecute(); };
+    // A plain menu item, not a command: found among the window's.
+    BoxedTopicView1_ = ctx_.Window().findChild<QAction*>(QStringLiteral("BoxedTopicView1"));
     if (BoxedTopicView1_)
         connect(BoxedTopicView1_, &QAction::triggered, this,
                 [this] { GuardCall([this] { BoxedTopicView1Click(); }); });

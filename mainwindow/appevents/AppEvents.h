@@ -14,6 +14,7 @@
 #include <string>
 
 #include "mainwindow/Published.h"
+#include "mainwindow/collector/CollectorInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/qt/KivAction.h"
 
@@ -112,15 +113,16 @@ private:
     void Launch(const std::string& link, bool makeRoom, bool internal);
     // Another room's command by name; null when it is not there (its step is left out).
     KivAction* Command(const char* name) const;
-    // The settings room's view switch by name (a plain menu item or a command).
-    QAction* SettingsItem(const char* name) const;
+    // The collector's window, kept above the main window.
+    QWidget* Collector() const;
     // A press on a tool bar's button that is not a command, while busy.
     bool SwallowedWhileBusy(QObject* watched) const;
 
     IWindowContext& ctx_;
     TNeed<ILaunchCard> launch_;
-    QAction* acIconTitles_ = nullptr;
-    QAction* acAlwaysShowBars_ = nullptr;
+    TNeed<ICollector> collector_;
+    KivAction* acIconTitles_ = nullptr;
+    KivAction* acAlwaysShowBars_ = nullptr;
     QAction* BoxedTopicView1_ = nullptr;
 };
 

@@ -29,8 +29,6 @@
 #include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
-#include "mainwindow/search/FindDialog.h"
-#include "mainwindow/search/SearchPane.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -199,6 +197,12 @@ void TfrmSwallow::BuildMenu() {
 
 void TfrmSwallow::SetMainWindow(IWindowContext* ctx) {
     ctx_ = ctx;
+    search_.reset();
+    print_.reset();
+    if (ctx_) {
+        search_.emplace(ctx_->Published());
+        print_.emplace(ctx_->Published());
+    }
     if (ctx_)
         acHideMainWindow->setText(ReplaceCaptionVerb(acHideMainWindow->text(),
                                                      MainWindowShown() ? QStringLiteral("Hide")
@@ -377,17 +381,8 @@ void TfrmSwallow::acHideMainWindowExecute() {
 
 void TfrmSwallow::HideSecondaryWindows() {
     TNeed<ILaunchCard>(ctx_->Published())->CloseAboutWindow();
-    // Tag 1 marks what the main window's next show opens again.
-    if (TFindDialog* find = ctx_->Search().fdText; find && find->Tag > 0) {
-        find->reject();
-        QCoreApplication::processEvents();
-        find->Tag = 1;
-    }
-    if (TfrmPrint* print = TNeed<IPrint>(ctx_->Published())->PrintWindow();
-        print && !print->isHidden()) {
-        print->hide();
-        print->Tag = 1;
-    }
+    (*search_)->PutAwayFindDialog();
+    (*print_)->PutAwayPrintWindow();
 }
 
 void TfrmSwallow::acExTextBinExecute() {
@@ -429,7 +424,11 @@ void TfrmSwallow::acOpenResourceBinExecute() {
 // ---- the main window's side ----
 
 TCollector::TCollector(IWindowContext& ctx)
-    : ctx_(ctx), drops_(ctx.Published()), print_(ctx.Published()) {
+    : ctx_(ctx), drops_(ctx.Published()), search_(ctx.Published()), print_(ctx.Published()) {
+    ctx.Published().Publish<ICollector>(*this);
+}
+
+void TCollector::BuildComponents() {
     if (!frmSwallow) own_ = std::make_unique<TfrmSwallow>();
     swallow_ = frmSwallow;
     swallow_->SetMainWindow(&ctx_);
@@ -463,9 +462,17 @@ bool TCollector::eventFilter(QObject* watched, QEvent* e) {
 
 void TCollector::MainWindowShown() {
     if (frmTextBin && !frmTextBin->isHidden()) frmTextBin->hide();
-    if (TFindDialog* find = ctx_.Search().fdText; find && find->Tag == 1 && find->isHidden())
-        find->show();
-    if (TfrmPrint* print = print_->PrintWindow(); print && print->Tag == 1) print->show();
+    search_->BringBackFindDialog();
+    print_->BringBackPrintWindow();
+}
+
+QPoint TCollector::Position() const { return swallow_->pos(); }
+
+void TCollector::MoveTo(QPoint at) { swallow_->move(at); }
+
+void TCollector::ConnectSendEmail(QObject* receiver, std::function<void()> handler) {
+    if (QAction* item = swallow_->SendEmail1)
+        connect(item, &QAction::triggered, receiver, std::move(handler));
 }
 
 }  // namespace kiv

@@ -35,10 +35,10 @@
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/Settings.h"
 #include "engine/core/Marks.h"
-#include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/graphiccard/GraphicCardInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
@@ -124,7 +124,9 @@ TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
       textCard_(ctx.Published()),
       graphicCard_(ctx.Published()),
       launch_(ctx.Published()),
-      fileCommands_(ctx.Published()) {
+      fileCommands_(ctx.Published()),
+      nav_(ctx.Published()),
+      marks_(ctx.Published()) {
     ctx.Published().Publish<IDatastructure>(*this);
 }
 
@@ -270,7 +272,7 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
     }
     KeepOpenOneCurrent();
     // The strip of open datastructures was filled while the entry still stood.
-    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
+    GuardCall([this] { nav_->DatastructureChanged(); });
 }
 
 void TDatastructureLife::KeepOpenOneCurrent() {
@@ -441,7 +443,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
         EnableDatastructureMenus(false);
         textCard_->ShowNoTopic();
-        GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
+        GuardCall([this] { nav_->DatastructureChanged(); });
         MessageDlg(QString::fromUtf8(e.what()) +
                        QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
                    MsgType::Error, MsgButtons::OK);
@@ -605,7 +607,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (CurrentNavigator) ctx_.Marks().AddCurrentTopicToMarks(*CurrentNavigator);
+    if (CurrentNavigator) marks_->AddCurrentTopicToMarks(*CurrentNavigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {

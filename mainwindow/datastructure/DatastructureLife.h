@@ -19,6 +19,9 @@
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/graphiccard/GraphicCardInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
 
 class QAction;
 class QMenu;
@@ -138,6 +141,8 @@ private:
     TNeed<IGraphicCard> graphicCard_;
     TNeed<ILaunchCard> launch_;
     TNeed<IFileCommands> fileCommands_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IMarks> marks_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;

@@ -14,7 +14,8 @@ TDrops::TDrops(IWindowContext& ctx)
       panels_(ctx.Published()),
       launch_(ctx.Published()),
       graphic_(ctx.Published()),
-      fileCommands_(ctx.Published()) {
+      fileCommands_(ctx.Published()),
+      hoist_(ctx.Published()) {
     ctx.Published().Publish<IDrops>(*this);
 }
 

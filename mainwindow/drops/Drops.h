@@ -21,6 +21,7 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 
 class QWidget;
 
@@ -107,6 +108,7 @@ private:
     TNeed<ILaunchCard> launch_;
     TNeed<IGraphicCard> graphic_;
     TNeed<IFileCommands> fileCommands_;
+    TNeed<IHoisting> hoist_;
     QPointer<QWidget> dropPanel_;
     std::function<void(const QString&)> showCollectorPicture_;
 };

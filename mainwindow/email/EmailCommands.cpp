@@ -11,8 +11,8 @@
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/collector/Collector.h"
 #include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Fonts.h"
@@ -20,8 +20,15 @@
 namespace kiv {
 
 TEmailCommands::TEmailCommands(IWindowContext& ctx)
-    : QObject(&ctx.Window()), ctx_(ctx), textCard_(ctx.Published()), print_(ctx.Published()) {
+    : QObject(&ctx.Window()),
+      ctx_(ctx),
+      textCard_(ctx.Published()),
+      print_(ctx.Published()),
+      collector_(ctx.Published()) {
     setObjectName(QStringLiteral("EmailCommands"));
+}
+
+void TEmailCommands::BuildComponents() {
     QMainWindow& w = ctx_.Window();
     acSendEmail = Action(&w, "acSendEmail", QStringLiteral("Send Email..."));
     acSendEmail->setStatusTip(QStringLiteral("Send Email"));
@@ -31,9 +38,7 @@ TEmailCommands::TEmailCommands(IWindowContext& ctx)
     acSendEmail->setVisible(false);
     acSendEmail->setEnabled(false);
     ctx_.Skeleton().File1->addAction(acSendEmail);
-    if (QAction* item = ctx_.Collector().SendEmail1)
-        connect(item, &QAction::triggered, this,
-                [this] { GuardCall([this] { SendEmail1Click(); }); });
+    collector_->ConnectSendEmail(this, [this] { GuardCall([this] { SendEmail1Click(); }); });
 }
 
 TEmailCommands::~TEmailCommands() = default;

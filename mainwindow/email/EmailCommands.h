@@ -10,6 +10,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/print/PrintInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 class QAction;
 
@@ -24,6 +25,8 @@ class TEmailCommands : public QObject {
 public:
     explicit TEmailCommands(IWindowContext& ctx);
     ~TEmailCommands() override;
+    // The command into the File menu, hooked to the collector's item.
+    void BuildComponents();
 
     void acSendEmailExecute();
     // The collector's item: a send window already shown is restored, then the command runs.
@@ -37,6 +40,7 @@ private:
     IWindowContext& ctx_;
     TNeed<ITextCard> textCard_;
     TNeed<IPrint> print_;
+    TNeed<ICollector> collector_;
     std::unique_ptr<TEmailWindows> windows_;
 };
 

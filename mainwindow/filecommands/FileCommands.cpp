@@ -28,10 +28,10 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
-#include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
 #include "dialogs/PasswordWindows.h"
@@ -72,22 +72,22 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
     : ctx_(ctx),
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
-      waitPanel_(ctx.Published()) {
+      waitPanel_(ctx.Published()),
+      nav_(ctx.Published()),
+      hoist_(ctx.Published()),
+      marks_(ctx.Published()) {
     ctx.Published().Publish<IFileCommands>(*this);
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
     };
-    OnRefreshNavigationPath = [this] { ctx_.NavPath().UpdateNavigationPath(); };
+    OnRefreshNavigationPath = [this] { nav_->UpdateNavigationPath(); };
 }
 
 void TFileCommands::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    // The life cycle's commands, by name: the window's registry is filled once it is built.
-    auto find = [w](const char* name) {
-        return w->findChild<KivAction*>(QString::fromLatin1(name));
-    };
+    auto find = [this](const char* name) { return &ctx_.Actions().Get(QString::fromLatin1(name)); };
     KivAction* returnToBackup = find("acReturnToBackup");
 
     acCompactDatabase = Action(w, "acCompactDatabase", QStringLiteral("Pack Datastructure"));
@@ -214,7 +214,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     const std::string path = PanelsManager().DatastructurePath;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
     // The pack closes the datastructure: a card that cannot be stored is asked about first.
     const TLoudAgain loud{*datastructure_};
     if (!datastructure_->StoreCurrentTopicOrAsk(
@@ -227,7 +227,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     CopyMarks(CurrentBookMark->QuickJumps, quickJumps);
     if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex());
         current && CurrentNavigator)
-        ctx_.Marks().AddCurrentTopicToMarks(*current);
+        marks_->AddCurrentTopicToMarks(*current);
     TPackMarks marks{&threads, &quickJumps};
     TWaitMessage wait(*waitPanel_, QStringLiteral("Packing ..., Please Wait"));
     // The text bin, the password and the launch bin as they stand now go with the copy.
@@ -255,7 +255,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     if (!failure) {
         try {
             ReplaceWithPackedCopy(path);
-            ctx_.Marks().NoteDroppedMarks(marks.ThreadsDropped, marks.QuickJumpsDropped);
+            marks_->NoteDroppedMarks(marks.ThreadsDropped, marks.QuickJumpsDropped);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -589,7 +589,7 @@ void TFileCommands::NavigatorNodesDeleted(TNavigator* Sender) { NavigatorNodeAdd
 
 void TFileCommands::UpdateTopicActions() {
     for (const char* name : kTopicActions)
-        if (auto* a = ctx_.Window().findChild<KivAction*>(QString::fromLatin1(name))) a->Update();
+        if (auto* a = ctx_.Actions().Find(QString::fromLatin1(name))) a->Update();
 }
 
 }  // namespace kiv

@@ -25,6 +25,9 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
 
 class QAction;
 
@@ -116,6 +119,9 @@ private:
     TNeed<IWaitPanel> waitPanel_;
     // The datastructure being closed, for the template bin's list once it is joined.
     std::string closingPath_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IHoisting> hoist_;
+    TNeed<IMarks> marks_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

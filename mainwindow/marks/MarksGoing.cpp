@@ -20,10 +20,11 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
@@ -64,7 +65,11 @@ TMarks::TMarks(IWindowContext& ctx)
       DockedListKind(kQuickJumps),
       ctx_(ctx),
       panels_(ctx.Published()),
-      datastructure_(ctx.Published()) {}
+      datastructure_(ctx.Published()),
+      nav_(ctx.Published()),
+      hoist_(ctx.Published()) {
+    ctx.Published().Publish<IMarks>(*this);
+}
 
 void TMarks::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -86,14 +91,14 @@ void TMarks::BuildComponents() {
     for (QAction* a : {static_cast<QAction*>(acToThreads), static_cast<QAction*>(acToMarks)})
         w->addAction(a);
 
-    KivAction* threadsTabs =
-        ctx_.Window().findChild<KivAction*>(QStringLiteral("acShowThreadsTabs"));
+    KivAction* threadsTabs = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
     threadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
     threadsTabs->OnUpdate = [this](KivAction* a) {
         a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
     };
-    ctx_.Window().findChild<KivAction*>(QStringLiteral("acShowQuickJumpsTabs"))->OnExecute =
-        [this](KivAction*) { acShowQuickJumpsTabsExecute(); };
+    ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).OnExecute = [this](KivAction*) {
+        acShowQuickJumpsTabsExecute();
+    };
 
     tmQuickJumpsFlasher = Named(new QTimer(this), "tmQuickJumpsFlasher");
     tmQuickJumpsFlasher->setInterval(kFlashMs);
@@ -193,7 +198,7 @@ void TMarks::MakeCurrentThread(int i) {
     threads.SetCurrentIndex(i);
     if (!CurrentNavigator) return;
     auto refreshPath = [this](TNavigator* sender) {
-        if (sender == CurrentNavigator.get()) ctx_.NavPath().UpdateNavigationPath();
+        if (sender == CurrentNavigator.get()) nav_->UpdateNavigationPath();
     };
     CurrentNavigator->OnNodeAdded = refreshPath;
     CurrentNavigator->OnNodesDeleted = refreshPath;
@@ -269,7 +274,7 @@ void TMarks::GoToThread(int index, bool storeCurrent) {
         if (index < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(index);
     }
     FocusAfterGoing();
-    ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+    nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
     if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
         FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
 }
@@ -279,14 +284,13 @@ void TMarks::GoToQuickJump(int index) {
     TNavigatorPtr mark = CurrentBookMark->QuickJumps.Navigator(index);
     if (!mark) return;
     ctx_.FlushCurrentRow();
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
-    if (ctx_.NavPath().tsOutLine && ctx_.NavPath().tsOutLine->TabIndex() > 0)
-        ctx_.NavPath().tsOutLine->SetTabIndex(0);
+    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
+    if (nav_->OutlineTabIndex() > 0) nav_->SelectOutlineTab(0);
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     if (StillThere(*mark)) {
         CurrentNavigator->Assign(*mark);
         FocusAfterGoing();
-        ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+        nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
         return;
     }
     MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);

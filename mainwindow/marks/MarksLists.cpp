@@ -26,7 +26,9 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -99,10 +101,8 @@ void TMarks::BuildLists() {
 
 void TMarks::BuildMenus() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    KivAction* threadsTabs =
-        ctx_.Window().findChild<KivAction*>(QStringLiteral("acShowThreadsTabs"));
-    KivAction* quickJumpsTabs =
-        ctx_.Window().findChild<KivAction*>(QStringLiteral("acShowQuickJumpsTabs"));
+    KivAction* threadsTabs = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
+    KivAction* quickJumpsTabs = &ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs"));
     auto menu = [this](QWidget* parent, const char* name, const QString& title, QAction* a,
                        QAction* b, void (TMarks::*fill)(QMenu*)) {
         QMenu* m = Named(new QMenu(title, parent), name);
@@ -491,10 +491,8 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
 void TMarks::ChooseMark(const QString& kind, const QString& path, int mark) {
     if (!path.isEmpty()) {
         const int d = InterBase().IndexOfPath(path.toStdString());
-        TFourthTabSet* strip = ctx_.NavPath().tsInterBase;
         if (d < 0) return;
-        if (strip && d < strip->Tabs().Count()) strip->SetTabIndex(d);
-        else InterBase().Select(d);
+        if (!nav_->SelectOpenDatastructureTab(d)) InterBase().Select(d);
         // The open was refused: nothing of the other datastructure is gone to.
         if (!CurrentBookMark || CurrentBookMark != InterBase().BookMark(d)) return;
         if (kind == kThreads) GoToThread(mark, true);

@@ -15,6 +15,9 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -54,7 +57,7 @@ void TNavigationPath::BuildArrows() {
     connect(btnDown, &QToolButton::clicked, this,
             [this] { GuardCall([this] { btnDownClick(); }); });
 
-    KivAction* arrows = ctx_.Window().findChild<KivAction*>(QStringLiteral("acArrows"));
+    KivAction* arrows = &ctx_.Actions().Get(QStringLiteral("acArrows"));
     arrows->OnExecute = [this](KivAction*) { acArrowsExecute(); };
     connect(arrows, &QAction::toggled, this, [this](bool on) { ShowArrows(on); });
     ShowArrows(arrows->Checked());

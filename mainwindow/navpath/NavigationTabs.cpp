@@ -14,9 +14,11 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/PanelRows.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"
@@ -69,9 +71,8 @@ QString OutlineTabText(int i, const std::string& caption) {
 void TNavigationPath::BuildStrips() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    KivAction* acShowInterBaseTabs =
-        ctx_.Window().findChild<KivAction*>(QStringLiteral("acShowInterBaseTabs"));
-    KivAction* acOutlineView = ctx_.Window().findChild<KivAction*>(QStringLiteral("acOutlineView"));
+    KivAction* acShowInterBaseTabs = &ctx_.Actions().Get(QStringLiteral("acShowInterBaseTabs"));
+    KivAction* acOutlineView = &ctx_.Actions().Get(QStringLiteral("acOutlineView"));
 
     tsInterBase = StripIn(k.tsInterBase, "tsInterBase");
     tsInterBase->setToolTip(QStringLiteral("Quick Access To External Datastructures"));
@@ -142,6 +143,12 @@ void TNavigationPath::FillInterBaseTabs() {
     tsInterBase->Tabs().Clear();
     tsInterBase->Tabs().AddStrings(names);
     tsInterBase->SetTabIndex(InterBase().CurrentIndex());
+}
+
+bool TNavigationPath::SelectOpenDatastructureTab(int index) {
+    if (!tsInterBase || index < 0 || index >= tsInterBase->Tabs().Count()) return false;
+    tsInterBase->SetTabIndex(index);
+    return true;
 }
 
 void TNavigationPath::tsInterBaseChange(int NewTab, bool& AllowChange) {
@@ -315,7 +322,7 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     }
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlKiv->isHidden()) k.pnlKiv->show();
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (CurrentBookMark->IsHoisted() && hoistHooks_.LeaveHoist) hoistHooks_.LeaveHoist();
     ctx_.FlushCurrentRow();
     // Where the user stood in the outline being left is where it opens next time.
     const int leaving = outlines.CurrentIndex();
@@ -332,13 +339,15 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     NavigateToLevel(CurrentNavigator->Count() - 1, false);
     for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         if (isShown(g)) g->UpdateRowHeights(0);
-    ctx_.Hoist().FocusCaptionEditorInEditMode();
+    FocusCaptionEditorInEditMode(ctx_);
     ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
                                                          : QStringLiteral("whole"));
 }
 
+int TNavigationPath::OutlineTabIndex() const { return tsOutLine ? tsOutLine->TabIndex() : -1; }
+
 void TNavigationPath::SelectOutlineTab(int i) {
-    if (i >= 0 && i < tsOutLine->Tabs().Count()) tsOutLine->SetTabIndex(i);
+    if (tsOutLine && i >= 0 && i < tsOutLine->Tabs().Count()) tsOutLine->SetTabIndex(i);
 }
 
 void TNavigationPath::pmOutlinePopup() {

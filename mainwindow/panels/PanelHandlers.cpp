@@ -20,7 +20,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/navpath/NavigationPath.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -69,10 +68,10 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
     g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) {
-        ctx_.NavPath().ActivePanelChanged(o, n);
+        if (pathHooks_.ActivePanelChanged) pathHooks_.ActivePanelChanged(o, n);
     };
     g->OnTitleModified = [this](TKivStringGrid* s, int r) {
-        ctx_.NavPath().OutlineCaptionStored(s, r);
+        if (pathHooks_.CaptionStored) pathHooks_.CaptionStored(s, r);
     };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
@@ -156,7 +155,7 @@ void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
         Sender->Tag != CurrentPanel)
         return;
-    ctx_.NavPath().OutlineRowsChanged(Sender);
+    if (pathHooks_.RowsReloaded) pathHooks_.RowsReloaded(Sender);
     textCard_->FollowReloadedRows(Sender);
 }
 

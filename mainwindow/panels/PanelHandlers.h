@@ -16,6 +16,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
 
 class QListWidget;
 class QTimer;
@@ -31,6 +32,7 @@ public:
     explicit TPanelHandlers(IWindowContext& ctx);
     // The panels into the skeleton's panel row, wired to the handlers below.
     void BuildComponents();
+    void SetPathHooks(TPathHooks hooks) override { pathHooks_ = std::move(hooks); }
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
@@ -86,6 +88,7 @@ private:
     TNeed<ILaunchCard> launch_;
     TNeed<IDatastructure> datastructure_;
     TNeed<IFileCommands> fileCommands_;
+    TPathHooks pathHooks_;
     std::string autoLaunchTarget_;
 };
 

@@ -32,6 +32,8 @@ public:
     // the window has it.
     void acHideKivPanel2Execute();
     TfrmPrint* PrintWindow() const override { return frmPrint.get(); }
+    void PutAwayPrintWindow() override;
+    void BringBackPrintWindow() override;
 
     KivAction* acPrint = nullptr;
     QAction* PrinterSetup1 = nullptr;

@@ -12,6 +12,10 @@ public:
     virtual ~IPrint() = default;
     // The print and export window, null until it is made.
     virtual TfrmPrint* PrintWindow() const = 0;
+    // The main window hides: a shown print window hides and is marked to come back.
+    virtual void PutAwayPrintWindow() = 0;
+    // The main window shows again: a print window put away shows again.
+    virtual void BringBackPrintWindow() = 0;
 };
 
 class IWaitPanel {

@@ -9,12 +9,13 @@
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
-#include "mainwindow/collector/Collector.h"
+#include "mainwindow/collector/CollectorInterface.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/schemes/SchemeStore.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivError.h"
 #include "platform/qt/Dialogs.h"
 
@@ -48,8 +49,15 @@ bool Written(F&& write) {
 }  // namespace
 
 TColorSchemes::TColorSchemes(IWindowContext& ctx)
-    : QObject(&ctx.Window()), ctx_(ctx), windowSettings_(ctx.Published()) {
+    : QObject(&ctx.Window()),
+      ctx_(ctx),
+      windowSettings_(ctx.Published()),
+      nav_(ctx.Published()),
+      collector_(ctx.Published()) {
     setObjectName(QStringLiteral("ColorSchemes"));
+}
+
+void TColorSchemes::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     ColorScheme1 = Named(k.Settings1->addMenu(QStringLiteral("Display Schemes")), "ColorScheme1");
     ColorScheme1->addSeparator();
@@ -93,19 +101,7 @@ void TColorSchemes::ApplyColorScheme(int n) {
 
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlNavPath) SetStripColors(k.pnlNavPath, ColorScheme.RowColor, ColorScheme.FontColor);
-    TNavigationPath& nav = ctx_.NavPath();
-    if (TFourthTabSet* ts = nav.tsNavigator) {
-        TFourthTabSetOptions& o = ts->Options();
-        o.SetBackgroundColor(ColorScheme.RowColor);
-        o.SetSeparatorColor(ColorScheme.RowColor);
-        o.SetDarkShadowColor(ColorScheme.RowColor);
-        o.SetUnSelectedColor(ColorScheme.FontColor);
-    }
-    if (QToolButton* b = nav.btnShowFullPath) {
-        QPalette pal = b->palette();
-        pal.setColor(QPalette::ButtonText, toQColor(ColorScheme.FontColor));
-        b->setPalette(pal);
-    }
+    nav_->SetPathColors(ColorScheme.RowColor, ColorScheme.FontColor);
 }
 
 void TColorSchemes::ApplyStartScheme() { ApplyColorScheme(windowSettings_->ColorSchemeIndex()); }
@@ -134,7 +130,7 @@ void TColorSchemes::ShowEditor() {
         e.ApplyScheme = [this](int n) { ApplyColorScheme(n); };
         e.CurrentSchemeIndex = [this] { return windowSettings_->ColorSchemeIndex(); };
         e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()),
-                               QPointer<QWidget>(&ctx_.Collector())};
+                               QPointer<QWidget>(&collector_->TopWindow())};
         e.Init();
     }
     editor_->show();

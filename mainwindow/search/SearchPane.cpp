@@ -32,8 +32,8 @@
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/search/FindDialog.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/core/BlockFile.h"
@@ -113,7 +113,12 @@ int IndexInNest(BlockFile* nestFile, const TNester& model, int row) {
 }  // namespace
 
 TSearchPane::TSearchPane(IWindowContext& ctx)
-    : ctx_(ctx), textCard_(ctx.Published()), launch_(ctx.Published()) {
+    : ctx_(ctx),
+      textCard_(ctx.Published()),
+      launch_(ctx.Published()),
+      nav_(ctx.Published()),
+      hoist_(ctx.Published()) {
+    ctx.Published().Publish<ISearch>(*this);
     // As a link of the launch card: in the embedded browser, else with the desktop's program.
     OpenUrl = [this](const QUrl& url) {
         return launch_->LaunchLink(TextToStored(url.toString()), false, true) != kOpenNothing;
@@ -354,6 +359,19 @@ void TSearchPane::btnStopClick() { stopRequested_ = true; }
 
 void TSearchPane::StopSearch() { stopRequested_ = true; }
 
+void TSearchPane::PutAwayFindDialog() {
+    // Tag 1 marks what the main window's next show opens again.
+    if (fdText && fdText->Tag > 0) {
+        fdText->reject();
+        QCoreApplication::processEvents();
+        fdText->Tag = 1;
+    }
+}
+
+void TSearchPane::BringBackFindDialog() {
+    if (fdText && fdText->Tag == 1 && fdText->isHidden()) fdText->show();
+}
+
 void TSearchPane::cbxAsPhraseClick() {
     rbAnd->setEnabled(!cbxAsPhrase->isChecked());
     rbOr->setEnabled(!cbxAsPhrase->isChecked());
@@ -362,7 +380,7 @@ void TSearchPane::cbxAsPhraseClick() {
 void TSearchPane::cbxAutoHoistClick() {
     if (lvSearch->topLevelItemCount() == 0 || searching_) return;
     if (cbxAutoHoist->isChecked()) HoistSearchResults();
-    else ctx_.Hoist().DehoistTo(0);
+    else hoist_->DehoistTo(0);
 }
 
 bool TSearchPane::ResultStands(const TNavigatorPtr& trail) const {
@@ -371,9 +389,8 @@ bool TSearchPane::ResultStands(const TNavigatorPtr& trail) const {
 }
 
 void TSearchPane::ToWholeOutline() {
-    ctx_.Hoist().DehoistTo(0);
-    TNavigationPath& nav = ctx_.NavPath();
-    if (nav.OutlineIndex() != 0 && nav.tsOutLine->Tabs().Count() > 0) nav.tsOutLine->SetTabIndex(0);
+    hoist_->DehoistTo(0);
+    if (nav_->OutlineIndex() != 0) nav_->SelectOutlineTab(0);
 }
 
 void TSearchPane::HoistSearchResults() {
@@ -398,12 +415,12 @@ void TSearchPane::HoistSearchResults() {
     }
     if (nodes.empty()) return;
     ToWholeOutline();
-    ctx_.Hoist().HoistNodes(nodes);
+    hoist_->HoistNodes(nodes);
 }
 
 int TSearchPane::HoistedResultIndex(const TNode& node) const {
     if (!CurrentBookMark || !CurrentNavigator || CurrentBookMark->HoistStack.Count() != 1 ||
-        ctx_.NavPath().OutlineIndex() != 0)
+        nav_->OutlineIndex() != 0)
         return -1;
     const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
     for (size_t k = 0; k < hoisted.size(); ++k) {
@@ -416,7 +433,7 @@ int TSearchPane::HoistedResultIndex(const TNode& node) const {
 
 void TSearchPane::SelectHoistedResult(int k) {
     // Panel 1 shows the hoisted topics again unless it does already.
-    if (CurrentNavigator->Count() > 0) ctx_.NavPath().NavigateToLevel(0, false);
+    if (CurrentNavigator->Count() > 0) nav_->NavigateToLevel(0, false);
     TKivStringGrid* g = ctx_.CurrentGrid();
     if (!g) return;
     const TNester& m = *g->Nester;
@@ -450,7 +467,7 @@ void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
     } else {
         ToWholeOutline();
         CurrentNavigator->Assign(*trail);
-        ctx_.NavPath().NavigateToLevel(trail->LastIndex(), false);
+        nav_->NavigateToLevel(trail->LastIndex(), false);
     }
     // The list keeps the focus, so the arrow keys go on through the results.
     lvSearch->setFocus(Qt::OtherFocusReason);

@@ -2,7 +2,7 @@
 // shut-down.
 #include "mainwindow/settings/WindowSettings.h"
 
-#include "mainwindow/collector/Collector.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -54,7 +54,8 @@ QRect WorkArea() {
 
 }  // namespace
 
-TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx), panels_(ctx.Published()) {
+TWindowSettings::TWindowSettings(IWindowContext& ctx)
+    : ctx_(ctx), panels_(ctx.Published()), collector_(ctx.Published()) {
     ctx.Published().Publish<IWindowSettings>(*this);
 }
 
@@ -113,7 +114,7 @@ void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
     frameTarget_.reset();
     if (!g.Saved) frameTarget_ = g.Main;
     FitFrame();
-    ctx_.Collector().move(g.Collector);
+    collector_->MoveTo(g.Collector);
 }
 
 void TWindowSettings::FitFrame() {
@@ -199,7 +200,7 @@ void TWindowSettings::SaveSettings() {
     s.MainHeight = ctx_.Window().height();
     s.MainWidth = ctx_.Window().width();
     // Where the user left the collector (its own drag or the desktop's moved it).
-    const QPoint collector = ctx_.Collector().pos();
+    const QPoint collector = collector_->Position();
     s.CollectorTop = collector.y();
     s.CollectorLeft = collector.x();
     s.RowStrings = ColorScheme.RowLines;

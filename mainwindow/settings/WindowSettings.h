@@ -12,6 +12,8 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 class QAction;
 class QMenu;
@@ -69,6 +71,7 @@ private:
 
     IWindowContext& ctx_;
     TNeed<IPanels> panels_;
+    TNeed<ICollector> collector_;
     std::optional<QRect> frameTarget_;
 };
 

@@ -9,8 +9,8 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
-#include "mainwindow/search/SearchPane.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/search/SearchInterface.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -30,7 +30,10 @@ std::string LowerExtension(const std::string& path) {
 }  // namespace
 
 TStartup::TStartup(IWindowContext& ctx)
-    : ctx_(ctx), panels_(ctx.Published()), datastructure_(ctx.Published()) {}
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      datastructure_(ctx.Published()),
+      search_(ctx.Published()) {}
 
 void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
     const std::string path = args.empty() ? std::string() : CommandLinePath(args.front());
@@ -68,7 +71,7 @@ void TStartup::WMCopyData(const std::string& path) {
     // order the files came.
     waiting_.push_back(path);
     if (waiting_.size() > 1) return;
-    ctx_.Search().StopSearch();
+    search_->StopSearch();
     RunWhenFree(
         &w, [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
 }

@@ -9,6 +9,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/search/SearchInterface.h"
 
 namespace kiv {
 
@@ -35,6 +36,7 @@ private:
     IWindowContext& ctx_;
     TNeed<IPanels> panels_;
     TNeed<IDatastructure> datastructure_;
+    TNeed<ISearch> search_;
     bool firstShowDone_ = false;
     std::vector<std::string> waiting_;
 };

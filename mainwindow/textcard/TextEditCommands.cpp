@@ -157,7 +157,7 @@ void TTextCard::BuildDateTimeMenu() {
     QMenu* edit = ctx_.Skeleton().Edit1;
     InsertDateTime1 = Named(edit->addMenu(QStringLiteral("Insert Date-Time")), "InsertDateTime1");
     InsertDateTime1->menuAction()->setToolTip(QStringLiteral("Insert Date/Time"));
-    KivAction* setDefault = ctx_.Window().findChild<KivAction*>(QStringLiteral("SetDefault1"));
+    KivAction* setDefault = &ctx_.Actions().Get(QStringLiteral("SetDefault1"));
     InsertDateTime1->addAction(setDefault);
     frmDefaultDateTime = new TfrmDefaultDateTime(&ctx_.Window());
     frmDefaultDateTime->Format = [this](int code) { return FormatDateTimeChoice(code); };
