@@ -30,7 +30,9 @@
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/outline/Outline.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
@@ -102,6 +104,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     new TEmailCommands(*this);     // a child of the window
     new TAutoRegistration(*this);  // a child of the window
     new TColorSchemes(*this);      // a child of the window
+    (new TOutline(*this))->BuildComponents();  // a child of the window
+    (new TLayouts(*this))->BuildComponents();  // a child of the window
     FinishSkeleton();
     SubscribeFeatures();
     published_.CheckNeedsFilled();
@@ -121,6 +125,8 @@ void TForm1::SubscribeFeatures() {
     hoist_->Subscribe(events_);
     search_->Subscribe(events_);
     fileCommands_->Subscribe(events_);
+    findChild<TOutline*>()->Subscribe(events_);
+    findChild<TLayouts*>()->Subscribe(events_);
 }
 
 TForm1::~TForm1() {
@@ -166,9 +172,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     // The cover the password lock shows over the whole client area.
     k.pnlHider->setGeometry(0, 0, width(), height());
     k.pnlHider->raise();
-
-    k.imgTextBMP->setPixmap(PanelsManager().TextBitmap);
-    k.imgLaunchCard->setPixmap(PanelsManager().LinksBitmap);
 
     // The bins column starts closed; nothing of a datastructure can be used before one is open.
     k.pnlBins->hide();

@@ -212,10 +212,6 @@ void TForm1::BuildFloatingPanels() {
     k.imDropBox->setGeometry(0, 0, k.imlAppend[0].width(), k.imlAppend[0].height());
     k.pnlDropBox->resize(k.imlAppend[0].size());
     k.pnlDropBox->hide();
-    k.imgTextBMP = Named(new QLabel(this), "imgTextBMP");
-    k.imgTextBMP->hide();
-    k.imgLaunchCard = Named(new QLabel(this), "imgLaunchCard");
-    k.imgLaunchCard->hide();
 }
 
 }  // namespace kiv

@@ -98,8 +98,6 @@ struct TWindowSkeleton {
     QLabel* imDropBox = nullptr;
     int imDropBoxTag = 0;
     QList<QPixmap> imlAppend;
-    QLabel* imgTextBMP = nullptr;
-    QLabel* imgLaunchCard = nullptr;
 
     // The clip card bin and the template bin (the removed topics and lost branches are
     // the engine's RecycledBin and LostBin).

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "engine/core/Marks.h"
+#include "mainwindow/marks/MarksInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QLabel;
@@ -30,7 +31,7 @@ class IWindowContext;
 struct TWindowEvents;
 class TFourthTabSet;
 
-class TMarks : public QObject {
+class TMarks : public QObject, public IMarks {
     Q_OBJECT
 public:
     static const QString kThreads;     // "Threads"
@@ -48,7 +49,7 @@ public:
     void GoToThread(int index, bool storeCurrent);
     void GoToQuickJump(int index);
     // Unless busy: the active panel's current topic appended to the trail.
-    void AddCurrentTopicToMarks(TNavigator& trail);
+    void AddCurrentTopicToMarks(TNavigator& trail) override;
 
     // ---- the datastructure's open ----
     // Card 6, read at the first open of a run (the marks whose topics are gone are dropped

@@ -58,7 +58,9 @@ bool StillThere(TNavigator& trail) {
 }  // namespace
 
 TMarks::TMarks(IWindowContext& ctx)
-    : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {}
+    : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {
+    ctx.Published().Publish<IMarks>(*this);
+}
 
 void TMarks::BuildComponents() {
     QMainWindow* w = &ctx_.Window();

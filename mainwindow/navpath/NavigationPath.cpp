@@ -87,7 +87,9 @@ void ActivatePanel(TKivStringGrid* grid) {
     if (CurrentPanel != grid->Tag) grid->DoEnter();
 }
 
-TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
+TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {
+    ctx.Published().Publish<INavigationPath>(*this);
+}
 
 void TNavigationPath::BuildComponents() {
     BuildPath();

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include "dialogs/BookMarkedDatastructures.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QLabel;
@@ -51,7 +52,7 @@ void InsertNodeRow(TNester& model, int index, const TNode& node, int level);
 // The panel becomes the active one: with the focus when it can take it, else at once.
 void ActivatePanel(TKivStringGrid* grid);
 
-class TNavigationPath : public QObject {
+class TNavigationPath : public QObject, public INavigationPath {
     Q_OBJECT
 public:
     explicit TNavigationPath(IWindowContext& ctx);
@@ -59,7 +60,7 @@ public:
 
     // ---- the path ----
     void UpdateNavigationPath();
-    void NavigateToLevel(int level, bool fromPath);
+    void NavigateToLevel(int level, bool fromPath) override;
     // The trail's upkeep: the active panel moved from oldPanel to newPanel.
     void ActivePanelChanged(int oldPanel, int newPanel);
     // After a topic change of the active panel: the trail (tree mode) and the path.
