@@ -104,8 +104,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     new TEmailCommands(*this);     // a child of the window
     new TAutoRegistration(*this);  // a child of the window
     new TColorSchemes(*this);      // a child of the window
-    (new TOutline(*this))->BuildComponents();  // a child of the window
-    (new TLayouts(*this))->BuildComponents();  // a child of the window
+    (new TLayouts(*this))->BuildComponents();
+    (new TOutline(*this))->BuildComponents();
     FinishSkeleton();
     SubscribeFeatures();
     published_.CheckNeedsFilled();

@@ -54,7 +54,10 @@ void TLayouts::PlaceBeside() {
     s->setStretchFactor(0, 0);
     s->setStretchFactor(1, 1);
     if (k.pnlNavPath->parentWidget() != k.pnlMain) {
-        static_cast<QBoxLayout*>(k.pnlMain->layout())->insertWidget(0, k.pnlNavPath);
+        auto* main = static_cast<QBoxLayout*>(k.pnlMain->layout());
+        main->insertWidget(0, k.pnlNavPath);
+        // The path keeps its own height; the panes take the rest.
+        main->setStretchFactor(k.Splitter1, 1);
         k.pnlNavPath->setVisible(OutlinerShown());
     }
     Relayout({k.pnlMain, k.pnlKiv});
@@ -69,7 +72,13 @@ void TLayouts::SetOutlinerExtent(int outliner) {
     // Neither pane goes below a sliver that can still be grabbed.
     constexpr int kLeast = 30;
     if (total > 2 * kLeast) outliner = std::clamp(outliner, kLeast, total - kLeast);
-    const int cards = std::max(0, total - outliner);
+    // Stacked, the card pane gets what is asked of it and the outliner the rest; beside, the
+    // outliner gets its width and the card pane the rest.
+    int cards = std::max(0, total - outliner);
+    if (stacked) {
+        cards = std::clamp(k.pnlMain->height() - outliner, 0, total);
+        outliner = total - cards;
+    }
     if (stacked) s->setSizes({cards, outliner});
     else s->setSizes({outliner, cards});
     Relayout({k.pnlKiv, k.pnlPanels, k.pnlCards});

@@ -327,8 +327,18 @@ void TLayouts::NavigateToCurrentTopic(bool enteringTree) {
     if (!CurrentNavigator || !ctx_.DatastructureOpen()) return;
     TNavigator& trail = *CurrentNavigator;
     if (trail.Count() == 0) return;
-    if (enteringTree)
-        if (TKivStringGrid* g = ctx_.CurrentGrid()) g->Nester->Clear();
+    // Into tree mode the panel is built again from the root and unfolded down the trail.
+    // The rows coming and going are no topic change of the user's: the topic is shown once
+    // it is found, and the trail then becomes its ancestors.
+    if (enteringTree) {
+        if (TKivStringGrid* g = ctx_.CurrentGrid()) {
+            const FlagGuard navigating(PanelsManager().Navigating);
+            g->Nester->Clear();
+            nav_->NavigateToLevel(trail.LastIndex(), false);
+        }
+        ctx_.ReloadCurrentRow();
+        return;
+    }
     if (PanelCount == 1 || trail.Count() == 1) {
         nav_->NavigateToLevel(trail.LastIndex(), false);
         return;
