@@ -69,7 +69,6 @@ void TLayouts::BuildComponents() {
             g->setSizePolicy(QSizePolicy::Ignored, g->sizePolicy().verticalPolicy());
     ctx_.Window().installEventFilter(this);
     k.pnlMain->installEventFilter(this);
-    k.pnlCards->installEventFilter(this);
     connect(k.Splitter1, &QSplitter::splitterMoved, this, [this] {
         GuardCall([this] {
             if (arranging_) return;
@@ -157,7 +156,7 @@ void TLayouts::BuildPaneCommands() {
     k.tbModes->addWidget(btnOutliner);
 
     // The outliner's own buttons at the right of the navigation path; the card pane's in
-    // its top-right corner, where it stays reachable while the outliner is away.
+    // the tool bar, where it stays reachable while the outliner is away.
     btnMaximizeOutliner =
         PaneButton(k.pnlNavPath, "btnMaximizeOutliner", QStringLiteral("Maximize Outliner"));
     SetGlyph(btnMaximizeOutliner, kNormalGlyph);
@@ -173,10 +172,11 @@ void TLayouts::BuildPaneCommands() {
         nav->addWidget(btnMaximizeOutliner);
         nav->addWidget(btnCloseOutliner);
     }
-    btnMaximizePane = PaneButton(k.pnlCards, "btnMaximizePane", QStringLiteral("Maximize Pane"));
+    btnMaximizePane = PaneButton(k.tbModes, "btnMaximizePane", QStringLiteral("Maximize Pane"));
     SetGlyph(btnMaximizePane, kNormalGlyph);
     connect(btnMaximizePane, &QToolButton::clicked, this,
             [this] { GuardCall([this] { acHideKivPanelExecute(); }); });
+    k.tbModes->addWidget(btnMaximizePane);
 
     k.View1->addMenu(OutlinerLayout1);
     for (QAction* a : std::initializer_list<QAction*>{CompactLayoutSelection1, acLayoutToggle,
@@ -201,8 +201,6 @@ bool TLayouts::eventFilter(QObject* watched, QEvent* e) {
         if (watched == &ctx_.Window() && !restored_) GuardCall([this] { RestorePanelLayout(); });
         break;
     case QEvent::Resize:
-        if (watched == k.pnlCards)
-            btnMaximizePane->move(k.pnlCards->width() - btnMaximizePane->width() - 2, 1);
         if (watched == k.pnlMain && !arranging_) GuardCall([this] { MainResized(); });
         break;
     case QEvent::MouseButtonPress: {
