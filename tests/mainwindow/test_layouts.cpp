@@ -201,6 +201,20 @@ TEST_F(Layouts, PaneProportionsStartAtTheirDefaultsAndAreKept) {
     EXPECT_NEAR(K().pnlKiv->width(), mainW * 3 / 4, 8);
 }
 
+TEST_F(Layouts, AMovedSplitterIsRecordedOnceAndComesBack) {
+    Open("A(B) C");
+    Apply(4);
+    const int mainW = K().pnlMain->width();
+    K().Splitter1->setSizes({mainW / 2, mainW - mainW / 2});
+    QCoreApplication::processEvents();
+    emit K().Splitter1->splitterMoved(mainW / 2, 1);
+    EXPECT_NEAR(L->Ratios().SideOutliner, 0.5, 0.02);
+    Apply(7);
+    EXPECT_NEAR(K().pnlKiv->width(), mainW * 3 / 4, 8) << "layout 7 keeps its own";
+    Apply(4);
+    EXPECT_NEAR(K().pnlKiv->width(), mainW / 2, 8);
+}
+
 TEST_F(Layouts, ANarrowCardPaneBesideTheOutlinerIsWidened) {
     Open("A(B) C");
     Apply(4);
