@@ -1,8 +1,8 @@
 #pragma once
 // A topic's links (its launch card): adding them, the launch card list lvLaunchCard on the
-// floating panel pnlLaunchCard, opening a link with the desktop's program (LaunchLink), the
-// link popups with their Open With lists, and removing links or trashing, renaming and
-// inspecting the linked file. Commands: acAddFile, acRemoveLinks, acOpenPartScreen,
+// floating panel pnlLaunchCard with its keys and pointer hints, opening a link with the
+// desktop's program (LaunchLink), the link popups with their Open With lists, and removing
+// links or trashing, renaming and inspecting the linked file. Commands: acAddFile, acRemoveLinks, acOpenPartScreen,
 // acOpenFullScreen, acOpenExt, acRemoveLink, acDeleteFile, acRenameFile, acProperties,
 // acExplorer; menus pmLaunchFile, pmLaunchFiles, pmLaunchCard, Launch1.
 #include <QObject>
@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 
@@ -30,7 +31,7 @@ class TfrmAddUrlLink;
 class TfrmRenameFile;
 struct TOpenWithApp;
 
-class TLaunchCard : public QObject {
+class TLaunchCard : public QObject, public ILaunchCard {
     Q_OBJECT
 public:
     // Popup tags at or above this stand for a launch card row (tag - kLaunchCardTag).
@@ -45,10 +46,10 @@ public:
     // with their default program (the user chooses one when none is set). A target that is
     // neither an address nor an existing file or folder is reported and opens nothing.
     // Returns the shell's answer (kOpenStarted and above: started; 0: nothing started).
-    int LaunchLink(const std::string& link, bool makeRoom, bool internal);
+    int LaunchLink(const std::string& link, bool makeRoom, bool internal) override;
     // Adds CR LF separated link lines to a topic: lines without target and targets the
     // topic already has are dropped; an untitled topic takes the first link's title.
-    void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text);
+    void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text) override;
     void RemoveLinks(int panel, int row, bool withoutAsking);
 
     // ---- the launch card list ----
@@ -63,22 +64,35 @@ public:
     // Hands the window's events this feature handles to them.
     void Subscribe(TWindowEvents& events);
     bool QuietStoreFailures = false;
+    void SetQuietStoreFailures(bool on) override { QuietStoreFailures = on; }
     // What could not be stored, for a question to the user; empty when nothing is pending.
-    QString UnstoredCard() const;
+    QString UnstoredCard() const override;
     // The current topic's links in the panel, placed at its row and shown; hidden (and
     // stored) when it was showing.
     void ShowLaunchCard();
     // One link of the row: launched; several: the launch card is shown.
-    void LaunchRowLinks(TKivStringGrid* grid, int row, bool makeRoom, bool internal);
+    void LaunchRowLinks(TKivStringGrid* grid, int row, bool makeRoom, bool internal) override;
     // Removes launch card row i and the link at the same place of the current topic.
     void DeleteLaunchCardItem(int i);
+    QWidget* CardPanel() const override { return pnlLaunchCard; }
+    void PanelClosed() override;
+    QWidget* DropTarget() const override;
+    void CloseAboutWindow() override;
+
+    // ---- the list's keys and pointer ----
+    void lvLaunchCardKeyDown(int key);
+    void lvLaunchCardKeyUp();
+    void lvLaunchCardMouseMove(const QPoint& pos);
+    void Edit1Click();
+    void Delete1Click();
+    bool LaunchCardEditing() const;
 
     // ---- popups ----
     void BuildLaunchPopup(int tag);
     void BuildOpenWithMenu();
     void AddOpenWithItem(const TOpenWithApp& app);
     // The panel's link popup for a row's link icon, at a global position.
-    void PopupRowLinks(TKivStringGrid* grid, int row, const QPoint& globalPos);
+    void PopupRowLinks(TKivStringGrid* grid, int row, const QPoint& globalPos) override;
 
     // The rename window, when the window has one: shown with the full old path and the
     // file name. Without it the rename command stays disabled.
@@ -128,6 +142,9 @@ public:
     QMenu* OpenWith1 = nullptr;
     QMenu* OpenWith2 = nullptr;
     QMenu* OpenWith3 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The Title column: what the longest title needs, up to half the list.

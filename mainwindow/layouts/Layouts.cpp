@@ -187,10 +187,10 @@ void TLayouts::BuildPaneCommands() {
 }
 
 void TLayouts::Subscribe(TWindowEvents& events) {
-    // The stored layout once the start datastructure is open (or, without one, when the
-    // window is first shown).
+    // The stored layout once the window is on the screen, where the panes have their sizes
+    // (a datastructure opened into a shown window that has not restored it yet, too).
     events.DatastructureOpened.Subscribe([this] {
-        if (!restored_) RestorePanelLayout();
+        if (!restored_ && ctx_.Window().isVisible()) RestorePanelLayout();
     });
 }
 

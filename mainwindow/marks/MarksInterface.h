@@ -1,16 +1,27 @@
 #pragma once
-// Threads and QuickJumps as other rooms reach them.
+// What the marks (threads and quick jumps) do for the other rooms: the current topic
+// recorded, and what the open datastructure's marks need when it is opened or its marks
+// were dropped.
+#include <string_view>
+
 namespace kiv {
 
 class TNavigator;
 
 class IMarks {
 public:
-    // Unless busy: the active panel's current topic appended to the trail.
+    virtual ~IMarks() = default;
+
+    // The trail's topic becomes the current mark's position.
     virtual void AddCurrentTopicToMarks(TNavigator& trail) = 0;
 
-protected:
-    ~IMarks() = default;
+    // At an open: the marks card as read, the threads settled (false: the open stops),
+    // the open reported.
+    virtual void ReadMarksCard(std::string_view blob) = 0;
+    virtual bool SettleThreadsAtOpen() = 0;
+    virtual void DatastructureOpened() = 0;
+    // Marks that could not be kept, told once the open is done.
+    virtual void NoteDroppedMarks(int threads, int quickJumps) = 0;
 };
 
 }  // namespace kiv

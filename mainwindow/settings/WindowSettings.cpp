@@ -2,7 +2,7 @@
 // shut-down.
 #include "mainwindow/settings/WindowSettings.h"
 
-#include "mainwindow/collector/Collector.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -21,8 +21,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/Settings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"
@@ -56,7 +55,13 @@ QRect WorkArea() {
 }  // namespace
 
 TWindowSettings::TWindowSettings(IWindowContext& ctx)
-    : ctx_(ctx), layouts_(ctx.Published()), outline_(ctx.Published()) {}
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      collector_(ctx.Published()),
+      layouts_(ctx.Published()),
+      outline_(ctx.Published()) {
+    ctx.Published().Publish<IWindowSettings>(*this);
+}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -89,7 +94,7 @@ void TWindowSettings::BuildComponents() {
         delays->addAction(a);
         connect(a, &QAction::triggered, this, [this, tag = tag] {
             GuardCall([this, tag] {
-                ctx_.Panels().tmrAutoLaunch->setInterval(tag);
+                panels_->SetAutoLaunchDelay(tag);
                 ctx_.Settings().AutoviewDelay = tag;
                 if (KivIniOpen()) KivIni().WriteInteger(kSettingsSection, "AutoviewDelay", tag);
             });
@@ -104,7 +109,7 @@ void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
     frameTarget_.reset();
     if (!g.Saved) frameTarget_ = g.Main;
     FitFrame();
-    ctx_.Collector().move(g.Collector);
+    collector_->MoveTo(g.Collector);
 }
 
 void TWindowSettings::FitFrame() {
@@ -150,14 +155,13 @@ void TWindowSettings::LoadSettings() {
     DefaultFontSize = s.dfSize;
     DefaultFontColor = s.dfColor;
     DefaultFontStyle = BitsToFontStyles(s.dfStyle);
-    ctx_.Datastructure().acAutoBackup->SetChecked(s.AutoBackup);
+    ctx_.Actions().Get(QStringLiteral("acAutoBackup")).SetChecked(s.AutoBackup);
     acArrows->SetChecked(s.NavArrows);
     ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
     layouts_->SetStoredLayout(s.PanelsLayout, s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
-    for (TKivStringGrid* g :
-         {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
+    for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         g->SetBoxedView(s.BoxedTopicView);
     TOutlineViewSettings view;
     view.Circles = s.DocViewNumber;
@@ -167,7 +171,7 @@ void TWindowSettings::LoadSettings() {
     view.Sizer = s.DocViewSizer;
     view.Whitener = s.Whitener;
     outline_->ApplyViewSettings(view);
-    ctx_.Panels().tmrAutoLaunch->setInterval(s.AutoviewDelay);
+    panels_->SetAutoLaunchDelay(s.AutoviewDelay);
     for (QAction* a : AutoviewDelay1->actions())
         if (a->data().toInt() == s.AutoviewDelay) a->setChecked(true);
 }
@@ -180,7 +184,7 @@ void TWindowSettings::SaveSettings() {
     s.MainHeight = ctx_.Window().height();
     s.MainWidth = ctx_.Window().width();
     // Where the user left the collector (its own drag or the desktop's moved it).
-    const QPoint collector = ctx_.Collector().pos();
+    const QPoint collector = collector_->Position();
     s.CollectorTop = collector.y();
     s.CollectorLeft = collector.x();
     s.RowStrings = ColorScheme.RowLines;
@@ -196,7 +200,7 @@ void TWindowSettings::SaveSettings() {
     s.dfSize = DefaultFontSize;
     s.dfColor = DefaultFontColor;
     s.dfStyle = FontStylesToBits(DefaultFontStyle);
-    s.AutoBackup = ctx_.Datastructure().acAutoBackup->Checked();
+    s.AutoBackup = ctx_.Actions().Get(QStringLiteral("acAutoBackup")).Checked();
     s.NavArrows = acArrows->Checked();
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
     s.DefaultDateTime = SetDefault1->Tag;

@@ -1,0 +1,43 @@
+#pragma once
+// What the launch card offers the other features: opening a link, a topic's links added,
+// launched or offered in a popup, the floating panel of the launch card, where drops land on
+// it, and the store the close asks about.
+#include <QPoint>
+#include <QString>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace kiv {
+
+class TKivStringGrid;
+
+class ILaunchCard {
+public:
+    virtual ~ILaunchCard() = default;
+    // Opens a link (internal: in the window's browser when there is one); the shell's
+    // answer (kOpenStarted and above: started; 0: nothing started).
+    virtual int LaunchLink(const std::string& link, bool makeRoom, bool internal) = 0;
+    // Adds CR LF separated link lines to a topic.
+    virtual void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text) = 0;
+    // One link of the row: launched; several: the launch card is shown.
+    virtual void LaunchRowLinks(TKivStringGrid* grid, int row, bool makeRoom, bool internal) = 0;
+    // The link popup for a row's link icon, at a global position.
+    virtual void PopupRowLinks(TKivStringGrid* grid, int row, const QPoint& globalPos) = 0;
+    // The launch card's floating panel, for the frame and the bins that place, show and
+    // hide the floating panels together.
+    virtual QWidget* CardPanel() const = 0;
+    // The floating panel was closed: its list goes back to the current topic.
+    virtual void PanelClosed() = 0;
+    // The control a drop from another program lands on (the link list).
+    virtual QWidget* DropTarget() const = 0;
+    // The about window, when it is open, closed.
+    virtual void CloseAboutWindow() = 0;
+    // While on, a failed store is only recorded, for UnstoredCard (the close).
+    virtual void SetQuietStoreFailures(bool on) = 0;
+    // What could not be stored, for a question to the user; empty when nothing is pending.
+    virtual QString UnstoredCard() const = 0;
+};
+
+}  // namespace kiv
