@@ -367,6 +367,19 @@ TEST_F(Layouts, TheWheelMovesOneRowAndStopsAtTheEnds) {
     EXPECT_EQ(Current(), QStringLiteral("C"));
 }
 
+TEST_F(Layouts, ADoubleClickOnACaptionStartsEditModeButNotOnTheBadge) {
+    Open("A(A1) B");
+    ClickRow(p1, 1);
+    const QRect badge = TKivStringGrid::BadgeRect(p1->RowContentRect(0));
+    QCursor::setPos(p1->viewport()->mapToGlobal(badge.center()));
+    QTest::mouseDClick(p1->viewport(), Qt::LeftButton, {}, badge.center());
+    EXPECT_FALSE(PanelsManager().EditMode);
+    const QPoint caption = p1->CaptionRect(1).center();
+    QCursor::setPos(p1->viewport()->mapToGlobal(caption));
+    QTest::mouseDClick(p1->viewport(), Qt::LeftButton, {}, caption);
+    EXPECT_TRUE(PanelsManager().EditMode);
+}
+
 TEST_F(Layouts, NumbersAndCirclesOfTheDocumentView) {
     Open("A(B) C");
     Apply(7);
