@@ -321,10 +321,58 @@ void TLayouts::ApplyLayoutNow(int layout) {
             g->CaptionEditor->setFocus(Qt::OtherFocusReason);
 }
 
+namespace {
+
+// The row of the model that stands for the node's topic, -1 when none is shown.
+int RowOfNode(const TNester& m, const TNode& node) {
+    for (int r = 0; r < m.RowCount(); ++r)
+        if (m.GetItem(r) == node.Item()) return r;
+    return -1;
+}
+
+// Tree mode: the chain's last topic shown and selected, its ancestors in the chain unfolded
+// from the deepest one on show (or from the row whose children the first one is: a
+// hoisted top). False when the chain leads nowhere among the rows.
+bool RevealInTree(TKivStringGrid* g, const std::vector<TNode>& chain) {
+    TNester& m = *g->Nester;
+    int start = int(chain.size()), row = -1;
+    while (row < 0 && start > 0) row = RowOfNode(m, chain[size_t(--start)]);
+    if (row < 0) {
+        for (int r = 0; r < m.RowCount() && row < 0; ++r)
+            if (m.ChildNest(r) > 0 && uint32_t(m.ChildNest(r)) == chain.front().ParentNest) row = r;
+        if (row < 0) return false;
+        start = -1;
+    }
+    for (size_t i = size_t(start + 1); i < chain.size(); ++i) {
+        g->ExpandRow(row);
+        if (!m.IsExpanded(row)) return false;
+        const int end = m.NextSibling(row, true);
+        int found = -1;
+        for (int r = row + 1; r < end && found < 0; ++r)
+            if (m.Level(r) == m.Level(row) + 1 && m.GetItem(r) == chain[i].Item()) found = r;
+        if (found < 0) return false;
+        row = found;
+    }
+    g->SelectRow(row);
+    return true;
+}
+
+}  // namespace
+
+bool TLayouts::ShowsTopic(const TNode& topic) const {
+    const TKivStringGrid* g = ctx_.CurrentGrid();
+    return g && g->IsRowValid(g->CurrentRow()) &&
+           g->Nester->GetItem(g->CurrentRow()) == topic.Item();
+}
+
 void TLayouts::NavigateToCurrentTopic(bool enteringTree) {
     if (!CurrentNavigator || !ctx_.DatastructureOpen()) return;
     TNavigator& trail = *CurrentNavigator;
     if (trail.Count() == 0) return;
+    // The way to the topic, kept: the navigation shortens the trail.
+    std::vector<TNode> chain;
+    for (int i = 0; i < trail.Count(); ++i) chain.push_back(trail.GetNode(i));
+    const TNode topic = chain.back();
     // Into tree mode the panel is built again from the root and unfolded down the trail.
     // The rows coming and going are no topic change of the user's: the topic is shown once
     // it is found, and the trail then becomes its ancestors.
@@ -333,27 +381,45 @@ void TLayouts::NavigateToCurrentTopic(bool enteringTree) {
             const FlagGuard navigating(PanelsManager().Navigating);
             g->Nester->Clear();
             nav_->NavigateToLevel(trail.LastIndex(), false);
+            if (!ShowsTopic(topic)) RevealInTree(g, chain);
         }
         ctx_.ReloadCurrentRow();
         return;
     }
     if (PanelCount == 1 || trail.Count() == 1) {
         nav_->NavigateToLevel(trail.LastIndex(), false);
+    } else {
+        // Two or three panels: the topic's level in panel 2, under its parent in panel 1.
+        nav_->NavigateToLevel(trail.LastIndex() - 1, false);
+        if (TKivStringGrid* p2 = Panel(2); p2 && p2->IsRowValid(int(topic.Index))) {
+            p2->SelectRow(int(topic.Index));
+            ActivateShown(p2);
+            PanelsManager().RefreshPanelsFrom(2);
+            ctx_.ReloadCurrentRow();
+        }
+    }
+    if (ShowsTopic(topic)) return;
+    // A trail that does not lead there (a hoisted view counts from its hoisted topics):
+    // wherever a panel in use shows the topic.
+    for (int n = 1; n <= PanelCount; ++n) {
+        TKivStringGrid* g = Panel(n);
+        const int row = g ? RowOfNode(*g->Nester, topic) : -1;
+        if (row < 0) continue;
+        g->SelectRow(row);
+        ActivateShown(g);
+        PanelsManager().RefreshPanelsFrom(n);
+        ctx_.ReloadCurrentRow();
         return;
     }
-    // Two or three panels: the topic's level in panel 2, under its parent in panel 1.
-    const int sibling = trail.GetNode(trail.LastIndex()).Index;
-    nav_->NavigateToLevel(trail.LastIndex() - 1, false);
-    TKivStringGrid* p2 = Panel(2);
-    if (!p2 || !p2->IsRowValid(sibling)) return;
-    p2->SelectRow(sibling);
-    if (isShown(p2)) {
-        p2->MakeActive();
-        if (CurrentPanel != 2) p2->DoEnter();
-        if (p2->isVisible()) p2->setFocus(Qt::OtherFocusReason);
-    }
-    PanelsManager().RefreshPanelsFrom(2);
-    ctx_.ReloadCurrentRow();
+    if (PanelsManager().TreeMode)
+        if (TKivStringGrid* g = Panel(1); g && RevealInTree(g, chain)) ctx_.ReloadCurrentRow();
+}
+
+void TLayouts::ActivateShown(TKivStringGrid* g) {
+    if (!isShown(g)) return;
+    g->MakeActive();
+    if (CurrentPanel != g->Tag) g->DoEnter();
+    if (g->isVisible()) g->setFocus(Qt::OtherFocusReason);
 }
 
 void TLayouts::RestorePanelLayout() {

@@ -28,6 +28,7 @@ namespace kiv {
 class IWindowContext;
 struct TWindowEvents;
 class TKivStringGrid;
+struct TNode;
 
 class TLayouts : public QObject, public ILayouts {
     Q_OBJECT
@@ -97,6 +98,10 @@ private:
     void ShowPanelsInUse();
     void PanelsFollowLayout();
     void NavigateToCurrentTopic(bool enteringTree);
+    // The active panel's current row is that topic.
+    bool ShowsTopic(const TNode& topic) const;
+    // The panel becomes the active one, with the focus when it can take it.
+    void ActivateShown(TKivStringGrid* g);
     void FocusActivePanel();
     void MainResized();
     TKivStringGrid* Panel(int n) const;

@@ -264,6 +264,21 @@ TEST_F(Layouts, TheCurrentTopicStaysCurrentThroughEveryLayout) {
     EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
 }
 
+TEST_F(Layouts, AHoistedBranchKeepsItsTopicThroughLayouts) {
+    Open("P(Q(R S) Q2) Z");
+    ClickRow(p1, 0);
+    ClickRow(p2, 0);
+    ASSERT_TRUE(h->acHoist->Execute());
+    ASSERT_EQ(Rows(p1), (QStringList{"Q", "R", "S"})) << "one hoisted topic shows its children";
+    ClickRow(p1, 2);
+    ASSERT_EQ(Current(), QStringLiteral("S"));
+    for (int layout : {3, 5, 7, 0}) {
+        SCOPED_TRACE(layout);
+        Apply(layout);
+        EXPECT_EQ(Current(), QStringLiteral("S"));
+    }
+}
+
 TEST_F(Layouts, TheRightButtonOnALayoutButtonShowsTheOutlinerAlone) {
     Open("A(B) C");
     QTest::mouseClick(L->LayoutButtons[3], Qt::RightButton);
