@@ -13,6 +13,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/outline/Outline.h"
+#include "platform/qt/Screen.h"
 #include "platform/qt/WidgetState.h"
 #include "tests/mainwindow/NavFixture.h"
 
@@ -243,6 +244,15 @@ TEST_F(Layouts, CompactSelectionShowsOnlyTheOneLayoutButton) {
     L->CompactLayoutSelection1->trigger();
     EXPECT_FALSE(SlotVisible(L->LayoutButtons[2])) << "Two+ is never shown";
     EXPECT_TRUE(SlotVisible(L->LayoutButtons[0]));
+}
+
+TEST_F(Layouts, OnANarrowScreenTheLayoutSelectionIsCompact) {
+    Screen::SetSizeForTests(QSize(800, 600));
+    WriteFileAtomic(Home() + "kiv.ini", "[Settings]\r\nCompactLayoutSelection=0\r\n");
+    Open("A(B) C");
+    EXPECT_TRUE(L->CompactLayoutSelection1->isChecked());
+    EXPECT_TRUE(SlotVisible(L->btnOutlinerLayout));
+    EXPECT_FALSE(SlotVisible(L->LayoutButtons[0]));
 }
 
 TEST_F(Layouts, TheCurrentTopicStaysCurrentThroughEveryLayout) {
