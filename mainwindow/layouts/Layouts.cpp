@@ -55,7 +55,8 @@ TLayouts::TLayouts(IWindowContext& ctx)
       ctx_(ctx),
       nav_(ctx.Published()),
       marks_(ctx.Published()),
-      outline_(ctx.Published()) {
+      outline_(ctx.Published()),
+      bins_(ctx.Published()) {
     ctx.Published().Publish<ILayouts>(*this);
 }
 
@@ -265,10 +266,10 @@ void TLayouts::ApplyLayoutNow(int layout) {
     // With as many panels and the same tree mode the panels stay as they are: the current
     // topic is on show where it was. Otherwise the new layout shows it again from the trail.
     const bool reshape = l.Panels != PanelCount || l.TreeMode != treeBefore;
-    const bool navigate = reshape && !(Loading || ctx_.Open().Loading) &&
-                          ctx_.DatastructureOpen() && CurrentNavigator;
+    const bool navigate =
+        reshape && !ctx_.Open().Loading && ctx_.DatastructureOpen() && ctx_.Open().Navigator;
     ctx_.FlushCurrentRow();
-    if (navigate) marks_->AddCurrentTopicToMarks(*CurrentNavigator);
+    if (navigate) marks_->AddCurrentTopicToMarks(*ctx_.Open().Navigator);
 
     for (KivAction* a : LayoutActions) a->SetChecked(false);
     LayoutActions[size_t(layout)]->SetChecked(true);
@@ -366,8 +367,8 @@ bool TLayouts::ShowsTopic(const TNode& topic) const {
 }
 
 void TLayouts::NavigateToCurrentTopic(bool enteringTree) {
-    if (!CurrentNavigator || !ctx_.DatastructureOpen()) return;
-    TNavigator& trail = *CurrentNavigator;
+    if (!ctx_.Open().Navigator || !ctx_.DatastructureOpen()) return;
+    TNavigator& trail = *ctx_.Open().Navigator;
     if (trail.Count() == 0) return;
     // The way to the topic, kept: the navigation shortens the trail.
     std::vector<TNode> chain;
@@ -572,11 +573,10 @@ void TLayouts::acHideAllCardsExecute() {
     TWindowSkeleton& k = ctx_.Skeleton();
     // The launch card stores its links as it closes.
     if (k.acShowLaunchCard->Checked()) k.acShowLaunchCard->Execute();
-    for (QWidget* p : {k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin, k.pnlTemplateBin, k.pnlMetaCard})
-        p->hide();
-    for (KivAction* a : {k.acShowTextBin, k.acShowLaunchCard, k.acShowLaunchBin, k.acShowClipBin,
-                         k.acShowTemplate, k.acShowMetaCard})
-        a->SetChecked(false);
+    k.acShowLaunchCard->SetChecked(false);
+    bins_->HideBinPanels();
+    k.pnlMetaCard->hide();
+    k.acShowMetaCard->SetChecked(false);
 }
 
 void TLayouts::FocusActivePanel() {

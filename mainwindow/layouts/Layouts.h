@@ -13,6 +13,7 @@
 
 #include "engine/core/PanelLayouts.h"
 #include "mainwindow/Published.h"
+#include "mainwindow/bins/BinsInterface.h"
 #include "mainwindow/layouts/LayoutsInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
@@ -110,6 +111,7 @@ private:
     TNeed<INavigationPath> nav_;
     TNeed<IMarks> marks_;
     TNeed<IOutline> outline_;
+    TNeed<IBins> bins_;
     int currentLayout_ = 0;
     int previousLayout_ = 0;
     TPaneRatios ratios_;

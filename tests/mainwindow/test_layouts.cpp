@@ -299,15 +299,21 @@ TEST_F(Layouts, TheRightButtonOnALayoutButtonShowsTheOutlinerAlone) {
 
 TEST_F(Layouts, HideAllCardsClosesTheFloatingPanels) {
     Open("A(B) C");
-    K().pnlTextBin->show();
-    K().acShowTextBin->SetChecked(true);
-    K().pnlClipBin->show();
-    K().acShowClipBin->SetChecked(true);
+    auto* textBin = f->findChild<QWidget*>(QStringLiteral("pnlTextBin"));
+    auto* clipBin = f->findChild<QWidget*>(QStringLiteral("pnlClipBin"));
+    ASSERT_TRUE(textBin && clipBin);
+    textBin->show();
+    Act("acShowTextBin").SetChecked(true);
+    clipBin->show();
+    Act("acShowClipBin").SetChecked(true);
+    K().pnlMetaCard->show();
+    Act("acShowMetaCard").SetChecked(true);
     ASSERT_TRUE(Act("acHideAllCards").Execute());
-    EXPECT_FALSE(isShown(K().pnlTextBin));
-    EXPECT_FALSE(isShown(K().pnlClipBin));
-    EXPECT_FALSE(K().acShowTextBin->Checked());
-    EXPECT_FALSE(K().acShowClipBin->Checked());
+    EXPECT_FALSE(isShown(textBin));
+    EXPECT_FALSE(isShown(clipBin));
+    EXPECT_FALSE(isShown(K().pnlMetaCard));
+    for (const char* a : {"acShowTextBin", "acShowClipBin", "acShowMetaCard", "acShowLaunchCard"})
+        EXPECT_FALSE(Act(a).Checked()) << a;
 }
 
 TEST_F(Layouts, LinesPerRowSetsTheSchemeAndWholeCaptions) {
@@ -366,10 +372,10 @@ TEST_F(Layouts, TheTrailFollowsTheActivePanel) {
     ClickRow(p1, 0);
     ClickRow(p3, 0);
     ASSERT_EQ(CurrentPanel, 3);
-    EXPECT_EQ(CurrentNavigator->Count(), 2) << "panel 1 to 3 adds two nodes";
+    EXPECT_EQ(f->Open().Navigator->Count(), 2) << "panel 1 to 3 adds two nodes";
     EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
     ClickRow(p2, 0);
-    EXPECT_EQ(CurrentNavigator->Count(), 1) << "back to panel 2 removes one";
+    EXPECT_EQ(f->Open().Navigator->Count(), 1) << "back to panel 2 removes one";
 }
 
 TEST_F(Layouts, TheWheelMovesOneRowAndStopsAtTheEnds) {
