@@ -572,8 +572,10 @@ void TLayouts::acHidePaneExecute() {
 void TLayouts::acHideAllCardsExecute() {
     TWindowSkeleton& k = ctx_.Skeleton();
     // The launch card stores its links as it closes.
-    if (k.acShowLaunchCard->Checked()) k.acShowLaunchCard->Execute();
-    k.acShowLaunchCard->SetChecked(false);
+    if (KivAction* launch = ctx_.Actions().Find(QStringLiteral("acShowLaunchCard"))) {
+        if (launch->Checked()) launch->Execute();
+        launch->SetChecked(false);
+    }
     bins_->HideBinPanels();
     k.pnlMetaCard->hide();
     k.acShowMetaCard->SetChecked(false);

@@ -55,6 +55,7 @@ QString OutlineTabText(int i, const std::string& caption);
 class TNavigationPath : public QObject, public INavigationPath {
     Q_OBJECT
 public:
+    void SetNavigateMode(const QString& mode) override;
     explicit TNavigationPath(IWindowContext& ctx);
     void BuildComponents();
 
@@ -122,6 +123,8 @@ public:
     TFourthTabSet* tsNavigator = nullptr;
     QMenu* pmNavigator = nullptr;
     QLabel* lblSuperOrd = nullptr;
+    // The mode at the path's right end.
+    QLabel* lblNavigateMode = nullptr;
     QToolButton* btnShowFullPath = nullptr;
     TFourthTabSet* tsInterBase = nullptr;
     QMenu* pmInterBase = nullptr;
