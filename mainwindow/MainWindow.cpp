@@ -31,7 +31,9 @@
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/outline/Outline.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
@@ -92,6 +94,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     auto* email = new TEmailCommands(*this);                // a child of the window
     auto* autoRegistration = new TAutoRegistration(*this);  // a child of the window
     auto* schemes = new TColorSchemes(*this);               // a child of the window
+    auto* layouts = new TLayouts(*this);
+    auto* outline = new TOutline(*this);
     auto* appEvents = new TAppEvents(*this);                // a child of the window
     // 2. The events are wired, and every need is met before anything runs.
     SubscribeFeatures();
@@ -118,6 +122,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     email->BuildComponents();
     autoRegistration->BuildComponents();
     schemes->BuildComponents();
+    layouts->BuildComponents();
+    outline->BuildComponents();
     appEvents->BuildComponents();
     AddFloatingPanel(skeleton_.pnlMetaCard, 250);
     FinishSkeleton();
@@ -141,6 +147,8 @@ void TForm1::SubscribeFeatures() {
     navPath_->Subscribe(events_);
     hoist_->Subscribe(events_);
     search_->Subscribe(events_);
+    findChild<TOutline*>()->Subscribe(events_);
+    findChild<TLayouts*>()->Subscribe(events_);
 }
 
 TForm1::~TForm1() {
@@ -184,8 +192,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
 
     PlaceFloatingPanels();
 
-    k.imgTextBMP->setPixmap(PanelsManager().TextBitmap);
-    k.imgLaunchCard->setPixmap(PanelsManager().LinksBitmap);
 
     // The bins column starts closed; nothing of a datastructure can be used before one is open.
     k.pnlBins->hide();
