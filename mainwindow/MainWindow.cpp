@@ -96,7 +96,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     auto* schemes = new TColorSchemes(*this);               // a child of the window
     auto* layouts = new TLayouts(*this);
     auto* outline = new TOutline(*this);
-    auto* appEvents = new TAppEvents(*this);                // a child of the window
+    auto* appEvents = new TAppEvents(*this);  // a child of the window
     // 2. The events are wired, and every need is met before anything runs.
     SubscribeFeatures();
     published_.CheckNeedsFilled();

@@ -139,7 +139,6 @@ void TForm1::BuildFloatingPanels() {
     k.sgdMeta = Named(new TStringGrid(), "sgdMeta");
     k.sgdMeta->SetColCount(2);
     k.pnlMetaCard = FloatingPanel(this, "pnlMetaCard", QStringLiteral("Meta-Data Card"), k.sgdMeta);
-
 }
 
 }  // namespace kiv
