@@ -157,6 +157,11 @@ TForm1::~TForm1() {
     datastructure_->ReleaseOpenPair();
     // The panels' view of the open datastructure reads ours: it goes with us.
     if (created_) SetOpenDatastructureSource({});
+    // The features that are children of the window filter its widgets' events through this
+    // context: they go now, before the widgets are taken down with events still to send.
+    delete findChild<TLayouts*>();
+    delete findChild<TOutline*>();
+    delete findChild<TAppEvents*>();
     if (Form1 == this) Form1 = nullptr;
 }
 
