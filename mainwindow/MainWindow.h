@@ -129,7 +129,6 @@ private:
     void BuildSkeleton();
     void BuildMenus();
     void BuildPanes();
-    void BuildFloatingPanels();
     void FinishSkeleton();
     void SubscribeFeatures();
     void PlaceFloatingPanels();

@@ -27,7 +27,6 @@ void TForm1::BuildSkeleton() {
     resize(810, 536);
     BuildMenus();
     BuildPanes();
-    BuildFloatingPanels();
 }
 
 void TForm1::BuildMenus() {
@@ -131,14 +130,6 @@ void TForm1::FinishSkeleton() {
     k.Splitter1->addWidget(k.pnlKiv);
     k.Splitter1->setStretchFactor(0, 1);
     k.Splitter1->setStretchFactor(1, 3);
-}
-
-void TForm1::BuildFloatingPanels() {
-    TWindowSkeleton& k = skeleton_;
-    k.imgTextBMP = Named(new QLabel(this), "imgTextBMP");
-    k.imgTextBMP->hide();
-    k.imgLaunchCard = Named(new QLabel(this), "imgLaunchCard");
-    k.imgLaunchCard->hide();
 }
 
 }  // namespace kiv

@@ -61,9 +61,6 @@ struct TWindowSkeleton {
     // ---- panes whose features come later ----
     KivAction* acAutoview = nullptr;
     KivAction* acExtLaunch = nullptr;
-
-    QLabel* imgTextBMP = nullptr;
-    QLabel* imgLaunchCard = nullptr;
 };
 
 }  // namespace kiv

@@ -183,7 +183,7 @@ void TTopicCommands::DescriptorUpdate(KivAction* a, const QKeySequence& key, boo
 
 bool TTopicCommands::eventFilter(QObject* watched, QEvent* e) {
     switch (e->type()) {
-    case QEvent::ShortcutOverride:
+    case QEvent::ShortcutOverride: {
         // The shortcuts follow the focus before the key is matched against them: Del, Ins
         // and the rest are the topic commands' only while a panel has the focus.
         // A key that goes to another control than the focused panel is not the panel's.
@@ -194,21 +194,20 @@ bool TTopicCommands::eventFilter(QObject* watched, QEvent* e) {
             keyIsDown_ = true;
             break;
         }
-        if (ctx_.Actions().Collected()) {
-            const bool atPanel =
-                qobject_cast<TKivStringGrid*>(watched) || qobject_cast<TKivMemo*>(watched);
-            GuardCall([&] {
-                const bool elsewhere = !atPanel && (PanelFocused() || CaptionEditorFocused());
-                for (const char* name : kFocusCommands) {
-                    KivAction* a = ctx_.Actions().Find(QString::fromLatin1(name));
-                    if (!a) continue;
-                    a->Update();
-                    if (elsewhere) a->SetEnabled(false);
-                }
-            });
-        }
+        const bool atPanel =
+            qobject_cast<TKivStringGrid*>(watched) || qobject_cast<TKivMemo*>(watched);
+        GuardCall([&] {
+            const bool elsewhere = !atPanel && (PanelFocused() || CaptionEditorFocused());
+            for (const char* name : kFocusCommands) {
+                KivAction* a = ctx_.Actions().Find(QString::fromLatin1(name));
+                if (!a) continue;
+                a->Update();
+                if (elsewhere) a->SetEnabled(false);
+            }
+        });
         keyIsDown_ = true;
         break;
+    }
     case QEvent::KeyPress: keyIsDown_ = true; break;
     case QEvent::KeyRelease:
         // A held key on X11 sends releases marked auto-repeat: the key is still down.
