@@ -20,7 +20,7 @@
 #include "engine/core/DatastructureFiles.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/settings/Settings.h"
+#include "mainwindow/KivSettings.h"
 
 namespace kiv {
 

@@ -1,15 +1,12 @@
 #pragma once
 // The main window's skeleton, which the frame builds before the features: the menu bar and
-// its menus, the tool bars, the splitters and the pane containers the features fill, and
-// the panes whose rooms come later (meta card, drop box, pictures), named as objectName.
-#include <QList>
-#include <QPixmap>
+// its menus, the tool bars, the splitters and the pane containers the features fill, named
+// as objectName.
 
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
-class QLabel;
 class QMenu;
 class QMenuBar;
 class QSplitter;
@@ -18,8 +15,6 @@ class QToolBar;
 class QWidget;
 
 namespace kiv {
-
-class TStringGrid;
 
 struct TWindowSkeleton {
     // ---- menus and tool bars ----

@@ -33,7 +33,7 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/settings/Settings.h"
+#include "mainwindow/KivSettings.h"
 #include "engine/core/Marks.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/graphiccard/GraphicCardInterface.h"

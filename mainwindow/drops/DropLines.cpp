@@ -1,6 +1,6 @@
 #include "mainwindow/drops/DropLines.h"
 
-#include "mainwindow/launch/LinkLines.h"
+#include "engine/core/LinkLines.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {

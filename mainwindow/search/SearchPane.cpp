@@ -28,7 +28,7 @@
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
-#include "mainwindow/launch/DesktopShell.h"
+#include "platform/qt/DesktopShell.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"

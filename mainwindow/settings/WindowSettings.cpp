@@ -22,7 +22,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/settings/Settings.h"
+#include "mainwindow/KivSettings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"
 #include "platform/qt/WidgetState.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/launch/DesktopShell.h"
+#include "platform/qt/DesktopShell.h"
 
 namespace kiv::wintest {
 

@@ -20,7 +20,7 @@
 #include "dialogs/AddUrlLinkWindow.h"
 #include "dialogs/RenameFileWindow.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/launch/DesktopShell.h"
+#include "platform/qt/DesktopShell.h"
 #include "mainwindow/launch/FileProperties.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/search/SearchPane.h"

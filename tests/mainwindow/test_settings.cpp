@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/core/Navigation.h"
-#include "mainwindow/settings/Settings.h"
+#include "mainwindow/KivSettings.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/TestHarness.h"
 

@@ -1,6 +1,6 @@
-#include "mainwindow/launch/LinkLines.h"
+#include "engine/core/LinkLines.h"
 
-#include "engine/panels/KivPanelsManager.h"
+#include "platform/core/MiskPro.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {

@@ -1,7 +1,7 @@
 // The settings file's rules: "kiv.ini" read into TKivSettings and written back, the start
 // geometry, the bookmarked datastructures and the recent-files list. TWindowSettings
 // (WindowSettings.*) applies them to the window; no command lives here.
-#include "mainwindow/settings/Settings.h"
+#include "mainwindow/KivSettings.h"
 
 #include "engine/core/Cards.h"
 #include "engine/core/Navigation.h"

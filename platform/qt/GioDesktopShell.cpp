@@ -21,7 +21,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "mainwindow/launch/DesktopShell.h"
+#include "platform/qt/DesktopShell.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Gio.h"
 
