@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "dialogs/AboutWindow.h"
 #include "engine/panels/KivPanelsManager.h"
@@ -53,7 +54,10 @@ void TAppEvents::ApplyIconTitles() {
         for (QToolButton* b : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
             if (b->objectName() == QLatin1String("qt_toolbar_ext_button")) continue;
             b->setToolButtonStyle(bar->toolButtonStyle());
-            b->setMinimumWidth(m.ButtonWidth);
+            // Never narrower than its caption: a bar short of room moves the buttons that
+            // do not fit into its extension menu rather than cutting their captions.
+            b->setMinimumWidth(0);
+            b->setMinimumWidth(std::max(m.ButtonWidth, b->sizeHint().width()));
             b->setFixedHeight(m.ButtonHeight);
         }
         bar->setMinimumHeight(m.ToolBarHeight);

@@ -182,6 +182,24 @@ TEST_F(AppEventsWindow, IconTitlesSizesTheToolBars) {
     }
 }
 
+TEST_F(AppEventsWindow, ANarrowWindowNeverCutsAToolButtonsCaption) {
+    Open("A\n");
+    KivAction& titles = Command("acIconTitles");
+    if (!titles.Checked()) titles.Execute();
+    f->resize(760, 600);
+    f->show();
+    QCoreApplication::processEvents();
+    f->centralWidget()->layout()->activate();
+    int shown = 0;
+    for (QToolBar* bar : {k->tbModes, k->tbBins})
+        for (QToolButton* b : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+            if (!b->isVisible() || b->text().isEmpty()) continue;
+            ++shown;
+            EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+        }
+    EXPECT_GT(shown, 0);
+}
+
 TEST_F(AppEventsWindow, AlwaysOnTopKeepsTheOtherWindowsAboveTheMainWindow) {
     Open("A\n");
     QWidget tool(nullptr, Qt::Tool);
