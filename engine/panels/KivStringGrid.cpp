@@ -402,7 +402,13 @@ TKivStringGrid::HeightsUpdate::~HeightsUpdate() {
 }
 
 void TKivStringGrid::UpdateRowHeights(int fromRow) {
-    if (!AutoRowHeight) return;
+    if (!AutoRowHeight) {
+        // Rows loaded or expand-all changed while heights are off: they get their heights
+        // when heights are recomputed, not the heights of the rows that were there before.
+        deferredFrom_ = std::min(deferredFrom_, std::max(0, fromRow));
+        return;
+    }
+    if (std::max(0, fromRow) <= deferredFrom_) deferredFrom_ = kNoDeferredRows;
     if (Nester->RowCount() == 0 && RowCount() == 1) {
         SetRowHeights(0, DefaultRowHeight());
         Repaint();
@@ -429,6 +435,11 @@ void TKivStringGrid::UpdateRowHeights(int fromRow) {
 
 void TKivStringGrid::RefitRowHeights() {
     if (!AutoRowHeight) return;
+    // The current row on show stays on show when rows above it grow.
+    const int current = CurrentRow();
+    const bool keepCurrent =
+        IsRowValid(current) && current >= TopRow() && current < TopRow() + VisibleRowCount();
+    if (deferredFrom_ != kNoDeferredRows) UpdateRowHeights(deferredFrom_);
     // Which rows are shown taller is the state to keep; the heights are measured anew.
     // Rows shown whole by expand-all, or waiting for their fit, are measured when they are
     // about to be shown; the few rows expanded by hand at once.
@@ -447,6 +458,7 @@ void TKivStringGrid::RefitRowHeights() {
         if (TStringGrid::RowHeights(r) != h) SetRowHeights(r, h);
     }
     FitShownRows();
+    if (keepCurrent && current < RowCount()) ClampInView({Col(), current});
 }
 
 void TKivStringGrid::SchemeFontChanged() {

@@ -19,6 +19,7 @@
 #include <QString>
 #include <QTextEdit>
 #include <QTextOption>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -238,7 +239,8 @@ public:
     // Rows measured again at the present width and line pitch, their state kept: with
     // ExpandAll every row is fitted; otherwise rows at the default height stay there and
     // rows shown taller (expanded, or being edited) are fitted again. A resize of the
-    // panel, a scroll bar coming or going and a new scheme font run it.
+    // panel, a scroll bar coming or going and a new scheme font run it. An UpdateRowHeights
+    // put off while AutoRowHeight was off runs first; a current row on show stays on show.
     void RefitRowHeights();
     // The scheme's font or the line height changed: the editor follows, rows are refitted.
     void SchemeFontChanged();
@@ -425,9 +427,11 @@ private:
     std::vector<uint8_t> pending_;  // per row: waits for its fit
     int pendingCount_ = 0;
     bool fittingShown_ = false;
-    bool entered_ = false;      // DoEnter ran and DoExit has not yet
-    bool dragPending_ = false;  // a drag waits for the mouse to move 8 pixels
-    QPoint dragOrigin_;         // where the pending drag began
+    static constexpr int kNoDeferredRows = INT_MAX;
+    int deferredFrom_ = kNoDeferredRows;  // UpdateRowHeights put off from this row on
+    bool entered_ = false;                // DoEnter ran and DoExit has not yet
+    bool dragPending_ = false;            // a drag waits for the mouse to move 8 pixels
+    QPoint dragOrigin_;                   // where the pending drag began
 };
 
 }  // namespace kiv

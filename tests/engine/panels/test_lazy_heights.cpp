@@ -141,5 +141,36 @@ TEST_F(LazyHeights, NoHeightIsLeftBehindByLinesWidthsOrLeavingExpandAll) {
     ExpectViewFitted("reloaded, at the end");
 }
 
+TEST_F(LazyHeights, RowsChangedWhileHeightsAreOffGetTheirOwnHeightsWhenRefitted) {
+    ASSERT_NO_FATAL_FAILURE(OpenLongLevel());
+    const int def = g->DefaultRowHeight();
+    // Whole captions switched off while heights are off, as a layout change does: every
+    // row is back at one line, not left at its whole caption.
+    g->SetExpandAll(true);
+    g->SelectRow(250);
+    g->SetAutoRowHeight(false);
+    g->SetExpandAll(false);
+    g->SetAutoRowHeight(true);
+    g->RefitRowHeights();
+    for (int r = 0; r < kRows; ++r) ASSERT_EQ(g->RowHeights(r), def) << "row " << r;
+    EXPECT_FALSE(g->CellRect(0, 250).isEmpty()) << "the current row stays on show";
+
+    // A row expanded by hand, then the rows loaded anew while heights are off: they come
+    // at the one-line height, as loading with heights on gives, not the old rows' heights.
+    g->SetTopRow(0);
+    g->FitRowHeight(1);
+    ASSERT_GT(g->RowHeights(1), def);
+    g->SetAutoRowHeight(false);
+    Reload();
+    g->SetAutoRowHeight(true);
+    g->RefitRowHeights();
+    EXPECT_EQ(g->RowHeights(1), def);
+    // Expanded by hand and refitted with heights on, a row stays expanded.
+    g->FitRowHeight(1);
+    g->RefitRowHeights();
+    EXPECT_EQ(g->RowHeights(1), g->RowHeight(1));
+    EXPECT_GT(g->RowHeights(1), def);
+}
+
 }  // namespace
 }  // namespace kiv::paneltest
