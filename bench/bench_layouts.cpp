@@ -1,10 +1,14 @@
 // A change of the panel layout in the main window, from the command until the panels have
-// painted: from the three-panel view into each other layout, on a tree of 10,000 topics
-// (100 top-level topics of 99 children each, the current topic among the children of the
-// 50th) and on a level of 100,000 topics (the current topic in the middle of it).
+// painted: from the three-panel view into each other layout and back, on a tree of 10,000
+// topics (100 top-level topics of 99 children each, the current topic among the children
+// of the 50th) and on a level of 100,000 topics (the current topic in the middle of it).
+// Then, on that level, scrolling and moving far in the Document View, and the lines per
+// row changed in the three panels.
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QScrollBar>
 #include <memory>
 #include <string>
 
@@ -107,8 +111,13 @@ struct Window {
                                               "ac2PanelS_W",       "ac1Panel",
                                               "ac1PanelRightCard", "acPanelClassic",
                                               "acPanelClassicDoc", "acDocumentView"};
+        return Timed([&] { form->Actions().Get(QString::fromLatin1(actions[layout])).Execute(); });
+    }
+    // Seconds from running `what` until the panels have painted.
+    template <class F>
+    double Timed(F what) {
         const int64_t start = MonotonicNanoseconds();
-        form->Actions().Get(QString::fromLatin1(actions[layout])).Execute();
+        what();
         return UntilPainted(counter, start);
     }
     std::string Current() const {
@@ -123,24 +132,41 @@ struct Window {
     }
 };
 
-// range(0): the layout changed into from the three panels; range(1): 0 the tree of 10,000
-// topics, 1 the level of 100,000.
-void BM_LayoutChange(benchmark::State& state) {
-    const int layout = int(state.range(0));
-    const bool level = state.range(1) == 1;
+// The window over the tree (range 0) or the level (range 1), the current topic set.
+void OpenData(Window& w, bool level) {
     if (level) MakeTree(2, 100000);
     else MakeTree(100, 99);
-    Window w;
     if (level) w.Open(0, 50000);
     else w.Open(50, 50);
+}
+
+// range(0): the layout changed into from the three panels (timed: into it, or with
+// range(2) = 1 back to the three panels); range(1): 0 the tree of 10,000 topics, 1 the
+// level of 100,000.
+void BM_LayoutChange(benchmark::State& state) {
+    const int layout = int(state.range(0));
+    const bool back = state.range(2) == 1;
+    Window w;
+    OpenData(w, state.range(1) == 1);
     const std::string topic = w.Current();
     for (auto _ : state) {
-        state.SetIterationTime(w.Apply(layout));
-        state.PauseTiming();
-        const bool kept = w.Current() == topic;
-        w.Apply(0);
-        state.ResumeTiming();
-        if (!kept) {
+        if (back) {
+            state.PauseTiming();
+            w.Apply(layout);
+            state.ResumeTiming();
+            state.SetIterationTime(w.Apply(0));
+        } else {
+            state.SetIterationTime(w.Apply(layout));
+            state.PauseTiming();
+            const bool kept = w.Current() == topic;
+            w.Apply(0);
+            state.ResumeTiming();
+            if (!kept) {
+                state.SkipWithError("the layout change lost the current topic");
+                break;
+            }
+        }
+        if (w.Current() != topic) {
             state.SkipWithError("the layout change lost the current topic");
             break;
         }
@@ -148,14 +174,62 @@ void BM_LayoutChange(benchmark::State& state) {
 }
 
 void Layouts(benchmark::internal::Benchmark* b) {
-    for (int data : {0, 1})
-        for (int layout : {1, 2, 3, 4, 5, 6, 7}) b->Args({layout, data});
+    for (int back : {0, 1})
+        for (int data : {0, 1})
+            for (int layout : {1, 2, 3, 4, 5, 6, 7}) b->Args({layout, data, back});
 }
 BENCHMARK(BM_LayoutChange)
     ->Apply(Layouts)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(3);
+
+// In the Document View on the level of 100,000 topics: range(0) 0 the scroll bar to its
+// end and back to the top, 1 the current topic moved to the last row and back to the first.
+void BM_DocumentViewFar(benchmark::State& state) {
+    const bool select = state.range(0) == 1;
+    Window w;
+    OpenData(w, true);
+    w.Apply(7);
+    TKivStringGrid* g = w.Grid("sgdFirst");
+    bool there = false;
+    for (auto _ : state) {
+        there = !there;
+        state.SetIterationTime(w.Timed([&] {
+            if (select) g->SelectRow(there ? g->RowCount() - 1 : 0);
+            else g->verticalScrollBar()->setValue(there ? g->verticalScrollBar()->maximum() : 0);
+        }));
+        if (select && g->CurrentRow() != (there ? g->RowCount() - 1 : 0)) {
+            state.SkipWithError("the row was not selected");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_DocumentViewFar)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(6);
+
+// The three panels over the level of 100,000 topics (panel 2 shows it): "Expand all
+// topics" and back to "One Line", each timed.
+void BM_LinesPerRow(benchmark::State& state) {
+    Window w;
+    OpenData(w, true);
+    bool whole = false;
+    for (auto _ : state) {
+        whole = !whole;
+        const char* item = whole ? "Expanded1" : "N110";
+        QAction* a = w.form->findChild<QAction*>(QString::fromLatin1(item));
+        if (!a) {
+            state.SkipWithError("no lines-per-row item");
+            break;
+        }
+        state.SetIterationTime(w.Timed([&] { a->trigger(); }));
+    }
+}
+BENCHMARK(BM_LinesPerRow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(6);
 
 }  // namespace
 }  // namespace kiv

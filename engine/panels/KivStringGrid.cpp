@@ -14,6 +14,7 @@
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
+#include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"
 
 namespace kiv {
@@ -307,16 +308,88 @@ int TKivStringGrid::RowHeight(int r) const {
 
 void TKivStringGrid::FitRowHeight(int r) {
     if (r < 0 || r >= RowCount()) return;
+    SetPending(r, false);
     SetRowHeights(r, RowHeight(r));
 }
 
 void TKivStringGrid::ResetRowHeight(int r) {
     if (r < 0 || r >= RowCount()) return;
+    SetPending(r, false);
     SetRowHeights(r, DefaultRowHeight());
 }
 
-TKivStringGrid::HeightsUpdate::HeightsUpdate(TKivStringGrid* g)
-    : g_(g), outer_(g->PaintEnabled), hourglass_(outer_ && g->RowCount() > 100) {
+int TKivStringGrid::RowHeights(int r) const {
+    // A row waiting for its fit gets it when anyone asks: the answer is always the height
+    // the row has when shown. Fitting is a cache fill, not a change of state.
+    if (IsPending(r) && AutoRowHeight) const_cast<TKivStringGrid*>(this)->FitPendingRows(r, r);
+    return TStringGrid::RowHeights(r);
+}
+
+bool TKivStringGrid::IsPending(int r) const {
+    return pendingCount_ > 0 && r >= 0 && size_t(r) < pending_.size() && pending_[size_t(r)];
+}
+
+void TKivStringGrid::SetPending(int r, bool on) {
+    if (r < 0 || (!on && size_t(r) >= pending_.size())) return;
+    if (size_t(r) >= pending_.size()) pending_.resize(size_t(std::max(RowCount(), r + 1)), 0);
+    if (bool(pending_[size_t(r)]) == on) return;
+    pending_[size_t(r)] = on;
+    pendingCount_ += on ? 1 : -1;
+}
+
+void TKivStringGrid::MarkPending(int from) {
+    if (size_t(RowCount()) > pending_.size()) pending_.resize(size_t(RowCount()), 0);
+    for (int r = std::max(0, from); r < RowCount(); ++r) SetPending(r, true);
+}
+
+void TKivStringGrid::FitPendingRows(int from, int to) {
+    from = std::max(0, from);
+    to = std::min({to, RowCount() - 1, int(pending_.size()) - 1});
+    if (from > to || pendingCount_ == 0) return;
+    HeightsUpdate update(this, false);
+    for (int r = from; r <= to; ++r) {
+        if (!pending_[size_t(r)]) continue;
+        SetPending(r, false);
+        const int h = RowHeight(r);
+        if (TStringGrid::RowHeights(r) != h) SetRowHeights(r, h);
+    }
+}
+
+int TKivStringGrid::MaxRowsInView() const {
+    // No row is lower than one line.
+    return ClientHeight() / std::max(1, PanelsManager().LineHeight + 8) + 2;
+}
+
+void TKivStringGrid::FitShownRows() {
+    if (!AutoRowHeight || pendingCount_ == 0 || fittingShown_) return;
+    const FlagGuard fitting(fittingShown_);
+    const int n = MaxRowsInView();
+    // The view and a page either side, the current row with the rows that scroll in with
+    // it, and the last page, which decides how far the view scrolls down. Fitting may
+    // move the view (the last page grew): then the rows now shown are fitted too.
+    for (int tries = 0; tries < 4 && pendingCount_ > 0; ++tries) {
+        const int top = TopRow();
+        FitPendingRows(top - n, top + 2 * n);
+        FitPendingRows(CurrentRow() - n, CurrentRow() + n);
+        FitPendingRows(RowCount() - n - 1, RowCount() - 1);
+        if (TopRow() == top) break;
+    }
+}
+
+void TKivStringGrid::FitRowsAround(int r) {
+    if (!AutoRowHeight || pendingCount_ == 0) return;
+    const int n = MaxRowsInView();
+    FitPendingRows(r - n, r + n);
+}
+
+bool TKivStringGrid::SelectCell(int ACol, int ARow) {
+    // The rows that scroll in with the new current row decide where the view goes.
+    FitRowsAround(ARow);
+    return TStringGrid::SelectCell(ACol, ARow);
+}
+
+TKivStringGrid::HeightsUpdate::HeightsUpdate(TKivStringGrid* g, bool many)
+    : g_(g), outer_(g->PaintEnabled), hourglass_(outer_ && many && g->RowCount() > 100) {
     if (hourglass_) Screen::SetCursor(crHourGlass);
     g_->PaintEnabled = false;
 }
@@ -329,44 +402,63 @@ TKivStringGrid::HeightsUpdate::~HeightsUpdate() {
 }
 
 void TKivStringGrid::UpdateRowHeights(int fromRow) {
-    if (!AutoRowHeight) return;
+    if (!AutoRowHeight) {
+        // Rows loaded or expand-all changed while heights are off: they get their heights
+        // when heights are recomputed, not the heights of the rows that were there before.
+        deferredFrom_ = std::min(deferredFrom_, std::max(0, fromRow));
+        return;
+    }
+    if (std::max(0, fromRow) <= deferredFrom_) deferredFrom_ = kNoDeferredRows;
     if (Nester->RowCount() == 0 && RowCount() == 1) {
         SetRowHeights(0, DefaultRowHeight());
         Repaint();
         return;
     }
-    HeightsUpdate update(this);
     const int from = std::max(0, fromRow);
     if (expandAll_) {
-        for (int r = from; r < RowCount(); ++r) {
-            const int h = RowHeight(r);
-            if (RowHeights(r) != h) SetRowHeights(r, h);
-        }
+        // Every row is shown whole; it is measured when it is about to be shown.
+        HeightsUpdate update(this, false);
+        MarkPending(from);
+        FitShownRows();
     } else {
+        HeightsUpdate update(this, true);
         CaptionEditor->resize(CaptionEditor->width(), 0);
         const int def = PanelsManager().LineHeight * SchemeRowLines() + 8;
         if (DefaultRowHeight() != def) SetDefaultRowHeight(def);
         for (int r = from; r < RowCount(); ++r) {
+            SetPending(r, false);
             const int h = (editing_ && r == CurrentRow()) ? RowHeight(r) : def;
-            if (RowHeights(r) != h) SetRowHeights(r, h);
+            if (TStringGrid::RowHeights(r) != h) SetRowHeights(r, h);
         }
     }
 }
 
 void TKivStringGrid::RefitRowHeights() {
     if (!AutoRowHeight) return;
+    // The current row on show stays on show when rows above it grow.
+    const int current = CurrentRow();
+    const bool keepCurrent =
+        IsRowValid(current) && current >= TopRow() && current < TopRow() + VisibleRowCount();
+    if (deferredFrom_ != kNoDeferredRows) UpdateRowHeights(deferredFrom_);
     // Which rows are shown taller is the state to keep; the heights are measured anew.
+    // Rows shown whole by expand-all, or waiting for their fit, are measured when they are
+    // about to be shown; the few rows expanded by hand at once.
     std::vector<int> tall;
-    for (int r = 0; r < RowCount(); ++r)
-        if (expandAll_ || RowHeights(r) > DefaultRowHeight() || (editing_ && r == CurrentRow()))
-            tall.push_back(r);
-    HeightsUpdate update(this);
+    if (!expandAll_)
+        for (int r = 0; r < RowCount(); ++r)
+            if (!IsPending(r) && (TStringGrid::RowHeights(r) > DefaultRowHeight() ||
+                                  (editing_ && r == CurrentRow())))
+                tall.push_back(r);
+    HeightsUpdate update(this, !tall.empty());
     const int def = PanelsManager().LineHeight * SchemeRowLines() + 8;
     if (DefaultRowHeight() != def) SetDefaultRowHeight(def);
+    if (expandAll_) MarkPending(0);
     for (int r : tall) {
         const int h = RowHeight(r);
-        if (RowHeights(r) != h) SetRowHeights(r, h);
+        if (TStringGrid::RowHeights(r) != h) SetRowHeights(r, h);
     }
+    FitShownRows();
+    if (keepCurrent && current < RowCount()) ClampInView({Col(), current});
 }
 
 void TKivStringGrid::SchemeFontChanged() {
@@ -384,6 +476,7 @@ void TKivStringGrid::RowHeightsChanged() {
 
 void TKivStringGrid::TopLeftChanged() {
     TStringGrid::TopLeftChanged();
+    FitShownRows();
     Repaint();
 }
 
@@ -394,8 +487,12 @@ void TKivStringGrid::resizeEvent(QResizeEvent* e) {
 
 bool TKivStringGrid::viewportEvent(QEvent* e) {
     const bool done = TStringGrid::viewportEvent(e);
-    // The inside changes with the panel and with its scroll bar coming and going.
-    if (e->type() == QEvent::Resize) FitColumn();
+    // The inside changes with the panel and with its scroll bar coming and going; a
+    // taller view shows more rows.
+    if (e->type() == QEvent::Resize) {
+        FitColumn();
+        FitShownRows();
+    }
     return done;
 }
 

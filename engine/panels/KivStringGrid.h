@@ -19,10 +19,12 @@
 #include <QString>
 #include <QTextEdit>
 #include <QTextOption>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/Navigation.h"
 #include "engine/core/NestFunctions.h"
@@ -226,15 +228,19 @@ public:
     int RowNumber(int r) const;
     // Height the row needs for its caption (at least RowLines lines).
     int RowHeight(int r) const;
+    // The row's height as shown. With expand-all, rows are measured lazily, when they come
+    // near the view or become current; asking for a row's height measures it first.
+    int RowHeights(int r) const;
     void FitRowHeight(int r);
     void ResetRowHeight(int r);
-    // Every row from fromRow at the default height (or, with ExpandAll, fitted), as after
-    // loading rows or collapsing all.
+    // Every row from fromRow at the default height (or, with ExpandAll, fitted as it comes
+    // into view), as after loading rows or collapsing all.
     void UpdateRowHeights(int fromRow);
     // Rows measured again at the present width and line pitch, their state kept: with
     // ExpandAll every row is fitted; otherwise rows at the default height stay there and
     // rows shown taller (expanded, or being edited) are fitted again. A resize of the
-    // panel, a scroll bar coming or going and a new scheme font run it.
+    // panel, a scroll bar coming or going and a new scheme font run it. An UpdateRowHeights
+    // put off while AutoRowHeight was off runs first; a current row on show stays on show.
     void RefitRowHeights();
     // The scheme's font or the line height changed: the editor follows, rows are refitted.
     void SchemeFontChanged();
@@ -315,6 +321,9 @@ protected:
     void MouseLeave() override;
     void TopLeftChanged() override;
     void RowHeightsChanged() override;
+    // Fits the rows around the cell first, so that scrolling it into view lands as with
+    // every row fitted.
+    bool SelectCell(int ACol, int ARow) override;
 
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -345,7 +354,8 @@ private:
     // hour-glass while many rows are measured. Nests: only the outermost repaints.
     class HeightsUpdate {
     public:
-        explicit HeightsUpdate(TKivStringGrid* g);
+        // many: the hour-glass while more than 100 rows exist.
+        HeightsUpdate(TKivStringGrid* g, bool many);
         ~HeightsUpdate();
         HeightsUpdate(const HeightsUpdate&) = delete;
         HeightsUpdate& operator=(const HeightsUpdate&) = delete;
@@ -357,6 +367,19 @@ private:
     };
     // The one column as wide as the panel's inside; rows refitted when the width changed.
     void FitColumn();
+    // Rows waiting for their fit (their stored height is provisional until then).
+    bool IsPending(int r) const;
+    void SetPending(int r, bool on);
+    // Every row from `from` on waits for its fit.
+    void MarkPending(int from);
+    void FitPendingRows(int from, int to);
+    // Fits the waiting rows of the view and a page either side, around the current row
+    // and of the last page (which sets how far the view scrolls).
+    void FitShownRows();
+    // At least as many rows as the view can show at once.
+    int MaxRowsInView() const;
+    // Fits the waiting rows within a view's height of the row.
+    void FitRowsAround(int r);
     RowLayout LayoutRow(int r) const;
     void ApplyLayout(int r, const RowLayout& l);
     // Lays out every visible row, then repaints the grid.
@@ -401,9 +424,14 @@ private:
     bool docViewTextPointer_ = false;
     bool docViewSizer_ = false;
     bool expandAll_ = false;
-    bool entered_ = false;      // DoEnter ran and DoExit has not yet
-    bool dragPending_ = false;  // a drag waits for the mouse to move 8 pixels
-    QPoint dragOrigin_;         // where the pending drag began
+    std::vector<uint8_t> pending_;  // per row: waits for its fit
+    int pendingCount_ = 0;
+    bool fittingShown_ = false;
+    static constexpr int kNoDeferredRows = INT_MAX;
+    int deferredFrom_ = kNoDeferredRows;  // UpdateRowHeights put off from this row on
+    bool entered_ = false;                // DoEnter ran and DoExit has not yet
+    bool dragPending_ = false;            // a drag waits for the mouse to move 8 pixels
+    QPoint dragOrigin_;                   // where the pending drag began
 };
 
 }  // namespace kiv

@@ -274,6 +274,59 @@ TEST_F(Layouts, TheCurrentTopicStaysCurrentThroughEveryLayout) {
     EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\"}));
 }
 
+TEST_F(Layouts, ALongLevelInTheDocumentViewShowsTheCurrentTopicAtItsFullFit) {
+    // 300 topics under one, every third of several lines; the current one far down.
+    std::string level;
+    for (int i = 0; i < 300; ++i) {
+        std::string caption = "t" + std::to_string(i);
+        if (i % 3 == 1)
+            for (int w = 0; w < 10 + (i % 4) * 8; ++w) caption += " word" + std::to_string(w);
+        level += "\"" + caption + "\" ";
+    }
+    Open("L(" + level + ") M");
+    ClickRow(p1, 0);
+    p2->SelectRow(249);
+    ClickRow(p2, 249);
+    ASSERT_EQ(Current(), QStringLiteral("t249"));
+    // The rows on show stand where, and are as high as, their whole captions need (in the
+    // document view) or one line (elsewhere), and the current one is among them, whole.
+    auto expectShownFitted = [](TKivStringGrid* g) {
+        auto height = [g](int r) {
+            return g->DocumentView() ? g->RowHeight(r) : g->DefaultRowHeight();
+        };
+        const int row = g->CurrentRow();
+        const QRect c = g->CellRect(0, row);
+        EXPECT_FALSE(c.isEmpty()) << "the current row is in view";
+        EXPECT_LE(c.y() + height(row), g->ClientHeight()) << "and shown whole";
+        int y = 0;
+        for (int r = g->TopRow(); r < g->RowCount() && y < g->ClientHeight(); ++r) {
+            EXPECT_EQ(g->CellRect(0, r).y(), y) << "row " << r;
+            EXPECT_EQ(g->CellRect(0, r).height(), std::min(height(r), g->ClientHeight() - y))
+                << "row " << r;
+            y += height(r);
+        }
+    };
+    for (int layout : {7, 5, 7, 6, 7, 0}) {
+        SCOPED_TRACE(layout);
+        Apply(layout);
+        EXPECT_EQ(Current(), QStringLiteral("t249"));
+        expectShownFitted(f->CurrentGrid());
+        if (layout == 7) {
+            // Whole captions at the end of the level too.
+            p1->SelectRow(p1->RowCount() - 1);
+            expectShownFitted(p1);
+            p1->SelectRow(p1->RowCount() - 2);
+            ClickRow(p1, p1->RowCount() - 2);
+            ASSERT_EQ(Current(), QStringLiteral("t299"));
+            ClickRow(p1, 0);
+            expectShownFitted(p1);
+            p1->SelectRow(250);
+            ClickRow(p1, 250);
+            ASSERT_EQ(Current(), QStringLiteral("t249"));
+        }
+    }
+}
+
 TEST_F(Layouts, AHoistedBranchKeepsItsTopicThroughLayouts) {
     Open("P(Q(R S) Q2) Z");
     ClickRow(p1, 0);
