@@ -33,6 +33,7 @@
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/outline/Outline.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/keyboard/Keyboard.h"
 #include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
@@ -99,6 +100,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     auto* layouts = new TLayouts(*this);
     auto* outline = new TOutline(*this);
     auto* appEvents = new TAppEvents(*this);  // a child of the window
+    auto* keyboard = new TKeyboard(*this);    // a child of the window
     // 2. The events are wired, and every need is met before anything runs.
     SubscribeFeatures();
     published_.CheckNeedsFilled();
@@ -128,6 +130,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     layouts->BuildComponents();
     outline->BuildComponents();
     appEvents->BuildComponents();
+    keyboard->BuildComponents();
     FinishSkeleton();
     actions_.Collect();
     // 4. The settings are loaded by FormCreate.
@@ -166,6 +169,7 @@ TForm1::~TForm1() {
     delete findChild<TOutline*>();
     delete findChild<TAppEvents*>();
     delete findChild<TTopicCommands*>();
+    delete findChild<TKeyboard*>();
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -254,7 +258,6 @@ void TForm1::FormActivate() {
 
 void TForm1::FormDeactivate() {
     if (PanelsManagerExists()) PanelsManager().FormActive = false;
-    if (TKivStringGrid* g = CurrentGrid()) g->KeyDownSeen = false;
 }
 
 void TForm1::resizeEvent(QResizeEvent* e) {

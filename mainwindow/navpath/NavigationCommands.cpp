@@ -1,8 +1,6 @@
 // The arrow buttons and the small navigation commands: acArrows, acShiftLeft and
 // acShiftRight (the panels one level up or down), acGoToRoot, acLinesToggle.
 #include <QBoxLayout>
-#include <QCoreApplication>
-#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolButton>
@@ -96,13 +94,8 @@ void TNavigationPath::acArrowsExecute() {
 }
 
 void TNavigationPath::SendArrow(int key) {
-    TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!g) return;
-    // The panel's own key handling moves, as for the key pressed there.
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(g, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(g, &release);
+    // The window's key handling moves, as for the key pressed on the active panel.
+    keyboard_->PressArrow(key);
 }
 
 void TNavigationPath::btnBackClick() { SendArrow(Qt::Key_Left); }

@@ -75,7 +75,8 @@ TNavigationPath::TNavigationPath(IWindowContext& ctx)
       panels_(ctx.Published()),
       settings_(ctx.Published()),
       datastructure_(ctx.Published()),
-      outline_(ctx.Published()) {
+      outline_(ctx.Published()),
+      keyboard_(ctx.Published()) {
     ctx.Published().Publish<INavigationPath>(*this);
 }
 

@@ -23,6 +23,7 @@
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/keyboard/KeyboardInterface.h"
 #include "mainwindow/outline/OutlineInterface.h"
 
 class QLabel;
@@ -117,8 +118,8 @@ public:
     void acGoToRootUpdate();
     void acLinesToggleExecute();
     // The panels one level deeper / one level up.
-    void ShiftPanelsRight();
-    void ShiftPanelsLeft();
+    void ShiftPanelsRight() override;
+    void ShiftPanelsLeft() override;
 
     TFourthTabSet* tsNavigator = nullptr;
     QMenu* pmNavigator = nullptr;
@@ -166,6 +167,7 @@ private:
     TNeed<IWindowSettings> settings_;
     TNeed<IDatastructure> datastructure_;
     TNeed<IOutline> outline_;
+    TNeed<IKeyboard> keyboard_;
     struct {
         std::function<void()> LeaveHoist;
         std::function<void()> ActivePanelMoved;

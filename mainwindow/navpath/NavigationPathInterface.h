@@ -20,6 +20,11 @@ public:
     // The panels are reloaded so that level of the trail shows; fromPath when the user
     // chose it on the path (a level on show then only takes the focus).
     virtual void NavigateToLevel(int level, bool fromPath) = 0;
+    // The panels one level down (the last panel in use takes the level below), as the
+    // command Shift Panels Right.
+    virtual void ShiftPanelsRight() = 0;
+    // The panel before becomes active, or from panel 1 the panels go one level up.
+    virtual void ShiftPanelsLeft() = 0;
 
     // The outline chosen in the open datastructure, or 0 with none open.
     virtual int OutlineIndex() const = 0;

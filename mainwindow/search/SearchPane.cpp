@@ -500,6 +500,14 @@ void TSearchPane::btnFindNextClick() {
                    MsgButtons::OK);
 }
 
+bool TSearchPane::IsResultsList(const QObject* control) const {
+    return control && control == lvSearch;
+}
+
+void TSearchPane::ClickFindNext() {
+    if (btnFindNext->isEnabled()) btnFindNextClick();
+}
+
 void TSearchPane::acSearchExecute() {
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlBins->isHidden() || k.pnlBins->width() == 0) {

@@ -67,6 +67,9 @@ public:
     void HoistSearchResults();
     // The next keyword in the text card from the selection on, selected; false when none.
     bool FindNextInTextCard();
+    bool IsResultsList(const QObject* control) const override;
+    void ClickFindNext() override;
+    void FindNextInTextCardOrTell() override { btnFindNextClick(); }
     void acSearchExecute();
     void acFindTextExecute();
     void acFindTextUpdate();

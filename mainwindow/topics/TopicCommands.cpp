@@ -41,7 +41,8 @@ TTopicCommands::TTopicCommands(IWindowContext& ctx)
       wait_(ctx.Published()),
       textCard_(ctx.Published()),
       navPath_(ctx.Published()),
-      bins_(ctx.Published()) {
+      bins_(ctx.Published()),
+      keyboard_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
     ctx.Published().Publish<ITopicCommands>(*this);
 }
@@ -182,47 +183,29 @@ void TTopicCommands::DescriptorUpdate(KivAction* a, const QKeySequence& key, boo
 }
 
 bool TTopicCommands::eventFilter(QObject* watched, QEvent* e) {
-    switch (e->type()) {
-    case QEvent::ShortcutOverride: {
-        // The shortcuts follow the focus before the key is matched against them: Del, Ins
-        // and the rest are the topic commands' only while a panel has the focus.
-        // A key that goes to another control than the focused panel is not the panel's.
-        // The event travels on to the parents of its target; they are not targets.
-        if (auto* w = qobject_cast<QWidget*>(watched);
-            w && QApplication::focusWidget() && w != QApplication::focusWidget() &&
-            w->isAncestorOf(QApplication::focusWidget())) {
-            keyIsDown_ = true;
-            break;
+    if (e->type() != QEvent::ShortcutOverride) return false;
+    // The shortcuts follow the focus before the key is matched against them: Del, Ins
+    // and the rest are the topic commands' only while a panel has the focus.
+    // A key that goes to another control than the focused panel is not the panel's.
+    // The event travels on to the parents of its target; they are not targets.
+    if (auto* w = qobject_cast<QWidget*>(watched); w && QApplication::focusWidget() &&
+                                                   w != QApplication::focusWidget() &&
+                                                   w->isAncestorOf(QApplication::focusWidget()))
+        return false;
+    const bool atPanel = qobject_cast<TKivStringGrid*>(watched) || qobject_cast<TKivMemo*>(watched);
+    GuardCall([&] {
+        const bool elsewhere = !atPanel && (PanelFocused() || CaptionEditorFocused());
+        for (const char* name : kFocusCommands) {
+            KivAction* a = ctx_.Actions().Find(QString::fromLatin1(name));
+            if (!a) continue;
+            a->Update();
+            if (elsewhere) a->SetEnabled(false);
         }
-        const bool atPanel =
-            qobject_cast<TKivStringGrid*>(watched) || qobject_cast<TKivMemo*>(watched);
-        GuardCall([&] {
-            const bool elsewhere = !atPanel && (PanelFocused() || CaptionEditorFocused());
-            for (const char* name : kFocusCommands) {
-                KivAction* a = ctx_.Actions().Find(QString::fromLatin1(name));
-                if (!a) continue;
-                a->Update();
-                if (elsewhere) a->SetEnabled(false);
-            }
-        });
-        keyIsDown_ = true;
-        break;
-    }
-    case QEvent::KeyPress: keyIsDown_ = true; break;
-    case QEvent::KeyRelease:
-        // A held key on X11 sends releases marked auto-repeat: the key is still down.
-        if (!static_cast<QKeyEvent*>(e)->isAutoRepeat()) keyIsDown_ = keyCommandDone_ = false;
-        break;
-    default: break;
-    }
+    });
     return false;
 }
 
-bool TTopicCommands::KeyGuardPasses() {
-    if (keyCommandDone_) return false;
-    keyCommandDone_ = keyIsDown_;
-    return true;
-}
+bool TTopicCommands::KeyGuardPasses() { return keyboard_->KeyCommandMayRun(); }
 
 void TTopicCommands::Subscribe(TWindowEvents& events) {
     events.TopicLeaving.Subscribe(

@@ -22,6 +22,7 @@
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TopicEdits.h"
 #include "mainwindow/Published.h"
+#include "mainwindow/keyboard/KeyboardInterface.h"
 #include "mainwindow/topics/TopicCommandsInterface.h"
 #include "platform/qt/KivAction.h"
 
@@ -52,7 +53,7 @@ public:
     // ---- inserting ----
     // A new topic at position + offset of the current panel (beside it, or as the first
     // child of row position - 1), optionally ready for typing its caption.
-    void InsertTopic(int position, bool asSibling, bool editMode, int offset);
+    void InsertTopic(int position, bool asSibling, bool editMode, int offset) override;
     void acInsertBeforeExecute();
     void acInsertAfterExecute();
     void acInsertChildExecute();
@@ -140,13 +141,12 @@ private:
     TNeed<ITextCard> textCard_;
     TNeed<INavigationPath> navPath_;
     TNeed<IBins> bins_;
+    TNeed<IKeyboard> keyboard_;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;
     bool pinShown_ = false;
     TTopicClipboard clipboard_;
     QPointer<TfrmRecycledBin> frmRecycledBin_;
-    bool keyIsDown_ = false;
-    bool keyCommandDone_ = false;
 };
 
 }  // namespace kiv

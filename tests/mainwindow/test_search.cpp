@@ -214,6 +214,43 @@ TEST_F(Search, BranchScopeAndChoosingAResult) {
     (void)g;
 }
 
+// In the results list Ctrl+Down steps to the next hit in the text card, Ctrl+Up too, and
+// at the end of the card Ctrl+Up tells that there is none; the keys leave the list's row.
+TEST_F(Search, CtrlArrowsInTheResultsStepThroughTheTextCard) {
+    MakeWithCards(Home() + "FirstKivDB.kiv", "a hit", {{{1}, "one cat, two cats, a CAT."}});
+    Start();
+    Find(QStringLiteral("cat"));
+    ASSERT_EQ(Rows(), (QStringList{"   hit X"}));
+    Choose(0);
+    QTextEdit* e = form->TextCard().txtSimpleText;
+    ASSERT_EQ(e->textCursor().selectedText(), QStringLiteral("cat"));
+    ASSERT_EQ(QApplication::focusWidget(), P().lvSearch);
+    auto key = [&](Qt::Key k) {
+        QTest::keyClick(P().lvSearch, k, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+    };
+    key(Qt::Key_Down);
+    EXPECT_EQ(e->textCursor().selectedText(), QStringLiteral("CAT"));
+    EXPECT_TRUE(Dialogs().Messages.empty());
+    key(Qt::Key_Up);
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text,
+              QStringLiteral("KIV has finished searching the document"));
+    EXPECT_EQ(P().lvSearch->currentItem(), P().lvSearch->topLevelItem(0));
+}
+
+// Enter in the keywords box starts the search and puts nothing into the box.
+TEST_F(Search, EnterInTheKeywordsStartsTheSearch) {
+    MakeWithCards(Home() + "FirstKivDB.kiv", "a hit", {});
+    Start();
+    P().acSearch->Execute();
+    P().edKeywords->setFocus(Qt::OtherFocusReason);
+    P().edKeywords->setText(QStringLiteral("hit"));
+    QTest::keyClick(P().edKeywords, Qt::Key_Return);
+    EXPECT_EQ(Rows(), (QStringList{"   hit T"}));
+    EXPECT_EQ(P().edKeywords->text(), QStringLiteral("hit"));
+}
+
 TEST_F(Search, AStaleResultIsReported) {
     MakeWithCards(Home() + "FirstKivDB.kiv", "a(\"hit x\") hit", {});
     Start();

@@ -1,0 +1,78 @@
+#pragma once
+// The main window's key map. Every key of the window is seen here before the control that
+// has the focus: the arrow keys move between rows, panels and levels, mark rows and move
+// marked topics, and expand and collapse in tree mode; Ctrl+Clear and its company launch a
+// topic's single link; Ctrl with the arrows drives the search results; and the key state
+// lets the topic commands run once per key press.
+#include <QObject>
+
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/keyboard/KeyboardInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/search/SearchInterface.h"
+#include "mainwindow/topics/TopicCommandsInterface.h"
+#include "platform/qt/WinKeys.h"
+
+class QKeyEvent;
+class QWidget;
+
+namespace kiv {
+
+class IWindowContext;
+class TKivStringGrid;
+
+class TKeyboard : public QObject, public IKeyboard {
+    Q_OBJECT
+public:
+    // Phase 1: needs declared; the keys are watched from BuildComponents on.
+    explicit TKeyboard(IWindowContext& ctx);
+    ~TKeyboard() override;
+    void BuildComponents();
+
+    // ---- IKeyboard ----
+    bool KeyIsDown() const override { return keyIsDown_; }
+    bool CtrlIsDown() const { return ctrlIsDown_; }
+    bool KeyCommandMayRun() override;
+    void PressArrow(int key) override;
+
+    // The window's key handlers. focus: the control the key goes to; repeat: the key is
+    // held (an auto-repeated press). Key set to 0 consumes the key.
+    void FormKeyDown(QWidget* focus, Word& Key, TShiftState Shift, bool repeat);
+    void FormKeyUp(QWidget* focus, Word& Key, TShiftState Shift);
+    // The window lost the activation: no key is down any more.
+    void FormDeactivate();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // The panel a control belongs to (the panel or its caption editor), else null.
+    static TKivStringGrid* PanelOf(const QObject* control);
+    void PanelKeyDown(TKivStringGrid* g, bool inEditor, Word& Key, TShiftState keys, bool repeat);
+    void UpOrDown(TKivStringGrid* g, bool inEditor, Word& Key, TShiftState keys, bool repeat);
+    void Right(TKivStringGrid* g, Word& Key, TShiftState keys, bool repeat);
+    void Left(TKivStringGrid* g, Word& Key, TShiftState keys);
+    // The row's single link launched (internal: in the window's browser); nothing unless
+    // the row has exactly one link.
+    bool LaunchSingleLink(TKivStringGrid* g, bool internal);
+    // Ctrl went down or up: automatic viewing switched on by an arrow with Ctrl goes off
+    // again when Ctrl comes up.
+    void SetCtrlDown(bool down);
+    // An arrow with Ctrl: automatic viewing on until Ctrl comes up.
+    void CtrlNavigationKey();
+
+    IWindowContext& ctx_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<INavigationPath> nav_;
+    TNeed<ISearch> search_;
+    TNeed<ITopicCommands> topics_;
+    TNeed<IDatastructure> datastructure_;
+    bool keyIsDown_ = false;
+    bool keyCommandDone_ = false;
+    bool ctrlIsDown_ = false;
+    bool autoviewOffOnCtrlUp_ = false;
+};
+
+}  // namespace kiv
