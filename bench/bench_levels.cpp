@@ -1,7 +1,7 @@
 // Large levels in the main window, each from the user's action until the panel showing the
 // level has painted: opening a datastructure whose first topic has N children (the second
 // panel shows them), a click back onto that topic from its sibling, a scroll of that panel
-// to its end, and End pressed in it. N is 1,000, 10,000, 100,000 and 1,000,000.
+// to its end, End pressed in it, and Down held in it. N is 1,000, 10,000, 100,000 and 1,000,000.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -181,6 +181,49 @@ void BM_EndKeyInLevel(benchmark::State& state) {
     state.counters["rows_read"] = double(w.second->Nester->RowsRead());
 }
 
+// Down held in the panel showing the level: 200 presses as a held key repeats them (one
+// press, then repeats with their auto-repeat releases), each given its turn of the event
+// loop, from the first row on; the later panels follow at the release, outside the time.
+// key_events_per_s: how many repeats the window keeps up with.
+void BM_HeldDownInLevel(benchmark::State& state) {
+    MakeLevel(int(state.range(0)));
+    Window w;
+    w.Open();
+    constexpr int kPresses = 200;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.second->SelectRow(0);
+        w.second->MakeActive();
+        w.second->DoEnter();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        const int64_t start = MonotonicNanoseconds();
+        for (int i = 0; i < kPresses; ++i) {
+            if (i > 0) {
+                QKeyEvent up(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier, QString(), true);
+                QApplication::sendEvent(w.second, &up);
+            }
+            QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), i > 0);
+            QApplication::sendEvent(w.second, &down);
+            QCoreApplication::processEvents();
+        }
+        const double took = double(MonotonicNanoseconds() - start) / 1e9;
+        state.SetIterationTime(took);
+        seconds += took;
+        state.PauseTiming();
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(w.second, &release);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        if (w.second->CurrentRow() != kPresses) {
+            state.SkipWithError("the held key did not move one row a press");
+            break;
+        }
+    }
+    state.counters["key_events_per_s"] = double(kPresses) * double(state.iterations()) / seconds;
+}
+
 #define LEVELS                          \
     ->Arg(1000)                         \
         ->Arg(10000)                    \
@@ -192,6 +235,7 @@ BENCHMARK(BM_OpenWithLevel) LEVELS->Iterations(3);
 BENCHMARK(BM_ClickTopicWithLevel) LEVELS->Iterations(5);
 BENCHMARK(BM_ScrollLevelToEnd) LEVELS->Iterations(5);
 BENCHMARK(BM_EndKeyInLevel) LEVELS->Iterations(5);
+BENCHMARK(BM_HeldDownInLevel) LEVELS->Iterations(5);
 
 }  // namespace
 }  // namespace kiv

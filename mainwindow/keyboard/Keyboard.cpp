@@ -55,8 +55,7 @@ bool TKeyboard::eventFilter(QObject* watched, QEvent* e) {
         if (watched == &ctx_.Window()) FormDeactivate();
         return false;
     }
-    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
-        type != QEvent::KeyRelease)
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || w->window() != &ctx_.Window()) return false;

@@ -3,12 +3,14 @@
 // launch keys, the later panels following at the release, and the navigation path's
 // arrow buttons.
 #include <QFile>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
 #include "engine/core/LinkLines.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/keyboard/Keyboard.h"
+#include "mainwindow/textcard/TextCard.h"
 #include "tests/mainwindow/RecordingShell.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -63,6 +65,21 @@ TEST_F(Keyboard, ArrowsMoveOneRowAPressAndShiftMarksTheRowLeft) {
     EXPECT_FALSE(p1->Nester->IsMarked(2));
 }
 
+TEST_F(Keyboard, TheTextCardFollowsTheArrows) {
+    const std::string path = Home() + "FirstKivDB.kiv";
+    MakeTreePair(path, "a b c");
+    StoreTrailCardPair(path, "1", 2, "text of b");
+    PackDatastructure(path);
+    Restart();
+    Focus(p1);
+    QTextEdit* card = f->TextCard().txtSimpleText;
+    EXPECT_TRUE(card->toPlainText().isEmpty());
+    Click(p1, Qt::Key_Down);
+    EXPECT_EQ(card->toPlainText(), QStringLiteral("text of b"));
+    Click(p1, Qt::Key_Down);
+    EXPECT_TRUE(card->toPlainText().isEmpty());
+}
+
 TEST_F(Keyboard, AHeldDownOnTheLastRowInsertsOneTopic) {
     Open("a b");
     Focus(p1);
@@ -112,8 +129,8 @@ TEST_F(Keyboard, TheLaunchKeysOpenATopicsOnlyLink) {
     }
     Open("single double");
     ASSERT_TRUE(p1->Nester->LaunchList().SetLinks(0, MakeLinkLine(one, "one")));
-    ASSERT_TRUE(p1->Nester->LaunchList().SetLinks(
-        1, MakeLinkLine(one, "one") + "\r\n" + MakeLinkLine(two, "two")));
+    ASSERT_TRUE(p1->Nester->LaunchList().SetLinks(1, MakeLinkLine(one, "one") + "\r\n" +
+                                                         MakeLinkLine(two, "two")));
     Focus(p1);
     TRecordedShell shell;
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier,
@@ -124,15 +141,15 @@ TEST_F(Keyboard, TheLaunchKeysOpenATopicsOnlyLink) {
         int row;
         size_t launched;
     } cases[] = {
-        {Qt::Key_Clear, ctrl, 0, 1},                // in the window
-        {Qt::Key_Clear, ctrl | shift, 0, 1},        // outside it
-        {Qt::Key_W, ctrl | shift, 0, 1},            // as Ctrl+Clear
-        {Qt::Key_W, ctrl | shift | alt, 0, 1},      // as Shift+Ctrl+Clear
-        {Qt::Key_Clear, ctrl | alt, 0, 0},          // inexact modifiers
-        {Qt::Key_Clear, {}, 0, 0},                  //
-        {Qt::Key_W, ctrl | alt, 0, 0},              //
-        {Qt::Key_Clear, ctrl, 1, 0},                // two links: nothing
-        {Qt::Key_W, ctrl | shift, 1, 0},            //
+        {Qt::Key_Clear, ctrl, 0, 1},            // in the window
+        {Qt::Key_Clear, ctrl | shift, 0, 1},    // outside it
+        {Qt::Key_W, ctrl | shift, 0, 1},        // as Ctrl+Clear
+        {Qt::Key_W, ctrl | shift | alt, 0, 1},  // as Shift+Ctrl+Clear
+        {Qt::Key_Clear, ctrl | alt, 0, 0},      // inexact modifiers
+        {Qt::Key_Clear, {}, 0, 0},              //
+        {Qt::Key_W, ctrl | alt, 0, 0},          //
+        {Qt::Key_Clear, ctrl, 1, 0},            // two links: nothing
+        {Qt::Key_W, ctrl | shift, 1, 0},        //
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.key << " " << c.mods.toInt() << " row " << c.row);
@@ -181,6 +198,35 @@ TEST_F(Keyboard, RightAndLeftMoveBetweenPanelsAndLevels) {
     // On panel 1 one level up.
     Click(p1, Qt::Key_Left);
     EXPECT_EQ(Caption(p1, 0), "a");
+}
+
+TEST_F(Keyboard, RightAndLeftExpandCollapseAndMakeChildrenInTreeMode) {
+    Open("A(B C) D");
+    ASSERT_TRUE(Command("acPanelClassic").Execute());
+    ASSERT_TRUE(p1->TreeMode);
+    Focus(p1);
+    p1->SelectRow(0);
+    auto rows = [&] {
+        std::string all;
+        for (int r = 0; r < p1->Nester->RowCount(); ++r)
+            all += (r ? " " : "") + std::string(size_t(p1->Nester->Level(r)), '.') + Caption(p1, r);
+        return all;
+    };
+    Click(p1, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(rows(), "A D");
+    Click(p1, Qt::Key_Right);
+    EXPECT_EQ(rows(), "A .B .C D") << "Right expands";
+    EXPECT_EQ(Current(p1), "B") << "and goes to the first child";
+    Click(p1, Qt::Key_Left);
+    EXPECT_EQ(Current(p1), "A") << "Left goes to the parent";
+    Click(p1, Qt::Key_Down);
+    ASSERT_EQ(Current(p1), "B");
+    // Right on a topic without children makes its first child, ready for its caption.
+    Press(p1, Qt::Key_Right);
+    Press(p1, Qt::Key_Right, {}, true);
+    Release(p1, Qt::Key_Right);
+    EXPECT_EQ(rows(), "A .B .. .C D") << "one child, not one per repeat";
+    EXPECT_TRUE(p1->Editing());
 }
 
 TEST_F(Keyboard, TheNavigationPathsArrowButtonsChangeTheTopic) {

@@ -1,0 +1,82 @@
+// The program itself on a real X server with a window manager: the arrow keys move through
+// a datastructure (the text card and the navigation path follow, and the Threads keep where
+// the user stood), and the navigation path's arrow buttons move as the keys do.
+#include <QImage>
+
+#include "engine/core/TreeText.h"
+#include "tests/mainwindow/X11Program.h"
+
+namespace {
+
+class X11Keyboard : public kiv::test::X11Program {
+protected:
+    // The program on "FirstKivDB.kiv" made from the tree, its window active.
+    QProcess& StartOn(std::string_view tree, const std::string& textOfSecond) {
+        const std::string path = Path();
+        kiv::MakeTreePair(path, tree);
+        kiv::StoreTrailCardPair(path, "1", 2, textOfSecond);
+        kiv::PackDatastructure(path);
+        QProcess& kiv = Start(Kiv(), {});
+        const QString id = WindowId("KIV - FirstKivDB.kiv");
+        EXPECT_FALSE(id.isEmpty()) << kiv.readAllStandardError().toStdString();
+        Activate(id);
+        return kiv;
+    }
+    std::string Path() const { return env.Dir() + "FirstKivDB.kiv"; }
+    QImage Screen() {
+        const QString file = QString::fromStdString(env.Dir() + "screen.png");
+        Run("import", {"-window", "root", file});
+        return QImage(file);
+    }
+    // The centres of the navigation path's four arrow buttons (back, forth, up, down), found
+    // on the screen: the glyphs are the first dark marks under the path's grey strip.
+    std::vector<QPoint> ArrowButtons(const QImage& screen) {
+        const auto grey = [&](int x, int y) { return qGray(screen.pixel(x, y)) < 200; };
+        const auto dark = [&](int x, int y) { return qGray(screen.pixel(x, y)) < 128; };
+        // The lowest grey band across the window, at least ten rows high (frames are lines).
+        int strip = -1, run = 0;
+        for (int y = 0; y < screen.height(); ++y) {
+            run = grey(5, y) && grey(screen.width() / 2, y) ? run + 1 : 0;
+            if (run >= 10) strip = y;
+        }
+        std::vector<QPoint> found;
+        for (int y = strip + 1; y < screen.height() && found.empty(); ++y) {
+            int from = -1;
+            for (int x = 0; x < 170; ++x) {
+                if (dark(x, y) && from < 0) from = x;
+                if (!dark(x, y) && from >= 0) {
+                    found.emplace_back((from + x) / 2, y + 2);
+                    from = -1;
+                }
+            }
+            if (found.size() != 4) found.clear();
+        }
+        return found;
+    }
+};
+
+TEST_F(X11Keyboard, ArrowKeysAndTheArrowButtonsMoveThroughTheDatastructure) {
+    {
+        QProcess& kiv = StartOn("a(a1) b(b1 b2) c", "text of b");
+        // Down to "b", Right into the second panel ("b1"), Down to "b2".
+        Keys({"Down", "Right", "Down"});
+        Stop(kiv);
+    }
+    EXPECT_EQ(Dump(Path(), "--marks"), "Threads\n  0. b / b2\nQuickJumps\n");
+    {
+        QProcess& kiv = Start(Kiv(), {});
+        ASSERT_FALSE(WindowId("KIV - FirstKivDB.kiv").isEmpty());
+        Activate(WindowId("KIV - FirstKivDB.kiv"));
+        const QImage before = Screen();
+        const std::vector<QPoint> arrows = ArrowButtons(before);
+        ASSERT_EQ(arrows.size(), 4u) << "the arrow buttons are not on the screen";
+        // Up, as the key: from "b2" to "b1".
+        Run("xdotool", {"mousemove", QString::number(arrows[2].x()),
+                        QString::number(arrows[2].y()), "click", "1"});
+        QThread::msleep(500);
+        Stop(kiv);
+    }
+    EXPECT_EQ(Dump(Path(), "--marks"), "Threads\n  0. b / b1\nQuickJumps\n");
+}
+
+}  // namespace
