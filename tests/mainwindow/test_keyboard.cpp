@@ -157,7 +157,9 @@ TEST_F(Keyboard, TheLaunchKeysOpenATopicsOnlyLink) {
         shell->Calls.clear();
         Click(p1, c.key, c.mods);
         EXPECT_EQ(shell->Calls.size(), c.launched);
-        if (c.launched) EXPECT_EQ(shell->Calls[0].Target, QString::fromStdString(one));
+        if (c.launched) {
+            EXPECT_EQ(shell->Calls[0].Target, QString::fromStdString(one));
+        }
     }
 }
 
