@@ -19,8 +19,10 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/autolaunch/AutoLaunch.h"
 #include "mainwindow/autoreg/AutoRegistration.h"
 #include "mainwindow/bins/Bins.h"
+#include "mainwindow/browser/Browser.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filecommands/FileCommands.h"
@@ -102,6 +104,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     new TEmailCommands(*this);     // a child of the window
     new TAutoRegistration(*this);  // a child of the window
     new TColorSchemes(*this);      // a child of the window
+    (new TBrowser(*this))->BuildComponents();
+    (new TAutoLaunch(*this))->BuildComponents();
     FinishSkeleton();
     SubscribeFeatures();
     published_.CheckNeedsFilled();
@@ -121,6 +125,8 @@ void TForm1::SubscribeFeatures() {
     hoist_->Subscribe(events_);
     search_->Subscribe(events_);
     fileCommands_->Subscribe(events_);
+    findChild<TBrowser*>()->Subscribe(events_);
+    findChild<TAutoLaunch*>()->Subscribe(events_);
 }
 
 TForm1::~TForm1() {

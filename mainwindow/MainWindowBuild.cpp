@@ -73,8 +73,6 @@ void TForm1::BuildMenus() {
     k.acShowClipBin = Action(this, "acShowClipBin", QStringLiteral("Clip Bin"), true);
     k.acShowLaunchCard = Action(this, "acShowLaunchCard", QStringLiteral("Launch Card"), true);
     k.acShowMetaCard = Action(this, "acShowMetaCard", QStringLiteral("Meta-Data Card"), true);
-    k.acAutoview = Action(this, "acAutoview", QStringLiteral("Autoview"), true);
-    k.acExtLaunch = Action(this, "acExtLaunch", QStringLiteral("External Launch"), true);
 
     // The features fill the File and Settings menus; Exit closes the File menu when they did.
     k.File1 = Named(k.MainMenu1->addMenu(QStringLiteral("&File")), "File1");

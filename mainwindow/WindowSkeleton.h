@@ -73,8 +73,6 @@ struct TWindowSkeleton {
     KivAction* acShowClipBin = nullptr;
     KivAction* acShowLaunchCard = nullptr;
     KivAction* acShowMetaCard = nullptr;
-    KivAction* acAutoview = nullptr;
-    KivAction* acExtLaunch = nullptr;
 
     QWidget* pnlTextBin = nullptr;
     QTextEdit* txtTextBin = nullptr;

@@ -92,6 +92,7 @@ std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, i
 }
 
 TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {
+    ctx.Published().Publish<IBins>(*this);
     ListDragStarter = [](QListWidget* source, QMimeData* data) {
         auto* drag = new QDrag(source);
         drag->setMimeData(data);
@@ -492,6 +493,12 @@ void TBins::Delete1Click() {
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) card.DeleteLaunchCardItem(*it);
     const int n = lv->topLevelItemCount();
     if (n > 0) lv->setCurrentItem(lv->topLevelItem(std::min(rows.front(), n - 1)));
+}
+
+void TBins::AddResourceLink(const std::string& line) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    k.lbxLaunchBin->addItem(StoredToText(line));
+    SetImageIndex(k.acShowLaunchBin, 19);
 }
 
 }  // namespace kiv

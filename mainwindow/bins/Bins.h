@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "mainwindow/bins/BinsInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QListWidget;
@@ -49,10 +50,11 @@ struct TBinTextRun {
 // " - " and the target before it.
 std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, int left);
 
-class TBins : public QObject {
+class TBins : public QObject, public IBins {
     Q_OBJECT
 public:
     explicit TBins(IWindowContext& ctx);
+    void AddResourceLink(const std::string& line) override;
     // Headers, close buttons, commands and list handlers on the floating panels.
     void BuildComponents();
 

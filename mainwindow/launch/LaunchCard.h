@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 
@@ -30,7 +31,7 @@ class TfrmAddUrlLink;
 class TfrmRenameFile;
 struct TOpenWithApp;
 
-class TLaunchCard : public QObject {
+class TLaunchCard : public QObject, public ILaunchCard {
     Q_OBJECT
 public:
     // Popup tags at or above this stand for a launch card row (tag - kLaunchCardTag).
@@ -45,10 +46,16 @@ public:
     // with their default program (the user chooses one when none is set). A target that is
     // neither an address nor an existing file or folder is reported and opens nothing.
     // Returns the shell's answer (kOpenStarted and above: started; 0: nothing started).
-    int LaunchLink(const std::string& link, bool makeRoom, bool internal);
+    int LaunchLink(const std::string& link, bool makeRoom, bool internal) override;
+    bool ShowInBrowser(const std::string& link, bool makeRoom) override;
     // Adds CR LF separated link lines to a topic: lines without target and targets the
     // topic already has are dropped; an untitled topic takes the first link's title.
-    void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text);
+    void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text) override;
+    void ShowLaunchCardInFront() override;
+    void SetBrowser(std::function<bool(const std::string& address, bool makeRoom)> open) override {
+        OpenInBrowser = std::move(open);
+    }
+    void AddLaunchMenuItem(QAction* item, bool atTop) override;
     void RemoveLinks(int panel, int row, bool withoutAsking);
 
     // ---- the launch card list ----
@@ -130,6 +137,9 @@ public:
     QMenu* OpenWith3 = nullptr;
 
 private:
+    // A link as the file system finds it: "||" and "file:///" resolved, the letter case of
+    // a path under the program folder found.
+    std::string ResolveLink(const std::string& link) const;
     // The Title column: what the longest title needs, up to half the list.
     void FitTitleColumn();
     void BuildActions();

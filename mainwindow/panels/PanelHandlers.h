@@ -2,7 +2,7 @@
 // The three outline panels and their handlers: the topic change (the topic that is left
 // is stored, the one that becomes current loaded into the panes), keys, mouse clicks,
 // hints and topics dragged between panels. Commands: EditMode, CompactNavigate,
-// ExpandedNavigate (the panels manager's modes); the autoview timer tmrAutoLaunch.
+// ExpandedNavigate (the panels manager's modes).
 #include <QObject>
 #include <cstdint>
 #include <string>
@@ -11,7 +11,6 @@
 #include "platform/qt/WinKeys.h"
 
 class QListWidget;
-class QTimer;
 
 namespace kiv {
 
@@ -54,8 +53,6 @@ public:
     KivAction* EditMode = nullptr;
     KivAction* CompactNavigate = nullptr;
     KivAction* ExpandedNavigate = nullptr;
-    QTimer* tmrAutoLaunch = nullptr;
-
 
 private:
     void WirePanel(TKivStringGrid* grid);
@@ -71,7 +68,6 @@ private:
     void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
-    std::string autoLaunchTarget_;
 };
 
 }  // namespace kiv

@@ -5,7 +5,6 @@
 #include "mainwindow/collector/Collector.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMainWindow>
 #include <QGuiApplication>
 #include <QMenu>
@@ -55,7 +54,8 @@ QRect WorkArea() {
 
 }  // namespace
 
-TWindowSettings::TWindowSettings(IWindowContext& ctx) : ctx_(ctx) {}
+TWindowSettings::TWindowSettings(IWindowContext& ctx)
+    : ctx_(ctx), autoLaunch_(ctx.Published()), browser_(ctx.Published()) {}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -81,28 +81,6 @@ void TWindowSettings::BuildComponents() {
         Item(w, "CompactLayoutSelection1", QStringLiteral("Compact Layout Selection"), true);
     Circle1 = Item(w, "Circle1", QStringLiteral("Circle"), true);
     Number1 = Item(w, "Number1", QStringLiteral("Number"), true);
-
-    AutoviewDelay1 =
-        Named(ctx_.Skeleton().Settings1->addMenu(QStringLiteral("Autoview launch delay")),
-              "AutoviewDelay1");
-    auto* delays = new QActionGroup(w);
-    const std::pair<const char*, int> delayItems[] = {{"1/8 sec.", 125}, {"1/6 sec.", 167},
-                                                      {"1/4 sec.", 250}, {"1/2 sec.", 500},
-                                                      {"1 sec.", 1000},  {"2 sec.", 2000},
-                                                      {"3 sec.", 3000},  {"5 sec.", 5000}};
-    for (const auto& [caption, tag] : delayItems) {
-        QAction* a = AutoviewDelay1->addAction(QString::fromLatin1(caption));
-        a->setCheckable(true);
-        a->setData(tag);
-        delays->addAction(a);
-        connect(a, &QAction::triggered, this, [this, tag = tag] {
-            GuardCall([this, tag] {
-                ctx_.Panels().tmrAutoLaunch->setInterval(tag);
-                ctx_.Settings().AutoviewDelay = tag;
-                if (KivIniOpen()) KivIni().WriteInteger(kSettingsSection, "AutoviewDelay", tag);
-            });
-        });
-    }
 }
 
 void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
@@ -135,6 +113,7 @@ void TWindowSettings::LoadSettings() {
     ApplyGeometry(ResolveStartGeometry(s, Screen::Size(), WorkArea(), ScreenRects()));
 
     SetDefault1->Tag = s.DefaultDateTime;
+    browser_->LoadVisitedLinks();
 
     acShowInterBaseTabs->SetChecked(s.InterBaseView);
     ctx_.Skeleton().tsInterBase->setVisible(s.InterBaseView);
@@ -186,9 +165,7 @@ void TWindowSettings::LoadSettings() {
     ctx_.Panels().sgdFirst->SetDocViewLaunchImage(s.DocViewLaunch);
     acDocViewSizer->SetChecked(s.DocViewSizer);
     ctx_.Panels().sgdFirst->SetDocViewSizer(s.DocViewSizer);
-    ctx_.Panels().tmrAutoLaunch->setInterval(s.AutoviewDelay);
-    for (QAction* a : AutoviewDelay1->actions())
-        if (a->data().toInt() == s.AutoviewDelay) a->setChecked(true);
+    autoLaunch_->SetAutoLaunchDelay(s.AutoviewDelay);
 }
 
 void TWindowSettings::SaveSettings() {
@@ -230,6 +207,7 @@ void TWindowSettings::SaveSettings() {
     // One replace of the file for all of them: a kill in the middle leaves the old file.
     IniFile::Batch batch(KivIni());
     WriteSettings(KivIni(), s, &InterBase());
+    browser_->SaveVisitedLinks();
     batch.Commit();
     ctx_.Settings() = s;
 }

@@ -2,12 +2,15 @@
 // The window's side of "kiv.ini": the settings applied at creation (geometry, the view
 // switches, the default font, the autoview delay) and collected at shut-down. Commands:
 // the view switches it restores (acShowInterBaseTabs .. acDocViewSizer, SetDefault1,
-// BoxedTopicView1, CompactLayoutSelection1, Circle1, Number1) and the AutoviewDelay1 menu.
+// BoxedTopicView1, CompactLayoutSelection1, Circle1, Number1).
 #include <QMargins>
 #include <QObject>
 #include <QRect>
 #include <optional>
 
+#include "mainwindow/Published.h"
+#include "mainwindow/autolaunch/AutoLaunchInterface.h"
+#include "mainwindow/browser/BrowserInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
@@ -49,7 +52,6 @@ public:
     QAction* CompactLayoutSelection1 = nullptr;
     QAction* Circle1 = nullptr;
     QAction* Number1 = nullptr;
-    QMenu* AutoviewDelay1 = nullptr;
 
     // Read by the later panes: the layout, colour scheme and row-lines settings.
     int CurrentLayout = 0;
@@ -60,6 +62,8 @@ private:
     void ApplyGeometry(const TStartGeometry& g);
 
     IWindowContext& ctx_;
+    TNeed<IAutoLaunch> autoLaunch_;
+    TNeed<IBrowser> browser_;
     std::optional<QRect> frameTarget_;
 };
 
