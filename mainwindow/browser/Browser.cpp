@@ -291,9 +291,10 @@ void TBrowser::ShowWarning() {
 }
 
 QString TBrowser::FileCaption() const {
-    const TOpenDatastructure& open = ctx_.Open();
-    if (!open.BookMark || open.BookMark->Path.empty()) return QStringLiteral("KIV");
-    return QStringLiteral("KIV - ") + QFileInfo(StoredToText(open.BookMark->Path)).fileName();
+    // The open datastructure's entry, while the frame's state and the global both name it.
+    const TBookMarkPtr& mark = ctx_.Open().BookMark ? ctx_.Open().BookMark : CurrentBookMark;
+    if (!mark || mark->Path.empty()) return QStringLiteral("KIV");
+    return QStringLiteral("KIV - ") + QFileInfo(StoredToText(mark->Path)).fileName();
 }
 
 void TBrowser::acOpenBrowserExecute() {

@@ -26,52 +26,11 @@
 #include "mainwindow/search/SearchPane.h"
 #include "platform/qt/WidgetState.h"
 #include "tests/XdgSandbox.h"
+#include "tests/mainwindow/RecordingShell.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
 namespace {
-
-// What the launch commands asked of the desktop.
-struct ShellCall {
-    std::string What;  // "open", "folder", "with", "choose", "trash", "properties"
-    QString Target;
-    QString App;
-    bool operator==(const ShellCall&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const ShellCall& c) {
-    return os << c.What << "(" << c.Target.toStdString()
-              << (c.App.isEmpty() ? "" : ", " + c.App.toStdString()) << ")";
-}
-
-class RecordingShell : public TDesktopShell {
-public:
-    std::vector<ShellCall> Calls;
-    int OpenAnswer = kOpenStarted;
-    QList<TOpenWithApp> Apps;
-    bool PropertiesOffered = false;
-
-    int OpenDefault(const QString& target, bool folder) override {
-        Calls.push_back({folder ? "folder" : "open", target, {}});
-        return OpenAnswer;
-    }
-    QList<TOpenWithApp> AppsFor(const QString&) override { return Apps; }
-    bool OpenWith(const QString& appId, const QString& path) override {
-        Calls.push_back({"with", path, appId});
-        return true;
-    }
-    void ChooseProgram(const QString& path) override { Calls.push_back({"choose", path, {}}); }
-    bool Trash(const QString& path, QString& error) override {
-        Calls.push_back({"trash", path, {}});
-        if (QFile::remove(path)) return true;
-        error = QStringLiteral("no such file");
-        return false;
-    }
-    bool ShowItemProperties(const QString& path) override {
-        Calls.push_back({"properties", path, {}});
-        return PropertiesOffered;
-    }
-};
 
 class Launch : public WindowFixture {
 protected:

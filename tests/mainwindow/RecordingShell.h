@@ -1,0 +1,55 @@
+#pragma once
+// A desktop shell for the window tests: it records what the launch commands ask of the
+// desktop and starts nothing.
+#include <QFile>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "mainwindow/launch/DesktopShell.h"
+
+namespace kiv::wintest {
+
+// What the launch commands asked of the desktop.
+struct ShellCall {
+    std::string What;  // "open", "folder", "with", "choose", "trash", "properties"
+    QString Target;
+    QString App;
+    bool operator==(const ShellCall&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const ShellCall& c) {
+    return os << c.What << "(" << c.Target.toStdString()
+              << (c.App.isEmpty() ? "" : ", " + c.App.toStdString()) << ")";
+}
+
+class RecordingShell : public TDesktopShell {
+public:
+    std::vector<ShellCall> Calls;
+    int OpenAnswer = kOpenStarted;
+    QList<TOpenWithApp> Apps;
+    bool PropertiesOffered = false;
+
+    int OpenDefault(const QString& target, bool folder) override {
+        Calls.push_back({folder ? "folder" : "open", target, {}});
+        return OpenAnswer;
+    }
+    QList<TOpenWithApp> AppsFor(const QString&) override { return Apps; }
+    bool OpenWith(const QString& appId, const QString& path) override {
+        Calls.push_back({"with", path, appId});
+        return true;
+    }
+    void ChooseProgram(const QString& path) override { Calls.push_back({"choose", path, {}}); }
+    bool Trash(const QString& path, QString& error) override {
+        Calls.push_back({"trash", path, {}});
+        if (QFile::remove(path)) return true;
+        error = QStringLiteral("no such file");
+        return false;
+    }
+    bool ShowItemProperties(const QString& path) override {
+        Calls.push_back({"properties", path, {}});
+        return PropertiesOffered;
+    }
+};
+
+}  // namespace kiv::wintest
