@@ -338,11 +338,16 @@ void TBrowser::acOpenBrowserExecute() {
 
 void TBrowser::acShowTextCardExecute() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    acShowTextCard->SetChecked(!acShowTextCard->Checked());
     if (k.pnlBrowser->isHidden()) {
-        RunByName(ctx_, "acHidePane");
+        // The text card alone fills the pane: the pane's own command shows or hides it, and
+        // the check mark stays with what is shown.
+        if (ctx_.Actions().Find(QStringLiteral("acHidePane"))) {
+            acShowTextCard->SetChecked(!acShowTextCard->Checked());
+            RunByName(ctx_, "acHidePane");
+        }
         return;
     }
+    acShowTextCard->SetChecked(!acShowTextCard->Checked());
     if (acShowTextCard->Checked()) {
         int height = 100;
         if (k.pnlCards->height() < 150) {

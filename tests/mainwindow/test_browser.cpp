@@ -126,6 +126,9 @@ TEST_F(Browser, TextCardBesideTheBrowserTakesItsHeightFromThePane) {
         SCOPED_TRACE(c.cards);
         Open("a");
         TWindowSkeleton& k = f->Skeleton();
+        B->acShowTextCard->Execute();
+        EXPECT_TRUE(B->acShowTextCard->Checked() && isShown(k.pnlSimpleText))
+            << "without the browser the text card fills the pane and stays";
         B->acOpenBrowser->Execute();
         EXPECT_FALSE(B->acShowTextCard->Checked()) << "the text card left the pane";
         EXPECT_TRUE(k.pnlSimpleText->isHidden());
