@@ -90,6 +90,8 @@ void TBrowser::BuildComponents() {
         cards->insertWidget(0, k.pnlBrowser, 1);
         cards->insertWidget(1, k.Splitter3);
     }
+    splitter3_ = k.Splitter3;
+    textPane_ = k.pnlSimpleText;
     k.Splitter3->setCursor(Qt::SizeVerCursor);
     k.Splitter3->installEventFilter(this);
     auto* pane = VBox(k.pnlBrowser);
@@ -124,7 +126,8 @@ void TBrowser::BuildBar() {
     cbxBrowser->setEditable(true);
     cbxBrowser->setInsertPolicy(QComboBox::NoInsert);
     cbxBrowser->setMaxVisibleItems(kMaxVisitedLinks);
-    cbxBrowser->lineEdit()->installEventFilter(this);
+    boxEdit_ = cbxBrowser->lineEdit();
+    boxEdit_->installEventFilter(this);
     row->addWidget(cbxBrowser, 1);
     btnGo = Button(bar, "btnGo", QStringLiteral("Go"));
     btnOpenFileInBrowser = Button(bar, "btnOpenFileInBrowser", QStringLiteral("Open File"));
@@ -521,8 +524,8 @@ void TBrowser::SaveVisitedLinks() {
 // ---- keys and mouse ----
 
 bool TBrowser::eventFilter(QObject* watched, QEvent* event) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    if (watched == cbxBrowser->lineEdit() && event->type() == QEvent::KeyPress) {
+    // Not through the window: it may be going already.
+    if (watched == boxEdit_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             GuardCall([this] { Navigate(); });
@@ -532,21 +535,26 @@ bool TBrowser::eventFilter(QObject* watched, QEvent* event) {
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         GuardCall([this] { DragLink(); });
         return true;
-    } else if (watched == k.Splitter3) {
+    } else if (watched == splitter3_) {
         // Dragging the splitter gives the text card under it more or less of the pane.
-        auto* me = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
-            splitterDragY_ = int(me->globalPosition().y());
-            splitterDragHeight_ = k.pnlSimpleText->height();
-            return true;
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove) {
+            const auto* me = static_cast<QMouseEvent*>(event);
+            const int y = int(me->globalPosition().y());
+            if (type == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
+                splitterDragY_ = y;
+                splitterDragHeight_ = textPane_->height();
+                return true;
+            }
+            if (type == QEvent::MouseMove && splitterDragY_ >= 0) {
+                const int h = splitterDragHeight_ + splitterDragY_ - y;
+                textPane_->setFixedHeight(
+                    std::clamp(h, 20, std::max(20, textPane_->parentWidget()->height() - 60)));
+                return true;
+            }
+        } else if (type == QEvent::MouseButtonRelease) {
+            splitterDragY_ = -1;
         }
-        if (event->type() == QEvent::MouseMove && splitterDragY_ >= 0) {
-            const int h = splitterDragHeight_ + splitterDragY_ - int(me->globalPosition().y());
-            k.pnlSimpleText->setFixedHeight(
-                std::clamp(h, 20, std::max(20, k.pnlCards->height() - 60)));
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonRelease) splitterDragY_ = -1;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -106,7 +106,11 @@ private:
     TNeed<IBins> bins_;
     std::unique_ptr<TBrowserPane> pane_;
     QString whyNot_;
-    // A drag of Splitter3: where it started and the text card's height then.
+    // The splitter over the text card's pane, and a drag of it: where it started and the
+    // text card's height then.
+    QWidget* splitter3_ = nullptr;
+    QObject* boxEdit_ = nullptr;
+    QWidget* textPane_ = nullptr;
     int splitterDragY_ = -1;
     int splitterDragHeight_ = 0;
 };

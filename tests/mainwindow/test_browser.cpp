@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QToolButton>
 #include <unistd.h>
@@ -144,6 +145,16 @@ TEST_F(Browser, TextCardBesideTheBrowserTakesItsHeightFromThePane) {
         EXPECT_TRUE(isShown(k.Splitter3));
         EXPECT_LT(k.pnlBrowser->geometry().bottom(), k.pnlSimpleText->geometry().top())
             << "the text card under the browser";
+        // The splitter, dragged 10 pixels up, gives the text card 10 more.
+        const QPoint at = k.Splitter3->rect().center();
+        QTest::mousePress(k.Splitter3, Qt::LeftButton, {}, at);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at - QPoint(0, 10)),
+                         QPointF(k.Splitter3->mapToGlobal(at - QPoint(0, 10))), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(k.Splitter3, &move);
+        QTest::mouseRelease(k.Splitter3, Qt::LeftButton, {}, at - QPoint(0, 10));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(k.pnlSimpleText->height(), c.expectText + 10);
         B->acShowTextCard->Execute();
         EXPECT_TRUE(k.pnlSimpleText->isHidden() && k.Splitter3->isHidden());
         Stop();
