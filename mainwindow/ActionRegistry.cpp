@@ -5,9 +5,10 @@
 
 namespace kiv {
 
-void TActionRegistry::Collect(QObject& root) {
+void TActionRegistry::Collect() {
+    if (!root_) throw std::logic_error("actions collected before the window exists");
     actions_.clear();
-    for (KivAction* a : root.findChildren<KivAction*>()) {
+    for (KivAction* a : root_->findChildren<KivAction*>()) {
         const QString name = a->objectName();
         if (name.isEmpty()) continue;
         auto [it, fresh] = actions_.emplace(name, a);
@@ -18,9 +19,12 @@ void TActionRegistry::Collect(QObject& root) {
 }
 
 KivAction* TActionRegistry::Find(const QString& name) const {
-    if (!collected_) throw std::logic_error("actions looked up before the window is built");
-    const auto it = actions_.find(name);
-    return it == actions_.end() ? nullptr : it->second;
+    if (!root_) throw std::logic_error("actions looked up before the window exists");
+    if (const auto it = actions_.find(name); it != actions_.end()) return it->second;
+    // Made after the last look: taken once it is there.
+    KivAction* a = root_->findChild<KivAction*>(name);
+    if (a) actions_.emplace(name, a);
+    return a;
 }
 
 KivAction& TActionRegistry::Get(const QString& name) const {

@@ -12,17 +12,21 @@ namespace kiv {
 
 class TActionRegistry {
 public:
-    // Takes every action under root (the window and what it owns); two with one name are a
-    // fault of the program.
-    void Collect(QObject& root);
+    // The actions are those under root (the window and what it owns); one is found from the
+    // moment it is made, so a room may look another's up while the window is built.
+    void Attach(QObject& root) { root_ = &root; }
+    // When the window is built: every action under root taken at once; two with one name are
+    // a fault of the program.
+    void Collect();
     bool Collected() const { return collected_; }
-    // The action of that name, or null when there is none.
+    // The action of that name, or null when there is none (yet).
     KivAction* Find(const QString& name) const;
     // The action of that name; a missing one is a fault of the program and says so.
     KivAction& Get(const QString& name) const;
 
 private:
-    std::map<QString, KivAction*> actions_;
+    QObject* root_ = nullptr;
+    mutable std::map<QString, KivAction*> actions_;
     bool collected_ = false;
 };
 

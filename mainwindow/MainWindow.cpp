@@ -68,6 +68,7 @@ TBusyGuard::~TBusyGuard() {
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     if (!PanelsManagerExists()) CreatePanelsManager();
     busy_.Changed = &events_.BusyChanged;
+    actions_.Attach(*this);
     BuildSkeleton();
     fileType_ = std::make_unique<TFileType>();
     datastructure_ = std::make_unique<TDatastructureLife>(*this);
@@ -82,6 +83,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
     drops_ = std::make_unique<TDrops>(*this);
+    graphicCard_ = std::make_unique<TGraphicCard>(*this);
     marks_ = std::make_unique<TMarks>(*this);
     datastructure_->BuildComponents();
     print_->BuildComponents();
@@ -89,42 +91,45 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     skeleton_.File1->addAction(skeleton_.Exit1);
     windowSettings_->BuildComponents();
     textCard_->BuildComponents();
-    (graphicCard_ = std::make_unique<TGraphicCard>(*this))->BuildComponents();
+    graphicCard_->BuildComponents();
     panels_->BuildComponents();
     waitPanel_->BuildComponents();
     navPath_->BuildComponents();
     hoist_->BuildComponents();
     search_->BuildComponents();
     launchCard_->BuildComponents();
-    fileCommands_ = std::make_unique<TFileCommands>(*this);
+    (fileCommands_ = std::make_unique<TFileCommands>(*this))->BuildComponents();
     drops_->BuildComponents();
     marks_->BuildComponents();
     (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
-    collector_ = std::make_unique<TCollector>(*this);
-    new TEmailCommands(*this);     // a child of the window
-    new TAutoRegistration(*this);  // a child of the window
-    new TColorSchemes(*this);      // a child of the window
+    (collector_ = std::make_unique<TCollector>(*this))->BuildComponents();
+    (new TEmailCommands(*this))->BuildComponents();     // a child of the window
+    (new TAutoRegistration(*this))->BuildComponents();  // a child of the window
+    (new TColorSchemes(*this))->BuildComponents();      // a child of the window
     (new TBrowser(*this))->BuildComponents();
     (new TAutoLaunch(*this))->BuildComponents();
     FinishSkeleton();
     SubscribeFeatures();
     published_.CheckNeedsFilled();
-    actions_.Collect(*this);
+    actions_.Collect();
     Form1 = this;
 }
 
 void TForm1::SubscribeFeatures() {
     // The order in which the features hear the window's events. On a topic change the
-    // panes store the topic left in this order, then show the new one in it; after a close
-    // the text card is emptied before the password's lock goes.
+    // panes store the topic left in this order, then show the new one in it. After an open
+    // the Threads settle and go to the current thread, the first topic is shown, a large
+    // card file is told of, then the navigation strips are filled. After a close the text
+    // card is emptied before the template bin's list is read again and the password's lock goes.
     marks_->Subscribe(events_);
+    datastructure_->Subscribe(events_);
     textCard_->Subscribe(events_);
     launchCard_->Subscribe(events_);
     graphicCard_->Subscribe(events_);
+    fileCommands_->Subscribe(events_);
     navPath_->Subscribe(events_);
     hoist_->Subscribe(events_);
     search_->Subscribe(events_);
-    fileCommands_->Subscribe(events_);
     findChild<TBrowser*>()->Subscribe(events_);
     findChild<TAutoLaunch*>()->Subscribe(events_);
 }

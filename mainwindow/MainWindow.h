@@ -23,6 +23,29 @@
 namespace kiv {
 
 class TCollector;
+class TDatastructureLife;
+class TPanelHandlers;
+class TTextCard;
+class TWindowSettings;
+class TStartup;
+class TFileType;
+class TWaitPanel;
+class TPrintCommands;
+class TNavigationPath;
+class THoisting;
+class TDrops;
+class TSearchPane;
+class TfrmSwallow;
+class TLaunchCard;
+class TBins;
+class TGraphicCard;
+class TFileCommands;
+class TMarks;
+class TNavigationPath;
+class THoisting;
+class TSearchPane;
+class TfrmSwallow;
+class TMarks;
 
 class TForm1 : public QMainWindow, public IWindowContext {
     Q_OBJECT
@@ -69,24 +92,27 @@ public:
     TKivSettings& Settings() override { return settings_; }
     QMainWindow& Window() override { return *this; }
     TWindowSkeleton& Skeleton() override { return skeleton_; }
-    TDatastructureLife& Datastructure() override { return *datastructure_; }
-    TPanelHandlers& Panels() override { return *panels_; }
-    TTextCard& TextCard() override { return *textCard_; }
-    TWindowSettings& WindowSettings() override { return *windowSettings_; }
-    TStartup& Startup() override { return *startup_; }
-    TFileType& FileType() override { return *fileType_; }
-    TWaitPanel& WaitPanel() override { return *waitPanel_; }
-    TPrintCommands& Print() override { return *print_; }
-    TNavigationPath& NavPath() override { return *navPath_; }
-    THoisting& Hoist() override { return *hoist_; }
-    TDrops& Drops() override { return *drops_; }
-    TSearchPane& Search() override { return *search_; }
-    TfrmSwallow& Collector() override;
-    TLaunchCard& LaunchCard() override { return *launchCard_; }
-    TBins& Bins() override { return *bins_; }
-    TGraphicCard& GraphicCard() override { return *graphicCard_; }
-    TFileCommands& FileCommands() override { return *fileCommands_; }
-    TMarks& Marks() override { return *marks_; }
+
+    // The features, for the frame and the tests; the features reach one another only
+    // through what they publish.
+    TDatastructureLife& Datastructure() { return *datastructure_; }
+    TPanelHandlers& Panels() { return *panels_; }
+    TTextCard& TextCard() { return *textCard_; }
+    TWindowSettings& WindowSettings() { return *windowSettings_; }
+    TStartup& Startup() { return *startup_; }
+    TFileType& FileType() { return *fileType_; }
+    TWaitPanel& WaitPanel() { return *waitPanel_; }
+    TPrintCommands& Print() { return *print_; }
+    TNavigationPath& NavPath() { return *navPath_; }
+    THoisting& Hoist() { return *hoist_; }
+    TDrops& Drops() { return *drops_; }
+    TSearchPane& Search() { return *search_; }
+    TfrmSwallow& Collector();
+    TLaunchCard& LaunchCard() { return *launchCard_; }
+    TBins& Bins() { return *bins_; }
+    TGraphicCard& GraphicCard() { return *graphicCard_; }
+    TFileCommands& FileCommands() { return *fileCommands_; }
+    TMarks& Marks() { return *marks_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

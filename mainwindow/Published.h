@@ -51,7 +51,8 @@ public:
     I& operator*() const { return Get(); }
     I* operator->() const { return &Get(); }
     I& Get() const {
-        if (!*slot_) throw std::logic_error(std::string("used before it exists: ") + typeid(I).name());
+        if (!*slot_)
+            throw std::logic_error(std::string("used before it exists: ") + typeid(I).name());
         return *static_cast<I*>(*slot_);
     }
 

@@ -1,9 +1,9 @@
 #pragma once
-// What a feature of the main window sees of the rest of it: the open datastructure pair,
-// the current panel and row, the topic flush and reload, the events several features
-// handle, the dialogs, the busy guard, the status hint, the shared settings, the window's
-// skeleton and the other features. The
-// frame (TForm1) implements it; features hold a reference and never see the frame itself.
+// What a feature of the main window sees of the rest of it: the open datastructure and its
+// state, the current panel and row, the topic flush and reload, the events several features
+// handle, the interfaces the features publish, every command by name, the dialogs, the busy
+// guard, the status hint, the shared settings and the frame's containers. The frame (TForm1)
+// implements it; features hold a reference and never see the frame or one another.
 #include <QString>
 #include <functional>
 #include <utility>
@@ -22,25 +22,6 @@ class Dialogs;
 class TKivStringGrid;
 struct TKivSettings;
 struct TWindowSkeleton;
-
-class TDatastructureLife;
-class TPanelHandlers;
-class TTextCard;
-class TWindowSettings;
-class TStartup;
-class TFileType;
-class TWaitPanel;
-class TPrintCommands;
-class TNavigationPath;
-class THoisting;
-class TDrops;
-class TSearchPane;
-class TfrmSwallow;
-class TLaunchCard;
-class TBins;
-class TGraphicCard;
-class TFileCommands;
-class TMarks;
 
 // An event of the window that several features handle. The handlers run in the order they
 // were subscribed: each feature subscribes its own in its Subscribe, and the frame calls
@@ -163,26 +144,6 @@ public:
     // The window and the containers the features put their components into.
     virtual QMainWindow& Window() = 0;
     virtual TWindowSkeleton& Skeleton() = 0;
-
-    // The features.
-    virtual TDatastructureLife& Datastructure() = 0;
-    virtual TPanelHandlers& Panels() = 0;
-    virtual TTextCard& TextCard() = 0;
-    virtual TWindowSettings& WindowSettings() = 0;
-    virtual TStartup& Startup() = 0;
-    virtual TFileType& FileType() = 0;
-    virtual TWaitPanel& WaitPanel() = 0;
-    virtual TPrintCommands& Print() = 0;
-    virtual TNavigationPath& NavPath() = 0;
-    virtual THoisting& Hoist() = 0;
-    virtual TDrops& Drops() = 0;
-    virtual TSearchPane& Search() = 0;
-    virtual TfrmSwallow& Collector() = 0;
-    virtual TLaunchCard& LaunchCard() = 0;
-    virtual TBins& Bins() = 0;
-    virtual TGraphicCard& GraphicCard() = 0;
-    virtual TFileCommands& FileCommands() = 0;
-    virtual TMarks& Marks() = 0;
 };
 
 }  // namespace kiv

@@ -12,6 +12,9 @@ namespace kiv {
 
 TAutoRegistration::TAutoRegistration(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
     setObjectName(QStringLiteral("AutoRegistration"));
+}
+
+void TAutoRegistration::BuildComponents() {
     QMainWindow& w = ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
     acRegisterFiles = Action(&w, "acRegisterFiles", QStringLiteral("Autoregister files..."));

@@ -23,6 +23,8 @@ public:
     // A child of the context's window.
     explicit TAutoRegistration(IWindowContext& ctx);
     ~TAutoRegistration() override;
+    // The command into the File menu.
+    void BuildComponents();
 
     void acRegisterFilesExecute();
     void acRegisterFilesUpdate();

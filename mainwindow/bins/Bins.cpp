@@ -10,7 +10,6 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
@@ -22,7 +21,6 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <algorithm>
 
 #include "engine/core/DatastructureFiles.h"
@@ -31,8 +29,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/drops/Drops.h"
-#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/drops/DropsInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
@@ -91,7 +89,7 @@ std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, i
     return {{title, x, true, false}, {QStringLiteral(" - ") + target, after, false, true}};
 }
 
-TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {
+TBins::TBins(IWindowContext& ctx) : ctx_(ctx), launch_(ctx.Published()), drops_(ctx.Published()) {
     ctx.Published().Publish<IBins>(*this);
     ListDragStarter = [](QListWidget* source, QMimeData* data) {
         auto* drag = new QDrag(source);
@@ -103,12 +101,8 @@ TBins::TBins(IWindowContext& ctx) : ctx_(ctx) {
 void TBins::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow* w = &ctx_.Window();
-    panels_ = {ctx_.LaunchCard().pnlLaunchCard,
-               k.pnlClipBin,
-               k.pnlTemplateBin,
-               k.pnlLaunchBin,
-               k.pnlTextBin,
-               k.pnlMetaCard};
+    panels_ = {launch_->CardPanel(), k.pnlClipBin, k.pnlTemplateBin,
+               k.pnlLaunchBin,       k.pnlTextBin, k.pnlMetaCard};
     for (QWidget* p : panels_) WireHeader(p);
 
     k.acShowClipBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
@@ -161,11 +155,6 @@ void TBins::WireLists() {
     connect(k.lbxLaunchBin, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         GuardCall([this, item] { lbxLaunchBinDblClick(item); });
     });
-
-    QTreeWidget* lv = ctx_.LaunchCard().lvLaunchCard;
-    lv->installEventFilter(this);
-    lv->viewport()->installEventFilter(this);
-    lv->viewport()->setMouseTracking(true);
 }
 
 QWidget* TBins::PanelOf(QObject* o) const {
@@ -176,7 +165,6 @@ QWidget* TBins::PanelOf(QObject* o) const {
 
 bool TBins::eventFilter(QObject* watched, QEvent* event) {
     TWindowSkeleton& k = ctx_.Skeleton();
-    QTreeWidget* lv = ctx_.LaunchCard().lvLaunchCard;
     bool handled = false;
     GuardCall([&] {
         const QEvent::Type type = event->type();
@@ -248,21 +236,8 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
             if (watched == k.lbxClipCard) DeleteClipBinLines();
             else if (watched == k.lbxLaunchBin) DeleteLaunchBinLines();
             else if (watched == k.lbxTemplate) DeleteTemplateLines();
-            else if (watched != lv) return;
-            if (watched != lv) {
-                handled = true;
-                return;
-            }
-        }
-        // The launch card list.
-        if (watched == lv && type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            lvLaunchCardKeyDown(key);
-            handled = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete;
-        } else if (watched == lv && type == QEvent::KeyRelease) {
-            lvLaunchCardKeyUp();
-        } else if (watched == lv->viewport() && type == QEvent::MouseMove) {
-            lvLaunchCardMouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+            else return;
+            handled = true;
         }
     });
     return handled || QObject::eventFilter(watched, event);
@@ -315,7 +290,7 @@ void TBins::pnlHelpHeaderMouseUp() {
 
 KivAction* TBins::PanelAction(QWidget* panel) const {
     TWindowSkeleton& k = ctx_.Skeleton();
-    if (panel == ctx_.LaunchCard().pnlLaunchCard) return k.acShowLaunchCard;
+    if (panel == launch_->CardPanel()) return k.acShowLaunchCard;
     if (panel == k.pnlLaunchBin) return k.acShowLaunchBin;
     if (panel == k.pnlClipBin) return k.acShowClipBin;
     if (panel == k.pnlTextBin) return k.acShowTextBin;
@@ -326,21 +301,20 @@ KivAction* TBins::PanelAction(QWidget* panel) const {
 
 void TBins::btnCloseLaunchCardClick(QWidget* panel) {
     panel->hide();
-    if (panel == ctx_.LaunchCard().pnlLaunchCard)
-        ctx_.LaunchCard().SaveLaunchCard(ctx_.CurrentGrid(), ctx_.CurrentRow());
+    if (panel == launch_->CardPanel()) launch_->PanelClosed();
     if (KivAction* a = PanelAction(panel)) a->SetChecked(false);
 }
 
 void TBins::acShowClipBinExecute() {
-    ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().acShowClipBin);
+    drops_->ShowBinPanel(ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().acShowClipBin);
 }
 
 void TBins::acShowLaunchBinExecute() {
-    ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().acShowLaunchBin);
+    drops_->ShowBinPanel(ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().acShowLaunchBin);
 }
 
 void TBins::acShowTemplateExecute() {
-    ctx_.Drops().ShowBinPanel(ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().acShowTemplate);
+    drops_->ShowBinPanel(ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().acShowTemplate);
 }
 
 // ---- the bin lists ----
@@ -370,7 +344,7 @@ void TBins::StartListDrag(QListWidget* list) {
 
 void TBins::lbxClipCardDragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid) ctx_.Drops().AddToClipCard(grid);
+    if (grid) drops_->AddToClipCard(grid);
 }
 
 void TBins::lbxTemplateDragDrop(QObject* source) {
@@ -438,61 +412,7 @@ void TBins::lbxLaunchBinDblClick(QListWidgetItem* item) {
     const QString line = item->text();
     const qsizetype cut = line.indexOf(kLinkSeparator);
     const QString target = cut < 0 ? line : line.left(cut);
-    if (!target.isEmpty()) ctx_.LaunchCard().LaunchLink(TextToStored(target), false, true);
-}
-
-// ---- the launch card list ----
-
-bool TBins::LaunchCardEditing() const {
-    // The caption editor is a child of the list's viewport while it is open.
-    for (auto* editor : ctx_.LaunchCard().lvLaunchCard->viewport()->findChildren<QLineEdit*>(
-             QString(), Qt::FindDirectChildrenOnly))
-        if (isShown(editor)) return true;
-    return false;
-}
-
-void TBins::lvLaunchCardKeyDown(int key) {
-    QTreeWidget* lv = ctx_.LaunchCard().lvLaunchCard;
-    // No popup while a key is held: the menu key must not open it over an edit.
-    lv->setContextMenuPolicy(Qt::NoContextMenu);
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) Edit1Click();
-    else if (key == Qt::Key_Delete && lv->topLevelItemCount() > 0 && !LaunchCardEditing())
-        Delete1Click();
-}
-
-void TBins::lvLaunchCardKeyUp() {
-    if (!LaunchCardEditing())
-        ctx_.LaunchCard().lvLaunchCard->setContextMenuPolicy(Qt::CustomContextMenu);
-}
-
-void TBins::lvLaunchCardMouseMove(const QPoint& pos) {
-    QTreeWidget* lv = ctx_.LaunchCard().lvLaunchCard;
-    if (QTreeWidgetItem* item = lv->itemAt(pos)) {
-        lv->viewport()->setCursor(Qt::PointingHandCursor);
-        ctx_.ShowStatusHint(item->text(1));
-    } else {
-        lv->viewport()->unsetCursor();
-        ctx_.ShowStatusHint(QString());
-    }
-}
-
-void TBins::Edit1Click() {
-    QTreeWidget* lv = ctx_.LaunchCard().lvLaunchCard;
-    QTreeWidgetItem* item = lv->currentItem();
-    if (!item || !item->isSelected() || LaunchCardEditing()) return;
-    lv->editItem(item, 0);
-}
-
-void TBins::Delete1Click() {
-    TLaunchCard& card = ctx_.LaunchCard();
-    QTreeWidget* lv = card.lvLaunchCard;
-    std::vector<int> rows;
-    for (int i = 0; i < lv->topLevelItemCount(); ++i)
-        if (lv->topLevelItem(i)->isSelected()) rows.push_back(i);
-    if (rows.empty()) return;
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) card.DeleteLaunchCardItem(*it);
-    const int n = lv->topLevelItemCount();
-    if (n > 0) lv->setCurrentItem(lv->topLevelItem(std::min(rows.front(), n - 1)));
+    if (!target.isEmpty()) launch_->LaunchLink(TextToStored(target), false, true);
 }
 
 void TBins::AddResourceLink(const std::string& line) {

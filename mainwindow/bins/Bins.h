@@ -11,7 +11,10 @@
 #include <functional>
 #include <vector>
 
+#include "mainwindow/Published.h"
 #include "mainwindow/bins/BinsInterface.h"
+#include "mainwindow/drops/DropsInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QListWidget;
@@ -90,14 +93,6 @@ public:
     void StartListDrag(QListWidget* list);
     std::function<void(QListWidget* source, QMimeData* data)> ListDragStarter;
 
-    // ---- the launch card list ----
-    void lvLaunchCardKeyDown(int key);
-    void lvLaunchCardKeyUp();
-    void lvLaunchCardMouseMove(const QPoint& pos);
-    void Edit1Click();
-    void Delete1Click();
-    bool LaunchCardEditing() const;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -111,6 +106,8 @@ private:
     QListWidget* ListOfViewport(QObject* o) const;
 
     IWindowContext& ctx_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<IDrops> drops_;
     std::vector<QWidget*> panels_;
     // A press on a bin list's entry, which may become a drag.
     QListWidget* pressList_ = nullptr;

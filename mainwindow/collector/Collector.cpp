@@ -19,7 +19,6 @@
 
 #include "components/TrayIcon.h"
 #include "dialogs/PrintWindow.h"
-#include "dialogs/AboutWindow.h"
 #include "dialogs/TextBinWindow.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
@@ -27,12 +26,9 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/drops/Drops.h"
-#include "mainwindow/filecommands/FileCommands.h"
-#include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/print/PrintCommands.h"
-#include "mainwindow/search/FindDialog.h"
-#include "mainwindow/search/SearchPane.h"
+#include "mainwindow/drops/DropsInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -201,6 +197,12 @@ void TfrmSwallow::BuildMenu() {
 
 void TfrmSwallow::SetMainWindow(IWindowContext* ctx) {
     ctx_ = ctx;
+    search_.reset();
+    print_.reset();
+    if (ctx_) {
+        search_.emplace(ctx_->Published());
+        print_.emplace(ctx_->Published());
+    }
     if (ctx_)
         acHideMainWindow->setText(ReplaceCaptionVerb(acHideMainWindow->text(),
                                                      MainWindowShown() ? QStringLiteral("Hide")
@@ -215,7 +217,7 @@ void TfrmSwallow::ShowOpenSwallow(bool open) {
 bool TfrmSwallow::MainWindowShown() const { return ctx_ && isShown(&ctx_->Window()); }
 
 bool TfrmSwallow::DatastructureLocked() const {
-    return ctx_ && ctx_->FileCommands().PasswordLocked();
+    return ctx_ && TNeed<IFileCommands>(ctx_->Published())->PasswordLocked();
 }
 
 void TfrmSwallow::MakeTopmost() {
@@ -337,7 +339,7 @@ bool TfrmSwallow::Image1DragOver(QObject* source) const {
 
 void TfrmSwallow::Image1DragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid && ctx_) ctx_->Drops().AddToClipCard(grid);
+    if (grid && ctx_) TNeed<IDrops>(ctx_->Published())->AddToClipCard(grid);
 }
 
 // ---- the tray and the menu ----
@@ -378,18 +380,9 @@ void TfrmSwallow::acHideMainWindowExecute() {
 }
 
 void TfrmSwallow::HideSecondaryWindows() {
-    if (TfrmAbout* about = ctx_->LaunchCard().frmAbout; about && about->isVisible())
-        about->reject();
-    // Tag 1 marks what the main window's next show opens again.
-    if (TFindDialog* find = ctx_->Search().fdText; find && find->Tag > 0) {
-        find->reject();
-        QCoreApplication::processEvents();
-        find->Tag = 1;
-    }
-    if (TfrmPrint* print = ctx_->Print().frmPrint.get(); print && !print->isHidden()) {
-        print->hide();
-        print->Tag = 1;
-    }
+    TNeed<ILaunchCard>(ctx_->Published())->CloseAboutWindow();
+    (*search_)->PutAwayFindDialog();
+    (*print_)->PutAwayPrintWindow();
 }
 
 void TfrmSwallow::acExTextBinExecute() {
@@ -430,14 +423,19 @@ void TfrmSwallow::acOpenResourceBinExecute() {
 
 // ---- the main window's side ----
 
-TCollector::TCollector(IWindowContext& ctx) : ctx_(ctx) {
+TCollector::TCollector(IWindowContext& ctx)
+    : ctx_(ctx), drops_(ctx.Published()), search_(ctx.Published()), print_(ctx.Published()) {
+    ctx.Published().Publish<ICollector>(*this);
+}
+
+void TCollector::BuildComponents() {
     if (!frmSwallow) own_ = std::make_unique<TfrmSwallow>();
     swallow_ = frmSwallow;
     swallow_->SetMainWindow(&ctx_);
     // Drops from other programs reach the drop panel through the main window's combo
     // target; the picture opens while one is over it.
     TfrmSwallow* s = swallow_;
-    ctx_.Drops().RegisterCollector(s->DropPanel, [s](const QString& picture) {
+    drops_->RegisterCollector(s->DropPanel, [s](const QString& picture) {
         s->ShowOpenSwallow(picture == QLatin1String("openswallow"));
     });
     ctx_.Window().installEventFilter(this);
@@ -464,9 +462,17 @@ bool TCollector::eventFilter(QObject* watched, QEvent* e) {
 
 void TCollector::MainWindowShown() {
     if (frmTextBin && !frmTextBin->isHidden()) frmTextBin->hide();
-    if (TFindDialog* find = ctx_.Search().fdText; find && find->Tag == 1 && find->isHidden())
-        find->show();
-    if (TfrmPrint* print = ctx_.Print().frmPrint.get(); print && print->Tag == 1) print->show();
+    search_->BringBackFindDialog();
+    print_->BringBackPrintWindow();
+}
+
+QPoint TCollector::Position() const { return swallow_->pos(); }
+
+void TCollector::MoveTo(QPoint at) { swallow_->move(at); }
+
+void TCollector::ConnectSendEmail(QObject* receiver, std::function<void()> handler) {
+    if (QAction* item = swallow_->SendEmail1)
+        connect(item, &QAction::triggered, receiver, std::move(handler));
 }
 
 }  // namespace kiv

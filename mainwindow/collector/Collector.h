@@ -16,8 +16,14 @@
 #include <QRect>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "components/TrayIcon.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/drops/DropsInterface.h"
+#include "mainwindow/print/PrintInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
+#include "mainwindow/search/SearchInterface.h"
 
 class QAction;
 class QFrame;
@@ -110,6 +116,9 @@ private:
     void HideSecondaryWindows();
 
     IWindowContext* ctx_ = nullptr;
+    // What the hiding of the main window puts away: declared when the window attaches.
+    std::optional<TNeed<ISearch>> search_;
+    std::optional<TNeed<IPrint>> print_;
     bool openShown_ = false;
 };
 
@@ -119,12 +128,19 @@ extern TfrmSwallow* frmSwallow;
 // The main window's side of the collector: it attaches the window to the collector the
 // start-up made (or to one of its own when the main window is made alone, as tests do),
 // minimises by hiding, and on every show brings back what the collector put away.
-class TCollector : public QObject {
+class TCollector : public QObject, public ICollector {
     Q_OBJECT
 public:
     explicit TCollector(IWindowContext& ctx);
     ~TCollector() override;
+    // Attaches the window to the collector and the collector to the drops.
+    void BuildComponents();
     TfrmSwallow& Window() { return *swallow_; }
+
+    QPoint Position() const override;
+    void MoveTo(QPoint at) override;
+    QWidget& TopWindow() override { return *swallow_; }
+    void ConnectSendEmail(QObject* receiver, std::function<void()> handler) override;
 
     // What the main window's show brings back: the text bin goes home from its window, the
     // find dialog and the print window that the collector's hiding closed are opened again.
@@ -135,6 +151,9 @@ protected:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IDrops> drops_;
+    TNeed<ISearch> search_;
+    TNeed<IPrint> print_;
     std::unique_ptr<TfrmSwallow> own_;
     TfrmSwallow* swallow_ = nullptr;
 };

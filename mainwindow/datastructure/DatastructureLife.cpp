@@ -31,15 +31,14 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/Settings.h"
 #include "engine/core/Marks.h"
-#include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/filecommands/FileCommands.h"
-#include "mainwindow/textcard/TextCard.h"
-#include "mainwindow/graphiccard/GraphicCard.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/graphiccard/GraphicCardInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
@@ -119,7 +118,23 @@ TTextBinCard SplitTextBinCard(std::string_view card) {
 
 // ---- components ----
 
-TDatastructureLife::TDatastructureLife(IWindowContext& ctx) : ctx_(ctx) {}
+TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      textCard_(ctx.Published()),
+      graphicCard_(ctx.Published()),
+      launch_(ctx.Published()),
+      fileCommands_(ctx.Published()),
+      nav_(ctx.Published()),
+      marks_(ctx.Published()) {
+    ctx.Published().Publish<IDatastructure>(*this);
+}
+
+void TDatastructureLife::Subscribe(TWindowEvents& events) {
+    // The open datastructure's first topic goes into the panes.
+    events.DatastructureOpened.Subscribe(
+        [this] { GuardCall([this] { ctx_.ReloadCurrentRow(); }); });
+}
 
 void TDatastructureLife::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -182,8 +197,7 @@ void TDatastructureLife::ReleaseOpenPair() {
     if (PanelsManagerExists()) {
         TKivPanelsManager& pm = PanelsManager();
         // No row may stay over handles that are about to close.
-        for (TKivStringGrid* g :
-             {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird}) {
+        for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)}) {
             if (!g || !g->Nester) continue;
             if (g->Nester->RowCount() > 0 || g->Nester->RootNest != 0) {
                 g->Nester->Clear();
@@ -258,7 +272,7 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
     }
     KeepOpenOneCurrent();
     // The strip of open datastructures was filled while the entry still stood.
-    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
+    GuardCall([this] { nav_->DatastructureChanged(); });
 }
 
 void TDatastructureLife::KeepOpenOneCurrent() {
@@ -270,15 +284,15 @@ void TDatastructureLife::KeepOpenOneCurrent() {
 }
 
 void TDatastructureLife::SetQuietStoreFailures(bool on) {
-    ctx_.TextCard().QuietStoreFailures = on;
-    ctx_.GraphicCard().QuietStoreFailures = on;
-    ctx_.LaunchCard().QuietStoreFailures = on;
+    textCard_->SetQuietStoreFailures(on);
+    graphicCard_->SetQuietStoreFailures(on);
+    launch_->SetQuietStoreFailures(on);
 }
 
 QStringList TDatastructureLife::UnstoredCards() const {
     QStringList unstored;
-    for (const QString& card : {ctx_.TextCard().UnstoredCard(), ctx_.GraphicCard().UnstoredCard(),
-                                ctx_.LaunchCard().UnstoredCard()})
+    for (const QString& card :
+         {textCard_->UnstoredCard(), graphicCard_->UnstoredCard(), launch_->UnstoredCard()})
         if (!card.isEmpty()) unstored << card;
     return unstored;
 }
@@ -296,7 +310,7 @@ bool TDatastructureLife::StoreCurrentTopicOrAsk(const QString& anyway) {
 
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
-    if (ctx_.FileCommands().Copying()) {
+    if (fileCommands_->Copying()) {
         // Only a road that does not wait gets here; the pair stays with the command.
         KeepOpenOneCurrent();
         MessageDlg(
@@ -363,6 +377,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
 
     bool split = false;
     std::string unreadCards;
+    unreadTold_ = false;
     try {
         ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
         split = true;
@@ -389,46 +404,31 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         pm.SetDatastructurePath(path);
         CurrentBookMark->Path = path;
         CurrentPanel = 1;
-        ctx_.Panels().sgdFirst->Nester->Clear();
+        panels_->Panel(1)->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
-        ctx_.FileCommands().SetPasswordLock(!CurrentBookMark->PasswordAccepted &&
-                                            !CurrentBookMark->Password.empty());
-
-        if (CurrentBookMark->MarksPending) {
-            std::string marks;
-            try {
-                pm.DBCards.ReadCard(kDBCardMarks, marks);
-            } catch (const std::exception& e) {
-                marks.clear();
-                if (unreadCards.empty())
-                    unreadCards = std::string("the Threads and QuickJumps: ") + e.what();
-            }
-            ctx_.Marks().ReadMarksCard(marks);
-        }
-
+        fileCommands_->SetPasswordLock(!CurrentBookMark->PasswordAccepted &&
+                                       !CurrentBookMark->Password.empty());
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
-        ctx_.Panels().sgdFirst->Nester->RootNest = rootNest;
-        ctx_.Panels().sgdFirst->Nester->LoadBranch(-1, false);
-        ctx_.Panels().sgdFirst->RowsChanged(0);
-        if (ctx_.Panels().sgdFirst->Nester->RowCount() == 0) {
-            ctx_.Panels().sgdFirst->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
+        panels_->Panel(1)->Nester->RootNest = rootNest;
+        panels_->Panel(1)->Nester->LoadBranch(-1, false);
+        panels_->Panel(1)->RowsChanged(0);
+        if (panels_->Panel(1)->Nester->RowCount() == 0) {
+            panels_->Panel(1)->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
             pm.SetEditMode(true);
         }
         pm.RefreshPanelsFrom(1);
-        if (ctx_.Panels().sgdFirst->Nester->RowCount() > 0)
-            CurrentBookMark->RootNest = ctx_.Panels().sgdFirst->Nester->ParentNest(0);
+        if (panels_->Panel(1)->Nester->RowCount() > 0)
+            CurrentBookMark->RootNest = panels_->Panel(1)->Nester->ParentNest(0);
         CurrentBookMark->HoistStack.Clear();
         CurrentBookMark->Outlines.SetCurrentIndex(0);
-        // The current thread is the current trail from now on.
-        ctx_.Marks().SettleThreadsAtOpen();
 
-        ctx_.Panels().sgdFirst->SelectRow(ctx_.Panels().sgdFirst->CurrentRow());
+        panels_->Panel(1)->SelectRow(panels_->Panel(1)->CurrentRow());
         if (ctx_.Window().isVisible()) {
-            if (ctx_.Panels().sgdFirst->Editing() && ctx_.Panels().sgdFirst->CaptionEditor &&
-                ctx_.Panels().sgdFirst->CaptionEditor->height() > 0)
-                ctx_.Panels().sgdFirst->CaptionEditor->setFocus(Qt::OtherFocusReason);
-            else ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
+            if (panels_->Panel(1)->Editing() && panels_->Panel(1)->CaptionEditor &&
+                panels_->Panel(1)->CaptionEditor->height() > 0)
+                panels_->Panel(1)->CaptionEditor->setFocus(Qt::OtherFocusReason);
+            else panels_->Panel(1)->setFocus(Qt::OtherFocusReason);
         }
 
     } catch (const std::exception& e) {
@@ -442,8 +442,8 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         loading.reset();
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
         EnableDatastructureMenus(false);
-        ctx_.TextCard().ShowNoTopic();
-        GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
+        textCard_->ShowNoTopic();
+        GuardCall([this] { nav_->DatastructureChanged(); });
         MessageDlg(QString::fromUtf8(e.what()) +
                        QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
                    MsgType::Error, MsgButtons::OK);
@@ -469,20 +469,20 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
                        "kiv.ini cannot store.")
                        .arg(Q(path)),
                    MsgType::Information, MsgButtons::OK);
-    if (!unreadCards.empty())
-        MessageDlg(
-            QStringLiteral(
-                "Of \"%1\", %2 could not be read; the outline is open, and what is stored from now "
-                "on takes their place.")
-                .arg(Q(path), QString::fromUtf8(unreadCards)),
-            MsgType::Warning, MsgButtons::OK);
+    if (!unreadCards.empty()) TellUnreadCards(unreadCards);
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
-    GuardCall([this] { ctx_.Marks().DatastructureOpened(); });
-    GuardCall([this] { ctx_.ReloadCurrentRow(); });
-    ctx_.FileCommands().WarnLargeDatastructure();
+    ctx_.Events().DatastructureOpened.Fire();
     CurrentBookMark->MarksPending = false;
-    GuardCall([this] { ctx_.NavPath().DatastructureChanged(); });
     return true;
+}
+
+void TDatastructureLife::TellUnreadCards(const std::string& unread) {
+    if (unreadTold_ || !CurrentBookMark) return;
+    unreadTold_ = true;
+    MessageDlg(QStringLiteral("Of \"%1\", %2 could not be read; the outline is open, and what is "
+                              "stored from now on takes their place.")
+                   .arg(Q(CurrentBookMark->Path), QString::fromUtf8(unread)),
+               MsgType::Warning, MsgButtons::OK);
 }
 
 void TDatastructureLife::RememberOpened(const std::string& path) {
@@ -508,7 +508,7 @@ void TDatastructureLife::CloseDatastructure() {
     SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 6);
     AddCurrentTopicToMarks();
     std::exception_ptr failure;
-    if (ctx_.Panels().sgdFirst->Nester->NestFile() && ctx_.Panels().sgdFirst->Nester->CardFile()) {
+    if (panels_->Panel(1)->Nester->NestFile() && panels_->Panel(1)->Nester->CardFile()) {
         try {
             WriteDatastructureCards();
         } catch (...) {
@@ -525,8 +525,6 @@ void TDatastructureLife::CloseDatastructure() {
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
-        // The template bin's addresses follow what was done to the template as the datastructure.
-        if (IsTemplate(path)) ctx_.FileCommands().LoadTemplateBin();
     } else {
         ReleaseOpenPair();
     }
@@ -609,7 +607,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (CurrentNavigator) ctx_.Marks().AddCurrentTopicToMarks(*CurrentNavigator);
+    if (CurrentNavigator) marks_->AddCurrentTopicToMarks(*CurrentNavigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
@@ -639,7 +637,7 @@ void TDatastructureLife::acOpenDataBaseExecute() {
     const std::string path = odOpen.FileName.toStdString();
     if (LowerCase(ExtensionOf(path)) == ".kiv") OpenDatastructureFile(path);
     // Any other file opens with the desktop's program for it, as a link of the launch card.
-    else ctx_.LaunchCard().LaunchLink(TextToStored(odOpen.FileName), false, false);
+    else launch_->LaunchLink(TextToStored(odOpen.FileName), false, false);
 }
 
 void TDatastructureLife::miLast4Click(int n) { OpenLastDatastructure(n); }
@@ -733,7 +731,7 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 
 void TDatastructureLife::acHideAllCardsExecute() {
     for (QWidget* p :
-         {ctx_.Skeleton().pnlTextBin, ctx_.LaunchCard().pnlLaunchCard, ctx_.Skeleton().pnlLaunchBin,
+         {ctx_.Skeleton().pnlTextBin, launch_->CardPanel(), ctx_.Skeleton().pnlLaunchBin,
           ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard})
         p->hide();
     for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard,

@@ -9,8 +9,19 @@
 #include <string_view>
 #include <vector>
 
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/graphiccard/GraphicCardInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
 
 class QAction;
 class QMenu;
@@ -18,6 +29,7 @@ class QMenu;
 namespace kiv {
 
 class IWindowContext;
+struct TWindowEvents;
 
 // Datastructure-level card 2: the password (at most 15 bytes as stored), 0x01, the text
 // bin's text. A 0x01 within the first 16 bytes ends a password. Earlier builds stored
@@ -25,14 +37,13 @@ class IWindowContext;
 // characters before a 0x01 further on is such a password too, so it never shows in the
 // text bin. Otherwise the password is empty and the whole card is the text bin.
 constexpr size_t kPasswordSpan = 16;
-constexpr size_t kMaxPasswordBytes = 15;
 struct TTextBinCard {
     std::string Password;
     std::string TextBin;
 };
 TTextBinCard SplitTextBinCard(std::string_view card);
 
-class TDatastructureLife : public QObject {
+class TDatastructureLife : public QObject, public IDatastructure {
     Q_OBJECT
 public:
     explicit TDatastructureLife(IWindowContext& ctx);
@@ -41,11 +52,13 @@ public:
     // At the window's creation: the dialogs start in the program folder, the commands that
     // need a datastructure are disabled.
     void Prepare();
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
 
     // Opens path as the datastructure (through the list of open datastructures). A
     // datastructure that is not there is reported by name and nothing is created: a link,
     // a recent file or a path handed over never makes a file.
-    void OpenDatastructureFile(const std::string& path);
+    void OpenDatastructureFile(const std::string& path) override;
     // Opens path, making a new, empty datastructure when it is not there.
     void CreateDatastructureFile(const std::string& path);
     // While CreateDatastructureFile runs: the open may create what is missing.
@@ -53,21 +66,21 @@ public:
     // True when the datastructure is open afterwards. A failure tells the user why and
     // leaves the window with no datastructure open and the files as they were.
     bool OpenDatastructure(const std::string& path, bool createWhenMissing);
-    void CloseDatastructure();
+    void CloseDatastructure() override;
     // From the question before a close until the next datastructure stands (or the switch
     // was refused): hand-overs wait meanwhile.
-    bool Switching() const { return switching_; }
+    bool Switching() const override { return switching_; }
 
     // While on, the cards' failed stores are only recorded, for UnstoredCards (and the one
     // question that names them) to tell.
-    void SetQuietStoreFailures(bool on);
+    void SetQuietStoreFailures(bool on) override;
     // The cards in the panes that could not be stored, each named with its topic and reason.
     QStringList UnstoredCards() const;
     // The current topic is stored (failures quiet from here on); when a card cannot be
     // stored the user is asked, with anyway as the question, and No (false) keeps the text
     // and the datastructure, with failures told again.
-    bool StoreCurrentTopicOrAsk(const QString& anyway);
-    void OpenLastDatastructure(int n);
+    bool StoreCurrentTopicOrAsk(const QString& anyway) override;
+    void OpenLastDatastructure(int n) override;
     // The panes and the commands that need an open datastructure follow on; the tool
     // bars' commands marked by UsableWithoutDatastructure stay enabled.
     void EnableDatastructureMenus(bool on);
@@ -80,17 +93,19 @@ public:
     void Template1Click();
 
     // The active panel's current topic appended to the current trail.
-    void AddCurrentTopicToMarks();
+    void AddCurrentTopicToMarks() override;
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
     // The datastructure-level cards from the bins, the text bin and the marks, as closing writes them.
-    void WriteDatastructureCards();
+    void WriteDatastructureCards() override;
     // "template.kiv" in the program folder, however the path spells it.
     static bool IsTemplate(const std::string& path);
+    bool IsTemplatePath(const std::string& path) const override { return IsTemplate(path); }
+    void TellUnreadCards(const std::string& unread) override;
     // A name for a new datastructure from the dialog, made absolute with ".kiv"; empty when
     // cancelled, or refused with a message: the open datastructure, the template, a pair
     // left open, or an existing file the user does not want replaced.
-    std::string ChooseNewDatastructure(TSaveDialog& dialog);
+    std::string ChooseNewDatastructure(TSaveDialog& dialog) override;
 
     KivAction* acOpenDataBase = nullptr;
     KivAction* acCreateDatabase = nullptr;
@@ -121,9 +136,18 @@ private:
     void SaveDatastructureAs(const std::string& target);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<ITextCard> textCard_;
+    TNeed<IGraphicCard> graphicCard_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<IFileCommands> fileCommands_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IMarks> marks_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;
+    // An open tells what it could not read once.
+    bool unreadTold_ = false;
 };
 
 }  // namespace kiv

@@ -11,7 +11,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/Drops.h"
-#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 
@@ -149,7 +149,7 @@ void TDrops::imDropBoxDragDrop(QObject* Source) {
     // In first, out second: a move that fails half-way leaves a topic twice, never nowhere.
     if (!PutUnderRow(target, row, items)) return;
     source->DeleteMarkedTopics(false, withCurrent, true);
-    ctx_.Hoist().UpdateHoistButton();
+    hoist_->UpdateHoistButton();
     if (source == target && PanelsManagerExists()) PanelsManager().RefreshPanelsFrom(target->Tag);
     ctx_.ReloadCurrentRow();
 }

@@ -4,11 +4,20 @@
 
 #include "dragdrop/ComboTarget.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/WindowContext.h"
 #include "mainwindow/drops/Drops.h"
 
 namespace kiv {
 
-TDrops::TDrops(IWindowContext& ctx) : ctx_(ctx) {}
+TDrops::TDrops(IWindowContext& ctx)
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      launch_(ctx.Published()),
+      graphic_(ctx.Published()),
+      fileCommands_(ctx.Published()),
+      hoist_(ctx.Published()) {
+    ctx.Published().Publish<IDrops>(*this);
+}
 
 TDrops::~TDrops() = default;
 

@@ -17,10 +17,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/filecommands/FileCommands.h"
-#include "mainwindow/graphiccard/GraphicCard.h"
-#include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/panels/PanelHandlers.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 
@@ -28,10 +24,10 @@ namespace kiv {
 
 void TDrops::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    TPanelHandlers& panels = ctx_.Panels();
-    TGraphicCard& card = ctx_.GraphicCard();
-    BuildDropComTag({panels.sgdFirst, panels.sgdSecond, panels.sgdThird, k.pnlLaunchBin,
-                     ctx_.LaunchCard().lvLaunchCard, card.pnlGraphicCard, card.sgdGraphicCard});
+    std::vector<QWidget*> targets = {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3),
+                                     k.pnlLaunchBin, launch_->DropTarget()};
+    for (QWidget* t : graphic_->DropTargets()) targets.push_back(t);
+    BuildDropComTag(targets);
 
     // The drop box takes the program's own topic drags.
     k.imDropBox->setAcceptDrops(true);
@@ -53,14 +49,11 @@ void TDrops::RegisterCollector(QWidget* dropPanel,
     if (dropPanel) AddDropTarget(dropPanel);
 }
 
-bool TDrops::IsGraphicCard(const QWidget* target) const {
-    const TGraphicCard& card = ctx_.GraphicCard();
-    return target && (target == card.pnlGraphicCard || target == card.sgdGraphicCard);
-}
+bool TDrops::IsGraphicCard(const QWidget* target) const { return graphic_->IsDropTarget(target); }
 
 // ---- DropComTag ----
 
-bool TDrops::Locked() const { return ctx_.FileCommands().PasswordLocked(); }
+bool TDrops::Locked() const { return fileCommands_->PasswordLocked(); }
 
 void TDrops::DropComTagEnter(QWidget* Target, uint32_t& Effect) {
     Effect = EnterOn(Target, DropComTagContent(), Effect);
@@ -105,10 +98,10 @@ bool TDrops::DropOn(QWidget* target, const TDropContent& dropped, QPoint point) 
         DropOnCollector(drop);
     } else if (target == k.pnlLaunchBin) {
         AddToLaunchBin(drop);
-    } else if (target == ctx_.LaunchCard().lvLaunchCard) {
+    } else if (target == launch_->DropTarget()) {
         TKivStringGrid* g = ctx_.CurrentGrid();
         if (g && g->IsRowValid(g->CurrentRow()))
-            ctx_.LaunchCard().AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
+            launch_->AddLinksToTopic(g, g->CurrentRow(), BuildLinkLines(drop, false));
     } else if (IsGraphicCard(target)) {
         return DropOnGraphicCard(drop);
     } else if (auto* grid = qobject_cast<TKivStringGrid*>(target)) {
@@ -125,7 +118,7 @@ void TDrops::DropOnPanel(TKivStringGrid* grid, const TDropContent& drop, QPoint 
     ctx_.FlushCurrentRow();
     const std::string lines = BuildLinkLines(drop, true);
     if (!lines.empty()) {
-        ctx_.LaunchCard().AddLinksToTopic(grid, row, lines);
+        launch_->AddLinksToTopic(grid, row, lines);
     } else if (!drop.Text.empty() && grid->Nester->Caption(row).empty()) {
         SetCaptionFromText(grid, row, drop.Text);
     }
@@ -170,7 +163,7 @@ bool TDrops::DropOnGraphicCard(const TDropContent& drop) {
     QStringList files;
     for (const std::string& f : drop.Files) files << StoredToText(f);
     // The card keeps the pictures among them.
-    return ctx_.GraphicCard().AddImageFiles(files) > 0;
+    return graphic_->AddImageFiles(files) > 0;
 }
 
 void TDrops::AddToLaunchBin(const TDropContent& drop) {

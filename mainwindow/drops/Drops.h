@@ -12,8 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/Published.h"
 #include "mainwindow/drops/DropLines.h"
+#include "mainwindow/drops/DropsInterface.h"
+#include "mainwindow/graphiccard/GraphicCardInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 
 class QWidget;
 
@@ -23,7 +31,7 @@ class IWindowContext;
 class TDropComboTarget;
 class TKivStringGrid;
 
-class TDrops : public QObject {
+class TDrops : public QObject, public IDrops {
     Q_OBJECT
 public:
     explicit TDrops(IWindowContext& ctx);
@@ -47,7 +55,7 @@ public:
     // The collector window's drop panel and the picture it shows ("swallow" or
     // "openswallow"); the collector registers them when it is made.
     void RegisterCollector(QWidget* dropPanel,
-                           std::function<void(const QString& picture)> showPicture);
+                           std::function<void(const QString& picture)> showPicture) override;
 
     // Files or the web address of a drop into the launch bin list.
     void AddToLaunchBin(const TDropContent& drop);
@@ -57,10 +65,10 @@ public:
     void imDropBoxDragDrop(QObject* Source);
 
     // The marked and current topics of the panel into the clip card bin, each once.
-    void AddToClipCard(TKivStringGrid* grid);
+    void AddToClipCard(TKivStringGrid* grid) override;
 
     // A shown panel is hidden; a hidden one is shown in front. The action's check follows.
-    void ShowBinPanel(QWidget* panel, KivAction* action);
+    void ShowBinPanel(QWidget* panel, KivAction* action) override;
 
     std::unique_ptr<TDropComboTarget> DropComTag;
 
@@ -96,6 +104,11 @@ private:
     bool DropBoxMayTake(TKivStringGrid* source, TKivStringGrid* target, int row);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<IGraphicCard> graphic_;
+    TNeed<IFileCommands> fileCommands_;
+    TNeed<IHoisting> hoist_;
     QPointer<QWidget> dropPanel_;
     std::function<void(const QString&)> showCollectorPicture_;
 };

@@ -11,17 +11,24 @@
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/collector/Collector.h"
-#include "mainwindow/print/PrintCommands.h"
-#include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Fonts.h"
 
 namespace kiv {
 
-TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TEmailCommands::TEmailCommands(IWindowContext& ctx)
+    : QObject(&ctx.Window()),
+      ctx_(ctx),
+      textCard_(ctx.Published()),
+      print_(ctx.Published()),
+      collector_(ctx.Published()) {
     setObjectName(QStringLiteral("EmailCommands"));
+}
+
+void TEmailCommands::BuildComponents() {
     QMainWindow& w = ctx_.Window();
     acSendEmail = Action(&w, "acSendEmail", QStringLiteral("Send Email..."));
     acSendEmail->setStatusTip(QStringLiteral("Send Email"));
@@ -31,24 +38,21 @@ TEmailCommands::TEmailCommands(IWindowContext& ctx) : QObject(&ctx.Window()), ct
     acSendEmail->setVisible(false);
     acSendEmail->setEnabled(false);
     ctx_.Skeleton().File1->addAction(acSendEmail);
-    if (QAction* item = ctx_.Collector().SendEmail1)
-        connect(item, &QAction::triggered, this,
-                [this] { GuardCall([this] { SendEmail1Click(); }); });
+    collector_->ConnectSendEmail(this, [this] { GuardCall([this] { SendEmail1Click(); }); });
 }
 
 TEmailCommands::~TEmailCommands() = default;
 
 TEmailWindows& TEmailCommands::Windows() {
     if (!windows_)
-        windows_ =
-            std::make_unique<TEmailWindows>(AppDir(), ctx_.Print().frmPrint.get(), &ctx_.Window());
+        windows_ = std::make_unique<TEmailWindows>(AppDir(), print_->PrintWindow(), &ctx_.Window());
     return *windows_;
 }
 
 void TEmailCommands::acSendEmailExecute() {
     TfrmSendEmail& send = *Windows().frmSendEmail;
     // The editor is asked before the send window takes the focus.
-    QTextEdit* editor = ctx_.TextCard().ActiveTextEditor();
+    QTextEdit* editor = textCard_->ActiveTextEditor();
     send.btnNewClick();
     send.reMessage->setFont(FontFromStored(QStringLiteral("Arial"), 11));
     if (editor) send.reMessage->setPlainText(editor->toPlainText());

@@ -7,6 +7,10 @@
 // The object is a child of the main window (objectName "EmailCommands") and goes with it.
 #include <QObject>
 #include <memory>
+#include "mainwindow/Published.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/print/PrintInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 class QAction;
 
@@ -21,6 +25,8 @@ class TEmailCommands : public QObject {
 public:
     explicit TEmailCommands(IWindowContext& ctx);
     ~TEmailCommands() override;
+    // The command into the File menu, hooked to the collector's item.
+    void BuildComponents();
 
     void acSendEmailExecute();
     // The collector's item: a send window already shown is restored, then the command runs.
@@ -32,6 +38,9 @@ public:
 
 private:
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<IPrint> print_;
+    TNeed<ICollector> collector_;
     std::unique_ptr<TEmailWindows> windows_;
 };
 

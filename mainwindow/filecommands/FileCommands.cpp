@@ -28,13 +28,10 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/print/PrintCommands.h"
-#include "mainwindow/print/WaitPanel.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
 #include "dialogs/PasswordWindows.h"
@@ -71,21 +68,27 @@ const char* const kTopicActions[] = {"acDoAsTemplate", "acMarkToClipCard", "acTo
 
 }  // namespace
 
-TFileCommands::TFileCommands(IWindowContext& ctx) : ctx_(ctx) {
+TFileCommands::TFileCommands(IWindowContext& ctx)
+    : ctx_(ctx),
+      launch_(ctx.Published()),
+      datastructure_(ctx.Published()),
+      waitPanel_(ctx.Published()),
+      nav_(ctx.Published()),
+      hoist_(ctx.Published()),
+      marks_(ctx.Published()) {
+    ctx.Published().Publish<IFileCommands>(*this);
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
         return std::uniform_int_distribution<int>(0, n - 1)(gen);
     };
-    OnRefreshNavigationPath = [this] { ctx_.NavPath().UpdateNavigationPath(); };
-    BuildComponents();
-    ctx_.Window().installEventFilter(this);
-    GuardCall([this] { LoadTemplateBin(); });
+    OnRefreshNavigationPath = [this] { nav_->UpdateNavigationPath(); };
 }
 
 void TFileCommands::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    TDatastructureLife& life = ctx_.Datastructure();
+    auto find = [this](const char* name) { return &ctx_.Actions().Get(QString::fromLatin1(name)); };
+    KivAction* returnToBackup = find("acReturnToBackup");
 
     acCompactDatabase = Action(w, "acCompactDatabase", QStringLiteral("Pack Datastructure"));
     acCompactDatabase->OnExecute = [this](KivAction*) { acCompactDatabaseExecute(); };
@@ -101,7 +104,7 @@ void TFileCommands::BuildComponents() {
     acUnlinkFromExt =
         Action(w, "acUnlinkFromExt", QStringLiteral("Unlink From External Datastructure"));
     acUnlinkFromExt->OnExecute = [this](KivAction*) { acUnlinkFromExtExecute(); };
-    life.acReturnToBackup->OnExecute = [this](KivAction*) { acReturnToBackupExecute(); };
+    returnToBackup->OnExecute = [this](KivAction*) { acReturnToBackupExecute(); };
     SetPassword1 = Item(w, "SetPassword1", QStringLiteral("Set Password"));
     connect(SetPassword1, &QAction::triggered, this,
             [this] { GuardCall([this] { SetPassword1Click(); }); });
@@ -111,15 +114,15 @@ void TFileCommands::BuildComponents() {
             [this] { GuardCall([this] { EnterPassword1Click(); }); });
 
     // Before the recent files, as a group of their own.
-    QAction* before = life.miLast1;
+    QAction* before = w->findChild<QAction*>(QStringLiteral("miLast1"));
     for (QAction* a :
          std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, k.acDoAsTemplate,
-                                         acLinkToExt, acUnlinkFromExt, life.acReturnToBackup,
-                                         SetPassword1, EnterPassword1})
+                                         acLinkToExt, acUnlinkFromExt, returnToBackup, SetPassword1,
+                                         EnterPassword1})
         k.File1->insertAction(before, a);
     k.File1->insertSeparator(before);
 
-    for (KivAction* a : {life.acSaveDatabaseAs, acSaveInNewDatabase, ctx_.Print().acPrint,
+    for (KivAction* a : {find("acSaveDatabaseAs"), acSaveInNewDatabase, find("acPrint"),
                          acCompactDatabase, acLinkToExt, acUnlinkFromExt, k.acDoAsTemplate})
         HoldDisabledWhileLocked(a);
     // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
@@ -141,6 +144,8 @@ void TFileCommands::BuildComponents() {
     odExternal.Title = QStringLiteral("Link To External Datastructure");
     odExternal.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv");
     odExternal.FileMustExist = true;
+    w->installEventFilter(this);
+    GuardCall([this] { LoadTemplateBin(); });
 }
 
 void TFileCommands::HoldDisabledWhileLocked(KivAction* a) {
@@ -168,7 +173,7 @@ private:
 
 // The pane's failed stores are told again when the command is done.
 struct TLoudAgain {
-    TDatastructureLife& life;
+    IDatastructure& life;
     ~TLoudAgain() { life.SetQuietStoreFailures(false); }
 };
 
@@ -209,10 +214,10 @@ void TFileCommands::acCompactDatabaseExecute() {
     const std::string path = PanelsManager().DatastructurePath;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
     // The pack closes the datastructure: a card that cannot be stored is asked about first.
-    const TLoudAgain loud{ctx_.Datastructure()};
-    if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
+    const TLoudAgain loud{*datastructure_};
+    if (!datastructure_->StoreCurrentTopicOrAsk(
             QStringLiteral("Pack the datastructure anyway? What could not be stored is lost.")))
         return;
     // The marks as a close would store them (the current thread ends on the current topic),
@@ -222,11 +227,11 @@ void TFileCommands::acCompactDatabaseExecute() {
     CopyMarks(CurrentBookMark->QuickJumps, quickJumps);
     if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex());
         current && CurrentNavigator)
-        ctx_.Marks().AddCurrentTopicToMarks(*current);
+        marks_->AddCurrentTopicToMarks(*current);
     TPackMarks marks{&threads, &quickJumps};
-    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Packing ..., Please Wait"));
+    TWaitMessage wait(*waitPanel_, QStringLiteral("Packing ..., Please Wait"));
     // The text bin, the password and the launch bin as they stand now go with the copy.
-    ctx_.Datastructure().WriteDatastructureCards();
+    datastructure_->WriteDatastructureCards();
     {
         const TCopyingGuard copying(copying_);
         BuildPackedCopy({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, path, CopyProgress(),
@@ -236,7 +241,7 @@ void TFileCommands::acCompactDatabaseExecute() {
     const TBookMarkPtr bookMark = CurrentBookMark;
     std::exception_ptr failure;
     try {
-        ctx_.Datastructure().CloseDatastructure();
+        datastructure_->CloseDatastructure();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -250,12 +255,12 @@ void TFileCommands::acCompactDatabaseExecute() {
     if (!failure) {
         try {
             ReplaceWithPackedCopy(path);
-            ctx_.Marks().NoteDroppedMarks(marks.ThreadsDropped, marks.QuickJumpsDropped);
+            marks_->NoteDroppedMarks(marks.ThreadsDropped, marks.QuickJumpsDropped);
         } catch (...) {
             failure = std::current_exception();
         }
     }
-    ctx_.Datastructure().OpenDatastructureFile(path);
+    datastructure_->OpenDatastructureFile(path);
     LoadTemplateBin();
     if (failure) std::rethrow_exception(failure);
 }
@@ -264,11 +269,11 @@ void TFileCommands::acCompactDatabaseExecute() {
 
 void TFileCommands::acSaveInNewDatabaseExecute() {
     if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
-    const std::string target = ctx_.Datastructure().ChooseNewDatastructure(sdSaveBranches);
+    const std::string target = datastructure_->ChooseNewDatastructure(sdSaveBranches);
     if (target.empty()) return;
     TItemArray items;
     if (!TakeSelectedTopics(items)) return;
-    TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Copying ..., Please Wait"));
+    TWaitMessage wait(*waitPanel_, QStringLiteral("Copying ..., Please Wait"));
     const TCopyingGuard copying(copying_);
     SaveBranchesAs({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items, target,
                    CopyProgress());
@@ -278,12 +283,12 @@ void TFileCommands::acSaveInNewDatabaseExecute() {
 
 void TFileCommands::acDoAsTemplateExecute() {
     if (!ctx_.DatastructureOpen() || !CurrentBookMark ||
-        TDatastructureLife::IsTemplate(CurrentBookMark->Path))
+        datastructure_->IsTemplatePath(CurrentBookMark->Path))
         return;
     TItemArray items;
     if (!TakeSelectedTopics(items)) return;
     {
-        TWaitMessage wait(ctx_.WaitPanel(), QStringLiteral("Templating ..., Please Wait"));
+        TWaitMessage wait(*waitPanel_, QStringLiteral("Templating ..., Please Wait"));
         const TCopyingGuard copying(copying_);
         AppendBranchesTo({ctx_.Pair().Outline.get(), ctx_.Pair().Cards.get()}, items,
                          TemplatePath(), CopyProgress());
@@ -416,23 +421,32 @@ void TFileCommands::acReturnToBackupExecute() {
                 .arg(QFileInfo(Q(path)).fileName()),
             MsgType::Confirmation, MsgButtons::YesNo) != IDYES)
         return;
-    const TLoudAgain loud{ctx_.Datastructure()};
-    if (!ctx_.Datastructure().StoreCurrentTopicOrAsk(
+    const TLoudAgain loud{*datastructure_};
+    if (!datastructure_->StoreCurrentTopicOrAsk(
             QStringLiteral("Return to the backup anyway? What could not be stored is lost.")))
         return;
-    ctx_.Datastructure().CloseDatastructure();
+    datastructure_->CloseDatastructure();
     // One rename puts the copy in place: the datastructure is the old file or the backup.
     WriteFileAtomic(path, ReadWholeFile(backup));
     bookMark->MarksPending = true;
-    ctx_.Datastructure().OpenDatastructureFile(path);
+    datastructure_->OpenDatastructureFile(path);
     LoadTemplateBin();
 }
 
 // ---- the password ----
 
 void TFileCommands::Subscribe(TWindowEvents& events) {
-    // Nothing is left to protect.
-    events.DatastructureClosed.Subscribe([this] { SetPasswordLock(false); });
+    events.DatastructureClosing.Subscribe(
+        [this] { closingPath_ = PanelsManager().DatastructurePath; });
+    events.DatastructureClosed.Subscribe([this] {
+        // The template bin's addresses follow what was done to the template as the datastructure.
+        const std::string closed = std::exchange(closingPath_, std::string());
+        if (!closed.empty() && datastructure_->IsTemplatePath(closed)) LoadTemplateBin();
+        // Nothing is left to protect.
+        SetPasswordLock(false);
+    });
+    // Now and then, a large card file is worth packing.
+    events.DatastructureOpened.Subscribe([this] { WarnLargeDatastructure(); });
 }
 
 void TFileCommands::SetPasswordLock(bool locked) {
@@ -467,25 +481,27 @@ void TFileCommands::SetPasswordLock(bool locked) {
         lockedStates_.clear();
         KivAction::ScheduleUpdate();
     }
-    TDatastructureLife& life = ctx_.Datastructure();
     // Besides the named commands, those that read or change the protected topics.
+    KivAction& returnToBackup = ctx_.Actions().Get(QStringLiteral("acReturnToBackup"));
     for (QAction* a :
-         {static_cast<QAction*>(life.acSaveDatabaseAs), static_cast<QAction*>(acSaveInNewDatabase),
-          SetPassword1, life.Template1, static_cast<QAction*>(ctx_.Print().acPrint),
+         {static_cast<QAction*>(&ctx_.Actions().Get(QStringLiteral("acSaveDatabaseAs"))),
+          static_cast<QAction*>(acSaveInNewDatabase), SetPassword1,
+          w.findChild<QAction*>(QStringLiteral("Template1")),
+          static_cast<QAction*>(&ctx_.Actions().Get(QStringLiteral("acPrint"))),
           static_cast<QAction*>(acCompactDatabase), static_cast<QAction*>(acLinkToExt),
           static_cast<QAction*>(acUnlinkFromExt)})
         a->setEnabled(!locked);
     k.acDoAsTemplate->SetEnabled(
-        !locked && !(CurrentBookMark && TDatastructureLife::IsTemplate(CurrentBookMark->Path)));
+        !locked && !(CurrentBookMark && datastructure_->IsTemplatePath(CurrentBookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin,
-                       k.pnlTemplateBin, ctx_.LaunchCard().pnlLaunchCard, k.pnlMetaCard})
+                       k.pnlTemplateBin, launch_->CardPanel(), k.pnlMetaCard})
         if (p) p->setEnabled(!locked);
     if (locked) {
-        life.acReturnToBackup->SetEnabled(false);
+        returnToBackup.SetEnabled(false);
     } else {
-        life.acReturnToBackup->SetEnabled(CurrentBookMark &&
-                                          FileExists(BackupFileName(CurrentBookMark->Path)));
+        returnToBackup.SetEnabled(CurrentBookMark &&
+                                  FileExists(BackupFileName(CurrentBookMark->Path)));
     }
     EnterPassword1->setEnabled(locked);
     if (locked) OfferPasswordEntry();
@@ -573,7 +589,7 @@ void TFileCommands::NavigatorNodesDeleted(TNavigator* Sender) { NavigatorNodeAdd
 
 void TFileCommands::UpdateTopicActions() {
     for (const char* name : kTopicActions)
-        if (auto* a = ctx_.Window().findChild<KivAction*>(QString::fromLatin1(name))) a->Update();
+        if (auto* a = ctx_.Actions().Find(QString::fromLatin1(name))) a->Update();
 }
 
 }  // namespace kiv

@@ -16,9 +16,18 @@
 #include <string>
 
 #include "dialogs/PasswordWindows.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "mainwindow/print/PrintInterface.h"
 #include "engine/core/NestFunctions.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
 
 class QAction;
 
@@ -29,12 +38,13 @@ struct TWindowEvents;
 class TKivStringGrid;
 class TNavigator;
 
-class TFileCommands : public QObject {
+class TFileCommands : public QObject, public IFileCommands {
     Q_OBJECT
 public:
-    // Made once the panels and the life cycle's commands exist; puts its commands into the
-    // File menu before the recent files and lists the template bin.
     explicit TFileCommands(IWindowContext& ctx);
+    // Once the panels and the life cycle's commands exist: its commands into the File menu,
+    // before the recent files; the template bin's list.
+    void BuildComponents();
 
     void acCompactDatabaseExecute();
     void acSaveInNewDatabaseExecute();
@@ -50,15 +60,15 @@ public:
     // the panel at pos, beside the row there. A source that cannot be read copies nothing.
     // Returns how many topics were copied.
     int CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath,
-                                const TItemArray& items);
+                                const TItemArray& items) override;
 
     // The template bin's list from "template.kiv", read in place; nothing when it cannot be read.
     void LoadTemplateBin();
     // The cover, the menus and the panes follow the lock.
-    void SetPasswordLock(bool locked);
+    void SetPasswordLock(bool locked) override;
     // Hands the window's events this feature handles to them.
     void Subscribe(TWindowEvents& events);
-    bool PasswordLocked() const { return locked_; }
+    bool PasswordLocked() const override { return locked_; }
     // At the end of an open: now and then, a large card file is worth packing.
     void WarnLargeDatastructure();
     void UpdateTopicActions();
@@ -80,7 +90,7 @@ public:
     int ProgressEveryMs = 50;
     // While a pack, a template, a save of branches or a paste copies from the open pair: the pair
     // must not close under it.
-    bool Copying() const { return copying_ > 0; }
+    bool Copying() const override { return copying_ > 0; }
 
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -94,7 +104,6 @@ public:
     TOpenDialog odExternal;
 
 private:
-    void BuildComponents();
     // The actions whose state the lock overrides, wrapped so their update handlers keep it.
     void HoldDisabledWhileLocked(KivAction* a);
     // The topics the commands copy: the marked ones of the active panel and the current one.
@@ -105,6 +114,14 @@ private:
     static std::optional<std::string> StoredPassword(const QString& typed);
 
     IWindowContext& ctx_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<IWaitPanel> waitPanel_;
+    // The datastructure being closed, for the template bin's list once it is joined.
+    std::string closingPath_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IHoisting> hoist_;
+    TNeed<IMarks> marks_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

@@ -24,8 +24,6 @@
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/graphiccard/GrManager.h"
 #include "mainwindow/graphiccard/ImageFiles.h"
-#include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/textcard/TextCard.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
@@ -72,10 +70,12 @@ QPixmap WithGraphicPicture() {
 
 }  // namespace
 
-TGraphicCard::TGraphicCard(IWindowContext& ctx) : ctx_(ctx) {
+TGraphicCard::TGraphicCard(IWindowContext& ctx)
+    : ctx_(ctx), textCard_(ctx.Published()), launch_(ctx.Published()) {
+    ctx.Published().Publish<IGraphicCard>(*this);
     // In the window's browser when it shows pictures, else with the desktop's program.
     OpenImage = [this](const QString& file) {
-        ctx_.LaunchCard().LaunchLink(TextToStored(file), false, true);
+        launch_->LaunchLink(TextToStored(file), false, true);
     };
 }
 
@@ -84,7 +84,6 @@ TGraphicCard::~TGraphicCard() = default;
 void TGraphicCard::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    TTextCard& text = ctx_.TextCard();
 
     acShowGraphicCard = Action(w, "acShowGraphicCard", QStringLiteral("Graphic Card"), true);
     acShowGraphicCard->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
@@ -98,7 +97,7 @@ void TGraphicCard::BuildComponents() {
         k.MainMenu1->insertMenu(k.Settings1->menuAction(), k.Cards1);
 
     // The pane shares the text row with the text card, half and half while shown.
-    QWidget* right = text.pnlTextRight;
+    QWidget* right = textCard_->SidePane();
     auto* rightBox = right->layout() ? static_cast<QBoxLayout*>(right->layout()) : VBox(right);
     if (auto* row = qobject_cast<QBoxLayout*>(right->parentWidget()->layout()))
         row->setStretchFactor(right, 1);
@@ -165,16 +164,22 @@ void TGraphicCard::BuildComponents() {
     odOpenGraphic.Filter = QString::fromLatin1(kOpenGraphicFilter);
     odOpenGraphic.FileMustExist = true;
 
-    imgWithGraphic = Named(new QLabel(text.pnlCurDescr), "imgWithGraphic");
+    imgWithGraphic = Named(new QLabel, "imgWithGraphic");
     imgWithGraphic->setPixmap(WithGraphicPicture());
     imgWithGraphic->setToolTip(QStringLiteral("Graphic Card"));
-    if (text.pnlCurDescr->layout()) text.pnlCurDescr->layout()->addWidget(imgWithGraphic);
+    textCard_->AddToCaptionLine(imgWithGraphic);
 
     // Drops reach the card through the window's drop handling (the drops feature), which
     // calls AddImageFiles with its lock check.
     g->installEventFilter(this);
     imgWithGraphic->installEventFilter(this);
     pnlGraphicCard->hide();
+}
+
+std::vector<QWidget*> TGraphicCard::DropTargets() const { return {pnlGraphicCard, sgdGraphicCard}; }
+
+bool TGraphicCard::IsDropTarget(const QWidget* target) const {
+    return target && (target == pnlGraphicCard || target == sgdGraphicCard);
 }
 
 bool TGraphicCard::eventFilter(QObject* watched, QEvent* e) {
@@ -290,7 +295,7 @@ void TGraphicCard::acShowGraphicCardExecute() {
         btnCloseGraphicCardClick();
         return;
     }
-    ctx_.TextCard().pnlTextRight->show();
+    textCard_->SidePane()->show();
     pnlGraphicCard->show();
     LoadGraphicCardList(ctx_.CurrentGrid(), ctx_.CurrentRow());
     pnlGraphicCard->raise();
@@ -309,7 +314,7 @@ void TGraphicCard::btnCloseGraphicCardClick() {
     sgdGraphicCard->SetDefaultDrawing(false);
     acShowGraphicCard->SetChecked(false);
     // The column closes when nothing else in it is shown.
-    QWidget* right = ctx_.TextCard().pnlTextRight;
+    QWidget* right = textCard_->SidePane();
     bool shown = false;
     for (QWidget* c : right->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         shown = shown || !c->isHidden();

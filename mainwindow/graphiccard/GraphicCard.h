@@ -14,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/Published.h"
 #include "mainwindow/TopicRef.h"
+#include "mainwindow/graphiccard/GraphicCardInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
@@ -34,7 +38,7 @@ class TGrManager;
 class TKivStringGrid;
 class TStringGrid;
 
-class TGraphicCard : public QObject {
+class TGraphicCard : public QObject, public IGraphicCard {
     Q_OBJECT
 public:
     explicit TGraphicCard(IWindowContext& ctx);
@@ -52,8 +56,11 @@ public:
     bool StoreGraphicCardList(TKivStringGrid* grid, int row);
     // While set, a failed store is only recorded, for whoever asks UnstoredCard (the close).
     bool QuietStoreFailures = false;
+    void SetQuietStoreFailures(bool on) override { QuietStoreFailures = on; }
     // What could not be stored, for a question to the user; empty when nothing is pending.
-    QString UnstoredCard() const;
+    QString UnstoredCard() const override;
+    std::vector<QWidget*> DropTargets() const override;
+    bool IsDropTarget(const QWidget* target) const override;
 
     void acShowGraphicCardExecute();
     void btnCloseGraphicCardClick();
@@ -62,7 +69,7 @@ public:
     void DeleteImage1Click();
     // Files dropped or pasted: those with an image extension are added; none while the
     // topic is locked. The count added.
-    int AddImageFiles(const QStringList& files);
+    int AddImageFiles(const QStringList& files) override;
 
     TGrManager& Manager() { return *grManager_; }
     // Opens an image (a double click) as a link is launched; replaceable for tests.
@@ -98,6 +105,8 @@ private:
     std::string CardText() const;
 
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<ILaunchCard> launch_;
     std::unique_ptr<TGrManager> grManager_;
     // The topic whose list the grid shows.
     TTopicRef owner_;

@@ -16,9 +16,10 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/PanelRows.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -81,7 +82,10 @@ void ContinueTrail(TNavigator& trail, const TNavigator& inside) {
 
 }  // namespace
 
-THoisting::THoisting(IWindowContext& ctx) : ctx_(ctx) {}
+THoisting::THoisting(IWindowContext& ctx)
+    : ctx_(ctx), panels_(ctx.Published()), datastructure_(ctx.Published()), nav_(ctx.Published()) {
+    ctx.Published().Publish<IHoisting>(*this);
+}
 
 void THoisting::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -114,11 +118,6 @@ void THoisting::BuildComponents() {
 
 // ---- the loader and the view ----
 
-void THoisting::LoadHoistedNodes(TNester& model, const TNodeArray& nodes) {
-    model.Clear();
-    for (size_t i = 0; i < nodes.size(); ++i) InsertNodeRow(model, int(i), nodes[i], 0);
-}
-
 void THoisting::ExpandInline(TKivStringGrid* grid, int row) {
     TNester& m = *grid->Nester;
     if (!m.ValidRow(row) || m.IsExpanded(row) || m.ChildNest(row) <= 0) return;
@@ -127,24 +126,18 @@ void THoisting::ExpandInline(TKivStringGrid* grid, int row) {
 }
 
 void THoisting::FocusCaptionEditorInEditMode(bool elseFirstPanel) {
-    TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!g || !ctx_.Window().isVisible()) return;
-    if (PanelsManager().EditMode && g->CaptionEditor && g->CaptionEditor->height() > 0)
-        g->CaptionEditor->setFocus(Qt::OtherFocusReason);
-    else if (elseFirstPanel && isShown(ctx_.Panels().sgdFirst))
-        ctx_.Panels().sgdFirst->setFocus(Qt::OtherFocusReason);
+    kiv::FocusCaptionEditorInEditMode(ctx_, elseFirstPanel ? panels_->Panel(1) : nullptr);
 }
 
 void THoisting::ShowNavigateMode() {
     QString mode = QStringLiteral("hoist");
     if (!Hoisted())
-        mode = ctx_.NavPath().OutlineIndex() != 0 ? QStringLiteral("outline")
-                                                  : QStringLiteral("whole");
+        mode = nav_->OutlineIndex() != 0 ? QStringLiteral("outline") : QStringLiteral("whole");
     ctx_.Skeleton().lblNavigateMode->setText(mode);
 }
 
 void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes, int select) {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     TNester& m = *p1->Nester;
     {
         const FlagGuard navigating(PanelsManager().Navigating);
@@ -164,7 +157,7 @@ void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nod
         PanelsManager().RefreshPanelsFrom(1);
     }
     if (CurrentNavigator) CurrentNavigator->Clear();  // the hoisted nodes stay
-    ctx_.NavPath().UpdateNavigationPath();
+    nav_->UpdateNavigationPath();
     if (m.RowCount() == 1) {
         ExpandInline(p1, 0);
         PanelsManager().RefreshPanelsFrom(1);
@@ -194,17 +187,17 @@ void THoisting::acHoistExecute() {
 
     PushHoistEntry(nodes);
 
-    if (g != ctx_.Panels().sgdFirst) g->ClearMarks();
+    if (g != panels_->Panel(1)) g->ClearMarks();
     // The topic that was current stays current.
     ShowHoistState(&rows, {}, currentAt);
-    ctx_.Panels().sgdFirst->ClearMarks();
-    ctx_.Panels().sgdFirst->viewport()->update();
+    panels_->Panel(1)->ClearMarks();
+    panels_->Panel(1)->viewport()->update();
     FocusCaptionEditorInEditMode(true);
 }
 
 void THoisting::PushHoistEntry(const TNodeArray& nodes) {
     TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
-    ctx_.Datastructure().AddCurrentTopicToMarks();
+    datastructure_->AddCurrentTopicToMarks();
     entry->Assign(*CurrentNavigator);
     CurrentNavigator->SetHoistedNodes(nodes);
 }
@@ -242,7 +235,7 @@ void THoisting::DehoistTo(int level) {
                 g->RowsChanged(0);
             }
             // An outline tab keeps its own hoisted topic.
-            if (ctx_.NavPath().OutlineIndex() == 0) trail.SetHoistedNodes({});
+            if (nav_->OutlineIndex() == 0) trail.SetHoistedNodes({});
         } else {
             TNavigator kept;
             kept.Assign(trail);
@@ -250,10 +243,10 @@ void THoisting::DehoistTo(int level) {
             trail.Assign(kept);
         }
         if (trail.Count() > 0) {
-            ctx_.NavPath().NavigateToLevel(trail.Count() - 1, false);
+            nav_->NavigateToLevel(trail.Count() - 1, false);
         } else {
             // Nothing to go back to: the top of what is left.
-            TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+            TKivStringGrid* p1 = panels_->Panel(1);
             {
                 const FlagGuard navigating(PanelsManager().Navigating);
                 if (trail.GetHoistedNodes().empty()) {
@@ -267,7 +260,7 @@ void THoisting::DehoistTo(int level) {
                 PanelsManager().RefreshPanelsFrom(1);
             }
             ctx_.ReloadCurrentRow();
-            ctx_.NavPath().UpdateNavigationPath();
+            nav_->UpdateNavigationPath();
         }
     }
     if (!Hoisted()) {
@@ -323,6 +316,11 @@ void THoisting::btnHoistClick() {
 
 void THoisting::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid*, int) { UpdateHoistButton(); });
+    nav_->SetHoistHooks(
+        [this] {
+            if (Hoisted()) DehoistTo(0);
+        },
+        [this] { UpdateHoistButton(); });
 }
 
 void THoisting::UpdateHoistButton() {

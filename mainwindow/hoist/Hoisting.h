@@ -8,7 +8,13 @@
 
 #include "engine/core/Nester.h"
 #include "engine/core/Node.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QToolButton;
 
@@ -18,7 +24,7 @@ class IWindowContext;
 struct TWindowEvents;
 class TKivStringGrid;
 
-class THoisting : public QObject {
+class THoisting : public QObject, public IHoisting {
     Q_OBJECT
 public:
     explicit THoisting(IWindowContext& ctx);
@@ -34,20 +40,18 @@ public:
     // Back to stack entry level, dropping it and every later one; 0 de-hoists completely
     // and returns to the deepest position reached. A level outside the stack only
     // refreshes the controls.
-    void DehoistTo(int level);
+    void DehoistTo(int level) override;
     // btnHoist and acHoist for the active panel's current row.
-    void UpdateHoistButton();
+    void UpdateHoistButton() override;
     // Hands the window's events this feature handles to them.
     void Subscribe(TWindowEvents& events);
     // A hoist level of its own for the given topics (search results, in their order): the
     // position held is pushed and panel 1 lists the topics. Nothing without topics.
-    void HoistNodes(const TNodeArray& nodes);
+    void HoistNodes(const TNodeArray& nodes) override;
 
     // In edit mode the caption editor of the active panel takes the focus, else panel 1.
     void FocusCaptionEditorInEditMode(bool elseFirstPanel = false);
 
-    // Panel 1's model becomes the nodes as level-0 rows, each recording its place.
-    static void LoadHoistedNodes(TNester& model, const TNodeArray& nodes);
     // Shows a row's children under it in the panel, in any mode.
     static void ExpandInline(TKivStringGrid* grid, int row);
 
@@ -63,6 +67,9 @@ private:
     void PushHoistEntry(const TNodeArray& nodes);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<INavigationPath> nav_;
 };
 
 }  // namespace kiv

@@ -10,10 +10,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QLineEdit>
 #include <QTreeWidget>
 
 #include "components/FileInfo.h"
@@ -270,6 +273,84 @@ void TLaunchCard::WireList() {
     });
     connect(lvLaunchCard, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { GuardCall([this, pos] { LaunchCardContextMenu(pos); }); });
+    lvLaunchCard->installEventFilter(this);
+    lvLaunchCard->viewport()->installEventFilter(this);
+    lvLaunchCard->viewport()->setMouseTracking(true);
+}
+
+bool TLaunchCard::eventFilter(QObject* watched, QEvent* event) {
+    bool handled = false;
+    GuardCall([&] {
+        const QEvent::Type type = event->type();
+        if (watched == lvLaunchCard && type == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            lvLaunchCardKeyDown(key);
+            handled = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete;
+        } else if (watched == lvLaunchCard && type == QEvent::KeyRelease) {
+            lvLaunchCardKeyUp();
+        } else if (watched == lvLaunchCard->viewport() && type == QEvent::MouseMove) {
+            lvLaunchCardMouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        }
+    });
+    return handled || QObject::eventFilter(watched, event);
+}
+
+bool TLaunchCard::LaunchCardEditing() const {
+    // The caption editor is a child of the list's viewport while it is open.
+    for (auto* editor :
+         lvLaunchCard->viewport()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+        if (isShown(editor)) return true;
+    return false;
+}
+
+void TLaunchCard::lvLaunchCardKeyDown(int key) {
+    QTreeWidget* lv = lvLaunchCard;
+    // No popup while a key is held: the menu key must not open it over an edit.
+    lv->setContextMenuPolicy(Qt::NoContextMenu);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) Edit1Click();
+    else if (key == Qt::Key_Delete && lv->topLevelItemCount() > 0 && !LaunchCardEditing())
+        Delete1Click();
+}
+
+void TLaunchCard::lvLaunchCardKeyUp() {
+    if (!LaunchCardEditing()) lvLaunchCard->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TLaunchCard::lvLaunchCardMouseMove(const QPoint& pos) {
+    QTreeWidget* lv = lvLaunchCard;
+    if (QTreeWidgetItem* item = lv->itemAt(pos)) {
+        lv->viewport()->setCursor(Qt::PointingHandCursor);
+        ctx_.ShowStatusHint(item->text(1));
+    } else {
+        lv->viewport()->unsetCursor();
+        ctx_.ShowStatusHint(QString());
+    }
+}
+
+void TLaunchCard::Edit1Click() {
+    QTreeWidget* lv = lvLaunchCard;
+    QTreeWidgetItem* item = lv->currentItem();
+    if (!item || !item->isSelected() || LaunchCardEditing()) return;
+    lv->editItem(item, 0);
+}
+
+void TLaunchCard::Delete1Click() {
+    QTreeWidget* lv = lvLaunchCard;
+    std::vector<int> rows;
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        if (lv->topLevelItem(i)->isSelected()) rows.push_back(i);
+    if (rows.empty()) return;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) DeleteLaunchCardItem(*it);
+    const int n = lv->topLevelItemCount();
+    if (n > 0) lv->setCurrentItem(lv->topLevelItem(std::min(rows.front(), n - 1)));
+}
+
+void TLaunchCard::PanelClosed() { SaveLaunchCard(ctx_.CurrentGrid(), ctx_.CurrentRow()); }
+
+QWidget* TLaunchCard::DropTarget() const { return lvLaunchCard; }
+
+void TLaunchCard::CloseAboutWindow() {
+    if (frmAbout && frmAbout->isVisible()) frmAbout->reject();
 }
 
 void TLaunchCard::LaunchCardItemActivated(QTreeWidgetItem* item) {

@@ -1,8 +1,8 @@
 #pragma once
 // A topic's links (its launch card): adding them, the launch card list lvLaunchCard on the
-// floating panel pnlLaunchCard, opening a link with the desktop's program (LaunchLink), the
-// link popups with their Open With lists, and removing links or trashing, renaming and
-// inspecting the linked file. Commands: acAddFile, acRemoveLinks, acOpenPartScreen,
+// floating panel pnlLaunchCard with its keys and pointer hints, opening a link with the
+// desktop's program (LaunchLink), the link popups with their Open With lists, and removing
+// links or trashing, renaming and inspecting the linked file. Commands: acAddFile, acRemoveLinks, acOpenPartScreen,
 // acOpenFullScreen, acOpenExt, acRemoveLink, acDeleteFile, acRenameFile, acProperties,
 // acExplorer; menus pmLaunchFile, pmLaunchFiles, pmLaunchCard, Launch1.
 #include <QObject>
@@ -70,22 +70,35 @@ public:
     // Hands the window's events this feature handles to them.
     void Subscribe(TWindowEvents& events);
     bool QuietStoreFailures = false;
+    void SetQuietStoreFailures(bool on) override { QuietStoreFailures = on; }
     // What could not be stored, for a question to the user; empty when nothing is pending.
-    QString UnstoredCard() const;
+    QString UnstoredCard() const override;
     // The current topic's links in the panel, placed at its row and shown; hidden (and
     // stored) when it was showing.
     void ShowLaunchCard();
     // One link of the row: launched; several: the launch card is shown.
-    void LaunchRowLinks(TKivStringGrid* grid, int row, bool makeRoom, bool internal);
+    void LaunchRowLinks(TKivStringGrid* grid, int row, bool makeRoom, bool internal) override;
     // Removes launch card row i and the link at the same place of the current topic.
     void DeleteLaunchCardItem(int i);
+    QWidget* CardPanel() const override { return pnlLaunchCard; }
+    void PanelClosed() override;
+    QWidget* DropTarget() const override;
+    void CloseAboutWindow() override;
+
+    // ---- the list's keys and pointer ----
+    void lvLaunchCardKeyDown(int key);
+    void lvLaunchCardKeyUp();
+    void lvLaunchCardMouseMove(const QPoint& pos);
+    void Edit1Click();
+    void Delete1Click();
+    bool LaunchCardEditing() const;
 
     // ---- popups ----
     void BuildLaunchPopup(int tag);
     void BuildOpenWithMenu();
     void AddOpenWithItem(const TOpenWithApp& app);
     // The panel's link popup for a row's link icon, at a global position.
-    void PopupRowLinks(TKivStringGrid* grid, int row, const QPoint& globalPos);
+    void PopupRowLinks(TKivStringGrid* grid, int row, const QPoint& globalPos) override;
 
     // The rename window, when the window has one: shown with the full old path and the
     // file name. Without it the rename command stays disabled.
@@ -135,6 +148,9 @@ public:
     QMenu* OpenWith1 = nullptr;
     QMenu* OpenWith2 = nullptr;
     QMenu* OpenWith3 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A link as the file system finds it: "||" and "file:///" resolved, the letter case of

@@ -1,12 +1,16 @@
 #pragma once
-// What the other rooms of the main window ask of the launch card: opening a link, adding
-// links to a topic, the launch card in front, the window's browser for links, and the
-// Launch menu's place for their commands.
+// What the launch card offers the other features: opening a link, a topic's links added,
+// launched or offered in a popup, the floating panel of the launch card, where drops land on
+// it, the store the close asks about, the window's browser for links, and the Launch menu's
+// place for other rooms' commands.
+#include <QPoint>
+#include <QString>
 #include <functional>
 #include <string>
 #include <string_view>
 
 class QAction;
+class QWidget;
 
 namespace kiv {
 
@@ -15,13 +19,31 @@ class TKivStringGrid;
 class ILaunchCard {
 public:
     virtual ~ILaunchCard() = default;
-    // Opens a link: in the window's browser when internal is asked and it shows the link,
-    // else with the desktop. Returns the shell's answer (0: nothing started).
+    // Opens a link (internal: in the window's browser when there is one); the shell's
+    // answer (kOpenStarted and above: started; 0: nothing started).
     virtual int LaunchLink(const std::string& link, bool makeRoom, bool internal) = 0;
     // Shows a web address or document in the window's browser, never anything else and
     // never through the desktop; false when there is no browser or the link is not one.
     virtual bool ShowInBrowser(const std::string& link, bool makeRoom) = 0;
+    // Adds CR LF separated link lines to a topic.
     virtual void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text) = 0;
+    // One link of the row: launched; several: the launch card is shown.
+    virtual void LaunchRowLinks(TKivStringGrid* grid, int row, bool makeRoom, bool internal) = 0;
+    // The link popup for a row's link icon, at a global position.
+    virtual void PopupRowLinks(TKivStringGrid* grid, int row, const QPoint& globalPos) = 0;
+    // The launch card's floating panel, for the frame and the bins that place, show and
+    // hide the floating panels together.
+    virtual QWidget* CardPanel() const = 0;
+    // The floating panel was closed: its list goes back to the current topic.
+    virtual void PanelClosed() = 0;
+    // The control a drop from another program lands on (the link list).
+    virtual QWidget* DropTarget() const = 0;
+    // The about window, when it is open, closed.
+    virtual void CloseAboutWindow() = 0;
+    // While on, a failed store is only recorded, for UnstoredCard (the close).
+    virtual void SetQuietStoreFailures(bool on) = 0;
+    // What could not be stored, for a question to the user; empty when nothing is pending.
+    virtual QString UnstoredCard() const = 0;
     // The launch card with the current topic's links, in front.
     virtual void ShowLaunchCardInFront() = 0;
     // The window's browser (empty: none): shows the address and answers true.

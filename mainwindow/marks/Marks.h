@@ -17,6 +17,13 @@
 
 #include "engine/core/Marks.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QLabel;
 class QListWidget;
@@ -30,7 +37,7 @@ class IWindowContext;
 struct TWindowEvents;
 class TFourthTabSet;
 
-class TMarks : public QObject {
+class TMarks : public QObject, public IMarks {
     Q_OBJECT
 public:
     static const QString kThreads;     // "Threads"
@@ -48,20 +55,21 @@ public:
     void GoToThread(int index, bool storeCurrent);
     void GoToQuickJump(int index);
     // Unless busy: the active panel's current topic appended to the trail.
-    void AddCurrentTopicToMarks(TNavigator& trail);
+    void AddCurrentTopicToMarks(TNavigator& trail) override;
 
     // ---- the datastructure's open ----
     // Card 6, read at the first open of a run (the marks whose topics are gone are dropped
     // and reported by DatastructureOpened).
-    void ReadMarksCard(std::string_view blob);
+    void ReadMarksCard(std::string_view blob) override;
     // Marks a pack could not carry over (their topics had gone): told with the others once
     // the datastructure is open again.
-    void NoteDroppedMarks(int threads, int quickJumps);
-    // While the open loads panel 1: the current thread stays when it still names a topic,
-    // else the Threads become one trail, a copy of the current one. True when it stayed.
-    bool SettleThreadsAtOpen();
-    // After the open: to the current thread, the strips and lists filled, dropped marks told.
-    void DatastructureOpened();
+    void NoteDroppedMarks(int threads, int quickJumps) override;
+    // At the open: the current thread stays when it still names a topic, else the Threads
+    // become one trail, a copy of the current one. True when it stayed.
+    bool SettleThreadsAtOpen() override;
+    // After the open: card 6 read when it is still to be read, the Threads settled, to the
+    // current thread, the strips and lists filled, dropped marks told.
+    void DatastructureOpened() override;
     // The topic change renamed the current thread.
     void ThreadTitleChanged();
     // Hands the window's events this feature handles to them.
@@ -156,6 +164,10 @@ private:
     void AddMarkItems(QMenu* menu, const QString& kind);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IHoisting> hoist_;
     bool threadsGuard_ = false;
     bool quickJumpsGuard_ = false;
     QWidget* popupPanel_ = nullptr;  // the panel tmrHide watches

@@ -6,8 +6,11 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <climits>
+#include <exception>
+#include <string>
 
 #include "components/FourthTabSet.h"
+#include "engine/core/Cards.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/core/Navigation.h"
 #include "engine/core/Nester.h"
@@ -17,11 +20,11 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
@@ -58,7 +61,15 @@ bool StillThere(TNavigator& trail) {
 }  // namespace
 
 TMarks::TMarks(IWindowContext& ctx)
-    : PopupListKind(kQuickJumps), DockedListKind(kQuickJumps), ctx_(ctx) {}
+    : PopupListKind(kQuickJumps),
+      DockedListKind(kQuickJumps),
+      ctx_(ctx),
+      panels_(ctx.Published()),
+      datastructure_(ctx.Published()),
+      nav_(ctx.Published()),
+      hoist_(ctx.Published()) {
+    ctx.Published().Publish<IMarks>(*this);
+}
 
 void TMarks::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -80,12 +91,14 @@ void TMarks::BuildComponents() {
     for (QAction* a : {static_cast<QAction*>(acToThreads), static_cast<QAction*>(acToMarks)})
         w->addAction(a);
 
-    TWindowSettings& s = ctx_.WindowSettings();
-    s.acShowThreadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
-    s.acShowThreadsTabs->OnUpdate = [this](KivAction* a) {
+    KivAction* threadsTabs = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
+    threadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
+    threadsTabs->OnUpdate = [this](KivAction* a) {
         a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
     };
-    s.acShowQuickJumpsTabs->OnExecute = [this](KivAction*) { acShowQuickJumpsTabsExecute(); };
+    ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).OnExecute = [this](KivAction*) {
+        acShowQuickJumpsTabsExecute();
+    };
 
     tmQuickJumpsFlasher = Named(new QTimer(this), "tmQuickJumpsFlasher");
     tmQuickJumpsFlasher->setInterval(kFlashMs);
@@ -185,7 +198,7 @@ void TMarks::MakeCurrentThread(int i) {
     threads.SetCurrentIndex(i);
     if (!CurrentNavigator) return;
     auto refreshPath = [this](TNavigator* sender) {
-        if (sender == CurrentNavigator.get()) ctx_.NavPath().UpdateNavigationPath();
+        if (sender == CurrentNavigator.get()) nav_->UpdateNavigationPath();
     };
     CurrentNavigator->OnNodeAdded = refreshPath;
     CurrentNavigator->OnNodesDeleted = refreshPath;
@@ -224,7 +237,7 @@ void TMarks::RefillAfterDelete(const QString& kind) {
 }
 
 void TMarks::FocusAfterGoing() {
-    TKivStringGrid* p1 = ctx_.Panels().sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     if (p1 && p1->isVisible() && p1->isEnabled()) p1->setFocus(Qt::OtherFocusReason);
     QListWidget* popup = ctx_.Skeleton().lbxBMListPopup;
     if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible())
@@ -261,7 +274,7 @@ void TMarks::GoToThread(int index, bool storeCurrent) {
         if (index < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(index);
     }
     FocusAfterGoing();
-    ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+    nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
     if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
         FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
 }
@@ -271,14 +284,13 @@ void TMarks::GoToQuickJump(int index) {
     TNavigatorPtr mark = CurrentBookMark->QuickJumps.Navigator(index);
     if (!mark) return;
     ctx_.FlushCurrentRow();
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
-    if (ctx_.NavPath().tsOutLine && ctx_.NavPath().tsOutLine->TabIndex() > 0)
-        ctx_.NavPath().tsOutLine->SetTabIndex(0);
+    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
+    if (nav_->OutlineTabIndex() > 0) nav_->SelectOutlineTab(0);
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     if (StillThere(*mark)) {
         CurrentNavigator->Assign(*mark);
         FocusAfterGoing();
-        ctx_.NavPath().NavigateToLevel(CurrentNavigator->Count() - 1, false);
+        nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
         return;
     }
     MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);
@@ -322,6 +334,18 @@ bool TMarks::SettleThreadsAtOpen() {
 
 void TMarks::DatastructureOpened() {
     if (!CurrentBookMark) return;
+    if (CurrentBookMark->MarksPending) {
+        std::string marks;
+        try {
+            PanelsManager().DBCards.ReadCard(kDBCardMarks, marks);
+        } catch (const std::exception& e) {
+            marks.clear();
+            datastructure_->TellUnreadCards(std::string("the Threads and QuickJumps: ") + e.what());
+        }
+        ReadMarksCard(marks);
+    }
+    // The current thread is the current trail from now on.
+    SettleThreadsAtOpen();
     const TMarksRead told = std::exchange(read_, TMarksRead{});
     GoToThread(std::max(0, CurrentBookMark->Threads.CurrentIndex()), false);
     FillThreadsTabs();
@@ -340,13 +364,15 @@ void TMarks::Subscribe(TWindowEvents& events) {
         CurrentNavigator->ThreadTitle = ShortCaption(grid->Nester->Caption(row), 25);
         ThreadTitleChanged();
     });
+    events.DatastructureOpened.Subscribe([this] { GuardCall([this] { DatastructureOpened(); }); });
 }
 
 void TMarks::ThreadTitleChanged() {
     if (!CurrentBookMark || !tsThreads) return;
     const int i = CurrentBookMark->Threads.CurrentIndex();
     if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() &&
-        i == tsThreads->TabIndex() && !ctx_.WindowSettings().acShowQuickJumpsTabs->Checked())
+        i == tsThreads->TabIndex() &&
+        !ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked())
         tsThreads->Tabs().Put(i, ThreadTabText(i));
     if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
         FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
@@ -367,7 +393,8 @@ QString TMarks::MarkListText(const TQuickJump& list, int i, bool threads) {
 }
 
 QString TMarks::ThreadTabText(int i) const {
-    if (ctx_.WindowSettings().acShowQuickJumpsTabs->Checked()) return QString::number(i);
+    if (ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked())
+        return QString::number(i);
     return QString::number(i) + QStringLiteral(". ") +
            MarkCaption(CurrentBookMark->Threads, i, true);
 }
@@ -436,13 +463,13 @@ void TMarks::tmQuickJumpsFlasherTimer() {
 }
 
 void TMarks::acShowThreadsTabsExecute() {
-    KivAction* a = ctx_.WindowSettings().acShowThreadsTabs;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
     a->SetChecked(!a->Checked());
     LayoutStrips();
 }
 
 void TMarks::acShowQuickJumpsTabsExecute() {
-    KivAction* a = ctx_.WindowSettings().acShowQuickJumpsTabs;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs"));
     a->SetChecked(!a->Checked());
     LayoutStrips();
     if (a->Checked()) FillQuickJumpsTabs();
@@ -450,8 +477,8 @@ void TMarks::acShowQuickJumpsTabsExecute() {
 
 void TMarks::LayoutStrips() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    const bool threads = ctx_.WindowSettings().acShowThreadsTabs->Checked();
-    const bool quickJumps = ctx_.WindowSettings().acShowQuickJumpsTabs->Checked();
+    const bool threads = ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs")).Checked();
+    const bool quickJumps = ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked();
     k.pnlThreads->setVisible(threads);
     k.pnlQuickJumps->setVisible(quickJumps);
     // Side by side the Threads keep a fixed width; alone, either fills the row.

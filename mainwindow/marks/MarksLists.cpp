@@ -26,9 +26,9 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/marks/Marks.h"
-#include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -101,7 +101,8 @@ void TMarks::BuildLists() {
 
 void TMarks::BuildMenus() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    TWindowSettings& s = ctx_.WindowSettings();
+    KivAction* threadsTabs = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
+    KivAction* quickJumpsTabs = &ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs"));
     auto menu = [this](QWidget* parent, const char* name, const QString& title, QAction* a,
                        QAction* b, void (TMarks::*fill)(QMenu*)) {
         QMenu* m = Named(new QMenu(title, parent), name);
@@ -113,13 +114,13 @@ void TMarks::BuildMenus() {
         return m;
     };
     pmThreads = Named(new QMenu(tsThreads), "pmThreads");
-    pmThreads->addAction(s.acShowThreadsTabs);
+    pmThreads->addAction(threadsTabs);
     pmThreads->addAction(acToThreads);
     connect(pmThreads, &QMenu::aboutToShow, this,
             [this] { GuardCall([this] { pmThreadsPopup(tsThreads); }); });
     tsThreads->SetPopupMenu(pmThreads);
     pmQuickJumps = Named(new QMenu(tsQuickJumps), "pmQuickJumps");
-    pmQuickJumps->addAction(s.acShowQuickJumpsTabs);
+    pmQuickJumps->addAction(quickJumpsTabs);
     pmQuickJumps->addAction(acQuickJumpListShow);
     connect(pmQuickJumps, &QMenu::aboutToShow, this,
             [this] { GuardCall([this] { pmQuickJumpsPopup(tsQuickJumps); }); });
@@ -139,8 +140,8 @@ void TMarks::BuildMenus() {
         });
     });
 
-    Threads1 = menu(&ctx_.Window(), "Threads1", QStringLiteral("Threads"), s.acShowThreadsTabs,
-                    nullptr, &TMarks::Threads2Click);
+    Threads1 = menu(&ctx_.Window(), "Threads1", QStringLiteral("Threads"), threadsTabs, nullptr,
+                    &TMarks::Threads2Click);
     QuickJumps1 = menu(&ctx_.Window(), "QuickJumps1", QStringLiteral("QuickJumps"), acToMarks,
                        acQuickJumpListShow, &TMarks::QuickJumps1Click);
     k.View1->addMenu(Threads1);
@@ -490,10 +491,8 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
 void TMarks::ChooseMark(const QString& kind, const QString& path, int mark) {
     if (!path.isEmpty()) {
         const int d = InterBase().IndexOfPath(path.toStdString());
-        TFourthTabSet* strip = ctx_.NavPath().tsInterBase;
         if (d < 0) return;
-        if (strip && d < strip->Tabs().Count()) strip->SetTabIndex(d);
-        else InterBase().Select(d);
+        if (!nav_->SelectOpenDatastructureTab(d)) InterBase().Select(d);
         // The open was refused: nothing of the other datastructure is gone to.
         if (!CurrentBookMark || CurrentBookMark != InterBase().BookMark(d)) return;
         if (kind == kThreads) GoToThread(mark, true);

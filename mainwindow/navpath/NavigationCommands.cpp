@@ -14,10 +14,10 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -57,7 +57,7 @@ void TNavigationPath::BuildArrows() {
     connect(btnDown, &QToolButton::clicked, this,
             [this] { GuardCall([this] { btnDownClick(); }); });
 
-    KivAction* arrows = ctx_.WindowSettings().acArrows;
+    KivAction* arrows = &ctx_.Actions().Get(QStringLiteral("acArrows"));
     arrows->OnExecute = [this](KivAction*) { acArrowsExecute(); };
     connect(arrows, &QAction::toggled, this, [this](bool on) { ShowArrows(on); });
     ShowArrows(arrows->Checked());
@@ -91,7 +91,7 @@ void TNavigationPath::ShowArrows(bool on) {
 }
 
 void TNavigationPath::acArrowsExecute() {
-    KivAction* a = ctx_.WindowSettings().acArrows;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acArrows"));
     a->SetChecked(!a->Checked());
 }
 
@@ -149,7 +149,7 @@ void TNavigationPath::ShiftPanelsRight() {
     }
     if (!m.ValidRow(row)) return;
     if (m.ChildNest(row) == -1) {
-        if (!g->ExternalPath.empty()) ctx_.Datastructure().OpenDatastructureFile(g->ExternalPath);
+        if (!g->ExternalPath.empty()) datastructure_->OpenDatastructureFile(g->ExternalPath);
         return;
     }
     if (g->IsSinglePanelRootRow(row)) {
@@ -161,7 +161,7 @@ void TNavigationPath::ShiftPanelsRight() {
         }
         return;
     }
-    ctx_.Datastructure().AddCurrentTopicToMarks();
+    datastructure_->AddCurrentTopicToMarks();
     {
         const FlagGuard navigating(PanelsManager().Navigating);
         if (PanelCount >= 2) {

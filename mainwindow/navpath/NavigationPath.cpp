@@ -18,9 +18,8 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/Rounding.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -71,23 +70,13 @@ QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted) {
     return items;
 }
 
-void InsertNodeRow(TNester& model, int index, const TNode& node, int level) {
-    TNestPack pack;
-    pack.ParentNest = node.ParentNest;
-    pack.CardDir = node.CardDir;
-    pack.ChildNest = int32_t(node.ChildNest);
-    pack.Level = level;
-    model.InsertRow(index, pack);
-    model.LoadRowCards(index);
-    model.SetNode(index, node);
+TNavigationPath::TNavigationPath(IWindowContext& ctx)
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      settings_(ctx.Published()),
+      datastructure_(ctx.Published()) {
+    ctx.Published().Publish<INavigationPath>(*this);
 }
-
-void ActivatePanel(TKivStringGrid* grid) {
-    grid->MakeActive();
-    if (CurrentPanel != grid->Tag) grid->DoEnter();
-}
-
-TNavigationPath::TNavigationPath(IWindowContext& ctx) : ctx_(ctx) {}
 
 void TNavigationPath::BuildComponents() {
     BuildPath();
@@ -125,7 +114,7 @@ void TNavigationPath::BuildPath() {
     row->insertWidget(2, tsNavigator, 100);
     row->insertWidget(3, lblSuperOrd, 100);
 
-    KivAction* full = ctx_.WindowSettings().acFullNavPath;
+    KivAction* full = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
     full->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backslash));
     full->OnExecute = [this](KivAction*) { acFullNavPathExecute(); };
     w->addAction(full);
@@ -139,7 +128,7 @@ void TNavigationPath::BuildPath() {
 void TNavigationPath::ShowFullPath(bool full) {
     tsNavigator->setVisible(full);
     lblSuperOrd->setVisible(!full);
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
     const QString hint = full ? QStringLiteral("Show Parent Topic Only")
                               : QStringLiteral("Show Full Navigation Path");
     a->setToolTip(hint);
@@ -148,8 +137,23 @@ void TNavigationPath::ShowFullPath(bool full) {
     if (full) UpdateNavigationPath();
 }
 
+void TNavigationPath::SetPathColors(TColor background, TColor font) {
+    if (tsNavigator) {
+        TFourthTabSetOptions& o = tsNavigator->Options();
+        o.SetBackgroundColor(background);
+        o.SetSeparatorColor(background);
+        o.SetDarkShadowColor(background);
+        o.SetUnSelectedColor(font);
+    }
+    if (btnShowFullPath) {
+        QPalette pal = btnShowFullPath->palette();
+        pal.setColor(QPalette::ButtonText, toQColor(font));
+        btnShowFullPath->setPalette(pal);
+    }
+}
+
 void TNavigationPath::acFullNavPathExecute() {
-    KivAction* a = ctx_.WindowSettings().acFullNavPath;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
     a->SetChecked(!a->Checked());
 }
 
@@ -225,11 +229,22 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
             std::max(0, CurrentNavigator->Count() - (oldPanel - newPanel)));
     }
     UpdateNavigationPath();
-    ctx_.Hoist().UpdateHoistButton();
+    if (hoistHooks_.ActivePanelMoved) hoistHooks_.ActivePanelMoved();
+}
+
+void TNavigationPath::SetHoistHooks(std::function<void()> leaveHoist,
+                                    std::function<void()> activePanelMoved) {
+    hoistHooks_.LeaveHoist = std::move(leaveHoist);
+    hoistHooks_.ActivePanelMoved = std::move(activePanelMoved);
 }
 
 void TNavigationPath::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int) { TopicChanged(grid); });
+    events.DatastructureOpened.Subscribe([this] { GuardCall([this] { DatastructureChanged(); }); });
+    panels_->SetPathHooks(
+        {[this](int oldPanel, int newPanel) { ActivePanelChanged(oldPanel, newPanel); },
+         [this](TKivStringGrid* grid, int row) { OutlineCaptionStored(grid, row); },
+         [this](TKivStringGrid* grid) { OutlineRowsChanged(grid); }});
 }
 
 void TNavigationPath::TopicChanged(TKivStringGrid* grid) {
@@ -277,27 +292,26 @@ void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
 
 void TNavigationPath::NavigatePanels(int level, bool fromPath) {
     TNavigator& trail = *CurrentNavigator;
-    TPanelHandlers& panels = ctx_.Panels();
     if (fromPath) {
         // A level already on show only needs the focus.
         const int last = trail.Count() - 1;
         TKivStringGrid* focus = nullptr;
-        if (CurrentPanel == 2 && level == last) focus = panels.sgdFirst;
-        else if (CurrentPanel == 3 && level == last) focus = panels.sgdSecond;
-        else if (CurrentPanel == 3 && level == last - 1) focus = panels.sgdFirst;
+        if (CurrentPanel == 2 && level == last) focus = panels_->Panel(1);
+        else if (CurrentPanel == 3 && level == last) focus = panels_->Panel(2);
+        else if (CurrentPanel == 3 && level == last - 1) focus = panels_->Panel(1);
         if (focus) {
             ActivatePanel(focus);
             return;
         }
     }
-    TKivStringGrid* p1 = panels.sgdFirst;
+    TKivStringGrid* p1 = panels_->Panel(1);
     {
         const FlagGuard navigating(PanelsManager().Navigating);
         ActivatePanel(p1);
         TNester& m = *p1->Nester;
         const TNodeArray hoisted = trail.GetHoistedNodes();
         if (level == 0 && !hoisted.empty()) {
-            THoisting::LoadHoistedNodes(m, hoisted);
+            LoadHoistedNodes(m, hoisted);
             if (m.RowCount() == 1) m.Expand(0);
             p1->RowsChanged(0);
             // The topic the trail names (a hoisted one, or one shown below the single
@@ -333,11 +347,11 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
 
 void TNavigationPath::NavigateTree(int level) {
     TNavigator& trail = *CurrentNavigator;
-    TKivStringGrid* g = ctx_.Panels().sgdFirst;
+    TKivStringGrid* g = panels_->Panel(1);
     TNester& m = *g->Nester;
     if (m.RowCount() == 0) {
         if (DatastructureHoisted()) {
-            THoisting::LoadHoistedNodes(m, trail.GetHoistedNodes());
+            LoadHoistedNodes(m, trail.GetHoistedNodes());
         } else if (CurrentBookMark) {
             m.RootNest = CurrentBookMark->RootNest;
             m.LoadBranch(-1, false);

@@ -16,7 +16,13 @@
 #include <QStringList>
 
 #include "dialogs/BookMarkedDatastructures.h"
+#include "mainwindow/PanelRows.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 
 class QLabel;
 class QMenu;
@@ -45,21 +51,15 @@ QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted);
 // The text of outline tab i (i >= 1) for its caption.
 QString OutlineTabText(int i, const std::string& caption);
 
-// A stored node as a row of a model: inserted at index, caption and flags from its cards,
-// its place (parent nest, index) recorded so that edits leave its nest alone.
-void InsertNodeRow(TNester& model, int index, const TNode& node, int level);
-// The panel becomes the active one: with the focus when it can take it, else at once.
-void ActivatePanel(TKivStringGrid* grid);
-
-class TNavigationPath : public QObject {
+class TNavigationPath : public QObject, public INavigationPath {
     Q_OBJECT
 public:
     explicit TNavigationPath(IWindowContext& ctx);
     void BuildComponents();
 
     // ---- the path ----
-    void UpdateNavigationPath();
-    void NavigateToLevel(int level, bool fromPath);
+    void UpdateNavigationPath() override;
+    void NavigateToLevel(int level, bool fromPath) override;
     // The trail's upkeep: the active panel moved from oldPanel to newPanel.
     void ActivePanelChanged(int oldPanel, int newPanel);
     // After a topic change of the active panel: the trail (tree mode) and the path.
@@ -70,7 +70,7 @@ public:
     void RebuildTreeTrail(TKivStringGrid* grid);
     // A datastructure was opened, or an open failed and none is: the tabs, the outlines
     // and the path show what is open now.
-    void DatastructureChanged();
+    void DatastructureChanged() override;
 
     // ---- strips ----
     void FillInterBaseTabs();
@@ -80,7 +80,13 @@ public:
     // A caption of the active panel was stored: its outline tab follows.
     void OutlineCaptionStored(TKivStringGrid* grid, int row);
     // The outline tab index chosen, or 0 with none open.
-    int OutlineIndex() const;
+    int OutlineIndex() const override;
+    int OutlineTabIndex() const override;
+    void SelectOutlineTab(int i) override;
+    bool SelectOpenDatastructureTab(int index) override;
+    void SetPathColors(TColor background, TColor font) override;
+    void SetHoistHooks(std::function<void()> leaveHoist,
+                       std::function<void()> activePanelMoved) override;
 
     // ---- handlers ----
     void tsNavigatorChange(int NewTab, bool& AllowChange);
@@ -152,9 +158,15 @@ private:
     void NavigateTree(int level);
     // Hand over a tab (over a tab other than current for onlyOthers), else the default.
     void TabCursor(TFourthTabSet* strip, int x, int y, bool onlyOthers);
-    void SelectOutlineTab(int i);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IWindowSettings> settings_;
+    TNeed<IDatastructure> datastructure_;
+    struct {
+        std::function<void()> LeaveHoist;
+        std::function<void()> ActivePanelMoved;
+    } hoistHooks_;
     bool interBaseGuard_ = false;
     bool outlineGuard_ = false;
 };

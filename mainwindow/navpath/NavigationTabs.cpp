@@ -14,11 +14,11 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/PanelRows.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"
@@ -71,7 +71,8 @@ QString OutlineTabText(int i, const std::string& caption) {
 void TNavigationPath::BuildStrips() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    TWindowSettings& settings = ctx_.WindowSettings();
+    KivAction* acShowInterBaseTabs = &ctx_.Actions().Get(QStringLiteral("acShowInterBaseTabs"));
+    KivAction* acOutlineView = &ctx_.Actions().Get(QStringLiteral("acOutlineView"));
 
     tsInterBase = StripIn(k.tsInterBase, "tsInterBase");
     tsInterBase->setToolTip(QStringLiteral("Quick Access To External Datastructures"));
@@ -82,7 +83,7 @@ void TNavigationPath::BuildStrips() {
         TabCursor(s, x, y, true);
     };
     pmInterBase = Named(new QMenu(tsInterBase), "pmInterBase");
-    pmInterBase->addAction(settings.acShowInterBaseTabs);
+    pmInterBase->addAction(acShowInterBaseTabs);
     pmInterBase->addSeparator();
     DeleteTab1 = Item(pmInterBase, "DeleteTab1", QStringLiteral("Delete tab"));
     connect(DeleteTab1, &QAction::triggered, this,
@@ -100,29 +101,29 @@ void TNavigationPath::BuildStrips() {
         TabCursor(s, x, y, false);
     };
     pmOutline = Named(new QMenu(tsOutLine), "pmOutline");
-    pmOutline->addAction(settings.acOutlineView);
+    pmOutline->addAction(acOutlineView);
     pmOutline->addSeparator();
     connect(pmOutline, &QMenu::aboutToShow, this,
             [this] { GuardCall([this] { pmOutlinePopup(); }); });
     tsOutLine->SetPopupMenu(pmOutline);
 
-    settings.acShowInterBaseTabs->OnExecute = [this](KivAction*) { acShowInterBaseTabsExecute(); };
-    settings.acShowInterBaseTabs->OnUpdate = [this](KivAction* a) {
+    acShowInterBaseTabs->OnExecute = [this](KivAction*) { acShowInterBaseTabsExecute(); };
+    acShowInterBaseTabs->OnUpdate = [this](KivAction* a) {
         a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
     };
-    settings.acOutlineView->OnExecute = [this](KivAction*) { acOutlineViewExecute(); };
+    acOutlineView->OnExecute = [this](KivAction*) { acOutlineViewExecute(); };
 
     BookMarkedDatabases1 =
         Named(new QMenu(QStringLiteral("Bookmarked Datastructures"), w), "BookMarkedDatabases1");
     acInterbaseManage = Action(w, "acInterbaseManage", QStringLiteral("Manage..."));
     acInterbaseManage->OnExecute = [this](KivAction*) { acInterbaseManageExecute(); };
-    BookMarkedDatabases1->addAction(settings.acShowInterBaseTabs);
+    BookMarkedDatabases1->addAction(acShowInterBaseTabs);
     BookMarkedDatabases1->addAction(acInterbaseManage);
     BookMarkedDatabases1->addSeparator();
     connect(BookMarkedDatabases1, &QMenu::aboutToShow, this,
             [this] { GuardCall([this] { BookMarkedDatabases2Click(BookMarkedDatabases1); }); });
     Outlines1 = Named(new QMenu(QStringLiteral("Outlines"), w), "Outlines1");
-    Outlines1->addAction(settings.acOutlineView);
+    Outlines1->addAction(acOutlineView);
     Outlines1->addSeparator();
     connect(Outlines1, &QMenu::aboutToShow, this,
             [this] { GuardCall([this] { Outlines2Click(Outlines1); }); });
@@ -142,6 +143,12 @@ void TNavigationPath::FillInterBaseTabs() {
     tsInterBase->Tabs().Clear();
     tsInterBase->Tabs().AddStrings(names);
     tsInterBase->SetTabIndex(InterBase().CurrentIndex());
+}
+
+bool TNavigationPath::SelectOpenDatastructureTab(int index) {
+    if (!tsInterBase || index < 0 || index >= tsInterBase->Tabs().Count()) return false;
+    tsInterBase->SetTabIndex(index);
+    return true;
 }
 
 void TNavigationPath::tsInterBaseChange(int NewTab, bool& AllowChange) {
@@ -208,7 +215,7 @@ void TNavigationPath::BookMarkedDatabases2Click(QMenu* menu) {
 }
 
 void TNavigationPath::acShowInterBaseTabsExecute() {
-    KivAction* a = ctx_.WindowSettings().acShowInterBaseTabs;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acShowInterBaseTabs"));
     a->SetChecked(!a->Checked());
     ctx_.Skeleton().tsInterBase->setVisible(a->Checked());
     if (a->Checked()) FillInterBaseTabs();
@@ -315,12 +322,12 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     }
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlKiv->isHidden()) k.pnlKiv->show();
-    if (CurrentBookMark->IsHoisted()) ctx_.Hoist().DehoistTo(0);
+    if (CurrentBookMark->IsHoisted() && hoistHooks_.LeaveHoist) hoistHooks_.LeaveHoist();
     ctx_.FlushCurrentRow();
     // Where the user stood in the outline being left is where it opens next time.
     const int leaving = outlines.CurrentIndex();
     if (leaving >= 0 && leaving < outlines.Count()) {
-        ctx_.Datastructure().AddCurrentTopicToMarks();
+        datastructure_->AddCurrentTopicToMarks();
         outlines.Navigator(leaving)->Assign(*CurrentNavigator);
     }
     outlines.SetCurrentIndex(NewTab);
@@ -330,16 +337,17 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
         g->RowsChanged(0);
     }
     NavigateToLevel(CurrentNavigator->Count() - 1, false);
-    for (TKivStringGrid* g :
-         {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
+    for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         if (isShown(g)) g->UpdateRowHeights(0);
-    ctx_.Hoist().FocusCaptionEditorInEditMode();
+    FocusCaptionEditorInEditMode(ctx_);
     ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
                                                          : QStringLiteral("whole"));
 }
 
+int TNavigationPath::OutlineTabIndex() const { return tsOutLine ? tsOutLine->TabIndex() : -1; }
+
 void TNavigationPath::SelectOutlineTab(int i) {
-    if (i >= 0 && i < tsOutLine->Tabs().Count()) tsOutLine->SetTabIndex(i);
+    if (tsOutLine && i >= 0 && i < tsOutLine->Tabs().Count()) tsOutLine->SetTabIndex(i);
 }
 
 void TNavigationPath::pmOutlinePopup() {
@@ -370,7 +378,7 @@ void TNavigationPath::Outlines2Click(QMenu* menu) {
 }
 
 void TNavigationPath::acOutlineViewExecute() {
-    KivAction* a = ctx_.WindowSettings().acOutlineView;
+    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acOutlineView"));
     a->SetChecked(!a->Checked());
     ctx_.Skeleton().tsOutLine->setVisible(a->Checked());
 }

@@ -11,8 +11,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/filecommands/FileCommands.h"
-#include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "platform/core/AppPaths.h"
 #include "platform/qt/Dialogs.h"
@@ -82,7 +80,7 @@ void TPanelHandlers::DropResourceLinks(TKivStringGrid* Sender, int row) {
     for (int i : rows) links += TextToStored(k.lbxLaunchBin->item(i)->text()) + "\r\n";
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) delete k.lbxLaunchBin->takeItem(*it);
     if (k.lbxLaunchBin->count() == 0) SetImageIndex(k.acShowLaunchBin, 17);
-    ctx_.LaunchCard().AddLinksToTopic(Sender, row, links);
+    launch_->AddLinksToTopic(Sender, row, links);
 }
 
 void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
@@ -93,8 +91,8 @@ void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
     {
         TBusyGuard busy(ctx_.BusyCounter());
         // One copy, one clone table: templates sharing clones stay clones of each other.
-        ctx_.FileCommands().CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
-                                                    AppDir() + "template.kiv", items);
+        fileCommands_->CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
+                                               AppDir() + "template.kiv", items);
     }
     for (int i : rows) k.lbxTemplate->item(i)->setSelected(false);
 }

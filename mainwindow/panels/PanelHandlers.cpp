@@ -20,10 +20,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/navpath/NavigationPath.h"
-#include "mainwindow/launch/LaunchCard.h"
-#include "mainwindow/textcard/TextCard.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -36,7 +32,14 @@ const char* const kBadgeOutsideTreeHint =
     "Clicking numbered area only shows/hides next level when in classic dataviews.";
 }  // namespace
 
-TPanelHandlers::TPanelHandlers(IWindowContext& ctx) : ctx_(ctx) {}
+TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
+    : ctx_(ctx),
+      textCard_(ctx.Published()),
+      launch_(ctx.Published()),
+      datastructure_(ctx.Published()),
+      fileCommands_(ctx.Published()) {
+    ctx.Published().Publish<IPanels>(*this);
+}
 
 void TPanelHandlers::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -62,10 +65,10 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     };
     g->OnEnter = [this](TCustomGrid* s) { sgdSecondEnter(static_cast<TKivStringGrid*>(s)); };
     g->OnPanelChanged = [this](TKivStringGrid*, int o, int n) {
-        ctx_.NavPath().ActivePanelChanged(o, n);
+        if (pathHooks_.ActivePanelChanged) pathHooks_.ActivePanelChanged(o, n);
     };
     g->OnTitleModified = [this](TKivStringGrid* s, int r) {
-        ctx_.NavPath().OutlineCaptionStored(s, r);
+        if (pathHooks_.CaptionStored) pathHooks_.CaptionStored(s, r);
     };
     g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
@@ -98,6 +101,15 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     };
 }
 
+TKivStringGrid* TPanelHandlers::Panel(int n) const {
+    switch (n) {
+    case 1: return sgdFirst;
+    case 2: return sgdSecond;
+    case 3: return sgdThird;
+    default: return nullptr;
+    }
+}
+
 TKivStringGrid* TPanelHandlers::CurrentGrid() const {
     if (!PanelsManagerExists()) return nullptr;
     return PanelsManager().PanelByNumber(CurrentPanel);
@@ -127,26 +139,17 @@ void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
     const int row = Sender->CurrentRow();
     if (!Sender->IsRowValid(row)) return;
     const bool locked = Sender->Nester->IsLocked(row);
-    ctx_.TextCard().UpdateEditorReadOnly(locked);
+    textCard_->UpdateEditorReadOnly(locked);
     if (locked) return;
-    ctx_.TextCard().ShowTopicStyle(Sender->Nester->GetFontStyle(row));
+    textCard_->ShowTopicStyle(Sender->Nester->GetFontStyle(row));
 }
 
 void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
     if (Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
         Sender->Tag != CurrentPanel)
         return;
-    ctx_.NavPath().OutlineRowsChanged(Sender);
-    TTextCard& card = ctx_.TextCard();
-    const int row = Sender->CurrentRow();
-    if (Sender->IsRowValid(row) ? card.ShowsTextCardOf(Sender, row) : card.OwnerGrid() != Sender)
-        return;
-    // A topic became current without a topic change (the first one of an empty panel, rows
-    // moved under the editor): what the editor holds goes to its own topic, then the panes
-    // show the current one.
-    card.StoreToOwner();
-    if (Sender->IsRowValid(row)) ReloadCurrentRow();
-    else card.ShowNoTopic();
+    if (pathHooks_.RowsReloaded) pathHooks_.RowsReloaded(Sender);
+    textCard_->FollowReloadedRows(Sender);
 }
 
 void TPanelHandlers::sgdSecondMouseOverLaunch(TKivStringGrid* Sender, int ARow) {
@@ -198,7 +201,7 @@ void TPanelHandlers::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftS
     switch (Key) {
     case VK_ADD:
         if (keys == (ssShift | ssCtrl) || keys == (ssCtrl | ssAlt)) {
-            ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys.Contains(ssAlt), true);
+            launch_->LaunchRowLinks(Sender, row, keys.Contains(ssAlt), true);
         } else if (keys == TShiftState(ssCtrl)) {
             Sender->SetExpandAll(!Sender->GetExpandAll());
         } else if (keys.Empty() && Sender->IsRowValid(row)) {
@@ -258,7 +261,7 @@ void TPanelHandlers::sgdSecondKeyUp(TKivStringGrid* Sender, Word& Key, TShiftSta
         if (!Sender->TreeMode && Sender->Nester->RowCount() == 0) {
             if (Sender->Nester->RootNest == kExternalNest) {
                 if (!Sender->ExternalPath.empty())
-                    ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+                    datastructure_->OpenDatastructureFile(Sender->ExternalPath);
             } else {
                 Sender->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
             }
@@ -274,11 +277,11 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
     TNester& m = *Sender->Nester;
     const int row = Sender->RowAt(X, Y);
     if (Button == TCustomGrid::mbRight && Sender->IsRowValid(row) && Sender->IsOverLaunchIcon(X, Y))
-        ctx_.LaunchCard().PopupRowLinks(Sender, row, Sender->viewport()->mapToGlobal(QPoint(X, Y)));
+        launch_->PopupRowLinks(Sender, row, Sender->viewport()->mapToGlobal(QPoint(X, Y)));
     if (Button != TCustomGrid::mbLeft) return;
     if (row == 0 && !Sender->TreeMode && m.RowCount() == 0 && m.RootNest == kExternalNest) {
         if (!Sender->ExternalPath.empty())
-            ctx_.Datastructure().OpenDatastructureFile(Sender->ExternalPath);
+            datastructure_->OpenDatastructureFile(Sender->ExternalPath);
         return;
     }
     if (!Sender->IsRowValid(row)) return;
@@ -296,8 +299,8 @@ void TPanelHandlers::sgdSecondMouseDown(TKivStringGrid* Sender, int Button, TShi
         return;
     }
     if (dbl && Sender->IsOverLaunchIcon(X, Y) && m.LaunchList().Count(row) > 0) {
-        ctx_.LaunchCard().LaunchRowLinks(Sender, row, keys == TShiftState(ssCtrl),
-                                         keys != (ssShift | ssCtrl));
+        launch_->LaunchRowLinks(Sender, row, keys == TShiftState(ssCtrl),
+                                keys != (ssShift | ssCtrl));
         return;
     }
     if (Sender->Tag > 1) {

@@ -7,8 +7,16 @@
 #include <cstdint>
 #include <string>
 
+#include "mainwindow/Published.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WinKeys.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
 
 class QListWidget;
 
@@ -17,12 +25,13 @@ namespace kiv {
 class IWindowContext;
 class TKivStringGrid;
 
-class TPanelHandlers : public QObject {
+class TPanelHandlers : public QObject, public IPanels {
     Q_OBJECT
 public:
     explicit TPanelHandlers(IWindowContext& ctx);
     // The panels into the skeleton's panel row, wired to the handlers below.
     void BuildComponents();
+    void SetPathHooks(TPathHooks hooks) override { pathHooks_ = std::move(hooks); }
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
@@ -47,6 +56,9 @@ public:
     void FlushCurrentRow();
     void ReloadCurrentRow();
 
+    // ---- IPanels ----
+    TKivStringGrid* Panel(int n) const override;
+
     TKivStringGrid* sgdFirst = nullptr;
     TKivStringGrid* sgdSecond = nullptr;
     TKivStringGrid* sgdThird = nullptr;
@@ -68,6 +80,11 @@ private:
     void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<IFileCommands> fileCommands_;
+    TPathHooks pathHooks_;
 };
 
 }  // namespace kiv

@@ -14,9 +14,23 @@
 
 namespace kiv {
 
-TPrintCommands::TPrintCommands(IWindowContext& ctx) : ctx_(ctx) {}
+TPrintCommands::TPrintCommands(IWindowContext& ctx) : ctx_(ctx) {
+    ctx.Published().Publish<IPrint>(*this);
+}
 
 TPrintCommands::~TPrintCommands() = default;
+
+void TPrintCommands::PutAwayPrintWindow() {
+    // Tag 1 marks what the main window's next show opens again.
+    if (frmPrint && !frmPrint->isHidden()) {
+        frmPrint->hide();
+        frmPrint->Tag = 1;
+    }
+}
+
+void TPrintCommands::BringBackPrintWindow() {
+    if (frmPrint && frmPrint->Tag == 1) frmPrint->show();
+}
 
 void TPrintCommands::BuildComponents() {
     QMainWindow& w = ctx_.Window();
@@ -67,8 +81,7 @@ void TPrintCommands::acPrintUpdate() { acPrint->SetEnabled(ctx_.DatastructureOpe
 void TPrintCommands::PrinterSetup1Click() { ctx_.Dialogs().PrinterSetup(CurrentPrinter()); }
 
 void TPrintCommands::acHideKivPanel2Execute() {
-    if (auto* hide = ctx_.Window().findChild<KivAction*>(QStringLiteral("acHideKivPanel")))
-        hide->Execute();
+    if (auto* hide = ctx_.Actions().Find(QStringLiteral("acHideKivPanel"))) hide->Execute();
 }
 
 }  // namespace kiv

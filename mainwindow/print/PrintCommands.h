@@ -5,6 +5,7 @@
 #include <QObject>
 #include <memory>
 
+#include "mainwindow/print/PrintInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
@@ -14,7 +15,7 @@ namespace kiv {
 class IWindowContext;
 class TfrmPrint;
 
-class TPrintCommands : public QObject {
+class TPrintCommands : public QObject, public IPrint {
     Q_OBJECT
 public:
     explicit TPrintCommands(IWindowContext& ctx);
@@ -30,6 +31,9 @@ public:
     // Ctrl+Shift+M: runs the outliner's hide command (acHideKivPanel, Ctrl+Shift+O) when
     // the window has it.
     void acHideKivPanel2Execute();
+    TfrmPrint* PrintWindow() const override { return frmPrint.get(); }
+    void PutAwayPrintWindow() override;
+    void BringBackPrintWindow() override;
 
     KivAction* acPrint = nullptr;
     QAction* PrinterSetup1 = nullptr;

@@ -35,7 +35,9 @@ struct TWaitPanel::Held {
     DisabledWindowGuard disabled;
 };
 
-TWaitPanel::TWaitPanel(IWindowContext& ctx) : ctx_(ctx) {}
+TWaitPanel::TWaitPanel(IWindowContext& ctx) : ctx_(ctx) {
+    ctx.Published().Publish<IWaitPanel>(*this);
+}
 
 TWaitPanel::~TWaitPanel() = default;
 
@@ -114,7 +116,7 @@ void TWaitPanel::HideWaitMessage() {
         g->setFocus(Qt::OtherFocusReason);
 }
 
-TWaitMessage::TWaitMessage(TWaitPanel& panel, const QString& text) : panel_(panel) {
+TWaitMessage::TWaitMessage(IWaitPanel& panel, const QString& text) : panel_(panel) {
     panel_.ShowWaitMessage(text);
     shown_ = true;
 }

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "mainwindow/print/PrintInterface.h"
+
 class QLabel;
 class QTimer;
 class QWidget;
@@ -22,7 +24,7 @@ class IWindowContext;
 class TBusyGuard;
 class CursorGuard;
 
-class TWaitPanel : public QObject {
+class TWaitPanel : public QObject, public IWaitPanel {
     Q_OBJECT
 public:
     explicit TWaitPanel(IWindowContext& ctx);
@@ -33,9 +35,9 @@ public:
     // Shows the panel with the message; HideWaitMessage takes it away. Use TWaitMessage.
     // Shown again inside a shown panel, the new message replaces the old one and the panel
     // stays until the outer hide, which gives the previous message back meanwhile.
-    void ShowWaitMessage(const QString& text);
+    void ShowWaitMessage(const QString& text) override;
     // Lets pending events run for about 350 ms first, unless an exception is on its way.
-    void HideWaitMessage();
+    void HideWaitMessage() override;
     // Every 700 ms while shown: ">" ... ">>>>>", then ">" again.
     void tmMessageTimer();
 
@@ -53,18 +55,6 @@ private:
     struct Held;
     std::unique_ptr<Held> held_;
     QStringList outer_;  // the messages of the shows this one is inside
-};
-
-class TWaitMessage {
-public:
-    TWaitMessage(TWaitPanel& panel, const QString& text);
-    ~TWaitMessage();
-    TWaitMessage(const TWaitMessage&) = delete;
-    TWaitMessage& operator=(const TWaitMessage&) = delete;
-
-private:
-    TWaitPanel& panel_;
-    bool shown_ = false;
 };
 
 }  // namespace kiv

@@ -9,13 +9,13 @@
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
-#include "mainwindow/collector/Collector.h"
+#include "mainwindow/collector/CollectorInterface.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/schemes/SchemeStore.h"
-#include "mainwindow/settings/WindowSettings.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivError.h"
 #include "platform/qt/Dialogs.h"
 
@@ -48,8 +48,16 @@ bool Written(F&& write) {
 
 }  // namespace
 
-TColorSchemes::TColorSchemes(IWindowContext& ctx) : QObject(&ctx.Window()), ctx_(ctx) {
+TColorSchemes::TColorSchemes(IWindowContext& ctx)
+    : QObject(&ctx.Window()),
+      ctx_(ctx),
+      windowSettings_(ctx.Published()),
+      nav_(ctx.Published()),
+      collector_(ctx.Published()) {
     setObjectName(QStringLiteral("ColorSchemes"));
+}
+
+void TColorSchemes::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     ColorScheme1 = Named(k.Settings1->addMenu(QStringLiteral("Display Schemes")), "ColorScheme1");
     ColorScheme1->addSeparator();
@@ -70,7 +78,7 @@ void TColorSchemes::FillSchemesMenu() {
     if (!KivIniOpen()) return;
     QAction* before = ColorScheme1->actions().value(0);
     const std::vector<std::string> names = SchemeNames(KivIni());
-    const int current = ctx_.WindowSettings().CurrentSchemeIndex;
+    const int current = windowSettings_->ColorSchemeIndex();
     for (size_t n = 0; n < names.size(); ++n) {
         auto* a = new QAction(QString::fromStdString(names[n]), ColorScheme1);
         a->setData(int(n));  // the Tag
@@ -82,10 +90,9 @@ void TColorSchemes::FillSchemesMenu() {
 }
 
 void TColorSchemes::ApplyColorScheme(int n) {
-    int& current = ctx_.WindowSettings().CurrentSchemeIndex;
     const bool ok = KivIniOpen() && ParseColorScheme(ReadColorScheme(KivIni(), n), ColorScheme);
     if (!ok) SetSchemeDefaults(ColorScheme);
-    current = ok ? n : 0;
+    windowSettings_->SetColorSchemeIndex(ok ? n : 0);
     TKivPanelsManager& pm = PanelsManager();
     for (TKivStringGrid* g : pm.Panels)
         if (!g->DocumentView()) g->SetColor(ColorScheme.RowColor);
@@ -94,24 +101,10 @@ void TColorSchemes::ApplyColorScheme(int n) {
 
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlNavPath) SetStripColors(k.pnlNavPath, ColorScheme.RowColor, ColorScheme.FontColor);
-    TNavigationPath& nav = ctx_.NavPath();
-    if (TFourthTabSet* ts = nav.tsNavigator) {
-        TFourthTabSetOptions& o = ts->Options();
-        o.SetBackgroundColor(ColorScheme.RowColor);
-        o.SetSeparatorColor(ColorScheme.RowColor);
-        o.SetDarkShadowColor(ColorScheme.RowColor);
-        o.SetUnSelectedColor(ColorScheme.FontColor);
-    }
-    if (QToolButton* b = nav.btnShowFullPath) {
-        QPalette pal = b->palette();
-        pal.setColor(QPalette::ButtonText, toQColor(ColorScheme.FontColor));
-        b->setPalette(pal);
-    }
+    nav_->SetPathColors(ColorScheme.RowColor, ColorScheme.FontColor);
 }
 
-void TColorSchemes::ApplyStartScheme() {
-    ApplyColorScheme(ctx_.WindowSettings().CurrentSchemeIndex);
-}
+void TColorSchemes::ApplyStartScheme() { ApplyColorScheme(windowSettings_->ColorSchemeIndex()); }
 
 void TColorSchemes::ShowEditor() {
     if (!KivIniOpen()) return;
@@ -135,9 +128,9 @@ void TColorSchemes::ShowEditor() {
         };
         e.DeleteScheme = [](int n) { return Written([&] { DeleteColorScheme(KivIni(), n); }); };
         e.ApplyScheme = [this](int n) { ApplyColorScheme(n); };
-        e.CurrentSchemeIndex = [this] { return ctx_.WindowSettings().CurrentSchemeIndex; };
+        e.CurrentSchemeIndex = [this] { return windowSettings_->ColorSchemeIndex(); };
         e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()),
-                               QPointer<QWidget>(&ctx_.Collector())};
+                               QPointer<QWidget>(&collector_->TopWindow())};
         e.Init();
     }
     editor_->show();

@@ -8,6 +8,10 @@
 // with the settings (CurrentSchemeIndex), which store it.
 #include <QObject>
 #include <memory>
+#include "mainwindow/Published.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QAction;
 class QMenu;
@@ -23,6 +27,8 @@ public:
     // A child of the context's window.
     explicit TColorSchemes(IWindowContext& ctx);
     ~TColorSchemes() override;
+    // The menu into the Settings menu.
+    void BuildComponents();
 
     // Applies scheme n of "kiv.ini"; an unreadable one gives the defaults and number 0.
     void ApplyColorScheme(int n);
@@ -38,6 +44,9 @@ public:
 
 private:
     IWindowContext& ctx_;
+    TNeed<IWindowSettings> windowSettings_;
+    TNeed<INavigationPath> nav_;
+    TNeed<ICollector> collector_;
     std::unique_ptr<TfrmColorScheme> editor_;
 };
 

@@ -29,13 +29,13 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/launch/DesktopShell.h"
-#include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/hoist/Hoisting.h"
-#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/search/FindDialog.h"
-#include "mainwindow/textcard/TextCard.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -112,11 +112,16 @@ int IndexInNest(BlockFile* nestFile, const TNester& model, int row) {
 
 }  // namespace
 
-TSearchPane::TSearchPane(IWindowContext& ctx) : ctx_(ctx) {
+TSearchPane::TSearchPane(IWindowContext& ctx)
+    : ctx_(ctx),
+      textCard_(ctx.Published()),
+      launch_(ctx.Published()),
+      nav_(ctx.Published()),
+      hoist_(ctx.Published()) {
+    ctx.Published().Publish<ISearch>(*this);
     // As a link of the launch card: in the embedded browser, else with the desktop's program.
     OpenUrl = [this](const QUrl& url) {
-        return ctx_.LaunchCard().LaunchLink(TextToStored(url.toString()), false, true) !=
-               kOpenNothing;
+        return launch_->LaunchLink(TextToStored(url.toString()), false, true) != kOpenNothing;
     };
 }
 
@@ -354,6 +359,19 @@ void TSearchPane::btnStopClick() { stopRequested_ = true; }
 
 void TSearchPane::StopSearch() { stopRequested_ = true; }
 
+void TSearchPane::PutAwayFindDialog() {
+    // Tag 1 marks what the main window's next show opens again.
+    if (fdText && fdText->Tag > 0) {
+        fdText->reject();
+        QCoreApplication::processEvents();
+        fdText->Tag = 1;
+    }
+}
+
+void TSearchPane::BringBackFindDialog() {
+    if (fdText && fdText->Tag == 1 && fdText->isHidden()) fdText->show();
+}
+
 void TSearchPane::cbxAsPhraseClick() {
     rbAnd->setEnabled(!cbxAsPhrase->isChecked());
     rbOr->setEnabled(!cbxAsPhrase->isChecked());
@@ -362,7 +380,7 @@ void TSearchPane::cbxAsPhraseClick() {
 void TSearchPane::cbxAutoHoistClick() {
     if (lvSearch->topLevelItemCount() == 0 || searching_) return;
     if (cbxAutoHoist->isChecked()) HoistSearchResults();
-    else ctx_.Hoist().DehoistTo(0);
+    else hoist_->DehoistTo(0);
 }
 
 bool TSearchPane::ResultStands(const TNavigatorPtr& trail) const {
@@ -371,9 +389,8 @@ bool TSearchPane::ResultStands(const TNavigatorPtr& trail) const {
 }
 
 void TSearchPane::ToWholeOutline() {
-    ctx_.Hoist().DehoistTo(0);
-    TNavigationPath& nav = ctx_.NavPath();
-    if (nav.OutlineIndex() != 0 && nav.tsOutLine->Tabs().Count() > 0) nav.tsOutLine->SetTabIndex(0);
+    hoist_->DehoistTo(0);
+    if (nav_->OutlineIndex() != 0) nav_->SelectOutlineTab(0);
 }
 
 void TSearchPane::HoistSearchResults() {
@@ -398,12 +415,12 @@ void TSearchPane::HoistSearchResults() {
     }
     if (nodes.empty()) return;
     ToWholeOutline();
-    ctx_.Hoist().HoistNodes(nodes);
+    hoist_->HoistNodes(nodes);
 }
 
 int TSearchPane::HoistedResultIndex(const TNode& node) const {
     if (!CurrentBookMark || !CurrentNavigator || CurrentBookMark->HoistStack.Count() != 1 ||
-        ctx_.NavPath().OutlineIndex() != 0)
+        nav_->OutlineIndex() != 0)
         return -1;
     const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
     for (size_t k = 0; k < hoisted.size(); ++k) {
@@ -416,7 +433,7 @@ int TSearchPane::HoistedResultIndex(const TNode& node) const {
 
 void TSearchPane::SelectHoistedResult(int k) {
     // Panel 1 shows the hoisted topics again unless it does already.
-    if (CurrentNavigator->Count() > 0) ctx_.NavPath().NavigateToLevel(0, false);
+    if (CurrentNavigator->Count() > 0) nav_->NavigateToLevel(0, false);
     TKivStringGrid* g = ctx_.CurrentGrid();
     if (!g) return;
     const TNester& m = *g->Nester;
@@ -450,14 +467,14 @@ void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
     } else {
         ToWholeOutline();
         CurrentNavigator->Assign(*trail);
-        ctx_.NavPath().NavigateToLevel(trail->LastIndex(), false);
+        nav_->NavigateToLevel(trail->LastIndex(), false);
     }
     // The list keeps the focus, so the arrow keys go on through the results.
     lvSearch->setFocus(Qt::OtherFocusReason);
     const bool inText = item->data(0, kImageRole).toInt() == 1;
     btnFindNext->setEnabled(inText);
     if (inText) {
-        QTextEdit* editor = ctx_.TextCard().txtSimpleText;
+        QTextEdit* editor = textCard_->TopicEditor();
         QTextCursor c = editor->textCursor();
         c.setPosition(0);
         editor->setTextCursor(c);
@@ -472,7 +489,7 @@ bool TSearchPane::FindNextInTextCard() {
     if (k.pnlSimpleText->isHidden()) return false;
     std::vector<QString> needles;
     for (const std::string& kw : Keywords) needles.push_back(FromUtf8(kw));
-    return FindInEditor(ctx_.TextCard().txtSimpleText, needles, TFindOptions{false, true}, false);
+    return FindInEditor(textCard_->TopicEditor(), needles, TFindOptions{false, true}, false);
 }
 
 void TSearchPane::btnFindNextClick() {
@@ -513,7 +530,7 @@ bool TSearchPane::eventFilter(QObject* watched, QEvent* e) {
 QTextEdit* TSearchPane::ActiveTextEditor() const {
     QWidget* f = QApplication::focusWidget();
     for (QTextEdit* e :
-         {ctx_.TextCard().txtSimpleText, ctx_.TextCard().txtPinText, ctx_.Skeleton().txtTextBin})
+         {textCard_->TopicEditor(), textCard_->PinEditor(), ctx_.Skeleton().txtTextBin})
         if (e && f == e) return e;
     return nullptr;
 }
@@ -530,7 +547,7 @@ void TSearchPane::acFindTextExecute() {
 }
 
 void TSearchPane::fdTextFind() {
-    QTextEdit* editor = findEditor_ ? findEditor_ : ctx_.TextCard().txtSimpleText;
+    QTextEdit* editor = findEditor_ ? findEditor_ : textCard_->TopicEditor();
     if (!FindInEditor(editor, {fdText->FindText()}, fdText->Options(), fdText->Up()))
         MessageDlg(QStringLiteral("KIV has finished searching the document"), MsgType::Information,
                    MsgButtons::OK);

@@ -16,6 +16,12 @@
 
 #include "engine/core/Navigation.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/textcard/TextCardInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/search/SearchInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/hoist/HoistingInterface.h"
 
 class QAction;
 class QCheckBox;
@@ -37,7 +43,7 @@ class IWindowContext;
 struct TWindowEvents;
 class TFindDialog;
 
-class TSearchPane : public QObject {
+class TSearchPane : public QObject, public ISearch {
     Q_OBJECT
 public:
     // The images of a result row, kept on its item (-1 none).
@@ -70,7 +76,9 @@ public:
     void Search2Click(int tag);
 
     // A running walk ends at its next topic.
-    void StopSearch();
+    void StopSearch() override;
+    void PutAwayFindDialog() override;
+    void BringBackFindDialog() override;
     bool Searching() const { return searching_; }
     // The focused rich-text editor (text card, pin card or text bin), or null.
     QTextEdit* ActiveTextEditor() const;
@@ -125,6 +133,10 @@ private:
     void Progress(size_t tested);
 
     IWindowContext& ctx_;
+    TNeed<ITextCard> textCard_;
+    TNeed<ILaunchCard> launch_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IHoisting> hoist_;
     bool searching_ = false;
     bool stopRequested_ = false;       // btnSearch's tag: 1 when Stop was pressed
     QTextEdit* findEditor_ = nullptr;  // the editor the find dialog works on

@@ -2,7 +2,7 @@
 // shut-down.
 #include "mainwindow/settings/WindowSettings.h"
 
-#include "mainwindow/collector/Collector.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -20,8 +20,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/Settings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"
@@ -55,7 +54,13 @@ QRect WorkArea() {
 }  // namespace
 
 TWindowSettings::TWindowSettings(IWindowContext& ctx)
-    : ctx_(ctx), autoLaunch_(ctx.Published()), browser_(ctx.Published()) {}
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      collector_(ctx.Published()),
+      autoLaunch_(ctx.Published()),
+      browser_(ctx.Published()) {
+    ctx.Published().Publish<IWindowSettings>(*this);
+}
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
@@ -90,7 +95,7 @@ void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
     frameTarget_.reset();
     if (!g.Saved) frameTarget_ = g.Main;
     FitFrame();
-    ctx_.Collector().move(g.Collector);
+    collector_->MoveTo(g.Collector);
 }
 
 void TWindowSettings::FitFrame() {
@@ -139,32 +144,31 @@ void TWindowSettings::LoadSettings() {
     DefaultFontSize = s.dfSize;
     DefaultFontColor = s.dfColor;
     DefaultFontStyle = BitsToFontStyles(s.dfStyle);
-    ctx_.Datastructure().acAutoBackup->SetChecked(s.AutoBackup);
+    ctx_.Actions().Get(QStringLiteral("acAutoBackup")).SetChecked(s.AutoBackup);
     acArrows->SetChecked(s.NavArrows);
     ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
     acWhitener->SetChecked(s.Whitener);
     CompactLayoutSelection1->setChecked(s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
-    for (TKivStringGrid* g :
-         {ctx_.Panels().sgdFirst, ctx_.Panels().sgdSecond, ctx_.Panels().sgdThird})
+    for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         g->SetBoxedView(s.BoxedTopicView);
     if (s.DocViewNumber) {
-        ctx_.Panels().sgdFirst->SetDocViewCircles(true);
+        panels_->Panel(1)->SetDocViewCircles(true);
         Circle1->setChecked(true);
         acDocViewNumber->SetChecked(true);
     } else if (s.DocViewNumber2) {
-        ctx_.Panels().sgdFirst->SetDocViewNumbers(true);
+        panels_->Panel(1)->SetDocViewNumbers(true);
         Number1->setChecked(true);
         acDocViewNumber->SetChecked(true);
         acDocViewNumber->Tag = 1;
     }
     acDocViewText->SetChecked(s.DocViewText);
-    ctx_.Panels().sgdFirst->SetDocViewTextPointer(s.DocViewText);
+    panels_->Panel(1)->SetDocViewTextPointer(s.DocViewText);
     acDocViewLaunch->SetChecked(s.DocViewLaunch);
-    ctx_.Panels().sgdFirst->SetDocViewLaunchImage(s.DocViewLaunch);
+    panels_->Panel(1)->SetDocViewLaunchImage(s.DocViewLaunch);
     acDocViewSizer->SetChecked(s.DocViewSizer);
-    ctx_.Panels().sgdFirst->SetDocViewSizer(s.DocViewSizer);
+    panels_->Panel(1)->SetDocViewSizer(s.DocViewSizer);
     autoLaunch_->SetAutoLaunchDelay(s.AutoviewDelay);
 }
 
@@ -176,7 +180,7 @@ void TWindowSettings::SaveSettings() {
     s.MainHeight = ctx_.Window().height();
     s.MainWidth = ctx_.Window().width();
     // Where the user left the collector (its own drag or the desktop's moved it).
-    const QPoint collector = ctx_.Collector().pos();
+    const QPoint collector = collector_->Position();
     s.CollectorTop = collector.y();
     s.CollectorLeft = collector.x();
     s.RowStrings = ColorScheme.RowLines;
@@ -192,7 +196,7 @@ void TWindowSettings::SaveSettings() {
     s.dfSize = DefaultFontSize;
     s.dfColor = DefaultFontColor;
     s.dfStyle = FontStylesToBits(DefaultFontStyle);
-    s.AutoBackup = ctx_.Datastructure().acAutoBackup->Checked();
+    s.AutoBackup = ctx_.Actions().Get(QStringLiteral("acAutoBackup")).Checked();
     s.NavArrows = acArrows->Checked();
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
     s.DefaultDateTime = SetDefault1->Tag;

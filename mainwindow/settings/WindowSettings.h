@@ -8,10 +8,14 @@
 #include <QRect>
 #include <optional>
 
-#include "mainwindow/Published.h"
 #include "mainwindow/autolaunch/AutoLaunchInterface.h"
 #include "mainwindow/browser/BrowserInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
+#include "mainwindow/collector/CollectorInterface.h"
 
 class QAction;
 class QMenu;
@@ -21,7 +25,7 @@ namespace kiv {
 class IWindowContext;
 struct TStartGeometry;
 
-class TWindowSettings : public QObject {
+class TWindowSettings : public QObject, public IWindowSettings {
     Q_OBJECT
 public:
     explicit TWindowSettings(IWindowContext& ctx);
@@ -33,6 +37,11 @@ public:
     // is known only once the window is on the screen: the frame calls this when the window
     // is shown, moved or resized, until the frame has been fitted.
     void FitFrame();
+
+    int ColorSchemeIndex() const override { return CurrentSchemeIndex; }
+    void SetColorSchemeIndex(int index) override { CurrentSchemeIndex = index; }
+    int DefaultDateTimeCode() const override { return SetDefault1->Tag; }
+    void SetDefaultDateTimeCode(int code) override { SetDefault1->Tag = code; }
 
     KivAction* acShowInterBaseTabs = nullptr;
     KivAction* acShowThreadsTabs = nullptr;
@@ -62,6 +71,8 @@ private:
     void ApplyGeometry(const TStartGeometry& g);
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<ICollector> collector_;
     TNeed<IAutoLaunch> autoLaunch_;
     TNeed<IBrowser> browser_;
     std::optional<QRect> frameTarget_;

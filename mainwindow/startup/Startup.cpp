@@ -9,9 +9,8 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
-#include "mainwindow/search/SearchPane.h"
-#include "mainwindow/datastructure/DatastructureLife.h"
-#include "mainwindow/panels/PanelHandlers.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/search/SearchInterface.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/Dialogs.h"
@@ -30,27 +29,31 @@ std::string LowerExtension(const std::string& path) {
 }
 }  // namespace
 
-TStartup::TStartup(IWindowContext& ctx) : ctx_(ctx) {}
+TStartup::TStartup(IWindowContext& ctx)
+    : ctx_(ctx),
+      panels_(ctx.Published()),
+      datastructure_(ctx.Published()),
+      search_(ctx.Published()) {}
 
 void TStartup::OpenStartDatastructure(const std::vector<std::string>& args) {
     const std::string path = args.empty() ? std::string() : CommandLinePath(args.front());
     if (!path.empty() && LowerExtension(path) == ".kiv") {
         // A lone card file, left by a close that was cut short, is recovered by the open.
         if (FileExists(path) || FileExists(CardFileName(path))) {
-            ctx_.Datastructure().OpenDatastructureFile(path);
+            datastructure_->OpenDatastructureFile(path);
             return;
         }
         MessageDlg(QStringLiteral("The datastructure \"%1\" does not exist.")
                        .arg(QString::fromStdString(path)),
                    MsgType::Error, MsgButtons::OK);
     }
-    ctx_.Datastructure().OpenLastDatastructure(1);
+    datastructure_->OpenLastDatastructure(1);
 }
 
 void TStartup::FormShow() {
     if (firstShowDone_) return;
     firstShowDone_ = true;
-    TKivStringGrid* first = ctx_.Panels().sgdFirst;
+    TKivStringGrid* first = panels_->Panel(1);
     if (first->Editing() && first->CaptionEditor && first->CaptionEditor->height() > 0)
         first->CaptionEditor->setFocus(Qt::OtherFocusReason);
     else if (isShown(first)) first->setFocus(Qt::OtherFocusReason);
@@ -68,13 +71,13 @@ void TStartup::WMCopyData(const std::string& path) {
     // order the files came.
     waiting_.push_back(path);
     if (waiting_.size() > 1) return;
-    ctx_.Search().StopSearch();
+    search_->StopSearch();
     RunWhenFree(
         &w, [this] { return WindowHeld(); }, [this] { OpenWaitingFiles(); });
 }
 
 bool TStartup::WindowHeld() const {
-    return ctx_.IsBusy() || ctx_.Datastructure().Switching() ||
+    return ctx_.IsBusy() || datastructure_->Switching() ||
            QApplication::activeModalWidget() != nullptr;
 }
 
@@ -87,7 +90,7 @@ void TStartup::OpenWaitingFiles() {
         }
         const std::string path = waiting_.front();
         waiting_.erase(waiting_.begin());
-        if (FileExists(path)) GuardCall([&] { ctx_.Datastructure().OpenDatastructureFile(path); });
+        if (FileExists(path)) GuardCall([&] { datastructure_->OpenDatastructureFile(path); });
     }
 }
 

@@ -6,6 +6,10 @@
 #include <QObject>
 #include <string>
 #include <vector>
+#include "mainwindow/Published.h"
+#include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/search/SearchInterface.h"
 
 namespace kiv {
 
@@ -30,6 +34,9 @@ private:
     void OpenWaitingFiles();
 
     IWindowContext& ctx_;
+    TNeed<IPanels> panels_;
+    TNeed<IDatastructure> datastructure_;
+    TNeed<ISearch> search_;
     bool firstShowDone_ = false;
     std::vector<std::string> waiting_;
 };

@@ -54,7 +54,13 @@ QTextCharFormat DefaultCardFormat() {
 }
 
 TTextCard::TTextCard(IWindowContext& ctx)
-    : Clock([] { return QDateTime::currentDateTime(); }), Locale(QLocale::system()), ctx_(ctx) {}
+    : Clock([] { return QDateTime::currentDateTime(); }),
+      Locale(QLocale::system()),
+      ctx_(ctx),
+      windowSettings_(ctx.Published()),
+      print_(ctx.Published()) {
+    ctx.Published().Publish<ITextCard>(*this);
+}
 
 void TTextCard::BuildComponents() {
     BuildEditors();
@@ -238,6 +244,22 @@ void TTextCard::Subscribe(TWindowEvents& events) {
         ShowTopic(grid, row);
     });
     events.DatastructureClosed.Subscribe([this] { ShowNoTopic(); });
+}
+
+void TTextCard::FollowReloadedRows(TKivStringGrid* grid) {
+    const int row = grid->CurrentRow();
+    if (grid->IsRowValid(row) ? ShowsTextCardOf(grid, row) : OwnerGrid() != grid) return;
+    // A topic became current without a topic change (the first one of an empty panel, rows
+    // moved under the editor): what the editor holds goes to its own topic, then the panes
+    // show the current one.
+    StoreToOwner();
+    if (grid->IsRowValid(row)) ctx_.ReloadCurrentRow();
+    else ShowNoTopic();
+}
+
+void TTextCard::AddToCaptionLine(QWidget* widget) {
+    widget->setParent(pnlCurDescr);
+    if (pnlCurDescr->layout()) pnlCurDescr->layout()->addWidget(widget);
 }
 
 void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {

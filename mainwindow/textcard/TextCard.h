@@ -20,9 +20,13 @@
 #include <functional>
 
 #include "mainwindow/TopicRef.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
+#include "mainwindow/Published.h"
+#include "mainwindow/print/PrintInterface.h"
+#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QKeyEvent;
 class QLabel;
@@ -55,7 +59,7 @@ QTextCharFormat DefaultCardFormat();
 // The text of date-time style n (2..12) for a moment, month and day names from the locale.
 QString FormatDateTimeChoice(int n, const QDateTime& now, const QLocale& locale);
 
-class TTextCard : public QObject {
+class TTextCard : public QObject, public ITextCard {
     Q_OBJECT
 public:
     explicit TTextCard(IWindowContext& ctx);
@@ -80,12 +84,14 @@ public:
     bool HoldsUnsavedText() const;
     // While set, a failed store is only recorded, for whoever asks UnstoredCard (the close).
     bool QuietStoreFailures = false;
+    void SetQuietStoreFailures(bool on) override { QuietStoreFailures = on; }
     // What could not be stored, for a question to the user: "the text card of "a" (reason)";
     // empty when nothing is pending.
-    QString UnstoredCard() const;
+    QString UnstoredCard() const override;
     // The pending text as RTF, for keeping it elsewhere; empty when nothing is pending.
     std::string UnstoredRtf() const;
-    void ShowNoTopic();
+    void ShowNoTopic() override;
+    void FollowReloadedRows(TKivStringGrid* grid) override;
     // Whether the text card editor shows that topic; the panel of the topic it shows.
     bool ShowsTextCardOf(TKivStringGrid* grid, int row) const;
     TKivStringGrid* OwnerGrid() const { return textOwner_.Grid; }
@@ -93,10 +99,10 @@ public:
     // ---- lock state and the format bar ----
     // The editors, the caption editor and the style commands follow whether the topic is
     // locked; the format controls are off until an editor of an unlocked topic is entered.
-    void UpdateEditorReadOnly(bool locked);
+    void UpdateEditorReadOnly(bool locked) override;
     void EnableFormatControls(bool on);
     // The style commands show the topic's caption style.
-    void ShowTopicStyle(uint8_t style);
+    void ShowTopicStyle(uint8_t style) override;
     // The format controls show the editor's selection (only while it has the focus).
     void SelectionChanged(QTextEdit* editor);
     // Shows the nearest listed size of the selection's font; the text keeps its size.
@@ -118,7 +124,11 @@ public:
     void SaveEditorAs(QTextEdit* editor);
     // The focused control when it is one of the rich-text editors (text card, pin card,
     // text bin), else none.
-    QTextEdit* ActiveTextEditor() const;
+    QTextEdit* ActiveTextEditor() const override;
+    QTextEdit* TopicEditor() const override { return txtSimpleText; }
+    QTextEdit* PinEditor() const override { return txtPinText; }
+    QWidget* SidePane() const override { return pnlTextRight; }
+    void AddToCaptionLine(QWidget* widget) override;
 
     // What the date and time commands read; tests set a fixed clock and locale.
     std::function<QDateTime()> Clock;
@@ -208,6 +218,8 @@ private:
     void AnchorTextOwner();
 
     IWindowContext& ctx_;
+    TNeed<IWindowSettings> windowSettings_;
+    TNeed<IPrint> print_;
     bool storeFailureShown_ = false;
     // The reason of the last failed store.
     QString storeFailure_;

@@ -18,9 +18,6 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/panels/PanelHandlers.h"
-#include "mainwindow/print/PrintCommands.h"
-#include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/textcard/TextCard.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/EditorFile.h"
@@ -106,7 +103,7 @@ void TTextCard::BuildEditCommands() {
     acInsertTime = Action(w, "acInsertTime", QStringLiteral("Insert Time"));
     acInsertTime->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     acInsertTime->OnExecute = [this](KivAction*) {
-        InsertIntoFocused(FormatDateTimeChoice(ctx_.WindowSettings().SetDefault1->Tag));
+        InsertIntoFocused(FormatDateTimeChoice(windowSettings_->DefaultDateTimeCode()));
     };
     acInsertTime->OnUpdate = [this](KivAction* s) {
         QWidget* f = nullptr;
@@ -160,16 +157,15 @@ void TTextCard::BuildDateTimeMenu() {
     QMenu* edit = ctx_.Skeleton().Edit1;
     InsertDateTime1 = Named(edit->addMenu(QStringLiteral("Insert Date-Time")), "InsertDateTime1");
     InsertDateTime1->menuAction()->setToolTip(QStringLiteral("Insert Date/Time"));
-    InsertDateTime1->addAction(ctx_.WindowSettings().SetDefault1);
+    KivAction* setDefault = &ctx_.Actions().Get(QStringLiteral("SetDefault1"));
+    InsertDateTime1->addAction(setDefault);
     frmDefaultDateTime = new TfrmDefaultDateTime(&ctx_.Window());
     frmDefaultDateTime->Format = [this](int code) { return FormatDateTimeChoice(code); };
-    frmDefaultDateTime->CurrentCode = [this] { return ctx_.WindowSettings().SetDefault1->Tag; };
+    frmDefaultDateTime->CurrentCode = [this] { return windowSettings_->DefaultDateTimeCode(); };
     frmDefaultDateTime->OnChosen = [this](int code) {
-        ctx_.WindowSettings().SetDefault1->Tag = code;
+        windowSettings_->SetDefaultDateTimeCode(code);
     };
-    ctx_.WindowSettings().SetDefault1->OnExecute = [this](KivAction*) {
-        frmDefaultDateTime->exec();
-    };
+    setDefault->OnExecute = [this](KivAction*) { frmDefaultDateTime->exec(); };
     InsertDateTime1->addSeparator();
     connect(InsertDateTime1, &QMenu::aboutToShow, this,
             [this] { GuardCall([this] { FillDateTimeMenu(); }); });
@@ -188,7 +184,7 @@ void TTextCard::BuildDateTimeMenu() {
 }
 
 void TTextCard::FillDateTimeMenu() {
-    const int chosen = ctx_.WindowSettings().SetDefault1->Tag;
+    const int chosen = windowSettings_->DefaultDateTimeCode();
     for (int i = 2; i <= 12; ++i) {
         if (InsertDateTime1->actions().size() == i) {
             QAction* item = InsertDateTime1->addAction(QString());
@@ -296,7 +292,8 @@ void TTextCard::UpdateEditCommand(KivAction* a) {
         else if (a == acUndo) on = writable && c.CanUndo();
         else if (a == acSelectAll) on = true;
     } else if (kind == TFocusKind::Panel) {
-        on = clipboard && TopicEditCommand && !ctx_.Panels().EditMode->Checked();
+        on = clipboard && TopicEditCommand &&
+             !ctx_.Actions().Get(QStringLiteral("EditMode")).Checked();
     } else if (kind == TFocusKind::Combo) {
         on = a != acUndo && static_cast<QComboBox*>(w)->isEditable();
     }
@@ -328,8 +325,8 @@ void TTextCard::RunEditCommand(KivAction* a) {
 
 void TTextCard::SaveEditorAs(QTextEdit* editor) {
     // The print window's dialog when it is there, so both start where the last save went.
-    TPrintCommands& print = ctx_.Print();
-    kiv::SaveEditorAs(*editor->document(), print.frmPrint ? print.frmPrint->sdSave : sdSaveEdit);
+    TfrmPrint* print = print_->PrintWindow();
+    kiv::SaveEditorAs(*editor->document(), print ? print->sdSave : sdSaveEdit);
 }
 
 }  // namespace kiv

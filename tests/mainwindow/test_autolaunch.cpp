@@ -198,6 +198,10 @@ TEST_F(AutoLaunch, DelayMenuSetsTheTimerAndWritesTheSettingAtOnce) {
     EXPECT_EQ(captions, (QStringList{"1/8 sec.=125", "1/6 sec.=167", "1/4 sec.=250", "1/2 sec.=500",
                                      "1 sec.=1000", "2 sec.=2000", "3 sec.=3000", "5 sec.=5000"}));
     ASSERT_NE(five, nullptr);
+    // The settings give the delay through the published interface.
+    TNeed<IAutoLaunch> published(f->Published());
+    published->SetAutoLaunchDelay(700);
+    EXPECT_EQ(A->tmrAutoLaunch->interval(), 700);
     if (QFile::exists(QString::fromStdString(Home() + "kiv.ini"))) {
         EXPECT_EQ(ReadWholeFile(Home() + "kiv.ini").find("AutoviewDelay"), std::string::npos);
     }

@@ -362,9 +362,9 @@ TEST_F(Bins, LaunchCardListEnterEditsAndDelRemovesTheSelectedLinks) {
     lv->setFocus();
     lv->setCurrentItem(lv->topLevelItem(0));
     QTest::keyClick(lv, Qt::Key_Return);
-    EXPECT_TRUE(f->Bins().LaunchCardEditing());
+    EXPECT_TRUE(f->LaunchCard().LaunchCardEditing());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(f->Bins().LaunchCardEditing());
+    EXPECT_FALSE(f->LaunchCard().LaunchCardEditing());
 
     lv->clearSelection();
     lv->topLevelItem(1)->setSelected(true);
@@ -379,10 +379,10 @@ TEST_F(Bins, LaunchCardListEnterEditsAndDelRemovesTheSelectedLinks) {
 
     // Over a line the hint shows its target.
     const QRect line = lv->visualItemRect(lv->topLevelItem(1));
-    f->Bins().lvLaunchCardMouseMove(line.center());
+    f->LaunchCard().lvLaunchCardMouseMove(line.center());
     EXPECT_EQ(k->StatusBar->currentMessage(), QStringLiteral("/d/4"));
     EXPECT_EQ(lv->viewport()->cursor().shape(), Qt::PointingHandCursor);
-    f->Bins().lvLaunchCardMouseMove(QPoint(line.center().x(), lv->viewport()->height() - 2));
+    f->LaunchCard().lvLaunchCardMouseMove(QPoint(line.center().x(), lv->viewport()->height() - 2));
     EXPECT_EQ(k->StatusBar->currentMessage(), QString());
 }
 

@@ -456,10 +456,11 @@ TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineO
     struct Case {
         const char* name;
         std::function<void(BlockFile* dsc)> damage;
+        const char* named;  // what the message names
     };
     const Case cases[] = {
         {"the directory's address past the end",
-         [](BlockFile* dsc) { dsc->WriteU32(0, 0x7FFFFF00u); }},
+         [](BlockFile* dsc) { dsc->WriteU32(0, 0x7FFFFF00u); }, "the Threads and QuickJumps"},
         {"the text bin's chunk claims more than it holds",
          [](BlockFile* dsc) {
              TDBCards db;
@@ -470,7 +471,20 @@ TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineO
              for (const TCardEntry& e : entries)
                  // Written as raw bytes: the storage routines refuse to write such a header.
                  if (e.Kind == kDBCardTextBin) dsc->WriteU32(e.FirstChunk + 4, 999);
-         }},
+         },
+         "the text bin"},
+        {"the Threads card's chunk claims more than it holds",
+         [](BlockFile* dsc) {
+             TDBCards db;
+             db.SetCardFile(dsc);
+             db.LoadDirAddress();
+             ASSERT_TRUE(db.WriteCard(kDBCardMarks, "not a marks card"));
+             TCardArray entries;
+             ReadCardDirectory(dsc, db.DirAddress, entries);
+             for (const TCardEntry& e : entries)
+                 if (e.Kind == kDBCardMarks) dsc->WriteU32(e.FirstChunk + 4, 999);
+         },
+         "\", the Threads and QuickJumps: "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -492,6 +506,7 @@ TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineO
         const QString told = Dialogs().MessageTexts().join("|");
         ASSERT_EQ(Dialogs().Messages.size(), 1u) << told.toStdString();
         EXPECT_TRUE(told.contains(QStringLiteral("could not be read"))) << told.toStdString();
+        EXPECT_TRUE(told.contains(QString::fromLatin1(c.named))) << told.toStdString();
         // What is written now is kept.
         f->Skeleton().txtTextBin->setPlainText(QStringLiteral("new bin"));
         Stop();

@@ -71,14 +71,19 @@ TEST(ActionRegistry, FindsEveryActionOfTheWindowByNameAndRefusesTwoOfOneName) {
     auto* b = new KivAction(QStringLiteral("B"), child);
     b->setObjectName(QStringLiteral("acB"));
     TActionRegistry actions;
-    EXPECT_THROW(actions.Find(QStringLiteral("acA")), std::logic_error) << "before collecting";
-    actions.Collect(root);
-    EXPECT_EQ(actions.Find(QStringLiteral("acA")), a);
+    EXPECT_THROW(actions.Find(QStringLiteral("acA")), std::logic_error) << "before attaching";
+    actions.Attach(root);
+    EXPECT_EQ(actions.Find(QStringLiteral("acA")), a) << "found while the window is built";
+    EXPECT_EQ(actions.Find(QStringLiteral("acLater")), nullptr);
+    auto* later = new KivAction(QStringLiteral("Later"), child);
+    later->setObjectName(QStringLiteral("acLater"));
+    EXPECT_EQ(actions.Find(QStringLiteral("acLater")), later) << "found once it is made";
+    actions.Collect();
     EXPECT_EQ(&actions.Get(QStringLiteral("acB")), b) << "an action owned by a feature";
     EXPECT_EQ(actions.Find(QStringLiteral("acC")), nullptr);
     EXPECT_THROW(actions.Get(QStringLiteral("acC")), std::logic_error);
     (new KivAction(QStringLiteral("A again"), child))->setObjectName(QStringLiteral("acA"));
-    EXPECT_THROW(actions.Collect(root), std::logic_error);
+    EXPECT_THROW(actions.Collect(), std::logic_error);
 }
 
 TEST_F(WindowFixture, EveryNeedOfTheFeaturesIsFilledAndBusyChangesAreHeard) {

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -266,6 +267,18 @@ TEST_F(Handlers, ADragOverTheEmptyPartOfAPanelIsNoError) {
     EXPECT_TRUE(f->Skeleton().pnlDropBox->isHidden());
     EXPECT_EQ(int(Dialogs().Messages.size()), before) << "no error box";
     TKivStringGrid::SetInternalDragSource(nullptr);
+}
+
+TEST_F(Handlers, OtherRoomsFindEachPanelByItsNumber) {
+    Open("a b");
+    TNeed<IPanels> panels(f->Published());
+    for (int n = 0; n <= 4; ++n) {
+        TKivStringGrid* expected = n == 1 ? p1 : n == 2 ? p2 : n == 3 ? p3 : nullptr;
+        EXPECT_EQ(panels->Panel(n), expected) << "panel " << n;
+        if (expected) {
+            EXPECT_EQ(expected->Tag, n) << "the number the panels manager uses";
+        }
+    }
 }
 
 }  // namespace

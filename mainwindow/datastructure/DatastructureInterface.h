@@ -1,0 +1,43 @@
+#pragma once
+// What the other rooms ask of the datastructure's life cycle.
+#include <QString>
+#include <cstddef>
+#include <string>
+
+namespace kiv {
+
+// A datastructure's password as stored: at most 15 bytes (Windows-1252).
+constexpr size_t kMaxPasswordBytes = 15;
+
+class TSaveDialog;
+
+class IDatastructure {
+public:
+    virtual ~IDatastructure() = default;
+
+    // Opens path as the datastructure; one that is not there is reported, not made.
+    virtual void OpenDatastructureFile(const std::string& path) = 0;
+    // The n-th of the recent files.
+    virtual void OpenLastDatastructure(int n) = 0;
+    virtual void CloseDatastructure() = 0;
+    // From the question before a close until the next datastructure stands.
+    virtual bool Switching() const = 0;
+
+    // The current topic is stored (failures quiet from here on); when a card cannot be
+    // stored the user is asked, with anyway as the question; false keeps the datastructure.
+    virtual bool StoreCurrentTopicOrAsk(const QString& anyway) = 0;
+    virtual void SetQuietStoreFailures(bool on) = 0;
+    // The datastructure-level cards (bins, text bin, marks), as closing writes them.
+    virtual void WriteDatastructureCards() = 0;
+    // A name for a new datastructure from the dialog; empty when cancelled or refused.
+    virtual std::string ChooseNewDatastructure(TSaveDialog& dialog) = 0;
+    // "template.kiv" in the program folder, however the path spells it.
+    virtual bool IsTemplatePath(const std::string& path) const = 0;
+    // What of the open datastructure's own cards could not be read ("what: why"), told once.
+    virtual void TellUnreadCards(const std::string& unread) = 0;
+
+    // The active panel's current topic appended to the current trail.
+    virtual void AddCurrentTopicToMarks() = 0;
+};
+
+}  // namespace kiv

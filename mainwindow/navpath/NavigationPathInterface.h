@@ -1,0 +1,43 @@
+#pragma once
+// What the navigation path does for the other rooms: the path shown again, a level of the
+// trail gone to, the outline and open-datastructure tabs chosen, the path's colours, and
+// the hooks hoisting hands it.
+#include <functional>
+
+#include "platform/qt/Colors.h"
+
+namespace kiv {
+
+class INavigationPath {
+public:
+    virtual ~INavigationPath() = default;
+
+    // The path shows the current trail again.
+    virtual void UpdateNavigationPath() = 0;
+    // The panels are reloaded so that level of the trail shows; fromPath when the user
+    // chose it on the path (a level on show then only takes the focus).
+    virtual void NavigateToLevel(int level, bool fromPath) = 0;
+
+    // The outline chosen in the open datastructure, or 0 with none open.
+    virtual int OutlineIndex() const = 0;
+    // The outline tab chosen, -1 without one.
+    virtual int OutlineTabIndex() const = 0;
+    // Chooses outline tab i (0: the whole datastructure) when there is one.
+    virtual void SelectOutlineTab(int i) = 0;
+    // Chooses tab index of the open-datastructures strip, which opens that datastructure;
+    // false when the strip has no such tab.
+    virtual bool SelectOpenDatastructureTab(int index) = 0;
+    // The path takes a colour scheme's background and caption colours.
+    virtual void SetPathColors(TColor background, TColor font) = 0;
+
+    // Hoisting's part in the path's moves, handed over by the hoisting feature as it
+    // subscribes: leaveHoist de-hoists completely before an outline tab is gone to while
+    // hoisted; activePanelMoved runs after the trail followed the active panel.
+    virtual void SetHoistHooks(std::function<void()> leaveHoist,
+                               std::function<void()> activePanelMoved) = 0;
+    // A datastructure was opened, or an open failed and none is: the tabs, the outlines
+    // and the path show what is open now.
+    virtual void DatastructureChanged() = 0;
+};
+
+}  // namespace kiv

@@ -1,0 +1,41 @@
+#pragma once
+// What the text card offers the other features: its lock and style state, the editors the
+// search may look through, the column and caption line the other cards share, and the store
+// the close asks about.
+#include <QString>
+#include <cstdint>
+
+class QTextEdit;
+class QWidget;
+
+namespace kiv {
+
+class TKivStringGrid;
+
+class ITextCard {
+public:
+    virtual ~ITextCard() = default;
+    // The editors, the caption editor and the style commands follow whether the topic is locked.
+    virtual void UpdateEditorReadOnly(bool locked) = 0;
+    // The style commands show the topic's caption style.
+    virtual void ShowTopicStyle(uint8_t style) = 0;
+    // The rows of the active panel were reloaded without a topic change: what the editor
+    // holds goes to its own topic, and the panes show the current one (or none).
+    virtual void FollowReloadedRows(TKivStringGrid* grid) = 0;
+    virtual void ShowNoTopic() = 0;
+    // While on, a failed store is only recorded, for UnstoredCard (the close).
+    virtual void SetQuietStoreFailures(bool on) = 0;
+    // What could not be stored, for a question to the user; empty when nothing is pending.
+    virtual QString UnstoredCard() const = 0;
+    // The editor of the current topic's text card, and the pin card's.
+    virtual QTextEdit* TopicEditor() const = 0;
+    virtual QTextEdit* PinEditor() const = 0;
+    // The focused control when it is one of the rich-text editors, else none.
+    virtual QTextEdit* ActiveTextEditor() const = 0;
+    // The column beside the text that other cards put their pane into; shown with it.
+    virtual QWidget* SidePane() const = 0;
+    // A widget put at the end of the topic's caption line.
+    virtual void AddToCaptionLine(QWidget* widget) = 0;
+};
+
+}  // namespace kiv
