@@ -19,9 +19,6 @@ namespace kiv::bench {
 inline void ResetGlobals() {
     InterBase().Clear();
     Navigator()->Clear();
-    CurrentBookMark = nullptr;
-    CurrentNavigator = nullptr;
-    Loading = false;
 }
 
 // The window made and started as the program does, with a fresh panels manager.

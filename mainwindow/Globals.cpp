@@ -4,9 +4,6 @@
 
 namespace kiv {
 
-bool Loading = false;
-TBookMarkPtr CurrentBookMark;
-TNavigatorPtr CurrentNavigator;
 QString DefaultFontName = QStringLiteral("Arial");
 int DefaultFontSize = 12;
 TColor DefaultFontColor = 0;

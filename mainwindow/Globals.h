@@ -12,12 +12,6 @@ class QTextEdit;
 
 namespace kiv {
 
-// Set while a datastructure is being closed or opened: the topic change does nothing.
-extern bool Loading;
-// The entry of InterBase() that is open, and the trail of its current topic.
-extern TBookMarkPtr CurrentBookMark;
-extern TNavigatorPtr CurrentNavigator;
-
 // "kiv.ini" and "userset.ini" in the program folder, from the main window's creation to
 // its destruction; KivIni() raises EKivError outside that time.
 IniFile& KivIni();

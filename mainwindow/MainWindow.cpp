@@ -70,6 +70,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     busy_.Changed = &events_.BusyChanged;
     actions_.Attach(*this);
     BuildSkeleton();
+    // 1. Every feature is made: each declares what it needs of the others and publishes
+    // what it offers, and builds nothing yet.
     fileType_ = std::make_unique<TFileType>();
     datastructure_ = std::make_unique<TDatastructureLife>(*this);
     windowSettings_ = std::make_unique<TWindowSettings>(*this);
@@ -85,6 +87,18 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     drops_ = std::make_unique<TDrops>(*this);
     graphicCard_ = std::make_unique<TGraphicCard>(*this);
     marks_ = std::make_unique<TMarks>(*this);
+    bins_ = std::make_unique<TBins>(*this);
+    fileCommands_ = std::make_unique<TFileCommands>(*this);
+    collector_ = std::make_unique<TCollector>(*this);
+    auto* email = new TEmailCommands(*this);                // a child of the window
+    auto* autoRegistration = new TAutoRegistration(*this);  // a child of the window
+    auto* schemes = new TColorSchemes(*this);               // a child of the window
+    auto* browser = new TBrowser(*this);                    // a child of the window
+    auto* autoLaunch = new TAutoLaunch(*this);              // a child of the window
+    // 2. The events are wired, and every need is met before anything runs.
+    SubscribeFeatures();
+    published_.CheckNeedsFilled();
+    // 3. Each feature builds its components, in the order of the menus and panes.
     datastructure_->BuildComponents();
     print_->BuildComponents();
     skeleton_.File1->addSeparator();
@@ -98,20 +112,19 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_->BuildComponents();
     search_->BuildComponents();
     launchCard_->BuildComponents();
-    (fileCommands_ = std::make_unique<TFileCommands>(*this))->BuildComponents();
+    fileCommands_->BuildComponents();
     drops_->BuildComponents();
     marks_->BuildComponents();
-    (bins_ = std::make_unique<TBins>(*this))->BuildComponents();
-    (collector_ = std::make_unique<TCollector>(*this))->BuildComponents();
-    (new TEmailCommands(*this))->BuildComponents();     // a child of the window
-    (new TAutoRegistration(*this))->BuildComponents();  // a child of the window
-    (new TColorSchemes(*this))->BuildComponents();      // a child of the window
-    (new TBrowser(*this))->BuildComponents();
-    (new TAutoLaunch(*this))->BuildComponents();
+    bins_->BuildComponents();
+    collector_->BuildComponents();
+    email->BuildComponents();
+    autoRegistration->BuildComponents();
+    schemes->BuildComponents();
+    browser->BuildComponents();
+    autoLaunch->BuildComponents();
     FinishSkeleton();
-    SubscribeFeatures();
-    published_.CheckNeedsFilled();
     actions_.Collect();
+    // 4. The settings are loaded by FormCreate.
     Form1 = this;
 }
 
@@ -138,6 +151,8 @@ TForm1::~TForm1() {
     if (created_ && !destroyed_) GuardCall([this] { FormDestroy(); });
     // The panels leave the manager with their widgets; the handles must not outlive us.
     datastructure_->ReleaseOpenPair();
+    // The panels' view of the open datastructure reads ours: it goes with us.
+    if (created_) SetOpenDatastructureSource({});
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -158,8 +173,7 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
         datastructure_->OpenDatastructure(path, datastructure_->CreatingDatastructure());
     };
     SetOpenDatastructureSource(
-        {[] { return CurrentBookMark.get(); }, [] { return CurrentNavigator.get(); }});
-    TextBinEditor = k.txtTextBin;
+        {[this] { return open_.BookMark.get(); }, [this] { return open_.Navigator.get(); }});
 
     k.pnlBrowser->hide();
     k.Splitter3->hide();
@@ -173,10 +187,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
     PanelsManager().OnEditModeOff = [this](TKivPanelsManager*) { EditModeOff(); };
 
     PlaceFloatingPanels();
-
-    // The cover the password lock shows over the whole client area.
-    k.pnlHider->setGeometry(0, 0, width(), height());
-    k.pnlHider->raise();
 
     k.imgTextBMP->setPixmap(PanelsManager().TextBitmap);
     k.imgLaunchCard->setPixmap(PanelsManager().LinksBitmap);
@@ -197,11 +207,12 @@ constexpr int kFloatingRowStep = 40;
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
+    TBins& b = *bins_;
     const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160},
-                                                 {k.pnlTextBin, 278},
-                                                 {k.pnlClipBin, 242},
-                                                 {k.pnlLaunchBin, 262},
-                                                 {k.pnlTemplateBin, 250},
+                                                 {b.pnlTextBin, 278},
+                                                 {b.pnlClipBin, 242},
+                                                 {b.pnlLaunchBin, 262},
+                                                 {b.pnlTemplateBin, 250},
                                                  {k.pnlMetaCard, 250}};
     // Side by side from the left at Top 80, so that two shown at once do not lie on one spot;
     // a window too narrow for all of them starts another row, a header lower.
@@ -217,7 +228,6 @@ void TForm1::PlaceFloatingPanels() {
     }
     k.sgdMeta->SetCells(0, 0, QStringLiteral("Tag"));
     k.sgdMeta->SetCells(1, 0, QStringLiteral("Value"));
-    k.pnlMessage->move(k.pnlMessage->x(), 250);
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -255,10 +265,7 @@ void TForm1::moveEvent(QMoveEvent* e) {
     GuardCall([this] { windowSettings_->FitFrame(); });
 }
 
-void TForm1::FormResize() {
-    windowSettings_->FitFrame();
-    if (skeleton_.pnlHider) skeleton_.pnlHider->setGeometry(0, 0, width(), height());
-}
+void TForm1::FormResize() { windowSettings_->FitFrame(); }
 
 void TForm1::closeEvent(QCloseEvent* e) {
     // A running search ends at its next topic, before the datastructure is closed.
@@ -348,9 +355,9 @@ void TForm1::FormDestroy() {
     GuardCall([this] { windowSettings_->SaveSettings(); });
     GuardCall([this] { datastructure_->CloseDatastructure(); });
     GuardCall([] { PackDatastructure(AppDir() + "template.kiv"); });
-    skeleton_.ClipCardBin.Clear();
+    bins_->ClipCardBin.Clear();
     LostBin().Clear();
-    skeleton_.TemplateBin.Clear();
+    bins_->TemplateBin.Clear();
     CloseKivIni();
     CloseUserIni();
 }

@@ -22,6 +22,7 @@
 
 namespace kiv {
 
+class TBins;
 class TCollector;
 class TDatastructureLife;
 class TPanelHandlers;

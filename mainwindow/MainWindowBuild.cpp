@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -62,15 +61,6 @@ void TForm1::BuildMenus() {
     k.MainMenu1 = Named(menuBar(), "MainMenu1");
 
     k.acExitKIV = Action(this, "acExitKIV", QStringLiteral("Exit KIV"), true);
-    k.acShowTemplate = Action(this, "acShowTemplate", QStringLiteral("Template Bin"), true);
-    k.acDoAsTemplate = Action(this, "acDoAsTemplate", QStringLiteral("Make New Template"));
-    k.acShowLaunchBin = Action(this, "acShowLaunchBin", QStringLiteral("Resource Bin"), true);
-    SetImageIndex(k.acShowLaunchBin, 17);
-    k.acShowTextBin = Action(this, "acShowTextBin", QStringLiteral("Text Bin"), true);
-    SetImageIndex(k.acShowTextBin, 18);
-    k.acShowRecycledBin = Action(this, "acShowRecycledBin", QStringLiteral("Recycled Bin"));
-    SetImageIndex(k.acShowRecycledBin, 6);
-    k.acShowClipBin = Action(this, "acShowClipBin", QStringLiteral("Clip Bin"), true);
     k.acShowLaunchCard = Action(this, "acShowLaunchCard", QStringLiteral("Launch Card"), true);
     k.acShowMetaCard = Action(this, "acShowMetaCard", QStringLiteral("Meta-Data Card"), true);
 
@@ -108,9 +98,7 @@ void TForm1::BuildPanes() {
     k.pnlBMs = Panel(central, "pnlBMs");
     auto* bms = HBox(k.pnlBMs);
     k.pnlThreads = Panel(k.pnlBMs, "pnlThreads");
-    k.tsThreads = Panel(k.pnlThreads, "tsThreads");
     k.pnlQuickJumps = Panel(k.pnlBMs, "pnlQuickJumps");
-    k.tsQuickJumps = Panel(k.pnlQuickJumps, "tsQuickJumps");
     bms->addWidget(k.pnlThreads);
     bms->addWidget(k.pnlQuickJumps);
     client->addWidget(k.pnlBMs);
@@ -175,33 +163,10 @@ void TForm1::FinishSkeleton() {
 
 void TForm1::BuildFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    k.txtTextBin = Named(new QTextEdit(), "txtTextBin");
-    k.txtTextBin->setAcceptRichText(false);
-    k.pnlTextBin = FloatingPanel(this, "pnlTextBin", QStringLiteral("Text Bin"), k.txtTextBin);
-    k.lbxClipCard = Named(new QListWidget(), "lbxClipCard");
-    k.lbxClipCard->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    k.pnlClipBin = FloatingPanel(this, "pnlClipBin", QStringLiteral("Clip Bin"), k.lbxClipCard);
-    k.lbxLaunchBin = Named(new QListWidget(), "lbxLaunchBin");
-    k.lbxLaunchBin->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    k.pnlLaunchBin =
-        FloatingPanel(this, "pnlLaunchBin", QStringLiteral("Resource Bin"), k.lbxLaunchBin);
-    k.lbxTemplate = Named(new QListWidget(), "lbxTemplate");
-    k.lbxTemplate->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    k.pnlTemplateBin =
-        FloatingPanel(this, "pnlTemplateBin", QStringLiteral("Template Bin"), k.lbxTemplate);
     k.sgdMeta = Named(new TStringGrid(), "sgdMeta");
     k.sgdMeta->SetColCount(2);
     k.pnlMetaCard = FloatingPanel(this, "pnlMetaCard", QStringLiteral("Meta-Data Card"), k.sgdMeta);
-    k.lbxBMList = Named(new QListWidget(), "lbxBMList");
-    k.pnlBMList = FloatingPanel(this, "pnlBMList", QStringLiteral("QuickJump List"), k.lbxBMList);
-    k.lbxBMListPopup = Named(new QListWidget(), "lbxBMListPopup");
-    k.pnlBookmarks = FloatingPanel(this, "pnlBookmarks", QString(), k.lbxBMListPopup);
 
-    k.pnlHider = Panel(this, "pnlHider");
-    k.pnlHider->setAutoFillBackground(true);
-    k.pnlHider->hide();
-    k.pnlMessage = Panel(this, "pnlMessage");
-    k.pnlMessage->hide();
     k.pnlDropBox = Panel(this, "pnlDropBox");
     k.imlAppend = {AppendPicture(false), AppendPicture(true)};
     k.imDropBox = Named(new QLabel(k.pnlDropBox), "imDropBox");

@@ -1,22 +1,19 @@
 #pragma once
 // The main window's skeleton, which the frame builds before the features: the menu bar and
 // its menus, the tool bars, the splitters and the pane containers the features fill, and
-// the panes whose features come later (bins, cards, search), with their names as objectName.
+// the panes whose rooms come later (meta card, drop box, pictures), named as objectName.
 #include <QList>
 #include <QPixmap>
 
-#include "engine/core/RecycledBin.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QMenuBar;
 class QSplitter;
 class QStatusBar;
-class QTextEdit;
 class QToolBar;
 class QWidget;
 
@@ -43,9 +40,7 @@ struct TWindowSkeleton {
     QWidget* tsInterBase = nullptr;
     QWidget* pnlBMs = nullptr;
     QWidget* pnlThreads = nullptr;
-    QWidget* tsThreads = nullptr;
     QWidget* pnlQuickJumps = nullptr;
-    QWidget* tsQuickJumps = nullptr;
     QWidget* pnlMain = nullptr;
     QSplitter* Splitter1 = nullptr;
     QWidget* Splitter2 = nullptr;
@@ -65,31 +60,11 @@ struct TWindowSkeleton {
     QStatusBar* StatusBar = nullptr;
 
     // ---- panes whose features come later ----
-    KivAction* acShowTemplate = nullptr;
-    KivAction* acDoAsTemplate = nullptr;
-    KivAction* acShowLaunchBin = nullptr;
-    KivAction* acShowTextBin = nullptr;
-    KivAction* acShowRecycledBin = nullptr;
-    KivAction* acShowClipBin = nullptr;
     KivAction* acShowLaunchCard = nullptr;
     KivAction* acShowMetaCard = nullptr;
 
-    QWidget* pnlTextBin = nullptr;
-    QTextEdit* txtTextBin = nullptr;
-    QWidget* pnlClipBin = nullptr;
-    QListWidget* lbxClipCard = nullptr;
-    QWidget* pnlLaunchBin = nullptr;
-    QListWidget* lbxLaunchBin = nullptr;
-    QWidget* pnlTemplateBin = nullptr;
-    QListWidget* lbxTemplate = nullptr;
     QWidget* pnlMetaCard = nullptr;
     TStringGrid* sgdMeta = nullptr;
-    QWidget* pnlBMList = nullptr;
-    QListWidget* lbxBMList = nullptr;
-    QWidget* pnlBookmarks = nullptr;
-    QListWidget* lbxBMListPopup = nullptr;
-    QWidget* pnlHider = nullptr;
-    QWidget* pnlMessage = nullptr;
     // The drop box: laid over the row under the mouse while topics are dragged; imDropBox
     // shows picture 0 of imlAppend, or 1 (highlighted, imDropBoxTag 1).
     QWidget* pnlDropBox = nullptr;
@@ -98,11 +73,6 @@ struct TWindowSkeleton {
     QList<QPixmap> imlAppend;
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;
-
-    // The clip card bin and the template bin (the removed topics and lost branches are
-    // the engine's RecycledBin and LostBin).
-    TRecycledBin ClipCardBin;
-    TRecycledBin TemplateBin;
 };
 
 }  // namespace kiv

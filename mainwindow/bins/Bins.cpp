@@ -26,12 +26,15 @@
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/panels/KivStringGrid.h"
+#include "mainwindow/ComponentBuild.h"
+#include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/core/AppPaths.h"
+#include "platform/core/KivStrings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -76,6 +79,13 @@ public:
 
 QString HeaderName(const QWidget* panel) { return panel->objectName() + QStringLiteral("Header"); }
 
+std::vector<int> SelectedRows(const QListWidget* list) {
+    std::vector<int> rows;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected()) rows.push_back(i);
+    return rows;
+}
+
 }  // namespace
 
 std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, int left) {
@@ -89,7 +99,7 @@ std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, i
     return {{title, x, true, false}, {QStringLiteral(" - ") + target, after, false, true}};
 }
 
-TBins::TBins(IWindowContext& ctx) : ctx_(ctx), launch_(ctx.Published()), drops_(ctx.Published()) {
+TBins::TBins(IWindowContext& ctx) : ctx_(ctx), launch_(ctx.Published()) {
     ctx.Published().Publish<IBins>(*this);
     ListDragStarter = [](QListWidget* source, QMimeData* data) {
         auto* drag = new QDrag(source);
@@ -98,21 +108,56 @@ TBins::TBins(IWindowContext& ctx) : ctx_(ctx), launch_(ctx.Published()), drops_(
     };
 }
 
+void TBins::BuildPanes() {
+    if (panesBuilt_) return;
+    panesBuilt_ = true;
+    QMainWindow* w = &ctx_.Window();
+    acShowTemplate = Action(w, "acShowTemplate", QStringLiteral("Template Bin"), true);
+    acShowLaunchBin = Action(w, "acShowLaunchBin", QStringLiteral("Resource Bin"), true);
+    SetImageIndex(acShowLaunchBin, 17);
+    acShowTextBin = Action(w, "acShowTextBin", QStringLiteral("Text Bin"), true);
+    SetImageIndex(acShowTextBin, 18);
+    acShowRecycledBin = Action(w, "acShowRecycledBin", QStringLiteral("Recycled Bin"));
+    SetImageIndex(acShowRecycledBin, 6);
+    acShowClipBin = Action(w, "acShowClipBin", QStringLiteral("Clip Bin"), true);
+
+    txtTextBin = Named(new QTextEdit(), "txtTextBin");
+    txtTextBin->setAcceptRichText(false);
+    pnlTextBin = FloatingPanel(w, "pnlTextBin", QStringLiteral("Text Bin"), txtTextBin);
+    lbxClipCard = Named(new QListWidget(), "lbxClipCard");
+    lbxClipCard->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    pnlClipBin = FloatingPanel(w, "pnlClipBin", QStringLiteral("Clip Bin"), lbxClipCard);
+    lbxLaunchBin = Named(new QListWidget(), "lbxLaunchBin");
+    lbxLaunchBin->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    pnlLaunchBin = FloatingPanel(w, "pnlLaunchBin", QStringLiteral("Resource Bin"), lbxLaunchBin);
+    lbxTemplate = Named(new QListWidget(), "lbxTemplate");
+    lbxTemplate->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    pnlTemplateBin =
+        FloatingPanel(w, "pnlTemplateBin", QStringLiteral("Template Bin"), lbxTemplate);
+    // The text bin window borrows the editor from here.
+    TextBinEditor = txtTextBin;
+    connect(txtTextBin, &QTextEdit::textChanged, this, [this] { UpdateTextBinIcon(); });
+    // Ctrl+Shift+T is Make New Template's, which the File menu shows with it: a key that two
+    // commands share runs neither. The Text Bin stands in the View menu without a key.
+    acShowTextBin->OnExecute = [this](KivAction*) { ShowBinPanel(pnlTextBin, acShowTextBin); };
+}
+
 void TBins::BuildComponents() {
+    BuildPanes();
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow* w = &ctx_.Window();
-    panels_ = {launch_->CardPanel(), k.pnlClipBin, k.pnlTemplateBin,
-               k.pnlLaunchBin,       k.pnlTextBin, k.pnlMetaCard};
+    panels_ = {launch_->CardPanel(), pnlClipBin, pnlTemplateBin,
+               pnlLaunchBin,         pnlTextBin, k.pnlMetaCard};
     for (QWidget* p : panels_) WireHeader(p);
 
-    k.acShowClipBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
-    SetImageIndex(k.acShowClipBin, 13);
-    k.acShowClipBin->OnExecute = [this](KivAction*) { acShowClipBinExecute(); };
-    k.acShowLaunchBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
-    k.acShowLaunchBin->OnExecute = [this](KivAction*) { acShowLaunchBinExecute(); };
-    k.acShowTemplate->OnExecute = [this](KivAction*) { acShowTemplateExecute(); };
+    acShowClipBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    SetImageIndex(acShowClipBin, 13);
+    acShowClipBin->OnExecute = [this](KivAction*) { acShowClipBinExecute(); };
+    acShowLaunchBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    acShowLaunchBin->OnExecute = [this](KivAction*) { acShowLaunchBinExecute(); };
+    acShowTemplate->OnExecute = [this](KivAction*) { acShowTemplateExecute(); };
     SetImageIndex(k.acShowLaunchCard, 11);
-    for (KivAction* a : {k.acShowClipBin, k.acShowLaunchBin, k.acShowTemplate}) {
+    for (KivAction* a : {acShowClipBin, acShowLaunchBin, acShowTemplate}) {
         w->addAction(a);
         k.tbBins->addAction(a);
         k.View1->addAction(a);
@@ -140,19 +185,18 @@ void TBins::WireHeader(QWidget* panel) {
 }
 
 void TBins::WireLists() {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate}) {
+    for (QListWidget* list : {lbxClipCard, lbxTemplate}) {
         list->setAcceptDrops(true);
         list->viewport()->setAcceptDrops(true);
     }
-    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin}) {
+    for (QListWidget* list : {lbxClipCard, lbxTemplate, lbxLaunchBin}) {
         list->installEventFilter(this);
         list->viewport()->installEventFilter(this);  // presses that become drags
     }
-    k.txtTextBin->installEventFilter(this);
-    k.lbxLaunchBin->setItemDelegate(new TLaunchBinDelegate(k.lbxLaunchBin));
-    k.lbxLaunchBin->setUniformItemSizes(true);
-    connect(k.lbxLaunchBin, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    txtTextBin->installEventFilter(this);
+    lbxLaunchBin->setItemDelegate(new TLaunchBinDelegate(lbxLaunchBin));
+    lbxLaunchBin->setUniformItemSizes(true);
+    connect(lbxLaunchBin, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         GuardCall([this, item] { lbxLaunchBinDblClick(item); });
     });
 }
@@ -164,12 +208,11 @@ QWidget* TBins::PanelOf(QObject* o) const {
 }
 
 bool TBins::eventFilter(QObject* watched, QEvent* event) {
-    TWindowSkeleton& k = ctx_.Skeleton();
     bool handled = false;
     GuardCall([&] {
         const QEvent::Type type = event->type();
-        if (type == QEvent::FocusIn && (watched == k.lbxClipCard || watched == k.lbxTemplate ||
-                                        watched == k.lbxLaunchBin || watched == k.txtTextBin)) {
+        if (type == QEvent::FocusIn && (watched == lbxClipCard || watched == lbxTemplate ||
+                                        watched == lbxLaunchBin || watched == txtTextBin)) {
             if (QWidget* p = PanelOf(watched)) p->raise();
             return;
         }
@@ -208,7 +251,7 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
             return;
         }
         // Topic drags into the Clip and Template Bins.
-        if (watched == k.lbxClipCard->viewport() || watched == k.lbxTemplate->viewport()) {
+        if (watched == lbxClipCard->viewport() || watched == lbxTemplate->viewport()) {
             if (type == QEvent::DragEnter || type == QEvent::DragMove) {
                 auto* de = static_cast<QDragMoveEvent*>(event);
                 const bool ok = de->mimeData()->hasFormat(
@@ -222,7 +265,7 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
                 QObject* source = TKivStringGrid::InternalDragSource();
                 if (AcceptsTopicDrag(source)) {
                     de->acceptProposedAction();
-                    if (watched == k.lbxClipCard->viewport()) lbxClipCardDragDrop(source);
+                    if (watched == lbxClipCard->viewport()) lbxClipCardDragDrop(source);
                     else lbxTemplateDragDrop(source);
                 } else {
                     de->ignore();
@@ -233,9 +276,9 @@ bool TBins::eventFilter(QObject* watched, QEvent* event) {
         }
         // Del in the bin lists.
         if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            if (watched == k.lbxClipCard) DeleteClipBinLines();
-            else if (watched == k.lbxLaunchBin) DeleteLaunchBinLines();
-            else if (watched == k.lbxTemplate) DeleteTemplateLines();
+            if (watched == lbxClipCard) DeleteClipBinLines();
+            else if (watched == lbxLaunchBin) DeleteLaunchBinLines();
+            else if (watched == lbxTemplate) DeleteTemplateLines();
             else return;
             handled = true;
         }
@@ -291,10 +334,10 @@ void TBins::pnlHelpHeaderMouseUp() {
 KivAction* TBins::PanelAction(QWidget* panel) const {
     TWindowSkeleton& k = ctx_.Skeleton();
     if (panel == launch_->CardPanel()) return k.acShowLaunchCard;
-    if (panel == k.pnlLaunchBin) return k.acShowLaunchBin;
-    if (panel == k.pnlClipBin) return k.acShowClipBin;
-    if (panel == k.pnlTextBin) return k.acShowTextBin;
-    if (panel == k.pnlTemplateBin) return k.acShowTemplate;
+    if (panel == pnlLaunchBin) return acShowLaunchBin;
+    if (panel == pnlClipBin) return acShowClipBin;
+    if (panel == pnlTextBin) return acShowTextBin;
+    if (panel == pnlTemplateBin) return acShowTemplate;
     if (panel == k.pnlMetaCard) return k.acShowMetaCard;
     return nullptr;
 }
@@ -305,17 +348,11 @@ void TBins::btnCloseLaunchCardClick(QWidget* panel) {
     if (KivAction* a = PanelAction(panel)) a->SetChecked(false);
 }
 
-void TBins::acShowClipBinExecute() {
-    drops_->ShowBinPanel(ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().acShowClipBin);
-}
+void TBins::acShowClipBinExecute() { ShowBinPanel(pnlClipBin, acShowClipBin); }
 
-void TBins::acShowLaunchBinExecute() {
-    drops_->ShowBinPanel(ctx_.Skeleton().pnlLaunchBin, ctx_.Skeleton().acShowLaunchBin);
-}
+void TBins::acShowLaunchBinExecute() { ShowBinPanel(pnlLaunchBin, acShowLaunchBin); }
 
-void TBins::acShowTemplateExecute() {
-    drops_->ShowBinPanel(ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().acShowTemplate);
-}
+void TBins::acShowTemplateExecute() { ShowBinPanel(pnlTemplateBin, acShowTemplate); }
 
 // ---- the bin lists ----
 
@@ -324,8 +361,7 @@ bool TBins::AcceptsTopicDrag(QObject* source) {
 }
 
 QListWidget* TBins::ListOfViewport(QObject* o) const {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin})
+    for (QListWidget* list : {lbxClipCard, lbxTemplate, lbxLaunchBin})
         if (o == list->viewport()) return list;
     return nullptr;
 }
@@ -344,17 +380,16 @@ void TBins::StartListDrag(QListWidget* list) {
 
 void TBins::lbxClipCardDragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid) drops_->AddToClipCard(grid);
+    if (grid) AddToClipCard(grid);
 }
 
 void TBins::lbxTemplateDragDrop(QObject* source) {
-    if (qobject_cast<TKivStringGrid*>(source)) ctx_.Skeleton().acDoAsTemplate->Execute();
+    if (qobject_cast<TKivStringGrid*>(source))
+        ctx_.Actions().Get(QStringLiteral("acDoAsTemplate")).Execute();
 }
 
 int TBins::DeleteSelectedLines(QListWidget* list, const std::function<void(int)>& removeEntry) {
-    std::vector<int> rows;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected()) rows.push_back(i);
+    const std::vector<int> rows = SelectedRows(list);
     // From the highest down, so that the lines still ahead keep their indices and stay
     // paired with their entries.
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
@@ -367,21 +402,16 @@ int TBins::DeleteSelectedLines(QListWidget* list, const std::function<void(int)>
 }
 
 void TBins::DeleteClipBinLines() {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    DeleteSelectedLines(k.lbxClipCard, [&k](int i) { k.ClipCardBin.Delete(i); });
+    DeleteSelectedLines(lbxClipCard, [this](int i) { ClipCardBin.Delete(i); });
 }
 
 void TBins::DeleteLaunchBinLines() {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    if (DeleteSelectedLines(k.lbxLaunchBin, nullptr) >= 0 && k.lbxLaunchBin->count() == 0)
-        SetImageIndex(k.acShowLaunchBin, 17);
+    if (DeleteSelectedLines(lbxLaunchBin, nullptr) >= 0 && lbxLaunchBin->count() == 0)
+        SetImageIndex(acShowLaunchBin, 17);
 }
 
 void TBins::DeleteTemplateLines() {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    std::vector<int> rows;
-    for (int i = 0; i < k.lbxTemplate->count(); ++i)
-        if (k.lbxTemplate->item(i)->isSelected()) rows.push_back(i);
+    const std::vector<int> rows = SelectedRows(lbxTemplate);
     if (rows.empty()) return;
     const std::string path = AppDir() + "template.kiv";
     UnpackDatastructure(path);
@@ -395,7 +425,7 @@ void TBins::DeleteTemplateLines() {
     TItemArray items;
     ReadNestItems(f.get(), root, items);
     for (int i : rows) {
-        const TNestItem gone = k.TemplateBin.GetItem(i).Item();
+        const TNestItem gone = TemplateBin.GetItem(i).Item();
         auto at = std::find_if(items.begin(), items.end(), [&gone](const TNestItem& it) {
             return it.CardDir == gone.CardDir && it.ChildNest == gone.ChildNest;
         });
@@ -404,7 +434,7 @@ void TBins::DeleteTemplateLines() {
     WriteNestItems(f.get(), root, items);
     f.reset();
     // The lines go once the file holds the change.
-    DeleteSelectedLines(k.lbxTemplate, [&k](int i) { k.TemplateBin.Delete(i); });
+    DeleteSelectedLines(lbxTemplate, [this](int i) { TemplateBin.Delete(i); });
 }
 
 void TBins::lbxLaunchBinDblClick(QListWidgetItem* item) {
@@ -415,10 +445,180 @@ void TBins::lbxLaunchBinDblClick(QListWidgetItem* item) {
     if (!target.isEmpty()) launch_->LaunchLink(TextToStored(target), false, true);
 }
 
-void TBins::AddResourceLink(const std::string& line) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    k.lbxLaunchBin->addItem(StoredToText(line));
-    SetImageIndex(k.acShowLaunchBin, 19);
+// ---- what the other rooms ask of the bins ----
+
+void TBins::UpdateTextBinIcon() {
+    const QString t = txtTextBin->toPlainText();
+    SetImageIndex(acShowTextBin, t.size() >= 10 || !Trim(t.toStdString()).empty() ? 21 : 18);
+}
+
+QString TBins::TextBinText() const { return txtTextBin->toPlainText(); }
+
+void TBins::SetTextBinText(const QString& text) {
+    BuildPanes();
+    txtTextBin->setPlainText(text);
+    txtTextBin->document()->setModified(false);
+    UpdateTextBinIcon();
+}
+
+void TBins::WatchTextBinEditor(QObject* filter) {
+    BuildPanes();
+    txtTextBin->installEventFilter(filter);
+}
+
+KivAction& TBins::ShowTextBinCommand() {
+    BuildPanes();
+    return *acShowTextBin;
+}
+
+void TBins::TakeBackTextBinEditor(QTextEdit* editor) {
+    BuildPanes();
+    if (editor->parentWidget() != pnlTextBin) {
+        editor->setParent(pnlTextBin);
+        if (auto* box = qobject_cast<QBoxLayout*>(pnlTextBin->layout())) box->addWidget(editor, 1);
+        editor->show();
+    }
+    if (!acShowTextBin->Checked()) acShowTextBin->Execute();
+}
+
+void TBins::BringTextBinUp() {
+    BuildPanes();
+    if (isShown(pnlTextBin)) pnlTextBin->raise();  // a child: stacked by us
+    else acShowTextBin->Execute();
+}
+
+QStringList TBins::LaunchBinLines() const {
+    QStringList lines;
+    for (int i = 0; i < lbxLaunchBin->count(); ++i) lines << lbxLaunchBin->item(i)->text();
+    return lines;
+}
+
+void TBins::SetLaunchBinLines(const QStringList& lines) {
+    BuildPanes();
+    lbxLaunchBin->clear();
+    AddLaunchBinLines(lines);
+}
+
+void TBins::AddLaunchBinLines(const QStringList& lines) {
+    BuildPanes();
+    lbxLaunchBin->addItems(lines);
+    if (lbxLaunchBin->count() > 0) SetImageIndex(acShowLaunchBin, 19);
+}
+
+QStringList TBins::TakeSelectedLaunchBinLines() {
+    BuildPanes();
+    const std::vector<int> rows = SelectedRows(lbxLaunchBin);
+    QStringList lines;
+    for (int i : rows) lines << lbxLaunchBin->item(i)->text();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) delete lbxLaunchBin->takeItem(*it);
+    if (lbxLaunchBin->count() == 0) SetImageIndex(acShowLaunchBin, 17);
+    return lines;
+}
+
+QWidget* TBins::LaunchBinDropTarget() {
+    BuildPanes();
+    return pnlLaunchBin;
+}
+
+void TBins::BringLaunchBinUp() {
+    BuildPanes();
+    if (isShown(pnlLaunchBin)) pnlLaunchBin->raise();
+    else acShowLaunchBin->Execute();
+}
+
+void TBins::AddToClipCard(TKivStringGrid* grid) {
+    BuildPanes();
+    if (!grid || !grid->IsRowValid(grid->CurrentRow()) || locked_) return;
+    TNester& m = *grid->Nester;
+    for (int row : m.GetMarkedRows(true)) {
+        const TRecycledRecord r{m.ParentNest(row), m.CardDir(row), uint32_t(m.ChildNest(row))};
+        if (r.CardDir == 0 && r.ChildNest == 0) continue;
+        bool listed = false;
+        for (int i = 0; i < ClipCardBin.Count() && !listed; ++i)
+            listed = ClipCardBin.GetItem(i) == r;
+        if (listed) continue;
+        ClipCardBin.Add(r);
+        lbxClipCard->addItem(StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));
+    }
+}
+
+void TBins::ShowBinPanel(QWidget* panel, KivAction* action) {
+    if (!panel->isHidden()) {
+        panel->hide();
+    } else {
+        panel->show();
+        panel->raise();
+    }
+    if (action) action->SetChecked(!panel->isHidden());
+}
+
+std::vector<int> TBins::SelectedClipLines() const { return SelectedRows(lbxClipCard); }
+
+TRecycledRecord TBins::ClipAt(int line) const { return ClipCardBin.GetItem(line); }
+
+void TBins::RemoveClipLine(int line) {
+    delete lbxClipCard->takeItem(line);
+    ClipCardBin.Delete(line);
+}
+
+void TBins::ClearTemplates() {
+    BuildPanes();
+    lbxTemplate->clear();
+    TemplateBin.Clear();
+}
+
+void TBins::AddTemplate(const TRecycledRecord& record, const QString& caption) {
+    BuildPanes();
+    lbxTemplate->addItem(caption);
+    TemplateBin.Add(record);
+}
+
+std::vector<int> TBins::SelectedTemplateLines() const { return SelectedRows(lbxTemplate); }
+
+TRecycledRecord TBins::TemplateAt(int line) const { return TemplateBin.GetItem(line); }
+
+void TBins::DeselectTemplates() {
+    for (int i : SelectedRows(lbxTemplate)) lbxTemplate->item(i)->setSelected(false);
+}
+
+void TBins::SetTemplateOpen(bool isTemplate) {
+    BuildPanes();
+    if (isTemplate) pnlTemplateBin->hide();
+    acShowTemplate->SetEnabled(!isTemplate);
+}
+
+IBins::TBinList TBins::BinListOf(const QObject* source) const {
+    if (!source) return TBinList::None;
+    if (source == lbxClipCard) return TBinList::Clip;
+    if (source == lbxTemplate) return TBinList::Template;
+    if (source == lbxLaunchBin) return TBinList::Launch;
+    return TBinList::None;
+}
+
+void TBins::ShowBinsEmpty() {
+    BuildPanes();
+    SetImageIndex(acShowLaunchBin, 17);
+    SetImageIndex(acShowTextBin, 18);
+    SetImageIndex(acShowRecycledBin, 6);
+}
+
+void TBins::ShowRecycledBinFull() {
+    BuildPanes();
+    SetImageIndex(acShowRecycledBin, 20);
+}
+
+void TBins::HideBinPanels() {
+    BuildPanes();
+    for (QWidget* p : {pnlTextBin, pnlLaunchBin, pnlClipBin, pnlTemplateBin}) p->hide();
+    for (KivAction* a : {acShowTextBin, acShowLaunchBin, acShowClipBin, acShowTemplate})
+        a->SetChecked(false);
+}
+
+void TBins::SetPasswordLocked(bool locked) {
+    BuildPanes();
+    locked_ = locked;
+    for (QWidget* p : {pnlTextBin, pnlLaunchBin, pnlClipBin, pnlTemplateBin})
+        p->setEnabled(!locked);
 }
 
 }  // namespace kiv

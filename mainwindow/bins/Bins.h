@@ -15,9 +15,12 @@
 #include "mainwindow/bins/BinsInterface.h"
 #include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
+#include "engine/core/RecycledBin.h"
+#include "mainwindow/bins/BinsInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QListWidget;
+class QTextEdit;
 class QMimeData;
 class QListWidgetItem;
 class QFont;
@@ -57,9 +60,56 @@ class TBins : public QObject, public IBins {
     Q_OBJECT
 public:
     explicit TBins(IWindowContext& ctx);
-    void AddResourceLink(const std::string& line) override;
     // Headers, close buttons, commands and list handlers on the floating panels.
     void BuildComponents();
+
+    // ---- IBins ----
+    QString TextBinText() const override;
+    void SetTextBinText(const QString& text) override;
+    void WatchTextBinEditor(QObject* filter) override;
+    void TakeBackTextBinEditor(QTextEdit* editor) override;
+    void BringTextBinUp() override;
+    KivAction& ShowTextBinCommand() override;
+    QStringList LaunchBinLines() const override;
+    void SetLaunchBinLines(const QStringList& lines) override;
+    void AddLaunchBinLines(const QStringList& lines) override;
+    QStringList TakeSelectedLaunchBinLines() override;
+    QWidget* LaunchBinDropTarget() override;
+    void BringLaunchBinUp() override;
+    void AddToClipCard(TKivStringGrid* grid) override;
+    std::vector<int> SelectedClipLines() const override;
+    TRecycledRecord ClipAt(int line) const override;
+    void RemoveClipLine(int line) override;
+    void ClearTemplates() override;
+    void AddTemplate(const TRecycledRecord& record, const QString& caption) override;
+    std::vector<int> SelectedTemplateLines() const override;
+    TRecycledRecord TemplateAt(int line) const override;
+    void DeselectTemplates() override;
+    void SetTemplateOpen(bool isTemplate) override;
+    TBinList BinListOf(const QObject* source) const override;
+    void ShowBinsEmpty() override;
+    void ShowRecycledBinFull() override;
+    void HideBinPanels() override;
+    void SetPasswordLocked(bool locked) override;
+
+    // The bins' panels, lists and commands. Made when first asked for: rooms built before
+    // this one watch and fill them.
+    QWidget* pnlTextBin = nullptr;
+    QTextEdit* txtTextBin = nullptr;
+    QWidget* pnlClipBin = nullptr;
+    QListWidget* lbxClipCard = nullptr;
+    QWidget* pnlLaunchBin = nullptr;
+    QListWidget* lbxLaunchBin = nullptr;
+    QWidget* pnlTemplateBin = nullptr;
+    QListWidget* lbxTemplate = nullptr;
+    KivAction* acShowTemplate = nullptr;
+    KivAction* acShowLaunchBin = nullptr;
+    KivAction* acShowTextBin = nullptr;
+    KivAction* acShowRecycledBin = nullptr;
+    KivAction* acShowClipBin = nullptr;
+    // The topics set aside in the Clip Bin and the templates, one entry a line.
+    TRecycledBin ClipCardBin;
+    TRecycledBin TemplateBin;
 
     // ---- header drag (global mouse positions) ----
     void pnlHelpHeaderMouseDown(QWidget* header, const QPoint& pos);
@@ -97,6 +147,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Makes the panels, lists and commands once.
+    void BuildPanes();
+    void UpdateTextBinIcon();
+    // A shown panel is hidden; a hidden one is shown in front. The action's check follows.
+    static void ShowBinPanel(QWidget* panel, KivAction* action);
     void WireHeader(QWidget* panel);
     void WireLists();
     // Removes the selected lines from the highest down, each with its entry; returns the
@@ -107,7 +162,8 @@ private:
 
     IWindowContext& ctx_;
     TNeed<ILaunchCard> launch_;
-    TNeed<IDrops> drops_;
+    bool panesBuilt_ = false;
+    bool locked_ = false;
     std::vector<QWidget*> panels_;
     // A press on a bin list's entry, which may become a drag.
     QListWidget* pressList_ = nullptr;

@@ -294,8 +294,7 @@ void TBrowser::ShowWarning() {
 }
 
 QString TBrowser::FileCaption() const {
-    // The open datastructure's entry, while the frame's state and the global both name it.
-    const TBookMarkPtr& mark = ctx_.Open().BookMark ? ctx_.Open().BookMark : CurrentBookMark;
+    const TBookMarkPtr& mark = ctx_.Open().BookMark;
     if (!mark || mark->Path.empty()) return QStringLiteral("KIV");
     return QStringLiteral("KIV - ") + QFileInfo(StoredToText(mark->Path)).fileName();
 }
@@ -469,7 +468,7 @@ void TBrowser::AddLinkToResourceCard() {
     if (url.isEmpty()) return;
     QString title = pane_->LocationName().trimmed();
     if (title.isEmpty()) title = url;
-    bins_->AddResourceLink(TextToStored(url) + '\x01' + TextToStored(title));
+    bins_->AddLaunchBinLines({url + QChar(0x01) + title});
 }
 
 void TBrowser::AddBrowserLinkToTopic(bool newTopic) {

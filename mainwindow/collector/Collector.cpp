@@ -29,6 +29,7 @@
 #include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "mainwindow/bins/BinsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -339,7 +340,7 @@ bool TfrmSwallow::Image1DragOver(QObject* source) const {
 
 void TfrmSwallow::Image1DragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid && ctx_) TNeed<IDrops>(ctx_->Published())->AddToClipCard(grid);
+    if (grid && ctx_) TNeed<IBins>(ctx_->Published())->AddToClipCard(grid);
 }
 
 // ---- the tray and the menu ----
@@ -387,10 +388,8 @@ void TfrmSwallow::HideSecondaryWindows() {
 
 void TfrmSwallow::acExTextBinExecute() {
     if (!ctx_ || DatastructureLocked()) return;
-    TWindowSkeleton& k = ctx_->Skeleton();
     if (MainWindowShown()) {
-        if (isShown(k.pnlTextBin)) k.pnlTextBin->raise();  // a child: stacked by us
-        else k.acShowTextBin->Execute();
+        TNeed<IBins>(ctx_->Published())->BringTextBinUp();
         return;
     }
     if (!frmTextBin || !TextBinEditor) return;
@@ -404,21 +403,12 @@ void TfrmSwallow::acExTextBinExecute() {
 
 void TfrmSwallow::TextBinHidden(QTextEdit* editor) {
     if (!ctx_ || !editor) return;
-    TWindowSkeleton& k = ctx_->Skeleton();
-    if (editor->parentWidget() != k.pnlTextBin) {
-        editor->setParent(k.pnlTextBin);
-        if (auto* box = qobject_cast<QBoxLayout*>(k.pnlTextBin->layout()))
-            box->addWidget(editor, 1);
-        editor->show();
-    }
-    if (!k.acShowTextBin->Checked()) k.acShowTextBin->Execute();
+    TNeed<IBins>(ctx_->Published())->TakeBackTextBinEditor(editor);
 }
 
 void TfrmSwallow::acOpenResourceBinExecute() {
     if (!MainWindowShown() || DatastructureLocked()) return;
-    TWindowSkeleton& k = ctx_->Skeleton();
-    if (isShown(k.pnlLaunchBin)) k.pnlLaunchBin->raise();
-    else k.acShowLaunchBin->Execute();
+    TNeed<IBins>(ctx_->Published())->BringLaunchBinUp();
 }
 
 // ---- the main window's side ----

@@ -126,7 +126,8 @@ TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
       launch_(ctx.Published()),
       fileCommands_(ctx.Published()),
       nav_(ctx.Published()),
-      marks_(ctx.Published()) {
+      marks_(ctx.Published()),
+      bins_(ctx.Published()) {
     ctx.Published().Publish<IDatastructure>(*this);
 }
 
@@ -180,8 +181,6 @@ void TDatastructureLife::BuildComponents() {
     open->setPopupMode(QToolButton::MenuButtonPopup);
     UsableWithoutDatastructure(k.tbModes->addWidget(open));
 
-    connect(k.txtTextBin, &QTextEdit::textChanged, this, [this] { UpdateTextBinIcon(); });
-
     odOpen.Title = QStringLiteral("Open Datastructure or File");
     odOpen.Filter = QStringLiteral("KIV Datastructures (*.kiv)|*.kiv|All files (*.*)|*");
     odOpen.FileMustExist = true;
@@ -211,9 +210,9 @@ void TDatastructureLife::ReleaseOpenPair() {
         pm.DBCards.DirAddress = 0;
         pm.SetDatastructurePath("");
     }
-    if (CurrentBookMark) {
-        CurrentBookMark->OutlineFile = nullptr;
-        CurrentBookMark->SetCardFile(nullptr);
+    if (ctx_.Open().BookMark) {
+        ctx_.Open().BookMark->OutlineFile = nullptr;
+        ctx_.Open().BookMark->SetCardFile(nullptr);
     }
     ctx_.Pair().Outline.reset();
     ctx_.Pair().Cards.reset();
@@ -261,9 +260,10 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
         return;
     }
     const bool listed = InterBase().IndexOfPath(path) >= 0;
-    const TBookMarkPtr before = ctx_.DatastructureOpen() ? CurrentBookMark : nullptr;
+    const TBookMarkPtr before = ctx_.DatastructureOpen() ? ctx_.Open().BookMark : nullptr;
     InterBase().Open(path);
-    if (ctx_.DatastructureOpen() && CurrentBookMark && SamePath(CurrentBookMark->Path, path))
+    if (ctx_.DatastructureOpen() && ctx_.Open().BookMark &&
+        SamePath(ctx_.Open().BookMark->Path, path))
         return;
     // Refused: an entry made only for this attempt does not stay in the list.
     if (!listed) {
@@ -277,9 +277,9 @@ void TDatastructureLife::OpenDatastructureFile(const std::string& path) {
 
 void TDatastructureLife::KeepOpenOneCurrent() {
     int open = -1;
-    if (ctx_.DatastructureOpen() && CurrentBookMark)
+    if (ctx_.DatastructureOpen() && ctx_.Open().BookMark)
         for (int i = 0; i < InterBase().Count(); ++i)
-            if (InterBase().BookMark(i) == CurrentBookMark) open = i;
+            if (InterBase().BookMark(i) == ctx_.Open().BookMark) open = i;
     InterBase().SetCurrentIndex(open);
 }
 
@@ -343,7 +343,6 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         }
     }
     acHideAllCardsExecute();
-    ctx_.Skeleton().pnlBMList->hide();
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     // What closing could not write is reported; the old datastructure is released either way.
     try {
@@ -352,7 +351,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         ShowException(e);
     }
     // Until the new outline stands, row changes of the panels are not topic changes.
-    std::optional<FlagGuard> loading(std::in_place, Loading);
+    std::optional<FlagGuard> loading(std::in_place, ctx_.Open().Loading);
     ctx_.Skeleton().lblNavigateMode->setText(QStringLiteral("whole"));
 
     int index = InterBase().CurrentIndex();
@@ -381,14 +380,13 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     try {
         ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
         split = true;
-        CurrentBookMark = entry;
-        CurrentNavigator = Navigator();
-        CurrentNavigator->Clear();
+        ctx_.Open().BookMark = entry;
+        ctx_.Open().Navigator = Navigator();
+        ctx_.Open().Navigator->Clear();
 
         const bool isTemplate = IsTemplate(path);
-        if (isTemplate) ctx_.Skeleton().pnlTemplateBin->hide();
-        ctx_.Skeleton().acShowTemplate->SetEnabled(!isTemplate);
-        ctx_.Skeleton().acDoAsTemplate->SetEnabled(!isTemplate);
+        bins_->SetTemplateOpen(isTemplate);
+        ctx_.Actions().Get(QStringLiteral("acDoAsTemplate")).SetEnabled(!isTemplate);
         EnableDatastructureMenus(false);
 
         TKivPanelsManager& pm = PanelsManager();
@@ -399,15 +397,15 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         EnableDatastructureMenus(true);
 
         const uint32_t rootNest = ReadRootNest(ctx_.Pair().Outline.get());
-        CurrentBookMark->OutlineFile = ctx_.Pair().Outline.get();
-        CurrentBookMark->SetCardFile(ctx_.Pair().Cards.get());
+        ctx_.Open().BookMark->OutlineFile = ctx_.Pair().Outline.get();
+        ctx_.Open().BookMark->SetCardFile(ctx_.Pair().Cards.get());
         pm.SetDatastructurePath(path);
-        CurrentBookMark->Path = path;
+        ctx_.Open().BookMark->Path = path;
         CurrentPanel = 1;
         panels_->Panel(1)->Nester->Clear();
         acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
-        fileCommands_->SetPasswordLock(!CurrentBookMark->PasswordAccepted &&
-                                       !CurrentBookMark->Password.empty());
+        fileCommands_->SetPasswordLock(!ctx_.Open().BookMark->PasswordAccepted &&
+                                       !ctx_.Open().BookMark->Password.empty());
 
         // The top level in panel 1; an empty outline gets its first topic, ready for typing.
         panels_->Panel(1)->Nester->RootNest = rootNest;
@@ -419,9 +417,9 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         }
         pm.RefreshPanelsFrom(1);
         if (panels_->Panel(1)->Nester->RowCount() > 0)
-            CurrentBookMark->RootNest = panels_->Panel(1)->Nester->ParentNest(0);
-        CurrentBookMark->HoistStack.Clear();
-        CurrentBookMark->Outlines.SetCurrentIndex(0);
+            ctx_.Open().BookMark->RootNest = panels_->Panel(1)->Nester->ParentNest(0);
+        ctx_.Open().BookMark->HoistStack.Clear();
+        ctx_.Open().BookMark->Outlines.SetCurrentIndex(0);
 
         panels_->Panel(1)->SelectRow(panels_->Panel(1)->CurrentRow());
         if (ctx_.Window().isVisible()) {
@@ -435,9 +433,9 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         // Nothing of the failed datastructure stays open; its files go back as they were.
         ReleaseOpenPair();
         if (split) GuardCall([&] { PackDatastructure(path); });
-        CurrentBookMark = nullptr;
-        CurrentNavigator = Navigator();
-        CurrentNavigator->Clear();
+        ctx_.Open().BookMark = nullptr;
+        ctx_.Open().Navigator = Navigator();
+        ctx_.Open().Navigator->Clear();
         InterBase().SetCurrentIndex(-1);
         loading.reset();
         ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
@@ -472,16 +470,16 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     if (!unreadCards.empty()) TellUnreadCards(unreadCards);
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     ctx_.Events().DatastructureOpened.Fire();
-    CurrentBookMark->MarksPending = false;
+    ctx_.Open().BookMark->MarksPending = false;
     return true;
 }
 
 void TDatastructureLife::TellUnreadCards(const std::string& unread) {
-    if (unreadTold_ || !CurrentBookMark) return;
+    if (unreadTold_ || !ctx_.Open().BookMark) return;
     unreadTold_ = true;
     MessageDlg(QStringLiteral("Of \"%1\", %2 could not be read; the outline is open, and what is "
                               "stored from now on takes their place.")
-                   .arg(Q(CurrentBookMark->Path), QString::fromUtf8(unread)),
+                   .arg(Q(ctx_.Open().BookMark->Path), QString::fromUtf8(unread)),
                MsgType::Warning, MsgButtons::OK);
 }
 
@@ -502,10 +500,8 @@ void TDatastructureLife::RememberOpened(const std::string& path) {
 
 void TDatastructureLife::CloseDatastructure() {
     ctx_.FlushCurrentRow();
-    const FlagGuard loading(Loading);
-    SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 17);
-    SetImageIndex(ctx_.Skeleton().acShowTextBin, 18);
-    SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 6);
+    const FlagGuard loading(ctx_.Open().Loading);
+    bins_->ShowBinsEmpty();
     AddCurrentTopicToMarks();
     std::exception_ptr failure;
     if (panels_->Panel(1)->Nester->NestFile() && panels_->Panel(1)->Nester->CardFile()) {
@@ -515,7 +511,7 @@ void TDatastructureLife::CloseDatastructure() {
             failure = std::current_exception();
         }
     }
-    if (CurrentBookMark && CurrentBookMark->OutlineFile) {
+    if (ctx_.Open().BookMark && ctx_.Open().BookMark->OutlineFile) {
         ctx_.Events().DatastructureClosing.Fire();
         const std::string path = PanelsManager().DatastructurePath;
         ReleaseOpenPair();
@@ -559,22 +555,18 @@ std::string TDatastructureLife::ReadDatastructureCards() {
         return card;
     };
     const TTextBinCard split = SplitTextBinCard(read(kDBCardTextBin, "the text bin"));
-    CurrentBookMark->Password = split.Password;
-    ctx_.Skeleton().txtTextBin->setPlainText(StoredToText(split.TextBin));
-    ctx_.Skeleton().txtTextBin->document()->setModified(false);
-    UpdateTextBinIcon();
+    ctx_.Open().BookMark->Password = split.Password;
+    bins_->SetTextBinText(StoredToText(split.TextBin));
 
-    ctx_.Skeleton().lbxLaunchBin->clear();
+    QStringList launchBin;
     for (const std::string& line : SplitLines(read(kDBCardLaunchBin, "the launch bin")))
-        ctx_.Skeleton().lbxLaunchBin->addItem(StoredToText(line));
-    if (ctx_.Skeleton().lbxLaunchBin->count() > 0)
-        SetImageIndex(ctx_.Skeleton().acShowLaunchBin, 19);
+        launchBin << StoredToText(line);
+    bins_->SetLaunchBinLines(launchBin);
 
     RecycledBin().LoadFromString(read(kDBCardRecycled, "the Recycled Bin"));
     if (RecycledBin().Trails.Count() == 0) RecycledBin().Clear();
     LostBin().LoadFromString(read(kDBCardLostBin, "the lost branches"));
-    if (RecycledBin().Count() > 0 || LostBin().Count() > 0)
-        SetImageIndex(ctx_.Skeleton().acShowRecycledBin, 20);
+    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) bins_->ShowRecycledBinFull();
     if (unread.empty()) return {};
     return unread + ": " + reason;
 }
@@ -588,18 +580,18 @@ void TDatastructureLife::WriteDatastructureCards() {
         lost += lost.empty() ? "" : ", ";
         lost += name;
     };
-    std::string card = CurrentBookMark ? CurrentBookMark->Password : std::string();
+    std::string card = ctx_.Open().BookMark ? ctx_.Open().BookMark->Password : std::string();
     card += '\x01';
-    card += TextToStored(ctx_.Skeleton().txtTextBin->toPlainText());
+    card += TextToStored(bins_->TextBinText());
     store(kDBCardTextBin, card, "the text bin");
     std::vector<std::string> lines;
-    for (int i = 0; i < ctx_.Skeleton().lbxLaunchBin->count(); ++i)
-        lines.push_back(TextToStored(ctx_.Skeleton().lbxLaunchBin->item(i)->text()));
+    for (const QString& line : bins_->LaunchBinLines()) lines.push_back(TextToStored(line));
     store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
     store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
     store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
-    if (CurrentBookMark)
-        store(kDBCardMarks, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps),
+    if (ctx_.Open().BookMark)
+        store(kDBCardMarks,
+              SerializeMarks(ctx_.Open().BookMark->Threads, ctx_.Open().BookMark->QuickJumps),
               "the Threads and QuickJumps");
     if (!lost.empty())
         throw ENesterError("Datastructure is corrupted, its card directory has no room for " +
@@ -607,7 +599,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (CurrentNavigator) marks_->AddCurrentTopicToMarks(*CurrentNavigator);
+    if (ctx_.Open().Navigator) marks_->AddCurrentTopicToMarks(*ctx_.Open().Navigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
@@ -677,7 +669,7 @@ std::string TDatastructureLife::ChooseNewDatastructure(TSaveDialog& dialog) {
     std::string target = QFileInfo(dialog.FileName).absoluteFilePath().toStdString();
     if (LowerCase(ExtensionOf(target)) != ".kiv") target += ".kiv";
 
-    if (ctx_.DatastructureOpen() && SamePath(target, CurrentBookMark->Path)) {
+    if (ctx_.DatastructureOpen() && SamePath(target, ctx_.Open().BookMark->Path)) {
         MessageDlg(
             QStringLiteral("\"%1\" is the open datastructure. Choose another name.").arg(Q(target)),
             MsgType::Warning, MsgButtons::OK);
@@ -730,20 +722,10 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 }
 
 void TDatastructureLife::acHideAllCardsExecute() {
-    for (QWidget* p :
-         {ctx_.Skeleton().pnlTextBin, launch_->CardPanel(), ctx_.Skeleton().pnlLaunchBin,
-          ctx_.Skeleton().pnlClipBin, ctx_.Skeleton().pnlTemplateBin, ctx_.Skeleton().pnlMetaCard})
-        p->hide();
-    for (KivAction* a : {ctx_.Skeleton().acShowTextBin, ctx_.Skeleton().acShowLaunchCard,
-                         ctx_.Skeleton().acShowLaunchBin, ctx_.Skeleton().acShowClipBin,
-                         ctx_.Skeleton().acShowTemplate, ctx_.Skeleton().acShowMetaCard})
+    for (QWidget* p : {launch_->CardPanel(), ctx_.Skeleton().pnlMetaCard}) p->hide();
+    bins_->HideBinPanels();
+    for (KivAction* a : {ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
-}
-
-void TDatastructureLife::UpdateTextBinIcon() {
-    const QString t = ctx_.Skeleton().txtTextBin->toPlainText();
-    SetImageIndex(ctx_.Skeleton().acShowTextBin,
-                  t.size() >= 10 || !Trim(t.toStdString()).empty() ? 21 : 18);
 }
 
 }  // namespace kiv

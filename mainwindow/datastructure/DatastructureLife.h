@@ -22,6 +22,7 @@
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QAction;
 class QMenu;
@@ -123,7 +124,6 @@ public:
 
 private:
     void acHideAllCardsExecute();
-    void UpdateTextBinIcon();
     // The bins, the text bin and the marks from the datastructure-level cards; what could not
     // be read (named, with why), empty when all was.
     std::string ReadDatastructureCards();
@@ -143,6 +143,7 @@ private:
     TNeed<IFileCommands> fileCommands_;
     TNeed<INavigationPath> nav_;
     TNeed<IMarks> marks_;
+    TNeed<IBins> bins_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;

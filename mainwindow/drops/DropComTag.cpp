@@ -15,7 +15,8 @@ TDrops::TDrops(IWindowContext& ctx)
       launch_(ctx.Published()),
       graphic_(ctx.Published()),
       fileCommands_(ctx.Published()),
-      hoist_(ctx.Published()) {
+      hoist_(ctx.Published()),
+      bins_(ctx.Published()) {
     ctx.Published().Publish<IDrops>(*this);
 }
 

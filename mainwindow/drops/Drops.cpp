@@ -25,7 +25,7 @@ namespace kiv {
 void TDrops::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
     std::vector<QWidget*> targets = {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3),
-                                     k.pnlLaunchBin, launch_->DropTarget()};
+                                     bins_->LaunchBinDropTarget(), launch_->DropTarget()};
     for (QWidget* t : graphic_->DropTargets()) targets.push_back(t);
     BuildDropComTag(targets);
 
@@ -33,13 +33,9 @@ void TDrops::BuildComponents() {
     k.imDropBox->setAcceptDrops(true);
     k.imDropBox->installEventFilter(this);
 
-    // Ctrl+Shift+T is Make New Template's, which the File menu shows with it: a key that two
-    // commands share runs neither. The Text Bin stands in the View menu without a key.
-    k.acShowTextBin->OnExecute = [this](KivAction*) {
-        ShowBinPanel(ctx_.Skeleton().pnlTextBin, ctx_.Skeleton().acShowTextBin);
-    };
-    ctx_.Window().addAction(k.acShowTextBin);
-    k.View1->addAction(k.acShowTextBin);
+    // The Text Bin stands in the View menu without a key.
+    ctx_.Window().addAction(&bins_->ShowTextBinCommand());
+    k.View1->addAction(&bins_->ShowTextBinCommand());
 }
 
 void TDrops::RegisterCollector(QWidget* dropPanel,
@@ -93,10 +89,9 @@ bool TDrops::DropOn(QWidget* target, const TDropContent& dropped, QPoint point) 
         return false;
     }
     const TDropContent drop = OneThing(dropped);
-    TWindowSkeleton& k = ctx_.Skeleton();
     if (target == dropPanel_) {
         DropOnCollector(drop);
-    } else if (target == k.pnlLaunchBin) {
+    } else if (target == bins_->LaunchBinDropTarget()) {
         AddToLaunchBin(drop);
     } else if (target == launch_->DropTarget()) {
         TKivStringGrid* g = ctx_.CurrentGrid();
@@ -149,7 +144,7 @@ void TDrops::SetCaptionFromText(TKivStringGrid* grid, int row, const std::string
 void TDrops::DropOnCollector(const TDropContent& drop) {
     if (showCollectorPicture_) showCollectorPicture_(QStringLiteral("swallow"));
     AddToLaunchBin(drop);
-    QTextEdit* bin = TextBinEditor ? TextBinEditor : ctx_.Skeleton().txtTextBin;
+    QTextEdit* bin = TextBinEditor;
     if (drop.Text.empty() || !bin) return;
     QTextCursor c = bin->textCursor();
     c.movePosition(QTextCursor::End);
@@ -167,38 +162,9 @@ bool TDrops::DropOnGraphicCard(const TDropContent& drop) {
 }
 
 void TDrops::AddToLaunchBin(const TDropContent& drop) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    for (const std::string& line : LaunchBinLines(drop))
-        k.lbxLaunchBin->addItem(StoredToText(line));
-    if (k.lbxLaunchBin->count() > 0) SetImageIndex(k.acShowLaunchBin, 19);
-}
-
-// ---- clip card and bin panels ----
-
-void TDrops::AddToClipCard(TKivStringGrid* grid) {
-    if (!grid || !grid->IsRowValid(grid->CurrentRow()) || Locked()) return;
-    TWindowSkeleton& k = ctx_.Skeleton();
-    TNester& m = *grid->Nester;
-    for (int row : m.GetMarkedRows(true)) {
-        const TRecycledRecord r{m.ParentNest(row), m.CardDir(row), uint32_t(m.ChildNest(row))};
-        if (r.CardDir == 0 && r.ChildNest == 0) continue;
-        bool listed = false;
-        for (int i = 0; i < k.ClipCardBin.Count() && !listed; ++i)
-            listed = k.ClipCardBin.GetItem(i) == r;
-        if (listed) continue;
-        k.ClipCardBin.Add(r);
-        k.lbxClipCard->addItem(StoredToText(ShortCaption(m.Caption(row), kShortCaptionLength)));
-    }
-}
-
-void TDrops::ShowBinPanel(QWidget* panel, KivAction* action) {
-    if (!panel->isHidden()) {
-        panel->hide();
-    } else {
-        panel->show();
-        panel->raise();
-    }
-    if (action) action->SetChecked(!panel->isHidden());
+    QStringList lines;
+    for (const std::string& line : LaunchBinLines(drop)) lines << StoredToText(line);
+    bins_->AddLaunchBinLines(lines);
 }
 
 }  // namespace kiv

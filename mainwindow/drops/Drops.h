@@ -22,6 +22,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/hoist/HoistingInterface.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QWidget;
 
@@ -64,12 +65,6 @@ public:
     void imDropBoxDragOver(QObject* Source, bool& Accept);
     void imDropBoxDragDrop(QObject* Source);
 
-    // The marked and current topics of the panel into the clip card bin, each once.
-    void AddToClipCard(TKivStringGrid* grid) override;
-
-    // A shown panel is hidden; a hidden one is shown in front. The action's check follows.
-    void ShowBinPanel(QWidget* panel, KivAction* action) override;
-
     std::unique_ptr<TDropComboTarget> DropComTag;
 
 protected:
@@ -109,6 +104,7 @@ private:
     TNeed<IGraphicCard> graphic_;
     TNeed<IFileCommands> fileCommands_;
     TNeed<IHoisting> hoist_;
+    TNeed<IBins> bins_;
     QPointer<QWidget> dropPanel_;
     std::function<void(const QString&)> showCollectorPicture_;
 };

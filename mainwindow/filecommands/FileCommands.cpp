@@ -75,7 +75,8 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
       waitPanel_(ctx.Published()),
       nav_(ctx.Published()),
       hoist_(ctx.Published()),
-      marks_(ctx.Published()) {
+      marks_(ctx.Published()),
+      bins_(ctx.Published()) {
     ctx.Published().Publish<IFileCommands>(*this);
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
@@ -95,10 +96,11 @@ void TFileCommands::BuildComponents() {
     acSaveInNewDatabase =
         Action(w, "acSaveInNewDatabase", QStringLiteral("Save Selected Branch(s) As..."));
     acSaveInNewDatabase->OnExecute = [this](KivAction*) { acSaveInNewDatabaseExecute(); };
-    k.acDoAsTemplate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
-    k.acDoAsTemplate->setAutoRepeat(false);  // once per key press
-    k.acDoAsTemplate->OnExecute = [this](KivAction*) { acDoAsTemplateExecute(); };
-    w->addAction(k.acDoAsTemplate);
+    acDoAsTemplate = Action(w, "acDoAsTemplate", QStringLiteral("Make New Template"));
+    acDoAsTemplate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    acDoAsTemplate->setAutoRepeat(false);  // once per key press
+    acDoAsTemplate->OnExecute = [this](KivAction*) { acDoAsTemplateExecute(); };
+    w->addAction(acDoAsTemplate);
     acLinkToExt = Action(w, "acLinkToExt", QStringLiteral("Link To External Datastructure..."));
     acLinkToExt->OnExecute = [this](KivAction*) { acLinkToExtExecute(); };
     acUnlinkFromExt =
@@ -115,19 +117,19 @@ void TFileCommands::BuildComponents() {
 
     // Before the recent files, as a group of their own.
     QAction* before = w->findChild<QAction*>(QStringLiteral("miLast1"));
-    for (QAction* a :
-         std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase, k.acDoAsTemplate,
-                                         acLinkToExt, acUnlinkFromExt, returnToBackup, SetPassword1,
-                                         EnterPassword1})
+    for (QAction* a : std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase,
+                                                      acDoAsTemplate, acLinkToExt, acUnlinkFromExt,
+                                                      returnToBackup, SetPassword1, EnterPassword1})
         k.File1->insertAction(before, a);
     k.File1->insertSeparator(before);
 
     for (KivAction* a : {find("acSaveDatabaseAs"), acSaveInNewDatabase, find("acPrint"),
-                         acCompactDatabase, acLinkToExt, acUnlinkFromExt, k.acDoAsTemplate})
+                         acCompactDatabase, acLinkToExt, acUnlinkFromExt, acDoAsTemplate})
         HoldDisabledWhileLocked(a);
     // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
-    k.pnlHider->setParent(w->centralWidget());
-    k.pnlHider->hide();
+    pnlHider = Panel(w->centralWidget(), "pnlHider");
+    pnlHider->setAutoFillBackground(true);
+    pnlHider->hide();
 
     // The active panel changes: the topic commands look again.
     for (TKivStringGrid* g : PanelsManager().Panels) {
@@ -210,11 +212,11 @@ void CopyMarks(const TQuickJump& from, TQuickJump& to) {
 }  // namespace
 
 void TFileCommands::acCompactDatabaseExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark) return;
     const std::string path = PanelsManager().DatastructurePath;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     RemoveDatastructureFiles(PackTempName(path));
-    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
+    if (ctx_.Open().BookMark->IsHoisted()) hoist_->DehoistTo(0);
     // The pack closes the datastructure: a card that cannot be stored is asked about first.
     const TLoudAgain loud{*datastructure_};
     if (!datastructure_->StoreCurrentTopicOrAsk(
@@ -223,10 +225,10 @@ void TFileCommands::acCompactDatabaseExecute() {
     // The marks as a close would store them (the current thread ends on the current topic),
     // re-pointed into the copy; the window's own lists are read again from it.
     TQuickJump threads, quickJumps;
-    CopyMarks(CurrentBookMark->Threads, threads);
-    CopyMarks(CurrentBookMark->QuickJumps, quickJumps);
+    CopyMarks(ctx_.Open().BookMark->Threads, threads);
+    CopyMarks(ctx_.Open().BookMark->QuickJumps, quickJumps);
     if (TNavigatorPtr current = threads.Navigator(threads.CurrentIndex());
-        current && CurrentNavigator)
+        current && ctx_.Open().Navigator)
         marks_->AddCurrentTopicToMarks(*current);
     TPackMarks marks{&threads, &quickJumps};
     TWaitMessage wait(*waitPanel_, QStringLiteral("Packing ..., Please Wait"));
@@ -238,14 +240,14 @@ void TFileCommands::acCompactDatabaseExecute() {
                         &marks);
     }
 
-    const TBookMarkPtr bookMark = CurrentBookMark;
+    const TBookMarkPtr bookMark = ctx_.Open().BookMark;
     std::exception_ptr failure;
     try {
         datastructure_->CloseDatastructure();
     } catch (...) {
         failure = std::current_exception();
     }
-    CurrentNavigator = nullptr;
+    ctx_.Open().Navigator = nullptr;
     // Read again from the file that is opened: the copy's, re-pointed, or (when the copy
     // did not replace it) the old file's, which the close stored.
     bookMark->Threads.Clear();
@@ -268,7 +270,7 @@ void TFileCommands::acCompactDatabaseExecute() {
 // ---- save branches ----
 
 void TFileCommands::acSaveInNewDatabaseExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark) return;
     const std::string target = datastructure_->ChooseNewDatastructure(sdSaveBranches);
     if (target.empty()) return;
     TItemArray items;
@@ -282,8 +284,8 @@ void TFileCommands::acSaveInNewDatabaseExecute() {
 // ---- the template ----
 
 void TFileCommands::acDoAsTemplateExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark ||
-        datastructure_->IsTemplatePath(CurrentBookMark->Path))
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark ||
+        datastructure_->IsTemplatePath(ctx_.Open().BookMark->Path))
         return;
     TItemArray items;
     if (!TakeSelectedTopics(items)) return;
@@ -344,9 +346,7 @@ int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos,
 }
 
 void TFileCommands::LoadTemplateBin() {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    k.lbxTemplate->clear();
-    k.TemplateBin.Clear();
+    bins_->ClearTemplates();
     if (!FileExists(TemplatePath())) return;
     std::vector<TTopTopic> tops;
     try {
@@ -356,8 +356,8 @@ void TFileCommands::LoadTemplateBin() {
         return;  // a template that cannot be read lists nothing
     }
     for (const TTopTopic& t : tops) {
-        k.lbxTemplate->addItem(StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
-        k.TemplateBin.Add({t.RootNest, t.Item.CardDir, t.Item.ChildNest});
+        bins_->AddTemplate({t.RootNest, t.Item.CardDir, t.Item.ChildNest},
+                           StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
     }
 }
 
@@ -409,8 +409,8 @@ void TFileCommands::acUnlinkFromExtExecute() {
 // ---- the backup ----
 
 void TFileCommands::acReturnToBackupExecute() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark) return;
-    const TBookMarkPtr bookMark = CurrentBookMark;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark) return;
+    const TBookMarkPtr bookMark = ctx_.Open().BookMark;
     const std::string path = bookMark->Path;
     const std::string backup = BackupFileName(path);
     if (!FileExists(backup)) return;
@@ -453,9 +453,9 @@ void TFileCommands::SetPasswordLock(bool locked) {
     locked_ = locked;
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow& w = ctx_.Window();
-    k.pnlHider->setGeometry(0, 0, w.width(), w.height());  // clipped to the client area
-    k.pnlHider->setVisible(locked);
-    if (locked) k.pnlHider->raise();
+    pnlHider->setGeometry(0, 0, w.width(), w.height());  // clipped to the client area
+    pnlHider->setVisible(locked);
+    if (locked) pnlHider->raise();
     // Every menu but File goes (the named ones and those other rooms added: search, links),
     // with its commands, whose shortcuts would otherwise still reach the protected topics.
     if (locked && lockedStates_.empty()) {
@@ -491,17 +491,18 @@ void TFileCommands::SetPasswordLock(bool locked) {
           static_cast<QAction*>(acCompactDatabase), static_cast<QAction*>(acLinkToExt),
           static_cast<QAction*>(acUnlinkFromExt)})
         a->setEnabled(!locked);
-    k.acDoAsTemplate->SetEnabled(
-        !locked && !(CurrentBookMark && datastructure_->IsTemplatePath(CurrentBookMark->Path)));
+    acDoAsTemplate->SetEnabled(
+        !locked &&
+        !(ctx_.Open().BookMark && datastructure_->IsTemplatePath(ctx_.Open().BookMark->Path)));
     // Covered is not enough: what lies under the cover takes no key and no click.
-    for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTextBin, k.pnlLaunchBin, k.pnlClipBin,
-                       k.pnlTemplateBin, launch_->CardPanel(), k.pnlMetaCard})
+    for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, launch_->CardPanel(), k.pnlMetaCard})
         if (p) p->setEnabled(!locked);
+    bins_->SetPasswordLocked(locked);
     if (locked) {
         returnToBackup.SetEnabled(false);
     } else {
-        returnToBackup.SetEnabled(CurrentBookMark &&
-                                  FileExists(BackupFileName(CurrentBookMark->Path)));
+        returnToBackup.SetEnabled(ctx_.Open().BookMark &&
+                                  FileExists(BackupFileName(ctx_.Open().BookMark->Path)));
     }
     EnterPassword1->setEnabled(locked);
     if (locked) OfferPasswordEntry();
@@ -523,6 +524,9 @@ void TFileCommands::OfferPasswordEntry() {
 
 bool TFileCommands::eventFilter(QObject* watched, QEvent* e) {
     if (watched == &ctx_.Window() && e->type() == QEvent::Show && locked_) OfferPasswordEntry();
+    // The cover follows the window's size.
+    if (watched == &ctx_.Window() && e->type() == QEvent::Resize && pnlHider)
+        pnlHider->setGeometry(0, 0, ctx_.Window().width(), ctx_.Window().height());
     return QObject::eventFilter(watched, e);
 }
 
@@ -544,23 +548,23 @@ std::optional<std::string> TFileCommands::StoredPassword(const QString& typed) {
 }
 
 void TFileCommands::SetPassword1Click() {
-    if (!ctx_.DatastructureOpen() || !CurrentBookMark || locked_) return;
+    if (!ctx_.DatastructureOpen() || !ctx_.Open().BookMark || locked_) return;
     if (!frmSetPassword) {
         frmSetPassword = new TfrmSetPassword(&ctx_.Window());
         frmSetPassword->StoredForm = [this](const QString& typed) { return StoredPassword(typed); };
     }
-    frmSetPassword->SetBookMark(CurrentBookMark);
+    frmSetPassword->SetBookMark(ctx_.Open().BookMark);
     // Modal to the main window, without a loop of its own.
     frmSetPassword->open();
 }
 
 void TFileCommands::EnterPassword1Click() {
-    if (!locked_ || !CurrentBookMark) return;
+    if (!locked_ || !ctx_.Open().BookMark) return;
     if (!frmEnterPassword) {
         frmEnterPassword = new TfrmEnterPassword(&ctx_.Window());
         frmEnterPassword->PasswordAccepted = [this] { SetPasswordLock(false); };
     }
-    frmEnterPassword->SetBookMark(CurrentBookMark);
+    frmEnterPassword->SetBookMark(ctx_.Open().BookMark);
     if (frmEnterPassword->isVisible()) {
         frmEnterPassword->raise();
         return;
@@ -570,7 +574,8 @@ void TFileCommands::EnterPassword1Click() {
 
 void TFileCommands::WarnLargeDatastructure() {
     // Not over the password entry, which a locked datastructure waits for.
-    if (!ctx_.Window().isVisible() || locked_ || !CurrentBookMark || !CurrentBookMark->MarksPending)
+    if (!ctx_.Window().isVisible() || locked_ || !ctx_.Open().BookMark ||
+        !ctx_.Open().BookMark->MarksPending)
         return;
     if (!ctx_.DatastructureOpen() || ctx_.Pair().Cards->Size() <= kLargeCardFile) return;
     if (RandomDraw(10) != 1) return;
@@ -581,7 +586,7 @@ void TFileCommands::WarnLargeDatastructure() {
 }
 
 void TFileCommands::NavigatorNodeAdded(TNavigator* Sender) {
-    if (Sender && Sender == CurrentNavigator.get() && OnRefreshNavigationPath)
+    if (Sender && Sender == ctx_.Open().Navigator.get() && OnRefreshNavigationPath)
         OnRefreshNavigationPath();
 }
 

@@ -28,8 +28,10 @@
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QAction;
+class QWidget;
 
 namespace kiv {
 
@@ -95,11 +97,14 @@ public:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     KivAction* acCompactDatabase = nullptr;
+    KivAction* acDoAsTemplate = nullptr;
     KivAction* acSaveInNewDatabase = nullptr;
     KivAction* acLinkToExt = nullptr;
     KivAction* acUnlinkFromExt = nullptr;
     QAction* SetPassword1 = nullptr;
     QAction* EnterPassword1 = nullptr;
+    // The cover the password lock lays over the whole client area.
+    QWidget* pnlHider = nullptr;
     TSaveDialog sdSaveBranches;
     TOpenDialog odExternal;
 
@@ -122,6 +127,7 @@ private:
     TNeed<INavigationPath> nav_;
     TNeed<IHoisting> hoist_;
     TNeed<IMarks> marks_;
+    TNeed<IBins> bins_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

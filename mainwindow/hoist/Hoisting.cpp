@@ -31,7 +31,7 @@ constexpr int kHoistImage = 54;
 constexpr int kDehoistImage = 55;
 constexpr int kDehoistAllImage = 56;
 
-bool Hoisted() { return CurrentBookMark && CurrentBookMark->IsHoisted(); }
+bool Hoisted(const TBookMarkPtr& b) { return b && b->IsHoisted(); }
 
 // The rows a hoist takes (marked rows and the current one, a marked row inside a taken
 // sub-tree not twice): their nodes, and their sub-trees with levels from 0. Each top row
@@ -131,7 +131,7 @@ void THoisting::FocusCaptionEditorInEditMode(bool elseFirstPanel) {
 
 void THoisting::ShowNavigateMode() {
     QString mode = QStringLiteral("hoist");
-    if (!Hoisted())
+    if (!Hoisted(ctx_.Open().BookMark))
         mode = nav_->OutlineIndex() != 0 ? QStringLiteral("outline") : QStringLiteral("whole");
     ctx_.Skeleton().lblNavigateMode->setText(mode);
 }
@@ -156,7 +156,7 @@ void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nod
         p1->SelectRow(m.ValidRow(select) ? select : 0);
         PanelsManager().RefreshPanelsFrom(1);
     }
-    if (CurrentNavigator) CurrentNavigator->Clear();  // the hoisted nodes stay
+    if (ctx_.Open().Navigator) ctx_.Open().Navigator->Clear();  // the hoisted nodes stay
     nav_->UpdateNavigationPath();
     if (m.RowCount() == 1) {
         ExpandInline(p1, 0);
@@ -174,7 +174,7 @@ void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nod
 // ---- hoisting ----
 
 void THoisting::acHoistExecute() {
-    if (!CurrentBookMark || !CurrentNavigator) return;
+    if (!ctx_.Open().BookMark || !ctx_.Open().Navigator) return;
     // A caption being typed and the text card go to their topic first.
     ctx_.FlushCurrentRow();
     TKivStringGrid* g = ctx_.CurrentGrid();
@@ -196,25 +196,25 @@ void THoisting::acHoistExecute() {
 }
 
 void THoisting::PushHoistEntry(const TNodeArray& nodes) {
-    TNavigatorPtr entry = CurrentBookMark->HoistStack.AddNavigator();
+    TNavigatorPtr entry = ctx_.Open().BookMark->HoistStack.AddNavigator();
     datastructure_->AddCurrentTopicToMarks();
-    entry->Assign(*CurrentNavigator);
-    CurrentNavigator->SetHoistedNodes(nodes);
+    entry->Assign(*ctx_.Open().Navigator);
+    ctx_.Open().Navigator->SetHoistedNodes(nodes);
 }
 
 void THoisting::HoistNodes(const TNodeArray& nodes) {
-    if (!CurrentBookMark || !CurrentNavigator || nodes.empty()) return;
+    if (!ctx_.Open().BookMark || !ctx_.Open().Navigator || nodes.empty()) return;
     ctx_.FlushCurrentRow();
     PushHoistEntry(nodes);
     ShowHoistState(nullptr, nodes);
 }
 
 void THoisting::DehoistTo(int level) {
-    if (CurrentBookMark && CurrentNavigator && level >= 0 &&
-        level < CurrentBookMark->HoistStack.Count()) {
-        TQuickJump& stack = CurrentBookMark->HoistStack;
+    if (ctx_.Open().BookMark && ctx_.Open().Navigator && level >= 0 &&
+        level < ctx_.Open().BookMark->HoistStack.Count()) {
+        TQuickJump& stack = ctx_.Open().BookMark->HoistStack;
         ctx_.FlushCurrentRow();
-        TNavigator& trail = *CurrentNavigator;
+        TNavigator& trail = *ctx_.Open().Navigator;
         // Where the user stands now, in the hoisted view.
         TNavigator here;
         here.Assign(trail);
@@ -250,7 +250,7 @@ void THoisting::DehoistTo(int level) {
             {
                 const FlagGuard navigating(PanelsManager().Navigating);
                 if (trail.GetHoistedNodes().empty()) {
-                    p1->Nester->RootNest = CurrentBookMark->RootNest;
+                    p1->Nester->RootNest = ctx_.Open().BookMark->RootNest;
                     p1->Nester->LoadBranch(-1, false);
                 } else {
                     LoadHoistedNodes(*p1->Nester, trail.GetHoistedNodes());
@@ -263,7 +263,7 @@ void THoisting::DehoistTo(int level) {
             nav_->UpdateNavigationPath();
         }
     }
-    if (!Hoisted()) {
+    if (!Hoisted(ctx_.Open().BookMark)) {
         acDehoist->SetEnabled(false);
         acDehoistAll->SetEnabled(false);
         acHoist->SetEnabled(true);
@@ -273,7 +273,7 @@ void THoisting::DehoistTo(int level) {
 }
 
 void THoisting::acDehoistExecute() {
-    if (!Hoisted()) return;
+    if (!Hoisted(ctx_.Open().BookMark)) return;
     ctx_.FlushCurrentRow();
     TKivStringGrid* g = ctx_.CurrentGrid();
     TNestPackArray kept;
@@ -285,7 +285,7 @@ void THoisting::acDehoistExecute() {
                 break;
             }
     }
-    DehoistTo(CurrentBookMark->HoistStack.Count() - 1);
+    DehoistTo(ctx_.Open().BookMark->HoistStack.Count() - 1);
     g = ctx_.CurrentGrid();
     if (g && g->TreeMode && kept.size() > 1) {
         // The branch stays unfolded as it was.
@@ -318,7 +318,7 @@ void THoisting::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid*, int) { UpdateHoistButton(); });
     nav_->SetHoistHooks(
         [this] {
-            if (Hoisted()) DehoistTo(0);
+            if (Hoisted(ctx_.Open().BookMark)) DehoistTo(0);
         },
         [this] { UpdateHoistButton(); });
 }
@@ -334,7 +334,7 @@ void THoisting::UpdateHoistButton() {
     btnHoist->setToolTip(hoistedRow ? QStringLiteral("De-Hoist branch (Shift+Ctrl+H)")
                                     : QStringLiteral("Hoist branch (Ctrl+H)"));
     SetImageIndex(btnHoist, hoistedRow ? kDehoistImage : kHoistImage);
-    btnHoist->setEnabled(valid && (!topRow || Hoisted()));
+    btnHoist->setEnabled(valid && (!topRow || Hoisted(ctx_.Open().BookMark)));
     acHoist->SetEnabled(valid && !topRow);
 }
 

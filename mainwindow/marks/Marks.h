@@ -1,6 +1,6 @@
 #pragma once
 // Threads and QuickJumps of the open datastructure. A Thread is a live working position:
-// the current thread IS the current trail (CurrentNavigator), so moving around moves it.
+// the current thread IS the current trail (Open().Navigator), so moving around moves it.
 // A QuickJump is a fixed mark: going to it copies its trail. This feature makes marks and
 // goes to them, and keeps their strips tsThreads and tsQuickJumps (a chosen QuickJump tab
 // lights up for 300 ms), the docked list lbxBMList (pnlBMList), the popup list
@@ -8,7 +8,7 @@
 // open datastructures). The lists are read from datastructure-level card 6 at the first
 // open of a run and written there at every close (the blob: engine/core/Marks.h).
 //
-// CurrentNavigator is always the Threads entry at the current index while a datastructure
+// Open().Navigator is always the Threads entry at the current index while a datastructure
 // is open; whatever deletes or moves a thread re-points it first.
 #include <QObject>
 #include <QPoint>
@@ -127,6 +127,11 @@ public:
     QLabel* lblThreads1 = nullptr;
     QLabel* lblQuickJumps1 = nullptr;
     QLabel* imgQuickJumps1 = nullptr;
+    // The docked list and the popup list.
+    QWidget* pnlBMList = nullptr;
+    QListWidget* lbxBMList = nullptr;
+    QWidget* pnlBookmarks = nullptr;
+    QListWidget* lbxBMListPopup = nullptr;
     QLabel* pnlBMListHeader = nullptr;
     QToolButton* btnShowBMList = nullptr;
     QMenu* pmThreads = nullptr;
@@ -146,9 +151,9 @@ private:
     void BuildLists();
     void BuildMenus();
     TQuickJump* ListOf(const QString& kind) const;
-    // CurrentNavigator := thread i of the open datastructure, its node events to the path.
+    // Open().Navigator := thread i of the open datastructure, its node events to the path.
     void MakeCurrentThread(int i);
-    // Deletes thread i, re-pointing CurrentNavigator first; the last thread is not deleted
+    // Deletes thread i, re-pointing Open().Navigator first; the last thread is not deleted
     // but becomes position. Returns the thread to go to when the current one went, else -1.
     int DeleteThread(int i, const TNavigator& position);
     void LayoutStrips();

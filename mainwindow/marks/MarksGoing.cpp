@@ -115,6 +115,9 @@ void TMarks::BuildComponents() {
 
 void TMarks::BuildStrips() {
     TWindowSkeleton& k = ctx_.Skeleton();
+    // The strips' rows in the frame's Threads and QuickJumps containers.
+    QWidget* threadsRow = Panel(k.pnlThreads, "tsThreads");
+    QWidget* quickJumpsRow = Panel(k.pnlQuickJumps, "tsQuickJumps");
     auto strip = [this](QWidget* container, const char* name, QLabel*& label,
                         const QString& caption) {
         if (!container->layout()) HBox(container);
@@ -130,25 +133,25 @@ void TMarks::BuildStrips() {
         container->layout()->addWidget(s);
         return s;
     };
-    tsThreads = strip(k.tsThreads, "tsThreads", lblThreads1, QStringLiteral("Threads:"));
+    tsThreads = strip(threadsRow, "tsThreads", lblThreads1, QStringLiteral("Threads:"));
     lblThreads1->setObjectName(QStringLiteral("lblThreads1"));
     tsThreads->setToolTip(QStringLiteral("Threads"));
     tsThreads->OnChange = [this](TFourthTabSet*, int t, bool& allow) { tsThreadsChange(t, allow); };
     tsQuickJumps =
-        strip(k.tsQuickJumps, "tsQuickJumps", lblQuickJumps1, QStringLiteral("QuickJumps:"));
+        strip(quickJumpsRow, "tsQuickJumps", lblQuickJumps1, QStringLiteral("QuickJumps:"));
     lblQuickJumps1->setObjectName(QStringLiteral("lblQuickJumps1"));
     tsQuickJumps->setToolTip(QStringLiteral("QuickJumps"));
     tsQuickJumps->OnChange = [this](TFourthTabSet*, int t, bool& allow) {
         tsQuickJumpsChange(t, allow);
     };
-    imgQuickJumps1 = Named(new QLabel(QStringLiteral("\u25BE"), k.tsQuickJumps), "imgQuickJumps1");
+    imgQuickJumps1 = Named(new QLabel(QStringLiteral("\u25BE"), quickJumpsRow), "imgQuickJumps1");
     imgQuickJumps1->setToolTip(QStringLiteral("QuickJumps List"));
     imgQuickJumps1->setAcceptDrops(true);
     imgQuickJumps1->setMouseTracking(true);
     imgQuickJumps1->installEventFilter(this);
-    static_cast<QBoxLayout*>(k.tsQuickJumps->layout())->insertWidget(1, imgQuickJumps1);
+    static_cast<QBoxLayout*>(quickJumpsRow->layout())->insertWidget(1, imgQuickJumps1);
     for (QWidget* p : {k.pnlThreads, k.pnlQuickJumps}) {
-        if (!p->layout()) VBox(p)->addWidget(p == k.pnlThreads ? k.tsThreads : k.tsQuickJumps);
+        if (!p->layout()) VBox(p)->addWidget(p == k.pnlThreads ? threadsRow : quickJumpsRow);
         p->setFixedHeight(kStripHeight + 2);
     }
 }
@@ -156,9 +159,9 @@ void TMarks::BuildStrips() {
 // ---- making marks ----
 
 TQuickJump* TMarks::ListOf(const QString& kind) const {
-    if (!CurrentBookMark) return nullptr;
-    if (kind == kThreads) return &CurrentBookMark->Threads;
-    if (kind == kQuickJumps) return &CurrentBookMark->QuickJumps;
+    if (!ctx_.Open().BookMark) return nullptr;
+    if (kind == kThreads) return &ctx_.Open().BookMark->Threads;
+    if (kind == kQuickJumps) return &ctx_.Open().BookMark->QuickJumps;
     return nullptr;
 }
 
@@ -173,9 +176,9 @@ void TMarks::AddCurrentTopicToMarks(TNavigator& trail) {
 
 void TMarks::AddNavigationMark(const QString& kind, int position) {
     TQuickJump* list = ListOf(kind);
-    if (!list || !CurrentNavigator) return;
+    if (!list || !ctx_.Open().Navigator) return;
     TNavigatorPtr mark = list->InsertNavigator(std::clamp(position, 0, list->Count()));
-    mark->Assign(*CurrentNavigator);
+    mark->Assign(*ctx_.Open().Navigator);
     AddCurrentTopicToMarks(*mark);
     RefillKind(kind);
 }
@@ -193,31 +196,31 @@ void TMarks::acToMarksExecute() {
 // ---- going to marks ----
 
 void TMarks::MakeCurrentThread(int i) {
-    TQuickJump& threads = CurrentBookMark->Threads;
-    CurrentNavigator = threads.Navigator(i);
+    TQuickJump& threads = ctx_.Open().BookMark->Threads;
+    ctx_.Open().Navigator = threads.Navigator(i);
     threads.SetCurrentIndex(i);
-    if (!CurrentNavigator) return;
+    if (!ctx_.Open().Navigator) return;
     auto refreshPath = [this](TNavigator* sender) {
-        if (sender == CurrentNavigator.get()) nav_->UpdateNavigationPath();
+        if (sender == ctx_.Open().Navigator.get()) nav_->UpdateNavigationPath();
     };
-    CurrentNavigator->OnNodeAdded = refreshPath;
-    CurrentNavigator->OnNodesDeleted = refreshPath;
+    ctx_.Open().Navigator->OnNodeAdded = refreshPath;
+    ctx_.Open().Navigator->OnNodesDeleted = refreshPath;
 }
 
 int TMarks::DeleteThread(int i, const TNavigator& position) {
-    TQuickJump& threads = CurrentBookMark->Threads;
+    TQuickJump& threads = ctx_.Open().BookMark->Threads;
     if (threads.Count() <= 1) {
         // The last thread stays: it becomes the position the user is at.
         if (TNavigatorPtr only = threads.Navigator(0)) only->Assign(position);
         MakeCurrentThread(0);
         return -1;
     }
-    const bool wasCurrent = threads.Navigator(i) == CurrentNavigator;
+    const bool wasCurrent = threads.Navigator(i) == ctx_.Open().Navigator;
     threads.Delete(i);
     if (!wasCurrent) {
         // The index of the current thread follows the list.
         for (int k = 0; k < threads.Count(); ++k)
-            if (threads.Navigator(k) == CurrentNavigator) threads.SetCurrentIndex(k);
+            if (threads.Navigator(k) == ctx_.Open().Navigator) threads.SetCurrentIndex(k);
         return -1;
     }
     // Re-pointed before anything else runs; the caller then goes there.
@@ -239,70 +242,68 @@ void TMarks::RefillAfterDelete(const QString& kind) {
 void TMarks::FocusAfterGoing() {
     TKivStringGrid* p1 = panels_->Panel(1);
     if (p1 && p1->isVisible() && p1->isEnabled()) p1->setFocus(Qt::OtherFocusReason);
-    QListWidget* popup = ctx_.Skeleton().lbxBMListPopup;
-    if (isShown(ctx_.Skeleton().pnlBookmarks) && popup->isVisible())
-        popup->setFocus(Qt::OtherFocusReason);
+    QListWidget* popup = lbxBMListPopup;
+    if (isShown(pnlBookmarks) && popup->isVisible()) popup->setFocus(Qt::OtherFocusReason);
 }
 
 void TMarks::GoToThread(int index, bool storeCurrent) {
-    if (!CurrentBookMark || !CurrentNavigator) return;
-    TQuickJump& threads = CurrentBookMark->Threads;
+    if (!ctx_.Open().BookMark || !ctx_.Open().Navigator) return;
+    TQuickJump& threads = ctx_.Open().BookMark->Threads;
     TNavigatorPtr thread = threads.Navigator(index);
     if (!thread) return;
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     // Where the user stands, as the current trail holds it: what a refused thread gives back.
     TNavigator position;
-    position.Assign(*CurrentNavigator);
+    position.Assign(*ctx_.Open().Navigator);
     if (storeCurrent) {
         ctx_.FlushCurrentRow();
-        AddCurrentTopicToMarks(*CurrentNavigator);
+        AddCurrentTopicToMarks(*ctx_.Open().Navigator);
     }
     if (thread->Count() > 0 && !StillThere(*thread)) {
         MessageDlg(kThreadGone, MsgType::Warning, MsgButtons::OK);
         // The thread being left is where the user still stands.
-        CurrentNavigator->Assign(position);
+        ctx_.Open().Navigator->Assign(position);
         const int next = DeleteThread(index, position);
         RefillAfterDelete(kThreads);
         if (next >= 0) GoToThread(next, false);
         return;
     }
     TKivStringGrid* g = ctx_.CurrentGrid();
-    if (PanelsManager().TreeMode && !CurrentBookMark->MarksPending && g) g->Nester->Clear();
+    if (PanelsManager().TreeMode && !ctx_.Open().BookMark->MarksPending && g) g->Nester->Clear();
     MakeCurrentThread(index);
     {
         const FlagGuard guard(threadsGuard_);
         if (index < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(index);
     }
     FocusAfterGoing();
-    nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
-    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
-        FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+    nav_->NavigateToLevel(ctx_.Open().Navigator->Count() - 1, false);
+    if (isShown(pnlBMList) && DockedListKind == kThreads) FillMarkList(lbxBMList, kThreads);
 }
 
 void TMarks::GoToQuickJump(int index) {
-    if (!CurrentBookMark || !CurrentNavigator) return;
-    TNavigatorPtr mark = CurrentBookMark->QuickJumps.Navigator(index);
+    if (!ctx_.Open().BookMark || !ctx_.Open().Navigator) return;
+    TNavigatorPtr mark = ctx_.Open().BookMark->QuickJumps.Navigator(index);
     if (!mark) return;
     ctx_.FlushCurrentRow();
-    if (CurrentBookMark->IsHoisted()) hoist_->DehoistTo(0);
+    if (ctx_.Open().BookMark->IsHoisted()) hoist_->DehoistTo(0);
     if (nav_->OutlineTabIndex() > 0) nav_->SelectOutlineTab(0);
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     if (StillThere(*mark)) {
-        CurrentNavigator->Assign(*mark);
+        ctx_.Open().Navigator->Assign(*mark);
         FocusAfterGoing();
-        nav_->NavigateToLevel(CurrentNavigator->Count() - 1, false);
+        nav_->NavigateToLevel(ctx_.Open().Navigator->Count() - 1, false);
         return;
     }
     MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);
-    CurrentBookMark->QuickJumps.Delete(index);
+    ctx_.Open().BookMark->QuickJumps.Delete(index);
     RefillAfterDelete(kQuickJumps);
 }
 
 // ---- the open ----
 
 void TMarks::ReadMarksCard(std::string_view blob) {
-    const TMarksRead r =
-        DeserializeMarks(blob, CurrentBookMark->Threads, CurrentBookMark->QuickJumps, StillThere);
+    const TMarksRead r = DeserializeMarks(blob, ctx_.Open().BookMark->Threads,
+                                          ctx_.Open().BookMark->QuickJumps, StillThere);
     read_.Split = r.Split;
     read_.ThreadsDropped += r.ThreadsDropped;
     read_.QuickJumpsDropped += r.QuickJumpsDropped;
@@ -314,7 +315,7 @@ void TMarks::NoteDroppedMarks(int threads, int quickJumps) {
 }
 
 bool TMarks::SettleThreadsAtOpen() {
-    TQuickJump& threads = CurrentBookMark->Threads;
+    TQuickJump& threads = ctx_.Open().BookMark->Threads;
     const int current = threads.CurrentIndex() >= 0 && threads.CurrentIndex() < threads.Count()
                             ? threads.CurrentIndex()
                             : 0;
@@ -323,7 +324,7 @@ bool TMarks::SettleThreadsAtOpen() {
     if (keep) {
         MakeCurrentThread(current);
     } else {
-        TNavigatorPtr position = CurrentNavigator;
+        TNavigatorPtr position = ctx_.Open().Navigator;
         threads.Clear();
         threads.AddNavigator()->Assign(*position);
         MakeCurrentThread(0);
@@ -333,8 +334,8 @@ bool TMarks::SettleThreadsAtOpen() {
 }
 
 void TMarks::DatastructureOpened() {
-    if (!CurrentBookMark) return;
-    if (CurrentBookMark->MarksPending) {
+    if (!ctx_.Open().BookMark) return;
+    if (ctx_.Open().BookMark->MarksPending) {
         std::string marks;
         try {
             PanelsManager().DBCards.ReadCard(kDBCardMarks, marks);
@@ -347,35 +348,36 @@ void TMarks::DatastructureOpened() {
     // The current thread is the current trail from now on.
     SettleThreadsAtOpen();
     const TMarksRead told = std::exchange(read_, TMarksRead{});
-    GoToThread(std::max(0, CurrentBookMark->Threads.CurrentIndex()), false);
+    GoToThread(std::max(0, ctx_.Open().BookMark->Threads.CurrentIndex()), false);
     FillThreadsTabs();
     FillQuickJumpsTabs();
-    FillMarkList(ctx_.Skeleton().lbxBMListPopup, PopupListKind);
-    if (isShown(ctx_.Skeleton().pnlBMList)) FillMarkList(ctx_.Skeleton().lbxBMList, DockedListKind);
+    FillMarkList(lbxBMListPopup, PopupListKind);
+    if (isShown(pnlBMList)) FillMarkList(lbxBMList, DockedListKind);
     // Marks whose topics went while the datastructure was closed are not kept silently.
     if (told.ThreadsDropped > 0) MessageDlg(kThreadGone, MsgType::Warning, MsgButtons::OK);
     if (told.QuickJumpsDropped > 0) MessageDlg(kQuickJumpGone, MsgType::Warning, MsgButtons::OK);
 }
 
 void TMarks::Subscribe(TWindowEvents& events) {
+    // The docked list shows the marks of the datastructure that was open.
+    events.DatastructureClosed.Subscribe([this] { pnlBMList->hide(); });
     // The current thread is named after the topic shown.
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
-        if (!CurrentNavigator || !grid->IsRowValid(row)) return;
-        CurrentNavigator->ThreadTitle = ShortCaption(grid->Nester->Caption(row), 25);
+        if (!ctx_.Open().Navigator || !grid->IsRowValid(row)) return;
+        ctx_.Open().Navigator->ThreadTitle = ShortCaption(grid->Nester->Caption(row), 25);
         ThreadTitleChanged();
     });
     events.DatastructureOpened.Subscribe([this] { GuardCall([this] { DatastructureOpened(); }); });
 }
 
 void TMarks::ThreadTitleChanged() {
-    if (!CurrentBookMark || !tsThreads) return;
-    const int i = CurrentBookMark->Threads.CurrentIndex();
+    if (!ctx_.Open().BookMark || !tsThreads) return;
+    const int i = ctx_.Open().BookMark->Threads.CurrentIndex();
     if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() &&
         i == tsThreads->TabIndex() &&
         !ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked())
         tsThreads->Tabs().Put(i, ThreadTabText(i));
-    if (isShown(ctx_.Skeleton().pnlBMList) && DockedListKind == kThreads)
-        FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
+    if (isShown(pnlBMList) && DockedListKind == kThreads) FillMarkList(lbxBMList, kThreads);
 }
 
 // ---- strips ----
@@ -396,30 +398,30 @@ QString TMarks::ThreadTabText(int i) const {
     if (ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked())
         return QString::number(i);
     return QString::number(i) + QStringLiteral(". ") +
-           MarkCaption(CurrentBookMark->Threads, i, true);
+           MarkCaption(ctx_.Open().BookMark->Threads, i, true);
 }
 
 QString TMarks::QuickJumpTabText(int i) const {
     return QString::number(i) + QStringLiteral(". ") +
-           StoredToText(ShortCaption(CurrentBookMark->QuickJumps.TargetCaption(i), 20));
+           StoredToText(ShortCaption(ctx_.Open().BookMark->QuickJumps.TargetCaption(i), 20));
 }
 
 void TMarks::FillThreadsTabs() {
     if (!tsThreads) return;
     QStringList texts;
-    const int n = CurrentBookMark ? CurrentBookMark->Threads.Count() : 0;
+    const int n = ctx_.Open().BookMark ? ctx_.Open().BookMark->Threads.Count() : 0;
     for (int i = 0; i < n; ++i) texts << ThreadTabText(i);
     const FlagGuard guard(threadsGuard_);
     tsThreads->Tabs().Clear();
     tsThreads->Tabs().AddStrings(texts);
-    const int current = CurrentBookMark ? CurrentBookMark->Threads.CurrentIndex() : -1;
+    const int current = ctx_.Open().BookMark ? ctx_.Open().BookMark->Threads.CurrentIndex() : -1;
     tsThreads->SetTabIndex(current >= 0 && current < n ? current : -1);
 }
 
 void TMarks::FillQuickJumpsTabs() {
     if (!tsQuickJumps) return;
     QStringList texts;
-    const int n = CurrentBookMark ? CurrentBookMark->QuickJumps.Count() : 0;
+    const int n = ctx_.Open().BookMark ? ctx_.Open().BookMark->QuickJumps.Count() : 0;
     for (int i = 0; i < n; ++i) texts << QuickJumpTabText(i);
     const FlagGuard guard(quickJumpsGuard_);
     tmQuickJumpsFlasher->stop();
@@ -429,13 +431,14 @@ void TMarks::FillQuickJumpsTabs() {
 }
 
 void TMarks::tsThreadsChange(int NewTab, bool& AllowChange) {
-    AllowChange = CurrentBookMark && NewTab >= 0 && NewTab < CurrentBookMark->Threads.Count();
+    AllowChange =
+        ctx_.Open().BookMark && NewTab >= 0 && NewTab < ctx_.Open().BookMark->Threads.Count();
     if (!AllowChange || threadsGuard_) return;
     GoToThread(NewTab, true);
     // What going did decides the tab shown (a refused thread is gone).
     AllowChange = false;
     const FlagGuard guard(threadsGuard_);
-    const int current = CurrentBookMark->Threads.CurrentIndex();
+    const int current = ctx_.Open().BookMark->Threads.CurrentIndex();
     if (current >= 0 && current < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(current);
 }
 
@@ -444,13 +447,14 @@ void TMarks::tsQuickJumpsChange(int NewTab, bool& AllowChange) {
         AllowChange = true;
         return;
     }
-    AllowChange = CurrentBookMark && NewTab >= 0 && NewTab < CurrentBookMark->QuickJumps.Count();
+    AllowChange =
+        ctx_.Open().BookMark && NewTab >= 0 && NewTab < ctx_.Open().BookMark->QuickJumps.Count();
     if (!AllowChange || quickJumpsGuard_) return;
-    const int count = CurrentBookMark->QuickJumps.Count();
+    const int count = ctx_.Open().BookMark->QuickJumps.Count();
     tmQuickJumpsFlasher->start();
     GoToQuickJump(NewTab);
     // A refused mark was removed and the strip refilled: nothing is to light up.
-    if (CurrentBookMark->QuickJumps.Count() != count) {
+    if (ctx_.Open().BookMark->QuickJumps.Count() != count) {
         AllowChange = false;
         tmQuickJumpsFlasher->stop();
     }

@@ -63,16 +63,20 @@ QListWidget* ListOfViewport(QObject* watched) {
 }  // namespace
 
 void TMarks::BuildLists() {
-    TWindowSkeleton& k = ctx_.Skeleton();
+    QMainWindow* w = &ctx_.Window();
+    lbxBMList = Named(new QListWidget(), "lbxBMList");
+    pnlBMList = FloatingPanel(w, "pnlBMList", QStringLiteral("QuickJump List"), lbxBMList);
+    lbxBMListPopup = Named(new QListWidget(), "lbxBMListPopup");
+    pnlBookmarks = FloatingPanel(w, "pnlBookmarks", QString(), lbxBMListPopup);
     // The docked list lies just below the tool bars.
     QWidget* central = ctx_.Window().centralWidget();
     if (auto* l = qobject_cast<QBoxLayout*>(central->layout())) {
-        k.pnlBMList->setParent(central);
-        l->insertWidget(1, k.pnlBMList);
-        k.pnlBMList->setFixedHeight(kDockedListHeight);
-        k.pnlBMList->hide();
+        pnlBMList->setParent(central);
+        l->insertWidget(1, pnlBMList);
+        pnlBMList->setFixedHeight(kDockedListHeight);
+        pnlBMList->hide();
     }
-    pnlBMListHeader = k.pnlBMList->findChild<QLabel*>(QStringLiteral("pnlBMListHeader"));
+    pnlBMListHeader = pnlBMList->findChild<QLabel*>(QStringLiteral("pnlBMListHeader"));
     if (pnlBMListHeader) {
         auto* close = Named(new QToolButton(pnlBMListHeader), "btnCloseBMList");
         close->setText(QStringLiteral("x"));
@@ -82,15 +86,15 @@ void TMarks::BuildLists() {
         row->addStretch(1);
         row->addWidget(close);
         connect(close, &QToolButton::clicked, this,
-                [this] { GuardCall([this] { ctx_.Skeleton().pnlBMList->hide(); }); });
+                [this] { GuardCall([this] { pnlBMList->hide(); }); });
     }
-    btnShowBMList = Named(new QToolButton(k.pnlBookmarks), "btnShowBMList");
+    btnShowBMList = Named(new QToolButton(pnlBookmarks), "btnShowBMList");
     btnShowBMList->setText(QStringLiteral("List"));
     btnShowBMList->setToolTip(QStringLiteral("Show as a list"));
-    k.pnlBookmarks->layout()->addWidget(btnShowBMList);
+    pnlBookmarks->layout()->addWidget(btnShowBMList);
     connect(btnShowBMList, &QToolButton::clicked, this,
             [this] { GuardCall([this] { btnShowBMListClick(); }); });
-    for (QListWidget* list : {k.lbxBMList, k.lbxBMListPopup}) {
+    for (QListWidget* list : {lbxBMList, lbxBMListPopup}) {
         list->setMouseTracking(true);
         list->setAcceptDrops(true);
         list->viewport()->setAcceptDrops(true);
@@ -153,7 +157,7 @@ void TMarks::BuildMenus() {
 // ---- lists ----
 
 QString TMarks::ListKind(const QListWidget* listBox) const {
-    return listBox == ctx_.Skeleton().lbxBMList ? DockedListKind : PopupListKind;
+    return listBox == lbxBMList ? DockedListKind : PopupListKind;
 }
 
 void TMarks::FillMarkList(QListWidget* listBox, const QString& kind) {
@@ -165,8 +169,7 @@ void TMarks::FillMarkList(QListWidget* listBox, const QString& kind) {
 }
 
 void TMarks::RefillKind(const QString& kind) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    for (QListWidget* list : {k.lbxBMList, k.lbxBMListPopup})
+    for (QListWidget* list : {lbxBMList, lbxBMListPopup})
         if (ListKind(list) == kind) FillMarkList(list, kind);
     if (kind == kThreads) FillThreadsTabs();
     else FillQuickJumpsTabs();
@@ -177,8 +180,8 @@ void TMarks::acThreadListShowExecute() {
     acQuickJumpListShow->SetChecked(false);
     DockedListKind = kThreads;
     if (pnlBMListHeader) pnlBMListHeader->setText(QStringLiteral("Threads List"));
-    FillMarkList(ctx_.Skeleton().lbxBMList, kThreads);
-    ctx_.Skeleton().pnlBMList->show();
+    FillMarkList(lbxBMList, kThreads);
+    pnlBMList->show();
 }
 
 void TMarks::acQuickJumpListShowExecute() {
@@ -186,12 +189,12 @@ void TMarks::acQuickJumpListShowExecute() {
     acQuickJumpListShow->SetChecked(false);
     DockedListKind = kQuickJumps;
     if (pnlBMListHeader) pnlBMListHeader->setText(QStringLiteral("QuickJump List"));
-    FillMarkList(ctx_.Skeleton().lbxBMList, kQuickJumps);
-    ctx_.Skeleton().pnlBMList->show();
+    FillMarkList(lbxBMList, kQuickJumps);
+    pnlBMList->show();
 }
 
 void TMarks::acQuickJumpListShowUpdate() {
-    if (!ctx_.Skeleton().pnlBMList->isHidden()) return;
+    if (!pnlBMList->isHidden()) return;
     acThreadListShow->SetChecked(false);
     acQuickJumpListShow->SetChecked(false);
 }
@@ -199,7 +202,7 @@ void TMarks::acQuickJumpListShowUpdate() {
 void TMarks::btnShowBMListClick() {
     if (PopupListKind == kThreads) acThreadListShowExecute();
     else acQuickJumpListShowExecute();
-    ctx_.Skeleton().pnlBookmarks->hide();
+    pnlBookmarks->hide();
 }
 
 void TMarks::lblThreads1Click() {
@@ -208,14 +211,13 @@ void TMarks::lblThreads1Click() {
 }
 
 void TMarks::ShowBookmarksPopup() {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    FillMarkList(k.lbxBMListPopup, PopupListKind);
+    FillMarkList(lbxBMListPopup, PopupListKind);
     const QPoint at = imgQuickJumps1->mapTo(&ctx_.Window(), QPoint(0, imgQuickJumps1->height()));
-    k.pnlBookmarks->setParent(&ctx_.Window());
-    k.pnlBookmarks->setGeometry(at.x(), at.y(), 240, 160);
-    k.pnlBookmarks->show();
-    k.pnlBookmarks->raise();
-    popupPanel_ = k.pnlBookmarks;
+    pnlBookmarks->setParent(&ctx_.Window());
+    pnlBookmarks->setGeometry(at.x(), at.y(), 240, 160);
+    pnlBookmarks->show();
+    pnlBookmarks->raise();
+    popupPanel_ = pnlBookmarks;
     tmrHide->start();
 }
 
@@ -224,7 +226,7 @@ void TMarks::tmrHideTimer() {
     QWidget* panel = popupPanel_;
     if (panel && under && (under == panel || panel->isAncestorOf(under))) return;
     TWindowSkeleton& k = ctx_.Skeleton();
-    if (panel == k.pnlBookmarks) k.pnlBookmarks->hide();
+    if (panel == pnlBookmarks) pnlBookmarks->hide();
     TKivStringGrid* g = ctx_.CurrentGrid();
     if (isShown(k.pnlKiv) && g && g->isVisible() && g->isEnabled())
         g->setFocus(Qt::OtherFocusReason);
@@ -236,9 +238,9 @@ void TMarks::lbxBMListPopupMouseMove(QListWidget* Sender, QPoint p) {
     if (item) Sender->setCurrentItem(item);
     Sender->viewport()->setCursor(
         item && item->text().size() >= kHandLineLength ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    if (Sender == ctx_.Skeleton().lbxBMList && !tmrHide->isActive()) {
+    if (Sender == lbxBMList && !tmrHide->isActive()) {
         Sender->setFocus(Qt::MouseFocusReason);
-        popupPanel_ = ctx_.Skeleton().pnlBMList;
+        popupPanel_ = pnlBMList;
         tmrHide->start();
     }
 }
@@ -251,7 +253,7 @@ void TMarks::lbxBMListPopupMouseUp(QListWidget* Sender, QPoint p) {
 }
 
 void TMarks::lbxBMListPopupStartDrag(QListWidget* Sender) {
-    dragIndex_[Sender == ctx_.Skeleton().lbxBMList ? 0 : 1] = Sender->currentRow();
+    dragIndex_[Sender == lbxBMList ? 0 : 1] = Sender->currentRow();
 }
 
 void TMarks::DragListItem(QListWidget* Sender) {
@@ -281,7 +283,7 @@ void TMarks::lbxBMListPopupDragDrop(QListWidget* Sender, QObject* Source, QPoint
     TQuickJump* list = ListOf(kind);
     if (!list) return;
     const int target = std::max(0, Sender->row(Sender->itemAt(p)));
-    const int from = dragIndex_[Sender == ctx_.Skeleton().lbxBMList ? 0 : 1];
+    const int from = dragIndex_[Sender == lbxBMList ? 0 : 1];
     if (Source != Sender || from < 0 || from >= list->Count()) {
         AddNavigationMark(kind, target);
         return;
@@ -294,13 +296,13 @@ void TMarks::lbxBMListPopupDragDrop(QListWidget* Sender, QObject* Source, QPoint
         TNavigator moved;
         const TNavigatorPtr old = list->Navigator(from);
         moved.Assign(*old);
-        const bool wasCurrent = kind == kThreads && old == CurrentNavigator;
+        const bool wasCurrent = kind == kThreads && old == ctx_.Open().Navigator;
         list->Delete(from);
         list->InsertNavigator(to)->Assign(moved);
         if (kind == kThreads) {
             int current = -1;
             for (int k = 0; k < list->Count(); ++k)
-                if (list->Navigator(k) == CurrentNavigator) current = k;
+                if (list->Navigator(k) == ctx_.Open().Navigator) current = k;
             MakeCurrentThread(wasCurrent ? to : std::max(0, current));
         }
     }
@@ -319,7 +321,7 @@ void TMarks::lbxBMListPopupKeyDown(QListWidget* Sender, int key) {
     } else {
         if (list->Count() < 2) return;
         TNavigator position;
-        position.Assign(*CurrentNavigator);
+        position.Assign(*ctx_.Open().Navigator);
         const int next = DeleteThread(i, position);
         if (next >= 0) GoToThread(next, false);
         RefillKind(kind);
@@ -345,8 +347,7 @@ void TMarks::tsThreadsDragDrop(QObject* Sender, QObject* Source) {
 bool TMarks::eventFilter(QObject* watched, QEvent* e) {
     const QEvent::Type t = e->type();
     QListWidget* list = ListOfViewport(watched);
-    if (list && list != ctx_.Skeleton().lbxBMList && list != ctx_.Skeleton().lbxBMListPopup)
-        list = nullptr;
+    if (list && list != lbxBMList && list != lbxBMListPopup) list = nullptr;
     if (t == QEvent::DragEnter || t == QEvent::DragMove || t == QEvent::Drop) {
         auto* d = static_cast<QDropEvent*>(e);
         QObject* source = TKivStringGrid::InternalDragSource();
@@ -392,8 +393,7 @@ bool TMarks::eventFilter(QObject* watched, QEvent* e) {
             GuardCall([&] { lbxBMListPopupMouseUp(list, m->position().toPoint()); });
         return false;
     }
-    if (t == QEvent::KeyPress &&
-        (watched == ctx_.Skeleton().lbxBMList || watched == ctx_.Skeleton().lbxBMListPopup)) {
+    if (t == QEvent::KeyPress && (watched == lbxBMList || watched == lbxBMListPopup)) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         if (key == Qt::Key_Delete) {
             GuardCall([&] { lbxBMListPopupKeyDown(static_cast<QListWidget*>(watched), key); });
@@ -418,13 +418,13 @@ bool TMarks::eventFilter(QObject* watched, QEvent* e) {
 
 void TMarks::pmThreadsPopup(QObject* from) {
     KeepFixedItems(pmThreads);
-    const int n = CurrentBookMark ? CurrentBookMark->Threads.Count() : 0;
+    const int n = ctx_.Open().BookMark ? ctx_.Open().BookMark->Threads.Count() : 0;
     for (int i = 0; i < n; ++i) {
         QAction* a = pmThreads->addAction(QString::number(i) + QStringLiteral(". ") +
-                                          MarkCaption(CurrentBookMark->Threads, i, true));
+                                          MarkCaption(ctx_.Open().BookMark->Threads, i, true));
         a->setData(i);
         a->setCheckable(true);
-        a->setChecked(i == CurrentBookMark->Threads.CurrentIndex());
+        a->setChecked(i == ctx_.Open().BookMark->Threads.CurrentIndex());
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
                 if (i < tsThreads->Tabs().Count()) tsThreads->SetTabIndex(i);
@@ -438,10 +438,11 @@ void TMarks::pmThreadsPopup(QObject* from) {
 
 void TMarks::pmQuickJumpsPopup(QObject* from) {
     KeepFixedItems(pmQuickJumps);
-    const int n = CurrentBookMark ? CurrentBookMark->QuickJumps.Count() : 0;
+    const int n = ctx_.Open().BookMark ? ctx_.Open().BookMark->QuickJumps.Count() : 0;
     for (int i = 0; i < n; ++i) {
-        QAction* a = pmQuickJumps->addAction(QString::number(i) + QStringLiteral(". ") +
-                                             MarkCaption(CurrentBookMark->QuickJumps, i, false));
+        QAction* a =
+            pmQuickJumps->addAction(QString::number(i) + QStringLiteral(". ") +
+                                    MarkCaption(ctx_.Open().BookMark->QuickJumps, i, false));
         a->setData(i);
         connect(a, &QAction::triggered, this, [this, i] {
             GuardCall([this, i] {
@@ -473,7 +474,7 @@ void TMarks::AddMarkItems(QMenu* menu, const QString& kind) {
     if (menu->actions().size() > kFixedItems) menu->addSeparator();
     for (int d = 0; d < InterBase().Count(); ++d) {
         const TBookMarkPtr b = InterBase().BookMark(d);
-        if (!b || b == CurrentBookMark) continue;
+        if (!b || b == ctx_.Open().BookMark) continue;
         const TQuickJump& marks = threads ? b->Threads : b->QuickJumps;
         if (marks.Count() == 0) continue;
         QMenu* sub = menu->addMenu(QString::fromStdString(b->Name));
@@ -494,7 +495,7 @@ void TMarks::ChooseMark(const QString& kind, const QString& path, int mark) {
         if (d < 0) return;
         if (!nav_->SelectOpenDatastructureTab(d)) InterBase().Select(d);
         // The open was refused: nothing of the other datastructure is gone to.
-        if (!CurrentBookMark || CurrentBookMark != InterBase().BookMark(d)) return;
+        if (!ctx_.Open().BookMark || ctx_.Open().BookMark != InterBase().BookMark(d)) return;
         if (kind == kThreads) GoToThread(mark, true);
         else GoToQuickJump(mark);
         return;

@@ -113,12 +113,12 @@ void TNavigationPath::btnDownClick() { SendArrow(Qt::Key_Down); }
 // ---- shifting the panels ----
 
 void TNavigationPath::acShiftLeftUpdate() {
-    const bool on =
-        isShown(ctx_.Skeleton().pnlKiv) && CurrentNavigator && CurrentNavigator->Count() > 0;
+    const bool on = isShown(ctx_.Skeleton().pnlKiv) && ctx_.Open().Navigator &&
+                    ctx_.Open().Navigator->Count() > 0;
     acShiftLeft->SetEnabled(on);
-    if (CurrentNavigator && CurrentNavigator->Count() > 0)
+    if (ctx_.Open().Navigator && ctx_.Open().Navigator->Count() > 0)
         acShiftLeft->setToolTip(TKivStringGrid::CaptionToText(
-            CurrentNavigator->GetShortCaption(CurrentNavigator->LastIndex())));
+            ctx_.Open().Navigator->GetShortCaption(ctx_.Open().Navigator->LastIndex())));
 }
 
 void TNavigationPath::acShiftRightUpdate() {
@@ -197,7 +197,7 @@ void TNavigationPath::ShiftPanelsLeft() {
         if (prev && isShown(prev)) ActivatePanel(prev);
         return;
     }
-    if (CurrentNavigator) NavigateToLevel(CurrentNavigator->LastIndex(), false);
+    if (ctx_.Open().Navigator) NavigateToLevel(ctx_.Open().Navigator->LastIndex(), false);
 }
 
 void TNavigationPath::acGoToRootUpdate() {

@@ -36,7 +36,7 @@ constexpr int kNavigatorHelpContext = 41;
 // Captions and names as stored, decoded as the panels decode them.
 QString Q(const std::string& s) { return TKivStringGrid::CaptionToText(s); }
 
-bool DatastructureHoisted() { return CurrentBookMark && CurrentBookMark->IsHoisted(); }
+bool DatastructureHoisted(const TBookMarkPtr& b) { return b && b->IsHoisted(); }
 
 }  // namespace
 
@@ -167,14 +167,14 @@ bool TNavigationPath::eventFilter(QObject* watched, QEvent* e) {
 // ---- the path ----
 
 void TNavigationPath::UpdateNavigationPath() {
-    if (Loading || !tsNavigator) return;
+    if (ctx_.Open().Loading || !tsNavigator) return;
     // A counted scope: a rebuild inside a longer operation (a resize during a walk) never
     // ends that operation's busy state.
     TBusyGuard busy(ctx_.BusyCounter());
     static const TNavigator empty;
-    const TNavigator& trail = CurrentNavigator ? *CurrentNavigator : empty;
-    const QStringList texts =
-        NavigationPathTexts(trail, DatastructureHoisted(), InterBase().CurrentIndex() >= 0);
+    const TNavigator& trail = ctx_.Open().Navigator ? *ctx_.Open().Navigator : empty;
+    const QStringList texts = NavigationPathTexts(trail, DatastructureHoisted(ctx_.Open().BookMark),
+                                                  InterBase().CurrentIndex() >= 0);
     TFourthTabList& tabs = tsNavigator->Tabs();
     tabs.Clear();
     tabs.AddStrings(texts);
@@ -198,10 +198,11 @@ void TNavigationPath::tsNavigatorChange(int NewTab, bool& AllowChange) {
 
 void TNavigationPath::pmNavigatorPopup() {
     pmNavigator->clear();
-    if (!CurrentNavigator) return;
-    const QStringList items = NavigatorPopupTexts(*CurrentNavigator, DatastructureHoisted());
+    if (!ctx_.Open().Navigator) return;
+    const QStringList items =
+        NavigatorPopupTexts(*ctx_.Open().Navigator, DatastructureHoisted(ctx_.Open().BookMark));
     for (int i = 0; i < items.size(); ++i) {
-        const int level = CurrentNavigator->Count() - 1 - i;
+        const int level = ctx_.Open().Navigator->Count() - 1 - i;
         QAction* a = pmNavigator->addAction(items[i]);
         a->setData(std::max(level, 0));
         connect(a, &QAction::triggered, this,
@@ -215,18 +216,18 @@ void TNavigationPath::pmNavigatorPopup() {
 // ---- the trail's upkeep ----
 
 void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
-    if (!PanelsManagerExists() || PanelsManager().Navigating || !CurrentNavigator) return;
+    if (!PanelsManagerExists() || PanelsManager().Navigating || !ctx_.Open().Navigator) return;
     TKivPanelsManager& pm = PanelsManager();
     if (newPanel > oldPanel) {
         for (int p = oldPanel; p < newPanel; ++p) {
             TKivStringGrid* g = pm.PanelByNumber(p);
             if (!g || !g->IsRowValid(g->CurrentRow())) continue;
             const TNode n = g->Nester->GetNode(g->CurrentRow());
-            CurrentNavigator->Add(n.ParentNest, n.Index, false, n.Caption, n.Item());
+            ctx_.Open().Navigator->Add(n.ParentNest, n.Index, false, n.Caption, n.Item());
         }
     } else if (newPanel < oldPanel) {
-        CurrentNavigator->DeleteFrom(
-            std::max(0, CurrentNavigator->Count() - (oldPanel - newPanel)));
+        ctx_.Open().Navigator->DeleteFrom(
+            std::max(0, ctx_.Open().Navigator->Count() - (oldPanel - newPanel)));
     }
     UpdateNavigationPath();
     if (hoistHooks_.ActivePanelMoved) hoistHooks_.ActivePanelMoved();
@@ -253,8 +254,8 @@ void TNavigationPath::TopicChanged(TKivStringGrid* grid) {
 }
 
 void TNavigationPath::RebuildTreeTrail(TKivStringGrid* grid) {
-    if (!CurrentNavigator) return;
-    CurrentNavigator->Clear();
+    if (!ctx_.Open().Navigator) return;
+    ctx_.Open().Navigator->Clear();
     TNester& m = *grid->Nester;
     int row = grid->CurrentRow();
     if (m.RowCount() > 0 && m.ValidRow(row)) {
@@ -263,7 +264,7 @@ void TNavigationPath::RebuildTreeTrail(TKivStringGrid* grid) {
             if (m.Level(r) >= level) continue;
             level = m.Level(r);
             const TNode n = m.GetNode(r);
-            CurrentNavigator->Insert(0, n.ParentNest, false, n.Caption, n.Item(), n.Index);
+            ctx_.Open().Navigator->Insert(0, n.ParentNest, false, n.Caption, n.Item(), n.Index);
         }
     }
     UpdateNavigationPath();
@@ -273,15 +274,16 @@ void TNavigationPath::DatastructureChanged() {
     FillInterBaseTabs();
     FillOutlineTabs(true);
     UpdateNavigationPath();
-    ctx_.Skeleton().lblNavigateMode->setText(DatastructureHoisted() ? QStringLiteral("hoist")
-                                                                    : QStringLiteral("whole"));
+    ctx_.Skeleton().lblNavigateMode->setText(DatastructureHoisted(ctx_.Open().BookMark)
+                                                 ? QStringLiteral("hoist")
+                                                 : QStringLiteral("whole"));
 }
 
 // ---- NavigateToLevel ----
 
 void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
-    if (!CurrentNavigator || !PanelsManagerExists() || level < 0 ||
-        level >= CurrentNavigator->Count())
+    if (!ctx_.Open().Navigator || !PanelsManagerExists() || level < 0 ||
+        level >= ctx_.Open().Navigator->Count())
         return;
     ctx_.FlushCurrentRow();
     TKivStringGrid* g = ctx_.CurrentGrid();
@@ -291,7 +293,7 @@ void TNavigationPath::NavigateToLevel(int level, bool fromPath) {
 }
 
 void TNavigationPath::NavigatePanels(int level, bool fromPath) {
-    TNavigator& trail = *CurrentNavigator;
+    TNavigator& trail = *ctx_.Open().Navigator;
     if (fromPath) {
         // A level already on show only needs the focus.
         const int last = trail.Count() - 1;
@@ -346,14 +348,14 @@ void TNavigationPath::NavigatePanels(int level, bool fromPath) {
 }
 
 void TNavigationPath::NavigateTree(int level) {
-    TNavigator& trail = *CurrentNavigator;
+    TNavigator& trail = *ctx_.Open().Navigator;
     TKivStringGrid* g = panels_->Panel(1);
     TNester& m = *g->Nester;
     if (m.RowCount() == 0) {
-        if (DatastructureHoisted()) {
+        if (DatastructureHoisted(ctx_.Open().BookMark)) {
             LoadHoistedNodes(m, trail.GetHoistedNodes());
-        } else if (CurrentBookMark) {
-            m.RootNest = CurrentBookMark->RootNest;
+        } else if (ctx_.Open().BookMark) {
+            m.RootNest = ctx_.Open().BookMark->RootNest;
             m.LoadBranch(-1, false);
         }
         g->RowsChanged(0);

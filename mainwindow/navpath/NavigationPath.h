@@ -4,7 +4,7 @@
 // strip of open datastructures tsInterBase (pmInterBase, DeleteTab1, BookMarkedDatabases1,
 // acInterbaseManage), the outline tabs tsOutLine (pmOutline, Outlines1), the arrow buttons
 // of pnlArrows (acArrows), acShiftLeft / acShiftRight, acGoToRoot and acLinesToggle. Everything works on
-// the current trail (CurrentNavigator) and the trail lists of CurrentBookMark;
+// the current trail (Open().Navigator) and the trail lists of Open().BookMark;
 // NavigateToLevel reloads the panels so that a level of the trail shows.
 //
 // The trail follows the panels: moving the active panel to the right adds the topics left

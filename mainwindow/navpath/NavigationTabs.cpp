@@ -232,16 +232,16 @@ void TNavigationPath::acInterbaseManageExecute() {
 // ---- outlines ----
 
 int TNavigationPath::OutlineIndex() const {
-    return CurrentBookMark ? std::max(0, CurrentBookMark->Outlines.CurrentIndex()) : 0;
+    return ctx_.Open().BookMark ? std::max(0, ctx_.Open().BookMark->Outlines.CurrentIndex()) : 0;
 }
 
 void TNavigationPath::FillOutlineTabs(bool rebuild) {
-    if (!CurrentBookMark) {
+    if (!ctx_.Open().BookMark) {
         const FlagGuard guard(outlineGuard_);
         tsOutLine->Tabs().Clear();
         return;
     }
-    TBookMark& bm = *CurrentBookMark;
+    TBookMark& bm = *ctx_.Open().BookMark;
     TQuickJump& outlines = bm.Outlines;
     if (rebuild && PanelsManagerExists() && PanelsManager().NestFile) {
         const uint32_t root = bm.RootNest ? bm.RootNest : ReadRootNest(PanelsManager().NestFile);
@@ -275,17 +275,16 @@ void TNavigationPath::FillOutlineTabs(bool rebuild) {
 namespace {
 
 // Panel 1 shows the whole datastructure's top level, no outline chosen.
-bool ShowsWholeTopLevel(TKivStringGrid* grid, int outline) {
-    if (!CurrentBookMark || outline != 0 || grid->Tag != 1 || CurrentPanel != 1) return false;
+bool ShowsWholeTopLevel(const TBookMarkPtr& open, TKivStringGrid* grid, int outline) {
+    if (!open || outline != 0 || grid->Tag != 1 || CurrentPanel != 1) return false;
     const TNester& m = *grid->Nester;
-    return m.RowCount() > 0 && !grid->IsHoistedTopRow(0) &&
-           m.ParentNest(0) == CurrentBookMark->RootNest;
+    return m.RowCount() > 0 && !grid->IsHoistedTopRow(0) && m.ParentNest(0) == open->RootNest;
 }
 
 }  // namespace
 
 void TNavigationPath::OutlineRowsChanged(TKivStringGrid* grid) {
-    if (!ShowsWholeTopLevel(grid, OutlineIndex())) return;
+    if (!ShowsWholeTopLevel(ctx_.Open().BookMark, grid, OutlineIndex())) return;
     const TNester& m = *grid->Nester;
     int top = 0;
     for (int r = 0; r < m.RowCount(); ++r)
@@ -294,7 +293,7 @@ void TNavigationPath::OutlineRowsChanged(TKivStringGrid* grid) {
 }
 
 void TNavigationPath::OutlineCaptionStored(TKivStringGrid* grid, int row) {
-    if (!ShowsWholeTopLevel(grid, OutlineIndex()) || !grid->IsRowValid(row) ||
+    if (!ShowsWholeTopLevel(ctx_.Open().BookMark, grid, OutlineIndex()) || !grid->IsRowValid(row) ||
         grid->Nester->Level(row) != 0)
         return;
     const int tab = grid->Nester->SiblingIndex(row) + 1;
@@ -302,7 +301,7 @@ void TNavigationPath::OutlineCaptionStored(TKivStringGrid* grid, int row) {
     const FlagGuard guard(outlineGuard_);
     tsOutLine->Tabs().Put(tab, QString::number(tab) + QStringLiteral(". ") +
                                    Q(ShortCaption(grid->Nester->Caption(row), 25)));
-    if (TNavigatorPtr e = CurrentBookMark->Outlines.Navigator(tab))
+    if (TNavigatorPtr e = ctx_.Open().BookMark->Outlines.Navigator(tab))
         e->SetCaption(0, grid->Nester->Caption(row));
 }
 
@@ -313,8 +312,8 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     }
     ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
                                                          : QStringLiteral("whole"));
-    if (outlineGuard_ || NewTab < 0 || !CurrentBookMark || !CurrentNavigator) return;
-    TQuickJump& outlines = CurrentBookMark->Outlines;
+    if (outlineGuard_ || NewTab < 0 || !ctx_.Open().BookMark || !ctx_.Open().Navigator) return;
+    TQuickJump& outlines = ctx_.Open().BookMark->Outlines;
     if (NewTab == outlines.CurrentIndex()) return;
     if (NewTab >= outlines.Count()) {
         AllowChange = false;
@@ -322,21 +321,21 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     }
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlKiv->isHidden()) k.pnlKiv->show();
-    if (CurrentBookMark->IsHoisted() && hoistHooks_.LeaveHoist) hoistHooks_.LeaveHoist();
+    if (ctx_.Open().BookMark->IsHoisted() && hoistHooks_.LeaveHoist) hoistHooks_.LeaveHoist();
     ctx_.FlushCurrentRow();
     // Where the user stood in the outline being left is where it opens next time.
     const int leaving = outlines.CurrentIndex();
     if (leaving >= 0 && leaving < outlines.Count()) {
         datastructure_->AddCurrentTopicToMarks();
-        outlines.Navigator(leaving)->Assign(*CurrentNavigator);
+        outlines.Navigator(leaving)->Assign(*ctx_.Open().Navigator);
     }
     outlines.SetCurrentIndex(NewTab);
-    CurrentNavigator->Assign(*outlines.Navigator(NewTab));
+    ctx_.Open().Navigator->Assign(*outlines.Navigator(NewTab));
     if (TKivStringGrid* g = ctx_.CurrentGrid()) {
         g->Nester->Clear();
         g->RowsChanged(0);
     }
-    NavigateToLevel(CurrentNavigator->Count() - 1, false);
+    NavigateToLevel(ctx_.Open().Navigator->Count() - 1, false);
     for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         if (isShown(g)) g->UpdateRowHeights(0);
     FocusCaptionEditorInEditMode(ctx_);
@@ -365,8 +364,8 @@ void TNavigationPath::pmOutlinePopup() {
 
 void TNavigationPath::Outlines2Click(QMenu* menu) {
     KeepFirstItems(menu, kOutlineMenuFixed);
-    if (!CurrentBookMark) return;
-    const TQuickJump& outlines = CurrentBookMark->Outlines;
+    if (!ctx_.Open().BookMark) return;
+    const TQuickJump& outlines = ctx_.Open().BookMark->Outlines;
     for (int i = 0; i < outlines.Count(); ++i) {
         const QString caption = Q(outlines.TargetCaption(i));
         QAction* a =

@@ -19,13 +19,6 @@ namespace kiv {
 
 namespace {
 
-std::vector<int> SelectedLines(const QListWidget* list) {
-    std::vector<int> rows;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected()) rows.push_back(i);
-    return rows;
-}
-
 // Where topics dropped after the row go: after its sub-tree; the top of an empty panel.
 int PositionAfter(TKivStringGrid* grid, int row) {
     const TNester& m = *grid->Nester;
@@ -35,10 +28,8 @@ int PositionAfter(TKivStringGrid* grid, int row) {
 }  // namespace
 
 QListWidget* TPanelHandlers::BinListOf(QObject* source) const {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    for (QListWidget* list : {k.lbxClipCard, k.lbxTemplate, k.lbxLaunchBin})
-        if (source && source == list) return list;
-    return nullptr;
+    return bins_->BinListOf(source) == IBins::TBinList::None ? nullptr
+                                                             : qobject_cast<QListWidget*>(source);
 }
 
 void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int X, int Y,
@@ -46,12 +37,12 @@ void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int 
     ShowDropMarker(Sender, -1);
     ctx_.ShowStatusHint(QString());
     Accept = false;
-    if (SelectedLines(list).empty()) return;
+    if (list->selectedItems().isEmpty()) return;
     TKivStringGrid* prev =
         Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
     if (prev && prev->Nester->RowCount() == 0) return;
     const bool empty = Sender->Nester->RowCount() == 0;
-    if (list == ctx_.Skeleton().lbxLaunchBin && empty) return;
+    if (bins_->BinListOf(list) == IBins::TBinList::Launch && empty) return;
     int col = -1, cell = -1;
     Sender->MouseToCell(X, Y, col, cell);
     const int row = Sender->RowAt(X, Y);
@@ -67,38 +58,31 @@ void TPanelHandlers::BinDragDrop(TKivStringGrid* Sender, QListWidget* list, int 
     BinDragOver(Sender, list, X, Y, accept);
     if (!accept) return;
     const int row = Sender->Nester->RowCount() == 0 ? -1 : Sender->RowAt(X, Y);
-    TWindowSkeleton& k = ctx_.Skeleton();
-    if (list == k.lbxLaunchBin) DropResourceLinks(Sender, row);
-    else if (list == k.lbxTemplate) DropTemplates(Sender, row);
+    if (bins_->BinListOf(list) == IBins::TBinList::Launch) DropResourceLinks(Sender, row);
+    else if (bins_->BinListOf(list) == IBins::TBinList::Template) DropTemplates(Sender, row);
     else DropClipTopics(Sender, row);
 }
 
 void TPanelHandlers::DropResourceLinks(TKivStringGrid* Sender, int row) {
-    TWindowSkeleton& k = ctx_.Skeleton();
     std::string links;
-    const std::vector<int> rows = SelectedLines(k.lbxLaunchBin);
-    for (int i : rows) links += TextToStored(k.lbxLaunchBin->item(i)->text()) + "\r\n";
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) delete k.lbxLaunchBin->takeItem(*it);
-    if (k.lbxLaunchBin->count() == 0) SetImageIndex(k.acShowLaunchBin, 17);
+    for (const QString& line : bins_->TakeSelectedLaunchBinLines())
+        links += TextToStored(line) + "\r\n";
     launch_->AddLinksToTopic(Sender, row, links);
 }
 
 void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    const std::vector<int> rows = SelectedLines(k.lbxTemplate);
     TItemArray items;
-    for (int i : rows) items.push_back(k.TemplateBin.GetItem(i).Item());
+    for (int i : bins_->SelectedTemplateLines()) items.push_back(bins_->TemplateAt(i).Item());
     {
         TBusyGuard busy(ctx_.BusyCounter());
         // One copy, one clone table: templates sharing clones stay clones of each other.
         fileCommands_->CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
                                                AppDir() + "template.kiv", items);
     }
-    for (int i : rows) k.lbxTemplate->item(i)->setSelected(false);
+    bins_->DeselectTemplates();
 }
 
 void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
-    TWindowSkeleton& k = ctx_.Skeleton();
     TNester& target = *Sender->Nester;
     BlockFile* nests = target.NestFile();
     // The nest the topics go into: the row's, or the one the empty panel shows.
@@ -113,12 +97,12 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
     } else {
         destination = target.RootNest;
     }
-    const std::vector<int> rows = SelectedLines(k.lbxClipCard);
+    const std::vector<int> rows = bins_->SelectedClipLines();
     TItemArray moved;
     std::vector<int> leaving;
     bool refused = false;
     for (int i : rows) {
-        const TRecycledRecord r = k.ClipCardBin.GetItem(i);
+        const TRecycledRecord r = bins_->ClipAt(i);
         TItemArray siblings;
         if (NestFollowed(r.ParentNest)) ReadNestItems(nests, r.ParentNest, siblings);
         const auto at = std::find_if(siblings.begin(), siblings.end(), [&r](const TNestItem& it) {
@@ -147,10 +131,7 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
         // A topic no longer where it was set aside leaves the bin too.
         leaving.push_back(i);
     }
-    for (auto it = leaving.rbegin(); it != leaving.rend(); ++it) {
-        delete k.lbxClipCard->takeItem(*it);
-        k.ClipCardBin.Delete(*it);
-    }
+    for (auto it = leaving.rbegin(); it != leaving.rend(); ++it) bins_->RemoveClipLine(*it);
     if (!moved.empty()) {
         const int tagged = target.FindTaggedRow();
         Sender->InsertTopics(moved, tagged >= 0 ? PositionAfter(Sender, tagged) : target.RowCount(),

@@ -37,7 +37,8 @@ TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
       textCard_(ctx.Published()),
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
-      fileCommands_(ctx.Published()) {
+      fileCommands_(ctx.Published()),
+      bins_(ctx.Published()) {
     ctx.Published().Publish<IPanels>(*this);
 }
 
@@ -124,7 +125,7 @@ void TPanelHandlers::ReloadCurrentRow() {
 }
 
 void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow) {
-    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
+    if (ctx_.Open().Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
     TNester& model = *Sender->Nester;
     if (OldRow >= 0 && OldRow < model.RowCount() && !model.IsLocked(OldRow)) {
         // A refused caption has been told and stays in the caption editor.
@@ -145,7 +146,7 @@ void TPanelHandlers::sgdSecondEnter(TKivStringGrid* Sender) {
 }
 
 void TPanelHandlers::sgdSecondItemsUpdated(TKivStringGrid* Sender, uint32_t) {
-    if (Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
+    if (ctx_.Open().Loading || !PanelsManagerExists() || PanelsManager().Navigating ||
         Sender->Tag != CurrentPanel)
         return;
     if (pathHooks_.RowsReloaded) pathHooks_.RowsReloaded(Sender);

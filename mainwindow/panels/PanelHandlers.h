@@ -17,6 +17,7 @@
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QListWidget;
 
@@ -84,6 +85,7 @@ private:
     TNeed<ILaunchCard> launch_;
     TNeed<IDatastructure> datastructure_;
     TNeed<IFileCommands> fileCommands_;
+    TNeed<IBins> bins_;
     TPathHooks pathHooks_;
 };
 

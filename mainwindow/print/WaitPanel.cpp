@@ -42,7 +42,7 @@ TWaitPanel::TWaitPanel(IWindowContext& ctx) : ctx_(ctx) {
 TWaitPanel::~TWaitPanel() = default;
 
 void TWaitPanel::BuildComponents() {
-    pnlMessage = ctx_.Skeleton().pnlMessage;
+    pnlMessage = Panel(&ctx_.Window(), "pnlMessage");
     pnlMessage->resize(kPanelWidth, kPanelHeight);
     pnlMessage->setAttribute(Qt::WA_StyledBackground);
     pnlMessage->setStyleSheet(
@@ -64,6 +64,7 @@ void TWaitPanel::BuildComponents() {
         pal.setColor(QPalette::Disabled, role, pal.color(QPalette::Active, role));
     pnlMessage->setPalette(pal);
     pnlMessage->hide();
+    pnlMessage->move(pnlMessage->x(), 250);
 
     tmMessage = Named(new QTimer(this), "tmMessage");
     tmMessage->setInterval(kTickMs);

@@ -29,7 +29,7 @@ class TWaitPanel : public QObject, public IWaitPanel {
 public:
     explicit TWaitPanel(IWindowContext& ctx);
     ~TWaitPanel() override;
-    // Fills the skeleton's pnlMessage: pnlMesCap with lblMessage and lblWait; tmMessage.
+    // Builds pnlMessage: pnlMesCap with lblMessage and lblWait; tmMessage.
     void BuildComponents();
 
     // Shows the panel with the message; HideWaitMessage takes it away. Use TWaitMessage.

@@ -130,7 +130,7 @@ TSearchPane::~TSearchPane() = default;
 void TSearchPane::Subscribe(TWindowEvents& events) {
     // The results belong to the datastructure that goes; at exit the pane is left as it is.
     events.DatastructureClosing.Subscribe([this] {
-        if (CurrentBookMark) CurrentBookMark->SearchResults.Clear();
+        if (ctx_.Open().BookMark) ctx_.Open().BookMark->SearchResults.Clear();
         if (ctx_.Skeleton().acExitKIV->Checked()) return;
         lvSearch->clear();
         btnFindNext->hide();
@@ -267,14 +267,14 @@ void TSearchPane::btnSearchClick() {
     if (!btnSearch->isEnabled() || searching_) return;
     ctx_.FlushCurrentRow();
     Keywords = SearchKeywords(edKeywords->text().toStdString(), cbxAsPhrase->isChecked());
-    if (!Keywords.empty() && ctx_.DatastructureOpen() && CurrentBookMark) RunWalk();
+    if (!Keywords.empty() && ctx_.DatastructureOpen() && ctx_.Open().BookMark) RunWalk();
     ctx_.ShowStatusHint(QString::number(lvSearch->topLevelItemCount()) +
                         QStringLiteral(" results found"));
     if (cbxAutoHoist->isChecked()) HoistSearchResults();
 }
 
 void TSearchPane::RunWalk() {
-    const TBookMarkPtr bookmark = CurrentBookMark;
+    const TBookMarkPtr bookmark = ctx_.Open().BookMark;
     const std::string path = PanelsManager().DatastructurePath;
     // Handles of our own: whatever runs between the topics cannot close them under the walk.
     auto outline = PosixBlockFile::Open(path, OpenMode::ReadOnly);
@@ -320,7 +320,7 @@ void TSearchPane::RunWalk() {
     total.start();
     sincePump.start();
     auto goOn = [&] {
-        return !stopRequested_ && CurrentBookMark == bookmark && ctx_.DatastructureOpen();
+        return !stopRequested_ && ctx_.Open().BookMark == bookmark && ctx_.DatastructureOpen();
     };
     TSearchEvents events;
     events.OnStep = [&](size_t tested) {
@@ -394,8 +394,9 @@ void TSearchPane::ToWholeOutline() {
 }
 
 void TSearchPane::HoistSearchResults() {
-    if (!CurrentBookMark || !CurrentNavigator || !ctx_.DatastructureOpen() || searching_) return;
-    TQuickJump& results = CurrentBookMark->SearchResults;
+    if (!ctx_.Open().BookMark || !ctx_.Open().Navigator || !ctx_.DatastructureOpen() || searching_)
+        return;
+    TQuickJump& results = ctx_.Open().BookMark->SearchResults;
     TNodeArray nodes;
     {
         // Dropping a row must not choose another one.
@@ -419,10 +420,10 @@ void TSearchPane::HoistSearchResults() {
 }
 
 int TSearchPane::HoistedResultIndex(const TNode& node) const {
-    if (!CurrentBookMark || !CurrentNavigator || CurrentBookMark->HoistStack.Count() != 1 ||
-        nav_->OutlineIndex() != 0)
+    if (!ctx_.Open().BookMark || !ctx_.Open().Navigator ||
+        ctx_.Open().BookMark->HoistStack.Count() != 1 || nav_->OutlineIndex() != 0)
         return -1;
-    const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
+    const TNodeArray hoisted = ctx_.Open().Navigator->GetHoistedNodes();
     for (size_t k = 0; k < hoisted.size(); ++k) {
         const TNode& h = hoisted[k];
         if (h.ParentNest == node.ParentNest && h.Index == node.Index && h.Item() == node.Item())
@@ -433,7 +434,7 @@ int TSearchPane::HoistedResultIndex(const TNode& node) const {
 
 void TSearchPane::SelectHoistedResult(int k) {
     // Panel 1 shows the hoisted topics again unless it does already.
-    if (CurrentNavigator->Count() > 0) nav_->NavigateToLevel(0, false);
+    if (ctx_.Open().Navigator->Count() > 0) nav_->NavigateToLevel(0, false);
     TKivStringGrid* g = ctx_.CurrentGrid();
     if (!g) return;
     const TNester& m = *g->Nester;
@@ -447,14 +448,15 @@ void TSearchPane::SelectHoistedResult(int k) {
 }
 
 void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
-    if (!ctx_.Window().isEnabled() || searching_ || !CurrentBookMark || !CurrentNavigator) return;
+    if (!ctx_.Window().isEnabled() || searching_ || !ctx_.Open().BookMark || !ctx_.Open().Navigator)
+        return;
     if (!item) {
         lvSearch->setFocus(Qt::OtherFocusReason);
         return;
     }
     ctx_.Skeleton().pnlKiv->show();
     const TNavigatorPtr trail =
-        CurrentBookMark->SearchResults.Navigator(lvSearch->indexOfTopLevelItem(item));
+        ctx_.Open().BookMark->SearchResults.Navigator(lvSearch->indexOfTopLevelItem(item));
     if (!ResultStands(trail)) {
         MessageDlg(QStringLiteral("Can't find this branch, may it was deleted!"), MsgType::Warning,
                    MsgButtons::OK);
@@ -466,7 +468,7 @@ void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
         SelectHoistedResult(hoisted);
     } else {
         ToWholeOutline();
-        CurrentNavigator->Assign(*trail);
+        ctx_.Open().Navigator->Assign(*trail);
         nav_->NavigateToLevel(trail->LastIndex(), false);
     }
     // The list keeps the focus, so the arrow keys go on through the results.
@@ -529,8 +531,7 @@ bool TSearchPane::eventFilter(QObject* watched, QEvent* e) {
 
 QTextEdit* TSearchPane::ActiveTextEditor() const {
     QWidget* f = QApplication::focusWidget();
-    for (QTextEdit* e :
-         {textCard_->TopicEditor(), textCard_->PinEditor(), ctx_.Skeleton().txtTextBin})
+    for (QTextEdit* e : {textCard_->TopicEditor(), textCard_->PinEditor(), TextBinEditor})
         if (e && f == e) return e;
     return nullptr;
 }

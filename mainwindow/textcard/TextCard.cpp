@@ -58,7 +58,8 @@ TTextCard::TTextCard(IWindowContext& ctx)
       Locale(QLocale::system()),
       ctx_(ctx),
       windowSettings_(ctx.Published()),
-      print_(ctx.Published()) {
+      print_(ctx.Published()),
+      bins_(ctx.Published()) {
     ctx.Published().Publish<ITextCard>(*this);
 }
 
@@ -111,7 +112,7 @@ void TTextCard::BuildEditors() {
         connect(e, &QTextEdit::currentCharFormatChanged, this,
                 [this, e] { GuardCall([&] { SelectionChanged(e); }); });
     }
-    if (k.txtTextBin) k.txtTextBin->installEventFilter(this);
+    bins_->WatchTextBinEditor(this);
     txtSimpleText->viewport()->setMouseTracking(true);
     txtSimpleText->viewport()->installEventFilter(this);
 }
@@ -239,7 +240,7 @@ void TTextCard::Subscribe(TWindowEvents& events) {
         if (OwnerGrid() == grid) StoreToOwner();
     });
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int row) {
-        if (CurrentNavigator && grid->IsRowValid(row) && row == grid->CurrentRow())
+        if (ctx_.Open().Navigator && grid->IsRowValid(row) && row == grid->CurrentRow())
             ShowTopicStyle(grid->Nester->GetFontStyle(row));
         ShowTopic(grid, row);
     });

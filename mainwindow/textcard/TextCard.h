@@ -27,6 +27,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/print/PrintInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
+#include "mainwindow/bins/BinsInterface.h"
 
 class QKeyEvent;
 class QLabel;
@@ -220,6 +221,7 @@ private:
     IWindowContext& ctx_;
     TNeed<IWindowSettings> windowSettings_;
     TNeed<IPrint> print_;
+    TNeed<IBins> bins_;
     bool storeFailureShown_ = false;
     // The reason of the last failed store.
     QString storeFailure_;

@@ -277,7 +277,7 @@ void TTextCard::UpdateEditCommand(KivAction* a) {
     const TFocusKind kind = FocusKind(&w);
     const bool clipboard = a == acCopy || a == acCut || a == acPaste || a == acDelete;
     bool on = false;
-    if (clipboard && Loading) {
+    if (clipboard && ctx_.Open().Loading) {
         on = false;
     } else if (kind == TFocusKind::Edit || kind == TFocusKind::RichEditor ||
                kind == TFocusKind::CaptionEditor) {

@@ -24,7 +24,9 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/bins/Bins.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
+#include "mainwindow/filecommands/FileCommands.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/settings/WindowSettings.h"
 #include "mainwindow/ProgramWindows.h"
@@ -110,9 +112,6 @@ protected:
         Navigator()->Clear();
         RecycledBin().Clear();
         LostBin().Clear();
-        CurrentBookMark = nullptr;
-        CurrentNavigator = nullptr;
-        Loading = false;
         DefaultFontName = QStringLiteral("Arial");
         DefaultFontSize = 12;
         DefaultFontColor = 0;

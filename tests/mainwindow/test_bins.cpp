@@ -104,6 +104,7 @@ protected:
     TForm1* f = nullptr;
     TKivStringGrid* g = nullptr;
     TWindowSkeleton* k = nullptr;
+    TBins* b = nullptr;
     std::vector<std::pair<QWidget*, KivAction*>> shown;
 
     void Open(std::string_view tree) {
@@ -111,6 +112,7 @@ protected:
         f = Start();
         g = f->Panels().sgdFirst;
         k = &f->Skeleton();
+        b = &f->Bins();
         ASSERT_EQ(g->CurrentRow(), 0);
     }
     static void Select(QListWidget* list, std::initializer_list<int> rows) {
@@ -164,7 +166,7 @@ protected:
 
 TEST_F(Bins, AHeaderDragStopsBelowTheToolBarAndAboveTheStatusBarAfterEveryMove) {
     Open("a");
-    QWidget* panel = k->pnlClipBin;
+    QWidget* panel = b->pnlClipBin;
     panel->setGeometry(100, 150, 240, 200);
     panel->show();
     auto* header = panel->findChild<QLabel*>(QStringLiteral("pnlClipBinHeader"));
@@ -199,7 +201,7 @@ TEST_F(Bins, AHeaderDragStopsBelowTheToolBarAndAboveTheStatusBarAfterEveryMove) 
 
 TEST_F(Bins, CloseButtonsHideTheirPanelAndUncheckItsAction) {
     Open("a");
-    for (QWidget* panel : {k->pnlClipBin, k->pnlLaunchBin, k->pnlTemplateBin, k->pnlTextBin,
+    for (QWidget* panel : {b->pnlClipBin, b->pnlLaunchBin, b->pnlTemplateBin, b->pnlTextBin,
                            f->LaunchCard().pnlLaunchCard}) {
         SCOPED_TRACE(panel->objectName().toStdString());
         KivAction* action = f->Bins().PanelAction(panel);
@@ -214,10 +216,10 @@ TEST_F(Bins, CloseButtonsHideTheirPanelAndUncheckItsAction) {
         EXPECT_FALSE(action->isChecked());
     }
     // The show commands toggle their bins, the check mark following.
-    for (KivAction* a : {k->acShowClipBin, k->acShowLaunchBin, k->acShowTemplate}) {
-        QWidget* panel = a == k->acShowClipBin     ? k->pnlClipBin
-                         : a == k->acShowLaunchBin ? k->pnlLaunchBin
-                                                   : k->pnlTemplateBin;
+    for (KivAction* a : {b->acShowClipBin, b->acShowLaunchBin, b->acShowTemplate}) {
+        QWidget* panel = a == b->acShowClipBin     ? b->pnlClipBin
+                         : a == b->acShowLaunchBin ? b->pnlLaunchBin
+                                                   : b->pnlTemplateBin;
         a->Execute();
         EXPECT_TRUE(isShown(panel));
         EXPECT_TRUE(a->isChecked());
@@ -231,36 +233,36 @@ TEST_F(Bins, DelRemovesTheSelectedLinesWithTheirEntries) {
     Open("a b c d");
     // Clip Bin: lines and records stay paired.
     for (uint32_t i = 0; i < 4; ++i) {
-        k->ClipCardBin.Add({1, 10 + i, 0});
-        k->lbxClipCard->addItem(QString::number(i));
+        b->ClipCardBin.Add({1, 10 + i, 0});
+        b->lbxClipCard->addItem(QString::number(i));
     }
-    Select(k->lbxClipCard, {0, 2});
-    QTest::keyClick(k->lbxClipCard, Qt::Key_Delete);
-    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"1", "3"}));
-    ASSERT_EQ(k->ClipCardBin.Count(), 2);
-    EXPECT_EQ(k->ClipCardBin.GetItem(0).CardDir, 11u);
-    EXPECT_EQ(k->ClipCardBin.GetItem(1).CardDir, 13u);
-    Select(k->lbxClipCard, {1});
-    QTest::keyClick(k->lbxClipCard, Qt::Key_Delete);
-    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"1"}));
-    EXPECT_EQ(k->ClipCardBin.Count(), 1);
+    Select(b->lbxClipCard, {0, 2});
+    QTest::keyClick(b->lbxClipCard, Qt::Key_Delete);
+    EXPECT_EQ(Lines(b->lbxClipCard), QStringList({"1", "3"}));
+    ASSERT_EQ(b->ClipCardBin.Count(), 2);
+    EXPECT_EQ(b->ClipCardBin.GetItem(0).CardDir, 11u);
+    EXPECT_EQ(b->ClipCardBin.GetItem(1).CardDir, 13u);
+    Select(b->lbxClipCard, {1});
+    QTest::keyClick(b->lbxClipCard, Qt::Key_Delete);
+    EXPECT_EQ(Lines(b->lbxClipCard), QStringList({"1"}));
+    EXPECT_EQ(b->ClipCardBin.Count(), 1);
 
     // Resource Bin: the line at the first removed place is selected; 17 when empty.
     for (const char* l : {"/x/1", "/x/2", "/x/3", "/x/4"})
-        k->lbxLaunchBin->addItem(QString::fromLatin1(l));
-    SetImageIndex(k->acShowLaunchBin, 19);
-    Select(k->lbxLaunchBin, {1, 2});
-    QTest::keyClick(k->lbxLaunchBin, Qt::Key_Delete);
-    EXPECT_EQ(Lines(k->lbxLaunchBin), QStringList({"/x/1", "/x/4"}));
-    EXPECT_EQ(k->lbxLaunchBin->currentRow(), 1);
-    EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 19);
-    Select(k->lbxLaunchBin, {1});
-    QTest::keyClick(k->lbxLaunchBin, Qt::Key_Delete);
-    EXPECT_EQ(k->lbxLaunchBin->currentRow(), 0) << "past the end: the last line";
-    Select(k->lbxLaunchBin, {0});
-    QTest::keyClick(k->lbxLaunchBin, Qt::Key_Delete);
-    EXPECT_EQ(k->lbxLaunchBin->count(), 0);
-    EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 17);
+        b->lbxLaunchBin->addItem(QString::fromLatin1(l));
+    SetImageIndex(b->acShowLaunchBin, 19);
+    Select(b->lbxLaunchBin, {1, 2});
+    QTest::keyClick(b->lbxLaunchBin, Qt::Key_Delete);
+    EXPECT_EQ(Lines(b->lbxLaunchBin), QStringList({"/x/1", "/x/4"}));
+    EXPECT_EQ(b->lbxLaunchBin->currentRow(), 1);
+    EXPECT_EQ(ImageIndex(b->acShowLaunchBin), 19);
+    Select(b->lbxLaunchBin, {1});
+    QTest::keyClick(b->lbxLaunchBin, Qt::Key_Delete);
+    EXPECT_EQ(b->lbxLaunchBin->currentRow(), 0) << "past the end: the last line";
+    Select(b->lbxLaunchBin, {0});
+    QTest::keyClick(b->lbxLaunchBin, Qt::Key_Delete);
+    EXPECT_EQ(b->lbxLaunchBin->count(), 0);
+    EXPECT_EQ(ImageIndex(b->acShowLaunchBin), 17);
 }
 
 TEST_F(Bins, TheTextBinIconFollowsItsText) {
@@ -270,8 +272,8 @@ TEST_F(Bins, TheTextBinIconFollowsItsText) {
         {"x", 21}, {"  note  ", 21}, {"          ", 21} /* 10 characters */,
     };
     for (const auto& [text, image] : cases) {
-        k->txtTextBin->setPlainText(QString::fromLatin1(text));
-        EXPECT_EQ(ImageIndex(k->acShowTextBin), image) << '"' << text << '"';
+        b->txtTextBin->setPlainText(QString::fromLatin1(text));
+        EXPECT_EQ(ImageIndex(b->acShowTextBin), image) << '"' << text << '"';
     }
 }
 
@@ -279,12 +281,12 @@ TEST_F(Bins, TemplateBinDelRemovesOnlyTheChosenTopicsFromTheTemplate) {
     const std::string tpl = Home() + "template.kiv";
     MakeJoined(tpl, "a(x) b c");
     Open("t");
-    ASSERT_EQ(Lines(k->lbxTemplate), QStringList({"a", "b", "c"})) << "listed at start";
-    ASSERT_EQ(k->TemplateBin.Count(), 3);
-    Select(k->lbxTemplate, {0, 2});
-    QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
-    EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"b"}));
-    ASSERT_EQ(k->TemplateBin.Count(), 1);
+    ASSERT_EQ(Lines(b->lbxTemplate), QStringList({"a", "b", "c"})) << "listed at start";
+    ASSERT_EQ(b->TemplateBin.Count(), 3);
+    Select(b->lbxTemplate, {0, 2});
+    QTest::keyClick(b->lbxTemplate, Qt::Key_Delete);
+    EXPECT_EQ(Lines(b->lbxTemplate), QStringList({"b"}));
+    ASSERT_EQ(b->TemplateBin.Count(), 1);
     EXPECT_EQ(DumpTreePair(tpl), "b\n");
     Stop();
     EXPECT_EQ(ReadJoined(tpl).Tree, "b\n") << "joined again at exit";
@@ -294,31 +296,31 @@ TEST_F(Bins, TemplateBinDelKeepsTopicsTheListDoesNotShow) {
     const std::string tpl = Home() + "template.kiv";
     MakeJoined(tpl, "a b c d");
     Open("t");
-    ASSERT_EQ(k->TemplateBin.Count(), 4);
+    ASSERT_EQ(b->TemplateBin.Count(), 4);
     // The list knows a, b and c only, as when d came into the template after it was listed.
-    delete k->lbxTemplate->takeItem(3);
-    k->TemplateBin.Delete(3);
-    Select(k->lbxTemplate, {1});
-    QTest::keyClick(k->lbxTemplate, Qt::Key_Delete);
-    EXPECT_EQ(Lines(k->lbxTemplate), QStringList({"a", "c"}));
+    delete b->lbxTemplate->takeItem(3);
+    b->TemplateBin.Delete(3);
+    Select(b->lbxTemplate, {1});
+    QTest::keyClick(b->lbxTemplate, Qt::Key_Delete);
+    EXPECT_EQ(Lines(b->lbxTemplate), QStringList({"a", "c"}));
     EXPECT_EQ(DumpTreePair(tpl), "a\nc\nd\n");
 }
 
 TEST_F(Bins, ClipBinTakesTopicDragsFromAPanelOnlyAndTheTemplateBinTemplatesThem) {
     Open("a b");
-    EXPECT_TRUE(DropOn(k->lbxClipCard, g));
-    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"a"}));
-    k->lbxLaunchBin->addItem(QStringLiteral("/x/1"));
-    EXPECT_FALSE(DropOn(k->lbxClipCard, k->lbxLaunchBin))
+    EXPECT_TRUE(DropOn(b->lbxClipCard, g));
+    EXPECT_EQ(Lines(b->lbxClipCard), QStringList({"a"}));
+    b->lbxLaunchBin->addItem(QStringLiteral("/x/1"));
+    EXPECT_FALSE(DropOn(b->lbxClipCard, b->lbxLaunchBin))
         << "the Resource Bin's lines are no topics";
-    EXPECT_FALSE(DropOn(k->lbxClipCard, nullptr));
-    EXPECT_EQ(k->lbxClipCard->count(), 1);
-    EXPECT_EQ(k->ClipCardBin.Count(), 1);
+    EXPECT_FALSE(DropOn(b->lbxClipCard, nullptr));
+    EXPECT_EQ(b->lbxClipCard->count(), 1);
+    EXPECT_EQ(b->ClipCardBin.Count(), 1);
     int templated = 0;
-    k->acDoAsTemplate->OnExecute = [&](KivAction*) { ++templated; };
-    EXPECT_FALSE(DropOn(k->lbxTemplate, k->lbxLaunchBin));
+    f->FileCommands().acDoAsTemplate->OnExecute = [&](KivAction*) { ++templated; };
+    EXPECT_FALSE(DropOn(b->lbxTemplate, b->lbxLaunchBin));
     EXPECT_EQ(templated, 0);
-    EXPECT_TRUE(DropOn(k->lbxTemplate, g));
+    EXPECT_TRUE(DropOn(b->lbxTemplate, g));
     EXPECT_EQ(templated, 1);
 }
 
@@ -391,24 +393,25 @@ TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsFor
     // Two topics marked and current, dragged into the Clip Bin.
     g->Nester->SetMarked(1, true);
     g->SelectRow(2);
-    EXPECT_TRUE(DropOn(k->lbxClipCard, g));
-    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"b", "c"}));
-    EXPECT_EQ(k->ClipCardBin.Count(), 2);
-    k->txtTextBin->setFocus();
-    QTest::keyClicks(k->txtTextBin, QStringLiteral("loose notes"));
-    EXPECT_EQ(ImageIndex(k->acShowTextBin), 21);
-    k->lbxLaunchBin->addItem(QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site"));
+    EXPECT_TRUE(DropOn(b->lbxClipCard, g));
+    EXPECT_EQ(Lines(b->lbxClipCard), QStringList({"b", "c"}));
+    EXPECT_EQ(b->ClipCardBin.Count(), 2);
+    b->txtTextBin->setFocus();
+    QTest::keyClicks(b->txtTextBin, QStringLiteral("loose notes"));
+    EXPECT_EQ(ImageIndex(b->acShowTextBin), 21);
+    b->lbxLaunchBin->addItem(QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site"));
     Stop();
 
     f = Start();
     k = &f->Skeleton();
-    EXPECT_EQ(k->txtTextBin->toPlainText(), QStringLiteral("loose notes"));
-    EXPECT_EQ(ImageIndex(k->acShowTextBin), 21);
-    EXPECT_EQ(Lines(k->lbxLaunchBin),
+    b = &f->Bins();
+    EXPECT_EQ(b->txtTextBin->toPlainText(), QStringLiteral("loose notes"));
+    EXPECT_EQ(ImageIndex(b->acShowTextBin), 21);
+    EXPECT_EQ(Lines(b->lbxLaunchBin),
               QStringList({QStringLiteral("http://a.b/") + QChar(1) + QStringLiteral("Site")}));
-    EXPECT_EQ(ImageIndex(k->acShowLaunchBin), 19);
+    EXPECT_EQ(ImageIndex(b->acShowLaunchBin), 19);
     // The Clip Bin points at topics of the run's datastructure; they are where they were.
-    EXPECT_EQ(k->lbxClipCard->count(), 0);
+    EXPECT_EQ(b->lbxClipCard->count(), 0);
     g = f->Panels().sgdFirst;
     ASSERT_EQ(g->Nester->RowCount(), 3);
     EXPECT_EQ(g->Nester->Caption(1), "b");
@@ -420,8 +423,8 @@ TEST_F(Bins, TheTextAndResourceBinsSurviveARestartAndTheClipBinHoldsItsTopicsFor
 // the first row, inside the window.
 TEST_F(Bins, TheFloatingPanelsStartEachInItsOwnPlace) {
     Open("a");
-    const std::vector<QWidget*> panels{k->pnlTextBin,   k->pnlClipBin,
-                                       k->pnlLaunchBin, k->pnlTemplateBin,
+    const std::vector<QWidget*> panels{b->pnlTextBin,   b->pnlClipBin,
+                                       b->pnlLaunchBin, b->pnlTemplateBin,
                                        k->pnlMetaCard,  f->LaunchCard().pnlLaunchCard};
     for (size_t i = 0; i < panels.size(); ++i) {
         const QRect r = panels[i]->geometry();
@@ -439,7 +442,7 @@ TEST_F(Bins, TheFloatingPanelsStartEachInItsOwnPlace) {
 // its source; a shorter move or a press beside the entries starts none.
 TEST_F(Bins, EntriesDragOutOfTheirListsPastEightPixels) {
     Open("a");
-    for (QListWidget* list : {k->lbxClipCard, k->lbxTemplate, k->lbxLaunchBin}) {
+    for (QListWidget* list : {b->lbxClipCard, b->lbxTemplate, b->lbxLaunchBin}) {
         SCOPED_TRACE(list->objectName().toStdString());
         list->addItem(QStringLiteral("entry"));
         list->parentWidget()->show();
@@ -474,19 +477,19 @@ TEST_F(Bins, EntriesDragOutOfTheirListsPastEightPixels) {
 TEST_F(Bins, ResourceBinLinksDroppedOnATopicAreAttachedToIt) {
     Open("a b");
     for (const char* line : {"/d/one.txt\x01One", "/d/two.txt\x01Two", "/d/three.txt\x01Three"})
-        k->lbxLaunchBin->addItem(QString::fromUtf8(line));
-    Select(k->lbxLaunchBin, {0, 2});
-    EXPECT_FALSE(DragBinOnto(k->lbxLaunchBin, f->Panels().sgdSecond, -1, false))
+        b->lbxLaunchBin->addItem(QString::fromUtf8(line));
+    Select(b->lbxLaunchBin, {0, 2});
+    EXPECT_FALSE(DragBinOnto(b->lbxLaunchBin, f->Panels().sgdSecond, -1, false))
         << "an empty panel";
-    EXPECT_TRUE(DragBinOnto(k->lbxLaunchBin, g, 1));
+    EXPECT_TRUE(DragBinOnto(b->lbxLaunchBin, g, 1));
     EXPECT_EQ(g->Nester->LaunchList().GetLinks(1),
               "/d/one.txt" + S + "One\r\n/d/three.txt" + S + "Three\r\n");
-    EXPECT_EQ(Lines(k->lbxLaunchBin),
+    EXPECT_EQ(Lines(b->lbxLaunchBin),
               QStringList{QStringLiteral("/d/two.txt") + QChar(1) + QStringLiteral("Two")});
-    Select(k->lbxLaunchBin, {0});
-    EXPECT_TRUE(DragBinOnto(k->lbxLaunchBin, g, 0));
-    EXPECT_EQ(k->lbxLaunchBin->count(), 0);
-    EXPECT_EQ(k->acShowLaunchBin->property("ImageIndex").toInt(), 17) << "the empty bin's picture";
+    Select(b->lbxLaunchBin, {0});
+    EXPECT_TRUE(DragBinOnto(b->lbxLaunchBin, g, 0));
+    EXPECT_EQ(b->lbxLaunchBin->count(), 0);
+    EXPECT_EQ(b->acShowLaunchBin->property("ImageIndex").toInt(), 17) << "the empty bin's picture";
     Stop();
     EXPECT_NE(ReadJoined(Home() + "FirstKivDB.kiv").Tree.find("b"), std::string::npos);
 }
@@ -497,11 +500,11 @@ TEST_F(Bins, TemplatesDroppedOnAPanelAreCopiedInAfterTheTopic) {
     const std::string tpl = Home() + "template.kiv";
     MakeJoined(tpl, "letter(head foot) memo");
     Open("a b");
-    ASSERT_EQ(Lines(k->lbxTemplate), QStringList({"letter", "memo"}));
-    Select(k->lbxTemplate, {0, 1});
-    EXPECT_TRUE(DragBinOnto(k->lbxTemplate, g, 0));
+    ASSERT_EQ(Lines(b->lbxTemplate), QStringList({"letter", "memo"}));
+    Select(b->lbxTemplate, {0, 1});
+    EXPECT_TRUE(DragBinOnto(b->lbxTemplate, g, 0));
     EXPECT_EQ(Tree(), "a\nletter\n  head\n  foot\nmemo\nb\n");
-    EXPECT_TRUE(k->lbxTemplate->selectedItems().isEmpty());
+    EXPECT_TRUE(b->lbxTemplate->selectedItems().isEmpty());
     EXPECT_FALSE(f->IsBusy());
     Stop();
     EXPECT_EQ(ReadJoined(tpl).Tree, "letter\n  head\n  foot\nmemo\n");
@@ -512,26 +515,26 @@ TEST_F(Bins, TemplatesDroppedOnAPanelAreCopiedInAfterTheTopic) {
 TEST_F(Bins, ClipBinTopicsArePutBackWhereTheyAreDropped) {
     Open("a(a1 a2) b c");
     ClickRow(g, 2);  // c
-    f->Drops().AddToClipCard(g);
+    f->Bins().AddToClipCard(g);
     ClickRow(g, 0);  // a
-    f->Drops().AddToClipCard(g);
-    ASSERT_EQ(Lines(k->lbxClipCard), QStringList({"c", "a"}));
+    f->Bins().AddToClipCard(g);
+    ASSERT_EQ(Lines(b->lbxClipCard), QStringList({"c", "a"}));
     TKivStringGrid* p2 = f->Panels().sgdSecond;
     ASSERT_EQ(p2->Nester->RowCount(), 2);
 
-    Select(k->lbxClipCard, {1});
-    EXPECT_TRUE(DragBinOnto(k->lbxClipCard, p2, 0));  // a under itself
+    Select(b->lbxClipCard, {1});
+    EXPECT_TRUE(DragBinOnto(b->lbxClipCard, p2, 0));  // a under itself
     EXPECT_EQ(Dialogs().MessageTexts(),
               QStringList{
                   QStringLiteral("It is not possible to transfer a topic to its own branch.")});
-    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"c", "a"}));
+    EXPECT_EQ(Lines(b->lbxClipCard), QStringList({"c", "a"}));
     EXPECT_EQ(Tree(), "a\n  a1\n  a2\nb\nc\n");
 
-    Select(k->lbxClipCard, {0});
-    EXPECT_TRUE(DragBinOnto(k->lbxClipCard, p2, 0));  // c after a1
+    Select(b->lbxClipCard, {0});
+    EXPECT_TRUE(DragBinOnto(b->lbxClipCard, p2, 0));  // c after a1
     EXPECT_EQ(Tree(), "a\n  a1\n  c\n  a2\nb\n");
-    EXPECT_EQ(Lines(k->lbxClipCard), QStringList({"a"}));
-    EXPECT_EQ(k->ClipCardBin.Count(), 1);
+    EXPECT_EQ(Lines(b->lbxClipCard), QStringList({"a"}));
+    EXPECT_EQ(b->ClipCardBin.Count(), 1);
     EXPECT_EQ(g->Nester->RowCount(), 2) << "c left panel 1";
     ASSERT_EQ(p2->Nester->RowCount(), 3);
     EXPECT_EQ(p2->Nester->Caption(1), "c");

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/bins/Bins.h"
 #include "mainwindow/browser/Browser.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "platform/qt/WidgetState.h"
@@ -163,7 +164,7 @@ TEST_F(Browser, TextCardBesideTheBrowserTakesItsHeightFromThePane) {
 
 TEST_F(Browser, ResourceBinTakesThePageAsTheBrowserHasIt) {
     Open("a");
-    QListWidget* bin = f->Skeleton().lbxLaunchBin;
+    QListWidget* bin = f->Bins().lbxLaunchBin;
     B->AddLinkToResourceCard();
     EXPECT_EQ(bin->count(), 0) << "no browser, nothing added";
     B->acOpenBrowser->Execute();
@@ -175,7 +176,7 @@ TEST_F(Browser, ResourceBinTakesThePageAsTheBrowserHasIt) {
     B->AddLinkToResourceCard();
     ASSERT_EQ(bin->count(), 1);
     EXPECT_EQ(bin->item(0)->text(), StoredToText("http://x/\x01Home"));
-    EXPECT_EQ(ImageIndex(f->Skeleton().acShowLaunchBin), 19);
+    EXPECT_EQ(ImageIndex(f->Bins().acShowLaunchBin), 19);
     // A page without a title is listed by its address.
     Type(QStringLiteral("http://y/"));
     B->AddLinkToResourceCard();

@@ -181,20 +181,20 @@ TEST_F(Collector, ResourceBinIsOutOfReachWhileTheMainWindowIsHidden) {
     emit s->PopupMenu1->aboutToShow();
     EXPECT_FALSE(s->acOpenResourceBin->isEnabled()) << "greyed while the main window is hidden";
     s->acOpenResourceBinExecute();
-    EXPECT_TRUE(f->Skeleton().pnlLaunchBin->isHidden());
+    EXPECT_TRUE(f->Bins().pnlLaunchBin->isHidden());
     Toggle();
     emit s->PopupMenu1->aboutToShow();
     EXPECT_TRUE(s->acOpenResourceBin->isEnabled());
     // A resource bin already shown stays shown (it comes to the front, not away).
-    f->Skeleton().pnlLaunchBin->show();
+    f->Bins().pnlLaunchBin->show();
     s->acOpenResourceBin->Execute();
-    EXPECT_FALSE(f->Skeleton().pnlLaunchBin->isHidden());
+    EXPECT_FALSE(f->Bins().pnlLaunchBin->isHidden());
 }
 
 TEST_F(Collector, OpenTextBinWhileHiddenMovesTheEditorIntoItsWindowAndBack) {
     Open();
     QTextEdit* editor = TextBinEditor;
-    ASSERT_EQ(editor, f->Skeleton().txtTextBin);
+    ASSERT_EQ(editor, f->Bins().txtTextBin);
     editor->setPlainText(QStringLiteral("kept"));
     ASSERT_NE(frmTextBin, nullptr) << "made at start";
     EXPECT_EQ(frmTextBin->windowTitle(), QStringLiteral("KIV Text Bin"));
@@ -207,10 +207,10 @@ TEST_F(Collector, OpenTextBinWhileHiddenMovesTheEditorIntoItsWindowAndBack) {
     // The main window's show sends it home.
     Toggle();
     EXPECT_TRUE(frmTextBin->isHidden());
-    EXPECT_EQ(editor->parentWidget(), f->Skeleton().pnlTextBin);
+    EXPECT_EQ(editor->parentWidget(), f->Bins().pnlTextBin);
     EXPECT_EQ(TextBinEditor, editor);
-    EXPECT_FALSE(f->Skeleton().pnlTextBin->isHidden()) << "the text bin shows in its panel";
-    EXPECT_TRUE(f->Skeleton().acShowTextBin->Checked());
+    EXPECT_FALSE(f->Bins().pnlTextBin->isHidden()) << "the text bin shows in its panel";
+    EXPECT_TRUE(f->Bins().acShowTextBin->Checked());
 }
 
 TEST_F(Collector, BinsStayShutWhileTheDatastructureIsLocked) {
@@ -219,11 +219,11 @@ TEST_F(Collector, BinsStayShutWhileTheDatastructureIsLocked) {
     Toggle();
     s->acExTextBin->Execute();
     EXPECT_TRUE(frmTextBin->isHidden());
-    EXPECT_EQ(TextBinEditor->parentWidget(), f->Skeleton().pnlTextBin);
+    EXPECT_EQ(TextBinEditor->parentWidget(), f->Bins().pnlTextBin);
     Toggle();
     s->acOpenResourceBin->Execute();
-    EXPECT_TRUE(f->Skeleton().pnlLaunchBin->isHidden());
-    EXPECT_TRUE(f->Skeleton().pnlTextBin->isHidden());
+    EXPECT_TRUE(f->Bins().pnlLaunchBin->isHidden());
+    EXPECT_TRUE(f->Bins().pnlTextBin->isHidden());
 }
 
 TEST_F(Collector, DraggingByThePictureMovesTheWindow) {
@@ -302,8 +302,8 @@ TEST_F(Collector, TopicsFromAnOutlinePanelLandInTheClipBin) {
         TKivStringGrid::SetInternalDragSource(nullptr);
         return move.isAccepted();
     };
-    QListWidget* clip = f->Skeleton().lbxClipCard;
-    EXPECT_FALSE(drag(f->Skeleton().lbxLaunchBin, true)) << "a bin list is no outline panel";
+    QListWidget* clip = f->Bins().lbxClipCard;
+    EXPECT_FALSE(drag(f->Bins().lbxLaunchBin, true)) << "a bin list is no outline panel";
     EXPECT_FALSE(drag(nullptr, true));
     EXPECT_EQ(clip->count(), 0);
     TKivStringGrid* g = f->Panels().sgdFirst;
@@ -311,7 +311,7 @@ TEST_F(Collector, TopicsFromAnOutlinePanelLandInTheClipBin) {
     EXPECT_TRUE(drag(g, true));
     ASSERT_EQ(clip->count(), 1);
     EXPECT_EQ(clip->item(0)->text(), QStringLiteral("beta"));
-    EXPECT_EQ(f->Skeleton().ClipCardBin.Count(), 1);
+    EXPECT_EQ(f->Bins().ClipCardBin.Count(), 1);
     EXPECT_FALSE(s->OpenSwallowShown()) << "topic drags leave the picture alone";
 }
 
@@ -330,10 +330,10 @@ TEST_F(Collector, ADropFromAnotherProgramOpensThePictureAndItsTextLandsInTheText
     EXPECT_NE(open, s->grab().toImage()) << "the two pictures differ";
     EXPECT_EQ(TextBinEditor->toPlainText(),
               QStringLiteral("first\n\n============================\nsecond"));
-    EXPECT_EQ(f->Skeleton().lbxLaunchBin->count(), 0) << "text is no link";
+    EXPECT_EQ(f->Bins().lbxLaunchBin->count(), 0) << "text is no link";
     // Files go to the Resource Bin, and the plain-text copy of their addresses nowhere.
     drops.DropOn(s->DropPanel, {{"/d/x.txt"}, "file:///d/x.txt", "", ""}, QPoint(20, 20));
-    EXPECT_EQ(f->Skeleton().lbxLaunchBin->count(), 1);
+    EXPECT_EQ(f->Bins().lbxLaunchBin->count(), 1);
     EXPECT_FALSE(TextBinEditor->toPlainText().contains(QStringLiteral("file://")));
 }
 

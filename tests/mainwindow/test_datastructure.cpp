@@ -26,8 +26,8 @@ ino_t Inode(const std::string& path) {
 // What a refused open must leave: the window usable, nothing open, the file as it was.
 void ExpectNothingOpen(TForm1* f) {
     EXPECT_FALSE(f->DatastructureOpen());
-    EXPECT_FALSE(Loading);
-    EXPECT_EQ(CurrentBookMark, nullptr);
+    EXPECT_FALSE(Form1->Open().Loading);
+    EXPECT_EQ(Form1->Open().BookMark, nullptr);
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV"));
     for (TKivStringGrid* g : {f->Panels().sgdFirst, f->Panels().sgdSecond, f->Panels().sgdThird}) {
         EXPECT_EQ(g->Nester->RowCount(), 0) << g->Tag;
@@ -131,7 +131,7 @@ TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
     PackDatastructure(path);
     TForm1* f = Start();
     EXPECT_TRUE(f->DatastructureOpen());
-    EXPECT_FALSE(Loading);
+    EXPECT_FALSE(Form1->Open().Loading);
     EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 2);
     EXPECT_EQ(Dialogs().Messages.size(), 1u) << "the damaged card is reported";
     EXPECT_TRUE(f->TextCard().txtSimpleText->isReadOnly()) << "nothing can be typed over it";
@@ -235,7 +235,7 @@ protected:
         WindowFixture::SetUp();
         f = Start();
         TypeCaption(f->Panels().sgdFirst, QStringLiteral("Alpha"));
-        f->Skeleton().txtTextBin->setPlainText(QStringLiteral("bin text"));
+        f->Bins().txtTextBin->setPlainText(QStringLiteral("bin text"));
         f->FlushCurrentRow();
     }
     void Run(KivAction* a, const std::string& name) {
@@ -271,7 +271,8 @@ TEST_F(NewAndSaveAs, SaveAsCopiesTopicsBinsAndMarksAndKeepsTheOpenOne) {
     EXPECT_EQ(c.TextBinCard,
               "\x01"
               "bin text");
-    EXPECT_EQ(c.MarksCard, SerializeMarks(CurrentBookMark->Threads, CurrentBookMark->QuickJumps));
+    EXPECT_EQ(c.MarksCard,
+              SerializeMarks(Form1->Open().BookMark->Threads, Form1->Open().BookMark->QuickJumps));
     EXPECT_TRUE(f->DatastructureOpen());
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
     EXPECT_TRUE(FileExists(Home() + "FirstKivDB.dsc")) << "the open one stays open";
@@ -418,8 +419,8 @@ TEST_F(Datastructure, ATextBinCardWithoutAPasswordKeepsAllItsText) {
     PackDatastructure(path);
     TForm1* f = Start();
     ASSERT_TRUE(f->DatastructureOpen());
-    EXPECT_TRUE(CurrentBookMark->Password.empty());
-    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(),
+    EXPECT_TRUE(Form1->Open().BookMark->Password.empty());
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(),
               QString::fromLatin1(card.data(), int(card.size())));
     Stop();
     EXPECT_EQ(ReadJoined(path).TextBinCard, "\x01" + card)
@@ -508,7 +509,7 @@ TEST_F(Datastructure, ADamagedDatastructureCardDirectoryIsReportedAndTheOutlineO
         EXPECT_TRUE(told.contains(QStringLiteral("could not be read"))) << told.toStdString();
         EXPECT_TRUE(told.contains(QString::fromLatin1(c.named))) << told.toStdString();
         // What is written now is kept.
-        f->Skeleton().txtTextBin->setPlainText(QStringLiteral("new bin"));
+        f->Bins().txtTextBin->setPlainText(QStringLiteral("new bin"));
         Stop();
         const TJoinedContent joined = ReadJoined(path);
         EXPECT_EQ(joined.Tree, "a\n  b\nc\n");

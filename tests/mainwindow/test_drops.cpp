@@ -147,26 +147,26 @@ TEST_F(Drops, TheCollectorTakesTheAddressIntoTheLaunchBinAndTheTextIntoTheTextBi
     QWidget collector;
     QStringList pictures;
     D().RegisterCollector(&collector, [&](const QString& p) { pictures << p; });
-    K().txtTextBin->setPlainText(QStringLiteral("before"));
+    f->Bins().txtTextBin->setPlainText(QStringLiteral("before"));
     const TDropContent drop{{}, "hello", "http://a/", ""};
     EXPECT_NE(D().EnterOn(&collector, drop, kCopy), TDrops::kNoDropEffect);
     EXPECT_FALSE(D().DragImageShown()) << "no drag image over the collector";
     D().DropOn(&collector, drop, QPoint(1, 1));
     EXPECT_EQ(pictures, QStringList({"openswallow", "swallow"}));
-    ASSERT_EQ(K().lbxLaunchBin->count(), 1);
-    EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(0)->text()), "http://a/\x01http://a/");
-    EXPECT_EQ(ImageIndex(K().acShowLaunchBin), 19);
-    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("before"))
+    ASSERT_EQ(f->Bins().lbxLaunchBin->count(), 1);
+    EXPECT_EQ(TextToStored(f->Bins().lbxLaunchBin->item(0)->text()), "http://a/\x01http://a/");
+    EXPECT_EQ(ImageIndex(f->Bins().acShowLaunchBin), 19);
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("before"))
         << "a drop is one thing: the address, not its text too";
     // Files with the plain-text copy of their addresses that Qt programs send beside them.
     D().DropOn(&collector, {{"/d/x.txt"}, "file:///d/x.txt", "", ""}, QPoint(1, 1));
-    ASSERT_EQ(K().lbxLaunchBin->count(), 2);
-    EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(1)->text()), "/d/x.txt\x01x.txt");
-    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("before"));
+    ASSERT_EQ(f->Bins().lbxLaunchBin->count(), 2);
+    EXPECT_EQ(TextToStored(f->Bins().lbxLaunchBin->item(1)->text()), "/d/x.txt\x01x.txt");
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("before"));
     // Text alone goes to the text bin.
     D().DropOn(&collector, {{}, "hello", "", ""}, QPoint(1, 1));
-    EXPECT_EQ(K().lbxLaunchBin->count(), 2);
-    EXPECT_EQ(TextToStored(K().txtTextBin->toPlainText()),
+    EXPECT_EQ(f->Bins().lbxLaunchBin->count(), 2);
+    EXPECT_EQ(TextToStored(f->Bins().txtTextBin->toPlainText()),
               "before\r\n\r\n" + std::string(28, '=') + "\r\nhello");
     // Dragged away again: the plain picture, the drag image back.
     D().EnterOn(&collector, drop, kCopy);
@@ -177,13 +177,14 @@ TEST_F(Drops, TheCollectorTakesTheAddressIntoTheLaunchBinAndTheTextIntoTheTextBi
 
 TEST_F(Drops, TheLaunchBinPanelTakesFilesOrTheAddress) {
     Open("a");
-    D().DropOn(K().pnlLaunchBin, {{"/d/a.txt", "/d/b.txt"}, "", "http://x/", ""}, QPoint(1, 1));
-    ASSERT_EQ(K().lbxLaunchBin->count(), 2);
-    EXPECT_EQ(TextToStored(K().lbxLaunchBin->item(1)->text()),
+    D().DropOn(f->Bins().pnlLaunchBin, {{"/d/a.txt", "/d/b.txt"}, "", "http://x/", ""},
+               QPoint(1, 1));
+    ASSERT_EQ(f->Bins().lbxLaunchBin->count(), 2);
+    EXPECT_EQ(TextToStored(f->Bins().lbxLaunchBin->item(1)->text()),
               "/d/b.txt\x01"
               "b.txt");
-    D().DropOn(K().pnlLaunchBin, {{}, "only text", "", ""}, QPoint(1, 1));
-    EXPECT_EQ(K().lbxLaunchBin->count(), 2) << "text alone is no entry";
+    D().DropOn(f->Bins().pnlLaunchBin, {{}, "only text", "", ""}, QPoint(1, 1));
+    EXPECT_EQ(f->Bins().lbxLaunchBin->count(), 2) << "text alone is no entry";
 }
 
 TEST_F(Drops, TheGraphicCardTakesOnlyDropsWithPictures) {
@@ -381,16 +382,17 @@ TEST_F(Drops, TextBecomesTheCaptionOfAnUntitledTopicOnly) {
 
 TEST_F(Drops, TheTextBinCommandShowsAndHidesItsPanel) {
     Open("a");
-    ASSERT_TRUE(K().pnlTextBin->isHidden());
-    EXPECT_TRUE(K().acShowTextBin->shortcut().isEmpty()) << "Ctrl+Shift+T is Make New Template's";
-    EXPECT_TRUE(K().View1->actions().contains(K().acShowTextBin))
+    ASSERT_TRUE(f->Bins().pnlTextBin->isHidden());
+    EXPECT_TRUE(f->Bins().acShowTextBin->shortcut().isEmpty())
+        << "Ctrl+Shift+T is Make New Template's";
+    EXPECT_TRUE(K().View1->actions().contains(f->Bins().acShowTextBin))
         << "shown in the View menu, without a key";
-    K().acShowTextBin->Execute();
-    EXPECT_FALSE(K().pnlTextBin->isHidden());
-    EXPECT_TRUE(K().acShowTextBin->Checked());
-    K().acShowTextBin->Execute();
-    EXPECT_TRUE(K().pnlTextBin->isHidden());
-    EXPECT_FALSE(K().acShowTextBin->Checked());
+    f->Bins().acShowTextBin->Execute();
+    EXPECT_FALSE(f->Bins().pnlTextBin->isHidden());
+    EXPECT_TRUE(f->Bins().acShowTextBin->Checked());
+    f->Bins().acShowTextBin->Execute();
+    EXPECT_TRUE(f->Bins().pnlTextBin->isHidden());
+    EXPECT_FALSE(f->Bins().acShowTextBin->Checked());
 }
 
 TEST_F(Drops, CtrlShiftTRunsMakeNewTemplateOnly) {
@@ -400,39 +402,40 @@ TEST_F(Drops, CtrlShiftTRunsMakeNewTemplateOnly) {
         if (a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T)))
             holders << a->objectName();
     EXPECT_EQ(holders, QStringList{"acDoAsTemplate"});
-    const int templates = K().lbxTemplate->count();
+    const int templates = f->Bins().lbxTemplate->count();
     f->activateWindow();
     p1->setFocus();
     QTest::keyClick(p1, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
     QCoreApplication::processEvents();
-    EXPECT_EQ(K().lbxTemplate->count(), templates + 1) << "the current topic became a template";
-    EXPECT_TRUE(K().pnlTextBin->isHidden()) << "the Text Bin stayed shut";
+    EXPECT_EQ(f->Bins().lbxTemplate->count(), templates + 1)
+        << "the current topic became a template";
+    EXPECT_TRUE(f->Bins().pnlTextBin->isHidden()) << "the Text Bin stayed shut";
 }
 
 TEST_F(Drops, ALockedDatastructureTakesNothingIntoItsBins) {
     Open("a b");
     QWidget collector;
     D().RegisterCollector(&collector, [](const QString&) {});
-    K().txtTextBin->setPlainText(QStringLiteral("kept"));
-    D().AddToClipCard(p1);
-    const int clips = K().lbxClipCard->count();
+    f->Bins().txtTextBin->setPlainText(QStringLiteral("kept"));
+    f->Bins().AddToClipCard(p1);
+    const int clips = f->Bins().lbxClipCard->count();
     f->FileCommands().SetPasswordLock(true);
     const TDropContent link{{}, "", "http://a/", "A"}, text{{}, "words", "", ""};
     EXPECT_EQ(D().EnterOn(&collector, link, kCopy), TDrops::kNoDropEffect);
     EXPECT_FALSE(D().DropOn(&collector, link, QPoint(1, 1)));
     EXPECT_FALSE(D().DropOn(&collector, text, QPoint(1, 1)));
-    EXPECT_FALSE(D().DropOn(K().pnlLaunchBin, {{"/d/x.txt"}, "", "", ""}, QPoint(1, 1)));
+    EXPECT_FALSE(D().DropOn(f->Bins().pnlLaunchBin, {{"/d/x.txt"}, "", "", ""}, QPoint(1, 1)));
     EXPECT_FALSE(D().DropOn(p1, {{"/d/x.txt"}, "", "", ""}, OnRow(p1, 1)));
     AddTopicAfter(p1);
-    D().AddToClipCard(p1);
-    EXPECT_EQ(K().lbxLaunchBin->count(), 0);
-    EXPECT_EQ(K().txtTextBin->toPlainText(), QStringLiteral("kept"));
-    EXPECT_EQ(K().lbxClipCard->count(), clips);
+    f->Bins().AddToClipCard(p1);
+    EXPECT_EQ(f->Bins().lbxLaunchBin->count(), 0);
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("kept"));
+    EXPECT_EQ(f->Bins().lbxClipCard->count(), clips);
     EXPECT_TRUE(p1->Nester->LaunchList().GetLinks(1).empty());
     // The password given, drops come in again.
     f->FileCommands().SetPasswordLock(false);
     EXPECT_TRUE(D().DropOn(&collector, link, QPoint(1, 1)));
-    EXPECT_EQ(K().lbxLaunchBin->count(), 1);
+    EXPECT_EQ(f->Bins().lbxLaunchBin->count(), 1);
 }
 
 TEST_F(Drops, TheClipCardListsEachTopicOnce) {
@@ -441,14 +444,14 @@ TEST_F(Drops, TheClipCardListsEachTopicOnce) {
     ClickRow(p1, 0);
     QTest::mouseClick(p1->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       p1->CaptionRect(1).center());
-    D().AddToClipCard(p1);
-    D().AddToClipCard(p1);
-    ASSERT_EQ(K().ClipCardBin.Count(), 2);
-    ASSERT_EQ(K().lbxClipCard->count(), 2);
-    EXPECT_EQ(K().lbxClipCard->item(0)->text(), QStringLiteral("a"));
-    EXPECT_EQ(K().lbxClipCard->item(1)->text(),
+    f->Bins().AddToClipCard(p1);
+    f->Bins().AddToClipCard(p1);
+    ASSERT_EQ(f->Bins().ClipCardBin.Count(), 2);
+    ASSERT_EQ(f->Bins().lbxClipCard->count(), 2);
+    EXPECT_EQ(f->Bins().lbxClipCard->item(0)->text(), QStringLiteral("a"));
+    EXPECT_EQ(f->Bins().lbxClipCard->item(1)->text(),
               QString::fromStdString(std::string(35, 'x') + "..."));
-    const TRecycledRecord first = K().ClipCardBin.GetItem(0);
+    const TRecycledRecord first = f->Bins().ClipCardBin.GetItem(0);
     EXPECT_EQ(first, (TRecycledRecord{p1->Nester->ParentNest(0), p1->Nester->CardDir(0),
                                       uint32_t(p1->Nester->ChildNest(0))}));
     // A topic with neither cards nor children yet is nothing to collect; one with children
@@ -456,17 +459,17 @@ TEST_F(Drops, TheClipCardListsEachTopicOnce) {
     ClickRow(p1, 2);
     AddTopicAfter(p1);  // row 3
     ASSERT_EQ(p1->Nester->CardDir(3), 0u);
-    D().AddToClipCard(p1);
-    EXPECT_EQ(K().ClipCardBin.Count(), 2);
+    f->Bins().AddToClipCard(p1);
+    EXPECT_EQ(f->Bins().ClipCardBin.Count(), 2);
     p2->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(p2, Qt::Key_Right);  // its first child
     ASSERT_GT(p1->Nester->ChildNest(3), 0);
     ASSERT_EQ(p1->Nester->CardDir(3), 0u);
     p1->SelectRow(3);
-    D().AddToClipCard(p1);
-    ASSERT_EQ(K().ClipCardBin.Count(), 3);
-    EXPECT_EQ(K().ClipCardBin.GetItem(2).CardDir, 0u);
-    EXPECT_EQ(K().lbxClipCard->item(2)->text(), QStringLiteral("[untitled]"));
+    f->Bins().AddToClipCard(p1);
+    ASSERT_EQ(f->Bins().ClipCardBin.Count(), 3);
+    EXPECT_EQ(f->Bins().ClipCardBin.GetItem(2).CardDir, 0u);
+    EXPECT_EQ(f->Bins().lbxClipCard->item(2)->text(), QStringLiteral("[untitled]"));
 }
 
 // ---- the drop box ----
@@ -540,7 +543,7 @@ TEST_F(Drops, AHoistedTopicThatGetsItsFirstChildrenStaysHoistedWithThem) {
     DropOnDropBox();
     EXPECT_TRUE(Messages().isEmpty()) << Messages().join("|").toStdString();
     ASSERT_GT(p1->Nester->ChildNest(0), 0);
-    const TNodeArray hoisted = CurrentNavigator->GetHoistedNodes();
+    const TNodeArray hoisted = Form1->Open().Navigator->GetHoistedNodes();
     ASSERT_FALSE(hoisted.empty());
     EXPECT_EQ(hoisted[0].ChildNest, uint32_t(p1->Nester->ChildNest(0)))
         << "the hoisted node follows its topic";

@@ -87,7 +87,7 @@ TEST_F(FileCommands, PackRebuildsASmallerFileWithTheSameTreeAndTheLastEdit) {
     const uint64_t before = ReadWholeFile(p).size();
     TForm1* f = Start({p});
     ASSERT_TRUE(f->DatastructureOpen());
-    f->Skeleton().txtTextBin->setPlainText(QStringLiteral("kept text"));
+    f->Bins().txtTextBin->setPlainText(QStringLiteral("kept text"));
     // One topic into the Recycled Bin, then an edit of the last caption left in the editor.
     ClickRow(First(), 2);
     First()->DeleteMarkedTopics(true, true, true);
@@ -114,7 +114,7 @@ TEST_F(FileCommands, PackRebuildsASmallerFileWithTheSameTreeAndTheLastEdit) {
 // The template bin's addresses follow a pack and a return to the backup of the template.
 TEST_F(FileCommands, TheTemplateBinIsListedAgainAfterAPackOfTheTemplate) {
     TForm1* f = Open("letter(head) memo note", "template.kiv");
-    QListWidget* bin = f->Skeleton().lbxTemplate;
+    QListWidget* bin = f->Bins().lbxTemplate;
     ASSERT_EQ(bin->count(), 3);
     ClickRow(First(), 0);
     First()->DeleteMarkedTopics(true, true, true);
@@ -124,7 +124,7 @@ TEST_F(FileCommands, TheTemplateBinIsListedAgainAfterAPackOfTheTemplate) {
     TSourceDatastructure t(path);
     const std::vector<TTopTopic> top = ReadTopTopics(t.Files());
     ASSERT_EQ(top.size(), 2u);
-    EXPECT_EQ(f->Skeleton().TemplateBin.GetItem(1).Item(), top[1].Item);
+    EXPECT_EQ(f->Bins().TemplateBin.GetItem(1).Item(), top[1].Item);
 }
 
 TEST_F(FileCommands, SaveSelectedBranchesWritesTheMarkedTopicsInRowOrder) {
@@ -156,24 +156,24 @@ TEST_F(FileCommands, MakeNewTemplateAppendsToTheTemplateAndItsBin) {
     const std::string tmpl = Home() + "template.kiv";
     MakeJoined(tmpl, "letter(head)");
     TForm1* f = Open("memo(to from) call idea");
-    QListWidget* bin = f->Skeleton().lbxTemplate;
+    QListWidget* bin = f->Bins().lbxTemplate;
     ASSERT_EQ(bin->count(), 1);
     ClickRow(First(), 2);
     First()->Nester->SetMarked(0, true);
-    f->Skeleton().acDoAsTemplate->Execute();
+    f->FileCommands().acDoAsTemplate->Execute();
     ASSERT_EQ(bin->count(), 3);
     EXPECT_EQ(bin->item(1)->text(), QStringLiteral("memo"));
     EXPECT_EQ(bin->item(2)->text(), QStringLiteral("idea"));
-    EXPECT_EQ(f->Skeleton().TemplateBin.Count(), 3);
+    EXPECT_EQ(f->Bins().TemplateBin.Count(), 3);
     EXPECT_FALSE(FileExists(CardFileName(tmpl))) << "the template is joined again";
     EXPECT_EQ(ReadJoined(tmpl).Tree, "letter\n  head\nmemo\n  to\n  from\nidea\n");
 
     // With the template open as the datastructure the command does nothing.
     const std::string t0 = ReadJoined(tmpl).Tree;
     f->Datastructure().OpenDatastructureFile(tmpl);
-    ASSERT_TRUE(SamePath(CurrentBookMark->Path, tmpl));
+    ASSERT_TRUE(SamePath(Form1->Open().BookMark->Path, tmpl));
     First()->Nester->SetMarked(1, true);
-    f->Skeleton().acDoAsTemplate->Execute();
+    f->FileCommands().acDoAsTemplate->Execute();
     f->Datastructure().OpenDatastructureFile(path);
     EXPECT_EQ(ReadJoined(tmpl).Tree, t0);
     EXPECT_EQ(bin->count(), 3) << "listed again after the template was closed";
@@ -314,7 +314,7 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         ASSERT_TRUE(f->DatastructureOpen());
         TWindowSkeleton& k = f->Skeleton();
         EXPECT_EQ(f->FileCommands().PasswordLocked(), withPassword);
-        EXPECT_EQ(!k.pnlHider->isHidden(), withPassword);
+        EXPECT_EQ(!f->FileCommands().pnlHider->isHidden(), withPassword);
         EXPECT_EQ(f->FileCommands().EnterPassword1->isEnabled(), withPassword);
         for (QAction* a : {k.View1->menuAction(), k.Cards1->menuAction(), k.Settings1->menuAction(),
                            static_cast<QAction*>(f->Datastructure().acSaveDatabaseAs),
@@ -325,9 +325,9 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         KivAction::UpdateAll();
         EXPECT_EQ(f->Print().acPrint->isEnabled(), !withPassword) << "its update keeps the lock";
         EXPECT_FALSE(f->Datastructure().acReturnToBackup->isEnabled());
-        for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, k.pnlTemplateBin})
+        for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, f->Bins().pnlTemplateBin})
             EXPECT_EQ(w->isEnabled(), !withPassword);
-        for (KivAction* a : {f->FileCommands().acLinkToExt, k.acDoAsTemplate})
+        for (KivAction* a : {f->FileCommands().acLinkToExt, f->FileCommands().acDoAsTemplate})
             EXPECT_EQ(a->isEnabled(), !withPassword);
         // Every menu but File, with its commands (the search among them), also after an update pass.
         for (QAction* top : k.MainMenu1->actions()) {
@@ -339,7 +339,8 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
         ASSERT_NE(find, nullptr);
         EXPECT_EQ(find->isEnabled(), !withPassword);
         // The menu bar stays out from under the cover.
-        const QRect cover(k.pnlHider->mapTo(f, QPoint(0, 0)), k.pnlHider->size());
+        const QRect cover(f->FileCommands().pnlHider->mapTo(f, QPoint(0, 0)),
+                          f->FileCommands().pnlHider->size());
         EXPECT_FALSE(cover.intersects(k.MainMenu1->geometry()));
 
         PanelsManager().SetEditMode(true);
@@ -362,12 +363,12 @@ TEST_F(FileCommands, APasswordAcceptedInThisRunDoesNotLockAgain) {
     MakeWithTextBinCard(p, "a", "pw\x01");
     TForm1* f = Start({p});
     ASSERT_TRUE(f->FileCommands().PasswordLocked());
-    CurrentBookMark->PasswordAccepted = true;
+    Form1->Open().BookMark->PasswordAccepted = true;
     f->Datastructure().CreateDatastructureFile(Home() + "other.kiv");
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
     f->Datastructure().OpenDatastructureFile(p);
     EXPECT_FALSE(f->FileCommands().PasswordLocked());
-    EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
+    EXPECT_TRUE(f->FileCommands().pnlHider->isHidden());
 }
 
 // The enter window shows over a locked datastructure; only the exact password opens it.
@@ -401,7 +402,7 @@ TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
         else w.btnCancel->click();
         EXPECT_FALSE(w.isVisible());
         EXPECT_TRUE(fc.PasswordLocked());
-        EXPECT_FALSE(CurrentBookMark->PasswordAccepted);
+        EXPECT_FALSE(Form1->Open().BookMark->PasswordAccepted);
     }
     EXPECT_TRUE(Dialogs().Messages.empty());
 
@@ -412,11 +413,11 @@ TEST_F(FileCommands, TheEnterWindowUnlocksOnlyWithThePassword) {
     QTest::keyClick(w.edtPassword, Qt::Key_Return);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(fc.PasswordLocked());
-    EXPECT_TRUE(f->Skeleton().pnlHider->isHidden());
+    EXPECT_TRUE(f->FileCommands().pnlHider->isHidden());
     EXPECT_TRUE(f->Skeleton().pnlKiv->isEnabled());
     EXPECT_FALSE(fc.EnterPassword1->isEnabled());
-    EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
-    EXPECT_TRUE(f->Skeleton().acDoAsTemplate->isEnabled());
+    EXPECT_TRUE(Form1->Open().BookMark->PasswordAccepted);
+    EXPECT_TRUE(f->FileCommands().acDoAsTemplate->isEnabled());
 }
 
 // The set window changes, refuses and removes the password; what it sets is stored.
@@ -432,8 +433,8 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
     QTest::keyClicks(w.edtRepeat, QStringLiteral("new"));
     w.btnOK->click();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(CurrentBookMark->Password, "new");
-    EXPECT_TRUE(CurrentBookMark->PasswordAccepted);
+    EXPECT_EQ(Form1->Open().BookMark->Password, "new");
+    EXPECT_TRUE(Form1->Open().BookMark->PasswordAccepted);
 
     // Outside Windows-1252: said so once, the window stays and the password is kept.
     fc.SetPassword1->trigger();
@@ -449,7 +450,7 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
                              "letters, digits and signs, at most 15 of them. The password "
                              "stays as it was."));
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(CurrentBookMark->Password, "new");
+    EXPECT_EQ(Form1->Open().BookMark->Password, "new");
     w.btnCancel->click();
 
     // Removed: the old password, then "Without Password".
@@ -458,7 +459,7 @@ TEST_F(FileCommands, TheSetWindowSetsChangesAndRemovesThePassword) {
     w.cbxWithoutPassword->click();
     QTest::keyClick(&w, Qt::Key_Return);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(CurrentBookMark->Password, "");
+    EXPECT_EQ(Form1->Open().BookMark->Password, "");
     Stop();
     EXPECT_EQ(SplitTextBinCard(ReadJoined(path).TextBinCard).Password, "");
 }
@@ -480,7 +481,7 @@ TEST_F(FileCommands, AFifteenCharacterPasswordRoundTrips) {
     EXPECT_EQ(w.edtNew->text(), password);
     w.edtRepeat->insert(password);
     w.btnOK->click();
-    EXPECT_EQ(CurrentBookMark->Password.size(), 15u);
+    EXPECT_EQ(Form1->Open().BookMark->Password.size(), 15u);
     Stop();
     EXPECT_EQ(SplitTextBinCard(ReadJoined(path).TextBinCard).Password.size(), 15u);
 
@@ -559,15 +560,17 @@ TEST_F(FileCommands, TopicActionsAreAskedWhenEditModeEndsAndTheTrailsEventsRefre
     TNavigator other;
     f->FileCommands().NavigatorNodeAdded(&other);
     EXPECT_EQ(refreshed, 0);
-    CurrentNavigator->OnNodeAdded = [f](TNavigator* s) { f->FileCommands().NavigatorNodeAdded(s); };
-    CurrentNavigator->OnNodesDeleted = [f](TNavigator* s) {
+    Form1->Open().Navigator->OnNodeAdded = [f](TNavigator* s) {
+        f->FileCommands().NavigatorNodeAdded(s);
+    };
+    Form1->Open().Navigator->OnNodesDeleted = [f](TNavigator* s) {
         f->FileCommands().NavigatorNodesDeleted(s);
     };
-    CurrentNavigator->Add(0, 0, true, "a", Tops()[0]);
-    CurrentNavigator->DeleteFrom(0);
+    Form1->Open().Navigator->Add(0, 0, true, "a", Tops()[0]);
+    Form1->Open().Navigator->DeleteFrom(0);
     EXPECT_EQ(refreshed, 2);
-    CurrentNavigator->OnNodeAdded = nullptr;
-    CurrentNavigator->OnNodesDeleted = nullptr;
+    Form1->Open().Navigator->OnNodeAdded = nullptr;
+    Form1->Open().Navigator->OnNodesDeleted = nullptr;
 }
 
 TEST_F(FileCommands, TheCommandsStandInTheFileMenuBeforeTheRecentFiles) {
@@ -581,7 +584,7 @@ TEST_F(FileCommands, TheCommandsStandInTheFileMenuBeforeTheRecentFiles) {
     EXPECT_GE(texts.indexOf(QStringLiteral("Make New Template")), 0);
     EXPECT_GE(texts.indexOf(QStringLiteral("Return To Backup")), 0);
     EXPECT_LT(pack, texts.indexOf(f->Datastructure().miLast1->text()));
-    EXPECT_EQ(f->Skeleton().acDoAsTemplate->shortcut(),
+    EXPECT_EQ(f->FileCommands().acDoAsTemplate->shortcut(),
               QKeySequence(QStringLiteral("Ctrl+Shift+T")));
 }
 

@@ -86,14 +86,14 @@ TEST_F(Frame, LoadingIsHeldOnlyWhileTheDatastructureChanges) {
     MakeJoined(Home() + "FirstKivDB.kiv", "one two");
     TForm1* f = Start();
     ASSERT_TRUE(f->DatastructureOpen());
-    EXPECT_FALSE(Loading);
+    EXPECT_FALSE(Form1->Open().Loading);
     f->Datastructure().CloseDatastructure();
     EXPECT_FALSE(f->DatastructureOpen());
-    EXPECT_FALSE(Loading) << "a close gives the topic change back";
+    EXPECT_FALSE(Form1->Open().Loading) << "a close gives the topic change back";
     // The panels' row changes are topic changes again: a topic opened now shows its card.
     f->Datastructure().OpenDatastructureFile(Home() + "FirstKivDB.kiv");
     ASSERT_TRUE(f->DatastructureOpen());
-    EXPECT_FALSE(Loading);
+    EXPECT_FALSE(Form1->Open().Loading);
     f->Panels().sgdFirst->SelectRow(1);
     QCoreApplication::processEvents();
     EXPECT_EQ(f->TextCard().lblCurDescr->text(), QStringLiteral("two"));

@@ -17,7 +17,7 @@ protected:
         f->WindowSettings().acFullNavPath->SetChecked(true);
     }
     QString Mode() const { return f->Skeleton().lblNavigateMode->text(); }
-    int Stack() const { return CurrentBookMark->HoistStack.Count(); }
+    int Stack() const { return Form1->Open().BookMark->HoistStack.Count(); }
     void CtrlClick(TKivStringGrid* g, int row) {
         QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ControlModifier,
                           g->CaptionRect(row).center());

@@ -540,11 +540,11 @@ TEST_F(Launch, TheTitleColumnIsWideEnoughToReadTheTitles) {
 TEST_F(Launch, FileOpenOfAnotherFileAndSearchWebOpenWithTheDesktop) {
     Open("t");
     const std::string doc = File("notes.txt");
-    const std::string open = CurrentBookMark->Path;
+    const std::string open = Form1->Open().BookMark->Path;
     Dialogs().AnswerOpen({QString::fromStdString(doc)});
     form->Datastructure().acOpenDataBase->Execute();
     EXPECT_EQ(shell->Calls, (std::vector<ShellCall>{{"open", QString::fromStdString(doc), {}}}));
-    EXPECT_EQ(CurrentBookMark->Path, open) << "the datastructure stays open";
+    EXPECT_EQ(Form1->Open().BookMark->Path, open) << "the datastructure stays open";
 
     form->Search().Search2Click(1);
     ASSERT_EQ(shell->Calls.size(), 2u);

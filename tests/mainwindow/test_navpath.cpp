@@ -193,7 +193,7 @@ TEST_F(NavPath, NavigateToLevelFromEachPanel) {
         if (panel < 3) ClickRow(p2, 0);
         if (panel < 2) ClickRow(p1, 0);
         ASSERT_EQ(CurrentPanel, panel);
-        ASSERT_EQ(CurrentNavigator->Count(), panel);
+        ASSERT_EQ(Form1->Open().Navigator->Count(), panel);
         nav->NavigateToLevel(0, false);
         EXPECT_EQ(CurrentPanel, 1);
         EXPECT_EQ(Rows(p1), (QStringList{"A", "X"}));
@@ -261,7 +261,7 @@ TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
     {
         TBusyGuard walk(f->BusyCounter());
         // The walk moves on; the window is resized meanwhile and the path rebuilt for it.
-        CurrentNavigator->Add(1, 0, false, "Walked", TNestItem{});
+        Form1->Open().Navigator->Add(1, 0, false, "Walked", TNestItem{});
         f->resize(f->width() - 60, f->height());
         ProcessEventsFor(50);
         EXPECT_EQ(Path(), (QStringList{"<..>", "1. A\\", "2. B\\", "3. Walked\\"}))
@@ -276,7 +276,8 @@ TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
     Open("A(B(C))");
     f->WindowSettings().acFullNavPath->Execute();
     for (int i = 0; i < 50; ++i)
-        CurrentNavigator->Add(1, 0, false, std::string(200, char('a' + i % 26)), TNestItem{});
+        Form1->Open().Navigator->Add(1, 0, false, std::string(200, char('a' + i % 26)),
+                                     TNestItem{});
     nav->UpdateNavigationPath();
     TFourthTabSet* s = nav->tsNavigator;
     ASSERT_EQ(s->Tabs().Count(), 51);
@@ -308,15 +309,15 @@ TEST_F(NavPath, InTreeModeTheTrailIsTheAncestorsAndATabSelectsOne) {
     // A trail to a folded branch unfolds it on the way.
     p1->CollapseRow(0);
     ASSERT_EQ(Rows(p1), (QStringList{"A", "X"}));
-    CurrentNavigator->Clear();
-    CurrentNavigator->Add(p1->Nester->ParentNest(0), 0, false, "A", p1->Nester->GetItem(0));
+    Form1->Open().Navigator->Clear();
+    Form1->Open().Navigator->Add(p1->Nester->ParentNest(0), 0, false, "A", p1->Nester->GetItem(0));
     TNestItem b;
     {
         TItemArray items;
         ReadNestItems(PanelsManager().NestFile, uint32_t(p1->Nester->ChildNest(0)), items);
         b = items[0];
     }
-    CurrentNavigator->Add(uint32_t(p1->Nester->ChildNest(0)), 0, false, "B", b);
+    Form1->Open().Navigator->Add(uint32_t(p1->Nester->ChildNest(0)), 0, false, "B", b);
     nav->NavigateToLevel(1, false);
     EXPECT_EQ(Rows(p1), (QStringList{"A", "B", "X"}));
     EXPECT_EQ(Caption(p1), QStringLiteral("B"));

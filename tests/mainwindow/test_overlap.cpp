@@ -41,7 +41,9 @@ protected:
             if (arrived || !f->FileCommands().Copying()) return;
             arrived = true;
             what();
-            openedDuring = !SamePath(CurrentBookMark ? CurrentBookMark->Path : std::string(), path);
+            openedDuring =
+                !SamePath(Form1->Open().BookMark ? Form1->Open().BookMark->Path : std::string(),
+                          path);
         });
         probe.start();
     }
@@ -63,7 +65,7 @@ const LongCommand kLongCommands[] = {
     {"Make New Template",
      [](TForm1* f, FakeDialogs&, const std::string&) {
          f->Panels().sgdFirst->Nester->SetMarked(1, true);
-         f->Skeleton().acDoAsTemplate->Execute();
+         f->FileCommands().acDoAsTemplate->Execute();
      }},
     {"Save Selected Branch(s) As",
      [](TForm1* f, FakeDialogs& d, const std::string& home) {
@@ -85,11 +87,11 @@ TEST_F(Overlap, AHandOverDuringALongCommandOpensTheFileWhenItIsDone) {
         EXPECT_TRUE(arrived) << "the hand-over came during the copy";
         EXPECT_FALSE(openedDuring) << "the pair did not close under the command";
         ASSERT_TRUE(f->DatastructureOpen());
-        EXPECT_TRUE(SamePath(CurrentBookMark->Path, path));
+        EXPECT_TRUE(SamePath(Form1->Open().BookMark->Path, path));
         EXPECT_FALSE(f->WaitPanel().Shown());
         ProcessEventsFor(300);
         ASSERT_TRUE(f->DatastructureOpen());
-        EXPECT_TRUE(SamePath(CurrentBookMark->Path, other)) << "then the handed file opens";
+        EXPECT_TRUE(SamePath(Form1->Open().BookMark->Path, other)) << "then the handed file opens";
         EXPECT_TRUE(Dialogs().MessageTexts().isEmpty())
             << Dialogs().MessageTexts().join("|").toStdString();
         Stop();

@@ -101,7 +101,7 @@ protected:
         return rows;
     }
     QString Mode() { return form->Skeleton().lblNavigateMode->text(); }
-    int HoistLevels() { return CurrentBookMark->HoistStack.Count(); }
+    int HoistLevels() { return Form1->Open().BookMark->HoistStack.Count(); }
 };
 
 const char* const kTree = "\"red cat\" \"two\r\nlines\" other(red)";
@@ -124,8 +124,8 @@ TEST_F(Search, RowsImagesAndStatus) {
     Find(QStringLiteral("red blue"), false);
     EXPECT_EQ(Rows(), (QStringList{"   red cat T X", "   two  lines X", "   red T"}));
     EXPECT_EQ(Status(), QStringLiteral("3 results found"));
-    EXPECT_EQ(CurrentBookMark->SearchResults.Count(), 3);
-    EXPECT_EQ(CurrentBookMark->SearchResults.Navigator(2)->Count(), 2);
+    EXPECT_EQ(Form1->Open().BookMark->SearchResults.Count(), 3);
+    EXPECT_EQ(Form1->Open().BookMark->SearchResults.Navigator(2)->Count(), 2);
 
     for (const char* hidden : {"arial", "ARIAL", "fonttbl", "FONTTBL", "fs20"}) {
         Find(QString::fromLatin1(hidden));
@@ -183,13 +183,13 @@ TEST_F(Search, BranchScopeAndChoosingAResult) {
     P().cbxSelected->setChecked(true);
     Find(QStringLiteral("hit cat"), false);
     EXPECT_EQ(Rows(), (QStringList{"   hit b1 T X"}));  // b and its sub-tree only
-    ASSERT_EQ(CurrentBookMark->SearchResults.Navigator(0)->Count(), 3)
+    ASSERT_EQ(Form1->Open().BookMark->SearchResults.Navigator(0)->Count(), 3)
         << "the whole trail from the top";
 
     // Choosing it opens the topic; Next > steps through the whole-word hits in the card.
     Choose(0);
     EXPECT_EQ(Panel1()->Nester->RootNest,
-              CurrentBookMark->SearchResults.Navigator(0)->GetNode(2).ParentNest);
+              Form1->Open().BookMark->SearchResults.Navigator(0)->GetNode(2).ParentNest);
     EXPECT_EQ(CurrentCaption(), QStringLiteral("hit b1"));
     EXPECT_TRUE(P().btnFindNext->isEnabled());
     QTextEdit* e = form->TextCard().txtSimpleText;
@@ -266,7 +266,7 @@ TEST_F(Search, HoistedResultsAreTheTopLevelAndChoosingOneStaysHoisted) {
     ASSERT_EQ(second->Nester->RowCount(), 2);
     ClickRow(second, 1);
     ASSERT_EQ(form->CurrentGrid(), second);
-    ASSERT_EQ(CurrentNavigator->Count(), 1);
+    ASSERT_EQ(Form1->Open().Navigator->Count(), 1);
     Choose(3);
     EXPECT_EQ(form->CurrentGrid(), Panel1());
     EXPECT_EQ(TopRows(), (QStringList{"hit a", "hit a1", "hit a2", "c", "hit d"}));
@@ -288,7 +288,7 @@ TEST_F(Search, HoistedResultsAreTheTopLevelAndChoosingOneStaysHoisted) {
     ASSERT_TRUE(SetNestItem(form->Pair().Outline.get(), b.ParentNest, 1, {b.CardDir, 0}));
     P().cbxAutoHoist->click();
     EXPECT_EQ(Rows(), (QStringList{"   hit a T", "   hit a1 T", "   c X", "   hit d T"}));
-    EXPECT_EQ(CurrentBookMark->SearchResults.Count(), 4);
+    EXPECT_EQ(Form1->Open().BookMark->SearchResults.Count(), 4);
     EXPECT_EQ(TopRows(), (QStringList{"hit a", "hit a1", "c", "hit d"}));
     EXPECT_TRUE(Dialogs().Messages.empty()) << "dropped silently";
     Choose(3);
@@ -330,8 +330,9 @@ TEST_F(Search, ChoosingAResultLeavesAnotherHoistAndOutline) {
     EXPECT_EQ(nav.tsOutLine->TabIndex(), 0);
     EXPECT_EQ(Mode(), QStringLiteral("whole"));
     EXPECT_EQ(CurrentCaption(), QStringLiteral("hit x"));
-    EXPECT_EQ(CurrentNavigator->Count(), 1);
-    EXPECT_EQ(CurrentNavigator->GetNode(0).Item(), NodeAt(form->Pair().Outline.get(), {0}).Item());
+    EXPECT_EQ(Form1->Open().Navigator->Count(), 1);
+    EXPECT_EQ(Form1->Open().Navigator->GetNode(0).Item(),
+              NodeAt(form->Pair().Outline.get(), {0}).Item());
 }
 
 TEST_F(Search, HoistNodesPushesOneLevelAndDehoistReturns) {
@@ -345,7 +346,8 @@ TEST_F(Search, HoistNodesPushesOneLevelAndDehoistReturns) {
     EXPECT_EQ(HoistLevels(), 1);
     EXPECT_EQ(TopRows(), (QStringList{"c", "a2"}));
     EXPECT_EQ(CurrentCaption(), QStringLiteral("c"));
-    EXPECT_EQ(CurrentBookMark->HoistStack.Navigator(0)->GetNode(0).Item(), NodeAt(kiv, {1}).Item())
+    EXPECT_EQ(Form1->Open().BookMark->HoistStack.Navigator(0)->GetNode(0).Item(),
+              NodeAt(kiv, {1}).Item())
         << "the topic held before is kept";
     form->Hoist().acDehoistExecute();
     EXPECT_EQ(HoistLevels(), 0);

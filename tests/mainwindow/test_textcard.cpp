@@ -140,7 +140,7 @@ TEST_F(CloseWithUnstoredText, YesClosesWithoutAnotherBox) {
 // disk goes to the error stream.
 TEST_F(CloseWithUnstoredText, NoBoxOnceTheWindowIsGone) {
     StartWithPendingText();
-    f->Skeleton().txtTextBin->setPlainText(QString(5000, QLatin1Char('t')));
+    f->Bins().txtTextBin->setPlainText(QString(5000, QLatin1Char('t')));
     {
         FileSizeLimit full(Home() + "FirstKivDB.dsc");
         Dialogs().AnswerMessage(IDYES);
@@ -192,7 +192,7 @@ protected:
         MakeJoined(first, "a b c");
         f = Start({other});
         f->Datastructure().OpenDatastructureFile(first);
-        ASSERT_TRUE(SamePath(CurrentBookMark->Path, first));
+        ASSERT_TRUE(SamePath(Form1->Open().BookMark->Path, first));
         e = f->TextCard().txtSimpleText;
         e->setPlainText(text);
         e->document()->setModified(true);
@@ -252,7 +252,7 @@ TEST_F(SwitchWithUnstoredText, EveryRoadAsksFirstAndNoKeepsTheTextAndTheDatastru
             << asked.Text.toStdString();
         EXPECT_TRUE(StillOpenWithText());
         ASSERT_TRUE(f->DatastructureOpen());
-        EXPECT_TRUE(SamePath(CurrentBookMark->Path, first));
+        EXPECT_TRUE(SamePath(Form1->Open().BookMark->Path, first));
         EXPECT_EQ(InterBase().CurrentIndex(), IndexOf(first));
         EXPECT_GE(IndexOf(other), 0) << "the other datastructure stays listed";
     }
@@ -277,7 +277,7 @@ TEST_F(SwitchWithUnstoredText, YesOpensTheOtherWithoutAskingAgain) {
         EXPECT_FALSE(Dialogs().Messages[i].Text.contains(QStringLiteral("text card")))
             << Dialogs().Messages[i].Text.toStdString();
     ASSERT_TRUE(f->DatastructureOpen());
-    EXPECT_TRUE(SamePath(CurrentBookMark->Path, other));
+    EXPECT_TRUE(SamePath(Form1->Open().BookMark->Path, other));
     const size_t told = Dialogs().Messages.size();
     Stop();
     EXPECT_EQ(Dialogs().Messages.size(), told) << Dialogs().MessageTexts().join("|").toStdString();

@@ -54,12 +54,12 @@ protected:
                    ? QString::fromStdString(g->Nester->Caption(g->CurrentRow()))
                    : QString();
     }
-    TQuickJump& Threads() const { return CurrentBookMark->Threads; }
-    TQuickJump& QuickJumps() const { return CurrentBookMark->QuickJumps; }
+    TQuickJump& Threads() const { return Form1->Open().BookMark->Threads; }
+    TQuickJump& QuickJumps() const { return Form1->Open().BookMark->QuickJumps; }
     // The current trail is the current thread.
     void ExpectCurrentThreadIsTheTrail() const {
         ASSERT_GE(Threads().CurrentIndex(), 0);
-        EXPECT_EQ(Threads().Navigator(Threads().CurrentIndex()), CurrentNavigator);
+        EXPECT_EQ(Threads().Navigator(Threads().CurrentIndex()), Form1->Open().Navigator);
     }
     void SetQuickJumpsTabs(bool on) {
         if (f->WindowSettings().acShowQuickJumpsTabs->Checked() != on)
@@ -95,7 +95,7 @@ TEST_F(Marks, StripAndListTexts) {
     EXPECT_EQ(m->tsThreads->Tabs().Strings(), (QStringList{"0. X", "1. B"}));
     EXPECT_EQ(m->tsThreads->TabIndex(), 0);
 
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     struct Case {
         QString kind;
         QStringList lines;
@@ -109,7 +109,7 @@ TEST_F(Marks, StripAndListTexts) {
         EXPECT_EQ(ListLines(list), c.lines) << c.kind.toStdString();
     }
     m->acThreadListShowExecute();
-    EXPECT_TRUE(f->Skeleton().pnlBMList->isVisible());
+    EXPECT_TRUE(f->Marks().pnlBMList->isVisible());
     EXPECT_EQ(m->pnlBMListHeader->text(), QStringLiteral("Threads List"));
     // The docked Threads list follows the topic change of the current thread.
     ClickRow(p1, 2);
@@ -169,7 +169,7 @@ TEST_F(Marks, AThreadWhoseTopicWentIsDroppedAndTheCurrentOneStays) {
     EXPECT_EQ(Messages(), std::vector<std::string>{kThreadGone.toStdString()});
     ASSERT_EQ(Threads().Count(), 1);
     ExpectCurrentThreadIsTheTrail();
-    EXPECT_EQ(CurrentNavigator->Count(), 0)
+    EXPECT_EQ(Form1->Open().Navigator->Count(), 0)
         << "the trail is where the user stands, without the topic";
     SetQuickJumpsTabs(false);
     EXPECT_EQ(m->tsThreads->Tabs().Strings(), QStringList{"0. C"});
@@ -181,7 +181,7 @@ TEST_F(Marks, DelKeepsTheOnlyThreadAndRemovesQuickJumpTwoOfThree) {
         ClickRow(p1, r);
         m->acToMarksExecute();
     }
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     m->acThreadListShowExecute();
     ASSERT_EQ(list->count(), 1);
     list->setCurrentRow(0);
@@ -208,7 +208,7 @@ TEST_F(Marks, DelOfTheCurrentThreadGoesToTheNewCurrentOne) {
     m->tsThreads->SetTabIndex(1);
     ASSERT_EQ(Current(), QStringLiteral("B"));
     ASSERT_EQ(Threads().CurrentIndex(), 1);
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     m->acThreadListShowExecute();
     list->setCurrentRow(1);
     QTest::keyClick(list, Qt::Key_Delete);
@@ -225,7 +225,7 @@ TEST_F(Marks, DroppedTopicsAndReorderedThreads) {
     m->tsThreadsDragDrop(m->tsThreads, p1);
     EXPECT_EQ(m->PopupListKind, TMarks::kThreads);
     ClickRow(p1, 2);
-    QListWidget* list = f->Skeleton().lbxBMList;
+    QListWidget* list = f->Marks().lbxBMList;
     m->acQuickJumpListShowExecute();
     m->lbxBMListPopupDragDrop(list, p1, QPoint(5, list->viewport()->height() - 2));
     EXPECT_EQ(ListLines(list), (QStringList{"0.  C", "1.  B"}));
@@ -263,8 +263,8 @@ TEST_F(Marks, HoverSelectsAndThePopupListHidesWhenTheMouseHasLeft) {
     ClickRow(p1, 1);
     m->acToMarksExecute();
     m->ShowBookmarksPopup();
-    QListWidget* popup = f->Skeleton().lbxBMListPopup;
-    ASSERT_TRUE(f->Skeleton().pnlBookmarks->isVisible());
+    QListWidget* popup = f->Marks().lbxBMListPopup;
+    ASSERT_TRUE(f->Marks().pnlBookmarks->isVisible());
     EXPECT_EQ(ListLines(popup), (QStringList{"0.  A", "1.  Bravo"}));
     EXPECT_TRUE(m->tmrHide->isActive());
     EXPECT_EQ(m->tmrHide->interval(), 400);
@@ -278,14 +278,14 @@ TEST_F(Marks, HoverSelectsAndThePopupListHidesWhenTheMouseHasLeft) {
     // A mouse-up on a line goes there.
     m->lbxBMListPopupMouseUp(popup, popup->visualItemRect(popup->item(1)).center());
     EXPECT_EQ(Current(), QStringLiteral("Bravo"));
-    QWidget* panel = f->Skeleton().pnlBookmarks;
+    QWidget* panel = f->Marks().pnlBookmarks;
     m->ShowBookmarksPopup();
     QCursor::setPos(panel->mapToGlobal(panel->rect().center()));
     QTest::qWait(600);
     EXPECT_TRUE(panel->isVisible()) << "the mouse is over it";
     QCursor::setPos(f->mapToGlobal(QPoint(f->width() - 5, f->height() - 5)));
     QTest::qWait(600);
-    EXPECT_TRUE(f->Skeleton().pnlBookmarks->isHidden()) << "the mouse is elsewhere";
+    EXPECT_TRUE(f->Marks().pnlBookmarks->isHidden()) << "the mouse is elsewhere";
     EXPECT_FALSE(m->tmrHide->isActive());
 }
 
@@ -295,9 +295,9 @@ TEST_F(Marks, TheThreadsMenuListsTheMarksOfAnotherOpenDatastructure) {
     ClickRow(p1, 2);
     m->acToThreadsExecute();  // thread 1 on C
     ClickRow(p1, 1);          // thread 0 on B
-    const std::string first = CurrentBookMark->Path;
+    const std::string first = Form1->Open().BookMark->Path;
     InterBase().Open(Home() + "second.kiv");
-    ASSERT_EQ(QString::fromStdString(CurrentBookMark->Name), QStringLiteral("second"));
+    ASSERT_EQ(QString::fromStdString(Form1->Open().BookMark->Name), QStringLiteral("second"));
     ClickRow(p1, 1);
 
     m->Threads2Click(m->Threads1);
@@ -314,7 +314,7 @@ TEST_F(Marks, TheThreadsMenuListsTheMarksOfAnotherOpenDatastructure) {
     EXPECT_EQ(sub->actions()[1]->data().toList(), (QVariantList{QString::fromStdString(first), 1}));
 
     sub->actions()[1]->trigger();
-    EXPECT_EQ(CurrentBookMark->Path, first);
+    EXPECT_EQ(Form1->Open().BookMark->Path, first);
     EXPECT_EQ(Current(), QStringLiteral("C"));
     ExpectCurrentThreadIsTheTrail();
     EXPECT_EQ(Threads().CurrentIndex(), 1);

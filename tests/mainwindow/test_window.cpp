@@ -27,7 +27,7 @@ TEST_F(Window, FirstStartMakesFirstKivDBWithOneTopicReadyForTyping) {
     EXPECT_TRUE(f->Panels().EditMode->Checked());
     EXPECT_EQ(QApplication::focusWidget(), f->Panels().sgdFirst->CaptionEditor)
         << "the caret is in the caption";
-    EXPECT_FALSE(Loading);
+    EXPECT_FALSE(Form1->Open().Loading);
     // The window's components carry their names.
     for (const char* name :
          {"sgdFirst", "sgdSecond", "sgdThird", "txtSimpleText", "lblCurDescr", "pnlKiv", "pnlCards",
@@ -163,15 +163,15 @@ TEST_F(Window, TheTextCardFollowsATopicMadeInAnEmptyPanelAndRowsThatMove) {
 TEST_F(Window, TheTextBinAndPasswordAreKeptWithTheDatastructure) {
     TForm1* f = Start();
     TypeCaption(f->Panels().sgdFirst, QStringLiteral("x"));
-    f->Skeleton().txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
+    f->Bins().txtTextBin->setPlainText(QStringLiteral("first line\nsecond line"));
     Stop();
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").TextBinCard,
               "\x01"
               "first line\r\nsecond line");
     ResetGlobals();
     f = Start();
-    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
-    EXPECT_TRUE(CurrentBookMark->Password.empty());
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("first line\nsecond line"));
+    EXPECT_TRUE(Form1->Open().BookMark->Password.empty());
 }
 
 TEST_F(Window, TerminationSignalsCloseTheWindowAndNothingTypedIsLost) {

@@ -31,7 +31,9 @@ protected:
         f = Start({path});
         p1 = f->Panels().sgdFirst;
     }
-    std::string OpenPath() const { return CurrentBookMark ? CurrentBookMark->Path : std::string(); }
+    std::string OpenPath() const {
+        return Form1->Open().BookMark ? Form1->Open().BookMark->Path : std::string();
+    }
     // Follows the external datastructure of the first panel's row, as the panels do.
     void Follow(int row) {
         ClickRow(p1, row);
@@ -175,7 +177,7 @@ TEST_F(WindowsFiles, PasswordsAreStoredAsWindowsReadsThemAndNeverReachTheTextBin
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
     EXPECT_TRUE(Dialogs().Messages[0].Text.contains(QStringLiteral("Windows-1252")))
         << Dialogs().Messages[0].Text.toStdString();
-    EXPECT_EQ(CurrentBookMark->Password, "");
+    EXPECT_EQ(Form1->Open().BookMark->Password, "");
     f->FileCommands().frmSetPassword->reject();
     // Western letters go in as Windows-1252 bytes, 15 of them at most.
     Dialogs().Clear();
@@ -183,7 +185,7 @@ TEST_F(WindowsFiles, PasswordsAreStoredAsWindowsReadsThemAndNeverReachTheTextBin
         typeNew(QString::fromUtf8("Gr\xc3\xbc\xc3\x9f"
                                   "e123456789Ab")));
     EXPECT_TRUE(Dialogs().Messages.empty());
-    EXPECT_EQ(CurrentBookMark->Password, Cp1252("Grüße123456789A"));
+    EXPECT_EQ(Form1->Open().BookMark->Password, Cp1252("Grüße123456789A"));
     Stop();
     EXPECT_EQ(ReadJoined(main).TextBinCard, Cp1252("Grüße123456789A") + "\x01notes");
 }
@@ -201,7 +203,7 @@ TEST_F(WindowsFiles, AnOverLongPasswordOfAnEarlierBuildStillLocksAndStaysOutOfTh
     TfrmEnterPassword& w = *f->FileCommands().frmEnterPassword;
     w.edtPassword->insert(QStringLiteral("falsch"));
     EXPECT_FALSE(w.btnOK->isEnabled()) << "the wrong password opens nothing";
-    EXPECT_EQ(f->Skeleton().txtTextBin->toPlainText(), QStringLiteral("notes"));
+    EXPECT_EQ(f->Bins().txtTextBin->toPlainText(), QStringLiteral("notes"));
     w.edtPassword->clear();
     w.edtPassword->insert(QString::fromStdString(password));
     w.btnOK->click();
