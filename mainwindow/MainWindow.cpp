@@ -122,6 +122,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     schemes->BuildComponents();
     browser->BuildComponents();
     autoLaunch->BuildComponents();
+    AddFloatingPanel(skeleton_.pnlMetaCard, 250);
     FinishSkeleton();
     actions_.Collect();
     // 4. The settings are loaded by FormCreate.
@@ -207,18 +208,12 @@ constexpr int kFloatingRowStep = 40;
 
 void TForm1::PlaceFloatingPanels() {
     TWindowSkeleton& k = skeleton_;
-    TBins& b = *bins_;
-    const std::pair<QWidget*, int> floating[] = {{launchCard_->pnlLaunchCard, 160},
-                                                 {b.pnlTextBin, 278},
-                                                 {b.pnlClipBin, 242},
-                                                 {b.pnlLaunchBin, 262},
-                                                 {b.pnlTemplateBin, 250},
-                                                 {k.pnlMetaCard, 250}};
     // Side by side from the left at Top 80, so that two shown at once do not lie on one spot;
     // a window too narrow for all of them starts another row, a header lower.
     const int columns = std::max(1, (width() - kFloatingGap) / (kFloatingWidth + kFloatingGap));
     int i = 0;
-    for (const auto& [panel, height] : floating) {
+    for (const auto& [panel, height] : floating_) {
+        if (!panel) continue;
         panel->setParent(this);
         panel->setGeometry(kFloatingGap + (i % columns) * (kFloatingWidth + kFloatingGap),
                            80 + (i / columns) * kFloatingRowStep, kFloatingWidth, height + 1);
@@ -388,5 +383,7 @@ kiv::Dialogs& TForm1::Dialogs() { return GetDialogs(); }
 bool TForm1::IsBusy() const { return busy_.Held() || Busy; }
 
 void TForm1::ShowStatusHint(const QString& text) { skeleton_.StatusBar->showMessage(text); }
+
+void TForm1::AddFloatingPanel(QWidget* panel, int height) { floating_.emplace_back(panel, height); }
 
 }  // namespace kiv

@@ -10,9 +10,11 @@
 // (asking whether to close anyway when a card cannot be stored) and ends the event loop; FormDestroy saves the settings and joins the datastructure.
 // The destructor runs FormDestroy when nobody did.
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/DatastructureFiles.h"
@@ -90,6 +92,7 @@ public:
     TBusyCounter& BusyCounter() override { return busy_; }
     bool IsBusy() const override;
     void ShowStatusHint(const QString& text) override;
+    void AddFloatingPanel(QWidget* panel, int height) override;
     TKivSettings& Settings() override { return settings_; }
     QMainWindow& Window() override { return *this; }
     TWindowSkeleton& Skeleton() override { return skeleton_; }
@@ -135,6 +138,7 @@ private:
     TOpenDatastructure open_;
     TPublished published_;
     TActionRegistry actions_;
+    std::vector<std::pair<QPointer<QWidget>, int>> floating_;
     TKivSettings settings_;
     TBusyCounter busy_;
     TWindowEvents events_;

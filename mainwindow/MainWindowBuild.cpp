@@ -20,32 +20,6 @@
 
 namespace kiv {
 
-namespace {
-
-// A drop box picture, as large as a row's badge less its frame: a bent arrow going down
-// into a branch; the highlighted one is filled.
-QPixmap AppendPicture(bool highlighted) {
-    QPixmap pm(24, 13);
-    pm.fill(highlighted ? QColor(0xFF, 0xE0, 0x60) : QColor(0xF4, 0xF4, 0xF4));
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(QPen(highlighted ? QColor(0x00, 0x30, 0xC0) : QColor(0x70, 0x70, 0x70), 1.6));
-    p.drawLine(QPointF(5, 2), QPointF(5, 8));
-    p.drawLine(QPointF(5, 8), QPointF(17, 8));
-    QPainterPath head;
-    head.moveTo(20, 8);
-    head.lineTo(15, 4.5);
-    head.lineTo(15, 11.5);
-    head.closeSubpath();
-    p.fillPath(head, p.pen().color());
-    p.setPen(QColor(0x40, 0x40, 0x40));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(0.5, 0.5, 23, 12));
-    return pm;
-}
-
-}  // namespace
-
 void TForm1::BuildSkeleton() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KIV"));
@@ -61,7 +35,6 @@ void TForm1::BuildMenus() {
     k.MainMenu1 = Named(menuBar(), "MainMenu1");
 
     k.acExitKIV = Action(this, "acExitKIV", QStringLiteral("Exit KIV"), true);
-    k.acShowLaunchCard = Action(this, "acShowLaunchCard", QStringLiteral("Launch Card"), true);
     k.acShowMetaCard = Action(this, "acShowMetaCard", QStringLiteral("Meta-Data Card"), true);
 
     // The features fill the File and Settings menus; Exit closes the File menu when they did.
@@ -142,8 +115,6 @@ void TForm1::BuildPanes() {
     k.pnlArrows = Panel(k.pnlNavPath, "pnlArrows");
     nav->addWidget(k.pnlArrows);
     nav->addStretch(1);
-    k.lblNavigateMode = Named(new QLabel(QStringLiteral("whole"), k.pnlNavPath), "lblNavigateMode");
-    nav->addWidget(k.lblNavigateMode);
     kiv->addWidget(k.pnlNavPath);
     k.pnlPanels = Panel(k.pnlKiv, "pnlPanels");
     HBox(k.pnlPanels)->setSpacing(2);
@@ -167,14 +138,6 @@ void TForm1::BuildFloatingPanels() {
     k.sgdMeta->SetColCount(2);
     k.pnlMetaCard = FloatingPanel(this, "pnlMetaCard", QStringLiteral("Meta-Data Card"), k.sgdMeta);
 
-    k.pnlDropBox = Panel(this, "pnlDropBox");
-    k.imlAppend = {AppendPicture(false), AppendPicture(true)};
-    k.imDropBox = Named(new QLabel(k.pnlDropBox), "imDropBox");
-    k.imDropBox->setToolTip(QStringLiteral("Add to the underlying branch"));
-    k.imDropBox->setPixmap(k.imlAppend[0]);
-    k.imDropBox->setGeometry(0, 0, k.imlAppend[0].width(), k.imlAppend[0].height());
-    k.pnlDropBox->resize(k.imlAppend[0].size());
-    k.pnlDropBox->hide();
     k.imgTextBMP = Named(new QLabel(this), "imgTextBMP");
     k.imgTextBMP->hide();
     k.imgLaunchCard = Named(new QLabel(this), "imgLaunchCard");

@@ -15,6 +15,7 @@
 #include "mainwindow/Published.h"
 
 class QMainWindow;
+class QWidget;
 
 namespace kiv {
 
@@ -156,6 +157,9 @@ public:
     virtual bool IsBusy() const = 0;
     // The status bar's first panel.
     virtual void ShowStatusHint(const QString& text) = 0;
+    // A floating panel of the caller's (made with FloatingPanel), placed beside the others
+    // in the order they were added once the settings are read; height is its content's.
+    virtual void AddFloatingPanel(QWidget* panel, int height) = 0;
 
     // The settings as read at start; the settings feature collects them again at close.
     virtual TKivSettings& Settings() = 0;

@@ -55,22 +55,14 @@ struct TWindowSkeleton {
     QWidget* tsOutLine = nullptr;
     QWidget* pnlNavPath = nullptr;
     QWidget* pnlArrows = nullptr;
-    QLabel* lblNavigateMode = nullptr;
     QWidget* pnlPanels = nullptr;
     QStatusBar* StatusBar = nullptr;
 
     // ---- panes whose features come later ----
-    KivAction* acShowLaunchCard = nullptr;
     KivAction* acShowMetaCard = nullptr;
 
     QWidget* pnlMetaCard = nullptr;
     TStringGrid* sgdMeta = nullptr;
-    // The drop box: laid over the row under the mouse while topics are dragged; imDropBox
-    // shows picture 0 of imlAppend, or 1 (highlighted, imDropBoxTag 1).
-    QWidget* pnlDropBox = nullptr;
-    QLabel* imDropBox = nullptr;
-    int imDropBoxTag = 0;
-    QList<QPixmap> imlAppend;
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;
 };

@@ -22,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/NestFunctions.h"
@@ -144,6 +145,11 @@ void TBins::BuildPanes() {
 
 void TBins::BuildComponents() {
     BuildPanes();
+    for (const auto& [panel, height] : {std::pair<QWidget*, int>{pnlTextBin, 278},
+                                        {pnlClipBin, 242},
+                                        {pnlLaunchBin, 262},
+                                        {pnlTemplateBin, 250}})
+        ctx_.AddFloatingPanel(panel, height);
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow* w = &ctx_.Window();
     panels_ = {launch_->CardPanel(), pnlClipBin, pnlTemplateBin,
@@ -156,7 +162,7 @@ void TBins::BuildComponents() {
     acShowLaunchBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
     acShowLaunchBin->OnExecute = [this](KivAction*) { acShowLaunchBinExecute(); };
     acShowTemplate->OnExecute = [this](KivAction*) { acShowTemplateExecute(); };
-    SetImageIndex(k.acShowLaunchCard, 11);
+    SetImageIndex(&ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")), 11);
     for (KivAction* a : {acShowClipBin, acShowLaunchBin, acShowTemplate}) {
         w->addAction(a);
         k.tbBins->addAction(a);
@@ -333,7 +339,8 @@ void TBins::pnlHelpHeaderMouseUp() {
 
 KivAction* TBins::PanelAction(QWidget* panel) const {
     TWindowSkeleton& k = ctx_.Skeleton();
-    if (panel == launch_->CardPanel()) return k.acShowLaunchCard;
+    if (panel == launch_->CardPanel())
+        return &ctx_.Actions().Get(QStringLiteral("acShowLaunchCard"));
     if (panel == pnlLaunchBin) return acShowLaunchBin;
     if (panel == pnlClipBin) return acShowClipBin;
     if (panel == pnlTextBin) return acShowTextBin;

@@ -352,7 +352,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     }
     // Until the new outline stands, row changes of the panels are not topic changes.
     std::optional<FlagGuard> loading(std::in_place, ctx_.Open().Loading);
-    ctx_.Skeleton().lblNavigateMode->setText(QStringLiteral("whole"));
+    nav_->SetNavigateMode(QStringLiteral("whole"));
 
     int index = InterBase().CurrentIndex();
     if (index < 0 || !SamePath(InterBase().GetPath(index), path)) {
@@ -724,7 +724,8 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 void TDatastructureLife::acHideAllCardsExecute() {
     for (QWidget* p : {launch_->CardPanel(), ctx_.Skeleton().pnlMetaCard}) p->hide();
     bins_->HideBinPanels();
-    for (KivAction* a : {ctx_.Skeleton().acShowLaunchCard, ctx_.Skeleton().acShowMetaCard})
+    for (KivAction* a :
+         {&ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")), ctx_.Skeleton().acShowMetaCard})
         a->SetChecked(false);
 }
 

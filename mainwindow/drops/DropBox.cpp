@@ -51,7 +51,7 @@ bool PutUnderRow(TKivStringGrid* g, int row, const TItemArray& items) {
 }  // namespace
 
 bool TDrops::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != ctx_.Skeleton().imDropBox) return false;
+    if (watched != imDropBox) return false;
     const QEvent::Type t = event->type();
     if (t != QEvent::DragEnter && t != QEvent::DragMove && t != QEvent::Drop) return false;
     auto* e = static_cast<QDropEvent*>(event);
@@ -78,22 +78,39 @@ bool TDrops::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+void TDrops::ShowDropMarker(TKivStringGrid* grid, int row) {
+    if (row < 0) {
+        pnlDropBox->hide();
+        return;
+    }
+    // On the panel itself, over the row's badge; it takes no drops, so the panel under it
+    // goes on receiving the drag.
+    if (pnlDropBox->parentWidget() != grid->viewport()) pnlDropBox->setParent(grid->viewport());
+    const QRect content = grid->RowContentRect(row);
+    pnlDropBox->move(content.x() + 1, content.y() + 1);
+    if (imDropBoxTag != 1) {
+        imDropBox->setPixmap(imlAppend[1]);
+        imDropBoxTag = 1;
+    }
+    pnlDropBox->show();
+    pnlDropBox->raise();
+}
+
 TKivStringGrid* TDrops::DropBoxGrid() const {
-    QWidget* on = ctx_.Skeleton().pnlDropBox->parentWidget();
+    QWidget* on = pnlDropBox->parentWidget();
     return on ? qobject_cast<TKivStringGrid*>(on->parentWidget()) : nullptr;
 }
 
 int TDrops::DropBoxRow(TKivStringGrid* grid) const {
     if (!grid) return -1;
-    const QPoint at = ctx_.Skeleton().pnlDropBox->pos();
+    const QPoint at = pnlDropBox->pos();
     return grid->RowAt(at.x(), at.y());
 }
 
 void TDrops::imDropBoxDragOver(QObject* Source, bool& Accept) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    if (k.imDropBoxTag != 0) {
-        k.imDropBox->setPixmap(k.imlAppend[0]);
-        k.imDropBoxTag = 0;
+    if (imDropBoxTag != 0) {
+        imDropBox->setPixmap(imlAppend[0]);
+        imDropBoxTag = 0;
     }
     TKivStringGrid* target = DropBoxGrid();
     const int row = DropBoxRow(target);
@@ -129,7 +146,7 @@ void TDrops::imDropBoxDragDrop(QObject* Source) {
     auto* source = qobject_cast<TKivStringGrid*>(Source);
     TKivStringGrid* target = DropBoxGrid();
     const int row = DropBoxRow(target);
-    ctx_.Skeleton().pnlDropBox->hide();
+    pnlDropBox->hide();
     ctx_.ShowStatusHint(QString());
     if (!source || !target || !target->IsRowValid(row) || ctx_.IsBusy()) return;
     ctx_.FlushCurrentRow();

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QPainter>
+#include <QPainterPath>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -22,16 +24,51 @@
 
 namespace kiv {
 
+namespace {
+
+// A drop box picture, as large as a row's badge less its frame: a bent arrow going down
+// into a branch; the highlighted one is filled.
+QPixmap AppendPicture(bool highlighted) {
+    QPixmap pm(24, 13);
+    pm.fill(highlighted ? QColor(0xFF, 0xE0, 0x60) : QColor(0xF4, 0xF4, 0xF4));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(highlighted ? QColor(0x00, 0x30, 0xC0) : QColor(0x70, 0x70, 0x70), 1.6));
+    p.drawLine(QPointF(5, 2), QPointF(5, 8));
+    p.drawLine(QPointF(5, 8), QPointF(17, 8));
+    QPainterPath head;
+    head.moveTo(20, 8);
+    head.lineTo(15, 4.5);
+    head.lineTo(15, 11.5);
+    head.closeSubpath();
+    p.fillPath(head, p.pen().color());
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(0.5, 0.5, 23, 12));
+    return pm;
+}
+
+}  // namespace
+
 void TDrops::BuildComponents() {
     TWindowSkeleton& k = ctx_.Skeleton();
+    QMainWindow* w = &ctx_.Window();
+    pnlDropBox = Panel(w, "pnlDropBox");
+    imlAppend = {AppendPicture(false), AppendPicture(true)};
+    imDropBox = Named(new QLabel(pnlDropBox), "imDropBox");
+    imDropBox->setToolTip(QStringLiteral("Add to the underlying branch"));
+    imDropBox->setPixmap(imlAppend[0]);
+    imDropBox->setGeometry(0, 0, imlAppend[0].width(), imlAppend[0].height());
+    pnlDropBox->resize(imlAppend[0].size());
+    pnlDropBox->hide();
     std::vector<QWidget*> targets = {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3),
                                      bins_->LaunchBinDropTarget(), launch_->DropTarget()};
     for (QWidget* t : graphic_->DropTargets()) targets.push_back(t);
     BuildDropComTag(targets);
 
     // The drop box takes the program's own topic drags.
-    k.imDropBox->setAcceptDrops(true);
-    k.imDropBox->installEventFilter(this);
+    imDropBox->setAcceptDrops(true);
+    imDropBox->installEventFilter(this);
 
     // The Text Bin stands in the View menu without a key.
     ctx_.Window().addAction(&bins_->ShowTextBinCommand());

@@ -4,7 +4,9 @@
 // bin, the launch card list, the graphic card and the collector's drop panel), the drop
 // box imDropBox that moves dragged topics into the branch under it, the clip card
 // collection of topics, and showing or hiding a card or bin panel (acShowTextBin).
+#include <QList>
 #include <QObject>
+#include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <functional>
@@ -25,6 +27,8 @@
 #include "mainwindow/bins/BinsInterface.h"
 
 class QWidget;
+
+class QLabel;
 
 namespace kiv {
 
@@ -62,8 +66,15 @@ public:
     void AddToLaunchBin(const TDropContent& drop);
 
     // ---- the drop box ----
+    void ShowDropMarker(TKivStringGrid* grid, int row) override;
     void imDropBoxDragOver(QObject* Source, bool& Accept);
     void imDropBoxDragDrop(QObject* Source);
+    // Laid over the row under the mouse while topics are dragged; imDropBox shows picture 0
+    // of imlAppend, or 1 (highlighted, imDropBoxTag 1).
+    QWidget* pnlDropBox = nullptr;
+    QLabel* imDropBox = nullptr;
+    int imDropBoxTag = 0;
+    QList<QPixmap> imlAppend;
 
     std::unique_ptr<TDropComboTarget> DropComTag;
 

@@ -133,7 +133,7 @@ void THoisting::ShowNavigateMode() {
     QString mode = QStringLiteral("hoist");
     if (!Hoisted(ctx_.Open().BookMark))
         mode = nav_->OutlineIndex() != 0 ? QStringLiteral("outline") : QStringLiteral("whole");
-    ctx_.Skeleton().lblNavigateMode->setText(mode);
+    nav_->SetNavigateMode(mode);
 }
 
 void THoisting::ShowHoistState(const TNestPackArray* rows, const TNodeArray& nodes, int select) {

@@ -93,6 +93,7 @@ void TLaunchCard::BuildComponents() {
     lvLaunchCard->setContextMenuPolicy(Qt::CustomContextMenu);
     lvLaunchCard->header()->setStretchLastSection(true);
     pnlLaunchCard = FloatingPanel(w, "pnlLaunchCard", QStringLiteral("Launch Card"), lvLaunchCard);
+    ctx_.AddFloatingPanel(pnlLaunchCard, 160);
     odLaunchCard.Filter = QStringLiteral("All files (*.*)|*.*");
     odLaunchCard.MultiSelect = true;
     odLaunchCard.FileMustExist = true;
@@ -168,12 +169,13 @@ void TLaunchCard::BuildActions() {
             else ShowLaunchCard();
         });
     });
-    ctx_.Skeleton().acShowLaunchCard->OnExecute = [this](KivAction*) { ShowLaunchCard(); };
-    ctx_.Skeleton().acShowLaunchCard->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    acShowLaunchCard = Action(w, "acShowLaunchCard", QStringLiteral("Launch Card"), true);
+    acShowLaunchCard->OnExecute = [this](KivAction*) { ShowLaunchCard(); };
+    acShowLaunchCard->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // Their shortcuts work wherever the focus is in the window.
     w->addAction(acAddFile);
     w->addAction(acAddUrlLink);
-    w->addAction(ctx_.Skeleton().acShowLaunchCard);
+    w->addAction(acShowLaunchCard);
 }
 
 void TLaunchCard::AddLaunchCommands(QMenu* menu, QMenu* openWith) {
@@ -426,7 +428,7 @@ void TLaunchCard::LaunchRowLinks(TKivStringGrid* grid, int row, bool makeRoom, b
     TLaunchList& links = grid->Nester->LaunchList();
     const int n = links.Count(row);
     if (n == 1) LaunchLink(links.GetPath(row, 0), makeRoom, internal);
-    else if (n > 1 && !isShown(pnlLaunchCard)) ctx_.Skeleton().acShowLaunchCard->Execute();
+    else if (n > 1 && !isShown(pnlLaunchCard)) acShowLaunchCard->Execute();
 }
 
 // ---- adding and removing links ----
@@ -605,7 +607,7 @@ void TLaunchCard::AddLaunchMenuItem(QAction* item, bool atTop) {
 }
 
 void TLaunchCard::ShowLaunchCard() {
-    KivAction* action = ctx_.Skeleton().acShowLaunchCard;
+    KivAction* action = acShowLaunchCard;
     if (isShown(pnlLaunchCard)) {
         SaveLaunchCard(listGrid_, listRow_);
         pnlLaunchCard->hide();

@@ -127,6 +127,7 @@ public:
     QMenu* Help1 = nullptr;
     QAction* About1 = nullptr;
 
+    KivAction* acShowLaunchCard = nullptr;
     KivAction* acAddFile = nullptr;
     KivAction* acAddUrlLink = nullptr;
     KivAction* acRemoveLinks = nullptr;

@@ -78,7 +78,12 @@ TNavigationPath::TNavigationPath(IWindowContext& ctx)
     ctx.Published().Publish<INavigationPath>(*this);
 }
 
+void TNavigationPath::SetNavigateMode(const QString& mode) { lblNavigateMode->setText(mode); }
+
 void TNavigationPath::BuildComponents() {
+    QWidget* pathRow = ctx_.Skeleton().pnlNavPath;
+    lblNavigateMode = Named(new QLabel(QStringLiteral("whole"), pathRow), "lblNavigateMode");
+    pathRow->layout()->addWidget(lblNavigateMode);
     BuildPath();
     BuildStrips();
     BuildArrows();
@@ -274,9 +279,8 @@ void TNavigationPath::DatastructureChanged() {
     FillInterBaseTabs();
     FillOutlineTabs(true);
     UpdateNavigationPath();
-    ctx_.Skeleton().lblNavigateMode->setText(DatastructureHoisted(ctx_.Open().BookMark)
-                                                 ? QStringLiteral("hoist")
-                                                 : QStringLiteral("whole"));
+    lblNavigateMode->setText(DatastructureHoisted(ctx_.Open().BookMark) ? QStringLiteral("hoist")
+                                                                        : QStringLiteral("whole"));
 }
 
 // ---- NavigateToLevel ----

@@ -54,6 +54,7 @@ QString OutlineTabText(int i, const std::string& caption);
 class TNavigationPath : public QObject, public INavigationPath {
     Q_OBJECT
 public:
+    void SetNavigateMode(const QString& mode) override;
     explicit TNavigationPath(IWindowContext& ctx);
     void BuildComponents();
 
@@ -123,6 +124,8 @@ public:
     TFourthTabSet* tsNavigator = nullptr;
     QMenu* pmNavigator = nullptr;
     QLabel* lblSuperOrd = nullptr;
+    // The mode at the path's right end.
+    QLabel* lblNavigateMode = nullptr;
     QToolButton* btnShowFullPath = nullptr;
     TFourthTabSet* tsInterBase = nullptr;
     QMenu* pmInterBase = nullptr;

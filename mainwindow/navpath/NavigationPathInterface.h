@@ -2,6 +2,7 @@
 // What the navigation path does for the other rooms: the path shown again, a level of the
 // trail gone to, the outline and open-datastructure tabs chosen, the path's colours, and
 // the hooks hoisting hands it.
+#include <QString>
 #include <functional>
 
 #include "platform/qt/Colors.h"
@@ -14,6 +15,8 @@ public:
 
     // The path shows the current trail again.
     virtual void UpdateNavigationPath() = 0;
+    // The mode the path's right end shows ("whole", "outline", "hoisted").
+    virtual void SetNavigateMode(const QString& mode) = 0;
     // The panels are reloaded so that level of the trail shows; fromPath when the user
     // chose it on the path (a level on show then only takes the focus).
     virtual void NavigateToLevel(int level, bool fromPath) = 0;

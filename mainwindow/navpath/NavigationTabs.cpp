@@ -310,8 +310,7 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
         AllowChange = false;
         return;
     }
-    ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
-                                                         : QStringLiteral("whole"));
+    lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline") : QStringLiteral("whole"));
     if (outlineGuard_ || NewTab < 0 || !ctx_.Open().BookMark || !ctx_.Open().Navigator) return;
     TQuickJump& outlines = ctx_.Open().BookMark->Outlines;
     if (NewTab == outlines.CurrentIndex()) return;
@@ -339,8 +338,7 @@ void TNavigationPath::tsOutLineChange(int NewTab, bool& AllowChange) {
     for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         if (isShown(g)) g->UpdateRowHeights(0);
     FocusCaptionEditorInEditMode(ctx_);
-    ctx_.Skeleton().lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline")
-                                                         : QStringLiteral("whole"));
+    lblNavigateMode->setText(NewTab != 0 ? QStringLiteral("outline") : QStringLiteral("whole"));
 }
 
 int TNavigationPath::OutlineTabIndex() const { return tsOutLine ? tsOutLine->TabIndex() : -1; }

@@ -38,7 +38,8 @@ TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
       fileCommands_(ctx.Published()),
-      bins_(ctx.Published()) {
+      bins_(ctx.Published()),
+      drops_(ctx.Published()) {
     ctx.Published().Publish<IPanels>(*this);
 }
 
@@ -358,26 +359,7 @@ void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShift
 
 void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
     Sender->DragStarted = false;
-    ShowDropMarker(Sender, -1);
-}
-
-void TPanelHandlers::ShowDropMarker(TKivStringGrid* grid, int row) {
-    TWindowSkeleton& k = ctx_.Skeleton();
-    if (row < 0) {
-        k.pnlDropBox->hide();
-        return;
-    }
-    // On the panel itself, over the row's badge; it takes no drops, so the panel under it
-    // goes on receiving the drag.
-    if (k.pnlDropBox->parentWidget() != grid->viewport()) k.pnlDropBox->setParent(grid->viewport());
-    const QRect content = grid->RowContentRect(row);
-    k.pnlDropBox->move(content.x() + 1, content.y() + 1);
-    if (k.imDropBoxTag != 1) {
-        k.imDropBox->setPixmap(k.imlAppend[1]);
-        k.imDropBoxTag = 1;
-    }
-    k.pnlDropBox->show();
-    k.pnlDropBox->raise();
+    drops_->ShowDropMarker(Sender, -1);
 }
 
 void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y,
@@ -414,7 +396,7 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
         Accept = false;
     const bool overOtherRow =
         Sender->IsRowValid(row) && row != Sender->CurrentRow() && !target.IsMarked(row);
-    ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
+    drops_->ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
     ctx_.ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
 }
 

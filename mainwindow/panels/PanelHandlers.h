@@ -18,6 +18,7 @@
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
+#include "mainwindow/drops/DropsInterface.h"
 
 class QListWidget;
 
@@ -78,7 +79,6 @@ private:
     void DropTemplates(TKivStringGrid* Sender, int row);
     void DropClipTopics(TKivStringGrid* Sender, int row);
     // The drop marker over the row of the panel, or hidden for row -1.
-    void ShowDropMarker(TKivStringGrid* grid, int row);
 
     IWindowContext& ctx_;
     TNeed<ITextCard> textCard_;
@@ -86,6 +86,7 @@ private:
     TNeed<IDatastructure> datastructure_;
     TNeed<IFileCommands> fileCommands_;
     TNeed<IBins> bins_;
+    TNeed<IDrops> drops_;
     TPathHooks pathHooks_;
 };
 

@@ -329,7 +329,7 @@ TEST_F(Bins, TheLaunchCardShowsUnderTheRowAndIsStoredAtCloseOnlyAfterAnEdit) {
     TLaunchCard& L = f->LaunchCard();
     const std::string links = "/d/a.txt" + S + "A\r\n/d/b.txt" + S + "B\r\n";
     ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, links));
-    k->acShowLaunchCard->Execute();
+    f->LaunchCard().acShowLaunchCard->Execute();
     ASSERT_TRUE(isShown(L.pnlLaunchCard));
     const QRect r = g->RowContentRect(0);
     EXPECT_EQ(L.pnlLaunchCard->pos(),
@@ -345,7 +345,7 @@ TEST_F(Bins, TheLaunchCardShowsUnderTheRowAndIsStoredAtCloseOnlyAfterAnEdit) {
     EXPECT_EQ(g->Nester->LaunchList().GetLinks(0), behind);
 
     // An edited title is.
-    k->acShowLaunchCard->Execute();
+    f->LaunchCard().acShowLaunchCard->Execute();
     QTreeWidget* lv = L.lvLaunchCard;
     ASSERT_EQ(lv->topLevelItemCount(), 1);
     lv->topLevelItem(0)->setText(0, QStringLiteral("Renamed"));
@@ -358,7 +358,7 @@ TEST_F(Bins, LaunchCardListEnterEditsAndDelRemovesTheSelectedLinks) {
     TLaunchCard& L = f->LaunchCard();
     ASSERT_TRUE(g->Nester->LaunchList().SetLinks(0, "/d/1" + S + "1\r\n/d/2" + S + "2\r\n/d/3" + S +
                                                         "3\r\n/d/4" + S + "4\r\n"));
-    k->acShowLaunchCard->Execute();
+    f->LaunchCard().acShowLaunchCard->Execute();
     QTreeWidget* lv = L.lvLaunchCard;
     ASSERT_EQ(lv->topLevelItemCount(), 4);
     lv->setFocus();

@@ -120,14 +120,14 @@ protected:
     }
     bool OverDropBox() {
         QDragEnterEvent enter(QPoint(3, 3), Qt::MoveAction, &mime_, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(K().imDropBox, &enter);
+        QCoreApplication::sendEvent(f->Drops().imDropBox, &enter);
         QDragMoveEvent move(QPoint(4, 4), Qt::MoveAction, &mime_, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(K().imDropBox, &move);
+        QCoreApplication::sendEvent(f->Drops().imDropBox, &move);
         return move.isAccepted();
     }
     void DropOnDropBox() {
         QDropEvent drop(QPoint(4, 4), Qt::MoveAction, &mime_, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(K().imDropBox, &drop);
+        QCoreApplication::sendEvent(f->Drops().imDropBox, &drop);
         TKivStringGrid::SetInternalDragSource(nullptr);
         QCoreApplication::processEvents();
     }
@@ -478,10 +478,10 @@ TEST_F(Drops, TheDropBoxPutsTheTopicUnderTheRow) {
     Open("a b c(c1)");
     ClickRow(p1, 1);
     ASSERT_TRUE(OverPanel(p1, p1, 0));
-    ASSERT_EQ(K().imDropBoxTag, 1);
+    ASSERT_EQ(f->Drops().imDropBoxTag, 1);
     ASSERT_TRUE(OverDropBox());
-    EXPECT_EQ(K().imDropBoxTag, 0);
-    EXPECT_EQ(K().imDropBox->pixmap().toImage(), K().imlAppend[0].toImage());
+    EXPECT_EQ(f->Drops().imDropBoxTag, 0);
+    EXPECT_EQ(f->Drops().imDropBox->pixmap().toImage(), f->Drops().imlAppend[0].toImage());
     EXPECT_EQ(K().StatusBar->currentMessage(),
               QStringLiteral("Transfer items(s) to underlying branch"));
     DropOnDropBox();
@@ -494,7 +494,7 @@ TEST_F(Drops, TheDropBoxPutsTheTopicUnderTheRow) {
     DropOnDropBox();
     EXPECT_EQ(Tree(), "c\n  c1\n  a\n    b\n");
     EXPECT_EQ(p1->Nester->RowCount(), 1);
-    EXPECT_TRUE(K().pnlDropBox->isHidden());
+    EXPECT_TRUE(f->Drops().pnlDropBox->isHidden());
 }
 
 TEST_F(Drops, FromAPanelBeforeTheTargetOnlyTheMarkedTopicsGo) {

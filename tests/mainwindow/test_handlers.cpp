@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "mainwindow/drops/Drops.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -201,13 +202,13 @@ TEST_F(Handlers, ExpandedTopicsStayExpandedWhenTheyBringTheScrollBarAndOnResizes
 TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
     Open("a(a1 a2) b c");
     TWindowSkeleton& k = f->Skeleton();
-    ASSERT_TRUE(k.pnlDropBox->isHidden());
+    ASSERT_TRUE(f->Drops().pnlDropBox->isHidden());
     auto expectMarkerOn = [&](TKivStringGrid* g, int row) {
-        ASSERT_FALSE(k.pnlDropBox->isHidden());
-        EXPECT_EQ(k.pnlDropBox->parentWidget(), g->viewport());
-        EXPECT_EQ(k.pnlDropBox->pos(), g->RowContentRect(row).topLeft() + QPoint(1, 1));
-        EXPECT_EQ(k.imDropBoxTag, 1);
-        EXPECT_EQ(k.imDropBox->pixmap().toImage(), k.imlAppend[1].toImage())
+        ASSERT_FALSE(f->Drops().pnlDropBox->isHidden());
+        EXPECT_EQ(f->Drops().pnlDropBox->parentWidget(), g->viewport());
+        EXPECT_EQ(f->Drops().pnlDropBox->pos(), g->RowContentRect(row).topLeft() + QPoint(1, 1));
+        EXPECT_EQ(f->Drops().imDropBoxTag, 1);
+        EXPECT_EQ(f->Drops().imDropBox->pixmap().toImage(), f->Drops().imlAppend[1].toImage())
             << "the highlighted picture";
         EXPECT_EQ(k.StatusBar->currentMessage(), QStringLiteral("Move items(s) to this position"));
     };
@@ -222,12 +223,12 @@ TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
         delete data;
         ASSERT_TRUE(DragOver(src, p1, p1->CaptionRect(2).center()));
         expectMarkerOn(p1, 2);
-        shownDuringDrag = !k.pnlDropBox->isHidden();
+        shownDuringDrag = !f->Drops().pnlDropBox->isHidden();
         // Over the current row, and over a row of a later panel without marks: refused, no marker.
         EXPECT_FALSE(DragOver(src, p1, p1->CaptionRect(0).center()));
-        EXPECT_TRUE(k.pnlDropBox->isHidden());
+        EXPECT_TRUE(f->Drops().pnlDropBox->isHidden());
         EXPECT_FALSE(DragOver(src, p2, p2->CaptionRect(1).center()));
-        EXPECT_TRUE(k.pnlDropBox->isHidden());
+        EXPECT_TRUE(f->Drops().pnlDropBox->isHidden());
         EXPECT_TRUE(k.StatusBar->currentMessage().isEmpty());
         // Accepted again: it comes back where the mouse is.
         ASSERT_TRUE(DragOver(src, p1, p1->CaptionRect(1).center()));
@@ -241,7 +242,7 @@ TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
         QCoreApplication::sendEvent(p1->viewport(), &move);
     }
     EXPECT_TRUE(shownDuringDrag) << "the drag ran";
-    EXPECT_TRUE(k.pnlDropBox->isHidden()) << "the end of the drag takes the marker away";
+    EXPECT_TRUE(f->Drops().pnlDropBox->isHidden()) << "the end of the drag takes the marker away";
     QTest::mouseRelease(p1->viewport(), Qt::LeftButton, {}, to);
 
     // A marked topic dragged to panel 2: the marker moves onto that panel; not over a
@@ -250,7 +251,7 @@ TEST_F(Handlers, TheDropMarkerShowsWhereDraggedTopicsLand) {
     ASSERT_TRUE(DragOver(p1, p2, p2->CaptionRect(1).center()));
     expectMarkerOn(p2, 1);
     EXPECT_FALSE(DragOver(p1, p1, p1->CaptionRect(2).center()));
-    EXPECT_TRUE(k.pnlDropBox->isHidden());
+    EXPECT_TRUE(f->Drops().pnlDropBox->isHidden());
     TKivStringGrid::SetInternalDragSource(nullptr);
 }
 
@@ -264,7 +265,7 @@ TEST_F(Handlers, ADragOverTheEmptyPartOfAPanelIsNoError) {
     // Within its own panel and onto the next one, below the last row: refused, quietly.
     EXPECT_FALSE(DragOver(p1, p1, belowRows));
     EXPECT_FALSE(DragOver(p1, p2, QPoint(belowRows.x(), p2->viewport()->height() - 4)));
-    EXPECT_TRUE(f->Skeleton().pnlDropBox->isHidden());
+    EXPECT_TRUE(f->Drops().pnlDropBox->isHidden());
     EXPECT_EQ(int(Dialogs().Messages.size()), before) << "no error box";
     TKivStringGrid::SetInternalDragSource(nullptr);
 }

@@ -16,7 +16,7 @@ protected:
         NavFixture::Open(tree);
         f->WindowSettings().acFullNavPath->SetChecked(true);
     }
-    QString Mode() const { return f->Skeleton().lblNavigateMode->text(); }
+    QString Mode() const { return f->NavPath().lblNavigateMode->text(); }
     int Stack() const { return Form1->Open().BookMark->HoistStack.Count(); }
     void CtrlClick(TKivStringGrid* g, int row) {
         QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::ControlModifier,

@@ -207,7 +207,7 @@ TEST_F(NavPath, NavigateToLevelFromEachPanel) {
 TEST_F(NavPath, OutlineTabsShowOneTopLevelTopicEach) {
     Open("First(a b) Second(c)");
     TFourthTabSet* tabs = nav->tsOutLine;
-    QLabel* mode = f->Skeleton().lblNavigateMode;
+    QLabel* mode = f->NavPath().lblNavigateMode;
     EXPECT_EQ(tabs->Tabs().Strings(), (QStringList{"<..>", "1. First", "2. Second"}));
     EXPECT_EQ(tabs->TabIndex(), 0);
     tabs->SetTabIndex(1);

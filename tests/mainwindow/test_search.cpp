@@ -100,7 +100,7 @@ protected:
             if (m.Level(r) == 0) rows << StoredToText(m.Caption(r));
         return rows;
     }
-    QString Mode() { return form->Skeleton().lblNavigateMode->text(); }
+    QString Mode() { return form->NavPath().lblNavigateMode->text(); }
     int HoistLevels() { return Form1->Open().BookMark->HoistStack.Count(); }
 };
 
