@@ -7,12 +7,17 @@
 #include <QObject>
 #include <QWidget>
 
+#include <benchmark/benchmark.h>
+
 #include <memory>
 
+#include "bench/BenchHome.h"
 #include "engine/core/Navigation.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainWindow.h"
+#include "platform/qt/FakeDialogs.h"
+#include "platform/qt/KivApplication.h"
 
 namespace kiv::bench {
 
@@ -53,6 +58,22 @@ inline void Click(QWidget* viewport, QPoint at) {
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(viewport->mapToGlobal(at)),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &release);
+}
+
+// The main of a main-window benchmark: a private program folder (home points at it while
+// the benchmarks run), the application, the fake dialogs, then the benchmarks.
+inline int RunWindowBenchmarks(int argc, char** argv, BenchHome*& home) {
+    BenchHome made;
+    if (!made.Made()) return 2;
+    home = &made;
+    KivApplication app(argc, argv);
+    InstallDialogs(std::make_unique<FakeDialogs>());
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    home = nullptr;
+    return 0;
 }
 
 }  // namespace kiv::bench

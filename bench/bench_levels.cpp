@@ -196,15 +196,4 @@ BENCHMARK(BM_EndKeyInLevel) LEVELS->Iterations(5);
 }  // namespace
 }  // namespace kiv
 
-int main(int argc, char** argv) {
-    kiv::BenchHome home;
-    if (!home.Made()) return 2;
-    kiv::g_home = &home;
-    kiv::KivApplication app(argc, argv);
-    kiv::InstallDialogs(std::make_unique<kiv::FakeDialogs>());
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kiv::bench::RunWindowBenchmarks(argc, argv, kiv::g_home); }

@@ -15,7 +15,6 @@ void TActionRegistry::Collect() {
         if (!fresh && it->second != a)
             throw std::logic_error("two actions are named " + name.toStdString());
     }
-    collected_ = true;
 }
 
 KivAction* TActionRegistry::Find(const QString& name) const {

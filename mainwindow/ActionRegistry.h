@@ -18,7 +18,6 @@ public:
     // When the window is built: every action under root taken at once; two with one name are
     // a fault of the program.
     void Collect();
-    bool Collected() const { return collected_; }
     // The action of that name, or null when there is none (yet).
     KivAction* Find(const QString& name) const;
     // The action of that name; a missing one is a fault of the program and says so.
@@ -27,7 +26,6 @@ public:
 private:
     QObject* root_ = nullptr;
     mutable std::map<QString, KivAction*> actions_;
-    bool collected_ = false;
 };
 
 }  // namespace kiv

@@ -19,6 +19,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/appevents/AppEvents.h"
 #include "mainwindow/autolaunch/AutoLaunch.h"
 #include "mainwindow/autoreg/AutoRegistration.h"
 #include "mainwindow/bins/Bins.h"
@@ -32,7 +33,9 @@
 #include "mainwindow/hoist/Hoisting.h"
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/outline/Outline.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/graphiccard/GraphicCard.h"
 #include "mainwindow/panels/PanelHandlers.h"
 #include "mainwindow/print/PrintCommands.h"
@@ -95,6 +98,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     auto* schemes = new TColorSchemes(*this);               // a child of the window
     auto* browser = new TBrowser(*this);                    // a child of the window
     auto* autoLaunch = new TAutoLaunch(*this);              // a child of the window
+    auto* layouts = new TLayouts(*this);
+    auto* outline = new TOutline(*this);
+    auto* appEvents = new TAppEvents(*this);  // a child of the window
     // 2. The events are wired, and every need is met before anything runs.
     SubscribeFeatures();
     published_.CheckNeedsFilled();
@@ -122,6 +128,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     schemes->BuildComponents();
     browser->BuildComponents();
     autoLaunch->BuildComponents();
+    layouts->BuildComponents();
+    outline->BuildComponents();
+    appEvents->BuildComponents();
     AddFloatingPanel(skeleton_.pnlMetaCard, 250);
     FinishSkeleton();
     actions_.Collect();
@@ -146,6 +155,8 @@ void TForm1::SubscribeFeatures() {
     search_->Subscribe(events_);
     findChild<TBrowser*>()->Subscribe(events_);
     findChild<TAutoLaunch*>()->Subscribe(events_);
+    findChild<TOutline*>()->Subscribe(events_);
+    findChild<TLayouts*>()->Subscribe(events_);
 }
 
 TForm1::~TForm1() {
@@ -154,6 +165,11 @@ TForm1::~TForm1() {
     datastructure_->ReleaseOpenPair();
     // The panels' view of the open datastructure reads ours: it goes with us.
     if (created_) SetOpenDatastructureSource({});
+    // The features that are children of the window filter its widgets' events through this
+    // context: they go now, before the widgets are taken down with events still to send.
+    delete findChild<TLayouts*>();
+    delete findChild<TOutline*>();
+    delete findChild<TAppEvents*>();
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -189,8 +205,6 @@ void TForm1::FormCreate(const std::vector<std::string>& args) {
 
     PlaceFloatingPanels();
 
-    k.imgTextBMP->setPixmap(PanelsManager().TextBitmap);
-    k.imgLaunchCard->setPixmap(PanelsManager().LinksBitmap);
 
     // The bins column starts closed; nothing of a datastructure can be used before one is open.
     k.pnlBins->hide();

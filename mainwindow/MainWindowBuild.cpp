@@ -137,11 +137,6 @@ void TForm1::BuildFloatingPanels() {
     k.sgdMeta = Named(new TStringGrid(), "sgdMeta");
     k.sgdMeta->SetColCount(2);
     k.pnlMetaCard = FloatingPanel(this, "pnlMetaCard", QStringLiteral("Meta-Data Card"), k.sgdMeta);
-
-    k.imgTextBMP = Named(new QLabel(this), "imgTextBMP");
-    k.imgTextBMP->hide();
-    k.imgLaunchCard = Named(new QLabel(this), "imgLaunchCard");
-    k.imgLaunchCard->hide();
 }
 
 }  // namespace kiv

@@ -24,23 +24,6 @@ class TKivStringGrid;
 struct TKivSettings;
 struct TWindowSkeleton;
 
-class TDatastructureLife;
-class TPanelHandlers;
-class TTextCard;
-class TWindowSettings;
-class TStartup;
-class TFileType;
-class TWaitPanel;
-class TPrintCommands;
-class TNavigationPath;
-class THoisting;
-class TDrops;
-class TSearchPane;
-class TfrmSwallow;
-class TLaunchCard;
-class TGraphicCard;
-class TFileCommands;
-class TMarks;
 
 // An event of the window that several features handle. The handlers run in the order they
 // were subscribed: each feature subscribes its own in its Subscribe, and the frame calls

@@ -63,8 +63,6 @@ struct TWindowSkeleton {
 
     QWidget* pnlMetaCard = nullptr;
     TStringGrid* sgdMeta = nullptr;
-    QLabel* imgTextBMP = nullptr;
-    QLabel* imgLaunchCard = nullptr;
 };
 
 }  // namespace kiv

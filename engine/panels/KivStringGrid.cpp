@@ -250,7 +250,12 @@ int TKivStringGrid::LayOutCaption(QTextLayout& layout, int width) const {
 
 int TKivStringGrid::CaptionLineCount(const QString& text, int width, TFontStyles style) const {
     if (text.isEmpty()) return 0;
-    QTextLayout layout(AsParagraph(text), SchemeFont(style), viewport());
+    // Most captions are one short line: their width says so without laying them out.
+    const QFont font = SchemeFont(style);
+    if (!text.contains(QLatin1Char('\n')) &&
+        QFontMetrics(font, viewport()).horizontalAdvance(text) <= std::max(1, width))
+        return 1;
+    QTextLayout layout(AsParagraph(text), font, viewport());
     return LayOutCaption(layout, width);
 }
 

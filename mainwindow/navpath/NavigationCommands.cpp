@@ -206,19 +206,13 @@ void TNavigationPath::acGoToRootUpdate() {
 
 // ---- lines per row ----
 
-void TNavigationPath::SetLinesPerRow(int n) {
-    const int lines = n < 4 ? n : 1;
-    ColorScheme.RowLines = lines;
-    if (PanelsManagerExists()) PanelsManager().SetExpandAll(lines == 0);
-}
-
 void TNavigationPath::acLinesToggleExecute() {
     if (PanelsManagerExists() && PanelsManager().ExpandAll) {
-        SetLinesPerRow(1);
+        outline_->SetLinesPerRow(1);
         return;
     }
     const int v = ColorScheme.RowLines;
-    SetLinesPerRow(v > 3 ? 1 : (v + 1) % 4);
+    outline_->SetLinesPerRow(v > 3 ? 1 : (v + 1) % 4);
 }
 
 }  // namespace kiv

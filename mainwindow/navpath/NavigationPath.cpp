@@ -74,7 +74,8 @@ TNavigationPath::TNavigationPath(IWindowContext& ctx)
     : ctx_(ctx),
       panels_(ctx.Published()),
       settings_(ctx.Published()),
-      datastructure_(ctx.Published()) {
+      datastructure_(ctx.Published()),
+      outline_(ctx.Published()) {
     ctx.Published().Publish<INavigationPath>(*this);
 }
 

@@ -23,6 +23,7 @@
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
+#include "mainwindow/outline/OutlineInterface.h"
 
 class QLabel;
 class QMenu;
@@ -118,8 +119,6 @@ public:
     // The panels one level deeper / one level up.
     void ShiftPanelsRight();
     void ShiftPanelsLeft();
-    // Lines per row (0: whole captions), for every panel.
-    void SetLinesPerRow(int n);
 
     TFourthTabSet* tsNavigator = nullptr;
     QMenu* pmNavigator = nullptr;
@@ -166,6 +165,7 @@ private:
     TNeed<IPanels> panels_;
     TNeed<IWindowSettings> settings_;
     TNeed<IDatastructure> datastructure_;
+    TNeed<IOutline> outline_;
     struct {
         std::function<void()> LeaveHoist;
         std::function<void()> ActivePanelMoved;

@@ -58,7 +58,9 @@ TWindowSettings::TWindowSettings(IWindowContext& ctx)
       panels_(ctx.Published()),
       collector_(ctx.Published()),
       autoLaunch_(ctx.Published()),
-      browser_(ctx.Published()) {
+      browser_(ctx.Published()),
+      layouts_(ctx.Published()),
+      outline_(ctx.Published()) {
     ctx.Published().Publish<IWindowSettings>(*this);
 }
 
@@ -74,18 +76,9 @@ void TWindowSettings::BuildComponents() {
     acIconTitles = Action(w, "acIconTitles", QStringLiteral("Icon Titles"), true);
     acArrows = Action(w, "acArrows", QStringLiteral("Navigation Arrows"), true);
     acAlwaysShowBars = Action(w, "acAlwaysShowBars", QStringLiteral("Always Show Bars"), true);
-    acWhitener = Action(w, "acWhitener", QStringLiteral("Whiten edited topic"), true);
-    acDocViewNumber = Action(w, "acDocViewNumber", QStringLiteral("Numbers"), true);
-    acDocViewText = Action(w, "acDocViewText", QStringLiteral("Text Pointers"), true);
-    acDocViewLaunch = Action(w, "acDocViewLaunch", QStringLiteral("Launch Images"), true);
-    acDocViewSizer = Action(w, "acDocViewSizer", QStringLiteral("Sizers"), true);
     SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
     SetDefault1->Tag = 6;
     BoxedTopicView1 = Item(w, "BoxedTopicView1", QStringLiteral("Boxed Topic View"), true);
-    CompactLayoutSelection1 =
-        Item(w, "CompactLayoutSelection1", QStringLiteral("Compact Layout Selection"), true);
-    Circle1 = Item(w, "Circle1", QStringLiteral("Circle"), true);
-    Number1 = Item(w, "Number1", QStringLiteral("Number"), true);
 }
 
 void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
@@ -130,8 +123,6 @@ void TWindowSettings::LoadSettings() {
     acOutlineView->SetChecked(s.OutlineView);
     ctx_.Skeleton().tsOutLine->setVisible(s.OutlineView);
     acFullNavPath->SetChecked(s.FullNavigationPath);
-    CurrentLayout = s.PanelsLayout;
-    if (CurrentLayout != 4 && CurrentLayout != 6 && CurrentLayout != 7) PreviousLayout = 0;
     ColorScheme.RowLines = s.RowStrings;
     CurrentSchemeIndex = s.SelectedColorScheme;
     acIconTitles->SetChecked(s.IconTitles);
@@ -148,27 +139,18 @@ void TWindowSettings::LoadSettings() {
     acArrows->SetChecked(s.NavArrows);
     ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
-    acWhitener->SetChecked(s.Whitener);
-    CompactLayoutSelection1->setChecked(s.CompactLayoutSelection);
+    layouts_->SetStoredLayout(s.PanelsLayout, s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
     for (TKivStringGrid* g : {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3)})
         g->SetBoxedView(s.BoxedTopicView);
-    if (s.DocViewNumber) {
-        panels_->Panel(1)->SetDocViewCircles(true);
-        Circle1->setChecked(true);
-        acDocViewNumber->SetChecked(true);
-    } else if (s.DocViewNumber2) {
-        panels_->Panel(1)->SetDocViewNumbers(true);
-        Number1->setChecked(true);
-        acDocViewNumber->SetChecked(true);
-        acDocViewNumber->Tag = 1;
-    }
-    acDocViewText->SetChecked(s.DocViewText);
-    panels_->Panel(1)->SetDocViewTextPointer(s.DocViewText);
-    acDocViewLaunch->SetChecked(s.DocViewLaunch);
-    panels_->Panel(1)->SetDocViewLaunchImage(s.DocViewLaunch);
-    acDocViewSizer->SetChecked(s.DocViewSizer);
-    panels_->Panel(1)->SetDocViewSizer(s.DocViewSizer);
+    TOutlineViewSettings view;
+    view.Circles = s.DocViewNumber;
+    view.Numbers = s.DocViewNumber2;
+    view.TextPointer = s.DocViewText;
+    view.LaunchImage = s.DocViewLaunch;
+    view.Sizer = s.DocViewSizer;
+    view.Whitener = s.Whitener;
+    outline_->ApplyViewSettings(view);
     autoLaunch_->SetAutoLaunchDelay(s.AutoviewDelay);
 }
 
@@ -185,7 +167,7 @@ void TWindowSettings::SaveSettings() {
     s.CollectorLeft = collector.x();
     s.RowStrings = ColorScheme.RowLines;
     s.SelectedColorScheme = CurrentSchemeIndex;
-    s.PanelsLayout = CurrentLayout;
+    s.PanelsLayout = layouts_->CurrentLayout();
     s.BookMarkView = acShowThreadsTabs->Checked();
     s.BookMark2View = acShowQuickJumpsTabs->Checked();
     s.InterBaseView = acShowInterBaseTabs->Checked();
@@ -200,14 +182,15 @@ void TWindowSettings::SaveSettings() {
     s.NavArrows = acArrows->Checked();
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
     s.DefaultDateTime = SetDefault1->Tag;
-    s.Whitener = acWhitener->Checked();
-    s.CompactLayoutSelection = CompactLayoutSelection1->isChecked();
+    const TOutlineViewSettings view = outline_->ViewSettings();
+    s.Whitener = view.Whitener;
+    s.CompactLayoutSelection = layouts_->CompactLayoutSelection();
     s.BoxedTopicView = BoxedTopicView1->isChecked();
-    s.DocViewNumber = Circle1->isChecked();
-    s.DocViewNumber2 = Number1->isChecked();
-    s.DocViewText = acDocViewText->Checked();
-    s.DocViewLaunch = acDocViewLaunch->Checked();
-    s.DocViewSizer = acDocViewSizer->Checked();
+    s.DocViewNumber = view.Circles;
+    s.DocViewNumber2 = view.Numbers;
+    s.DocViewText = view.TextPointer;
+    s.DocViewLaunch = view.LaunchImage;
+    s.DocViewSizer = view.Sizer;
     // One replace of the file for all of them: a kill in the middle leaves the old file.
     IniFile::Batch batch(KivIni());
     WriteSettings(KivIni(), s, &InterBase());

@@ -1,8 +1,9 @@
 #pragma once
 // The window's side of "kiv.ini": the settings applied at creation (geometry, the view
 // switches, the default font, the autoview delay) and collected at shut-down. Commands:
-// the view switches it restores (acShowInterBaseTabs .. acDocViewSizer, SetDefault1,
-// BoxedTopicView1, CompactLayoutSelection1, Circle1, Number1).
+// the view switches it restores (acShowInterBaseTabs .. acAlwaysShowBars, SetDefault1,
+// BoxedTopicView1). The layout, the document view and the autoview delay belong to their
+// rooms, which it asks through their interfaces.
 #include <QMargins>
 #include <QObject>
 #include <QRect>
@@ -10,6 +11,8 @@
 
 #include "mainwindow/autolaunch/AutoLaunchInterface.h"
 #include "mainwindow/browser/BrowserInterface.h"
+#include "mainwindow/layouts/LayoutsInterface.h"
+#include "mainwindow/outline/OutlineInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
@@ -51,20 +54,10 @@ public:
     KivAction* acIconTitles = nullptr;
     KivAction* acArrows = nullptr;
     KivAction* acAlwaysShowBars = nullptr;
-    KivAction* acWhitener = nullptr;
-    KivAction* acDocViewNumber = nullptr;
-    KivAction* acDocViewText = nullptr;
-    KivAction* acDocViewLaunch = nullptr;
-    KivAction* acDocViewSizer = nullptr;
     KivAction* SetDefault1 = nullptr;
     QAction* BoxedTopicView1 = nullptr;
-    QAction* CompactLayoutSelection1 = nullptr;
-    QAction* Circle1 = nullptr;
-    QAction* Number1 = nullptr;
 
-    // Read by the later panes: the layout, colour scheme and row-lines settings.
-    int CurrentLayout = 0;
-    int PreviousLayout = 0;
+    // Read by the later panes: the colour scheme.
     int CurrentSchemeIndex = 0;
 
 private:
@@ -75,6 +68,8 @@ private:
     TNeed<ICollector> collector_;
     TNeed<IAutoLaunch> autoLaunch_;
     TNeed<IBrowser> browser_;
+    TNeed<ILayouts> layouts_;
+    TNeed<IOutline> outline_;
     std::optional<QRect> frameTarget_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
-// A desktop shell for the window tests: it records what the launch commands ask of the
-// desktop and starts nothing.
+// A desktop shell that records what the commands ask of the desktop instead of asking it.
 #include <QFile>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -50,6 +50,23 @@ public:
         Calls.push_back({"properties", path, {}});
         return PropertiesOffered;
     }
+};
+
+// Installs a recording shell for a scope and gives the desktop's back at its end.
+class TRecordedShell {
+public:
+    TRecordedShell() {
+        auto s = std::make_unique<RecordingShell>();
+        shell_ = s.get();
+        previous_ = InstallDesktopShell(std::move(s));
+    }
+    ~TRecordedShell() { InstallDesktopShell(std::move(previous_)); }
+    RecordingShell& operator*() const { return *shell_; }
+    RecordingShell* operator->() const { return shell_; }
+
+private:
+    RecordingShell* shell_ = nullptr;
+    std::unique_ptr<TDesktopShell> previous_;
 };
 
 }  // namespace kiv::wintest

@@ -1,0 +1,370 @@
+// The main window's application events and small commands: commands, shortcuts and tool-bar
+// buttons held while busy, the topic flush and reload, the window order of "Always On Top",
+// "Icon Titles" and its sizes, the view switches, the bins column's buttons, the help and web
+// pages and the file manager, and the status hint over the bins.
+#include <QAbstractScrollArea>
+#include <QDir>
+#include <QLayout>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include "dialogs/AboutWindow.h"
+#include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/appevents/AppEvents.h"
+#include "platform/qt/WidgetState.h"
+#include "tests/mainwindow/FakeBrowser.h"
+#include "tests/mainwindow/RecordingShell.h"
+#include "tests/mainwindow/WindowFixture.h"
+
+namespace kiv::wintest {
+namespace {
+
+// ---- the rules ----
+
+TEST(IconTitles, SizesOfBothStates) {
+    struct Case {
+        bool Checked;
+        TIconTitlesMetrics Want;
+    };
+    const Case cases[] = {
+        {true, {true, 67, 41, 37, 40, 36, -1}},
+        {false, {false, 0, 28, 23, 24, 23, 30}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Checked);
+        const TIconTitlesMetrics m = IconTitlesMetrics(c.Checked);
+        EXPECT_EQ(m.Captions, c.Want.Captions);
+        EXPECT_EQ(m.BarHeight, c.Want.BarHeight);
+        EXPECT_EQ(m.RowSize, c.Want.RowSize);
+        EXPECT_EQ(m.ButtonHeight, c.Want.ButtonHeight);
+        EXPECT_EQ(m.ButtonWidth, c.Want.ButtonWidth);
+        EXPECT_EQ(m.ToolBarHeight, c.Want.ToolBarHeight);
+        EXPECT_EQ(m.BinsLeft, c.Want.BinsLeft);
+    }
+}
+
+TEST(BinsPane, OpensBelowFortyAndClosesFromForty) {
+    const std::pair<int, int> cases[] = {{0, 180}, {1, 180}, {39, 180},
+                                         {40, 0},  {180, 0}, {260, 0}};
+    for (const auto& [before, after] : cases)
+        EXPECT_EQ(BinsPaneToggledWidth(before), after) << "from " << before;
+}
+
+TEST(HelpPages, ShippedBesideTheProgram) {
+    for (int context : {0, 43}) {
+        const std::string page = HelpPagePath(context);
+        EXPECT_EQ(page.rfind(HelpFolder(), 0), 0u) << page;
+        EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(page))) << page;
+    }
+    EXPECT_NE(HelpPagePath(0), HelpPagePath(43)) << "the collector has a page of its own";
+}
+
+// ---- in the window ----
+
+class AppEventsWindow : public PanelsWindow {
+protected:
+    TAppEvents* app = nullptr;
+    TWindowSkeleton* k = nullptr;
+
+    void Restart() override {
+        PanelsWindow::Restart();
+        app = f->findChild<TAppEvents*>();
+        ASSERT_NE(app, nullptr);
+        k = &f->Skeleton();
+    }
+    KivAction& Command(const char* name) { return f->Actions().Get(QString::fromLatin1(name)); }
+    // A component by its name, wherever the room that owns it keeps it.
+    template <class W = QWidget>
+    W* Named(const char* name) {
+        W* w = f->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QWidget* ToolButtonOf(QToolBar* bar, QAction* a) { return bar->widgetForAction(a); }
+};
+
+TEST_F(AppEventsWindow, CommandsShortcutsAndToolButtonsDoNothingWhileBusy) {
+    Open("A\nB\n");
+    KivAction& clipBin = Command("acShowClipBin");
+    QWidget* clipButton = ToolButtonOf(k->tbBins, &clipBin);
+    ASSERT_NE(clipButton, nullptr);
+    auto* hoistButton = f->findChild<QToolButton*>(QStringLiteral("btnHoist"));
+    ASSERT_NE(hoistButton, nullptr);
+    int hoistClicks = 0;
+    QObject::connect(hoistButton, &QToolButton::clicked, [&] { ++hoistClicks; });
+    p1->setFocus(Qt::OtherFocusReason);
+    {
+        TBusyGuard busy(f->BusyCounter());
+        ASSERT_TRUE(f->IsBusy());
+        QTest::keyClick(p1, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);  // acSearch
+        QTest::mouseClick(clipButton, Qt::LeftButton);
+        QTest::mouseClick(hoistButton, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(k->pnlBins->isHidden()) << "the search shortcut ran";
+        EXPECT_FALSE(Command("acSearch").Checked());
+        EXPECT_TRUE(Named("pnlClipBin")->isHidden()) << "the tool-bar command ran";
+        EXPECT_FALSE(clipBin.Checked()) << "a swallowed click leaves the check as it was";
+        EXPECT_EQ(hoistClicks, 0);
+    }
+    QTest::keyClick(p1, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::mouseClick(clipButton, Qt::LeftButton);
+    QTest::mouseClick(hoistButton, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(isShown(k->pnlBins));
+    EXPECT_TRUE(isShown(Named("pnlClipBin")));
+    EXPECT_EQ(hoistClicks, 1);
+}
+
+TEST_F(AppEventsWindow, FlushStoresTheCurrentTopicAndReloadShowsIt) {
+    Open("A\nB\nC\n");
+    p1->SelectRow(1);
+    QCoreApplication::processEvents();
+    struct Seen {
+        std::string Event;
+        TKivStringGrid* Grid;
+        int Row;
+        bool operator==(const Seen&) const = default;
+    };
+    // The window outlives the test's body (its close flushes too): the record is shared.
+    auto seen = std::make_shared<std::vector<Seen>>();
+    f->Events().TopicLeaving.Subscribe([seen](TKivStringGrid* g, int row, bool&) {
+        seen->push_back({"leaving", g, row});
+    });
+    f->Events().TopicShown.Subscribe([seen](TKivStringGrid* g, int row) {
+        seen->push_back({"shown", g, row});
+    });
+    const std::pair<std::function<void()>, Seen> cases[] = {
+        {[&] { f->FlushCurrentRow(); }, {"leaving", p1, 1}},
+        {[&] { f->ReloadCurrentRow(); }, {"shown", p1, 1}},
+    };
+    for (const auto& [call, want] : cases) {
+        SCOPED_TRACE(want.Event);
+        seen->clear();
+        call();
+        ASSERT_EQ(seen->size(), 1u);
+        EXPECT_TRUE(seen->front() == want) << seen->front().Event << " row " << seen->front().Row;
+    }
+}
+
+TEST_F(AppEventsWindow, IconTitlesSizesTheToolBars) {
+    Open("A\n");
+    KivAction& titles = Command("acIconTitles");
+    for (int round = 0; round < 2; ++round) {
+        const bool before = titles.Checked();
+        titles.Execute();
+        ASSERT_NE(titles.Checked(), before);
+        QCoreApplication::processEvents();
+        f->centralWidget()->layout()->activate();
+        const TIconTitlesMetrics m = IconTitlesMetrics(titles.Checked());
+        SCOPED_TRACE(titles.Checked());
+        for (QToolBar* bar : {k->tbModes, k->tbBins}) {
+            EXPECT_EQ(bar->toolButtonStyle(),
+                      m.Captions ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+            EXPECT_GE(bar->height(), m.ToolBarHeight);
+            int buttons = 0;
+            for (QToolButton* b : bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+                if (b->isHidden() || b->objectName() == QLatin1String("qt_toolbar_ext_button"))
+                    continue;
+                ++buttons;
+                EXPECT_EQ(b->height(), m.ButtonHeight) << b->objectName().toStdString();
+                EXPECT_GE(b->width(), m.ButtonWidth) << b->objectName().toStdString();
+                EXPECT_EQ(b->toolButtonStyle(), bar->toolButtonStyle());
+            }
+            EXPECT_GT(buttons, 0);
+        }
+        EXPECT_GE(k->cbTools->height(), m.RowSize);
+        EXPECT_EQ(k->tbBins->x(), k->tbModes->x() + k->tbModes->width())
+            << "tbBins follows tbModes";
+    }
+}
+
+TEST_F(AppEventsWindow, AlwaysOnTopKeepsTheOtherWindowsAboveTheMainWindow) {
+    Open("A\n");
+    QWidget tool(nullptr, Qt::Tool);
+    tool.setObjectName(QStringLiteral("probeTool"));
+    tool.show();
+    QWidget* textBin = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmTextBin")) textBin = w;
+    ASSERT_NE(textBin, nullptr);
+    ASSERT_TRUE(textBin->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    KivAction& top = Command("acStayOnTop");
+    ASSERT_FALSE(top.Checked());
+    const bool hiddenBefore = f->isHidden();
+
+    top.Execute();
+    EXPECT_TRUE(top.Checked());
+    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    if (f->windowHandle()) {
+        EXPECT_TRUE(f->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint))
+            << "the window system is told";
+    }
+    EXPECT_EQ(f->isHidden(), hiddenBefore) << "the hint is set in place, not by a new window";
+
+    top.Execute();
+    EXPECT_FALSE(top.Checked());
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(textBin->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        << "a window's own stay-on-top hint stays";
+
+    // The floating text bin shown: the activation brings it forward and stops there.
+    textBin->show();
+    top.Execute();
+    EXPECT_TRUE(top.Checked());
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    textBin->hide();
+    app->ApplicationActivate();
+    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // A hidden main window is left as it is.
+    top.SetChecked(false);
+    f->hide();
+    app->ApplicationActivate();
+    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    f->show();
+}
+
+TEST_F(AppEventsWindow, ViewSwitchesReachEveryPanel) {
+    Open("A\n");
+    KivAction& textOnly = Command("acTopicsTextOnly");
+    auto* boxed = f->findChild<QAction*>(QStringLiteral("BoxedTopicView1"));
+    ASSERT_NE(boxed, nullptr);
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        textOnly.Execute();
+        boxed->trigger();
+        EXPECT_EQ(textOnly.Checked(), on);
+        EXPECT_EQ(PanelsManager().TextOnly, on);
+        EXPECT_EQ(boxed->isChecked(), on);
+        for (TKivStringGrid* g : {p1, p2, p3}) {
+            EXPECT_EQ(g->TextOnly(), on);
+            EXPECT_EQ(g->BoxedView(), on);
+        }
+    }
+    KivAction& bars = Command("acAlwaysShowBars");
+    const bool before = bars.Checked();
+    bars.Execute();
+    EXPECT_NE(bars.Checked(), before);
+}
+
+TEST_F(AppEventsWindow, BinsPaneOpensAtItsWidthAndCloses) {
+    Open("A\n");
+    auto* binsPane = f->findChild<QAction*>(QStringLiteral("BinsPane1"));
+    ASSERT_NE(binsPane, nullptr);
+    const auto width = [&] {
+        QCoreApplication::processEvents();
+        f->centralWidget()->layout()->activate();
+        return k->pnlBins->isHidden() ? 0 : k->pnlBins->width();
+    };
+    ASSERT_EQ(width(), 0);
+    binsPane->trigger();
+    EXPECT_EQ(width(), kBinsPaneWidth);
+    EXPECT_TRUE(isShown(k->Splitter2));
+    binsPane->trigger();
+    EXPECT_EQ(width(), 0);
+    EXPECT_TRUE(k->Splitter2->isHidden());
+    // Open but narrower than 40: opened to its width.
+    k->pnlBins->setFixedWidth(30);
+    k->pnlBins->show();
+    ASSERT_EQ(width(), 30);
+    binsPane->trigger();
+    EXPECT_EQ(width(), kBinsPaneWidth);
+}
+
+TEST_F(AppEventsWindow, CloseBinsClosesTheColumnAndTheSearch) {
+    Open("A\nB\n");
+    KivAction& search = Command("acSearch");
+    search.Execute();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(isShown(k->pnlBins));
+    ASSERT_TRUE(search.Checked());
+    ASSERT_NE(QApplication::focusWidget(), p1);
+    QTest::mouseClick(app->btnCloseBins, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(k->pnlBins->isHidden());
+    EXPECT_EQ(k->pnlBins->minimumWidth(), 0);
+    EXPECT_TRUE(k->Splitter2->isHidden());
+    EXPECT_FALSE(search.Checked());
+    EXPECT_EQ(QApplication::focusWidget(), f->CurrentGrid()) << "the active panel has the focus";
+    // The search opens the column again as before.
+    search.Execute();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(isShown(k->pnlBins));
+    EXPECT_GE(k->pnlBins->width(), 260);
+}
+
+TEST_F(AppEventsWindow, CloseTextCardHidesThePaneOrTheTextCard) {
+    FakeBrowserEngine engine;
+    Open("A\n");
+    ASSERT_NE(app->btnCloseTextCard, nullptr);
+    // The browser closed: the button closes the card pane.
+    ASSERT_TRUE(isShown(k->pnlCards) && k->pnlBrowser->isHidden());
+    QTest::mouseClick(app->btnCloseTextCard, Qt::LeftButton);
+    EXPECT_TRUE(k->pnlCards->isHidden());
+    Command("acHidePane").Execute();
+    ASSERT_TRUE(isShown(k->pnlCards));
+    // The browser open with the text card under it: only the text card goes.
+    Command("acOpenBrowser").Execute();
+    Command("acShowTextCard").Execute();
+    ASSERT_TRUE(isShown(k->pnlBrowser) && isShown(k->pnlSimpleText));
+    app->btnCloseTextCardClick();
+    EXPECT_TRUE(k->pnlSimpleText->isHidden());
+    EXPECT_FALSE(Command("acShowTextCard").Checked());
+    EXPECT_TRUE(isShown(k->pnlBrowser) && isShown(k->pnlCards));
+}
+
+TEST_F(AppEventsWindow, HelpWebPagesAndTheFileManagerGoToTheDesktop) {
+    Open("A\n");
+    TRecordedShell shell;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(env.Dir().substr(0, env.Dir().size() - 1)));
+    const QString help = QString::fromStdString(HelpPagePath());
+    const QString collectorHelp = QString::fromStdString(HelpPagePath(43));
+    const QString site = QString::fromLatin1(TfrmAbout::kWebSite);
+    QAction* whatsThis = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmSwallow"))
+            whatsThis = w->findChild<QAction*>(QStringLiteral("WhatsThis1"));
+    ASSERT_NE(whatsThis, nullptr);
+    const std::pair<std::function<void()>, ShellCall> cases[] = {
+        {[&] { Command("acHelp").Execute(); }, {"open", help, {}}},
+        {[&] { whatsThis->trigger(); }, {"open", collectorHelp, {}}},
+        {[&] { Command("acGetLastVersion").Execute(); }, {"open", site, {}}},
+        {[&] { f->findChild<QAction*>(QStringLiteral("KIVHomepage1"))->trigger(); },
+         {"open", site, {}}},
+        {[&] { Command("acBrowserExplorer").Execute(); },
+         {"folder", QDir(QString::fromStdString(env.Dir())).absolutePath(), {}}},
+    };
+    for (const auto& [run, want] : cases) {
+        SCOPED_TRACE(want.Target.toStdString());
+        shell->Calls.clear();
+        run();
+        EXPECT_EQ(shell->Calls, std::vector<ShellCall>{want});
+    }
+    EXPECT_TRUE(Dialogs().Messages.empty());
+    qputenv("HOME", oldHome);
+}
+
+TEST_F(AppEventsWindow, MovingOverTheBinsClearsTheStatusHint) {
+    Open("A\n");
+    for (const char* name : {"lbxClipCard", "lbxTemplate", "lbxLaunchBin", "txtTextBin"}) {
+        SCOPED_TRACE(name);
+        auto* area = Named<QAbstractScrollArea>(name);
+        ASSERT_NE(area, nullptr);
+        QWidget* list = area->viewport();
+        f->ShowStatusHint(QStringLiteral("a topic's hint"));
+        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list, &move);
+        EXPECT_EQ(k->StatusBar->currentMessage(), QString());
+    }
+}
+
+}  // namespace
+}  // namespace kiv::wintest
