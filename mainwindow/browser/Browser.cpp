@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QSplitter>
 #include <QToolButton>
+#include <QUrl>
 #include <exception>
 
 #include "engine/core/Cards.h"
@@ -26,7 +27,9 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/browser/LinkDrag.h"
+#include "platform/core/KivStrings.h"
 #include "platform/core/MiskPro.h"
+#include "platform/core/StoredPath.h"
 #include "platform/qt/BrowserPane.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -58,24 +61,30 @@ QToolButton* Button(QWidget* parent, const char* name, const QString& hint) {
     return b;
 }
 
-void RunByName(IWindowContext& ctx, const char* name) {
-    if (KivAction* a = ctx.Actions().Find(QString::fromLatin1(name))) a->Execute();
-}
-
-bool CheckedByName(IWindowContext& ctx, const char* name) {
-    const KivAction* a = ctx.Actions().Find(QString::fromLatin1(name));
-    return a && a->Checked();
-}
-
 void SetFlexibleHeight(QWidget* w) {
     w->setMinimumHeight(0);
     w->setMaximumHeight(QWIDGETSIZE_MAX);
 }
 
+// A link or page address as it compares: "||" resolved, file addresses as paths, web
+// addresses in their normal form without a trailing slash.
+QString ComparableAddress(const std::string& link) {
+    std::string t = Trim(link);
+    if (StartsText("||", t)) t = ResolveStoredPath(t, RelativePathBase());
+    if (StartsText("file:", t)) t = URLToPath(t);
+    const QString text = StoredToText(t);
+    if (text.startsWith(QLatin1Char('/'))) return text;
+    return QUrl::fromUserInput(text).adjusted(QUrl::StripTrailingSlash).toString();
+}
+
 }  // namespace
 
 TBrowser::TBrowser(IWindowContext& ctx)
-    : QObject(&ctx.Window()), ctx_(ctx), launch_(ctx.Published()), bins_(ctx.Published()) {
+    : QObject(&ctx.Window()),
+      ctx_(ctx),
+      launch_(ctx.Published()),
+      bins_(ctx.Published()),
+      layouts_(ctx.Published()) {
     ctx.Published().Publish<IBrowser>(*this);
 }
 
@@ -135,6 +144,10 @@ void TBrowser::BuildBar() {
     btnBrtoExt = Button(bar, "btnBrtoExt", QStringLiteral("Open link in external application"));
     btnBrtoExt->setText(QStringLiteral("External"));
     btnMaximizeBrowser = Button(bar, "btnMaximizeBrowser", QStringLiteral("Maximize Browser"));
+    SetPaneGlyph(btnMaximizeBrowser, kNormalGlyph);
+    btnCloseBrowser = Button(bar, "btnCloseBrowser", QStringLiteral("Close Browser"));
+    btnCloseBrowser->setIcon(
+        btnCloseBrowser->style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     btnPrint->setEnabled(false);
     btnBrtoExt->setEnabled(false);
     imgLink = Named(new QLabel(bar), "imgLink");
@@ -143,8 +156,9 @@ void TBrowser::BuildBar() {
     imgLink->setContextMenuPolicy(Qt::CustomContextMenu);
     imgLink->installEventFilter(this);
     imgLink->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{btnGo, btnOpenFileInBrowser, btnPrint,
-                                                      btnBrtoExt, btnMaximizeBrowser, imgLink})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{btnGo, btnOpenFileInBrowser, btnPrint, btnBrtoExt,
+                                         btnMaximizeBrowser, btnCloseBrowser, imgLink})
         row->addWidget(w);
 
     auto click = [this](QToolButton* b, std::function<void()> f) {
@@ -178,10 +192,8 @@ void TBrowser::BuildBar() {
         if (!pane_ || pane_->LocationURL().isEmpty()) return;
         launch_->LaunchLink(URLToPath(TextToStored(pane_->LocationURL())), false, false);
     });
-    click(btnMaximizeBrowser, [this] {
-        // The outliner's room goes to the browser, or comes back.
-        RunByName(ctx_, "acHideKivPanel");
-    });
+    click(btnMaximizeBrowser, [this] { btnMaximizeBrowserClick(); });
+    click(btnCloseBrowser, [this] { acOpenBrowserExecute(); });
     connect(cbxBrowser, qOverload<int>(&QComboBox::activated), this,
             [this](int) { GuardCall([this] { Navigate(); }); });
 }
@@ -305,10 +317,7 @@ void TBrowser::acOpenBrowserExecute() {
         return;
     }
     TWindowSkeleton& k = ctx_.Skeleton();
-    if (k.pnlCards->isHidden()) {
-        if (ctx_.Actions().Find(QStringLiteral("acHidePane"))) RunByName(ctx_, "acHidePane");
-        else k.pnlCards->show();
-    }
+    if (k.pnlCards->isHidden()) layouts_->HideOrShowCardPane();
     QString verb;
     if (isShown(k.pnlBrowser)) {
         if (pane_->Busy()) pane_->Stop();
@@ -317,11 +326,7 @@ void TBrowser::acOpenBrowserExecute() {
         SetFlexibleHeight(k.pnlSimpleText);
         k.pnlSimpleText->show();
         if (isShown(k.pnlCards)) acShowTextCard->SetChecked(true);
-        if (k.pnlKiv->isHidden()) {
-            if (ctx_.Actions().Find(QStringLiteral("acHideKivPanel")))
-                RunByName(ctx_, "acHideKivPanel");
-            else k.pnlKiv->show();
-        }
+        if (!layouts_->OutlinerShown()) layouts_->HideOrShowOutliner();
         ctx_.Window().setWindowTitle(FileCaption());
         ctx_.ShowStatusHint(QString());
         verb = QStringLiteral("Show");
@@ -343,10 +348,8 @@ void TBrowser::acShowTextCardExecute() {
     if (k.pnlBrowser->isHidden()) {
         // The text card alone fills the pane: the pane's own command shows or hides it, and
         // the check mark stays with what is shown.
-        if (ctx_.Actions().Find(QStringLiteral("acHidePane"))) {
-            acShowTextCard->SetChecked(!acShowTextCard->Checked());
-            RunByName(ctx_, "acHidePane");
-        }
+        acShowTextCard->SetChecked(!acShowTextCard->Checked());
+        layouts_->HideOrShowCardPane();
         return;
     }
     acShowTextCard->SetChecked(!acShowTextCard->Checked());
@@ -371,10 +374,14 @@ void TBrowser::acShowTextCardExecute() {
         k.pnlSimpleText->show();
         k.Splitter3->show();
         btnMaximizeBrowser->setToolTip(QStringLiteral("Maximize Browser"));
+        SetPaneGlyph(btnMaximizeBrowser, kNormalGlyph);
     } else {
         k.Splitter3->hide();
         k.pnlSimpleText->hide();
-        if (k.pnlKiv->isHidden()) btnMaximizeBrowser->setToolTip(QStringLiteral("Restore Browser"));
+        if (k.pnlKiv->isHidden()) {
+            btnMaximizeBrowser->setToolTip(QStringLiteral("Restore Browser"));
+            SetPaneGlyph(btnMaximizeBrowser, kMaximizeGlyph);
+        }
     }
 }
 
@@ -388,10 +395,56 @@ bool TBrowser::OpenLink(const std::string& address, bool makeRoom) {
         // A navigation that cannot start leaves the pane as it was.
     }
     if (makeRoom && isShown(ctx_.Skeleton().pnlBrowser)) {
-        if (CheckedByName(ctx_, "acHideKivPanel")) RunByName(ctx_, "acHideKivPanel");
+        if (layouts_->OutlinerShown()) layouts_->HideOrShowOutliner();
         if (acShowTextCard->Checked()) acShowTextCardExecute();
     }
     return true;
+}
+
+bool TBrowser::BrowserShown() const {
+    const TWindowSkeleton& k = ctx_.Skeleton();
+    return isShown(k.pnlCards) && isShown(k.pnlBrowser);
+}
+
+bool TBrowser::TextCardShown() const {
+    const TWindowSkeleton& k = ctx_.Skeleton();
+    return isShown(k.pnlCards) && isShown(k.pnlSimpleText);
+}
+
+bool TBrowser::IsShowing(const std::string& link) const {
+    if (!pane_ || pane_->LocationURL().isEmpty() || Trim(link).empty()) return false;
+    return ComparableAddress(TextToStored(pane_->LocationURL()))
+               .compare(ComparableAddress(link), Qt::CaseInsensitive) == 0;
+}
+
+void TBrowser::btnMaximizeBrowserClick() {
+    layouts_->HideOrShowOutliner();
+    if (BrowserShown() && TextCardShown()) acShowTextCardExecute();
+}
+
+void TBrowser::OutlinerShownChanged(bool shown) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (shown) {
+        btnMaximizeBrowser->setToolTip(QStringLiteral("Maximize Browser"));
+        SetPaneGlyph(btnMaximizeBrowser, kNormalGlyph);
+        return;
+    }
+    // The pane now fills the window: a text card that took nearly all of it leaves the
+    // browser a view.
+    if (BrowserShown() && TextCardShown()) {
+        if (k.pnlSimpleText->height() >= k.pnlCards->height() - 50) SetTextCardHeight(25);
+        k.Splitter3->show();
+    }
+    btnMaximizeBrowser->setToolTip(QStringLiteral("Restore Browser"));
+    SetPaneGlyph(btnMaximizeBrowser, kMaximizeGlyph);
+}
+
+void TBrowser::SetTextCardHeight(int height) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (!BrowserShown() || !TextCardShown()) return;
+    // The browser keeps a strip above it, as a drag of the splitter leaves it.
+    const int most = std::max(25, k.pnlCards->height() - 30);
+    k.pnlSimpleText->setFixedHeight(std::clamp(height, 25, most));
 }
 
 void TBrowser::Navigate() {

@@ -16,6 +16,7 @@
 #include "mainwindow/bins/BinsInterface.h"
 #include "mainwindow/browser/BrowserInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/layouts/LayoutsInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QComboBox;
@@ -40,8 +41,16 @@ public:
     void BuildComponents();
     void Subscribe(TWindowEvents& events);
 
+    // ---- IBrowser ----
     void LoadVisitedLinks() override;
     void SaveVisitedLinks() override;
+    bool BrowserShown() const override;
+    bool TextCardShown() const override;
+    void ToggleBrowser() override { acOpenBrowserExecute(); }
+    void ToggleTextCard() override { acShowTextCardExecute(); }
+    bool IsShowing(const std::string& link) const override;
+    void OutlinerShownChanged(bool shown) override;
+    void SetTextCardHeight(int height) override;
 
     // Shows or hides the browser pane; the first show makes the browser.
     void acOpenBrowserExecute();
@@ -52,6 +61,8 @@ public:
     // The browser shows the address (make room: it takes the window's space). False when
     // there is no browser.
     bool OpenLink(const std::string& address, bool makeRoom);
+    // The outliner's room to the browser (or back), and the text card out of the pane.
+    void btnMaximizeBrowserClick();
     // The page into the current topic, or into a new topic after the current one's branch.
     void AddBrowserLinkToTopic(bool newTopic);
     void AddLinkToResourceCard();
@@ -83,6 +94,7 @@ public:
     QToolButton* btnPrint = nullptr;
     QToolButton* btnBrtoExt = nullptr;
     QToolButton* btnMaximizeBrowser = nullptr;
+    QToolButton* btnCloseBrowser = nullptr;
     QLabel* imgLink = nullptr;
     QMenu* pmUrlLink = nullptr;
     // 1 while a navigation started from the address box is pending.
@@ -104,6 +116,7 @@ private:
     IWindowContext& ctx_;
     TNeed<ILaunchCard> launch_;
     TNeed<IBins> bins_;
+    TNeed<ILayouts> layouts_;
     std::unique_ptr<TBrowserPane> pane_;
     QString whyNot_;
     // The splitter over the text card's pane, and a drag of it: where it started and the

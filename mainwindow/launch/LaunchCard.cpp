@@ -601,6 +601,13 @@ void TLaunchCard::ShowLaunchCardInFront() {
     else ShowLaunchCard();
 }
 
+std::string TLaunchCard::FocusedListLink() const {
+    if (!isShown(pnlLaunchCard) || !lvLaunchCard->hasFocus()) return {};
+    const QTreeWidgetItem* item = lvLaunchCard->currentItem();
+    if (!item || !item->isSelected()) return {};
+    return item->data(1, kTargetRole).toByteArray().toStdString();
+}
+
 void TLaunchCard::AddLaunchMenuItem(QAction* item, bool atTop) {
     if (atTop) Launch1->insertAction(LaunchCurrent1->menuAction(), item);
     else Launch1->addAction(item);

@@ -46,6 +46,9 @@ public:
     virtual QString UnstoredCard() const = 0;
     // The launch card with the current topic's links, in front.
     virtual void ShowLaunchCardInFront() = 0;
+    // The link of the launch card list's selected row while the list has the keyboard
+    // focus; empty otherwise.
+    virtual std::string FocusedListLink() const = 0;
     // The window's browser (empty: none): shows the address and answers true.
     virtual void SetBrowser(
         std::function<bool(const std::string& address, bool makeRoom)> open) = 0;
