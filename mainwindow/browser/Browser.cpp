@@ -397,6 +397,7 @@ bool TBrowser::OpenLink(const std::string& address, bool makeRoom) {
     if (makeRoom && isShown(ctx_.Skeleton().pnlBrowser)) {
         if (layouts_->OutlinerShown()) layouts_->HideOrShowOutliner();
         if (acShowTextCard->Checked()) acShowTextCardExecute();
+        if (KivAction* bins = ctx_.Actions().Find(QStringLiteral("acCloseBins"))) bins->Execute();
     }
     return true;
 }

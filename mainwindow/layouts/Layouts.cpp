@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QStyle>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -46,7 +47,8 @@ TLayouts::TLayouts(IWindowContext& ctx)
       marks_(ctx.Published()),
       outline_(ctx.Published()),
       bins_(ctx.Published()),
-      browser_(ctx.Published()) {
+      browser_(ctx.Published()),
+      textCard_(ctx.Published()) {
     ctx.Published().Publish<ILayouts>(*this);
 }
 
@@ -536,9 +538,13 @@ void TLayouts::acHideKivPanelExecute() {
             }
             btnMaximizePane->setToolTip(QStringLiteral("Restore Pane"));
             SetPaneGlyph(btnMaximizePane, kMaximizeGlyph);
-            if (!isShown(k.pnlBrowser))
+            if (!browser_->BrowserShown()) {
                 if (KivAction* text = ctx_.Actions().Find(QStringLiteral("acShowTextCard")))
                     text->SetChecked(true);
+                // The text card fills the window: the keys go to it.
+                if (QTextEdit* editor = textCard_->TopicEditor(); editor && editor->isVisible())
+                    editor->setFocus(Qt::OtherFocusReason);
+            }
         } else {
             k.pnlKiv->show();
             if (Beside()) {

@@ -20,6 +20,7 @@
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/outline/OutlineInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
@@ -121,6 +122,7 @@ private:
     TNeed<IOutline> outline_;
     TNeed<IBins> bins_;
     TNeed<IBrowser> browser_;
+    TNeed<ITextCard> textCard_;
     int currentLayout_ = 0;
     int previousLayout_ = 0;
     TPaneRatios ratios_;

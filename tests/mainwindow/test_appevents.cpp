@@ -363,9 +363,12 @@ TEST_F(AppEventsWindow, HelpAndTheProductsPagesOpenInTheWindowsBrowser) {
     EXPECT_EQ(engine.Pane->Navigations, QStringList{QString::fromStdString(HelpPagePath())});
     EXPECT_TRUE(isShown(k->pnlBrowser));
     EXPECT_TRUE(isShown(k->pnlKiv)) << "the help leaves the outliner";
+    Command("acSearch").Execute();
+    ASSERT_TRUE(isShown(k->pnlBins));
     Command("acGetLastVersion").Execute();
     EXPECT_EQ(engine.Pane->Navigations.last(), site);
-    EXPECT_TRUE(k->pnlKiv->isHidden()) << "the product's page takes the window";
+    EXPECT_TRUE(k->pnlKiv->isHidden() && k->pnlBins->isHidden())
+        << "the product's page takes the window";
     Command("acHideKivPanel").Execute();
     f->findChild<QAction*>(QStringLiteral("KIVHomepage1"))->trigger();
     EXPECT_EQ(engine.Pane->Navigations.size(), 3);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -297,6 +298,15 @@ TEST_F(Layouts, TheRightButtonOnALayoutButtonShowsTheOutlinerAlone) {
     EXPECT_EQ(L->CurrentLayout(), 3);
     EXPECT_TRUE(L->OutlinerShown());
     EXPECT_FALSE(L->CardPaneShown());
+}
+
+TEST_F(Layouts, TheTextCardAloneHasTheKeys) {
+    Open("A(B) C");
+    QTextEdit* editor = f->TextCard().txtSimpleText;
+    Act("acHideKivPanel").Execute();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Act("acShowTextCard").Checked());
+    EXPECT_EQ(QApplication::focusWidget(), editor);
 }
 
 // ---- with the browser ----

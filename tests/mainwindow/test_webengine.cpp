@@ -7,7 +7,9 @@
 #include <QTcpServer>
 
 #include "mainwindow/browser/Browser.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "platform/qt/BrowserPane.h"
+#include "platform/qt/WidgetState.h"
 #include "tests/mainwindow/LoopbackHttp.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -80,6 +82,24 @@ TEST_F(WebEngine, ALoopbackPageShowsItsTitleInTheCaptionAndJoinsTheVisitedLinks)
         },
         30000))
         << f->Skeleton().StatusBar->currentMessage().toStdString();
+
+    // Ctrl+W shows the topic's document, and again goes back to the text card: the page's
+    // file address is the link's path.
+    const std::string doc = Home() + "web/page.html";
+    f->LaunchCard().AddLinksToTopic(p1, 0, doc + "\x01page\r\n");
+    KivAction& browserSwitch = f->Actions().Get(QStringLiteral("acBrowserSwitch"));
+    browserSwitch.Execute();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return B->Pane()->LocationURL().startsWith(QStringLiteral("file://")) &&
+                   !B->Pane()->Busy();
+        },
+        30000))
+        << B->Pane()->LocationURL().toStdString();
+    EXPECT_TRUE(isShown(f->Skeleton().pnlBrowser));
+    browserSwitch.Execute();
+    EXPECT_TRUE(f->Skeleton().pnlBrowser->isHidden());
+    EXPECT_TRUE(isShown(f->Skeleton().pnlSimpleText));
 
     Stop();
     EXPECT_NE(ReadWholeFile(Home() + "kiv.ini").find("1=" + url.toStdString() + "\r\n"),
