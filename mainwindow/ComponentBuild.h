@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QLabel>
+#include <QStyle>
+#include <QToolButton>
 #include <QWidget>
 
 #include "platform/qt/KivAction.h"
@@ -32,6 +34,18 @@ inline QAction* Item(QObject* owner, const char* name, const QString& caption,
     auto* a = Named(new QAction(caption, owner), name);
     if (checkable) a->setCheckable(true);
     return a;
+}
+
+// The glyphs of the pane buttons that maximize a pane or give the room back.
+inline constexpr const char* kMaximizeGlyph = "MaximizeOutliner";
+inline constexpr const char* kNormalGlyph = "NormalOutliner";
+
+// A pane button's glyph, its name kept on the button.
+inline void SetPaneGlyph(QToolButton* b, const char* glyph) {
+    b->setProperty("Glyph", QString::fromLatin1(glyph));
+    const bool maximize = QString::fromLatin1(glyph) == QLatin1String(kMaximizeGlyph);
+    b->setIcon(b->style()->standardIcon(maximize ? QStyle::SP_TitleBarNormalButton
+                                                 : QStyle::SP_TitleBarMaxButton));
 }
 
 inline QVBoxLayout* VBox(QWidget* w) {

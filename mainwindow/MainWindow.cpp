@@ -20,8 +20,10 @@
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/appevents/AppEvents.h"
+#include "mainwindow/autolaunch/AutoLaunch.h"
 #include "mainwindow/autoreg/AutoRegistration.h"
 #include "mainwindow/bins/Bins.h"
+#include "mainwindow/browser/Browser.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
 #include "mainwindow/filecommands/FileCommands.h"
@@ -97,6 +99,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     auto* autoRegistration = new TAutoRegistration(*this);  // a child of the window
     auto* schemes = new TColorSchemes(*this);               // a child of the window
     auto* topics = new TTopicCommands(*this);               // a child of the window
+    auto* browser = new TBrowser(*this);                    // a child of the window
+    auto* autoLaunch = new TAutoLaunch(*this);              // a child of the window
     auto* layouts = new TLayouts(*this);
     auto* outline = new TOutline(*this);
     auto* appEvents = new TAppEvents(*this);  // a child of the window
@@ -127,6 +131,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     autoRegistration->BuildComponents();
     schemes->BuildComponents();
     topics->BuildComponents();
+    browser->BuildComponents();
+    autoLaunch->BuildComponents();
     layouts->BuildComponents();
     outline->BuildComponents();
     appEvents->BuildComponents();
@@ -153,6 +159,8 @@ void TForm1::SubscribeFeatures() {
     hoist_->Subscribe(events_);
     search_->Subscribe(events_);
     findChild<TTopicCommands*>()->Subscribe(events_);
+    findChild<TBrowser*>()->Subscribe(events_);
+    findChild<TAutoLaunch*>()->Subscribe(events_);
     findChild<TOutline*>()->Subscribe(events_);
     findChild<TLayouts*>()->Subscribe(events_);
 }

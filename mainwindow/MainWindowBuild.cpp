@@ -34,8 +34,6 @@ void TForm1::BuildMenus() {
     k.MainMenu1 = Named(menuBar(), "MainMenu1");
 
     k.acExitKIV = Action(this, "acExitKIV", QStringLiteral("Exit KIV"), true);
-    k.acAutoview = Action(this, "acAutoview", QStringLiteral("Autoview"), true);
-    k.acExtLaunch = Action(this, "acExtLaunch", QStringLiteral("External Launch"), true);
 
     // The features fill the File and Settings menus; Exit closes the File menu when they did.
     k.File1 = Named(k.MainMenu1->addMenu(QStringLiteral("&File")), "File1");

@@ -54,8 +54,6 @@ struct TWindowSkeleton {
     QStatusBar* StatusBar = nullptr;
 
     // ---- panes whose features come later ----
-    KivAction* acAutoview = nullptr;
-    KivAction* acExtLaunch = nullptr;
 };
 
 }  // namespace kiv

@@ -81,13 +81,20 @@ bool InMenu(const QAction* a) {
 }  // namespace
 
 TAppEvents::TAppEvents(IWindowContext& ctx)
-    : QObject(&ctx.Window()), ctx_(ctx), launch_(ctx.Published()), collector_(ctx.Published()) {
+    : QObject(&ctx.Window()),
+      ctx_(ctx),
+      launch_(ctx.Published()),
+      collector_(ctx.Published()),
+      browser_(ctx.Published()),
+      autoLaunch_(ctx.Published()),
+      layouts_(ctx.Published()) {
     setObjectName(QStringLiteral("AppEvents"));
 }
 
 void TAppEvents::BuildComponents() {
     WireViewSwitches();
     BuildCommands();
+    BuildBrowserSwitch();
     BuildButtons();
     WireStatusHints();
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -241,6 +248,9 @@ void TAppEvents::BuildButtons() {
     if (auto* box = qobject_cast<QBoxLayout*>(k.pnlBins->layout())) box->insertWidget(0, header);
     connect(btnCloseBins, &QToolButton::clicked, this,
             [this] { GuardCall([this] { btnCloseBinsClick(); }); });
+    // The other rooms close the column by this command (the outliner or the browser alone).
+    acCloseBins = Action(&ctx_.Window(), "acCloseBins", QStringLiteral("Close Bins"));
+    acCloseBins->OnExecute = [this](KivAction*) { btnCloseBinsClick(); };
 
     // The card pane's close button, at the end of the text card's caption line.
     auto* caption = k.pnlSimpleText->findChild<QWidget*>(QStringLiteral("pnlCurDescr"));

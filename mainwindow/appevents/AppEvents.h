@@ -4,8 +4,10 @@
 // the action layer), the order of the program's windows when it becomes active, "Always On
 // Top", "Icon Titles" with the tool bars' sizes, "Always Show Bars", "Topics Text Only",
 // "Boxed Topic View", the help pages shipped beside the program, the product's web pages,
-// "Browser Explorer" (the file manager on the home folder), the card pane's and bins
-// column's close buttons, "Bins Pane", and the status hint cleared over the bins' lists.
+// "Browser Explorer" (the file manager on the home folder), the browser switch (Ctrl+W,
+// acBrowserSwitch, and the Clear key, acBrowserSwitch2), the card pane's and bins column's
+// close buttons (acCloseBins for the other rooms), "Bins Pane", and the status hint
+// cleared over the bins' lists.
 //
 // A child of the window; the commands of other rooms it drives are found by name when they
 // run, and a command not there is left out.
@@ -14,8 +16,11 @@
 #include <string>
 
 #include "mainwindow/Published.h"
+#include "mainwindow/autolaunch/AutoLaunchInterface.h"
+#include "mainwindow/browser/BrowserInterface.h"
 #include "mainwindow/collector/CollectorInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/layouts/LayoutsInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
@@ -84,6 +89,12 @@ public:
     void KIVHomepage1Click();
     void acBrowserExplorerExecute();
 
+    // ---- the browser switch ----
+    // Between the browser and the text card, by what the current topic's links are: the
+    // launch card for several, the desktop for a link the browser cannot show, the browser
+    // for one it can (and back to the text card when it shows it already).
+    void acBrowserSwitchExecute();
+
     // ---- card pane and bins column ----
     void btnCloseTextCardClick();
     void btnCloseBinsClick();
@@ -94,6 +105,9 @@ public:
     KivAction* acHelp = nullptr;
     KivAction* acGetLastVersion = nullptr;
     KivAction* acBrowserExplorer = nullptr;
+    KivAction* acBrowserSwitch = nullptr;
+    KivAction* acBrowserSwitch2 = nullptr;
+    KivAction* acCloseBins = nullptr;
     QAction* KIVHomepage1 = nullptr;
     QAction* BinsPane1 = nullptr;
     QToolButton* btnCloseBins = nullptr;
@@ -104,6 +118,7 @@ protected:
 
 private:
     void BuildCommands();
+    void BuildBrowserSwitch();
     void BuildButtons();
     void WireViewSwitches();
     void WireStatusHints();
@@ -121,6 +136,9 @@ private:
     IWindowContext& ctx_;
     TNeed<ILaunchCard> launch_;
     TNeed<ICollector> collector_;
+    TNeed<IBrowser> browser_;
+    TNeed<IAutoLaunch> autoLaunch_;
+    TNeed<ILayouts> layouts_;
     KivAction* acIconTitles_ = nullptr;
     KivAction* acAlwaysShowBars_ = nullptr;
     QAction* BoxedTopicView1_ = nullptr;

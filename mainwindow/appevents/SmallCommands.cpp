@@ -104,8 +104,9 @@ void TAppEvents::acBrowserExplorerExecute() {
 // ---- card pane and bins column ----
 
 void TAppEvents::btnCloseTextCardClick() {
-    const char* name = ctx_.Skeleton().pnlBrowser->isHidden() ? "acHidePane" : "acShowTextCard";
-    if (KivAction* a = Command(name)) a->Execute();
+    // The text card alone fills the pane: the pane goes; beside the browser, the text card.
+    if (!browser_->BrowserShown()) layouts_->HideOrShowCardPane();
+    else if (browser_->TextCardShown()) browser_->ToggleTextCard();
 }
 
 void TAppEvents::SetBinsWidth(int width) {

@@ -22,7 +22,8 @@ TKeyboard::TKeyboard(IWindowContext& ctx)
       nav_(ctx.Published()),
       search_(ctx.Published()),
       topics_(ctx.Published()),
-      datastructure_(ctx.Published()) {
+      datastructure_(ctx.Published()),
+      autoLaunch_(ctx.Published()) {
     setObjectName(QStringLiteral("Keyboard"));
     ctx.Published().Publish<IKeyboard>(*this);
 }
@@ -74,7 +75,7 @@ bool TKeyboard::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::ShortcutOverride:
             // Before the menu shortcuts are matched: a command run by one sees its key down.
             keyIsDown_ = true;
-            ctrlIsDown_ = shift.Contains(ssCtrl) || key == VK_CONTROL;
+            autoLaunch_->SetCtrlDown(shift.Contains(ssCtrl) || key == VK_CONTROL);
             break;
         case QEvent::KeyPress: {
             // Enter and Esc in the keywords box pass: the box inserts neither and does not
@@ -95,7 +96,7 @@ bool TKeyboard::eventFilter(QObject* watched, QEvent* e) {
 void TKeyboard::FormKeyDown(QWidget* focus, Word& Key, TShiftState Shift, bool repeat) {
     keyIsDown_ = true;
     const TShiftState keys = Shift.Keys();
-    ctrlIsDown_ = keys.Contains(ssCtrl) || Key == VK_CONTROL;
+    autoLaunch_->SetCtrlDown(keys.Contains(ssCtrl) || Key == VK_CONTROL);
     if (search_->IsResultsList(focus) && keys == TShiftState(ssCtrl)) {
         if (Key == VK_F3) {
             search_->ClickFindNext();
@@ -149,7 +150,7 @@ bool TKeyboard::LaunchSingleLink(TKivStringGrid* g, bool internal) {
 void TKeyboard::UpOrDown(TKivStringGrid* g, bool inEditor, Word& Key, TShiftState keys,
                          bool repeat) {
     const bool up = Key == VK_UP;
-    if (keys == TShiftState(ssCtrl)) CtrlNavigationKey();
+    if (keys == TShiftState(ssCtrl)) autoLaunch_->CtrlNavigationKey();
     const int row = g->CurrentRow();
     const int last = g->Nester->RowCount() - 1;
     const bool altOrCtrl = keys == TShiftState(ssAlt) || keys == TShiftState(ssCtrl);
@@ -238,7 +239,7 @@ void TKeyboard::Left(TKivStringGrid* g, Word& Key, TShiftState keys) {
 void TKeyboard::FormKeyUp(QWidget* focus, Word& Key, TShiftState) {
     keyIsDown_ = false;
     keyCommandDone_ = false;
-    if (Key == VK_CONTROL) SetCtrlDown(false);
+    if (Key == VK_CONTROL) autoLaunch_->SetCtrlDown(false);
     TKivStringGrid* panel = PanelOf(focus);
     if (panel) panel->KeyDownSeen = false;
     if (!panel || (Key != VK_UP && Key != VK_DOWN) || ctx_.IsBusy()) return;
@@ -267,25 +268,6 @@ void TKeyboard::PressArrow(int key) {
     FormKeyDown(g, k, TShiftState(), false);
     k = WinKeyFromQt(key);
     FormKeyUp(g, k, TShiftState());
-}
-
-// ---- automatic viewing while Ctrl is held ----
-
-void TKeyboard::SetCtrlDown(bool down) {
-    ctrlIsDown_ = down;
-    if (down) return;
-    KivAction* autoview = ctx_.Actions().Find(QStringLiteral("acAutoview"));
-    if (autoviewOffOnCtrlUp_ && autoview && autoview->Checked() && !autoview->Execute())
-        autoview->SetChecked(false);
-    autoviewOffOnCtrlUp_ = false;
-}
-
-void TKeyboard::CtrlNavigationKey() {
-    KivAction* autoview = ctx_.Actions().Find(QStringLiteral("acAutoview"));
-    if (!autoview || autoview->Checked()) return;
-    // A command without a handler of its own is its check.
-    if (!autoview->Execute()) autoview->SetChecked(true);
-    autoviewOffOnCtrlUp_ = true;
 }
 
 }  // namespace kiv

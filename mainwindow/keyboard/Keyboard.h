@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include "mainwindow/Published.h"
+#include "mainwindow/autolaunch/AutoLaunchInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/keyboard/KeyboardInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
@@ -33,7 +34,6 @@ public:
 
     // ---- IKeyboard ----
     bool KeyIsDown() const override { return keyIsDown_; }
-    bool CtrlIsDown() const { return ctrlIsDown_; }
     bool KeyCommandMayRun() override;
     void PressArrow(int key) override;
 
@@ -57,11 +57,6 @@ private:
     // The row's single link launched (internal: in the window's browser); nothing unless
     // the row has exactly one link.
     bool LaunchSingleLink(TKivStringGrid* g, bool internal);
-    // Ctrl went down or up: automatic viewing switched on by an arrow with Ctrl goes off
-    // again when Ctrl comes up.
-    void SetCtrlDown(bool down);
-    // An arrow with Ctrl: automatic viewing on until Ctrl comes up.
-    void CtrlNavigationKey();
 
     IWindowContext& ctx_;
     TNeed<ILaunchCard> launch_;
@@ -69,10 +64,10 @@ private:
     TNeed<ISearch> search_;
     TNeed<ITopicCommands> topics_;
     TNeed<IDatastructure> datastructure_;
+    // Ctrl held with the arrows views automatically (the auto-launch room keeps that state).
+    TNeed<IAutoLaunch> autoLaunch_;
     bool keyIsDown_ = false;
     bool keyCommandDone_ = false;
-    bool ctrlIsDown_ = false;
-    bool autoviewOffOnCtrlUp_ = false;
 };
 
 }  // namespace kiv

@@ -245,8 +245,6 @@ void TLaunchCard::BuildMenus() {
     connect(About1, &QAction::triggered, this, [this] { GuardCall([this] { frmAbout->exec(); }); });
 
     Launch1 = Named(new QMenu(QStringLiteral("&Launch"), w), "Launch1");
-    Launch1->addAction(k.acAutoview);
-    Launch1->addAction(k.acExtLaunch);
     LaunchCurrent1 = Named(Launch1->addMenu(QStringLiteral("Launch Current")), "LaunchCurrent1");
     AddLaunchCommands(LaunchCurrent1, OpenWith2);
     connect(Launch1, &QMenu::aboutToShow, this, [this] {
@@ -375,8 +373,7 @@ void TLaunchCard::LaunchCardContextMenu(const QPoint& pos) {
 
 // ---- opening ----
 
-int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool internal) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+std::string TLaunchCard::ResolveLink(const std::string& link) const {
     // A "||" target (from the launch bin) is found as the other stored paths are.
     std::string target =
         StartsText("||", link) ? ResolveStoredPath(link, RelativePathBase()) : link;
@@ -385,10 +382,23 @@ int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool interna
     if (!target.empty() && target[0] == '/')
         target =
             FindIgnoringCase(LegacyText::Decode(target), LegacyText::Decode(RelativePathBase()));
+    return target;
+}
+
+bool TLaunchCard::ShowInBrowser(const std::string& link, bool makeRoom) {
+    const std::string target = ResolveLink(link);
+    if (!OpenInBrowser || !(IsWebAddress(target) || IsDocumentFile(target))) return false;
+    if (ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();
+    return OpenInBrowser(target, makeRoom);
+}
+
+int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool internal) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const std::string target = ResolveLink(link);
     const bool web = IsWebAddress(target);
     if (internal && (web || IsDocumentFile(target))) {
         if (ctx_.Skeleton().pnlCards->isHidden()) ctx_.Skeleton().pnlCards->show();
-        if (OpenInBrowser && OpenInBrowser(target, makeRoom)) return kOpenNothing;
+        if (ShowInBrowser(target, makeRoom)) return kOpenNothing;
         // Without a browser the desktop opens it, as any other link.
     }
     const QFileInfo fi(StoredToText(target));
@@ -584,6 +594,23 @@ bool TLaunchCard::SaveLaunchCard(TKivStringGrid* grid, int row) {
 QString TLaunchCard::UnstoredCard() const {
     if (lvLaunchCardTag != 1 || !listGrid_ || !listGrid_->IsRowValid(listRow_)) return QString();
     return UnstoredCardForMessage(QStringLiteral("The links"), listGrid_, listRow_, storeFailure_);
+}
+
+void TLaunchCard::ShowLaunchCardInFront() {
+    if (isShown(pnlLaunchCard)) pnlLaunchCard->raise();
+    else ShowLaunchCard();
+}
+
+std::string TLaunchCard::FocusedListLink() const {
+    if (!isShown(pnlLaunchCard) || !lvLaunchCard->hasFocus()) return {};
+    const QTreeWidgetItem* item = lvLaunchCard->currentItem();
+    if (!item || !item->isSelected()) return {};
+    return item->data(1, kTargetRole).toByteArray().toStdString();
+}
+
+void TLaunchCard::AddLaunchMenuItem(QAction* item, bool atTop) {
+    if (atTop) Launch1->insertAction(LaunchCurrent1->menuAction(), item);
+    else Launch1->addAction(item);
 }
 
 void TLaunchCard::ShowLaunchCard() {

@@ -47,9 +47,16 @@ public:
     // neither an address nor an existing file or folder is reported and opens nothing.
     // Returns the shell's answer (kOpenStarted and above: started; 0: nothing started).
     int LaunchLink(const std::string& link, bool makeRoom, bool internal) override;
+    bool ShowInBrowser(const std::string& link, bool makeRoom) override;
     // Adds CR LF separated link lines to a topic: lines without target and targets the
     // topic already has are dropped; an untitled topic takes the first link's title.
     void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text) override;
+    void ShowLaunchCardInFront() override;
+    std::string FocusedListLink() const override;
+    void SetBrowser(std::function<bool(const std::string& address, bool makeRoom)> open) override {
+        OpenInBrowser = std::move(open);
+    }
+    void AddLaunchMenuItem(QAction* item, bool atTop) override;
     void RemoveLinks(int panel, int row, bool withoutAsking);
 
     // ---- the launch card list ----
@@ -148,6 +155,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A link as the file system finds it: "||" and "file:///" resolved, the letter case of
+    // a path under the program folder found.
+    std::string ResolveLink(const std::string& link) const;
     // The Title column: what the longest title needs, up to half the list.
     void FitTitleColumn();
     void BuildActions();

@@ -86,12 +86,10 @@ void TLayouts::SetOutlinerExtent(int outliner) {
 
 void TLayouts::ApplyTextCardRatio(float ratio) {
     TWindowSkeleton& k = ctx_.Skeleton();
-    if (!isShown(k.pnlBrowser) || !isShown(k.pnlSimpleText)) return;
-    const int pane = k.pnlCards->height();
-    const int text = TextCardHeight(ratio, pane, k.pnlSimpleText->height());
-    auto* cards = static_cast<QBoxLayout*>(k.pnlCards->layout());
-    cards->setStretch(cards->indexOf(k.pnlSimpleText), text);
-    cards->setStretch(cards->indexOf(k.pnlBrowser), std::max(1, pane - text));
+    if (!browser_->BrowserShown() || !browser_->TextCardShown()) return;
+    Relayout({k.pnlCards});
+    browser_->SetTextCardHeight(
+        TextCardHeight(ratio, k.pnlCards->height(), k.pnlSimpleText->height()));
     Relayout({k.pnlCards});
 }
 
@@ -142,7 +140,7 @@ void TLayouts::RecordPaneProportions() {
     g.OutlinerWidth = k.pnlKiv->width();
     g.OutlinerHeight = k.pnlKiv->height();
     g.CardPaneHeight = k.pnlCards->height();
-    g.TextOverBrowser = isShown(k.pnlBrowser) && isShown(k.pnlSimpleText);
+    g.TextOverBrowser = browser_->BrowserShown() && browser_->TextCardShown();
     g.TextCardHeight = k.pnlSimpleText->height();
     RecordRatios(ratios_, g);
 }

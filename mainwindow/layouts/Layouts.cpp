@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QStyle>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -27,17 +28,6 @@
 namespace kiv {
 
 namespace {
-
-const char* const kMaximizeGlyph = "MaximizeOutliner";
-const char* const kNormalGlyph = "NormalOutliner";
-
-// A small pane button with its glyph's name kept on it.
-void SetGlyph(QToolButton* b, const char* glyph) {
-    b->setProperty("Glyph", QString::fromLatin1(glyph));
-    const bool maximize = QString::fromLatin1(glyph) == QLatin1String(kMaximizeGlyph);
-    b->setIcon(b->style()->standardIcon(maximize ? QStyle::SP_TitleBarNormalButton
-                                                 : QStyle::SP_TitleBarMaxButton));
-}
 
 QToolButton* PaneButton(QWidget* parent, const char* name, const QString& hint) {
     auto* b = Named(new QToolButton(parent), name);
@@ -57,7 +47,9 @@ TLayouts::TLayouts(IWindowContext& ctx)
       marks_(ctx.Published()),
       outline_(ctx.Published()),
       bins_(ctx.Published()),
-      topics_(ctx.Published()) {
+      topics_(ctx.Published()),
+      browser_(ctx.Published()),
+      textCard_(ctx.Published()) {
     ctx.Published().Publish<ILayouts>(*this);
 }
 
@@ -156,12 +148,28 @@ void TLayouts::BuildPaneCommands() {
     });
     btnOutliner->installEventFilter(this);
     k.tbModes->addWidget(btnOutliner);
+    // The browser's and the text card's buttons beside it: the left button is their
+    // command, the right one leaves their pane alone.
+    btnBrowser = Named(new QToolButton(k.tbModes), "btnBrowser");
+    btnBrowser->setText(QStringLiteral("Browser"));
+    btnBrowser->setToolTip(QStringLiteral("Show/Hide KIV Browser (Ctrl+Shift+B)"));
+    connect(btnBrowser, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { browser_->ToggleBrowser(); }); });
+    btnTextCard2 = Named(new QToolButton(k.tbModes), "btnTextCard2");
+    btnTextCard2->setText(QStringLiteral("Text Card"));
+    btnTextCard2->setToolTip(QStringLiteral("Text Card (Ctrl+O)"));
+    connect(btnTextCard2, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { browser_->ToggleTextCard(); }); });
+    for (QToolButton* b : {btnBrowser, btnTextCard2}) {
+        b->installEventFilter(this);
+        k.tbModes->addWidget(b);
+    }
 
     // The outliner's own buttons at the right of the navigation path; the card pane's in
     // the tool bar, where it stays reachable while the outliner is away.
     btnMaximizeOutliner =
         PaneButton(k.pnlNavPath, "btnMaximizeOutliner", QStringLiteral("Maximize Outliner"));
-    SetGlyph(btnMaximizeOutliner, kNormalGlyph);
+    SetPaneGlyph(btnMaximizeOutliner, kNormalGlyph);
     connect(btnMaximizeOutliner, &QToolButton::clicked, this,
             [this] { GuardCall([this] { acHidePaneExecute(); }); });
     btnCloseOutliner =
@@ -175,7 +183,7 @@ void TLayouts::BuildPaneCommands() {
         nav->addWidget(btnCloseOutliner);
     }
     btnMaximizePane = PaneButton(k.tbModes, "btnMaximizePane", QStringLiteral("Maximize Pane"));
-    SetGlyph(btnMaximizePane, kNormalGlyph);
+    SetPaneGlyph(btnMaximizePane, kNormalGlyph);
     connect(btnMaximizePane, &QToolButton::clicked, this,
             [this] { GuardCall([this] { acHideKivPanelExecute(); }); });
     k.tbModes->addWidget(btnMaximizePane);
@@ -210,6 +218,14 @@ bool TLayouts::eventFilter(QObject* watched, QEvent* e) {
         if (me->button() != Qt::RightButton) break;
         if (watched == btnOutliner) {
             GuardCall([this] { btnOutlinerRightClick(); });
+            return true;
+        }
+        if (watched == btnBrowser) {
+            GuardCall([this] { btnBrowserRightClick(); });
+            return true;
+        }
+        if (watched == btnTextCard2) {
+            GuardCall([this] { btnTextCard2RightClick(); });
             return true;
         }
         for (int no = 0; no < kLayoutCount; ++no)
@@ -474,6 +490,30 @@ void TLayouts::btnOutlinerRightClick() {
     if (ctx_.IsBusy()) return;
     if (!OutlinerShown() || !CardPaneShown()) acHideKivPanelExecute();
     if (OutlinerShown() && CardPaneShown()) acHidePaneExecute();
+    CloseBins();
+}
+
+void TLayouts::btnBrowserRightClick() {
+    if (ctx_.IsBusy()) return;
+    if (!browser_->BrowserShown() || (!OutlinerShown() && !browser_->TextCardShown()))
+        browser_->ToggleBrowser();
+    if (!browser_->BrowserShown()) return;
+    if (OutlinerShown()) acHideKivPanelExecute();
+    if (browser_->TextCardShown()) browser_->ToggleTextCard();
+    CloseBins();
+}
+
+void TLayouts::btnTextCard2RightClick() {
+    if (ctx_.IsBusy()) return;
+    if (!browser_->TextCardShown() || (!OutlinerShown() && !browser_->BrowserShown()))
+        browser_->ToggleTextCard();
+    if (!CardPaneShown()) return;
+    if (browser_->BrowserShown()) browser_->ToggleBrowser();
+    if (OutlinerShown()) acHideKivPanelExecute();
+    CloseBins();
+}
+
+void TLayouts::CloseBins() {
     if (KivAction* close = ctx_.Actions().Find(QStringLiteral("acCloseBins"))) close->Execute();
 }
 
@@ -498,10 +538,14 @@ void TLayouts::acHideKivPanelExecute() {
                 k.tsOutLine->hide();
             }
             btnMaximizePane->setToolTip(QStringLiteral("Restore Pane"));
-            SetGlyph(btnMaximizePane, kMaximizeGlyph);
-            if (!isShown(k.pnlBrowser))
+            SetPaneGlyph(btnMaximizePane, kMaximizeGlyph);
+            if (!browser_->BrowserShown()) {
                 if (KivAction* text = ctx_.Actions().Find(QStringLiteral("acShowTextCard")))
                     text->SetChecked(true);
+                // The text card fills the window: the keys go to it.
+                if (QTextEdit* editor = textCard_->TopicEditor(); editor && editor->isVisible())
+                    editor->setFocus(Qt::OtherFocusReason);
+            }
         } else {
             k.pnlKiv->show();
             if (Beside()) {
@@ -515,7 +559,7 @@ void TLayouts::acHideKivPanelExecute() {
             k.tsOutLine->setVisible(checked("acOutlineView"));
             k.pnlBMs->show();
             btnMaximizePane->setToolTip(QStringLiteral("Maximize Pane"));
-            SetGlyph(btnMaximizePane, kNormalGlyph);
+            SetPaneGlyph(btnMaximizePane, kNormalGlyph);
         }
     }
     const bool shown = OutlinerShown();
@@ -531,6 +575,7 @@ void TLayouts::acHideKivPanelExecute() {
     for (const char* name : {"acLink", "acTopic", "acHoist1", "acFullNavPath"})
         if (KivAction* a = ctx_.Actions().Find(QString::fromLatin1(name))) a->SetEnabled(shown);
     btnOutliner->setChecked(shown);
+    browser_->OutlinerShownChanged(shown);
     outline_->LayoutChanged(currentLayout_, shown);
 }
 
@@ -543,12 +588,10 @@ void TLayouts::acHidePaneExecute() {
             ctx_.FlushCurrentRow();
             RecordPaneProportions();
             verb = QStringLiteral("Show");
-            if (isShown(k.pnlBrowser))
-                if (KivAction* browser = ctx_.Actions().Find(QStringLiteral("acOpenBrowser")))
-                    browser->Execute();
+            if (browser_->BrowserShown()) browser_->ToggleBrowser();
             k.pnlCards->hide();
             btnMaximizeOutliner->setToolTip(QStringLiteral("Restore Outliner"));
-            SetGlyph(btnMaximizeOutliner, kMaximizeGlyph);
+            SetPaneGlyph(btnMaximizeOutliner, kMaximizeGlyph);
             if (!OutlinerShown()) acHideKivPanelExecute();
             if (KivAction* text = ctx_.Actions().Find(QStringLiteral("acShowTextCard")))
                 text->SetChecked(false);
@@ -561,7 +604,7 @@ void TLayouts::acHidePaneExecute() {
                                   StackedCardPaneHeight(ratios_, k.pnlMain->height()));
             verb = QStringLiteral("Hide");
             btnMaximizeOutliner->setToolTip(QStringLiteral("Maximize Outliner"));
-            SetGlyph(btnMaximizeOutliner, kNormalGlyph);
+            SetPaneGlyph(btnMaximizeOutliner, kNormalGlyph);
         }
     }
     ArrangePanels();

@@ -4,7 +4,8 @@
 // F12 (acLayoutToggle) and the compact layout selection (CompactLayoutSelection1,
 // btnOutlinerLayout); hiding and showing the outliner (acHideKivPanel, btnOutliner,
 // btnCloseOutliner, btnMaximizePane) and the card pane (acHidePane, btnMaximizeOutliner);
-// acHideAllCards. It arranges the frame's panes: Splitter1 holds the card pane over the
+// acHideAllCards; the browser's and the text card's tool buttons (btnBrowser,
+// btnTextCard2), whose right button leaves that pane alone in the window. It arranges the frame's panes: Splitter1 holds the card pane over the
 // outliner (stacked) or the outliner beside the card pane (layouts 4, 6, 7), and the
 // panels share the outliner's width. The proportions the user leaves the panes at are
 // kept for the run and given back when a layout returns.
@@ -14,11 +15,13 @@
 #include "engine/core/PanelLayouts.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/bins/BinsInterface.h"
+#include "mainwindow/browser/BrowserInterface.h"
 #include "mainwindow/layouts/LayoutsInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/outline/OutlineInterface.h"
 #include "mainwindow/topics/TopicCommandsInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/KivAction.h"
 
 class QAction;
@@ -67,6 +70,9 @@ public:
     void LayoutButtonRightClick(int layout);
     // The right button on btnOutliner: the outliner alone.
     void btnOutlinerRightClick();
+    // The right button on btnBrowser: the browser alone; on btnTextCard2: the text card.
+    void btnBrowserRightClick();
+    void btnTextCard2RightClick();
 
     std::array<KivAction*, kLayoutCount> LayoutActions{};
     std::array<QToolButton*, kLayoutCount> LayoutButtons{};
@@ -81,6 +87,8 @@ public:
     QToolButton* btnCloseOutliner = nullptr;
     QToolButton* btnMaximizeOutliner = nullptr;
     QToolButton* btnMaximizePane = nullptr;
+    QToolButton* btnBrowser = nullptr;
+    QToolButton* btnTextCard2 = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -106,6 +114,7 @@ private:
     void ActivateShown(TKivStringGrid* g);
     void FocusActivePanel();
     void MainResized();
+    void CloseBins();
     TKivStringGrid* Panel(int n) const;
 
     IWindowContext& ctx_;
@@ -114,6 +123,8 @@ private:
     TNeed<IOutline> outline_;
     TNeed<IBins> bins_;
     TNeed<ITopicCommands> topics_;
+    TNeed<IBrowser> browser_;
+    TNeed<ITextCard> textCard_;
     int currentLayout_ = 0;
     int previousLayout_ = 0;
     TPaneRatios ratios_;

@@ -1,6 +1,6 @@
 // The handlers of the three outline panels: storing the topic that is left and loading the
 // one that becomes current, keys, mouse clicks, hints and topic drags. Commands: EditMode,
-// CompactNavigate, ExpandedNavigate; the autoview timer tmrAutoLaunch.
+// CompactNavigate, ExpandedNavigate.
 #include "mainwindow/panels/PanelHandlers.h"
 
 #include <QBoxLayout>
@@ -59,9 +59,6 @@ void TPanelHandlers::BuildComponents() {
         static_cast<QBoxLayout*>(row->layout())->addWidget(g, 1);
         WirePanel(g);
     }
-    tmrAutoLaunch = Named(new QTimer(w), "tmrAutoLaunch");
-    tmrAutoLaunch->setSingleShot(true);
-    tmrAutoLaunch->setInterval(250);
 }
 
 void TPanelHandlers::WirePanel(TKivStringGrid* g) {
@@ -115,8 +112,6 @@ TKivStringGrid* TPanelHandlers::Panel(int n) const {
     }
 }
 
-void TPanelHandlers::SetAutoLaunchDelay(int ms) { tmrAutoLaunch->setInterval(ms); }
-
 TKivStringGrid* TPanelHandlers::CurrentGrid() const {
     if (!PanelsManagerExists()) return nullptr;
     return PanelsManager().PanelByNumber(CurrentPanel);
@@ -139,8 +134,6 @@ void TPanelHandlers::sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, 
         if (!ctx_.Events().TopicLeaving.Fire(Sender, OldRow)) return;
     }
     if (NewRow <= -1) return;
-    autoLaunchTarget_.clear();
-    tmrAutoLaunch->stop();
     if (Sender->Tag == CurrentPanel) ctx_.Events().TopicShown.Fire(Sender, NewRow);
 }
 

@@ -2,7 +2,7 @@
 // The three outline panels and their handlers: the topic change (the topic that is left
 // is stored, the one that becomes current loaded into the panes), keys, mouse clicks,
 // hints and topics dragged between panels. Commands: EditMode, CompactNavigate,
-// ExpandedNavigate (the panels manager's modes); the autoview timer tmrAutoLaunch.
+// ExpandedNavigate (the panels manager's modes).
 #include <QObject>
 #include <cstdint>
 #include <string>
@@ -21,7 +21,6 @@
 #include "mainwindow/drops/DropsInterface.h"
 
 class QListWidget;
-class QTimer;
 
 namespace kiv {
 
@@ -61,7 +60,6 @@ public:
 
     // ---- IPanels ----
     TKivStringGrid* Panel(int n) const override;
-    void SetAutoLaunchDelay(int ms) override;
 
     TKivStringGrid* sgdFirst = nullptr;
     TKivStringGrid* sgdSecond = nullptr;
@@ -69,8 +67,6 @@ public:
     KivAction* EditMode = nullptr;
     KivAction* CompactNavigate = nullptr;
     KivAction* ExpandedNavigate = nullptr;
-    QTimer* tmrAutoLaunch = nullptr;
-
 
 private:
     void WirePanel(TKivStringGrid* grid);
@@ -92,7 +88,6 @@ private:
     TNeed<IBins> bins_;
     TNeed<IDrops> drops_;
     TPathHooks pathHooks_;
-    std::string autoLaunchTarget_;
 };
 
 }  // namespace kiv

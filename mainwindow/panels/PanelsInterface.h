@@ -1,7 +1,7 @@
 #pragma once
 // What the outline panels offer the other features: the panels themselves (a panel's grid is
-// its published face: its rows, nester and view), the autoview delay, and what the
-// navigation path hears of them.
+// its published face: its rows, nester and view) and what the navigation path hears of
+// them.
 #include <functional>
 
 namespace kiv {
@@ -13,8 +13,6 @@ public:
     virtual ~IPanels() = default;
     // Outline panel n (1 to 3); null for another number or before the panels are built.
     virtual TKivStringGrid* Panel(int n) const = 0;
-    // How long the pointer rests on a topic's link icon before its link opens.
-    virtual void SetAutoLaunchDelay(int ms) = 0;
 
     // The navigation path's part in the panels' changes, handed over as it subscribes.
     struct TPathHooks {

@@ -5,7 +5,6 @@
 #include "mainwindow/collector/CollectorInterface.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMainWindow>
 #include <QGuiApplication>
 #include <QMenu>
@@ -58,6 +57,8 @@ TWindowSettings::TWindowSettings(IWindowContext& ctx)
     : ctx_(ctx),
       panels_(ctx.Published()),
       collector_(ctx.Published()),
+      autoLaunch_(ctx.Published()),
+      browser_(ctx.Published()),
       layouts_(ctx.Published()),
       outline_(ctx.Published()) {
     ctx.Published().Publish<IWindowSettings>(*this);
@@ -78,28 +79,6 @@ void TWindowSettings::BuildComponents() {
     SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
     SetDefault1->Tag = 6;
     BoxedTopicView1 = Item(w, "BoxedTopicView1", QStringLiteral("Boxed Topic View"), true);
-
-    AutoviewDelay1 =
-        Named(ctx_.Skeleton().Settings1->addMenu(QStringLiteral("Autoview launch delay")),
-              "AutoviewDelay1");
-    auto* delays = new QActionGroup(w);
-    const std::pair<const char*, int> delayItems[] = {{"1/8 sec.", 125}, {"1/6 sec.", 167},
-                                                      {"1/4 sec.", 250}, {"1/2 sec.", 500},
-                                                      {"1 sec.", 1000},  {"2 sec.", 2000},
-                                                      {"3 sec.", 3000},  {"5 sec.", 5000}};
-    for (const auto& [caption, tag] : delayItems) {
-        QAction* a = AutoviewDelay1->addAction(QString::fromLatin1(caption));
-        a->setCheckable(true);
-        a->setData(tag);
-        delays->addAction(a);
-        connect(a, &QAction::triggered, this, [this, tag = tag] {
-            GuardCall([this, tag] {
-                panels_->SetAutoLaunchDelay(tag);
-                ctx_.Settings().AutoviewDelay = tag;
-                if (KivIniOpen()) KivIni().WriteInteger(kSettingsSection, "AutoviewDelay", tag);
-            });
-        });
-    }
 }
 
 void TWindowSettings::ApplyGeometry(const TStartGeometry& g) {
@@ -132,6 +111,7 @@ void TWindowSettings::LoadSettings() {
     ApplyGeometry(ResolveStartGeometry(s, Screen::Size(), WorkArea(), ScreenRects()));
 
     SetDefault1->Tag = s.DefaultDateTime;
+    browser_->LoadVisitedLinks();
 
     acShowInterBaseTabs->SetChecked(s.InterBaseView);
     ctx_.Skeleton().tsInterBase->setVisible(s.InterBaseView);
@@ -171,9 +151,7 @@ void TWindowSettings::LoadSettings() {
     view.Sizer = s.DocViewSizer;
     view.Whitener = s.Whitener;
     outline_->ApplyViewSettings(view);
-    panels_->SetAutoLaunchDelay(s.AutoviewDelay);
-    for (QAction* a : AutoviewDelay1->actions())
-        if (a->data().toInt() == s.AutoviewDelay) a->setChecked(true);
+    autoLaunch_->SetAutoLaunchDelay(s.AutoviewDelay);
 }
 
 void TWindowSettings::SaveSettings() {
@@ -216,6 +194,7 @@ void TWindowSettings::SaveSettings() {
     // One replace of the file for all of them: a kill in the middle leaves the old file.
     IniFile::Batch batch(KivIni());
     WriteSettings(KivIni(), s, &InterBase());
+    browser_->SaveVisitedLinks();
     batch.Commit();
     ctx_.Settings() = s;
 }

@@ -2,13 +2,15 @@
 // The window's side of "kiv.ini": the settings applied at creation (geometry, the view
 // switches, the default font, the autoview delay) and collected at shut-down. Commands:
 // the view switches it restores (acShowInterBaseTabs .. acAlwaysShowBars, SetDefault1,
-// BoxedTopicView1) and the AutoviewDelay1 menu. The layout and the document view belong
-// to their rooms, which it asks through their interfaces.
+// BoxedTopicView1). The layout, the document view and the autoview delay belong to their
+// rooms, which it asks through their interfaces.
 #include <QMargins>
 #include <QObject>
 #include <QRect>
 #include <optional>
 
+#include "mainwindow/autolaunch/AutoLaunchInterface.h"
+#include "mainwindow/browser/BrowserInterface.h"
 #include "mainwindow/layouts/LayoutsInterface.h"
 #include "mainwindow/outline/OutlineInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
@@ -54,7 +56,6 @@ public:
     KivAction* acAlwaysShowBars = nullptr;
     KivAction* SetDefault1 = nullptr;
     QAction* BoxedTopicView1 = nullptr;
-    QMenu* AutoviewDelay1 = nullptr;
 
     // Read by the later panes: the colour scheme.
     int CurrentSchemeIndex = 0;
@@ -65,6 +66,8 @@ private:
     IWindowContext& ctx_;
     TNeed<IPanels> panels_;
     TNeed<ICollector> collector_;
+    TNeed<IAutoLaunch> autoLaunch_;
+    TNeed<IBrowser> browser_;
     TNeed<ILayouts> layouts_;
     TNeed<IOutline> outline_;
     std::optional<QRect> frameTarget_;

@@ -235,7 +235,7 @@ void TTopicCommands::InsertTopic(int position, bool asSibling, bool editMode, in
     if (asSibling && m.ValidRow(position + offset) && m.NestIndex(position + offset) >= 0 &&
         m.RowCount() > 1)
         return;
-    KivAction* autoview = ctx_.Skeleton().acAutoview;
+    KivAction* autoview = &ctx_.Actions().Get(QStringLiteral("acAutoview"));
     autoview->Tag = 1;  // no auto-launch for the new topic
     struct TTagBack {
         KivAction* a;

@@ -9,7 +9,19 @@
 
 namespace kiv {
 
-KivApplication::KivApplication(int& argc, char** argv) : QApplication(argc, argv) {
+namespace {
+
+// The browser engine shares its OpenGL contexts with the window's; Qt wants that said
+// before the application object exists.
+int& BeforeApplication(int& argc) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return argc;
+}
+
+}  // namespace
+
+KivApplication::KivApplication(int& argc, char** argv)
+    : QApplication(BeforeApplication(argc), argv) {
     KeyPreview::Instance();
     StartPaintReport();
 }

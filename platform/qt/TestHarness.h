@@ -3,6 +3,7 @@
 //  - its own temporary program folder through KIV_HOME (AppDir follows it),
 //  - FakeDialogs installed, so nothing opens a modal loop and every box is recorded,
 //  - a pinned screen size for the geometry rules (1024 x 768 unless set),
+//  - no browser engine, so links go to the desktop (a browser test installs one),
 //  - afterwards: the previous dialogs, KIV_HOME and program folder back, the busy gate
 //    and the screen cursor cleared, the folder removed.
 // The test programs' main() runs under the offscreen platform with the pinned font
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include "platform/core/AppPaths.h"
+#include "platform/qt/BrowserPane.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/FakeDialogs.h"
 #include "platform/qt/KivAction.h"
@@ -38,10 +40,12 @@ public:
         fake_ = fake.get();
         previous_ = InstallDialogs(std::move(fake));
         Screen::SetSizeForTests(screen);
+        previousBrowser_ = InstallBrowserEngine(NoBrowser(QStringLiteral("no browser in tests")));
     }
 
     ~TestEnvironment() {
         InstallDialogs(std::move(previous_));
+        InstallBrowserEngine(std::move(previousBrowser_));
         Screen::SetSizeForTests(std::nullopt);
         Screen::SetCursor(crDefault);
         Busy = false;
@@ -64,6 +68,7 @@ private:
     std::optional<std::string> oldHome_;
     FakeDialogs* fake_ = nullptr;
     std::unique_ptr<kiv::Dialogs> previous_;
+    TBrowserEngine previousBrowser_;
 };
 
 }  // namespace kiv

@@ -11,12 +11,15 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "dialogs/AboutWindow.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/appevents/AppEvents.h"
+#include "mainwindow/launch/LaunchCard.h"
 #include "platform/qt/WidgetState.h"
+#include "tests/mainwindow/FakeBrowser.h"
 #include "tests/mainwindow/RecordingShell.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -317,23 +320,23 @@ TEST_F(AppEventsWindow, CloseBinsClosesTheColumnAndTheSearch) {
 }
 
 TEST_F(AppEventsWindow, CloseTextCardHidesThePaneOrTheTextCard) {
+    FakeBrowserEngine engine;
     Open("A\n");
-    // The commands it drives by name, standing in for the layouts' and the browser's.
-    std::vector<std::string> ran;
-    for (const char* name : {"acHidePane", "acShowTextCard"})
-        if (f->Actions().Find(QString::fromLatin1(name))) GTEST_SKIP() << name << " exists";
-    app->btnCloseTextCardClick();  // none there: nothing happens
-    for (const char* name : {"acHidePane", "acShowTextCard"}) {
-        auto* a = new KivAction(QString::fromLatin1(name), f);
-        a->setObjectName(QString::fromLatin1(name));
-        a->OnExecute = [&ran, name](KivAction*) { ran.emplace_back(name); };
-    }
-    k->pnlBrowser->hide();
     ASSERT_NE(app->btnCloseTextCard, nullptr);
+    // The browser closed: the button closes the card pane.
+    ASSERT_TRUE(isShown(k->pnlCards) && k->pnlBrowser->isHidden());
     QTest::mouseClick(app->btnCloseTextCard, Qt::LeftButton);
-    k->pnlBrowser->show();
+    EXPECT_TRUE(k->pnlCards->isHidden());
+    Command("acHidePane").Execute();
+    ASSERT_TRUE(isShown(k->pnlCards));
+    // The browser open with the text card under it: only the text card goes.
+    Command("acOpenBrowser").Execute();
+    Command("acShowTextCard").Execute();
+    ASSERT_TRUE(isShown(k->pnlBrowser) && isShown(k->pnlSimpleText));
     app->btnCloseTextCardClick();
-    EXPECT_EQ(ran, (std::vector<std::string>{"acHidePane", "acShowTextCard"}));
+    EXPECT_TRUE(k->pnlSimpleText->isHidden());
+    EXPECT_FALSE(Command("acShowTextCard").Checked());
+    EXPECT_TRUE(isShown(k->pnlBrowser) && isShown(k->pnlCards));
 }
 
 TEST_F(AppEventsWindow, HelpWebPagesAndTheFileManagerGoToTheDesktop) {
@@ -366,6 +369,178 @@ TEST_F(AppEventsWindow, HelpWebPagesAndTheFileManagerGoToTheDesktop) {
     }
     EXPECT_TRUE(Dialogs().Messages.empty());
     qputenv("HOME", oldHome);
+}
+
+TEST_F(AppEventsWindow, HelpAndTheProductsPagesOpenInTheWindowsBrowser) {
+    FakeBrowserEngine engine;
+    Open("A\n");
+    TRecordedShell shell;
+    const QString site = QString::fromLatin1(TfrmAbout::kWebSite);
+    Command("acHelp").Execute();
+    ASSERT_NE(engine.Pane, nullptr);
+    EXPECT_EQ(engine.Pane->Navigations, QStringList{QString::fromStdString(HelpPagePath())});
+    EXPECT_TRUE(isShown(k->pnlBrowser));
+    EXPECT_TRUE(isShown(k->pnlKiv)) << "the help leaves the outliner";
+    Command("acSearch").Execute();
+    ASSERT_TRUE(isShown(k->pnlBins));
+    Command("acGetLastVersion").Execute();
+    EXPECT_EQ(engine.Pane->Navigations.last(), site);
+    EXPECT_TRUE(k->pnlKiv->isHidden() && k->pnlBins->isHidden())
+        << "the product's page takes the window";
+    Command("acHideKivPanel").Execute();
+    f->findChild<QAction*>(QStringLiteral("KIVHomepage1"))->trigger();
+    EXPECT_EQ(engine.Pane->Navigations.size(), 3);
+    EXPECT_EQ(engine.Pane->Navigations.last(), site);
+    EXPECT_TRUE(shell->Calls.empty()) << "nothing went to the desktop";
+    // A folder is no page: the file manager still shows it.
+    Command("acBrowserExplorer").Execute();
+    ASSERT_EQ(shell->Calls.size(), 1u);
+    EXPECT_EQ(shell->Calls[0].What, "folder");
+}
+
+// ---- the browser switch ----
+
+class BrowserSwitch : public AppEventsWindow {
+protected:
+    std::unique_ptr<FakeBrowserEngine> engine;
+    std::unique_ptr<TRecordedShell> shell;
+
+    // The tree "A B" with row 0's links, and a browser engine when asked.
+    void OpenWith(const std::vector<std::string>& links, bool browser) {
+        if (browser) engine = std::make_unique<FakeBrowserEngine>();
+        shell = std::make_unique<TRecordedShell>();
+        Open("A B\n");
+        std::string lines;
+        for (const std::string& l : links) lines += l + "\x01" + "t\r\n";
+        if (!lines.empty()) f->LaunchCard().AddLinksToTopic(p1, 0, lines);
+        ClickRow(p1, 0);
+    }
+    QStringList Shown() const {
+        return engine && engine->Pane ? engine->Pane->Navigations : QStringList();
+    }
+    bool BrowserShown() const { return isShown(k->pnlCards) && isShown(k->pnlBrowser); }
+    bool TextShown() const { return isShown(k->pnlCards) && isShown(k->pnlSimpleText); }
+    // The launch card shown, its list focused on its first row.
+    void PickInLaunchCard() {
+        TLaunchCard& card = f->LaunchCard();
+        card.ShowLaunchCardInFront();
+        ASSERT_TRUE(isShown(card.pnlLaunchCard));
+        ASSERT_GT(card.lvLaunchCard->topLevelItemCount(), 0);
+        card.lvLaunchCard->setCurrentItem(card.lvLaunchCard->topLevelItem(0));
+        card.lvLaunchCard->setFocus(Qt::OtherFocusReason);
+        ASSERT_TRUE(card.lvLaunchCard->hasFocus());
+    }
+};
+
+TEST_F(BrowserSwitch, IsCtrlWAndTheClearKey) {
+    Open("A\n");
+    EXPECT_EQ(Command("acBrowserSwitch").shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
+    EXPECT_EQ(Command("acBrowserSwitch2").shortcut(), QKeySequence(Qt::Key_Clear));
+}
+
+TEST_F(BrowserSwitch, FollowsTheTopicsLinksAndThePanesShown) {
+    const std::string folder = Home() + "folder";
+    MakeDirs(folder + "/");
+    const QString folderPath = QDir(QString::fromStdString(folder)).absolutePath();
+    const QString web = QStringLiteral("http://h/a");
+    struct Case {
+        const char* Name;
+        bool Browser;  // a browser can be made
+        std::vector<std::string> Links;
+        std::function<void()> Before;
+        int Presses;
+        QStringList Shown;
+        std::vector<ShellCall> Calls;
+        bool BrowserAfter, TextAfter, LaunchCardAfter;
+    };
+    auto nothing = [] {};
+    const Case cases[] = {
+        {"one web link", true, {"http://h/a"}, nothing, 1, {web}, {}, true, false, false},
+        {"one web link, again", true, {"http://h/a"}, nothing, 2, {web}, {}, false, true, false},
+        {"no browser: the desktop's",
+         false,
+         {"http://h/a"},
+         nothing,
+         1,
+         {},
+         {{"open", web, {}}},
+         false,
+         true,
+         false},
+        {"a link no browser shows",
+         true,
+         {folder},
+         nothing,
+         1,
+         {},
+         {{"folder", folderPath, {}}},
+         false,
+         true,
+         false},
+        {"two links", false, {"http://h/a", "http://h/b"}, nothing, 1, {}, {}, false, true, true},
+        {"outliner hidden",
+         true,
+         {"http://h/a"},
+         [this] {
+             Command("acOpenBrowser").Execute();
+             Command("acHideKivPanel").Execute();
+         },
+         1,
+         {},
+         {},
+         false,
+         true,
+         false},
+        {"no link, the browser shown",
+         true,
+         {},
+         [this] { Command("acOpenBrowser").Execute(); },
+         1,
+         {},
+         {},
+         false,
+         true,
+         false},
+        // A row picked in the launch card opens once, and the browser showing it stays.
+        {"launch card row, web",
+         true,
+         {"http://h/a"},
+         [this] { PickInLaunchCard(); },
+         1,
+         {web},
+         {},
+         true,
+         false,
+         true},
+        {"launch card row, outside",
+         false,
+         {folder},
+         [this] { PickInLaunchCard(); },
+         1,
+         {},
+         {{"folder", folderPath, {}}},
+         false,
+         true,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        OpenWith(c.Links, c.Browser);
+        Dialogs().Messages.clear();
+        c.Before();
+        if (HasFatalFailure()) return;
+        for (int i = 0; i < c.Presses; ++i)
+            Command(i % 2 ? "acBrowserSwitch2" : "acBrowserSwitch").Execute();
+        EXPECT_EQ(Shown(), c.Shown);
+        EXPECT_EQ((*shell)->Calls, c.Calls);
+        EXPECT_EQ(BrowserShown(), c.BrowserAfter);
+        EXPECT_EQ(TextShown(), c.TextAfter);
+        EXPECT_EQ(isShown(f->LaunchCard().pnlLaunchCard), c.LaunchCardAfter);
+        EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
+        Stop();
+        shell.reset();
+        engine.reset();
+    }
 }
 
 TEST_F(AppEventsWindow, MovingOverTheBinsClearsTheStatusHint) {

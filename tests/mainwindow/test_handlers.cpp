@@ -280,8 +280,6 @@ TEST_F(Handlers, OtherRoomsFindEachPanelByItsNumber) {
             EXPECT_EQ(expected->Tag, n) << "the number the panels manager uses";
         }
     }
-    panels->SetAutoLaunchDelay(700);
-    EXPECT_EQ(f->Panels().tmrAutoLaunch->interval(), 700);
 }
 
 }  // namespace

@@ -6,15 +6,18 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
 
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/browser/Browser.h"
 #include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/outline/Outline.h"
 #include "platform/qt/Screen.h"
 #include "platform/qt/WidgetState.h"
+#include "tests/mainwindow/FakeBrowser.h"
 #include "tests/mainwindow/NavFixture.h"
 
 namespace kiv::wintest {
@@ -348,6 +351,134 @@ TEST_F(Layouts, TheRightButtonOnALayoutButtonShowsTheOutlinerAlone) {
     EXPECT_EQ(L->CurrentLayout(), 3);
     EXPECT_TRUE(L->OutlinerShown());
     EXPECT_FALSE(L->CardPaneShown());
+}
+
+TEST_F(Layouts, TheTextCardAloneHasTheKeys) {
+    Open("A(B) C");
+    QTextEdit* editor = f->TextCard().txtSimpleText;
+    Act("acHideKivPanel").Execute();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Act("acShowTextCard").Checked());
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+}
+
+// ---- with the browser ----
+
+class LayoutsWithBrowser : public Layouts {
+protected:
+    FakeBrowserEngine engine;
+    TBrowser* B = nullptr;
+
+    void Restart() override {
+        Layouts::Restart();
+        B = f->findChild<TBrowser*>();
+        ASSERT_NE(B, nullptr);
+    }
+    bool BrowserShown() { return isShown(K().pnlCards) && isShown(K().pnlBrowser); }
+    bool TextShown() { return isShown(K().pnlCards) && isShown(K().pnlSimpleText); }
+    // The browser open with the text card under it.
+    void BrowserOverText() {
+        Act("acOpenBrowser").Execute();
+        if (!TextShown()) Act("acShowTextCard").Execute();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(BrowserShown() && TextShown());
+    }
+    void OpenBins() {
+        Act("acSearch").Execute();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(isShown(K().pnlBins));
+    }
+};
+
+TEST_F(LayoutsWithBrowser, HidingTheOutlinerGivesTheBrowserTheWindow) {
+    Open("A(B) C");
+    Apply(4);
+    BrowserOverText();
+    EXPECT_EQ(B->btnMaximizeBrowser->toolTip(), QStringLiteral("Maximize Browser"));
+    // A text card taking nearly the whole pane shrinks to a strip when the outliner goes.
+    B->SetTextCardHeight(K().pnlCards->height());
+    QCoreApplication::processEvents();
+    ASSERT_GE(K().pnlSimpleText->height(), K().pnlCards->height() - 50);
+    Act("acHideKivPanel").Execute();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(K().pnlSimpleText->height(), 25);
+    EXPECT_TRUE(TextShown() && isShown(K().Splitter3));
+    EXPECT_EQ(B->btnMaximizeBrowser->toolTip(), QStringLiteral("Restore Browser"));
+    EXPECT_EQ(B->btnMaximizeBrowser->property("Glyph").toString(),
+              QStringLiteral("MaximizeOutliner"));
+    Act("acHideKivPanel").Execute();
+    EXPECT_EQ(B->btnMaximizeBrowser->toolTip(), QStringLiteral("Maximize Browser"));
+    EXPECT_EQ(B->btnMaximizeBrowser->property("Glyph").toString(),
+              QStringLiteral("NormalOutliner"));
+    EXPECT_EQ(K().pnlSimpleText->height(), 25) << "a text card of its own size keeps it";
+}
+
+TEST_F(LayoutsWithBrowser, TheBrowsersPaneButtons) {
+    Open("A(B) C");
+    BrowserOverText();
+    // Maximize: the outliner's room, and the text card out of the pane.
+    QTest::mouseClick(B->btnMaximizeBrowser, Qt::LeftButton);
+    EXPECT_FALSE(L->OutlinerShown());
+    EXPECT_FALSE(TextShown());
+    EXPECT_TRUE(BrowserShown());
+    QTest::mouseClick(B->btnMaximizeBrowser, Qt::LeftButton);
+    EXPECT_TRUE(L->OutlinerShown()) << "and back";
+    QTest::mouseClick(B->btnCloseBrowser, Qt::LeftButton);
+    EXPECT_FALSE(BrowserShown());
+    EXPECT_TRUE(TextShown()) << "the text card fills the pane again";
+    // The card pane hidden closes the browser with it.
+    BrowserOverText();
+    Act("acHidePane").Execute();
+    EXPECT_FALSE(L->CardPaneShown());
+    EXPECT_TRUE(K().pnlBrowser->isHidden());
+    EXPECT_FALSE(Act("acOpenBrowser").Checked());
+}
+
+TEST_F(LayoutsWithBrowser, TheBrowserOrTheTextCardAloneByTheRightButton) {
+    Open("A(B) C");
+    ASSERT_TRUE(L->btnBrowser && L->btnTextCard2);
+    // The left buttons are the browser's and the text card's commands.
+    QTest::mouseClick(L->btnBrowser, Qt::LeftButton);
+    EXPECT_TRUE(BrowserShown());
+    QTest::mouseClick(L->btnTextCard2, Qt::LeftButton);
+    EXPECT_TRUE(TextShown());
+    OpenBins();
+    QTest::mouseClick(L->btnBrowser, Qt::RightButton);
+    EXPECT_TRUE(BrowserShown());
+    EXPECT_FALSE(TextShown());
+    EXPECT_FALSE(L->OutlinerShown());
+    EXPECT_TRUE(K().pnlBins->isHidden()) << "the browser alone";
+    // From the browser alone, the text card alone.
+    OpenBins();
+    QTest::mouseClick(L->btnTextCard2, Qt::RightButton);
+    EXPECT_FALSE(BrowserShown());
+    EXPECT_TRUE(TextShown());
+    EXPECT_FALSE(L->OutlinerShown());
+    EXPECT_TRUE(K().pnlBins->isHidden()) << "the text card alone";
+    // From the outliner with the text card, the browser made and left alone.
+    Act("acHideKivPanel").Execute();
+    ASSERT_TRUE(L->OutlinerShown() && !BrowserShown());
+    QTest::mouseClick(L->btnBrowser, Qt::RightButton);
+    EXPECT_TRUE(BrowserShown() && !TextShown() && !L->OutlinerShown());
+}
+
+TEST_F(LayoutsWithBrowser, TheTextCardUnderTheBrowserKeepsItsShareInEachArrangement) {
+    Open("A(B) C");
+    BrowserOverText();
+    const auto share = [&] { return float(K().pnlSimpleText->height()) / K().pnlCards->height(); };
+    // Stacked: a third of the card pane; beside: a half.
+    B->SetTextCardHeight(K().pnlCards->height() / 3);
+    QCoreApplication::processEvents();
+    const float stacked = share();
+    Apply(4);
+    B->SetTextCardHeight(K().pnlCards->height() / 2);
+    QCoreApplication::processEvents();
+    const float beside = share();
+    ASSERT_GT(beside - stacked, 0.1f);
+    Apply(0);
+    EXPECT_NEAR(share(), stacked, 0.03f);
+    Apply(6);
+    EXPECT_NEAR(share(), beside, 0.03f);
 }
 
 TEST_F(Layouts, HideAllCardsClosesTheFloatingPanels) {

@@ -6,6 +6,7 @@
 #include <QTextEdit>
 #include <csignal>
 
+#include "mainwindow/autolaunch/AutoLaunch.h"
 #include "platform/qt/Program.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -209,12 +210,12 @@ TEST_F(Window, SettingsActOnTheWindowAndItsGeometryIsSaved) {
     EXPECT_TRUE(f->Skeleton().tsInterBase->isHidden());
     EXPECT_TRUE(f->Skeleton().pnlThreads->isHidden()) << "the Threads strip starts hidden";
     EXPECT_TRUE(f->Skeleton().pnlArrows->isHidden());
-    EXPECT_EQ(f->Panels().tmrAutoLaunch->interval(), 1000);
+    EXPECT_EQ(f->findChild<TAutoLaunch*>()->tmrAutoLaunch->interval(), 1000);
     EXPECT_EQ(DefaultFontName, QStringLiteral("Courier New"));
     EXPECT_EQ(DefaultFontStyle, fsItalic);
     EXPECT_TRUE(f->Panels().sgdFirst->BoxedView() && f->Panels().sgdThird->BoxedView());
     int checked = 0;
-    for (QAction* a : f->WindowSettings().AutoviewDelay1->actions())
+    for (QAction* a : f->findChild<TAutoLaunch*>()->AutoviewDelay1->actions())
         if (a->isChecked()) {
             ++checked;
             EXPECT_EQ(a->data().toInt(), 1000);

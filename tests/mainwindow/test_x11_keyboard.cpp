@@ -71,8 +71,8 @@ TEST_F(X11Keyboard, ArrowKeysAndTheArrowButtonsMoveThroughTheDatastructure) {
         const std::vector<QPoint> arrows = ArrowButtons(before);
         ASSERT_EQ(arrows.size(), 4u) << "the arrow buttons are not on the screen";
         // Up, as the key: from "b2" to "b1".
-        Run("xdotool", {"mousemove", QString::number(arrows[2].x()),
-                        QString::number(arrows[2].y()), "click", "1"});
+        Run("xdotool", {"mousemove", QString::number(arrows[2].x()), QString::number(arrows[2].y()),
+                        "click", "1"});
         QThread::msleep(500);
         Stop(kiv);
     }
