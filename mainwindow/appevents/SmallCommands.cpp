@@ -130,6 +130,7 @@ void TAppEvents::btnCloseBinsClick() {
     k.Splitter2->hide();
     // The search pane lives in the column.
     if (KivAction* search = Command("acSearch")) search->SetChecked(false);
+    layouts_->ArrangePanels();
     if (isShown(&ctx_.Window()) && isShown(k.pnlKiv))
         if (TKivStringGrid* g = ctx_.CurrentGrid()) g->setFocus(Qt::OtherFocusReason);
 }
@@ -140,6 +141,7 @@ void TAppEvents::BinsPane1Click() {
     const int next = BinsPaneToggledWidth(width);
     SetBinsWidth(next);
     if (next == 0) ctx_.Skeleton().Splitter2->hide();
+    layouts_->ArrangePanels();
 }
 
 }  // namespace kiv
