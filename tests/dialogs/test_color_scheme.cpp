@@ -213,7 +213,7 @@ TEST_F(SchemeEditor, TheSaveWindowRefusesTheReservedName) {
 namespace kiv::test {
 namespace {
 
-TEST_F(SchemeEditor, AFailedWriteLeavesTheWindowAsItWas) {
+TEST_F(SchemeEditor, AWriteThatIsRefusedLeavesTheWindowAsItWas) {
     Show();
     frm->AddScheme = [](const QString&, const TColorSchemeRec&) { return false; };
     frm->DeleteScheme = [](int) { return false; };

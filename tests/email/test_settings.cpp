@@ -70,7 +70,7 @@ TEST_F(MailSettingsWindow, CancelPutsBackWhatTheFileHolds) {
               "[MailSettings]\r\nSMTP=kept.org\r\nSendMe=0\r\n");
 }
 
-TEST_F(MailSettingsWindow, AFailedWriteIsToldAndKeepsWhatWasTyped) {
+TEST_F(MailSettingsWindow, AWriteThatIsRefusedIsToldAndKeepsWhatWasTyped) {
     // A folder where the file should be: nothing can replace it.
     ASSERT_TRUE(MakeDirs(env.Dir() + "userset.ini"));
     Make();

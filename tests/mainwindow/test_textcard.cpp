@@ -22,7 +22,7 @@ using test::FileSizeLimit;
 
 using TextCard = WindowFixture;
 
-TEST_F(TextCard, AFailedStoreKeepsTheTextWithItsTopicAndTellsTheUserOnce) {
+TEST_F(TextCard, AStoreThatIsRefusedKeepsTheTextWithItsTopicAndTellsTheUserOnce) {
     MakeJoined(Home() + "FirstKivDB.kiv", "a b c");
     TForm1* f = Start();
     TKivStringGrid* g = f->Panels().sgdFirst;

@@ -59,7 +59,7 @@ TEST(BlockFile, MemoryFullDiskFailsOnlyGrowth) {
     EXPECT_EQ(m.Bytes(), "inooooabcdef");
 }
 
-TEST(BlockFile, AppendRollbackTakesBackOnlyAFailedStore) {
+TEST(BlockFile, AppendRollbackTakesBackOnlyTheStoreThatFell) {
     MemoryBlockFile m(std::string("kept"));
     {
         AppendRollback rollback(&m);

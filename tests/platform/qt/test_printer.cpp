@@ -98,7 +98,7 @@ TEST(Printer, APrinterThatCannotStartIsReported) {
 
 // Print pressed before Printer Setup: the current printer has nowhere to print. The failure
 // says where to go, and what the set-up then chooses (a PDF file here) prints.
-TEST(Printer, AFailedPrintLeavesThePrinterForTheSetupAndTheNextPrintWorks) {
+TEST(Printer, APrintThatBreaksOffLeavesThePrinterForTheSetupAndTheNextPrintWorks) {
     TestEnvironment env;
     QTextDocument doc;
     doc.setPlainText(QStringLiteral("Printed after a failed print"));
