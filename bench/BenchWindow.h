@@ -9,15 +9,21 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "bench/BenchHome.h"
+#include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
+#include "engine/core/NestFunctions.h"
 #include "engine/core/Navigation.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/qt/FakeDialogs.h"
 #include "platform/qt/KivApplication.h"
+#include "platform/core/BlockFile.h"
 
 namespace kiv::bench {
 
@@ -40,6 +46,31 @@ inline void StopWindow(std::unique_ptr<TForm1>& f) {
     f->FormDestroy();
     f.reset();
     QCoreApplication::processEvents();
+}
+
+// A joined datastructure written straight through the storage routines (a tree text of
+// a million topics would cost more than the benchmark): whatever stood at the path goes,
+// topLevel gives the top-level items, captioning each with caption(item, text) and
+// appending child nests to the outline file; the pair is then joined.
+using TCaption = std::function<void(TNestItem& item, const std::string& text)>;
+inline void WriteJoined(
+    const std::string& path,
+    const std::function<TItemArray(BlockFile* outline, const TCaption&)>& topLevel) {
+    for (const std::string& p : {path, CardFileName(path)})
+        if (FileExists(p)) RemoveFile(p);
+    {
+        auto kiv = PosixBlockFile::Open(path, OpenMode::Truncate);
+        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::Truncate);
+        InitOutlineFile(kiv.get());
+        TCards cards;
+        cards.SetCardFile(dsc.get());
+        const TCaption caption = [&](TNestItem& item, const std::string& text) {
+            if (!cards.WriteCard(kCardCaption, item.CardDir, text))
+                throw EKivError("bench: a caption was not stored");
+        };
+        WriteRootNest(kiv.get(), AppendNestBlock(kiv.get(), topLevel(kiv.get(), caption)));
+    }
+    PackDatastructure(path);
 }
 
 class PaintCounter : public QObject {

@@ -38,29 +38,18 @@ BenchHome* g_home = nullptr;
 // each; joined. Written straight through the storage routines.
 void MakeTree(int tops, int children) {
     const std::string path = g_home->Home() + "FirstKivDB.kiv";
-    for (const std::string& p : {path, CardFileName(path), g_home->Home() + "kiv.ini"})
-        if (FileExists(p)) RemoveFile(p);
-    {
-        auto kiv = PosixBlockFile::Open(path, OpenMode::Truncate);
-        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::Truncate);
-        InitOutlineFile(kiv.get());
-        TCards cards;
-        cards.SetCardFile(dsc.get());
-        auto caption = [&](TNestItem& item, const std::string& text) {
-            if (!cards.WriteCard(kCardCaption, item.CardDir, text))
-                throw EKivError("bench: a caption was not stored");
-        };
+    if (FileExists(g_home->Home() + "kiv.ini")) RemoveFile(g_home->Home() + "kiv.ini");
+    bench::WriteJoined(path, [&](BlockFile* kiv, const bench::TCaption& caption) {
         TItemArray top(static_cast<size_t>(tops));
         for (int t = 0; t < tops; ++t) {
             TItemArray kids(static_cast<size_t>(children));
             for (int c = 0; c < children; ++c)
                 caption(kids[size_t(c)], "Topic " + std::to_string(t) + "." + std::to_string(c));
-            top[size_t(t)].ChildNest = AppendNestBlock(kiv.get(), kids);
+            top[size_t(t)].ChildNest = AppendNestBlock(kiv, kids);
             caption(top[size_t(t)], "Top " + std::to_string(t));
         }
-        WriteRootNest(kiv.get(), AppendNestBlock(kiv.get(), top));
-    }
-    PackDatastructure(path);
+        return top;
+    });
 }
 
 // Runs the event loop until the panels have painted and nothing was painted for 30 ms;

@@ -40,29 +40,17 @@ BenchHome* g_home = nullptr;
 // Written straight through the storage routines: a tree text of a million topics would
 // cost more than the benchmark.
 void MakeLevel(int n) {
-    const std::string path = g_home->Home() + "FirstKivDB.kiv";
-    for (const std::string& p : {path, CardFileName(path)})
-        if (FileExists(p)) RemoveFile(p);
-    {
-        auto kiv = PosixBlockFile::Open(path, OpenMode::Truncate);
-        auto dsc = PosixBlockFile::Open(CardFileName(path), OpenMode::Truncate);
-        InitOutlineFile(kiv.get());
-        TCards cards;
-        cards.SetCardFile(dsc.get());
-        TItemArray children(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            if (!cards.WriteCard(kCardCaption, children[size_t(i)].CardDir,
-                                 "Topic number " + std::to_string(i)))
-                throw EKivError("bench: a caption was not stored");
-        }
-        TItemArray top(2);
-        top[0].ChildNest = AppendNestBlock(kiv.get(), children);
-        if (!cards.WriteCard(kCardCaption, top[0].CardDir, "parent") ||
-            !cards.WriteCard(kCardCaption, top[1].CardDir, "sibling"))
-            throw EKivError("bench: a caption was not stored");
-        WriteRootNest(kiv.get(), AppendNestBlock(kiv.get(), top));
-    }
-    PackDatastructure(path);
+    bench::WriteJoined(g_home->Home() + "FirstKivDB.kiv",
+                       [&](BlockFile* kiv, const bench::TCaption& caption) {
+                           TItemArray children(static_cast<size_t>(n));
+                           for (int i = 0; i < n; ++i)
+                               caption(children[size_t(i)], "Topic number " + std::to_string(i));
+                           TItemArray top(2);
+                           top[0].ChildNest = AppendNestBlock(kiv, children);
+                           caption(top[0], "parent");
+                           caption(top[1], "sibling");
+                           return top;
+                       });
 }
 
 // Runs the event loop until the widget has painted and nothing was painted for 50 ms;

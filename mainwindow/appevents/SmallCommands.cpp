@@ -56,7 +56,6 @@ void TAppEvents::ApplyIconTitles() {
             b->setToolButtonStyle(bar->toolButtonStyle());
             // Never narrower than its caption: a bar short of room moves the buttons that
             // do not fit into its extension menu rather than cutting their captions.
-            b->setMinimumWidth(0);
             b->setMinimumWidth(std::max(m.ButtonWidth, b->sizeHint().width()));
             b->setFixedHeight(m.ButtonHeight);
         }

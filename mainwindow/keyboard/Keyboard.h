@@ -33,7 +33,6 @@ public:
     void BuildComponents();
 
     // ---- IKeyboard ----
-    bool KeyIsDown() const override { return keyIsDown_; }
     bool KeyCommandMayRun() override;
     void PressArrow(int key) override;
 

@@ -7,8 +7,6 @@ namespace kiv {
 class IKeyboard {
 public:
     virtual ~IKeyboard() = default;
-    // A key of the main window is down (an auto-repeated key stays down).
-    virtual bool KeyIsDown() const = 0;
     // A command started by a key may run: false when one already ran during this key press;
     // true otherwise, and the press is then marked as used when a key is down.
     virtual bool KeyCommandMayRun() = 0;
