@@ -19,25 +19,10 @@ using kiv::test::TreePair;
 
 namespace {
 
-class Edits : public ::testing::Test {
+class Edits : public kiv::test::EditsFixture {
 protected:
-    void Open(std::string_view tree, bool treeMode = false) {
-        pair = std::make_unique<TreePair>(tree);
-        pair->Attach(model);
-        model.LoadBranch(-1, false);
-        if (treeMode) ExpandAllRows(model);
-        ctx.Model = &model;
-        ctx.TreeMode = treeMode;
-        ctx.Panel = 1;
-        ctx.Trail = &trail;
-        ctx.BookMark = &bookmark;
-        ctx.Recycled = &bin;
-        bookmark.RootNest = model.RootNest;
-    }
-    int Row(std::string_view caption) { return kiv::test::RowOf(model, caption); }
     void Current(std::string_view caption) { model.SetCurrentRow(Row(caption)); }
     void Mark(std::string_view caption) { model.SetMarked(Row(caption), true); }
-    std::string Dump() { return pair->Dump(); }
     // Captions a new topic at the row so that the dump shows it.
     void Name(int row, std::string_view caption) { EXPECT_TRUE(model.SetCaption(row, caption)); }
     std::string Card(uint8_t kind, int row) {
@@ -53,13 +38,6 @@ protected:
         model.SetChildNest(r, -1);
         ASSERT_TRUE(model.SaveRowItem(r));
     }
-
-    std::unique_ptr<TreePair> pair;
-    TNester model;
-    TNavigator trail;
-    TBookMark bookmark;
-    TRecycledBin bin;
-    TPanelContext ctx;
 };
 
 // ---- inserting ----

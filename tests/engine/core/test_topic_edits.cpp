@@ -57,23 +57,12 @@ TEST(DeleteQuestions, CaptionShortenedTo35AndTheTwoTexts) {
               "The topic - abc will be moved to lost branches");
 }
 
-class Topics : public ::testing::Test {
+class Topics : public kiv::test::EditsFixture {
 protected:
     void Open(std::string_view tree, bool treeMode = false) {
-        pair = std::make_unique<TreePair>(tree);
-        pair->Attach(model);
-        model.LoadBranch(-1, false);
-        if (treeMode) ExpandAllRows(model);
-        ctx.Model = &model;
-        ctx.TreeMode = treeMode;
-        ctx.Trail = &trail;
-        ctx.BookMark = &bookmark;
-        ctx.Recycled = &bin;
-        bookmark.RootNest = model.RootNest;
+        EditsFixture::Open(tree, treeMode);
         cards.SetCardFile(pair->dsc.get());
     }
-    int Row(std::string_view c) { return kiv::test::RowOf(model, c); }
-    std::string Dump() { return pair->Dump(); }
     BlockFile* Nests() { return pair->kiv.get(); }
     bool Locked(const TNestItem& it) { return TopicHasFlag(cards, it.CardDir, kFlagLocked); }
     // Deletes the topics with these captions, one by one, into bin.
@@ -95,13 +84,8 @@ protected:
         }
     }
 
-    std::unique_ptr<TreePair> pair;
-    TNester model;
-    TNavigator trail;
-    TBookMark bookmark;
-    TRecycledBin bin, lost;
+    TRecycledBin lost;
     TCards cards;
-    TPanelContext ctx;
 };
 
 // A topic that was never written (no card directory) is passed over, not the walk's end.
