@@ -27,6 +27,8 @@ const char* const kPreviewRows[] = {"Selected descriptor", "Some descriptor", "A
 const char* const kSettingsRows[] = {"Font", "Background", "Selected descriptor",
                                      "Selected descriptor, not active", "Descriptor border"};
 enum SettingsRow { rowFont = 1, rowBackground, rowSelected, rowInactive, rowBorder };
+// The value column never gets narrower than its swatch and glyph need.
+constexpr int kLeastValueWidth = 100;
 
 // "set": the glyph at the right edge of a value cell that opens its chooser.
 const char* const kSetGlyph[] = {"12 10 3 1",    "  c None",     ". c #404040",  "o c #FFFFFF",
@@ -203,11 +205,14 @@ void TSchemeSettingsGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGrid
 
 void TSchemeSettingsGrid::resizeEvent(QResizeEvent* e) {
     TSortGrid::resizeEvent(e);
-    const int extra = ColWidths(2);
-    if (extra > 0) {
-        SetColWidths(2, 0);
-        SetColWidths(1, ColWidths(1) + extra);
-    }
+    // The value column ends at the view's right edge at every width, narrower as well as
+    // wider, so that its glyphs stay in sight and nothing scrolls sideways; the third
+    // column keeps no width.
+    const TGridOptions o = Options();
+    const int line = o.Contains(goVertLine) || o.Contains(goFixedVertLine) ? GridLineWidth() : 0;
+    const int fit = std::max(kLeastValueWidth, ClientWidth() - ColWidths(0) - 2 * line);
+    SetColWidths(2, 0);
+    if (ColWidths(1) != fit) SetColWidths(1, fit);
 }
 
 void TSchemeSettingsGrid::MouseMove(TShiftState Shift, int X, int Y) {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 #include <map>
 
@@ -212,6 +213,35 @@ TEST_F(SchemeEditor, TheSaveWindowRefusesTheReservedName) {
 
 namespace kiv::test {
 namespace {
+
+// Widened and narrowed, the value column ends at the view's edge: each "set" glyph (16 in
+// from the cell's right edge) stays in sight and nothing scrolls sideways.
+TEST_F(SchemeEditor, TheSetGlyphsStayInSightAtEveryWidth) {
+    Show();
+    TSchemeSettingsGrid* g = frm->sgdSettings;
+    const QSize first = frm->size();
+    auto check = [&](const std::string& what) {
+        QCoreApplication::processEvents();
+        EXPECT_EQ(g->horizontalScrollBar()->maximum(), 0) << what;
+        EXPECT_FALSE(g->horizontalScrollBar()->isVisible()) << what;
+        const QRect view = g->viewport()->rect();
+        for (int row = 1; row <= 5; ++row) {
+            const QRect cell = g->CellRect(1, row);
+            ASSERT_FALSE(cell.isEmpty()) << what << ", row " << row;
+            const QRect glyph(QPoint(cell.left() + g->ColWidths(1) - 16, cell.top() + 4),
+                              g->SetGlyph.size());
+            EXPECT_TRUE(view.contains(glyph)) << what << ", row " << row << ": glyph at "
+                                              << glyph.x() << ", view " << view.width();
+        }
+    };
+    check("at the first show");
+    const int tall = first.height() + 200;
+    for (int w : {first.width() + 300, first.width() + 40, frm->minimumSizeHint().width(),
+                  first.width() + 500, first.width()}) {
+        frm->resize(w, tall);
+        check("at width " + std::to_string(w));
+    }
+}
 
 TEST_F(SchemeEditor, AWriteThatIsRefusedLeavesTheWindowAsItWas) {
     Show();
