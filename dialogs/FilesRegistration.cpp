@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +40,15 @@ std::string LocalPath(const QString& text) {
 }
 
 }  // namespace
+
+QString AbsoluteFolder(const QString& typed, const QString& home) {
+    QString t = typed.trimmed();
+    if (t.isEmpty()) return t;
+    if (t == QLatin1String("~")) t = home;
+    else if (t.startsWith(QLatin1String("~/"))) t = home + t.mid(1);
+    if (QDir::isRelativePath(t)) t = home + QLatin1Char('/') + t;
+    return QDir::cleanPath(t);
+}
 
 TfrmFilesRegistration::TfrmFilesRegistration(QWidget* parent)
     : QDialog(parent), bfDir(this), source_(std::make_unique<TDiskFolders>()) {
@@ -233,7 +243,7 @@ int TfrmFilesRegistration::Scan(bool& stopped) {
         // A count can be long too (a whole file system): Stop ends it.
         btnStop->setEnabled(true);
         BuildTypeList();
-        path_ = LocalPath(edtPath->text());
+        path_ = LocalPath(AbsoluteFolder(edtPath->text(), QDir::homePath()));
         TFileRegistrar r(*source_, Options(), Hooks());
         found = r.CountFiles(path_, true);
         stopped = r.Stopped();

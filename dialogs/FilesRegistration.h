@@ -30,6 +30,11 @@ namespace kiv {
 
 class TKivStringGrid;
 
+// A folder as typed, made absolute: "~" stands for the home folder, and a relative folder is
+// taken from the home folder too (where the folder browser starts), never from the working
+// folder the program happens to run in; the links made from it then open from anywhere.
+QString AbsoluteFolder(const QString& typed, const QString& home);
+
 class TfrmFilesRegistration : public QDialog {
     Q_OBJECT
 public:
