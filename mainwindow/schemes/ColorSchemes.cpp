@@ -109,6 +109,7 @@ void TColorSchemes::ApplyStartScheme() { ApplyColorScheme(windowSettings_->Color
 void TColorSchemes::ShowEditor() {
     if (!KivIniOpen()) return;
     if (!editor_) {
+        Written([] { EnsureBuiltInScheme(KivIni()); });
         editor_ = std::make_unique<TfrmColorScheme>();
         TfrmColorScheme& e = *editor_;
         e.SchemeNames = [] {

@@ -141,6 +141,12 @@ int AddColorScheme(IniFile& ini, const std::string& name, const TColorSchemeRec&
     return n;
 }
 
+bool EnsureBuiltInScheme(IniFile& ini) {
+    if (!SchemeNames(ini).empty()) return false;
+    AddColorScheme(ini, kBuiltInScheme, TColorSchemeRec());
+    return true;
+}
+
 std::string DeleteColorScheme(IniFile& ini, int i) {
     std::vector<std::string> names = SchemeNames(ini);
     if (i < 0 || i >= int(names.size())) return {};

@@ -37,6 +37,12 @@ std::string SchemeColorText(TColor c);
 void WriteColorScheme(IniFile& ini, const std::string& section, const TColorSchemeRec& rec);
 // Appends name as the last line of the list and writes its section; returns its number.
 int AddColorScheme(IniFile& ini, const std::string& name, const TColorSchemeRec& rec);
+// A list without a scheme gets the program's own colours (the defaults) as its first line,
+// "Default", a name no one can save under: the first scheme cannot be deleted, so every
+// scheme the user saves can be. A list that has schemes stays as it is. Returns whether
+// it wrote.
+inline constexpr const char* kBuiltInScheme = "Default";
+bool EnsureBuiltInScheme(IniFile& ini);
 // Removes line i of the list and closes the gap in the keys; the section goes unless
 // another line still names it. Returns the removed name ("" when there is no line i).
 std::string DeleteColorScheme(IniFile& ini, int i);

@@ -296,6 +296,42 @@ TEST_F(Schemes, AnUnreadableSchemeGivesTheDefaultsAndTheMenuChecksTheFirst) {
     EXPECT_EQ(ColorScheme.RowColor, 0xFFFFFF);
 }
 
+// A fresh program folder has no scheme: the program's own colours become the first, so the
+// first one the user saves is not the one that cannot be deleted.
+TEST_F(Schemes, AFreshProgramFolderKeepsTheBuiltInFirstScheme) {
+    Open("a");
+    ASSERT_TRUE(SchemeNames(KivIni()).empty());
+    cs->ShowEditor();
+    TfrmColorScheme* e = cs->Editor();
+    ASSERT_NE(e, nullptr);
+    ASSERT_EQ(e->cbxAvSchemes->count(), 1);
+    EXPECT_EQ(e->cbxAvSchemes->itemText(0), "Default");
+    EXPECT_FALSE(e->btnDelete->isEnabled());
+    TColorSchemeRec builtIn;
+    builtIn.RowColor = 1;
+    builtIn.FontSize = 99;
+    ASSERT_TRUE(ParseColorScheme(ReadColorScheme(KivIni(), 0), builtIn));
+    const TColorSchemeRec d;
+    EXPECT_EQ(builtIn.RowColor, d.RowColor);
+    EXPECT_EQ(builtIn.FocBorderColor, d.FocBorderColor);
+    EXPECT_EQ(builtIn.FontName, d.FontName);
+    EXPECT_EQ(builtIn.FontSize, d.FontSize);
+
+    e->btnSaveAsClick();
+    e->frmSaveScheme->Edit1->setText(QStringLiteral("Blue"));
+    e->frmSaveScheme->OKClick();
+    ASSERT_EQ(SchemeNames(KivIni()), (std::vector<std::string>{"Default", "Blue"}));
+    EXPECT_EQ(e->cbxAvSchemes->currentIndex(), 1);
+    EXPECT_TRUE(e->btnDelete->isEnabled()) << "a scheme the user made can be deleted";
+    e->btnDeleteClick();
+    EXPECT_EQ(SchemeNames(KivIni()), (std::vector<std::string>{"Default"}));
+    const std::string text = ReadWholeFile(Home() + "kiv.ini");
+    EXPECT_NE(text.find("[ColorSchemes]\r\n0=Default\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[CS_Default]"), std::string::npos) << text;
+    EXPECT_EQ(text.find("CS_Blue"), std::string::npos) << text;
+    e->hide();
+}
+
 TEST_F(Schemes, TheEditorSavesDeletesAndApplies) {
     WriteIni("[ColorSchemes]\r\n0=Light\r\n1=A\r\n2=B\r\n3=C\r\n" +
              Section("Light", "$FFFFFF", "Arial", 10) + Section("A", "$111111", "Arial", 10) +
