@@ -152,6 +152,16 @@ TEST_F(AddDB, TheOpenRowIsRefusedAndADeletionSelectsTheRowThatFollowsOrTheOneBef
     QTest::keyClick(frm->lvAddDB, Qt::Key_Delete);
     EXPECT_EQ(Titles(frm->Rows()), (std::vector<std::string>{"b"}));
     EXPECT_EQ(frm->SelectedRow(), 0);
+    // A middle row: the one that moves up into its place, not the one before.
+    for (const char* p : {"/d/c.kiv", "/d/d.kiv"}) {
+        Dialogs().AnswerOpen({QString::fromLatin1(p)});
+        frm->btnAdd->click();
+    }
+    ASSERT_EQ(Titles(frm->Rows()), (std::vector<std::string>{"b", "c", "d"}));
+    frm->SelectRow(1);
+    frm->btnDelete->click();
+    EXPECT_EQ(Titles(frm->Rows()), (std::vector<std::string>{"b", "d"}));
+    EXPECT_EQ(frm->SelectedRow(), 1);
     EXPECT_EQ(applied, 0);
     EXPECT_EQ(base.Count(), 3) << "the list changes only on OK";
 }

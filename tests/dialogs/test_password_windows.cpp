@@ -65,7 +65,8 @@ TEST_F(PasswordWindows, TheSetWindowEnablesStepByStep) {
         {"",
          {{"new", "Key1", "01110"}, {"repeat", "key1", "01110"}, {"repeat", "Key1", "01111"}},
          "Key1"},
-        {"", {{"new", "", "01110"}, {"repeat", "", "01110"}}, nullptr},
+        // Two empty fields are equal, yet no password: typed and taken back, OK stays off.
+        {"", {{"new", "K", "01110"}, {"new", "", "01110"}, {"repeat", "", "01110"}}, nullptr},
         // With one: only the old field until it is right; "Without Password" then stays offered,
         // and spoiling the old password afterwards keeps OK.
         {"Key1",
@@ -77,6 +78,13 @@ TEST_F(PasswordWindows, TheSetWindowEnablesStepByStep) {
         {"Key1",
          {{"old", "Key1", "11110"}, {"new", "New2", "11110"}, {"repeat", "New2", "11111"}},
          "New2"},
+        // "Without Password" wins over a new password typed twice.
+        {"Key1",
+         {{"old", "Key1", "11110"},
+          {"new", "New2", "11110"},
+          {"repeat", "New2", "11111"},
+          {"without", "", "11111"}},
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.password);

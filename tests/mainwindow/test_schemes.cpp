@@ -88,6 +88,9 @@ TEST_F(SchemeStore, ReadingIsAllOrNothing) {
         {"RowColor=$102030\nBorderColor=$405060\nSelRowColor=$010203\nFocSelRowColor=$040506\nFocBorderColor=$070809\n"
          "FontName=Courier New\nFontColor=$0000FF\n",
          false, "FontSize missing"},
+        {"RowColor=$102030\nBorderColor=$405060\nSelRowColor=$010203\nFocSelRowColor=$040506\nFocBorderColor=$070809\n"
+         "FontName=Courier New\nFontSize=12\n",
+         false, "FontColor missing"},
         {"RowColor=blue\nBorderColor=$405060\nSelRowColor=$010203\nFocSelRowColor=$040506\nFocBorderColor=$070809\n"
          "FontName=Courier New\nFontSize=12\nFontColor=$0000FF\n",
          false, "a colour that is not a number"},
