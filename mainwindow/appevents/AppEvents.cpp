@@ -36,7 +36,7 @@ constexpr const char* kClearsStatusHint = "kivClearsStatusHint";
 bool CanRaise() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 
 // Raises a shown window without giving it the focus; the window manager has the last word.
-void RaiseWindow(QWidget* w) {
+void RaiseShown(QWidget* w) {
     if (w && !w->isHidden() && CanRaise()) w->raise();
 }
 
@@ -89,6 +89,7 @@ TAppEvents::TAppEvents(IWindowContext& ctx)
       autoLaunch_(ctx.Published()),
       layouts_(ctx.Published()) {
     setObjectName(QStringLiteral("AppEvents"));
+    RaiseWindow = RaiseShown;
 }
 
 void TAppEvents::BuildComponents() {
@@ -171,8 +172,9 @@ void TAppEvents::ApplicationActivate() {
     }
     const bool top = acStayOnTop->Checked();
     SetStaysOnTop(main, top);
-    // The other windows stay above the main window: with "Always On Top" they share its
-    // hint; without it they are raised over it. A hint a window has of its own stays.
+    // With "Always On Top" the other windows share the main window's hint and stay above it;
+    // without it they go directly behind it: raised first, the main window then over them.
+    // A hint a window has of its own stays.
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w == &main || w == collector || !OrderedWindow(w)) continue;
         const bool own = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
@@ -183,6 +185,7 @@ void TAppEvents::ApplicationActivate() {
         }
         RaiseWindow(w);
     }
+    if (!top) RaiseWindow(&main);
     RaiseWindow(collector);
 }
 

@@ -12,6 +12,7 @@
 // A child of the window; the commands of other rooms it drives are found by name when they
 // run, and a command not there is left out.
 #include <QObject>
+#include <functional>
 #include <QString>
 #include <string>
 
@@ -72,6 +73,9 @@ public:
     // The program became active: the window order below, then the collector on top.
     void ApplicationActivate();
     void ApplicationDeactivate();
+    // Puts a shown window in front of the others, without the focus: the window system's
+    // raise (where there are windows to stack); a test may watch the order instead.
+    std::function<void(QWidget*)> RaiseWindow;
 
     // ---- view switches (each toggles its own check first) ----
     void acStayOnTopExecute();

@@ -13,9 +13,12 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
+#include <functional>
 
 #include "dialogs/AboutWindow.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/collector/Collector.h"
 #include "mainwindow/appevents/AppEvents.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "platform/qt/WidgetState.h"
@@ -248,6 +251,47 @@ TEST_F(AppEventsWindow, AlwaysOnTopKeepsTheOtherWindowsAboveTheMainWindow) {
     app->ApplicationActivate();
     EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     f->show();
+}
+
+// The order the activation raises the windows in, bottom first: without "Always On Top"
+// the other windows go directly behind the main window, with it they stay above it; the
+// collector is always last, on top.
+TEST_F(AppEventsWindow, TheActivationPutsTheOtherWindowsBehindOrAboveTheMainWindow) {
+    Open("A\n");
+    QWidget tool(nullptr, Qt::Tool);
+    tool.setObjectName(QStringLiteral("probeTool"));
+    tool.show();
+    std::vector<QWidget*> raised;
+    struct Watch {
+        TAppEvents* app;
+        std::function<void(QWidget*)> was;
+        ~Watch() { app->RaiseWindow = was; }
+    } watch{app, app->RaiseWindow};
+    app->RaiseWindow = [&](QWidget* w) {
+        if (w && !w->isHidden()) raised.push_back(w);
+    };
+    auto at = [&](const QWidget* w) {
+        return std::find(raised.begin(), raised.end(), w) - raised.begin();
+    };
+    QWidget* collector = &f->Collector();
+    KivAction& top = Command("acStayOnTop");
+    ASSERT_FALSE(top.Checked());
+
+    app->ApplicationActivate();
+    ASSERT_LT(at(&tool), long(raised.size()));
+    ASSERT_LT(at(f), long(raised.size()));
+    EXPECT_LT(at(&tool), at(f)) << "the tool window directly behind the main window";
+    EXPECT_EQ(at(f), long(raised.size()) - 2) << "only the collector over the main window";
+    EXPECT_EQ(raised.back(), collector);
+
+    raised.clear();
+    top.Execute();  // on, and the activation again
+    ASSERT_TRUE(top.Checked());
+    EXPECT_EQ(at(f), long(raised.size())) << "the main window is not put over them";
+    EXPECT_LT(at(&tool), long(raised.size()));
+    ASSERT_FALSE(raised.empty());
+    EXPECT_EQ(raised.back(), collector);
+    top.Execute();
 }
 
 TEST_F(AppEventsWindow, ViewSwitchesReachEveryPanel) {
