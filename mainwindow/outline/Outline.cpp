@@ -288,6 +288,8 @@ void TOutline::WirePanels() {
             GuardCall([this, grid, at] { PanelDblClick(grid, at); });
         };
         g->viewport()->installEventFilter(this);
+        // The caption editor shows the panels' popup, not a menu of its own.
+        if (g->CaptionEditor) g->CaptionEditor->viewport()->installEventFilter(this);
     }
 }
 
@@ -314,6 +316,11 @@ bool TOutline::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() != QEvent::ContextMenu) return QObject::eventFilter(watched, e);
     for (int n = 1; n <= 3; ++n) {
         TKivStringGrid* g = Panel(n);
+        if (g && g->CaptionEditor && watched == g->CaptionEditor->viewport()) {
+            const QPoint at = static_cast<QContextMenuEvent*>(e)->globalPos();
+            GuardCall([&] { pmKivPanel->popup(at); });
+            return true;
+        }
         if (!g || watched != g->viewport()) continue;
         const QPoint p = static_cast<QContextMenuEvent*>(e)->pos();
         const int row = g->RowAt(p.x(), p.y());
@@ -362,6 +369,19 @@ void TOutline::BuildPanelMenus() {
     k.Edit1->addMenu(MoveTopic1);
 
     pmKivPanel = Named(new QMenu(w), "pmKivPanel");
+    Undo2 = Named(pmKivPanel->addAction(QStringLiteral("Undo")), "Undo2");
+    QAction* afterUndo = pmKivPanel->addSeparator();
+    connect(Undo2, &QAction::triggered, this, [this] {
+        GuardCall([this] {
+            if (KivAction* undo = ctx_.Actions().Find(QStringLiteral("acUndo"))) undo->Execute();
+        });
+    });
+    connect(pmKivPanel, &QMenu::aboutToShow, this, [this, afterUndo] {
+        TKivStringGrid* g = ctx_.CurrentGrid();
+        const bool editing = g && g->CaptionEditor && g->CaptionEditor->hasFocus();
+        Undo2->setVisible(editing);
+        afterUndo->setVisible(editing);
+    });
 }
 
 void TOutline::CopyMenuItems(QMenu* source, QMenu* target, QObject* owner) {

@@ -98,6 +98,9 @@ public:
     KivAction* acWhitener = nullptr;
     QMenu* MoveTopic1 = nullptr;
     QMenu* pmKivPanel = nullptr;
+    // The popup's undo item: shown only while the current panel's caption editor has the
+    // focus (the popup then opens over the editor), it undoes the editor's typing.
+    QAction* Undo2 = nullptr;
     // The text-card and link images of the document view.
     QLabel* imgTextBMP = nullptr;
     QLabel* imgLaunchCard = nullptr;

@@ -3,6 +3,7 @@
 // the current topic across layout changes, levels and branches in tree mode, the document
 // view's badges, the wheel, the panels' popup with its copied menus, and what survives a
 // restart in "kiv.ini".
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
@@ -642,6 +643,41 @@ TEST_F(Layouts, ThePanelsPopupRepeatsTheMenusWithSharedChecks) {
     EXPECT_EQ(levels->actions()[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_1));
     EXPECT_TRUE(f->findChild<QMenu*>(QStringLiteral("MoveTopic2")));
     EXPECT_TRUE(f->findChild<QMenu*>(QStringLiteral("ShowSubtopics2")));
+}
+
+// The popup over the caption editor being typed in: its undo item shows and takes the
+// typing back; over a panel's rows it is not offered.
+TEST_F(Layouts, ThePanelsPopupOffersUndoOnlyOverTheCaptionEditor) {
+    Open("A(B) C");
+    QAction* undo = O->Undo2;
+    ASSERT_NE(undo, nullptr);
+    EXPECT_EQ(undo->text(), QStringLiteral("Undo"));
+    EXPECT_TRUE(O->pmKivPanel->actions().contains(undo));
+    emit O->pmKivPanel->aboutToShow();
+    EXPECT_FALSE(undo->isVisible()) << "no caption is edited";
+
+    PanelsManager().SetEditMode(true);
+    TKivStringGrid* g = nullptr;
+    for (TKivStringGrid* p : {p1, p2, p3})
+        if (p->Editing()) g = p;
+    ASSERT_NE(g, nullptr);
+    const QString before = g->CaptionEditor->toPlainText();
+    TypeCaption(g, QStringLiteral("xy"));
+    ASSERT_TRUE(g->CaptionEditor->hasFocus());
+    ASSERT_NE(g->CaptionEditor->toPlainText(), before);
+    QWidget* vp = g->CaptionEditor->viewport();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), vp->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(vp, &menu);
+    EXPECT_TRUE(O->pmKivPanel->isVisible()) << "the panels' popup, not the editor's own";
+    EXPECT_TRUE(undo->isVisible());
+    O->pmKivPanel->hide();
+    g->CaptionEditor->setFocus(Qt::OtherFocusReason);
+    undo->trigger();
+    EXPECT_EQ(g->CaptionEditor->toPlainText(), before) << "the typing is taken back";
+
+    PanelsManager().SetEditMode(false);
+    emit O->pmKivPanel->aboutToShow();
+    EXPECT_FALSE(undo->isVisible());
 }
 
 TEST_F(Layouts, LayoutLinesAndDocumentViewSurviveARestart) {
