@@ -145,6 +145,14 @@ void TLayouts::RecordPaneProportions() {
     RecordRatios(ratios_, g);
 }
 
+void TLayouts::CardsResized() {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    if (!browser_->BrowserShown() || !browser_->TextCardShown()) return;
+    const int most = k.pnlCards->height() - kBrowserStrip;
+    if (k.pnlSimpleText->height() < most) return;
+    browser_->SetTextCardHeight(most);
+}
+
 void TLayouts::MainResized() {
     TWindowSkeleton& k = ctx_.Skeleton();
     if (Beside() || !OutlinerShown() || !CardPaneShown()) return;

@@ -63,6 +63,11 @@ void TLayouts::BuildComponents() {
             g->setSizePolicy(QSizePolicy::Ignored, g->sizePolicy().verticalPolicy());
     ctx_.Window().installEventFilter(this);
     k.pnlMain->installEventFilter(this);
+    // The text card's own height does not hold the card pane open: the pane goes down to
+    // the least the text card (25) and the browser's strip (30) need, and the text card
+    // follows it (CardsResized).
+    k.pnlCards->setMinimumHeight(kLeastTextCard + kBrowserStrip);
+    k.pnlCards->installEventFilter(this);
     connect(k.Splitter1, &QSplitter::splitterMoved, this, [this] {
         GuardCall([this] {
             if (arranging_) return;
@@ -212,6 +217,7 @@ bool TLayouts::eventFilter(QObject* watched, QEvent* e) {
         break;
     case QEvent::Resize:
         if (watched == k.pnlMain && !arranging_) GuardCall([this] { MainResized(); });
+        if (watched == k.pnlCards) GuardCall([this] { CardsResized(); });
         break;
     case QEvent::MouseButtonPress: {
         auto* me = static_cast<QMouseEvent*>(e);

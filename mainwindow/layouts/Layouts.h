@@ -114,6 +114,10 @@ private:
     void ActivateShown(TKivStringGrid* g);
     void FocusActivePanel();
     void MainResized();
+    // The text card over the browser leaves the browser a strip of the card pane.
+    void CardsResized();
+    static constexpr int kLeastTextCard = 25;
+    static constexpr int kBrowserStrip = 30;
     void CloseBins();
     TKivStringGrid* Panel(int n) const;
 

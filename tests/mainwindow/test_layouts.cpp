@@ -414,6 +414,37 @@ TEST_F(LayoutsWithBrowser, HidingTheOutlinerGivesTheBrowserTheWindow) {
     EXPECT_EQ(K().pnlSimpleText->height(), 25) << "a text card of its own size keeps it";
 }
 
+// The card pane made lower under a tall text card: the text card follows it down and
+// leaves the browser its strip of 30 pixels.
+TEST_F(LayoutsWithBrowser, TheTextCardFollowsALowerCardPane) {
+    Open("A(B) C");
+    Apply(1);  // stacked: the card pane over the outliner
+    BrowserOverText();
+    QSplitter* s = K().Splitter1;
+    ASSERT_TRUE(L->OutlinerShown());
+    const int total = s->height() - s->handleWidth();
+    s->setSizes({total / 2, total - total / 2});
+    QCoreApplication::processEvents();
+    B->SetTextCardHeight(K().pnlCards->height() - 40);
+    QCoreApplication::processEvents();
+    const int chosen = K().pnlSimpleText->height();
+    ASSERT_GT(chosen, 100);
+    for (int cards : {chosen + 35, chosen, chosen / 2, 60}) {
+        SCOPED_TRACE(cards);
+        s->setSizes({cards, total - cards});
+        QCoreApplication::processEvents();
+        EXPECT_EQ(K().pnlCards->height(), cards) << "the text card does not hold the pane open";
+        EXPECT_LE(K().pnlSimpleText->height(), cards - 30);
+        EXPECT_GE(K().pnlSimpleText->height(), 25);
+        EXPECT_TRUE(BrowserShown() && TextShown());
+    }
+    // A pane that grows again keeps the text card's height: it only follows it down.
+    const int low = K().pnlSimpleText->height();
+    s->setSizes({chosen + 100, total - chosen - 100});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(K().pnlSimpleText->height(), low);
+}
+
 TEST_F(LayoutsWithBrowser, TheBrowsersPaneButtons) {
     Open("A(B) C");
     BrowserOverText();
