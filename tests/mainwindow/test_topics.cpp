@@ -328,6 +328,69 @@ TEST_F(Topics, ARestoredTopicAppearsInTheSecondPanelThatShowsItsNest) {
     EXPECT_EQ(f->Open().Navigator->Count(), trail);
 }
 
+// The single panel's first row stands for the level shown below it: Delete leaves it, and
+// deletes the rows below it.
+TEST_F(Topics, DeleteLeavesTheSinglePanelsRootRow) {
+    Open("a(b c) d");
+    ASSERT_TRUE(f->Actions().Get(QStringLiteral("ac1Panel")).Execute());
+    ClickRow(p1, 0);
+    Focus(p1);
+    QTest::keyClick(p1, Qt::Key_Right);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(p1->Nester->RowCount(), 3);
+    ASSERT_TRUE(p1->IsSinglePanelRootRow(0));
+    p1->SelectRow(0);
+    Focus(p1);
+    card->acDelete->Update();
+    card->acDelete->Execute();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Tree(), "a\n  b\n  c\nd\n");
+    EXPECT_EQ(RecycledBin().Count(), 0);
+    EXPECT_EQ(p1->Nester->RowCount(), 3);
+    ClickRow(p1, 1);
+    Run(p1, card->acDelete);
+    EXPECT_EQ(Tree(), "a\n  c\nd\n");
+}
+
+// Del in either list of the Recycled Bin's window deletes that list's selected lines.
+TEST_F(Topics, DelInEitherListOfTheRecycledBinDeletesItsSelection) {
+    Open("a(b x) c d e");
+    ClickRow(p1, 0);
+    Focus(p2);
+    ClickRow(p2, 0);
+    Run(p2, card->acDelete);  // b
+    ClickRow(p1, 0);
+    Run(p1, card->acDelete);  // a
+    for (const char* c : {"c", "d"}) {
+        ClickRow(p1, Row(p1, c));
+        Run(p1, card->acDelete);
+    }
+    ASSERT_EQ(Tree(), "e\n");
+    Dialogs().Clear();
+    TfrmRecycledBin* w = ShowBin();
+    ASSERT_EQ(Lines(w->lbxRBin), (QStringList{"b", "a", "c", "d"}));
+    Select(w->lbxRBin, {0});
+    w->btnRestore->click();  // b's place is gone: it goes among the lost
+    ASSERT_EQ(Lines(w->lbxLostBin), QStringList{"b"});
+
+    w->lbxRBin->setFocus(Qt::OtherFocusReason);
+    w->ListEntered(w->lbxRBin);
+    Select(w->lbxRBin, {0, 2});
+    QTest::keyClick(w->lbxRBin, Qt::Key_Delete);
+    EXPECT_EQ(Lines(w->lbxRBin), QStringList{"c"});
+    EXPECT_EQ(RecycledBin().Count(), 1);
+    EXPECT_EQ(Lines(w->lbxLostBin), QStringList{"b"}) << "the other list stays";
+
+    w->lbxLostBin->setFocus(Qt::OtherFocusReason);
+    w->ListEntered(w->lbxLostBin);
+    Select(w->lbxLostBin, {0});
+    QTest::keyClick(w->lbxLostBin, Qt::Key_Delete);
+    EXPECT_TRUE(Lines(w->lbxLostBin).isEmpty());
+    EXPECT_EQ(LostBin().Count(), 0);
+    EXPECT_EQ(Lines(w->lbxRBin), QStringList{"c"});
+    EXPECT_TRUE(Dialogs().MessageTexts().size() == 1) << "only the lost place's warning";
+}
+
 // A place that is gone: the warning, the tree as it was, the topic among the lost branches;
 // put into the active panel from there; deleted for good without a question.
 TEST_F(Topics, LostTrailThenPutThenDeleteWithoutADialog) {

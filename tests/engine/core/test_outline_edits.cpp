@@ -590,6 +590,12 @@ TEST_F(Hoisted, TopRowsStayWhereTheyAre) {
     EXPECT_FALSE(MoveMarkedRowsByKey(ctx, mdUp));
     EXPECT_FALSE(MoveMarkedRows(ctx, 0, false, true));
     EXPECT_EQ(Dump(), before);
+    // Current and unmarked, a top row stays too.
+    model.SetMarked(0, false);
+    model.SetCurrentRow(0);
+    EXPECT_EQ(DeleteMarkedRows(ctx, true, true), 0);
+    EXPECT_EQ(Dump(), before);
+    EXPECT_EQ(bin.Count(), 0);
 }
 
 TEST_F(Hoisted, ASiblingOfATopRowGoesUnderIt) {

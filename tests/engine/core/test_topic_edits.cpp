@@ -111,6 +111,28 @@ TEST_F(Topics, BranchLockWalksPastANeverWrittenTopic) {
     EXPECT_EQ(Dump(), DumpOf("a(b \"\" c(d) e) f"));
 }
 
+// The question is asked whichever topic of the branch is the locked one, first or not.
+TEST_F(Topics, ALockedTopicIsFoundAnywhereInTheBranch) {
+    Open("a(b c(d) e) f");
+    const uint32_t branch = model.GetItem(Row("a")).ChildNest;
+    TItemArray kids, below;
+    ReadNestItems(Nests(), branch, kids);
+    ASSERT_EQ(kids.size(), 3u);
+    ReadNestItems(Nests(), kids[1].ChildNest, below);
+    ASSERT_EQ(below.size(), 1u);
+    const std::pair<const char*, uint32_t> cases[] = {{"b, the first", kids[0].CardDir},
+                                                      {"d, one level down", below[0].CardDir},
+                                                      {"e, the last", kids[2].CardDir}};
+    EXPECT_FALSE(BranchHasLockedTopic(Nests(), cards, branch));
+    for (const auto& [what, dir] : cases) {
+        uint32_t d = dir;
+        ASSERT_TRUE(SetTopicFlag(cards, d, kFlagLocked, true)) << what;
+        EXPECT_TRUE(BranchHasLockedTopic(Nests(), cards, branch)) << what;
+        ASSERT_TRUE(SetTopicFlag(cards, d, kFlagLocked, false)) << what;
+        EXPECT_FALSE(BranchHasLockedTopic(Nests(), cards, branch)) << what;
+    }
+}
+
 TEST_F(Topics, OwnBranchInTreeModeAndAcrossPanels) {
     Open("a(b(c) d) e", true);
     TOwnBranchView v{&model, Row("c"), 1, true, {}, nullptr};
