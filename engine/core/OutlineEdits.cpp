@@ -59,15 +59,35 @@ void UnmarkStoredNodes(TNester& m) {
         if (m.IsMarked(r) && IsStoredNodeRow(m, r)) m.SetMarked(r, false);
 }
 
+// The nest writes of a removal that is half of a move, held back until the topics stand
+// in their new nest: a write failing after that leaves a topic twice, never nowhere.
+struct THeldWrites {
+    std::vector<std::pair<uint32_t, TItemArray>> Nests;  // in the order they were made
+};
+
+// Writes the nest now (counted in written), or holds the write back.
+void WriteGroup(BlockFile* f, THeldWrites* held, uint32_t nest, const TItemArray& items,
+                int& written) {
+    if (held) {
+        held->Nests.emplace_back(nest, items);
+        return;
+    }
+    WriteNestItems(f, nest, items);
+    ++written;
+}
+
 // Rows of one sibling group leave the model and their nest; an emptied group leaves its
-// parent row without children. Returns the rows removed at the group's level.
-int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent) {
+// parent row without children (not while the writes are held: the move does that once the
+// nest is written). Returns the rows removed at the group's level.
+int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent, THeldWrites* held,
+                int& written) {
     TNester& m = *c.Model;
     TBranch b;
     const int before = m.RowCount();
     m.RemoveMarkedRows(removeCurrent, row, b);
     if (!b.Modified) return 0;
-    WriteNestItems(m.NestFile(), b.ParentNest, b.Items);
+    WriteGroup(m.NestFile(), held, b.ParentNest, b.Items, written);
+    if (held) return before - m.RowCount();
     if (b.Items.empty() && b.ParentRow >= 0 && m.ValidRow(b.ParentRow)) {
         const int32_t old = m.ChildNest(b.ParentRow);
         m.SetChildNest(b.ParentRow, 0);
@@ -75,6 +95,32 @@ int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent) {
         else m.SetChildNest(b.ParentRow, old);  // the file still names the nest, now empty
     }
     return before - m.RowCount();
+}
+
+// The rows of the row's sibling group hold what its nest holds, so that writing the group
+// back from the rows drops nothing the file has and the rows lack (a topic put back behind
+// the panel's back). A group with rows for stored nodes is no nest of the panel.
+bool GroupMatchesStored(const TNester& m, int row) {
+    if (!m.ValidRow(row)) return true;
+    TBranch b;
+    m.GetBranch(row, true, b);
+    if (!NestFollowed(b.ParentNest)) return true;
+    for (int r = b.FirstRow; r <= b.LastRow; ++r)
+        if (m.Level(r) == b.Level && IsStoredNodeRow(m, r)) return true;
+    TItemArray stored;
+    ReadNestItems(m.NestFile(), b.ParentNest, stored);
+    return stored == b.Items;
+}
+
+// Every sibling group a removal of the taken rows rewrites matches its nest.
+bool TakenGroupsMatchStored(const TNester& m, bool withCurrent) {
+    std::set<uint32_t> checked;
+    for (int r = 0; r < m.RowCount(); ++r) {
+        if (!TakesRow(m, r, withCurrent) || IsStoredNodeRow(m, r)) continue;
+        if (!checked.insert(m.ParentNest(r)).second) continue;
+        if (!GroupMatchesStored(m, r)) return false;
+    }
+    return true;
 }
 
 void AppendSeparated(std::string& acc, std::string_view sep, std::string_view text) {
@@ -144,6 +190,38 @@ uint32_t AppendEmptyNest(BlockFile* f) {
     const uint32_t nest = AppendNestBlock(f, TItemArray(1));
     WriteNestItems(f, nest, {});
     return nest;
+}
+
+void ReloadShownRows(TNester& m) {
+    // A row is known by the items from the top down to it.
+    using TPath = std::vector<uint64_t>;
+    auto key = [&](int r) { return (uint64_t(m.CardDir(r)) << 32) | uint32_t(m.ChildNest(r)); };
+    std::set<TPath> open;
+    TPath path, current;
+    for (int r = 0; r < m.RowCount(); ++r) {
+        path.resize(size_t(std::max(m.Level(r), 0)));
+        path.push_back(key(r));
+        if (m.IsExpanded(r)) open.insert(path);
+        if (r == m.CurrentRow()) current = path;
+    }
+    bool storedTop = false;
+    for (int r = 0; r < m.RowCount(); ++r)
+        if (m.Level(r) == 0 && IsStoredNodeRow(m, r)) storedTop = true;
+    if (storedTop) {
+        for (int r = m.RowCount() - 1; r >= 0; --r)
+            if (m.Level(r) > 0) m.DeleteRow(r);
+        for (int r = 0; r < m.RowCount(); ++r) ReloadRow(m, r);
+    } else {
+        m.LoadBranch(-1, false);
+    }
+    int found = -1;
+    for (int r = 0; r < m.RowCount(); ++r) {
+        path.resize(size_t(std::max(m.Level(r), 0)));
+        path.push_back(key(r));
+        if (open.count(path)) m.Expand(r);
+        if (found < 0 && path == current) found = r;
+    }
+    m.SetCurrentRow(found >= 0 ? found : std::min(std::max(m.CurrentRow(), 0), m.LastRow()));
 }
 
 void ReloadRow(TNester& m, int row) {
@@ -302,7 +380,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
         } else {
             TBranch b;
             m.GetBranch(s, false, b);
-            if (!NestFollowed(b.ParentNest)) return r;
+            if (!NestFollowed(b.ParentNest) || !GroupMatchesStored(m, s)) return r;
             InsertAndSaveRows(m, items, s - pos, true, pos);
             TBranch g;
             m.GetBranch(pos, false, g);
@@ -328,6 +406,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
         } else {
             if (inline_) m.Expand(parent);
             if (m.IsExpanded(parent)) {
+                if (!GroupMatchesStored(m, parent + 1)) return r;
                 InsertAndSaveRows(m, items, 0, false, pos);
             } else {
                 // Not shown here: the children already there stay, the new ones come first.
@@ -346,7 +425,10 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
 
 // ---- deleting ----
 
-int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
+namespace {
+
+// DeleteMarkedRows; with held, the nest writes are held back for the move.
+int TakeMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent, THeldWrites* held) {
     TNester& m = *c.Model;
     if (m.RowCount() == 0) return 0;
     UnmarkStoredNodes(m);
@@ -366,8 +448,13 @@ int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
 
     const TIArray taken = m.GetMarkedRows(withCurrent);
     if (taken.empty()) return 0;
+    // Rows that no longer show what their nest holds would write it back without the rest.
+    if (!held && !TakenGroupsMatchStored(m, withCurrent)) return 0;
+    bool stored = false;
+    TRecycledBin& bin = BinOf(c);
+    const int binBefore = bin.Count();
     if (recycle) {
-        TRecycledBin& bin = BinOf(c);
+        const int before = binBefore;
         for (int r : taken) {
             const TNode node = m.GetNode(r);
             bin.Add({node.ParentNest, node.CardDir, node.ChildNest});
@@ -375,26 +462,105 @@ int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
             if (c.Trail) trail->Assign(*c.Trail);
             trail->Add(node.ParentNest, node.Index, false, node.Caption, node.Item());
         }
+        // Stored before any topic leaves its nest; should that fail, none leaves.
+        if (&bin == &RecycledBin()) {
+            try {
+                StoreRecycledBins();
+            } catch (...) {
+                // One of the two cards may have been stored: both go back as they were.
+                while (bin.Count() > before) bin.Delete(bin.Count() - 1);
+                try {
+                    StoreRecycledBins();
+                } catch (...) {
+                }
+                throw;
+            }
+            stored = true;
+        }
     }
 
-    if (!c.TreeMode && !HasSinglePanelRoot(c)) {
-        TBranch b;
-        const int before = m.RowCount();
-        m.RemoveMarkedRows(withCurrent, -1, b);
-        if (m.RowCount() != before && NestFollowed(m.RootNest))
-            WriteNestItems(m.NestFile(), m.RootNest, m.GetSiblingItems(-1));
-    } else {
-        for (;;) {
-            int marked = -1;
-            for (int r = 0; r < m.RowCount() && marked < 0; ++r)
-                if (m.IsMarked(r)) marked = r;
-            if (marked < 0) break;
-            if (RemoveGroup(c, marked, false) == 0) break;  // nothing more could go
+    int written = 0;
+    try {
+        if (!c.TreeMode && !HasSinglePanelRoot(c)) {
+            TBranch b;
+            const int before = m.RowCount();
+            m.RemoveMarkedRows(withCurrent, -1, b);
+            if (m.RowCount() != before && NestFollowed(m.RootNest))
+                WriteGroup(m.NestFile(), held, m.RootNest, m.GetSiblingItems(-1), written);
+        } else {
+            for (;;) {
+                int marked = -1;
+                for (int r = 0; r < m.RowCount() && marked < 0; ++r)
+                    if (m.IsMarked(r)) marked = r;
+                if (marked < 0) break;
+                if (RemoveGroup(c, marked, false, held, written) == 0) break;  // nothing more
+            }
+            if (withCurrent && m.ValidRow(m.CurrentRow()))
+                RemoveGroup(c, m.CurrentRow(), true, held, written);
         }
-        if (withCurrent && m.ValidRow(m.CurrentRow())) RemoveGroup(c, m.CurrentRow(), true);
+    } catch (...) {
+        // No topic left its nest: the stored bins go back to what they held (should that
+        // fail too, the topics are in both, which loses nothing).
+        if (stored && written == 0) {
+            while (bin.Count() > binBefore) bin.Delete(bin.Count() - 1);
+            try {
+                StoreRecycledBins();
+            } catch (...) {
+            }
+        }
+        throw;
     }
     if (m.ValidRow(m.CurrentRow())) UpdateHoistedNode(c, m.CurrentRow());
     return int(taken.size());
+}
+
+// The last held write of the nest, or null.
+const TItemArray* HeldItemsOf(const THeldWrites& held, uint32_t nest) {
+    for (auto it = held.Nests.rbegin(); it != held.Nests.rend(); ++it)
+        if (it->first == nest) return &it->second;
+    return nullptr;
+}
+
+// The held writes of a move, after its destination nest was written; a nest left empty
+// leaves its parent rows without children.
+// Should the first of them fail, the destination gets its old items back, so that a failing
+// disk leaves the whole old outline where it can.
+void WriteHeldNests(const TPanelContext& c, const THeldWrites& held, uint32_t destNest,
+                    const TItemArray& oldDest) {
+    TNester& m = *c.Model;
+    std::set<uint32_t> emptied;
+    bool first = true;
+    for (const auto& [nest, items] : held.Nests) {
+        if (nest == destNest) continue;
+        try {
+            WriteNestItems(m.NestFile(), nest, items);
+        } catch (...) {
+            if (first) {
+                try {
+                    WriteNestItems(m.NestFile(), destNest, oldDest);
+                } catch (...) {
+                }
+            }
+            throw;
+        }
+        first = false;
+        if (items.empty()) emptied.insert(nest);
+        else emptied.erase(nest);
+    }
+    for (int r = 0; r < m.RowCount(); ++r) {
+        if (m.ChildNest(r) <= 0 || !emptied.count(uint32_t(m.ChildNest(r))) || m.IsExpanded(r))
+            continue;
+        const int32_t old = m.ChildNest(r);
+        m.SetChildNest(r, 0);
+        if (m.SaveRowItem(r)) UpdateHoistedNode(c, r);
+        else m.SetChildNest(r, old);  // the file still names the nest, now empty
+    }
+}
+
+}  // namespace
+
+int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
+    return TakeMarkedRows(c, recycle, withCurrent, nullptr);
 }
 
 // ---- moving ----
@@ -420,6 +586,10 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
         if (NestInsideItems(f, holder, moved)) return false;
         if (!beside && NestInsideItems(f, uint32_t(m.ChildNest(target)), moved)) return false;
     }
+    // The groups written back from the rows must show what their nests hold.
+    if (!TakenGroupsMatchStored(m, true)) return false;
+    if (beside && !GroupMatchesStored(m, target)) return false;
+    if (!beside && m.IsExpanded(target) && !GroupMatchesStored(m, target + 1)) return false;
 
     int destLevel;
     uint32_t destNest;
@@ -457,7 +627,9 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     m.TagTargetRow(target);
 
     TNestPackArray rows = m.GetMarkedSubtrees(true, false, false);
-    DeleteMarkedRows(c, false, true);
+    // The topics leave their nests on disk only after they stand in the new one.
+    THeldWrites held;
+    TakeMarkedRows(c, false, true, &held);
 
     int t = m.FindTaggedTarget();
     if (t < 0) return false;  // cannot happen: the target was outside every moved sub-tree
@@ -472,7 +644,12 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     }
     // The moved topics join the children already there. Shown only after the removal, so
     // that a panel showing one nest never writes them into it.
-    if (!beside) m.Expand(t);
+    if (!beside && !m.IsExpanded(t)) {
+        // Its children as the move leaves them: the held removal, else the file.
+        if (const TItemArray* items = HeldItemsOf(held, destNest))
+            m.InsertItemRows(*items, 0, false, t + 1);
+        else m.Expand(t);
+    }
     const int first = beside ? (after ? m.NextSibling(t, true) : t) : t + 1;
     for (TNestPack& p : rows) {
         if (p.Level == 0) p.ParentNest = destNest;
@@ -481,7 +658,12 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     }
     // One insertion: rows put back one by one would move the rows below them each time.
     m.InsertRows(first, std::move(rows));
+    // In first, out second: one write puts the destination nest in its new state (inside
+    // one nest that is the whole move); should a later write fail, a topic stands twice.
+    TItemArray oldDest;
+    ReadNestItems(f, destNest, oldDest);
     m.SaveSiblingItems(first, false);
+    WriteHeldNests(c, held, destNest, oldDest);
     t = m.FindTaggedTarget();
     if (!beside) {
         if (!IsStoredNodeRow(m, t)) m.SaveSiblingItems(t, false);
