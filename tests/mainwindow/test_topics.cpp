@@ -7,6 +7,7 @@
 
 #include "dialogs/RecycledBinWindow.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/topics/TopicCommands.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -327,6 +328,47 @@ TEST_F(Topics, ARestoredTopicAppearsInTheSecondPanelThatShowsItsNest) {
     EXPECT_EQ(p2->Nester->Caption(p2->CurrentRow()), "y");
     EXPECT_EQ(f->Open().Navigator->Count(), trail);
 }
+
+// In each tree layout a topic put back from the Recycled Bin shows in the panel at once,
+// and moves of its siblings afterwards (written from the rows shown) keep it.
+class RestoreInTreeLayouts : public Topics, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RestoreInTreeLayouts, MovesOfItsSiblingsKeepARestoredTopic) {
+    Open("A(A1(x1 x2 x3) A2) B(B1)");
+    ASSERT_TRUE(f->findChild<TLayouts*>()->LayoutActions[size_t(GetParam())]->Execute());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(p1->TreeMode);
+    p1->ExpandRow(Row(p1, "A"));
+    p1->ExpandRow(Row(p1, "A1"));
+    ClickRow(p1, Row(p1, "x2"));
+    Run(p1, card->acDelete);
+    ASSERT_EQ(Tree(), "A\n  A1\n    x1\n    x3\n  A2\nB\n  B1\n");
+    TfrmRecycledBin* w = ShowBin();
+    Select(w->lbxRBin, {0});
+    w->btnRestore->click();
+    ASSERT_EQ(Tree(), "A\n  A1\n    x1\n    x2\n    x3\n  A2\nB\n  B1\n");
+    w->hide();
+    QCoreApplication::processEvents();
+    std::vector<std::string> shown;
+    for (int r = 0; r < p1->Nester->RowCount(); ++r) shown.push_back(p1->Nester->Caption(r));
+    EXPECT_EQ(shown, (std::vector<std::string>{"A", "A1", "x1", "x2", "x3", "A2", "B"}));
+
+    ClickRow(p1, Row(p1, "x3"));
+    Focus(p1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Tree(), "A\n  A1\n    x1\n    x3\n    x2\n  A2\nB\n  B1\n");
+    ClickRow(p1, Row(p1, "x1"));
+    Focus(p1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Tree(), "A\n  A1\n    x3\n    x1\n    x2\n  A2\nB\n  B1\n");
+    Stop();
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree,
+              "A\n  A1\n    x3\n    x1\n    x2\n  A2\nB\n  B1\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, RestoreInTreeLayouts, ::testing::Values(5, 6, 7));
 
 // A place that is gone: the warning, the tree as it was, the topic among the lost branches;
 // put into the active panel from there; deleted for good without a question.
