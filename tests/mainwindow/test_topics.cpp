@@ -348,20 +348,26 @@ TEST_P(RestoreInTreeLayouts, MovesOfItsSiblingsKeepARestoredTopic) {
     w->btnRestore->click();
     ASSERT_EQ(Tree(), "A\n  A1\n    x1\n    x2\n    x3\n  A2\nB\n  B1\n");
     w->hide();
+    QApplication::setActiveWindow(f);
     QCoreApplication::processEvents();
     std::vector<std::string> shown;
     for (int r = 0; r < p1->Nester->RowCount(); ++r) shown.push_back(p1->Nester->Caption(r));
     EXPECT_EQ(shown, (std::vector<std::string>{"A", "A1", "x1", "x2", "x3", "A2", "B"}));
 
+    // Alt+arrow as the keyboard sends it: one press and release, Alt held.
+    auto altKey = [this](Qt::Key key) {
+        QWidget* focus = QApplication::focusWidget();
+        for (bool press : {true, false})
+            QTest::simulateEvent(focus ? focus : p1, press, key, Qt::AltModifier, QString(), false);
+        QCoreApplication::processEvents();
+    };
     ClickRow(p1, Row(p1, "x3"));
     Focus(p1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up, Qt::AltModifier);
-    QCoreApplication::processEvents();
+    altKey(Qt::Key_Up);
     EXPECT_EQ(Tree(), "A\n  A1\n    x1\n    x3\n    x2\n  A2\nB\n  B1\n");
     ClickRow(p1, Row(p1, "x1"));
     Focus(p1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::AltModifier);
-    QCoreApplication::processEvents();
+    altKey(Qt::Key_Down);
     EXPECT_EQ(Tree(), "A\n  A1\n    x3\n    x1\n    x2\n  A2\nB\n  B1\n");
     Stop();
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree,
