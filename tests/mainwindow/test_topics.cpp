@@ -9,6 +9,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/topics/TopicCommands.h"
+#include "tests/ToolRun.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -375,6 +376,52 @@ TEST_P(RestoreInTreeLayouts, MovesOfItsSiblingsKeepARestoredTopic) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, RestoreInTreeLayouts, ::testing::Values(5, 6, 7));
+
+// A cut killed (SIGKILL) just before each write of its own, and one that returned and was
+// never closed: started again on the files the dead program left, the window has the topic
+// in its place or lists it in the Recycled Bin, from where it comes back with its card and
+// branch. (kivedit makes the cut through the same edit as Cut and Delete of the window.)
+TEST_F(Topics, AfterAKillDuringACutTheTopicIsInItsPlaceOrInTheRecycledBin) {
+    const std::string kiv = Home() + "FirstKivDB.kiv";
+    const std::string whole = "A\n  a1\nB\n  b1\n    c1\n  b2\nC\n";
+    auto make = [&] {
+        MakeTreePair(kiv, "A(a1) B(b1(c1) b2) C");
+        StoreTrailCardPair(kiv, "1", kCardText, "the card of B");
+    };
+    make();
+    const test::ToolRun counted =
+        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"}, {});
+    ASSERT_EQ(counted.status, 0) << counted.err.toStdString();
+    const int writes = counted.err.mid(counted.err.lastIndexOf("writes ") + 7).trimmed().toInt();
+    ASSERT_GT(writes, 0) << counted.err.toStdString();
+    int inBin = 0;
+    for (int n = 1; n <= writes + 1; ++n) {
+        SCOPED_TRACE(n);
+        make();
+        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"},
+                              {"KIV_EIO_KILL=" + QString::number(n)});
+        ResetGlobals();
+        Restart();
+        if (Tree() != whole) {
+            ++inBin;
+            EXPECT_EQ(Tree(), "A\n  a1\nC\n");
+            TfrmRecycledBin* w = ShowBin();
+            ASSERT_NE(w, nullptr);
+            ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
+            Select(w->lbxRBin, {0});
+            w->btnRestore->click();
+            EXPECT_EQ(Tree(), whole);
+            TCards cards;
+            cards.SetCardFile(f->Pair().Cards.get());
+            std::string text;
+            cards.ReadCard(kCardText, Items(ReadRootNest(f->Pair().Outline.get()))[1].CardDir,
+                           text);
+            EXPECT_NE(text.find("the card of B"), std::string::npos) << text;
+        }
+        Stop();
+    }
+    EXPECT_GE(inBin, 1) << "the cut that returned took the topic out of its place";
+}
 
 // A place that is gone: the warning, the tree as it was, the topic among the lost branches;
 // put into the active panel from there; deleted for good without a question.
