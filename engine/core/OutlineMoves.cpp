@@ -81,7 +81,7 @@ bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside)
     }
     // The groups written back from the rows must show what their nests hold.
     if (!TakenGroupsMatchStored(m, true)) return false;
-    if (beside && !GroupMatchesStored(m, target)) return false;
+    if (!GroupMatchesStored(m, target)) return false;  // beside it, or its item saved
     if (!beside && m.IsExpanded(target) && !GroupMatchesStored(m, target + 1)) return false;
 
     int destLevel;
