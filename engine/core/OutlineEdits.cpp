@@ -4,9 +4,11 @@
 #include <set>
 #include <unordered_set>
 
+#include "engine/core/OutlineEditsDetail.h"
+
 namespace kiv {
 
-namespace {
+namespace detail {
 
 TRecycledBin& BinOf(const TPanelContext& c) { return c.Recycled ? *c.Recycled : RecycledBin(); }
 
@@ -14,7 +16,6 @@ bool TakesRow(const TNester& m, int row, bool withCurrent) {
     return m.IsMarked(row) || (withCurrent && row == m.CurrentRow());
 }
 
-// The last row of the row's shown sub-tree.
 int SubtreeEnd(const TNester& m, int row) {
     const int level = m.Level(row);
     int end = row;
@@ -22,12 +23,6 @@ int SubtreeEnd(const TNester& m, int row) {
     return end;
 }
 
-struct TRowSpan {
-    int First;
-    int Last;
-};
-
-// The outermost marked (and current) rows with their shown sub-trees, in row order.
 std::vector<TRowSpan> TakenSpans(const TNester& m, bool withCurrent) {
     std::vector<TRowSpan> spans;
     for (int r = 0; r < m.RowCount();) {
@@ -59,15 +54,29 @@ void UnmarkStoredNodes(TNester& m) {
         if (m.IsMarked(r) && IsStoredNodeRow(m, r)) m.SetMarked(r, false);
 }
 
+// Writes the nest now (counted in written), or holds the write back.
+void WriteGroup(BlockFile* f, THeldWrites* held, uint32_t nest, const TItemArray& items,
+                int& written) {
+    if (held) {
+        held->Nests.emplace_back(nest, items);
+        return;
+    }
+    WriteNestItems(f, nest, items);
+    ++written;
+}
+
 // Rows of one sibling group leave the model and their nest; an emptied group leaves its
-// parent row without children. Returns the rows removed at the group's level.
-int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent) {
+// parent row without children (not while the writes are held: the move does that once the
+// nest is written). Returns the rows removed at the group's level.
+int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent, THeldWrites* held,
+                int& written) {
     TNester& m = *c.Model;
     TBranch b;
     const int before = m.RowCount();
     m.RemoveMarkedRows(removeCurrent, row, b);
     if (!b.Modified) return 0;
-    WriteNestItems(m.NestFile(), b.ParentNest, b.Items);
+    WriteGroup(m.NestFile(), held, b.ParentNest, b.Items, written);
+    if (held) return before - m.RowCount();
     if (b.Items.empty() && b.ParentRow >= 0 && m.ValidRow(b.ParentRow)) {
         const int32_t old = m.ChildNest(b.ParentRow);
         m.SetChildNest(b.ParentRow, 0);
@@ -77,6 +86,28 @@ int RemoveGroup(const TPanelContext& c, int row, bool removeCurrent) {
     return before - m.RowCount();
 }
 
+bool GroupMatchesStored(const TNester& m, int row) {
+    if (!m.ValidRow(row)) return true;
+    TBranch b;
+    m.GetBranch(row, true, b);
+    if (!NestFollowed(b.ParentNest)) return true;
+    for (int r = b.FirstRow; r <= b.LastRow; ++r)
+        if (m.Level(r) == b.Level && IsStoredNodeRow(m, r)) return true;
+    TItemArray stored;
+    ReadNestItems(m.NestFile(), b.ParentNest, stored);
+    return stored == b.Items;
+}
+
+bool TakenGroupsMatchStored(const TNester& m, bool withCurrent) {
+    std::set<uint32_t> checked;
+    for (int r = 0; r < m.RowCount(); ++r) {
+        if (!TakesRow(m, r, withCurrent) || IsStoredNodeRow(m, r)) continue;
+        if (!checked.insert(m.ParentNest(r)).second) continue;
+        if (!GroupMatchesStored(m, r)) return false;
+    }
+    return true;
+}
+
 void AppendSeparated(std::string& acc, std::string_view sep, std::string_view text) {
     if (!acc.empty() && !sep.empty()) acc += sep;
     acc += text;
@@ -84,7 +115,9 @@ void AppendSeparated(std::string& acc, std::string_view sep, std::string_view te
 
 bool EndsWithLineBreak(std::string_view s) { return !s.empty() && s.back() == '\n'; }
 
-}  // namespace
+}  // namespace detail
+
+using namespace detail;
 
 // ---- the open datastructure ----
 
@@ -144,6 +177,38 @@ uint32_t AppendEmptyNest(BlockFile* f) {
     const uint32_t nest = AppendNestBlock(f, TItemArray(1));
     WriteNestItems(f, nest, {});
     return nest;
+}
+
+void ReloadShownRows(TNester& m) {
+    // A row is known by the items from the top down to it.
+    using TPath = std::vector<uint64_t>;
+    auto key = [&](int r) { return (uint64_t(m.CardDir(r)) << 32) | uint32_t(m.ChildNest(r)); };
+    std::set<TPath> open;
+    TPath path, current;
+    for (int r = 0; r < m.RowCount(); ++r) {
+        path.resize(size_t(std::max(m.Level(r), 0)));
+        path.push_back(key(r));
+        if (m.IsExpanded(r)) open.insert(path);
+        if (r == m.CurrentRow()) current = path;
+    }
+    bool storedTop = false;
+    for (int r = 0; r < m.RowCount(); ++r)
+        if (m.Level(r) == 0 && IsStoredNodeRow(m, r)) storedTop = true;
+    if (storedTop) {
+        for (int r = m.RowCount() - 1; r >= 0; --r)
+            if (m.Level(r) > 0) m.DeleteRow(r);
+        for (int r = 0; r < m.RowCount(); ++r) ReloadRow(m, r);
+    } else {
+        m.LoadBranch(-1, false);
+    }
+    int found = -1;
+    for (int r = 0; r < m.RowCount(); ++r) {
+        path.resize(size_t(std::max(m.Level(r), 0)));
+        path.push_back(key(r));
+        if (open.count(path)) m.Expand(r);
+        if (found < 0 && path == current) found = r;
+    }
+    m.SetCurrentRow(found >= 0 ? found : std::min(std::max(m.CurrentRow(), 0), m.LastRow()));
 }
 
 void ReloadRow(TNester& m, int row) {
@@ -302,7 +367,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
         } else {
             TBranch b;
             m.GetBranch(s, false, b);
-            if (!NestFollowed(b.ParentNest)) return r;
+            if (!NestFollowed(b.ParentNest) || !GroupMatchesStored(m, s)) return r;
             InsertAndSaveRows(m, items, s - pos, true, pos);
             TBranch g;
             m.GetBranch(pos, false, g);
@@ -328,6 +393,7 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
         } else {
             if (inline_) m.Expand(parent);
             if (m.IsExpanded(parent)) {
+                if (!GroupMatchesStored(m, parent + 1)) return r;
                 InsertAndSaveRows(m, items, 0, false, pos);
             } else {
                 // Not shown here: the children already there stay, the new ones come first.
@@ -346,7 +412,9 @@ TInsertResult InsertTopicItems(const TPanelContext& c, const TItemArray& items, 
 
 // ---- deleting ----
 
-int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
+namespace detail {
+
+int TakeMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent, THeldWrites* held) {
     TNester& m = *c.Model;
     if (m.RowCount() == 0) return 0;
     UnmarkStoredNodes(m);
@@ -366,8 +434,13 @@ int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
 
     const TIArray taken = m.GetMarkedRows(withCurrent);
     if (taken.empty()) return 0;
+    // Rows that no longer show what their nest holds would write it back without the rest.
+    if (!held && !TakenGroupsMatchStored(m, withCurrent)) return 0;
+    bool stored = false;
+    TRecycledBin& bin = BinOf(c);
+    const int binBefore = bin.Count();
     if (recycle) {
-        TRecycledBin& bin = BinOf(c);
+        const int before = binBefore;
         for (int r : taken) {
             const TNode node = m.GetNode(r);
             bin.Add({node.ParentNest, node.CardDir, node.ChildNest});
@@ -375,233 +448,62 @@ int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
             if (c.Trail) trail->Assign(*c.Trail);
             trail->Add(node.ParentNest, node.Index, false, node.Caption, node.Item());
         }
+        // Stored before any topic leaves its nest; should that fail, none leaves.
+        if (&bin == &RecycledBin()) {
+            try {
+                StoreRecycledBins();
+            } catch (...) {
+                // One of the two cards may have been stored: both go back as they were.
+                while (bin.Count() > before) bin.Delete(bin.Count() - 1);
+                try {
+                    StoreRecycledBins();
+                } catch (...) {
+                }
+                throw;
+            }
+            stored = true;
+        }
     }
 
-    if (!c.TreeMode && !HasSinglePanelRoot(c)) {
-        TBranch b;
-        const int before = m.RowCount();
-        m.RemoveMarkedRows(withCurrent, -1, b);
-        if (m.RowCount() != before && NestFollowed(m.RootNest))
-            WriteNestItems(m.NestFile(), m.RootNest, m.GetSiblingItems(-1));
-    } else {
-        for (;;) {
-            int marked = -1;
-            for (int r = 0; r < m.RowCount() && marked < 0; ++r)
-                if (m.IsMarked(r)) marked = r;
-            if (marked < 0) break;
-            if (RemoveGroup(c, marked, false) == 0) break;  // nothing more could go
+    int written = 0;
+    try {
+        if (!c.TreeMode && !HasSinglePanelRoot(c)) {
+            TBranch b;
+            const int before = m.RowCount();
+            m.RemoveMarkedRows(withCurrent, -1, b);
+            if (m.RowCount() != before && NestFollowed(m.RootNest))
+                WriteGroup(m.NestFile(), held, m.RootNest, m.GetSiblingItems(-1), written);
+        } else {
+            for (;;) {
+                int marked = -1;
+                for (int r = 0; r < m.RowCount() && marked < 0; ++r)
+                    if (m.IsMarked(r)) marked = r;
+                if (marked < 0) break;
+                if (RemoveGroup(c, marked, false, held, written) == 0) break;  // nothing more
+            }
+            if (withCurrent && m.ValidRow(m.CurrentRow()))
+                RemoveGroup(c, m.CurrentRow(), true, held, written);
         }
-        if (withCurrent && m.ValidRow(m.CurrentRow())) RemoveGroup(c, m.CurrentRow(), true);
+    } catch (...) {
+        // No topic left its nest: the stored bins go back to what they held (should that
+        // fail too, the topics are in both, which loses nothing).
+        if (stored && written == 0) {
+            while (bin.Count() > binBefore) bin.Delete(bin.Count() - 1);
+            try {
+                StoreRecycledBins();
+            } catch (...) {
+            }
+        }
+        throw;
     }
     if (m.ValidRow(m.CurrentRow())) UpdateHoistedNode(c, m.CurrentRow());
     return int(taken.size());
 }
 
-// ---- moving ----
+}  // namespace detail
 
-bool MoveMarkedRows(const TPanelContext& c, int target, bool after, bool beside) {
-    TNester& m = *c.Model;
-    if (!m.ValidRow(target) || !m.ValidRow(m.CurrentRow())) return false;
-    BlockFile* f = m.NestFile();
-    const std::vector<TRowSpan> spans = TakenSpans(m, true);
-    if (spans.empty()) return false;
-    for (const TRowSpan& s : spans) {
-        if (IsStoredNodeRow(m, s.First)) return false;
-        if (target >= s.First && target <= s.Last) return false;  // into its own branch
-    }
-    if (beside && IsStoredNodeRow(m, target)) return false;
-    if (!beside && m.ChildNest(target) < 0) return false;      // external: its marker stays
-    if (!beside && !m.RowSlotHoldsItem(target)) return false;  // its item could not be saved
-    {
-        // A clone can put the target inside a moved sub-tree although no shown row does.
-        TItemArray moved;
-        for (const TRowSpan& s : spans) moved.push_back(m.GetItem(s.First));
-        const uint32_t holder = m.ParentNest(target);
-        if (NestInsideItems(f, holder, moved)) return false;
-        if (!beside && NestInsideItems(f, uint32_t(m.ChildNest(target)), moved)) return false;
-    }
-
-    int destLevel;
-    uint32_t destNest;
-    if (beside) {
-        TBranch b;
-        m.GetBranch(target, false, b);
-        if (!NestFollowed(b.ParentNest)) return false;
-        destLevel = b.Level;
-        destNest = b.ParentNest;
-    } else {
-        destLevel = m.Level(target) + 1;
-        if (m.ChildNest(target) == 0) {
-            destNest = AppendEmptyNest(f);
-            m.SetChildNest(target, int32_t(destNest));
-            if (!m.SaveRowItem(target)) {
-                m.SetChildNest(target, 0);
-                return false;
-            }
-            UpdateHoistedNode(c, target);
-        } else {
-            destNest = uint32_t(m.ChildNest(target));
-        }
-    }
-    // The removal shrinks the nests the topics leave before the destination grows: its room
-    // is made first, so a full disk stops the move before any topic has left its nest.
-    {
-        TItemArray there;
-        ReadNestItems(f, destNest, there);
-        size_t arriving = 0;
-        for (const TRowSpan& s : spans)
-            if (m.ParentNest(s.First) != destNest) ++arriving;
-        ReserveNestItems(f, destNest, there.size() + arriving);
-    }
-    m.TagRow(m.CurrentRow());
-    m.TagTargetRow(target);
-
-    TNestPackArray rows = m.GetMarkedSubtrees(true, false, false);
-    DeleteMarkedRows(c, false, true);
-
-    int t = m.FindTaggedTarget();
-    if (t < 0) return false;  // cannot happen: the target was outside every moved sub-tree
-    if (!beside && m.ChildNest(t) != int32_t(destNest)) {
-        // Moving a topic's only children under it again emptied it on the way. The slot was
-        // checked before anything moved; should it no longer take the nest, the moved topics
-        // would be named by nothing, so the move stops loudly instead.
-        m.SetChildNest(t, int32_t(destNest));
-        if (!m.SaveRowItem(t))
-            throw ENesterError("Datastructure is corrupted, can't save nest item");
-        UpdateHoistedNode(c, t);
-    }
-    // The moved topics join the children already there. Shown only after the removal, so
-    // that a panel showing one nest never writes them into it.
-    if (!beside) m.Expand(t);
-    const int first = beside ? (after ? m.NextSibling(t, true) : t) : t + 1;
-    for (TNestPack& p : rows) {
-        if (p.Level == 0) p.ParentNest = destNest;
-        p.Level += destLevel;
-        p.NestIndex = -1;
-    }
-    // One insertion: rows put back one by one would move the rows below them each time.
-    m.InsertRows(first, std::move(rows));
-    m.SaveSiblingItems(first, false);
-    t = m.FindTaggedTarget();
-    if (!beside) {
-        if (!IsStoredNodeRow(m, t)) m.SaveSiblingItems(t, false);
-        if (!ShowsChildrenInline(c, t)) m.Collapse(t);  // this panel shows one nest
-    }
-    int current = m.FindTaggedRow();
-    if (current < 0) current = t;
-    m.SetCurrentRow(current);
-    return true;
-}
-
-int UnmarkShownDescendantsRow(const TPanelContext& c) {
-    TNester& m = *c.Model;
-    if (!c.TreeMode) return -1;
-    const int current = m.CurrentRow();
-    int newCurrent = -1;
-    for (int r = 0; r < m.RowCount();) {
-        if (!TakesRow(m, r, true) || !m.IsExpanded(r)) {
-            ++r;
-            continue;
-        }
-        const int end = SubtreeEnd(m, r);
-        for (int d = r + 1; d <= end; ++d) {
-            m.SetMarked(d, false);
-            if (d == current) newCurrent = r;
-        }
-        r = end + 1;
-    }
-    return newCurrent;
-}
-
-int KeyMoveTarget(const TPanelContext& c, int direction, bool& after, bool& beside) {
-    TNester& m = *c.Model;
-    after = true;
-    beside = true;
-    if (m.RowCount() == 0) return -1;
-    const TIArray rows = m.GetMarkedRows(true);
-    if (rows.empty()) return -1;
-    for (int r : rows)
-        if (IsStoredNodeRow(m, r)) return -1;
-    const int firstRow = rows.front();
-    const int lastRow = rows.back();
-    // The target for going into row s: after the last of its children when it shows any
-    // now, else under s itself.
-    auto into = [&](int s) {
-        m.Expand(s);
-        if (m.IsExpanded(s)) {
-            TBranch g;
-            m.GetBranch(s + 1, false, g);
-            after = true;
-            return g.LastRow;
-        }
-        beside = false;
-        return s;
-    };
-    auto parentOf = [&](int row) {
-        TBranch b;
-        m.GetBranch(row, false, b);
-        return b.ParentRow;
-    };
-
-    switch (direction) {
-    case mdUp: {
-        const int s = m.PrevSibling(firstRow);
-        if (s >= 0) {
-            after = false;
-            return s;
-        }
-        const int p = parentOf(firstRow);
-        if (p < 0) return -1;
-        const int ps = m.PrevSibling(p);
-        if (ps >= 0) return into(ps);
-        if (IsStoredNodeRow(m, p)) return -1;
-        after = false;
-        return p;
-    }
-    case mdDown: {
-        const int nx = m.NextSibling(lastRow, false);
-        if (nx >= 0) return nx;
-        const int p = parentOf(lastRow);
-        if (p < 0) return -1;
-        int n = m.NextSibling(p, false);
-        if (n < 0) {
-            n = m.NextSibling(p, true);  // the row after p's sub-tree
-            if (n >= m.RowCount()) return -1;
-        }
-        m.Expand(n);
-        if (m.IsExpanded(n)) {
-            after = false;
-            return n + 1;
-        }
-        beside = false;
-        return n;
-    }
-    case mdIn: {
-        if (!c.TreeMode || firstRow == 0) return -1;
-        const int s = m.PrevSibling(firstRow);
-        if (s < 0) return -1;
-        return into(s);
-    }
-    case mdOut: {
-        if (!c.TreeMode || m.Level(firstRow) == 0) return -1;
-        if (m.Level(firstRow) == 1 && IsHoistedTopRow(c, 0)) return -1;
-        const int p = parentOf(firstRow);
-        if (p < 0) return -1;
-        return p;
-    }
-    default: return -1;
-    }
-}
-
-bool MoveMarkedRowsByKey(const TPanelContext& c, int direction) {
-    TNester& m = *c.Model;
-    if (m.RowCount() == 0) return false;
-    const int current = UnmarkShownDescendantsRow(c);
-    if (current >= 0) m.SetCurrentRow(current);
-    bool after, beside;
-    const int target = KeyMoveTarget(c, direction, after, beside);
-    if (target < 0) return false;
-    return MoveMarkedRows(c, target, after, beside);
+int DeleteMarkedRows(const TPanelContext& c, bool recycle, bool withCurrent) {
+    return TakeMarkedRows(c, recycle, withCurrent, nullptr);
 }
 
 // ---- joining and splitting ----

@@ -146,6 +146,13 @@ int FindItemRow(const TNester& model, const TNestItem& item, int startRow);
 // True when the trail still has nodes.
 bool ValidateTrail(BlockFile* nestFile, TCards& cards, TNavigator& trail);
 
+// The rows read again from the file, for a panel that may show what the file does not
+// hold (an edit failed half-way, a topic was put back behind its back): the sub-trees shown
+// stay shown and the current topic stays current where they still exist. Rows for stored
+// nodes at the top stay and get their items and children again. The model's current row
+// is set; the grid follows with its row count.
+void ReloadShownRows(TNester& model);
+
 // The row's item read again from its slot (the recorded nest index for a stored node) and
 // its cards reloaded; a stored node keeps its nest index.
 void ReloadRow(TNester& model, int row);

@@ -1,5 +1,6 @@
 #include "engine/core/RecycledBin.h"
 
+#include "engine/core/NesterError.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {
@@ -82,6 +83,31 @@ TRecycledBin& RecycledBin() {
 TRecycledBin& LostBin() {
     static TRecycledBin bin;
     return bin;
+}
+
+namespace {
+std::function<void()>& StoreWriter() {
+    static std::function<void()> writer;
+    return writer;
+}
+}  // namespace
+
+void SetRecycledStoreWriter(std::function<void()> writer) { StoreWriter() = std::move(writer); }
+
+void StoreRecycledBins() {
+    if (StoreWriter()) StoreWriter()();
+}
+
+void WriteRecycledCards(TDBCards& db) {
+    if (!db.CardFile()) return;
+    std::string lost;
+    if (!db.WriteCard(kDBCardRecycled, RecycledBin().SaveToString())) lost = "the Recycled Bin";
+    if (!db.WriteCard(kDBCardLostBin, LostBin().SaveToString()))
+        lost += lost.empty() ? "the lost branches" : ", the lost branches";
+    if (!lost.empty())
+        throw ENesterError("Datastructure is corrupted, its card directory has no room for " +
+                           lost);
+    db.CardFile()->Sync();
 }
 
 }  // namespace kiv

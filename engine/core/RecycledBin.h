@@ -5,6 +5,7 @@
 //   new  16 bytes of 0xFF, then the trails in TQuickJump's string form (the topic of each
 //        record is the last node of its trail)
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,5 +62,15 @@ private:
 // live for the whole run.
 TRecycledBin& RecycledBin();
 TRecycledBin& LostBin();
+
+// A topic leaves its nest only once it is in the stored Recycled Bin, so that a crash at any
+// moment leaves it recoverable. The open datastructure installs the writer; without one
+// (nothing open, or a tool) storing does nothing. The writer raises when the bins could not
+// be stored, and the topic stays where it was.
+void SetRecycledStoreWriter(std::function<void()> writer);
+void StoreRecycledBins();
+// Both bins into their datastructure cards (3 and 4), the card file synced; raises
+// ENesterError when the card directory has no entry left for them.
+void WriteRecycledCards(TDBCards& db);
 
 }  // namespace kiv

@@ -41,6 +41,22 @@ void ReloadEditor(TKivStringGrid* g) {
     g->CaptionEditor->SetModified(false);
 }
 
+// After an edit failed half-way the rows may show what the file never got: they are read
+// again, the panels after this one with them, and the failure goes on to be reported.
+template <class Edit>
+auto ReloadingOnFailure(TKivStringGrid* g, Edit edit) {
+    try {
+        return edit();
+    } catch (...) {
+        ReloadShownRows(*g->Nester);
+        g->RowsChanged(0);
+        if (g->IsRowValid(g->CurrentRow())) g->SelectRow(g->CurrentRow());
+        RefreshLaterPanels(g->Tag);
+        ReloadEditor(g);
+        throw;
+    }
+}
+
 }  // namespace
 
 int TKivStringGrid::InsertTopics(const TItemArray& items, int Pos, bool Select, bool AsSiblings,
@@ -67,7 +83,8 @@ void TKivStringGrid::DeleteMarkedTopics(bool Recycle, bool WithCurrent, bool Ref
     // A pending edit belongs to the topic it was typed for, which may be about to go; one
     // that could not be stored keeps the topics as they are.
     if (!StoreEditedCaption()) return;
-    DeleteMarkedRows(EditContext(this), Recycle, WithCurrent);
+    ReloadingOnFailure(this,
+                       [&] { return DeleteMarkedRows(EditContext(this), Recycle, WithCurrent); });
     if (Refresh) {
         RowsChanged(0);
         SelectRow(IsRowValid(CurrentRow()) ? CurrentRow() : Nester->LastRow());
@@ -78,7 +95,10 @@ void TKivStringGrid::DeleteMarkedTopics(bool Recycle, bool WithCurrent, bool Ref
 bool TKivStringGrid::MoveMarkedTopics(int Target, bool After, bool Beside) {
     if (Nester->RowCount() == 0) return false;
     if (!StoreEditedCaption()) return false;
-    if (!MoveMarkedRows(EditContext(this), Target, After, Beside)) return false;
+    if (!ReloadingOnFailure(this, [&] {
+            return MoveMarkedRows(EditContext(this), Target, After, Beside);
+        }))
+        return false;
     RowsChanged(0);
     if (IsRowValid(CurrentRow())) SetRow(CurrentRow());
     ReloadEditor(this);

@@ -189,7 +189,13 @@ void TDatastructureLife::BuildComponents() {
     sdSaveAs.DefaultExt = QStringLiteral("kiv");
 }
 
-void TDatastructureLife::Prepare() { odOpen.InitialDir = QString::fromStdString(AppDir()); }
+void TDatastructureLife::Prepare() {
+    odOpen.InitialDir = QString::fromStdString(AppDir());
+    // Deleted topics are stored before they leave their nests, not only at the close.
+    SetRecycledStoreWriter([] {
+        if (PanelsManagerExists()) WriteRecycledCards(PanelsManager().DBCards);
+    });
+}
 
 // ---- the open pair ----
 

@@ -438,12 +438,14 @@ void TPanelHandlers::sgdSecondDragDrop(TKivStringGrid* Sender, QObject* Source, 
         if (target.ValidRow(row) && target.NestIndex(row) < 0)
             Sender->MoveMarkedTopics(row, Sender->CurrentRow() < row, true);
     } else {
-        // Taken out of the source first: putting them in reloads the panels after the target.
-        src->DeleteMarkedTopics(false, withCurrent, true);
+        // In first, out second: a move failing half-way leaves a topic twice, never nowhere.
+        // The panels after the target (the source may be one) follow once both are written.
         const int pos = target.ValidRow(row) ? target.NextSibling(row, true) : target.RowCount();
-        if (Sender->InsertTopics(items, pos, false, true, 0) == 0)
-            src->InsertTopics(items, src->Nester->RowCount(), false, true,
-                              0);  // back where they came from
+        const TInsertResult in = InsertTopicItems(EditContext(Sender), items, pos, true, 0);
+        if (in.Inserted == 0) return;
+        Sender->RowsChanged(in.FromRow);
+        src->DeleteMarkedTopics(false, withCurrent, true);
+        PanelsManager().RefreshPanelsFrom(Sender->Tag);
     }
     ReloadCurrentRow();
 }

@@ -43,17 +43,32 @@ void TTopicCommands::acShowRecycledBinExecute() {
 }
 
 void TTopicCommands::ShowRestored(const TRestoreResult& r, TNavigator& trail) {
-    // A shown panel that lists the parent nest shows the topic there, the path unchanged.
+    // Every shown panel is read again: none may keep rows from before the topic came back
+    // (a nest written from those would lose it again). The first one showing the topic in
+    // its nest, as a level of its own or inline, selects it there, the path unchanged.
+    TKivStringGrid* showing = nullptr;
+    int row = -1;
     for (int k = 1; k <= PanelCount; ++k) {
         TKivStringGrid* g = PanelsManager().PanelByNumber(k);
-        if (!g || g->isHidden() || g->Nester->RootNest != r.ParentNest) continue;
-        g->Nester->LoadBranch(-1, false);
+        if (!g || g->isHidden()) continue;
+        TNester& m = *g->Nester;
+        ReloadShownRows(m);
         g->RowsChanged(0);
-        if (g->FindItemRow(r.Item, true, -1) >= 0) g->MakeActive();
-        PanelsManager().RefreshPanelsFrom(k);
+        if (g->IsRowValid(g->CurrentRow())) g->SetRow(g->CurrentRow());
+        for (int i = 0; !showing && i < m.RowCount(); ++i)
+            if (m.ParentNest(i) == r.ParentNest && m.GetItem(i) == r.Item) {
+                showing = g;
+                row = i;
+            }
+    }
+    if (showing) {
+        showing->SelectRow(row);
+        showing->MakeActive();
+        PanelsManager().RefreshPanelsFrom(showing->Tag);
         ctx_.ReloadCurrentRow();
         return;
     }
+    ctx_.ReloadCurrentRow();
     if (!ctx_.Open().Navigator || trail.Count() == 0) return;
     ctx_.Open().Navigator->Assign(trail);
     navPath_->NavigateToLevel(ctx_.Open().Navigator->LastIndex(), false);

@@ -7,7 +7,9 @@
 
 #include "dialogs/RecycledBinWindow.h"
 #include "mainwindow/MainHelpers.h"
+#include "mainwindow/layouts/Layouts.h"
 #include "mainwindow/topics/TopicCommands.h"
+#include "tests/ToolRun.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace kiv::wintest {
@@ -389,6 +391,99 @@ TEST_F(Topics, DelInEitherListOfTheRecycledBinDeletesItsSelection) {
     EXPECT_EQ(LostBin().Count(), 0);
     EXPECT_EQ(Lines(w->lbxRBin), QStringList{"c"});
     EXPECT_TRUE(Dialogs().MessageTexts().size() == 1) << "only the lost place's warning";
+}
+
+// In each tree layout a topic put back from the Recycled Bin shows in the panel at once,
+// and moves of its siblings afterwards (written from the rows shown) keep it.
+class RestoreInTreeLayouts : public Topics, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RestoreInTreeLayouts, MovesOfItsSiblingsKeepARestoredTopic) {
+    Open("A(A1(x1 x2 x3) A2) B(B1)");
+    ASSERT_TRUE(f->findChild<TLayouts*>()->LayoutActions[size_t(GetParam())]->Execute());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(p1->TreeMode);
+    p1->ExpandRow(Row(p1, "A"));
+    p1->ExpandRow(Row(p1, "A1"));
+    ClickRow(p1, Row(p1, "x2"));
+    Run(p1, card->acDelete);
+    ASSERT_EQ(Tree(), "A\n  A1\n    x1\n    x3\n  A2\nB\n  B1\n");
+    TfrmRecycledBin* w = ShowBin();
+    Select(w->lbxRBin, {0});
+    w->btnRestore->click();
+    ASSERT_EQ(Tree(), "A\n  A1\n    x1\n    x2\n    x3\n  A2\nB\n  B1\n");
+    w->hide();
+    QApplication::setActiveWindow(f);
+    QCoreApplication::processEvents();
+    std::vector<std::string> shown;
+    for (int r = 0; r < p1->Nester->RowCount(); ++r) shown.push_back(p1->Nester->Caption(r));
+    EXPECT_EQ(shown, (std::vector<std::string>{"A", "A1", "x1", "x2", "x3", "A2", "B"}));
+
+    // Alt+arrow as the keyboard sends it: one press and release, Alt held.
+    auto altKey = [this](Qt::Key key) {
+        QWidget* focus = QApplication::focusWidget();
+        for (bool press : {true, false})
+            QTest::simulateEvent(focus ? focus : p1, press, key, Qt::AltModifier, QString(), false);
+        QCoreApplication::processEvents();
+    };
+    ClickRow(p1, Row(p1, "x3"));
+    Focus(p1);
+    altKey(Qt::Key_Up);
+    EXPECT_EQ(Tree(), "A\n  A1\n    x1\n    x3\n    x2\n  A2\nB\n  B1\n");
+    ClickRow(p1, Row(p1, "x1"));
+    Focus(p1);
+    altKey(Qt::Key_Down);
+    EXPECT_EQ(Tree(), "A\n  A1\n    x3\n    x1\n    x2\n  A2\nB\n  B1\n");
+    Stop();
+    EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree,
+              "A\n  A1\n    x3\n    x1\n    x2\n  A2\nB\n  B1\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, RestoreInTreeLayouts, ::testing::Values(5, 6, 7));
+
+// A cut killed (SIGKILL) just before each write of its own, and one that returned and was
+// never closed: started again on the files the dead program left, the window has the topic
+// in its place or lists it in the Recycled Bin, from where it comes back with its card and
+// branch. (kivedit makes the cut through the same edit as Cut and Delete of the window.)
+TEST_F(Topics, AfterAKillDuringACutTheTopicIsInItsPlaceOrInTheRecycledBin) {
+    const std::string kiv = Home() + "FirstKivDB.kiv";
+    const std::string whole = "A\n  a1\nB\n  b1\n    c1\n  b2\nC\n";
+    auto make = [&] {
+        MakeTreePair(kiv, "A(a1) B(b1(c1) b2) C");
+        StoreTrailCardPair(kiv, "1", kCardText, "the card of B");
+    };
+    make();
+    const test::ToolRun counted =
+        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"}, {});
+    ASSERT_EQ(counted.status, 0) << counted.err.toStdString();
+    const int writes = counted.err.mid(counted.err.lastIndexOf("writes ") + 7).trimmed().toInt();
+    ASSERT_GT(writes, 0) << counted.err.toStdString();
+    int inBin = 0;
+    for (int n = 1; n <= writes + 1; ++n) {
+        SCOPED_TRACE(n);
+        make();
+        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"},
+                              {"KIV_EIO_KILL=" + QString::number(n)});
+        ResetGlobals();
+        Restart();
+        if (Tree() != whole) {
+            ++inBin;
+            EXPECT_EQ(Tree(), "A\n  a1\nC\n");
+            TfrmRecycledBin* w = ShowBin();
+            ASSERT_NE(w, nullptr);
+            ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
+            Select(w->lbxRBin, {0});
+            w->btnRestore->click();
+            EXPECT_EQ(Tree(), whole);
+            TCards cards;
+            cards.SetCardFile(f->Pair().Cards.get());
+            std::string text;
+            cards.ReadCard(kCardText, Items(ReadRootNest(f->Pair().Outline.get()))[1].CardDir,
+                           text);
+            EXPECT_NE(text.find("the card of B"), std::string::npos) << text;
+        }
+        Stop();
+    }
+    EXPECT_GE(inBin, 1) << "the cut that returned took the topic out of its place";
 }
 
 // A place that is gone: the warning, the tree as it was, the topic among the lost branches;

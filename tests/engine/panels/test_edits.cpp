@@ -14,6 +14,7 @@
 #include "engine/core/RecycledBin.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
+#include "platform/core/KivError.h"
 #include "platform/qt/TestHarness.h"
 #include "tests/engine/core/CloneChain.h"
 #include "tests/engine/core/EditsFixture.h"
@@ -288,6 +289,50 @@ TEST_F(PanelEdits, KeyMovesOutsideTreeMode) {
     EXPECT_FALSE(p[0]->MoveMarkedTopicsByKey(mdOut));
     EXPECT_EQ(Dump(), DumpOf("b(x) a c"));
     EXPECT_EQ(p[0]->Nester->RowCount(), 3);
+}
+
+// A move whose n-th outline write fails, for every n: the error goes on to its report, and
+// the panel then shows what the file holds (the old tree, or the new one), not the rows the
+// move had made.
+TEST_F(PanelEdits, AfterAFailingMoveThePanelShowsWhatIsStored) {
+    auto shown = [this] {
+        std::string s;
+        for (int r = 0; r < p[0]->Nester->RowCount(); ++r)
+            s += std::string(size_t(p[0]->Nester->Level(r)) * 2, ' ') + p[0]->Nester->Caption(r) +
+                 "\n";
+        return s;
+    };
+    Open("A(a1 a2) B(b1 b2)", true);
+    const std::string fresh = pair->kiv->ReadAll();
+    for (int n = 0;; ++n) {
+        SCOPED_TRACE(n);
+        MemoryBlockFile mem(fresh, pair->kiv->Path());
+        PanelsManager().SetNestFile(&mem);
+        p[0]->Nester->LoadBranch(-1, false);
+        p[0]->RowsChanged(0);
+        ExpandAll();
+        Select("b1");
+        mem.FailWriteNumber(n);
+        const int before = mem.Writes();
+        bool failed = false;
+        try {
+            p[0]->MoveMarkedTopicsByKey(mdUp);
+        } catch (const EFileError&) {
+            failed = true;
+        }
+        const std::string stored = DumpTree(&mem, pair->dsc.get());
+        EXPECT_TRUE(stored == DumpOf("A(a1 a2) B(b1 b2)") || stored == DumpOf("A(a1 a2 b1) B(b2)"))
+            << stored;
+        EXPECT_EQ(shown(), stored);
+        ExpectGridFollows();
+        PanelsManager().SetNestFile(pair->kiv.get());
+        if (!failed) {
+            // The first position past the move's writes: every one before it failed once.
+            EXPECT_EQ(mem.Writes() - before, n);
+            EXPECT_GE(n, 2) << "a move between nests writes both";
+            break;
+        }
+    }
 }
 
 TEST_F(PanelEdits, KeyMovesInTreeMode) {
