@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench/BenchHome.h"
+#include "bench/BenchTree.h"
 #include "dialogs/OutlineText.h"
 #include "engine/core/Cards.h"
 #include "engine/core/NestFunctions.h"
@@ -30,53 +31,8 @@ std::string g_dir;
 std::string g_path;
 size_t g_textBytes = 0;
 
-// About 1 KB of RTF in the rich-edit control's form, a little different for each topic.
-std::string CardOf(int n) {
-    std::string c =
-        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
-        "{\\colortbl ;\\red255\\green0\\blue0;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 ";
-    for (int p = 0;
-         c.size() + 3 < (kCardBytes + kTop * (1 + kChildren) - 1) / (kTop * (1 + kChildren)); ++p)
-        c +=
-            "Note " + std::to_string(n) + "." + std::to_string(p) +
-            " with plain words, \\b a bold part\\b0 , \\cf1 red\\cf0  and caf\\'e9 to read.\\par\r\n";
-    return c + "}\r\n";
-}
-
 void MakeDatastructure() {
-    std::string tree;
-    for (int t = 0; t < kTop; ++t) {
-        tree += "\"Topic " + std::to_string(t) + "\"(";
-        for (int c = 0; c < kChildren; ++c)
-            tree += "\"Sub topic " + std::to_string(t) + "." + std::to_string(c) + "\" ";
-        tree += ") ";
-    }
-    MakeTreePair(g_path, tree);
-    auto kiv = PosixBlockFile::Open(g_path, OpenMode::ReadWrite);
-    auto dsc = PosixBlockFile::Open(CardFilePathOf(g_path), OpenMode::ReadWrite);
-    TNester walker;
-    walker.SetNestFile(kiv.get());
-    TCards cards;
-    cards.SetCardFile(dsc.get());
-    bool stopped = false;
-    int n = 0;
-    walker.WalkNestItems(ReadRootNest(kiv.get()), -1, stopped,
-                         [&](uint32_t, int, const TNestItem& item, int) {
-                             uint32_t dir = item.CardDir;
-                             const std::string card = CardOf(n);
-                             g_textBytes += card.size();
-                             bool ok = cards.WriteCard(kCardText, dir, card);
-                             if (n % 10 == 0)
-                                 ok = ok &&
-                                      cards.WriteCard(kCardLaunch, dir,
-                                                      "http://example.org/" + std::to_string(n) +
-                                                          "\x01Example\r\n");
-                             if (!ok) throw EKivError("bench: a card could not be stored");
-                             ++n;
-                             return true;
-                         });
-    kiv->Sync();
-    dsc->Sync();
+    g_textBytes = bench::MakeLargeTree(g_path, kTop, kChildren, kCardBytes);
 }
 
 // Whole outline saved in the form of the path's extension: through a document as the print

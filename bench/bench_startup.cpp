@@ -2,11 +2,17 @@
 //  - a start: from exec of the program with a datastructure to its first painted window
 //    and to the end of drawing, measured on a real process that reports its paints
 //    (KIV_REPORT_PAINT), beside a plain Qt window of the same layout started the same way;
+//    with the process's peak memory and whether the browser engine or an OpenGL driver was
+//    loaded by then;
+//  - the command-line tool: kivtree dump of a one-topic datastructure, and kivtree export
+//    --cards of 10,000 topics with 10 MB of text cards, both joined files, each with its
+//    peak memory;
 //  - a topic change with a 100 KB text card, from the click on the row through the event
 //    loop until the new card is laid out and painted, beside a plain QTextEdit loading the
 //    same text; and the card's bytes read alone.
 // Runs under the offscreen platform unless QT_QPA_PLATFORM says otherwise (under Xvfb with
-// a window manager the X server's own work is included), in private folders.
+// a window manager the X server's own work is included), in private folders. The programs
+// measured are those beside this one, or in $KIV_BENCH_BIN when set (to compare builds).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -33,7 +39,9 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QAbstractTextDocumentLayout>
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +55,7 @@
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
+#include "bench/BenchTree.h"
 #include "bench/BenchWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/core/AppPaths.h"
@@ -70,6 +79,7 @@ using bench::StopWindow;
 std::string g_root;  // private folder of the run, with a trailing "/"
 std::string g_home;  // the program folder (KIV_HOME)
 std::string g_self;  // this executable
+std::string g_bin;   // the folder of the programs measured, with a trailing "/"
 
 // About 100 KB of rich text: paragraphs with a bold run in each.
 std::string HundredKilobyteCard() {
@@ -117,7 +127,24 @@ std::string MakeBenchDatastructure(std::string& card) {
 struct StartTimes {
     double firstPaintMs = -1;
     double settledMs = -1;
+    double peakMB = -1;
+    bool webEngine = false;  // Qt WebEngine's core library was mapped at the settled paint
+    bool openGL = false;     // so was a Mesa driver (the software one is libLLVM's)
 };
+
+// What the process holds at the settled paint: its peak memory so far (its own, unlike the
+// resource use that wait4 reports, which counts this program's too) and the libraries.
+void ReadProcess(pid_t pid, StartTimes& t) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) t.peakMB = std::stod(line.substr(6)) / 1024.0;
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find("libQt6WebEngineCore") != std::string::npos) t.webEngine = true;
+        if (line.find("_dri.so") != std::string::npos || line.find("libLLVM") != std::string::npos)
+            t.openGL = true;
+    }
+}
 
 // Starts the program with its arguments and the report going to a FIFO, reads the two
 // report lines, then ends the process as a user's close would (SIGTERM). Negative times
@@ -168,6 +195,7 @@ StartTimes StartProcess(const std::vector<std::string>& args) {
             if (word == "settled") t.settledMs = ms;
         }
     }
+    if (t.settledMs >= 0) ReadProcess(pid, t);
     ::kill(pid, SIGTERM);
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -178,7 +206,8 @@ StartTimes StartProcess(const std::vector<std::string>& args) {
 
 void ReportStarts(benchmark::State& state, const std::vector<std::string>& args) {
     StartProcess(args);  // the first start seeds the program folder and warms the caches
-    double settled = 0;
+    double settled = 0, peak = 0;
+    bool webEngine = false, openGL = false;
     for (auto _ : state) {
         const StartTimes t = StartProcess(args);
         if (t.firstPaintMs < 0 || t.settledMs < 0) {
@@ -187,14 +216,21 @@ void ReportStarts(benchmark::State& state, const std::vector<std::string>& args)
         }
         state.SetIterationTime(t.firstPaintMs / 1000.0);
         settled += t.settledMs;
+        peak = std::max(peak, t.peakMB);
+        webEngine = webEngine || t.webEngine;
+        openGL = openGL || t.openGL;
     }
-    if (state.iterations() > 0) state.counters["settled_ms"] = settled / double(state.iterations());
+    if (state.iterations() == 0) return;
+    state.counters["settled_ms"] = settled / double(state.iterations());
+    state.counters["peak_rss_MB"] = peak;
+    state.counters["webengine_loaded"] = webEngine;
+    state.counters["opengl_loaded"] = openGL;
 }
 
 void BM_KivStartToFirstPaint(benchmark::State& state) {
     std::string card;
     const std::string path = MakeBenchDatastructure(card);
-    ReportStarts(state, {g_self.substr(0, g_self.rfind('/') + 1) + "kiv", path});
+    ReportStarts(state, {g_bin + "kiv", path});
 }
 BENCHMARK(BM_KivStartToFirstPaint)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
@@ -207,6 +243,69 @@ BENCHMARK(BM_PlainWindowStartToFirstPaint)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(5);
+
+// ---- the command-line tool ----
+
+// Runs the program to its end through the launcher beside this program; the wall time and
+// its peak memory. A negative time when it could not be started or did not end well.
+struct ToolRun {
+    double ms = -1;
+    double peakMB = -1;
+};
+ToolRun RunTool(const std::vector<std::string>& args) {
+    const std::string report = g_root + "peakrss";
+    std::vector<std::string> all = {g_self.substr(0, g_self.rfind('/') + 1) + "peakrss", report};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (const std::string& a : all) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ToolRun r;
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return r;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return r;
+    std::ifstream in(report);
+    double ms = -1, kb = -1;
+    if (!(in >> ms >> kb)) return r;
+    r.ms = ms;
+    r.peakMB = kb / 1024.0;
+    return r;
+}
+
+void ReportTool(benchmark::State& state, const std::vector<std::string>& args) {
+    RunTool(args);  // warms the caches
+    double peak = 0;
+    for (auto _ : state) {
+        const ToolRun r = RunTool(args);
+        if (r.ms < 0) {
+            state.SkipWithError("the tool failed");
+            break;
+        }
+        state.SetIterationTime(r.ms / 1000.0);
+        peak = std::max(peak, r.peakMB);
+    }
+    state.counters["peak_rss_MB"] = peak;
+}
+
+void BM_KivtreeDumpOneTopic(benchmark::State& state) {
+    const std::string path = g_root + "one.kiv";
+    MakeTreePair(path, "only");
+    PackDatastructure(path);
+    ReportTool(state, {g_bin + "kivtree", "dump", path});
+}
+BENCHMARK(BM_KivtreeDumpOneTopic)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+void BM_KivtreeExportCards10000Topics(benchmark::State& state) {
+    const std::string path = g_root + "large.kiv";
+    bench::MakeLargeTree(path, 100, 99, 10 * 1024 * 1024);
+    PackDatastructure(path);
+    ReportTool(state, {g_bin + "kivtree", "export", path, "--cards"});
+}
+BENCHMARK(BM_KivtreeExportCards10000Topics)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 // The plain window: the main window's parts (menus, a tool bar, three outline lists
 // beside a rich-text editor with the first card's text, a status bar), at the size of a
@@ -381,6 +480,9 @@ int main(int argc, char** argv) {
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) return 2;
     kiv::g_self.assign(self, size_t(n));
+    const char* bin = std::getenv("KIV_BENCH_BIN");
+    kiv::g_bin =
+        bin && *bin ? std::string(bin) + "/" : kiv::g_self.substr(0, kiv::g_self.rfind('/') + 1);
     std::string base =
         std::getenv("TMPDIR") && *std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
     std::string tmpl = base + "/kiv-bench-XXXXXX";

@@ -345,11 +345,17 @@ int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, 
 TOutlinePairReader::TOutlinePairReader(const std::string& kivPath) {
     Kiv = PosixBlockFile::Open(kivPath, OpenMode::ReadOnly);
     Dsc = PosixBlockFile::Open(CardFilePathOf(kivPath), OpenMode::ReadOnly);
-    if (Kiv->Size() < kRootHeaderSize)
-        throw EKivError("\"" + kivPath + "\" is not a KIV datastructure");
-    Model.SetNestFile(Kiv.get());
-    Model.SetCardFile(Dsc.get());
-    Cards.SetCardFile(Dsc.get());
+    Attach(*Kiv, *Dsc);
+}
+
+TOutlinePairReader::TOutlinePairReader(BlockFile& kiv, BlockFile& dsc) { Attach(kiv, dsc); }
+
+void TOutlinePairReader::Attach(BlockFile& kiv, BlockFile& dsc) {
+    if (kiv.Size() < kRootHeaderSize)
+        throw EKivError("\"" + kiv.Path() + "\" is not a KIV datastructure");
+    Model.SetNestFile(&kiv);
+    Model.SetCardFile(&dsc);
+    Cards.SetCardFile(&dsc);
 }
 
 }  // namespace kiv

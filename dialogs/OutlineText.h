@@ -69,9 +69,14 @@ int BuildOutlineTextFile(std::string& text, const TOutlineTextOptions& options, 
 // that is missing or too short raises EKivError.
 struct TOutlinePairReader {
     explicit TOutlinePairReader(const std::string& kivPath);
-    std::unique_ptr<PosixBlockFile> Kiv, Dsc;
+    // Over files the caller holds open for as long as the reader lives.
+    TOutlinePairReader(BlockFile& kiv, BlockFile& dsc);
+    std::unique_ptr<PosixBlockFile> Kiv, Dsc;  // the files opened by path
     TNester Model;
     TCards Cards;
+
+private:
+    void Attach(BlockFile& kiv, BlockFile& dsc);
 };
 
 // Where a paragraph's first line starts: its left margin plus its first-line indent.

@@ -10,6 +10,7 @@
 #include "engine/core/Nester.h"
 #include "engine/core/Search.h"
 #include "platform/core/AppPaths.h"
+#include "platform/core/BlockFileView.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/LegacyText.h"
 
@@ -263,6 +264,28 @@ std::string ReadPairOrCopy(const std::string& kivPath,
     std::string out = read(copy);
     RemoveTree(dir);
     return out;
+}
+
+void ReadPairInPlace(const std::string& kivPath,
+                     const std::function<void(BlockFile& outline, BlockFile& cards)>& read) {
+    std::unique_ptr<PosixBlockFile> joined;
+    TJoinedTrailer t;
+    if (!FileExists(CardFileName(kivPath)) && FileExists(kivPath)) {
+        joined = PosixBlockFile::Open(kivPath, OpenMode::ReadOnly);
+        if (!ReadJoinedTrailer(*joined, t)) joined.reset();
+    }
+    if (!joined) {
+        TTreePairFiles p = OpenTreePair(kivPath, false);
+        read(*p.kiv, *p.dsc);
+        return;
+    }
+    BlockFileView cards(*joined, 0, t.CardSize, kivPath);
+    BlockFileView outline(*joined, t.CardSize, t.OutlineSize, kivPath);
+    read(outline, cards);
+    // A split renames the joined file away before it changes a byte of it.
+    if (!IsNamedBy(*joined, kivPath))
+        throw EKivError("\"" + kivPath +
+                        "\" was opened by a program while it was read; read it again");
 }
 
 std::string CardFilePathOf(const std::string& kivPath) {

@@ -64,6 +64,15 @@ bool IsJoinedDatastructure(const std::string& path);
 std::string ReadPairOrCopy(const std::string& kivPath,
                            const std::function<std::string(const std::string&)>& read);
 
+// read(outline file, card file) on a datastructure where it lies, nothing written and
+// nothing locked (a running program opening it meanwhile is not refused): an open pair
+// through its two files opened for reading, a joined file through read-only views of its
+// two parts. A joined file that a program split while it was read (its name no longer names
+// the file that was read, whose card part may have changed under the reader) raises
+// EKivError saying so; a file in neither form raises EKivError as the open does.
+void ReadPairInPlace(const std::string& kivPath,
+                     const std::function<void(BlockFile& outline, BlockFile& cards)>& read);
+
 // The card file of an open pair: "x.kiv" -> "x.dsc" (another name gets ".dsc" appended).
 std::string CardFilePathOf(const std::string& kivPath);
 // Creates a fresh open pair (replacing any) holding the tree.

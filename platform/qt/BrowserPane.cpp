@@ -9,15 +9,15 @@
 #include <utility>
 
 #ifdef KIV_WEBENGINE
-#include <QPointer>
-#include <QPrinter>
-#include <QWebEngineHistory>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
+#include <dlfcn.h>
 
+#include <QCoreApplication>
+#include <QPrinter>
+
+#include "platform/core/KivError.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/Printer.h"
+#include "platform/qt/WebEngineModule.h"
 #endif
 
 namespace kiv {
@@ -31,100 +31,55 @@ TBrowserEngine& Installed() {
 
 #ifdef KIV_WEBENGINE
 
-// Refuses what would leave the pane: programs' own schemes, which the engine would hand
-// to the desktop to start a program.
-class TKivWebPage : public QWebEnginePage {
-public:
-    TKivWebPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
-    std::function<void(const QString&)> BeforeNavigate;
+// Beside the program, as the build and an installation put it.
+QString ModulePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/kiv_webengine.so");
+}
 
-protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
-        if (!IsBrowsableScheme(url.scheme())) return false;
-        if (isMainFrame && BeforeNavigate) BeforeNavigate(url.toString());
-        return true;
-    }
-    // A page's new window opens in the pane itself.
-    QWebEnginePage* createWindow(WebWindowType) override { return this; }
+// Qt's own words for the late set-up the module does on purpose (WebEnginePane.cpp says
+// why it is sound here); any other message goes on as before.
+QtMessageHandler g_previousHandler = nullptr;
+void QuietLateSetUp(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    for (const char* known : {"Qt WebEngine seems to be initialized from a plugin",
+                              "QtWebEngineQuick::initialize() called with QCoreApplication",
+                              "Attribute Qt::AA_ShareOpenGLContexts must be set before"})
+        if (type == QtWarningMsg && text.startsWith(QLatin1String(known))) return;
+    if (g_previousHandler) g_previousHandler(type, context, text);
+    else qt_message_output(type, context, text);
+}
+
+struct QuietScope {
+    QuietScope() { g_previousHandler = qInstallMessageHandler(QuietLateSetUp); }
+    ~QuietScope() { qInstallMessageHandler(g_previousHandler); }
 };
 
-class TWebEnginePane : public TBrowserPane {
-public:
-    explicit TWebEnginePane(QWidget* parent)
-        : view_(new QWebEngineView(parent)),
-          // Off the record: nothing of the pages is kept on disk. It outlives the page.
-          profile_(new QWebEngineProfile()),
-          page_(new TKivWebPage(profile_, view_)) {
-        view_->setObjectName(QStringLiteral("WebBrowser"));
-        view_->setPage(page_);
-        view_->setFocusPolicy(Qt::ClickFocus);
-        page_->BeforeNavigate = [this](const QString& url) { Fire(OnBeforeNavigate, url); };
-        QObject::connect(page_, &QWebEnginePage::titleChanged, view_,
-                         [this](const QString& t) { Fire(OnTitleChange, t); });
-        QObject::connect(page_, &QWebEnginePage::linkHovered, view_,
-                         [this](const QString& url) { Fire(OnStatusTextChange, url); });
-        QObject::connect(page_, &QWebEnginePage::loadStarted, view_, [this] {
-            busy_ = true;
-            CommandStates();
-        });
-        QObject::connect(page_, &QWebEnginePage::loadFinished, view_, [this](bool ok) {
-            busy_ = false;
-            CommandStates();
-            if (OnDocumentComplete) OnDocumentComplete(ok);
-        });
-        QObject::connect(page_, &QWebEnginePage::urlChanged, view_, [this] { CommandStates(); });
-        // A renderer that died (out of memory, killed) leaves the pane empty, not the program.
-        QObject::connect(page_, &QWebEnginePage::renderProcessTerminated, view_,
-                         [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                             if (status == QWebEnginePage::NormalTerminationStatus) return;
-                             busy_ = false;
-                             CommandStates();
-                             Fire(OnStatusTextChange,
-                                  QStringLiteral("The page stopped: its renderer ended"));
-                         });
+// The module's entry, loaded once and kept for the rest of the run (its code serves the
+// panes it made until they go).
+TMakeWebEnginePane LoadModule() {
+    static TMakeWebEnginePane make = nullptr;
+    if (make) return make;
+    const QByteArray path = ModulePath().toLocal8Bit();
+    void* handle = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = ::dlerror();
+        throw EKivError("Qt WebEngine's module could not be loaded (" +
+                        std::string(why ? why : path.constData()) + ")");
     }
+    make = reinterpret_cast<TMakeWebEnginePane>(::dlsym(handle, KIV_WEBENGINE_ENTRY));
+    if (!make) throw EKivError("Qt WebEngine's module " + path.toStdString() + " has no entry");
+    return make;
+}
 
-    ~TWebEnginePane() override {
-        delete view_.data();
-        delete profile_;
-    }
-
-    QWidget* Widget() override { return view_; }
-    void Navigate(const QString& address) override {
-        view_->setUrl(QUrl::fromUserInput(address.trimmed()));
-    }
-    void GoBack() override { view_->back(); }
-    void GoForward() override { view_->forward(); }
-    void Stop() override { view_->stop(); }
-    void Refresh() override { view_->reload(); }
-    void Print() override {
+std::unique_ptr<TBrowserPane> MakeWebEnginePane(QWidget* parent) {
+    TWebEngineHost host;
+    host.PrinterForPrint = []() -> QPrinter* {
         QPrinter& printer = CurrentPrinter();
-        if (!GetDialogs().PrinterSetup(printer)) return;
-        view_->print(&printer);
-    }
-    bool Busy() const override { return busy_; }
-    QString LocationURL() const override {
-        const QUrl u = page_->url();
-        return u.isEmpty() || u.scheme() == QLatin1String("about") ? QString() : u.toString();
-    }
-    QString LocationName() const override {
-        return LocationURL().isEmpty() ? QString() : page_->title();
-    }
-
-private:
-    void CommandStates() {
-        if (!OnCommandStateChange) return;
-        OnCommandStateChange(kCommandUpdate, busy_);
-        OnCommandStateChange(kCommandForward, page_->history()->canGoForward());
-        OnCommandStateChange(kCommandBack, page_->history()->canGoBack());
-    }
-
-    // Owned by its parent until the pane goes.
-    QPointer<QWebEngineView> view_;
-    QWebEngineProfile* profile_;
-    TKivWebPage* page_;
-    bool busy_ = false;
-};
+        return GetDialogs().PrinterSetup(printer) ? &printer : nullptr;
+    };
+    QuietScope quiet;
+    TMakeWebEnginePane make = LoadModule();
+    return std::unique_ptr<TBrowserPane>(make(parent, host));
+}
 
 // Chromium's sandbox refuses to run as root and ends the whole program; it is switched off
 // only on request.
@@ -140,6 +95,10 @@ bool WebEngineAvailable(QString& whyNot) {
     if (helper.isEmpty())
         helper = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
                  QStringLiteral("/QtWebEngineProcess");
+    if (!QFileInfo(ModulePath()).isReadable()) {
+        whyNot = QStringLiteral("Qt WebEngine's module %1 is missing").arg(ModulePath());
+        return false;
+    }
     if (!QFileInfo(helper).isExecutable()) {
         whyNot = QStringLiteral("Qt WebEngine's helper program %1 is missing").arg(helper);
         return false;
@@ -155,12 +114,6 @@ bool WebEngineAvailable(QString& whyNot) {
 #endif
 
 }  // namespace
-
-bool IsBrowsableScheme(const QString& scheme) {
-    for (const char* s : {"http", "https", "file", "ftp", "data", "about", "blob"})
-        if (scheme.compare(QLatin1String(s), Qt::CaseInsensitive) == 0) return true;
-    return false;
-}
 
 const TBrowserEngine& GetBrowserEngine() { return Installed(); }
 
@@ -180,8 +133,8 @@ TBrowserEngine WebEngineBrowser() {
 #ifdef KIV_WEBENGINE
     return {WebEngineAvailable, [](QWidget* parent) -> std::unique_ptr<TBrowserPane> {
                 QString why;
-                if (!WebEngineAvailable(why)) return nullptr;
-                return std::make_unique<TWebEnginePane>(parent);
+                if (!WebEngineAvailable(why)) throw EKivError(why.toStdString());
+                return MakeWebEnginePane(parent);
             }};
 #else
     return NoBrowser(QStringLiteral("this KIV was built without Qt WebEngine"));

@@ -2,7 +2,8 @@
 // The web-browser control of the main window's browser pane: navigate, back, forward, stop,
 // refresh, print, the busy state, the location's address and name, and the events of a
 // navigation. Qt WebEngine serves when the program was built with it and it can start
-// here; otherwise there is no pane and links go to the desktop's opener. Tests install an
+// here (loaded from its own module at the first pane, WebEngineModule.h); otherwise there
+// is no pane and links go to the desktop's opener. Tests install an
 // engine of their own (none by default, see TestHarness.h).
 #include <QString>
 #include <functional>
@@ -60,13 +61,18 @@ struct TBrowserEngine {
 const TBrowserEngine& GetBrowserEngine();
 // Installs an engine and returns the one it replaces.
 TBrowserEngine InstallBrowserEngine(TBrowserEngine engine);
-// Qt WebEngine as this build has it (not available when the build left it out).
+// Qt WebEngine as this build has it (not available when the build left it out); its module
+// is loaded by the first Make, not before.
 TBrowserEngine WebEngineBrowser();
 // An engine that makes no panes, for the reason given.
 TBrowserEngine NoBrowser(const QString& whyNot);
 
 // The schemes the pane loads itself; any other address (a program's own scheme) is refused
-// rather than handed to the desktop.
-bool IsBrowsableScheme(const QString& scheme);
+// rather than handed to the desktop. Inline: the engine's module uses it too.
+inline bool IsBrowsableScheme(const QString& scheme) {
+    for (const char* s : {"http", "https", "file", "ftp", "data", "about", "blob"})
+        if (scheme.compare(QLatin1String(s), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
 
 }  // namespace kiv

@@ -9,19 +9,7 @@
 
 namespace kiv {
 
-namespace {
-
-// The browser engine shares its OpenGL contexts with the window's; Qt wants that said
-// before the application object exists.
-int& BeforeApplication(int& argc) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    return argc;
-}
-
-}  // namespace
-
-KivApplication::KivApplication(int& argc, char** argv)
-    : QApplication(BeforeApplication(argc), argv) {
+KivApplication::KivApplication(int& argc, char** argv) : QApplication(argc, argv) {
     KeyPreview::Instance();
     StartPaintReport();
 }

@@ -70,7 +70,7 @@ TEST_F(KivtreeExport, RtfKeepsTheCardsFormattingAndReadsBackWithTheSameParagraph
     EXPECT_TRUE(Paragraphs(back).contains("Dig deep."));
 }
 
-TEST_F(KivtreeExport, AClosedDatastructureIsReadFromACopyAndLeftAsItIs) {
+TEST_F(KivtreeExport, AClosedDatastructureIsReadInPlaceAndLeftAsItIs) {
     const ToolText open = Kivtree({"export", Path(), "--cards"});
     kiv.reset();
     dsc.reset();

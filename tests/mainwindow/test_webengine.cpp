@@ -1,10 +1,14 @@
 // The browser pane with the real engine (Qt WebEngine), offscreen, on a page that a small
-// HTTP server of the test's own serves on loopback. The engine is slow to start: this is
-// the one test of this program that starts it.
+// HTTP server of the test's own serves on loopback. The engine is slow to start: these are
+// the only tests of this program that start it.
+#include <dlfcn.h>
+
 #include <QComboBox>
+#include <QOpenGLContext>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTcpServer>
+#include <QToolButton>
 
 #include "mainwindow/browser/Browser.h"
 #include "mainwindow/launch/LaunchCard.h"
@@ -36,19 +40,55 @@ bool WaitFor(F done, int ms) {
 class WebEngine : public PanelsWindow {
 protected:
     TBrowserEngine previous_ = InstallBrowserEngine(WebEngineBrowser());
+    void SetUp() override {
+#ifndef KIV_WEBENGINE
+        GTEST_SKIP() << "built without Qt WebEngine (the sanitizer build leaves it out: its "
+                        "Chromium trips AddressSanitizer at start)";
+#endif
+        QString why;
+        if (!GetBrowserEngine().Available(why)) GTEST_SKIP() << why.toStdString();
+        PanelsWindow::SetUp();
+    }
     void TearDown() override {
         PanelsWindow::TearDown();
         InstallBrowserEngine(std::move(previous_));
     }
 };
 
+// The first of this file, so that nothing of the engine was loaded before it in this process
+// (ctest runs every case in a process of its own anyway).
+TEST_F(WebEngine, TheFirstBrowserCommandLoadsTheEngineAndShowsALoopbackPage) {
+    auto engineLoaded = [] {
+        void* h = ::dlopen("libQt6WebEngineCore.so.6", RTLD_LAZY | RTLD_NOLOAD);
+        if (h) ::dlclose(h);
+        return h != nullptr;
+    };
+    MakeDirs(Home() + "web/");
+    WriteFileAtomic(Home() + "web/page.html",
+                    "<html><head><title>Loopback Page</title></head><body>here</body></html>");
+    test::LoopbackHttp http;
+    ASSERT_TRUE(http.Start(QString::fromStdString(Home() + "web")));
+    Open("a");
+    f->show();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(engineLoaded()) << "the window started without the engine";
+    ASSERT_EQ(QOpenGLContext::globalShareContext(), nullptr) << "nor an OpenGL context";
+
+    auto* B = f->findChild<TBrowser*>();
+    B->acOpenBrowser->Execute();
+    ASSERT_NE(B->Pane(), nullptr) << Dialogs().MessageTexts().join("|").toStdString();
+    EXPECT_TRUE(engineLoaded());
+    EXPECT_NE(QOpenGLContext::globalShareContext(), nullptr) << "the engine's share context";
+    B->cbxBrowser->setEditText(http.Url(QStringLiteral("page.html")));
+    B->btnGo->click();
+    EXPECT_TRUE(
+        WaitFor([&] { return f->windowTitle() == QStringLiteral("KIV:> Loopback Page"); }, 30000))
+        << f->windowTitle().toStdString();
+    EXPECT_EQ(B->Pane()->LocationURL(), http.Url(QStringLiteral("page.html")));
+    Stop();
+}
+
 TEST_F(WebEngine, ALoopbackPageShowsItsTitleInTheCaptionAndJoinsTheVisitedLinks) {
-#ifndef KIV_WEBENGINE
-    GTEST_SKIP() << "built without Qt WebEngine (the sanitizer build leaves it out: its "
-                    "Chromium trips AddressSanitizer at start)";
-#endif
-    QString why;
-    if (!GetBrowserEngine().Available(why)) GTEST_SKIP() << why.toStdString();
     MakeDirs(Home() + "web/");
     WriteFileAtomic(Home() + "web/page.html",
                     "<html><head><title>Loopback Page</title></head><body><a id=l "

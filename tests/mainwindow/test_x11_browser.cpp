@@ -1,6 +1,7 @@
 // The program itself on a real X server with a window manager (openbox), with automatic
 // viewing switched on from the Launch menu: moving onto a topic whose one link is a page
-// on loopback shows it in the window's browser, the page's title in the window caption;
+// on loopback shows it in the window's browser (the engine loaded then, not at start), the
+// page's title in the window caption;
 // moving onto a topic whose link is an executable script starts nothing.
 #include <QElapsedTimer>
 #include <QFile>
@@ -97,11 +98,19 @@ TEST_F(X11Browser, AutoviewShowsTheLoopbackPageAndStartsNoScript) {
     Run("xdotool", {"key", "--window", window, "Return"});
     QThread::msleep(300);
 
+    // The engine is loaded by the first page, not at start.
+    auto engineMapped = [&kiv] {
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(kiv.processId()));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
+    };
+    EXPECT_FALSE(engineMapped()) << "the program started without the browser engine";
+
     // The window fills the 1024 x 768 screen at a first start; the first panel's rows are
     // 23 pixels apart from y 400 down: "start", "web", "script".
     Click(100, 423);
     EXPECT_TRUE(WindowTitled("KIV:> Loopback Page", 20000))
         << "the page's title in the caption within the delay and the load";
+    EXPECT_TRUE(engineMapped());
 
     Click(100, 446);
     EXPECT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 5000)) << "the browser pane closed";

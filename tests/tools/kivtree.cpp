@@ -2,7 +2,7 @@
 //   kivtree make PATH.kiv 'TREE'   fresh PATH.kiv + PATH.dsc holding TREE, e.g. 'a(b "c d") e'
 //   kivtree dump [--cards|--marks] PATH.kiv
 //                                  one topic per line, two blanks of indent per level; a joined
-//                                  file is split in a temporary folder, the file left untouched;
+//                                  file is read where it lies, unlocked and untouched;
 //                                  with --cards each topic's text card follows as plain text,
 //                                  then its links as "@ target | title"; --marks prints the
 //                                  Threads and QuickJumps instead, each a trail of captions
@@ -28,10 +28,12 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/core/DatastructureFiles.h"
+#include "engine/core/Marks.h"
 #include "engine/core/Navigation.h"
 #include "engine/core/Search.h"
 #include "engine/core/TreeText.h"
@@ -73,9 +75,18 @@ int Print(const std::string& out) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+// The datastructure read where it lies, joined or open: no copy, no lock, nothing written.
+std::string ReadInPlace(
+    const std::string& path,
+    const std::function<std::string(kiv::BlockFile& kivFile, kiv::BlockFile& dscFile)>& read) {
+    std::string out;
+    kiv::ReadPairInPlace(path, [&](kiv::BlockFile& k, kiv::BlockFile& d) { out = read(k, d); });
+    return out;
+}
+
 int DumpPath(const std::string& path, bool withCards) {
-    return Print(kiv::ReadPairOrCopy(path, [withCards](const std::string& p) {
-        return kiv::DumpTreePair(p, withCards, true);
+    return Print(ReadInPlace(path, [withCards](kiv::BlockFile& k, kiv::BlockFile& d) {
+        return kiv::DumpTree(&k, &d, withCards, true);
     }));
 }
 
@@ -83,8 +94,9 @@ int Dump(const Args& a) { return DumpPath(a[0], false); }
 
 int DumpCards(const Args& a) {
     if (a[0] == "--marks")
-        return Print(
-            kiv::ReadPairOrCopy(a[1], [](const std::string& p) { return kiv::DumpMarksPair(p); }));
+        return Print(ReadInPlace(a[1], [](kiv::BlockFile& k, kiv::BlockFile& d) {
+            return kiv::DumpMarks(&k, &d);
+        }));
     if (a[0] != "--cards")
         throw kiv::EKivError("unknown option \"" + a[0] + "\" (dump takes --cards or --marks)");
     return DumpPath(a[1], true);
@@ -126,8 +138,9 @@ int SetCard(const Args& a) {
 }
 
 #ifdef KIV_TREE_EXPORT
-std::string ExportPair(const std::string& path, const kiv::TOutlineTextOptions& options, bool rtf) {
-    kiv::TOutlinePairReader pair(path);
+std::string ExportPair(kiv::BlockFile& kivFile, kiv::BlockFile& dscFile,
+                       const kiv::TOutlineTextOptions& options, bool rtf) {
+    kiv::TOutlinePairReader pair(kivFile, dscFile);
     if (!rtf) {
         std::string text;
         kiv::BuildOutlineTextFile(text, options, pair.Model, pair.Cards);
@@ -154,8 +167,9 @@ int Export(const Args& a) {
     static char name[] = "kivtree";
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
-    return Print(
-        kiv::ReadPairOrCopy(a[0], [&](const std::string& p) { return ExportPair(p, o, rtf); }));
+    return Print(ReadInPlace(a[0], [&](kiv::BlockFile& k, kiv::BlockFile& d) {
+        return ExportPair(k, d, o, rtf);
+    }));
 }
 #endif
 
@@ -184,14 +198,13 @@ int Search(const Args& a) {
     if (request.Keywords.empty()) throw kiv::EKivError("no keywords to search for");
     const std::vector<int> steps = trail.empty() ? std::vector<int>{} : kiv::ParseTrail(trail);
     size_t found = 0;
-    const std::string out = kiv::ReadPairOrCopy(a[0], [&](const std::string& path) {
-        const kiv::TTreePairFiles pair = kiv::OpenTreePair(path, false);
+    const std::string out = ReadInPlace(a[0], [&](kiv::BlockFile& k, kiv::BlockFile& d) {
         // Branch scope: the topic at the trail and its sub-tree, hits with their whole trail.
-        request.StartNest = kiv::ReadRootNest(pair.kiv.get());
+        request.StartNest = kiv::ReadRootNest(&k);
         for (size_t i = 0; i < steps.size(); ++i) {
             kiv::TNestItem item;
             if ((i > 0 && !kiv::NestFollowed(request.StartNest)) ||
-                !kiv::GetNestItem(pair.kiv.get(), request.StartNest, steps[i], item))
+                !kiv::GetNestItem(&k, request.StartNest, steps[i], item))
                 throw kiv::EKivError("no topic at " + trail);
             request.Index = steps[i];
             if (i + 1 == steps.size()) break;
@@ -206,7 +219,7 @@ int Search(const Args& a) {
             lines.back() = '\t';
             lines += kiv::LegacyText::Decode(kiv::LineBreaksToBlanks(hit.Caption)) + "\n";
         };
-        found = kiv::RunSearch(pair.kiv.get(), pair.dsc.get(), request, events).Hits;
+        found = kiv::RunSearch(&k, &d, request, events).Hits;
         return lines;
     });
     const int status = Print(out);

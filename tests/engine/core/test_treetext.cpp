@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/Cards.h"
+#include "engine/core/DatastructureFiles.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/Nester.h"
 #include "engine/core/TreeText.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
+#include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
 #include "tests/FileSizeLimit.h"
 #include "tests/engine/core/ToolRun.h"
@@ -313,4 +315,69 @@ TEST(Kivtree, SetcardFailuresSayWhyAndKeepTheCard) {
     EXPECT_NE(reported.find("File too large"), std::string::npos) << reported;
     EXPECT_EQ(ReadWholeFile(dsc), before);
     EXPECT_EQ(Kivtree({"dump", "--cards", path}).out, "a\n  b\n  c\nd\n  | old text\n");
+}
+
+// ---- reading a datastructure where it lies ----
+
+// A closed datastructure "a(b) c" whose topic b has a text card, and its dump with cards.
+struct ClosedTree {
+    TempHome home;
+    std::string path = home.Dir() + "t.kiv";
+    std::string dump;
+    ClosedTree() {
+        MakeTreePair(path, "a(b) c");
+        StoreTrailCardPair(path, "0/0", kCardText, "under b");
+        dump = DumpTreePair(path, true);
+        PackDatastructure(path);
+    }
+};
+
+TEST(ReadPairInPlace, AJoinedFileIsReadItselfUnlockedAndNeverWritten) {
+    ClosedTree t;
+    const std::string before = ReadWholeFile(t.path);
+    std::string out;
+    ReadPairInPlace(t.path, [&](BlockFile& outline, BlockFile& cards) {
+        EXPECT_EQ(outline.Path(), t.path) << "the file itself, not a copy";
+        EXPECT_EQ(cards.Path(), t.path);
+        out = DumpTree(&outline, &cards, true);
+        // A program opening the datastructure meanwhile takes its write lock as ever.
+        EXPECT_NO_THROW(PosixBlockFile::Open(t.path, OpenMode::ReadWrite, true));
+        EXPECT_THROW(cards.WriteAt(0, "x", 1), EFileError);
+        EXPECT_THROW(outline.Truncate(0), EFileError);
+    });
+    EXPECT_EQ(out, t.dump);
+    EXPECT_TRUE(ReadWholeFile(t.path) == before);
+    EXPECT_FALSE(FileExists(CardFilePathOf(t.path)));
+}
+
+TEST(ReadPairInPlace, ASplitDuringTheReadIsReportedAndTheDatastructureStaysWhole) {
+    ClosedTree t;
+    try {
+        ReadPairInPlace(t.path, [&](BlockFile& outline, BlockFile& cards) {
+            DumpTree(&outline, &cards, true);
+            UnpackDatastructure(t.path);  // as a program opening it does
+        });
+        ADD_FAILURE() << "the split went unnoticed";
+    } catch (const EKivError& e) {
+        EXPECT_NE(std::string(e.what()).find("was opened by a program while it was read"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(DumpTreePair(t.path, true), t.dump) << "the open pair is whole";
+}
+
+TEST(ReadPairInPlace, AnOpenPairIsReadAsItIsAndAForeignFileIsRefusedUntouched) {
+    ClosedTree t;
+    UnpackDatastructure(t.path);
+    std::string out;
+    ReadPairInPlace(t.path, [&](BlockFile& k, BlockFile& d) { out = DumpTree(&k, &d, true); });
+    EXPECT_EQ(out, t.dump);
+
+    const std::string foreign = t.home.Dir() + "foreign.kiv";
+    WriteFileAtomic(foreign, "not a datastructure at all");
+    bool called = false;
+    EXPECT_THROW(ReadPairInPlace(foreign, [&](BlockFile&, BlockFile&) { called = true; }),
+                 EKivError);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(ReadWholeFile(foreign), "not a datastructure at all");
 }
