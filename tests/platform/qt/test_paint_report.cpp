@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
 #include "platform/qt/PaintReport.h"
+#include "tests/TimersDue.h"
 
 namespace kiv {
 namespace {
@@ -41,17 +41,8 @@ std::vector<Line> WaitForLines(const std::string& path, size_t n) {
     return lines;
 }
 
-// Events processed until a timer started now for ms has fired: timers fire in the order
-// they are due, so the report's quiet timer, when due earlier, has had its turn by then.
-void ServeUntilTimersDueWithin(int ms) {
-    bool fired = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [&fired] { fired = true; });
-    timer.start(ms);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return fired; }, 30000 + ms));
-}
+// The report's quiet timer, due earlier, has had its turn by then.
+void ServeUntilTimersDueWithin(int ms) { EXPECT_TRUE(kiv::test::ServeUntilTimersDueWithin(ms)); }
 
 constexpr int kPastTheQuiet = 400;  // the report waits 300 ms for quiet
 
