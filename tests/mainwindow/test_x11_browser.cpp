@@ -104,7 +104,7 @@ TEST_F(X11Browser, AutoviewShowsTheLoopbackPageAndStartsNoScript) {
         << "the page's title in the caption within the delay and the load";
 
     Click(100, 446);
-    EXPECT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 5000)) << "the browser pane closed";
+    EXPECT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 30000)) << "the browser pane closed";
     QThread::msleep(1500);
     EXPECT_FALSE(QFile::exists(marker)) << "the script was not started";
     EXPECT_EQ(kiv.state(), QProcess::Running);
