@@ -3,6 +3,7 @@
 // asks the server), so a click or a drag lands on it wherever the program or the window
 // manager put it, and a check waits for the state instead of a fixed pause.
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPoint>
 #include <QRect>
 #include <QRegularExpression>
@@ -18,6 +19,19 @@ inline QRect ParseXdoGeometry(const QString& out) {
     if (!p.hasMatch() || !g.hasMatch()) return {};
     return {p.captured(1).toInt(), p.captured(2).toInt(), g.captured(1).toInt(),
             g.captured(2).toInt()};
+}
+
+// A widget's rectangle in the program's own geometry report (KIV_REPORT_GEOMETRY, see
+// platform/qt/GeometryReport.h): the line that starts with its name; empty when none does.
+inline QRect ReportedGeometry(const QString& reportPath, const QString& name) {
+    QFile f(reportPath);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QList<QByteArray> w = line.split(' ');
+        if (w.size() == 5 && QString::fromUtf8(w[0]) == name)
+            return {w[1].toInt(), w[2].toInt(), w[3].toInt(), w[4].toInt()};
+    }
+    return {};
 }
 
 // Asks until done() holds or the deadline (a guard against a hang only) has passed.

@@ -5,6 +5,7 @@
 
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/KeyPreview.h"
+#include "platform/qt/GeometryReport.h"
 #include "platform/qt/PaintReport.h"
 
 namespace kiv {
@@ -24,9 +25,13 @@ KivApplication::KivApplication(int& argc, char** argv)
     : QApplication(BeforeApplication(argc), argv) {
     KeyPreview::Instance();
     StartPaintReport();
+    StartGeometryReport();
 }
 
-KivApplication::~KivApplication() { StopPaintReport(); }
+KivApplication::~KivApplication() {
+    StopGeometryReport();
+    StopPaintReport();
+}
 
 bool KivApplication::notify(QObject* receiver, QEvent* event) {
     const QEvent::Type t = event->type();
@@ -49,6 +54,7 @@ bool KivApplication::notify(QObject* receiver, QEvent* event) {
             PaintEventScope painting;
             const bool handled = QApplication::notify(receiver, event);
             PaintHandled();
+            GeometryPaintHandled();
             return handled;
         }
         return QApplication::notify(receiver, event);
