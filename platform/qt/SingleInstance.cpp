@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <algorithm>
@@ -241,6 +242,7 @@ void HandOverServer::Deliver() {
 HandOverResult SendHandOver(const std::string& path, int timeoutMs) {
     const std::string dir = RuntimeDir();
     if (dir.empty()) return HandOverResult::NoListener;
+    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
     QLocalSocket sock;
     sock.connectToServer(SocketPath(dir));
     if (!sock.waitForConnected(std::min(timeoutMs, 1000))) return HandOverResult::NoListener;
@@ -248,9 +250,9 @@ HandOverResult SendHandOver(const std::string& path, int timeoutMs) {
     PutU32(msg.data(), uint32_t(path.size()));
     msg.append(path.data(), qsizetype(path.size()));
     sock.write(msg);
-    if (!sock.waitForBytesWritten(timeoutMs)) return HandOverResult::Failed;
+    if (!sock.waitForBytesWritten(int(deadline.remainingTime()))) return HandOverResult::Failed;
     // Like the message it stands for, it returns once the first instance has the path.
-    if (!sock.waitForReadyRead(timeoutMs)) return HandOverResult::Failed;
+    if (!sock.waitForReadyRead(int(deadline.remainingTime()))) return HandOverResult::Failed;
     return sock.read(1) == "\1" ? HandOverResult::Received : HandOverResult::Failed;
 }
 
