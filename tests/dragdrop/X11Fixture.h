@@ -74,6 +74,14 @@ protected:
             out += p.readAllStandardOutput();
         ASSERT_TRUE(out.contains("ready\n")) << p.readAllStandardError().toStdString();
     }
+    // Starts openbox and waits until it manages the screen (it names itself on the root
+    // window), so the windows of the test are placed and decorated by it.
+    void StartWindowManager() {
+        Start("openbox", {"--sm-disable"});
+        EXPECT_TRUE(PollUntil([&] {
+            return Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+        })) << "openbox did not come up";
+    }
     // The id of the first shown window with exactly that title, waiting for it; empty when
     // none came.
     QString WindowId(const QString& title) {

@@ -21,8 +21,7 @@ protected:
                 << tool << " is missing; run scripts/install-deps";
         kiv_ = QFileInfo(kivclip_).absolutePath() + "/kiv";
         ASSERT_TRUE(QFileInfo::exists(kiv_)) << kiv_.toStdString();
-        Start("openbox", {"--sm-disable"});
-        QThread::msleep(500);
+        StartWindowManager();
     }
 
     bool Shown(const QString& title) {
