@@ -3,6 +3,7 @@
 // (KIV_HOME) and the XDG data and runtime folders inside it, the offscreen platform chosen.
 // Removed with everything in it when the object goes.
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -21,6 +22,7 @@ public:
         if (!::mkdtemp(tmpl.data())) return;
         root_ = tmpl + "/";
         for (const char* d : {"home/", "data/", "run/"}) MakeDirs(root_ + d);
+        ::chmod((root_ + "run").c_str(), 0700);  // a runtime folder is the user's alone
         ::setenv("XDG_DATA_HOME", (root_ + "data").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", (root_ + "run").c_str(), 1);
         home_ = root_ + "home/";

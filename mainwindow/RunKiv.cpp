@@ -17,8 +17,18 @@
 namespace kiv {
 
 int RunKiv(int argc, char** argv) {
-    // A later start hands its file over and ends before anything is made or written.
-    if (!CheckSingleInstance(argc, argv)) return 0;
+    // A later start hands its file over and ends before anything is made or written; one
+    // that could not says so, since whoever double-clicked the file sees no terminal.
+    std::string notHanded;
+    if (!CheckSingleInstance(argc, argv, &notHanded)) {
+        if (!notHanded.empty()) {
+            ChooseQtPlatform();
+            KivApplication app(argc, argv);
+            KivApplication::setApplicationName(QStringLiteral("KIV"));
+            TellNotHandedOver(notHanded);
+        }
+        return 0;
+    }
     ChooseQtPlatform();
     InitProgramFolders();
     KivApplication app(argc, argv);

@@ -70,15 +70,21 @@ void RenameOver(const std::string& finished, const std::string& target, const ch
 
 // ---- the clone table ----
 
+namespace {
+// A clone group is told by what its topics share: cards and children. A topic without
+// either is not looked up, so each place of a childless clone gets a copy of its own.
+bool Findable(const TNestItem& item) { return item.CardDir != 0 && item.ChildNest != 0; }
+}  // namespace
+
 TCloneRecord* TCloneTable::FindBySource(const TNestItem& item) {
-    if (item.CardDir == 0) return nullptr;
+    if (!Findable(item)) return nullptr;
     for (TCloneRecord& r : records_)
         if (NestItemsEqual(r.Source, item)) return &r;
     return nullptr;
 }
 
 TCloneRecord* TCloneTable::FindByCopy(const TNestItem& item) {
-    if (item.CardDir == 0) return nullptr;
+    if (!Findable(item)) return nullptr;
     for (TCloneRecord& r : records_)
         if (NestItemsEqual(r.Copy, item)) return &r;
     return nullptr;

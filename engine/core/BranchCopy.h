@@ -38,7 +38,8 @@ struct TCloneRecord {
 // One table per copy operation; several topics copied in one command share it.
 class TCloneTable {
 public:
-    // Null when not there; an item without card directory is never found.
+    // Null when not there; an item without card directory or without children is never
+    // found (each place of a childless clone is copied on its own, its mark cleared).
     TCloneRecord* FindBySource(const TNestItem& item);
     TCloneRecord* FindByCopy(const TNestItem& item);
     TCloneRecord& Add(const TCloneRecord& record);

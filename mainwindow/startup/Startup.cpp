@@ -94,6 +94,12 @@ void TStartup::OpenWaitingFiles() {
     }
 }
 
+void TellNotHandedOver(const std::string& path) {
+    MessageDlg(QStringLiteral("KIV is running but did not take the file \"%1\"; it was not opened.")
+                   .arg(QString::fromLocal8Bit(path.data(), qsizetype(path.size()))),
+               MsgType::Warning, MsgButtons::OK);
+}
+
 HandOverReceiver::HandOverReceiver(QObject* parent)
     : QObject(parent), server_(new HandOverServer(this)) {
     server_->OnCopyData = [this](const std::string& path) { Received(path); };

@@ -41,6 +41,10 @@ private:
     std::vector<std::string> waiting_;
 };
 
+// A later start whose file the running instance did not take tells the user which file
+// was not opened (a box; an application object must exist).
+void TellNotHandedOver(const std::string& path);
+
 // The receiving side of the hand-over, made before the main window: paths that arrive
 // while the window is still being created wait until it is ready.
 class HandOverReceiver : public QObject {

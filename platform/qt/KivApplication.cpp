@@ -5,6 +5,7 @@
 
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/KeyPreview.h"
+#include "platform/qt/GeometryReport.h"
 #include "platform/qt/PaintReport.h"
 
 namespace kiv {
@@ -12,9 +13,13 @@ namespace kiv {
 KivApplication::KivApplication(int& argc, char** argv) : QApplication(argc, argv) {
     KeyPreview::Instance();
     StartPaintReport();
+    StartGeometryReport();
 }
 
-KivApplication::~KivApplication() { StopPaintReport(); }
+KivApplication::~KivApplication() {
+    StopGeometryReport();
+    StopPaintReport();
+}
 
 bool KivApplication::notify(QObject* receiver, QEvent* event) {
     const QEvent::Type t = event->type();
@@ -37,6 +42,7 @@ bool KivApplication::notify(QObject* receiver, QEvent* event) {
             PaintEventScope painting;
             const bool handled = QApplication::notify(receiver, event);
             PaintHandled();
+            GeometryPaintHandled();
             return handled;
         }
         return QApplication::notify(receiver, event);

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -28,9 +30,6 @@ namespace {
 const char kEventName[] = "MYPROGRAM_CHECKEXIST";
 const char kWindowCaption[] = "KIV is run";
 constexpr uint32_t kMaxPathBytes = 1u << 20;  // no path is longer; anything else is not ours
-// A first instance takes the lock at once but listens only once its application object
-// is made; a later start waits that long for it.
-constexpr auto kListenWait = std::chrono::milliseconds(2000);
 constexpr auto kRetryPause = std::chrono::milliseconds(25);
 int g_lockFd = -1;
 
@@ -75,6 +74,13 @@ Lock TakeLock(const std::string& dir) {
 }
 }  // namespace
 
+bool IsPrivateDir(const std::string& dir) {
+    const std::string d = WithoutSlash(dir);
+    struct stat st {};
+    if (d.empty() || ::lstat(d.c_str(), &st) != 0) return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 07777) == 0700;
+}
+
 bool MakePrivateDir(const std::string& dir) {
     const std::string d = WithoutSlash(dir);
     if (d.empty()) return false;
@@ -83,9 +89,7 @@ bool MakePrivateDir(const std::string& dir) {
     } else if (errno != EEXIST) {
         return false;
     }
-    struct stat st {};
-    if (::lstat(d.c_str(), &st) != 0) return false;
-    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 07777) == 0700;
+    return IsPrivateDir(d);
 }
 
 std::string CommandLinePath(const std::string& arg) {
@@ -116,7 +120,8 @@ std::string CommandLinePath(const std::string& arg) {
 
 std::string ChooseRuntimeDir(const char* xdgRuntimeDir, const std::string& shared,
                              const std::string& cache) {
-    if (xdgRuntimeDir && *xdgRuntimeDir && DirExists(xdgRuntimeDir))
+    // The session's folder is the system's to make: it is only checked, never made or mended.
+    if (xdgRuntimeDir && *xdgRuntimeDir && IsPrivateDir(xdgRuntimeDir))
         return WithSlash(xdgRuntimeDir);
     if (!shared.empty() && MakePrivateDir(shared)) return WithSlash(shared);
     if (cache.empty()) return {};
@@ -132,14 +137,17 @@ std::string RuntimeDir() {
     const std::string d =
         ChooseRuntimeDir(xdg, shared, cache.empty() ? cache : cache + "kiv-runtime");
     static bool told = false;
-    const bool expected = d == WithSlash(shared) || (xdg && *xdg && d == WithSlash(xdg));
+    const bool hasXdg = xdg && *xdg;
+    const bool expected = d == WithSlash(hasXdg ? std::string(xdg) : shared);
     if (!expected && !std::exchange(told, true))
-        qWarning("kiv: \"%s\" is not a folder of this user alone; %s", shared.c_str(),
+        qWarning("kiv: \"%s\" is not a folder of this user alone; %s",
+                 hasXdg ? xdg : shared.c_str(),
                  d.empty() ? "no single-instance check" : ("using \"" + d + "\"").c_str());
     return d;
 }
 
-bool CheckSingleInstance(int argc, char** argv) {
+bool CheckSingleInstance(int argc, char** argv, std::string* notHanded, int patienceMs) {
+    if (notHanded) notHanded->clear();
     if (g_lockFd >= 0) return true;  // this process already is the first instance
     const std::string dir = RuntimeDir();
     // Without a lock of our own nobody can be asked; starting is better than doing nothing.
@@ -147,21 +155,22 @@ bool CheckSingleInstance(int argc, char** argv) {
 
     const std::string s = argc > 1 ? CommandLinePath(argv[1]) : std::string();
     if (s.empty() || !FileExists(s)) return false;
-    const auto until = std::chrono::steady_clock::now() + kListenWait;
+    // The first instance takes the lock at once but listens only once its application
+    // object is made, and a stopped or busy one answers late: while it holds the lock it
+    // lives, and it is waited for.
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(std::max(patienceMs, 0));
     for (;;) {
-        switch (SendHandOver(s)) {
-        case HandOverResult::Received: return false;
-        case HandOverResult::Failed:
-            qWarning("kiv: the running instance did not answer; \"%s\" was not opened", s.c_str());
-            return false;
-        case HandOverResult::NoListener: break;
-        }
-        if (std::chrono::steady_clock::now() >= until) break;
-        std::this_thread::sleep_for(kRetryPause);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left > 0 && SendHandOver(s, int(left)) == HandOverResult::Received) return false;
         // The one holding the lock ended meanwhile: this start is the first now.
         if (TakeLock(dir) == Lock::Taken) return true;
+        if (Clock::now() >= until) break;
+        std::this_thread::sleep_for(kRetryPause);
     }
-    qWarning("kiv: the running instance does not listen; \"%s\" was not opened", s.c_str());
+    qWarning("kiv: the running instance did not take \"%s\"; it was not opened", s.c_str());
+    if (notHanded) *notHanded = s;
     return false;
 }
 
@@ -202,12 +211,15 @@ void HandOverServer::OnNewConnection() {
                 return;
             }
             if (uint32_t(buffer->size()) < 4 + n) return;
-            received_.emplace_back(buffer->constData() + 4, n);
+            std::string path(buffer->constData() + 4, n);
             buffer->clear();
             // Answered before the path is opened: the open may show a box for as long as the
-            // user leaves it, and the sender and its socket may be gone by then.
-            sock->write("\1", 1);
+            // user leaves it, and the sender and its socket may be gone by then. A sender
+            // that gave up before the answer has told its user the file was not opened.
+            const bool answered = sock->write("\1", 1) == 1 && sock->flush();
             sock->disconnectFromServer();
+            if (!answered) return;
+            received_.push_back(std::move(path));
             QMetaObject::invokeMethod(this, &HandOverServer::Deliver, Qt::QueuedConnection);
         });
     }
@@ -230,16 +242,17 @@ void HandOverServer::Deliver() {
 HandOverResult SendHandOver(const std::string& path, int timeoutMs) {
     const std::string dir = RuntimeDir();
     if (dir.empty()) return HandOverResult::NoListener;
+    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
     QLocalSocket sock;
     sock.connectToServer(SocketPath(dir));
-    if (!sock.waitForConnected(1000)) return HandOverResult::NoListener;
+    if (!sock.waitForConnected(std::min(timeoutMs, 1000))) return HandOverResult::NoListener;
     QByteArray msg(4, '\0');
     PutU32(msg.data(), uint32_t(path.size()));
     msg.append(path.data(), qsizetype(path.size()));
     sock.write(msg);
-    if (!sock.waitForBytesWritten(timeoutMs)) return HandOverResult::Failed;
+    if (!sock.waitForBytesWritten(int(deadline.remainingTime()))) return HandOverResult::Failed;
     // Like the message it stands for, it returns once the first instance has the path.
-    if (!sock.waitForReadyRead(timeoutMs)) return HandOverResult::Failed;
+    if (!sock.waitForReadyRead(int(deadline.remainingTime()))) return HandOverResult::Failed;
     return sock.read(1) == "\1" ? HandOverResult::Received : HandOverResult::Failed;
 }
 

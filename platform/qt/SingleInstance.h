@@ -12,15 +12,18 @@ class QLocalServer;
 
 namespace kiv {
 
-// The folder holding the lock and the socket, with a trailing "/": $XDG_RUNTIME_DIR; else
-// /tmp/kiv-runtime-<uid> when it is ours alone; else "kiv-runtime/" under the user's cache
-// folder ($XDG_CACHE_HOME, ~/.cache). Empty when none of them is ours alone.
+// The folder holding the lock and the socket, with a trailing "/": $XDG_RUNTIME_DIR when
+// it is ours alone; else /tmp/kiv-runtime-<uid> when it is ours alone; else "kiv-runtime/"
+// under the user's cache folder ($XDG_CACHE_HOME, ~/.cache). Empty when none of them is.
 std::string RuntimeDir();
-// The rule behind it: the first candidate that is (or is made) a private folder.
+// The rule behind it: the first candidate that is (or, but for the session's folder, is
+// made) a private folder.
 std::string ChooseRuntimeDir(const char* xdgRuntimeDir, const std::string& sharedCandidate,
                              const std::string& cacheCandidate);
+// A real folder (not a link), owned by this user, with mode 0700.
+bool IsPrivateDir(const std::string& dir);
 // A folder only this user can reach: made with mode 0700 when missing; then usable only
-// when it is a real folder (not a link), owned by this user, with mode 0700.
+// when it is private as above.
 bool MakePrivateDir(const std::string& dir);
 
 // The path a command-line argument names, as the hand-over sends it and the start opens
@@ -29,13 +32,18 @@ bool MakePrivateDir(const std::string& dir);
 // for an argument that is empty after trimming.
 std::string CommandLinePath(const std::string& arg);
 
+// How long a later start waits for a first instance that lives but does not take its file.
+constexpr int kHandOverPatienceMs = 60000;
+
 // True for the first instance, which keeps the lock until it ends. False for a later one,
 // after it has handed over its trimmed first argument (made absolute, its bytes as given)
 // when that names an existing file. A first instance that holds the lock but does not
-// listen yet is waited for (about two seconds); one that ends meanwhile leaves the lock to
-// this start, which then is the first. Without a private runtime folder every start is a
-// first one.
-bool CheckSingleInstance(int argc, char** argv);
+// listen or answer yet (still starting, stopped, busy) is waited for, up to patienceMs;
+// one that ends meanwhile leaves the lock to this start, which then is the first. A file
+// that could not be handed over is put in notHanded (the caller tells the user). Without a
+// private runtime folder every start is a first one.
+bool CheckSingleInstance(int argc, char** argv, std::string* notHanded = nullptr,
+                         int patienceMs = kHandOverPatienceMs);
 
 // Releases the lock taken by CheckSingleInstance (tests; the program leaves it to exit).
 void ReleaseSingleInstance();
@@ -68,11 +76,11 @@ private:
 enum class HandOverResult {
     Received,    // the first instance has the path
     NoListener,  // nobody listens on the socket (yet)
-    Failed,      // connected, but no answer within the time-out
+    Failed,      // connected, but no answer within the time-out, or the listener went away
 };
 
 // The sending side: hands the bytes to a listening first instance and waits until it has
-// received them.
+// received them. A listener that answers only after the time-out drops the path.
 HandOverResult SendHandOver(const std::string& path, int timeoutMs = 10000);
 
 }  // namespace kiv

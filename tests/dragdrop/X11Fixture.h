@@ -14,6 +14,7 @@
 #include <QThread>
 #include <memory>
 
+#include "tests/X11Geometry.h"
 #include "tests/XvfbServer.h"
 
 namespace kiv::test {
@@ -57,21 +58,60 @@ protected:
         env.insert("XDG_RUNTIME_DIR", runtime_->path());
         p->setProcessEnvironment(env);
         p->start(program, args);
-        EXPECT_TRUE(p->waitForStarted(5000)) << program.toStdString();
+        EXPECT_TRUE(p->waitForStarted(30000)) << program.toStdString();
         children_.push_back(std::move(p));
         return *children_.back();
     }
     // Runs a program to its end and gives its output as UTF-8.
     QString Run(const QString& program, const QStringList& args) {
         QProcess& p = Start(program, args);
-        EXPECT_TRUE(p.waitForFinished(10000)) << program.toStdString();
+        EXPECT_TRUE(p.waitForFinished(30000)) << program.toStdString();
         return QString::fromUtf8(p.readAllStandardOutput());
     }
     void WaitForReady(QProcess& p) {
         QByteArray out;
-        while (!out.contains("ready\n") && p.waitForReadyRead(10000))
+        while (!out.contains("ready\n") && p.waitForReadyRead(30000))
             out += p.readAllStandardOutput();
         ASSERT_TRUE(out.contains("ready\n")) << p.readAllStandardError().toStdString();
+    }
+    // Starts openbox and waits until it manages the screen (it names itself on the root
+    // window), so the windows of the test are placed and decorated by it.
+    void StartWindowManager() {
+        Start("openbox", {"--sm-disable"});
+        EXPECT_TRUE(PollUntil([&] {
+            return Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+        })) << "openbox did not come up";
+    }
+    // The id of the first shown window with exactly that title, waiting for it; empty when
+    // none came.
+    QString WindowId(const QString& title) {
+        QString id;
+        PollUntil([&] {
+            id = Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})
+                     .trimmed()
+                     .section('\n', 0, 0);
+            return !id.isEmpty();
+        });
+        return id;
+    }
+    // Where the window is on the screen now, as the X server has it.
+    QRect Geometry(const QString& id) {
+        return ParseXdoGeometry(Run("xdotool", {"getwindowgeometry", id}));
+    }
+    // Presses in the middle of one window, moves in steps over the middle of another and
+    // lets go there.
+    void DragBetween(const QRect& from, const QRect& to) {
+        const QPoint a = from.center(), b = to.center();
+        Run("xdotool", {"mousemove", QString::number(a.x()), QString::number(a.y())});
+        Run("xdotool", {"mousedown", "1"});
+        QThread::msleep(200);
+        for (int step = 1; step <= 10; ++step) {
+            const QPoint p = a + (b - a) * step / 10;
+            Run("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y())});
+            QThread::msleep(50);
+        }
+        QThread::msleep(200);
+        Run("xdotool", {"mouseup", "1"});
     }
 
     QString kivclip_;

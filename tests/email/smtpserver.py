@@ -4,9 +4,11 @@
 
 Listens on 127.0.0.1 on a free port and prints "PORT n" once it does. It offers AUTH
 LOGIN and PLAIN without TLS and accepts any login. Every event goes to the log as one JSON
-object a line: "auth" (mechanism, login, password), "data" (the DATA command arrived) and
-"message" (what was delivered, also as Python's e-mail parser reads it). --reject answers
-RCPT TO for that address with 550; --delay-data waits before answering DATA.
+object a line: "auth" (mechanism, login, password), "data" (the DATA command arrived),
+"data-answered" (its delay is over and it is answered), "message" (what was delivered, also
+as Python's e-mail parser reads it) and "closed" (the client's connection is gone).
+--reject answers RCPT TO for that address with 550; --delay-data waits before answering
+DATA.
 """
 
 import argparse
@@ -76,7 +78,12 @@ def main():
             record("data")
             if args.delay_data:
                 await asyncio.sleep(args.delay_data)
+            record("data-answered")
             await super().smtp_DATA(arg)
+
+        def connection_lost(self, exc):
+            record("closed")
+            super().connection_lost(exc)
 
     async def serve():
         loop = asyncio.get_running_loop()

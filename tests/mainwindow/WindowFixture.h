@@ -36,6 +36,7 @@
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/TestHarness.h"
+#include "tests/TimersDue.h"
 
 namespace kiv::wintest {
 
@@ -85,11 +86,8 @@ inline void MakeJoined(const std::string& path, std::string_view tree) {
     PackDatastructure(path);
 }
 
-inline void ProcessEventsFor(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+// Events handled until every timer due within ms has fired (tests/TimersDue.h).
+inline void ProcessEventsFor(int ms) { kiv::test::ServeUntilTimersDueWithin(ms); }
 
 class WindowFixture : public ::testing::Test {
 protected:

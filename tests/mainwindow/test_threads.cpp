@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 
 #include "components/FourthTabSet.h"
 #include "mainwindow/filecommands/FileCommands.h"
@@ -131,9 +134,16 @@ TEST_F(Marks, AChosenQuickJumpLightsUpFor300Ms) {
     EXPECT_EQ(m->tsQuickJumps->TabIndex(), 0);
     EXPECT_TRUE(m->tmQuickJumpsFlasher->isActive());
     EXPECT_EQ(m->tmQuickJumpsFlasher->interval(), 300);
-    QTest::qWait(100);
-    EXPECT_EQ(m->tsQuickJumps->TabIndex(), 0) << "still lit";
-    QTest::qWait(400);
+    // Lit until the flasher fires, and dark from then on.
+    QSignalSpy fired(m->tmQuickJumpsFlasher, &QTimer::timeout);
+    bool litUntilFired = true;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (fired.isEmpty()) litUntilFired = litUntilFired && m->tsQuickJumps->TabIndex() == 0;
+            return !fired.isEmpty();
+        },
+        30000));
+    EXPECT_TRUE(litUntilFired) << "still lit";
     EXPECT_EQ(m->tsQuickJumps->TabIndex(), -1);
     EXPECT_FALSE(m->tmQuickJumpsFlasher->isActive());
     // A QuickJump is a copy: moving on leaves it where it was.
@@ -281,10 +291,13 @@ TEST_F(Marks, HoverSelectsAndThePopupListHidesWhenTheMouseHasLeft) {
     QWidget* panel = f->Marks().pnlBookmarks;
     m->ShowBookmarksPopup();
     QCursor::setPos(panel->mapToGlobal(panel->rect().center()));
-    QTest::qWait(600);
+    // The hide timer looks where the mouse is each time it fires.
+    QSignalSpy looked(m->tmrHide, &QTimer::timeout);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return looked.size() >= 2; }, 30000));
     EXPECT_TRUE(panel->isVisible()) << "the mouse is over it";
     QCursor::setPos(f->mapToGlobal(QPoint(f->width() - 5, f->height() - 5)));
-    QTest::qWait(600);
+    looked.clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !looked.isEmpty(); }, 30000));
     EXPECT_TRUE(f->Marks().pnlBookmarks->isHidden()) << "the mouse is elsewhere";
     EXPECT_FALSE(m->tmrHide->isActive());
 }

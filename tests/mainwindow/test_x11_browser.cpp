@@ -3,6 +3,7 @@
 // on loopback shows it in the window's browser (the engine loaded then, not at start), the
 // page's title in the window caption;
 // moving onto a topic whose link is an executable script starts nothing.
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -57,13 +58,29 @@ protected:
         return false;
     }
 
-    void Click(int x, int y) {
-        Run("xdotool", {"mousemove", QString::number(x), QString::number(y)});
+    void Click(const QPoint& at) {
+        Run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y())});
         Run("xdotool", {"click", "1"});
+    }
+    // A row of the first panel where the program reports it, in a report written after the
+    // moment given (the layout may have changed before it), waiting for the report.
+    QPoint FirstPanelRow(int row, const QDateTime& writtenAfter = {}) {
+        QRect r;
+        kiv::test::PollUntil(
+            [&] {
+                if (writtenAfter.isValid() && QFileInfo(geometry_).lastModified() <= writtenAfter)
+                    return false;
+                r = kiv::test::ReportedGeometry(geometry_, "sgdFirst/row" + QString::number(row));
+                return !r.isEmpty();
+            },
+            30000);
+        EXPECT_FALSE(r.isEmpty()) << "row " << row << " is not in the geometry report";
+        return r.center();
     }
 
     QString bin_;
     kiv::TestEnvironment env;
+    QString geometry_ = QString::fromStdString(env.Dir() + "geometry");
 };
 
 TEST_F(X11Browser, AutoviewShowsTheLoopbackPageAndStartsNoScript) {
@@ -86,7 +103,9 @@ TEST_F(X11Browser, AutoviewShowsTheLoopbackPageAndStartsNoScript) {
     KivTree({"setcard", db, "2", "4"}, QByteArray::fromStdString(script + "\x01run\r\n"));
     KivTree({"pack", db});
 
+    qputenv("KIV_REPORT_GEOMETRY", geometry_.toLocal8Bit());
     QProcess& kiv = Start(bin_ + "/kiv", {});
+    qunsetenv("KIV_REPORT_GEOMETRY");
     ASSERT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 15000))
         << kiv.readAllStandardError().toStdString();
     const QString window =
@@ -105,15 +124,14 @@ TEST_F(X11Browser, AutoviewShowsTheLoopbackPageAndStartsNoScript) {
     };
     EXPECT_FALSE(engineMapped()) << "the program started without the browser engine";
 
-    // The window fills the 1024 x 768 screen at a first start; the first panel's rows are
-    // 23 pixels apart from y 400 down: "start", "web", "script".
-    Click(100, 423);
+    // The first panel's rows "start", "web", "script", where the program has them.
+    Click(FirstPanelRow(1));
     EXPECT_TRUE(WindowTitled("KIV:> Loopback Page", 20000))
         << "the page's title in the caption within the delay and the load";
     EXPECT_TRUE(engineMapped());
 
-    Click(100, 446);
-    EXPECT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 5000)) << "the browser pane closed";
+    Click(FirstPanelRow(2, QDateTime::currentDateTime()));
+    EXPECT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 30000)) << "the browser pane closed";
     QThread::msleep(1500);
     EXPECT_FALSE(QFile::exists(marker)) << "the script was not started";
     EXPECT_EQ(kiv.state(), QProcess::Running);

@@ -3,13 +3,13 @@
 // it lands in the text bin, which the close stores with the datastructure.
 #include <signal.h>
 
-#include <QRegularExpression>
-
 #include "engine/core/Cards.h"
 #include "tests/dragdrop/X11Fixture.h"
 #include "tests/mainwindow/WindowFixture.h"
 
 namespace {
+
+using kiv::test::PollUntil;
 
 class X11Collector : public kiv::test::X11Fixture {
 protected:
@@ -21,19 +21,17 @@ protected:
                 << tool << " is missing; run scripts/install-deps";
         kiv_ = QFileInfo(kivclip_).absolutePath() + "/kiv";
         ASSERT_TRUE(QFileInfo::exists(kiv_)) << kiv_.toStdString();
-        Start("openbox", {"--sm-disable"});
-        QThread::msleep(500);
+        StartWindowManager();
     }
 
-    // The id of the first window with the title, waiting for it to be mapped.
-    QString WindowId(const QString& title) {
-        for (int i = 0; i < 100; ++i) {
-            const QString ids =
-                Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"}).trimmed();
-            if (!ids.isEmpty()) return ids.split('\n').first();
-            QThread::msleep(100);
-        }
-        return {};
+    bool Shown(const QString& title) {
+        return !Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})
+                    .trimmed()
+                    .isEmpty();
+    }
+    void ClickTwice(const QPoint& at) {
+        Run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y())});
+        Run("xdotool", {"click", "--repeat", "2", "--delay", "80", "1"});
     }
 
     QString kiv_;
@@ -56,39 +54,25 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
     EXPECT_TRUE(geometry.contains("Geometry: 42x42")) << geometry.toStdString();
 
     Run("xdotool", {"windowmove", collector, "300", "400"});
+    PollUntil([&] { return Geometry(collector).topLeft() == QPoint(300, 400); });
     // A double click on the picture hides the main window (no task bar entry, no window);
     // the program goes on, and the next double click brings it back.
     const QString mainId = WindowId("KIV - FirstKivDB.kiv");
-    auto doubleClick = [&] {
-        Run("xdotool", {"mousemove", "320", "420"});
-        Run("xdotool", {"click", "--repeat", "2", "--delay", "80", "1"});
-        QThread::msleep(500);
-    };
-    doubleClick();
-    EXPECT_TRUE(Run("xdotool", {"search", "--onlyvisible", "--name", "^KIV - FirstKivDB.kiv$"})
-                    .trimmed()
-                    .isEmpty())
+    ClickTwice(Geometry(collector).center());
+    EXPECT_TRUE(PollUntil([&] { return !Shown("KIV - FirstKivDB.kiv"); }))
         << "the main window is hidden";
     EXPECT_EQ(kiv.state(), QProcess::Running);
-    doubleClick();
+    ClickTwice(Geometry(collector).center());
     EXPECT_EQ(WindowId("KIV - FirstKivDB.kiv"), mainId) << "and shown again";
 
     // Another program's window, over the main window; the collector stays above it.
     const QString text = QString::fromUtf8("dropped on the sw\xC3\xA4llow");
     QProcess& offer = Start(kivclip_, {"offer", text});
     WaitForReady(offer);
-    Run("xdotool", {"mousemove", "500", "100"});
-    Run("xdotool", {"mousedown", "1"});
-    QThread::msleep(200);
-    for (int step = 1; step <= 10; ++step) {
-        Run("xdotool",
-            {"mousemove", QString::number(500 - step * 18), QString::number(100 + step * 32)});
-        QThread::msleep(60);
-    }
-    Run("xdotool", {"mousemove", "320", "421"});
-    QThread::msleep(300);
-    Run("xdotool", {"mouseup", "1"});
-    ASSERT_TRUE(offer.waitForFinished(10000));
+    const QString offerId = WindowId("kivclip offer");
+    ASSERT_FALSE(offerId.isEmpty());
+    DragBetween(Geometry(offerId), Geometry(collector));
+    ASSERT_TRUE(offer.waitForFinished(30000));
     EXPECT_TRUE(QString::fromUtf8(offer.readAllStandardOutput()).contains("dropped 1"))
         << "the collector took a copy";
 
@@ -105,32 +89,31 @@ TEST_F(X11Collector, ShowsOnTopAndTakesATextDraggedFromAnotherProgram) {
 // window's right edge, off the menu bar; where the user drags it is where the next start
 // puts it.
 TEST_F(X11Collector, StandsBesideTheMenuBarAndComesBackWhereItWasDragged) {
-    auto position = [&](const QString& id) {
-        const QRegularExpressionMatch m = QRegularExpression("Position: (\\d+),(\\d+)")
-                                              .match(Run("xdotool", {"getwindowgeometry", id}));
-        return m.hasMatch() ? QPoint(m.captured(1).toInt(), m.captured(2).toInt()) : QPoint(-1, -1);
-    };
+    auto position = [&](const QString& id) { return Geometry(id).topLeft(); };
     QProcess* kiv = &Start(kiv_, {});
     QString collector = WindowId("KIV is run");
     ASSERT_FALSE(collector.isEmpty()) << kiv->readAllStandardError().toStdString();
     const QString mainId = WindowId("KIV - FirstKivDB.kiv");
     ASSERT_FALSE(mainId.isEmpty());
-    QThread::msleep(300);
     // The main window fills the screen (1024 wide, no panels under openbox).
-    EXPECT_EQ(position(collector), QPoint(1024 - 42 - 50, 50));
+    const QPoint first(1024 - 42 - 50, 50);
+    PollUntil([&] { return position(collector) == first; });
+    EXPECT_EQ(position(collector), first);
 
-    // Dragged by its picture.
-    Run("xdotool", {"mousemove", "953", "71"});
+    // Dragged by its picture, wherever it stands.
+    const QPoint grip = Geometry(collector).center(), by(-350, 250);
+    Run("xdotool", {"mousemove", QString::number(grip.x()), QString::number(grip.y())});
     Run("xdotool", {"mousedown", "1"});
     for (int step = 1; step <= 10; ++step) {
-        Run("xdotool",
-            {"mousemove", QString::number(953 - step * 35), QString::number(71 + step * 25)});
+        const QPoint p = grip + by * step / 10;
+        Run("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y())});
         QThread::msleep(40);
     }
     Run("xdotool", {"mouseup", "1"});
-    QThread::msleep(200);
+    const QPoint expected = first + by;
+    PollUntil([&] { return position(collector) == expected; });
     const QPoint dragged = position(collector);
-    EXPECT_EQ(dragged, QPoint(932 - 350, 50 + 250));
+    EXPECT_EQ(dragged, expected);
 
     ::kill(pid_t(kiv->processId()), SIGTERM);
     ASSERT_TRUE(kiv->waitForFinished(15000));
@@ -142,11 +125,10 @@ TEST_F(X11Collector, StandsBesideTheMenuBarAndComesBackWhereItWasDragged) {
         << ini.toStdString();
 
     kiv = &Start(kiv_, {});
-    QThread::msleep(300);
     collector = WindowId("KIV is run");
     ASSERT_FALSE(collector.isEmpty()) << kiv->readAllStandardError().toStdString();
     ASSERT_FALSE(WindowId("KIV - FirstKivDB.kiv").isEmpty());
-    QThread::msleep(300);
+    PollUntil([&] { return position(collector) == dragged; });
     EXPECT_EQ(position(collector), dragged) << "back where it was dragged";
     ::kill(pid_t(kiv->processId()), SIGTERM);
     ASSERT_TRUE(kiv->waitForFinished(15000));

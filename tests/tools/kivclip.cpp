@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 #include <cstdio>
 #include <cstring>
 
@@ -94,13 +95,18 @@ private:
     TDropURLSource source_;
 };
 
+// "ready" once the server shows the window (it is exposed), so a test can look for it.
 void ShowAt(QWidget& w, int x, int y, int size) {
     w.setGeometry(x, y, size, size);
     w.show();
-    QTimer::singleShot(300, [] {
+    auto* look = new QTimer(&w);
+    QObject::connect(look, &QTimer::timeout, &w, [&w, look] {
+        if (!w.windowHandle() || !w.windowHandle()->isExposed()) return;
+        look->stop();
         std::printf("ready\n");
         std::fflush(stdout);
     });
+    look->start(10);
 }
 
 }  // namespace

@@ -57,9 +57,9 @@ TEST(Program, TerminationSignalsCloseTheMainWindowAsTheUserWould) {
     int closes = 0;
     CloseOnTerminationSignals([&] { ++closes; });
     ::raise(SIGTERM);
-    QTRY_COMPARE_WITH_TIMEOUT(closes, 1, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(closes, 1, 30000);
     ::raise(SIGINT);
-    QTRY_COMPARE_WITH_TIMEOUT(closes, 2, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(closes, 2, 30000);
 
     // Under a modal window: the window is answered first, then the main window closes.
     QDialog question;
@@ -67,7 +67,7 @@ TEST(Program, TerminationSignalsCloseTheMainWindowAsTheUserWould) {
     question.show();
     ASSERT_EQ(QApplication::activeModalWidget(), &question);
     ::raise(SIGTERM);
-    QTRY_COMPARE_WITH_TIMEOUT(closes, 3, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(closes, 3, 30000);
     EXPECT_EQ(question.result(), QDialog::Rejected);
     EXPECT_TRUE(question.isHidden());
     RestoreTerminationSignals();

@@ -26,6 +26,7 @@ struct RuntimeDirFixture : ::testing::Test {
     void SetUp() override {
         dir = TempDir() + "rt" + std::to_string(::getpid()) + "/";
         MakeDirs(dir);
+        ::chmod(dir.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
     void TearDown() override {
@@ -57,18 +58,36 @@ void ServeUntil(Done done, int ms = 5000) {
     while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-// A later start on its own thread: its answer, -1 while it runs.
+// A later start on its own thread: its answer, -1 while it runs, and the file it could not
+// hand over.
 struct LaterStart {
     std::atomic<int> first{-1};
+    std::string notHanded;  // read once first >= 0
     std::thread thread;
-    explicit LaterStart(std::string path) {
-        thread = std::thread([this, path] {
+    explicit LaterStart(std::string path, int patienceMs = kHandOverPatienceMs) {
+        thread = std::thread([this, path, patienceMs] {
             std::string a0 = "kiv", a1 = path;
             char* argv[] = {a0.data(), a1.data(), nullptr};
-            first = CheckSingleInstance(2, argv) ? 1 : 0;
+            first = CheckSingleInstance(2, argv, &notHanded, patienceMs) ? 1 : 0;
         });
     }
-    ~LaterStart() { thread.join(); }
+    ~LaterStart() {
+        if (thread.joinable()) thread.join();
+    }
+};
+
+// Holds the lock as a first instance that lives does.
+struct HeldLock {
+    int fd;
+    explicit HeldLock(const std::string& dir)
+        : fd(::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    }
+    ~HeldLock() { Release(); }
+    void Release() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
 };
 }  // namespace
 
@@ -131,50 +150,42 @@ TEST(CommandLinePath, TheNamedPathAsItsBytes) {
     for (const auto& c : cases) EXPECT_EQ(CommandLinePath(c.arg), c.path) << c.arg;
 }
 
-// The open of a handed path may show a box that stays up longer than the sender waits:
-// the sender has its answer before, and paths that come meanwhile wait for the box.
+// The open of a handed path may show a box that stays up as long as the user leaves it:
+// the senders have their answers while it is up, and paths that come meanwhile wait for it.
 TEST_F(RuntimeDirFixture, AnsweredBeforeTheOpenWhichNeverNests) {
     HandOverServer server;
     ASSERT_TRUE(server.Listening());
     std::vector<std::string> opened;
     int depth = 0, deepest = 0;
-    std::atomic<int> second{-1};
+    std::atomic<int> first{-1}, second{-1};
+    bool answeredWhileTheBoxWasUp = false;
     std::unique_ptr<std::thread> secondSender;
     server.OnCopyData = [&](const std::string& p) {
         deepest = std::max(deepest, ++depth);
         opened.push_back(p);
         if (p == "/a.kiv") {
-            // The box: a nested event loop, open four times the sender's time-out.
+            // The box: a nested event loop, up until both senders have their answers.
             secondSender =
-                std::make_unique<std::thread>([&] { second = int(SendHandOver("/b.kiv", 500)); });
-            QEventLoop box;
-            QTimer::singleShot(2000, &box, &QEventLoop::quit);
-            box.exec();
+                std::make_unique<std::thread>([&] { second = int(SendHandOver("/b.kiv")); });
+            ServeUntil([&] { return first >= 0 && second >= 0; }, 30000);
+            answeredWhileTheBoxWasUp = first >= 0 && second >= 0;
         }
         --depth;
     };
-    std::atomic<int> first{-1};
-    std::atomic<qint64> firstMs{-1};
-    std::thread firstSender([&] {
-        QElapsedTimer t;
-        t.start();
-        first = int(SendHandOver("/a.kiv", 500));
-        firstMs = t.elapsed();
-    });
-    ServeUntil([&] { return first >= 0; });
+    std::thread firstSender([&] { first = int(SendHandOver("/a.kiv")); });
+    ServeUntil([&] { return opened.size() == 2; }, 30000);
     firstSender.join();
-    EXPECT_EQ(first, int(HandOverResult::Received));
-    EXPECT_LT(firstMs, 500) << "answered before the path is handled";
-    ServeUntil([&] { return opened.size() == 2; });
     ASSERT_TRUE(secondSender);
     secondSender->join();
+    EXPECT_EQ(first, int(HandOverResult::Received));
     EXPECT_EQ(second, int(HandOverResult::Received));
+    EXPECT_TRUE(answeredWhileTheBoxWasUp) << "answered before the path is handled";
     EXPECT_EQ(opened, (std::vector<std::string>{"/a.kiv", "/b.kiv"}));
     EXPECT_EQ(deepest, 1) << "the second path waited until the first was done";
     // The senders' sockets are gone by now; the server goes on serving.
     std::atomic<int> third{-1};
     std::thread thirdSender([&] { third = int(SendHandOver("/c.kiv")); });
-    ServeUntil([&] { return third >= 0 && opened.size() == 3; });
+    ServeUntil([&] { return third >= 0 && opened.size() == 3; }, 30000);
     thirdSender.join();
     EXPECT_EQ(third, int(HandOverResult::Received));
     EXPECT_EQ(opened.back(), "/c.kiv");
@@ -183,9 +194,7 @@ TEST_F(RuntimeDirFixture, AnsweredBeforeTheOpenWhichNeverNests) {
 // The first start holds the lock but listens only a moment later (its application object
 // is still being made): a later start with a file waits for it.
 TEST_F(RuntimeDirFixture, ALaterStartWaitsForTheFirstToListen) {
-    const int held =
-        ::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    HeldLock held(dir);
     const std::string file = dir + "handed.kiv";
     WriteFileAtomic(file, "x");
     std::vector<std::string> opened;
@@ -198,44 +207,58 @@ TEST_F(RuntimeDirFixture, ALaterStartWaitsForTheFirstToListen) {
         EXPECT_EQ(later.first, -1) << "still waiting";
         server = std::make_unique<HandOverServer>();
         server->OnCopyData = [&](const std::string& p) { opened.push_back(p); };
-        ServeUntil([&] { return later.first >= 0 && !opened.empty(); });
+        ServeUntil([&] { return later.first >= 0 && !opened.empty(); }, 30000);
         EXPECT_EQ(later.first, 0) << "handed over and ends";
     }
     EXPECT_EQ(opened, std::vector<std::string>{file});
-    ::close(held);
 }
 
 // The lock holder ends before it listens: the later start becomes the first one.
 TEST_F(RuntimeDirFixture, ALaterStartTakesOverFromAFirstThatEnded) {
-    int held = ::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    HeldLock held(dir);
     const std::string file = dir + "handed.kiv";
     WriteFileAtomic(file, "x");
     LaterStart later(file);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(later.first, -1);
-    ::close(held);
-    ServeUntil([&] { return later.first >= 0; });
+    held.Release();
+    ServeUntil([&] { return later.first >= 0; }, 30000);
     EXPECT_EQ(later.first, 1);
+    EXPECT_TRUE(later.notHanded.empty());
     EXPECT_FALSE(ChildIsFirst()) << "and holds the lock";
 }
 
-// Nobody ever listens: the later start gives up after its wait.
-TEST_F(RuntimeDirFixture, ALaterStartGivesUpAfterItsWait) {
-    const int held =
-        ::open((dir + "MYPROGRAM_CHECKEXIST").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
-    const std::string file = dir + "handed.kiv";
+// The first instance lives but never listens, or listens and never answers (stopped, hung):
+// the later start gives up after its patience and names the file it could not hand over.
+// One that answers after the sender gave up drops the path: the user was told it was not
+// opened.
+TEST_F(RuntimeDirFixture, ALaterStartThatCannotHandOverNamesTheFile) {
+    HeldLock held(dir);
+    const std::string file = dir + "handed.kiv", next = dir + "next.kiv";
     WriteFileAtomic(file, "x");
-    QElapsedTimer t;
-    t.start();
+    WriteFileAtomic(next, "y");
     {
-        LaterStart later(file);
-        ServeUntil([&] { return later.first >= 0; }, 10000);
+        LaterStart later(file, 500);
+        ServeUntil([&] { return later.first >= 0; }, 30000);
         EXPECT_EQ(later.first, 0);
+        EXPECT_EQ(later.notHanded, file) << "nobody listened";
     }
-    EXPECT_GE(t.elapsed(), 1900) << "it waited for a listener";
-    ::close(held);
+    HandOverServer server;
+    ASSERT_TRUE(server.Listening());
+    std::vector<std::string> opened;
+    server.OnCopyData = [&](const std::string& p) { opened.push_back(p); };
+    {
+        LaterStart later(file, 500);  // this thread serves no events meanwhile: no answer
+        later.thread.join();
+        EXPECT_EQ(later.first, 0);
+        EXPECT_EQ(later.notHanded, file) << "nobody answered";
+    }
+    // Connections are served in order: once the next one is in, the late one was dropped.
+    LaterStart after(next);
+    ServeUntil([&] { return after.first >= 0 && !opened.empty(); }, 30000);
+    EXPECT_EQ(after.first, 0);
+    EXPECT_TRUE(after.notHanded.empty());
+    EXPECT_EQ(opened, std::vector<std::string>{next});
 }
 
 // The fallback folder in a place everybody can write is used only when it is ours alone.
@@ -246,6 +269,10 @@ struct PrivateDirFixture : ::testing::Test {
         MakeDirs(base);
     }
     void TearDown() override { RemoveTree(base); }
+    static std::string WithoutTrailingSlash(std::string d) {
+        if (d.size() > 1 && d.back() == '/') d.pop_back();
+        return d;
+    }
     mode_t Mode(const std::string& p) {
         struct stat st {};
         ::lstat(p.c_str(), &st);
@@ -295,6 +322,7 @@ TEST_F(PrivateDirFixture, AFolderPlantedByOthersSendsUsToTheCache) {
     const std::string shared = base + "kiv-runtime-1000", cache = base + "cache/kiv-runtime";
     const std::string xdg = base + "xdg/";
     MakeDirs(xdg);
+    ::chmod(xdg.c_str(), 0700);
     EXPECT_EQ(ChooseRuntimeDir(xdg.c_str(), shared, cache), xdg)
         << "the session's own folder first";
     EXPECT_FALSE(DirExists(shared));
@@ -306,4 +334,52 @@ TEST_F(PrivateDirFixture, AFolderPlantedByOthersSendsUsToTheCache) {
     ASSERT_EQ(::chmod(cache.c_str(), 0755), 0);
     EXPECT_EQ(ChooseRuntimeDir(nullptr, shared, cache), "")
         << "no folder of ours alone: nothing is shared";
+}
+
+// The session's runtime folder is checked as the fallback is: one that others can reach, or
+// that is not a real folder of ours, is passed over (and left as it is).
+TEST_F(PrivateDirFixture, ASessionFolderOthersCanReachIsPassedOver) {
+    const std::string shared = base + "kiv-runtime-1000", cache = base + "cache/kiv-runtime";
+    const std::string target = base + "target";
+    ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> plant;
+    } cases[] = {
+        {"missing", [](const std::string&) {}},
+        {"open to everybody",
+         [](const std::string& d) { ::mkdir(d.c_str(), 0700), ::chmod(d.c_str(), 01777); }},
+        {"readable by others",
+         [](const std::string& d) { ::mkdir(d.c_str(), 0700), ::chmod(d.c_str(), 0750); }},
+        {"a link to a folder of ours",
+         [&](const std::string& d) { (void)::symlink(target.c_str(), d.c_str()); }},
+        {"a file", [](const std::string& d) { WriteFileAtomic(d, "x"); }},
+    };
+    for (const auto& c : cases) {
+        const std::string d = base + "xdg-" + std::to_string(&c - cases) + "/";
+        c.plant(WithoutTrailingSlash(d));
+        const mode_t before = Mode(WithoutTrailingSlash(d));
+        EXPECT_EQ(ChooseRuntimeDir(d.c_str(), shared, cache), shared + "/") << c.name;
+        EXPECT_EQ(Mode(WithoutTrailingSlash(d)), before) << c.name << ": left as it was";
+    }
+    if (::geteuid() == 0) {  // made for another user
+        const std::string d = base + "theirs";
+        ASSERT_EQ(::mkdir(d.c_str(), 0700), 0);
+        ASSERT_EQ(::chown(d.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(ChooseRuntimeDir(d.c_str(), shared, cache), shared + "/");
+    }
+
+    // The program's own choice: a shared folder in $XDG_RUNTIME_DIR is never where the
+    // lock and the socket go.
+    const std::string open = base + "open";
+    ASSERT_EQ(::mkdir(open.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_RUNTIME_DIR", open.c_str(), 1);
+    const std::string chosen = RuntimeDir();
+    if (old) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_NE(chosen, open + "/");
+    EXPECT_TRUE(chosen.empty() || IsPrivateDir(chosen)) << chosen;
 }
