@@ -3,6 +3,9 @@
 // (WindowSettings.*) applies them to the window; no command lives here.
 #include "mainwindow/KivSettings.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/core/Cards.h"
 #include "engine/core/Navigation.h"
 #include "platform/core/BlockFile.h"
@@ -117,14 +120,42 @@ bool OnSomeScreen(const QRect& window, const QList<QRect>& screens) {
     return false;
 }
 
+namespace {
+
+// The desktop: the screen and every screen beside it.
+QRect DesktopOf(QSize screen, const QList<QRect>& screens) {
+    QRect d(QPoint(0, 0), screen);
+    for (const QRect& r : screens) d = d.united(r);
+    return d;
+}
+
+// A size from kiv.ini, at most the desktop's; zero when it is none.
+int SizeWithin(int64_t v, int desktop) { return v <= 0 ? 0 : int(std::min<int64_t>(v, desktop)); }
+
+// A position from kiv.ini, so that an extent of the given size stays within reach of the
+// desktop; the edges are computed without overflow.
+int PositionWithin(int64_t v, int64_t from, int64_t extent, int64_t size) {
+    return int(std::clamp<int64_t>(v, from - size, from + extent));
+}
+
+}  // namespace
+
 TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const QRect& workArea,
                                     const QList<QRect>& screens) {
     TStartGeometry g;
     const int H = screen.height(), W = screen.width();
-    const QRect saved(s.MainLeft, s.MainTop, s.MainWidth, s.MainHeight);
-    if (s.ScreenHxW == H * W && OnSomeScreen(saved, screens)) {
+    // Values a hand or another build wrote are brought to the desktop first: a rectangle's
+    // edges must be representable before it is compared with the screens.
+    const QRect desk = DesktopOf(screen, screens);
+    const int width = SizeWithin(s.MainWidth, desk.width());
+    const int height = SizeWithin(s.MainHeight, desk.height());
+    const QRect saved(PositionWithin(s.MainLeft, desk.x(), desk.width(), width),
+                      PositionWithin(s.MainTop, desk.y(), desk.height(), height), width, height);
+    if (int64_t(s.ScreenHxW) == int64_t(H) * W && OnSomeScreen(saved, screens)) {
         g.Main = saved;
-        g.Collector = QPoint(s.CollectorLeft, s.CollectorTop);
+        // The collector has no title bar to pull it back by: none of it goes before the desktop.
+        g.Collector = QPoint(PositionWithin(s.CollectorLeft, desk.x(), desk.width(), 0),
+                             PositionWithin(s.CollectorTop, desk.y(), desk.height(), 0));
         g.Saved = true;
     } else {
         g.Main = workArea.isValid() ? workArea : QRect(0, 0, W, H);
