@@ -10,6 +10,7 @@
 #include "engine/core/Navigation.h"
 #include "platform/core/BlockFile.h"
 #include "platform/core/KivStrings.h"
+#include "platform/core/SamePath.h"
 
 namespace kiv {
 
@@ -183,12 +184,15 @@ void LoadBookMarkedDatastructures(const IniFile& ini, TInterBase1& list) {
         const size_t p = value.find(kBookMarkSeparator);
         if (p == std::string::npos) continue;
         const std::string name = value.substr(0, p);
-        const std::string path = ExpandRelativePath(base, value.substr(p + 4));
+        const std::string stored = value.substr(p + 4);
+        const std::string path = ResolveRelativePath(base, stored);
         if (path.empty() || !FileExists(path)) continue;
         if (LowerCase(FileNameOf(path)) == "template.kiv") continue;
         if (LowerCase(ExtensionOf(path)) != ".kiv") continue;
         if (list.IndexOfPath(path) >= 0) continue;
-        list.SetName(list.Add(path), name);
+        const int i = list.Add(path);
+        list.SetName(i, name);
+        list.BookMark(i)->StoredAs = stored;
     }
 }
 
@@ -196,8 +200,11 @@ void SaveBookMarkedDatastructures(IniFile& ini, const TInterBase1& list) {
     ini.EraseSection(kBookMarkedSection);
     const std::string& base = RelativePathBase();
     for (int i = 0; i < list.Count(); ++i) {
-        const std::string value =
-            list.GetName(i) + kBookMarkSeparator + MakeRelativePath(base, list.GetPath(i));
+        const std::string& kept = list.BookMark(i)->StoredAs;
+        const bool unchanged =
+            !kept.empty() && SamePath(ResolveRelativePath(base, kept), list.GetPath(i));
+        const std::string value = list.GetName(i) + kBookMarkSeparator +
+                                  (unchanged ? kept : MakeRelativePath(base, list.GetPath(i)));
         // A line break would come back as another name.
         if (IniFile::FitsOneLine(value)) ini.WriteString(kBookMarkedSection, IntToStr(i), value);
     }

@@ -89,9 +89,11 @@ TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const Q
 bool OnSomeScreen(const QRect& window, const QList<QRect>& screens);
 
 // Section "BookMarked DBs": "name_~^_path" per key, in file order. An entry is taken when
-// its file exists, is a ".kiv" file other than "template.kiv" and is not listed yet.
+// its file exists (found without regard to letter case when written on Windows), is a
+// ".kiv" file other than "template.kiv" and is not listed yet; it keeps the path as stored.
 void LoadBookMarkedDatastructures(const IniFile& ini, TInterBase1& list);
-// The section erased, then key i := name(i) "_~^_" relative path(i).
+// The section erased, then key i := name(i) "_~^_" path(i): as stored while it still names
+// the file, else made relative.
 void SaveBookMarkedDatastructures(IniFile& ini, const TInterBase1& list);
 
 }  // namespace kiv

@@ -146,7 +146,8 @@ bool CheckSingleInstance(int argc, char** argv) {
     if (dir.empty() || TakeLock(dir) != Lock::Held) return true;
 
     const std::string s = argc > 1 ? CommandLinePath(argv[1]) : std::string();
-    if (s.empty() || !FileExists(s)) return false;
+    // A file that is not there is handed over too: the running window says so.
+    if (s.empty()) return false;
     const auto until = std::chrono::steady_clock::now() + kListenWait;
     for (;;) {
         switch (SendHandOver(s)) {
