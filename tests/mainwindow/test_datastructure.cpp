@@ -344,9 +344,8 @@ TEST_F(Datastructure, AHandedOverPathOpensKivFilesOnly) {
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
     // Only the missing one is told of.
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
-    EXPECT_EQ(Dialogs().Messages[0].Text,
-              QStringLiteral("The datastructure \"%1\" does not exist.")
-                  .arg(QString::fromStdString(Home() + "missing.kiv")));
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The datastructure \"%1\" does not exist.")
+                                              .arg(QString::fromStdString(Home() + "missing.kiv")));
     Dialogs().Clear();
     f->hide();
     f->Startup().WMCopyData(Home() + "Other.KIV");
