@@ -4,14 +4,15 @@
 // recipients; "- OK -" stores the book and writes the chosen recipients into the send
 // window's fields.
 //
-// "address.lst": one line per grid row, the header ("Name", "email") first; every cell is
-// followed by one TAB, the line ends with CR LF; text in the file's own code (LegacyText).
+// "address.lst" is read and written by email/core/AddressBookText.
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "email/core/AddressBookText.h"
 
 class QLineEdit;
 class QListWidget;
@@ -23,17 +24,6 @@ namespace kiv {
 class TSortGrid;
 
 // ---- the book's rules, without widgets ----
-
-struct TAddressLine {
-    int Index = 0;                    // the line's number in the file, from 0
-    std::vector<std::string> Fields;  // UTF-8
-};
-// The lines that have exactly `columns` TAB-ended fields (text after the last TAB is
-// ignored); the others are skipped but keep their numbers.
-std::vector<TAddressLine> ParseAddressBook(std::string_view bytes, int columns);
-// The file's bytes for the rows (each a row's cells, UTF-8): TAB, CR and LF inside a cell
-// become blanks, so every row reads back as one line of the same fields.
-std::string FormatAddressBook(const std::vector<std::vector<std::string>>& rows);
 
 struct TAddressRow {
     QString Name, Address;

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <string>
 
-#include "email/MailSettings.h"
+#include "email/core/MailSettings.h"
 #include "platform/core/IniFile.h"
 
 class QCheckBox;

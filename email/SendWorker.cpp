@@ -7,7 +7,7 @@
 
 #include <exception>
 
-#include "email/MailSettings.h"
+#include "email/core/MailSettings.h"
 
 namespace kiv {
 

@@ -1,7 +1,11 @@
 // The settings file's rules: "kiv.ini" read into TKivSettings and written back, the start
-// geometry, the bookmarked datastructures and the recent-files list. TWindowSettings
-// (WindowSettings.*) applies them to the window; no command lives here.
+// geometry and the recent-files list (the bookmarked datastructures are engine/core's
+// BookMarkList). TWindowSettings (WindowSettings.*) applies them to the window; no command
+// lives here.
 #include "mainwindow/KivSettings.h"
+
+#include <algorithm>
+#include <cstdint>
 
 #include "engine/core/Cards.h"
 #include "engine/core/Navigation.h"
@@ -11,22 +15,10 @@
 namespace kiv {
 
 const char* const kSettingsSection = "Settings";
-const char* const kBookMarkedSection = "BookMarked DBs";
 const char* const kLastOpenedSection = "LastOpened";
-const char* const kBookMarkSeparator = "_~^_";
 
 namespace {
 const char* const S = kSettingsSection;
-
-std::string FileNameOf(const std::string& path) {
-    size_t p = path.find_last_of('/');
-    return p == std::string::npos ? path : path.substr(p + 1);
-}
-std::string ExtensionOf(const std::string& path) {
-    std::string name = FileNameOf(path);
-    size_t p = name.rfind('.');
-    return p == std::string::npos ? std::string() : name.substr(p);
-}
 }  // namespace
 
 TKivSettings ReadSettings(const IniFile& ini, int screenWidth) {
@@ -117,14 +109,42 @@ bool OnSomeScreen(const QRect& window, const QList<QRect>& screens) {
     return false;
 }
 
+namespace {
+
+// The desktop: the screen and every screen beside it.
+QRect DesktopOf(QSize screen, const QList<QRect>& screens) {
+    QRect d(QPoint(0, 0), screen);
+    for (const QRect& r : screens) d = d.united(r);
+    return d;
+}
+
+// A size from kiv.ini, at most the desktop's; zero when it is none.
+int SizeWithin(int64_t v, int desktop) { return v <= 0 ? 0 : int(std::min<int64_t>(v, desktop)); }
+
+// A position from kiv.ini, so that an extent of the given size stays within reach of the
+// desktop; the edges are computed without overflow.
+int PositionWithin(int64_t v, int64_t from, int64_t extent, int64_t size) {
+    return int(std::clamp<int64_t>(v, from - size, from + extent));
+}
+
+}  // namespace
+
 TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const QRect& workArea,
                                     const QList<QRect>& screens) {
     TStartGeometry g;
     const int H = screen.height(), W = screen.width();
-    const QRect saved(s.MainLeft, s.MainTop, s.MainWidth, s.MainHeight);
-    if (s.ScreenHxW == H * W && OnSomeScreen(saved, screens)) {
+    // Values a hand or another build wrote are brought to the desktop first: a rectangle's
+    // edges must be representable before it is compared with the screens.
+    const QRect desk = DesktopOf(screen, screens);
+    const int width = SizeWithin(s.MainWidth, desk.width());
+    const int height = SizeWithin(s.MainHeight, desk.height());
+    const QRect saved(PositionWithin(s.MainLeft, desk.x(), desk.width(), width),
+                      PositionWithin(s.MainTop, desk.y(), desk.height(), height), width, height);
+    if (int64_t(s.ScreenHxW) == int64_t(H) * W && OnSomeScreen(saved, screens)) {
         g.Main = saved;
-        g.Collector = QPoint(s.CollectorLeft, s.CollectorTop);
+        // The collector has no title bar to pull it back by: none of it goes before the desktop.
+        g.Collector = QPoint(PositionWithin(s.CollectorLeft, desk.x(), desk.width(), 0),
+                             PositionWithin(s.CollectorTop, desk.y(), desk.height(), 0));
         g.Saved = true;
     } else {
         g.Main = workArea.isValid() ? workArea : QRect(0, 0, W, H);
@@ -143,33 +163,6 @@ TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const Q
     if (bottom - g.Collector.y() < 10) g.Collector.setY(0);
     if (right - g.Collector.x() < 10) g.Collector.setX(0);
     return g;
-}
-
-void LoadBookMarkedDatastructures(const IniFile& ini, TInterBase1& list) {
-    const std::string& base = RelativePathBase();
-    for (const std::string& key : ini.ReadSection(kBookMarkedSection)) {
-        const std::string value = ini.ReadString(kBookMarkedSection, key, "");
-        const size_t p = value.find(kBookMarkSeparator);
-        if (p == std::string::npos) continue;
-        const std::string name = value.substr(0, p);
-        const std::string path = ExpandRelativePath(base, value.substr(p + 4));
-        if (path.empty() || !FileExists(path)) continue;
-        if (LowerCase(FileNameOf(path)) == "template.kiv") continue;
-        if (LowerCase(ExtensionOf(path)) != ".kiv") continue;
-        if (list.IndexOfPath(path) >= 0) continue;
-        list.SetName(list.Add(path), name);
-    }
-}
-
-void SaveBookMarkedDatastructures(IniFile& ini, const TInterBase1& list) {
-    ini.EraseSection(kBookMarkedSection);
-    const std::string& base = RelativePathBase();
-    for (int i = 0; i < list.Count(); ++i) {
-        const std::string value =
-            list.GetName(i) + kBookMarkSeparator + MakeRelativePath(base, list.GetPath(i));
-        // A line break would come back as another name.
-        if (IniFile::FitsOneLine(value)) ini.WriteString(kBookMarkedSection, IntToStr(i), value);
-    }
 }
 
 }  // namespace kiv

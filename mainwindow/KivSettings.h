@@ -9,6 +9,7 @@
 #include <QSize>
 #include <string>
 
+#include "engine/core/BookMarkList.h"
 #include "platform/core/IniFile.h"
 #include "platform/qt/Colors.h"
 
@@ -17,9 +18,7 @@ namespace kiv {
 class TInterBase1;
 
 extern const char* const kSettingsSection;    // "Settings"
-extern const char* const kBookMarkedSection;  // "BookMarked DBs"
 extern const char* const kLastOpenedSection;  // "LastOpened"
-extern const char* const kBookMarkSeparator;  // "_~^_"
 
 // The collector window is exactly its 42 x 42 drop panel.
 constexpr int kCollectorWidth = 42;
@@ -87,11 +86,5 @@ TStartGeometry ResolveStartGeometry(const TKivSettings& s, QSize screen, const Q
 // Whether a window rectangle shows enough of itself on one of the screens to be grabbed
 // (a strip of its top edge at least 40 x 10 pixels lies on a screen).
 bool OnSomeScreen(const QRect& window, const QList<QRect>& screens);
-
-// Section "BookMarked DBs": "name_~^_path" per key, in file order. An entry is taken when
-// its file exists, is a ".kiv" file other than "template.kiv" and is not listed yet.
-void LoadBookMarkedDatastructures(const IniFile& ini, TInterBase1& list);
-// The section erased, then key i := name(i) "_~^_" relative path(i).
-void SaveBookMarkedDatastructures(IniFile& ini, const TInterBase1& list);
 
 }  // namespace kiv

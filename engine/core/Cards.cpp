@@ -405,6 +405,12 @@ std::string ExpandRelativePath(std::string_view base, std::string_view path) {
     return StoredPathText(path, base);
 }
 
+std::string ResolveRelativePath(std::string_view base, std::string_view path) {
+    if (path.size() < 2 || path[0] != '|' || path[1] != '|' || IsDrivePath(base))
+        return ExpandRelativePath(base, path);
+    return ResolveStoredPath(path, base);
+}
+
 namespace {
 
 // The line with its target converted; lines without a target come back as they are.

@@ -131,6 +131,9 @@ std::string MakeRelativePath(std::string_view base, std::string_view path);
 // path is returned unchanged. Under a POSIX base the rest is decoded (the result is UTF-8,
 // like the base), and "\" and "/" after "||" both separate and "/" is written.
 std::string ExpandRelativePath(std::string_view base, std::string_view path);
+// ExpandRelativePath, and where what follows "||" names nothing as written, the file it
+// names without regard to letter case (a path written on Windows; ResolveStoredPath).
+std::string ResolveRelativePath(std::string_view base, std::string_view path);
 // Every link line (target, 0x01, title) with a non-empty target gets its target made
 // relative or expanded; other lines stay. The result is the lines each followed by CR LF;
 // an empty text stays empty.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "engine/core/Cards.h"
@@ -226,6 +227,12 @@ void RemoveStaleTemps(const std::string& path) {
 
 // The old program joined in place: card file, outline, u32 K appended to the ".dsc", the
 // ".kiv" deleted, then T appended. K is the last u32 of such a ".dsc".
+EKivError MissingOutline(const std::string& path) {
+    return EKivError("The outline file \"" + path +
+                     "\" of this datastructure is missing; its card file \"" + CardFileName(path) +
+                     "\" was left as it is.");
+}
+
 bool InterruptedInPlaceJoin(BlockFile& d, uint32_t& outlineSize) {
     uint64_t size = d.Size();
     if (size < 4 + 8 + 4 || size > 0xFFFFFFFFull - 4) return false;
@@ -290,9 +297,7 @@ void RecoverDatastructure(const std::string& path) {
             RemoveAndSync(D);
             return;
         }
-        throw EKivError("The outline file \"" + P +
-                        "\" of this datastructure is missing; its card file \"" + D +
-                        "\" was left as it is.");
+        throw MissingOutline(P);
     }
 
     auto p = OpenLocked(P, OpenMode::ReadWrite);
@@ -441,6 +446,26 @@ void BackupDatastructure(const std::string& path) {
     Step("backup:done");
 }
 
+std::string WhyNotADatastructure(const std::string& path) {
+    const std::string D = CardFileName(path);
+    const bool hasP = FileExists(path), hasD = FileExists(D);
+    if (hasP == hasD) return {};  // a pair (the recovery mends it), or nothing there
+    try {
+        TJoinedTrailer t;
+        if (hasD) {
+            auto d = PosixBlockFile::Open(D, OpenMode::ReadOnly);
+            uint32_t k = 0;
+            if (ReadJoinedTrailer(*d, t) || InterruptedInPlaceJoin(*d, k)) return {};
+            return MissingOutline(path).what();
+        }
+        auto f = PosixBlockFile::Open(path, OpenMode::ReadOnly);
+        if (ReadJoinedTrailer(*f, t)) return {};
+        return NotADatastructure(path, *f).what();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
 TDatastructurePair OpenDatastructurePair(const std::string& path, bool createWhenMissing) {
     RecoverDatastructure(path);
     const std::string D = CardFileName(path);
@@ -498,18 +523,26 @@ std::string ShortenPath(const std::string& path) {
 
 TLastOpened UpdateLastOpened(const TIniSection& section, const std::string& path) {
     const std::string& base = RelativePathBase();
-    std::vector<std::string> list{path};
+    // Each entry with the form it is stored in: what the user did not change stays as written
+    // (a Windows spelling in other letter case or with "\" included).
+    std::vector<std::pair<std::string, std::string>> list{{path, MakeRelativePath(base, path)}};
+    bool listed = false;
     for (const auto& kv : section) {
-        std::string e = ExpandRelativePath(base, kv.second);
-        if (!SamePath(e, path)) list.push_back(std::move(e));
+        std::string e = ResolveRelativePath(base, kv.second);
+        if (e.empty()) continue;
+        const auto same = std::find_if(list.begin(), list.end(),
+                                       [&](const auto& l) { return SamePath(l.first, e); });
+        if (same == list.end()) list.emplace_back(std::move(e), kv.second);
+        else if (same == list.begin() && !std::exchange(listed, true)) same->second = kv.second;
     }
     TLastOpened r;
-    for (const std::string& e : list) {
+    for (const auto& [e, stored] : list) {
         if (int(r.Entries.size()) == kLastOpenedCount) break;
-        // kiv.ini would keep it as another name (the line break a blank): left out.
-        if (e.empty() || !FileExists(e) || !IniFile::FitsOneLine(e)) continue;
+        // A file that is missing may be on a drive not mounted yet and stays listed; a folder
+        // never opens. kiv.ini would keep a line break as another name: left out.
+        if (DirExists(e) || !IniFile::FitsOneLine(e) || !IniFile::FitsOneLine(stored)) continue;
         r.Entries.push_back(e);
-        r.Section.emplace_back(IntToStr(int64_t(r.Entries.size())), MakeRelativePath(base, e));
+        r.Section.emplace_back(IntToStr(int64_t(r.Entries.size())), stored);
     }
     r.Entries.resize(kLastOpenedCount);
     return r;

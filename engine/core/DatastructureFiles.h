@@ -80,6 +80,10 @@ struct TDatastructurePair {
 // rename, then split: a new outline is 8 zero bytes, a new card file 4). Without it, a
 // missing datastructure raises EFileError.
 TDatastructurePair OpenDatastructurePair(const std::string& path, bool createWhenMissing);
+// Why the open would refuse path, found without changing a file: a lone ".kiv" that is no
+// joined datastructure, or a lone ".dsc" from which no outline can be recovered. Empty when
+// it would not (a pair, a sound joined file, or nothing there at all).
+std::string WhyNotADatastructure(const std::string& path);
 
 // Caption form of a path: at most 40 characters as measured (each part counted with a
 // two-character separator), inner folders replaced by "...".
@@ -91,12 +95,13 @@ using TIniSection = std::vector<std::pair<std::string, std::string>>;
 constexpr int kLastOpenedCount = 4;
 
 struct TLastOpened {
-    TIniSection Section;               // the section's new content: "1".."n", relative form
+    TIniSection Section;               // the section's new content: "1".."n", as stored
     std::vector<std::string> Entries;  // always 4 absolute paths, "" where there is none
 };
-// The list after opening path: the section's values expanded, entries naming the same file
-// as path dropped, path put first, then the first four whose files exist, made relative to
-// the program folder.
+// The list after opening path: path first, then the section's entries in order without a
+// second one of a file, four at most. An entry keeps the form it was stored in (path too,
+// when it was listed); a new path is made relative to the program folder. Entries whose
+// files are missing stay (a drive may not be mounted yet); folders and empty ones go.
 TLastOpened UpdateLastOpened(const TIniSection& section, const std::string& path);
 // Caption of recent entry n (1..4): "n " followed by the shortened path.
 std::string LastOpenedCaption(int n, const std::string& entry);

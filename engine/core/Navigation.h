@@ -139,6 +139,9 @@ public:
     bool PasswordAccepted = false;
     TQuickJump HoistStack;
     bool MarksPending = true;  // the Threads and QuickJumps card is still to be read
+    // Path as the settings file spelt it (letter case, "\" separators); written back as it
+    // is while it still names Path.
+    std::string StoredAs;
 
 private:
     BlockFile* cardFile_ = nullptr;  // not owned

@@ -78,14 +78,7 @@ namespace {
 
 // Passes the checks the split makes: an open pair, or a joined file with a sound trailer.
 bool PassesDatastructureChecks(const std::string& path) {
-    if (FileExists(path) && FileExists(CardFileName(path))) return true;
-    try {
-        auto f = PosixBlockFile::Open(path, OpenMode::ReadOnly);
-        TJoinedTrailer t;
-        return ReadJoinedTrailer(*f, t);
-    } catch (const std::exception&) {
-        return false;
-    }
+    return FileExists(path) && WhyNotADatastructure(path).empty();
 }
 
 // The joined form of a new, empty datastructure: 4 bytes of cards, 8 of outline, trailer.
@@ -254,6 +247,12 @@ void ReportMissingDatastructure(const std::string& path) {
                MsgType::Error, MsgButtons::OK);
 }
 
+void ReportNotOpened(const std::string& why, const std::string& path) {
+    MessageDlg(QString::fromUtf8(why) +
+                   QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
+               MsgType::Error, MsgButtons::OK);
+}
+
 }  // namespace
 
 void TDatastructureLife::CreateDatastructureFile(const std::string& path) {
@@ -316,6 +315,17 @@ bool TDatastructureLife::StoreCurrentTopicOrAsk(const QString& anyway) {
 }
 
 bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createWhenMissing) {
+    const std::string previous =
+        ctx_.DatastructureOpen() && ctx_.Open().BookMark ? ctx_.Open().BookMark->Path : "";
+    bool closed = false;
+    const bool opened = SwitchTo(path, createWhenMissing, closed);
+    // What failed only after the open one was closed: that one comes back.
+    if (!opened && closed && !previous.empty() && !SamePath(previous, path))
+        GuardCall([&] { OpenDatastructureFile(previous); });
+    return opened;
+}
+
+bool TDatastructureLife::SwitchTo(const std::string& path, bool createWhenMissing, bool& closed) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
     if (fileCommands_->Copying()) {
         // Only a road that does not wait gets here; the pair stays with the command.
@@ -331,6 +341,12 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         // Reached through the list of open datastructures: the open one stays open and current.
         KeepOpenOneCurrent();
         ReportMissingDatastructure(path);
+        return false;
+    }
+    // Refused before anything is closed: the open datastructure stays open and current.
+    if (const std::string why = WhyNotADatastructure(path); !why.empty()) {
+        KeepOpenOneCurrent();
+        ReportNotOpened(why, path);
         return false;
     }
     // Asked again from inside a switch (from its question's event loop): the switch goes on alone.
@@ -352,6 +368,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
     acHideAllCardsExecute();
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     // What closing could not write is reported; the old datastructure is released either way.
+    closed = true;
     try {
         CloseDatastructure();
     } catch (const std::exception& e) {
@@ -449,9 +466,7 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
         EnableDatastructureMenus(false);
         textCard_->ShowNoTopic();
         GuardCall([this] { nav_->DatastructureChanged(); });
-        MessageDlg(QString::fromUtf8(e.what()) +
-                       QStringLiteral("\n\nThe datastructure \"%1\" was not opened.").arg(Q(path)),
-                   MsgType::Error, MsgButtons::OK);
+        ReportNotOpened(e.what(), path);
         return false;
     }
     loading.reset();
@@ -621,11 +636,17 @@ void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& e
 
 void TDatastructureLife::OpenLastDatastructure(int n) {
     const std::string e =
-        ExpandRelativePath(RelativePathBase(),
-                           KivIni().ReadString(kLastOpenedSection, IntToStr(n), ""));
-    if (!e.empty() && FileExists(e)) OpenDatastructureFile(e);
-    else if (InterBase().Count() > 0) OpenDatastructureFile(InterBase().GetPath(0));
-    else CreateDatastructureFile(AppDir() + "FirstKivDB.kiv");
+        ResolveRelativePath(RelativePathBase(),
+                            KivIni().ReadString(kLastOpenedSection, IntToStr(n), ""));
+    if (!e.empty()) {
+        // A missing one is named and keeps its entry (its drive may not be mounted yet).
+        if (DatastructureExists(e)) OpenDatastructureFile(e);
+        else ReportMissingDatastructure(e);
+        // Only a window with nothing open falls back, as at the start.
+        if (ctx_.DatastructureOpen()) return;
+    }
+    if (InterBase().Count() > 0) OpenDatastructureFile(InterBase().GetPath(0));
+    if (!ctx_.DatastructureOpen()) CreateDatastructureFile(AppDir() + "FirstKivDB.kiv");
 }
 
 // ---- commands ----

@@ -68,7 +68,8 @@ public:
     // While CreateDatastructureFile runs: the open may create what is missing.
     bool CreatingDatastructure() const { return creating_; }
     // True when the datastructure is open afterwards. A failure tells the user why and
-    // leaves the window with no datastructure open and the files as they were.
+    // leaves the files as they were; the datastructure open before stays open (or, when the
+    // failure came after its close, is opened again).
     bool OpenDatastructure(const std::string& path, bool createWhenMissing);
     void CloseDatastructure() override;
     // From the question before a close until the next datastructure stands (or the switch
@@ -127,6 +128,8 @@ public:
 
 private:
     void acHideAllCardsExecute();
+    // The open sequence; closed tells whether the datastructure open before was closed.
+    bool SwitchTo(const std::string& path, bool createWhenMissing, bool& closed);
     // The bins, the text bin and the marks from the datastructure-level cards; what could not
     // be read (named, with why), empty when all was.
     std::string ReadDatastructureCards();

@@ -57,6 +57,11 @@ QString PathOf(const std::string& target) {
     return QFileInfo(StoredToText(target)).absoluteFilePath();
 }
 
+// "file://" and the name's bytes, escaped: the desktop opens the file whatever its bytes.
+QString LocalFileUri(const std::string& path) {
+    return QStringLiteral("file://") + QString::fromLatin1(Bytes(path).toPercentEncoding("/"));
+}
+
 bool IsExistingFile(const std::string& target) {
     if (target.empty()) return false;
     const QFileInfo fi(StoredToText(target));
@@ -378,8 +383,9 @@ std::string TLaunchCard::ResolveLink(const std::string& link) const {
     std::string target =
         StartsText("||", link) ? ResolveStoredPath(link, RelativePathBase()) : link;
     if (target.rfind("file:///", 0) == 0) target = URLToPath(target);
-    // A target under the program folder, written on Windows in another letter case.
-    if (!target.empty() && target[0] == '/')
+    // A target under the program folder, written on Windows in another letter case; a name
+    // that is there as its bytes stand (which need not be UTF-8) is taken as it is.
+    if (!target.empty() && target[0] == '/' && !StoredPathExists(target))
         target =
             FindIgnoringCase(LegacyText::Decode(target), LegacyText::Decode(RelativePathBase()));
     return target;
@@ -403,15 +409,19 @@ int TLaunchCard::LaunchLink(const std::string& link, bool makeRoom, bool interna
     }
     const QFileInfo fi(StoredToText(target));
     const bool mail = IsMailAddress(target);
-    if (!web && !mail && (target.empty() || !fi.exists())) {
+    // A local name that is not UTF-8 has no QString form: the desktop gets its bytes in a URI.
+    const bool bytes =
+        !web && !mail && !LegacyText::IsValidUtf8(target) && StoredPathExists(target);
+    if (!web && !mail && !bytes && (target.empty() || !fi.exists())) {
         MessageDlg(QStringLiteral("There is not the file or folder - ") + StoredToText(target),
                    MsgType::Warning, MsgButtons::OK);
         return kOpenNothing;
     }
-    const bool folder = !web && !mail && fi.isDir();
-    const QString what = web    ? StoredToText(PathToURL(Trim(target)))
-                         : mail ? StoredToText(Trim(target))
-                                : fi.absoluteFilePath();
+    const bool folder = !web && !mail && (bytes ? DirExists(target) : fi.isDir());
+    const QString what = web     ? StoredToText(PathToURL(Trim(target)))
+                         : mail  ? StoredToText(Trim(target))
+                         : bytes ? LocalFileUri(target)
+                                 : fi.absoluteFilePath();
     TDesktopShell& shell = GetDesktopShell();
     const int result = shell.OpenDefault(what, folder);
     if (result == kOpenNoAssociation) {

@@ -235,7 +235,10 @@ void TPanelHandlers::sgdSecondKeyDown(TKivStringGrid* Sender, Word& Key, TShiftS
 void TPanelHandlers::sgdSecondKeyPress(TKivStringGrid* Sender, QChar& Key) {
     if (ctx_.IsBusy()) return;
     if (!Sender->KeyDownSeen) return;
-    if (Key.unicode() < 37 || Key == QLatin1Char('+') || Key == QLatin1Char('-')) return;
+    // A space is typed like a letter: the key-down that switched edit mode on left it here.
+    if ((Key.unicode() < 37 && Key != QLatin1Char(' ')) || Key == QLatin1Char('+') ||
+        Key == QLatin1Char('-'))
+        return;
     // In edit mode the panel itself can hold the focus (a topic just made by a double click):
     // the letter goes to the caption editor then too, instead of being lost.
     if (!Sender->Editing()) PanelsManager().SetEditMode(true);

@@ -8,20 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/ColorSchemeText.h"
 #include "engine/panels/KivStringGrid.h"
 #include "platform/core/IniFile.h"
 
 namespace kiv {
-
-inline constexpr const char* kSchemeList = "ColorSchemes";
-std::string SchemeSection(const std::string& name);
-
-// The scheme names, line by line in file order.
-std::vector<std::string> SchemeNames(const IniFile& ini);
-
-// The lines of scheme n's section as "key=value", one per line; "" when the list has not
-// more than n lines.
-std::string ReadColorScheme(const IniFile& ini, int n);
 
 // Takes the scheme values of ReadColorScheme's text into rec. Any missing key or colour or
 // size that is not a number gives every field its default and false. A FontColor that is

@@ -60,12 +60,19 @@ void TStartup::FormShow() {
 }
 
 void TStartup::WMCopyData(const std::string& path) {
-    if (path.empty() || !FileExists(path)) return;
+    if (path.empty()) return;
     QMainWindow& w = ctx_.Window();
     if (w.isMinimized() || w.isHidden()) w.showNormal();
     w.raise();
     w.activateWindow();
-    if (LowerExtension(path) != ".kiv") return;
+    // A ".kiv" file that is not there is named by the open, when its turn comes.
+    if (LowerExtension(path) != ".kiv") {
+        if (!FileExists(path) && !DirExists(path))
+            MessageDlg(
+                QStringLiteral("The file \"%1\" does not exist.").arg(QString::fromStdString(path)),
+                MsgType::Error, MsgButtons::OK);
+        return;
+    }
     // A command that works on the open pair (a pack, a copy of branches, a search) or a
     // question about it is never cut short: the handed file opens when it is done, in the
     // order the files came.
@@ -90,7 +97,7 @@ void TStartup::OpenWaitingFiles() {
         }
         const std::string path = waiting_.front();
         waiting_.erase(waiting_.begin());
-        if (FileExists(path)) GuardCall([&] { datastructure_->OpenDatastructureFile(path); });
+        GuardCall([&] { datastructure_->OpenDatastructureFile(path); });
     }
 }
 

@@ -67,7 +67,12 @@ std::string ResolveStoredPath(std::string_view stored, std::string_view base) {
     const std::string written = StoredPathText(stored, base);
     if (!StartsWithBars(stored) || IsDrivePath(base)) return written;
     // Written on Windows, where names ignore case: each component is looked up in its folder.
-    return FindIgnoringCase(written, LegacyText::Decode(base));
+    std::string found = FindIgnoringCase(written, LegacyText::Decode(base));
+    if (Exists(found)) return found;
+    // A name of this machine that is not UTF-8, kept as its bytes.
+    std::string raw = std::string(base) + std::string(stored.substr(2));
+    std::replace(raw.begin(), raw.end(), '\\', '/');
+    return Exists(raw) ? raw : found;
 }
 
 bool StoredPathExists(const std::string& resolved) {

@@ -17,8 +17,9 @@ std::string StoredPathText(std::string_view stored, std::string_view base);
 
 // The file the stored path names: StoredPathText, and when that does not exist and the path
 // came through "||", each component after the base is taken as its folder spells it, without
-// regard to letter case (exactly spelt entries first). A path that still does not resolve is
-// returned as StoredPathText gives it, so it can be reported by that name.
+// regard to letter case (exactly spelt entries first), and last the stored bytes as they
+// stand (a name here that is not UTF-8). A path that still does not resolve is returned as
+// StoredPathText gives it, so it can be reported by that name.
 std::string ResolveStoredPath(std::string_view stored, std::string_view base);
 
 // The file a path (UTF-8) under the folder names: the path when it exists, else the names

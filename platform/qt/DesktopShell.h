@@ -28,7 +28,7 @@ public:
     virtual ~TDesktopShell() = default;
 
     // Opens a local path or an address ("https://...", "mailto:...") with the desktop's
-    // default program; a folder (folder set) in the file manager. The program starts in
+    // default program (a local name that is not UTF-8 comes as a "file://" URI); a folder (folder set) in the file manager. The program starts in
     // the background: a failure then reaches OnLaunchFailed.
     virtual int OpenDefault(const QString& target, bool folder) = 0;
     // The programs the desktop offers for the file's type, the default first.

@@ -111,6 +111,11 @@ QString GioUriOf(const QString& target) {
 
 bool GioHasDefaultFor(const QString& target) {
     if (target.startsWith(QLatin1Char('/'))) return bool(DefaultForFile(target));
+    // A local name as a URI: its type is found by its name.
+    if (target.startsWith(QLatin1String("file:"))) {
+        GStr name(g_filename_from_uri(target.toUtf8().constData(), nullptr, nullptr), &g_free);
+        return name && DefaultForFile(QFile::decodeName(name.get()));
+    }
     GStr scheme(g_uri_parse_scheme(target.toUtf8().constData()), &g_free);
     GPtr<GAppInfo> app(scheme ? g_app_info_get_default_for_uri_scheme(scheme.get()) : nullptr);
     return bool(app);

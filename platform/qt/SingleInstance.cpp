@@ -154,7 +154,8 @@ bool CheckSingleInstance(int argc, char** argv, std::string* notHanded, int pati
     if (dir.empty() || TakeLock(dir) != Lock::Held) return true;
 
     const std::string s = argc > 1 ? CommandLinePath(argv[1]) : std::string();
-    if (s.empty() || !FileExists(s)) return false;
+    // A file that is not there is handed over too: the running window says so.
+    if (s.empty()) return false;
     // The first instance takes the lock at once but listens only once its application
     // object is made, and a stopped or busy one answers late: while it holds the lock it
     // lives, and it is waited for.

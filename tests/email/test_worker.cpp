@@ -7,7 +7,7 @@
 #include <QJsonArray>
 #include <QPointer>
 
-#include "email/MailSettings.h"
+#include "email/core/MailSettings.h"
 #include "email/SendWorker.h"
 #include "platform/qt/TestHarness.h"
 #include "tests/email/SmtpServer.h"

@@ -10,13 +10,11 @@
 #include "platform/core/BlockFile.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/KivStrings.h"
+#include "tests/fuzz/FuzzFolder.h"
 
 namespace {
 const std::string& Folder() {
-    static std::string dir = [] {
-        char tmpl[] = "/tmp/kiv-fuzz-ini-XXXXXX";
-        return std::string(::mkdtemp(tmpl)) + "/";
-    }();
+    static const std::string dir = kiv::fuzz::MakeFuzzFolder("ini");
     return dir;
 }
 }  // namespace

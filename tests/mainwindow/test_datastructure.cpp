@@ -85,26 +85,26 @@ TEST_F(Datastructure, ABadFileOnTheCommandLineIsRefusedAndLeftAsItWas) {
     }
 }
 
-TEST_F(Datastructure, ARefusedOpenClosesTheOldOneCleanly) {
+// Refused before anything is closed: the one open stays open, current and untouched.
+TEST_F(Datastructure, ARefusedOpenKeepsTheOldOneOpen) {
     MakeJoined(Home() + "good.kiv", "one two");
     const std::string bad = Home() + "bad.kiv";
     WriteFileAtomic(bad, BadFiles()[1].bytes);
     TForm1* f = Start({Home() + "good.kiv"});
     ASSERT_TRUE(f->DatastructureOpen());
+    Dialogs().Clear();
     f->Datastructure().OpenDatastructureFile(bad);
-    ExpectNothingOpen(f);
+    EXPECT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_TRUE(f->DatastructureOpen());
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - good.kiv"));
+    EXPECT_TRUE(f->Skeleton().Cards1->isEnabled());
     EXPECT_EQ(InterBase().IndexOfPath(bad), -1);
     EXPECT_EQ(f->NavPath().tsInterBase->Tabs().Strings(), QStringList{QStringLiteral("good")})
         << "no tab for the refused file";
-    EXPECT_FALSE(FileExists(Home() + "good.dsc")) << "the old one was joined";
-    EXPECT_EQ(ReadJoined(Home() + "good.kiv").Tree, "one\ntwo\n");
-    // Clicking and typing into the empty window does nothing harmful.
-    QTest::mouseClick(f->Panels().sgdFirst->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
-    QTest::keyClicks(f->Panels().sgdFirst, QStringLiteral("abc"));
-    f->FlushCurrentRow();
-    f->Datastructure().OpenDatastructureFile(Home() + "good.kiv");
-    EXPECT_TRUE(f->DatastructureOpen());
+    EXPECT_EQ(ReadWholeFile(bad), BadFiles()[1].bytes);
     EXPECT_EQ(f->Panels().sgdFirst->Nester->RowCount(), 2);
+    Stop();
+    EXPECT_EQ(ReadJoined(Home() + "good.kiv").Tree, "one\ntwo\n");
 }
 
 TEST_F(Datastructure, ADamagedTextCardIsReportedAndTheOutlineStaysOpen) {
@@ -188,15 +188,20 @@ TEST_F(Datastructure, RecentFilesKeepTheFourMostRecentThatExist) {
     EXPECT_EQ(ini.ReadString("LastOpened", "4", ""), "||d2.kiv");
     EXPECT_EQ(f->Datastructure().miLast1->text(),
               QStringLiteral("1 ") + QString::fromStdString(ShortenPath(Home() + "d5.kiv")));
-    // A recent entry whose file is gone drops out at the next open.
+    // A recent entry whose file is gone stays (its drive may come back); opening it says so.
     RemoveFile(Home() + "d4.kiv");
     f->Datastructure().miLast4Click(3);  // "3" is d3
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - d3.kiv"));
     EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||d3.kiv");
     EXPECT_EQ(ini.ReadString("LastOpened", "2", ""), "||d5.kiv");
-    EXPECT_EQ(ini.ReadString("LastOpened", "3", ""), "||d2.kiv");
-    EXPECT_EQ(ini.ReadString("LastOpened", "4", "x"), "");
-    EXPECT_FALSE(f->Datastructure().miLast4->isVisible());
+    EXPECT_EQ(ini.ReadString("LastOpened", "3", ""), "||d4.kiv");
+    EXPECT_EQ(ini.ReadString("LastOpened", "4", ""), "||d2.kiv");
+    EXPECT_TRUE(f->Datastructure().miLast4->isVisible());
+    Dialogs().Clear();
+    f->Datastructure().miLast4Click(3);  // d4
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - d3.kiv"));
+    EXPECT_FALSE(FileExists(Home() + "d4.kiv"));
     // The popup lists the open datastructures of this run.
     f->Datastructure().pmLastOpened->popup(QPoint(0, 0));
     f->Datastructure().pmLastOpened->hide();
@@ -337,6 +342,11 @@ TEST_F(Datastructure, AHandedOverPathOpensKivFilesOnly) {
     f->Startup().WMCopyData(Home() + "notes.txt");
     f->Startup().WMCopyData("");
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+    // Only the missing one is told of.
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The datastructure \"%1\" does not exist.")
+                                              .arg(QString::fromStdString(Home() + "missing.kiv")));
+    Dialogs().Clear();
     f->hide();
     f->Startup().WMCopyData(Home() + "Other.KIV");
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - Other.KIV"));

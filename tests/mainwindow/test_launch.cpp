@@ -632,6 +632,26 @@ int Launch::DesktopChecks() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     check(ReadFileToString(log) == doc, "the default program ran with the file");
     check(t.Dialogs().Messages.empty(), "no message");
+
+    // A name that is not UTF-8 (a Latin-1 byte): the program gets the file by its bytes.
+    const std::string latin1 = root + "caf\xe9.txt";
+    WriteFileAtomic(latin1, "caf\xe9\n");
+    RemoveFile(log);
+    t.L->AddLinksToTopic(t.g, 0,
+                         latin1 +
+                             "\x01"
+                             "cafe");
+    const TLaunchList& links = t.g->Nester->LaunchList();
+    check(links.Count(0) == 2, "the second link is stored");
+    if (links.Count(0) == 2) {
+        check(t.L->LaunchLink(links.GetPath(0, 1), false, true) >= kOpenStarted,
+              "the launch of the Latin-1 name is handed on");
+        clock.restart();
+        while (!FileExists(log) && clock.elapsed() < 15000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        check(ReadFileToString(log) == latin1, "the default program ran with its bytes");
+    }
+    check(t.Dialogs().Messages.empty(), "no message");
     for (const QString& m : t.Dialogs().MessageTexts())
         std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
     t.Stop();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -266,6 +267,42 @@ TEST(StartGeometry, Rules) {
         EXPECT_EQ(g.Main, c.main) << c.what;
         EXPECT_EQ(g.Collector, c.collector) << c.what;
         EXPECT_EQ(g.Saved, c.saved) << c.what;
+    }
+}
+
+// Values no window wrote: every edge of the result is representable and the window is
+// reachable on the screen, whatever kiv.ini holds.
+TEST(StartGeometry, HostileValuesAreBroughtToTheDesktop) {
+    constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+    const QSize screen(1024, 768);
+    const QRect work(0, 0, 1024, 768);
+    const QList<QRect> screens{QRect(0, 0, 1024, 768)};
+    struct Case {
+        TKivSettings s;
+        QRect main;
+        QPoint collector;
+        const char* what;
+    };
+    const QRect whole(0, 0, 1024, 768);
+    const QPoint corner(1024 - 42 - 50, 50);
+    const Case cases[] = {
+        {Saved(0, 0, 700, kMin), whole, corner, "height the least int"},
+        {Saved(0, 0, kMin, 550), whole, corner, "width the least int"},
+        {Saved(0, 0, kMax, kMax), whole, QPoint(300, 40), "size the largest int"},
+        {Saved(kMax, kMax, kMax, kMax), whole, corner, "everything the largest int"},
+        {Saved(kMin, kMin, kMax, kMax), whole, corner, "far left and up, all over"},
+        {Saved(kMax, 0, 700, 550), whole, corner, "left the largest int"},
+        {Saved(kMin, 0, 700, 550), whole, corner, "left the least int"},
+        {Saved(20, 30, 700, 550, kMax, kMin), QRect(20, 30, 700, 550), QPoint(0, 0),
+         "collector far away"},
+        {Saved(20, 30, 700, 550, kMin, kMax), QRect(20, 30, 700, 550), QPoint(0, 0),
+         "collector far away the other way"},
+        {Saved(20, 30, 700, 550, 300, 40, kMin), whole, corner, "screen product the least int"},
+    };
+    for (const Case& c : cases) {
+        const TStartGeometry g = ResolveStartGeometry(c.s, screen, work, screens);
+        EXPECT_EQ(g.Main, c.main) << c.what;
+        EXPECT_EQ(g.Collector, c.collector) << c.what;
     }
 }
 

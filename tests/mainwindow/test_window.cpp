@@ -257,13 +257,18 @@ TEST_F(Window, LettersTypedOnAPanelGoToTheCaption) {
     EXPECT_EQ(ReadJoined(Home() + "FirstKivDB.kiv").Tree, "firstX\n  Garden\n");
 }
 
-TEST_F(Window, ARecentFileThatIsGoneFallsBackToFirstKivDB) {
+TEST_F(Window, ARecentFileThatIsGoneIsNamedThenFallsBackToFirstKivDB) {
     WriteFileAtomic(Home() + "kiv.ini", "[LastOpened]\r\n1=||deleted.kiv\r\n");
     TForm1* f = Start();
+    ASSERT_EQ(Dialogs().Messages.size(), 1u);
+    EXPECT_EQ(Dialogs().Messages[0].Text, QStringLiteral("The datastructure \"%1\" does not exist.")
+                                              .arg(QString::fromStdString(Home() + "deleted.kiv")));
     EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV - FirstKivDB.kiv"));
+    EXPECT_FALSE(FileExists(Home() + "deleted.kiv"));
     IniFile ini(Home() + "kiv.ini");
     EXPECT_EQ(ini.ReadString("LastOpened", "1", ""), "||FirstKivDB.kiv");
-    EXPECT_EQ(ini.ReadString("LastOpened", "2", "x"), "");
+    EXPECT_EQ(ini.ReadString("LastOpened", "2", ""), "||deleted.kiv") << "kept for its return";
+    EXPECT_EQ(ini.ReadString("LastOpened", "3", "x"), "");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "dialogs/OutlineText.h"
-#include "email/MailSettings.h"
+#include "email/core/MailSettings.h"
 #include "email/SendWorker.h"
 #include "engine/core/Cards.h"
 #include "engine/core/TreeText.h"

@@ -671,13 +671,31 @@ TEST_F(LastOpened, KeepsTheFourMostRecentExistingFilesCurrentFirst) {
     EXPECT_EQ(LastOpenedCaption(1, r.Entries[0]), "1 " + ShortenPath(files[2]));
 }
 
-TEST_F(LastOpened, DropsMissingFilesAndPadsWithEmptyEntries) {
+// A missing file may be on a drive not mounted yet: it stays, as it was written; a folder
+// and an empty entry go.
+TEST_F(LastOpened, KeepsMissingFilesDropsFoldersAndPadsWithEmptyEntries) {
     const std::string a = Make("a.kiv");
     const std::string outside = "/tmp";  // exists, but is no file
     TIniSection section{{"1", "||gone.kiv"}, {"2", outside}, {"3", "C:\\Docs\\win.kiv"}, {"4", ""}};
     TLastOpened r = UpdateLastOpened(section, a);
-    EXPECT_EQ(r.Section, (TIniSection{{"1", "||a.kiv"}}));
-    EXPECT_EQ(r.Entries, (std::vector<std::string>{a, "", "", ""}));
+    EXPECT_EQ(r.Section,
+              (TIniSection{{"1", "||a.kiv"}, {"2", "||gone.kiv"}, {"3", "C:\\Docs\\win.kiv"}}));
+    EXPECT_EQ(r.Entries,
+              (std::vector<std::string>{a, home.Dir() + "gone.kiv", "C:\\Docs\\win.kiv", ""}));
+}
+
+// Written on Windows: found without regard to letter case and kept byte for byte, also the
+// entry of the file being opened; one file is listed once.
+TEST_F(LastOpened, WindowsSpellingsAreKeptAsWritten) {
+    MakeDirs(home.Dir() + "daten/");
+    const std::string other = Make("daten/andere.kiv");
+    const std::string a = Make("a.kiv");
+    const TIniSection section{{"1", "||A.KIV"},
+                              {"2", "||DATEN\\ANDERE.KIV"},
+                              {"3", "||daten/andere.kiv"}};
+    TLastOpened r = UpdateLastOpened(section, other);
+    EXPECT_EQ(r.Section, (TIniSection{{"1", "||DATEN\\ANDERE.KIV"}, {"2", "||A.KIV"}}));
+    EXPECT_EQ(r.Entries, (std::vector<std::string>{other, a, "", ""}));
 }
 
 // kiv.ini holds one value a line: a name with a line break would come back as another.

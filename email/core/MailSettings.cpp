@@ -1,4 +1,4 @@
-#include "email/MailSettings.h"
+#include "email/core/MailSettings.h"
 
 #include <fcntl.h>
 #include <unistd.h>
