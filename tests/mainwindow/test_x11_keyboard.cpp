@@ -79,4 +79,57 @@ TEST_F(X11Keyboard, ArrowKeysAndTheArrowButtonsMoveThroughTheDatastructure) {
     EXPECT_EQ(Dump(Path(), "--marks"), "Threads\n  0. b / b1\nQuickJumps\n");
 }
 
+// A key held as a user holds it: down, several repeats of the server's own, up. The
+// server repeats soon and often on this display, so the hold spans many repeats however
+// busy the machine is. Each hold runs its command once.
+class X11HeldKeys : public X11Keyboard {
+protected:
+    void SetUp() override {
+        X11Keyboard::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_FALSE(QStandardPaths::findExecutable("xset").isEmpty())
+            << "xset is missing; run scripts/install-deps";
+        // 150 ms before the first repeat, then 40 a second.
+        Run("xset", {"r", "rate", "150", "40"});
+    }
+    void Hold(const QString& keys, int times) {
+        for (int i = 0; i < times; ++i) {
+            Run("xdotool", {"keydown", keys});
+            QThread::msleep(1200);
+            Run("xdotool", {"keyup", keys});
+            QThread::msleep(300);
+        }
+    }
+    // File > Exit from the keyboard: the program ends after every key before it was
+    // handled, and it stores its files on the way.
+    void ExitAfterTheKeys(QProcess& kiv) {
+        Run("xdotool", {"key", "--delay", "150", "alt+f", "Up", "Return"});
+        ASSERT_TRUE(kiv.waitForFinished(30000)) << "the program did not end";
+    }
+};
+
+TEST_F(X11HeldKeys, AHeldDelDeletesOneTopicAHold) {
+    QProcess& kiv = StartOn("a(a1) b(b1) c d e f g", "");
+    Hold("Delete", 5);
+    ExitAfterTheKeys(kiv);
+    EXPECT_EQ(Dump(Path()), "f\ng\n") << "five holds, five topics";
+}
+
+TEST_F(X11HeldKeys, AHeldDownOnTheLastRowInsertsOneTopicAHold) {
+    QProcess& kiv = StartOn("a b", "");
+    Keys({"Down"});
+    Hold("Down", 5);
+    ExitAfterTheKeys(kiv);
+    EXPECT_EQ(Dump(Path()), "a\nb\n\n\n\n\n\n") << "five holds, five new topics";
+}
+
+TEST_F(X11HeldKeys, AHeldCloneKeyMakesOneCloneAHold) {
+    QProcess& kiv = StartOn("a b", "");
+    Hold("ctrl+shift+l", 3);
+    ExitAfterTheKeys(kiv);
+    const QStringList lines = QString::fromStdString(Dump(Path())).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 5) << lines.join(' ').toStdString();
+    EXPECT_EQ(lines.count("b"), 1);
+}
+
 }  // namespace
