@@ -113,10 +113,21 @@ protected:
 };
 
 TEST_F(X11HeldKeys, AHeldDelDeletesOneTopicAHold) {
-    QProcess& kiv = StartOn("a(a1) b(b1) c d e f g", "");
-    Hold("Delete", 5);
-    ExitAfterTheKeys(kiv);
-    EXPECT_EQ(Dump(Path()), "f\ng\n") << "five holds, five topics";
+    // In the first panel, and in the second (Right moves there) with branches.
+    const struct {
+        const char* tree;
+        QStringList keys;
+        const char* left;
+    } cases[] = {{"a(a1) b(b1) c d e f g", {}, "f\ng\n"},
+                 {"p(a(a1) b(b1) c d e f g) q", {"Right"}, "p\n  f\n  g\nq\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tree);
+        QProcess& kiv = StartOn(c.tree, "text");
+        if (!c.keys.isEmpty()) Keys(c.keys);
+        Hold("Delete", 5);
+        ExitAfterTheKeys(kiv);
+        EXPECT_EQ(Dump(Path()), c.left) << "five holds, five topics";
+    }
 }
 
 TEST_F(X11HeldKeys, AHeldDownOnTheLastRowInsertsOneTopicAHold) {
