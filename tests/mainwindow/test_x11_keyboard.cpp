@@ -1,6 +1,7 @@
 // The program itself on a real X server with a window manager: the arrow keys move through
 // a datastructure (the text card and the navigation path follow, and the Threads keep where
-// the user stood), and the navigation path's arrow buttons move as the keys do.
+// the user stood), the navigation path's arrow buttons move as the keys do, Ctrl+Ins works
+// from the caption editor, and a held key runs a once-per-press command once a hold.
 #include <QImage>
 
 #include "engine/core/TreeText.h"
@@ -77,6 +78,16 @@ TEST_F(X11Keyboard, ArrowKeysAndTheArrowButtonsMoveThroughTheDatastructure) {
         Stop(kiv);
     }
     EXPECT_EQ(Dump(Path(), "--marks"), "Threads\n  0. b / b1\nQuickJumps\n");
+}
+
+TEST_F(X11Keyboard, CtrlInsInTheCaptionEditorInsertsBeforeTheTopicEdited) {
+    QProcess& kiv = StartOn("a b", "text");
+    // Down to "b", Return for the caption editor, "2" after its caption, then Insert
+    // Before, a caption for the new topic, and Esc.
+    Keys({"Down", "Return", "End", "2", "ctrl+Insert", "n", "Escape"});
+    Run("xdotool", {"key", "--delay", "150", "alt+f", "Up", "Return"});
+    ASSERT_TRUE(kiv.waitForFinished(30000)) << "the program did not end";
+    EXPECT_EQ(Dump(Path()), "a\nn\nb2\n");
 }
 
 // A key held as a user holds it: down, several repeats of the server's own, up. The
