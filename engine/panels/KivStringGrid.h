@@ -316,6 +316,8 @@ public:
 protected:
     void DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AState) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // The caption editor's caret nearest to the point (global), when it is on its line.
+    void PlaceCaretAt(const QPoint& global);
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseLeave() override;

@@ -376,11 +376,22 @@ void TKivStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
         dragPending_ = false;
         if (Nester->RowCount() > 0 && HoverRow > -1) DragArmed = true;
         TStringGrid::MouseDown(Button, Shift, X, Y);
-        if (IsActivePanel() && editing_ && isShown(CaptionEditor) && CaptionEditor->height() > 0)
+        if (IsActivePanel() && editing_ && isShown(CaptionEditor) && CaptionEditor->height() > 0) {
             CaptionEditor->setFocus(Qt::MouseFocusReason);
+            PlaceCaretAt(viewport()->mapToGlobal(QPoint(X, Y)));
+        }
         return;
     }
     TStringGrid::MouseDown(Button, Shift, X, Y);
+}
+
+void TKivStringGrid::PlaceCaretAt(const QPoint& global) {
+    // A click on the caption's row beside the editor (past its text, say) puts the caret
+    // where the click was, as a click into the editor does.
+    QWidget* area = CaptionEditor->viewport();
+    const QPoint at = area->mapFromGlobal(global);
+    if (at.y() < 0 || at.y() >= area->height()) return;
+    CaptionEditor->setTextCursor(CaptionEditor->cursorForPosition(at));
 }
 
 void TKivStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

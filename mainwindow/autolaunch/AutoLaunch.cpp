@@ -58,8 +58,13 @@ void TAutoLaunch::BuildComponents() {
     connect(tmrAutoLaunch, &QTimer::timeout, this,
             [this] { GuardCall([this] { tmrAutoLaunchTimer(); }); });
 
-    acAutoview = Action(w, "acAutoview", QStringLiteral("Autoview in Internal Browser"), true);
+    // The menu item names the keys that view automatically while Ctrl is held.
+    acAutoview = Action(w, "acAutoview",
+                        QStringLiteral("Autoview in Internal Browser         "
+                                       "Ctrl+(arrowup or arrowdown)"),
+                        true);
     acAutoview->setStatusTip(QStringLiteral("Autoview attached files in browser"));
+    acAutoview->setToolTip(acAutoview->statusTip());
     SetImageIndex(acAutoview, 67);
     acAutoview->OnExecute = [this](KivAction*) { acAutoviewExecute(); };
     acExtLaunch = Action(w, "acExtLaunch", QStringLiteral("Autoview in External Browser"), true);
@@ -128,10 +133,11 @@ void TAutoLaunch::tmrAutoLaunchTimer() {
         LeaveBrowser();
         return;
     }
-    // The desktop gets web addresses only: a file it would open with whatever program its
-    // type names, which may run it.
+    // The desktop gets web addresses and existing documents (viewable, so of a document
+    // type, never a program); other schemes it might hand to anything.
     if (acExtLaunch->Checked()) {
-        if (IsExternalWebAddress(target)) launch_->LaunchLink(target, false, false);
+        if (IsExternalWebAddress(target) || IsPathLike(ResolvedLink(target)))
+            launch_->LaunchLink(target, false, false);
         return;
     }
     if (!launch_->ShowInBrowser(target, false) && IsExternalWebAddress(target))

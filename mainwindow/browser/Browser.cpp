@@ -136,6 +136,8 @@ void TBrowser::BuildBar() {
     cbxBrowser->setInsertPolicy(QComboBox::NoInsert);
     cbxBrowser->setMaxVisibleItems(kMaxVisitedLinks);
     boxEdit_ = cbxBrowser->lineEdit();
+    // The keys go to the box, which holds the focus and hands them to its line edit.
+    cbxBrowser->installEventFilter(this);
     boxEdit_->installEventFilter(this);
     row->addWidget(cbxBrowser, 1);
     btnGo = Button(bar, "btnGo", QStringLiteral("Go"));
@@ -194,8 +196,12 @@ void TBrowser::BuildBar() {
     });
     click(btnMaximizeBrowser, [this] { btnMaximizeBrowserClick(); });
     click(btnCloseBrowser, [this] { acOpenBrowserExecute(); });
-    connect(cbxBrowser, qOverload<int>(&QComboBox::activated), this,
-            [this](int) { GuardCall([this] { Navigate(); }); });
+    // A choice from the list. The box also "activates" the item that matches its text when
+    // the focus leaves it, and after a load that is the page on show: no second load.
+    connect(cbxBrowser, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        if (pane_ && cbxBrowser->itemText(index) == pane_->LocationURL()) return;
+        GuardCall([this] { Navigate(); });
+    });
 }
 
 void TBrowser::BuildActions() {
@@ -578,7 +584,7 @@ void TBrowser::SaveVisitedLinks() {
 
 bool TBrowser::eventFilter(QObject* watched, QEvent* event) {
     // Not through the window: it may be going already.
-    if (watched == boxEdit_ && event->type() == QEvent::KeyPress) {
+    if ((watched == cbxBrowser || watched == boxEdit_) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             GuardCall([this] { Navigate(); });

@@ -1,6 +1,7 @@
 #include "mainwindow/keyboard/Keyboard.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QMainWindow>
 
@@ -10,6 +11,7 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/WindowContext.h"
 #include "platform/qt/ExceptionGuard.h"
+#include "platform/qt/KeyRepeat.h"
 #include "platform/qt/KivAction.h"
 #include "platform/qt/WidgetState.h"
 
@@ -35,6 +37,8 @@ TKeyboard::~TKeyboard() {
 void TKeyboard::BuildComponents() {
     // Every key of the program passes here first; only the main window's are ours.
     qApp->installEventFilter(this);
+    // A held key then comes as presses alone where the X server can do that.
+    UseDetectableAutoRepeat();
 }
 
 bool TKeyboard::KeyCommandMayRun() {
@@ -58,13 +62,16 @@ bool TKeyboard::eventFilter(QObject* watched, QEvent* e) {
     }
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
+    auto* ke = static_cast<QKeyEvent*>(e);
+    // A key that went down here may come up in another window.
+    if (type == QEvent::KeyRelease && !ke->isAutoRepeat() && KeyIdOf(ke) != 0)
+        held_.erase(std::remove(held_.begin(), held_.end(), KeyIdOf(ke)), held_.end());
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || w->window() != &ctx_.Window()) return false;
     // A key travels on to the parents of the control it was meant for: it is handled once,
     // where it arrived first.
     QWidget* focus = QApplication::focusWidget();
     if (focus && w != focus && w->isAncestorOf(focus)) return false;
-    auto* ke = static_cast<QKeyEvent*>(e);
     // A held key sends releases marked auto-repeat: the key is still down.
     if (ke->isAutoRepeat() && type == QEvent::KeyRelease) return false;
     Word key = WinKeyOf(ke);
@@ -74,21 +81,57 @@ bool TKeyboard::eventFilter(QObject* watched, QEvent* e) {
         switch (type) {
         case QEvent::ShortcutOverride:
             // Before the menu shortcuts are matched: a command run by one sees its key down.
+            pressRepeats_ = PressRepeats(ke);
+            overridden_ = KeyIdOf(ke);
             keyIsDown_ = true;
             autoLaunch_->SetCtrlDown(shift.Contains(ssCtrl) || key == VK_CONTROL);
             break;
         case QEvent::KeyPress: {
+            const int id = KeyIdOf(ke);
+            if (id == 0 || overridden_ != id) pressRepeats_ = PressRepeats(ke);
+            overridden_ = 0;
             // Enter and Esc in the keywords box pass: the box inserts neither and does not
             // beep, and the search pane acts on them.
-            FormKeyDown(w, key, shift, ke->isAutoRepeat());
+            FormKeyDown(w, key, shift, ke->isAutoRepeat() || pressRepeats_);
             consumed = key == 0;
             break;
         }
-        case QEvent::KeyRelease: FormKeyUp(w, key, shift); break;
+        case QEvent::KeyRelease:
+            ReleaseSeen(ke, PanelOf(w));
+            FormKeyUp(w, key, shift);
+            break;
         default: break;
         }
     });
     return consumed;
+}
+
+int TKeyboard::KeyIdOf(const QKeyEvent* ke) { return int(ke->nativeScanCode()); }
+
+bool TKeyboard::PressRepeats(const QKeyEvent* ke) {
+    const int id = KeyIdOf(ke);
+    if (id == 0) return ke->isAutoRepeat();
+    // A press of a key that never came up: the server repeats presses alone.
+    bool repeat = ke->isAutoRepeat() || std::find(held_.begin(), held_.end(), id) != held_.end();
+    // The server's release and press pair of a repeat carry one timestamp: the release
+    // was none, and what it cleared is put back.
+    if (!repeat && lastRelease_.id == id && ke->timestamp() != 0 &&
+        ke->timestamp() == lastRelease_.time) {
+        repeat = true;
+        keyCommandDone_ = lastRelease_.commandDone;
+        if (lastRelease_.panel) lastRelease_.panel->KeyDownSeen = lastRelease_.keyDownSeen;
+    }
+    lastRelease_ = TRelease{};
+    if (std::find(held_.begin(), held_.end(), id) == held_.end()) held_.push_back(id);
+    return repeat;
+}
+
+void TKeyboard::ReleaseSeen(const QKeyEvent* ke, TKivStringGrid* panel) {
+    const int id = KeyIdOf(ke);
+    overridden_ = 0;
+    if (id == 0) return;
+    lastRelease_ =
+        TRelease{id, ke->timestamp(), keyCommandDone_, panel, panel ? panel->KeyDownSeen : false};
 }
 
 // ---- key down ----
@@ -257,6 +300,10 @@ void TKeyboard::FormKeyUp(QWidget* focus, Word& Key, TShiftState) {
 void TKeyboard::FormDeactivate() {
     keyIsDown_ = false;
     keyCommandDone_ = false;
+    // The releases of keys held now go to another window.
+    held_.clear();
+    lastRelease_ = TRelease{};
+    overridden_ = 0;
     if (TKivStringGrid* g = ctx_.CurrentGrid()) g->KeyDownSeen = false;
 }
 

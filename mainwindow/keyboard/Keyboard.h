@@ -5,6 +5,8 @@
 // topic's single link; Ctrl with the arrows drives the search results; and the key state
 // lets the topic commands run once per key press.
 #include <QObject>
+#include <QPointer>
+#include <vector>
 
 #include "mainwindow/Published.h"
 #include "mainwindow/autolaunch/AutoLaunchInterface.h"
@@ -67,6 +69,26 @@ private:
     TNeed<IAutoLaunch> autoLaunch_;
     bool keyIsDown_ = false;
     bool keyCommandDone_ = false;
+
+    // A held key as X delivers it: presses without releases (detectable auto-repeat), or a
+    // release and a press with one timestamp, not always flagged as repeats by Qt.
+    // A key's identity: its scan code (0 for keys that came from no keyboard).
+    static int KeyIdOf(const QKeyEvent* ke);
+    // True when the press (its first event: the shortcut override or the key itself)
+    // repeats a held key; a release that turns out to be half of a repeat is undone.
+    bool PressRepeats(const QKeyEvent* ke);
+    void ReleaseSeen(const QKeyEvent* ke, TKivStringGrid* panel);
+    std::vector<int> held_;
+    // The key whose shortcut override came last: its key press belongs to the same press.
+    int overridden_ = 0;
+    bool pressRepeats_ = false;
+    struct TRelease {
+        int id = 0;
+        quint64 time = 0;
+        bool commandDone = false;
+        QPointer<TKivStringGrid> panel;
+        bool keyDownSeen = false;
+    } lastRelease_;
 };
 
 }  // namespace kiv

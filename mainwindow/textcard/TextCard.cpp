@@ -212,7 +212,7 @@ bool TTextCard::RefusedLockedKey(QTextEdit* editor, QKeyEvent* key) {
 }
 
 void TTextCard::EditorEntered(QTextEdit* editor) {
-    if (EditorLocked(editor)) {
+    if (EditorLocked(editor) || (editor == txtPinText && PinCardReadOnly)) {
         UpdateEditorReadOnly(true);
         return;
     }
@@ -298,7 +298,7 @@ void TTextCard::UpdateEditorReadOnly(bool locked) {
     if (TKivStringGrid* g = ctx_.CurrentGrid())
         g->CaptionEditor->setReadOnly(locked || CurrentTopicLocked());
     txtSimpleText->setReadOnly(locked || EditorLocked(txtSimpleText));
-    txtPinText->setReadOnly(locked || PinnedTopicLocked);
+    txtPinText->setReadOnly(locked || PinnedTopicLocked || PinCardReadOnly);
     for (KivAction* a : {acBold, acItalic, acUnderline, acInsertSymbol}) a->SetEnabled(!locked);
     btnStrike->setEnabled(!locked);
     InsertDateTime1->menuAction()->setEnabled(!locked);
@@ -449,12 +449,14 @@ void TTextCard::ShowPinCard(bool shown) {
     pnlTextLeft->raise();
 }
 
-void TTextCard::LoadPinCard(const std::string& card, const QString& label, bool locked) {
+void TTextCard::LoadPinCard(const std::string& card, const QString& label, bool locked,
+                            bool readOnly) {
     const QTextCharFormat plain = DefaultCardFormat();
     txtPinText->document()->clear();
     LoadCardDocument(*txtPinText->document(), card, plain);
     PinnedTopicLocked = locked;
-    txtPinText->setReadOnly(locked);
+    PinCardReadOnly = readOnly;
+    txtPinText->setReadOnly(locked || readOnly);
     lblPinCard->setText(label);
 }
 

@@ -102,7 +102,8 @@ public:
     // locked; the format controls are off until an editor of an unlocked topic is entered.
     void UpdateEditorReadOnly(bool locked) override;
     void ShowPinCard(bool shown) override;
-    void LoadPinCard(const std::string& card, const QString& label, bool locked) override;
+    void LoadPinCard(const std::string& card, const QString& label, bool locked,
+                     bool readOnly) override;
     bool TakePinCardEdit(std::string& card) override;
     void SetPinCardClose(std::function<void()> close) override { pinClose_ = std::move(close); }
     void EnableFormatControls(bool on);
@@ -149,6 +150,8 @@ public:
     }
     // Whether the topic shown in the pin card is locked (set by whoever pins a topic).
     bool PinnedTopicLocked = false;
+    // The pin card is read-only for another reason (its topic is the current one).
+    bool PinCardReadOnly = false;
 
     // ---- components ----
     QWidget* pnlCurDescr = nullptr;

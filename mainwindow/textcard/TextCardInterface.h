@@ -46,8 +46,10 @@ public:
     // ---- the pin card (beside the text card) ----
     virtual void ShowPinCard(bool shown) = 0;
     // The card (kind 2 as stored) into the pin card's editor, unmodified, under the label;
-    // read-only when locked.
-    virtual void LoadPinCard(const std::string& card, const QString& label, bool locked) = 0;
+    // read-only when locked, or when asked (the topic is in the text card as well): only
+    // a locked one is said to be locked.
+    virtual void LoadPinCard(const std::string& card, const QString& label, bool locked,
+                             bool readOnly) = 0;
     // When the pin card's text was changed: the card to store (empty for blank text), and
     // the editor counts as unchanged again. False when nothing changed.
     virtual bool TakePinCardEdit(std::string& card) = 0;

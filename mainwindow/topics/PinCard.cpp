@@ -85,7 +85,7 @@ void TTopicCommands::ReloadPinCard(bool readOnly) {
         pinned_.CardDir ? QStringLiteral("Pinned - ") +
                               QString::fromStdString(LegacyText::Decode(OneLine(pinned_.Caption)))
                         : QStringLiteral("Pin Card");
-    textCard_->LoadPinCard(card, label, pinnedLocked_ || readOnly);
+    textCard_->LoadPinCard(card, label, pinnedLocked_, readOnly);
 }
 
 bool TTopicCommands::SavePinCard() {

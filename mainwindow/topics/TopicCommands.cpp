@@ -202,6 +202,17 @@ bool TTopicCommands::eventFilter(QObject* watched, QEvent* e) {
             if (elsewhere) a->SetEnabled(false);
         }
     });
+    // The caption editor would take Ctrl+Ins (copy) and its company for itself; the insert
+    // commands it offers come first. The event, left unaccepted, goes to the shortcuts.
+    if (!qobject_cast<TKivMemo*>(watched)) return false;
+    auto* ke = static_cast<QKeyEvent*>(e);
+    const QKeySequence pressed(
+        QKeyCombination(ke->modifiers() & ~Qt::KeypadModifier, Qt::Key(ke->key())));
+    for (KivAction* a : {acInsertBefore, acInsertAfter, acInsertChild, acInsertLeft, acAddTopic})
+        if (a && a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) {
+            ke->ignore();
+            return true;
+        }
     return false;
 }
 

@@ -27,12 +27,19 @@ public:
         server_.kill();
         server_.waitForFinished(3000);
     }
+    // The requests served so far, one line each as the server logs them ("GET /x ...").
+    int Requests(const QString& method, const QString& path) {
+        server_.waitForReadyRead(0);
+        log_ += QString::fromUtf8(server_.readAll());
+        return int(log_.count(QStringLiteral("\"%1 /%2 ").arg(method, path)));
+    }
     QString Url(const QString& path) const {
         return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(path);
     }
 
 private:
     QProcess server_;
+    QString log_;
     int port_ = 0;
 };
 

@@ -118,9 +118,9 @@ TEST_F(AutoLaunch, ProgramsScriptsAndDesktopEntriesAreNeverStarted) {
                 << "row " << r << ": a link not shown closes the browser";
         }
     }
-    EXPECT_EQ(Shown(), QStringList{QString::fromStdString(doc)})
-        << "the document is shown inside; outside, files are left alone";
-    EXPECT_TRUE(shell->Calls.empty()) << shell->Calls.size();
+    EXPECT_EQ(Shown(), QStringList{QString::fromStdString(doc)}) << "the document inside";
+    EXPECT_EQ(shell->Calls, (std::vector<ShellCall>{{"open", QString::fromStdString(doc), {}}}))
+        << "outside, the document goes to the desktop, and nothing else does";
     EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Home() + "marker")));
 }
@@ -215,6 +215,8 @@ TEST_F(AutoLaunch, DelayMenuSetsTheTimerAndWritesTheSettingAtOnce) {
     const QList<QAction*> launch = f->LaunchCard().Launch1->actions();
     ASSERT_GE(launch.size(), 4);
     EXPECT_EQ(launch[0], A->acAutoview);
+    EXPECT_EQ(A->acAutoview->text(),
+              QStringLiteral("Autoview in Internal Browser         Ctrl+(arrowup or arrowdown)"));
     EXPECT_EQ(launch[1], A->acExtLaunch);
     EXPECT_EQ(launch.back(), A->AutoviewDelay1->menuAction());
 }

@@ -33,9 +33,12 @@ protected:
         ASSERT_NE(B, nullptr);
     }
     // An address typed into the box and Enter pressed; the page arrives with the title.
+    // The key goes where X sends it: to the box, which holds the focus.
     void Type(const QString& address, const QString& title = QString()) {
+        B->cbxBrowser->setFocus();
         B->cbxBrowser->setEditText(address);
-        QTest::keyClick(B->cbxBrowser->lineEdit(), Qt::Key_Return);
+        ASSERT_EQ(QApplication::focusWidget(), B->cbxBrowser);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         if (!title.isEmpty()) engine.Pane->Complete(title);
     }
     QStringList Items() const {
@@ -63,6 +66,28 @@ TEST_F(Browser, TypedAddressesKeepTheNewestTwentyWithoutDuplicatesAndLinksAddNon
     EXPECT_EQ(B->cbxBrowser->currentText(), QStringLiteral("http://h/followed"))
         << "the box shows where the page is";
     EXPECT_EQ(engine.Pane->Navigations.size(), 22);
+}
+
+TEST_F(Browser, OneEnterOrGoIsOneLoadAndTheCaptionKeepsThePage) {
+    Open("a");
+    B->acOpenBrowser->Execute();
+    ASSERT_NE(engine.Pane, nullptr);
+    Type(QStringLiteral("http://new/"), QStringLiteral("New"));
+    // The focus leaves the box, which then finds its text among its items.
+    f->CurrentGrid()->setFocus();
+    B->cbxBrowser->setFocus();
+    B->cbxBrowser->setEditText(QStringLiteral("http://go/"));
+    B->btnGo->click();
+    engine.Pane->Complete(QStringLiteral("Go"));
+    f->CurrentGrid()->setFocus();
+    EXPECT_EQ(engine.Pane->Navigations, (QStringList{"http://new/", "http://go/"}));
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("KIV:> Go"));
+    // A choice from the list is a load of its own.
+    B->cbxBrowser->setFocus();
+    const int chosen = B->cbxBrowser->findText(QStringLiteral("http://new/"));
+    B->cbxBrowser->setCurrentIndex(chosen);
+    emit B->cbxBrowser->activated(chosen);
+    EXPECT_EQ(engine.Pane->Navigations.size(), 3);
 }
 
 TEST_F(Browser, VisitedLinksAreWrittenInListOrderAndReadInFileOrder) {
@@ -250,6 +275,33 @@ TEST_F(Browser, WithoutABrowserTheWarningSaysWhyAndLinksGoToTheDesktop) {
     Stop();
     InstallBrowserEngine(fake);
     InstallDesktopShell(std::move(previous));
+}
+
+TEST_F(Browser, ABrowserThatFailedToStartIsNeverTriedAgain) {
+    int made = 0;
+    const TBrowserEngine previous =
+        InstallBrowserEngine({[](QString&) { return true; },
+                              [&made](QWidget* parent) -> std::unique_ptr<TBrowserPane> {
+                                  // Fails once; a second try would succeed, and must not happen.
+                                  if (++made == 1) throw std::runtime_error("the engine broke");
+                                  return std::make_unique<FakeBrowserPane>(parent);
+                              }});
+    Open("a");
+    B->acOpenBrowser->Execute();
+    B->acOpenBrowser->Execute();
+    B->cbxBrowser->setEditText(QStringLiteral("http://x/"));
+    B->btnGo->click();
+    EXPECT_FALSE(B->OpenLink("http://y/", false));
+    EXPECT_EQ(made, 1) << "made once, when first shown";
+    EXPECT_EQ(B->Pane(), nullptr);
+    EXPECT_TRUE(f->Skeleton().pnlBrowser->isHidden());
+    const QString warning = QStringLiteral(
+        "The KIV browser cannot be shown: the engine broke.\r\nWeb addresses and documents "
+        "open in the desktop's web browser instead.");
+    EXPECT_EQ(Dialogs().MessageTexts().first(), warning);
+    EXPECT_EQ(Dialogs().MessageTexts().size(), 3) << "each show and the Go button tell why";
+    Stop();
+    InstallBrowserEngine(previous);
 }
 
 #ifdef KIV_WEBENGINE

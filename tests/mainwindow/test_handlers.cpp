@@ -103,6 +103,24 @@ TEST_F(Handlers, EnterStartsEditMode) {
     EXPECT_TRUE(f->Panels().CompactNavigate->Checked());
 }
 
+TEST_F(Handlers, AClickPastTheEndOfACaptionPutsTheCaretAtItsEnd) {
+    Open("a caption");
+    PanelsManager().SetEditMode(true);
+    QCoreApplication::processEvents();
+    // Past the text, on the row's right: where X sends it, to the widget under the point.
+    for (int row : {1, 1}) {
+        const QRect r = p1->CaptionRect(row);
+        const QPoint global = p1->viewport()->mapToGlobal(QPoint(r.right() - 3, r.center().y()));
+        QWidget* under = QApplication::widgetAt(global);
+        ASSERT_NE(under, nullptr);
+        QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFromGlobal(global));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(p1->CurrentRow(), 1);
+        EXPECT_EQ(QApplication::focusWidget(), p1->CaptionEditor);
+        EXPECT_EQ(p1->CaptionEditor->textCursor().position(), 7) << "after \"caption\"";
+    }
+}
+
 TEST_F(Handlers, DraggingTheCurrentTopicForwardNeedsMarks) {
     Open("a(a1) b");
     p1->setFocus(Qt::OtherFocusReason);

@@ -100,6 +100,47 @@ TEST_F(Keyboard, AHeldDownOnTheLastRowInsertsOneTopic) {
     EXPECT_EQ(p1->Nester->RowCount(), 4);
 }
 
+// As an X server delivers a held key: with detectable auto-repeat the presses alone, else
+// a release and a press sharing one timestamp; Qt flags neither as a repeat.
+TEST_F(Keyboard, AHeldDownAsXDeliversItInsertsOneTopic) {
+    const quint32 kDownScanCode = 116;
+    struct Case {
+        const char* name;
+        bool releases;
+    } cases[] = {{"presses alone", false}, {"release and press pairs", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open("a b");
+        Focus(p1);
+        Click(p1, Qt::Key_Down);
+        ASSERT_EQ(p1->CurrentRow(), 1);
+        quint64 time = 1000;
+        auto send = [&](QEvent::Type type) {
+            QKeyEvent e(type, Qt::Key_Down, Qt::NoModifier, kDownScanCode, 0, 0);
+            e.setTimestamp(time);
+            QApplication::sendEvent(Target(p1), &e);
+            QCoreApplication::processEvents();
+        };
+        send(QEvent::KeyPress);
+        for (int i = 0; i < 4; ++i) {
+            time += 33;
+            if (c.releases) send(QEvent::KeyRelease);
+            send(QEvent::KeyPress);
+        }
+        time += 40;
+        send(QEvent::KeyRelease);
+        EXPECT_EQ(p1->Nester->RowCount(), 3) << "one new topic, not one per repeat";
+        // A new press, later than the release, makes the next one.
+        time += 200;
+        send(QEvent::KeyPress);
+        time += 50;
+        send(QEvent::KeyRelease);
+        EXPECT_EQ(p1->Nester->RowCount(), 4);
+        PanelsManager().SetEditMode(false);
+        Stop();
+    }
+}
+
 TEST_F(Keyboard, CtrlArrowsViewAutomaticallyUntilCtrlComesUp) {
     Open("a b c");
     Focus(p1);

@@ -36,11 +36,24 @@ TEST(NavigationPathTexts, WidthsRampFromShortToLong) {
          {"<..>", "1. " + a.left(13) + "...\\", "2. " + a.left(18) + "...\\",
           "3. " + a.left(23) + "...\\", "4. " + a.left(23) + "...\\"}},
         {2, true, {"<Hoist>", "1. " + a.left(18) + "...\\", "2. " + a + "\\"}},
+        // 20 / 3 rounds up to a step of 7, not down to 6.
+        {3,
+         false,
+         {"<..>", "1. " + a.left(15) + "...\\", "2. " + a.left(22) + "...\\",
+          "3. " + a.left(22) + "...\\"}},
     };
     for (const Case& c : cases) {
         const auto t = TrailOf(std::vector<std::string>(size_t(c.nodes), kLetters));
         EXPECT_EQ(NavigationPathTexts(*t, c.hoisted, true), c.texts) << c.nodes << " nodes";
     }
+    // 20 / 8 = 2.5 rounds to the even 2: the widths climb 10, 12, ... 22 and stop there.
+    const QStringList eight =
+        NavigationPathTexts(*TrailOf(std::vector<std::string>(8, kLetters)), false, false);
+    ASSERT_EQ(eight.size(), 8);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(eight[i],
+                  QString::number(i + 1) + ". " + a.left(std::min(10 + 2 * i, 22)) + "...\\")
+            << "node " << i + 1;
     EXPECT_TRUE(NavigationPathTexts(TNavigator{}, false, true).isEmpty()) << "no nodes, no tabs";
     EXPECT_EQ(NavigationPathTexts(*TrailOf({"x"}), false, false), QStringList{"1. x\\"})
         << "nothing open: no first tab";

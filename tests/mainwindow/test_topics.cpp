@@ -104,6 +104,23 @@ TEST_F(Topics, InsertBeforeAfterChildAndLeftOfTheCurrentTopic) {
     EXPECT_EQ(f->Bins().lbxClipCard->count(), clips + 1);
 }
 
+TEST_F(Topics, CtrlInsInTheCaptionEditorInsertsBeforeAndKeepsTheTypedCaption) {
+    Open("a b");
+    ClickRow(p1, 1);
+    PanelsManager().SetEditMode(true);
+    ASSERT_TRUE(p1->Editing());
+    p1->CaptionEditor->selectAll();
+    TypeCaption(p1, QStringLiteral("typed"));
+    // Where X sends it: to the editor, which would take Ctrl+Ins as its copy key.
+    ASSERT_EQ(QApplication::focusWidget(), p1->CaptionEditor);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p1->CurrentRow(), 1) << "the new topic stands before the one edited";
+    TypeCaption(p1, QStringLiteral("new"));
+    PanelsManager().SetEditMode(false);
+    EXPECT_EQ(Tree(), "a\nnew\ntyped\n");
+}
+
 TEST_F(Topics, CloneSharesCaptionCardsAndChildrenOrIsRefused) {
     Open("abc(x) z");
     ClickRow(p1, 0);
@@ -540,6 +557,12 @@ TEST_F(Topics, PinCardTextsEditsAndTheStoreAtClose) {
     EXPECT_FALSE(card->pnlTextLeft->isHidden());
     EXPECT_TRUE(t->acToPin->Checked());
     EXPECT_TRUE(card->txtPinText->isReadOnly()) << "the text card edits the current topic";
+    // Typed where the keyboard sends it, into the pin card: refused, but no "locked" word
+    // for a topic that is not locked.
+    card->txtPinText->setFocus();
+    QTest::keyClicks(card->txtPinText, QStringLiteral("x"));
+    EXPECT_TRUE(card->txtPinText->isReadOnly()) << "entering it keeps it read-only";
+    EXPECT_TRUE(Dialogs().Messages.empty()) << Dialogs().MessageTexts().join("|").toStdString();
 
     ClickRow(p1, 0);
     EXPECT_FALSE(card->txtPinText->isReadOnly());

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 
 #include "platform/core/AppPaths.h"
 #include "platform/core/BlockFile.h"
@@ -134,6 +135,70 @@ TEST_F(X11Browser, AutoviewShowsTheLoopbackPageAndStartsNoScript) {
     EXPECT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 30000)) << "the browser pane closed";
     QThread::msleep(1500);
     EXPECT_FALSE(QFile::exists(marker)) << "the script was not started";
+    EXPECT_EQ(kiv.state(), QProcess::Running);
+}
+
+// The address box on the screen: the first long run of pure white from the top, as the
+// browser bar stands above the page.
+QPoint AddressBox(const QImage& screen) {
+    for (int y = 0; y < screen.height(); ++y) {
+        int from = -1;
+        for (int x = 0; x <= screen.width(); ++x) {
+            const bool white = x < screen.width() && screen.pixel(x, y) == qRgb(255, 255, 255);
+            if (white && from < 0) from = x;
+            if (!white && from >= 0) {
+                if (x - from >= 300) return {(from + x) / 2, y + 3};
+                from = -1;
+            }
+        }
+    }
+    return {-1, -1};
+}
+
+TEST_F(X11Browser, AnAddressTypedIntoTheBoxAndReturnLoadsThePageOnce) {
+    const std::string home = env.Dir();
+    kiv::MakeDirs(home + "web/");
+    kiv::WriteFileAtomic(home + "web/page.html",
+                         "<html><head><title>Typed Page</title></head><body>one</body></html>");
+    kiv::WriteFileAtomic(home + "web/next.html",
+                         "<html><head><title>Next Page</title></head><body>two</body></html>");
+    kiv::test::LoopbackHttp http;
+    ASSERT_TRUE(http.Start(QString::fromStdString(home + "web")));
+    const QString db = QString::fromStdString(home + "FirstKivDB.kiv");
+    KivTree({"make", db, "a b"});
+    KivTree({"pack", db});
+
+    QProcess& kiv = Start(bin_ + "/kiv", {});
+    ASSERT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 15000))
+        << kiv.readAllStandardError().toStdString();
+    const QString window =
+        Run("xdotool", {"search", "--onlyvisible", "--name", "^KIV - FirstKivDB.kiv$"}).trimmed();
+    Run("xdotool", {"windowactivate", "--sync", window});
+    Run("xdotool", {"key", "ctrl+shift+b"});
+    // The box, once the bar is drawn: a click gives it the focus.
+    QPoint box(-1, -1);
+    for (int i = 0; i < 100 && box.x() < 0; ++i) {
+        QThread::msleep(100);
+        const QString file = QString::fromStdString(home + "screen.png");
+        Run("import", {"-window", "root", file});
+        box = AddressBox(QImage(file));
+    }
+    ASSERT_GE(box.x(), 0) << "no address box on the screen";
+    // Two addresses one after the other: the second is typed only once the first page is
+    // on show, so a second load of the first would have been asked for before it.
+    const struct {
+        QString page, title;
+    } loads[] = {{"page.html", "Typed Page"}, {"next.html", "Next Page"}};
+    for (const auto& load : loads) {
+        Click(box.x(), box.y());
+        Run("xdotool", {"key", "ctrl+a"});
+        Run("xdotool", {"type", "--delay", "20", http.Url(load.page)});
+        Run("xdotool", {"key", "Return"});
+        EXPECT_TRUE(WindowTitled("KIV:> " + load.title, 30000))
+            << "the caption names the page: " << load.title.toStdString();
+    }
+    EXPECT_EQ(http.Requests("GET", "page.html"), 1) << "one Return, one load";
+    EXPECT_EQ(http.Requests("GET", "next.html"), 1);
     EXPECT_EQ(kiv.state(), QProcess::Running);
 }
 

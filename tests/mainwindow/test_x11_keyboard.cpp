@@ -1,6 +1,7 @@
 // The program itself on a real X server with a window manager: the arrow keys move through
 // a datastructure (the text card and the navigation path follow, and the Threads keep where
-// the user stood), and the navigation path's arrow buttons move as the keys do.
+// the user stood), the navigation path's arrow buttons move as the keys do, Ctrl+Ins works
+// from the caption editor, and a held key runs a once-per-press command once a hold.
 #include <QImage>
 
 #include "engine/core/TreeText.h"
@@ -77,6 +78,86 @@ TEST_F(X11Keyboard, ArrowKeysAndTheArrowButtonsMoveThroughTheDatastructure) {
         Stop(kiv);
     }
     EXPECT_EQ(Dump(Path(), "--marks"), "Threads\n  0. b / b1\nQuickJumps\n");
+}
+
+TEST_F(X11Keyboard, CtrlInsInTheCaptionEditorInsertsBeforeTheTopicEdited) {
+    QProcess& kiv = StartOn("a b", "text");
+    // Down to "b", Return for the caption editor, "2" after its caption, then Insert
+    // Before, a caption for the new topic, and Esc.
+    Keys({"Down", "Return", "End", "2", "ctrl+Insert", "n", "Escape"});
+    Run("xdotool", {"key", "--delay", "150", "alt+f", "Up", "Return"});
+    ASSERT_TRUE(kiv.waitForFinished(30000)) << "the program did not end";
+    EXPECT_EQ(Dump(Path()), "a\nn\nb2\n");
+}
+
+// A key held as a user holds it: down, several repeats of the server's own, up. The
+// server repeats soon and often on this display, so the hold spans many repeats however
+// busy the machine is. Each hold runs its command once.
+class X11HeldKeys : public X11Keyboard {
+protected:
+    void SetUp() override {
+        X11Keyboard::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_FALSE(QStandardPaths::findExecutable("xset").isEmpty())
+            << "xset is missing; run scripts/install-deps";
+        // 150 ms before the first repeat, then 40 a second.
+        Run("xset", {"r", "rate", "150", "40"});
+    }
+    void Hold(const QString& keys, int times) {
+        for (int i = 0; i < times; ++i) {
+            Run("xdotool", {"keydown", keys});
+            QThread::msleep(1200);
+            // The key itself comes up first, then its modifiers.
+            const QStringList parts = keys.split('+');
+            Run("xdotool", {"keyup", parts.last()});
+            if (parts.size() > 1)
+                Run("xdotool", {"keyup", parts.mid(0, parts.size() - 1).join('+')});
+            QThread::msleep(300);
+        }
+    }
+    // File > Exit from the keyboard: the program ends after every key before it was
+    // handled, and it stores its files on the way.
+    void ExitAfterTheKeys(QProcess& kiv) {
+        Run("xdotool", {"key", "--delay", "150", "alt+f", "Up", "Return"});
+        ASSERT_TRUE(kiv.waitForFinished(30000)) << "the program did not end";
+    }
+};
+
+TEST_F(X11HeldKeys, AHeldDelDeletesOneTopicAHold) {
+    // In the first panel, and in the second (Right moves there) with branches.
+    const struct {
+        const char* tree;
+        QStringList keys;
+        const char* left;
+    } cases[] = {{"a(a1) b(b1) c d e f g", {}, "f\ng\n"},
+                 {"p(a(a1) b(b1) c d e f g) q", {"Right"}, "p\n  f\n  g\nq\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tree);
+        QProcess& kiv = StartOn(c.tree, "text");
+        if (!c.keys.isEmpty()) Keys(c.keys);
+        Hold("Delete", 5);
+        ExitAfterTheKeys(kiv);
+        EXPECT_EQ(Dump(Path()), c.left) << "five holds, five topics";
+    }
+}
+
+TEST_F(X11HeldKeys, AHeldDownOnTheLastRowInsertsOneTopicAHold) {
+    QProcess& kiv = StartOn("a b", "");
+    Keys({"Down"});
+    Hold("Down", 5);
+    ExitAfterTheKeys(kiv);
+    EXPECT_EQ(Dump(Path()), "a\nb\n\n\n\n\n\n") << "five holds, five new topics";
+}
+
+TEST_F(X11HeldKeys, AHeldCloneKeyMakesOneCloneAHold) {
+    // A topic with children can be cloned.
+    QProcess& kiv = StartOn("a(x) b", "");
+    Hold("ctrl+shift+l", 3);
+    ExitAfterTheKeys(kiv);
+    const QStringList lines = QString::fromStdString(Dump(Path())).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.count("a [clone]"), 4)
+        << "three holds, three clones: " << lines.join('|').toStdString();
+    EXPECT_EQ(lines.count("b"), 1);
 }
 
 }  // namespace
