@@ -15,9 +15,14 @@
 #include <QtTest>
 
 #include "dialogs/AboutWindow.h"
+#include "email/EmailWindows.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/appevents/AppEvents.h"
+#include "mainwindow/collector/Collector.h"
+#include "mainwindow/email/EmailCommands.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/schemes/ColorSchemes.h"
 #include "platform/qt/WidgetState.h"
 #include "tests/mainwindow/FakeBrowser.h"
 #include "tests/mainwindow/RecordingShell.h"
@@ -248,6 +253,59 @@ TEST_F(AppEventsWindow, AlwaysOnTopKeepsTheOtherWindowsAboveTheMainWindow) {
     app->ApplicationActivate();
     EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     f->show();
+}
+
+TEST_F(AppEventsWindow, EverySecondaryWindowIsOwnedByTheMainWindow) {
+    Open("A\n");
+    // The windows made on first use, made now.
+    ASSERT_TRUE(Command("acRegisterFiles").Execute());
+    auto* schemes = f->findChild<TColorSchemes*>();
+    ASSERT_NE(schemes, nullptr);
+    schemes->ShowEditor();
+    ASSERT_NE(schemes->Editor(), nullptr);
+    auto* email = f->findChild<TEmailCommands*>(QStringLiteral("EmailCommands"));
+    ASSERT_NE(email, nullptr);
+    email->Windows();
+    f->NavPath().acInterbaseManageExecute();
+    ASSERT_TRUE(f->NavPath().frmAddDB);
+    f->NavPath().frmAddDB->hide();
+    // Every window of the program but the main window and the collector, shown once: the
+    // window system keeps each above the main window (its transient parent), never behind
+    // the hidden leader window of a window without one.
+    const QStringList mustBeThere = {"frmFilesRegistration",
+                                     "frmColorScheme",
+                                     "frmSaveScheme",
+                                     "frmTextBin",
+                                     "frmSendEmail",
+                                     "frmAddresses",
+                                     "frmEmailSettings",
+                                     "frmGenerateMessage",
+                                     "frmPrint",
+                                     "frmSymbol",
+                                     "frmAddUrlLink",
+                                     "frmRenameFile",
+                                     "frmAbout",
+                                     "fdText",
+                                     "frmAddDB",
+                                     "frmDefaultDateTime"};
+    QStringList seen;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w == f || w == &f->Collector() || w->objectName() == QLatin1String("probeTool") ||
+            (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool))
+            continue;
+        const bool hidden = w->isHidden();
+        w->show();
+        QCoreApplication::processEvents();
+        ASSERT_NE(w->windowHandle(), nullptr) << w->objectName().toStdString();
+        EXPECT_EQ(w->windowHandle()->transientParent(), f->windowHandle())
+            << w->objectName().toStdString() << " (" << w->metaObject()->className() << ")";
+        if (hidden) w->hide();
+        seen << w->objectName();
+    }
+    for (const QString& name : mustBeThere)
+        EXPECT_TRUE(seen.contains(name))
+            << name.toStdString() << " among " << seen.join(' ').toStdString();
 }
 
 TEST_F(AppEventsWindow, ViewSwitchesReachEveryPanel) {
