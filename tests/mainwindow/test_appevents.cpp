@@ -261,6 +261,7 @@ TEST_F(AppEventsWindow, EverySecondaryWindowIsOwnedByTheMainWindow) {
     Open("A\n");
     // The windows made on first use, made now.
     ASSERT_TRUE(Command("acRegisterFiles").Execute());
+    ASSERT_TRUE(Command("acShowRecycledBin").Execute());
     auto* schemes = f->findChild<TColorSchemes*>();
     ASSERT_NE(schemes, nullptr);
     schemes->ShowEditor();
@@ -289,7 +290,8 @@ TEST_F(AppEventsWindow, EverySecondaryWindowIsOwnedByTheMainWindow) {
                                      "frmAbout",
                                      "fdText",
                                      "frmAddDB",
-                                     "frmDefaultDateTime"};
+                                     "frmDefaultDateTime",
+                                     "frmRecycledBin"};
     QStringList seen;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = w->windowType();
