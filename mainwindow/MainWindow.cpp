@@ -149,6 +149,8 @@ void TForm1::SubscribeFeatures() {
     // the Threads settle and go to the current thread, the first topic is shown, a large
     // card file is told of, then the navigation strips are filled. After a close the text
     // card is emptied before the template bin's list is read again and the password's lock goes.
+    // The panels' rows first: what the others show of a topic is read from them.
+    panels_->Subscribe(events_);
     marks_->Subscribe(events_);
     datastructure_->Subscribe(events_);
     textCard_->Subscribe(events_);

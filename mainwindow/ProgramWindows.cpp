@@ -6,6 +6,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/collector/Collector.h"
 #include "platform/qt/ExceptionGuard.h"
+#include "platform/qt/WindowOwner.h"
 
 namespace kiv {
 
@@ -19,6 +20,7 @@ void TProgramWindows::Create(const std::vector<std::string>& args) {
     Form = std::make_unique<TForm1>();
     GuardCall([&] { Form->FormCreate(args); });
     TextBin = std::make_unique<TfrmTextBin>();
+    SetWindowOwner(TextBin.get(), Form.get());
 }
 
 void TProgramWindows::Show() {

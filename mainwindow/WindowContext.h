@@ -72,6 +72,10 @@ struct TWindowEvents {
     TWindowEvent<> DatastructureClosed;
     // A datastructure is open and its first topic shown; its cards can be read.
     TWindowEvent<> DatastructureOpened;
+    // A topic's caption or cards were stored (its card directory), or rows of a panel were
+    // inserted, moved or removed (0). Whatever shows a topic's caption or marks reads them
+    // again; whoever changes them fires it.
+    TWindowEvent<uint32_t> TopicsChanged;
     // The busy gate went up (true) or down (false).
     TWindowEvent<bool> BusyChanged;
 };

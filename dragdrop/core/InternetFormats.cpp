@@ -195,6 +195,25 @@ bool TMozURLClipboardFormat::WriteData(char* buffer, size_t size) {
 
 size_t TMozURLClipboardFormat::GetSize() { return ClipCodec::Utf8ToUtf16(Joined()).size() * 2; }
 
+bool TURLUriListClipboardFormat::ReadData(std::string_view block) {
+    URL.clear();
+    Title.clear();
+    for (const std::string& line : SplitLines(ClipCodec::CutAtZero(block))) {
+        const std::string uri = Trim(line);
+        if (uri.empty() || uri[0] == '#') continue;
+        URL = uri;
+        break;
+    }
+    return !URL.empty();
+}
+
+bool TURLUriListClipboardFormat::WriteData(char* buffer, size_t size) {
+    const std::string s = URL + "\r\n";
+    if (URL.empty() || size != s.size()) return false;
+    std::memcpy(buffer, s.data(), size);
+    return true;
+}
+
 bool TVCardClipboardFormat::ReadData(std::string_view block) {
     SetText(ClipCodec::VCardToLines(block));
     return true;

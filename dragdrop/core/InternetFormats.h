@@ -121,6 +121,17 @@ public:
     size_t GetSize() override;
 };
 
+// text/uri-list naming the link, for targets that take links as addresses (file managers,
+// Qt's urls()): the URL and CR LF. A list of files has its own class; only sources use this.
+class TURLUriListClipboardFormat : public TURLTitleClipboardFormat {
+    KIV_CLIPFORMAT_CLASS(TURLUriListClipboardFormat, TURLTitleClipboardFormat)
+    KIV_NAMED_FORMAT("text/uri-list")
+public:
+    bool ReadData(std::string_view block) override;
+    bool WriteData(char* buffer, size_t size) override;
+    size_t GetSize() override { return URL.empty() ? 0 : URL.size() + 2; }
+};
+
 class TVCardClipboardFormat : public TCustomStringListClipboardFormat {
     KIV_CLIPFORMAT_CLASS(TVCardClipboardFormat, TCustomStringListClipboardFormat)
     KIV_NAMED_FORMAT("+//ISBN 1-887687-00-9::versit::PDI//vCard")

@@ -73,6 +73,8 @@ void RegisterInternet(Registrar& r) {
     r.Pair<TURLDataFormat, TNetscapeBookmarkClipboardFormat>(0);
     r.Pair<TURLDataFormat, TMozURLClipboardFormat>(0);
     r.Pair<TURLDataFormat, TNetscapeURLClipboardFormat>(0);
+    // Offered first, so that targets taking links as addresses find it.
+    r.Pair<TURLDataFormat, TURLUriListClipboardFormat>(0, csSource);
     r.Pair<TURLDataFormat, TNetscapeImageClipboardFormat>(1);
     r.Pair<TURLDataFormat, TFileContentsClipboardFormat>(2);
     r.Pair<TURLDataFormat, TFileGroupDescritorClipboardFormat>(2);

@@ -583,6 +583,7 @@ bool TNester::SetCaption(int row, std::string_view text) {
     // The row shows what is stored: a store that fails or raises leaves its caption.
     if (!cards_->WriteRowCard(kCardCaption, row, card)) return false;
     At(row).Caption = std::move(caption);
+    if (OnCaptionStored) OnCaptionStored(this, row);
     return true;
 }
 

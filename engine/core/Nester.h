@@ -106,6 +106,8 @@ public:
     // The nest shown at level 0.
     uint32_t RootNest = 0;
     std::function<void(TNester* Sender)> OnChange;
+    // A row's caption card was stored by SetCaption (Sender, row).
+    std::function<void(TNester* Sender, int row)> OnCaptionStored;
 
     BlockFile* NestFile() const { return nestFile_; }
     void SetNestFile(BlockFile* f) { nestFile_ = f; }
@@ -174,6 +176,9 @@ public:
     void InsertItemRows(const TItemArray& items, int reference, bool asSiblings, int position);
     // Caption, colour, flags and links from the row's cards; marks, tags and NestIndex reset.
     void LoadRowCards(int row);
+    // Caption, colour, flags, links and the text mark read again from the row's cards, which
+    // another row of the same topic (a clone) has changed; marks and tags stay.
+    void RereadRowCards(int row) { ReadCardsOf(Slot(row)); }
     void Expand(int row);
     void Collapse(int row);
     bool IsExpanded(int row) const;

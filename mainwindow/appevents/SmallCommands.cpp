@@ -117,8 +117,9 @@ void TAppEvents::SetBinsWidth(int width) {
         k.pnlBins->hide();
         return;
     }
+    // Never narrower than what the column shows needs (the search pane's labels).
     k.pnlBins->setMinimumWidth(0);
-    k.pnlBins->setFixedWidth(width);
+    k.pnlBins->setFixedWidth(std::max(width, k.pnlBins->minimumSizeHint().width()));
     k.Splitter2->show();
     k.pnlBins->show();
 }

@@ -7,6 +7,7 @@
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "platform/qt/WindowOwner.h"
 
 namespace kiv {
 
@@ -43,6 +44,7 @@ void TAutoRegistration::acRegisterFilesExecute() {
         frm_ = std::make_unique<TfrmFilesRegistration>();
         frm_->CurrentGrid = [this] { return ctx_.CurrentGrid(); };
         frm_->MainForm = &w;
+        SetWindowOwner(frm_.get(), &w);
         frm_->RunBusy = [this](const std::function<void()>& work) {
             TBusyGuard busy(ctx_.BusyCounter());
             work();

@@ -1,7 +1,9 @@
 // The panes of the working area as a layout wants them: Splitter1's orientation and
 // order, the navigation path's place, the panes' shares and the panels' widths.
 #include <QBoxLayout>
+#include <algorithm>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QSplitter>
 
 #include "engine/panels/KivPanelsManager.h"
@@ -152,6 +154,41 @@ void TLayouts::CardsResized() {
     if (k.pnlSimpleText->height() < most) return;
     browser_->SetTextCardHeight(most);
 }
+
+bool TLayouts::BinsHandleEvent(QEvent* e) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    const auto type = e->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* me = static_cast<QMouseEvent*>(e);
+    const int x = int(me->globalPosition().x());
+    if (type == QEvent::MouseButtonPress) {
+        if (me->button() != Qt::LeftButton || k.pnlBins->isHidden()) return false;
+        binsDrag_ = {true, x, k.pnlBins->width()};
+        return true;
+    }
+    if (!binsDrag_.Dragging) return false;
+    if (type == QEvent::MouseButtonRelease) {
+        if (me->button() == Qt::LeftButton) binsDrag_.Dragging = false;
+        return true;
+    }
+    // The column lies right of the strip: dragging left widens it. It keeps room for what
+    // it shows (the search pane's labels) and leaves the working area a grip's width.
+    QWidget* work = k.pnlBins->parentWidget();
+    constexpr int kLeastColumn = 40, kLeastMain = 100;
+    const int least = std::max(kLeastColumn, k.pnlBins->minimumSizeHint().width());
+    const int most = std::max(least, work->width() - k.Splitter2->width() - kLeastMain);
+    const int width = std::clamp(binsDrag_.StartWidth - (x - binsDrag_.StartX), least, most);
+    if (width == k.pnlBins->width()) return true;
+    k.pnlBins->setMinimumWidth(0);
+    k.pnlBins->setFixedWidth(width);
+    Relayout({work});
+    Splitter2Moved();
+    return true;
+}
+
+void TLayouts::Splitter2Moved() { ArrangePanels(); }
 
 void TLayouts::MainResized() {
     TWindowSkeleton& k = ctx_.Skeleton();

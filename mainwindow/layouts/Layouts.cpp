@@ -68,6 +68,8 @@ void TLayouts::BuildComponents() {
     // follows it (CardsResized).
     k.pnlCards->setMinimumHeight(kLeastTextCard + kBrowserStrip);
     k.pnlCards->installEventFilter(this);
+    k.Splitter2->setCursor(Qt::SplitHCursor);
+    k.Splitter2->installEventFilter(this);
     connect(k.Splitter1, &QSplitter::splitterMoved, this, [this] {
         GuardCall([this] {
             if (arranging_) return;
@@ -211,6 +213,11 @@ void TLayouts::Subscribe(TWindowEvents& events) {
 
 bool TLayouts::eventFilter(QObject* watched, QEvent* e) {
     TWindowSkeleton& k = ctx_.Skeleton();
+    if (watched == k.Splitter2) {
+        bool handled = false;
+        GuardCall([&] { handled = BinsHandleEvent(e); });
+        if (handled) return true;
+    }
     switch (e->type()) {
     case QEvent::Show:
         if (watched == &ctx_.Window() && !restored_) GuardCall([this] { RestorePanelLayout(); });

@@ -118,6 +118,11 @@ private:
     void CardsResized();
     static constexpr int kLeastTextCard = 25;
     static constexpr int kBrowserStrip = 30;
+    // The strip beside the bins column dragged as a splitter: the column takes the width
+    // the strip leaves it; true when the event was the drag's.
+    bool BinsHandleEvent(QEvent* e);
+    // The bins column's width was dragged: the panels share the new room.
+    void Splitter2Moved();
     void CloseBins();
     TKivStringGrid* Panel(int n) const;
 
@@ -138,6 +143,12 @@ private:
     bool recording_ = false;
     bool restored_ = false;
     int storedLayout_ = 0;
+    // A drag of the bins column's strip: where it began and the column's width then.
+    struct {
+        bool Dragging = false;
+        int StartX = 0;
+        int StartWidth = 0;
+    } binsDrag_;
 };
 
 }  // namespace kiv

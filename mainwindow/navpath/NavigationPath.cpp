@@ -10,7 +10,9 @@
 #include <QToolButton>
 
 #include "components/FourthTabSet.h"
+#include "engine/core/Cards.h"
 #include "engine/core/Navigation.h"
+#include "engine/core/NestFunctions.h"
 #include "engine/panels/KivPanelsManager.h"
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/ComponentBuild.h"
@@ -249,10 +251,74 @@ void TNavigationPath::SetHoistHooks(std::function<void()> leaveHoist,
 void TNavigationPath::Subscribe(TWindowEvents& events) {
     events.TopicShown.Subscribe([this](TKivStringGrid* grid, int) { TopicChanged(grid); });
     events.DatastructureOpened.Subscribe([this] { GuardCall([this] { DatastructureChanged(); }); });
+    events.TopicsChanged.Subscribe(
+        [this](uint32_t cardDir) { GuardCall([&] { RefreshCaptions(cardDir); }); });
     panels_->SetPathHooks(
         {[this](int oldPanel, int newPanel) { ActivePanelChanged(oldPanel, newPanel); },
          [this](TKivStringGrid* grid, int row) { OutlineCaptionStored(grid, row); },
          [this](TKivStringGrid* grid) { OutlineRowsChanged(grid); }});
+}
+
+void TNavigationPath::RefreshCaptions(uint32_t cardDir) {
+    if (ctx_.Open().Loading || !PanelsManagerExists() || !PanelsManager().NestFile ||
+        !ctx_.Open().BookMark)
+        return;
+    TCards& cards = PanelsManager().Cards;
+    const auto stored = [&](uint32_t dir) {
+        std::string caption;
+        if (dir) cards.ReadCaption(dir, caption);
+        return caption;
+    };
+    bool pathChanged = false;
+    if (TNavigator* trail = ctx_.Open().Navigator.get())
+        for (int i = 0; i < trail->Count(); ++i) {
+            TNode n = trail->GetNode(i);
+            // A topic that had no cards when the trail took it may have them now.
+            TNestItem item;
+            if (n.CardDir == 0 &&
+                GetNestItem(PanelsManager().NestFile, n.ParentNest, int(n.Index), item) &&
+                item.ChildNest == n.ChildNest && item.CardDir != 0) {
+                n.CardDir = item.CardDir;
+                trail->SetNode(i, n);
+            }
+            if (n.CardDir == 0) continue;
+            const std::string caption = stored(n.CardDir);
+            if (caption == trail->GetCaption(i)) continue;
+            trail->SetCaption(i, caption);
+            pathChanged = true;
+        }
+    if (pathChanged) UpdateNavigationPath();
+    // The outlines: one per top-level topic, in its order, captioned as it is now.
+    TBookMark& bm = *ctx_.Open().BookMark;
+    TQuickJump& outlines = bm.Outlines;
+    const uint32_t root = bm.RootNest ? bm.RootNest : ReadRootNest(PanelsManager().NestFile);
+    TItemArray items;
+    if (NestFollowed(root)) ReadNestItems(PanelsManager().NestFile, root, items);
+    // An outline is its hoisted topic; its trail is where the user last stood in it.
+    const auto topicOf = [&](int i) {
+        const TNavigatorPtr e = outlines.Navigator(i);
+        const TNodeArray hoisted = e->GetHoistedNodes();
+        return hoisted.empty() ? e->GetNode(0).CardDir : hoisted.front().CardDir;
+    };
+    bool same = !items.empty() && outlines.Count() == int(items.size()) + 1;
+    for (int i = 1; same && i < outlines.Count(); ++i)
+        same = topicOf(i) == items[size_t(i - 1)].CardDir;
+    if (!same) {
+        if (!items.empty() || outlines.Count() > 0) FillOutlineTabs(true);
+        return;
+    }
+    // Only a stored caption renames an outline, and only that topic's.
+    if (cardDir == 0) return;
+    const FlagGuard guard(outlineGuard_);
+    for (int i = 1; i < outlines.Count(); ++i) {
+        if (items[size_t(i - 1)].CardDir != cardDir) continue;
+        TNavigatorPtr e = outlines.Navigator(i);
+        const std::string caption = stored(cardDir);
+        if (e->GetNode(0).CardDir == cardDir) e->SetCaption(0, caption);
+        const QString text = OutlineTabText(i, caption);
+        if (i < tsOutLine->Tabs().Count() && tsOutLine->Tabs().Strings()[i] != text)
+            tsOutLine->Tabs().Put(i, text);
+    }
 }
 
 void TNavigationPath::TopicChanged(TKivStringGrid* grid) {

@@ -69,6 +69,10 @@ public:
     void TopicChanged(TKivStringGrid* grid);
     // Hands the window's events this feature handles to them.
     void Subscribe(TWindowEvents& events);
+    // A topic's caption was stored (its card directory) or the outline changed (0): the
+    // path's captions and that topic's outline tab are read again, and the outline tabs
+    // follow a changed top level.
+    void RefreshCaptions(uint32_t cardDir);
     // Tree mode: the trail becomes the current row's ancestors.
     void RebuildTreeTrail(TKivStringGrid* grid);
     // A datastructure was opened, or an open failed and none is: the tabs, the outlines

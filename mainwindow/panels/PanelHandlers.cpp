@@ -72,7 +72,12 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnTitleModified = [this](TKivStringGrid* s, int r) {
         if (pathHooks_.CaptionStored) pathHooks_.CaptionStored(s, r);
     };
-    g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) { sgdSecondItemsUpdated(s, n); };
+    g->OnItemsUpdated = [this](TKivStringGrid* s, uint32_t n) {
+        sgdSecondItemsUpdated(s, n);
+        TopicsChanged(0);
+    };
+    // Every store of a caption, whichever command made it.
+    g->Nester->OnCaptionStored = [this](TNester* m, int row) { TopicsChanged(m->CardDir(row)); };
     g->OnMouseOverLaunch = [this](TKivStringGrid* s, int r) { sgdSecondMouseOverLaunch(s, r); };
     g->OnKeyDown = [this](TCustomGrid* s, Word& k, TShiftState sh) {
         sgdSecondKeyDown(static_cast<TKivStringGrid*>(s), k, sh);
@@ -101,6 +106,32 @@ void TPanelHandlers::WirePanel(TKivStringGrid* g) {
     g->OnDragDrop = [this](TKivStringGrid* s, QObject* src, int x, int y) {
         sgdSecondDragDrop(s, src, x, y);
     };
+}
+
+void TPanelHandlers::Subscribe(TWindowEvents& events) {
+    // Each hearer on its own: a card that cannot be read is not the store's failure.
+    events.TopicsChanged.Subscribe(
+        [this](uint32_t cardDir) { GuardCall([&] { ShowTopicAgain(cardDir); }); });
+}
+
+void TPanelHandlers::TopicsChanged(uint32_t cardDir) {
+    // The panels are being filled as a whole: their filler shows the result.
+    if (ctx_.Open().Loading || !PanelsManagerExists() || PanelsManager().Navigating) return;
+    ctx_.Events().TopicsChanged.Fire(cardDir);
+}
+
+void TPanelHandlers::ShowTopicAgain(uint32_t cardDir) {
+    if (cardDir == 0) return;
+    for (TKivStringGrid* g : {sgdFirst, sgdSecond, sgdThird}) {
+        if (!g) continue;
+        TNester& m = *g->Nester;
+        for (int r = 0; r < m.RowCount(); ++r) {
+            if (m.CardDir(r) != cardDir) continue;
+            m.RereadRowCards(r);
+            if (g->GetExpandAll()) g->FitRowHeight(r);
+            g->DrawRow(r);
+        }
+    }
 }
 
 TKivStringGrid* TPanelHandlers::Panel(int n) const {

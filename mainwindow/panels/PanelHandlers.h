@@ -26,6 +26,7 @@ namespace kiv {
 
 class IWindowContext;
 class TKivStringGrid;
+struct TWindowEvents;
 
 class TPanelHandlers : public QObject, public IPanels {
     Q_OBJECT
@@ -34,6 +35,11 @@ public:
     // The panels into the skeleton's panel row, wired to the handlers below.
     void BuildComponents();
     void SetPathHooks(TPathHooks hooks) override { pathHooks_ = std::move(hooks); }
+    // Hands the window's events this feature handles to them.
+    void Subscribe(TWindowEvents& events);
+    // Every row of every panel that shows the topic of the card directory shows what its
+    // cards hold now (a clone's other row after a store).
+    void ShowTopicAgain(uint32_t cardDir);
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
@@ -70,6 +76,8 @@ public:
 
 private:
     void WirePanel(TKivStringGrid* grid);
+    // Tells the window a topic (its card directory, 0 for rows) changed.
+    void TopicsChanged(uint32_t cardDir);
     // ---- entries of the bins (BinDrops.cpp) ----
     // The bin list the drag comes from (lbxClipCard, lbxTemplate, lbxLaunchBin), else null.
     QListWidget* BinListOf(QObject* source) const;

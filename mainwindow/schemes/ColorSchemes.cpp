@@ -18,6 +18,7 @@
 #include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivError.h"
 #include "platform/qt/Dialogs.h"
+#include "platform/qt/WindowOwner.h"
 
 namespace kiv {
 
@@ -133,6 +134,9 @@ void TColorSchemes::ShowEditor() {
         e.LockedWhileSaving = {QPointer<QWidget>(&ctx_.Window()),
                                QPointer<QWidget>(&collector_->TopWindow())};
         e.Init();
+        // Kept above the main window, which the save window disables while it shows.
+        SetWindowOwner(&e, &ctx_.Window());
+        SetWindowOwner(e.frmSaveScheme, &ctx_.Window());
     }
     editor_->show();
     editor_->raise();

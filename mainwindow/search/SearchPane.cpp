@@ -1,5 +1,6 @@
 #include "mainwindow/search/SearchPane.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -512,7 +513,9 @@ void TSearchPane::acSearchExecute() {
     TWindowSkeleton& k = ctx_.Skeleton();
     if (k.pnlBins->isHidden() || k.pnlBins->width() == 0) {
         k.Splitter2->show();
-        k.pnlBins->setMinimumWidth(260);
+        // Wide enough for the pane's labels, whatever width the column had before.
+        k.pnlBins->setMinimumWidth(0);
+        k.pnlBins->setFixedWidth(std::max(260, k.pnlBins->minimumSizeHint().width()));
         k.pnlBins->show();
         pnlSearch->show();
         acSearch->SetChecked(true);

@@ -261,6 +261,7 @@ void TTextCard::Subscribe(TWindowEvents& events) {
         ShowTopic(grid, row);
     });
     events.DatastructureClosed.Subscribe([this] { ShowNoTopic(); });
+    events.TopicsChanged.Subscribe([this](uint32_t) { GuardCall([this] { ShowCaptionLine(); }); });
 }
 
 void TTextCard::FollowReloadedRows(TKivStringGrid* grid) {
@@ -290,6 +291,13 @@ void TTextCard::ShowTopic(TKivStringGrid* grid, int row) {
     cbFontName->SetFontName(DefaultFontName);
     UpdateFontSizeList(nullptr, QString::number(DefaultFontSize));
     if (valid) UpdateEditorReadOnly(grid->Nester->IsLocked(row));
+}
+
+void TTextCard::ShowCaptionLine() {
+    // The topic whose text the editor holds, wherever its row stands now; none shown: none.
+    const int row = textOwner_.Grid ? textOwner_.FindRow() : -1;
+    if (row < 0 || !textOwner_.Grid->IsRowValid(row)) return;
+    lblCurDescr->setText(TopicCaptionForMessage(textOwner_.Grid, row));
 }
 
 void TTextCard::UpdateEditorReadOnly(bool locked) {
@@ -405,10 +413,13 @@ bool TTextCard::StoreTextCard(TKivStringGrid* grid, int row) {
         return false;
     }
     storeFailureShown_ = false;
+    const bool hadText = grid->Nester->HasText(row);
     grid->Nester->SetHasText(row, hasText);
     textOwner_.StoredAt(row);
     e->document()->setModified(false);
     grid->DrawRow(row);
+    // The topic's other rows (a clone) show it too.
+    if (hadText != hasText) ctx_.Events().TopicsChanged.Fire(grid->Nester->CardDir(row));
     return true;
 }
 

@@ -72,6 +72,8 @@ public:
     // The caption and the text card of that row (or of no topic) into the panes; nothing
     // while the editor holds text that could not be stored.
     void ShowTopic(TKivStringGrid* grid, int row);
+    // The caption line names the topic whose text card the editor holds, as it is now.
+    void ShowCaptionLine();
     // Hands the window's events this feature handles to them.
     void Subscribe(TWindowEvents& events);
     void LoadTextCardIntoEditor(TKivStringGrid* grid, int row);

@@ -107,6 +107,8 @@ bool TTopicCommands::SavePinCard() {
                        (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason),
                    MsgType::Error, MsgButtons::OK);
     }
+    // The pinned topic's rows show whether it has text now.
+    if (stored && dir) ctx_.Events().TopicsChanged.Fire(dir);
     return stored;
 }
 

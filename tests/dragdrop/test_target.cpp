@@ -514,15 +514,17 @@ TEST(URLSource, OffersTheLinkFirstAndItsShortcutFile) {
     std::vector<std::string> names;
     while (e->Next(1, got, nullptr) == S_OK)
         names.push_back(MimeNameOf(got[0].cfFormat).toStdString());
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "application/x-kiv-cf;name=\"InShellDragLoop\"",
-                         "application/x-kiv-cf;name=\"Preferred DropEffect\"", "_NETSCAPE_URL",
-                         "text/x-moz-url", "application/x-kiv-cf;name=\"Netscape Bookmark\"",
-                         "application/x-kiv-cf;name=\"Netscape Image Format\"",
-                         "application/x-kiv-cf;name=\"UniformResourceLocator\"",
-                         "application/x-kiv-cf;name=\"FileGroupDescriptor\"",
-                         "application/x-kiv-cf;name=\"FileContents\"", "text/plain;charset=utf-8",
-                         "application/x-kiv-cf;name=\"CF_TEXT\""}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"application/x-kiv-cf;name=\"InShellDragLoop\"",
+                                        "application/x-kiv-cf;name=\"Preferred DropEffect\"",
+                                        "text/uri-list", "_NETSCAPE_URL", "text/x-moz-url",
+                                        "application/x-kiv-cf;name=\"Netscape Bookmark\"",
+                                        "application/x-kiv-cf;name=\"Netscape Image Format\"",
+                                        "application/x-kiv-cf;name=\"UniformResourceLocator\"",
+                                        "application/x-kiv-cf;name=\"FileGroupDescriptor\"",
+                                        "application/x-kiv-cf;name=\"FileContents\"",
+                                        "text/plain;charset=utf-8",
+                                        "application/x-kiv-cf;name=\"CF_TEXT\""}));
     TStgMedium m;
     ASSERT_EQ(s.GetData(TFormatEtc{RegisterClipboardFormat("FileGroupDescriptor"), 1, -1,
                                    TYMED_HGLOBAL},
@@ -538,4 +540,31 @@ TEST(URLSource, OffersTheLinkFirstAndItsShortcutFile) {
     EXPECT_EQ(ClipCodec::DescriptorNameA(m.data.substr(4)), "Page.url");
     TSourceMimeData mime(s.DataObjectRef());
     EXPECT_EQ(mime.data("_NETSCAPE_URL").toStdString(), "http://kiv.example/page\nPage");
+}
+
+TEST(URLSource, OtherProgramsReadTheAddressAsURIAndAsBrowserLink) {
+    struct Case {
+        std::string url, title;
+        QString moz;  // text/x-moz-url as a browser decodes it (UTF-16LE)
+    };
+    const Case cases[] = {
+        {"http://kiv.example/page", "Page", "http://kiv.example/page\nPage"},
+        {"https://kiv.example/k?q=1", "", "https://kiv.example/k?q=1"},
+        {"http://kiv.example/dom", "K\xC3\xB6ln: Dom",
+         QString::fromUtf8("http://kiv.example/dom\nK\xC3\xB6ln: Dom")},
+    };
+    for (const Case& c : cases) {
+        TDropURLSource s;
+        s.SetURL(c.url);
+        s.SetTitle(c.title);
+        TSourceMimeData mime(s.DataObjectRef());
+        EXPECT_TRUE(mime.hasUrls()) << c.url;
+        // A Qt target (a file manager, a Qt program): urls(); the list ends its line in CR LF.
+        EXPECT_EQ(mime.urls(), QList<QUrl>{QUrl(QString::fromStdString(c.url))});
+        EXPECT_EQ(mime.data("text/uri-list").toStdString(), c.url + "\r\n");
+        const QByteArray moz = mime.data("text/x-moz-url");
+        EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(moz.constData()),
+                                     moz.size() / 2),
+                  c.moz);
+    }
 }

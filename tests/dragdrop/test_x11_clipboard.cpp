@@ -46,3 +46,25 @@ TEST_F(X11Clipboard, XclipTextIsReadByOurPortAndTakesTheClipboardFromUs) {
     }
     EXPECT_EQ(got, kTheirs);
 }
+
+// What another X program reads of our link by the names it asks for, as a browser (UTF-16
+// text/x-moz-url, the address on its first line) and a file manager (text/uri-list) do.
+// A drag serves the same names through the same conversion.
+TEST_F(X11Clipboard, OurLinkIsReadAsABrowserAndAFileManagerReadIt) {
+    QProcess& put = Start(kivclip_, {"put-link", "http://kiv.example/dom?a=1", "Dom"});
+    WaitForReady(put);
+    const QString targets = Run("xclip", {"-o", "-selection", "clipboard", "-t", "TARGETS"});
+    EXPECT_TRUE(targets.contains("text/uri-list")) << targets.toStdString();
+    EXPECT_TRUE(targets.contains("text/x-moz-url")) << targets.toStdString();
+    EXPECT_EQ(Run("xclip", {"-o", "-selection", "clipboard", "-t", "text/uri-list"}),
+              "http://kiv.example/dom?a=1\r\n");
+    QProcess& moz = Start("xclip", {"-o", "-selection", "clipboard", "-t", "text/x-moz-url"});
+    ASSERT_TRUE(moz.waitForFinished(10000));
+    const QByteArray bytes = moz.readAllStandardOutput();
+    ASSERT_FALSE(bytes.isEmpty()) << "a browser asking for text/x-moz-url gets the link";
+    ASSERT_EQ(bytes.size() % 2, 0);
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+    EXPECT_EQ(text.split('\n').first().trimmed(), "http://kiv.example/dom?a=1")
+        << text.toStdString();
+}

@@ -74,6 +74,13 @@ TEST_F(X11Drag, OurLinkWithItsTitleReachesAnotherProcess) {
         << "the source saw a copy";
 }
 
+TEST_F(X11Drag, OurLinkGivesAPlainQtTargetItsAddress) {
+    // A file manager or a Qt program reads urls(), from text/uri-list.
+    const QByteArray report =
+        DropReport("plain-target", {"link", "http://kiv.example/dom?a=1", "Dom"});
+    EXPECT_TRUE(report.contains("urls=http://kiv.example/dom?a=1\n")) << report.toStdString();
+}
+
 TEST_F(X11Drag, OurLinkStaysReadableUntilATargetReadingAtTheDropHasIt) {
     // This target asks for the data only after the drop, when our drag loop has returned.
     const QString report =

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonObject>
 
 #include "engine/core/DatastructureFiles.h"
 #include "engine/core/TreeText.h"
@@ -55,6 +56,29 @@ TEST_F(KivmailTest, SendsACardWithAttachmentsAndPrintsTheStatuses) {
     const QJsonArray att = m[0]["attachments"].toArray();
     ASSERT_EQ(att.size(), 1);
     EXPECT_EQ(QByteArray::fromBase64(att[0].toObject()["b64"].toString().toLatin1()), "attached");
+}
+
+TEST_F(KivmailTest, SeveralToAndCcOptionsAddUp) {
+    SmtpServer server(Path("smtp.log"));
+    const auto r = RunTool("kivmail", {"--settings", Settings(server.Port()), "--to", "a@x.org",
+                                       "--to", "b@y.org", "--cc", "c@z.org", "--cc", "d@w.org",
+                                       "--subject", "Several"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const auto m = server.Messages();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(kiv::test::Strings(m[0]["rcpt_tos"]),
+              (QStringList{"a@x.org", "b@y.org", "c@z.org", "d@w.org"}));
+    const QJsonObject headers = m[0]["headers"].toObject();
+    EXPECT_EQ(headers["To"].toString(), "a@x.org, b@y.org");
+    EXPECT_EQ(headers["Cc"].toString(), "c@z.org, d@w.org");
+}
+
+TEST_F(KivmailTest, HelpSaysHowTheToolIsUsedAndSendsNothing) {
+    const auto r = RunTool("kivmail", {"--help"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("usage: kivmail --settings")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("--to ADDR [--to ADDR]...")) << r.out.toStdString();
+    EXPECT_TRUE(r.err.isEmpty());
 }
 
 TEST_F(KivmailTest, SendsTheOutline) {

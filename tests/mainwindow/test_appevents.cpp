@@ -2,6 +2,8 @@
 // buttons held while busy, the topic flush and reload, the window order of "Always On Top",
 // "Icon Titles" and its sizes, the view switches, the bins column's buttons, the help and web
 // pages and the file manager, and the status hint over the bins.
+#include <algorithm>
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QDir>
 #include <QLayout>
@@ -17,10 +19,14 @@
 #include <functional>
 
 #include "dialogs/AboutWindow.h"
+#include "email/EmailWindows.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/appevents/AppEvents.h"
+#include "mainwindow/email/EmailCommands.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "mainwindow/schemes/ColorSchemes.h"
 #include "platform/qt/WidgetState.h"
 #include "tests/mainwindow/FakeBrowser.h"
 #include "tests/mainwindow/RecordingShell.h"
@@ -294,6 +300,61 @@ TEST_F(AppEventsWindow, TheActivationPutsTheOtherWindowsBehindOrAboveTheMainWind
     top.Execute();
 }
 
+TEST_F(AppEventsWindow, EverySecondaryWindowIsOwnedByTheMainWindow) {
+    Open("A\n");
+    // The windows made on first use, made now.
+    ASSERT_TRUE(Command("acRegisterFiles").Execute());
+    ASSERT_TRUE(Command("acShowRecycledBin").Execute());
+    auto* schemes = f->findChild<TColorSchemes*>();
+    ASSERT_NE(schemes, nullptr);
+    schemes->ShowEditor();
+    ASSERT_NE(schemes->Editor(), nullptr);
+    auto* email = f->findChild<TEmailCommands*>(QStringLiteral("EmailCommands"));
+    ASSERT_NE(email, nullptr);
+    email->Windows();
+    f->NavPath().acInterbaseManageExecute();
+    ASSERT_TRUE(f->NavPath().frmAddDB);
+    f->NavPath().frmAddDB->hide();
+    // Every window of the program but the main window and the collector, shown once: the
+    // window system keeps each above the main window (its transient parent), never behind
+    // the hidden leader window of a window without one.
+    const QStringList mustBeThere = {"frmFilesRegistration",
+                                     "frmColorScheme",
+                                     "frmSaveScheme",
+                                     "frmTextBin",
+                                     "frmSendEmail",
+                                     "frmAddresses",
+                                     "frmEmailSettings",
+                                     "frmGenerateMessage",
+                                     "frmPrint",
+                                     "frmSymbol",
+                                     "frmAddUrlLink",
+                                     "frmRenameFile",
+                                     "frmAbout",
+                                     "fdText",
+                                     "frmAddDB",
+                                     "frmDefaultDateTime",
+                                     "frmRecycledBin"};
+    QStringList seen;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w == f || w == &f->Collector() || w->objectName() == QLatin1String("probeTool") ||
+            (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool))
+            continue;
+        const bool hidden = w->isHidden();
+        w->show();
+        QCoreApplication::processEvents();
+        ASSERT_NE(w->windowHandle(), nullptr) << w->objectName().toStdString();
+        EXPECT_EQ(w->windowHandle()->transientParent(), f->windowHandle())
+            << w->objectName().toStdString() << " (" << w->metaObject()->className() << ")";
+        if (hidden) w->hide();
+        seen << w->objectName();
+    }
+    for (const QString& name : mustBeThere)
+        EXPECT_TRUE(seen.contains(name))
+            << name.toStdString() << " among " << seen.join(' ').toStdString();
+}
+
 TEST_F(AppEventsWindow, ViewSwitchesReachEveryPanel) {
     Open("A\n");
     KivAction& textOnly = Command("acTopicsTextOnly");
@@ -327,8 +388,10 @@ TEST_F(AppEventsWindow, BinsPaneOpensAtItsWidthAndCloses) {
         return k->pnlBins->isHidden() ? 0 : k->pnlBins->width();
     };
     ASSERT_EQ(width(), 0);
+    // Its width, or what the column's content (the search pane's labels) needs.
+    const int opened = std::max(kBinsPaneWidth, k->pnlBins->minimumSizeHint().width());
     binsPane->trigger();
-    EXPECT_EQ(width(), kBinsPaneWidth);
+    EXPECT_EQ(width(), opened);
     EXPECT_TRUE(isShown(k->Splitter2));
     binsPane->trigger();
     EXPECT_EQ(width(), 0);
@@ -338,7 +401,97 @@ TEST_F(AppEventsWindow, BinsPaneOpensAtItsWidthAndCloses) {
     k->pnlBins->show();
     ASSERT_EQ(width(), 30);
     binsPane->trigger();
-    EXPECT_EQ(width(), kBinsPaneWidth);
+    EXPECT_EQ(width(), opened);
+    for (QAbstractButton* b : k->pnlBins->findChildren<QAbstractButton*>()) {
+        if (b->isVisible() && b->minimumWidth() != b->maximumWidth()) {
+            EXPECT_GE(b->width(), b->minimumSizeHint().width()) << b->text().toStdString();
+        }
+    }
+}
+
+TEST_F(AppEventsWindow, DraggingTheStripBesideTheBinsWidensTheColumnAndArrangesThePanels) {
+    Open("A(a1(a2)) B\n");
+    auto* binsPane = f->findChild<QAction*>(QStringLiteral("BinsPane1"));
+    ASSERT_NE(binsPane, nullptr);
+    binsPane->trigger();
+    const auto settle = [&] {
+        QCoreApplication::processEvents();
+        f->centralWidget()->layout()->activate();
+    };
+    settle();
+    const int opened = k->pnlBins->width();
+    ASSERT_GE(opened, kBinsPaneWidth);
+    // As a user drags: pressed on the strip, moved with the button down (the strip keeps the
+    // mouse while it is down), let go.
+    QWidget* strip = k->Splitter2;
+    EXPECT_EQ(strip->cursor().shape(), Qt::SplitHCursor);
+    const QPoint at(strip->width() / 2, strip->height() / 2);
+    // The pointer moves on the screen; the strip moves under it as the column widens.
+    QPoint origin;
+    const auto send = [&](QEvent::Type type, int dx, Qt::MouseButton button,
+                          Qt::MouseButtons held) {
+        const QPoint global = origin + QPoint(dx, 0);
+        QMouseEvent e(type, QPointF(strip->mapFromGlobal(global)), QPointF(global), button, held,
+                      {});
+        QCoreApplication::sendEvent(strip, &e);
+    };
+    const auto drag = [&](int dx) {
+        origin = strip->mapToGlobal(at);
+        send(QEvent::MouseButtonPress, 0, Qt::LeftButton, Qt::LeftButton);
+        for (int step = 1; step <= 4; ++step)
+            send(QEvent::MouseMove, dx * step / 4, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, dx, Qt::LeftButton, Qt::NoButton);
+        settle();
+    };
+    const int mainBefore = k->pnlMain->width();
+    drag(-120);
+    EXPECT_EQ(k->pnlBins->width(), opened + 120);
+    EXPECT_EQ(k->pnlMain->width(), mainBefore - 120);
+    // The three panels share the narrower outliner evenly, each column as wide as its panel.
+    int sum = 0;
+    for (TKivStringGrid* g : {p1, p2, p3}) {
+        EXPECT_NEAR(g->width(), p1->width(), 2);
+        sum += g->width();
+    }
+    EXPECT_GE(sum, k->pnlPanels->width() - 12);
+    // Dragged far right: the column keeps what its labels need.
+    drag(2000);
+    EXPECT_GE(k->pnlBins->width(), 40);
+    for (QAbstractButton* b : k->pnlBins->findChildren<QAbstractButton*>()) {
+        // The labelled ones; small buttons of a fixed size are drawn as they are.
+        if (b->isVisible() && b->minimumWidth() != b->maximumWidth()) {
+            EXPECT_GE(b->width(), b->minimumSizeHint().width()) << b->text().toStdString();
+        }
+    }
+    // Far left: the working area keeps a grip.
+    drag(-5000);
+    EXPECT_GE(k->pnlMain->width(), 100);
+    // The mouse moving without the button pressed on the strip changes nothing.
+    const int width = k->pnlBins->width();
+    origin = strip->mapToGlobal(at);
+    send(QEvent::MouseMove, 300, Qt::NoButton, Qt::NoButton);
+    settle();
+    EXPECT_EQ(k->pnlBins->width(), width);
+}
+
+TEST_F(AppEventsWindow, TheSearchOpensTheColumnWideEnoughForItsLabels) {
+    Open("A\n");
+    auto* binsPane = f->findChild<QAction*>(QStringLiteral("BinsPane1"));
+    ASSERT_NE(binsPane, nullptr);
+    // Opened at its width, closed by the search command, opened by it again.
+    binsPane->trigger();
+    ASSERT_TRUE(Command("acSearch").Execute());
+    ASSERT_TRUE(k->pnlBins->isHidden());
+    ASSERT_TRUE(Command("acSearch").Execute());
+    QCoreApplication::processEvents();
+    f->centralWidget()->layout()->activate();
+    EXPECT_GE(k->pnlBins->width(), 260);
+    for (QAbstractButton* b : k->pnlBins->findChildren<QAbstractButton*>()) {
+        // The labelled ones; small buttons of a fixed size are drawn as they are.
+        if (b->isVisible() && b->minimumWidth() != b->maximumWidth()) {
+            EXPECT_GE(b->width(), b->minimumSizeHint().width()) << b->text().toStdString();
+        }
+    }
 }
 
 TEST_F(AppEventsWindow, CloseBinsClosesTheColumnAndTheSearch) {

@@ -14,6 +14,9 @@
 #include "mainwindow/bins/Bins.h"
 #include "mainwindow/browser/Browser.h"
 #include "mainwindow/launch/LaunchCard.h"
+#include "mainwindow/navpath/NavigationPath.h"
+#include "components/FourthTabSet.h"
+#include <QLabel>
 #include "platform/qt/WidgetState.h"
 #include "tests/mainwindow/FakeBrowser.h"
 #include "tests/mainwindow/RecordingShell.h"
@@ -233,6 +236,10 @@ TEST_F(Browser, BrowserLinkGoesToTheCurrentOrANewTopicWhileAPageIsShown) {
     EXPECT_EQ(p1->Nester->Caption(1), "Home") << "titled by the page";
     EXPECT_EQ(p1->Nester->LaunchList().GetLinks(1), "http://x/\x01Home\r\n");
     EXPECT_EQ(p1->Nester->Caption(2), "b");
+    // Named at once wherever a caption shows.
+    EXPECT_EQ(f->TextCard().lblCurDescr->text(), "Home");
+    EXPECT_EQ(f->NavPath().tsOutLine->Tabs().Strings(),
+              (QStringList{"<..>", "1. a", "2. Home", "3. b"}));
 
     B->acOpenBrowser->Execute();
     toNew->Update();

@@ -14,9 +14,14 @@
 //                         proposed, as file managers do
 //   kivclip link URL TITLE    the same window dragging a link through our URL source;
 //                         prints the drag's result and serves the data for 3 s more
+//   kivclip put-link URL TITLE  offers a link through our URL source on the clipboard, as
+//                         "put" does the text
+//   kivclip plain-target  another program: a plain Qt window at (0,0), 300 x 300, taking
+//                         links; prints "ready", then the dropped urls(), and ends
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
@@ -95,6 +100,25 @@ private:
     TDropURLSource source_;
 };
 
+// A plain Qt window taking a link as file managers and Qt programs read it (urls()).
+class PlainTarget : public QWidget {
+public:
+    PlainTarget() { setAcceptDrops(true); }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override { e->acceptProposedAction(); }
+    void dragMoveEvent(QDragMoveEvent* e) override { e->acceptProposedAction(); }
+    void dropEvent(QDropEvent* e) override {
+        const QMimeData* mime = e->mimeData();
+        QStringList urls;
+        for (const QUrl& u : mime->urls()) urls << u.toString();
+        std::printf("urls=%s\n", urls.join('|').toUtf8().constData());
+        std::fflush(stdout);
+        e->acceptProposedAction();
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+};
+
 // "ready" once the server shows the window (it is exposed), so a test can look for it.
 void ShowAt(QWidget& w, int x, int y, int size) {
     w.setGeometry(x, y, size, size);
@@ -109,6 +133,21 @@ void ShowAt(QWidget& w, int x, int y, int size) {
     look->start(10);
 }
 
+// Offers the source on the clipboard until another program takes it (or 30 s pass).
+int ServeOnClipboard(QApplication& app, TCustomDropSource& source, const char* what) {
+    if (!source.CopyToClipboard()) {
+        std::fprintf(stderr, "kivclip: the clipboard refused the %s\n", what);
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &app, [&] {
+        if (!DefaultClipboard()->IsCurrentClipboard(&source)) app.quit();
+    });
+    QTimer::singleShot(30000, &app, &QCoreApplication::quit);
+    return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,17 +157,13 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[1] == "put") {
         TextSource source;
         source.Text->SetText(args[2].toStdString());
-        if (!source.CopyToClipboard()) {
-            std::fprintf(stderr, "kivclip: the clipboard refused the text\n");
-            return 1;
-        }
-        std::printf("ready\n");
-        std::fflush(stdout);
-        QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &app, [&] {
-            if (!DefaultClipboard()->IsCurrentClipboard(&source)) app.quit();
-        });
-        QTimer::singleShot(30000, &app, &QCoreApplication::quit);
-        return app.exec();
+        return ServeOnClipboard(app, source, "text");
+    }
+    if (args.size() == 4 && args[1] == "put-link") {
+        TDropURLSource source;
+        source.SetURL(args[2].toStdString());
+        source.SetTitle(args[3].toStdString());
+        return ServeOnClipboard(app, source, "link");
     }
     if (args.size() == 2 && args[1] == "get") {
         auto data = DefaultClipboard()->GetClipboard();
@@ -159,6 +194,13 @@ int main(int argc, char** argv) {
         QTimer::singleShot(30000, &app, &QCoreApplication::quit);
         return app.exec();
     }
+    if (args.size() == 2 && args[1] == "plain-target") {
+        PlainTarget window;
+        window.setWindowTitle("kivclip plain target");
+        ShowAt(window, 0, 0, 300);
+        QTimer::singleShot(30000, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
     if (args.size() >= 3 && (args[1] == "offer" || args[1] == "offer-move")) {
         Offer window(args.mid(2, args.size() - 3), args.last(), args[1] == "offer-move");
         window.setWindowTitle("kivclip offer");
@@ -175,7 +217,8 @@ int main(int argc, char** argv) {
     }
     std::fprintf(
         stderr,
-        "usage: kivclip put TEXT | get | target | target-late | offer FILE... TEXT | offer-move FILE... TEXT | "
-        "link URL TITLE\n");
+        "usage: kivclip put TEXT | put-link URL TITLE | get | target | target-late | plain-target | "
+        "offer FILE... TEXT | "
+        "offer-move FILE... TEXT | link URL TITLE\n");
     return 2;
 }

@@ -1,7 +1,10 @@
 // kivmail: sends one message as the send window does, through the same message builder and
 // worker, for tests and by hand.
-//   kivmail --settings userset.ini --to ADDR [--cc ADDR] --subject S
+//   kivmail --settings userset.ini --to ADDR [--to ADDR]... [--cc ADDR]... --subject S
 //           [--body-card PATH.kiv TRAIL | --body-outline PATH.kiv] [--attach FILE]...
+//   kivmail --help
+// Several --to (or --cc) add up, as addresses the window's field separates by commas; one
+// value may itself hold several ("a@x.org, b@y.org").
 // The server and sender come from the [MailSettings] section of the settings file. The body
 // is the plain text of the text card of the topic at TRAIL (child indexes from the root,
 // "0/3/1"), or the whole outline as the generate window makes it (titles only), or empty.
@@ -29,8 +32,29 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: kivmail --settings userset.ini --to ADDR [--cc ADDR] --subject S "
+    "usage: kivmail --settings userset.ini --to ADDR [--to ADDR]... [--cc ADDR]... --subject S "
     "[--body-card PATH.kiv TRAIL | --body-outline PATH.kiv] [--attach FILE]...";
+
+constexpr const char* kHelp =
+    "Sends one message as the send window does.\n"
+    "  --settings FILE  the [MailSettings] of this file give the server and the sender\n"
+    "  --to ADDR        a recipient; give it again for more (each adds up)\n"
+    "  --cc ADDR        a carbon-copy recipient; give it again for more\n"
+    "  --subject S      the subject (may be empty)\n"
+    "  --body-card PATH.kiv TRAIL  the body is the text card of the topic at TRAIL\n"
+    "                   (child indexes from the root, \"0/3/1\")\n"
+    "  --body-outline PATH.kiv     the body is the whole outline, titles only\n"
+    "  --attach FILE    a file to attach; give it again for more\n"
+    "Prints each status on its own line; exit status 0 only when the server took the message.";
+
+// The help was asked for: nothing is sent.
+struct HelpAsked {};
+
+// Several addresses as the window's field holds them.
+void AddAddress(std::string& list, const std::string& address) {
+    if (!list.empty()) list += ", ";
+    list += address;
+}
 
 struct Options {
     std::string settings, to, cc, subject, cardPath, trail, outlinePath;
@@ -47,8 +71,9 @@ Options Parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--settings") o.settings = value(i);
-        else if (a == "--to") o.to = value(i);
-        else if (a == "--cc") o.cc = value(i);
+        else if (a == "--help" || a == "-h") throw HelpAsked{};
+        else if (a == "--to") AddAddress(o.to, value(i));
+        else if (a == "--cc") AddAddress(o.cc, value(i));
         else if (a == "--subject") o.subject = value(i), o.hasSubject = true;
         else if (a == "--body-card") o.cardPath = value(i), o.trail = value(i);
         else if (a == "--body-outline") o.outlinePath = value(i);
@@ -129,6 +154,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     try {
         return Send(Parse(argc, argv));
+    } catch (const HelpAsked&) {
+        std::printf("%s\n%s\n", kUsage, kHelp);
+        return 0;
     } catch (const std::exception& e) {
         Line(stderr, QStringLiteral("kivmail: ") + QString::fromUtf8(e.what()));
         return 1;

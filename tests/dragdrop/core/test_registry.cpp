@@ -71,17 +71,20 @@ TEST(FormatMap, FileFormatsInReadingOrder) {
 }
 
 TEST(FormatMap, URLAndPictureFormatsInReadingOrder) {
-    const std::vector<std::string> source = {"TNetscapeURLClipboardFormat",
-                                             "TMozURLClipboardFormat",
-                                             "TNetscapeBookmarkClipboardFormat",
-                                             "TNetscapeImageClipboardFormat",
-                                             "TURLClipboardFormat",
-                                             "TFileGroupDescritorClipboardFormat",
-                                             "TFileContentsClipboardFormat",
-                                             "TUTF8TextClipboardFormat",
-                                             "TTextClipboardFormat"};
+    const std::vector<std::string> both = {"TNetscapeURLClipboardFormat",
+                                           "TMozURLClipboardFormat",
+                                           "TNetscapeBookmarkClipboardFormat",
+                                           "TNetscapeImageClipboardFormat",
+                                           "TURLClipboardFormat",
+                                           "TFileGroupDescritorClipboardFormat",
+                                           "TFileContentsClipboardFormat",
+                                           "TUTF8TextClipboardFormat",
+                                           "TTextClipboardFormat"};
+    // The link as an address for other programs is offered first, and never read.
+    std::vector<std::string> source = both;
+    source.insert(source.begin(), "TURLUriListClipboardFormat");
     EXPECT_EQ(SourceList<TURLDataFormat>(), source);
-    std::vector<std::string> target = source;
+    std::vector<std::string> target = both;
     target.insert(target.end(),
                   {"TURIListClipboardFormat", "TFileClipboardFormat"});  // ".url" files, read only
     EXPECT_EQ(TargetList<TURLDataFormat>(), target);
