@@ -266,8 +266,8 @@ std::optional<double> ValueOf(TSortStyle s, std::string_view text) {
     return ok ? std::optional<double>(v) : std::nullopt;
 }
 
-int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b,
-                   const TSortCompare& custom) {
+inline int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b,
+                          const TSortCompare& custom) {
     switch (style) {
     case ssNumeric:
     case ssDateTime:
@@ -282,11 +282,23 @@ int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b,
 
 // A stable bottom-up merge sort of positions; `less` is asked only about positions inside
 // the range, whatever it answers.
+// Runs of firstRun positions are sorted by insertion first, each bounded by its own start.
+// An order that is not consistent sorts differently by another pattern, so the pass per key
+// keeps runs of 1, the pattern it always had.
 template <class Less>
-void MergeSort(std::vector<int>& v, Less less) {
+void MergeSort(std::vector<int>& v, Less less, size_t firstRun) {
     const size_t n = v.size();
+    for (size_t lo = 0; lo < n; lo += firstRun) {
+        const size_t hi = std::min(lo + firstRun, n);
+        for (size_t i = lo + 1; i < hi; ++i) {
+            const int x = v[i];
+            size_t j = i;
+            for (; j > lo && less(x, v[j - 1]); --j) v[j] = v[j - 1];
+            v[j] = x;
+        }
+    }
     std::vector<int> buf(n);
-    for (size_t width = 1; width < n; width *= 2) {
+    for (size_t width = firstRun; width < n; width *= 2) {
         for (size_t lo = 0; lo < n; lo += 2 * width) {
             const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
             size_t i = lo, j = mid, k = lo;
@@ -343,39 +355,93 @@ std::vector<int> SortKeyColumns(int Primary, std::string_view SecondaryIndex) {
     return keys;
 }
 
+namespace {
+
+// The entries of one key, indexed by row, with the style they compare by.
+struct KeyEntries {
+    TSortStyle style = ssNormal;
+    std::vector<PassEntry> entries;
+};
+
+// True when the key's comparison is a consistent order over its entries, so that sorting
+// by all keys at once orders as sorting by one key after another does. A reading style over
+// cells of which only some read compares some pairs by value and others by text, and a
+// custom function may answer anything: those keep the pass per key.
+bool OrdersConsistently(const KeyEntries& k) {
+    if (k.style == ssCustom) return false;
+    if (!ReadsNumbers(k.style)) return true;
+    const bool anyRead = std::any_of(k.entries.begin(), k.entries.end(),
+                                     [](const PassEntry& e) { return e.value.has_value(); });
+    const bool anyUnread = std::any_of(k.entries.begin(), k.entries.end(),
+                                       [](const PassEntry& e) { return !e.value.has_value(); });
+    return !(anyRead && anyUnread);
+}
+
+}  // namespace
+
 std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows,
                            const TSortRequest& Request) {
     const size_t n = Rows.size();
-    std::vector<int> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = int(i);
     static const std::string empty;
     auto cell = [&](size_t row, int col) -> const std::string& {
         const auto& r = Rows[row];
         return col >= 0 && size_t(col) < r.size() ? r[size_t(col)] : empty;
     };
-    std::vector<PassEntry> entries(n);
-    std::vector<std::string> cells(n);
-    for (auto k = Request.Keys.rbegin(); k != Request.Keys.rend(); ++k) {
-        const int col = *k;
-        for (size_t j = 0; j < n; ++j) cells[j] = cell(size_t(order[j]), col);
-        const TSortStyle style = Request.StyleOf ? Request.StyleOf(col, cells) : ssNormal;
-        // Entry j belongs to the row now at place j; ties go by that place.
-        for (size_t j = 0; j < n; ++j) {
-            PassEntry& e = entries[j];
-            if (Request.CaseSensitive)
-                e.key.swap(cells[j]);  // the cells are copied afresh for the next key
-            else e.key = UnicodeText::LowerCaseUtf8(cells[j]);
-            e.value = ReadsNumbers(style) ? ValueOf(style, e.key) : std::nullopt;
+    // Each key's comparison entries are made once, the last key first (the order the style
+    // is asked in), from the cells in the rows' order.
+    std::vector<KeyEntries> keys(Request.Keys.size());
+    std::vector<std::string> cells;
+    for (size_t k = keys.size(); k-- > 0;) {
+        const int col = Request.Keys[k];
+        KeyEntries& key = keys[k];
+        if (Request.StyleOf) {
+            cells.resize(n);
+            for (size_t j = 0; j < n; ++j) cells[j] = cell(j, col);
+            key.style = Request.StyleOf(col, cells);
         }
-        const bool descending = Request.Direction == sdDescending;
-        std::vector<int> places(n);
+        key.entries.resize(n);
+        for (size_t j = 0; j < n; ++j) {
+            PassEntry& e = key.entries[j];
+            e.key = Request.CaseSensitive ? cell(j, col) : UnicodeText::LowerCaseUtf8(cell(j, col));
+            if (ReadsNumbers(key.style)) e.value = ValueOf(key.style, e.key);
+        }
+    }
+    const bool descending = Request.Direction == sdDescending;
+    auto before = [&](const KeyEntries& key, int x, int y, int& r) {
+        r = CompareEntries(key.style, key.entries[size_t(x)], key.entries[size_t(y)],
+                           Request.Custom);
+        return descending ? r > 0 : r < 0;
+    };
+    std::vector<int> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = int(i);
+    if (std::all_of(keys.begin(), keys.end(), OrdersConsistently)) {
+        // One sort: the first key that tells two rows apart decides, else their order.
+        MergeSort(
+            order,
+            [&](int x, int y) {
+                for (const KeyEntries& key : keys) {
+                    int r = 0;
+                    const bool b = before(key, x, y, r);
+                    if (r != 0) return b;
+                }
+                return x < y;
+            },
+            16);
+        return order;
+    }
+    // A stable pass per key, the last key first; ties go by the place a row has now.
+    std::vector<int> places(n), next(n);
+    for (size_t k = keys.size(); k-- > 0;) {
         for (size_t j = 0; j < n; ++j) places[j] = int(j);
-        MergeSort(places, [&](int x, int y) {
-            int r = CompareEntries(style, entries[size_t(x)], entries[size_t(y)], Request.Custom);
-            if (r == 0) return x < y;
-            return descending ? r > 0 : r < 0;
-        });
-        std::vector<int> next(n);
+        MergeSort(
+            places,
+            [&](int x, int y) {
+                const int rx = order[size_t(x)], ry = order[size_t(y)];
+                int r = 0;
+                const bool b = before(keys[k], rx, ry, r);
+                return r != 0 ? b : x < y;
+            },
+            1);
         for (size_t j = 0; j < n; ++j) next[j] = order[size_t(places[j])];
         order.swap(next);
     }
