@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
 
 #include "platform/core/KivStrings.h"
 #include "platform/core/UnicodeText.h"
@@ -246,39 +245,50 @@ int CompareNumericExtended(std::string_view a, std::string_view b) {
 
 namespace {
 
-// One entry of a pass: its comparison key and, for the styles that read numbers, the value.
-struct PassEntry {
-    std::string key;
-    std::optional<double> value;
-};
-
 bool ReadsNumbers(TSortStyle s) { return s == ssNumeric || s == ssDateTime || s == ssTime; }
 
-std::optional<double> ValueOf(TSortStyle s, std::string_view text) {
-    double v = 0;
-    bool ok = false;
+bool ValueOf(TSortStyle s, std::string_view text, double& v) {
     switch (s) {
-    case ssNumeric: ok = TryTextToFloat(text, v); break;
-    case ssDateTime: ok = TryTextToDateTime(text, v); break;
-    case ssTime: ok = TryTextToTime(text, v); break;
-    default: break;
+    case ssNumeric: return TryTextToFloat(text, v);
+    case ssDateTime: return TryTextToDateTime(text, v);
+    case ssTime: return TryTextToTime(text, v);
+    default: return false;
     }
-    return ok ? std::optional<double>(v) : std::nullopt;
 }
 
-inline int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b,
-                          const TSortCompare& custom) {
-    switch (style) {
-    case ssNumeric:
-    case ssDateTime:
-    case ssTime:
-        if (a.value && b.value) return *a.value < *b.value ? -1 : (*a.value > *b.value ? 1 : 0);
-        return CompareCharCodes(a.key, b.key);
-    case ssNumericExtended: return CompareNumericExtended(a.key, b.key);
-    case ssCustom: return custom ? Sign(custom(a.key, b.key)) : 0;
-    default: return CompareCharCodes(a.key, b.key);
+// The comparison entries of one key, by row, side by side so that a sort touches only what
+// it compares: the key texts, and for the styles that read numbers the values read.
+struct KeyEntries {
+    TSortStyle style = ssNormal;
+    std::vector<std::string> text;
+    std::vector<double> value;
+    std::vector<uint8_t> read;
+    size_t readCount = 0;
+
+    void Add(std::string key) {
+        double v = 0;
+        const bool ok = ReadsNumbers(style) && ValueOf(style, key, v);
+        text.push_back(std::move(key));
+        if (!ReadsNumbers(style)) return;
+        value.push_back(v);
+        read.push_back(ok);
+        readCount += ok;
     }
-}
+    // Every entry read as a number: values alone decide.
+    bool ByValue() const { return ReadsNumbers(style) && readCount == text.size(); }
+    int Compare(size_t x, size_t y, const TSortCompare& custom) const {
+        switch (style) {
+        case ssNumeric:
+        case ssDateTime:
+        case ssTime:
+            if (read[x] && read[y]) return value[x] < value[y] ? -1 : (value[x] > value[y] ? 1 : 0);
+            return CompareCharCodes(text[x], text[y]);
+        case ssNumericExtended: return CompareNumericExtended(text[x], text[y]);
+        case ssCustom: return custom ? Sign(custom(text[x], text[y])) : 0;
+        default: return CompareCharCodes(text[x], text[y]);
+        }
+    }
+};
 
 // A stable bottom-up merge sort of positions; `less` is asked only about positions inside
 // the range, whatever it answers.
@@ -314,13 +324,11 @@ void MergeSort(std::vector<int>& v, Less less, size_t firstRun) {
 
 int CompareCells(TSortStyle Style, std::string_view a, std::string_view b, bool CaseSensitive,
                  const TSortCompare& Custom) {
-    PassEntry ea{CaseSensitive ? std::string(a) : UnicodeText::LowerCaseUtf8(a), {}};
-    PassEntry eb{CaseSensitive ? std::string(b) : UnicodeText::LowerCaseUtf8(b), {}};
-    if (ReadsNumbers(Style)) {
-        ea.value = ValueOf(Style, ea.key);
-        eb.value = ValueOf(Style, eb.key);
-    }
-    return CompareEntries(Style, ea, eb, Custom);
+    KeyEntries k;
+    k.style = Style;
+    for (std::string_view t : {a, b})
+        k.Add(CaseSensitive ? std::string(t) : UnicodeText::LowerCaseUtf8(t));
+    return k.Compare(0, 1, Custom);
 }
 
 TSortStyle DetectSortStyle(const std::vector<std::string>& Cells) {
@@ -357,24 +365,13 @@ std::vector<int> SortKeyColumns(int Primary, std::string_view SecondaryIndex) {
 
 namespace {
 
-// The entries of one key, indexed by row, with the style they compare by.
-struct KeyEntries {
-    TSortStyle style = ssNormal;
-    std::vector<PassEntry> entries;
-};
-
 // True when the key's comparison is a consistent order over its entries, so that sorting
 // by all keys at once orders as sorting by one key after another does. A reading style over
 // cells of which only some read compares some pairs by value and others by text, and a
 // custom function may answer anything: those keep the pass per key.
 bool OrdersConsistently(const KeyEntries& k) {
     if (k.style == ssCustom) return false;
-    if (!ReadsNumbers(k.style)) return true;
-    const bool anyRead = std::any_of(k.entries.begin(), k.entries.end(),
-                                     [](const PassEntry& e) { return e.value.has_value(); });
-    const bool anyUnread = std::any_of(k.entries.begin(), k.entries.end(),
-                                       [](const PassEntry& e) { return !e.value.has_value(); });
-    return !(anyRead && anyUnread);
+    return !ReadsNumbers(k.style) || k.readCount == 0 || k.readCount == k.text.size();
 }
 
 }  // namespace
@@ -399,17 +396,14 @@ std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows,
             for (size_t j = 0; j < n; ++j) cells[j] = cell(j, col);
             key.style = Request.StyleOf(col, cells);
         }
-        key.entries.resize(n);
-        for (size_t j = 0; j < n; ++j) {
-            PassEntry& e = key.entries[j];
-            e.key = Request.CaseSensitive ? cell(j, col) : UnicodeText::LowerCaseUtf8(cell(j, col));
-            if (ReadsNumbers(key.style)) e.value = ValueOf(key.style, e.key);
-        }
+        key.text.reserve(n);
+        for (size_t j = 0; j < n; ++j)
+            key.Add(Request.CaseSensitive ? cell(j, col)
+                                          : UnicodeText::LowerCaseUtf8(cell(j, col)));
     }
     const bool descending = Request.Direction == sdDescending;
     auto before = [&](const KeyEntries& key, int x, int y, int& r) {
-        r = CompareEntries(key.style, key.entries[size_t(x)], key.entries[size_t(y)],
-                           Request.Custom);
+        r = key.Compare(size_t(x), size_t(y), Request.Custom);
         return descending ? r > 0 : r < 0;
     };
     std::vector<int> order(n);
@@ -420,9 +414,15 @@ std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows,
             order,
             [&](int x, int y) {
                 for (const KeyEntries& key : keys) {
-                    int r = 0;
-                    const bool b = before(key, x, y, r);
-                    if (r != 0) return b;
+                    const size_t a = size_t(x), b = size_t(y);
+                    int r;
+                    if (key.ByValue())
+                        r = key.value[a] < key.value[b] ? -1
+                                                        : (key.value[b] < key.value[a] ? 1 : 0);
+                    else if (key.style == ssNumericExtended)
+                        r = CompareNumericExtended(key.text[a], key.text[b]);
+                    else r = key.text[a].compare(key.text[b]);  // no custom key comes here
+                    if (r != 0) return descending ? r > 0 : r < 0;
                 }
                 return x < y;
             },
