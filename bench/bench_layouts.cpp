@@ -1,7 +1,8 @@
 // A change of the panel layout in the main window, from the command until the panels have
 // painted: from the three-panel view into each other layout and back, on a tree of 10,000
 // topics (100 top-level topics of 99 children each, the current topic among the children
-// of the 50th) and on a level of 100,000 topics (the current topic in the middle of it).
+// of the 50th) and on a level of 100,000 topics (the current topic in the middle of it), and
+// into the Document View and back on a level of 1,000,000.
 // Then, on that level, scrolling and moving far in the Document View, and the lines per
 // row changed in the three panels.
 #include <benchmark/benchmark.h>
@@ -121,22 +122,24 @@ struct Window {
     }
 };
 
-// The window over the tree (range 0) or the level (range 1), the current topic set.
-void OpenData(Window& w, bool level) {
-    if (level) MakeTree(2, 100000);
+// The window over the tree (data 0), the level of 100,000 (1) or of 1,000,000 (2), the
+// current topic set.
+void OpenData(Window& w, int data) {
+    const int level = data == 2 ? 1000000 : 100000;
+    if (data > 0) MakeTree(2, level);
     else MakeTree(100, 99);
-    if (level) w.Open(0, 50000);
+    if (data > 0) w.Open(0, level / 2);
     else w.Open(50, 50);
 }
 
 // range(0): the layout changed into from the three panels (timed: into it, or with
 // range(2) = 1 back to the three panels); range(1): 0 the tree of 10,000 topics, 1 the
-// level of 100,000.
+// level of 100,000, 2 the level of 1,000,000 (the Document View only).
 void BM_LayoutChange(benchmark::State& state) {
     const int layout = int(state.range(0));
     const bool back = state.range(2) == 1;
     Window w;
-    OpenData(w, state.range(1) == 1);
+    OpenData(w, int(state.range(1)));
     const std::string topic = w.Current();
     for (auto _ : state) {
         if (back) {
@@ -166,6 +169,7 @@ void Layouts(benchmark::internal::Benchmark* b) {
     for (int back : {0, 1})
         for (int data : {0, 1})
             for (int layout : {1, 2, 3, 4, 5, 6, 7}) b->Args({layout, data, back});
+    for (int back : {0, 1}) b->Args({7, 2, back});
 }
 BENCHMARK(BM_LayoutChange)
     ->Apply(Layouts)
@@ -178,7 +182,7 @@ BENCHMARK(BM_LayoutChange)
 void BM_DocumentViewFar(benchmark::State& state) {
     const bool select = state.range(0) == 1;
     Window w;
-    OpenData(w, true);
+    OpenData(w, 1);
     w.Apply(7);
     TKivStringGrid* g = w.Grid("sgdFirst");
     bool there = false;
@@ -205,7 +209,7 @@ BENCHMARK(BM_DocumentViewFar)
 // topics" and back to "One Line", each timed.
 void BM_LinesPerRow(benchmark::State& state) {
     Window w;
-    OpenData(w, true);
+    OpenData(w, 1);
     bool whole = false;
     for (auto _ : state) {
         whole = !whole;

@@ -2,9 +2,16 @@
 // each) holding 10 MB of text cards in the rich-edit control's form, made with the engine's
 // writers; beside it the time to read the same bytes (the two files whole, and every text
 // card through the card store) and `grep -c` over the cards' plain text written as files.
+// Then `kivtree search` and `kivtree dump` over a chain 100,000 levels deep with a hit at
+// every level, their output to /dev/null: the time and the tool's peak memory (max_rss_mb).
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
 
@@ -145,8 +152,70 @@ void BM_GrepPlainFiles(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.cardBytes));
 }
 
+// A pair whose topics form one chain, "hit 0" holding "hit 1" and so on, written straight
+// through the nest and card routines (a tree text that deep would cost more).
+std::string DeepChain() {
+    constexpr int kDepth = 100000;
+    const std::string path = TempDir() + "bench_chain/chain.kiv";
+    if (FileExists(path)) return path;
+    MakeDirs(TempDir() + "bench_chain/");
+    MakeTreePair(path, "");
+    auto kiv = PosixBlockFile::Open(path, OpenMode::ReadWrite, true);
+    auto dsc = PosixBlockFile::Open(CardFilePathOf(path), OpenMode::ReadWrite, true);
+    TCards cards;
+    cards.SetCardFile(dsc.get());
+    uint32_t below = 0;
+    for (int level = kDepth - 1; level >= 0; --level) {
+        TNestItem item{0, below};
+        if (!cards.WriteCard(kCardCaption, item.CardDir, "hit " + std::to_string(level)))
+            throw EKivError("the bench's chain could not be written");
+        below = AppendNestBlock(kiv.get(), TItemArray{item});
+    }
+    WriteRootNest(kiv.get(), below);
+    return path;
+}
+
+// Runs kivtree with its output to /dev/null; the seconds it took and its peak memory.
+void RunKivtree(benchmark::State& state, const std::vector<std::string>& args) {
+    const std::string tool = ExecutableDir() + "kivtree";
+    if (!FileExists(tool)) {
+        state.SkipWithError("kivtree is not built beside the bench");
+        return;
+    }
+    long maxRss = 0;
+    for (auto _ : state) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            std::vector<char*> argv{const_cast<char*>(tool.c_str())};
+            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(tool.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("kivtree failed");
+            break;
+        }
+        maxRss = std::max(maxRss, usage.ru_maxrss);
+    }
+    state.counters["max_rss_mb"] = double(maxRss) / 1024.0;
+}
+
+void BM_KivtreeSearchDeepChain(benchmark::State& state) {
+    RunKivtree(state, {"search", DeepChain(), "hit"});
+}
+void BM_KivtreeDumpDeepChain(benchmark::State& state) { RunKivtree(state, {"dump", DeepChain()}); }
+
 }  // namespace
 
+BENCHMARK(BM_KivtreeSearchDeepChain)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_KivtreeDumpDeepChain)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_SearchOneKeyword)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchThreeKeywordsOr)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadFilesWhole)->Unit(benchmark::kMillisecond);

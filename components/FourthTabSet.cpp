@@ -39,7 +39,49 @@ void TFourthTabSetMargins::Store(int& field, int value) {
 
 const QString& TFourthTabList::operator[](int index) const {
     CheckIndex(index, Count());
-    return items_[index];
+    if (!onDemand_) return items_[index];
+    auto it = made_.find(index);
+    if (it == made_.end()) it = made_.emplace(index, text_ ? text_(index) : QString()).first;
+    return it->second;
+}
+
+QStringList TFourthTabList::Strings() const {
+    if (!onDemand_) return items_;
+    QStringList all;
+    all.reserve(Count());
+    for (int i = 0; i < Count(); ++i) all.append((*this)[i]);
+    return all;
+}
+
+void TFourthTabList::MakeAll() {
+    if (!onDemand_) return;
+    QStringList all = Strings();
+    EndOnDemand();
+    items_.swap(all);
+}
+
+void TFourthTabList::EndOnDemand() {
+    onDemand_ = false;
+    demandCount_ = 0;
+    text_ = nullptr;
+    made_.clear();
+}
+
+void TFourthTabList::SetMadeOnDemand(int count, TTabText text) {
+    items_.clear();
+    made_.clear();
+    onDemand_ = true;
+    demandCount_ = std::max(0, count);
+    text_ = std::move(text);
+    owner_->tabIndex_ = std::min(owner_->tabIndex_, Count() - 1);
+    owner_->TabsChanged();
+}
+
+void TFourthTabList::Remake(int index) {
+    CheckIndex(index, Count());
+    if (!onDemand_) return;
+    made_.erase(index);
+    owner_->Changed();
 }
 
 void TFourthTabList::CheckIndex(int index, int count) const {
@@ -49,17 +91,19 @@ void TFourthTabList::CheckIndex(int index, int count) const {
 
 int TFourthTabList::IndexOf(const QString& s) const {
     for (int i = 0; i < Count(); ++i)
-        if (items_[i].compare(s, Qt::CaseInsensitive) == 0) return i;
+        if ((*this)[i].compare(s, Qt::CaseInsensitive) == 0) return i;
     return -1;
 }
 
 void TFourthTabList::Put(int index, const QString& s) {
     CheckIndex(index, Count());
-    items_[index] = s;
+    if (onDemand_) made_[index] = s;
+    else items_[index] = s;
     owner_->TabsChanged();
 }
 
 int TFourthTabList::Add(const QString& s) {
+    MakeAll();
     items_.append(s);
     owner_->TabsChanged();
     return Count() - 1;
@@ -67,6 +111,7 @@ int TFourthTabList::Add(const QString& s) {
 
 void TFourthTabList::Insert(int index, const QString& s) {
     CheckIndex(index, Count() + 1);
+    MakeAll();
     items_.insert(index, s);
     if (index <= owner_->tabIndex_) ++owner_->tabIndex_;
     owner_->TabsChanged();
@@ -74,6 +119,7 @@ void TFourthTabList::Insert(int index, const QString& s) {
 
 void TFourthTabList::AddStrings(const QStringList& list) {
     ++owner_->updateCount_;
+    MakeAll();
     items_.append(list);
     --owner_->updateCount_;
     owner_->TabsChanged();
@@ -81,6 +127,7 @@ void TFourthTabList::AddStrings(const QStringList& list) {
 
 void TFourthTabList::Delete(int index) {
     CheckIndex(index, Count());
+    MakeAll();
     items_.removeAt(index);
     const bool selectedGone = index == owner_->tabIndex_;
     owner_->tabIndex_ = std::min(owner_->tabIndex_, Count() - 1);
@@ -89,8 +136,9 @@ void TFourthTabList::Delete(int index) {
 }
 
 void TFourthTabList::Clear() {
-    if (items_.isEmpty() && owner_->tabIndex_ == -1) return;
+    if (Count() == 0 && !onDemand_ && owner_->tabIndex_ == -1) return;
     items_.clear();
+    EndOnDemand();
     owner_->tabIndex_ = -1;
     owner_->TabsChanged();
 }
@@ -153,6 +201,7 @@ void TFourthTabSet::SetTabHeight(int v) {
 }
 
 void TFourthTabSet::SetTabs(const QStringList& list) {
+    tabs_.EndOnDemand();
     tabs_.items_ = list;
     TabsChanged();
     SetTabIndex(-1);
@@ -163,7 +212,8 @@ void TFourthTabSet::SetTabs(const QStringList& list) {
 
 bool TFourthTabSet::TabEnabled(int index) const {
     if (index < 0 || index >= tabs_.Count()) return true;
-    const QString& caption = tabs_.items_[index];
+    if (disabledTabs_.isEmpty()) return true;
+    const QString& caption = tabs_[index];
     return std::none_of(disabledTabs_.begin(), disabledTabs_.end(), [&](const QString& d) {
         return d.compare(caption, Qt::CaseInsensitive) == 0;
     });
@@ -224,8 +274,8 @@ void TFourthTabSet::MeasureTab(int Index, int& TabWidth) {
 int TFourthTabSet::TabWidth(int index) {
     QFont f = font();
     if (options_.boldSelected_) f.setBold(true);
-    int w = QFontMetrics(f).horizontalAdvance(tabs_.items_[index]) + margins_.textLeft_ +
-            margins_.textRight_;
+    int w =
+        QFontMetrics(f).horizontalAdvance(tabs_[index]) + margins_.textLeft_ + margins_.textRight_;
     if (style_ == tsOwnerDraw) MeasureTab(index, w);
     return w;
 }
@@ -300,7 +350,8 @@ void TFourthTabSet::UpdateLayout() {
 }
 
 void TFourthTabSet::FixTabPos(int stop) {
-    if (tabIndex_ < 0) return;
+    // A list replaced under a selection not yet moved (SetTabs) has nothing to bring in.
+    if (tabIndex_ < 0 || tabIndex_ >= tabs_.Count()) return;
     if (tabIndex_ < firstIndex_) {
         firstIndex_ = tabIndex_;
         return;
@@ -388,6 +439,7 @@ int TFourthTabSet::TabAtPos(QPoint p) {
 }
 
 bool TFourthTabSet::DialogChar(QChar key) {
+    if (tabs_.onDemand_) return false;
     for (int i = 0; i < tabs_.Count(); ++i) {
         const QChar a = AcceleratorOf(tabs_.items_[i]);
         if (a.isNull() || a.toUpper() != key.toUpper()) continue;
@@ -401,6 +453,7 @@ bool TFourthTabSet::DialogChar(QChar key) {
 void TFourthTabSet::GrabAccelerators() {
     for (const auto& [id, key] : accelerators_) releaseShortcut(id);
     accelerators_.clear();
+    if (tabs_.onDemand_) return;
     for (const QString& caption : tabs_.items_) {
         const QChar a = AcceleratorOf(caption).toUpper();
         if (a.isNull() || std::any_of(accelerators_.begin(), accelerators_.end(),

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/qt/Colors.h"
@@ -110,11 +111,19 @@ private:
 // The captions of a strip. Every change repaints it; inserting at or before the selected
 // tab keeps the same tab selected; deleting keeps TabIndex within the list and, when the
 // selected tab went, fires the strip's OnClick; clearing leaves no tab selected.
+//
+// A long list can be made on demand: Count tabs whose captions are asked for only when a
+// tab is laid out, drawn or read, so the strip costs what it shows. Put and Remake change
+// one made caption; Add, Insert, Delete and AddStrings make every caption first; Clear and
+// SetTabs end it. Captions made on demand take part in no accelerators.
 class TFourthTabList {
 public:
-    int Count() const { return int(items_.size()); }
+    using TTabText = std::function<QString(int index)>;
+
+    int Count() const { return onDemand_ ? demandCount_ : int(items_.size()); }
     const QString& operator[](int index) const;
-    const QStringList& Strings() const { return items_; }
+    // Every caption (made ones included).
+    QStringList Strings() const;
     int IndexOf(const QString& s) const;
 
     void Put(int index, const QString& s);
@@ -124,14 +133,29 @@ public:
     void AddStrings(const QStringList& list);
     void Delete(int index);
     void Clear();
+    // count tabs, caption i made by text(i) when first needed; painting once.
+    void SetMadeOnDemand(int count, TTabText text);
+    bool MadeOnDemand() const { return onDemand_; }
+    // How many captions were made on demand so far (0 for an ordinary list).
+    int MadeCount() const { return int(made_.size()); }
+    // Forgets the caption of a tab made on demand, so it is made again when next needed.
+    void Remake(int index);
 
 private:
     friend class TFourthTabSet;
     explicit TFourthTabList(TFourthTabSet* owner) : owner_(owner) {}
     void CheckIndex(int index, int count) const;
+    // Ends the on-demand mode, every caption made.
+    void MakeAll();
+    // Ends it, forgetting every caption.
+    void EndOnDemand();
 
     TFourthTabSet* owner_;
     QStringList items_;
+    bool onDemand_ = false;
+    int demandCount_ = 0;
+    TTabText text_;
+    mutable std::unordered_map<int, QString> made_;
 };
 
 class TFourthTabSet : public QWidget {

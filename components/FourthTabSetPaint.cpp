@@ -91,7 +91,7 @@ void TFourthTabSet::Paint(QPainter& p, int bitmapHeight) {
         const int index = firstIndex_ + i;
         if (!TabEnabled(index)) continue;
         const int L = positions_[i].Left, W = positions_[i].Width;
-        const QString& caption = tabs_.items_[index];
+        const QString& caption = tabs_[index];
         if (index == tabIndex_) {
             c.Fill(L - 4, E - 1, L + W + 4, E - 1 + T, o.face_);
             c.Text(L + margins_.textLeft_, E + margins_.textTop_, L + W, E - 1 + T, caption,

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
 
 #include "platform/core/KivStrings.h"
 #include "platform/core/UnicodeText.h"
@@ -246,47 +245,70 @@ int CompareNumericExtended(std::string_view a, std::string_view b) {
 
 namespace {
 
-// One entry of a pass: its comparison key and, for the styles that read numbers, the value.
-struct PassEntry {
-    std::string key;
-    std::optional<double> value;
-};
-
 bool ReadsNumbers(TSortStyle s) { return s == ssNumeric || s == ssDateTime || s == ssTime; }
 
-std::optional<double> ValueOf(TSortStyle s, std::string_view text) {
-    double v = 0;
-    bool ok = false;
+bool ValueOf(TSortStyle s, std::string_view text, double& v) {
     switch (s) {
-    case ssNumeric: ok = TryTextToFloat(text, v); break;
-    case ssDateTime: ok = TryTextToDateTime(text, v); break;
-    case ssTime: ok = TryTextToTime(text, v); break;
-    default: break;
+    case ssNumeric: return TryTextToFloat(text, v);
+    case ssDateTime: return TryTextToDateTime(text, v);
+    case ssTime: return TryTextToTime(text, v);
+    default: return false;
     }
-    return ok ? std::optional<double>(v) : std::nullopt;
 }
 
-int CompareEntries(TSortStyle style, const PassEntry& a, const PassEntry& b,
-                   const TSortCompare& custom) {
-    switch (style) {
-    case ssNumeric:
-    case ssDateTime:
-    case ssTime:
-        if (a.value && b.value) return *a.value < *b.value ? -1 : (*a.value > *b.value ? 1 : 0);
-        return CompareCharCodes(a.key, b.key);
-    case ssNumericExtended: return CompareNumericExtended(a.key, b.key);
-    case ssCustom: return custom ? Sign(custom(a.key, b.key)) : 0;
-    default: return CompareCharCodes(a.key, b.key);
+// The comparison entries of one key, by row, side by side so that a sort touches only what
+// it compares: the key texts, and for the styles that read numbers the values read.
+struct KeyEntries {
+    TSortStyle style = ssNormal;
+    std::vector<std::string> text;
+    std::vector<double> value;
+    std::vector<uint8_t> read;
+    size_t readCount = 0;
+
+    void Add(std::string key) {
+        double v = 0;
+        const bool ok = ReadsNumbers(style) && ValueOf(style, key, v);
+        text.push_back(std::move(key));
+        if (!ReadsNumbers(style)) return;
+        value.push_back(v);
+        read.push_back(ok);
+        readCount += ok;
     }
-}
+    // Every entry read as a number: values alone decide.
+    bool ByValue() const { return ReadsNumbers(style) && readCount == text.size(); }
+    int Compare(size_t x, size_t y, const TSortCompare& custom) const {
+        switch (style) {
+        case ssNumeric:
+        case ssDateTime:
+        case ssTime:
+            if (read[x] && read[y]) return value[x] < value[y] ? -1 : (value[x] > value[y] ? 1 : 0);
+            return CompareCharCodes(text[x], text[y]);
+        case ssNumericExtended: return CompareNumericExtended(text[x], text[y]);
+        case ssCustom: return custom ? Sign(custom(text[x], text[y])) : 0;
+        default: return CompareCharCodes(text[x], text[y]);
+        }
+    }
+};
 
 // A stable bottom-up merge sort of positions; `less` is asked only about positions inside
 // the range, whatever it answers.
+// Runs of firstRun positions are sorted by insertion first, each bounded by its own start.
+// An order that is not consistent sorts differently by another pattern, so the pass per key
+// keeps runs of 1, the pattern it always had.
 template <class Less>
-void MergeSort(std::vector<int>& v, Less less) {
+void MergeSort(std::vector<int>& v, Less less, size_t firstRun) {
     const size_t n = v.size();
+    for (size_t lo = 0; lo < n; lo += firstRun) {
+        const size_t hi = std::min(lo + firstRun, n);
+        for (size_t i = lo + 1; i < hi; ++i) {
+            const int x = v[i];
+            size_t j = i;
+            for (; j > lo && less(x, v[j - 1]); --j) v[j] = v[j - 1];
+            v[j] = x;
+        }
+    }
     std::vector<int> buf(n);
-    for (size_t width = 1; width < n; width *= 2) {
+    for (size_t width = firstRun; width < n; width *= 2) {
         for (size_t lo = 0; lo < n; lo += 2 * width) {
             const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
             size_t i = lo, j = mid, k = lo;
@@ -302,13 +324,11 @@ void MergeSort(std::vector<int>& v, Less less) {
 
 int CompareCells(TSortStyle Style, std::string_view a, std::string_view b, bool CaseSensitive,
                  const TSortCompare& Custom) {
-    PassEntry ea{CaseSensitive ? std::string(a) : UnicodeText::LowerCaseUtf8(a), {}};
-    PassEntry eb{CaseSensitive ? std::string(b) : UnicodeText::LowerCaseUtf8(b), {}};
-    if (ReadsNumbers(Style)) {
-        ea.value = ValueOf(Style, ea.key);
-        eb.value = ValueOf(Style, eb.key);
-    }
-    return CompareEntries(Style, ea, eb, Custom);
+    KeyEntries k;
+    k.style = Style;
+    for (std::string_view t : {a, b})
+        k.Add(CaseSensitive ? std::string(t) : UnicodeText::LowerCaseUtf8(t));
+    return k.Compare(0, 1, Custom);
 }
 
 TSortStyle DetectSortStyle(const std::vector<std::string>& Cells) {
@@ -343,39 +363,85 @@ std::vector<int> SortKeyColumns(int Primary, std::string_view SecondaryIndex) {
     return keys;
 }
 
+namespace {
+
+// True when the key's comparison is a consistent order over its entries, so that sorting
+// by all keys at once orders as sorting by one key after another does. A reading style over
+// cells of which only some read compares some pairs by value and others by text, and a
+// custom function may answer anything: those keep the pass per key.
+bool OrdersConsistently(const KeyEntries& k) {
+    if (k.style == ssCustom) return false;
+    return !ReadsNumbers(k.style) || k.readCount == 0 || k.readCount == k.text.size();
+}
+
+}  // namespace
+
 std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows,
                            const TSortRequest& Request) {
     const size_t n = Rows.size();
-    std::vector<int> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = int(i);
     static const std::string empty;
     auto cell = [&](size_t row, int col) -> const std::string& {
         const auto& r = Rows[row];
         return col >= 0 && size_t(col) < r.size() ? r[size_t(col)] : empty;
     };
-    std::vector<PassEntry> entries(n);
-    std::vector<std::string> cells(n);
-    for (auto k = Request.Keys.rbegin(); k != Request.Keys.rend(); ++k) {
-        const int col = *k;
-        for (size_t j = 0; j < n; ++j) cells[j] = cell(size_t(order[j]), col);
-        const TSortStyle style = Request.StyleOf ? Request.StyleOf(col, cells) : ssNormal;
-        // Entry j belongs to the row now at place j; ties go by that place.
-        for (size_t j = 0; j < n; ++j) {
-            PassEntry& e = entries[j];
-            if (Request.CaseSensitive)
-                e.key.swap(cells[j]);  // the cells are copied afresh for the next key
-            else e.key = UnicodeText::LowerCaseUtf8(cells[j]);
-            e.value = ReadsNumbers(style) ? ValueOf(style, e.key) : std::nullopt;
+    // Each key's comparison entries are made once, the last key first (the order the style
+    // is asked in), from the cells in the rows' order.
+    std::vector<KeyEntries> keys(Request.Keys.size());
+    std::vector<std::string> cells;
+    for (size_t k = keys.size(); k-- > 0;) {
+        const int col = Request.Keys[k];
+        KeyEntries& key = keys[k];
+        if (Request.StyleOf) {
+            cells.resize(n);
+            for (size_t j = 0; j < n; ++j) cells[j] = cell(j, col);
+            key.style = Request.StyleOf(col, cells);
         }
-        const bool descending = Request.Direction == sdDescending;
-        std::vector<int> places(n);
+        key.text.reserve(n);
+        for (size_t j = 0; j < n; ++j)
+            key.Add(Request.CaseSensitive ? cell(j, col)
+                                          : UnicodeText::LowerCaseUtf8(cell(j, col)));
+    }
+    const bool descending = Request.Direction == sdDescending;
+    auto before = [&](const KeyEntries& key, int x, int y, int& r) {
+        r = key.Compare(size_t(x), size_t(y), Request.Custom);
+        return descending ? r > 0 : r < 0;
+    };
+    std::vector<int> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = int(i);
+    if (std::all_of(keys.begin(), keys.end(), OrdersConsistently)) {
+        // One sort: the first key that tells two rows apart decides, else their order.
+        MergeSort(
+            order,
+            [&](int x, int y) {
+                for (const KeyEntries& key : keys) {
+                    const size_t a = size_t(x), b = size_t(y);
+                    int r;
+                    if (key.ByValue())
+                        r = key.value[a] < key.value[b] ? -1
+                                                        : (key.value[b] < key.value[a] ? 1 : 0);
+                    else if (key.style == ssNumericExtended)
+                        r = CompareNumericExtended(key.text[a], key.text[b]);
+                    else r = key.text[a].compare(key.text[b]);  // no custom key comes here
+                    if (r != 0) return descending ? r > 0 : r < 0;
+                }
+                return x < y;
+            },
+            16);
+        return order;
+    }
+    // A stable pass per key, the last key first; ties go by the place a row has now.
+    std::vector<int> places(n), next(n);
+    for (size_t k = keys.size(); k-- > 0;) {
         for (size_t j = 0; j < n; ++j) places[j] = int(j);
-        MergeSort(places, [&](int x, int y) {
-            int r = CompareEntries(style, entries[size_t(x)], entries[size_t(y)], Request.Custom);
-            if (r == 0) return x < y;
-            return descending ? r > 0 : r < 0;
-        });
-        std::vector<int> next(n);
+        MergeSort(
+            places,
+            [&](int x, int y) {
+                const int rx = order[size_t(x)], ry = order[size_t(y)];
+                int r = 0;
+                const bool b = before(keys[k], rx, ry, r);
+                return r != 0 ? b : x < y;
+            },
+            1);
         for (size_t j = 0; j < n; ++j) next[j] = order[size_t(places[j])];
         order.swap(next);
     }

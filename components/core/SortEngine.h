@@ -74,13 +74,15 @@ struct TSortRequest {
     bool CaseSensitive = false;
     TSortDirection Direction = sdAscending;
     TSortCompare Custom;
-    // The style of a key column, asked once per key with the column's cells in the present
-    // order; unset means ssNormal.
+    // The style of a key column, asked once per key, the last key first, with the column's
+    // cells in the rows' order; unset means ssNormal.
     std::function<TSortStyle(int Col, const std::vector<std::string>& Cells)> StyleOf;
 };
 
-// Sorts rows (each a list of cell texts; a missing cell is empty) by the keys, the last key
-// first, each pass stable: rows equal in every key keep their order, in both directions.
+// Sorts rows (each a list of cell texts; a missing cell is empty) by the keys, primary
+// first: the first key that tells two rows apart decides; rows equal in every key keep
+// their order, in both directions. The result is that of a stable pass per key, the last
+// key first.
 // Returns the new order: entry j is the index of the row that goes to place j.
 std::vector<int> SortOrder(const std::vector<std::vector<std::string>>& Rows,
                            const TSortRequest& Request);

@@ -90,16 +90,42 @@ void TNavigator::Assign(const TNavigator& other) {
 // ---- TQuickJump ----
 
 TNavigatorPtr TQuickJump::Navigator(int i) const {
-    return (i >= 0 && i < Count()) ? list_[size_t(i)] : nullptr;
+    if (i < 0 || i >= Count()) return nullptr;
+    if (!maker_) return list_[size_t(i)];
+    TNavigatorPtr& nav = made_[i];
+    if (!nav) {
+        nav = std::make_shared<TNavigator>();
+        maker_(i, *nav);
+    }
+    return nav;
+}
+
+void TQuickJump::SetMadeOnDemand(int count, TMakeTrail make) {
+    list_.clear();
+    made_.clear();
+    madeCount_ = std::max(0, count);
+    maker_ = make ? std::move(make) : [](int, TNavigator&) {};
+}
+
+void TQuickJump::MakeAll() {
+    if (!maker_) return;
+    std::vector<TNavigatorPtr> all(static_cast<size_t>(madeCount_));
+    for (int i = 0; i < madeCount_; ++i) all[size_t(i)] = Navigator(i);
+    maker_ = nullptr;
+    made_.clear();
+    madeCount_ = 0;
+    list_.swap(all);
 }
 
 TNavigatorPtr TQuickJump::AddNavigator() {
+    MakeAll();
     list_.push_back(std::make_shared<TNavigator>());
     if (current_ < 0 || current_ >= Count()) current_ = 0;
     return list_.back();
 }
 
 TNavigatorPtr TQuickJump::InsertNavigator(int i) {
+    MakeAll();
     i = std::clamp(i, 0, Count());
     auto nav = std::make_shared<TNavigator>();
     list_.insert(list_.begin() + i, nav);
@@ -109,13 +135,17 @@ TNavigatorPtr TQuickJump::InsertNavigator(int i) {
 
 void TQuickJump::Delete(int i) {
     if (i < 0 || i >= Count()) return;
+    MakeAll();
     list_.erase(list_.begin() + i);
     if (i == current_) current_ = list_.empty() ? -1 : 0;
     else if (i < current_) --current_;
 }
 
 void TQuickJump::Clear() {
-    while (!list_.empty()) Delete(0);
+    maker_ = nullptr;
+    made_.clear();
+    madeCount_ = 0;
+    list_.clear();
     current_ = -1;
 }
 
@@ -129,7 +159,8 @@ static const std::string kTrailSeparator(kNodeRecordSize, '\x01');
 
 std::string TQuickJump::SaveToString() const {
     std::string s;
-    for (const auto& nav : list_) {
+    for (int i = 0; i < Count(); ++i) {
+        const TNavigatorPtr nav = Navigator(i);
         for (int k = 0; k < nav->Count(); ++k) {
             TNode n = nav->GetNode(k);
             AppendU32(s, n.ParentNest);

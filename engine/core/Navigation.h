@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/core/Cards.h"
@@ -80,9 +81,14 @@ public:
     TQuickJump(const TQuickJump&) = delete;
     TQuickJump& operator=(const TQuickJump&) = delete;
 
-    int Count() const { return int(list_.size()); }
+    int Count() const { return maker_ ? madeCount_ : int(list_.size()); }
     // Null when i is outside the list.
     TNavigatorPtr Navigator(int i) const;
+    // The list becomes count trails long, trail i made by make(i, trail) when it is first
+    // asked for, so a long list costs only the trails used. Adding, inserting, deleting and
+    // the string form make every trail first; Clear ends it. The current index is kept.
+    using TMakeTrail = std::function<void(int i, TNavigator& trail)>;
+    void SetMadeOnDemand(int count, TMakeTrail make);
     // Appends an empty trail; an invalid current index becomes 0.
     TNavigatorPtr AddNavigator();
     // Inserts an empty trail at i (brought inside 0..Count); the current index follows.
@@ -104,8 +110,13 @@ public:
     void LoadFromString(std::string_view text);
 
 private:
+    // Makes every trail still to be made; the list is an ordinary one afterwards.
+    void MakeAll();
     std::vector<TNavigatorPtr> list_;
     int current_ = -1;
+    TMakeTrail maker_;
+    int madeCount_ = 0;
+    mutable std::unordered_map<int, TNavigatorPtr> made_;
 };
 
 // One known datastructure. The two file handles belong to the owner of the open pair,

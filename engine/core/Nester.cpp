@@ -242,19 +242,22 @@ void TNester::InsertItemRows(const TItemArray& items, int reference, bool asSibl
             level = up.Level + 1;
         }
     }
-    // One insertion for the whole group: a level of many topics opened in the middle of the
-    // rows would otherwise move the rows below it once per topic. The cards are read later.
-    TNestPackArray fresh(items.size());
+    // One insertion for the whole group, made in place: a level of many topics opened in the
+    // middle of the rows would otherwise move the rows below it once per topic, and a group
+    // built aside would be made twice. The cards are read later.
+    if (position < 0 || position > RowCount())
+        throw EKivError("List index out of bounds (" + IntToStr(position) + ")");
+    TNestPack proto;
+    proto.ParentNest = parent;
+    proto.Level = level;
+    proto.CardsRead = 0;
+    const int before = RowCount();
+    const auto first = rows_.insert(rows_.begin() + position, items.size(), proto);
     for (size_t i = 0; i < items.size(); ++i) {
-        TNestPack& p = fresh[i];
-        p.ParentNest = parent;
-        p.Level = level;
+        TNestPack& p = first[ptrdiff_t(i)];
         p.CardDir = items[i].CardDir;
         p.ChildNest = int32_t(items[i].ChildNest);
-        p.CardsRead = 0;
     }
-    const int before = RowCount();
-    InsertRows(position, std::move(fresh));
     // The current row moves as inserting the rows one by one moved it: down with each row
     // put at or above it, while it is not the last row.
     int current = currentRow_;
@@ -457,10 +460,18 @@ void TNester::GetBranch(int row, bool collect, TBranch& branch) const {
     }
 }
 
+// The siblings above the row alone: a row of a long level, or its parent above it, is not
+// worth a walk of the whole group.
 int TNester::SiblingIndex(int row) const {
-    TBranch b;
-    GetBranch(row, false, b);
-    return b.Index;
+    if (!ValidRow(row)) return -1;
+    const int level = Level(row);
+    int index = 0;
+    for (int i = row - 1; i >= 0; --i) {
+        const int l = Level(i);
+        if (l < level) break;
+        if (l == level) ++index;
+    }
+    return index;
 }
 
 int TNester::PrevSibling(int row) const {

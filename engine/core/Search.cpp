@@ -211,13 +211,10 @@ private:
         TSearchHit hit;
         hit.Match = m;
         hit.Caption = std::move(caption);
-        const TSearchFrame& top = stack_.back();
-        hit.Trail = r_.Above;
-        for (size_t k = 0; k + 1 < stack_.size(); ++k) {
-            const TSearchFrame& f = stack_[k];
-            hit.Trail.push_back({f.Nest, uint32_t(f.Next - 1), f.CardDir, f.ChildNest, {}});
-        }
-        hit.Trail.push_back({top.Nest, uint32_t(i), item.CardDir, item.ChildNest, {}});
+        hit.Node = {stack_.back().Nest, uint32_t(i), item.CardDir, item.ChildNest, {}};
+        hit.above = &r_.Above;
+        hit.frames = stack_.data();
+        hit.frameCount = stack_.size() - 1;
         e_.OnHit(hit);
     }
 
@@ -234,6 +231,22 @@ private:
 };
 
 }  // namespace
+
+TNode TSearchHit::TrailNode(size_t k) const {
+    if (k < above->size()) return (*above)[k];
+    k -= above->size();
+    if (k >= frameCount) return Node;
+    // A frame below the top went down through the item before its next one.
+    const TSearchFrame& f = frames[k];
+    return {f.Nest, uint32_t(f.Next - 1), f.CardDir, f.ChildNest, {}};
+}
+
+std::vector<TNode> TSearchHit::Trail() const {
+    std::vector<TNode> trail;
+    trail.reserve(TrailCount());
+    for (size_t k = 0; k < TrailCount(); ++k) trail.push_back(TrailNode(k));
+    return trail;
+}
 
 TSearchOutcome RunSearch(BlockFile* nestFile, BlockFile* cardFile, const TSearchRequest& request,
                          const TSearchEvents& events) {

@@ -93,10 +93,23 @@ struct TSearchRequest {
     bool InTitle = true;
 };
 
+// A topic found. Node is what finds it again (its nest, its index there and its item); the
+// trail above it is the walk's own and can be read only while OnHit runs, so that a search
+// of a deep tree costs no copy of the trail per hit.
 struct TSearchHit {
-    std::vector<TNode> Trail;  // from the top level to the topic; captions empty
-    std::string Caption;       // stored form, without its prefix
+    TNode Node;           // captions empty
+    std::string Caption;  // stored form, without its prefix
     TTopicMatch Match;
+
+    // The trail from the top level down to the topic, Node last; captions empty.
+    size_t TrailCount() const { return above->size() + frameCount + 1; }
+    TNode TrailNode(size_t k) const;
+    std::vector<TNode> Trail() const;
+
+    // The walk's state behind the trail: the request's nodes above, then a node per frame.
+    const std::vector<TNode>* above = nullptr;
+    const TSearchFrame* frames = nullptr;
+    size_t frameCount = 0;
 };
 
 struct TSearchEvents {

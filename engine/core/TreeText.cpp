@@ -129,7 +129,39 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
     FillNest(nestFile, cardFile, nest, first, topics);
 }
 
+namespace {
+
+// A topic's text card as plain text lines, then its links, one level deeper than the topic.
+void AppendCardLines(TCards& cards, const TNestItem& item, int depth, std::string& out) {
+    std::string text;
+    cards.ReadCard(kCardText, item.CardDir, text);
+    for (const std::string& line : SplitLines(text.empty() ? text : TextCardPlainText(text))) {
+        out.append(size_t(depth + 1) * 2, ' ');
+        out += line.empty() ? "|" : "| " + line;
+        out += '\n';
+    }
+    std::string links;
+    cards.ReadCard(kCardLaunch, item.CardDir, links);
+    for (const std::string& line : SplitLines(links)) {
+        const size_t sep = line.find('\x01');
+        out.append(size_t(depth + 1) * 2, ' ');
+        out += "@ " + LegacyText::Decode(line.substr(0, sep));
+        if (sep != std::string::npos) out += " | " + LegacyText::Decode(line.substr(sep + 1));
+        out += '\n';
+    }
+}
+
+}  // namespace
+
 std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards, bool withMarks) {
+    std::string out;
+    DumpTree(nestFile, cardFile, withCards, withMarks,
+             [&out](std::string_view piece) { out.append(piece); });
+    return out;
+}
+
+void DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards, bool withMarks,
+              const TTextSink& write) {
     TNester walker;
     walker.SetNestFile(nestFile);
     TCards cards;
@@ -138,6 +170,7 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards, b
     bool stopped = false;
     walker.WalkNestItems(ReadRootNest(nestFile), -1, stopped,
                          [&](uint32_t, int, const TNestItem& item, int depth) {
+                             out.clear();
                              std::string card;
                              cards.ReadStoredCard(kCardCaption, item.CardDir, card);
                              const TCaptionCard caption = SplitCaptionCard(card);
@@ -148,28 +181,10 @@ std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards, b
                                  if (caption.Flags & kFlagLocked) out += " [locked]";
                              }
                              out += '\n';
-                             if (!withCards) return true;
-                             std::string text;
-                             cards.ReadCard(kCardText, item.CardDir, text);
-                             for (const std::string& line :
-                                  SplitLines(text.empty() ? text : TextCardPlainText(text))) {
-                                 out.append(size_t(depth + 1) * 2, ' ');
-                                 out += line.empty() ? "|" : "| " + line;
-                                 out += '\n';
-                             }
-                             std::string links;
-                             cards.ReadCard(kCardLaunch, item.CardDir, links);
-                             for (const std::string& line : SplitLines(links)) {
-                                 const size_t sep = line.find('\x01');
-                                 out.append(size_t(depth + 1) * 2, ' ');
-                                 out += "@ " + LegacyText::Decode(line.substr(0, sep));
-                                 if (sep != std::string::npos)
-                                     out += " | " + LegacyText::Decode(line.substr(sep + 1));
-                                 out += '\n';
-                             }
+                             if (withCards) AppendCardLines(cards, item, depth, out);
+                             write(out);
                              return true;
                          });
-    return out;
 }
 
 std::vector<int> ParseTrail(std::string_view trail) {
@@ -254,16 +269,21 @@ bool IsJoinedDatastructure(const std::string& path) {
 
 std::string ReadPairOrCopy(const std::string& kivPath,
                            const std::function<std::string(const std::string&)>& read) {
-    if (!IsJoinedDatastructure(kivPath)) return read(kivPath);
+    std::string out;
+    UsePairOrCopy(kivPath, [&](const std::string& path) { out = read(path); });
+    return out;
+}
+
+void UsePairOrCopy(const std::string& kivPath, const std::function<void(const std::string&)>& use) {
+    if (!IsJoinedDatastructure(kivPath)) return use(kivPath);
     const std::string dir = TempDir() + "dump/";
     RemoveTree(dir);
     if (!MakeDirs(dir)) throw EFileError("Cannot create folder", dir, 0);
     const std::string copy = dir + "joined.kiv";
     WriteFileAtomic(copy, ReadWholeFile(kivPath));
     UnpackDatastructure(copy);
-    std::string out = read(copy);
+    use(copy);
     RemoveTree(dir);
-    return out;
 }
 
 void ReadPairInPlace(const std::string& kivPath,
@@ -329,6 +349,12 @@ void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int 
 std::string DumpTreePair(const std::string& kivPath, bool withCards, bool withMarks) {
     TTreePairFiles p = OpenTreePair(kivPath, false);
     return DumpTree(p.kiv.get(), p.dsc.get(), withCards, withMarks);
+}
+
+void DumpTreePair(const std::string& kivPath, bool withCards, bool withMarks,
+                  const TTextSink& write) {
+    TTreePairFiles p = OpenTreePair(kivPath, false);
+    DumpTree(p.kiv.get(), p.dsc.get(), withCards, withMarks, write);
 }
 
 std::string DumpMarksPair(const std::string& kivPath) {

@@ -41,6 +41,11 @@ void InsertTreeTopics(BlockFile* nestFile, BlockFile* cardFile, const TTreeTopic
 // a cloned topic's line ends in " [clone]" and a locked one's in " [locked]".
 std::string DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards = false,
                      bool withMarks = false);
+// The same text handed to write piece by piece as it is made, so a dump of any size holds
+// no more than one topic's lines.
+using TTextSink = std::function<void(std::string_view piece)>;
+void DumpTree(BlockFile* nestFile, BlockFile* cardFile, bool withCards, bool withMarks,
+              const TTextSink& write);
 
 // A topic named by its child indexes from the root, "0/3/1". Raises ETreeTextError when the
 // trail does not parse.
@@ -63,6 +68,8 @@ bool IsJoinedDatastructure(const std::string& path);
 // through a split copy in the temporary folder, the file itself left untouched.
 std::string ReadPairOrCopy(const std::string& kivPath,
                            const std::function<std::string(const std::string&)>& read);
+// The same for a use that keeps its result itself.
+void UsePairOrCopy(const std::string& kivPath, const std::function<void(const std::string&)>& use);
 
 // read(outline file, card file) on a datastructure where it lies, nothing written and
 // nothing locked (a running program opening it meanwhile is not refused): an open pair
@@ -86,6 +93,8 @@ TTreePairFiles OpenTreePair(const std::string& kivPath, bool write);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
 std::string DumpTreePair(const std::string& kivPath, bool withCards = false,
                          bool withMarks = false);
+void DumpTreePair(const std::string& kivPath, bool withCards, bool withMarks,
+                  const TTextSink& write);
 // DumpMarks (engine/core/Marks.h) of an open pair.
 std::string DumpMarksPair(const std::string& kivPath);
 // StoreTrailCard on an open pair, opened with its write lock.

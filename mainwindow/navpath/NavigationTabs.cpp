@@ -235,6 +235,9 @@ int TNavigationPath::OutlineIndex() const {
     return ctx_.Open().BookMark ? std::max(0, ctx_.Open().BookMark->Outlines.CurrentIndex()) : 0;
 }
 
+// The outlines and their tabs are made on demand: an open reads the top level's items once
+// and only the captions of the tabs the strip shows; an outline's trail is made when its tab
+// is drawn or chosen.
 void TNavigationPath::FillOutlineTabs(bool rebuild) {
     if (!ctx_.Open().BookMark) {
         const FlagGuard guard(outlineGuard_);
@@ -245,31 +248,40 @@ void TNavigationPath::FillOutlineTabs(bool rebuild) {
     TQuickJump& outlines = bm.Outlines;
     if (rebuild && PanelsManagerExists() && PanelsManager().NestFile) {
         const uint32_t root = bm.RootNest ? bm.RootNest : ReadRootNest(PanelsManager().NestFile);
-        TItemArray items;
-        if (NestFollowed(root)) ReadNestItems(PanelsManager().NestFile, root, items);
-        if (!items.empty()) {
+        auto items = std::make_shared<TItemArray>();
+        if (NestFollowed(root)) ReadNestItems(PanelsManager().NestFile, root, *items);
+        if (!items->empty()) {
             const int current = outlines.CurrentIndex();
-            outlines.Clear();
-            outlines.AddNavigator()->Add(root, 0, false, "<..>", TNestItem{});
-            for (size_t i = 0; i < items.size(); ++i) {
-                std::string caption;
-                PanelsManager().Cards.ReadCaption(items[i].CardDir, caption);
-                TNavigatorPtr e = outlines.AddNavigator();
-                e->Add(root, uint32_t(i), false, caption, items[i]);
-                e->SetHoistedNodes({e->GetNode(0)});
-            }
+            // The maker lives in the bookmark and reads through the bookmark's own cards,
+            // which are let go when its datastructure closes.
+            TBookMark* owner = &bm;
+            outlines.SetMadeOnDemand(int(items->size()) + 1,
+                                     [owner, root, items](int i, TNavigator& e) {
+                                         if (i == 0) {
+                                             e.Add(root, 0, false, "<..>", TNestItem{});
+                                             return;
+                                         }
+                                         const TNestItem& item = (*items)[size_t(i - 1)];
+                                         std::string caption;
+                                         owner->Cards.ReadCaption(item.CardDir, caption);
+                                         e.Add(root, uint32_t(i - 1), false, caption, item);
+                                         e.SetHoistedNodes({e.GetNode(0)});
+                                     });
             outlines.SetCurrentIndex(current >= 0 && current < outlines.Count() ? current : 0);
         }
     }
-    QStringList texts;
-    for (int i = 0; i < outlines.Count(); ++i)
-        texts << (i == 0 ? QStringLiteral("<..>")
-                         : OutlineTabText(i, outlines.Navigator(i)->GetCaption(0)));
     const FlagGuard guard(outlineGuard_);
     tsOutLine->Tabs().Clear();
-    tsOutLine->Tabs().AddStrings(texts);
+    TBookMarkPtr held = ctx_.Open().BookMark;
+    std::weak_ptr<TBookMark> shown = held;
+    tsOutLine->Tabs().SetMadeOnDemand(outlines.Count(), [shown](int i) {
+        if (i == 0) return QStringLiteral("<..>");
+        const TBookMarkPtr b = shown.lock();
+        const TNavigatorPtr e = b ? b->Outlines.Navigator(i) : nullptr;
+        return OutlineTabText(i, e ? e->GetCaption(0) : std::string());
+    });
     const int index = outlines.CurrentIndex();
-    tsOutLine->SetTabIndex(index >= -1 && index < texts.size() ? index : -1);
+    tsOutLine->SetTabIndex(index >= -1 && index < outlines.Count() ? index : -1);
 }
 
 namespace {

@@ -21,6 +21,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <unordered_set>
 
 #include "components/FourthTabSet.h"
 #include "engine/core/Search.h"
@@ -347,8 +348,8 @@ void TSearchPane::Progress(size_t tested) {
 }
 
 void TSearchPane::AddResult(TBookMark& bookmark, const TSearchHit& hit) {
-    const TNavigatorPtr trail = bookmark.SearchResults.AddNavigator();
-    for (const TNode& n : hit.Trail) trail->Add(n.ParentNest, n.Index, false, "", n.Item());
+    const TNavigatorPtr kept = bookmark.SearchResults.AddNavigator();
+    kept->Add(hit.Node.ParentNest, hit.Node.Index, false, "", hit.Node.Item());
     auto* item = new QTreeWidgetItem(lvSearch);
     item->setText(0, StoredToText(SearchRowText(hit.Caption)));
     item->setData(0, kStateImageRole, hit.Match.TitleMatched ? 0 : -1);
@@ -384,6 +385,20 @@ void TSearchPane::cbxAutoHoistClick() {
     else hoist_->DehoistTo(0);
 }
 
+TNavigatorPtr TSearchPane::ResultTrail(int i) const {
+    const TNavigatorPtr kept =
+        ctx_.Open().BookMark ? ctx_.Open().BookMark->SearchResults.Navigator(i) : nullptr;
+    BlockFile* nests = PanelsManagerExists() ? PanelsManager().NestFile : nullptr;
+    if (!kept || kept->Count() == 0 || !nests) return nullptr;
+    const TNode node = kept->GetNode(kept->LastIndex());
+    std::vector<TNode> above;
+    if (!TrailToNest(nests, ReadRootNest(nests), node.ParentNest, above)) return nullptr;
+    auto trail = std::make_shared<TNavigator>();
+    for (const TNode& n : above) trail->Add(n.ParentNest, n.Index, false, "", n.Item());
+    trail->Add(node.ParentNest, node.Index, false, "", node.Item());
+    return trail;
+}
+
 bool TSearchPane::ResultStands(const TNavigatorPtr& trail) const {
     TKivStringGrid* first = PanelsManagerExists() ? PanelsManager().PanelByNumber(1) : nullptr;
     return trail && trail->Count() > 0 && first && first->ValidateNavigator(*trail);
@@ -394,16 +409,47 @@ void TSearchPane::ToWholeOutline() {
     if (nav_->OutlineIndex() != 0) nav_->SelectOutlineTab(0);
 }
 
+namespace {
+
+// The nests the walk from the top level enters: those a topic still leads to.
+std::unordered_set<uint32_t> NestsReached() {
+    std::unordered_set<uint32_t> reached;
+    BlockFile* nests = PanelsManagerExists() ? PanelsManager().NestFile : nullptr;
+    if (!nests) return reached;
+    const uint32_t root = ReadRootNest(nests);
+    reached.insert(root);
+    TNester walker;
+    walker.SetNestFile(nests);
+    bool stopped = false;
+    walker.WalkNestItems(root, -1, stopped, [&](uint32_t parent, int, const TNestItem&, int) {
+        reached.insert(parent);
+        return true;
+    });
+    return reached;
+}
+
+}  // namespace
+
 void TSearchPane::HoistSearchResults() {
     if (!ctx_.Open().BookMark || !ctx_.Open().Navigator || !ctx_.DatastructureOpen() || searching_)
         return;
     TQuickJump& results = ctx_.Open().BookMark->SearchResults;
     TNodeArray nodes;
+    // One walk tells which nests a topic still leads to; each result is then looked for in
+    // its own nest only.
+    const std::unordered_set<uint32_t> reached = NestsReached();
     {
         // Dropping a row must not choose another one.
         const QSignalBlocker quiet(lvSearch);
         for (int i = 0; i < lvSearch->topLevelItemCount();) {
-            const TNavigatorPtr trail = results.Navigator(i);
+            const TNavigatorPtr kept = results.Navigator(i);
+            TNavigatorPtr trail;
+            if (kept && kept->Count() > 0 &&
+                reached.count(kept->GetNode(kept->LastIndex()).ParentNest)) {
+                trail = std::make_shared<TNavigator>();
+                const TNode last = kept->GetNode(kept->LastIndex());
+                trail->Add(last.ParentNest, last.Index, false, "", last.Item());
+            }
             if (ResultStands(trail)) {
                 TNode node = trail->GetNode(trail->LastIndex());
                 node.Caption.clear();
@@ -456,8 +502,7 @@ void TSearchPane::lvSearchSelectItem(QTreeWidgetItem* item) {
         return;
     }
     ctx_.Skeleton().pnlKiv->show();
-    const TNavigatorPtr trail =
-        ctx_.Open().BookMark->SearchResults.Navigator(lvSearch->indexOfTopLevelItem(item));
+    const TNavigatorPtr trail = ResultTrail(lvSearch->indexOfTopLevelItem(item));
     if (!ResultStands(trail)) {
         MessageDlg(QStringLiteral("Can't find this branch, may it was deleted!"), MsgType::Warning,
                    MsgButtons::OK);

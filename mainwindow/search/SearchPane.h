@@ -124,7 +124,12 @@ protected:
 private:
     void CloseBinsColumn();
     void RunWalk();
+    // A result keeps its topic's node alone, so the results of a deep tree cost no trail
+    // each; the trail above is found again when the result is chosen.
     void AddResult(TBookMark& bookmark, const struct TSearchHit& hit);
+    // Result i's whole trail: the trail down to its topic's nest, then the topic; null when
+    // no topic leads to that nest any more.
+    TNavigatorPtr ResultTrail(int i) const;
     // Whether the trail still leads to its topic.
     bool ResultStands(const TNavigatorPtr& trail) const;
     // Not hoisted, on the whole-datastructure outline tab.

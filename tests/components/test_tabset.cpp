@@ -391,6 +391,49 @@ TEST_F(TabSetTest, TabListKeepsTheSelection) {
     EXPECT_EQ(strip.TabIndex(), -1);
 }
 
+// A million tabs made on demand: the strip asks only for the captions it lays out, brings a
+// far tab into view as an ordinary list does, and a change makes every caption once.
+TEST_F(TabSetTest, TabsMadeOnDemandCostWhatTheStripShows) {
+    strip.resize(200, 21);
+    std::vector<int> asked;
+    OwnerMeasured({});
+    strip.Tabs().SetMadeOnDemand(1000000, [&](int i) {
+        asked.push_back(i);
+        return QString("T%1").arg(i);
+    });
+    EXPECT_EQ(strip.Tabs().Count(), 1000000);
+    const int shown = strip.VisibleTabs();
+    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(strip.Scroller()->Max(), 1000000 - shown);
+    EXPECT_LE(strip.Tabs().MadeCount(), shown + 2) << "only the tabs laid out";
+    EXPECT_EQ(strip.Tabs()[999999], QStringLiteral("T999999"));
+
+    strip.SetTabIndex(654321);
+    EXPECT_EQ(strip.FirstIndex() + strip.VisibleTabs() - 1, 654321);
+    EXPECT_LE(strip.Tabs().MadeCount(), 12);
+    // A made caption is asked for once; Put and Remake change one.
+    const size_t before = asked.size();
+    EXPECT_EQ(strip.Tabs()[654321], QStringLiteral("T654321"));
+    EXPECT_EQ(asked.size(), before);
+    strip.Tabs().Put(654321, "changed");
+    EXPECT_EQ(strip.Tabs()[654321], QStringLiteral("changed"));
+    strip.Tabs().Remake(654321);
+    EXPECT_EQ(strip.Tabs()[654321], QStringLiteral("T654321"));
+    EXPECT_EQ(strip.TabIndex(), 654321);
+    EXPECT_FALSE(strip.DialogChar('T')) << "made captions take no accelerators";
+
+    // Adding makes every caption first: an ordinary list from then on.
+    strip.Tabs().Clear();
+    strip.Tabs().SetMadeOnDemand(3, [](int i) { return QString("&%1").arg(char('a' + i)); });
+    strip.Tabs().Add("&d");
+    EXPECT_FALSE(strip.Tabs().MadeOnDemand());
+    EXPECT_EQ(strip.Tabs().Strings(), (QStringList{"&a", "&b", "&c", "&d"}));
+    EXPECT_TRUE(strip.DialogChar('c'));
+    EXPECT_EQ(strip.TabIndex(), 2);
+    strip.SetTabs({"x"});
+    EXPECT_EQ(strip.Tabs().Strings(), QStringList{"x"});
+}
+
 TEST_F(TabSetTest, AcceleratorOfACaptionSelectsItsTab) {
     strip.SetTabs({"&Alpha", "Fish && &Chips", "No && accelerator"});
     EXPECT_TRUE(strip.DialogChar('c'));

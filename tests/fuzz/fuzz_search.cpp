@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TSearchEvents e;
     e.OnStep = [](size_t tested) { return tested < 20000; };  // shared sub-trees can multiply paths
     e.OnHit = [&](const TSearchHit& hit) {
-        if (hit.Trail.empty()) std::abort();
+        if (hit.TrailCount() == 0) std::abort();
         TNestItem item;
-        const TNode& last = hit.Trail.back();
+        const TNode last = hit.TrailNode(hit.TrailCount() - 1);
         if (!GetNestItem(&outline, last.ParentNest, int(last.Index), item) ||
             !(item == last.Item()))
             std::abort();

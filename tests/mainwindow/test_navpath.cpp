@@ -385,6 +385,32 @@ TEST_F(NavPath, TheArrowsShowAndHide) {
 namespace kiv::wintest {
 namespace {
 
+// A long top level: the open makes only the tabs that show; a tab made later still names its
+// topic, and choosing it shows that topic hoisted and keeps it in view.
+TEST_F(NavPath, OutlineTabsOfALongTopLevelAreMadeAsTheyShow) {
+    std::string tree;
+    for (int i = 0; i < 300; ++i) tree += "t" + std::to_string(i) + (i == 250 ? "(x y) " : " ");
+    Open(tree);
+    TFourthTabSet* tabs = nav->tsOutLine;
+    ASSERT_EQ(tabs->Tabs().Count(), 301);
+    EXPECT_LT(tabs->Tabs().MadeCount(), 60) << "the tabs that fit, not the top level";
+    EXPECT_EQ(tabs->Tabs()[251], QStringLiteral("251. t250"));
+    EXPECT_EQ(tabs->Tabs()[300], QStringLiteral("300. t299"));
+
+    tabs->SetTabIndex(251);
+    EXPECT_EQ(f->NavPath().lblNavigateMode->text(), QStringLiteral("outline"));
+    EXPECT_EQ(Rows(p1), (QStringList{"t250", "x", "y"}));
+    EXPECT_LE(tabs->FirstIndex(), 251);
+    EXPECT_GT(tabs->FirstIndex() + tabs->VisibleTabs(), 251) << "the chosen tab shows";
+    ClickRow(p1, 2);
+    EXPECT_EQ(Current(), QStringLiteral("y"));
+    tabs->SetTabIndex(0);
+    EXPECT_EQ(p1->Nester->RowCount(), 300);
+    // Back in that outline where the user stood.
+    tabs->SetTabIndex(251);
+    EXPECT_EQ(Current(), QStringLiteral("y"));
+}
+
 TEST_F(NavPath, TheOutlineTabsFollowTheTopLevel) {
     Open("First(a) Second");
     TFourthTabSet* tabs = nav->tsOutLine;

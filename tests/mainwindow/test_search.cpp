@@ -92,6 +92,13 @@ protected:
         return StoredToText(g->Nester->Caption(g->CurrentRow()));
     }
     void Choose(int row) { P().lvSearch->setCurrentItem(P().lvSearch->topLevelItem(row)); }
+    // The captions of the current trail, the top level first.
+    QStringList TrailCaptions() {
+        QStringList captions;
+        const TNavigator& trail = *Form1->Open().Navigator;
+        for (int i = 0; i < trail.Count(); ++i) captions << StoredToText(trail.GetCaption(i));
+        return captions;
+    }
     // The captions of panel 1's level-0 rows.
     QStringList TopRows() {
         QStringList rows;
@@ -125,7 +132,8 @@ TEST_F(Search, RowsImagesAndStatus) {
     EXPECT_EQ(Rows(), (QStringList{"   red cat T X", "   two  lines X", "   red T"}));
     EXPECT_EQ(Status(), QStringLiteral("3 results found"));
     EXPECT_EQ(Form1->Open().BookMark->SearchResults.Count(), 3);
-    EXPECT_EQ(Form1->Open().BookMark->SearchResults.Navigator(2)->Count(), 2);
+    // A result keeps its topic alone; its trail is found again when it is chosen.
+    EXPECT_EQ(Form1->Open().BookMark->SearchResults.Navigator(2)->Count(), 1);
 
     for (const char* hidden : {"arial", "ARIAL", "fonttbl", "FONTTBL", "fs20"}) {
         Find(QString::fromLatin1(hidden));
@@ -183,13 +191,14 @@ TEST_F(Search, BranchScopeAndChoosingAResult) {
     P().cbxSelected->setChecked(true);
     Find(QStringLiteral("hit cat"), false);
     EXPECT_EQ(Rows(), (QStringList{"   hit b1 T X"}));  // b and its sub-tree only
-    ASSERT_EQ(Form1->Open().BookMark->SearchResults.Navigator(0)->Count(), 3)
-        << "the whole trail from the top";
+    ASSERT_EQ(Form1->Open().BookMark->SearchResults.Navigator(0)->Count(), 1);
 
-    // Choosing it opens the topic; Next > steps through the whole-word hits in the card.
+    // Choosing it opens the topic down the whole trail from the top, found again from the
+    // topic the result kept; Next > steps through the whole-word hits in the card.
     Choose(0);
     EXPECT_EQ(Panel1()->Nester->RootNest,
-              Form1->Open().BookMark->SearchResults.Navigator(0)->GetNode(2).ParentNest);
+              Form1->Open().BookMark->SearchResults.Navigator(0)->GetNode(0).ParentNest);
+    EXPECT_EQ(TrailCaptions(), (QStringList{"hit", "b"}));
     EXPECT_EQ(CurrentCaption(), QStringLiteral("hit b1"));
     EXPECT_TRUE(P().btnFindNext->isEnabled());
     QTextEdit* e = form->TextCard().txtSimpleText;

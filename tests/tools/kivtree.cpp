@@ -72,7 +72,7 @@ int Make(const Args& a) {
 
 int Print(const std::string& out) {
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 // The datastructure read where it lies, joined or open: no copy, no lock, nothing written.
@@ -84,10 +84,14 @@ std::string ReadInPlace(
     return out;
 }
 
+// Output as it is made: a dump or search of any size holds no more than a line.
+void Write(std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); }
+
 int DumpPath(const std::string& path, bool withCards) {
-    return Print(ReadInPlace(path, [withCards](kiv::BlockFile& k, kiv::BlockFile& d) {
-        return kiv::DumpTree(&k, &d, withCards, true);
-    }));
+    kiv::ReadPairInPlace(path, [withCards](kiv::BlockFile& k, kiv::BlockFile& d) {
+        kiv::DumpTree(&k, &d, withCards, true, Write);
+    });
+    return Print({});
 }
 
 int Dump(const Args& a) { return DumpPath(a[0], false); }
@@ -183,6 +187,38 @@ int Unpack(const Args& a) {
     return 0;
 }
 
+// The trail texts of the hits of one walk, "0/3/1/", each made from the one before: a hit
+// costs the steps where its trail differs, not its depth.
+class TrailText {
+public:
+    const std::string& Of(const kiv::TSearchHit& hit) {
+        // The walk enters each nest once, so trails that agree at a step agree above it.
+        const size_t n = hit.TrailCount();
+        size_t lo = 0, hi = std::min(n, nodes_.size());
+        while (lo < hi) {
+            const size_t mid = lo + (hi - lo) / 2;
+            const kiv::TNode a = hit.TrailNode(mid);
+            if (a.ParentNest == nodes_[mid].ParentNest && a.Index == nodes_[mid].Index)
+                lo = mid + 1;
+            else hi = mid;
+        }
+        nodes_.resize(lo);
+        ends_.resize(lo);
+        text_.resize(lo ? ends_.back() : 0);
+        for (size_t k = lo; k < n; ++k) {
+            nodes_.push_back(hit.TrailNode(k));
+            text_ += kiv::IntToStr(nodes_.back().Index) + "/";
+            ends_.push_back(text_.size());
+        }
+        return text_;
+    }
+
+private:
+    std::vector<kiv::TNode> nodes_;
+    std::vector<size_t> ends_;
+    std::string text_;
+};
+
 // The search of the main window's search pane, over the file.
 int Search(const Args& a) {
     kiv::TSearchRequest request;
@@ -198,7 +234,7 @@ int Search(const Args& a) {
     if (request.Keywords.empty()) throw kiv::EKivError("no keywords to search for");
     const std::vector<int> steps = trail.empty() ? std::vector<int>{} : kiv::ParseTrail(trail);
     size_t found = 0;
-    const std::string out = ReadInPlace(a[0], [&](kiv::BlockFile& k, kiv::BlockFile& d) {
+    kiv::ReadPairInPlace(a[0], [&](kiv::BlockFile& k, kiv::BlockFile& d) {
         // Branch scope: the topic at the trail and its sub-tree, hits with their whole trail.
         request.StartNest = kiv::ReadRootNest(&k);
         for (size_t i = 0; i < steps.size(); ++i) {
@@ -212,17 +248,16 @@ int Search(const Args& a) {
                 {request.StartNest, uint32_t(steps[i]), item.CardDir, item.ChildNest, {}});
             request.StartNest = item.ChildNest;
         }
-        std::string lines;
+        TrailText trails;
         kiv::TSearchEvents events;
         events.OnHit = [&](const kiv::TSearchHit& hit) {
-            for (const auto& node : hit.Trail) lines += kiv::IntToStr(node.Index) + "/";
-            lines.back() = '\t';
-            lines += kiv::LegacyText::Decode(kiv::LineBreaksToBlanks(hit.Caption)) + "\n";
+            const std::string& walked = trails.Of(hit);
+            Write(std::string_view(walked).substr(0, walked.size() - 1));
+            Write("\t" + kiv::LegacyText::Decode(kiv::LineBreaksToBlanks(hit.Caption)) + "\n");
         };
         found = kiv::RunSearch(&k, &d, request, events).Hits;
-        return lines;
     });
-    const int status = Print(out);
+    const int status = Print({});
     std::fprintf(stderr, "%zu results found\n", found);
     return status;
 }

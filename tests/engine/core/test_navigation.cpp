@@ -241,6 +241,42 @@ TEST(QuickJump, ACurrentTrailOutlivesItsDeletedEntry) {
     EXPECT_EQ(threads.Navigator(1), nullptr);
 }
 
+// A list made on demand makes a trail when it is first asked for, once; a change that moves
+// entries, and the string form, see the same trails an ordinary list holds.
+TEST(QuickJump, TrailsMadeOnDemandAreMadeOnceWhenAskedFor) {
+    TQuickJump list;
+    std::vector<int> made;
+    list.SetMadeOnDemand(1000000, [&](int i, TNavigator& t) {
+        made.push_back(i);
+        t.Add(7, uint32_t(i), false, "t" + std::to_string(i), TNestItem{uint32_t(i + 1), 0});
+    });
+    list.SetCurrentIndex(3);
+    EXPECT_EQ(list.Count(), 1000000);
+    EXPECT_TRUE(made.empty());
+    EXPECT_EQ(list.Navigator(654321)->GetCaption(0), "t654321");
+    const TNavigatorPtr kept = list.Navigator(654321);
+    EXPECT_EQ(list.Navigator(654321), kept) << "made once, then kept";
+    EXPECT_EQ(made, std::vector<int>{654321});
+    EXPECT_EQ(list.Navigator(1000000), nullptr);
+    EXPECT_EQ(list.TargetCaption(2), "t2");
+
+    TQuickJump small, plain;
+    small.SetMadeOnDemand(3, [](int i, TNavigator& t) {
+        t.Add(1, uint32_t(i), false, "x", TNestItem{uint32_t(10 + i), 0});
+    });
+    for (int i = 0; i < 3; ++i)
+        plain.AddNavigator()->Add(1, uint32_t(i), false, "x", TNestItem{uint32_t(10 + i), 0});
+    EXPECT_EQ(small.SaveToString(), plain.SaveToString());
+    const TNavigatorPtr first = small.Navigator(0);
+    small.Delete(1);  // every trail made first, in its place
+    ASSERT_EQ(small.Count(), 2);
+    EXPECT_EQ(small.Navigator(0), first);
+    EXPECT_EQ(small.Navigator(1)->GetNode(0).CardDir, 12u);
+    small.Clear();
+    EXPECT_EQ(small.Count(), 0);
+    EXPECT_EQ(small.CurrentIndex(), -1);
+}
+
 TEST(BookMark, PointsAtTheFilesWithoutOwningThem) {
     auto outline = PosixBlockFile::Open(TempDir() + "bm.kiv", OpenMode::Truncate);
     auto cards = PosixBlockFile::Open(TempDir() + "bm.dsc", OpenMode::Truncate);

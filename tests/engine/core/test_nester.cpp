@@ -696,3 +696,18 @@ TEST(OutlineRemoval, ManyRowsAtOnceAsOneByOne) {
         ASSERT_EQ(fast.CurrentRow(), slow.CurrentRow()) << "round " << round;
     }
 }
+
+// A row's place among its siblings, counted from the rows above it alone, is the place its
+// whole sibling group gives it, for every row of random shapes.
+TEST(OutlineRemoval, SiblingIndexIsThePlaceInTheGroup) {
+    std::mt19937 rng(20261212);
+    for (int round = 0; round < 500; ++round) {
+        TNester a, b;
+        RandomRows(rng, a, b);
+        for (int row = -1; row <= a.RowCount(); ++row) {
+            TBranch branch;
+            a.GetBranch(row, false, branch);
+            ASSERT_EQ(a.SiblingIndex(row), branch.Index) << "round " << round << ", row " << row;
+        }
+    }
+}

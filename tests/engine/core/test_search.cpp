@@ -45,9 +45,17 @@ void SetTextCard(TreePair& pair, std::vector<int> path, std::string_view text) {
     if (dir != node.CardDir) SetItem(pair, node, {dir, node.ChildNest});
 }
 
+// A hit as kept after the walk: its trail copied while the walk could still tell it.
+struct KeptHit {
+    TNode Node;
+    std::vector<TNode> Trail;
+    std::string Caption;
+    TTopicMatch Match;
+};
+
 struct Found {
     std::vector<std::string> Rows;  // row text (UTF-8), then " T" / " X" for the images
-    std::vector<TSearchHit> Hits;
+    std::vector<KeptHit> Hits;
     TSearchOutcome Outcome;
 };
 
@@ -60,7 +68,7 @@ Found Search(TreePair& pair, std::string_view input, bool andMode = true, TSearc
     e.OnHit = [&](const TSearchHit& h) {
         f.Rows.push_back(LegacyText::Decode(SearchRowText(h.Caption)) +
                          (h.Match.TitleMatched ? " T" : "") + (h.Match.TextMatched ? " X" : ""));
-        f.Hits.push_back(h);
+        f.Hits.push_back({h.Node, h.Trail(), h.Caption, h.Match});
     };
     f.Outcome = RunSearch(pair.kiv.get(), pair.dsc.get(), r, e);
     return f;
@@ -227,12 +235,42 @@ TEST(RunSearch, TreeOrderWithWholeTrails) {
     EXPECT_EQ(f.Outcome.Hits, 5u);
     EXPECT_FALSE(f.Outcome.Stopped);
     ASSERT_EQ(f.Hits.size(), 5u);
-    const TSearchHit& a2a = f.Hits[3];
+    const KeptHit& a2a = f.Hits[3];
     ASSERT_EQ(a2a.Trail.size(), 3u);
     EXPECT_TRUE(SameNode(a2a.Trail[0], NodeAt(pair, {0})));
     EXPECT_TRUE(SameNode(a2a.Trail[1], NodeAt(pair, {0, 1})));
     EXPECT_TRUE(SameNode(a2a.Trail[2], NodeAt(pair, {0, 1, 0})));
     EXPECT_TRUE(SameNode(f.Hits[4].Trail.at(0), NodeAt(pair, {1})));
+}
+
+// What a hit keeps finds its topic again: the trail down to the hit's nest, then its node,
+// is the trail the walk went.
+void ExpectFoundAgain(TreePair& pair, const Found& f) {
+    for (const KeptHit& h : f.Hits) {
+        ASSERT_FALSE(h.Trail.empty());
+        EXPECT_TRUE(SameNode(h.Node, h.Trail.back()));
+        std::vector<TNode> again;
+        ASSERT_TRUE(
+            TrailToNest(pair.kiv.get(), ReadRootNest(pair.kiv.get()), h.Node.ParentNest, again));
+        again.push_back(h.Node);
+        ASSERT_EQ(again.size(), h.Trail.size());
+        for (size_t k = 0; k < again.size(); ++k) EXPECT_TRUE(SameNode(again[k], h.Trail[k]));
+    }
+}
+
+TEST(RunSearch, EveryHitIsFoundAgainFromItsNode) {
+    TreePair pair("\"hit A\"(\"hit A1\" \"hit A2\"(\"hit A2a\")) \"hit B\"(x(\"hit deep\"))");
+    const Found f = Search(pair, "hit");
+    ASSERT_EQ(f.Hits.size(), 6u);
+    ExpectFoundAgain(pair, f);
+    // A clone's children are found under the first topic that leads to them, as the walk
+    // went.
+    TreePair clones("a(x(c)) b(c)");
+    const TNode a = NodeAt(clones, {0}), b = NodeAt(clones, {1});
+    SetItem(clones, b, {b.CardDir, a.ChildNest});
+    const Found g = Search(clones, "c");
+    ASSERT_EQ(g.Hits.size(), 1u);
+    ExpectFoundAgain(clones, g);
 }
 
 TEST(RunSearch, BranchScopeIsTheTopicAndItsSubtree) {
@@ -383,6 +421,26 @@ TEST(UnicodeText, UpperCaseAndWordCharacters) {
     EXPECT_FALSE(IsWordChar(U'—'));
     EXPECT_FALSE(IsWordChar(U'\x01'));
     EXPECT_EQ(ToUtf8(ToUtf32("naïve 漢字 😀")), "naïve 漢字 😀");
+}
+
+// The trail of each hit is written as the walk goes, each made from the one before: hits
+// that go deeper, climb several levels and go down another branch keep their whole trails.
+TEST(Kivtree, SearchTrailsOfBranchesThatPartAndMeet) {
+    TempHome home;
+    const std::string path = home.Dir() + "p.kiv";
+    ASSERT_EQ(Kivtree({"make", path,
+                       "a(\"hit 1\"(b(\"hit 2\")) c(\"hit 3\"(\"hit 4\"))) \"hit 5\" "
+                       "d(e(f(\"hit 6\")))"})
+                  .status,
+              0);
+    const ToolRun r = Kivtree({"search", path, "hit"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "0/0\thit 1\n0/0/0/0\thit 2\n0/1/0\thit 3\n0/1/0/0\thit 4\n1\thit 5\n"
+              "2/0/0/0\thit 6\n");
+    EXPECT_EQ(r.err, "6 results found\n");
+    EXPECT_EQ(Kivtree({"search", path, "--branch", "0/1", "hit"}).out,
+              "0/1/0\thit 3\n0/1/0/0\thit 4\n");
 }
 
 TEST(Kivtree, Searches) {
