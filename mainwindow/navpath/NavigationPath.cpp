@@ -294,15 +294,22 @@ void TNavigationPath::RefreshCaptions(uint32_t cardDir) {
     const uint32_t root = bm.RootNest ? bm.RootNest : ReadRootNest(PanelsManager().NestFile);
     TItemArray items;
     if (NestFollowed(root)) ReadNestItems(PanelsManager().NestFile, root, items);
-    // An outline is its hoisted topic; its trail is where the user last stood in it.
-    const auto topicOf = [&](int i) {
-        const TNavigatorPtr e = outlines.Navigator(i);
-        const TNodeArray hoisted = e->GetHoistedNodes();
-        return hoisted.empty() ? e->GetNode(0).CardDir : hoisted.front().CardDir;
-    };
+    // A list made from the top level is told by the card directories it was made from;
+    // any other list by each outline's hoisted topic (its trail is where the user last
+    // stood in it).
     bool same = !items.empty() && outlines.Count() == int(items.size()) + 1;
-    for (int i = 1; same && i < outlines.Count(); ++i)
-        same = topicOf(i) == items[size_t(i - 1)].CardDir;
+    if (same && outlinesMadeFrom_.Owner.lock() == ctx_.Open().BookMark &&
+        outlinesMadeFrom_.CardDirs.size() == items.size()) {
+        for (size_t i = 0; same && i < items.size(); ++i)
+            same = outlinesMadeFrom_.CardDirs[i] == items[i].CardDir;
+    } else {
+        for (int i = 1; same && i < outlines.Count(); ++i) {
+            const TNavigatorPtr e = outlines.Navigator(i);
+            const TNodeArray hoisted = e->GetHoistedNodes();
+            same = (hoisted.empty() ? e->GetNode(0).CardDir : hoisted.front().CardDir) ==
+                   items[size_t(i - 1)].CardDir;
+        }
+    }
     if (!same) {
         if (!items.empty() || outlines.Count() > 0) FillOutlineTabs(true);
         return;
@@ -316,7 +323,7 @@ void TNavigationPath::RefreshCaptions(uint32_t cardDir) {
         const std::string caption = stored(cardDir);
         if (e->GetNode(0).CardDir == cardDir) e->SetCaption(0, caption);
         const QString text = OutlineTabText(i, caption);
-        if (i < tsOutLine->Tabs().Count() && tsOutLine->Tabs().Strings()[i] != text)
+        if (i < tsOutLine->Tabs().Count() && tsOutLine->Tabs()[i] != text)
             tsOutLine->Tabs().Put(i, text);
     }
 }

@@ -11,6 +11,8 @@
 // behind, moving left drops them, and in tree mode the trail is the current row's
 // ancestors. The path is rebuilt after every topic change.
 #include <QObject>
+#include <memory>
+#include <vector>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -36,6 +38,7 @@ class IWindowContext;
 struct TWindowEvents;
 class TFourthTabSet;
 class TKivStringGrid;
+class TBookMark;
 class TNavigator;
 class TNester;
 struct TNode;
@@ -178,6 +181,12 @@ private:
     } hoistHooks_;
     bool interBaseGuard_ = false;
     bool outlineGuard_ = false;
+    // The top level the open datastructure's outline list was last made from, so a change
+    // is told from it without making a trail or a tab caption.
+    struct {
+        std::weak_ptr<TBookMark> Owner;
+        std::vector<uint32_t> CardDirs;
+    } outlinesMadeFrom_;
 };
 
 }  // namespace kiv

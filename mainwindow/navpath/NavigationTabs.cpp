@@ -268,6 +268,10 @@ void TNavigationPath::FillOutlineTabs(bool rebuild) {
                                          e.SetHoistedNodes({e.GetNode(0)});
                                      });
             outlines.SetCurrentIndex(current >= 0 && current < outlines.Count() ? current : 0);
+            outlinesMadeFrom_.Owner = ctx_.Open().BookMark;
+            outlinesMadeFrom_.CardDirs.clear();
+            outlinesMadeFrom_.CardDirs.reserve(items->size());
+            for (const TNestItem& item : *items) outlinesMadeFrom_.CardDirs.push_back(item.CardDir);
         }
     }
     const FlagGuard guard(outlineGuard_);
@@ -311,8 +315,7 @@ void TNavigationPath::OutlineCaptionStored(TKivStringGrid* grid, int row) {
     const int tab = grid->Nester->SiblingIndex(row) + 1;
     if (tab >= tsOutLine->Tabs().Count()) return;
     const FlagGuard guard(outlineGuard_);
-    tsOutLine->Tabs().Put(tab, QString::number(tab) + QStringLiteral(". ") +
-                                   Q(ShortCaption(grid->Nester->Caption(row), 25)));
+    tsOutLine->Tabs().Put(tab, OutlineTabText(tab, grid->Nester->Caption(row)));
     if (TNavigatorPtr e = ctx_.Open().BookMark->Outlines.Navigator(tab))
         e->SetCaption(0, grid->Nester->Caption(row));
 }

@@ -9,6 +9,7 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include "components/FourthTabSet.h"
 #include "mainwindow/bins/Bins.h"
 #include "mainwindow/topics/TopicCommands.h"
 #include "tests/mainwindow/NavFixture.h"
@@ -169,6 +170,26 @@ TEST_F(Captions, ThePathAndTheParentLabelFollowTheParentRowRenamedInTheSinglePan
     EXPECT_EQ(Path(), (QStringList{"<..>", "1. Above\\"}));
     EXPECT_EQ(nav->lblSuperOrd->text(), "Above");
     EXPECT_EQ(Header(), "Above");
+}
+
+
+// On a long top level a renamed or inserted topic reaches its outline tab without the
+// strip making the captions of the tabs that do not show.
+TEST_F(Captions, ALongTopLevelsTabsFollowChangesAndStayMadeAsTheyShow) {
+    std::string tree;
+    for (int i = 0; i < 300; ++i) tree += "t" + std::to_string(i) + " ";
+    Open(tree);
+    TFourthTabSet* tabs = nav->tsOutLine;
+    ClickRow(p1, 3);
+    Retype(p1, QStringLiteral("renamed"));
+    EXPECT_EQ(tabs->Tabs()[4], QStringLiteral("4. renamed"));
+    EXPECT_LT(tabs->Tabs().MadeCount(), 60) << "a rename makes only its own tab";
+    Run(p1, t->acInsertAfter);
+    Retype(p1, QStringLiteral("inserted"));
+    ASSERT_EQ(tabs->Tabs().Count(), 302);
+    EXPECT_EQ(tabs->Tabs()[5], QStringLiteral("5. inserted"));
+    EXPECT_EQ(tabs->Tabs()[301], QStringLiteral("301. t299"));
+    EXPECT_LT(tabs->Tabs().MadeCount(), 60) << "an insert makes the tabs that show";
 }
 
 }  // namespace
