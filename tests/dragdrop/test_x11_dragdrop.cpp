@@ -10,7 +10,7 @@ protected:
     // Drags from the source window (kivclip's offer or link) onto the target's, wherever
     // they are.
     void DragAcross() {
-        const QString target = WindowId("kivclip target");
+        const QString target = WindowId("kivclip (plain )?target");
         const QString source = WindowId("kivclip (offer|link)");
         ASSERT_FALSE(target.isEmpty());
         ASSERT_FALSE(source.isEmpty());
