@@ -1,6 +1,7 @@
 #include "engine/core/TopicEdits.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/core/NestFunctions.h"
 #include "engine/core/NesterError.h"
@@ -174,6 +175,41 @@ bool NestIsLive(BlockFile* nestFile, uint32_t nest) {
 
 }  // namespace
 
+TStandingTopic FindStandingTopic(BlockFile* nestFile, TCards& cards,
+                                 const TRecycledRecord& record) {
+    TStandingTopic found;
+    const bool byDir = record.CardDir != 0, byNest = Followed(record.ChildNest);
+    if (!byDir && !byNest) return found;
+    if (byDir) {
+        std::string card;
+        cards.ReadStoredCard(kCardCaption, record.CardDir, card);
+        if (SplitCaptionCard(card).Flags & kFlagClone) return found;
+    }
+    const uint32_t root = ReadRootNest(nestFile);
+    if (!Followed(root)) return found;
+    std::unordered_set<uint32_t> seen{root};
+    std::vector<uint32_t> pending{root};
+    TItemArray items;
+    while (!pending.empty()) {
+        const uint32_t nest = pending.back();
+        pending.pop_back();
+        try {
+            ReadNestItems(nestFile, nest, items);
+        } catch (const ENesterError&) {
+            continue;
+        }
+        for (size_t k = 0; k < items.size(); ++k) {
+            const TNestItem& it = items[k];
+            if ((byDir && it.CardDir == record.CardDir) ||
+                (byNest && it.ChildNest == record.ChildNest))
+                return {true, nest, int(k), it};
+            if (Followed(it.ChildNest) && seen.insert(it.ChildNest).second)
+                pending.push_back(it.ChildNest);
+        }
+    }
+    return found;
+}
+
 TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bin, int i,
                             TRecycledBin& lost, TNavigator* trailOut) {
     TRestoreResult result;
@@ -201,9 +237,26 @@ TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bi
     } catch (const ENesterError&) {
         valid = false;  // a place in a damaged part of the file is no place
     }
+    const TStandingTopic standing = FindStandingTopic(nestFile, cards, record);
+    if (standing.Found) {
+        result.Restored = true;
+        result.AlreadyInTree = true;
+        result.ParentNest = standing.ParentNest;
+        result.Index = standing.Index;
+        result.Item = standing.Item;
+        if (valid && standing.ParentNest == record.ParentNest) {
+            cards.ReadCaption(standing.Item.CardDir, caption);
+            trail.Add(record.ParentNest, uint32_t(standing.Index), false, caption, standing.Item);
+            if (trailOut) trailOut->Assign(trail);
+        }
+        ChangeStoredBins(bin, lost, [&] { bin.Delete(i); });
+        return result;
+    }
     if (!valid) {
-        AddToBin(lost, record, nullptr);
-        bin.Delete(i);
+        ChangeStoredBins(bin, lost, [&] {
+            AddToBin(lost, record, nullptr);
+            bin.Delete(i);
+        });
         return result;
     }
     TItemArray there;
@@ -211,11 +264,22 @@ TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bi
     const int at = std::min<int>(int(index), int(there.size()));
     result.Index = InsertNestItems(nestFile, record.ParentNest, at, TItemArray{record.Item()});
     if (result.Index < 0) result.Index = at;
+    try {
+        if (nestFile) nestFile->Sync();
+        ChangeStoredBins(bin, lost, [&] { bin.Delete(i); });
+    } catch (...) {
+        // The stored bins still hold the entry: the topic leaves its nest again (should that
+        // fail too, it is in both, which loses nothing).
+        try {
+            WriteNestItems(nestFile, record.ParentNest, there);
+        } catch (...) {
+        }
+        throw;
+    }
     result.Restored = true;
     cards.ReadCaption(record.CardDir, caption);
     trail.Add(record.ParentNest, uint32_t(result.Index), false, caption, record.Item());
     if (trailOut) trailOut->Assign(trail);
-    bin.Delete(i);
     return result;
 }
 

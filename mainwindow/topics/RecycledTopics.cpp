@@ -28,6 +28,10 @@ void TTopicCommands::acShowRecycledBinExecute() {
         frmRecycledBin_->OnRestored = [this](const TRestoreResult& r, TNavigator& trail) {
             ShowRestored(r, trail);
         };
+        frmRecycledBin_->OnRestoreFailed = [this] {
+            ReloadShownPanels();
+            ctx_.ReloadCurrentRow();
+        };
         frmRecycledBin_->OnPut = [this](const TItemArray& items) { PutIntoActivePanel(items); };
         frmRecycledBin_->OnStoresChanged = [this] { UpdateRecycledBinImage(); };
     }
@@ -42,19 +46,27 @@ void TTopicCommands::acShowRecycledBinExecute() {
     w.activateWindow();
 }
 
+void TTopicCommands::ReloadShownPanels() {
+    for (int k = 1; k <= PanelCount; ++k) {
+        TKivStringGrid* g = PanelsManager().PanelByNumber(k);
+        if (!g || g->isHidden()) continue;
+        ReloadShownRows(*g->Nester);
+        g->RowsChanged(0);
+        if (g->IsRowValid(g->CurrentRow())) g->SetRow(g->CurrentRow());
+    }
+}
+
 void TTopicCommands::ShowRestored(const TRestoreResult& r, TNavigator& trail) {
     // Every shown panel is read again: none may keep rows from before the topic came back
     // (a nest written from those would lose it again). The first one showing the topic in
     // its nest, as a level of its own or inline, selects it there, the path unchanged.
+    ReloadShownPanels();
     TKivStringGrid* showing = nullptr;
     int row = -1;
-    for (int k = 1; k <= PanelCount; ++k) {
+    for (int k = 1; !showing && k <= PanelCount; ++k) {
         TKivStringGrid* g = PanelsManager().PanelByNumber(k);
         if (!g || g->isHidden()) continue;
-        TNester& m = *g->Nester;
-        ReloadShownRows(m);
-        g->RowsChanged(0);
-        if (g->IsRowValid(g->CurrentRow())) g->SetRow(g->CurrentRow());
+        const TNester& m = *g->Nester;
         for (int i = 0; !showing && i < m.RowCount(); ++i)
             if (m.ParentNest(i) == r.ParentNest && m.GetItem(i) == r.Item) {
                 showing = g;

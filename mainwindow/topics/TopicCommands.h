@@ -133,6 +133,8 @@ private:
     bool PanelFocused() const;
     bool CaptionEditorFocused() const;
     void ShowRestored(const TRestoreResult& r, TNavigator& trail);
+    // Every shown panel reads its rows again from the file.
+    void ReloadShownPanels();
     void PutIntoActivePanel(const TItemArray& items);
 
     IWindowContext& ctx_;
