@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
+#include <functional>
 
 #include "dialogs/RecycledBinWindow.h"
 #include "mainwindow/MainHelpers.h"
@@ -82,6 +83,28 @@ protected:
         TRecycledBin bin;
         bin.LoadFromString(card);
         return bin.Count();
+    }
+    // kivedit's edit (its arguments after the command, the pair's path first) on the pair
+    // make() builds, killed before each of its writes and once after it returned unclosed;
+    // after each the window starts again on what was left and check(n, writes) looks.
+    void AfterEachKill(const QString& op, const std::function<void()>& make,
+                       const std::function<void(int, int)>& check) {
+        const QStringList edit{op, QString::fromStdString(Home() + "FirstKivDB.kiv"), "B"};
+        make();
+        const test::ToolRun counted = test::RunUnderEioShim("kivedit", edit, {});
+        ASSERT_EQ(counted.status, 0) << counted.err.toStdString();
+        const int writes =
+            counted.err.mid(counted.err.lastIndexOf("writes ") + 7).trimmed().toInt();
+        ASSERT_GT(writes, 0) << counted.err.toStdString();
+        for (int n = 1; n <= writes + 1; ++n) {
+            SCOPED_TRACE(n);
+            make();
+            test::RunUnderEioShim("kivedit", edit, {"KIV_EIO_KILL=" + QString::number(n)});
+            ResetGlobals();
+            Restart();
+            check(n, writes);
+            Stop();
+        }
     }
     static QStringList Lines(QListWidget* l) {
         QStringList s;
@@ -463,38 +486,23 @@ TEST_F(Topics, AfterAKillDuringACutTheTopicIsInItsPlaceOrInTheRecycledBin) {
         MakeTreePair(kiv, "A(a1) B(b1(c1) b2) C");
         StoreTrailCardPair(kiv, "1", kCardText, "the card of B");
     };
-    make();
-    const test::ToolRun counted =
-        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"}, {});
-    ASSERT_EQ(counted.status, 0) << counted.err.toStdString();
-    const int writes = counted.err.mid(counted.err.lastIndexOf("writes ") + 7).trimmed().toInt();
-    ASSERT_GT(writes, 0) << counted.err.toStdString();
     int inBin = 0;
-    for (int n = 1; n <= writes + 1; ++n) {
-        SCOPED_TRACE(n);
-        make();
-        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"},
-                              {"KIV_EIO_KILL=" + QString::number(n)});
-        ResetGlobals();
-        Restart();
-        if (Tree() != whole) {
-            ++inBin;
-            EXPECT_EQ(Tree(), "A\n  a1\nC\n");
-            TfrmRecycledBin* w = ShowBin();
-            ASSERT_NE(w, nullptr);
-            ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
-            Select(w->lbxRBin, {0});
-            w->btnRestore->click();
-            EXPECT_EQ(Tree(), whole);
-            TCards cards;
-            cards.SetCardFile(f->Pair().Cards.get());
-            std::string text;
-            cards.ReadCard(kCardText, Items(ReadRootNest(f->Pair().Outline.get()))[1].CardDir,
-                           text);
-            EXPECT_NE(text.find("the card of B"), std::string::npos) << text;
-        }
-        Stop();
-    }
+    AfterEachKill("cut", make, [&](int, int) {
+        if (Tree() == whole) return;
+        ++inBin;
+        EXPECT_EQ(Tree(), "A\n  a1\nC\n");
+        TfrmRecycledBin* w = ShowBin();
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
+        Select(w->lbxRBin, {0});
+        w->btnRestore->click();
+        EXPECT_EQ(Tree(), whole);
+        TCards cards;
+        cards.SetCardFile(f->Pair().Cards.get());
+        std::string text;
+        cards.ReadCard(kCardText, Items(ReadRootNest(f->Pair().Outline.get()))[1].CardDir, text);
+        EXPECT_NE(text.find("the card of B"), std::string::npos) << text;
+    });
     EXPECT_GE(inBin, 1) << "the cut that returned took the topic out of its place";
 }
 
@@ -511,20 +519,8 @@ TEST_F(Topics, AfterAKillDuringARestoreTheTopicIsInTheTreeOnceOrInTheBin) {
         const test::ToolRun r = test::RunTool("kivedit", {"cut", QString::fromStdString(kiv), "B"});
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
     };
-    make();
-    const test::ToolRun counted =
-        test::RunUnderEioShim("kivedit", {"restore", QString::fromStdString(kiv), "B"}, {});
-    ASSERT_EQ(counted.status, 0) << counted.err.toStdString();
-    const int writes = counted.err.mid(counted.err.lastIndexOf("writes ") + 7).trimmed().toInt();
-    ASSERT_GT(writes, 0) << counted.err.toStdString();
     int inBoth = 0;
-    for (int n = 1; n <= writes + 1; ++n) {
-        SCOPED_TRACE(n);
-        make();
-        test::RunUnderEioShim("kivedit", {"restore", QString::fromStdString(kiv), "B"},
-                              {"KIV_EIO_KILL=" + QString::number(n)});
-        ResetGlobals();
-        Restart();
+    AfterEachKill("restore", make, [&](int n, int writes) {
         const std::string tree = Tree();
         EXPECT_TRUE(tree == whole || tree == cut) << tree;
         Dialogs().Clear();
@@ -534,19 +530,17 @@ TEST_F(Topics, AfterAKillDuringARestoreTheTopicIsInTheTreeOnceOrInTheBin) {
             EXPECT_EQ(tree, whole);
             EXPECT_TRUE(Lines(w->lbxRBin).isEmpty()) << "the restore that returned stored the bin";
         }
-        if (!Lines(w->lbxRBin).isEmpty()) {
-            ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
-            if (tree == whole) ++inBoth;
-            Select(w->lbxRBin, {0});
-            w->btnRestore->click();
-            EXPECT_EQ(Tree(), whole) << "in its place once";
-            EXPECT_TRUE(Lines(w->lbxRBin).isEmpty());
-            EXPECT_TRUE(Dialogs().MessageTexts().isEmpty());
-            EXPECT_EQ(StoredEntries(kDBCardRecycled), 0);
-            EXPECT_EQ(p1->Nester->Caption(p1->CurrentRow()), "B") << "selected where it stands";
-        }
-        Stop();
-    }
+        if (Lines(w->lbxRBin).isEmpty()) return;
+        ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
+        if (tree == whole) ++inBoth;
+        Select(w->lbxRBin, {0});
+        w->btnRestore->click();
+        EXPECT_EQ(Tree(), whole) << "in its place once";
+        EXPECT_TRUE(Lines(w->lbxRBin).isEmpty());
+        EXPECT_TRUE(Dialogs().MessageTexts().isEmpty());
+        EXPECT_EQ(StoredEntries(kDBCardRecycled), 0);
+        EXPECT_EQ(p1->Nester->Caption(p1->CurrentRow()), "B") << "selected where it stands";
+    });
     EXPECT_GE(inBoth, 1) << "no kill fell between the topic's nest and the bins";
 }
 
