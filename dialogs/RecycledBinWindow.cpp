@@ -234,10 +234,12 @@ void TfrmRecycledBin::btnMoveToSelPanelClick() {
         // topics in both. One already in the tree is not put there again.
         TCards cards;
         cards.SetCardFile(CardFile);
+        std::vector<TRecycledRecord> records;
+        for (int row : rows) records.push_back(bin->GetItem(row));
+        const std::vector<TStandingTopic> standing = FindStandingTopics(NestFile, cards, records);
         TItemArray items;
-        for (int row : rows)
-            if (!FindStandingTopic(NestFile, cards, bin->GetItem(row)).Found)
-                items.push_back(bin->GetItem(row).Item());
+        for (size_t k = 0; k < records.size(); ++k)
+            if (!standing[k].Found) items.push_back(records[k].Item());
         if (!items.empty() && OnPut) OnPut(items);
         NestFile->Sync();
         TakeStored(list, *bin, rows);

@@ -1,6 +1,8 @@
 #include "engine/core/TopicEdits.h"
 
 #include <algorithm>
+#include <iterator>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "engine/core/NestFunctions.h"
@@ -175,22 +177,37 @@ bool NestIsLive(BlockFile* nestFile, uint32_t nest) {
 
 }  // namespace
 
-TStandingTopic FindStandingTopic(BlockFile* nestFile, TCards& cards,
-                                 const TRecycledRecord& record) {
-    TStandingTopic found;
-    const bool byDir = record.CardDir != 0, byNest = Followed(record.ChildNest);
-    if (!byDir && !byNest) return found;
-    if (byDir) {
-        std::string card;
-        cards.ReadStoredCard(kCardCaption, record.CardDir, card);
-        if (SplitCaptionCard(card).Flags & kFlagClone) return found;
+std::vector<TStandingTopic> FindStandingTopics(BlockFile* nestFile, TCards& cards,
+                                               const std::vector<TRecycledRecord>& records) {
+    std::vector<TStandingTopic> found(records.size());
+    // Card directory and child nest to the entries that look for them; a clone looks for
+    // nothing.
+    std::unordered_multimap<uint32_t, size_t> byDir, byNest;
+    for (size_t k = 0; k < records.size(); ++k) {
+        const TRecycledRecord& r = records[k];
+        if (r.CardDir != 0) {
+            std::string card;
+            cards.ReadStoredCard(kCardCaption, r.CardDir, card);
+            if (SplitCaptionCard(card).Flags & kFlagClone) continue;
+            byDir.emplace(r.CardDir, k);
+        }
+        if (Followed(r.ChildNest)) byNest.emplace(r.ChildNest, k);
     }
-    const uint32_t root = ReadRootNest(nestFile);
+    size_t left = byDir.size() + byNest.size();
+    const uint32_t root = left > 0 ? ReadRootNest(nestFile) : 0;
     if (!Followed(root)) return found;
+    auto take = [&](std::unordered_multimap<uint32_t, size_t>& map, uint32_t key,
+                    const TStandingTopic& at) {
+        const auto [first, last] = map.equal_range(key);
+        for (auto e = first; e != last; ++e)
+            if (!found[e->second].Found) found[e->second] = at;
+        left -= size_t(std::distance(first, last));
+        map.erase(first, last);
+    };
     std::unordered_set<uint32_t> seen{root};
     std::vector<uint32_t> pending{root};
     TItemArray items;
-    while (!pending.empty()) {
+    while (left > 0 && !pending.empty()) {
         const uint32_t nest = pending.back();
         pending.pop_back();
         try {
@@ -200,14 +217,20 @@ TStandingTopic FindStandingTopic(BlockFile* nestFile, TCards& cards,
         }
         for (size_t k = 0; k < items.size(); ++k) {
             const TNestItem& it = items[k];
-            if ((byDir && it.CardDir == record.CardDir) ||
-                (byNest && it.ChildNest == record.ChildNest))
-                return {true, nest, int(k), it};
-            if (Followed(it.ChildNest) && seen.insert(it.ChildNest).second)
-                pending.push_back(it.ChildNest);
+            const TStandingTopic at{true, nest, int(k), it};
+            if (it.CardDir != 0) take(byDir, it.CardDir, at);
+            if (Followed(it.ChildNest)) {
+                take(byNest, it.ChildNest, at);
+                if (seen.insert(it.ChildNest).second) pending.push_back(it.ChildNest);
+            }
         }
     }
     return found;
+}
+
+TStandingTopic FindStandingTopic(BlockFile* nestFile, TCards& cards,
+                                 const TRecycledRecord& record) {
+    return FindStandingTopics(nestFile, cards, {record})[0];
 }
 
 TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bin, int i,

@@ -108,6 +108,9 @@ struct TStandingTopic {
 // there and in the bin; a second copy would share its cards and branch unmarked. A topic
 // marked as a clone shares them with its twins by design and is never reported.
 TStandingTopic FindStandingTopic(BlockFile* nestFile, TCards& cards, const TRecycledRecord& record);
+// The same for several entries, in their order, the tree read once.
+std::vector<TStandingTopic> FindStandingTopics(BlockFile* nestFile, TCards& cards,
+                                               const std::vector<TRecycledRecord>& records);
 
 struct TRestoreResult {
     bool Restored = false;       // false: the entry went to the lost branches

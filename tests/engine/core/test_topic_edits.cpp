@@ -7,6 +7,7 @@
 #include "engine/core/NestFunctions.h"
 #include "engine/core/OutlineEdits.h"
 #include "engine/core/TopicEdits.h"
+#include "platform/core/KivError.h"
 #include "tests/engine/core/EditsFixture.h"
 #include "tests/engine/core/TreeFixture.h"
 
@@ -269,6 +270,32 @@ TEST_F(Topics, ARestoreOfATopicStandingInTheTreeInsertsNothing) {
             EXPECT_EQ(top, (TItemArray{item, item, top.back()})) << "twins again";
         }
         EXPECT_EQ(bin.Count(), 0);
+        EXPECT_EQ(lost.Count(), 0);
+    }
+}
+
+// Bins that cannot be stored: the restore fails, the topic is not in the tree and its
+// entry is where it was, in memory as stored, whether its place was there or lost.
+TEST_F(Topics, ARestoreWhoseBinsCannotBeStoredLeavesEverythingAsItWas) {
+    for (const bool treeMode : {false, true}) {
+        SCOPED_TRACE(treeMode ? "to the lost branches" : "to its place");
+        bin.Clear();
+        lost.Clear();
+        Open("a(x) b c", treeMode);
+        Delete({treeMode ? "x" : "b"});
+        const std::string before = Dump();
+        const TRecycledRecord entry = bin.GetItem(0);
+        int stores = 0;
+        SetRecycledStoreWriter([&] {
+            if (++stores == 1) throw EKivError("Cannot write: Input/output error");
+        });
+        EXPECT_THROW(RestoreEntry(Nests(), cards, bin, 0, lost), EKivError);
+        SetRecycledStoreWriter(nullptr);
+        EXPECT_EQ(stores, 2) << "the bins as they were stored again";
+        EXPECT_EQ(Dump(), before);
+        ASSERT_EQ(bin.Count(), 1);
+        EXPECT_EQ(bin.GetItem(0), entry);
+        EXPECT_EQ(bin.Trails.Count(), 1);
         EXPECT_EQ(lost.Count(), 0);
     }
 }
