@@ -240,7 +240,7 @@ void TfrmRecycledBin::btnMoveToSelPanelClick() {
         TItemArray items;
         for (size_t k = 0; k < records.size(); ++k)
             if (!standing[k].Found) items.push_back(records[k].Item());
-        if (!items.empty() && OnPut) OnPut(items);
+        if (!items.empty() && (!OnPut || !OnPut(items))) return;
         NestFile->Sync();
         TakeStored(list, *bin, rows);
         Finish(true);

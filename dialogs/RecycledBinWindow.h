@@ -31,8 +31,9 @@ public:
     std::function<void(const TRestoreResult& result, TNavigator& trail)> OnRestored;
     // A restore failed on the way: the outline may differ from what the panels show.
     std::function<void()> OnRestoreFailed;
-    // Topics to append to the active outline panel.
-    std::function<void(const TItemArray& items)> OnPut;
+    // Topics to append to the active outline panel; false when the panel took none (their
+    // entries then stay).
+    std::function<bool(const TItemArray& items)> OnPut;
     // An entry left a store or joined one.
     std::function<void()> OnStoresChanged;
 

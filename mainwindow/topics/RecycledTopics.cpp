@@ -32,7 +32,9 @@ void TTopicCommands::acShowRecycledBinExecute() {
             ReloadShownPanels();
             ctx_.ReloadCurrentRow();
         };
-        frmRecycledBin_->OnPut = [this](const TItemArray& items) { PutIntoActivePanel(items); };
+        frmRecycledBin_->OnPut = [this](const TItemArray& items) {
+            return PutIntoActivePanel(items);
+        };
         frmRecycledBin_->OnStoresChanged = [this] { UpdateRecycledBinImage(); };
     }
     TfrmRecycledBin& w = *frmRecycledBin_;
@@ -86,13 +88,14 @@ void TTopicCommands::ShowRestored(const TRestoreResult& r, TNavigator& trail) {
     navPath_->NavigateToLevel(ctx_.Open().Navigator->LastIndex(), false);
 }
 
-void TTopicCommands::PutIntoActivePanel(const TItemArray& items) {
+bool TTopicCommands::PutIntoActivePanel(const TItemArray& items) {
     TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!g || items.empty()) return;
-    g->InsertTopics(items, 0x7FFFFFFF, false, true, -1);
+    if (!g || items.empty()) return false;
+    if (g->InsertTopics(items, 0x7FFFFFFF, false, true, -1) == 0) return false;
     if (g->Nester->RowCount() > 0) g->SelectRow(g->Nester->RowCount() - 1);
     PanelsManager().RefreshPanelsFrom(g->Tag);
     ctx_.ReloadCurrentRow();
+    return true;
 }
 
 }  // namespace kiv

@@ -135,7 +135,7 @@ private:
     void ShowRestored(const TRestoreResult& r, TNavigator& trail);
     // Every shown panel reads its rows again from the file.
     void ReloadShownPanels();
-    void PutIntoActivePanel(const TItemArray& items);
+    bool PutIntoActivePanel(const TItemArray& items);
 
     IWindowContext& ctx_;
     TNeed<IFileCommands> fileCommands_;
