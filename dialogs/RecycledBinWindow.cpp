@@ -184,6 +184,12 @@ void TfrmRecycledBin::Finish(bool changed) {
     }
 }
 
+void TfrmRecycledBin::TakeStored(QListWidget* list, TRecycledBin& bin,
+                                 const std::vector<int>& rows) {
+    ChangeStoredBins(*Recycled, *Lost, [&] { TakeEntries(bin, rows); });
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) RemoveLine(list, *it);
+}
+
 void TfrmRecycledBin::btnRestoreClick() {
     if (!Recycled || !Lost || !NestFile || focused_ != lbxRBin) return;
     bool changed = false;
@@ -196,7 +202,15 @@ void TfrmRecycledBin::btnRestoreClick() {
         TCards cards;
         cards.SetCardFile(CardFile);
         TNavigator trail;
-        const TRestoreResult r = RestoreEntry(NestFile, cards, *Recycled, i, *Lost, &trail);
+        TRestoreResult r;
+        try {
+            r = RestoreEntry(NestFile, cards, *Recycled, i, *Lost, &trail);
+        } catch (...) {
+            // The entry and its line stay; the panels show what the outline holds.
+            if (OnRestoreFailed) OnRestoreFailed();
+            Finish(changed);
+            throw;
+        }
         RemoveLine(lbxRBin, i);
         changed = true;
         if (r.Restored) {
@@ -212,33 +226,33 @@ void TfrmRecycledBin::btnRestoreClick() {
 
 void TfrmRecycledBin::btnMoveToSelPanelClick() {
     if (!Recycled || !Lost || !NestFile) return;
-    TItemArray items;
     for (auto [list, bin] : {std::pair{lbxRBin, Recycled}, std::pair{lbxLostBin, Lost}}) {
         if (focused_ != list) continue;
         const std::vector<int> rows = SelectedRows(list);
         if (rows.empty()) continue;
-        items = TakeEntries(*bin, rows);
-        for (auto it = rows.rbegin(); it != rows.rend(); ++it) RemoveLine(list, *it);
+        // Into the panel first, out of the stored bins second: a crash between leaves the
+        // topics in both. One already in the tree is not put there again.
+        TCards cards;
+        cards.SetCardFile(CardFile);
+        std::vector<TRecycledRecord> records;
+        for (int row : rows) records.push_back(bin->GetItem(row));
+        const std::vector<TStandingTopic> standing = FindStandingTopics(NestFile, cards, records);
+        TItemArray items;
+        for (size_t k = 0; k < records.size(); ++k)
+            if (!standing[k].Found) items.push_back(records[k].Item());
+        if (!items.empty() && (!OnPut || !OnPut(items))) return;
+        NestFile->Sync();
+        TakeStored(list, *bin, rows);
+        Finish(true);
+        return;
     }
-    if (items.empty()) return;
-    if (OnPut) OnPut(items);
-    Finish(true);
 }
 
 void TfrmRecycledBin::btnDeleteClick() {
     if (!Recycled || !Lost || !NestFile || !focused_) return;
-    TRecycledBin& bin = focused_ == lbxRBin ? *Recycled : *Lost;
-    bool changed = false;
-    for (int i = 0; i < focused_->count();) {
-        if (!focused_->item(i)->isSelected()) {
-            ++i;
-            continue;
-        }
-        bin.Delete(i);
-        RemoveLine(focused_, i);
-        changed = true;
-    }
-    Finish(changed);
+    const std::vector<int> rows = SelectedRows(focused_);
+    if (!rows.empty()) TakeStored(focused_, focused_ == lbxRBin ? *Recycled : *Lost, rows);
+    Finish(!rows.empty());
 }
 
 void TfrmRecycledBin::btnSelectAllClick() {

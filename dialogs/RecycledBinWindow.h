@@ -29,8 +29,11 @@ public:
     BlockFile* CardFile = nullptr;
     // A topic went back to its place (trail: the checked trail down to it).
     std::function<void(const TRestoreResult& result, TNavigator& trail)> OnRestored;
-    // Topics to append to the active outline panel.
-    std::function<void(const TItemArray& items)> OnPut;
+    // A restore failed on the way: the outline may differ from what the panels show.
+    std::function<void()> OnRestoreFailed;
+    // Topics to append to the active outline panel; false when the panel took none (their
+    // entries then stay).
+    std::function<bool(const TItemArray& items)> OnPut;
     // An entry left a store or joined one.
     std::function<void()> OnStoresChanged;
 
@@ -68,6 +71,9 @@ private:
     void Finish(bool changed);
     std::vector<int> SelectedRows(QListWidget* list) const;
     void RemoveLine(QListWidget* list, int i);
+    // The entries of those rows (ascending) leave bin and the stored bins, then their
+    // lines leave list; a failing store keeps entries and lines.
+    void TakeStored(QListWidget* list, TRecycledBin& bin, const std::vector<int>& rows);
 
     QListWidget* focused_ = nullptr;
 };

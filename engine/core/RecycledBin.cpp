@@ -98,15 +98,34 @@ void StoreRecycledBins() {
     if (StoreWriter()) StoreWriter()();
 }
 
+void ChangeStoredBins(TRecycledBin& recycled, TRecycledBin& lost,
+                      const std::function<void()>& change) {
+    const std::string recycledBefore = recycled.SaveToString(), lostBefore = lost.SaveToString();
+    try {
+        change();
+        StoreRecycledBins();
+    } catch (...) {
+        recycled.LoadFromString(recycledBefore);
+        lost.LoadFromString(lostBefore);
+        // One of the two cards may have been stored: both go back (should that fail too,
+        // an entry is in both bins, which loses nothing).
+        try {
+            StoreRecycledBins();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
 void WriteRecycledCards(TDBCards& db) {
     if (!db.CardFile()) return;
-    std::string lost;
-    if (!db.WriteCard(kDBCardRecycled, RecycledBin().SaveToString())) lost = "the Recycled Bin";
     if (!db.WriteCard(kDBCardLostBin, LostBin().SaveToString()))
-        lost += lost.empty() ? "the lost branches" : ", the lost branches";
-    if (!lost.empty())
-        throw ENesterError("Datastructure is corrupted, its card directory has no room for " +
-                           lost);
+        throw ENesterError(
+            "Datastructure is corrupted, its card directory has no room for the lost branches");
+    db.CardFile()->Sync();
+    if (!db.WriteCard(kDBCardRecycled, RecycledBin().SaveToString()))
+        throw ENesterError(
+            "Datastructure is corrupted, its card directory has no room for the Recycled Bin");
     db.CardFile()->Sync();
 }
 

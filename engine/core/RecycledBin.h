@@ -69,8 +69,14 @@ TRecycledBin& LostBin();
 // be stored, and the topic stays where it was.
 void SetRecycledStoreWriter(std::function<void()> writer);
 void StoreRecycledBins();
-// Both bins into their datastructure cards (3 and 4), the card file synced; raises
-// ENesterError when the card directory has no entry left for them.
+// Makes the change to the two bins and stores them at once. Should the store fail, both
+// bins go back to what they held before the change, in memory and stored, and the failure
+// is passed on.
+void ChangeStoredBins(TRecycledBin& recycled, TRecycledBin& lost,
+                      const std::function<void()>& change);
+// Both bins into their datastructure cards, the lost branches (4) first and synced, then
+// the Recycled Bin (3): an entry moving from the one to the other is, at every moment, in
+// one of them. Raises ENesterError when the card directory has no entry left for them.
 void WriteRecycledCards(TDBCards& db);
 
 }  // namespace kiv

@@ -1,6 +1,9 @@
 #include "engine/core/TopicEdits.h"
 
 #include <algorithm>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "engine/core/NestFunctions.h"
 #include "engine/core/NesterError.h"
@@ -174,6 +177,62 @@ bool NestIsLive(BlockFile* nestFile, uint32_t nest) {
 
 }  // namespace
 
+std::vector<TStandingTopic> FindStandingTopics(BlockFile* nestFile, TCards& cards,
+                                               const std::vector<TRecycledRecord>& records) {
+    std::vector<TStandingTopic> found(records.size());
+    // Card directory and child nest to the entries that look for them; a clone looks for
+    // nothing.
+    std::unordered_multimap<uint32_t, size_t> byDir, byNest;
+    for (size_t k = 0; k < records.size(); ++k) {
+        const TRecycledRecord& r = records[k];
+        if (r.CardDir != 0) {
+            std::string card;
+            cards.ReadStoredCard(kCardCaption, r.CardDir, card);
+            if (SplitCaptionCard(card).Flags & kFlagClone) continue;
+            byDir.emplace(r.CardDir, k);
+        }
+        if (Followed(r.ChildNest)) byNest.emplace(r.ChildNest, k);
+    }
+    size_t left = byDir.size() + byNest.size();
+    const uint32_t root = left > 0 ? ReadRootNest(nestFile) : 0;
+    if (!Followed(root)) return found;
+    auto take = [&](std::unordered_multimap<uint32_t, size_t>& map, uint32_t key,
+                    const TStandingTopic& at) {
+        const auto [first, last] = map.equal_range(key);
+        for (auto e = first; e != last; ++e)
+            if (!found[e->second].Found) found[e->second] = at;
+        left -= size_t(std::distance(first, last));
+        map.erase(first, last);
+    };
+    std::unordered_set<uint32_t> seen{root};
+    std::vector<uint32_t> pending{root};
+    TItemArray items;
+    while (left > 0 && !pending.empty()) {
+        const uint32_t nest = pending.back();
+        pending.pop_back();
+        try {
+            ReadNestItems(nestFile, nest, items);
+        } catch (const ENesterError&) {
+            continue;
+        }
+        for (size_t k = 0; k < items.size(); ++k) {
+            const TNestItem& it = items[k];
+            const TStandingTopic at{true, nest, int(k), it};
+            if (it.CardDir != 0) take(byDir, it.CardDir, at);
+            if (Followed(it.ChildNest)) {
+                take(byNest, it.ChildNest, at);
+                if (seen.insert(it.ChildNest).second) pending.push_back(it.ChildNest);
+            }
+        }
+    }
+    return found;
+}
+
+TStandingTopic FindStandingTopic(BlockFile* nestFile, TCards& cards,
+                                 const TRecycledRecord& record) {
+    return FindStandingTopics(nestFile, cards, {record})[0];
+}
+
 TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bin, int i,
                             TRecycledBin& lost, TNavigator* trailOut) {
     TRestoreResult result;
@@ -201,9 +260,26 @@ TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bi
     } catch (const ENesterError&) {
         valid = false;  // a place in a damaged part of the file is no place
     }
+    const TStandingTopic standing = FindStandingTopic(nestFile, cards, record);
+    if (standing.Found) {
+        result.Restored = true;
+        result.AlreadyInTree = true;
+        result.ParentNest = standing.ParentNest;
+        result.Index = standing.Index;
+        result.Item = standing.Item;
+        if (valid && standing.ParentNest == record.ParentNest) {
+            cards.ReadCaption(standing.Item.CardDir, caption);
+            trail.Add(record.ParentNest, uint32_t(standing.Index), false, caption, standing.Item);
+            if (trailOut) trailOut->Assign(trail);
+        }
+        ChangeStoredBins(bin, lost, [&] { bin.Delete(i); });
+        return result;
+    }
     if (!valid) {
-        AddToBin(lost, record, nullptr);
-        bin.Delete(i);
+        ChangeStoredBins(bin, lost, [&] {
+            AddToBin(lost, record, nullptr);
+            bin.Delete(i);
+        });
         return result;
     }
     TItemArray there;
@@ -211,11 +287,22 @@ TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bi
     const int at = std::min<int>(int(index), int(there.size()));
     result.Index = InsertNestItems(nestFile, record.ParentNest, at, TItemArray{record.Item()});
     if (result.Index < 0) result.Index = at;
+    try {
+        if (nestFile) nestFile->Sync();
+        ChangeStoredBins(bin, lost, [&] { bin.Delete(i); });
+    } catch (...) {
+        // The stored bins still hold the entry: the topic leaves its nest again (should that
+        // fail too, it is in both, which loses nothing).
+        try {
+            WriteNestItems(nestFile, record.ParentNest, there);
+        } catch (...) {
+        }
+        throw;
+    }
     result.Restored = true;
     cards.ReadCaption(record.CardDir, caption);
     trail.Add(record.ParentNest, uint32_t(result.Index), false, caption, record.Item());
     if (trailOut) trailOut->Assign(trail);
-    bin.Delete(i);
     return result;
 }
 

@@ -95,17 +95,39 @@ int MoveNestEntriesToLost(TRecycledBin& recycled, TRecycledBin& lost, uint32_t n
 // A topic put back into the tree leaves the store (entries with exactly its item).
 int ForgetItem(TRecycledBin& bin, const TNestItem& item);
 
-struct TRestoreResult {
-    bool Restored = false;  // false: the entry went to the lost branches
+// Where a bin entry's topic already stands in the live tree.
+struct TStandingTopic {
+    bool Found = false;
     uint32_t ParentNest = 0;
-    int Index = -1;  // where the topic went in the parent nest
+    int Index = -1;
+    TNestItem Item;
+};
+// The first nest item of the live tree (the root nest and every nest below it, each read
+// once; a damaged nest is passed over) that is the entry's topic: the same card directory
+// or the same child nest. A restore cut short before its bins were stored leaves a topic
+// there and in the bin; a second copy would share its cards and branch unmarked. A topic
+// marked as a clone shares them with its twins by design and is never reported.
+TStandingTopic FindStandingTopic(BlockFile* nestFile, TCards& cards, const TRecycledRecord& record);
+// The same for several entries, in their order, the tree read once.
+std::vector<TStandingTopic> FindStandingTopics(BlockFile* nestFile, TCards& cards,
+                                               const std::vector<TRecycledRecord>& records);
+
+struct TRestoreResult {
+    bool Restored = false;       // false: the entry went to the lost branches
+    bool AlreadyInTree = false;  // the topic stood in the tree: nothing was inserted
+    uint32_t ParentNest = 0;
+    int Index = -1;  // where the topic went (or stands) in the parent nest
     TNestItem Item;
 };
 // Entry i back into its old place. The place is checked first (the trail up to the topic
 // against the file, and its last topic's child nest being the entry's parent nest); only a
 // valid place is written, so a lost one leaves the tree as it was and the entry moves to
-// lost (AddToBin). The entry leaves bin either way; trail receives the checked trail
-// including the restored topic.
+// lost (AddToBin). A topic that already stands in the tree (FindStandingTopic) is not
+// inserted again. The entry leaves bin either way, and the bins are stored at once
+// (ChangeStoredBins), after the topic's nest is written and synced: a crash between the
+// two leaves the topic in the tree and in the bin, never in neither. Should the store fail,
+// the topic is taken out of its nest again. trail receives the checked trail including the
+// restored topic (empty when it stands outside its old nest).
 TRestoreResult RestoreEntry(BlockFile* nestFile, TCards& cards, TRecycledBin& bin, int i,
                             TRecycledBin& lost, TNavigator* trail = nullptr);
 // The items of the entries at those indexes (ascending), taken out of the bin.

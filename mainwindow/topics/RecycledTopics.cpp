@@ -28,7 +28,13 @@ void TTopicCommands::acShowRecycledBinExecute() {
         frmRecycledBin_->OnRestored = [this](const TRestoreResult& r, TNavigator& trail) {
             ShowRestored(r, trail);
         };
-        frmRecycledBin_->OnPut = [this](const TItemArray& items) { PutIntoActivePanel(items); };
+        frmRecycledBin_->OnRestoreFailed = [this] {
+            ReloadShownPanels();
+            ctx_.ReloadCurrentRow();
+        };
+        frmRecycledBin_->OnPut = [this](const TItemArray& items) {
+            return PutIntoActivePanel(items);
+        };
         frmRecycledBin_->OnStoresChanged = [this] { UpdateRecycledBinImage(); };
     }
     TfrmRecycledBin& w = *frmRecycledBin_;
@@ -42,19 +48,27 @@ void TTopicCommands::acShowRecycledBinExecute() {
     w.activateWindow();
 }
 
+void TTopicCommands::ReloadShownPanels() {
+    for (int k = 1; k <= PanelCount; ++k) {
+        TKivStringGrid* g = PanelsManager().PanelByNumber(k);
+        if (!g || g->isHidden()) continue;
+        ReloadShownRows(*g->Nester);
+        g->RowsChanged(0);
+        if (g->IsRowValid(g->CurrentRow())) g->SetRow(g->CurrentRow());
+    }
+}
+
 void TTopicCommands::ShowRestored(const TRestoreResult& r, TNavigator& trail) {
     // Every shown panel is read again: none may keep rows from before the topic came back
     // (a nest written from those would lose it again). The first one showing the topic in
     // its nest, as a level of its own or inline, selects it there, the path unchanged.
+    ReloadShownPanels();
     TKivStringGrid* showing = nullptr;
     int row = -1;
-    for (int k = 1; k <= PanelCount; ++k) {
+    for (int k = 1; !showing && k <= PanelCount; ++k) {
         TKivStringGrid* g = PanelsManager().PanelByNumber(k);
         if (!g || g->isHidden()) continue;
-        TNester& m = *g->Nester;
-        ReloadShownRows(m);
-        g->RowsChanged(0);
-        if (g->IsRowValid(g->CurrentRow())) g->SetRow(g->CurrentRow());
+        const TNester& m = *g->Nester;
         for (int i = 0; !showing && i < m.RowCount(); ++i)
             if (m.ParentNest(i) == r.ParentNest && m.GetItem(i) == r.Item) {
                 showing = g;
@@ -74,13 +88,14 @@ void TTopicCommands::ShowRestored(const TRestoreResult& r, TNavigator& trail) {
     navPath_->NavigateToLevel(ctx_.Open().Navigator->LastIndex(), false);
 }
 
-void TTopicCommands::PutIntoActivePanel(const TItemArray& items) {
+bool TTopicCommands::PutIntoActivePanel(const TItemArray& items) {
     TKivStringGrid* g = ctx_.CurrentGrid();
-    if (!g || items.empty()) return;
-    g->InsertTopics(items, 0x7FFFFFFF, false, true, -1);
+    if (!g || items.empty()) return false;
+    if (g->InsertTopics(items, 0x7FFFFFFF, false, true, -1) == 0) return false;
     if (g->Nester->RowCount() > 0) g->SelectRow(g->Nester->RowCount() - 1);
     PanelsManager().RefreshPanelsFrom(g->Tag);
     ctx_.ReloadCurrentRow();
+    return true;
 }
 
 }  // namespace kiv

@@ -133,7 +133,9 @@ private:
     bool PanelFocused() const;
     bool CaptionEditorFocused() const;
     void ShowRestored(const TRestoreResult& r, TNavigator& trail);
-    void PutIntoActivePanel(const TItemArray& items);
+    // Every shown panel reads its rows again from the file.
+    void ReloadShownPanels();
+    bool PutIntoActivePanel(const TItemArray& items);
 
     IWindowContext& ctx_;
     TNeed<IFileCommands> fileCommands_;

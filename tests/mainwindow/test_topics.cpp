@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
+#include <functional>
 
 #include "dialogs/RecycledBinWindow.h"
 #include "mainwindow/MainHelpers.h"
@@ -70,6 +71,40 @@ protected:
         f->Actions().Get(QStringLiteral("acShowRecycledBin")).Execute();
         QCoreApplication::processEvents();
         return t->RecycledBinWindow();
+    }
+    // Entries of a bin as the open pair stores it now (the Recycled Bin's card or the lost
+    // branches'), not as the window holds it.
+    int StoredEntries(uint8_t kind) {
+        TDBCards db;
+        db.SetCardFile(f->Pair().Cards.get());
+        db.LoadDirAddress();
+        std::string card;
+        db.ReadCard(kind, card);
+        TRecycledBin bin;
+        bin.LoadFromString(card);
+        return bin.Count();
+    }
+    // kivedit's edit (its arguments after the command, the pair's path first) on the pair
+    // make() builds, killed before each of its writes and once after it returned unclosed;
+    // after each the window starts again on what was left and check(n, writes) looks.
+    void AfterEachKill(const QString& op, const std::function<void()>& make,
+                       const std::function<void(int, int)>& check) {
+        const QStringList edit{op, QString::fromStdString(Home() + "FirstKivDB.kiv"), "B"};
+        make();
+        const test::ToolRun counted = test::RunUnderEioShim("kivedit", edit, {});
+        ASSERT_EQ(counted.status, 0) << counted.err.toStdString();
+        const int writes =
+            counted.err.mid(counted.err.lastIndexOf("writes ") + 7).trimmed().toInt();
+        ASSERT_GT(writes, 0) << counted.err.toStdString();
+        for (int n = 1; n <= writes + 1; ++n) {
+            SCOPED_TRACE(n);
+            make();
+            test::RunUnderEioShim("kivedit", edit, {"KIV_EIO_KILL=" + QString::number(n)});
+            ResetGlobals();
+            Restart();
+            check(n, writes);
+            Stop();
+        }
     }
     static QStringList Lines(QListWidget* l) {
         QStringList s;
@@ -468,39 +503,100 @@ TEST_F(Topics, AfterAKillDuringACutTheTopicIsInItsPlaceOrInTheRecycledBin) {
         MakeTreePair(kiv, "A(a1) B(b1(c1) b2) C");
         StoreTrailCardPair(kiv, "1", kCardText, "the card of B");
     };
-    make();
-    const test::ToolRun counted =
-        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"}, {});
-    ASSERT_EQ(counted.status, 0) << counted.err.toStdString();
-    const int writes = counted.err.mid(counted.err.lastIndexOf("writes ") + 7).trimmed().toInt();
-    ASSERT_GT(writes, 0) << counted.err.toStdString();
     int inBin = 0;
-    for (int n = 1; n <= writes + 1; ++n) {
-        SCOPED_TRACE(n);
-        make();
-        test::RunUnderEioShim("kivedit", {"cut", QString::fromStdString(kiv), "B"},
-                              {"KIV_EIO_KILL=" + QString::number(n)});
-        ResetGlobals();
-        Restart();
-        if (Tree() != whole) {
-            ++inBin;
-            EXPECT_EQ(Tree(), "A\n  a1\nC\n");
-            TfrmRecycledBin* w = ShowBin();
-            ASSERT_NE(w, nullptr);
-            ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
-            Select(w->lbxRBin, {0});
-            w->btnRestore->click();
-            EXPECT_EQ(Tree(), whole);
-            TCards cards;
-            cards.SetCardFile(f->Pair().Cards.get());
-            std::string text;
-            cards.ReadCard(kCardText, Items(ReadRootNest(f->Pair().Outline.get()))[1].CardDir,
-                           text);
-            EXPECT_NE(text.find("the card of B"), std::string::npos) << text;
-        }
-        Stop();
-    }
+    AfterEachKill("cut", make, [&](int, int) {
+        if (Tree() == whole) return;
+        ++inBin;
+        EXPECT_EQ(Tree(), "A\n  a1\nC\n");
+        TfrmRecycledBin* w = ShowBin();
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
+        Select(w->lbxRBin, {0});
+        w->btnRestore->click();
+        EXPECT_EQ(Tree(), whole);
+        TCards cards;
+        cards.SetCardFile(f->Pair().Cards.get());
+        std::string text;
+        cards.ReadCard(kCardText, Items(ReadRootNest(f->Pair().Outline.get()))[1].CardDir, text);
+        EXPECT_NE(text.find("the card of B"), std::string::npos) << text;
+    });
     EXPECT_GE(inBin, 1) << "the cut that returned took the topic out of its place";
+}
+
+// A restore killed (SIGKILL) just before each write of its own, and one that returned and
+// was never closed: started again, the window has the topic in its place once, or not in
+// the tree and in the Recycled Bin, or, killed between the two, in its place and still
+// listed; restored from there it stands in its place once, and the bin is stored empty.
+TEST_F(Topics, AfterAKillDuringARestoreTheTopicIsInTheTreeOnceOrInTheBin) {
+    const std::string kiv = Home() + "FirstKivDB.kiv";
+    const std::string whole = "A\n  a1\nB\n  b1\n    c1\n  b2\nC\n", cut = "A\n  a1\nC\n";
+    auto make = [&] {
+        MakeTreePair(kiv, "A(a1) B(b1(c1) b2) C");
+        StoreTrailCardPair(kiv, "1", kCardText, "the card of B");
+        const test::ToolRun r = test::RunTool("kivedit", {"cut", QString::fromStdString(kiv), "B"});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    };
+    int inBoth = 0;
+    AfterEachKill("restore", make, [&](int n, int writes) {
+        const std::string tree = Tree();
+        EXPECT_TRUE(tree == whole || tree == cut) << tree;
+        Dialogs().Clear();
+        TfrmRecycledBin* w = ShowBin();
+        ASSERT_NE(w, nullptr);
+        if (n == writes + 1) {
+            EXPECT_EQ(tree, whole);
+            EXPECT_TRUE(Lines(w->lbxRBin).isEmpty()) << "the restore that returned stored the bin";
+        }
+        if (Lines(w->lbxRBin).isEmpty()) return;
+        ASSERT_EQ(Lines(w->lbxRBin), QStringList{"B"});
+        if (tree == whole) ++inBoth;
+        Select(w->lbxRBin, {0});
+        w->btnRestore->click();
+        EXPECT_EQ(Tree(), whole) << "in its place once";
+        EXPECT_TRUE(Lines(w->lbxRBin).isEmpty());
+        EXPECT_TRUE(Dialogs().MessageTexts().isEmpty());
+        EXPECT_EQ(StoredEntries(kDBCardRecycled), 0);
+        EXPECT_EQ(p1->Nester->Caption(p1->CurrentRow()), "B") << "selected where it stands";
+    });
+    EXPECT_GE(inBoth, 1) << "no kill fell between the topic's nest and the bins";
+}
+
+// "put..." and "delete" store the bins at once; a topic of the lost branches that already
+// stands in the tree is not put there again, its entry only leaves the bin.
+TEST_F(Topics, PutAndDeleteStoreTheBinsAndPutSkipsATopicInTheTree) {
+    Open("a(b c) d");
+    ClickRow(p1, 0);
+    Focus(p2);
+    ClickRow(p2, 0);
+    Run(p2, card->acDelete);  // b
+    ClickRow(p1, 0);
+    Run(p1, card->acDelete);  // a with c
+    ASSERT_EQ(Tree(), "d\n");
+    const uint32_t root = ReadRootNest(f->Pair().Outline.get());
+    const TNestItem d = Items(root)[0];
+    TfrmRecycledBin* w = ShowBin();
+    Select(w->lbxRBin, {0});
+    w->btnRestore->click();  // b's place is gone
+    ASSERT_EQ(Lines(w->lbxLostBin), QStringList{"b"});
+    EXPECT_EQ(StoredEntries(kDBCardLostBin), 1);
+    EXPECT_EQ(StoredEntries(kDBCardRecycled), 1);
+    w->hide();
+    // d among the lost branches too, as a put cut short by a crash leaves it.
+    AddToBin(LostBin(), {root, d.CardDir, d.ChildNest}, nullptr);
+    w = ShowBin();
+    ASSERT_EQ(Lines(w->lbxLostBin), (QStringList{"b", "d"}));
+    w->lbxLostBin->setFocus(Qt::OtherFocusReason);
+    w->ListEntered(w->lbxLostBin);
+    Select(w->lbxLostBin, {0, 1});
+    w->btnMoveToSelPanel->click();
+    EXPECT_EQ(Tree(), "d\nb\n") << "b at the end of the active panel, d not twice";
+    EXPECT_TRUE(Lines(w->lbxLostBin).isEmpty());
+    EXPECT_EQ(StoredEntries(kDBCardLostBin), 0);
+
+    w->ListEntered(w->lbxRBin);
+    Select(w->lbxRBin, {0});
+    w->btnDelete->click();
+    EXPECT_EQ(StoredEntries(kDBCardRecycled), 0);
 }
 
 // A place that is gone: the warning, the tree as it was, the topic among the lost branches;

@@ -173,6 +173,82 @@ INSTANTIATE_TEST_SUITE_P(
                       EditCase{"Cut", "A(a1 a2) B(b1(c1) b2) C", "B", "cut", "", false}),
     [](const ::testing::TestParamInfo<EditCase>& i) { return std::string(i.param.name); });
 
+struct RestoreCase {
+    const char* name;
+    const char* tree;
+    const char* caption;  // the topic cut, then restored
+    bool toLost;          // its trail leads nowhere: the restore moves it to the lost branches
+};
+
+class FailingRestores : public ::testing::TestWithParam<RestoreCase> {};
+
+// A restore killed or failing at each of its writes: the topic is in its place exactly once
+// (the bin may still list it after a kill) or in the bin and not in the tree, and an entry
+// moving to the lost branches is in one of the two bins at least. Whatever is left, one
+// more restore ends with the topic in its place once and no entry.
+TEST_P(FailingRestores, EveryWritePositionLeavesTheTopicOnceOrInTheBin) {
+    const RestoreCase& c = GetParam();
+    const std::string fixture = TempDir() + c.name + "-fixture.kiv";
+    MakeTreePair(fixture, c.tree);
+    ASSERT_EQ(Kivtree({"setcard", fixture, "1", "2"}, "the card of B\n").status, 0);
+    const std::string wholeDump = Dump(fixture);
+    const ToolRun cut = Kivedit({"cut", fixture, c.caption});
+    ASSERT_EQ(cut.status, 0) << cut.err;
+    const std::string cutDump = Dump(fixture), cutBin = Bin(fixture);
+    ASSERT_NE(cutDump, wholeDump);
+
+    const std::string work = TempDir() + c.name + ".kiv";
+    CopyPair(fixture, work);
+    const ToolRun done = Kivedit({"restore", work, c.caption});
+    ASSERT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(done.out, c.toLost ? "lost\n" : "restored\n");
+    const int writes = WritesOf(done.err);
+    ASSERT_GT(writes, 0) << done.err;
+    const std::string newDump = Dump(work), newBin = Bin(work);
+    // Stored at once: the program that restored it never closed the pair.
+    EXPECT_EQ(newDump, c.toLost ? cutDump : wholeDump);
+    EXPECT_EQ(newBin, c.toLost ? "lost:\n" + cutBin : "") << newBin;
+
+    for (const char* mode : {"KIV_EIO_FAIL", "KIV_EIO_KILL"}) {
+        const bool killed = std::string(mode) == "KIV_EIO_KILL";
+        for (int n = 1; n <= writes; ++n) {
+            SCOPED_TRACE(std::string(mode) + "=" + std::to_string(n));
+            CopyPair(fixture, work);
+            const ToolRun r =
+                Kivedit({"restore", work, c.caption}, std::string(mode) + "=" + std::to_string(n));
+            const std::string dump = Dump(work), bin = Bin(work);
+            const bool before = dump == cutDump && bin == cutBin;
+            const bool after = dump == newDump && bin == newBin;
+            // Killed between the topic's nest and the bins: in the tree and in the bin.
+            const bool both = killed && !c.toLost && dump == newDump && bin == cutBin;
+            const bool inBothBins =
+                killed && c.toLost && dump == cutDump && bin == cutBin + "lost:\n" + cutBin;
+            EXPECT_TRUE(before || after || both || inBothBins) << dump << "---\n" << bin;
+            if (!killed) {
+                EXPECT_TRUE(r.status == 1 ? before : after) << r.err;
+            }
+            if (c.toLost) continue;
+            const ToolRun again = Kivedit({"restore", work, c.caption});
+            if (after) {
+                EXPECT_EQ(again.status, 1) << "no entry left";
+                continue;
+            }
+            ASSERT_EQ(again.status, 0) << again.err;
+            EXPECT_EQ(again.out, both ? "in place\n" : "restored\n");
+            EXPECT_EQ(Dump(work), wholeDump) << "the topic once, in its place";
+            EXPECT_EQ(Bin(work), "");
+        }
+    }
+}
+
+// A topic with a card and a branch back to the top level; a topic whose trail has no
+// place any more (cut from a nest below the top, with a trail of one node).
+INSTANTIATE_TEST_SUITE_P(
+    Restores, FailingRestores,
+    ::testing::Values(RestoreCase{"Restore", "A(a1 a2) B(b1(c1) b2) C", "B", false},
+                      RestoreCase{"RestoreToLost", "A(a1 a2) B(b1(c1) b2) C", "b1", true}),
+    [](const ::testing::TestParamInfo<RestoreCase>& i) { return std::string(i.param.name); });
+
 // The thirty topics of the two-block cases do stand in two blocks, the second as a
 // nest's growth makes it.
 TEST(FailingWritesFixture, ThirtyTopicsStandInTwoBlocks) {

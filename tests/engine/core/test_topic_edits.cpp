@@ -7,6 +7,7 @@
 #include "engine/core/NestFunctions.h"
 #include "engine/core/OutlineEdits.h"
 #include "engine/core/TopicEdits.h"
+#include "platform/core/KivError.h"
 #include "tests/engine/core/EditsFixture.h"
 #include "tests/engine/core/TreeFixture.h"
 
@@ -212,6 +213,91 @@ TEST_F(Topics, RestoreToALostPlaceChangesNothingAndGoesToLost) {
     EXPECT_TRUE(ra.Restored);
     EXPECT_EQ(Dump(), DumpOf("a(c) d"));
     EXPECT_EQ(t.Count(), 1);
+}
+
+// A topic already standing in the tree (left there by a restore cut short before its bins
+// were stored, and maybe moved since) is not inserted again: its entry only leaves the bin.
+// A clone's twin standing beside it is no such topic: the clone comes back.
+TEST_F(Topics, ARestoreOfATopicStandingInTheTreeInsertsNothing) {
+    struct Case {
+        const char* name;
+        const char* tree;
+        int deleted;        // the row deleted into the bin
+        bool clone;         // that row is a clone of the row before it
+        const char* under;  // the topic whose children get the entry's topic back; "" top
+        const char* want;   // the tree after the restore; null: as before the delete
+        bool inserted;
+    };
+    const Case cases[] = {
+        {"in its nest", "a b c", 1, false, "", "a b c", false},
+        {"moved elsewhere", "a(x) b c", 1, false, "a", "a(x b) c", false},
+        {"a clone beside its twin", "a(x) c", 1, true, nullptr, nullptr, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(c.tree);
+        if (c.clone) {
+            uint32_t dir = model.GetItem(0).CardDir;
+            ASSERT_TRUE(SetTopicFlag(cards, dir, kFlagClone, true));
+            ASSERT_EQ(InsertNestItems(Nests(), model.RootNest, 1, {model.GetItem(0)}), 1);
+            model.LoadBranch(-1, false);
+            ASSERT_EQ(model.RowCount(), 3);
+        }
+        const std::string before = Dump();
+        model.SetCurrentRow(c.deleted);
+        ASSERT_EQ(DeleteMarkedRows(ctx, true, true), 1);
+        const TNestItem item = bin.GetItem(0).Item();
+        if (c.under) {
+            uint32_t nest = model.RootNest;
+            int at = c.deleted;
+            if (*c.under) {
+                nest = model.GetItem(Row(c.under)).ChildNest;
+                at = 0x7FFF;
+            }
+            TItemArray there;
+            ReadNestItems(Nests(), nest, there);
+            ASSERT_GE(InsertNestItems(Nests(), nest, std::min<int>(at, int(there.size())), {item}),
+                      0);
+        }
+        const TRestoreResult r = RestoreEntry(Nests(), cards, bin, 0, lost);
+        EXPECT_TRUE(r.Restored);
+        EXPECT_EQ(r.AlreadyInTree, !c.inserted);
+        EXPECT_EQ(r.Item, item);
+        EXPECT_EQ(Dump(), c.want ? DumpOf(c.want) : before);
+        TItemArray top;
+        ReadNestItems(Nests(), model.RootNest, top);
+        if (c.clone) {
+            EXPECT_EQ(top, (TItemArray{item, item, top.back()})) << "twins again";
+        }
+        EXPECT_EQ(bin.Count(), 0);
+        EXPECT_EQ(lost.Count(), 0);
+    }
+}
+
+// Bins that cannot be stored: the restore fails, the topic is not in the tree and its
+// entry is where it was, in memory as stored, whether its place was there or lost.
+TEST_F(Topics, ARestoreWhoseBinsCannotBeStoredLeavesEverythingAsItWas) {
+    for (const bool treeMode : {false, true}) {
+        SCOPED_TRACE(treeMode ? "to the lost branches" : "to its place");
+        bin.Clear();
+        lost.Clear();
+        Open("a(x) b c", treeMode);
+        Delete({treeMode ? "x" : "b"});
+        const std::string before = Dump();
+        const TRecycledRecord entry = bin.GetItem(0);
+        int stores = 0;
+        SetRecycledStoreWriter([&] {
+            if (++stores == 1) throw EKivError("Cannot write: Input/output error");
+        });
+        EXPECT_THROW(RestoreEntry(Nests(), cards, bin, 0, lost), EKivError);
+        SetRecycledStoreWriter(nullptr);
+        EXPECT_EQ(stores, 2) << "the bins as they were stored again";
+        EXPECT_EQ(Dump(), before);
+        ASSERT_EQ(bin.Count(), 1);
+        EXPECT_EQ(bin.GetItem(0), entry);
+        EXPECT_EQ(bin.Trails.Count(), 1);
+        EXPECT_EQ(lost.Count(), 0);
+    }
 }
 
 TEST_F(Topics, LostStoreKeepsItsFormAndOrphansMoveThere) {
