@@ -22,8 +22,9 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	$(BUILD)/bin/kiv $(ARGS)
 
-test: build
+test: deps
 	scripts/check-includes
+	$(MAKE) build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 ctest --output-on-failure -j $(JOBS)
 
 bench: build
