@@ -35,6 +35,7 @@ TKeyboard::~TKeyboard() {
 void TKeyboard::BuildComponents() {
     // Every key of the program passes here first; only the main window's are ours.
     qApp->installEventFilter(this);
+    nav_->SetArrowPress([this](int key) { PressArrow(key); });
 }
 
 bool TKeyboard::KeyCommandMayRun() {
