@@ -18,7 +18,6 @@
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
-#include "mainwindow/drops/DropsInterface.h"
 
 class QListWidget;
 
@@ -34,6 +33,9 @@ public:
     // The panels into the skeleton's panel row, wired to the handlers below.
     void BuildComponents();
     void SetPathHooks(TPathHooks hooks) override { pathHooks_ = std::move(hooks); }
+    void SetDropMarker(std::function<void(TKivStringGrid* grid, int row)> show) override {
+        showDropMarker_ = std::move(show);
+    }
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
@@ -79,6 +81,9 @@ private:
     void DropTemplates(TKivStringGrid* Sender, int row);
     void DropClipTopics(TKivStringGrid* Sender, int row);
     // The drop marker over the row of the panel, or hidden for row -1.
+    void ShowDropMarker(TKivStringGrid* grid, int row) {
+        if (showDropMarker_) showDropMarker_(grid, row);
+    }
 
     IWindowContext& ctx_;
     TNeed<ITextCard> textCard_;
@@ -86,7 +91,8 @@ private:
     TNeed<IDatastructure> datastructure_;
     TNeed<IFileCommands> fileCommands_;
     TNeed<IBins> bins_;
-    TNeed<IDrops> drops_;
+    // The drops' drop box, handed over as they build.
+    std::function<void(TKivStringGrid* grid, int row)> showDropMarker_;
     TPathHooks pathHooks_;
 };
 
