@@ -34,6 +34,7 @@
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/outline/Outline.h"
+#include "mainwindow/help/Help.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/keyboard/Keyboard.h"
 #include "mainwindow/layouts/Layouts.h"
@@ -89,6 +90,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_ = std::make_unique<THoisting>(*this);
     search_ = std::make_unique<TSearchPane>(*this);
     launchCard_ = std::make_unique<TLaunchCard>(*this);
+    auto* help = new THelp(*this);  // a child of the window
     drops_ = std::make_unique<TDrops>(*this);
     graphicCard_ = std::make_unique<TGraphicCard>(*this);
     marks_ = std::make_unique<TMarks>(*this);
@@ -122,6 +124,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     hoist_->BuildComponents();
     search_->BuildComponents();
     launchCard_->BuildComponents();
+    help->BuildComponents();
     fileCommands_->BuildComponents();
     drops_->BuildComponents();
     marks_->BuildComponents();

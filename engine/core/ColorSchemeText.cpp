@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/core/IniFile.h"
 #include "platform/core/KivStrings.h"
 
 namespace kiv {
@@ -13,30 +14,8 @@ std::string ValueOf(const std::string& line) {
     return eq == std::string::npos ? std::string() : line.substr(eq + 1);
 }
 
-// Decimal, or hexadecimal after "$" over all 32 bits; false when not a number.
-bool SchemeNumber(const std::string& raw, int32_t& out) {
-    const std::string s = Trim(raw);
-    if (s.empty()) return false;
-    if (s[0] == '$') {
-        if (s.size() < 2 || s.size() > 9) return false;
-        uint32_t v = 0;
-        for (size_t i = 1; i < s.size(); ++i) {
-            const char c = s[i];
-            int d;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-            else return false;
-            v = v * 16 + uint32_t(d);
-        }
-        out = int32_t(v);
-        return true;
-    }
-    int64_t v;
-    if (!TryStrToInt(s, v) || v < INT32_MIN || v > INT32_MAX) return false;
-    out = int32_t(v);
-    return true;
-}
+// As the ini file reads an integer (the value is the line's rest, so it is trimmed here).
+bool SchemeNumber(const std::string& raw, int32_t& out) { return TryIniInteger(Trim(raw), out); }
 
 }  // namespace
 

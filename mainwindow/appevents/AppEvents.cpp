@@ -20,6 +20,7 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/help/HelpInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -225,14 +226,7 @@ void TAppEvents::BuildCommands() {
     connect(KIVHomepage1, &QAction::triggered, this,
             [this] { GuardCall([this] { KIVHomepage1Click(); }); });
     w->addAction(acHelp);
-    // Before "About..." in the Help menu, when the menu is there.
-    if (auto* help = w->findChild<QMenu*>(QStringLiteral("Help1"))) {
-        QAction* about = help->actions().isEmpty() ? nullptr : help->actions().first();
-        help->insertAction(about, acHelp);
-        help->insertAction(about, acGetLastVersion);
-        help->insertAction(about, KIVHomepage1);
-        if (about) help->insertSeparator(about);
-    }
+    TNeed<IHelp>(ctx_.Published())->AddHelpItems({acHelp, acGetLastVersion, KIVHomepage1});
     // The collector's "What's This?".
     if (auto* item = Collector()->findChild<QAction*>(QStringLiteral("WhatsThis1")))
         connect(item, &QAction::triggered, this,

@@ -32,7 +32,6 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
-#include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivStrings.h"

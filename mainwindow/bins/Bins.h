@@ -13,7 +13,6 @@
 
 #include "mainwindow/Published.h"
 #include "mainwindow/bins/BinsInterface.h"
-#include "mainwindow/drops/DropsInterface.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "engine/core/RecycledBin.h"
 #include "mainwindow/bins/BinsInterface.h"

@@ -27,7 +27,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/drops/DropsInterface.h"
-#include "mainwindow/launch/LaunchCardInterface.h"
+#include "mainwindow/help/HelpInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -381,7 +381,7 @@ void TfrmSwallow::acHideMainWindowExecute() {
 }
 
 void TfrmSwallow::HideSecondaryWindows() {
-    TNeed<ILaunchCard>(ctx_->Published())->CloseAboutWindow();
+    TNeed<IHelp>(ctx_->Published())->CloseAboutWindow();
     (*search_)->PutAwayFindDialog();
     (*print_)->PutAwayPrintWindow();
 }

@@ -51,6 +51,7 @@ QPixmap AppendPicture(bool highlighted) {
 }  // namespace
 
 void TDrops::BuildComponents() {
+    panels_->SetDropMarker([this](TKivStringGrid* grid, int row) { ShowDropMarker(grid, row); });
     TWindowSkeleton& k = ctx_.Skeleton();
     QMainWindow* w = &ctx_.Window();
     pnlDropBox = Panel(w, "pnlDropBox");

@@ -66,7 +66,9 @@ public:
     void AddToLaunchBin(const TDropContent& drop);
 
     // ---- the drop box ----
-    void ShowDropMarker(TKivStringGrid* grid, int row) override;
+    // The drop box over the row of the panel, highlighted; a row below 0 takes it away. The
+    // panels show it through the hand-over of BuildComponents.
+    void ShowDropMarker(TKivStringGrid* grid, int row);
     void imDropBoxDragOver(QObject* Source, bool& Accept);
     void imDropBoxDragDrop(QObject* Source);
     // Laid over the row under the mouse while topics are dragged; imDropBox shows picture 0

@@ -39,6 +39,7 @@ void TKeyboard::BuildComponents() {
     qApp->installEventFilter(this);
     // A held key then comes as presses alone where the X server can do that.
     UseDetectableAutoRepeat();
+    nav_->SetArrowPress([this](int key) { PressArrow(key); });
 }
 
 bool TKeyboard::KeyCommandMayRun() {

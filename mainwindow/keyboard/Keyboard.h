@@ -34,9 +34,12 @@ public:
     ~TKeyboard() override;
     void BuildComponents();
 
+    // An arrow key (Qt::Key_Up ...) pressed and released on the active panel, as from the
+    // keyboard without modifiers; the navigation path's arrow buttons press it.
+    void PressArrow(int key);
+
     // ---- IKeyboard ----
     bool KeyCommandMayRun() override;
-    void PressArrow(int key) override;
 
     // The window's key handlers. focus: the control the key goes to; repeat: the key is
     // held (an auto-repeated press). Key set to 0 consumes the key.

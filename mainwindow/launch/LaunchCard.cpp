@@ -20,7 +20,6 @@
 #include <QTreeWidget>
 
 #include "components/FileInfo.h"
-#include "dialogs/AboutWindow.h"
 #include "dialogs/AddUrlLinkWindow.h"
 #include "dialogs/RenameFileWindow.h"
 #include "engine/core/Cards.h"
@@ -238,17 +237,6 @@ void TLaunchCard::BuildMenus() {
     pmLaunchCard->addSeparator();
     pmLaunchCard->addAction(acProperties);
 
-    frmAbout = new TfrmAbout(w);
-    frmAbout->LaunchLink = [this](const QString& link) {
-        LaunchLink(TextToStored(link), false, false);
-    };
-    // Where the latest version is offered: the web site.
-    frmAbout->GetLatestVersion = [this] { LaunchLink(TfrmAbout::kWebSite, false, false); };
-    Help1 = Named(k.MainMenu1->addMenu(QStringLiteral("&Help")), "Help1");
-    About1 = Item(w, "About1", QStringLiteral("About..."));
-    Help1->addAction(About1);
-    connect(About1, &QAction::triggered, this, [this] { GuardCall([this] { frmAbout->exec(); }); });
-
     Launch1 = Named(new QMenu(QStringLiteral("&Launch"), w), "Launch1");
     LaunchCurrent1 = Named(Launch1->addMenu(QStringLiteral("Launch Current")), "LaunchCurrent1");
     AddLaunchCommands(LaunchCurrent1, OpenWith2);
@@ -355,10 +343,6 @@ void TLaunchCard::Delete1Click() {
 void TLaunchCard::PanelClosed() { SaveLaunchCard(ctx_.CurrentGrid(), ctx_.CurrentRow()); }
 
 QWidget* TLaunchCard::DropTarget() const { return lvLaunchCard; }
-
-void TLaunchCard::CloseAboutWindow() {
-    if (frmAbout && frmAbout->isVisible()) frmAbout->reject();
-}
 
 void TLaunchCard::LaunchCardItemActivated(QTreeWidgetItem* item) {
     const Qt::KeyboardModifiers keys = QApplication::keyboardModifiers() &

@@ -26,7 +26,6 @@ namespace kiv {
 class IWindowContext;
 struct TWindowEvents;
 class TKivStringGrid;
-class TfrmAbout;
 class TfrmAddUrlLink;
 class TfrmRenameFile;
 struct TOpenWithApp;
@@ -84,7 +83,6 @@ public:
     QWidget* CardPanel() const override { return pnlLaunchCard; }
     void PanelClosed() override;
     QWidget* DropTarget() const override;
-    void CloseAboutWindow() override;
 
     // ---- the list's keys and pointer ----
     void lvLaunchCardKeyDown(int key);
@@ -123,10 +121,6 @@ public:
     // The add-web-link and rename windows (children of the main window).
     TfrmAddUrlLink* frmAddUrlLink = nullptr;
     TfrmRenameFile* frmRenameFile = nullptr;
-    // The about window, opened by About1 of the Help menu; its links open through LaunchLink.
-    TfrmAbout* frmAbout = nullptr;
-    QMenu* Help1 = nullptr;
-    QAction* About1 = nullptr;
 
     KivAction* acShowLaunchCard = nullptr;
     KivAction* acAddFile = nullptr;

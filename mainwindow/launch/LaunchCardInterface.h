@@ -38,8 +38,6 @@ public:
     virtual void PanelClosed() = 0;
     // The control a drop from another program lands on (the link list).
     virtual QWidget* DropTarget() const = 0;
-    // The about window, when it is open, closed.
-    virtual void CloseAboutWindow() = 0;
     // While on, a failed store is only recorded, for UnstoredCard (the close).
     virtual void SetQuietStoreFailures(bool on) = 0;
     // What could not be stored, for a question to the user; empty when nothing is pending.

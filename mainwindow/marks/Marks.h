@@ -23,7 +23,6 @@
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/hoist/HoistingInterface.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 
 class QLabel;
 class QListWidget;

@@ -24,7 +24,6 @@
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"

@@ -28,7 +28,6 @@
 #include "mainwindow/marks/Marks.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 

@@ -15,7 +15,6 @@
 #include "mainwindow/navpath/NavigationPath.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -95,7 +94,7 @@ void TNavigationPath::acArrowsExecute() {
 
 void TNavigationPath::SendArrow(int key) {
     // The window's key handling moves, as for the key pressed on the active panel.
-    keyboard_->PressArrow(key);
+    if (pressArrow_) pressArrow_(key);
 }
 
 void TNavigationPath::btnBackClick() { SendArrow(Qt::Key_Left); }

@@ -21,7 +21,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivStrings.h"
 #include "platform/core/Rounding.h"
 #include "platform/qt/ExceptionGuard.h"
@@ -75,10 +74,8 @@ QStringList NavigatorPopupTexts(const TNavigator& trail, bool hoisted) {
 TNavigationPath::TNavigationPath(IWindowContext& ctx)
     : ctx_(ctx),
       panels_(ctx.Published()),
-      settings_(ctx.Published()),
       datastructure_(ctx.Published()),
-      outline_(ctx.Published()),
-      keyboard_(ctx.Published()) {
+      outline_(ctx.Published()) {
     ctx.Published().Publish<INavigationPath>(*this);
 }
 
@@ -240,6 +237,10 @@ void TNavigationPath::ActivePanelChanged(int oldPanel, int newPanel) {
     }
     UpdateNavigationPath();
     if (hoistHooks_.ActivePanelMoved) hoistHooks_.ActivePanelMoved();
+}
+
+void TNavigationPath::SetArrowPress(std::function<void(int key)> press) {
+    pressArrow_ = std::move(press);
 }
 
 void TNavigationPath::SetHoistHooks(std::function<void()> leaveHoist,

@@ -23,9 +23,7 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
-#include "mainwindow/keyboard/KeyboardInterface.h"
 #include "mainwindow/outline/OutlineInterface.h"
 
 class QLabel;
@@ -97,6 +95,7 @@ public:
     void SetPathColors(TColor background, TColor font) override;
     void SetHoistHooks(std::function<void()> leaveHoist,
                        std::function<void()> activePanelMoved) override;
+    void SetArrowPress(std::function<void(int key)> press) override;
 
     // ---- handlers ----
     void tsNavigatorChange(int NewTab, bool& AllowChange);
@@ -171,10 +170,10 @@ private:
 
     IWindowContext& ctx_;
     TNeed<IPanels> panels_;
-    TNeed<IWindowSettings> settings_;
     TNeed<IDatastructure> datastructure_;
     TNeed<IOutline> outline_;
-    TNeed<IKeyboard> keyboard_;
+    // The key map's arrow keys, handed over as it builds.
+    std::function<void(int key)> pressArrow_;
     struct {
         std::function<void()> LeaveHoist;
         std::function<void()> ActivePanelMoved;

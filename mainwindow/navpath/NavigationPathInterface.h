@@ -1,7 +1,7 @@
 #pragma once
 // What the navigation path does for the other rooms: the path shown again, a level of the
 // trail gone to, the outline and open-datastructure tabs chosen, the path's colours, and
-// the hooks hoisting hands it.
+// the hooks hoisting and the key map hand it.
 #include <QString>
 #include <functional>
 
@@ -43,6 +43,9 @@ public:
     // hoisted; activePanelMoved runs after the trail followed the active panel.
     virtual void SetHoistHooks(std::function<void()> leaveHoist,
                                std::function<void()> activePanelMoved) = 0;
+    // The key map's part: the path's arrow buttons press the arrow key (Qt::Key_Up ...)
+    // through it, as on the active panel; handed over by the key map as it builds.
+    virtual void SetArrowPress(std::function<void(int key)> press) = 0;
     // A datastructure was opened, or an open failed and none is: the tabs, the outlines
     // and the path show what is open now.
     virtual void DatastructureChanged() = 0;

@@ -18,7 +18,6 @@
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/PanelRows.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/core/KivStrings.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Screen.h"

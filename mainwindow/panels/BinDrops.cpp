@@ -34,7 +34,7 @@ QListWidget* TPanelHandlers::BinListOf(QObject* source) const {
 
 void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int X, int Y,
                                  bool& Accept) {
-    drops_->ShowDropMarker(Sender, -1);
+    ShowDropMarker(Sender, -1);
     ctx_.ShowStatusHint(QString());
     Accept = false;
     if (list->selectedItems().isEmpty()) return;

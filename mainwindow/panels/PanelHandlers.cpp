@@ -38,8 +38,7 @@ TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
       fileCommands_(ctx.Published()),
-      bins_(ctx.Published()),
-      drops_(ctx.Published()) {
+      bins_(ctx.Published()) {
     ctx.Published().Publish<IPanels>(*this);
 }
 
@@ -393,7 +392,7 @@ void TPanelHandlers::sgdSecondMouseUp(TKivStringGrid* Sender, int Button, TShift
 
 void TPanelHandlers::sgdSecondEndDrag(TKivStringGrid* Sender) {
     Sender->DragStarted = false;
-    drops_->ShowDropMarker(Sender, -1);
+    ShowDropMarker(Sender, -1);
 }
 
 void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, int X, int Y,
@@ -430,7 +429,7 @@ void TPanelHandlers::sgdSecondDragOver(TKivStringGrid* Sender, QObject* Source, 
         Accept = false;
     const bool overOtherRow =
         Sender->IsRowValid(row) && row != Sender->CurrentRow() && !target.IsMarked(row);
-    drops_->ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
+    ShowDropMarker(Sender, Accept && overOtherRow ? row : -1);
     ctx_.ShowStatusHint(Accept ? QStringLiteral("Move items(s) to this position") : QString());
 }
 

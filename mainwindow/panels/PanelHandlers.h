@@ -18,7 +18,6 @@
 #include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
-#include "mainwindow/drops/DropsInterface.h"
 
 class QListWidget;
 
@@ -40,6 +39,9 @@ public:
     // Every row of every panel that shows the topic of the card directory shows what its
     // cards hold now (a clone's other row after a store).
     void ShowTopicAgain(uint32_t cardDir);
+    void SetDropMarker(std::function<void(TKivStringGrid* grid, int row)> show) override {
+        showDropMarker_ = std::move(show);
+    }
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
@@ -87,6 +89,9 @@ private:
     void DropTemplates(TKivStringGrid* Sender, int row);
     void DropClipTopics(TKivStringGrid* Sender, int row);
     // The drop marker over the row of the panel, or hidden for row -1.
+    void ShowDropMarker(TKivStringGrid* grid, int row) {
+        if (showDropMarker_) showDropMarker_(grid, row);
+    }
 
     IWindowContext& ctx_;
     TNeed<ITextCard> textCard_;
@@ -94,7 +99,8 @@ private:
     TNeed<IDatastructure> datastructure_;
     TNeed<IFileCommands> fileCommands_;
     TNeed<IBins> bins_;
-    TNeed<IDrops> drops_;
+    // The drops' drop box, handed over as they build.
+    std::function<void(TKivStringGrid* grid, int row)> showDropMarker_;
     TPathHooks pathHooks_;
 };
 

@@ -24,6 +24,9 @@ public:
         std::function<void(TKivStringGrid* grid)> RowsReloaded;
     };
     virtual void SetPathHooks(TPathHooks hooks) = 0;
+    // The drops' part: the drop box shown over a panel's row while topics are dragged over
+    // it (a row below 0 takes it away), handed over by the drops as they build.
+    virtual void SetDropMarker(std::function<void(TKivStringGrid* grid, int row)> show) = 0;
 };
 
 }  // namespace kiv

@@ -273,10 +273,9 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     return i < 0 ? std::string(def) : Value(lines_[size_t(i)]);
 }
 
-int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const {
-    std::string s = ReadString(section, key, "");
+bool TryIniInteger(std::string_view s, int32_t& out) {
     int64_t v;
-    if (!TryStrToInt(s, v)) return def;
+    if (!TryStrToInt(s, v)) return false;
     size_t p = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
     bool hex =
         p < s.size() &&
@@ -284,13 +283,20 @@ int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, int
     if (hex) {
         // Hexadecimal covers all 32 bits, as colour values with a high byte need.
         uint64_t mag = uint64_t(v < 0 ? -v : v);
-        if (mag > 0xFFFFFFFFull) return def;
+        if (mag > 0xFFFFFFFFull) return false;
         uint32_t u = uint32_t(mag);
         if (v < 0) u = 0u - u;
-        return int32_t(u);
+        out = int32_t(u);
+        return true;
     }
-    if (v < INT32_MIN || v > INT32_MAX) return def;
-    return int32_t(v);
+    if (v < INT32_MIN || v > INT32_MAX) return false;
+    out = int32_t(v);
+    return true;
+}
+
+int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const {
+    int32_t v;
+    return TryIniInteger(ReadString(section, key, ""), v) ? v : def;
 }
 
 bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {

@@ -20,6 +20,11 @@
 
 namespace kiv {
 
+// An ini file's integer: decimal, or hexadecimal after "$" or "0x" (after an optional sign)
+// over all 32 bits, so "$80000005" is negative and "$FFFFFFFF" is -1; false when it is not a
+// number or does not fit. The one reader of the settings', colours' and schemes' numbers.
+bool TryIniInteger(std::string_view s, int32_t& v);
+
 class IniFile {
 public:
     explicit IniFile(std::string path);

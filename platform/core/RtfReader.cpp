@@ -73,6 +73,13 @@ private:
     void SkipRestOfGroup();
     void KeepRestOfGroup(RtfGroupKind kind);
     void ControlWord(const RtfToken& t);
+    // The groups of control words; each returns whether the word was its own.
+    bool DestinationWord(const WordEntry& e, State& s);
+    bool DocumentWord(const WordEntry& e, const RtfToken& t, State& s);  // code page, \uN
+    bool TableWord(const WordEntry& e, const RtfToken& t, Dest d);       // font, colour, list
+    bool BreakWord(const WordEntry& e, State& s);  // paragraph ends, breaks, symbols
+    bool ParagraphWord(const WordEntry& e, const RtfToken& t, RtfParaFormat& pf);
+    void CharacterWord(const WordEntry& e, const RtfToken& t, RtfCharFormat& c);
     void ControlSymbol(char c);
     void TextRun(std::string_view s);
     void Byte(uint8_t b);
@@ -273,23 +280,33 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
         if (starred) SkipRestOfGroup();
         return;
     }
-    const int32_t p = t.param;
-    const bool on = !t.hasParam || p != 0;
-    const Dest d = s.dest;
+    if (DestinationWord(*e, s)) return;
+    if (starred) {
+        // A known word that is not a destination after \*: the group is an unknown one.
+        SkipRestOfGroup();
+        return;
+    }
+    if (DocumentWord(*e, t, s)) return;
+    if (TableWord(*e, t, s.dest)) return;
+    if (BreakWord(*e, s)) return;
+    if (ParagraphWord(*e, t, s.para)) return;
+    CharacterWord(*e, t, s.chr);
+}
 
-    // Destinations.
-    switch (e->id) {
+bool RtfReader::Run::DestinationWord(const WordEntry& e, State& s) {
+    const Dest d = s.dest;
+    switch (e.id) {
     case W::FontTbl:
         if (fontOpen_) CommitFont();
         s.dest = Dest::FontTable;
-        return;
+        return true;
     case W::ColorTbl:
         s.dest = Dest::ColorTable;
         color_ = RtfColor{};
         colorTouched_ = false;
-        return;
-    case W::Pict: KeepRestOfGroup(RtfGroupKind::Picture); return;
-    case W::Object: KeepRestOfGroup(RtfGroupKind::Object); return;
+        return true;
+    case W::Pict: KeepRestOfGroup(RtfGroupKind::Picture); return true;
+    case W::Object: KeepRestOfGroup(RtfGroupKind::Object); return true;
     case W::PnText:
     case W::ListText:
         if (d == Dest::Body) {
@@ -298,7 +315,7 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
         } else {
             SkipRestOfGroup();
         }
-        return;
+        return true;
     case W::Pn:
         if (d == Dest::Body || d == Dest::ListText) {
             s.dest = Dest::Pn;
@@ -308,65 +325,55 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
         } else {
             SkipRestOfGroup();
         }
-        return;
+        return true;
     case W::PnTxtB:
     case W::PnTxtA:
-        if (d == Dest::Pn) s.dest = e->id == W::PnTxtB ? Dest::PnBefore : Dest::PnAfter;
+        if (d == Dest::Pn) s.dest = e.id == W::PnTxtB ? Dest::PnBefore : Dest::PnAfter;
         else SkipRestOfGroup();
-        return;
+        return true;
     case W::Upr:
         s.uprOuter = d;
         s.dest = Dest::Upr;
-        return;
+        return true;
     case W::Ud:
         if (d == Dest::Upr || d == Dest::UprChild) s.dest = s.uprOuter;
-        return;
-    case W::Transparent: return;
-    case W::Skip: SkipRestOfGroup(); return;
-    default: break;
+        return true;
+    case W::Transparent: return true;
+    case W::Skip: SkipRestOfGroup(); return true;
+    default: return false;
     }
-    if (starred) {
-        // A known word that is not a destination after \*: the group is an unknown one.
-        SkipRestOfGroup();
-        return;
-    }
+}
 
-    switch (e->id) {
-    case W::Ansi:
-        r_.codePage_ = 1252;
-        cachedFont_ = -2;
-        return;
-    case W::Mac:
-        r_.codePage_ = 10000;
-        cachedFont_ = -2;
-        return;
-    case W::Pc:
-        r_.codePage_ = 437;
-        cachedFont_ = -2;
-        return;
-    case W::Pca:
-        r_.codePage_ = 850;
-        cachedFont_ = -2;
-        return;
+bool RtfReader::Run::DocumentWord(const WordEntry& e, const RtfToken& t, State& s) {
+    const int32_t p = t.param;
+    switch (e.id) {
+    case W::Ansi: r_.codePage_ = 1252; break;
+    case W::Mac: r_.codePage_ = 10000; break;
+    case W::Pc: r_.codePage_ = 437; break;
+    case W::Pca: r_.codePage_ = 850; break;
     case W::AnsiCpg:
         if (t.hasParam && p > 0) r_.codePage_ = p;
-        cachedFont_ = -2;
-        return;
+        break;
     case W::Deff:
         if (t.hasParam && p >= 0) r_.defaultFont_ = p;
-        cachedFont_ = -2;
-        return;
+        break;
     case W::Uc:
         if (t.hasParam && p >= 0) s.uc = p;
-        return;
-    case W::U: Unicode(p); return;
-    default: break;
+        return true;
+    case W::U: Unicode(p); return true;
+    default: return false;
     }
+    // The code page of the text may have changed: the decoder is chosen again.
+    cachedFont_ = -2;
+    return true;
+}
 
+bool RtfReader::Run::TableWord(const WordEntry& e, const RtfToken& t, Dest d) {
+    const int32_t p = t.param;
     switch (d) {
     case Dest::FontTable:
     case Dest::FontEntry:
-        switch (e->id) {
+        switch (e.id) {
         case W::F:
             if (d == Dest::FontTable) {
                 if (fontOpen_) CommitFont();
@@ -374,75 +381,87 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
                 fontOpen_ = true;
             }
             font_.index = std::max(p, 0);
-            return;
-        case W::FCharset: font_.charset = p; return;
-        case W::FPrq: font_.pitch = p; return;
-        case W::Cpg: font_.codePage = std::max(p, 0); return;
-        case W::FFamily: font_.family = std::string(t.word); return;
-        case W::Special: Emit(e->value); return;
-        default: return;
+            break;
+        case W::FCharset: font_.charset = p; break;
+        case W::FPrq: font_.pitch = p; break;
+        case W::Cpg: font_.codePage = std::max(p, 0); break;
+        case W::FFamily: font_.family = std::string(t.word); break;
+        case W::Special: Emit(e.value); break;
+        default: break;
         }
+        return true;
     case Dest::ColorTable:
-        switch (e->id) {
-        case W::Red:
-            color_.red = uint8_t(Clamp(p, 0, 255));
-            colorTouched_ = true;
-            return;
-        case W::Green:
-            color_.green = uint8_t(Clamp(p, 0, 255));
-            colorTouched_ = true;
-            return;
-        case W::Blue:
-            color_.blue = uint8_t(Clamp(p, 0, 255));
-            colorTouched_ = true;
-            return;
-        default: return;
+        switch (e.id) {
+        case W::Red: color_.red = uint8_t(Clamp(p, 0, 255)); break;
+        case W::Green: color_.green = uint8_t(Clamp(p, 0, 255)); break;
+        case W::Blue: color_.blue = uint8_t(Clamp(p, 0, 255)); break;
+        default: return true;
         }
+        colorTouched_ = true;
+        return true;
     case Dest::Pn:
-        switch (e->id) {
-        case W::PnLvlBlt: pnLevel_ = 1; return;
-        case W::PnLvlBody: pnLevel_ = 2; return;
-        case W::PnLvlCont: pnLevel_ = 3; return;
-        case W::PnLvl: pnLevel_ = 2; return;
-        case W::PnStyle: pnStyle_ = RtfListKind(e->value); return;
-        case W::PnStart: pn_.start = std::max(p, 0); return;
-        default: return;
+        switch (e.id) {
+        case W::PnLvlBlt: pnLevel_ = 1; break;
+        case W::PnLvlBody: pnLevel_ = 2; break;
+        case W::PnLvlCont: pnLevel_ = 3; break;
+        case W::PnLvl: pnLevel_ = 2; break;
+        case W::PnStyle: pnStyle_ = RtfListKind(e.value); break;
+        case W::PnStart: pn_.start = std::max(t.param, 0); break;
+        default: break;
         }
-    default: break;
+        return true;
+    default: return false;
     }
+}
 
-    RtfCharFormat& c = s.chr;
-    RtfParaFormat& pf = s.para;
-    switch (e->id) {
+bool RtfReader::Run::BreakWord(const WordEntry& e, State& s) {
+    const Dest d = s.dest;
+    switch (e.id) {
     case W::Par:
         if (d == Dest::Body) EndParagraph();
-        return;
+        return true;
     case W::Line:
         if (d == Dest::Body) LineBreak();
-        else if (d == Dest::ListText) listText_.push_back(Piece{std::string(), c, true});
-        return;
-    case W::Tab: Emit('\t'); return;
+        else if (d == Dest::ListText) listText_.push_back(Piece{std::string(), s.chr, true});
+        return true;
+    case W::Tab: Emit('\t'); return true;
+    case W::Special: Emit(e.value); return true;
     case W::Cell:
-        if (d != Dest::Body) return;
+        if (d != Dest::Body) return true;
         if (cellPending_) BeginContent();
         cellPending_ = true;
         paraContent_ = true;
-        return;
+        return true;
     case W::Row:
-        if (d != Dest::Body) return;
+        if (d != Dest::Body) return true;
         cellPending_ = false;
         EndParagraph();
-        return;
-    case W::Pard: pf = RtfParaFormat{}; return;
-    case W::Ql: pf.align = RtfAlign::Left; return;
-    case W::Qc: pf.align = RtfAlign::Center; return;
-    case W::Qr: pf.align = RtfAlign::Right; return;
-    case W::Qj: pf.align = RtfAlign::Justify; return;
-    case W::Li: pf.leftIndent = Clamp(p, -kMaxTwips, kMaxTwips); return;
-    case W::Ri: pf.rightIndent = Clamp(p, -kMaxTwips, kMaxTwips); return;
-    case W::Fi: pf.firstIndent = Clamp(p, -kMaxTwips, kMaxTwips); return;
-    case W::Sb: pf.spaceBefore = Clamp(p, 0, kMaxTwips); return;
-    case W::Sa: pf.spaceAfter = Clamp(p, 0, kMaxTwips); return;
+        return true;
+    default: return false;
+    }
+}
+
+bool RtfReader::Run::ParagraphWord(const WordEntry& e, const RtfToken& t, RtfParaFormat& pf) {
+    const int32_t p = t.param;
+    switch (e.id) {
+    case W::Pard: pf = RtfParaFormat{}; return true;
+    case W::Ql: pf.align = RtfAlign::Left; return true;
+    case W::Qc: pf.align = RtfAlign::Center; return true;
+    case W::Qr: pf.align = RtfAlign::Right; return true;
+    case W::Qj: pf.align = RtfAlign::Justify; return true;
+    case W::Li: pf.leftIndent = Clamp(p, -kMaxTwips, kMaxTwips); return true;
+    case W::Ri: pf.rightIndent = Clamp(p, -kMaxTwips, kMaxTwips); return true;
+    case W::Fi: pf.firstIndent = Clamp(p, -kMaxTwips, kMaxTwips); return true;
+    case W::Sb: pf.spaceBefore = Clamp(p, 0, kMaxTwips); return true;
+    case W::Sa: pf.spaceAfter = Clamp(p, 0, kMaxTwips); return true;
+    default: return false;
+    }
+}
+
+void RtfReader::Run::CharacterWord(const WordEntry& e, const RtfToken& t, RtfCharFormat& c) {
+    const int32_t p = t.param;
+    const bool on = !t.hasParam || p != 0;
+    switch (e.id) {
     case W::Plain: c = RtfCharFormat{}; return;
     case W::F: c.font = t.hasParam ? std::max(p, 0) : -1; return;
     case W::Fs: c.halfPoints = t.hasParam && p > 0 ? Clamp(p, 2, kMaxHalfPoints) : 24; return;
@@ -453,7 +472,6 @@ void RtfReader::Run::ControlWord(const RtfToken& t) {
     case W::UlNone: c.underline = false; return;
     case W::Strike: c.strike = on; return;
     case W::StrikeD: c.strike = on; return;
-    case W::Special: Emit(e->value); return;
     default: return;
     }
 }

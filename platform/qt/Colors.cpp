@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <cstdio>
 
+#include "platform/core/IniFile.h"
 #include "platform/core/KivError.h"
 #include "platform/core/KivStrings.h"
 
@@ -169,20 +170,8 @@ std::string ColorToString(TColor c) {
 
 bool TryStringToColor(std::string_view s, TColor& c) {
     if (IdentToColor(s, c)) return true;
-    int64_t v;
-    if (!TryStrToInt(s, v)) return false;
-    size_t p = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-    bool hex =
-        p < s.size() &&
-        (s[p] == '$' || (s[p] == '0' && p + 1 < s.size() && (s[p + 1] == 'x' || s[p + 1] == 'X')));
-    if (hex) {
-        uint64_t mag = uint64_t(v < 0 ? -v : v);
-        if (mag > 0xFFFFFFFFull) return false;
-        uint32_t u = uint32_t(mag);
-        c = TColor(v < 0 ? 0u - u : u);
-        return true;
-    }
-    if (v < INT32_MIN || v > INT32_MAX) return false;
+    int32_t v;
+    if (!TryIniInteger(s, v)) return false;
     c = TColor(v);
     return true;
 }

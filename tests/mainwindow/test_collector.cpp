@@ -11,6 +11,7 @@
 #include "dialogs/PrintWindow.h"
 #include "dialogs/AboutWindow.h"
 #include "dialogs/TextBinWindow.h"
+#include "mainwindow/help/Help.h"
 #include "mainwindow/launch/LaunchCard.h"
 #include "mainwindow/collector/Collector.h"
 #include "mainwindow/drops/DropLines.h"
@@ -143,7 +144,7 @@ TEST_F(Collector, HidingTheMainWindowPutsAwayItsWindowsAndShowingBringsThemBack)
 
 TEST_F(Collector, HidingTheMainWindowClosesTheAboutWindowForGood) {
     Open();
-    TfrmAbout* about = f->LaunchCard().frmAbout;
+    TfrmAbout* about = f->findChild<THelp*>()->frmAbout;
     about->show();
     QCoreApplication::processEvents();
     Toggle();

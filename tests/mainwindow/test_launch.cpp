@@ -16,7 +16,6 @@
 
 #include "platform/core/MiskPro.h"
 #include "components/HotLabel.h"
-#include "dialogs/AboutWindow.h"
 #include "dialogs/AddUrlLinkWindow.h"
 #include "dialogs/RenameFileWindow.h"
 #include "mainwindow/datastructure/DatastructureLife.h"
@@ -456,20 +455,6 @@ TEST_F(Launch, AddWebLinkPutsTheTrimmedLinkOnTheCurrentTopic) {
     });
     L->acAddUrlLink->Execute();
     EXPECT_EQ(Links(0), "http://x.org/" + S + "http://x.org/\r\n");
-}
-
-TEST_F(Launch, AboutInTheHelpMenuOpensTheWebSiteThroughTheDesktop) {
-    Open("t");
-    ASSERT_TRUE(L->Help1->actions().contains(L->About1));
-    EXPECT_EQ(L->About1->text(), QStringLiteral("About..."));
-    QTimer::singleShot(0, L->frmAbout, [&] {
-        EXPECT_TRUE(L->frmAbout->isVisible());
-        QTest::mouseClick(L->frmAbout->lblWebSite, Qt::LeftButton);
-    });
-    L->About1->trigger();
-    EXPECT_FALSE(L->frmAbout->isVisible());
-    ASSERT_EQ(shell->Calls.size(), 1u);
-    EXPECT_EQ(shell->Calls[0].Target, QString::fromLatin1(TfrmAbout::kWebSite));
 }
 
 TEST_F(Launch, DeletingTheFileTrashesItAndThenRemovesTheLink) {

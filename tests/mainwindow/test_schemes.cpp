@@ -129,6 +129,47 @@ TEST_F(SchemeStore, ReadingIsAllOrNothing) {
     EXPECT_EQ(longName.FontName, std::string(63, 'x'));
 }
 
+// A scheme's numbers are read as the ini file reads its integers: one table of forms.
+TEST_F(SchemeStore, NumbersTakeTheFormsOfIniIntegers) {
+    struct Case {
+        const char* stored;
+        bool ok;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"$FF", true, 255},       {" $ff ", true, 255},
+        {"255", true, 255},       {"-7", true, -7},
+        {"+$10", true, 16},       {"-$10", true, -16},
+        {"0x10", true, 16},       {"$8000000F", true, int32_t(0x8000000Fu)},
+        {"$FFFFFFFF", true, -1},  {"$000000001", true, 1},
+        {"0xFFFFFFFF", true, -1}, {"-$FFFFFFFF", true, 1},
+        {"$100000000", false, 0}, {"2147483648", false, 0},
+        {"$", false, 0},          {"", false, 0},
+        {"$1G", false, 0},        {"$-1", false, 0},
+        {"1.5", false, 0},
+    };
+    const std::string colours =
+        "RowColor=$102030\nBorderColor=$405060\nSelRowColor=$010203\nFocSelRowColor=$040506\n"
+        "FocBorderColor=$070809\nFontName=Arial\n";
+    for (const Case& c : cases) {
+        TColorSchemeRec size, colour, row;
+        EXPECT_EQ(ParseColorScheme(colours + "FontSize=" + c.stored + "\nFontColor=0\n", size),
+                  c.ok)
+            << c.stored;
+        EXPECT_TRUE(ParseColorScheme(colours + "FontSize=9\nFontColor=" + c.stored + "\n", colour))
+            << c.stored;
+        EXPECT_EQ(colour.FontColor, c.ok ? c.value : 0) << c.stored;
+        const std::string rowText = "RowColor=" + std::string(c.stored) +
+                                    colours.substr(colours.find('\n')) +
+                                    "FontSize=9\nFontColor=0\n";
+        EXPECT_EQ(ParseColorScheme(rowText, row), c.ok) << c.stored;
+        if (c.ok) {
+            EXPECT_EQ(size.FontSize, c.value) << c.stored;
+            EXPECT_EQ(row.RowColor, c.value) << c.stored;
+        }
+    }
+}
+
 TEST_F(SchemeStore, ReadingSchemeNTakesTheNthLineInFileOrder) {
     WriteFileAtomic(
         path,

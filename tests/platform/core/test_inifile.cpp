@@ -266,6 +266,13 @@ TEST_F(IniFileTest, IntegersAndBooleans) {
         {"1.5", -99},
         {"12 34", -99},
         {"$", -99},
+        {"+$10", 16},
+        {"$000000001", 1},
+        {"0xFFFFFFFF", -1},
+        {"-$FFFFFFFF", 1},
+        {"$1G", -99},
+        {"$-1", -99},
+        {"0x", -99},
     };
     IniFile ini(path_);
     std::string text = "[N]\r\n";
