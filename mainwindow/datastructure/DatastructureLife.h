@@ -5,13 +5,17 @@
 // Template1, miLast1..miLast4 and the pmLastOpened menu of the Open button.
 #include <QObject>
 #include <QStringList>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/core/Navigation.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
@@ -130,6 +134,27 @@ private:
     void acHideAllCardsExecute();
     // The open sequence; closed tells whether the datastructure open before was closed.
     bool SwitchTo(const std::string& path, bool createWhenMissing, bool& closed);
+    // Its steps, in order. Checks made while the open datastructure still stands: false
+    // (told) keeps it open and current.
+    bool AcceptBeforeClose(const std::string& path, bool createWhenMissing);
+    // The cards hidden and the open datastructure closed, what it could not write told.
+    void CloseForSwitch();
+    // The entry of path in the list of open datastructures, made current (added if new).
+    TBookMarkPtr CurrentEntryFor(const std::string& path);
+    void BackUpOnce(const std::string& path, TBookMark& entry);
+    // The pair opened (split tells it was) and the datastructure-level cards read (what could
+    // not be, in unreadCards); answers the outline's root nest.
+    uint32_t OpenPair(const std::string& path, bool createWhenMissing, const TBookMarkPtr& entry,
+                      bool& split, std::string& unreadCards);
+    // The bookmark takes the pair and the path; the password lock follows it.
+    void LoadBookMarkState(const std::string& path);
+    // The top level in panel 1, with the focus.
+    void LoadPanelOne(uint32_t rootNest);
+    // A failed open released and told; the window shows no datastructure.
+    void UndoFailedOpen(const std::string& path, bool split, std::optional<FlagGuard>& loading,
+                        const std::string& why);
+    // Stale copies swept, the recent files kept, what could not be read told, the event fired.
+    void FinishOpen(const std::string& path, const std::string& unreadCards);
     // The bins, the text bin and the marks from the datastructure-level cards; what could not
     // be read (named, with why), empty when all was.
     std::string ReadDatastructureCards();
