@@ -120,7 +120,10 @@ TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
       fileCommands_(ctx.Published()),
       nav_(ctx.Published()),
       marks_(ctx.Published()),
-      bins_(ctx.Published()),
+      textBin_(ctx.Published()),
+      resourceBin_(ctx.Published()),
+      templateBin_(ctx.Published()),
+      binsColumn_(ctx.Published()),
       topics_(ctx.Published()) {
     ctx.Published().Publish<IDatastructure>(*this);
 }
@@ -438,7 +441,7 @@ uint32_t TDatastructureLife::OpenPair(const std::string& path, bool createWhenMi
     ctx_.Open().Navigator->Clear();
 
     const bool isTemplate = IsTemplate(path);
-    bins_->SetTemplateOpen(isTemplate);
+    templateBin_->SetTemplateOpen(isTemplate);
     ctx_.Actions().Get(QStringLiteral("acDoAsTemplate")).SetEnabled(!isTemplate);
     EnableDatastructureMenus(false);
 
@@ -558,7 +561,7 @@ void TDatastructureLife::RememberOpened(const std::string& path) {
 void TDatastructureLife::CloseDatastructure() {
     ctx_.FlushCurrentRow();
     const FlagGuard loading(ctx_.Open().Loading);
-    bins_->ShowBinsEmpty();
+    binsColumn_->ShowBinsEmpty();
     AddCurrentTopicToMarks();
     std::exception_ptr failure;
     if (panels_->Panel(1)->Nester->NestFile() && panels_->Panel(1)->Nester->CardFile()) {
@@ -613,17 +616,17 @@ std::string TDatastructureLife::ReadDatastructureCards() {
     };
     const TTextBinCard split = SplitTextBinCard(read(kDBCardTextBin, "the text bin"));
     ctx_.Open().BookMark->Password = split.Password;
-    bins_->SetTextBinText(StoredToText(split.TextBin));
+    textBin_->SetTextBinText(StoredToText(split.TextBin));
 
     QStringList launchBin;
     for (const std::string& line : SplitLines(read(kDBCardLaunchBin, "the launch bin")))
         launchBin << StoredToText(line);
-    bins_->SetLaunchBinLines(launchBin);
+    resourceBin_->SetLaunchBinLines(launchBin);
 
     RecycledBin().LoadFromString(read(kDBCardRecycled, "the Recycled Bin"));
     if (RecycledBin().Trails.Count() == 0) RecycledBin().Clear();
     LostBin().LoadFromString(read(kDBCardLostBin, "the lost branches"));
-    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) bins_->ShowRecycledBinFull();
+    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) binsColumn_->ShowRecycledBinFull();
     if (unread.empty()) return {};
     return unread + ": " + reason;
 }
@@ -639,10 +642,10 @@ void TDatastructureLife::WriteDatastructureCards() {
     };
     std::string card = ctx_.Open().BookMark ? ctx_.Open().BookMark->Password : std::string();
     card += '\x01';
-    card += TextToStored(bins_->TextBinText());
+    card += TextToStored(textBin_->TextBinText());
     store(kDBCardTextBin, card, "the text bin");
     std::vector<std::string> lines;
-    for (const QString& line : bins_->LaunchBinLines()) lines.push_back(TextToStored(line));
+    for (const QString& line : resourceBin_->LaunchBinLines()) lines.push_back(TextToStored(line));
     store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
     store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
     store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
@@ -786,7 +789,7 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 
 void TDatastructureLife::acHideAllCardsExecute() {
     launch_->CardPanel()->hide();
-    bins_->HideBinPanels();
+    binsColumn_->HideBinPanels();
     topics_->HideMetaCard();
     ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")).SetChecked(false);
 }

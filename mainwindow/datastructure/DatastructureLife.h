@@ -174,7 +174,10 @@ private:
     TNeed<IFileCommands> fileCommands_;
     TNeed<INavigationPath> nav_;
     TNeed<IMarks> marks_;
-    TNeed<IBins> bins_;
+    TNeed<ITextBin> textBin_;
+    TNeed<IResourceBin> resourceBin_;
+    TNeed<ITemplateBin> templateBin_;
+    TNeed<IBinsColumn> binsColumn_;
     TNeed<ITopicCommands> topics_;
     bool creating_ = false;
     bool switching_ = false;

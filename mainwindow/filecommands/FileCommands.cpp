@@ -76,7 +76,8 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
       nav_(ctx.Published()),
       hoist_(ctx.Published()),
       marks_(ctx.Published()),
-      bins_(ctx.Published()),
+      templateBin_(ctx.Published()),
+      binsColumn_(ctx.Published()),
       topics_(ctx.Published()) {
     ctx.Published().Publish<IFileCommands>(*this);
     RandomDraw = [](int n) {
@@ -347,7 +348,7 @@ int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos,
 }
 
 void TFileCommands::LoadTemplateBin() {
-    bins_->ClearTemplates();
+    templateBin_->ClearTemplates();
     if (!FileExists(TemplatePath())) return;
     std::vector<TTopTopic> tops;
     try {
@@ -357,8 +358,8 @@ void TFileCommands::LoadTemplateBin() {
         return;  // a template that cannot be read lists nothing
     }
     for (const TTopTopic& t : tops) {
-        bins_->AddTemplate({t.RootNest, t.Item.CardDir, t.Item.ChildNest},
-                           StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
+        templateBin_->AddTemplate({t.RootNest, t.Item.CardDir, t.Item.ChildNest},
+                                  StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
     }
 }
 
@@ -498,7 +499,7 @@ void TFileCommands::SetPasswordLock(bool locked) {
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, launch_->CardPanel()})
         if (p) p->setEnabled(!locked);
-    bins_->SetPasswordLocked(locked);
+    binsColumn_->SetPasswordLocked(locked);
     topics_->SetMetaCardEnabled(!locked);
     if (locked) {
         returnToBackup.SetEnabled(false);

@@ -128,7 +128,8 @@ private:
     TNeed<INavigationPath> nav_;
     TNeed<IHoisting> hoist_;
     TNeed<IMarks> marks_;
-    TNeed<IBins> bins_;
+    TNeed<ITemplateBin> templateBin_;
+    TNeed<IBinsColumn> binsColumn_;
     TNeed<ITopicCommands> topics_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.

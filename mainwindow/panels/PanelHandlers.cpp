@@ -38,7 +38,10 @@ TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
       fileCommands_(ctx.Published()),
-      bins_(ctx.Published()) {
+      resourceBin_(ctx.Published()),
+      clipBin_(ctx.Published()),
+      templateBin_(ctx.Published()),
+      binsColumn_(ctx.Published()) {
     ctx.Published().Publish<IPanels>(*this);
 }
 

@@ -98,7 +98,10 @@ private:
     TNeed<ILaunchCard> launch_;
     TNeed<IDatastructure> datastructure_;
     TNeed<IFileCommands> fileCommands_;
-    TNeed<IBins> bins_;
+    TNeed<IResourceBin> resourceBin_;
+    TNeed<IClipBin> clipBin_;
+    TNeed<ITemplateBin> templateBin_;
+    TNeed<IBinsColumn> binsColumn_;
     // The drops' drop box, handed over as they build.
     std::function<void(TKivStringGrid* grid, int row)> showDropMarker_;
     TPathHooks pathHooks_;

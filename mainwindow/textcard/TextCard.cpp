@@ -60,7 +60,7 @@ TTextCard::TTextCard(IWindowContext& ctx)
       ctx_(ctx),
       windowSettings_(ctx.Published()),
       print_(ctx.Published()),
-      bins_(ctx.Published()) {
+      textBin_(ctx.Published()) {
     ctx.Published().Publish<ITextCard>(*this);
 }
 
@@ -128,7 +128,7 @@ void TTextCard::BuildEditors() {
         connect(e, &QTextEdit::currentCharFormatChanged, this,
                 [this, e] { GuardCall([&] { SelectionChanged(e); }); });
     }
-    bins_->WatchTextBinEditor(this);
+    textBin_->WatchTextBinEditor(this);
     txtSimpleText->viewport()->setMouseTracking(true);
     txtSimpleText->viewport()->installEventFilter(this);
 }

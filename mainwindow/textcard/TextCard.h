@@ -236,7 +236,7 @@ private:
     IWindowContext& ctx_;
     TNeed<IWindowSettings> windowSettings_;
     TNeed<IPrint> print_;
-    TNeed<IBins> bins_;
+    TNeed<ITextBin> textBin_;
     bool storeFailureShown_ = false;
     // The reason of the last failed store.
     QString storeFailure_;

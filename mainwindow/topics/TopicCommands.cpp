@@ -41,7 +41,8 @@ TTopicCommands::TTopicCommands(IWindowContext& ctx)
       wait_(ctx.Published()),
       textCard_(ctx.Published()),
       navPath_(ctx.Published()),
-      bins_(ctx.Published()),
+      clipBin_(ctx.Published()),
+      binsColumn_(ctx.Published()),
       keyboard_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
     ctx.Published().Publish<ITopicCommands>(*this);
@@ -137,7 +138,7 @@ void TTopicCommands::BuildInsertCommands() {
     acMarkToClipCard = Action(w, "acMarkToClipCard", QStringLiteral("Mark To Clip Card"));
     acMarkToClipCard->OnExecute = [this](KivAction*) {
         if (!KeyGuardPasses()) return;
-        if (TKivStringGrid* g = ctx_.CurrentGrid()) bins_->AddToClipCard(g);
+        if (TKivStringGrid* g = ctx_.CurrentGrid()) clipBin_->AddToClipCard(g);
     };
     acMarkToClipCard->OnUpdate = [this](KivAction* s) {
         DescriptorUpdate(s, QKeySequence(Qt::CTRL | Qt::Key_M), false);

@@ -34,7 +34,8 @@ class IWindowContext;
 struct TWindowEvents;
 class TKivStringGrid;
 class TSortGrid;
-class IBins;
+class IClipBin;
+class IBinsColumn;
 class IFileCommands;
 class IWaitPanel;
 class ITextCard;
@@ -142,7 +143,8 @@ private:
     TNeed<IWaitPanel> wait_;
     TNeed<ITextCard> textCard_;
     TNeed<INavigationPath> navPath_;
-    TNeed<IBins> bins_;
+    TNeed<IClipBin> clipBin_;
+    TNeed<IBinsColumn> binsColumn_;
     TNeed<IKeyboard> keyboard_;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;
