@@ -42,8 +42,7 @@ TTopicCommands::TTopicCommands(IWindowContext& ctx)
       textCard_(ctx.Published()),
       navPath_(ctx.Published()),
       clipBin_(ctx.Published()),
-      binsColumn_(ctx.Published()),
-      keyboard_(ctx.Published()) {
+      binsColumn_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
     ctx.Published().Publish<ITopicCommands>(*this);
 }
@@ -217,7 +216,7 @@ bool TTopicCommands::eventFilter(QObject* watched, QEvent* e) {
     return false;
 }
 
-bool TTopicCommands::KeyGuardPasses() { return keyboard_->KeyCommandMayRun(); }
+bool TTopicCommands::KeyGuardPasses() { return !keyGuard_ || keyGuard_(); }
 
 void TTopicCommands::Subscribe(TWindowEvents& events) {
     events.TopicLeaving.Subscribe(

@@ -16,13 +16,13 @@
 // panels. MetaCard.cpp: the meta-data card.
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 #include "dialogs/RecycledBinWindow.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TopicEdits.h"
 #include "mainwindow/Published.h"
-#include "mainwindow/keyboard/KeyboardInterface.h"
 #include "mainwindow/topics/TopicCommandsInterface.h"
 #include "platform/qt/KivAction.h"
 
@@ -99,6 +99,7 @@ public:
     void acShowMetaCardExecute();
     void HideMetaCard() override;
     void SetMetaCardEnabled(bool on) override;
+    void SetKeyGuard(std::function<bool()> mayRun) override { keyGuard_ = std::move(mayRun); }
 
     KivAction* acInsertBefore = nullptr;
     KivAction* acInsertAfter = nullptr;
@@ -145,7 +146,7 @@ private:
     TNeed<INavigationPath> navPath_;
     TNeed<IClipBin> clipBin_;
     TNeed<IBinsColumn> binsColumn_;
-    TNeed<IKeyboard> keyboard_;
+    std::function<bool()> keyGuard_;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;
     bool pinShown_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 // What other features ask of the topic commands.
+#include <functional>
 
 namespace kiv {
 
@@ -13,6 +14,9 @@ public:
     virtual void InsertTopic(int position, bool asSibling, bool editMode, int offset) = 0;
     // The meta-data card takes keys and clicks (not while the password lock covers it).
     virtual void SetMetaCardEnabled(bool on) = 0;
+    // The key map's part: whether a command started by a key may run (once per key press;
+    // from a menu always); handed over by the key map as it builds.
+    virtual void SetKeyGuard(std::function<bool()> mayRun) = 0;
 };
 
 }  // namespace kiv
