@@ -37,7 +37,6 @@
 #include "engine/core/Marks.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/graphiccard/GraphicCardInterface.h"
-#include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
@@ -119,7 +118,6 @@ TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
       launch_(ctx.Published()),
       fileCommands_(ctx.Published()),
       nav_(ctx.Published()),
-      marks_(ctx.Published()),
       textBin_(ctx.Published()),
       resourceBin_(ctx.Published()),
       templateBin_(ctx.Published()),
@@ -659,7 +657,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (ctx_.Open().Navigator) marks_->AddCurrentTopicToMarks(*ctx_.Open().Navigator);
+    if (ctx_.Open().Navigator && topicToMarks_) topicToMarks_(*ctx_.Open().Navigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {

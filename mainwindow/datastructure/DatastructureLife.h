@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,7 +26,6 @@
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
-#include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
 
 class QAction;
@@ -103,6 +103,9 @@ public:
 
     // The active panel's current topic appended to the current trail.
     void AddCurrentTopicToMarks() override;
+    void SetTopicToMarks(std::function<void(TNavigator& trail)> add) override {
+        topicToMarks_ = std::move(add);
+    }
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
     // The datastructure-level cards from the bins, the text bin and the marks, as closing writes them.
@@ -173,12 +176,12 @@ private:
     TNeed<ILaunchCard> launch_;
     TNeed<IFileCommands> fileCommands_;
     TNeed<INavigationPath> nav_;
-    TNeed<IMarks> marks_;
     TNeed<ITextBin> textBin_;
     TNeed<IResourceBin> resourceBin_;
     TNeed<ITemplateBin> templateBin_;
     TNeed<IBinsColumn> binsColumn_;
     TNeed<ITopicCommands> topics_;
+    std::function<void(TNavigator& trail)> topicToMarks_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;
