@@ -58,7 +58,6 @@ TTextCard::TTextCard(IWindowContext& ctx)
     : Clock([] { return QDateTime::currentDateTime(); }),
       Locale(QLocale::system()),
       ctx_(ctx),
-      windowSettings_(ctx.Published()),
       print_(ctx.Published()),
       textBin_(ctx.Published()) {
     ctx.Published().Publish<ITextCard>(*this);
