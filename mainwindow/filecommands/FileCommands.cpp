@@ -78,7 +78,8 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
       marks_(ctx.Published()),
       templateBin_(ctx.Published()),
       binsColumn_(ctx.Published()),
-      topics_(ctx.Published()) {
+      topics_(ctx.Published()),
+      panels_(ctx.Published()) {
     ctx.Published().Publish<IFileCommands>(*this);
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
@@ -438,6 +439,13 @@ void TFileCommands::acReturnToBackupExecute() {
 // ---- the password ----
 
 void TFileCommands::Subscribe(TWindowEvents& events) {
+    // A paste from another datastructure and a template's drop copy through the file commands.
+    const auto copy = [this](TKivStringGrid* grid, int pos, const std::string& sourcePath,
+                             const TItemArray& items) {
+        return CopyBranchesIntoOutline(grid, pos, sourcePath, items);
+    };
+    topics_->SetBranchCopy(copy);
+    panels_->SetBranchCopy(copy);
     events.DatastructureClosing.Subscribe(
         [this] { closingPath_ = PanelsManager().DatastructurePath; });
     events.DatastructureClosed.Subscribe([this] {

@@ -80,8 +80,7 @@ void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
     {
         TBusyGuard busy(ctx_.BusyCounter());
         // One copy, one clone table: templates sharing clones stay clones of each other.
-        fileCommands_->CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
-                                               AppDir() + "template.kiv", items);
+        branchCopy_(Sender, PositionAfter(Sender, row), AppDir() + "template.kiv", items);
     }
     templateBin_->DeselectTemplates();
 }

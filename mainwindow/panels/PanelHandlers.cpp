@@ -37,7 +37,6 @@ TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
       textCard_(ctx.Published()),
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
-      fileCommands_(ctx.Published()),
       resourceBin_(ctx.Published()),
       clipBin_(ctx.Published()),
       templateBin_(ctx.Published()),

@@ -14,7 +14,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/bins/BinsInterface.h"
-#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/print/PrintInterface.h"
 #include "mainwindow/textcard/TextCardInterface.h"
@@ -37,7 +36,6 @@ const char* const kFocusCommands[] = {"acInsertBefore", "acInsertAfter", "acAddT
 TTopicCommands::TTopicCommands(IWindowContext& ctx)
     : QObject(&ctx.Window()),
       ctx_(ctx),
-      fileCommands_(ctx.Published()),
       wait_(ctx.Published()),
       textCard_(ctx.Published()),
       navPath_(ctx.Published()),

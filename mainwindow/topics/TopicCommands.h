@@ -36,7 +36,6 @@ class TKivStringGrid;
 class TSortGrid;
 class IClipBin;
 class IBinsColumn;
-class IFileCommands;
 class IWaitPanel;
 class ITextCard;
 class INavigationPath;
@@ -100,6 +99,7 @@ public:
     void HideMetaCard() override;
     void SetMetaCardEnabled(bool on) override;
     void SetKeyGuard(std::function<bool()> mayRun) override { keyGuard_ = std::move(mayRun); }
+    void SetBranchCopy(TBranchCopy copy) override { branchCopy_ = std::move(copy); }
 
     KivAction* acInsertBefore = nullptr;
     KivAction* acInsertAfter = nullptr;
@@ -140,13 +140,13 @@ private:
     bool PutIntoActivePanel(const TItemArray& items);
 
     IWindowContext& ctx_;
-    TNeed<IFileCommands> fileCommands_;
     TNeed<IWaitPanel> wait_;
     TNeed<ITextCard> textCard_;
     TNeed<INavigationPath> navPath_;
     TNeed<IClipBin> clipBin_;
     TNeed<IBinsColumn> binsColumn_;
     std::function<bool()> keyGuard_;
+    TBranchCopy branchCopy_;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;
     bool pinShown_ = false;
