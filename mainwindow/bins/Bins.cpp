@@ -100,7 +100,11 @@ std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, i
 }
 
 TBins::TBins(IWindowContext& ctx) : ctx_(ctx), launch_(ctx.Published()) {
-    ctx.Published().Publish<IBins>(*this);
+    ctx.Published().Publish<ITextBin>(*this);
+    ctx.Published().Publish<IResourceBin>(*this);
+    ctx.Published().Publish<IClipBin>(*this);
+    ctx.Published().Publish<ITemplateBin>(*this);
+    ctx.Published().Publish<IBinsColumn>(*this);
     ListDragStarter = [](QListWidget* source, QMimeData* data) {
         auto* drag = new QDrag(source);
         drag->setMimeData(data);
@@ -598,7 +602,7 @@ void TBins::SetTemplateOpen(bool isTemplate) {
     acShowTemplate->SetEnabled(!isTemplate);
 }
 
-IBins::TBinList TBins::BinListOf(const QObject* source) const {
+IBinsColumn::TBinList TBins::BinListOf(const QObject* source) const {
     if (!source) return TBinList::None;
     if (source == lbxClipCard) return TBinList::Clip;
     if (source == lbxTemplate) return TBinList::Template;

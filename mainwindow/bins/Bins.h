@@ -55,7 +55,12 @@ struct TBinTextRun {
 // " - " and the target before it.
 std::vector<TBinTextRun> LaunchBinRuns(const QString& line, const QFont& font, int left);
 
-class TBins : public QObject, public IBins {
+class TBins : public QObject,
+              public ITextBin,
+              public IResourceBin,
+              public IClipBin,
+              public ITemplateBin,
+              public IBinsColumn {
     Q_OBJECT
 public:
     explicit TBins(IWindowContext& ctx);
@@ -63,7 +68,7 @@ public:
     void BuildComponents();
     void AdoptFloatingPanel(QWidget* panel, KivAction* showCommand) override;
 
-    // ---- IBins ----
+    // ---- the bins' interfaces ----
     QString TextBinText() const override;
     void SetTextBinText(const QString& text) override;
     void WatchTextBinEditor(QObject* filter) override;

@@ -1,7 +1,8 @@
 #pragma once
-// What the other rooms ask of the bins: the Text, Resource (launch), Clip and Template Bins
-// and the Recycled Bin's command. The bins keep their lists and panels; the open and close
-// of a datastructure, the drops and the collector fill and read them through this.
+// What the other rooms ask of the bins, one interface a bin: the Text Bin, the Resource
+// (launch) Bin, the Clip Bin, the Template Bin, and the column that holds them with the
+// Recycled Bin's command. The bins keep their lists and panels; a user needs only the bins
+// it fills or reads.
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -17,11 +18,9 @@ namespace kiv {
 class KivAction;
 class TKivStringGrid;
 
-class IBins {
+class ITextBin {
 public:
-    virtual ~IBins() = default;
-
-    // ---- the Text Bin ----
+    virtual ~ITextBin() = default;
     // The text as shown; setting it counts as unmodified and updates the command's picture.
     virtual QString TextBinText() const = 0;
     virtual void SetTextBinText(const QString& text) = 0;
@@ -34,8 +33,12 @@ public:
     // The command that shows and hides it, for the menu that lists it while the window is
     // being built (later it is found by name, "acShowTextBin").
     virtual KivAction& ShowTextBinCommand() = 0;
+};
 
-    // ---- the Resource Bin (one line a link, as shown) ----
+// The Resource Bin: one line a link, as shown.
+class IResourceBin {
+public:
+    virtual ~IResourceBin() = default;
     virtual QStringList LaunchBinLines() const = 0;
     virtual void SetLaunchBinLines(const QStringList& lines) = 0;
     virtual void AddLaunchBinLines(const QStringList& lines) = 0;
@@ -44,15 +47,21 @@ public:
     // The panel files and links are dropped onto.
     virtual QWidget* LaunchBinDropTarget() = 0;
     virtual void BringLaunchBinUp() = 0;
+};
 
-    // ---- the Clip Bin ----
+class IClipBin {
+public:
+    virtual ~IClipBin() = default;
     // The marked and current topics of the panel, each once; none while locked.
     virtual void AddToClipCard(TKivStringGrid* grid) = 0;
     virtual std::vector<int> SelectedClipLines() const = 0;
     virtual TRecycledRecord ClipAt(int line) const = 0;
     virtual void RemoveClipLine(int line) = 0;
+};
 
-    // ---- the Template Bin ----
+class ITemplateBin {
+public:
+    virtual ~ITemplateBin() = default;
     virtual void ClearTemplates() = 0;
     virtual void AddTemplate(const TRecycledRecord& record, const QString& caption) = 0;
     virtual std::vector<int> SelectedTemplateLines() const = 0;
@@ -60,8 +69,12 @@ public:
     virtual void DeselectTemplates() = 0;
     // The template datastructure itself is open: its own bin is no use.
     virtual void SetTemplateOpen(bool isTemplate) = 0;
+};
 
-    // ---- all of them ----
+// The column of bins as a whole, and the Recycled Bin's command.
+class IBinsColumn {
+public:
+    virtual ~IBinsColumn() = default;
     // Which bin list a drag comes from.
     enum class TBinList { None, Clip, Template, Launch };
     virtual TBinList BinListOf(const QObject* source) const = 0;

@@ -83,7 +83,7 @@ TBrowser::TBrowser(IWindowContext& ctx)
     : QObject(&ctx.Window()),
       ctx_(ctx),
       launch_(ctx.Published()),
-      bins_(ctx.Published()),
+      resourceBin_(ctx.Published()),
       layouts_(ctx.Published()) {
     ctx.Published().Publish<IBrowser>(*this);
 }
@@ -528,7 +528,7 @@ void TBrowser::AddLinkToResourceCard() {
     if (url.isEmpty()) return;
     QString title = pane_->LocationName().trimmed();
     if (title.isEmpty()) title = url;
-    bins_->AddLaunchBinLines({url + QChar(0x01) + title});
+    resourceBin_->AddLaunchBinLines({url + QChar(0x01) + title});
 }
 
 void TBrowser::AddBrowserLinkToTopic(bool newTopic) {

@@ -115,7 +115,7 @@ private:
 
     IWindowContext& ctx_;
     TNeed<ILaunchCard> launch_;
-    TNeed<IBins> bins_;
+    TNeed<IResourceBin> resourceBin_;
     TNeed<ILayouts> layouts_;
     std::unique_ptr<TBrowserPane> pane_;
     QString whyNot_;

@@ -340,7 +340,7 @@ bool TfrmSwallow::Image1DragOver(QObject* source) const {
 
 void TfrmSwallow::Image1DragDrop(QObject* source) {
     auto* grid = qobject_cast<TKivStringGrid*>(source);
-    if (grid && ctx_) TNeed<IBins>(ctx_->Published())->AddToClipCard(grid);
+    if (grid && ctx_) TNeed<IClipBin>(ctx_->Published())->AddToClipCard(grid);
 }
 
 // ---- the tray and the menu ----
@@ -389,7 +389,7 @@ void TfrmSwallow::HideSecondaryWindows() {
 void TfrmSwallow::acExTextBinExecute() {
     if (!ctx_ || DatastructureLocked()) return;
     if (MainWindowShown()) {
-        TNeed<IBins>(ctx_->Published())->BringTextBinUp();
+        TNeed<ITextBin>(ctx_->Published())->BringTextBinUp();
         return;
     }
     if (!frmTextBin || !TextBinEditor) return;
@@ -403,12 +403,12 @@ void TfrmSwallow::acExTextBinExecute() {
 
 void TfrmSwallow::TextBinHidden(QTextEdit* editor) {
     if (!ctx_ || !editor) return;
-    TNeed<IBins>(ctx_->Published())->TakeBackTextBinEditor(editor);
+    TNeed<ITextBin>(ctx_->Published())->TakeBackTextBinEditor(editor);
 }
 
 void TfrmSwallow::acOpenResourceBinExecute() {
     if (!MainWindowShown() || DatastructureLocked()) return;
-    TNeed<IBins>(ctx_->Published())->BringLaunchBinUp();
+    TNeed<IResourceBin>(ctx_->Published())->BringLaunchBinUp();
 }
 
 // ---- the main window's side ----

@@ -2,6 +2,7 @@
 // What the other rooms ask of the datastructure's life cycle.
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace kiv {
@@ -9,6 +10,7 @@ namespace kiv {
 // A datastructure's password as stored: at most 15 bytes (Windows-1252).
 constexpr size_t kMaxPasswordBytes = 15;
 
+class TNavigator;
 class TSaveDialog;
 
 class IDatastructure {
@@ -38,6 +40,8 @@ public:
 
     // The active panel's current topic appended to the current trail.
     virtual void AddCurrentTopicToMarks() = 0;
+    // The marks' part: how a topic joins a trail; handed over by the marks as they subscribe.
+    virtual void SetTopicToMarks(std::function<void(TNavigator& trail)> add) = 0;
 };
 
 }  // namespace kiv

@@ -37,7 +37,6 @@
 #include "engine/core/Marks.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/graphiccard/GraphicCardInterface.h"
-#include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "platform/core/AppPaths.h"
 #include "platform/core/KivError.h"
@@ -119,8 +118,10 @@ TDatastructureLife::TDatastructureLife(IWindowContext& ctx)
       launch_(ctx.Published()),
       fileCommands_(ctx.Published()),
       nav_(ctx.Published()),
-      marks_(ctx.Published()),
-      bins_(ctx.Published()),
+      textBin_(ctx.Published()),
+      resourceBin_(ctx.Published()),
+      templateBin_(ctx.Published()),
+      binsColumn_(ctx.Published()),
       topics_(ctx.Published()) {
     ctx.Published().Publish<IDatastructure>(*this);
 }
@@ -326,6 +327,48 @@ bool TDatastructureLife::OpenDatastructure(const std::string& path, bool createW
 }
 
 bool TDatastructureLife::SwitchTo(const std::string& path, bool createWhenMissing, bool& closed) {
+    if (!AcceptBeforeClose(path, createWhenMissing)) return false;
+    // Asked again from inside a switch (from its question's event loop): the switch goes on alone.
+    if (switching_) return false;
+    const FlagGuard switching(switching_);
+    struct LoudAgain {
+        TDatastructureLife* life;
+        ~LoudAgain() { life->SetQuietStoreFailures(false); }
+    };
+    std::optional<LoudAgain> loud;
+    if (ctx_.DatastructureOpen()) {
+        loud.emplace(LoudAgain{this});
+        if (!StoreCurrentTopicOrAsk(QStringLiteral(
+                "Close the datastructure anyway? What could not be stored is lost."))) {
+            KeepOpenOneCurrent();
+            return false;
+        }
+    }
+    closed = true;
+    CloseForSwitch();
+    // Until the new outline stands, row changes of the panels are not topic changes.
+    std::optional<FlagGuard> loading(std::in_place, ctx_.Open().Loading);
+    nav_->SetNavigateMode(QStringLiteral("whole"));
+    const TBookMarkPtr entry = CurrentEntryFor(path);
+    BackUpOnce(path, *entry);
+
+    bool split = false;
+    std::string unreadCards;
+    unreadTold_ = false;
+    try {
+        const uint32_t rootNest = OpenPair(path, createWhenMissing, entry, split, unreadCards);
+        LoadBookMarkState(path);
+        LoadPanelOne(rootNest);
+    } catch (const std::exception& e) {
+        UndoFailedOpen(path, split, loading, e.what());
+        return false;
+    }
+    loading.reset();
+    FinishOpen(path, unreadCards);
+    return true;
+}
+
+bool TDatastructureLife::AcceptBeforeClose(const std::string& path, bool createWhenMissing) {
     if (UpperCase(ExtensionOf(path)) != ".KIV") return false;
     if (fileCommands_->Copying()) {
         // Only a road that does not wait gets here; the pair stays with the command.
@@ -349,127 +392,121 @@ bool TDatastructureLife::SwitchTo(const std::string& path, bool createWhenMissin
         ReportNotOpened(why, path);
         return false;
     }
-    // Asked again from inside a switch (from its question's event loop): the switch goes on alone.
-    if (switching_) return false;
-    const FlagGuard switching(switching_);
-    struct LoudAgain {
-        TDatastructureLife* life;
-        ~LoudAgain() { life->SetQuietStoreFailures(false); }
-    };
-    std::optional<LoudAgain> loud;
-    if (ctx_.DatastructureOpen()) {
-        loud.emplace(LoudAgain{this});
-        if (!StoreCurrentTopicOrAsk(QStringLiteral(
-                "Close the datastructure anyway? What could not be stored is lost."))) {
-            KeepOpenOneCurrent();
-            return false;
-        }
-    }
+    return true;
+}
+
+void TDatastructureLife::CloseForSwitch() {
     acHideAllCardsExecute();
     if (ctx_.Skeleton().pnlKiv->isHidden()) ctx_.Skeleton().pnlKiv->show();
     // What closing could not write is reported; the old datastructure is released either way.
-    closed = true;
     try {
         CloseDatastructure();
     } catch (const std::exception& e) {
         ShowException(e);
     }
-    // Until the new outline stands, row changes of the panels are not topic changes.
-    std::optional<FlagGuard> loading(std::in_place, ctx_.Open().Loading);
-    nav_->SetNavigateMode(QStringLiteral("whole"));
+}
 
+TBookMarkPtr TDatastructureLife::CurrentEntryFor(const std::string& path) {
     int index = InterBase().CurrentIndex();
     if (index < 0 || !SamePath(InterBase().GetPath(index), path)) {
         index = InterBase().IndexOfPath(path);
         if (index < 0) index = InterBase().Add(path);
         InterBase().SetCurrentIndex(index);
     }
-    const TBookMarkPtr entry = InterBase().BookMark(index);
+    return InterBase().BookMark(index);
+}
 
+void TDatastructureLife::BackUpOnce(const std::string& path, TBookMark& entry) {
     // One backup per datastructure and run, and only of a file that is a datastructure.
-    if (acAutoBackup->Checked() && !entry->BackupMade && PassesDatastructureChecks(path)) {
-        entry->BackupMade = true;
-        try {
-            BackupDatastructure(path);
-        } catch (const std::exception& e) {
-            MessageDlg(QStringLiteral("No backup of \"%1\" was made: %2")
-                           .arg(Q(path), QString::fromUtf8(e.what())),
-                       MsgType::Warning, MsgButtons::OK);
-        }
-    }
-
-    bool split = false;
-    std::string unreadCards;
-    unreadTold_ = false;
+    if (!acAutoBackup->Checked() || entry.BackupMade || !PassesDatastructureChecks(path)) return;
+    entry.BackupMade = true;
     try {
-        ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
-        split = true;
-        ctx_.Open().BookMark = entry;
-        ctx_.Open().Navigator = Navigator();
-        ctx_.Open().Navigator->Clear();
-
-        const bool isTemplate = IsTemplate(path);
-        bins_->SetTemplateOpen(isTemplate);
-        ctx_.Actions().Get(QStringLiteral("acDoAsTemplate")).SetEnabled(!isTemplate);
-        EnableDatastructureMenus(false);
-
-        TKivPanelsManager& pm = PanelsManager();
-        pm.SetNestFile(ctx_.Pair().Outline.get());
-        pm.SetCardFile(ctx_.Pair().Cards.get());
-        unreadCards = ReadDatastructureCards();
-        ctx_.Window().setWindowTitle(QStringLiteral("KIV - ") + Q(FileNameOf(path)));
-        EnableDatastructureMenus(true);
-
-        const uint32_t rootNest = ReadRootNest(ctx_.Pair().Outline.get());
-        ctx_.Open().BookMark->OutlineFile = ctx_.Pair().Outline.get();
-        ctx_.Open().BookMark->SetCardFile(ctx_.Pair().Cards.get());
-        pm.SetDatastructurePath(path);
-        ctx_.Open().BookMark->Path = path;
-        CurrentPanel = 1;
-        panels_->Panel(1)->Nester->Clear();
-        acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
-        fileCommands_->SetPasswordLock(!ctx_.Open().BookMark->PasswordAccepted &&
-                                       !ctx_.Open().BookMark->Password.empty());
-
-        // The top level in panel 1; an empty outline gets its first topic, ready for typing.
-        panels_->Panel(1)->Nester->RootNest = rootNest;
-        panels_->Panel(1)->Nester->LoadBranch(-1, false);
-        panels_->Panel(1)->RowsChanged(0);
-        if (panels_->Panel(1)->Nester->RowCount() == 0) {
-            panels_->Panel(1)->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
-            pm.SetEditMode(true);
-        }
-        pm.RefreshPanelsFrom(1);
-        if (panels_->Panel(1)->Nester->RowCount() > 0)
-            ctx_.Open().BookMark->RootNest = panels_->Panel(1)->Nester->ParentNest(0);
-        ctx_.Open().BookMark->HoistStack.Clear();
-        ctx_.Open().BookMark->Outlines.SetCurrentIndex(0);
-
-        panels_->Panel(1)->SelectRow(panels_->Panel(1)->CurrentRow());
-        if (ctx_.Window().isVisible()) {
-            if (panels_->Panel(1)->Editing() && panels_->Panel(1)->CaptionEditor &&
-                panels_->Panel(1)->CaptionEditor->height() > 0)
-                panels_->Panel(1)->CaptionEditor->setFocus(Qt::OtherFocusReason);
-            else panels_->Panel(1)->setFocus(Qt::OtherFocusReason);
-        }
-
+        BackupDatastructure(path);
     } catch (const std::exception& e) {
-        // Nothing of the failed datastructure stays open; its files go back as they were.
-        ReleaseOpenPair();
-        if (split) GuardCall([&] { PackDatastructure(path); });
-        ctx_.Open().BookMark = nullptr;
-        ctx_.Open().Navigator = Navigator();
-        ctx_.Open().Navigator->Clear();
-        InterBase().SetCurrentIndex(-1);
-        loading.reset();
-        ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
-        EnableDatastructureMenus(false);
-        textCard_->ShowNoTopic();
-        GuardCall([this] { nav_->DatastructureChanged(); });
-        ReportNotOpened(e.what(), path);
-        return false;
+        MessageDlg(QStringLiteral("No backup of \"%1\" was made: %2")
+                       .arg(Q(path), QString::fromUtf8(e.what())),
+                   MsgType::Warning, MsgButtons::OK);
     }
+}
+
+uint32_t TDatastructureLife::OpenPair(const std::string& path, bool createWhenMissing,
+                                      const TBookMarkPtr& entry, bool& split,
+                                      std::string& unreadCards) {
+    ctx_.Pair() = OpenDatastructurePair(path, createWhenMissing);
+    split = true;
+    ctx_.Open().BookMark = entry;
+    ctx_.Open().Navigator = Navigator();
+    ctx_.Open().Navigator->Clear();
+
+    const bool isTemplate = IsTemplate(path);
+    templateBin_->SetTemplateOpen(isTemplate);
+    ctx_.Actions().Get(QStringLiteral("acDoAsTemplate")).SetEnabled(!isTemplate);
+    EnableDatastructureMenus(false);
+
+    TKivPanelsManager& pm = PanelsManager();
+    pm.SetNestFile(ctx_.Pair().Outline.get());
+    pm.SetCardFile(ctx_.Pair().Cards.get());
+    unreadCards = ReadDatastructureCards();
+    ctx_.Window().setWindowTitle(QStringLiteral("KIV - ") + Q(FileNameOf(path)));
+    EnableDatastructureMenus(true);
+    return ReadRootNest(ctx_.Pair().Outline.get());
+}
+
+void TDatastructureLife::LoadBookMarkState(const std::string& path) {
+    TBookMark& mark = *ctx_.Open().BookMark;
+    mark.OutlineFile = ctx_.Pair().Outline.get();
+    mark.SetCardFile(ctx_.Pair().Cards.get());
+    PanelsManager().SetDatastructurePath(path);
+    mark.Path = path;
+    CurrentPanel = 1;
+    panels_->Panel(1)->Nester->Clear();
+    acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
+    fileCommands_->SetPasswordLock(!mark.PasswordAccepted && !mark.Password.empty());
+}
+
+void TDatastructureLife::LoadPanelOne(uint32_t rootNest) {
+    TKivPanelsManager& pm = PanelsManager();
+    TKivStringGrid* one = panels_->Panel(1);
+    TBookMark& mark = *ctx_.Open().BookMark;
+    // The top level in panel 1; an empty outline gets its first topic, ready for typing.
+    one->Nester->RootNest = rootNest;
+    one->Nester->LoadBranch(-1, false);
+    one->RowsChanged(0);
+    if (one->Nester->RowCount() == 0) {
+        one->InsertTopics(TItemArray{TNestItem{}}, 0, true, true, 0);
+        pm.SetEditMode(true);
+    }
+    pm.RefreshPanelsFrom(1);
+    if (one->Nester->RowCount() > 0) mark.RootNest = one->Nester->ParentNest(0);
+    mark.HoistStack.Clear();
+    mark.Outlines.SetCurrentIndex(0);
+
+    one->SelectRow(one->CurrentRow());
+    if (ctx_.Window().isVisible()) {
+        if (one->Editing() && one->CaptionEditor && one->CaptionEditor->height() > 0)
+            one->CaptionEditor->setFocus(Qt::OtherFocusReason);
+        else one->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void TDatastructureLife::UndoFailedOpen(const std::string& path, bool split,
+                                        std::optional<FlagGuard>& loading, const std::string& why) {
+    // Nothing of the failed datastructure stays open; its files go back as they were.
+    ReleaseOpenPair();
+    if (split) GuardCall([&] { PackDatastructure(path); });
+    ctx_.Open().BookMark = nullptr;
+    ctx_.Open().Navigator = Navigator();
+    ctx_.Open().Navigator->Clear();
+    InterBase().SetCurrentIndex(-1);
     loading.reset();
+    ctx_.Window().setWindowTitle(QStringLiteral("KIV"));
+    EnableDatastructureMenus(false);
+    textCard_->ShowNoTopic();
+    GuardCall([this] { nav_->DatastructureChanged(); });
+    ReportNotOpened(why, path);
+}
+
+void TDatastructureLife::FinishOpen(const std::string& path, const std::string& unreadCards) {
     // What an interrupted pack or save left beside it.
     SweepStaleCopies(path.substr(0, path.size() - FileNameOf(path).size()));
     // The recent-files list names only datastructures that opened; a settings file that
@@ -493,7 +530,6 @@ bool TDatastructureLife::SwitchTo(const std::string& path, bool createWhenMissin
     // The outline is open; a topic whose cards cannot be read is reported and the rest stays usable.
     ctx_.Events().DatastructureOpened.Fire();
     ctx_.Open().BookMark->MarksPending = false;
-    return true;
 }
 
 void TDatastructureLife::TellUnreadCards(const std::string& unread) {
@@ -523,7 +559,7 @@ void TDatastructureLife::RememberOpened(const std::string& path) {
 void TDatastructureLife::CloseDatastructure() {
     ctx_.FlushCurrentRow();
     const FlagGuard loading(ctx_.Open().Loading);
-    bins_->ShowBinsEmpty();
+    binsColumn_->ShowBinsEmpty();
     AddCurrentTopicToMarks();
     std::exception_ptr failure;
     if (panels_->Panel(1)->Nester->NestFile() && panels_->Panel(1)->Nester->CardFile()) {
@@ -578,17 +614,17 @@ std::string TDatastructureLife::ReadDatastructureCards() {
     };
     const TTextBinCard split = SplitTextBinCard(read(kDBCardTextBin, "the text bin"));
     ctx_.Open().BookMark->Password = split.Password;
-    bins_->SetTextBinText(StoredToText(split.TextBin));
+    textBin_->SetTextBinText(StoredToText(split.TextBin));
 
     QStringList launchBin;
     for (const std::string& line : SplitLines(read(kDBCardLaunchBin, "the launch bin")))
         launchBin << StoredToText(line);
-    bins_->SetLaunchBinLines(launchBin);
+    resourceBin_->SetLaunchBinLines(launchBin);
 
     RecycledBin().LoadFromString(read(kDBCardRecycled, "the Recycled Bin"));
     if (RecycledBin().Trails.Count() == 0) RecycledBin().Clear();
     LostBin().LoadFromString(read(kDBCardLostBin, "the lost branches"));
-    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) bins_->ShowRecycledBinFull();
+    if (RecycledBin().Count() > 0 || LostBin().Count() > 0) binsColumn_->ShowRecycledBinFull();
     if (unread.empty()) return {};
     return unread + ": " + reason;
 }
@@ -604,10 +640,10 @@ void TDatastructureLife::WriteDatastructureCards() {
     };
     std::string card = ctx_.Open().BookMark ? ctx_.Open().BookMark->Password : std::string();
     card += '\x01';
-    card += TextToStored(bins_->TextBinText());
+    card += TextToStored(textBin_->TextBinText());
     store(kDBCardTextBin, card, "the text bin");
     std::vector<std::string> lines;
-    for (const QString& line : bins_->LaunchBinLines()) lines.push_back(TextToStored(line));
+    for (const QString& line : resourceBin_->LaunchBinLines()) lines.push_back(TextToStored(line));
     store(kDBCardLaunchBin, JoinLines(lines), "the launch bin");
     store(kDBCardRecycled, RecycledBin().SaveToString(), "the Recycled Bin");
     store(kDBCardLostBin, LostBin().SaveToString(), "the lost branches");
@@ -621,7 +657,7 @@ void TDatastructureLife::WriteDatastructureCards() {
 }
 
 void TDatastructureLife::AddCurrentTopicToMarks() {
-    if (ctx_.Open().Navigator) marks_->AddCurrentTopicToMarks(*ctx_.Open().Navigator);
+    if (ctx_.Open().Navigator && topicToMarks_) topicToMarks_(*ctx_.Open().Navigator);
 }
 
 void TDatastructureLife::SetLastOpenedCaptions(const std::vector<std::string>& entries) {
@@ -751,7 +787,7 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
 
 void TDatastructureLife::acHideAllCardsExecute() {
     launch_->CardPanel()->hide();
-    bins_->HideBinPanels();
+    binsColumn_->HideBinPanels();
     topics_->HideMetaCard();
     ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")).SetChecked(false);
 }

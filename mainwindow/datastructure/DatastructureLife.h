@@ -5,13 +5,18 @@
 // Template1, miLast1..miLast4 and the pmLastOpened menu of the Open button.
 #include <QObject>
 #include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/core/Navigation.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/filecommands/FileCommandsInterface.h"
+#include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/Dialogs.h"
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
@@ -21,7 +26,6 @@
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
-#include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
 
 class QAction;
@@ -99,6 +103,9 @@ public:
 
     // The active panel's current topic appended to the current trail.
     void AddCurrentTopicToMarks() override;
+    void SetTopicToMarks(std::function<void(TNavigator& trail)> add) override {
+        topicToMarks_ = std::move(add);
+    }
     // The handles of the open pair leave the panels and the bookmark, then close.
     void ReleaseOpenPair();
     // The datastructure-level cards from the bins, the text bin and the marks, as closing writes them.
@@ -130,6 +137,27 @@ private:
     void acHideAllCardsExecute();
     // The open sequence; closed tells whether the datastructure open before was closed.
     bool SwitchTo(const std::string& path, bool createWhenMissing, bool& closed);
+    // Its steps, in order. Checks made while the open datastructure still stands: false
+    // (told) keeps it open and current.
+    bool AcceptBeforeClose(const std::string& path, bool createWhenMissing);
+    // The cards hidden and the open datastructure closed, what it could not write told.
+    void CloseForSwitch();
+    // The entry of path in the list of open datastructures, made current (added if new).
+    TBookMarkPtr CurrentEntryFor(const std::string& path);
+    void BackUpOnce(const std::string& path, TBookMark& entry);
+    // The pair opened (split tells it was) and the datastructure-level cards read (what could
+    // not be, in unreadCards); answers the outline's root nest.
+    uint32_t OpenPair(const std::string& path, bool createWhenMissing, const TBookMarkPtr& entry,
+                      bool& split, std::string& unreadCards);
+    // The bookmark takes the pair and the path; the password lock follows it.
+    void LoadBookMarkState(const std::string& path);
+    // The top level in panel 1, with the focus.
+    void LoadPanelOne(uint32_t rootNest);
+    // A failed open released and told; the window shows no datastructure.
+    void UndoFailedOpen(const std::string& path, bool split, std::optional<FlagGuard>& loading,
+                        const std::string& why);
+    // Stale copies swept, the recent files kept, what could not be read told, the event fired.
+    void FinishOpen(const std::string& path, const std::string& unreadCards);
     // The bins, the text bin and the marks from the datastructure-level cards; what could not
     // be read (named, with why), empty when all was.
     std::string ReadDatastructureCards();
@@ -148,9 +176,12 @@ private:
     TNeed<ILaunchCard> launch_;
     TNeed<IFileCommands> fileCommands_;
     TNeed<INavigationPath> nav_;
-    TNeed<IMarks> marks_;
-    TNeed<IBins> bins_;
+    TNeed<ITextBin> textBin_;
+    TNeed<IResourceBin> resourceBin_;
+    TNeed<ITemplateBin> templateBin_;
+    TNeed<IBinsColumn> binsColumn_;
     TNeed<ITopicCommands> topics_;
+    std::function<void(TNavigator& trail)> topicToMarks_;
     bool creating_ = false;
     bool switching_ = false;
     bool settingsReported_ = false;

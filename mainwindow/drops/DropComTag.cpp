@@ -16,7 +16,8 @@ TDrops::TDrops(IWindowContext& ctx)
       graphic_(ctx.Published()),
       fileCommands_(ctx.Published()),
       hoist_(ctx.Published()),
-      bins_(ctx.Published()) {
+      textBin_(ctx.Published()),
+      resourceBin_(ctx.Published()) {
     ctx.Published().Publish<IDrops>(*this);
 }
 

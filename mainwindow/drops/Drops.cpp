@@ -63,7 +63,7 @@ void TDrops::BuildComponents() {
     pnlDropBox->resize(imlAppend[0].size());
     pnlDropBox->hide();
     std::vector<QWidget*> targets = {panels_->Panel(1), panels_->Panel(2), panels_->Panel(3),
-                                     bins_->LaunchBinDropTarget(), launch_->DropTarget()};
+                                     resourceBin_->LaunchBinDropTarget(), launch_->DropTarget()};
     for (QWidget* t : graphic_->DropTargets()) targets.push_back(t);
     BuildDropComTag(targets);
 
@@ -72,8 +72,8 @@ void TDrops::BuildComponents() {
     imDropBox->installEventFilter(this);
 
     // The Text Bin stands in the View menu without a key.
-    ctx_.Window().addAction(&bins_->ShowTextBinCommand());
-    k.View1->addAction(&bins_->ShowTextBinCommand());
+    ctx_.Window().addAction(&textBin_->ShowTextBinCommand());
+    k.View1->addAction(&textBin_->ShowTextBinCommand());
 }
 
 void TDrops::RegisterCollector(QWidget* dropPanel,
@@ -129,7 +129,7 @@ bool TDrops::DropOn(QWidget* target, const TDropContent& dropped, QPoint point) 
     const TDropContent drop = OneThing(dropped);
     if (target == dropPanel_) {
         DropOnCollector(drop);
-    } else if (target == bins_->LaunchBinDropTarget()) {
+    } else if (target == resourceBin_->LaunchBinDropTarget()) {
         AddToLaunchBin(drop);
     } else if (target == launch_->DropTarget()) {
         TKivStringGrid* g = ctx_.CurrentGrid();
@@ -202,7 +202,7 @@ bool TDrops::DropOnGraphicCard(const TDropContent& drop) {
 void TDrops::AddToLaunchBin(const TDropContent& drop) {
     QStringList lines;
     for (const std::string& line : LaunchBinLines(drop)) lines << StoredToText(line);
-    bins_->AddLaunchBinLines(lines);
+    resourceBin_->AddLaunchBinLines(lines);
 }
 
 }  // namespace kiv

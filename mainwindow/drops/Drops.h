@@ -117,7 +117,8 @@ private:
     TNeed<IGraphicCard> graphic_;
     TNeed<IFileCommands> fileCommands_;
     TNeed<IHoisting> hoist_;
-    TNeed<IBins> bins_;
+    TNeed<ITextBin> textBin_;
+    TNeed<IResourceBin> resourceBin_;
     QPointer<QWidget> dropPanel_;
     std::function<void(const QString&)> showCollectorPicture_;
 };

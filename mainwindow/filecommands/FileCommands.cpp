@@ -76,8 +76,10 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
       nav_(ctx.Published()),
       hoist_(ctx.Published()),
       marks_(ctx.Published()),
-      bins_(ctx.Published()),
-      topics_(ctx.Published()) {
+      templateBin_(ctx.Published()),
+      binsColumn_(ctx.Published()),
+      topics_(ctx.Published()),
+      panels_(ctx.Published()) {
     ctx.Published().Publish<IFileCommands>(*this);
     RandomDraw = [](int n) {
         static std::mt19937 gen{std::random_device{}()};
@@ -347,7 +349,7 @@ int TFileCommands::CopyBranchesIntoOutline(TKivStringGrid* grid, int pos,
 }
 
 void TFileCommands::LoadTemplateBin() {
-    bins_->ClearTemplates();
+    templateBin_->ClearTemplates();
     if (!FileExists(TemplatePath())) return;
     std::vector<TTopTopic> tops;
     try {
@@ -357,8 +359,8 @@ void TFileCommands::LoadTemplateBin() {
         return;  // a template that cannot be read lists nothing
     }
     for (const TTopTopic& t : tops) {
-        bins_->AddTemplate({t.RootNest, t.Item.CardDir, t.Item.ChildNest},
-                           StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
+        templateBin_->AddTemplate({t.RootNest, t.Item.CardDir, t.Item.ChildNest},
+                                  StoredToText(ShortCaption(t.Caption, kShortCaptionLength)));
     }
 }
 
@@ -437,6 +439,13 @@ void TFileCommands::acReturnToBackupExecute() {
 // ---- the password ----
 
 void TFileCommands::Subscribe(TWindowEvents& events) {
+    // A paste from another datastructure and a template's drop copy through the file commands.
+    const auto copy = [this](TKivStringGrid* grid, int pos, const std::string& sourcePath,
+                             const TItemArray& items) {
+        return CopyBranchesIntoOutline(grid, pos, sourcePath, items);
+    };
+    topics_->SetBranchCopy(copy);
+    panels_->SetBranchCopy(copy);
     events.DatastructureClosing.Subscribe(
         [this] { closingPath_ = PanelsManager().DatastructurePath; });
     events.DatastructureClosed.Subscribe([this] {
@@ -498,7 +507,7 @@ void TFileCommands::SetPasswordLock(bool locked) {
     // Covered is not enough: what lies under the cover takes no key and no click.
     for (QWidget* p : {k.pnlKiv, k.pnlCards, k.pnlBins, launch_->CardPanel()})
         if (p) p->setEnabled(!locked);
-    bins_->SetPasswordLocked(locked);
+    binsColumn_->SetPasswordLocked(locked);
     topics_->SetMetaCardEnabled(!locked);
     if (locked) {
         returnToBackup.SetEnabled(false);

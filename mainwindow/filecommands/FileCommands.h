@@ -27,6 +27,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
+#include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/hoist/HoistingInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
@@ -63,7 +64,7 @@ public:
     // the panel at pos, beside the row there. A source that cannot be read copies nothing.
     // Returns how many topics were copied.
     int CopyBranchesIntoOutline(TKivStringGrid* grid, int pos, const std::string& sourcePath,
-                                const TItemArray& items) override;
+                                const TItemArray& items);
 
     // The template bin's list from "template.kiv", read in place; nothing when it cannot be read.
     void LoadTemplateBin();
@@ -128,8 +129,10 @@ private:
     TNeed<INavigationPath> nav_;
     TNeed<IHoisting> hoist_;
     TNeed<IMarks> marks_;
-    TNeed<IBins> bins_;
+    TNeed<ITemplateBin> templateBin_;
+    TNeed<IBinsColumn> binsColumn_;
     TNeed<ITopicCommands> topics_;
+    TNeed<IPanels> panels_;
     bool locked_ = false;
     // What the lock disabled, with the state it found; given back when it goes.
     std::vector<std::pair<QPointer<QAction>, bool>> lockedStates_;

@@ -40,6 +40,7 @@ void TKeyboard::BuildComponents() {
     // A held key then comes as presses alone where the X server can do that.
     UseDetectableAutoRepeat();
     nav_->SetArrowPress([this](int key) { PressArrow(key); });
+    topics_->SetKeyGuard([this] { return KeyCommandMayRun(); });
 }
 
 bool TKeyboard::KeyCommandMayRun() {

@@ -46,7 +46,7 @@ TLayouts::TLayouts(IWindowContext& ctx)
       nav_(ctx.Published()),
       marks_(ctx.Published()),
       outline_(ctx.Published()),
-      bins_(ctx.Published()),
+      binsColumn_(ctx.Published()),
       topics_(ctx.Published()),
       browser_(ctx.Published()),
       textCard_(ctx.Published()) {
@@ -632,7 +632,7 @@ void TLayouts::acHideAllCardsExecute() {
         if (launch->Checked()) launch->Execute();
         launch->SetChecked(false);
     }
-    bins_->HideBinPanels();
+    binsColumn_->HideBinPanels();
     topics_->HideMetaCard();
 }
 

@@ -130,7 +130,7 @@ private:
     TNeed<INavigationPath> nav_;
     TNeed<IMarks> marks_;
     TNeed<IOutline> outline_;
-    TNeed<IBins> bins_;
+    TNeed<IBinsColumn> binsColumn_;
     TNeed<ITopicCommands> topics_;
     TNeed<IBrowser> browser_;
     TNeed<ITextCard> textCard_;

@@ -358,6 +358,7 @@ void TMarks::DatastructureOpened() {
 }
 
 void TMarks::Subscribe(TWindowEvents& events) {
+    datastructure_->SetTopicToMarks([this](TNavigator& trail) { AddCurrentTopicToMarks(trail); });
     // The docked list shows the marks of the datastructure that was open.
     events.DatastructureClosed.Subscribe([this] { pnlBMList->hide(); });
     // The current thread is named after the topic shown.

@@ -28,8 +28,9 @@ int PositionAfter(TKivStringGrid* grid, int row) {
 }  // namespace
 
 QListWidget* TPanelHandlers::BinListOf(QObject* source) const {
-    return bins_->BinListOf(source) == IBins::TBinList::None ? nullptr
-                                                             : qobject_cast<QListWidget*>(source);
+    return binsColumn_->BinListOf(source) == IBinsColumn::TBinList::None
+               ? nullptr
+               : qobject_cast<QListWidget*>(source);
 }
 
 void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int X, int Y,
@@ -42,7 +43,7 @@ void TPanelHandlers::BinDragOver(TKivStringGrid* Sender, QListWidget* list, int 
         Sender->Tag > 1 ? PanelsManager().PanelByNumber(Sender->Tag - 1) : nullptr;
     if (prev && prev->Nester->RowCount() == 0) return;
     const bool empty = Sender->Nester->RowCount() == 0;
-    if (bins_->BinListOf(list) == IBins::TBinList::Launch && empty) return;
+    if (binsColumn_->BinListOf(list) == IBinsColumn::TBinList::Launch && empty) return;
     int col = -1, cell = -1;
     Sender->MouseToCell(X, Y, col, cell);
     const int row = Sender->RowAt(X, Y);
@@ -58,28 +59,30 @@ void TPanelHandlers::BinDragDrop(TKivStringGrid* Sender, QListWidget* list, int 
     BinDragOver(Sender, list, X, Y, accept);
     if (!accept) return;
     const int row = Sender->Nester->RowCount() == 0 ? -1 : Sender->RowAt(X, Y);
-    if (bins_->BinListOf(list) == IBins::TBinList::Launch) DropResourceLinks(Sender, row);
-    else if (bins_->BinListOf(list) == IBins::TBinList::Template) DropTemplates(Sender, row);
+    if (binsColumn_->BinListOf(list) == IBinsColumn::TBinList::Launch)
+        DropResourceLinks(Sender, row);
+    else if (binsColumn_->BinListOf(list) == IBinsColumn::TBinList::Template)
+        DropTemplates(Sender, row);
     else DropClipTopics(Sender, row);
 }
 
 void TPanelHandlers::DropResourceLinks(TKivStringGrid* Sender, int row) {
     std::string links;
-    for (const QString& line : bins_->TakeSelectedLaunchBinLines())
+    for (const QString& line : resourceBin_->TakeSelectedLaunchBinLines())
         links += TextToStored(line) + "\r\n";
     launch_->AddLinksToTopic(Sender, row, links);
 }
 
 void TPanelHandlers::DropTemplates(TKivStringGrid* Sender, int row) {
     TItemArray items;
-    for (int i : bins_->SelectedTemplateLines()) items.push_back(bins_->TemplateAt(i).Item());
+    for (int i : templateBin_->SelectedTemplateLines())
+        items.push_back(templateBin_->TemplateAt(i).Item());
     {
         TBusyGuard busy(ctx_.BusyCounter());
         // One copy, one clone table: templates sharing clones stay clones of each other.
-        fileCommands_->CopyBranchesIntoOutline(Sender, PositionAfter(Sender, row),
-                                               AppDir() + "template.kiv", items);
+        branchCopy_(Sender, PositionAfter(Sender, row), AppDir() + "template.kiv", items);
     }
-    bins_->DeselectTemplates();
+    templateBin_->DeselectTemplates();
 }
 
 void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
@@ -97,12 +100,12 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
     } else {
         destination = target.RootNest;
     }
-    const std::vector<int> rows = bins_->SelectedClipLines();
+    const std::vector<int> rows = clipBin_->SelectedClipLines();
     TItemArray moved;
     std::vector<int> leaving;
     bool refused = false;
     for (int i : rows) {
-        const TRecycledRecord r = bins_->ClipAt(i);
+        const TRecycledRecord r = clipBin_->ClipAt(i);
         TItemArray siblings;
         if (NestFollowed(r.ParentNest)) ReadNestItems(nests, r.ParentNest, siblings);
         const auto at = std::find_if(siblings.begin(), siblings.end(), [&r](const TNestItem& it) {
@@ -131,7 +134,7 @@ void TPanelHandlers::DropClipTopics(TKivStringGrid* Sender, int row) {
         // A topic no longer where it was set aside leaves the bin too.
         leaving.push_back(i);
     }
-    for (auto it = leaving.rbegin(); it != leaving.rend(); ++it) bins_->RemoveClipLine(*it);
+    for (auto it = leaving.rbegin(); it != leaving.rend(); ++it) clipBin_->RemoveClipLine(*it);
     if (!moved.empty()) {
         const int tagged = target.FindTaggedRow();
         Sender->InsertTopics(moved, tagged >= 0 ? PositionAfter(Sender, tagged) : target.RowCount(),

@@ -37,8 +37,10 @@ TPanelHandlers::TPanelHandlers(IWindowContext& ctx)
       textCard_(ctx.Published()),
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
-      fileCommands_(ctx.Published()),
-      bins_(ctx.Published()) {
+      resourceBin_(ctx.Published()),
+      clipBin_(ctx.Published()),
+      templateBin_(ctx.Published()),
+      binsColumn_(ctx.Published()) {
     ctx.Published().Publish<IPanels>(*this);
 }
 

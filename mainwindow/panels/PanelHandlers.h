@@ -15,7 +15,6 @@
 #include "platform/qt/WinKeys.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/datastructure/DatastructureInterface.h"
-#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/panels/PanelsInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
 
@@ -42,6 +41,7 @@ public:
     void SetDropMarker(std::function<void(TKivStringGrid* grid, int row)> show) override {
         showDropMarker_ = std::move(show);
     }
+    void SetBranchCopy(TBranchCopy copy) override { branchCopy_ = std::move(copy); }
 
     void sgdSecondSelRowChanged(TKivStringGrid* Sender, int OldRow, int NewRow);
     void sgdSecondEnter(TKivStringGrid* Sender);
@@ -97,10 +97,13 @@ private:
     TNeed<ITextCard> textCard_;
     TNeed<ILaunchCard> launch_;
     TNeed<IDatastructure> datastructure_;
-    TNeed<IFileCommands> fileCommands_;
-    TNeed<IBins> bins_;
+    TNeed<IResourceBin> resourceBin_;
+    TNeed<IClipBin> clipBin_;
+    TNeed<ITemplateBin> templateBin_;
+    TNeed<IBinsColumn> binsColumn_;
     // The drops' drop box, handed over as they build.
     std::function<void(TKivStringGrid* grid, int row)> showDropMarker_;
+    TBranchCopy branchCopy_;
     TPathHooks pathHooks_;
 };
 

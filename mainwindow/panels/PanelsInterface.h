@@ -3,6 +3,9 @@
 // its published face: its rows, nester and view) and what the navigation path hears of
 // them.
 #include <functional>
+#include <string>
+
+#include "engine/core/NestFunctions.h"
 
 namespace kiv {
 
@@ -27,6 +30,12 @@ public:
     // The drops' part: the drop box shown over a panel's row while topics are dragged over
     // it (a row below 0 takes it away), handed over by the drops as they build.
     virtual void SetDropMarker(std::function<void(TKivStringGrid* grid, int row)> show) = 0;
+    // The file commands' part: the source topics, each with its sub-tree and cards, copied
+    // into new topics at pos of the panel (answers how many), for the Template Bin's drops;
+    // handed over by the file commands as they subscribe.
+    using TBranchCopy = std::function<int(TKivStringGrid* grid, int pos,
+                                          const std::string& sourcePath, const TItemArray& items)>;
+    virtual void SetBranchCopy(TBranchCopy copy) = 0;
 };
 
 }  // namespace kiv

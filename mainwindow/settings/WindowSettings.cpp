@@ -60,7 +60,8 @@ TWindowSettings::TWindowSettings(IWindowContext& ctx)
       autoLaunch_(ctx.Published()),
       browser_(ctx.Published()),
       layouts_(ctx.Published()),
-      outline_(ctx.Published()) {
+      outline_(ctx.Published()),
+      textCard_(ctx.Published()) {
     ctx.Published().Publish<IWindowSettings>(*this);
 }
 
@@ -78,6 +79,9 @@ void TWindowSettings::BuildComponents() {
     acAlwaysShowBars = Action(w, "acAlwaysShowBars", QStringLiteral("Always Show Bars"), true);
     SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
     SetDefault1->Tag = 6;
+    // The format Insert Time uses is the command's, kept at shut-down.
+    textCard_->SetDefaultDateTimeStore([this] { return SetDefault1->Tag; },
+                                       [this](int code) { SetDefault1->Tag = code; });
     BoxedTopicView1 = Item(w, "BoxedTopicView1", QStringLiteral("Boxed Topic View"), true);
 }
 

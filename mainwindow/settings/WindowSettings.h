@@ -17,6 +17,7 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/panels/PanelsInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
 #include "mainwindow/collector/CollectorInterface.h"
 
@@ -43,8 +44,6 @@ public:
 
     int ColorSchemeIndex() const override { return CurrentSchemeIndex; }
     void SetColorSchemeIndex(int index) override { CurrentSchemeIndex = index; }
-    int DefaultDateTimeCode() const override { return SetDefault1->Tag; }
-    void SetDefaultDateTimeCode(int code) override { SetDefault1->Tag = code; }
 
     KivAction* acShowInterBaseTabs = nullptr;
     KivAction* acShowThreadsTabs = nullptr;
@@ -70,6 +69,7 @@ private:
     TNeed<IBrowser> browser_;
     TNeed<ILayouts> layouts_;
     TNeed<IOutline> outline_;
+    TNeed<ITextCard> textCard_;
     std::optional<QRect> frameTarget_;
 };
 

@@ -10,9 +10,6 @@ public:
     // The colour scheme in use, kept at shut-down.
     virtual int ColorSchemeIndex() const = 0;
     virtual void SetColorSchemeIndex(int index) = 0;
-    // The format Insert Time uses (the Set Default... choice), kept at shut-down.
-    virtual int DefaultDateTimeCode() const = 0;
-    virtual void SetDefaultDateTimeCode(int code) = 0;
 };
 
 }  // namespace kiv

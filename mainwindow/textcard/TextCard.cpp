@@ -58,9 +58,8 @@ TTextCard::TTextCard(IWindowContext& ctx)
     : Clock([] { return QDateTime::currentDateTime(); }),
       Locale(QLocale::system()),
       ctx_(ctx),
-      windowSettings_(ctx.Published()),
       print_(ctx.Published()),
-      bins_(ctx.Published()) {
+      textBin_(ctx.Published()) {
     ctx.Published().Publish<ITextCard>(*this);
 }
 
@@ -128,7 +127,7 @@ void TTextCard::BuildEditors() {
         connect(e, &QTextEdit::currentCharFormatChanged, this,
                 [this, e] { GuardCall([&] { SelectionChanged(e); }); });
     }
-    bins_->WatchTextBinEditor(this);
+    textBin_->WatchTextBinEditor(this);
     txtSimpleText->viewport()->setMouseTracking(true);
     txtSimpleText->viewport()->installEventFilter(this);
 }

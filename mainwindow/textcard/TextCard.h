@@ -26,7 +26,6 @@
 #include "platform/qt/KivAction.h"
 #include "mainwindow/Published.h"
 #include "mainwindow/print/PrintInterface.h"
-#include "mainwindow/settings/WindowSettingsInterface.h"
 #include "mainwindow/bins/BinsInterface.h"
 
 class QKeyEvent;
@@ -108,6 +107,11 @@ public:
                      bool readOnly) override;
     bool TakePinCardEdit(std::string& card) override;
     void SetPinCardClose(std::function<void()> close) override { pinClose_ = std::move(close); }
+    void SetDefaultDateTimeStore(std::function<int()> current,
+                                 std::function<void(int code)> choose) override {
+        currentDateTime_ = std::move(current);
+        chooseDateTime_ = std::move(choose);
+    }
     void EnableFormatControls(bool on);
     // The style commands show the topic's caption style.
     void ShowTopicStyle(uint8_t style) override;
@@ -234,9 +238,10 @@ private:
     void AnchorTextOwner();
 
     IWindowContext& ctx_;
-    TNeed<IWindowSettings> windowSettings_;
+    std::function<int()> currentDateTime_;
+    std::function<void(int code)> chooseDateTime_;
     TNeed<IPrint> print_;
-    TNeed<IBins> bins_;
+    TNeed<ITextBin> textBin_;
     bool storeFailureShown_ = false;
     // The reason of the last failed store.
     QString storeFailure_;

@@ -42,6 +42,10 @@ public:
     // The topic branch of Copy, Cut, Paste, Delete and Select All (focus in an outline panel,
     // or Delete in an empty caption editor).
     virtual void SetTopicEditCommand(std::function<void(KivAction* command)> command) = 0;
+    // Where the format Insert Time uses (the Set Default... choice) is kept; handed over by
+    // the settings as they build.
+    virtual void SetDefaultDateTimeStore(std::function<int()> current,
+                                         std::function<void(int code)> choose) = 0;
 
     // ---- the pin card (beside the text card) ----
     virtual void ShowPinCard(bool shown) = 0;

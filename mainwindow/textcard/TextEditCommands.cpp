@@ -103,7 +103,7 @@ void TTextCard::BuildEditCommands() {
     acInsertTime = Action(w, "acInsertTime", QStringLiteral("Insert Time"));
     acInsertTime->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     acInsertTime->OnExecute = [this](KivAction*) {
-        InsertIntoFocused(FormatDateTimeChoice(windowSettings_->DefaultDateTimeCode()));
+        InsertIntoFocused(FormatDateTimeChoice(currentDateTime_()));
     };
     acInsertTime->OnUpdate = [this](KivAction* s) {
         QWidget* f = nullptr;
@@ -161,10 +161,8 @@ void TTextCard::BuildDateTimeMenu() {
     InsertDateTime1->addAction(setDefault);
     frmDefaultDateTime = new TfrmDefaultDateTime(&ctx_.Window());
     frmDefaultDateTime->Format = [this](int code) { return FormatDateTimeChoice(code); };
-    frmDefaultDateTime->CurrentCode = [this] { return windowSettings_->DefaultDateTimeCode(); };
-    frmDefaultDateTime->OnChosen = [this](int code) {
-        windowSettings_->SetDefaultDateTimeCode(code);
-    };
+    frmDefaultDateTime->CurrentCode = [this] { return currentDateTime_(); };
+    frmDefaultDateTime->OnChosen = [this](int code) { chooseDateTime_(code); };
     setDefault->OnExecute = [this](KivAction*) { frmDefaultDateTime->exec(); };
     InsertDateTime1->addSeparator();
     connect(InsertDateTime1, &QMenu::aboutToShow, this,
@@ -184,7 +182,7 @@ void TTextCard::BuildDateTimeMenu() {
 }
 
 void TTextCard::FillDateTimeMenu() {
-    const int chosen = windowSettings_->DefaultDateTimeCode();
+    const int chosen = currentDateTime_();
     for (int i = 2; i <= 12; ++i) {
         if (InsertDateTime1->actions().size() == i) {
             QAction* item = InsertDateTime1->addAction(QString());

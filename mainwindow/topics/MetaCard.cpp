@@ -51,7 +51,7 @@ void TTopicCommands::BuildMetaCard() {
         items = MetaTags();
     };
     pnlMetaCard = FloatingPanel(w, "pnlMetaCard", QStringLiteral("Meta-Data Card"), sgdMeta);
-    bins_->AdoptFloatingPanel(pnlMetaCard, acShowMetaCard);
+    binsColumn_->AdoptFloatingPanel(pnlMetaCard, acShowMetaCard);
     ctx_.AddFloatingPanel(pnlMetaCard, 250);
 }
 

@@ -8,7 +8,6 @@
 #include "engine/panels/KivStringGrid.h"
 #include "mainwindow/Globals.h"
 #include "mainwindow/WindowContext.h"
-#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/print/PrintInterface.h"
 #include "mainwindow/topics/TopicCommands.h"
 #include "platform/core/LegacyText.h"
@@ -113,8 +112,7 @@ void TTopicCommands::acPasteTopics() {
                !(clipboard_.Cut && !clipboard_.CutPasted && sameFile) &&
                !ownBranch(records[i + 1], sameFile))
             run.push_back(records[++i].Item());
-        if (fileCommands_->CopyBranchesIntoOutline(g, pos, r.FileName, run) > 0)
-            pos = g->CurrentRow() + 1;
+        if (branchCopy_(g, pos, r.FileName, run) > 0) pos = g->CurrentRow() + 1;
     }
     if (i < records.size()) {
         for (; i < records.size(); ++i) {

@@ -14,7 +14,6 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/bins/BinsInterface.h"
-#include "mainwindow/filecommands/FileCommandsInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/print/PrintInterface.h"
 #include "mainwindow/textcard/TextCardInterface.h"
@@ -37,12 +36,11 @@ const char* const kFocusCommands[] = {"acInsertBefore", "acInsertAfter", "acAddT
 TTopicCommands::TTopicCommands(IWindowContext& ctx)
     : QObject(&ctx.Window()),
       ctx_(ctx),
-      fileCommands_(ctx.Published()),
       wait_(ctx.Published()),
       textCard_(ctx.Published()),
       navPath_(ctx.Published()),
-      bins_(ctx.Published()),
-      keyboard_(ctx.Published()) {
+      clipBin_(ctx.Published()),
+      binsColumn_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
     ctx.Published().Publish<ITopicCommands>(*this);
 }
@@ -137,7 +135,7 @@ void TTopicCommands::BuildInsertCommands() {
     acMarkToClipCard = Action(w, "acMarkToClipCard", QStringLiteral("Mark To Clip Card"));
     acMarkToClipCard->OnExecute = [this](KivAction*) {
         if (!KeyGuardPasses()) return;
-        if (TKivStringGrid* g = ctx_.CurrentGrid()) bins_->AddToClipCard(g);
+        if (TKivStringGrid* g = ctx_.CurrentGrid()) clipBin_->AddToClipCard(g);
     };
     acMarkToClipCard->OnUpdate = [this](KivAction* s) {
         DescriptorUpdate(s, QKeySequence(Qt::CTRL | Qt::Key_M), false);
@@ -216,7 +214,7 @@ bool TTopicCommands::eventFilter(QObject* watched, QEvent* e) {
     return false;
 }
 
-bool TTopicCommands::KeyGuardPasses() { return keyboard_->KeyCommandMayRun(); }
+bool TTopicCommands::KeyGuardPasses() { return !keyGuard_ || keyGuard_(); }
 
 void TTopicCommands::Subscribe(TWindowEvents& events) {
     events.TopicLeaving.Subscribe(

@@ -16,13 +16,13 @@
 // panels. MetaCard.cpp: the meta-data card.
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 #include "dialogs/RecycledBinWindow.h"
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TopicEdits.h"
 #include "mainwindow/Published.h"
-#include "mainwindow/keyboard/KeyboardInterface.h"
 #include "mainwindow/topics/TopicCommandsInterface.h"
 #include "platform/qt/KivAction.h"
 
@@ -34,8 +34,8 @@ class IWindowContext;
 struct TWindowEvents;
 class TKivStringGrid;
 class TSortGrid;
-class IBins;
-class IFileCommands;
+class IClipBin;
+class IBinsColumn;
 class IWaitPanel;
 class ITextCard;
 class INavigationPath;
@@ -98,6 +98,8 @@ public:
     void acShowMetaCardExecute();
     void HideMetaCard() override;
     void SetMetaCardEnabled(bool on) override;
+    void SetKeyGuard(std::function<bool()> mayRun) override { keyGuard_ = std::move(mayRun); }
+    void SetBranchCopy(TBranchCopy copy) override { branchCopy_ = std::move(copy); }
 
     KivAction* acInsertBefore = nullptr;
     KivAction* acInsertAfter = nullptr;
@@ -138,12 +140,13 @@ private:
     bool PutIntoActivePanel(const TItemArray& items);
 
     IWindowContext& ctx_;
-    TNeed<IFileCommands> fileCommands_;
     TNeed<IWaitPanel> wait_;
     TNeed<ITextCard> textCard_;
     TNeed<INavigationPath> navPath_;
-    TNeed<IBins> bins_;
-    TNeed<IKeyboard> keyboard_;
+    TNeed<IClipBin> clipBin_;
+    TNeed<IBinsColumn> binsColumn_;
+    std::function<bool()> keyGuard_;
+    TBranchCopy branchCopy_;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;
     bool pinShown_ = false;
