@@ -60,21 +60,15 @@ TWindowSettings::TWindowSettings(IWindowContext& ctx)
       autoLaunch_(ctx.Published()),
       browser_(ctx.Published()),
       layouts_(ctx.Published()),
-      outline_(ctx.Published()) {
+      outline_(ctx.Published()),
+      marks_(ctx.Published()),
+      nav_(ctx.Published()) {
     ctx.Published().Publish<IWindowSettings>(*this);
 }
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
-    acShowInterBaseTabs =
-        Action(w, "acShowInterBaseTabs", QStringLiteral("Bookmarked Datastructures Tabs"), true);
-    acShowThreadsTabs = Action(w, "acShowThreadsTabs", QStringLiteral("Threads Tabs"), true);
-    acShowQuickJumpsTabs =
-        Action(w, "acShowQuickJumpsTabs", QStringLiteral("QuickJumps Tabs"), true);
-    acOutlineView = Action(w, "acOutlineView", QStringLiteral("Outline Tabs"), true);
-    acFullNavPath = Action(w, "acFullNavPath", QStringLiteral("Full Navigation Path"), true);
     acIconTitles = Action(w, "acIconTitles", QStringLiteral("Icon Titles"), true);
-    acArrows = Action(w, "acArrows", QStringLiteral("Navigation Arrows"), true);
     acAlwaysShowBars = Action(w, "acAlwaysShowBars", QStringLiteral("Always Show Bars"), true);
     SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
     SetDefault1->Tag = 6;
@@ -113,16 +107,9 @@ void TWindowSettings::LoadSettings() {
     SetDefault1->Tag = s.DefaultDateTime;
     browser_->LoadVisitedLinks();
 
-    acShowInterBaseTabs->SetChecked(s.InterBaseView);
-    ctx_.Skeleton().tsInterBase->setVisible(s.InterBaseView);
+    nav_->ApplyViewSwitches({s.InterBaseView, s.OutlineView, s.FullNavigationPath, s.NavArrows});
     // The Threads strip starts hidden whatever the file says.
-    acShowThreadsTabs->SetChecked(false);
-    ctx_.Skeleton().pnlThreads->hide();
-    acShowQuickJumpsTabs->SetChecked(s.BookMark2View);
-    ctx_.Skeleton().pnlQuickJumps->setVisible(s.BookMark2View);
-    acOutlineView->SetChecked(s.OutlineView);
-    ctx_.Skeleton().tsOutLine->setVisible(s.OutlineView);
-    acFullNavPath->SetChecked(s.FullNavigationPath);
+    marks_->ShowStripsAtStart(s.BookMark2View);
     ColorScheme.RowLines = s.RowStrings;
     CurrentSchemeIndex = s.SelectedColorScheme;
     acIconTitles->SetChecked(s.IconTitles);
@@ -136,8 +123,6 @@ void TWindowSettings::LoadSettings() {
     DefaultFontColor = s.dfColor;
     DefaultFontStyle = BitsToFontStyles(s.dfStyle);
     ctx_.Actions().Get(QStringLiteral("acAutoBackup")).SetChecked(s.AutoBackup);
-    acArrows->SetChecked(s.NavArrows);
-    ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
     layouts_->SetStoredLayout(s.PanelsLayout, s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
@@ -168,18 +153,19 @@ void TWindowSettings::SaveSettings() {
     s.RowStrings = ColorScheme.RowLines;
     s.SelectedColorScheme = CurrentSchemeIndex;
     s.PanelsLayout = layouts_->CurrentLayout();
-    s.BookMarkView = acShowThreadsTabs->Checked();
-    s.BookMark2View = acShowQuickJumpsTabs->Checked();
-    s.InterBaseView = acShowInterBaseTabs->Checked();
-    s.OutlineView = acOutlineView->Checked();
-    s.FullNavigationPath = acFullNavPath->Checked();
+    s.BookMarkView = marks_->ThreadsTabsShown();
+    s.BookMark2View = marks_->QuickJumpsTabsShown();
+    const TNavigationViewSwitches nav = nav_->ViewSwitches();
+    s.InterBaseView = nav.InterBaseTabs;
+    s.OutlineView = nav.OutlineTabs;
+    s.FullNavigationPath = nav.FullPath;
     s.IconTitles = acIconTitles->Checked();
     s.dfName = DefaultFontName.toStdString();
     s.dfSize = DefaultFontSize;
     s.dfColor = DefaultFontColor;
     s.dfStyle = FontStylesToBits(DefaultFontStyle);
     s.AutoBackup = ctx_.Actions().Get(QStringLiteral("acAutoBackup")).Checked();
-    s.NavArrows = acArrows->Checked();
+    s.NavArrows = nav.Arrows;
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
     s.DefaultDateTime = SetDefault1->Tag;
     const TOutlineViewSettings view = outline_->ViewSettings();

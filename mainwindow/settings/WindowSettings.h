@@ -1,9 +1,9 @@
 #pragma once
 // The window's side of "kiv.ini": the settings applied at creation (geometry, the view
 // switches, the default font, the autoview delay) and collected at shut-down. Commands:
-// the view switches it restores (acShowInterBaseTabs .. acAlwaysShowBars, SetDefault1,
-// BoxedTopicView1). The layout, the document view and the autoview delay belong to their
-// rooms, which it asks through their interfaces.
+// the view switches it restores (acIconTitles, acAlwaysShowBars, SetDefault1,
+// BoxedTopicView1). The layout, the document view, the marks' and the path's switches and
+// the autoview delay belong to their rooms, which it asks through their interfaces.
 #include <QMargins>
 #include <QObject>
 #include <QRect>
@@ -12,6 +12,8 @@
 #include "mainwindow/autolaunch/AutoLaunchInterface.h"
 #include "mainwindow/browser/BrowserInterface.h"
 #include "mainwindow/layouts/LayoutsInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/outline/OutlineInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/KivAction.h"
@@ -46,13 +48,7 @@ public:
     int DefaultDateTimeCode() const override { return SetDefault1->Tag; }
     void SetDefaultDateTimeCode(int code) override { SetDefault1->Tag = code; }
 
-    KivAction* acShowInterBaseTabs = nullptr;
-    KivAction* acShowThreadsTabs = nullptr;
-    KivAction* acShowQuickJumpsTabs = nullptr;
-    KivAction* acOutlineView = nullptr;
-    KivAction* acFullNavPath = nullptr;
     KivAction* acIconTitles = nullptr;
-    KivAction* acArrows = nullptr;
     KivAction* acAlwaysShowBars = nullptr;
     KivAction* SetDefault1 = nullptr;
     QAction* BoxedTopicView1 = nullptr;
@@ -70,6 +66,8 @@ private:
     TNeed<IBrowser> browser_;
     TNeed<ILayouts> layouts_;
     TNeed<IOutline> outline_;
+    TNeed<IMarks> marks_;
+    TNeed<INavigationPath> nav_;
     std::optional<QRect> frameTarget_;
 };
 
