@@ -38,6 +38,10 @@ public:
 
     // The active panel's current topic appended to the current trail.
     virtual void AddCurrentTopicToMarks() = 0;
+
+    // The Datastructures Auto Backup switch, as the settings keep it.
+    virtual bool AutoBackup() const = 0;
+    virtual void SetAutoBackup(bool on) = 0;
 };
 
 }  // namespace kiv

@@ -62,7 +62,8 @@ TWindowSettings::TWindowSettings(IWindowContext& ctx)
       layouts_(ctx.Published()),
       outline_(ctx.Published()),
       marks_(ctx.Published()),
-      nav_(ctx.Published()) {
+      nav_(ctx.Published()),
+      datastructure_(ctx.Published()) {
     ctx.Published().Publish<IWindowSettings>(*this);
 }
 
@@ -70,8 +71,6 @@ void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
     acIconTitles = Action(w, "acIconTitles", QStringLiteral("Icon Titles"), true);
     acAlwaysShowBars = Action(w, "acAlwaysShowBars", QStringLiteral("Always Show Bars"), true);
-    SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
-    SetDefault1->Tag = 6;
     BoxedTopicView1 = Item(w, "BoxedTopicView1", QStringLiteral("Boxed Topic View"), true);
 }
 
@@ -104,7 +103,7 @@ void TWindowSettings::LoadSettings() {
     const TKivSettings& s = ctx_.Settings();
     ApplyGeometry(ResolveStartGeometry(s, Screen::Size(), WorkArea(), ScreenRects()));
 
-    SetDefault1->Tag = s.DefaultDateTime;
+    defaultDateTime_ = s.DefaultDateTime;
     browser_->LoadVisitedLinks();
 
     nav_->ApplyViewSwitches({s.InterBaseView, s.OutlineView, s.FullNavigationPath, s.NavArrows});
@@ -122,7 +121,7 @@ void TWindowSettings::LoadSettings() {
     DefaultFontSize = s.dfSize;
     DefaultFontColor = s.dfColor;
     DefaultFontStyle = BitsToFontStyles(s.dfStyle);
-    ctx_.Actions().Get(QStringLiteral("acAutoBackup")).SetChecked(s.AutoBackup);
+    datastructure_->SetAutoBackup(s.AutoBackup);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
     layouts_->SetStoredLayout(s.PanelsLayout, s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
@@ -164,10 +163,10 @@ void TWindowSettings::SaveSettings() {
     s.dfSize = DefaultFontSize;
     s.dfColor = DefaultFontColor;
     s.dfStyle = FontStylesToBits(DefaultFontStyle);
-    s.AutoBackup = ctx_.Actions().Get(QStringLiteral("acAutoBackup")).Checked();
+    s.AutoBackup = datastructure_->AutoBackup();
     s.NavArrows = nav.Arrows;
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
-    s.DefaultDateTime = SetDefault1->Tag;
+    s.DefaultDateTime = defaultDateTime_;
     const TOutlineViewSettings view = outline_->ViewSettings();
     s.Whitener = view.Whitener;
     s.CompactLayoutSelection = layouts_->CompactLayoutSelection();

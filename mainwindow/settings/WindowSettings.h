@@ -1,7 +1,7 @@
 #pragma once
 // The window's side of "kiv.ini": the settings applied at creation (geometry, the view
 // switches, the default font, the autoview delay) and collected at shut-down. Commands:
-// the view switches it restores (acIconTitles, acAlwaysShowBars, SetDefault1,
+// the view switches it restores (acIconTitles, acAlwaysShowBars,
 // BoxedTopicView1). The layout, the document view, the marks' and the path's switches and
 // the autoview delay belong to their rooms, which it asks through their interfaces.
 #include <QMargins>
@@ -11,6 +11,7 @@
 
 #include "mainwindow/autolaunch/AutoLaunchInterface.h"
 #include "mainwindow/browser/BrowserInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/layouts/LayoutsInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
@@ -45,12 +46,11 @@ public:
 
     int ColorSchemeIndex() const override { return CurrentSchemeIndex; }
     void SetColorSchemeIndex(int index) override { CurrentSchemeIndex = index; }
-    int DefaultDateTimeCode() const override { return SetDefault1->Tag; }
-    void SetDefaultDateTimeCode(int code) override { SetDefault1->Tag = code; }
+    int DefaultDateTimeCode() const override { return defaultDateTime_; }
+    void SetDefaultDateTimeCode(int code) override { defaultDateTime_ = code; }
 
     KivAction* acIconTitles = nullptr;
     KivAction* acAlwaysShowBars = nullptr;
-    KivAction* SetDefault1 = nullptr;
     QAction* BoxedTopicView1 = nullptr;
 
     // Read by the later panes: the colour scheme.
@@ -68,7 +68,9 @@ private:
     TNeed<IOutline> outline_;
     TNeed<IMarks> marks_;
     TNeed<INavigationPath> nav_;
+    TNeed<IDatastructure> datastructure_;
     std::optional<QRect> frameTarget_;
+    int defaultDateTime_ = 6;  // the Set Default... choice
 };
 
 }  // namespace kiv
