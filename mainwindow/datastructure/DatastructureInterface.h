@@ -3,6 +3,9 @@
 #include <QString>
 #include <cstddef>
 #include <string>
+#include <vector>
+
+class QAction;
 
 namespace kiv {
 
@@ -39,6 +42,8 @@ public:
     // The active panel's current topic appended to the current trail.
     virtual void AddCurrentTopicToMarks() = 0;
 
+    // Items of the File menu put before the recent files, as a group of their own.
+    virtual void AddFileItemsBeforeRecent(const std::vector<QAction*>& items) = 0;
     // The Datastructures Auto Backup switch, as the settings keep it.
     virtual bool AutoBackup() const = 0;
     virtual void SetAutoBackup(bool on) = 0;
