@@ -78,6 +78,8 @@ struct TWindowEvents {
     TWindowEvent<uint32_t> TopicsChanged;
     // The busy gate went up (true) or down (false).
     TWindowEvent<bool> BusyChanged;
+    // The print window came up or went: a find dialog over the editors hides.
+    TWindowEvent<> PrintWindowChanged;
 };
 
 // How many busy scopes are open. While one is, the program's busy gate (Busy, which

@@ -21,6 +21,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/help/HelpInterface.h"
+#include "mainwindow/textcard/TextCardInterface.h"
 #include "platform/qt/ExceptionGuard.h"
 #include "platform/qt/WidgetState.h"
 
@@ -250,13 +251,10 @@ void TAppEvents::BuildButtons() {
     acCloseBins->OnExecute = [this](KivAction*) { btnCloseBinsClick(); };
 
     // The card pane's close button, at the end of the text card's caption line.
-    auto* caption = k.pnlSimpleText->findChild<QWidget*>(QStringLiteral("pnlCurDescr"));
-    if (caption && caption->layout()) {
-        btnCloseTextCard = CloseButton(caption, "btnCloseTextCard");
-        caption->layout()->addWidget(btnCloseTextCard);
-        connect(btnCloseTextCard, &QToolButton::clicked, this,
-                [this] { GuardCall([this] { btnCloseTextCardClick(); }); });
-    }
+    btnCloseTextCard = CloseButton(k.pnlSimpleText, "btnCloseTextCard");
+    TNeed<ITextCard>(ctx_.Published())->AddToCaptionLine(btnCloseTextCard);
+    connect(btnCloseTextCard, &QToolButton::clicked, this,
+            [this] { GuardCall([this] { btnCloseTextCardClick(); }); });
 }
 
 void TAppEvents::WireViewSwitches() {

@@ -104,12 +104,13 @@ void TAutoLaunch::SetAutoLaunchDelay(int ms) {
     for (QAction* a : AutoviewDelay1->actions()) a->setChecked(a->data().toInt() == ms);
 }
 
+void TAutoLaunch::HoldAutoLaunch(bool held) { held_ = held; }
+
 void TAutoLaunch::Arm(TKivStringGrid* grid, int row) {
     AutoLaunchTarget.clear();
     tmrAutoLaunch->stop();
     if (!grid || !grid->IsRowValid(row)) return;
-    if (!(acAutoview->Checked() || acExtLaunch->Checked() || CtrlIsDown) || acAutoview->Tag != 0)
-        return;
+    if (!(acAutoview->Checked() || acExtLaunch->Checked() || CtrlIsDown) || held_) return;
     TLaunchList& links = grid->Nester->LaunchList();
     const int n = links.Count(row);
     if (n == 1) AutoLaunchTarget = links.GetPath(row, 0);

@@ -32,6 +32,7 @@ public:
     void SetAutoLaunchDelay(int ms) override;
     std::string FirstViewableLink(TKivStringGrid* grid, int row) override;
     void SetCtrlDown(bool down) override;
+    void HoldAutoLaunch(bool held) override;
     void CtrlNavigationKey() override;
 
     // The topic (grid, row) became current: the timer is armed for its links.
@@ -54,6 +55,7 @@ public:
     std::string AutoLaunchTarget;
     bool CtrlIsDown = false;
     bool AutoviewOffOnCtrlUp = false;
+    bool held_ = false;
 
 private:
     // The browser pane closes, unless the text card shares the pane with it.

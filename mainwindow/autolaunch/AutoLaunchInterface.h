@@ -20,6 +20,8 @@ public:
     virtual void SetCtrlDown(bool down) = 0;
     // An outline navigation key with Ctrl: automatic viewing on until Ctrl comes up.
     virtual void CtrlNavigationKey() = 0;
+    // While held (a topic being inserted) topic changes arm nothing.
+    virtual void HoldAutoLaunch(bool held) = 0;
 };
 
 }  // namespace kiv

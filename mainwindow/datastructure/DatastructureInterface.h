@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
+
+class QAction;
 
 namespace kiv {
 
@@ -42,6 +45,12 @@ public:
     virtual void AddCurrentTopicToMarks() = 0;
     // The marks' part: how a topic joins a trail; handed over by the marks as they subscribe.
     virtual void SetTopicToMarks(std::function<void(TNavigator& trail)> add) = 0;
+
+    // Items of the File menu put before the recent files, as a group of their own.
+    virtual void AddFileItemsBeforeRecent(const std::vector<QAction*>& items) = 0;
+    // The Datastructures Auto Backup switch, as the settings keep it.
+    virtual bool AutoBackup() const = 0;
+    virtual void SetAutoBackup(bool on) = 0;
 };
 
 }  // namespace kiv

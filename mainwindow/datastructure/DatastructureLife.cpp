@@ -785,11 +785,17 @@ void TDatastructureLife::SaveDatastructureAs(const std::string& target) {
     WriteFileAtomic(target, joined);
 }
 
+void TDatastructureLife::AddFileItemsBeforeRecent(const std::vector<QAction*>& items) {
+    QMenu* file = ctx_.Skeleton().File1;
+    for (QAction* a : items) file->insertAction(miLast1, a);
+    file->insertSeparator(miLast1);
+}
+
 void TDatastructureLife::acHideAllCardsExecute() {
     launch_->CardPanel()->hide();
     binsColumn_->HideBinPanels();
     topics_->HideMetaCard();
-    ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")).SetChecked(false);
+    launch_->UncheckLaunchCard();
 }
 
 }  // namespace kiv

@@ -114,6 +114,9 @@ public:
     static bool IsTemplate(const std::string& path);
     bool IsTemplatePath(const std::string& path) const override { return IsTemplate(path); }
     void TellUnreadCards(const std::string& unread) override;
+    void AddFileItemsBeforeRecent(const std::vector<QAction*>& items) override;
+    bool AutoBackup() const override { return acAutoBackup->Checked(); }
+    void SetAutoBackup(bool on) override { acAutoBackup->SetChecked(on); }
     // A name for a new datastructure from the dialog, made absolute with ".kiv"; empty when
     // cancelled, or refused with a message: the open datastructure, the template, a pair
     // left open, or an existing file the user does not want replaced.

@@ -90,7 +90,6 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
 
 void TFileCommands::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
-    TWindowSkeleton& k = ctx_.Skeleton();
     auto find = [this](const char* name) { return &ctx_.Actions().Get(QString::fromLatin1(name)); };
     KivAction* returnToBackup = find("acReturnToBackup");
 
@@ -119,12 +118,9 @@ void TFileCommands::BuildComponents() {
             [this] { GuardCall([this] { EnterPassword1Click(); }); });
 
     // Before the recent files, as a group of their own.
-    QAction* before = w->findChild<QAction*>(QStringLiteral("miLast1"));
-    for (QAction* a : std::initializer_list<QAction*>{acSaveInNewDatabase, acCompactDatabase,
-                                                      acDoAsTemplate, acLinkToExt, acUnlinkFromExt,
-                                                      returnToBackup, SetPassword1, EnterPassword1})
-        k.File1->insertAction(before, a);
-    k.File1->insertSeparator(before);
+    datastructure_->AddFileItemsBeforeRecent({acSaveInNewDatabase, acCompactDatabase,
+                                              acDoAsTemplate, acLinkToExt, acUnlinkFromExt,
+                                              returnToBackup, SetPassword1, EnterPassword1});
 
     for (KivAction* a : {find("acSaveDatabaseAs"), acSaveInNewDatabase, find("acPrint"),
                          acCompactDatabase, acLinkToExt, acUnlinkFromExt, acDoAsTemplate})

@@ -209,7 +209,7 @@ void TKeyboard::UpOrDown(TKivStringGrid* g, bool inEditor, Word& Key, TShiftStat
     if (up ? row <= 0 : row >= last) {
         // Down on the last row makes a new topic after it, once per press.
         if (!up && row == last && keys.Empty() && !repeat && !g->KeyDownSeen)
-            ctx_.Actions().Get(QStringLiteral("acInsertAfter")).Execute();
+            topics_->RunInsertAfter();
         g->KeyDownSeen = true;
         return;
     }

@@ -590,6 +590,11 @@ QString TLaunchCard::UnstoredCard() const {
     return UnstoredCardForMessage(QStringLiteral("The links"), listGrid_, listRow_, storeFailure_);
 }
 
+void TLaunchCard::CloseLaunchCard() {
+    if (acShowLaunchCard->Checked()) acShowLaunchCard->Execute();
+    acShowLaunchCard->SetChecked(false);
+}
+
 void TLaunchCard::ShowLaunchCardInFront() {
     if (isShown(pnlLaunchCard)) pnlLaunchCard->raise();
     else ShowLaunchCard();

@@ -51,6 +51,8 @@ public:
     // topic already has are dropped; an untitled topic takes the first link's title.
     void AddLinksToTopic(TKivStringGrid* grid, int row, std::string_view text) override;
     void ShowLaunchCardInFront() override;
+    void CloseLaunchCard() override;
+    void UncheckLaunchCard() override { acShowLaunchCard->SetChecked(false); }
     std::string FocusedListLink() const override;
     void SetBrowser(std::function<bool(const std::string& address, bool makeRoom)> open) override {
         OpenInBrowser = std::move(open);

@@ -44,6 +44,10 @@ public:
     virtual QString UnstoredCard() const = 0;
     // The launch card with the current topic's links, in front.
     virtual void ShowLaunchCardInFront() = 0;
+    // Hide all cards: the card shown stores its links as it closes; its command unchecked.
+    virtual void CloseLaunchCard() = 0;
+    // Its command unchecked, nothing stored (the card's panel hidden by the caller).
+    virtual void UncheckLaunchCard() = 0;
     // The link of the launch card list's selected row while the list has the keyboard
     // focus; empty otherwise.
     virtual std::string FocusedListLink() const = 0;

@@ -49,7 +49,8 @@ TLayouts::TLayouts(IWindowContext& ctx)
       binsColumn_(ctx.Published()),
       topics_(ctx.Published()),
       browser_(ctx.Published()),
-      textCard_(ctx.Published()) {
+      textCard_(ctx.Published()),
+      launch_(ctx.Published()) {
     ctx.Published().Publish<ILayouts>(*this);
 }
 
@@ -568,8 +569,9 @@ void TLayouts::acHideKivPanelExecute() {
                 SetOutlinerExtent(k.pnlMain->height() -
                                   StackedCardPaneHeight(ratios_, k.pnlMain->height()));
             }
-            k.tsInterBase->setVisible(checked("acShowInterBaseTabs"));
-            k.tsOutLine->setVisible(checked("acOutlineView"));
+            const TNavigationViewSwitches strips = nav_->ViewSwitches();
+            k.tsInterBase->setVisible(strips.InterBaseTabs);
+            k.tsOutLine->setVisible(strips.OutlineTabs);
             k.pnlBMs->show();
             btnMaximizePane->setToolTip(QStringLiteral("Maximize Pane"));
             SetPaneGlyph(btnMaximizePane, kNormalGlyph);
@@ -628,10 +630,7 @@ void TLayouts::acHidePaneExecute() {
 
 void TLayouts::acHideAllCardsExecute() {
     // The launch card stores its links as it closes.
-    if (KivAction* launch = ctx_.Actions().Find(QStringLiteral("acShowLaunchCard"))) {
-        if (launch->Checked()) launch->Execute();
-        launch->SetChecked(false);
-    }
+    launch_->CloseLaunchCard();
     binsColumn_->HideBinPanels();
     topics_->HideMetaCard();
 }

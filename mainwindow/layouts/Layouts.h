@@ -16,6 +16,7 @@
 #include "mainwindow/Published.h"
 #include "mainwindow/bins/BinsInterface.h"
 #include "mainwindow/browser/BrowserInterface.h"
+#include "mainwindow/launch/LaunchCardInterface.h"
 #include "mainwindow/layouts/LayoutsInterface.h"
 #include "mainwindow/marks/MarksInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
@@ -134,6 +135,7 @@ private:
     TNeed<ITopicCommands> topics_;
     TNeed<IBrowser> browser_;
     TNeed<ITextCard> textCard_;
+    TNeed<ILaunchCard> launch_;
     int currentLayout_ = 0;
     int previousLayout_ = 0;
     TPaneRatios ratios_;

@@ -63,6 +63,9 @@ public:
     // Marks a pack could not carry over (their topics had gone): told with the others once
     // the datastructure is open again.
     void NoteDroppedMarks(int threads, int quickJumps) override;
+    void ShowStripsAtStart(bool quickJumps) override;
+    bool ThreadsTabsShown() const override;
+    bool QuickJumpsTabsShown() const override;
     // At the open: the current thread stays when it still names a topic, else the Threads
     // become one trail, a copy of the current one. True when it stayed.
     bool SettleThreadsAtOpen() override;
@@ -118,6 +121,8 @@ public:
     void ShowBookmarksPopup();
 
     KivAction* acToThreads = nullptr;
+    KivAction* acShowThreadsTabs = nullptr;
+    KivAction* acShowQuickJumpsTabs = nullptr;
     KivAction* acToMarks = nullptr;
     KivAction* acThreadListShow = nullptr;
     KivAction* acQuickJumpListShow = nullptr;

@@ -90,14 +90,14 @@ void TMarks::BuildComponents() {
     for (QAction* a : {static_cast<QAction*>(acToThreads), static_cast<QAction*>(acToMarks)})
         w->addAction(a);
 
-    KivAction* threadsTabs = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
-    threadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
-    threadsTabs->OnUpdate = [this](KivAction* a) {
+    acShowThreadsTabs = Action(w, "acShowThreadsTabs", QStringLiteral("Threads Tabs"), true);
+    acShowQuickJumpsTabs =
+        Action(w, "acShowQuickJumpsTabs", QStringLiteral("QuickJumps Tabs"), true);
+    acShowThreadsTabs->OnExecute = [this](KivAction*) { acShowThreadsTabsExecute(); };
+    acShowThreadsTabs->OnUpdate = [this](KivAction* a) {
         a->SetEnabled(isShown(ctx_.Skeleton().pnlKiv));
     };
-    ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).OnExecute = [this](KivAction*) {
-        acShowQuickJumpsTabsExecute();
-    };
+    acShowQuickJumpsTabs->OnExecute = [this](KivAction*) { acShowQuickJumpsTabsExecute(); };
 
     tmQuickJumpsFlasher = Named(new QTimer(this), "tmQuickJumpsFlasher");
     tmQuickJumpsFlasher->setInterval(kFlashMs);
@@ -374,8 +374,7 @@ void TMarks::ThreadTitleChanged() {
     if (!ctx_.Open().BookMark || !tsThreads) return;
     const int i = ctx_.Open().BookMark->Threads.CurrentIndex();
     if (isShown(ctx_.Skeleton().pnlThreads) && i >= 0 && i < tsThreads->Tabs().Count() &&
-        i == tsThreads->TabIndex() &&
-        !ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked())
+        i == tsThreads->TabIndex() && !acShowQuickJumpsTabs->Checked())
         tsThreads->Tabs().Put(i, ThreadTabText(i));
     if (isShown(pnlBMList) && DockedListKind == kThreads) FillMarkList(lbxBMList, kThreads);
 }
@@ -395,8 +394,7 @@ QString TMarks::MarkListText(const TQuickJump& list, int i, bool threads) {
 }
 
 QString TMarks::ThreadTabText(int i) const {
-    if (ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked())
-        return QString::number(i);
+    if (acShowQuickJumpsTabs->Checked()) return QString::number(i);
     return QString::number(i) + QStringLiteral(". ") +
            MarkCaption(ctx_.Open().BookMark->Threads, i, true);
 }
@@ -467,22 +465,33 @@ void TMarks::tmQuickJumpsFlasherTimer() {
 }
 
 void TMarks::acShowThreadsTabsExecute() {
-    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
+    KivAction* a = acShowThreadsTabs;
     a->SetChecked(!a->Checked());
     LayoutStrips();
 }
 
 void TMarks::acShowQuickJumpsTabsExecute() {
-    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs"));
+    KivAction* a = acShowQuickJumpsTabs;
     a->SetChecked(!a->Checked());
     LayoutStrips();
     if (a->Checked()) FillQuickJumpsTabs();
 }
 
+void TMarks::ShowStripsAtStart(bool quickJumps) {
+    acShowThreadsTabs->SetChecked(false);
+    ctx_.Skeleton().pnlThreads->hide();
+    acShowQuickJumpsTabs->SetChecked(quickJumps);
+    ctx_.Skeleton().pnlQuickJumps->setVisible(quickJumps);
+}
+
+bool TMarks::ThreadsTabsShown() const { return acShowThreadsTabs->Checked(); }
+
+bool TMarks::QuickJumpsTabsShown() const { return acShowQuickJumpsTabs->Checked(); }
+
 void TMarks::LayoutStrips() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    const bool threads = ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs")).Checked();
-    const bool quickJumps = ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs")).Checked();
+    const bool threads = acShowThreadsTabs->Checked();
+    const bool quickJumps = acShowQuickJumpsTabs->Checked();
     k.pnlThreads->setVisible(threads);
     k.pnlQuickJumps->setVisible(quickJumps);
     // Side by side the Threads keep a fixed width; alone, either fills the row.

@@ -22,6 +22,12 @@ public:
     virtual void DatastructureOpened() = 0;
     // Marks that could not be kept, told once the open is done.
     virtual void NoteDroppedMarks(int threads, int quickJumps) = 0;
+
+    // The Threads and QuickJumps strips as the settings keep them: at the start the
+    // Threads hidden whatever was saved, the QuickJumps as saved.
+    virtual void ShowStripsAtStart(bool quickJumps) = 0;
+    virtual bool ThreadsTabsShown() const = 0;
+    virtual bool QuickJumpsTabsShown() const = 0;
 };
 
 }  // namespace kiv

@@ -104,8 +104,8 @@ void TMarks::BuildLists() {
 
 void TMarks::BuildMenus() {
     TWindowSkeleton& k = ctx_.Skeleton();
-    KivAction* threadsTabs = &ctx_.Actions().Get(QStringLiteral("acShowThreadsTabs"));
-    KivAction* quickJumpsTabs = &ctx_.Actions().Get(QStringLiteral("acShowQuickJumpsTabs"));
+    KivAction* threadsTabs = acShowThreadsTabs;
+    KivAction* quickJumpsTabs = acShowQuickJumpsTabs;
     auto menu = [this](QWidget* parent, const char* name, const QString& title, QAction* a,
                        QAction* b, void (TMarks::*fill)(QMenu*)) {
         QMenu* m = Named(new QMenu(title, parent), name);

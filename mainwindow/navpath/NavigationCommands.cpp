@@ -54,7 +54,7 @@ void TNavigationPath::BuildArrows() {
     connect(btnDown, &QToolButton::clicked, this,
             [this] { GuardCall([this] { btnDownClick(); }); });
 
-    KivAction* arrows = &ctx_.Actions().Get(QStringLiteral("acArrows"));
+    KivAction* arrows = acArrows;
     arrows->OnExecute = [this](KivAction*) { acArrowsExecute(); };
     connect(arrows, &QAction::toggled, this, [this](bool on) { ShowArrows(on); });
     ShowArrows(arrows->Checked());
@@ -88,7 +88,7 @@ void TNavigationPath::ShowArrows(bool on) {
 }
 
 void TNavigationPath::acArrowsExecute() {
-    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acArrows"));
+    KivAction* a = acArrows;
     a->SetChecked(!a->Checked());
 }
 

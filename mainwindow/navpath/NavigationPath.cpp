@@ -82,6 +82,12 @@ TNavigationPath::TNavigationPath(IWindowContext& ctx)
 void TNavigationPath::SetNavigateMode(const QString& mode) { lblNavigateMode->setText(mode); }
 
 void TNavigationPath::BuildComponents() {
+    QMainWindow* w = &ctx_.Window();
+    acShowInterBaseTabs =
+        Action(w, "acShowInterBaseTabs", QStringLiteral("Bookmarked Datastructures Tabs"), true);
+    acOutlineView = Action(w, "acOutlineView", QStringLiteral("Outline Tabs"), true);
+    acFullNavPath = Action(w, "acFullNavPath", QStringLiteral("Full Navigation Path"), true);
+    acArrows = Action(w, "acArrows", QStringLiteral("Navigation Arrows"), true);
     QWidget* pathRow = ctx_.Skeleton().pnlNavPath;
     lblNavigateMode = Named(new QLabel(QStringLiteral("whole"), pathRow), "lblNavigateMode");
     pathRow->layout()->addWidget(lblNavigateMode);
@@ -90,6 +96,22 @@ void TNavigationPath::BuildComponents() {
     BuildArrows();
     // The path is laid out again for its width (the window's, a splitter's).
     tsNavigator->installEventFilter(this);
+}
+
+void TNavigationPath::ApplyViewSwitches(const TNavigationViewSwitches& v) {
+    TWindowSkeleton& k = ctx_.Skeleton();
+    acShowInterBaseTabs->SetChecked(v.InterBaseTabs);
+    k.tsInterBase->setVisible(v.InterBaseTabs);
+    acOutlineView->SetChecked(v.OutlineTabs);
+    k.tsOutLine->setVisible(v.OutlineTabs);
+    acFullNavPath->SetChecked(v.FullPath);
+    acArrows->SetChecked(v.Arrows);
+    k.pnlArrows->setVisible(v.Arrows);
+}
+
+TNavigationViewSwitches TNavigationPath::ViewSwitches() const {
+    return {acShowInterBaseTabs->Checked(), acOutlineView->Checked(), acFullNavPath->Checked(),
+            acArrows->Checked()};
 }
 
 void TNavigationPath::BuildPath() {
@@ -120,7 +142,7 @@ void TNavigationPath::BuildPath() {
     row->insertWidget(2, tsNavigator, 100);
     row->insertWidget(3, lblSuperOrd, 100);
 
-    KivAction* full = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
+    KivAction* full = acFullNavPath;
     full->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backslash));
     full->OnExecute = [this](KivAction*) { acFullNavPathExecute(); };
     w->addAction(full);
@@ -134,7 +156,7 @@ void TNavigationPath::BuildPath() {
 void TNavigationPath::ShowFullPath(bool full) {
     tsNavigator->setVisible(full);
     lblSuperOrd->setVisible(!full);
-    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
+    KivAction* a = acFullNavPath;
     const QString hint = full ? QStringLiteral("Show Parent Topic Only")
                               : QStringLiteral("Show Full Navigation Path");
     a->setToolTip(hint);
@@ -159,7 +181,7 @@ void TNavigationPath::SetPathColors(TColor background, TColor font) {
 }
 
 void TNavigationPath::acFullNavPathExecute() {
-    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acFullNavPath"));
+    KivAction* a = acFullNavPath;
     a->SetChecked(!a->Checked());
 }
 

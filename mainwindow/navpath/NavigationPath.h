@@ -79,6 +79,8 @@ public:
     // A datastructure was opened, or an open failed and none is: the tabs, the outlines
     // and the path show what is open now.
     void DatastructureChanged() override;
+    void ApplyViewSwitches(const TNavigationViewSwitches& v) override;
+    TNavigationViewSwitches ViewSwitches() const override;
 
     // ---- strips ----
     void FillInterBaseTabs();
@@ -144,6 +146,10 @@ public:
     QToolButton* btnForth = nullptr;
     QToolButton* btnUp = nullptr;
     QToolButton* btnDown = nullptr;
+    KivAction* acShowInterBaseTabs = nullptr;
+    KivAction* acOutlineView = nullptr;
+    KivAction* acFullNavPath = nullptr;
+    KivAction* acArrows = nullptr;
     KivAction* acShiftLeft = nullptr;
     KivAction* acShiftRight = nullptr;
     KivAction* acGoToRoot = nullptr;

@@ -9,6 +9,14 @@
 
 namespace kiv {
 
+// The path's view switches as the settings keep them.
+struct TNavigationViewSwitches {
+    bool InterBaseTabs = false;
+    bool OutlineTabs = false;
+    bool FullPath = false;
+    bool Arrows = false;
+};
+
 class INavigationPath {
 public:
     virtual ~INavigationPath() = default;
@@ -49,6 +57,10 @@ public:
     // A datastructure was opened, or an open failed and none is: the tabs, the outlines
     // and the path show what is open now.
     virtual void DatastructureChanged() = 0;
+
+    // The view switches checked and their strips shown as saved; read back at shut-down.
+    virtual void ApplyViewSwitches(const TNavigationViewSwitches& v) = 0;
+    virtual TNavigationViewSwitches ViewSwitches() const = 0;
 };
 
 }  // namespace kiv

@@ -70,8 +70,6 @@ QString OutlineTabText(int i, const std::string& caption) {
 void TNavigationPath::BuildStrips() {
     QMainWindow* w = &ctx_.Window();
     TWindowSkeleton& k = ctx_.Skeleton();
-    KivAction* acShowInterBaseTabs = &ctx_.Actions().Get(QStringLiteral("acShowInterBaseTabs"));
-    KivAction* acOutlineView = &ctx_.Actions().Get(QStringLiteral("acOutlineView"));
 
     tsInterBase = StripIn(k.tsInterBase, "tsInterBase");
     tsInterBase->setToolTip(QStringLiteral("Quick Access To External Datastructures"));
@@ -214,7 +212,7 @@ void TNavigationPath::BookMarkedDatabases2Click(QMenu* menu) {
 }
 
 void TNavigationPath::acShowInterBaseTabsExecute() {
-    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acShowInterBaseTabs"));
+    KivAction* a = acShowInterBaseTabs;
     a->SetChecked(!a->Checked());
     ctx_.Skeleton().tsInterBase->setVisible(a->Checked());
     if (a->Checked()) FillInterBaseTabs();
@@ -389,7 +387,7 @@ void TNavigationPath::Outlines2Click(QMenu* menu) {
 }
 
 void TNavigationPath::acOutlineViewExecute() {
-    KivAction* a = &ctx_.Actions().Get(QStringLiteral("acOutlineView"));
+    KivAction* a = acOutlineView;
     a->SetChecked(!a->Checked());
     ctx_.Skeleton().tsOutLine->setVisible(a->Checked());
 }

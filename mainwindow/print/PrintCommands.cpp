@@ -61,12 +61,8 @@ void TPrintCommands::BuildComponents() {
         TBusyGuard busy(ctx_.BusyCounter());
         work();
     };
-    // The main window's text find dialog, once it has one.
-    frmPrint->CloseFindDialog = [this] {
-        if (QWidget* find = ctx_.Window().findChild<QWidget*>(QStringLiteral("fdText"));
-            find && !find->isHidden())
-            find->hide();
-    };
+    // The main window's text find dialog hides; its room hears it.
+    frmPrint->CloseFindDialog = [this] { ctx_.Events().PrintWindowChanged.Fire(); };
 }
 
 void TPrintCommands::acPrintExecute() {

@@ -138,6 +138,9 @@ void TSearchPane::Subscribe(TWindowEvents& events) {
         btnFindNext->hide();
         edKeywords->clear();
     });
+    events.PrintWindowChanged.Subscribe([this] {
+        if (fdText && !fdText->isHidden()) fdText->hide();
+    });
 }
 
 void TSearchPane::BuildComponents() {

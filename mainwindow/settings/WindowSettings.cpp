@@ -61,27 +61,20 @@ TWindowSettings::TWindowSettings(IWindowContext& ctx)
       browser_(ctx.Published()),
       layouts_(ctx.Published()),
       outline_(ctx.Published()),
-      textCard_(ctx.Published()) {
+      textCard_(ctx.Published()),
+      marks_(ctx.Published()),
+      nav_(ctx.Published()),
+      datastructure_(ctx.Published()) {
     ctx.Published().Publish<IWindowSettings>(*this);
 }
 
 void TWindowSettings::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
-    acShowInterBaseTabs =
-        Action(w, "acShowInterBaseTabs", QStringLiteral("Bookmarked Datastructures Tabs"), true);
-    acShowThreadsTabs = Action(w, "acShowThreadsTabs", QStringLiteral("Threads Tabs"), true);
-    acShowQuickJumpsTabs =
-        Action(w, "acShowQuickJumpsTabs", QStringLiteral("QuickJumps Tabs"), true);
-    acOutlineView = Action(w, "acOutlineView", QStringLiteral("Outline Tabs"), true);
-    acFullNavPath = Action(w, "acFullNavPath", QStringLiteral("Full Navigation Path"), true);
     acIconTitles = Action(w, "acIconTitles", QStringLiteral("Icon Titles"), true);
-    acArrows = Action(w, "acArrows", QStringLiteral("Navigation Arrows"), true);
     acAlwaysShowBars = Action(w, "acAlwaysShowBars", QStringLiteral("Always Show Bars"), true);
-    SetDefault1 = Action(w, "SetDefault1", QStringLiteral("Set Default..."));
-    SetDefault1->Tag = 6;
-    // The format Insert Time uses is the command's, kept at shut-down.
-    textCard_->SetDefaultDateTimeStore([this] { return SetDefault1->Tag; },
-                                       [this](int code) { SetDefault1->Tag = code; });
+    // The format Insert Time uses is kept here and written at shut-down.
+    textCard_->SetDefaultDateTimeStore([this] { return defaultDateTime_; },
+                                       [this](int code) { defaultDateTime_ = code; });
     BoxedTopicView1 = Item(w, "BoxedTopicView1", QStringLiteral("Boxed Topic View"), true);
 }
 
@@ -114,19 +107,12 @@ void TWindowSettings::LoadSettings() {
     const TKivSettings& s = ctx_.Settings();
     ApplyGeometry(ResolveStartGeometry(s, Screen::Size(), WorkArea(), ScreenRects()));
 
-    SetDefault1->Tag = s.DefaultDateTime;
+    defaultDateTime_ = s.DefaultDateTime;
     browser_->LoadVisitedLinks();
 
-    acShowInterBaseTabs->SetChecked(s.InterBaseView);
-    ctx_.Skeleton().tsInterBase->setVisible(s.InterBaseView);
+    nav_->ApplyViewSwitches({s.InterBaseView, s.OutlineView, s.FullNavigationPath, s.NavArrows});
     // The Threads strip starts hidden whatever the file says.
-    acShowThreadsTabs->SetChecked(false);
-    ctx_.Skeleton().pnlThreads->hide();
-    acShowQuickJumpsTabs->SetChecked(s.BookMark2View);
-    ctx_.Skeleton().pnlQuickJumps->setVisible(s.BookMark2View);
-    acOutlineView->SetChecked(s.OutlineView);
-    ctx_.Skeleton().tsOutLine->setVisible(s.OutlineView);
-    acFullNavPath->SetChecked(s.FullNavigationPath);
+    marks_->ShowStripsAtStart(s.BookMark2View);
     ColorScheme.RowLines = s.RowStrings;
     CurrentSchemeIndex = s.SelectedColorScheme;
     acIconTitles->SetChecked(s.IconTitles);
@@ -139,9 +125,7 @@ void TWindowSettings::LoadSettings() {
     DefaultFontSize = s.dfSize;
     DefaultFontColor = s.dfColor;
     DefaultFontStyle = BitsToFontStyles(s.dfStyle);
-    ctx_.Actions().Get(QStringLiteral("acAutoBackup")).SetChecked(s.AutoBackup);
-    acArrows->SetChecked(s.NavArrows);
-    ctx_.Skeleton().pnlArrows->setVisible(s.NavArrows);
+    datastructure_->SetAutoBackup(s.AutoBackup);
     acAlwaysShowBars->SetChecked(s.AlwaysShowBars);
     layouts_->SetStoredLayout(s.PanelsLayout, s.CompactLayoutSelection);
     BoxedTopicView1->setChecked(s.BoxedTopicView);
@@ -172,20 +156,21 @@ void TWindowSettings::SaveSettings() {
     s.RowStrings = ColorScheme.RowLines;
     s.SelectedColorScheme = CurrentSchemeIndex;
     s.PanelsLayout = layouts_->CurrentLayout();
-    s.BookMarkView = acShowThreadsTabs->Checked();
-    s.BookMark2View = acShowQuickJumpsTabs->Checked();
-    s.InterBaseView = acShowInterBaseTabs->Checked();
-    s.OutlineView = acOutlineView->Checked();
-    s.FullNavigationPath = acFullNavPath->Checked();
+    s.BookMarkView = marks_->ThreadsTabsShown();
+    s.BookMark2View = marks_->QuickJumpsTabsShown();
+    const TNavigationViewSwitches nav = nav_->ViewSwitches();
+    s.InterBaseView = nav.InterBaseTabs;
+    s.OutlineView = nav.OutlineTabs;
+    s.FullNavigationPath = nav.FullPath;
     s.IconTitles = acIconTitles->Checked();
     s.dfName = DefaultFontName.toStdString();
     s.dfSize = DefaultFontSize;
     s.dfColor = DefaultFontColor;
     s.dfStyle = FontStylesToBits(DefaultFontStyle);
-    s.AutoBackup = ctx_.Actions().Get(QStringLiteral("acAutoBackup")).Checked();
-    s.NavArrows = acArrows->Checked();
+    s.AutoBackup = datastructure_->AutoBackup();
+    s.NavArrows = nav.Arrows;
     s.AlwaysShowBars = acAlwaysShowBars->Checked();
-    s.DefaultDateTime = SetDefault1->Tag;
+    s.DefaultDateTime = defaultDateTime_;
     const TOutlineViewSettings view = outline_->ViewSettings();
     s.Whitener = view.Whitener;
     s.CompactLayoutSelection = layouts_->CompactLayoutSelection();

@@ -1,9 +1,9 @@
 #pragma once
 // The window's side of "kiv.ini": the settings applied at creation (geometry, the view
 // switches, the default font, the autoview delay) and collected at shut-down. Commands:
-// the view switches it restores (acShowInterBaseTabs .. acAlwaysShowBars, SetDefault1,
-// BoxedTopicView1). The layout, the document view and the autoview delay belong to their
-// rooms, which it asks through their interfaces.
+// the view switches it restores (acIconTitles, acAlwaysShowBars,
+// BoxedTopicView1). The layout, the document view, the marks' and the path's switches and
+// the autoview delay belong to their rooms, which it asks through their interfaces.
 #include <QMargins>
 #include <QObject>
 #include <QRect>
@@ -11,7 +11,10 @@
 
 #include "mainwindow/autolaunch/AutoLaunchInterface.h"
 #include "mainwindow/browser/BrowserInterface.h"
+#include "mainwindow/datastructure/DatastructureInterface.h"
 #include "mainwindow/layouts/LayoutsInterface.h"
+#include "mainwindow/marks/MarksInterface.h"
+#include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/outline/OutlineInterface.h"
 #include "mainwindow/settings/WindowSettingsInterface.h"
 #include "platform/qt/KivAction.h"
@@ -44,16 +47,11 @@ public:
 
     int ColorSchemeIndex() const override { return CurrentSchemeIndex; }
     void SetColorSchemeIndex(int index) override { CurrentSchemeIndex = index; }
+    int DefaultDateTimeCode() const { return defaultDateTime_; }
+    void SetDefaultDateTimeCode(int code) { defaultDateTime_ = code; }
 
-    KivAction* acShowInterBaseTabs = nullptr;
-    KivAction* acShowThreadsTabs = nullptr;
-    KivAction* acShowQuickJumpsTabs = nullptr;
-    KivAction* acOutlineView = nullptr;
-    KivAction* acFullNavPath = nullptr;
     KivAction* acIconTitles = nullptr;
-    KivAction* acArrows = nullptr;
     KivAction* acAlwaysShowBars = nullptr;
-    KivAction* SetDefault1 = nullptr;
     QAction* BoxedTopicView1 = nullptr;
 
     // Read by the later panes: the colour scheme.
@@ -70,7 +68,11 @@ private:
     TNeed<ILayouts> layouts_;
     TNeed<IOutline> outline_;
     TNeed<ITextCard> textCard_;
+    TNeed<IMarks> marks_;
+    TNeed<INavigationPath> nav_;
+    TNeed<IDatastructure> datastructure_;
     std::optional<QRect> frameTarget_;
+    int defaultDateTime_ = 6;  // the Set Default... choice
 };
 
 }  // namespace kiv

@@ -1,6 +1,6 @@
 #pragma once
-// What the other rooms read and set of the window's settings; the view switches themselves
-// are commands, found by name.
+// What the other rooms read and set of the window's settings; the view switches belong to
+// the rooms they show or hide.
 namespace kiv {
 
 class IWindowSettings {

@@ -187,6 +187,7 @@ public:
     QList<QPixmap> imlColor;
     QToolButton* btnDateTime = nullptr;
     QMenu* InsertDateTime1 = nullptr;
+    KivAction* SetDefault1 = nullptr;
     QAction* DefaultTextCardFont1 = nullptr;
     TFontDialog dlgDefFont;
     // Save As shows the print window's dialog; this one only while there is none.

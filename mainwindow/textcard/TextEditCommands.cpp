@@ -157,7 +157,8 @@ void TTextCard::BuildDateTimeMenu() {
     QMenu* edit = ctx_.Skeleton().Edit1;
     InsertDateTime1 = Named(edit->addMenu(QStringLiteral("Insert Date-Time")), "InsertDateTime1");
     InsertDateTime1->menuAction()->setToolTip(QStringLiteral("Insert Date/Time"));
-    KivAction* setDefault = &ctx_.Actions().Get(QStringLiteral("SetDefault1"));
+    SetDefault1 = Action(&ctx_.Window(), "SetDefault1", QStringLiteral("Set Default..."));
+    KivAction* setDefault = SetDefault1;
     InsertDateTime1->addAction(setDefault);
     frmDefaultDateTime = new TfrmDefaultDateTime(&ctx_.Window());
     frmDefaultDateTime->Format = [this](int code) { return FormatDateTimeChoice(code); };

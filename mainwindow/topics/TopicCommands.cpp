@@ -40,7 +40,8 @@ TTopicCommands::TTopicCommands(IWindowContext& ctx)
       textCard_(ctx.Published()),
       navPath_(ctx.Published()),
       clipBin_(ctx.Published()),
-      binsColumn_(ctx.Published()) {
+      binsColumn_(ctx.Published()),
+      autoLaunch_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
     ctx.Published().Publish<ITopicCommands>(*this);
 }
@@ -244,12 +245,12 @@ void TTopicCommands::InsertTopic(int position, bool asSibling, bool editMode, in
     if (asSibling && m.ValidRow(position + offset) && m.NestIndex(position + offset) >= 0 &&
         m.RowCount() > 1)
         return;
-    KivAction* autoview = &ctx_.Actions().Get(QStringLiteral("acAutoview"));
-    autoview->Tag = 1;  // no auto-launch for the new topic
-    struct TTagBack {
-        KivAction* a;
-        ~TTagBack() { a->Tag = 0; }
-    } back{autoview};
+    // No auto-launch for the new topic.
+    autoLaunch_->HoldAutoLaunch(true);
+    struct THoldBack {
+        IAutoLaunch& a;
+        ~THoldBack() { a.HoldAutoLaunch(false); }
+    } back{*autoLaunch_};
     g->InsertTopics(TItemArray{TNestItem{}}, position, true, asSibling, offset);
     if (editMode) PanelsManager().SetEditMode(true);
 }

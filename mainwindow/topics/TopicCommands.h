@@ -23,6 +23,7 @@
 #include "engine/core/NestFunctions.h"
 #include "engine/core/TopicEdits.h"
 #include "mainwindow/Published.h"
+#include "mainwindow/autolaunch/AutoLaunchInterface.h"
 #include "mainwindow/topics/TopicCommandsInterface.h"
 #include "platform/qt/KivAction.h"
 
@@ -54,6 +55,7 @@ public:
     // A new topic at position + offset of the current panel (beside it, or as the first
     // child of row position - 1), optionally ready for typing its caption.
     void InsertTopic(int position, bool asSibling, bool editMode, int offset) override;
+    void RunInsertAfter() override { acInsertAfter->Execute(); }
     void acInsertBeforeExecute();
     void acInsertAfterExecute();
     void acInsertChildExecute();
@@ -147,6 +149,7 @@ private:
     TNeed<IBinsColumn> binsColumn_;
     std::function<bool()> keyGuard_;
     TBranchCopy branchCopy_;
+    TNeed<IAutoLaunch> autoLaunch_;
     TNode pinned_;  // card directory and child nest set
     bool pinnedLocked_ = false;
     bool pinShown_ = false;

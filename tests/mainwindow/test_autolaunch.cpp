@@ -181,7 +181,7 @@ TEST_F(AutoLaunch, TheTwoModesExcludeEachOtherAndCtrlSwitchesViewingForAWhile) {
     A->SetCtrlDown(false);
     EXPECT_TRUE(A->acAutoview->Checked()) << "switched on by the user, it stays";
 
-    A->acAutoview->Tag = 1;  // a topic being inserted
+    A->HoldAutoLaunch(true);  // a topic being inserted
     ClickRow(p1, 0);
     ClickRow(p1, 1);
     EXPECT_FALSE(A->tmrAutoLaunch->isActive());

@@ -14,7 +14,7 @@ class Hoist : public NavFixture {
 protected:
     void Open(std::string_view tree) {
         NavFixture::Open(tree);
-        f->WindowSettings().acFullNavPath->SetChecked(true);
+        f->NavPath().acFullNavPath->SetChecked(true);
     }
     QString Mode() const { return f->NavPath().lblNavigateMode->text(); }
     int Stack() const { return Form1->Open().BookMark->HoistStack.Count(); }

@@ -128,7 +128,7 @@ TEST_F(NavPath, TheTrailFollowsTheActivePanel) {
 
 TEST_F(NavPath, TheFullPathToggleShowsTheStripOrTheParent) {
     Open("A(B)");
-    KivAction* full = f->WindowSettings().acFullNavPath;
+    KivAction* full = f->NavPath().acFullNavPath;
     ASSERT_FALSE(full->Checked());
     struct Expect {
         bool strip;
@@ -269,7 +269,7 @@ TEST_F(NavPath, TheOpenDatastructuresTabNeverOffersToDeleteItself) {
 
 TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
     Open("A(B(C))");
-    f->WindowSettings().acFullNavPath->Execute();
+    f->NavPath().acFullNavPath->Execute();
     GoToThirdPanel();
     {
         TBusyGuard walk(f->BusyCounter());
@@ -287,7 +287,7 @@ TEST_F(NavPath, ARebuildDuringALongOperationKeepsItsBusy) {
 
 TEST_F(NavPath, ADeepTrailScrollsItsLastTabIntoView) {
     Open("A(B(C))");
-    f->WindowSettings().acFullNavPath->Execute();
+    f->NavPath().acFullNavPath->Execute();
     for (int i = 0; i < 50; ++i)
         Form1->Open().Navigator->Add(1, 0, false, std::string(200, char('a' + i % 26)),
                                      TNestItem{});
@@ -363,7 +363,7 @@ TEST_F(NavPath, TheLinesToggleCyclesAndWholeCaptionsGoBackToOneLine) {
 
 TEST_F(NavPath, TheArrowsShowAndHide) {
     Open("a b");
-    KivAction* arrows = f->WindowSettings().acArrows;
+    KivAction* arrows = f->NavPath().acArrows;
     ASSERT_TRUE(arrows->Checked());
     EXPECT_EQ(f->Skeleton().pnlArrows->width(), 156);
     arrows->Execute();

@@ -273,13 +273,13 @@ TEST_F(TextFormat, TheDateTimeMenuInsertsIntoTheFocusedEditor) {
     Open("a b");
     t->Clock = [] { return QDateTime(QDate(2026, 3, 7), QTime(9, 5)); };
     t->Locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    f->WindowSettings().SetDefault1->Tag = 5;
+    f->WindowSettings().SetDefaultDateTimeCode(5);
     Focus(e);
     for (int open = 0; open < 2; ++open) {
         emit t->InsertDateTime1->aboutToShow();
         const QList<QAction*> items = t->InsertDateTime1->actions();
         ASSERT_EQ(items.size(), 13);
-        EXPECT_EQ(items[0], f->WindowSettings().SetDefault1);
+        EXPECT_EQ(items[0], t->SetDefault1);
         EXPECT_TRUE(items[1]->isSeparator());
         for (int i : {4, 8}) {
             EXPECT_TRUE(items[i]->isSeparator()) << i;
@@ -490,7 +490,7 @@ TEST_F(TextFormat, TheDefaultDateTimeWindowListsEveryStyleAndSetsTheDefault) {
     t->Locale = QLocale::c();
     TfrmDefaultDateTime* w = t->frmDefaultDateTime;
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Set Default Date-Time"));
-    f->WindowSettings().SetDefault1->Tag = 4;
+    f->WindowSettings().SetDefaultDateTimeCode(4);
     w->FillList();
     QStringList texts;
     for (int i = 0; i < w->lbxDateTime->count(); ++i) texts << w->lbxDateTime->item(i)->text();
@@ -500,20 +500,20 @@ TEST_F(TextFormat, TheDefaultDateTimeWindowListsEveryStyleAndSetsTheDefault) {
                            "Saturday March 7, 2026 2:05 PM", "Saturday March 7, 2026 14:05"}));
     EXPECT_EQ(w->lbxDateTime->currentRow(), 0) << "4 is no style of the list";
 
-    f->WindowSettings().SetDefault1->Tag = 10;
+    f->WindowSettings().SetDefaultDateTimeCode(10);
     QTimer::singleShot(0, w, [&] {
         EXPECT_EQ(w->lbxDateTime->currentRow(), 6);
         w->lbxDateTime->setCurrentRow(8);
         w->btnOK->click();
     });
-    f->WindowSettings().SetDefault1->Execute();
-    EXPECT_EQ(f->WindowSettings().SetDefault1->Tag, 12);
+    t->SetDefault1->Execute();
+    EXPECT_EQ(f->WindowSettings().DefaultDateTimeCode(), 12);
     QTimer::singleShot(0, w, [&] {
         w->lbxDateTime->setCurrentRow(1);
         w->btnCancel->click();
     });
-    f->WindowSettings().SetDefault1->Execute();
-    EXPECT_EQ(f->WindowSettings().SetDefault1->Tag, 12) << "Cancel keeps the default";
+    t->SetDefault1->Execute();
+    EXPECT_EQ(f->WindowSettings().DefaultDateTimeCode(), 12) << "Cancel keeps the default";
 }
 
 TEST_F(TextFormat, TheSymbolWindowInsertsIntoItsTargetInThePreviewFont) {

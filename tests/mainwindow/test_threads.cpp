@@ -65,8 +65,7 @@ protected:
         EXPECT_EQ(Threads().Navigator(Threads().CurrentIndex()), Form1->Open().Navigator);
     }
     void SetQuickJumpsTabs(bool on) {
-        if (f->WindowSettings().acShowQuickJumpsTabs->Checked() != on)
-            m->acShowQuickJumpsTabsExecute();
+        if (f->Marks().acShowQuickJumpsTabs->Checked() != on) m->acShowQuickJumpsTabsExecute();
     }
     std::vector<std::string> Messages() {
         std::vector<std::string> r;
@@ -87,7 +86,7 @@ TEST_F(Marks, StripAndListTexts) {
     ClickRow(p1, 1);          // thread 0 moves on to X
     ASSERT_EQ(Current(), QStringLiteral("X"));
     m->acShowThreadsTabsExecute();
-    ASSERT_TRUE(f->WindowSettings().acShowThreadsTabs->Checked());
+    ASSERT_TRUE(f->Marks().acShowThreadsTabs->Checked());
 
     SetQuickJumpsTabs(true);
     EXPECT_EQ(m->tsQuickJumps->Tabs().Strings(),

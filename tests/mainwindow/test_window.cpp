@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "mainwindow/autolaunch/AutoLaunch.h"
+#include "mainwindow/marks/Marks.h"
 #include "platform/qt/Program.h"
 #include "tests/mainwindow/WindowFixture.h"
 
@@ -206,7 +207,7 @@ TEST_F(Window, SettingsActOnTheWindowAndItsGeometryIsSaved) {
     EXPECT_EQ(f->pos(), QPoint(10, 20)) << "the frame's place";
     EXPECT_EQ(f->size(), QSize(640, 520));
     EXPECT_TRUE(f->Skeleton().pnlQuickJumps->isHidden());
-    EXPECT_FALSE(f->WindowSettings().acShowQuickJumpsTabs->Checked());
+    EXPECT_FALSE(f->Marks().acShowQuickJumpsTabs->Checked());
     EXPECT_TRUE(f->Skeleton().tsInterBase->isHidden());
     EXPECT_TRUE(f->Skeleton().pnlThreads->isHidden()) << "the Threads strip starts hidden";
     EXPECT_TRUE(f->Skeleton().pnlArrows->isHidden());
