@@ -164,7 +164,6 @@ void TBins::BuildComponents() {
     acShowLaunchBin->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
     acShowLaunchBin->OnExecute = [this](KivAction*) { acShowLaunchBinExecute(); };
     acShowTemplate->OnExecute = [this](KivAction*) { acShowTemplateExecute(); };
-    SetImageIndex(&ctx_.Actions().Get(QStringLiteral("acShowLaunchCard")), 11);
     for (KivAction* a : {acShowClipBin, acShowLaunchBin, acShowTemplate}) {
         w->addAction(a);
         k.tbBins->addAction(a);
@@ -346,8 +345,7 @@ void TBins::pnlHelpHeaderMouseUp() {
 // ---- closing and showing ----
 
 KivAction* TBins::PanelAction(QWidget* panel) const {
-    if (panel == launch_->CardPanel())
-        return &ctx_.Actions().Get(QStringLiteral("acShowLaunchCard"));
+    if (panel == launch_->CardPanel()) return &launch_->ShowLaunchCardCommand();
     if (panel == pnlLaunchBin) return acShowLaunchBin;
     if (panel == pnlClipBin) return acShowClipBin;
     if (panel == pnlTextBin) return acShowTextBin;
@@ -479,6 +477,11 @@ void TBins::SetTextBinText(const QString& text) {
 void TBins::WatchTextBinEditor(QObject* filter) {
     BuildPanes();
     txtTextBin->installEventFilter(filter);
+}
+
+KivAction& TBins::ShowRecycledBinCommand() {
+    BuildPanes();
+    return *acShowRecycledBin;
 }
 
 KivAction& TBins::ShowTextBinCommand() {

@@ -94,6 +94,7 @@ public:
     TBinList BinListOf(const QObject* source) const override;
     void ShowBinsEmpty() override;
     void ShowRecycledBinFull() override;
+    KivAction& ShowRecycledBinCommand() override;
     void HideBinPanels() override;
     void SetPasswordLocked(bool locked) override;
 

@@ -81,6 +81,8 @@ public:
     // The pictures of empty bins (Resource, Text, Recycled), as after a close.
     virtual void ShowBinsEmpty() = 0;
     virtual void ShowRecycledBinFull() = 0;
+    // Recycled Bin: the topics run it and show whether it holds anything.
+    virtual KivAction& ShowRecycledBinCommand() = 0;
     virtual void HideBinPanels() = 0;
     // A floating panel of another feature joins the bins': its header moves it, its close
     // button hides it and unchecks the command that shows it.

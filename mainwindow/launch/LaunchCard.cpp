@@ -176,6 +176,7 @@ void TLaunchCard::BuildActions() {
     acShowLaunchCard = Action(w, "acShowLaunchCard", QStringLiteral("Launch Card"), true);
     acShowLaunchCard->OnExecute = [this](KivAction*) { ShowLaunchCard(); };
     acShowLaunchCard->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    SetImageIndex(acShowLaunchCard, 11);
     // Their shortcuts work wherever the focus is in the window.
     w->addAction(acAddFile);
     w->addAction(acAddUrlLink);

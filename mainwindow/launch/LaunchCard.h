@@ -53,6 +53,7 @@ public:
     void ShowLaunchCardInFront() override;
     void CloseLaunchCard() override;
     void UncheckLaunchCard() override { acShowLaunchCard->SetChecked(false); }
+    KivAction& ShowLaunchCardCommand() override { return *acShowLaunchCard; }
     std::string FocusedListLink() const override;
     void SetBrowser(std::function<bool(const std::string& address, bool makeRoom)> open) override {
         OpenInBrowser = std::move(open);

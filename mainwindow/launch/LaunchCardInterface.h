@@ -14,6 +14,7 @@ class QWidget;
 
 namespace kiv {
 
+class KivAction;
 class TKivStringGrid;
 
 class ILaunchCard {
@@ -48,6 +49,8 @@ public:
     virtual void CloseLaunchCard() = 0;
     // Its command unchecked, nothing stored (the card's panel hidden by the caller).
     virtual void UncheckLaunchCard() = 0;
+    // Launch Card, which follows the card's panel as the bins' close buttons hide it.
+    virtual KivAction& ShowLaunchCardCommand() = 0;
     // The link of the launch card list's selected row while the list has the keyboard
     // focus; empty otherwise.
     virtual std::string FocusedListLink() const = 0;

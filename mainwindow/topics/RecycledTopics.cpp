@@ -10,13 +10,14 @@
 #include "mainwindow/MainHelpers.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/bins/BinsInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/topics/TopicCommands.h"
 
 namespace kiv {
 
 void TTopicCommands::UpdateRecycledBinImage() {
-    SetImageIndex(ctx_.Actions().Find(QStringLiteral("acShowRecycledBin")),
+    SetImageIndex(&binsColumn_->ShowRecycledBinCommand(),
                   RecycledBin().Count() > 0 || LostBin().Count() > 0 ? 20 : 6);
 }
 

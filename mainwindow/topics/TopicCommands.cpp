@@ -55,7 +55,7 @@ void TTopicCommands::BuildComponents() {
     BuildMetaCard();
     BuildPinCard();
     textCard_->SetTopicEditCommand([this](KivAction* a) { TopicEditCommand(a); });
-    KivAction& bin = ctx_.Actions().Get(QStringLiteral("acShowRecycledBin"));
+    KivAction& bin = binsColumn_->ShowRecycledBinCommand();
     bin.OnExecute = [this](KivAction*) { acShowRecycledBinExecute(); };
     ctx_.Window().addAction(&bin);
     ctx_.Skeleton().View1->addAction(&bin);
