@@ -48,6 +48,7 @@ public:
     bool TextCardShown() const override;
     void ToggleBrowser() override { acOpenBrowserExecute(); }
     void ToggleTextCard() override { acShowTextCardExecute(); }
+    void SetTextCardChecked(bool checked) override { acShowTextCard->SetChecked(checked); }
     bool IsShowing(const std::string& link) const override;
     void OutlinerShownChanged(bool shown) override;
     void SetTextCardHeight(int height) override;

@@ -24,6 +24,8 @@ public:
     // The text card into or out of the pane beside the browser; with the browser closed,
     // the card pane's own command.
     virtual void ToggleTextCard() = 0;
+    // The Text Card command's tick, as a maximized pane leaves the text card.
+    virtual void SetTextCardChecked(bool checked) = 0;
     // Whether the browser's page is that link ("||" and file addresses compared as paths,
     // letter case ignored). False when there is no browser or no page.
     virtual bool IsShowing(const std::string& link) const = 0;

@@ -13,6 +13,7 @@ namespace kiv {
 // A datastructure's password as stored: at most 15 bytes (Windows-1252).
 constexpr size_t kMaxPasswordBytes = 15;
 
+class KivAction;
 class TNavigator;
 class TSaveDialog;
 
@@ -48,6 +49,9 @@ public:
 
     // Items of the File menu put before the recent files, as a group of their own.
     virtual void AddFileItemsBeforeRecent(const std::vector<QAction*>& items) = 0;
+    // Save Datastructure As... and the Template item, which a password lock holds disabled.
+    virtual KivAction& SaveAsCommand() = 0;
+    virtual QAction* TemplateItem() = 0;
     // The Datastructures Auto Backup switch, as the settings keep it.
     virtual bool AutoBackup() const = 0;
     virtual void SetAutoBackup(bool on) = 0;

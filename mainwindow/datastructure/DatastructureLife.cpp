@@ -1,6 +1,6 @@
 // Opening, closing, creating and copying the datastructure, and the recent-files list.
 // Commands: acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup,
-// acReturnToBackup, Template1, miLast1..miLast4, pmLastOpened.
+// Template1, miLast1..miLast4, pmLastOpened.
 #include "mainwindow/datastructure/DatastructureLife.h"
 
 #include <QFileInfo>
@@ -144,7 +144,6 @@ void TDatastructureLife::BuildComponents() {
     acAutoBackup = Action(w, "acAutoBackup", QStringLiteral("Datastructures Auto Backup"), true);
     acAutoBackup->AutoCheck = true;
     acAutoBackup->OnExecute = [](KivAction*) {};
-    acReturnToBackup = Action(w, "acReturnToBackup", QStringLiteral("Return To Backup"));
 
     k.File1->addAction(acOpenDataBase);
     k.File1->addAction(acCreateDatabase);
@@ -460,7 +459,6 @@ void TDatastructureLife::LoadBookMarkState(const std::string& path) {
     mark.Path = path;
     CurrentPanel = 1;
     panels_->Panel(1)->Nester->Clear();
-    acReturnToBackup->SetEnabled(FileExists(BackupFileName(path)));
     fileCommands_->SetPasswordLock(!mark.PasswordAccepted && !mark.Password.empty());
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The datastructure's life cycle: opening (split, bins read, top level shown), closing
 // (bins written, joined again), creating, copying, and the recent-files list. Commands:
-// acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup, acReturnToBackup,
+// acOpenDataBase, acCreateDatabase, acSaveDatabaseAs, acAutoBackup,
 // Template1, miLast1..miLast4 and the pmLastOpened menu of the Open button.
 #include <QObject>
 #include <QStringList>
@@ -115,6 +115,8 @@ public:
     bool IsTemplatePath(const std::string& path) const override { return IsTemplate(path); }
     void TellUnreadCards(const std::string& unread) override;
     void AddFileItemsBeforeRecent(const std::vector<QAction*>& items) override;
+    KivAction& SaveAsCommand() override { return *acSaveDatabaseAs; }
+    QAction* TemplateItem() override { return Template1; }
     bool AutoBackup() const override { return acAutoBackup->Checked(); }
     void SetAutoBackup(bool on) override { acAutoBackup->SetChecked(on); }
     // A name for a new datastructure from the dialog, made absolute with ".kiv"; empty when
@@ -126,7 +128,6 @@ public:
     KivAction* acCreateDatabase = nullptr;
     KivAction* acSaveDatabaseAs = nullptr;
     KivAction* acAutoBackup = nullptr;
-    KivAction* acReturnToBackup = nullptr;
     QAction* Template1 = nullptr;
     QAction* miLast1 = nullptr;
     QAction* miLast2 = nullptr;

@@ -73,6 +73,7 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
       launch_(ctx.Published()),
       datastructure_(ctx.Published()),
       waitPanel_(ctx.Published()),
+      print_(ctx.Published()),
       nav_(ctx.Published()),
       hoist_(ctx.Published()),
       marks_(ctx.Published()),
@@ -90,9 +91,6 @@ TFileCommands::TFileCommands(IWindowContext& ctx)
 
 void TFileCommands::BuildComponents() {
     QMainWindow* w = &ctx_.Window();
-    auto find = [this](const char* name) { return &ctx_.Actions().Get(QString::fromLatin1(name)); };
-    KivAction* returnToBackup = find("acReturnToBackup");
-
     acCompactDatabase = Action(w, "acCompactDatabase", QStringLiteral("Pack Datastructure"));
     acCompactDatabase->OnExecute = [this](KivAction*) { acCompactDatabaseExecute(); };
     acSaveInNewDatabase =
@@ -108,7 +106,8 @@ void TFileCommands::BuildComponents() {
     acUnlinkFromExt =
         Action(w, "acUnlinkFromExt", QStringLiteral("Unlink From External Datastructure"));
     acUnlinkFromExt->OnExecute = [this](KivAction*) { acUnlinkFromExtExecute(); };
-    returnToBackup->OnExecute = [this](KivAction*) { acReturnToBackupExecute(); };
+    acReturnToBackup = Action(w, "acReturnToBackup", QStringLiteral("Return To Backup"));
+    acReturnToBackup->OnExecute = [this](KivAction*) { acReturnToBackupExecute(); };
     SetPassword1 = Item(w, "SetPassword1", QStringLiteral("Set Password"));
     connect(SetPassword1, &QAction::triggered, this,
             [this] { GuardCall([this] { SetPassword1Click(); }); });
@@ -120,10 +119,11 @@ void TFileCommands::BuildComponents() {
     // Before the recent files, as a group of their own.
     datastructure_->AddFileItemsBeforeRecent({acSaveInNewDatabase, acCompactDatabase,
                                               acDoAsTemplate, acLinkToExt, acUnlinkFromExt,
-                                              returnToBackup, SetPassword1, EnterPassword1});
+                                              acReturnToBackup, SetPassword1, EnterPassword1});
 
-    for (KivAction* a : {find("acSaveDatabaseAs"), acSaveInNewDatabase, find("acPrint"),
-                         acCompactDatabase, acLinkToExt, acUnlinkFromExt, acDoAsTemplate})
+    for (KivAction* a :
+         {&datastructure_->SaveAsCommand(), acSaveInNewDatabase, &print_->PrintCommand(),
+          acCompactDatabase, acLinkToExt, acUnlinkFromExt, acDoAsTemplate})
         HoldDisabledWhileLocked(a);
     // The cover lies over the client area only: the menu bar, with Enter Password, stays usable.
     pnlHider = Panel(w->centralWidget(), "pnlHider");
@@ -488,14 +488,11 @@ void TFileCommands::SetPasswordLock(bool locked) {
         KivAction::ScheduleUpdate();
     }
     // Besides the named commands, those that read or change the protected topics.
-    KivAction& returnToBackup = ctx_.Actions().Get(QStringLiteral("acReturnToBackup"));
     for (QAction* a :
-         {static_cast<QAction*>(&ctx_.Actions().Get(QStringLiteral("acSaveDatabaseAs"))),
-          static_cast<QAction*>(acSaveInNewDatabase), SetPassword1,
-          w.findChild<QAction*>(QStringLiteral("Template1")),
-          static_cast<QAction*>(&ctx_.Actions().Get(QStringLiteral("acPrint"))),
-          static_cast<QAction*>(acCompactDatabase), static_cast<QAction*>(acLinkToExt),
-          static_cast<QAction*>(acUnlinkFromExt)})
+         {static_cast<QAction*>(&datastructure_->SaveAsCommand()),
+          static_cast<QAction*>(acSaveInNewDatabase), SetPassword1, datastructure_->TemplateItem(),
+          static_cast<QAction*>(&print_->PrintCommand()), static_cast<QAction*>(acCompactDatabase),
+          static_cast<QAction*>(acLinkToExt), static_cast<QAction*>(acUnlinkFromExt)})
         a->setEnabled(!locked);
     acDoAsTemplate->SetEnabled(
         !locked &&
@@ -506,10 +503,10 @@ void TFileCommands::SetPasswordLock(bool locked) {
     binsColumn_->SetPasswordLocked(locked);
     topics_->SetMetaCardEnabled(!locked);
     if (locked) {
-        returnToBackup.SetEnabled(false);
+        acReturnToBackup->SetEnabled(false);
     } else {
-        returnToBackup.SetEnabled(ctx_.Open().BookMark &&
-                                  FileExists(BackupFileName(ctx_.Open().BookMark->Path)));
+        acReturnToBackup->SetEnabled(ctx_.Open().BookMark &&
+                                     FileExists(BackupFileName(ctx_.Open().BookMark->Path)));
     }
     EnterPassword1->setEnabled(locked);
     if (locked) OfferPasswordEntry();

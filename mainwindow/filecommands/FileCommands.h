@@ -4,8 +4,7 @@
 // the template bin's list, linking a topic to an external datastructure, returning to the
 // backup, the password lock and the occasional size warning.
 // Commands: acCompactDatabase, acSaveInNewDatabase, acDoAsTemplate, acLinkToExt,
-// acUnlinkFromExt, acReturnToBackup (the life cycle's action, run here), SetPassword1,
-// EnterPassword1.
+// acUnlinkFromExt, acReturnToBackup, SetPassword1, EnterPassword1.
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -99,6 +98,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     KivAction* acCompactDatabase = nullptr;
+    KivAction* acReturnToBackup = nullptr;
     KivAction* acDoAsTemplate = nullptr;
     KivAction* acSaveInNewDatabase = nullptr;
     KivAction* acLinkToExt = nullptr;
@@ -124,6 +124,7 @@ private:
     TNeed<ILaunchCard> launch_;
     TNeed<IDatastructure> datastructure_;
     TNeed<IWaitPanel> waitPanel_;
+    TNeed<IPrint> print_;
     // The datastructure being closed, for the template bin's list once it is joined.
     std::string closingPath_;
     TNeed<INavigationPath> nav_;

@@ -290,6 +290,10 @@ QString TGraphicCard::UnstoredCard() const {
                                   storeFailure_);
 }
 
+void TGraphicCard::CloseGraphicCard() {
+    if (acShowGraphicCard->Checked()) acShowGraphicCard->Execute();
+}
+
 void TGraphicCard::acShowGraphicCardExecute() {
     if (!pnlGraphicCard->isHidden()) {
         btnCloseGraphicCardClick();

@@ -59,6 +59,7 @@ public:
     void SetQuietStoreFailures(bool on) override { QuietStoreFailures = on; }
     // What could not be stored, for a question to the user; empty when nothing is pending.
     QString UnstoredCard() const override;
+    void CloseGraphicCard() override;
     std::vector<QWidget*> DropTargets() const override;
     bool IsDropTarget(const QWidget* target) const override;
 

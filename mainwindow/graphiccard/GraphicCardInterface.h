@@ -21,6 +21,8 @@ public:
     virtual void SetQuietStoreFailures(bool on) = 0;
     // What could not be stored, for a question to the user; empty when nothing is pending.
     virtual QString UnstoredCard() const = 0;
+    // A shown graphic card closes (the pin card takes its place).
+    virtual void CloseGraphicCard() = 0;
 };
 
 }  // namespace kiv

@@ -554,8 +554,7 @@ void TLayouts::acHideKivPanelExecute() {
             btnMaximizePane->setToolTip(QStringLiteral("Restore Pane"));
             SetPaneGlyph(btnMaximizePane, kMaximizeGlyph);
             if (!browser_->BrowserShown()) {
-                if (KivAction* text = ctx_.Actions().Find(QStringLiteral("acShowTextCard")))
-                    text->SetChecked(true);
+                browser_->SetTextCardChecked(true);
                 // The text card fills the window: the keys go to it.
                 if (QTextEdit* editor = textCard_->TopicEditor(); editor && editor->isVisible())
                     editor->setFocus(Qt::OtherFocusReason);
@@ -608,8 +607,7 @@ void TLayouts::acHidePaneExecute() {
             btnMaximizeOutliner->setToolTip(QStringLiteral("Restore Outliner"));
             SetPaneGlyph(btnMaximizeOutliner, kMaximizeGlyph);
             if (!OutlinerShown()) acHideKivPanelExecute();
-            if (KivAction* text = ctx_.Actions().Find(QStringLiteral("acShowTextCard")))
-                text->SetChecked(false);
+            browser_->SetTextCardChecked(false);
         } else {
             k.pnlCards->show();
             if (Beside())

@@ -33,6 +33,7 @@ public:
     void acHideKivPanel2Execute();
     TfrmPrint* PrintWindow() const override { return frmPrint.get(); }
     void PutAwayPrintWindow() override;
+    KivAction& PrintCommand() override { return *acPrint; }
     void BringBackPrintWindow() override;
 
     KivAction* acPrint = nullptr;

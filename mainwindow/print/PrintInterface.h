@@ -5,6 +5,7 @@
 
 namespace kiv {
 
+class KivAction;
 class TfrmPrint;
 
 class IPrint {
@@ -16,6 +17,8 @@ public:
     virtual void PutAwayPrintWindow() = 0;
     // The main window shows again: a print window put away shows again.
     virtual void BringBackPrintWindow() = 0;
+    // Print & Export..., which a password lock holds disabled.
+    virtual KivAction& PrintCommand() = 0;
 };
 
 class IWaitPanel {

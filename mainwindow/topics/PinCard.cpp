@@ -9,6 +9,7 @@
 #include "mainwindow/ComponentBuild.h"
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
+#include "mainwindow/graphiccard/GraphicCardInterface.h"
 #include "mainwindow/textcard/TextCardInterface.h"
 #include "mainwindow/topics/TopicCommands.h"
 #include "platform/core/LegacyText.h"
@@ -61,9 +62,7 @@ void TTopicCommands::PinTopic(TKivStringGrid* g, int row) {
     // The text card's edits first, so the pin card shows what is stored.
     ctx_.FlushCurrentRow();
     // The pin card takes the graphic card's place beside the text.
-    if (KivAction* graphic = ctx_.Actions().Find(QStringLiteral("acShowGraphicCard"));
-        graphic && graphic->Checked())
-        graphic->Execute();
+    graphicCard_->CloseGraphicCard();
     if (!pinShown_) acShowPinExecute();
     pinned_ = TNode{};
     pinned_.CardDir = g->Nester->CardDir(row);

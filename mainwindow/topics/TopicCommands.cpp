@@ -14,6 +14,7 @@
 #include "mainwindow/WindowContext.h"
 #include "mainwindow/WindowSkeleton.h"
 #include "mainwindow/bins/BinsInterface.h"
+#include "mainwindow/graphiccard/GraphicCardInterface.h"
 #include "mainwindow/navpath/NavigationPathInterface.h"
 #include "mainwindow/print/PrintInterface.h"
 #include "mainwindow/textcard/TextCardInterface.h"
@@ -41,6 +42,7 @@ TTopicCommands::TTopicCommands(IWindowContext& ctx)
       navPath_(ctx.Published()),
       clipBin_(ctx.Published()),
       binsColumn_(ctx.Published()),
+      graphicCard_(ctx.Published()),
       autoLaunch_(ctx.Published()) {
     setObjectName(QStringLiteral("TopicCommands"));
     ctx.Published().Publish<ITopicCommands>(*this);

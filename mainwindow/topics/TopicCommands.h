@@ -37,6 +37,7 @@ class TKivStringGrid;
 class TSortGrid;
 class IClipBin;
 class IBinsColumn;
+class IGraphicCard;
 class IWaitPanel;
 class ITextCard;
 class INavigationPath;
@@ -147,6 +148,7 @@ private:
     TNeed<INavigationPath> navPath_;
     TNeed<IClipBin> clipBin_;
     TNeed<IBinsColumn> binsColumn_;
+    TNeed<IGraphicCard> graphicCard_;
     std::function<bool()> keyGuard_;
     TBranchCopy branchCopy_;
     TNeed<IAutoLaunch> autoLaunch_;

@@ -221,7 +221,7 @@ TEST_F(Datastructure, AutoBackupOncePerRunAndOnlyOfASoundFile) {
     ASSERT_TRUE(FileExists(Home() + "a.bak"));
     EXPECT_EQ(ReadWholeFile(Home() + "a.bak"), joinedA);
     const ino_t first = Inode(Home() + "a.bak");
-    EXPECT_TRUE(f->Datastructure().acReturnToBackup->isEnabled());
+    EXPECT_TRUE(f->FileCommands().acReturnToBackup->isEnabled());
     f->Datastructure().OpenDatastructureFile(Home() + "b.kiv");
     f->Datastructure().OpenDatastructureFile(Home() + "a.kiv");
     EXPECT_EQ(Inode(Home() + "a.bak"), first) << "one backup per datastructure and run";

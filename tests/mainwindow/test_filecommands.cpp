@@ -283,10 +283,10 @@ TEST_F(FileCommands, ReturnToBackupPutsTheBackupInPlace) {
     ASSERT_TRUE(FileExists(BackupFileName(path)));
     AddTopicAfter(First());
     ASSERT_TRUE(First()->Nester->SetCaption(1, "new"));
-    f->Datastructure().acReturnToBackup->Update();
+    f->FileCommands().acReturnToBackup->Update();
     // Asked first; No changes nothing.
     Dialogs().AnswerMessage(IDNO);
-    f->Datastructure().acReturnToBackup->Execute();
+    f->FileCommands().acReturnToBackup->Execute();
     ASSERT_EQ(Dialogs().Messages.size(), 1u);
     EXPECT_EQ(
         Dialogs().Messages[0].Text,
@@ -296,7 +296,7 @@ TEST_F(FileCommands, ReturnToBackupPutsTheBackupInPlace) {
     EXPECT_EQ(First()->Nester->RowCount(), 2);
     EXPECT_EQ(First()->Nester->Caption(1), "new");
     Dialogs().AnswerMessage(IDYES);
-    f->Datastructure().acReturnToBackup->Execute();
+    f->FileCommands().acReturnToBackup->Execute();
     EXPECT_TRUE(f->DatastructureOpen());
     EXPECT_EQ(First()->Nester->RowCount(), 1);
     Stop();
@@ -324,7 +324,7 @@ TEST_F(FileCommands, ALockedDatastructureTakesNoInput) {
             EXPECT_EQ(a->isEnabled(), !withPassword) << a->objectName().toStdString();
         KivAction::UpdateAll();
         EXPECT_EQ(f->Print().acPrint->isEnabled(), !withPassword) << "its update keeps the lock";
-        EXPECT_FALSE(f->Datastructure().acReturnToBackup->isEnabled());
+        EXPECT_FALSE(f->FileCommands().acReturnToBackup->isEnabled());
         for (QWidget* w : {k.pnlKiv, k.pnlCards, k.pnlBins, f->Bins().pnlTemplateBin})
             EXPECT_EQ(w->isEnabled(), !withPassword);
         for (KivAction* a : {f->FileCommands().acLinkToExt, f->FileCommands().acDoAsTemplate})
