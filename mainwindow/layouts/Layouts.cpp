@@ -138,6 +138,11 @@ void TLayouts::BuildPaneCommands() {
     acHideKivPanel->SetChecked(true);
     SetImageIndex(acHideKivPanel, 44);
     acHideKivPanel->OnExecute = [this](KivAction*) { acHideKivPanelExecute(); };
+    // Ctrl+Shift+M runs the outliner's hide command too.
+    acHideKivPanel2 = Action(w, "acHideKivPanel2", QStringLiteral("Hide KIV Outliner"));
+    acHideKivPanel2->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    acHideKivPanel2->OnExecute = [this](KivAction*) { acHideKivPanel->Execute(); };
+    w->addAction(acHideKivPanel2);
     acHidePane = Action(w, "acHidePane", QStringLiteral("Hide Pane"));
     acHidePane->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     acHidePane->OnExecute = [this](KivAction*) { acHidePaneExecute(); };

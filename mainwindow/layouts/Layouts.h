@@ -2,9 +2,9 @@
 // The panel layouts of the main window: the eight layout commands (ac3Panel ..
 // acDocumentView) with their tool buttons and the "Outliner Layout" menu OutlinerLayout1,
 // F12 (acLayoutToggle) and the compact layout selection (CompactLayoutSelection1,
-// btnOutlinerLayout); hiding and showing the outliner (acHideKivPanel, btnOutliner,
-// btnCloseOutliner, btnMaximizePane) and the card pane (acHidePane, btnMaximizeOutliner);
-// acHideAllCards; the browser's and the text card's tool buttons (btnBrowser,
+// btnOutlinerLayout); hiding and showing the outliner (acHideKivPanel, acHideKivPanel2,
+// btnOutliner, btnCloseOutliner, btnMaximizePane) and the card pane (acHidePane,
+// btnMaximizeOutliner); acHideAllCards; the browser's and the text card's tool buttons (btnBrowser,
 // btnTextCard2), whose right button leaves that pane alone in the window. It arranges the frame's panes: Splitter1 holds the card pane over the
 // outliner (stacked) or the outliner beside the card pane (layouts 4, 6, 7), and the
 // panels share the outliner's width. The proportions the user leaves the panes at are
@@ -78,6 +78,7 @@ public:
     std::array<KivAction*, kLayoutCount> LayoutActions{};
     std::array<QToolButton*, kLayoutCount> LayoutButtons{};
     KivAction* acHideKivPanel = nullptr;
+    KivAction* acHideKivPanel2 = nullptr;
     KivAction* acHidePane = nullptr;
     KivAction* acHideAllCards = nullptr;
     KivAction* acLayoutToggle = nullptr;

@@ -49,11 +49,6 @@ void TPrintCommands::BuildComponents() {
     k.File1->addAction(acPrint);
     k.File1->addAction(PrinterSetup1);
 
-    acHideKivPanel2 = Action(&w, "acHideKivPanel2", QStringLiteral("Hide KIV Outliner"));
-    acHideKivPanel2->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
-    acHideKivPanel2->OnExecute = [this](KivAction*) { acHideKivPanel2Execute(); };
-    w.addAction(acHideKivPanel2);
-
     frmPrint = std::make_unique<TfrmPrint>(&w);
     frmPrint->CurrentGrid = [this] { return ctx_.CurrentGrid(); };
     frmPrint->MainForm = &w;
@@ -75,9 +70,5 @@ void TPrintCommands::acPrintExecute() {
 void TPrintCommands::acPrintUpdate() { acPrint->SetEnabled(ctx_.DatastructureOpen()); }
 
 void TPrintCommands::PrinterSetup1Click() { ctx_.Dialogs().PrinterSetup(CurrentPrinter()); }
-
-void TPrintCommands::acHideKivPanel2Execute() {
-    if (auto* hide = ctx_.Actions().Find(QStringLiteral("acHideKivPanel"))) hide->Execute();
-}
 
 }  // namespace kiv

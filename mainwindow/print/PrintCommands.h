@@ -28,9 +28,6 @@ public:
     void acPrintUpdate();
     // The printer set-up dialog on the current printer.
     void PrinterSetup1Click();
-    // Ctrl+Shift+M: runs the outliner's hide command (acHideKivPanel, Ctrl+Shift+O) when
-    // the window has it.
-    void acHideKivPanel2Execute();
     TfrmPrint* PrintWindow() const override { return frmPrint.get(); }
     void PutAwayPrintWindow() override;
     KivAction& PrintCommand() override { return *acPrint; }
@@ -38,7 +35,6 @@ public:
 
     KivAction* acPrint = nullptr;
     QAction* PrinterSetup1 = nullptr;
-    KivAction* acHideKivPanel2 = nullptr;
     std::unique_ptr<TfrmPrint> frmPrint;
 
 private:

@@ -178,9 +178,9 @@ TEST_F(PrintCommands, CtrlShiftMRunsTheOutlinersHideCommand) {
         if (hide.isChecked() != shown) ++hidden;
         shown = hide.isChecked();
     });
-    EXPECT_EQ(f->Print().acHideKivPanel2->shortcut(),
+    EXPECT_EQ(f->Actions().Get(QStringLiteral("acHideKivPanel2")).shortcut(),
               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
-    ASSERT_TRUE(f->Print().acHideKivPanel2->Execute());
+    ASSERT_TRUE(f->Actions().Get(QStringLiteral("acHideKivPanel2")).Execute());
     EXPECT_EQ(hidden, 1);
     QTest::keyClick(f, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(hidden, 2);
