@@ -78,6 +78,23 @@ protected:
         return r.center();
     }
 
+    // The program, reporting where its widgets are on the screen (geometry_).
+    QProcess& StartProgram() {
+        qputenv("KIV_REPORT_GEOMETRY", geometry_.toLocal8Bit());
+        QProcess& p = Start(bin_ + "/kiv", {});
+        qunsetenv("KIV_REPORT_GEOMETRY");
+        return p;
+    }
+    // The program's main window once it is shown, made active; empty when it did not come.
+    QString ActiveMainWindow() {
+        if (!WindowTitled("KIV - FirstKivDB.kiv", 15000)) return {};
+        const QString window =
+            Run("xdotool", {"search", "--onlyvisible", "--name", "^KIV - FirstKivDB.kiv$"})
+                .trimmed();
+        Run("xdotool", {"windowactivate", "--sync", window});
+        return window;
+    }
+
     QString bin_;
     kiv::TestEnvironment env;
     QString geometry_ = QString::fromStdString(env.Dir() + "geometry");
@@ -103,14 +120,9 @@ TEST_F(X11Browser, AutoviewShowsTheLoopbackPageAndStartsNoScript) {
     KivTree({"setcard", db, "2", "4"}, QByteArray::fromStdString(script + "\x01run\r\n"));
     KivTree({"pack", db});
 
-    qputenv("KIV_REPORT_GEOMETRY", geometry_.toLocal8Bit());
-    QProcess& kiv = Start(bin_ + "/kiv", {});
-    qunsetenv("KIV_REPORT_GEOMETRY");
-    ASSERT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 15000))
-        << kiv.readAllStandardError().toStdString();
-    const QString window =
-        Run("xdotool", {"search", "--onlyvisible", "--name", "^KIV - FirstKivDB.kiv$"}).trimmed();
-    Run("xdotool", {"windowactivate", "--sync", window});
+    QProcess& kiv = StartProgram();
+    const QString window = ActiveMainWindow();
+    ASSERT_FALSE(window.isEmpty()) << kiv.readAllStandardError().toStdString();
     // Launch > Autoview in Internal Browser, the menu's first item.
     Run("xdotool", {"key", "--window", window, "alt+l"});
     QThread::msleep(400);
@@ -150,14 +162,9 @@ TEST_F(X11Browser, AnAddressTypedIntoTheBoxAndReturnLoadsThePageOnce) {
     KivTree({"make", db, "a b"});
     KivTree({"pack", db});
 
-    qputenv("KIV_REPORT_GEOMETRY", geometry_.toLocal8Bit());
-    QProcess& kiv = Start(bin_ + "/kiv", {});
-    qunsetenv("KIV_REPORT_GEOMETRY");
-    ASSERT_TRUE(WindowTitled("KIV - FirstKivDB.kiv", 15000))
-        << kiv.readAllStandardError().toStdString();
-    const QString window =
-        Run("xdotool", {"search", "--onlyvisible", "--name", "^KIV - FirstKivDB.kiv$"}).trimmed();
-    Run("xdotool", {"windowactivate", "--sync", window});
+    QProcess& kiv = StartProgram();
+    const QString window = ActiveMainWindow();
+    ASSERT_FALSE(window.isEmpty()) << kiv.readAllStandardError().toStdString();
     const QDateTime beforeBar = QDateTime::currentDateTime();
     Run("xdotool", {"key", "ctrl+shift+b"});
     // The box where the program reports it once the bar is shown: a click gives it the focus.
