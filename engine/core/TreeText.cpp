@@ -269,21 +269,16 @@ bool IsJoinedDatastructure(const std::string& path) {
 
 std::string ReadPairOrCopy(const std::string& kivPath,
                            const std::function<std::string(const std::string&)>& read) {
-    std::string out;
-    UsePairOrCopy(kivPath, [&](const std::string& path) { out = read(path); });
-    return out;
-}
-
-void UsePairOrCopy(const std::string& kivPath, const std::function<void(const std::string&)>& use) {
-    if (!IsJoinedDatastructure(kivPath)) return use(kivPath);
+    if (!IsJoinedDatastructure(kivPath)) return read(kivPath);
     const std::string dir = TempDir() + "dump/";
     RemoveTree(dir);
     if (!MakeDirs(dir)) throw EFileError("Cannot create folder", dir, 0);
     const std::string copy = dir + "joined.kiv";
     WriteFileAtomic(copy, ReadWholeFile(kivPath));
     UnpackDatastructure(copy);
-    use(copy);
+    std::string out = read(copy);
     RemoveTree(dir);
+    return out;
 }
 
 void ReadPairInPlace(const std::string& kivPath,
@@ -349,12 +344,6 @@ void StoreTrailCardPair(const std::string& kivPath, std::string_view trail, int 
 std::string DumpTreePair(const std::string& kivPath, bool withCards, bool withMarks) {
     TTreePairFiles p = OpenTreePair(kivPath, false);
     return DumpTree(p.kiv.get(), p.dsc.get(), withCards, withMarks);
-}
-
-void DumpTreePair(const std::string& kivPath, bool withCards, bool withMarks,
-                  const TTextSink& write) {
-    TTreePairFiles p = OpenTreePair(kivPath, false);
-    DumpTree(p.kiv.get(), p.dsc.get(), withCards, withMarks, write);
 }
 
 std::string DumpMarksPair(const std::string& kivPath) {

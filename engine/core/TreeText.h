@@ -68,8 +68,6 @@ bool IsJoinedDatastructure(const std::string& path);
 // through a split copy in the temporary folder, the file itself left untouched.
 std::string ReadPairOrCopy(const std::string& kivPath,
                            const std::function<std::string(const std::string&)>& read);
-// The same for a use that keeps its result itself.
-void UsePairOrCopy(const std::string& kivPath, const std::function<void(const std::string&)>& use);
 
 // read(outline file, card file) on a datastructure where it lies, nothing written and
 // nothing locked (a running program opening it meanwhile is not refused): an open pair
@@ -93,8 +91,6 @@ TTreePairFiles OpenTreePair(const std::string& kivPath, bool write);
 // Dumps an open pair; a missing, short or damaged file raises EKivError.
 std::string DumpTreePair(const std::string& kivPath, bool withCards = false,
                          bool withMarks = false);
-void DumpTreePair(const std::string& kivPath, bool withCards, bool withMarks,
-                  const TTextSink& write);
 // DumpMarks (engine/core/Marks.h) of an open pair.
 std::string DumpMarksPair(const std::string& kivPath);
 // StoreTrailCard on an open pair, opened with its write lock.

@@ -67,6 +67,16 @@ protected:
     std::string Marked() {
         return DumpTree(f->Pair().Outline.get(), f->Pair().Cards.get(), false, true);
     }
+    // The first topic's first child deleted from panel 2, then the first topic (with what
+    // is left of its branch) from panel 1: two entries in the Recycled Bin, child first.
+    void DeleteFirstChildThenItsParent() {
+        ClickRow(p1, 0);
+        Focus(p2);
+        ClickRow(p2, 0);
+        Run(p2, card->acDelete);
+        ClickRow(p1, 0);
+        Run(p1, card->acDelete);
+    }
     TfrmRecycledBin* ShowBin() {
         f->Actions().Get(QStringLiteral("acShowRecycledBin")).Execute();
         QCoreApplication::processEvents();
@@ -409,12 +419,7 @@ TEST_F(Topics, DeleteLeavesTheSinglePanelsRootRow) {
 // Del in either list of the Recycled Bin's window deletes that list's selected lines.
 TEST_F(Topics, DelInEitherListOfTheRecycledBinDeletesItsSelection) {
     Open("a(b x) c d e");
-    ClickRow(p1, 0);
-    Focus(p2);
-    ClickRow(p2, 0);
-    Run(p2, card->acDelete);  // b
-    ClickRow(p1, 0);
-    Run(p1, card->acDelete);  // a
+    DeleteFirstChildThenItsParent();
     for (const char* c : {"c", "d"}) {
         ClickRow(p1, Row(p1, c));
         Run(p1, card->acDelete);
@@ -565,12 +570,7 @@ TEST_F(Topics, AfterAKillDuringARestoreTheTopicIsInTheTreeOnceOrInTheBin) {
 // stands in the tree is not put there again, its entry only leaves the bin.
 TEST_F(Topics, PutAndDeleteStoreTheBinsAndPutSkipsATopicInTheTree) {
     Open("a(b c) d");
-    ClickRow(p1, 0);
-    Focus(p2);
-    ClickRow(p2, 0);
-    Run(p2, card->acDelete);  // b
-    ClickRow(p1, 0);
-    Run(p1, card->acDelete);  // a with c
+    DeleteFirstChildThenItsParent();
     ASSERT_EQ(Tree(), "d\n");
     const uint32_t root = ReadRootNest(f->Pair().Outline.get());
     const TNestItem d = Items(root)[0];
@@ -603,12 +603,7 @@ TEST_F(Topics, PutAndDeleteStoreTheBinsAndPutSkipsATopicInTheTree) {
 // put into the active panel from there; deleted for good without a question.
 TEST_F(Topics, LostTrailThenPutThenDeleteWithoutADialog) {
     Open("a(b c) d");
-    ClickRow(p1, 0);
-    Focus(p2);
-    ClickRow(p2, 0);
-    Run(p2, card->acDelete);  // b
-    ClickRow(p1, 0);
-    Run(p1, card->acDelete);  // a with c
+    DeleteFirstChildThenItsParent();
     ASSERT_EQ(Tree(), "d\n");
     Dialogs().Clear();
     TfrmRecycledBin* w = ShowBin();
